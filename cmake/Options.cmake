@@ -1,0 +1,21 @@
+# Compiler options shared by every target of ours (not by third-party code).
+function(velqo_target_options target)
+  target_compile_options(${target} PRIVATE
+    -Wall -Wextra
+    -ffp-contract=off
+    # Sources are UTF-8; narrow literals become Shift-JIS like every text the program handles.
+    -finput-charset=UTF-8 -fexec-charset=CP932)
+  if(WIN32)
+    # x87 arithmetic would round doubles differently from the native tests.
+    target_compile_options(${target} PRIVATE -msse2 -mfpmath=sse)
+  endif()
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
+endfunction()
+
+function(velqo_sanitize target)
+  if(VELQO_SANITIZE AND NOT WIN32)
+    set(san -fsanitize=address,undefined,float-cast-overflow -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    target_compile_options(${target} PRIVATE ${san})
+    target_link_options(${target} PRIVATE ${san})
+  endif()
+endfunction()

@@ -1,0 +1,49 @@
+# Windows build (mingw-w64, i686): the program and the Windows tests.
+enable_language(RC)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001 -I${PROJECT_SOURCE_DIR}")
+set(VELQO_WIN_LIBS comctl32 comdlg32 gdi32 user32 shell32 ole32 uuid advapi32 winmm)
+set(VELQO_STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
+
+# minizip built by tools/setup.sh from Debian's zlib sources; zlib from libz-mingw-w64-dev.
+set(VELQO_MINIZIP_DIR ${PROJECT_SOURCE_DIR}/.deps/minizip-mingw)
+add_library(velqo_minizip STATIC IMPORTED)
+set_target_properties(velqo_minizip PROPERTIES
+  IMPORTED_LOCATION ${VELQO_MINIZIP_DIR}/lib/libminizip.a
+  INTERFACE_INCLUDE_DIRECTORIES ${VELQO_MINIZIP_DIR}/include)
+find_library(VELQO_MINGW_ZLIB NAMES libz.a z REQUIRED)
+
+add_library(velqo_core STATIC ${VELQO_CORE_SOURCES}
+  ${PROJECT_SOURCE_DIR}/platform/platform_win32.cpp ${PROJECT_SOURCE_DIR}/platform/win_text.cpp)
+velqo_target_options(velqo_core)
+target_include_directories(velqo_core PUBLIC ${PROJECT_SOURCE_DIR})
+target_compile_definitions(velqo_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+target_link_libraries(velqo_core PUBLIC velqo_minizip ${VELQO_MINGW_ZLIB} ${VELQO_WIN_LIBS})
+
+add_library(velqo_ui STATIC ${VELQO_WIN_SOURCES})
+velqo_target_options(velqo_ui)
+target_link_libraries(velqo_ui PUBLIC velqo_core)
+
+set(VELQO_RC ${PROJECT_SOURCE_DIR}/resources/velqo.rc)
+file(GLOB VELQO_RC_DEPENDS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/resources/*)
+set_source_files_properties(${VELQO_RC} PROPERTIES OBJECT_DEPENDS "${VELQO_RC_DEPENDS}")
+
+add_executable(velqo WIN32 ${PROJECT_SOURCE_DIR}/shell/winmain_win.cpp ${VELQO_RC})
+velqo_target_options(velqo)
+target_link_libraries(velqo PRIVATE velqo_ui)
+target_link_options(velqo PRIVATE ${VELQO_STATIC_RUNTIME} -municode)
+
+# GoogleTest from the system's sources, built with the cross compiler.
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+add_executable(velqo_wintests ${VELQO_WINTEST_SOURCES} ${VELQO_RC})
+velqo_target_options(velqo_wintests)
+target_link_libraries(velqo_wintests PRIVATE velqo_ui gtest gtest_main)
+target_link_options(velqo_wintests PRIVATE ${VELQO_STATIC_RUNTIME})
+add_dependencies(velqo_wintests velqo)
+add_test(NAME windows_tests COMMAND velqo_wintests --gtest_brief=1
+         WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+set_tests_properties(windows_tests PROPERTIES
+  ENVIRONMENT "VELQO_EXE=${CMAKE_BINARY_DIR}/velqo.exe;VELQO_ARTIFACTS=${CMAKE_BINARY_DIR}/artifacts")

@@ -1,0 +1,15 @@
+#pragma once
+// Numbers as display text with thousands separators.
+#include <cstddef>
+
+// Out texts need at least 16 bytes.
+void FormatThousands(int value, char* out);
+void FormatSignedThousands(int value, char* out);
+void FormatYenThousands(int value, char* out);
+// The value rounded to a whole number, with separators; `size` bytes of out.
+void FormatDoubleThousands(double value, char* out, size_t size);
+// Measures a text in the caller's font; returns its width in pixels.
+using TextWidthFn = int (*)(void* context, const char* text);
+// The value with separators, or in thousands ("千") or millions ("百万") when
+// it does not fit the width.
+void FormatThousandsToFit(TextWidthFn measure, void* context, int value, char* out, int width);

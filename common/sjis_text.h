@@ -1,0 +1,20 @@
+#pragma once
+// Shift-JIS character classes and the small text helpers built on them.
+#include <cstdint>
+
+// True for a byte that starts a two-byte Shift-JIS character (0x81..0x9F, 0xE0..0xFC).
+constexpr bool IsSjisLeadByte(uint8_t c) {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+bool IsDigitChar(uint8_t c);
+bool IsCodeChar(uint8_t c);     // 0x30..0x5A
+bool IsAsciiAlnum(uint8_t c);
+char FullWidthToAscii(uint8_t lead, uint8_t trail);  // 0 when not a full-width digit or letter
+bool IsFullWidthAlnum(uint8_t lead, uint8_t trail);
+// Keeps ASCII digits and letters and converts full-width ones; 0 for a null argument, else 1.
+int ExtractAlnumText(const char* text, int length, char* out);
+uint32_t ByteSwap32(uint32_t value);
+uint8_t HighByte16(uint16_t value);
+// Copies at most size - 1 bytes and terminates, never cutting a two-byte character.
+void CopySjisText(char* out, const char* text, int size);

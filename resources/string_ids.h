@@ -1,0 +1,8 @@
+#pragma once
+// Ids of the string table (resources/strings.rc).
+constexpr int kStrMillionUnit = 145;
+constexpr int kStrAppTitle = 234;
+constexpr int kStrMainClassName = 242;
+constexpr int kStrThousandUnit = 256;
+constexpr int kStrPeriodNameFirst = 292;   // 292..294 daily, weekly, monthly
+constexpr int kStrMarketNameFirst = 1050;  // 1050..1062, by market id

@@ -1,0 +1,56 @@
+#include "shell/app_globals.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "common/file_io.h"
+#include "common/stock_code.h"
+#include "resources/string_ids.h"
+#include "shell/settings.h"
+
+WindowHandle gMainWnd = nullptr;
+ModuleHandle gInstance = nullptr;
+char gDataFolder[kMaxPath] = "";
+char gAppTitle[64] = "";
+char gMainClassName[64] = "";
+char gMarketNames[kMarketNameCount][kMarketNameSize] = {};
+char gPeriodNames[3][16] = {};
+uint32_t gLastInputTick = 0;
+int gUndoKind = 0;
+int gAutoOrderEnabled = 0;
+WindowHandle gAutoOrderStatusDlg = nullptr;
+
+void InitAppTexts() {
+  InitStockCodeGlobals();
+  PlatformLoadString(kStrAppTitle, gAppTitle, sizeof gAppTitle);
+  PlatformLoadString(kStrMainClassName, gMainClassName, sizeof gMainClassName);
+  for (int i = 0; i < kMarketNameCount; ++i)
+    PlatformLoadString(kStrMarketNameFirst + i, gMarketNames[i], kMarketNameSize);
+  for (int i = 0; i < 3; ++i) PlatformLoadString(kStrPeriodNameFirst + i, gPeriodNames[i], sizeof gPeriodNames[i]);
+}
+
+int MakeDataFolderCurrent() { return PlatformSetCurrentFolder(gDataFolder); }
+
+namespace {
+
+bool FolderHoldsSettings(const char* folder) {
+  char path[kMaxPath * 2];
+  snprintf(path, sizeof path, "%s%s", folder, kSettingsFileName);
+  return GetFileSizeByName(path) >= 0;
+}
+
+}  // namespace
+
+void ChooseDataFolder() {
+  char programFolder[kMaxPath] = "";
+  char currentFolder[kMaxPath] = "";
+  PlatformGetProgramFolder(programFolder, sizeof programFolder);
+  PlatformGetCurrentFolder(currentFolder, sizeof currentFolder);
+  const bool useCurrent = !FolderHoldsSettings(programFolder) && currentFolder[0] != 0 &&
+                          FolderHoldsSettings(currentFolder);
+  snprintf(gDataFolder, sizeof gDataFolder, "%s", useCurrent ? currentFolder : programFolder);
+}
+
+bool IsInputIdleFor(uint32_t now, uint32_t milliseconds) {
+  return static_cast<uint32_t>(now - gLastInputTick) >= milliseconds;
+}

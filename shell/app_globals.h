@@ -1,0 +1,31 @@
+#pragma once
+// Handles and names that every subsystem uses.
+#include <cstdint>
+
+#include "platform/platform.h"
+
+constexpr int kMaxPath = 260;
+constexpr int kMarketNameCount = 13;
+constexpr int kMarketNameSize = 32;
+
+extern WindowHandle gMainWnd;
+extern ModuleHandle gInstance;
+extern char gDataFolder[kMaxPath];        // ends with the folder separator
+extern char gAppTitle[64];                // string 234
+extern char gMainClassName[64];           // string 242
+extern char gMarketNames[kMarketNameCount][kMarketNameSize];  // strings 1050..1062
+extern char gPeriodNames[3][16];          // strings 292..294
+extern uint32_t gLastInputTick;           // tick of the last user input
+extern int gUndoKind;                     // 0 none, 1 trend lines, 2 memos
+extern int gAutoOrderEnabled;
+extern WindowHandle gAutoOrderStatusDlg;
+
+// Fills the texts and code constants that everything else relies on.
+void InitAppTexts();
+// Makes the data folder the current folder; 0 or an error code.
+int MakeDataFolderCurrent();
+// Chooses the data folder: the program's folder, or the current folder when
+// only it holds the configuration file.
+void ChooseDataFolder();
+// True once 300 seconds have passed since the last input (wrap-safe).
+bool IsInputIdleFor(uint32_t now, uint32_t milliseconds);

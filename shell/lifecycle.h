@@ -1,0 +1,13 @@
+#pragma once
+// The order of start-up, idle work and shut-down.
+#include <cstdint>
+
+constexpr uint32_t kIdleFlushDelayMs = 300 * 1000;
+
+// Texts, data folder, settings and stores, before any window exists.
+// False when start-up must end.
+bool LoadEverythingAtStart();
+// One pass of the idle work; `now` is the tick count.
+void RunIdleSteps(uint32_t now);
+// Saves what the program keeps, in the fixed order.
+void SaveEverythingAtExit();

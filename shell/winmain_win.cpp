@@ -1,0 +1,72 @@
+// The program's entry point: start-up, the main loop and shut-down.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "chart/main_window_win.h"
+#include "platform/win_text.h"
+#include "shell/app_globals.h"
+#include "shell/lifecycle.h"
+#include "shell/progress.h"
+
+namespace {
+
+// Only one instance runs: a second start brings the first one's window to
+// the front and ends.
+bool ActivateRunningInstance() {
+  const HWND existing = FindWindowW(SjisToWide(gMainClassName).c_str(), nullptr);
+  if (existing == nullptr) return false;
+  if (IsIconic(existing)) ShowWindow(existing, SW_RESTORE);
+  SetForegroundWindow(existing);
+  return true;
+}
+
+void InitCommonControlClasses() {
+  INITCOMMONCONTROLSEX icc{};
+  icc.dwSize = sizeof icc;
+  icc.dwICC = ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS;
+  InitCommonControlsEx(&icc);
+}
+
+bool InitInstance(HINSTANCE instance, int showCommand) {
+  gInstance = instance;
+  InitAppTexts();
+  if (ActivateRunningInstance()) return false;
+  InitCommonControlClasses();
+  if (!LoadEverythingAtStart()) return false;
+  if (!RegisterWindowClasses(instance)) return false;
+  return CreateMainWindow(instance, showCommand) != nullptr;
+}
+
+bool RouteToModelessDialogs(MSG& msg) {
+  const HWND autoOrder = static_cast<HWND>(gAutoOrderStatusDlg);
+  if (autoOrder != nullptr && IsDialogMessageW(autoOrder, &msg)) return true;
+  const HWND progress = static_cast<HWND>(gProgressDlg);
+  return progress != nullptr && IsDialogMessageW(progress, &msg);
+}
+
+// Returns the WM_QUIT code.
+int RunMainLoop() {
+  MSG msg;
+  for (;;) {
+    if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) return static_cast<int>(msg.wParam);
+      if (RouteToModelessDialogs(msg)) continue;
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+      continue;
+    }
+    RunIdleSteps(GetTickCount());
+    // Sleep a millisecond, but wake at once when input arrives.
+    MsgWaitForMultipleObjectsEx(0, nullptr, 1, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  }
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+  if (!InitInstance(instance, showCommand)) return 0;
+  const int code = RunMainLoop();
+  SaveEverythingAtExit();
+  return code;
+}

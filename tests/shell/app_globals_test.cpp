@@ -1,0 +1,46 @@
+#include "shell/app_globals.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/posix_recorder.h"
+#include "tests/support/scratch_folder.h"
+
+namespace {
+
+TEST(AppGlobalsTest, TextsComeFromTheStringTable) {
+  InitAppTexts();
+  EXPECT_STREQ(gAppTitle, "ヴェルクォラ22");
+  EXPECT_STREQ(gMainClassName, "VELQUORANDIME");
+  EXPECT_STREQ(gMarketNames[0], "不明");
+  EXPECT_STREQ(gMarketNames[1], "東証プライム");
+  EXPECT_STREQ(gMarketNames[12], "ヘラクレス");
+  EXPECT_STREQ(gPeriodNames[2], "月足");
+}
+
+TEST(AppGlobalsTest, IdleTimeSurvivesTheTickCountWrap) {
+  gLastInputTick = 0xFFFFFF00u;
+  EXPECT_FALSE(IsInputIdleFor(0xFFFFFFF0u, 300000));
+  EXPECT_FALSE(IsInputIdleFor(1000u, 300000));  // wrapped: 1256 ms later
+  EXPECT_TRUE(IsInputIdleFor(0xFFFFFF00u + 300000u, 300000));
+  gLastInputTick = 0;
+}
+
+TEST(AppGlobalsTest, DataFolderIsTheProgramFolderUnlessOnlyTheCurrentOneHoldsSettings) {
+  ScratchFolder current;
+  ScratchFolder program;  // now current too; go back to the first
+  ASSERT_EQ(PlatformSetCurrentFolder(current.path().c_str()), 0);
+  SetProgramFolder(program.path());
+
+  ChooseDataFolder();
+  EXPECT_EQ(std::string(gDataFolder), program.path());
+
+  WriteWholeFile(current.path() + "velqo.dat", {1});
+  ChooseDataFolder();
+  EXPECT_EQ(std::string(gDataFolder), current.path());
+
+  WriteWholeFile(program.path() + "velqo.dat", {1});
+  ChooseDataFolder();
+  EXPECT_EQ(std::string(gDataFolder), program.path());
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+#include "shell/progress.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/posix_recorder.h"
+#include "shell/app_globals.h"
+
+namespace {
+
+class ProgressTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetPlatformRecorder();
+    gMainWnd = &mainWindow_;
+  }
+  void TearDown() override {
+    EndProgress();
+    gMainWnd = nullptr;
+    ResetPlatformRecorder();
+  }
+  std::vector<int> BarPositions() {
+    std::vector<int> bars;
+    for (const auto& call : TakeRecordedProgressCalls())
+      if (call.call == "bar") bars.push_back(call.value);
+    return bars;
+  }
+  int mainWindow_ = 0;
+  int sheetWindow_ = 0;
+};
+
+TEST(ProgressPositionTest, LargeSubPositionsDoNotOverflow) {
+  EXPECT_EQ(ComputeProgressPosition(0, 1, 1999999, 2000000), 31999);
+  EXPECT_EQ(ComputeProgressPosition(0, 1, 4000000000u, 4000000000u), 32000);
+  int last = -1;
+  for (uint32_t pos = 0; pos <= 2000000; pos += 99991) {
+    const int now = ComputeProgressPosition(0, 1, pos, 2000000);
+    EXPECT_GE(now, last);
+    EXPECT_LE(now, 32000);
+    last = now;
+  }
+}
+
+TEST(ProgressPositionTest, StepsAndSubRanges) {
+  EXPECT_EQ(ComputeProgressPosition(0, 4, 0, 100), 0);
+  EXPECT_EQ(ComputeProgressPosition(1, 4, 50, 100), 8000 + 4000);
+  EXPECT_EQ(ComputeProgressPosition(1, 4, 500, 100), 16000);  // capped at the sub-range
+  EXPECT_EQ(ComputeProgressPosition(4, 4, 50, 100), 32000);   // the last step adds nothing
+  EXPECT_EQ(ComputeProgressPosition(0, 0, 1, 2), 16000);      // steps below 1 count as 1
+}
+
+TEST_F(ProgressTest, CallsDoNothingWhileClosed) {
+  StepProgress();
+  AdvanceProgress(5);
+  SetProgressText1("x");
+  ShowProgressAbortButton();
+  EndProgress();
+  EXPECT_TRUE(TakeRecordedProgressCalls().empty());
+}
+
+TEST_F(ProgressTest, OpensWithTitleAndClearsFlags) {
+  gProgressCancelled = 1;
+  gProgressAbortRequested = 1;
+  BeginProgress(&sheetWindow_, 1, 234, 3);
+  ASSERT_NE(gProgressDlg, nullptr);
+  EXPECT_EQ(gProgressCancelled, 0);
+  EXPECT_EQ(gProgressAbortRequested, 0);
+  const auto calls = TakeRecordedProgressCalls();
+  ASSERT_FALSE(calls.empty());
+  EXPECT_EQ(calls[0].call, "open");
+  EXPECT_EQ(calls[0].value, 1);  // Cancel shown: the owner is not the main window
+  EXPECT_EQ(calls[0].text, "ヴェルクォラ22");
+}
+
+TEST_F(ProgressTest, NoCancelButtonOverTheMainWindow) {
+  BeginProgress(gMainWnd, 1, 0, 1);
+  const auto calls = TakeRecordedProgressCalls();
+  ASSERT_FALSE(calls.empty());
+  EXPECT_EQ(calls[0].value, 0);
+}
+
+TEST_F(ProgressTest, BarMovesByStepsAndIsSentOnlyWhenItChanges) {
+  BeginProgress(gMainWnd, 0, 0, 4);
+  TakeRecordedProgressCalls();
+  StepProgress();           // step 1 of 4, sub-range 100
+  AdvanceProgress(0);       // no change
+  AdvanceProgress(50);      // half of step 2
+  SetProgressSubRange(10);  // resets the sub-position
+  SetProgressSubPos(5);
+  StepProgress();
+  StepProgress();
+  StepProgress();
+  StepProgress();  // never beyond the step count
+  EXPECT_EQ(BarPositions(), (std::vector<int>{8000, 12000, 8000, 12000, 16000, 24000, 32000}));
+}
+
+TEST_F(ProgressTest, AbortButtonAndTexts) {
+  BeginProgress(gMainWnd, 0, 0, 1);
+  TakeRecordedProgressCalls();
+  gProgressAbortRequested = 1;
+  ShowProgressAbortButton();
+  EXPECT_EQ(gProgressAbortRequested, 0);
+  SetProgressText2("1301 読み込み中");
+  SetProgressText1(nullptr);  // leaves the line as it is
+  HideProgressAbortButton();
+  EndProgress();
+  EXPECT_EQ(gProgressDlg, nullptr);
+  const auto calls = TakeRecordedProgressCalls();
+  ASSERT_EQ(calls.size(), 4u);
+  EXPECT_EQ(calls[0].call, "abort");
+  EXPECT_EQ(calls[0].value, 1);
+  EXPECT_EQ(calls[1].call, "text");
+  EXPECT_EQ(calls[1].value, 2);
+  EXPECT_EQ(calls[1].text, "1301 読み込み中");
+  EXPECT_EQ(calls[2].call, "abort");
+  EXPECT_EQ(calls[2].value, 0);
+  EXPECT_EQ(calls[3].call, "close");
+}
+
+}  // namespace

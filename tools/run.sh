@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds the program and starts it under Wine on a demo
+# data folder (made by the sample-database generator when there is none).
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$ROOT"
+JOBS="$(nproc)"
+DEMO="${VELQO_DEMO_FOLDER:-$ROOT/demo}"
+
+bash tools/setup.sh
+cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build/win32 -j "$JOBS" --target velqo
+
+mkdir -p "$DEMO"
+if [ ! -f "$DEMO/stock.dat" ]; then
+  cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build build/release -j "$JOBS"
+  if [ -x build/release/make_sample_db ]; then
+    echo "making a demo database in $DEMO"
+    build/release/make_sample_db "$DEMO"
+  fi
+fi
+# The program keeps its data beside itself.
+cp build/win32/velqo.exe "$DEMO/"
+
+. tools/wine-env.sh
+start_xvfb_if_needed
+echo "starting the program (DISPLAY=$DISPLAY)"
+cd "$DEMO"
+exec wine velqo.exe

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds every target and runs every test:
+# the native tests under AddressSanitizer/UBSan, the fuzz replays, and the
+# Windows program's tests under Wine.
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$ROOT"
+JOBS="$(nproc)"
+
+bash tools/setup.sh
+
+echo "== native build (sanitizers) =="
+cmake -S . -B build/native -DVELQO_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build/native -j "$JOBS"
+
+echo "== release build (benchmarks, tools) =="
+cmake -S . -B build/release -DVELQO_BENCH=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/release -j "$JOBS"
+
+echo "== Windows build =="
+cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build/win32 -j "$JOBS"
+
+. tools/wine-env.sh
+XVFB_BEFORE="$(pgrep -x Xvfb || true)"
+start_xvfb_if_needed
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  for pid in $(pgrep -x Xvfb || true); do
+    case " $XVFB_BEFORE " in *" $pid "*) ;; *) kill "$pid" 2>/dev/null || true ;; esac
+  done
+}
+trap cleanup EXIT
+
+status=0
+echo "== native tests =="
+(cd build/native && ctest --output-on-failure -j "$JOBS") || status=1
+echo "== Windows tests (Wine) =="
+(cd build/win32 && ctest --output-on-failure) || status=1
+exit $status
