@@ -2,6 +2,8 @@
 find_package(GTest REQUIRED)
 find_package(Threads REQUIRED)
 find_package(ZLIB REQUIRED)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(MINIZIP REQUIRED IMPORTED_TARGET minizip)
 
 set(VELQO_STRINGS_CPP ${CMAKE_BINARY_DIR}/generated/embedded_strings.cpp)
 add_custom_command(
@@ -15,13 +17,18 @@ add_library(velqo_core STATIC ${VELQO_CORE_SOURCES}
   ${PROJECT_SOURCE_DIR}/platform/platform_posix.cpp ${VELQO_STRINGS_CPP})
 velqo_target_options(velqo_core)
 velqo_sanitize(velqo_core)
-target_link_libraries(velqo_core PUBLIC Threads::Threads ZLIB::ZLIB)
+target_link_libraries(velqo_core PUBLIC Threads::Threads PkgConfig::MINIZIP ZLIB::ZLIB)
 target_include_directories(velqo_core PUBLIC ${PROJECT_SOURCE_DIR})
 
 add_executable(velqo_tests ${VELQO_TEST_SOURCES} ${VELQO_TEST_SUPPORT})
 velqo_target_options(velqo_tests)
 velqo_sanitize(velqo_tests)
 target_link_libraries(velqo_tests PRIVATE velqo_core GTest::gtest GTest::gtest_main)
+if(VELQO_TSAN)
+  # The thread-sanitizer build runs only the tests that exercise threads.
+  add_test(NAME native_tests_tsan COMMAND velqo_tests --gtest_brief=1 --gtest_filter=*Concurrency*)
+  return()
+endif()
 add_test(NAME native_tests COMMAND velqo_tests --gtest_brief=1)
 set_tests_properties(native_tests PROPERTIES ENVIRONMENT "TZ=Asia/Tokyo")
 # The calendar must not depend on the host's time zone.

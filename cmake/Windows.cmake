@@ -9,7 +9,7 @@ set(VELQO_MINIZIP_DIR ${PROJECT_SOURCE_DIR}/.deps/minizip-mingw)
 add_library(velqo_minizip STATIC IMPORTED)
 set_target_properties(velqo_minizip PROPERTIES
   IMPORTED_LOCATION ${VELQO_MINIZIP_DIR}/lib/libminizip.a
-  INTERFACE_INCLUDE_DIRECTORIES ${VELQO_MINIZIP_DIR}/include)
+  INTERFACE_INCLUDE_DIRECTORIES ${VELQO_MINIZIP_DIR}/include/minizip)
 find_library(VELQO_MINGW_ZLIB NAMES libz.a z REQUIRED)
 
 add_library(velqo_core STATIC ${VELQO_CORE_SOURCES}

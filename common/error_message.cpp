@@ -3,10 +3,12 @@
 #include <cstdio>
 
 #include "common/file_io.h"
+#include "common/sjis_text.h"
 
 namespace {
 
 constexpr int kPathSize = 260;
+constexpr int kErrorTextSize = 512;
 constexpr int kTitleSize = 256;
 // One "all files" entry; the literal's own terminator closes the list.
 constexpr char kAllFilesFilter[] = "*.*\0*.*\0";
@@ -17,13 +19,15 @@ const char* FilterOrAllFiles(const char* filter) { return filter != nullptr ? fi
 }  // namespace
 
 void FormatErrorText(int errorCode, char* out, int size) {
-  if (size <= 0) return;
-  if (PlatformGetErrorText(errorCode, out, static_cast<size_t>(size))) return;
-  snprintf(out, static_cast<size_t>(size), "なんらかのエラーが発生しました。エラーコードは %d です。", errorCode);
+  char text[kErrorTextSize];
+  if (!PlatformGetErrorText(errorCode, text, sizeof text)) {
+    snprintf(text, sizeof text, "なんらかのエラーが発生しました。エラーコードは %d です。", errorCode);
+  }
+  CopySjisText(out, text, size);
 }
 
 void ShowErrorMessage(WindowHandle owner, int errorCode) {
-  char text[512];
+  char text[kErrorTextSize];
   FormatErrorText(errorCode, text, sizeof text);
   // A box owned by a hidden or minimised window could not be seen.
   const WindowHandle usableOwner = PlatformIsUsableOwner(owner) ? owner : nullptr;

@@ -32,14 +32,25 @@ int OpenForReading(const char* path, PlatformFile** file) {
 
 // The first retry comes at once, each later one after a pause; the pause also
 // follows the last failure, as the fixed timing of the program has it.
-int CreateForWriting(const char* path, PlatformFile** file) {
+template <typename Step>
+int RetryWithPauses(Step step) {
   int error = 0;
   for (int attempt = 1; attempt <= kCreateAttempts; ++attempt) {
-    error = PlatformOpenFile(path, FileOpenMode::kCreateWriteThrough, file);
+    error = step();
     if (error == 0) return 0;
     if (attempt > 1) PlatformSleep(kCreatePauseMs);
   }
   return error;
+}
+
+int CreateForWriting(const char* path, PlatformFile** file) {
+  return RetryWithPauses([&] { return PlatformOpenFile(path, FileOpenMode::kCreateWriteThrough, file); });
+}
+
+// Another program holding the target open (a virus scanner, a backup tool)
+// gets the same patience as a busy file at creation.
+int ReplaceTarget(const char* temporary, const char* path) {
+  return RetryWithPauses([&] { return PlatformReplaceFile(temporary, path); });
 }
 
 // Runs one whole-file transfer (0 or an error code) up to `attempts` times,
@@ -160,7 +171,7 @@ char* LoadFileToMemory(const char* path, uint32_t* size, int quiet) {
 int SaveBufferToFile(const char* path, const void* buffer, uint32_t count) {
   const std::string temporary = std::string(path) + kTemporarySuffix;
   int error = WriteNewFile(temporary.c_str(), buffer, count);
-  if (error == 0) error = PlatformReplaceFile(temporary.c_str(), path);
+  if (error == 0) error = ReplaceTarget(temporary.c_str(), path);
   if (error != 0) PlatformDeleteFile(temporary.c_str());
   return error;
 }

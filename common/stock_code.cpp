@@ -40,12 +40,9 @@ void InitStockCodeGlobals() {
 StockCode StringToCode(const char* text) {
   if (text == nullptr) return 0;
   StockCode code = 0;
-  bool ended = false;
-  for (int i = 0; i < 4; ++i) {
-    if (text[i] == '\0') ended = true;
-    const uint8_t byte = ended ? 0 : static_cast<uint8_t>(text[i]);
-    code = (code << 8) | byte;
-  }
+  int i = 0;
+  for (; i < 4 && text[i] != '\0'; ++i) code = (code << 8) | static_cast<uint8_t>(text[i]);
+  for (; i < 4; ++i) code <<= 8;
   return code;
 }
 

@@ -45,10 +45,11 @@ size_t MeasureDecimalNumber(const char* text) {
   p = SkipDigits(p);
   bool anyDigit = p != digits;
   if (*p == '.') {
-    const char* fraction = p + 1;
-    const char* end = SkipDigits(fraction);
-    if (end != fraction || anyDigit) p = end;
-    anyDigit = anyDigit || end != fraction;
+    const char* end = SkipDigits(p + 1);
+    if (anyDigit || end != p + 1) {
+      p = end;
+      anyDigit = true;
+    }
   }
   if (!anyDigit) return 0;
   if (*p == 'e' || *p == 'E') {

@@ -6,7 +6,6 @@
 #include <utime.h>
 
 #include <cstring>
-#include <ctime>
 #include <vector>
 
 #include "platform/posix_recorder.h"
@@ -242,9 +241,18 @@ TEST_F(SaveBufferTest, FailedFlushOrReplaceKeepsTheOldFile) {
   EXPECT_EQ(Save(), kErrorWriteFault);
   ExpectOldFileKept();
 
-  InjectFaults([](FileFaults& f) { f.failReplaces = 1; });
+  InjectFaults([](FileFaults& f) { f.failReplaces = 4; });
   EXPECT_EQ(Save(), kErrorAccessDenied);
   ExpectOldFileKept();
+}
+
+// A target held open for a moment by another program is waited for.
+TEST_F(SaveBufferTest, BusyTargetIsRetriedLikeABusyCreate) {
+  InjectFaults([](FileFaults& f) { f.failReplaces = 2; });
+  EXPECT_EQ(Save(), 0);
+  EXPECT_EQ(ReadWholeFile("BASEDATA/stockinf.dat"), new_);
+  EXPECT_EQ(TakeSleptMilliseconds(), 500u);
+  EXPECT_FALSE(FileExists("BASEDATA/stockinf.dat.tmp"));
 }
 
 TEST_F(SaveBufferTest, LeftoverTemporaryFileIsOverwritten) {

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "common/stock_code.h"
+#include "platform/platform.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {

@@ -1,0 +1,116 @@
+#include "common/error_message.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "common/file_io.h"
+#include "platform/posix_recorder.h"
+#include "tests/support/scratch_folder.h"
+
+namespace {
+
+constexpr int kDailyTitleId = 292;  // "日足" in the string table
+int gWindow;                         // any address serves as a window handle here
+
+class ErrorMessageTest : public ::testing::Test {
+ protected:
+  ScratchFolder folder_;
+};
+
+TEST_F(ErrorMessageTest, TextFallsBackToTheCodeWhenTheSystemHasNone) {
+  char text[128];
+  FormatErrorText(1234, text, sizeof text);
+  EXPECT_STREQ(text, "なんらかのエラーが発生しました。エラーコードは 1234 です。");
+  FormatErrorText(-1, text, sizeof text);
+  EXPECT_STREQ(text, "なんらかのエラーが発生しました。エラーコードは -1 です。");
+
+  SetSystemErrorText(kErrorDiskFull, "ディスクに十分な空き領域がありません。");
+  FormatErrorText(kErrorDiskFull, text, sizeof text);
+  EXPECT_STREQ(text, "ディスクに十分な空き領域がありません。");
+
+  // Cut short without splitting a two-byte character.
+  memset(text, 'X', sizeof text);
+  FormatErrorText(5, text, 10);
+  EXPECT_STREQ(text, "なんらか");
+  EXPECT_EQ(text[10], 'X');
+}
+
+TEST_F(ErrorMessageTest, BoxUsesTheOwnerOnlyWhenItCanBeSeen) {
+  SetUnusableOwner(&gWindow + 1);
+  ShowErrorMessage(&gWindow, kErrorAccessDenied);
+  ShowErrorMessage(&gWindow + 1, kErrorAccessDenied);
+  ShowErrorMessage(nullptr, kErrorAccessDenied);
+  const auto boxes = TakeRecordedMessageBoxes();
+  ASSERT_EQ(boxes.size(), 3u);
+  EXPECT_EQ(boxes[0].owner, &gWindow);
+  EXPECT_EQ(boxes[1].owner, nullptr);
+  EXPECT_EQ(boxes[2].owner, nullptr);
+  for (const RecordedMessageBox& box : boxes) {
+    EXPECT_EQ(box.title, "エラー");
+    EXPECT_EQ(box.text, "なんらかのエラーが発生しました。エラーコードは 5 です。");
+    EXPECT_EQ(box.flags, kMbOk | kMbIconStop);
+  }
+}
+
+TEST_F(ErrorMessageTest, WarningBeepIsTheExclamationSound) {
+  PlayWarningBeep();
+  EXPECT_EQ(TakeRecordedBeeps(), std::vector<unsigned>{kMbIconExclamation});
+}
+
+TEST_F(ErrorMessageTest, DialogsGetTitleFilterAndExtension) {
+  const char filter[] = "パレット (*.PAL)\0*.PAL\0";
+  const std::string allFiles("*.*\0*.*\0\0", 9);
+  char path[260] = "leftover";
+  QueueFileDialogAnswer("");
+  EXPECT_FALSE(PromptOpenFile(nullptr, &gWindow, kDailyTitleId, path, nullptr));
+  QueueFileDialogAnswer("");
+  EXPECT_FALSE(PromptOpenFileWithTitle(nullptr, "開く", path, filter));
+  QueueFileDialogAnswer("C:\\data\\a.plt");
+  EXPECT_TRUE(PromptSaveFile(nullptr, &gWindow, kDailyTitleId, path, nullptr));
+  EXPECT_STREQ(path, "C:\\data\\a.plt");
+
+  const auto dialogs = TakeRecordedFileDialogs();
+  ASSERT_EQ(dialogs.size(), 3u);
+  EXPECT_FALSE(dialogs[0].save);
+  EXPECT_EQ(dialogs[0].owner, &gWindow);
+  EXPECT_EQ(dialogs[0].title, "日足");
+  EXPECT_EQ(dialogs[0].filter, allFiles);
+  EXPECT_EQ(dialogs[1].title, "開く");
+  EXPECT_EQ(dialogs[1].filter, std::string(filter, sizeof filter));
+  EXPECT_TRUE(dialogs[2].save);
+  EXPECT_EQ(dialogs[2].filter, allFiles);
+  EXPECT_EQ(dialogs[2].defaultExtension, "plt");
+}
+
+TEST_F(ErrorMessageTest, OpenAndLoadReadsTheChosenFile) {
+  WriteWholeFile("memo.txt", {'m', 'e', 'm', 'o'});
+  uint32_t size = 0;
+  QueueFileDialogAnswer("memo.txt");
+  char* block = PromptOpenAndLoadFile(nullptr, nullptr, kDailyTitleId, &size, nullptr);
+  ASSERT_NE(block, nullptr);
+  EXPECT_EQ(size, 4u);
+  EXPECT_STREQ(block, "memo");
+  FreeBlock(block);
+
+  QueueFileDialogAnswer("");
+  EXPECT_EQ(PromptOpenAndLoadFile(nullptr, nullptr, kDailyTitleId, &size, nullptr), nullptr);
+  EXPECT_EQ(size, 0u);
+  EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
+}
+
+TEST_F(ErrorMessageTest, OpenAndLoadReportsAFailedRead) {
+  SetSleepRecorded(true);
+  WriteWholeFile("memo.txt", {'m'});
+  FileFaults faults;
+  faults.failReads = 10;
+  SetFileFaults(faults);
+  QueueFileDialogAnswer("memo.txt");
+  EXPECT_EQ(PromptOpenAndLoadFile(nullptr, &gWindow, kDailyTitleId, nullptr, nullptr), nullptr);
+  const auto boxes = TakeRecordedMessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "なんらかのエラーが発生しました。エラーコードは 30 です。");
+}
+
+}  // namespace
