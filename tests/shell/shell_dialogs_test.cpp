@@ -1,0 +1,41 @@
+#include "shell/shell_dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/posix_recorder.h"
+#include "shell/app_globals.h"
+
+namespace {
+
+TEST(ShellDialogsTest, MessageBoxTextsComeFromTheStringTable) {
+  ResetPlatformRecorder();
+  InitAppTexts();
+  int owner = 0;
+  QueueMessageBoxAnswer(kIdNo);
+  EXPECT_EQ(MessageBoxFromStrings(&owner, 0, 256, kMbYesNo | kMbIconQuestion), kIdNo);
+  EXPECT_EQ(MessageBoxFromStrings(nullptr, 145, 293, kMbOk), kIdOk);
+  const auto boxes = TakeRecordedMessageBoxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].owner, &owner);
+  EXPECT_EQ(boxes[0].title, "ヴェルクォラ22");  // title id 0: the application title
+  EXPECT_EQ(boxes[0].text, "千");
+  EXPECT_EQ(boxes[0].flags, kMbYesNo | kMbIconQuestion);
+  EXPECT_EQ(boxes[1].title, "百万");
+  EXPECT_EQ(boxes[1].text, "週足");
+  ResetPlatformRecorder();
+}
+
+TEST(ShellDialogsTest, SaveDialogReportsTheChosenNameAndCancel) {
+  ResetPlatformRecorder();
+  char path[260] = "";
+  char title[259] = "";
+  QueueFileDialogAnswer("C:\\data\\patterns.dat");
+  EXPECT_TRUE(ShowSaveFileDialog(nullptr, nullptr, "保存", path, title, nullptr));
+  EXPECT_STREQ(path, "C:\\data\\patterns.dat");
+  EXPECT_STREQ(title, "patterns.dat");
+  QueueFileDialogAnswer("");
+  EXPECT_FALSE(ShowSaveFileDialog(nullptr, nullptr, "保存", path, title, nullptr));
+  ResetPlatformRecorder();
+}
+
+}  // namespace
