@@ -1,22 +1,40 @@
 #include "shell/lifecycle.h"
 
+#include "data/daily_cache.h"
+#include "data/ken_table.h"
+#include "data/stock_table.h"
+#include "data/trading_calendar.h"
 #include "shell/app_globals.h"
 #include "shell/settings.h"
+
+namespace {
+
+// The big tables live from start-up to exit; without them there is no program.
+bool AllocateBigTables() { return CreateDailyCache() && AllocateStockTable(); }
+
+}  // namespace
 
 bool LoadEverythingAtStart() {
   InitAppTexts();
   ChooseDataFolder();
   if (MakeDataFolderCurrent() != 0) return false;
+  if (!AllocateBigTables()) return false;
   LoadSettings();
+  if (!LoadStockTable()) return false;
+  LoadKenFile();
+  if (gTimeBackMode != 0) LoadTradingCalendar();
   return true;
 }
 
-// Nothing runs here yet: the cursor tracking, the queued group updates and the
-// write-back of changed daily files (once kIdleFlushDelayMs have passed since
-// the last input) join as their stores arrive.
-void RunIdleSteps(uint32_t) {}
+void RunIdleSteps(uint32_t now) {
+  // Changed daily files go back to disk only once the user has left the
+  // program alone for a while, one file per pass.
+  if (IsInputIdleFor(now, kIdleFlushDelayMs)) FlushNextDirtyDailyCacheEntry();
+}
 
 void SaveEverythingAtExit() {
   MakeDataFolderCurrent();
+  FlushDailyCache();
+  SaveStockTable(0);
   SaveSettings();
 }

@@ -1,0 +1,45 @@
+#pragma once
+// The daily cache: one slot per stock-table index holding a copy of the
+// stock's daily series, with a dirty flag. One lock guards every operation;
+// worker threads use the same calls.
+#include <atomic>
+#include <cstdint>
+
+#include "data/price_series.h"
+#include "data/stock_table.h"
+
+struct DailyCache {
+  BarSeries* slots[kMaxStocks];
+  uint32_t dirty[kMaxStocks];
+};
+
+constexpr uint32_t kCacheMemoryLoadLimit = 90;         // percent; no new copies from here on
+constexpr uint64_t kLowPhysicalMemory = 0x8000000;     // 128 MB: the cache is not kept
+
+extern DailyCache* gDailyCache;
+extern std::atomic<int> gDailyCacheCount;
+extern BarSeries* gScratchSeries;  // for the single-threaded whole-database jobs
+// Set by the daily price update while it runs: the flush shows no abort button then.
+extern int gPriceUpdateRunning;
+// Memory load and total physical memory as the cache sees them (tests replace it).
+using MemoryStatusFn = void (*)(uint32_t* loadPercent, uint64_t* totalPhysical);
+extern MemoryStatusFn gDailyCacheMemoryStatus;
+
+bool CreateDailyCache();
+// Frees every copy and the block without writing anything.
+void DestroyDailyCache();
+void GetDailyBars(StockCode code, BarSeries* out);
+// The stored series, to be changed and handed back to UpdateDailyBars: from
+// the slot when filled, else read without caching it; never cut by time-back.
+void GetDailyBarsForUpdate(StockCode code, BarSeries* out);
+void UpdateDailyBars(StockCode code, const BarSeries& series);
+int CountDirtyDailyCacheEntries();
+void FlushDailyCacheEntry(StockCode code);
+void FlushNextDirtyDailyCacheEntry();
+void FlushDailyCache();
+// False when a changed series could not be written: its copy stays in the cache.
+bool FlushAndFreeDailyCache();
+void TrimDailyCacheIfMemoryLow();
+int PreloadDailyCache();
+void AdvanceDailyCacheWindow();
+bool IsDailyCacheSlotFilled(int index);

@@ -1,0 +1,27 @@
+#pragma once
+// The daily price files: "DAY\<code>", the first 8 + 24 x count bytes of a BarSeries.
+#include "data/price_series.h"
+
+constexpr char kDailyFolder[] = "DAY";
+constexpr int kDailyReadAttempts = 3;
+constexpr uint32_t kDailyReadRetryWaitMs = 3000;
+
+void GetDailyFilePath(StockCode code, char* path, int size);
+// Reads with retries, the newest backup as fallback, clamps and code cut-offs.
+// The series' code is always the requested code; count 0 when nothing could be read.
+void LoadDailyFile(StockCode code, BarSeries* series);
+// LoadDailyFile without the error box: returns the error the user is to be
+// shown (0 when none), so that a caller holding a lock can show it later.
+int LoadDailyFileQuiet(StockCode code, BarSeries* series);
+// Shows the error box for what LoadDailyFileQuiet returned; nothing for 0.
+void ReportDailyFileError(int error);
+// LoadFileToBuffer and old-code conversion only; the file error code. The
+// count never exceeds the bars the file holds.
+int LoadDailyFileRaw(const char* path, BarSeries* series, uint32_t sizeLimit);
+// Writes the series to the stock's file; on failure the error box. A series
+// whose code is not `code`, or whose count is out of range, is refused.
+int SaveDailyFile(StockCode code, BarSeries* series);
+// SaveDailyFile without the error box; 0 or the error code.
+int WriteDailyFile(StockCode code, const BarSeries& series);
+// Index of the last bar dated on or before the date, searching down to index 1; 0 when none.
+int FindLastBarOnOrBefore(const BarSeries& series, PackedDate date);

@@ -1,0 +1,113 @@
+// Loads arbitrary stock.dat contents through the start-up loader: the count
+// must end up within the table, every text terminated, every market id
+// within the market-name table, the codes in order and each one found again.
+//
+// Input: one byte of options, the 8-byte header (count, spare), then the
+// master parts of the first records, 156 bytes each. The file keeps its exact
+// size, so the reader always gets past the size check; it is written once and
+// only its first bytes change from input to input.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "data/stock_table.h"
+#include "shell/app_globals.h"
+#include "shell/settings.h"
+
+namespace {
+
+constexpr size_t kHeaderBytes = 8;
+constexpr uint8_t kOptionTimeBack = 0x01;
+
+void Check(bool ok) {
+  if (!ok) std::abort();
+}
+
+std::string gFolder;
+size_t gLastWritten = 0;  // bytes of the previous input at the file's start
+
+void RemoveFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(gFolder, ignored);
+}
+
+void MakeFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "velqo-fuzz-XXXXXX").string();
+  Check(mkdtemp(pattern.data()) != nullptr);
+  gFolder = pattern + "/";
+  Check(chdir(gFolder.c_str()) == 0);
+  snprintf(gDataFolder, sizeof gDataFolder, "%s", gFolder.c_str());
+  std::atexit(RemoveFolder);
+  const int file = open("stock.dat", O_CREAT | O_WRONLY | O_TRUNC, 0644);
+  Check(file >= 0 && ftruncate(file, sizeof(StockTable)) == 0);
+  close(file);
+}
+
+void WriteAt(int file, size_t offset, const void* bytes, size_t count) {
+  Check(pwrite(file, bytes, count, static_cast<off_t>(offset)) == static_cast<ssize_t>(count));
+}
+
+// The header, then each 156-byte piece at the start of its record.
+void WriteTableFile(const uint8_t* data, size_t size) {
+  static const StockRecord kZeroRecord{};
+  const int file = open("stock.dat", O_WRONLY);
+  Check(file >= 0);
+  uint8_t header[kHeaderBytes] = {};
+  memcpy(header, data, std::min(size, kHeaderBytes));
+  WriteAt(file, 0, header, kHeaderBytes);
+  const size_t pieces = size > kHeaderBytes ? size - kHeaderBytes : 0;
+  const size_t used = std::max(pieces, gLastWritten);
+  for (size_t at = 0; at < used; at += sizeof(StockMasterRecord)) {
+    const size_t record = at / sizeof(StockMasterRecord);
+    const size_t offset = kHeaderBytes + record * sizeof(StockRecord);
+    WriteAt(file, offset, &kZeroRecord, sizeof(StockMasterRecord));
+    if (at < pieces) WriteAt(file, offset, data + kHeaderBytes + at, std::min(sizeof(StockMasterRecord), pieces - at));
+  }
+  gLastWritten = pieces;
+  close(file);
+}
+
+bool IsTerminated(const char* field, size_t size) { return memchr(field, 0, size) != nullptr; }
+
+void CheckTable() {
+  const int count = gStockTable->count;
+  Check(count >= 0 && count <= kMaxStocks);
+  for (int i = 0; i < count; ++i) {
+    const StockMasterRecord& master = gStockTable->records[i].master;
+    Check(IsTerminated(master.name, sizeof master.name));
+    Check(IsTerminated(master.reading, sizeof master.reading));
+    Check(IsTerminated(master.shortName, sizeof master.shortName));
+    Check(master.marketId < kMarketNameCount);
+    Check(i == 0 || !CodeLess(master.code, gStockTable->records[i - 1].master.code));
+    const int found = FindStockIndexByCode(master.code);
+    Check(found >= 0 && gStockTable->records[found].master.code == master.code);
+    Check(GetStockNameByIndex(i) == master.name);
+  }
+  // A name always finds at least its own stock.
+  if (count > 0 && gStockTable->records[0].master.name[0] != 0) {
+    Check(CountStocksMatchingText(gStockTable->records[0].master.name) >= 1);
+    Check(FindNextStockMatchingText(0, gStockTable->records[0].master.name) == 0);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const bool initialised = (InitStockCodeGlobals(), MakeFolder(), true);
+  (void)initialised;
+  if (size == 0) return 0;
+  WriteTableFile(data + 1, size - 1);
+  gTimeBackMode = (data[0] & kOptionTimeBack) != 0 ? 1 : 0;  // no stocktb.dat: the mode is left
+  gShowShortNames = 0;
+  Check(LoadStockTable());
+  Check(gTimeBackMode == 0);
+  Check(gStockTableRebuilt == 0);
+  CheckTable();
+  return 0;
+}

@@ -1,0 +1,3 @@
+#include "net/order_link.h"
+
+int gOrderLinkOpen = 0;

@@ -1,0 +1,370 @@
+#include "data/daily_cache.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/trading_calendar.h"
+#include "platform/posix_recorder.h"
+#include "shell/app_globals.h"
+#include "shell/progress.h"
+#include "shell/settings.h"
+#include "tests/support/scratch_folder.h"
+
+namespace {
+
+uint32_t gFakeLoad = 40;
+uint64_t gFakeTotal = uint64_t{8} << 30;
+
+void FakeMemoryStatus(uint32_t* load, uint64_t* total) {
+  *load = gFakeLoad;
+  *total = gFakeTotal;
+}
+
+std::string CodeText(int i) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%04d", (1300 + i) % 10000);
+  return text;
+}
+
+StockCode CodeOf(int i) { return StringToCode(CodeText(i).c_str()); }
+
+std::unique_ptr<BarSeries> MakeSeries(StockCode code, int count, PackedDate first = MakePackedDate(2020, 1, 6)) {
+  auto series = std::make_unique<BarSeries>();
+  series->code = code;
+  series->count = count;
+  for (int i = 0; i < count; ++i) series->bars[i] = {AddCalendarDays(first, i), 500, 509, 491, 501, 1000 + i};
+  return series;
+}
+
+std::vector<uint8_t> FileImage(const BarSeries& series) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(&series);
+  return std::vector<uint8_t>(bytes, bytes + SeriesFileBytes(series.count));
+}
+
+std::string DayPath(int i) { return "DAY/" + CodeText(i); }
+
+void AppendBar(BarSeries* series, int close) {
+  const PackedDate last = series->bars[series->count - 1].date;
+  series->bars[series->count++] = {AddCalendarDays(last, 1), close, close, close, close, 77};
+}
+
+bool HasProgressCall(const std::vector<RecordedProgressCall>& calls, const char* call, int value,
+                     const std::string& text = std::string()) {
+  return std::any_of(calls.begin(), calls.end(), [&](const RecordedProgressCall& c) {
+    return c.call == call && c.value == value && (text.empty() || c.text == text);
+  });
+}
+
+void FailReplaces(int count) {
+  FileFaults faults;
+  faults.failReplaces = count;
+  SetFileFaults(faults);
+}
+
+class DailyCacheTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitStockCodeGlobals();
+    std::snprintf(gDataFolder, sizeof gDataFolder, "%s", folder_.path().c_str());
+    SetSleepRecorded(true);
+    ASSERT_TRUE(AllocateStockTable());
+    ASSERT_EQ(mkdir("DAY", 0777), 0);
+    gFakeLoad = 40;
+    gFakeTotal = uint64_t{8} << 30;
+    gDailyCacheMemoryStatus = FakeMemoryStatus;
+    gPriceUpdateRunning = 0;
+    DestroyDailyCache();
+    ASSERT_TRUE(CreateDailyCache());
+  }
+
+  void TearDown() override {
+    EndProgress();
+    DestroyDailyCache();
+    gDailyCacheMemoryStatus = PlatformGetMemoryStatus;
+    gTimeBackMode = 0;
+    gDataFolder[0] = 0;
+    gStockTable->count = 0;
+    ResetStockLookupCache();
+  }
+
+  // Stocks 0..count-1, each with a file of `bars` bars.
+  void AddStocks(int count, int bars) {
+    for (int i = 0; i < count; ++i) {
+      StockRecord& record = gStockTable->records[i];
+      record = StockRecord{};
+      record.master.code = CodeOf(i);
+      record.dailyCount = bars;
+      WriteWholeFile(DayPath(i), FileImage(*MakeSeries(CodeOf(i), bars)));
+    }
+    gStockTable->count = count;
+    ResetStockLookupCache();
+  }
+
+  std::unique_ptr<BarSeries> Get(int i) {
+    auto out = MakeSeries(StringToCode("9999"), 60);  // stale bars of another stock
+    GetDailyBars(CodeOf(i), out.get());
+    return out;
+  }
+
+  std::unique_ptr<BarSeries> Change(int i, int close) {
+    auto series = Get(i);
+    AppendBar(series.get(), close);
+    UpdateDailyBars(CodeOf(i), *series);
+    return series;
+  }
+
+  ScratchFolder folder_;
+};
+
+// ---- Serving bars ------------------------------------------------------------------
+
+TEST_F(DailyCacheTest, FirstReadFillsTheSlotAndLaterReadsComeFromIt) {
+  AddStocks(3, 20);
+  auto first = Get(1);
+  EXPECT_EQ(FileImage(*first), FileImage(*MakeSeries(CodeOf(1), 20)));
+  EXPECT_TRUE(IsDailyCacheSlotFilled(1));
+  EXPECT_EQ(gDailyCacheCount.load(), 1);
+  std::remove(DayPath(1).c_str());
+  EXPECT_EQ(FileImage(*Get(1)), FileImage(*first));
+
+  auto stranger = MakeSeries(CodeOf(0), 10);
+  GetDailyBars(StringToCode("9998"), stranger.get());
+  EXPECT_EQ(stranger->count, 0);
+  EXPECT_EQ(gDailyCacheCount.load(), 1);
+}
+
+TEST_F(DailyCacheTest, CallerGetsNoNegativeVolumesButTheCacheKeepsThem) {
+  AddStocks(1, 5);
+  auto series = MakeSeries(CodeOf(0), 5);
+  series->bars[3].volume = -5;
+  WriteWholeFile(DayPath(0), FileImage(*series));
+  EXPECT_EQ(Get(0)->bars[3].volume, 0);
+  EXPECT_EQ(gDailyCache->slots[0]->bars[3].volume, -5);
+}
+
+TEST_F(DailyCacheTest, UnderMemoryPressureOrAfterAFailedReadNothingIsCached) {
+  AddStocks(2, 20);
+  gFakeLoad = kCacheMemoryLoadLimit;
+  EXPECT_EQ(Get(0)->count, 20);
+  EXPECT_FALSE(IsDailyCacheSlotFilled(0));
+  gFakeLoad = kCacheMemoryLoadLimit - 1;
+
+  FileFaults faults;
+  faults.failOpens = 9;  // three reads of three opens
+  faults.openError = kErrorSharingViolation;
+  SetFileFaults(faults);
+  EXPECT_EQ(Get(1)->count, 0);
+  EXPECT_FALSE(IsDailyCacheSlotFilled(1));
+  EXPECT_EQ(TakeRecordedMessageBoxes().size(), 1u);
+  EXPECT_EQ(Get(1)->count, 20);
+  EXPECT_TRUE(IsDailyCacheSlotFilled(1));
+}
+
+TEST_F(DailyCacheTest, TimeBackModeDropsBarsAfterTheChosenDay) {
+  // Calendar 2024-03-11 .. 2024-03-22; day 4 is 2024-03-15.
+  WriteWholeFile("DAY/1001", FileImage(*MakeSeries(StringToCode("1001"), 12, MakePackedDate(2024, 3, 11))));
+  ASSERT_EQ(LoadTradingCalendar(), 0);
+  AddStocks(4, 0);
+  WriteWholeFile(DayPath(0), FileImage(*MakeSeries(CodeOf(0), 22, MakePackedDate(2024, 3, 1))));
+  auto gap = MakeSeries(CodeOf(1), 3, MakePackedDate(2024, 3, 13));
+  gap->bars[2].date = MakePackedDate(2024, 3, 18);
+  WriteWholeFile(DayPath(1), FileImage(*gap));
+  WriteWholeFile(DayPath(2), FileImage(*MakeSeries(CodeOf(2), 5, MakePackedDate(2024, 3, 16))));
+  gTimeBackMode = 1;
+  gTimeBackDayIndex = 4;
+
+  auto cut = Get(0);
+  ASSERT_EQ(cut->count, 15);
+  EXPECT_EQ(cut->bars[14].date, MakePackedDate(2024, 3, 15));
+  auto beforeGap = Get(1);
+  ASSERT_EQ(beforeGap->count, 2);
+  EXPECT_EQ(beforeGap->bars[1].date, MakePackedDate(2024, 3, 14));
+  EXPECT_EQ(Get(2)->count, 0);
+  EXPECT_EQ(gDailyCache->slots[0]->count, 22);
+  gTimeBackMode = 0;
+  EXPECT_EQ(Get(0)->count, 22);
+}
+
+// ---- Storing and writing changes -----------------------------------------------------
+
+TEST_F(DailyCacheTest, ChangeToCachedStockIsWrittenOnlyByTheFlush) {
+  AddStocks(3, 20);
+  const auto before = ReadWholeFile(DayPath(1));
+  Change(1, 900);
+  auto changed = Change(1, 901);
+  EXPECT_EQ(ReadWholeFile(DayPath(1)), before);
+  EXPECT_EQ(CountDirtyDailyCacheEntries(), 1);
+  EXPECT_EQ(FileImage(*Get(1)), FileImage(*changed));
+  FlushDailyCache();
+  EXPECT_EQ(CountDirtyDailyCacheEntries(), 0);
+  EXPECT_EQ(ReadWholeFile(DayPath(1)).size(), 8u + 24u * 22u);
+  EXPECT_EQ(ReadWholeFile(DayPath(1)), FileImage(*changed));
+  EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
+}
+
+TEST_F(DailyCacheTest, ChangeToUncachedStockIsWrittenAtOnceAndAStrangerNever) {
+  AddStocks(3, 20);
+  auto series = MakeSeries(CodeOf(2), 25);
+  UpdateDailyBars(CodeOf(2), *series);
+  EXPECT_EQ(ReadWholeFile(DayPath(2)), FileImage(*series));
+  EXPECT_FALSE(IsDailyCacheSlotFilled(2));
+  UpdateDailyBars(StringToCode("9998"), *MakeSeries(StringToCode("9998"), 5));
+  EXPECT_FALSE(FileExists("DAY/9998"));
+  Get(1);
+  UpdateDailyBars(CodeOf(1), *MakeSeries(CodeOf(2), 30));  // another stock's series
+  EXPECT_EQ(Get(1)->count, 20);
+  EXPECT_EQ(CountDirtyDailyCacheEntries(), 0);
+  EXPECT_EQ(TakeRecordedMessageBoxes().size(), 1u);
+}
+
+TEST_F(DailyCacheTest, FailedWritesAreShownOnceWithTheirCountAndStayDirty) {
+  AddStocks(5, 20);
+  for (int i : {0, 2, 4}) Change(i, 900 + i);
+  const auto before = ReadWholeFile(DayPath(2));
+  SetSystemErrorText(kErrorAccessDenied, "アクセスが拒否されました。");
+  FailReplaces(100000);  // as a read-only folder would
+  FlushDailyCache();
+  const auto boxes = TakeRecordedMessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "3銘柄の日足ファイルを書き込めませんでした。\nアクセスが拒否されました。");
+  EXPECT_EQ(CountDirtyDailyCacheEntries(), 3);
+  EXPECT_EQ(ReadWholeFile(DayPath(2)), before);
+
+  SetFileFaults(FileFaults{});
+  FlushDailyCache();
+  EXPECT_EQ(CountDirtyDailyCacheEntries(), 0);
+  EXPECT_EQ(ReadWholeFile(DayPath(2)), FileImage(*Get(2)));
+}
+
+// Freeing the cache before the table is reordered must not lose a change
+// that could not be written.
+TEST_F(DailyCacheTest, FreeingKeepsTheCopiesWhoseWriteFailed) {
+  AddStocks(4, 20);
+  Change(1, 901);
+  const auto changed = Change(3, 903);
+  FailReplaces(100000);
+  EXPECT_FALSE(FlushAndFreeDailyCache());
+  EXPECT_EQ(TakeRecordedMessageBoxes().size(), 1u);
+  EXPECT_EQ(CountDirtyDailyCacheEntries(), 2);
+  EXPECT_EQ(gDailyCacheCount.load(), 2);
+
+  SetFileFaults(FileFaults{});
+  EXPECT_TRUE(FlushAndFreeDailyCache());
+  EXPECT_EQ(gDailyCacheCount.load(), 0);
+  EXPECT_EQ(ReadWholeFile(DayPath(3)), FileImage(*changed));
+}
+
+TEST_F(DailyCacheTest, FlushShowsTheAbortButtonExceptDuringThePriceUpdate) {
+  AddStocks(3, 20);
+  Change(0, 900);
+  BeginProgress(gMainWnd, 0, 0, 2);
+  TakeRecordedProgressCalls();
+  FlushDailyCache();
+  auto calls = TakeRecordedProgressCalls();
+  EXPECT_TRUE(HasProgressCall(calls, "text", 2, "ハードディスクへ書き込み中..."));
+  EXPECT_TRUE(HasProgressCall(calls, "cancel", 0));
+  EXPECT_TRUE(HasProgressCall(calls, "abort", 1));
+  EXPECT_TRUE(HasProgressCall(calls, "abort", 0));
+  EXPECT_TRUE(HasProgressCall(calls, "cancel", 1));
+  EXPECT_TRUE(HasProgressCall(calls, "bar", 32000 / 2));
+
+  Change(1, 901);
+  gPriceUpdateRunning = 1;
+  FlushDailyCache();
+  EXPECT_FALSE(HasProgressCall(TakeRecordedProgressCalls(), "abort", 1));
+  EXPECT_EQ(CountDirtyDailyCacheEntries(), 0);
+}
+
+TEST_F(DailyCacheTest, IdleFlushWritesOneSlotPerTurnAndPassesOverAFailingOne) {
+  AddStocks(4, 20);
+  for (int i : {3, 1, 2}) Change(i, 900 + i);
+  FailReplaces(100000);
+  FlushNextDirtyDailyCacheEntry();  // stock 1 fails
+  FlushNextDirtyDailyCacheEntry();  // stock 2 fails, not shown again
+  EXPECT_EQ(TakeRecordedMessageBoxes().size(), 1u);
+  SetFileFaults(FileFaults{});
+  FlushNextDirtyDailyCacheEntry();  // stock 3
+  FlushNextDirtyDailyCacheEntry();  // nothing left to try before the next flush
+  EXPECT_EQ(ReadWholeFile(DayPath(3)), FileImage(*Get(3)));
+  EXPECT_EQ(CountDirtyDailyCacheEntries(), 2);
+  FlushDailyCache();
+  EXPECT_EQ(ReadWholeFile(DayPath(1)), FileImage(*Get(1)));
+  EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
+}
+
+TEST_F(DailyCacheTest, FreeingWritesEverythingAndLowMemoryMachinesKeepNoCache) {
+  AddStocks(3, 20);
+  auto changed = Change(2, 900);
+  FlushAndFreeDailyCache();
+  EXPECT_EQ(gDailyCacheCount.load(), 0);
+  EXPECT_EQ(ReadWholeFile(DayPath(2)), FileImage(*changed));
+  Get(0);
+  gFakeTotal = kLowPhysicalMemory + 1;
+  TrimDailyCacheIfMemoryLow();
+  EXPECT_EQ(gDailyCacheCount.load(), 1);
+  gFakeTotal = kLowPhysicalMemory;
+  TrimDailyCacheIfMemoryLow();
+  EXPECT_EQ(gDailyCacheCount.load(), 0);
+}
+
+// ---- Windows for whole-database jobs ---------------------------------------------------
+
+TEST_F(DailyCacheTest, WindowWalksTheTableAndEveryChangeIsWrittenOnce) {
+  AddStocks(10, 20);
+  EXPECT_EQ(PreloadDailyCache(), 1);
+  EXPECT_EQ(gDailyCacheCount.load(), 10);
+  gFakeLoad = 95;                          // nothing is cached on the way
+  gFakeTotal = 2 * 3 * sizeof(BarSeries);  // room for three copies
+  BeginProgress(gMainWnd, 0, 0, 5);
+  const int passes = PreloadDailyCache();
+  ASSERT_EQ(passes, 4);
+  for (int pass = 0; pass < passes; ++pass) {
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(IsDailyCacheSlotFilled(i), i / 3 == pass) << pass << " " << i;
+    for (int i = 3 * pass; i < std::min(3 * pass + 3, 10); ++i) Change(i, 700 + i);
+    if (pass + 1 < passes) AdvanceDailyCacheWindow();
+  }
+  const auto calls = TakeRecordedProgressCalls();
+  EXPECT_TRUE(HasProgressCall(calls, "text", 1, "3／10銘柄の処理を完了"));
+  EXPECT_TRUE(HasProgressCall(calls, "text", 2, "データ読み込みの準備中..."));
+  FlushAndFreeDailyCache();
+  for (int i = 0; i < 10; ++i) {
+    auto expected = MakeSeries(CodeOf(i), 20);
+    AppendBar(expected.get(), 700 + i);
+    EXPECT_EQ(ReadWholeFile(DayPath(i)), FileImage(*expected)) << i;
+  }
+}
+
+TEST_F(DailyCacheTest, WindowMovesOnButKeepsACopyWhoseWriteFailed) {
+  AddStocks(6, 20);
+  gFakeLoad = 95;
+  gFakeTotal = 2 * 3 * sizeof(BarSeries);
+  ASSERT_EQ(PreloadDailyCache(), 2);
+  auto changed = Change(1, 901);
+  FailReplaces(100000);
+  AdvanceDailyCacheWindow();
+  SetFileFaults(FileFaults{});
+  EXPECT_EQ(TakeRecordedMessageBoxes().size(), 1u);
+  EXPECT_EQ(CountDirtyDailyCacheEntries(), 1);
+  for (int i : {1, 3, 4, 5}) EXPECT_TRUE(IsDailyCacheSlotFilled(i)) << i;
+  FlushDailyCache();
+  EXPECT_EQ(ReadWholeFile(DayPath(1)), FileImage(*changed));
+}
+
+TEST_F(DailyCacheTest, EveryOneOfFiveThousandStocksHasASlot) {
+  AddStocks(kMaxStocks, 3);
+  for (int i = 0; i < kMaxStocks; ++i) Get(i);
+  EXPECT_EQ(gDailyCacheCount.load(), kMaxStocks);
+  for (int i : {0, kMaxStocks - 1}) Change(i, 600);
+  EXPECT_EQ(CountDirtyDailyCacheEntries(), 2);
+  FlushDailyCache();
+  EXPECT_EQ(ReadWholeFile(DayPath(kMaxStocks - 1)).size(), 8u + 24u * 4u);
+  EXPECT_EQ(ReadWholeFile(DayPath(1)).size(), 8u + 24u * 3u);
+}
+
+}  // namespace

@@ -1,0 +1,160 @@
+#include "net/online_services.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/file_io.h"
+#include "platform/posix_recorder.h"
+#include "shell/settings.h"
+#include "tests/support/scratch_folder.h"
+
+namespace {
+
+constexpr char kHeader[] = "コード,名前,よみがな,ティル呼称,代表市場,上場市場,業種コード,取引単位\r\n";
+
+std::unique_ptr<StockMasterFile> EmptyMaster() {
+  auto master = std::make_unique<StockMasterFile>();
+  memset(master.get(), 0, sizeof(StockMasterFile));
+  return master;
+}
+
+void Update(StockMasterFile* master, const std::string& text) {
+  UpdateStockMasterFromCsv(master, text.data(), static_cast<int>(text.size()));
+}
+
+class OnlineServicesTest : public ::testing::Test {
+ protected:
+  void SetUp() override { InitStockCodeGlobals(); }
+  ScratchFolder folder_;
+};
+
+// ---- The stock-master text -------------------------------------------------------
+
+TEST_F(OnlineServicesTest, MasterLinesAreReadInTheOrderOfTheText) {
+  auto master = EmptyMaster();
+  Update(master.get(), std::string(kHeader) + "1301,極洋,きょくよう,極洋,2,768,50,100\r\n" +
+                           "7203,トヨタ自動車,とよたじどうしゃ,トヨタ,1,256,3700,-1\n" + "abcd,小文字,x,x,1,1,1,1\r\n" +
+                           "\r\n,,,\r\n" + "9984,ソフトバンクグループ,そふとばんく,ＳＢＧ,1,256,5250,100");
+  ASSERT_EQ(master->count, 3);
+  const StockMasterRecord& first = master->records[0];
+  EXPECT_EQ(first.code, StringToCode("1301"));
+  EXPECT_STREQ(first.name, "極洋");
+  EXPECT_STREQ(first.reading, "きょくよう");
+  EXPECT_STREQ(first.shortName, "極洋");
+  EXPECT_EQ(first.marketId, 2);
+  EXPECT_EQ(first.marketFlags, 768);
+  EXPECT_EQ(first.sectorCode, 50);
+  EXPECT_EQ(first.tradingUnit, 100);
+  EXPECT_EQ(master->records[1].tradingUnit, -1);
+  EXPECT_STREQ(master->records[2].shortName, "ＳＢＧ");
+  EXPECT_EQ(master->records[2].tradingUnit, 100);
+}
+
+TEST_F(OnlineServicesTest, MasterLineReplacesTheRecordOfItsCode) {
+  auto master = EmptyMaster();
+  Update(master.get(), "1301,旧名,きゅう,旧,5,16,10,1000\r\n7203,トヨタ,と,ト,1,256,3700,100\r\n");
+  Update(master.get(), "1301,新名,,,1,256,50,100\r\n");
+  ASSERT_EQ(master->count, 2);
+  EXPECT_STREQ(master->records[0].name, "新名");
+  EXPECT_STREQ(master->records[0].reading, "");
+  EXPECT_EQ(master->records[0].marketId, 1);
+  EXPECT_EQ(master->records[0].tradingUnit, 100);
+  EXPECT_STREQ(master->records[1].name, "トヨタ");
+}
+
+TEST_F(OnlineServicesTest, LongTextsAreCutWithoutSplittingACharacter) {
+  auto master = EmptyMaster();
+  // 40 two-byte characters: the 63rd byte is the first half of the 32nd.
+  std::string name;
+  for (int i = 0; i < 40; ++i) name += "株";
+  Update(master.get(), "1301," + name + ",r,ABCDEFGHIJKLMNOPQRSTU,1,1,1,1\r\n");
+  ASSERT_EQ(master->count, 1);
+  EXPECT_EQ(strlen(master->records[0].name), 62u);
+  EXPECT_STREQ(master->records[0].shortName, "ABCDEFGHIJKLMNO");
+}
+
+TEST_F(OnlineServicesTest, MasterHoldsAtMost5000Records) {
+  auto master = EmptyMaster();
+  master->count = kMaxStocks;
+  for (int i = 0; i < kMaxStocks; ++i) master->records[i].code = NumberToCode(1000 + i);
+  Update(master.get(), "9999,新規,,,1,1,1,1\r\n1000,更新,,,1,1,1,1\r\n");
+  EXPECT_EQ(master->count, kMaxStocks);
+  EXPECT_STREQ(master->records[0].name, "更新");
+
+  master->count = 70000;  // a damaged count is brought into range first
+  Update(master.get(), "1001,指数,,,6,128,0,1\r\n");
+  EXPECT_EQ(master->count, kMaxStocks);
+}
+
+// ---- The index-weight flag --------------------------------------------------------------
+
+TEST_F(OnlineServicesTest, IndexWeightFlagFollowsAListOfMoreThan400Codes) {
+  std::unique_ptr<StockTable, void (*)(void*)> table(static_cast<StockTable*>(AllocBlock(sizeof(StockTable))),
+                                                     FreeBlock);
+  ASSERT_NE(table, nullptr);
+  struct TableSwap {
+    StockTable* previous = gStockTable;
+    ~TableSwap() {
+      gStockTable = previous;
+      ResetStockLookupCache();
+    }
+  } swap;
+  gStockTable = table.get();
+  table->count = 600;
+  for (int i = 0; i < table->count; ++i) {
+    table->records[i].master.code = NumberToCode(1300 + i);
+    table->records[i].flags = kStockFlagIndexWeight | kStockFlagScenarioMark;
+  }
+  ResetStockLookupCache();
+
+  std::vector<StockCode> codes;
+  for (int i = 0; i < 400; ++i) codes.push_back(NumberToCode(1300 + 2 * i));
+  ApplyIndexWeightList(codes.data(), static_cast<int>(codes.size()));
+  EXPECT_EQ(table->records[1].flags, kStockFlagIndexWeight | kStockFlagScenarioMark);  // 400 are too few
+
+  codes.push_back(StringToCode("ZZZZ"));  // not in the table
+  ApplyIndexWeightList(codes.data(), static_cast<int>(codes.size()));
+  for (int i = 0; i < table->count; ++i) {
+    const bool listed = i % 2 == 0;
+    EXPECT_EQ(table->records[i].flags, listed ? kStockFlagIndexWeight | kStockFlagScenarioMark : kStockFlagScenarioMark)
+        << i;
+  }
+}
+
+// ---- Downloads, broker and quotes in this build -------------------------------------
+
+TEST_F(OnlineServicesTest, ErrorNumberTextNamesTheNumberAndItsReason) {
+  uint32_t size = 77;
+  unsigned long number = 0;
+  EXPECT_EQ(Vendor1HttpGet("user", "password", "/data/2024/20240603.zip", &size, &number), nullptr);
+  EXPECT_EQ(size, 0u);
+  EXPECT_GT(number, 0u);
+  char text[128];
+  FormatErrorNumber(text, sizeof text, number);
+  EXPECT_STREQ(text, "エラー番号 12029（サーバーに接続できませんでした。）");
+
+  SetSystemErrorText(12152, "サーバーの応答が正しくありません。");
+  FormatErrorNumber(text, sizeof text, 12152);
+  EXPECT_STREQ(text, "エラー番号 12152（サーバーの応答が正しくありません。）");
+  FormatErrorNumber(text, sizeof text, 4000000000ul);
+  EXPECT_STREQ(text, "エラー番号 4000000000（）");
+  memset(text, 'X', sizeof text);
+  FormatErrorNumber(text, 10, 12029);  // nine bytes end inside "号"
+  EXPECT_STREQ(text, "エラー番");
+}
+
+TEST_F(OnlineServicesTest, PriceDownloadFindsNothingAndLeavesTheDownloadFolder) {
+  mkdir("TMPDOWN", 0777);
+  WriteWholeFile("TMPDOWN/202405.zip", {1, 2, 3});
+  int files = 9;
+  EXPECT_EQ(DownloadNewPriceFiles(&files), 0);
+  EXPECT_EQ(files, 0);
+  EXPECT_TRUE(FileExists("TMPDOWN/202405.zip"));
+}
+
+}  // namespace
