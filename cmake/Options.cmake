@@ -2,9 +2,12 @@
 function(velqo_target_options target)
   target_compile_options(${target} PRIVATE
     -Wall -Wextra
-    -ffp-contract=off
-    # Sources are UTF-8; narrow literals become Shift-JIS like every text the program handles.
-    -finput-charset=UTF-8 -fexec-charset=CP932)
+    -ffp-contract=off)
+  # Sources are UTF-8; narrow literals become Shift-JIS like every text the
+  # program handles. (clang, used only for libFuzzer runs, keeps UTF-8.)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${target} PRIVATE -finput-charset=UTF-8 -fexec-charset=CP932)
+  endif()
   if(WIN32)
     # x87 arithmetic would round doubles differently from the native tests.
     target_compile_options(${target} PRIVATE -msse2 -mfpmath=sse)
@@ -13,7 +16,10 @@ function(velqo_target_options target)
 endfunction()
 
 function(velqo_sanitize target)
-  if(VELQO_TSAN AND NOT WIN32)
+  if(VELQO_FUZZ AND NOT WIN32)
+    target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  elseif(VELQO_TSAN AND NOT WIN32)
     target_compile_options(${target} PRIVATE -fsanitize=thread)
     target_link_options(${target} PRIVATE -fsanitize=thread)
   elseif(VELQO_SANITIZE AND NOT WIN32)

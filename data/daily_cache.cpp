@@ -33,7 +33,7 @@ constexpr uint32_t kDirtyIdleWriteFailed = 2;  // the idle writer leaves it unti
 // Half of the address space a 32-bit process can still spare.
 constexpr uint64_t kAddressSpaceForCache = sizeof(void*) == 4 ? (uint64_t{768} << 20) : UINT64_MAX;
 
-constexpr char kWritingText[] = "ハードディスクへ書き込み中...";
+constexpr int kStrWritingToDisk = 299;  // "ハードディスクへ書き込み中..."
 constexpr char kPreparingText[] = "データ読み込みの準備中...";
 constexpr char kStocksDoneFormat[] = "%d／%d銘柄の処理を完了";
 constexpr char kWriteFailedFormat[] = "%d銘柄の日足ファイルを書き込めませんでした。\n%s";
@@ -156,7 +156,9 @@ void ShowWriteFailures(const WriteFailures& failures) {
 }
 
 void BeginWritingStep() {
-  SetProgressText2(kWritingText);
+  char writing[64];
+  PlatformLoadString(kStrWritingToDisk, writing, sizeof writing);
+  SetProgressText2(writing);
   SetProgressSubRange(CountDirtySlots());
 }
 

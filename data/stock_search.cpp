@@ -7,13 +7,21 @@
 
 namespace {
 
-// The 94 full-width forms of '!'..'~', in ASCII order (Shift-JIS in memory).
-constexpr char kFullWidthForms[] =
-    "！”＃＄％＆’（）＊＋，－．／０１２３４５６７８９：；＜＝＞？＠"
-    "ＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯＰＱＲＳＴＵＶＷＸＹＺ［￥］＾＿｀"
-    "ａｂｃｄｅｆｇｈｉｊｋｌｍｎｏｐｑｒｓｔｕｖｗｘｙｚ｛｜｝～";
-constexpr int kFullWidthFormCount = 94;
-static_assert(sizeof kFullWidthForms == 2 * kFullWidthFormCount + 1, "every form is two bytes");
+// The Shift-JIS codes of the 94 full-width forms of '!'..'~', in ASCII order.
+constexpr std::array<uint16_t, 94> kFullWidthForms = {
+    0x8149, 0x8168, 0x8194, 0x8190, 0x8193, 0x8195, 0x8166, 0x8169,  // ！”＃＄％＆’（
+    0x816A, 0x8196, 0x817B, 0x8143, 0x817C, 0x8144, 0x815E, 0x824F,  // ）＊＋，－．／０
+    0x8250, 0x8251, 0x8252, 0x8253, 0x8254, 0x8255, 0x8256, 0x8257,  // １２３４５６７８
+    0x8258, 0x8146, 0x8147, 0x8183, 0x8181, 0x8184, 0x8148, 0x8197,  // ９：；＜＝＞？＠
+    0x8260, 0x8261, 0x8262, 0x8263, 0x8264, 0x8265, 0x8266, 0x8267,  // ＡＢＣＤＥＦＧＨ
+    0x8268, 0x8269, 0x826A, 0x826B, 0x826C, 0x826D, 0x826E, 0x826F,  // ＩＪＫＬＭＮＯＰ
+    0x8270, 0x8271, 0x8272, 0x8273, 0x8274, 0x8275, 0x8276, 0x8277,  // ＱＲＳＴＵＶＷＸ
+    0x8278, 0x8279, 0x816D, 0x818F, 0x816E, 0x814F, 0x8151, 0x814D,  // ＹＺ［￥］＾＿｀
+    0x8281, 0x8282, 0x8283, 0x8284, 0x8285, 0x8286, 0x8287, 0x8288,  // ａｂｃｄｅｆｇｈ
+    0x8289, 0x828A, 0x828B, 0x828C, 0x828D, 0x828E, 0x828F, 0x8290,  // ｉｊｋｌｍｎｏｐ
+    0x8291, 0x8292, 0x8293, 0x8294, 0x8295, 0x8296, 0x8297, 0x8298,  // ｑｒｓｔｕｖｗｘ
+    0x8299, 0x829A, 0x816F, 0x8162, 0x8170, 0x8160,                  // ｙｚ｛｜｝～
+};
 
 // All the forms have the lead byte 0x81 or 0x82.
 constexpr uint8_t kFirstFormLead = 0x81;
@@ -23,9 +31,9 @@ using FoldTable = std::array<char, kFormLeadCount * 256>;
 
 constexpr FoldTable MakeFoldTable() {
   FoldTable table{};
-  for (int i = 0; i < kFullWidthFormCount; ++i) {
-    const auto lead = static_cast<uint8_t>(kFullWidthForms[2 * i]);
-    const auto trail = static_cast<uint8_t>(kFullWidthForms[2 * i + 1]);
+  for (size_t i = 0; i < kFullWidthForms.size(); ++i) {
+    const int lead = kFullWidthForms[i] >> 8;
+    const int trail = kFullWidthForms[i] & 0xFF;
     table[static_cast<size_t>((lead - kFirstFormLead) * 256 + trail)] = static_cast<char>('!' + i);
   }
   return table;

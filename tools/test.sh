@@ -13,6 +13,10 @@ echo "== native build (sanitizers) =="
 cmake -S . -B build/native -DVELQO_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/native -j "$JOBS"
 
+echo "== thread-sanitizer build =="
+cmake -S . -B build/tsan -DVELQO_TSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build/tsan -j "$JOBS" --target velqo_tests
+
 echo "== release build (benchmarks, tools) =="
 cmake -S . -B build/release -DVELQO_BENCH=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/release -j "$JOBS"
@@ -32,9 +36,18 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# A small generated database that both builds must read alike.
+SAMPLE_DB="$ROOT/build/sample-db"
+[ -f "$SAMPLE_DB/stock.dat" ] || build/release/make_sample_db "$SAMPLE_DB" --stocks 60 --bars 1500 --seed 3 --end 20261204 >/dev/null
+export VELQO_SAMPLE_DB="$SAMPLE_DB"
+VELQO_SAMPLE_DIGEST="$(build/release/sample_digest "$SAMPLE_DB")"
+export VELQO_SAMPLE_DIGEST
+
 status=0
 echo "== native tests =="
 (cd build/native && ctest --output-on-failure -j "$JOBS") || status=1
+echo "== thread tests (ThreadSanitizer) =="
+(cd build/tsan && ctest --output-on-failure) || status=1
 echo "== Windows tests (Wine) =="
 (cd build/win32 && ctest --output-on-failure) || status=1
 exit $status

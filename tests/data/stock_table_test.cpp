@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <thread>
+#include <memory>
 #include <vector>
 
 #include "platform/posix_recorder.h"
@@ -24,11 +25,11 @@ StockCode Code(int n) {
 }
 
 void WriteMasterOfFive() {
-  std::vector<uint8_t> bytes(4 + 5 * sizeof(StockMasterRecord));
-  auto* master = reinterpret_cast<StockMasterFile*>(bytes.data());
+  auto master = std::make_unique<StockMasterFile>();
   master->count = 5;
   for (int i = 0; i < 5; ++i) master->records[i].code = Code(9000 - i);
-  WriteWholeFile("BASEDATA/stockinf.dat", bytes);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(master.get());
+  WriteWholeFile("BASEDATA/stockinf.dat", std::vector<uint8_t>(bytes, bytes + 4 + 5 * sizeof(StockMasterRecord)));
 }
 
 // A stock.dat image holding the codes in the order given.

@@ -1,0 +1,51 @@
+#pragma once
+// The indicator kernels: pure functions from one series to one or more series
+// of the same length. N is the period in bars; periods below 1 (and RCI
+// periods beyond its work arrays) are brought into range by the kernels.
+#include "analysis/series_buffers.h"
+
+// ---- Averages ----------------------------------------------------------------
+void ComputeCloseAverageReal(const BarSeries& bars, RealSeries* out, int n);
+void ComputeCloseAverage(const BarSeries& bars, IntSeries* out, int n);
+void ComputeVolumeAverage(const BarSeries& bars, IntSeries* out, int n);
+void ComputeSimpleAverage(const IntSeries& in, IntSeries* out, int n);
+void ComputeRealAverage(const RealSeries& in, RealSeries* out, int n);
+void SmoothExponentialPrices(const BarSeries& bars, IntSeries* out, int n);
+void SmoothExponentialSeries(const IntSeries& in, IntSeries* out, int n);
+void SmoothExponentialScaled(const BarSeries& bars, IntSeries* out, int n);
+void ComputeRateOfChange(const IntSeries& in, IntSeries* out, int n);
+
+// ---- Trend and volume ----------------------------------------------------------
+void ComputeDeviationFromAverage(const BarSeries& bars, const IntSeries& average, IntSeries* out);
+void ComputeDeviationRate(const BarSeries& bars, IntSeries* out, int n1, int n2, KernelScratchSet& scratch);
+// bands: centre, +1σ, -1σ, +2σ, -2σ, +3σ, -3σ
+void ComputeBollingerBands(const BarSeries& bars, IntSeries* typical, RealSeries* const bands[7], int n,
+                           KernelScratchSet& scratch);
+void ComputeIchimokuConversion(const BarSeries& bars, RealSeries* out);
+void ComputeIchimokuBase(const BarSeries& bars, RealSeries* out);
+void ComputeIchimokuSpanB(const BarSeries& bars, RealSeries* out);
+void AverageRealSeries(const RealSeries& a, const RealSeries& b, RealSeries* out);
+void CopyCloseToRealSeries(const BarSeries& bars, RealSeries* out);
+void ComputeParabolicSar(const BarSeries& bars, RealSeries* sar, IntSeries* position);
+// tradingUnit: the stock's trading unit (0 or less counts as 1000).
+void ComputeObv(const BarSeries& bars, IntSeries* out, int tradingUnit, KernelScratchSet& scratch);
+void ComputeVolumeRatio(const BarSeries& bars, IntSeries* out, int n);
+
+// ---- Oscillators ---------------------------------------------------------------
+constexpr int kMaxRciPeriod = 320;
+void ComputeRsi(const BarSeries& bars, IntSeries* out, int n);
+void ComputeRci(const BarSeries& bars, IntSeries* out, int n);
+void ComputeStochastics(const BarSeries& bars, IntSeries* k, int n, IntSeries* d, int m, KernelScratchSet& scratch);
+void ComputeDirectionalMovement(const BarSeries& bars, IntSeries* plusDm, IntSeries* minusDm);
+void ComputeTrueRange(const BarSeries& bars, IntSeries* tr);
+void ComputeDirectionalIndex(const IntSeries& dm, const IntSeries& tr, IntSeries* out);
+void ComputeDirectionalSpread(const IntSeries& plusDi, const IntSeries& minusDi, IntSeries* out);
+void ComputePsychologicalLine(const BarSeries& bars, IntSeries* out, int n);
+
+// ---- Library functions no step calls ----------------------------------------------
+int32_t HighestHighOverBars(const BarSeries& bars, int i, int n);
+int32_t LowestLowOverBars(const BarSeries& bars, int i, int n);
+int32_t AverageVolumeOverBars(const BarSeries& bars, int i, int n);
+int32_t AverageBarRangeRate(const BarSeries& bars, int i, int n);
+void ComputeHighLowPosition(const BarSeries& bars, IntSeries* out, int n);
+void ComputeDistributionBands(const IntSeries& in, IntSeries* upper, IntSeries* lower, int n, int percent);
