@@ -404,22 +404,24 @@ void FlushDailyCacheEntry(StockCode code) {
 
 // One slot per idle turn. A slot that fails is left until the next flush and
 // only the first failure is shown, so a read-only disk costs one box.
-void FlushNextDirtyDailyCacheEntry() {
+// False when no slot was waiting to be written.
+bool FlushNextDirtyDailyCacheEntry() {
   int error = 0;
   bool show = false;
   {
     CacheGuard guard(gCacheLock);
-    if (gDailyCache == nullptr) return;
+    if (gDailyCache == nullptr) return false;
     int index = 0;
     while (index < kMaxStocks && !(SlotAt(index) != nullptr && gDailyCache->dirty[index] == kDirty)) ++index;
-    if (index == kMaxStocks) return;
+    if (index == kMaxStocks) return false;
     error = WriteSlot(index);
-    if (error == 0) return;
+    if (error == 0) return true;
     gDailyCache->dirty[index] = kDirtyIdleWriteFailed;
     show = !gIdleWriteFailureShown;
     gIdleWriteFailureShown = true;
   }
   if (show) ShowErrorMessage(gMainWnd, error);
+  return true;
 }
 
 void FlushDailyCache() {
@@ -431,8 +433,6 @@ void FlushDailyCache() {
   ShowWriteFailures(failures);
 }
 
-// Slots follow table positions, so every copy goes, written or not; a
-// failed write is shown with the others.
 // A copy whose write failed is kept, still dirty: the caller must not move
 // stocks to other table positions then, or the change would be lost.
 bool FlushAndFreeDailyCache() {

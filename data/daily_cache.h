@@ -35,7 +35,8 @@ void GetDailyBarsForUpdate(StockCode code, BarSeries* out);
 void UpdateDailyBars(StockCode code, const BarSeries& series);
 int CountDirtyDailyCacheEntries();
 void FlushDailyCacheEntry(StockCode code);
-void FlushNextDirtyDailyCacheEntry();
+// Writes the first changed slot; false when none was waiting.
+bool FlushNextDirtyDailyCacheEntry();
 void FlushDailyCache();
 // False when a changed series could not be written: its copy stays in the cache.
 bool FlushAndFreeDailyCache();

@@ -26,10 +26,12 @@ bool LoadEverythingAtStart() {
   return true;
 }
 
-void RunIdleSteps(uint32_t now) {
-  // Changed daily files go back to disk only once the user has left the
-  // program alone for a while, one file per pass.
-  if (IsInputIdleFor(now, kIdleFlushDelayMs)) FlushNextDirtyDailyCacheEntry();
+// Changed daily files go back to disk only once the user has left the
+// program alone for a while, one file per pass. With nothing to do the loop
+// sleeps until input comes, so an idle program costs no processor time.
+uint32_t RunIdleSteps(uint32_t now) {
+  if (!IsInputIdleFor(now, kIdleFlushDelayMs)) return kIdleFlushDelayMs - (now - gLastInputTick);
+  return FlushNextDirtyDailyCacheEntry() ? 1 : kIdleWaitForever;
 }
 
 void SaveEverythingAtExit() {

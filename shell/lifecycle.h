@@ -3,11 +3,13 @@
 #include <cstdint>
 
 constexpr uint32_t kIdleFlushDelayMs = 300 * 1000;
+constexpr uint32_t kIdleWaitForever = 0xFFFFFFFF;
 
 // Texts, data folder, settings and stores, before any window exists.
 // False when start-up must end.
 bool LoadEverythingAtStart();
-// One pass of the idle work; `now` is the tick count.
-void RunIdleSteps(uint32_t now);
+// One pass of the idle work; `now` is the tick count. Returns how long the
+// main loop may wait for input before the next pass (kIdleWaitForever: until input).
+uint32_t RunIdleSteps(uint32_t now);
 // Saves what the program keeps, in the fixed order.
 void SaveEverythingAtExit();

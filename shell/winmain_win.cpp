@@ -56,9 +56,10 @@ int RunMainLoop() {
       DispatchMessageW(&msg);
       continue;
     }
-    RunIdleSteps(GetTickCount());
-    // Sleep a millisecond, but wake at once when input arrives.
-    MsgWaitForMultipleObjectsEx(0, nullptr, 1, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    const uint32_t wait = RunIdleSteps(GetTickCount());
+    // Sleep until the idle work is due again, but wake at once when input arrives.
+    MsgWaitForMultipleObjectsEx(0, nullptr, wait == kIdleWaitForever ? INFINITE : wait, QS_ALLINPUT,
+                                MWMO_INPUTAVAILABLE);
   }
 }
 

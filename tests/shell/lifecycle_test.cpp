@@ -1,0 +1,18 @@
+#include "shell/lifecycle.h"
+
+#include <gtest/gtest.h>
+
+#include "shell/app_globals.h"
+
+namespace {
+
+// The main loop sleeps as long as RunIdleSteps allows: an idle program must
+// not be woken for nothing.
+TEST(LifecycleTest, IdleWorkWaitsForTheFlushDelayThenForInput) {
+  gLastInputTick = 0xFFFFFF00u;  // input just before the tick count wraps
+  EXPECT_EQ(RunIdleSteps(0xFFFFFF00u + 100u), kIdleFlushDelayMs - 100u);
+  EXPECT_EQ(RunIdleSteps(0xFFFFFF00u + kIdleFlushDelayMs), kIdleWaitForever);  // nothing to write
+  gLastInputTick = 0;
+}
+
+}  // namespace
