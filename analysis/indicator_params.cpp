@@ -44,6 +44,15 @@ IndicatorParameterSet GetDefaultIndicatorParameters(int period) {
   return set;
 }
 
+// Slots 0-44 of the daily set, then the whole daily set to the weekly and
+// monthly sets with their own averages; slots 45-54 keep what they held.
 void SetDefaultIndicatorParameters() {
-  for (int period = 0; period < 3; ++period) gIndicatorParams[period] = GetDefaultIndicatorParameters(period);
+  constexpr int kDefaultedSlots = 45;
+  const IndicatorParameterSet daily = GetDefaultIndicatorParameters(0);
+  for (int i = 0; i < kDefaultedSlots; ++i) gIndicatorParams[0].slot[i] = daily.slot[i];
+  for (int period = 1; period < 3; ++period) {
+    gIndicatorParams[period] = gIndicatorParams[0];
+    const auto& averages = kAveragePeriods[static_cast<size_t>(period)];
+    for (size_t i = 0; i < averages.size(); ++i) gIndicatorParams[period].slot[i] = averages[i];
+  }
 }

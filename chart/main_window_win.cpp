@@ -3,6 +3,7 @@
 #include "chart/main_window_win.h"
 
 #include "chart/screen_pattern.h"
+#include "common/gdi_objects_win.h"
 #include "platform/win_text.h"
 #include "shell/app_globals.h"
 #include "shell/commands.h"
@@ -16,6 +17,27 @@ constexpr int kMainIconLarge = 107;
 constexpr int kMainIconSmall = 108;
 
 void NoteUserInput() { gLastInputTick = GetTickCount(); }
+
+void ShowWaitCursor() { SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32514))); }  // IDC_WAIT
+
+void ShowSwitchedPattern() {
+  const HWND hwnd = static_cast<HWND>(gMainWnd);
+  if (hwnd != nullptr) {
+    InvalidateWholeWindow(hwnd);
+    UpdateWindow(hwnd);
+    UpdateMainWindowTitle();
+  }
+  SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)));  // IDC_ARROW
+}
+
+// The shared pens and fonts live as long as the main window.
+LRESULT OnCreate(HWND hwnd) {
+  CreateSharedGdiObjects();
+  MeasureSharedFonts(hwnd);
+  gPatternSwitchHooks.beginWait = ShowWaitCursor;
+  gPatternSwitchHooks.patternShown = ShowSwitchedPattern;
+  return 0;
+}
 
 LRESULT OnPaint(HWND hwnd) {
   PAINTSTRUCT ps;
@@ -38,6 +60,8 @@ void SaveWindowPlacement(HWND hwnd) {
 
 LRESULT OnDestroy(HWND hwnd) {
   SaveWindowPlacement(hwnd);
+  gPatternSwitchHooks = {};
+  DeleteSharedGdiObjects();
   PostQuitMessage(0);
   return 0;
 }
@@ -66,6 +90,7 @@ bool IsUserInput(UINT message) {
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (IsUserInput(message)) NoteUserInput();
   switch (message) {
+    case WM_CREATE: return OnCreate(hwnd);
     case WM_PAINT: return OnPaint(hwnd);
     case WM_ERASEBKGND: return 1;
     case WM_SETCURSOR: return OnSetCursor(hwnd, wParam, lParam);

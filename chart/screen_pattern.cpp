@@ -3,15 +3,125 @@
 #include <cstdio>
 #include <cstring>
 
+#include "chart/chart_selection.h"
+#include "common/sjis_text.h"
 #include "common/stock_code.h"
 #include "shell/settings.h"
+
+PatternSwitchHooks gPatternSwitchHooks = {};
+ChartView gPatternCarryView = {};
+int gPatternCarryValid = 0;
+int gPatternMenuSource = 0;
+
+namespace {
+
+constexpr int kDefaultBarWidth = 5;
+
+// The verdict of a record check; with `repair` set a bad field takes its fallback.
+struct FieldCheck {
+  bool repair;
+  bool valid;
+};
+
+template <typename T, typename U>
+void Require(FieldCheck& check, bool ok, T& field, U fallback) {
+  if (ok) return;
+  check.valid = false;
+  if (check.repair) field = static_cast<T>(fallback);
+}
+
+bool InRange(int64_t value, int64_t low, int64_t high) { return value >= low && value <= high; }
+
+void ConvertOldValues(ChartView& view) {
+  if (view.stockCode < 10000) view.stockCode = NumberToCode(static_cast<int>(view.stockCode));
+  if (view.rightMargin == 0) view.rightMargin = kDefaultRightMargin;
+  view.dateLink = view.dateLink != 0;
+  view.stockLink = view.stockLink != 0;
+  view.keepStock = view.keepStock != 0;
+}
+
+void CheckPaneKinds(FieldCheck& check, ChartView& view) {
+  for (int i = 0; i < kMaxPanesPerChart; ++i) {
+    if (view.paneKinds[i] < static_cast<uint32_t>(kPaneKindCount)) continue;
+    check.valid = false;
+    if (!check.repair) continue;
+    view.paneKinds[i] = 0;
+    view.paneFlags[i] = 1;
+  }
+}
+
+void CheckName(FieldCheck& check, char (&name)[32]) {
+  if (memchr(name, 0, sizeof name) != nullptr) return;
+  check.valid = false;
+  if (!check.repair) return;
+  // Cut at the last whole character.
+  name[sizeof name - 1] = 0;
+  CopySjisText(name, name, sizeof name);
+}
+
+int ShownChartCount(const ScreenPattern& pattern) {
+  if (pattern.chartCount < 0) return 0;
+  return pattern.chartCount < kMaxChartsPerPattern ? pattern.chartCount : kMaxChartsPerPattern;
+}
+
+int FirstUnkeptChart(const ScreenPattern& pattern) {
+  for (int i = 0; i < ShownChartCount(pattern); ++i) {
+    if (pattern.views[i].keepStock == 0) return i;
+  }
+  return -1;
+}
+
+void CallHook(void (*hook)()) {
+  if (hook != nullptr) hook();
+}
+
+// The first chart that does not keep its stock, or else the selected chart.
+void RememberCarryView(const ScreenPattern& outgoing) {
+  int chart = FirstUnkeptChart(outgoing);
+  if (chart < 0 && gSelectedChart >= 0 && gSelectedChart < ShownChartCount(outgoing)) chart = gSelectedChart;
+  if (chart < 0) return;
+  gPatternCarryView = outgoing.views[chart];
+  gPatternCarryValid = 1;
+}
+
+// Every unkept chart showing the same stock as the first unkept one follows the carried view.
+void ApplyCarryView(ScreenPattern& pattern) {
+  const int first = FirstUnkeptChart(pattern);
+  if (first < 0) return;
+  gSelectedChart = first;
+  const StockCode shown = pattern.views[first].stockCode;
+  const ChartView& carry = gPatternCarryView;
+  for (int i = first; i < ShownChartCount(pattern); ++i) {
+    ChartView& view = pattern.views[i];
+    if (view.keepStock != 0 || view.stockCode != shown) continue;
+    view.stockCode = carry.stockCode;
+    view.lastBarIndex = view.period == carry.period ? carry.lastBarIndex : -1;
+    view.groupIndex = carry.groupIndex;
+  }
+}
+
+void ReloadAndLayoutCharts(const ScreenPattern& pattern) {
+  const PatternSwitchHooks& hooks = gPatternSwitchHooks;
+  const int charts = ShownChartCount(pattern);
+  for (int i = 0; i < charts; ++i) {
+    if (hooks.reloadChart != nullptr) hooks.reloadChart(i);
+  }
+  CallHook(hooks.layoutCharts);
+  for (int upper = 0; upper + 1 < charts; ++upper) {
+    if (pattern.views[upper].dateLink == 0) continue;
+    if (hooks.alignLinkedCharts != nullptr) hooks.alignLinkedCharts(upper);
+    CallHook(hooks.layoutCharts);
+  }
+}
+
+}  // namespace
 
 void SetDefaultScreenPatterns() {
   ChartView view{};
   view.stockCode = StringToCode("1001");
   view.period = 0;
   view.lastBarIndex = -1;
-  view.barWidth = 5;
+  view.barWidth = kDefaultBarWidth;
   view.paneCount = 3;
   view.paneKinds[0] = 0;  // candles
   view.paneFlags[0] = 3;
@@ -32,6 +142,70 @@ void SetDefaultScreenPatterns() {
   gCurrentPattern = 0;
 }
 
+ScreenPattern& CurrentScreenPattern() {
+  if (gCurrentPattern < 0 || gCurrentPattern >= kScreenPatternCount) gCurrentPattern = 0;
+  return gScreenPatterns[gCurrentPattern];
+}
+
 void FormatMainWindowTitle(char* out, int size) {
-  snprintf(out, static_cast<size_t>(size), "ヴェルクォラ22　－　%s", gScreenPatterns[gCurrentPattern].name);
+  const ScreenPattern& pattern = CurrentScreenPattern();
+  snprintf(out, static_cast<size_t>(size), "ヴェルクォラ22　－　%.*s", static_cast<int>(sizeof pattern.name),
+           pattern.name);
+}
+
+bool ValidateChartView(ChartView& view, bool repair) {
+  ConvertOldValues(view);
+  FieldCheck check{repair, true};
+  Require(check, IsStockCodeInRange(view.stockCode), view.stockCode, StringToCode("1001"));
+  Require(check, InRange(view.period, 0, 2), view.period, 0);
+  Require(check, InRange(view.barWidth, 1, kMaxBarWidth) && view.barWidth % 2 == 1, view.barWidth,
+          kDefaultBarWidth);
+  Require(check, InRange(view.paneCount, 0, kMaxPanesPerChart), view.paneCount, 0);
+  CheckPaneKinds(check, view);
+  Require(check, InRange(view.groupIndex, 0, kGroupCount - 1), view.groupIndex, 0);
+  Require(check, view.rightMargin > 0, view.rightMargin, kDefaultRightMargin);
+  return check.valid;
+}
+
+bool ValidateScreenPattern(ScreenPattern& pattern, bool repair) {
+  FieldCheck check{repair, true};
+  Require(check, InRange(pattern.chartCount, 1, kMaxChartsPerPattern), pattern.chartCount, 1);
+  CheckName(check, pattern.name);
+  for (ChartView& view : pattern.views) check.valid = ValidateChartView(view, repair) && check.valid;
+  return check.valid;
+}
+
+void FixZeroPaneHeights(uint16_t* heights, int count) {
+  for (int i = 0; i < count; ++i) {
+    if (heights[i] == 0) heights[i] = kDefaultPaneHeight;
+  }
+}
+
+int SwitchScreenPattern(int n, int force) {
+  if (n < 0 || n >= kScreenPatternCount) return 0;
+  const ScreenPattern& outgoing = CurrentScreenPattern();
+  if (n == gCurrentPattern && force == 0) return 0;
+  CallHook(gPatternSwitchHooks.beginWait);
+  if (force == 0) RememberCarryView(outgoing);
+  gCurrentPattern = n;
+  gSelectedChart = 0;
+  gSelectedPane = 0;
+  ScreenPattern& pattern = gScreenPatterns[n];
+  if (gPatternCarryValid != 0) ApplyCarryView(pattern);
+  ReloadAndLayoutCharts(pattern);
+  if (gSelectedPane >= pattern.views[gSelectedChart].paneCount) {
+    gSelectedPane = -1;
+    gCursorBar = -1;
+  }
+  CallHook(gPatternSwitchHooks.patternShown);
+  return 1;
+}
+
+int CopyScreenPattern(int n) {
+  const int source = gPatternMenuSource;
+  if (n < 0 || n >= kScreenPatternCount || source < 0 || source >= kScreenPatternCount) return 0;
+  ScreenPattern& target = gScreenPatterns[n];
+  target.chartCount = gScreenPatterns[source].chartCount;
+  memcpy(target.views, gScreenPatterns[source].views, sizeof target.views);
+  return SwitchScreenPattern(n, 1);
 }

@@ -10,6 +10,7 @@ constexpr int kMaxPanesPerChart = 12;
 constexpr int kGroupCount = 124;
 constexpr int kPaneKindCount = 14;
 constexpr int kDefaultRightMargin = 32;
+constexpr int kMaxBarWidth = 19;
 
 struct ChartView {
   uint32_t stockCode;      // StockCode; plain numbers below 10000 in older settings
@@ -40,7 +41,44 @@ struct ScreenPattern {
 static_assert(sizeof(ScreenPattern) == 432, "ScreenPattern is a 432-byte record");
 static_assert(offsetof(ScreenPattern, views) == 36);
 
+// What a pattern switch asks of the chart window. The window fills these in
+// when it is created; any of them may be null.
+struct PatternSwitchHooks {
+  void (*beginWait)();                  // wait cursor
+  void (*reloadChart)(int chart);       // group combo box, stock list, chart series
+  void (*layoutCharts)();
+  void (*alignLinkedCharts)(int upper); // the chart below follows `upper` by date
+  void (*patternShown)();               // repaint, window title, arrow cursor
+  void (*patternNamesChanged)();        // pattern menu texts
+};
+extern PatternSwitchHooks gPatternSwitchHooks;
+
+// The view a switch carries over into the next pattern (set once, kept from then on).
+extern ChartView gPatternCarryView;
+extern int gPatternCarryValid;
+// Source of the pattern copy commands (set by the pattern popup).
+extern int gPatternMenuSource;
+
 // Fills the twelve patterns with the defaults and selects the first.
 void SetDefaultScreenPatterns();
+// The current pattern; an out-of-range index is brought back to 0 first.
+ScreenPattern& CurrentScreenPattern();
 // "ヴェルクォラ22　－　<name of the current pattern>".
 void FormatMainWindowTitle(char* out, int size);
+
+// Brings values of older versions up to date (codes below 10000 become "%04d"
+// codes, a right margin of 0 becomes 32, flags 0 or 1) and checks every field
+// used as an index or size. With `repair`, bad fields get their defaults.
+// True when nothing was out of range.
+bool ValidateChartView(ChartView& view, bool repair);
+// The same for a pattern: its chart count, its name's end and all three views.
+bool ValidateScreenPattern(ScreenPattern& pattern, bool repair);
+// Relative pane heights of 0 become the default height.
+void FixZeroPaneHeights(uint16_t* heights, int count);
+
+// Makes pattern n (0..11) current and loads its charts; the pattern already
+// shown only with `force`. 1 when it switched, 0 when nothing was done.
+int SwitchScreenPattern(int n, int force);
+// Copies the chart count and views of gPatternMenuSource onto pattern n (the
+// name stays) and shows it. 1 when done.
+int CopyScreenPattern(int n);

@@ -1,8 +1,11 @@
 #pragma once
 // Ids of the string table (resources/strings.rc).
 constexpr int kStrMillionUnit = 145;
+constexpr int kStrNotPatternFile = 193;
 constexpr int kStrAppTitle = 234;
 constexpr int kStrMainClassName = 242;
 constexpr int kStrThousandUnit = 256;
 constexpr int kStrPeriodNameFirst = 292;   // 292..294 daily, weekly, monthly
 constexpr int kStrMarketNameFirst = 1050;  // 1050..1062, by market id
+constexpr int kStrSavePatternFilePrompt = 1116;
+constexpr int kStrOpenPatternFilePrompt = 1117;

@@ -6,7 +6,6 @@
 
 #include "common/file_io.h"
 #include "common/sjis_text.h"
-#include "common/stock_code.h"
 
 SettingsBlock gSettings;
 SettingsBlockP2 gSettingsP2;
@@ -47,25 +46,6 @@ int SaveScrambledBlock(const char* path, const void* block, uint32_t size) {
   return SaveBufferToFile(path, image.data(), size);
 }
 
-void NormalizeChartView(ChartView& view) {
-  if (view.stockCode < 10000) view.stockCode = NumberToCode(static_cast<int>(view.stockCode));
-  if (!IsStockCodeInRange(view.stockCode)) view.stockCode = StringToCode("1001");
-  ClampOrDefault(view.period, 0, 2, 0);
-  if (view.barWidth < 1 || view.barWidth > 19 || view.barWidth % 2 == 0) view.barWidth = 5;
-  view.dateLink = view.dateLink != 0;
-  view.stockLink = view.stockLink != 0;
-  view.keepStock = view.keepStock != 0;
-  ClampOrDefault(view.paneCount, 0, kMaxPanesPerChart, 0);
-  for (int i = 0; i < kMaxPanesPerChart; ++i) {
-    if (view.paneKinds[i] >= static_cast<uint32_t>(kPaneKindCount)) {
-      view.paneKinds[i] = 0;
-      view.paneFlags[i] = 1;
-    }
-  }
-  ClampOrDefault(view.groupIndex, 0, kGroupCount - 1, 0);
-  if (view.rightMargin <= 0) view.rightMargin = kDefaultRightMargin;
-}
-
 void NormalizeLogFont(LogFontImage& font) { TerminateText(font.faceName); }
 
 }  // namespace
@@ -77,11 +57,7 @@ void XorBuffer(void* buffer, size_t length, uint8_t value) {
 
 void NormalizeSettings(SettingsBlock& s) {
   ClampOrDefault(s.currentPattern, 0, kScreenPatternCount - 1, 0);
-  for (ScreenPattern& pattern : s.screenPatterns) {
-    ClampOrDefault(pattern.chartCount, 1, kMaxChartsPerPattern, 1);
-    TerminateText(pattern.name);
-    for (ChartView& view : pattern.views) NormalizeChartView(view);
-  }
+  for (ScreenPattern& pattern : s.screenPatterns) ValidateScreenPattern(pattern, true);
   ClampOrDefault(s.paramSheetStartPage, 0, 14, 0);
   ClampOrDefault(s.builtinPaletteIndex, 0, 2, 0);
   TerminateText(s.signalFileName);
@@ -90,9 +66,7 @@ void NormalizeSettings(SettingsBlock& s) {
   ClampOrDefault(s.chartFontSize, 12, 32, kDefaultChartFontSize);
   ClampOrDefault(s.memoFontSize, 1, 32, kDefaultMemoFontSize);
   ClampOrDefault(s.memoLineSpacing, 0, 32, 0);
-  for (uint16_t& height : s.paneHeights) {
-    if (height == 0) height = kDefaultPaneHeight;
-  }
+  FixZeroPaneHeights(s.paneHeights, kPaneHeightCount);
   // The calendar bounds the time-back day index once it is loaded; negative means the last day.
   if (s.timeBackDayIndex < -1) s.timeBackDayIndex = -1;
 }

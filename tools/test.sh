@@ -42,6 +42,8 @@ SAMPLE_DB="$ROOT/build/sample-db"
 export VELQO_SAMPLE_DB="$SAMPLE_DB"
 VELQO_SAMPLE_DIGEST="$(build/release/sample_digest "$SAMPLE_DB")"
 export VELQO_SAMPLE_DIGEST
+VELQO_INDICATOR_DIGEST="$(build/release/sample_digest "$SAMPLE_DB" --indicators)"
+export VELQO_INDICATOR_DIGEST
 
 status=0
 echo "== native tests =="

@@ -1,14 +1,21 @@
 #include "tools/sample_db/series_digest.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
+#include "analysis/chart_indicators.h"
+#include "analysis/market_breadth.h"
+#include "analysis/signal_settings.h"
+#include "chart/chart_context.h"
 #include "data/daily_cache.h"
 #include "data/ken_table.h"
 #include "data/period_bars.h"
 #include "data/stock_table.h"
 #include "platform/platform.h"
 #include "shell/app_globals.h"
+#include "shell/settings.h"
 
 namespace {
 
@@ -22,6 +29,64 @@ void AddBytes(uint64_t* digest, const void* data, size_t size) {
 
 void AddSeries(uint64_t* digest, const BarSeries& series) {
   AddBytes(digest, &series, SeriesFileBytes(series.count));
+}
+
+void HashIntSeries(uint64_t* digest, const IntSeries& series) {
+  AddBytes(digest, &series, 4 + 4 * static_cast<size_t>(std::clamp(series.count, 0, kMaxBars)));
+}
+
+void HashRealSeries(uint64_t* digest, const RealSeries& series) {
+  AddBytes(digest, &series.count, 4);
+  AddBytes(digest, series.values, 8 * static_cast<size_t>(std::clamp(series.count, 0, kMaxBars)));
+}
+
+// The daily bars of a stock as the recomputation places them in a context.
+void PlaceStockBars(StockCode code, ChartContext* context) {
+  PeriodSeriesBlock* blocks = context->periods;
+  GetDailyBars(code, blocks[0].rawBars);
+  AdjustBarsForSplits(*blocks[0].rawBars, blocks[0].bars);
+  BuildWeeklyBars(*blocks[0].bars, blocks[1].bars);
+  *blocks[1].rawBars = *blocks[1].bars;
+  BuildMonthlyBars(*blocks[0].bars, blocks[2].bars);
+  *blocks[2].rawBars = *blocks[2].bars;
+}
+
+// Breadth ratios counted over every stock of the table, kept in memory only.
+void CountSampleBreadth(ChartContext* context, KernelScratchSet& scratch) {
+  InitMarketBreadth();
+  ResetMarketBreadthCounters();
+  for (int i = 0; i < gStockTable->count; ++i) {
+    const StockMasterRecord& master = gStockTable->records[i].master;
+    if ((master.marketFlags & kBreadthMarketFlag) == 0) continue;
+    PlaceStockBars(master.code, context);
+    CountAdvancesDeclinesAllPeriods(*context->periods[0].bars, *context->periods[1].bars, *context->periods[2].bars);
+  }
+  ComputeMarketBreadthRatios(scratch);
+  FinishMarketBreadth(false);
+}
+
+// Some series equal to the chart's (copied), some not (computed).
+void FillDigestSignalFile(SignalSettingsFile* file) {
+  *file = SignalSettingsFile{};
+  file->tag = kSignalSettingsTag;
+  file->definitionCount = 1;
+  const std::pair<int, uint16_t> changes[] = {{3, 50}, {8, 27}, {12, 13}, {17, 5}, {21, 5},
+                                               {24, 30}, {28, 20}, {34, 9}, {35, 20}, {37, 20}};
+  for (int p = 0; p < 3; ++p) {
+    file->params[p] = gIndicatorParams[p];
+    for (const auto& [slot, value] : changes) file->params[p].slot[slot] = value;
+    for (int entry = 0; entry <= kUseAdvanceDecline; ++entry) file->useFlags[p].flags[entry] = 1;
+  }
+}
+
+void AddContext(uint64_t* digest, const ChartContext& context) {
+  for (const PeriodSeriesBlock& block : context.periods) {
+    AddSeries(digest, *block.bars);
+    for (const IntSeries* series : block.chartInt) HashIntSeries(digest, *series);
+    for (const RealSeries* series : block.chartReal) HashRealSeries(digest, *series);
+    for (const IntSeries* series : block.signalInt) HashIntSeries(digest, *series);
+    for (const RealSeries* series : block.signalReal) HashRealSeries(digest, *series);
+  }
 }
 
 }  // namespace
@@ -51,4 +116,34 @@ uint64_t ComputeDatabaseDigest() {
     AddSeries(&digest, *period);
   }
   return digest;
+}
+
+uint64_t ComputeIndicatorDigest(StockCode code) {
+  SetDefaultIndicatorParameters();
+  KernelScratchSet scratch{};
+  ChartContext context{};
+  auto file = std::make_unique<SignalSettingsFile>();
+  uint64_t digest = 0;
+  if (AllocateKernelScratchSet(&scratch) && AllocChartContextBuffers(&context)) {
+    CountSampleBreadth(&context, scratch);
+    FillDigestSignalFile(file.get());
+    gSignalSettings = file.get();
+    PlaceStockBars(code, &context);
+    ComputeChartIndicators(code, &context, scratch);
+    gSignalSettings = nullptr;
+    digest = kFnvOffset;
+    AddContext(&digest, context);
+  }
+  FreeChartContextBuffers(&context);
+  FreeKernelScratchSet(&scratch);
+  return digest;
+}
+
+StockCode ChooseIndicatorDigestStock() {
+  if (gKenTable != nullptr) {
+    for (int i = 0; i < gKenTable->count; ++i) {
+      if (FindStockIndexByCode(gKenTable->records[i].code) >= 0) return gKenTable->records[i].code;
+    }
+  }
+  return gStockTable->count > 0 ? gStockTable->records[gStockTable->count - 1].master.code : 0;
 }

@@ -1,0 +1,153 @@
+// Simple and exponential averages and the rate of change.
+// Integer inputs are summed exactly in 64 bits over a sliding window; the
+// mean is that sum divided by N in double.
+#include <algorithm>
+
+#include "analysis/kernel_math.h"
+#include "analysis/kernels.h"
+
+namespace {
+
+// Bars without enough history and a zero divisor: 10000 means no change.
+constexpr int32_t kRateOfChangeNeutral = 10000;
+constexpr int64_t kScaledCloseTarget = 1000000;
+
+// Seed (truncated) in 0..n-1, then the window mean, rounded or truncated.
+// A series shorter than n is copied.
+template <typename ValueAt>
+void AverageIntegers(ValueAt valueAt, int count, int n, bool roundAfterSeed, IntSeries* out) {
+  out->count = count;
+  if (count < n) {
+    for (int i = 0; i < count; ++i) out->values[i] = valueAt(i);
+    return;
+  }
+  int64_t sum = 0;
+  for (int i = 0; i < n; ++i) sum += valueAt(i);
+  std::fill_n(out->values, n, TruncateKernelValue(static_cast<double>(sum) / n));
+  for (int i = n; i < count; ++i) {
+    sum += int64_t{valueAt(i)} - valueAt(i - n);
+    const double mean = static_cast<double>(sum) / n;
+    out->values[i] = roundAfterSeed ? RoundKernelValue(mean) : TruncateKernelValue(mean);
+  }
+}
+
+// Seed S = truncated mean of the first n inputs in 0..n-1, then
+// truncated (input * a + previous * (1 - a)) with a = 2 / (n + 1).
+template <typename ValueAt>
+void SmoothExponential(ValueAt valueAt, int count, int n, IntSeries* out) {
+  out->count = count;
+  if (count < n) {
+    for (int i = 0; i < count; ++i) out->values[i] = valueAt(i);
+    return;
+  }
+  int64_t sum = 0;
+  for (int i = 0; i < n; ++i) sum += valueAt(i);
+  int32_t value = TruncateKernelValue(static_cast<double>(sum) / n);
+  std::fill_n(out->values, n, value);
+  const double alpha = 2.0 / (n + 1);
+  const double keep = 1.0 - alpha;
+  for (int i = n; i < count; ++i) {
+    value = TruncateKernelValue(valueAt(i) * alpha + value * keep);
+    out->values[i] = value;
+  }
+}
+
+// Doubles the largest close of bars 1.. (and the factor with it) until it
+// reaches a million.
+int64_t FindCloseScaleFactor(const BarSeries& bars, int count) {
+  int64_t largest = 0;
+  if (count >= 2) {
+    largest = bars.bars[1].close;
+    for (int i = 2; i < count; ++i) largest = std::max<int64_t>(largest, bars.bars[i].close);
+  }
+  int64_t factor = 1;
+  while (largest < kScaledCloseTarget && largest > 0) {
+    largest *= 2;
+    factor *= 2;
+  }
+  return factor;
+}
+
+// Sum of the n doubles ending at bar last, oldest first.
+double SumRealWindow(const double* values, int last, int n) {
+  double sum = 0.0;
+  for (int k = last - n + 1; k <= last; ++k) sum += values[k];
+  return sum;
+}
+
+}  // namespace
+
+void ComputeCloseAverageReal(const BarSeries& bars, RealSeries* out, int n) {
+  n = ClampKernelPeriod(n);
+  const int count = ClampKernelCount(bars.count);
+  out->count = count;
+  if (count < n) {
+    for (int i = 0; i < count; ++i) out->values[i] = bars.bars[i].close;
+    return;
+  }
+  int64_t sum = 0;
+  for (int i = 0; i < n; ++i) sum += bars.bars[i].close;
+  std::fill_n(out->values, n, static_cast<double>(sum) / n);
+  for (int i = n; i < count; ++i) {
+    sum += int64_t{bars.bars[i].close} - bars.bars[i - n].close;
+    out->values[i] = static_cast<double>(sum) / n;
+  }
+}
+
+void ComputeCloseAverage(const BarSeries& bars, IntSeries* out, int n) {
+  AverageIntegers([&bars](int i) { return bars.bars[i].close; }, ClampKernelCount(bars.count),
+                  ClampKernelPeriod(n), true, out);
+}
+
+void ComputeVolumeAverage(const BarSeries& bars, IntSeries* out, int n) {
+  AverageIntegers([&bars](int i) { return bars.bars[i].volume; }, ClampKernelCount(bars.count),
+                  ClampKernelPeriod(n), true, out);
+}
+
+void ComputeSimpleAverage(const IntSeries& in, IntSeries* out, int n) {
+  AverageIntegers([&in](int i) { return in.values[i]; }, ClampKernelCount(in.count), ClampKernelPeriod(n), false,
+                  out);
+}
+
+// Each window is summed afresh, oldest first, so that every mean is the
+// same double whatever came before it.
+void ComputeRealAverage(const RealSeries& in, RealSeries* out, int n) {
+  n = ClampKernelPeriod(n);
+  const int count = ClampKernelCount(in.count);
+  out->count = count;
+  if (count < n) {
+    std::copy_n(in.values, count, out->values);
+    return;
+  }
+  std::fill_n(out->values, n, SumRealWindow(in.values, n - 1, n) / n);
+  for (int i = n; i < count; ++i) out->values[i] = SumRealWindow(in.values, i, n) / n;
+}
+
+void SmoothExponentialPrices(const BarSeries& bars, IntSeries* out, int n) {
+  SmoothExponential([&bars](int i) { return bars.bars[i].close; }, ClampKernelCount(bars.count),
+                    ClampKernelPeriod(n), out);
+}
+
+void SmoothExponentialSeries(const IntSeries& in, IntSeries* out, int n) {
+  SmoothExponential([&in](int i) { return in.values[i]; }, ClampKernelCount(in.count), ClampKernelPeriod(n), out);
+}
+
+// A series shorter than n is the scaled closes too, so both MACD averages
+// are always in the same units.
+void SmoothExponentialScaled(const BarSeries& bars, IntSeries* out, int n) {
+  const int count = ClampKernelCount(bars.count);
+  const int64_t factor = FindCloseScaleFactor(bars, count);
+  SmoothExponential([&bars, factor](int i) { return ClampKernelSum(bars.bars[i].close * factor); }, count,
+                    ClampKernelPeriod(n), out);
+}
+
+void ComputeRateOfChange(const IntSeries& in, IntSeries* out, int n) {
+  n = ClampKernelPeriod(n);
+  const int count = ClampKernelCount(in.count);
+  out->count = count;
+  std::fill_n(out->values, std::min(n, count), kRateOfChangeNeutral);
+  for (int i = n; i < count; ++i) {
+    const int32_t base = in.values[i - n];
+    out->values[i] = base == 0 ? kRateOfChangeNeutral : TruncateKernelValue(in.values[i] * 10000.0 / base);
+  }
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Arithmetic shared by the kernels: periods and counts brought into range and
+// doubles turned into 32-bit values without undefined conversions.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "data/price_series.h"
+
+// A period below 1 counts as 1; one above every series length acts as any
+// longer one, so it is capped there.
+constexpr int ClampKernelPeriod(int n) { return std::clamp(n, 1, kMaxBars + 1); }
+
+// A series count outside 0..kMaxBars is read as the nearest bound.
+constexpr int ClampKernelCount(int32_t count) { return std::clamp<int32_t>(count, 0, kMaxBars); }
+
+// Saturates a 64-bit result to 32 bits.
+constexpr int32_t ClampKernelSum(int64_t value) {
+  return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+// Toward zero; out-of-range values saturate and NaN gives 0.
+inline int32_t TruncateKernelValue(double value) {
+  if (std::isnan(value)) return 0;
+  if (value >= 2147483647.0) return INT32_MAX;
+  if (value <= -2147483648.0) return INT32_MIN;
+  return static_cast<int32_t>(value);
+}
+
+// Truncated after adding 0.5.
+inline int32_t RoundKernelValue(double value) { return TruncateKernelValue(value + 0.5); }

@@ -1,0 +1,347 @@
+// Oscillators: RSI, RCI, stochastics, the directional-movement family and the
+// psychological line. Values are hundredths of a percent; bars without enough
+// history hold the neutral 5000 (50 for %D).
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+#include "analysis/kernels.h"
+
+namespace {
+
+constexpr int32_t kNeutral = 5000;
+constexpr int32_t kNeutralStochD = 50;  // %D's warm-up: fifty, not 5000
+constexpr int32_t kFull = 10000;
+
+int ClampCount(int32_t count) { return std::clamp<int32_t>(count, 0, kMaxBars); }
+
+// Periods below 1 count as 1; periods beyond the capacity leave every bar in the
+// warm-up, as the capacity itself does.
+int ClampPeriod(int n) { return std::clamp(n, 1, kMaxBars); }
+
+int32_t SaturateToInt32(int64_t value) {
+  return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+// Toward zero, saturated; NaN gives 0.
+int32_t TruncateToInt32(double value) {
+  if (std::isnan(value)) return 0;
+  if (value >= 2147483648.0) return INT32_MAX;
+  if (value <= -2147483649.0) return INT32_MIN;
+  return static_cast<int32_t>(value);
+}
+
+void FillValues(IntSeries* out, int from, int to, int32_t value) {
+  std::fill(out->values + from, out->values + to, value);
+}
+
+int64_t CloseChange(const BarSeries& bars, int k) {
+  return static_cast<int64_t>(bars.bars[k].close) - bars.bars[k - 1].close;
+}
+
+// ---- RSI ----------------------------------------------------------------------
+
+struct ChangeSums {
+  int64_t up;
+  int64_t down;
+};
+
+// Branch-free: rises and falls alternate unpredictably.
+void AddChange(ChangeSums* sums, int64_t change) {
+  sums->up += std::max<int64_t>(change, 0);
+  sums->down += std::max<int64_t>(-change, 0);
+}
+
+void RemoveChange(ChangeSums* sums, int64_t change) {
+  sums->up -= std::max<int64_t>(change, 0);
+  sums->down -= std::max<int64_t>(-change, 0);
+}
+
+// Integer sums are below 2^53, so their doubles equal plain double window sums.
+int32_t RsiValue(const ChangeSums& sums, int n) {
+  const double up = static_cast<double>(sums.up);
+  const double down = static_cast<double>(sums.down);
+  double rs;
+  if (sums.up == 0 && sums.down == 0) {
+    rs = 1.0;
+  } else if (sums.up == 0) {
+    rs = 0.0;
+  } else if (sums.down == 0) {
+    rs = 100.0;
+  } else {
+    rs = (up / n) / (down / n);
+  }
+  return std::clamp(TruncateToInt32((100.0 - 100.0 / (rs + 1.0)) * 100.0), 0, kFull);
+}
+
+// ---- RCI ----------------------------------------------------------------------
+
+// The closes of the window in a ring (oldest at slot `oldest`) with their
+// ranks: by price, the older first among equal prices.
+struct RciWindow {
+  int size;
+  int oldest;
+  int32_t closes[kMaxRciPeriod];
+  int32_t ranks[kMaxRciPeriod];
+};
+
+void AppendYoungestClose(RciWindow* window, int32_t close) {
+  int32_t rank = 0;
+  for (int j = 0; j < window->size; ++j) {
+    if (window->closes[j] > close) {
+      ++window->ranks[j];
+    } else {
+      ++rank;
+    }
+  }
+  window->closes[window->size] = close;
+  window->ranks[window->size] = rank;
+  ++window->size;
+}
+
+// Re-ranks slots from..to-1 for the leaving and the entering close, counts in
+// *below those not above the entering one, and returns their squared gaps
+// between age (from firstAge up) and rank. Branch-free: on real prices the
+// comparisons are coin flips.
+int32_t RerankSlots(RciWindow* window, int from, int to, int firstAge, int32_t leavingRank, int32_t close,
+                    int32_t* below) {
+  int32_t notAbove = 0;
+  int32_t gapSum = 0;
+  for (int s = from; s < to; ++s) {
+    const int32_t above = window->closes[s] > close;
+    const int32_t rank = window->ranks[s] - (window->ranks[s] > leavingRank) + above;
+    window->ranks[s] = rank;
+    notAbove += 1 - above;
+    const int32_t gap = firstAge + (s - from) - rank;
+    gapSum += gap * gap;
+  }
+  *below += notAbove;
+  return gapSum;
+}
+
+// Drops the oldest close, puts the new one in its slot and returns the sum of
+// the squared gaps between age and rank (below 2^31 for 320 closes).
+int32_t SlideRciWindow(RciWindow* window, int32_t close) {
+  const int n = window->size;
+  const int slot = window->oldest;
+  const int32_t leavingRank = window->ranks[slot];
+  int32_t below = 0;
+  int32_t gapSum = RerankSlots(window, slot + 1, n, 0, leavingRank, close, &below);
+  gapSum += RerankSlots(window, 0, slot, n - 1 - slot, leavingRank, close, &below);
+  window->closes[slot] = close;
+  window->ranks[slot] = below;
+  window->oldest = slot + 1 == n ? 0 : slot + 1;
+  const int32_t gap = (n - 1) - below;
+  return gapSum + gap * gap;
+}
+
+int32_t RciValue(int32_t gapSum, int n) {
+  const double cubeLessN = static_cast<double>(n) * n * n - n;
+  const double value = (1.0 - 6.0 * static_cast<double>(gapSum) / cubeLessN) * 100.0 * 100.0;
+  return std::clamp(TruncateToInt32(value), -kFull, kFull);
+}
+
+// ---- Stochastics ----------------------------------------------------------------
+
+// Window extremes by blocks of n bars: a window of n bars is the tail of one
+// block and the head of the next, so its extreme is that of the block tail
+// (filled beforehand, backward) and the head (kept while walking forward).
+void FillBlockTailExtremes(const BarSeries& bars, int count, int n, IntSeries* highs, IntSeries* lows) {
+  highs->count = lows->count = count;
+  for (int start = 0; start < count; start += n) {
+    const int last = std::min(start + n, count) - 1;
+    int32_t high = bars.bars[last].high;
+    int32_t low = bars.bars[last].low;
+    for (int i = last; i >= start; --i) {
+      high = std::max(high, bars.bars[i].high);
+      low = std::min(low, bars.bars[i].low);
+      highs->values[i] = high;
+      lows->values[i] = low;
+    }
+  }
+}
+
+// pos x 10000 is exact in double, so truncating the quotient equals the
+// integer division.
+void SetStochasticK(const BarSeries& bars, int i, int64_t highest, int64_t lowest, IntSeries* k, IntSeries* pos,
+                    IntSeries* range) {
+  const int32_t r = SaturateToInt32(highest - lowest);
+  const int32_t p = SaturateToInt32(bars.bars[i].close - lowest);
+  range->values[i] = r;
+  pos->values[i] = p;
+  k->values[i] = r == 0 ? 0 : TruncateToInt32(p * 10000.0 / r);
+}
+
+// Work series: the block-tail extremes.
+void ComputeStochasticK(const BarSeries& bars, int count, int n, IntSeries* k, IntSeries* pos, IntSeries* range,
+                        IntSeries* tailHighs, IntSeries* tailLows) {
+  k->count = pos->count = range->count = count;
+  const int warm = std::min(n, count);
+  FillValues(k, 0, warm, kNeutral);
+  FillValues(pos, 0, warm, 0);
+  FillValues(range, 0, warm, 0);
+  if (count <= n) return;
+  FillBlockTailExtremes(bars, count, n, tailHighs, tailLows);
+  for (int start = 0; start < count; start += n) {
+    const int end = std::min(start + n, count);
+    int32_t headHigh = INT32_MIN;
+    int32_t headLow = INT32_MAX;
+    for (int i = start; i < end; ++i) {
+      headHigh = std::max(headHigh, bars.bars[i].high);
+      headLow = std::min(headLow, bars.bars[i].low);
+      if (i < n) continue;
+      const int first = i - n + 1;
+      SetStochasticK(bars, i, std::max(headHigh, tailHighs->values[first]), std::min(headLow, tailLows->values[first]),
+                     k, pos, range);
+    }
+  }
+  FillValues(k, 0, n, k->values[n]);
+}
+
+// Sums below 2^53 convert exactly, so this equals the ratio of double sums.
+int32_t StochasticDValue(int64_t posSum, int64_t rangeSum) {
+  if (rangeSum == 0) return 0;
+  return TruncateToInt32(static_cast<double>(posSum) * 10000.0 / static_cast<double>(rangeSum));
+}
+
+void ComputeStochasticD(int count, int n, int m, const IntSeries& pos, const IntSeries& range, IntSeries* d) {
+  d->count = count;
+  const int first = n + m;
+  FillValues(d, 0, std::min(first, count), kNeutralStochD);
+  if (count <= first) return;
+  int64_t posSum = 0;
+  int64_t rangeSum = 0;
+  for (int i = first - m + 1; i < first; ++i) {
+    posSum += pos.values[i];
+    rangeSum += range.values[i];
+  }
+  for (int i = first; i < count; ++i) {
+    posSum += pos.values[i];
+    rangeSum += range.values[i];
+    if (i > first) {
+      posSum -= pos.values[i - m];
+      rangeSum -= range.values[i - m];
+    }
+    d->values[i] = StochasticDValue(posSum, rangeSum);
+  }
+  FillValues(d, 0, first, d->values[first]);
+}
+
+}  // namespace
+
+void ComputeRsi(const BarSeries& bars, IntSeries* out, int n) {
+  const int count = ClampCount(bars.count);
+  n = ClampPeriod(n);
+  out->count = count;
+  const int first = n + 1;
+  FillValues(out, 0, std::min(first, count), kNeutral);
+  if (count <= first) return;
+  ChangeSums sums = {0, 0};
+  for (int k = first - n + 1; k < first; ++k) AddChange(&sums, CloseChange(bars, k));
+  for (int i = first; i < count; ++i) {
+    AddChange(&sums, CloseChange(bars, i));
+    if (i > first) RemoveChange(&sums, CloseChange(bars, i - n));
+    out->values[i] = RsiValue(sums, n);
+  }
+  FillValues(out, 0, first, out->values[first]);
+}
+
+void ComputeRci(const BarSeries& bars, IntSeries* out, int n) {
+  const int count = ClampCount(bars.count);
+  n = std::clamp(n, 2, kMaxRciPeriod);  // N^3 - N is 0 below 2; the work arrays end at 320
+  out->count = count;
+  const int first = n + 1;
+  FillValues(out, 0, std::min(first, count), kNeutral);
+  if (count <= first) return;
+  RciWindow window;
+  window.size = window.oldest = 0;
+  for (int k = 1; k <= n; ++k) AppendYoungestClose(&window, bars.bars[k].close);
+  // The gap sums first, then the divisions, which then overlap.
+  for (int i = first; i < count; ++i) out->values[i] = SlideRciWindow(&window, bars.bars[i].close);
+  for (int i = first; i < count; ++i) out->values[i] = RciValue(out->values[i], n);
+  FillValues(out, 0, first, out->values[first]);
+}
+
+// Leaves pos and range per bar in scratch series 0 and 1; 2 and 3 are work series.
+void ComputeStochastics(const BarSeries& bars, IntSeries* k, int n, IntSeries* d, int m, KernelScratchSet& scratch) {
+  const int count = ClampCount(bars.count);
+  n = ClampPeriod(n);
+  m = ClampPeriod(m);
+  IntSeries* pos = scratch.ints[0];
+  IntSeries* range = scratch.ints[1];
+  ComputeStochasticK(bars, count, n, k, pos, range, scratch.ints[2], scratch.ints[3]);
+  ComputeStochasticD(count, n, m, *pos, *range, d);
+}
+
+void ComputeDirectionalMovement(const BarSeries& bars, IntSeries* plusDm, IntSeries* minusDm) {
+  const int count = ClampCount(bars.count);
+  plusDm->count = minusDm->count = count;
+  if (count == 0) return;
+  plusDm->values[0] = minusDm->values[0] = 0;
+  for (int i = 1; i < count; ++i) {
+    const int64_t up = static_cast<int64_t>(bars.bars[i].high) - bars.bars[i - 1].high;
+    const int64_t down = static_cast<int64_t>(bars.bars[i - 1].low) - bars.bars[i].low;
+    int64_t plus = 0;
+    int64_t minus = 0;
+    if (up > 0 && down > 0) {
+      if (up > down) plus = up;
+      if (down > up) minus = down;
+    } else if (up > 0) {
+      plus = up;
+    } else if (down > 0) {
+      minus = down;
+    }
+    plusDm->values[i] = SaturateToInt32(plus);
+    minusDm->values[i] = SaturateToInt32(minus);
+  }
+}
+
+void ComputeTrueRange(const BarSeries& bars, IntSeries* tr) {
+  const int count = ClampCount(bars.count);
+  tr->count = count;
+  if (count == 0) return;
+  tr->values[0] = SaturateToInt32(std::abs(static_cast<int64_t>(bars.bars[0].high) - bars.bars[0].low));
+  for (int i = 1; i < count; ++i) {
+    const int64_t high = bars.bars[i].high;
+    const int64_t low = bars.bars[i].low;
+    const int64_t previous = bars.bars[i - 1].close;
+    const int64_t widest = std::max({std::abs(high - low), std::abs(high - previous), std::abs(low - previous)});
+    tr->values[i] = SaturateToInt32(widest);
+  }
+}
+
+void ComputeDirectionalIndex(const IntSeries& dm, const IntSeries& tr, IntSeries* out) {
+  const int count = ClampCount(dm.count);
+  out->count = count;
+  for (int i = 0; i < count; ++i) {
+    const int64_t range = tr.values[i];
+    out->values[i] = range == 0 ? 0 : SaturateToInt32(static_cast<int64_t>(dm.values[i]) * kFull / range);
+  }
+}
+
+void ComputeDirectionalSpread(const IntSeries& plusDi, const IntSeries& minusDi, IntSeries* out) {
+  const int count = ClampCount(plusDi.count);
+  out->count = count;
+  for (int i = 0; i < count; ++i) {
+    const int64_t plus = plusDi.values[i];
+    const int64_t minus = minusDi.values[i];
+    const int64_t sum = plus + minus;
+    out->values[i] = sum == 0 ? 0 : SaturateToInt32(std::abs(plus - minus) * kFull / sum);
+  }
+}
+
+void ComputePsychologicalLine(const BarSeries& bars, IntSeries* out, int n) {
+  const int count = ClampCount(bars.count);
+  n = ClampPeriod(n);
+  out->count = count;
+  FillValues(out, 0, std::min(n, count), kNeutral);
+  if (count <= n) return;
+  int rises = 0;
+  for (int k = 1; k < n; ++k) rises += CloseChange(bars, k) >= 0;
+  for (int i = n; i < count; ++i) {
+    rises += CloseChange(bars, i) >= 0;
+    if (i > n) rises -= CloseChange(bars, i - n) >= 0;
+    out->values[i] = rises * kFull / n;
+  }
+}

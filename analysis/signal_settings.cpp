@@ -1,0 +1,3 @@
+#include "analysis/signal_settings.h"
+
+SignalSettingsFile* gSignalSettings = nullptr;

@@ -1,0 +1,267 @@
+// Deviation rate, Bollinger bands, Ichimoku lines and the parabolic SAR.
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "analysis/kernel_math.h"
+#include "analysis/kernels.h"
+
+namespace {
+
+constexpr int32_t kCoarseDeviationClose = 100000;
+constexpr int kSecondAverageMinimum = 4;
+
+constexpr int kIchimokuConversionBars = 9;
+constexpr int kIchimokuBaseBars = 26;
+constexpr int kIchimokuSpanBBars = 52;
+constexpr int kIchimokuFirstIndex = 30;
+constexpr int kIchimokuSpanBFirstIndex = 52;
+
+constexpr double kParabolicStartFactor = 0.2;  // the first trend only; reversals restart at 0.02
+constexpr double kParabolicStepFactor = 0.02;
+constexpr double kParabolicFactorLimit = 0.2;
+
+// ---- Deviation rate --------------------------------------------------------------
+
+// Hundredths of a percent; from a close of 100000 whole percents times 100.
+int32_t DeviationFromAverage(int32_t close, int32_t average) {
+  if (average < 1) return 0;
+  if (close < kCoarseDeviationClose) return ClampKernelSum(int64_t{close} * 10000 / average - 10000);
+  return ClampKernelSum((int64_t{close} * 100 / average - 100) * 100);
+}
+
+// ---- Bollinger bands -------------------------------------------------------------
+
+// (high + low + close) / 3, truncated.
+void ComputeTypicalPrices(const BarSeries& bars, int count, IntSeries* typical) {
+  typical->count = count;
+  for (int i = 0; i < count; ++i) {
+    const PriceBar& bar = bars.bars[i];
+    typical->values[i] = static_cast<int32_t>((int64_t{bar.high} + bar.low + bar.close) / 3);
+  }
+}
+
+// Centre, then centre plus and minus 1, 2 and 3 sigma.
+constexpr std::array<double, 3> kSigmaMultiples = {1.0, 2.0, 3.0};
+
+void WriteBands(RealSeries* const bands[7], int i, double centre, double sigma) {
+  bands[0]->values[i] = centre;
+  for (size_t m = 0; m < kSigmaMultiples.size(); ++m) {
+    const double width = kSigmaMultiples[m] * sigma;
+    bands[1 + 2 * m]->values[i] = centre + width;
+    bands[2 + 2 * m]->values[i] = centre - width;
+  }
+}
+
+// Centre = window mean of the typical prices (exact 64-bit sums), seed in 0..n-1.
+void AverageTypicalPrices(const IntSeries& typical, int count, int n, RealSeries* centre) {
+  int64_t sum = 0;
+  for (int i = 0; i < n; ++i) sum += typical.values[i];
+  std::fill_n(centre->values, n, static_cast<double>(sum) / n);
+  for (int i = n; i < count; ++i) {
+    sum += int64_t{typical.values[i]} - typical.values[i - n];
+    centre->values[i] = static_cast<double>(sum) / n;
+  }
+}
+
+// ---- Ichimoku ----------------------------------------------------------------------
+
+// Highest high and lowest low of a sliding window by blocks of window bars
+// from bar 0: a window covers the tail of one block and the head of the next,
+// so its extremes are the block tail's (suffix, kept per block) and the head's
+// (prefix, running). A few comparisons per bar, none of them hard to predict.
+struct RangeExtremes {
+  int32_t high;
+  int32_t low;
+};
+
+constexpr RangeExtremes kNoExtremes = {INT32_MIN, INT32_MAX};
+
+RangeExtremes WidenExtremes(RangeExtremes range, const PriceBar& bar) {
+  return {std::max(range.high, bar.high), std::min(range.low, bar.low)};
+}
+
+RangeExtremes JoinExtremes(RangeExtremes a, RangeExtremes b) {
+  return {std::max(a.high, b.high), std::min(a.low, b.low)};
+}
+
+using BlockSuffixes = std::array<RangeExtremes, kIchimokuSpanBBars>;
+
+// suffix[k] = extremes of bars blockStart + k .. blockStart + window - 1.
+void FillBlockSuffixes(const PriceBar* bar, int blockStart, int window, BlockSuffixes* suffix) {
+  RangeExtremes range = kNoExtremes;
+  for (int k = window - 1; k >= 0; --k) {
+    range = WidenExtremes(range, bar[blockStart + k]);
+    (*suffix)[static_cast<size_t>(k)] = range;
+  }
+}
+
+// (highest high + lowest low) * 0.5 over the window bars ending at each bar
+// from first on; the highest starts from 0. Earlier bars copy value first;
+// a series not longer than first stays 0.0.
+void ComputeRangeMidpoint(const BarSeries& bars, RealSeries* out, int window, int first) {
+  const int count = ClampKernelCount(bars.count);
+  out->count = count;
+  std::fill_n(out->values, count, 0.0);
+  if (count <= first) return;
+  const PriceBar* bar = bars.bars;
+  BlockSuffixes suffix;
+  int headOffset = first % window;  // place of bar i in its block
+  RangeExtremes head = kNoExtremes;
+  for (int k = first - headOffset; k < first; ++k) head = WidenExtremes(head, bar[k]);
+  for (int i = first; i < count; ++i) {
+    if (headOffset == 0) head = kNoExtremes;
+    head = WidenExtremes(head, bar[i]);
+    const int tailOffset = headOffset + 1 == window ? 0 : headOffset + 1;  // place of bar i - window + 1
+    const int tailStart = i - window + 1;
+    if (tailOffset == 0 || i == first) FillBlockSuffixes(bar, tailStart - tailOffset, window, &suffix);
+    const RangeExtremes range = JoinExtremes(suffix[static_cast<size_t>(tailOffset)], head);
+    const int64_t highest = std::max(0, range.high);
+    out->values[i] = static_cast<double>(highest + range.low) * 0.5;
+    headOffset = tailOffset;
+  }
+  std::fill_n(out->values, first, out->values[first]);
+}
+
+// ---- Parabolic SAR -------------------------------------------------------------------
+
+struct ParabolicState {
+  double sar;
+  double extreme;
+  double factor;
+  bool falling;
+};
+
+void RaiseParabolicFactor(ParabolicState* state) {
+  if (state->factor < kParabolicFactorLimit) state->factor += kParabolicStepFactor;
+}
+
+void StepParabolic(ParabolicState* state, const PriceBar& bar) {
+  state->sar = state->sar + (state->extreme - state->sar) * state->factor;
+  if (state->falling) {
+    if (bar.high > state->sar) {
+      *state = {state->extreme, static_cast<double>(bar.high), kParabolicStepFactor, false};
+    } else if (bar.low < state->extreme) {
+      state->extreme = bar.low;
+      RaiseParabolicFactor(state);
+    }
+  } else {
+    if (bar.low < state->sar) {
+      *state = {state->extreme, static_cast<double>(bar.low), kParabolicStepFactor, true};
+    } else if (bar.high > state->extreme) {
+      state->extreme = bar.high;
+      RaiseParabolicFactor(state);
+    }
+  }
+}
+
+}  // namespace
+
+void ComputeDeviationFromAverage(const BarSeries& bars, const IntSeries& average, IntSeries* out) {
+  const int count = ClampKernelCount(average.count);
+  for (int i = 0; i < count; ++i) out->values[i] = DeviationFromAverage(bars.bars[i].close, average.values[i]);
+  out->count = count;
+}
+
+// A second period below 4 means the line has none.
+void ComputeDeviationRate(const BarSeries& bars, IntSeries* out, int n1, int n2, KernelScratchSet& scratch) {
+  IntSeries* first = scratch.ints[0];
+  ComputeCloseAverage(bars, first, n1);
+  if (n2 < kSecondAverageMinimum) {
+    ComputeDeviationFromAverage(bars, *first, out);
+    return;
+  }
+  IntSeries* firstDeviation = scratch.ints[1];
+  IntSeries* second = scratch.ints[2];
+  IntSeries* secondDeviation = scratch.ints[3];
+  ComputeDeviationFromAverage(bars, *first, firstDeviation);
+  ComputeCloseAverage(bars, second, n2);
+  ComputeDeviationFromAverage(bars, *second, secondDeviation);
+  AddIntSeries(*firstDeviation, *secondDeviation, out);
+}
+
+// Bands are the centre where there is no deviation yet (bars below n, or a
+// series shorter than n).
+void ComputeBollingerBands(const BarSeries& bars, IntSeries* typical, RealSeries* const bands[7], int n,
+                           KernelScratchSet& scratch) {
+  n = ClampKernelPeriod(n);
+  const int count = ClampKernelCount(bars.count);
+  ComputeTypicalPrices(bars, count, typical);
+  for (int b = 0; b < 7; ++b) bands[b]->count = count;
+  if (count < n) {
+    for (int i = 0; i < count; ++i) WriteBands(bands, i, typical->values[i], 0.0);
+    return;
+  }
+  RealSeries* centre = bands[0];
+  AverageTypicalPrices(*typical, count, n, centre);
+  RealSeries* squares = scratch.reals[0];
+  RealSeries* variance = scratch.reals[1];
+  squares->count = count;
+  std::fill_n(squares->values, n, 0.0);
+  for (int i = n; i < count; ++i) {
+    const double deviation = centre->values[i] - typical->values[i];
+    squares->values[i] = deviation * deviation;
+  }
+  ComputeRealAverage(*squares, variance, n);
+  for (int i = 0; i < n; ++i) WriteBands(bands, i, centre->values[i], 0.0);
+  for (int i = n; i < count; ++i) WriteBands(bands, i, centre->values[i], std::sqrt(variance->values[i]));
+}
+
+void ComputeIchimokuConversion(const BarSeries& bars, RealSeries* out) {
+  ComputeRangeMidpoint(bars, out, kIchimokuConversionBars, kIchimokuFirstIndex);
+}
+
+void ComputeIchimokuBase(const BarSeries& bars, RealSeries* out) {
+  ComputeRangeMidpoint(bars, out, kIchimokuBaseBars, kIchimokuFirstIndex);
+}
+
+void ComputeIchimokuSpanB(const BarSeries& bars, RealSeries* out) {
+  ComputeRangeMidpoint(bars, out, kIchimokuSpanBBars, kIchimokuSpanBFirstIndex);
+}
+
+void AverageRealSeries(const RealSeries& a, const RealSeries& b, RealSeries* out) {
+  const int count = ClampKernelCount(a.count);
+  for (int i = 0; i < count; ++i) out->values[i] = (a.values[i] + b.values[i]) * 0.5;
+  out->count = count;
+}
+
+void CopyCloseToRealSeries(const BarSeries& bars, RealSeries* out) {
+  const int count = ClampKernelCount(bars.count);
+  for (int i = 0; i < count; ++i) out->values[i] = bars.bars[i].close;
+  out->count = count;
+}
+
+// Position 1 falling, 0 rising; a series of fewer than 3 bars has the closes
+// as SAR and position 0.
+void ComputeParabolicSar(const BarSeries& bars, RealSeries* sar, IntSeries* position) {
+  const int count = ClampKernelCount(bars.count);
+  sar->count = count;
+  position->count = count;
+  const PriceBar* bar = bars.bars;
+  if (count < 3) {
+    for (int i = 0; i < count; ++i) {
+      sar->values[i] = bar[i].close;
+      position->values[i] = 0;
+    }
+    return;
+  }
+  ParabolicState state{};
+  state.falling = bar[0].high > bar[1].high;
+  state.factor = kParabolicStartFactor;
+  if (state.falling) {
+    state.sar = bar[0].high;
+    state.extreme = std::min(bar[0].low, bar[1].low);
+  } else {
+    state.sar = std::min(bar[0].low, bar[1].low);
+    state.extreme = bar[1].high;
+  }
+  for (int i = 0; i < 2; ++i) {
+    sar->values[i] = state.sar;
+    position->values[i] = state.falling ? 1 : 0;
+  }
+  for (int i = 2; i < count; ++i) {
+    StepParabolic(&state, bar[i]);
+    sar->values[i] = state.sar;
+    position->values[i] = state.falling ? 1 : 0;
+  }
+}

@@ -1,0 +1,144 @@
+// ComputeChartIndicators for one stock of the full 5071 daily bars with its
+// weekly and monthly bars, without and with a signal file; and the per-stock
+// work of an all-stock recomputation (bars placed, indicators, breadth counts)
+// over 200 such stocks. Goal: at most 2 ms per stock on one core.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "analysis/chart_indicators.h"
+#include "analysis/market_breadth.h"
+#include "analysis/signal_settings.h"
+#include "chart/chart_context.h"
+#include "data/period_bars.h"
+#include "data/stock_table.h"
+#include "shell/settings.h"
+
+namespace {
+
+constexpr PackedDate kFirstDay = MakePackedDate(2005, 1, 4);
+constexpr int kLoopStocks = 200;
+
+PackedDate NextWeekday(PackedDate date) {
+  do {
+    date = AddCalendarDays(date, 1);
+  } while (GetDayOfWeek(date) == 0 || GetDayOfWeek(date) == 6);
+  return date;
+}
+
+std::unique_ptr<BarSeries> CappedDailyBars(StockCode code, uint32_t seed) {
+  std::mt19937 random(seed);
+  auto bars = std::make_unique<BarSeries>();
+  bars->code = code;
+  bars->count = kMergeBarCap;
+  int32_t close = 1500;
+  PackedDate date = kFirstDay;
+  for (int i = 0; i < kMergeBarCap; ++i) {
+    const int32_t open = close;
+    close = std::max<int32_t>(10, close + static_cast<int32_t>(random() % 61) - 30);
+    const int32_t high = std::max(open, close) + static_cast<int32_t>(random() % 20);
+    const int32_t low = std::max<int32_t>(1, std::min(open, close) - static_cast<int32_t>(random() % 20));
+    bars->bars[i] = {date, open, high, low, close, 100 * static_cast<int32_t>(1 + random() % 5000)};
+    date = NextWeekday(date);
+  }
+  return bars;
+}
+
+void PlaceBars(ChartContext* context, const BarSeries& daily) {
+  PeriodSeriesBlock* blocks = context->periods;
+  *blocks[0].rawBars = daily;
+  *blocks[0].bars = daily;
+  BuildWeeklyBars(daily, blocks[1].bars);
+  *blocks[1].rawBars = *blocks[1].bars;
+  BuildMonthlyBars(daily, blocks[2].bars);
+  *blocks[2].rawBars = *blocks[2].bars;
+}
+
+struct BenchState {
+  ChartContext context{};
+  KernelScratchSet scratch{};
+  SignalSettingsFile file{};
+  std::unique_ptr<BarSeries> stock = CappedDailyBars(StringToCode("1301"), 3);
+};
+
+BenchState& Prepare() {
+  static BenchState* state = nullptr;
+  if (state != nullptr) return *state;
+  state = new BenchState;
+  InitStockCodeGlobals();
+  SetDefaultIndicatorParameters();
+  if (!AllocateStockTable() || !AllocateKernelScratchSet(&state->scratch) ||
+      !AllocChartContextBuffers(&state->context) || !InitMarketBreadth()) {
+    std::abort();
+  }
+  // Ratios on the stock's own dates, so that the breadth series has matches.
+  for (int p = 0; p < kBreadthPeriods; ++p) {
+    PlaceBars(&state->context, *state->stock);
+    const BarSeries& bars = *state->context.periods[p].bars;
+    gBreadthRatios[p]->count = gBreadthRatioDates[p]->count = bars.count;
+    for (int i = 0; i < bars.count; ++i) {
+      gBreadthRatios[p]->values[i] = 8000 + i % 4000;
+      gBreadthRatioDates[p]->dates[i] = bars.bars[i].date;
+    }
+  }
+  SignalSettingsFile& file = state->file;
+  file.tag = kSignalSettingsTag;
+  file.definitionCount = 1;
+  for (int p = 0; p < 3; ++p) {
+    file.params[p] = gIndicatorParams[p];
+    file.params[p].slot[8] = 9;    // RSI line 1: computed
+    file.params[p].slot[24] = 30;  // MACD long: partly computed
+    file.params[p].slot[35] = 20;  // Bollinger: computed
+    for (int entry = 0; entry <= kUseAdvanceDecline; ++entry) file.useFlags[p].flags[entry] = 1;
+  }
+  PlaceBars(&state->context, *state->stock);
+  return *state;
+}
+
+void BM_ChartIndicatorsCappedStock(benchmark::State& bench) {
+  BenchState& state = Prepare();
+  PlaceBars(&state.context, *state.stock);
+  for (auto _ : bench) {
+    ComputeChartIndicators(state.stock->code, &state.context, state.scratch);
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(BM_ChartIndicatorsCappedStock)->Unit(benchmark::kMillisecond);
+
+void BM_ChartIndicatorsCappedStockWithSignalFile(benchmark::State& bench) {
+  BenchState& state = Prepare();
+  PlaceBars(&state.context, *state.stock);
+  gSignalSettings = &state.file;
+  for (auto _ : bench) {
+    ComputeChartIndicators(state.stock->code, &state.context, state.scratch);
+    benchmark::ClobberMemory();
+  }
+  gSignalSettings = nullptr;
+}
+BENCHMARK(BM_ChartIndicatorsCappedStockWithSignalFile)->Unit(benchmark::kMillisecond);
+
+// One worker's loop: place each stock's bars, compute, count the breadth.
+void BM_RecomputationLoop(benchmark::State& bench) {
+  BenchState& state = Prepare();
+  std::vector<std::unique_ptr<BarSeries>> stocks;
+  for (int i = 0; i < kLoopStocks; ++i) stocks.push_back(CappedDailyBars(StringToCode("1301") + i, 100 + i));
+  gSignalSettings = &state.file;
+  for (auto _ : bench) {
+    ResetMarketBreadthCounters();
+    for (const auto& stock : stocks) {
+      PlaceBars(&state.context, *stock);
+      ComputeChartIndicators(stock->code, &state.context, state.scratch);
+      const PeriodSeriesBlock* blocks = state.context.periods;
+      CountAdvancesDeclinesAllPeriods(*blocks[0].bars, *blocks[1].bars, *blocks[2].bars);
+    }
+  }
+  gSignalSettings = nullptr;
+  gCountAdvances = 0;
+  bench.SetItemsProcessed(bench.iterations() * kLoopStocks);
+}
+BENCHMARK(BM_RecomputationLoop)->Unit(benchmark::kMillisecond);
+
+}  // namespace

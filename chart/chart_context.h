@@ -1,0 +1,73 @@
+#pragma once
+// A chart context: a stock's bars in three periods, every indicator series
+// computed from them and the scenario marks. Each chart, the live-quote
+// recomputation and every recomputation worker has its own.
+#include "analysis/series_buffers.h"
+#include "chart/screen_pattern.h"
+#include "common/gdi_rules.h"
+#include "platform/platform.h"
+#include "sheets/scenarios.h"
+
+constexpr int kPeriodCount = 3;  // daily, weekly, monthly
+constexpr int kPaneCaptionSize = 80;
+
+// One pane of a chart: where it is and the scale its values are drawn with.
+struct PaneRecord {
+  Rect pane;
+  Rect scale;        // where the value labels go
+  Rect plot;         // a daily price pane leaves 22 rows above it for the signal strip
+  Rect fullPlot;     // the plot before that cut
+  int32_t minValue;  // in the pane's unit
+  int32_t maxValue;
+  double valuePerPixel;
+  double log10Min;   // 0 when the minimum is 0 or less
+  double log10Max;
+  double logPerPixel;
+  Rect captionRect;
+  char caption[kPaneCaptionSize];  // Shift-JIS
+};
+
+// Where a chart's parts are, in main-window client coordinates.
+struct ChartGeometry {
+  Rect chart;
+  Rect keepStockButton;
+  Rect dateLinkTop, dateLinkBottom;    // halves shared with the chart above / below
+  Rect stockLinkTop, stockLinkBottom;
+  Rect scaleColumn;
+  Rect plotArea;                       // all panes
+  Rect scrollBar;
+  Rect dateAxis;
+  Rect captionRow;
+  Rect marginHandle;
+  int32_t marginHandleMinX, marginHandleMaxX;  // where the handle may be dragged
+  int32_t wickWidth;
+  int32_t gap;                         // between bars
+  int32_t barSpacing;
+  int32_t visibleBars;
+  int32_t firstBar, lastBar;           // the bars the scales were computed over
+};
+
+struct ChartContext {
+  PeriodSeriesBlock periods[kPeriodCount];
+  ChartGeometry geometry;
+  PaneRecord panes[kMaxPanesPerChart];
+  WindowHandle scrollBarWindow;
+  WindowHandle groupCombo;
+  WindowHandle stockList;
+  void* stockListPreviousProc;         // the list box is subclassed
+  Rect listArea;                       // in the group-list column
+  int32_t detailBar;                   // the bar the detail list shows
+  ScenarioMarkBuffer* fileMarks[kScenarioSlots];   // scenarios of the signal file
+  ScenarioMarkBuffer* tableMarks[kScenarioSlots];  // scenarios of the scenario table
+  IntSeries* fileValues[kScenarioSlots];
+  IntSeries* tableValues[kScenarioSlots];
+};
+
+extern ChartContext gChartContexts[3];  // one per chart slot
+extern ChartContext gSharedChartContext;  // the live-quote recomputation
+
+// Allocates every buffer of a context whose pointers are null, zero-filled;
+// false when memory is short, with nothing left allocated.
+bool AllocChartContextBuffers(ChartContext* context);
+// Frees every buffer; the pointers become null. Safe on a partly allocated context.
+void FreeChartContextBuffers(ChartContext* context);

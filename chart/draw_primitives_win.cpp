@@ -1,0 +1,127 @@
+// Chart drawing primitives on a caller's device context.
+
+#include "chart/draw_primitives_win.h"
+
+#include <cstring>
+#include <string>
+
+#include "chart/chart_text.h"
+#include "common/gdi_objects_win.h"
+#include "platform/win_text.h"
+#include "shell/settings.h"
+
+namespace {
+
+constexpr int kBackgroundSlot = 0;
+constexpr int kNumberSlot = 5;  // "数字　±０"
+constexpr int kDefaultPenWidth = 2;
+
+std::wstring WideText(const char* text, int length) {
+  if (text == nullptr) return std::wstring();
+  return SjisToWide(text, length < 0 ? static_cast<int>(strlen(text)) : length);
+}
+
+void DrawWide(HDC dc, const std::wstring& text, RECT rect, UINT flags) {
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, flags);
+}
+
+COLORREF SlotColor(int slot) {
+  return gPaletteColors[slot >= 0 && slot < kPaletteColorCount ? slot : kBackgroundSlot];
+}
+
+}  // namespace
+
+void DrawOutlinedText(HDC dc, const char* text, int length, RECT* rect, UINT flags) {
+  static const POINT kOffsets[] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
+  const std::wstring wide = WideText(text, length);
+  const int oldMode = SetBkMode(dc, TRANSPARENT);
+  const COLORREF textColor = SetTextColor(dc, SlotColor(kBackgroundSlot));
+  for (const POINT& offset : kOffsets) {
+    RECT moved = *rect;
+    OffsetRect(&moved, offset.x, offset.y);
+    DrawWide(dc, wide, moved, flags);
+  }
+  SetTextColor(dc, textColor);
+  DrawWide(dc, wide, *rect, flags);
+  SetBkMode(dc, oldMode);
+}
+
+void DrawTextOnBackground(HDC dc, const char* text, int length, const RECT& rect, UINT flags) {
+  const int oldMode = SetBkMode(dc, OPAQUE);
+  const COLORREF oldBack = SetBkColor(dc, SlotColor(kBackgroundSlot));
+  const COLORREF oldText = SetTextColor(dc, SlotColor(kNumberSlot));
+  DrawWide(dc, WideText(text, length), rect, flags);
+  SetTextColor(dc, oldText);
+  SetBkColor(dc, oldBack);
+  SetBkMode(dc, oldMode);
+}
+
+void FillRectColor(HDC dc, const RECT& rect, COLORREF color) {
+  const HBRUSH brush = CreateSolidBrush(color);
+  FillRect(dc, &rect, brush);
+  DeleteObject(brush);
+}
+
+void DrawRectFrameLines(HDC dc, const RECT& rect, HPEN pen) {
+  const HGDIOBJ old = SelectObject(dc, pen);
+  DrawRectOutline(dc, rect);
+  SelectObject(dc, old);
+}
+
+void DrawRectDiagonals(HDC dc, const RECT& rect, HPEN pen) {
+  const HGDIOBJ old = SelectObject(dc, pen);
+  MoveToEx(dc, rect.left, rect.top, nullptr);
+  LineTo(dc, rect.right, rect.bottom);
+  MoveToEx(dc, rect.right - 1, rect.top, nullptr);
+  LineTo(dc, rect.left - 1, rect.bottom);
+  SelectObject(dc, old);
+}
+
+void DrawEllipseWithBrush(HDC dc, const RECT& rect, HBRUSH brush) {
+  const HGDIOBJ old = SelectObject(dc, brush);
+  Ellipse(dc, rect.left, rect.top, rect.right, rect.bottom);
+  SelectObject(dc, old);
+}
+
+void DrawSmallCross(HDC dc, int x, int y) {
+  MoveToEx(dc, x - 1, y, nullptr);
+  LineTo(dc, x + 2, y);
+  MoveToEx(dc, x, y - 1, nullptr);
+  LineTo(dc, x, y + 2);
+}
+
+void DrawCrossTrail(HDC dc, int x1, int y1, int x2, int y2) {
+  const int count = CountCrossTrailPoints(x1, y1, x2, y2);
+  for (int k = 0; k < count; ++k) {
+    const PixelPoint point = GetCrossTrailPoint(x1, y1, x2, y2, k);
+    DrawSmallCross(dc, point.x, point.y);
+  }
+}
+
+void DrawTriangleMark(HDC dc, const RECT& rect, COLORREF color, bool down, bool fill) {
+  PixelPoint corners[3];
+  GetTriangleMarkPoints({rect.left, rect.top, rect.right, rect.bottom}, down, corners);
+  POINT points[3];
+  for (int i = 0; i < 3; ++i) points[i] = {corners[i].x, corners[i].y};
+  const HPEN pen = CreatePen(PS_SOLID, 1, color);
+  const HGDIOBJ oldPen = SelectObject(dc, pen);
+  if (fill) {
+    const HBRUSH brush = CreateSolidBrush(color);
+    const HGDIOBJ oldBrush = SelectObject(dc, brush);
+    Polygon(dc, points, 3);
+    SelectObject(dc, oldBrush);
+    DeleteObject(brush);
+  } else {
+    Polyline(dc, points, 3);
+  }
+  SelectObject(dc, oldPen);
+  DeleteObject(pen);
+}
+
+HPEN CreatePalettePen(int width, int slot) {
+  LOGBRUSH brush{};
+  brush.lbStyle = BS_SOLID;
+  brush.lbColor = SlotColor(slot);
+  const DWORD shownWidth = static_cast<DWORD>(width != 0 ? width : kDefaultPenWidth);
+  return ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_SQUARE, shownWidth, &brush, 0, nullptr);
+}

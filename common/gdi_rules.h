@@ -1,0 +1,34 @@
+#pragma once
+// The rules behind the shared fonts and drawing routines that need no device:
+// the contrast colour, centring rectangles and the LOGFONT images of the two
+// font settings.
+#include <cstdint>
+
+struct LogFontImage;
+
+struct Rect {
+  int32_t left, top, right, bottom;
+};
+
+constexpr uint8_t kShiftJisCharSet = 128;
+constexpr uint8_t kDefaultPitch = 0;
+constexpr uint8_t kFixedPitch = 1;
+
+// Text colour for a background (both 0x00BBGGRR): each channel 255 - c moved
+// by 128, so that the text stays readable on grey too.
+uint32_t ContrastTextColor(uint32_t background);
+// Moves `inner` so that it is centred in `outer` (halves truncated).
+void CenterRectInRect(const Rect& outer, Rect* inner);
+
+// An empty face name means the system's default face.
+bool HasFaceName(const LogFontImage& font);
+void ClearLogFont(LogFontImage* font);
+// Copies a setting, its face name always terminated.
+void CopyLogFont(const LogFontImage& from, LogFontImage* to);
+// What a font made from a setting asks for: with no face name, only the
+// height, Shift-JIS and the pitch (0 default, 1 fixed); otherwise the setting
+// with the height replaced, width 0 and Shift-JIS.
+void MakeFontRequest(const LogFontImage& setting, int height, int pitch, LogFontImage* request);
+// The copy a font dialog starts from: a setting without face name becomes a
+// cleared image with the pitch; then the height and Shift-JIS.
+void MakeFontDialogCopy(const LogFontImage& setting, int height, int pitch, LogFontImage* copy);

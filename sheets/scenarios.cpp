@@ -1,0 +1,61 @@
+#include "sheets/scenarios.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "chart/chart_context.h"
+#include "common/file_io.h"
+#include "shell/app_globals.h"
+
+ScenarioTable gScenarioTable = {kScenarioTableVersion, {}};
+
+void ClearScenarioTable() {
+  gScenarioTable = ScenarioTable{};
+  gScenarioTable.version = kScenarioTableVersion;
+}
+
+void LoadScenarioTable() {
+  ScenarioTable read{};
+  uint32_t bytes = 0;
+  MakeDataFolderCurrent();
+  const int error = LoadFileToBufferEx(kScenarioFileName, &read, sizeof read, &bytes);
+  if (error != 0 || bytes != sizeof read) {
+    ClearScenarioTable();
+    return;
+  }
+  for (ScenarioRecord& record : read.records) record.name[kScenarioNameSize - 1] = 0;
+  gScenarioTable = read;
+}
+
+int SaveScenarioTable() {
+  MakeDataFolderCurrent();
+  return SaveBufferToFile(kScenarioFileName, &gScenarioTable, sizeof gScenarioTable);
+}
+
+// The simulator will set the flags from the groups; nothing to do before it exists.
+void ComputeScenarioValidFlags() {}
+
+namespace {
+
+void ClearMarks(ScenarioMarkBuffer* marks, int count) {
+  marks->count = static_cast<uint32_t>(count);
+  std::memset(marks->marks, 0, static_cast<size_t>(count));
+}
+
+void ClearValues(IntSeries* values, int count) {
+  values->count = count;
+  std::memset(values->values, 0, sizeof(int32_t) * static_cast<size_t>(count));
+}
+
+}  // namespace
+
+// Until the simulator exists: no position on any bar of the daily series.
+void SimulateScenariosForStock(StockCode /*code*/, ChartContext* context) {
+  const int count = std::clamp<int32_t>(context->periods[0].bars->count, 0, kMaxBars);
+  for (int slot = 0; slot < kScenarioSlots; ++slot) {
+    ClearMarks(context->fileMarks[slot], count);
+    ClearMarks(context->tableMarks[slot], count);
+    ClearValues(context->fileValues[slot], count);
+    ClearValues(context->tableValues[slot], count);
+  }
+}

@@ -1,0 +1,435 @@
+// Filling a chart context: chart series, signal series (copied or computed
+// with the signal file's parameters) and the back-test switch.
+#include "analysis/chart_indicators.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "analysis/kernels.h"
+#include "analysis/signal_settings.h"
+#include "chart/chart_context.h"
+#include "data/period_bars.h"
+#include "data/stock_table.h"
+#include "sheets/sheet_services.h"
+#include "shell/settings.h"
+
+namespace {
+
+constexpr PackedDate kFirstDay = MakePackedDate(2012, 1, 4);
+constexpr int kBars = 900;
+constexpr int kTradingUnitA = 100;
+
+const StockCode kCodeA = StringToCode("3001");
+const StockCode kCodeB = StringToCode("3002");
+const StockCode kUnlistedCode = StringToCode("3999");
+
+struct OwnedContext {
+  ChartContext context{};
+  OwnedContext() {
+    if (!AllocChartContextBuffers(&context)) std::abort();
+  }
+  ~OwnedContext() { FreeChartContextBuffers(&context); }
+  OwnedContext(const OwnedContext&) = delete;
+  OwnedContext& operator=(const OwnedContext&) = delete;
+};
+
+PackedDate NextWeekday(PackedDate date) {
+  do {
+    date = AddCalendarDays(date, 1);
+  } while (GetDayOfWeek(date) == 0 || GetDayOfWeek(date) == 6);
+  return date;
+}
+
+// A random walk of plausible daily bars on weekdays.
+std::unique_ptr<BarSeries> DailyBars(StockCode code, int count, uint32_t seed) {
+  std::mt19937 random(seed);
+  auto bars = std::make_unique<BarSeries>();
+  bars->code = code;
+  bars->count = count;
+  int32_t close = 800 + static_cast<int32_t>(seed % 400);
+  PackedDate date = kFirstDay;
+  for (int i = 0; i < count; ++i) {
+    const int32_t open = close;
+    close = std::max<int32_t>(1, close + static_cast<int32_t>(random() % 41) - 20);
+    const int32_t high = std::max(open, close) + static_cast<int32_t>(random() % 15);
+    const int32_t low = std::max<int32_t>(1, std::min(open, close) - static_cast<int32_t>(random() % 15));
+    const int32_t volume = 100 * static_cast<int32_t>(1 + random() % 900);
+    bars->bars[i] = {date, open, high, low, close, volume};
+    date = NextWeekday(date);
+  }
+  return bars;
+}
+
+// What the loaders do: daily bars, and the weekly and monthly bars built from them.
+void PlaceDailyBars(ChartContext* context, const BarSeries& daily) {
+  PeriodSeriesBlock* blocks = context->periods;
+  *blocks[0].rawBars = daily;
+  *blocks[0].bars = daily;
+}
+
+void PlaceAllBars(ChartContext* context, const BarSeries& daily) {
+  PlaceDailyBars(context, daily);
+  PeriodSeriesBlock* blocks = context->periods;
+  BuildWeeklyBars(daily, blocks[1].bars);
+  *blocks[1].rawBars = *blocks[1].bars;
+  BuildMonthlyBars(daily, blocks[2].bars);
+  *blocks[2].rawBars = *blocks[2].bars;
+}
+
+bool SameInt(const IntSeries& a, const IntSeries& b) {
+  return a.count == b.count && a.count >= 0 && a.count <= kMaxBars &&
+         std::memcmp(a.values, b.values, sizeof(int32_t) * static_cast<size_t>(a.count)) == 0;
+}
+
+bool SameReal(const RealSeries& a, const RealSeries& b) {
+  return a.count == b.count && a.count >= 0 && a.count <= kMaxBars &&
+         std::memcmp(a.values, b.values, sizeof(double) * static_cast<size_t>(a.count)) == 0;
+}
+
+// The slots where two sets of series differ in count or counted values.
+std::string DifferingSlots(IntSeries* const* aInts, RealSeries* const* aReals, IntSeries* const* bInts,
+                           RealSeries* const* bReals) {
+  std::string slots;
+  for (int i = 0; i < kIntSlotCount; ++i) {
+    if (!SameInt(*aInts[i], *bInts[i])) slots += " int" + std::to_string(i);
+  }
+  for (int i = 0; i < kRealSlotCount; ++i) {
+    if (!SameReal(*aReals[i], *bReals[i])) slots += " real" + std::to_string(i);
+  }
+  return slots;
+}
+
+std::string SignalAgainstChart(const PeriodSeriesBlock& a, const PeriodSeriesBlock& b) {
+  return DifferingSlots(a.signalInt, a.signalReal, b.chartInt, b.chartReal);
+}
+
+std::string BlockDifferences(const PeriodSeriesBlock& a, const PeriodSeriesBlock& b) {
+  std::string slots;
+  if (std::memcmp(&a.params, &b.params, sizeof a.params) != 0) slots += " params";
+  const std::string chart = DifferingSlots(a.chartInt, a.chartReal, b.chartInt, b.chartReal);
+  const std::string signal = DifferingSlots(a.signalInt, a.signalReal, b.signalInt, b.signalReal);
+  if (!chart.empty()) slots += " chart:" + chart;
+  if (!signal.empty()) slots += " signal:" + signal;
+  return slots;
+}
+
+std::string ContextDifferences(const ChartContext& a, const ChartContext& b) {
+  std::string slots;
+  for (int p = 0; p < kPeriodCount; ++p) {
+    const std::string block = BlockDifferences(a.periods[p], b.periods[p]);
+    if (!block.empty()) slots += " period" + std::to_string(p) + block;
+  }
+  for (int s = 0; s < kScenarioSlots; ++s) {
+    for (auto marks : {&ChartContext::fileMarks, &ChartContext::tableMarks}) {
+      const ScenarioMarkBuffer& x = *(a.*marks)[s];
+      const ScenarioMarkBuffer& y = *(b.*marks)[s];
+      if (x.count != y.count || std::memcmp(x.marks, y.marks, std::min<uint32_t>(x.count, kMaxBars)) != 0)
+        slots += " marks" + std::to_string(s);
+    }
+    for (auto values : {&ChartContext::fileValues, &ChartContext::tableValues}) {
+      if (!SameInt(*(a.*values)[s], *(b.*values)[s])) slots += " values" + std::to_string(s);
+    }
+  }
+  return slots;
+}
+
+// Every byte of a block's series buffers.
+std::vector<uint8_t> BlockBytes(const PeriodSeriesBlock& block) {
+  std::vector<uint8_t> bytes;
+  auto add = [&bytes](const void* data, size_t size) {
+    const auto* p = static_cast<const uint8_t*>(data);
+    bytes.insert(bytes.end(), p, p + size);
+  };
+  add(&block.params, sizeof block.params);
+  add(block.rawBars, sizeof(BarSeries));
+  add(block.bars, sizeof(BarSeries));
+  for (int i = 0; i < kIntSlotCount; ++i) add(block.chartInt[i], sizeof(IntSeries));
+  for (int i = 0; i < kRealSlotCount; ++i) add(block.chartReal[i], sizeof(RealSeries));
+  for (int i = 0; i < kIntSlotCount; ++i) add(block.signalInt[i], sizeof(IntSeries));
+  for (int i = 0; i < kRealSlotCount; ++i) add(block.signalReal[i], sizeof(RealSeries));
+  return bytes;
+}
+
+SeriesUseFlags AllSeriesFlags() {
+  SeriesUseFlags flags{};
+  for (int entry = 0; entry <= kUseAdvanceDecline; ++entry) flags.flags[entry] = 1;
+  return flags;
+}
+
+class ChartIndicatorsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitStockCodeGlobals();
+    ASSERT_TRUE(AllocateStockTable());
+    for (StockCode code : {kCodeA, kCodeB}) {
+      StockRecord& record = gStockTable->records[gStockTable->count++];
+      record = StockRecord{};
+      record.master.code = code;
+      record.master.tradingUnit = code == kCodeA ? kTradingUnitA : 1;
+    }
+    ResetStockLookupCache();
+    SetDefaultIndicatorParameters();
+    ASSERT_TRUE(AllocateKernelScratchSet(&scratch_));
+    file_ = std::make_unique<SignalSettingsFile>();
+    file_->tag = kSignalSettingsTag;
+    file_->definitionCount = 1;
+    for (int p = 0; p < kPeriodCount; ++p) {
+      file_->params[p] = gIndicatorParams[p];
+      file_->useFlags[p] = AllSeriesFlags();
+    }
+  }
+
+  void TearDown() override {
+    gSignalSettings = nullptr;
+    gComputeNeededOnly = 0;
+    for (int& needed : gNeededPeriods) needed = 0;
+    for (SeriesUseFlags& flags : gNeededSeries) flags = SeriesUseFlags{};
+    FreeKernelScratchSet(&scratch_);
+    gStockTable->count = 0;
+    ResetStockLookupCache();
+  }
+
+  void Compute(StockCode code, ChartContext* context) { ComputeChartIndicators(code, context, scratch_); }
+
+  // Stock B computed with every series of a signal file of other parameters.
+  void ComputeOtherStock(ChartContext* context) {
+    SignalSettingsFile other = *file_;
+    for (IndicatorParameterSet& set : other.params)
+      for (int slot = 0; slot < 39; ++slot) set.slot[slot] = static_cast<uint16_t>(set.slot[slot] + 3);
+    gSignalSettings = &other;
+    PlaceAllBars(context, *stockB_);
+    Compute(kCodeB, context);
+    gSignalSettings = nullptr;
+  }
+
+  KernelScratchSet scratch_{};
+  std::unique_ptr<SignalSettingsFile> file_;
+  std::unique_ptr<BarSeries> stockA_ = DailyBars(kCodeA, kBars, 11);
+  std::unique_ptr<BarSeries> stockB_ = DailyBars(kCodeB, kBars + 137, 29);
+};
+
+// ---- Nothing left over from an earlier stock ---------------------------------------------
+
+TEST_F(ChartIndicatorsTest, SameStockGivesTheSameSeriesWhateverTheContextHeldBefore) {
+  OwnedContext fresh, used;
+  PlaceAllBars(&fresh.context, *stockA_);
+  Compute(kCodeA, &fresh.context);
+  ComputeOtherStock(&used.context);
+  PlaceAllBars(&used.context, *stockA_);
+  Compute(kCodeA, &used.context);
+  EXPECT_EQ(ContextDifferences(fresh.context, used.context), "") << "without a signal file";
+
+  // A file that flags a few series only.
+  for (SeriesUseFlags& flags : file_->useFlags) {
+    flags = SeriesUseFlags{};
+    flags.flags[kUseRsi0 + 1] = flags.flags[kUseMacd] = flags.flags[kUseBollinger] = 1;
+  }
+  file_->params[0].slot[35] = 20;
+  OwnedContext freshWithFile;
+  PlaceAllBars(&freshWithFile.context, *stockA_);
+  gSignalSettings = file_.get();
+  Compute(kCodeA, &freshWithFile.context);
+  ComputeOtherStock(&used.context);
+  PlaceAllBars(&used.context, *stockA_);
+  gSignalSettings = file_.get();
+  Compute(kCodeA, &used.context);
+  EXPECT_EQ(ContextDifferences(freshWithFile.context, used.context), "") << "with a signal file";
+}
+
+TEST_F(ChartIndicatorsTest, BackTestGivesTheSameDailySeriesWhateverTheContextHeldBefore) {
+  gComputeNeededOnly = 1;
+  gNeededPeriods[0] = 1;
+  gNeededSeries[0].flags[kUseRsi0] = gNeededSeries[0].flags[kUsePriceAverage0 + 2] = 1;
+  OwnedContext fresh, used;
+  PlaceAllBars(&fresh.context, *stockA_);
+  Compute(kCodeA, &fresh.context);
+  gComputeNeededOnly = 0;
+  ComputeOtherStock(&used.context);
+  gComputeNeededOnly = 1;
+  PlaceDailyBars(&used.context, *stockA_);
+  Compute(kCodeA, &used.context);
+  EXPECT_EQ(BlockDifferences(fresh.context.periods[0], used.context.periods[0]), "");
+}
+
+TEST_F(ChartIndicatorsTest, WithoutSignalFileOnlyTheIchimokuSignalSeriesRemain) {
+  OwnedContext context;
+  ComputeOtherStock(&context.context);
+  PlaceAllBars(&context.context, *stockA_);
+  file_->definitionCount = 0;  // a file without definitions counts as none
+  gSignalSettings = file_.get();
+  Compute(kCodeA, &context.context);
+  for (const PeriodSeriesBlock& block : context.context.periods) {
+    for (int i = 0; i < kIntSlotCount; ++i) EXPECT_EQ(block.signalInt[i]->count, 0) << "int " << i;
+    for (int i = 0; i < kRealSlotCount; ++i) {
+      if (i >= kRealIchimokuConversion && i <= kRealIchimokuLagging) {
+        EXPECT_TRUE(SameReal(*block.signalReal[i], *block.chartReal[i])) << "real " << i;
+        EXPECT_EQ(block.signalReal[i]->count, block.bars->count);
+      } else {
+        EXPECT_EQ(block.signalReal[i]->count, 0) << "real " << i;
+      }
+    }
+  }
+}
+
+// ---- Signal series --------------------------------------------------------------------
+
+TEST_F(ChartIndicatorsTest, EqualParametersGiveCopiesOfEveryChartSeries) {
+  OwnedContext context;
+  PlaceAllBars(&context.context, *stockA_);
+  gSignalSettings = file_.get();
+  Compute(kCodeA, &context.context);
+  for (const PeriodSeriesBlock& block : context.context.periods) {
+    EXPECT_GT(block.bars->count, 10);
+    EXPECT_EQ(SignalAgainstChart(block, block), "");
+  }
+}
+
+TEST_F(ChartIndicatorsTest, RsiLineWithAnotherLinesPeriodIsThatLinesCopy) {
+  for (int p = 0; p < kPeriodCount; ++p) {
+    file_->params[p].slot[8] = gIndicatorParams[p].slot[10];
+    file_->useFlags[p] = SeriesUseFlags{};
+    file_->useFlags[p].flags[kUseRsi0] = 1;
+  }
+  OwnedContext context;
+  PlaceAllBars(&context.context, *stockA_);
+  gSignalSettings = file_.get();
+  Compute(kCodeA, &context.context);
+  const PeriodSeriesBlock& daily = context.context.periods[0];
+  EXPECT_TRUE(SameInt(*daily.signalInt[kIntRsi0], *daily.chartInt[kIntRsi0 + 2]));
+  EXPECT_FALSE(SameInt(*daily.signalInt[kIntRsi0], *daily.chartInt[kIntRsi0]));
+  EXPECT_EQ(daily.signalInt[kIntRsi0 + 1]->count, 0);
+  EXPECT_EQ(daily.signalInt[kIntRsi0 + 2]->count, 0);
+}
+
+// Whatever is copied and whatever is computed, a signal series is the chart
+// series that the file's parameters would give.
+TEST_F(ChartIndicatorsTest, SignalSeriesAreTheChartSeriesOfTheFilesParameters) {
+  struct Mix {
+    const char* name;
+    std::vector<std::pair<int, int>> slots;  // parameter slot, value in the file
+  };
+  const std::vector<Mix> mixes = {
+      {"every period other", {}},
+      {"MACD short and signal equal", {{24, 30}}},
+      {"MACD long equal", {{23, 10}}},
+      {"+DI equal, -DI and ADX other", {{27, 9}, {28, 20}}},
+      {"-DI equal", {{26, 7}}},
+      {"DI equal, ADX other", {{28, 6}}},
+      {"stochastics %D other", {{21, 5}}},
+      {"OBV average other", {{34, 20}}},
+      {"S-ROC span other", {{30, 10}}},
+      {"RSI lines swapped", {{8, 27}, {10, 14}, {9, 99}}},
+      {"deviation second average set", {{17, 5}, {18, 2}}},
+      {"zero periods and long RCI", {{0, 0}, {6, 0}, {11, 999}, {12, 0}, {35, 0}}},
+  };
+  for (const Mix& mix : mixes) {
+    SCOPED_TRACE(mix.name);
+    for (int p = 0; p < kPeriodCount; ++p) {
+      file_->params[p] = gIndicatorParams[p];
+      if (mix.slots.empty()) {
+        for (int slot = 0; slot < 38; ++slot) file_->params[p].slot[slot] = static_cast<uint16_t>(slot % 7 + 2);
+      }
+      for (const auto& [slot, value] : mix.slots) file_->params[p].slot[slot] = static_cast<uint16_t>(value);
+    }
+    OwnedContext withFile, reference;
+    PlaceAllBars(&withFile.context, *stockA_);
+    gSignalSettings = file_.get();
+    Compute(kCodeA, &withFile.context);
+
+    const SettingsBlock saved = gSettings;
+    for (int p = 0; p < kPeriodCount; ++p) gIndicatorParams[p] = file_->params[p];
+    gSignalSettings = nullptr;
+    PlaceAllBars(&reference.context, *stockA_);
+    Compute(kCodeA, &reference.context);
+    gSettings = saved;
+
+    for (int p = 0; p < kPeriodCount; ++p) {
+      EXPECT_EQ(SignalAgainstChart(withFile.context.periods[p], reference.context.periods[p]), "") << "period " << p;
+    }
+  }
+}
+
+// ---- Back-test switch -----------------------------------------------------------------
+
+TEST_F(ChartIndicatorsTest, OnlyTheDailyPeriodNeededLeavesWeeklyAndMonthlyAsTheyWere) {
+  OwnedContext context, reference;
+  ComputeOtherStock(&context.context);
+  const std::vector<uint8_t> weekly = BlockBytes(context.context.periods[1]);
+  const std::vector<uint8_t> monthly = BlockBytes(context.context.periods[2]);
+
+  // The back-test builds no weekly or monthly bars for a stock it does not need them of.
+  gComputeNeededOnly = 1;
+  gNeededPeriods[0] = 1;
+  gNeededSeries[0].flags[kUseRsi0] = gNeededSeries[0].flags[kUseMacd] = gNeededSeries[0].flags[kUseDmi] = 1;
+  gSignalSettings = file_.get();
+  PlaceDailyBars(&context.context, *stockA_);
+  Compute(kCodeA, &context.context);
+
+  EXPECT_TRUE(BlockBytes(context.context.periods[1]) == weekly);
+  EXPECT_TRUE(BlockBytes(context.context.periods[2]) == monthly);
+  const PeriodSeriesBlock& daily = context.context.periods[0];
+  EXPECT_EQ(daily.chartInt[kIntRsi0]->count, kBars);
+  EXPECT_EQ(daily.chartInt[kIntMacdLine]->count, kBars);
+  EXPECT_EQ(daily.chartInt[kIntRsi0 + 1]->count, 0);
+  EXPECT_EQ(daily.chartReal[kRealCloseAverage0]->count, 0);
+  EXPECT_EQ(daily.chartInt[kIntObv]->count, 0);
+  EXPECT_EQ(daily.chartReal[kRealIchimokuBase]->count, kBars);
+
+  // The file wants every series with the chart's parameters: those whose
+  // chart series were left out are computed, not copied.
+  gComputeNeededOnly = 0;
+  PlaceAllBars(&reference.context, *stockA_);
+  Compute(kCodeA, &reference.context);
+  EXPECT_EQ(SignalAgainstChart(daily, reference.context.periods[0]), "");
+}
+
+// ---- Inputs -----------------------------------------------------------------------------
+
+TEST_F(ChartIndicatorsTest, ObvUsesTheStocksTradingUnitOrTheDefault) {
+  auto expected = std::make_unique<IntSeries>();
+  auto other = std::make_unique<IntSeries>();
+  ComputeObv(*stockA_, expected.get(), kTradingUnitA, scratch_);
+  ComputeObv(*stockA_, other.get(), 1000, scratch_);
+  ASSERT_FALSE(SameInt(*expected, *other));
+
+  OwnedContext context;
+  PlaceAllBars(&context.context, *stockA_);
+  Compute(kCodeA, &context.context);
+  EXPECT_TRUE(SameInt(*context.context.periods[0].chartInt[kIntObv], *expected));
+
+  Compute(kUnlistedCode, &context.context);
+  EXPECT_TRUE(SameInt(*context.context.periods[0].chartInt[kIntObv], *other));
+}
+
+TEST_F(ChartIndicatorsTest, PeriodsOutOfRangeAreBroughtIntoRange) {
+  for (IndicatorParameterSet& set : gIndicatorParams) {
+    for (uint16_t& slot : set.slot) slot = 0;
+    for (int line = 0; line < 3; ++line) set.slot[11 + line] = 60000;
+  }
+  for (int p = 0; p < kPeriodCount; ++p) {
+    for (uint16_t& slot : file_->params[p].slot) slot = 65535;
+  }
+  gSignalSettings = file_.get();
+  OwnedContext context;
+  PlaceAllBars(&context.context, *stockA_);
+  Compute(kCodeA, &context.context);
+  for (const PeriodSeriesBlock& block : context.context.periods) {
+    for (int i = 0; i < kIntSlotCount; ++i) {
+      EXPECT_EQ(block.chartInt[i]->count, block.bars->count) << "int " << i;
+      EXPECT_EQ(block.signalInt[i]->count, block.bars->count) << "int " << i;
+    }
+  }
+  auto rci = std::make_unique<IntSeries>();
+  ComputeRci(*stockA_, rci.get(), kMaxRciPeriod);
+  EXPECT_TRUE(SameInt(*context.context.periods[0].chartInt[kIntRci0], *rci));
+}
+
+}  // namespace

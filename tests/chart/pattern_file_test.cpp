@@ -1,0 +1,217 @@
+#include "chart/pattern_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "common/stock_code.h"
+#include "platform/posix_recorder.h"
+#include "shell/app_globals.h"
+#include "shell/settings.h"
+#include "tests/support/scratch_folder.h"
+
+namespace {
+
+constexpr char kNotPatternFileText[] = "これは、ヴェルクォラの画面パターンファイルではありません。";
+
+int gNameUpdates = 0;
+void CountNameUpdate() { ++gNameUpdates; }
+
+std::vector<uint8_t> FileBytes(const ScreenPatternFile& file, size_t size) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(&file);
+  return std::vector<uint8_t>(bytes, bytes + size);
+}
+
+class PatternFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitAppTexts();
+    SetDefaultSettings();
+    gPatternSwitchHooks = {};
+    gPatternSwitchHooks.patternNamesChanged = CountNameUpdate;
+    gNameUpdates = 0;
+    gPatternCarryValid = 0;
+  }
+  void TearDown() override { gPatternSwitchHooks = {}; }
+
+  // A valid file made from distinct patterns and heights.
+  ScreenPatternFile SampleFile() const {
+    ScreenPatternFile file{};
+    file.tag = kScreenPatternFileTag;
+    memcpy(file.patterns, gScreenPatterns, sizeof file.patterns);
+    for (int n = 0; n < kScreenPatternCount; ++n) {
+      ScreenPattern& p = file.patterns[n];
+      snprintf(p.name, sizeof p.name, "相場%d", n);
+      p.chartCount = 1 + n % 3;
+      p.views[0].stockCode = StringToCode("7203");
+      p.views[1].barWidth = 1 + 2 * (n % 10);
+      p.views[2].paneKinds[3] = static_cast<uint32_t>(n);
+    }
+    for (int i = 0; i < kPatternFilePaneHeights; ++i) file.paneHeights[i] = static_cast<uint16_t>(200 + i);
+    return file;
+  }
+
+  int ImportBytes(const std::vector<uint8_t>& bytes) {
+    WriteWholeFile(folder_.path() + "in.dat", bytes);
+    QueueFileDialogAnswer(folder_.path() + "in.dat");
+    return ImportScreenPatterns();
+  }
+
+  // A refused file shows message 193 and leaves every setting as it was.
+  void ExpectRefused(const std::vector<uint8_t>& bytes, const char* what) {
+    const SettingsBlock before = gSettings;
+    EXPECT_EQ(ImportBytes(bytes), 0) << what;
+    const auto boxes = TakeRecordedMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u) << what;
+    EXPECT_EQ(boxes[0].text, kNotPatternFileText) << what;
+    EXPECT_EQ(boxes[0].title, "ヴェルクォラ22");
+    EXPECT_EQ(memcmp(&gSettings, &before, sizeof before), 0) << what;
+    EXPECT_EQ(gNameUpdates, 0) << what;
+  }
+
+  ScratchFolder folder_;
+};
+
+TEST_F(PatternFileTest, ExportWritesTagPatternsAndAllPaneHeights) {
+  gPaneHeights[19] = 77;
+  QueueFileDialogAnswer(folder_.path() + "out.dat");
+  ASSERT_EQ(ExportScreenPatterns(), 1);
+  const auto dialogs = TakeRecordedFileDialogs();
+  ASSERT_EQ(dialogs.size(), 1u);
+  EXPECT_TRUE(dialogs[0].save);
+  EXPECT_EQ(dialogs[0].title, "保存する画面パターンファイルを指定してください。");
+  EXPECT_EQ(dialogs[0].filter, std::string("(*.dat)\0*.dat\0\0", 15));
+
+  const auto bytes = ReadWholeFile(folder_.path() + "out.dat");
+  ASSERT_EQ(bytes.size(), 5232u);
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 8),
+            (std::vector<uint8_t>{0x03, 0x00, 0x16, 0x03, 0, 0, 0, 0}));
+  EXPECT_EQ(memcmp(bytes.data() + 8, gScreenPatterns, 5184), 0);
+  EXPECT_EQ(memcmp(bytes.data() + 5192, gPaneHeights, 40), 0);
+}
+
+TEST_F(PatternFileTest, ARoundTripRestoresPatternsAndHeightsAndShowsTheFirst) {
+  const ScreenPatternFile file = SampleFile();
+  memcpy(gScreenPatterns, file.patterns, sizeof file.patterns);
+  memcpy(gPaneHeights, file.paneHeights, sizeof file.paneHeights);
+  QueueFileDialogAnswer(folder_.path() + "saved.dat");
+  ASSERT_EQ(ExportScreenPatterns(), 1);
+  const SettingsBlock exported = gSettings;
+
+  SetDefaultSettings();
+  gCurrentPattern = 0;
+  gPatternSwitchHooks.patternShown = [] { ++gNameUpdates; };
+  QueueFileDialogAnswer(folder_.path() + "saved.dat");
+  ASSERT_EQ(ImportScreenPatterns(), 1);
+  EXPECT_EQ(memcmp(gScreenPatterns, exported.screenPatterns, sizeof exported.screenPatterns), 0);
+  EXPECT_EQ(memcmp(gPaneHeights, exported.paneHeights, sizeof exported.paneHeights), 0);
+  EXPECT_EQ(gCurrentPattern, 0);
+  EXPECT_EQ(gNameUpdates, 2);  // menu texts, then the forced switch to pattern 0
+  EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
+  const auto dialogs = TakeRecordedFileDialogs();
+  ASSERT_EQ(dialogs.size(), 2u);
+  EXPECT_FALSE(dialogs[1].save);
+  EXPECT_EQ(dialogs[1].title, "読み込む画面パターンファイルを指定してください。");
+}
+
+TEST_F(PatternFileTest, TheOlderFormKeepsPaneHeightsTwelveToNineteen) {
+  for (int i = 0; i < kPaneHeightCount; ++i) gPaneHeights[i] = static_cast<uint16_t>(10 + i);
+  ScreenPatternFile file = SampleFile();
+  file.paneHeights[3] = 0;  // empty heights become 40
+  ASSERT_EQ(ImportBytes(FileBytes(file, kOldScreenPatternFileSize)), 1);
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(gPaneHeights[i], i == 3 ? 40 : 200 + i) << i;
+  for (int i = 12; i < 20; ++i) EXPECT_EQ(gPaneHeights[i], 10 + i) << i;
+  EXPECT_STREQ(gScreenPatterns[11].name, "相場11");
+}
+
+TEST_F(PatternFileTest, OldNumbersAndZeroMarginsAreConverted) {
+  ScreenPatternFile file = SampleFile();
+  file.patterns[2].views[1].stockCode = 1301;
+  file.patterns[2].views[1].rightMargin = 0;
+  file.paneHeights[15] = 0;
+  ASSERT_EQ(ImportBytes(FileBytes(file, kOldScreenPatternFileSize)), 1);
+  EXPECT_EQ(gScreenPatterns[2].views[1].stockCode, StringToCode("1301"));
+  EXPECT_EQ(gScreenPatterns[2].views[1].rightMargin, 32);
+  ASSERT_EQ(ImportBytes(FileBytes(file, sizeof file)), 1);
+  EXPECT_EQ(gPaneHeights[15], 40);
+}
+
+TEST_F(PatternFileTest, AWrongSizeOrTagIsRefusedAndChangesNothing) {
+  const ScreenPatternFile good = SampleFile();
+  const std::vector<uint8_t> full = FileBytes(good, sizeof good);
+  ExpectRefused(std::vector<uint8_t>(full.begin(), full.end() - 1), "5231 bytes");
+  std::vector<uint8_t> longer = full;
+  longer.push_back(0);
+  ExpectRefused(longer, "5233 bytes");
+  ExpectRefused({}, "empty");
+  ExpectRefused(std::vector<uint8_t>(full.begin(), full.begin() + 5215), "5215 bytes");
+  ScreenPatternFile tagged = good;
+  tagged.tag = 0x03160004;
+  ExpectRefused(FileBytes(tagged, sizeof tagged), "tag");
+  ExpectRefused(FileBytes(tagged, kOldScreenPatternFileSize), "old form's tag");
+  tagged = good;
+  tagged.reserved = 1;
+  ExpectRefused(FileBytes(tagged, sizeof tagged), "second word");
+}
+
+TEST_F(PatternFileTest, RecordsOutOfRangeAreRefusedAndChangeNothing) {
+  struct Fault {
+    const char* what;
+    void (*apply)(ScreenPatternFile&);
+  };
+  const Fault faults[] = {
+      {"no charts", [](ScreenPatternFile& f) { f.patterns[3].chartCount = 0; }},
+      {"four charts", [](ScreenPatternFile& f) { f.patterns[3].chartCount = 4; }},
+      {"13 panes", [](ScreenPatternFile& f) { f.patterns[5].views[1].paneCount = 13; }},
+      {"period 3", [](ScreenPatternFile& f) { f.patterns[0].views[0].period = 3; }},
+      {"kind 14", [](ScreenPatternFile& f) { f.patterns[11].views[2].paneKinds[11] = 14; }},
+      {"bar width 20", [](ScreenPatternFile& f) { f.patterns[1].views[0].barWidth = 20; }},
+      {"bar width 21", [](ScreenPatternFile& f) { f.patterns[1].views[0].barWidth = 21; }},
+      {"group 124", [](ScreenPatternFile& f) { f.patterns[7].views[0].groupIndex = 124; }},
+      {"name without end", [](ScreenPatternFile& f) { memset(f.patterns[9].name, 'A', 32); }},
+      {"negative margin", [](ScreenPatternFile& f) { f.patterns[4].views[2].rightMargin = -1; }},
+      {"code", [](ScreenPatternFile& f) { f.patterns[6].views[1].stockCode = 0xFFFFFFFFu; }},
+  };
+  for (const Fault& fault : faults) {
+    ScreenPatternFile file = SampleFile();
+    fault.apply(file);
+    ExpectRefused(FileBytes(file, sizeof file), fault.what);
+    ExpectRefused(FileBytes(file, kOldScreenPatternFileSize), fault.what);
+  }
+}
+
+TEST_F(PatternFileTest, CancelledDialogsDoNothing) {
+  const SettingsBlock before = gSettings;
+  QueueFileDialogAnswer("");
+  EXPECT_EQ(ImportScreenPatterns(), 0);
+  QueueFileDialogAnswer("");
+  EXPECT_EQ(ExportScreenPatterns(), 0);
+  EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
+  EXPECT_EQ(memcmp(&gSettings, &before, sizeof before), 0);
+  EXPECT_FALSE(FileExists(folder_.path() + ".dat"));
+}
+
+TEST_F(PatternFileTest, ReadAndWriteErrorsAreShownAsErrors) {
+  QueueFileDialogAnswer(folder_.path() + "missing.dat");
+  EXPECT_EQ(ImportScreenPatterns(), 0);
+  auto boxes = TakeRecordedMessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].title, "エラー");
+
+  FileFaults faults;
+  faults.failOpens = 100;
+  faults.openError = kErrorAccessDenied;
+  SetFileFaults(faults);
+  SetSleepRecorded(true);
+  QueueFileDialogAnswer(folder_.path() + "out.dat");
+  EXPECT_EQ(ExportScreenPatterns(), 0);
+  SetFileFaults(FileFaults{});
+  boxes = TakeRecordedMessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].title, "エラー");
+  EXPECT_FALSE(FileExists(folder_.path() + "out.dat"));
+}
+
+}  // namespace

@@ -1,0 +1,192 @@
+#include "chart/screen_pattern.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "chart/chart_selection.h"
+#include "common/stock_code.h"
+#include "shell/settings.h"
+
+namespace {
+
+std::vector<std::string> gHookLog;
+
+void LogWait() { gHookLog.push_back("wait"); }
+void LogReload(int chart) { gHookLog.push_back("reload " + std::to_string(chart)); }
+void LogLayout() { gHookLog.push_back("layout"); }
+void LogAlign(int upper) { gHookLog.push_back("align " + std::to_string(upper)); }
+void LogShown() { gHookLog.push_back("shown"); }
+
+ChartView MakeView(const char* code, int period, bool keep) {
+  ChartView view = gScreenPatterns[0].views[0];
+  view.stockCode = StringToCode(code);
+  view.period = period;
+  view.keepStock = keep ? 1 : 0;
+  view.lastBarIndex = 100;
+  view.groupIndex = 1;
+  return view;
+}
+
+void SetPattern(int n, std::vector<ChartView> views) {
+  gScreenPatterns[n].chartCount = static_cast<int>(views.size());
+  for (size_t i = 0; i < views.size(); ++i) gScreenPatterns[n].views[i] = views[i];
+}
+
+class ScreenPatternTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitStockCodeGlobals();
+    SetDefaultSettings();
+    gPatternCarryValid = 0;
+    gPatternCarryView = ChartView{};
+    gSelectedChart = 0;
+    gSelectedPane = 0;
+    gCursorBar = 5;
+    gPatternSwitchHooks = {LogWait, LogReload, LogLayout, LogAlign, LogShown, nullptr};
+    gHookLog.clear();
+  }
+  void TearDown() override { gPatternSwitchHooks = {}; }
+};
+
+TEST_F(ScreenPatternTest, SwitchingToTheShownPatternNeedsForce) {
+  EXPECT_EQ(SwitchScreenPattern(0, 0), 0);
+  EXPECT_TRUE(gHookLog.empty());
+  EXPECT_EQ(SwitchScreenPattern(0, 1), 1);
+  EXPECT_EQ(gHookLog, (std::vector<std::string>{"wait", "reload 0", "layout", "shown"}));
+}
+
+TEST_F(ScreenPatternTest, PatternsOutsideTheTwelveAreRefused) {
+  gCurrentPattern = 3;
+  for (int n : {-1, 12, 32877}) {
+    EXPECT_EQ(SwitchScreenPattern(n, 1), 0) << n;
+    EXPECT_EQ(gCurrentPattern, 3);
+  }
+  EXPECT_TRUE(gHookLog.empty());
+}
+
+TEST_F(ScreenPatternTest, ADamagedCurrentIndexIsBroughtBackBeforeUse) {
+  gCurrentPattern = 4000;
+  char title[128];
+  FormatMainWindowTitle(title, sizeof title);
+  EXPECT_STREQ(title, "ヴェルクォラ22　－　パターン1");
+  gCurrentPattern = -7;
+  EXPECT_EQ(SwitchScreenPattern(2, 0), 1);
+  EXPECT_EQ(gCurrentPattern, 2);
+}
+
+TEST_F(ScreenPatternTest, LinkedChartsAreAlignedTopDownWithALayoutAfterEach) {
+  ChartView view = MakeView("7203", 0, true);
+  view.dateLink = 1;
+  SetPattern(5, {view, view, view});
+  SwitchScreenPattern(5, 0);
+  EXPECT_EQ(gHookLog, (std::vector<std::string>{"wait", "reload 0", "reload 1", "reload 2", "layout", "align 0",
+                                                "layout", "align 1", "layout", "shown"}));
+  // The last chart's link has no chart below it.
+  gHookLog.clear();
+  gScreenPatterns[6] = gScreenPatterns[5];
+  gScreenPatterns[6].chartCount = 2;
+  gScreenPatterns[6].views[0].dateLink = 0;
+  SwitchScreenPattern(6, 0);
+  EXPECT_EQ(gHookLog, (std::vector<std::string>{"wait", "reload 0", "reload 1", "layout", "shown"}));
+}
+
+// Two unkept charts that showed the same stock both follow; one showing another stock does not.
+TEST_F(ScreenPatternTest, UnkeptChartsWithTheSameStockFollowTheCarriedView) {
+  ChartView carried = MakeView("7203", 0, false);
+  carried.lastBarIndex = 812;
+  carried.groupIndex = 17;
+  SetPattern(0, {carried});
+  SetPattern(1, {MakeView("1001", 0, false), MakeView("1001", 1, false), MakeView("6758", 0, false)});
+
+  ASSERT_EQ(SwitchScreenPattern(1, 0), 1);
+  const ScreenPattern& shown = gScreenPatterns[1];
+  EXPECT_EQ(shown.views[0].stockCode, StringToCode("7203"));
+  EXPECT_EQ(shown.views[0].lastBarIndex, 812);
+  EXPECT_EQ(shown.views[0].groupIndex, 17);
+  // A weekly chart cannot use a daily bar index: it shows the newest bars.
+  EXPECT_EQ(shown.views[1].stockCode, StringToCode("7203"));
+  EXPECT_EQ(shown.views[1].lastBarIndex, -1);
+  EXPECT_EQ(shown.views[1].groupIndex, 17);
+  EXPECT_EQ(shown.views[2].stockCode, StringToCode("6758"));
+  EXPECT_EQ(shown.views[2].lastBarIndex, 100);
+  EXPECT_EQ(gSelectedChart, 0);
+  EXPECT_EQ(gPatternCarryValid, 1);
+}
+
+TEST_F(ScreenPatternTest, ChartsThatKeepTheirStockShowWhatTheyStored) {
+  SetPattern(0, {MakeView("7203", 0, false)});
+  SetPattern(2, {MakeView("1301", 0, true), MakeView("1332", 2, true)});
+  const ScreenPattern before = gScreenPatterns[2];
+  SwitchScreenPattern(2, 0);
+  EXPECT_EQ(memcmp(&gScreenPatterns[2], &before, sizeof before), 0);
+  EXPECT_EQ(gSelectedChart, 0);
+}
+
+TEST_F(ScreenPatternTest, TheFirstUnkeptChartIsSelectedAndTakesTheStock) {
+  SetPattern(0, {MakeView("7203", 0, false)});
+  SetPattern(3, {MakeView("1301", 0, true), MakeView("1001", 0, false)});
+  SwitchScreenPattern(3, 0);
+  EXPECT_EQ(gSelectedChart, 1);
+  EXPECT_EQ(gScreenPatterns[3].views[0].stockCode, StringToCode("1301"));
+  EXPECT_EQ(gScreenPatterns[3].views[1].stockCode, StringToCode("7203"));
+}
+
+TEST_F(ScreenPatternTest, WhenEveryChartKeepsItsStockTheSelectedOneIsCarried) {
+  SetPattern(0, {MakeView("1301", 0, true), MakeView("9984", 0, true)});
+  SetPattern(1, {MakeView("1001", 0, false)});
+  gSelectedChart = 1;
+  SwitchScreenPattern(1, 0);
+  EXPECT_EQ(gScreenPatterns[1].views[0].stockCode, StringToCode("9984"));
+
+  // Without a selection nothing is remembered.
+  gPatternCarryValid = 0;
+  SetPattern(2, {MakeView("1001", 0, false)});
+  SetPattern(1, {MakeView("1301", 0, true)});
+  gSelectedChart = -1;
+  SwitchScreenPattern(2, 0);
+  EXPECT_EQ(gPatternCarryValid, 0);
+  EXPECT_EQ(gScreenPatterns[2].views[0].stockCode, StringToCode("1001"));
+}
+
+TEST_F(ScreenPatternTest, AForcedSwitchUsesTheViewRememberedEarlier) {
+  SetPattern(0, {MakeView("7203", 0, false)});
+  SwitchScreenPattern(1, 0);  // remembers 7203
+  SetPattern(0, {MakeView("4063", 0, false)});
+  SetPattern(1, {MakeView("1001", 0, false)});
+  SwitchScreenPattern(1, 1);  // nothing new is remembered
+  EXPECT_EQ(gScreenPatterns[1].views[0].stockCode, StringToCode("7203"));
+}
+
+TEST_F(ScreenPatternTest, APaneSelectionBeyondThePanesIsCleared) {
+  ChartView empty = MakeView("7203", 0, true);
+  empty.paneCount = 0;
+  SetPattern(4, {empty});
+  SwitchScreenPattern(4, 0);
+  EXPECT_EQ(gSelectedPane, -1);
+  EXPECT_EQ(gCursorBar, -1);
+
+  SwitchScreenPattern(5, 0);  // three panes: pane 0 stays selected
+  EXPECT_EQ(gSelectedPane, 0);
+}
+
+TEST_F(ScreenPatternTest, CopyTakesChartsAndViewsButKeepsTheName) {
+  SetPattern(4, {MakeView("1301", 1, true), MakeView("9984", 2, true)});
+  gCurrentPattern = 7;
+  gPatternMenuSource = 4;
+  ASSERT_EQ(CopyScreenPattern(7), 1);  // the shown pattern is reloaded too
+  EXPECT_STREQ(gScreenPatterns[7].name, "パターン8");
+  EXPECT_EQ(gScreenPatterns[7].chartCount, 2);
+  EXPECT_EQ(memcmp(gScreenPatterns[7].views, gScreenPatterns[4].views, sizeof gScreenPatterns[7].views), 0);
+  EXPECT_EQ(gHookLog.front(), "wait");
+  EXPECT_EQ(gHookLog.back(), "shown");
+
+  gPatternMenuSource = 12;
+  EXPECT_EQ(CopyScreenPattern(1), 0);
+  gPatternMenuSource = 0;
+  EXPECT_EQ(CopyScreenPattern(12), 0);
+}
+
+}  // namespace

@@ -1,0 +1,95 @@
+#include "common/gdi_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "shell/settings.h"
+
+namespace {
+
+TEST(GdiRulesTest, ContrastColoursStayReadableOnEveryGrey) {
+  EXPECT_EQ(ContrastTextColor(0xFFFFFF), 0x808080u);
+  EXPECT_EQ(ContrastTextColor(0x000000), 0x7F7F7Fu);
+  EXPECT_EQ(ContrastTextColor(0x808080), 0xFFFFFFu);
+  EXPECT_EQ(ContrastTextColor(0x7F7F7F), 0x000000u);
+  // Channels are taken one by one; the unused top byte is ignored.
+  EXPECT_EQ(ContrastTextColor(0xFF00FF80), 0x7F80FFu);
+}
+
+TEST(GdiRulesTest, CentringTruncatesTheHalves) {
+  Rect inner = {0, 0, 5, 4};
+  CenterRectInRect({10, 20, 20, 31}, &inner);
+  EXPECT_EQ(inner.left, 12);
+  EXPECT_EQ(inner.top, 23);
+  EXPECT_EQ(inner.right, 17);
+  EXPECT_EQ(inner.bottom, 27);
+  // A larger inner rectangle sticks out on both sides.
+  Rect wide = {100, 100, 130, 102};
+  CenterRectInRect({0, 0, 10, 10}, &wide);
+  EXPECT_EQ(wide.left, -10);
+  EXPECT_EQ(wide.right, 20);
+  EXPECT_EQ(wide.top, 4);
+}
+
+LogFontImage NamedFont() {
+  LogFontImage font{};
+  font.height = -17;
+  font.width = 9;
+  font.weight = 700;
+  font.italic = 1;
+  font.charSet = 0;
+  font.pitchAndFamily = 0x31;
+  strcpy(font.faceName, "ＭＳ ゴシック");
+  return font;
+}
+
+TEST(GdiRulesTest, AFontWithoutFaceAsksOnlyForHeightShiftJisAndPitch) {
+  LogFontImage setting{};
+  setting.weight = 900;  // left over: without a face the setting is not used
+  LogFontImage request;
+  memset(&request, 0xCC, sizeof request);
+  MakeFontRequest(setting, 14, kFixedPitch, &request);
+  LogFontImage expected{};
+  expected.height = 14;
+  expected.charSet = kShiftJisCharSet;
+  expected.pitchAndFamily = kFixedPitch;
+  EXPECT_EQ(memcmp(&request, &expected, sizeof expected), 0);
+}
+
+TEST(GdiRulesTest, ANamedFontKeepsItsStyleWithTheNewHeight) {
+  LogFontImage request;
+  MakeFontRequest(NamedFont(), 24, kFixedPitch, &request);
+  EXPECT_EQ(request.height, 24);
+  EXPECT_EQ(request.width, 0);
+  EXPECT_EQ(request.weight, 700);
+  EXPECT_EQ(request.italic, 1);
+  EXPECT_EQ(request.charSet, kShiftJisCharSet);
+  EXPECT_EQ(request.pitchAndFamily, 0x31);  // the pitch argument is not used
+  EXPECT_STREQ(request.faceName, "ＭＳ ゴシック");
+}
+
+TEST(GdiRulesTest, TheDialogCopyKeepsTheWidth) {
+  LogFontImage copy;
+  MakeFontDialogCopy(NamedFont(), 12, kDefaultPitch, &copy);
+  EXPECT_EQ(copy.width, 9);
+  EXPECT_EQ(copy.height, 12);
+  EXPECT_EQ(copy.charSet, kShiftJisCharSet);
+}
+
+TEST(GdiRulesTest, CopiedFaceNamesAreAlwaysTerminated) {
+  LogFontImage damaged = NamedFont();
+  memset(damaged.faceName, 'A', sizeof damaged.faceName);
+  LogFontImage request;
+  MakeFontRequest(damaged, 12, kDefaultPitch, &request);
+  EXPECT_EQ(strlen(request.faceName), sizeof request.faceName - 1);
+  CopyLogFont(damaged, &damaged);  // in place
+  EXPECT_EQ(damaged.faceName[31], 0);
+
+  ClearLogFont(&damaged);
+  EXPECT_FALSE(HasFaceName(damaged));
+  const LogFontImage zero{};
+  EXPECT_EQ(memcmp(&damaged, &zero, sizeof zero), 0);
+}
+
+}  // namespace

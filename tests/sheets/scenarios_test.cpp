@@ -1,0 +1,116 @@
+// The scenario table file, the stand-in scenario run and the date helper.
+#include "sheets/scenarios.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "chart/chart_context.h"
+#include "sheets/sheet_services.h"
+#include "shell/app_globals.h"
+#include "tests/support/scratch_folder.h"
+
+namespace {
+
+std::vector<uint8_t> TableBytes(const ScenarioTable& table) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(&table);
+  return std::vector<uint8_t>(bytes, bytes + sizeof table);
+}
+
+class ScenarioTableTest : public ::testing::Test {
+ protected:
+  void SetUp() override { snprintf(gDataFolder, sizeof gDataFolder, "%s", folder_.path().c_str()); }
+  void TearDown() override {
+    ClearScenarioTable();
+    gDataFolder[0] = 0;
+  }
+
+  // A table with something in every field the callers read.
+  static ScenarioTable FilledTable() {
+    ScenarioTable table{};
+    table.version = kScenarioTableVersion;
+    for (int i = 0; i < kScenarioSlots; ++i) {
+      ScenarioRecord& record = table.records[i];
+      snprintf(record.name, sizeof record.name, "scenario %d", i);
+      record.valid = i % 2;
+      record.entrySignal = i + 3;
+      record.useExit = 1;
+      record.exitSignal = i;
+      record.flags = kScenarioLinkFlag;
+    }
+    return table;
+  }
+
+  ScratchFolder folder_;
+};
+
+TEST_F(ScenarioTableTest, SavedTableLoadsByteForByte) {
+  gScenarioTable = FilledTable();
+  ASSERT_EQ(SaveScenarioTable(), 0);
+  EXPECT_EQ(ReadWholeFile(folder_.path() + kScenarioFileName), TableBytes(FilledTable()));
+  ClearScenarioTable();
+  LoadScenarioTable();
+  EXPECT_EQ(TableBytes(gScenarioTable), TableBytes(FilledTable()));
+}
+
+TEST_F(ScenarioTableTest, NamesEndInAZeroAfterLoading) {
+  ScenarioTable table = FilledTable();
+  std::memset(table.records[5].name, 'A', sizeof table.records[5].name);
+  WriteWholeFile(folder_.path() + kScenarioFileName, TableBytes(table));
+  LoadScenarioTable();
+  EXPECT_EQ(std::strlen(gScenarioTable.records[5].name), static_cast<size_t>(kScenarioNameSize - 1));
+  EXPECT_EQ(gScenarioTable.records[5].entrySignal, 8);
+}
+
+TEST_F(ScenarioTableTest, FileOfAnotherSizeOrNoneGivesAnEmptyTable) {
+  ScenarioTable empty{};
+  empty.version = kScenarioTableVersion;
+  std::vector<uint8_t> bytes = TableBytes(FilledTable());
+  for (size_t size : {bytes.size() - 1, bytes.size() + 1, size_t{0}}) {
+    std::vector<uint8_t> file = bytes;
+    file.resize(size, 0x11);
+    WriteWholeFile(folder_.path() + kScenarioFileName, file);
+    gScenarioTable = FilledTable();
+    LoadScenarioTable();
+    EXPECT_EQ(TableBytes(gScenarioTable), TableBytes(empty)) << size << " bytes";
+  }
+  remove((folder_.path() + kScenarioFileName).c_str());
+  gScenarioTable = FilledTable();
+  LoadScenarioTable();
+  EXPECT_EQ(TableBytes(gScenarioTable), TableBytes(empty)) << "no file";
+}
+
+TEST(ScenarioRunTest, MarksCoverEveryDailyBarAndNothingMore) {
+  ChartContext context{};
+  ASSERT_TRUE(AllocChartContextBuffers(&context));
+  for (int s = 0; s < kScenarioSlots; ++s) {
+    std::memset(context.fileMarks[s], 0x63, sizeof(ScenarioMarkBuffer));
+    std::memset(context.tableValues[s], 0x63, sizeof(IntSeries));
+  }
+  context.periods[0].bars->count = 1234;
+  SimulateScenariosForStock(0, &context);
+  for (int s = 0; s < kScenarioSlots; ++s) {
+    EXPECT_EQ(context.fileMarks[s]->count, 1234u);
+    EXPECT_EQ(context.tableMarks[s]->count, 1234u);
+    EXPECT_EQ(context.fileMarks[s]->marks[0], 0);
+    EXPECT_EQ(context.fileMarks[s]->marks[1233], 0);
+    EXPECT_EQ(context.tableValues[s]->count, 1234);
+    EXPECT_EQ(context.tableValues[s]->values[1233], 0);
+  }
+  // A damaged count never gives more marks than a buffer holds.
+  context.periods[0].bars->count = 99999;
+  SimulateScenariosForStock(0, &context);
+  EXPECT_EQ(context.fileMarks[0]->count, static_cast<uint32_t>(kMaxBars));
+  FreeChartContextBuffers(&context);
+  EXPECT_EQ(context.fileMarks[0], nullptr);
+}
+
+TEST(SheetServicesTest, DaysBetweenDatesCountsCalendarDays) {
+  EXPECT_EQ(GetDaysBetweenDates(MakePackedDate(2024, 2, 28), MakePackedDate(2024, 3, 1)), 2);
+  EXPECT_EQ(GetDaysBetweenDates(MakePackedDate(2023, 2, 28), MakePackedDate(2023, 3, 1)), 1);
+  EXPECT_EQ(GetDaysBetweenDates(MakePackedDate(2024, 1, 1), MakePackedDate(2023, 12, 31)), -1);
+  EXPECT_EQ(GetDaysBetweenDates(MakePackedDate(2000, 1, 1), MakePackedDate(2026, 1, 1)), 9497);
+}
+
+}  // namespace

@@ -1,0 +1,450 @@
+// Shared GDI objects, the font dialog and the drawing routines, checked on
+// the pixels of a memory bitmap.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "chart/draw_primitives_win.h"
+#include "common/gdi_objects_win.h"
+#include "platform/win_text.h"
+#include "shell/app_globals.h"
+#include "shell/settings.h"
+#include "tests/win/win_test_support.h"
+
+namespace {
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF kRed = RGB(220, 0, 0);
+constexpr COLORREF kBlue = RGB(0, 0, 200);
+
+// A top-down 32-bit bitmap selected into a memory DC.
+class Canvas {
+ public:
+  Canvas(int width, int height) : width_(width), height_(height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    dc_ = CreateCompatibleDC(nullptr);
+    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+    old_ = SelectObject(dc_, bitmap_);
+    Fill(kWhite);
+  }
+  ~Canvas() {
+    SelectObject(dc_, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  HDC dc() const { return dc_; }
+  void Fill(COLORREF color) {
+    GdiFlush();
+    for (int i = 0; i < width_ * height_; ++i) bits_[i] = ToPixel(color);
+  }
+  COLORREF At(int x, int y) const {
+    GdiFlush();
+    const uint32_t p = bits_[y * width_ + x];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+  }
+  std::vector<uint32_t> Pixels() const {
+    GdiFlush();
+    return std::vector<uint32_t>(bits_, bits_ + width_ * height_);
+  }
+  void SetPixels(const std::vector<uint32_t>& pixels) {
+    GdiFlush();
+    memcpy(bits_, pixels.data(), pixels.size() * sizeof pixels[0]);
+  }
+  int Count(COLORREF color, const RECT& area) const {
+    int n = 0;
+    for (int y = area.top; y < area.bottom; ++y)
+      for (int x = area.left; x < area.right; ++x) n += At(x, y) == color;
+    return n;
+  }
+  // 24-bit bottom-up BMP, as picture viewers expect.
+  bool SaveBmp(const std::wstring& path) const {
+    const DWORD stride = (static_cast<DWORD>(width_) * 3 + 3) & ~3u;
+    BITMAPFILEHEADER file{};
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = width_;
+    header.biHeight = height_;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof header;
+    file.bfSize = file.bfOffBits + stride * static_cast<DWORD>(height_);
+    std::vector<unsigned char> bytes(file.bfSize, 0);
+    memcpy(bytes.data(), &file, sizeof file);
+    memcpy(bytes.data() + sizeof file, &header, sizeof header);
+    for (int y = 0; y < height_; ++y) {
+      unsigned char* row = bytes.data() + file.bfOffBits + stride * static_cast<DWORD>(height_ - 1 - y);
+      for (int x = 0; x < width_; ++x) {
+        const COLORREF c = At(x, y);
+        row[3 * x] = GetBValue(c);
+        row[3 * x + 1] = GetGValue(c);
+        row[3 * x + 2] = GetRValue(c);
+      }
+    }
+    return WriteFileBytes(path, bytes);
+  }
+
+ private:
+  static uint32_t ToPixel(COLORREF c) {
+    return static_cast<uint32_t>(GetRValue(c)) << 16 | static_cast<uint32_t>(GetGValue(c)) << 8 | GetBValue(c);
+  }
+  int width_, height_;
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  uint32_t* bits_ = nullptr;
+};
+
+LOGFONTW FontOf(HFONT font) {
+  LOGFONTW lf{};
+  GetObjectW(font, sizeof lf, &lf);
+  return lf;
+}
+
+// A crisp font for pixel checks: no smoothing.
+HFONT CreateCrispFont(int height) {
+  LOGFONTW lf{};
+  lf.lfHeight = height;
+  lf.lfCharSet = SHIFTJIS_CHARSET;
+  lf.lfQuality = NONANTIALIASED_QUALITY;
+  return CreateFontIndirectW(&lf);
+}
+
+class GdiTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    savedSettings_ = gSettings;
+    savedP2_ = gSettingsP2;
+    ClearLogFont(&gChartLogFont);
+    ClearLogFont(&gMemoLogFont);
+    gChartFontSize = 14;
+    gMemoFontSize = 16;
+    gPaletteColors[0] = kWhite;
+    gPaletteColors[5] = kBlue;
+    window_ = CreateWindowExW(0, L"STATIC", L"gdi", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+    gMainWnd = window_;
+    CreateSharedGdiObjects();
+    MeasureSharedFonts(window_);
+  }
+  void TearDown() override {
+    DeleteSharedGdiObjects();
+    DestroyWindow(window_);
+    gMainWnd = nullptr;
+    gSettings = savedSettings_;
+    gSettingsP2 = savedP2_;
+  }
+  SettingsBlock savedSettings_;
+  SettingsBlockP2 savedP2_;
+  HWND window_ = nullptr;
+};
+
+TEST_F(GdiTest, SharedFontsTakeTheSizesAndAnEmptyFaceMeansTheDefault) {
+  const LOGFONTW chart = FontOf(gChartFont);
+  EXPECT_EQ(chart.lfHeight, 14);
+  EXPECT_EQ(chart.lfCharSet, SHIFTJIS_CHARSET);
+  EXPECT_EQ(chart.lfFaceName[0], 0);
+  EXPECT_EQ(chart.lfPitchAndFamily, DEFAULT_PITCH);
+  EXPECT_EQ(FontOf(gChartFixedFont).lfPitchAndFamily, FIXED_PITCH);
+  EXPECT_EQ(FontOf(gChartLargeFont).lfHeight, 28);
+  EXPECT_EQ(FontOf(gSmallFixedFont).lfHeight, 12);
+  EXPECT_EQ(FontOf(gSmallFixedFont).lfPitchAndFamily, FIXED_PITCH);
+  EXPECT_EQ(FontOf(gMemoFont).lfHeight, 16);
+  EXPECT_EQ(FontOf(gMemoFont).lfPitchAndFamily, FIXED_PITCH);
+  EXPECT_EQ(gChartTextMetrics.tmHeight, 14);
+  EXPECT_EQ(gChartLargeTextMetrics.tmHeight, 28);
+  EXPECT_EQ(gMemoTextMetrics.tmHeight, 16);
+  EXPECT_EQ(gChartTextMetrics.tmCharSet, SHIFTJIS_CHARSET);
+}
+
+TEST_F(GdiTest, ANamedChartFontKeepsItsFaceAndStyleAtTheChartSize) {
+  strcpy(gChartLogFont.faceName, "IPAゴシック");
+  gChartLogFont.weight = FW_BOLD;
+  gChartLogFont.width = 9;
+  gChartLogFont.height = -40;
+  gChartFontSize = 20;
+  RecreateSharedGdiObjects(window_);
+  const LOGFONTW chart = FontOf(gChartFont);
+  EXPECT_EQ(std::wstring(chart.lfFaceName), SjisToWide("IPAゴシック"));
+  EXPECT_EQ(chart.lfHeight, 20);
+  EXPECT_EQ(chart.lfWidth, 0);
+  EXPECT_EQ(chart.lfWeight, FW_BOLD);
+  EXPECT_EQ(FontOf(gChartLargeFont).lfHeight, 40);
+  EXPECT_EQ(gChartTextMetrics.tmWeight, FW_BOLD);
+  // The memo font has no face: its own default.
+  EXPECT_EQ(FontOf(gMemoFont).lfFaceName[0], 0);
+
+  DeleteSharedGdiObjects();
+  EXPECT_EQ(gChartFont, nullptr);
+  EXPECT_EQ(gFaceBrush, nullptr);
+  EXPECT_EQ(gShadowPen, nullptr);
+}
+
+TEST_F(GdiTest, ResettingTheChartFontClearsAndSavesTheWholeSetting) {
+  const std::wstring folder = MakeTempFolder(L"velqo-gdi");
+  wchar_t previous[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, previous);
+  SetCurrentDirectoryW(folder.c_str());
+
+  ResetChartFont();  // no face: nothing to do, nothing saved
+  EXPECT_EQ(GetFileAttributesW(L"velqo_p2.dat"), INVALID_FILE_ATTRIBUTES);
+
+  memset(&gChartLogFont, 0x41, sizeof gChartLogFont);  // every byte set, face unterminated
+  ResetChartFont();
+  const LogFontImage zero{};
+  EXPECT_EQ(memcmp(&gChartLogFont, &zero, sizeof zero), 0);
+  const auto saved = ReadFileBytes(folder + L"velqo_p2.dat");
+  ASSERT_EQ(saved.size(), sizeof(SettingsBlockP2));
+  for (size_t i = offsetof(SettingsBlockP2, chartLogFont); i < offsetof(SettingsBlockP2, chartLogFont) + 60; ++i)
+    ASSERT_EQ(saved[i], kSettingsXorByte) << i;
+  EXPECT_EQ(FontOf(gChartFont).lfFaceName[0], 0);  // the objects were made anew
+  SetCurrentDirectoryW(previous);
+}
+
+TEST_F(GdiTest, InvertingAnOutlineTwiceRestoresEveryPixel) {
+  Canvas canvas(64, 48);
+  std::vector<uint32_t> pattern(64 * 48);
+  for (size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFF;
+  canvas.SetPixels(pattern);
+  const RECT rect = {10, 8, 50, 40};
+  const COLORREF corner = canvas.At(10, 8), top = canvas.At(20, 8), right = canvas.At(49, 20),
+                 inside = canvas.At(30, 20), outside = canvas.At(50, 20);
+  InvertRectOutline(canvas.dc(), rect);
+  EXPECT_EQ(canvas.At(10, 8), corner);  // corners are inverted twice
+  EXPECT_EQ(canvas.At(20, 8), top ^ 0xFFFFFF);
+  EXPECT_EQ(canvas.At(49, 20), right ^ 0xFFFFFF);
+  EXPECT_EQ(canvas.At(30, 20), inside);
+  EXPECT_EQ(canvas.At(50, 20), outside);
+  InvertRectOutline(canvas.dc(), rect);
+  EXPECT_EQ(canvas.Pixels(), pattern);
+}
+
+TEST_F(GdiTest, OutlinesFramesAndPanelsLieOnTheirEdges) {
+  Canvas canvas(80, 60);
+  const HPEN blue = CreatePen(PS_SOLID, 1, kBlue);
+  DrawRectFrameLines(canvas.dc(), {10, 10, 30, 20}, blue);
+  EXPECT_EQ(canvas.At(10, 10), kBlue);
+  EXPECT_EQ(canvas.At(29, 19), kBlue);
+  EXPECT_EQ(canvas.At(20, 19), kBlue);
+  EXPECT_EQ(canvas.At(30, 15), kWhite);
+  EXPECT_EQ(canvas.At(20, 20), kWhite);
+  EXPECT_EQ(canvas.At(20, 15), kWhite);
+  DeleteObject(blue);
+
+  const RECT panel = {40, 10, 60, 30};
+  DrawRaisedPanel(canvas.dc(), panel);
+  const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT), dark = GetSysColor(COLOR_BTNSHADOW),
+                 face = GetSysColor(COLOR_BTNFACE);
+  EXPECT_EQ(canvas.At(40, 20), light);
+  EXPECT_EQ(canvas.At(50, 10), light);
+  EXPECT_EQ(canvas.At(59, 20), dark);
+  EXPECT_EQ(canvas.At(50, 29), dark);
+  EXPECT_EQ(canvas.At(50, 20), face);
+  DrawSunkenFrame(canvas.dc(), panel);
+  EXPECT_EQ(canvas.At(40, 20), dark);
+  EXPECT_EQ(canvas.At(59, 20), light);
+
+  FillRectColor(canvas.dc(), {0, 40, 10, 50}, kRed);
+  EXPECT_EQ(canvas.At(9, 49), kRed);
+  EXPECT_EQ(canvas.At(10, 49), kWhite);
+  EXPECT_EQ(canvas.At(9, 50), kWhite);
+}
+
+TEST_F(GdiTest, ACrossTrailOfHundredPixelsHasFourCrosses) {
+  Canvas canvas(130, 20);
+  const HGDIOBJ old = SelectObject(canvas.dc(), GetStockObject(BLACK_PEN));
+  DrawCrossTrail(canvas.dc(), 10, 10, 110, 10);
+  SelectObject(canvas.dc(), old);
+  for (int x : {10, 43, 76, 110}) {
+    EXPECT_EQ(canvas.At(x, 10), kBlack) << x;
+    EXPECT_EQ(canvas.At(x - 1, 10), kBlack) << x;
+    EXPECT_EQ(canvas.At(x + 1, 10), kBlack) << x;
+    EXPECT_EQ(canvas.At(x, 9), kBlack) << x;
+    EXPECT_EQ(canvas.At(x, 11), kBlack) << x;
+  }
+  EXPECT_EQ(canvas.Count(kBlack, {0, 0, 130, 20}), 4 * 5);
+}
+
+TEST_F(GdiTest, ClippingIsRestoredAndBitmapsAreCentred) {
+  Canvas canvas(40, 40);
+  const HRGN saved = PushClipRect(canvas.dc(), {0, 0, 5, 5});
+  EXPECT_EQ(saved, nullptr);  // there was no clip region
+  FillRectColor(canvas.dc(), {0, 0, 40, 40}, kRed);
+  EXPECT_EQ(canvas.Count(kRed, {0, 0, 40, 40}), 25);
+  PopClipRect(canvas.dc(), saved);
+  FillRectColor(canvas.dc(), {0, 0, 40, 40}, kBlue);
+  EXPECT_EQ(canvas.Count(kBlue, {0, 0, 40, 40}), 1600);
+
+  Canvas tile(4, 4);
+  tile.Fill(kRed);
+  HBITMAP bitmap = CreateCompatibleBitmap(tile.dc(), 4, 4);
+  HDC memory = CreateCompatibleDC(tile.dc());
+  const HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, 4, 4, tile.dc(), 0, 0, SRCCOPY);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  canvas.Fill(kWhite);
+  DrawBitmapInRect(canvas.dc(), {10, 10, 30, 30}, bitmap, false, SRCCOPY);
+  EXPECT_EQ(canvas.Count(kRed, {0, 0, 40, 40}), 16);
+  EXPECT_EQ(canvas.At(18, 18), kRed);
+  EXPECT_EQ(canvas.At(21, 21), kRed);
+  EXPECT_EQ(canvas.At(17, 18), kWhite);
+  DeleteObject(bitmap);
+}
+
+TEST_F(GdiTest, TextsTakeTheirColoursFromThePalette) {
+  Canvas canvas(200, 40);
+  const HFONT font = CreateCrispFont(20);
+  const HGDIOBJ old = SelectObject(canvas.dc(), font);
+  SetTextColor(canvas.dc(), kRed);
+  DrawContrastText(canvas.dc(), {0, 0, 100, 20}, "日経平均 38,000", DT_LEFT | DT_SINGLELINE);
+  EXPECT_GT(canvas.Count(RGB(0x80, 0x80, 0x80), {0, 0, 100, 20}), 10);  // grey on white
+  EXPECT_EQ(GetTextColor(canvas.dc()), kRed);                         // restored
+
+  gPaletteColors[0] = RGB(0, 0, 0);
+  canvas.Fill(kRed);
+  DrawTextOnBackground(canvas.dc(), "±0", -1, {100, 0, 200, 20}, DT_LEFT | DT_SINGLELINE);
+  EXPECT_GT(canvas.Count(kBlue, {100, 0, 200, 20}), 10);
+  EXPECT_GT(canvas.Count(kBlack, {100, 0, 200, 20}), 50);  // opaque on slot 0
+  EXPECT_EQ(GetBkColor(canvas.dc()), kWhite);
+  SelectObject(canvas.dc(), old);
+  DeleteObject(font);
+}
+
+TEST_F(GdiTest, ValueLabelsAreFramedBoxesCentredOnTheirPoint) {
+  Canvas canvas(200, 60);
+  const HGDIOBJ old = SelectObject(canvas.dc(), gSmallFixedFont);
+  SetBkColor(canvas.dc(), RGB(255, 255, 200));
+  DrawValueLabel(canvas.dc(), 1234567, 100, 0, {0, 10, 200, 50});
+  SelectObject(canvas.dc(), old);
+  // Find the frame along the middle row.
+  int left = -1, right = -1;
+  for (int x = 0; x < 200; ++x) {
+    if (canvas.At(x, 30) != kBlack) continue;
+    if (left < 0) left = x;
+    right = x;
+  }
+  ASSERT_GE(left, 0);
+  EXPECT_LE(std::abs((left + right + 1) / 2 - 100), 1);
+  EXPECT_EQ(canvas.At(left + 1, 30 - gSmallFixedTextMetrics.tmHeight / 2 - 1), RGB(255, 255, 200));
+}
+
+// A picture of the routines for people to look at.
+TEST_F(GdiTest, SavesAPictureOfThePrimitives) {
+  Canvas canvas(240, 120);
+  gPaletteColors[0] = RGB(250, 250, 245);
+  canvas.Fill(gPaletteColors[0]);
+  DrawRaisedPanel(canvas.dc(), {0, 0, 240, 22});
+  const HGDIOBJ oldFont = SelectObject(canvas.dc(), gChartFont);
+  SetBkMode(canvas.dc(), TRANSPARENT);
+  RECT title = {6, 3, 234, 20};
+  SetTextColor(canvas.dc(), RGB(160, 0, 80));
+  DrawOutlinedText(canvas.dc(), "パターン1  7203", -1, &title, DT_LEFT | DT_SINGLELINE);
+  DrawTriangleMark(canvas.dc(), {10, 40, 22, 50}, RGB(200, 0, 0), true, true);
+  DrawTriangleMark(canvas.dc(), {30, 40, 42, 50}, RGB(0, 120, 0), false, true);
+  DrawTriangleMark(canvas.dc(), {50, 40, 62, 50}, RGB(0, 0, 200), false, false);
+  const HPEN pen = CreatePalettePen(0, 5);
+  DrawRectDiagonals(canvas.dc(), {80, 34, 110, 56}, pen);
+  DrawRectFrameLines(canvas.dc(), {80, 34, 110, 56}, pen);
+  DeleteObject(pen);
+  const HBRUSH brush = CreateSolidBrush(RGB(255, 200, 0));
+  DrawEllipseWithBrush(canvas.dc(), {120, 34, 142, 56}, brush);
+  DeleteObject(brush);
+  const HGDIOBJ oldPen = SelectObject(canvas.dc(), GetStockObject(BLACK_PEN));
+  DrawCrossTrail(canvas.dc(), 10, 75, 230, 95);
+  SelectObject(canvas.dc(), oldPen);
+  SetBkColor(canvas.dc(), RGB(255, 255, 255));
+  SelectObject(canvas.dc(), gSmallFixedFont);
+  DrawValueLabel(canvas.dc(), 38123, 0, 45, {150, 34, 240, 56});
+  DrawSunkenFrame(canvas.dc(), {150, 100, 238, 118});
+  DrawContrastText(canvas.dc(), {152, 102, 236, 116}, "±０ 12.34", DT_CENTER | DT_SINGLELINE);
+  SelectObject(canvas.dc(), oldFont);
+  EXPECT_TRUE(canvas.SaveBmp(ArtifactsFolder() + L"chart-primitives.bmp"));
+}
+
+// The font dialog, driven from a timer on this thread while it is open.
+struct FontDialogView {
+  bool found = false;
+  bool sizeLabelVisible = true;
+  bool sizeListVisible = true;
+  int faces = 0;
+  int atFaces = 0;
+  std::wstring chosenFace;
+};
+FontDialogView gDialogView;
+int gDialogTicks = 0;
+
+BOOL CALLBACK FindFontDialog(HWND hwnd, LPARAM param) {
+  wchar_t name[16];
+  if (GetClassNameW(hwnd, name, 16) == 0 || wcscmp(name, L"#32770") != 0 || !IsWindowVisible(hwnd)) return TRUE;
+  *reinterpret_cast<HWND*>(param) = hwnd;
+  return FALSE;
+}
+
+void CALLBACK InspectFontDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND dialog = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindFontDialog, reinterpret_cast<LPARAM>(&dialog));
+  if (dialog == nullptr) {
+    if (++gDialogTicks > 100) KillTimer(nullptr, timer);
+    return;
+  }
+  KillTimer(nullptr, timer);
+  gDialogView.found = true;
+  gDialogView.sizeLabelVisible = IsWindowVisible(GetDlgItem(dialog, 1090)) != FALSE;
+  gDialogView.sizeListVisible = IsWindowVisible(GetDlgItem(dialog, 1138)) != FALSE;
+  const HWND faces = GetDlgItem(dialog, 1136);
+  gDialogView.faces = static_cast<int>(SendMessageW(faces, CB_GETCOUNT, 0, 0));
+  for (int i = 0; i < gDialogView.faces; ++i) {
+    wchar_t face[LF_FACESIZE * 2] = L"";
+    SendMessageW(faces, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(face));
+    gDialogView.atFaces += face[0] == L'@';
+  }
+  wchar_t chosen[LF_FACESIZE + 1] = L"";
+  GetWindowTextW(faces, chosen, LF_FACESIZE + 1);
+  gDialogView.chosenFace = chosen;
+  if (gDialogView.faces > 0 && !gDialogView.sizeListVisible) SaveWindowPicture(dialog, ArtifactsFolder() + L"font-dialog.bmp");
+  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
+FontDialogView RunFontDialog(LogFontImage* setting, int custom) {
+  gDialogView = FontDialogView{};
+  gDialogTicks = 0;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 100, InspectFontDialog);
+  EXPECT_EQ(ChooseFontForSetting(setting, 14, kDefaultPitch, custom), 0);  // cancelled
+  KillTimer(nullptr, timer);
+  return gDialogView;
+}
+
+TEST_F(GdiTest, TheFontDialogHidesVerticalFacesAndOnRequestTheSizes) {
+  ShowWindow(window_, SW_SHOW);
+  LogFontImage setting{};
+  const FontDialogView chart = RunFontDialog(&setting, 1);
+  ASSERT_TRUE(chart.found);
+  EXPECT_GT(chart.faces, 0);
+  EXPECT_EQ(chart.atFaces, 0);
+  EXPECT_NE(chart.chosenFace.substr(0, 1), L"@");  // nor is one picked
+  EXPECT_FALSE(chart.sizeLabelVisible);
+  EXPECT_FALSE(chart.sizeListVisible);
+  const LogFontImage zero{};
+  EXPECT_EQ(memcmp(&setting, &zero, sizeof zero), 0);  // cancelled: unchanged
+
+  const FontDialogView memo = RunFontDialog(&setting, 0);
+  ASSERT_TRUE(memo.found);
+  EXPECT_EQ(memo.atFaces, 0);
+  EXPECT_TRUE(memo.sizeListVisible);
+}
+
+}  // namespace
