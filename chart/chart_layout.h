@@ -21,6 +21,9 @@ extern void* gChartTextWidthContext;
 extern int gFixedFontHeight;
 extern Rect gDetailWindowRect;   // empty when the detail window is hidden
 
+// Shows trend lines in full by widening price panes (Ctrl+S).
+extern bool gTrendLineFullRange;
+
 // Sizes derived from the chart font size F.
 int ScaleColumnWidth();   // W = 5F
 int CaptionRowHeight();   // H = 16F/12
@@ -60,3 +63,15 @@ int GetCursorBarAndValue(const ChartView* view, const ChartContext* context, int
 int IsTradeMarkBar(const ChartView& view, const ChartContext& context, int bar, PackedDate date);
 void EnsureMinRectSize(Rect* out, int x1, int x2, int y1, int y2, int minWidth, int minHeight);
 int HitTestTrendLines(const ChartView& view, const ChartContext& context, int pane, int x, int y, int* lineIndex);
+
+// Shared by the scale code, the painters and the mouse code.
+int GetViewPeriod(const ChartView& view);  // 0 daily, 1 weekly, 2 monthly; 0 when out of range
+// The display series of the view's period; null when not allocated.
+const BarSeries* GetViewBarSeries(const ChartView& view, const ChartContext& context);
+// The view's last-bar index, or the newest bar when it is negative.
+int GetViewLastBar(const ChartView& view, const ChartContext& context);
+bool IsLogScalePane(const ChartView& view, int pane);  // kinds 0 and 1 with flag 0x8000
+int PanePlotHeight(const PaneRecord& record);           // at least 1
+// Where a point lies on a line between two end points in pixels, E1 the
+// earlier: 0 off the line, 1 on it, 2 on E1's handle, 3 on E2's handle.
+int HitTestLineEnds(int x1, int y1, int x2, int y2, int lineWidth, int x, int y);

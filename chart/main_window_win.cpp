@@ -2,6 +2,11 @@
 
 #include "chart/main_window_win.h"
 
+#include "chart/chart_layout.h"
+#include "chart/chart_loading.h"
+#include "chart/chart_paint_win.h"
+#include "chart/chart_window_layout.h"
+#include "chart/palette.h"
 #include "chart/screen_pattern.h"
 #include "common/gdi_objects_win.h"
 #include "platform/win_text.h"
@@ -30,19 +35,127 @@ void ShowSwitchedPattern() {
   SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)));  // IDC_ARROW
 }
 
-// The shared pens and fonts live as long as the main window.
+// The charts of the current pattern and where they are; a chart too small
+// for its panes is shown as an empty panel.
+Rect gChartRects[kMaxChartsPerPattern];
+int gChartCount = 0;
+
+// The picture is drawn off screen and copied in one step.
+HDC gPaintDc = nullptr;
+HBITMAP gPaintBitmap = nullptr;
+HGDIOBJ gPaintOldBitmap = nullptr;
+SIZE gPaintSize = {0, 0};
+
+Rect ClientChartArea(HWND hwnd) {
+  RECT client;
+  GetClientRect(hwnd, &client);
+  return {client.left + 1, client.top, client.right, client.bottom - 1};
+}
+
+bool HasRoomForPanes(int chart) {
+  return ChartHasRoomForPanes(gChartRects[chart], CurrentScreenPattern().views[chart], gPaneHeights, gChartFontSize);
+}
+
+void LayoutChartsIn(HWND hwnd) {
+  ScreenPattern& pattern = CurrentScreenPattern();
+  gChartCount = ComputeChartRects(ClientChartArea(hwnd), pattern, gPaneHeights, gChartFontSize, gChartRects);
+  for (int i = 0; i < gChartCount; ++i) ComputePaneScales(gChartRects[i], pattern.views[i], &gChartContexts[i]);
+  InvalidateWholeWindow(hwnd);
+}
+
+void LayoutCharts() {
+  if (gMainWnd != nullptr) LayoutChartsIn(static_cast<HWND>(gMainWnd));
+}
+
+void ReloadChart(int chart) { LoadChartSeries(chart, 1); }
+
+void InvalidateClientRect(const Rect& rect) {
+  const HWND hwnd = static_cast<HWND>(gMainWnd);
+  const RECT area = {rect.left, rect.top, rect.right, rect.bottom};
+  if (hwnd != nullptr) InvalidateRect(hwnd, &area, FALSE);
+}
+
+// New fonts: new text measures, then the layout that depends on them.
+void ApplyChartFonts() {
+  InstallChartTextMeasures();
+  LayoutCharts();
+}
+
+void FreePaintBuffer() {
+  if (gPaintDc == nullptr) return;
+  SelectObject(gPaintDc, gPaintOldBitmap);
+  DeleteObject(gPaintBitmap);
+  DeleteDC(gPaintDc);
+  gPaintDc = nullptr;
+  gPaintBitmap = nullptr;
+  gPaintSize = {0, 0};
+}
+
+// A buffer of the client's size, made again only when the size changes.
+HDC PaintBufferFor(HDC windowDc, int width, int height) {
+  if (gPaintDc != nullptr && gPaintSize.cx == width && gPaintSize.cy == height) return gPaintDc;
+  FreePaintBuffer();
+  gPaintDc = CreateCompatibleDC(windowDc);
+  gPaintBitmap = CreateCompatibleBitmap(windowDc, width, height);
+  if (gPaintDc == nullptr || gPaintBitmap == nullptr) {
+    if (gPaintBitmap != nullptr) DeleteObject(gPaintBitmap);
+    if (gPaintDc != nullptr) DeleteDC(gPaintDc);
+    gPaintDc = nullptr;
+    gPaintBitmap = nullptr;
+    return nullptr;
+  }
+  gPaintOldBitmap = SelectObject(gPaintDc, gPaintBitmap);
+  gPaintSize = {width, height};
+  return gPaintDc;
+}
+
+void PaintCharts(HDC dc, const RECT& client) {
+  FillRect(dc, &client, GetSysColorBrush(COLOR_APPWORKSPACE));
+  const ScreenPattern& pattern = CurrentScreenPattern();
+  for (int i = 0; i < gChartCount; ++i) {
+    if (HasRoomForPanes(i)) {
+      PaintChart(dc, pattern.views[i], gChartContexts[i]);
+    } else {
+      FillButtonFaceRect(dc, {gChartRects[i].left, gChartRects[i].top, gChartRects[i].right, gChartRects[i].bottom});
+    }
+  }
+}
+
+// The shared pens and fonts live as long as the main window; the charts of
+// the current pattern are loaded before it is first shown.
 LRESULT OnCreate(HWND hwnd) {
+  LoadBuiltinPaletteIfEmpty();
   CreateSharedGdiObjects();
   MeasureSharedFonts(hwnd);
+  InstallChartTextMeasures();
+  gChartFontAppliedHook = ApplyChartFonts;
+  gInvalidateRectHook = InvalidateClientRect;
   gPatternSwitchHooks.beginWait = ShowWaitCursor;
+  gPatternSwitchHooks.reloadChart = ReloadChart;
+  gPatternSwitchHooks.layoutCharts = LayoutCharts;
   gPatternSwitchHooks.patternShown = ShowSwitchedPattern;
+  if (AllocAllChartContexts()) ReloadAllChartSeries();
+  return 0;
+}
+
+LRESULT OnSize(HWND hwnd) {
+  LayoutChartsIn(hwnd);
   return 0;
 }
 
 LRESULT OnPaint(HWND hwnd) {
   PAINTSTRUCT ps;
   const HDC dc = BeginPaint(hwnd, &ps);
-  FillRect(dc, &ps.rcPaint, GetSysColorBrush(COLOR_APPWORKSPACE));
+  RECT client;
+  GetClientRect(hwnd, &client);
+  const HDC buffer = PaintBufferFor(dc, client.right, client.bottom);
+  if (buffer != nullptr) {
+    PaintCharts(buffer, client);
+    BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left, ps.rcPaint.bottom - ps.rcPaint.top,
+           buffer, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+  } else {
+    PaintCharts(dc, client);
+  }
   EndPaint(hwnd, &ps);
   return 0;
 }
@@ -61,6 +174,12 @@ void SaveWindowPlacement(HWND hwnd) {
 LRESULT OnDestroy(HWND hwnd) {
   SaveWindowPlacement(hwnd);
   gPatternSwitchHooks = {};
+  gInvalidateRectHook = nullptr;
+  gChartFontAppliedHook = nullptr;
+  gChartCount = 0;
+  FreePaintBuffer();
+  FreeChartPaintResources();
+  FreeAllChartContexts();
   DeleteSharedGdiObjects();
   PostQuitMessage(0);
   return 0;
@@ -91,6 +210,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
   if (IsUserInput(message)) NoteUserInput();
   switch (message) {
     case WM_CREATE: return OnCreate(hwnd);
+    case WM_SIZE: return OnSize(hwnd);
     case WM_PAINT: return OnPaint(hwnd);
     case WM_ERASEBKGND: return 1;
     case WM_SETCURSOR: return OnSetCursor(hwnd, wParam, lParam);

@@ -48,3 +48,10 @@ add_test(NAME windows_tests COMMAND velqo_wintests --gtest_brief=1
          WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
 set_tests_properties(windows_tests PROPERTIES
   ENVIRONMENT "VELQO_EXE=${CMAKE_BINARY_DIR}/velqo.exe;VELQO_ARTIFACTS=${CMAKE_BINARY_DIR}/artifacts")
+
+# Paint benchmark (not a test): run it with the generated database folder.
+add_executable(velqo_paint_bench ${PROJECT_SOURCE_DIR}/bench/win/paint_bench_win.cpp
+  ${PROJECT_SOURCE_DIR}/tools/sample_db/series_digest.cpp)
+velqo_target_options(velqo_paint_bench)
+target_link_libraries(velqo_paint_bench PRIVATE velqo_ui)
+target_link_options(velqo_paint_bench PRIVATE ${VELQO_STATIC_RUNTIME})

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "chart/palette.h"
 #include "common/file_io.h"
 #include "common/sjis_text.h"
 
@@ -88,6 +89,7 @@ void SetDefaultSettings() {
   gSettings.newTrendLineWidth = 2;
   gSettings.monitoredGroup = 65535;
   for (uint16_t& height : gSettings.paneHeights) height = kDefaultPaneHeight;
+  LoadBuiltinPalette(0);
 }
 
 void LoadSettings() {

@@ -20,6 +20,7 @@
 #include "data/stock_table.h"
 #include "sheets/sheet_services.h"
 #include "shell/settings.h"
+#include "tests/support/kernel_series.h"
 
 namespace {
 
@@ -41,13 +42,6 @@ struct OwnedContext {
   OwnedContext& operator=(const OwnedContext&) = delete;
 };
 
-PackedDate NextWeekday(PackedDate date) {
-  do {
-    date = AddCalendarDays(date, 1);
-  } while (GetDayOfWeek(date) == 0 || GetDayOfWeek(date) == 6);
-  return date;
-}
-
 // A random walk of plausible daily bars on weekdays.
 std::unique_ptr<BarSeries> DailyBars(StockCode code, int count, uint32_t seed) {
   std::mt19937 random(seed);
@@ -55,55 +49,41 @@ std::unique_ptr<BarSeries> DailyBars(StockCode code, int count, uint32_t seed) {
   bars->code = code;
   bars->count = count;
   int32_t close = 800 + static_cast<int32_t>(seed % 400);
-  PackedDate date = kFirstDay;
-  for (int i = 0; i < count; ++i) {
+  for (int i = 0, day = 0; i < count; ++i, ++day) {
+    while (GetDayOfWeek(AddCalendarDays(kFirstDay, day)) % 6 == 0) ++day;
     const int32_t open = close;
     close = std::max<int32_t>(1, close + static_cast<int32_t>(random() % 41) - 20);
     const int32_t high = std::max(open, close) + static_cast<int32_t>(random() % 15);
     const int32_t low = std::max<int32_t>(1, std::min(open, close) - static_cast<int32_t>(random() % 15));
-    const int32_t volume = 100 * static_cast<int32_t>(1 + random() % 900);
-    bars->bars[i] = {date, open, high, low, close, volume};
-    date = NextWeekday(date);
+    bars->bars[i] = {AddCalendarDays(kFirstDay, day), open, high, low, close, 100 * static_cast<int32_t>(1 + random() % 900)};
   }
   return bars;
 }
 
 // What the loaders do: daily bars, and the weekly and monthly bars built from them.
 void PlaceDailyBars(ChartContext* context, const BarSeries& daily) {
-  PeriodSeriesBlock* blocks = context->periods;
-  *blocks[0].rawBars = daily;
-  *blocks[0].bars = daily;
+  *context->periods[0].rawBars = *context->periods[0].bars = daily;
 }
 
 void PlaceAllBars(ChartContext* context, const BarSeries& daily) {
   PlaceDailyBars(context, daily);
   PeriodSeriesBlock* blocks = context->periods;
   BuildWeeklyBars(daily, blocks[1].bars);
-  *blocks[1].rawBars = *blocks[1].bars;
   BuildMonthlyBars(daily, blocks[2].bars);
-  *blocks[2].rawBars = *blocks[2].bars;
+  for (int p : {1, 2}) *blocks[p].rawBars = *blocks[p].bars;
 }
 
-bool SameInt(const IntSeries& a, const IntSeries& b) {
-  return a.count == b.count && a.count >= 0 && a.count <= kMaxBars &&
-         std::memcmp(a.values, b.values, sizeof(int32_t) * static_cast<size_t>(a.count)) == 0;
-}
-
-bool SameReal(const RealSeries& a, const RealSeries& b) {
-  return a.count == b.count && a.count >= 0 && a.count <= kMaxBars &&
-         std::memcmp(a.values, b.values, sizeof(double) * static_cast<size_t>(a.count)) == 0;
-}
+bool SameInt(const IntSeries& a, const IntSeries& b) { return kernel_test::SeriesDifference(a, b).empty(); }
+bool SameReal(const RealSeries& a, const RealSeries& b) { return kernel_test::SeriesDifference(a, b).empty(); }
 
 // The slots where two sets of series differ in count or counted values.
 std::string DifferingSlots(IntSeries* const* aInts, RealSeries* const* aReals, IntSeries* const* bInts,
                            RealSeries* const* bReals) {
   std::string slots;
-  for (int i = 0; i < kIntSlotCount; ++i) {
+  for (int i = 0; i < kIntSlotCount; ++i)
     if (!SameInt(*aInts[i], *bInts[i])) slots += " int" + std::to_string(i);
-  }
-  for (int i = 0; i < kRealSlotCount; ++i) {
+  for (int i = 0; i < kRealSlotCount; ++i)
     if (!SameReal(*aReals[i], *bReals[i])) slots += " real" + std::to_string(i);
-  }
   return slots;
 }
 
@@ -112,13 +92,10 @@ std::string SignalAgainstChart(const PeriodSeriesBlock& a, const PeriodSeriesBlo
 }
 
 std::string BlockDifferences(const PeriodSeriesBlock& a, const PeriodSeriesBlock& b) {
-  std::string slots;
-  if (std::memcmp(&a.params, &b.params, sizeof a.params) != 0) slots += " params";
   const std::string chart = DifferingSlots(a.chartInt, a.chartReal, b.chartInt, b.chartReal);
   const std::string signal = DifferingSlots(a.signalInt, a.signalReal, b.signalInt, b.signalReal);
-  if (!chart.empty()) slots += " chart:" + chart;
-  if (!signal.empty()) slots += " signal:" + signal;
-  return slots;
+  return (std::memcmp(&a.params, &b.params, sizeof a.params) != 0 ? " params" : "") +
+         (chart.empty() ? "" : " chart:" + chart) + (signal.empty() ? "" : " signal:" + signal);
 }
 
 std::string ContextDifferences(const ChartContext& a, const ChartContext& b) {
@@ -134,9 +111,8 @@ std::string ContextDifferences(const ChartContext& a, const ChartContext& b) {
       if (x.count != y.count || std::memcmp(x.marks, y.marks, std::min<uint32_t>(x.count, kMaxBars)) != 0)
         slots += " marks" + std::to_string(s);
     }
-    for (auto values : {&ChartContext::fileValues, &ChartContext::tableValues}) {
+    for (auto values : {&ChartContext::fileValues, &ChartContext::tableValues})
       if (!SameInt(*(a.*values)[s], *(b.*values)[s])) slots += " values" + std::to_string(s);
-    }
   }
   return slots;
 }
@@ -145,23 +121,15 @@ std::string ContextDifferences(const ChartContext& a, const ChartContext& b) {
 std::vector<uint8_t> BlockBytes(const PeriodSeriesBlock& block) {
   std::vector<uint8_t> bytes;
   auto add = [&bytes](const void* data, size_t size) {
-    const auto* p = static_cast<const uint8_t*>(data);
-    bytes.insert(bytes.end(), p, p + size);
+    bytes.insert(bytes.end(), static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
   };
   add(&block.params, sizeof block.params);
   add(block.rawBars, sizeof(BarSeries));
   add(block.bars, sizeof(BarSeries));
-  for (int i = 0; i < kIntSlotCount; ++i) add(block.chartInt[i], sizeof(IntSeries));
-  for (int i = 0; i < kRealSlotCount; ++i) add(block.chartReal[i], sizeof(RealSeries));
-  for (int i = 0; i < kIntSlotCount; ++i) add(block.signalInt[i], sizeof(IntSeries));
-  for (int i = 0; i < kRealSlotCount; ++i) add(block.signalReal[i], sizeof(RealSeries));
+  for (int i = 0; i < kIntSlotCount; ++i) add(block.chartInt[i], sizeof(IntSeries)), add(block.signalInt[i], sizeof(IntSeries));
+  for (int i = 0; i < kRealSlotCount; ++i)
+    add(block.chartReal[i], sizeof(RealSeries)), add(block.signalReal[i], sizeof(RealSeries));
   return bytes;
-}
-
-SeriesUseFlags AllSeriesFlags() {
-  SeriesUseFlags flags{};
-  for (int entry = 0; entry <= kUseAdvanceDecline; ++entry) flags.flags[entry] = 1;
-  return flags;
 }
 
 class ChartIndicatorsTest : public ::testing::Test {
@@ -183,7 +151,7 @@ class ChartIndicatorsTest : public ::testing::Test {
     file_->definitionCount = 1;
     for (int p = 0; p < kPeriodCount; ++p) {
       file_->params[p] = gIndicatorParams[p];
-      file_->useFlags[p] = AllSeriesFlags();
+      for (int entry = 0; entry <= kUseAdvanceDecline; ++entry) file_->useFlags[p].flags[entry] = 1;
     }
   }
 
@@ -281,17 +249,6 @@ TEST_F(ChartIndicatorsTest, WithoutSignalFileOnlyTheIchimokuSignalSeriesRemain) 
 
 // ---- Signal series --------------------------------------------------------------------
 
-TEST_F(ChartIndicatorsTest, EqualParametersGiveCopiesOfEveryChartSeries) {
-  OwnedContext context;
-  PlaceAllBars(&context.context, *stockA_);
-  gSignalSettings = file_.get();
-  Compute(kCodeA, &context.context);
-  for (const PeriodSeriesBlock& block : context.context.periods) {
-    EXPECT_GT(block.bars->count, 10);
-    EXPECT_EQ(SignalAgainstChart(block, block), "");
-  }
-}
-
 TEST_F(ChartIndicatorsTest, RsiLineWithAnotherLinesPeriodIsThatLinesCopy) {
   for (int p = 0; p < kPeriodCount; ++p) {
     file_->params[p].slot[8] = gIndicatorParams[p].slot[10];
@@ -318,6 +275,7 @@ TEST_F(ChartIndicatorsTest, SignalSeriesAreTheChartSeriesOfTheFilesParameters) {
   };
   const std::vector<Mix> mixes = {
       {"every period other", {}},
+      {"every parameter equal: all copied", {{35, 25}}},
       {"MACD short and signal equal", {{24, 30}}},
       {"MACD long equal", {{23, 10}}},
       {"+DI equal, -DI and ADX other", {{27, 9}, {28, 20}}},
@@ -376,12 +334,11 @@ TEST_F(ChartIndicatorsTest, OnlyTheDailyPeriodNeededLeavesWeeklyAndMonthlyAsThey
   EXPECT_TRUE(BlockBytes(context.context.periods[1]) == weekly);
   EXPECT_TRUE(BlockBytes(context.context.periods[2]) == monthly);
   const PeriodSeriesBlock& daily = context.context.periods[0];
-  EXPECT_EQ(daily.chartInt[kIntRsi0]->count, kBars);
-  EXPECT_EQ(daily.chartInt[kIntMacdLine]->count, kBars);
-  EXPECT_EQ(daily.chartInt[kIntRsi0 + 1]->count, 0);
-  EXPECT_EQ(daily.chartReal[kRealCloseAverage0]->count, 0);
-  EXPECT_EQ(daily.chartInt[kIntObv]->count, 0);
-  EXPECT_EQ(daily.chartReal[kRealIchimokuBase]->count, kBars);
+  // The needed series (and Ichimoku, always), no others.
+  EXPECT_EQ((std::vector<int>{daily.chartInt[kIntRsi0]->count, daily.chartInt[kIntMacdLine]->count,
+                              daily.chartReal[kRealIchimokuBase]->count, daily.chartInt[kIntRsi0 + 1]->count,
+                              daily.chartReal[kRealCloseAverage0]->count, daily.chartInt[kIntObv]->count}),
+            (std::vector<int>{kBars, kBars, kBars, 0, 0, 0}));
 
   // The file wants every series with the chart's parameters: those whose
   // chart series were left out are computed, not copied.
@@ -394,8 +351,7 @@ TEST_F(ChartIndicatorsTest, OnlyTheDailyPeriodNeededLeavesWeeklyAndMonthlyAsThey
 // ---- Inputs -----------------------------------------------------------------------------
 
 TEST_F(ChartIndicatorsTest, ObvUsesTheStocksTradingUnitOrTheDefault) {
-  auto expected = std::make_unique<IntSeries>();
-  auto other = std::make_unique<IntSeries>();
+  auto expected = std::make_unique<IntSeries>(), other = std::make_unique<IntSeries>();
   ComputeObv(*stockA_, expected.get(), kTradingUnitA, scratch_);
   ComputeObv(*stockA_, other.get(), 1000, scratch_);
   ASSERT_FALSE(SameInt(*expected, *other));
@@ -412,21 +368,17 @@ TEST_F(ChartIndicatorsTest, ObvUsesTheStocksTradingUnitOrTheDefault) {
 TEST_F(ChartIndicatorsTest, PeriodsOutOfRangeAreBroughtIntoRange) {
   for (IndicatorParameterSet& set : gIndicatorParams) {
     for (uint16_t& slot : set.slot) slot = 0;
-    for (int line = 0; line < 3; ++line) set.slot[11 + line] = 60000;
+    for (int line = 0; line < 3; ++line) set.slot[11 + line] = 60000;  // RCI
   }
-  for (int p = 0; p < kPeriodCount; ++p) {
-    for (uint16_t& slot : file_->params[p].slot) slot = 65535;
-  }
+  for (IndicatorParameterSet& set : file_->params)
+    for (uint16_t& slot : set.slot) slot = 65535;
   gSignalSettings = file_.get();
   OwnedContext context;
   PlaceAllBars(&context.context, *stockA_);
   Compute(kCodeA, &context.context);
-  for (const PeriodSeriesBlock& block : context.context.periods) {
-    for (int i = 0; i < kIntSlotCount; ++i) {
-      EXPECT_EQ(block.chartInt[i]->count, block.bars->count) << "int " << i;
-      EXPECT_EQ(block.signalInt[i]->count, block.bars->count) << "int " << i;
-    }
-  }
+  for (const PeriodSeriesBlock& block : context.context.periods)
+    for (int i = 0; i < kIntSlotCount; ++i)
+      EXPECT_TRUE(block.chartInt[i]->count == block.bars->count && block.signalInt[i]->count == block.bars->count) << i;
   auto rci = std::make_unique<IntSeries>();
   ComputeRci(*stockA_, rci.get(), kMaxRciPeriod);
   EXPECT_TRUE(SameInt(*context.context.periods[0].chartInt[kIntRci0], *rci));

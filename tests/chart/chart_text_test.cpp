@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -16,15 +17,9 @@ std::string Fixed2(int32_t value) {
 }
 
 TEST(ChartTextTest, HundredthsKeepTheirSignDownToTheSmallestValue) {
-  EXPECT_EQ(Fixed2(1234), "12.34");
-  EXPECT_EQ(Fixed2(5), "0.05");
-  EXPECT_EQ(Fixed2(0), "0.00");
-  EXPECT_EQ(Fixed2(-5), "-0.05");
-  EXPECT_EQ(Fixed2(-99), "-0.99");
-  EXPECT_EQ(Fixed2(-100), "-1.00");
-  EXPECT_EQ(Fixed2(-1234), "-12.34");
-  EXPECT_EQ(Fixed2(INT_MAX), "21474836.47");
-  EXPECT_EQ(Fixed2(INT_MIN), "-21474836.48");
+  std::string texts;
+  for (int32_t value : {1234, 5, 0, -5, -99, -100, -1234, INT_MAX, INT_MIN}) texts += Fixed2(value) + " ";
+  EXPECT_EQ(texts, "12.34 0.05 0.00 -0.05 -0.99 -1.00 -12.34 21474836.47 -21474836.48 ");
 }
 
 TEST(ChartTextTest, AppendedTextsStayInsideTheirBuffer) {
@@ -47,19 +42,12 @@ TEST(ChartTextTest, LightenedChannelsStopAtTheirLimits) {
 }
 
 TEST(ChartTextTest, CrossTrailsAddAPointEveryThirtyTwoPixelsFromSixtyFourOn) {
-  EXPECT_EQ(CountCrossTrailPoints(10, 10, 50, 10), 2);   // 40 px: the two ends
-  EXPECT_EQ(CountCrossTrailPoints(10, 10, 73, 10), 2);   // 63 px
-  EXPECT_EQ(CountCrossTrailPoints(10, 10, 74, 10), 3);   // 64 px: n = 2
-  EXPECT_EQ(CountCrossTrailPoints(0, 0, 100, 0), 4);     // 100 px: n = 3
-  EXPECT_EQ(CountCrossTrailPoints(0, 0, 60, 80), 4);     // 100 px along a slope
-  EXPECT_EQ(CountCrossTrailPoints(5, 5, 5, 5), 2);
-
-  const PixelPoint inner1 = GetCrossTrailPoint(0, 0, 100, 0, 1);
-  const PixelPoint inner2 = GetCrossTrailPoint(0, 0, 100, 0, 2);
-  const PixelPoint end = GetCrossTrailPoint(0, 0, 100, 0, 3);
-  EXPECT_EQ(inner1.x, 33);
-  EXPECT_EQ(inner2.x, 66);
-  EXPECT_EQ(end.x, 100);
+  // 40 px: the two ends; 63 px; 64 px: n = 2; 100 px: n = 3, also along a slope; none.
+  EXPECT_EQ((std::vector<int>{CountCrossTrailPoints(10, 10, 50, 10), CountCrossTrailPoints(10, 10, 73, 10),
+                              CountCrossTrailPoints(10, 10, 74, 10), CountCrossTrailPoints(0, 0, 100, 0),
+                              CountCrossTrailPoints(0, 0, 60, 80), CountCrossTrailPoints(5, 5, 5, 5)}),
+            (std::vector<int>{2, 2, 3, 4, 4, 2}));
+  for (int i : {1, 2, 3}) EXPECT_EQ(GetCrossTrailPoint(0, 0, 100, 0, i).x, (std::vector<int>{0, 33, 66, 100}[i]));
   const PixelPoint sloped = GetCrossTrailPoint(0, 0, 60, 80, 1);
   EXPECT_EQ(sloped.x, 20);
   EXPECT_EQ(sloped.y, 26);

@@ -116,22 +116,16 @@ TEST_F(PatternFileTest, ARoundTripRestoresPatternsAndHeightsAndShowsTheFirst) {
   EXPECT_EQ(dialogs[1].title, "読み込む画面パターンファイルを指定してください。");
 }
 
-TEST_F(PatternFileTest, TheOlderFormKeepsPaneHeightsTwelveToNineteen) {
+TEST_F(PatternFileTest, TheOlderFormKeepsPaneHeightsTwelveToNineteenAndOldValuesAreConverted) {
   for (int i = 0; i < kPaneHeightCount; ++i) gPaneHeights[i] = static_cast<uint16_t>(10 + i);
   ScreenPatternFile file = SampleFile();
   file.paneHeights[3] = 0;  // empty heights become 40
-  ASSERT_EQ(ImportBytes(FileBytes(file, kOldScreenPatternFileSize)), 1);
-  for (int i = 0; i < 12; ++i) EXPECT_EQ(gPaneHeights[i], i == 3 ? 40 : 200 + i) << i;
-  for (int i = 12; i < 20; ++i) EXPECT_EQ(gPaneHeights[i], 10 + i) << i;
-  EXPECT_STREQ(gScreenPatterns[11].name, "相場11");
-}
-
-TEST_F(PatternFileTest, OldNumbersAndZeroMarginsAreConverted) {
-  ScreenPatternFile file = SampleFile();
-  file.patterns[2].views[1].stockCode = 1301;
-  file.patterns[2].views[1].rightMargin = 0;
   file.paneHeights[15] = 0;
+  file.patterns[2].views[1].stockCode = 1301;  // a plain number of an older version
+  file.patterns[2].views[1].rightMargin = 0;
   ASSERT_EQ(ImportBytes(FileBytes(file, kOldScreenPatternFileSize)), 1);
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(gPaneHeights[i], i == 3 ? 40 : i < 12 ? 200 + i : 10 + i) << i;
+  EXPECT_STREQ(gScreenPatterns[11].name, "相場11");
   EXPECT_EQ(gScreenPatterns[2].views[1].stockCode, StringToCode("1301"));
   EXPECT_EQ(gScreenPatterns[2].views[1].rightMargin, 32);
   ASSERT_EQ(ImportBytes(FileBytes(file, sizeof file)), 1);
@@ -141,12 +135,11 @@ TEST_F(PatternFileTest, OldNumbersAndZeroMarginsAreConverted) {
 TEST_F(PatternFileTest, AWrongSizeOrTagIsRefusedAndChangesNothing) {
   const ScreenPatternFile good = SampleFile();
   const std::vector<uint8_t> full = FileBytes(good, sizeof good);
-  ExpectRefused(std::vector<uint8_t>(full.begin(), full.end() - 1), "5231 bytes");
-  std::vector<uint8_t> longer = full;
-  longer.push_back(0);
-  ExpectRefused(longer, "5233 bytes");
-  ExpectRefused({}, "empty");
-  ExpectRefused(std::vector<uint8_t>(full.begin(), full.begin() + 5215), "5215 bytes");
+  for (size_t size : {size_t{0}, size_t{5215}, full.size() - 1, full.size() + 1}) {
+    std::vector<uint8_t> bytes = full;
+    bytes.resize(size, 0);
+    ExpectRefused(bytes, (std::to_string(size) + " bytes").c_str());
+  }
   ScreenPatternFile tagged = good;
   tagged.tag = 0x03160004;
   ExpectRefused(FileBytes(tagged, sizeof tagged), "tag");
@@ -182,7 +175,7 @@ TEST_F(PatternFileTest, RecordsOutOfRangeAreRefusedAndChangeNothing) {
   }
 }
 
-TEST_F(PatternFileTest, CancelledDialogsDoNothing) {
+TEST_F(PatternFileTest, CancelledDialogsDoNothingAndReadAndWriteErrorsAreShown) {
   const SettingsBlock before = gSettings;
   QueueFileDialogAnswer("");
   EXPECT_EQ(ImportScreenPatterns(), 0);
@@ -191,15 +184,9 @@ TEST_F(PatternFileTest, CancelledDialogsDoNothing) {
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
   EXPECT_EQ(memcmp(&gSettings, &before, sizeof before), 0);
   EXPECT_FALSE(FileExists(folder_.path() + ".dat"));
-}
 
-TEST_F(PatternFileTest, ReadAndWriteErrorsAreShownAsErrors) {
   QueueFileDialogAnswer(folder_.path() + "missing.dat");
   EXPECT_EQ(ImportScreenPatterns(), 0);
-  auto boxes = TakeRecordedMessageBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].title, "エラー");
-
   FileFaults faults;
   faults.failOpens = 100;
   faults.openError = kErrorAccessDenied;
@@ -208,9 +195,9 @@ TEST_F(PatternFileTest, ReadAndWriteErrorsAreShownAsErrors) {
   QueueFileDialogAnswer(folder_.path() + "out.dat");
   EXPECT_EQ(ExportScreenPatterns(), 0);
   SetFileFaults(FileFaults{});
-  boxes = TakeRecordedMessageBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].title, "エラー");
+  const auto boxes = TakeRecordedMessageBoxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].title + boxes[1].title, "エラーエラー");
   EXPECT_FALSE(FileExists(folder_.path() + "out.dat"));
 }
 

@@ -13,12 +13,7 @@
 namespace {
 
 std::vector<std::string> gHookLog;
-
-void LogWait() { gHookLog.push_back("wait"); }
-void LogReload(int chart) { gHookLog.push_back("reload " + std::to_string(chart)); }
-void LogLayout() { gHookLog.push_back("layout"); }
-void LogAlign(int upper) { gHookLog.push_back("align " + std::to_string(upper)); }
-void LogShown() { gHookLog.push_back("shown"); }
+using Log = std::vector<std::string>;
 
 ChartView MakeView(const char* code, int period, bool keep) {
   ChartView view = gScreenPatterns[0].views[0];
@@ -35,6 +30,8 @@ void SetPattern(int n, std::vector<ChartView> views) {
   for (size_t i = 0; i < views.size(); ++i) gScreenPatterns[n].views[i] = views[i];
 }
 
+StockCode ShownCode(int pattern, int chart) { return gScreenPatterns[pattern].views[chart].stockCode; }
+
 class ScreenPatternTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -45,29 +42,30 @@ class ScreenPatternTest : public ::testing::Test {
     gSelectedChart = 0;
     gSelectedPane = 0;
     gCursorBar = 5;
-    gPatternSwitchHooks = {LogWait, LogReload, LogLayout, LogAlign, LogShown, nullptr};
+    gPatternSwitchHooks = {[] { gHookLog.push_back("wait"); },
+                           [](int chart) { gHookLog.push_back("reload " + std::to_string(chart)); },
+                           [] { gHookLog.push_back("layout"); },
+                           [](int upper) { gHookLog.push_back("align " + std::to_string(upper)); },
+                           [] { gHookLog.push_back("shown"); },
+                           nullptr};
     gHookLog.clear();
   }
   void TearDown() override { gPatternSwitchHooks = {}; }
 };
 
-TEST_F(ScreenPatternTest, SwitchingToTheShownPatternNeedsForce) {
+TEST_F(ScreenPatternTest, TheShownPatternNeedsForceAndOnlyTheTwelveAreTaken) {
   EXPECT_EQ(SwitchScreenPattern(0, 0), 0);
   EXPECT_TRUE(gHookLog.empty());
   EXPECT_EQ(SwitchScreenPattern(0, 1), 1);
-  EXPECT_EQ(gHookLog, (std::vector<std::string>{"wait", "reload 0", "layout", "shown"}));
-}
-
-TEST_F(ScreenPatternTest, PatternsOutsideTheTwelveAreRefused) {
+  EXPECT_EQ(gHookLog, (Log{"wait", "reload 0", "layout", "shown"}));
+  gHookLog.clear();
   gCurrentPattern = 3;
   for (int n : {-1, 12, 32877}) {
     EXPECT_EQ(SwitchScreenPattern(n, 1), 0) << n;
     EXPECT_EQ(gCurrentPattern, 3);
   }
   EXPECT_TRUE(gHookLog.empty());
-}
-
-TEST_F(ScreenPatternTest, ADamagedCurrentIndexIsBroughtBackBeforeUse) {
+  // A damaged current index is brought back before use.
   gCurrentPattern = 4000;
   char title[128];
   FormatMainWindowTitle(title, sizeof title);
@@ -82,15 +80,14 @@ TEST_F(ScreenPatternTest, LinkedChartsAreAlignedTopDownWithALayoutAfterEach) {
   view.dateLink = 1;
   SetPattern(5, {view, view, view});
   SwitchScreenPattern(5, 0);
-  EXPECT_EQ(gHookLog, (std::vector<std::string>{"wait", "reload 0", "reload 1", "reload 2", "layout", "align 0",
-                                                "layout", "align 1", "layout", "shown"}));
+  EXPECT_EQ(gHookLog, (Log{"wait", "reload 0", "reload 1", "reload 2", "layout", "align 0", "layout", "align 1",
+                           "layout", "shown"}));
   // The last chart's link has no chart below it.
   gHookLog.clear();
-  gScreenPatterns[6] = gScreenPatterns[5];
-  gScreenPatterns[6].chartCount = 2;
+  SetPattern(6, {view, view});
   gScreenPatterns[6].views[0].dateLink = 0;
   SwitchScreenPattern(6, 0);
-  EXPECT_EQ(gHookLog, (std::vector<std::string>{"wait", "reload 0", "reload 1", "layout", "shown"}));
+  EXPECT_EQ(gHookLog, (Log{"wait", "reload 0", "reload 1", "layout", "shown"}));
 }
 
 // Two unkept charts that showed the same stock both follow; one showing another stock does not.
@@ -100,38 +97,33 @@ TEST_F(ScreenPatternTest, UnkeptChartsWithTheSameStockFollowTheCarriedView) {
   carried.groupIndex = 17;
   SetPattern(0, {carried});
   SetPattern(1, {MakeView("1001", 0, false), MakeView("1001", 1, false), MakeView("6758", 0, false)});
-
   ASSERT_EQ(SwitchScreenPattern(1, 0), 1);
-  const ScreenPattern& shown = gScreenPatterns[1];
-  EXPECT_EQ(shown.views[0].stockCode, StringToCode("7203"));
-  EXPECT_EQ(shown.views[0].lastBarIndex, 812);
-  EXPECT_EQ(shown.views[0].groupIndex, 17);
+  const ChartView* shown = gScreenPatterns[1].views;
   // A weekly chart cannot use a daily bar index: it shows the newest bars.
-  EXPECT_EQ(shown.views[1].stockCode, StringToCode("7203"));
-  EXPECT_EQ(shown.views[1].lastBarIndex, -1);
-  EXPECT_EQ(shown.views[1].groupIndex, 17);
-  EXPECT_EQ(shown.views[2].stockCode, StringToCode("6758"));
-  EXPECT_EQ(shown.views[2].lastBarIndex, 100);
+  const std::vector<int> expected = {812, 17, -1, 17, 100, 1};
+  EXPECT_EQ((std::vector<int>{shown[0].lastBarIndex, shown[0].groupIndex, shown[1].lastBarIndex, shown[1].groupIndex,
+                              shown[2].lastBarIndex, shown[2].groupIndex}),
+            expected);
+  EXPECT_EQ((std::vector<StockCode>{ShownCode(1, 0), ShownCode(1, 1), ShownCode(1, 2)}),
+            (std::vector<StockCode>{StringToCode("7203"), StringToCode("7203"), StringToCode("6758")}));
   EXPECT_EQ(gSelectedChart, 0);
   EXPECT_EQ(gPatternCarryValid, 1);
 }
 
-TEST_F(ScreenPatternTest, ChartsThatKeepTheirStockShowWhatTheyStored) {
+TEST_F(ScreenPatternTest, KeptChartsShowWhatTheyStoredAndTheFirstUnkeptIsSelected) {
   SetPattern(0, {MakeView("7203", 0, false)});
   SetPattern(2, {MakeView("1301", 0, true), MakeView("1332", 2, true)});
   const ScreenPattern before = gScreenPatterns[2];
   SwitchScreenPattern(2, 0);
   EXPECT_EQ(memcmp(&gScreenPatterns[2], &before, sizeof before), 0);
   EXPECT_EQ(gSelectedChart, 0);
-}
 
-TEST_F(ScreenPatternTest, TheFirstUnkeptChartIsSelectedAndTakesTheStock) {
-  SetPattern(0, {MakeView("7203", 0, false)});
   SetPattern(3, {MakeView("1301", 0, true), MakeView("1001", 0, false)});
+  gCurrentPattern = 0;
   SwitchScreenPattern(3, 0);
   EXPECT_EQ(gSelectedChart, 1);
-  EXPECT_EQ(gScreenPatterns[3].views[0].stockCode, StringToCode("1301"));
-  EXPECT_EQ(gScreenPatterns[3].views[1].stockCode, StringToCode("7203"));
+  EXPECT_EQ(ShownCode(3, 0), StringToCode("1301"));
+  EXPECT_EQ(ShownCode(3, 1), StringToCode("7203"));
 }
 
 TEST_F(ScreenPatternTest, WhenEveryChartKeepsItsStockTheSelectedOneIsCarried) {
@@ -139,7 +131,7 @@ TEST_F(ScreenPatternTest, WhenEveryChartKeepsItsStockTheSelectedOneIsCarried) {
   SetPattern(1, {MakeView("1001", 0, false)});
   gSelectedChart = 1;
   SwitchScreenPattern(1, 0);
-  EXPECT_EQ(gScreenPatterns[1].views[0].stockCode, StringToCode("9984"));
+  EXPECT_EQ(ShownCode(1, 0), StringToCode("9984"));
 
   // Without a selection nothing is remembered.
   gPatternCarryValid = 0;
@@ -148,16 +140,17 @@ TEST_F(ScreenPatternTest, WhenEveryChartKeepsItsStockTheSelectedOneIsCarried) {
   gSelectedChart = -1;
   SwitchScreenPattern(2, 0);
   EXPECT_EQ(gPatternCarryValid, 0);
-  EXPECT_EQ(gScreenPatterns[2].views[0].stockCode, StringToCode("1001"));
-}
+  EXPECT_EQ(ShownCode(2, 0), StringToCode("1001"));
 
-TEST_F(ScreenPatternTest, AForcedSwitchUsesTheViewRememberedEarlier) {
+  // A forced switch uses the view remembered earlier.
   SetPattern(0, {MakeView("7203", 0, false)});
+  SetPattern(1, {MakeView("1001", 0, false)});
+  gCurrentPattern = 0;
   SwitchScreenPattern(1, 0);  // remembers 7203
   SetPattern(0, {MakeView("4063", 0, false)});
   SetPattern(1, {MakeView("1001", 0, false)});
   SwitchScreenPattern(1, 1);  // nothing new is remembered
-  EXPECT_EQ(gScreenPatterns[1].views[0].stockCode, StringToCode("7203"));
+  EXPECT_EQ(ShownCode(1, 0), StringToCode("7203"));
 }
 
 TEST_F(ScreenPatternTest, APaneSelectionBeyondThePanesIsCleared) {
@@ -167,7 +160,6 @@ TEST_F(ScreenPatternTest, APaneSelectionBeyondThePanesIsCleared) {
   SwitchScreenPattern(4, 0);
   EXPECT_EQ(gSelectedPane, -1);
   EXPECT_EQ(gCursorBar, -1);
-
   SwitchScreenPattern(5, 0);  // three panes: pane 0 stays selected
   EXPECT_EQ(gSelectedPane, 0);
 }
@@ -180,9 +172,7 @@ TEST_F(ScreenPatternTest, CopyTakesChartsAndViewsButKeepsTheName) {
   EXPECT_STREQ(gScreenPatterns[7].name, "パターン8");
   EXPECT_EQ(gScreenPatterns[7].chartCount, 2);
   EXPECT_EQ(memcmp(gScreenPatterns[7].views, gScreenPatterns[4].views, sizeof gScreenPatterns[7].views), 0);
-  EXPECT_EQ(gHookLog.front(), "wait");
-  EXPECT_EQ(gHookLog.back(), "shown");
-
+  EXPECT_EQ(gHookLog.front() + gHookLog.back(), "waitshown");
   gPatternMenuSource = 12;
   EXPECT_EQ(CopyScreenPattern(1), 0);
   gPatternMenuSource = 0;

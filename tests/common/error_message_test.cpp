@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "common/file_io.h"
 #include "platform/posix_recorder.h"
@@ -37,24 +38,20 @@ TEST_F(ErrorMessageTest, TextFallsBackToTheCodeWhenTheSystemHasNone) {
   EXPECT_EQ(text[10], 'X');
 }
 
-TEST_F(ErrorMessageTest, BoxUsesTheOwnerOnlyWhenItCanBeSeen) {
+TEST_F(ErrorMessageTest, BoxUsesTheOwnerOnlyWhenItCanBeSeenAndTheBeepIsTheExclamation) {
   SetUnusableOwner(&gWindow + 1);
   ShowErrorMessage(&gWindow, kErrorAccessDenied);
   ShowErrorMessage(&gWindow + 1, kErrorAccessDenied);
   ShowErrorMessage(nullptr, kErrorAccessDenied);
   const auto boxes = TakeRecordedMessageBoxes();
   ASSERT_EQ(boxes.size(), 3u);
-  EXPECT_EQ(boxes[0].owner, &gWindow);
-  EXPECT_EQ(boxes[1].owner, nullptr);
-  EXPECT_EQ(boxes[2].owner, nullptr);
+  EXPECT_EQ((std::vector<const void*>{boxes[0].owner, boxes[1].owner, boxes[2].owner}),
+            (std::vector<const void*>{&gWindow, nullptr, nullptr}));
   for (const RecordedMessageBox& box : boxes) {
     EXPECT_EQ(box.title, "エラー");
     EXPECT_EQ(box.text, "なんらかのエラーが発生しました。エラーコードは 5 です。");
     EXPECT_EQ(box.flags, kMbOk | kMbIconStop);
   }
-}
-
-TEST_F(ErrorMessageTest, WarningBeepIsTheExclamationSound) {
   PlayWarningBeep();
   EXPECT_EQ(TakeRecordedBeeps(), std::vector<unsigned>{kMbIconExclamation});
 }
@@ -84,7 +81,7 @@ TEST_F(ErrorMessageTest, DialogsGetTitleFilterAndExtension) {
   EXPECT_EQ(dialogs[2].defaultExtension, "plt");
 }
 
-TEST_F(ErrorMessageTest, OpenAndLoadReadsTheChosenFile) {
+TEST_F(ErrorMessageTest, OpenAndLoadReadsTheChosenFileOrReportsAFailedRead) {
   WriteWholeFile("memo.txt", {'m', 'e', 'm', 'o'});
   uint32_t size = 0;
   QueueFileDialogAnswer("memo.txt");
@@ -93,16 +90,12 @@ TEST_F(ErrorMessageTest, OpenAndLoadReadsTheChosenFile) {
   EXPECT_EQ(size, 4u);
   EXPECT_STREQ(block, "memo");
   FreeBlock(block);
-
   QueueFileDialogAnswer("");
   EXPECT_EQ(PromptOpenAndLoadFile(nullptr, nullptr, kDailyTitleId, &size, nullptr), nullptr);
   EXPECT_EQ(size, 0u);
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
-}
 
-TEST_F(ErrorMessageTest, OpenAndLoadReportsAFailedRead) {
   SetSleepRecorded(true);
-  WriteWholeFile("memo.txt", {'m'});
   FileFaults faults;
   faults.failReads = 10;
   SetFileFaults(faults);

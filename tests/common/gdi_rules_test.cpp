@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "shell/settings.h"
 
@@ -20,16 +21,11 @@ TEST(GdiRulesTest, ContrastColoursStayReadableOnEveryGrey) {
 TEST(GdiRulesTest, CentringTruncatesTheHalves) {
   Rect inner = {0, 0, 5, 4};
   CenterRectInRect({10, 20, 20, 31}, &inner);
-  EXPECT_EQ(inner.left, 12);
-  EXPECT_EQ(inner.top, 23);
-  EXPECT_EQ(inner.right, 17);
-  EXPECT_EQ(inner.bottom, 27);
+  EXPECT_EQ((std::vector<int>{inner.left, inner.top, inner.right, inner.bottom}), (std::vector<int>{12, 23, 17, 27}));
   // A larger inner rectangle sticks out on both sides.
   Rect wide = {100, 100, 130, 102};
   CenterRectInRect({0, 0, 10, 10}, &wide);
-  EXPECT_EQ(wide.left, -10);
-  EXPECT_EQ(wide.right, 20);
-  EXPECT_EQ(wide.top, 4);
+  EXPECT_EQ((std::vector<int>{wide.left, wide.top, wide.right, wide.bottom}), (std::vector<int>{-10, 4, 20, 6}));
 }
 
 LogFontImage NamedFont() {
@@ -57,24 +53,18 @@ TEST(GdiRulesTest, AFontWithoutFaceAsksOnlyForHeightShiftJisAndPitch) {
   EXPECT_EQ(memcmp(&request, &expected, sizeof expected), 0);
 }
 
-TEST(GdiRulesTest, ANamedFontKeepsItsStyleWithTheNewHeight) {
+TEST(GdiRulesTest, ANamedFontKeepsItsStyleWithTheNewHeightAndTheDialogCopyItsWidth) {
+  LogFontImage expected = NamedFont();
+  expected.height = 24;
+  expected.width = 0;
+  expected.charSet = kShiftJisCharSet;  // the pitch argument is not used
   LogFontImage request;
   MakeFontRequest(NamedFont(), 24, kFixedPitch, &request);
-  EXPECT_EQ(request.height, 24);
-  EXPECT_EQ(request.width, 0);
-  EXPECT_EQ(request.weight, 700);
-  EXPECT_EQ(request.italic, 1);
-  EXPECT_EQ(request.charSet, kShiftJisCharSet);
-  EXPECT_EQ(request.pitchAndFamily, 0x31);  // the pitch argument is not used
-  EXPECT_STREQ(request.faceName, "ＭＳ ゴシック");
-}
-
-TEST(GdiRulesTest, TheDialogCopyKeepsTheWidth) {
-  LogFontImage copy;
-  MakeFontDialogCopy(NamedFont(), 12, kDefaultPitch, &copy);
-  EXPECT_EQ(copy.width, 9);
-  EXPECT_EQ(copy.height, 12);
-  EXPECT_EQ(copy.charSet, kShiftJisCharSet);
+  EXPECT_EQ(memcmp(&request, &expected, sizeof expected), 0);
+  expected.height = 12;
+  expected.width = 9;
+  MakeFontDialogCopy(NamedFont(), 12, kDefaultPitch, &request);
+  EXPECT_EQ(memcmp(&request, &expected, sizeof expected), 0);
 }
 
 TEST(GdiRulesTest, CopiedFaceNamesAreAlwaysTerminated) {

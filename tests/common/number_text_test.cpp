@@ -7,26 +7,20 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
-std::string Thousands(int value) {
+template <void (*format)(int, char*)>
+std::string Text(int value) {
   char out[16];
-  FormatThousands(value, out);
+  format(value, out);
   return out;
 }
-
-std::string Signed(int value) {
-  char out[16];
-  FormatSignedThousands(value, out);
-  return out;
-}
-
-std::string Yen(int value) {
-  char out[16];
-  FormatYenThousands(value, out);
-  return out;
-}
+const auto Thousands = Text<FormatThousands>;
+const auto Signed = Text<FormatSignedThousands>;
+const auto Yen = Text<FormatYenThousands>;
 
 std::string Double(double value) {
   char out[64];
@@ -35,16 +29,11 @@ std::string Double(double value) {
 }
 
 TEST(NumberTextTest, ThousandsAtEveryGroupBoundary) {
-  EXPECT_EQ(Thousands(0), "0");
-  EXPECT_EQ(Thousands(999), "999");
-  EXPECT_EQ(Thousands(1000), "1,000");
-  EXPECT_EQ(Thousands(-1000), "-1,000");
-  EXPECT_EQ(Thousands(999999), "999,999");
-  EXPECT_EQ(Thousands(1000000), "1,000,000");
-  EXPECT_EQ(Thousands(1234567), "1,234,567");
-  EXPECT_EQ(Thousands(1000000000), "1,000,000,000");
-  EXPECT_EQ(Thousands(1000001), "1,000,001");
-  EXPECT_EQ(Thousands(-7), "-7");
+  const std::pair<int, const char*> cases[] = {
+      {0, "0"},           {999, "999"},           {1000, "1,000"},     {-1000, "-1,000"},
+      {999999, "999,999"}, {1000000, "1,000,000"}, {1000001, "1,000,001"}, {1000000000, "1,000,000,000"},
+      {-7, "-7"}};
+  for (const auto& [value, text] : cases) EXPECT_EQ(Thousands(value), text);
 }
 
 TEST(NumberTextTest, ExtremesFitSixteenBytes) {
@@ -60,24 +49,18 @@ TEST(NumberTextTest, ExtremesFitSixteenBytes) {
 }
 
 TEST(NumberTextTest, SignedAndYen) {
-  EXPECT_EQ(Signed(0), "+0");
-  EXPECT_EQ(Signed(1500), "+1,500");
-  EXPECT_EQ(Signed(-1500), "-1,500");
-  EXPECT_EQ(Yen(0), "\\0");
-  EXPECT_EQ(Yen(980), "\\980");
-  EXPECT_EQ(Yen(12345678), "\\12,345,678");
-  EXPECT_EQ(Yen(-1000), "-\\1,000");
+  EXPECT_EQ((std::vector<std::string>{Signed(0), Signed(1500), Signed(-1500)}),
+            (std::vector<std::string>{"+0", "+1,500", "-1,500"}));
+  EXPECT_EQ((std::vector<std::string>{Yen(0), Yen(980), Yen(12345678), Yen(-1000)}),
+            (std::vector<std::string>{"\\0", "\\980", "\\12,345,678", "-\\1,000"}));
 }
 
 TEST(NumberTextTest, DoubleIsRoundedThenGrouped) {
-  EXPECT_EQ(Double(-1234.4), "-1,234");
-  EXPECT_EQ(Double(1234567.6), "1,234,568");
-  EXPECT_EQ(Double(999.5), "1,000");  // "%.0f" rounds half to even: 1000 is even
-  EXPECT_EQ(Double(0.4), "0");
-  EXPECT_EQ(Double(-0.4), "0");
-  EXPECT_EQ(Double(-0.0), "0");
-  EXPECT_EQ(Double(1e15), "1,000,000,000,000,000");
-  EXPECT_EQ(Double(-9876543210.0), "-9,876,543,210");
+  const std::pair<double, const char*> cases[] = {
+      {-1234.4, "-1,234"}, {1234567.6, "1,234,568"}, {999.5, "1,000"},  // "%.0f" rounds half to even
+      {0.4, "0"},          {-0.4, "0"},              {-0.0, "0"},
+      {1e15, "1,000,000,000,000,000"}, {-9876543210.0, "-9,876,543,210"}};
+  for (const auto& [value, text] : cases) EXPECT_EQ(Double(value), text) << value;
 }
 
 TEST(NumberTextTest, DoubleNeverOverrunsAndGivesZeroForNonFinite) {
@@ -89,9 +72,7 @@ TEST(NumberTextTest, DoubleNeverOverrunsAndGivesZeroForNonFinite) {
   FormatDoubleThousands(-std::numeric_limits<double>::max(), out, 1);
   EXPECT_STREQ(out, "");
 
-  EXPECT_EQ(Double(std::nan("")), "0");
-  EXPECT_EQ(Double(std::numeric_limits<double>::infinity()), "0");
-  EXPECT_EQ(Double(-std::numeric_limits<double>::infinity()), "0");
+  for (double value : {std::nan(""), HUGE_VAL, -HUGE_VAL}) EXPECT_EQ(Double(value), "0");
   char largest[512];
   FormatDoubleThousands(std::numeric_limits<double>::max(), largest, sizeof largest);
   EXPECT_EQ(strlen(largest), 309u + 102u);

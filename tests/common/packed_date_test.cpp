@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <vector>
 
 #include "platform/posix_recorder.h"
 
@@ -26,14 +27,12 @@ TEST(DatesCivil, MatchesTheUtcCalendarFrom1900To2100) {
 }
 
 TEST(DatesCivil, NormalisationMonthLengthsAndWeekdayText) {
-  EXPECT_EQ(AddCalendarDays(D(2024, 1, 32), 0), D(2024, 2, 1));
-  EXPECT_EQ(AddCalendarDays(D(2024, 0, 15), 0), D(2023, 12, 15));
-  EXPECT_EQ(AddCalendarDays(D(2024, 3, 0), 0), D(2024, 2, 29));
-  EXPECT_EQ(AddCalendarDays(D(2023, 12, 31), 1), D(2024, 1, 1));
-  EXPECT_EQ(GetDaysInMonth(2024, 2), 29);
-  EXPECT_EQ(GetDaysInMonth(1900, 2), 28);
-  EXPECT_EQ(GetDaysInMonth(2000, 2), 29);
-  EXPECT_EQ(GetDaysInMonth(2023, 4), 30);
+  EXPECT_EQ((std::vector<PackedDate>{AddCalendarDays(D(2024, 1, 32), 0), AddCalendarDays(D(2024, 0, 15), 0),
+                                      AddCalendarDays(D(2024, 3, 0), 0), AddCalendarDays(D(2023, 12, 31), 1)}),
+            (std::vector<PackedDate>{D(2024, 2, 1), D(2023, 12, 15), D(2024, 2, 29), D(2024, 1, 1)}));
+  EXPECT_EQ((std::vector<int>{GetDaysInMonth(2024, 2), GetDaysInMonth(1900, 2), GetDaysInMonth(2000, 2),
+                              GetDaysInMonth(2023, 4)}),
+            (std::vector<int>{29, 28, 29, 30}));
   char text[7];
   GetDayOfWeekText(D(2024, 3, 4), text);
   EXPECT_STREQ(text, "（月）");
@@ -67,17 +66,18 @@ TEST(HolidaysStepping, EveryDayFrom1990To2050) {
 }
 
 TEST(HolidaysStepping, TradingDaysWeeksAndMonthEnds) {
-  EXPECT_EQ(AddTradingDays(D(2024, 3, 1), 1), D(2024, 3, 4));
-  EXPECT_EQ(AddTradingDays(D(2024, 1, 5), 1), D(2024, 1, 9));
-  EXPECT_EQ(AddTradingDays(D(2024, 12, 30), 1), D(2025, 1, 6));
-  EXPECT_EQ(AddTradingDays(D(2024, 3, 2), 0), D(2024, 3, 2));
-  EXPECT_EQ(AddTradingDays(D(2024, 3, 2), -3), D(2024, 3, 2));
-  EXPECT_EQ(AddWeeks(D(2024, 2, 26), 1), D(2024, 3, 4));
-  EXPECT_EQ(AddWeeks(D(2024, 1, 15), -1), D(2024, 1, 5));
-  EXPECT_EQ(AddMonthsToMonthEnd(D(2023, 3, 15), -3), D(2022, 12, 30));
-  EXPECT_EQ(AddMonthsToMonthEnd(D(2024, 1, 31), 1), D(2024, 2, 29));
-  EXPECT_EQ(AddMonthsToMonthEnd(D(2024, 5, 15), -17), D(2022, 12, 30));
-  EXPECT_EQ(AddMonthsToMonthEnd(D(2024, 3, 15), 10), D(2025, 1, 31));
+  const struct {
+    PackedDate (*step)(PackedDate, int);
+    PackedDate from;
+    int n;
+    PackedDate to;
+  } cases[] = {{AddTradingDays, D(2024, 3, 1), 1, D(2024, 3, 4)},        {AddTradingDays, D(2024, 1, 5), 1, D(2024, 1, 9)},
+               {AddTradingDays, D(2024, 12, 30), 1, D(2025, 1, 6)},      {AddTradingDays, D(2024, 3, 2), 0, D(2024, 3, 2)},
+               {AddTradingDays, D(2024, 3, 2), -3, D(2024, 3, 2)},       {AddWeeks, D(2024, 2, 26), 1, D(2024, 3, 4)},
+               {AddWeeks, D(2024, 1, 15), -1, D(2024, 1, 5)},            {AddMonthsToMonthEnd, D(2023, 3, 15), -3, D(2022, 12, 30)},
+               {AddMonthsToMonthEnd, D(2024, 1, 31), 1, D(2024, 2, 29)}, {AddMonthsToMonthEnd, D(2024, 5, 15), -17, D(2022, 12, 30)},
+               {AddMonthsToMonthEnd, D(2024, 3, 15), 10, D(2025, 1, 31)}};
+  for (const auto& c : cases) EXPECT_EQ(c.step(c.from, c.n), c.to) << std::hex << c.from << " " << std::dec << c.n;
 }
 
 class DatesClock : public ::testing::Test {

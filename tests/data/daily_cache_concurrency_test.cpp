@@ -1,21 +1,17 @@
 // Several threads reading, changing and flushing the daily cache at once.
 // Run under ThreadSanitizer as well (suite name contains "Concurrency").
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <atomic>
-#include <cstdio>
 #include <cstring>
 #include <memory>
-#include <string>
 #include <thread>
 #include <vector>
 
 #include "data/daily_cache.h"
 #include "data/stock_table.h"
 #include "platform/posix_recorder.h"
-#include "shell/app_globals.h"
-#include "tests/support/scratch_folder.h"
+#include "tests/support/price_store.h"
 
 namespace {
 
@@ -26,25 +22,12 @@ constexpr int kRoundsPerWriter = 80;
 constexpr int kFlusherRounds = 150;
 constexpr PackedDate kFirstDay = MakePackedDate(2021, 4, 1);
 
-std::string CodeText(int i) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%04d", 3000 + i);
-  return text;
-}
-
-StockCode CodeOf(int i) { return StringToCode(CodeText(i).c_str()); }
+StockCode CodeOf(int i) { return NumberCode(3000 + i); }
 
 // Bar n of every stock: its close tells the bar's position.
 PriceBar BarAt(int n) { return {AddCalendarDays(kFirstDay, n), 100 + n, 100 + n, 100 + n, 100 + n, n}; }
 
-std::vector<uint8_t> FileImage(int i, int count) {
-  auto series = std::make_unique<BarSeries>();
-  series->code = CodeOf(i);
-  series->count = count;
-  for (int n = 0; n < count; ++n) series->bars[n] = BarAt(n);
-  const auto* bytes = reinterpret_cast<const uint8_t*>(series.get());
-  return std::vector<uint8_t>(bytes, bytes + SeriesFileBytes(count));
-}
+std::vector<uint8_t> FileImage(int i, int count) { return SeriesImage(*SeriesOf(CodeOf(i), count, BarAt)); }
 
 // A series is whole when it is the stock's and every bar sits at its place.
 bool IsWholeSeries(const BarSeries& series, int i) {
@@ -56,35 +39,15 @@ bool IsWholeSeries(const BarSeries& series, int i) {
   return true;
 }
 
-class DailyCacheConcurrencyTest : public ::testing::Test {
+class DailyCacheConcurrencyTest : public PriceStoreTest {
  protected:
   void SetUp() override {
-    InitStockCodeGlobals();
-    std::snprintf(gDataFolder, sizeof gDataFolder, "%s", folder_.path().c_str());
-    SetSleepRecorded(true);
-    ASSERT_TRUE(AllocateStockTable());
-    ASSERT_EQ(mkdir("DAY", 0777), 0);
+    PriceStoreTest::SetUp();
     for (int i = 0; i < kStocks; ++i) {
-      StockRecord& record = gStockTable->records[i];
-      record = StockRecord{};
-      record.master.code = CodeOf(i);
-      record.dailyCount = kFirstBars;
-      WriteWholeFile("DAY/" + CodeText(i), FileImage(i, kFirstBars));
+      AddStock(CodeOf(i), kFirstBars);
+      WriteWholeFile(DayPath(CodeOf(i)), FileImage(i, kFirstBars));
     }
-    gStockTable->count = kStocks;
-    ResetStockLookupCache();
-    DestroyDailyCache();
-    ASSERT_TRUE(CreateDailyCache());
   }
-
-  void TearDown() override {
-    DestroyDailyCache();
-    gDataFolder[0] = 0;
-    gStockTable->count = 0;
-    ResetStockLookupCache();
-  }
-
-  ScratchFolder folder_;
 };
 
 // Writer w owns the stocks i with i % kWriters == w and appends their next
@@ -126,7 +89,7 @@ TEST_F(DailyCacheConcurrencyTest, ReadersWritersAndFlushesKeepEverySeriesWhole) 
   FlushDailyCache();
   EXPECT_EQ(CountDirtyDailyCacheEntries(), 0);
   for (int i = 0; i < kStocks; ++i) {
-    EXPECT_EQ(ReadWholeFile(folder_.path() + "DAY/" + CodeText(i)), FileImage(i, kFirstBars + appended[i])) << i;
+    EXPECT_EQ(ReadWholeFile(DayPath(CodeOf(i))), FileImage(i, kFirstBars + appended[i])) << i;
   }
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
 }

@@ -1,7 +1,6 @@
 #include "data/daily_cache.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -14,7 +13,7 @@
 #include "shell/app_globals.h"
 #include "shell/progress.h"
 #include "shell/settings.h"
-#include "tests/support/scratch_folder.h"
+#include "tests/support/price_store.h"
 
 namespace {
 
@@ -26,28 +25,12 @@ void FakeMemoryStatus(uint32_t* load, uint64_t* total) {
   *total = gFakeTotal;
 }
 
-std::string CodeText(int i) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%04d", (1300 + i) % 10000);
-  return text;
-}
-
-StockCode CodeOf(int i) { return StringToCode(CodeText(i).c_str()); }
+StockCode CodeOf(int i) { return NumberCode((1300 + i) % 10000); }
+std::string PathOf(int i) { return DayPath(CodeOf(i)); }
 
 std::unique_ptr<BarSeries> MakeSeries(StockCode code, int count, PackedDate first = MakePackedDate(2020, 1, 6)) {
-  auto series = std::make_unique<BarSeries>();
-  series->code = code;
-  series->count = count;
-  for (int i = 0; i < count; ++i) series->bars[i] = {AddCalendarDays(first, i), 500, 509, 491, 501, 1000 + i};
-  return series;
+  return SeriesOf(code, count, [first](int i) { return PriceBar{AddCalendarDays(first, i), 500, 509, 491, 501, 1000 + i}; });
 }
-
-std::vector<uint8_t> FileImage(const BarSeries& series) {
-  const auto* bytes = reinterpret_cast<const uint8_t*>(&series);
-  return std::vector<uint8_t>(bytes, bytes + SeriesFileBytes(series.count));
-}
-
-std::string DayPath(int i) { return "DAY/" + CodeText(i); }
 
 void AppendBar(BarSeries* series, int close) {
   const PackedDate last = series->bars[series->count - 1].date;
@@ -67,43 +50,26 @@ void FailReplaces(int count) {
   SetFileFaults(faults);
 }
 
-class DailyCacheTest : public ::testing::Test {
+class DailyCacheTest : public PriceStoreTest {
  protected:
   void SetUp() override {
-    InitStockCodeGlobals();
-    std::snprintf(gDataFolder, sizeof gDataFolder, "%s", folder_.path().c_str());
-    SetSleepRecorded(true);
-    ASSERT_TRUE(AllocateStockTable());
-    ASSERT_EQ(mkdir("DAY", 0777), 0);
+    PriceStoreTest::SetUp();
     gFakeLoad = 40;
     gFakeTotal = uint64_t{8} << 30;
     gDailyCacheMemoryStatus = FakeMemoryStatus;
     gPriceUpdateRunning = 0;
-    DestroyDailyCache();
-    ASSERT_TRUE(CreateDailyCache());
   }
-
   void TearDown() override {
-    EndProgress();
-    DestroyDailyCache();
     gDailyCacheMemoryStatus = PlatformGetMemoryStatus;
-    gTimeBackMode = 0;
-    gDataFolder[0] = 0;
-    gStockTable->count = 0;
-    ResetStockLookupCache();
+    PriceStoreTest::TearDown();
   }
 
   // Stocks 0..count-1, each with a file of `bars` bars.
   void AddStocks(int count, int bars) {
     for (int i = 0; i < count; ++i) {
-      StockRecord& record = gStockTable->records[i];
-      record = StockRecord{};
-      record.master.code = CodeOf(i);
-      record.dailyCount = bars;
-      WriteWholeFile(DayPath(i), FileImage(*MakeSeries(CodeOf(i), bars)));
+      AddStock(CodeOf(i), bars);
+      WriteWholeFile(PathOf(i), SeriesImage(*MakeSeries(CodeOf(i), bars)));
     }
-    gStockTable->count = count;
-    ResetStockLookupCache();
   }
 
   std::unique_ptr<BarSeries> Get(int i) {
@@ -118,8 +84,6 @@ class DailyCacheTest : public ::testing::Test {
     UpdateDailyBars(CodeOf(i), *series);
     return series;
   }
-
-  ScratchFolder folder_;
 };
 
 // ---- Serving bars ------------------------------------------------------------------
@@ -127,23 +91,21 @@ class DailyCacheTest : public ::testing::Test {
 TEST_F(DailyCacheTest, FirstReadFillsTheSlotAndLaterReadsComeFromIt) {
   AddStocks(3, 20);
   auto first = Get(1);
-  EXPECT_EQ(FileImage(*first), FileImage(*MakeSeries(CodeOf(1), 20)));
+  EXPECT_EQ(SeriesImage(*first), SeriesImage(*MakeSeries(CodeOf(1), 20)));
   EXPECT_TRUE(IsDailyCacheSlotFilled(1));
   EXPECT_EQ(gDailyCacheCount.load(), 1);
-  std::remove(DayPath(1).c_str());
-  EXPECT_EQ(FileImage(*Get(1)), FileImage(*first));
+  std::remove(PathOf(1).c_str());
+  EXPECT_EQ(SeriesImage(*Get(1)), SeriesImage(*first));
 
   auto stranger = MakeSeries(CodeOf(0), 10);
   GetDailyBars(StringToCode("9998"), stranger.get());
   EXPECT_EQ(stranger->count, 0);
   EXPECT_EQ(gDailyCacheCount.load(), 1);
-}
 
-TEST_F(DailyCacheTest, CallerGetsNoNegativeVolumesButTheCacheKeepsThem) {
-  AddStocks(1, 5);
-  auto series = MakeSeries(CodeOf(0), 5);
+  // The caller gets no negative volumes, but the cache keeps them.
+  auto series = MakeSeries(CodeOf(0), 20);
   series->bars[3].volume = -5;
-  WriteWholeFile(DayPath(0), FileImage(*series));
+  WriteWholeFile(PathOf(0), SeriesImage(*series));
   EXPECT_EQ(Get(0)->bars[3].volume, 0);
   EXPECT_EQ(gDailyCache->slots[0]->bars[3].volume, -5);
 }
@@ -168,14 +130,14 @@ TEST_F(DailyCacheTest, UnderMemoryPressureOrAfterAFailedReadNothingIsCached) {
 
 TEST_F(DailyCacheTest, TimeBackModeDropsBarsAfterTheChosenDay) {
   // Calendar 2024-03-11 .. 2024-03-22; day 4 is 2024-03-15.
-  WriteWholeFile("DAY/1001", FileImage(*MakeSeries(StringToCode("1001"), 12, MakePackedDate(2024, 3, 11))));
+  WriteWholeFile("DAY/1001", SeriesImage(*MakeSeries(StringToCode("1001"), 12, MakePackedDate(2024, 3, 11))));
   ASSERT_EQ(LoadTradingCalendar(), 0);
   AddStocks(4, 0);
-  WriteWholeFile(DayPath(0), FileImage(*MakeSeries(CodeOf(0), 22, MakePackedDate(2024, 3, 1))));
+  WriteWholeFile(PathOf(0), SeriesImage(*MakeSeries(CodeOf(0), 22, MakePackedDate(2024, 3, 1))));
   auto gap = MakeSeries(CodeOf(1), 3, MakePackedDate(2024, 3, 13));
   gap->bars[2].date = MakePackedDate(2024, 3, 18);
-  WriteWholeFile(DayPath(1), FileImage(*gap));
-  WriteWholeFile(DayPath(2), FileImage(*MakeSeries(CodeOf(2), 5, MakePackedDate(2024, 3, 16))));
+  WriteWholeFile(PathOf(1), SeriesImage(*gap));
+  WriteWholeFile(PathOf(2), SeriesImage(*MakeSeries(CodeOf(2), 5, MakePackedDate(2024, 3, 16))));
   gTimeBackMode = 1;
   gTimeBackDayIndex = 4;
 
@@ -193,32 +155,28 @@ TEST_F(DailyCacheTest, TimeBackModeDropsBarsAfterTheChosenDay) {
 
 // ---- Storing and writing changes -----------------------------------------------------
 
-TEST_F(DailyCacheTest, ChangeToCachedStockIsWrittenOnlyByTheFlush) {
+TEST_F(DailyCacheTest, ChangeToCachedStockIsWrittenOnlyByTheFlushToUncachedAtOnceToAStrangerNever) {
   AddStocks(3, 20);
-  const auto before = ReadWholeFile(DayPath(1));
+  const auto before = ReadWholeFile(PathOf(1));
   Change(1, 900);
   auto changed = Change(1, 901);
-  EXPECT_EQ(ReadWholeFile(DayPath(1)), before);
+  EXPECT_EQ(ReadWholeFile(PathOf(1)), before);
   EXPECT_EQ(CountDirtyDailyCacheEntries(), 1);
-  EXPECT_EQ(FileImage(*Get(1)), FileImage(*changed));
+  EXPECT_EQ(SeriesImage(*Get(1)), SeriesImage(*changed));
   FlushDailyCache();
   EXPECT_EQ(CountDirtyDailyCacheEntries(), 0);
-  EXPECT_EQ(ReadWholeFile(DayPath(1)).size(), 8u + 24u * 22u);
-  EXPECT_EQ(ReadWholeFile(DayPath(1)), FileImage(*changed));
+  EXPECT_EQ(ReadWholeFile(PathOf(1)), SeriesImage(*changed));
+  EXPECT_EQ(ReadWholeFile(PathOf(1)).size(), 8u + 24u * 22u);
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
-}
 
-TEST_F(DailyCacheTest, ChangeToUncachedStockIsWrittenAtOnceAndAStrangerNever) {
-  AddStocks(3, 20);
   auto series = MakeSeries(CodeOf(2), 25);
   UpdateDailyBars(CodeOf(2), *series);
-  EXPECT_EQ(ReadWholeFile(DayPath(2)), FileImage(*series));
+  EXPECT_EQ(ReadWholeFile(PathOf(2)), SeriesImage(*series));
   EXPECT_FALSE(IsDailyCacheSlotFilled(2));
   UpdateDailyBars(StringToCode("9998"), *MakeSeries(StringToCode("9998"), 5));
   EXPECT_FALSE(FileExists("DAY/9998"));
-  Get(1);
   UpdateDailyBars(CodeOf(1), *MakeSeries(CodeOf(2), 30));  // another stock's series
-  EXPECT_EQ(Get(1)->count, 20);
+  EXPECT_EQ(Get(1)->count, 22);
   EXPECT_EQ(CountDirtyDailyCacheEntries(), 0);
   EXPECT_EQ(TakeRecordedMessageBoxes().size(), 1u);
 }
@@ -226,7 +184,7 @@ TEST_F(DailyCacheTest, ChangeToUncachedStockIsWrittenAtOnceAndAStrangerNever) {
 TEST_F(DailyCacheTest, FailedWritesAreShownOnceWithTheirCountAndStayDirty) {
   AddStocks(5, 20);
   for (int i : {0, 2, 4}) Change(i, 900 + i);
-  const auto before = ReadWholeFile(DayPath(2));
+  const auto before = ReadWholeFile(PathOf(2));
   SetSystemErrorText(kErrorAccessDenied, "アクセスが拒否されました。");
   FailReplaces(100000);  // as a read-only folder would
   FlushDailyCache();
@@ -234,12 +192,12 @@ TEST_F(DailyCacheTest, FailedWritesAreShownOnceWithTheirCountAndStayDirty) {
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "3銘柄の日足ファイルを書き込めませんでした。\nアクセスが拒否されました。");
   EXPECT_EQ(CountDirtyDailyCacheEntries(), 3);
-  EXPECT_EQ(ReadWholeFile(DayPath(2)), before);
+  EXPECT_EQ(ReadWholeFile(PathOf(2)), before);
 
   SetFileFaults(FileFaults{});
   FlushDailyCache();
   EXPECT_EQ(CountDirtyDailyCacheEntries(), 0);
-  EXPECT_EQ(ReadWholeFile(DayPath(2)), FileImage(*Get(2)));
+  EXPECT_EQ(ReadWholeFile(PathOf(2)), SeriesImage(*Get(2)));
 }
 
 // Freeing the cache before the table is reordered must not lose a change
@@ -257,7 +215,16 @@ TEST_F(DailyCacheTest, FreeingKeepsTheCopiesWhoseWriteFailed) {
   SetFileFaults(FileFaults{});
   EXPECT_TRUE(FlushAndFreeDailyCache());
   EXPECT_EQ(gDailyCacheCount.load(), 0);
-  EXPECT_EQ(ReadWholeFile(DayPath(3)), FileImage(*changed));
+  EXPECT_EQ(ReadWholeFile(PathOf(3)), SeriesImage(*changed));
+
+  // Low-memory machines keep no cache.
+  Get(0);
+  gFakeTotal = kLowPhysicalMemory + 1;
+  TrimDailyCacheIfMemoryLow();
+  EXPECT_EQ(gDailyCacheCount.load(), 1);
+  gFakeTotal = kLowPhysicalMemory;
+  TrimDailyCacheIfMemoryLow();
+  EXPECT_EQ(gDailyCacheCount.load(), 0);
 }
 
 TEST_F(DailyCacheTest, FlushShowsTheAbortButtonExceptDuringThePriceUpdate) {
@@ -268,10 +235,7 @@ TEST_F(DailyCacheTest, FlushShowsTheAbortButtonExceptDuringThePriceUpdate) {
   FlushDailyCache();
   auto calls = TakeRecordedProgressCalls();
   EXPECT_TRUE(HasProgressCall(calls, "text", 2, "ハードディスクへ書き込み中..."));
-  EXPECT_TRUE(HasProgressCall(calls, "cancel", 0));
-  EXPECT_TRUE(HasProgressCall(calls, "abort", 1));
-  EXPECT_TRUE(HasProgressCall(calls, "abort", 0));
-  EXPECT_TRUE(HasProgressCall(calls, "cancel", 1));
+  for (const char* call : {"cancel", "abort"}) EXPECT_TRUE(HasProgressCall(calls, call, 0) && HasProgressCall(calls, call, 1));
   EXPECT_TRUE(HasProgressCall(calls, "bar", 32000 / 2));
 
   Change(1, 901);
@@ -291,26 +255,11 @@ TEST_F(DailyCacheTest, IdleFlushWritesOneSlotPerTurnAndPassesOverAFailingOne) {
   SetFileFaults(FileFaults{});
   FlushNextDirtyDailyCacheEntry();  // stock 3
   FlushNextDirtyDailyCacheEntry();  // nothing left to try before the next flush
-  EXPECT_EQ(ReadWholeFile(DayPath(3)), FileImage(*Get(3)));
+  EXPECT_EQ(ReadWholeFile(PathOf(3)), SeriesImage(*Get(3)));
   EXPECT_EQ(CountDirtyDailyCacheEntries(), 2);
   FlushDailyCache();
-  EXPECT_EQ(ReadWholeFile(DayPath(1)), FileImage(*Get(1)));
+  EXPECT_EQ(ReadWholeFile(PathOf(1)), SeriesImage(*Get(1)));
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
-}
-
-TEST_F(DailyCacheTest, FreeingWritesEverythingAndLowMemoryMachinesKeepNoCache) {
-  AddStocks(3, 20);
-  auto changed = Change(2, 900);
-  FlushAndFreeDailyCache();
-  EXPECT_EQ(gDailyCacheCount.load(), 0);
-  EXPECT_EQ(ReadWholeFile(DayPath(2)), FileImage(*changed));
-  Get(0);
-  gFakeTotal = kLowPhysicalMemory + 1;
-  TrimDailyCacheIfMemoryLow();
-  EXPECT_EQ(gDailyCacheCount.load(), 1);
-  gFakeTotal = kLowPhysicalMemory;
-  TrimDailyCacheIfMemoryLow();
-  EXPECT_EQ(gDailyCacheCount.load(), 0);
 }
 
 // ---- Windows for whole-database jobs ---------------------------------------------------
@@ -336,7 +285,7 @@ TEST_F(DailyCacheTest, WindowWalksTheTableAndEveryChangeIsWrittenOnce) {
   for (int i = 0; i < 10; ++i) {
     auto expected = MakeSeries(CodeOf(i), 20);
     AppendBar(expected.get(), 700 + i);
-    EXPECT_EQ(ReadWholeFile(DayPath(i)), FileImage(*expected)) << i;
+    EXPECT_EQ(ReadWholeFile(PathOf(i)), SeriesImage(*expected)) << i;
   }
 }
 
@@ -353,7 +302,7 @@ TEST_F(DailyCacheTest, WindowMovesOnButKeepsACopyWhoseWriteFailed) {
   EXPECT_EQ(CountDirtyDailyCacheEntries(), 1);
   for (int i : {1, 3, 4, 5}) EXPECT_TRUE(IsDailyCacheSlotFilled(i)) << i;
   FlushDailyCache();
-  EXPECT_EQ(ReadWholeFile(DayPath(1)), FileImage(*changed));
+  EXPECT_EQ(ReadWholeFile(PathOf(1)), SeriesImage(*changed));
 }
 
 TEST_F(DailyCacheTest, EveryOneOfFiveThousandStocksHasASlot) {
@@ -363,8 +312,8 @@ TEST_F(DailyCacheTest, EveryOneOfFiveThousandStocksHasASlot) {
   for (int i : {0, kMaxStocks - 1}) Change(i, 600);
   EXPECT_EQ(CountDirtyDailyCacheEntries(), 2);
   FlushDailyCache();
-  EXPECT_EQ(ReadWholeFile(DayPath(kMaxStocks - 1)).size(), 8u + 24u * 4u);
-  EXPECT_EQ(ReadWholeFile(DayPath(1)).size(), 8u + 24u * 3u);
+  EXPECT_EQ(ReadWholeFile(PathOf(kMaxStocks - 1)).size(), 8u + 24u * 4u);
+  EXPECT_EQ(ReadWholeFile(PathOf(1)).size(), 8u + 24u * 3u);
 }
 
 }  // namespace

@@ -15,26 +15,18 @@
 #include "platform/posix_recorder.h"
 #include "shell/app_globals.h"
 #include "shell/settings.h"
-#include "tests/support/scratch_folder.h"
+#include "tests/support/price_store.h"
 
 namespace {
 
 std::unique_ptr<BarSeries> MakeSeries(const char* code, int count, PackedDate first = MakePackedDate(2000, 1, 4)) {
-  auto series = std::make_unique<BarSeries>();
-  series->code = StringToCode(code);
-  series->count = count;
-  for (int i = 0; i < count; ++i) {
+  return SeriesOf(StringToCode(code), count, [first](int i) {
     const int close = 1000 + i % 500;
-    series->bars[i] = {AddCalendarDays(first, i), close - 3, close + 5, close - 7, close, 100 + i};
-  }
-  return series;
+    return PriceBar{AddCalendarDays(first, i), close - 3, close + 5, close - 7, close, 100 + i};
+  });
 }
 
-std::vector<uint8_t> FileImage(const BarSeries& series, int count) {
-  const auto* bytes = reinterpret_cast<const uint8_t*>(&series);
-  return std::vector<uint8_t>(bytes, bytes + SeriesFileBytes(count));
-}
-
+std::vector<uint8_t> FileImage(const BarSeries& series, int count) { return SeriesImage(series, count); }
 std::string DayPath(const char* code) { return std::string("DAY/") + code; }
 
 // Injects open failures; the reads made are counted by the failures used up.
@@ -47,34 +39,9 @@ void FailOpens(int opens, int error) {
 
 int ReadsMade(int opensGiven, int opensPerRead) { return (opensGiven - GetFileFaults().failOpens) / opensPerRead; }
 
-class DailyFilesTest : public ::testing::Test {
+class DailyFilesTest : public PriceStoreTest {
  protected:
-  void SetUp() override {
-    InitStockCodeGlobals();
-    std::snprintf(gDataFolder, sizeof gDataFolder, "%s", folder_.path().c_str());
-    SetSleepRecorded(true);
-    ASSERT_TRUE(AllocateStockTable());
-    ASSERT_EQ(mkdir("DAY", 0777), 0);
-    gBackupRootFolder[0] = 0;
-    gTimeBackMode = 0;
-  }
-
-  void TearDown() override {
-    gDataFolder[0] = 0;
-    gBackupRootFolder[0] = 0;
-    gTimeBackMode = 0;
-    gStockTable->count = 0;
-    ResetStockLookupCache();
-  }
-
-  // Stocks must be added in code order.
-  void AddStock(const char* code, int dailyCount) {
-    StockRecord& record = gStockTable->records[gStockTable->count++];
-    record = StockRecord{};
-    record.master.code = StringToCode(code);
-    record.dailyCount = dailyCount;
-    ResetStockLookupCache();
-  }
+  void AddStock(const char* code, int dailyCount) { PriceStoreTest::AddStock(StringToCode(code), dailyCount); }
 
   void MakeBackup(const std::string& name, const char* code, const std::vector<uint8_t>& bytes) {
     const std::string folder = "Backups/" + name;
@@ -89,8 +56,6 @@ class DailyFilesTest : public ::testing::Test {
     LoadDailyFile(StringToCode(code), series.get());
     return series;
   }
-
-  ScratchFolder folder_;
 };
 
 TEST_F(DailyFilesTest, FilesHoldHeaderAndBarsOnlyAndRoundTripByteForByte) {

@@ -1,7 +1,6 @@
 #include "data/ken_table.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <zip.h>
 
 #include <algorithm>
@@ -14,7 +13,7 @@
 #include "platform/posix_recorder.h"
 #include "shell/app_globals.h"
 #include "shell/settings.h"
-#include "tests/support/scratch_folder.h"
+#include "tests/support/price_store.h"
 
 namespace {
 
@@ -64,12 +63,11 @@ std::unique_ptr<BarSeries> Adjusted(const BarSeries& source) {
 
 int gHookCalls = 0;
 
-class KenTableTest : public ::testing::Test {
+class KenTableTest : public PriceStoreTest {
  protected:
   void SetUp() override {
+    PriceStoreTest::SetUp();
     InitAppTexts();
-    snprintf(gDataFolder, sizeof gDataFolder, "%s", folder_.path().c_str());
-    mkdir("BASEDATA", 0777);
     gShowSplitAdjusted = 0;
     gHookCalls = 0;
     gKenTableChangedHook = [] { ++gHookCalls; };
@@ -78,6 +76,7 @@ class KenTableTest : public ::testing::Test {
     FreeBlock(gKenTable);
     gKenTable = nullptr;
     gKenTableChangedHook = nullptr;
+    PriceStoreTest::TearDown();
   }
 
   void LoadTable(const std::vector<RawRecord>& records) {
@@ -92,19 +91,20 @@ class KenTableTest : public ::testing::Test {
     ImportKenFile();
     return TakeRecordedMessageBoxes();
   }
-
-  ScratchFolder folder_;
 };
 
 // ---- ken.dat --------------------------------------------------------------------------
 
-TEST_F(KenTableTest, LoadedFileIsSavedBackByteForByte) {
+TEST_F(KenTableTest, LoadedFileIsSavedBackByteForByteOldNumbersAsCodes) {
   const auto image = NewImage({{kDayBefore, C("1301"), 100}, {kDay, C("7203"), -50}});
   WriteWholeFile(kKenFile, image);
   LoadKenFile();
-  EXPECT_EQ(gKenTable->count, 2);
   EXPECT_EQ(gKenTable->records[1].ratio, -50);
   ASSERT_EQ(remove(kKenFile), 0);
+  EXPECT_EQ(SaveKenFile(), 0);
+  EXPECT_EQ(ReadWholeFile(kKenFile), image);
+  WriteWholeFile(kKenFile, KenImage(kOldKenTag, 2, {{kDayBefore, 1301, 100}, {kDay, 7203 | 0xABCD0000, -50}}));
+  LoadKenFile();
   EXPECT_EQ(SaveKenFile(), 0);
   EXPECT_EQ(ReadWholeFile(kKenFile), image);
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
@@ -125,15 +125,6 @@ TEST_F(KenTableTest, CountIsBoundedByTheBytesReadAndTheTable) {
     EXPECT_EQ(gKenTable->count, c.count);
   }
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
-}
-
-TEST_F(KenTableTest, OldFormatNumbersBecomeCodesAndSaveInTheNewFormat) {
-  WriteWholeFile(kKenFile, KenImage(kOldKenTag, 2, {{kDayBefore, 1301, 100}, {kDay, 7203 | 0xABCD0000, -50}}));
-  LoadKenFile();
-  EXPECT_EQ(SaveKenFile(), 0);
-  const auto expected = NewImage({{kDayBefore, C("1301"), 100}, {kDay, C("7203"), -50}});
-  EXPECT_EQ(expected.size(), 8u + 12u * 2);
-  EXPECT_EQ(ReadWholeFile(kKenFile), expected);
 }
 
 TEST_F(KenTableTest, MissingOrBadFileShowsBothBoxesAndLeavesTheTableEmpty) {
@@ -177,28 +168,20 @@ TEST_F(KenTableTest, SplitHalvesPricesAndDoublesVolumeBeforeTheFirstTradedBar) {
   EXPECT_EQ(source->bars[0].open, 1001);
 }
 
-TEST_F(KenTableTest, BarWithoutVolumeOnTheDateCountsAsBefore) {
-  LoadTable({{kDay, C("1301"), 100}});
-  const auto out = Adjusted(*Series("1301", {Bar(kDayBefore, 1000, 5), Bar(kDay, 1000, 0), Bar(kDay + 1, 500, 9)}));
+TEST_F(KenTableTest, UntradedBarsCountAsBeforeRecordsCompoundAndPricesBelowOneShowAsOne) {
+  LoadTable({{kDayBefore, C("1301"), 100}, {kDayBefore, C("1302"), 900}, {kDay, C("1301"), 200}, {kDay, C("1303"), 100}});
+  // The bar without volume on the record's date counts as before it.
+  const auto out = Adjusted(*Series("1303", {Bar(kDayBefore, 1000, 5), Bar(kDay, 1000, 0), Bar(kDay + 1, 500, 9)}));
   EXPECT_EQ(out->bars[1].close, 500);
   EXPECT_EQ(out->bars[2].close, 500);
   // No traded bar on or after the date: the record is skipped.
-  const auto none = Adjusted(*Series("1301", {Bar(kDayBefore, 1000, 5), Bar(kDay, 1000, 0)}));
-  EXPECT_EQ(none->bars[0].close, 1000);
-}
-
-TEST_F(KenTableTest, RecordsOfOneStockCompound) {
-  LoadTable({{kDayBefore, C("1301"), 100}, {kDayBefore, C("1302"), 900}, {kDay, C("1301"), 200}});
-  const auto out = Adjusted(*Series("1301", {Bar(kDayBefore - 1, 6000, 10), Bar(kDayBefore, 3000, 10), Bar(kDay, 1000, 10)}));
-  EXPECT_EQ(out->bars[0].close, 1000);
-  EXPECT_EQ(out->bars[0].volume, 60);
-  EXPECT_EQ(out->bars[1].close, 1000);
-}
-
-TEST_F(KenTableTest, PricesBelowOneAreShownAsOne) {
-  LoadTable({{kDay, C("1301"), 100}});
-  const auto out = Adjusted(*Series("1301", {{kDayBefore, 1, 3, 1, 2, 5}, {kDay, 0, 0, -7, 0, 8}}));
-  for (const PriceBar& bar : {out->bars[0], out->bars[1]}) {
+  EXPECT_EQ(Adjusted(*Series("1303", {Bar(kDayBefore, 1000, 5), Bar(kDay, 1000, 0)}))->bars[0].close, 1000);
+  // Two records of one stock compound; another stock's record does not count.
+  const auto both = Adjusted(*Series("1301", {Bar(kDayBefore - 1, 6000, 10), Bar(kDayBefore, 3000, 10), Bar(kDay, 1000, 10)}));
+  EXPECT_EQ((std::vector<int32_t>{both->bars[0].close, both->bars[0].volume, both->bars[1].close}),
+            (std::vector<int32_t>{1000, 60, 1000}));
+  const auto low = Adjusted(*Series("1303", {{kDayBefore, 1, 3, 1, 2, 5}, {kDay, 0, 0, -7, 0, 8}}));
+  for (const PriceBar& bar : {low->bars[0], low->bars[1]}) {
     EXPECT_EQ(std::vector<int32_t>({bar.open, bar.high, bar.low, bar.close}), std::vector<int32_t>(4, 1));
   }
 }
@@ -238,9 +221,15 @@ TEST_F(KenTableTest, FixedCorrectionsUseFactorsBelowOneOnTheirDateOnly) {
 
 // ---- Import -----------------------------------------------------------------------------
 
-TEST_F(KenTableTest, ImportedZipIsSavedAndChartsReloadWhenAdjustedPricesShow) {
-  LoadTable({{kDay, C("9999"), 100}});
+TEST_F(KenTableTest, ImportedPlainOldFileOrZipIsSavedAndChartsReloadWhenAdjustedPricesShow) {
+  LoadTable({});
   const auto image = NewImage({{kDay, C("1301"), 100}, {kDay, C("7203"), 50}});
+  WriteWholeFile("ken.dat", KenImage(kOldKenTag, 30000, {{kDay, 1301, 100}, {kDay, 7203, 50}}));
+  EXPECT_TRUE(Import("ken.dat").empty());
+  EXPECT_EQ(ReadWholeFile(kKenFile), image);
+  EXPECT_EQ(gHookCalls, 0);  // adjusted prices are not shown
+
+  LoadTable({{kDay, C("9999"), 100}});
   zipFile zip = zipOpen("new ken.zip", APPEND_STATUS_CREATE);
   zip_fileinfo info = {};
   ASSERT_EQ(zipOpenNewFileInZip(zip, "ken.dat", &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, 6), ZIP_OK);
@@ -248,6 +237,7 @@ TEST_F(KenTableTest, ImportedZipIsSavedAndChartsReloadWhenAdjustedPricesShow) {
   ASSERT_EQ(zipCloseFileInZip(zip), ZIP_OK);
   ASSERT_EQ(zipClose(zip, nullptr), ZIP_OK);
   gShowSplitAdjusted = 1;
+  TakeRecordedFileDialogs();
   EXPECT_TRUE(Import("new ken.zip").empty());
   const auto dialogs = TakeRecordedFileDialogs();
   ASSERT_EQ(dialogs.size(), 1u);
@@ -257,14 +247,7 @@ TEST_F(KenTableTest, ImportedZipIsSavedAndChartsReloadWhenAdjustedPricesShow) {
   EXPECT_EQ(gHookCalls, 1);
 }
 
-TEST_F(KenTableTest, ImportedPlainOldFileIsConverted) {
-  LoadTable({});
-  WriteWholeFile("ken.dat", KenImage(kOldKenTag, 30000, {{kDay, 1301, 100}, {kDay, 7203, 50}}));
-  EXPECT_TRUE(Import("ken.dat").empty());
-  EXPECT_EQ(ReadWholeFile(kKenFile), NewImage({{kDay, C("1301"), 100}, {kDay, C("7203"), 50}}));
-  EXPECT_EQ(gHookCalls, 0);  // adjusted prices are not shown
-}
-
+// A refused, cancelled or unsaved import leaves the table and the file as they were.
 TEST_F(KenTableTest, ImportThatIsRefusedOrCancelledChangesNothing) {
   const auto before = NewImage({{kDay, C("1301"), 100}});
   LoadTable({{kDay, C("1301"), 100}});
@@ -280,13 +263,8 @@ TEST_F(KenTableTest, ImportThatIsRefusedOrCancelledChangesNothing) {
   Import("missing.dat");
   EXPECT_EQ(gKenTable->records[0].code, C("1301"));
   EXPECT_EQ(ReadWholeFile(kKenFile), before);
-}
 
-TEST_F(KenTableTest, ImportThatCannotBeSavedSaysSoAndKeepsTheOldFile) {
-  const auto before = NewImage({{kDay, C("1301"), 100}});
-  LoadTable({{kDay, C("1301"), 100}});
   WriteWholeFile("new.dat", NewImage({{kDay, C("7203"), 100}}));
-  SetSleepRecorded(true);
   FileFaults faults;
   faults.failWrites = 10;
   SetFileFaults(faults);

@@ -1,7 +1,6 @@
 #include "data/merge_bars.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstring>
@@ -15,7 +14,7 @@
 #include "platform/posix_recorder.h"
 #include "shell/app_globals.h"
 #include "shell/progress.h"
-#include "tests/support/scratch_folder.h"
+#include "tests/support/price_store.h"
 
 namespace {
 
@@ -27,12 +26,8 @@ PriceBar BarOf(int n) {
   return {Day(2 * n), close - 5, close + 10, close - 10, close, 100 + n};
 }
 
-std::unique_ptr<BarSeries> MakeSeries(int count, const char* code = "7203") {
-  auto series = std::make_unique<BarSeries>();
-  series->code = StringToCode(code);
-  series->count = count;
-  for (int i = 0; i < count; ++i) series->bars[i] = BarOf(i);
-  return series;
+std::unique_ptr<BarSeries> MakeSeries(int count, StockCode code = StringToCode("7203")) {
+  return SeriesOf(code, count, BarOf);
 }
 
 PriceBar NewBar(PackedDate date, int close, int volume = 500) {
@@ -40,11 +35,6 @@ PriceBar NewBar(PackedDate date, int close, int volume = 500) {
 }
 
 bool Same(const PriceBar& a, const PriceBar& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
-std::vector<uint8_t> Image(const BarSeries& series) {
-  const auto* bytes = reinterpret_cast<const uint8_t*>(&series);
-  return std::vector<uint8_t>(bytes, bytes + SeriesFileBytes(series.count));
-}
 
 PriceBar Merge(BarSeries* series, PriceBar bar, int quoteRules = 0, int replaceEmpty = 0) {
   MergePriceBar(&bar, series, quoteRules, replaceEmpty);
@@ -84,14 +74,14 @@ TEST(MergePriceBar, FullSeriesDropsItsOldestBarToMakeRoom) {
   EXPECT_TRUE(Same(between->bars[10], BarOf(10)));
 
   auto older = MakeSeries(kMergeBarCap);
-  const auto before = Image(*older);
+  const auto before = SeriesImage(*older);
   Merge(older.get(), NewBar(Day(-1), 777));
-  EXPECT_EQ(Image(*older), before);
+  EXPECT_EQ(SeriesImage(*older), before);
   // A bar that cannot be stored costs no bar either.
   older->bars[kMergeBarCap - 1].close = 0;
-  const auto withoutClose = Image(*older);
+  const auto withoutClose = SeriesImage(*older);
   Merge(older.get(), {Day(2 * kMergeBarCap), 0, 0, 0, 0, 1});
-  EXPECT_EQ(Image(*older), withoutClose);
+  EXPECT_EQ(SeriesImage(*older), withoutClose);
 }
 
 TEST(MergePriceBar, SeriesLongerThanTheCapIsBroughtDownToIt) {
@@ -111,7 +101,7 @@ TEST(MergePriceBar, SeriesLongerThanTheCapIsBroughtDownToIt) {
 }
 
 TEST(MergePriceBar, ReusedCodeIgnoresBarsBeforeItsNewListing) {
-  auto series = MakeSeries(0, "8303");
+  auto series = MakeSeries(0, StringToCode("8303"));
   Merge(series.get(), NewBar(MakePackedDate(2004, 2, 18), 300));
   EXPECT_EQ(series->count, 0);
   Merge(series.get(), NewBar(MakePackedDate(2004, 2, 19), 300));
@@ -120,17 +110,14 @@ TEST(MergePriceBar, ReusedCodeIgnoresBarsBeforeItsNewListing) {
 
 // ---- Same date ---------------------------------------------------------------------------
 
-TEST(MergePriceBar, BarWithoutVolumeReplacesOnlyWhenAllowed) {
+TEST(MergePriceBar, SameDateBarWithoutVolumeOrWithLessVolumeWhileTheLinkIsOpenIsHandedBack) {
   auto series = MakeSeries(5);
   Merge(series.get(), NewBar(Day(4), 888, 0));
   EXPECT_TRUE(Same(series->bars[2], BarOf(2)));
-  Merge(series.get(), NewBar(Day(4), 888, 0), 0, 1);
+  Merge(series.get(), NewBar(Day(4), 888, 0), 0, 1);  // replacing an empty bar is allowed
   EXPECT_TRUE(Same(series->bars[2], NewBar(Day(4), 888, 0)));
   EXPECT_EQ(series->count, 5);
-}
 
-TEST(MergePriceBar, QuoteWithLessVolumeIsHandedBackWhileTheLinkIsOpen) {
-  auto series = MakeSeries(5);
   gOrderLinkOpen = 1;
   EXPECT_TRUE(Same(Merge(series.get(), NewBar(Day(8), 1234, BarOf(4).volume - 1), 1), BarOf(4)));
   EXPECT_TRUE(Same(series->bars[4], BarOf(4)));
@@ -193,53 +180,30 @@ TEST(MergePriceBar, MissingPricesAreFilledFromThePreviousBarOnly) {
   auto empty = MakeSeries(0);
   Merge(empty.get(), {Day(0), 5, 5, 5, 0, 10});
   EXPECT_EQ(empty->count, 0);
-  const auto before = Image(*series);
+  const auto before = SeriesImage(*series);
   Merge(series.get(), {Day(-2), 5, 5, 5, 0, 10});
-  EXPECT_EQ(Image(*series), before);
+  EXPECT_EQ(SeriesImage(*series), before);
   Merge(series.get(), {Day(0), 0, 0, 0, 0, 10});
   EXPECT_TRUE(Same(series->bars[0], PriceBar{Day(0), 0, 0, 0, 0, 10}));
 }
 
 // ---- A parsed list into every stock ---------------------------------------------------------------
 
-std::string CodeText(int i) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%04d", (2000 + i) % 10000);
-  return text;
-}
+StockCode CodeOf(int i) { return NumberCode((2000 + i) % 10000); }
+std::string Path(int i) { return DayPath(CodeOf(i)); }
 
-std::string Path(int i) { return "DAY/" + CodeText(i); }
-
-class MergeParsedBarsTest : public ::testing::Test {
+class MergeParsedBarsTest : public PriceStoreTest {
  protected:
   static constexpr int kStocks = 300;
 
   void SetUp() override {
-    InitStockCodeGlobals();
-    std::snprintf(gDataFolder, sizeof gDataFolder, "%s", folder_.path().c_str());
-    ASSERT_TRUE(AllocateStockTable());
-    ASSERT_EQ(mkdir("DAY", 0777), 0);
-    DestroyDailyCache();
-    ASSERT_TRUE(CreateDailyCache());
+    PriceStoreTest::SetUp();
     for (int i = 0; i < kStocks; ++i) {
-      StockRecord& record = gStockTable->records[i];
-      record = StockRecord{};
-      record.master.code = StringToCode(CodeText(i).c_str());
-      record.dailyCount = 10;
-      WriteWholeFile(Path(i), Image(*MakeSeries(10, CodeText(i).c_str())));
+      AddStock(CodeOf(i), 10);
+      WriteWholeFile(Path(i), SeriesImage(*MakeSeries(10, CodeOf(i))));
     }
-    gStockTable->count = kStocks;
-    ResetStockLookupCache();
     list_ = std::make_unique<ImportBarList>();
     BeginProgress(gMainWnd, 0, 0, 1);
-  }
-
-  void TearDown() override {
-    EndProgress();
-    DestroyDailyCache();
-    gDataFolder[0] = 0;
-    gStockTable->count = 0;
-    ResetStockLookupCache();
   }
 
   void List(int i, const PriceBar& bar) {
@@ -247,7 +211,6 @@ class MergeParsedBarsTest : public ::testing::Test {
     entry.bars[entry.count++] = bar;
   }
 
-  ScratchFolder folder_;
   std::unique_ptr<ImportBarList> list_;
 };
 
@@ -264,17 +227,16 @@ TEST_F(MergeParsedBarsTest, WithAnEmptyCacheEveryListedStockIsWrittenAtOnce) {
 
   // The last listed bar is older than the series' last: date and time stay.
   const StockRecord& first = gStockTable->records[0];
-  EXPECT_EQ(first.dailyCount, 12);
-  EXPECT_EQ(first.lastDate, 0u);
-  EXPECT_EQ(first.liveTime, 0u);
+  const StockRecord& seventh = gStockTable->records[7];
+  EXPECT_EQ((std::vector<uint32_t>{static_cast<uint32_t>(first.dailyCount), first.lastDate, first.liveTime}),
+            (std::vector<uint32_t>{12, 0, 0}));
   EXPECT_TRUE(Same(first.lastBar, NewBar(Day(22), 1501)));
-  EXPECT_EQ(gStockTable->records[7].lastDate, Day(20));
-  EXPECT_EQ(gStockTable->records[7].liveTime, kLiveTimeFinished);
+  EXPECT_EQ((std::vector<uint32_t>{seventh.lastDate, seventh.liveTime}), (std::vector<uint32_t>{Day(20), kLiveTimeFinished}));
 }
 
 TEST_F(MergeParsedBarsTest, WithACachedWindowOnlyItsStocksAreMerged) {
   auto out = std::make_unique<BarSeries>();
-  for (int i = 100; i < 200; ++i) GetDailyBars(StringToCode(CodeText(i).c_str()), out.get());
+  for (int i = 100; i < 200; ++i) GetDailyBars(CodeOf(i), out.get());
   for (int i = 0; i < kStocks; ++i) List(i, NewBar(Day(20), 2000 + i));
   const auto outside = ReadWholeFile(Path(99));
   const auto inside = ReadWholeFile(Path(150));
@@ -301,10 +263,8 @@ TEST_F(MergeParsedBarsTest, StockLeftWithoutBarsIsRecordedEmptyAndCancelStops) {
   EXPECT_EQ(record.lastDate, Day(18));
   gProgressCancelled = 0;
   MergeParsedBarsIntoAllStocks(*list_);
-  EXPECT_EQ(record.dailyCount, 0);
-  EXPECT_EQ(record.lastDate, 0u);
-  EXPECT_EQ(record.liveTime, 0u);
-  EXPECT_EQ(record.lastBar.close, 0);
+  EXPECT_EQ((std::vector<int64_t>{record.dailyCount, record.lastDate, record.liveTime, record.lastBar.close}),
+            (std::vector<int64_t>{0, 0, 0, 0}));
   EXPECT_EQ(ReadWholeFile(Path(4)).size(), 8u);
 }
 

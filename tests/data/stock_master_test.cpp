@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -12,15 +11,11 @@
 #include "data/stock_table.h"
 #include "platform/posix_recorder.h"
 #include "shell/app_globals.h"
-#include "tests/support/scratch_folder.h"
+#include "tests/support/price_store.h"
 
 namespace {
 
-StockCode Code(int n) {
-  char text[16];
-  snprintf(text, sizeof text, "%04d", n);
-  return StringToCode(text);
-}
+StockCode Code(int n) { return NumberCode(n); }
 
 StockMasterRecord MasterRecord(StockCode code, const char* name) {
   StockMasterRecord record{};
@@ -50,12 +45,6 @@ void FillTable(const std::vector<StockCode>& codes) {
   ResetStockLookupCache();
 }
 
-std::vector<StockCode> TableCodes() {
-  std::vector<StockCode> codes;
-  for (int i = 0; i < gStockTable->count; ++i) codes.push_back(gStockTable->records[i].master.code);
-  return codes;
-}
-
 bool ResultsAreZero(const StockRecord& record) {
   const auto* bytes = reinterpret_cast<const uint8_t*>(&record) + sizeof(StockMasterRecord);
   return std::all_of(bytes, bytes + sizeof(StockRecord) - sizeof(StockMasterRecord), [](uint8_t b) { return b == 0; });
@@ -63,16 +52,7 @@ bool ResultsAreZero(const StockRecord& record) {
 
 const StockRecord& Stock(int n) { return gStockTable->records[FindStockIndexByCode(Code(n))]; }
 
-class StockMasterTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    InitStockCodeGlobals();
-    snprintf(gDataFolder, sizeof gDataFolder, "%s", folder_.path().c_str());
-    ASSERT_TRUE(AllocateStockTable());
-    ASSERT_EQ(mkdir("BASEDATA", 0777), 0);
-  }
-  ScratchFolder folder_;
-};
+using StockMasterTest = PriceStoreTest;
 
 // ---- Merging ---------------------------------------------------------------------------
 
@@ -88,13 +68,11 @@ TEST_F(StockMasterTest, FourRecordsAreRefusedFiveEndingInZZZZAccepted) {
 
 TEST_F(StockMasterTest, AStockMissingFromTheMasterIsRemovedAndTheDailyCacheEmptied) {
   FillTable({Code(1301), Code(1332), Code(7203)});
-  ASSERT_TRUE(CreateDailyCache());
   auto series = std::make_unique<BarSeries>();
   GetDailyBars(Code(1332), series.get());
   ASSERT_GT(gDailyCacheCount.load(), 0);
   MergeStockMaster(*Master({Code(1001), Code(1301), Code(6758), Code(7203), Code(9984)}));
   EXPECT_EQ(gDailyCacheCount.load(), 0);
-  DestroyDailyCache();
   EXPECT_EQ(FindStockIndexByCode(Code(1332)), -1);
   EXPECT_EQ(Stock(7203).dailyCount, 3);
   EXPECT_STREQ(Stock(7203).master.name, "新");
@@ -103,8 +81,6 @@ TEST_F(StockMasterTest, AStockMissingFromTheMasterIsRemovedAndTheDailyCacheEmpti
 // Stocks keep their table positions while a changed series could not be written.
 TEST_F(StockMasterTest, AnUnwrittenDailyChangeHoldsTheMergeBack) {
   FillTable({Code(1301), Code(1332), Code(7203)});
-  ASSERT_TRUE(CreateDailyCache());
-  ASSERT_EQ(mkdir("DAY", 0777), 0);
   auto series = std::make_unique<BarSeries>();
   GetDailyBars(Code(1332), series.get());  // fills the slot
   series->count = 1;
@@ -118,8 +94,6 @@ TEST_F(StockMasterTest, AnUnwrittenDailyChangeHoldsTheMergeBack) {
   EXPECT_EQ(TableCodes(), (std::vector<StockCode>{Code(1301), Code(1332), Code(7203)}));
   EXPECT_EQ(CountDirtyDailyCacheEntries(), 1);
   EXPECT_EQ(TakeRecordedMessageBoxes().size(), 1u);
-  SetFileFaults(FileFaults{});
-  DestroyDailyCache();
 }
 
 // A master holds at most 5000 records, so the table is still full after the

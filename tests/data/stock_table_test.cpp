@@ -1,28 +1,23 @@
 #include "data/stock_table.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstring>
-#include <thread>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "platform/posix_recorder.h"
 #include "shell/app_globals.h"
 #include "shell/settings.h"
-#include "tests/support/scratch_folder.h"
+#include "tests/support/price_store.h"
 
 namespace {
 
 constexpr size_t kTableBytes = sizeof(StockTable);
 
-StockCode Code(int n) {
-  char text[16];
-  snprintf(text, sizeof text, "%04d", n);
-  return StringToCode(text);
-}
+StockCode Code(int n) { return NumberCode(n); }
 
 void WriteMasterOfFive() {
   auto master = std::make_unique<StockMasterFile>();
@@ -44,34 +39,24 @@ std::vector<uint8_t> TableImage(int32_t count, const std::vector<StockCode>& cod
   return bytes;
 }
 
+// Rebuilt, time-back mode, recompute needed, groups dirty.
+std::vector<int> Flags() { return {gStockTableRebuilt, gTimeBackMode, gRecomputeNeeded, gGroupsDirty}; }
+
 std::vector<uint8_t> TableInMemory() {
   const auto* bytes = reinterpret_cast<const uint8_t*>(gStockTable);
   return std::vector<uint8_t>(bytes, bytes + kTableBytes);
 }
 
-std::vector<StockCode> TableCodes() {
-  std::vector<StockCode> codes;
-  for (int i = 0; i < gStockTable->count; ++i) codes.push_back(gStockTable->records[i].master.code);
-  return codes;
-}
-
-class StockTableTest : public ::testing::Test {
+class StockTableTest : public PriceStoreTest {
  protected:
   void SetUp() override {
-    InitStockCodeGlobals();
-    snprintf(gDataFolder, sizeof gDataFolder, "%s", folder_.path().c_str());
+    PriceStoreTest::SetUp();
     gTimeBackMode = 1;
     gRecomputeNeeded = 0;
     gGroupsDirty = 0;
     gShowShortNames = 0;
-    SetSleepRecorded(true);
-    ASSERT_TRUE(AllocateStockTable());
-    ASSERT_EQ(mkdir("BASEDATA", 0777), 0);
     WriteMasterOfFive();
   }
-  void TearDown() override { gTimeBackMode = 0; }
-
-  ScratchFolder folder_;
 };
 
 // ---- Start-up load and save ---------------------------------------------------------
@@ -82,10 +67,7 @@ TEST_F(StockTableTest, StockFileOneByteShortIsRebuiltFromTheMaster) {
   WriteWholeFile("stock.dat", image);
   ASSERT_TRUE(LoadStockTable());
   EXPECT_EQ(TableCodes(), (std::vector<StockCode>{Code(8996), Code(8997), Code(8998), Code(8999), Code(9000)}));
-  EXPECT_EQ(gStockTableRebuilt, 1);
-  EXPECT_EQ(gTimeBackMode, 0);
-  EXPECT_EQ(gRecomputeNeeded, 1);
-  EXPECT_EQ(gGroupsDirty, 1);
+  EXPECT_EQ(Flags(), (std::vector<int>{1, 0, 1, 1}));
   EXPECT_EQ(ReadWholeFile("stock.dat"), TableInMemory());
 }
 
@@ -101,8 +83,7 @@ TEST_F(StockTableTest, SavedTableLoadsAndSavesBackByteForByte) {
   WriteWholeFile("stock.dat", image);
 
   ASSERT_TRUE(LoadStockTable());
-  EXPECT_EQ(gStockTableRebuilt, 0);
-  EXPECT_EQ(gRecomputeNeeded, 0);
+  EXPECT_EQ(Flags(), (std::vector<int>{0, 0, 0, 0}));
   ASSERT_EQ(SaveStockTable(1), 0);
   EXPECT_EQ(ReadWholeFile("stock.dat"), image);
 }
@@ -139,10 +120,7 @@ TEST_F(StockTableTest, UnreadableStockFileIsNeverOverwritten) {
 
   ASSERT_TRUE(LoadStockTable());
   EXPECT_EQ(gStockTable->count, 5);
-  EXPECT_EQ(gStockTableRebuilt, 0);
-  EXPECT_EQ(gRecomputeNeeded, 1);
-  EXPECT_EQ(gGroupsDirty, 1);
-  EXPECT_EQ(gTimeBackMode, 0);
+  EXPECT_EQ(Flags(), (std::vector<int>{0, 0, 1, 1}));
   EXPECT_EQ(SaveStockTable(0), kErrorReadFault);
   EXPECT_EQ(ReadWholeFile("stock.dat"), image);
 

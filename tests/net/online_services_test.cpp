@@ -11,7 +11,7 @@
 #include "common/file_io.h"
 #include "platform/posix_recorder.h"
 #include "shell/settings.h"
-#include "tests/support/scratch_folder.h"
+#include "tests/support/price_store.h"
 
 namespace {
 
@@ -27,47 +27,30 @@ void Update(StockMasterFile* master, const std::string& text) {
   UpdateStockMasterFromCsv(master, text.data(), static_cast<int>(text.size()));
 }
 
-class OnlineServicesTest : public ::testing::Test {
- protected:
-  void SetUp() override { InitStockCodeGlobals(); }
-  ScratchFolder folder_;
-};
+using OnlineServicesTest = PriceStoreTest;
 
 // ---- The stock-master text -------------------------------------------------------
 
-TEST_F(OnlineServicesTest, MasterLinesAreReadInTheOrderOfTheText) {
+TEST_F(OnlineServicesTest, MasterLinesAreReadInTheOrderOfTheTextAndReplaceTheRecordOfTheirCode) {
   auto master = EmptyMaster();
-  Update(master.get(), std::string(kHeader) + "1301,極洋,きょくよう,極洋,2,768,50,100\r\n" +
+  Update(master.get(), std::string(kHeader) + "1301,旧名,きゅう,旧,5,16,10,1000\r\n" +
                            "7203,トヨタ自動車,とよたじどうしゃ,トヨタ,1,256,3700,-1\n" + "abcd,小文字,x,x,1,1,1,1\r\n" +
                            "\r\n,,,\r\n" + "9984,ソフトバンクグループ,そふとばんく,ＳＢＧ,1,256,5250,100");
+  Update(master.get(), "1301,極洋,きょくよう,極洋,2,768,50,100\r\n");
   ASSERT_EQ(master->count, 3);
   const StockMasterRecord& first = master->records[0];
   EXPECT_EQ(first.code, StringToCode("1301"));
-  EXPECT_STREQ(first.name, "極洋");
-  EXPECT_STREQ(first.reading, "きょくよう");
-  EXPECT_STREQ(first.shortName, "極洋");
-  EXPECT_EQ(first.marketId, 2);
-  EXPECT_EQ(first.marketFlags, 768);
-  EXPECT_EQ(first.sectorCode, 50);
-  EXPECT_EQ(first.tradingUnit, 100);
+  EXPECT_EQ(std::string(first.name) + "|" + first.reading + "|" + first.shortName, "極洋|きょくよう|極洋");
+  EXPECT_EQ((std::vector<int>{first.marketId, first.marketFlags, first.sectorCode, first.tradingUnit}),
+            (std::vector<int>{2, 768, 50, 100}));
   EXPECT_EQ(master->records[1].tradingUnit, -1);
   EXPECT_STREQ(master->records[2].shortName, "ＳＢＧ");
   EXPECT_EQ(master->records[2].tradingUnit, 100);
-}
-
-TEST_F(OnlineServicesTest, MasterLineReplacesTheRecordOfItsCode) {
-  auto master = EmptyMaster();
-  Update(master.get(), "1301,旧名,きゅう,旧,5,16,10,1000\r\n7203,トヨタ,と,ト,1,256,3700,100\r\n");
   Update(master.get(), "1301,新名,,,1,256,50,100\r\n");
-  ASSERT_EQ(master->count, 2);
-  EXPECT_STREQ(master->records[0].name, "新名");
-  EXPECT_STREQ(master->records[0].reading, "");
-  EXPECT_EQ(master->records[0].marketId, 1);
-  EXPECT_EQ(master->records[0].tradingUnit, 100);
-  EXPECT_STREQ(master->records[1].name, "トヨタ");
+  EXPECT_EQ(std::string(master->records[0].name) + "|" + master->records[0].reading, "新名|");
 }
 
-TEST_F(OnlineServicesTest, LongTextsAreCutWithoutSplittingACharacter) {
+TEST_F(OnlineServicesTest, LongTextsAreCutWithoutSplittingACharacterAndTheMasterHoldsAtMost5000) {
   auto master = EmptyMaster();
   // 40 two-byte characters: the 63rd byte is the first half of the 32nd.
   std::string name;
@@ -76,16 +59,12 @@ TEST_F(OnlineServicesTest, LongTextsAreCutWithoutSplittingACharacter) {
   ASSERT_EQ(master->count, 1);
   EXPECT_EQ(strlen(master->records[0].name), 62u);
   EXPECT_STREQ(master->records[0].shortName, "ABCDEFGHIJKLMNO");
-}
 
-TEST_F(OnlineServicesTest, MasterHoldsAtMost5000Records) {
-  auto master = EmptyMaster();
   master->count = kMaxStocks;
   for (int i = 0; i < kMaxStocks; ++i) master->records[i].code = NumberToCode(1000 + i);
   Update(master.get(), "9999,新規,,,1,1,1,1\r\n1000,更新,,,1,1,1,1\r\n");
   EXPECT_EQ(master->count, kMaxStocks);
   EXPECT_STREQ(master->records[0].name, "更新");
-
   master->count = 70000;  // a damaged count is brought into range first
   Update(master.get(), "1001,指数,,,6,128,0,1\r\n");
   EXPECT_EQ(master->count, kMaxStocks);
@@ -94,17 +73,7 @@ TEST_F(OnlineServicesTest, MasterHoldsAtMost5000Records) {
 // ---- The index-weight flag --------------------------------------------------------------
 
 TEST_F(OnlineServicesTest, IndexWeightFlagFollowsAListOfMoreThan400Codes) {
-  std::unique_ptr<StockTable, void (*)(void*)> table(static_cast<StockTable*>(AllocBlock(sizeof(StockTable))),
-                                                     FreeBlock);
-  ASSERT_NE(table, nullptr);
-  struct TableSwap {
-    StockTable* previous = gStockTable;
-    ~TableSwap() {
-      gStockTable = previous;
-      ResetStockLookupCache();
-    }
-  } swap;
-  gStockTable = table.get();
+  StockTable* table = gStockTable;
   table->count = 600;
   for (int i = 0; i < table->count; ++i) {
     table->records[i].master.code = NumberToCode(1300 + i);
@@ -149,7 +118,7 @@ TEST_F(OnlineServicesTest, ErrorNumberTextNamesTheNumberAndItsReason) {
 }
 
 TEST_F(OnlineServicesTest, PriceDownloadFindsNothingAndLeavesTheDownloadFolder) {
-  mkdir("TMPDOWN", 0777);
+  ASSERT_EQ(mkdir("TMPDOWN", 0777), 0);
   WriteWholeFile("TMPDOWN/202405.zip", {1, 2, 3});
   int files = 9;
   EXPECT_EQ(DownloadNewPriceFiles(&files), 0);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "platform/posix_recorder.h"
 #include "tests/support/scratch_folder.h"
 
@@ -9,12 +11,9 @@ namespace {
 
 TEST(AppGlobalsTest, TextsComeFromTheStringTable) {
   InitAppTexts();
-  EXPECT_STREQ(gAppTitle, "ヴェルクォラ22");
-  EXPECT_STREQ(gMainClassName, "VELQUORANDIME");
-  EXPECT_STREQ(gMarketNames[0], "不明");
-  EXPECT_STREQ(gMarketNames[1], "東証プライム");
-  EXPECT_STREQ(gMarketNames[12], "ヘラクレス");
-  EXPECT_STREQ(gPeriodNames[2], "月足");
+  EXPECT_EQ(std::string(gAppTitle) + "|" + gMainClassName + "|" + gMarketNames[0] + "|" + gMarketNames[1] + "|" +
+                gMarketNames[12] + "|" + gPeriodNames[2],
+            "ヴェルクォラ22|VELQUORANDIME|不明|東証プライム|ヘラクレス|月足");
 }
 
 TEST(AppGlobalsTest, IdleTimeSurvivesTheTickCountWrap) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "platform/posix_recorder.h"
 #include "shell/app_globals.h"
 
@@ -41,39 +44,33 @@ TEST(ProgressPositionTest, LargeSubPositionsDoNotOverflow) {
 }
 
 TEST(ProgressPositionTest, StepsAndSubRanges) {
-  EXPECT_EQ(ComputeProgressPosition(0, 4, 0, 100), 0);
   EXPECT_EQ(ComputeProgressPosition(1, 4, 50, 100), 8000 + 4000);
   EXPECT_EQ(ComputeProgressPosition(1, 4, 500, 100), 16000);  // capped at the sub-range
   EXPECT_EQ(ComputeProgressPosition(4, 4, 50, 100), 32000);   // the last step adds nothing
   EXPECT_EQ(ComputeProgressPosition(0, 0, 1, 2), 16000);      // steps below 1 count as 1
 }
 
-TEST_F(ProgressTest, CallsDoNothingWhileClosed) {
-  StepProgress();
+TEST_F(ProgressTest, OpensWithTitleAndCancelOnlyAwayFromTheMainWindowAndClearsFlags) {
+  StepProgress();  // calls while closed do nothing
   AdvanceProgress(5);
   SetProgressText1("x");
   ShowProgressAbortButton();
   EndProgress();
   EXPECT_TRUE(TakeRecordedProgressCalls().empty());
-}
-
-TEST_F(ProgressTest, OpensWithTitleAndClearsFlags) {
   gProgressCancelled = 1;
   gProgressAbortRequested = 1;
   BeginProgress(&sheetWindow_, 1, 234, 3);
   ASSERT_NE(gProgressDlg, nullptr);
-  EXPECT_EQ(gProgressCancelled, 0);
-  EXPECT_EQ(gProgressAbortRequested, 0);
-  const auto calls = TakeRecordedProgressCalls();
+  EXPECT_TRUE(gProgressCancelled == 0 && gProgressAbortRequested == 0);
+  auto calls = TakeRecordedProgressCalls();
   ASSERT_FALSE(calls.empty());
   EXPECT_EQ(calls[0].call, "open");
   EXPECT_EQ(calls[0].value, 1);  // Cancel shown: the owner is not the main window
   EXPECT_EQ(calls[0].text, "ヴェルクォラ22");
-}
-
-TEST_F(ProgressTest, NoCancelButtonOverTheMainWindow) {
+  EndProgress();
+  TakeRecordedProgressCalls();
   BeginProgress(gMainWnd, 1, 0, 1);
-  const auto calls = TakeRecordedProgressCalls();
+  calls = TakeRecordedProgressCalls();
   ASSERT_FALSE(calls.empty());
   EXPECT_EQ(calls[0].value, 0);
 }
@@ -86,10 +83,7 @@ TEST_F(ProgressTest, BarMovesByStepsAndIsSentOnlyWhenItChanges) {
   AdvanceProgress(50);      // half of step 2
   SetProgressSubRange(10);  // resets the sub-position
   SetProgressSubPos(5);
-  StepProgress();
-  StepProgress();
-  StepProgress();
-  StepProgress();  // never beyond the step count
+  for (int i = 0; i < 4; ++i) StepProgress();  // never beyond the step count
   EXPECT_EQ(BarPositions(), (std::vector<int>{8000, 12000, 8000, 12000, 16000, 24000, 32000}));
 }
 
@@ -104,16 +98,9 @@ TEST_F(ProgressTest, AbortButtonAndTexts) {
   HideProgressAbortButton();
   EndProgress();
   EXPECT_EQ(gProgressDlg, nullptr);
-  const auto calls = TakeRecordedProgressCalls();
-  ASSERT_EQ(calls.size(), 4u);
-  EXPECT_EQ(calls[0].call, "abort");
-  EXPECT_EQ(calls[0].value, 1);
-  EXPECT_EQ(calls[1].call, "text");
-  EXPECT_EQ(calls[1].value, 2);
-  EXPECT_EQ(calls[1].text, "1301 読み込み中");
-  EXPECT_EQ(calls[2].call, "abort");
-  EXPECT_EQ(calls[2].value, 0);
-  EXPECT_EQ(calls[3].call, "close");
+  std::string calls;
+  for (const auto& call : TakeRecordedProgressCalls()) calls += call.call + std::to_string(call.value) + call.text + ";";
+  EXPECT_EQ(calls, "abort1;text21301 読み込み中;abort0;close0;");
 }
 
 }  // namespace

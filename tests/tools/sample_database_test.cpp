@@ -12,7 +12,7 @@
 #include "data/stock_table.h"
 #include "shell/app_globals.h"
 #include "platform/posix_recorder.h"
-#include "tests/support/scratch_folder.h"
+#include "tests/support/price_store.h"
 
 namespace {
 
@@ -28,10 +28,6 @@ SampleDatabaseOptions SmallDatabase(const std::string& folder) {
   return options;
 }
 
-std::vector<uint8_t> FileBytes(const std::string& folder, const char* name) {
-  return ReadWholeFile(folder + name);
-}
-
 class SampleDatabaseTest : public ::testing::Test {
  protected:
   ScratchFolder scratch_;
@@ -44,7 +40,7 @@ TEST_F(SampleDatabaseTest, TheSameSeedGivesTheSameFiles) {
   EXPECT_EQ(first.tradingDays, 700);
   EXPECT_EQ(first.lastDate, kEnd);
   for (const char* name : {"stock.dat", "BASEDATA/stockinf.dat", "BASEDATA/ken.dat", "DAY/1001"})
-    EXPECT_EQ(FileBytes(scratch_.path() + "a/", name), FileBytes(scratch_.path() + "b/", name)) << name;
+    EXPECT_EQ(ReadWholeFile(scratch_.path() + "a/" + name), ReadWholeFile(scratch_.path() + "b/" + name)) << name;
 }
 
 // The database loads through the store, and writing it back changes no byte.
@@ -52,8 +48,8 @@ TEST_F(SampleDatabaseTest, LoadsAndRoundTripsByteForByte) {
   const std::string folder = scratch_.path() + "db/";
   ASSERT_EQ(MakeSampleDatabase(SmallDatabase(folder), nullptr), 0);
   snprintf(gDataFolder, sizeof gDataFolder, "%s", folder.c_str());
-  const auto stockFile = FileBytes(folder, "stock.dat");
-  const auto kenFile = FileBytes(folder, "BASEDATA/ken.dat");
+  const auto stockFile = ReadWholeFile(folder + "stock.dat");
+  const auto kenFile = ReadWholeFile(folder + "BASEDATA/ken.dat");
 
   memset(gStockTable, 0, sizeof(StockTable));
   ASSERT_TRUE(LoadStockTable());
@@ -67,12 +63,12 @@ TEST_F(SampleDatabaseTest, LoadsAndRoundTripsByteForByte) {
     const StockRecord& record = gStockTable->records[i];
     char path[64];
     GetDailyFilePath(record.master.code, path, sizeof path);
-    const auto fileBytes = ReadWholeFile(folder + std::string(path).replace(3, 1, "/"));
+    const std::string file = folder + std::string(path).replace(3, 1, "/");
+    const auto fileBytes = ReadWholeFile(file);
     GetDailyBars(record.master.code, series.get());
     ASSERT_EQ(series->count, record.dailyCount) << i;
     ASSERT_GT(series->count, 0);
-    ASSERT_EQ(fileBytes.size(), SeriesFileBytes(series->count));
-    EXPECT_EQ(memcmp(fileBytes.data(), series.get(), fileBytes.size()), 0) << i;
+    ASSERT_EQ(fileBytes, SeriesImage(*series)) << i;
     EXPECT_EQ(memcmp(&record.lastBar, &series->bars[series->count - 1], sizeof(PriceBar)), 0);
     for (int b = 1; b < series->count; ++b) {
       ASSERT_GT(series->bars[b].date, series->bars[b - 1].date);
@@ -80,12 +76,12 @@ TEST_F(SampleDatabaseTest, LoadsAndRoundTripsByteForByte) {
       ASSERT_GE(series->bars[b].high, series->bars[b].close);
     }
     ASSERT_EQ(SaveDailyFile(record.master.code, series.get()), 0);
-    EXPECT_EQ(ReadWholeFile(folder + std::string(path).replace(3, 1, "/")), fileBytes);
+    EXPECT_EQ(ReadWholeFile(file), fileBytes);
   }
   ASSERT_EQ(SaveStockTable(1), 0);
-  EXPECT_EQ(FileBytes(folder, "stock.dat"), stockFile);
+  EXPECT_EQ(ReadWholeFile(folder + "stock.dat"), stockFile);
   ASSERT_EQ(SaveKenFile(), 0);
-  EXPECT_EQ(FileBytes(folder, "BASEDATA/ken.dat"), kenFile);
+  EXPECT_EQ(ReadWholeFile(folder + "BASEDATA/ken.dat"), kenFile);
   FlushAndFreeDailyCache();
 }
 

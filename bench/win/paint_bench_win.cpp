@@ -1,0 +1,220 @@
+// Paint benchmark: three charts of twelve panes each at 1920 x 1080 painted
+// into a memory bitmap from a generated database, 50 times; prints the median
+// paint, once with the lines a user typically shows and once with every line
+// and mark of every pane on, and the cost of the costliest single steps.
+//
+//   velqo_paint_bench.exe <database folder> [bar width] [thick]
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "chart/chart_layout.h"
+#include "chart/chart_loading.h"
+#include "chart/chart_paint_win.h"
+#include "chart/chart_window_layout.h"
+#include "chart/indicator_panes_win.h"
+#include "chart/pane_pixels.h"
+#include "common/gdi_objects_win.h"
+#include "data/stock_table.h"
+#include "platform/win_text.h"
+#include "shell/settings.h"
+#include "tools/sample_db/series_digest.h"
+
+namespace {
+
+constexpr int kWidth = 1920;
+constexpr int kHeight = 1080;
+constexpr int kRounds = 50;
+constexpr uint32_t kAllPriceOverlays = 0x3F | 0x80 | 0x100 | 0x3C00 | 0x20000;
+constexpr uint32_t kTypicalPriceOverlays = 0x3 | 0x100;  // two averages and the volume cloud
+
+double gTicksPerMs = 1;
+
+double NowMs() {
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart) / gTicksPerMs;
+}
+
+struct Timing {
+  double median, low, high;
+};
+
+// Runs `step` kRounds times, each finished with GdiFlush.
+Timing Measure(const std::function<void()>& step) {
+  std::vector<double> ms;
+  for (int i = 0; i < kRounds; ++i) {
+    const double start = NowMs();
+    step();
+    GdiFlush();
+    ms.push_back(NowMs() - start);
+  }
+  std::sort(ms.begin(), ms.end());
+  return {ms[ms.size() / 2], ms.front(), ms.back()};
+}
+
+void Print(const char* name, const Timing& t) {
+  printf("  %-34s median %7.2f ms   min %7.2f   max %7.2f\n", name, t.median, t.low, t.high);
+}
+
+ChartView TwelvePaneView(StockCode code, int period, int barWidth, bool everything) {
+  ChartView view{};
+  view.stockCode = code;
+  view.period = period;
+  view.lastBarIndex = -1;
+  view.barWidth = barWidth;
+  view.rightMargin = kDefaultRightMargin;
+  view.paneCount = kMaxPanesPerChart;
+  for (int i = 0; i < kMaxPanesPerChart; ++i) {
+    view.paneKinds[i] = static_cast<uint32_t>(i);
+    view.paneFlags[i] = everything ? 0x7 : 0x1;
+  }
+  view.paneFlags[0] = everything ? kAllPriceOverlays : kTypicalPriceOverlays;
+  return view;
+}
+
+std::string DatabaseFolder(int argc, char** argv) {
+  std::string folder = argc > 1 ? argv[1] : "";
+  if (folder.empty()) {
+    const char* env = getenv("VELQO_SAMPLE_DB");
+    folder = env != nullptr ? env : "";
+  }
+  if (!folder.empty() && folder[0] == '/') {  // a Unix path seen through Wine
+    folder = "Z:" + folder;
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+  }
+  return folder;
+}
+
+struct Bitmap {
+  HDC dc;
+  HBITMAP bitmap;
+  HGDIOBJ old;
+};
+
+Bitmap CreateBitmapDc() {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = kWidth;
+  info.bmiHeader.biHeight = -kHeight;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  Bitmap b{};
+  b.dc = CreateCompatibleDC(nullptr);
+  b.bitmap = CreateDIBSection(b.dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  b.old = SelectObject(b.dc, b.bitmap);
+  return b;
+}
+
+// The costliest single steps, each on its own, for chart `c`.
+void MeasureSteps(HDC dc, int c) {
+  const ChartView& view = CurrentScreenPattern().views[c];
+  const ChartContext& context = gChartContexts[c];
+  const int count = GetViewBarSeries(view, context)->count;
+  const BarRange range = GetPaintBarRange(view, count, context.geometry.visibleBars);
+  printf("chart %d (%s, %d bars shown):\n", c,
+         view.period == 0   ? "daily"
+         : view.period == 1 ? "weekly"
+                            : "monthly",
+         range.last - range.first + 1);
+  const int stockIndex = FindStockIndexByCode(view.stockCode);
+  Print("price pane as shown", Measure([&] { PaintPricePane(dc, view, context, 0, range.first, range.last); }));
+  Print("  volume cloud", Measure([&] { DrawVolumeCloud(dc, view, context, 0, range.first, range.last); }));
+  Print("  tick grid", Measure([&] { DrawTickGrid(dc, view, stockIndex, context, 0); }));
+  Print("  price scale (normal)", Measure([&] { DrawPriceScale(dc, view, context, 0); }));
+  Print("  parabolic marks", Measure([&] { DrawParabolicMarks(dc, view, context, 0, range.first, range.last); }));
+  Print("  one average line", Measure([&] {
+          DrawRealSeriesLine(dc, view, context, 0, range.first, range.last, *context.periods[view.period].chartReal[0],
+                             19, 1, 5);
+        }));
+  {
+    ChartView bare = view;
+    bare.paneFlags[0] = 0;
+    Print("  candles and scale only", Measure([&] { PaintPricePane(dc, bare, context, 0, range.first, range.last); }));
+  }
+  Print("  Ichimoku cloud alone",
+        Measure([&] { DrawIchimokuCloud(dc, view, context, 0, range.first, range.last, 18, 67); }));
+  Print("Ichimoku pane", Measure([&] { PaintPricePane(dc, view, context, 1, range.first, range.last); }));
+  Print("volume pane", Measure([&] { PaintVolumePane(dc, view, context, 2, range.first, range.last); }));
+  Print("ten indicator panes", Measure([&] {
+          for (int pane = 3; pane < kMaxPanesPerChart; ++pane)
+            PaintIndicatorPane(dc, view, context, pane, range.first, range.last);
+        }));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  gTicksPerMs = static_cast<double>(frequency.QuadPart) / 1000.0;
+  const std::string folder = DatabaseFolder(argc, argv);
+  const int barWidth = argc > 2 ? std::clamp(atoi(argv[2]), 1, kMaxBarWidth) | 1 : 5;
+  if (folder.empty() || !OpenDatabaseFolder(folder.c_str())) {
+    fprintf(stderr, "usage: velqo_paint_bench <database folder> [bar width] [thick]\n");
+    return 2;
+  }
+  SetDefaultSettings();
+  gChartFontSize = 12;
+  gTickGridOn = 1;
+  gThickChartLines = argc > 3 && strcmp(argv[3], "thick") == 0 ? 1 : 0;
+  CreateSharedGdiObjects();
+  MeasureSharedFonts(nullptr);
+  InstallChartTextMeasures();
+  if (!AllocAllChartContexts()) return 3;
+
+  const Bitmap bitmap = CreateBitmapDc();
+  const RECT whole = {0, 0, kWidth, kHeight};
+  ScreenPattern& pattern = CurrentScreenPattern();
+  auto paintAll = [&] {
+    FillRect(bitmap.dc, &whole, GetSysColorBrush(COLOR_APPWORKSPACE));
+    for (int c = 0; c < 3; ++c) PaintChart(bitmap.dc, pattern.views[c], gChartContexts[c]);
+  };
+  printf("%d x %d, 3 charts x 12 panes, bar width %d, %s lines, tick grid on, %d rounds\n", kWidth, kHeight, barWidth,
+         gThickChartLines != 0 ? "thick" : "thin", kRounds);
+  Timing whole3[2];
+  for (int everything = 0; everything < 2; ++everything) {
+    pattern.chartCount = 3;
+    pattern.views[0] = TwelvePaneView(gCanonicalIndexCodes[0], 0, barWidth, everything);
+    pattern.views[1] =
+        TwelvePaneView(gStockTable->records[gStockTable->count / 2].master.code, 0, barWidth, everything);
+    pattern.views[2] =
+        TwelvePaneView(gStockTable->records[gStockTable->count - 1].master.code, 1, barWidth, everything);
+    ReloadAllChartSeries();
+    Rect charts[3];
+    ComputeChartRects({1, 0, kWidth, kHeight - 1}, pattern, gPaneHeights, gChartFontSize, charts);
+    for (int c = 0; c < 3; ++c) ComputePaneScales(charts[c], pattern.views[c], &gChartContexts[c]);
+    paintAll();  // builds what is kept between paints
+    whole3[everything] = Measure(paintAll);
+    Print(everything ? "whole paint, every line and mark on" : "whole paint, typical lines", whole3[everything]);
+    if (everything == 0) MeasureSteps(bitmap.dc, 0);
+  }
+  Print("background fill alone", Measure([&] { FillRect(bitmap.dc, &whole, GetSysColorBrush(COLOR_APPWORKSPACE)); }));
+  Print("frames of 3 charts, no pane painter", Measure([&] {
+          for (int c = 0; c < 3; ++c) {
+            ChartView frames = pattern.views[c];
+            for (uint32_t& kind : frames.paneKinds) kind = 99;
+            PaintChart(bitmap.dc, frames, gChartContexts[c]);
+          }
+        }));
+  printf("steps with every line and mark on:\n");
+  for (int c = 0; c < 3; ++c) MeasureSteps(bitmap.dc, c);
+  printf("goal, whole paint under 16 ms: typical %s, every line and mark %s\n",
+         whole3[0].median < 16.0 ? "met" : "NOT met", whole3[1].median < 16.0 ? "met" : "NOT met");
+
+  SelectObject(bitmap.dc, bitmap.old);
+  DeleteObject(bitmap.bitmap);
+  DeleteDC(bitmap.dc);
+  FreeChartPaintResources();
+  FreeAllChartContexts();
+  DeleteSharedGdiObjects();
+  return 0;
+}

@@ -1,0 +1,49 @@
+#pragma once
+// Painting one chart from what its context holds: the caption row, the
+// frames and every pane by its kind, with the price pane's parts.
+#include <windows.h>
+
+#include "analysis/series_buffers.h"
+#include "chart/chart_context.h"
+#include "chart/screen_pattern.h"
+
+// Set while the charts are drawn into a metafile: wicks become rectangles.
+extern int gMetafileRendering;
+
+// The whole chart inside its chart rectangle (context.geometry.chart).
+void PaintChart(HDC dc, const ChartView& view, const ChartContext& context);
+
+// Gives the layout its text measures from the shared chart fonts
+// (gChartTextWidth, gFixedFontHeight); again after every font change.
+void InstallChartTextMeasures();
+// Frees what the painters keep between paints (cloud buffers and brushes).
+void FreeChartPaintResources();
+
+// Price pane: kinds 0 (candles) and 1 (Ichimoku).
+void PaintPricePane(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last);
+void DrawPriceScale(HDC dc, const ChartView& view, const ChartContext& context, int pane);
+void DrawTickGrid(HDC dc, const ChartView& view, int stockIndex, const ChartContext& context, int pane);
+
+// One real series of the view's period as a polyline from bar `last` down
+// to max(first, firstIndex); a width of 1 means the chart line width.
+void DrawRealSeriesLine(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last,
+                        const RealSeries& series, int colorSlot, int width, int firstIndex);
+// The same moved right by `shift` bars.
+void DrawShiftedSeriesLine(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last,
+                           const RealSeries& series, int colorSlot, int width, int shift, int firstIndex);
+void DrawIchimokuCloud(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last,
+                       int slotAbove, int slotOtherwise);
+void DrawIchimokuLines(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last,
+                       bool cloudOnly);
+void DrawParabolicMarks(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last);
+void DrawVolumeCloud(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last);
+
+// Per-bar backgrounds, shared with the other panes: the bar's column (its
+// body's width, the full height of `area`) in the forecast colour when it is
+// a forecast bar of a main-window chart, in a trade-mark colour when it holds
+// one of the simulator's trade dates. The column's place follows the view's
+// last bar, as in every painter.
+void DrawForecastBackground(HDC dc, const ChartView& view, const ChartContext& context, int bar, const RECT& area);
+void DrawTradeMarkColumn(HDC dc, const ChartView& view, const ChartContext& context, int bar, const RECT& area);
+// The simulator trade's entry and exit price lines.
+void DrawTradeMarkLines(HDC dc, const ChartView& view, const ChartContext& context, int pane, int last);

@@ -1,0 +1,207 @@
+// The volume pane and the oscillator panes: labels, level lines, volume bars
+// and indicator lines.
+
+#include "chart/indicator_panes_win.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "chart/chart_layout.h"
+#include "chart/chart_paint_win.h"
+#include "chart/paint_tools_win.h"
+#include "chart/pane_levels.h"
+#include "common/gdi_objects_win.h"
+#include "platform/win_text.h"
+#include "sheets/sheet_services.h"
+
+namespace {
+
+constexpr int kBackgroundSlot = 0;
+constexpr int kGridSlot = 1;
+constexpr int kVolumeBarSlot = 4;
+constexpr int kTickOverhang = 3;  // dotted lines start in the scale column
+constexpr int kLineEndInset = 2;
+
+const IntSeries* ViewIntSeries(const ChartView& view, const ChartContext& context, int series) {
+  if (series < 0 || series >= kIntSlotCount) return nullptr;
+  return context.periods[GetViewPeriod(view)].chartInt[series];
+}
+
+bool IsPaneIndex(int pane) { return pane >= 0 && pane < kMaxPanesPerChart; }
+
+int FixedTextHeight() { return gFixedFontMetrics.tmHeight; }
+
+// What a pane routine changes in the device context.
+struct PaneDrawing {
+  HGDIOBJ font;
+  HRGN clip;
+};
+
+// Fixed font, clipped to the pane rectangle.
+PaneDrawing BeginPaneDrawing(HDC dc, const PaneRecord& record) {
+  PaneDrawing drawing{};
+  drawing.font = SelectObject(dc, gChartFixedFont);
+  drawing.clip = PushClipRect(dc, ToWinRect(record.pane));
+  return drawing;
+}
+
+void EndPaneDrawing(HDC dc, const PaneDrawing& drawing) {
+  PopClipRect(dc, drawing.clip);
+  SelectObject(dc, drawing.font);
+}
+
+void PaintBarBackground(HDC dc, const ChartView& view, const ChartContext& context, int bar, const RECT& plot) {
+  DrawForecastBackground(dc, view, context, bar, plot);
+  if (gTradeMarkShown) DrawTradeMarkColumn(dc, view, context, bar, plot);
+}
+
+void DrawLabelTexts(HDC dc, const PaneLabel* labels, int count) {
+  const int oldMode = SetBkMode(dc, TRANSPARENT);
+  const COLORREF oldText = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  for (int i = 0; i < count; ++i) {
+    if (!labels[i].textShown) continue;
+    const std::wstring text = SjisToWide(labels[i].text);
+    RECT rect = ToWinRect(labels[i].rect);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
+              DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  }
+  SetTextColor(dc, oldText);
+  SetBkMode(dc, oldMode);
+}
+
+// Dotted in the grid colour, gaps in the background colour.
+void DrawDottedLines(HDC dc, const PaneRecord& record, const PaneLabel* labels, int count) {
+  const HPEN pen = CreatePen(PS_DOT, 1, PaletteColor(kGridSlot));
+  const HGDIOBJ oldPen = SelectObject(dc, pen);
+  const int oldMode = SetBkMode(dc, OPAQUE);
+  const COLORREF oldBack = SetBkColor(dc, PaletteColor(kBackgroundSlot));
+  for (int i = 0; i < count; ++i) {
+    if (!labels[i].lineShown) continue;
+    MoveToEx(dc, record.plot.left - kTickOverhang, labels[i].y, nullptr);
+    LineTo(dc, record.plot.right - kLineEndInset, labels[i].y);
+  }
+  SetBkColor(dc, oldBack);
+  SetBkMode(dc, oldMode);
+  SelectObject(dc, oldPen);
+  DeleteObject(pen);
+}
+
+void DrawPaneLabels(HDC dc, const PaneRecord& record, const PaneLabel* labels, int count) {
+  DrawLabelTexts(dc, labels, count);
+  DrawDottedLines(dc, record, labels, count);
+}
+
+void DrawPaneLines(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last,
+                   bool background) {
+  const int kind = static_cast<int>(view.paneKinds[pane]);
+  PaneLine lines[kMaxPaneLines];
+  const int count = GetPaneLines(kind, context.periods[GetViewPeriod(view)].params, lines);
+  for (int k = 0; k < count; ++k) {
+    if (!IsPaneLineShown(lines[k], view.paneFlags[pane])) continue;
+    DrawIntSeriesLine(dc, view, context, pane, first, last, lines[k].series, lines[k].colorSlot, 1,
+                      lines[k].firstIndex, background);
+    background = false;
+  }
+}
+
+// Text widths in the font selected into the device context.
+int MeasureDcText(void* dc, const char* text) {
+  const std::wstring wide = SjisToWide(text);
+  SIZE size{};
+  GetTextExtentPoint32W(static_cast<HDC>(dc), wide.c_str(), static_cast<int>(wide.size()), &size);
+  return size.cx;
+}
+
+void DrawVolumeBars(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last) {
+  PaneFrame frame{};
+  if (!GetPaneFrame(view, context, pane, &frame)) return;
+  const PaneRecord& record = *frame.record;
+  const RECT plot = ToWinRect(record.plot);
+  const HRGN savedClip = PushClipRect(dc, plot);
+  const HBRUSH brush = CreateSolidBrush(PaletteColor(kVolumeBarSlot));
+  for (int bar = std::min(last, frame.count - 1); bar >= std::max(first, 0); --bar) {
+    PaintBarBackground(dc, view, context, bar, plot);
+    const int x = BarX(frame, last, bar);
+    const RECT rect = ToWinRect(VolumeBarRect(record, x, frame.barWidth, frame.bars->bars[bar].volume));
+    FillRect(dc, &rect, brush);
+  }
+  DeleteObject(brush);
+  PopClipRect(dc, savedClip);
+}
+
+}  // namespace
+
+void DrawIntSeriesLine(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last,
+                       int series, int colorSlot, int width, int firstIndex, bool background) {
+  const IntSeries* values = ViewIntSeries(view, context, series);
+  if (!IsPaneIndex(pane) || values == nullptr || last < first) return;
+  const PaneRecord& record = context.panes[pane];
+  const int capacity = static_cast<int>(std::min<int64_t>(int64_t{last} - first + 1, kMaxBars));
+  std::vector<PixelPoint> points(static_cast<size_t>(capacity));
+  std::vector<int> bars(static_cast<size_t>(capacity));
+  const int spacing = std::max(context.geometry.barSpacing, 1);
+  const int count = BuildIntSeriesPoints(record, spacing, *values, first, last, firstIndex, points.data(),
+                                         bars.data(), capacity);
+  if (count == 0) return;
+
+  const RECT plot = ToWinRect(record.plot);
+  const HRGN savedClip = PushClipRect(dc, plot);
+  if (background)
+    for (int k = 0; k < count; ++k) PaintBarBackground(dc, view, context, bars[k], plot);
+  std::vector<POINT> line(static_cast<size_t>(count));
+  for (int k = 0; k < count; ++k) line[k] = {points[k].x, points[k].y};
+  const HPEN pen = CreateChartLinePen(colorSlot, width);
+  const HGDIOBJ oldPen = SelectObject(dc, pen);
+  Polyline(dc, line.data(), count);
+  SelectObject(dc, oldPen);
+  DeleteObject(pen);
+  PopClipRect(dc, savedClip);
+}
+
+void DrawPaneScaleDivisions(HDC dc, const ChartView& /*view*/, const ChartContext& context, int pane, int n,
+                            int divisor) {
+  if (!IsPaneIndex(pane)) return;
+  const PaneRecord& record = context.panes[pane];
+  PaneLabel labels[kMaxPaneDivisions];
+  const int count = BuildScaleDivisions(record, n, divisor, FixedTextHeight(), CaptionRowHeight(), labels);
+  DrawPaneLabels(dc, record, labels, count);
+}
+
+void DrawLevelLine(HDC dc, const ChartView& /*view*/, const ChartContext& context, int pane, int32_t value,
+                   int divisor) {
+  if (!IsPaneIndex(pane)) return;
+  const PaneRecord& record = context.panes[pane];
+  if (value < record.minValue || value > record.maxValue) return;
+  const PaneLabel label = BuildLevelLabel(record, value, divisor, FixedTextHeight());
+  DrawPaneLabels(dc, record, &label, 1);
+}
+
+void PaintVolumePane(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last) {
+  if (!IsPaneIndex(pane) || view.paneKinds[pane] != kVolumePaneKind) return;
+  const PaneRecord& record = context.panes[pane];
+  const PaneDrawing drawing = BeginPaneDrawing(dc, record);
+  PaneLabel labels[kMaxPaneDivisions];
+  const int count = BuildVolumeDivisions(record, FixedTextHeight(), MeasureDcText, dc, labels);
+  DrawPaneLabels(dc, record, labels, count);
+  DrawVolumeBars(dc, view, context, pane, first, last);
+  DrawPaneLines(dc, view, context, pane, first, last, false);
+  EndPaneDrawing(dc, drawing);
+}
+
+void PaintIndicatorPane(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last) {
+  if (!IsPaneIndex(pane)) return;
+  const int kind = static_cast<int>(view.paneKinds[pane]);
+  if (kind < kFirstIndicatorPaneKind || kind > kLastIndicatorPaneKind) return;
+  const PaneRecord& record = context.panes[pane];
+  const PaneDrawing drawing = BeginPaneDrawing(dc, record);
+
+  const PaneScaleRule rule = GetPaneScaleRule(kind);
+  if (rule.divisions > 0) DrawPaneScaleDivisions(dc, view, context, pane, rule.divisions, kPercentDivisor);
+  int32_t levels[kMaxPaneLevels];
+  const int levelCount = GetPaneLevelsInRange(kind, record, levels);
+  for (int k = 0; k < levelCount; ++k) DrawLevelLine(dc, view, context, pane, levels[k], kPercentDivisor);
+  DrawPaneLines(dc, view, context, pane, first, last, true);
+
+  EndPaneDrawing(dc, drawing);
+}

@@ -1,0 +1,35 @@
+#pragma once
+// What the chart painters share: palette colours, rectangles, pens and the
+// numbers of the pane being painted.
+#include <windows.h>
+
+#include "chart/chart_context.h"
+#include "chart/screen_pattern.h"
+
+RECT ToWinRect(const Rect& r);
+COLORREF PaletteColor(int slot);
+// A solid pen of a palette colour; width 1 means the chart line width.
+HPEN CreateChartLinePen(int colorSlot, int width);
+// Index of a main-window chart's context (0..2); -1 for any other context.
+int ChartSlotOf(const ChartContext& context);
+
+// The numbers a pane painter works with.
+struct PaneFrame {
+  const PaneRecord* record;
+  const PeriodSeriesBlock* block;
+  const BarSeries* bars;  // the view's display series; null when not loaded
+  int count;              // its bars
+  bool logScale;
+  int barWidth;  // w
+  int spacing;   // p
+  int lastBar;   // the right-most bar of the view
+};
+
+// False when the pane index is out of range or the context holds no bars.
+bool GetPaneFrame(const ChartView& view, const ChartContext& context, int pane, PaneFrame* frame);
+int BarX(const PaneFrame& frame, int last, int bar);
+// The bar's body column (x - w/2 .. x - w/2 + w) over the height of `area`.
+RECT BarColumn(const PaneFrame& frame, int last, int bar, const RECT& area);
+
+// The volume cloud's grey brushes (built on first use).
+void FreeVolumeCloudBrushes();

@@ -1,0 +1,179 @@
+// Lines over the price pane: averages and bands, the Ichimoku lines and
+// cloud, and the parabolic SAR marks.
+
+#include <algorithm>
+#include <iterator>
+
+#include "chart/chart_layout.h"
+#include "chart/chart_paint_win.h"
+#include "chart/ichimoku_cloud.h"
+#include "chart/paint_tools_win.h"
+#include "chart/pane_pixels.h"
+#include "common/gdi_objects_win.h"
+
+namespace {
+
+constexpr int kSlotSpanAColor = 14;
+constexpr int kSlotSpanBColor = 15;
+constexpr int kSlotBaseColor = 12;
+constexpr int kSlotConversionColor = 13;
+constexpr int kSlotLaggingColor = 16;
+constexpr int kSlotCloud = 17;
+constexpr int kSlotCloudInverted = 66;
+constexpr int kSlotCloudAlone = 18;
+constexpr int kSlotCloudAloneInverted = 67;
+constexpr int kSlotSarFalling = 62;
+constexpr int kSlotSarRising = 63;
+constexpr int kIchimokuWalkFloor = 25;  // shifted lines never start below this bar
+constexpr int kFirstSarBar = 3;
+
+// Painting runs on the main thread only: one buffer serves every line.
+POINT gLinePoints[2 * kMaxCloudColumns];
+CloudColumns gCloudColumns;
+
+int SeriesCount(const RealSeries& series) { return std::clamp(series.count, 0, kMaxBars); }
+
+// Points of bars from..to (walking down), each drawn `shift` bars further right.
+int CollectLinePoints(const PaneFrame& frame, const RealSeries& series, int last, int from, int to, int shift) {
+  int n = 0;
+  for (int i = from; i >= to && n < static_cast<int>(std::size(gLinePoints)); --i) {
+    gLinePoints[n++] = {BarX(frame, last, i + shift), PaneValueY(*frame.record, frame.logScale, series.values[i]) - 1};
+  }
+  return n;
+}
+
+void DrawLinePoints(HDC dc, const PaneFrame& frame, int points, int colorSlot, int width) {
+  if (points < 2) return;
+  const HPEN pen = CreateChartLinePen(colorSlot, width);
+  const HGDIOBJ old = SelectObject(dc, pen);
+  const HRGN clip = PushClipRect(dc, ToWinRect(frame.record->plot));
+  Polyline(dc, gLinePoints, points);
+  PopClipRect(dc, clip);
+  SelectObject(dc, old);
+  DeleteObject(pen);
+}
+
+// Consecutive pieces of one colour go into one polygon: span A's points to
+// the left, then span B's back.
+void FillCloudStrip(HDC dc, const CloudColumns& columns, int from, int to) {
+  int n = 0;
+  for (int k = from; k <= to; ++k) gLinePoints[n++] = {columns.columns[k].x, columns.columns[k].spanAY};
+  for (int k = to; k >= from; --k) gLinePoints[n++] = {columns.columns[k].x, columns.columns[k].spanBY};
+  Polygon(dc, gLinePoints, n);
+}
+
+void FillCloud(HDC dc, const CloudColumns& columns, HBRUSH above, HBRUSH otherwise) {
+  int start = 0;
+  for (int k = 1; k < columns.count; ++k) {
+    const bool colour = columns.columns[k].spanAAbove;
+    if (k + 1 < columns.count && columns.columns[k + 1].spanAAbove == colour) continue;
+    SelectObject(dc, colour ? above : otherwise);
+    FillCloudStrip(dc, columns, start, k);
+    start = k;
+  }
+}
+
+void DrawSarMark(HDC dc, int x, int y, int barWidth) {
+  const int left = x - barWidth / 2;
+  if (barWidth < 5) {
+    Ellipse(dc, left, y - 2, left + barWidth, y);
+  } else {
+    Ellipse(dc, left, y - 3, left + barWidth, y + 1);
+  }
+}
+
+}  // namespace
+
+void DrawRealSeriesLine(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last,
+                        const RealSeries& series, int colorSlot, int width, int firstIndex) {
+  PaneFrame frame;
+  if (!GetPaneFrame(view, context, pane, &frame)) return;
+  const int from = std::min(last, SeriesCount(series) - 1);
+  const int points = CollectLinePoints(frame, series, last, from, std::max(first, firstIndex), 0);
+  DrawLinePoints(dc, frame, points, colorSlot, width);
+}
+
+// Starts at min(last - shift, count - 1): a line shifted left (the lagging
+// line) reaches the right edge when the view is scrolled back.
+void DrawShiftedSeriesLine(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last,
+                           const RealSeries& series, int colorSlot, int width, int shift, int firstIndex) {
+  PaneFrame frame;
+  if (!GetPaneFrame(view, context, pane, &frame)) return;
+  const int from = std::min(last - shift, SeriesCount(series) - 1);
+  const int to = std::max({first - shift, kIchimokuWalkFloor, firstIndex});
+  const int points = CollectLinePoints(frame, series, last, from, to, shift);
+  DrawLinePoints(dc, frame, points, colorSlot, width);
+}
+
+void DrawIchimokuCloud(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last,
+                       int slotAbove, int slotOtherwise) {
+  PaneFrame frame;
+  if (!GetPaneFrame(view, context, pane, &frame)) return;
+  const RealSeries* spanA = frame.block->chartReal[kRealIchimokuSpanA];
+  const RealSeries* spanB = frame.block->chartReal[kRealIchimokuSpanB];
+  if (spanA == nullptr || spanB == nullptr) return;
+  ComputeCloudColumns(*spanA, *spanB, *frame.record, frame.logScale, frame.spacing, first, last, &gCloudColumns);
+  if (gCloudColumns.count < 2) return;
+  const HBRUSH above = CreateSolidBrush(PaletteColor(slotAbove));
+  const HBRUSH otherwise = CreateSolidBrush(PaletteColor(slotOtherwise));
+  const HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+  const HGDIOBJ oldBrush = SelectObject(dc, above);
+  const int oldFill = SetPolyFillMode(dc, WINDING);
+  const HRGN clip = PushClipRect(dc, ToWinRect(frame.record->plot));
+  FillCloud(dc, gCloudColumns, above, otherwise);
+  PopClipRect(dc, clip);
+  SetPolyFillMode(dc, oldFill);
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+  DeleteObject(above);
+  DeleteObject(otherwise);
+}
+
+void DrawIchimokuLines(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last,
+                       bool cloudOnly) {
+  if (cloudOnly) {
+    DrawIchimokuCloud(dc, view, context, pane, first, last, kSlotCloudAlone, kSlotCloudAloneInverted);
+    return;
+  }
+  DrawIchimokuCloud(dc, view, context, pane, first, last, kSlotCloud, kSlotCloudInverted);
+  PaneFrame frame;
+  if (!GetPaneFrame(view, context, pane, &frame)) return;
+  struct IchimokuLine {
+    int series, colorSlot, shift, firstIndex;
+  };
+  static constexpr IchimokuLine kLines[] = {
+      {kRealIchimokuSpanA, kSlotSpanAColor, kIchimokuShift, 52},
+      {kRealIchimokuSpanB, kSlotSpanBColor, kIchimokuShift, 77},
+      {kRealIchimokuBase, kSlotBaseColor, 0, 30},
+      {kRealIchimokuConversion, kSlotConversionColor, 0, 30},
+      {kRealIchimokuLagging, kSlotLaggingColor, -kIchimokuShift, 25},
+  };
+  for (const IchimokuLine& line : kLines) {
+    const RealSeries* series = frame.block->chartReal[line.series];
+    if (series != nullptr)
+      DrawShiftedSeriesLine(dc, view, context, pane, first, last, *series, line.colorSlot, 1, line.shift,
+                            line.firstIndex);
+  }
+}
+
+void DrawParabolicMarks(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last) {
+  PaneFrame frame;
+  if (!GetPaneFrame(view, context, pane, &frame)) return;
+  const RealSeries* sar = frame.block->chartReal[kRealParabolicSar];
+  const IntSeries* position = frame.block->chartInt[kIntParabolicPosition];
+  if (sar == nullptr || position == nullptr) return;
+  const HPEN fallingPen = CreatePen(PS_SOLID, 1, PaletteColor(kSlotSarFalling));
+  const HPEN risingPen = CreatePen(PS_SOLID, 1, PaletteColor(kSlotSarRising));
+  const HGDIOBJ oldPen = SelectObject(dc, risingPen);
+  const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+  const int from = std::min(last, SeriesCount(*sar) - 1);
+  for (int i = from; i >= std::max(first, kFirstSarBar); --i) {
+    const bool falling = i < position->count && position->values[i] != 0;
+    SelectObject(dc, falling ? fallingPen : risingPen);
+    DrawSarMark(dc, BarX(frame, last, i), PaneValueY(*frame.record, frame.logScale, sar->values[i]), frame.barWidth);
+  }
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+  DeleteObject(fallingPen);
+  DeleteObject(risingPen);
+}

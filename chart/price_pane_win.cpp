@@ -1,0 +1,258 @@
+// The price pane: its scale, candles and the overlays of the candle and
+// Ichimoku panes, and the per-bar backgrounds every pane shares.
+
+#include <algorithm>
+
+#include "chart/candle_shape.h"
+#include "chart/chart_layout.h"
+#include "chart/chart_loading.h"
+#include "chart/chart_paint_win.h"
+#include "chart/draw_primitives_win.h"
+#include "chart/paint_tools_win.h"
+#include "chart/pane_pixels.h"
+#include "common/gdi_objects_win.h"
+#include "data/stock_table.h"
+#include "sheets/sheet_services.h"
+#include "shell/settings.h"
+
+namespace {
+
+constexpr int kSlotBackground = 0;
+constexpr int kSlotScale = 1;
+constexpr int kSlotRising = 2;
+constexpr int kSlotFalling = 3;
+constexpr int kSlotFirstAverage = 19;
+constexpr int kSlotTradeExitColumn = 50;
+constexpr int kSlotTradeEntryColumn = 51;
+constexpr int kSlotTradeExitLine = 54;
+constexpr int kSlotTradeEntryLine = 55;
+constexpr int kSlotForecast = 57;
+constexpr int kSlotBollingerCentre = 58;
+constexpr int kSlotCloudAlone = 18;
+constexpr int kSlotCloudAloneInverted = 67;
+
+constexpr uint32_t kFlagCloudAlone = 0x80;
+constexpr uint32_t kFlagVolumeCloud = 0x100;
+constexpr uint32_t kFlagBollingerCentre = 0x400;
+constexpr uint32_t kFlagFirstSigma = 0x800;  // then 0x1000 and 0x2000
+constexpr uint32_t kFlagParabolic = 0x20000;
+constexpr int kAverageCount = 6;
+constexpr int kBollingerParam = 35;
+constexpr int kStripRowCount = 5;
+constexpr int kStripRowPitch = 5;
+
+struct CandleTools {
+  int wickWidth;
+  HBRUSH risingBrush;
+  HBRUSH fallingBrush;
+  HBRUSH backgroundBrush;
+};
+
+CandleTools CreateCandleTools(const ChartContext& context) {
+  return {std::max(context.geometry.wickWidth, 1), CreateSolidBrush(PaletteColor(kSlotRising)),
+          CreateSolidBrush(PaletteColor(kSlotFalling)), CreateSolidBrush(PaletteColor(kSlotBackground))};
+}
+
+void DeleteCandleTools(const CandleTools& tools) {
+  DeleteObject(tools.risingBrush);
+  DeleteObject(tools.fallingBrush);
+  DeleteObject(tools.backgroundBrush);
+}
+
+// Fills with the selected brush; an empty or turned rectangle draws nothing.
+void PaintRect(HDC dc, const RECT& r) {
+  if (r.right > r.left && r.bottom > r.top) PatBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, PATCOPY);
+}
+
+// The wick as the rectangle a flat-ended pen of the wick width covers:
+// filled on screen, framed with the same brush in a metafile.
+void DrawWick(HDC dc, const CandleShape& shape, int width, HBRUSH brush) {
+  const int left = shape.x - (width - 1) / 2;
+  const RECT wick = {left, shape.highY, left + width, shape.lowY};
+  if (gMetafileRendering != 0) {
+    FrameRect(dc, &wick, brush);
+  } else {
+    PaintRect(dc, wick);
+  }
+}
+
+// Rising: a hollow body framed in the rising colour; otherwise a filled one.
+void DrawCandle(HDC dc, const CandleShape& shape, const CandleTools& tools) {
+  const HBRUSH colour = shape.rising ? tools.risingBrush : tools.fallingBrush;
+  SelectObject(dc, colour);
+  DrawWick(dc, shape, tools.wickWidth, colour);
+  RECT body = ToWinRect(shape.body);
+  PaintRect(dc, body);
+  if (!shape.rising) return;
+  SelectObject(dc, tools.backgroundBrush);
+  InflateRect(&body, -1, -1);
+  PaintRect(dc, body);
+}
+
+bool IsTradeMarkStock(const ChartView& view) { return gTradeMarkShown != 0 && view.stockCode == gTradeMarkCode; }
+
+void DrawCandles(HDC dc, const ChartView& view, const ChartContext& context, const PaneFrame& frame, int first,
+                 int last) {
+  const CandleTools tools = CreateCandleTools(context);
+  const HGDIOBJ oldBrush = SelectObject(dc, tools.risingBrush);
+  const RECT plot = ToWinRect(frame.record->plot);
+  for (int bar = std::min(last, frame.count - 1); bar >= first; --bar) {
+    if (gTradeMarkShown != 0) DrawTradeMarkColumn(dc, view, context, bar, plot);
+    const int x = BarX(frame, last, bar);
+    DrawCandle(dc, ComputeCandleShape(frame.bars->bars[bar], *frame.record, frame.logScale, x, frame.barWidth), tools);
+  }
+  SelectObject(dc, oldBrush);
+  DeleteCandleTools(tools);
+}
+
+void DrawForecastColumns(HDC dc, const ChartView& view, const ChartContext& context, const PaneFrame& frame, int first,
+                         int last) {
+  const RECT plot = ToWinRect(frame.record->plot);
+  for (int bar = std::min(last, frame.count - 1); bar >= first; --bar)
+    DrawForecastBackground(dc, view, context, bar, plot);
+}
+
+const RealSeries* RealSlot(const PaneFrame& frame, int slot) { return frame.block->chartReal[slot]; }
+
+void DrawRealSlotLine(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last,
+                      const PaneFrame& frame, int slot, int colorSlot, int firstIndex) {
+  const RealSeries* series = RealSlot(frame, slot);
+  if (series != nullptr) DrawRealSeriesLine(dc, view, context, pane, first, last, *series, colorSlot, 1, firstIndex);
+}
+
+// Averages, Bollinger centre and bands, parabolic marks: each when its flag is set.
+void DrawCandleOverlays(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last,
+                        const PaneFrame& frame) {
+  const uint32_t flags = view.paneFlags[pane];
+  const uint16_t* params = frame.block->params.slot;
+  for (int k = 0; k < kAverageCount; ++k) {
+    if ((flags >> k & 1u) != 0)
+      DrawRealSlotLine(dc, view, context, pane, first, last, frame, kRealCloseAverage0 + k, kSlotFirstAverage + k,
+                       params[k]);
+  }
+  const int bandStart = params[kBollingerParam];
+  if ((flags & kFlagBollingerCentre) != 0)
+    DrawRealSlotLine(dc, view, context, pane, first, last, frame, kRealBollingerCentre, kSlotBollingerCentre,
+                     bandStart);
+  for (int sigma = 0; sigma < 3; ++sigma) {
+    if ((flags & (kFlagFirstSigma << sigma)) == 0) continue;
+    const int upper = kRealBollingerCentre + 1 + 2 * sigma;
+    DrawRealSlotLine(dc, view, context, pane, first, last, frame, upper, kSlotBollingerCentre + 1 + sigma, bandStart);
+    DrawRealSlotLine(dc, view, context, pane, first, last, frame, upper + 1, kSlotBollingerCentre + 1 + sigma,
+                     bandStart);
+  }
+  if ((flags & kFlagParabolic) != 0) DrawParabolicMarks(dc, view, context, pane, first, last);
+}
+
+// The rows of the signal strip above a daily price pane.
+void DrawStripGuideLines(HDC dc, const PaneRecord& record) {
+  if (record.fullPlot.top == record.plot.top) return;
+  const HPEN pen = CreatePen(PS_SOLID, 1, PaletteColor(kSlotScale));
+  const HGDIOBJ old = SelectObject(dc, pen);
+  for (int row = 0; row < kStripRowCount; ++row) {
+    const int y = record.fullPlot.top + 1 + row * kStripRowPitch;
+    MoveToEx(dc, record.fullPlot.left + 1, y, nullptr);
+    LineTo(dc, record.fullPlot.right - 1, y);
+  }
+  SelectObject(dc, old);
+  DeleteObject(pen);
+}
+
+bool UsesTickGrid(const ChartView& view, int stockIndex) {
+  if (gTickGridOn == 0) return false;
+  return gStockTable->records[stockIndex].master.tradingUnit >= 1 || view.stockCode == gCanonicalIndexCodes[0];
+}
+
+void DrawPaneScale(HDC dc, const ChartView& view, const ChartContext& context, int pane, int stockIndex) {
+  if (UsesTickGrid(view, stockIndex)) {
+    DrawTickGrid(dc, view, stockIndex, context, pane);
+  } else {
+    DrawPriceScale(dc, view, context, pane);
+  }
+  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+}
+
+// Ichimoku lines and cloud, or the cloud alone and the volume cloud of a candle pane.
+void DrawBehindCandles(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last) {
+  const uint32_t flags = view.paneFlags[pane];
+  if (view.paneKinds[pane] == 1) {
+    DrawIchimokuLines(dc, view, context, pane, first, last, false);
+    return;
+  }
+  if ((flags & kFlagCloudAlone) != 0)
+    DrawIchimokuCloud(dc, view, context, pane, first, last, kSlotCloudAlone, kSlotCloudAloneInverted);
+  if ((flags & kFlagVolumeCloud) != 0) DrawVolumeCloud(dc, view, context, pane, first, last);
+}
+
+void DrawTradeLine(HDC dc, int x1, int x2, int y, int colorSlot) {
+  const HPEN pen = CreatePen(PS_SOLID, 1, PaletteColor(colorSlot));
+  const HGDIOBJ old = SelectObject(dc, pen);
+  MoveToEx(dc, x1 + 1, y, nullptr);
+  LineTo(dc, x2 - 1, y);
+  SelectObject(dc, old);
+  DeleteObject(pen);
+}
+
+}  // namespace
+
+void PaintPricePane(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last) {
+  PaneFrame frame;
+  if (!GetPaneFrame(view, context, pane, &frame)) return;
+  const int stockIndex = FindStockIndexByCode(view.stockCode);
+  if (stockIndex < 0) return;
+  const HGDIOBJ oldFont = SelectObject(dc, gChartFixedFont);
+  const HRGN paneClip = PushClipRect(dc, ToWinRect(frame.record->pane));
+  DrawPaneScale(dc, view, context, pane, stockIndex);
+  DrawStripGuideLines(dc, *frame.record);
+
+  HRGN plotClip = PushClipRect(dc, ToWinRect(frame.record->plot));
+  DrawForecastColumns(dc, view, context, frame, first, last);
+  DrawBehindCandles(dc, view, context, pane, first, last);
+  PopClipRect(dc, plotClip);
+
+  plotClip = PushClipRect(dc, ToWinRect(frame.record->plot));
+  DrawCandles(dc, view, context, frame, first, last);
+  if (view.paneKinds[pane] == 0) DrawCandleOverlays(dc, view, context, pane, first, last, frame);
+  DrawTradeMarkLines(dc, view, context, pane, last);
+  PopClipRect(dc, plotClip);
+
+  PopClipRect(dc, paneClip);
+  SelectObject(dc, oldFont);
+}
+
+void DrawForecastBackground(HDC dc, const ChartView& view, const ChartContext& context, int bar, const RECT& area) {
+  const int chart = ChartSlotOf(context);
+  if (chart < 0 || gForecastState[chart] == kForecastNone) return;
+  PaneFrame frame;
+  if (!GetPaneFrame(view, context, 0, &frame)) return;
+  if (bar >= frame.count || bar < frame.count - gForecastBarCount[chart]) return;
+  FillRectColor(dc, BarColumn(frame, frame.lastBar, bar, area), PaletteColor(kSlotForecast));
+}
+
+void DrawTradeMarkColumn(HDC dc, const ChartView& view, const ChartContext& context, int bar, const RECT& area) {
+  if (!IsTradeMarkStock(view)) return;
+  int colorSlot;
+  if (gTradeMarkPrice1 >= 0 && IsTradeMarkBar(view, context, bar, gTradeMarkDate1) != 0) {
+    colorSlot = kSlotTradeEntryColumn;
+  } else if (gTradeMarkPrice2 >= 0 && IsTradeMarkBar(view, context, bar, gTradeMarkDate2) != 0) {
+    colorSlot = kSlotTradeExitColumn;
+  } else {
+    return;
+  }
+  PaneFrame frame;
+  if (GetPaneFrame(view, context, 0, &frame))
+    FillRectColor(dc, BarColumn(frame, frame.lastBar, bar, area), PaletteColor(colorSlot));
+}
+
+void DrawTradeMarkLines(HDC dc, const ChartView& view, const ChartContext& context, int pane, int last) {
+  PaneFrame frame;
+  if (!IsTradeMarkStock(view) || !GetPaneFrame(view, context, pane, &frame)) return;
+  const PackedDate earlier = std::min(gTradeMarkDate1, gTradeMarkDate2);
+  const PackedDate later = std::max(gTradeMarkDate1, gTradeMarkDate2);
+  const int x2 = DateToPaneX(view, context, later, last);
+  const int x1 = earlier == later ? x2 - frame.spacing : DateToPaneX(view, context, earlier, last);
+  if (gTradeMarkPrice1 >= 0)
+    DrawTradeLine(dc, x1, x2, PaneValueY(*frame.record, frame.logScale, gTradeMarkPrice1), kSlotTradeEntryLine);
+  if (gTradeMarkPrice2 >= 0)
+    DrawTradeLine(dc, x1, x2, PaneValueY(*frame.record, frame.logScale, gTradeMarkPrice2), kSlotTradeExitLine);
+}

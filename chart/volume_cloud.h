@@ -1,0 +1,38 @@
+#pragma once
+// The volume cloud of a candle pane: each bar's volume spread over the price
+// bands its range covers and carried to the right with a fading weight, then
+// scaled to 33 grey levels.
+#include <cstdint>
+
+#include "analysis/series_buffers.h"
+#include "chart/chart_context.h"
+#include "data/price_series.h"
+
+constexpr int kVolumeCloudBands = 50;
+constexpr int kVolumeCloudTopLevel = 32;
+constexpr int kVolumeCloudWeightRows = kVolumeCloudBands + 1;  // a bar may cover all 50 bands
+
+// The accumulators: column c of every band stands for bar firstBar + c.
+struct VolumeCloud {
+  RealSeries* bands[kVolumeCloudBands];
+  int32_t firstBar;
+  int32_t columns;  // columns in use
+};
+
+extern VolumeCloud gVolumeCloud;  // the painters' one, allocated on first use
+
+bool AllocVolumeCloud(VolumeCloud* cloud);
+void FreeVolumeCloud(VolumeCloud* cloud);
+
+// Weight k (1..n) of a bar covering n bands: (1 - cos(2 pi k / (n + 1))) / (n + 1),
+// a raised-cosine bell summing to 1. Taken from a table for n up to 50.
+double VolumeCloudWeight(int n, int k);
+// Bars of decay: 120 daily, 27 weekly, 6 monthly.
+int VolumeCloudDecayBars(int period);
+
+// Fills the accumulators for bars first..last of the pane and scales them so
+// that the greatest value is 32. Nothing is accumulated without a price range.
+void AccumulateVolumeCloud(const BarSeries& bars, const PaneRecord& pane, bool logScale, int period, int first,
+                           int last, VolumeCloud* cloud);
+// Grey level 0..32 of a bar's band; 0 outside the used columns.
+int VolumeCloudLevel(const VolumeCloud& cloud, int bar, int band);

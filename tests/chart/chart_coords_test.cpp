@@ -1,0 +1,281 @@
+// Conversions between values, dates, bars and pixels, price ticks and the
+// line hit test.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+
+#include "chart/chart_layout.h"
+#include "common/stock_code.h"
+#include "data/stock_table.h"
+#include "shell/settings.h"
+
+namespace {
+
+constexpr int kIndexStock = 0;
+constexpr int kPlainStock = 1;
+constexpr int kWeightStock = 2;  // in the index-weight list
+constexpr int kBars = 300;
+
+struct OwnedContext {
+  ChartContext context{};
+  OwnedContext() {
+    if (!AllocChartContextBuffers(&context)) std::abort();
+  }
+  ~OwnedContext() { FreeChartContextBuffers(&context); }
+  OwnedContext(const OwnedContext&) = delete;
+  OwnedContext& operator=(const OwnedContext&) = delete;
+};
+
+void SetStock(int index, const char* code, int market, uint32_t flags) {
+  StockRecord& record = gStockTable->records[index];
+  record = StockRecord{};
+  record.master.code = StringToCode(code);
+  record.master.marketId = static_cast<uint16_t>(market);
+  record.master.tradingUnit = 100;
+  record.flags = flags;
+}
+
+PackedDate NextTradingDay(PackedDate date) {
+  do date = AddCalendarDays(date, 1);
+  while (IsMarketHoliday(date));
+  return date;
+}
+
+class ChartCoordsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitStockCodeGlobals();
+    ASSERT_TRUE(AllocateStockTable());
+    SetStock(kIndexStock, "1001", kMarketIdIndices, 0);
+    SetStock(kPlainStock, "7203", 1, 0);
+    SetStock(kWeightStock, "8306", 1, kStockFlagIndexWeight);
+    gStockTable->count = 3;
+    ResetStockLookupCache();
+    gChartFontSize = 12;
+    for (uint16_t& h : gPaneHeights) h = 40;
+    gFixedFontHeight = 12;
+    // Daily bars on trading days, weekly bars on Fridays, monthly bars at month ends.
+    PackedDate day = MakePackedDate(2023, 1, 4);
+    for (int p = 0; p < kPeriodCount; ++p) context().periods[p].bars->count = kBars;
+    for (int i = 0; i < kBars; ++i) {
+      context().periods[0].bars->bars[i] = {day, 1000, 1000 + i % 50, 900 - i % 30, 1000, 100 * (i + 1)};
+      context().periods[1].bars->bars[i] = {AddWeeks(MakePackedDate(2020, 1, 10), i), 1, 1, 1, 1, 1};
+      context().periods[2].bars->bars[i] = {AddMonthsToMonthEnd(MakePackedDate(2010, 1, 29), i), 1, 1, 1, 1, 1};
+      day = NextTradingDay(day);
+    }
+    view_.stockCode = StringToCode("7203");
+    view_.lastBarIndex = -1;
+    view_.barWidth = 5;
+    view_.paneCount = 3;
+    view_.paneKinds[1] = 2;
+    view_.paneKinds[2] = 3;
+    ComputePaneScales(Rect{0, 0, 760, 400}, view_, &context());
+  }
+  void TearDown() override {
+    gDetailWindowRect = {};
+    gFixedFontHeight = 0;
+    gStockTable->count = 0;
+    ResetStockLookupCache();
+  }
+
+  ChartContext& context() { return owned_.context; }
+  const ChartGeometry& geometry() { return context().geometry; }
+  PackedDate DailyDate(int i) { return context().periods[0].bars->bars[i].date; }
+  int Cursor(int x, int y, int* bar) {
+    int32_t value = 0;
+    return GetCursorBarAndValue(&view_, &context(), 0, &x, &y, bar, &value);
+  }
+
+  ChartView view_{};
+  OwnedContext owned_;
+};
+
+TEST_F(ChartCoordsTest, TickStepsAndRounding) {
+  EXPECT_EQ(GetPriceTickStep(kPlainStock, 2999, 1), 1);
+  EXPECT_EQ(GetPriceTickStep(kPlainStock, 3000, 1), 5);
+  EXPECT_EQ(GetPriceTickStep(kPlainStock, 50000000, 1), 100000);
+  EXPECT_EQ(GetPriceTickStep(kWeightStock, 9999, 1), 1);  // the "(T5)" column
+  EXPECT_EQ(GetPriceTickStep(kWeightStock, 10000, 1), 5);
+  EXPECT_EQ(GetPriceTickStep(kWeightStock, 299999, 1), 50);
+  EXPECT_EQ(GetPriceTickStep(kWeightStock, 50000000, 1), 10000);
+  EXPECT_EQ(GetPriceTickStep(kPlainStock, 123456, kMarketIdIndices), 1);
+  EXPECT_EQ(RoundToNearestTick(kIndexStock, 123456), 123456);
+  EXPECT_EQ(RoundToNearestTick(kPlainStock, 3002), 3000);
+  EXPECT_EQ(RoundToNearestTick(kPlainStock, 3003), 3005);
+  EXPECT_EQ(RoundDownToTick(kPlainStock, 3009), 3005);
+  EXPECT_EQ(RoundUpToTick(kPlainStock, 3001), 3005);
+  EXPECT_EQ(RoundUpToTick(-1, 3001), 3001);
+  EXPECT_EQ(RoundToNearestTick(kPlainStock, INT_MAX), INT_MAX);  // no overflow
+  EXPECT_EQ(TruncateToHundredsOrThousands(kPlainStock, 999), 999);
+  EXPECT_EQ(TruncateToHundredsOrThousands(kPlainStock, 1050), 1100);
+  EXPECT_EQ(TruncateToHundredsOrThousands(kPlainStock, 12499), 12000);
+}
+
+TEST_F(ChartCoordsTest, BarsBetweenDatesUseCivilDaysAndCountMonths) {
+  const PackedDate friday = MakePackedDate(2024, 6, 7);
+  const PackedDate saturday = MakePackedDate(2024, 6, 8);
+  const PackedDate monday = MakePackedDate(2024, 6, 10);
+  EXPECT_EQ(BarsBetweenDates(0, monday, friday), 1);
+  EXPECT_EQ(BarsBetweenDates(0, friday, monday), -1);
+  EXPECT_EQ(BarsBetweenDates(0, saturday, monday), 0);
+  EXPECT_EQ(BarsBetweenDates(0, monday, saturday), 0);
+  EXPECT_EQ(BarsBetweenDates(0, MakePackedDate(2023, 12, 29), MakePackedDate(2024, 1, 4)), -1);
+  EXPECT_EQ(BarsBetweenDates(1, AddCalendarDays(monday, -13), monday), -1);
+  EXPECT_EQ(BarsBetweenDates(2, MakePackedDate(2023, 1, 31), MakePackedDate(2024, 1, 31)), -12);
+  EXPECT_EQ(BarsBetweenDates(2, MakePackedDate(2023, 12, 15), MakePackedDate(2024, 1, 5)), -1);
+  EXPECT_EQ(BarsBetweenDates(2, MakePackedDate(2024, 9, 30), MakePackedDate(2024, 1, 31)), 8);
+}
+
+TEST_F(ChartCoordsTest, BarIndicesAndDatesRoundTripInsideAndOutsideTheData) {
+  for (int period = 0; period < kPeriodCount; ++period) {
+    view_.period = period;
+    for (int i = -40; i < kBars + 12; ++i) {
+      EXPECT_EQ(DateToBarIndex(view_, context(), DateOfBarIndex(view_, context(), i)), i) << period << " " << i;
+    }
+  }
+  view_.period = 0;
+  EXPECT_EQ(DateOfBarIndex(view_, context(), -1), MakePackedDate(2022, 12, 30));  // over the new-year days
+  EXPECT_EQ(DateToBarIndex(view_, context(), MakePackedDate(2023, 1, 7)), 3);     // the next trading day
+  context().periods[0].bars->count = 0;
+  EXPECT_EQ(DateOfBarIndex(view_, context(), 5), 0u);
+  EXPECT_EQ(DateToBarIndex(view_, context(), MakePackedDate(2023, 1, 7)), 0);
+}
+
+TEST_F(ChartCoordsTest, TradeMarksOnLongerPeriodsCoverTheWholeBar) {
+  const PackedDate week = context().periods[1].bars->bars[1].date;
+  const PackedDate midWeek = AddCalendarDays(week, -2);
+  view_.period = 1;
+  EXPECT_EQ(IsTradeMarkBar(view_, context(), 1, week), 1);
+  EXPECT_EQ(IsTradeMarkBar(view_, context(), 1, midWeek), 1);
+  EXPECT_EQ(IsTradeMarkBar(view_, context(), 2, midWeek), 0);
+  EXPECT_EQ(IsTradeMarkBar(view_, context(), kBars, week), 0);
+  view_.period = 0;
+  EXPECT_EQ(IsTradeMarkBar(view_, context(), 3, AddCalendarDays(DailyDate(3), -1)), 0);
+}
+
+// Every pixel of a visible bar's column finds that bar again, on the
+// painters' centre line.
+TEST_F(ChartCoordsTest, EveryVisibleBarIsFoundAgainByTheCursor) {
+  const ChartGeometry& g = geometry();
+  const int p = g.barSpacing;
+  const int y = (context().panes[0].plot.top + context().panes[0].plot.bottom) / 2;
+  for (int i = g.lastBar - g.visibleBars - 3; i <= g.lastBar; ++i) {
+    const int centre = DateToPaneX(view_, context(), DailyDate(i), g.lastBar);
+    EXPECT_EQ(centre, g.plotArea.right + p / 2 - 2 - (g.lastBar - i + 1) * p);
+    for (int x = centre - p / 2; x <= centre + p / 2; ++x) {
+      int bar = -1;
+      if (x < g.plotArea.left) continue;
+      ASSERT_EQ(Cursor(x, y, &bar), 1) << x;
+      EXPECT_EQ(bar, i) << x;
+    }
+  }
+}
+
+TEST_F(ChartCoordsTest, DraggedPointsSnapToTheBarCentreWithoutJumping) {
+  const int y0 = (context().panes[0].plot.top + context().panes[0].plot.bottom) / 2;
+  for (int x0 = geometry().plotArea.left; x0 < geometry().plotArea.right; ++x0) {
+    int x = x0, y = y0, bar = -1, cursorBar = -1;
+    int32_t value = 0;
+    PointToBarAndValue(view_, context(), 0, &x, &bar, &y, &value);
+    if (Cursor(x0, y0, &cursorBar) == 1) {
+      EXPECT_EQ(bar, cursorBar) << x0;
+    }
+    const int p = geometry().barSpacing;
+    EXPECT_EQ(x, geometry().plotArea.right + p / 2 - 2 - (geometry().lastBar - bar + 1) * p) << x0;
+    int x2 = x, bar2 = -1;
+    PointToBarAndValue(view_, context(), 0, &x2, &bar2, &y, &value);
+    EXPECT_EQ(bar2, bar) << x0;
+    EXPECT_EQ(x2, x) << x0;
+  }
+  int x = -5000, y = y0, bar = -1;
+  int32_t value = 0;
+  PointToBarAndValue(view_, context(), 0, &x, &bar, &y, &value);
+  EXPECT_EQ(bar, 0);
+}
+
+TEST_F(ChartCoordsTest, TheCursorMissesOutsideThePaneAndUnderTheDetailWindow) {
+  const PaneRecord& p = context().panes[0];
+  const int x = p.plot.right - 20;
+  int bar = -1;
+  int32_t value = 0;
+  EXPECT_EQ(Cursor(x, p.fullPlot.top + 2, &bar), 1);  // the signal strip belongs to the pane
+  EXPECT_EQ(Cursor(p.plot.left - 1, p.plot.top + 5, &bar), 0);
+  EXPECT_EQ(Cursor(x, p.fullPlot.bottom, &bar), 0);
+  int cx = x, cy = p.plot.top + 5;
+  EXPECT_EQ(GetCursorBarAndValue(nullptr, &context(), 0, &cx, &cy, &bar, &value), 0);
+  EXPECT_EQ(GetCursorBarAndValue(&view_, &context(), -1, &cx, &cy, &bar, &value), 0);
+  EXPECT_EQ(GetCursorBarAndValue(&view_, &context(), 3, &cx, &cy, &bar, &value), 0);
+  gDetailWindowRect = {x - 10, p.plot.top, x + 10, p.plot.top + 50};
+  EXPECT_EQ(Cursor(x, p.plot.top + 5, &bar), 0);
+  EXPECT_EQ(Cursor(x, p.plot.top + 60, &bar), 1);
+}
+
+TEST_F(ChartCoordsTest, CursorValuesSnapByPaneKind) {
+  const PaneRecord& price = context().panes[0];
+  for (int y0 = price.plot.top; y0 <= price.plot.bottom; ++y0) {
+    int y = y0;
+    int32_t value = 0;
+    PaneYToValue(view_, kPlainStock, context(), 0, &y, &value);
+    EXPECT_EQ(value, RoundToNearestTick(kPlainStock, PaneYToPrice(view_, context(), 0, y0)));
+    EXPECT_EQ(y, ValueToPaneY(view_, context(), 0, value));
+  }
+  int y = price.plot.bottom + 1000;
+  int32_t value = 0;
+  PaneYToValue(view_, kPlainStock, context(), 0, &y, &value);
+  EXPECT_EQ(value, 1);
+  PaneYToValue(view_, -1, context(), 0, &y, &value);
+  EXPECT_EQ(value, 0);
+  y = context().panes[1].plot.top + 7;  // volume: whole trading units
+  PaneYToValue(view_, kPlainStock, context(), 1, &y, &value);
+  EXPECT_EQ(value % 100, 0);
+  EXPECT_EQ(y, ValueToPaneY(view_, context(), 1, value));
+  const int rsiY = context().panes[2].plot.top + 3;
+  y = rsiY;
+  PaneYToValue(view_, kPlainStock, context(), 2, &y, &value);
+  EXPECT_EQ(y, rsiY);
+  // An index price has no tick to snap to.
+  PaneRecord& manual = context().panes[0];
+  manual.plot = {60, 0, 760, 100};
+  manual.minValue = 30000;
+  manual.valuePerPixel = 13.7;
+  y = 50;
+  PaneYToValue(view_, kIndexStock, context(), 0, &y, &value);
+  EXPECT_EQ(value, 30685);
+  y = 50;
+  PaneYToValue(view_, kPlainStock, context(), 0, &y, &value);
+  EXPECT_EQ(value, 30700);
+  EXPECT_EQ(PaneYToPrice(view_, context(), 0, -1000000000), 21474836);
+}
+
+TEST_F(ChartCoordsTest, AnUnscaledPaneGivesFiniteAnswers) {
+  context().panes[0] = PaneRecord{};
+  EXPECT_EQ(ValueToPaneY(view_, context(), 0, 1000), -1000);
+  EXPECT_EQ(ValueToPaneY(view_, context(), 0, INT_MAX), -(1 << 27));
+  EXPECT_TRUE(std::isfinite(ValueToPaneOffset(view_, context(), 0, 1e300)));
+  EXPECT_EQ(ValueToPaneY(view_, context(), 12, 5), 0);
+  view_.paneFlags[0] = 0x8000;
+  EXPECT_EQ(PaneYToPrice(view_, context(), 0, 0), 1);
+}
+
+TEST_F(ChartCoordsTest, LinesAreHitAtTheirHandlesAndAlongTheirLengthOnly) {
+  EXPECT_EQ(HitTestLineEnds(100, 100, 300, 200, 2, 103, 96), 2);
+  EXPECT_EQ(HitTestLineEnds(100, 100, 300, 200, 2, 292, 208), 3);
+  EXPECT_EQ(HitTestLineEnds(100, 100, 106, 104, 2, 103, 102), 1);  // close ends: the whole line
+  EXPECT_EQ(HitTestLineEnds(100, 100, 300, 200, 1, 200, 150), 1);
+  EXPECT_EQ(HitTestLineEnds(100, 100, 300, 200, 1, 200, 157), 0);
+  EXPECT_EQ(HitTestLineEnds(100, 100, 300, 200, 1, 400, 250), 0);  // on the extension
+  EXPECT_EQ(HitTestLineEnds(300, 200, 100, 100, 1, 20, 60), 0);
+  EXPECT_EQ(HitTestLineEnds(100, 100, 900, 101, 1, 500, 102), 1);  // a 4-pixel box when flat
+  // Two dates on one bar share an x: vertical, no division by zero.
+  EXPECT_EQ(HitTestLineEnds(200, 100, 200, 300, 1, 207, 250), 1);
+  EXPECT_EQ(HitTestLineEnds(200, 100, 200, 300, 1, 200, 350), 0);
+  EXPECT_EQ(HitTestLineEnds(100, 150, 300, 150, 1, 250, 158), 1);
+  EXPECT_EQ(HitTestLineEnds(100, 150, 300, 150, 1, 320, 150), 0);
+  int line = 7;
+  EXPECT_EQ(HitTestTrendLines(view_, context(), 0, 300, 100, &line), 0);  // no store yet
+  EXPECT_EQ(line, -1);
+}
+
+}  // namespace

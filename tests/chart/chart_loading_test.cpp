@@ -1,0 +1,367 @@
+// Loading the charts of the current pattern: position, stock fallback,
+// forecast bars across reloads, Esc, forecast positions and invalidation.
+#include "chart/chart_loading.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "chart/chart_selection.h"
+#include "common/file_io.h"
+#include "data/daily_cache.h"
+#include "data/ken_table.h"
+#include "data/period_bars.h"
+#include "data/stock_table.h"
+#include "shell/settings.h"
+#include "tests/support/scratch_folder.h"
+#include "tools/sample_db/sample_database.h"
+
+namespace {
+
+constexpr PackedDate kLastDay = MakePackedDate(2026, 12, 2);  // a Wednesday
+constexpr int kBars = 300;
+
+const StockCode kIndex = StringToCode("1001");
+
+std::vector<Rect> gInvalidated;
+void RecordInvalidation(const Rect& rect) { gInvalidated.push_back(rect); }
+
+bool SameRect(const Rect& a, const Rect& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+bool SameBars(const BarSeries& a, const BarSeries& b) {
+  return a.code == b.code && a.count == b.count && std::equal(a.bars, a.bars + a.count, b.bars, [](auto& x, auto& y) {
+           return std::memcmp(&x, &y, sizeof x) == 0;
+         });
+}
+
+template <typename Series>
+bool SameCounted(const Series* a, const Series* b) {
+  return a->count == b->count && std::equal(a->values, a->values + std::clamp(a->count, 0, kMaxBars), b->values);
+}
+
+// The periods of two contexts whose bars or counted chart series differ.
+std::string ContextDifferences(const ChartContext& a, const ChartContext& b) {
+  std::string periods;
+  for (int p = 0; p < kPeriodCount; ++p) {
+    const PeriodSeriesBlock& x = a.periods[p];
+    const PeriodSeriesBlock& y = b.periods[p];
+    bool same = SameBars(*x.rawBars, *y.rawBars) && SameBars(*x.bars, *y.bars);
+    for (int i = 0; i < kIntSlotCount; ++i) same = same && SameCounted(x.chartInt[i], y.chartInt[i]);
+    for (int i = 0; i < kRealSlotCount; ++i) same = same && SameCounted(x.chartReal[i], y.chartReal[i]);
+    if (!same) periods += " " + std::to_string(p);
+  }
+  return periods;
+}
+
+BarSeries& Daily(int chart) { return *gChartContexts[chart].periods[0].bars; }
+BarSeries& Weekly(int chart) { return *gChartContexts[chart].periods[1].bars; }
+ChartView& View(int chart) { return CurrentScreenPattern().views[chart]; }
+
+// What drawing forecast candles leaves: bars on the next trading days after
+// the daily series (raw and display), the periods rebuilt, the state committed.
+// `periodCount` is the forecast count in the view's period.
+void CommitForecast(int chart, int bars, int periodCount) {
+  PeriodSeriesBlock* blocks = gChartContexts[chart].periods;
+  for (int i = 0; i < bars; ++i) {
+    PriceBar bar = blocks[0].bars->bars[blocks[0].bars->count - 1];
+    bar.date = AddTradingDays(bar.date, 1);
+    bar.close += 7;
+    bar.high = std::max(bar.high, bar.close);
+    blocks[0].bars->bars[blocks[0].bars->count++] = bar;
+    blocks[0].rawBars->bars[blocks[0].rawBars->count++] = bar;
+  }
+  BuildWeeklyBars(*blocks[0].rawBars, blocks[1].rawBars);
+  BuildWeeklyBars(*blocks[0].bars, blocks[1].bars);
+  BuildMonthlyBars(*blocks[0].rawBars, blocks[2].rawBars);
+  BuildMonthlyBars(*blocks[0].bars, blocks[2].bars);
+  gForecastState[chart] = kForecastCommitted;
+  gForecastBarCount[chart] = periodCount;
+  gForecastLastBar[chart] = blocks[0].bars->count - 1;
+}
+
+// A real bar arriving in the store, as a live quote or a price fetch leaves it.
+void StoreBar(StockCode code, const PriceBar& bar) {
+  auto series = std::make_unique<BarSeries>();
+  GetDailyBarsForUpdate(code, series.get());
+  series->bars[series->count++] = bar;
+  UpdateDailyBars(code, *series);
+}
+
+PriceBar BarOn(PackedDate date, int32_t close) { return {date, close, close + 5, close - 5, close, 1000}; }
+
+class ChartLoadingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitStockCodeGlobals();
+    SampleDatabaseOptions options;
+    options.folder = scratch_.path() + "db";
+    options.stocks = 3;
+    options.bars = kBars;
+    options.seed = 11;
+    options.end = kLastDay;
+    ASSERT_EQ(MakeSampleDatabase(options, nullptr), 0);  // also fresh settings
+    ASSERT_TRUE(AllocAllChartContexts());
+    for (int i = 0; i < 4; ++i) ASSERT_EQ(gStockTable->records[i].dailyCount, kBars);
+    stockA_ = gStockTable->records[4].master.code;
+    stockB_ = gStockTable->records[5].master.code;
+    gSelectedChart = 0;
+    gInvalidated.clear();
+    gInvalidateRectHook = RecordInvalidation;
+  }
+
+  void TearDown() override {
+    gInvalidateRectHook = nullptr;
+    gDetailListArea = {};
+    FreeAllChartContexts();
+    DestroyDailyCache();
+    FreeBlock(gKenTable);
+    gKenTable = nullptr;
+    gStockTable->count = 0;
+    ResetStockLookupCache();
+    for (ChartContext& context : gChartContexts) context.geometry = ChartGeometry{};
+  }
+
+  // Pattern 0 with these views (daily unless given), each at the newest position.
+  void ShowCharts(std::vector<std::pair<StockCode, int>> views) {
+    ScreenPattern& pattern = CurrentScreenPattern();
+    pattern.chartCount = static_cast<int>(views.size());
+    for (size_t i = 0; i < views.size(); ++i) {
+      pattern.views[i].stockCode = views[i].first;
+      pattern.views[i].period = views[i].second;
+      pattern.views[i].lastBarIndex = -1;
+    }
+  }
+
+  ScratchFolder scratch_;
+  StockCode stockA_ = 0;
+  StockCode stockB_ = 0;
+};
+
+// --- Position and stock ---------------------------------------------------
+
+TEST_F(ChartLoadingTest, ANewestViewStaysNewestAndAScrolledOneKeepsItsIndex) {
+  ASSERT_EQ(View(0).lastBarIndex, -1);
+  ReloadAllChartSeries();
+  EXPECT_EQ(Daily(0).count, kBars);
+  EXPECT_LT(View(0).lastBarIndex, 0) << "0 would open the chart at the oldest bars";
+  EXPECT_EQ(GetChartEndBarIndex(0), 0);
+
+  gChartContexts[0].geometry.chart = {0, 0, 800, 500};
+  InvalidateAllCharts();  // the layout gives the spacing
+  const int spacing = gChartContexts[0].geometry.barSpacing;
+  ASSERT_GT(spacing, 0);
+  EXPECT_EQ(GetChartEndBarIndex(0), kBars + kDefaultRightMargin / spacing);
+  LoadChartSeries(0, 0);
+  EXPECT_EQ(View(0).lastBarIndex, kBars + kDefaultRightMargin / spacing);
+
+  View(0).lastBarIndex = 120;
+  LoadChartSeries(0, 1);
+  EXPECT_EQ(View(0).lastBarIndex, 120);
+}
+
+TEST_F(ChartLoadingTest, MissingStocksFallBackToTheReferenceIndex) {
+  ShowCharts({{StringToCode("9998"), 0}});
+  LoadChartSeries(0, 1);
+  EXPECT_EQ(View(0).stockCode, kIndex);
+  EXPECT_EQ(Daily(0).count, kBars);
+
+  View(0).stockCode = stockA_;
+  gStockTable->count = 0;  // nothing is listed any more, "1001" neither
+  ResetStockLookupCache();
+  LoadChartSeries(0, 0);
+  EXPECT_EQ(View(0).stockCode, kIndex);
+  for (const PeriodSeriesBlock& block : gChartContexts[0].periods) {
+    EXPECT_EQ(block.rawBars->count, 0);
+    EXPECT_EQ(block.bars->count, 0);
+    EXPECT_EQ(block.chartReal[kRealCloseAverage0]->count, 0);
+  }
+  EXPECT_FALSE(IsForecastEditPosition(0, 0, 0));
+  EraseForecastCandle();
+}
+
+TEST_F(ChartLoadingTest, AnotherStockLeavesNothingOfTheFirst) {
+  ShowCharts({{stockA_, 0}, {stockB_, 0}});
+  ReloadAllChartSeries();
+  CommitForecast(0, 3, 3);
+  View(0).stockCode = stockB_;
+  LoadChartSeries(0, 0);  // even a reload that keeps forecasts
+  EXPECT_EQ(gForecastState[0], kForecastNone);
+  EXPECT_EQ(gForecastBarCount[0], 0);
+  EXPECT_EQ(ContextDifferences(gChartContexts[0], gChartContexts[1]), "");
+}
+
+// --- Forecast bars across reloads -------------------------------------------
+
+TEST_F(ChartLoadingTest, CommittedForecastsSurviveOnlyReloadsThatKeepThem) {
+  ReloadAllChartSeries();
+  CommitForecast(0, 2, 2);
+  const BarSeries before = Daily(0);
+  LoadChartSeries(0, 0);
+  EXPECT_TRUE(SameBars(Daily(0), before));
+  EXPECT_EQ(gForecastState[0], kForecastCommitted);
+  EXPECT_EQ(gForecastBarCount[0], 2);
+  EXPECT_EQ(gForecastLastBar[0], kBars + 1);
+  EXPECT_EQ(gChartContexts[0].periods[0].chartReal[kRealCloseAverage0]->count, kBars + 2);
+
+  LoadChartSeries(0, 1);
+  EXPECT_EQ(gForecastState[0], kForecastNone);
+  EXPECT_EQ(gForecastBarCount[0], 0);
+  EXPECT_EQ(gChartContexts[0].periods[0].rawBars->count, kBars);
+}
+
+TEST_F(ChartLoadingTest, RealBarsForTheOnlyForecastOrPastEveryForecastEndTheForecast) {
+  ReloadAllChartSeries();
+  CommitForecast(0, 1, 1);
+  StoreBar(kIndex, BarOn(Daily(0).bars[kBars].date, 12345));
+  LoadChartSeries(0, 0);
+  EXPECT_EQ(gForecastState[0], kForecastNone);
+  EXPECT_EQ(gForecastBarCount[0], 0);
+  ASSERT_EQ(Daily(0).count, kBars + 1);
+  EXPECT_EQ(Daily(0).bars[kBars].close, 12345);
+
+  CommitForecast(0, 2, 2);
+  PackedDate day = Daily(0).bars[kBars].date;
+  for (int i = 0; i < 3; ++i) StoreBar(kIndex, BarOn(day = AddTradingDays(day, 1), 9000 + i));
+  LoadChartSeries(0, 0);
+  EXPECT_EQ(Daily(0).count, kBars + 4);
+  EXPECT_EQ(gForecastState[0], kForecastNone) << "no forecast bar is left to show";
+  EXPECT_EQ(gForecastBarCount[0], 0);
+}
+
+TEST_F(ChartLoadingTest, AWeeklyChartKeepsItsForecastInTheDailyBars) {
+  ShowCharts({{kIndex, 1}});
+  ReloadAllChartSeries();
+  CommitForecast(0, 2, 1);  // Thursday and Friday: one weekly bar
+  const BarSeries before = Daily(0);
+  LoadChartSeries(0, 0);
+  EXPECT_TRUE(SameBars(Daily(0), before)) << "the weekly bar must not come back as a daily bar";
+  EXPECT_EQ(Weekly(0).bars[Weekly(0).count - 1].date, before.bars[kBars + 1].date);
+  EXPECT_EQ(gForecastState[0], kForecastCommitted);
+  EXPECT_EQ(gForecastBarCount[0], 1);
+}
+
+TEST_F(ChartLoadingTest, ForecastBarsStopAtTheSeriesCapacity) {
+  auto full = std::make_unique<BarSeries>();
+  full->code = kIndex;
+  PackedDate day = MakePackedDate(2000, 1, 4);
+  for (int i = 0; i < kMaxBars; ++i, day = AddTradingDays(day, 1)) full->bars[full->count++] = BarOn(day, 1000);
+  UpdateDailyBars(kIndex, *full);
+  ReloadAllChartSeries();
+  ASSERT_EQ(Daily(0).count, kMaxBars);
+  // A forecast dated after the stored bars, as if drawn before older bars filled the store.
+  Daily(0).bars[kMaxBars - 1].date = AddTradingDays(full->bars[kMaxBars - 1].date, 1);
+  gForecastState[0] = kForecastCommitted;
+  gForecastBarCount[0] = 1;
+  LoadChartSeries(0, 0);
+  EXPECT_EQ(Daily(0).count, kMaxBars);
+  EXPECT_EQ(gForecastState[0], kForecastNone);
+  EXPECT_FALSE(IsForecastEditPosition(0, 0, kMaxBars));
+}
+
+TEST_F(ChartLoadingTest, ACarriedForecastKeepsOnlyItsFirstBar) {
+  ReloadAllChartSeries();
+  CommitForecast(0, 3, 3);
+  const PackedDate first = Daily(0).bars[kBars].date;
+  gForecastCarry = 1;
+  ReloadAllChartSeries();
+  EXPECT_EQ(gForecastState[0], kForecastCarried);
+  EXPECT_EQ(gForecastBarCount[0], 1);
+  ASSERT_EQ(Daily(0).count, kBars + 1);
+  EXPECT_EQ(Daily(0).bars[kBars].date, first);
+}
+
+// --- Esc ------------------------------------------------------------------
+
+TEST_F(ChartLoadingTest, EscDropsOneForecastInEveryChartHoldingItAndTheLastByReloading) {
+  ShowCharts({{kIndex, 0}, {kIndex, 1}});
+  gChartContexts[0].geometry.chart = {0, 0, 800, 300};
+  gChartContexts[1].geometry.chart = {0, 300, 800, 600};
+  ReloadAllChartSeries();
+  CommitForecast(0, 2, 2);
+  CommitForecast(1, 2, 1);
+  const PackedDate thursday = Daily(0).bars[kBars].date;
+  EraseForecastCandle();
+  for (int chart : {0, 1}) {
+    SCOPED_TRACE(chart);
+    EXPECT_EQ(gForecastState[chart], kForecastCommitted);
+    EXPECT_EQ(gForecastBarCount[chart], 1);
+    EXPECT_EQ(gChartContexts[chart].periods[0].rawBars->count, kBars + 1);
+    EXPECT_EQ(Weekly(chart).bars[Weekly(chart).count - 1].date, thursday);
+    EXPECT_EQ(gChartContexts[chart].periods[1].chartReal[kRealCloseAverage0]->count, Weekly(chart).count);
+  }
+  gInvalidated.clear();
+  EraseForecastCandle();
+  EXPECT_EQ(gForecastState[0] + gForecastState[1], kForecastNone);
+  EXPECT_EQ(Daily(1).count, kBars);
+  EXPECT_EQ(gInvalidated.size(), 2u);
+}
+
+TEST_F(ChartLoadingTest, EscOnAWeeklyChartDropsItsLastWeek) {
+  ShowCharts({{kIndex, 1}});
+  ReloadAllChartSeries();
+  const int weeks = Weekly(0).count;
+  CommitForecast(0, 4, 2);  // Thursday, Friday, then Monday and Tuesday of the next week
+  ASSERT_EQ(Weekly(0).count, weeks + 1);
+  EraseForecastCandle();
+  EXPECT_EQ(Daily(0).count, kBars + 2);
+  EXPECT_EQ(Weekly(0).count, weeks);
+  EXPECT_EQ(gForecastBarCount[0], 1);
+}
+
+// --- Where a forecast candle may be drawn ----------------------------------
+
+TEST_F(ChartLoadingTest, ForecastPositionsLieFromTheFirstAllowedBarInDailyPricePanes) {
+  ReloadAllChartSeries();
+  bool pastEnd = false;
+  EXPECT_TRUE(IsForecastEditPosition(0, 0, kBars, &pastEnd));
+  EXPECT_TRUE(pastEnd);
+  EXPECT_FALSE(IsForecastEditPosition(0, 0, kBars - 1)) << "a finished day";
+  EXPECT_FALSE(IsForecastEditPosition(0, 0, kBars + 1));
+  gStockTable->records[FindStockIndexByCode(kIndex)].liveTime = MakePackedTime(10, 15, 0);
+  EXPECT_TRUE(IsForecastEditPosition(0, 0, kBars - 1, &pastEnd)) << "a live day";
+  EXPECT_FALSE(pastEnd);
+
+  CommitForecast(0, 2, 2);
+  const int count = Daily(0).count;
+  EXPECT_TRUE(IsForecastEditPosition(0, 0, count - 2));
+  EXPECT_TRUE(IsForecastEditPosition(0, 0, count));
+  EXPECT_FALSE(IsForecastEditPosition(0, 0, count - 3));
+  EXPECT_FALSE(IsForecastEditPosition(0, 1, count)) << "volume pane";
+  EXPECT_FALSE(IsForecastEditPosition(0, 3, count)) << "no such pane";
+  EXPECT_FALSE(IsForecastEditPosition(1, 0, count)) << "chart not shown";
+  gForecastState[0] = kForecastDrawing;
+  EXPECT_FALSE(IsForecastEditPosition(0, 0, count));
+  gForecastState[0] = kForecastCommitted;
+  View(0).period = 1;
+  EXPECT_FALSE(IsForecastEditPosition(0, 0, count));
+}
+
+// --- Invalidation -----------------------------------------------------------
+
+TEST_F(ChartLoadingTest, InvalidationCoversShownChartsAndTheDetailList) {
+  ShowCharts({{kIndex, 0}, {stockA_, 0}});
+  gChartContexts[0].geometry.chart = {0, 0, 800, 300};
+  gChartContexts[1].geometry.chart = {0, 300, 800, 600};
+  gChartContexts[2].geometry.chart = {0, 600, 800, 900};  // stored, not shown
+  gDetailListArea = {804, 0, 904, 600};
+  gShowDetailList = 1;
+  ReloadAllChartSeries();
+  InvalidateAllCharts();
+  ASSERT_EQ(gInvalidated.size(), 3u);
+  EXPECT_TRUE(SameRect(gInvalidated[0], Rect{0, 0, 800, 300}));
+  EXPECT_TRUE(SameRect(gInvalidated[1], Rect{0, 300, 800, 600}));
+  EXPECT_TRUE(SameRect(gInvalidated[2], gDetailListArea));
+  EXPECT_GT(gChartContexts[1].geometry.barSpacing, 0) << "scales come before the invalidation";
+  gInvalidated.clear();
+  gShowDetailList = 0;
+  InvalidateChart(2);
+  InvalidateAllCharts();
+  EXPECT_EQ(gInvalidated.size(), 2u);
+}
+
+}  // namespace

@@ -1,0 +1,158 @@
+// Candles, bar places, value heights and the Ichimoku cloud's columns.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+
+#include "chart/candle_shape.h"
+#include "chart/ichimoku_cloud.h"
+#include "chart/pane_pixels.h"
+
+namespace {
+
+// 900..1300 on a 100-pixel plot ending at row 200: 4 per pixel.
+PaneRecord PricePane() {
+  PaneRecord pane{};
+  pane.plot = {60, 100, 600, 200};
+  pane.minValue = 900;
+  pane.maxValue = 1300;
+  pane.valuePerPixel = 4;
+  pane.log10Min = std::log10(900.0);
+  pane.log10Max = std::log10(1300.0);
+  pane.logPerPixel = (pane.log10Max - pane.log10Min) / 100;
+  return pane;
+}
+
+TEST(PanePixelsTest, ValuesGoUpFromTheBottomTruncated) {
+  const PaneRecord pane = PricePane();
+  EXPECT_EQ(PaneValueY(pane, false, 900), 200);
+  EXPECT_EQ(PaneValueY(pane, false, 903), 200);
+  EXPECT_EQ(PaneValueY(pane, false, 904), 199);
+  EXPECT_EQ(PaneValueY(pane, false, 1300), 100);
+  EXPECT_EQ(PaneValueY(pane, true, 900), 200);
+  EXPECT_EQ(PaneValueY(pane, true, 1300), 100);
+  EXPECT_NEAR(PaneValueOffset(pane, true, 1081.665), 50, 0.01);  // the geometric middle
+  EXPECT_NEAR(PaneOffsetValue(pane, false, 25), 1000, 1e-9);
+  EXPECT_NEAR(PaneOffsetValue(pane, true, 100), 1300, 1e-6);
+}
+
+TEST(PanePixelsTest, PanesWithoutAScaleOrValuesOffScaleStaySafe) {
+  PaneRecord pane = PricePane();
+  pane.valuePerPixel = 0;
+  pane.logPerPixel = 0;
+  EXPECT_EQ(PaneValueY(pane, false, 1000), 200);
+  EXPECT_EQ(PaneValueY(pane, true, 1000), 200);
+  pane = PricePane();
+  EXPECT_EQ(PaneValueY(pane, false, 1e300), 200 - kPixelOffsetLimit);
+  EXPECT_EQ(PaneValueY(pane, false, -1e300), 200 + kPixelOffsetLimit);
+  EXPECT_EQ(PaneValueY(pane, false, std::numeric_limits<double>::infinity()), 200 - kPixelOffsetLimit);
+  EXPECT_EQ(PaneValueY(pane, false, std::numeric_limits<double>::quiet_NaN()), 200);
+  // log10 of 0 or less is taken as 0.
+  EXPECT_EQ(PaneValueY(pane, true, 0), PaneValueY(pane, true, 1));
+  EXPECT_EQ(PaneValueY(pane, true, -5), PaneValueY(pane, true, 1));
+}
+
+TEST(PanePixelsTest, BarCentresStepLeftFromThePlotsRightEdge) {
+  // p = 11: the right-most bar sits at right + 5 - 2 - 11.
+  EXPECT_EQ(BarCentreX(600, 11, 99, 99), 592);
+  EXPECT_EQ(BarCentreX(600, 11, 99, 98), 581);
+  EXPECT_EQ(BarCentreX(600, 3, 10, 10), 596);
+  EXPECT_EQ(BarCentreX(600, 11, 1 << 24, -(1 << 24)), -kPixelOffsetLimit);
+}
+
+TEST(PanePixelsTest, PaintRangeFromTheViewsLastBar) {
+  ChartView view{};
+  view.lastBarIndex = -1;
+  BarRange range = GetPaintBarRange(view, 500, 100);
+  EXPECT_EQ(range.last, 499);
+  EXPECT_EQ(range.first, 396);
+  view.lastBarIndex = 50;
+  range = GetPaintBarRange(view, 500, 100);
+  EXPECT_EQ(range.first, 0);
+  view.lastBarIndex = 2147483647;  // a damaged setting
+  range = GetPaintBarRange(view, 500, 100);
+  EXPECT_EQ(range.last - range.first, 103);
+  view.lastBarIndex = -1;
+  range = GetPaintBarRange(view, 0, 100);
+  EXPECT_EQ(range.last, -1);
+  EXPECT_GT(range.first, range.last);                // nothing to walk
+  range = GetPaintBarRange(view, 500, -2147483647);  // a window narrower than its scale
+  EXPECT_GT(range.first, range.last);
+}
+
+TEST(CandleShapeTest, RisingFallingAndUnchangedBars) {
+  const PaneRecord pane = PricePane();
+  const CandleShape rising = ComputeCandleShape({0, 1000, 1150, 950, 1100, 10}, pane, false, 300, 9);
+  EXPECT_TRUE(rising.rising);
+  EXPECT_EQ(rising.highY, 200 - 62);
+  EXPECT_EQ(rising.lowY, 200 - 12);
+  EXPECT_EQ(rising.body.left, 296);
+  EXPECT_EQ(rising.body.right, 305);
+  EXPECT_EQ(rising.body.top, 150);     // close
+  EXPECT_EQ(rising.body.bottom, 176);  // open + 1
+
+  const CandleShape falling = ComputeCandleShape({0, 1100, 1150, 950, 1000, 10}, pane, false, 300, 9);
+  EXPECT_FALSE(falling.rising);
+  EXPECT_EQ(falling.body.top, 150);     // open
+  EXPECT_EQ(falling.body.bottom, 176);  // close + 1
+
+  const CandleShape doji = ComputeCandleShape({0, 1052, 1100, 1000, 1052, 10}, pane, false, 300, 9);
+  EXPECT_FALSE(doji.rising);  // unchanged is drawn as falling
+  EXPECT_EQ(doji.body.bottom - doji.body.top, 1);
+  EXPECT_EQ(doji.body.top, 162);
+
+  const CandleShape thin = ComputeCandleShape({0, 1000, 1000, 1000, 1004, 10}, pane, false, 300, 1);
+  EXPECT_EQ(thin.body.left, 300);
+  EXPECT_EQ(thin.body.right, 301);
+}
+
+class CloudColumnsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    a_ = std::make_unique<RealSeries>();
+    b_ = std::make_unique<RealSeries>();
+    columns_ = std::make_unique<CloudColumns>();
+    a_->count = b_->count = 200;
+    for (int i = 0; i < 200; ++i) {
+      a_->values[i] = i < 100 ? 1200 : 1000;
+      b_->values[i] = 1100;
+    }
+  }
+  std::unique_ptr<RealSeries> a_, b_;
+  std::unique_ptr<CloudColumns> columns_;
+};
+
+TEST_F(CloudColumnsTest, SpansAreDrawnTwentyFiveBarsLaterAndColouredBySpanOrder) {
+  const PaneRecord pane = PricePane();
+  ComputeCloudColumns(*a_, *b_, pane, false, 11, 150, 199, columns_.get());
+  // From bar 176 (two past the right edge once shifted) down to bar 125.
+  ASSERT_EQ(columns_->count, 176 - 125 + 1);
+  EXPECT_EQ(columns_->columns[0].x, BarCentreX(600, 11, 199, 176 + 25));
+  const CloudColumn& last = columns_->columns[columns_->count - 1];
+  EXPECT_EQ(last.x, BarCentreX(600, 11, 199, 150));
+  EXPECT_EQ(last.spanAY, 200 - 25);
+  EXPECT_EQ(last.spanBY, 200 - 50);
+  EXPECT_FALSE(last.spanAAbove);
+
+  ComputeCloudColumns(*a_, *b_, pane, false, 11, 60, 110, columns_.get());
+  EXPECT_TRUE(columns_->columns[columns_->count - 1].spanAAbove);  // bar 35: span A 1200 above 1100
+  EXPECT_EQ(columns_->columns[0].x, BarCentreX(600, 11, 110, 87 + 25));
+}
+
+TEST_F(CloudColumnsTest, TheWalkNeverGoesBelowBarTwentyFiveOrPastTheSeries) {
+  const PaneRecord pane = PricePane();
+  ComputeCloudColumns(*a_, *b_, pane, false, 11, 0, 40, columns_.get());
+  EXPECT_EQ(columns_->count, 0);  // bars 0..40 would show only spans of bars below 25
+  ComputeCloudColumns(*a_, *b_, pane, false, 11, 0, 80, columns_.get());
+  ASSERT_EQ(columns_->count, 57 - 25 + 1);
+  EXPECT_EQ(columns_->columns[columns_->count - 1].x, BarCentreX(600, 11, 80, 50));  // bar 25
+  a_->count = 30;
+  ComputeCloudColumns(*a_, *b_, pane, false, 11, 40, 60, columns_.get());
+  EXPECT_EQ(columns_->count, 5);  // bars 29 down to 25
+  a_->count = 0;
+  ComputeCloudColumns(*a_, *b_, pane, false, 11, 100, 199, columns_.get());
+  EXPECT_EQ(columns_->count, 0);
+}
+
+}  // namespace

@@ -1,0 +1,183 @@
+#include "chart/price_scale.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "chart/chart_layout.h"
+#include "chart/pane_pixels.h"
+
+namespace {
+
+constexpr int kT = 12;
+
+// A linear price pane whose plot and scale span rows top..bottom.
+PaneRecord LinearPane(int32_t minValue, int32_t maxValue, int top, int bottom) {
+  PaneRecord pane{};
+  pane.pane = {0, top, 600, bottom};
+  pane.scale = {0, top, 60, bottom};
+  pane.plot = pane.fullPlot = {60, top, 600, bottom};
+  pane.minValue = minValue;
+  pane.maxValue = maxValue;
+  pane.valuePerPixel = static_cast<double>(maxValue - minValue) / (bottom - top);
+  pane.log10Min = minValue > 0 ? std::log10(minValue) : 0.0;
+  pane.log10Max = maxValue > 0 ? std::log10(maxValue) : 0.0;
+  pane.logPerPixel = (pane.log10Max - pane.log10Min) / (bottom - top);
+  return pane;
+}
+
+std::vector<int32_t> LabelValues(const PriceScaleMarks& marks) {
+  std::vector<int32_t> values;
+  for (int i = 0; i < marks.count; ++i) values.push_back(marks.marks[i].value);
+  return values;
+}
+
+TEST(PriceScaleTest, NineHundredToThirteenHundredOnAHundredPixels) {
+  const PaneRecord pane = LinearPane(900, 1300, 100, 200);
+  PriceScaleMarks marks;
+  ComputePriceScaleMarks(pane, false, kT, &marks);
+  EXPECT_EQ(LabelValues(marks), (std::vector<int32_t>{900, 1000, 1300}));
+  // 900 sits on the bottom, its label moved up inside the scale; 1,300 on the top.
+  EXPECT_EQ(marks.marks[0].y, 200);
+  EXPECT_EQ(marks.marks[0].label.bottom, 199);
+  EXPECT_EQ(marks.marks[1].y, 175);
+  EXPECT_EQ(marks.marks[1].label.top, 169);
+  EXPECT_EQ(marks.marks[2].y, 100);
+  EXPECT_EQ(marks.marks[2].label.top, 101);
+  for (int i = 0; i < marks.count; ++i) {
+    EXPECT_TRUE(marks.marks[i].labelled);
+    EXPECT_EQ(marks.marks[i].label.left, 0);
+    EXPECT_EQ(marks.marks[i].label.right, 56);
+  }
+}
+
+TEST(PriceScaleTest, AMaximumBelowFiveHasNoLabelAndNoScaleHasNoLabel) {
+  PriceScaleMarks marks;
+  ComputePriceScaleMarks(LinearPane(0, 4, 0, 100), false, kT, &marks);
+  EXPECT_EQ(marks.count, 0);
+  PaneRecord unscaled = LinearPane(0, 1000, 0, 100);
+  unscaled.valuePerPixel = 0;  // never computed
+  ComputePriceScaleMarks(unscaled, false, kT, &marks);
+  EXPECT_EQ(marks.count, 0);
+  ComputePriceScaleMarks(LinearPane(0, 1000, 100, 100), false, kT, &marks);  // no height
+  EXPECT_EQ(marks.count, 0);
+}
+
+TEST(PriceScaleTest, LabelsNeverOverlapNeverExceedFiftyAndStopPastThirtyPercent) {
+  std::mt19937 random(11);
+  for (int round = 0; round < 400; ++round) {
+    const int height = 20 + static_cast<int>(random() % 4000);
+    const int32_t low = static_cast<int32_t>(random() % 200000);
+    const int32_t high = low + 10 + static_cast<int32_t>(random() % 5000000);
+    const bool log = round % 3 == 0 && low > 0;
+    const PaneRecord pane = LinearPane(low, high, 0, height);
+    PriceScaleMarks marks;
+    ComputePriceScaleMarks(pane, log, kT, &marks);
+    ASSERT_LE(marks.count, kMaxScaleLabels);
+    int covered = 0;
+    for (int i = 0; i < marks.count; ++i) {
+      const ScaleMark& a = marks.marks[i];
+      covered += a.label.bottom - a.label.top;
+      EXPECT_GE(a.value, low);
+      EXPECT_LE(a.value, high);
+      EXPECT_EQ(a.y, PaneValueY(pane, log, a.value));
+      for (int j = 0; j < i; ++j) {
+        const ScaleMark& b = marks.marks[j];
+        EXPECT_FALSE(a.label.top < b.label.bottom && b.label.top < a.label.bottom) << round;
+      }
+    }
+    // The finest step used may pass 30 %, but all but its last label stayed below.
+    if (marks.count > 1 && marks.count < kMaxScaleLabels) {
+      EXPECT_GT(covered * 100 / height, 0);
+    }
+  }
+  PriceScaleMarks tall;
+  ComputePriceScaleMarks(LinearPane(0, 100000, 0, 5000), false, kT, &tall);
+  EXPECT_EQ(tall.count, kMaxScaleLabels);
+}
+
+// The tick grid as plainly written: every tick, one line per pixel row.
+std::vector<ScaleMark> PlainTickGrid(const PaneRecord& pane, bool log, int stockIndex, int market, bool reference) {
+  std::vector<ScaleMark> marks;
+  int64_t v = reference ? 10 * (pane.minValue / 10) : pane.minValue;
+  if (!reference) {
+    const int32_t step = GetPriceTickStep(stockIndex, pane.minValue, market);
+    while (v % step != 0) ++v;
+  }
+  int lastTop = pane.scale.bottom + 10;
+  int lastY = INT_MAX;
+  for (; v <= pane.maxValue; v += reference ? 10 : GetPriceTickStep(stockIndex, static_cast<int32_t>(v), market)) {
+    const int y = PaneValueY(pane, log, static_cast<double>(v));
+    if (y == lastY) continue;
+    ScaleMark mark{
+        static_cast<int32_t>(v), y, {pane.scale.left, y - kT / 2, pane.scale.right - 4, y - kT / 2 + kT}, false};
+    mark.labelled = mark.label.bottom <= lastTop;
+    if (mark.labelled) lastTop = mark.label.top;
+    marks.push_back(mark);
+    lastY = y;
+  }
+  return marks;
+}
+
+TEST(PriceScaleTest, TickGridSkipsTicksOnDrawnRowsButDrawsEveryRowATickLiesOn) {
+  auto marks = std::make_unique<TickGridMarks>();
+  std::mt19937 random(5);
+  for (int round = 0; round < 300; ++round) {
+    const int height = 30 + static_cast<int>(random() % 700);
+    const int32_t low = 1 + static_cast<int32_t>(random() % 60000);
+    const int32_t high = low + 5 + static_cast<int32_t>(random() % (round % 2 == 0 ? 400 : 20000));
+    const bool log = round % 4 == 1;
+    const bool reference = round % 5 == 0;
+    const int market = round % 7 == 0 ? 6 : 1;
+    const PaneRecord pane = LinearPane(low, high, 40, 40 + height);
+    ComputeTickGridMarks(pane, log, kT, -1, market, reference, marks.get());
+    const std::vector<ScaleMark> plain = PlainTickGrid(pane, log, -1, market, reference);
+    ASSERT_EQ(marks->count, static_cast<int>(plain.size())) << round;
+    for (int i = 0; i < marks->count; ++i) {
+      EXPECT_EQ(marks->marks[i].value, plain[i].value) << round << " " << i;
+      EXPECT_EQ(marks->marks[i].y, plain[i].y);
+      EXPECT_EQ(marks->marks[i].labelled, plain[i].labelled);
+    }
+  }
+}
+
+TEST(PriceScaleTest, TickGridOfAWideIndexRangeDrawsAtMostOneLinePerRow) {
+  auto marks = std::make_unique<TickGridMarks>();
+  const PaneRecord pane = LinearPane(1000, 20000000, 0, 300);  // step 1 for an index: 20 million ticks
+  ComputeTickGridMarks(pane, false, kT, -1, 6, false, marks.get());
+  EXPECT_GT(marks->count, 250);
+  EXPECT_LE(marks->count, 301);
+  for (int i = 1; i < marks->count; ++i) EXPECT_LT(marks->marks[i].y, marks->marks[i - 1].y);
+}
+
+TEST(PriceScaleTest, TickGridLabelsFillFromTheBottomUp) {
+  auto marks = std::make_unique<TickGridMarks>();
+  const PaneRecord pane = LinearPane(2990, 3100, 0, 220);  // steps 1 then 5 from 3000
+  ComputeTickGridMarks(pane, false, kT, -1, 1, false, marks.get());
+  ASSERT_GT(marks->count, 10);
+  EXPECT_EQ(marks->marks[0].value, 2990);
+  EXPECT_TRUE(marks->marks[0].labelled);  // ends 6 pixels below the scale: allowed
+  int lastTop = pane.scale.bottom + 10;
+  int labels = 0;
+  for (int i = 0; i < marks->count; ++i) {
+    const ScaleMark& m = marks->marks[i];
+    if (m.value > 3000) {
+      EXPECT_EQ(m.value % 5, 0) << m.value;
+    }
+    if (!m.labelled) continue;
+    EXPECT_LE(m.label.bottom, lastTop);
+    lastTop = m.label.top;
+    ++labels;
+  }
+  // Ticks 10 pixels apart take every other label.
+  EXPECT_GE(labels, 10);
+  EXPECT_LE(labels, 220 / kT + 1);
+  ComputeTickGridMarks(LinearPane(21, 99, 0, 100), false, kT, -1, 1, true, marks.get());
+  EXPECT_EQ(marks->marks[0].value, 20);  // the reference index steps by 10 from 10 trunc(min / 10)
+}
+
+}  // namespace

@@ -1,0 +1,1010 @@
+// Painting charts: what a user sees of the caption row, the frames, the
+// price pane and its overlays, checked on the pixels of memory bitmaps.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "chart/chart_caption.h"
+#include "chart/chart_layout.h"
+#include "chart/chart_loading.h"
+#include "chart/chart_paint_win.h"
+#include "chart/chart_window_layout.h"
+#include "chart/pane_pixels.h"
+#include "chart/volume_cloud.h"
+#include "common/gdi_objects_win.h"
+#include "data/stock_table.h"
+#include "platform/win_text.h"
+#include "sheets/sheet_services.h"
+#include "shell/app_globals.h"
+#include "shell/settings.h"
+#include "tests/win/win_test_support.h"
+#include "tools/sample_db/series_digest.h"
+
+namespace {
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF kGrid = RGB(192, 192, 192);
+constexpr COLORREF kRising = RGB(220, 0, 0);
+constexpr COLORREF kFalling = RGB(0, 0, 200);
+constexpr COLORREF kMarker = RGB(1, 2, 3);
+
+// A top-down 32-bit DIB section selected into a memory DC.
+class Canvas {
+ public:
+  Canvas(int width, int height) : width_(width), height_(height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    dc_ = CreateCompatibleDC(nullptr);
+    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+    old_ = SelectObject(dc_, bitmap_);
+    Fill(kMarker);
+  }
+  ~Canvas() {
+    SelectObject(dc_, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  Canvas(const Canvas&) = delete;
+  Canvas& operator=(const Canvas&) = delete;
+
+  HDC dc() const { return dc_; }
+  int width() const { return width_; }
+  int height() const { return height_; }
+  void Fill(COLORREF color) {
+    GdiFlush();
+    for (int i = 0; i < width_ * height_; ++i) bits_[i] = ToPixel(color);
+  }
+  COLORREF At(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return kMarker;
+    GdiFlush();
+    const uint32_t p = bits_[y * width_ + x];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+  }
+  int Count(const RECT& area, const std::function<bool(COLORREF)>& match) const {
+    GdiFlush();
+    int n = 0;
+    for (int y = std::max(0L, area.top); y < std::min<LONG>(height_, area.bottom); ++y)
+      for (int x = std::max(0L, area.left); x < std::min<LONG>(width_, area.right); ++x) n += match(At(x, y));
+    return n;
+  }
+  int Count(const RECT& area, COLORREF color) const {
+    return Count(area, [color](COLORREF c) { return c == color; });
+  }
+  bool SaveBmp(const std::wstring& path) const {
+    const DWORD stride = (static_cast<DWORD>(width_) * 3 + 3) & ~3u;
+    BITMAPFILEHEADER file{};
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = width_;
+    header.biHeight = height_;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof header;
+    file.bfSize = file.bfOffBits + stride * static_cast<DWORD>(height_);
+    std::vector<unsigned char> bytes(file.bfSize, 0);
+    memcpy(bytes.data(), &file, sizeof file);
+    memcpy(bytes.data() + sizeof file, &header, sizeof header);
+    GdiFlush();
+    for (int y = 0; y < height_; ++y) {
+      unsigned char* row = bytes.data() + file.bfOffBits + stride * static_cast<DWORD>(height_ - 1 - y);
+      for (int x = 0; x < width_; ++x) {
+        const uint32_t p = bits_[y * width_ + x];
+        row[3 * x] = p & 0xFF;
+        row[3 * x + 1] = (p >> 8) & 0xFF;
+        row[3 * x + 2] = (p >> 16) & 0xFF;
+      }
+    }
+    return WriteFileBytes(path, bytes);
+  }
+
+ private:
+  static uint32_t ToPixel(COLORREF c) {
+    return static_cast<uint32_t>(GetRValue(c)) << 16 | static_cast<uint32_t>(GetGValue(c)) << 8 | GetBValue(c);
+  }
+  int width_, height_;
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  uint32_t* bits_ = nullptr;
+};
+
+bool IsGrey(COLORREF c, int low, int high) {
+  return GetRValue(c) == GetGValue(c) && GetGValue(c) == GetBValue(c) && GetRValue(c) >= low && GetRValue(c) <= high;
+}
+
+bool IsTextInk(COLORREF c) { return GetRValue(c) < 100 && GetGValue(c) < 100 && GetBValue(c) < 100; }
+
+// Every test starts from default settings, fonts at size 12 and distinct colours.
+class ChartPaintEnvironment {
+ public:
+  static void Begin() {
+    savedSettings_ = gSettings;
+    SetDefaultSettings();
+    InitAppTexts();
+    gChartFontSize = 12;
+    CreateSharedGdiObjects();
+    MeasureSharedFonts(nullptr);
+    InstallChartTextMeasures();
+  }
+  static void End() {
+    FreeChartPaintResources();
+    DeleteSharedGdiObjects();
+    gSettings = savedSettings_;
+  }
+  static void UseTestColours() {
+    gPaletteColors[0] = kWhite;
+    gPaletteColors[1] = kGrid;
+    gPaletteColors[2] = kRising;
+    gPaletteColors[3] = kFalling;
+  }
+
+ private:
+  static SettingsBlock savedSettings_;
+};
+SettingsBlock ChartPaintEnvironment::savedSettings_;
+
+// ---- Charts of a few bars laid out by hand ------------------------------------
+
+constexpr int kChartWidth = 600;
+constexpr int kBarWidth = 9;
+constexpr int kSpacing = 11;  // w + 2 (w / 10)
+constexpr int kScaleWidth = 60;
+constexpr int kCaptionHeight = 16;
+const StockCode kTestCode = 0x5A5A5A5Au;  // "ZZZZ": sorts after every stock of a table
+
+// Pane rows of a chart at (0, 0) with the given pane heights.
+void LayOutByHand(const ChartView& view, const int* heights, ChartContext* context) {
+  int plotHeight = 0;
+  for (int i = 0; i < view.paneCount; ++i) plotHeight += heights[i];
+  const int bottom = kCaptionHeight + plotHeight + kCaptionHeight + kScrollStripHeight;
+  ChartGeometry& g = context->geometry;
+  g = ChartGeometry{};
+  g.chart = {0, 0, kChartWidth, bottom};
+  g.captionRow = {kScaleWidth + 48, 0, kChartWidth, kCaptionHeight};
+  g.scaleColumn = {0, kCaptionHeight, kScaleWidth, kCaptionHeight + plotHeight};
+  g.plotArea = {kScaleWidth, kCaptionHeight, kChartWidth, kCaptionHeight + plotHeight};
+  g.dateAxis = {kScaleWidth, kCaptionHeight + plotHeight, kChartWidth, bottom - kScrollStripHeight};
+  g.scrollBar = {kScaleWidth, bottom - kScrollStripHeight, kChartWidth, bottom};
+  g.marginHandle = {kChartWidth - 38, 2, kChartWidth - 31, kCaptionHeight - 2};
+  g.wickWidth = 1;
+  g.gap = 1;
+  g.barSpacing = kSpacing;
+  g.visibleBars = (kChartWidth - kScaleWidth) / kSpacing - 3;
+  int top = kCaptionHeight;
+  for (int i = 0; i < view.paneCount; ++i) {
+    PaneRecord& pane = context->panes[i];
+    pane = PaneRecord{};
+    pane.pane = {0, top, kChartWidth, top + heights[i]};
+    pane.scale = {0, top, kScaleWidth, top + heights[i]};
+    pane.plot = pane.fullPlot = {kScaleWidth, top, kChartWidth, top + heights[i]};
+    if (view.period == 0 && view.paneKinds[i] <= 1) pane.plot.top += kSignalStripHeight;
+    top += heights[i];
+  }
+}
+
+void SetLinearScale(PaneRecord* pane, int32_t minValue, int32_t maxValue) {
+  const int h = pane->plot.bottom - pane->plot.top;
+  pane->minValue = minValue;
+  pane->maxValue = maxValue;
+  pane->valuePerPixel = static_cast<double>(maxValue - minValue) / h;
+  pane->log10Min = std::log10(static_cast<double>(minValue));
+  pane->log10Max = std::log10(static_cast<double>(maxValue));
+  pane->logPerPixel = (pane->log10Max - pane->log10Min) / h;
+}
+
+class SyntheticChartTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    ChartPaintEnvironment::Begin();
+    ASSERT_TRUE(AllocChartContextBuffers(&gChartContexts[2]));
+    if (gStockTable == nullptr) {
+      ASSERT_TRUE(AllocateStockTable());
+    }
+  }
+  static void TearDownTestSuite() { ChartPaintEnvironment::End(); }
+
+  void SetUp() override {
+    ChartPaintEnvironment::UseTestColours();
+    gTickGridOn = 0;
+    gThickChartLines = 0;
+    gTradeMarkShown = 0;
+    gForecastState[2] = kForecastNone;
+    gForecastBarCount[2] = 0;
+    AddTestStock();
+    context_ = &gChartContexts[2];
+    ClearSeries();
+    view_ = ChartView{};
+    view_.stockCode = kTestCode;
+    view_.period = 1;  // weekly: no signal strip
+    view_.lastBarIndex = -1;
+    view_.barWidth = kBarWidth;
+    view_.rightMargin = kDefaultRightMargin;
+  }
+  void TearDown() override {
+    --gStockTable->count;
+    ResetStockLookupCache();
+    gTradeMarkShown = 0;
+    gForecastState[2] = kForecastNone;
+    gForecastBarCount[2] = 0;
+  }
+
+  static void AddTestStock() {
+    StockRecord& stock = gStockTable->records[gStockTable->count++];
+    stock = StockRecord{};
+    stock.master.code = kTestCode;
+    strcpy(stock.master.name, "テスト銘柄");
+    stock.master.marketId = 1;
+    stock.master.tradingUnit = 100;
+    stock.lastDate = MakePackedDate(2026, 12, 4);
+    stock.liveTime = kLiveTimeFinished;
+    ResetStockLookupCache();
+  }
+
+  void ClearSeries() {
+    PeriodSeriesBlock& block = context_->periods[1];
+    block.bars->count = 0;
+    block.bars->code = kTestCode;
+    for (IntSeries* s : block.chartInt) memset(s, 0, sizeof *s);
+    for (RealSeries* s : block.chartReal) memset(s, 0, sizeof *s);
+    block.params = GetDefaultIndicatorParameters(1);
+  }
+
+  PeriodSeriesBlock& Block() const { return context_->periods[1]; }
+
+  // Weekly bars one week apart from 2025/1/3.
+  void AddBar(int open, int high, int low, int close, int volume = 1000) {
+    BarSeries& bars = *Block().bars;
+    const PackedDate date = AddCalendarDays(MakePackedDate(2025, 1, 3), 7 * bars.count);
+    bars.bars[bars.count++] = {date, open, high, low, close, volume};
+  }
+
+  void SetRealSeries(int slot, const std::function<double(int)>& value) {
+    RealSeries& series = *Block().chartReal[slot];
+    series.count = Block().bars->count;
+    for (int i = 0; i < series.count; ++i) series.values[i] = value(i);
+  }
+
+  // One candle pane of 100 pixels for 900..1300 (4 per pixel).
+  void LayOutOnePricePane(uint32_t kind = 0, uint32_t flags = 0) {
+    view_.paneCount = 1;
+    view_.paneKinds[0] = kind;
+    view_.paneFlags[0] = flags;
+    const int heights[] = {100};
+    LayOutByHand(view_, heights, context_);
+    SetLinearScale(&context_->panes[0], 900, 1300);
+  }
+
+  int Y(int32_t value) const { return PaneValueY(context_->panes[0], false, value); }
+  int X(int bar) const {
+    const int last = view_.lastBarIndex < 0 ? Block().bars->count - 1 : view_.lastBarIndex;
+    return BarCentreX(kChartWidth, kSpacing, last, bar);
+  }
+  const Rect& Plot() const { return context_->panes[0].plot; }
+  RECT PlotRect() const { return {Plot().left, Plot().top, Plot().right, Plot().bottom}; }
+
+  void Paint(Canvas& canvas) { PaintChart(canvas.dc(), view_, *context_); }
+
+  void SavePicture(Canvas& canvas, const wchar_t* name) { canvas.SaveBmp(ArtifactsFolder() + name); }
+
+  ChartContext* context_ = nullptr;
+  ChartView view_{};
+};
+
+TEST_F(SyntheticChartTest, CandlesHollowRisingFilledFallingAndOnePixelDoji) {
+  AddBar(1000, 1150, 950, 1100);   // rising
+  AddBar(1100, 1150, 950, 1000);   // falling
+  AddBar(1052, 1100, 1000, 1052);  // unchanged
+  LayOutOnePricePane();
+  Canvas canvas(kChartWidth, 200);
+  Paint(canvas);
+  SavePicture(canvas, L"price-candles.bmp");
+
+  const int x0 = X(0), x1 = X(1), x2 = X(2);
+  // Rising: body rows from y(1100) to y(1000), interior the background, edges rising.
+  const int top = Y(1100), bottom = Y(1000);
+  const int middle = (top + bottom) / 2;
+  EXPECT_EQ(canvas.At(x0 - 2, middle), kWhite);
+  EXPECT_EQ(canvas.At(x0, middle), kWhite);  // the wick does not show through
+  EXPECT_EQ(canvas.At(x0 - 4, middle), kRising);
+  EXPECT_EQ(canvas.At(x0 + 4, middle), kRising);
+  EXPECT_EQ(canvas.At(x0 - 2, top), kRising);
+  EXPECT_EQ(canvas.At(x0 - 2, bottom), kRising);
+  EXPECT_EQ(canvas.At(x0 + 5, middle), kWhite);
+  EXPECT_EQ(canvas.At(x0, Y(1150)), kRising);  // wick to the high
+  EXPECT_EQ(canvas.At(x0, Y(1150) - 1), kWhite);
+  EXPECT_EQ(canvas.At(x0, Y(975)), kRising);  // and down to the low
+  EXPECT_EQ(canvas.At(x0 - 1, Y(975)), kWhite);
+  // Falling: filled.
+  EXPECT_EQ(canvas.At(x1 - 2, middle), kFalling);
+  EXPECT_EQ(canvas.At(x1 - 4, middle), kFalling);
+  EXPECT_EQ(canvas.At(x1 + 4, middle), kFalling);
+  EXPECT_EQ(canvas.At(x1 + 5, middle), kWhite);
+  EXPECT_EQ(canvas.At(x1 - 2, top), kFalling);
+  EXPECT_EQ(canvas.At(x1 - 2, bottom), kFalling);
+  // Unchanged: one row in the falling colour.
+  const int doji = Y(1052);
+  EXPECT_EQ(canvas.At(x2 - 3, doji), kFalling);
+  EXPECT_EQ(canvas.At(x2 + 3, doji), kFalling);
+  EXPECT_EQ(canvas.At(x2 - 3, doji - 1), kWhite);
+  EXPECT_EQ(canvas.At(x2 - 3, doji + 1), kWhite);
+  EXPECT_EQ(canvas.At(x2, doji - 5), kFalling);  // its wick
+}
+
+TEST_F(SyntheticChartTest, ScaleLabelsAndDottedGridOfNineHundredToThirteenHundred) {
+  AddBar(1000, 1010, 990, 1005);
+  LayOutOnePricePane();
+  Canvas canvas(kChartWidth, 200);
+  Paint(canvas);
+  const Rect& scale = context_->panes[0].scale;
+  // Grid at 1,000 (y - 25) across the plot, with gaps; none at 1,100 or 1,200.
+  const RECT row1000 = {Plot().left, Y(1000), Plot().left + 200, Y(1000) + 1};
+  EXPECT_GT(canvas.Count(row1000, kGrid), 50);
+  EXPECT_GT(canvas.Count(row1000, kWhite), 50);
+  EXPECT_EQ(canvas.Count({Plot().left, Y(1100), Plot().left + 200, Y(1100) + 1}, kGrid), 0);
+  EXPECT_EQ(canvas.Count({Plot().left, Y(1200), Plot().left + 200, Y(1200) + 1}, kGrid), 0);
+  // Labels: ink beside 900 (bottom), 1,000 and 1,300 (top); none beside 1,150.
+  const int t = gFixedFontMetrics.tmHeight;
+  auto inkAround = [&](int y) {
+    return canvas.Count({scale.left + 1, y - t / 2, scale.right - 4, y + t / 2}, IsTextInk);
+  };
+  EXPECT_GT(inkAround(Y(1000)), 10);
+  EXPECT_GT(inkAround(Plot().top + t / 2 + 1), 10);
+  EXPECT_GT(inkAround(Plot().bottom - t / 2 - 1), 10);
+  EXPECT_EQ(canvas.Count({scale.left + 1, Y(1150) - 3, scale.right - 4, Y(1150) + 3}, IsTextInk), 0);
+  // The label of 1,000 is the same text the scale would write there.
+  Canvas expected(kChartWidth, 200);
+  const RECT face = {scale.left, scale.top, scale.right, scale.bottom};
+  FillButtonFaceRect(expected.dc(), face);
+  const HGDIOBJ old = SelectObject(expected.dc(), gChartFixedFont);
+  SetBkMode(expected.dc(), TRANSPARENT);
+  SetTextColor(expected.dc(), GetSysColor(COLOR_BTNTEXT));
+  RECT label = {scale.left, Y(1000) - t / 2, scale.right - 4, Y(1000) - t / 2 + t};
+  DrawTextW(expected.dc(), L"1,000", -1, &label, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
+  SelectObject(expected.dc(), old);
+  for (int y = label.top; y < label.bottom; ++y)
+    for (int x = scale.left + 2; x < scale.right - 4; ++x)
+      ASSERT_EQ(canvas.At(x, y), expected.At(x, y)) << x << "," << y;
+}
+
+TEST_F(SyntheticChartTest, CaptionRowShowsTheStockAndItsLastDay) {
+  AddBar(1000, 1010, 990, 1005);
+  LayOutOnePricePane();
+  Canvas canvas(kChartWidth, 200);
+  Paint(canvas);
+  char text[kChartCaptionSize];
+  FormatChartCaption(FindStockIndexByCode(kTestCode), 1, false, text, sizeof text);
+  EXPECT_EQ(SjisToWide(text), SjisToWide("ZZZZ テスト銘柄 (週足) - 東証プライム - 100株単位 2026/12/4  確定 "));
+  // The row holds exactly that text, drawn 8 pixels in and centred, on the button face.
+  const Rect& row = context_->geometry.captionRow;
+  Canvas expected(kChartWidth, 200);
+  const RECT face = {row.left, row.top, row.right, row.bottom};
+  FillButtonFaceRect(expected.dc(), face);
+  const HGDIOBJ old = SelectObject(expected.dc(), gChartFont);
+  SetBkMode(expected.dc(), TRANSPARENT);
+  SetTextColor(expected.dc(), GetSysColor(COLOR_BTNTEXT));
+  RECT textRect = {row.left + 8, row.top, row.right, row.bottom};
+  const std::wstring wide = SjisToWide(text);
+  DrawTextW(expected.dc(), wide.c_str(), -1, &textRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  SelectObject(expected.dc(), old);
+  int ink = 0;
+  for (int y = row.top + 1; y < row.bottom - 1; ++y) {
+    for (int x = row.left + 1; x < row.right - 40; ++x) {
+      ASSERT_EQ(canvas.At(x, y), expected.At(x, y)) << x << "," << y;
+      ink += IsTextInk(canvas.At(x, y));
+    }
+  }
+  EXPECT_GT(ink, 100);
+  // Sunken frame: shadow on the top edge, highlight on the bottom edge.
+  EXPECT_EQ(canvas.At(row.left + 20, row.top), GetSysColor(COLOR_BTNSHADOW));
+  EXPECT_EQ(canvas.At(row.left + 20, row.bottom - 1), GetSysColor(COLOR_BTNHIGHLIGHT));
+}
+
+TEST_F(SyntheticChartTest, PanesInTheirOrderFramedInTheInverseOfTheBackground) {
+  for (int i = 0; i < 40; ++i) AddBar(1000 + i, 1010 + i, 990 + i, 1005 + i, 1000 + 100 * i);
+  view_.paneCount = 3;
+  view_.paneKinds[0] = 0;
+  view_.paneKinds[1] = 2;
+  view_.paneKinds[2] = 3;
+  const int heights[] = {120, 60, 50};
+  LayOutByHand(view_, heights, context_);
+  SetLinearScale(&context_->panes[0], 900, 1300);
+  context_->panes[1].minValue = 0;
+  context_->panes[1].maxValue = 5000;
+  context_->panes[1].valuePerPixel = 5000.0 / 60;
+  context_->panes[2].minValue = 0;
+  context_->panes[2].maxValue = 10000;
+  context_->panes[2].valuePerPixel = 10000.0 / 50;
+  gPaletteColors[4] = RGB(0, 160, 0);
+  Canvas canvas(kChartWidth, 280);
+  Paint(canvas);
+  SavePicture(canvas, L"price-pane-order.bmp");
+  for (int i = 0; i < 3; ++i) {
+    const Rect& full = context_->panes[i].fullPlot;
+    // The border: the inverse of white, one pixel taller than the plot.
+    EXPECT_EQ(canvas.At(full.left + 30, full.top), kBlack) << i;
+    EXPECT_EQ(canvas.At(full.left, (full.top + full.bottom) / 2), kBlack) << i;
+    EXPECT_EQ(canvas.At(full.right - 1, (full.top + full.bottom) / 2), kBlack) << i;
+    EXPECT_EQ(canvas.At(full.left + 30, full.bottom), kBlack) << i;
+    const Rect& scale = context_->panes[i].scale;
+    EXPECT_EQ(canvas.At(scale.left + 2, scale.top + 2), GetSysColor(COLOR_BTNFACE)) << i;
+  }
+  auto plotOf = [&](int i) {
+    const Rect& p = context_->panes[i].plot;
+    return RECT{p.left + 1, p.top + 1, p.right - 1, p.bottom};
+  };
+  EXPECT_GT(canvas.Count(plotOf(0), kRising), 40);
+  EXPECT_EQ(canvas.Count(plotOf(0), RGB(0, 160, 0)), 0);
+  EXPECT_GT(canvas.Count(plotOf(1), RGB(0, 160, 0)), 200);  // volume bars in the second pane
+  EXPECT_EQ(canvas.Count(plotOf(1), kRising), 0);
+  EXPECT_EQ(canvas.Count(plotOf(2), RGB(0, 160, 0)), 0);
+  // The date-axis row below the last pane: button face, sunken.
+  const Rect& axis = context_->geometry.dateAxis;
+  EXPECT_EQ(canvas.At(axis.left + 10, axis.top + 5), GetSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(canvas.At(axis.left, axis.top + 5), GetSysColor(COLOR_BTNSHADOW));
+  EXPECT_EQ(canvas.At(axis.left + 10, axis.bottom - 1), GetSysColor(COLOR_BTNHIGHLIGHT));
+}
+
+TEST_F(SyntheticChartTest, AveragesBollingerAndParabolicAppearOnlyWithTheirFlags) {
+  for (int i = 0; i < 40; ++i) AddBar(1100, 1110, 1090, 1100);
+  SetRealSeries(kRealCloseAverage0, [](int) { return 1000.0; });
+  SetRealSeries(kRealCloseAverage0 + 1, [](int) { return 1200.0; });
+  for (int k = 0; k < 7; ++k) SetRealSeries(kRealBollingerCentre + k, [k](int) { return 950.0 + 50 * k; });
+  SetRealSeries(kRealParabolicSar, [](int i) { return i % 2 == 0 ? 1250.0 : 960.0; });
+  IntSeries& position = *Block().chartInt[kIntParabolicPosition];
+  position.count = 40;
+  for (int i = 0; i < 40; ++i) position.values[i] = i % 2 == 0 ? 1 : 0;
+  const COLORREF average1 = RGB(0, 150, 0), average2 = RGB(200, 100, 0), centre = RGB(0, 128, 128);
+  const COLORREF sigma2 = RGB(255, 0, 255), sarFalling = RGB(0, 0, 255), sarRising = RGB(255, 0, 0);
+  gPaletteColors[19] = average1;
+  gPaletteColors[20] = average2;
+  gPaletteColors[58] = centre;
+  gPaletteColors[60] = sigma2;
+  gPaletteColors[62] = sarFalling;
+  gPaletteColors[63] = sarRising;
+
+  LayOutOnePricePane(0, 0x1 | 0x400 | 0x1000 | 0x20000);
+  Canvas canvas(kChartWidth, 200);
+  Paint(canvas);
+  SavePicture(canvas, L"price-averages-bands-sar.bmp");
+  const RECT plot = PlotRect();
+  // The first average starts at its period (9 weeks), one pixel above its value.
+  EXPECT_EQ(canvas.At(X(20), Y(1000) - 1), average1);
+  EXPECT_GT(canvas.Count({X(9), Y(1000) - 1, X(39), Y(1000)}, average1), 300);
+  EXPECT_EQ(canvas.Count({X(1), 0, X(8), 200}, average1), 0);
+  EXPECT_EQ(canvas.Count(plot, average2), 0);  // flag 0x2 clear
+  // Bollinger centre 950 and the 2 sigma bands 1100 / 1150 from bar 25 (the band period); no 1 sigma.
+  EXPECT_GT(canvas.Count({X(26), Y(950) - 1, X(39), Y(950)}, centre), 100);
+  EXPECT_GT(canvas.Count({X(26), Y(1100) - 1, X(39), Y(1100)}, sigma2), 50);
+  EXPECT_GT(canvas.Count({X(26), Y(1150) - 1, X(39), Y(1150)}, sigma2), 100);
+  EXPECT_EQ(canvas.Count({X(5), 0, X(24), 200}, centre), 0);
+  // SAR rings: falling colour above (position 1), rising colour below.
+  EXPECT_GT(canvas.Count({X(10) - 5, Y(1250) - 4, X(10) + 5, Y(1250) + 2}, sarFalling), 3);
+  EXPECT_GT(canvas.Count({X(11) - 5, Y(960) - 4, X(11) + 5, Y(960) + 2}, sarRising), 3);
+
+  LayOutOnePricePane(0, 0);
+  Canvas plain(kChartWidth, 200);
+  Paint(plain);
+  for (COLORREF c : {average1, centre, sigma2, sarFalling, sarRising}) EXPECT_EQ(plain.Count(plot, c), 0);
+}
+
+TEST_F(SyntheticChartTest, TheLaggingLineReachesTheRightEdgeWhenScrolledBack) {
+  for (int i = 0; i < 120; ++i) AddBar(1100, 1110, 1090, 1100);
+  SetRealSeries(kRealIchimokuLagging, [](int) { return 1000.0; });
+  const COLORREF lagging = RGB(0, 200, 0);
+  gPaletteColors[16] = lagging;
+  view_.lastBarIndex = 80;  // 39 newer bars to the right
+  LayOutOnePricePane(1);
+  Canvas canvas(kChartWidth, 200);
+  Paint(canvas);
+  SavePicture(canvas, L"price-ichimoku-scrolled-back.bmp");
+  const int y = Y(1000) - 1;
+  // Bar 80 + 25 = 105 is drawn at the right-most bar 80.
+  EXPECT_GT(canvas.Count({X(56), y, X(80) + 1, y + 1}, lagging), 24 * kSpacing - 2);
+
+  view_.lastBarIndex = -1;  // at the newest bar the line ends 25 bars early
+  LayOutOnePricePane(1);
+  Canvas newest(kChartWidth, 200);
+  Paint(newest);
+  EXPECT_EQ(newest.Count({X(96) + 1, y, kChartWidth, y + 1}, lagging), 0);
+  EXPECT_EQ(newest.Count({Plot().left + 1, y, X(94) + 1, y + 1}, lagging), X(94) - Plot().left);
+}
+
+TEST_F(SyntheticChartTest, IchimokuCloudTakesItsColourBySpanOrder) {
+  for (int i = 0; i < 120; ++i) AddBar(1100, 1110, 1090, 1100);
+  SetRealSeries(kRealIchimokuSpanA, [](int i) { return i < 80 ? 1250.0 : 950.0; });
+  SetRealSeries(kRealIchimokuSpanB, [](int) { return 1150.0; });
+  const COLORREF above = RGB(255, 200, 200), below = RGB(200, 200, 255);
+  gPaletteColors[17] = above;
+  gPaletteColors[66] = below;
+  gPaletteColors[18] = RGB(250, 230, 180);
+  gPaletteColors[67] = RGB(180, 230, 250);
+  LayOutOnePricePane(1);
+  Canvas canvas(kChartWidth, 200);
+  Paint(canvas);
+  SavePicture(canvas, L"price-ichimoku.bmp");
+  // Spans of bar 60 show at bar 85, between 1150 and 1250; of bar 90 at bar 115, 950..1150.
+  EXPECT_EQ(canvas.At(X(85) - 3, Y(1200)), above);
+  EXPECT_EQ(canvas.At(X(115) - 3, Y(1050)), below);
+  EXPECT_EQ(canvas.At(X(85) - 3, Y(1050)), kWhite);
+  // Cloud alone on a candle pane: its own colours, no span lines.
+  gPaletteColors[14] = RGB(0, 99, 0);
+  LayOutOnePricePane(0, 0x80);
+  Canvas alone(kChartWidth, 200);
+  Paint(alone);
+  SavePicture(alone, L"price-cloud-only.bmp");
+  EXPECT_EQ(alone.At(X(85) - 3, Y(1200)), RGB(250, 230, 180));
+  EXPECT_EQ(alone.At(X(115) - 3, Y(1050)), RGB(180, 230, 250));
+  EXPECT_EQ(alone.Count(PlotRect(), RGB(0, 99, 0)), 0);
+}
+
+TEST_F(SyntheticChartTest, VolumeCloudShadesWhereVolumeTradedAndNothingWithoutVolume) {
+  for (int i = 0; i < 60; ++i) AddBar(1000, 1010, 990, 1000, 0);
+  LayOutOnePricePane(0, 0x100);
+  Canvas none(kChartWidth, 200);
+  Paint(none);
+  EXPECT_EQ(none.Count(PlotRect(), [](COLORREF c) { return IsGrey(c, 191, 253) && c != kGrid; }), 0);
+
+  Block().bars->count = 0;
+  for (int i = 0; i < 60; ++i) AddBar(1200, 1210, 1190, 1200, i == 20 ? 100000 : 0);
+  LayOutOnePricePane(0, 0x100);
+  Canvas canvas(kChartWidth, 200);
+  Paint(canvas);
+  SavePicture(canvas, L"price-volume-cloud.bmp");
+  // The band of 1,190..1,210 darkens from the next bar on and fades to the right.
+  const COLORREF next = canvas.At(X(21) + kSpacing / 2, Y(1200));
+  const COLORREF later = canvas.At(X(55) + kSpacing / 2, Y(1200));
+  EXPECT_EQ(next, RGB(191, 191, 191));  // level 32
+  EXPECT_TRUE(IsGrey(later, 192, 253));
+  EXPECT_GT(GetRValue(later), GetRValue(next));
+  EXPECT_EQ(canvas.At(X(19) + kSpacing / 2, Y(1200)), kWhite);
+  EXPECT_EQ(canvas.At(X(40) + kSpacing / 2, Y(1020)), kWhite);
+
+  // On a dark background the dark ramp shades the same cells.
+  gPaletteColors[0] = RGB(0, 0, 0);
+  Canvas dark(kChartWidth, 200);
+  Paint(dark);
+  EXPECT_EQ(dark.At(X(21) + kSpacing / 2, Y(1200)), RGB(192, 192, 192));
+  EXPECT_TRUE(IsGrey(dark.At(X(55) + kSpacing / 2, Y(1200)), 6, 186));
+}
+
+TEST_F(SyntheticChartTest, ForecastColumnsOnlyOnAMainWindowChartsForecastBars) {
+  for (int i = 0; i < 10; ++i) AddBar(1100, 1110, 1090, 1100);
+  gPaletteColors[57] = RGB(255, 255, 0);
+  gForecastState[2] = kForecastCommitted;
+  gForecastBarCount[2] = 2;
+  LayOutOnePricePane();
+  Canvas canvas(kChartWidth, 200);
+  Paint(canvas);
+  SavePicture(canvas, L"price-forecast.bmp");
+  const int y = Plot().top + 5;
+  EXPECT_EQ(canvas.At(X(9) - 4, y), RGB(255, 255, 0));
+  EXPECT_EQ(canvas.At(X(9) + 4, y), RGB(255, 255, 0));
+  EXPECT_EQ(canvas.At(X(9) + 5, y), kWhite);
+  EXPECT_EQ(canvas.At(X(8), y), RGB(255, 255, 0));
+  EXPECT_EQ(canvas.At(X(7), y), kWhite);
+  // The same chart drawn from a copy of its context (as the shared one would be): nothing.
+  const std::unique_ptr<ChartContext> copy(new ChartContext(*context_));
+  Canvas shared(kChartWidth, 200);
+  PaintChart(shared.dc(), view_, *copy);
+  EXPECT_EQ(shared.Count(PlotRect(), RGB(255, 255, 0)), 0);
+}
+
+TEST_F(SyntheticChartTest, TradeMarksShowTheirColumnsAndPriceLines) {
+  for (int i = 0; i < 10; ++i) AddBar(1100, 1110, 1090, 1100);
+  const COLORREF entryColumn = RGB(255, 230, 230), exitColumn = RGB(230, 230, 255);
+  const COLORREF entryLine = RGB(255, 0, 128), exitLine = RGB(0, 128, 255);
+  gPaletteColors[51] = entryColumn;
+  gPaletteColors[50] = exitColumn;
+  gPaletteColors[55] = entryLine;
+  gPaletteColors[54] = exitLine;
+  gTradeMarkShown = 1;
+  gTradeMarkCode = kTestCode;
+  gTradeMarkDate1 = Block().bars->bars[3].date;
+  gTradeMarkPrice1 = 1200;
+  gTradeMarkDate2 = Block().bars->bars[7].date;
+  gTradeMarkPrice2 = 1000;
+  LayOutOnePricePane();
+  Canvas canvas(kChartWidth, 200);
+  Paint(canvas);
+  SavePicture(canvas, L"price-trade-marks.bmp");
+  const int y = Plot().top + 5;
+  EXPECT_EQ(canvas.At(X(3), y), entryColumn);
+  EXPECT_EQ(canvas.At(X(7), y), exitColumn);
+  EXPECT_EQ(canvas.At(X(5), y), kWhite);
+  EXPECT_EQ(canvas.At(X(5), Y(1200)), entryLine);
+  EXPECT_EQ(canvas.At(X(5), Y(1000)), exitLine);
+  EXPECT_EQ(canvas.At(X(3), Y(1200)), entryColumn);  // the line runs between the two bars
+  EXPECT_EQ(canvas.At(X(8), Y(1200)), kWhite);
+  // Another stock shows none of it.
+  gTradeMarkCode = StringToCode("1001");
+  Canvas other(kChartWidth, 200);
+  Paint(other);
+  for (COLORREF c : {entryColumn, exitColumn, entryLine, exitLine}) EXPECT_EQ(other.Count(PlotRect(), c), 0);
+}
+
+TEST_F(SyntheticChartTest, TickGridDrawsALineOnEveryRowATickFallsOn) {
+  AddBar(1000, 1010, 990, 1005);
+  gTickGridOn = 1;
+  LayOutOnePricePane();
+  Canvas canvas(kChartWidth, 200);
+  Paint(canvas);
+  SavePicture(canvas, L"price-tick-grid.bmp");
+  // Ticks of 1 yen at 4 yen a pixel: every row of the plot carries a dotted line.
+  int rows = 0;
+  for (int y = Plot().top + 1; y < Plot().bottom; ++y)
+    rows += canvas.Count({Plot().left + 20, y, Plot().left + 22, y + 1}, kGrid) > 0;
+  EXPECT_GE(rows, Plot().bottom - Plot().top - 2);
+  // A stock without a trading unit keeps the normal scale.
+  gStockTable->records[FindStockIndexByCode(kTestCode)].master.tradingUnit = 0;
+  Canvas normal(kChartWidth, 200);
+  Paint(normal);
+  EXPECT_EQ(normal.Count({Plot().left + 20, Y(1100), Plot().left + 22, Y(1100) + 1}, kGrid), 0);
+}
+
+TEST_F(SyntheticChartTest, DailyPricePaneDrawsTheStripRowsAboveItsPlot) {
+  view_.period = 0;
+  BarSeries& daily = *context_->periods[0].bars;
+  daily.count = 0;
+  daily.code = kTestCode;
+  for (int i = 0; i < 10; ++i) daily.bars[daily.count++] = {MakePackedDate(2025, 1, 6 + i), 1100, 1110, 1090, 1100, 0};
+  view_.paneCount = 1;
+  const int heights[] = {122};
+  LayOutByHand(view_, heights, context_);
+  SetLinearScale(&context_->panes[0], 900, 1300);
+  Canvas canvas(kChartWidth, 220);
+  Paint(canvas);
+  const Rect& full = context_->panes[0].fullPlot;
+  for (int row = 0; row < 5; ++row) EXPECT_EQ(canvas.At(full.left + 50, full.top + 1 + 5 * row), kGrid) << row;
+  EXPECT_EQ(canvas.At(full.left + 50, full.top + 3), kWhite);
+}
+
+TEST_F(SyntheticChartTest, TinyChartsAndTheLargestFontPaintNothingOutsideTheChart) {
+  for (int i = 0; i < 200; ++i) AddBar(1000 + i, 1010 + i, 990 + i, 1005 + i, 1000 + i);
+  view_.paneCount = 12;
+  for (int i = 0; i < 12; ++i) {
+    view_.paneKinds[i] = static_cast<uint32_t>(i);
+    view_.paneFlags[i] = 0xFFFFFFFF;
+  }
+  const int savedFont = gChartFontSize;
+  for (int fontSize : {12, 32}) {
+    gChartFontSize = fontSize;
+    RecreateSharedGdiObjects(nullptr);
+    InstallChartTextMeasures();
+    const Rect sizes[] = {{100, 100, 100, 100}, {100, 100, 101, 101}, {100, 100, 160, 130}, {100, 100, 300, 160},
+                          {100, 100, 90, 80},   {100, 100, 500, 500}, {100, 100, 161, 400}};
+    for (const Rect& chart : sizes) {
+      ComputePaneScales(chart, view_, context_);
+      Canvas canvas(640, 640);
+      Paint(canvas);
+      const RECT inside = {std::min(chart.left, chart.right), std::min(chart.top, chart.bottom),
+                           std::max(chart.left, chart.right), std::max(chart.top, chart.bottom)};
+      const int outside = canvas.Count({0, 0, 640, 640}, [](COLORREF c) { return c != kMarker; }) -
+                          canvas.Count(inside, [](COLORREF c) { return c != kMarker; });
+      EXPECT_EQ(outside, 0) << fontSize << " " << chart.right << "x" << chart.bottom;
+    }
+  }
+  gChartFontSize = savedFont;
+  RecreateSharedGdiObjects(nullptr);
+  InstallChartTextMeasures();
+}
+
+TEST_F(SyntheticChartTest, RepeatedPaintsLeaveNoGdiObjectBehind) {
+  for (int i = 0; i < 120; ++i) AddBar(1000 + i, 1010 + i, 990 + i, 1005 + i, 1000 + 10 * i);
+  LayOutOnePricePane(0, 0x3F | 0x80 | 0x100 | 0x3C00 | 0x20000);
+  gTradeMarkShown = 1;
+  gTradeMarkCode = kTestCode;
+  Canvas canvas(kChartWidth, 200);
+  Paint(canvas);  // builds what is kept between paints
+  const DWORD before = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+  for (int i = 0; i < 20; ++i) Paint(canvas);
+  gTickGridOn = 1;
+  for (int i = 0; i < 20; ++i) Paint(canvas);
+  const DWORD after = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+  if (before == 0) GTEST_SKIP() << "no GDI object count on this system";
+  EXPECT_EQ(after, before);
+}
+
+// ---- Charts of the generated database --------------------------------------------
+
+class SampleChartTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    folder_ = UnixToDosPath(EnvironmentText(L"VELQO_SAMPLE_DB"));
+    if (folder_.empty()) return;
+    ChartPaintEnvironment::Begin();
+    opened_ = OpenDatabaseFolder(WideToSjis(folder_.c_str()).c_str()) && AllocAllChartContexts();
+  }
+  static void TearDownTestSuite() {
+    if (folder_.empty()) return;
+    ChartPaintEnvironment::End();
+  }
+  void SetUp() override {
+    if (folder_.empty()) GTEST_SKIP() << "no sample database given";
+    ASSERT_TRUE(opened_);
+    ResetSettingsForSamples();
+    gTickGridOn = 0;
+    gTradeMarkShown = 0;
+  }
+  static void ResetSettingsForSamples() {
+    SetDefaultSettings();  // the white-ground palette and default parameters
+    gChartFontSize = 12;
+  }
+
+  // The current pattern's charts loaded and laid out in a `width` x `height` area.
+  static void LoadPattern(const ScreenPattern& pattern, int width, int height, Rect* charts) {
+    CurrentScreenPattern() = pattern;
+    ReloadAllChartSeries();
+    ComputeChartRects({0, 0, width, height}, CurrentScreenPattern(), gPaneHeights, gChartFontSize, charts);
+    for (int i = 0; i < pattern.chartCount; ++i)
+      ComputePaneScales(charts[i], CurrentScreenPattern().views[i], &gChartContexts[i]);
+  }
+
+  static ChartView MakeView(const char* code, int period, std::initializer_list<std::pair<uint32_t, uint32_t>> panes) {
+    ChartView view{};
+    view.stockCode = StringToCode(code);
+    view.period = period;
+    view.lastBarIndex = -1;
+    view.barWidth = 5;
+    view.rightMargin = kDefaultRightMargin;
+    for (const auto& [kind, flags] : panes) {
+      view.paneKinds[view.paneCount] = kind;
+      view.paneFlags[view.paneCount++] = flags;
+    }
+    return view;
+  }
+
+  static void PaintPattern(Canvas& canvas) {
+    for (int i = 0; i < CurrentScreenPattern().chartCount; ++i)
+      PaintChart(canvas.dc(), CurrentScreenPattern().views[i], gChartContexts[i]);
+  }
+
+  static std::wstring folder_;
+  static bool opened_;
+};
+std::wstring SampleChartTest::folder_;
+bool SampleChartTest::opened_ = false;
+
+const char* StockCodeAt(int index) {
+  static char text[5];
+  return CodeToString(gStockTable->records[index].master.code, text);
+}
+
+TEST_F(SampleChartTest, ThreeChartPatternShowsItsPanesInOrder) {
+  ScreenPattern pattern{};
+  pattern.chartCount = 3;
+  pattern.views[0] = MakeView("1001", 0, {{0, 0x3 | 0x400 | 0x1000}, {2, 0x3}, {3, 0x7}, {7, 0}});
+  pattern.views[1] = MakeView(StockCodeAt(10), 1, {{1, 0}, {2, 0x1}, {4, 0x7}, {8, 0}});
+  pattern.views[2] = MakeView(StockCodeAt(20), 0, {{0, 0x80 | 0x100 | 0x20000 | 0x8000}, {5, 0x7}, {6, 0}, {11, 0}});
+  Rect charts[3];
+  LoadPattern(pattern, 1600, 1000, charts);
+  Canvas canvas(1600, 1000);
+  PaintPattern(canvas);
+  canvas.SaveBmp(ArtifactsFolder() + L"chart-three-pattern.bmp");
+
+  int previousBottom = 0;
+  for (int c = 0; c < 3; ++c) {
+    const ChartView& view = CurrentScreenPattern().views[c];
+    const ChartContext& context = gChartContexts[c];
+    EXPECT_EQ(charts[c].top, previousBottom);
+    previousBottom = charts[c].bottom;
+    int top = context.geometry.plotArea.top;
+    for (int p = 0; p < view.paneCount; ++p) {
+      const PaneRecord& pane = context.panes[p];
+      EXPECT_EQ(pane.pane.top, top) << c << " " << p;
+      EXPECT_GT(pane.plot.bottom - pane.plot.top, 20) << c << " " << p;
+      top = pane.pane.bottom;
+      // Each pane framed in black (the inverse of the white ground).
+      EXPECT_EQ(canvas.At(pane.fullPlot.left + 40, pane.fullPlot.top), kBlack) << c << " " << p;
+    }
+    EXPECT_EQ(top, context.geometry.plotArea.bottom);
+    // The caption row carries text.
+    const Rect& row = context.geometry.captionRow;
+    EXPECT_GT(canvas.Count({row.left + 8, row.top + 2, row.left + 400, row.bottom - 2}, IsTextInk), 100) << c;
+  }
+  // What each pane kind paints, in its own pane.
+  auto plotOf = [&](int c, int p) {
+    const Rect& r = gChartContexts[c].panes[p].plot;
+    return RECT{r.left + 1, r.top + 1, r.right - 1, r.bottom};
+  };
+  EXPECT_GT(canvas.Count(plotOf(0, 0), gPaletteColors[2]), 100);  // rising candles
+  EXPECT_GT(canvas.Count(plotOf(0, 0), gPaletteColors[3]), 100);  // falling candles
+  EXPECT_GT(canvas.Count(plotOf(0, 0), gPaletteColors[19]), 50);  // first average
+  EXPECT_GT(canvas.Count(plotOf(0, 1), gPaletteColors[4]), 500);  // volume bars
+  EXPECT_EQ(canvas.Count(plotOf(0, 0), gPaletteColors[4]), 0);
+  EXPECT_GT(canvas.Count(plotOf(1, 0), [](COLORREF c) { return c == gPaletteColors[17] || c == gPaletteColors[66]; }),
+            500);  // the Ichimoku cloud
+  EXPECT_GT(canvas.Count(plotOf(2, 0), [](COLORREF c) { return IsGrey(c, 191, 253) && c != kGrid; }), 500);
+}
+
+TEST_F(SampleChartTest, PicturesOfEveryPricePaneFeature) {
+  struct Feature {
+    const wchar_t* name;
+    uint32_t kind;
+    uint32_t flags;
+    int period;
+  };
+  const Feature features[] = {
+      {L"sample-averages", 0, 0x3F, 0},          {L"sample-bollinger", 0, 0x3C00, 0},
+      {L"sample-parabolic", 0, 0x20000, 0},      {L"sample-ichimoku", 1, 0, 1},
+      {L"sample-cloud-only", 0, 0x80 | 0x7, 0},  {L"sample-volume-cloud", 0, 0x100, 0},
+      {L"sample-log-scale", 0, 0x8000 | 0x3, 2}, {L"sample-tick-grid", 0, 0x1, 0},
+  };
+  for (const Feature& feature : features) {
+    ScreenPattern pattern{};
+    pattern.chartCount = 1;
+    pattern.views[0] = MakeView(StockCodeAt(30), feature.period, {{feature.kind, feature.flags}, {2, 0x1}});
+    gTickGridOn = feature.name == std::wstring(L"sample-tick-grid") ? 1 : 0;
+    Rect charts[3];
+    LoadPattern(pattern, 1000, 520, charts);
+    Canvas canvas(1000, 520);
+    PaintPattern(canvas);
+    EXPECT_TRUE(canvas.SaveBmp(ArtifactsFolder() + feature.name + L".bmp"));
+    const Rect& plot = gChartContexts[0].panes[0].plot;
+    EXPECT_GT(canvas.Count({plot.left, plot.top, plot.right, plot.bottom}, gPaletteColors[3]), 50)
+        << WideToSjis(feature.name);
+  }
+  gTickGridOn = 0;
+
+  // Forecast columns and a simulated trade on the last bars of a daily chart.
+  ScreenPattern pattern{};
+  pattern.chartCount = 1;
+  pattern.views[0] = MakeView(StockCodeAt(30), 0, {{0, 0x3}, {2, 0x1}});
+  Rect charts[3];
+  LoadPattern(pattern, 1000, 520, charts);
+  const BarSeries& bars = *gChartContexts[0].periods[0].bars;
+  gForecastState[0] = kForecastCommitted;
+  gForecastBarCount[0] = 3;
+  gTradeMarkShown = 1;
+  gTradeMarkCode = bars.code;
+  gTradeMarkDate1 = bars.bars[bars.count - 30].date;
+  gTradeMarkPrice1 = bars.bars[bars.count - 30].close;
+  gTradeMarkDate2 = bars.bars[bars.count - 10].date;
+  gTradeMarkPrice2 = bars.bars[bars.count - 10].close;
+  Canvas canvas(1000, 520);
+  PaintPattern(canvas);
+  canvas.SaveBmp(ArtifactsFolder() + L"sample-forecast-and-trade.bmp");
+  const Rect& plot = gChartContexts[0].panes[0].plot;
+  EXPECT_GT(canvas.Count({plot.left, plot.top, plot.right, plot.bottom}, gPaletteColors[57]), 100);
+  EXPECT_GT(canvas.Count({plot.left, plot.top, plot.right, plot.bottom}, gPaletteColors[55]), 100);
+  gForecastState[0] = kForecastNone;
+  gForecastBarCount[0] = 0;
+  gTradeMarkShown = 0;
+}
+
+// ---- The program itself ---------------------------------------------------------
+
+bool CopyFolderTree(const std::wstring& from, const std::wstring& to) {
+  CreateDirectoryW(to.c_str(), nullptr);
+  WIN32_FIND_DATAW found;
+  const HANDLE find = FindFirstFileW((from + L"\\*").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  bool ok = true;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      ok = CopyFolderTree(from + L"\\" + name, to + L"\\" + name) && ok;
+    } else {
+      ok = CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE) && ok;
+    }
+  } while (FindNextFileW(find, &found));
+  FindClose(find);
+  return ok;
+}
+
+BOOL CALLBACK FindProgramWindow(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<std::pair<DWORD, HWND>*>(param);
+  wchar_t name[64];
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == search->first && GetClassNameW(hwnd, name, 64) && wcscmp(name, L"VELQUORANDIME") == 0 &&
+      IsWindowVisible(hwnd))
+    search->second = hwnd;
+  return TRUE;
+}
+
+// The settings of the copied database with a three-chart first pattern.
+bool WriteThreeChartSettings(const std::wstring& folder) {
+  std::vector<unsigned char> bytes = ReadFileBytes(folder + L"velqo.dat");
+  SettingsBlock block{};
+  if (bytes.size() == sizeof block) {
+    XorBuffer(bytes.data(), bytes.size(), kSettingsXorByte);
+    memcpy(&block, bytes.data(), sizeof block);
+  } else {
+    const SettingsBlock saved = gSettings;
+    SetDefaultSettings();
+    block = gSettings;
+    gSettings = saved;
+  }
+  ScreenPattern& pattern = block.screenPatterns[0];
+  pattern.chartCount = 3;
+  for (int i = 0; i < 3; ++i) {
+    ChartView& view = pattern.views[i];
+    view = pattern.views[0];
+    view.stockCode = StringToCode("1001");
+    view.period = i;
+    view.lastBarIndex = -1;
+    view.barWidth = 5;
+    view.paneCount = 2;
+    view.paneKinds[0] = i == 1 ? 1 : 0;
+    view.paneFlags[0] = 0x3;
+    view.paneKinds[1] = 2;
+    view.paneFlags[1] = 0x1;
+  }
+  block.currentPattern = 0;
+  std::vector<unsigned char> image(reinterpret_cast<unsigned char*>(&block),
+                                   reinterpret_cast<unsigned char*>(&block) + sizeof block);
+  XorBuffer(image.data(), image.size(), kSettingsXorByte);
+  return WriteFileBytes(folder + L"velqo.dat", image);
+}
+
+TEST(ChartProgramTest, TheMainWindowShowsTheCurrentPatternsCharts) {
+  const std::wstring sample = UnixToDosPath(EnvironmentText(L"VELQO_SAMPLE_DB"));
+  if (sample.empty()) GTEST_SKIP() << "no sample database given";
+  const std::wstring folder = MakeTempFolder(L"velqo-charts");
+  ASSERT_TRUE(CopyFolderTree(sample, folder.substr(0, folder.size() - 1)));
+  const std::wstring exe = UnixToDosPath(EnvironmentText(L"VELQO_EXE"));
+  ASSERT_TRUE(CopyFileW(exe.c_str(), (folder + L"velqo.exe").c_str(), FALSE));
+  ASSERT_TRUE(WriteThreeChartSettings(folder));
+
+  std::wstring command = L"\"" + folder + L"velqo.exe\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION process{};
+  ASSERT_TRUE(
+      CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &process));
+  std::pair<DWORD, HWND> search{process.dwProcessId, nullptr};
+  for (int i = 0; i < 300 && search.second == nullptr; ++i) {
+    EnumWindows(FindProgramWindow, reinterpret_cast<LPARAM>(&search));
+    if (search.second == nullptr) Sleep(100);
+  }
+  ASSERT_NE(search.second, nullptr);
+  const HWND window = search.second;
+  ShowWindow(window, SW_SHOWNORMAL);
+  SetWindowPos(window, HWND_TOP, 0, 0, 1400, 900, SWP_SHOWWINDOW);
+  PumpFor(1500);
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  PumpFor(500);
+  const std::wstring picture = ArtifactsFolder() + L"main-window-charts.bmp";
+  EXPECT_TRUE(SaveWindowPicture(window, picture));
+
+  // The picture holds candles in both colours of the default palette.
+  const std::vector<unsigned char> bmp = ReadFileBytes(picture);
+  ASSERT_GT(bmp.size(), 54u);
+  const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(bmp.data() + sizeof(BITMAPFILEHEADER));
+  const size_t stride = (static_cast<size_t>(header->biWidth) * 3 + 3) & ~static_cast<size_t>(3);
+  int rising = 0, falling = 0;
+  for (int y = 0; y < header->biHeight; ++y) {
+    const unsigned char* row = bmp.data() + 54 + stride * static_cast<size_t>(y);
+    for (int x = 0; x < header->biWidth; ++x) {
+      const COLORREF c = RGB(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+      rising += c == RGB(160, 0, 80);
+      falling += c == RGB(0, 0, 255);
+    }
+  }
+  EXPECT_GT(rising, 300);
+  EXPECT_GT(falling, 300);
+
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 99);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+}
+
+}  // namespace

@@ -1,0 +1,629 @@
+// The volume and oscillator panes painted into a memory bitmap from a chart
+// context filled by hand: labels against a reference drawing, dotted lines,
+// bars and lines by their colours, and nothing outside the pane.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "chart/chart_context.h"
+#include "chart/chart_layout.h"
+#include "chart/indicator_panes_win.h"
+#include "common/gdi_objects_win.h"
+#include "common/packed_date.h"
+#include "common/stock_code.h"
+#include "platform/win_text.h"
+#include "sheets/sheet_services.h"
+#include "shell/app_globals.h"
+#include "shell/settings.h"
+#include "tests/win/win_test_support.h"
+
+namespace {
+
+constexpr int kWidth = 420;
+constexpr int kScaleWidth = 60;  // W at font size 12
+constexpr int kBarWidth = 5;
+constexpr int kSpacing = 7;      // w + 2 gaps of 1
+constexpr int kBarCount = 60;
+constexpr int kFirst = 10;
+constexpr int kLast = kBarCount - 1;
+
+constexpr COLORREF kBackground = RGB(250, 250, 235);  // not the device default
+constexpr COLORREF kGrid = RGB(128, 128, 128);
+constexpr COLORREF kBarColor = RGB(0, 150, 0);
+constexpr COLORREF kSentinel = RGB(250, 200, 10);
+constexpr COLORREF kMarkColor = RGB(0, 90, 220);  // trade-mark column of the entry
+
+// Line colour slots 25..65 get colours of their own: six hues, each slot a
+// little greener than the one six before.
+COLORREF LineColor(int slot) {
+  static const COLORREF kHues[] = {RGB(220, 40, 40), RGB(30, 110, 220), RGB(230, 140, 0),
+                                   RGB(150, 60, 200), RGB(0, 160, 160), RGB(200, 60, 140)};
+  const COLORREF hue = kHues[slot % 6];
+  return RGB(GetRValue(hue), GetGValue(hue) + slot / 6, GetBValue(hue));
+}
+
+// A top-down 32-bit bitmap selected into a memory DC.
+class Canvas {
+ public:
+  Canvas(int width, int height) : width_(width), height_(height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    dc_ = CreateCompatibleDC(nullptr);
+    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+    old_ = SelectObject(dc_, bitmap_);
+    Fill({0, 0, width, height}, kSentinel);
+  }
+  ~Canvas() {
+    SelectObject(dc_, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  Canvas(const Canvas&) = delete;
+  Canvas& operator=(const Canvas&) = delete;
+
+  HDC dc() const { return dc_; }
+  int width() const { return width_; }
+  int height() const { return height_; }
+  void Fill(const RECT& rect, COLORREF color) {
+    const HBRUSH brush = CreateSolidBrush(color);
+    FillRect(dc_, &rect, brush);
+    DeleteObject(brush);
+  }
+  COLORREF At(int x, int y) const {
+    GdiFlush();
+    const uint32_t p = bits_[y * width_ + x];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+  }
+  std::vector<uint32_t> Pixels() const {
+    GdiFlush();
+    return std::vector<uint32_t>(bits_, bits_ + width_ * height_);
+  }
+  int Count(COLORREF color, const RECT& area) const {
+    int n = 0;
+    for (int y = area.top; y < area.bottom; ++y)
+      for (int x = area.left; x < area.right; ++x) n += At(x, y) == color;
+    return n;
+  }
+  int CountOther(COLORREF color, const RECT& area) const {
+    return (area.right - area.left) * (area.bottom - area.top) - Count(color, area);
+  }
+  int CountDifferences(const Canvas& other, const RECT& area) const {
+    int n = 0;
+    for (int y = area.top; y < area.bottom; ++y)
+      for (int x = area.left; x < area.right; ++x) n += At(x, y) != other.At(x, y);
+    return n;
+  }
+  // 24-bit bottom-up BMP, as picture viewers expect.
+  bool SaveBmp(const std::wstring& path) const {
+    const DWORD stride = (static_cast<DWORD>(width_) * 3 + 3) & ~3u;
+    BITMAPFILEHEADER file{};
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = width_;
+    header.biHeight = height_;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof header;
+    file.bfSize = file.bfOffBits + stride * static_cast<DWORD>(height_);
+    std::vector<unsigned char> bytes(file.bfSize, 0);
+    memcpy(bytes.data(), &file, sizeof file);
+    memcpy(bytes.data() + sizeof file, &header, sizeof header);
+    for (int y = 0; y < height_; ++y) {
+      unsigned char* row = bytes.data() + file.bfOffBits + stride * static_cast<DWORD>(height_ - 1 - y);
+      for (int x = 0; x < width_; ++x) {
+        const COLORREF c = At(x, y);
+        row[3 * x] = GetBValue(c);
+        row[3 * x + 1] = GetGValue(c);
+        row[3 * x + 2] = GetRValue(c);
+      }
+    }
+    return WriteFileBytes(path, bytes);
+  }
+
+ private:
+  int width_, height_;
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  uint32_t* bits_ = nullptr;
+};
+
+struct ExpectedLabel {
+  const char* text;
+  int y;
+};
+
+class IndicatorPanesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    savedSettings_ = gSettings;
+    savedP2_ = gSettingsP2;
+    ClearLogFont(&gChartLogFont);
+    gChartFontSize = 12;
+    gThickChartLines = 0;
+    gPaletteColors[0] = kBackground;
+    gPaletteColors[1] = kGrid;
+    gPaletteColors[4] = kBarColor;
+    for (int slot = 25; slot <= 65; ++slot) gPaletteColors[slot] = LineColor(slot);
+    window_ = CreateWindowExW(0, L"STATIC", L"panes", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+    gMainWnd = window_;
+    CreateSharedGdiObjects();
+    MeasureSharedFonts(window_);
+    textHeight_ = gFixedFontMetrics.tmHeight;
+
+    context_ = new ChartContext{};
+    ASSERT_TRUE(AllocChartContextBuffers(context_));
+    context_->geometry.barSpacing = kSpacing;
+    context_->geometry.gap = 1;
+    context_->geometry.visibleBars = 48;
+    view_ = ChartView{};
+    view_.period = 0;
+    view_.lastBarIndex = kLast;
+    view_.barWidth = kBarWidth;
+    PeriodSeriesBlock& block = Block();
+    block.bars->count = kBarCount;
+    for (int i = 0; i < kBarCount; ++i) block.bars->bars[i].volume = 1000;
+    for (IntSeries* series : block.chartInt) series->count = 0;
+  }
+  void TearDown() override {
+    gTradeMarkShown = 0;
+    FreeChartContextBuffers(context_);
+    delete context_;
+    DeleteSharedGdiObjects();
+    DestroyWindow(window_);
+    gMainWnd = nullptr;
+    gSettings = savedSettings_;
+    gSettingsP2 = savedP2_;
+  }
+
+  PeriodSeriesBlock& Block() { return context_->periods[0]; }
+
+  void FillSeries(int slot, int32_t (*value)(int bar)) {
+    IntSeries* series = Block().chartInt[slot];
+    series->count = kBarCount;
+    for (int i = 0; i < kBarCount; ++i) series->values[i] = value(i);
+  }
+  void FillConstant(int slot, int32_t value) {
+    IntSeries* series = Block().chartInt[slot];
+    series->count = kBarCount;
+    for (int i = 0; i < kBarCount; ++i) series->values[i] = value;
+  }
+
+  // A pane of the whole width: 60 pixels of scale, then the plot.
+  void PlacePane(int pane, int kind, int top, int height, int32_t minValue, int32_t maxValue, uint32_t flags) {
+    view_.paneKinds[pane] = static_cast<uint32_t>(kind);
+    view_.paneFlags[pane] = flags;
+    if (view_.paneCount < pane + 1) view_.paneCount = pane + 1;
+    PaneRecord& record = context_->panes[pane];
+    record = PaneRecord{};
+    record.pane = {0, top, kWidth, top + height};
+    record.scale = {0, top, kScaleWidth, top + height};
+    record.plot = {kScaleWidth, top, kWidth, top + height};
+    record.fullPlot = record.plot;
+    record.minValue = minValue;
+    record.maxValue = maxValue;
+    record.valuePerPixel = height > 0 ? (static_cast<double>(maxValue) - minValue) / height : 0.0;
+  }
+
+  RECT PaneRect(int pane) const { return ToRect(context_->panes[pane].pane); }
+  RECT PlotRect(int pane) const { return ToRect(context_->panes[pane].plot); }
+  // The label area of the scale column (the dotted lines start 3 pixels left of the plot).
+  RECT LabelArea(int pane) const {
+    const Rect& scale = context_->panes[pane].scale;
+    return {scale.left, scale.top, scale.right - 4, scale.bottom};
+  }
+  static RECT ToRect(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+  // What the chart painter leaves before a pane is painted.
+  void Prefill(Canvas& canvas, int pane) const {
+    const PaneRecord& record = context_->panes[pane];
+    canvas.Fill(ToRect(record.scale), GetSysColor(COLOR_BTNFACE));
+    canvas.Fill(ToRect(record.plot), kBackground);
+  }
+
+  void Paint(Canvas& canvas, int pane) const {
+    if (view_.paneKinds[pane] == 2)
+      PaintVolumePane(canvas.dc(), view_, *context_, pane, kFirst, kLast);
+    else
+      PaintIndicatorPane(canvas.dc(), view_, *context_, pane, kFirst, kLast);
+  }
+
+  // The labels as they should look: right-aligned in the scale column less
+  // 4 pixels, T high and centred on y, kept 2 pixels inside the column.
+  void DrawReference(Canvas& canvas, int pane, const std::vector<ExpectedLabel>& labels) const {
+    const Rect& scale = context_->panes[pane].scale;
+    const HGDIOBJ oldFont = SelectObject(canvas.dc(), gChartFixedFont);
+    SetBkMode(canvas.dc(), TRANSPARENT);
+    SetTextColor(canvas.dc(), GetSysColor(COLOR_BTNTEXT));
+    for (const ExpectedLabel& label : labels) {
+      RECT rect{scale.left, label.y - textHeight_ / 2, scale.right - 4, label.y - textHeight_ / 2 + textHeight_};
+      if (rect.top < scale.top + 2) {
+        rect.top = scale.top + 2;
+        rect.bottom = rect.top + textHeight_;
+      } else if (rect.bottom > scale.bottom - 2) {
+        rect.bottom = scale.bottom - 2;
+        rect.top = rect.bottom - textHeight_;
+      }
+      const std::wstring text = SjisToWide(label.text);
+      DrawTextW(canvas.dc(), text.c_str(), static_cast<int>(text.size()), &rect,
+                DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    }
+    SelectObject(canvas.dc(), oldFont);
+  }
+
+  // Paints the pane and a reference of its expected labels; the label areas must match.
+  void ExpectLabels(int pane, const std::vector<ExpectedLabel>& labels, Canvas* painted = nullptr) {
+    Canvas own(kWidth, 400);
+    Canvas& canvas = painted != nullptr ? *painted : own;
+    Canvas reference(canvas.width(), canvas.height());
+    Prefill(canvas, pane);
+    Prefill(reference, pane);
+    Paint(canvas, pane);
+    DrawReference(reference, pane, labels);
+    const RECT area = LabelArea(pane);
+    EXPECT_GT(reference.CountOther(GetSysColor(COLOR_BTNFACE), area), 0) << "the reference shows text";
+    EXPECT_EQ(canvas.CountDifferences(reference, area), 0);
+  }
+
+  // A dotted row from the plot left - 3 to the plot right - 2: grid and background only.
+  void ExpectDottedRow(const Canvas& canvas, int pane, int y) const {
+    const RECT plot = PlotRect(pane);
+    const RECT row{plot.left - 3, y, plot.right - 2, y + 1};
+    const int grid = canvas.Count(kGrid, row);
+    const int gaps = canvas.Count(kBackground, row);
+    EXPECT_GT(grid, 100) << "row " << y;
+    EXPECT_GT(gaps, 100) << "row " << y;
+    EXPECT_EQ(grid + gaps, row.right - row.left) << "row " << y;
+    EXPECT_NE(canvas.At(plot.right - 2, y), kGrid) << "row " << y;
+  }
+
+  // Rows of the pane that hold grid pixels.
+  std::vector<int> GridRows(const Canvas& canvas, int pane) const {
+    const RECT plot = PlotRect(pane);
+    std::vector<int> rows;
+    for (int y = plot.top; y < plot.bottom; ++y)
+      if (canvas.Count(kGrid, {plot.left - 3, y, plot.right, y + 1}) > 0) rows.push_back(y);
+    return rows;
+  }
+
+  // Everything outside the rectangle still shows the sentinel colour.
+  static int CountOutside(const Canvas& canvas, const RECT& inside) {
+    int n = 0;
+    for (int y = 0; y < canvas.height(); ++y)
+      for (int x = 0; x < canvas.width(); ++x) {
+        const POINT p{x, y};
+        if (!PtInRect(&inside, p)) n += canvas.At(x, y) != kSentinel;
+      }
+    return n;
+  }
+
+  int BarX(int bar) const { return kWidth + kSpacing / 2 - 2 - (kLast - bar + 1) * kSpacing; }
+
+  SettingsBlock savedSettings_;
+  SettingsBlockP2 savedP2_;
+  HWND window_ = nullptr;
+  int textHeight_ = 0;
+  ChartContext* context_ = nullptr;
+  ChartView view_{};
+};
+
+TEST_F(IndicatorPanesTest, RsiPaneOf200PixelsIsLabelledAndDottedAtTheQuarters) {
+  PlacePane(0, 3, 20, 200, 0, 10000, 0);
+  Canvas canvas(kWidth, 400);
+  ExpectLabels(0, {{"0.00", 220}, {"25.00", 170}, {"50.00", 120}, {"75.00", 70}, {"100.00", 20}}, &canvas);
+  for (int y : {170, 120, 70}) ExpectDottedRow(canvas, 0, y);
+  EXPECT_EQ(GridRows(canvas, 0), (std::vector<int>{70, 120, 170}));
+  EXPECT_EQ(CountOutside(canvas, PaneRect(0)), 0);
+}
+
+TEST_F(IndicatorPanesTest, LowOddPanesThinTheirTextsButKeepEveryLine) {
+  ASSERT_EQ(CaptionRowHeight(), 16);
+  PlacePane(0, 3, 20, 50, 0, 10000, 0);  // 50 / 5 = 10 < 16
+  Canvas canvas(kWidth, 400);
+  ExpectLabels(0, {{"0.00", 70}, {"50.00", 45}, {"100.00", 20}}, &canvas);
+  for (int y : {58, 45, 33}) ExpectDottedRow(canvas, 0, y);  // 70 - trunc(i * 12.5)
+  EXPECT_EQ(GridRows(canvas, 0), (std::vector<int>{33, 45, 58}));
+
+  // Two divisions are never thinned.
+  PlacePane(1, 8, 100, 30, 0, 10000, 0);
+  ExpectLabels(1, {{"0.00", 130}, {"100.00", 100}, {"30.00", 121}});  // divisions, then the level
+}
+
+TEST_F(IndicatorPanesTest, StochasticsLevelsReadFifteenToEightyFive) {
+  FillConstant(kIntStochD, 5000);
+  FillConstant(kIntStochSD, 5000);
+  PlacePane(0, 6, 20, 200, 0, 10000, 0);
+  Canvas canvas(kWidth, 400);
+  ExpectLabels(0, {{"15.00", 190}, {"30.00", 160}, {"70.00", 80}, {"85.00", 50}}, &canvas);
+  for (int y : {190, 160, 80, 50}) ExpectDottedRow(canvas, 0, y);
+  EXPECT_EQ(GridRows(canvas, 0), (std::vector<int>{50, 80, 160, 190}));
+  // The %D line, drawn first, lies under %SD at the same values.
+  EXPECT_GT(canvas.Count(LineColor(37), {kScaleWidth, 119, kWidth, 120}), 100);
+}
+
+TEST_F(IndicatorPanesTest, MacdLabelsKeepTheSignOfSmallNegatives) {
+  PlacePane(0, 7, 20, 100, -50, 150, 0);
+  ExpectLabels(0, {{"-0.50", 120}, {"0.00", 95}, {"0.50", 70}, {"1.00", 45}, {"1.50", 20}});
+}
+
+TEST_F(IndicatorPanesTest, LevelsOutsideThePaneRangeAreNotDrawn) {
+  // DMI of 40..90: its 30 level lies below the pane, where the next pane starts.
+  PlacePane(0, 8, 100, 100, 4000, 9000, 0);
+  Canvas canvas(kWidth, 400);
+  ExpectLabels(0, {{"40.00", 200}, {"90.00", 100}}, &canvas);
+  EXPECT_TRUE(GridRows(canvas, 0).empty());
+  EXPECT_EQ(CountOutside(canvas, PaneRect(0)), 0);
+
+  const std::vector<uint32_t> before = canvas.Pixels();
+  DrawLevelLine(canvas.dc(), view_, *context_, 0, 3000, 100);
+  DrawLevelLine(canvas.dc(), view_, *context_, 0, 9001, 100);
+  EXPECT_EQ(canvas.Pixels(), before);
+
+  // Volume ratio of 0..120: the 150 level is left out, the maximum is labelled.
+  PlacePane(1, 12, 20, 120, 0, 12000, 0);
+  Canvas ratio(kWidth, 400);
+  ExpectLabels(1, {{"30.00", 110}, {"70.00", 70}, {"100.00", 40}, {"120.00", 20}}, &ratio);
+  EXPECT_EQ(GridRows(ratio, 1), (std::vector<int>{20, 40, 70, 110}));
+  EXPECT_EQ(CountOutside(ratio, PaneRect(1)), 0);
+
+  // S-ROC entirely above 100: no level at all.
+  PlacePane(2, 9, 20, 100, 10500, 12000, 0);
+  Canvas sroc(kWidth, 400);
+  ExpectLabels(2, {{"105.00", 120}, {"120.00", 20}}, &sroc);
+  EXPECT_TRUE(GridRows(sroc, 2).empty());
+}
+
+TEST_F(IndicatorPanesTest, VolumeBarsRiseFromTheMinimumInTheBarColour) {
+  BarSeries* bars = Block().bars;
+  bars->bars[50].volume = 0;
+  bars->bars[52].volume = 500;
+  bars->bars[55].volume = 3000;
+  PlacePane(0, 2, 10, 300, 0, 3000, 0);  // 10 per pixel, bottom 310
+  Canvas canvas(kWidth, 400);
+  ExpectLabels(0, {{"0", 310},
+                   {"300", 280},
+                   {"600", 250},
+                   {"900", 220},
+                   {"1,200", 190},
+                   {"1,500", 160},
+                   {"1,800", 130},
+                   {"2,100", 100},
+                   {"2,400", 70},
+                   {"2,700", 40},
+                   {"3,000", 10}},
+               &canvas);
+  ASSERT_LE(textHeight_, 14) << "eleven labels need 10 * h / 10 > 2T";
+
+  const auto column = [&](int bar, int top, int bottom) {
+    const int left = BarX(bar) - kBarWidth / 2;
+    return RECT{left, top, left + kBarWidth, bottom};
+  };
+  EXPECT_EQ(canvas.CountOther(kBarColor, column(52, 260, 310)), 0);
+  EXPECT_EQ(canvas.Count(kBarColor, column(52, 10, 260)), 0);
+  EXPECT_EQ(canvas.CountOther(kBarColor, column(50, 309, 310)), 0) << "a zero volume is one pixel high";
+  EXPECT_EQ(canvas.Count(kBarColor, column(50, 10, 309)), 0);
+  EXPECT_EQ(canvas.CountOther(kBarColor, column(55, 10, 310)), 0);
+  EXPECT_EQ(canvas.CountOther(kBarColor, column(40, 210, 310)), 0);  // 1000
+  // The gaps between bars stay background; bars before the first bar are not drawn.
+  EXPECT_EQ(canvas.Count(kBarColor, {BarX(52) + 3, 10, BarX(53) - 2, 310}), 0);
+  EXPECT_EQ(canvas.Count(kBarColor, {kScaleWidth, 10, BarX(kFirst) - 2, 310}), 0);
+  EXPECT_EQ(CountOutside(canvas, PaneRect(0)), 0);
+
+  // A negative minimum does not lift the bars.
+  PlacePane(1, 2, 10, 300, -3000, 3000, 0);  // 20 per pixel
+  Canvas shifted(kWidth, 400);
+  Prefill(shifted, 1);
+  Paint(shifted, 1);
+  // 0 reaches the middle, where the scale reads 0; 500 is 25 pixels higher.
+  EXPECT_EQ(shifted.CountOther(kBarColor, column(50, 160, 310)), 0);
+  EXPECT_EQ(shifted.Count(kBarColor, column(50, 10, 160)), 0);
+  EXPECT_EQ(shifted.CountOther(kBarColor, column(52, 135, 310)), 0);
+  EXPECT_EQ(shifted.Count(kBarColor, column(52, 10, 135)), 0);
+}
+
+TEST_F(IndicatorPanesTest, VolumeAveragesFollowTheirFlagBits) {
+  FillConstant(kIntVolumeAverage0, 2000);
+  FillConstant(kIntVolumeAverage0 + 1, 2500);
+  PlacePane(0, 2, 10, 300, 0, 3000, 0x1);
+  Canvas one(kWidth, 400);
+  Prefill(one, 0);
+  Paint(one, 0);
+  const RECT plot = PlotRect(0);
+  EXPECT_GT(one.Count(LineColor(25), {plot.left, 109, plot.right, 110}), 200);  // 310 - 200 - 1
+  EXPECT_EQ(one.Count(LineColor(26), plot), 0);
+
+  view_.paneFlags[0] = 0x3;
+  Canvas both(kWidth, 400);
+  Prefill(both, 0);
+  Paint(both, 0);
+  EXPECT_GT(both.Count(LineColor(26), {plot.left, 59, plot.right, 60}), 200);
+}
+
+TEST_F(IndicatorPanesTest, LinesStartAtTheirFirstBarAndStayInsideThePlot) {
+  Block().params.slot[8] = 30;   // RSI 1 from bar 30
+  Block().params.slot[10] = 0;
+  FillConstant(kIntRsi0, 5000);
+  FillConstant(kIntRsi0 + 1, 2000);
+  FillConstant(kIntRsi0 + 2, 12000);  // above the pane
+  PlacePane(0, 3, 100, 200, 0, 10000, 0x5);
+  Canvas canvas(kWidth, 400);
+  Prefill(canvas, 0);
+  Paint(canvas, 0);
+  const RECT plot = PlotRect(0);
+  const RECT rsi1Row{plot.left, 199, plot.right, 200};  // 300 - 100 - 1
+  EXPECT_EQ(canvas.CountOther(LineColor(27), {BarX(30) + 1, 199, BarX(kLast), 200}), 0);
+  EXPECT_EQ(canvas.Count(LineColor(27), {plot.left, 199, BarX(30) - 1, 200}), 0);
+  EXPECT_EQ(canvas.Count(LineColor(27), plot), canvas.Count(LineColor(27), rsi1Row));
+  EXPECT_EQ(canvas.Count(LineColor(28), plot), 0) << "bit 1 is clear";
+  // Above the maximum: held one row below the top.
+  EXPECT_EQ(canvas.CountOther(LineColor(29), {BarX(kFirst) + 1, 101, BarX(kLast), 102}), 0);
+  EXPECT_EQ(canvas.Count(LineColor(29), {0, 0, kWidth, 101}), 0);
+  EXPECT_EQ(CountOutside(canvas, PaneRect(0)), 0);
+
+  // Thick lines are two pixels wide.
+  gThickChartLines = 1;
+  Canvas thick(kWidth, 400);
+  Prefill(thick, 0);
+  Paint(thick, 0);
+  EXPECT_GE(thick.Count(LineColor(27), {plot.left, 198, plot.right, 201}), 2 * (BarX(kLast) - BarX(30) - 1));
+
+  // Lines dropping far below the pane are clipped at its bottom.
+  FillSeries(kIntRsi0, [](int bar) { return bar % 2 == 0 ? 5000 : -2000000000; });
+  view_.paneFlags[0] = 0x1;
+  Canvas below(kWidth, 400);
+  Prefill(below, 0);
+  Paint(below, 0);
+  EXPECT_GT(below.Count(LineColor(27), {plot.left, 250, plot.right, 300}), 100);
+  EXPECT_EQ(CountOutside(below, PaneRect(0)), 0);
+
+  // Called on its own, the line routine clips to the plot itself.
+  Canvas alone(kWidth, 400);
+  Prefill(alone, 0);
+  DrawIntSeriesLine(alone.dc(), view_, *context_, 0, kFirst, kLast, kIntRsi0, 27, 1, 0, false);
+  EXPECT_GT(alone.Count(LineColor(27), plot), 100);
+  EXPECT_EQ(CountOutside(alone, PaneRect(0)), 0);
+}
+
+TEST_F(IndicatorPanesTest, DeviationLinesStartAtTheLongerOfTheirTwoPeriods) {
+  Block().params.slot[14] = 25;
+  Block().params.slot[17] = 5;
+  Block().params.slot[15] = 10;
+  Block().params.slot[18] = 40;
+  FillConstant(kIntDeviation0, 0);
+  FillConstant(kIntDeviation0 + 1, 500);
+  PlacePane(0, 5, 100, 200, -1000, 1000, 0x3);  // 10 per pixel
+  Canvas canvas(kWidth, 400);
+  Prefill(canvas, 0);
+  Paint(canvas, 0);
+  EXPECT_EQ(canvas.CountOther(LineColor(33), {BarX(25) + 1, 199, BarX(kLast), 200}), 0);
+  EXPECT_EQ(canvas.Count(LineColor(33), {kScaleWidth, 100, BarX(25) - 1, 300}), 0);
+  EXPECT_EQ(canvas.CountOther(LineColor(34), {BarX(40) + 1, 149, BarX(kLast), 150}), 0);
+  EXPECT_EQ(canvas.Count(LineColor(34), {kScaleWidth, 100, BarX(40) - 1, 300}), 0);
+}
+
+TEST_F(IndicatorPanesTest, FlatAndTinyPanesPaintWithoutSpilling) {
+  for (int kind = 2; kind <= 13; ++kind) {
+    FillConstant(kIntRsi0, 5000);
+    for (int height : {0, 1, 2}) {
+      PlacePane(0, kind, 100, height, 5000, 5000, 0x7);
+      context_->panes[0].valuePerPixel = 0.0;
+      Canvas canvas(kWidth, 400);
+      Prefill(canvas, 0);
+      Paint(canvas, 0);
+      EXPECT_EQ(CountOutside(canvas, PaneRect(0)), 0) << "kind " << kind << " height " << height;
+    }
+  }
+}
+
+TEST_F(IndicatorPanesTest, TradeMarkColumnsComeWithTheFirstLineAndWithTheVolumeBars) {
+  view_.stockCode = StringToCode("7203");
+  BarSeries* bars = Block().bars;
+  for (int i = 0; i < kBarCount; ++i) bars->bars[i].date = MakePackedDate(2026, 1 + i / 28, 1 + i % 28);
+  gPaletteColors[51] = kMarkColor;
+  gTradeMarkShown = 1;
+  gTradeMarkCode = view_.stockCode;
+  gTradeMarkDate1 = bars->bars[40].date;
+  gTradeMarkPrice1 = 100;
+  gTradeMarkDate2 = 0;
+  gTradeMarkPrice2 = -1;
+  const int left = BarX(40) - kBarWidth / 2;
+
+  FillConstant(kIntRsi0, 5000);
+  FillConstant(kIntRsi0 + 1, 5000);
+  PlacePane(0, 3, 100, 200, 0, 10000, 0x3);
+  Canvas canvas(kWidth, 400);
+  Prefill(canvas, 0);
+  Paint(canvas, 0);
+  const RECT plot = PlotRect(0);
+  const RECT column{left, plot.top, left + kBarWidth, plot.bottom};
+  EXPECT_GT(canvas.Count(kMarkColor, column), 150 * kBarWidth);
+  EXPECT_EQ(canvas.Count(kMarkColor, plot), canvas.Count(kMarkColor, column));
+
+  // No line drawn, no column.
+  view_.paneFlags[0] = 0;
+  Canvas bare(kWidth, 400);
+  Prefill(bare, 0);
+  Paint(bare, 0);
+  EXPECT_EQ(bare.Count(kMarkColor, plot), 0);
+
+  // The volume pane paints it under its bars.
+  bars->bars[40].volume = 1000;
+  PlacePane(0, 2, 100, 200, 0, 2000, 0);  // 10 per pixel
+  Canvas volume(kWidth, 400);
+  Prefill(volume, 0);
+  Paint(volume, 0);
+  EXPECT_EQ(volume.CountOther(kBarColor, {left, 200, left + kBarWidth, 300}), 0);
+  EXPECT_GT(volume.Count(kMarkColor, {left, 100, left + kBarWidth, 200}), 80 * kBarWidth);
+  EXPECT_EQ(volume.Count(kMarkColor, plot), volume.Count(kMarkColor, {left, 100, left + kBarWidth, 200}));
+}
+
+int32_t Wave(int bar, double period, int32_t centre, int32_t amplitude) {
+  return centre + static_cast<int32_t>(amplitude * std::sin(bar * 6.2831853 / period));
+}
+
+TEST_F(IndicatorPanesTest, EveryPaneKindInOnePicture) {
+  struct Pane {
+    int kind;
+    int32_t minValue, maxValue;
+  };
+  const Pane panes[] = {{2, 0, 5000},        {3, 0, 10000},       {4, -10000, 10000}, {5, -1000, 1000},
+                        {6, 0, 10000},       {7, -50, 150},       {8, 0, 6000},       {9, 9000, 11000},
+                        {10, 0, 10000},      {11, -100000, 100000}, {12, 0, 20000},   {13, 5000, 15000}};
+  constexpr int kPaneHeight = 110;
+  BarSeries* bars = Block().bars;
+  for (int i = 0; i < kBarCount; ++i) bars->bars[i].volume = i == 45 ? 0 : Wave(i, 13, 2500, 1800);
+  for (int slot = 0; slot < kIntSlotCount; ++slot) {
+    IntSeries* series = Block().chartInt[slot];
+    series->count = kBarCount;
+    for (int i = 0; i < kBarCount; ++i) series->values[i] = Wave(i + 3 * slot, 20 + slot % 3 * 7, 0, 1);
+  }
+  struct Shape {
+    int firstSlot, lastSlot;
+    int32_t centre, amplitude;
+  };
+  const Shape shapes[] = {{0, 0, 2500, 600},    {1, 1, 2500, 300},     {2, 4, 5000, 3000},   {5, 7, 0, 8000},
+                          {8, 10, 0, 700},      {12, 12, 5000, 4000},  {13, 13, 5000, 3500}, {16, 16, 50, 90},
+                          {17, 17, 50, 60},     {24, 24, 3000, 2000},  {25, 25, 3000, 1500}, {27, 27, 2500, 1000},
+                          {29, 29, 10000, 800}, {30, 32, 5000, 3000},  {33, 33, 0, 80000},   {34, 34, 0, 60000},
+                          {37, 37, 12000, 7000}, {38, 38, 10000, 4000}};
+  for (const Shape& shape : shapes)
+    for (int slot = shape.firstSlot; slot <= shape.lastSlot; ++slot)
+      for (int i = 0; i < kBarCount; ++i)
+        Block().chartInt[slot]->values[i] = Wave(i + 5 * slot, 18 + slot % 3 * 9, shape.centre, shape.amplitude);
+
+  Canvas canvas(kWidth, kPaneHeight * 12);
+  int pane = 0;
+  for (const Pane& p : panes) {
+    PlacePane(pane, p.kind, pane * kPaneHeight, kPaneHeight, p.minValue, p.maxValue, 0x7);
+    Prefill(canvas, pane);
+    ++pane;
+  }
+  for (int i = 0; i < 12; ++i) Paint(canvas, i);
+  ASSERT_TRUE(canvas.SaveBmp(ArtifactsFolder() + L"indicator_panes.bmp"));
+
+  const int firstColors[] = {25, 27, 30, 33, 36, 38, 40, 43, 44, 47, 64, 65};
+  for (int i = 0; i < 12; ++i) {
+    EXPECT_GT(canvas.Count(LineColor(firstColors[i]), PlotRect(i)), 50) << "kind " << panes[i].kind;
+    // Each pane's lines keep to its own plot.
+    for (int j = 0; j < 12; ++j) {
+      if (j == i) continue;
+      EXPECT_EQ(canvas.Count(LineColor(firstColors[i]), PlotRect(j)), 0) << i << " in " << j;
+    }
+  }
+  EXPECT_GT(canvas.Count(kBarColor, PlotRect(0)), 1000);
+}
+
+}  // namespace
