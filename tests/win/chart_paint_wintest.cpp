@@ -27,6 +27,7 @@
 #include "sheets/sheet_services.h"
 #include "shell/app_globals.h"
 #include "shell/settings.h"
+#include "tests/win/canvas.h"
 #include "tests/win/win_test_support.h"
 #include "tools/sample_db/series_digest.h"
 
@@ -38,91 +39,6 @@ constexpr COLORREF kGrid = RGB(192, 192, 192);
 constexpr COLORREF kRising = RGB(220, 0, 0);
 constexpr COLORREF kFalling = RGB(0, 0, 200);
 constexpr COLORREF kMarker = RGB(1, 2, 3);
-
-// A top-down 32-bit DIB section selected into a memory DC.
-class Canvas {
- public:
-  Canvas(int width, int height) : width_(width), height_(height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-    old_ = SelectObject(dc_, bitmap_);
-    Fill(kMarker);
-  }
-  ~Canvas() {
-    SelectObject(dc_, old_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-  }
-  Canvas(const Canvas&) = delete;
-  Canvas& operator=(const Canvas&) = delete;
-
-  HDC dc() const { return dc_; }
-  int width() const { return width_; }
-  int height() const { return height_; }
-  void Fill(COLORREF color) {
-    GdiFlush();
-    for (int i = 0; i < width_ * height_; ++i) bits_[i] = ToPixel(color);
-  }
-  COLORREF At(int x, int y) const {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_) return kMarker;
-    GdiFlush();
-    const uint32_t p = bits_[y * width_ + x];
-    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-  }
-  int Count(const RECT& area, const std::function<bool(COLORREF)>& match) const {
-    GdiFlush();
-    int n = 0;
-    for (int y = std::max(0L, area.top); y < std::min<LONG>(height_, area.bottom); ++y)
-      for (int x = std::max(0L, area.left); x < std::min<LONG>(width_, area.right); ++x) n += match(At(x, y));
-    return n;
-  }
-  int Count(const RECT& area, COLORREF color) const {
-    return Count(area, [color](COLORREF c) { return c == color; });
-  }
-  bool SaveBmp(const std::wstring& path) const {
-    const DWORD stride = (static_cast<DWORD>(width_) * 3 + 3) & ~3u;
-    BITMAPFILEHEADER file{};
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof header;
-    header.biWidth = width_;
-    header.biHeight = height_;
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof header;
-    file.bfSize = file.bfOffBits + stride * static_cast<DWORD>(height_);
-    std::vector<unsigned char> bytes(file.bfSize, 0);
-    memcpy(bytes.data(), &file, sizeof file);
-    memcpy(bytes.data() + sizeof file, &header, sizeof header);
-    GdiFlush();
-    for (int y = 0; y < height_; ++y) {
-      unsigned char* row = bytes.data() + file.bfOffBits + stride * static_cast<DWORD>(height_ - 1 - y);
-      for (int x = 0; x < width_; ++x) {
-        const uint32_t p = bits_[y * width_ + x];
-        row[3 * x] = p & 0xFF;
-        row[3 * x + 1] = (p >> 8) & 0xFF;
-        row[3 * x + 2] = (p >> 16) & 0xFF;
-      }
-    }
-    return WriteFileBytes(path, bytes);
-  }
-
- private:
-  static uint32_t ToPixel(COLORREF c) {
-    return static_cast<uint32_t>(GetRValue(c)) << 16 | static_cast<uint32_t>(GetGValue(c)) << 8 | GetBValue(c);
-  }
-  int width_, height_;
-  HDC dc_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ old_ = nullptr;
-  uint32_t* bits_ = nullptr;
-};
 
 bool IsGrey(COLORREF c, int low, int high) {
   return GetRValue(c) == GetGValue(c) && GetGValue(c) == GetBValue(c) && GetRValue(c) >= low && GetRValue(c) <= high;
@@ -311,7 +227,7 @@ TEST_F(SyntheticChartTest, CandlesHollowRisingFilledFallingAndOnePixelDoji) {
   AddBar(1100, 1150, 950, 1000);   // falling
   AddBar(1052, 1100, 1000, 1052);  // unchanged
   LayOutOnePricePane();
-  Canvas canvas(kChartWidth, 200);
+  Canvas canvas(kChartWidth, 200, kMarker);
   Paint(canvas);
   SavePicture(canvas, L"price-candles.bmp");
 
@@ -349,7 +265,7 @@ TEST_F(SyntheticChartTest, CandlesHollowRisingFilledFallingAndOnePixelDoji) {
 TEST_F(SyntheticChartTest, ScaleLabelsAndDottedGridOfNineHundredToThirteenHundred) {
   AddBar(1000, 1010, 990, 1005);
   LayOutOnePricePane();
-  Canvas canvas(kChartWidth, 200);
+  Canvas canvas(kChartWidth, 200, kMarker);
   Paint(canvas);
   const Rect& scale = context_->panes[0].scale;
   // Grid at 1,000 (y - 25) across the plot, with gaps; none at 1,100 or 1,200.
@@ -368,7 +284,7 @@ TEST_F(SyntheticChartTest, ScaleLabelsAndDottedGridOfNineHundredToThirteenHundre
   EXPECT_GT(inkAround(Plot().bottom - t / 2 - 1), 10);
   EXPECT_EQ(canvas.Count({scale.left + 1, Y(1150) - 3, scale.right - 4, Y(1150) + 3}, IsTextInk), 0);
   // The label of 1,000 is the same text the scale would write there.
-  Canvas expected(kChartWidth, 200);
+  Canvas expected(kChartWidth, 200, kMarker);
   const RECT face = {scale.left, scale.top, scale.right, scale.bottom};
   FillButtonFaceRect(expected.dc(), face);
   const HGDIOBJ old = SelectObject(expected.dc(), gChartFixedFont);
@@ -385,14 +301,14 @@ TEST_F(SyntheticChartTest, ScaleLabelsAndDottedGridOfNineHundredToThirteenHundre
 TEST_F(SyntheticChartTest, CaptionRowShowsTheStockAndItsLastDay) {
   AddBar(1000, 1010, 990, 1005);
   LayOutOnePricePane();
-  Canvas canvas(kChartWidth, 200);
+  Canvas canvas(kChartWidth, 200, kMarker);
   Paint(canvas);
   char text[kChartCaptionSize];
   FormatChartCaption(FindStockIndexByCode(kTestCode), 1, false, text, sizeof text);
   EXPECT_EQ(SjisToWide(text), SjisToWide("ZZZZ テスト銘柄 (週足) - 東証プライム - 100株単位 2026/12/4  確定 "));
   // The row holds exactly that text, drawn 8 pixels in and centred, on the button face.
   const Rect& row = context_->geometry.captionRow;
-  Canvas expected(kChartWidth, 200);
+  Canvas expected(kChartWidth, 200, kMarker);
   const RECT face = {row.left, row.top, row.right, row.bottom};
   FillButtonFaceRect(expected.dc(), face);
   const HGDIOBJ old = SelectObject(expected.dc(), gChartFont);
@@ -431,7 +347,7 @@ TEST_F(SyntheticChartTest, PanesInTheirOrderFramedInTheInverseOfTheBackground) {
   context_->panes[2].maxValue = 10000;
   context_->panes[2].valuePerPixel = 10000.0 / 50;
   gPaletteColors[4] = RGB(0, 160, 0);
-  Canvas canvas(kChartWidth, 280);
+  Canvas canvas(kChartWidth, 280, kMarker);
   Paint(canvas);
   SavePicture(canvas, L"price-pane-order.bmp");
   for (int i = 0; i < 3; ++i) {
@@ -479,7 +395,7 @@ TEST_F(SyntheticChartTest, AveragesBollingerAndParabolicAppearOnlyWithTheirFlags
   gPaletteColors[63] = sarRising;
 
   LayOutOnePricePane(0, 0x1 | 0x400 | 0x1000 | 0x20000);
-  Canvas canvas(kChartWidth, 200);
+  Canvas canvas(kChartWidth, 200, kMarker);
   Paint(canvas);
   SavePicture(canvas, L"price-averages-bands-sar.bmp");
   const RECT plot = PlotRect();
@@ -498,7 +414,7 @@ TEST_F(SyntheticChartTest, AveragesBollingerAndParabolicAppearOnlyWithTheirFlags
   EXPECT_GT(canvas.Count({X(11) - 5, Y(960) - 4, X(11) + 5, Y(960) + 2}, sarRising), 3);
 
   LayOutOnePricePane(0, 0);
-  Canvas plain(kChartWidth, 200);
+  Canvas plain(kChartWidth, 200, kMarker);
   Paint(plain);
   for (COLORREF c : {average1, centre, sigma2, sarFalling, sarRising}) EXPECT_EQ(plain.Count(plot, c), 0);
 }
@@ -510,7 +426,7 @@ TEST_F(SyntheticChartTest, TheLaggingLineReachesTheRightEdgeWhenScrolledBack) {
   gPaletteColors[16] = lagging;
   view_.lastBarIndex = 80;  // 39 newer bars to the right
   LayOutOnePricePane(1);
-  Canvas canvas(kChartWidth, 200);
+  Canvas canvas(kChartWidth, 200, kMarker);
   Paint(canvas);
   SavePicture(canvas, L"price-ichimoku-scrolled-back.bmp");
   const int y = Y(1000) - 1;
@@ -519,7 +435,7 @@ TEST_F(SyntheticChartTest, TheLaggingLineReachesTheRightEdgeWhenScrolledBack) {
 
   view_.lastBarIndex = -1;  // at the newest bar the line ends 25 bars early
   LayOutOnePricePane(1);
-  Canvas newest(kChartWidth, 200);
+  Canvas newest(kChartWidth, 200, kMarker);
   Paint(newest);
   EXPECT_EQ(newest.Count({X(96) + 1, y, kChartWidth, y + 1}, lagging), 0);
   EXPECT_EQ(newest.Count({Plot().left + 1, y, X(94) + 1, y + 1}, lagging), X(94) - Plot().left);
@@ -535,7 +451,7 @@ TEST_F(SyntheticChartTest, IchimokuCloudTakesItsColourBySpanOrder) {
   gPaletteColors[18] = RGB(250, 230, 180);
   gPaletteColors[67] = RGB(180, 230, 250);
   LayOutOnePricePane(1);
-  Canvas canvas(kChartWidth, 200);
+  Canvas canvas(kChartWidth, 200, kMarker);
   Paint(canvas);
   SavePicture(canvas, L"price-ichimoku.bmp");
   // Spans of bar 60 show at bar 85, between 1150 and 1250; of bar 90 at bar 115, 950..1150.
@@ -545,7 +461,7 @@ TEST_F(SyntheticChartTest, IchimokuCloudTakesItsColourBySpanOrder) {
   // Cloud alone on a candle pane: its own colours, no span lines.
   gPaletteColors[14] = RGB(0, 99, 0);
   LayOutOnePricePane(0, 0x80);
-  Canvas alone(kChartWidth, 200);
+  Canvas alone(kChartWidth, 200, kMarker);
   Paint(alone);
   SavePicture(alone, L"price-cloud-only.bmp");
   EXPECT_EQ(alone.At(X(85) - 3, Y(1200)), RGB(250, 230, 180));
@@ -556,14 +472,14 @@ TEST_F(SyntheticChartTest, IchimokuCloudTakesItsColourBySpanOrder) {
 TEST_F(SyntheticChartTest, VolumeCloudShadesWhereVolumeTradedAndNothingWithoutVolume) {
   for (int i = 0; i < 60; ++i) AddBar(1000, 1010, 990, 1000, 0);
   LayOutOnePricePane(0, 0x100);
-  Canvas none(kChartWidth, 200);
+  Canvas none(kChartWidth, 200, kMarker);
   Paint(none);
   EXPECT_EQ(none.Count(PlotRect(), [](COLORREF c) { return IsGrey(c, 191, 253) && c != kGrid; }), 0);
 
   Block().bars->count = 0;
   for (int i = 0; i < 60; ++i) AddBar(1200, 1210, 1190, 1200, i == 20 ? 100000 : 0);
   LayOutOnePricePane(0, 0x100);
-  Canvas canvas(kChartWidth, 200);
+  Canvas canvas(kChartWidth, 200, kMarker);
   Paint(canvas);
   SavePicture(canvas, L"price-volume-cloud.bmp");
   // The band of 1,190..1,210 darkens from the next bar on and fades to the right.
@@ -577,7 +493,7 @@ TEST_F(SyntheticChartTest, VolumeCloudShadesWhereVolumeTradedAndNothingWithoutVo
 
   // On a dark background the dark ramp shades the same cells.
   gPaletteColors[0] = RGB(0, 0, 0);
-  Canvas dark(kChartWidth, 200);
+  Canvas dark(kChartWidth, 200, kMarker);
   Paint(dark);
   EXPECT_EQ(dark.At(X(21) + kSpacing / 2, Y(1200)), RGB(192, 192, 192));
   EXPECT_TRUE(IsGrey(dark.At(X(55) + kSpacing / 2, Y(1200)), 6, 186));
@@ -589,7 +505,7 @@ TEST_F(SyntheticChartTest, ForecastColumnsOnlyOnAMainWindowChartsForecastBars) {
   gForecastState[2] = kForecastCommitted;
   gForecastBarCount[2] = 2;
   LayOutOnePricePane();
-  Canvas canvas(kChartWidth, 200);
+  Canvas canvas(kChartWidth, 200, kMarker);
   Paint(canvas);
   SavePicture(canvas, L"price-forecast.bmp");
   const int y = Plot().top + 5;
@@ -600,7 +516,7 @@ TEST_F(SyntheticChartTest, ForecastColumnsOnlyOnAMainWindowChartsForecastBars) {
   EXPECT_EQ(canvas.At(X(7), y), kWhite);
   // The same chart drawn from a copy of its context (as the shared one would be): nothing.
   const std::unique_ptr<ChartContext> copy(new ChartContext(*context_));
-  Canvas shared(kChartWidth, 200);
+  Canvas shared(kChartWidth, 200, kMarker);
   PaintChart(shared.dc(), view_, *copy);
   EXPECT_EQ(shared.Count(PlotRect(), RGB(255, 255, 0)), 0);
 }
@@ -620,7 +536,7 @@ TEST_F(SyntheticChartTest, TradeMarksShowTheirColumnsAndPriceLines) {
   gTradeMarkDate2 = Block().bars->bars[7].date;
   gTradeMarkPrice2 = 1000;
   LayOutOnePricePane();
-  Canvas canvas(kChartWidth, 200);
+  Canvas canvas(kChartWidth, 200, kMarker);
   Paint(canvas);
   SavePicture(canvas, L"price-trade-marks.bmp");
   const int y = Plot().top + 5;
@@ -633,7 +549,7 @@ TEST_F(SyntheticChartTest, TradeMarksShowTheirColumnsAndPriceLines) {
   EXPECT_EQ(canvas.At(X(8), Y(1200)), kWhite);
   // Another stock shows none of it.
   gTradeMarkCode = StringToCode("1001");
-  Canvas other(kChartWidth, 200);
+  Canvas other(kChartWidth, 200, kMarker);
   Paint(other);
   for (COLORREF c : {entryColumn, exitColumn, entryLine, exitLine}) EXPECT_EQ(other.Count(PlotRect(), c), 0);
 }
@@ -642,7 +558,7 @@ TEST_F(SyntheticChartTest, TickGridDrawsALineOnEveryRowATickFallsOn) {
   AddBar(1000, 1010, 990, 1005);
   gTickGridOn = 1;
   LayOutOnePricePane();
-  Canvas canvas(kChartWidth, 200);
+  Canvas canvas(kChartWidth, 200, kMarker);
   Paint(canvas);
   SavePicture(canvas, L"price-tick-grid.bmp");
   // Ticks of 1 yen at 4 yen a pixel: every row of the plot carries a dotted line.
@@ -652,7 +568,7 @@ TEST_F(SyntheticChartTest, TickGridDrawsALineOnEveryRowATickFallsOn) {
   EXPECT_GE(rows, Plot().bottom - Plot().top - 2);
   // A stock without a trading unit keeps the normal scale.
   gStockTable->records[FindStockIndexByCode(kTestCode)].master.tradingUnit = 0;
-  Canvas normal(kChartWidth, 200);
+  Canvas normal(kChartWidth, 200, kMarker);
   Paint(normal);
   EXPECT_EQ(normal.Count({Plot().left + 20, Y(1100), Plot().left + 22, Y(1100) + 1}, kGrid), 0);
 }
@@ -667,7 +583,7 @@ TEST_F(SyntheticChartTest, DailyPricePaneDrawsTheStripRowsAboveItsPlot) {
   const int heights[] = {122};
   LayOutByHand(view_, heights, context_);
   SetLinearScale(&context_->panes[0], 900, 1300);
-  Canvas canvas(kChartWidth, 220);
+  Canvas canvas(kChartWidth, 220, kMarker);
   Paint(canvas);
   const Rect& full = context_->panes[0].fullPlot;
   for (int row = 0; row < 5; ++row) EXPECT_EQ(canvas.At(full.left + 50, full.top + 1 + 5 * row), kGrid) << row;
@@ -690,7 +606,7 @@ TEST_F(SyntheticChartTest, TinyChartsAndTheLargestFontPaintNothingOutsideTheChar
                           {100, 100, 90, 80},   {100, 100, 500, 500}, {100, 100, 161, 400}};
     for (const Rect& chart : sizes) {
       ComputePaneScales(chart, view_, context_);
-      Canvas canvas(640, 640);
+      Canvas canvas(640, 640, kMarker);
       Paint(canvas);
       const RECT inside = {std::min(chart.left, chart.right), std::min(chart.top, chart.bottom),
                            std::max(chart.left, chart.right), std::max(chart.top, chart.bottom)};
@@ -709,7 +625,7 @@ TEST_F(SyntheticChartTest, RepeatedPaintsLeaveNoGdiObjectBehind) {
   LayOutOnePricePane(0, 0x3F | 0x80 | 0x100 | 0x3C00 | 0x20000);
   gTradeMarkShown = 1;
   gTradeMarkCode = kTestCode;
-  Canvas canvas(kChartWidth, 200);
+  Canvas canvas(kChartWidth, 200, kMarker);
   Paint(canvas);  // builds what is kept between paints
   const DWORD before = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
   for (int i = 0; i < 20; ++i) Paint(canvas);
@@ -793,7 +709,7 @@ TEST_F(SampleChartTest, ThreeChartPatternShowsItsPanesInOrder) {
   pattern.views[2] = MakeView(StockCodeAt(20), 0, {{0, 0x80 | 0x100 | 0x20000 | 0x8000}, {5, 0x7}, {6, 0}, {11, 0}});
   Rect charts[3];
   LoadPattern(pattern, 1600, 1000, charts);
-  Canvas canvas(1600, 1000);
+  Canvas canvas(1600, 1000, kMarker);
   PaintPattern(canvas);
   canvas.SaveBmp(ArtifactsFolder() + L"chart-three-pattern.bmp");
 
@@ -852,7 +768,7 @@ TEST_F(SampleChartTest, PicturesOfEveryPricePaneFeature) {
     gTickGridOn = feature.name == std::wstring(L"sample-tick-grid") ? 1 : 0;
     Rect charts[3];
     LoadPattern(pattern, 1000, 520, charts);
-    Canvas canvas(1000, 520);
+    Canvas canvas(1000, 520, kMarker);
     PaintPattern(canvas);
     EXPECT_TRUE(canvas.SaveBmp(ArtifactsFolder() + feature.name + L".bmp"));
     const Rect& plot = gChartContexts[0].panes[0].plot;
@@ -876,7 +792,7 @@ TEST_F(SampleChartTest, PicturesOfEveryPricePaneFeature) {
   gTradeMarkPrice1 = bars.bars[bars.count - 30].close;
   gTradeMarkDate2 = bars.bars[bars.count - 10].date;
   gTradeMarkPrice2 = bars.bars[bars.count - 10].close;
-  Canvas canvas(1000, 520);
+  Canvas canvas(1000, 520, kMarker);
   PaintPattern(canvas);
   canvas.SaveBmp(ArtifactsFolder() + L"sample-forecast-and-trade.bmp");
   const Rect& plot = gChartContexts[0].panes[0].plot;

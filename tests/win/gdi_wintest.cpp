@@ -16,6 +16,7 @@
 #include "platform/win_text.h"
 #include "shell/app_globals.h"
 #include "shell/settings.h"
+#include "tests/win/canvas.h"
 #include "tests/win/win_test_support.h"
 
 namespace {
@@ -24,89 +25,6 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kRed = RGB(220, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 200);
-
-// A top-down 32-bit bitmap selected into a memory DC.
-class Canvas {
- public:
-  Canvas(int width, int height) : width_(width), height_(height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-    old_ = SelectObject(dc_, bitmap_);
-    Fill(kWhite);
-  }
-  ~Canvas() {
-    SelectObject(dc_, old_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-  }
-  HDC dc() const { return dc_; }
-  void Fill(COLORREF color) {
-    GdiFlush();
-    for (int i = 0; i < width_ * height_; ++i) bits_[i] = ToPixel(color);
-  }
-  COLORREF At(int x, int y) const {
-    GdiFlush();
-    const uint32_t p = bits_[y * width_ + x];
-    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-  }
-  std::vector<uint32_t> Pixels() const {
-    GdiFlush();
-    return std::vector<uint32_t>(bits_, bits_ + width_ * height_);
-  }
-  void SetPixels(const std::vector<uint32_t>& pixels) {
-    GdiFlush();
-    memcpy(bits_, pixels.data(), pixels.size() * sizeof pixels[0]);
-  }
-  int Count(COLORREF color, const RECT& area) const {
-    int n = 0;
-    for (int y = area.top; y < area.bottom; ++y)
-      for (int x = area.left; x < area.right; ++x) n += At(x, y) == color;
-    return n;
-  }
-  // 24-bit bottom-up BMP, as picture viewers expect.
-  bool SaveBmp(const std::wstring& path) const {
-    const DWORD stride = (static_cast<DWORD>(width_) * 3 + 3) & ~3u;
-    BITMAPFILEHEADER file{};
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof header;
-    header.biWidth = width_;
-    header.biHeight = height_;
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof header;
-    file.bfSize = file.bfOffBits + stride * static_cast<DWORD>(height_);
-    std::vector<unsigned char> bytes(file.bfSize, 0);
-    memcpy(bytes.data(), &file, sizeof file);
-    memcpy(bytes.data() + sizeof file, &header, sizeof header);
-    for (int y = 0; y < height_; ++y) {
-      unsigned char* row = bytes.data() + file.bfOffBits + stride * static_cast<DWORD>(height_ - 1 - y);
-      for (int x = 0; x < width_; ++x) {
-        const COLORREF c = At(x, y);
-        row[3 * x] = GetBValue(c);
-        row[3 * x + 1] = GetGValue(c);
-        row[3 * x + 2] = GetRValue(c);
-      }
-    }
-    return WriteFileBytes(path, bytes);
-  }
-
- private:
-  static uint32_t ToPixel(COLORREF c) {
-    return static_cast<uint32_t>(GetRValue(c)) << 16 | static_cast<uint32_t>(GetGValue(c)) << 8 | GetBValue(c);
-  }
-  int width_, height_;
-  HDC dc_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ old_ = nullptr;
-  uint32_t* bits_ = nullptr;
-};
 
 LOGFONTW FontOf(HFONT font) {
   LOGFONTW lf{};
@@ -275,7 +193,7 @@ TEST_F(GdiTest, ACrossTrailOfHundredPixelsHasFourCrosses) {
     EXPECT_EQ(canvas.At(x, 9), kBlack) << x;
     EXPECT_EQ(canvas.At(x, 11), kBlack) << x;
   }
-  EXPECT_EQ(canvas.Count(kBlack, {0, 0, 130, 20}), 4 * 5);
+  EXPECT_EQ(canvas.Count({0, 0, 130, 20}, kBlack), 4 * 5);
 }
 
 TEST_F(GdiTest, ClippingIsRestoredAndBitmapsAreCentred) {
@@ -283,10 +201,10 @@ TEST_F(GdiTest, ClippingIsRestoredAndBitmapsAreCentred) {
   const HRGN saved = PushClipRect(canvas.dc(), {0, 0, 5, 5});
   EXPECT_EQ(saved, nullptr);  // there was no clip region
   FillRectColor(canvas.dc(), {0, 0, 40, 40}, kRed);
-  EXPECT_EQ(canvas.Count(kRed, {0, 0, 40, 40}), 25);
+  EXPECT_EQ(canvas.Count({0, 0, 40, 40}, kRed), 25);
   PopClipRect(canvas.dc(), saved);
   FillRectColor(canvas.dc(), {0, 0, 40, 40}, kBlue);
-  EXPECT_EQ(canvas.Count(kBlue, {0, 0, 40, 40}), 1600);
+  EXPECT_EQ(canvas.Count({0, 0, 40, 40}, kBlue), 1600);
 
   Canvas tile(4, 4);
   tile.Fill(kRed);
@@ -298,7 +216,7 @@ TEST_F(GdiTest, ClippingIsRestoredAndBitmapsAreCentred) {
   DeleteDC(memory);
   canvas.Fill(kWhite);
   DrawBitmapInRect(canvas.dc(), {10, 10, 30, 30}, bitmap, false, SRCCOPY);
-  EXPECT_EQ(canvas.Count(kRed, {0, 0, 40, 40}), 16);
+  EXPECT_EQ(canvas.Count({0, 0, 40, 40}, kRed), 16);
   EXPECT_EQ(canvas.At(18, 18), kRed);
   EXPECT_EQ(canvas.At(21, 21), kRed);
   EXPECT_EQ(canvas.At(17, 18), kWhite);
@@ -311,14 +229,14 @@ TEST_F(GdiTest, TextsTakeTheirColoursFromThePalette) {
   const HGDIOBJ old = SelectObject(canvas.dc(), font);
   SetTextColor(canvas.dc(), kRed);
   DrawContrastText(canvas.dc(), {0, 0, 100, 20}, "日経平均 38,000", DT_LEFT | DT_SINGLELINE);
-  EXPECT_GT(canvas.Count(RGB(0x80, 0x80, 0x80), {0, 0, 100, 20}), 10);  // grey on white
+  EXPECT_GT(canvas.Count({0, 0, 100, 20}, RGB(0x80, 0x80, 0x80)), 10);  // grey on white
   EXPECT_EQ(GetTextColor(canvas.dc()), kRed);                         // restored
 
   gPaletteColors[0] = RGB(0, 0, 0);
   canvas.Fill(kRed);
   DrawTextOnBackground(canvas.dc(), "±0", -1, {100, 0, 200, 20}, DT_LEFT | DT_SINGLELINE);
-  EXPECT_GT(canvas.Count(kBlue, {100, 0, 200, 20}), 10);
-  EXPECT_GT(canvas.Count(kBlack, {100, 0, 200, 20}), 50);  // opaque on slot 0
+  EXPECT_GT(canvas.Count({100, 0, 200, 20}, kBlue), 10);
+  EXPECT_GT(canvas.Count({100, 0, 200, 20}, kBlack), 50);  // opaque on slot 0
   EXPECT_EQ(GetBkColor(canvas.dc()), kWhite);
   SelectObject(canvas.dc(), old);
   DeleteObject(font);

@@ -8,7 +8,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -22,6 +21,7 @@
 #include "sheets/sheet_services.h"
 #include "shell/app_globals.h"
 #include "shell/settings.h"
+#include "tests/win/canvas.h"
 #include "tests/win/win_test_support.h"
 
 namespace {
@@ -48,97 +48,6 @@ COLORREF LineColor(int slot) {
   const COLORREF hue = kHues[slot % 6];
   return RGB(GetRValue(hue), GetGValue(hue) + slot / 6, GetBValue(hue));
 }
-
-// A top-down 32-bit bitmap selected into a memory DC.
-class Canvas {
- public:
-  Canvas(int width, int height) : width_(width), height_(height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-    old_ = SelectObject(dc_, bitmap_);
-    Fill({0, 0, width, height}, kSentinel);
-  }
-  ~Canvas() {
-    SelectObject(dc_, old_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-  }
-  Canvas(const Canvas&) = delete;
-  Canvas& operator=(const Canvas&) = delete;
-
-  HDC dc() const { return dc_; }
-  int width() const { return width_; }
-  int height() const { return height_; }
-  void Fill(const RECT& rect, COLORREF color) {
-    const HBRUSH brush = CreateSolidBrush(color);
-    FillRect(dc_, &rect, brush);
-    DeleteObject(brush);
-  }
-  COLORREF At(int x, int y) const {
-    GdiFlush();
-    const uint32_t p = bits_[y * width_ + x];
-    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-  }
-  std::vector<uint32_t> Pixels() const {
-    GdiFlush();
-    return std::vector<uint32_t>(bits_, bits_ + width_ * height_);
-  }
-  int Count(COLORREF color, const RECT& area) const {
-    int n = 0;
-    for (int y = area.top; y < area.bottom; ++y)
-      for (int x = area.left; x < area.right; ++x) n += At(x, y) == color;
-    return n;
-  }
-  int CountOther(COLORREF color, const RECT& area) const {
-    return (area.right - area.left) * (area.bottom - area.top) - Count(color, area);
-  }
-  int CountDifferences(const Canvas& other, const RECT& area) const {
-    int n = 0;
-    for (int y = area.top; y < area.bottom; ++y)
-      for (int x = area.left; x < area.right; ++x) n += At(x, y) != other.At(x, y);
-    return n;
-  }
-  // 24-bit bottom-up BMP, as picture viewers expect.
-  bool SaveBmp(const std::wstring& path) const {
-    const DWORD stride = (static_cast<DWORD>(width_) * 3 + 3) & ~3u;
-    BITMAPFILEHEADER file{};
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof header;
-    header.biWidth = width_;
-    header.biHeight = height_;
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof header;
-    file.bfSize = file.bfOffBits + stride * static_cast<DWORD>(height_);
-    std::vector<unsigned char> bytes(file.bfSize, 0);
-    memcpy(bytes.data(), &file, sizeof file);
-    memcpy(bytes.data() + sizeof file, &header, sizeof header);
-    for (int y = 0; y < height_; ++y) {
-      unsigned char* row = bytes.data() + file.bfOffBits + stride * static_cast<DWORD>(height_ - 1 - y);
-      for (int x = 0; x < width_; ++x) {
-        const COLORREF c = At(x, y);
-        row[3 * x] = GetBValue(c);
-        row[3 * x + 1] = GetGValue(c);
-        row[3 * x + 2] = GetRValue(c);
-      }
-    }
-    return WriteFileBytes(path, bytes);
-  }
-
- private:
-  int width_, height_;
-  HDC dc_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ old_ = nullptr;
-  uint32_t* bits_ = nullptr;
-};
 
 struct ExpectedLabel {
   const char* text;
@@ -266,15 +175,15 @@ class IndicatorPanesTest : public ::testing::Test {
 
   // Paints the pane and a reference of its expected labels; the label areas must match.
   void ExpectLabels(int pane, const std::vector<ExpectedLabel>& labels, Canvas* painted = nullptr) {
-    Canvas own(kWidth, 400);
+    Canvas own(kWidth, 400, kSentinel);
     Canvas& canvas = painted != nullptr ? *painted : own;
-    Canvas reference(canvas.width(), canvas.height());
+    Canvas reference(canvas.width(), canvas.height(), kSentinel);
     Prefill(canvas, pane);
     Prefill(reference, pane);
     Paint(canvas, pane);
     DrawReference(reference, pane, labels);
     const RECT area = LabelArea(pane);
-    EXPECT_GT(reference.CountOther(GetSysColor(COLOR_BTNFACE), area), 0) << "the reference shows text";
+    EXPECT_GT(reference.CountOther(area, GetSysColor(COLOR_BTNFACE)), 0) << "the reference shows text";
     EXPECT_EQ(canvas.CountDifferences(reference, area), 0);
   }
 
@@ -282,8 +191,8 @@ class IndicatorPanesTest : public ::testing::Test {
   void ExpectDottedRow(const Canvas& canvas, int pane, int y) const {
     const RECT plot = PlotRect(pane);
     const RECT row{plot.left - 3, y, plot.right - 2, y + 1};
-    const int grid = canvas.Count(kGrid, row);
-    const int gaps = canvas.Count(kBackground, row);
+    const int grid = canvas.Count(row, kGrid);
+    const int gaps = canvas.Count(row, kBackground);
     EXPECT_GT(grid, 100) << "row " << y;
     EXPECT_GT(gaps, 100) << "row " << y;
     EXPECT_EQ(grid + gaps, row.right - row.left) << "row " << y;
@@ -295,7 +204,7 @@ class IndicatorPanesTest : public ::testing::Test {
     const RECT plot = PlotRect(pane);
     std::vector<int> rows;
     for (int y = plot.top; y < plot.bottom; ++y)
-      if (canvas.Count(kGrid, {plot.left - 3, y, plot.right, y + 1}) > 0) rows.push_back(y);
+      if (canvas.Count({plot.left - 3, y, plot.right, y + 1}, kGrid) > 0) rows.push_back(y);
     return rows;
   }
 
@@ -322,7 +231,7 @@ class IndicatorPanesTest : public ::testing::Test {
 
 TEST_F(IndicatorPanesTest, RsiPaneOf200PixelsIsLabelledAndDottedAtTheQuarters) {
   PlacePane(0, 3, 20, 200, 0, 10000, 0);
-  Canvas canvas(kWidth, 400);
+  Canvas canvas(kWidth, 400, kSentinel);
   ExpectLabels(0, {{"0.00", 220}, {"25.00", 170}, {"50.00", 120}, {"75.00", 70}, {"100.00", 20}}, &canvas);
   for (int y : {170, 120, 70}) ExpectDottedRow(canvas, 0, y);
   EXPECT_EQ(GridRows(canvas, 0), (std::vector<int>{70, 120, 170}));
@@ -332,7 +241,7 @@ TEST_F(IndicatorPanesTest, RsiPaneOf200PixelsIsLabelledAndDottedAtTheQuarters) {
 TEST_F(IndicatorPanesTest, LowOddPanesThinTheirTextsButKeepEveryLine) {
   ASSERT_EQ(CaptionRowHeight(), 16);
   PlacePane(0, 3, 20, 50, 0, 10000, 0);  // 50 / 5 = 10 < 16
-  Canvas canvas(kWidth, 400);
+  Canvas canvas(kWidth, 400, kSentinel);
   ExpectLabels(0, {{"0.00", 70}, {"50.00", 45}, {"100.00", 20}}, &canvas);
   for (int y : {58, 45, 33}) ExpectDottedRow(canvas, 0, y);  // 70 - trunc(i * 12.5)
   EXPECT_EQ(GridRows(canvas, 0), (std::vector<int>{33, 45, 58}));
@@ -346,12 +255,12 @@ TEST_F(IndicatorPanesTest, StochasticsLevelsReadFifteenToEightyFive) {
   FillConstant(kIntStochD, 5000);
   FillConstant(kIntStochSD, 5000);
   PlacePane(0, 6, 20, 200, 0, 10000, 0);
-  Canvas canvas(kWidth, 400);
+  Canvas canvas(kWidth, 400, kSentinel);
   ExpectLabels(0, {{"15.00", 190}, {"30.00", 160}, {"70.00", 80}, {"85.00", 50}}, &canvas);
   for (int y : {190, 160, 80, 50}) ExpectDottedRow(canvas, 0, y);
   EXPECT_EQ(GridRows(canvas, 0), (std::vector<int>{50, 80, 160, 190}));
   // The %D line, drawn first, lies under %SD at the same values.
-  EXPECT_GT(canvas.Count(LineColor(37), {kScaleWidth, 119, kWidth, 120}), 100);
+  EXPECT_GT(canvas.Count({kScaleWidth, 119, kWidth, 120}, LineColor(37)), 100);
 }
 
 TEST_F(IndicatorPanesTest, MacdLabelsKeepTheSignOfSmallNegatives) {
@@ -362,7 +271,7 @@ TEST_F(IndicatorPanesTest, MacdLabelsKeepTheSignOfSmallNegatives) {
 TEST_F(IndicatorPanesTest, LevelsOutsideThePaneRangeAreNotDrawn) {
   // DMI of 40..90: its 30 level lies below the pane, where the next pane starts.
   PlacePane(0, 8, 100, 100, 4000, 9000, 0);
-  Canvas canvas(kWidth, 400);
+  Canvas canvas(kWidth, 400, kSentinel);
   ExpectLabels(0, {{"40.00", 200}, {"90.00", 100}}, &canvas);
   EXPECT_TRUE(GridRows(canvas, 0).empty());
   EXPECT_EQ(CountOutside(canvas, PaneRect(0)), 0);
@@ -374,14 +283,14 @@ TEST_F(IndicatorPanesTest, LevelsOutsideThePaneRangeAreNotDrawn) {
 
   // Volume ratio of 0..120: the 150 level is left out, the maximum is labelled.
   PlacePane(1, 12, 20, 120, 0, 12000, 0);
-  Canvas ratio(kWidth, 400);
+  Canvas ratio(kWidth, 400, kSentinel);
   ExpectLabels(1, {{"30.00", 110}, {"70.00", 70}, {"100.00", 40}, {"120.00", 20}}, &ratio);
   EXPECT_EQ(GridRows(ratio, 1), (std::vector<int>{20, 40, 70, 110}));
   EXPECT_EQ(CountOutside(ratio, PaneRect(1)), 0);
 
   // S-ROC entirely above 100: no level at all.
   PlacePane(2, 9, 20, 100, 10500, 12000, 0);
-  Canvas sroc(kWidth, 400);
+  Canvas sroc(kWidth, 400, kSentinel);
   ExpectLabels(2, {{"105.00", 120}, {"120.00", 20}}, &sroc);
   EXPECT_TRUE(GridRows(sroc, 2).empty());
 }
@@ -392,7 +301,7 @@ TEST_F(IndicatorPanesTest, VolumeBarsRiseFromTheMinimumInTheBarColour) {
   bars->bars[52].volume = 500;
   bars->bars[55].volume = 3000;
   PlacePane(0, 2, 10, 300, 0, 3000, 0);  // 10 per pixel, bottom 310
-  Canvas canvas(kWidth, 400);
+  Canvas canvas(kWidth, 400, kSentinel);
   ExpectLabels(0, {{"0", 310},
                    {"300", 280},
                    {"600", 250},
@@ -411,45 +320,45 @@ TEST_F(IndicatorPanesTest, VolumeBarsRiseFromTheMinimumInTheBarColour) {
     const int left = BarX(bar) - kBarWidth / 2;
     return RECT{left, top, left + kBarWidth, bottom};
   };
-  EXPECT_EQ(canvas.CountOther(kBarColor, column(52, 260, 310)), 0);
-  EXPECT_EQ(canvas.Count(kBarColor, column(52, 10, 260)), 0);
-  EXPECT_EQ(canvas.CountOther(kBarColor, column(50, 309, 310)), 0) << "a zero volume is one pixel high";
-  EXPECT_EQ(canvas.Count(kBarColor, column(50, 10, 309)), 0);
-  EXPECT_EQ(canvas.CountOther(kBarColor, column(55, 10, 310)), 0);
-  EXPECT_EQ(canvas.CountOther(kBarColor, column(40, 210, 310)), 0);  // 1000
+  EXPECT_EQ(canvas.CountOther(column(52, 260, 310), kBarColor), 0);
+  EXPECT_EQ(canvas.Count(column(52, 10, 260), kBarColor), 0);
+  EXPECT_EQ(canvas.CountOther(column(50, 309, 310), kBarColor), 0) << "a zero volume is one pixel high";
+  EXPECT_EQ(canvas.Count(column(50, 10, 309), kBarColor), 0);
+  EXPECT_EQ(canvas.CountOther(column(55, 10, 310), kBarColor), 0);
+  EXPECT_EQ(canvas.CountOther(column(40, 210, 310), kBarColor), 0);  // 1000
   // The gaps between bars stay background; bars before the first bar are not drawn.
-  EXPECT_EQ(canvas.Count(kBarColor, {BarX(52) + 3, 10, BarX(53) - 2, 310}), 0);
-  EXPECT_EQ(canvas.Count(kBarColor, {kScaleWidth, 10, BarX(kFirst) - 2, 310}), 0);
+  EXPECT_EQ(canvas.Count({BarX(52) + 3, 10, BarX(53) - 2, 310}, kBarColor), 0);
+  EXPECT_EQ(canvas.Count({kScaleWidth, 10, BarX(kFirst) - 2, 310}, kBarColor), 0);
   EXPECT_EQ(CountOutside(canvas, PaneRect(0)), 0);
 
   // A negative minimum does not lift the bars.
   PlacePane(1, 2, 10, 300, -3000, 3000, 0);  // 20 per pixel
-  Canvas shifted(kWidth, 400);
+  Canvas shifted(kWidth, 400, kSentinel);
   Prefill(shifted, 1);
   Paint(shifted, 1);
   // 0 reaches the middle, where the scale reads 0; 500 is 25 pixels higher.
-  EXPECT_EQ(shifted.CountOther(kBarColor, column(50, 160, 310)), 0);
-  EXPECT_EQ(shifted.Count(kBarColor, column(50, 10, 160)), 0);
-  EXPECT_EQ(shifted.CountOther(kBarColor, column(52, 135, 310)), 0);
-  EXPECT_EQ(shifted.Count(kBarColor, column(52, 10, 135)), 0);
+  EXPECT_EQ(shifted.CountOther(column(50, 160, 310), kBarColor), 0);
+  EXPECT_EQ(shifted.Count(column(50, 10, 160), kBarColor), 0);
+  EXPECT_EQ(shifted.CountOther(column(52, 135, 310), kBarColor), 0);
+  EXPECT_EQ(shifted.Count(column(52, 10, 135), kBarColor), 0);
 }
 
 TEST_F(IndicatorPanesTest, VolumeAveragesFollowTheirFlagBits) {
   FillConstant(kIntVolumeAverage0, 2000);
   FillConstant(kIntVolumeAverage0 + 1, 2500);
   PlacePane(0, 2, 10, 300, 0, 3000, 0x1);
-  Canvas one(kWidth, 400);
+  Canvas one(kWidth, 400, kSentinel);
   Prefill(one, 0);
   Paint(one, 0);
   const RECT plot = PlotRect(0);
-  EXPECT_GT(one.Count(LineColor(25), {plot.left, 109, plot.right, 110}), 200);  // 310 - 200 - 1
-  EXPECT_EQ(one.Count(LineColor(26), plot), 0);
+  EXPECT_GT(one.Count({plot.left, 109, plot.right, 110}, LineColor(25)), 200);  // 310 - 200 - 1
+  EXPECT_EQ(one.Count(plot, LineColor(26)), 0);
 
   view_.paneFlags[0] = 0x3;
-  Canvas both(kWidth, 400);
+  Canvas both(kWidth, 400, kSentinel);
   Prefill(both, 0);
   Paint(both, 0);
-  EXPECT_GT(both.Count(LineColor(26), {plot.left, 59, plot.right, 60}), 200);
+  EXPECT_GT(both.Count({plot.left, 59, plot.right, 60}, LineColor(26)), 200);
 }
 
 TEST_F(IndicatorPanesTest, LinesStartAtTheirFirstBarAndStayInsideThePlot) {
@@ -459,41 +368,41 @@ TEST_F(IndicatorPanesTest, LinesStartAtTheirFirstBarAndStayInsideThePlot) {
   FillConstant(kIntRsi0 + 1, 2000);
   FillConstant(kIntRsi0 + 2, 12000);  // above the pane
   PlacePane(0, 3, 100, 200, 0, 10000, 0x5);
-  Canvas canvas(kWidth, 400);
+  Canvas canvas(kWidth, 400, kSentinel);
   Prefill(canvas, 0);
   Paint(canvas, 0);
   const RECT plot = PlotRect(0);
   const RECT rsi1Row{plot.left, 199, plot.right, 200};  // 300 - 100 - 1
-  EXPECT_EQ(canvas.CountOther(LineColor(27), {BarX(30) + 1, 199, BarX(kLast), 200}), 0);
-  EXPECT_EQ(canvas.Count(LineColor(27), {plot.left, 199, BarX(30) - 1, 200}), 0);
-  EXPECT_EQ(canvas.Count(LineColor(27), plot), canvas.Count(LineColor(27), rsi1Row));
-  EXPECT_EQ(canvas.Count(LineColor(28), plot), 0) << "bit 1 is clear";
+  EXPECT_EQ(canvas.CountOther({BarX(30) + 1, 199, BarX(kLast), 200}, LineColor(27)), 0);
+  EXPECT_EQ(canvas.Count({plot.left, 199, BarX(30) - 1, 200}, LineColor(27)), 0);
+  EXPECT_EQ(canvas.Count(plot, LineColor(27)), canvas.Count(rsi1Row, LineColor(27)));
+  EXPECT_EQ(canvas.Count(plot, LineColor(28)), 0) << "bit 1 is clear";
   // Above the maximum: held one row below the top.
-  EXPECT_EQ(canvas.CountOther(LineColor(29), {BarX(kFirst) + 1, 101, BarX(kLast), 102}), 0);
-  EXPECT_EQ(canvas.Count(LineColor(29), {0, 0, kWidth, 101}), 0);
+  EXPECT_EQ(canvas.CountOther({BarX(kFirst) + 1, 101, BarX(kLast), 102}, LineColor(29)), 0);
+  EXPECT_EQ(canvas.Count({0, 0, kWidth, 101}, LineColor(29)), 0);
   EXPECT_EQ(CountOutside(canvas, PaneRect(0)), 0);
 
   // Thick lines are two pixels wide.
   gThickChartLines = 1;
-  Canvas thick(kWidth, 400);
+  Canvas thick(kWidth, 400, kSentinel);
   Prefill(thick, 0);
   Paint(thick, 0);
-  EXPECT_GE(thick.Count(LineColor(27), {plot.left, 198, plot.right, 201}), 2 * (BarX(kLast) - BarX(30) - 1));
+  EXPECT_GE(thick.Count({plot.left, 198, plot.right, 201}, LineColor(27)), 2 * (BarX(kLast) - BarX(30) - 1));
 
   // Lines dropping far below the pane are clipped at its bottom.
   FillSeries(kIntRsi0, [](int bar) { return bar % 2 == 0 ? 5000 : -2000000000; });
   view_.paneFlags[0] = 0x1;
-  Canvas below(kWidth, 400);
+  Canvas below(kWidth, 400, kSentinel);
   Prefill(below, 0);
   Paint(below, 0);
-  EXPECT_GT(below.Count(LineColor(27), {plot.left, 250, plot.right, 300}), 100);
+  EXPECT_GT(below.Count({plot.left, 250, plot.right, 300}, LineColor(27)), 100);
   EXPECT_EQ(CountOutside(below, PaneRect(0)), 0);
 
   // Called on its own, the line routine clips to the plot itself.
-  Canvas alone(kWidth, 400);
+  Canvas alone(kWidth, 400, kSentinel);
   Prefill(alone, 0);
   DrawIntSeriesLine(alone.dc(), view_, *context_, 0, kFirst, kLast, kIntRsi0, 27, 1, 0, false);
-  EXPECT_GT(alone.Count(LineColor(27), plot), 100);
+  EXPECT_GT(alone.Count(plot, LineColor(27)), 100);
   EXPECT_EQ(CountOutside(alone, PaneRect(0)), 0);
 }
 
@@ -505,13 +414,13 @@ TEST_F(IndicatorPanesTest, DeviationLinesStartAtTheLongerOfTheirTwoPeriods) {
   FillConstant(kIntDeviation0, 0);
   FillConstant(kIntDeviation0 + 1, 500);
   PlacePane(0, 5, 100, 200, -1000, 1000, 0x3);  // 10 per pixel
-  Canvas canvas(kWidth, 400);
+  Canvas canvas(kWidth, 400, kSentinel);
   Prefill(canvas, 0);
   Paint(canvas, 0);
-  EXPECT_EQ(canvas.CountOther(LineColor(33), {BarX(25) + 1, 199, BarX(kLast), 200}), 0);
-  EXPECT_EQ(canvas.Count(LineColor(33), {kScaleWidth, 100, BarX(25) - 1, 300}), 0);
-  EXPECT_EQ(canvas.CountOther(LineColor(34), {BarX(40) + 1, 149, BarX(kLast), 150}), 0);
-  EXPECT_EQ(canvas.Count(LineColor(34), {kScaleWidth, 100, BarX(40) - 1, 300}), 0);
+  EXPECT_EQ(canvas.CountOther({BarX(25) + 1, 199, BarX(kLast), 200}, LineColor(33)), 0);
+  EXPECT_EQ(canvas.Count({kScaleWidth, 100, BarX(25) - 1, 300}, LineColor(33)), 0);
+  EXPECT_EQ(canvas.CountOther({BarX(40) + 1, 149, BarX(kLast), 150}, LineColor(34)), 0);
+  EXPECT_EQ(canvas.Count({kScaleWidth, 100, BarX(40) - 1, 300}, LineColor(34)), 0);
 }
 
 TEST_F(IndicatorPanesTest, FlatAndTinyPanesPaintWithoutSpilling) {
@@ -520,7 +429,7 @@ TEST_F(IndicatorPanesTest, FlatAndTinyPanesPaintWithoutSpilling) {
     for (int height : {0, 1, 2}) {
       PlacePane(0, kind, 100, height, 5000, 5000, 0x7);
       context_->panes[0].valuePerPixel = 0.0;
-      Canvas canvas(kWidth, 400);
+      Canvas canvas(kWidth, 400, kSentinel);
       Prefill(canvas, 0);
       Paint(canvas, 0);
       EXPECT_EQ(CountOutside(canvas, PaneRect(0)), 0) << "kind " << kind << " height " << height;
@@ -544,30 +453,30 @@ TEST_F(IndicatorPanesTest, TradeMarkColumnsComeWithTheFirstLineAndWithTheVolumeB
   FillConstant(kIntRsi0, 5000);
   FillConstant(kIntRsi0 + 1, 5000);
   PlacePane(0, 3, 100, 200, 0, 10000, 0x3);
-  Canvas canvas(kWidth, 400);
+  Canvas canvas(kWidth, 400, kSentinel);
   Prefill(canvas, 0);
   Paint(canvas, 0);
   const RECT plot = PlotRect(0);
   const RECT column{left, plot.top, left + kBarWidth, plot.bottom};
-  EXPECT_GT(canvas.Count(kMarkColor, column), 150 * kBarWidth);
-  EXPECT_EQ(canvas.Count(kMarkColor, plot), canvas.Count(kMarkColor, column));
+  EXPECT_GT(canvas.Count(column, kMarkColor), 150 * kBarWidth);
+  EXPECT_EQ(canvas.Count(plot, kMarkColor), canvas.Count(column, kMarkColor));
 
   // No line drawn, no column.
   view_.paneFlags[0] = 0;
-  Canvas bare(kWidth, 400);
+  Canvas bare(kWidth, 400, kSentinel);
   Prefill(bare, 0);
   Paint(bare, 0);
-  EXPECT_EQ(bare.Count(kMarkColor, plot), 0);
+  EXPECT_EQ(bare.Count(plot, kMarkColor), 0);
 
   // The volume pane paints it under its bars.
   bars->bars[40].volume = 1000;
   PlacePane(0, 2, 100, 200, 0, 2000, 0);  // 10 per pixel
-  Canvas volume(kWidth, 400);
+  Canvas volume(kWidth, 400, kSentinel);
   Prefill(volume, 0);
   Paint(volume, 0);
-  EXPECT_EQ(volume.CountOther(kBarColor, {left, 200, left + kBarWidth, 300}), 0);
-  EXPECT_GT(volume.Count(kMarkColor, {left, 100, left + kBarWidth, 200}), 80 * kBarWidth);
-  EXPECT_EQ(volume.Count(kMarkColor, plot), volume.Count(kMarkColor, {left, 100, left + kBarWidth, 200}));
+  EXPECT_EQ(volume.CountOther({left, 200, left + kBarWidth, 300}, kBarColor), 0);
+  EXPECT_GT(volume.Count({left, 100, left + kBarWidth, 200}, kMarkColor), 80 * kBarWidth);
+  EXPECT_EQ(volume.Count(plot, kMarkColor), volume.Count({left, 100, left + kBarWidth, 200}, kMarkColor));
 }
 
 int32_t Wave(int bar, double period, int32_t centre, int32_t amplitude) {
@@ -604,7 +513,7 @@ TEST_F(IndicatorPanesTest, EveryPaneKindInOnePicture) {
       for (int i = 0; i < kBarCount; ++i)
         Block().chartInt[slot]->values[i] = Wave(i + 5 * slot, 18 + slot % 3 * 9, shape.centre, shape.amplitude);
 
-  Canvas canvas(kWidth, kPaneHeight * 12);
+  Canvas canvas(kWidth, kPaneHeight * 12, kSentinel);
   int pane = 0;
   for (const Pane& p : panes) {
     PlacePane(pane, p.kind, pane * kPaneHeight, kPaneHeight, p.minValue, p.maxValue, 0x7);
@@ -616,14 +525,14 @@ TEST_F(IndicatorPanesTest, EveryPaneKindInOnePicture) {
 
   const int firstColors[] = {25, 27, 30, 33, 36, 38, 40, 43, 44, 47, 64, 65};
   for (int i = 0; i < 12; ++i) {
-    EXPECT_GT(canvas.Count(LineColor(firstColors[i]), PlotRect(i)), 50) << "kind " << panes[i].kind;
+    EXPECT_GT(canvas.Count(PlotRect(i), LineColor(firstColors[i])), 50) << "kind " << panes[i].kind;
     // Each pane's lines keep to its own plot.
     for (int j = 0; j < 12; ++j) {
       if (j == i) continue;
-      EXPECT_EQ(canvas.Count(LineColor(firstColors[i]), PlotRect(j)), 0) << i << " in " << j;
+      EXPECT_EQ(canvas.Count(PlotRect(j), LineColor(firstColors[i])), 0) << i << " in " << j;
     }
   }
-  EXPECT_GT(canvas.Count(kBarColor, PlotRect(0)), 1000);
+  EXPECT_GT(canvas.Count(PlotRect(0), kBarColor), 1000);
 }
 
 }  // namespace

@@ -2,8 +2,10 @@
 // Helpers shared by the Windows tests (run under Wine).
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -61,6 +63,46 @@ inline std::wstring ArtifactsFolder() {
   return folder + L"\\";
 }
 
+// A top-down 32-bit DIB section; *bits receives its 0x00RRGGBB pixels.
+inline HBITMAP CreatePixelBitmap(HDC dc, int width, int height, uint32_t** bits) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  return CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(bits), nullptr, 0);
+}
+
+// Writes top-down 0x00RRGGBB pixels as a 24-bit BMP, its rows bottom-up as
+// picture viewers expect.
+inline bool WriteBmp24(const std::wstring& path, int width, int height, const uint32_t* pixels) {
+  const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+  BITMAPFILEHEADER file{};
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = width;
+  header.biHeight = height;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof header;
+  file.bfSize = file.bfOffBits + stride * static_cast<DWORD>(height);
+  std::vector<unsigned char> bytes(file.bfSize, 0);
+  memcpy(bytes.data(), &file, sizeof file);
+  memcpy(bytes.data() + sizeof file, &header, sizeof header);
+  for (int y = 0; y < height; ++y) {
+    unsigned char* row = bytes.data() + file.bfOffBits + stride * static_cast<DWORD>(height - 1 - y);
+    for (int x = 0; x < width; ++x) {
+      const uint32_t p = pixels[y * width + x];
+      row[3 * x] = p & 0xFF;
+      row[3 * x + 1] = (p >> 8) & 0xFF;
+      row[3 * x + 2] = (p >> 16) & 0xFF;
+    }
+  }
+  return WriteFileBytes(path, bytes);
+}
+
 // Saves what a window shows on the screen as a 24-bit BMP.
 inline bool SaveWindowPicture(HWND hwnd, const std::wstring& path) {
   RECT rc;
@@ -69,30 +111,17 @@ inline bool SaveWindowPicture(HWND hwnd, const std::wstring& path) {
   if (w <= 0 || h <= 0) return false;
   HDC screen = GetDC(nullptr);
   HDC mem = CreateCompatibleDC(screen);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 24;
-  void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  uint32_t* bits = nullptr;
+  HBITMAP bmp = CreatePixelBitmap(screen, w, h, &bits);
   HGDIOBJ old = SelectObject(mem, bmp);
   BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
   SelectObject(mem, old);
-  const DWORD stride = ((static_cast<DWORD>(w) * 3 + 3) & ~3u);
-  BITMAPFILEHEADER fh{};
-  fh.bfType = 0x4D42;
-  fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
-  fh.bfSize = fh.bfOffBits + stride * static_cast<DWORD>(h);
-  std::vector<unsigned char> file(reinterpret_cast<unsigned char*>(&fh), reinterpret_cast<unsigned char*>(&fh) + sizeof fh);
-  file.insert(file.end(), reinterpret_cast<unsigned char*>(&bi.bmiHeader),
-              reinterpret_cast<unsigned char*>(&bi.bmiHeader) + sizeof bi.bmiHeader);
-  file.insert(file.end(), static_cast<unsigned char*>(bits), static_cast<unsigned char*>(bits) + stride * static_cast<DWORD>(h));
+  GdiFlush();
+  const bool saved = bits != nullptr && WriteBmp24(path, w, h, bits);
   DeleteObject(bmp);
   DeleteDC(mem);
   ReleaseDC(nullptr, screen);
-  return WriteFileBytes(path, file);
+  return saved;
 }
 
 // Pumps this thread's messages for a while.
