@@ -32,8 +32,9 @@ int ComputeChartRects(const Rect& area, const ScreenPattern& pattern, const uint
     for (int i = 0; i < count; ++i) weights[i] = 1;
     total = count;
   }
-  const int overhead = 2 * (fontSize * 16 / 12 + 4);
   const int height = std::max(0, area.bottom - area.top);
+  // An area too low for every overhead is split evenly, so no chart is squeezed to nothing.
+  const int overhead = std::min(2 * (fontSize * 16 / 12 + 4), height / count);
   const int64_t share = std::max<int64_t>(0, height - static_cast<int64_t>(count) * overhead);
   int top = area.top;
   for (int i = 0; i < count; ++i) {

@@ -8,8 +8,9 @@
 // Each chart weighs the sum of the pane heights of its panes' kinds (all
 // charts weigh 1 when every weight is 0) and keeps a fixed overhead of
 // 2 (F + 4) pixels, F = fontSize * 16 / 12. The rest of the area's height is
-// shared by weight; the last chart ends at the area's bottom. Charts never
-// have a negative height, however small the area. Returns the chart count.
+// shared by weight; the last chart ends at the area's bottom. An area lower
+// than all overheads is split evenly instead: no chart has a negative height,
+// however small the area. Returns the chart count.
 int ComputeChartRects(const Rect& area, const ScreenPattern& pattern, const uint16_t* paneHeights, int fontSize,
                       Rect* charts);
 

@@ -83,6 +83,16 @@ TEST(ChartWindowLayoutTest, AnAreaSmallerThanTheOverheadsGivesNoNegativeHeight) 
   }
 }
 
+TEST(ChartWindowLayoutTest, AnAreaLowerThanTheOverheadsIsSplitEvenly) {
+  SetAllHeights(40);
+  const ScreenPattern pattern = PatternOf({ViewWithPanes({0, 2}), ViewWithPanes({3}), ViewWithPanes({4})});
+  Rect charts[3];
+  ComputeChartRects({0, 0, 400, 250}, pattern, gHeights, 32, charts);  // overheads 3 x 92 > 250
+  EXPECT_EQ(charts[0].bottom, 83);
+  EXPECT_EQ(charts[1].bottom, 166);
+  EXPECT_EQ(charts[2].bottom, 250);
+}
+
 TEST(ChartWindowLayoutTest, TheLargestFontKeepsItsOverhead) {
   SetAllHeights(40);
   const ScreenPattern pattern = PatternOf({ViewWithPanes({0}), ViewWithPanes({0})});

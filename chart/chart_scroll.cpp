@@ -1,0 +1,200 @@
+#include "chart/chart_scroll.h"
+
+#include <algorithm>
+
+#include "chart/chart_context.h"
+#include "chart/chart_layout.h"
+#include "chart/chart_links.h"
+#include "chart/chart_loading.h"
+#include "chart/screen_pattern.h"
+#include "shell/settings.h"
+
+ChartScrollHooks gChartScrollHooks = {};
+
+namespace {
+
+int ShownChartCount() { return std::clamp(CurrentScreenPattern().chartCount, 0, kMaxChartsPerPattern); }
+
+bool IsShownChart(int chart) {
+  return chart >= 0 && chart < ShownChartCount() && gChartContexts[chart].periods[0].bars != nullptr;
+}
+
+ChartView& ViewOf(int chart) { return CurrentScreenPattern().views[chart]; }
+
+int SeriesCount(const BarSeries& series) { return std::clamp(series.count, 0, kMaxBars); }
+
+const BarSeries& SeriesOf(int chart) { return *GetViewBarSeries(ViewOf(chart), gChartContexts[chart]); }
+
+bool IsEmptyRect(const Rect& rect) { return rect.right <= rect.left || rect.bottom <= rect.top; }
+
+void CallHook(void (*hook)()) {
+  if (hook != nullptr) hook();
+}
+
+void ApplyScrollBar(int chart, const ChartScrollInfo& info) {
+  if (gChartScrollHooks.applyScrollBar != nullptr) gChartScrollHooks.applyScrollBar(chart, info);
+}
+
+void InvalidateDetailList() {
+  if (gShowDetailList != 0 && gInvalidateRectHook != nullptr && !IsEmptyRect(gDetailListArea)) {
+    gInvalidateRectHook(gDetailListArea);
+  }
+}
+
+// The scroll bar's position: the view's index kept within the range.
+int CurrentScrollPos(const ChartScrollInfo& info) { return ClampChartScrollPos(info, info.pos); }
+
+}  // namespace
+
+RightEdge FindRightEdge(const BarSeries& series, int lastBar, int forecastBars) {
+  const int count = SeriesCount(series);
+  int last = lastBar;
+  int empty = 0;
+  if (last >= count) {
+    empty = last - count + 1;
+    last = count - 1;
+    if (forecastBars > 0) {
+      empty += forecastBars;
+      last -= forecastBars;
+    }
+  }
+  if (last < 0) return {false, 0, 0};
+  return {true, series.bars[last].date, empty};
+}
+
+int FirstBarOnOrAfterDate(const BarSeries& series, PackedDate date) {
+  const PriceBar* begin = series.bars;
+  const PriceBar* end = begin + SeriesCount(series);
+  const PriceBar* found = std::lower_bound(begin, end, date, [](const PriceBar& bar, PackedDate d) { return bar.date < d; });
+  return found != end ? static_cast<int>(found - begin) : -1;
+}
+
+bool GetChartScrollInfo(int chart, ChartScrollInfo* info) {
+  if (!IsShownChart(chart) || GetViewBarSeries(ViewOf(chart), gChartContexts[chart]) == nullptr) return false;
+  const int visible = std::max(gChartContexts[chart].geometry.visibleBars, 0);
+  const int last = ViewOf(chart).lastBarIndex;
+  info->min = visible / 5;
+  info->max = GetChartEndBarIndex(chart) + kScrollBarsPastEnd + visible;
+  info->page = visible;
+  info->pos = last >= 0 ? last : SeriesCount(SeriesOf(chart));
+  return true;
+}
+
+int ClampChartScrollPos(const ChartScrollInfo& info, int pos) {
+  const int64_t top = info.page > 0 ? int64_t{info.max} - info.page + 1 : int64_t{info.max};
+  const int64_t highest = std::max<int64_t>(info.min, top);
+  return static_cast<int>(std::clamp<int64_t>(pos, info.min, highest));
+}
+
+int NextChartScrollPos(int code, int pos, int page, int trackPos) {
+  switch (code) {
+    case kScrollLineLeft:
+      return pos - 1;
+    case kScrollLineRight:
+      return pos + 1;
+    case kScrollPageLeft:
+      return pos - page / 12 - 1;
+    case kScrollPageRight:
+      return pos + 1 + page / 12;
+    case kScrollThumbTrack:
+      return trackPos;
+    default:
+      return pos;
+  }
+}
+
+void UpdateChartScrollBar(int chart) {
+  if (!IsShownChart(chart)) return;
+  ChartContext& context = gChartContexts[chart];
+  const Rect rect = context.geometry.chart;  // a copy: the scales rewrite the geometry
+  if (!IsEmptyRect(rect)) ComputePaneScales(rect, ViewOf(chart), &context);
+  ChartScrollInfo info;
+  if (!GetChartScrollInfo(chart, &info)) return;
+  info.pos = CurrentScrollPos(info);
+  ViewOf(chart).lastBarIndex = info.pos;
+  ApplyScrollBar(chart, info);
+  CallHook(gChartScrollHooks.refreshCursorTracking);
+}
+
+void SetChartScrollPos(int chart, int pos, int repaint) {
+  ChartScrollInfo info;
+  if (!GetChartScrollInfo(chart, &info)) return;
+  info.pos = ClampChartScrollPos(info, pos);
+  ChartView& view = ViewOf(chart);
+  if (info.pos == view.lastBarIndex) return;
+  view.lastBarIndex = info.pos;
+  ApplyScrollBar(chart, info);
+  if (repaint == 0) return;
+  InvalidateChart(chart);
+  CallHook(gChartScrollHooks.refreshCursorTracking);
+}
+
+void ScrollChartBy(int chart, int delta) {
+  ChartScrollInfo info;
+  if (!GetChartScrollInfo(chart, &info)) return;
+  SetChartScrollPos(chart, static_cast<int>(std::clamp<int64_t>(int64_t{CurrentScrollPos(info)} + delta, INT32_MIN, INT32_MAX)), 1);
+}
+
+bool ScrollChartByCode(int chart, int code, int trackPos) {
+  ChartScrollInfo info;
+  if (!GetChartScrollInfo(chart, &info)) return false;
+  const int current = CurrentScrollPos(info);
+  const int next = ClampChartScrollPos(info, NextChartScrollPos(code, current, info.page, trackPos));
+  if (next == current) return false;
+  CallHook(gChartScrollHooks.clearCrossHair);
+  info.pos = next;
+  ViewOf(chart).lastBarIndex = next;
+  ApplyScrollBar(chart, info);
+  InvalidateChart(chart);
+  InvalidateDetailList();
+  if (ViewOf(chart).dateLink != 0 && chart + 1 < ShownChartCount()) AlignLinkedCharts(chart + 1, chart);
+  if (chart > 0 && ViewOf(chart - 1).dateLink != 0) AlignLinkedCharts(chart - 1, chart);
+  CallHook(gChartScrollHooks.refreshCursorTracking);
+  return true;
+}
+
+int FindChartOfScrollBar(void* scrollBarWindow) {
+  if (scrollBarWindow == nullptr) return -1;
+  for (int i = 0; i < ShownChartCount(); ++i) {
+    if (gChartContexts[i].scrollBarWindow == scrollBarWindow) return i;
+  }
+  return -1;
+}
+
+void SetChartPeriod(int chart, int period) {
+  if (!IsShownChart(chart) || period < 0 || period >= kPeriodCount) return;
+  ChartView& view = ViewOf(chart);
+  if (view.period == period) return;
+  const RightEdge edge = FindRightEdge(SeriesOf(chart), view.lastBarIndex, gForecastBarCount[chart]);
+  view.period = period;
+  LoadChartSeries(chart, 1);
+  UpdateChartScrollBar(chart);
+  InvalidateChart(chart);
+  // An empty series has no date to keep: only the period changes.
+  const int first = edge.valid ? FirstBarOnOrAfterDate(SeriesOf(chart), edge.date) : -1;
+  if (first >= 0) SetChartScrollPos(chart, first + edge.emptyBars, 1);
+  CallHook(gChartScrollHooks.clearCrossHair);
+  CallHook(gChartScrollHooks.refreshCursorTracking);
+}
+
+int BarWidthForCommand(int command, int width) {
+  if (command == kCommandBarWidth1) return 1;
+  if (command >= kCommandBarWidth2 && command <= kCommandBarWidth10) return 3 + 2 * (command - kCommandBarWidth2);
+  if (command == kCommandWiderBars) return std::min(width + 2, kMaxBarWidth);
+  if (command == kCommandNarrowerBars) return std::max(width - 2, 1);
+  return -1;
+}
+
+void SetChartBarWidth(int chart, int width) {
+  if (!IsShownChart(chart) || width < 1 || width > kMaxBarWidth) return;
+  ChartView& view = ViewOf(chart);
+  if (view.barWidth == width) return;
+  const int oldEnd = GetChartEndBarIndex(chart);
+  const bool atEnd = view.lastBarIndex == oldEnd;
+  view.barWidth = width;
+  UpdateChartScrollBar(chart);
+  if (atEnd) SetChartScrollPos(chart, GetChartEndBarIndex(chart), 0);
+  InvalidateChart(chart);
+  CallHook(gChartScrollHooks.clearCrossHair);
+  CallHook(gChartScrollHooks.refreshCursorTracking);
+}

@@ -1,0 +1,159 @@
+// Stock links, lists and keep-stock flags along links, placing a new stock by
+// date links, and the cross-hair's columns in the other charts.
+#include "chart/chart_links.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/chart/linked_charts_fixture.h"
+
+namespace {
+
+using ChartLinksTest = LinkedChartsTest;
+
+// --- Stock links ----------------------------------------------------------
+
+TEST_F(ChartLinksTest, AStockTravelsAlongStockLinksOnly) {
+  View(0).stockLink = 1;  // 0 and 1 coupled, 2 not
+  ShowStockInLinkedCharts(1, stocks_[2]);
+  EXPECT_EQ(View(0).stockCode, stocks_[2]);
+  EXPECT_EQ(Series(0).code, stocks_[2]) << "loaded too";
+  EXPECT_EQ(View(1).stockCode, stocks_[2]);
+  EXPECT_EQ(View(2).stockCode, stocks_[2]);  // its own stock already
+
+  ShowStockInLinkedCharts(1, stocks_[0]);
+  EXPECT_EQ(View(2).stockCode, stocks_[2]);
+
+  View(1).stockLink = 1;
+  ShowStockInLinkedCharts(0, stocks_[1]);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Series(i).code, stocks_[1]) << i;
+}
+
+TEST_F(ChartLinksTest, ANewStockTakesTheDateOfItsDateLinkedNeighbour) {
+  View(0).dateLink = 1;
+  SetChartScrollPos(0, 140, 1);
+  SetChartStock(1, stocks_[2]);
+  EXPECT_EQ(RightEdgeDate(1), Series(0).bars[140].date) << "aligned to the chart above";
+
+  View(0).dateLink = 0;
+  View(1).dateLink = 1;
+  SetChartScrollPos(2, 90, 1);
+  SetChartStock(1, stocks_[0]);
+  EXPECT_EQ(RightEdgeDate(1), Series(2).bars[90].date) << "else to the chart below";
+
+  View(1).dateLink = 0;
+  SetChartStock(1, stocks_[1]);
+  EXPECT_EQ(View(1).lastBarIndex, GetChartEndBarIndex(1)) << "else its newest bar";
+}
+
+TEST_F(ChartLinksTest, ListsAndKeepStockFlagsFollowStockLinks) {
+  View(0).stockLink = 1;
+  View(1).stockLink = 1;
+  View(0).groupIndex = 3;
+  View(1).groupIndex = 7;
+  View(2).groupIndex = 7;
+  View(1).keepStock = 1;
+  ChartListSync sync;
+  SyncLinkedChartLists(1, &sync);
+  EXPECT_EQ(View(2).stockCode, stocks_[1]);
+  EXPECT_EQ(View(0).stockCode, stocks_[1]);
+  EXPECT_EQ(View(0).groupIndex, 7);
+  EXPECT_TRUE(sync.groupChanged[0]);
+  EXPECT_FALSE(sync.groupChanged[1]);
+  EXPECT_FALSE(sync.groupChanged[2]) << "same group: the combo box stays";
+  EXPECT_TRUE(sync.refill[0]);
+  EXPECT_FALSE(sync.refill[1]);
+  EXPECT_TRUE(sync.refill[2]);
+
+  SyncLinkedKeepStockFlags(1);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(View(i).keepStock, 1) << i;
+
+  View(0).stockLink = 0;
+  View(2).groupIndex = 9;
+  SyncLinkedChartLists(2, &sync);
+  EXPECT_EQ(View(1).groupIndex, 9);
+  EXPECT_EQ(View(0).groupIndex, 7) << "the unlinked chart above keeps its list";
+  EXPECT_FALSE(sync.refill[0]);
+}
+
+// --- Cross-hair columns ---------------------------------------------------
+
+TEST(CrossHairRange, TheFirstBarAfterTheFromDateUpToTheToDate) {
+  BarSeries series{};
+  series.count = 4;
+  const PackedDate dates[] = {MakePackedDate(2026, 3, 6), MakePackedDate(2026, 3, 13), MakePackedDate(2026, 3, 20),
+                              MakePackedDate(2026, 3, 27)};
+  for (int i = 0; i < 4; ++i) series.bars[i].date = dates[i];
+  int first = -1;
+  int last = -1;
+  ASSERT_TRUE(FindSeriesBarRange(series, MakePackedDate(2026, 3, 1), MakePackedDate(2026, 3, 2), &first, &last));
+  EXPECT_EQ(first, 0) << "bar 0 counts";
+  EXPECT_EQ(last, 0);
+  ASSERT_TRUE(FindSeriesBarRange(series, MakePackedDate(2026, 3, 6), MakePackedDate(2026, 3, 20), &first, &last));
+  EXPECT_EQ(first, 1);
+  EXPECT_EQ(last, 2);
+  ASSERT_TRUE(FindSeriesBarRange(series, MakePackedDate(2026, 3, 14), MakePackedDate(2026, 3, 30), &first, &last));
+  EXPECT_EQ(first, 2);
+  EXPECT_EQ(last, 3);
+  EXPECT_FALSE(FindSeriesBarRange(series, MakePackedDate(2026, 3, 27), MakePackedDate(2026, 4, 30), &first, &last));
+  series.count = 0;
+  EXPECT_FALSE(FindSeriesBarRange(series, 0, MakePackedDate(2026, 4, 30), &first, &last));
+}
+
+TEST_F(ChartLinksTest, ADailyBarMarksItsWeekAndItsMonth) {
+  View(1).period = 1;
+  View(2).period = 2;
+  for (int i = 0; i < 3; ++i) View(i).stockCode = stocks_[0];
+  ReloadAllChartSeries();
+  InvalidateAllCharts();
+  const BarSeries& daily = Series(0);
+  for (int bar : {0, 1, 57, 123, kBars - 1}) {
+    const PackedDate date = daily.bars[bar].date;
+    int first = -1;
+    int last = -1;
+    ASSERT_TRUE(FindMatchingBars(0, bar, 1, &first, &last)) << bar;
+    EXPECT_EQ(first, last);
+    EXPECT_GE(Series(1).bars[first].date, date) << bar;
+    if (first > 0) {
+      EXPECT_LT(Series(1).bars[first - 1].date, date) << bar;
+    }
+    ASSERT_TRUE(FindMatchingBars(0, bar, 2, &first, &last)) << bar;
+    EXPECT_EQ(first, last);
+    EXPECT_EQ(PackedMonth(Series(2).bars[first].date), PackedMonth(date)) << bar;
+    EXPECT_EQ(PackedYear(Series(2).bars[first].date), PackedYear(date)) << bar;
+  }
+
+  // A week marks its days.
+  const int week = 20;
+  int first = -1;
+  int last = -1;
+  ASSERT_TRUE(FindMatchingBars(1, week, 0, &first, &last));
+  EXPECT_EQ(daily.bars[last].date, Series(1).bars[week].date);
+  EXPECT_GT(daily.bars[first].date, Series(1).bars[week - 1].date);
+  EXPECT_LE(daily.bars[first - 1].date, Series(1).bars[week - 1].date);
+}
+
+TEST_F(ChartLinksTest, TheCrossHairMarksTheOtherChartsAndTheirDetailBars) {
+  View(1).period = 1;
+  ReloadAllChartSeries();
+  InvalidateAllCharts();
+  SetChartScrollPos(0, kBars - 1, 0);
+  SetChartScrollPos(1, Series(1).count - 1, 0);
+  SetChartScrollPos(2, kBars - 1, 0);
+  const int bar = kBars - 3;
+  StoreCrossHair(0, 0, bar, 100, 50, 1234);
+  EXPECT_EQ(gChartContexts[0].detailBar, bar);
+  EXPECT_EQ(gChartContexts[1].detailBar, Series(1).count - 1);
+  EXPECT_EQ(gChartContexts[2].detailBar, bar) << "the same day in another daily chart";
+  ASSERT_EQ(gCrossHairRectCount, 2);
+  const ChartGeometry& g = gChartContexts[2].geometry;
+  EXPECT_EQ(gCrossHairRects[1].right, g.plotArea.right - 2 * g.barSpacing - 1);
+  EXPECT_EQ(gCrossHairRects[1].left, gCrossHairRects[1].right - g.barSpacing);
+  EXPECT_TRUE(IsCrossHairUnchanged(0, 0, bar, 50, 1234));
+  EXPECT_FALSE(IsCrossHairUnchanged(0, 0, bar, 51, 1234));
+
+  ClearCrossHairState();
+  EXPECT_EQ(gCrossHairChart, -1);
+  EXPECT_EQ(gCrossHairRectCount, 0);
+}
+
+}  // namespace

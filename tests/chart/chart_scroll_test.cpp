@@ -1,0 +1,169 @@
+// Scroll range and codes, date-linked scrolling, period and bar-width changes.
+#include "chart/chart_scroll.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "chart/chart_layout.h"
+#include "tests/chart/linked_charts_fixture.h"
+
+namespace {
+
+std::vector<int> gAppliedCharts;
+void RecordScrollBar(int chart, const ChartScrollInfo& /*info*/) { gAppliedCharts.push_back(chart); }
+
+// --- Range and codes ------------------------------------------------------
+
+TEST(ChartScrollArithmetic, PositionsStayWithinMaxMinusPagePlusOne) {
+  const ChartScrollInfo info = {10, 400, 50, 0};
+  EXPECT_EQ(ClampChartScrollPos(info, 1000), 351);
+  EXPECT_EQ(ClampChartScrollPos(info, -5), 10);
+  EXPECT_EQ(ClampChartScrollPos(info, 200), 200);
+  const ChartScrollInfo tooLong = {10, 40, 50, 0};  // a page wider than the range
+  EXPECT_EQ(ClampChartScrollPos(tooLong, 30), 10);
+}
+
+TEST(ChartScrollArithmetic, BarWidthCommands) {
+  EXPECT_EQ(BarWidthForCommand(kCommandBarWidth1, 9), 1);
+  EXPECT_EQ(BarWidthForCommand(32781, 9), 11);
+  EXPECT_EQ(BarWidthForCommand(kCommandBarWidth10, 9), 19);
+  EXPECT_EQ(BarWidthForCommand(32776, 9), -1);
+  EXPECT_EQ(BarWidthForCommand(kCommandWiderBars, 19), 19);
+  EXPECT_EQ(BarWidthForCommand(kCommandNarrowerBars, 1), 1);
+}
+
+TEST(ChartScrollArithmetic, RightEdgePastTheEndCountsEmptyAndForecastBars) {
+  BarSeries series{};
+  series.count = 10;
+  for (int i = 0; i < 10; ++i) series.bars[i].date = MakePackedDate(2026, 3, 2 + i);
+  RightEdge edge = FindRightEdge(series, 4, 3);
+  EXPECT_TRUE(edge.valid);
+  EXPECT_EQ(edge.date, MakePackedDate(2026, 3, 6));
+  EXPECT_EQ(edge.emptyBars, 0);
+  edge = FindRightEdge(series, 12, 2);  // 3 empty bars and 2 forecast bars
+  EXPECT_EQ(edge.date, MakePackedDate(2026, 3, 9));
+  EXPECT_EQ(edge.emptyBars, 5);
+  EXPECT_FALSE(FindRightEdge(series, -1, 0).valid);
+  series.count = 0;
+  EXPECT_FALSE(FindRightEdge(series, 5, 0).valid);
+}
+
+// --- Scrolling charts -----------------------------------------------------
+
+using ChartScrollTest = LinkedChartsTest;
+
+TEST_F(ChartScrollTest, TheRangeRunsThirtySevenBarsPastTheEnd) {
+  ChartScrollInfo info;
+  ASSERT_TRUE(GetChartScrollInfo(0, &info));
+  const int visible = gChartContexts[0].geometry.visibleBars;
+  const int end = GetChartEndBarIndex(0);
+  ASSERT_GT(visible, 20);
+  EXPECT_EQ(View(0).lastBarIndex, end);
+  EXPECT_EQ(info.min, visible / 5);
+  EXPECT_EQ(info.max, end + 36 + visible);
+  EXPECT_EQ(info.page, visible);
+
+  EXPECT_TRUE(ScrollChartByCode(0, kScrollThumbTrack, 100000));
+  EXPECT_EQ(View(0).lastBarIndex, end + 37);
+  EXPECT_FALSE(ScrollChartByCode(0, kScrollLineRight, 0));
+  EXPECT_EQ(View(0).lastBarIndex, end + 37);
+  EXPECT_TRUE(ScrollChartByCode(0, kScrollThumbTrack, -5));
+  EXPECT_EQ(View(0).lastBarIndex, visible / 5);
+}
+
+TEST_F(ChartScrollTest, PageScrollMovesATwelfthOfThePagePlusOne) {
+  gChartScrollHooks.applyScrollBar = RecordScrollBar;
+  gAppliedCharts.clear();
+  const int start = View(0).lastBarIndex;
+  const int visible = gChartContexts[0].geometry.visibleBars;
+  EXPECT_TRUE(ScrollChartByCode(0, kScrollPageLeft, 0));
+  EXPECT_EQ(View(0).lastBarIndex, start - visible / 12 - 1);
+  EXPECT_EQ(gAppliedCharts, std::vector<int>{0}) << "unlinked charts stay";
+  EXPECT_TRUE(ScrollChartByCode(0, kScrollPageRight, 0));
+  EXPECT_EQ(View(0).lastBarIndex, start);
+  EXPECT_FALSE(ScrollChartByCode(0, kScrollThumbPosition, 10)) << "only tracking moves the thumb";
+}
+
+TEST_F(ChartScrollTest, ThreeDateLinkedChartsStayAligned) {
+  View(0).dateLink = 1;
+  View(1).dateLink = 1;
+  for (int code : {kScrollPageLeft, kScrollPageLeft, kScrollLineLeft}) ASSERT_TRUE(ScrollChartByCode(1, code, 0));
+  const PackedDate date = RightEdgeDate(1);
+  ASSERT_NE(date, 0u);
+  EXPECT_EQ(RightEdgeDate(0), date);
+  EXPECT_EQ(RightEdgeDate(2), date);
+
+  ASSERT_TRUE(ScrollChartByCode(0, kScrollThumbTrack, 150));
+  EXPECT_EQ(RightEdgeDate(0), Series(0).bars[150].date);
+  EXPECT_EQ(RightEdgeDate(1), RightEdgeDate(0));
+  EXPECT_EQ(RightEdgeDate(2), RightEdgeDate(0)) << "the chain goes on below";
+
+  ASSERT_TRUE(ScrollChartByCode(2, kScrollThumbTrack, 120));
+  EXPECT_EQ(RightEdgeDate(0), Series(2).bars[120].date) << "and above";
+
+  View(1).dateLink = 0;
+  ASSERT_TRUE(ScrollChartByCode(0, kScrollThumbTrack, 200));
+  EXPECT_EQ(RightEdgeDate(1), Series(0).bars[200].date);
+  EXPECT_EQ(RightEdgeDate(2), Series(2).bars[120].date);
+}
+
+TEST_F(ChartScrollTest, LinkedChartsPastTheEndKeepTheEmptyBars) {
+  View(0).dateLink = 1;
+  ASSERT_TRUE(ScrollChartByCode(0, kScrollThumbTrack, kBars + 9));
+  EXPECT_EQ(View(1).lastBarIndex, Series(1).count + 9);
+}
+
+// --- Period and bar width -------------------------------------------------
+
+TEST_F(ChartScrollTest, WeeklyAndBackToDailyKeepsTheRightEdgeDate) {
+  const BarSeries& weekly = PeriodSeries(0, 1);
+  const int week = weekly.count - 20;
+  const int day = FirstBarOnOrAfterDate(PeriodSeries(0, 0), weekly.bars[week].date);
+  ASSERT_GE(day, 0);
+  SetChartScrollPos(0, day, 1);
+  ASSERT_EQ(View(0).lastBarIndex, day);
+
+  SetChartPeriod(0, 1);  // Ctrl+W
+  EXPECT_EQ(View(0).period, 1);
+  EXPECT_EQ(View(0).lastBarIndex, week);
+  SetChartPeriod(0, 0);  // Ctrl+D
+  EXPECT_EQ(View(0).period, 0);
+  EXPECT_EQ(View(0).lastBarIndex, day);
+}
+
+TEST_F(ChartScrollTest, APeriodChangeKeepsTheEmptyBarsPastTheEnd) {
+  SetChartScrollPos(0, kBars + 6, 1);  // seven empty bars
+  SetChartPeriod(0, 1);
+  EXPECT_EQ(View(0).lastBarIndex, PeriodSeries(0, 1).count - 1 + 7);
+  SetChartPeriod(0, 0);
+  EXPECT_EQ(View(0).lastBarIndex, kBars + 6);
+}
+
+TEST_F(ChartScrollTest, APeriodChangeOnAnEmptySeriesStillChangesThePeriod) {
+  SetChartScrollPos(0, 50, 1);
+  gChartContexts[0].periods[0].bars->count = 0;
+  SetChartPeriod(0, 1);
+  EXPECT_EQ(View(0).period, 1);
+  EXPECT_GT(PeriodSeries(0, 1).count, 50) << "the weekly bars are loaded";
+  EXPECT_EQ(View(0).lastBarIndex, 50) << "no date to align to: the position stays";
+  SetChartPeriod(0, 1);
+  SetChartPeriod(-1, 0);
+  EXPECT_EQ(View(0).period, 1);
+}
+
+TEST_F(ChartScrollTest, ANewBarWidthKeepsAChartAtItsNewestBar) {
+  const int oldEnd = GetChartEndBarIndex(0);
+  ASSERT_EQ(View(0).lastBarIndex, oldEnd);
+  SetChartBarWidth(0, 1);
+  const int newEnd = GetChartEndBarIndex(0);
+  EXPECT_NE(newEnd, oldEnd) << "the margin covers more bars";
+  EXPECT_EQ(View(0).lastBarIndex, newEnd);
+
+  SetChartScrollPos(1, 150, 1);
+  SetChartBarWidth(1, 19);
+  EXPECT_EQ(View(1).barWidth, 19);
+  EXPECT_EQ(View(1).lastBarIndex, 150);
+}
+
+}  // namespace
