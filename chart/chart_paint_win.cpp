@@ -124,7 +124,7 @@ void PaintChart(HDC dc, const ChartView& view, const ChartContext& context) {
   if (IsRectEmpty(&chart)) return;
   const HGDIOBJ oldFont = SelectObject(dc, gChartFont);
   const HRGN clip = PushClipRect(dc, chart);
-  const HPEN backgroundPen = CreatePen(PS_SOLID, 1, PaletteColor(0));
+  const HPEN backgroundPen = CachedPen(PS_SOLID, 1, PaletteColor(0));
   const int stockIndex = FindStockIndexByCode(view.stockCode);
   DrawCaptionRow(dc, view, context, stockIndex);
   DrawMarginHandle(dc, context.geometry.marginHandle);
@@ -134,9 +134,9 @@ void PaintChart(HDC dc, const ChartView& view, const ChartContext& context) {
   DrawChartFrames(dc, view, context);
   for (int pane = 0; pane < PaneCount(view); ++pane) PaintPane(dc, view, context, pane, range);
   DrawClosingFrames(dc, view, context, backgroundPen);
-  DeleteObject(backgroundPen);
   PopClipRect(dc, clip);
   SelectObject(dc, oldFont);
+  FreePaintObjectCache();
 }
 
 void InstallChartTextMeasures() {
@@ -148,6 +148,7 @@ void InstallChartTextMeasures() {
 void FreeChartPaintResources() {
   FreeVolumeCloud(&gVolumeCloud);
   FreeVolumeCloudBrushes();
+  FreePaintObjectCache();
   if (gMeasureDc != nullptr) DeleteDC(gMeasureDc);
   gMeasureDc = nullptr;
 }

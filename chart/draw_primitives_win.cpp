@@ -6,6 +6,7 @@
 #include <string>
 
 #include "chart/chart_text.h"
+#include "chart/paint_tools_win.h"
 #include "common/gdi_objects_win.h"
 #include "platform/win_text.h"
 #include "shell/settings.h"
@@ -56,11 +57,7 @@ void DrawTextOnBackground(HDC dc, const char* text, int length, const RECT& rect
   SetBkMode(dc, oldMode);
 }
 
-void FillRectColor(HDC dc, const RECT& rect, COLORREF color) {
-  const HBRUSH brush = CreateSolidBrush(color);
-  FillRect(dc, &rect, brush);
-  DeleteObject(brush);
-}
+void FillRectColor(HDC dc, const RECT& rect, COLORREF color) { FillRect(dc, &rect, CachedBrush(color)); }
 
 void DrawRectFrameLines(HDC dc, const RECT& rect, HPEN pen) {
   const HGDIOBJ old = SelectObject(dc, pen);
@@ -103,19 +100,15 @@ void DrawTriangleMark(HDC dc, const RECT& rect, COLORREF color, bool down, bool 
   GetTriangleMarkPoints({rect.left, rect.top, rect.right, rect.bottom}, down, corners);
   POINT points[3];
   for (int i = 0; i < 3; ++i) points[i] = {corners[i].x, corners[i].y};
-  const HPEN pen = CreatePen(PS_SOLID, 1, color);
-  const HGDIOBJ oldPen = SelectObject(dc, pen);
+  const HGDIOBJ oldPen = SelectObject(dc, CachedPen(PS_SOLID, 1, color));
   if (fill) {
-    const HBRUSH brush = CreateSolidBrush(color);
-    const HGDIOBJ oldBrush = SelectObject(dc, brush);
+    const HGDIOBJ oldBrush = SelectObject(dc, CachedBrush(color));
     Polygon(dc, points, 3);
     SelectObject(dc, oldBrush);
-    DeleteObject(brush);
   } else {
     Polyline(dc, points, 3);
   }
   SelectObject(dc, oldPen);
-  DeleteObject(pen);
 }
 
 HPEN CreatePalettePen(int width, int slot) {

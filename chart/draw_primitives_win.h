@@ -1,7 +1,8 @@
 #pragma once
 // Small drawing routines of the chart painters. Colours come from the live
 // palette; every routine restores what it changes in the device context and
-// deletes what it creates. Texts are Shift-JIS; a length of -1 means up to the end.
+// deletes what it creates, but for the solid pens and brushes of the paint
+// object cache (chart/paint_tools_win.h). Texts are Shift-JIS; a length of -1 means up to the end.
 #include <windows.h>
 
 // The text outlined in the background colour, then in the current text colour.

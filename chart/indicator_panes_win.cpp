@@ -72,8 +72,7 @@ void DrawLabelTexts(HDC dc, const PaneLabel* labels, int count) {
 
 // Dotted in the grid colour, gaps in the background colour.
 void DrawDottedLines(HDC dc, const PaneRecord& record, const PaneLabel* labels, int count) {
-  const HPEN pen = CreatePen(PS_DOT, 1, PaletteColor(kGridSlot));
-  const HGDIOBJ oldPen = SelectObject(dc, pen);
+  const HGDIOBJ oldPen = SelectObject(dc, CachedPen(PS_DOT, 1, PaletteColor(kGridSlot)));
   const int oldMode = SetBkMode(dc, OPAQUE);
   const COLORREF oldBack = SetBkColor(dc, PaletteColor(kBackgroundSlot));
   for (int i = 0; i < count; ++i) {
@@ -84,7 +83,6 @@ void DrawDottedLines(HDC dc, const PaneRecord& record, const PaneLabel* labels, 
   SetBkColor(dc, oldBack);
   SetBkMode(dc, oldMode);
   SelectObject(dc, oldPen);
-  DeleteObject(pen);
 }
 
 void DrawPaneLabels(HDC dc, const PaneRecord& record, const PaneLabel* labels, int count) {
@@ -119,14 +117,13 @@ void DrawVolumeBars(HDC dc, const ChartView& view, const ChartContext& context, 
   const PaneRecord& record = *frame.record;
   const RECT plot = ToWinRect(record.plot);
   const HRGN savedClip = PushClipRect(dc, plot);
-  const HBRUSH brush = CreateSolidBrush(PaletteColor(kVolumeBarSlot));
+  const HBRUSH brush = CachedBrush(PaletteColor(kVolumeBarSlot));
   for (int bar = std::min(last, frame.count - 1); bar >= std::max(first, 0); --bar) {
     PaintBarBackground(dc, view, context, bar, plot);
     const int x = BarX(frame, last, bar);
     const RECT rect = ToWinRect(VolumeBarRect(record, x, frame.barWidth, frame.bars->bars[bar].volume));
     FillRect(dc, &rect, brush);
   }
-  DeleteObject(brush);
   PopClipRect(dc, savedClip);
 }
 
@@ -151,11 +148,9 @@ void DrawIntSeriesLine(HDC dc, const ChartView& view, const ChartContext& contex
     for (int k = 0; k < count; ++k) PaintBarBackground(dc, view, context, bars[k], plot);
   std::vector<POINT> line(static_cast<size_t>(count));
   for (int k = 0; k < count; ++k) line[k] = {points[k].x, points[k].y};
-  const HPEN pen = CreateChartLinePen(colorSlot, width);
-  const HGDIOBJ oldPen = SelectObject(dc, pen);
+  const HGDIOBJ oldPen = SelectObject(dc, CachedChartLinePen(colorSlot, width));
   Polyline(dc, line.data(), count);
   SelectObject(dc, oldPen);
-  DeleteObject(pen);
   PopClipRect(dc, savedClip);
 }
 

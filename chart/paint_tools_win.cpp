@@ -3,18 +3,80 @@
 #include "chart/paint_tools_win.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "chart/chart_layout.h"
+#include "chart/chart_paint_win.h"
 #include "chart/pane_pixels.h"
+#include "common/gdi_objects_win.h"
 #include "shell/settings.h"
 
 RECT ToWinRect(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 COLORREF PaletteColor(int slot) { return gPaletteColors[slot >= 0 && slot < kPaletteColorCount ? slot : 0]; }
 
+int ChartLineWidth(int width) { return width == 1 ? gThickChartLines + 1 : std::max(width, 1); }
+
 HPEN CreateChartLinePen(int colorSlot, int width) {
-  const int shown = width == 1 ? gThickChartLines + 1 : std::max(width, 1);
-  return CreatePen(PS_SOLID, shown, PaletteColor(colorSlot));
+  return CreatePen(PS_SOLID, ChartLineWidth(width), PaletteColor(colorSlot));
+}
+
+namespace {
+
+struct CachedObject {
+  int kind;  // -1: brush; otherwise the pen style
+  int width;
+  COLORREF color;
+  HGDIOBJ object;
+};
+
+// Painting runs on the main thread only.
+std::vector<CachedObject> gPaintObjects;
+
+HGDIOBJ FindCached(int kind, int width, COLORREF color) {
+  for (const CachedObject& o : gPaintObjects)
+    if (o.kind == kind && o.width == width && o.color == color) return o.object;
+  return nullptr;
+}
+
+}  // namespace
+
+HPEN CachedPen(int style, int width, COLORREF color) {
+  HGDIOBJ pen = FindCached(style, width, color);
+  if (pen == nullptr) {
+    pen = CreatePen(style, width, color);
+    if (pen != nullptr) gPaintObjects.push_back({style, width, color, pen});
+  }
+  return static_cast<HPEN>(pen);
+}
+
+HBRUSH CachedBrush(COLORREF color) {
+  HGDIOBJ brush = FindCached(-1, 0, color);
+  if (brush == nullptr) {
+    brush = CreateSolidBrush(color);
+    if (brush != nullptr) gPaintObjects.push_back({-1, 0, color, brush});
+  }
+  return static_cast<HBRUSH>(brush);
+}
+
+HPEN CachedChartLinePen(int colorSlot, int width) {
+  return CachedPen(PS_SOLID, ChartLineWidth(width), PaletteColor(colorSlot));
+}
+
+void FreePaintObjectCache() {
+  for (const CachedObject& o : gPaintObjects) DeleteObject(o.object);
+  gPaintObjects.clear();
+}
+
+ClipScope PushClipUnlessSame(HDC dc, const RECT& rect) {
+  RECT box;
+  if (gMetafileRendering == 0 && GetClipBox(dc, &box) == SIMPLEREGION && EqualRect(&box, &rect) != 0)
+    return {false, nullptr};
+  return {true, PushClipRect(dc, rect)};
+}
+
+void PopClipScope(HDC dc, const ClipScope& scope) {
+  if (scope.pushed) PopClipRect(dc, scope.saved);
 }
 
 int ChartSlotOf(const ChartContext& context) {

@@ -10,6 +10,26 @@ RECT ToWinRect(const Rect& r);
 COLORREF PaletteColor(int slot);
 // A solid pen of a palette colour; width 1 means the chart line width.
 HPEN CreateChartLinePen(int colorSlot, int width);
+// The width CreateChartLinePen gives a line of `width`.
+int ChartLineWidth(int width);
+
+// Pens and brushes kept while charts are painted, one per colour, width and
+// style; the caller neither deletes them nor keeps them past the paint.
+// FreePaintObjectCache deletes them all (none may be selected into a DC).
+HPEN CachedPen(int style, int width, COLORREF color);
+HBRUSH CachedBrush(COLORREF color);
+// The chart line pen of CreateChartLinePen, from the cache.
+HPEN CachedChartLinePen(int colorSlot, int width);
+void FreePaintObjectCache();
+
+// Clips to `rect` unless the clip is already exactly that rectangle.
+struct ClipScope {
+  bool pushed;
+  HRGN saved;
+};
+ClipScope PushClipUnlessSame(HDC dc, const RECT& rect);
+void PopClipScope(HDC dc, const ClipScope& scope);
+
 // Index of a main-window chart's context (0..2); -1 for any other context.
 int ChartSlotOf(const ChartContext& context);
 

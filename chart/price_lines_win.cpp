@@ -44,13 +44,11 @@ int CollectLinePoints(const PaneFrame& frame, const RealSeries& series, int last
 
 void DrawLinePoints(HDC dc, const PaneFrame& frame, int points, int colorSlot, int width) {
   if (points < 2) return;
-  const HPEN pen = CreateChartLinePen(colorSlot, width);
-  const HGDIOBJ old = SelectObject(dc, pen);
-  const HRGN clip = PushClipRect(dc, ToWinRect(frame.record->plot));
+  const HGDIOBJ old = SelectObject(dc, CachedChartLinePen(colorSlot, width));
+  const ClipScope clip = PushClipUnlessSame(dc, ToWinRect(frame.record->plot));
   Polyline(dc, gLinePoints, points);
-  PopClipRect(dc, clip);
+  PopClipScope(dc, clip);
   SelectObject(dc, old);
-  DeleteObject(pen);
 }
 
 // Consecutive pieces of one colour go into one polygon: span A's points to
@@ -64,10 +62,13 @@ void FillCloudStrip(HDC dc, const CloudColumns& columns, int from, int to) {
 
 void FillCloud(HDC dc, const CloudColumns& columns, HBRUSH above, HBRUSH otherwise) {
   int start = 0;
+  HBRUSH selected = above;  // what the caller selected
   for (int k = 1; k < columns.count; ++k) {
     const bool colour = columns.columns[k].spanAAbove;
     if (k + 1 < columns.count && columns.columns[k + 1].spanAAbove == colour) continue;
-    SelectObject(dc, colour ? above : otherwise);
+    const HBRUSH brush = colour ? above : otherwise;
+    if (brush != selected) SelectObject(dc, brush);
+    selected = brush;
     FillCloudStrip(dc, columns, start, k);
     start = k;
   }
@@ -114,19 +115,17 @@ void DrawIchimokuCloud(HDC dc, const ChartView& view, const ChartContext& contex
   if (spanA == nullptr || spanB == nullptr) return;
   ComputeCloudColumns(*spanA, *spanB, *frame.record, frame.logScale, frame.spacing, first, last, &gCloudColumns);
   if (gCloudColumns.count < 2) return;
-  const HBRUSH above = CreateSolidBrush(PaletteColor(slotAbove));
-  const HBRUSH otherwise = CreateSolidBrush(PaletteColor(slotOtherwise));
+  const HBRUSH above = CachedBrush(PaletteColor(slotAbove));
+  const HBRUSH otherwise = CachedBrush(PaletteColor(slotOtherwise));
   const HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
   const HGDIOBJ oldBrush = SelectObject(dc, above);
   const int oldFill = SetPolyFillMode(dc, WINDING);
-  const HRGN clip = PushClipRect(dc, ToWinRect(frame.record->plot));
+  const ClipScope clip = PushClipUnlessSame(dc, ToWinRect(frame.record->plot));
   FillCloud(dc, gCloudColumns, above, otherwise);
-  PopClipRect(dc, clip);
+  PopClipScope(dc, clip);
   SetPolyFillMode(dc, oldFill);
   SelectObject(dc, oldBrush);
   SelectObject(dc, oldPen);
-  DeleteObject(above);
-  DeleteObject(otherwise);
 }
 
 void DrawIchimokuLines(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last,
@@ -162,18 +161,19 @@ void DrawParabolicMarks(HDC dc, const ChartView& view, const ChartContext& conte
   const RealSeries* sar = frame.block->chartReal[kRealParabolicSar];
   const IntSeries* position = frame.block->chartInt[kIntParabolicPosition];
   if (sar == nullptr || position == nullptr) return;
-  const HPEN fallingPen = CreatePen(PS_SOLID, 1, PaletteColor(kSlotSarFalling));
-  const HPEN risingPen = CreatePen(PS_SOLID, 1, PaletteColor(kSlotSarRising));
+  const HPEN fallingPen = CachedPen(PS_SOLID, 1, PaletteColor(kSlotSarFalling));
+  const HPEN risingPen = CachedPen(PS_SOLID, 1, PaletteColor(kSlotSarRising));
   const HGDIOBJ oldPen = SelectObject(dc, risingPen);
+  HPEN selected = risingPen;
   const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
   const int from = std::min(last, SeriesCount(*sar) - 1);
   for (int i = from; i >= std::max(first, kFirstSarBar); --i) {
     const bool falling = i < position->count && position->values[i] != 0;
-    SelectObject(dc, falling ? fallingPen : risingPen);
+    const HPEN pen = falling ? fallingPen : risingPen;
+    if (pen != selected) SelectObject(dc, pen);
+    selected = pen;
     DrawSarMark(dc, BarX(frame, last, i), PaneValueY(*frame.record, frame.logScale, sar->values[i]), frame.barWidth);
   }
   SelectObject(dc, oldBrush);
   SelectObject(dc, oldPen);
-  DeleteObject(fallingPen);
-  DeleteObject(risingPen);
 }

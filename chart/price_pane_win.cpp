@@ -49,14 +49,8 @@ struct CandleTools {
 };
 
 CandleTools CreateCandleTools(const ChartContext& context) {
-  return {std::max(context.geometry.wickWidth, 1), CreateSolidBrush(PaletteColor(kSlotRising)),
-          CreateSolidBrush(PaletteColor(kSlotFalling)), CreateSolidBrush(PaletteColor(kSlotBackground))};
-}
-
-void DeleteCandleTools(const CandleTools& tools) {
-  DeleteObject(tools.risingBrush);
-  DeleteObject(tools.fallingBrush);
-  DeleteObject(tools.backgroundBrush);
+  return {std::max(context.geometry.wickWidth, 1), CachedBrush(PaletteColor(kSlotRising)),
+          CachedBrush(PaletteColor(kSlotFalling)), CachedBrush(PaletteColor(kSlotBackground))};
 }
 
 // Fills with the selected brush; an empty or turned rectangle draws nothing.
@@ -102,7 +96,6 @@ void DrawCandles(HDC dc, const ChartView& view, const ChartContext& context, con
     DrawCandle(dc, ComputeCandleShape(frame.bars->bars[bar], *frame.record, frame.logScale, x, frame.barWidth), tools);
   }
   SelectObject(dc, oldBrush);
-  DeleteCandleTools(tools);
 }
 
 void DrawForecastColumns(HDC dc, const ChartView& view, const ChartContext& context, const PaneFrame& frame, int first,
@@ -147,15 +140,13 @@ void DrawCandleOverlays(HDC dc, const ChartView& view, const ChartContext& conte
 // The rows of the signal strip above a daily price pane.
 void DrawStripGuideLines(HDC dc, const PaneRecord& record) {
   if (record.fullPlot.top == record.plot.top) return;
-  const HPEN pen = CreatePen(PS_SOLID, 1, PaletteColor(kSlotScale));
-  const HGDIOBJ old = SelectObject(dc, pen);
+  const HGDIOBJ old = SelectObject(dc, CachedPen(PS_SOLID, 1, PaletteColor(kSlotScale)));
   for (int row = 0; row < kStripRowCount; ++row) {
     const int y = record.fullPlot.top + 1 + row * kStripRowPitch;
     MoveToEx(dc, record.fullPlot.left + 1, y, nullptr);
     LineTo(dc, record.fullPlot.right - 1, y);
   }
   SelectObject(dc, old);
-  DeleteObject(pen);
 }
 
 bool UsesTickGrid(const ChartView& view, int stockIndex) {
@@ -185,12 +176,10 @@ void DrawBehindCandles(HDC dc, const ChartView& view, const ChartContext& contex
 }
 
 void DrawTradeLine(HDC dc, int x1, int x2, int y, int colorSlot) {
-  const HPEN pen = CreatePen(PS_SOLID, 1, PaletteColor(colorSlot));
-  const HGDIOBJ old = SelectObject(dc, pen);
+  const HGDIOBJ old = SelectObject(dc, CachedPen(PS_SOLID, 1, PaletteColor(colorSlot)));
   MoveToEx(dc, x1 + 1, y, nullptr);
   LineTo(dc, x2 - 1, y);
   SelectObject(dc, old);
-  DeleteObject(pen);
 }
 
 }  // namespace

@@ -27,25 +27,24 @@ void DrawScaleLabel(HDC dc, const ScaleMark& mark) {
 
 // Dotted grid lines (gaps in the background colour) and their labels.
 void DrawScaleMarks(HDC dc, const PaneRecord& record, const ScaleMark* marks, int count) {
-  const HPEN pen = CreatePen(PS_DOT, 1, PaletteColor(kSlotScale));
-  const HGDIOBJ oldPen = SelectObject(dc, pen);
+  const HGDIOBJ oldPen = SelectObject(dc, CachedPen(PS_DOT, 1, PaletteColor(kSlotScale)));
   const COLORREF oldBack = SetBkColor(dc, PaletteColor(kSlotBackground));
   const COLORREF oldText = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
   const int oldMode = GetBkMode(dc);
+  int mode = oldMode;
   for (int i = 0; i < count; ++i) {
     const ScaleMark& mark = marks[i];
-    SetBkMode(dc, OPAQUE);
+    if (mode != OPAQUE) SetBkMode(dc, mode = OPAQUE);
     MoveToEx(dc, record.plot.left, mark.y, nullptr);
     LineTo(dc, record.plot.right - 2, mark.y);
     if (!mark.labelled) continue;
-    SetBkMode(dc, TRANSPARENT);
+    SetBkMode(dc, mode = TRANSPARENT);
     DrawScaleLabel(dc, mark);
   }
-  SetBkMode(dc, oldMode);
+  if (mode != oldMode) SetBkMode(dc, oldMode);
   SetTextColor(dc, oldText);
   SetBkColor(dc, oldBack);
   SelectObject(dc, oldPen);
-  DeleteObject(pen);
 }
 
 int FixedTextHeight() { return gFixedFontMetrics.tmHeight; }

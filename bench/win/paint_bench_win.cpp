@@ -97,7 +97,36 @@ struct Bitmap {
   HDC dc;
   HBITMAP bitmap;
   HGDIOBJ old;
+  const void* bits;
 };
+
+// With VELQO_BENCH_DUMP set to a folder, each scene's first paint is written
+// there as a top-down 32-bit BMP, to compare pictures between builds.
+void DumpScene(const Bitmap& b, int barWidth, bool thick, const char* scene) {
+  const char* folder = getenv("VELQO_BENCH_DUMP");
+  if (folder == nullptr || folder[0] == '\0') return;
+  GdiFlush();
+  char path[MAX_PATH];
+  snprintf(path, sizeof path, "%s/scene-w%d-%s-%s.bmp", folder, barWidth, thick ? "thick" : "thin",
+           scene);
+  FILE* file = fopen(path, "wb");
+  if (file == nullptr) return;
+  const DWORD pixelBytes = static_cast<DWORD>(kWidth) * kHeight * 4;
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = kWidth;
+  info.biHeight = -kHeight;
+  info.biPlanes = 1;
+  info.biBitCount = 32;
+  BITMAPFILEHEADER header{};
+  header.bfType = 0x4D42;
+  header.bfOffBits = sizeof header + sizeof info;
+  header.bfSize = header.bfOffBits + pixelBytes;
+  fwrite(&header, sizeof header, 1, file);
+  fwrite(&info, sizeof info, 1, file);
+  fwrite(b.bits, 1, pixelBytes, file);
+  fclose(file);
+}
 
 Bitmap CreateBitmapDc() {
   BITMAPINFO info{};
@@ -111,6 +140,7 @@ Bitmap CreateBitmapDc() {
   b.dc = CreateCompatibleDC(nullptr);
   b.bitmap = CreateDIBSection(b.dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   b.old = SelectObject(b.dc, b.bitmap);
+  b.bits = bits;
   return b;
 }
 
@@ -193,6 +223,7 @@ int main(int argc, char** argv) {
     ComputeChartRects({1, 0, kWidth, kHeight - 1}, pattern, gPaneHeights, gChartFontSize, charts);
     for (int c = 0; c < 3; ++c) ComputePaneScales(charts[c], pattern.views[c], &gChartContexts[c]);
     paintAll();  // builds what is kept between paints
+    DumpScene(bitmap, barWidth, gThickChartLines != 0, everything != 0 ? "all" : "typical");
     whole3[everything] = Measure(paintAll);
     Print(everything ? "whole paint, every line and mark on" : "whole paint, typical lines", whole3[everything]);
     if (everything == 0) MeasureSteps(bitmap.dc, 0);
@@ -207,6 +238,7 @@ int main(int argc, char** argv) {
         }));
   printf("steps with every line and mark on:\n");
   for (int c = 0; c < 3; ++c) MeasureSteps(bitmap.dc, c);
+  DumpScene(bitmap, barWidth, gThickChartLines != 0, "steps");
   printf("goal, whole paint under 16 ms: typical %s, every line and mark %s\n",
          whole3[0].median < 16.0 ? "met" : "NOT met", whole3[1].median < 16.0 ? "met" : "NOT met");
 
