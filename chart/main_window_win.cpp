@@ -6,10 +6,14 @@
 #include "chart/chart_loading.h"
 #include "chart/chart_paint_win.h"
 #include "chart/chart_window_layout.h"
+#include "chart/main_menu_win.h"
+#include "chart/main_window_controls_win.h"
+#include "chart/main_window_input_win.h"
 #include "chart/palette.h"
 #include "chart/screen_pattern.h"
 #include "common/gdi_objects_win.h"
 #include "platform/win_text.h"
+#include "resources/resource_ids.h"
 #include "shell/app_globals.h"
 #include "shell/commands.h"
 #include "shell/lifecycle.h"
@@ -46,20 +50,15 @@ HBITMAP gPaintBitmap = nullptr;
 HGDIOBJ gPaintOldBitmap = nullptr;
 SIZE gPaintSize = {0, 0};
 
-Rect ClientChartArea(HWND hwnd) {
-  RECT client;
-  GetClientRect(hwnd, &client);
-  return {client.left + 1, client.top, client.right, client.bottom - 1};
-}
-
 bool HasRoomForPanes(int chart) {
   return ChartHasRoomForPanes(gChartRects[chart], CurrentScreenPattern().views[chart], gPaneHeights, gChartFontSize);
 }
 
+// The charts, lists and scroll bars between the toolbar and the status bar.
 void LayoutChartsIn(HWND hwnd) {
-  ScreenPattern& pattern = CurrentScreenPattern();
-  gChartCount = ComputeChartRects(ClientChartArea(hwnd), pattern, gPaneHeights, gChartFontSize, gChartRects);
-  for (int i = 0; i < gChartCount; ++i) ComputePaneScales(gChartRects[i], pattern.views[i], &gChartContexts[i]);
+  const MainWindowLayout& layout = LayoutMainWindow(hwnd);
+  gChartCount = layout.chartCount;
+  for (int i = 0; i < gChartCount; ++i) gChartRects[i] = layout.charts[i];
   InvalidateWholeWindow(hwnd);
 }
 
@@ -138,8 +137,14 @@ LRESULT OnCreate(HWND hwnd) {
   return 0;
 }
 
+// Children that do not exist yet are skipped; a minimised window keeps its layout.
 LRESULT OnSize(HWND hwnd) {
+  if (IsIconic(hwnd)) return 0;
+  AutoSizeToolbar();
   LayoutChartsIn(hwnd);
+  UpdateMenuStates();
+  if (gStatusBarWnd != nullptr) SendMessageW(gStatusBarWnd, WM_SIZE, 0, 0);
+  LayoutStatusBarParts();
   return 0;
 }
 
@@ -176,6 +181,8 @@ LRESULT OnDestroy(HWND hwnd) {
   gPatternSwitchHooks = {};
   gInvalidateRectHook = nullptr;
   gChartFontAppliedHook = nullptr;
+  gMenuStatesHook = nullptr;
+  DestroyMainWindowControls();
   gChartCount = 0;
   FreePaintBuffer();
   FreeChartPaintResources();
@@ -194,6 +201,18 @@ LRESULT OnEndSession(HWND hwnd, WPARAM ending) {
   return 0;
 }
 
+// The charts are painted whole from a memory bitmap, so the window's own
+// background is never erased; a transparent toolbar asks its parent for its
+// background with its own device context.
+LRESULT OnEraseBackground(HWND hwnd, HDC dc) {
+  if (WindowFromDC(dc) != hwnd) {
+    RECT box;
+    GetClipBox(dc, &box);
+    FillRect(dc, &box, GetSysColorBrush(COLOR_BTNFACE));
+  }
+  return 1;
+}
+
 // The class has no cursor of its own: the chart sets it per area.
 LRESULT OnSetCursor(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   if (LOWORD(lParam) != HTCLIENT) return DefWindowProcW(hwnd, WM_SETCURSOR, wParam, lParam);
@@ -209,15 +228,23 @@ bool IsUserInput(UINT message) {
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (IsUserInput(message)) NoteUserInput();
   switch (message) {
-    case WM_CREATE: return OnCreate(hwnd);
+    case WM_CREATE: StartMainWindowInput(hwnd); return OnCreate(hwnd);
     case WM_SIZE: return OnSize(hwnd);
-    case WM_PAINT: return OnPaint(hwnd);
-    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: return PaintKeepingCursorLine(hwnd, OnPaint);
+    case WM_ERASEBKGND: return OnEraseBackground(hwnd, reinterpret_cast<HDC>(wParam));
     case WM_SETCURSOR: return OnSetCursor(hwnd, wParam, lParam);
     case WM_COMMAND: return OnCommand(hwnd, message, wParam, lParam);
     case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION: return OnEndSession(hwnd, wParam);
-    case WM_DESTROY: return OnDestroy(hwnd);
+    case WM_KEYDOWN: return OnMainKeyDown(hwnd, wParam, lParam);
+    case WM_CHAR: return OnMainChar(hwnd, wParam, lParam);
+    case WM_LBUTTONDOWN: return OnMainLeftButtonDown(hwnd, wParam, lParam);
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL: return OnMainMouseWheel(hwnd, message, wParam, lParam);
+    case WM_HSCROLL: return OnMainHScroll(hwnd, wParam, lParam);
+    case WM_TIMER: return OnMainTimer(hwnd, wParam);
+    case WM_CLOSE: return OnMainClose(hwnd);
+    case WM_DESTROY: StopMainWindowInput(hwnd); return OnDestroy(hwnd);
     default: return DefWindowProcW(hwnd, message, wParam, lParam);
   }
 }
@@ -240,6 +267,7 @@ bool RegisterWindowClasses(HINSTANCE instance) {
   wc.hIconSm = LoadIconW(instance, MAKEINTRESOURCEW(kMainIconSmall));
   wc.hCursor = nullptr;
   wc.hbrBackground = nullptr;
+  wc.lpszMenuName = MAKEINTRESOURCEW(IDM_MAIN_MENU);
   wc.lpszClassName = className.c_str();
   return RegisterClassExW(&wc) != 0;
 }
@@ -256,6 +284,12 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand) {
                                     CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
   if (hwnd == nullptr) return nullptr;
   gMainWnd = hwnd;
+  CreateMainWindowControls(hwnd);
+  gMenuStatesHook = RefreshMainMenuStates;
+  gPatternSwitchHooks.patternNamesChanged = UpdatePatternMenuTexts;
+  LayoutCharts();
+  UpdateMenuStates();
+  UpdatePatternMenuTexts();
   UpdateMainWindowTitle();
   if (IsUsablePlacement(gSettings.mainPlacement)) {
     WINDOWPLACEMENT placement;
@@ -266,6 +300,7 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand) {
   } else {
     ShowWindow(hwnd, showCommand);
   }
+  LayoutCharts();  // the toolbar and status bar have their final heights now
   UpdateWindow(hwnd);
   return hwnd;
 }

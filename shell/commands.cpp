@@ -1,14 +1,49 @@
 #include "shell/commands.h"
 
+#include "chart/chart_scroll.h"
+#include "chart/chart_selection.h"
+#include "chart/screen_pattern.h"
+#include "resources/resource_ids.h"
 #include "shell/progress.h"
+
+void (*gMenuStatesHook)() = nullptr;
 
 namespace {
 
 // One entry per command family: the handler returns non-zero when it took the id.
 using CommandHandler = int (*)(WindowHandle window, int commandId);
 
+// The selected chart of the current pattern; -1 when none is selected.
+int SelectedShownChart() {
+  const ScreenPattern& pattern = CurrentScreenPattern();
+  return gSelectedChart >= 0 && gSelectedChart < pattern.chartCount ? gSelectedChart : -1;
+}
+
+// F1..F12: the twelve screen patterns.
+int RunPatternCommand(WindowHandle, int commandId) {
+  if (commandId < IDM_PATTERN_FIRST || commandId > IDM_PATTERN_LAST) return 0;
+  SwitchScreenPattern(commandId - IDM_PATTERN_FIRST, 0);
+  return 1;
+}
+
+// Daily, weekly, monthly for the selected chart.
+int RunPeriodCommand(WindowHandle, int commandId) {
+  if (commandId < IDM_PERIOD_DAILY || commandId > IDM_PERIOD_MONTHLY) return 0;
+  const int chart = SelectedShownChart();
+  if (chart >= 0) SetChartPeriod(chart, commandId - IDM_PERIOD_DAILY);
+  return 1;
+}
+
+// The bar width of the selected chart.
+int RunBarWidthCommand(WindowHandle, int commandId) {
+  if (BarWidthForCommand(commandId, 1) < 0) return 0;
+  const int chart = SelectedShownChart();
+  if (chart >= 0) SetChartBarWidth(chart, BarWidthForCommand(commandId, CurrentScreenPattern().views[chart].barWidth));
+  return 1;
+}
+
 // The families register here as their features arrive.
-constexpr CommandHandler kCommandHandlers[] = {nullptr};
+constexpr CommandHandler kCommandHandlers[] = {RunPatternCommand, RunPeriodCommand, RunBarWidthCommand};
 
 }  // namespace
 
@@ -23,4 +58,6 @@ int OnMainCommand(WindowHandle window, int commandId) {
   return 0;
 }
 
-void UpdateMenuStates() {}
+void UpdateMenuStates() {
+  if (gMenuStatesHook != nullptr) gMenuStatesHook();
+}

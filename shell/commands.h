@@ -7,3 +7,7 @@
 int OnMainCommand(WindowHandle window, int commandId);
 // Refreshes texts, checks and enable states of the menus and the toolbar.
 void UpdateMenuStates();
+
+// Set by the main window: the Windows side of UpdateMenuStates (menu checks,
+// toolbar buttons). Null while there is no main window.
+extern void (*gMenuStatesHook)();

@@ -3,13 +3,17 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "chart/main_window_controls_win.h"
 #include "chart/main_window_win.h"
 #include "platform/win_text.h"
+#include "resources/resource_ids.h"
 #include "shell/app_globals.h"
 #include "shell/lifecycle.h"
 #include "shell/progress.h"
 
 namespace {
+
+HACCEL gMainAccelerators = nullptr;
 
 // Only one instance runs: a second start brings the first one's window to
 // the front and ends.
@@ -35,6 +39,7 @@ bool InitInstance(HINSTANCE instance, int showCommand) {
   InitCommonControlClasses();
   if (!LoadEverythingAtStart()) return false;
   if (!RegisterWindowClasses(instance)) return false;
+  gMainAccelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDA_MAIN_ACCELERATORS));
   return CreateMainWindow(instance, showCommand) != nullptr;
 }
 
@@ -45,6 +50,15 @@ bool RouteToModelessDialogs(MSG& msg) {
   return progress != nullptr && IsDialogMessageW(progress, &msg);
 }
 
+// The main window's keys (F1..F12, Ctrl+...) for it and its children; the
+// search box keeps its own keys.
+bool TranslateMainAccelerator(MSG& msg) {
+  const HWND main = static_cast<HWND>(gMainWnd);
+  if (gMainAccelerators == nullptr || main == nullptr || msg.hwnd == nullptr) return false;
+  if (msg.hwnd == gStockSearchEdit || (msg.hwnd != main && !IsChild(main, msg.hwnd))) return false;
+  return TranslateAcceleratorW(main, gMainAccelerators, &msg) != 0;
+}
+
 // Returns the WM_QUIT code.
 int RunMainLoop() {
   MSG msg;
@@ -52,6 +66,7 @@ int RunMainLoop() {
     if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (msg.message == WM_QUIT) return static_cast<int>(msg.wParam);
       if (RouteToModelessDialogs(msg)) continue;
+      if (TranslateMainAccelerator(msg)) continue;
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
       continue;

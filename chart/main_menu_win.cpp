@@ -1,0 +1,65 @@
+#include "chart/main_menu_win.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "chart/chart_scroll.h"
+#include "chart/chart_selection.h"
+#include "chart/main_window_controls_win.h"
+#include "chart/screen_pattern.h"
+#include "platform/win_text.h"
+#include "resources/resource_ids.h"
+#include "shell/app_globals.h"
+#include "shell/settings.h"
+
+namespace {
+
+HMENU MainMenu() {
+  const HWND main = static_cast<HWND>(gMainWnd);
+  return main != nullptr ? GetMenu(main) : nullptr;
+}
+
+void CheckItem(HMENU menu, int command, bool checked) {
+  CheckMenuItem(menu, static_cast<UINT>(command), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+// The period and width items of the selected chart; nothing checked without one.
+void CheckSelectedChartItems(HMENU menu) {
+  const ScreenPattern& pattern = CurrentScreenPattern();
+  const bool selected = gSelectedChart >= 0 && gSelectedChart < pattern.chartCount;
+  const ChartView* view = selected ? &pattern.views[gSelectedChart] : nullptr;
+  for (int period = 0; period < 3; ++period) {
+    CheckItem(menu, IDM_PERIOD_DAILY + period, view != nullptr && view->period == period);
+  }
+  CheckItem(menu, IDM_BAR_WIDTH_1, view != nullptr && view->barWidth == 1);
+  for (int command = IDM_BAR_WIDTH_2; command <= IDM_BAR_WIDTH_10; ++command) {
+    CheckItem(menu, command, view != nullptr && view->barWidth == BarWidthForCommand(command, 0));
+  }
+}
+
+}  // namespace
+
+void UpdatePatternMenuTexts() {
+  const HMENU menu = MainMenu();
+  if (menu == nullptr) return;
+  for (int n = 0; n < kScreenPatternCount; ++n) {
+    char text[64];
+    snprintf(text, sizeof text, "%.31s\tF%d", gScreenPatterns[n].name, n + 1);
+    std::wstring wide = SjisToWide(text);
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_STRING;
+    item.dwTypeData = wide.data();
+    SetMenuItemInfoW(menu, static_cast<UINT>(IDM_PATTERN_FIRST + n), FALSE, &item);
+  }
+}
+
+void RefreshMainMenuStates() {
+  const HMENU menu = MainMenu();
+  if (menu != nullptr) {
+    for (int n = 0; n < kScreenPatternCount; ++n) CheckItem(menu, IDM_PATTERN_FIRST + n, n == gCurrentPattern);
+    CheckSelectedChartItems(menu);
+  }
+  UpdateToolbarButtons();
+}

@@ -1,0 +1,485 @@
+// Keys, mouse, scroll bars, blink timers and closing of the main window, the
+// stock search box and the inverted cursor line of the cross-hair.
+
+#include "chart/main_window_input_win.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "chart/blink_timers.h"
+#include "chart/chart_context.h"
+#include "chart/chart_layout.h"
+#include "chart/chart_links.h"
+#include "chart/chart_loading.h"
+#include "chart/chart_scroll.h"
+#include "chart/chart_selection.h"
+#include "chart/cross_hair.h"
+#include "chart/drag_modes.h"
+#include "chart/pane_navigation.h"
+#include "chart/screen_pattern.h"
+#include "chart/stock_search_box.h"
+#include "data/stock_table.h"
+#include "platform/win_text.h"
+#include "shell/app_globals.h"
+#include "shell/progress.h"
+#include "shell/settings.h"
+
+bool (*gChartBlinkQuery)() = nullptr;
+bool (*gChartListMemberHook)(int chart, int row, StockCode* code) = nullptr;
+
+namespace {
+
+int32_t gActiveBlinkTimer = 0;
+HWND gSearchBox = nullptr;
+WNDPROC gSearchBoxPreviousProc = nullptr;
+
+HWND MainWindow() { return static_cast<HWND>(gMainWnd); }
+
+int ShownChartCount() { return std::clamp(CurrentScreenPattern().chartCount, 0, kMaxChartsPerPattern); }
+
+bool IsChartIndex(int chart) { return chart >= 0 && chart < ShownChartCount(); }
+
+ChartView& ViewOf(int chart) { return CurrentScreenPattern().views[chart]; }
+
+int PaneCountOf(int chart) { return std::clamp(ViewOf(chart).paneCount, 0, kMaxPanesPerChart); }
+
+bool IsKeyDown(int key) { return GetKeyState(key) < 0; }
+
+void NoteInput() { gLastInputTick = GetTickCount(); }
+
+RECT ToRECT(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+bool Contains(const Rect& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
+
+void RepaintNow() {
+  const HWND hwnd = MainWindow();
+  if (hwnd == nullptr) return;
+  InvalidateRect(hwnd, nullptr, FALSE);
+  UpdateWindow(hwnd);
+}
+
+// ---- Cursor line ---------------------------------------------------------------
+
+// The plot areas of the shown charts: the only place the cursor line may touch.
+HRGN PlotAreasRegion() {
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  for (int i = 0; i < ShownChartCount(); ++i) {
+    const RECT plot = ToRECT(gChartContexts[i].geometry.plotArea);
+    HRGN part = CreateRectRgnIndirect(&plot);
+    CombineRgn(region, region, part, RGN_OR);
+    DeleteObject(part);
+  }
+  return region;
+}
+
+void InvertBarColumn(HDC dc, const RECT& plot) {
+  Rect column;
+  GetBarColumnRect(gCrossHairChart, gCrossHairBar, &column);
+  const RECT rect = ToRECT(column);
+  RECT inside;
+  if (IntersectRect(&inside, &rect, &plot)) DrawFocusRect(dc, &rect);
+}
+
+void InvertGuideLine(HDC dc, const RECT& plot) {
+  if (gSettings.showGuideLine == 0 || gCrossHairY < plot.top || gCrossHairY >= plot.bottom) return;
+  PatBlt(dc, plot.left, gCrossHairY, plot.right - plot.left, 1, DSTINVERT);
+}
+
+void InvertCursorLine(HDC dc) {
+  if (!IsChartIndex(gCrossHairChart)) return;
+  const RECT plot = ToRECT(gChartContexts[gCrossHairChart].geometry.plotArea);
+  InvertBarColumn(dc, plot);
+  InvertGuideLine(dc, plot);
+  for (int i = 0; i < gCrossHairRectCount; ++i) {
+    const RECT rect = ToRECT(gCrossHairRects[i]);
+    DrawFocusRect(dc, &rect);
+  }
+}
+
+// Inverts the cursor line on the window, within the plot areas and, when
+// given, within `limit`.
+void InvertCursorLineOnWindow(HRGN limit) {
+  const HWND hwnd = MainWindow();
+  if (hwnd == nullptr) return;
+  const HDC dc = GetDC(hwnd);
+  HRGN clip = PlotAreasRegion();
+  if (limit != nullptr) CombineRgn(clip, clip, limit, RGN_AND);
+  const int saved = SaveDC(dc);
+  SelectClipRgn(dc, clip);
+  InvertCursorLine(dc);
+  RestoreDC(dc, saved);
+  DeleteObject(clip);
+  ReleaseDC(hwnd, dc);
+}
+
+// ---- Blink timers ------------------------------------------------------------
+
+void ApplyBlinkTimerChange(HWND hwnd, const BlinkTimerChange& change) {
+  if (change.killTimer != 0) KillTimer(hwnd, change.killTimer);
+  if (change.setTimer != 0) SetTimer(hwnd, change.setTimer, change.intervalMs, nullptr);
+}
+
+bool IsSelectedComboDroppedDown() {
+  if (!IsChartIndex(gSelectedChart)) return false;
+  const HWND combo = static_cast<HWND>(gChartContexts[gSelectedChart].groupCombo);
+  return combo != nullptr && SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0) != 0;
+}
+
+void InvalidateChartArea(HWND hwnd) {
+  for (int i = 0; i < ShownChartCount(); ++i) {
+    const RECT rect = ToRECT(gChartContexts[i].geometry.chart);
+    InvalidateRect(hwnd, &rect, FALSE);
+  }
+}
+
+// ---- Scrolling -----------------------------------------------------------------
+
+void ScrollChartAndPaint(int chart, int code, int trackPos) {
+  if (ScrollChartByCode(chart, code, trackPos) && MainWindow() != nullptr) UpdateWindow(MainWindow());
+}
+
+int TrackPosOf(HWND scrollBar, WPARAM wParam) {
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_TRACKPOS;
+  if (scrollBar != nullptr && GetScrollInfo(scrollBar, SB_CTL, &info)) return info.nTrackPos;
+  return HIWORD(wParam);
+}
+
+void ScrollSelectedChart(bool right, bool page) {
+  if (!IsChartIndex(gSelectedChart)) return;
+  const int code = right ? (page ? kScrollPageRight : kScrollLineRight) : (page ? kScrollPageLeft : kScrollLineLeft);
+  ScrollChartAndPaint(gSelectedChart, code, 0);
+}
+
+// ---- Stock list stepping -------------------------------------------------------
+
+// Moves a chart's list selection by `delta` and shows that member; false when
+// the row lies outside the list or the list has no members.
+bool ShowListRow(int chart, int delta) {
+  const HWND list = static_cast<HWND>(gChartContexts[chart].stockList);
+  if (list == nullptr || gChartListMemberHook == nullptr) return false;
+  const int row = static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)) + delta;
+  const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+  StockCode code = 0;
+  if (row < 0 || row >= count || !gChartListMemberHook(chart, row, &code)) return false;
+  SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+  SetChartStock(chart, code);
+  return true;
+}
+
+// Up and Down: the step is carried to the charts linked by stock.
+void StepChartListSelection(int chart, int delta) {
+  if (!IsChartIndex(chart) || !ShowListRow(chart, delta)) return;
+  for (int j = chart - 1; j >= 0 && ViewOf(j).stockLink != 0; --j) ShowListRow(j, delta);
+  for (int j = chart; j + 1 < ShownChartCount() && ViewOf(j).stockLink != 0; ++j) ShowListRow(j + 1, delta);
+  RepaintNow();
+}
+
+// ---- Search box ------------------------------------------------------------------
+
+LRESULT CALLBACK SearchBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The search EDIT, subclassed the first time it is needed; null when the window has none.
+HWND SearchBoxWindow() {
+  const HWND hwnd = MainWindow();
+  if (hwnd == nullptr) return nullptr;
+  const HWND box = GetDlgItem(hwnd, kSearchBoxId);
+  if (box != nullptr && box != gSearchBox) {
+    gSearchBox = box;
+    gSearchBoxPreviousProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SearchBoxProc)));
+  }
+  return box;
+}
+
+// Centred on the chart's plot area, clipped to the chart.
+void PlaceSearchBox(HWND box, int chart) {
+  const ChartGeometry& g = gChartContexts[chart].geometry;
+  const int cx = (g.plotArea.left + g.plotArea.right) / 2;
+  const int cy = (g.plotArea.top + g.plotArea.bottom) / 2;
+  const int halfWidth = gChartFontSize * 128 / 12;
+  const int halfHeight = gFixedFontHeight / 2 + 2;
+  RECT rect = {cx - halfWidth, cy - halfHeight, cx + halfWidth, cy + halfHeight};
+  const RECT bounds = ToRECT(g.chart);
+  IntersectRect(&rect, &rect, &bounds);
+  MoveWindow(box, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+}
+
+void OpenSearchBox(int chart, WPARAM character, LPARAM lParam) {
+  const HWND box = SearchBoxWindow();
+  if (box == nullptr) return;
+  if (!IsWindowVisible(box)) {
+    PlaceSearchBox(box, chart);
+    ShowWindow(box, SW_SHOW);
+  }
+  SetFocus(box);
+  SendMessageW(box, WM_CHAR, character, lParam);
+}
+
+void ShowSearchError(const StockSearchResult& result) {
+  char text[kMaxSearchTextBytes + 128];
+  FormatStockSearchError(result, text, sizeof text);
+  MessageBoxW(MainWindow(), SjisToWide(text).c_str(), SjisToWide(kStockSearchErrorTitle).c_str(),
+              MB_OK | MB_ICONEXCLAMATION);
+}
+
+// Several names match: the next match after the chart's stock, from the top when none follows.
+void ChooseNextMatch(int chart, StockSearchResult* result) {
+  const int current = FindStockIndexByCode(ViewOf(chart).stockCode);
+  int index = FindNextStockMatchingText(current + 1, result->text);
+  if (index < 0) index = FindNextStockMatchingText(0, result->text);
+  if (index < 0 || !AcceptChosenStock(gStockTable->records[index].master.code, result)) {
+    result->outcome = kSearchNameMissing;
+  }
+}
+
+void ShowFoundStock(int chart, StockCode code) {
+  ShowStockInLinkedCharts(chart, code);
+  RepaintNow();
+}
+
+void RunSearch(HWND box) {
+  if (!IsWindowVisible(box)) return;
+  wchar_t wide[kMaxSearchTextBytes + 1] = L"";
+  GetWindowTextW(box, wide, kMaxSearchTextBytes + 1);
+  char text[kMaxSearchTextBytes + 1];
+  WideToSjisBuffer(wide, text, sizeof text);
+  HideSearchBox();
+  const int chart = gSelectedChart;
+  if (!IsChartIndex(chart) || text[0] == '\0') return;
+  StockSearchResult result;
+  ResolveStockSearch(text, &result);
+  if (result.outcome == kSearchChoose) ChooseNextMatch(chart, &result);
+  if (result.outcome == kSearchFound) {
+    ShowFoundStock(chart, result.code);
+  } else if (result.outcome == kSearchCodeMissing || result.outcome == kSearchNameMissing) {
+    ShowSearchError(result);
+  }
+}
+
+bool IsSearchKey(UINT message, WPARAM wParam) {
+  return message == WM_KEYDOWN && (wParam == VK_RETURN || wParam == VK_ESCAPE);
+}
+
+// Esc hides the box, Enter (or a line feed) searches; their characters are swallowed.
+LRESULT CALLBACK SearchBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (IsSearchKey(message, wParam)) {
+    if (wParam == VK_ESCAPE) HideSearchBox();
+    else RunSearch(box);
+    return 0;
+  }
+  if (message == WM_CHAR && (wParam == '\r' || wParam == '\n' || wParam == VK_ESCAPE)) {
+    if (wParam == '\n') RunSearch(box);
+    return 0;
+  }
+  const LRESULT result = CallWindowProcW(gSearchBoxPreviousProc, box, message, wParam, lParam);
+  return message == WM_GETDLGCODE ? (result | DLGC_WANTALLKEYS) : result;
+}
+
+void RestoreSearchBoxProc() {
+  if (gSearchBox != nullptr && IsWindow(gSearchBox) && gSearchBoxPreviousProc != nullptr) {
+    SetWindowLongPtrW(gSearchBox, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gSearchBoxPreviousProc));
+  }
+  gSearchBox = nullptr;
+  gSearchBoxPreviousProc = nullptr;
+}
+
+// ---- Pane selection and the press --------------------------------------------------
+
+void MovePaneSelection(bool backward) {
+  if (!StepPaneSelection(CurrentScreenPattern(), backward, &gSelectedChart, &gSelectedPane)) return;
+  gCursorBar = -1;
+  RepaintNow();
+}
+
+int ChartAtPoint(int x, int y) {
+  for (int i = 0; i < ShownChartCount(); ++i) {
+    if (Contains(gChartContexts[i].geometry.chart, x, y)) return i;
+  }
+  return -1;
+}
+
+int PaneAtPoint(int chart, int x, int y) {
+  for (int p = 0; p < PaneCountOf(chart); ++p) {
+    if (Contains(gChartContexts[chart].panes[p].pane, x, y)) return p;
+  }
+  return -1;
+}
+
+void SetCrossHairAtPoint(int chart, int pane, int x, int y) {
+  int bar = -1;
+  int32_t value = 0;
+  if (GetCursorBarAndValue(&ViewOf(chart), &gChartContexts[chart], pane, &x, &y, &bar, &value) != 0) {
+    SetCrossHair(chart, pane, bar, x, y, value);
+  } else {
+    ClearCrossHair();
+  }
+}
+
+// Selects the chart and pane under the point and puts the cross-hair there.
+void PressChartArea(int x, int y) {
+  const int oldChart = gSelectedChart;
+  const int oldPane = gSelectedPane;
+  const int oldBar = gCursorBar;
+  gSelectedChart = 0;
+  gSelectedPane = -1;
+  gCursorBar = -1;
+  gDragMode = kDragNone;
+  const int chart = ChartAtPoint(x, y);
+  if (chart >= 0) {
+    gSelectedChart = chart;
+    gSelectedPane = PaneAtPoint(chart, x, y);
+  }
+  if (gSelectedPane >= 0) SetCrossHairAtPoint(chart, gSelectedPane, x, y);
+  if (gSelectedChart != oldChart || gSelectedPane != oldPane || gCursorBar != oldBar) RepaintNow();
+}
+
+}  // namespace
+
+// ---- Life of the window --------------------------------------------------------------
+
+void StartMainWindowInput(HWND hwnd) {
+  ApplyBlinkTimerChange(hwnd, StartBlinkTimers(&gBlinkPhase, &gActiveBlinkTimer));
+  gChartScrollHooks.clearCrossHair = ClearCrossHair;
+  gChartScrollHooks.eraseCursorLine = EraseCursorLine;
+  gCursorLineDrawn = false;
+  ClearCrossHairState();
+}
+
+void StopMainWindowInput(HWND hwnd) {
+  KillTimer(hwnd, kBlinkTimerShort);
+  KillTimer(hwnd, kBlinkTimerLong);
+  gActiveBlinkTimer = 0;
+  gChartScrollHooks.clearCrossHair = nullptr;
+  gChartScrollHooks.eraseCursorLine = nullptr;
+  RestoreSearchBoxProc();
+  gCursorLineDrawn = false;
+  ClearCrossHairState();
+}
+
+bool IsInputBlocked() { return gProgressDlg != nullptr; }
+
+bool IsSearchBoxFocused() {
+  const HWND focus = GetFocus();
+  return focus != nullptr && MainWindow() != nullptr && focus == GetDlgItem(MainWindow(), kSearchBoxId);
+}
+
+void HideSearchBox() {
+  const HWND box = SearchBoxWindow();
+  if (box == nullptr || !IsWindowVisible(box)) return;
+  const bool hadFocus = GetFocus() == box;
+  ShowWindow(box, SW_HIDE);
+  SendMessageW(box, EM_SETSEL, 0, -1);
+  if (hadFocus) SetFocus(MainWindow());
+}
+
+// ---- Handlers -------------------------------------------------------------------------
+
+LRESULT OnMainKeyDown(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  if (IsInputBlocked() || IsSearchBoxFocused()) return DefWindowProcW(hwnd, WM_KEYDOWN, wParam, lParam);
+  HideSearchBox();
+  const bool ctrl = IsKeyDown(VK_CONTROL);
+  switch (wParam) {
+    case VK_ESCAPE: EraseForecastCandle(); return 0;
+    case VK_LEFT:
+    case VK_RIGHT:
+      if (ctrl) break;  // the bar-width keys
+      ScrollSelectedChart(wParam == VK_RIGHT, IsKeyDown(VK_SHIFT));
+      return 0;
+    case VK_UP: StepChartListSelection(gSelectedChart, -1); return 0;
+    case VK_DOWN: StepChartListSelection(gSelectedChart, 1); return 0;
+    default: break;
+  }
+  return DefWindowProcW(hwnd, WM_KEYDOWN, wParam, lParam);
+}
+
+LRESULT OnMainChar(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  if (IsInputBlocked()) return DefWindowProcW(hwnd, WM_CHAR, wParam, lParam);
+  switch (ClassifyChartChar(static_cast<int>(wParam), IsChartIndex(gSelectedChart))) {
+    case kCharMovesPane: MovePaneSelection(IsKeyDown(VK_SHIFT)); break;
+    case kCharOpensSearch: OpenSearchBox(gSelectedChart, wParam, lParam); break;
+    default: break;
+  }
+  return 0;
+}
+
+LRESULT OnMainLeftButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  if (IsInputBlocked()) return DefWindowProcW(hwnd, WM_LBUTTONDOWN, wParam, lParam);
+  HideSearchBox();
+  PressChartArea(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+  return 0;
+}
+
+LRESULT OnMainMouseWheel(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (IsInputBlocked() || !IsChartIndex(gSelectedChart)) return DefWindowProcW(hwnd, message, wParam, lParam);
+  const bool page = (GET_KEYSTATE_WPARAM(wParam) & MK_SHIFT) != 0;
+  ScrollSelectedChart(GET_WHEEL_DELTA_WPARAM(wParam) >= 1, page);
+  return 0;
+}
+
+LRESULT OnMainHScroll(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  NoteInput();
+  const HWND scrollBar = reinterpret_cast<HWND>(lParam);
+  const int chart = FindChartOfScrollBar(scrollBar);
+  if (IsInputBlocked() || chart < 0) return DefWindowProcW(hwnd, WM_HSCROLL, wParam, lParam);
+  ScrollChartAndPaint(chart, LOWORD(wParam), TrackPosOf(scrollBar, wParam));
+  return 0;
+}
+
+// Nothing is repainted unless something blinks.
+LRESULT OnMainTimer(HWND hwnd, WPARAM timerId) {
+  if (timerId != kBlinkTimerShort && timerId != kBlinkTimerLong) return DefWindowProcW(hwnd, WM_TIMER, timerId, 0);
+  ApplyBlinkTimerChange(hwnd, StepBlinkTimers(static_cast<int>(timerId), &gBlinkPhase, &gActiveBlinkTimer));
+  if (gChartBlinkQuery == nullptr || !gChartBlinkQuery()) return 0;
+  if (BlinkRepaintAllowed(IsKeyDown(VK_LBUTTON), IsKeyDown(VK_RBUTTON), IsSelectedComboDroppedDown())) {
+    InvalidateChartArea(hwnd);
+  }
+  return 0;
+}
+
+LRESULT OnMainClose(HWND hwnd) {
+  NoteInput();
+  if (gProgressDlg != nullptr) {
+    gProgressCancelled = 1;
+    return 0;
+  }
+  return DefWindowProcW(hwnd, WM_CLOSE, 0, 0);
+}
+
+// Where the paint renewed the picture the inverted line is gone: draw it again there.
+LRESULT PaintKeepingCursorLine(HWND hwnd, LRESULT (*paint)(HWND)) {
+  HRGN update = CreateRectRgn(0, 0, 0, 0);
+  const bool renewed = GetUpdateRgn(hwnd, update, FALSE) > NULLREGION;
+  const LRESULT result = paint(hwnd);
+  if (renewed && gCursorLineDrawn) InvertCursorLineOnWindow(update);
+  DeleteObject(update);
+  return result;
+}
+
+// ---- Cross-hair -----------------------------------------------------------------------
+
+void SetCrossHair(int chart, int pane, int bar, int x, int y, int value) {
+  if (IsCrossHairUnchanged(chart, pane, bar, y, value)) return;
+  EraseCursorLine();
+  StoreCrossHair(chart, pane, bar, x, y, value);
+  if (!IsDragging(gDragMode)) DrawCursorLine();
+}
+
+void ClearCrossHair() {
+  EraseCursorLine();
+  ClearCrossHairState();
+}
+
+void DrawCursorLine() {
+  if (gCursorLineDrawn || !IsChartIndex(gCrossHairChart)) return;
+  InvertCursorLineOnWindow(nullptr);
+  gCursorLineDrawn = true;
+}
+
+void EraseCursorLine() {
+  if (!gCursorLineDrawn) return;
+  InvertCursorLineOnWindow(nullptr);
+  gCursorLineDrawn = false;
+}

@@ -1,0 +1,47 @@
+#pragma once
+// What the main window does with keys, the mouse, its scroll bars, the blink
+// timers and a request to close: the handlers MainWindowProc dispatches to,
+// the stock search box and the inverted cursor line of the cross-hair.
+#include <windows.h>
+
+#include "common/stock_code.h"
+
+constexpr int kSearchBoxId = 700;  // the search EDIT, a child of the main window
+
+// Something on the charts blinks and needs a repaint on every timer tick;
+// null while nothing can blink.
+extern bool (*gChartBlinkQuery)();
+// The member code on row `row` of chart `chart`'s stock list; null while no
+// group store fills the lists (Up and Down then do nothing).
+extern bool (*gChartListMemberHook)(int chart, int row, StockCode* code);
+
+// WM_CREATE: the blink timers and the cross-hair hooks of the chart code.
+void StartMainWindowInput(HWND hwnd);
+// WM_DESTROY: the timers stop, the hooks go, the search box gets its own procedure back.
+void StopMainWindowInput(HWND hwnd);
+
+// True while the progress dialog is open: input then gets default processing only.
+bool IsInputBlocked();
+// True while the keyboard focus is in the search box (Esc, Del and Ctrl+Z
+// then belong to it, not to the charts).
+bool IsSearchBoxFocused();
+void HideSearchBox();
+
+LRESULT OnMainKeyDown(HWND hwnd, WPARAM wParam, LPARAM lParam);
+LRESULT OnMainChar(HWND hwnd, WPARAM wParam, LPARAM lParam);
+LRESULT OnMainLeftButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam);
+LRESULT OnMainMouseWheel(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT OnMainHScroll(HWND hwnd, WPARAM wParam, LPARAM lParam);
+LRESULT OnMainTimer(HWND hwnd, WPARAM timerId);
+// WM_CLOSE: refused while the progress dialog is open (the job is asked to stop).
+LRESULT OnMainClose(HWND hwnd);
+// WM_PAINT through `paint`, then the cursor line again where the paint renewed the picture.
+LRESULT PaintKeepingCursorLine(HWND hwnd, LRESULT (*paint)(HWND));
+
+// The cross-hair at a chart position; the old inverted line is erased first
+// and the new one drawn.
+void SetCrossHair(int chart, int pane, int bar, int x, int y, int value);
+void ClearCrossHair();
+// Draws the cursor line by inversion (twice erases) on the window, clipped to the plot areas.
+void DrawCursorLine();
+void EraseCursorLine();

@@ -1,0 +1,61 @@
+#include "shell/commands.h"
+
+#include <gtest/gtest.h>
+
+#include "chart/chart_selection.h"
+#include "chart/screen_pattern.h"
+#include "common/stock_code.h"
+#include "shell/progress.h"
+#include "shell/settings.h"
+
+namespace {
+
+int gMenuRefreshes = 0;
+
+class CommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitStockCodeGlobals();
+    SetDefaultSettings();
+    gPatternSwitchHooks = {};
+    gSelectedChart = 0;
+    gMenuRefreshes = 0;
+    gMenuStatesHook = [] { ++gMenuRefreshes; };
+  }
+  void TearDown() override { gMenuStatesHook = nullptr; }
+};
+
+TEST_F(CommandsTest, PatternKeysSwitchPatternsAndRefreshTheMenus) {
+  EXPECT_EQ(OnMainCommand(nullptr, 32870), 1);
+  EXPECT_EQ(gCurrentPattern, 4);
+  EXPECT_EQ(gMenuRefreshes, 1);
+  EXPECT_EQ(OnMainCommand(nullptr, 32877), 1);
+  EXPECT_EQ(gCurrentPattern, 11);
+  // The pattern already shown is still a handled command.
+  EXPECT_EQ(OnMainCommand(nullptr, 32877), 1);
+  EXPECT_EQ(gMenuRefreshes, 3);
+}
+
+TEST_F(CommandsTest, PeriodAndWidthCommandsAreTakenEvenWithoutAChart) {
+  gSelectedChart = -1;
+  for (int id : {32771, 32772, 32773, 32775, 32777, 32785, 32837, 32838}) {
+    EXPECT_EQ(OnMainCommand(nullptr, id), 1) << id;
+  }
+  EXPECT_EQ(CurrentScreenPattern().views[0].period, 0);
+  EXPECT_EQ(CurrentScreenPattern().views[0].barWidth, 5);
+  EXPECT_EQ(gMenuRefreshes, 8);
+}
+
+TEST_F(CommandsTest, OtherIdsAndAnOpenProgressDialogAreNotHandled) {
+  for (int id : {0, 32774, 32776, 32865, 32878}) EXPECT_EQ(OnMainCommand(nullptr, id), 0) << id;
+  int dialog = 0;
+  gProgressDlg = &dialog;
+  EXPECT_EQ(OnMainCommand(nullptr, 32866 + 2), 0);
+  gProgressDlg = nullptr;
+  EXPECT_EQ(gCurrentPattern, 0);
+  EXPECT_EQ(gMenuRefreshes, 0);
+  gMenuStatesHook = nullptr;
+  UpdateMenuStates();  // no window: nothing to refresh
+}
+
+}  // namespace

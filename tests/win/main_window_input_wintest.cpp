@@ -1,0 +1,374 @@
+// The main window's keys, mouse, scroll bars, search box, timers and close
+// request, driven through posted messages on a main window made in this
+// process over the generated sample database.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <string>
+
+#include "chart/blink_timers.h"
+#include "chart/chart_context.h"
+#include "chart/chart_layout.h"
+#include "chart/chart_loading.h"
+#include "chart/chart_scroll.h"
+#include "chart/chart_selection.h"
+#include "chart/cross_hair.h"
+#include "chart/main_window_input_win.h"
+#include "chart/main_window_win.h"
+#include "chart/screen_pattern.h"
+#include "data/stock_table.h"
+#include "platform/win_text.h"
+#include "shell/app_globals.h"
+#include "shell/progress.h"
+#include "shell/settings.h"
+#include "tests/win/win_test_support.h"
+#include "tools/sample_db/series_digest.h"
+
+namespace {
+
+ChartView MakeView(StockCode code, int period) {
+  ChartView view{};
+  view.stockCode = code;
+  view.period = period;
+  view.lastBarIndex = -1;
+  view.barWidth = 5;
+  view.rightMargin = kDefaultRightMargin;
+  view.paneCount = 2;
+  view.paneKinds[0] = 0;
+  view.paneFlags[0] = 0x3;
+  view.paneKinds[1] = 2;
+  view.paneFlags[1] = 0x1;
+  return view;
+}
+
+StockCode SampleCode(int index) { return gStockTable->records[index].master.code; }
+
+std::wstring CodeText(StockCode code) {
+  char text[8];
+  return SjisToWide(CodeToString(code, text));
+}
+
+// Stand-ins for the scroll bars while the window makes none of its own.
+void ApplyStandInScrollBar(int chart, const ChartScrollInfo& info) {
+  const HWND bar = static_cast<HWND>(gChartContexts[chart].scrollBarWindow);
+  if (bar == nullptr) return;
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+  si.nMin = info.min;
+  si.nMax = info.max;
+  si.nPage = static_cast<UINT>(std::max(info.page, 0));
+  si.nPos = info.pos;
+  SetScrollInfo(bar, SB_CTL, &si, TRUE);
+}
+
+class MainWindowInputTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    const std::wstring folder = UnixToDosPath(EnvironmentText(L"VELQO_SAMPLE_DB"));
+    if (folder.empty()) return;
+    savedSettings_ = gSettings;
+    SetDefaultSettings();
+    InitAppTexts();
+    gChartFontSize = 12;
+    if (!OpenDatabaseFolder(WideToSjis(folder.c_str()).c_str()) || gStockTable == nullptr || gStockTable->count < 12)
+      return;
+    ScreenPattern& pattern = CurrentScreenPattern();
+    pattern = ScreenPattern{};
+    pattern.chartCount = 3;
+    pattern.views[0] = MakeView(SampleCode(4), 0);
+    pattern.views[1] = MakeView(SampleCode(5), 0);
+    pattern.views[2] = MakeView(SampleCode(6), 1);
+    gInstance = GetModuleHandleW(nullptr);
+    RegisterWindowClasses(static_cast<HINSTANCE>(gInstance));
+    window_ = CreateMainWindow(static_cast<HINSTANCE>(gInstance), SW_SHOWNORMAL);
+    if (window_ == nullptr) return;
+    SetWindowPos(window_, HWND_TOP, 0, 0, 1200, 900, SWP_SHOWWINDOW);
+    AddStandInControls();
+    for (int i = 0; i < 3; ++i) UpdateChartScrollBar(i);
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    PumpFor(200);
+  }
+
+  static void TearDownTestSuite() {
+    if (window_ != nullptr) DestroyWindow(window_);
+    window_ = nullptr;
+    gMainWnd = nullptr;
+    if (standInScrollBars_) gChartScrollHooks.applyScrollBar = nullptr;
+    for (ChartContext& context : gChartContexts) context.scrollBarWindow = nullptr;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    gSettings = savedSettings_;
+  }
+
+  // The search box and the scroll bars, made here when the window has none yet.
+  static void AddStandInControls() {
+    if (GetDlgItem(window_, kSearchBoxId) == nullptr) {
+      CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | ES_AUTOHSCROLL, 0, 0, 100, 20, window_,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kSearchBoxId)), nullptr, nullptr);
+    }
+    if (gChartContexts[0].scrollBarWindow != nullptr) return;
+    standInScrollBars_ = true;
+    gChartScrollHooks.applyScrollBar = ApplyStandInScrollBar;
+    for (int i = 0; i < 3; ++i) {
+      const Rect& r = gChartContexts[i].geometry.scrollBar;
+      gChartContexts[i].scrollBarWindow =
+          CreateWindowExW(0, L"SCROLLBAR", L"", WS_CHILD | WS_VISIBLE | SBS_HORZ, r.left, r.top, r.right - r.left,
+                          std::max(r.bottom - r.top, 8), window_, nullptr, nullptr, nullptr);
+    }
+  }
+
+  void SetUp() override {
+    if (EnvironmentText(L"VELQO_SAMPLE_DB").empty()) GTEST_SKIP() << "no sample database given";
+    ASSERT_NE(window_, nullptr);
+    SetShift(false);
+    gProgressDlg = nullptr;
+    SetForegroundWindow(window_);
+    SetFocus(window_);
+  }
+
+  static void SetShift(bool down) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = down ? 0x80 : 0;
+    SetKeyboardState(keys);
+  }
+
+  static void Post(UINT message, WPARAM wParam, LPARAM lParam = 0) {
+    PostMessageW(window_, message, wParam, lParam);
+    PumpFor(60);
+  }
+
+  static int LastBar(int chart) { return CurrentScreenPattern().views[chart].lastBarIndex; }
+
+  // Chart `chart` selected and moved well away from both ends.
+  static void SelectChartInTheMiddle(int chart) {
+    gSelectedChart = chart;
+    gSelectedPane = 0;
+    SetChartScrollPos(chart, GetChartEndBarIndex(chart) - 200, 1);
+    PumpFor(30);
+  }
+
+  static HWND SearchBox() { return GetDlgItem(window_, kSearchBoxId); }
+
+  static void TypeIntoChart(const wchar_t* text) {
+    for (const wchar_t* c = text; *c != L'\0'; ++c) Post(WM_CHAR, *c);
+  }
+
+  static HWND window_;
+  static bool standInScrollBars_;
+  static SettingsBlock savedSettings_;
+};
+HWND MainWindowInputTest::window_ = nullptr;
+bool MainWindowInputTest::standInScrollBars_ = false;
+SettingsBlock MainWindowInputTest::savedSettings_;
+
+TEST_F(MainWindowInputTest, ArrowKeysScrollTheSelectedChartByABarOrAPage) {
+  SelectChartInTheMiddle(0);
+  const int start = LastBar(0);
+  const int other = LastBar(1);
+  Post(WM_KEYDOWN, VK_RIGHT);
+  EXPECT_EQ(LastBar(0), start + 1);
+  const HWND bar = static_cast<HWND>(gChartContexts[0].scrollBarWindow);
+  if (bar != nullptr) {
+    EXPECT_EQ(GetScrollPos(bar, SB_CTL), start + 1);
+  }
+  Post(WM_KEYDOWN, VK_LEFT);
+  EXPECT_EQ(LastBar(0), start);
+
+  SetShift(true);
+  Post(WM_KEYDOWN, VK_RIGHT);
+  SetShift(false);
+  const int page = gChartContexts[0].geometry.visibleBars;
+  EXPECT_EQ(LastBar(0), start + 1 + page / 12);
+  if (bar != nullptr) {
+    EXPECT_EQ(GetScrollPos(bar, SB_CTL), start + 1 + page / 12);
+  }
+  EXPECT_EQ(LastBar(1), other);  // no date link: chart 1 stays
+}
+
+TEST_F(MainWindowInputTest, TheWheelAndTheScrollBarScroll) {
+  SelectChartInTheMiddle(1);
+  const int start = LastBar(1);
+  Post(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), MAKELPARAM(300, 300));
+  EXPECT_EQ(LastBar(1), start - 1);
+  Post(WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(300, 300));
+  EXPECT_EQ(LastBar(1), start);
+  Post(WM_MOUSEWHEEL, MAKEWPARAM(MK_SHIFT, WHEEL_DELTA), MAKELPARAM(300, 300));
+  EXPECT_EQ(LastBar(1), start + 1 + gChartContexts[1].geometry.visibleBars / 12);
+
+  const int before = LastBar(1);
+  Post(WM_HSCROLL, SB_LINELEFT, reinterpret_cast<LPARAM>(gChartContexts[1].scrollBarWindow));
+  EXPECT_EQ(LastBar(1), before - 1);
+  Post(WM_HSCROLL, SB_PAGELEFT, reinterpret_cast<LPARAM>(gChartContexts[1].scrollBarWindow));
+  EXPECT_EQ(LastBar(1), before - 2 - gChartContexts[1].geometry.visibleBars / 12);
+}
+
+TEST_F(MainWindowInputTest, TabWrapsFromTheLastPaneToTheFirstAndShiftTabBack) {
+  gSelectedChart = 2;
+  gSelectedPane = CurrentScreenPattern().views[2].paneCount - 1;
+  Post(WM_CHAR, L'\t');
+  EXPECT_EQ(gSelectedChart, 0);
+  EXPECT_EQ(gSelectedPane, 0);
+  Post(WM_CHAR, L'\t');
+  EXPECT_EQ(gSelectedChart, 0);
+  EXPECT_EQ(gSelectedPane, 1);
+  SetShift(true);
+  Post(WM_CHAR, L'\t');
+  Post(WM_CHAR, L'\t');
+  SetShift(false);
+  EXPECT_EQ(gSelectedChart, 2);
+  EXPECT_EQ(gSelectedPane, 1);
+}
+
+TEST_F(MainWindowInputTest, ACodeTypedOnTheChartAndEnterShowThatStock) {
+  gSelectedChart = 1;
+  gSelectedPane = 0;
+  const StockCode wanted = SampleCode(9);
+  ASSERT_NE(CurrentScreenPattern().views[1].stockCode, wanted);
+  TypeIntoChart(CodeText(wanted).c_str());
+  EXPECT_TRUE(IsWindowVisible(SearchBox()));
+  wchar_t typed[16] = L"";
+  GetWindowTextW(SearchBox(), typed, 16);
+  EXPECT_EQ(std::wstring(typed), CodeText(wanted));
+  PostMessageW(SearchBox(), WM_KEYDOWN, VK_RETURN, 0);
+  PumpFor(200);
+  EXPECT_FALSE(IsWindowVisible(SearchBox()));
+  EXPECT_EQ(CurrentScreenPattern().views[1].stockCode, wanted);
+  EXPECT_EQ(CurrentScreenPattern().views[0].stockCode, SampleCode(4));  // no stock link
+  SaveWindowPicture(window_, ArtifactsFolder() + L"main-window-searched.bmp");
+}
+
+TEST_F(MainWindowInputTest, EscInTheSearchBoxHidesItAndLeavesTheCharts) {
+  gSelectedChart = 0;
+  const StockCode shown = CurrentScreenPattern().views[0].stockCode;
+  TypeIntoChart(L"12");
+  ASSERT_TRUE(IsWindowVisible(SearchBox()));
+  PostMessageW(SearchBox(), WM_KEYDOWN, VK_ESCAPE, 0);
+  PumpFor(100);
+  EXPECT_FALSE(IsWindowVisible(SearchBox()));
+  EXPECT_EQ(CurrentScreenPattern().views[0].stockCode, shown);
+}
+
+struct ErrorBoxWatch {
+  std::atomic<bool> found{false};
+  wchar_t text[256] = L"";
+};
+
+// Waits for the error box, reads its text and presses OK.
+DWORD WINAPI AnswerErrorBox(void* param) {
+  auto* watch = static_cast<ErrorBoxWatch*>(param);
+  const std::wstring title = SjisToWide("検索エラー");
+  for (int i = 0; i < 200; ++i) {
+    const HWND box = FindWindowW(L"#32770", title.c_str());
+    if (box != nullptr) {
+      GetDlgItemTextW(box, 0xFFFF, watch->text, 256);
+      watch->found = true;
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+      return 0;
+    }
+    Sleep(50);
+  }
+  return 0;
+}
+
+TEST_F(MainWindowInputTest, AnUnknownCodeShowsTheSearchErrorBox) {
+  gSelectedChart = 0;
+  const StockCode shown = CurrentScreenPattern().views[0].stockCode;
+  ASSERT_LT(FindStockIndexByCode(StringToCode("9Z9Z")), 0);
+  TypeIntoChart(L"9Z9Z");
+  ErrorBoxWatch watch;
+  const HANDLE thread = CreateThread(nullptr, 0, AnswerErrorBox, &watch, 0, nullptr);
+  PostMessageW(SearchBox(), WM_KEYDOWN, VK_RETURN, 0);
+  PumpFor(300);
+  WaitForSingleObject(thread, 15000);
+  CloseHandle(thread);
+  PumpFor(100);
+  EXPECT_TRUE(watch.found);
+  EXPECT_EQ(std::wstring(watch.text), SjisToWide("銘柄コード（9Z9Z）が見つかりません。"));
+  EXPECT_EQ(CurrentScreenPattern().views[0].stockCode, shown);
+}
+
+TEST_F(MainWindowInputTest, CloseWhileTheProgressDialogIsOpenOnlyCancelsTheJob) {
+  const HWND stand = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  gProgressDlg = stand;
+  gProgressCancelled = 0;
+  SelectChartInTheMiddle(0);
+  const int start = LastBar(0);
+  Post(WM_KEYDOWN, VK_RIGHT);  // input waits for the job
+  EXPECT_EQ(LastBar(0), start);
+  Post(WM_CLOSE, 0);
+  PumpFor(200);
+  EXPECT_TRUE(IsWindow(window_));
+  EXPECT_EQ(gProgressCancelled, 1);
+  gProgressDlg = nullptr;
+  DestroyWindow(stand);
+  EXPECT_EQ(SendMessageW(window_, WM_QUERYENDSESSION, 0, 0), TRUE);
+}
+
+LRESULT CALLBACK CountPaints(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+WNDPROC gCountedProc = nullptr;
+int gPaintCount = 0;
+LRESULT CALLBACK CountPaints(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) ++gPaintCount;
+  return CallWindowProcW(gCountedProc, hwnd, message, wParam, lParam);
+}
+
+TEST_F(MainWindowInputTest, TheBlinkTimersRunWithoutRepaintingWhenNothingBlinks) {
+  PumpFor(100);
+  gPaintCount = 0;
+  gCountedProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountPaints)));
+  bool sawPhase[2] = {false, false};
+  const DWORD end = GetTickCount() + 1800;
+  while (static_cast<LONG>(end - GetTickCount()) > 0) {
+    PumpFor(20);
+    sawPhase[gBlinkPhase != 0 ? 1 : 0] = true;
+  }
+  SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gCountedProc));
+  EXPECT_TRUE(sawPhase[0]);
+  EXPECT_TRUE(sawPhase[1]);
+  EXPECT_EQ(gPaintCount, 0);
+}
+
+TEST_F(MainWindowInputTest, APressSelectsThePaneAndSetsTheCrossHairThatSurvivesARepaint) {
+  gSettings.showGuideLine = 1;
+  const PaneRecord& pane = gChartContexts[0].panes[1];
+  const int x = (pane.fullPlot.left + pane.fullPlot.right) / 2;
+  const int y = (pane.fullPlot.top + pane.fullPlot.bottom) / 2;
+  gSelectedChart = 2;
+  gSelectedPane = -1;
+  Post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  Post(WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+  EXPECT_EQ(gSelectedChart, 0);
+  EXPECT_EQ(gSelectedPane, 1);
+  EXPECT_EQ(gCrossHairChart, 0);
+  EXPECT_EQ(gCrossHairPane, 1);
+  EXPECT_GE(gCrossHairBar, 0);
+  EXPECT_TRUE(gCursorLineDrawn);
+  ASSERT_EQ(gCrossHairY, y);
+
+  // The guide line stays exactly once through a full repaint.
+  const int probeX = gChartContexts[0].geometry.plotArea.left + 3;
+  const HDC dc = GetDC(window_);
+  const COLORREF withLine = GetPixel(dc, probeX, y);
+  RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  PumpFor(50);
+  EXPECT_EQ(GetPixel(dc, probeX, y), withLine);
+  SaveWindowPicture(window_, ArtifactsFolder() + L"main-window-cross-hair.bmp");
+
+  ClearCrossHair();
+  const COLORREF without = GetPixel(dc, probeX, y);
+  EXPECT_NE(without, withLine);
+  RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  PumpFor(50);
+  EXPECT_EQ(GetPixel(dc, probeX, y), without);
+  ReleaseDC(window_, dc);
+  gSettings.showGuideLine = 0;
+}
+
+}  // namespace
