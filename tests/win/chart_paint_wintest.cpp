@@ -28,6 +28,7 @@
 #include "shell/app_globals.h"
 #include "shell/settings.h"
 #include "tests/win/canvas.h"
+#include "tests/win/program_runner.h"
 #include "tests/win/win_test_support.h"
 #include "tools/sample_db/series_digest.h"
 
@@ -805,36 +806,6 @@ TEST_F(SampleChartTest, PicturesOfEveryPricePaneFeature) {
 
 // ---- The program itself ---------------------------------------------------------
 
-bool CopyFolderTree(const std::wstring& from, const std::wstring& to) {
-  CreateDirectoryW(to.c_str(), nullptr);
-  WIN32_FIND_DATAW found;
-  const HANDLE find = FindFirstFileW((from + L"\\*").c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return false;
-  bool ok = true;
-  do {
-    const std::wstring name = found.cFileName;
-    if (name == L"." || name == L"..") continue;
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      ok = CopyFolderTree(from + L"\\" + name, to + L"\\" + name) && ok;
-    } else {
-      ok = CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE) && ok;
-    }
-  } while (FindNextFileW(find, &found));
-  FindClose(find);
-  return ok;
-}
-
-BOOL CALLBACK FindProgramWindow(HWND hwnd, LPARAM param) {
-  auto* search = reinterpret_cast<std::pair<DWORD, HWND>*>(param);
-  wchar_t name[64];
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  if (pid == search->first && GetClassNameW(hwnd, name, 64) && wcscmp(name, L"VELQUORANDIME") == 0 &&
-      IsWindowVisible(hwnd))
-    search->second = hwnd;
-  return TRUE;
-}
-
 // The settings of the copied database with a three-chart first pattern.
 bool WriteThreeChartSettings(const std::wstring& folder) {
   std::vector<unsigned char> bytes = ReadFileBytes(folder + L"velqo.dat");
@@ -875,23 +846,14 @@ TEST(ChartProgramTest, TheMainWindowShowsTheCurrentPatternsCharts) {
   if (sample.empty()) GTEST_SKIP() << "no sample database given";
   const std::wstring folder = MakeTempFolder(L"velqo-charts");
   ASSERT_TRUE(CopyFolderTree(sample, folder.substr(0, folder.size() - 1)));
-  const std::wstring exe = UnixToDosPath(EnvironmentText(L"VELQO_EXE"));
-  ASSERT_TRUE(CopyFileW(exe.c_str(), (folder + L"velqo.exe").c_str(), FALSE));
+  ASSERT_TRUE(CopyProgramInto(folder));
   ASSERT_TRUE(WriteThreeChartSettings(folder));
 
-  std::wstring command = L"\"" + folder + L"velqo.exe\"";
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION process{};
-  ASSERT_TRUE(
-      CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &process));
-  std::pair<DWORD, HWND> search{process.dwProcessId, nullptr};
-  for (int i = 0; i < 300 && search.second == nullptr; ++i) {
-    EnumWindows(FindProgramWindow, reinterpret_cast<LPARAM>(&search));
-    if (search.second == nullptr) Sleep(100);
-  }
-  ASSERT_NE(search.second, nullptr);
-  const HWND window = search.second;
+  RunningProgram program;
+  ASSERT_TRUE(StartProgram(folder, &program.process));
+  WaitForMainWindow(program);
+  ASSERT_NE(program.window, nullptr);
+  const HWND window = program.window;
   ShowWindow(window, SW_SHOWNORMAL);
   SetWindowPos(window, HWND_TOP, 0, 0, 1400, 900, SWP_SHOWWINDOW);
   PumpFor(1500);
@@ -917,10 +879,7 @@ TEST(ChartProgramTest, TheMainWindowShowsTheCurrentPatternsCharts) {
   EXPECT_GT(rising, 300);
   EXPECT_GT(falling, 300);
 
-  PostMessageW(window, WM_CLOSE, 0, 0);
-  if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 99);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  CloseProgram(program);
 }
 
 }  // namespace

@@ -10,46 +10,10 @@
 #include "platform/win_text.h"
 #include "shell/app_globals.h"
 #include "shell/settings.h"
+#include "tests/win/program_runner.h"
 #include "tests/win/win_test_support.h"
 
 namespace {
-
-constexpr DWORD kTimeoutMs = 30000;
-
-bool CopyTree(const std::wstring& from, const std::wstring& to) {
-  CreateDirectoryW(to.c_str(), nullptr);
-  WIN32_FIND_DATAW found;
-  const HANDLE find = FindFirstFileW((from + L"\\*").c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return false;
-  bool ok = true;
-  do {
-    const std::wstring name = found.cFileName;
-    if (name == L"." || name == L"..") continue;
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      ok = CopyTree(from + L"\\" + name, to + L"\\" + name) && ok;
-    } else {
-      ok = CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE) && ok;
-    }
-  } while (FindNextFileW(find, &found));
-  FindClose(find);
-  return ok;
-}
-
-struct Search {
-  DWORD processId;
-  HWND found;
-};
-
-BOOL CALLBACK FindMainWindow(HWND hwnd, LPARAM param) {
-  auto* search = reinterpret_cast<Search*>(param);
-  wchar_t name[64];
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  if (pid == search->processId && GetClassNameW(hwnd, name, 64) && wcscmp(name, L"VELQUORANDIME") == 0 &&
-      IsWindowVisible(hwnd))
-    search->found = hwnd;
-  return TRUE;
-}
 
 class MainWindowTest : public ::testing::Test {
  protected:
@@ -57,44 +21,24 @@ class MainWindowTest : public ::testing::Test {
     const std::wstring sample = UnixToDosPath(EnvironmentText(L"VELQO_SAMPLE_DB"));
     if (sample.empty()) GTEST_SKIP() << "no sample database given";
     const std::wstring folder = MakeTempFolder(L"velqo-main");
-    ASSERT_TRUE(CopyTree(sample, folder.substr(0, folder.size() - 1)));
-    const std::wstring exe = UnixToDosPath(EnvironmentText(L"VELQO_EXE"));
-    ASSERT_TRUE(CopyFileW(exe.c_str(), (folder + L"velqo.exe").c_str(), FALSE));
-    std::wstring command = L"\"" + folder + L"velqo.exe\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    ASSERT_TRUE(
-        CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &process_));
-    Search search{process_.dwProcessId, nullptr};
-    for (int i = 0; i < 300 && search.found == nullptr; ++i) {
-      EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
-      if (search.found == nullptr) Sleep(100);
-    }
-    ASSERT_NE(search.found, nullptr);
-    window_ = search.found;
-    SetWindowPos(window_, HWND_TOP, 0, 0, 1200, 800, SWP_SHOWWINDOW);
+    ASSERT_TRUE(CopyFolderTree(sample, folder.substr(0, folder.size() - 1)));
+    ASSERT_TRUE(CopyProgramInto(folder));
+    ASSERT_TRUE(StartProgram(folder, &program_.process));
+    WaitForMainWindow(program_);
+    ASSERT_NE(program_.window, nullptr);
+    SetWindowPos(program_.window, HWND_TOP, 0, 0, 1200, 800, SWP_SHOWWINDOW);
     PumpFor(800);
   }
 
   void TearDown() override {
-    if (process_.hProcess == nullptr) return;
-    if (window_ != nullptr) PostMessageW(window_, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(process_.hProcess, kTimeoutMs) != WAIT_OBJECT_0) TerminateProcess(process_.hProcess, 99);
-    CloseHandle(process_.hThread);
-    CloseHandle(process_.hProcess);
+    if (program_.process.hProcess == nullptr) return;
+    CloseProgram(program_);
   }
 
-  HWND Child(int id) const { return GetDlgItem(window_, id); }
+  HWND Child(int id) const { return GetDlgItem(program_.window, id); }
 
-  PROCESS_INFORMATION process_{};
-  HWND window_ = nullptr;
+  RunningProgram program_;
 };
-
-std::wstring TitleOf(HWND hwnd) {
-  wchar_t title[256] = L"";
-  GetWindowTextW(hwnd, title, 256);
-  return title;
-}
 
 TEST_F(MainWindowTest, HasItsToolbarStatusBarAndScrollBars) {
   const HWND toolbar = Child(800);
@@ -121,18 +65,18 @@ TEST_F(MainWindowTest, HasItsToolbarStatusBarAndScrollBars) {
   EXPECT_GE(bar.top, tool.bottom);
   EXPECT_LE(bar.bottom, stat.top);
 
-  RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+  RedrawWindow(program_.window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
   PumpFor(500);
-  EXPECT_TRUE(SaveWindowPicture(window_, ArtifactsFolder() + L"main-window-controls.bmp"));
+  EXPECT_TRUE(SaveWindowPicture(program_.window, ArtifactsFolder() + L"main-window-controls.bmp"));
 }
 
 TEST_F(MainWindowTest, F5ThroughTheMainLoopShowsPatternFive) {
-  SetForegroundWindow(window_);
-  PostMessageW(window_, WM_KEYDOWN, VK_F5, 0x003F0001);
-  PostMessageW(window_, WM_KEYUP, VK_F5, 0xC03F0001);
+  SetForegroundWindow(program_.window);
+  PostMessageW(program_.window, WM_KEYDOWN, VK_F5, 0x003F0001);
+  PostMessageW(program_.window, WM_KEYUP, VK_F5, 0xC03F0001);
   const std::wstring expected = SjisToWide("ヴェルクォラ22　－　パターン5");
-  for (int i = 0; i < 100 && TitleOf(window_) != expected; ++i) PumpFor(50);
-  EXPECT_EQ(TitleOf(window_), expected);
+  for (int i = 0; i < 100 && WindowTitle(program_.window) != expected; ++i) PumpFor(50);
+  EXPECT_EQ(WindowTitle(program_.window), expected);
   // Menus are not readable from another process under Wine: the toolbar shows the same state.
   EXPECT_NE(SendMessageW(Child(800), TB_ISBUTTONCHECKED, 32870, 0), 0);
   EXPECT_EQ(SendMessageW(Child(800), TB_ISBUTTONCHECKED, 32866, 0), 0);
@@ -167,15 +111,15 @@ TEST(MainMenuTest, TheCurrentPatternsItemIsCheckedAndNamedWithItsKey) {
 
 TEST_F(MainWindowTest, ATinyWindowDoesNotStopTheProgram) {
   for (int size : {1, 0, 30, 120}) {
-    SetWindowPos(window_, nullptr, 0, 0, size, size, SWP_NOZORDER);
+    SetWindowPos(program_.window, nullptr, 0, 0, size, size, SWP_NOZORDER);
     PumpFor(150);
   }
-  ShowWindow(window_, SW_MINIMIZE);
+  ShowWindow(program_.window, SW_MINIMIZE);
   PumpFor(150);
-  ShowWindow(window_, SW_RESTORE);
+  ShowWindow(program_.window, SW_RESTORE);
   PumpFor(150);
-  EXPECT_EQ(WaitForSingleObject(process_.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
-  EXPECT_TRUE(IsWindow(window_));
+  EXPECT_EQ(WaitForSingleObject(program_.process.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  EXPECT_TRUE(IsWindow(program_.window));
   EXPECT_EQ(SendMessageW(Child(800), TB_BUTTONCOUNT, 0, 0), 32);
 }
 
