@@ -117,7 +117,37 @@ void DrawClosingFrames(HDC dc, const ChartView& view, const ChartContext& contex
   SelectObject(dc, oldPen);
 }
 
+// Pressed (sunken, with a dark mark) when on, raised when off; a half that
+// links to nothing is an empty raised panel.
+void DrawToggleButton(HDC dc, const Rect& button, bool on) {
+  RECT rect = ToWinRect(button);
+  if (IsRectEmpty(&rect)) return;
+  FillButtonFaceRect(dc, rect);
+  DrawEdge(dc, &rect, on ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+  if (!on) return;
+  RECT mark = rect;
+  const int dx = std::max(2, static_cast<int>(rect.right - rect.left) / 3);
+  const int dy = std::max(2, static_cast<int>(rect.bottom - rect.top) / 3);
+  InflateRect(&mark, -dx, -dy);
+  if (!IsRectEmpty(&mark)) FillRect(dc, &mark, GetSysColorBrush(COLOR_BTNTEXT));
+}
+
+bool IsLinkOn(const ScreenPattern& pattern, int upper, int charts, int32_t ChartView::*flag) {
+  return upper >= 0 && upper + 1 < charts && pattern.views[upper].*flag != 0;
+}
+
 }  // namespace
+
+void PaintChartButtons(HDC dc, const ScreenPattern& pattern, const ChartContext* contexts, int charts) {
+  for (int i = 0; i < charts; ++i) {
+    const ChartGeometry& g = contexts[i].geometry;
+    DrawToggleButton(dc, g.keepStockButton, pattern.views[i].keepStock != 0);
+    DrawToggleButton(dc, g.dateLinkTop, IsLinkOn(pattern, i - 1, charts, &ChartView::dateLink));
+    DrawToggleButton(dc, g.dateLinkBottom, IsLinkOn(pattern, i, charts, &ChartView::dateLink));
+    DrawToggleButton(dc, g.stockLinkTop, IsLinkOn(pattern, i - 1, charts, &ChartView::stockLink));
+    DrawToggleButton(dc, g.stockLinkBottom, IsLinkOn(pattern, i, charts, &ChartView::stockLink));
+  }
+}
 
 void PaintChart(HDC dc, const ChartView& view, const ChartContext& context) {
   const RECT chart = ToWinRect(context.geometry.chart);

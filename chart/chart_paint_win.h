@@ -12,6 +12,8 @@ extern int gMetafileRendering;
 
 // The whole chart inside its chart rectangle (context.geometry.chart).
 void PaintChart(HDC dc, const ChartView& view, const ChartContext& context);
+// The keep-stock button of each chart and the link buttons between neighbours.
+void PaintChartButtons(HDC dc, const ScreenPattern& pattern, const ChartContext* contexts, int charts);
 
 // Gives the layout its text measures from the shared chart fonts
 // (gChartTextWidth, gFixedFontHeight); again after every font change.

@@ -336,6 +336,77 @@ void PressChartArea(int x, int y) {
   if (gSelectedChart != oldChart || gSelectedPane != oldPane || gCursorBar != oldBar) RepaintNow();
 }
 
+// ---- Link and keep-stock buttons ---------------------------------------------------
+
+// A link button is made of two halves: the bottom of chart `upper` and the top
+// of the chart below. Gives the chart whose half holds the point, else -1.
+int LinkHalfAtPoint(int upper, Rect ChartGeometry::*bottom, Rect ChartGeometry::*top, int x, int y) {
+  if (Contains(gChartContexts[upper].geometry.*bottom, x, y)) return upper;
+  if (Contains(gChartContexts[upper + 1].geometry.*top, x, y)) return upper + 1;
+  return -1;
+}
+
+// The chart not under the point follows the one under it by date.
+void ToggleDateLink(int upper, int pressed) {
+  ChartView& view = ViewOf(upper);
+  view.dateLink = view.dateLink != 0 ? 0 : 1;
+  if (view.dateLink != 0) AlignLinkedCharts(pressed == upper ? upper + 1 : upper, pressed);
+}
+
+// The pressed chart's group and stock are carried across the new link.
+void ToggleStockLink(int upper, int pressed) {
+  ChartView& view = ViewOf(upper);
+  view.stockLink = view.stockLink != 0 ? 0 : 1;
+  ChartListSync sync;
+  SyncLinkedChartLists(pressed, &sync);
+  SyncLinkedKeepStockFlags(pressed);
+  if (view.stockLink != 0) ShowStockInLinkedCharts(pressed, ViewOf(pressed).stockCode);
+}
+
+bool PressLinkButton(int x, int y) {
+  for (int upper = 0; upper + 1 < ShownChartCount(); ++upper) {
+    int pressed = LinkHalfAtPoint(upper, &ChartGeometry::dateLinkBottom, &ChartGeometry::dateLinkTop, x, y);
+    if (pressed >= 0) {
+      ToggleDateLink(upper, pressed);
+      return true;
+    }
+    pressed = LinkHalfAtPoint(upper, &ChartGeometry::stockLinkBottom, &ChartGeometry::stockLinkTop, x, y);
+    if (pressed >= 0) {
+      ToggleStockLink(upper, pressed);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool PressKeepStockButton(int x, int y) {
+  for (int i = 0; i < ShownChartCount(); ++i) {
+    if (!Contains(gChartContexts[i].geometry.keepStockButton, x, y)) continue;
+    ChartView& view = ViewOf(i);
+    view.keepStock = view.keepStock != 0 ? 0 : 1;
+    SyncLinkedKeepStockFlags(i);
+    gSelectedChart = i;
+    gSelectedPane = -1;
+    gCursorBar = -1;
+    return true;
+  }
+  return false;
+}
+
+// ---- Hover -------------------------------------------------------------------------
+
+// Inside a pane, below its header, the cross-hair moves to the point; anywhere
+// else it is cleared.
+void UpdateHoverState(int x, int y) {
+  const int chart = ChartAtPoint(x, y);
+  const int pane = chart >= 0 ? PaneAtPoint(chart, x, y) : -1;
+  if (pane < 0 || Contains(gChartContexts[chart].panes[pane].captionRect, x, y)) {
+    if (gCrossHairChart >= 0) ClearCrossHair();
+    return;
+  }
+  SetCrossHairAtPoint(chart, pane, x, y);
+}
+
 }  // namespace
 
 // ---- Life of the window --------------------------------------------------------------
@@ -408,7 +479,19 @@ LRESULT OnMainChar(HWND hwnd, WPARAM wParam, LPARAM lParam) {
 LRESULT OnMainLeftButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   if (IsInputBlocked()) return DefWindowProcW(hwnd, WM_LBUTTONDOWN, wParam, lParam);
   HideSearchBox();
-  PressChartArea(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+  const int x = GET_X_LPARAM(lParam);
+  const int y = GET_Y_LPARAM(lParam);
+  if (PressLinkButton(x, y) || PressKeepStockButton(x, y)) {
+    RepaintNow();
+    return 0;
+  }
+  PressChartArea(x, y);
+  return 0;
+}
+
+LRESULT OnMainMouseMove(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  if (IsInputBlocked()) return DefWindowProcW(hwnd, WM_MOUSEMOVE, wParam, lParam);
+  if (HoverFollowsMouse(gDragMode)) UpdateHoverState(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
   return 0;
 }
 

@@ -30,6 +30,8 @@ void HideSearchBox();
 LRESULT OnMainKeyDown(HWND hwnd, WPARAM wParam, LPARAM lParam);
 LRESULT OnMainChar(HWND hwnd, WPARAM wParam, LPARAM lParam);
 LRESULT OnMainLeftButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam);
+// The cross-hair follows the mouse inside the panes (not while a splitter or a margin is dragged).
+LRESULT OnMainMouseMove(HWND hwnd, WPARAM wParam, LPARAM lParam);
 LRESULT OnMainMouseWheel(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT OnMainHScroll(HWND hwnd, WPARAM wParam, LPARAM lParam);
 LRESULT OnMainTimer(HWND hwnd, WPARAM timerId);

@@ -118,6 +118,7 @@ void PaintCharts(HDC dc, const RECT& client) {
       FillButtonFaceRect(dc, {gChartRects[i].left, gChartRects[i].top, gChartRects[i].right, gChartRects[i].bottom});
     }
   }
+  PaintChartButtons(dc, pattern, gChartContexts, gChartCount);
 }
 
 // The shared pens and fonts live as long as the main window; the charts of
@@ -239,6 +240,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_KEYDOWN: return OnMainKeyDown(hwnd, wParam, lParam);
     case WM_CHAR: return OnMainChar(hwnd, wParam, lParam);
     case WM_LBUTTONDOWN: return OnMainLeftButtonDown(hwnd, wParam, lParam);
+    case WM_MOUSEMOVE: return OnMainMouseMove(hwnd, wParam, lParam);
     case WM_MOUSEWHEEL:
     case WM_MOUSEHWHEEL: return OnMainMouseWheel(hwnd, message, wParam, lParam);
     case WM_HSCROLL: return OnMainHScroll(hwnd, wParam, lParam);

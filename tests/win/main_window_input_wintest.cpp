@@ -371,4 +371,70 @@ TEST_F(MainWindowInputTest, APressSelectsThePaneAndSetsTheCrossHairThatSurvivesA
   gSettings.showGuideLine = 0;
 }
 
+POINT CentreOf(const Rect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+TEST_F(MainWindowInputTest, TheDateLinkButtonCouplesTheScrollingOfTheChartBelow) {
+  ASSERT_EQ(CurrentScreenPattern().views[0].dateLink, 0);
+  const POINT button = CentreOf(gChartContexts[0].geometry.dateLinkBottom);
+  Post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(button.x, button.y));
+  Post(WM_LBUTTONUP, 0, MAKELPARAM(button.x, button.y));
+  EXPECT_EQ(CurrentScreenPattern().views[0].dateLink, 1);
+  SaveWindowPicture(window_, ArtifactsFolder() + L"main-window-date-link.bmp");
+
+  SelectChartInTheMiddle(0);
+  const int other = LastBar(1);
+  Post(WM_KEYDOWN, VK_LEFT);
+  Post(WM_KEYDOWN, VK_LEFT);
+  EXPECT_LT(LastBar(1), other);  // chart 1 follows chart 0
+
+  // Pressing the chart below's half of the same button turns the link off again.
+  const POINT lower = CentreOf(gChartContexts[1].geometry.dateLinkTop);
+  Post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(lower.x, lower.y));
+  Post(WM_LBUTTONUP, 0, MAKELPARAM(lower.x, lower.y));
+  EXPECT_EQ(CurrentScreenPattern().views[0].dateLink, 0);
+  const int still = LastBar(1);
+  Post(WM_KEYDOWN, VK_LEFT);
+  EXPECT_EQ(LastBar(1), still);
+}
+
+TEST_F(MainWindowInputTest, TheKeepStockButtonTogglesItsFlagAndSelectsTheChart) {
+  const POINT button = CentreOf(gChartContexts[1].geometry.keepStockButton);
+  const int32_t before = CurrentScreenPattern().views[1].keepStock;
+  const HDC dc = GetDC(window_);
+  const COLORREF offLook = GetPixel(dc, button.x, button.y);
+  gSelectedChart = 2;
+  gSelectedPane = 0;
+  Post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(button.x, button.y));
+  Post(WM_LBUTTONUP, 0, MAKELPARAM(button.x, button.y));
+  EXPECT_NE(CurrentScreenPattern().views[1].keepStock, before);
+  EXPECT_EQ(gSelectedChart, 1);
+  EXPECT_EQ(gSelectedPane, -1);
+  EXPECT_NE(GetPixel(dc, button.x, button.y), offLook);  // drawn pressed
+  Post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(button.x, button.y));
+  Post(WM_LBUTTONUP, 0, MAKELPARAM(button.x, button.y));
+  EXPECT_EQ(CurrentScreenPattern().views[1].keepStock, before);
+  EXPECT_EQ(GetPixel(dc, button.x, button.y), offLook);
+  ReleaseDC(window_, dc);
+}
+
+TEST_F(MainWindowInputTest, TheCrossHairFollowsTheMouseInsideThePanes) {
+  const PaneRecord& pane = gChartContexts[1].panes[0];
+  const int x = (pane.fullPlot.left + pane.fullPlot.right) / 2;
+  const int y = (pane.fullPlot.top + pane.fullPlot.bottom) / 2;
+  Post(WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+  EXPECT_EQ(gCrossHairChart, 1);
+  EXPECT_EQ(gCrossHairPane, 0);
+  const int bar = gCrossHairBar;
+  EXPECT_GE(bar, 0);
+  EXPECT_TRUE(gCursorLineDrawn);
+
+  Post(WM_MOUSEMOVE, 0, MAKELPARAM(x - 3 * gChartContexts[1].geometry.barSpacing, y));
+  EXPECT_EQ(gCrossHairBar, bar - 3);
+
+  const POINT outside = CentreOf(gChartContexts[1].geometry.keepStockButton);
+  Post(WM_MOUSEMOVE, 0, MAKELPARAM(outside.x, outside.y));
+  EXPECT_EQ(gCrossHairChart, -1);
+  EXPECT_FALSE(gCursorLineDrawn);
+}
+
 }  // namespace
