@@ -327,13 +327,23 @@ void DestroyDailyCache() {
   gIdleWriteFailureShown = false;
 }
 
-void GetDailyBars(StockCode code, BarSeries* out) {
+namespace {
+
+// The stock's table index, or -1 with an empty series in `out`.
+int FindStockForBars(StockCode code, BarSeries* out) {
   const int index = FindStockIndexByCode(code);
   if (index < 0) {
     out->code = code;
     out->count = 0;
-    return;
   }
+  return index;
+}
+
+}  // namespace
+
+void GetDailyBars(StockCode code, BarSeries* out) {
+  const int index = FindStockForBars(code, out);
+  if (index < 0) return;
   int error = 0;
   {
     CacheGuard guard(gCacheLock);
@@ -344,12 +354,8 @@ void GetDailyBars(StockCode code, BarSeries* out) {
 }
 
 void GetDailyBarsForUpdate(StockCode code, BarSeries* out) {
-  const int index = FindStockIndexByCode(code);
-  if (index < 0) {
-    out->code = code;
-    out->count = 0;
-    return;
-  }
+  const int index = FindStockForBars(code, out);
+  if (index < 0) return;
   int error = 0;
   {
     CacheGuard guard(gCacheLock);

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_support.h"
 #include "data/daily_files.h"
 #include "data/stock_table.h"
 #include "platform/posix_recorder.h"
@@ -27,17 +28,7 @@ constexpr const char* kCodes[] = {"1301", "1302", "8198", "8303", "9999"};
 constexpr int kCodeCount = 5;
 constexpr uint32_t kHeaderBytes = 8;
 
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
-
-std::string gFolder;
 std::unique_ptr<BarSeries> gSeries;
-
-void RemoveDataFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(gFolder, ignored);
-}
 
 void AddStock(const char* code, int dailyCount) {
   StockRecord& record = gStockTable->records[gStockTable->count++];
@@ -46,12 +37,7 @@ void AddStock(const char* code, int dailyCount) {
 }
 
 void Prepare() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "velqo-day-fuzz-XXXXXX").string();
-  Check(mkdtemp(pattern.data()) != nullptr);
-  gFolder = pattern;
-  std::atexit(RemoveDataFolder);
-  std::snprintf(gDataFolder, sizeof gDataFolder, "%s/", gFolder.c_str());
-  Check(chdir(gDataFolder) == 0);
+  EnterScratchDataFolder();
   Check(mkdir("DAY", 0777) == 0);
   InitStockCodeGlobals();
   SetSleepRecorded(true);

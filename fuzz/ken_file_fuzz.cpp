@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_support.h"
 #include "common/file_io.h"
 #include "data/ken_table.h"
 #include "platform/posix_recorder.h"
@@ -27,24 +28,8 @@ constexpr int kSeriesPerInput = 16;
 constexpr int32_t kPrices[] = {INT_MAX, 1, 0, -5, 1000, 999999, 3, INT_MIN};
 constexpr int32_t kVolumes[] = {INT_MAX, 0, -INT_MAX, 12345, 0, 1, 1500000000, INT_MIN};
 
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
-
-std::string gFolder;
-
-void RemoveDataFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(gFolder, ignored);
-}
-
 void PrepareDataFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "velqo-ken-fuzz-XXXXXX").string();
-  Check(mkdtemp(pattern.data()) != nullptr);
-  gFolder = pattern;
-  std::atexit(RemoveDataFolder);
-  snprintf(gDataFolder, sizeof gDataFolder, "%s/", gFolder.c_str());
-  Check(chdir(gDataFolder) == 0);
+  EnterScratchDataFolder();
   Check(mkdir("BASEDATA", 0777) == 0);
 }
 

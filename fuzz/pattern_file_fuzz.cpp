@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_support.h"
 #include "chart/chart_selection.h"
 #include "chart/pattern_file.h"
 #include "platform/posix_recorder.h"
@@ -20,23 +21,10 @@
 
 namespace {
 
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
-
 std::string gFolder;
 
-void RemoveFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(gFolder, ignored);
-}
-
 void PrepareFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "velqo-pattern-fuzz-XXXXXX").string();
-  Check(mkdtemp(pattern.data()) != nullptr);
-  gFolder = pattern + "/";
-  std::atexit(RemoveFolder);
-  Check(chdir(gFolder.c_str()) == 0);
+  gFolder = EnterScratchDataFolder();
   InitAppTexts();
 }
 

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_support.h"
 #include "data/stock_table.h"
 #include "shell/app_globals.h"
 
@@ -31,25 +32,8 @@ constexpr int kTableStocks = 8;
 constexpr int kTouchedRecords = 64;  // more than the table and any input can fill
 constexpr uint8_t kResultByte = 0x77;
 
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
-
-std::string gFolder;
-
-void RemoveFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(gFolder, ignored);
-}
-
 void MakeFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "velqo-fuzz-XXXXXX").string();
-  Check(mkdtemp(pattern.data()) != nullptr);
-  gFolder = pattern + "/";
-  Check(chdir(gFolder.c_str()) == 0);
-  std::filesystem::create_directory(gFolder + "BASEDATA");
-  snprintf(gDataFolder, sizeof gDataFolder, "%s", gFolder.c_str());
-  std::atexit(RemoveFolder);
+  std::filesystem::create_directory(EnterScratchDataFolder() + "BASEDATA");
   Check(AllocateStockTable());
 }
 

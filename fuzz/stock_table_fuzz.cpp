@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <string>
 
+#include "fuzz/fuzz_support.h"
 #include "data/stock_table.h"
 #include "shell/app_globals.h"
 #include "shell/settings.h"
@@ -25,25 +26,10 @@ namespace {
 constexpr size_t kHeaderBytes = 8;
 constexpr uint8_t kOptionTimeBack = 0x01;
 
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
-
-std::string gFolder;
 size_t gLastWritten = 0;  // bytes of the previous input at the file's start
 
-void RemoveFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(gFolder, ignored);
-}
-
 void MakeFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "velqo-fuzz-XXXXXX").string();
-  Check(mkdtemp(pattern.data()) != nullptr);
-  gFolder = pattern + "/";
-  Check(chdir(gFolder.c_str()) == 0);
-  snprintf(gDataFolder, sizeof gDataFolder, "%s", gFolder.c_str());
-  std::atexit(RemoveFolder);
+  EnterScratchDataFolder();
   const int file = open("stock.dat", O_CREAT | O_WRONLY | O_TRUNC, 0644);
   Check(file >= 0 && ftruncate(file, sizeof(StockTable)) == 0);
   close(file);
