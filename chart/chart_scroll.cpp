@@ -198,3 +198,24 @@ void SetChartBarWidth(int chart, int width) {
   CallHook(gChartScrollHooks.clearCrossHair);
   CallHook(gChartScrollHooks.refreshCursorTracking);
 }
+
+namespace {
+
+void ApplyRightMargin(int chart, int margin) {
+  ChartView& view = ViewOf(chart);
+  if (view.rightMargin == margin) return;
+  view.rightMargin = static_cast<int16_t>(margin);
+  UpdateChartScrollBar(chart);
+  InvalidateChart(chart);
+}
+
+}  // namespace
+
+bool SetChartRightMargin(int chart, int margin) {
+  if (!IsShownChart(chart) || ViewOf(chart).rightMargin == margin) return false;
+  ApplyRightMargin(chart, margin);
+  const int count = CurrentScreenPattern().chartCount;
+  for (int j = chart; j + 1 < count && ViewOf(j).dateLink != 0; ++j) ApplyRightMargin(j + 1, margin);
+  for (int j = chart - 1; j >= 0 && ViewOf(j).dateLink != 0; --j) ApplyRightMargin(j, margin);
+  return true;
+}

@@ -82,3 +82,7 @@ void SetChartPeriod(int chart, int period);
 int BarWidthForCommand(int command, int width);
 // A chart at its newest bar stays there.
 void SetChartBarWidth(int chart, int width);
+// A chart's right margin, given also to the charts coupled to it by date
+// links above and below; each changed chart gets its scroll position again
+// and is invalidated. False when the chart's margin was already `margin`.
+bool SetChartRightMargin(int chart, int margin);

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "chart/chart_editing.h"
+#include "chart/chart_popups_win.h"
 #include "chart/chart_scroll.h"
 #include "chart/chart_selection.h"
 #include "chart/main_window_controls_win.h"
@@ -38,6 +40,37 @@ void CheckSelectedChartItems(HMENU menu) {
   }
 }
 
+constexpr int kDisplaySwitchCommands[] = {
+    IDM_GROUP_LIST,   IDM_GUIDE_LINE,          IDM_SPLIT_ADJUSTED,      IDM_WEEK_SEPARATORS,
+    IDM_TICK_GRID,    IDM_FULL_LINE_RANGE,     IDM_AVERAGE_LINE,        IDM_AVERAGE_LINE_VALUES,
+    IDM_CLOSING_LINE_PROFIT,
+};
+
+void EnableItem(HMENU menu, int command, bool enabled) {
+  EnableMenuItem(menu, static_cast<UINT>(command), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+// Pane kinds shown in the selected chart; charts that may be added or removed.
+void CheckPaneAndChartItems(HMENU menu) {
+  const ScreenPattern& pattern = CurrentScreenPattern();
+  const bool selected = gSelectedChart >= 0 && gSelectedChart < pattern.chartCount;
+  for (int command = IDM_PANE_VOLUME; command <= IDM_PANE_ADVANCE_DECLINE; ++command) {
+    const int kind = PaneKindOfCommand(command);
+    if (kind < 0) continue;
+    CheckItem(menu, command, FindPaneByKind(kind) >= 0);
+    EnableItem(menu, command, selected);
+  }
+  EnableItem(menu, IDM_ADD_CHART, pattern.chartCount < kMaxChartsPerPattern);
+  EnableItem(menu, IDM_REMOVE_CHART, selected && pattern.chartCount >= 2);
+}
+
+void RefreshMenu(HMENU menu) {
+  for (int n = 0; n < kScreenPatternCount; ++n) CheckItem(menu, IDM_PATTERN_FIRST + n, n == gCurrentPattern);
+  CheckSelectedChartItems(menu);
+  CheckPaneAndChartItems(menu);
+  for (int command : kDisplaySwitchCommands) CheckItem(menu, command, IsDisplaySwitchOn(command));
+}
+
 }  // namespace
 
 void UpdatePatternMenuTexts() {
@@ -57,9 +90,9 @@ void UpdatePatternMenuTexts() {
 
 void RefreshMainMenuStates() {
   const HMENU menu = MainMenu();
-  if (menu != nullptr) {
-    for (int n = 0; n < kScreenPatternCount; ++n) CheckItem(menu, IDM_PATTERN_FIRST + n, n == gCurrentPattern);
-    CheckSelectedChartItems(menu);
+  if (menu != nullptr) RefreshMenu(menu);
+  for (HMENU popup : {ChartPopupMenu(), CaptionPopupMenu()}) {
+    if (popup != nullptr) RefreshMenu(popup);
   }
   UpdateToolbarButtons();
 }

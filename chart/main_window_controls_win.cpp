@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <string>
 
+#include "analysis/group_store.h"
 #include "chart/chart_context.h"
+#include "chart/chart_editing.h"
 #include "chart/chart_layout.h"
 #include "chart/chart_loading.h"
 #include "chart/chart_scroll.h"
@@ -145,16 +147,6 @@ constexpr ToolbarButtonSpec kToolbarButtons[kToolbarButtonCount] = {
     {IDM_PANE_ADVANCE_DECLINE, TBSTYLE_CHECK},
 };
 
-// The pane kind a pane button toggles; -1 for other commands.
-int PaneKindOfCommand(int command) {
-  if (command == IDM_PANE_CANDLES) return 0;
-  if (command == IDM_PANE_ICHIMOKU) return 1;
-  if (command >= IDM_PANE_VOLUME && command <= IDM_PANE_OBV) return 2 + command - IDM_PANE_VOLUME;
-  if (command == IDM_PANE_VOLUME_RATIO) return 12;
-  if (command == IDM_PANE_ADVANCE_DECLINE) return 13;
-  return -1;
-}
-
 bool ChartShowsPaneKind(int chart, int kind) {
   const ChartView& view = CurrentScreenPattern().views[chart];
   const int count = std::clamp(view.paneCount, 0, kMaxPanesPerChart);
@@ -263,7 +255,7 @@ void DrawRowText(HDC dc, const RECT& rect, const DRAWITEMSTRUCT& item) {
   SetBkMode(dc, TRANSPARENT);
   RECT inner = {rect.left + 2, rect.top, rect.right - 2, rect.bottom};
   if (item.CtlType == ODT_COMBOBOX) {
-    SetTextColor(dc, RGB(0, 0, 0));
+    SetTextColor(dc, static_cast<COLORREF>(GetGroupNameColor(static_cast<int>(item.itemID))) & 0xFFFFFF);
     DrawTextW(dc, SjisToWide(text.c_str()).c_str(), -1, &inner, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     return;
   }
@@ -337,6 +329,8 @@ const MainWindowLayout& LayoutMainWindow(HWND mainWnd) {
   for (int i = 0; i < gLayout.chartCount; ++i) PlaceChartListWindows(i);
   return gLayout;
 }
+
+const MainWindowLayout& CurrentMainWindowLayout() { return gLayout; }
 
 void PlaceChartListWindows(int chart) {
   if (chart < 0 || chart >= kMaxChartsPerPattern) return;

@@ -18,6 +18,8 @@ void DestroyMainWindowControls();
 // The whole layout for the current client size; hides, ranges and moves the
 // chart children. Safe before the children exist.
 const MainWindowLayout& LayoutMainWindow(HWND mainWnd);
+// The layout LayoutMainWindow made last.
+const MainWindowLayout& CurrentMainWindowLayout();
 // Moves one chart's combo box and list box to its list area, or hides them.
 void PlaceChartListWindows(int chart);
 

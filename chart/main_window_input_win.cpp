@@ -11,17 +11,23 @@
 #include "chart/chart_context.h"
 #include "chart/chart_layout.h"
 #include "chart/chart_links.h"
+#include "chart/chart_lists_win.h"
 #include "chart/chart_loading.h"
+#include "chart/chart_popups_win.h"
 #include "chart/chart_scroll.h"
 #include "chart/chart_selection.h"
 #include "chart/cross_hair.h"
 #include "chart/drag_modes.h"
+#include "chart/main_window_commands_win.h"
+#include "chart/main_window_controls_win.h"
+#include "chart/main_window_drags_win.h"
 #include "chart/pane_navigation.h"
 #include "chart/screen_pattern.h"
 #include "chart/stock_search_box.h"
 #include "data/stock_table.h"
 #include "platform/win_text.h"
 #include "shell/app_globals.h"
+#include "shell/commands.h"
 #include "shell/progress.h"
 #include "shell/settings.h"
 
@@ -225,18 +231,20 @@ void ShowSearchError(const StockSearchResult& result) {
               MB_OK | MB_ICONEXCLAMATION);
 }
 
-// Several names match: the next match after the chart's stock, from the top when none follows.
-void ChooseNextMatch(int chart, StockSearchResult* result) {
+// Several names match: the user picks one, the list starting after the chart's stock.
+void ChooseAmongMatches(int chart, StockSearchResult* result) {
   const int current = FindStockIndexByCode(ViewOf(chart).stockCode);
-  int index = FindNextStockMatchingText(current + 1, result->text);
-  if (index < 0) index = FindNextStockMatchingText(0, result->text);
-  if (index < 0 || !AcceptChosenStock(gStockTable->records[index].master.code, result)) {
+  const int index = ChooseStockFromList(MainWindow(), result->text, current);
+  if (index < 0) {
+    result->outcome = kSearchCancelled;
+  } else if (!AcceptChosenStock(gStockTable->records[index].master.code, result)) {
     result->outcome = kSearchNameMissing;
   }
 }
 
 void ShowFoundStock(int chart, StockCode code) {
   ShowStockInLinkedCharts(chart, code);
+  SelectCodeInGroupLists(chart, code);
   RepaintNow();
 }
 
@@ -251,7 +259,7 @@ void RunSearch(HWND box) {
   if (!IsChartIndex(chart) || text[0] == '\0') return;
   StockSearchResult result;
   ResolveStockSearch(text, &result);
-  if (result.outcome == kSearchChoose) ChooseNextMatch(chart, &result);
+  if (result.outcome == kSearchChoose) ChooseAmongMatches(chart, &result);
   if (result.outcome == kSearchFound) {
     ShowFoundStock(chart, result.code);
   } else if (result.outcome == kSearchCodeMissing || result.outcome == kSearchNameMissing) {
@@ -318,8 +326,9 @@ void SetCrossHairAtPoint(int chart, int pane, int x, int y) {
   }
 }
 
-// Selects the chart and pane under the point and puts the cross-hair there.
-void PressChartArea(int x, int y) {
+// Selects the chart and pane under the point and puts the cross-hair there;
+// a right press also makes the cross-hair's bar the cursor bar.
+void PressChartArea(int x, int y, bool right) {
   const int oldChart = gSelectedChart;
   const int oldPane = gSelectedPane;
   const int oldBar = gCursorBar;
@@ -333,6 +342,7 @@ void PressChartArea(int x, int y) {
     gSelectedPane = PaneAtPoint(chart, x, y);
   }
   if (gSelectedPane >= 0) SetCrossHairAtPoint(chart, gSelectedPane, x, y);
+  if (right && gSelectedPane >= 0) gCursorBar = gCrossHairBar;
   if (gSelectedChart != oldChart || gSelectedPane != oldPane || gCursorBar != oldBar) RepaintNow();
 }
 
@@ -357,10 +367,12 @@ void ToggleDateLink(int upper, int pressed) {
 void ToggleStockLink(int upper, int pressed) {
   ChartView& view = ViewOf(upper);
   view.stockLink = view.stockLink != 0 ? 0 : 1;
-  ChartListSync sync;
+  ChartListSync sync{};
   SyncLinkedChartLists(pressed, &sync);
+  ApplyChartListSync(sync);
   SyncLinkedKeepStockFlags(pressed);
   if (view.stockLink != 0) ShowStockInLinkedCharts(pressed, ViewOf(pressed).stockCode);
+  LayoutMainWindow(MainWindow());  // a chart linked from above shares the upper chart's lists
 }
 
 bool PressLinkButton(int x, int y) {
@@ -393,11 +405,28 @@ bool PressKeepStockButton(int x, int y) {
   return false;
 }
 
+// ---- Pop-up menus of a press ----------------------------------------------------------
+
+// A press on the selected pane's header offers the pane menu; a press on the
+// caption strip of a chart with no pane selected offers the caption menu.
+void OfferHeaderPopup(HWND hwnd, int x, int y) {
+  if (!IsChartIndex(gSelectedChart)) return;
+  const ChartContext& context = gChartContexts[gSelectedChart];
+  if (gSelectedPane >= 0 && gSelectedPane < PaneCountOf(gSelectedChart)) {
+    if (Contains(context.panes[gSelectedPane].captionRect, x, y)) ShowPanePopup(hwnd, x, y);
+    return;
+  }
+  if (Contains(context.geometry.captionRow, x, y) && !IsOverSizingHandle(x, y)) ShowCaptionPopup(hwnd, x, y);
+}
+
 // ---- Hover -------------------------------------------------------------------------
+
+bool gSizingCursorShown = false;
 
 // Inside a pane, below its header, the cross-hair moves to the point; anywhere
 // else it is cleared.
 void UpdateHoverState(int x, int y) {
+  gSizingCursorShown = IsOverSizingHandle(x, y);
   const int chart = ChartAtPoint(x, y);
   const int pane = chart >= 0 ? PaneAtPoint(chart, x, y) : -1;
   if (pane < 0 || Contains(gChartContexts[chart].panes[pane].captionRect, x, y)) {
@@ -485,12 +514,36 @@ LRESULT OnMainLeftButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     RepaintNow();
     return 0;
   }
-  PressChartArea(x, y);
+  if (BeginSplitterOrMarginDrag(hwnd, x, y)) return 0;
+  PressChartArea(x, y, false);
+  UpdateMenuStates();
+  OfferHeaderPopup(hwnd, x, y);
   return 0;
 }
 
+LRESULT OnMainLeftButtonUp(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  if (IsInputBlocked()) return DefWindowProcW(hwnd, WM_LBUTTONUP, wParam, lParam);
+  EndMouseDrag();
+  return 0;
+}
+
+LRESULT OnMainRightButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  if (IsInputBlocked()) return DefWindowProcW(hwnd, WM_RBUTTONDOWN, wParam, lParam);
+  if (IsDragging(gDragMode)) return 0;
+  HideSearchBox();
+  const int x = GET_X_LPARAM(lParam);
+  const int y = GET_Y_LPARAM(lParam);
+  PressChartArea(x, y, true);
+  UpdateMenuStates();
+  if (IsChartIndex(gSelectedChart) && ChartAtPoint(x, y) >= 0) ShowChartPopup(hwnd, x, y);
+  return 0;
+}
+
+bool IsSizingCursorShown() { return gSizingCursorShown; }
+
 LRESULT OnMainMouseMove(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   if (IsInputBlocked()) return DefWindowProcW(hwnd, WM_MOUSEMOVE, wParam, lParam);
+  if (ContinueSplitterOrMarginDrag(hwnd, GET_X_LPARAM(lParam))) return 0;
   if (HoverFollowsMouse(gDragMode)) UpdateHoverState(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
   return 0;
 }

@@ -30,6 +30,11 @@ void HideSearchBox();
 LRESULT OnMainKeyDown(HWND hwnd, WPARAM wParam, LPARAM lParam);
 LRESULT OnMainChar(HWND hwnd, WPARAM wParam, LPARAM lParam);
 LRESULT OnMainLeftButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam);
+LRESULT OnMainLeftButtonUp(HWND hwnd, WPARAM wParam, LPARAM lParam);
+// Selects what is under the point and offers the chart pop-up menu.
+LRESULT OnMainRightButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam);
+// The mouse is over a splitter or a margin handle.
+bool IsSizingCursorShown();
 // The cross-hair follows the mouse inside the panes (not while a splitter or a margin is dragged).
 LRESULT OnMainMouseMove(HWND hwnd, WPARAM wParam, LPARAM lParam);
 LRESULT OnMainMouseWheel(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

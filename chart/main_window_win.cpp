@@ -2,11 +2,18 @@
 
 #include "chart/main_window_win.h"
 
+#include <shellapi.h>
+
+#include "chart/chart_editing.h"
 #include "chart/chart_layout.h"
+#include "chart/chart_lists_win.h"
 #include "chart/chart_loading.h"
 #include "chart/chart_paint_win.h"
 #include "chart/chart_window_layout.h"
+#include "chart/chart_popups_win.h"
+#include "chart/drag_modes.h"
 #include "chart/main_menu_win.h"
+#include "chart/main_window_commands_win.h"
 #include "chart/main_window_controls_win.h"
 #include "chart/main_window_input_win.h"
 #include "chart/palette.h"
@@ -66,7 +73,36 @@ void LayoutCharts() {
   if (gMainWnd != nullptr) LayoutChartsIn(static_cast<HWND>(gMainWnd));
 }
 
-void ReloadChart(int chart) { LoadChartSeries(chart, 1); }
+// A pattern switch shows another view: its lists and its series.
+void ReloadChart(int chart) {
+  RefillChartLists(chart);
+  LoadChartSeries(chart, 1);
+}
+
+void RepaintWindowNow() {
+  const HWND hwnd = static_cast<HWND>(gMainWnd);
+  if (hwnd == nullptr) return;
+  InvalidateRect(hwnd, nullptr, FALSE);
+  UpdateWindow(hwnd);
+}
+
+void InstallChartEditHooks() {
+  gChartEditHooks.layoutCharts = LayoutCharts;
+  gChartEditHooks.repaintNow = RepaintWindowNow;
+  gChartEditHooks.refillChartLists = RefillChartLists;
+  gChartEditHooks.clearCrossHair = ClearCrossHair;
+  gChartEditHooks.refreshCursorTracking = nullptr;
+}
+
+// The window sizes offered in the system menu.
+void AppendWindowSizeItems(HWND hwnd) {
+  const HMENU system = GetSystemMenu(hwnd, FALSE);
+  if (system == nullptr) return;
+  AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(system, MF_STRING, IDM_WINDOW_1600, L"1600*1200");
+  AppendMenuW(system, MF_STRING, IDM_WINDOW_1024, L"1024*768");
+  AppendMenuW(system, MF_STRING, IDM_WINDOW_800, L"800*600");
+}
 
 void InvalidateClientRect(const Rect& rect) {
   const HWND hwnd = static_cast<HWND>(gMainWnd);
@@ -108,8 +144,18 @@ HDC PaintBufferFor(HDC windowDc, int width, int height) {
   return gPaintDc;
 }
 
+// The list splitters as raised panels.
+void PaintSplitters(HDC dc) {
+  const MainWindowLayout& layout = CurrentMainWindowLayout();
+  for (const Rect& splitter : {layout.groupListSplitter, layout.detailListSplitter}) {
+    if (splitter.right <= splitter.left || splitter.bottom <= splitter.top) continue;
+    RECT rect = {splitter.left, splitter.top, splitter.right, splitter.bottom};
+    DrawEdge(dc, &rect, EDGE_RAISED, BF_RECT | BF_MIDDLE);
+  }
+}
+
 void PaintCharts(HDC dc, const RECT& client) {
-  FillRect(dc, &client, GetSysColorBrush(COLOR_APPWORKSPACE));
+  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
   const ScreenPattern& pattern = CurrentScreenPattern();
   for (int i = 0; i < gChartCount; ++i) {
     if (HasRoomForPanes(i)) {
@@ -119,6 +165,7 @@ void PaintCharts(HDC dc, const RECT& client) {
     }
   }
   PaintChartButtons(dc, pattern, gChartContexts, gChartCount);
+  PaintSplitters(dc);
 }
 
 // The shared pens and fonts live as long as the main window; the charts of
@@ -166,9 +213,28 @@ LRESULT OnPaint(HWND hwnd) {
   return 0;
 }
 
-LRESULT OnCommand(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (OnMainCommand(hwnd, LOWORD(wParam)) != 0) return 0;
-  return DefWindowProcW(hwnd, message, wParam, lParam);
+LRESULT OnGetMinMaxInfo(LPARAM lParam) {
+  auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+  info->ptMinTrackSize = {400, 300};
+  return 0;
+}
+
+LRESULT OnMeasureItem(LPARAM lParam) {
+  reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = static_cast<UINT>(ListRowHeight());
+  return TRUE;
+}
+
+LRESULT OnDrawItem(LPARAM lParam) {
+  DrawListItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+  return TRUE;
+}
+
+LRESULT OnScrollBarColor() { return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE)); }
+
+// Stock sheets and simulator documents dropped on the window.
+LRESULT OnDropFiles(WPARAM wParam) {
+  DragFinish(reinterpret_cast<HDROP>(wParam));
+  return 0;
 }
 
 void SaveWindowPlacement(HWND hwnd) {
@@ -183,6 +249,10 @@ LRESULT OnDestroy(HWND hwnd) {
   gInvalidateRectHook = nullptr;
   gChartFontAppliedHook = nullptr;
   gMenuStatesHook = nullptr;
+  gChartEditHooks = {};
+  StopMainWindowCommands();
+  StopChartLists();
+  DestroyChartPopupMenus();
   DestroyMainWindowControls();
   gChartCount = 0;
   FreePaintBuffer();
@@ -217,13 +287,17 @@ LRESULT OnEraseBackground(HWND hwnd, HDC dc) {
 // The class has no cursor of its own: the chart sets it per area.
 LRESULT OnSetCursor(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   if (LOWORD(lParam) != HTCLIENT) return DefWindowProcW(hwnd, WM_SETCURSOR, wParam, lParam);
-  SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)));  // IDC_ARROW
+  const bool sizing = IsSizingCursorShown() || gDragMode == kDragGroupSplitter ||
+                      gDragMode == kDragDetailSplitter || gDragMode == kDragRightMargin;
+  SetCursor(LoadCursorW(nullptr, sizing ? IDC_SIZEWE : IDC_ARROW));
   return TRUE;
 }
 
 bool IsUserInput(UINT message) {
   return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
-         (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST);
+         (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) || message == WM_COMMAND ||
+         message == WM_SYSCOMMAND || message == WM_HSCROLL || message == WM_CLOSE || message == WM_MOVE ||
+         message == WM_NCMOUSEMOVE;
 }
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -234,12 +308,21 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_PAINT: return PaintKeepingCursorLine(hwnd, OnPaint);
     case WM_ERASEBKGND: return OnEraseBackground(hwnd, reinterpret_cast<HDC>(wParam));
     case WM_SETCURSOR: return OnSetCursor(hwnd, wParam, lParam);
-    case WM_COMMAND: return OnCommand(hwnd, message, wParam, lParam);
+    case WM_COMMAND: return OnMainWindowCommand(hwnd, wParam, lParam);
+    case WM_SYSCOMMAND: return OnMainWindowSysCommand(hwnd, wParam, lParam);
+    case WM_NOTIFY: return OnMainWindowNotify(hwnd, lParam);
+    case WM_GETMINMAXINFO: return OnGetMinMaxInfo(lParam);
+    case WM_MEASUREITEM: return OnMeasureItem(lParam);
+    case WM_DRAWITEM: return OnDrawItem(lParam);
+    case WM_CTLCOLORSCROLLBAR: return OnScrollBarColor();
+    case WM_DROPFILES: return OnDropFiles(wParam);
     case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION: return OnEndSession(hwnd, wParam);
     case WM_KEYDOWN: return OnMainKeyDown(hwnd, wParam, lParam);
     case WM_CHAR: return OnMainChar(hwnd, wParam, lParam);
     case WM_LBUTTONDOWN: return OnMainLeftButtonDown(hwnd, wParam, lParam);
+    case WM_LBUTTONUP: return OnMainLeftButtonUp(hwnd, wParam, lParam);
+    case WM_RBUTTONDOWN: return OnMainRightButtonDown(hwnd, wParam, lParam);
     case WM_MOUSEMOVE: return OnMainMouseMove(hwnd, wParam, lParam);
     case WM_MOUSEWHEEL:
     case WM_MOUSEHWHEEL: return OnMainMouseWheel(hwnd, message, wParam, lParam);
@@ -287,6 +370,12 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand) {
   if (hwnd == nullptr) return nullptr;
   gMainWnd = hwnd;
   CreateMainWindowControls(hwnd);
+  LoadChartPopupMenus();
+  AppendWindowSizeItems(hwnd);
+  DragAcceptFiles(hwnd, TRUE);
+  StartChartLists(hwnd);
+  StartMainWindowCommands();
+  InstallChartEditHooks();
   gMenuStatesHook = RefreshMainMenuStates;
   gPatternSwitchHooks.patternNamesChanged = UpdatePatternMenuTexts;
   LayoutCharts();

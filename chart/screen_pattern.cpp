@@ -116,6 +116,54 @@ void ReloadAndLayoutCharts(const ScreenPattern& pattern) {
 
 }  // namespace
 
+namespace {
+
+// Pane heights and the display fields that go back to their first state with the patterns.
+void ResetPatternDisplaySettings() {
+  for (int kind = 0; kind < kPaneHeightCount; ++kind) gPaneHeights[kind] = kind <= 1 ? 100 : kind == 2 ? 30 : 40;
+  SettingsBlock& s = gSettings;
+  s.showDetailWindow = 0;
+  s.detailWindowX = 32767;
+  s.detailWindowY = 0;
+  s.detailDockRight = 1;
+  s.detailDockBottom = 0;
+  s.showGroupList = 1;
+  s.groupListWidth = 100;
+  s.showDetailList = 1;
+  s.detailListWidth = 100;
+  memset(s.signalFileName, 0, sizeof s.signalFileName);
+  s.timeBackMode = 0;
+  s.timeBackWindowX = s.timeBackWindowY = 0;
+  s.timeBackDockRight = s.timeBackDockBottom = 0;
+  s.timeBackDayIndex = -1;
+  s.savedRecomputeNeeded = 0;
+  s.showGuideLine = 1;
+  s.weekSeparatorsOn = 1;
+  s.displaySwitch32878 = 1;
+  s.showSplitAdjusted = 1;
+  s.askRecomputeAtStart = 0;
+  s.recomputeNeeded = 1;
+  memset(s.reserved6332, 0, sizeof s.reserved6332);
+  s.newTrendLineWidth = 2;
+  s.chartFontSize = 12;
+  s.lastPriceDate = 0;
+  memset(s.reserved6348, 0, 8);  // 6348..6355
+  s.orderLinkOn = 0;
+  s.reserved6693 = 0;
+  s.monitoredGroup = 65535;
+  s.tickGridOn = 0;
+  s.snapDraggedPrices = 0;
+  s.reserved6698 = 0;
+  s.showShortNames = 0;
+  s.groupsDirty = s.savedGroupsDirty = 0;
+  s.kenUpdateDate = s.pinfoUpdateDate = 0;
+  memset(s.reserved6752, 0, 4);  // 6752..6755
+  gSettingsP2.realTimeReceiveOn = 0;
+  reinterpret_cast<uint8_t*>(&gSettingsP2)[offsetof(SettingsBlockP2, realTimeReceiveOn) + 1] = 0;
+}
+
+}  // namespace
+
 void SetDefaultScreenPatterns() {
   ChartView view{};
   view.stockCode = StringToCode("1001");
@@ -140,6 +188,7 @@ void SetDefaultScreenPatterns() {
     snprintf(gScreenPatterns[n].name, sizeof pattern.name, "パターン%d", n + 1);
   }
   gCurrentPattern = 0;
+  ResetPatternDisplaySettings();
 }
 
 ScreenPattern& CurrentScreenPattern() {

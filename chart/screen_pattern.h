@@ -4,10 +4,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "analysis/group_store.h"  // kGroupCount
+
 constexpr int kScreenPatternCount = 12;
 constexpr int kMaxChartsPerPattern = 3;
 constexpr int kMaxPanesPerChart = 12;
-constexpr int kGroupCount = 124;
 constexpr int kPaneKindCount = 14;
 constexpr int kDefaultRightMargin = 32;
 constexpr int kMaxBarWidth = 19;

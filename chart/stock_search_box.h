@@ -15,6 +15,7 @@ enum StockSearchOutcome : int {
   kSearchChoose = 2,       // several names match: let the user pick
   kSearchCodeMissing = 3,  // a code that is not in the stock table
   kSearchNameMissing = 4,  // no name matches
+  kSearchCancelled = 5,    // the user closed the pick dialog
 };
 
 struct StockSearchResult {

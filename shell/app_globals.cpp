@@ -8,6 +8,7 @@
 #include "resources/string_ids.h"
 #include "shell/settings.h"
 
+const uint32_t gProgramVersion = 0x16000000;  // 22.0.0.0
 WindowHandle gMainWnd = nullptr;
 ModuleHandle gInstance = nullptr;
 char gDataFolder[kMaxPath] = "";

@@ -8,6 +8,8 @@ constexpr int kMaxPath = 260;
 constexpr int kMarketNameCount = 13;
 constexpr int kMarketNameSize = 32;
 
+// Packed version of the program (major << 24 | minor << 16 | build << 8 | revision).
+extern const uint32_t gProgramVersion;
 extern WindowHandle gMainWnd;
 extern ModuleHandle gInstance;
 extern char gDataFolder[kMaxPath];        // ends with the folder separator

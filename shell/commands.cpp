@@ -1,5 +1,6 @@
 #include "shell/commands.h"
 
+#include "chart/chart_editing.h"
 #include "chart/chart_scroll.h"
 #include "chart/chart_selection.h"
 #include "chart/screen_pattern.h"
@@ -7,6 +8,7 @@
 #include "shell/progress.h"
 
 void (*gMenuStatesHook)() = nullptr;
+int (*gWindowCommandHook)(WindowHandle window, int commandId) = nullptr;
 
 namespace {
 
@@ -42,8 +44,48 @@ int RunBarWidthCommand(WindowHandle, int commandId) {
   return 1;
 }
 
+// Indicator panes of the selected chart (menu and toolbar).
+int RunPaneKindCommand(WindowHandle, int commandId) {
+  const int kind = PaneKindOfCommand(commandId);
+  if (kind < 0) return 0;
+  ToggleChartPane(kind);
+  return 1;
+}
+
+// Charts added and removed, panes moved and removed, pane flag bits.
+int RunChartEditCommand(WindowHandle, int commandId) {
+  switch (commandId) {
+    case IDM_ADD_CHART: AddChart(); return 1;
+    case IDM_REMOVE_CHART: RemoveSelectedChart(); return 1;
+    case IDM_PANE_TO_TOP: MoveSelectedPane(kPaneToTop); return 1;
+    case IDM_PANE_UP: MoveSelectedPane(kPaneUp); return 1;
+    case IDM_PANE_DOWN: MoveSelectedPane(kPaneDown); return 1;
+    case IDM_PANE_TO_BOTTOM: MoveSelectedPane(kPaneToBottom); return 1;
+    case IDM_PANE_REMOVE: RemoveSelectedPane(); return 1;
+    default: break;
+  }
+  if (commandId < IDM_PANE_FLAG_FIRST || commandId > IDM_PANE_FLAG_LAST) return 0;
+  TogglePaneFlagBit(commandId - IDM_PANE_FLAG_FIRST);
+  return 1;
+}
+
+int RunDisplaySwitchCommand(WindowHandle, int commandId) { return ToggleDisplaySwitch(commandId) ? 1 : 0; }
+
+// Copies of the pattern chosen in the pattern pop-up onto another pattern.
+int RunPatternCopyCommand(WindowHandle, int commandId) {
+  if (commandId < IDM_COPY_PATTERN_FIRST || commandId > IDM_COPY_PATTERN_LAST) return 0;
+  CopyScreenPattern(commandId - IDM_COPY_PATTERN_FIRST);
+  return 1;
+}
+
+int RunWindowCommand(WindowHandle window, int commandId) {
+  return gWindowCommandHook != nullptr ? gWindowCommandHook(window, commandId) : 0;
+}
+
 // The families register here as their features arrive.
-constexpr CommandHandler kCommandHandlers[] = {RunPatternCommand, RunPeriodCommand, RunBarWidthCommand};
+constexpr CommandHandler kCommandHandlers[] = {RunPatternCommand,    RunPeriodCommand,        RunBarWidthCommand,
+                                               RunPaneKindCommand,   RunChartEditCommand,     RunDisplaySwitchCommand,
+                                               RunPatternCopyCommand, RunWindowCommand};
 
 }  // namespace
 

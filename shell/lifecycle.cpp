@@ -1,5 +1,6 @@
 #include "shell/lifecycle.h"
 
+#include "analysis/group_store.h"
 #include "data/daily_cache.h"
 #include "data/ken_table.h"
 #include "data/stock_table.h"
@@ -22,6 +23,7 @@ bool LoadEverythingAtStart() {
   LoadSettings();
   if (!LoadStockTable()) return false;
   LoadKenFile();
+  if (!LoadGroupsAtStartup()) return false;
   if (gTimeBackMode != 0) LoadTradingCalendar();
   return true;
 }
@@ -38,5 +40,6 @@ void SaveEverythingAtExit() {
   MakeDataFolderCurrent();
   FlushDailyCache();
   SaveStockTable(0);
+  SaveGroupFile(0);
   SaveSettings();
 }

@@ -82,13 +82,7 @@ void SetDefaultSettings() {
   gSettings = SettingsBlock{};
   SetDefaultScreenPatterns();
   SetDefaultIndicatorParameters();
-  gSettings.chartFontSize = kDefaultChartFontSize;
   gSettings.memoFontSize = kDefaultMemoFontSize;
-  gSettings.detailWindowX = kUnplacedWindowX;
-  gSettings.timeBackDayIndex = -1;
-  gSettings.newTrendLineWidth = 2;
-  gSettings.monitoredGroup = 65535;
-  for (uint16_t& height : gSettings.paneHeights) height = kDefaultPaneHeight;
   LoadBuiltinPalette(0);
 }
 

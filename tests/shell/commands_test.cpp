@@ -47,7 +47,7 @@ TEST_F(CommandsTest, PeriodAndWidthCommandsAreTakenEvenWithoutAChart) {
 }
 
 TEST_F(CommandsTest, OtherIdsAndAnOpenProgressDialogAreNotHandled) {
-  for (int id : {0, 32774, 32776, 32865, 32878}) EXPECT_EQ(OnMainCommand(nullptr, id), 0) << id;
+  for (int id : {0, 32774, 32776, 32865, 32879}) EXPECT_EQ(OnMainCommand(nullptr, id), 0) << id;
   int dialog = 0;
   gProgressDlg = &dialog;
   EXPECT_EQ(OnMainCommand(nullptr, 32866 + 2), 0);

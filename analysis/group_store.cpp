@@ -1,0 +1,532 @@
+#include "analysis/group_store.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstring>
+
+#include "analysis/group_lists.h"
+#include "common/file_io.h"
+#include "common/sjis_text.h"
+#include "data/stock_table.h"
+#include "resources/string_ids.h"
+#include "shell/app_globals.h"
+#include "shell/settings.h"
+#include "sheets/sheet_services.h"
+
+GroupTable* gGroupTable = nullptr;
+GroupTable* gGroupTableEdit = nullptr;
+GroupRecord* gGroupScratchRecord = nullptr;
+
+namespace {
+
+constexpr uint32_t kOldRecordHeadBytes = 436;  // every layout up to the member list
+constexpr uint32_t kHeadlessFileItemBase = 50;
+constexpr uint16_t kAllMarkets = 0xFFFF;
+constexpr uint16_t kAllButIndices = 0xFF7F;
+constexpr int kNumberedGroupFirst = 24;   // "グループ 1" .. "グループ 80"
+constexpr int kUserGroupFirst = 104;      // "ユーザー 1" .. "ユーザー 20"
+constexpr int kOldUserGroupNumber = 81;   // older files numbered the user groups on
+
+constexpr int16_t kOpGreater = 0;
+constexpr int16_t kOpExists = 7;
+
+constexpr char kBackupFolder[] = "BACKUP";
+constexpr std::array<const char*, 3> kBackupPaths = {"BACKUP\\grp01.dat", "BACKUP\\grp02.dat",
+                                                     "BACKUP\\grp03.dat"};
+
+// The group file sizes that can be read: older ones hold fewer and shorter records.
+struct GroupFileLayout {
+  uint32_t bytes;
+  uint32_t headerBytes;   // 0: no header, the item base is kHeadlessFileItemBase
+  int groups;
+  uint32_t recordBytes;
+  int memberCapacity;
+  bool narrowMembers;     // 16-bit plain numbers instead of codes
+};
+constexpr std::array<GroupFileLayout, 6> kGroupFileLayouts = {{
+    {472640, 0, 56, 8440, 2000, false},
+    {472648, 8, 56, 8440, 2000, false},
+    {742728, 8, 88, 8440, 2000, false},
+    {918728, 8, 88, 10440, 5000, true},
+    {1798728, 8, 88, 20440, 5000, false},
+    {sizeof(GroupTable), 8, kGroupCount, sizeof(GroupRecord), kMaxGroupMembers, false},
+}};
+static_assert(56 * 8440 == 472640 && 8 + 88 * 10440 == 918728 && 8 + 88 * 20440 == 1798728);
+
+const GroupFileLayout* FindGroupFileLayout(int64_t bytes) {
+  for (const GroupFileLayout& layout : kGroupFileLayouts) {
+    if (layout.bytes == bytes) return &layout;
+  }
+  return nullptr;
+}
+
+constexpr bool IsCurrentLayout(const GroupFileLayout& layout) { return layout.bytes == sizeof(GroupTable); }
+
+// The built-in groups 0..23; the rest are plain manual groups.
+struct DefaultGroup {
+  uint16_t automatic;
+  uint16_t marketMask;
+  int16_t sortItem;
+  uint16_t sortOrder;
+  int16_t termLeft;  // 0: no term
+  int16_t termOp;
+  uint8_t monitorFlags;  // date, upper, lower lines
+  uint8_t signalFlags;   // short buy, long buy, short sell, long sell
+};
+constexpr std::array<DefaultGroup, kNumberedGroupFirst> kDefaultGroups = {{
+    {1, kAllMarkets, -1, 0, 0, 0, 0, 0},
+    {1, 0x100, -1, 0, 0, 0, 0, 0},
+    {1, 0x200, -1, 0, 0, 0, 0, 0},
+    {1, 0x400, -1, 0, 0, 0, 0, 0},
+    {1, 0x40, -1, 0, 0, 0, 0, 0},
+    {1, 0x800, -1, 0, 0, 0, 0, 0},
+    {1, 0x20, -1, 0, 0, 0, 0, 0},
+    {1, 0x4, -1, 0, 0, 0, 0, 0},
+    {1, 0x80, -1, 0, 0, 0, 0, 0},
+    {1, kAllButIndices, 2, 1, 0, 0, 0, 0},
+    {1, kAllButIndices, 2, 0, 0, 0, 0, 0},
+    {1, kAllButIndices, 3, 1, 0, 0, 0, 0},
+    {1, kAllButIndices, 4, 1, 0, 0, 0, 0},
+    {1, kAllButIndices, 23, 1, 0, 0, 0, 0},
+    {1, kAllButIndices, 23, 0, 0, 0, 0, 0},
+    {1, kAllMarkets, -1, 0, -200, kOpExists, 0b111, 0},
+    {1, kAllMarkets, -1, 0, -201, kOpExists, 0b001, 0},
+    {1, kAllMarkets, -1, 0, -202, kOpExists, 0b010, 0},
+    {1, kAllMarkets, -1, 0, -203, kOpExists, 0b100, 0},
+    {1, kAllButIndices, -1, 0, -300, kOpGreater, 0, 0b1111},
+    {1, kAllButIndices, -1, 0, -301, kOpGreater, 0, 0b0001},
+    {1, kAllButIndices, -1, 0, -302, kOpGreater, 0, 0b0010},
+    {1, kAllButIndices, -1, 0, -303, kOpGreater, 0, 0b0100},
+    {1, kAllButIndices, -1, 0, -304, kOpGreater, 0, 0b1000},
+}};
+
+bool IsGroupIndex(int g) { return g >= 0 && g < kGroupCount; }
+
+int MemberCount(const GroupRecord& group) { return std::clamp(group.memberCount, 0, kMaxGroupMembers); }
+
+// Cuts a name that holds no terminator at its last whole character.
+void TerminateGroupName(char* name) {
+  if (memchr(name, 0, kGroupNameSize) != nullptr) return;
+  const auto* bytes = reinterpret_cast<const uint8_t*>(name);
+  int end = 0;
+  while (end < kGroupNameSize - 1) {
+    const int width = IsSjisLeadByte(bytes[end]) ? 2 : 1;
+    if (end + width > kGroupNameSize - 1) break;
+    end += width;
+  }
+  name[end] = 0;
+}
+
+// Counts read from a file are used as indexes: they must stay inside the record.
+void RepairGroupRecord(GroupRecord& group, int memberCapacity) {
+  TerminateGroupName(group.name);
+  group.memberCount = std::clamp(group.memberCount, 0, memberCapacity);
+  group.termCount = std::clamp<int16_t>(group.termCount, 0, kMaxConditionTerms);
+}
+
+void BuildBuiltInGroup(GroupRecord& group, int g) {
+  memset(&group, 0, sizeof group);
+  group.terms[0] = ConditionTerm{0, 0, 9, 0, 0.0};
+  group.sortItem = kSortByStockCode;
+  if (g >= kUserGroupFirst) {
+    snprintf(group.name, sizeof group.name, "ユーザー %d", g - kUserGroupFirst + 1);
+  } else if (g >= kNumberedGroupFirst) {
+    char prefix[kGroupNameSize / 2];
+    PlatformLoadString(kStrNumberedGroupName, prefix, sizeof prefix);
+    snprintf(group.name, sizeof group.name, "%s%d", prefix, g - kNumberedGroupFirst + 1);
+  } else {
+    PlatformLoadString(kStrDefaultGroupNameFirst + g, group.name, sizeof group.name);
+  }
+  group.marketMask = kAllButIndices;
+  if (g >= kNumberedGroupFirst) return;
+  const DefaultGroup& builtIn = kDefaultGroups[static_cast<size_t>(g)];
+  group.automatic = builtIn.automatic;
+  group.marketMask = builtIn.marketMask;
+  group.sortItem = builtIn.sortItem;
+  group.sortOrder = builtIn.sortOrder;
+  if (builtIn.termLeft != 0) {
+    group.termCount = 1;
+    group.terms[0].left = builtIn.termLeft;
+    group.terms[0].op = builtIn.termOp;
+  }
+  group.monitorDateLines = builtIn.monitorFlags & 1;
+  group.monitorUpperLines = (builtIn.monitorFlags >> 1) & 1;
+  group.monitorLowerLines = (builtIn.monitorFlags >> 2) & 1;
+  group.signalShortBuy = builtIn.signalFlags & 1;
+  group.signalLongBuy = (builtIn.signalFlags >> 1) & 1;
+  group.signalShortSell = (builtIn.signalFlags >> 2) & 1;
+  group.signalLongSell = (builtIn.signalFlags >> 3) & 1;
+}
+
+// Groups first..last of the table become their defaults; the supplied
+// default file is read once for the whole range.
+void BuildDefaultGroupRange(GroupTable& table, int first, int last) {
+  GroupTable* supplied = nullptr;
+  if (GetFileSizeByName(kDefaultGroupFilePath) == static_cast<int64_t>(sizeof(GroupTable))) {
+    supplied = static_cast<GroupTable*>(AllocBlock(sizeof(GroupTable)));
+    if (supplied != nullptr && LoadFileToBuffer(kDefaultGroupFilePath, supplied, sizeof(GroupTable)) != 0) {
+      FreeBlock(supplied);
+      supplied = nullptr;
+    }
+  }
+  for (int g = std::max(first, 0); g <= std::min(last, kGroupCount - 1); ++g) {
+    if (supplied == nullptr) {
+      BuildBuiltInGroup(table.groups[g], g);
+      continue;
+    }
+    table.groups[g] = supplied->groups[g];
+    RepairGroupRecord(table.groups[g], kMaxGroupMembers);
+  }
+  FreeBlock(supplied);
+}
+
+void BuildDefaultTable(GroupTable& table) {
+  table.programVersion = gProgramVersion;
+  table.itemBase = kGroupItemBase;
+  BuildDefaultGroupRange(table, 0, kGroupCount - 1);
+}
+
+// Item codes of older files count their slots in steps of `base`.
+int16_t RebaseItemCode(int16_t code, uint32_t base) {
+  if (code < 0 || base == 0) return code;
+  const int64_t rebased = int64_t{code} / base * kGroupItemBase + int64_t{code} % base;
+  return static_cast<int16_t>(std::min<int64_t>(rebased, INT16_MAX));
+}
+
+void RebaseGroupItems(GroupRecord& group, uint32_t base) {
+  group.sortItem = RebaseItemCode(group.sortItem, base);
+  for (int t = 0; t < group.termCount; ++t) {
+    group.terms[t].left = RebaseItemCode(group.terms[t].left, base);
+    group.terms[t].right = RebaseItemCode(group.terms[t].right, base);
+  }
+}
+
+// A base of 0 cannot have been written by any version: the codes are kept.
+bool NeedsRebase(uint32_t base) { return base != kGroupItemBase && base != 0; }
+
+uint32_t ReadU32(const uint8_t* p) {
+  uint32_t value;
+  memcpy(&value, p, sizeof value);
+  return value;
+}
+
+void ConvertOldRecord(const uint8_t* record, const GroupFileLayout& layout, GroupRecord& group) {
+  memset(&group, 0, sizeof group);
+  if (!layout.narrowMembers) {
+    memcpy(&group, record, layout.recordBytes);
+  } else {
+    memcpy(&group, record, kOldRecordHeadBytes);
+    for (int k = 0; k < layout.memberCapacity; ++k) {
+      int16_t number;
+      memcpy(&number, record + kOldRecordHeadBytes + 2 * k, sizeof number);
+      group.members[k] = static_cast<StockCode>(int32_t{number});
+    }
+  }
+  RepairGroupRecord(group, layout.memberCapacity);
+}
+
+// Fills `table` from the image of an older file: its groups, then the defaults.
+void ConvertOldImage(const uint8_t* image, const GroupFileLayout& layout, GroupTable& table) {
+  const uint32_t base = layout.headerBytes == 0 ? kHeadlessFileItemBase : ReadU32(image + 4);
+  for (int g = 0; g < layout.groups; ++g) {
+    ConvertOldRecord(image + layout.headerBytes + layout.recordBytes * static_cast<uint32_t>(g), layout,
+                     table.groups[g]);
+    if (NeedsRebase(base)) RebaseGroupItems(table.groups[g], base);
+  }
+  BuildDefaultGroupRange(table, layout.groups, kGroupCount - 1);
+  table.programVersion = gProgramVersion;
+  table.itemBase = kGroupItemBase;
+}
+
+// True when the table must be written back in the current form.
+bool InstallCurrentImage(GroupTable& table) {
+  for (GroupRecord& group : table.groups) RepairGroupRecord(group, kMaxGroupMembers);
+  if (table.itemBase == kGroupItemBase) return false;
+  if (NeedsRebase(table.itemBase)) {
+    for (GroupRecord& group : table.groups) RebaseGroupItems(group, table.itemBase);
+  }
+  table.programVersion = gProgramVersion;
+  table.itemBase = kGroupItemBase;
+  return true;
+}
+
+bool IsPlainNumber(StockCode code) { return CodeLess(code, gMinStockCode); }
+
+void ConvertNumericCodes(GroupTable& table) {
+  for (GroupRecord& group : table.groups) {
+    const int count = MemberCount(group);
+    if (count > 0 && IsPlainNumber(group.members[0])) {
+      for (int i = 0; i < count; ++i) group.members[i] = NumberToCode(static_cast<int32_t>(group.members[i]));
+    }
+    for (int t = 0; t < std::clamp<int>(group.termCount, 0, kMaxConditionTerms); ++t) {
+      ConditionTerm& term = group.terms[t];
+      // Negative or not-a-number constants are no stock number of any version.
+      const bool number = term.constant >= 0.0 && term.constant < static_cast<double>(static_cast<int32_t>(gMinStockCode));
+      if (term.left == kOperandStockCode && number) {
+        term.constant = static_cast<double>(NumberToCode(static_cast<int32_t>(term.constant)));
+      }
+    }
+  }
+}
+
+void RenameOldUserGroups(GroupTable& table) {
+  for (int k = 0; k < kGroupCount - kUserGroupFirst; ++k) {
+    char oldName[kGroupNameSize];
+    snprintf(oldName, sizeof oldName, "グループ %d", kOldUserGroupNumber + k);
+    GroupRecord& group = table.groups[kUserGroupFirst + k];
+    if (strcmp(group.name, oldName) == 0) snprintf(group.name, sizeof group.name, "ユーザー %d", k + 1);
+  }
+}
+
+// Reads a group file into `table` (converted, not yet written back); -1 when
+// it cannot be used. `converted` tells whether the file must be rewritten.
+int ReadGroupFile(const char* path, GroupTable& table, bool* converted) {
+  const GroupFileLayout* layout = FindGroupFileLayout(GetFileSizeByName(path));
+  if (layout == nullptr) return -1;
+  auto* image = static_cast<uint8_t*>(AllocBlock(sizeof(GroupTable)));
+  if (image == nullptr) return -1;
+  uint32_t read = 0;
+  const int error = LoadFileToBufferEx(path, image, sizeof(GroupTable), &read);
+  if (error != 0 || read != layout->bytes) {
+    FreeBlock(image);
+    return -1;
+  }
+  if (IsCurrentLayout(*layout)) {
+    memcpy(&table, image, sizeof table);
+    *converted = InstallCurrentImage(table);
+  } else {
+    ConvertOldImage(image, *layout, table);
+    *converted = true;
+  }
+  FreeBlock(image);
+  return 0;
+}
+
+bool IsEmptyOrMissing(const char* path) { return GetFileSizeByName(path) <= 0; }
+
+void KeepFirstError(int* result, int error) {
+  if (*result == 0) *result = error;
+}
+
+// Newest first: grp01 is this table, the older copies move one place down.
+int RotateGroupBackups(const GroupTable& table) {
+  PlatformCreateFolder(kBackupFolder);
+  int result = 0;
+  PlatformDeleteFile(kBackupPaths[2]);
+  for (int i = 1; i >= 0; --i) {
+    const char* from = kBackupPaths[static_cast<size_t>(i)];
+    const char* to = kBackupPaths[static_cast<size_t>(i) + 1];
+    KeepFirstError(&result, IsEmptyOrMissing(from) ? SaveBufferToFile(to, &table, sizeof table)
+                                                   : PlatformReplaceFile(from, to));
+  }
+  KeepFirstError(&result, SaveBufferToFile(kBackupPaths[0], &table, sizeof table));
+  return result;
+}
+
+// The backup is copied, never moved, so that it outlives a copy that fails to load.
+bool RestoreGroupBackup(const char* backup) {
+  const int64_t size = GetFileSizeByName(backup);
+  if (size <= 0) return false;
+  uint32_t read = 0;
+  char* image = LoadFileToMemory(backup, &read, 1);
+  if (image == nullptr) return false;
+  const bool copied = read == size && SaveBufferToFile(kGroupFileName, image, read) == 0;
+  FreeBlock(image);
+  return copied && LoadGroupFile(kGroupFileName) == 0;
+}
+
+bool LoadMainGroupFileOrBackup() {
+  if (LoadGroupFile(kGroupFileName) == 0) return true;
+  for (const char* backup : kBackupPaths) {
+    if (RestoreGroupBackup(backup)) return true;
+  }
+  return false;
+}
+
+template <typename Visit>
+void ForEachAutomaticGroupSignalKindsFirst(Visit visit) {
+  for (const bool withKind : {true, false}) {
+    for (int g = 0; g < kGroupCount; ++g) {
+      const GroupRecord& group = gGroupTable->groups[g];
+      if (group.automatic != 0 && (group.signalKind != 0) == withKind) visit(g);
+    }
+  }
+}
+
+void RemoveMemberAt(GroupRecord& group, int position) {
+  const int count = MemberCount(group);
+  if (position < 0 || position >= count) return;
+  memmove(&group.members[position], &group.members[position + 1],
+          sizeof(StockCode) * static_cast<size_t>(count - position - 1));
+  group.memberCount = count - 1;
+}
+
+void RefreshGroupLists(int g) {
+  if (gRefreshGroupListsHook != nullptr) gRefreshGroupListsHook(g);
+}
+
+uint8_t* GroupBitByte(int stockIndex, int g, uint8_t* mask) {
+  if (gStockTable == nullptr || stockIndex < 0 || stockIndex >= kMaxStocks || g < 0 || g >= kGroupMemberBits) {
+    return nullptr;
+  }
+  // Bit g mod 32 of little-endian word g / 32 is bit g mod 8 of byte g / 8.
+  *mask = static_cast<uint8_t>(1u << (g % 8));
+  return &gStockTable->records[stockIndex].groupBits[g / 8];
+}
+
+}  // namespace
+
+bool AllocGroupTables() {
+  if (gGroupTable == nullptr) gGroupTable = static_cast<GroupTable*>(AllocBlock(sizeof(GroupTable)));
+  if (gGroupTableEdit == nullptr) gGroupTableEdit = static_cast<GroupTable*>(AllocBlock(sizeof(GroupTable)));
+  if (gGroupScratchRecord == nullptr) {
+    gGroupScratchRecord = static_cast<GroupRecord*>(AllocBlock(sizeof(GroupRecord)));
+  }
+  return gGroupTable != nullptr && gGroupTableEdit != nullptr && gGroupScratchRecord != nullptr;
+}
+
+void FreeGroupTables() {
+  FreeBlock(gGroupTable);
+  FreeBlock(gGroupTableEdit);
+  FreeBlock(gGroupScratchRecord);
+  gGroupTable = nullptr;
+  gGroupTableEdit = nullptr;
+  gGroupScratchRecord = nullptr;
+}
+
+bool LoadGroupsAtStartup() {
+  MakeDataFolderCurrent();
+  if (!AllocGroupTables()) return false;
+  gGroupEditBusy = 0;
+  if (!LoadMainGroupFileOrBackup()) {
+    BuildDefaultTable(*gGroupTable);
+    PurgeUnknownCodesFromGroups();
+    SaveGroupFile(1);
+  } else if (gStockTableRebuilt != 0) {
+    PurgeUnknownCodesFromGroups();
+  }
+  if (gTimeBackMode != 0 && LoadGroupFile(kTimeBackGroupFileName) != 0) gTimeBackMode = 0;
+  return true;
+}
+
+int LoadGroupFile(const char* path) {
+  if (gGroupTable == nullptr) return -1;
+  auto* table = static_cast<GroupTable*>(AllocBlock(sizeof(GroupTable)));
+  if (table == nullptr) return -1;
+  bool converted = false;
+  if (ReadGroupFile(path, *table, &converted) != 0) {
+    FreeBlock(table);
+    return -1;
+  }
+  // A failed write-back keeps the old file; the converted table is used all the same.
+  if (converted) SaveBufferToFile(path, table, sizeof(GroupTable));
+  ConvertNumericCodes(*table);
+  RenameOldUserGroups(*table);
+  memcpy(gGroupTable, table, sizeof(GroupTable));
+  FreeBlock(table);
+  return 0;
+}
+
+int SaveGroupFile(int forceMain) {
+  if (gGroupTable == nullptr) return kErrorInvalidParameter;
+  MakeDataFolderCurrent();
+  if (forceMain == 0 && gTimeBackMode != 0) {
+    return SaveBufferToFile(kTimeBackGroupFileName, gGroupTable, sizeof(GroupTable));
+  }
+  // Without a new grp.dat the backups stay as they are: they still hold the older good copies.
+  const int error = SaveBufferToFile(kGroupFileName, gGroupTable, sizeof(GroupTable));
+  if (error != 0) return error;
+  return RotateGroupBackups(*gGroupTable);
+}
+
+void BuildDefaultGroups(GroupTable& table, int g) {
+  if (IsGroupIndex(g)) BuildDefaultGroupRange(table, g, g);
+}
+
+void AddStockToGroup(StockCode code, int g) {
+  if (gGroupTable == nullptr || !IsGroupIndex(g)) return;
+  GroupRecord& group = gGroupTable->groups[g];
+  const int count = MemberCount(group);
+  if (count >= kMaxGroupMembers || FindCodeInGroup(*gGroupTable, g, code) >= 0) return;
+  group.members[count] = code;
+  group.memberCount = count + 1;
+  SortGroupMembers(*gGroupTable, g);
+  RefreshGroupLists(g);
+}
+
+int InsertCodeSorted(GroupTable& table, int g, StockCode code) {
+  if (!IsGroupIndex(g)) return -1;
+  GroupRecord& group = table.groups[g];
+  const int count = MemberCount(group);
+  if (count >= kMaxGroupMembers) return -1;
+  const double key = GroupSortKey(table, g, code);
+  const bool descending = group.sortOrder != 0;
+  int position = count;
+  for (int i = 0; i < count; ++i) {
+    const double memberKey = GroupSortKey(table, g, group.members[i]);
+    if (descending ? memberKey < key : memberKey > key) {
+      position = i;
+      break;
+    }
+  }
+  memmove(&group.members[position + 1], &group.members[position],
+          sizeof(StockCode) * static_cast<size_t>(count - position));
+  group.members[position] = code;
+  group.memberCount = count + 1;
+  return position;
+}
+
+int FindCodeInGroup(const GroupTable& table, int g, StockCode code) {
+  if (!IsGroupIndex(g)) return -1;
+  const GroupRecord& group = table.groups[g];
+  const int count = MemberCount(group);
+  for (int i = 0; i < count; ++i) {
+    if (group.members[i] == code) return i;
+  }
+  return -1;
+}
+
+void SetGroupMemberBit(int stockIndex, int g) {
+  uint8_t mask = 0;
+  if (uint8_t* byte = GroupBitByte(stockIndex, g, &mask)) *byte |= mask;
+}
+
+void ClearGroupMemberBit(int stockIndex, int g) {
+  uint8_t mask = 0;
+  if (uint8_t* byte = GroupBitByte(stockIndex, g, &mask)) *byte &= static_cast<uint8_t>(~mask);
+}
+
+bool HasGroupMemberBit(int stockIndex, int g) {
+  uint8_t mask = 0;
+  const uint8_t* byte = GroupBitByte(stockIndex, g, &mask);
+  return byte != nullptr && (*byte & mask) != 0;
+}
+
+void PurgeUnknownCodesFromGroups() {
+  if (gGroupTable == nullptr) return;
+  for (GroupRecord& group : gGroupTable->groups) {
+    if (group.automatic != 0) continue;
+    const int count = MemberCount(group);
+    for (int i = 0; i < count; ++i) {
+      if (FindStockIndexByCode(group.members[i]) >= 0) continue;
+      RemoveMemberAt(group, i);
+      break;
+    }
+  }
+  ForEachAutomaticGroupSignalKindsFirst([](int g) { RunExtractionForGroup(*gGroupTable, g); });
+}
+
+void ConvertNumericGroupCodes() {
+  if (gGroupTable != nullptr) ConvertNumericCodes(*gGroupTable);
+}
+
+const char* GetGroupName(int g) {
+  if (gGroupTable == nullptr || !IsGroupIndex(g)) return "";
+  return gGroupTable->groups[g].name;
+}
+
+int32_t GetGroupNameColor(int g) {
+  if (gGroupTable == nullptr || !IsGroupIndex(g)) return 0;
+  return gGroupTable->groups[g].nameColor;
+}

@@ -1,0 +1,282 @@
+#include "chart/chart_editing.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "chart/chart_layout.h"
+#include "chart/chart_loading.h"
+#include "chart/chart_selection.h"
+#include "chart/screen_pattern.h"
+#include "platform/platform.h"
+#include "resources/resource_ids.h"
+#include "shell/app_globals.h"
+#include "shell/settings.h"
+
+ChartEditHooks gChartEditHooks = {};
+
+namespace {
+
+constexpr char kTooManyPanesText[] =
+    "同時に表示できる指標は最大12個です。不要な指標を消してから、リトライしてください。";
+constexpr char kTooManyPanesTitle[] = "ヴェルクォラ22";
+
+ScreenPattern& Pattern() { return CurrentScreenPattern(); }
+
+int ShownChartCount() { return std::clamp(Pattern().chartCount, 0, kMaxChartsPerPattern); }
+
+// The selected chart's view; null when no shown chart is selected.
+ChartView* SelectedView() {
+  if (gSelectedChart < 0 || gSelectedChart >= ShownChartCount()) return nullptr;
+  return &Pattern().views[gSelectedChart];
+}
+
+int PaneCountOf(const ChartView& view) { return std::clamp(view.paneCount, 0, kMaxPanesPerChart); }
+
+// The selected pane of the selected chart; -1 when none.
+int SelectedPaneOf(const ChartView& view) {
+  return gSelectedPane >= 0 && gSelectedPane < PaneCountOf(view) ? gSelectedPane : -1;
+}
+
+void LayoutCharts() {
+  if (gChartEditHooks.layoutCharts != nullptr) gChartEditHooks.layoutCharts();
+}
+
+void RepaintNow() {
+  if (gChartEditHooks.repaintNow != nullptr) gChartEditHooks.repaintNow();
+}
+
+void LayoutAndRepaint() {
+  LayoutCharts();
+  RepaintNow();
+}
+
+void SwapPanes(ChartView& view, int a, int b) {
+  std::swap(view.paneKinds[a], view.paneKinds[b]);
+  std::swap(view.paneFlags[a], view.paneFlags[b]);
+}
+
+// Moves the pane at `from` to `to`, the panes between shifting by one.
+void MovePane(ChartView& view, int from, int to) {
+  while (from < to) SwapPanes(view, from, from + 1), ++from;
+  while (from > to) SwapPanes(view, from, from - 1), --from;
+}
+
+void SelectChartOnly(int chart) {
+  gSelectedChart = chart;
+  gSelectedPane = -1;
+  gCursorBar = -1;
+}
+
+void RefillAllChartLists() {
+  if (gChartEditHooks.refillChartLists == nullptr) return;
+  for (int i = 0; i < ShownChartCount(); ++i) gChartEditHooks.refillChartLists(i);
+}
+
+// ---- Display switches -------------------------------------------------------------
+
+enum class AfterSwitch { kRepaint, kLayout, kGuideLine, kReload };
+
+struct DisplaySwitch {
+  int command;
+  AfterSwitch after;
+  bool (*read)();
+  void (*flip)();
+};
+
+template <typename T>
+bool IsOn(const T& flag) {
+  return flag != 0;
+}
+
+template <typename T>
+void Flip(T& flag) {
+  flag = flag != 0 ? 0 : 1;
+}
+
+constexpr DisplaySwitch kDisplaySwitches[] = {
+    {IDM_AVERAGE_LINE, AfterSwitch::kRepaint, [] { return IsOn(gSettings.showAverageLine); },
+     [] { Flip(gSettings.showAverageLine); }},
+    // The stored flag hides the values: the menu item is checked while it is off.
+    {IDM_AVERAGE_LINE_VALUES, AfterSwitch::kRepaint, [] { return !IsOn(gSettings.hideAverageLineValues); },
+     [] { Flip(gSettings.hideAverageLineValues); }},
+    {IDM_CLOSING_LINE_PROFIT, AfterSwitch::kRepaint, [] { return IsOn(gSettings.showProfitOnClosingLine); },
+     [] { Flip(gSettings.showProfitOnClosingLine); }},
+    {IDM_TICK_GRID, AfterSwitch::kRepaint, [] { return IsOn(gSettings.tickGridOn); },
+     [] { Flip(gSettings.tickGridOn); }},
+    {IDM_GROUP_LIST, AfterSwitch::kLayout, [] { return IsOn(gShowGroupList); }, [] { Flip(gShowGroupList); }},
+    {IDM_GUIDE_LINE, AfterSwitch::kGuideLine, [] { return IsOn(gSettings.showGuideLine); },
+     [] { Flip(gSettings.showGuideLine); }},
+    {IDM_SPLIT_ADJUSTED, AfterSwitch::kReload, [] { return IsOn(gShowSplitAdjusted); },
+     [] { Flip(gShowSplitAdjusted); }},
+    {IDM_DISPLAY_SWITCH_32878, AfterSwitch::kRepaint, [] { return IsOn(gSettings.displaySwitch32878); },
+     [] { Flip(gSettings.displaySwitch32878); }},
+    {IDM_SHORT_NAMES, AfterSwitch::kRepaint, [] { return IsOn(gShowShortNames); }, [] { Flip(gShowShortNames); }},
+    {IDM_FULL_LINE_RANGE, AfterSwitch::kLayout, [] { return gTrendLineFullRange; },
+     [] { gTrendLineFullRange = !gTrendLineFullRange; }},
+    {IDM_WEEK_SEPARATORS, AfterSwitch::kRepaint, [] { return IsOn(gWeekSeparatorsOn); },
+     [] { Flip(gWeekSeparatorsOn); }},
+};
+
+const DisplaySwitch* FindDisplaySwitch(int command) {
+  for (const DisplaySwitch& item : kDisplaySwitches) {
+    if (item.command == command) return &item;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+int PaneKindOfCommand(int command) {
+  if (command == IDM_PANE_CANDLES) return 0;
+  if (command == IDM_PANE_ICHIMOKU) return 1;
+  if (command >= IDM_PANE_VOLUME && command <= IDM_PANE_OBV) return 2 + command - IDM_PANE_VOLUME;
+  if (command == IDM_PANE_VOLUME_RATIO) return 12;
+  if (command == IDM_PANE_ADVANCE_DECLINE) return 13;
+  return -1;
+}
+
+int FindPaneByKind(int kind) {
+  const ChartView* view = SelectedView();
+  if (view == nullptr) return -1;
+  for (int i = 0; i < PaneCountOf(*view); ++i) {
+    if (static_cast<int>(view->paneKinds[i]) == kind) return i;
+  }
+  return -1;
+}
+
+int ToggleChartPane(int kind) {
+  ChartView* view = SelectedView();
+  if (view == nullptr) return 0;
+  const int shown = FindPaneByKind(kind);
+  if (shown >= 0) {
+    gSelectedPane = shown;
+    RemoveSelectedPane();
+    return 0;
+  }
+  const int count = PaneCountOf(*view);
+  if (count >= kMaxPanesPerChart) {
+    PlatformMessageBox(gMainWnd, kTooManyPanesText, kTooManyPanesTitle, kMbOk);
+    return 0;
+  }
+  const int slot = SelectedPaneOf(*view) + 1;
+  for (int i = count; i > slot; --i) {
+    view->paneKinds[i] = view->paneKinds[i - 1];
+    view->paneFlags[i] = view->paneFlags[i - 1];
+  }
+  view->paneKinds[slot] = static_cast<uint32_t>(kind);
+  view->paneFlags[slot] = 1;
+  view->paneCount = count + 1;
+  gSelectedPane = slot;
+  LayoutAndRepaint();
+  if (gChartEditHooks.clearCrossHair != nullptr) gChartEditHooks.clearCrossHair();
+  if (gChartEditHooks.refreshCursorTracking != nullptr) gChartEditHooks.refreshCursorTracking();
+  return 1;
+}
+
+void RemoveSelectedPane() {
+  ChartView* view = SelectedView();
+  if (view == nullptr) return;
+  const int pane = SelectedPaneOf(*view);
+  if (pane < 0) return;
+  const int count = PaneCountOf(*view);
+  MovePane(*view, pane, count - 1);
+  view->paneCount = count - 1;
+  gSelectedPane = pane - 1;
+  LayoutAndRepaint();
+}
+
+void MoveSelectedPane(PaneMove move) {
+  ChartView* view = SelectedView();
+  if (view == nullptr) return;
+  const int pane = SelectedPaneOf(*view);
+  if (pane < 0) return;
+  const int last = PaneCountOf(*view) - 1;
+  int target = pane;
+  switch (move) {
+    case kPaneToTop: target = 0; break;
+    case kPaneUp: target = std::max(pane - 1, 0); break;
+    case kPaneDown: target = std::min(pane + 1, last); break;
+    case kPaneToBottom: target = last; break;
+  }
+  if (target == pane) return;
+  MovePane(*view, pane, target);
+  gSelectedPane = target;
+  LayoutAndRepaint();
+}
+
+void AddPaneSlot() {
+  ChartView* view = SelectedView();
+  if (view == nullptr) return;
+  const int count = PaneCountOf(*view);
+  if (count >= kMaxPanesPerChart) return;
+  view->paneCount = count + 1;
+  gSelectedPane = count;
+  LayoutAndRepaint();
+}
+
+void TogglePaneFlagBit(int n) {
+  ChartView* view = SelectedView();
+  if (view == nullptr) return;
+  const int pane = SelectedPaneOf(*view);
+  if (pane < 0) return;
+  view->paneFlags[pane] ^= 1u << (static_cast<unsigned>(n) % 32u);
+  InvalidateChart(gSelectedChart);
+  RepaintNow();
+}
+
+void AddChart() {
+  ScreenPattern& pattern = Pattern();
+  const int count = ShownChartCount();
+  if (count < 1 || count >= kMaxChartsPerPattern) return;
+  const ChartView* selected = SelectedView();
+  ChartView copy = selected != nullptr ? *selected : pattern.views[count - 1];
+  copy.dateLink = 0;
+  copy.stockLink = 0;
+  pattern.views[count] = copy;
+  pattern.chartCount = count + 1;
+  if (gChartEditHooks.refillChartLists != nullptr) gChartEditHooks.refillChartLists(count);
+  ClampSelectedChart();
+}
+
+void RemoveSelectedChart() {
+  ScreenPattern& pattern = Pattern();
+  const int count = ShownChartCount();
+  if (count < 2 || SelectedView() == nullptr) return;
+  const ChartView removed = pattern.views[gSelectedChart];
+  for (int i = gSelectedChart; i + 1 < kMaxChartsPerPattern; ++i) pattern.views[i] = pattern.views[i + 1];
+  pattern.views[kMaxChartsPerPattern - 1] = removed;
+  pattern.chartCount = count - 1;
+  SelectChartOnly(0);
+  // The views moved up a slot: every list must show its new view's group and stock.
+  RefillAllChartLists();
+  ClampSelectedChart();
+}
+
+void ClampSelectedChart() {
+  ReloadAllChartSeries();
+  if (gSelectedChart >= ShownChartCount()) gSelectedChart = ShownChartCount() - 1;
+  LayoutAndRepaint();
+}
+
+bool ToggleDisplaySwitch(int command) {
+  const DisplaySwitch* item = FindDisplaySwitch(command);
+  if (item == nullptr) return false;
+  if (item->after == AfterSwitch::kGuideLine && gChartEditHooks.clearCrossHair != nullptr) {
+    gChartEditHooks.clearCrossHair();
+  }
+  item->flip();
+  switch (item->after) {
+    case AfterSwitch::kRepaint: InvalidateAllCharts(); RepaintNow(); break;
+    case AfterSwitch::kLayout: LayoutAndRepaint(); break;
+    case AfterSwitch::kGuideLine:
+      if (gChartEditHooks.refreshCursorTracking != nullptr) gChartEditHooks.refreshCursorTracking();
+      break;
+    case AfterSwitch::kReload: ReloadAllChartSeries(); LayoutAndRepaint(); break;
+  }
+  return true;
+}
+
+bool IsDisplaySwitchOn(int command) {
+  const DisplaySwitch* item = FindDisplaySwitch(command);
+  return item != nullptr && item->read();
+}

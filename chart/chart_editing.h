@@ -1,0 +1,48 @@
+#pragma once
+// Editing the charts of the current pattern: panes added, removed and moved,
+// pane flag bits, charts added and removed, and the display switches of the
+// view menu. Everything works on the current pattern's views and the
+// selection; the window side lays out and repaints through gChartEditHooks.
+
+// What the window side does after an edit; any of them may be null.
+struct ChartEditHooks {
+  void (*layoutCharts)();
+  void (*repaintNow)();                 // invalidate the window and paint at once
+  void (*refillChartLists)(int chart);  // group combo box and stock list from the view
+  void (*clearCrossHair)();
+  void (*refreshCursorTracking)();
+};
+extern ChartEditHooks gChartEditHooks;
+
+// Pane moves of the pane pop-up menu.
+enum PaneMove : int { kPaneToTop = 0, kPaneUp = 1, kPaneDown = 2, kPaneToBottom = 3 };
+
+// The pane kind a menu or toolbar command toggles; -1 for other commands.
+int PaneKindOfCommand(int command);
+// The slot of pane kind `kind` in the selected chart; -1 when it has none.
+int FindPaneByKind(int kind);
+// Shows or hides pane kind `kind` in the selected chart: a shown kind is
+// removed, else a pane is inserted below the selected one (at most 12; a
+// message says so). 1 when a pane was inserted.
+int ToggleChartPane(int kind);
+void RemoveSelectedPane();
+void MoveSelectedPane(PaneMove move);
+// One more pane slot at the bottom of the selected chart, selected.
+void AddPaneSlot();
+// Flips bit n (mod 32) of the selected pane's flag word.
+void TogglePaneFlagBit(int n);
+
+// A third chart at most: a copy of the selected view (or of the last one)
+// without its links.
+void AddChart();
+// Removes the selected chart when two or more are shown; its view is kept,
+// unshown, in the last slot.
+void RemoveSelectedChart();
+// Reloads every chart, keeps the selection among the shown charts, lays out and paints.
+void ClampSelectedChart();
+
+// The display switches of the view menu (commands 32827, 32828, 32835,
+// 32857, 32878, 33031, 33032, 33087, 33140..33142); false for other ids.
+bool ToggleDisplaySwitch(int command);
+// Whether a display switch is on, for the menu's check marks; false for other ids.
+bool IsDisplaySwitchOn(int command);

@@ -1,0 +1,28 @@
+#pragma once
+// The pop-up menus of the charts: loaded once with the main window, shown at
+// the mouse; their commands reach the main window as WM_COMMAND.
+#include <windows.h>
+
+void LoadChartPopupMenus();
+void DestroyChartPopupMenus();
+
+// The shown sub-menus; null before they are loaded.
+HMENU ChartPopupMenu();
+HMENU CaptionPopupMenu();
+
+// At a point in the main window's client area.
+void ShowChartPopup(HWND owner, int x, int y);
+void ShowPanePopup(HWND owner, int x, int y);
+// After checking the groups that hold the chart's stock.
+void ShowCaptionPopup(HWND owner, int x, int y);
+// At a point in screen coordinates (the stock list's own right click).
+void ShowGroupListPopup(HWND owner, POINT screen);
+// Right click on toolbar button F(n+1): switches to pattern n, then offers
+// its renaming and copying it onto another pattern.
+void ShowPatternPopup(HWND owner, int n, POINT screen);
+
+// The group sub-menus (4000 + n, 4200 + n) from the group names.
+void RebuildGroupMenus();
+// Checks the caption pop-up's group items whose group holds the selected
+// chart's stock; grayed in time-back mode.
+void UpdateGroupMembershipChecks();

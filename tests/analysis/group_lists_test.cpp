@@ -1,0 +1,121 @@
+#include "analysis/group_lists.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "tests/support/price_store.h"
+
+namespace {
+
+StockCode Code(int n) { return NumberCode(n); }
+
+class GroupListsTest : public PriceStoreTest {
+ protected:
+  void SetUp() override {
+    PriceStoreTest::SetUp();
+    ASSERT_TRUE(AllocGroupTables());
+  }
+  void TearDown() override {
+    FreeGroupTables();
+    PriceStoreTest::TearDown();
+  }
+  void AddListed(int number, int marketId, const char* name = "") {
+    StockRecord& stock = AddStock(Code(number));
+    stock.master.marketId = static_cast<uint16_t>(marketId);
+    snprintf(stock.master.name, sizeof stock.master.name, "%s", name);
+  }
+  static GroupRecord& Automatic(GroupTable& table, int g, uint16_t mask) {
+    GroupRecord& group = table.groups[g];
+    group.automatic = 1;
+    group.marketMask = mask;
+    group.sortItem = kSortByStockCode;
+    return group;
+  }
+  static std::vector<StockCode> Members(const GroupTable& table, int g) {
+    const GroupRecord& group = table.groups[g];
+    return std::vector<StockCode>(group.members, group.members + group.memberCount);
+  }
+};
+
+TEST_F(GroupListsTest, ExtractionTakesTheGroupsMarketsAndSetsOnlyLiveBits) {
+  AddListed(1001, 6);
+  AddListed(1301, 1);
+  AddListed(7203, 2);
+  AddListed(9984, 1);
+  SetGroupMemberBit(0, 50);  // stale
+  GroupRecord& group = Automatic(*gGroupTable, 50, 0x100);
+  group.sortOrder = 1;
+  RunExtractionForGroup(*gGroupTable, 50);
+  EXPECT_EQ(Members(*gGroupTable, 50), (std::vector<StockCode>{Code(9984), Code(1301)}));
+  EXPECT_EQ((std::vector<bool>{HasGroupMemberBit(0, 50), HasGroupMemberBit(1, 50), HasGroupMemberBit(2, 50),
+                               HasGroupMemberBit(3, 50)}),
+            (std::vector<bool>{false, true, false, true}));
+
+  Automatic(*gGroupTableEdit, 50, 0x200 | 0x80);
+  RunExtractionForGroup(*gGroupTableEdit, 50);
+  EXPECT_EQ(Members(*gGroupTableEdit, 50), (std::vector<StockCode>{Code(1001), Code(7203)}));
+  EXPECT_FALSE(HasGroupMemberBit(0, 50));
+  EXPECT_TRUE(HasGroupMemberBit(1, 50));
+
+  // Manual groups and groups with terms keep their members.
+  for (const bool withTerms : {false, true}) {
+    GroupRecord& kept = Automatic(*gGroupTable, 51, 0xFFFF);
+    kept.automatic = withTerms ? 1 : 0;
+    kept.termCount = withTerms ? 1 : 0;
+    kept.memberCount = 1;
+    kept.members[0] = Code(7777);
+    RunExtractionForGroup(*gGroupTable, 51);
+    EXPECT_EQ(Members(*gGroupTable, 51), std::vector<StockCode>{Code(7777)});
+  }
+}
+
+TEST_F(GroupListsTest, ExtractionOfAFullAndAnEmptyStockTable) {
+  Automatic(*gGroupTable, 0, 0xFFFF);
+  gGroupTable->groups[0].memberCount = 3;
+  RunExtractionForGroup(*gGroupTable, 0);
+  EXPECT_EQ(gGroupTable->groups[0].memberCount, 0);
+  for (int i = 0; i < kMaxStocks; ++i) AddListed(i, 1 + i % 12);
+  RunExtractionForGroup(*gGroupTable, 0);
+  ASSERT_EQ(gGroupTable->groups[0].memberCount, kMaxGroupMembers);
+  EXPECT_EQ(gGroupTable->groups[0].members[4999], Code(4999));
+  EXPECT_TRUE(HasGroupMemberBit(4999, 0));
+}
+
+TEST_F(GroupListsTest, SortIsStableForEqualKeysInBothOrders) {
+  GroupRecord& group = gGroupTable->groups[60];
+  const StockCode codes[4] = {Code(30), Code(10), Code(40), Code(20)};
+  memcpy(group.members, codes, sizeof codes);
+  group.memberCount = 4;
+  group.sortItem = 3;  // equal keys for now
+  for (const uint16_t order : {0, 1}) {
+    group.sortOrder = order;
+    SortGroupMembers(*gGroupTable, 60);
+    EXPECT_EQ(Members(*gGroupTable, 60), std::vector<StockCode>(codes, codes + 4));
+  }
+  group.sortItem = kSortByStockCode;
+  SortGroupMembers(*gGroupTable, 60);
+  EXPECT_EQ(Members(*gGroupTable, 60), (std::vector<StockCode>{Code(40), Code(30), Code(20), Code(10)}));
+}
+
+TEST_F(GroupListsTest, RowTextsOfTheLiveTableTheEditCopyAndUnknownCodes) {
+  AddListed(1301, 1, "極洋");
+  gGroupTable->groups[15].monitorUpperLines = 1;
+  gGroupTableEdit->groups[15].monitorUpperLines = 1;
+  char text[80];
+  FormatGroupListRow(0, 0, text, sizeof text);
+  EXPECT_STREQ(text, "1301:極洋");
+  FormatGroupListRow(15, 0, text, sizeof text);
+  EXPECT_STREQ(text, "1301●極洋");  // no lines yet: "all reached"
+  FormatGroupListRow(15, 1, text, sizeof text);
+  EXPECT_STREQ(text, "");
+  FormatGroupMemberRow(*gGroupTableEdit, 15, Code(1301), text, sizeof text);
+  EXPECT_STREQ(text, "1301:極洋");
+  FormatGroupMemberRow(*gGroupTable, 15, Code(9999), text, sizeof text);
+  EXPECT_STREQ(text, "9999:???");
+  FormatGroupMemberRow(*gGroupTable, 0, Code(1301), text, 6);
+  EXPECT_STREQ(text, "1301:");
+}
+
+}  // namespace

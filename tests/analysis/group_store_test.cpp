@@ -1,0 +1,406 @@
+#include "analysis/group_store.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <vector>
+
+#include "analysis/group_lists.h"
+#include "platform/posix_recorder.h"
+#include "shell/app_globals.h"
+#include "shell/settings.h"
+#include "tests/support/price_store.h"
+
+namespace {
+
+constexpr size_t kTableBytes = sizeof(GroupTable);
+
+StockCode Code(int n) { return NumberCode(n); }
+
+std::vector<uint8_t> BytesOf(const GroupTable* table) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(table);
+  return std::vector<uint8_t>(bytes, bytes + kTableBytes);
+}
+
+GroupTable& TableIn(std::vector<uint8_t>& image) { return *reinterpret_cast<GroupTable*>(image.data()); }
+
+// A current-size image where every byte, reserved ones included, carries a
+// value, with valid counts and names so that loading changes nothing.
+std::vector<uint8_t> BusyImage() {
+  std::vector<uint8_t> image(kTableBytes);
+  for (size_t i = 0; i < kTableBytes; ++i) image[i] = static_cast<uint8_t>(i * 7 + 3);
+  GroupTable& table = TableIn(image);
+  table.itemBase = kGroupItemBase;
+  for (int g = 0; g < kGroupCount; ++g) {
+    GroupRecord& group = table.groups[g];
+    snprintf(group.name, sizeof group.name, "群%d", g);
+    group.memberCount = g * 40;
+    group.termCount = static_cast<int16_t>(g % 21);
+    for (ConditionTerm& term : group.terms) term.left = 5;  // no stock-code constants
+    for (StockCode& code : group.members) code = Code(1000 + g);
+  }
+  return image;
+}
+
+// An older file: `groups` records of `recordBytes` after `header` bytes; group 0
+// is "古い" sorted by item 60 with members 1301, 7203 as the layout stores them.
+std::vector<uint8_t> OldImage(size_t header, int groups, size_t recordBytes, uint32_t base) {
+  std::vector<uint8_t> image(header + groups * recordBytes);
+  if (header != 0) memcpy(&image[4], &base, 4);
+  uint8_t* record = &image[header];
+  memcpy(record, "古い", sizeof "古い");
+  const int16_t sortItem = 60;
+  const int32_t count = 2;
+  memcpy(record + 396, &sortItem, 2);
+  memcpy(record + 432, &count, 4);
+  if (recordBytes == 10440) {
+    const int16_t numbers[6] = {1301, 7203, 0, 0, 0, -32768};
+    memcpy(record + 436, numbers, sizeof numbers);
+  } else {
+    const StockCode codes[2] = {Code(1301), Code(7203)};
+    memcpy(record + 436, codes, sizeof codes);
+  }
+  return image;
+}
+
+int gRefreshedGroup = -1;
+
+class GroupStoreTest : public PriceStoreTest {
+ protected:
+  void SetUp() override {
+    PriceStoreTest::SetUp();
+    gStockTableRebuilt = 0;
+    gRefreshedGroup = -1;
+    gRefreshGroupListsHook = [](int g) { gRefreshedGroup = g; };
+    ASSERT_TRUE(AllocGroupTables());
+  }
+  void TearDown() override {
+    gRefreshGroupListsHook = nullptr;
+    FreeGroupTables();
+    PriceStoreTest::TearDown();
+  }
+  StockRecord& AddListed(int number, int marketId, const char* name = "") {
+    StockRecord& stock = AddStock(Code(number));
+    stock.master.marketId = static_cast<uint16_t>(marketId);
+    snprintf(stock.master.name, sizeof stock.master.name, "%s", name);
+    return stock;
+  }
+  GroupRecord& Group(int g) { return gGroupTable->groups[g]; }
+  std::vector<StockCode> Members(int g) {
+    return std::vector<StockCode>(Group(g).members, Group(g).members + Group(g).memberCount);
+  }
+};
+
+// ---- Start-up, defaults and backups ----------------------------------------------------
+
+TEST_F(GroupStoreTest, NothingOnDiskGivesTheBuiltInGroupsWrittenFourTimes) {
+  AddListed(1001, 6);
+  AddListed(1301, 1);
+  ASSERT_TRUE(LoadGroupsAtStartup());
+  EXPECT_EQ(gGroupTable->programVersion, 0x16000000u);
+  EXPECT_EQ(gGroupTable->itemBase, 91u);
+  EXPECT_STREQ(GetGroupName(0), "全銘柄");
+  EXPECT_STREQ(GetGroupName(23), "中長期売シグナル");
+  EXPECT_STREQ(GetGroupName(24), "グループ 1");
+  EXPECT_STREQ(GetGroupName(103), "グループ 80");
+  EXPECT_STREQ(GetGroupName(123), "ユーザー 20");
+  EXPECT_STREQ(GetGroupName(124), "");
+  EXPECT_EQ(Group(9).sortItem, 2);
+  EXPECT_EQ(Group(9).sortOrder, 1);
+  EXPECT_EQ(Group(15).terms[0].left, -200);
+  EXPECT_EQ(Group(15).terms[0].op, 7);
+  EXPECT_EQ(Group(15).monitorDateLines + Group(15).monitorUpperLines + Group(15).monitorLowerLines, 3);
+  EXPECT_EQ(Group(20).signalShortBuy + Group(20).signalLongBuy, 1);
+  EXPECT_EQ(Group(50).automatic, 0);
+  EXPECT_EQ(Group(50).marketMask, 0xFF7F);
+  EXPECT_EQ(Group(50).terms[0].right, 9);
+  // The automatic groups without terms were extracted before the save.
+  EXPECT_EQ(Members(0), (std::vector<StockCode>{Code(1001), Code(1301)}));
+  EXPECT_EQ(Members(8), (std::vector<StockCode>{Code(1001)}));
+  const std::vector<uint8_t> saved = BytesOf(gGroupTable);
+  for (const char* path : {"grp.dat", "BACKUP/grp01.dat", "BACKUP/grp02.dat", "BACKUP/grp03.dat"}) {
+    EXPECT_EQ(ReadWholeFile(path), saved) << path;
+  }
+}
+
+TEST_F(GroupStoreTest, SuppliedDefaultsAreUsedOnlyAtTheExactSize) {
+  ASSERT_EQ(mkdir("DEFAULTDATA", 0777), 0);
+  std::vector<uint8_t> supplied = BusyImage();
+  TableIn(supplied).groups[3].memberCount = 9000;
+  WriteWholeFile("DEFAULTDATA/grp.dat", supplied);
+  BuildDefaultGroups(*gGroupTable, 3);
+  EXPECT_STREQ(GetGroupName(3), "群3");
+  EXPECT_EQ(Group(3).memberCount, kMaxGroupMembers);
+  supplied.push_back(0);
+  WriteWholeFile("DEFAULTDATA/grp.dat", supplied);
+  BuildDefaultGroups(*gGroupTable, 3);
+  EXPECT_STREQ(GetGroupName(3), "東証グロース");
+}
+
+TEST_F(GroupStoreTest, BadMainFileFallsBackToTheFirstLoadableBackup) {
+  WriteWholeFile("grp.dat", std::vector<uint8_t>(100));
+  ASSERT_EQ(mkdir("BACKUP", 0777), 0);
+  WriteWholeFile("BACKUP/grp01.dat", {});
+  WriteWholeFile("BACKUP/grp02.dat", std::vector<uint8_t>(kTableBytes - 1));
+  const std::vector<uint8_t> good = BusyImage();
+  WriteWholeFile("BACKUP/grp03.dat", good);
+  ASSERT_TRUE(LoadGroupsAtStartup());
+  EXPECT_EQ(BytesOf(gGroupTable), good);
+  EXPECT_EQ(ReadWholeFile("grp.dat"), good);
+}
+
+TEST_F(GroupStoreTest, TimeBackFileReplacesTheTableOrEndsTheMode) {
+  std::vector<uint8_t> main = BusyImage();
+  WriteWholeFile("grp.dat", main);
+  std::vector<uint8_t> timeBack = BusyImage();
+  snprintf(TableIn(timeBack).groups[0].name, kGroupNameSize, "過去");
+  WriteWholeFile("grptb.dat", timeBack);
+  gTimeBackMode = 1;
+  ASSERT_TRUE(LoadGroupsAtStartup());
+  EXPECT_STREQ(GetGroupName(0), "過去");
+  EXPECT_EQ(gTimeBackMode, 1);
+  timeBack.pop_back();
+  WriteWholeFile("grptb.dat", timeBack);
+  ASSERT_TRUE(LoadGroupsAtStartup());
+  EXPECT_EQ(BytesOf(gGroupTable), main);
+  EXPECT_EQ(gTimeBackMode, 0);
+}
+
+// ---- Loading files ----------------------------------------------------------------------
+
+TEST_F(GroupStoreTest, CurrentFileLoadsAndSavesBackByteForByte) {
+  const std::vector<uint8_t> image = BusyImage();
+  WriteWholeFile("grp.dat", image);
+  ASSERT_EQ(LoadGroupFile("grp.dat"), 0);
+  ASSERT_EQ(SaveGroupFile(0), 0);
+  EXPECT_EQ(ReadWholeFile("grp.dat"), image);
+  EXPECT_EQ(ReadWholeFile("BACKUP/grp01.dat"), image);
+}
+
+TEST_F(GroupStoreTest, UnknownSizesAndUnreadableFilesLeaveTheTableAlone) {
+  BuildDefaultGroups(*gGroupTable, 0);
+  const std::vector<uint8_t> before = BytesOf(gGroupTable);
+  std::vector<uint8_t> image = BusyImage();
+  for (const size_t size : {size_t{0}, kTableBytes - 1, kTableBytes + 1, size_t{472644}}) {
+    image.resize(size);
+    WriteWholeFile("grp.dat", image);
+    EXPECT_EQ(LoadGroupFile("grp.dat"), -1) << size;
+  }
+  EXPECT_EQ(LoadGroupFile("missing.dat"), -1);
+  WriteWholeFile("grp.dat", BusyImage());
+  FileFaults faults;
+  faults.failReads = 10;
+  SetFileFaults(faults);
+  EXPECT_EQ(LoadGroupFile("grp.dat"), -1);
+  EXPECT_EQ(BytesOf(gGroupTable), before);
+}
+
+TEST_F(GroupStoreTest, CountsAndNamesFromTheFileAreBounded) {
+  std::vector<uint8_t> image = BusyImage();
+  GroupTable& table = TableIn(image);
+  table.groups[0].memberCount = 5001;
+  table.groups[1].memberCount = -1;
+  table.groups[2].termCount = 21;
+  table.groups[3].termCount = -7;
+  memset(table.groups[4].name, 'N', kGroupNameSize);
+  for (int i = 0; i < kGroupNameSize; i += 2) memcpy(table.groups[5].name + i, "ア", 2);
+  WriteWholeFile("grp.dat", image);
+  ASSERT_EQ(LoadGroupFile("grp.dat"), 0);
+  EXPECT_EQ(Group(0).memberCount, 5000);
+  EXPECT_EQ(Group(1).memberCount, 0);
+  EXPECT_EQ(Group(2).termCount, 20);
+  EXPECT_EQ(Group(3).termCount, 0);
+  EXPECT_EQ(std::string(Group(4).name), std::string(63, 'N'));
+  EXPECT_EQ(strlen(Group(5).name), 62u);
+}
+
+TEST_F(GroupStoreTest, OtherItemBaseIsRebasedAndWrittenBack) {
+  std::vector<uint8_t> image = BusyImage();
+  GroupTable& table = TableIn(image);
+  table.itemBase = 50;
+  table.groups[7].sortItem = 60;
+  table.groups[7].termCount = 1;
+  table.groups[7].terms[0] = ConditionTerm{149, 0, -2, 0, 1.5};
+  table.groups[7].terms[1] = ConditionTerm{60, 0, 60, 0, 0.0};  // beyond the count
+  WriteWholeFile("grp.dat", image);
+  ASSERT_EQ(LoadGroupFile("grp.dat"), 0);
+  EXPECT_EQ(Group(7).sortItem, 101);
+  EXPECT_EQ(Group(7).terms[0].left, 231);
+  EXPECT_EQ(Group(7).terms[0].right, -2);
+  EXPECT_EQ(Group(7).terms[1].left, 60);
+  EXPECT_EQ(gGroupTable->itemBase, 91u);
+  EXPECT_EQ(ReadWholeFile("grp.dat"), BytesOf(gGroupTable));
+  // No version wrote base 0: the codes stay, the header is made current.
+  table.itemBase = 0;
+  WriteWholeFile("grp.dat", image);
+  ASSERT_EQ(LoadGroupFile("grp.dat"), 0);
+  EXPECT_EQ(Group(7).sortItem, 60);
+  EXPECT_EQ(reinterpret_cast<const GroupTable*>(ReadWholeFile("grp.dat").data())->itemBase, 91u);
+}
+
+TEST_F(GroupStoreTest, OlderSizesAreConvertedAndWrittenBackInTheCurrentSize) {
+  struct Case { size_t header; int groups; size_t recordBytes; uint32_t base; int16_t sortItem; };
+  for (const Case& c : {Case{0, 56, 8440, 0, 101}, Case{8, 56, 8440, 91, 60}, Case{8, 88, 8440, 50, 101},
+                        Case{8, 88, 10440, 91, 60}, Case{8, 88, 20440, 91, 60}}) {
+    WriteWholeFile("grp.dat", OldImage(c.header, c.groups, c.recordBytes, c.base));
+    ASSERT_EQ(LoadGroupFile("grp.dat"), 0) << c.groups << " x " << c.recordBytes;
+    EXPECT_STREQ(GetGroupName(0), "古い");
+    EXPECT_EQ(Group(0).sortItem, c.sortItem);
+    EXPECT_EQ(Members(0), (std::vector<StockCode>{Code(1301), Code(7203)}));
+    EXPECT_STREQ(GetGroupName(c.groups), c.groups == 56 ? "グループ 33" : "グループ 65");
+    EXPECT_EQ(gGroupTable->programVersion, 0x16000000u);
+    const std::vector<uint8_t> written = ReadWholeFile("grp.dat");
+    ASSERT_EQ(written.size(), kTableBytes);
+    EXPECT_EQ(reinterpret_cast<const GroupTable*>(written.data())->itemBase, 91u);
+    if (c.recordBytes == 10440) {
+      EXPECT_EQ(Group(0).members[5], 0xFFFF8000u);  // sign-extended
+    }
+  }
+}
+
+TEST_F(GroupStoreTest, PlainNumbersBecomeCodesAndOldUserNamesAreRenamedInMemoryOnly) {
+  std::vector<uint8_t> image = BusyImage();
+  GroupTable& table = TableIn(image);
+  table.groups[30].memberCount = 2;
+  table.groups[30].members[0] = 1301;
+  table.groups[30].members[1] = 7203;
+  table.groups[31].termCount = 2;
+  table.groups[31].terms[0] = ConditionTerm{-1, 1, -2, 0, 2000.0};
+  table.groups[31].terms[1] = ConditionTerm{-1, 1, -2, 0, -5.0};
+  snprintf(table.groups[104].name, kGroupNameSize, "グループ 81");
+  snprintf(table.groups[105].name, kGroupNameSize, "グループ 99");
+  WriteWholeFile("grp.dat", image);
+  ASSERT_EQ(LoadGroupFile("grp.dat"), 0);
+  EXPECT_EQ(Members(30), (std::vector<StockCode>{Code(1301), Code(7203)}));
+  EXPECT_EQ(Group(31).terms[0].constant, static_cast<double>(Code(2000)));
+  EXPECT_EQ(Group(31).terms[1].constant, -5.0);
+  EXPECT_STREQ(GetGroupName(104), "ユーザー 1");
+  EXPECT_STREQ(GetGroupName(105), "グループ 99");
+  EXPECT_EQ(ReadWholeFile("grp.dat"), image);
+}
+
+// ---- Saving -----------------------------------------------------------------------------
+
+TEST_F(GroupStoreTest, SavesRotateTheBackupsNewestFirst) {
+  BuildDefaultGroups(*gGroupTable, 0);
+  ASSERT_EQ(mkdir("BACKUP", 0777), 0);
+  WriteWholeFile("BACKUP/grp01.dat", {1});
+  WriteWholeFile("BACKUP/grp02.dat", {2});
+  WriteWholeFile("BACKUP/grp03.dat", {3});
+  ASSERT_EQ(SaveGroupFile(0), 0);
+  const std::vector<uint8_t> saved = BytesOf(gGroupTable);
+  EXPECT_EQ(ReadWholeFile("grp.dat"), saved);
+  EXPECT_EQ(ReadWholeFile("BACKUP/grp01.dat"), saved);
+  EXPECT_EQ(ReadWholeFile("BACKUP/grp02.dat"), std::vector<uint8_t>{1});
+  EXPECT_EQ(ReadWholeFile("BACKUP/grp03.dat"), std::vector<uint8_t>{2});
+
+  gTimeBackMode = 1;
+  snprintf(Group(0).name, kGroupNameSize, "過去");
+  ASSERT_EQ(SaveGroupFile(0), 0);
+  EXPECT_EQ(ReadWholeFile("grptb.dat"), BytesOf(gGroupTable));
+  EXPECT_EQ(ReadWholeFile("grp.dat"), saved);
+  ASSERT_EQ(SaveGroupFile(1), 0);
+  EXPECT_EQ(ReadWholeFile("grp.dat"), BytesOf(gGroupTable));
+}
+
+TEST_F(GroupStoreTest, FailedWritesAreReportedAndSpareTheBackups) {
+  ASSERT_EQ(mkdir("BACKUP", 0777), 0);
+  WriteWholeFile("BACKUP/grp01.dat", {1});
+  FileFaults faults;
+  faults.failWrites = 100;
+  SetFileFaults(faults);
+  EXPECT_EQ(SaveGroupFile(0), kErrorDiskFull);
+  EXPECT_FALSE(FileExists("grp.dat"));
+  EXPECT_EQ(ReadWholeFile("BACKUP/grp01.dat"), std::vector<uint8_t>{1});
+  EXPECT_FALSE(FileExists("BACKUP/grp02.dat"));
+  SetFileFaults(FileFaults{});
+  // A folder where grp03 goes: only that copy fails, the later writes succeed.
+  ASSERT_EQ(mkdir("BACKUP/grp03.dat", 0777), 0);
+  WriteWholeFile("BACKUP/grp02.dat", {});
+  EXPECT_NE(SaveGroupFile(0), 0);
+  EXPECT_EQ(ReadWholeFile("BACKUP/grp01.dat"), BytesOf(gGroupTable));
+}
+
+// ---- Member lists and bits ---------------------------------------------------------------
+
+TEST_F(GroupStoreTest, AddingKeepsTheOrderAndRefusesDuplicatesAndAFullGroup) {
+  BuildDefaultGroups(*gGroupTable, 40);
+  AddStockToGroup(Code(7203), 40);
+  AddStockToGroup(Code(1301), 40);
+  EXPECT_EQ(Members(40), (std::vector<StockCode>{Code(1301), Code(7203)}));
+  EXPECT_EQ(gRefreshedGroup, 40);
+  gRefreshedGroup = -1;
+  AddStockToGroup(Code(7203), 40);
+  AddStockToGroup(Code(1301), kGroupCount);
+  EXPECT_EQ(Members(40).size(), 2u);
+  EXPECT_EQ(gRefreshedGroup, -1);
+
+  // A 5000th member still goes to its place; a 5001st is refused.
+  GroupRecord& full = Group(41);
+  full.sortItem = kSortByStockCode;
+  full.sortOrder = 1;
+  full.memberCount = kMaxGroupMembers - 1;
+  for (int i = 1; i < kMaxGroupMembers; ++i) full.members[i - 1] = Code(i);
+  AddStockToGroup(Code(0), 41);
+  ASSERT_EQ(full.memberCount, kMaxGroupMembers);
+  EXPECT_EQ(full.members[0], Code(4999));
+  EXPECT_EQ(full.members[4999], Code(0));
+  AddStockToGroup(Code(9999), 41);
+  EXPECT_EQ(InsertCodeSorted(*gGroupTable, 41, Code(9999)), -1);
+  EXPECT_EQ(full.memberCount, kMaxGroupMembers);
+  EXPECT_EQ(FindCodeInGroup(*gGroupTable, 41, Code(9999)), -1);
+  EXPECT_EQ(FindCodeInGroup(*gGroupTable, 41, Code(0)), 4999);
+}
+
+TEST_F(GroupStoreTest, InsertionFindsItsPlaceInEitherOrder) {
+  GroupRecord& group = Group(42);
+  group.sortItem = kSortByStockCode;
+  group.memberCount = 3;
+  const StockCode up[3] = {Code(1000), Code(2000), Code(3000)};
+  memcpy(group.members, up, sizeof up);
+  EXPECT_EQ(InsertCodeSorted(*gGroupTable, 42, Code(2500)), 2);
+  EXPECT_EQ(InsertCodeSorted(*gGroupTable, 42, Code(500)), 0);
+  group.sortOrder = 1;
+  group.memberCount = 3;
+  const StockCode down[3] = {Code(3000), Code(2000), Code(1000)};
+  memcpy(group.members, down, sizeof down);
+  EXPECT_EQ(InsertCodeSorted(*gGroupTable, 42, Code(2500)), 1);
+  group.sortItem = 3;  // equal keys: after all of them
+  EXPECT_EQ(InsertCodeSorted(*gGroupTable, 42, Code(1)), 4);
+  group.memberCount = 0;
+  EXPECT_EQ(InsertCodeSorted(*gGroupTable, 42, Code(1)), 0);
+}
+
+TEST_F(GroupStoreTest, MembershipBitsFollowTheFourLittleEndianWords) {
+  AddListed(1301, 1);
+  SetGroupMemberBit(0, 33);
+  SetGroupMemberBit(0, 127);
+  SetGroupMemberBit(0, 128);
+  SetGroupMemberBit(-1, 0);
+  uint32_t words[4];
+  memcpy(words, gStockTable->records[0].groupBits, sizeof words);
+  EXPECT_EQ(words[1], 2u);
+  EXPECT_EQ(words[3], 0x80000000u);
+  EXPECT_EQ(words[0] | words[2], 0u);
+  EXPECT_TRUE(HasGroupMemberBit(0, 33));
+  ClearGroupMemberBit(0, 33);
+  EXPECT_FALSE(HasGroupMemberBit(0, 33));
+}
+
+TEST_F(GroupStoreTest, PurgeDropsOneUnknownCodePerManualGroupAndExtractsAgain) {
+  AddListed(1301, 1);
+  AddListed(7203, 1);
+  for (int g = 0; g < kGroupCount; ++g) BuildDefaultGroups(*gGroupTable, g);
+  const StockCode codes[4] = {Code(1301), Code(1111), Code(7203), Code(2222)};
+  memcpy(Group(60).members, codes, sizeof codes);
+  Group(60).memberCount = 4;
+  Group(1).memberCount = 1;  // stale
+  Group(1).members[0] = Code(2222);
+  PurgeUnknownCodesFromGroups();
+  EXPECT_EQ(Members(60), (std::vector<StockCode>{Code(1301), Code(7203), Code(2222)}));
+  EXPECT_EQ(Members(1), (std::vector<StockCode>{Code(1301), Code(7203)}));
+  EXPECT_TRUE(HasGroupMemberBit(1, 1));
+}
+
+}  // namespace

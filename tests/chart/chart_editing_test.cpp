@@ -1,0 +1,211 @@
+// Panes shown, removed and moved, charts added and removed, display switches,
+// and the right margin dragged across date links.
+#include "chart/chart_editing.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "chart/chart_selection.h"
+#include "chart/drag_modes.h"
+#include "platform/posix_recorder.h"
+#include "resources/resource_ids.h"
+#include "shell/commands.h"
+#include "shell/settings.h"
+#include "tests/chart/linked_charts_fixture.h"
+
+namespace {
+
+class ChartEditingTest : public LinkedChartsTest {
+ protected:
+  void SetUp() override {
+    LinkedChartsTest::SetUp();
+    gChartEditHooks = {};
+    gChartEditHooks.refillChartLists = [](int chart) { refilled_.push_back(chart); };
+    refilled_.clear();
+    TakeRecordedMessageBoxes();
+    for (int i = 0; i < 3; ++i) {
+      View(i).paneCount = 3;
+      for (int p = 0; p < 3; ++p) {
+        View(i).paneKinds[p] = static_cast<uint32_t>(p == 0 ? 0 : p + 1);  // candles, volume, RSI
+        View(i).paneFlags[p] = static_cast<uint32_t>(0x10 + p);
+      }
+    }
+    gSelectedChart = 1;
+    gSelectedPane = -1;
+  }
+
+  void TearDown() override {
+    gChartEditHooks = {};
+    LinkedChartsTest::TearDown();
+  }
+
+  static std::vector<uint32_t> Kinds(int chart) {
+    return {View(chart).paneKinds, View(chart).paneKinds + View(chart).paneCount};
+  }
+
+  static std::vector<int> refilled_;
+};
+std::vector<int> ChartEditingTest::refilled_;
+
+TEST_F(ChartEditingTest, APaneKindIsInsertedBelowTheSelectedPaneAndRemovedWhenShown) {
+  gSelectedPane = 0;
+  EXPECT_EQ(OnMainCommand(nullptr, IDM_PANE_OBV), 1);
+  EXPECT_EQ(Kinds(1), (std::vector<uint32_t>{0, 11, 2, 3}));
+  EXPECT_EQ(View(1).paneFlags[1], 1u) << "a new pane starts with flags 1";
+  EXPECT_EQ(View(1).paneFlags[2], 0x11u) << "flags move with their kinds";
+  EXPECT_EQ(gSelectedPane, 1);
+
+  EXPECT_EQ(OnMainCommand(nullptr, IDM_PANE_VOLUME), 1);  // shown: removed
+  EXPECT_EQ(Kinds(1), (std::vector<uint32_t>{0, 11, 3}));
+  EXPECT_EQ(Kinds(0), (std::vector<uint32_t>{0, 2, 3})) << "other charts untouched";
+
+  gSelectedPane = -1;
+  ToggleChartPane(13);
+  EXPECT_EQ(Kinds(1)[0], 13u) << "with no pane selected the new pane goes on top";
+}
+
+TEST_F(ChartEditingTest, TwelvePanesAreTheMostAndAShownKindStillGoes) {
+  View(1).paneCount = 12;
+  for (int p = 0; p < 12; ++p) View(1).paneKinds[p] = static_cast<uint32_t>(p);
+  EXPECT_EQ(ToggleChartPane(12), 0);
+  EXPECT_EQ(View(1).paneCount, 12);
+  const auto boxes = TakeRecordedMessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].text.find("最大12個"), std::string::npos);
+
+  ToggleChartPane(5);
+  EXPECT_EQ(View(1).paneCount, 11);
+  EXPECT_EQ(FindPaneByKind(5), -1);
+  EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
+}
+
+TEST_F(ChartEditingTest, WithoutASelectedChartPaneCommandsDoNothing) {
+  gSelectedChart = -1;
+  gSelectedPane = 0;
+  ToggleChartPane(11);
+  RemoveSelectedPane();
+  MoveSelectedPane(kPaneToBottom);
+  TogglePaneFlagBit(3);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Kinds(i), (std::vector<uint32_t>{0, 2, 3})) << i;
+}
+
+TEST_F(ChartEditingTest, PanesMoveWithTheirFlagsAndTheSelectionFollows) {
+  gSelectedPane = 2;
+  MoveSelectedPane(kPaneToTop);
+  EXPECT_EQ(Kinds(1), (std::vector<uint32_t>{3, 0, 2}));
+  EXPECT_EQ(View(1).paneFlags[0], 0x12u);
+  EXPECT_EQ(gSelectedPane, 0);
+  MoveSelectedPane(kPaneUp);  // already on top
+  EXPECT_EQ(Kinds(1), (std::vector<uint32_t>{3, 0, 2}));
+  MoveSelectedPane(kPaneDown);
+  EXPECT_EQ(Kinds(1), (std::vector<uint32_t>{0, 3, 2}));
+  MoveSelectedPane(kPaneToBottom);
+  EXPECT_EQ(Kinds(1), (std::vector<uint32_t>{0, 2, 3}));
+  EXPECT_EQ(gSelectedPane, 2);
+  MoveSelectedPane(kPaneDown);  // already last
+  EXPECT_EQ(gSelectedPane, 2);
+
+  gSelectedPane = 0;
+  OnMainCommand(nullptr, IDM_PANE_REMOVE);
+  EXPECT_EQ(Kinds(1), (std::vector<uint32_t>{2, 3}));
+  EXPECT_EQ(gSelectedPane, -1) << "removing the top pane leaves none selected";
+}
+
+TEST_F(ChartEditingTest, PaneFlagBitsFlipModulo32) {
+  gSelectedPane = 1;
+  OnMainCommand(nullptr, IDM_PANE_FLAG_FIRST + 15);
+  EXPECT_EQ(View(1).paneFlags[1], 0x11u | 0x8000u);
+  OnMainCommand(nullptr, IDM_PANE_FLAG_FIRST + 47);  // 47 mod 32 = 15
+  EXPECT_EQ(View(1).paneFlags[1], 0x11u);
+}
+
+TEST_F(ChartEditingTest, AddingCopiesTheSelectedViewWithoutLinksUpToThreeCharts) {
+  ScreenPattern& pattern = CurrentScreenPattern();
+  pattern.chartCount = 2;
+  View(1).dateLink = 1;
+  View(1).stockLink = 1;
+  View(1).groupIndex = 9;
+  OnMainCommand(nullptr, IDM_ADD_CHART);
+  ASSERT_EQ(pattern.chartCount, 3);
+  EXPECT_EQ(View(2).stockCode, stocks_[1]);
+  EXPECT_EQ(View(2).groupIndex, 9);
+  EXPECT_EQ(View(2).dateLink, 0);
+  EXPECT_EQ(View(2).stockLink, 0);
+  EXPECT_EQ(refilled_, std::vector<int>{2});
+
+  OnMainCommand(nullptr, IDM_ADD_CHART);
+  EXPECT_EQ(pattern.chartCount, 3) << "a fourth chart is refused";
+}
+
+TEST_F(ChartEditingTest, RemovingAChartKeepsItsViewAndRefillsEveryListThatMoved) {
+  ScreenPattern& pattern = CurrentScreenPattern();
+  View(0).groupIndex = 1;
+  View(1).groupIndex = 2;
+  View(2).groupIndex = 3;
+  gSelectedChart = 0;
+  OnMainCommand(nullptr, IDM_REMOVE_CHART);
+  ASSERT_EQ(pattern.chartCount, 2);
+  EXPECT_EQ(View(0).groupIndex, 2);
+  EXPECT_EQ(View(1).groupIndex, 3);
+  EXPECT_EQ(View(2).groupIndex, 1) << "kept unshown in the last slot";
+  EXPECT_EQ(View(0).stockCode, stocks_[1]);
+  EXPECT_EQ(Series(0).code, stocks_[1]) << "reloaded";
+  EXPECT_EQ(refilled_, (std::vector<int>{0, 1})) << "each shown chart's lists show its new view";
+  EXPECT_EQ(gSelectedChart, 0);
+  EXPECT_EQ(gSelectedPane, -1);
+
+  gSelectedChart = 1;
+  OnMainCommand(nullptr, IDM_REMOVE_CHART);
+  EXPECT_EQ(pattern.chartCount, 1);
+  gSelectedChart = 0;
+  OnMainCommand(nullptr, IDM_REMOVE_CHART);
+  EXPECT_EQ(pattern.chartCount, 1) << "the last chart stays";
+}
+
+TEST_F(ChartEditingTest, DisplaySwitchesFlipTheirSettingsAndReportTheirState) {
+  const SettingsBlock saved = gSettings;
+  gShowGroupList = 1;
+  gSettings.hideAverageLineValues = 0;
+  EXPECT_TRUE(IsDisplaySwitchOn(IDM_GROUP_LIST));
+  EXPECT_EQ(OnMainCommand(nullptr, IDM_GROUP_LIST), 1);
+  EXPECT_EQ(gShowGroupList, 0);
+  EXPECT_FALSE(IsDisplaySwitchOn(IDM_GROUP_LIST));
+  EXPECT_TRUE(IsDisplaySwitchOn(IDM_AVERAGE_LINE_VALUES)) << "values shown while the hide flag is off";
+  OnMainCommand(nullptr, IDM_AVERAGE_LINE_VALUES);
+  EXPECT_EQ(gSettings.hideAverageLineValues, 1);
+  gShowSplitAdjusted = 0;
+  OnMainCommand(nullptr, IDM_SPLIT_ADJUSTED);
+  EXPECT_EQ(gShowSplitAdjusted, 1);
+  EXPECT_FALSE(ToggleDisplaySwitch(IDM_PANE_OBV));
+  gSettings = saved;
+}
+
+TEST_F(ChartEditingTest, TheRightMarginFollowsDateLinksBothWays) {
+  View(0).dateLink = 1;  // 0 and 1 coupled, 2 not
+  for (int i = 0; i < 3; ++i) View(i).rightMargin = 32;
+  EXPECT_TRUE(SetChartRightMargin(1, 60));
+  EXPECT_EQ(View(0).rightMargin, 60);
+  EXPECT_EQ(View(1).rightMargin, 60);
+  EXPECT_EQ(View(2).rightMargin, 32);
+  EXPECT_FALSE(SetChartRightMargin(1, 60)) << "unchanged";
+}
+
+TEST(DragLimitsTest, SplittersAndMarginsStayInTheirBounds) {
+  EXPECT_EQ(GroupListWidthForDrag(250, 1000), 250);
+  EXPECT_EQ(GroupListWidthForDrag(20, 1000), 100);
+  EXPECT_EQ(GroupListWidthForDrag(900, 1000), 500);
+  EXPECT_EQ(DetailListWidthForDrag(700, 1000), 298);
+  EXPECT_EQ(DetailListWidthForDrag(100, 1000), 498) << "the splitter stops at half the client";
+  EXPECT_EQ(DetailListWidthForDrag(990, 1000), 98) << "and 100 pixels before the right edge";
+  EXPECT_EQ(RightMarginForDrag(32, 500, 480, 1000), 52);
+  EXPECT_EQ(RightMarginForDrag(32, 500, 600, 1000), 1);
+  EXPECT_EQ(RightMarginForDrag(32, 500, -100000, 1000), 500);
+  const Rect chart = {0, 0, 800, 400};
+  const Rect widened = WidenedMarginHandle({780, 10, 787, 100}, chart);
+  EXPECT_EQ(widened.left, 768);
+  EXPECT_EQ(widened.right, 799);
+  EXPECT_EQ(WidenedMarginHandle({0, 0, 0, 0}, chart).right, 0);
+}
+
+}  // namespace
