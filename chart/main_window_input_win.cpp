@@ -9,6 +9,7 @@
 
 #include "chart/blink_timers.h"
 #include "chart/chart_context.h"
+#include "chart/child_windows_win.h"
 #include "chart/chart_layout.h"
 #include "chart/chart_links.h"
 #include "chart/chart_lists_win.h"
@@ -421,15 +422,21 @@ void OfferHeaderPopup(HWND hwnd, int x, int y) {
 
 // ---- Hover -------------------------------------------------------------------------
 
-bool gSizingCursorShown = false;
+HoverCursor gHoverCursor = kHoverArrow;
+bool gMouseTracked = false;
 
 // Inside a pane, below its header, the cross-hair moves to the point; anywhere
 // else it is cleared.
 void UpdateHoverState(int x, int y) {
-  gSizingCursorShown = IsOverSizingHandle(x, y);
   const int chart = ChartAtPoint(x, y);
   const int pane = chart >= 0 ? PaneAtPoint(chart, x, y) : -1;
-  if (pane < 0 || Contains(gChartContexts[chart].panes[pane].captionRect, x, y)) {
+  if (IsOverSizingHandle(x, y)) {
+    gHoverCursor = kHoverSizing;
+  } else {
+    gHoverCursor = pane >= 0 && !Contains(gChartContexts[chart].panes[pane].captionRect, x, y) ? kHoverCross
+                                                                                                : kHoverArrow;
+  }
+  if (gHoverCursor != kHoverCross) {
     if (gCrossHairChart >= 0) ClearCrossHair();
     return;
   }
@@ -539,10 +546,46 @@ LRESULT OnMainRightButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   return 0;
 }
 
-bool IsSizingCursorShown() { return gSizingCursorShown; }
+HoverCursor CurrentHoverCursor() {
+  if (gDragMode == kDragGroupSplitter || gDragMode == kDragDetailSplitter || gDragMode == kDragRightMargin) {
+    return kHoverSizing;
+  }
+  return gHoverCursor;
+}
+
+LRESULT OnMainMouseLeave(HWND) {
+  gMouseTracked = false;
+  gHoverCursor = kHoverArrow;
+  TrackCursorOnTimer();
+  return 0;
+}
+
+void TrackCursorOnTimer() {
+  const HWND hwnd = MainWindow();
+  if (hwnd == nullptr || !IsWindowVisible(hwnd) || IsIconic(hwnd) || GetForegroundWindow() != hwnd) return;
+  if (IsDragging(gDragMode) || gCrossHairChart < 0) return;
+  POINT cursor;
+  GetCursorPos(&cursor);
+  ScreenToClient(hwnd, &cursor);
+  RECT client;
+  GetClientRect(hwnd, &client);
+  if (!PtInRect(&client, cursor) || IsOverChildWindow(hwnd, cursor)) ClearCrossHair();
+}
+
+void KeepFocusAfterInput(HWND hwnd) {
+  if (GetForegroundWindow() != hwnd) return;
+  const HWND box = SearchBoxWindow();
+  const HWND target = box != nullptr && IsWindowVisible(box) ? box : hwnd;
+  if (GetFocus() != target) SetFocus(target);
+}
 
 LRESULT OnMainMouseMove(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   if (IsInputBlocked()) return DefWindowProcW(hwnd, WM_MOUSEMOVE, wParam, lParam);
+  if (!gMouseTracked) {
+    // The window hears when the mouse leaves it, so a cross-hair left behind is cleared.
+    TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, hwnd, 0};
+    gMouseTracked = TrackMouseEvent(&track) != FALSE;
+  }
   if (ContinueSplitterOrMarginDrag(hwnd, GET_X_LPARAM(lParam))) return 0;
   if (HoverFollowsMouse(gDragMode)) UpdateHoverState(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
   return 0;

@@ -33,8 +33,17 @@ LRESULT OnMainLeftButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam);
 LRESULT OnMainLeftButtonUp(HWND hwnd, WPARAM wParam, LPARAM lParam);
 // Selects what is under the point and offers the chart pop-up menu.
 LRESULT OnMainRightButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam);
-// The mouse is over a splitter or a margin handle.
-bool IsSizingCursorShown();
+// The cursor the mouse shows over the main window: sizing over a splitter or
+// a margin handle (and while one is dragged), a cross inside a pane.
+enum HoverCursor { kHoverArrow, kHoverSizing, kHoverCross };
+HoverCursor CurrentHoverCursor();
+LRESULT OnMainMouseLeave(HWND hwnd);
+// The main loop's idle hook: a cross-hair is cleared once the cursor has left
+// the client area or lies over the detail or time-back window.
+void TrackCursorOnTimer();
+// After an input message: the focus goes to the search box while it is
+// shown, else to the main window (only while the main window is in front).
+void KeepFocusAfterInput(HWND hwnd);
 // The cross-hair follows the mouse inside the panes (not while a splitter or a margin is dragged).
 LRESULT OnMainMouseMove(HWND hwnd, WPARAM wParam, LPARAM lParam);
 LRESULT OnMainMouseWheel(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include "chart/chart_editing.h"
+#include "chart/child_windows_win.h"
 #include "chart/chart_layout.h"
 #include "chart/chart_lists_win.h"
 #include "chart/chart_loading.h"
@@ -253,6 +254,7 @@ LRESULT OnDestroy(HWND hwnd) {
   StopMainWindowCommands();
   StopChartLists();
   DestroyChartPopupMenus();
+  DestroyChildWindows();
   DestroyMainWindowControls();
   gChartCount = 0;
   FreePaintBuffer();
@@ -287,9 +289,8 @@ LRESULT OnEraseBackground(HWND hwnd, HDC dc) {
 // The class has no cursor of its own: the chart sets it per area.
 LRESULT OnSetCursor(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   if (LOWORD(lParam) != HTCLIENT) return DefWindowProcW(hwnd, WM_SETCURSOR, wParam, lParam);
-  const bool sizing = IsSizingCursorShown() || gDragMode == kDragGroupSplitter ||
-                      gDragMode == kDragDetailSplitter || gDragMode == kDragRightMargin;
-  SetCursor(LoadCursorW(nullptr, sizing ? IDC_SIZEWE : IDC_ARROW));
+  const HoverCursor cursor = CurrentHoverCursor();
+  SetCursor(LoadCursorW(nullptr, cursor == kHoverSizing ? IDC_SIZEWE : cursor == kHoverCross ? IDC_CROSS : IDC_ARROW));
   return TRUE;
 }
 
@@ -300,8 +301,7 @@ bool IsUserInput(UINT message) {
          message == WM_NCMOUSEMOVE;
 }
 
-LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (IsUserInput(message)) NoteUserInput();
+LRESULT DispatchMainMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE: StartMainWindowInput(hwnd); return OnCreate(hwnd);
     case WM_SIZE: return OnSize(hwnd);
@@ -324,6 +324,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_LBUTTONUP: return OnMainLeftButtonUp(hwnd, wParam, lParam);
     case WM_RBUTTONDOWN: return OnMainRightButtonDown(hwnd, wParam, lParam);
     case WM_MOUSEMOVE: return OnMainMouseMove(hwnd, wParam, lParam);
+    case WM_MOUSELEAVE: return OnMainMouseLeave(hwnd);
     case WM_MOUSEWHEEL:
     case WM_MOUSEHWHEEL: return OnMainMouseWheel(hwnd, message, wParam, lParam);
     case WM_HSCROLL: return OnMainHScroll(hwnd, wParam, lParam);
@@ -332,6 +333,18 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_DESTROY: StopMainWindowInput(hwnd); return OnDestroy(hwnd);
     default: return DefWindowProcW(hwnd, message, wParam, lParam);
   }
+}
+
+bool KeepsFocusRule(UINT message) {
+  return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || message == WM_LBUTTONDOWN ||
+         message == WM_LBUTTONUP || message == WM_RBUTTONDOWN || message == WM_MOUSEWHEEL;
+}
+
+LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (IsUserInput(message)) NoteUserInput();
+  const LRESULT result = DispatchMainMessage(hwnd, message, wParam, lParam);
+  if (KeepsFocusRule(message) && gProgressDlg == nullptr) KeepFocusAfterInput(hwnd);
+  return result;
 }
 
 bool IsUsablePlacement(const WindowPlacementImage& saved) {
@@ -354,7 +367,7 @@ bool RegisterWindowClasses(HINSTANCE instance) {
   wc.hbrBackground = nullptr;
   wc.lpszMenuName = MAKEINTRESOURCEW(IDM_MAIN_MENU);
   wc.lpszClassName = className.c_str();
-  return RegisterClassExW(&wc) != 0;
+  return RegisterClassExW(&wc) != 0 && RegisterChildWindowClasses(instance);
 }
 
 void UpdateMainWindowTitle() {
@@ -370,6 +383,7 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand) {
   if (hwnd == nullptr) return nullptr;
   gMainWnd = hwnd;
   CreateMainWindowControls(hwnd);
+  CreateChildWindows(hwnd);
   LoadChartPopupMenus();
   AppendWindowSizeItems(hwnd);
   DragAcceptFiles(hwnd, TRUE);

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "chart/main_window_controls_win.h"
+#include "chart/main_window_input_win.h"
 #include "chart/main_window_win.h"
 #include "platform/win_text.h"
 #include "resources/resource_ids.h"
@@ -71,6 +72,7 @@ int RunMainLoop() {
       DispatchMessageW(&msg);
       continue;
     }
+    TrackCursorOnTimer();
     const uint32_t wait = RunIdleSteps(GetTickCount());
     // Sleep until the idle work is due again, but wake at once when input arrives.
     MsgWaitForMultipleObjectsEx(0, nullptr, wait == kIdleWaitForever ? INFINITE : wait, QS_ALLINPUT,
