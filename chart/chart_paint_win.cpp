@@ -169,6 +169,88 @@ void PaintChart(HDC dc, const ChartView& view, const ChartContext& context) {
   FreePaintObjectCache();
 }
 
+namespace {
+
+constexpr int kSelectionSlot = 8;
+constexpr int kLabelSlot = 5;
+
+void DrawPaneTitleLabel(HDC dc, const PaneRecord& pane, bool selected) {
+  RECT rect = ToWinRect(pane.captionRect);
+  if (IsRectEmpty(&rect) || pane.caption[0] == '\0') return;
+  InflateRect(&rect, 3, 1);
+  if (selected) {
+    FillButtonFaceRect(dc, rect);
+    DrawEdge(dc, &rect, EDGE_SUNKEN, BF_RECT);
+    FrameRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  }
+  const int oldMode = SetBkMode(dc, TRANSPARENT);
+  const COLORREF oldColor = SetTextColor(dc, selected ? GetSysColor(COLOR_BTNTEXT) : PaletteColor(kLabelSlot));
+  const std::wstring text = SjisToWide(pane.caption);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
+            DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  SetTextColor(dc, oldColor);
+  SetBkMode(dc, oldMode);
+}
+
+// A one-pixel line of the selection frame from (x1, y) to (x2, y) or (x, y1) to (x, y2).
+void SelectionLine(HDC dc, int x1, int y1, int x2, int y2) {
+  MoveToEx(dc, x1, y1, nullptr);
+  LineTo(dc, x2, y2);
+}
+
+// The horizontal edge at y from left to right, leaving out the parts the buttons cover.
+void SelectionEdge(HDC dc, int left, int right, int y, const Rect* const* buttons, int count) {
+  int x = left;
+  while (x < right) {
+    int next = right;
+    int skipTo = x;
+    for (int i = 0; i < count; ++i) {
+      const Rect& b = *buttons[i];
+      if (b.right <= b.left || y < b.top - 1 || y > b.bottom) continue;
+      if (b.left <= x && b.right > x) skipTo = std::max(skipTo, static_cast<int>(b.right));
+      if (b.left > x) next = std::min(next, static_cast<int>(b.left));
+    }
+    if (skipTo > x) {
+      x = skipTo;
+      continue;
+    }
+    SelectionLine(dc, x, y, next, y);
+    x = next;
+  }
+}
+
+}  // namespace
+
+void DrawPaneTitleLabels(HDC dc, const ChartView& view, const ChartContext& context, int selectedPane) {
+  const HGDIOBJ oldFont = SelectObject(dc, gChartFont);
+  for (int pane = 0; pane < PaneCount(view); ++pane) DrawPaneTitleLabel(dc, context.panes[pane], pane == selectedPane);
+  SelectObject(dc, oldFont);
+}
+
+void DrawSelectionFrame(HDC dc, const ChartView& view, const ChartContext& context, int selectedPane) {
+  const HGDIOBJ oldPen = SelectObject(dc, CachedPen(PS_SOLID, 1, PaletteColor(kSelectionSlot)));
+  const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+  if (selectedPane >= 0 && selectedPane < PaneCount(view)) {
+    const Rect& pane = context.panes[selectedPane].pane;
+    Rectangle(dc, pane.left + 1, pane.top + 1, pane.right - 1, pane.bottom - 1);
+  } else {
+    const ChartGeometry& g = context.geometry;
+    const int left = g.chart.left + 1;
+    const int right = g.chart.right - 1;
+    const int top = g.chart.top + 1;
+    const int bottom = (g.scrollBar.bottom > g.scrollBar.top ? g.scrollBar.top : g.chart.bottom) - 2;
+    const Rect* topButtons[] = {&g.dateLinkTop, &g.stockLinkTop, &g.keepStockButton};
+    const Rect* bottomButtons[] = {&g.dateLinkBottom, &g.stockLinkBottom, &g.keepStockButton};
+    SelectionEdge(dc, left, right, top, topButtons, 3);
+    SelectionEdge(dc, left, right, bottom, bottomButtons, 3);
+    SelectionLine(dc, left, top, left, bottom);
+    SelectionLine(dc, right - 1, top, right - 1, bottom);
+  }
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+  FreePaintObjectCache();
+}
+
 void InstallChartTextMeasures() {
   gChartTextWidth = MeasureChartText;
   gChartTextWidthContext = nullptr;

@@ -15,6 +15,13 @@ void PaintChart(HDC dc, const ChartView& view, const ChartContext& context);
 // The keep-stock button of each chart and the link buttons between neighbours.
 void PaintChartButtons(HDC dc, const ScreenPattern& pattern, const ChartContext* contexts, int charts);
 
+// Each pane's title label; the selected pane's (-1: none) on a sunken panel.
+void DrawPaneTitleLabels(HDC dc, const ChartView& view, const ChartContext& context, int selectedPane);
+// The selection in the palette's selection colour: a frame inside the chart
+// (cut where the link-button halves lie) with no pane selected, else a frame
+// inside the selected pane.
+void DrawSelectionFrame(HDC dc, const ChartView& view, const ChartContext& context, int selectedPane);
+
 // Gives the layout its text measures from the shared chart fonts
 // (gChartTextWidth, gFixedFontHeight); again after every font change.
 void InstallChartTextMeasures();

@@ -10,6 +10,7 @@
 #include "chart/chart_lists_win.h"
 #include "chart/chart_loading.h"
 #include "chart/chart_paint_win.h"
+#include "chart/chart_selection.h"
 #include "chart/chart_window_layout.h"
 #include "chart/chart_popups_win.h"
 #include "chart/drag_modes.h"
@@ -161,12 +162,16 @@ void PaintCharts(HDC dc, const RECT& client) {
   for (int i = 0; i < gChartCount; ++i) {
     if (HasRoomForPanes(i)) {
       PaintChart(dc, pattern.views[i], gChartContexts[i]);
+      DrawPaneTitleLabels(dc, pattern.views[i], gChartContexts[i], i == gSelectedChart ? gSelectedPane : -1);
     } else {
       FillButtonFaceRect(dc, {gChartRects[i].left, gChartRects[i].top, gChartRects[i].right, gChartRects[i].bottom});
     }
   }
   PaintChartButtons(dc, pattern, gChartContexts, gChartCount);
   PaintSplitters(dc);
+  if (gSelectedChart >= 0 && gSelectedChart < gChartCount && HasRoomForPanes(gSelectedChart)) {
+    DrawSelectionFrame(dc, pattern.views[gSelectedChart], gChartContexts[gSelectedChart], gSelectedPane);
+  }
 }
 
 // The shared pens and fonts live as long as the main window; the charts of
