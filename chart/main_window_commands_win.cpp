@@ -15,6 +15,7 @@
 #include "chart/main_window_controls_win.h"
 #include "chart/main_window_win.h"
 #include "chart/screen_pattern.h"
+#include "common/gdi_objects_win.h"
 #include "data/stock_table.h"
 #include "platform/win_text.h"
 #include "resources/resource_ids.h"
@@ -44,6 +45,8 @@ int RunWindowCommand(WindowHandle window, int commandId) {
   }
   switch (commandId) {
     case IDM_RENAME_PATTERN: RenameScreenPattern(hwnd); return 1;
+    case IDM_CHART_FONT: ChooseChartFont(); return 1;
+    case IDM_CHART_FONT_RESET: ResetChartFont(); return 1;
     case IDM_WINDOW_1600: ResizeMainWindow(hwnd, 1600, 1200); return 1;
     case IDM_WINDOW_1024: ResizeMainWindow(hwnd, 1024, 768); return 1;
     case IDM_WINDOW_800: ResizeMainWindow(hwnd, 800, 600); return 1;

@@ -391,6 +391,22 @@ void CreateStockSearchBox() {
   SendMessageW(gStockSearchEdit, EM_LIMITTEXT, kSearchBoxMaxChars, 0);
 }
 
+void ApplyChartFontToControls() {
+  const int rowHeight = ListRowHeight();
+  for (ChartContext& context : gChartContexts) {
+    for (WindowHandle child : {context.groupCombo, context.stockList}) {
+      if (child != nullptr) SendMessageW(ChildOf(child), WM_SETFONT, reinterpret_cast<WPARAM>(gChartFixedFont), FALSE);
+    }
+    if (context.groupCombo != nullptr) {
+      SendMessageW(ChildOf(context.groupCombo), CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), rowHeight);
+      SendMessageW(ChildOf(context.groupCombo), CB_SETITEMHEIGHT, 0, rowHeight);
+    }
+    if (context.stockList != nullptr) SendMessageW(ChildOf(context.stockList), LB_SETITEMHEIGHT, 0, rowHeight);
+  }
+  if (gItemDc != nullptr) SelectObject(gItemDc, gChartFixedFont);
+  if (gMainWindow != nullptr) CreateStockSearchBox();
+}
+
 int ListRowHeight() { return std::max<int>(gFixedFontMetrics.tmHeight, 1); }
 
 void DrawListItem(const DRAWITEMSTRUCT& item) {

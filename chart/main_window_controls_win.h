@@ -28,6 +28,9 @@ void AutoSizeToolbar();
 void LayoutStatusBarParts();
 void CreateStockSearchBox();
 
+// After a chart font change: the lists' fonts and row heights, the
+// row-drawing font and a new search box in the new large font.
+void ApplyChartFontToControls();
 // WM_MEASUREITEM / WM_DRAWITEM of the group combo boxes and stock list boxes.
 int ListRowHeight();
 void DrawListItem(const DRAWITEMSTRUCT& item);

@@ -116,6 +116,11 @@ void InvalidateClientRect(const Rect& rect) {
 void ApplyChartFonts() {
   InstallChartTextMeasures();
   LayoutCharts();
+  ApplyChartFontToControls();
+  for (HWND child : {gDetailWnd, gTimeBackWnd}) {
+    if (child != nullptr) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(gChartFixedFont), TRUE);
+  }
+  LayoutCharts();  // the lists are placed again at their new row heights
 }
 
 void FreePaintBuffer() {

@@ -90,6 +90,8 @@
 #define IDM_ORDER_LIST          33000
 #define IDM_ORDER_FILLS         33001
 #define IDM_FULL_HISTORY_TS     33182
+#define IDM_CHART_FONT          33194
+#define IDM_CHART_FONT_RESET    33195
 
 /* Child windows of the main window (chart slot i adds 4 x i). */
 #define IDC_CHART_SCROLL_BAR    100

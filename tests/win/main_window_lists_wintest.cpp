@@ -6,10 +6,13 @@
 
 #include <commctrl.h>
 
+#include <cstring>
+
 #include "chart/chart_lists_win.h"
 #include "chart/chart_popups_win.h"
 #include "chart/drag_modes.h"
 #include "chart/main_window_controls_win.h"
+#include "common/gdi_objects_win.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -201,6 +204,34 @@ TEST_F(MainWindowListsTest, TheSystemMenuSizesTheWindow) {
   EXPECT_EQ(rect.bottom - rect.top, 768);
   SetWindowPos(window_, HWND_TOP, 0, 0, 1200, 900, SWP_SHOWWINDOW);
   PumpFor(60);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MainWindowListsTest, AChartFontChangeRenewsTheSearchBoxAndTheListRows) {
+  const HWND box = GetDlgItem(window_, kSearchBoxId);
+  ASSERT_NE(box, nullptr);
+  const SettingsBlockP2 saved = gSettingsP2;
+  strcpy(gSettingsP2.chartLogFont.faceName, "Tahoma");
+  ResetChartFont();  // back to the default face: the font is applied everywhere
+  PumpFor(60);
+  const HWND renewed = GetDlgItem(window_, kSearchBoxId);
+  ASSERT_NE(renewed, nullptr);
+  EXPECT_NE(renewed, box) << "made again in the new font";
+  EXPECT_EQ(SendMessageW(renewed, WM_GETFONT, 0, 0), reinterpret_cast<LRESULT>(gChartLargeFont));
+  EXPECT_EQ(SendMessageW(List(0), LB_GETITEMHEIGHT, 0, 0), ListRowHeight());
+  EXPECT_EQ(SendMessageW(List(0), WM_GETFONT, 0, 0), reinterpret_cast<LRESULT>(gChartFixedFont));
+  EXPECT_EQ(Count(List(0), LB_GETCOUNT), gGroupTable->groups[0].memberCount);
+
+  // Typing still opens the (new) search box over the selected chart.
+  gSelectedChart = 0;
+  Post(WM_CHAR, L'7');
+  EXPECT_TRUE(IsWindowVisible(renewed));
+  Post(WM_KEYDOWN, VK_ESCAPE);
+  HideSearchBox();
+  gSettingsP2 = saved;
 }
 
 }  // namespace
