@@ -16,6 +16,7 @@
 #include "common/gdi_objects_win.h"
 #include "data/stock_table.h"
 #include "platform/win_text.h"
+#include "resources/resource_ids.h"
 
 int gMetafileRendering = 0;
 
@@ -117,13 +118,40 @@ void DrawClosingFrames(HDC dc, const ChartView& view, const ChartContext& contex
   SelectObject(dc, oldPen);
 }
 
-// Pressed (sunken, with a dark mark) when on, raised when off; a half that
-// links to nothing is an empty raised panel.
-void DrawToggleButton(HDC dc, const Rect& button, bool on) {
+// The edge buttons' pictures, loaded once; grey shades become the button face colours.
+enum ButtonBitmap { kKeepStockOn, kKeepStockOff, kDateLinkOn, kDateLinkOff, kStockLinkOn, kStockLinkOff, kButtonBitmaps };
+constexpr int kButtonBitmapIds[kButtonBitmaps] = {IDB_KEEP_STOCK_ON, IDB_KEEP_STOCK_OFF, IDB_DATE_LINK_ON,
+                                                  IDB_DATE_LINK_OFF, IDB_STOCK_LINK_ON, IDB_STOCK_LINK_OFF};
+HBITMAP gButtonBitmaps[kButtonBitmaps] = {};
+
+HBITMAP ButtonBitmap(int which) {
+  if (gButtonBitmaps[which] == nullptr) {
+    gButtonBitmaps[which] = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
+                                                            MAKEINTRESOURCEW(kButtonBitmapIds[which]), IMAGE_BITMAP,
+                                                            0, 0, LR_LOADMAP3DCOLORS));
+  }
+  return gButtonBitmaps[which];
+}
+
+// Pressed (sunken) with its picture when on, raised when off; a half that
+// links to nothing (`onPicture` < 0) is an empty raised panel. Without the
+// pictures a pressed button shows a dark mark.
+void DrawToggleButton(HDC dc, const Rect& button, bool on, int onPicture) {
   RECT rect = ToWinRect(button);
   if (IsRectEmpty(&rect)) return;
   FillButtonFaceRect(dc, rect);
   DrawEdge(dc, &rect, on ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+  if (onPicture < 0) return;
+  const HBITMAP picture = ButtonBitmap(on ? onPicture : onPicture + 1);
+  RECT inner = rect;
+  InflateRect(&inner, -2, -2);
+  if (picture != nullptr) {
+    if (on) OffsetRect(&inner, 1, 1);
+    const HRGN clip = PushClipRect(dc, inner);
+    DrawBitmapInRect(dc, inner, picture, false, SRCCOPY);
+    PopClipRect(dc, clip);
+    return;
+  }
   if (!on) return;
   RECT mark = rect;
   const int dx = std::max(2, static_cast<int>(rect.right - rect.left) / 3);
@@ -141,11 +169,17 @@ bool IsLinkOn(const ScreenPattern& pattern, int upper, int charts, int32_t Chart
 void PaintChartButtons(HDC dc, const ScreenPattern& pattern, const ChartContext* contexts, int charts) {
   for (int i = 0; i < charts; ++i) {
     const ChartGeometry& g = contexts[i].geometry;
-    DrawToggleButton(dc, g.keepStockButton, pattern.views[i].keepStock != 0);
-    DrawToggleButton(dc, g.dateLinkTop, IsLinkOn(pattern, i - 1, charts, &ChartView::dateLink));
-    DrawToggleButton(dc, g.dateLinkBottom, IsLinkOn(pattern, i, charts, &ChartView::dateLink));
-    DrawToggleButton(dc, g.stockLinkTop, IsLinkOn(pattern, i - 1, charts, &ChartView::stockLink));
-    DrawToggleButton(dc, g.stockLinkBottom, IsLinkOn(pattern, i, charts, &ChartView::stockLink));
+    const bool hasUpper = i > 0;
+    const bool hasLower = i + 1 < charts;
+    DrawToggleButton(dc, g.keepStockButton, pattern.views[i].keepStock != 0, kKeepStockOn);
+    DrawToggleButton(dc, g.dateLinkTop, IsLinkOn(pattern, i - 1, charts, &ChartView::dateLink),
+                     hasUpper ? kDateLinkOn : -1);
+    DrawToggleButton(dc, g.dateLinkBottom, IsLinkOn(pattern, i, charts, &ChartView::dateLink),
+                     hasLower ? kDateLinkOn : -1);
+    DrawToggleButton(dc, g.stockLinkTop, IsLinkOn(pattern, i - 1, charts, &ChartView::stockLink),
+                     hasUpper ? kStockLinkOn : -1);
+    DrawToggleButton(dc, g.stockLinkBottom, IsLinkOn(pattern, i, charts, &ChartView::stockLink),
+                     hasLower ? kStockLinkOn : -1);
   }
 }
 
@@ -258,6 +292,10 @@ void InstallChartTextMeasures() {
 }
 
 void FreeChartPaintResources() {
+  for (HBITMAP& bitmap : gButtonBitmaps) {
+    if (bitmap != nullptr) DeleteObject(bitmap);
+    bitmap = nullptr;
+  }
   FreeVolumeCloud(&gVolumeCloud);
   FreeVolumeCloudBrushes();
   FreePaintObjectCache();

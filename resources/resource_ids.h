@@ -12,6 +12,12 @@
 #define IDM_MAIN_MENU           241
 #define IDA_MAIN_ACCELERATORS   241
 #define IDB_TOOLBAR             165
+#define IDB_KEEP_STOCK_ON       169
+#define IDB_KEEP_STOCK_OFF      283
+#define IDB_DATE_LINK_ON        253
+#define IDB_DATE_LINK_OFF       255
+#define IDB_STOCK_LINK_ON       285
+#define IDB_STOCK_LINK_OFF      287
 
 /* Pop-up menus of the charts. */
 #define IDM_CHART_POPUP         247
