@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "chart/chart_layout.h"
+#include "chart/chart_links.h"
 #include "chart/chart_loading.h"
 #include "chart/chart_paint_win.h"
 #include "chart/chart_window_layout.h"
@@ -228,6 +229,19 @@ int main(int argc, char** argv) {
     Print(everything ? "whole paint, every line and mark on" : "whole paint, typical lines", whole3[everything]);
     if (everything == 0) MeasureSteps(bitmap.dc, 0);
   }
+  // What a resize step costs the charts: their rectangles and every pane's scales.
+  Print("layout of 3 charts (a resize step)", Measure([&] {
+          Rect charts[3];
+          ComputeChartRects({1, 0, kWidth, kHeight - 1}, pattern, gPaneHeights, gChartFontSize, charts);
+          for (int c = 0; c < 3; ++c) ComputePaneScales(charts[c], pattern.views[c], &gChartContexts[c]);
+        }));
+  // Down in a stock list: the next stock is loaded and computed, then everything painted.
+  int nextStock = 0;
+  Print("next stock of a list, load + paint", Measure([&] {
+          nextStock = (nextStock + 1) % gStockTable->count;
+          SetChartStock(1, gStockTable->records[nextStock].master.code);
+          paintAll();
+        }));
   Print("background fill alone", Measure([&] { FillRect(bitmap.dc, &whole, GetSysColorBrush(COLOR_APPWORKSPACE)); }));
   Print("frames of 3 charts, no pane painter", Measure([&] {
           for (int c = 0; c < 3; ++c) {
