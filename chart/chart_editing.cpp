@@ -37,6 +37,13 @@ int SelectedPaneOf(const ChartView& view) {
   return gSelectedPane >= 0 && gSelectedPane < PaneCountOf(view) ? gSelectedPane : -1;
 }
 
+// The selected chart's view when one of its panes is selected; null otherwise.
+ChartView* SelectedViewAndPane(int* pane) {
+  ChartView* view = SelectedView();
+  *pane = view != nullptr ? SelectedPaneOf(*view) : -1;
+  return *pane >= 0 ? view : nullptr;
+}
+
 void LayoutCharts() {
   if (gChartEditHooks.layoutCharts != nullptr) gChartEditHooks.layoutCharts();
 }
@@ -174,10 +181,9 @@ int ToggleChartPane(int kind) {
 }
 
 void RemoveSelectedPane() {
-  ChartView* view = SelectedView();
+  int pane = -1;
+  ChartView* view = SelectedViewAndPane(&pane);
   if (view == nullptr) return;
-  const int pane = SelectedPaneOf(*view);
-  if (pane < 0) return;
   const int count = PaneCountOf(*view);
   MovePane(*view, pane, count - 1);
   view->paneCount = count - 1;
@@ -186,10 +192,9 @@ void RemoveSelectedPane() {
 }
 
 void MoveSelectedPane(PaneMove move) {
-  ChartView* view = SelectedView();
+  int pane = -1;
+  ChartView* view = SelectedViewAndPane(&pane);
   if (view == nullptr) return;
-  const int pane = SelectedPaneOf(*view);
-  if (pane < 0) return;
   const int last = PaneCountOf(*view) - 1;
   int target = pane;
   switch (move) {
@@ -215,10 +220,9 @@ void AddPaneSlot() {
 }
 
 void TogglePaneFlagBit(int n) {
-  ChartView* view = SelectedView();
+  int pane = -1;
+  ChartView* view = SelectedViewAndPane(&pane);
   if (view == nullptr) return;
-  const int pane = SelectedPaneOf(*view);
-  if (pane < 0) return;
   view->paneFlags[pane] ^= 1u << (static_cast<unsigned>(n) % 32u);
   InvalidateChart(gSelectedChart);
   RepaintNow();

@@ -8,16 +8,10 @@ Run once; the .bmp files are kept in the repository.
     python3 tools/make_button_bitmaps.py [output folder]
 """
 import os
-import struct
 import sys
 
-WIDTH, HEIGHT = 12, 10
-PALETTE = [
-    (0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0),
-    (0, 0, 128), (128, 0, 128), (0, 128, 128), (192, 192, 192),
-    (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0),
-    (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255),
-]
+from make_toolbar_bitmap import write_indexed_bmp
+
 BLACK, GREY, BACKGROUND = 0, 8, 7
 
 # '#' marks the glyph.
@@ -67,19 +61,7 @@ BITMAPS = [
 
 
 def write_bmp(path, glyph, colour):
-    stride = ((WIDTH * 4 + 31) // 32) * 4
-    rows = []
-    for line in reversed(glyph):  # bottom-up
-        pixels = [colour if c == "#" else BACKGROUND for c in line]
-        packed = bytes((pixels[i] << 4) | pixels[i + 1] for i in range(0, WIDTH, 2))
-        rows.append(packed + b"\0" * (stride - len(packed)))
-    palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in PALETTE)
-    offset = 14 + 40 + len(palette)
-    size = offset + stride * HEIGHT
-    header = struct.pack("<2sIHHI", b"BM", size, 0, 0, offset)
-    info = struct.pack("<IiiHHIIiiII", 40, WIDTH, HEIGHT, 1, 4, 0, stride * HEIGHT, 2835, 2835, 16, 16)
-    with open(path, "wb") as out:
-        out.write(header + info + palette + b"".join(rows))
+    write_indexed_bmp(path, [[colour if c == "#" else BACKGROUND for c in line] for line in glyph])
 
 
 if __name__ == "__main__":

@@ -137,22 +137,27 @@ def image_of(button):
     return blank()
 
 
-def write_bmp(path):
-    images = [image_of(i) for i in range(COUNT)]
-    width = WIDTH * COUNT
-    stride = (width // 2 + 3) & ~3
+def write_indexed_bmp(path, pixel_rows):
+    """A 16-colour BMP of PALETTE from rows of colour indexes, top row first."""
+    height, width = len(pixel_rows), len(pixel_rows[0])
+    stride = ((width * 4 + 31) // 32) * 4
     rows = []
-    for y in range(HEIGHT - 1, -1, -1):  # bottom-up
-        pixels = [images[x // WIDTH][y][x % WIDTH] for x in range(width)]
+    for pixels in reversed(pixel_rows):  # bottom-up
+        pixels = list(pixels) + [0] * (width % 2)
         row = bytes((pixels[i] << 4) | pixels[i + 1] for i in range(0, width, 2))
         rows.append(row + b"\0" * (stride - len(row)))
     palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in PALETTE)
     offset = 14 + 40 + len(palette)
-    size = offset + stride * HEIGHT
+    size = offset + stride * height
     header = struct.pack("<2sIHHI", b"BM", size, 0, 0, offset)
-    info = struct.pack("<IiiHHIIiiII", 40, width, HEIGHT, 1, 4, 0, stride * HEIGHT, 2835, 2835, 16, 16)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 4, 0, stride * height, 2835, 2835, 16, 16)
     with open(path, "wb") as out:
         out.write(header + info + palette + b"".join(rows))
+
+
+def write_bmp(path):
+    images = [image_of(i) for i in range(COUNT)]
+    write_indexed_bmp(path, [[images[x // WIDTH][y][x % WIDTH] for x in range(WIDTH * COUNT)] for y in range(HEIGHT)])
 
 
 if __name__ == "__main__":
