@@ -9,7 +9,6 @@
 
 #include "chart/blink_timers.h"
 #include "chart/chart_context.h"
-#include "chart/child_windows_win.h"
 #include "chart/chart_layout.h"
 #include "chart/chart_links.h"
 #include "chart/chart_lists_win.h"
@@ -17,6 +16,7 @@
 #include "chart/chart_popups_win.h"
 #include "chart/chart_scroll.h"
 #include "chart/chart_selection.h"
+#include "chart/child_windows_win.h"
 #include "chart/cross_hair.h"
 #include "chart/drag_modes.h"
 #include "chart/main_window_commands_win.h"
@@ -25,8 +25,13 @@
 #include "chart/pane_navigation.h"
 #include "chart/screen_pattern.h"
 #include "chart/stock_search_box.h"
+#include "data/daily_cache.h"
 #include "data/stock_table.h"
+#include "net/online_services.h"
+#include "net/order_link.h"
 #include "platform/win_text.h"
+#include "resources/string_ids.h"
+#include "sheets/sheet_services.h"
 #include "shell/app_globals.h"
 #include "shell/commands.h"
 #include "shell/progress.h"
@@ -406,6 +411,21 @@ bool PressKeepStockButton(int x, int y) {
   return false;
 }
 
+// ---- Closing -----------------------------------------------------------------------------
+
+constexpr int kFlushesShownInProgress = 11;
+
+// Changed price files are written before the window goes; many of them behind the progress dialog.
+void FlushDailyCacheOnClose(HWND hwnd) {
+  if (CountDirtyDailyCacheEntries() < kFlushesShownInProgress) {
+    FlushDailyCache();
+    return;
+  }
+  BeginProgress(hwnd, 0, kStrAppTitle, 1);
+  FlushDailyCache();
+  EndProgress();
+}
+
 // ---- Pop-up menus of a press ----------------------------------------------------------
 
 // A press on the selected pane's header offers the pane menu; a press on the
@@ -624,6 +644,10 @@ LRESULT OnMainClose(HWND hwnd) {
     gProgressCancelled = 1;
     return 0;
   }
+  if (CloseAllStockSheets() == 0) return 0;  // a sheet asked to stay
+  if (gOrderLinkOpen != 0) OrderLinkStop();
+  if (gRealTimeReceiveOn != 0) BrokerShutdownClient();
+  FlushDailyCacheOnClose(hwnd);
   return DefWindowProcW(hwnd, WM_CLOSE, 0, 0);
 }
 

@@ -5,14 +5,14 @@
 #include <shellapi.h>
 
 #include "chart/chart_editing.h"
-#include "chart/child_windows_win.h"
 #include "chart/chart_layout.h"
 #include "chart/chart_lists_win.h"
 #include "chart/chart_loading.h"
 #include "chart/chart_paint_win.h"
+#include "chart/chart_popups_win.h"
 #include "chart/chart_selection.h"
 #include "chart/chart_window_layout.h"
-#include "chart/chart_popups_win.h"
+#include "chart/child_windows_win.h"
 #include "chart/drag_modes.h"
 #include "chart/main_menu_win.h"
 #include "chart/main_window_commands_win.h"
@@ -23,6 +23,7 @@
 #include "common/gdi_objects_win.h"
 #include "platform/win_text.h"
 #include "resources/resource_ids.h"
+#include "sheets/sheet_services.h"
 #include "shell/app_globals.h"
 #include "shell/commands.h"
 #include "shell/lifecycle.h"
@@ -244,6 +245,7 @@ LRESULT OnScrollBarColor() { return reinterpret_cast<LRESULT>(GetSysColorBrush(C
 
 // Stock sheets and simulator documents dropped on the window.
 LRESULT OnDropFiles(WPARAM wParam) {
+  OpenDroppedSheetFiles(reinterpret_cast<void*>(wParam));
   DragFinish(reinterpret_cast<HDROP>(wParam));
   return 0;
 }

@@ -23,7 +23,7 @@ std::wstring MakeProgramFolder() {
   return folder;
 }
 
-TEST(ProgramTest, StartsShowsItsTitleAndWritesBothSettingsFilesOnClose) {
+TEST(ProgramTest, StartsShowsItsTitleAndWritesTheSettingsAndGroupsOnClose) {
   const std::wstring folder = MakeProgramFolder();
   RunningProgram program;
   ASSERT_TRUE(LaunchProgram(folder, program));
@@ -36,12 +36,16 @@ TEST(ProgramTest, StartsShowsItsTitleAndWritesBothSettingsFilesOnClose) {
   const auto firstP2 = ReadFileBytes(folder + L"velqo_p2.dat");
   EXPECT_EQ(first.size(), 6812u);
   EXPECT_EQ(firstP2.size(), 4072u);
+  const auto groups = ReadFileBytes(folder + L"grp.dat");
+  EXPECT_EQ(groups.size(), 2534568u);
+  EXPECT_EQ(ReadFileBytes(folder + L"BACKUP\\grp01.dat"), groups) << "the newest backup is the saved table";
 
   // A restart reads them back: closing again writes the same bytes.
   ASSERT_TRUE(LaunchProgram(folder, program));
   EXPECT_EQ(CloseProgram(program), 0u);
   EXPECT_EQ(ReadFileBytes(folder + L"velqo.dat"), first);
   EXPECT_EQ(ReadFileBytes(folder + L"velqo_p2.dat"), firstP2);
+  EXPECT_EQ(ReadFileBytes(folder + L"grp.dat"), groups);
 }
 
 TEST(ProgramTest, ASecondStartLeavesOneMainWindow) {
