@@ -235,3 +235,35 @@ TEST_F(MainWindowListsTest, AChartFontChangeRenewsTheSearchBoxAndTheListRows) {
 }
 
 }  // namespace
+
+namespace {
+
+POINT Centre(const Rect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+TEST_F(MainWindowListsTest, AStockLinkSharesTheUpperChartsListsWithTheChartBelow) {
+  ScreenPattern& pattern = CurrentScreenPattern();
+  ASSERT_EQ(pattern.views[0].stockLink, 0);
+  const int listBottom = CurrentMainWindowLayout().lists[0].area.bottom;
+  const POINT button = Centre(gChartContexts[0].geometry.stockLinkBottom);
+  Post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(button.x, button.y));
+  Post(WM_LBUTTONUP, 0, MAKELPARAM(button.x, button.y));
+  ASSERT_EQ(pattern.views[0].stockLink, 1);
+  EXPECT_EQ(pattern.views[1].stockCode, pattern.views[0].stockCode) << "the pressed chart's stock went across";
+  EXPECT_FALSE(IsWindowVisible(Combo(1)));
+  EXPECT_FALSE(IsWindowVisible(List(1)));
+  EXPECT_GT(CurrentMainWindowLayout().lists[0].area.bottom, listBottom) << "the upper list runs over both charts";
+  SaveWindowPicture(window_, ArtifactsFolder() + L"main-window-stock-link.bmp");
+
+  // A row picked in the shared list shows in both charts.
+  SendMessageW(List(0), LB_SETCURSEL, 6, 0);
+  PostSelectionChange(window_, List(0), IDC_STOCK_LIST);
+  EXPECT_EQ(pattern.views[0].stockCode, gGroupTable->groups[0].members[6]);
+  EXPECT_EQ(pattern.views[1].stockCode, gGroupTable->groups[0].members[6]);
+
+  Post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(button.x, button.y));
+  Post(WM_LBUTTONUP, 0, MAKELPARAM(button.x, button.y));
+  EXPECT_EQ(pattern.views[0].stockLink, 0);
+  EXPECT_TRUE(IsWindowVisible(List(1)));
+}
+
+}  // namespace
