@@ -119,6 +119,17 @@ void RefillChartLists(int chart) {
   FillGroupListWindow(GroupOf(chart), ListOf(chart), ViewOf(chart).stockCode);
 }
 
+void RefreshChartStockLists() {
+  for (int i = 0; i < ShownChartCount(); ++i) {
+    const int selected = static_cast<int>(SendMessageW(ComboOf(i), CB_GETCURSEL, 0, 0));
+    if (selected >= 0 && selected < kGroupCount) ViewOf(i).groupIndex = static_cast<int16_t>(selected);
+    FillGroupListWindow(GroupOf(i), ListOf(i), ViewOf(i).stockCode);
+    ChartListSync sync{};
+    SyncLinkedChartLists(i, &sync);
+    ApplyChartListSync(sync);
+  }
+}
+
 void ApplyChartListSync(const ChartListSync& sync) {
   for (int i = 0; i < ShownChartCount(); ++i) {
     if (sync.groupChanged[i]) SendMessageW(ComboOf(i), CB_SETCURSEL, static_cast<WPARAM>(GroupOf(i)), 0);

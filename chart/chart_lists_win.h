@@ -16,6 +16,9 @@ void RefreshGroupListWindows(int g);
 // A chart's combo box set to its view's group and its list refilled with the
 // view's stock selected.
 void RefillChartLists(int chart);
+// After group contents changed: every chart takes its combo box's group,
+// refills its list and carries it along its stock links.
+void RefreshChartStockLists();
 // The combo boxes and lists that carrying along stock links changed.
 void ApplyChartListSync(const ChartListSync& sync);
 

@@ -444,6 +444,7 @@ void OfferHeaderPopup(HWND hwnd, int x, int y) {
 
 HoverCursor gHoverCursor = kHoverArrow;
 bool gMouseTracked = false;
+bool gFirstPaintDone = false;  // cursor tracking waits for the first picture
 
 // Inside a pane, below its header, the cross-hair moves to the point; anywhere
 // else it is cleared.
@@ -471,6 +472,7 @@ void StartMainWindowInput(HWND hwnd) {
   ApplyBlinkTimerChange(hwnd, StartBlinkTimers(&gBlinkPhase, &gActiveBlinkTimer));
   gChartScrollHooks.clearCrossHair = ClearCrossHair;
   gChartScrollHooks.eraseCursorLine = EraseCursorLine;
+  gChartScrollHooks.refreshCursorTracking = RefreshCursorTracking;
   gCursorLineDrawn = false;
   ClearCrossHairState();
 }
@@ -481,6 +483,8 @@ void StopMainWindowInput(HWND hwnd) {
   gActiveBlinkTimer = 0;
   gChartScrollHooks.clearCrossHair = nullptr;
   gChartScrollHooks.eraseCursorLine = nullptr;
+  gChartScrollHooks.refreshCursorTracking = nullptr;
+  gFirstPaintDone = false;
   RestoreSearchBoxProc();
   gCursorLineDrawn = false;
   ClearCrossHairState();
@@ -592,6 +596,21 @@ void TrackCursorOnTimer() {
   if (!PtInRect(&client, cursor) || IsOverChildWindow(hwnd, cursor)) ClearCrossHair();
 }
 
+void RefreshCursorTracking() {
+  const HWND hwnd = MainWindow();
+  if (!gFirstPaintDone || hwnd == nullptr || !IsWindowVisible(hwnd) || IsIconic(hwnd)) return;
+  POINT cursor;
+  GetCursorPos(&cursor);
+  ScreenToClient(hwnd, &cursor);
+  int x = cursor.x;
+  int y = cursor.y;
+  if (IsLineDrawingMode(gDragMode) && IsChartIndex(gSelectedChart) && gSelectedPane >= 0 &&
+      gSelectedPane < PaneCountOf(gSelectedChart)) {
+    ClampPointIntoRect(gChartContexts[gSelectedChart].panes[gSelectedPane].pane, &x, &y);
+  }
+  UpdateHoverState(x, y);
+}
+
 void KeepFocusAfterInput(HWND hwnd) {
   if (GetForegroundWindow() != hwnd) return;
   const HWND box = SearchBoxWindow();
@@ -656,6 +675,7 @@ LRESULT PaintKeepingCursorLine(HWND hwnd, LRESULT (*paint)(HWND)) {
   HRGN update = CreateRectRgn(0, 0, 0, 0);
   const bool renewed = GetUpdateRgn(hwnd, update, FALSE) > NULLREGION;
   const LRESULT result = paint(hwnd);
+  gFirstPaintDone = true;
   if (renewed && gCursorLineDrawn) InvertCursorLineOnWindow(update);
   DeleteObject(update);
   return result;

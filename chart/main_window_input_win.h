@@ -38,6 +38,9 @@ LRESULT OnMainRightButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam);
 enum HoverCursor { kHoverArrow, kHoverSizing, kHoverCross };
 HoverCursor CurrentHoverCursor();
 LRESULT OnMainMouseLeave(HWND hwnd);
+// The hover state again at the cursor's place, after the charts moved under
+// it; nothing before the first paint or while the window is hidden.
+void RefreshCursorTracking();
 // The main loop's idle hook: a cross-hair is cleared once the cursor has left
 // the client area or lies over the detail or time-back window.
 void TrackCursorOnTimer();

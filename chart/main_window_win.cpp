@@ -94,7 +94,7 @@ void InstallChartEditHooks() {
   gChartEditHooks.repaintNow = RepaintWindowNow;
   gChartEditHooks.refillChartLists = RefillChartLists;
   gChartEditHooks.clearCrossHair = ClearCrossHair;
-  gChartEditHooks.refreshCursorTracking = nullptr;
+  gChartEditHooks.refreshCursorTracking = RefreshCursorTracking;
 }
 
 // The window sizes offered in the system menu.

@@ -278,3 +278,31 @@ TEST_F(MainWindowInputTest, TheCrossHairFollowsTheMouseInsideThePanes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MainWindowInputTest, TheCrossHairFollowsAStillMouseAsTheChartScrollsAndGoesWhenTheMouseLeaves) {
+  SelectChartInTheMiddle(0);
+  const PaneRecord& pane = gChartContexts[0].panes[0];
+  POINT inside = {(pane.fullPlot.left + pane.fullPlot.right) / 2, (pane.fullPlot.top + pane.fullPlot.bottom) / 2};
+  ClientToScreen(window_, &inside);
+  SetCursorPos(inside.x, inside.y);
+  RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  ClearCrossHair();
+  Post(WM_KEYDOWN, VK_RIGHT);
+  EXPECT_EQ(gCrossHairChart, 0) << "the scroll put the cross-hair under the mouse again";
+  EXPECT_EQ(gCrossHairPane, 0);
+  const int bar = gCrossHairBar;
+  Post(WM_KEYDOWN, VK_RIGHT);
+  EXPECT_EQ(gCrossHairBar, bar + 1) << "the same place shows the next bar";
+
+  RECT frame;
+  GetWindowRect(window_, &frame);
+  SetCursorPos(frame.right + 20, frame.bottom + 20);
+  SetForegroundWindow(window_);
+  TrackCursorOnTimer();
+  EXPECT_EQ(gCrossHairChart, -1);
+  EXPECT_FALSE(gCursorLineDrawn);
+}
+
+}  // namespace
