@@ -267,3 +267,18 @@ TEST_F(MainWindowListsTest, AStockLinkSharesTheUpperChartsListsWithTheChartBelow
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MainWindowListsTest, RefreshingTheListsReadsEachComboBoxAndRefillsItsList) {
+  ScreenPattern& pattern = CurrentScreenPattern();
+  SendMessageW(Combo(2), CB_SETCURSEL, 8, 0);  // no notification: only the refresh reads it
+  RefreshChartStockLists();
+  EXPECT_EQ(pattern.views[2].groupIndex, 8);
+  EXPECT_EQ(Count(List(2), LB_GETCOUNT), gGroupTable->groups[8].memberCount);
+  SendMessageW(Combo(2), CB_SETCURSEL, 0, 0);
+  RefreshChartStockLists();
+  EXPECT_EQ(Count(List(2), LB_GETCOUNT), gGroupTable->groups[0].memberCount);
+}
+
+}  // namespace
