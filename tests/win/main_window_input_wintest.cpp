@@ -306,3 +306,53 @@ TEST_F(MainWindowInputTest, TheCrossHairFollowsAStillMouseAsTheChartScrollsAndGo
 }
 
 }  // namespace
+
+namespace {
+
+struct PickDialogWatch {
+  std::atomic<bool> found{false};
+  int rows = 0;
+  wchar_t chosen[128] = L"";
+};
+
+// Waits for the pick dialog, takes its last row and presses OK.
+DWORD WINAPI PickLastStock(void* param) {
+  auto* watch = static_cast<PickDialogWatch*>(param);
+  const std::wstring title = SjisToWide("銘柄の選択");
+  for (int i = 0; i < 200; ++i) {
+    const HWND dialog = FindWindowW(L"#32770", title.c_str());
+    if (dialog != nullptr) {
+      const HWND list = GetDlgItem(dialog, 1002);
+      watch->rows = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+      SendMessageW(list, LB_SETCURSEL, watch->rows - 1, 0);
+      SendMessageW(list, LB_GETTEXT, watch->rows - 1, reinterpret_cast<LPARAM>(watch->chosen));
+      watch->found = true;
+      PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+      return 0;
+    }
+    Sleep(50);
+  }
+  return 0;
+}
+
+TEST_F(MainWindowInputTest, ANameSeveralStocksShareOffersThemToPickFrom) {
+  const std::wstring name = L"\u30BF\u30AB\u30CD";  // タカネ
+  const int matches = CountStocksMatchingText(WideToSjis(name.c_str()).c_str());
+  if (matches < 2) GTEST_SKIP() << "the sample has no shared name part";
+  gSelectedChart = 1;
+  TypeIntoChart(name.c_str());
+  PickDialogWatch watch;
+  const HANDLE thread = CreateThread(nullptr, 0, PickLastStock, &watch, 0, nullptr);
+  PostMessageW(SearchBox(), WM_KEYDOWN, VK_RETURN, 0);
+  PumpFor(300);
+  WaitForSingleObject(thread, 15000);
+  CloseHandle(thread);
+  PumpFor(100);
+  ASSERT_TRUE(watch.found);
+  EXPECT_EQ(watch.rows, matches);
+  const std::wstring chosen = watch.chosen;
+  EXPECT_EQ(CodeText(CurrentScreenPattern().views[1].stockCode), chosen.substr(0, 4));
+  EXPECT_NE(chosen.find(name), std::wstring::npos);
+}
+
+}  // namespace
