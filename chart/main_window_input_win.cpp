@@ -443,7 +443,6 @@ void OfferHeaderPopup(HWND hwnd, int x, int y) {
 // ---- Hover -------------------------------------------------------------------------
 
 HoverCursor gHoverCursor = kHoverArrow;
-bool gMouseTracked = false;
 bool gFirstPaintDone = false;  // cursor tracking waits for the first picture
 
 // Inside a pane, below its header, the cross-hair moves to the point; anywhere
@@ -577,17 +576,11 @@ HoverCursor CurrentHoverCursor() {
   return gHoverCursor;
 }
 
-LRESULT OnMainMouseLeave(HWND) {
-  gMouseTracked = false;
-  gHoverCursor = kHoverArrow;
-  TrackCursorOnTimer();
-  return 0;
-}
-
 void TrackCursorOnTimer() {
+  // Checked first: with no cross-hair an idle pass makes no system call at all.
+  if (IsDragging(gDragMode) || gCrossHairChart < 0) return;
   const HWND hwnd = MainWindow();
   if (hwnd == nullptr || !IsWindowVisible(hwnd) || IsIconic(hwnd) || GetForegroundWindow() != hwnd) return;
-  if (IsDragging(gDragMode) || gCrossHairChart < 0) return;
   POINT cursor;
   GetCursorPos(&cursor);
   ScreenToClient(hwnd, &cursor);
@@ -620,11 +613,6 @@ void KeepFocusAfterInput(HWND hwnd) {
 
 LRESULT OnMainMouseMove(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   if (IsInputBlocked()) return DefWindowProcW(hwnd, WM_MOUSEMOVE, wParam, lParam);
-  if (!gMouseTracked) {
-    // The window hears when the mouse leaves it, so a cross-hair left behind is cleared.
-    TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, hwnd, 0};
-    gMouseTracked = TrackMouseEvent(&track) != FALSE;
-  }
   if (ContinueSplitterOrMarginDrag(hwnd, GET_X_LPARAM(lParam))) return 0;
   if (HoverFollowsMouse(gDragMode)) UpdateHoverState(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
   return 0;

@@ -37,12 +37,12 @@ LRESULT OnMainRightButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam);
 // a margin handle (and while one is dragged), a cross inside a pane.
 enum HoverCursor { kHoverArrow, kHoverSizing, kHoverCross };
 HoverCursor CurrentHoverCursor();
-LRESULT OnMainMouseLeave(HWND hwnd);
 // The hover state again at the cursor's place, after the charts moved under
 // it; nothing before the first paint or while the window is hidden.
 void RefreshCursorTracking();
 // The main loop's idle hook: a cross-hair is cleared once the cursor has left
-// the client area or lies over the detail or time-back window.
+// the client area or lies over the detail or time-back window (the blink
+// timer wakes the loop at least once a second, so this needs no mouse tracking).
 void TrackCursorOnTimer();
 // After an input message: the focus goes to the search box while it is
 // shown, else to the main window (only while the main window is in front).

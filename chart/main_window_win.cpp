@@ -336,7 +336,6 @@ LRESULT DispatchMainMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_LBUTTONUP: return OnMainLeftButtonUp(hwnd, wParam, lParam);
     case WM_RBUTTONDOWN: return OnMainRightButtonDown(hwnd, wParam, lParam);
     case WM_MOUSEMOVE: return OnMainMouseMove(hwnd, wParam, lParam);
-    case WM_MOUSELEAVE: return OnMainMouseLeave(hwnd);
     case WM_MOUSEWHEEL:
     case WM_MOUSEHWHEEL: return OnMainMouseWheel(hwnd, message, wParam, lParam);
     case WM_HSCROLL: return OnMainHScroll(hwnd, wParam, lParam);
