@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 
 #include "data/stock_table.h"
@@ -11,7 +12,7 @@ void (*gRefreshGroupListsHook)(int g) = nullptr;
 namespace {
 
 std::array<double, kMaxGroupMembers> gSortKeys;
-std::array<bool, kMaxGroupMembers> gSortTaken;
+std::array<int, kMaxGroupMembers> gSortOrder;
 
 bool IsGroupIndex(int g) { return g >= 0 && g < kGroupCount; }
 
@@ -25,18 +26,12 @@ bool HasMonitoringFlags(const GroupRecord& group) {
   return group.monitorDateLines != 0 || group.monitorUpperLines != 0 || group.monitorLowerLines != 0;
 }
 
-// The untaken entry that comes next: the smallest key ascending, the
-// largest descending, the earliest on a tie.
-int NextInOrder(int count, bool descending) {
-  int best = -1;
-  for (int i = 0; i < count; ++i) {
-    if (gSortTaken[static_cast<size_t>(i)]) continue;
-    const double key = gSortKeys[static_cast<size_t>(i)];
-    if (best < 0 || (descending ? key > gSortKeys[static_cast<size_t>(best)] : key < gSortKeys[static_cast<size_t>(best)])) {
-      best = i;
-    }
-  }
-  return best;
+// Whether the entry with key `a` goes before the one with key `b`: smaller
+// keys first ascending, larger first descending; values that are not numbers
+// go last in either order.
+bool ComesBefore(double a, double b, bool descending) {
+  if (std::isnan(a) || std::isnan(b)) return !std::isnan(a) && std::isnan(b);
+  return descending ? a > b : a < b;
 }
 
 }  // namespace
@@ -63,6 +58,8 @@ void RunExtractionForGroup(GroupTable& table, int g) {
   SortGroupMembers(table, g);
 }
 
+// A stable sort: members with equal keys keep their order, as the
+// selection of the earliest entry on a tie would keep them.
 void SortGroupMembers(GroupTable& table, int g) {
   if (!IsGroupIndex(g) || gSortWorkArray == nullptr) return;
   GroupRecord& group = table.groups[g];
@@ -70,13 +67,14 @@ void SortGroupMembers(GroupTable& table, int g) {
   for (int i = 0; i < count; ++i) {
     gSortWorkArray[i] = static_cast<int32_t>(group.members[i]);
     gSortKeys[static_cast<size_t>(i)] = GroupSortKey(table, g, group.members[i]);
-    gSortTaken[static_cast<size_t>(i)] = false;
+    gSortOrder[static_cast<size_t>(i)] = i;
   }
   const bool descending = group.sortOrder != 0;
+  std::stable_sort(gSortOrder.begin(), gSortOrder.begin() + count, [descending](int a, int b) {
+    return ComesBefore(gSortKeys[static_cast<size_t>(a)], gSortKeys[static_cast<size_t>(b)], descending);
+  });
   for (int out = 0; out < count; ++out) {
-    const int next = NextInOrder(count, descending);
-    gSortTaken[static_cast<size_t>(next)] = true;
-    group.members[out] = static_cast<StockCode>(gSortWorkArray[next]);
+    group.members[out] = static_cast<StockCode>(gSortWorkArray[gSortOrder[static_cast<size_t>(out)]]);
   }
 }
 
