@@ -456,6 +456,8 @@ void UpdateHoverState(int x, int y) {
     gHoverCursor = pane >= 0 && !Contains(gChartContexts[chart].panes[pane].captionRect, x, y) ? kHoverCross
                                                                                                 : kHoverArrow;
   }
+  // Holding the no-convert key keeps the cross-hair where it is.
+  if (IsKeyDown(VK_NONCONVERT)) return;
   if (gHoverCursor != kHoverCross) {
     if (gCrossHairChart >= 0) ClearCrossHair();
     return;
@@ -578,7 +580,7 @@ HoverCursor CurrentHoverCursor() {
 
 void TrackCursorOnTimer() {
   // Checked first: with no cross-hair an idle pass makes no system call at all.
-  if (IsDragging(gDragMode) || gCrossHairChart < 0) return;
+  if (IsDragging(gDragMode) || gCrossHairChart < 0 || IsKeyDown(VK_NONCONVERT)) return;
   const HWND hwnd = MainWindow();
   if (hwnd == nullptr || !IsWindowVisible(hwnd) || IsIconic(hwnd) || GetForegroundWindow() != hwnd) return;
   POINT cursor;
