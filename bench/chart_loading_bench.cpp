@@ -3,13 +3,11 @@
 // three periods; daily and weekly views, with and without forecast bars.
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <string>
-#include <system_error>
 
+#include "bench/bench_folder.h"
 #include "chart/chart_loading.h"
 #include "data/stock_table.h"
 #include "shell/settings.h"
@@ -17,21 +15,11 @@
 
 namespace {
 
-std::string gFolder;
-
-void RemoveDatabase() {
-  std::error_code ignored;
-  std::filesystem::remove_all(gFolder, ignored);
-}
-
 void Prepare() {
   static bool ready = false;
   if (ready) return;
   ready = true;
-  std::string folder = (std::filesystem::temp_directory_path() / "velqo-bench-XXXXXX").string();
-  if (mkdtemp(folder.data()) == nullptr) std::abort();
-  gFolder = folder;
-  std::atexit(RemoveDatabase);
+  const std::string folder = MakeBenchFolder("velqo-bench");
   InitStockCodeGlobals();
   SampleDatabaseOptions options;
   options.folder = folder + "/db";

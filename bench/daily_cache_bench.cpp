@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_folder.h"
 #include "data/daily_cache.h"
 #include "data/merge_bars.h"
 #include "data/stock_table.h"
@@ -35,11 +36,6 @@ std::string CodeText(int i) {
 
 int BarsOf(int i) { return 2000 + (i * 7919) % (kMergeBarCap - 2000 + 1); }
 
-void RemoveDatabase() {
-  std::error_code ignored;
-  std::filesystem::remove_all(gFolder, ignored);
-}
-
 void WriteStockFile(int i, BarSeries* series) {
   series->code = StringToCode(CodeText(i).c_str());
   series->count = BarsOf(i);
@@ -54,12 +50,8 @@ void WriteStockFile(int i, BarSeries* series) {
 // Generated once per run into a temporary data folder.
 void EnsureDatabase() {
   if (!gFolder.empty()) return;
-  std::string pattern = (std::filesystem::temp_directory_path() / "velqo-day-bench-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) std::abort();
-  gFolder = pattern;
-  std::atexit(RemoveDatabase);
-  std::snprintf(gDataFolder, sizeof gDataFolder, "%s/", gFolder.c_str());
-  if (chdir(gDataFolder) != 0 || mkdir("DAY", 0777) != 0) std::abort();
+  gFolder = MakeBenchDataFolder("velqo-day-bench");
+  if (mkdir("DAY", 0777) != 0) std::abort();
   InitStockCodeGlobals();
   if (!AllocateStockTable() || !CreateDailyCache()) std::abort();
   auto series = std::make_unique<BarSeries>();

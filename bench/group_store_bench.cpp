@@ -2,14 +2,12 @@
 // its backups, extracting the market groups from 5000 stocks, and adding a
 // stock to a group that already holds 4999.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <string>
 
 #include "analysis/group_lists.h"
+#include "bench/bench_folder.h"
 #include "analysis/group_store.h"
 #include "data/stock_table.h"
 #include "shell/app_globals.h"
@@ -29,15 +27,8 @@ void Prepare() {
   if (ready) return;
   ready = true;
   InitStockCodeGlobals();
-  std::string pattern = (std::filesystem::temp_directory_path() / "velqo-groups-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) std::abort();
-  snprintf(gDataFolder, sizeof gDataFolder, "%s/", pattern.c_str());
-  static const std::string folder = pattern;
-  std::atexit([] {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
-  });
-  if (MakeDataFolderCurrent() != 0 || !AllocateStockTable() || !AllocGroupTables()) std::abort();
+  MakeBenchDataFolder("velqo-groups");
+  if (!AllocateStockTable() || !AllocGroupTables()) std::abort();
   gTimeBackMode = 0;
   gStockTable->count = kMaxStocks;
   for (int i = 0; i < kMaxStocks; ++i) {

@@ -1,16 +1,15 @@
 // The whole stock table: start-up load and save of a full table, look-ups of
 // every code, and a master merge that removes and adds stocks.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
 
+#include "bench/bench_folder.h"
 #include "data/stock_table.h"
 #include "shell/app_globals.h"
 #include "shell/settings.h"
@@ -31,15 +30,8 @@ void PrepareFolder() {
   if (ready) return;
   ready = true;
   InitStockCodeGlobals();
-  std::string pattern = (std::filesystem::temp_directory_path() / "velqo-bench-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) std::abort();
-  snprintf(gDataFolder, sizeof gDataFolder, "%s/", pattern.c_str());
-  static const std::string folder = pattern;
-  std::atexit([] {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
-  });
-  if (MakeDataFolderCurrent() != 0 || !AllocateStockTable()) std::abort();
+  MakeBenchDataFolder("velqo-bench");
+  if (!AllocateStockTable()) std::abort();
   gTimeBackMode = 0;
 }
 

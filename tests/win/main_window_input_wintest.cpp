@@ -101,17 +101,11 @@ struct ErrorBoxWatch {
 // Waits for the error box, reads its text and presses OK.
 DWORD WINAPI AnswerErrorBox(void* param) {
   auto* watch = static_cast<ErrorBoxWatch*>(param);
-  const std::wstring title = SjisToWide("検索エラー");
-  for (int i = 0; i < 200; ++i) {
-    const HWND box = FindWindowW(L"#32770", title.c_str());
-    if (box != nullptr) {
-      GetDlgItemTextW(box, 0xFFFF, watch->text, 256);
-      watch->found = true;
-      PostMessageW(box, WM_COMMAND, IDOK, 0);
-      return 0;
-    }
-    Sleep(50);
-  }
+  const HWND box = WaitForDialog(SjisToWide("検索エラー"));
+  if (box == nullptr) return 0;
+  GetDlgItemTextW(box, 0xFFFF, watch->text, 256);
+  watch->found = true;
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
   return 0;
 }
 
@@ -318,20 +312,14 @@ struct PickDialogWatch {
 // Waits for the pick dialog, takes its last row and presses OK.
 DWORD WINAPI PickLastStock(void* param) {
   auto* watch = static_cast<PickDialogWatch*>(param);
-  const std::wstring title = SjisToWide("銘柄の選択");
-  for (int i = 0; i < 200; ++i) {
-    const HWND dialog = FindWindowW(L"#32770", title.c_str());
-    if (dialog != nullptr) {
-      const HWND list = GetDlgItem(dialog, 1002);
-      watch->rows = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
-      SendMessageW(list, LB_SETCURSEL, watch->rows - 1, 0);
-      SendMessageW(list, LB_GETTEXT, watch->rows - 1, reinterpret_cast<LPARAM>(watch->chosen));
-      watch->found = true;
-      PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-      return 0;
-    }
-    Sleep(50);
-  }
+  const HWND dialog = WaitForDialog(SjisToWide("銘柄の選択"));
+  if (dialog == nullptr) return 0;
+  const HWND list = GetDlgItem(dialog, 1002);
+  watch->rows = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+  SendMessageW(list, LB_SETCURSEL, watch->rows - 1, 0);
+  SendMessageW(list, LB_GETTEXT, watch->rows - 1, reinterpret_cast<LPARAM>(watch->chosen));
+  watch->found = true;
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
   return 0;
 }
 

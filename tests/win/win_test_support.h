@@ -124,6 +124,17 @@ inline bool SaveWindowPicture(HWND hwnd, const std::wstring& path) {
   return saved;
 }
 
+// Waits up to 10 s for a dialog with this title (shown by another thread's
+// modal loop); null when none came.
+inline HWND WaitForDialog(const std::wstring& title) {
+  for (int i = 0; i < 200; ++i) {
+    const HWND dialog = FindWindowW(L"#32770", title.c_str());
+    if (dialog != nullptr) return dialog;
+    Sleep(50);
+  }
+  return nullptr;
+}
+
 // Pumps this thread's messages for a while.
 inline void PumpFor(DWORD milliseconds) {
   const DWORD end = GetTickCount() + milliseconds;
