@@ -109,18 +109,24 @@ DWORD WINAPI AnswerErrorBox(void* param) {
   return 0;
 }
 
+// Enter in the search box while `answer`, on a thread of its own, deals with
+// the box or dialog that the search opens.
+void PressEnterWhileAnswering(LPTHREAD_START_ROUTINE answer, void* watch) {
+  const HANDLE thread = CreateThread(nullptr, 0, answer, watch, 0, nullptr);
+  PostMessageW(GetDlgItem(static_cast<HWND>(gMainWnd), kSearchBoxId), WM_KEYDOWN, VK_RETURN, 0);
+  PumpFor(300);
+  WaitForSingleObject(thread, 15000);
+  CloseHandle(thread);
+  PumpFor(100);
+}
+
 TEST_F(MainWindowInputTest, AnUnknownCodeShowsTheSearchErrorBox) {
   gSelectedChart = 0;
   const StockCode shown = CurrentScreenPattern().views[0].stockCode;
   ASSERT_LT(FindStockIndexByCode(StringToCode("9Z9Z")), 0);
   TypeIntoChart(L"9Z9Z");
   ErrorBoxWatch watch;
-  const HANDLE thread = CreateThread(nullptr, 0, AnswerErrorBox, &watch, 0, nullptr);
-  PostMessageW(SearchBox(), WM_KEYDOWN, VK_RETURN, 0);
-  PumpFor(300);
-  WaitForSingleObject(thread, 15000);
-  CloseHandle(thread);
-  PumpFor(100);
+  PressEnterWhileAnswering(AnswerErrorBox, &watch);
   EXPECT_TRUE(watch.found);
   EXPECT_EQ(std::wstring(watch.text), SjisToWide("銘柄コード（9Z9Z）が見つかりません。"));
   EXPECT_EQ(CurrentScreenPattern().views[0].stockCode, shown);
@@ -330,12 +336,7 @@ TEST_F(MainWindowInputTest, ANameSeveralStocksShareOffersThemToPickFrom) {
   gSelectedChart = 1;
   TypeIntoChart(name.c_str());
   PickDialogWatch watch;
-  const HANDLE thread = CreateThread(nullptr, 0, PickLastStock, &watch, 0, nullptr);
-  PostMessageW(SearchBox(), WM_KEYDOWN, VK_RETURN, 0);
-  PumpFor(300);
-  WaitForSingleObject(thread, 15000);
-  CloseHandle(thread);
-  PumpFor(100);
+  PressEnterWhileAnswering(PickLastStock, &watch);
   ASSERT_TRUE(watch.found);
   EXPECT_EQ(watch.rows, matches);
   const std::wstring chosen = watch.chosen;
