@@ -64,7 +64,11 @@ void CheckPaneAndChartItems(HMENU menu) {
   EnableItem(menu, IDM_REMOVE_CHART, selected && pattern.chartCount >= 2);
 }
 
+// Items whose features this program does not have yet stay grayed.
+constexpr int kUnavailableCommands[] = {IDM_OPEN_FILE, IDM_UNDO, IDM_DELETE, IDM_NEW_TREND_LINE, IDM_FULL_HISTORY_TS};
+
 void RefreshMenu(HMENU menu) {
+  for (int command : kUnavailableCommands) EnableItem(menu, command, false);
   for (int n = 0; n < kScreenPatternCount; ++n) CheckItem(menu, IDM_PATTERN_FIRST + n, n == gCurrentPattern);
   CheckSelectedChartItems(menu);
   CheckPaneAndChartItems(menu);

@@ -2,6 +2,7 @@
 
 #include "chart/chart_editing.h"
 #include "chart/chart_scroll.h"
+#include "chart/pattern_file.h"
 #include "chart/chart_selection.h"
 #include "chart/screen_pattern.h"
 #include "resources/resource_ids.h"
@@ -78,6 +79,14 @@ int RunPatternCopyCommand(WindowHandle, int commandId) {
   return 1;
 }
 
+// The pattern file: save all twelve patterns, or read them back.
+int RunPatternFileCommand(WindowHandle, int commandId) {
+  if (commandId == IDM_EXPORT_PATTERNS) ExportScreenPatterns();
+  else if (commandId == IDM_IMPORT_PATTERNS) ImportScreenPatterns();
+  else return 0;
+  return 1;
+}
+
 int RunWindowCommand(WindowHandle window, int commandId) {
   return gWindowCommandHook != nullptr ? gWindowCommandHook(window, commandId) : 0;
 }
@@ -85,7 +94,7 @@ int RunWindowCommand(WindowHandle window, int commandId) {
 // The families register here as their features arrive.
 constexpr CommandHandler kCommandHandlers[] = {RunPatternCommand,    RunPeriodCommand,        RunBarWidthCommand,
                                                RunPaneKindCommand,   RunChartEditCommand,     RunDisplaySwitchCommand,
-                                               RunPatternCopyCommand, RunWindowCommand};
+                                               RunPatternCopyCommand, RunPatternFileCommand,    RunWindowCommand};
 
 }  // namespace
 

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "chart/chart_selection.h"
+#include "platform/posix_recorder.h"
 #include "chart/screen_pattern.h"
 #include "common/stock_code.h"
 #include "shell/progress.h"
 #include "shell/settings.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -44,6 +46,22 @@ TEST_F(CommandsTest, PeriodAndWidthCommandsAreTakenEvenWithoutAChart) {
   EXPECT_EQ(CurrentScreenPattern().views[0].period, 0);
   EXPECT_EQ(CurrentScreenPattern().views[0].barWidth, 5);
   EXPECT_EQ(gMenuRefreshes, 8);
+}
+
+TEST_F(CommandsTest, ThePatternFileCommandsSaveAndReadAllPatterns) {
+  ScratchFolder folder;
+  const std::string path = folder.path() + "patterns.dat";
+  snprintf(gScreenPatterns[3].name, sizeof gScreenPatterns[3].name, "%s", "寄り付き");
+  QueueFileDialogAnswer(path);
+  EXPECT_EQ(OnMainCommand(nullptr, 32934), 1);
+  ASSERT_EQ(ReadWholeFile(path).size(), 5232u);
+
+  snprintf(gScreenPatterns[3].name, sizeof gScreenPatterns[3].name, "%s", "changed");
+  QueueFileDialogAnswer(path);
+  EXPECT_EQ(OnMainCommand(nullptr, 32935), 1);
+  EXPECT_STREQ(gScreenPatterns[3].name, "寄り付き");
+  EXPECT_EQ(gMenuRefreshes, 2);
+  TakeRecordedFileDialogs();
 }
 
 TEST_F(CommandsTest, OtherIdsAndAnOpenProgressDialogAreNotHandled) {
