@@ -16,7 +16,6 @@ namespace {
 
 constexpr int kDefaultChartFontSize = 12;
 constexpr int kDefaultMemoFontSize = 16;
-constexpr int kUnplacedWindowX = 32767;
 
 template <typename T>
 void ClampOrDefault(T& value, int low, int high, int fallback) {
