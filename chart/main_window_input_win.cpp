@@ -22,9 +22,11 @@
 #include "chart/main_window_commands_win.h"
 #include "chart/main_window_controls_win.h"
 #include "chart/main_window_drags_win.h"
+#include "chart/main_window_layout.h"
 #include "chart/pane_navigation.h"
 #include "chart/screen_pattern.h"
 #include "chart/stock_search_box.h"
+#include "common/gdi_objects_win.h"
 #include "data/daily_cache.h"
 #include "data/stock_table.h"
 #include "net/online_services.h"
@@ -209,13 +211,8 @@ HWND SearchBoxWindow() {
 // Centred on the chart's plot area, clipped to the chart.
 void PlaceSearchBox(HWND box, int chart) {
   const ChartGeometry& g = gChartContexts[chart].geometry;
-  const int cx = (g.plotArea.left + g.plotArea.right) / 2;
-  const int cy = (g.plotArea.top + g.plotArea.bottom) / 2;
-  const int halfWidth = gChartFontSize * 128 / 12;
-  const int halfHeight = gFixedFontHeight / 2 + 2;
-  RECT rect = {cx - halfWidth, cy - halfHeight, cx + halfWidth, cy + halfHeight};
-  const RECT bounds = ToRECT(g.chart);
-  IntersectRect(&rect, &rect, &bounds);
+  const Rect rect = ComputeSearchBoxRect(g.plotArea, g.chart, gChartFontSize, gFixedFontHeight,
+                                         gChartLargeTextMetrics.tmHeight);
   MoveWindow(box, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
 }
 

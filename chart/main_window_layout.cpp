@@ -98,11 +98,12 @@ void ComputeStatusBarEdges(int clientWidth, int maxCharWidth, int sampleTextWidt
   edges[3] = width;
 }
 
-Rect ComputeSearchBoxRect(const Rect& plot, const Rect& chart, int fontSize, int fixedFontHeight) {
+Rect ComputeSearchBoxRect(const Rect& plot, const Rect& chart, int fontSize, int fixedFontHeight,
+                          int boxFontHeight) {
   const int centreX = plot.left + (plot.right - plot.left) / 2;
   const int centreY = plot.top + (plot.bottom - plot.top) / 2;
   const int halfWidth = fontSize * 128 / 12;
-  const int halfHeight = fixedFontHeight / 2 + 2;
+  const int halfHeight = std::max(fixedFontHeight / 2 + 2, boxFontHeight / 2 + 3);
   const int left = std::clamp(centreX - halfWidth, chart.left, std::max(chart.left, chart.right));
   const int top = std::clamp(centreY - halfHeight, chart.top, std::max(chart.top, chart.bottom));
   const int right = std::clamp(centreX + halfWidth, left, std::max(left, chart.right));

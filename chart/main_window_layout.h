@@ -52,5 +52,7 @@ void ComputeStatusBarEdges(int clientWidth, int maxCharWidth, int sampleTextWidt
                            int edges[4]);
 
 // The search box over a chart: centred on its plot, F * 128 / 12 pixels to
-// each side and half the fixed font's height + 2 up and down, clipped to the chart.
-Rect ComputeSearchBoxRect(const Rect& plot, const Rect& chart, int fontSize, int fixedFontHeight);
+// each side and half the fixed font's height + 2 up and down, clipped to the
+// chart; never lower than the box's own font with its border (half its height + 3).
+Rect ComputeSearchBoxRect(const Rect& plot, const Rect& chart, int fontSize, int fixedFontHeight,
+                          int boxFontHeight);

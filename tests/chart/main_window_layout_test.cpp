@@ -195,12 +195,14 @@ TEST(MainWindowLayoutTest, StatusBarEdges) {
 TEST(MainWindowLayoutTest, SearchBoxIsCentredOnThePlotAndClipped) {
   const Rect chart = {100, 50, 900, 450};
   const Rect plot = {160, 70, 900, 400};
-  const Rect box = ComputeSearchBoxRect(plot, chart, 12, 16);
+  const Rect box = ComputeSearchBoxRect(plot, chart, 12, 16, 12);
   EXPECT_EQ(box.left, 530 - 128);
   EXPECT_EQ(box.right, 530 + 128);
   EXPECT_EQ(box.top, 235 - 10);
   EXPECT_EQ(box.bottom, 235 + 10);
-  const Rect narrow = ComputeSearchBoxRect({110, 60, 200, 70}, {100, 50, 210, 72}, 32, 40);
+  const Rect tall = ComputeSearchBoxRect(plot, chart, 12, 16, 24);
+  EXPECT_EQ(tall.bottom - tall.top, 30) << "the large font fits with the border";
+  const Rect narrow = ComputeSearchBoxRect({110, 60, 200, 70}, {100, 50, 210, 72}, 32, 40, 40);
   EXPECT_EQ(narrow.left, 100);
   EXPECT_EQ(narrow.right, 210);
   EXPECT_EQ(narrow.top, 50);
