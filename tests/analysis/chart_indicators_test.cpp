@@ -20,6 +20,7 @@
 #include "data/stock_table.h"
 #include "sheets/sheet_services.h"
 #include "shell/settings.h"
+#include "tests/support/chart_test_support.h"
 #include "tests/support/kernel_series.h"
 
 namespace {
@@ -31,16 +32,6 @@ constexpr int kTradingUnitA = 100;
 const StockCode kCodeA = StringToCode("3001");
 const StockCode kCodeB = StringToCode("3002");
 const StockCode kUnlistedCode = StringToCode("3999");
-
-struct OwnedContext {
-  ChartContext context{};
-  OwnedContext() {
-    if (!AllocChartContextBuffers(&context)) std::abort();
-  }
-  ~OwnedContext() { FreeChartContextBuffers(&context); }
-  OwnedContext(const OwnedContext&) = delete;
-  OwnedContext& operator=(const OwnedContext&) = delete;
-};
 
 // A random walk of plausible daily bars on weekdays.
 std::unique_ptr<BarSeries> DailyBars(StockCode code, int count, uint32_t seed) {

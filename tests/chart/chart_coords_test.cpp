@@ -10,6 +10,7 @@
 #include "common/stock_code.h"
 #include "data/stock_table.h"
 #include "shell/settings.h"
+#include "tests/support/chart_test_support.h"
 
 namespace {
 
@@ -17,16 +18,6 @@ constexpr int kIndexStock = 0;
 constexpr int kPlainStock = 1;
 constexpr int kWeightStock = 2;  // in the index-weight list
 constexpr int kBars = 300;
-
-struct OwnedContext {
-  ChartContext context{};
-  OwnedContext() {
-    if (!AllocChartContextBuffers(&context)) std::abort();
-  }
-  ~OwnedContext() { FreeChartContextBuffers(&context); }
-  OwnedContext(const OwnedContext&) = delete;
-  OwnedContext& operator=(const OwnedContext&) = delete;
-};
 
 void SetStock(int index, const char* code, int market, uint32_t flags) {
   StockRecord& record = gStockTable->records[index];

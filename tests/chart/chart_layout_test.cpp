@@ -14,18 +14,9 @@
 #include "common/stock_code.h"
 #include "data/stock_table.h"
 #include "shell/settings.h"
+#include "tests/support/chart_test_support.h"
 
 namespace {
-
-struct OwnedContext {
-  ChartContext context{};
-  OwnedContext() {
-    if (!AllocChartContextBuffers(&context)) std::abort();
-  }
-  ~OwnedContext() { FreeChartContextBuffers(&context); }
-  OwnedContext(const OwnedContext&) = delete;
-  OwnedContext& operator=(const OwnedContext&) = delete;
-};
 
 int SevenPixelsPerByte(void*, const char* text) { return 7 * static_cast<int>(strlen(text)); }
 

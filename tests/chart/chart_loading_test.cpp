@@ -18,6 +18,7 @@
 #include "data/period_bars.h"
 #include "data/stock_table.h"
 #include "shell/settings.h"
+#include "tests/support/chart_test_support.h"
 #include "tests/support/scratch_folder.h"
 #include "tools/sample_db/sample_database.h"
 
@@ -118,11 +119,7 @@ class ChartLoadingTest : public ::testing::Test {
     gInvalidateRectHook = nullptr;
     gDetailListArea = {};
     FreeAllChartContexts();
-    DestroyDailyCache();
-    FreeBlock(gKenTable);
-    gKenTable = nullptr;
-    gStockTable->count = 0;
-    ResetStockLookupCache();
+    ReleaseSampleDatabase();
     for (ChartContext& context : gChartContexts) context.geometry = ChartGeometry{};
   }
 

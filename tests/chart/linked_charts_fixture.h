@@ -11,6 +11,7 @@
 #include "data/daily_cache.h"
 #include "data/ken_table.h"
 #include "data/stock_table.h"
+#include "tests/support/chart_test_support.h"
 #include "tests/support/scratch_folder.h"
 #include "tools/sample_db/sample_database.h"
 
@@ -57,11 +58,7 @@ class LinkedChartsTest : public ::testing::Test {
   void TearDown() override {
     gChartScrollHooks = {};
     FreeAllChartContexts();
-    DestroyDailyCache();
-    FreeBlock(gKenTable);
-    gKenTable = nullptr;
-    gStockTable->count = 0;
-    ResetStockLookupCache();
+    ReleaseSampleDatabase();
     for (ChartContext& context : gChartContexts) context.geometry = ChartGeometry{};
   }
 

@@ -11,6 +11,7 @@
 #include "data/daily_cache.h"
 #include "data/ken_table.h"
 #include "data/stock_table.h"
+#include "tests/support/chart_test_support.h"
 #include "tests/support/scratch_folder.h"
 #include "tools/sample_db/sample_database.h"
 
@@ -63,11 +64,7 @@ class StockSearchBoxTest : public ::testing::Test {
     ASSERT_EQ(MakeSampleDatabase(options, nullptr), 0);
   }
   void TearDown() override {
-    DestroyDailyCache();
-    FreeBlock(gKenTable);
-    gKenTable = nullptr;
-    gStockTable->count = 0;
-    ResetStockLookupCache();
+    ReleaseSampleDatabase();
   }
 
   static std::string Error(const StockSearchResult& result) {
