@@ -108,14 +108,8 @@ int MemberCount(const GroupRecord& group) { return std::clamp(group.memberCount,
 // Cuts a name that holds no terminator at its last whole character.
 void TerminateGroupName(char* name) {
   if (memchr(name, 0, kGroupNameSize) != nullptr) return;
-  const auto* bytes = reinterpret_cast<const uint8_t*>(name);
-  int end = 0;
-  while (end < kGroupNameSize - 1) {
-    const int width = IsSjisLeadByte(bytes[end]) ? 2 : 1;
-    if (end + width > kGroupNameSize - 1) break;
-    end += width;
-  }
-  name[end] = 0;
+  name[kGroupNameSize - 1] = 0;
+  CopySjisText(name, name, kGroupNameSize);
 }
 
 // Counts read from a file are used as indexes: they must stay inside the record.
@@ -284,22 +278,20 @@ void RenameOldUserGroups(GroupTable& table) {
 int ReadGroupFile(const char* path, GroupTable& table, bool* converted) {
   const GroupFileLayout* layout = FindGroupFileLayout(GetFileSizeByName(path));
   if (layout == nullptr) return -1;
+  uint32_t read = 0;
+  if (IsCurrentLayout(*layout)) {
+    if (LoadFileToBufferEx(path, &table, sizeof table, &read) != 0 || read != layout->bytes) return -1;
+    *converted = InstallCurrentImage(table);
+    return 0;
+  }
+  // Room for more than the file: a file that grew since it was measured reads longer and is refused.
   auto* image = static_cast<uint8_t*>(AllocBlock(sizeof(GroupTable)));
   if (image == nullptr) return -1;
-  uint32_t read = 0;
   const int error = LoadFileToBufferEx(path, image, sizeof(GroupTable), &read);
-  if (error != 0 || read != layout->bytes) {
-    FreeBlock(image);
-    return -1;
-  }
-  if (IsCurrentLayout(*layout)) {
-    memcpy(&table, image, sizeof table);
-    *converted = InstallCurrentImage(table);
-  } else {
-    ConvertOldImage(image, *layout, table);
-    *converted = true;
-  }
+  if (error == 0 && read == layout->bytes) ConvertOldImage(image, *layout, table);
   FreeBlock(image);
+  if (error != 0 || read != layout->bytes) return -1;
+  *converted = true;
   return 0;
 }
 
