@@ -22,7 +22,6 @@ constexpr char kTooManyPanesTitle[] = "ヴェルクォラ22";
 
 ScreenPattern& Pattern() { return CurrentScreenPattern(); }
 
-int ShownChartCount() { return std::clamp(Pattern().chartCount, 0, kMaxChartsPerPattern); }
 
 // The selected chart's view; null when no shown chart is selected.
 ChartView* SelectedView() {

@@ -11,7 +11,6 @@
 
 namespace {
 
-int ShownChartCount() { return std::clamp(CurrentScreenPattern().chartCount, 0, kMaxChartsPerPattern); }
 
 bool IsChartIndex(int chart) { return chart >= 0 && chart < ShownChartCount(); }
 

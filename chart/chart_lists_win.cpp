@@ -19,7 +19,6 @@ constexpr int kRowTextSize = 160;
 WNDPROC gListPreviousProcs[kMaxChartsPerPattern] = {};
 HWND gListOwner = nullptr;
 
-int ShownChartCount() { return std::clamp(CurrentScreenPattern().chartCount, 0, kMaxChartsPerPattern); }
 
 ChartView& ViewOf(int chart) { return CurrentScreenPattern().views[chart]; }
 

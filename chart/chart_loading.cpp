@@ -34,7 +34,6 @@ struct SavedForecast {
   PriceBar bars[kMaxForecastBars];  // oldest first
 };
 
-int ShownChartCount() { return std::clamp(CurrentScreenPattern().chartCount, 0, kMaxChartsPerPattern); }
 
 // A context's buffers are allocated all or none.
 bool IsContextReady(const ChartContext& context) {
@@ -51,7 +50,6 @@ int ViewPeriod(const ChartView& view) { return view.period >= 0 && view.period <
 
 const BarSeries& DailyOf(const ChartContext& context) { return *context.periods[0].bars; }
 
-bool IsEmptyRect(const Rect& rect) { return rect.right <= rect.left || rect.bottom <= rect.top; }
 
 void InvalidateRect(const Rect& rect) {
   if (gInvalidateRectHook != nullptr && !IsEmptyRect(rect)) gInvalidateRectHook(rect);

@@ -13,7 +13,6 @@ ChartScrollHooks gChartScrollHooks = {};
 
 namespace {
 
-int ShownChartCount() { return std::clamp(CurrentScreenPattern().chartCount, 0, kMaxChartsPerPattern); }
 
 bool IsShownChart(int chart) {
   return chart >= 0 && chart < ShownChartCount() && gChartContexts[chart].periods[0].bars != nullptr;
@@ -25,7 +24,6 @@ int SeriesCount(const BarSeries& series) { return std::clamp(series.count, 0, kM
 
 const BarSeries& SeriesOf(int chart) { return *GetViewBarSeries(ViewOf(chart), gChartContexts[chart]); }
 
-bool IsEmptyRect(const Rect& rect) { return rect.right <= rect.left || rect.bottom <= rect.top; }
 
 void CallHook(void (*hook)()) {
   if (hook != nullptr) hook();

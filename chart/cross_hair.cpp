@@ -18,7 +18,6 @@ int gCrossHairRectCount = 0;
 
 namespace {
 
-int ShownChartCount() { return std::clamp(CurrentScreenPattern().chartCount, 0, kMaxChartsPerPattern); }
 
 bool IsShownChart(int chart) {
   return chart >= 0 && chart < ShownChartCount() && gChartContexts[chart].periods[0].bars != nullptr;
@@ -38,7 +37,6 @@ Rect IntersectRects(const Rect& a, const Rect& b) {
   return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
 }
 
-bool IsEmptyRect(const Rect& rect) { return rect.right <= rect.left || rect.bottom <= rect.top; }
 
 // The dates since the bar before this one, and its own.
 void MarkOtherCharts(int chart, int bar) {

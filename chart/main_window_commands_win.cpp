@@ -56,13 +56,6 @@ int RunWindowCommand(WindowHandle window, int commandId) {
 
 // ---- Notifications of the chart lists -----------------------------------------------
 
-void RepaintChartArea(HWND hwnd) {
-  const Rect& area = CurrentMainWindowLayout().chartArea;
-  const RECT rect = {area.left, area.top, area.right, area.bottom};
-  InvalidateRect(hwnd, &rect, FALSE);
-  UpdateWindow(hwnd);
-}
-
 bool HandleListNotification(HWND hwnd, int childId, int notification) {
   if (notification == kEditChangeNotification) return true;
   if (notification != CBN_SELCHANGE) return false;  // LBN_SELCHANGE has the same value
@@ -78,7 +71,8 @@ bool HandleListNotification(HWND hwnd, int childId, int notification) {
     SelectStockFromChartList(listChart);
   }
   UpdateMenuStates();
-  RepaintChartArea(hwnd);
+  InvalidateChartArea(hwnd);
+  UpdateWindow(hwnd);
   return true;
 }
 

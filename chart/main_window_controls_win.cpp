@@ -45,10 +45,6 @@ HGDIOBJ gItemOldFont = nullptr;
 
 HWND ChildOf(WindowHandle handle) { return static_cast<HWND>(handle); }
 
-int ShownChartCount() { return std::clamp(CurrentScreenPattern().chartCount, 0, kMaxChartsPerPattern); }
-
-bool IsEmpty(const Rect& rect) { return rect.right <= rect.left || rect.bottom <= rect.top; }
-
 void MoveChild(HWND child, const Rect& rect) {
   MoveWindow(child, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
 }
@@ -80,7 +76,7 @@ void ApplyChartScrollBar(int chart, const ChartScrollInfo& info) {
   scroll.nPos = info.pos;
   SetScrollInfo(bar, SB_CTL, &scroll, TRUE);
   const Rect& rect = gChartContexts[chart].geometry.scrollBar;
-  if (IsEmpty(rect)) {
+  if (IsEmptyRect(rect)) {
     ShowWindow(bar, SW_HIDE);
     return;
   }
@@ -332,6 +328,11 @@ const MainWindowLayout& LayoutMainWindow(HWND mainWnd) {
 
 const MainWindowLayout& CurrentMainWindowLayout() { return gLayout; }
 
+void InvalidateChartArea(HWND mainWnd) {
+  const RECT rect = {gLayout.chartArea.left, gLayout.chartArea.top, gLayout.chartArea.right, gLayout.chartArea.bottom};
+  InvalidateRect(mainWnd, &rect, FALSE);
+}
+
 void PlaceChartListWindows(int chart) {
   if (chart < 0 || chart >= kMaxChartsPerPattern) return;
   ChartContext& context = gChartContexts[chart];
@@ -340,7 +341,7 @@ void PlaceChartListWindows(int chart) {
   const HWND combo = ChildOf(context.groupCombo);
   const HWND list = ChildOf(context.stockList);
   if (combo == nullptr || list == nullptr) return;
-  if (chart >= gLayout.chartCount || !place.shown || IsEmpty(place.area)) {
+  if (chart >= gLayout.chartCount || !place.shown || IsEmptyRect(place.area)) {
     ShowWindow(combo, SW_HIDE);
     ShowWindow(list, SW_HIDE);
     return;
@@ -349,7 +350,7 @@ void PlaceChartListWindows(int chart) {
   MoveChild(combo, {place.comboBox.left, place.comboBox.top, place.comboBox.right, place.area.bottom});
   MoveChild(list, place.listBox);
   ShowWindow(combo, SW_SHOWNA);
-  ShowWindow(list, IsEmpty(place.listBox) ? SW_HIDE : SW_SHOWNA);
+  ShowWindow(list, IsEmptyRect(place.listBox) ? SW_HIDE : SW_SHOWNA);
 }
 
 void UpdateToolbarButtons() {

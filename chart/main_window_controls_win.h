@@ -20,6 +20,8 @@ void DestroyMainWindowControls();
 const MainWindowLayout& LayoutMainWindow(HWND mainWnd);
 // The layout LayoutMainWindow made last.
 const MainWindowLayout& CurrentMainWindowLayout();
+// Invalidates the charts' area of the last layout, without erasing.
+void InvalidateChartArea(HWND mainWnd);
 // Moves one chart's combo box and list box to its list area, or hides them.
 void PlaceChartListWindows(int chart);
 

@@ -16,10 +16,6 @@ int gMarginChart = -1;
 int gMarginPressX = 0;
 int gMarginStart = 0;
 
-bool Contains(const Rect& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
-
-int ShownChartCount() { return std::clamp(CurrentScreenPattern().chartCount, 0, kMaxChartsPerPattern); }
-
 int ClientWidth(HWND hwnd) {
   RECT client;
   GetClientRect(hwnd, &client);
@@ -29,7 +25,7 @@ int ClientWidth(HWND hwnd) {
 int MarginHandleAt(int x, int y) {
   for (int i = 0; i < ShownChartCount(); ++i) {
     const ChartGeometry& geometry = gChartContexts[i].geometry;
-    if (Contains(WidenedMarginHandle(geometry.marginHandle, geometry.chart), x, y)) return i;
+    if (RectContains(WidenedMarginHandle(geometry.marginHandle, geometry.chart), x, y)) return i;
   }
   return -1;
 }
@@ -61,9 +57,9 @@ void DragRightMargin(HWND hwnd, int x) {
 
 bool BeginSplitterOrMarginDrag(HWND hwnd, int x, int y) {
   const MainWindowLayout& layout = CurrentMainWindowLayout();
-  if (gShowGroupList != 0 && Contains(layout.groupListSplitter, x, y)) {
+  if (gShowGroupList != 0 && RectContains(layout.groupListSplitter, x, y)) {
     gDragMode = kDragGroupSplitter;
-  } else if (gShowDetailList != 0 && Contains(layout.detailListSplitter, x, y)) {
+  } else if (gShowDetailList != 0 && RectContains(layout.detailListSplitter, x, y)) {
     gDragMode = kDragDetailSplitter;
   } else {
     const int chart = MarginHandleAt(x, y);
@@ -94,7 +90,7 @@ void EndMouseDrag() {
 
 bool IsOverSizingHandle(int x, int y) {
   const MainWindowLayout& layout = CurrentMainWindowLayout();
-  if (gShowGroupList != 0 && Contains(layout.groupListSplitter, x, y)) return true;
-  if (gShowDetailList != 0 && Contains(layout.detailListSplitter, x, y)) return true;
+  if (gShowGroupList != 0 && RectContains(layout.groupListSplitter, x, y)) return true;
+  if (gShowDetailList != 0 && RectContains(layout.detailListSplitter, x, y)) return true;
   return MarginHandleAt(x, y) >= 0;
 }

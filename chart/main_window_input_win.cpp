@@ -50,7 +50,6 @@ WNDPROC gSearchBoxPreviousProc = nullptr;
 
 HWND MainWindow() { return static_cast<HWND>(gMainWnd); }
 
-int ShownChartCount() { return std::clamp(CurrentScreenPattern().chartCount, 0, kMaxChartsPerPattern); }
 
 bool IsChartIndex(int chart) { return chart >= 0 && chart < ShownChartCount(); }
 
@@ -64,14 +63,6 @@ void NoteInput() { gLastInputTick = GetTickCount(); }
 
 RECT ToRECT(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
-bool Contains(const Rect& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
-
-void RepaintNow() {
-  const HWND hwnd = MainWindow();
-  if (hwnd == nullptr) return;
-  InvalidateRect(hwnd, nullptr, FALSE);
-  UpdateWindow(hwnd);
-}
 
 // ---- Cursor line ---------------------------------------------------------------
 
@@ -140,13 +131,6 @@ bool IsSelectedComboDroppedDown() {
   return combo != nullptr && SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0) != 0;
 }
 
-void InvalidateChartArea(HWND hwnd) {
-  for (int i = 0; i < ShownChartCount(); ++i) {
-    const RECT rect = ToRECT(gChartContexts[i].geometry.chart);
-    InvalidateRect(hwnd, &rect, FALSE);
-  }
-}
-
 // ---- Scrolling -----------------------------------------------------------------
 
 void ScrollChartAndPaint(int chart, int code, int trackPos) {
@@ -188,7 +172,7 @@ void StepChartListSelection(int chart, int delta) {
   if (!IsChartIndex(chart) || !ShowListRow(chart, delta)) return;
   for (int j = chart - 1; j >= 0 && ViewOf(j).stockLink != 0; --j) ShowListRow(j, delta);
   for (int j = chart; j + 1 < ShownChartCount() && ViewOf(j).stockLink != 0; ++j) ShowListRow(j + 1, delta);
-  RepaintNow();
+  RepaintMainWindowNow();
 }
 
 // ---- Search box ------------------------------------------------------------------
@@ -248,7 +232,7 @@ void ChooseAmongMatches(int chart, StockSearchResult* result) {
 void ShowFoundStock(int chart, StockCode code) {
   ShowStockInLinkedCharts(chart, code);
   SelectCodeInGroupLists(chart, code);
-  RepaintNow();
+  RepaintMainWindowNow();
 }
 
 void RunSearch(HWND box) {
@@ -302,19 +286,19 @@ void RestoreSearchBoxProc() {
 void MovePaneSelection(bool backward) {
   if (!StepPaneSelection(CurrentScreenPattern(), backward, &gSelectedChart, &gSelectedPane)) return;
   gCursorBar = -1;
-  RepaintNow();
+  RepaintMainWindowNow();
 }
 
 int ChartAtPoint(int x, int y) {
   for (int i = 0; i < ShownChartCount(); ++i) {
-    if (Contains(gChartContexts[i].geometry.chart, x, y)) return i;
+    if (RectContains(gChartContexts[i].geometry.chart, x, y)) return i;
   }
   return -1;
 }
 
 int PaneAtPoint(int chart, int x, int y) {
   for (int p = 0; p < PaneCountOf(chart); ++p) {
-    if (Contains(gChartContexts[chart].panes[p].pane, x, y)) return p;
+    if (RectContains(gChartContexts[chart].panes[p].pane, x, y)) return p;
   }
   return -1;
 }
@@ -346,7 +330,7 @@ void PressChartArea(int x, int y, bool right) {
   }
   if (gSelectedPane >= 0) SetCrossHairAtPoint(chart, gSelectedPane, x, y);
   if (right && gSelectedPane >= 0) gCursorBar = gCrossHairBar;
-  if (gSelectedChart != oldChart || gSelectedPane != oldPane || gCursorBar != oldBar) RepaintNow();
+  if (gSelectedChart != oldChart || gSelectedPane != oldPane || gCursorBar != oldBar) RepaintMainWindowNow();
 }
 
 // ---- Link and keep-stock buttons ---------------------------------------------------
@@ -354,8 +338,8 @@ void PressChartArea(int x, int y, bool right) {
 // A link button is made of two halves: the bottom of chart `upper` and the top
 // of the chart below. Gives the chart whose half holds the point, else -1.
 int LinkHalfAtPoint(int upper, Rect ChartGeometry::*bottom, Rect ChartGeometry::*top, int x, int y) {
-  if (Contains(gChartContexts[upper].geometry.*bottom, x, y)) return upper;
-  if (Contains(gChartContexts[upper + 1].geometry.*top, x, y)) return upper + 1;
+  if (RectContains(gChartContexts[upper].geometry.*bottom, x, y)) return upper;
+  if (RectContains(gChartContexts[upper + 1].geometry.*top, x, y)) return upper + 1;
   return -1;
 }
 
@@ -396,7 +380,7 @@ bool PressLinkButton(int x, int y) {
 
 bool PressKeepStockButton(int x, int y) {
   for (int i = 0; i < ShownChartCount(); ++i) {
-    if (!Contains(gChartContexts[i].geometry.keepStockButton, x, y)) continue;
+    if (!RectContains(gChartContexts[i].geometry.keepStockButton, x, y)) continue;
     ChartView& view = ViewOf(i);
     view.keepStock = view.keepStock != 0 ? 0 : 1;
     SyncLinkedKeepStockFlags(i);
@@ -431,10 +415,10 @@ void OfferHeaderPopup(HWND hwnd, int x, int y) {
   if (!IsChartIndex(gSelectedChart)) return;
   const ChartContext& context = gChartContexts[gSelectedChart];
   if (gSelectedPane >= 0 && gSelectedPane < PaneCountOf(gSelectedChart)) {
-    if (Contains(context.panes[gSelectedPane].captionRect, x, y)) ShowPanePopup(hwnd, x, y);
+    if (RectContains(context.panes[gSelectedPane].captionRect, x, y)) ShowPanePopup(hwnd, x, y);
     return;
   }
-  if (Contains(context.geometry.captionRow, x, y) && !IsOverSizingHandle(x, y)) ShowCaptionPopup(hwnd, x, y);
+  if (RectContains(context.geometry.captionRow, x, y) && !IsOverSizingHandle(x, y)) ShowCaptionPopup(hwnd, x, y);
 }
 
 // ---- Hover -------------------------------------------------------------------------
@@ -450,7 +434,7 @@ void UpdateHoverState(int x, int y) {
   if (IsOverSizingHandle(x, y)) {
     gHoverCursor = kHoverSizing;
   } else {
-    gHoverCursor = pane >= 0 && !Contains(gChartContexts[chart].panes[pane].captionRect, x, y) ? kHoverCross
+    gHoverCursor = pane >= 0 && !RectContains(gChartContexts[chart].panes[pane].captionRect, x, y) ? kHoverCross
                                                                                                 : kHoverArrow;
   }
   // Holding the no-convert key keeps the cross-hair where it is.
@@ -463,6 +447,13 @@ void UpdateHoverState(int x, int y) {
 }
 
 }  // namespace
+
+void RepaintMainWindowNow() {
+  const HWND hwnd = MainWindow();
+  if (hwnd == nullptr) return;
+  InvalidateRect(hwnd, nullptr, FALSE);
+  UpdateWindow(hwnd);
+}
 
 // ---- Life of the window --------------------------------------------------------------
 
@@ -540,7 +531,7 @@ LRESULT OnMainLeftButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   const int x = GET_X_LPARAM(lParam);
   const int y = GET_Y_LPARAM(lParam);
   if (PressLinkButton(x, y) || PressKeepStockButton(x, y)) {
-    RepaintNow();
+    RepaintMainWindowNow();
     return 0;
   }
   if (BeginSplitterOrMarginDrag(hwnd, x, y)) return 0;

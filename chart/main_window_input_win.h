@@ -20,6 +20,9 @@ void StartMainWindowInput(HWND hwnd);
 // WM_DESTROY: the timers stop, the hooks go, the search box gets its own procedure back.
 void StopMainWindowInput(HWND hwnd);
 
+// Invalidates the whole main window and paints it at once.
+void RepaintMainWindowNow();
+
 // True while the progress dialog is open: input then gets default processing only.
 bool IsInputBlocked();
 // True while the keyboard focus is in the search box (Esc, Del and Ctrl+Z

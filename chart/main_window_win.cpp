@@ -82,16 +82,9 @@ void ReloadChart(int chart) {
   LoadChartSeries(chart, 1);
 }
 
-void RepaintWindowNow() {
-  const HWND hwnd = static_cast<HWND>(gMainWnd);
-  if (hwnd == nullptr) return;
-  InvalidateRect(hwnd, nullptr, FALSE);
-  UpdateWindow(hwnd);
-}
-
 void InstallChartEditHooks() {
   gChartEditHooks.layoutCharts = LayoutCharts;
-  gChartEditHooks.repaintNow = RepaintWindowNow;
+  gChartEditHooks.repaintNow = RepaintMainWindowNow;
   gChartEditHooks.refillChartLists = RefillChartLists;
   gChartEditHooks.clearCrossHair = ClearCrossHair;
   gChartEditHooks.refreshCursorTracking = RefreshCursorTracking;
@@ -113,15 +106,15 @@ void InvalidateClientRect(const Rect& rect) {
   if (hwnd != nullptr) InvalidateRect(hwnd, &area, FALSE);
 }
 
-// New fonts: new text measures, then the layout that depends on them.
+// New fonts: new text measures, the controls' fonts and row heights, then
+// the layout that depends on them.
 void ApplyChartFonts() {
   InstallChartTextMeasures();
-  LayoutCharts();
   ApplyChartFontToControls();
   for (HWND child : {gDetailWnd, gTimeBackWnd}) {
     if (child != nullptr) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(gChartFixedFont), TRUE);
   }
-  LayoutCharts();  // the lists are placed again at their new row heights
+  LayoutCharts();
 }
 
 void FreePaintBuffer() {

@@ -196,6 +196,8 @@ ScreenPattern& CurrentScreenPattern() {
   return gScreenPatterns[gCurrentPattern];
 }
 
+int ShownChartCount() { return ShownChartCount(CurrentScreenPattern()); }
+
 void FormatMainWindowTitle(char* out, int size) {
   const ScreenPattern& pattern = CurrentScreenPattern();
   snprintf(out, static_cast<size_t>(size), "ヴェルクォラ22　－　%.*s", static_cast<int>(sizeof pattern.name),

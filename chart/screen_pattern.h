@@ -64,6 +64,8 @@ extern int gPatternMenuSource;
 void SetDefaultScreenPatterns();
 // The current pattern; an out-of-range index is brought back to 0 first.
 ScreenPattern& CurrentScreenPattern();
+// The charts the current pattern shows: its chart count brought into 0..3.
+int ShownChartCount();
 // "ヴェルクォラ22　－　<name of the current pattern>".
 void FormatMainWindowTitle(char* out, int size);
 

@@ -10,6 +10,12 @@ struct Rect {
   int32_t left, top, right, bottom;
 };
 
+// No pixel inside (right and bottom are exclusive).
+constexpr bool IsEmptyRect(const Rect& r) { return r.right <= r.left || r.bottom <= r.top; }
+constexpr bool RectContains(const Rect& r, int x, int y) {
+  return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+}
+
 constexpr uint8_t kShiftJisCharSet = 128;
 constexpr uint8_t kDefaultPitch = 0;
 constexpr uint8_t kFixedPitch = 1;
