@@ -635,8 +635,24 @@ LRESULT OnMainTimer(HWND hwnd, WPARAM timerId) {
   return 0;
 }
 
+bool gMainWindowStarting = false;
+
+namespace {
+bool gCloseWaitingForStart = false;
+}
+
+void FinishMainWindowStart(HWND hwnd) {
+  gMainWindowStarting = false;
+  if (gCloseWaitingForStart) PostMessageW(hwnd, WM_CLOSE, 0, 0);
+  gCloseWaitingForStart = false;
+}
+
 LRESULT OnMainClose(HWND hwnd) {
   NoteInput();
+  if (gMainWindowStarting) {
+    gCloseWaitingForStart = true;
+    return 0;
+  }
   if (gProgressDlg != nullptr) {
     gProgressCancelled = 1;
     return 0;

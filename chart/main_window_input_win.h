@@ -57,6 +57,11 @@ LRESULT OnMainHScroll(HWND hwnd, WPARAM wParam, LPARAM lParam);
 LRESULT OnMainTimer(HWND hwnd, WPARAM timerId);
 // WM_CLOSE: refused while the progress dialog is open (the job is asked to stop).
 LRESULT OnMainClose(HWND hwnd);
+// True while CreateMainWindow sets the window up: a close asked for meanwhile
+// (a message box's loop may deliver one) waits until the window is complete.
+extern bool gMainWindowStarting;
+// Ends the start; a close that waited is asked for again through the main loop.
+void FinishMainWindowStart(HWND hwnd);
 // WM_PAINT through `paint`, then the cursor line again where the paint renewed the picture.
 LRESULT PaintKeepingCursorLine(HWND hwnd, LRESULT (*paint)(HWND));
 

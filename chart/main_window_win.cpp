@@ -173,8 +173,8 @@ void PaintCharts(HDC dc, const RECT& client) {
   }
 }
 
-// The shared pens and fonts live as long as the main window; the charts of
-// the current pattern are loaded before it is first shown.
+// The shared pens and fonts live as long as the main window. The charts were
+// loaded before the window existed (CreateMainWindow).
 LRESULT OnCreate(HWND hwnd) {
   LoadBuiltinPaletteIfEmpty();
   CreateSharedGdiObjects();
@@ -186,7 +186,6 @@ LRESULT OnCreate(HWND hwnd) {
   gPatternSwitchHooks.reloadChart = ReloadChart;
   gPatternSwitchHooks.layoutCharts = LayoutCharts;
   gPatternSwitchHooks.patternShown = ShowSwitchedPattern;
-  if (AllocAllChartContexts()) ReloadAllChartSeries();
   return 0;
 }
 
@@ -380,11 +379,18 @@ void UpdateMainWindowTitle() {
   SetWindowTextW(static_cast<HWND>(gMainWnd), SjisToWide(title).c_str());
 }
 
+// The charts of the current pattern are loaded before the window exists: a
+// read-error box shown while loading has no window of ours to close under it.
 HWND CreateMainWindow(HINSTANCE instance, int showCommand) {
+  if (AllocAllChartContexts()) ReloadAllChartSeries();
+  gMainWindowStarting = true;
   const HWND hwnd = CreateWindowExW(0, SjisToWide(gMainClassName).c_str(), SjisToWide(gAppTitle).c_str(),
                                     WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
                                     CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
-  if (hwnd == nullptr) return nullptr;
+  if (hwnd == nullptr) {
+    gMainWindowStarting = false;
+    return nullptr;
+  }
   gMainWnd = hwnd;
   CreateMainWindowControls(hwnd);
   CreateChildWindows(hwnd);
@@ -411,5 +417,6 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand) {
   }
   LayoutCharts();  // the toolbar and status bar have their final heights now
   UpdateWindow(hwnd);
+  FinishMainWindowStart(hwnd);
   return hwnd;
 }

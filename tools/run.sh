@@ -13,12 +13,11 @@ cmake --build build/win32 -j "$JOBS" --target velqo
 
 mkdir -p "$DEMO"
 if [ ! -f "$DEMO/stock.dat" ]; then
-  cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build build/release -j "$JOBS"
-  if [ -x build/release/make_sample_db ]; then
-    echo "making a demo database in $DEMO"
-    build/release/make_sample_db "$DEMO"
-  fi
+  # Only the generator, in a tree of its own (no tests, fuzzers or benchmarks).
+  cmake -S . -B build/demo-tools -DCMAKE_BUILD_TYPE=Release -DVELQO_BENCH=OFF >/dev/null
+  cmake --build build/demo-tools -j "$JOBS" --target make_sample_db
+  echo "making a demo database in $DEMO"
+  build/demo-tools/make_sample_db "$DEMO"
 fi
 # The program keeps its data beside itself.
 cp build/win32/velqo.exe "$DEMO/"

@@ -13,7 +13,8 @@ log() { printf '[setup] %s\n' "$*"; }
 
 NATIVE_PKGS=(cmake make g++ clang googletest libgtest-dev libbenchmark-dev
              zlib1g-dev libminizip-dev dpkg-dev locales)
-WIN_PKGS=(mingw-w64 wine wine32:i386 xvfb libz-mingw-w64-dev
+# fonts-wine: Wine's symbol font, which draws the frame buttons and scroll arrows.
+WIN_PKGS=(mingw-w64 wine wine32:i386 fonts-wine xvfb libz-mingw-w64-dev
           fonts-ipafont-gothic fonts-ipafont-mincho imagemagick x11-apps xdotool)
 
 missing_packages() {
@@ -100,10 +101,13 @@ ensure_wine_prefix() {
   . "$ROOT/tools/wine-env.sh"
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     log "creating the Wine prefix $WINEPREFIX"
+    VELQO_XVFB_PID=""
     start_xvfb_if_needed
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w || true
+    if [ -n "$VELQO_XVFB_PID" ]; then kill "$VELQO_XVFB_PID" 2>/dev/null || true; fi
   fi
+  install_wine_symbol_font
   # Without a window manager (Xvfb) Wine must draw the frames and captions itself.
   if ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true

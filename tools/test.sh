@@ -25,14 +25,21 @@ echo "== Windows build =="
 cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/win32 -j "$JOBS"
 
+# The tests' own copy of the Wine prefix: the clean-up below ends every Wine
+# process of this prefix, and only of this one.
+export VELQO_WINEPREFIX="$ROOT/.deps/wine-test"
+if [ ! -f "$VELQO_WINEPREFIX/system.reg" ]; then
+  rm -rf "$VELQO_WINEPREFIX"
+  cp -a "$ROOT/.deps/wine" "$VELQO_WINEPREFIX"
+fi
 . tools/wine-env.sh
-XVFB_BEFORE="$(pgrep -x Xvfb || true)"
+install_wine_symbol_font
+VELQO_XVFB_PID=""
 start_xvfb_if_needed
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
-  for pid in $(pgrep -x Xvfb || true); do
-    case " $XVFB_BEFORE " in *" $pid "*) ;; *) kill "$pid" 2>/dev/null || true ;; esac
-  done
+  # Only the display started here, by its process id.
+  if [ -n "$VELQO_XVFB_PID" ]; then kill "$VELQO_XVFB_PID" 2>/dev/null || true; fi
 }
 trap cleanup EXIT
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "platform/win_text.h"
@@ -23,7 +24,23 @@ std::wstring MakeProgramFolder() {
   return folder;
 }
 
+int CALLBACK NoteFontFamily(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+
+// Frame buttons and scroll arrows are glyphs of the system's symbol font;
+// without it they show as letters ("0 1 r").
+bool HasSymbolFont() {
+  bool found = false;
+  const HDC dc = GetDC(nullptr);
+  EnumFontFamiliesW(dc, L"Marlett", NoteFontFamily, reinterpret_cast<LPARAM>(&found));
+  ReleaseDC(nullptr, dc);
+  return found;
+}
+
 TEST(ProgramTest, StartsShowsItsTitleAndWritesTheSettingsAndGroupsOnClose) {
+  EXPECT_TRUE(HasSymbolFont()) << "the frame buttons would show as letters";
   const std::wstring folder = MakeProgramFolder();
   RunningProgram program;
   ASSERT_TRUE(LaunchProgram(folder, program));
@@ -76,6 +93,65 @@ TEST(ProgramTest, ASettingsFileOfRandomBytesDoesNotStopTheStart) {
     ASSERT_TRUE(LaunchProgram(folder, program)) << "round " << round;
     EXPECT_EQ(CloseProgram(program), 0u);
     EXPECT_EQ(ReadFileBytes(folder + L"velqo.dat").size(), 6812u);
+  }
+}
+
+// The program's main window of this process, shown or not.
+HWND FindProgramWindowOf(DWORD processId) {
+  for (HWND hwnd = FindWindowW(kProgramWindowClass, nullptr); hwnd != nullptr;
+       hwnd = FindWindowExW(nullptr, hwnd, kProgramWindowClass, nullptr)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == processId) return hwnd;
+  }
+  return nullptr;
+}
+
+// The read-error box of a damaged price file: the daily retries take some seconds.
+HWND WaitForErrorBox(const PROCESS_INFORMATION& process) {
+  for (int i = 0; i < 600; ++i) {
+    for (HWND box = FindWindowW(L"#32770", SjisToWide("エラー").c_str()); box != nullptr;
+         box = FindWindowExW(nullptr, box, L"#32770", SjisToWide("エラー").c_str())) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(box, &pid);
+      if (pid == process.dwProcessId) return box;
+    }
+    if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
+  }
+  return nullptr;
+}
+
+// An empty price file of the first chart's stock stops the start at an error
+// box; the user closes the program from the taskbar meanwhile, then answers
+// the box. The program must end normally or start with an empty chart.
+TEST(ProgramTest, AClosingRequestDuringTheStartUpErrorBoxIsSafe) {
+  const std::wstring sample = UnixToDosPath(EnvironmentText(L"VELQO_SAMPLE_DB"));
+  if (sample.empty()) GTEST_SKIP() << "VELQO_SAMPLE_DB not set";
+  const std::wstring folder = MakeTempFolder(L"velqo-emptyday");
+  ASSERT_TRUE(CopyFolderTree(sample, folder.substr(0, folder.size() - 1)));
+  ASSERT_TRUE(CopyProgramInto(folder));
+  ASSERT_TRUE(WriteFileBytes(folder + L"DAY\\1001", {}));
+  const auto stockTable = ReadFileBytes(folder + L"stock.dat");
+
+  RunningProgram program;
+  ASSERT_TRUE(StartProgram(folder, &program.process));
+  const HWND box = WaitForErrorBox(program.process);
+  ASSERT_NE(box, nullptr) << "no read-error box";
+  const HWND early = FindProgramWindowOf(program.process.dwProcessId);
+  if (early != nullptr) PostMessageW(early, WM_CLOSE, 0, 0);
+  Sleep(300);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  if (WaitForSingleObject(program.process.hProcess, 3000) != WAIT_OBJECT_0) {
+    ASSERT_TRUE(WaitForMainWindow(program));
+  }
+  EXPECT_EQ(CloseProgram(program), 0u);
+  EXPECT_EQ(ReadFileBytes(folder + L"DAY\\1001").size(), 0u);
+  // The table keeps every stock as it was (group bits are renewed at each start).
+  const auto after = ReadFileBytes(folder + L"stock.dat");
+  ASSERT_EQ(after.size(), stockTable.size());
+  constexpr size_t kHeader = 8, kRecord = 4776, kMaster = 156;
+  for (size_t at = kHeader; at < after.size(); at += kRecord) {
+    ASSERT_TRUE(std::equal(after.begin() + at, after.begin() + at + kMaster, stockTable.begin() + at)) << at;
   }
 }
 
