@@ -295,22 +295,28 @@ int ReadGroupFile(const char* path, GroupTable& table, bool* converted) {
   return 0;
 }
 
-bool IsEmptyOrMissing(const char* path) { return GetFileSizeByName(path) <= 0; }
-
 void KeepFirstError(int* result, int error) {
   if (*result == 0) *result = error;
 }
 
+// An empty, missing or unreadable older copy gives way to the table itself.
+int CopyBackupDown(const char* from, const char* to, const GroupTable& table) {
+  uint32_t size = 0;
+  char* image = LoadFileToMemory(from, &size, 1);
+  if (image == nullptr) return SaveBufferToFile(to, &table, sizeof table);
+  const int error = SaveBufferToFile(to, image, size);
+  FreeBlock(image);
+  return error;
+}
+
 // Newest first: grp01 is this table, the older copies move one place down.
+// They are copied, never moved, and each copy replaces its target whole, so
+// a program stopped at any moment of the rotation leaves every backup there.
 int RotateGroupBackups(const GroupTable& table) {
   PlatformCreateFolder(kBackupFolder);
   int result = 0;
-  PlatformDeleteFile(kBackupPaths[2]);
-  for (int i = 1; i >= 0; --i) {
-    const char* from = kBackupPaths[static_cast<size_t>(i)];
-    const char* to = kBackupPaths[static_cast<size_t>(i) + 1];
-    KeepFirstError(&result, IsEmptyOrMissing(from) ? SaveBufferToFile(to, &table, sizeof table)
-                                                   : PlatformReplaceFile(from, to));
+  for (size_t i = kBackupPaths.size() - 1; i > 0; --i) {
+    KeepFirstError(&result, CopyBackupDown(kBackupPaths[i - 1], kBackupPaths[i], table));
   }
   KeepFirstError(&result, SaveBufferToFile(kBackupPaths[0], &table, sizeof table));
   return result;

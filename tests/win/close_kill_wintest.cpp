@@ -1,0 +1,148 @@
+// Killing the program in the middle of its closing saves: every data file is
+// left whole, either as it was before the close or as a normal close writes it.
+// The kills follow what the folder shows rather than a clock: each save takes
+// a few milliseconds, which fixed delays would hit only by chance.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "common/file_io.h"
+#include "platform/win_text.h"
+#include "tests/win/program_runner.h"
+#include "tests/win/win_test_support.h"
+
+namespace {
+
+using FileTree = std::map<std::wstring, std::vector<unsigned char>>;  // by path inside the folder
+
+// The files the program rewrites from memory when it closes.
+constexpr std::array<const wchar_t*, 7> kRewrittenFiles = {
+    L"stock.dat", L"grp.dat", L"BACKUP\\grp01.dat", L"BACKUP\\grp02.dat", L"BACKUP\\grp03.dat", L"velqo.dat",
+    L"velqo_p2.dat"};
+
+bool IsTemporary(const std::wstring& name) {
+  return name.size() >= 4 && name.compare(name.size() - 4, 4, L".tmp") == 0;
+}
+
+// Everything but the program itself and the temporaries its saves may leave.
+void ReadTree(const std::wstring& folder, const std::wstring& under, FileTree& files) {
+  WIN32_FIND_DATAW found;
+  const HANDLE find = FindFirstFileW((folder + under + L"*").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      ReadTree(folder, under + name + L"\\", files);
+    } else if (name != L"velqo.exe" && !IsTemporary(name)) {
+      files[under + name] = ReadFileBytes(folder + under + name);
+    }
+  } while (FindNextFileW(find, &found));
+  FindClose(find);
+}
+
+FileTree ReadTree(const std::wstring& folder) {
+  FileTree files;
+  ReadTree(folder, L"", files);
+  return files;
+}
+
+// A fresh copy of the sample database with the program running on it. Its
+// files are then changed on disk, each differently, so that every save the
+// close makes can be told from the file it replaces.
+std::wstring StartOnSampleCopy(RunningProgram& program) {
+  const std::wstring folder = MakeTempFolder(L"velqo-kill");
+  const std::wstring sample = UnixToDosPath(EnvironmentText(L"VELQO_SAMPLE_DB"));
+  EXPECT_TRUE(CopyFolderTree(sample, folder.substr(0, folder.size() - 1)));
+  EXPECT_TRUE(CopyProgramInto(folder));
+  EXPECT_TRUE(LaunchProgram(folder, program));
+  for (size_t i = 0; i < kRewrittenFiles.size(); ++i) {
+    auto bytes = ReadFileBytes(folder + kRewrittenFiles[i]);
+    if (bytes.empty()) continue;
+    bytes.back() ^= static_cast<unsigned char>(i + 1);
+    WriteFileBytes(folder + kRewrittenFiles[i], bytes);
+  }
+  return folder;
+}
+
+// What the folder shows of the saves under way: each rewritten file with its
+// size and time of the last write, and whether its temporary is there.
+std::vector<uint64_t> SaveTraces(const std::wstring& folder) {
+  std::vector<uint64_t> traces;
+  for (const wchar_t* name : kRewrittenFiles) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW((folder + name).c_str(), GetFileExInfoStandard, &data)) data = {};
+    traces.push_back(uint64_t{data.nFileSizeHigh} << 32 | data.nFileSizeLow);
+    traces.push_back(uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32 | data.ftLastWriteTime.dwLowDateTime);
+    traces.push_back(GetFileAttributesW((folder + name + L".tmp").c_str()) != INVALID_FILE_ATTRIBUTES);
+  }
+  return traces;
+}
+
+// Asks the program to close and kills it as soon as the folder has changed
+// killAfter times (never when negative); returns the changes seen.
+int CloseAndKill(RunningProgram& program, const std::wstring& folder, int killAfter) {
+  std::vector<uint64_t> seen = SaveTraces(folder);
+  int changes = 0;
+  const DWORD end = GetTickCount() + kProgramTimeoutMs;
+  PostMessageW(program.window, WM_CLOSE, 0, 0);
+  while (changes != killAfter && WaitForSingleObject(program.process.hProcess, 0) == WAIT_TIMEOUT &&
+         static_cast<LONG>(end - GetTickCount()) > 0) {
+    std::vector<uint64_t> now = SaveTraces(folder);
+    if (now != seen) ++changes;
+    seen.swap(now);
+  }
+  TerminateProcess(program.process.hProcess, 99);
+  WaitForSingleObject(program.process.hProcess, kProgramTimeoutMs);
+  CloseHandle(program.process.hThread);
+  CloseHandle(program.process.hProcess);
+  return changes;
+}
+
+// The same bytes in both trees, or absent from both.
+bool IsSameFile(const FileTree& a, const FileTree& b, const std::wstring& name) {
+  const auto inA = a.find(name), inB = b.find(name);
+  return inA == a.end() ? inB == b.end() : inB != b.end() && inA->second == inB->second;
+}
+
+void ExpectEveryFileWhole(const FileTree& left, const FileTree& before, const FileTree& closed) {
+  FileTree names = left;
+  names.insert(before.begin(), before.end());
+  names.insert(closed.begin(), closed.end());
+  for (const auto& entry : names) {
+    EXPECT_TRUE(IsSameFile(left, before, entry.first) || IsSameFile(left, closed, entry.first))
+        << WideToSjis(entry.first.c_str()) << " is cut, mixed or missing";
+  }
+}
+
+TEST(CloseKillTest, AKillDuringTheClosingSavesLeavesEveryFileWhole) {
+  if (EnvironmentText(L"VELQO_SAMPLE_DB").empty()) GTEST_SKIP() << "no sample database given";
+  RunningProgram program;
+  const std::wstring cleanFolder = StartOnSampleCopy(program);
+  const FileTree cleanBefore = ReadTree(cleanFolder);
+  const int cleanChanges = CloseAndKill(program, cleanFolder, -1);
+  const FileTree closed = ReadTree(cleanFolder);
+  DeleteDirectoryTree(WideToSjis(cleanFolder.c_str()).c_str(), 1);
+  for (const wchar_t* name : kRewrittenFiles) {
+    ASSERT_EQ(closed.count(name), 1u) << WideToSjis(name);
+    ASSERT_FALSE(IsSameFile(closed, cleanBefore, name)) << WideToSjis(name) << " was not saved";
+  }
+
+  for (int killAfter = 0; killAfter <= cleanChanges; ++killAfter) {
+    SCOPED_TRACE(testing::Message() << "killed after " << killAfter << " changes");
+    const std::wstring folder = StartOnSampleCopy(program);
+    const FileTree before = ReadTree(folder);
+    CloseAndKill(program, folder, killAfter);
+    ExpectEveryFileWhole(ReadTree(folder), before, closed);
+    DeleteDirectoryTree(WideToSjis(folder.c_str()).c_str(), 1);
+  }
+}
+
+}  // namespace
