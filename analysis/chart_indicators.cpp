@@ -5,10 +5,12 @@
 #include "analysis/kernels.h"
 #include "analysis/market_breadth.h"
 #include "analysis/signal_settings.h"
-#include "chart/chart_context.h"
 #include "data/stock_table.h"
-#include "sheets/sheet_services.h"
-#include "shell/settings.h"
+#include "records/settings_block.h"
+
+int gComputeNeededOnly = 0;
+int gNeededPeriods[3] = {};
+SeriesUseFlags gNeededSeries[3] = {};
 
 namespace {
 
@@ -415,7 +417,7 @@ const SignalSettingsFile* SignalFileInUse() {
 
 }  // namespace
 
-void ComputeChartIndicators(StockCode code, ChartContext* context, KernelScratchSet& scratch) {
+void ComputeChartIndicators(StockCode code, ChartSeriesSet* context, KernelScratchSet& scratch) {
   const SignalSettingsFile* file = SignalFileInUse();
   const int tradingUnit = TradingUnitOf(code);
   for (int p = 0; p < kPeriodCount; ++p) {
@@ -428,5 +430,5 @@ void ComputeChartIndicators(StockCode code, ChartContext* context, KernelScratch
     ComputeChartSeries(work, block.params, gComputeNeededOnly != 0 ? &gNeededSeries[p] : nullptr);
     ComputeSignalSeries(work, block.params, file);
   }
-  SimulateScenariosForStock(code, context);
+  if (gScenarioHooks.simulateScenarios != nullptr) gScenarioHooks.simulateScenarios(code, context);
 }

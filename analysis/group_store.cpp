@@ -9,14 +9,15 @@
 #include "common/file_io.h"
 #include "common/sjis_text.h"
 #include "data/stock_table.h"
-#include "resources/string_ids.h"
-#include "shell/app_globals.h"
-#include "shell/settings.h"
-#include "sheets/sheet_services.h"
+#include "common/string_ids.h"
+#include "common/app_globals.h"
+#include "records/settings_block.h"
 
 GroupTable* gGroupTable = nullptr;
 GroupTable* gGroupTableEdit = nullptr;
 GroupRecord* gGroupScratchRecord = nullptr;
+
+int gGroupEditBusy = 0;
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include "analysis/condition_term.h"
 #include "common/stock_code.h"
+#include "records/table_limits.h"
 
-constexpr int kGroupCount = 124;
 constexpr int kMaxGroupMembers = 5000;
 constexpr int kGroupNameSize = 64;
 constexpr int kGroupMemberBits = 128;
@@ -100,3 +100,6 @@ void ConvertNumericGroupCodes();
 // Name and name colour of group g of the live table; "" and 0 when there is none.
 const char* GetGroupName(int g);
 int32_t GetGroupNameColor(int g);
+
+// Set while the simulator's parameter window or a group dialog is open.
+extern int gGroupEditBusy;

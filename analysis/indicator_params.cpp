@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "shell/settings.h"
+#include "records/settings_block.h"
 
 namespace {
 

@@ -1,13 +1,6 @@
 #pragma once
 // The 55 parameters (mostly periods) of the indicators of one bar period.
-#include <cstdint>
-
-constexpr int kIndicatorParamCount = 55;
-
-struct IndicatorParameterSet {
-  uint16_t slot[kIndicatorParamCount];
-};
-static_assert(sizeof(IndicatorParameterSet) == 110, "IndicatorParameterSet is 110 bytes");
+#include "records/indicator_parameter_set.h"
 
 // Daily, weekly and monthly defaults into the three live sets.
 void SetDefaultIndicatorParameters();

@@ -8,8 +8,8 @@
 #include "data/daily_cache.h"
 #include "data/period_bars.h"
 #include "data/stock_table.h"
-#include "shell/app_globals.h"
-#include "shell/settings.h"
+#include "common/app_globals.h"
+#include "records/settings_block.h"
 
 int gCountAdvances = 0;
 BarSeries* gBreadthIndexBars[kBreadthPeriods] = {};

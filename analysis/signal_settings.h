@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "analysis/indicator_params.h"
-#include "sheets/scenarios.h"
+#include "records/scenario_record.h"
 
 constexpr uint32_t kSignalSettingsTag = 0x03160002;
 constexpr int kSeriesUseFlagCount = 45;

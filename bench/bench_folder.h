@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "shell/app_globals.h"
+#include "common/app_globals.h"
 
 // Makes "<temp>/<prefix>-XXXXXX" (aborting when it cannot) and removes it at exit.
 inline std::string MakeBenchFolder(const char* prefix) {

@@ -19,7 +19,7 @@
 #include "data/daily_cache.h"
 #include "data/merge_bars.h"
 #include "data/stock_table.h"
-#include "shell/app_globals.h"
+#include "common/app_globals.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "bench/bench_folder.h"
 #include "data/stock_table.h"
-#include "shell/app_globals.h"
+#include "common/app_globals.h"
 #include "shell/settings.h"
 
 namespace {

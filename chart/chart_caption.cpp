@@ -5,8 +5,8 @@
 
 #include "common/sjis_text.h"
 #include "data/stock_table.h"
-#include "shell/app_globals.h"
-#include "shell/settings.h"
+#include "common/app_globals.h"
+#include "records/settings_block.h"
 
 namespace {
 

@@ -1,14 +1,10 @@
 #pragma once
-// A chart context: a stock's bars in three periods, every indicator series
-// computed from them and the scenario marks. Each chart, the live-quote
-// recomputation and every recomputation worker has its own.
-#include "analysis/series_buffers.h"
+// A chart context: a stock's series (ChartSeriesSet) with the chart's
+// geometry and panes. Each chart, the live-quote recomputation and every
+// recomputation worker has its own.
+#include "analysis/chart_series.h"
+#include "chart/gdi_rules.h"
 #include "chart/screen_pattern.h"
-#include "common/gdi_rules.h"
-#include "platform/platform.h"
-#include "sheets/scenarios.h"
-
-constexpr int kPeriodCount = 3;  // daily, weekly, monthly
 constexpr int kPaneCaptionSize = 80;
 
 // One pane of a chart: where it is and the scale its values are drawn with.
@@ -47,27 +43,12 @@ struct ChartGeometry {
   int32_t firstBar, lastBar;           // the bars the scales were computed over
 };
 
-struct ChartContext {
-  PeriodSeriesBlock periods[kPeriodCount];
+struct ChartContext : ChartSeriesSet {
   ChartGeometry geometry;
   PaneRecord panes[kMaxPanesPerChart];
-  WindowHandle scrollBarWindow;
-  WindowHandle groupCombo;
-  WindowHandle stockList;
-  void* stockListPreviousProc;         // the list box is subclassed
   Rect listArea;                       // in the group-list column
   int32_t detailBar;                   // the bar the detail list shows
-  ScenarioMarkBuffer* fileMarks[kScenarioSlots];   // scenarios of the signal file
-  ScenarioMarkBuffer* tableMarks[kScenarioSlots];  // scenarios of the scenario table
-  IntSeries* fileValues[kScenarioSlots];
-  IntSeries* tableValues[kScenarioSlots];
 };
 
 extern ChartContext gChartContexts[3];  // one per chart slot
 extern ChartContext gSharedChartContext;  // the live-quote recomputation
-
-// Allocates every buffer of a context whose pointers are null, zero-filled;
-// false when memory is short, with nothing left allocated.
-bool AllocChartContextBuffers(ChartContext* context);
-// Frees every buffer; the pointers become null. Safe on a partly allocated context.
-void FreeChartContextBuffers(ChartContext* context);

@@ -8,9 +8,9 @@
 #include "chart/chart_selection.h"
 #include "chart/screen_pattern.h"
 #include "platform/platform.h"
-#include "resources/resource_ids.h"
-#include "shell/app_globals.h"
-#include "shell/settings.h"
+#include "common/command_ids.h"
+#include "common/app_globals.h"
+#include "records/settings_block.h"
 
 ChartEditHooks gChartEditHooks = {};
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "data/stock_table.h"
-#include "shell/settings.h"
+#include "records/settings_block.h"
 
 TextWidthFn gChartTextWidth = nullptr;
 void* gChartTextWidthContext = nullptr;

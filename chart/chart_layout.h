@@ -7,7 +7,7 @@
 
 #include "chart/chart_context.h"
 #include "chart/screen_pattern.h"
-#include "common/gdi_rules.h"
+#include "chart/gdi_rules.h"
 #include "common/number_text.h"
 #include "common/packed_date.h"
 

@@ -10,7 +10,7 @@
 #include "data/ken_table.h"
 #include "data/period_bars.h"
 #include "data/stock_table.h"
-#include "shell/settings.h"
+#include "records/settings_block.h"
 
 int32_t gForecastState[3] = {};
 int32_t gForecastBarCount[3] = {};

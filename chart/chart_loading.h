@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "chart/chart_context.h"
-#include "common/gdi_rules.h"
+#include "chart/gdi_rules.h"
 
 // Forecast state of each chart slot.
 enum ForecastState : int32_t {

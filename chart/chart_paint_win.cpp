@@ -13,7 +13,7 @@
 #include "chart/paint_tools_win.h"
 #include "chart/pane_pixels.h"
 #include "chart/volume_cloud.h"
-#include "common/gdi_objects_win.h"
+#include "chart/gdi_objects_win.h"
 #include "data/stock_table.h"
 #include "platform/win_text.h"
 #include "resources/resource_ids.h"

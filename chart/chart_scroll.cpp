@@ -7,7 +7,7 @@
 #include "chart/chart_links.h"
 #include "chart/chart_loading.h"
 #include "chart/screen_pattern.h"
-#include "shell/settings.h"
+#include "records/settings_block.h"
 
 ChartScrollHooks gChartScrollHooks = {};
 
@@ -149,14 +149,6 @@ bool ScrollChartByCode(int chart, int code, int trackPos) {
   if (chart > 0 && ViewOf(chart - 1).dateLink != 0) AlignLinkedCharts(chart - 1, chart);
   CallHook(gChartScrollHooks.refreshCursorTracking);
   return true;
-}
-
-int FindChartOfScrollBar(void* scrollBarWindow) {
-  if (scrollBarWindow == nullptr) return -1;
-  for (int i = 0; i < ShownChartCount(); ++i) {
-    if (gChartContexts[i].scrollBarWindow == scrollBarWindow) return i;
-  }
-  return -1;
 }
 
 void SetChartPeriod(int chart, int period) {

@@ -71,8 +71,6 @@ void ScrollChartBy(int chart, int delta);
 // A scroll code on chart `chart`'s scroll bar; date-linked neighbours follow.
 // False when the position did not change.
 bool ScrollChartByCode(int chart, int code, int trackPos);
-// The chart whose scroll bar is this window; -1 when none.
-int FindChartOfScrollBar(void* scrollBarWindow);
 
 // Daily, weekly or monthly for a chart, keeping the right-edge date and the
 // empty bars past the end. Nothing when the chart is not shown or already has it.

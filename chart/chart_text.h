@@ -3,7 +3,7 @@
 // small marks, without a device.
 #include <cstdint>
 
-#include "common/gdi_rules.h"
+#include "chart/gdi_rules.h"
 
 constexpr int kFixed2TextSize = 16;  // "-21474836.48" and its end
 

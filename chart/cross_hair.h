@@ -3,7 +3,7 @@
 // other charts that hold the same dates. Drawing is left to the window side.
 #include <cstdint>
 
-#include "common/gdi_rules.h"
+#include "chart/gdi_rules.h"
 #include "common/packed_date.h"
 #include "data/price_series.h"
 

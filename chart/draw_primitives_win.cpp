@@ -7,9 +7,9 @@
 
 #include "chart/chart_text.h"
 #include "chart/paint_tools_win.h"
-#include "common/gdi_objects_win.h"
+#include "chart/gdi_objects_win.h"
 #include "platform/win_text.h"
-#include "shell/settings.h"
+#include "records/settings_block.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "chart/chart_paint_win.h"
 #include "chart/paint_tools_win.h"
 #include "chart/pane_levels.h"
-#include "common/gdi_objects_win.h"
+#include "chart/gdi_objects_win.h"
 #include "platform/win_text.h"
 #include "sheets/sheet_services.h"
 

@@ -8,8 +8,8 @@
 #include "chart/chart_layout.h"
 #include "chart/chart_paint_win.h"
 #include "chart/pane_pixels.h"
-#include "common/gdi_objects_win.h"
-#include "shell/settings.h"
+#include "chart/gdi_objects_win.h"
+#include "records/settings_block.h"
 
 RECT ToWinRect(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
 

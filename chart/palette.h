@@ -1,6 +1,6 @@
 #pragma once
 // The built-in palettes: the colours a chart has before the user picks any.
-#include "shell/settings.h"
+#include "records/settings_block.h"
 
 constexpr int kBuiltinPaletteCount = 3;  // white ground, black ground, monochrome candles
 

@@ -8,7 +8,7 @@
 #include "analysis/series_buffers.h"
 #include "chart/chart_context.h"
 #include "chart/chart_text.h"
-#include "common/gdi_rules.h"
+#include "chart/gdi_rules.h"
 #include "common/number_text.h"
 
 constexpr int kVolumePaneKind = 2;

@@ -4,10 +4,10 @@
 
 #include "common/error_message.h"
 #include "common/file_io.h"
-#include "resources/string_ids.h"
-#include "shell/app_globals.h"
-#include "shell/settings.h"
-#include "shell/shell_dialogs.h"
+#include "common/string_ids.h"
+#include "common/app_globals.h"
+#include "records/settings_block.h"
+#include "common/message_boxes.h"
 
 static_assert(kPatternFilePaneHeights == kPaneHeightCount);
 

@@ -9,7 +9,7 @@
 #include "chart/ichimoku_cloud.h"
 #include "chart/paint_tools_win.h"
 #include "chart/pane_pixels.h"
-#include "common/gdi_objects_win.h"
+#include "chart/gdi_objects_win.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include "chart/draw_primitives_win.h"
 #include "chart/paint_tools_win.h"
 #include "chart/pane_pixels.h"
-#include "common/gdi_objects_win.h"
+#include "chart/gdi_objects_win.h"
 #include "data/stock_table.h"
 #include "sheets/sheet_services.h"
-#include "shell/settings.h"
+#include "records/settings_block.h"
 
 namespace {
 

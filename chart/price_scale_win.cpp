@@ -6,7 +6,7 @@
 #include "chart/chart_paint_win.h"
 #include "chart/paint_tools_win.h"
 #include "chart/price_scale.h"
-#include "common/gdi_objects_win.h"
+#include "chart/gdi_objects_win.h"
 #include "common/number_text.h"
 #include "data/stock_table.h"
 #include "platform/win_text.h"

@@ -6,7 +6,7 @@
 #include "chart/chart_selection.h"
 #include "common/sjis_text.h"
 #include "common/stock_code.h"
-#include "shell/settings.h"
+#include "records/settings_block.h"
 
 PatternSwitchHooks gPatternSwitchHooks = {};
 ChartView gPatternCarryView = {};

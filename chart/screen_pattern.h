@@ -4,43 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "analysis/group_store.h"  // kGroupCount
-
-constexpr int kScreenPatternCount = 12;
-constexpr int kMaxChartsPerPattern = 3;
-constexpr int kMaxPanesPerChart = 12;
-constexpr int kPaneKindCount = 14;
-constexpr int kDefaultRightMargin = 32;
-constexpr int kMaxBarWidth = 19;
-
-struct ChartView {
-  uint32_t stockCode;      // StockCode; plain numbers below 10000 in older settings
-  int32_t period;          // 0 daily, 1 weekly, 2 monthly
-  int32_t lastBarIndex;    // bar at the right edge; negative: the newest
-  int32_t barWidth;        // odd, 1..19
-  int32_t dateLink;        // scrolls together with the chart below
-  int32_t stockLink;       // shows the same group and stock as the chart below
-  int32_t keepStock;       // keeps its stock when the pattern changes
-  int32_t paneCount;       // 0..12
-  uint32_t paneKinds[kMaxPanesPerChart];
-  uint32_t paneFlags[kMaxPanesPerChart];  // bit 15: logarithmic scale
-  int16_t groupIndex;      // 0..123
-  int16_t rightMargin;     // pixels after the newest bar
-};
-static_assert(sizeof(ChartView) == 132, "ChartView is a 132-byte record");
-static_assert(offsetof(ChartView, paneCount) == 28);
-static_assert(offsetof(ChartView, paneKinds) == 32);
-static_assert(offsetof(ChartView, paneFlags) == 80);
-static_assert(offsetof(ChartView, groupIndex) == 128);
-static_assert(offsetof(ChartView, rightMargin) == 130);
-
-struct ScreenPattern {
-  int32_t chartCount;      // 1..3
-  char name[32];           // Shift-JIS, zero-terminated
-  ChartView views[kMaxChartsPerPattern];
-};
-static_assert(sizeof(ScreenPattern) == 432, "ScreenPattern is a 432-byte record");
-static_assert(offsetof(ScreenPattern, views) == 36);
+#include "records/screen_pattern_record.h"
 
 // What a pattern switch asks of the chart window. The window fills these in
 // when it is created; any of them may be null.

@@ -6,7 +6,7 @@
 #include "chart/chart_paint_win.h"
 #include "chart/paint_tools_win.h"
 #include "chart/volume_cloud.h"
-#include "common/gdi_objects_win.h"
+#include "chart/gdi_objects_win.h"
 
 namespace {
 

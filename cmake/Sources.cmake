@@ -3,7 +3,7 @@
 #   <folder>/*_win.cpp      Windows-only code of that subsystem
 #   tests/**/*_test.cpp     native tests of the core
 #   tests/**/*_wintest.cpp  Windows tests, run under Wine
-set(VELQO_FOLDERS common data analysis chart shell sheets net)
+set(VELQO_FOLDERS common records data analysis sheets net chart window shell)
 
 set(VELQO_CORE_SOURCES)
 set(VELQO_WIN_SOURCES)

@@ -25,6 +25,7 @@ target_link_libraries(velqo_ui PUBLIC velqo_core)
 
 set(VELQO_RC ${PROJECT_SOURCE_DIR}/resources/velqo.rc)
 file(GLOB VELQO_RC_DEPENDS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/resources/*)
+list(APPEND VELQO_RC_DEPENDS ${PROJECT_SOURCE_DIR}/common/command_ids.h)
 set_source_files_properties(${VELQO_RC} PROPERTIES OBJECT_DEPENDS "${VELQO_RC_DEPENDS}")
 
 add_executable(velqo WIN32 ${PROJECT_SOURCE_DIR}/shell/winmain_win.cpp ${VELQO_RC})

@@ -2,10 +2,7 @@
 // Shift-JIS character classes and the small text helpers built on them.
 #include <cstdint>
 
-// True for a byte that starts a two-byte Shift-JIS character (0x81..0x9F, 0xE0..0xFC).
-constexpr bool IsSjisLeadByte(uint8_t c) {
-  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
+#include "platform/sjis_lead_byte.h"
 
 bool IsDigitChar(uint8_t c);
 bool IsCodeChar(uint8_t c);     // 0x30..0x5A

@@ -6,12 +6,13 @@
 #include <mutex>
 #include <vector>
 
+#include "data/data_hooks.h"
 #include "common/error_message.h"
 #include "common/file_io.h"
 #include "data/daily_files.h"
 #include "data/trading_calendar.h"
-#include "shell/app_globals.h"
-#include "shell/progress.h"
+#include "common/app_globals.h"
+#include "common/progress.h"
 
 DailyCache* gDailyCache = nullptr;
 std::atomic<int> gDailyCacheCount{0};
@@ -151,8 +152,7 @@ void ShowWriteFailures(const WriteFailures& failures) {
   FormatErrorText(failures.firstError, reason, sizeof reason);
   char text[640];
   std::snprintf(text, sizeof text, kWriteFailedFormat, failures.count, reason);
-  const WindowHandle owner = PlatformIsUsableOwner(gMainWnd) ? gMainWnd : nullptr;
-  PlatformMessageBox(owner, text, "エラー", kMbOk | kMbIconStop);
+  ReportDataMessage(text, "エラー", kMbOk | kMbIconStop);
 }
 
 void BeginWritingStep() {
@@ -383,7 +383,7 @@ void UpdateDailyBars(StockCode code, const BarSeries& series) {
     }
     error = WriteDailyFile(code, series);
   }
-  if (error != 0) ShowErrorMessage(gMainWnd, error);
+  if (error != 0) ReportDataError(error);
 }
 
 int CountDirtyDailyCacheEntries() {
@@ -405,7 +405,7 @@ void FlushDailyCacheEntry(StockCode code) {
     CacheGuard guard(gCacheLock);
     if (IsSlotDirty(index)) error = WriteSlot(index);
   }
-  if (error != 0) ShowErrorMessage(gMainWnd, error);
+  if (error != 0) ReportDataError(error);
 }
 
 // One slot per idle turn. A slot that fails is left until the next flush and
@@ -426,7 +426,7 @@ bool FlushNextDirtyDailyCacheEntry() {
     show = !gIdleWriteFailureShown;
     gIdleWriteFailureShown = true;
   }
-  if (show) ShowErrorMessage(gMainWnd, error);
+  if (show) ReportDataError(error);
   return true;
 }
 

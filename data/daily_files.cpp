@@ -4,11 +4,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "data/data_hooks.h"
 #include "common/error_message.h"
 #include "common/file_io.h"
 #include "data/backup_paths.h"
 #include "data/stock_table.h"
-#include "shell/app_globals.h"
+#include "common/app_globals.h"
 
 namespace {
 
@@ -137,7 +138,7 @@ int LoadDailyFileQuiet(StockCode code, BarSeries* series) {
 }
 
 void ReportDailyFileError(int error) {
-  if (error != 0) ShowErrorMessage(gMainWnd, error);
+  if (error != 0) ReportDataError(error);
 }
 
 void LoadDailyFile(StockCode code, BarSeries* series) { ReportDailyFileError(LoadDailyFileQuiet(code, series)); }
@@ -159,7 +160,7 @@ int WriteDailyFile(StockCode code, const BarSeries& series) {
 
 int SaveDailyFile(StockCode code, BarSeries* series) {
   const int error = WriteDailyFile(code, *series);
-  if (error != 0) ShowErrorMessage(gMainWnd, error);
+  if (error != 0) ReportDataError(error);
   return error;
 }
 

@@ -4,11 +4,12 @@
 #include <climits>
 #include <cstring>
 
+#include "data/data_hooks.h"
 #include "common/error_message.h"
 #include "common/file_io.h"
 #include "data/zip_member.h"
-#include "shell/app_globals.h"
-#include "shell/settings.h"
+#include "common/app_globals.h"
+#include "records/settings_block.h"
 
 KenTable* gKenTable = nullptr;
 void (*gKenTableChangedHook)() = nullptr;
@@ -130,8 +131,8 @@ int ReadKenFile(KenTable* table) {
 }
 
 void ShowKenReadError(int error) {
-  PlatformMessageBox(gMainWnd, kKenReadErrorText, gAppTitle, kMbOk);
-  ShowErrorMessage(gMainWnd, error);
+  ReportDataMessage(kKenReadErrorText, gAppTitle, kMbOk);
+  ReportDataError(error);
 }
 
 // A conversion toward zero that holds at the ends of the 32-bit range.
@@ -245,7 +246,7 @@ void ImportKenFile() {
   if (data == nullptr) return;
   if (size < sizeof(uint32_t) || !IsKenTag(ReadU32(data))) {
     FreeBlock(data);
-    PlatformMessageBox(gMainWnd, kKenFormatErrorText, gAppTitle, kMbOk | kMbIconExclamation);
+    ReportDataMessage(kKenFormatErrorText, gAppTitle, kMbOk | kMbIconExclamation);
     return;
   }
   KenTable* table = EnsureKenTable();
@@ -253,6 +254,6 @@ void ImportKenFile() {
   FreeBlock(data);
   if (table == nullptr) return;
   const int error = SaveKenFile();
-  if (error != 0) ShowErrorMessage(gMainWnd, error);
+  if (error != 0) ReportDataError(error);
   if (gShowSplitAdjusted != 0 && gKenTableChangedHook != nullptr) gKenTableChangedHook();
 }

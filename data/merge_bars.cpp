@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "data/data_hooks.h"
 #include "data/daily_cache.h"
 #include "data/stock_table.h"
-#include "net/order_link.h"
-#include "shell/progress.h"
+#include "common/progress.h"
 
 namespace {
 
@@ -72,7 +72,7 @@ void ReplaceBar(PriceBar* bar, BarSeries* series, int j, int quoteRules, int rep
     return;
   }
   if (j >= 1) FixThousands(bar, series->bars[j - 1]);
-  if (gOrderLinkOpen == 1 && bar->volume < series->bars[j].volume) {
+  if (IsOrderLinkOpen() && bar->volume < series->bars[j].volume) {
     *bar = series->bars[j];
     return;
   }

@@ -7,7 +7,7 @@
 #include "common/file_io.h"
 #include "data/daily_cache.h"
 #include "data/stock_table.h"
-#include "shell/app_globals.h"
+#include "common/app_globals.h"
 
 namespace {
 

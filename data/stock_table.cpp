@@ -8,8 +8,8 @@
 
 #include "common/file_io.h"
 #include "common/sjis_text.h"
-#include "shell/app_globals.h"
-#include "shell/settings.h"
+#include "common/app_globals.h"
+#include "records/settings_block.h"
 
 StockTable* gStockTable = nullptr;
 int32_t* gSortWorkArray = nullptr;

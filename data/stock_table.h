@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "analysis/indicator_snapshot.h"
+#include "records/indicator_snapshot.h"
 #include "data/price_series.h"
 
 constexpr int kMaxStocks = 5000;

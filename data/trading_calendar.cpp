@@ -4,8 +4,8 @@
 
 #include "common/file_io.h"
 #include "data/daily_files.h"
-#include "shell/app_globals.h"
-#include "shell/settings.h"
+#include "common/app_globals.h"
+#include "records/settings_block.h"
 
 BarSeries* gTradingCalendar = nullptr;
 

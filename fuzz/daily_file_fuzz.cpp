@@ -19,7 +19,7 @@
 #include "data/daily_files.h"
 #include "data/stock_table.h"
 #include "platform/posix_recorder.h"
-#include "shell/app_globals.h"
+#include "common/app_globals.h"
 
 namespace {
 

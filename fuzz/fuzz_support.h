@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "shell/app_globals.h"
+#include "common/app_globals.h"
 
 inline void Check(bool ok) {
   if (!ok) std::abort();

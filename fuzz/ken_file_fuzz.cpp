@@ -19,7 +19,7 @@
 #include "common/file_io.h"
 #include "data/ken_table.h"
 #include "platform/posix_recorder.h"
-#include "shell/app_globals.h"
+#include "common/app_globals.h"
 
 namespace {
 

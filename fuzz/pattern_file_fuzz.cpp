@@ -16,7 +16,7 @@
 #include "chart/chart_selection.h"
 #include "chart/pattern_file.h"
 #include "platform/posix_recorder.h"
-#include "shell/app_globals.h"
+#include "common/app_globals.h"
 #include "shell/settings.h"
 
 namespace {

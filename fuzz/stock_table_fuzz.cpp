@@ -18,7 +18,7 @@
 
 #include "fuzz/fuzz_support.h"
 #include "data/stock_table.h"
-#include "shell/app_globals.h"
+#include "common/app_globals.h"
 #include "shell/settings.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "common/sjis_text.h"
 #include "common/text_fields.h"
 #include "platform/platform.h"
-#include "shell/settings.h"
+#include "records/settings_block.h"
 
 int gUpdateReady = 0;
 int gRealTimeRunning = 0;

@@ -114,6 +114,12 @@ bool PlatformPromptSaveFile(WindowHandle owner, const char* title, char* path, c
 // these calls only show it.
 
 // Opens (or reuses) the dialog; null when it cannot be created.
+constexpr int kProgressBarRange = 32000;  // the progress bar runs 0..32000
+
+// The progress dialog's buttons: set by the dialog, read and cleared by the
+// job that opened it.
+extern volatile int gProgressCancelled;       // OK or Cancel was pressed
+extern volatile int gProgressAbortRequested;  // the abort button was pressed
 WindowHandle PlatformProgressOpen(WindowHandle owner, bool showCancel, const char* title);
 void PlatformProgressSetBar(int position);  // 0..32000
 void PlatformProgressSetText(int line, const char* text);  // line 1 or 2

@@ -19,7 +19,7 @@
 #include <utility>
 #include <vector>
 
-#include "common/sjis_text.h"
+#include "platform/sjis_lead_byte.h"
 #include "platform/embedded_strings.h"
 #include "platform/platform.h"
 #include "platform/posix_recorder.h"
@@ -27,6 +27,9 @@
 struct PlatformFile {
   int fd;
 };
+
+volatile int gProgressCancelled = 0;
+volatile int gProgressAbortRequested = 0;
 
 namespace {
 

@@ -13,11 +13,13 @@
 #include "platform/platform.h"
 #include "platform/win_text.h"
 #include "resources/resource_ids.h"
-#include "shell/progress.h"
 
 struct PlatformFile {
   HANDLE handle;
 };
+
+volatile int gProgressCancelled = 0;
+volatile int gProgressAbortRequested = 0;
 
 namespace {
 

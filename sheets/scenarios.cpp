@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "chart/chart_context.h"
 #include "common/file_io.h"
-#include "shell/app_globals.h"
+#include "common/app_globals.h"
 
 ScenarioTable gScenarioTable = {kScenarioTableVersion, {}};
 
@@ -50,7 +49,7 @@ void ClearValues(IntSeries* values, int count) {
 }  // namespace
 
 // Until the simulator exists: no position on any bar of the daily series.
-void SimulateScenariosForStock(StockCode /*code*/, ChartContext* context) {
+void SimulateScenariosForStock(StockCode /*code*/, ChartSeriesSet* context) {
   const int count = std::clamp<int32_t>(context->periods[0].bars->count, 0, kMaxBars);
   for (int slot = 0; slot < kScenarioSlots; ++slot) {
     ClearMarks(context->fileMarks[slot], count);
@@ -59,3 +58,5 @@ void SimulateScenariosForStock(StockCode /*code*/, ChartContext* context) {
     ClearValues(context->tableValues[slot], count);
   }
 }
+
+void InstallScenarioHooks() { gScenarioHooks.simulateScenarios = SimulateScenariosForStock; }

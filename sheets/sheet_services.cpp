@@ -1,9 +1,5 @@
 #include "sheets/sheet_services.h"
 
-int gComputeNeededOnly = 0;
-int gNeededPeriods[3] = {};
-SeriesUseFlags gNeededSeries[3] = {};
-int gGroupEditBusy = 0;
 
 int gTradeMarkShown = 0;
 StockCode gTradeMarkCode = 0;

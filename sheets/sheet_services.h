@@ -3,18 +3,11 @@
 // simulator: the back-test switches, the trade highlight and a few commands.
 #include <cstdint>
 
+#include "analysis/chart_indicators.h"
+#include "analysis/group_store.h"
 #include "analysis/signal_settings.h"
 #include "common/packed_date.h"
 #include "common/stock_code.h"
-
-// Set by the back-test while it recomputes stocks: only the needed periods
-// (daily, weekly, monthly) and series are computed then.
-extern int gComputeNeededOnly;
-extern int gNeededPeriods[3];
-extern SeriesUseFlags gNeededSeries[3];
-
-// Set while the simulator's parameter window or a group dialog is open.
-extern int gGroupEditBusy;
 
 // The trade picked in the simulator's trade list; a price of -1 means none.
 extern int gTradeMarkShown;

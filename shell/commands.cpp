@@ -1,15 +1,15 @@
 #include "shell/commands.h"
 
+#include "window/window_hooks.h"
+
 #include "chart/chart_editing.h"
 #include "chart/chart_scroll.h"
 #include "chart/pattern_file.h"
 #include "chart/chart_selection.h"
 #include "chart/screen_pattern.h"
-#include "resources/resource_ids.h"
-#include "shell/progress.h"
+#include "common/command_ids.h"
+#include "common/progress.h"
 
-void (*gMenuStatesHook)() = nullptr;
-int (*gWindowCommandHook)(WindowHandle window, int commandId) = nullptr;
 
 namespace {
 
@@ -88,7 +88,7 @@ int RunPatternFileCommand(WindowHandle, int commandId) {
 }
 
 int RunWindowCommand(WindowHandle window, int commandId) {
-  return gWindowCommandHook != nullptr ? gWindowCommandHook(window, commandId) : 0;
+  return gWindowHooks.runWindowCommand != nullptr ? gWindowHooks.runWindowCommand(window, commandId) : 0;
 }
 
 // The families register here as their features arrive.
@@ -109,6 +109,4 @@ int OnMainCommand(WindowHandle window, int commandId) {
   return 0;
 }
 
-void UpdateMenuStates() {
-  if (gMenuStatesHook != nullptr) gMenuStatesHook();
-}
+void UpdateMenuStates() { UpdateMainMenuStates(); }

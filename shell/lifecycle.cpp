@@ -1,22 +1,66 @@
 #include "shell/lifecycle.h"
 
+#include <cstdio>
+
 #include "analysis/group_store.h"
+#include "chart/chart_hooks.h"
+#include "common/app_globals.h"
+#include "common/error_message.h"
+#include "common/file_io.h"
 #include "data/daily_cache.h"
+#include "data/data_hooks.h"
 #include "data/ken_table.h"
 #include "data/stock_table.h"
 #include "data/trading_calendar.h"
-#include "shell/app_globals.h"
+#include "net/order_link.h"
+#include "sheets/scenarios.h"
+#include "shell/commands.h"
 #include "shell/settings.h"
+#include "window/window_hooks.h"
 
 namespace {
 
 // The big tables live from start-up to exit; without them there is no program.
 bool AllocateBigTables() { return CreateDailyCache() && AllocateStockTable(); }
 
+bool FolderHoldsSettings(const char* folder) {
+  char path[kMaxPath * 2];
+  snprintf(path, sizeof path, "%s%s", folder, kSettingsFileName);
+  return GetFileSizeByName(path) >= 0;
+}
+
+void ShowDataError(int errorCode) { ShowErrorMessage(gMainWnd, errorCode); }
+
+// A box owned by a hidden or minimised window could not be seen.
+int ShowDataMessage(const char* text, const char* title, unsigned flags) {
+  return PlatformMessageBox(PlatformIsUsableOwner(gMainWnd) ? gMainWnd : nullptr, text, title, flags);
+}
+
+bool OrderLinkIsOpen() { return gOrderLinkOpen == 1; }
+
 }  // namespace
+
+void ChooseDataFolder() {
+  char programFolder[kMaxPath] = "";
+  char currentFolder[kMaxPath] = "";
+  PlatformGetProgramFolder(programFolder, sizeof programFolder);
+  PlatformGetCurrentFolder(currentFolder, sizeof currentFolder);
+  const bool useCurrent = !FolderHoldsSettings(programFolder) && currentFolder[0] != 0 &&
+                          FolderHoldsSettings(currentFolder);
+  snprintf(gDataFolder, sizeof gDataFolder, "%s", useCurrent ? currentFolder : programFolder);
+}
+
+void InstallStartUpHooks() {
+  gDataHooks = {ShowDataError, ShowDataMessage, OrderLinkIsOpen};
+  gChartHooks.saveSettingsP2 = SaveSettingsP2;
+  gWindowHooks.onMainCommand = OnMainCommand;
+  gWindowHooks.saveEverythingAtExit = SaveEverythingAtExit;
+  InstallScenarioHooks();
+}
 
 bool LoadEverythingAtStart() {
   InitAppTexts();
+  InstallStartUpHooks();
   ChooseDataFolder();
   if (MakeDataFolderCurrent() != 0) return false;
   if (!AllocateBigTables()) return false;

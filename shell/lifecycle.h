@@ -5,6 +5,13 @@
 constexpr uint32_t kIdleFlushDelayMs = 300 * 1000;
 constexpr uint32_t kIdleWaitForever = 0xFFFFFFFF;
 
+// The data folder: the program's folder, or the current folder when only it
+// holds the configuration file.
+void ChooseDataFolder();
+// Hands the layers below what they ask of the shell: error boxes for the
+// price store, the command dispatcher and the saves for the main window, the
+// scenario runs for the indicator engine.
+void InstallStartUpHooks();
 // Texts, data folder, settings and stores, before any window exists.
 // False when start-up must end.
 bool LoadEverythingAtStart();

@@ -4,13 +4,12 @@
 #include <cstring>
 #include <vector>
 
+#include "analysis/indicator_params.h"
 #include "chart/palette.h"
+#include "chart/screen_pattern.h"
 #include "common/file_io.h"
 #include "common/sjis_text.h"
 
-SettingsBlock gSettings;
-SettingsBlockP2 gSettingsP2;
-SettingsBlock gDefaultSettings;
 
 namespace {
 

@@ -3,14 +3,15 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "chart/main_window_controls_win.h"
-#include "chart/main_window_input_win.h"
-#include "chart/main_window_win.h"
+#include "window/main_window_controls_win.h"
+#include "window/main_window_input_win.h"
+#include "window/main_window_win.h"
 #include "platform/win_text.h"
 #include "resources/resource_ids.h"
-#include "shell/app_globals.h"
+#include "common/app_globals.h"
+#include "net/order_link.h"
 #include "shell/lifecycle.h"
-#include "shell/progress.h"
+#include "common/progress.h"
 
 namespace {
 

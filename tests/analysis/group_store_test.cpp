@@ -8,7 +8,7 @@
 
 #include "analysis/group_lists.h"
 #include "platform/posix_recorder.h"
-#include "shell/app_globals.h"
+#include "common/app_globals.h"
 #include "shell/settings.h"
 #include "tests/support/price_store.h"
 

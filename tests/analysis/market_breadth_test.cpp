@@ -17,7 +17,7 @@
 #include "data/daily_files.h"
 #include "data/period_bars.h"
 #include "data/stock_table.h"
-#include "shell/app_globals.h"
+#include "common/app_globals.h"
 #include "shell/settings.h"
 #include "tests/support/kernel_series.h"
 #include "tests/support/price_store.h"

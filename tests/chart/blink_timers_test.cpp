@@ -1,4 +1,4 @@
-#include "chart/blink_timers.h"
+#include "window/blink_timers.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 
 #include "common/sjis_text.h"
 #include "data/stock_table.h"
-#include "shell/app_globals.h"
+#include "common/app_globals.h"
 #include "shell/settings.h"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "chart/chart_selection.h"
-#include "chart/drag_modes.h"
+#include "window/drag_modes.h"
 #include "platform/posix_recorder.h"
-#include "resources/resource_ids.h"
+#include "common/command_ids.h"
 #include "shell/commands.h"
 #include "shell/settings.h"
 #include "tests/chart/linked_charts_fixture.h"

@@ -1,4 +1,4 @@
-#include "chart/chart_window_layout.h"
+#include "window/chart_window_layout.h"
 
 #include <gtest/gtest.h>
 

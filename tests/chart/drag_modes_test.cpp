@@ -1,4 +1,4 @@
-#include "chart/drag_modes.h"
+#include "window/drag_modes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "chart/list_rows.h"
+#include "window/list_rows.h"
 
 #include <gtest/gtest.h>
 

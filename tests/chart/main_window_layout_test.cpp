@@ -1,4 +1,4 @@
-#include "chart/main_window_layout.h"
+#include "window/main_window_layout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+#include "shell/settings.h"
 #include "chart/palette.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "chart/pane_navigation.h"
+#include "window/pane_navigation.h"
 
 #include <gtest/gtest.h>
 

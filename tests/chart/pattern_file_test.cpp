@@ -8,7 +8,7 @@
 
 #include "common/stock_code.h"
 #include "platform/posix_recorder.h"
-#include "shell/app_globals.h"
+#include "common/app_globals.h"
 #include "shell/settings.h"
 #include "tests/support/scratch_folder.h"
 

@@ -1,6 +1,6 @@
 // Search-box texts: codes in ASCII or full width, names through the folded
 // search, and the error texts.
-#include "chart/stock_search_box.h"
+#include "window/stock_search_box.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "common/gdi_rules.h"
+#include "chart/gdi_rules.h"
 
 #include <gtest/gtest.h>
 

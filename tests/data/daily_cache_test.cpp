@@ -10,8 +10,8 @@
 
 #include "data/trading_calendar.h"
 #include "platform/posix_recorder.h"
-#include "shell/app_globals.h"
-#include "shell/progress.h"
+#include "common/app_globals.h"
+#include "common/progress.h"
 #include "shell/settings.h"
 #include "tests/support/price_store.h"
 

@@ -13,7 +13,7 @@
 #include "data/stock_table.h"
 #include "data/trading_calendar.h"
 #include "platform/posix_recorder.h"
-#include "shell/app_globals.h"
+#include "common/app_globals.h"
 #include "shell/settings.h"
 #include "tests/support/price_store.h"
 

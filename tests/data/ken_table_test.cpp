@@ -11,7 +11,7 @@
 
 #include "common/file_io.h"
 #include "platform/posix_recorder.h"
-#include "shell/app_globals.h"
+#include "common/app_globals.h"
 #include "shell/settings.h"
 #include "tests/support/price_store.h"
 

@@ -12,8 +12,8 @@
 #include "data/stock_table.h"
 #include "net/order_link.h"
 #include "platform/posix_recorder.h"
-#include "shell/app_globals.h"
-#include "shell/progress.h"
+#include "common/app_globals.h"
+#include "common/progress.h"
 #include "tests/support/price_store.h"
 
 namespace {

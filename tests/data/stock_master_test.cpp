@@ -10,7 +10,7 @@
 #include "data/daily_cache.h"
 #include "data/stock_table.h"
 #include "platform/posix_recorder.h"
-#include "shell/app_globals.h"
+#include "common/app_globals.h"
 #include "tests/support/price_store.h"
 
 namespace {

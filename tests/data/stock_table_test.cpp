@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/posix_recorder.h"
-#include "shell/app_globals.h"
+#include "common/app_globals.h"
 #include "shell/settings.h"
 #include "tests/support/price_store.h"
 

@@ -8,7 +8,7 @@
 
 #include "chart/chart_context.h"
 #include "sheets/sheet_services.h"
-#include "shell/app_globals.h"
+#include "common/app_globals.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {

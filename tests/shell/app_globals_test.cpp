@@ -1,4 +1,6 @@
-#include "shell/app_globals.h"
+#include "shell/lifecycle.h"
+#include "shell/settings.h"
+#include "common/app_globals.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
 #include "shell/commands.h"
+#include "window/window_hooks.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +7,7 @@
 #include "platform/posix_recorder.h"
 #include "chart/screen_pattern.h"
 #include "common/stock_code.h"
-#include "shell/progress.h"
+#include "common/progress.h"
 #include "shell/settings.h"
 #include "tests/support/scratch_folder.h"
 
@@ -22,9 +23,9 @@ class CommandsTest : public ::testing::Test {
     gPatternSwitchHooks = {};
     gSelectedChart = 0;
     gMenuRefreshes = 0;
-    gMenuStatesHook = [] { ++gMenuRefreshes; };
+    gWindowHooks.refreshMenuStates = [] { ++gMenuRefreshes; };
   }
-  void TearDown() override { gMenuStatesHook = nullptr; }
+  void TearDown() override { gWindowHooks.refreshMenuStates = nullptr; }
 };
 
 TEST_F(CommandsTest, PatternKeysSwitchPatternsAndRefreshTheMenus) {
@@ -72,7 +73,7 @@ TEST_F(CommandsTest, OtherIdsAndAnOpenProgressDialogAreNotHandled) {
   gProgressDlg = nullptr;
   EXPECT_EQ(gCurrentPattern, 0);
   EXPECT_EQ(gMenuRefreshes, 0);
-  gMenuStatesHook = nullptr;
+  gWindowHooks.refreshMenuStates = nullptr;
   UpdateMenuStates();  // no window: nothing to refresh
 }
 

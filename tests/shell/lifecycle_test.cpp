@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/app_globals.h"
+#include "common/app_globals.h"
 
 namespace {
 

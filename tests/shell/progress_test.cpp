@@ -1,4 +1,4 @@
-#include "shell/progress.h"
+#include "common/progress.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/posix_recorder.h"
-#include "shell/app_globals.h"
+#include "common/app_globals.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "shell/shell_dialogs.h"
+#include "common/message_boxes.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "platform/posix_recorder.h"
-#include "shell/app_globals.h"
+#include "common/app_globals.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include "data/backup_paths.h"
 #include "data/daily_cache.h"
 #include "platform/posix_recorder.h"
-#include "shell/app_globals.h"
-#include "shell/progress.h"
+#include "common/app_globals.h"
+#include "common/progress.h"
 #include "shell/settings.h"
 
 StockCode NumberCode(int n) {

@@ -10,7 +10,7 @@
 #include "data/daily_files.h"
 #include "data/ken_table.h"
 #include "data/stock_table.h"
-#include "shell/app_globals.h"
+#include "common/app_globals.h"
 #include "platform/posix_recorder.h"
 #include "tests/support/price_store.h"
 

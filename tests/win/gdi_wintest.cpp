@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "chart/draw_primitives_win.h"
-#include "common/gdi_objects_win.h"
+#include "chart/gdi_objects_win.h"
 #include "platform/win_text.h"
-#include "shell/app_globals.h"
+#include "common/app_globals.h"
 #include "shell/settings.h"
 #include "tests/win/canvas.h"
 #include "tests/win/win_test_support.h"

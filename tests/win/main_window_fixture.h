@@ -8,20 +8,21 @@
 #include <atomic>
 #include <string>
 
-#include "chart/blink_timers.h"
+#include "window/chart_windows.h"
+#include "window/blink_timers.h"
 #include "chart/chart_context.h"
 #include "chart/chart_layout.h"
 #include "chart/chart_loading.h"
 #include "chart/chart_scroll.h"
 #include "chart/chart_selection.h"
 #include "chart/cross_hair.h"
-#include "chart/main_window_input_win.h"
-#include "chart/main_window_win.h"
+#include "window/main_window_input_win.h"
+#include "window/main_window_win.h"
 #include "chart/screen_pattern.h"
 #include "data/stock_table.h"
 #include "platform/win_text.h"
-#include "shell/app_globals.h"
-#include "shell/progress.h"
+#include "common/app_globals.h"
+#include "common/progress.h"
 #include "shell/settings.h"
 #include "analysis/group_store.h"
 #include "tests/win/program_runner.h"
@@ -53,7 +54,7 @@ inline std::wstring CodeText(StockCode code) {
 
 // Stand-ins for the scroll bars while the window makes none of its own.
 inline void ApplyStandInScrollBar(int chart, const ChartScrollInfo& info) {
-  const HWND bar = static_cast<HWND>(gChartContexts[chart].scrollBarWindow);
+  const HWND bar = static_cast<HWND>(gChartWindows[chart].scrollBarWindow);
   if (bar == nullptr) return;
   SCROLLINFO si{};
   si.cbSize = sizeof si;
@@ -102,7 +103,7 @@ class MainWindowInputTest : public ::testing::Test {
     window_ = nullptr;
     gMainWnd = nullptr;
     if (standInScrollBars_) gChartScrollHooks.applyScrollBar = nullptr;
-    for (ChartContext& context : gChartContexts) context.scrollBarWindow = nullptr;
+    for (ChartWindows& windows : gChartWindows) windows.scrollBarWindow = nullptr;
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     }
@@ -115,12 +116,12 @@ class MainWindowInputTest : public ::testing::Test {
       CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | ES_AUTOHSCROLL, 0, 0, 100, 20, window_,
                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(kSearchBoxId)), nullptr, nullptr);
     }
-    if (gChartContexts[0].scrollBarWindow != nullptr) return;
+    if (gChartWindows[0].scrollBarWindow != nullptr) return;
     standInScrollBars_ = true;
     gChartScrollHooks.applyScrollBar = ApplyStandInScrollBar;
     for (int i = 0; i < 3; ++i) {
       const Rect& r = gChartContexts[i].geometry.scrollBar;
-      gChartContexts[i].scrollBarWindow =
+      gChartWindows[i].scrollBarWindow =
           CreateWindowExW(0, L"SCROLLBAR", L"", WS_CHILD | WS_VISIBLE | SBS_HORZ, r.left, r.top, r.right - r.left,
                           std::max(r.bottom - r.top, 8), window_, nullptr, nullptr, nullptr);
     }

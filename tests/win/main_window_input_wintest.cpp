@@ -2,6 +2,7 @@
 // request, driven through posted messages on a main window made in this
 // process over the generated sample database.
 
+#include "window/chart_windows.h"
 #include "tests/win/main_window_fixture.h"
 
 namespace {
@@ -12,7 +13,7 @@ TEST_F(MainWindowInputTest, ArrowKeysScrollTheSelectedChartByABarOrAPage) {
   const int other = LastBar(1);
   Post(WM_KEYDOWN, VK_RIGHT);
   EXPECT_EQ(LastBar(0), start + 1);
-  const HWND bar = static_cast<HWND>(gChartContexts[0].scrollBarWindow);
+  const HWND bar = static_cast<HWND>(gChartWindows[0].scrollBarWindow);
   if (bar != nullptr) {
     EXPECT_EQ(GetScrollPos(bar, SB_CTL), start + 1);
   }
@@ -41,9 +42,9 @@ TEST_F(MainWindowInputTest, TheWheelAndTheScrollBarScroll) {
   EXPECT_EQ(LastBar(1), start + 1 + gChartContexts[1].geometry.visibleBars / 12);
 
   const int before = LastBar(1);
-  Post(WM_HSCROLL, SB_LINELEFT, reinterpret_cast<LPARAM>(gChartContexts[1].scrollBarWindow));
+  Post(WM_HSCROLL, SB_LINELEFT, reinterpret_cast<LPARAM>(gChartWindows[1].scrollBarWindow));
   EXPECT_EQ(LastBar(1), before - 1);
-  Post(WM_HSCROLL, SB_PAGELEFT, reinterpret_cast<LPARAM>(gChartContexts[1].scrollBarWindow));
+  Post(WM_HSCROLL, SB_PAGELEFT, reinterpret_cast<LPARAM>(gChartWindows[1].scrollBarWindow));
   EXPECT_EQ(LastBar(1), before - 2 - gChartContexts[1].geometry.visibleBars / 12);
 }
 

@@ -2,25 +2,27 @@
 // pane commands of the toolbar and menus, the splitter and margin drags, the
 // pop-up menus as loaded, tooltips and the window-size items.
 
+#include "window/chart_windows.h"
 #include "tests/win/main_window_fixture.h"
 
 #include <commctrl.h>
 
 #include <cstring>
 
-#include "chart/chart_lists_win.h"
-#include "chart/chart_popups_win.h"
-#include "chart/drag_modes.h"
-#include "chart/main_window_controls_win.h"
-#include "common/gdi_objects_win.h"
+#include "window/chart_lists_win.h"
+#include "window/chart_popups_win.h"
+#include "window/drag_modes.h"
+#include "window/main_window_controls_win.h"
+#include "chart/gdi_objects_win.h"
+#include "common/command_ids.h"
 #include "resources/resource_ids.h"
 
 namespace {
 
 using MainWindowListsTest = MainWindowInputTest;
 
-HWND Combo(int chart) { return static_cast<HWND>(gChartContexts[chart].groupCombo); }
-HWND List(int chart) { return static_cast<HWND>(gChartContexts[chart].stockList); }
+HWND Combo(int chart) { return static_cast<HWND>(gChartWindows[chart].groupCombo); }
+HWND List(int chart) { return static_cast<HWND>(gChartWindows[chart].stockList); }
 
 int Count(HWND control, UINT message) { return static_cast<int>(SendMessageW(control, message, 0, 0)); }
 

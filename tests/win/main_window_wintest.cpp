@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "chart/chart_selection.h"
-#include "chart/main_menu_win.h"
+#include "window/main_menu_win.h"
 #include "platform/win_text.h"
-#include "shell/app_globals.h"
+#include "common/app_globals.h"
 #include "shell/settings.h"
 #include "tests/win/program_runner.h"
 #include "tests/win/win_test_support.h"

@@ -7,8 +7,8 @@
 
 #include "platform/win_text.h"
 #include "resources/resource_ids.h"
-#include "shell/app_globals.h"
-#include "shell/progress.h"
+#include "common/app_globals.h"
+#include "common/progress.h"
 #include "tests/win/win_test_support.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include "data/ken_table.h"
 #include "data/stock_table.h"
 #include "platform/platform.h"
-#include "shell/app_globals.h"
+#include "common/app_globals.h"
 #include "shell/settings.h"
 #include "tools/sample_db/sample_database.h"
 

@@ -14,7 +14,7 @@
 #include "data/period_bars.h"
 #include "data/stock_table.h"
 #include "platform/platform.h"
-#include "shell/app_globals.h"
+#include "common/app_globals.h"
 #include "shell/settings.h"
 
 namespace {

@@ -1,0 +1,40 @@
+#pragma once
+// A stock's bars in three periods, every indicator series computed from them
+// and the marks of the scenario runs: what the indicator engine fills for a
+// chart, the live-quote recomputation and every recomputation worker.
+#include <cstdint>
+
+#include "analysis/series_buffers.h"
+#include "common/stock_code.h"
+#include "records/scenario_record.h"
+
+constexpr int kPeriodCount = 3;  // daily, weekly, monthly
+
+// One mark per bar: -99 and -8..-1 while a position is held, -98 or 0 for
+// none, and on a closing bar the index (1 or more) of the closing signal.
+struct ScenarioMarkBuffer {
+  uint32_t count;  // the chart's bar count, never above kMaxBars
+  int8_t marks[kMaxBars];
+};
+static_assert(sizeof(ScenarioMarkBuffer) == 5124, "ScenarioMarkBuffer is 5124 bytes");
+
+struct ChartSeriesSet {
+  PeriodSeriesBlock periods[kPeriodCount];
+  ScenarioMarkBuffer* fileMarks[kScenarioSlots];   // scenarios of the signal file
+  ScenarioMarkBuffer* tableMarks[kScenarioSlots];  // scenarios of the scenario table
+  IntSeries* fileValues[kScenarioSlots];
+  IntSeries* tableValues[kScenarioSlots];
+};
+
+// Allocates every buffer of a context whose pointers are null, zero-filled;
+// false when memory is short, with nothing left allocated.
+bool AllocChartContextBuffers(ChartSeriesSet* context);
+// Frees every buffer; the pointers become null. Safe on a partly allocated context.
+void FreeChartContextBuffers(ChartSeriesSet* context);
+
+// What the indicator engine asks of the back-test layer above it, installed
+// at start-up: the scenario runs that end every computation (none while null).
+struct ScenarioHooks {
+  void (*simulateScenarios)(StockCode code, ChartSeriesSet* series);
+};
+extern ScenarioHooks gScenarioHooks;

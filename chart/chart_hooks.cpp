@@ -1,0 +1,3 @@
+#include "chart/chart_hooks.h"
+
+ChartHooks gChartHooks = {};

@@ -1,0 +1,703 @@
+// Keys, mouse, scroll bars, blink timers and closing of the main window, the
+// stock search box and the inverted cursor line of the cross-hair.
+
+#include "window/chart_windows.h"
+#include "window/main_window_input_win.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "window/blink_timers.h"
+#include "chart/chart_context.h"
+#include "chart/chart_layout.h"
+#include "chart/chart_links.h"
+#include "window/chart_lists_win.h"
+#include "chart/chart_loading.h"
+#include "window/chart_popups_win.h"
+#include "chart/chart_scroll.h"
+#include "chart/chart_selection.h"
+#include "window/child_windows_win.h"
+#include "chart/cross_hair.h"
+#include "window/drag_modes.h"
+#include "window/main_window_commands_win.h"
+#include "window/main_window_controls_win.h"
+#include "window/main_window_drags_win.h"
+#include "window/main_window_layout.h"
+#include "window/pane_navigation.h"
+#include "chart/screen_pattern.h"
+#include "window/stock_search_box.h"
+#include "chart/gdi_objects_win.h"
+#include "data/daily_cache.h"
+#include "data/stock_table.h"
+#include "net/online_services.h"
+#include "net/order_link.h"
+#include "platform/win_text.h"
+#include "common/string_ids.h"
+#include "sheets/sheet_services.h"
+#include "common/app_globals.h"
+#include "window/window_hooks.h"
+#include "common/progress.h"
+#include "records/settings_block.h"
+
+bool (*gChartBlinkQuery)() = nullptr;
+bool (*gChartListMemberHook)(int chart, int row, StockCode* code) = nullptr;
+
+namespace {
+
+int32_t gActiveBlinkTimer = 0;
+HWND gSearchBox = nullptr;
+WNDPROC gSearchBoxPreviousProc = nullptr;
+
+HWND MainWindow() { return static_cast<HWND>(gMainWnd); }
+
+
+bool IsChartIndex(int chart) { return chart >= 0 && chart < ShownChartCount(); }
+
+ChartView& ViewOf(int chart) { return CurrentScreenPattern().views[chart]; }
+
+int PaneCountOf(int chart) { return std::clamp(ViewOf(chart).paneCount, 0, kMaxPanesPerChart); }
+
+bool IsKeyDown(int key) { return GetKeyState(key) < 0; }
+
+void NoteInput() { gLastInputTick = GetTickCount(); }
+
+RECT ToRECT(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+
+// ---- Cursor line ---------------------------------------------------------------
+
+// The plot areas of the shown charts: the only place the cursor line may touch.
+HRGN PlotAreasRegion() {
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  for (int i = 0; i < ShownChartCount(); ++i) {
+    const RECT plot = ToRECT(gChartContexts[i].geometry.plotArea);
+    HRGN part = CreateRectRgnIndirect(&plot);
+    CombineRgn(region, region, part, RGN_OR);
+    DeleteObject(part);
+  }
+  return region;
+}
+
+void InvertBarColumn(HDC dc, const RECT& plot) {
+  Rect column;
+  GetBarColumnRect(gCrossHairChart, gCrossHairBar, &column);
+  const RECT rect = ToRECT(column);
+  RECT inside;
+  if (IntersectRect(&inside, &rect, &plot)) DrawFocusRect(dc, &rect);
+}
+
+void InvertGuideLine(HDC dc, const RECT& plot) {
+  if (gSettings.showGuideLine == 0 || gCrossHairY < plot.top || gCrossHairY >= plot.bottom) return;
+  PatBlt(dc, plot.left, gCrossHairY, plot.right - plot.left, 1, DSTINVERT);
+}
+
+void InvertCursorLine(HDC dc) {
+  if (!IsChartIndex(gCrossHairChart)) return;
+  const RECT plot = ToRECT(gChartContexts[gCrossHairChart].geometry.plotArea);
+  InvertBarColumn(dc, plot);
+  InvertGuideLine(dc, plot);
+  for (int i = 0; i < gCrossHairRectCount; ++i) {
+    const RECT rect = ToRECT(gCrossHairRects[i]);
+    DrawFocusRect(dc, &rect);
+  }
+}
+
+// Inverts the cursor line on the window, within the plot areas and, when
+// given, within `limit`.
+void InvertCursorLineOnWindow(HRGN limit) {
+  const HWND hwnd = MainWindow();
+  if (hwnd == nullptr) return;
+  const HDC dc = GetDC(hwnd);
+  HRGN clip = PlotAreasRegion();
+  if (limit != nullptr) CombineRgn(clip, clip, limit, RGN_AND);
+  const int saved = SaveDC(dc);
+  SelectClipRgn(dc, clip);
+  InvertCursorLine(dc);
+  RestoreDC(dc, saved);
+  DeleteObject(clip);
+  ReleaseDC(hwnd, dc);
+}
+
+// ---- Blink timers ------------------------------------------------------------
+
+void ApplyBlinkTimerChange(HWND hwnd, const BlinkTimerChange& change) {
+  if (change.killTimer != 0) KillTimer(hwnd, change.killTimer);
+  if (change.setTimer != 0) SetTimer(hwnd, change.setTimer, change.intervalMs, nullptr);
+}
+
+bool IsSelectedComboDroppedDown() {
+  if (!IsChartIndex(gSelectedChart)) return false;
+  const HWND combo = static_cast<HWND>(gChartWindows[gSelectedChart].groupCombo);
+  return combo != nullptr && SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0) != 0;
+}
+
+// ---- Scrolling -----------------------------------------------------------------
+
+void ScrollChartAndPaint(int chart, int code, int trackPos) {
+  if (ScrollChartByCode(chart, code, trackPos) && MainWindow() != nullptr) UpdateWindow(MainWindow());
+}
+
+int TrackPosOf(HWND scrollBar, WPARAM wParam) {
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_TRACKPOS;
+  if (scrollBar != nullptr && GetScrollInfo(scrollBar, SB_CTL, &info)) return info.nTrackPos;
+  return HIWORD(wParam);
+}
+
+void ScrollSelectedChart(bool right, bool page) {
+  if (!IsChartIndex(gSelectedChart)) return;
+  const int code = right ? (page ? kScrollPageRight : kScrollLineRight) : (page ? kScrollPageLeft : kScrollLineLeft);
+  ScrollChartAndPaint(gSelectedChart, code, 0);
+}
+
+// ---- Stock list stepping -------------------------------------------------------
+
+// Moves a chart's list selection by `delta` and shows that member; false when
+// the row lies outside the list or the list has no members.
+bool ShowListRow(int chart, int delta) {
+  const HWND list = static_cast<HWND>(gChartWindows[chart].stockList);
+  if (list == nullptr || gChartListMemberHook == nullptr) return false;
+  const int row = static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)) + delta;
+  const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+  StockCode code = 0;
+  if (row < 0 || row >= count || !gChartListMemberHook(chart, row, &code)) return false;
+  SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+  SetChartStock(chart, code);
+  return true;
+}
+
+// Up and Down: the step is carried to the charts linked by stock.
+void StepChartListSelection(int chart, int delta) {
+  if (!IsChartIndex(chart) || !ShowListRow(chart, delta)) return;
+  for (int j = chart - 1; j >= 0 && ViewOf(j).stockLink != 0; --j) ShowListRow(j, delta);
+  for (int j = chart; j + 1 < ShownChartCount() && ViewOf(j).stockLink != 0; ++j) ShowListRow(j + 1, delta);
+  RepaintMainWindowNow();
+}
+
+// ---- Search box ------------------------------------------------------------------
+
+LRESULT CALLBACK SearchBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The search EDIT, subclassed the first time it is needed; null when the window has none.
+HWND SearchBoxWindow() {
+  const HWND hwnd = MainWindow();
+  if (hwnd == nullptr) return nullptr;
+  const HWND box = GetDlgItem(hwnd, kSearchBoxId);
+  if (box != nullptr && box != gSearchBox) {
+    gSearchBox = box;
+    gSearchBoxPreviousProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SearchBoxProc)));
+  }
+  return box;
+}
+
+// Centred on the chart's plot area, clipped to the chart.
+void PlaceSearchBox(HWND box, int chart) {
+  const ChartGeometry& g = gChartContexts[chart].geometry;
+  const Rect rect = ComputeSearchBoxRect(g.plotArea, g.chart, gChartFontSize, gFixedFontHeight,
+                                         gChartLargeTextMetrics.tmHeight);
+  MoveWindow(box, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+}
+
+void OpenSearchBox(int chart, WPARAM character, LPARAM lParam) {
+  const HWND box = SearchBoxWindow();
+  if (box == nullptr) return;
+  if (!IsWindowVisible(box)) {
+    PlaceSearchBox(box, chart);
+    ShowWindow(box, SW_SHOW);
+  }
+  SetFocus(box);
+  SendMessageW(box, WM_CHAR, character, lParam);
+}
+
+void ShowSearchError(const StockSearchResult& result) {
+  char text[kMaxSearchTextBytes + 128];
+  FormatStockSearchError(result, text, sizeof text);
+  MessageBoxW(MainWindow(), SjisToWide(text).c_str(), SjisToWide(kStockSearchErrorTitle).c_str(),
+              MB_OK | MB_ICONEXCLAMATION);
+}
+
+// Several names match: the user picks one, the list starting after the chart's stock.
+void ChooseAmongMatches(int chart, StockSearchResult* result) {
+  const int current = FindStockIndexByCode(ViewOf(chart).stockCode);
+  const int index = ChooseStockFromList(MainWindow(), result->text, current);
+  if (index < 0) {
+    result->outcome = kSearchCancelled;
+  } else if (!AcceptChosenStock(gStockTable->records[index].master.code, result)) {
+    result->outcome = kSearchNameMissing;
+  }
+}
+
+void ShowFoundStock(int chart, StockCode code) {
+  ShowStockInLinkedCharts(chart, code);
+  SelectCodeInGroupLists(chart, code);
+  RepaintMainWindowNow();
+}
+
+void RunSearch(HWND box) {
+  if (!IsWindowVisible(box)) return;
+  wchar_t wide[kMaxSearchTextBytes + 1] = L"";
+  GetWindowTextW(box, wide, kMaxSearchTextBytes + 1);
+  char text[kMaxSearchTextBytes + 1];
+  WideToSjisBuffer(wide, text, sizeof text);
+  HideSearchBox();
+  const int chart = gSelectedChart;
+  if (!IsChartIndex(chart) || text[0] == '\0') return;
+  StockSearchResult result;
+  ResolveStockSearch(text, &result);
+  if (result.outcome == kSearchChoose) ChooseAmongMatches(chart, &result);
+  if (result.outcome == kSearchFound) {
+    ShowFoundStock(chart, result.code);
+  } else if (result.outcome == kSearchCodeMissing || result.outcome == kSearchNameMissing) {
+    ShowSearchError(result);
+  }
+}
+
+bool IsSearchKey(UINT message, WPARAM wParam) {
+  return message == WM_KEYDOWN && (wParam == VK_RETURN || wParam == VK_ESCAPE);
+}
+
+// Esc hides the box, Enter (or a line feed) searches; their characters are swallowed.
+LRESULT CALLBACK SearchBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (IsSearchKey(message, wParam)) {
+    if (wParam == VK_ESCAPE) HideSearchBox();
+    else RunSearch(box);
+    return 0;
+  }
+  if (message == WM_CHAR && (wParam == '\r' || wParam == '\n' || wParam == VK_ESCAPE)) {
+    if (wParam == '\n') RunSearch(box);
+    return 0;
+  }
+  const LRESULT result = CallWindowProcW(gSearchBoxPreviousProc, box, message, wParam, lParam);
+  return message == WM_GETDLGCODE ? (result | DLGC_WANTALLKEYS) : result;
+}
+
+void RestoreSearchBoxProc() {
+  if (gSearchBox != nullptr && IsWindow(gSearchBox) && gSearchBoxPreviousProc != nullptr) {
+    SetWindowLongPtrW(gSearchBox, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gSearchBoxPreviousProc));
+  }
+  gSearchBox = nullptr;
+  gSearchBoxPreviousProc = nullptr;
+}
+
+// ---- Pane selection and the press --------------------------------------------------
+
+void MovePaneSelection(bool backward) {
+  if (!StepPaneSelection(CurrentScreenPattern(), backward, &gSelectedChart, &gSelectedPane)) return;
+  gCursorBar = -1;
+  RepaintMainWindowNow();
+}
+
+int ChartAtPoint(int x, int y) {
+  for (int i = 0; i < ShownChartCount(); ++i) {
+    if (RectContains(gChartContexts[i].geometry.chart, x, y)) return i;
+  }
+  return -1;
+}
+
+int PaneAtPoint(int chart, int x, int y) {
+  for (int p = 0; p < PaneCountOf(chart); ++p) {
+    if (RectContains(gChartContexts[chart].panes[p].pane, x, y)) return p;
+  }
+  return -1;
+}
+
+void SetCrossHairAtPoint(int chart, int pane, int x, int y) {
+  int bar = -1;
+  int32_t value = 0;
+  if (GetCursorBarAndValue(&ViewOf(chart), &gChartContexts[chart], pane, &x, &y, &bar, &value) != 0) {
+    SetCrossHair(chart, pane, bar, x, y, value);
+  } else {
+    ClearCrossHair();
+  }
+}
+
+// Selects the chart and pane under the point and puts the cross-hair there;
+// a right press also makes the cross-hair's bar the cursor bar.
+void PressChartArea(int x, int y, bool right) {
+  const int oldChart = gSelectedChart;
+  const int oldPane = gSelectedPane;
+  const int oldBar = gCursorBar;
+  gSelectedChart = 0;
+  gSelectedPane = -1;
+  gCursorBar = -1;
+  gDragMode = kDragNone;
+  const int chart = ChartAtPoint(x, y);
+  if (chart >= 0) {
+    gSelectedChart = chart;
+    gSelectedPane = PaneAtPoint(chart, x, y);
+  }
+  if (gSelectedPane >= 0) SetCrossHairAtPoint(chart, gSelectedPane, x, y);
+  if (right && gSelectedPane >= 0) gCursorBar = gCrossHairBar;
+  if (gSelectedChart != oldChart || gSelectedPane != oldPane || gCursorBar != oldBar) RepaintMainWindowNow();
+}
+
+// ---- Link and keep-stock buttons ---------------------------------------------------
+
+// A link button is made of two halves: the bottom of chart `upper` and the top
+// of the chart below. Gives the chart whose half holds the point, else -1.
+int LinkHalfAtPoint(int upper, Rect ChartGeometry::*bottom, Rect ChartGeometry::*top, int x, int y) {
+  if (RectContains(gChartContexts[upper].geometry.*bottom, x, y)) return upper;
+  if (RectContains(gChartContexts[upper + 1].geometry.*top, x, y)) return upper + 1;
+  return -1;
+}
+
+// The chart not under the point follows the one under it by date.
+void ToggleDateLink(int upper, int pressed) {
+  ChartView& view = ViewOf(upper);
+  view.dateLink = view.dateLink != 0 ? 0 : 1;
+  if (view.dateLink != 0) AlignLinkedCharts(pressed == upper ? upper + 1 : upper, pressed);
+}
+
+// The pressed chart's group and stock are carried across the new link.
+void ToggleStockLink(int upper, int pressed) {
+  ChartView& view = ViewOf(upper);
+  view.stockLink = view.stockLink != 0 ? 0 : 1;
+  ChartListSync sync{};
+  SyncLinkedChartLists(pressed, &sync);
+  ApplyChartListSync(sync);
+  SyncLinkedKeepStockFlags(pressed);
+  if (view.stockLink != 0) ShowStockInLinkedCharts(pressed, ViewOf(pressed).stockCode);
+  LayoutMainWindow(MainWindow());  // a chart linked from above shares the upper chart's lists
+}
+
+bool PressLinkButton(int x, int y) {
+  for (int upper = 0; upper + 1 < ShownChartCount(); ++upper) {
+    int pressed = LinkHalfAtPoint(upper, &ChartGeometry::dateLinkBottom, &ChartGeometry::dateLinkTop, x, y);
+    if (pressed >= 0) {
+      ToggleDateLink(upper, pressed);
+      return true;
+    }
+    pressed = LinkHalfAtPoint(upper, &ChartGeometry::stockLinkBottom, &ChartGeometry::stockLinkTop, x, y);
+    if (pressed >= 0) {
+      ToggleStockLink(upper, pressed);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool PressKeepStockButton(int x, int y) {
+  for (int i = 0; i < ShownChartCount(); ++i) {
+    if (!RectContains(gChartContexts[i].geometry.keepStockButton, x, y)) continue;
+    ChartView& view = ViewOf(i);
+    view.keepStock = view.keepStock != 0 ? 0 : 1;
+    SyncLinkedKeepStockFlags(i);
+    gSelectedChart = i;
+    gSelectedPane = -1;
+    gCursorBar = -1;
+    return true;
+  }
+  return false;
+}
+
+// ---- Closing -----------------------------------------------------------------------------
+
+constexpr int kFlushesShownInProgress = 11;
+
+// Changed price files are written before the window goes; many of them behind the progress dialog.
+void FlushDailyCacheOnClose(HWND hwnd) {
+  if (CountDirtyDailyCacheEntries() < kFlushesShownInProgress) {
+    FlushDailyCache();
+    return;
+  }
+  BeginProgress(hwnd, 0, kStrAppTitle, 1);
+  FlushDailyCache();
+  EndProgress();
+}
+
+// ---- Pop-up menus of a press ----------------------------------------------------------
+
+// A press on the selected pane's header offers the pane menu; a press on the
+// caption strip of a chart with no pane selected offers the caption menu.
+void OfferHeaderPopup(HWND hwnd, int x, int y) {
+  if (!IsChartIndex(gSelectedChart)) return;
+  const ChartContext& context = gChartContexts[gSelectedChart];
+  if (gSelectedPane >= 0 && gSelectedPane < PaneCountOf(gSelectedChart)) {
+    if (RectContains(context.panes[gSelectedPane].captionRect, x, y)) ShowPanePopup(hwnd, x, y);
+    return;
+  }
+  if (RectContains(context.geometry.captionRow, x, y) && !IsOverSizingHandle(x, y)) ShowCaptionPopup(hwnd, x, y);
+}
+
+// ---- Hover -------------------------------------------------------------------------
+
+HoverCursor gHoverCursor = kHoverArrow;
+bool gFirstPaintDone = false;  // cursor tracking waits for the first picture
+
+// Inside a pane, below its header, the cross-hair moves to the point; anywhere
+// else it is cleared.
+void UpdateHoverState(int x, int y) {
+  const int chart = ChartAtPoint(x, y);
+  const int pane = chart >= 0 ? PaneAtPoint(chart, x, y) : -1;
+  if (IsOverSizingHandle(x, y)) {
+    gHoverCursor = kHoverSizing;
+  } else {
+    gHoverCursor = pane >= 0 && !RectContains(gChartContexts[chart].panes[pane].captionRect, x, y) ? kHoverCross
+                                                                                                : kHoverArrow;
+  }
+  // Holding the no-convert key keeps the cross-hair where it is.
+  if (IsKeyDown(VK_NONCONVERT)) return;
+  if (gHoverCursor != kHoverCross) {
+    if (gCrossHairChart >= 0) ClearCrossHair();
+    return;
+  }
+  SetCrossHairAtPoint(chart, pane, x, y);
+}
+
+}  // namespace
+
+void RepaintMainWindowNow() {
+  const HWND hwnd = MainWindow();
+  if (hwnd == nullptr) return;
+  InvalidateRect(hwnd, nullptr, FALSE);
+  UpdateWindow(hwnd);
+}
+
+// ---- Life of the window --------------------------------------------------------------
+
+void StartMainWindowInput(HWND hwnd) {
+  ApplyBlinkTimerChange(hwnd, StartBlinkTimers(&gBlinkPhase, &gActiveBlinkTimer));
+  gChartScrollHooks.clearCrossHair = ClearCrossHair;
+  gChartScrollHooks.eraseCursorLine = EraseCursorLine;
+  gChartScrollHooks.refreshCursorTracking = RefreshCursorTracking;
+  gCursorLineDrawn = false;
+  ClearCrossHairState();
+}
+
+void StopMainWindowInput(HWND hwnd) {
+  KillTimer(hwnd, kBlinkTimerShort);
+  KillTimer(hwnd, kBlinkTimerLong);
+  gActiveBlinkTimer = 0;
+  gChartScrollHooks.clearCrossHair = nullptr;
+  gChartScrollHooks.eraseCursorLine = nullptr;
+  gChartScrollHooks.refreshCursorTracking = nullptr;
+  gFirstPaintDone = false;
+  RestoreSearchBoxProc();
+  gCursorLineDrawn = false;
+  ClearCrossHairState();
+}
+
+bool IsInputBlocked() { return gProgressDlg != nullptr; }
+
+bool IsSearchBoxFocused() {
+  const HWND focus = GetFocus();
+  return focus != nullptr && MainWindow() != nullptr && focus == GetDlgItem(MainWindow(), kSearchBoxId);
+}
+
+void HideSearchBox() {
+  const HWND box = SearchBoxWindow();
+  if (box == nullptr || !IsWindowVisible(box)) return;
+  const bool hadFocus = GetFocus() == box;
+  ShowWindow(box, SW_HIDE);
+  SendMessageW(box, EM_SETSEL, 0, -1);
+  if (hadFocus) SetFocus(MainWindow());
+}
+
+// ---- Handlers -------------------------------------------------------------------------
+
+LRESULT OnMainKeyDown(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  if (IsInputBlocked() || IsSearchBoxFocused()) return DefWindowProcW(hwnd, WM_KEYDOWN, wParam, lParam);
+  HideSearchBox();
+  const bool ctrl = IsKeyDown(VK_CONTROL);
+  switch (wParam) {
+    case VK_ESCAPE: EraseForecastCandle(); return 0;
+    case VK_LEFT:
+    case VK_RIGHT:
+      if (ctrl) break;  // the bar-width keys
+      ScrollSelectedChart(wParam == VK_RIGHT, IsKeyDown(VK_SHIFT));
+      return 0;
+    case VK_UP: StepChartListSelection(gSelectedChart, -1); return 0;
+    case VK_DOWN: StepChartListSelection(gSelectedChart, 1); return 0;
+    default: break;
+  }
+  return DefWindowProcW(hwnd, WM_KEYDOWN, wParam, lParam);
+}
+
+LRESULT OnMainChar(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  if (IsInputBlocked()) return DefWindowProcW(hwnd, WM_CHAR, wParam, lParam);
+  switch (ClassifyChartChar(static_cast<int>(wParam), IsChartIndex(gSelectedChart))) {
+    case kCharMovesPane: MovePaneSelection(IsKeyDown(VK_SHIFT)); break;
+    case kCharOpensSearch: OpenSearchBox(gSelectedChart, wParam, lParam); break;
+    default: break;
+  }
+  return 0;
+}
+
+LRESULT OnMainLeftButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  if (IsInputBlocked()) return DefWindowProcW(hwnd, WM_LBUTTONDOWN, wParam, lParam);
+  HideSearchBox();
+  const int x = GET_X_LPARAM(lParam);
+  const int y = GET_Y_LPARAM(lParam);
+  if (PressLinkButton(x, y) || PressKeepStockButton(x, y)) {
+    RepaintMainWindowNow();
+    return 0;
+  }
+  if (BeginSplitterOrMarginDrag(hwnd, x, y)) return 0;
+  PressChartArea(x, y, false);
+  UpdateMainMenuStates();
+  OfferHeaderPopup(hwnd, x, y);
+  return 0;
+}
+
+LRESULT OnMainLeftButtonUp(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  if (IsInputBlocked()) return DefWindowProcW(hwnd, WM_LBUTTONUP, wParam, lParam);
+  EndMouseDrag();
+  return 0;
+}
+
+LRESULT OnMainRightButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  if (IsInputBlocked()) return DefWindowProcW(hwnd, WM_RBUTTONDOWN, wParam, lParam);
+  if (IsDragging(gDragMode)) return 0;
+  HideSearchBox();
+  const int x = GET_X_LPARAM(lParam);
+  const int y = GET_Y_LPARAM(lParam);
+  PressChartArea(x, y, true);
+  UpdateMainMenuStates();
+  if (IsChartIndex(gSelectedChart) && ChartAtPoint(x, y) >= 0) ShowChartPopup(hwnd, x, y);
+  return 0;
+}
+
+HoverCursor CurrentHoverCursor() {
+  if (gDragMode == kDragGroupSplitter || gDragMode == kDragDetailSplitter || gDragMode == kDragRightMargin) {
+    return kHoverSizing;
+  }
+  return gHoverCursor;
+}
+
+void TrackCursorOnTimer() {
+  // Checked first: with no cross-hair an idle pass makes no system call at all.
+  if (IsDragging(gDragMode) || gCrossHairChart < 0 || IsKeyDown(VK_NONCONVERT)) return;
+  const HWND hwnd = MainWindow();
+  if (hwnd == nullptr || !IsWindowVisible(hwnd) || IsIconic(hwnd) || GetForegroundWindow() != hwnd) return;
+  POINT cursor;
+  GetCursorPos(&cursor);
+  ScreenToClient(hwnd, &cursor);
+  RECT client;
+  GetClientRect(hwnd, &client);
+  if (!PtInRect(&client, cursor) || IsOverChildWindow(hwnd, cursor)) ClearCrossHair();
+}
+
+void RefreshCursorTracking() {
+  const HWND hwnd = MainWindow();
+  if (!gFirstPaintDone || hwnd == nullptr || !IsWindowVisible(hwnd) || IsIconic(hwnd)) return;
+  POINT cursor;
+  GetCursorPos(&cursor);
+  ScreenToClient(hwnd, &cursor);
+  int x = cursor.x;
+  int y = cursor.y;
+  if (IsLineDrawingMode(gDragMode) && IsChartIndex(gSelectedChart) && gSelectedPane >= 0 &&
+      gSelectedPane < PaneCountOf(gSelectedChart)) {
+    ClampPointIntoRect(gChartContexts[gSelectedChart].panes[gSelectedPane].pane, &x, &y);
+  }
+  UpdateHoverState(x, y);
+}
+
+void KeepFocusAfterInput(HWND hwnd) {
+  if (GetForegroundWindow() != hwnd) return;
+  const HWND box = SearchBoxWindow();
+  const HWND target = box != nullptr && IsWindowVisible(box) ? box : hwnd;
+  if (GetFocus() != target) SetFocus(target);
+}
+
+LRESULT OnMainMouseMove(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  if (IsInputBlocked()) return DefWindowProcW(hwnd, WM_MOUSEMOVE, wParam, lParam);
+  if (ContinueSplitterOrMarginDrag(hwnd, GET_X_LPARAM(lParam))) return 0;
+  if (HoverFollowsMouse(gDragMode)) UpdateHoverState(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+  return 0;
+}
+
+LRESULT OnMainMouseWheel(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (IsInputBlocked() || !IsChartIndex(gSelectedChart)) return DefWindowProcW(hwnd, message, wParam, lParam);
+  const bool page = (GET_KEYSTATE_WPARAM(wParam) & MK_SHIFT) != 0;
+  ScrollSelectedChart(GET_WHEEL_DELTA_WPARAM(wParam) >= 1, page);
+  return 0;
+}
+
+LRESULT OnMainHScroll(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  NoteInput();
+  const HWND scrollBar = reinterpret_cast<HWND>(lParam);
+  const int chart = FindChartOfScrollBar(scrollBar);
+  if (IsInputBlocked() || chart < 0) return DefWindowProcW(hwnd, WM_HSCROLL, wParam, lParam);
+  ScrollChartAndPaint(chart, LOWORD(wParam), TrackPosOf(scrollBar, wParam));
+  return 0;
+}
+
+// Nothing is repainted unless something blinks.
+LRESULT OnMainTimer(HWND hwnd, WPARAM timerId) {
+  if (timerId != kBlinkTimerShort && timerId != kBlinkTimerLong) return DefWindowProcW(hwnd, WM_TIMER, timerId, 0);
+  ApplyBlinkTimerChange(hwnd, StepBlinkTimers(static_cast<int>(timerId), &gBlinkPhase, &gActiveBlinkTimer));
+  if (gChartBlinkQuery == nullptr || !gChartBlinkQuery()) return 0;
+  if (BlinkRepaintAllowed(IsKeyDown(VK_LBUTTON), IsKeyDown(VK_RBUTTON), IsSelectedComboDroppedDown())) {
+    InvalidateChartArea(hwnd);
+  }
+  return 0;
+}
+
+bool gMainWindowStarting = false;
+
+namespace {
+bool gCloseWaitingForStart = false;
+}
+
+void FinishMainWindowStart(HWND hwnd) {
+  gMainWindowStarting = false;
+  if (gCloseWaitingForStart) PostMessageW(hwnd, WM_CLOSE, 0, 0);
+  gCloseWaitingForStart = false;
+}
+
+LRESULT OnMainClose(HWND hwnd) {
+  NoteInput();
+  if (gMainWindowStarting) {
+    gCloseWaitingForStart = true;
+    return 0;
+  }
+  if (gProgressDlg != nullptr) {
+    gProgressCancelled = 1;
+    return 0;
+  }
+  if (CloseAllStockSheets() == 0) return 0;  // a sheet asked to stay
+  if (gOrderLinkOpen != 0) OrderLinkStop();
+  if (gRealTimeReceiveOn != 0) BrokerShutdownClient();
+  FlushDailyCacheOnClose(hwnd);
+  return DefWindowProcW(hwnd, WM_CLOSE, 0, 0);
+}
+
+// Where the paint renewed the picture the inverted line is gone: draw it again there.
+LRESULT PaintKeepingCursorLine(HWND hwnd, LRESULT (*paint)(HWND)) {
+  HRGN update = CreateRectRgn(0, 0, 0, 0);
+  const bool renewed = GetUpdateRgn(hwnd, update, FALSE) > NULLREGION;
+  const LRESULT result = paint(hwnd);
+  gFirstPaintDone = true;
+  if (renewed && gCursorLineDrawn) InvertCursorLineOnWindow(update);
+  DeleteObject(update);
+  return result;
+}
+
+// ---- Cross-hair -----------------------------------------------------------------------
+
+void SetCrossHair(int chart, int pane, int bar, int x, int y, int value) {
+  if (IsCrossHairUnchanged(chart, pane, bar, y, value)) return;
+  EraseCursorLine();
+  StoreCrossHair(chart, pane, bar, x, y, value);
+  if (!IsDragging(gDragMode)) DrawCursorLine();
+}
+
+void ClearCrossHair() {
+  EraseCursorLine();
+  ClearCrossHairState();
+}
+
+void DrawCursorLine() {
+  if (gCursorLineDrawn || !IsChartIndex(gCrossHairChart)) return;
+  InvertCursorLineOnWindow(nullptr);
+  gCursorLineDrawn = true;
+}
+
+void EraseCursorLine() {
+  if (!gCursorLineDrawn) return;
+  InvertCursorLineOnWindow(nullptr);
+  gCursorLineDrawn = false;
+}
