@@ -1,5 +1,7 @@
 #include "analysis/chart_indicators.h"
 
+#include "analysis/analysis_hooks.h"
+
 #include <algorithm>
 
 #include "analysis/kernels.h"
@@ -430,5 +432,5 @@ void ComputeChartIndicators(StockCode code, ChartSeriesSet* context, KernelScrat
     ComputeChartSeries(work, block.params, gComputeNeededOnly != 0 ? &gNeededSeries[p] : nullptr);
     ComputeSignalSeries(work, block.params, file);
   }
-  if (gScenarioHooks.simulateScenarios != nullptr) gScenarioHooks.simulateScenarios(code, context);
+  if (gAnalysisHooks.simulateScenarios != nullptr) gAnalysisHooks.simulateScenarios(code, context);
 }

@@ -2,8 +2,6 @@
 
 #include "common/file_io.h"
 
-ScenarioHooks gScenarioHooks = {};
-
 namespace {
 
 template <typename T>

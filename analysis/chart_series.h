@@ -32,9 +32,3 @@ bool AllocChartContextBuffers(ChartSeriesSet* context);
 // Frees every buffer; the pointers become null. Safe on a partly allocated context.
 void FreeChartContextBuffers(ChartSeriesSet* context);
 
-// What the indicator engine asks of the back-test layer above it, installed
-// at start-up: the scenario runs that end every computation (none while null).
-struct ScenarioHooks {
-  void (*simulateScenarios)(StockCode code, ChartSeriesSet* series);
-};
-extern ScenarioHooks gScenarioHooks;

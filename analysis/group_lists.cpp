@@ -7,7 +7,6 @@
 
 #include "data/stock_table.h"
 
-void (*gRefreshGroupListsHook)(int g) = nullptr;
 
 namespace {
 

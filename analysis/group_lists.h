@@ -5,8 +5,6 @@
 
 #include "analysis/group_store.h"
 
-// Set by the chart window: refills the lists of every chart that shows group g.
-extern void (*gRefreshGroupListsHook)(int g);
 
 // Refills automatic group g from the stock table (a manual group is left
 // alone); in the live table the members' bits follow. Then sorts it.

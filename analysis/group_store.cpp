@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "analysis/analysis_hooks.h"
 #include "analysis/group_lists.h"
 #include "common/file_io.h"
 #include "common/sjis_text.h"
@@ -362,7 +363,7 @@ void RemoveMemberAt(GroupRecord& group, int position) {
 }
 
 void RefreshGroupLists(int g) {
-  if (gRefreshGroupListsHook != nullptr) gRefreshGroupListsHook(g);
+  if (gAnalysisHooks.refreshGroupLists != nullptr) gAnalysisHooks.refreshGroupLists(g);
 }
 
 uint8_t* GroupBitByte(int stockIndex, int g, uint8_t* mask) {

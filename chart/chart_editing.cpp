@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "chart/chart_hooks.h"
 #include "chart/chart_layout.h"
 #include "chart/chart_loading.h"
 #include "chart/chart_selection.h"
@@ -12,7 +13,6 @@
 #include "common/app_globals.h"
 #include "records/settings_block.h"
 
-ChartEditHooks gChartEditHooks = {};
 
 namespace {
 
@@ -44,11 +44,11 @@ ChartView* SelectedViewAndPane(int* pane) {
 }
 
 void LayoutCharts() {
-  if (gChartEditHooks.layoutCharts != nullptr) gChartEditHooks.layoutCharts();
+  if (gChartHooks.layoutCharts != nullptr) gChartHooks.layoutCharts();
 }
 
 void RepaintNow() {
-  if (gChartEditHooks.repaintNow != nullptr) gChartEditHooks.repaintNow();
+  if (gChartHooks.repaintNow != nullptr) gChartHooks.repaintNow();
 }
 
 void LayoutAndRepaint() {
@@ -74,8 +74,8 @@ void SelectChartOnly(int chart) {
 }
 
 void RefillAllChartLists() {
-  if (gChartEditHooks.refillChartLists == nullptr) return;
-  for (int i = 0; i < ShownChartCount(); ++i) gChartEditHooks.refillChartLists(i);
+  if (gChartHooks.refillChartLists == nullptr) return;
+  for (int i = 0; i < ShownChartCount(); ++i) gChartHooks.refillChartLists(i);
 }
 
 // ---- Display switches -------------------------------------------------------------
@@ -174,8 +174,8 @@ int ToggleChartPane(int kind) {
   view->paneCount = count + 1;
   gSelectedPane = slot;
   LayoutAndRepaint();
-  if (gChartEditHooks.clearCrossHair != nullptr) gChartEditHooks.clearCrossHair();
-  if (gChartEditHooks.refreshCursorTracking != nullptr) gChartEditHooks.refreshCursorTracking();
+  if (gChartHooks.clearCrossHair != nullptr) gChartHooks.clearCrossHair();
+  if (gChartHooks.refreshCursorTracking != nullptr) gChartHooks.refreshCursorTracking();
   return 1;
 }
 
@@ -237,7 +237,7 @@ void AddChart() {
   copy.stockLink = 0;
   pattern.views[count] = copy;
   pattern.chartCount = count + 1;
-  if (gChartEditHooks.refillChartLists != nullptr) gChartEditHooks.refillChartLists(count);
+  if (gChartHooks.refillChartLists != nullptr) gChartHooks.refillChartLists(count);
   ClampSelectedChart();
 }
 
@@ -264,15 +264,15 @@ void ClampSelectedChart() {
 bool ToggleDisplaySwitch(int command) {
   const DisplaySwitch* item = FindDisplaySwitch(command);
   if (item == nullptr) return false;
-  if (item->after == AfterSwitch::kGuideLine && gChartEditHooks.clearCrossHair != nullptr) {
-    gChartEditHooks.clearCrossHair();
+  if (item->after == AfterSwitch::kGuideLine && gChartHooks.clearCrossHair != nullptr) {
+    gChartHooks.clearCrossHair();
   }
   item->flip();
   switch (item->after) {
     case AfterSwitch::kRepaint: InvalidateAllCharts(); RepaintNow(); break;
     case AfterSwitch::kLayout: LayoutAndRepaint(); break;
     case AfterSwitch::kGuideLine:
-      if (gChartEditHooks.refreshCursorTracking != nullptr) gChartEditHooks.refreshCursorTracking();
+      if (gChartHooks.refreshCursorTracking != nullptr) gChartHooks.refreshCursorTracking();
       break;
     case AfterSwitch::kReload: ReloadAllChartSeries(); LayoutAndRepaint(); break;
   }

@@ -2,18 +2,9 @@
 // Editing the charts of the current pattern: panes added, removed and moved,
 // pane flag bits, charts added and removed, and the display switches of the
 // view menu. Everything works on the current pattern's views and the
-// selection; the window side lays out and repaints through gChartEditHooks.
+// selection; the window side lays out and repaints through gChartHooks.
 
 // What the window side does after an edit; any of them may be null.
-struct ChartEditHooks {
-  void (*layoutCharts)();
-  void (*repaintNow)();                 // invalidate the window and paint at once
-  void (*refillChartLists)(int chart);  // group combo box and stock list from the view
-  void (*clearCrossHair)();
-  void (*refreshCursorTracking)();
-};
-extern ChartEditHooks gChartEditHooks;
-
 // Pane moves of the pane pop-up menu.
 enum PaneMove : int { kPaneToTop = 0, kPaneUp = 1, kPaneDown = 2, kPaneToBottom = 3 };
 

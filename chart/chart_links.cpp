@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "chart/chart_hooks.h"
 #include "chart/chart_context.h"
 #include "chart/chart_layout.h"
 #include "chart/chart_loading.h"
@@ -66,11 +67,11 @@ void SetChartStock(int chart, StockCode code) {
   ViewOf(chart).stockCode = code;
   LoadChartSeries(chart, 1);
   UpdateChartScrollBar(chart);
-  CallHook(gChartScrollHooks.eraseCursorLine);
+  CallHook(gChartHooks.eraseCursorLine);
   PlaceLoadedChart(chart);
   InvalidateChart(chart);
   gCursorValue = -1;
-  CallHook(gChartScrollHooks.refreshCursorTracking);
+  CallHook(gChartHooks.refreshCursorTracking);
 }
 
 void ShowStockInLinkedCharts(int chart, StockCode code) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "chart/chart_hooks.h"
 #include "analysis/chart_indicators.h"
 #include "chart/chart_layout.h"
 #include "chart/chart_selection.h"
@@ -16,7 +17,6 @@ int32_t gForecastState[3] = {};
 int32_t gForecastBarCount[3] = {};
 int32_t gForecastLastBar[3] = {};
 int32_t gForecastCarry = 0;
-void (*gInvalidateRectHook)(const Rect& rect) = nullptr;
 Rect gDetailListArea = {};
 
 namespace {
@@ -52,7 +52,7 @@ const BarSeries& DailyOf(const ChartContext& context) { return *context.periods[
 
 
 void InvalidateRect(const Rect& rect) {
-  if (gInvalidateRectHook != nullptr && !IsEmptyRect(rect)) gInvalidateRectHook(rect);
+  if (gChartHooks.invalidateRect != nullptr && !IsEmptyRect(rect)) gChartHooks.invalidateRect(rect);
 }
 
 bool AppendBar(BarSeries* series, const PriceBar& bar) {

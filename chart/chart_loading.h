@@ -23,9 +23,6 @@ extern int32_t gForecastBarCount[3];  // forecast bars at the end of the view's 
 extern int32_t gForecastLastBar[3];   // daily index of the last forecast bar appended
 extern int32_t gForecastCarry;        // on while a time-back day step carries the forecast
 
-// Set by the window side: invalidates a rectangle of the main window's client
-// area without erasing. Null before the window exists.
-extern void (*gInvalidateRectHook)(const Rect& rect);
 // Where the window layout puts the detail list; empty while it is hidden.
 extern Rect gDetailListArea;
 

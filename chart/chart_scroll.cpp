@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "chart/chart_hooks.h"
 #include "chart/chart_context.h"
 #include "chart/chart_layout.h"
 #include "chart/chart_links.h"
@@ -9,7 +10,6 @@
 #include "chart/screen_pattern.h"
 #include "records/settings_block.h"
 
-ChartScrollHooks gChartScrollHooks = {};
 
 namespace {
 
@@ -30,12 +30,12 @@ void CallHook(void (*hook)()) {
 }
 
 void ApplyScrollBar(int chart, const ChartScrollInfo& info) {
-  if (gChartScrollHooks.applyScrollBar != nullptr) gChartScrollHooks.applyScrollBar(chart, info);
+  if (gChartHooks.applyScrollBar != nullptr) gChartHooks.applyScrollBar(chart, info);
 }
 
 void InvalidateDetailList() {
-  if (gShowDetailList != 0 && gInvalidateRectHook != nullptr && !IsEmptyRect(gDetailListArea)) {
-    gInvalidateRectHook(gDetailListArea);
+  if (gShowDetailList != 0 && gChartHooks.invalidateRect != nullptr && !IsEmptyRect(gDetailListArea)) {
+    gChartHooks.invalidateRect(gDetailListArea);
   }
 }
 
@@ -111,7 +111,7 @@ void UpdateChartScrollBar(int chart) {
   info.pos = CurrentScrollPos(info);
   ViewOf(chart).lastBarIndex = info.pos;
   ApplyScrollBar(chart, info);
-  CallHook(gChartScrollHooks.refreshCursorTracking);
+  CallHook(gChartHooks.refreshCursorTracking);
 }
 
 void SetChartScrollPos(int chart, int pos, int repaint) {
@@ -124,7 +124,7 @@ void SetChartScrollPos(int chart, int pos, int repaint) {
   ApplyScrollBar(chart, info);
   if (repaint == 0) return;
   InvalidateChart(chart);
-  CallHook(gChartScrollHooks.refreshCursorTracking);
+  CallHook(gChartHooks.refreshCursorTracking);
 }
 
 void ScrollChartBy(int chart, int delta) {
@@ -139,7 +139,7 @@ bool ScrollChartByCode(int chart, int code, int trackPos) {
   const int current = CurrentScrollPos(info);
   const int next = ClampChartScrollPos(info, NextChartScrollPos(code, current, info.page, trackPos));
   if (next == current) return false;
-  CallHook(gChartScrollHooks.clearCrossHair);
+  CallHook(gChartHooks.clearCrossHair);
   info.pos = next;
   ViewOf(chart).lastBarIndex = next;
   ApplyScrollBar(chart, info);
@@ -147,7 +147,7 @@ bool ScrollChartByCode(int chart, int code, int trackPos) {
   InvalidateDetailList();
   if (ViewOf(chart).dateLink != 0 && chart + 1 < ShownChartCount()) AlignLinkedCharts(chart + 1, chart);
   if (chart > 0 && ViewOf(chart - 1).dateLink != 0) AlignLinkedCharts(chart - 1, chart);
-  CallHook(gChartScrollHooks.refreshCursorTracking);
+  CallHook(gChartHooks.refreshCursorTracking);
   return true;
 }
 
@@ -163,8 +163,8 @@ void SetChartPeriod(int chart, int period) {
   // An empty series has no date to keep: only the period changes.
   const int first = edge.valid ? FirstBarOnOrAfterDate(SeriesOf(chart), edge.date) : -1;
   if (first >= 0) SetChartScrollPos(chart, first + edge.emptyBars, 1);
-  CallHook(gChartScrollHooks.clearCrossHair);
-  CallHook(gChartScrollHooks.refreshCursorTracking);
+  CallHook(gChartHooks.clearCrossHair);
+  CallHook(gChartHooks.refreshCursorTracking);
 }
 
 int BarWidthForCommand(int command, int width) {
@@ -185,8 +185,8 @@ void SetChartBarWidth(int chart, int width) {
   UpdateChartScrollBar(chart);
   if (atEnd) SetChartScrollPos(chart, GetChartEndBarIndex(chart), 0);
   InvalidateChart(chart);
-  CallHook(gChartScrollHooks.clearCrossHair);
-  CallHook(gChartScrollHooks.refreshCursorTracking);
+  CallHook(gChartHooks.clearCrossHair);
+  CallHook(gChartHooks.refreshCursorTracking);
 }
 
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 // Scrolling a chart: the scroll bar's range, scroll codes, the right-edge
 // date kept across changes of period and bar width. The window side applies
-// the results to the real scroll bars through gChartScrollHooks.
+// the results to the real scroll bars through gChartHooks.
 #include <cstdint>
 
 #include "common/packed_date.h"
@@ -35,14 +35,6 @@ struct ChartScrollInfo {
 };
 
 // What the window side does for the chart code; any of them may be null.
-struct ChartScrollHooks {
-  void (*applyScrollBar)(int chart, const ChartScrollInfo& info);  // set it and move it to its rectangle
-  void (*clearCrossHair)();
-  void (*eraseCursorLine)();
-  void (*refreshCursorTracking)();
-};
-extern ChartScrollHooks gChartScrollHooks;
-
 // The date at a chart's right edge and the empty bars after the series' end.
 struct RightEdge {
   bool valid;        // false when the series is empty or the index negative

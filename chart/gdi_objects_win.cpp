@@ -28,7 +28,6 @@ TEXTMETRICW gMemoTextMetrics;
 TEXTMETRICW gSmallFixedTextMetrics;
 TEXTMETRICW gChartLargeTextMetrics;
 
-void (*gChartFontAppliedHook)() = nullptr;
 
 namespace {
 
@@ -93,7 +92,7 @@ void MeasureFont(HDC dc, HFONT font, TEXTMETRICW* metrics) {
 void ApplyChartFontChange() {
   const HWND main = static_cast<HWND>(gMainWnd);
   RecreateSharedGdiObjects(main);
-  if (gChartFontAppliedHook != nullptr) gChartFontAppliedHook();
+  if (gChartHooks.chartFontApplied != nullptr) gChartHooks.chartFontApplied();
   if (main != nullptr) InvalidateWholeWindow(main);
 }
 

@@ -20,9 +20,6 @@ extern TEXTMETRICW gMemoTextMetrics;
 extern TEXTMETRICW gSmallFixedTextMetrics;
 extern TEXTMETRICW gChartLargeTextMetrics;
 
-// The window-side part of a chart font change (layout, child controls); set
-// by the main window, may be null.
-extern void (*gChartFontAppliedHook)();
 
 // Creates the shared objects (deleting any earlier ones first).
 void CreateSharedGdiObjects();

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "chart/chart_hooks.h"
 #include "common/error_message.h"
 #include "common/file_io.h"
 #include "common/string_ids.h"
@@ -69,7 +70,7 @@ int ImportScreenPatterns() {
   FixZeroPaneHeights(file.paneHeights, heights);
   memcpy(gScreenPatterns, file.patterns, sizeof file.patterns);
   memcpy(gPaneHeights, file.paneHeights, static_cast<size_t>(heights) * sizeof file.paneHeights[0]);
-  if (gPatternSwitchHooks.patternNamesChanged != nullptr) gPatternSwitchHooks.patternNamesChanged();
+  if (gChartHooks.patternNamesChanged != nullptr) gChartHooks.patternNamesChanged();
   SwitchScreenPattern(0, 1);
   return 1;
 }

@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "chart/chart_hooks.h"
 #include "chart/chart_selection.h"
 #include "common/sjis_text.h"
 #include "common/stock_code.h"
 #include "records/settings_block.h"
 
-PatternSwitchHooks gPatternSwitchHooks = {};
 ChartView gPatternCarryView = {};
 int gPatternCarryValid = 0;
 int gPatternMenuSource = 0;
@@ -101,7 +101,7 @@ void ApplyCarryView(ScreenPattern& pattern) {
 }
 
 void ReloadAndLayoutCharts(const ScreenPattern& pattern) {
-  const PatternSwitchHooks& hooks = gPatternSwitchHooks;
+  const ChartHooks& hooks = gChartHooks;
   const int charts = ShownChartCount(pattern);
   for (int i = 0; i < charts; ++i) {
     if (hooks.reloadChart != nullptr) hooks.reloadChart(i);
@@ -236,7 +236,7 @@ int SwitchScreenPattern(int n, int force) {
   if (n < 0 || n >= kScreenPatternCount) return 0;
   const ScreenPattern& outgoing = CurrentScreenPattern();
   if (n == gCurrentPattern && force == 0) return 0;
-  CallHook(gPatternSwitchHooks.beginWait);
+  CallHook(gChartHooks.beginWait);
   if (force == 0) RememberCarryView(outgoing);
   gCurrentPattern = n;
   gSelectedChart = 0;
@@ -248,7 +248,7 @@ int SwitchScreenPattern(int n, int force) {
     gSelectedPane = -1;
     gCursorBar = -1;
   }
-  CallHook(gPatternSwitchHooks.patternShown);
+  CallHook(gChartHooks.patternShown);
   return 1;
 }
 

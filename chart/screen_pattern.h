@@ -6,18 +6,6 @@
 
 #include "records/screen_pattern_record.h"
 
-// What a pattern switch asks of the chart window. The window fills these in
-// when it is created; any of them may be null.
-struct PatternSwitchHooks {
-  void (*beginWait)();                  // wait cursor
-  void (*reloadChart)(int chart);       // group combo box, stock list, chart series
-  void (*layoutCharts)();
-  void (*alignLinkedCharts)(int upper); // the chart below follows `upper` by date
-  void (*patternShown)();               // repaint, window title, arrow cursor
-  void (*patternNamesChanged)();        // pattern menu texts
-};
-extern PatternSwitchHooks gPatternSwitchHooks;
-
 // The view a switch carries over into the next pattern (set once, kept from then on).
 extern ChartView gPatternCarryView;
 extern int gPatternCarryValid;

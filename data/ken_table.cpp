@@ -12,7 +12,6 @@
 #include "records/settings_block.h"
 
 KenTable* gKenTable = nullptr;
-void (*gKenTableChangedHook)() = nullptr;
 
 namespace {
 
@@ -255,5 +254,4 @@ void ImportKenFile() {
   if (table == nullptr) return;
   const int error = SaveKenFile();
   if (error != 0) ReportDataError(error);
-  if (gShowSplitAdjusted != 0 && gKenTableChangedHook != nullptr) gKenTableChangedHook();
 }

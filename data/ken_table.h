@@ -24,9 +24,6 @@ struct KenTable {
 static_assert(sizeof(KenTable) == 240008, "KenTable is 240008 bytes");
 
 extern KenTable* gKenTable;
-// Set by the chart window: reloads every chart's series, lays the charts out
-// and repaints. Called after an import while adjusted prices are shown.
-extern void (*gKenTableChangedHook)();
 
 // Allocates a new table and reads ken.dat into it; a bad or missing file
 // leaves it empty after telling the user.

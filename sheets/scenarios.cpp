@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "analysis/analysis_hooks.h"
 #include "common/file_io.h"
 #include "common/app_globals.h"
 
@@ -59,4 +60,4 @@ void SimulateScenariosForStock(StockCode /*code*/, ChartSeriesSet* context) {
   }
 }
 
-void InstallScenarioHooks() { gScenarioHooks.simulateScenarios = SimulateScenariosForStock; }
+void InstallScenarioHooks() { gAnalysisHooks.simulateScenarios = SimulateScenariosForStock; }

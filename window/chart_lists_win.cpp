@@ -1,4 +1,5 @@
 #include "window/chart_windows.h"
+#include "analysis/analysis_hooks.h"
 #include "window/chart_lists_win.h"
 
 #include <algorithm>
@@ -38,10 +39,6 @@ bool MemberAt(int g, int row, StockCode* code) {
   return true;
 }
 
-bool ChartListMember(int chart, int row, StockCode* code) {
-  return chart >= 0 && chart < kMaxChartsPerPattern && MemberAt(GroupOf(chart), row, code);
-}
-
 int SelectedRow(HWND list) { return list != nullptr ? static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)) : -1; }
 
 // LB_SETCURSEL at the code's row; nothing when the group does not hold it.
@@ -75,6 +72,10 @@ LRESULT CALLBACK ChartListProc(HWND list, UINT message, WPARAM wParam, LPARAM lP
 }
 
 }  // namespace
+
+bool ChartListMember(int chart, int row, StockCode* code) {
+  return chart >= 0 && chart < kMaxChartsPerPattern && MemberAt(GroupOf(chart), row, code);
+}
 
 void FillGroupCombo(HWND combo, int selected) {
   if (combo == nullptr) return;
@@ -213,13 +214,11 @@ void StartChartLists(HWND mainWnd) {
           SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ChartListProc)));
     }
   }
-  gChartListMemberHook = ChartListMember;
-  gRefreshGroupListsHook = RefreshGroupListWindows;
+  gAnalysisHooks.refreshGroupLists = RefreshGroupListWindows;
 }
 
 void StopChartLists() {
-  gChartListMemberHook = nullptr;
-  gRefreshGroupListsHook = nullptr;
+  gAnalysisHooks.refreshGroupLists = nullptr;
   for (int i = 0; i < kMaxChartsPerPattern; ++i) {
     const HWND list = ListOf(i);
     if (list != nullptr && gListPreviousProcs[i] != nullptr && IsWindow(list)) {

@@ -42,3 +42,6 @@ void AddPaneStockToGroup(int g, bool fromChart);
 // store's refreshes; undone by StopChartLists.
 void StartChartLists(HWND mainWnd);
 void StopChartLists();
+
+// The member code on row `row` of chart `chart`'s stock list; false past its end.
+bool ChartListMember(int chart, int row, StockCode* code);

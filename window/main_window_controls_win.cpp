@@ -1,4 +1,5 @@
 #include "window/chart_windows.h"
+#include "chart/chart_hooks.h"
 #include "window/main_window_controls_win.h"
 
 #include <commctrl.h>
@@ -282,7 +283,7 @@ void CreateMainWindowControls(HWND mainWnd) {
   CreateStatusBar();
   LayoutStatusBarParts();
   for (int i = 0; i < kMaxChartsPerPattern; ++i) CreateChartChildren(i);
-  gChartScrollHooks.applyScrollBar = ApplyChartScrollBar;
+  gChartHooks.applyScrollBar = ApplyChartScrollBar;
   CreateToolbar();
   AutoSizeToolbar();
   UpdateToolbarButtons();
@@ -290,7 +291,7 @@ void CreateMainWindowControls(HWND mainWnd) {
 }
 
 void DestroyMainWindowControls() {
-  gChartScrollHooks.applyScrollBar = nullptr;
+  gChartHooks.applyScrollBar = nullptr;
   for (ChartWindows& windows : gChartWindows) windows = ChartWindows{};
   DeleteItemDc();
   gToolbarWnd = nullptr;

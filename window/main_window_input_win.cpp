@@ -2,6 +2,7 @@
 // stock search box and the inverted cursor line of the cross-hair.
 
 #include "window/chart_windows.h"
+#include "chart/chart_hooks.h"
 #include "window/main_window_input_win.h"
 
 #include <windowsx.h>
@@ -39,9 +40,6 @@
 #include "window/window_hooks.h"
 #include "common/progress.h"
 #include "records/settings_block.h"
-
-bool (*gChartBlinkQuery)() = nullptr;
-bool (*gChartListMemberHook)(int chart, int row, StockCode* code) = nullptr;
 
 namespace {
 
@@ -126,12 +124,6 @@ void ApplyBlinkTimerChange(HWND hwnd, const BlinkTimerChange& change) {
   if (change.setTimer != 0) SetTimer(hwnd, change.setTimer, change.intervalMs, nullptr);
 }
 
-bool IsSelectedComboDroppedDown() {
-  if (!IsChartIndex(gSelectedChart)) return false;
-  const HWND combo = static_cast<HWND>(gChartWindows[gSelectedChart].groupCombo);
-  return combo != nullptr && SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0) != 0;
-}
-
 // ---- Scrolling -----------------------------------------------------------------
 
 void ScrollChartAndPaint(int chart, int code, int trackPos) {
@@ -158,11 +150,11 @@ void ScrollSelectedChart(bool right, bool page) {
 // the row lies outside the list or the list has no members.
 bool ShowListRow(int chart, int delta) {
   const HWND list = static_cast<HWND>(gChartWindows[chart].stockList);
-  if (list == nullptr || gChartListMemberHook == nullptr) return false;
+  if (list == nullptr) return false;
   const int row = static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)) + delta;
   const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
   StockCode code = 0;
-  if (row < 0 || row >= count || !gChartListMemberHook(chart, row, &code)) return false;
+  if (row < 0 || row >= count || !ChartListMember(chart, row, &code)) return false;
   SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
   SetChartStock(chart, code);
   return true;
@@ -460,9 +452,9 @@ void RepaintMainWindowNow() {
 
 void StartMainWindowInput(HWND hwnd) {
   ApplyBlinkTimerChange(hwnd, StartBlinkTimers(&gBlinkPhase, &gActiveBlinkTimer));
-  gChartScrollHooks.clearCrossHair = ClearCrossHair;
-  gChartScrollHooks.eraseCursorLine = EraseCursorLine;
-  gChartScrollHooks.refreshCursorTracking = RefreshCursorTracking;
+  gChartHooks.clearCrossHair = ClearCrossHair;
+  gChartHooks.eraseCursorLine = EraseCursorLine;
+  gChartHooks.refreshCursorTracking = RefreshCursorTracking;
   gCursorLineDrawn = false;
   ClearCrossHairState();
 }
@@ -471,9 +463,9 @@ void StopMainWindowInput(HWND hwnd) {
   KillTimer(hwnd, kBlinkTimerShort);
   KillTimer(hwnd, kBlinkTimerLong);
   gActiveBlinkTimer = 0;
-  gChartScrollHooks.clearCrossHair = nullptr;
-  gChartScrollHooks.eraseCursorLine = nullptr;
-  gChartScrollHooks.refreshCursorTracking = nullptr;
+  gChartHooks.clearCrossHair = nullptr;
+  gChartHooks.eraseCursorLine = nullptr;
+  gChartHooks.refreshCursorTracking = nullptr;
   gFirstPaintDone = false;
   RestoreSearchBoxProc();
   gCursorLineDrawn = false;
@@ -625,14 +617,10 @@ LRESULT OnMainHScroll(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   return 0;
 }
 
-// Nothing is repainted unless something blinks.
+// Only the blink phase moves: nothing on the charts blinks yet, so nothing is repainted.
 LRESULT OnMainTimer(HWND hwnd, WPARAM timerId) {
   if (timerId != kBlinkTimerShort && timerId != kBlinkTimerLong) return DefWindowProcW(hwnd, WM_TIMER, timerId, 0);
   ApplyBlinkTimerChange(hwnd, StepBlinkTimers(static_cast<int>(timerId), &gBlinkPhase, &gActiveBlinkTimer));
-  if (gChartBlinkQuery == nullptr || !gChartBlinkQuery()) return 0;
-  if (BlinkRepaintAllowed(IsKeyDown(VK_LBUTTON), IsKeyDown(VK_RBUTTON), IsSelectedComboDroppedDown())) {
-    InvalidateChartArea(hwnd);
-  }
   return 0;
 }
 

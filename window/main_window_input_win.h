@@ -8,13 +8,6 @@
 
 constexpr int kSearchBoxId = 700;  // the search EDIT, a child of the main window
 
-// Something on the charts blinks and needs a repaint on every timer tick;
-// null while nothing can blink.
-extern bool (*gChartBlinkQuery)();
-// The member code on row `row` of chart `chart`'s stock list; null while no
-// group store fills the lists (Up and Down then do nothing).
-extern bool (*gChartListMemberHook)(int chart, int row, StockCode* code);
-
 // WM_CREATE: the blink timers and the cross-hair hooks of the chart code.
 void StartMainWindowInput(HWND hwnd);
 // WM_DESTROY: the timers stop, the hooks go, the search box gets its own procedure back.

@@ -4,6 +4,7 @@
 
 #include <shellapi.h>
 
+#include "chart/chart_hooks.h"
 #include "chart/chart_editing.h"
 #include "chart/chart_layout.h"
 #include "window/chart_lists_win.h"
@@ -83,11 +84,11 @@ void ReloadChart(int chart) {
 }
 
 void InstallChartEditHooks() {
-  gChartEditHooks.layoutCharts = LayoutCharts;
-  gChartEditHooks.repaintNow = RepaintMainWindowNow;
-  gChartEditHooks.refillChartLists = RefillChartLists;
-  gChartEditHooks.clearCrossHair = ClearCrossHair;
-  gChartEditHooks.refreshCursorTracking = RefreshCursorTracking;
+  gChartHooks.layoutCharts = LayoutCharts;
+  gChartHooks.repaintNow = RepaintMainWindowNow;
+  gChartHooks.refillChartLists = RefillChartLists;
+  gChartHooks.clearCrossHair = ClearCrossHair;
+  gChartHooks.refreshCursorTracking = RefreshCursorTracking;
 }
 
 // The window sizes offered in the system menu.
@@ -181,12 +182,12 @@ LRESULT OnCreate(HWND hwnd) {
   CreateSharedGdiObjects();
   MeasureSharedFonts(hwnd);
   InstallChartTextMeasures();
-  gChartFontAppliedHook = ApplyChartFonts;
-  gInvalidateRectHook = InvalidateClientRect;
-  gPatternSwitchHooks.beginWait = ShowWaitCursor;
-  gPatternSwitchHooks.reloadChart = ReloadChart;
-  gPatternSwitchHooks.layoutCharts = LayoutCharts;
-  gPatternSwitchHooks.patternShown = ShowSwitchedPattern;
+  gChartHooks.chartFontApplied = ApplyChartFonts;
+  gChartHooks.invalidateRect = InvalidateClientRect;
+  gChartHooks.beginWait = ShowWaitCursor;
+  gChartHooks.reloadChart = ReloadChart;
+  gChartHooks.layoutCharts = LayoutCharts;
+  gChartHooks.patternShown = ShowSwitchedPattern;
   return 0;
 }
 
@@ -251,11 +252,8 @@ void SaveWindowPlacement(HWND hwnd) {
 
 LRESULT OnDestroy(HWND hwnd) {
   SaveWindowPlacement(hwnd);
-  gPatternSwitchHooks = {};
-  gInvalidateRectHook = nullptr;
-  gChartFontAppliedHook = nullptr;
+  ClearChartWindowHooks();
   gWindowHooks.refreshMenuStates = nullptr;
-  gChartEditHooks = {};
   StopMainWindowCommands();
   StopChartLists();
   DestroyChartPopupMenus();
@@ -402,7 +400,7 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand) {
   StartMainWindowCommands();
   InstallChartEditHooks();
   gWindowHooks.refreshMenuStates = RefreshMainMenuStates;
-  gPatternSwitchHooks.patternNamesChanged = UpdatePatternMenuTexts;
+  gChartHooks.patternNamesChanged = UpdatePatternMenuTexts;
   LayoutCharts();
   UpdateMainMenuStates();
   UpdatePatternMenuTexts();

@@ -1,4 +1,5 @@
 #include "analysis/group_store.h"
+#include "analysis/analysis_hooks.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -72,11 +73,11 @@ class GroupStoreTest : public PriceStoreTest {
     PriceStoreTest::SetUp();
     gStockTableRebuilt = 0;
     gRefreshedGroup = -1;
-    gRefreshGroupListsHook = [](int g) { gRefreshedGroup = g; };
+    gAnalysisHooks.refreshGroupLists = [](int g) { gRefreshedGroup = g; };
     ASSERT_TRUE(AllocGroupTables());
   }
   void TearDown() override {
-    gRefreshGroupListsHook = nullptr;
+    gAnalysisHooks.refreshGroupLists = nullptr;
     FreeGroupTables();
     PriceStoreTest::TearDown();
   }

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "chart/chart_hooks.h"
 #include "chart/chart_selection.h"
 #include "window/drag_modes.h"
 #include "platform/posix_recorder.h"
@@ -20,8 +21,8 @@ class ChartEditingTest : public LinkedChartsTest {
  protected:
   void SetUp() override {
     LinkedChartsTest::SetUp();
-    gChartEditHooks = {};
-    gChartEditHooks.refillChartLists = [](int chart) { refilled_.push_back(chart); };
+    ClearChartWindowHooks();
+    gChartHooks.refillChartLists = [](int chart) { refilled_.push_back(chart); };
     refilled_.clear();
     TakeRecordedMessageBoxes();
     for (int i = 0; i < 3; ++i) {
@@ -36,7 +37,7 @@ class ChartEditingTest : public LinkedChartsTest {
   }
 
   void TearDown() override {
-    gChartEditHooks = {};
+    ClearChartWindowHooks();
     LinkedChartsTest::TearDown();
   }
 

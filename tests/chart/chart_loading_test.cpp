@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "chart/chart_hooks.h"
 #include "chart/chart_selection.h"
 #include "common/file_io.h"
 #include "data/daily_cache.h"
@@ -112,11 +113,11 @@ class ChartLoadingTest : public ::testing::Test {
     stockB_ = gStockTable->records[5].master.code;
     gSelectedChart = 0;
     gInvalidated.clear();
-    gInvalidateRectHook = RecordInvalidation;
+    gChartHooks.invalidateRect = RecordInvalidation;
   }
 
   void TearDown() override {
-    gInvalidateRectHook = nullptr;
+    gChartHooks.invalidateRect = nullptr;
     gDetailListArea = {};
     FreeAllChartContexts();
     ReleaseSampleDatabase();

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "chart/chart_hooks.h"
 #include "chart/chart_layout.h"
 #include "tests/chart/linked_charts_fixture.h"
 
@@ -73,7 +74,7 @@ TEST_F(ChartScrollTest, TheRangeRunsThirtySevenBarsPastTheEnd) {
 }
 
 TEST_F(ChartScrollTest, PageScrollMovesATwelfthOfThePagePlusOne) {
-  gChartScrollHooks.applyScrollBar = RecordScrollBar;
+  gChartHooks.applyScrollBar = RecordScrollBar;
   gAppliedCharts.clear();
   const int start = View(0).lastBarIndex;
   const int visible = gChartContexts[0].geometry.visibleBars;

@@ -3,6 +3,7 @@
 // they have a bar spacing and a visible-bar count.
 #include <gtest/gtest.h>
 
+#include "chart/chart_hooks.h"
 #include "chart/chart_loading.h"
 #include "chart/chart_scroll.h"
 #include "chart/cross_hair.h"
@@ -32,7 +33,7 @@ class LinkedChartsTest : public ::testing::Test {
     stocks_[0] = gStockTable->records[4].master.code;
     stocks_[1] = gStockTable->records[5].master.code;
     stocks_[2] = gStockTable->records[6].master.code;
-    gChartScrollHooks = {};
+    ClearChartWindowHooks();
     ClearCrossHairState();
     ScreenPattern& pattern = CurrentScreenPattern();
     pattern.chartCount = 3;
@@ -56,7 +57,7 @@ class LinkedChartsTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    gChartScrollHooks = {};
+    ClearChartWindowHooks();
     FreeAllChartContexts();
     ReleaseSampleDatabase();
     for (ChartContext& context : gChartContexts) context.geometry = ChartGeometry{};

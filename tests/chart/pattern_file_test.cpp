@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "chart/chart_hooks.h"
 #include "common/stock_code.h"
 #include "platform/posix_recorder.h"
 #include "common/app_globals.h"
@@ -29,12 +30,12 @@ class PatternFileTest : public ::testing::Test {
   void SetUp() override {
     InitAppTexts();
     SetDefaultSettings();
-    gPatternSwitchHooks = {};
-    gPatternSwitchHooks.patternNamesChanged = CountNameUpdate;
+    ClearChartWindowHooks();
+    gChartHooks.patternNamesChanged = CountNameUpdate;
     gNameUpdates = 0;
     gPatternCarryValid = 0;
   }
-  void TearDown() override { gPatternSwitchHooks = {}; }
+  void TearDown() override { ClearChartWindowHooks(); }
 
   // A valid file made from distinct patterns and heights.
   ScreenPatternFile SampleFile() const {
@@ -102,7 +103,7 @@ TEST_F(PatternFileTest, ARoundTripRestoresPatternsAndHeightsAndShowsTheFirst) {
 
   SetDefaultSettings();
   gCurrentPattern = 0;
-  gPatternSwitchHooks.patternShown = [] { ++gNameUpdates; };
+  gChartHooks.patternShown = [] { ++gNameUpdates; };
   QueueFileDialogAnswer(folder_.path() + "saved.dat");
   ASSERT_EQ(ImportScreenPatterns(), 1);
   EXPECT_EQ(memcmp(gScreenPatterns, exported.screenPatterns, sizeof exported.screenPatterns), 0);

@@ -1,4 +1,5 @@
 #include "chart/screen_pattern.h"
+#include "chart/chart_hooks.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "chart/chart_hooks.h"
 #include "chart/chart_selection.h"
 #include "common/stock_code.h"
 #include "shell/settings.h"
@@ -42,15 +44,15 @@ class ScreenPatternTest : public ::testing::Test {
     gSelectedChart = 0;
     gSelectedPane = 0;
     gCursorBar = 5;
-    gPatternSwitchHooks = {[] { gHookLog.push_back("wait"); },
-                           [](int chart) { gHookLog.push_back("reload " + std::to_string(chart)); },
-                           [] { gHookLog.push_back("layout"); },
-                           [](int upper) { gHookLog.push_back("align " + std::to_string(upper)); },
-                           [] { gHookLog.push_back("shown"); },
-                           nullptr};
+    ClearChartWindowHooks();
+    gChartHooks.beginWait = [] { gHookLog.push_back("wait"); };
+    gChartHooks.reloadChart = [](int chart) { gHookLog.push_back("reload " + std::to_string(chart)); };
+    gChartHooks.layoutCharts = [] { gHookLog.push_back("layout"); };
+    gChartHooks.alignLinkedCharts = [](int upper) { gHookLog.push_back("align " + std::to_string(upper)); };
+    gChartHooks.patternShown = [] { gHookLog.push_back("shown"); };
     gHookLog.clear();
   }
-  void TearDown() override { gPatternSwitchHooks = {}; }
+  void TearDown() override { ClearChartWindowHooks(); }
 };
 
 TEST_F(ScreenPatternTest, TheShownPatternNeedsForceAndOnlyTheTwelveAreTaken) {

@@ -1,4 +1,5 @@
 #include "shell/commands.h"
+#include "chart/chart_hooks.h"
 #include "window/window_hooks.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +21,7 @@ class CommandsTest : public ::testing::Test {
   void SetUp() override {
     InitStockCodeGlobals();
     SetDefaultSettings();
-    gPatternSwitchHooks = {};
+    ClearChartWindowHooks();
     gSelectedChart = 0;
     gMenuRefreshes = 0;
     gWindowHooks.refreshMenuStates = [] { ++gMenuRefreshes; };

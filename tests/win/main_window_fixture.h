@@ -8,6 +8,7 @@
 #include <atomic>
 #include <string>
 
+#include "chart/chart_hooks.h"
 #include "window/chart_windows.h"
 #include "window/blink_timers.h"
 #include "chart/chart_context.h"
@@ -102,7 +103,7 @@ class MainWindowInputTest : public ::testing::Test {
     if (window_ != nullptr) DestroyWindow(window_);
     window_ = nullptr;
     gMainWnd = nullptr;
-    if (standInScrollBars_) gChartScrollHooks.applyScrollBar = nullptr;
+    if (standInScrollBars_) gChartHooks.applyScrollBar = nullptr;
     for (ChartWindows& windows : gChartWindows) windows.scrollBarWindow = nullptr;
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -118,7 +119,7 @@ class MainWindowInputTest : public ::testing::Test {
     }
     if (gChartWindows[0].scrollBarWindow != nullptr) return;
     standInScrollBars_ = true;
-    gChartScrollHooks.applyScrollBar = ApplyStandInScrollBar;
+    gChartHooks.applyScrollBar = ApplyStandInScrollBar;
     for (int i = 0; i < 3; ++i) {
       const Rect& r = gChartContexts[i].geometry.scrollBar;
       gChartWindows[i].scrollBarWindow =

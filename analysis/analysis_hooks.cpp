@@ -1,0 +1,3 @@
+#include "analysis/analysis_hooks.h"
+
+AnalysisHooks gAnalysisHooks = {};

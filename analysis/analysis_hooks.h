@@ -1,0 +1,14 @@
+#pragma once
+// What the analysis engine asks of the layers above it. The back-test layer
+// installs its scenario runs at start-up; the main window installs the list
+// refresh while it exists. A null member does nothing.
+#include "common/stock_code.h"
+
+struct ChartSeriesSet;
+
+struct AnalysisHooks {
+  void (*simulateScenarios)(StockCode code, ChartSeriesSet* series);  // ends every indicator computation
+  void (*refreshGroupLists)(int g);  // the chart lists showing group g, after its members changed
+};
+
+extern AnalysisHooks gAnalysisHooks;
