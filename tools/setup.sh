@@ -12,7 +12,7 @@ SUDO=""
 log() { printf '[setup] %s\n' "$*"; }
 
 NATIVE_PKGS=(cmake make g++ clang googletest libgtest-dev libbenchmark-dev
-             zlib1g-dev libminizip-dev dpkg-dev locales)
+             zlib1g-dev libminizip-dev dpkg-dev locales python3)
 # fonts-wine: Wine's symbol font, which draws the frame buttons and scroll arrows.
 WIN_PKGS=(mingw-w64 wine wine32:i386 fonts-wine xvfb libz-mingw-w64-dev
           fonts-ipafont-gothic fonts-ipafont-mincho imagemagick x11-apps xdotool)

@@ -9,6 +9,9 @@ JOBS="$(nproc)"
 
 bash tools/setup.sh
 
+echo "== layers =="
+python3 tools/check_layers.py
+
 echo "== native build (sanitizers) =="
 cmake -S . -B build/native -DVELQO_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/native -j "$JOBS"
