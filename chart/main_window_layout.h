@@ -13,7 +13,7 @@ struct MainLayoutInput {
   int toolbarHeight;
   int statusBarHeight;
   bool showGroupList;
-  int groupListWidth;      // as stored; brought into the client's width
+  int groupListWidth;      // as stored; brought into a splitter drag's limits for the client
   bool showDetailList;
   int detailListWidth;
   int fontSize;            // the chart font size F
