@@ -7,6 +7,9 @@
 #include "common/gdi_rules.h"
 
 constexpr int kSplitterWidth = 4;
+// The main window is never sized smaller than this (its minimum tracking size).
+constexpr int kMinMainWindowWidth = 400;
+constexpr int kMinMainWindowHeight = 300;
 
 struct MainLayoutInput {
   Rect client;             // the main window's client rectangle
