@@ -52,6 +52,16 @@ int RightMarginForDrag(int startMargin, int pressX, int x, int clientWidth) {
   return static_cast<int>(std::max<int64_t>(1, std::min<int64_t>(margin, clientWidth / 2)));
 }
 
+// The group list starts at the client's left edge: its splitter lies at its width.
+int GroupListWidthInRange(int width, int clientWidth) { return GroupListWidthForDrag(width, clientWidth); }
+
+int DetailListWidthInRange(int width, int clientWidth) {
+  const int64_t splitter = int64_t{clientWidth} - width - 2;
+  return DetailListWidthForDrag(static_cast<int>(std::clamp<int64_t>(splitter, INT32_MIN, INT32_MAX)), clientWidth);
+}
+
+int RightMarginInRange(int margin, int clientWidth) { return RightMarginForDrag(margin, 0, 0, clientWidth); }
+
 Rect WidenedMarginHandle(const Rect& handle, const Rect& chart) {
   if (handle.right <= handle.left || handle.bottom <= handle.top) return {0, 0, 0, 0};
   return {std::max(handle.left - 12, chart.left), std::max(handle.top, chart.top),

@@ -55,6 +55,12 @@ int DetailListWidthForDrag(int x, int clientWidth);
 // A chart's right margin: the start margin grows as the mouse moves left,
 // at least 1 and at most half the client.
 int RightMarginForDrag(int startMargin, int pressX, int x, int clientWidth);
+// A stored width or margin as a drag in a client `clientWidth` wide would
+// have left it: the same limits, for values read from a file or kept from a
+// wider window.
+int GroupListWidthInRange(int width, int clientWidth);
+int DetailListWidthInRange(int width, int clientWidth);
+int RightMarginInRange(int margin, int clientWidth);
 // The right-margin handle as a press finds it: 12 pixels wider on each side,
 // within the chart.
 Rect WidenedMarginHandle(const Rect& handle, const Rect& chart);

@@ -18,6 +18,7 @@
 #include "chart/main_window_commands_win.h"
 #include "chart/main_window_controls_win.h"
 #include "chart/main_window_input_win.h"
+#include "chart/main_window_layout.h"
 #include "chart/palette.h"
 #include "chart/screen_pattern.h"
 #include "common/gdi_objects_win.h"
@@ -219,7 +220,7 @@ LRESULT OnPaint(HWND hwnd) {
 
 LRESULT OnGetMinMaxInfo(LPARAM lParam) {
   auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-  info->ptMinTrackSize = {400, 300};
+  info->ptMinTrackSize = {kMinMainWindowWidth, kMinMainWindowHeight};
   return 0;
 }
 

@@ -16,6 +16,10 @@ constexpr bool RectContains(const Rect& r, int x, int y) {
   return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }
 
+// No screen setup reaches further: window edges lie within +-this many
+// pixels and no client area is wider or higher.
+constexpr int kMaxScreenExtent = 16384;
+
 constexpr uint8_t kShiftJisCharSet = 128;
 constexpr uint8_t kDefaultPitch = 0;
 constexpr uint8_t kFixedPitch = 1;
@@ -31,6 +35,12 @@ bool HasFaceName(const LogFontImage& font);
 void ClearLogFont(LogFontImage* font);
 // Copies a setting, its face name always terminated.
 void CopyLogFont(const LogFontImage& from, LogFontImage* to);
+// Brings a setting read from a file into what a font dialog could have left
+// there: a face name that is no terminated Shift-JIS text clears the whole
+// setting (the default face); a field out of its LOGFONT range takes its
+// cleared value, the character set Shift-JIS; escapement and orientation
+// become 0, as chart text is written level.
+void BringLogFontIntoRange(LogFontImage* font);
 // What a font made from a setting asks for: with no face name, only the
 // height, Shift-JIS and the pitch (0 default, 1 fixed); otherwise the setting
 // with the height replaced, width 0 and Shift-JIS.
