@@ -321,6 +321,8 @@ DWORD WINAPI PickLastStock(void* param) {
   const HWND dialog = WaitForDialog(SjisToWide("銘柄の選択"));
   if (dialog == nullptr) return 0;
   const HWND list = GetDlgItem(dialog, 1002);
+  // The dialog may be found before its WM_INITDIALOG has filled the list.
+  for (int i = 0; i < 100 && SendMessageW(list, LB_GETCOUNT, 0, 0) <= 0; ++i) Sleep(20);
   watch->rows = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
   SendMessageW(list, LB_SETCURSEL, watch->rows - 1, 0);
   SendMessageW(list, LB_GETTEXT, watch->rows - 1, reinterpret_cast<LPARAM>(watch->chosen));
