@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "data/price_series.h"
+#include "records/price_series.h"
 
 // A period below 1 counts as 1; one above every series length acts as any
 // longer one, so it is capped there.

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "analysis/indicator_params.h"
-#include "data/price_series.h"
+#include "records/price_series.h"
 
 struct IntSeries {
   int32_t count;

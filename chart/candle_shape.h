@@ -1,7 +1,7 @@
 #pragma once
 // Where a candle's wick and body go on a price pane.
 #include "chart/chart_context.h"
-#include "data/price_series.h"
+#include "records/price_series.h"
 
 struct CandleShape {
   bool rising;          // open < close: hollow body in the rising colour

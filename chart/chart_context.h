@@ -36,6 +36,7 @@ struct ChartGeometry {
   Rect captionRow;
   Rect marginHandle;
   int32_t marginHandleMinX, marginHandleMaxX;  // where the handle may be dragged
+  int32_t rightMargin;                 // the view's margin as shown
   int32_t wickWidth;
   int32_t gap;                         // between bars
   int32_t barSpacing;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "chart/layout_limits.h"
 #include "data/stock_table.h"
 #include "records/settings_block.h"
 
@@ -12,6 +13,7 @@ TextWidthFn gChartTextWidth = nullptr;
 void* gChartTextWidthContext = nullptr;
 int gFixedFontHeight = 0;
 Rect gDetailWindowRect = {};
+int gMainClientWidth = kMaxScreenExtent;
 bool gTrendLineFullRange = false;
 
 namespace {
@@ -98,8 +100,9 @@ void SetGeometry(const Rect& chart, const ChartView& view, ChartGeometry* g) {
   const int L = chart.left, T0 = chart.top, R = chart.right, B = chart.bottom;
   const int axisTop = B - H - kScrollStripHeight;
   const int plotBottom = std::max(T0 + H, axisTop);  // never above the caption row
-  const int m = view.rightMargin;
+  const int m = RightMarginInRange(view.rightMargin, gMainClientWidth);
   g->chart = chart;
+  g->rightMargin = m;
   g->keepStockButton = {L + W, T0, L + W + kKeepStockButtonWidth, T0 + H};
   g->dateLinkTop = {L + S, T0, L + W, T0 + H};
   g->dateLinkBottom = {L + S, axisTop, L + W, B};

@@ -20,6 +20,9 @@ extern TextWidthFn gChartTextWidth;
 extern void* gChartTextWidthContext;
 extern int gFixedFontHeight;
 extern Rect gDetailWindowRect;   // empty when the detail window is hidden
+// The main window's client width: a chart shows its right margin within the
+// limits a drag has there (the widest screen's until the first layout).
+extern int gMainClientWidth;
 
 // Shows trend lines in full by widening price panes (Ctrl+S).
 extern bool gTrendLineFullRange;

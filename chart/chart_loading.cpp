@@ -300,7 +300,7 @@ int GetChartEndBarIndex(int chart) {
   const int spacing = context.geometry.barSpacing;
   if (spacing <= 0) return 0;
   const ChartView& view = ViewOf(chart);
-  return context.periods[ViewPeriod(view)].bars->count + view.rightMargin / spacing;
+  return context.periods[ViewPeriod(view)].bars->count + context.geometry.rightMargin / spacing;
 }
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "common/packed_date.h"
-#include "data/price_series.h"
+#include "records/price_series.h"
 
 constexpr int kScrollBarsPastEnd = 36;  // the maximum lies this far past the end index
 

@@ -5,7 +5,7 @@
 
 #include "chart/gdi_rules.h"
 #include "common/packed_date.h"
-#include "data/price_series.h"
+#include "records/price_series.h"
 
 constexpr int kMaxCrossHairRects = 3;
 

@@ -76,6 +76,23 @@ void FromLogFontW(const LOGFONTW& font, LogFontImage* image) {
   WideToSjisBuffer(font.lfFaceName, image->faceName, sizeof image->faceName);
 }
 
+int CALLBACK NoteFaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;  // one is enough
+}
+
+bool IsFaceInstalled(const LOGFONTW& font) {
+  LOGFONTW query{};
+  query.lfCharSet = DEFAULT_CHARSET;
+  wcsncpy(query.lfFaceName, font.lfFaceName, LF_FACESIZE - 1);
+  const HDC dc = GetDC(nullptr);
+  if (dc == nullptr) return true;  // no way to tell: ask for the face anyway
+  bool found = false;
+  EnumFontFamiliesExW(dc, &query, NoteFaceFound, reinterpret_cast<LPARAM>(&found), 0);
+  ReleaseDC(nullptr, dc);
+  return found;
+}
+
 template <typename T>
 void DeleteGdiObject(T& object) {
   if (object != nullptr) DeleteObject(object);
@@ -174,10 +191,16 @@ void RecreateSharedGdiObjects(HWND window) {
   MeasureSharedFonts(window);
 }
 
+// A face this system lacks would be replaced by whatever the font mapper finds
+// closest, possibly a symbol font: the default face is used instead.
 HFONT CreateFontFromSetting(const LogFontImage& setting, int height, int pitch) {
   LogFontImage request;
   MakeFontRequest(setting, height, pitch, &request);
-  const LOGFONTW font = ToLogFontW(request);
+  LOGFONTW font = ToLogFontW(request);
+  if (font.lfFaceName[0] != 0 && !IsFaceInstalled(font)) {
+    MakeFontRequest(LogFontImage{}, height, pitch, &request);
+    font = ToLogFontW(request);
+  }
   return CreateFontIndirectW(&font);
 }
 

@@ -4,6 +4,8 @@
 // font settings.
 #include <cstdint>
 
+#include "records/screen_pattern_record.h"  // kMaxScreenExtent
+
 struct LogFontImage;
 
 struct Rect {
@@ -31,6 +33,12 @@ bool HasFaceName(const LogFontImage& font);
 void ClearLogFont(LogFontImage* font);
 // Copies a setting, its face name always terminated.
 void CopyLogFont(const LogFontImage& from, LogFontImage* to);
+// Brings a setting read from a file into what a font dialog could have left
+// there: a face name that is no terminated Shift-JIS text clears the whole
+// setting (the default face); a field out of its LOGFONT range takes its
+// cleared value, the character set Shift-JIS; escapement and orientation
+// become 0, as chart text is written level.
+void BringLogFontIntoRange(LogFontImage* font);
 // What a font made from a setting asks for: with no face name, only the
 // height, Shift-JIS and the pitch (0 default, 1 fixed); otherwise the setting
 // with the height replaced, width 0 and Shift-JIS.

@@ -31,7 +31,7 @@ int PaneHeightsInFile(uint32_t size) {
 
 bool ArePatternsUsable(ScreenPatternFile& file) {
   bool usable = true;
-  for (ScreenPattern& pattern : file.patterns) usable = ValidateScreenPattern(pattern, false) && usable;
+  for (int n = 0; n < kScreenPatternCount; ++n) usable = ValidateScreenPattern(file.patterns[n], n, false) && usable;
   return usable;
 }
 
@@ -67,7 +67,7 @@ int ImportScreenPatterns() {
   if (heights < 0 || file.tag != kScreenPatternFileTag || file.reserved != 0) return RefusePatternFile();
   if (!ArePatternsUsable(file)) return RefusePatternFile();
 
-  FixZeroPaneHeights(file.paneHeights, heights);
+  BringPaneHeightsIntoRange(file.paneHeights, heights);
   memcpy(gScreenPatterns, file.patterns, sizeof file.patterns);
   memcpy(gPaneHeights, file.paneHeights, static_cast<size_t>(heights) * sizeof file.paneHeights[0]);
   if (gChartHooks.patternNamesChanged != nullptr) gChartHooks.patternNamesChanged();

@@ -5,6 +5,7 @@
 
 #include "chart/chart_hooks.h"
 #include "chart/chart_selection.h"
+#include "chart/layout_limits.h"
 #include "common/sjis_text.h"
 #include "common/stock_code.h"
 #include "records/settings_block.h"
@@ -38,6 +39,25 @@ void ConvertOldValues(ChartView& view) {
   view.dateLink = view.dateLink != 0;
   view.stockLink = view.stockLink != 0;
   view.keepStock = view.keepStock != 0;
+  for (uint32_t& flags : view.paneFlags) flags &= kPaneFlagBits;
+}
+
+// Candles, volume and RSI, as a new chart shows them.
+void SetDefaultPanes(ChartView& view) {
+  view.paneCount = 3;
+  view.paneKinds[0] = 0;
+  view.paneFlags[0] = 3;
+  view.paneKinds[1] = 2;
+  view.paneFlags[1] = 1;
+  view.paneKinds[2] = 3;
+  view.paneFlags[2] = 1;
+}
+
+// A pane count out of range leaves nothing of the panes to trust.
+void CheckPaneCount(FieldCheck& check, ChartView& view) {
+  if (InRange(view.paneCount, 0, kMaxPanesPerChart)) return;
+  check.valid = false;
+  if (check.repair) SetDefaultPanes(view);
 }
 
 void CheckPaneKinds(FieldCheck& check, ChartView& view) {
@@ -50,14 +70,20 @@ void CheckPaneKinds(FieldCheck& check, ChartView& view) {
   }
 }
 
-void CheckName(FieldCheck& check, char (&name)[32]) {
-  if (memchr(name, 0, sizeof name) != nullptr) return;
-  check.valid = false;
-  if (!check.repair) return;
-  // Cut at the last whole character.
-  name[sizeof name - 1] = 0;
-  CopySjisText(name, name, sizeof name);
+void SetDefaultPatternName(ScreenPattern& pattern, int number) {
+  memset(pattern.name, 0, sizeof pattern.name);
+  snprintf(pattern.name, sizeof pattern.name, "パターン%d", number + 1);
 }
+
+// A name that is no text would show as garbage in the title and the menu.
+void CheckName(FieldCheck& check, ScreenPattern& pattern, int number) {
+  if (IsCp932Text(pattern.name, sizeof pattern.name)) return;
+  check.valid = false;
+  if (check.repair) SetDefaultPatternName(pattern, number);
+}
+
+// Any drag in the widest client leaves a margin in range.
+bool IsRightMarginInRange(int margin) { return RightMarginInRange(margin, kMaxScreenExtent) == margin; }
 
 int ShownChartCount(const ScreenPattern& pattern) {
   if (pattern.chartCount < 0) return 0;
@@ -170,13 +196,7 @@ void SetDefaultScreenPatterns() {
   view.period = 0;
   view.lastBarIndex = -1;
   view.barWidth = kDefaultBarWidth;
-  view.paneCount = 3;
-  view.paneKinds[0] = 0;  // candles
-  view.paneFlags[0] = 3;
-  view.paneKinds[1] = 2;  // volume
-  view.paneFlags[1] = 1;
-  view.paneKinds[2] = 3;  // RSI
-  view.paneFlags[2] = 1;
+  SetDefaultPanes(view);
   view.groupIndex = 0;
   view.rightMargin = kDefaultRightMargin;
 
@@ -185,7 +205,7 @@ void SetDefaultScreenPatterns() {
   for (ChartView& v : pattern.views) v = view;
   for (int n = 0; n < kScreenPatternCount; ++n) {
     gScreenPatterns[n] = pattern;
-    snprintf(gScreenPatterns[n].name, sizeof pattern.name, "パターン%d", n + 1);
+    SetDefaultPatternName(gScreenPatterns[n], n);
   }
   gCurrentPattern = 0;
   ResetPatternDisplaySettings();
@@ -209,26 +229,27 @@ bool ValidateChartView(ChartView& view, bool repair) {
   FieldCheck check{repair, true};
   Require(check, IsStockCodeInRange(view.stockCode), view.stockCode, StringToCode("1001"));
   Require(check, InRange(view.period, 0, 2), view.period, 0);
+  Require(check, view.lastBarIndex < kMaxLastBarIndex, view.lastBarIndex, -1);
   Require(check, InRange(view.barWidth, 1, kMaxBarWidth) && view.barWidth % 2 == 1, view.barWidth,
           kDefaultBarWidth);
-  Require(check, InRange(view.paneCount, 0, kMaxPanesPerChart), view.paneCount, 0);
+  CheckPaneCount(check, view);
   CheckPaneKinds(check, view);
   Require(check, InRange(view.groupIndex, 0, kGroupCount - 1), view.groupIndex, 0);
-  Require(check, view.rightMargin > 0, view.rightMargin, kDefaultRightMargin);
+  Require(check, IsRightMarginInRange(view.rightMargin), view.rightMargin, kDefaultRightMargin);
   return check.valid;
 }
 
-bool ValidateScreenPattern(ScreenPattern& pattern, bool repair) {
+bool ValidateScreenPattern(ScreenPattern& pattern, int number, bool repair) {
   FieldCheck check{repair, true};
   Require(check, InRange(pattern.chartCount, 1, kMaxChartsPerPattern), pattern.chartCount, 1);
-  CheckName(check, pattern.name);
+  CheckName(check, pattern, number);
   for (ChartView& view : pattern.views) check.valid = ValidateChartView(view, repair) && check.valid;
   return check.valid;
 }
 
-void FixZeroPaneHeights(uint16_t* heights, int count) {
+void BringPaneHeightsIntoRange(uint16_t* heights, int count) {
   for (int i = 0; i < count; ++i) {
-    if (heights[i] == 0) heights[i] = kDefaultPaneHeight;
+    if (heights[i] == 0 || heights[i] > kMaxPaneHeight) heights[i] = kDefaultPaneHeight;
   }
 }
 

@@ -22,14 +22,16 @@ int ShownChartCount();
 void FormatMainWindowTitle(char* out, int size);
 
 // Brings values of older versions up to date (codes below 10000 become "%04d"
-// codes, a right margin of 0 becomes 32, flags 0 or 1) and checks every field
-// used as an index or size. With `repair`, bad fields get their defaults.
-// True when nothing was out of range.
+// codes, a right margin of 0 becomes 32, flags 0 or 1, pane flags without a
+// meaning are dropped) and checks every field used as an index, size or
+// place. With `repair`, bad fields get their defaults; a bad pane count
+// gives the default panes. True when nothing was out of range.
 bool ValidateChartView(ChartView& view, bool repair);
-// The same for a pattern: its chart count, its name's end and all three views.
-bool ValidateScreenPattern(ScreenPattern& pattern, bool repair);
-// Relative pane heights of 0 become the default height.
-void FixZeroPaneHeights(uint16_t* heights, int count);
+// The same for pattern `number` (0..11): its chart count, its name (Shift-JIS
+// text with its end; else the pattern's default name) and all three views.
+bool ValidateScreenPattern(ScreenPattern& pattern, int number, bool repair);
+// Relative pane heights of 0 or above kMaxPaneHeight become the default height.
+void BringPaneHeightsIntoRange(uint16_t* heights, int count);
 
 // Makes pattern n (0..11) current and loads its charts; the pattern already
 // shown only with `force`. 1 when it switched, 0 when nothing was done.

@@ -6,7 +6,7 @@
 
 #include "analysis/series_buffers.h"
 #include "chart/chart_context.h"
-#include "data/price_series.h"
+#include "records/price_series.h"
 
 constexpr int kVolumeCloudBands = 50;
 constexpr int kVolumeCloudTopLevel = 32;

@@ -8,6 +8,16 @@ constexpr uint8_t kFullWidthLead = 0x82;
 
 constexpr bool IsInRange(uint8_t c, uint8_t low, uint8_t high) { return c >= low && c <= high; }
 
+bool IsCp932SingleByte(uint8_t c) { return IsInRange(c, 0x20, 0x7E) || IsInRange(c, 0xA1, 0xDF); }
+
+// Rows 0x85, 0x86, 0xEB, 0xEC and 0xEF are empty; 0xF0..0xF9 are user-defined.
+bool IsCp932LeadByte(uint8_t c) {
+  return IsInRange(c, 0x81, 0x84) || IsInRange(c, 0x87, 0x9F) || IsInRange(c, 0xE0, 0xEA) ||
+         IsInRange(c, 0xED, 0xEE) || IsInRange(c, 0xFA, 0xFC);
+}
+
+bool IsCp932TrailByte(uint8_t c) { return IsInRange(c, 0x40, 0x7E) || IsInRange(c, 0x80, 0xFC); }
+
 }  // namespace
 
 bool IsDigitChar(uint8_t c) { return IsInRange(c, '0', '9'); }
@@ -69,4 +79,19 @@ void CopySjisText(char* out, const char* text, int size) {
   }
   memmove(out, text, static_cast<size_t>(n));
   out[n] = 0;
+}
+
+bool IsCp932Text(const char* text, int size) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text);
+  int i = 0;
+  while (i < size && bytes[i] != 0) {
+    if (IsCp932SingleByte(bytes[i])) {
+      ++i;
+    } else if (IsCp932LeadByte(bytes[i]) && i + 1 < size && IsCp932TrailByte(bytes[i + 1])) {
+      i += 2;
+    } else {
+      return false;
+    }
+  }
+  return i < size;
 }

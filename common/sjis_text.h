@@ -15,3 +15,9 @@ uint32_t ByteSwap32(uint32_t value);
 uint8_t HighByte16(uint16_t value);
 // Copies at most size - 1 bytes and terminates, never cutting a two-byte character.
 void CopySjisText(char* out, const char* text, int size);
+// True when `text` ends within its `size` bytes and every character before the
+// end is one code page 932 draws: printable ASCII, half-width katakana, or a
+// two-byte character of the JIS rows, the NEC special row 13 (lead 0x87) or
+// the IBM extensions. Control bytes, unassigned rows and the user-defined
+// rows (lead 0xF0..0xF9, no font has them) are not text.
+bool IsCp932Text(const char* text, int size);

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "data/price_series.h"
+#include "records/price_series.h"
 #include "data/stock_table.h"
 
 struct DailyCache {

@@ -1,6 +1,6 @@
 #pragma once
 // The daily price files: "DAY\<code>", the first 8 + 24 x count bytes of a BarSeries.
-#include "data/price_series.h"
+#include "records/price_series.h"
 
 constexpr char kDailyFolder[] = "DAY";
 constexpr int kDailyReadAttempts = 3;

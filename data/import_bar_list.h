@@ -2,7 +2,7 @@
 // Bars parsed from one price archive, one short list per stock-table index.
 #include <cstdint>
 
-#include "data/price_series.h"
+#include "records/price_series.h"
 #include "data/stock_table.h"
 
 constexpr int kImportBarsPerStock = 31;

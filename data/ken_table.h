@@ -2,7 +2,7 @@
 // The ex-rights (split) list "BASEDATA\ken.dat" and the split adjustment of series.
 #include <cstdint>
 
-#include "data/price_series.h"
+#include "records/price_series.h"
 
 constexpr uint32_t kKenTag = 0x03160004;
 constexpr uint32_t kOldKenTag = 0x03160001;

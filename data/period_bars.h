@@ -1,6 +1,6 @@
 #pragma once
 // Weekly and monthly bars built from daily bars.
-#include "data/price_series.h"
+#include "records/price_series.h"
 
 void BuildWeeklyBars(const BarSeries& daily, BarSeries* weekly);
 int BuildMonthlyBars(const BarSeries& daily, BarSeries* monthly);

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "records/indicator_snapshot.h"
-#include "data/price_series.h"
+#include "records/price_series.h"
 
 constexpr int kMaxStocks = 5000;
 constexpr int kOldMaxStocks = 4000;

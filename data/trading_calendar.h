@@ -1,6 +1,6 @@
 #pragma once
 // The trading calendar: the bar dates of the reference index "1001".
-#include "data/price_series.h"
+#include "records/price_series.h"
 
 extern BarSeries* gTradingCalendar;
 

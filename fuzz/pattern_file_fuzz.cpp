@@ -62,12 +62,12 @@ std::vector<uint8_t> ShapeInput(const uint8_t* data, size_t size) {
 
 void CheckPatternsUsable() {
   Check(gCurrentPattern >= 0 && gCurrentPattern < kScreenPatternCount);
-  for (ScreenPattern& pattern : gScreenPatterns) {
-    ScreenPattern copy = pattern;
-    Check(ValidateScreenPattern(copy, false));
-    Check(memcmp(&copy, &pattern, sizeof copy) == 0);  // nothing left to convert
+  for (int n = 0; n < kScreenPatternCount; ++n) {
+    ScreenPattern copy = gScreenPatterns[n];
+    Check(ValidateScreenPattern(copy, n, false));
+    Check(memcmp(&copy, &gScreenPatterns[n], sizeof copy) == 0);  // nothing left to convert
   }
-  for (uint16_t height : gPaneHeights) Check(height != 0);
+  for (uint16_t height : gPaneHeights) Check(height != 0 && height <= kMaxPaneHeight);
 }
 
 }  // namespace

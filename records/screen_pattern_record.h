@@ -4,7 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "records/price_series.h"  // kMaxBars
 #include "records/table_limits.h"
+
+// No screen setup reaches further: window edges lie within +-this many
+// pixels and no client area is wider or higher.
+constexpr int kMaxScreenExtent = 16384;
 
 constexpr int kScreenPatternCount = 12;
 constexpr int kMaxChartsPerPattern = 3;
@@ -12,20 +17,28 @@ constexpr int kMaxPanesPerChart = 12;
 constexpr int kPaneKindCount = 14;
 constexpr int kDefaultRightMargin = 32;
 constexpr int kMaxBarWidth = 19;
+// A full series and as many bars again past its end: further than any scroll reaches.
+constexpr int kMaxLastBarIndex = 2 * kMaxBars;
+// Every pane flag with a meaning in some pane kind: averages 1..6, cloud alone,
+// volume cloud, Bollinger centre and bands, logarithmic scale, parabolic SAR.
+constexpr uint32_t kPaneFlagBits = 0x3F | 0x80 | 0x100 | 0x400 | 0x3800 | 0x8000 | 0x20000;
+// A pane of relative height 1 beside eleven of this height still gets a pixel
+// on a chart as high as the highest screen.
+constexpr int kMaxPaneHeight = kMaxScreenExtent / kMaxPanesPerChart;
 
 struct ChartView {
   uint32_t stockCode;      // StockCode; plain numbers below 10000 in older settings
   int32_t period;          // 0 daily, 1 weekly, 2 monthly
-  int32_t lastBarIndex;    // bar at the right edge; negative: the newest
+  int32_t lastBarIndex;    // bar at the right edge, below kMaxLastBarIndex; negative: the newest
   int32_t barWidth;        // odd, 1..19
   int32_t dateLink;        // scrolls together with the chart below
   int32_t stockLink;       // shows the same group and stock as the chart below
   int32_t keepStock;       // keeps its stock when the pattern changes
   int32_t paneCount;       // 0..12
   uint32_t paneKinds[kMaxPanesPerChart];
-  uint32_t paneFlags[kMaxPanesPerChart];  // bit 15: logarithmic scale
+  uint32_t paneFlags[kMaxPanesPerChart];  // kPaneFlagBits; bit 15: logarithmic scale
   int16_t groupIndex;      // 0..123
-  int16_t rightMargin;     // pixels after the newest bar
+  int16_t rightMargin;     // pixels after the newest bar: 1 to half the widest client
 };
 static_assert(sizeof(ChartView) == 132, "ChartView is a 132-byte record");
 static_assert(offsetof(ChartView, paneCount) == 28);
@@ -36,7 +49,7 @@ static_assert(offsetof(ChartView, rightMargin) == 130);
 
 struct ScreenPattern {
   int32_t chartCount;      // 1..3
-  char name[32];           // Shift-JIS, zero-terminated
+  char name[32];           // Shift-JIS, zero-terminated (IsCp932Text)
   ChartView views[kMaxChartsPerPattern];
 };
 static_assert(sizeof(ScreenPattern) == 432, "ScreenPattern is a 432-byte record");

@@ -5,16 +5,25 @@
 #include <vector>
 
 #include "analysis/indicator_params.h"
+#include "chart/gdi_rules.h"
 #include "chart/palette.h"
 #include "chart/screen_pattern.h"
 #include "common/file_io.h"
 #include "common/sjis_text.h"
+#include "chart/layout_limits.h"
+#include "window/main_window_layout.h"
 
 
 namespace {
 
 constexpr int kDefaultChartFontSize = 12;
 constexpr int kDefaultMemoFontSize = 16;
+constexpr int kDefaultListWidth = kMinListWidth;
+constexpr int32_t kUnplacedWindowX = 32767;  // the detail window takes its default place
+constexpr uint16_t kNoMonitoredGroup = 65535;
+constexpr uint32_t kPlacementFlagBits = 0x7;  // WPF_SETMINPOSITION, _RESTORETOMAXIMIZED, _ASYNCWINDOWPLACEMENT
+constexpr uint32_t kMaxShowCommand = 11;      // SW_FORCEMINIMIZE
+constexpr ColorRef kColorBits = 0x00FFFFFF;   // a top byte would make it a palette index
 
 template <typename T>
 void ClampOrDefault(T& value, int low, int high, int fallback) {
@@ -45,7 +54,78 @@ int SaveScrambledBlock(const char* path, const void* block, uint32_t size) {
   return SaveBufferToFile(path, image.data(), size);
 }
 
-void NormalizeLogFont(LogFontImage& font) { TerminateText(font.faceName); }
+bool IsScreenCoordinate(int64_t value) { return value >= -kMaxScreenExtent && value <= kMaxScreenExtent; }
+
+// On some screen, and no smaller than the window can be sized.
+bool IsSaneWindowRect(int64_t left, int64_t top, int64_t right, int64_t bottom) {
+  return IsScreenCoordinate(left) && IsScreenCoordinate(top) && IsScreenCoordinate(right) &&
+         IsScreenCoordinate(bottom) && right - left >= kMinMainWindowWidth && bottom - top >= kMinMainWindowHeight;
+}
+
+bool IsSanePlacement(const WindowPlacementImage& p) {
+  return p.length == sizeof p && (p.flags & ~kPlacementFlagBits) == 0 && p.showCmd <= kMaxShowCommand &&
+         IsSaneWindowRect(p.left, p.top, p.right, p.bottom);
+}
+
+// A placement off every screen is dropped: the window opens where the system puts it.
+// The detail and time-back windows keep their "not placed yet" values.
+void BringPlacementsIntoRange(SettingsBlock& s) {
+  if (!IsSanePlacement(s.mainPlacement)) s.mainPlacement = WindowPlacementImage{};
+  if (s.detailWindowX != kUnplacedWindowX && !IsScreenCoordinate(s.detailWindowX)) s.detailWindowX = kUnplacedWindowX;
+  if (!IsScreenCoordinate(s.detailWindowY)) s.detailWindowY = 0;
+  if (!IsScreenCoordinate(s.timeBackWindowX)) s.timeBackWindowX = 0;
+  if (!IsScreenCoordinate(s.timeBackWindowY)) s.timeBackWindowY = 0;
+}
+
+// Widths a splitter drag could have left in the widest client; the layout
+// keeps them within the drag's limits for the actual client.
+void BringListWidthsIntoRange(SettingsBlock& s) {
+  if (GroupListWidthInRange(s.groupListWidth, kMaxScreenExtent) != s.groupListWidth)
+    s.groupListWidth = kDefaultListWidth;
+  if (DetailListWidthInRange(s.detailListWidth, kMaxScreenExtent) != s.detailListWidth)
+    s.detailListWidth = kDefaultListWidth;
+}
+
+void BringPatternsIntoRange(SettingsBlock& s) {
+  ClampOrDefault(s.currentPattern, 0, kScreenPatternCount - 1, 0);
+  for (int n = 0; n < kScreenPatternCount; ++n) ValidateScreenPattern(s.screenPatterns[n], n, true);
+  BringPaneHeightsIntoRange(s.paneHeights, kPaneHeightCount);
+}
+
+void BringColorsIntoRange(SettingsBlock& s) {
+  ClampOrDefault(s.builtinPaletteIndex, 0, 2, 0);
+  for (ColorRef& color : s.paletteColors) color &= kColorBits;
+  for (ColorRef& color : s.customColors) color &= kColorBits;
+}
+
+// Font sizes and line widths.
+void BringSizesIntoRange(SettingsBlock& s) {
+  if (s.newTrendLineWidth == 0) s.newTrendLineWidth = 2;
+  ClampOrDefault(s.newTrendLineWidth, 1, 3, 2);
+  ClampOrDefault(s.chartFontSize, 12, 32, kDefaultChartFontSize);
+  ClampOrDefault(s.memoFontSize, 1, 32, kDefaultMemoFontSize);
+  ClampOrDefault(s.memoLineSpacing, 0, 32, 0);
+  ClampOrDefault(s.thickChartLines, 0, 1, 0);  // the pen is one wider when set
+}
+
+void BringMainBlockIntoRange(SettingsBlock& s) {
+  BringPlacementsIntoRange(s);
+  BringListWidthsIntoRange(s);
+  BringPatternsIntoRange(s);
+  BringColorsIntoRange(s);
+  BringSizesIntoRange(s);
+  ClampOrDefault(s.paramSheetStartPage, 0, 14, 0);
+  TerminateText(s.signalFileName);
+  // The calendar bounds the time-back day index once it is loaded; negative means the last day.
+  if (s.timeBackDayIndex < -1) s.timeBackDayIndex = -1;
+  if (s.monitoredGroup >= kGroupCount) s.monitoredGroup = kNoMonitoredGroup;
+}
+
+void BringP2BlockIntoRange(SettingsBlockP2& p2) {
+  BringLogFontIntoRange(&p2.memoLogFont);
+  BringLogFontIntoRange(&p2.chartLogFont);
+  ClampOrDefault(p2.dataSource, 0, 2, 0);
+}
 
 }  // namespace
 
@@ -54,26 +134,9 @@ void XorBuffer(void* buffer, size_t length, uint8_t value) {
   for (size_t i = 0; i < length; ++i) bytes[i] ^= value;
 }
 
-void NormalizeSettings(SettingsBlock& s) {
-  ClampOrDefault(s.currentPattern, 0, kScreenPatternCount - 1, 0);
-  for (ScreenPattern& pattern : s.screenPatterns) ValidateScreenPattern(pattern, true);
-  ClampOrDefault(s.paramSheetStartPage, 0, 14, 0);
-  ClampOrDefault(s.builtinPaletteIndex, 0, 2, 0);
-  TerminateText(s.signalFileName);
-  if (s.newTrendLineWidth == 0) s.newTrendLineWidth = 2;
-  ClampOrDefault(s.newTrendLineWidth, 1, 3, 2);
-  ClampOrDefault(s.chartFontSize, 12, 32, kDefaultChartFontSize);
-  ClampOrDefault(s.memoFontSize, 1, 32, kDefaultMemoFontSize);
-  ClampOrDefault(s.memoLineSpacing, 0, 32, 0);
-  FixZeroPaneHeights(s.paneHeights, kPaneHeightCount);
-  // The calendar bounds the time-back day index once it is loaded; negative means the last day.
-  if (s.timeBackDayIndex < -1) s.timeBackDayIndex = -1;
-}
-
-void NormalizeSettingsP2(SettingsBlockP2& p2) {
-  NormalizeLogFont(p2.memoLogFont);
-  NormalizeLogFont(p2.chartLogFont);
-  ClampOrDefault(p2.dataSource, 0, 2, 0);
+void BringSettingsIntoRange(SettingsBlock& block, SettingsBlockP2& p2) {
+  BringMainBlockIntoRange(block);
+  BringP2BlockIntoRange(p2);
 }
 
 void SetDefaultSettings() {
@@ -89,9 +152,8 @@ void LoadSettings() {
   if (!LoadScrambledBlock(kDefaultSettingsPath, &gDefaultSettings, sizeof gDefaultSettings))
     gDefaultSettings = SettingsBlock{};
   if (!LoadScrambledBlock(kSettingsFileName, &gSettings, sizeof gSettings)) SetDefaultSettings();
-  NormalizeSettings(gSettings);
   if (!LoadScrambledBlock(kSettingsP2FileName, &gSettingsP2, sizeof gSettingsP2)) gSettingsP2 = SettingsBlockP2{};
-  NormalizeSettingsP2(gSettingsP2);
+  BringSettingsIntoRange(gSettings, gSettingsP2);
 }
 
 int SaveSettingsP2() { return SaveScrambledBlock(kSettingsP2FileName, &gSettingsP2, sizeof gSettingsP2); }

@@ -14,14 +14,15 @@ constexpr uint8_t kSettingsXorByte = 0xA7;
 void XorBuffer(void* buffer, size_t length, uint8_t value);
 
 // Reads both files into the live blocks (defaults where a file is missing or
-// short) and brings every field used as an index or size into its range.
-// The data folder must be current.
+// short) and brings them into range. The data folder must be current.
 void LoadSettings();
 // Writes both files; 0 or the first error code.
 int SaveSettings();
 int SaveSettingsP2();
-// Brings damaged or foreign values into their ranges; called after every load.
-void NormalizeSettings(SettingsBlock& block);
-void NormalizeSettingsP2(SettingsBlockP2& block);
+// Brings damaged or foreign values into their ranges, so that the window can
+// be laid out and drawn: every field used as an index, size, place, colour,
+// font or text. Values in range, sentinels among them, stay as they are.
+// Called after every load.
+void BringSettingsIntoRange(SettingsBlock& block, SettingsBlockP2& p2);
 // Zeroes the block and sets the built-in defaults.
 void SetDefaultSettings();

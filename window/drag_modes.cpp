@@ -40,18 +40,6 @@ void ClampPointIntoRect(const Rect& rect, int* x, int* y) {
   *y = std::clamp(*y, rect.top, std::max(rect.top, rect.bottom - 1));
 }
 
-int GroupListWidthForDrag(int x, int clientWidth) { return std::max(kMinListWidth, std::min(x, clientWidth / 2)); }
-
-int DetailListWidthForDrag(int x, int clientWidth) {
-  const int splitter = std::max(clientWidth / 2, std::min(x, clientWidth - kMinListWidth));
-  return clientWidth - splitter - 2;
-}
-
-int RightMarginForDrag(int startMargin, int pressX, int x, int clientWidth) {
-  const int64_t margin = static_cast<int64_t>(startMargin) + pressX - x;
-  return static_cast<int>(std::max<int64_t>(1, std::min<int64_t>(margin, clientWidth / 2)));
-}
-
 Rect WidenedMarginHandle(const Rect& handle, const Rect& chart) {
   if (handle.right <= handle.left || handle.bottom <= handle.top) return {0, 0, 0, 0};
   return {std::max(handle.left - 12, chart.left), std::max(handle.top, chart.top),

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "chart/gdi_rules.h"
+#include "chart/layout_limits.h"
 
 enum DragMode : int32_t {
   kDragNone = 0,             // the mouse only hovers
@@ -45,16 +46,6 @@ bool LineDragCapturesMouse(int32_t mode);
 // gives its left-top corner).
 void ClampPointIntoRect(const Rect& rect, int* x, int* y);
 
-// Where a splitter or a margin goes while it is dragged to client x `x`.
-constexpr int kMinListWidth = 100;
-// The group list's width: at least 100 pixels, at most half the client.
-int GroupListWidthForDrag(int x, int clientWidth);
-// The detail list's width: its splitter stays between half the client and
-// 100 pixels before the right edge.
-int DetailListWidthForDrag(int x, int clientWidth);
-// A chart's right margin: the start margin grows as the mouse moves left,
-// at least 1 and at most half the client.
-int RightMarginForDrag(int startMargin, int pressX, int x, int clientWidth);
 // The right-margin handle as a press finds it: 12 pixels wider on each side,
 // within the chart.
 Rect WidenedMarginHandle(const Rect& handle, const Rect& chart);

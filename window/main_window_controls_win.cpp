@@ -306,6 +306,7 @@ const MainWindowLayout& LayoutMainWindow(HWND mainWnd) {
   GetClientRect(mainWnd, &client);
   MainLayoutInput input{};
   input.client = {client.left, client.top, client.right, client.bottom};
+  if (client.right > client.left) gMainClientWidth = client.right - client.left;  // kept while minimised
   input.toolbarHeight = ChildHeight(gToolbarWnd);
   input.statusBarHeight = ChildHeight(gStatusBarWnd);
   input.showGroupList = gShowGroupList != 0;

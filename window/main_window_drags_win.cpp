@@ -67,7 +67,7 @@ bool BeginSplitterOrMarginDrag(HWND hwnd, int x, int y) {
     gDragMode = kDragRightMargin;
     gMarginChart = chart;
     gMarginPressX = x;
-    gMarginStart = CurrentScreenPattern().views[chart].rightMargin;
+    gMarginStart = gChartContexts[chart].geometry.rightMargin;  // as shown
   }
   SetCapture(hwnd);
   return true;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "window/chart_window_layout.h"
+#include "window/drag_modes.h"
 
 namespace {
 
@@ -14,13 +15,16 @@ Rect MakeRect(int left, int top, int right, int bottom) {
 }
 
 // Columns of the client: group list, its splitter, chart area, detail splitter, detail list.
+// Stored widths keep within a splitter drag's limits for this client, then within the client.
 void LayoutColumns(const MainLayoutInput& in, int top, int bottom, MainWindowLayout* out) {
   const int left = in.client.left;
   const int right = std::max(left, in.client.right);
+  const int clientWidth = right - left;
   int areaLeft = std::min(left + 1, right);
   out->groupListSplitter = kNoRect;
   if (in.showGroupList) {
-    const int width = std::clamp(in.groupListWidth, 0, std::max(0, right - left - kSplitterWidth));
+    const int stored = GroupListWidthInRange(in.groupListWidth, clientWidth);
+    const int width = std::clamp(stored, 0, std::max(0, clientWidth - kSplitterWidth));
     out->groupListSplitter = MakeRect(left + width, top, std::min(right, left + width + kSplitterWidth), bottom);
     areaLeft = out->groupListSplitter.right;
   }
@@ -29,7 +33,7 @@ void LayoutColumns(const MainLayoutInput& in, int top, int bottom, MainWindowLay
   out->detailListArea = kNoRect;
   if (in.showDetailList) {
     const int room = std::max(0, right - areaLeft - kSplitterWidth);
-    const int width = std::clamp(in.detailListWidth, 0, room);
+    const int width = std::clamp(DetailListWidthInRange(in.detailListWidth, clientWidth), 0, room);
     areaRight = std::max(areaLeft, right - width - kSplitterWidth);
     out->detailListSplitter = MakeRect(areaRight, top, std::min(right, areaRight + kSplitterWidth), bottom);
     out->detailListArea = MakeRect(out->detailListSplitter.right, top, right, bottom);

@@ -7,13 +7,16 @@
 #include "chart/gdi_rules.h"
 
 constexpr int kSplitterWidth = 4;
+// The main window is never sized smaller than this (its minimum tracking size).
+constexpr int kMinMainWindowWidth = 400;
+constexpr int kMinMainWindowHeight = 300;
 
 struct MainLayoutInput {
   Rect client;             // the main window's client rectangle
   int toolbarHeight;
   int statusBarHeight;
   bool showGroupList;
-  int groupListWidth;      // as stored; brought into the client's width
+  int groupListWidth;      // as stored; brought into a splitter drag's limits for the client
   bool showDetailList;
   int detailListWidth;
   int fontSize;            // the chart font size F

@@ -19,6 +19,7 @@
 #include "window/main_window_commands_win.h"
 #include "window/main_window_controls_win.h"
 #include "window/main_window_input_win.h"
+#include "window/main_window_layout.h"
 #include "chart/palette.h"
 #include "chart/screen_pattern.h"
 #include "chart/gdi_objects_win.h"
@@ -221,7 +222,7 @@ LRESULT OnPaint(HWND hwnd) {
 
 LRESULT OnGetMinMaxInfo(LPARAM lParam) {
   auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-  info->ptMinTrackSize = {400, 300};
+  info->ptMinTrackSize = {kMinMainWindowWidth, kMinMainWindowHeight};
   return 0;
 }
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "data/price_series.h"
+#include "records/price_series.h"
 
 using LiteralValues = std::vector<int32_t>;
 

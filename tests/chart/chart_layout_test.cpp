@@ -49,6 +49,7 @@ class ChartLayoutTest : public ::testing::Test {
   void TearDown() override {
     gChartTextWidth = nullptr;
     gFixedFontHeight = 0;
+    gMainClientWidth = kMaxScreenExtent;
     gTrendLineFullRange = false;
     gChartFontSize = 12;
     gStockTable->count = 0;
@@ -111,6 +112,12 @@ TEST_F(ChartLayoutTest, GeometryFollowsTheFontAndTheBarWidth) {
   EXPECT_EQ(g.plotArea.bottom, 376);
   EXPECT_EQ(g.dateAxis.bottom, 392);
   EXPECT_EQ(g.marginHandle.left, 760 - 32 - 6);
+  // A margin wider than a drag allows in the window is shown at the drag's limit.
+  view_.rightMargin = 5000;
+  gMainClientWidth = 1000;
+  Layout();
+  EXPECT_EQ(context().geometry.marginHandle.left, 760 - 500 - 6);
+  view_.rightMargin = 32;
   EXPECT_EQ(g.barSpacing, 7);
   EXPECT_EQ(g.visibleBars, 97);  // 700 / 7 - 3
   // Widths that were never validated: odd, 1..19.

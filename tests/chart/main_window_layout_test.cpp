@@ -165,7 +165,7 @@ TEST(MainWindowLayoutTest, StoredWidthsLargerThanTheWindowAreBounded) {
   ComputeMainWindowLayout(in, PatternWith(3, 12), &layout);
   ExpectAllSane(layout);
   EXPECT_LE(layout.detailListArea.right, 400);
-  EXPECT_LE(layout.groupListSplitter.right, 400);
+  EXPECT_EQ(layout.groupListSplitter.left, 200) << "a drag's limit: half the client";
 
   in.groupListWidth = -50;
   in.detailListWidth = -50;

@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "window/chart_window_layout.h"
+#include "window/main_window_layout.h"
+#include "chart/gdi_rules.h"
+#include "common/sjis_text.h"
 #include "common/stock_code.h"
 #include "platform/platform.h"
 #include "tests/support/scratch_folder.h"
@@ -18,6 +22,26 @@ std::vector<uint8_t> Scrambled(const void* block, size_t size) {
   for (uint8_t& b : bytes) b ^= kSettingsXorByte;
   return bytes;
 }
+
+// A 1024 x 768 main window with the loaded settings: every chart of every
+// pattern has panes and room for them.
+void ExpectEveryPatternShowsItsCharts() {
+  MainLayoutInput in{{0, 0, 1024, 768}, 28, 20, true, gGroupListWidth, true, gDetailListWidth, gChartFontSize,
+                     gPaneHeights, {true, true, true}};
+  for (const ScreenPattern& pattern : gScreenPatterns) {
+    MainWindowLayout layout;
+    ComputeMainWindowLayout(in, pattern, &layout);
+    ASSERT_FALSE(IsEmptyRect(layout.chartArea));
+    for (int i = 0; i < layout.chartCount; ++i) {
+      ASSERT_GT(pattern.views[i].paneCount, 0);
+      ASSERT_TRUE(ChartHasRoomForPanes(layout.charts[i], pattern.views[i], gPaneHeights, gChartFontSize)) << i;
+    }
+  }
+}
+
+bool IsOnScreen(int32_t coordinate) { return coordinate >= -kMaxScreenExtent && coordinate <= kMaxScreenExtent; }
+
+const SettingsBlockP2 kZeroP2{};
 
 class SettingsTest : public ::testing::Test {
  protected:
@@ -39,6 +63,11 @@ TEST_F(SettingsTest, MissingFilesGiveTheDefaults) {
   EXPECT_EQ(gPaneHeights[13], kDefaultPaneHeight);
   EXPECT_EQ(gTimeBackDayIndex, -1);
   EXPECT_EQ(gChartLogFont.faceName[0], 0);
+  // The range pass leaves the defaults as they are, "not set" values among them.
+  const SettingsBlock loaded = gSettings;
+  SetDefaultSettings();
+  EXPECT_EQ(memcmp(&gSettings, &loaded, sizeof loaded), 0);
+  EXPECT_EQ(memcmp(&gSettingsP2, &kZeroP2, sizeof kZeroP2), 0);
 }
 
 TEST_F(SettingsTest, SaveWritesScrambledImagesThatLoadBackUnchanged) {
@@ -49,7 +78,20 @@ TEST_F(SettingsTest, SaveWritesScrambledImagesThatLoadBackUnchanged) {
   gLastPriceDate = MakePackedDate(2026, 12, 4);
   gPaneHeights[3] = 77;
   gDataSource = 2;
-  snprintf(gMemoLogFont.faceName, sizeof gMemoLogFont.faceName, "ＭＳ ゴシック");
+  // What the program itself writes stays in range.
+  gSettings.mainPlacement = {44, 2, 3, -32000, -32000, -8, -8, -1800, 40, -200, 1100};  // left screen, maximised
+  gGroupListWidth = 512;
+  gDetailListWidth = 98;
+  ChartView& view = gScreenPatterns[11].views[2];
+  view.lastBarIndex = kMaxBars + 40;  // scrolled past the end of a full series
+  view.rightMargin = 960;
+  view.paneCount = 12;
+  view.paneFlags[0] = 0x3F | 0x80 | 0x100 | 0x3C00 | 0x8000 | 0x20000;
+  gScreenPatterns[4].views[1].lastBarIndex = -9;  // any negative index: the newest bar
+  gPaneHeights[7] = 1;
+  gPaneHeights[8] = kMaxPaneHeight;
+  gChartLogFont = {-16, 0, 0, 0, 700, 1, 0, 0, 128, 3, 2, 1, 0x31, "ＭＳ ゴシック"};
+  gMemoLogFont = {20, 8, 0, 0, 400, 0, 0, 0, 0, 0, 0x12, 6, 0x52, "IPAゴシック"};
   ASSERT_EQ(SaveSettings(), 0);
 
   const auto main = ReadWholeFile(folder_.path() + "velqo.dat");
@@ -95,10 +137,11 @@ TEST_F(SettingsTest, OldValuesAreConvertedAtLoad) {
   EXPECT_EQ(gSettings.newTrendLineWidth, 2);
 }
 
-// A foreign or damaged file must leave every index and size usable.
+// A foreign or damaged file must leave every index, size, place, colour, font and text usable.
 TEST_F(SettingsTest, RandomFilesAreBroughtIntoRange) {
-  std::mt19937 random(20261206);
+  std::mt19937 random;
   for (int round = 0; round < 50; ++round) {
+    if (round % 10 == 0) random.seed(20261206 + round);  // five seeds, ten files each
     std::vector<uint8_t> main(6812), p2(4072);
     for (uint8_t& b : main) b = static_cast<uint8_t>(random());
     for (uint8_t& b : p2) b = static_cast<uint8_t>(random());
@@ -112,22 +155,62 @@ TEST_F(SettingsTest, RandomFilesAreBroughtIntoRange) {
     ASSERT_TRUE(gMemoFontSize >= 1 && gMemoFontSize <= 32) << gMemoFontSize;
     ASSERT_GE(gTimeBackDayIndex, -1);
     ASSERT_LT(strlen(gSignalFileName), sizeof gSignalFileName);
-    ASSERT_LT(strlen(gChartLogFont.faceName), sizeof gChartLogFont.faceName);
-    ASSERT_LT(strlen(gMemoLogFont.faceName), sizeof gMemoLogFont.faceName);
+    for (const LogFontImage& font : {gChartLogFont, gMemoLogFont}) {  // a level, readable font
+      ASSERT_TRUE(IsCp932Text(font.faceName, sizeof font.faceName) && font.escapement == 0 && font.orientation == 0);
+      ASSERT_TRUE(font.weight >= 0 && font.weight <= 1000 && font.underline <= 1 && font.strikeOut <= 1);
+    }
+    ASSERT_TRUE(gGroupListWidth >= 100 && gGroupListWidth <= kMaxScreenExtent / 2) << gGroupListWidth;
+    ASSERT_TRUE(gDetailListWidth >= 98 && gDetailListWidth <= kMaxScreenExtent / 2) << gDetailListWidth;
+    const WindowPlacementImage& p = gSettings.mainPlacement;
+    ASSERT_TRUE(p.length == 0 || (p.right > p.left && p.bottom > p.top && IsOnScreen(p.left) && IsOnScreen(p.top) &&
+                                  IsOnScreen(p.right) && IsOnScreen(p.bottom)));
+    ASSERT_LE(gThickChartLines, 1);
+    for (ColorRef color : gPaletteColors) ASSERT_LE(color, 0xFFFFFFu);
     for (const ScreenPattern& pattern : gScreenPatterns) {
       ASSERT_TRUE(pattern.chartCount >= 1 && pattern.chartCount <= 3) << pattern.chartCount;
-      ASSERT_LT(strlen(pattern.name), sizeof pattern.name);
+      ASSERT_TRUE(IsCp932Text(pattern.name, sizeof pattern.name));
       for (const ChartView& view : pattern.views) {
         ASSERT_TRUE(IsStockCodeInRange(view.stockCode));
         ASSERT_TRUE(view.paneCount >= 0 && view.paneCount <= 12) << view.paneCount;
         ASSERT_TRUE(view.barWidth % 2 == 1 && view.barWidth <= 19) << view.barWidth;
         ASSERT_TRUE(view.groupIndex >= 0 && view.groupIndex < 124) << view.groupIndex;
-        ASSERT_GT(view.rightMargin, 0);
+        ASSERT_TRUE(view.rightMargin > 0 && view.rightMargin <= kMaxScreenExtent / 2) << view.rightMargin;
+        ASSERT_LT(view.lastBarIndex, 2 * kMaxBars);
         for (uint32_t kind : view.paneKinds) ASSERT_LT(kind, 14u);
+        for (uint32_t flags : view.paneFlags) ASSERT_EQ(flags & ~0x2BDBFu, 0u);
       }
     }
-    for (uint16_t height : gPaneHeights) ASSERT_NE(height, 0);
+    for (uint16_t height : gPaneHeights) ASSERT_TRUE(height >= 1 && height <= kMaxPaneHeight) << height;
+    ExpectEveryPatternShowsItsCharts();
   }
+}
+
+// Names that are no code page 932 text, or have no end, show as garbage: the default name.
+TEST_F(SettingsTest, PatternNamesThatAreNoTextTakeTheirDefaults) {
+  const std::pair<const char*, bool> names[] = {
+      {"\x87\x40\x87\x54\x87\x80決算", true},  // NEC row 13: circled 1, roman I, a quotation mark
+      {"ｶﾌﾞ 7203 (ﾃｽﾄ)", true},
+      {"\xFA\x40\xED\x40", true},  // IBM extensions
+      {"", true},
+      {"\x85\x40", false},  // an empty row
+      {"\xF0\x40", false},  // user-defined
+      {"A\x82", false},      // half a character at the end
+      {"\x82\x20", false},  // no trail byte
+      {"tab\there", false},
+      {"\xFD", false},
+  };
+  for (const auto& [name, kept] : names) {
+    SetDefaultSettings();
+    snprintf(gScreenPatterns[2].name, sizeof gScreenPatterns[2].name, "%s", name);
+    ASSERT_EQ(SaveSettings(), 0);
+    LoadSettings();
+    EXPECT_STREQ(gScreenPatterns[2].name, kept ? name : "パターン3") << name;
+  }
+  SetDefaultSettings();
+  memset(gScreenPatterns[9].name, 'A', sizeof gScreenPatterns[9].name);  // no end
+  ASSERT_EQ(SaveSettings(), 0);
+  LoadSettings();
+  EXPECT_STREQ(gScreenPatterns[9].name, "パターン10");
 }
 
 TEST_F(SettingsTest, DistributedDefaultsAreReadOnlyAtTheirExactSize) {

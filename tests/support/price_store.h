@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "data/price_series.h"
+#include "records/price_series.h"
 #include "data/stock_table.h"
 #include "tests/support/scratch_folder.h"
 

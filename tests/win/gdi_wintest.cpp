@@ -111,6 +111,17 @@ TEST_F(GdiTest, ANamedChartFontKeepsItsFaceAndStyleAtTheChartSize) {
   EXPECT_EQ(gShadowPen, nullptr);
 }
 
+TEST_F(GdiTest, AFaceTheSystemLacksGivesTheDefaultFont) {
+  strcpy(gChartLogFont.faceName, "存在しない書体");
+  gChartLogFont.weight = FW_BOLD;
+  RecreateSharedGdiObjects(window_);
+  const LOGFONTW chart = FontOf(gChartFont);
+  EXPECT_EQ(chart.lfFaceName[0], 0);
+  EXPECT_EQ(chart.lfWeight, 0);
+  EXPECT_EQ(chart.lfHeight, 14);
+  EXPECT_EQ(chart.lfCharSet, SHIFTJIS_CHARSET);
+}
+
 TEST_F(GdiTest, ResettingTheChartFontClearsAndSavesTheWholeSetting) {
   const std::wstring folder = MakeTempFolder(L"velqo-gdi");
   wchar_t previous[MAX_PATH];

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "common/packed_date.h"
-#include "data/price_series.h"
+#include "records/price_series.h"
 
 struct SampleDatabaseOptions {
   std::string folder;
