@@ -36,6 +36,10 @@ constexpr int16_t kOpExists = 7;
 constexpr char kBackupFolder[] = "BACKUP";
 constexpr std::array<const char*, 3> kBackupPaths = {"BACKUP\\grp01.dat", "BACKUP\\grp02.dat",
                                                      "BACKUP\\grp03.dat"};
+constexpr int kAsidePathSize = 260;
+
+// kDamaged: a known size, read whole, but not a table any version wrote.
+enum class GroupFileRead { kLoaded, kUnusable, kDamaged };
 
 // The group file sizes that can be read: older ones hold fewer and shorter records.
 struct GroupFileLayout {
@@ -207,6 +211,35 @@ uint32_t ReadU32(const uint8_t* p) {
   return value;
 }
 
+// Base 0 was never written either, but such a file keeps its codes (NeedsRebase).
+bool IsKnownItemBase(uint32_t base) { return base == kGroupItemBase || base == kHeadlessFileItemBase || base == 0; }
+
+bool IsPlainNumber(StockCode code) { return CodeLess(code, gMinStockCode); }
+
+// The members as ConvertNumericCodes leaves them must be stock codes, each
+// once; their order is the group's sort order, so any order is fine.
+bool AreMembersUsable(const GroupRecord& group) {
+  std::array<StockCode, kMaxGroupMembers> codes;
+  const int count = group.memberCount;
+  const bool plainNumbers = count > 0 && IsPlainNumber(group.members[0]);
+  for (int i = 0; i < count; ++i) {
+    const StockCode member = group.members[i];
+    codes[i] = plainNumbers ? NumberToCode(static_cast<int32_t>(member)) : member;
+    if (!IsStockCodeInRange(codes[i])) return false;
+  }
+  std::sort(codes.begin(), codes.begin() + count, CodeLess);
+  return std::adjacent_find(codes.begin(), codes.begin() + count) == codes.begin() + count;
+}
+
+// What the program never writes; checked before the repairs and conversions
+// of the load, which would hide it.
+bool IsGroupAsWritten(const GroupRecord& group, int memberCapacity) {
+  return memchr(group.name, 0, kGroupNameSize) != nullptr && group.termCount >= 0 &&
+         group.termCount <= kMaxConditionTerms && group.memberCount >= 0 && group.memberCount <= memberCapacity &&
+         AreMembersUsable(group);
+}
+
+// Not repaired: the caller checks the record as it came.
 void ConvertOldRecord(const uint8_t* record, const GroupFileLayout& layout, GroupRecord& group) {
   memset(&group, 0, sizeof group);
   if (!layout.narrowMembers) {
@@ -219,25 +252,33 @@ void ConvertOldRecord(const uint8_t* record, const GroupFileLayout& layout, Grou
       group.members[k] = static_cast<StockCode>(int32_t{number});
     }
   }
-  RepairGroupRecord(group, layout.memberCapacity);
 }
 
-// Fills `table` from the image of an older file: its groups, then the defaults.
-void ConvertOldImage(const uint8_t* image, const GroupFileLayout& layout, GroupTable& table) {
+// Fills `table` from the image of an older file: its groups, then the
+// defaults; false (the table partly filled) when the image is damaged.
+bool ConvertOldImage(const uint8_t* image, const GroupFileLayout& layout, GroupTable& table) {
   const uint32_t base = layout.headerBytes == 0 ? kHeadlessFileItemBase : ReadU32(image + 4);
+  if (!IsKnownItemBase(base)) return false;
   for (int g = 0; g < layout.groups; ++g) {
-    ConvertOldRecord(image + layout.headerBytes + layout.recordBytes * static_cast<uint32_t>(g), layout,
-                     table.groups[g]);
-    if (NeedsRebase(base)) RebaseGroupItems(table.groups[g], base);
+    GroupRecord& group = table.groups[g];
+    ConvertOldRecord(image + layout.headerBytes + layout.recordBytes * static_cast<uint32_t>(g), layout, group);
+    if (!IsGroupAsWritten(group, layout.memberCapacity)) return false;
+    if (NeedsRebase(base)) RebaseGroupItems(group, base);
   }
   BuildDefaultGroupRange(table, layout.groups, kGroupCount - 1);
   table.programVersion = gProgramVersion;
   table.itemBase = kGroupItemBase;
+  return true;
+}
+
+bool IsCurrentImageAsWritten(const GroupTable& table) {
+  if (!IsKnownItemBase(table.itemBase)) return false;
+  return std::all_of(std::begin(table.groups), std::end(table.groups),
+                     [](const GroupRecord& group) { return IsGroupAsWritten(group, kMaxGroupMembers); });
 }
 
 // True when the table must be written back in the current form.
 bool InstallCurrentImage(GroupTable& table) {
-  for (GroupRecord& group : table.groups) RepairGroupRecord(group, kMaxGroupMembers);
   if (table.itemBase == kGroupItemBase) return false;
   if (NeedsRebase(table.itemBase)) {
     for (GroupRecord& group : table.groups) RebaseGroupItems(group, table.itemBase);
@@ -246,8 +287,6 @@ bool InstallCurrentImage(GroupTable& table) {
   table.itemBase = kGroupItemBase;
   return true;
 }
-
-bool IsPlainNumber(StockCode code) { return CodeLess(code, gMinStockCode); }
 
 void ConvertNumericCodes(GroupTable& table) {
   for (GroupRecord& group : table.groups) {
@@ -275,26 +314,72 @@ void RenameOldUserGroups(GroupTable& table) {
   }
 }
 
-// Reads a group file into `table` (converted, not yet written back); -1 when
-// it cannot be used. `converted` tells whether the file must be rewritten.
-int ReadGroupFile(const char* path, GroupTable& table, bool* converted) {
+// Reads a group file into `table` (converted, not yet written back).
+// `converted` tells whether the file must be rewritten.
+GroupFileRead ReadGroupFile(const char* path, GroupTable& table, bool* converted) {
   const GroupFileLayout* layout = FindGroupFileLayout(GetFileSizeByName(path));
-  if (layout == nullptr) return -1;
+  if (layout == nullptr) return GroupFileRead::kUnusable;
   uint32_t read = 0;
   if (IsCurrentLayout(*layout)) {
-    if (LoadFileToBufferEx(path, &table, sizeof table, &read) != 0 || read != layout->bytes) return -1;
+    if (LoadFileToBufferEx(path, &table, sizeof table, &read) != 0 || read != layout->bytes) {
+      return GroupFileRead::kUnusable;
+    }
+    if (!IsCurrentImageAsWritten(table)) return GroupFileRead::kDamaged;
     *converted = InstallCurrentImage(table);
-    return 0;
+    return GroupFileRead::kLoaded;
   }
   // Room for more than the file: a file that grew since it was measured reads longer and is refused.
   auto* image = static_cast<uint8_t*>(AllocBlock(sizeof(GroupTable)));
-  if (image == nullptr) return -1;
+  if (image == nullptr) return GroupFileRead::kUnusable;
   const int error = LoadFileToBufferEx(path, image, sizeof(GroupTable), &read);
-  if (error == 0 && read == layout->bytes) ConvertOldImage(image, *layout, table);
+  GroupFileRead result = GroupFileRead::kUnusable;
+  if (error == 0 && read == layout->bytes) {
+    result = ConvertOldImage(image, *layout, table) ? GroupFileRead::kLoaded : GroupFileRead::kDamaged;
+  }
   FreeBlock(image);
-  if (error != 0 || read != layout->bytes) return -1;
   *converted = true;
-  return 0;
+  return result;
+}
+
+// Into the live table; the file is rewritten first when it was converted.
+GroupFileRead ReadGroupFileIntoTable(const char* path) {
+  if (gGroupTable == nullptr) return GroupFileRead::kUnusable;
+  auto* table = static_cast<GroupTable*>(AllocBlock(sizeof(GroupTable)));
+  if (table == nullptr) return GroupFileRead::kUnusable;
+  bool converted = false;
+  const GroupFileRead result = ReadGroupFile(path, *table, &converted);
+  if (result == GroupFileRead::kLoaded) {
+    // A failed write-back keeps the old file; the converted table is used all the same.
+    if (converted) SaveBufferToFile(path, table, sizeof(GroupTable));
+    ConvertNumericCodes(*table);
+    RenameOldUserGroups(*table);
+    memcpy(gGroupTable, table, sizeof(GroupTable));
+  }
+  FreeBlock(table);
+  return result;
+}
+
+// A damaged file is moved away so that it is never loaded, restored or
+// rotated into the backups again; one that cannot be moved is only refused.
+void SetDamagedGroupFileAside(const char* path) {
+  char aside[kAsidePathSize];
+  SetDamagedFileAside(path, aside, sizeof aside);
+}
+
+// For the program's own group files: a damaged one is refused and set aside.
+bool LoadOwnGroupFile(const char* path) {
+  const GroupFileRead result = ReadGroupFileIntoTable(path);
+  if (result == GroupFileRead::kDamaged) SetDamagedGroupFileAside(path);
+  return result == GroupFileRead::kLoaded;
+}
+
+bool IsDamagedGroupFile(const char* path) {
+  auto* table = static_cast<GroupTable*>(AllocBlock(sizeof(GroupTable)));
+  if (table == nullptr) return false;
+  bool converted = false;
+  const bool damaged = ReadGroupFile(path, *table, &converted) == GroupFileRead::kDamaged;
+  FreeBlock(table);
+  return damaged;
 }
 
 void KeepFirstError(int* result, int error) {
@@ -324,10 +409,15 @@ int RotateGroupBackups(const GroupTable& table) {
   return result;
 }
 
-// The backup is copied, never moved, so that it outlives a copy that fails to load.
+// The backup is copied, never moved, so that it outlives a copy that fails
+// to load; a damaged one is set aside before it could be copied.
 bool RestoreGroupBackup(const char* backup) {
   const int64_t size = GetFileSizeByName(backup);
   if (size <= 0) return false;
+  if (IsDamagedGroupFile(backup)) {
+    SetDamagedGroupFileAside(backup);
+    return false;
+  }
   uint32_t read = 0;
   char* image = LoadFileToMemory(backup, &read, 1);
   if (image == nullptr) return false;
@@ -337,7 +427,7 @@ bool RestoreGroupBackup(const char* backup) {
 }
 
 bool LoadMainGroupFileOrBackup() {
-  if (LoadGroupFile(kGroupFileName) == 0) return true;
+  if (LoadOwnGroupFile(kGroupFileName)) return true;
   for (const char* backup : kBackupPaths) {
     if (RestoreGroupBackup(backup)) return true;
   }
@@ -406,27 +496,11 @@ bool LoadGroupsAtStartup() {
   } else if (gStockTableRebuilt != 0) {
     PurgeUnknownCodesFromGroups();
   }
-  if (gTimeBackMode != 0 && LoadGroupFile(kTimeBackGroupFileName) != 0) gTimeBackMode = 0;
+  if (gTimeBackMode != 0 && !LoadOwnGroupFile(kTimeBackGroupFileName)) gTimeBackMode = 0;
   return true;
 }
 
-int LoadGroupFile(const char* path) {
-  if (gGroupTable == nullptr) return -1;
-  auto* table = static_cast<GroupTable*>(AllocBlock(sizeof(GroupTable)));
-  if (table == nullptr) return -1;
-  bool converted = false;
-  if (ReadGroupFile(path, *table, &converted) != 0) {
-    FreeBlock(table);
-    return -1;
-  }
-  // A failed write-back keeps the old file; the converted table is used all the same.
-  if (converted) SaveBufferToFile(path, table, sizeof(GroupTable));
-  ConvertNumericCodes(*table);
-  RenameOldUserGroups(*table);
-  memcpy(gGroupTable, table, sizeof(GroupTable));
-  FreeBlock(table);
-  return 0;
-}
+int LoadGroupFile(const char* path) { return ReadGroupFileIntoTable(path) == GroupFileRead::kLoaded ? 0 : -1; }
 
 int SaveGroupFile(int forceMain) {
   if (gGroupTable == nullptr) return kErrorInvalidParameter;

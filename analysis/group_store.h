@@ -68,10 +68,12 @@ bool AllocGroupTables();
 void FreeGroupTables();
 
 // Start-up: grp.dat, else a backup, else the default groups; then grptb.dat
-// in time-back mode. False only when the tables cannot be allocated.
+// in time-back mode. Each damaged one of these files is set aside on the way
+// (SetDamagedFileAside). False only when the tables cannot be allocated.
 bool LoadGroupsAtStartup();
 // Loads a group file of the current or an older size into the live table;
-// 0, or -1 when its size is unknown or it cannot be read (the table is then unchanged).
+// 0, or -1 when its size is unknown, it cannot be read or it holds what no
+// version writes (the table and the file are then unchanged).
 int LoadGroupFile(const char* path);
 // Writes the live table: grptb.dat in time-back mode unless forceMain, else
 // grp.dat and the rotating backups. 0 or the first file error.

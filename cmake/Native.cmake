@@ -73,10 +73,13 @@ foreach(src ${VELQO_FUZZ_SOURCES})
     target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
   else()
     add_executable(${name} ${src} ${PROJECT_SOURCE_DIR}/fuzz/replay_driver.cpp)
-    # Group files are megabytes each: fewer of them.
+    # Group files are megabytes each, and a refused stock table is rebuilt and
+    # written whole: fewer of them.
     set(count 2000)
     if(name STREQUAL "group_file_fuzz")
       set(count 100)
+    elseif(name STREQUAL "stock_table_fuzz")
+      set(count 500)
     endif()
     add_test(NAME ${name} COMMAND ${name} --random ${count})
   endif()

@@ -17,6 +17,8 @@ constexpr uint32_t kCreatePauseMs = 500;
 constexpr int kWriteAttempts = 10;
 constexpr uint32_t kWriteHalfPauseMs = 100;
 constexpr char kTemporarySuffix[] = ".tmp";
+constexpr char kDamagedSuffix[] = ".damaged";
+constexpr int kMaxDamagedCopies = 99;
 
 // Errors that no further attempt can cure.
 bool IsLastingError(int error) { return error == kErrorFileNotFound || error == kErrorPathNotFound; }
@@ -183,6 +185,22 @@ int64_t GetFileSizeByName(const char* path) {
   if (PlatformGetOpenFileSize(file, &size) != 0) size = -1;
   PlatformCloseFile(file);
   return size;
+}
+
+int SetDamagedFileAside(const char* path, char* aside, size_t size) {
+  int error = kErrorAlreadyExists;
+  for (int copy = 1; copy <= kMaxDamagedCopies; ++copy) {
+    const std::string name = std::string(path) + kDamagedSuffix + (copy > 1 ? std::to_string(copy) : "");
+    if (name.size() >= size) return kErrorInvalidParameter;
+    error = PlatformMoveFile(path, name.c_str());
+    if (error == 0) {
+      name.copy(aside, name.size());
+      aside[name.size()] = 0;
+      return 0;
+    }
+    if (error != kErrorAlreadyExists && error != kErrorFileExists) break;
+  }
+  return error;
 }
 
 uint32_t ReadFileMagic(const char* path) {

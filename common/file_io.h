@@ -19,6 +19,11 @@ char* LoadFileToMemory(const char* path, uint32_t* size, int quiet);
 // target in one step: on any failure the previous file stays as it was.
 int SaveBufferToFile(const char* path, const void* buffer, uint32_t count);
 int64_t GetFileSizeByName(const char* path);
+// Moves a file refused as damaged out of the way, to the first free one of
+// "<path>.damaged", "<path>.damaged2", ..., so that it is kept for a look and
+// never replaces one set aside before. 0 with the new name in `aside`, or an
+// error code.
+int SetDamagedFileAside(const char* path, char* aside, size_t size);
 uint32_t ReadFileMagic(const char* path);
 void GetFileDate(const char* path, int* year, int* month, int* day);
 // Deletes the files and subfolders of a folder (path ending in '\');

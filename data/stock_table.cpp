@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <numeric>
 
+#include "data/data_hooks.h"
 #include "common/file_io.h"
 #include "common/sjis_text.h"
 #include "common/app_globals.h"
@@ -22,6 +24,10 @@ constexpr uint16_t kDefaultMarketFlags = 0x100;
 constexpr uint16_t kDefaultSectorCode = 1;
 constexpr int16_t kDefaultTradingUnit = 1000;
 constexpr uint16_t kUnknownMarketId = 0;
+constexpr int kStrStockTableRebuilt = 1400;     // stock.dat set aside, rebuilt from the master
+constexpr int kStrTimeBackTableDropped = 1401;  // stocktb.dat set aside, the mode left
+constexpr int kMessageSize = 512;
+constexpr int kAsidePathSize = 260;
 
 // Indexed by market id 0..12; id 0 ("unknown") has no flag.
 constexpr std::array<uint16_t, kMarketNameCount> kMarketFlags = {
@@ -39,7 +45,8 @@ bool gKeepUnreadStockFile = false;
 
 StockRecord gHeldRecord;  // one record in flight while the table is reordered
 
-enum class TableFileRead { kLoaded, kWrongSize, kFailed };
+// kDamaged: the right size and read, but not a table any version wrote.
+enum class TableFileRead { kLoaded, kWrongSize, kFailed, kDamaged };
 
 constexpr uint64_t PackLookup(StockCode code, int index) {
   return (uint64_t{code} << 32) | static_cast<uint32_t>(index);
@@ -49,9 +56,11 @@ int BoundedCount(int32_t count) { return std::clamp(count, 0, kMaxStocks); }
 
 int TableCount() { return gStockTable != nullptr ? BoundedCount(gStockTable->count) : 0; }
 
+bool IsTerminated(const char* field, size_t size) { return memchr(field, 0, size) != nullptr; }
+
 // Cuts a field that holds no terminator at its last whole character.
 void TerminateField(char* field, int size) {
-  if (memchr(field, 0, static_cast<size_t>(size)) != nullptr) return;
+  if (IsTerminated(field, static_cast<size_t>(size))) return;
   const auto* bytes = reinterpret_cast<const uint8_t*>(field);
   int end = 0;
   for (int i = 0; i < size - 1;) {
@@ -61,6 +70,33 @@ void TerminateField(char* field, int size) {
     end = i;
   }
   field[end] = 0;
+}
+
+// What the repairs below would hide, checked on the image as read: the
+// program never writes a count out of range, an unterminated text or a
+// market id without a name.
+bool AreFieldsAsWritten(const StockTable& table) {
+  if (table.count < 0 || table.count > kMaxStocks) return false;
+  for (int i = 0; i < table.count; ++i) {
+    const StockMasterRecord& master = table.records[i].master;
+    if (!IsTerminated(master.name, sizeof master.name) || !IsTerminated(master.reading, sizeof master.reading) ||
+        !IsTerminated(master.shortName, sizeof master.shortName) || master.marketId >= kMarketNameCount) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Once old codes are converted, every code is one the master merge accepts, each once.
+bool AreCodesUsable(const StockTable& table) {
+  std::array<StockCode, kMaxStocks> codes;
+  const int count = BoundedCount(table.count);
+  for (int i = 0; i < count; ++i) {
+    codes[i] = table.records[i].master.code;
+    if (!IsStockCodeInRange(codes[i])) return false;
+  }
+  std::sort(codes.begin(), codes.begin() + count, CodeLess);
+  return std::adjacent_find(codes.begin(), codes.begin() + count) == codes.begin() + count;
 }
 
 // What the rest of the program may rely on once a table image is in memory.
@@ -73,8 +109,18 @@ void PrepareLoadedTable() {
 TableFileRead ReadTableFile(const char* path) {
   if (GetFileSizeByName(path) != static_cast<int64_t>(sizeof(StockTable))) return TableFileRead::kWrongSize;
   if (LoadFileToBuffer(path, gStockTable, sizeof(StockTable)) != 0) return TableFileRead::kFailed;
+  const bool fieldsAsWritten = AreFieldsAsWritten(*gStockTable);
   PrepareLoadedTable();
-  return TableFileRead::kLoaded;
+  return fieldsAsWritten && AreCodesUsable(*gStockTable) ? TableFileRead::kLoaded : TableFileRead::kDamaged;
+}
+
+// The one place where loading the table speaks to the user.
+void ReportDamagedTableFile(int textId, const char* aside) {
+  char format[kMessageSize];
+  PlatformLoadString(textId, format, sizeof format);
+  char text[kMessageSize + kAsidePathSize];
+  snprintf(text, sizeof text, format, aside);
+  ReportDataMessage(text, gAppTitle, kMbOk | kMbIconExclamation);
 }
 
 TableFileRead ReadMainTableFile() {
@@ -91,10 +137,14 @@ TableFileRead ReadTimeBackTableFile() {
     ResetStockLookupCache();
     return result;
   }
+  char aside[kAsidePathSize];
+  if (result == TableFileRead::kDamaged && SetDamagedFileAside(kTimeBackStockTableFileName, aside, sizeof aside) == 0) {
+    ReportDamagedTableFile(kStrTimeBackTableDropped, aside);
+  }
   gTimeBackMode = 0;
   gRecomputeNeeded = 1;
   gGroupsDirty = 1;
-  // A failed read may have left part of stocktb.dat in the table.
+  // A failed or refused read may have left part of stocktb.dat in the table.
   return result == TableFileRead::kWrongSize ? TableFileRead::kLoaded : ReadMainTableFile();
 }
 
@@ -182,6 +232,12 @@ bool LoadStockTable() {
     if (gTimeBackMode != 0) result = ReadTimeBackTableFile();
     if (result == TableFileRead::kLoaded) return true;
   }
+  // A damaged stock.dat goes out of the way before the rebuilt table takes its
+  // name; one that cannot be moved is kept as an unreadable one is.
+  char aside[kAsidePathSize];
+  if (result == TableFileRead::kDamaged && SetDamagedFileAside(kStockTableFileName, aside, sizeof aside) != 0) {
+    result = TableFileRead::kFailed;
+  }
   const bool unreadFileKept = result == TableFileRead::kFailed;
   gRecomputeNeeded = 1;
   gGroupsDirty = 1;
@@ -189,6 +245,7 @@ bool LoadStockTable() {
   gStockTableRebuilt = unreadFileKept ? 0 : 1;
   gKeepUnreadStockFile = unreadFileKept;
   RebuildStockTable(!unreadFileKept);
+  if (result == TableFileRead::kDamaged) ReportDamagedTableFile(kStrStockTableRebuilt, aside);
   return true;
 }
 

@@ -78,7 +78,10 @@ extern int gStockTableRebuilt;
 bool AllocateStockTable();
 // Start-up load; false only when the memory is short. A stock.dat of the right
 // size that cannot be read is kept: the table is rebuilt from the master for
-// this session only, and SaveStockTable refuses to write stock.dat.
+// this session only, and SaveStockTable refuses to write stock.dat. One that
+// holds what no version writes is set aside (SetDamagedFileAside) and then
+// treated as missing, with a message; a damaged stocktb.dat is set aside and
+// time-back mode left.
 bool LoadStockTable();
 // Flag 0 in time-back mode writes stocktb.dat, otherwise stock.dat; the file
 // error code, kErrorReadFault when stock.dat is kept as above.

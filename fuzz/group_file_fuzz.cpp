@@ -1,9 +1,12 @@
-// Loads arbitrary bytes as "grp.dat" in each of the sizes the loader knows:
-// counts, terms and names must end up within their records, the item base
-// current, and a table the loader wrote must load back unchanged.
+// Loads arbitrary bytes as "grp.dat" in each of the sizes the loader knows.
+// A refused file leaves the table and the file as they were; in a loaded one
+// counts, terms and names are within their records, the item base current,
+// and a table the loader wrote must load back unchanged.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -15,20 +18,34 @@
 namespace {
 
 constexpr size_t kFileSizes[] = {472640, 472648, 742728, 918728, 1798728, sizeof(GroupTable)};
+constexpr size_t kHeaderBytes = 8;  // none in the first size
+constexpr uint8_t kOptionPlaceOnce = 0x80;
 
-// The first byte picks the size; the other bytes are repeated over the whole file.
+// The first byte picks the size and how the other bytes fill the file:
+// repeated over all of it, or once after the header of an otherwise empty
+// file, which is far more often one the loader uses.
 std::vector<uint8_t> ShapeInput(const uint8_t* data, size_t size) {
   if (size == 0) return {};
-  std::vector<uint8_t> bytes(kFileSizes[data[0] % 6]);
-  if (size > 1) {
-    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = data[1 + i % (size - 1)];
+  const size_t layout = data[0] % 6;
+  std::vector<uint8_t> bytes(kFileSizes[layout]);
+  if (size == 1) return bytes;
+  if ((data[0] & kOptionPlaceOnce) != 0) {
+    const size_t at = layout == 0 ? 0 : kHeaderBytes;
+    std::memcpy(&bytes[at], data + 1, std::min(size - 1, bytes.size() - at));
+    return bytes;
   }
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = data[1 + i % (size - 1)];
   return bytes;
 }
 
 void WriteFile(const char* path, const void* bytes, size_t size) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(static_cast<const char*>(bytes), static_cast<std::streamsize>(size));
+}
+
+std::vector<uint8_t> ReadFile(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void CheckTable(const GroupTable& table) {
@@ -48,11 +65,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<uint8_t> bytes = ShapeInput(data, size);
   if (bytes.empty()) return 0;
   WriteFile(kGroupFileName, bytes.data(), bytes.size());
-  Check(LoadGroupFile(kGroupFileName) == 0);
+  static std::unique_ptr<GroupTable> loaded(new GroupTable());
+  std::memcpy(loaded.get(), gGroupTable, sizeof(GroupTable));
+  const bool refused = LoadGroupFile(kGroupFileName) != 0;
   TakeRecordedMessageBoxes();
+  if (refused) {
+    Check(std::memcmp(loaded.get(), gGroupTable, sizeof(GroupTable)) == 0);
+    Check(ReadFile(kGroupFileName) == bytes);
+    return 0;
+  }
   CheckTable(*gGroupTable);
 
-  static std::unique_ptr<GroupTable> loaded(new GroupTable());
   std::memcpy(loaded.get(), gGroupTable, sizeof(GroupTable));
   WriteFile("again.dat", gGroupTable, sizeof(GroupTable));
   Check(LoadGroupFile("again.dat") == 0);

@@ -63,6 +63,9 @@ void PlatformCloseFile(PlatformFile* file);
 
 // Moves `from` over `to` in one step (the target is replaced whole or not at all).
 int PlatformReplaceFile(const char* from, const char* to);
+// Moves `from` to `to`, which must not exist yet (kErrorAlreadyExists or
+// kErrorFileExists when it does).
+int PlatformMoveFile(const char* from, const char* to);
 int PlatformDeleteFile(const char* path);
 int PlatformCreateFolder(const char* path);    // 0 also when it exists
 int PlatformRemoveFolder(const char* path);    // must be empty

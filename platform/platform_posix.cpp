@@ -106,6 +106,16 @@ int ErrnoToWin32(int err, const std::string& path) {
   }
 }
 
+// Makes a new directory entry durable as well.
+void SyncFolderOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
+  const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    fsync(fd);
+    close(fd);
+  }
+}
 
 }  // namespace
 
@@ -212,14 +222,22 @@ int PlatformReplaceFile(const char* from, const char* to) {
   const std::string src = ToPosixPath(from);
   const std::string dst = ToPosixPath(to);
   if (rename(src.c_str(), dst.c_str()) != 0) return ErrnoToWin32(errno, dst);
-  // Make the new directory entry durable as well.
-  const size_t slash = dst.find_last_of('/');
-  const std::string dir = slash == std::string::npos ? "." : dst.substr(0, slash == 0 ? 1 : slash);
-  const int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    fsync(fd);
-    close(fd);
+  SyncFolderOf(dst);
+  return 0;
+}
+
+int PlatformMoveFile(const char* from, const char* to) {
+  if (TakeFault(&FileFaults::failReplaces)) return kErrorAccessDenied;
+  const std::string src = ToPosixPath(from);
+  const std::string dst = ToPosixPath(to);
+  // A link, unlike rename, fails when the target exists.
+  if (link(src.c_str(), dst.c_str()) != 0) return ErrnoToWin32(errno, dst);
+  if (unlink(src.c_str()) != 0) {
+    const int error = ErrnoToWin32(errno, src);
+    unlink(dst.c_str());
+    return error;
   }
+  SyncFolderOf(dst);
   return 0;
 }
 

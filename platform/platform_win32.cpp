@@ -84,6 +84,10 @@ int PlatformReplaceFile(const char* from, const char* to) {
              : LastError();
 }
 
+int PlatformMoveFile(const char* from, const char* to) {
+  return MoveFileExW(SjisToWide(from).c_str(), SjisToWide(to).c_str(), MOVEFILE_WRITE_THROUGH) ? 0 : LastError();
+}
+
 int PlatformDeleteFile(const char* path) { return DeleteFileW(SjisToWide(path).c_str()) ? 0 : LastError(); }
 
 int PlatformCreateFolder(const char* path) {

@@ -57,7 +57,7 @@ struct FileFaults {
   int writeError = kErrorDiskFull;
   uint32_t writeBytesBeforeFailure = 0;
   int shortWrites = 0;        // next N writes report success but write only half of the bytes
-  int failReplaces = 0;       // next N replaces fail with kErrorAccessDenied
+  int failReplaces = 0;       // next N replaces and moves fail with kErrorAccessDenied
   int failFlushes = 0;        // next N flushes fail with kErrorWriteFault
   int failDeletes = 0;        // next N file deletes fail with kErrorAccessDenied
 };

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "analysis/group_lists.h"
@@ -39,7 +40,7 @@ std::vector<uint8_t> BusyImage() {
     group.memberCount = g * 40;
     group.termCount = static_cast<int16_t>(g % 21);
     for (ConditionTerm& term : group.terms) term.left = 5;  // no stock-code constants
-    for (StockCode& code : group.members) code = Code(1000 + g);
+    for (int k = 0; k < kMaxGroupMembers; ++k) group.members[k] = Code((k + g) % 10000);
   }
   return image;
 }
@@ -197,23 +198,51 @@ TEST_F(GroupStoreTest, UnknownSizesAndUnreadableFilesLeaveTheTableAlone) {
   EXPECT_EQ(BytesOf(gGroupTable), before);
 }
 
-TEST_F(GroupStoreTest, CountsAndNamesFromTheFileAreBounded) {
-  std::vector<uint8_t> image = BusyImage();
-  GroupTable& table = TableIn(image);
-  table.groups[0].memberCount = 5001;
-  table.groups[1].memberCount = -1;
-  table.groups[2].termCount = 21;
-  table.groups[3].termCount = -7;
-  memset(table.groups[4].name, 'N', kGroupNameSize);
-  for (int i = 0; i < kGroupNameSize; i += 2) memcpy(table.groups[5].name + i, "ア", 2);
-  WriteWholeFile("grp.dat", image);
-  ASSERT_EQ(LoadGroupFile("grp.dat"), 0);
-  EXPECT_EQ(Group(0).memberCount, 5000);
-  EXPECT_EQ(Group(1).memberCount, 0);
-  EXPECT_EQ(Group(2).termCount, 20);
-  EXPECT_EQ(Group(3).termCount, 0);
-  EXPECT_EQ(std::string(Group(4).name), std::string(63, 'N'));
-  EXPECT_EQ(strlen(Group(5).name), 62u);
+// Faults the program never writes, in the current and the older sizes: the
+// damaged grp.dat and grp01 are set aside under fresh names, grp02 takes
+// over, and the next save leaves only good tables in the backups.
+TEST_F(GroupStoreTest, DamagedFilesAreSetAsideAndTheBackupsTakeOver) {
+  using Damage = void (*)(GroupTable&);
+  const Damage damages[] = {
+      [](GroupTable& t) { memset(t.groups[4].name, 'N', kGroupNameSize); },
+      [](GroupTable& t) { t.groups[0].memberCount = kMaxGroupMembers + 1; },
+      [](GroupTable& t) { t.groups[1].memberCount = -1; },
+      [](GroupTable& t) { t.groups[2].termCount = kMaxConditionTerms + 1; },
+      [](GroupTable& t) { t.groups[3].termCount = -7; },
+      [](GroupTable& t) { t.itemBase = 7; },
+      [](GroupTable& t) { t.groups[60].members[5] = t.groups[60].members[3]; },
+      [](GroupTable& t) { t.groups[60].members[7] = 10000; },  // a plain number no code stands for
+  };
+  std::vector<std::vector<uint8_t>> images;
+  for (const Damage damage : damages) {
+    images.push_back(BusyImage());
+    damage(TableIn(images.back()));
+  }
+  const int32_t tooMany = 2001;
+  const int16_t negative = -5;
+  images.push_back(OldImage(8, 88, 8440, 91));
+  memcpy(&images.back()[8 + 432], &tooMany, 4);
+  images.push_back(OldImage(8, 88, 10440, 91));
+  memcpy(&images.back()[8 + 436 + 2], &negative, 2);
+  images.push_back(OldImage(8, 56, 8440, 7));
+
+  const std::vector<uint8_t> good = BusyImage();
+  ASSERT_EQ(mkdir("BACKUP", 0777), 0);
+  for (size_t i = 0; i < images.size(); ++i) {
+    WriteWholeFile("grp.dat", images[i]);
+    WriteWholeFile("BACKUP/grp01.dat", images[i]);
+    WriteWholeFile("BACKUP/grp02.dat", good);
+    ASSERT_TRUE(LoadGroupsAtStartup());
+    EXPECT_EQ(BytesOf(gGroupTable), good) << i;
+    const std::string suffix = ".damaged" + (i > 0 ? std::to_string(i + 1) : "");
+    EXPECT_EQ(ReadWholeFile("grp.dat" + suffix), images[i]) << i;
+    EXPECT_EQ(ReadWholeFile("BACKUP/grp01.dat" + suffix), images[i]) << i;
+    ASSERT_EQ(SaveGroupFile(0), 0);
+    for (const char* path : {"grp.dat", "BACKUP/grp01.dat", "BACKUP/grp02.dat", "BACKUP/grp03.dat"}) {
+      EXPECT_EQ(ReadWholeFile(path), good) << path;
+    }
+  }
+  EXPECT_EQ(ReadWholeFile("grp.dat.damaged"), images[0]);
 }
 
 TEST_F(GroupStoreTest, OtherItemBaseIsRebasedAndWrittenBack) {

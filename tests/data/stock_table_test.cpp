@@ -4,7 +4,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -88,26 +90,62 @@ TEST_F(StockTableTest, SavedTableLoadsAndSavesBackByteForByte) {
   EXPECT_EQ(ReadWholeFile("stock.dat"), image);
 }
 
-TEST_F(StockTableTest, CountsTextsAndMarketIdsFromTheFileAreBounded) {
-  gTimeBackMode = 0;
-  for (const int32_t count : {6000, -1}) {
-    std::vector<uint8_t> image = TableImage(count, {Code(1301), Code(7203)});
-    auto& first = reinterpret_cast<StockTable*>(image.data())->records[0].master;
-    memset(first.name, 'N', sizeof first.name);
-    for (int i = 0; i < 16; i += 2) memcpy(first.shortName + i, "ア", 2);  // no room for a terminator
-    first.marketId = 13;
-    WriteWholeFile("stock.dat", image);
+// Faults the program never writes: the file is set aside under a fresh name,
+// never over an earlier one, and the user told; a damaged stock.dat is
+// rebuilt from the master, a damaged stocktb.dat ends time-back mode.
+TEST_F(StockTableTest, DamagedTablesAreSetAsideAndReplaced) {
+  using Damage = void (*)(StockTable&);
+  const std::pair<std::string, Damage> cases[] = {
+      {"stock.dat", [](StockTable& t) { t.count = kMaxStocks + 1; }},
+      {"stock.dat", [](StockTable& t) { t.count = -1; }},
+      {"stock.dat", [](StockTable& t) { memset(t.records[1].master.name, 'N', 64); }},
+      {"stock.dat",
+       [](StockTable& t) { for (int i = 0; i < 16; i += 2) memcpy(t.records[1].master.shortName + i, "ア", 2); }},
+      {"stock.dat", [](StockTable& t) { t.records[0].master.marketId = 13; }},
+      {"stock.dat", [](StockTable& t) { t.records[1].master.code = t.records[0].master.code; }},
+      {"stock.dat", [](StockTable& t) { t.records[1].master.code = 10000; }},  // a plain number no code stands for
+      {"stocktb.dat", [](StockTable& t) { t.records[1].master.code = StringToCode("zzzz"); }},
+  };
+  const std::vector<StockCode> fileCodes = {Code(1301), Code(7203)};
+  const std::vector<StockCode> masterCodes = {Code(8996), Code(8997), Code(8998), Code(8999), Code(9000)};
+  const std::vector<uint8_t> good = TableImage(2, fileCodes);
+  std::vector<uint8_t> firstDamaged;
+  std::map<std::string, int> setAside;
+  for (const auto& [file, damage] : cases) {
+    std::vector<uint8_t> damaged = good;
+    damage(*reinterpret_cast<StockTable*>(damaged.data()));
+    const bool timeBack = file == "stocktb.dat";
+    if (timeBack) WriteWholeFile("stock.dat", good);
+    WriteWholeFile(file, damaged);
+    gTimeBackMode = timeBack ? 1 : 0;
+    gRecomputeNeeded = 0;
+    gGroupsDirty = 0;
     ASSERT_TRUE(LoadStockTable());
-    if (count < 0) {
-      EXPECT_EQ(gStockTable->count, 0);
-      continue;
-    }
-    ASSERT_EQ(gStockTable->count, kMaxStocks);
-    const StockMasterRecord& loaded = gStockTable->records[FindStockIndexByCode(Code(1301))].master;
-    EXPECT_EQ(std::string(loaded.name), std::string(63, 'N'));
-    EXPECT_STREQ(loaded.shortName, "アアアアアアア");
-    EXPECT_EQ(loaded.marketId, 0);
+    const int n = ++setAside[file];
+    const std::string aside = file + ".damaged" + (n > 1 ? std::to_string(n) : "");
+    EXPECT_EQ(ReadWholeFile(aside), damaged) << aside;
+    EXPECT_EQ(TableCodes(), timeBack ? fileCodes : masterCodes);
+    EXPECT_EQ(Flags(), (std::vector<int>{timeBack ? 0 : 1, 0, 1, 1}));
+    const std::vector<RecordedMessageBox> boxes = TakeRecordedMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find(aside + " に移しました。"), std::string::npos) << aside;
+    EXPECT_EQ(ReadWholeFile("stock.dat"), TableInMemory());
+    if (firstDamaged.empty()) firstDamaged = damaged;
   }
+  EXPECT_EQ(ReadWholeFile("stock.dat.damaged"), firstDamaged);
+}
+
+// A damaged file that cannot be moved away is kept, as an unreadable one is.
+TEST_F(StockTableTest, DamagedStockFileThatCannotBeSetAsideIsNeverOverwritten) {
+  const std::vector<uint8_t> image = TableImage(-1, {});
+  WriteWholeFile("stock.dat", image);
+  FileFaults faults;
+  faults.failReplaces = 1;
+  SetFileFaults(faults);
+  ASSERT_TRUE(LoadStockTable());
+  EXPECT_EQ(gStockTable->count, 5);
+  EXPECT_EQ(SaveStockTable(0), kErrorReadFault);
+  EXPECT_EQ(ReadWholeFile("stock.dat"), image);
 }
 
 // A file that is there but cannot be read may still be good: it must outlive the session.

@@ -57,6 +57,20 @@ TEST_F(WinFileIoTest, MissingFolderGivesPathNotFound) {
   EXPECT_EQ(LoadFileToBuffer("none.dat", buffer, sizeof buffer), ERROR_FILE_NOT_FOUND);
 }
 
+// The real file system must refuse to move over an earlier damaged copy.
+TEST_F(WinFileIoTest, DamagedFilesAreSetAsideWithoutReplacingEarlierOnes) {
+  ASSERT_TRUE(CreateDirectoryW((folder_ + L"BACKUP").c_str(), nullptr));
+  char aside[MAX_PATH];
+  for (const unsigned char content : {1, 2}) {
+    ASSERT_TRUE(WriteFileBytes(folder_ + L"BACKUP\\grp01.dat", {content}));
+    ASSERT_EQ(SetDamagedFileAside("BACKUP\\grp01.dat", aside, sizeof aside), 0);
+  }
+  EXPECT_STREQ(aside, "BACKUP\\grp01.dat.damaged2");
+  EXPECT_EQ(ReadFileBytes(folder_ + L"BACKUP\\grp01.dat.damaged"), std::vector<unsigned char>{1});
+  EXPECT_EQ(ReadFileBytes(folder_ + L"BACKUP\\grp01.dat.damaged2"), std::vector<unsigned char>{2});
+  EXPECT_EQ(GetFileAttributesW((folder_ + L"BACKUP\\grp01.dat").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST_F(WinFileIoTest, DeleteDirectoryTreeRemovesNestedFolders) {
   ASSERT_TRUE(CreateDirectoryW((folder_ + L"BACKUP").c_str(), nullptr));
   ASSERT_TRUE(CreateDirectoryW((folder_ + L"BACKUP\\DAY").c_str(), nullptr));
