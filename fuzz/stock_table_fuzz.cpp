@@ -24,6 +24,7 @@
 #include "data/stock_table.h"
 #include "common/app_globals.h"
 #include "platform/posix_recorder.h"
+#include "shell/lifecycle.h"
 #include "shell/settings.h"
 
 namespace {
@@ -96,7 +97,7 @@ void CheckTable() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const bool initialised = (InitStockCodeGlobals(), MakeFolder(), true);
+  static const bool initialised = (InitStockCodeGlobals(), InstallStartUpHooks(), MakeFolder(), true);
   (void)initialised;
   if (size == 0) return 0;
   const int32_t count = WriteTableFile(data + 1, size - 1, (data[0] & kOptionsKeepCount) == kOptionsKeepCount);
