@@ -17,6 +17,7 @@
 #include "data/stock_table.h"
 #include "platform/win_text.h"
 #include "resources/resource_ids.h"
+#include "records/palette_slots.h"
 
 int gMetafileRendering = 0;
 
@@ -87,7 +88,7 @@ void DrawChartFrames(HDC dc, const ChartView& view, const ChartContext& context)
     FillButtonFaceRect(dc, scale);
     DrawSunkenFrame(dc, scale);
     const RECT plot = OnePixelTaller(pane.fullPlot);
-    FillRectColor(dc, plot, PaletteColor(0));
+    FillRectColor(dc, plot, PaletteColor(kColorBackground));
     DrawRectOutline(dc, plot);
   }
   SelectObject(dc, oldPen);
@@ -188,7 +189,7 @@ void PaintChart(HDC dc, const ChartView& view, const ChartContext& context) {
   if (IsRectEmpty(&chart)) return;
   const HGDIOBJ oldFont = SelectObject(dc, gChartFont);
   const HRGN clip = PushClipRect(dc, chart);
-  const HPEN backgroundPen = CachedPen(PS_SOLID, 1, PaletteColor(0));
+  const HPEN backgroundPen = CachedPen(PS_SOLID, 1, PaletteColor(kColorBackground));
   const int stockIndex = FindStockIndexByCode(view.stockCode);
   DrawCaptionRow(dc, view, context, stockIndex);
   DrawMarginHandle(dc, context.geometry.marginHandle);
@@ -205,9 +206,6 @@ void PaintChart(HDC dc, const ChartView& view, const ChartContext& context) {
 
 namespace {
 
-constexpr int kSelectionSlot = 8;
-constexpr int kLabelSlot = 5;
-
 void DrawPaneTitleLabel(HDC dc, const PaneRecord& pane, bool selected) {
   RECT rect = ToWinRect(pane.captionRect);
   if (IsRectEmpty(&rect) || pane.caption[0] == '\0') return;
@@ -218,7 +216,7 @@ void DrawPaneTitleLabel(HDC dc, const PaneRecord& pane, bool selected) {
     FrameRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   }
   const int oldMode = SetBkMode(dc, TRANSPARENT);
-  const COLORREF oldColor = SetTextColor(dc, selected ? GetSysColor(COLOR_BTNTEXT) : PaletteColor(kLabelSlot));
+  const COLORREF oldColor = SetTextColor(dc, selected ? GetSysColor(COLOR_BTNTEXT) : PaletteColor(kColorNumberEven));
   const std::wstring text = SjisToWide(pane.caption);
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
             DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
@@ -262,7 +260,7 @@ void DrawPaneTitleLabels(HDC dc, const ChartView& view, const ChartContext& cont
 }
 
 void DrawSelectionFrame(HDC dc, const ChartView& view, const ChartContext& context, int selectedPane) {
-  const HGDIOBJ oldPen = SelectObject(dc, CachedPen(PS_SOLID, 1, PaletteColor(kSelectionSlot)));
+  const HGDIOBJ oldPen = SelectObject(dc, CachedPen(PS_SOLID, 1, PaletteColor(kColorSelection)));
   const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
   if (selectedPane >= 0 && selectedPane < PaneCount(view)) {
     const Rect& pane = context.panes[selectedPane].pane;

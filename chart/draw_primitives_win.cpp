@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr int kBackgroundSlot = 0;
-constexpr int kNumberSlot = 5;  // "数字　±０"
 constexpr int kDefaultPenWidth = 2;
 
 std::wstring WideText(const char* text, int length) {
@@ -26,17 +24,13 @@ void DrawWide(HDC dc, const std::wstring& text, RECT rect, UINT flags) {
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, flags);
 }
 
-COLORREF SlotColor(int slot) {
-  return gPaletteColors[slot >= 0 && slot < kPaletteColorCount ? slot : kBackgroundSlot];
-}
-
 }  // namespace
 
 void DrawOutlinedText(HDC dc, const char* text, int length, RECT* rect, UINT flags) {
   static const POINT kOffsets[] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
   const std::wstring wide = WideText(text, length);
   const int oldMode = SetBkMode(dc, TRANSPARENT);
-  const COLORREF textColor = SetTextColor(dc, SlotColor(kBackgroundSlot));
+  const COLORREF textColor = SetTextColor(dc, PaletteColor(kColorBackground));
   for (const POINT& offset : kOffsets) {
     RECT moved = *rect;
     OffsetRect(&moved, offset.x, offset.y);
@@ -49,8 +43,8 @@ void DrawOutlinedText(HDC dc, const char* text, int length, RECT* rect, UINT fla
 
 void DrawTextOnBackground(HDC dc, const char* text, int length, const RECT& rect, UINT flags) {
   const int oldMode = SetBkMode(dc, OPAQUE);
-  const COLORREF oldBack = SetBkColor(dc, SlotColor(kBackgroundSlot));
-  const COLORREF oldText = SetTextColor(dc, SlotColor(kNumberSlot));
+  const COLORREF oldBack = SetBkColor(dc, PaletteColor(kColorBackground));
+  const COLORREF oldText = SetTextColor(dc, PaletteColor(kColorNumberEven));
   DrawWide(dc, WideText(text, length), rect, flags);
   SetTextColor(dc, oldText);
   SetBkColor(dc, oldBack);
@@ -114,7 +108,7 @@ void DrawTriangleMark(HDC dc, const RECT& rect, COLORREF color, bool down, bool 
 HPEN CreatePalettePen(int width, int slot) {
   LOGBRUSH brush{};
   brush.lbStyle = BS_SOLID;
-  brush.lbColor = SlotColor(slot);
+  brush.lbColor = PaletteColor(slot);
   const DWORD shownWidth = static_cast<DWORD>(width != 0 ? width : kDefaultPenWidth);
   return ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_SQUARE, shownWidth, &brush, 0, nullptr);
 }

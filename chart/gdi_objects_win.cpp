@@ -323,7 +323,7 @@ void DrawBitmapInRect(HDC dc, const RECT& rect, HBITMAP bitmap, bool atOrigin, D
 }
 
 void DrawContrastText(HDC dc, const RECT& rect, const char* text, UINT format) {
-  const COLORREF background = gPaletteColors[0];
+  const COLORREF background = gPaletteColors[kColorBackground];
   const COLORREF oldBack = SetBkColor(dc, background);
   const COLORREF oldText = SetTextColor(dc, ContrastTextColor(background));
   const std::wstring wide = SjisToWide(text);

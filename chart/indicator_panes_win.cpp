@@ -14,12 +14,10 @@
 #include "chart/gdi_objects_win.h"
 #include "platform/win_text.h"
 #include "sheets/sheet_services.h"
+#include "records/palette_slots.h"
 
 namespace {
 
-constexpr int kBackgroundSlot = 0;
-constexpr int kGridSlot = 1;
-constexpr int kVolumeBarSlot = 4;
 constexpr int kTickOverhang = 3;  // dotted lines start in the scale column
 constexpr int kLineEndInset = 2;
 
@@ -72,9 +70,9 @@ void DrawLabelTexts(HDC dc, const PaneLabel* labels, int count) {
 
 // Dotted in the grid colour, gaps in the background colour.
 void DrawDottedLines(HDC dc, const PaneRecord& record, const PaneLabel* labels, int count) {
-  const HGDIOBJ oldPen = SelectObject(dc, CachedPen(PS_DOT, 1, PaletteColor(kGridSlot)));
+  const HGDIOBJ oldPen = SelectObject(dc, CachedPen(PS_DOT, 1, PaletteColor(kColorScale)));
   const int oldMode = SetBkMode(dc, OPAQUE);
-  const COLORREF oldBack = SetBkColor(dc, PaletteColor(kBackgroundSlot));
+  const COLORREF oldBack = SetBkColor(dc, PaletteColor(kColorBackground));
   for (int i = 0; i < count; ++i) {
     if (!labels[i].lineShown) continue;
     MoveToEx(dc, record.plot.left - kTickOverhang, labels[i].y, nullptr);
@@ -117,7 +115,7 @@ void DrawVolumeBars(HDC dc, const ChartView& view, const ChartContext& context, 
   const PaneRecord& record = *frame.record;
   const RECT plot = ToWinRect(record.plot);
   const HRGN savedClip = PushClipRect(dc, plot);
-  const HBRUSH brush = CachedBrush(PaletteColor(kVolumeBarSlot));
+  const HBRUSH brush = CachedBrush(PaletteColor(kColorVolumeBars));
   for (int bar = std::min(last, frame.count - 1); bar >= std::max(first, 0); --bar) {
     PaintBarBackground(dc, view, context, bar, plot);
     const int x = BarX(frame, last, bar);

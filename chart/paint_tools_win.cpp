@@ -13,7 +13,9 @@
 
 RECT ToWinRect(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
-COLORREF PaletteColor(int slot) { return gPaletteColors[slot >= 0 && slot < kPaletteColorCount ? slot : 0]; }
+COLORREF PaletteColor(int slot) {
+  return gPaletteColors[slot >= 0 && slot < kPaletteColorCount ? slot : kColorBackground];
+}
 
 int ChartLineWidth(int width) { return width == 1 ? gThickChartLines + 1 : std::max(width, 1); }
 

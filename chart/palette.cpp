@@ -1,4 +1,5 @@
 #include "chart/palette.h"
+#include "records/palette_slots.h"
 
 #include <algorithm>
 #include <array>
@@ -76,9 +77,9 @@ constexpr PaletteTable kBlackGround = {
 // White ground with black candles: rising hollow, falling filled.
 constexpr PaletteTable MakeMonochrome() {
   PaletteTable table = kWhiteGround;
-  table[2] = Rgb(0, 0, 0);
-  table[3] = Rgb(0, 0, 0);
-  table[4] = Rgb(96, 96, 96);
+  table[kColorRising] = Rgb(0, 0, 0);
+  table[kColorFalling] = Rgb(0, 0, 0);
+  table[kColorVolumeBars] = Rgb(96, 96, 96);
   return table;
 }
 constexpr PaletteTable kMonochrome = MakeMonochrome();

@@ -10,20 +10,10 @@
 #include "chart/paint_tools_win.h"
 #include "chart/pane_pixels.h"
 #include "chart/gdi_objects_win.h"
+#include "records/palette_slots.h"
 
 namespace {
 
-constexpr int kSlotSpanAColor = 14;
-constexpr int kSlotSpanBColor = 15;
-constexpr int kSlotBaseColor = 12;
-constexpr int kSlotConversionColor = 13;
-constexpr int kSlotLaggingColor = 16;
-constexpr int kSlotCloud = 17;
-constexpr int kSlotCloudInverted = 66;
-constexpr int kSlotCloudAlone = 18;
-constexpr int kSlotCloudAloneInverted = 67;
-constexpr int kSlotSarFalling = 62;
-constexpr int kSlotSarRising = 63;
 constexpr int kIchimokuWalkFloor = 25;  // shifted lines never start below this bar
 constexpr int kFirstSarBar = 3;
 
@@ -131,21 +121,21 @@ void DrawIchimokuCloud(HDC dc, const ChartView& view, const ChartContext& contex
 void DrawIchimokuLines(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last,
                        bool cloudOnly) {
   if (cloudOnly) {
-    DrawIchimokuCloud(dc, view, context, pane, first, last, kSlotCloudAlone, kSlotCloudAloneInverted);
+    DrawIchimokuCloud(dc, view, context, pane, first, last, kColorCloudAlone, kColorCloudAloneInverted);
     return;
   }
-  DrawIchimokuCloud(dc, view, context, pane, first, last, kSlotCloud, kSlotCloudInverted);
+  DrawIchimokuCloud(dc, view, context, pane, first, last, kColorCloud, kColorCloudInverted);
   PaneFrame frame;
   if (!GetPaneFrame(view, context, pane, &frame)) return;
   struct IchimokuLine {
     int series, colorSlot, shift, firstIndex;
   };
   static constexpr IchimokuLine kLines[] = {
-      {kRealIchimokuSpanA, kSlotSpanAColor, kIchimokuShift, 52},
-      {kRealIchimokuSpanB, kSlotSpanBColor, kIchimokuShift, 77},
-      {kRealIchimokuBase, kSlotBaseColor, 0, 30},
-      {kRealIchimokuConversion, kSlotConversionColor, 0, 30},
-      {kRealIchimokuLagging, kSlotLaggingColor, -kIchimokuShift, 25},
+      {kRealIchimokuSpanA, kColorIchimokuSpanA, kIchimokuShift, 52},
+      {kRealIchimokuSpanB, kColorIchimokuSpanB, kIchimokuShift, 77},
+      {kRealIchimokuBase, kColorIchimokuBase, 0, 30},
+      {kRealIchimokuConversion, kColorIchimokuConversion, 0, 30},
+      {kRealIchimokuLagging, kColorIchimokuLagging, -kIchimokuShift, 25},
   };
   for (const IchimokuLine& line : kLines) {
     const RealSeries* series = frame.block->chartReal[line.series];
@@ -161,8 +151,8 @@ void DrawParabolicMarks(HDC dc, const ChartView& view, const ChartContext& conte
   const RealSeries* sar = frame.block->chartReal[kRealParabolicSar];
   const IntSeries* position = frame.block->chartInt[kIntParabolicPosition];
   if (sar == nullptr || position == nullptr) return;
-  const HPEN fallingPen = CachedPen(PS_SOLID, 1, PaletteColor(kSlotSarFalling));
-  const HPEN risingPen = CachedPen(PS_SOLID, 1, PaletteColor(kSlotSarRising));
+  const HPEN fallingPen = CachedPen(PS_SOLID, 1, PaletteColor(kColorSarFalling));
+  const HPEN risingPen = CachedPen(PS_SOLID, 1, PaletteColor(kColorSarRising));
   const HGDIOBJ oldPen = SelectObject(dc, risingPen);
   HPEN selected = risingPen;
   const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));

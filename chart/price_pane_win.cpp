@@ -17,20 +17,6 @@
 
 namespace {
 
-constexpr int kSlotBackground = 0;
-constexpr int kSlotScale = 1;
-constexpr int kSlotRising = 2;
-constexpr int kSlotFalling = 3;
-constexpr int kSlotFirstAverage = 19;
-constexpr int kSlotTradeExitColumn = 50;
-constexpr int kSlotTradeEntryColumn = 51;
-constexpr int kSlotTradeExitLine = 54;
-constexpr int kSlotTradeEntryLine = 55;
-constexpr int kSlotForecast = 57;
-constexpr int kSlotBollingerCentre = 58;
-constexpr int kSlotCloudAlone = 18;
-constexpr int kSlotCloudAloneInverted = 67;
-
 constexpr uint32_t kFlagCloudAlone = 0x80;
 constexpr uint32_t kFlagVolumeCloud = 0x100;
 constexpr uint32_t kFlagBollingerCentre = 0x400;
@@ -49,8 +35,8 @@ struct CandleTools {
 };
 
 CandleTools CreateCandleTools(const ChartContext& context) {
-  return {std::max(context.geometry.wickWidth, 1), CachedBrush(PaletteColor(kSlotRising)),
-          CachedBrush(PaletteColor(kSlotFalling)), CachedBrush(PaletteColor(kSlotBackground))};
+  return {std::max(context.geometry.wickWidth, 1), CachedBrush(PaletteColor(kColorRising)),
+          CachedBrush(PaletteColor(kColorFalling)), CachedBrush(PaletteColor(kColorBackground))};
 }
 
 // Fills with the selected brush; an empty or turned rectangle draws nothing.
@@ -120,18 +106,18 @@ void DrawCandleOverlays(HDC dc, const ChartView& view, const ChartContext& conte
   const uint16_t* params = frame.block->params.slot;
   for (int k = 0; k < kAverageCount; ++k) {
     if ((flags >> k & 1u) != 0)
-      DrawRealSlotLine(dc, view, context, pane, first, last, frame, kRealCloseAverage0 + k, kSlotFirstAverage + k,
+      DrawRealSlotLine(dc, view, context, pane, first, last, frame, kRealCloseAverage0 + k, kColorCloseAverage0 + k,
                        params[k]);
   }
   const int bandStart = params[kBollingerParam];
   if ((flags & kFlagBollingerCentre) != 0)
-    DrawRealSlotLine(dc, view, context, pane, first, last, frame, kRealBollingerCentre, kSlotBollingerCentre,
+    DrawRealSlotLine(dc, view, context, pane, first, last, frame, kRealBollingerCentre, kColorBollingerCentre,
                      bandStart);
   for (int sigma = 0; sigma < 3; ++sigma) {
     if ((flags & (kFlagFirstSigma << sigma)) == 0) continue;
     const int upper = kRealBollingerCentre + 1 + 2 * sigma;
-    DrawRealSlotLine(dc, view, context, pane, first, last, frame, upper, kSlotBollingerCentre + 1 + sigma, bandStart);
-    DrawRealSlotLine(dc, view, context, pane, first, last, frame, upper + 1, kSlotBollingerCentre + 1 + sigma,
+    DrawRealSlotLine(dc, view, context, pane, first, last, frame, upper, kColorSigma1 + sigma, bandStart);
+    DrawRealSlotLine(dc, view, context, pane, first, last, frame, upper + 1, kColorSigma1 + sigma,
                      bandStart);
   }
   if ((flags & kFlagParabolic) != 0) DrawParabolicMarks(dc, view, context, pane, first, last);
@@ -140,7 +126,7 @@ void DrawCandleOverlays(HDC dc, const ChartView& view, const ChartContext& conte
 // The rows of the signal strip above a daily price pane.
 void DrawStripGuideLines(HDC dc, const PaneRecord& record) {
   if (record.fullPlot.top == record.plot.top) return;
-  const HGDIOBJ old = SelectObject(dc, CachedPen(PS_SOLID, 1, PaletteColor(kSlotScale)));
+  const HGDIOBJ old = SelectObject(dc, CachedPen(PS_SOLID, 1, PaletteColor(kColorScale)));
   for (int row = 0; row < kStripRowCount; ++row) {
     const int y = record.fullPlot.top + 1 + row * kStripRowPitch;
     MoveToEx(dc, record.fullPlot.left + 1, y, nullptr);
@@ -171,7 +157,7 @@ void DrawBehindCandles(HDC dc, const ChartView& view, const ChartContext& contex
     return;
   }
   if ((flags & kFlagCloudAlone) != 0)
-    DrawIchimokuCloud(dc, view, context, pane, first, last, kSlotCloudAlone, kSlotCloudAloneInverted);
+    DrawIchimokuCloud(dc, view, context, pane, first, last, kColorCloudAlone, kColorCloudAloneInverted);
   if ((flags & kFlagVolumeCloud) != 0) DrawVolumeCloud(dc, view, context, pane, first, last);
 }
 
@@ -215,16 +201,17 @@ void DrawForecastBackground(HDC dc, const ChartView& view, const ChartContext& c
   PaneFrame frame;
   if (!GetPaneFrame(view, context, 0, &frame)) return;
   if (bar >= frame.count || bar < frame.count - gForecastBarCount[chart]) return;
-  FillRectColor(dc, BarColumn(frame, frame.lastBar, bar, area), PaletteColor(kSlotForecast));
+  FillRectColor(dc, BarColumn(frame, frame.lastBar, bar, area), PaletteColor(kColorForecastBackground));
 }
 
 void DrawTradeMarkColumn(HDC dc, const ChartView& view, const ChartContext& context, int bar, const RECT& area) {
   if (!IsTradeMarkStock(view)) return;
+  // An entry takes the short-term buy colours, an exit the short-term sell ones.
   int colorSlot;
   if (gTradeMarkPrice1 >= 0 && IsTradeMarkBar(view, context, bar, gTradeMarkDate1) != 0) {
-    colorSlot = kSlotTradeEntryColumn;
+    colorSlot = kColorShortBuyBackground;
   } else if (gTradeMarkPrice2 >= 0 && IsTradeMarkBar(view, context, bar, gTradeMarkDate2) != 0) {
-    colorSlot = kSlotTradeExitColumn;
+    colorSlot = kColorShortSellBackground;
   } else {
     return;
   }
@@ -241,7 +228,7 @@ void DrawTradeMarkLines(HDC dc, const ChartView& view, const ChartContext& conte
   const int x2 = DateToPaneX(view, context, later, last);
   const int x1 = earlier == later ? x2 - frame.spacing : DateToPaneX(view, context, earlier, last);
   if (gTradeMarkPrice1 >= 0)
-    DrawTradeLine(dc, x1, x2, PaneValueY(*frame.record, frame.logScale, gTradeMarkPrice1), kSlotTradeEntryLine);
+    DrawTradeLine(dc, x1, x2, PaneValueY(*frame.record, frame.logScale, gTradeMarkPrice1), kColorShortBuyMark);
   if (gTradeMarkPrice2 >= 0)
-    DrawTradeLine(dc, x1, x2, PaneValueY(*frame.record, frame.logScale, gTradeMarkPrice2), kSlotTradeExitLine);
+    DrawTradeLine(dc, x1, x2, PaneValueY(*frame.record, frame.logScale, gTradeMarkPrice2), kColorShortSellMark);
 }

@@ -10,11 +10,10 @@
 #include "common/number_text.h"
 #include "data/stock_table.h"
 #include "platform/win_text.h"
+#include "records/palette_slots.h"
 
 namespace {
 
-constexpr int kSlotBackground = 0;
-constexpr int kSlotScale = 1;
 
 void DrawScaleLabel(HDC dc, const ScaleMark& mark) {
   char text[16];
@@ -27,8 +26,8 @@ void DrawScaleLabel(HDC dc, const ScaleMark& mark) {
 
 // Dotted grid lines (gaps in the background colour) and their labels.
 void DrawScaleMarks(HDC dc, const PaneRecord& record, const ScaleMark* marks, int count) {
-  const HGDIOBJ oldPen = SelectObject(dc, CachedPen(PS_DOT, 1, PaletteColor(kSlotScale)));
-  const COLORREF oldBack = SetBkColor(dc, PaletteColor(kSlotBackground));
+  const HGDIOBJ oldPen = SelectObject(dc, CachedPen(PS_DOT, 1, PaletteColor(kColorScale)));
+  const COLORREF oldBack = SetBkColor(dc, PaletteColor(kColorBackground));
   const COLORREF oldText = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
   const int oldMode = GetBkMode(dc);
   int mode = oldMode;

@@ -7,6 +7,7 @@
 #include "chart/paint_tools_win.h"
 #include "chart/volume_cloud.h"
 #include "chart/gdi_objects_win.h"
+#include "records/palette_slots.h"
 
 namespace {
 
@@ -72,7 +73,7 @@ void DrawVolumeCloud(HDC dc, const ChartView& view, const ChartContext& context,
   if (frame.record->plot.bottom - frame.record->plot.top <= 0) return;
   AccumulateVolumeCloud(*frame.bars, *frame.record, frame.logScale, GetViewPeriod(view), first, last, &gVolumeCloud);
   BuildRamps();
-  HBRUSH* ramp = RampFor(PaletteColor(0));
+  HBRUSH* ramp = RampFor(PaletteColor(kColorBackground));
   const HRGN clip = PushClipRect(dc, ToWinRect(frame.record->plot));
   for (int band = 0; band < kVolumeCloudBands; ++band) DrawBand(dc, frame, band, first, last, ramp);
   PopClipRect(dc, clip);

@@ -8,9 +8,9 @@
 
 #include "common/packed_date.h"
 #include "records/indicator_parameter_set.h"
+#include "records/palette_slots.h"
 #include "records/screen_pattern_record.h"
 
-constexpr int kPaletteColorCount = 80;
 constexpr int kPaneHeightCount = 20;
 constexpr int kDefaultPaneHeight = 40;
 

@@ -65,10 +65,10 @@ class ChartPaintEnvironment {
     gSettings = savedSettings_;
   }
   static void UseTestColours() {
-    gPaletteColors[0] = kWhite;
-    gPaletteColors[1] = kGrid;
-    gPaletteColors[2] = kRising;
-    gPaletteColors[3] = kFalling;
+    gPaletteColors[kColorBackground] = kWhite;
+    gPaletteColors[kColorScale] = kGrid;
+    gPaletteColors[kColorRising] = kRising;
+    gPaletteColors[kColorFalling] = kFalling;
   }
 
  private:
@@ -347,7 +347,7 @@ TEST_F(SyntheticChartTest, PanesInTheirOrderFramedInTheInverseOfTheBackground) {
   context_->panes[2].minValue = 0;
   context_->panes[2].maxValue = 10000;
   context_->panes[2].valuePerPixel = 10000.0 / 50;
-  gPaletteColors[4] = RGB(0, 160, 0);
+  gPaletteColors[kColorVolumeBars] = RGB(0, 160, 0);
   Canvas canvas(kChartWidth, 280, kMarker);
   Paint(canvas);
   SavePicture(canvas, L"price-pane-order.bmp");
@@ -388,12 +388,12 @@ TEST_F(SyntheticChartTest, AveragesBollingerAndParabolicAppearOnlyWithTheirFlags
   for (int i = 0; i < 40; ++i) position.values[i] = i % 2 == 0 ? 1 : 0;
   const COLORREF average1 = RGB(0, 150, 0), average2 = RGB(200, 100, 0), centre = RGB(0, 128, 128);
   const COLORREF sigma2 = RGB(255, 0, 255), sarFalling = RGB(0, 0, 255), sarRising = RGB(255, 0, 0);
-  gPaletteColors[19] = average1;
-  gPaletteColors[20] = average2;
-  gPaletteColors[58] = centre;
-  gPaletteColors[60] = sigma2;
-  gPaletteColors[62] = sarFalling;
-  gPaletteColors[63] = sarRising;
+  gPaletteColors[kColorCloseAverage0] = average1;
+  gPaletteColors[kColorCloseAverage0 + 1] = average2;
+  gPaletteColors[kColorBollingerCentre] = centre;
+  gPaletteColors[kColorSigma2] = sigma2;
+  gPaletteColors[kColorSarFalling] = sarFalling;
+  gPaletteColors[kColorSarRising] = sarRising;
 
   LayOutOnePricePane(0, 0x1 | 0x400 | 0x1000 | 0x20000);
   Canvas canvas(kChartWidth, 200, kMarker);
@@ -424,7 +424,7 @@ TEST_F(SyntheticChartTest, TheLaggingLineReachesTheRightEdgeWhenScrolledBack) {
   for (int i = 0; i < 120; ++i) AddBar(1100, 1110, 1090, 1100);
   SetRealSeries(kRealIchimokuLagging, [](int) { return 1000.0; });
   const COLORREF lagging = RGB(0, 200, 0);
-  gPaletteColors[16] = lagging;
+  gPaletteColors[kColorIchimokuLagging] = lagging;
   view_.lastBarIndex = 80;  // 39 newer bars to the right
   LayOutOnePricePane(1);
   Canvas canvas(kChartWidth, 200, kMarker);
@@ -447,10 +447,10 @@ TEST_F(SyntheticChartTest, IchimokuCloudTakesItsColourBySpanOrder) {
   SetRealSeries(kRealIchimokuSpanA, [](int i) { return i < 80 ? 1250.0 : 950.0; });
   SetRealSeries(kRealIchimokuSpanB, [](int) { return 1150.0; });
   const COLORREF above = RGB(255, 200, 200), below = RGB(200, 200, 255);
-  gPaletteColors[17] = above;
-  gPaletteColors[66] = below;
-  gPaletteColors[18] = RGB(250, 230, 180);
-  gPaletteColors[67] = RGB(180, 230, 250);
+  gPaletteColors[kColorCloud] = above;
+  gPaletteColors[kColorCloudInverted] = below;
+  gPaletteColors[kColorCloudAlone] = RGB(250, 230, 180);
+  gPaletteColors[kColorCloudAloneInverted] = RGB(180, 230, 250);
   LayOutOnePricePane(1);
   Canvas canvas(kChartWidth, 200, kMarker);
   Paint(canvas);
@@ -460,7 +460,7 @@ TEST_F(SyntheticChartTest, IchimokuCloudTakesItsColourBySpanOrder) {
   EXPECT_EQ(canvas.At(X(115) - 3, Y(1050)), below);
   EXPECT_EQ(canvas.At(X(85) - 3, Y(1050)), kWhite);
   // Cloud alone on a candle pane: its own colours, no span lines.
-  gPaletteColors[14] = RGB(0, 99, 0);
+  gPaletteColors[kColorIchimokuSpanA] = RGB(0, 99, 0);
   LayOutOnePricePane(0, 0x80);
   Canvas alone(kChartWidth, 200, kMarker);
   Paint(alone);
@@ -493,7 +493,7 @@ TEST_F(SyntheticChartTest, VolumeCloudShadesWhereVolumeTradedAndNothingWithoutVo
   EXPECT_EQ(canvas.At(X(40) + kSpacing / 2, Y(1020)), kWhite);
 
   // On a dark background the dark ramp shades the same cells.
-  gPaletteColors[0] = RGB(0, 0, 0);
+  gPaletteColors[kColorBackground] = RGB(0, 0, 0);
   Canvas dark(kChartWidth, 200, kMarker);
   Paint(dark);
   EXPECT_EQ(dark.At(X(21) + kSpacing / 2, Y(1200)), RGB(192, 192, 192));
@@ -502,7 +502,7 @@ TEST_F(SyntheticChartTest, VolumeCloudShadesWhereVolumeTradedAndNothingWithoutVo
 
 TEST_F(SyntheticChartTest, ForecastColumnsOnlyOnAMainWindowChartsForecastBars) {
   for (int i = 0; i < 10; ++i) AddBar(1100, 1110, 1090, 1100);
-  gPaletteColors[57] = RGB(255, 255, 0);
+  gPaletteColors[kColorForecastBackground] = RGB(255, 255, 0);
   gForecastState[2] = kForecastCommitted;
   gForecastBarCount[2] = 2;
   LayOutOnePricePane();
@@ -526,10 +526,10 @@ TEST_F(SyntheticChartTest, TradeMarksShowTheirColumnsAndPriceLines) {
   for (int i = 0; i < 10; ++i) AddBar(1100, 1110, 1090, 1100);
   const COLORREF entryColumn = RGB(255, 230, 230), exitColumn = RGB(230, 230, 255);
   const COLORREF entryLine = RGB(255, 0, 128), exitLine = RGB(0, 128, 255);
-  gPaletteColors[51] = entryColumn;
-  gPaletteColors[50] = exitColumn;
-  gPaletteColors[55] = entryLine;
-  gPaletteColors[54] = exitLine;
+  gPaletteColors[kColorShortBuyBackground] = entryColumn;
+  gPaletteColors[kColorShortSellBackground] = exitColumn;
+  gPaletteColors[kColorShortBuyMark] = entryLine;
+  gPaletteColors[kColorShortSellMark] = exitLine;
   gTradeMarkShown = 1;
   gTradeMarkCode = kTestCode;
   gTradeMarkDate1 = Block().bars->bars[3].date;
@@ -739,12 +739,15 @@ TEST_F(SampleChartTest, ThreeChartPatternShowsItsPanesInOrder) {
     const Rect& r = gChartContexts[c].panes[p].plot;
     return RECT{r.left + 1, r.top + 1, r.right - 1, r.bottom};
   };
-  EXPECT_GT(canvas.Count(plotOf(0, 0), gPaletteColors[2]), 100);  // rising candles
-  EXPECT_GT(canvas.Count(plotOf(0, 0), gPaletteColors[3]), 100);  // falling candles
-  EXPECT_GT(canvas.Count(plotOf(0, 0), gPaletteColors[19]), 50);  // first average
-  EXPECT_GT(canvas.Count(plotOf(0, 1), gPaletteColors[4]), 500);  // volume bars
-  EXPECT_EQ(canvas.Count(plotOf(0, 0), gPaletteColors[4]), 0);
-  EXPECT_GT(canvas.Count(plotOf(1, 0), [](COLORREF c) { return c == gPaletteColors[17] || c == gPaletteColors[66]; }),
+  EXPECT_GT(canvas.Count(plotOf(0, 0), gPaletteColors[kColorRising]), 100);  // rising candles
+  EXPECT_GT(canvas.Count(plotOf(0, 0), gPaletteColors[kColorFalling]), 100);  // falling candles
+  EXPECT_GT(canvas.Count(plotOf(0, 0), gPaletteColors[kColorCloseAverage0]), 50);  // first average
+  EXPECT_GT(canvas.Count(plotOf(0, 1), gPaletteColors[kColorVolumeBars]), 500);  // volume bars
+  EXPECT_EQ(canvas.Count(plotOf(0, 0), gPaletteColors[kColorVolumeBars]), 0);
+  EXPECT_GT(canvas.Count(plotOf(1, 0),
+                         [](COLORREF c) {
+                           return c == gPaletteColors[kColorCloud] || c == gPaletteColors[kColorCloudInverted];
+                         }),
             500);  // the Ichimoku cloud
   EXPECT_GT(canvas.Count(plotOf(2, 0), [](COLORREF c) { return IsGrey(c, 191, 253) && c != kGrid; }), 500);
 }
@@ -773,7 +776,7 @@ TEST_F(SampleChartTest, PicturesOfEveryPricePaneFeature) {
     PaintPattern(canvas);
     EXPECT_TRUE(canvas.SaveBmp(ArtifactsFolder() + feature.name + L".bmp"));
     const Rect& plot = gChartContexts[0].panes[0].plot;
-    EXPECT_GT(canvas.Count({plot.left, plot.top, plot.right, plot.bottom}, gPaletteColors[3]), 50)
+    EXPECT_GT(canvas.Count({plot.left, plot.top, plot.right, plot.bottom}, gPaletteColors[kColorFalling]), 50)
         << WideToSjis(feature.name);
   }
   gTickGridOn = 0;
@@ -797,8 +800,9 @@ TEST_F(SampleChartTest, PicturesOfEveryPricePaneFeature) {
   PaintPattern(canvas);
   canvas.SaveBmp(ArtifactsFolder() + L"sample-forecast-and-trade.bmp");
   const Rect& plot = gChartContexts[0].panes[0].plot;
-  EXPECT_GT(canvas.Count({plot.left, plot.top, plot.right, plot.bottom}, gPaletteColors[57]), 100);
-  EXPECT_GT(canvas.Count({plot.left, plot.top, plot.right, plot.bottom}, gPaletteColors[55]), 100);
+  const RECT area = {plot.left, plot.top, plot.right, plot.bottom};
+  EXPECT_GT(canvas.Count(area, gPaletteColors[kColorForecastBackground]), 100);
+  EXPECT_GT(canvas.Count(area, gPaletteColors[kColorShortBuyMark]), 100);
   gForecastState[0] = kForecastNone;
   gForecastBarCount[0] = 0;
   gTradeMarkShown = 0;

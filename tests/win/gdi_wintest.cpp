@@ -50,8 +50,8 @@ class GdiTest : public ::testing::Test {
     ClearLogFont(&gMemoLogFont);
     gChartFontSize = 14;
     gMemoFontSize = 16;
-    gPaletteColors[0] = kWhite;
-    gPaletteColors[5] = kBlue;
+    gPaletteColors[kColorBackground] = kWhite;
+    gPaletteColors[kColorNumberEven] = kBlue;
     window_ = CreateWindowExW(0, L"STATIC", L"gdi", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
     gMainWnd = window_;
@@ -243,7 +243,7 @@ TEST_F(GdiTest, TextsTakeTheirColoursFromThePalette) {
   EXPECT_GT(canvas.Count({0, 0, 100, 20}, RGB(0x80, 0x80, 0x80)), 10);  // grey on white
   EXPECT_EQ(GetTextColor(canvas.dc()), kRed);                         // restored
 
-  gPaletteColors[0] = RGB(0, 0, 0);
+  gPaletteColors[kColorBackground] = RGB(0, 0, 0);
   canvas.Fill(kRed);
   DrawTextOnBackground(canvas.dc(), "±0", -1, {100, 0, 200, 20}, DT_LEFT | DT_SINGLELINE);
   EXPECT_GT(canvas.Count({100, 0, 200, 20}, kBlue), 10);
@@ -274,8 +274,8 @@ TEST_F(GdiTest, ValueLabelsAreFramedBoxesCentredOnTheirPoint) {
 // A picture of the routines for people to look at.
 TEST_F(GdiTest, SavesAPictureOfThePrimitives) {
   Canvas canvas(240, 120);
-  gPaletteColors[0] = RGB(250, 250, 245);
-  canvas.Fill(gPaletteColors[0]);
+  gPaletteColors[kColorBackground] = RGB(250, 250, 245);
+  canvas.Fill(gPaletteColors[kColorBackground]);
   DrawRaisedPanel(canvas.dc(), {0, 0, 240, 22});
   const HGDIOBJ oldFont = SelectObject(canvas.dc(), gChartFont);
   SetBkMode(canvas.dc(), TRANSPARENT);
@@ -285,7 +285,7 @@ TEST_F(GdiTest, SavesAPictureOfThePrimitives) {
   DrawTriangleMark(canvas.dc(), {10, 40, 22, 50}, RGB(200, 0, 0), true, true);
   DrawTriangleMark(canvas.dc(), {30, 40, 42, 50}, RGB(0, 120, 0), false, true);
   DrawTriangleMark(canvas.dc(), {50, 40, 62, 50}, RGB(0, 0, 200), false, false);
-  const HPEN pen = CreatePalettePen(0, 5);
+  const HPEN pen = CreatePalettePen(0, kColorNumberEven);
   DrawRectDiagonals(canvas.dc(), {80, 34, 110, 56}, pen);
   DrawRectFrameLines(canvas.dc(), {80, 34, 110, 56}, pen);
   DeleteObject(pen);

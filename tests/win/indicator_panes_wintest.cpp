@@ -40,7 +40,7 @@ constexpr COLORREF kBarColor = RGB(0, 150, 0);
 constexpr COLORREF kSentinel = RGB(250, 200, 10);
 constexpr COLORREF kMarkColor = RGB(0, 90, 220);  // trade-mark column of the entry
 
-// Line colour slots 25..65 get colours of their own: six hues, each slot a
+// Line colour slots (volume averages to the advance/decline ratio) get colours of their own: six hues, each slot a
 // little greener than the one six before.
 COLORREF LineColor(int slot) {
   static const COLORREF kHues[] = {RGB(220, 40, 40), RGB(30, 110, 220), RGB(230, 140, 0),
@@ -62,10 +62,10 @@ class IndicatorPanesTest : public ::testing::Test {
     ClearLogFont(&gChartLogFont);
     gChartFontSize = 12;
     gThickChartLines = 0;
-    gPaletteColors[0] = kBackground;
-    gPaletteColors[1] = kGrid;
-    gPaletteColors[4] = kBarColor;
-    for (int slot = 25; slot <= 65; ++slot) gPaletteColors[slot] = LineColor(slot);
+    gPaletteColors[kColorBackground] = kBackground;
+    gPaletteColors[kColorScale] = kGrid;
+    gPaletteColors[kColorVolumeBars] = kBarColor;
+    for (int slot = kColorVolumeAverage0; slot <= kColorAdvanceDecline; ++slot) gPaletteColors[slot] = LineColor(slot);
     window_ = CreateWindowExW(0, L"STATIC", L"panes", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
     gMainWnd = window_;
@@ -260,7 +260,7 @@ TEST_F(IndicatorPanesTest, StochasticsLevelsReadFifteenToEightyFive) {
   for (int y : {190, 160, 80, 50}) ExpectDottedRow(canvas, 0, y);
   EXPECT_EQ(GridRows(canvas, 0), (std::vector<int>{50, 80, 160, 190}));
   // The %D line, drawn first, lies under %SD at the same values.
-  EXPECT_GT(canvas.Count({kScaleWidth, 119, kWidth, 120}, LineColor(37)), 100);
+  EXPECT_GT(canvas.Count({kScaleWidth, 119, kWidth, 120}, LineColor(kColorStochSD)), 100);
 }
 
 TEST_F(IndicatorPanesTest, MacdLabelsKeepTheSignOfSmallNegatives) {
@@ -351,14 +351,14 @@ TEST_F(IndicatorPanesTest, VolumeAveragesFollowTheirFlagBits) {
   Prefill(one, 0);
   Paint(one, 0);
   const RECT plot = PlotRect(0);
-  EXPECT_GT(one.Count({plot.left, 109, plot.right, 110}, LineColor(25)), 200);  // 310 - 200 - 1
-  EXPECT_EQ(one.Count(plot, LineColor(26)), 0);
+  EXPECT_GT(one.Count({plot.left, 109, plot.right, 110}, LineColor(kColorVolumeAverage0)), 200);  // 310 - 200 - 1
+  EXPECT_EQ(one.Count(plot, LineColor(kColorVolumeAverage0 + 1)), 0);
 
   view_.paneFlags[0] = 0x3;
   Canvas both(kWidth, 400, kSentinel);
   Prefill(both, 0);
   Paint(both, 0);
-  EXPECT_GT(both.Count({plot.left, 59, plot.right, 60}, LineColor(26)), 200);
+  EXPECT_GT(both.Count({plot.left, 59, plot.right, 60}, LineColor(kColorVolumeAverage0 + 1)), 200);
 }
 
 TEST_F(IndicatorPanesTest, LinesStartAtTheirFirstBarAndStayInsideThePlot) {
@@ -373,13 +373,13 @@ TEST_F(IndicatorPanesTest, LinesStartAtTheirFirstBarAndStayInsideThePlot) {
   Paint(canvas, 0);
   const RECT plot = PlotRect(0);
   const RECT rsi1Row{plot.left, 199, plot.right, 200};  // 300 - 100 - 1
-  EXPECT_EQ(canvas.CountOther({BarX(30) + 1, 199, BarX(kLast), 200}, LineColor(27)), 0);
-  EXPECT_EQ(canvas.Count({plot.left, 199, BarX(30) - 1, 200}, LineColor(27)), 0);
-  EXPECT_EQ(canvas.Count(plot, LineColor(27)), canvas.Count(rsi1Row, LineColor(27)));
-  EXPECT_EQ(canvas.Count(plot, LineColor(28)), 0) << "bit 1 is clear";
+  EXPECT_EQ(canvas.CountOther({BarX(30) + 1, 199, BarX(kLast), 200}, LineColor(kColorRsi0)), 0);
+  EXPECT_EQ(canvas.Count({plot.left, 199, BarX(30) - 1, 200}, LineColor(kColorRsi0)), 0);
+  EXPECT_EQ(canvas.Count(plot, LineColor(kColorRsi0)), canvas.Count(rsi1Row, LineColor(kColorRsi0)));
+  EXPECT_EQ(canvas.Count(plot, LineColor(kColorRsi0 + 1)), 0) << "bit 1 is clear";
   // Above the maximum: held one row below the top.
-  EXPECT_EQ(canvas.CountOther({BarX(kFirst) + 1, 101, BarX(kLast), 102}, LineColor(29)), 0);
-  EXPECT_EQ(canvas.Count({0, 0, kWidth, 101}, LineColor(29)), 0);
+  EXPECT_EQ(canvas.CountOther({BarX(kFirst) + 1, 101, BarX(kLast), 102}, LineColor(kColorRsi0 + 2)), 0);
+  EXPECT_EQ(canvas.Count({0, 0, kWidth, 101}, LineColor(kColorRsi0 + 2)), 0);
   EXPECT_EQ(CountOutside(canvas, PaneRect(0)), 0);
 
   // Thick lines are two pixels wide.
@@ -387,7 +387,7 @@ TEST_F(IndicatorPanesTest, LinesStartAtTheirFirstBarAndStayInsideThePlot) {
   Canvas thick(kWidth, 400, kSentinel);
   Prefill(thick, 0);
   Paint(thick, 0);
-  EXPECT_GE(thick.Count({plot.left, 198, plot.right, 201}, LineColor(27)), 2 * (BarX(kLast) - BarX(30) - 1));
+  EXPECT_GE(thick.Count({plot.left, 198, plot.right, 201}, LineColor(kColorRsi0)), 2 * (BarX(kLast) - BarX(30) - 1));
 
   // Lines dropping far below the pane are clipped at its bottom.
   FillSeries(kIntRsi0, [](int bar) { return bar % 2 == 0 ? 5000 : -2000000000; });
@@ -395,14 +395,14 @@ TEST_F(IndicatorPanesTest, LinesStartAtTheirFirstBarAndStayInsideThePlot) {
   Canvas below(kWidth, 400, kSentinel);
   Prefill(below, 0);
   Paint(below, 0);
-  EXPECT_GT(below.Count({plot.left, 250, plot.right, 300}, LineColor(27)), 100);
+  EXPECT_GT(below.Count({plot.left, 250, plot.right, 300}, LineColor(kColorRsi0)), 100);
   EXPECT_EQ(CountOutside(below, PaneRect(0)), 0);
 
   // Called on its own, the line routine clips to the plot itself.
   Canvas alone(kWidth, 400, kSentinel);
   Prefill(alone, 0);
   DrawIntSeriesLine(alone.dc(), view_, *context_, 0, kFirst, kLast, kIntRsi0, 27, 1, 0, false);
-  EXPECT_GT(alone.Count(plot, LineColor(27)), 100);
+  EXPECT_GT(alone.Count(plot, LineColor(kColorRsi0)), 100);
   EXPECT_EQ(CountOutside(alone, PaneRect(0)), 0);
 }
 
@@ -417,10 +417,10 @@ TEST_F(IndicatorPanesTest, DeviationLinesStartAtTheLongerOfTheirTwoPeriods) {
   Canvas canvas(kWidth, 400, kSentinel);
   Prefill(canvas, 0);
   Paint(canvas, 0);
-  EXPECT_EQ(canvas.CountOther({BarX(25) + 1, 199, BarX(kLast), 200}, LineColor(33)), 0);
-  EXPECT_EQ(canvas.Count({kScaleWidth, 100, BarX(25) - 1, 300}, LineColor(33)), 0);
-  EXPECT_EQ(canvas.CountOther({BarX(40) + 1, 149, BarX(kLast), 150}, LineColor(34)), 0);
-  EXPECT_EQ(canvas.Count({kScaleWidth, 100, BarX(40) - 1, 300}, LineColor(34)), 0);
+  EXPECT_EQ(canvas.CountOther({BarX(25) + 1, 199, BarX(kLast), 200}, LineColor(kColorDeviation0)), 0);
+  EXPECT_EQ(canvas.Count({kScaleWidth, 100, BarX(25) - 1, 300}, LineColor(kColorDeviation0)), 0);
+  EXPECT_EQ(canvas.CountOther({BarX(40) + 1, 149, BarX(kLast), 150}, LineColor(kColorDeviation0 + 1)), 0);
+  EXPECT_EQ(canvas.Count({kScaleWidth, 100, BarX(40) - 1, 300}, LineColor(kColorDeviation0 + 1)), 0);
 }
 
 TEST_F(IndicatorPanesTest, FlatAndTinyPanesPaintWithoutSpilling) {
@@ -441,7 +441,7 @@ TEST_F(IndicatorPanesTest, TradeMarkColumnsComeWithTheFirstLineAndWithTheVolumeB
   view_.stockCode = StringToCode("7203");
   BarSeries* bars = Block().bars;
   for (int i = 0; i < kBarCount; ++i) bars->bars[i].date = MakePackedDate(2026, 1 + i / 28, 1 + i % 28);
-  gPaletteColors[51] = kMarkColor;
+  gPaletteColors[kColorShortBuyBackground] = kMarkColor;
   gTradeMarkShown = 1;
   gTradeMarkCode = view_.stockCode;
   gTradeMarkDate1 = bars->bars[40].date;
@@ -523,7 +523,9 @@ TEST_F(IndicatorPanesTest, EveryPaneKindInOnePicture) {
   for (int i = 0; i < 12; ++i) Paint(canvas, i);
   ASSERT_TRUE(canvas.SaveBmp(ArtifactsFolder() + L"indicator_panes.bmp"));
 
-  const int firstColors[] = {25, 27, 30, 33, 36, 38, 40, 43, 44, 47, 64, 65};
+  const int firstColors[] = {kColorVolumeAverage0, kColorRsi0,   kColorRci0,           kColorDeviation0,
+                             kColorStochD,         kColorMacd,   kColorPlusDi,         kColorSroc,
+                             kColorPsychological0, kColorObv,    kColorVolumeRatio,    kColorAdvanceDecline};
   for (int i = 0; i < 12; ++i) {
     EXPECT_GT(canvas.Count(PlotRect(i), LineColor(firstColors[i])), 50) << "kind " << panes[i].kind;
     // Each pane's lines keep to its own plot.
