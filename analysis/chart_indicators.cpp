@@ -16,31 +16,6 @@ SeriesUseFlags gNeededSeries[3] = {};
 
 namespace {
 
-// Parameter slots of an IndicatorParameterSet.
-enum ParamSlot : int {
-  kParamCloseAverage0 = 0,
-  kParamVolumeAverage0 = 6,
-  kParamRsi0 = 8,
-  kParamRci0 = 11,
-  kParamDeviation0 = 14,
-  kParamDeviationSecond0 = 17,
-  kParamStochK = 20,
-  kParamStochD = 21,
-  kParamStochSD = 22,
-  kParamMacdShort = 23,
-  kParamMacdLong = 24,
-  kParamMacdSignal = 25,
-  kParamPlusDi = 26,
-  kParamMinusDi = 27,
-  kParamAdx = 28,
-  kParamSrocEma = 29,
-  kParamSrocSpan = 30,
-  kParamPsychological0 = 31,
-  kParamObvEma = 34,
-  kParamBollinger = 35,
-  kParamVolumeRatio = 37,
-};
-
 constexpr int kDefaultTradingUnit = 1000;
 constexpr int kNoSecondAverageBelow = 4;
 

@@ -21,7 +21,6 @@ BreadthDates* gBreadthRatioDates[kBreadthPeriods] = {};
 namespace {
 
 constexpr const char* kRatioFileNames[kBreadthPeriods] = {"adr_d.dat", "adr_w.dat", "adr_m.dat"};
-constexpr int kAdrParamSlot = 38;
 constexpr int32_t kEvenRatio = 10000;
 
 int ClampCount(int32_t count) { return std::clamp<int32_t>(count, 0, kMaxBars); }
@@ -195,7 +194,7 @@ void ComputeBreadthRatios(MarketBreadthSeries* out, const IntSeries& advances, c
 void ComputeMarketBreadthRatios(KernelScratchSet& scratch) {
   if (!IsBreadthStoreReady()) return;
   for (int p = 0; p < kBreadthPeriods; ++p) {
-    const int n = std::max<int>(gIndicatorParams[p].slot[kAdrParamSlot], 1);
+    const int n = std::max<int>(gIndicatorParams[p].slot[kParamAdvanceDecline], 1);
     ComputeBreadthRatios(gBreadthRatios[p], *gBreadthAdvances[p], *gBreadthDeclines[p], n, scratch);
     TakeIndexDates(p, gBreadthRatios[p]->count);
   }

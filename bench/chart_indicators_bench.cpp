@@ -89,9 +89,9 @@ BenchState& Prepare() {
   file.definitionCount = 1;
   for (int p = 0; p < 3; ++p) {
     file.params[p] = gIndicatorParams[p];
-    file.params[p].slot[8] = 9;    // RSI line 1: computed
-    file.params[p].slot[24] = 30;  // MACD long: partly computed
-    file.params[p].slot[35] = 20;  // Bollinger: computed
+    file.params[p].slot[kParamRsi0] = 9;        // computed
+    file.params[p].slot[kParamMacdLong] = 30;   // partly computed
+    file.params[p].slot[kParamBollinger] = 20;  // computed
     for (int entry = 0; entry <= kUseAdvanceDecline; ++entry) file.useFlags[p].flags[entry] = 1;
   }
   PlaceBars(&state->context, *state->stock);

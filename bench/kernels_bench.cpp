@@ -52,7 +52,8 @@ BENCHMARK(BM_CloseAverageReal200)->Apply(Periods);
 void BM_SixCloseAverages(benchmark::State& state) {
   BenchData& d = Data();
   for (auto _ : state)
-    for (int k = 0; k < 6; ++k) ComputeCloseAverageReal(BarsOf(state), d.reals[k].get(), d.params.slot[k]);
+    for (int k = 0; k < 6; ++k)
+      ComputeCloseAverageReal(BarsOf(state), d.reals[k].get(), d.params.slot[kParamCloseAverage0 + k]);
 }
 BENCHMARK(BM_SixCloseAverages)->Apply(Periods);
 

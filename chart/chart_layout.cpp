@@ -23,7 +23,6 @@ constexpr int kMaxChartFontSize = 32;
 constexpr int kKeepStockButtonWidth = 48;
 constexpr int kMaxPaneKind = 13;
 constexpr int kMinBarsScaled = 20;
-constexpr int kParamBollinger = 35;
 constexpr uint32_t kFlagSigma1 = 0x800;
 constexpr uint32_t kFlagSigma2 = 0x1000;
 constexpr uint32_t kFlagSigma3 = 0x2000;

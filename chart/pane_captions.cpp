@@ -66,11 +66,11 @@ void AddFixedPeriods(CaptionList* list, const IndicatorParameterSet& params, int
 }
 
 void AddCandleItems(CaptionList* list, uint32_t flags, const IndicatorParameterSet& params, int period) {
-  AddShownPeriods(list, flags, params, 0, 6, period);
+  AddShownPeriods(list, flags, params, kParamCloseAverage0, 6, period);
   if ((flags & kFlagBollinger) != 0) {
     BeginItem(list);
     AppendText(list->text, "BOL");
-    AppendPeriod(list->text, params.slot[35], period);
+    AppendPeriod(list->text, params.slot[kParamBollinger], period);
   }
   const char* const sigmas[] = {"1σ", "2σ", "3σ"};
   for (int k = 0; k < 3; ++k) {
@@ -82,10 +82,10 @@ void AddCandleItems(CaptionList* list, uint32_t flags, const IndicatorParameterS
 void AddDeviationItems(CaptionList* list, uint32_t flags, const IndicatorParameterSet& params, int period) {
   for (int k = 0; k < 3; ++k) {
     if ((flags & (1u << k)) == 0) continue;
-    AddPeriodItem(list, params.slot[14 + k], period);
-    if (params.slot[17 + k] == 0) continue;
+    AddPeriodItem(list, params.slot[kParamDeviation0 + k], period);
+    if (params.slot[kParamDeviationSecond0 + k] == 0) continue;
     AppendText(list->text, "+");
-    AppendPeriod(list->text, params.slot[17 + k], period);
+    AppendPeriod(list->text, params.slot[kParamDeviationSecond0 + k], period);
   }
 }
 
@@ -96,18 +96,18 @@ void AppendParameterList(char* text, uint32_t kind, uint32_t flags, const Indica
   AppendText(text, "(");
   switch (kind) {
     case 0: AddCandleItems(&list, flags, params, period); break;
-    case 2: AddShownPeriods(&list, flags, params, 6, 2, period); break;
-    case 3: AddShownPeriods(&list, flags, params, 8, 3, period); break;
-    case 4: AddShownPeriods(&list, flags, params, 11, 3, period); break;
-    case 10: AddShownPeriods(&list, flags, params, 31, 3, period); break;
+    case 2: AddShownPeriods(&list, flags, params, kParamVolumeAverage0, 2, period); break;
+    case 3: AddShownPeriods(&list, flags, params, kParamRsi0, 3, period); break;
+    case 4: AddShownPeriods(&list, flags, params, kParamRci0, 3, period); break;
+    case 10: AddShownPeriods(&list, flags, params, kParamPsychological0, 3, period); break;
     case 5: AddDeviationItems(&list, flags, params, period); break;
-    case 6: AddFixedPeriods(&list, params, 20, 3, period); break;
-    case 7: AddFixedPeriods(&list, params, 23, 3, period); break;
-    case 8: AddFixedPeriods(&list, params, 26, 3, period); break;
-    case 9: AddFixedPeriods(&list, params, 29, 2, period); break;
-    case 11: AddPeriodItem(&list, params.slot[34], period); break;
-    case 12: AddPeriodItem(&list, params.slot[37], period); break;
-    case 13: AddPeriodItem(&list, params.slot[38], period); break;
+    case 6: AddFixedPeriods(&list, params, kParamStochK, 3, period); break;
+    case 7: AddFixedPeriods(&list, params, kParamMacdShort, 3, period); break;
+    case 8: AddFixedPeriods(&list, params, kParamPlusDi, 3, period); break;
+    case 9: AddFixedPeriods(&list, params, kParamSrocEma, 2, period); break;
+    case 11: AddPeriodItem(&list, params.slot[kParamObvEma], period); break;
+    case 12: AddPeriodItem(&list, params.slot[kParamVolumeRatio], period); break;
+    case 13: AddPeriodItem(&list, params.slot[kParamAdvanceDecline], period); break;
     default: break;
   }
   AppendText(text, ")");

@@ -6,9 +6,9 @@
 #include <cstdio>
 
 #include "chart/pane_pixels.h"
+#include "records/palette_slots.h"
 
 namespace {
-
 
 // Lines of one pane kind: series, colour slot, parameter(s) of the first bar.
 struct LineRule {
@@ -27,24 +27,37 @@ struct KindRule {
 
 // Indexed by kind - 2.
 constexpr KindRule kKindRules[] = {
-    {2, {{kIntVolumeAverage0, 25, 6, -1, -1, 0}, {kIntVolumeAverage0 + 1, 26, 7, -1, -1, 1}}},
-    {3, {{kIntRsi0, 27, 8, -1, -1, 0}, {kIntRsi0 + 1, 28, 9, -1, -1, 1}, {kIntRsi0 + 2, 29, 10, -1, -1, 2}}},
-    {3, {{kIntRci0, 30, 11, -1, -1, 0}, {kIntRci0 + 1, 31, 12, -1, -1, 1}, {kIntRci0 + 2, 32, 13, -1, -1, 2}}},
+    {2,
+     {{kIntVolumeAverage0, kColorVolumeAverage0, kParamVolumeAverage0, -1, -1, 0},
+      {kIntVolumeAverage0 + 1, kColorVolumeAverage0 + 1, kParamVolumeAverage0 + 1, -1, -1, 1}}},
     {3,
-     {{kIntDeviation0, 33, 14, 17, -1, 0},
-      {kIntDeviation0 + 1, 34, 15, 18, -1, 1},
-      {kIntDeviation0 + 2, 35, 16, 19, -1, 2}}},
-    {2, {{kIntStochD, 36, 21, -1, -1, -1}, {kIntStochSD, 37, 22, -1, -1, -1}}},
-    {2, {{kIntMacdLine, 38, 23, 24, 25, -1}, {kIntMacdSignal, 39, 23, 24, 25, -1}}},
-    {3, {{kIntPlusDi, 40, 26, -1, -1, -1}, {kIntMinusDi, 41, 27, -1, -1, -1}, {kIntAdx, 42, 28, -1, -1, -1}}},
-    {1, {{kIntSroc, 43, 30, -1, -1, -1}}},
+     {{kIntRsi0, kColorRsi0, kParamRsi0, -1, -1, 0},
+      {kIntRsi0 + 1, kColorRsi0 + 1, kParamRsi0 + 1, -1, -1, 1},
+      {kIntRsi0 + 2, kColorRsi0 + 2, kParamRsi0 + 2, -1, -1, 2}}},
     {3,
-     {{kIntPsychological0, 44, 31, -1, -1, 0},
-      {kIntPsychological0 + 1, 45, 32, -1, -1, 1},
-      {kIntPsychological0 + 2, 46, 33, -1, -1, 2}}},
-    {2, {{kIntObv, 47, 34, -1, -1, -1}, {kIntObvEma, 48, 34, -1, -1, -1}}},
-    {1, {{kIntVolumeRatio, 64, 37, -1, -1, -1}}},
-    {1, {{kIntAdvanceDecline, 65, 38, -1, -1, -1}}},
+     {{kIntRci0, kColorRci0, kParamRci0, -1, -1, 0},
+      {kIntRci0 + 1, kColorRci0 + 1, kParamRci0 + 1, -1, -1, 1},
+      {kIntRci0 + 2, kColorRci0 + 2, kParamRci0 + 2, -1, -1, 2}}},
+    {3,
+     {{kIntDeviation0, kColorDeviation0, kParamDeviation0, kParamDeviationSecond0, -1, 0},
+      {kIntDeviation0 + 1, kColorDeviation0 + 1, kParamDeviation0 + 1, kParamDeviationSecond0 + 1, -1, 1},
+      {kIntDeviation0 + 2, kColorDeviation0 + 2, kParamDeviation0 + 2, kParamDeviationSecond0 + 2, -1, 2}}},
+    {2, {{kIntStochD, kColorStochD, kParamStochD, -1, -1, -1}, {kIntStochSD, kColorStochSD, kParamStochSD, -1, -1, -1}}},
+    {2,
+     {{kIntMacdLine, kColorMacd, kParamMacdShort, kParamMacdLong, kParamMacdSignal, -1},
+      {kIntMacdSignal, kColorMacdSignal, kParamMacdShort, kParamMacdLong, kParamMacdSignal, -1}}},
+    {3,
+     {{kIntPlusDi, kColorPlusDi, kParamPlusDi, -1, -1, -1},
+      {kIntMinusDi, kColorMinusDi, kParamMinusDi, -1, -1, -1},
+      {kIntAdx, kColorAdx, kParamAdx, -1, -1, -1}}},
+    {1, {{kIntSroc, kColorSroc, kParamSrocSpan, -1, -1, -1}}},
+    {3,
+     {{kIntPsychological0, kColorPsychological0, kParamPsychological0, -1, -1, 0},
+      {kIntPsychological0 + 1, kColorPsychological0 + 1, kParamPsychological0 + 1, -1, -1, 1},
+      {kIntPsychological0 + 2, kColorPsychological0 + 2, kParamPsychological0 + 2, -1, -1, 2}}},
+    {2, {{kIntObv, kColorObv, kParamObvEma, -1, -1, -1}, {kIntObvEma, kColorObvEma, kParamObvEma, -1, -1, -1}}},
+    {1, {{kIntVolumeRatio, kColorVolumeRatio, kParamVolumeRatio, -1, -1, -1}}},
+    {1, {{kIntAdvanceDecline, kColorAdvanceDecline, kParamAdvanceDecline, -1, -1, -1}}},
 };
 
 // Indexed by kind - 3.

@@ -23,7 +23,6 @@ constexpr uint32_t kFlagBollingerCentre = 0x400;
 constexpr uint32_t kFlagFirstSigma = 0x800;  // then 0x1000 and 0x2000
 constexpr uint32_t kFlagParabolic = 0x20000;
 constexpr int kAverageCount = 6;
-constexpr int kBollingerParam = 35;
 constexpr int kStripRowCount = 5;
 constexpr int kStripRowPitch = 5;
 
@@ -107,9 +106,9 @@ void DrawCandleOverlays(HDC dc, const ChartView& view, const ChartContext& conte
   for (int k = 0; k < kAverageCount; ++k) {
     if ((flags >> k & 1u) != 0)
       DrawRealSlotLine(dc, view, context, pane, first, last, frame, kRealCloseAverage0 + k, kColorCloseAverage0 + k,
-                       params[k]);
+                       params[kParamCloseAverage0 + k]);
   }
-  const int bandStart = params[kBollingerParam];
+  const int bandStart = params[kParamBollinger];
   if ((flags & kFlagBollingerCentre) != 0)
     DrawRealSlotLine(dc, view, context, pane, first, last, frame, kRealBollingerCentre, kColorBollingerCentre,
                      bandStart);

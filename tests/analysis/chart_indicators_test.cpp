@@ -162,7 +162,8 @@ class ChartIndicatorsTest : public ::testing::Test {
   void ComputeOtherStock(ChartContext* context) {
     SignalSettingsFile other = *file_;
     for (IndicatorParameterSet& set : other.params)
-      for (int slot = 0; slot < 39; ++slot) set.slot[slot] = static_cast<uint16_t>(set.slot[slot] + 3);
+      for (int slot = 0; slot <= kParamAdvanceDecline; ++slot)
+        set.slot[slot] = static_cast<uint16_t>(set.slot[slot] + 3);
     gSignalSettings = &other;
     PlaceAllBars(context, *stockB_);
     Compute(kCodeB, context);
@@ -191,7 +192,7 @@ TEST_F(ChartIndicatorsTest, SameStockGivesTheSameSeriesWhateverTheContextHeldBef
     flags = SeriesUseFlags{};
     flags.flags[kUseRsi0 + 1] = flags.flags[kUseMacd] = flags.flags[kUseBollinger] = 1;
   }
-  file_->params[0].slot[35] = 20;
+  file_->params[0].slot[kParamBollinger] = 20;
   OwnedContext freshWithFile;
   PlaceAllBars(&freshWithFile.context, *stockA_);
   gSignalSettings = file_.get();
@@ -242,7 +243,7 @@ TEST_F(ChartIndicatorsTest, WithoutSignalFileOnlyTheIchimokuSignalSeriesRemain) 
 
 TEST_F(ChartIndicatorsTest, RsiLineWithAnotherLinesPeriodIsThatLinesCopy) {
   for (int p = 0; p < kPeriodCount; ++p) {
-    file_->params[p].slot[8] = gIndicatorParams[p].slot[10];
+    file_->params[p].slot[kParamRsi0] = gIndicatorParams[p].slot[kParamRsi0 + 2];
     file_->useFlags[p] = SeriesUseFlags{};
     file_->useFlags[p].flags[kUseRsi0] = 1;
   }
@@ -266,25 +267,27 @@ TEST_F(ChartIndicatorsTest, SignalSeriesAreTheChartSeriesOfTheFilesParameters) {
   };
   const std::vector<Mix> mixes = {
       {"every period other", {}},
-      {"every parameter equal: all copied", {{35, 25}}},
-      {"MACD short and signal equal", {{24, 30}}},
-      {"MACD long equal", {{23, 10}}},
-      {"+DI equal, -DI and ADX other", {{27, 9}, {28, 20}}},
-      {"-DI equal", {{26, 7}}},
-      {"DI equal, ADX other", {{28, 6}}},
-      {"stochastics %D other", {{21, 5}}},
-      {"OBV average other", {{34, 20}}},
-      {"S-ROC span other", {{30, 10}}},
-      {"RSI lines swapped", {{8, 27}, {10, 14}, {9, 99}}},
-      {"deviation second average set", {{17, 5}, {18, 2}}},
-      {"zero periods and long RCI", {{0, 0}, {6, 0}, {11, 999}, {12, 0}, {35, 0}}},
+      {"every parameter equal: all copied", {{kParamBollinger, 25}}},
+      {"MACD short and signal equal", {{kParamMacdLong, 30}}},
+      {"MACD long equal", {{kParamMacdShort, 10}}},
+      {"+DI equal, -DI and ADX other", {{kParamMinusDi, 9}, {kParamAdx, 20}}},
+      {"-DI equal", {{kParamPlusDi, 7}}},
+      {"DI equal, ADX other", {{kParamAdx, 6}}},
+      {"stochastics %D other", {{kParamStochD, 5}}},
+      {"OBV average other", {{kParamObvEma, 20}}},
+      {"S-ROC span other", {{kParamSrocSpan, 10}}},
+      {"RSI lines swapped", {{kParamRsi0, 27}, {kParamRsi0 + 2, 14}, {kParamRsi0 + 1, 99}}},
+      {"deviation second average set", {{kParamDeviationSecond0, 5}, {kParamDeviationSecond0 + 1, 2}}},
+      {"zero periods and long RCI",
+       {{kParamCloseAverage0, 0}, {kParamVolumeAverage0, 0}, {kParamRci0, 999}, {kParamRci0 + 1, 0}, {kParamBollinger, 0}}},
   };
   for (const Mix& mix : mixes) {
     SCOPED_TRACE(mix.name);
     for (int p = 0; p < kPeriodCount; ++p) {
       file_->params[p] = gIndicatorParams[p];
       if (mix.slots.empty()) {
-        for (int slot = 0; slot < 38; ++slot) file_->params[p].slot[slot] = static_cast<uint16_t>(slot % 7 + 2);
+        for (int slot = 0; slot < kParamAdvanceDecline; ++slot)
+          file_->params[p].slot[slot] = static_cast<uint16_t>(slot % 7 + 2);
       }
       for (const auto& [slot, value] : mix.slots) file_->params[p].slot[slot] = static_cast<uint16_t>(value);
     }
@@ -359,7 +362,7 @@ TEST_F(ChartIndicatorsTest, ObvUsesTheStocksTradingUnitOrTheDefault) {
 TEST_F(ChartIndicatorsTest, PeriodsOutOfRangeAreBroughtIntoRange) {
   for (IndicatorParameterSet& set : gIndicatorParams) {
     for (uint16_t& slot : set.slot) slot = 0;
-    for (int line = 0; line < 3; ++line) set.slot[11 + line] = 60000;  // RCI
+    for (int line = 0; line < 3; ++line) set.slot[kParamRci0 + line] = 60000;
   }
   for (IndicatorParameterSet& set : file_->params)
     for (uint16_t& slot : set.slot) slot = 65535;

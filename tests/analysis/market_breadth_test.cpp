@@ -88,7 +88,7 @@ class MarketBreadthTest : public PriceStoreTest {
     PriceStoreTest::SetUp();
     ASSERT_TRUE(AllocateKernelScratchSet(&gMainScratch));
     SetDefaultIndicatorParameters();
-    for (IndicatorParameterSet& set : gIndicatorParams) set.slot[38] = 2;
+    for (IndicatorParameterSet& set : gIndicatorParams) set.slot[kParamAdvanceDecline] = 2;
     gRecomputeNeeded = 1;
     gGroupsDirty = 1;
   }

@@ -15,20 +15,21 @@ using namespace kernel_test;
 
 // ---- Parameter defaults ------------------------------------------------------------------------------
 
-TEST(SeriesBuffersParameters, DefaultsKeepSlots45To54AndShareTheDailySet) {
+TEST(SeriesBuffersParameters, DefaultsKeepTheSpareSlotsAndShareTheDailySet) {
   const IndicatorParameterSet saved[3] = {gIndicatorParams[0], gIndicatorParams[1], gIndicatorParams[2]};
   for (int period = 0; period < 3; ++period)
     for (int slot = 0; slot < kIndicatorParamCount; ++slot)
       gIndicatorParams[period].slot[slot] = static_cast<uint16_t>(1000 * (period + 1) + slot);
   SetDefaultIndicatorParameters();
   for (int period = 0; period < 3; ++period) {
-    // Each period has its own averages (slots 0-5); the rest is the daily set's,
-    // and slots 45-54 are the daily set's old values, copied to the other two.
+    // Each period has its own averages; the rest is the daily set's, and the
+    // spare slots are the daily set's old values, copied to the other two.
     const IndicatorParameterSet defaults = GetDefaultIndicatorParameters(period);
-    for (int slot = 0; slot < 45; ++slot) EXPECT_EQ(gIndicatorParams[period].slot[slot], defaults.slot[slot]) << slot;
-    for (int slot = 45; slot < kIndicatorParamCount; ++slot)
+    for (int slot = 0; slot < kParamSpare0; ++slot)
+      EXPECT_EQ(gIndicatorParams[period].slot[slot], defaults.slot[slot]) << slot;
+    for (int slot = kParamSpare0; slot < kIndicatorParamCount; ++slot)
       EXPECT_EQ(gIndicatorParams[period].slot[slot], 1000 + slot) << period << ", " << slot;
-    for (int slot = 6; slot < kIndicatorParamCount; ++slot)
+    for (int slot = kParamVolumeAverage0; slot < kIndicatorParamCount; ++slot)
       EXPECT_EQ(gIndicatorParams[period].slot[slot], gIndicatorParams[0].slot[slot]);
   }
   for (int period = 0; period < 3; ++period) gIndicatorParams[period] = saved[period];

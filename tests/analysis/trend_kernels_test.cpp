@@ -192,19 +192,20 @@ void ComputeStock(const BarSeries& bars, StockOutputs* out, KernelScratchSet& sc
   const IndicatorParameterSet p = GetDefaultIndicatorParameters(0);
   auto& i = out->ints;
   auto& r = out->reals;
-  for (int k = 0; k < 6; ++k) ComputeCloseAverageReal(bars, r[k].get(), p.slot[k]);
-  ComputeVolumeAverage(bars, i[0].get(), p.slot[6]);
-  ComputeVolumeAverage(bars, i[1].get(), p.slot[7]);
-  for (int k = 0; k < 3; ++k) ComputeDeviationRate(bars, i[2 + k].get(), p.slot[14 + k], 25, scratch);
-  SmoothExponentialScaled(bars, i[5].get(), p.slot[23]);
-  SmoothExponentialScaled(bars, i[6].get(), p.slot[24]);
+  for (int k = 0; k < 6; ++k) ComputeCloseAverageReal(bars, r[k].get(), p.slot[kParamCloseAverage0 + k]);
+  ComputeVolumeAverage(bars, i[0].get(), p.slot[kParamVolumeAverage0]);
+  ComputeVolumeAverage(bars, i[1].get(), p.slot[kParamVolumeAverage0 + 1]);
+  for (int k = 0; k < 3; ++k)
+    ComputeDeviationRate(bars, i[2 + k].get(), p.slot[kParamDeviation0 + k], 25, scratch);
+  SmoothExponentialScaled(bars, i[5].get(), p.slot[kParamMacdShort]);
+  SmoothExponentialScaled(bars, i[6].get(), p.slot[kParamMacdLong]);
   SubtractIntSeries(*i[5], *i[6], i[7].get());
-  ComputeSimpleAverage(*i[7], i[8].get(), p.slot[25]);
-  SmoothExponentialPrices(bars, i[9].get(), p.slot[29]);
-  ComputeRateOfChange(*i[9], i[10].get(), p.slot[30]);
-  ComputeVolumeRatio(bars, i[11].get(), p.slot[37]);
+  ComputeSimpleAverage(*i[7], i[8].get(), p.slot[kParamMacdSignal]);
+  SmoothExponentialPrices(bars, i[9].get(), p.slot[kParamSrocEma]);
+  ComputeRateOfChange(*i[9], i[10].get(), p.slot[kParamSrocSpan]);
+  ComputeVolumeRatio(bars, i[11].get(), p.slot[kParamVolumeRatio]);
   ComputeObv(bars, i[12].get(), 100, scratch);
-  SmoothExponentialSeries(*i[12], i[13].get(), p.slot[34]);
+  SmoothExponentialSeries(*i[12], i[13].get(), p.slot[kParamObvEma]);
   ComputeIchimokuConversion(bars, r[6].get());
   ComputeIchimokuBase(bars, r[7].get());
   AverageRealSeries(*r[6], *r[7], r[8].get());
@@ -212,7 +213,7 @@ void ComputeStock(const BarSeries& bars, StockOutputs* out, KernelScratchSet& sc
   CopyCloseToRealSeries(bars, r[10].get());
   RealSeries* bands[7];
   for (int b = 0; b < 7; ++b) bands[b] = r[11 + b].get();
-  ComputeBollingerBands(bars, i[14].get(), bands, p.slot[35], scratch);
+  ComputeBollingerBands(bars, i[14].get(), bands, p.slot[kParamBollinger], scratch);
   ComputeParabolicSar(bars, r[18].get(), i[15].get());
 }
 

@@ -287,7 +287,7 @@ TEST_F(ChartLayoutTest, CaptionsNameTheKindAndTheShownPeriods) {
   view_.paneFlags[0] = 0x3 | 0x8000;
   view_.paneFlags[2] = 0x3;
   view_.paneFlags[3] = 0x5;
-  context().periods[0].params.slot[17] = 10;  // second average of deviation line 1
+  context().periods[0].params.slot[kParamDeviationSecond0] = 10;  // second average of deviation line 1
   Layout();
   EXPECT_STREQ(pane(0).caption, "ろうそく足(5日/25日) 対数 ");
   EXPECT_STREQ(pane(1).caption, "一目均衡表");

@@ -1,4 +1,5 @@
 #include "chart/pane_levels.h"
+#include "records/palette_slots.h"
 
 #include <gtest/gtest.h>
 
@@ -249,10 +250,18 @@ TEST(PaneLevelsSeriesTest, EveryKindHasItsLinesColoursAndFirstBars) {
     int kind, count, series, color, firstIndex, flagBit;  // of the first line
   };
   const Expected table[] = {
-      {2, 2, 0, 25, 106, 0},    {3, 3, 2, 27, 108, 0},   {4, 3, 5, 30, 111, 0},
-      {5, 3, 8, 33, 117, 0},    {6, 2, 12, 36, 121, -1}, {7, 2, 16, 38, 125, -1},
-      {8, 3, 24, 40, 126, -1},  {9, 1, 29, 43, 130, -1}, {10, 3, 30, 44, 131, 0},
-      {11, 2, 33, 47, 134, -1}, {12, 1, 37, 64, 137, -1}, {13, 1, 38, 65, 138, -1},
+      {2, 2, 0, kColorVolumeAverage0, 106, 0},
+      {3, 3, 2, kColorRsi0, 108, 0},
+      {4, 3, 5, kColorRci0, 111, 0},
+      {5, 3, 8, kColorDeviation0, 117, 0},
+      {6, 2, 12, kColorStochD, 121, -1},
+      {7, 2, 16, kColorMacd, 125, -1},
+      {8, 3, 24, kColorPlusDi, 126, -1},
+      {9, 1, 29, kColorSroc, 130, -1},
+      {10, 3, 30, kColorPsychological0, 131, 0},
+      {11, 2, 33, kColorObv, 134, -1},
+      {12, 1, 37, kColorVolumeRatio, 137, -1},
+      {13, 1, 38, kColorAdvanceDecline, 138, -1},
   };
   for (const Expected& e : table) {
     ASSERT_EQ(GetPaneLines(e.kind, params, lines), e.count) << e.kind;
@@ -284,30 +293,30 @@ TEST(PaneLevelsSeriesTest, EveryKindHasItsLinesColoursAndFirstBars) {
 TEST(PaneLevelsSeriesTest, DeviationAndMacdLinesStartAtTheLongestPeriod) {
   IndicatorParameterSet params{};
   PaneLine lines[kMaxPaneLines];
-  params.slot[14] = 25;
-  params.slot[17] = 5;
-  params.slot[15] = 10;
-  params.slot[18] = 0;   // no second period: the first one
-  params.slot[16] = 6;
-  params.slot[19] = 75;
+  params.slot[kParamDeviation0] = 25;
+  params.slot[kParamDeviationSecond0] = 5;
+  params.slot[kParamDeviation0 + 1] = 10;
+  params.slot[kParamDeviationSecond0 + 1] = 0;  // no second period: the first one
+  params.slot[kParamDeviation0 + 2] = 6;
+  params.slot[kParamDeviationSecond0 + 2] = 75;
   GetPaneLines(5, params, lines);
   EXPECT_EQ(lines[0].firstIndex, 25);
   EXPECT_EQ(lines[1].firstIndex, 10);
   EXPECT_EQ(lines[2].firstIndex, 75);
 
-  params.slot[23] = 12;
-  params.slot[24] = 26;
-  params.slot[25] = 9;
+  params.slot[kParamMacdShort] = 12;
+  params.slot[kParamMacdLong] = 26;
+  params.slot[kParamMacdSignal] = 9;
   GetPaneLines(7, params, lines);
   EXPECT_EQ(lines[0].firstIndex, 26);
   EXPECT_EQ(lines[1].firstIndex, 26);
-  params.slot[25] = 40;
+  params.slot[kParamMacdSignal] = 40;
   GetPaneLines(7, params, lines);
   EXPECT_EQ(lines[1].firstIndex, 40);
 }
 
 TEST(PaneLevelsSeriesTest, FlagBitsChooseTheOptionalLines) {
-  const PaneLine optional{2, 27, 0, 1};
+  const PaneLine optional{2, kColorRsi0, 0, 1};
   const PaneLine always{12, 36, 0, -1};
   EXPECT_FALSE(IsPaneLineShown(optional, 0x1));
   EXPECT_TRUE(IsPaneLineShown(optional, 0x2));

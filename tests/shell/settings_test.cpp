@@ -59,7 +59,7 @@ TEST_F(SettingsTest, MissingFilesGiveTheDefaults) {
   EXPECT_EQ(std::string(gScreenPatterns[0].name) + "|" + gScreenPatterns[11].name, "パターン1|パターン12");
   EXPECT_EQ(gScreenPatterns[5].views[2].stockCode, StringToCode("1001"));
   EXPECT_EQ(gScreenPatterns[5].views[2].lastBarIndex, -1);
-  EXPECT_EQ(gIndicatorParams[1].slot[5], 208);
+  EXPECT_EQ(gIndicatorParams[1].slot[kParamCloseAverage0 + 5], 208);
   EXPECT_EQ(gPaneHeights[13], kDefaultPaneHeight);
   EXPECT_EQ(gTimeBackDayIndex, -1);
   EXPECT_EQ(gChartLogFont.faceName[0], 0);
@@ -119,7 +119,7 @@ TEST_F(SettingsTest, FilesOfAnyOtherSizeAreReplacedByDefaults) {
     WriteWholeFile(folder_.path() + "velqo.dat", std::vector<uint8_t>(size, 0x11));
     LoadSettings();
     EXPECT_STREQ(gScreenPatterns[0].name, "パターン1") << size;
-    EXPECT_EQ(gIndicatorParams[0].slot[0], 5) << size;
+    EXPECT_EQ(gIndicatorParams[0].slot[kParamCloseAverage0], 5) << size;
   }
 }
 

@@ -362,8 +362,8 @@ TEST_F(IndicatorPanesTest, VolumeAveragesFollowTheirFlagBits) {
 }
 
 TEST_F(IndicatorPanesTest, LinesStartAtTheirFirstBarAndStayInsideThePlot) {
-  Block().params.slot[8] = 30;   // RSI 1 from bar 30
-  Block().params.slot[10] = 0;
+  Block().params.slot[kParamRsi0] = 30;  // RSI 1 from bar 30
+  Block().params.slot[kParamRsi0 + 2] = 0;
   FillConstant(kIntRsi0, 5000);
   FillConstant(kIntRsi0 + 1, 2000);
   FillConstant(kIntRsi0 + 2, 12000);  // above the pane
@@ -407,10 +407,10 @@ TEST_F(IndicatorPanesTest, LinesStartAtTheirFirstBarAndStayInsideThePlot) {
 }
 
 TEST_F(IndicatorPanesTest, DeviationLinesStartAtTheLongerOfTheirTwoPeriods) {
-  Block().params.slot[14] = 25;
-  Block().params.slot[17] = 5;
-  Block().params.slot[15] = 10;
-  Block().params.slot[18] = 40;
+  Block().params.slot[kParamDeviation0] = 25;
+  Block().params.slot[kParamDeviationSecond0] = 5;
+  Block().params.slot[kParamDeviation0 + 1] = 10;
+  Block().params.slot[kParamDeviationSecond0 + 1] = 40;
   FillConstant(kIntDeviation0, 0);
   FillConstant(kIntDeviation0 + 1, 500);
   PlacePane(0, 5, 100, 200, -1000, 1000, 0x3);  // 10 per pixel

@@ -70,8 +70,10 @@ void FillDigestSignalFile(SignalSettingsFile* file) {
   *file = SignalSettingsFile{};
   file->tag = kSignalSettingsTag;
   file->definitionCount = 1;
-  const std::pair<int, uint16_t> changes[] = {{3, 50}, {8, 27}, {12, 13}, {17, 5}, {21, 5},
-                                               {24, 30}, {28, 20}, {34, 9}, {35, 20}, {37, 20}};
+  const std::pair<int, uint16_t> changes[] = {
+      {kParamCloseAverage0 + 3, 50}, {kParamRsi0, 27}, {kParamRci0 + 1, 13}, {kParamDeviationSecond0, 5},
+      {kParamStochD, 5}, {kParamMacdLong, 30}, {kParamAdx, 20}, {kParamObvEma, 9}, {kParamBollinger, 20},
+      {kParamVolumeRatio, 20}};
   for (int p = 0; p < 3; ++p) {
     file->params[p] = gIndicatorParams[p];
     for (const auto& [slot, value] : changes) file->params[p].slot[slot] = value;
