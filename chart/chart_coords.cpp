@@ -32,8 +32,6 @@ constexpr TickBand kTickBands[] = {
 constexpr int32_t kTopStep = 100000;
 constexpr int32_t kTopIndexWeightStep = 10000;
 
-enum : uint32_t { kPaneCandles = 0, kPaneIchimoku = 1, kPaneVolume = 2 };
-
 int64_t ClampToInt32(int64_t v) { return std::clamp<int64_t>(v, INT32_MIN, INT32_MAX); }
 
 // Truncates toward zero within [lo, hi]; NaN gives lo.
@@ -250,16 +248,16 @@ void PaneYToValue(const ChartView& view, int stockIndex, const ChartContext& con
 
 void ClampPaneValue(int paneKind, int32_t* value) {
   switch (paneKind) {
-    case 0:
-    case 1: *value = std::max(*value, 1); break;
-    case 2:
-    case 12:
-    case 13: *value = std::max(*value, 0); break;
-    case 3:
-    case 6:
-    case 8:
-    case 10: *value = std::clamp(*value, 0, 10000); break;
-    case 4: *value = std::clamp(*value, -10000, 10000); break;
+    case kPaneCandles:
+    case kPaneIchimoku: *value = std::max(*value, 1); break;
+    case kPaneVolume:
+    case kPaneVolumeRatio:
+    case kPaneAdvanceDecline: *value = std::max(*value, 0); break;
+    case kPaneRsi:
+    case kPaneStochastics:
+    case kPaneDmi:
+    case kPanePsychological: *value = std::clamp(*value, 0, 10000); break;
+    case kPaneRci: *value = std::clamp(*value, -10000, 10000); break;
     default: break;
   }
 }

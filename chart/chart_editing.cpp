@@ -133,11 +133,11 @@ const DisplaySwitch* FindDisplaySwitch(int command) {
 }  // namespace
 
 int PaneKindOfCommand(int command) {
-  if (command == IDM_PANE_CANDLES) return 0;
-  if (command == IDM_PANE_ICHIMOKU) return 1;
-  if (command >= IDM_PANE_VOLUME && command <= IDM_PANE_OBV) return 2 + command - IDM_PANE_VOLUME;
-  if (command == IDM_PANE_VOLUME_RATIO) return 12;
-  if (command == IDM_PANE_ADVANCE_DECLINE) return 13;
+  if (command == IDM_PANE_CANDLES) return kPaneCandles;
+  if (command == IDM_PANE_ICHIMOKU) return kPaneIchimoku;
+  if (command >= IDM_PANE_VOLUME && command <= IDM_PANE_OBV) return kPaneVolume + command - IDM_PANE_VOLUME;
+  if (command == IDM_PANE_VOLUME_RATIO) return kPaneVolumeRatio;
+  if (command == IDM_PANE_ADVANCE_DECLINE) return kPaneAdvanceDecline;
   return -1;
 }
 
@@ -170,7 +170,7 @@ int ToggleChartPane(int kind) {
     view->paneFlags[i] = view->paneFlags[i - 1];
   }
   view->paneKinds[slot] = static_cast<uint32_t>(kind);
-  view->paneFlags[slot] = 1;
+  view->paneFlags[slot] = kPaneFlagLine0;
   view->paneCount = count + 1;
   gSelectedPane = slot;
   LayoutAndRepaint();

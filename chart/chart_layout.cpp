@@ -21,33 +21,11 @@ namespace {
 constexpr int kMinChartFontSize = 12;
 constexpr int kMaxChartFontSize = 32;
 constexpr int kKeepStockButtonWidth = 48;
-constexpr int kMaxPaneKind = 13;
 constexpr int kMinBarsScaled = 20;
-constexpr uint32_t kFlagSigma1 = 0x800;
-constexpr uint32_t kFlagSigma2 = 0x1000;
-constexpr uint32_t kFlagSigma3 = 0x2000;
-constexpr uint32_t kFlagParabolic = 0x20000;
 constexpr int64_t kEmptyMinimum = INT32_MAX;
 constexpr int64_t kFallbackMin = 0;  // a pane with nothing to show
 constexpr int64_t kFallbackMax = 100;
 constexpr int64_t kPercentFull = 10000;
-
-enum PaneKind : uint32_t {
-  kPaneCandles = 0,
-  kPaneIchimoku = 1,
-  kPaneVolume = 2,
-  kPaneRsi = 3,
-  kPaneRci = 4,
-  kPaneDeviation = 5,
-  kPaneStochastics = 6,
-  kPaneMacd = 7,
-  kPaneDmi = 8,
-  kPaneSroc = 9,
-  kPanePsychological = 10,
-  kPaneObv = 11,
-  kPaneVolumeRatio = 12,
-  kPaneAdvanceDecline = 13,
-};
 
 struct BarSpan {
   int first, last;
@@ -80,7 +58,7 @@ int64_t PaneWeight(uint32_t kind) { return kind < kPaneHeightCount ? gPaneHeight
 
 bool IsFixedKind(uint32_t kind) {
   return kind == kPaneRsi || kind == kPaneRci || kind == kPaneStochastics || kind == kPanePsychological ||
-         kind > kMaxPaneKind;
+         kind >= kPaneKindCount;
 }
 
 bool IsPriceKind(uint32_t kind) { return kind == kPaneCandles || kind == kPaneIchimoku; }
@@ -213,15 +191,15 @@ void TakePriceRange(const ChartView& view, int pane, const PeriodSeriesBlock& bl
   const struct {
     uint32_t flag;
     int upper;
-  } bands[] = {{kFlagSigma1, kRealBollingerCentre + 1},
-               {kFlagSigma2, kRealBollingerCentre + 3},
-               {kFlagSigma3, kRealBollingerCentre + 5}};
+  } bands[] = {{kPaneFlagSigma1, kRealBollingerCentre + 1},
+               {kPaneFlagSigma2, kRealBollingerCentre + 3},
+               {kPaneFlagSigma3, kRealBollingerCentre + 5}};
   for (const auto& band : bands) {
     if ((flags & band.flag) == 0) continue;
     TakeRealSeries(r, block.chartReal[band.upper], bandStart, span);
     TakeRealSeries(r, block.chartReal[band.upper + 1], bandStart, span);
   }
-  if ((flags & kFlagParabolic) != 0) TakeRealSeries(r, block.chartReal[kRealParabolicSar], 0, span);
+  if ((flags & kPaneFlagParabolic) != 0) TakeRealSeries(r, block.chartReal[kRealParabolicSar], 0, span);
 }
 
 void TakeVolumeRange(const PeriodSeriesBlock& block, const BarSpan& span, ValueRange* r) {
@@ -243,7 +221,7 @@ void MakeSymmetric(ValueRange* r) {
 void TakeDeviationRange(const ChartView& view, int pane, const PeriodSeriesBlock& block, const BarSpan& span,
                         ValueRange* r) {
   for (int k = 0; k < 3; ++k) {
-    if ((view.paneFlags[pane] & (1u << k)) != 0) TakeIntSeries(r, block.chartInt[kIntDeviation0 + k], span);
+    if ((view.paneFlags[pane] & (kPaneFlagLine0 << k)) != 0) TakeIntSeries(r, block.chartInt[kIntDeviation0 + k], span);
   }
   if (r->min > r->max) *r = {-kPercentFull, kPercentFull};
   MakeSymmetric(r);
@@ -390,7 +368,7 @@ int GetViewLastBar(const ChartView& view, const ChartContext& context) {
 
 bool IsLogScalePane(const ChartView& view, int pane) {
   if (pane < 0 || pane >= kMaxPanesPerChart) return false;
-  return IsPriceKind(view.paneKinds[pane]) && (view.paneFlags[pane] & 0x8000u) != 0;
+  return IsPriceKind(view.paneKinds[pane]) && (view.paneFlags[pane] & kPaneFlagLogScale) != 0;
 }
 
 int PanePlotHeight(const PaneRecord& record) {

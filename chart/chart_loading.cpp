@@ -319,7 +319,7 @@ bool IsForecastEditPosition(int chart, int pane, int bar, bool* pastEnd) {
   if (pastEnd != nullptr) *pastEnd = false;
   if (!IsShownChart(chart) || pane < 0 || bar < 0) return false;
   const ChartView& view = ViewOf(chart);
-  if (view.period != 0 || pane >= view.paneCount || view.paneKinds[pane] > 1) return false;
+  if (view.period != 0 || pane >= view.paneCount || view.paneKinds[pane] > kPaneIchimoku) return false;
   const int count = DailyOf(gChartContexts[chart]).count;
   if (count < 1 || gForecastState[chart] == kForecastDrawing) return false;
   const int first = FirstAllowedForecastBar(chart, view, count);

@@ -98,9 +98,9 @@ void PaintPane(HDC dc, const ChartView& view, const ChartContext& context, int p
   const Rect& area = context.panes[pane].pane;
   if (area.right <= area.left || area.bottom <= area.top) return;  // no room left for it
   const uint32_t kind = view.paneKinds[pane];
-  if (kind <= 1) {
+  if (kind <= kPaneIchimoku) {
     PaintPricePane(dc, view, context, pane, range.first, range.last);
-  } else if (kind == 2) {
+  } else if (kind == kPaneVolume) {
     PaintVolumePane(dc, view, context, pane, range.first, range.last);
   } else if (kind < static_cast<uint32_t>(kPaneKindCount)) {
     PaintIndicatorPane(dc, view, context, pane, range.first, range.last);

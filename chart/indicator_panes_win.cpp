@@ -171,7 +171,7 @@ void DrawLevelLine(HDC dc, const ChartView& /*view*/, const ChartContext& contex
 }
 
 void PaintVolumePane(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last) {
-  if (!IsPaneIndex(pane) || view.paneKinds[pane] != kVolumePaneKind) return;
+  if (!IsPaneIndex(pane) || view.paneKinds[pane] != kPaneVolume) return;
   const PaneRecord& record = context.panes[pane];
   const PaneDrawing drawing = BeginPaneDrawing(dc, record);
   PaneLabel labels[kMaxPaneDivisions];
@@ -185,7 +185,7 @@ void PaintVolumePane(HDC dc, const ChartView& view, const ChartContext& context,
 void PaintIndicatorPane(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last) {
   if (!IsPaneIndex(pane)) return;
   const int kind = static_cast<int>(view.paneKinds[pane]);
-  if (kind < kFirstIndicatorPaneKind || kind > kLastIndicatorPaneKind) return;
+  if (kind < kPaneRsi || kind > kPaneAdvanceDecline) return;
   const PaneRecord& record = context.panes[pane];
   const PaneDrawing drawing = BeginPaneDrawing(dc, record);
 

@@ -12,14 +12,11 @@ namespace {
 constexpr int kCaptionWorkSize = 256;  // cut to the caption's 80 bytes at the end
 constexpr int kCaptionOffsetX = 5;
 constexpr int kCaptionOffsetY = 3;
-constexpr uint32_t kFlagBollinger = 0x400;
-constexpr uint32_t kFlagLogScale = 0x8000;
 
-constexpr const char* kPaneKindNames[] = {
+constexpr const char* kPaneKindNames[kPaneKindCount] = {
     "ろうそく足", "一目均衡表",     "出来高", "RSI", "RCI",         "乖離率",           "ストキャスティクス",
     "MACD",       "ＤＭＩ",         "S-ROC",  "サイコロジカル", "OBV", "ボリュームレシオ", "騰落レシオ",
 };
-constexpr uint32_t kPaneKindNameCount = sizeof kPaneKindNames / sizeof kPaneKindNames[0];
 
 // Items between "(" and ")", joined by a separator.
 struct CaptionList {
@@ -56,7 +53,7 @@ void AddTextItem(CaptionList* list, const char* item) {
 void AddShownPeriods(CaptionList* list, uint32_t flags, const IndicatorParameterSet& params, int firstParam,
                      int count, int period) {
   for (int k = 0; k < count; ++k) {
-    if ((flags & (1u << k)) != 0) AddPeriodItem(list, params.slot[firstParam + k], period);
+    if ((flags & (kPaneFlagLine0 << k)) != 0) AddPeriodItem(list, params.slot[firstParam + k], period);
   }
 }
 
@@ -67,21 +64,21 @@ void AddFixedPeriods(CaptionList* list, const IndicatorParameterSet& params, int
 
 void AddCandleItems(CaptionList* list, uint32_t flags, const IndicatorParameterSet& params, int period) {
   AddShownPeriods(list, flags, params, kParamCloseAverage0, 6, period);
-  if ((flags & kFlagBollinger) != 0) {
+  if ((flags & kPaneFlagBollingerCentre) != 0) {
     BeginItem(list);
     AppendText(list->text, "BOL");
     AppendPeriod(list->text, params.slot[kParamBollinger], period);
   }
   const char* const sigmas[] = {"1σ", "2σ", "3σ"};
   for (int k = 0; k < 3; ++k) {
-    if ((flags & (0x800u << k)) != 0) AddTextItem(list, sigmas[k]);
+    if ((flags & (kPaneFlagSigma1 << k)) != 0) AddTextItem(list, sigmas[k]);
   }
 }
 
 // Each shown deviation line: its average's period, and "+" the second one when set.
 void AddDeviationItems(CaptionList* list, uint32_t flags, const IndicatorParameterSet& params, int period) {
   for (int k = 0; k < 3; ++k) {
-    if ((flags & (1u << k)) == 0) continue;
+    if ((flags & (kPaneFlagLine0 << k)) == 0) continue;
     AddPeriodItem(list, params.slot[kParamDeviation0 + k], period);
     if (params.slot[kParamDeviationSecond0 + k] == 0) continue;
     AppendText(list->text, "+");
@@ -91,23 +88,23 @@ void AddDeviationItems(CaptionList* list, uint32_t flags, const IndicatorParamet
 
 void AppendParameterList(char* text, uint32_t kind, uint32_t flags, const IndicatorParameterSet& params,
                          int period) {
-  const bool commaList = kind == 6 || kind == 7 || kind == 8 || kind == 9;
+  const bool commaList = kind == kPaneStochastics || kind == kPaneMacd || kind == kPaneDmi || kind == kPaneSroc;
   CaptionList list = {text, commaList ? "," : "/", 0};
   AppendText(text, "(");
   switch (kind) {
-    case 0: AddCandleItems(&list, flags, params, period); break;
-    case 2: AddShownPeriods(&list, flags, params, kParamVolumeAverage0, 2, period); break;
-    case 3: AddShownPeriods(&list, flags, params, kParamRsi0, 3, period); break;
-    case 4: AddShownPeriods(&list, flags, params, kParamRci0, 3, period); break;
-    case 10: AddShownPeriods(&list, flags, params, kParamPsychological0, 3, period); break;
-    case 5: AddDeviationItems(&list, flags, params, period); break;
-    case 6: AddFixedPeriods(&list, params, kParamStochK, 3, period); break;
-    case 7: AddFixedPeriods(&list, params, kParamMacdShort, 3, period); break;
-    case 8: AddFixedPeriods(&list, params, kParamPlusDi, 3, period); break;
-    case 9: AddFixedPeriods(&list, params, kParamSrocEma, 2, period); break;
-    case 11: AddPeriodItem(&list, params.slot[kParamObvEma], period); break;
-    case 12: AddPeriodItem(&list, params.slot[kParamVolumeRatio], period); break;
-    case 13: AddPeriodItem(&list, params.slot[kParamAdvanceDecline], period); break;
+    case kPaneCandles: AddCandleItems(&list, flags, params, period); break;
+    case kPaneVolume: AddShownPeriods(&list, flags, params, kParamVolumeAverage0, 2, period); break;
+    case kPaneRsi: AddShownPeriods(&list, flags, params, kParamRsi0, 3, period); break;
+    case kPaneRci: AddShownPeriods(&list, flags, params, kParamRci0, 3, period); break;
+    case kPanePsychological: AddShownPeriods(&list, flags, params, kParamPsychological0, 3, period); break;
+    case kPaneDeviation: AddDeviationItems(&list, flags, params, period); break;
+    case kPaneStochastics: AddFixedPeriods(&list, params, kParamStochK, 3, period); break;
+    case kPaneMacd: AddFixedPeriods(&list, params, kParamMacdShort, 3, period); break;
+    case kPaneDmi: AddFixedPeriods(&list, params, kParamPlusDi, 3, period); break;
+    case kPaneSroc: AddFixedPeriods(&list, params, kParamSrocEma, 2, period); break;
+    case kPaneObv: AddPeriodItem(&list, params.slot[kParamObvEma], period); break;
+    case kPaneVolumeRatio: AddPeriodItem(&list, params.slot[kParamVolumeRatio], period); break;
+    case kPaneAdvanceDecline: AddPeriodItem(&list, params.slot[kParamAdvanceDecline], period); break;
     default: break;
   }
   AppendText(text, ")");
@@ -115,13 +112,13 @@ void AppendParameterList(char* text, uint32_t kind, uint32_t flags, const Indica
 
 void ComposeCaption(const ChartView& view, const ChartContext& context, int pane, char* text) {
   const uint32_t kind = view.paneKinds[pane];
-  if (kind >= kPaneKindNameCount) return;
+  if (kind >= static_cast<uint32_t>(kPaneKindCount)) return;
   const uint32_t flags = view.paneFlags[pane];
   const int period = GetViewPeriod(view);
   AppendText(text, kPaneKindNames[kind]);
-  if (kind == 1) return;
+  if (kind == kPaneIchimoku) return;
   AppendParameterList(text, kind, flags, context.periods[period].params, period);
-  if (kind == 0 && (flags & kFlagLogScale) != 0) AppendText(text, " 対数 ");
+  if (kind == kPaneCandles && (flags & kPaneFlagLogScale) != 0) AppendText(text, " 対数 ");
 }
 
 }  // namespace

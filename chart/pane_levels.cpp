@@ -25,7 +25,7 @@ struct KindRule {
   LineRule lines[kMaxPaneLines];
 };
 
-// Indexed by kind - 2.
+// Indexed by kind - kPaneVolume.
 constexpr KindRule kKindRules[] = {
     {2,
      {{kIntVolumeAverage0, kColorVolumeAverage0, kParamVolumeAverage0, -1, -1, 0},
@@ -42,7 +42,9 @@ constexpr KindRule kKindRules[] = {
      {{kIntDeviation0, kColorDeviation0, kParamDeviation0, kParamDeviationSecond0, -1, 0},
       {kIntDeviation0 + 1, kColorDeviation0 + 1, kParamDeviation0 + 1, kParamDeviationSecond0 + 1, -1, 1},
       {kIntDeviation0 + 2, kColorDeviation0 + 2, kParamDeviation0 + 2, kParamDeviationSecond0 + 2, -1, 2}}},
-    {2, {{kIntStochD, kColorStochD, kParamStochD, -1, -1, -1}, {kIntStochSD, kColorStochSD, kParamStochSD, -1, -1, -1}}},
+    {2,
+     {{kIntStochD, kColorStochD, kParamStochD, -1, -1, -1},
+      {kIntStochSD, kColorStochSD, kParamStochSD, -1, -1, -1}}},
     {2,
      {{kIntMacdLine, kColorMacd, kParamMacdShort, kParamMacdLong, kParamMacdSignal, -1},
       {kIntMacdSignal, kColorMacdSignal, kParamMacdShort, kParamMacdLong, kParamMacdSignal, -1}}},
@@ -60,7 +62,7 @@ constexpr KindRule kKindRules[] = {
     {1, {{kIntAdvanceDecline, kColorAdvanceDecline, kParamAdvanceDecline, -1, -1, -1}}},
 };
 
-// Indexed by kind - 3.
+// Indexed by kind - kPaneRsi.
 constexpr PaneScaleRule kScaleRules[] = {
     {5, 0, {}, false},                            // RSI
     {5, 0, {}, false},                            // RCI
@@ -111,13 +113,13 @@ int32_t RoundedVolume(double value) {
 }  // namespace
 
 PaneScaleRule GetPaneScaleRule(int kind) {
-  if (kind < kFirstIndicatorPaneKind || kind > kLastIndicatorPaneKind) return PaneScaleRule{};
-  return kScaleRules[kind - kFirstIndicatorPaneKind];
+  if (kind < kPaneRsi || kind > kPaneAdvanceDecline) return PaneScaleRule{};
+  return kScaleRules[kind - kPaneRsi];
 }
 
 int GetPaneLines(int kind, const IndicatorParameterSet& params, PaneLine lines[kMaxPaneLines]) {
-  if (kind < kVolumePaneKind || kind > kLastIndicatorPaneKind) return 0;
-  const KindRule& rule = kKindRules[kind - kVolumePaneKind];
+  if (kind < kPaneVolume || kind > kPaneAdvanceDecline) return 0;
+  const KindRule& rule = kKindRules[kind - kPaneVolume];
   for (int k = 0; k < rule.lineCount; ++k) {
     const LineRule& line = rule.lines[k];
     lines[k] = {line.series, line.colorSlot, FirstIndexOf(line, params), line.flagBit};

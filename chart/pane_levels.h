@@ -1,5 +1,5 @@
 #pragma once
-// What the volume and indicator panes (kinds 2..13) draw, worked out without
+// What the volume and indicator panes (kPaneVolume..kPaneAdvanceDecline) draw, worked out without
 // a device: value labels and their places, fixed levels, the lines of each
 // kind with their first bars, volume bars and the points of a line.
 #include <cstdint>
@@ -10,10 +10,6 @@
 #include "chart/chart_text.h"
 #include "chart/gdi_rules.h"
 #include "common/number_text.h"
-
-constexpr int kVolumePaneKind = 2;
-constexpr int kFirstIndicatorPaneKind = 3;
-constexpr int kLastIndicatorPaneKind = 13;
 
 constexpr int kPaneLabelTextSize = 24;  // "-2,147,483,648" or "2,147百万" and the end
 constexpr int kMaxPaneDivisions = 11;
@@ -49,9 +45,9 @@ struct PaneScaleRule {
   bool maxLevel;       // the pane's maximum is a level too
 };
 
-// Scale rule of kinds 3..13 (zeroed for others).
+// Scale rule of the oscillator kinds kPaneRsi..kPaneAdvanceDecline (zeroed for others).
 PaneScaleRule GetPaneScaleRule(int kind);
-// Lines of kinds 2..13 with their first bars from the period's parameters;
+// Lines of kinds kPaneVolume..kPaneAdvanceDecline with their first bars from the period's parameters;
 // returns the count (0 for other kinds).
 int GetPaneLines(int kind, const IndicatorParameterSet& params, PaneLine lines[kMaxPaneLines]);
 // Whether a line is drawn with the pane's flag word.

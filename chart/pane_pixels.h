@@ -6,7 +6,6 @@
 #include "chart/chart_context.h"
 #include "chart/screen_pattern.h"
 
-constexpr uint32_t kPaneFlagLogScale = 0x8000;
 constexpr int kPixelOffsetLimit = 1 << 20;  // far outside any window, still safe for GDI
 
 // Pixels above the plot bottom: (v - min) / value-per-pixel, or the log10 form

@@ -17,11 +17,6 @@
 
 namespace {
 
-constexpr uint32_t kFlagCloudAlone = 0x80;
-constexpr uint32_t kFlagVolumeCloud = 0x100;
-constexpr uint32_t kFlagBollingerCentre = 0x400;
-constexpr uint32_t kFlagFirstSigma = 0x800;  // then 0x1000 and 0x2000
-constexpr uint32_t kFlagParabolic = 0x20000;
 constexpr int kAverageCount = 6;
 constexpr int kStripRowCount = 5;
 constexpr int kStripRowPitch = 5;
@@ -104,22 +99,22 @@ void DrawCandleOverlays(HDC dc, const ChartView& view, const ChartContext& conte
   const uint32_t flags = view.paneFlags[pane];
   const uint16_t* params = frame.block->params.slot;
   for (int k = 0; k < kAverageCount; ++k) {
-    if ((flags >> k & 1u) != 0)
+    if ((flags & (kPaneFlagLine0 << k)) != 0)
       DrawRealSlotLine(dc, view, context, pane, first, last, frame, kRealCloseAverage0 + k, kColorCloseAverage0 + k,
                        params[kParamCloseAverage0 + k]);
   }
   const int bandStart = params[kParamBollinger];
-  if ((flags & kFlagBollingerCentre) != 0)
+  if ((flags & kPaneFlagBollingerCentre) != 0)
     DrawRealSlotLine(dc, view, context, pane, first, last, frame, kRealBollingerCentre, kColorBollingerCentre,
                      bandStart);
   for (int sigma = 0; sigma < 3; ++sigma) {
-    if ((flags & (kFlagFirstSigma << sigma)) == 0) continue;
+    if ((flags & (kPaneFlagSigma1 << sigma)) == 0) continue;
     const int upper = kRealBollingerCentre + 1 + 2 * sigma;
     DrawRealSlotLine(dc, view, context, pane, first, last, frame, upper, kColorSigma1 + sigma, bandStart);
     DrawRealSlotLine(dc, view, context, pane, first, last, frame, upper + 1, kColorSigma1 + sigma,
                      bandStart);
   }
-  if ((flags & kFlagParabolic) != 0) DrawParabolicMarks(dc, view, context, pane, first, last);
+  if ((flags & kPaneFlagParabolic) != 0) DrawParabolicMarks(dc, view, context, pane, first, last);
 }
 
 // The rows of the signal strip above a daily price pane.
@@ -151,13 +146,13 @@ void DrawPaneScale(HDC dc, const ChartView& view, const ChartContext& context, i
 // Ichimoku lines and cloud, or the cloud alone and the volume cloud of a candle pane.
 void DrawBehindCandles(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last) {
   const uint32_t flags = view.paneFlags[pane];
-  if (view.paneKinds[pane] == 1) {
+  if (view.paneKinds[pane] == kPaneIchimoku) {
     DrawIchimokuLines(dc, view, context, pane, first, last, false);
     return;
   }
-  if ((flags & kFlagCloudAlone) != 0)
+  if ((flags & kPaneFlagCloudAlone) != 0)
     DrawIchimokuCloud(dc, view, context, pane, first, last, kColorCloudAlone, kColorCloudAloneInverted);
-  if ((flags & kFlagVolumeCloud) != 0) DrawVolumeCloud(dc, view, context, pane, first, last);
+  if ((flags & kPaneFlagVolumeCloud) != 0) DrawVolumeCloud(dc, view, context, pane, first, last);
 }
 
 void DrawTradeLine(HDC dc, int x1, int x2, int y, int colorSlot) {
@@ -186,7 +181,7 @@ void PaintPricePane(HDC dc, const ChartView& view, const ChartContext& context, 
 
   plotClip = PushClipRect(dc, ToWinRect(frame.record->plot));
   DrawCandles(dc, view, context, frame, first, last);
-  if (view.paneKinds[pane] == 0) DrawCandleOverlays(dc, view, context, pane, first, last, frame);
+  if (view.paneKinds[pane] == kPaneCandles) DrawCandleOverlays(dc, view, context, pane, first, last, frame);
   DrawTradeMarkLines(dc, view, context, pane, last);
   PopClipRect(dc, plotClip);
 

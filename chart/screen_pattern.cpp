@@ -45,12 +45,12 @@ void ConvertOldValues(ChartView& view) {
 // Candles, volume and RSI, as a new chart shows them.
 void SetDefaultPanes(ChartView& view) {
   view.paneCount = 3;
-  view.paneKinds[0] = 0;
-  view.paneFlags[0] = 3;
-  view.paneKinds[1] = 2;
-  view.paneFlags[1] = 1;
-  view.paneKinds[2] = 3;
-  view.paneFlags[2] = 1;
+  view.paneKinds[0] = kPaneCandles;
+  view.paneFlags[0] = kPaneFlagLine0 | kPaneFlagLine1;
+  view.paneKinds[1] = kPaneVolume;
+  view.paneFlags[1] = kPaneFlagLine0;
+  view.paneKinds[2] = kPaneRsi;
+  view.paneFlags[2] = kPaneFlagLine0;
 }
 
 // A pane count out of range leaves nothing of the panes to trust.
@@ -65,8 +65,8 @@ void CheckPaneKinds(FieldCheck& check, ChartView& view) {
     if (view.paneKinds[i] < static_cast<uint32_t>(kPaneKindCount)) continue;
     check.valid = false;
     if (!check.repair) continue;
-    view.paneKinds[i] = 0;
-    view.paneFlags[i] = 1;
+    view.paneKinds[i] = kPaneCandles;
+    view.paneFlags[i] = kPaneFlagLine0;
   }
 }
 
@@ -146,7 +146,8 @@ namespace {
 
 // Pane heights and the display fields that go back to their first state with the patterns.
 void ResetPatternDisplaySettings() {
-  for (int kind = 0; kind < kPaneHeightCount; ++kind) gPaneHeights[kind] = kind <= 1 ? 100 : kind == 2 ? 30 : 40;
+  for (int kind = 0; kind < kPaneHeightCount; ++kind)
+    gPaneHeights[kind] = kind <= kPaneIchimoku ? 100 : kind == kPaneVolume ? 30 : 40;
   SettingsBlock& s = gSettings;
   s.showDetailWindow = 0;
   s.detailWindowX = 32767;

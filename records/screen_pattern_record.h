@@ -14,17 +14,57 @@ constexpr int kMaxScreenExtent = 16384;
 constexpr int kScreenPatternCount = 12;
 constexpr int kMaxChartsPerPattern = 3;
 constexpr int kMaxPanesPerChart = 12;
-constexpr int kPaneKindCount = 14;
 constexpr int kDefaultRightMargin = 32;
 constexpr int kMaxBarWidth = 19;
 // A full series and as many bars again past its end: further than any scroll reaches.
 constexpr int kMaxLastBarIndex = 2 * kMaxBars;
-// Every pane flag with a meaning in some pane kind: averages 1..6, cloud alone,
-// volume cloud, Bollinger centre and bands, logarithmic scale, parabolic SAR.
-constexpr uint32_t kPaneFlagBits = 0x3F | 0x80 | 0x100 | 0x400 | 0x3800 | 0x8000 | 0x20000;
 // A pane of relative height 1 beside eleven of this height still gets a pixel
 // on a chart as high as the highest screen.
 constexpr int kMaxPaneHeight = kMaxScreenExtent / kMaxPanesPerChart;
+
+// What a pane shows (ChartView::paneKinds).
+enum PaneKind : int {
+  kPaneCandles = 0,
+  kPaneIchimoku = 1,
+  kPaneVolume = 2,
+  kPaneRsi = 3,             // the first oscillator pane
+  kPaneRci = 4,
+  kPaneDeviation = 5,
+  kPaneStochastics = 6,
+  kPaneMacd = 7,
+  kPaneDmi = 8,
+  kPaneSroc = 9,
+  kPanePsychological = 10,
+  kPaneObv = 11,
+  kPaneVolumeRatio = 12,
+  kPaneAdvanceDecline = 13,
+};
+constexpr int kPaneKindCount = 14;
+
+// Bits of ChartView::paneFlags. The low bits show a pane's lines one by one:
+// the six price averages of a candle pane, the (up to three) lines of the
+// others; bit n is flipped by the pane-flag command n.
+enum PaneFlag : uint32_t {
+  kPaneFlagLine0 = 0x1,
+  kPaneFlagLine1 = 0x2,
+  kPaneFlagLine2 = 0x4,
+  kPaneFlagCloudAlone = 0x80,        // candle pane: the Ichimoku cloud without its lines
+  kPaneFlagVolumeCloud = 0x100,
+  kPaneFlagBollingerCentre = 0x400,
+  kPaneFlagSigma1 = 0x800,           // the ±1σ bands
+  kPaneFlagSigma2 = 0x1000,
+  kPaneFlagSigma3 = 0x2000,
+  kPaneFlagLogScale = 0x8000,        // candle and Ichimoku panes
+  kPaneFlagParabolic = 0x20000,
+};
+
+// The bits of lines 0..count-1.
+constexpr uint32_t PaneLineFlags(int count) { return (1u << count) - 1; }
+
+// Every pane flag with a meaning in some pane kind.
+constexpr uint32_t kPaneFlagBits = PaneLineFlags(6) | kPaneFlagCloudAlone | kPaneFlagVolumeCloud |
+                                   kPaneFlagBollingerCentre | kPaneFlagSigma1 | kPaneFlagSigma2 | kPaneFlagSigma3 |
+                                   kPaneFlagLogScale | kPaneFlagParabolic;
 
 struct ChartView {
   uint32_t stockCode;      // StockCode; plain numbers below 10000 in older settings
@@ -35,8 +75,8 @@ struct ChartView {
   int32_t stockLink;       // shows the same group and stock as the chart below
   int32_t keepStock;       // keeps its stock when the pattern changes
   int32_t paneCount;       // 0..12
-  uint32_t paneKinds[kMaxPanesPerChart];
-  uint32_t paneFlags[kMaxPanesPerChart];  // kPaneFlagBits; bit 15: logarithmic scale
+  uint32_t paneKinds[kMaxPanesPerChart];  // PaneKind
+  uint32_t paneFlags[kMaxPanesPerChart];  // PaneFlag bits, within kPaneFlagBits
   int16_t groupIndex;      // 0..123
   int16_t rightMargin;     // pixels after the newest bar: 1 to half the widest client
 };

@@ -18,7 +18,9 @@ int64_t ChartWeight(const ChartView& view, const uint16_t* paneHeights) {
   return weight;
 }
 
-bool NeedsSignalStrip(const ChartView& view, int pane) { return view.period == 0 && view.paneKinds[pane] <= 1; }
+bool NeedsSignalStrip(const ChartView& view, int pane) {
+  return view.period == 0 && view.paneKinds[pane] <= kPaneIchimoku;
+}
 
 }  // namespace
 

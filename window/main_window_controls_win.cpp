@@ -364,7 +364,7 @@ void UpdateToolbarButtons() {
   for (const ToolbarButtonSpec& button : kToolbarButtons) {
     const int kind = PaneKindOfCommand(button.command);
     if (kind < 0) continue;
-    const bool enabled = kind >= 12 || selected >= 0;
+    const bool enabled = kind >= kPaneVolumeRatio || selected >= 0;
     SetToolbarButton(button.command, enabled, selected >= 0 && ChartShowsPaneKind(selected, kind));
   }
 }

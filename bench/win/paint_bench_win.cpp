@@ -33,8 +33,10 @@ namespace {
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
 constexpr int kRounds = 50;
-constexpr uint32_t kAllPriceOverlays = 0x3F | 0x80 | 0x100 | 0x3C00 | 0x20000;
-constexpr uint32_t kTypicalPriceOverlays = 0x3 | 0x100;  // two averages and the volume cloud
+constexpr uint32_t kAllPriceOverlays = PaneLineFlags(6) | kPaneFlagCloudAlone | kPaneFlagVolumeCloud |
+                                       kPaneFlagBollingerCentre | kPaneFlagSigma1 | kPaneFlagSigma2 | kPaneFlagSigma3 |
+                                       kPaneFlagParabolic;
+constexpr uint32_t kTypicalPriceOverlays = PaneLineFlags(2) | kPaneFlagVolumeCloud;
 
 double gTicksPerMs = 1;
 
@@ -75,7 +77,7 @@ ChartView TwelvePaneView(StockCode code, int period, int barWidth, bool everythi
   view.paneCount = kMaxPanesPerChart;
   for (int i = 0; i < kMaxPanesPerChart; ++i) {
     view.paneKinds[i] = static_cast<uint32_t>(i);
-    view.paneFlags[i] = everything ? 0x7 : 0x1;
+    view.paneFlags[i] = everything ? PaneLineFlags(3) : kPaneFlagLine0;
   }
   view.paneFlags[0] = everything ? kAllPriceOverlays : kTypicalPriceOverlays;
   return view;

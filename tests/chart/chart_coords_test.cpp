@@ -60,8 +60,8 @@ class ChartCoordsTest : public ::testing::Test {
     view_.lastBarIndex = -1;
     view_.barWidth = 5;
     view_.paneCount = 3;
-    view_.paneKinds[1] = 2;
-    view_.paneKinds[2] = 3;
+    view_.paneKinds[1] = kPaneVolume;
+    view_.paneKinds[2] = kPaneRsi;
     ComputePaneScales(Rect{0, 0, 760, 400}, view_, &context());
   }
   void TearDown() override {
@@ -246,7 +246,7 @@ TEST_F(ChartCoordsTest, AnUnscaledPaneGivesFiniteAnswers) {
   EXPECT_EQ(ValueToPaneY(view_, context(), 0, INT_MAX), -(1 << 27));
   EXPECT_TRUE(std::isfinite(ValueToPaneOffset(view_, context(), 0, 1e300)));
   EXPECT_EQ(ValueToPaneY(view_, context(), 12, 5), 0);
-  view_.paneFlags[0] = 0x8000;
+  view_.paneFlags[0] = kPaneFlagLogScale;
   EXPECT_EQ(PaneYToPrice(view_, context(), 0, 0), 1);
 }
 

@@ -28,7 +28,7 @@ class ChartEditingTest : public LinkedChartsTest {
     for (int i = 0; i < 3; ++i) {
       View(i).paneCount = 3;
       for (int p = 0; p < 3; ++p) {
-        View(i).paneKinds[p] = static_cast<uint32_t>(p == 0 ? 0 : p + 1);  // candles, volume, RSI
+        View(i).paneKinds[p] = kStartKinds[p];
         View(i).paneFlags[p] = static_cast<uint32_t>(0x10 + p);
       }
     }
@@ -41,6 +41,8 @@ class ChartEditingTest : public LinkedChartsTest {
     LinkedChartsTest::TearDown();
   }
 
+  static constexpr PaneKind kStartKinds[] = {kPaneCandles, kPaneVolume, kPaneRsi};
+
   static std::vector<uint32_t> Kinds(int chart) {
     return {View(chart).paneKinds, View(chart).paneKinds + View(chart).paneCount};
   }
@@ -52,71 +54,71 @@ std::vector<int> ChartEditingTest::refilled_;
 TEST_F(ChartEditingTest, APaneKindIsInsertedBelowTheSelectedPaneAndRemovedWhenShown) {
   gSelectedPane = 0;
   EXPECT_EQ(OnMainCommand(nullptr, IDM_PANE_OBV), 1);
-  EXPECT_EQ(Kinds(1), (std::vector<uint32_t>{0, 11, 2, 3}));
+  EXPECT_EQ(Kinds(1), (std::vector<uint32_t>{kPaneCandles, kPaneObv, kPaneVolume, kPaneRsi}));
   EXPECT_EQ(View(1).paneFlags[1], 1u) << "a new pane starts with flags 1";
   EXPECT_EQ(View(1).paneFlags[2], 0x11u) << "flags move with their kinds";
   EXPECT_EQ(gSelectedPane, 1);
 
   EXPECT_EQ(OnMainCommand(nullptr, IDM_PANE_VOLUME), 1);  // shown: removed
-  EXPECT_EQ(Kinds(1), (std::vector<uint32_t>{0, 11, 3}));
-  EXPECT_EQ(Kinds(0), (std::vector<uint32_t>{0, 2, 3})) << "other charts untouched";
+  EXPECT_EQ(Kinds(1), (std::vector<uint32_t>{kPaneCandles, kPaneObv, kPaneRsi}));
+  EXPECT_EQ(Kinds(0), (std::vector<uint32_t>{kPaneCandles, kPaneVolume, kPaneRsi})) << "other charts untouched";
 
   gSelectedPane = -1;
-  ToggleChartPane(13);
-  EXPECT_EQ(Kinds(1)[0], 13u) << "with no pane selected the new pane goes on top";
+  ToggleChartPane(kPaneAdvanceDecline);
+  EXPECT_EQ(Kinds(1)[0], uint32_t{kPaneAdvanceDecline}) << "with no pane selected the new pane goes on top";
 }
 
 TEST_F(ChartEditingTest, TwelvePanesAreTheMostAndAShownKindStillGoes) {
   View(1).paneCount = 12;
   for (int p = 0; p < 12; ++p) View(1).paneKinds[p] = static_cast<uint32_t>(p);
-  EXPECT_EQ(ToggleChartPane(12), 0);
+  EXPECT_EQ(ToggleChartPane(kPaneVolumeRatio), 0);
   EXPECT_EQ(View(1).paneCount, 12);
   const auto boxes = TakeRecordedMessageBoxes();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_NE(boxes[0].text.find("最大12個"), std::string::npos);
 
-  ToggleChartPane(5);
+  ToggleChartPane(kPaneDeviation);
   EXPECT_EQ(View(1).paneCount, 11);
-  EXPECT_EQ(FindPaneByKind(5), -1);
+  EXPECT_EQ(FindPaneByKind(kPaneDeviation), -1);
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
 }
 
 TEST_F(ChartEditingTest, WithoutASelectedChartPaneCommandsDoNothing) {
   gSelectedChart = -1;
   gSelectedPane = 0;
-  ToggleChartPane(11);
+  ToggleChartPane(kPaneObv);
   RemoveSelectedPane();
   MoveSelectedPane(kPaneToBottom);
   TogglePaneFlagBit(3);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(Kinds(i), (std::vector<uint32_t>{0, 2, 3})) << i;
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Kinds(i), (std::vector<uint32_t>{kPaneCandles, kPaneVolume, kPaneRsi})) << i;
 }
 
 TEST_F(ChartEditingTest, PanesMoveWithTheirFlagsAndTheSelectionFollows) {
   gSelectedPane = 2;
   MoveSelectedPane(kPaneToTop);
-  EXPECT_EQ(Kinds(1), (std::vector<uint32_t>{3, 0, 2}));
+  EXPECT_EQ(Kinds(1), (std::vector<uint32_t>{kPaneRsi, kPaneCandles, kPaneVolume}));
   EXPECT_EQ(View(1).paneFlags[0], 0x12u);
   EXPECT_EQ(gSelectedPane, 0);
   MoveSelectedPane(kPaneUp);  // already on top
-  EXPECT_EQ(Kinds(1), (std::vector<uint32_t>{3, 0, 2}));
+  EXPECT_EQ(Kinds(1), (std::vector<uint32_t>{kPaneRsi, kPaneCandles, kPaneVolume}));
   MoveSelectedPane(kPaneDown);
-  EXPECT_EQ(Kinds(1), (std::vector<uint32_t>{0, 3, 2}));
+  EXPECT_EQ(Kinds(1), (std::vector<uint32_t>{kPaneCandles, kPaneRsi, kPaneVolume}));
   MoveSelectedPane(kPaneToBottom);
-  EXPECT_EQ(Kinds(1), (std::vector<uint32_t>{0, 2, 3}));
+  EXPECT_EQ(Kinds(1), (std::vector<uint32_t>{kPaneCandles, kPaneVolume, kPaneRsi}));
   EXPECT_EQ(gSelectedPane, 2);
   MoveSelectedPane(kPaneDown);  // already last
   EXPECT_EQ(gSelectedPane, 2);
 
   gSelectedPane = 0;
   OnMainCommand(nullptr, IDM_PANE_REMOVE);
-  EXPECT_EQ(Kinds(1), (std::vector<uint32_t>{2, 3}));
+  EXPECT_EQ(Kinds(1), (std::vector<uint32_t>{kPaneVolume, kPaneRsi}));
   EXPECT_EQ(gSelectedPane, -1) << "removing the top pane leaves none selected";
 }
 
 TEST_F(ChartEditingTest, PaneFlagBitsFlipModulo32) {
   gSelectedPane = 1;
   OnMainCommand(nullptr, IDM_PANE_FLAG_FIRST + 15);
-  EXPECT_EQ(View(1).paneFlags[1], 0x11u | 0x8000u);
+  EXPECT_EQ(View(1).paneFlags[1], (0x11u | kPaneFlagLogScale));
   OnMainCommand(nullptr, IDM_PANE_FLAG_FIRST + 47);  // 47 mod 32 = 15
   EXPECT_EQ(View(1).paneFlags[1], 0x11u);
 }

@@ -43,7 +43,7 @@ class ChartLayoutTest : public ::testing::Test {
     view_.lastBarIndex = -1;
     view_.barWidth = 5;
     view_.rightMargin = 32;
-    SetPanes({0, 2, 3});
+    SetPanes({kPaneCandles, kPaneVolume, kPaneRsi});
     FillBars(300);
   }
   void TearDown() override {
@@ -132,7 +132,7 @@ TEST_F(ChartLayoutTest, GeometryFollowsTheFontAndTheBarWidth) {
 }
 
 TEST_F(ChartLayoutTest, PanesShareThePlotAreaByWeightAndFillItExactly) {
-  SetPanes({0, 2, 3, 1});
+  SetPanes({kPaneCandles, kPaneVolume, kPaneRsi, kPaneIchimoku});
   view_.paneCount = 3;
   Layout();
   EXPECT_EQ(Height(pane(0).pane), 211);  // 100, 30, 40 of 360
@@ -187,14 +187,14 @@ TEST_F(ChartLayoutTest, LinearPricePaneWithItsOptionalLinesAndTheFullRangeOption
   EXPECT_EQ(pane(0).maxValue, 1020);  // 1011, unit 10
   EXPECT_DOUBLE_EQ(pane(0).valuePerPixel, 30.0 / Height(pane(0).plot));
   EXPECT_EQ(ValueToPaneY(view_, context(), 0, 990), pane(0).plot.bottom);
-  view_.paneFlags[0] = 0x1000;  // +-2 sigma: 800..1300, unit 75
+  view_.paneFlags[0] = kPaneFlagSigma2;  // +-2 sigma: 800..1300, unit 75
   Layout();
   EXPECT_EQ(pane(0).minValue, 750);
   EXPECT_EQ(pane(0).maxValue, 1350);
-  view_.paneFlags[0] = 0x20000;  // SAR up to 1600
+  view_.paneFlags[0] = kPaneFlagParabolic;  // SAR up to 1600
   Layout();
   EXPECT_EQ(pane(0).maxValue, 1650);
-  view_.paneFlags[0] = 1;
+  view_.paneFlags[0] = kPaneFlagLine0;
   gTrendLineFullRange = true;  // 990..1020 less and plus one step, rounded again
   Layout();
   EXPECT_EQ(pane(0).minValue, 980);
@@ -206,8 +206,8 @@ TEST_F(ChartLayoutTest, LogarithmicScalesAlsoServeTheIchimokuPane) {
     bar->low = 100 + i;
     bar->high = 10000 - i;
   });
-  for (uint32_t kind : {0u, 1u}) {
-    SetPanes({kind}, 0x8000);
+  for (uint32_t kind : {kPaneCandles, kPaneIchimoku}) {
+    SetPanes({kind}, kPaneFlagLogScale);
     Layout();
     const PaneRecord& p = pane(0);
     EXPECT_DOUBLE_EQ(p.log10Min, std::log10(p.minValue)) << kind;
@@ -233,9 +233,9 @@ TEST_F(ChartLayoutTest, IndicatorRangesByKind) {
   FillInts(kIntDeviation0, [](int) { return -5000; });  // hidden line
   FillInts(kIntMacdLine, [](int) { return -50; });
   FillInts(kIntMacdSignal, [](int) { return 300; });
-  SetPanes({5, 5, 7, 4, 2});
+  SetPanes({kPaneDeviation, kPaneDeviation, kPaneMacd, kPaneRci, kPaneVolume});
   view_.paneFlags[0] = 0;  // no deviation line: -10000..10000, rounded
-  view_.paneFlags[1] = 2;
+  view_.paneFlags[1] = kPaneFlagLine1;
   Layout();
   EXPECT_EQ(pane(0).minValue, -12500);
   EXPECT_EQ(pane(0).maxValue, 12500);
@@ -250,7 +250,9 @@ TEST_F(ChartLayoutTest, IndicatorRangesByKind) {
 }
 
 TEST_F(ChartLayoutTest, PanesWithNoBarsInRangeGetAFallbackRangeNotAnInvertedOne) {
-  SetPanes({0, 2, 5, 7, 8, 9, 11, 12, 13}, 7);
+  SetPanes({kPaneCandles, kPaneVolume, kPaneDeviation, kPaneMacd, kPaneDmi, kPaneSroc, kPaneObv, kPaneVolumeRatio,
+            kPaneAdvanceDecline},
+           PaneLineFlags(3));
   view_.lastBarIndex = 5000;  // far past the data
   Layout();
   for (int i = 0; i < view_.paneCount; ++i) {
@@ -283,10 +285,10 @@ TEST_F(ChartLayoutTest, TheSmallestWindowWithTheLargestFontStaysSane) {
 }
 
 TEST_F(ChartLayoutTest, CaptionsNameTheKindAndTheShownPeriods) {
-  SetPanes({0, 1, 2, 5, 7, 9, 12});
-  view_.paneFlags[0] = 0x3 | 0x8000;
-  view_.paneFlags[2] = 0x3;
-  view_.paneFlags[3] = 0x5;
+  SetPanes({kPaneCandles, kPaneIchimoku, kPaneVolume, kPaneDeviation, kPaneMacd, kPaneSroc, kPaneVolumeRatio});
+  view_.paneFlags[0] = PaneLineFlags(2) | kPaneFlagLogScale;
+  view_.paneFlags[2] = PaneLineFlags(2);
+  view_.paneFlags[3] = kPaneFlagLine0 | kPaneFlagLine2;
   context().periods[0].params.slot[kParamDeviationSecond0] = 10;  // second average of deviation line 1
   Layout();
   EXPECT_STREQ(pane(0).caption, "ろうそく足(5日/25日) 対数 ");
@@ -302,14 +304,14 @@ TEST_F(ChartLayoutTest, CaptionsNameTheKindAndTheShownPeriods) {
   EXPECT_EQ(r.right - r.left, 70);
   view_.period = 2;
   FillBars(60);
-  SetPanes({0}, 0x1 | 0x400 | 0x800 | 0x2000);
+  SetPanes({kPaneCandles}, kPaneFlagLine0 | kPaneFlagBollingerCentre | kPaneFlagSigma1 | kPaneFlagSigma3);
   Layout();
   EXPECT_STREQ(pane(0).caption, "ろうそく足(6月/BOL25月/1σ/3σ)");
 }
 
 TEST_F(ChartLayoutTest, LongCaptionsAreCutBetweenCharacters) {
   for (uint16_t& slot : context().periods[0].params.slot) slot = 65535;
-  SetPanes({0}, 0xFFFFFFFF);
+  SetPanes({kPaneCandles}, 0xFFFFFFFF);
   Layout();
   const char* caption = pane(0).caption;
   const size_t length = strlen(caption);

@@ -162,19 +162,20 @@ TEST(PaneLevelsLevelsTest, FixedLevelsReadInHundredthsAtTheirRows) {
 }
 
 TEST(PaneLevelsLevelsTest, LevelsOutsideThePaneRangeAreLeftOut) {
-  EXPECT_EQ(Levels(8, MakePane(0, 100, 4000, 9000)), std::vector<int32_t>{});
-  EXPECT_EQ(Levels(8, MakePane(0, 100, 3000, 9000)), std::vector<int32_t>{3000});
-  EXPECT_EQ(Levels(9, MakePane(0, 100, 9000, 9990)), std::vector<int32_t>{});
-  EXPECT_EQ(Levels(13, MakePane(0, 100, 8000, 12000)), std::vector<int32_t>{10000});
-  EXPECT_EQ(Levels(6, MakePane(0, 100, 2000, 8000)), (std::vector<int32_t>{3000, 7000}));
+  EXPECT_EQ(Levels(kPaneDmi, MakePane(0, 100, 4000, 9000)), std::vector<int32_t>{});
+  EXPECT_EQ(Levels(kPaneDmi, MakePane(0, 100, 3000, 9000)), std::vector<int32_t>{3000});
+  EXPECT_EQ(Levels(kPaneSroc, MakePane(0, 100, 9000, 9990)), std::vector<int32_t>{});
+  EXPECT_EQ(Levels(kPaneAdvanceDecline, MakePane(0, 100, 8000, 12000)), std::vector<int32_t>{10000});
+  EXPECT_EQ(Levels(kPaneStochastics, MakePane(0, 100, 2000, 8000)), (std::vector<int32_t>{3000, 7000}));
   // Kinds without levels.
   for (int kind : {2, 3, 4, 5, 7, 10, 11, 0, 14, -1}) EXPECT_TRUE(Levels(kind, MakePane(0, 100, 0, 10000)).empty());
 }
 
 TEST(PaneLevelsLevelsTest, VolumeRatioAlwaysLabelsItsMaximumOnce) {
-  EXPECT_EQ(Levels(12, MakePane(0, 100, 0, 20000)), (std::vector<int32_t>{3000, 7000, 10000, 15000, 20000}));
-  EXPECT_EQ(Levels(12, MakePane(0, 100, 0, 15000)), (std::vector<int32_t>{3000, 7000, 10000, 15000}));
-  EXPECT_EQ(Levels(12, MakePane(0, 100, 5000, 12000)), (std::vector<int32_t>{7000, 10000, 12000}));
+  EXPECT_EQ(Levels(kPaneVolumeRatio, MakePane(0, 100, 0, 20000)),
+            (std::vector<int32_t>{3000, 7000, 10000, 15000, 20000}));
+  EXPECT_EQ(Levels(kPaneVolumeRatio, MakePane(0, 100, 0, 15000)), (std::vector<int32_t>{3000, 7000, 10000, 15000}));
+  EXPECT_EQ(Levels(kPaneVolumeRatio, MakePane(0, 100, 5000, 12000)), (std::vector<int32_t>{7000, 10000, 12000}));
   const PaneRecord pane = MakePane(30, 100, 0, 20000);
   EXPECT_EQ(BuildLevelLabel(pane, 20000, 100, kT).y, 30);
   EXPECT_STREQ(BuildLevelLabel(pane, 20000, 100, kT).text, "200.00");
@@ -250,18 +251,18 @@ TEST(PaneLevelsSeriesTest, EveryKindHasItsLinesColoursAndFirstBars) {
     int kind, count, series, color, firstIndex, flagBit;  // of the first line
   };
   const Expected table[] = {
-      {2, 2, 0, kColorVolumeAverage0, 106, 0},
-      {3, 3, 2, kColorRsi0, 108, 0},
-      {4, 3, 5, kColorRci0, 111, 0},
-      {5, 3, 8, kColorDeviation0, 117, 0},
-      {6, 2, 12, kColorStochD, 121, -1},
-      {7, 2, 16, kColorMacd, 125, -1},
-      {8, 3, 24, kColorPlusDi, 126, -1},
-      {9, 1, 29, kColorSroc, 130, -1},
-      {10, 3, 30, kColorPsychological0, 131, 0},
-      {11, 2, 33, kColorObv, 134, -1},
-      {12, 1, 37, kColorVolumeRatio, 137, -1},
-      {13, 1, 38, kColorAdvanceDecline, 138, -1},
+      {kPaneVolume, 2, 0, kColorVolumeAverage0, 106, 0},
+      {kPaneRsi, 3, 2, kColorRsi0, 108, 0},
+      {kPaneRci, 3, 5, kColorRci0, 111, 0},
+      {kPaneDeviation, 3, 8, kColorDeviation0, 117, 0},
+      {kPaneStochastics, 2, 12, kColorStochD, 121, -1},
+      {kPaneMacd, 2, 16, kColorMacd, 125, -1},
+      {kPaneDmi, 3, 24, kColorPlusDi, 126, -1},
+      {kPaneSroc, 1, 29, kColorSroc, 130, -1},
+      {kPanePsychological, 3, 30, kColorPsychological0, 131, 0},
+      {kPaneObv, 2, 33, kColorObv, 134, -1},
+      {kPaneVolumeRatio, 1, 37, kColorVolumeRatio, 137, -1},
+      {kPaneAdvanceDecline, 1, 38, kColorAdvanceDecline, 138, -1},
   };
   for (const Expected& e : table) {
     ASSERT_EQ(GetPaneLines(e.kind, params, lines), e.count) << e.kind;
@@ -270,22 +271,22 @@ TEST(PaneLevelsSeriesTest, EveryKindHasItsLinesColoursAndFirstBars) {
     EXPECT_EQ(lines[0].firstIndex, e.firstIndex) << e.kind;
     EXPECT_EQ(lines[0].flagBit, e.flagBit) << e.kind;
   }
-  EXPECT_EQ(GetPaneLines(0, params, lines), 0);
-  EXPECT_EQ(GetPaneLines(1, params, lines), 0);
+  EXPECT_EQ(GetPaneLines(kPaneCandles, params, lines), 0);
+  EXPECT_EQ(GetPaneLines(kPaneIchimoku, params, lines), 0);
   EXPECT_EQ(GetPaneLines(14, params, lines), 0);
 
-  GetPaneLines(3, params, lines);
+  GetPaneLines(kPaneRsi, params, lines);
   EXPECT_EQ(lines[2].series, 4);
-  EXPECT_EQ(lines[2].colorSlot, 29);
+  EXPECT_EQ(lines[2].colorSlot, kColorRsi0 + 2);
   EXPECT_EQ(lines[2].firstIndex, 110);
   EXPECT_EQ(lines[2].flagBit, 2);
-  GetPaneLines(6, params, lines);  // %D and %SD, not %K
+  GetPaneLines(kPaneStochastics, params, lines);  // %D and %SD, not %K
   EXPECT_EQ(lines[1].series, kIntStochSD);
   EXPECT_EQ(lines[1].firstIndex, 122);
-  GetPaneLines(8, params, lines);
+  GetPaneLines(kPaneDmi, params, lines);
   EXPECT_EQ(lines[2].series, kIntAdx);
-  EXPECT_EQ(lines[2].colorSlot, 42);
-  GetPaneLines(11, params, lines);
+  EXPECT_EQ(lines[2].colorSlot, kColorAdx);
+  GetPaneLines(kPaneObv, params, lines);
   EXPECT_EQ(lines[1].series, kIntObvEma);
   EXPECT_EQ(lines[1].firstIndex, 134);
 }
@@ -299,7 +300,7 @@ TEST(PaneLevelsSeriesTest, DeviationAndMacdLinesStartAtTheLongestPeriod) {
   params.slot[kParamDeviationSecond0 + 1] = 0;  // no second period: the first one
   params.slot[kParamDeviation0 + 2] = 6;
   params.slot[kParamDeviationSecond0 + 2] = 75;
-  GetPaneLines(5, params, lines);
+  GetPaneLines(kPaneDeviation, params, lines);
   EXPECT_EQ(lines[0].firstIndex, 25);
   EXPECT_EQ(lines[1].firstIndex, 10);
   EXPECT_EQ(lines[2].firstIndex, 75);
@@ -307,11 +308,11 @@ TEST(PaneLevelsSeriesTest, DeviationAndMacdLinesStartAtTheLongestPeriod) {
   params.slot[kParamMacdShort] = 12;
   params.slot[kParamMacdLong] = 26;
   params.slot[kParamMacdSignal] = 9;
-  GetPaneLines(7, params, lines);
+  GetPaneLines(kPaneMacd, params, lines);
   EXPECT_EQ(lines[0].firstIndex, 26);
   EXPECT_EQ(lines[1].firstIndex, 26);
   params.slot[kParamMacdSignal] = 40;
-  GetPaneLines(7, params, lines);
+  GetPaneLines(kPaneMacd, params, lines);
   EXPECT_EQ(lines[1].firstIndex, 40);
 }
 

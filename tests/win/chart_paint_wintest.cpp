@@ -110,7 +110,7 @@ void LayOutByHand(const ChartView& view, const int* heights, ChartContext* conte
     pane.pane = {0, top, kChartWidth, top + heights[i]};
     pane.scale = {0, top, kScaleWidth, top + heights[i]};
     pane.plot = pane.fullPlot = {kScaleWidth, top, kChartWidth, top + heights[i]};
-    if (view.period == 0 && view.paneKinds[i] <= 1) pane.plot.top += kSignalStripHeight;
+    if (view.period == 0 && view.paneKinds[i] <= kPaneIchimoku) pane.plot.top += kSignalStripHeight;
     top += heights[i];
   }
 }
@@ -198,7 +198,7 @@ class SyntheticChartTest : public ::testing::Test {
   }
 
   // One candle pane of 100 pixels for 900..1300 (4 per pixel).
-  void LayOutOnePricePane(uint32_t kind = 0, uint32_t flags = 0) {
+  void LayOutOnePricePane(uint32_t kind = kPaneCandles, uint32_t flags = 0) {
     view_.paneCount = 1;
     view_.paneKinds[0] = kind;
     view_.paneFlags[0] = flags;
@@ -335,9 +335,9 @@ TEST_F(SyntheticChartTest, CaptionRowShowsTheStockAndItsLastDay) {
 TEST_F(SyntheticChartTest, PanesInTheirOrderFramedInTheInverseOfTheBackground) {
   for (int i = 0; i < 40; ++i) AddBar(1000 + i, 1010 + i, 990 + i, 1005 + i, 1000 + 100 * i);
   view_.paneCount = 3;
-  view_.paneKinds[0] = 0;
-  view_.paneKinds[1] = 2;
-  view_.paneKinds[2] = 3;
+  view_.paneKinds[0] = kPaneCandles;
+  view_.paneKinds[1] = kPaneVolume;
+  view_.paneKinds[2] = kPaneRsi;
   const int heights[] = {120, 60, 50};
   LayOutByHand(view_, heights, context_);
   SetLinearScale(&context_->panes[0], 900, 1300);
@@ -395,7 +395,7 @@ TEST_F(SyntheticChartTest, AveragesBollingerAndParabolicAppearOnlyWithTheirFlags
   gPaletteColors[kColorSarFalling] = sarFalling;
   gPaletteColors[kColorSarRising] = sarRising;
 
-  LayOutOnePricePane(0, 0x1 | 0x400 | 0x1000 | 0x20000);
+  LayOutOnePricePane(kPaneCandles, kPaneFlagLine0 | kPaneFlagBollingerCentre | kPaneFlagSigma2 | kPaneFlagParabolic);
   Canvas canvas(kChartWidth, 200, kMarker);
   Paint(canvas);
   SavePicture(canvas, L"price-averages-bands-sar.bmp");
@@ -414,7 +414,7 @@ TEST_F(SyntheticChartTest, AveragesBollingerAndParabolicAppearOnlyWithTheirFlags
   EXPECT_GT(canvas.Count({X(10) - 5, Y(1250) - 4, X(10) + 5, Y(1250) + 2}, sarFalling), 3);
   EXPECT_GT(canvas.Count({X(11) - 5, Y(960) - 4, X(11) + 5, Y(960) + 2}, sarRising), 3);
 
-  LayOutOnePricePane(0, 0);
+  LayOutOnePricePane(kPaneCandles, 0);
   Canvas plain(kChartWidth, 200, kMarker);
   Paint(plain);
   for (COLORREF c : {average1, centre, sigma2, sarFalling, sarRising}) EXPECT_EQ(plain.Count(plot, c), 0);
@@ -426,7 +426,7 @@ TEST_F(SyntheticChartTest, TheLaggingLineReachesTheRightEdgeWhenScrolledBack) {
   const COLORREF lagging = RGB(0, 200, 0);
   gPaletteColors[kColorIchimokuLagging] = lagging;
   view_.lastBarIndex = 80;  // 39 newer bars to the right
-  LayOutOnePricePane(1);
+  LayOutOnePricePane(kPaneIchimoku);
   Canvas canvas(kChartWidth, 200, kMarker);
   Paint(canvas);
   SavePicture(canvas, L"price-ichimoku-scrolled-back.bmp");
@@ -435,7 +435,7 @@ TEST_F(SyntheticChartTest, TheLaggingLineReachesTheRightEdgeWhenScrolledBack) {
   EXPECT_GT(canvas.Count({X(56), y, X(80) + 1, y + 1}, lagging), 24 * kSpacing - 2);
 
   view_.lastBarIndex = -1;  // at the newest bar the line ends 25 bars early
-  LayOutOnePricePane(1);
+  LayOutOnePricePane(kPaneIchimoku);
   Canvas newest(kChartWidth, 200, kMarker);
   Paint(newest);
   EXPECT_EQ(newest.Count({X(96) + 1, y, kChartWidth, y + 1}, lagging), 0);
@@ -451,7 +451,7 @@ TEST_F(SyntheticChartTest, IchimokuCloudTakesItsColourBySpanOrder) {
   gPaletteColors[kColorCloudInverted] = below;
   gPaletteColors[kColorCloudAlone] = RGB(250, 230, 180);
   gPaletteColors[kColorCloudAloneInverted] = RGB(180, 230, 250);
-  LayOutOnePricePane(1);
+  LayOutOnePricePane(kPaneIchimoku);
   Canvas canvas(kChartWidth, 200, kMarker);
   Paint(canvas);
   SavePicture(canvas, L"price-ichimoku.bmp");
@@ -461,7 +461,7 @@ TEST_F(SyntheticChartTest, IchimokuCloudTakesItsColourBySpanOrder) {
   EXPECT_EQ(canvas.At(X(85) - 3, Y(1050)), kWhite);
   // Cloud alone on a candle pane: its own colours, no span lines.
   gPaletteColors[kColorIchimokuSpanA] = RGB(0, 99, 0);
-  LayOutOnePricePane(0, 0x80);
+  LayOutOnePricePane(kPaneCandles, kPaneFlagCloudAlone);
   Canvas alone(kChartWidth, 200, kMarker);
   Paint(alone);
   SavePicture(alone, L"price-cloud-only.bmp");
@@ -472,14 +472,14 @@ TEST_F(SyntheticChartTest, IchimokuCloudTakesItsColourBySpanOrder) {
 
 TEST_F(SyntheticChartTest, VolumeCloudShadesWhereVolumeTradedAndNothingWithoutVolume) {
   for (int i = 0; i < 60; ++i) AddBar(1000, 1010, 990, 1000, 0);
-  LayOutOnePricePane(0, 0x100);
+  LayOutOnePricePane(kPaneCandles, kPaneFlagVolumeCloud);
   Canvas none(kChartWidth, 200, kMarker);
   Paint(none);
   EXPECT_EQ(none.Count(PlotRect(), [](COLORREF c) { return IsGrey(c, 191, 253) && c != kGrid; }), 0);
 
   Block().bars->count = 0;
   for (int i = 0; i < 60; ++i) AddBar(1200, 1210, 1190, 1200, i == 20 ? 100000 : 0);
-  LayOutOnePricePane(0, 0x100);
+  LayOutOnePricePane(kPaneCandles, kPaneFlagVolumeCloud);
   Canvas canvas(kChartWidth, 200, kMarker);
   Paint(canvas);
   SavePicture(canvas, L"price-volume-cloud.bmp");
@@ -623,7 +623,9 @@ TEST_F(SyntheticChartTest, TinyChartsAndTheLargestFontPaintNothingOutsideTheChar
 
 TEST_F(SyntheticChartTest, RepeatedPaintsLeaveNoGdiObjectBehind) {
   for (int i = 0; i < 120; ++i) AddBar(1000 + i, 1010 + i, 990 + i, 1005 + i, 1000 + 10 * i);
-  LayOutOnePricePane(0, 0x3F | 0x80 | 0x100 | 0x3C00 | 0x20000);
+  LayOutOnePricePane(kPaneCandles, PaneLineFlags(6) | kPaneFlagCloudAlone | kPaneFlagVolumeCloud |
+                                      kPaneFlagBollingerCentre | kPaneFlagSigma1 | kPaneFlagSigma2 | kPaneFlagSigma3 |
+                                      kPaneFlagParabolic);
   gTradeMarkShown = 1;
   gTradeMarkCode = kTestCode;
   Canvas canvas(kChartWidth, 200, kMarker);
@@ -705,9 +707,21 @@ const char* StockCodeAt(int index) {
 TEST_F(SampleChartTest, ThreeChartPatternShowsItsPanesInOrder) {
   ScreenPattern pattern{};
   pattern.chartCount = 3;
-  pattern.views[0] = MakeView("1001", 0, {{0, 0x3 | 0x400 | 0x1000}, {2, 0x3}, {3, 0x7}, {7, 0}});
-  pattern.views[1] = MakeView(StockCodeAt(10), 1, {{1, 0}, {2, 0x1}, {4, 0x7}, {8, 0}});
-  pattern.views[2] = MakeView(StockCodeAt(20), 0, {{0, 0x80 | 0x100 | 0x20000 | 0x8000}, {5, 0x7}, {6, 0}, {11, 0}});
+  pattern.views[0] = MakeView(
+      "1001", 0,
+      {{kPaneCandles, PaneLineFlags(2) | kPaneFlagBollingerCentre | kPaneFlagSigma2},
+       {kPaneVolume, PaneLineFlags(2)},
+       {kPaneRsi, PaneLineFlags(3)},
+       {kPaneMacd, 0}});
+  pattern.views[1] = MakeView(
+      StockCodeAt(10), 1,
+      {{kPaneIchimoku, 0}, {kPaneVolume, kPaneFlagLine0}, {kPaneRci, PaneLineFlags(3)}, {kPaneDmi, 0}});
+  pattern.views[2] = MakeView(
+      StockCodeAt(20), 0,
+      {{kPaneCandles, kPaneFlagCloudAlone | kPaneFlagVolumeCloud | kPaneFlagLogScale | kPaneFlagParabolic},
+       {kPaneDeviation, PaneLineFlags(3)},
+       {kPaneStochastics, 0},
+       {kPaneObv, 0}});
   Rect charts[3];
   LoadPattern(pattern, 1600, 1000, charts);
   Canvas canvas(1600, 1000, kMarker);
@@ -760,15 +774,21 @@ TEST_F(SampleChartTest, PicturesOfEveryPricePaneFeature) {
     int period;
   };
   const Feature features[] = {
-      {L"sample-averages", 0, 0x3F, 0},          {L"sample-bollinger", 0, 0x3C00, 0},
-      {L"sample-parabolic", 0, 0x20000, 0},      {L"sample-ichimoku", 1, 0, 1},
-      {L"sample-cloud-only", 0, 0x80 | 0x7, 0},  {L"sample-volume-cloud", 0, 0x100, 0},
-      {L"sample-log-scale", 0, 0x8000 | 0x3, 2}, {L"sample-tick-grid", 0, 0x1, 0},
+      {L"sample-averages", kPaneCandles, PaneLineFlags(6), 0},
+      {L"sample-bollinger", kPaneCandles,
+       kPaneFlagBollingerCentre | kPaneFlagSigma1 | kPaneFlagSigma2 | kPaneFlagSigma3, 0},
+      {L"sample-parabolic", kPaneCandles, kPaneFlagParabolic, 0},
+      {L"sample-ichimoku", kPaneIchimoku, 0, 1},
+      {L"sample-cloud-only", kPaneCandles, PaneLineFlags(3) | kPaneFlagCloudAlone, 0},
+      {L"sample-volume-cloud", kPaneCandles, kPaneFlagVolumeCloud, 0},
+      {L"sample-log-scale", kPaneCandles, PaneLineFlags(2) | kPaneFlagLogScale, 2},
+      {L"sample-tick-grid", kPaneCandles, kPaneFlagLine0, 0},
   };
   for (const Feature& feature : features) {
     ScreenPattern pattern{};
     pattern.chartCount = 1;
-    pattern.views[0] = MakeView(StockCodeAt(30), feature.period, {{feature.kind, feature.flags}, {2, 0x1}});
+    pattern.views[0] =
+        MakeView(StockCodeAt(30), feature.period, {{feature.kind, feature.flags}, {kPaneVolume, kPaneFlagLine0}});
     gTickGridOn = feature.name == std::wstring(L"sample-tick-grid") ? 1 : 0;
     Rect charts[3];
     LoadPattern(pattern, 1000, 520, charts);
@@ -784,7 +804,7 @@ TEST_F(SampleChartTest, PicturesOfEveryPricePaneFeature) {
   // Forecast columns and a simulated trade on the last bars of a daily chart.
   ScreenPattern pattern{};
   pattern.chartCount = 1;
-  pattern.views[0] = MakeView(StockCodeAt(30), 0, {{0, 0x3}, {2, 0x1}});
+  pattern.views[0] = MakeView(StockCodeAt(30), 0, {{kPaneCandles, PaneLineFlags(2)}, {kPaneVolume, kPaneFlagLine0}});
   Rect charts[3];
   LoadPattern(pattern, 1000, 520, charts);
   const BarSeries& bars = *gChartContexts[0].periods[0].bars;
@@ -833,10 +853,10 @@ bool WriteThreeChartSettings(const std::wstring& folder) {
     view.lastBarIndex = -1;
     view.barWidth = 5;
     view.paneCount = 2;
-    view.paneKinds[0] = i == 1 ? 1 : 0;
-    view.paneFlags[0] = 0x3;
-    view.paneKinds[1] = 2;
-    view.paneFlags[1] = 0x1;
+    view.paneKinds[0] = i == 1 ? kPaneIchimoku : kPaneCandles;
+    view.paneFlags[0] = PaneLineFlags(2);
+    view.paneKinds[1] = kPaneVolume;
+    view.paneFlags[1] = kPaneFlagLine0;
   }
   block.currentPattern = 0;
   std::vector<unsigned char> image(reinterpret_cast<unsigned char*>(&block),

@@ -144,7 +144,7 @@ class IndicatorPanesTest : public ::testing::Test {
   }
 
   void Paint(Canvas& canvas, int pane) const {
-    if (view_.paneKinds[pane] == 2)
+    if (view_.paneKinds[pane] == kPaneVolume)
       PaintVolumePane(canvas.dc(), view_, *context_, pane, kFirst, kLast);
     else
       PaintIndicatorPane(canvas.dc(), view_, *context_, pane, kFirst, kLast);
@@ -230,7 +230,7 @@ class IndicatorPanesTest : public ::testing::Test {
 };
 
 TEST_F(IndicatorPanesTest, RsiPaneOf200PixelsIsLabelledAndDottedAtTheQuarters) {
-  PlacePane(0, 3, 20, 200, 0, 10000, 0);
+  PlacePane(0, kPaneRsi, 20, 200, 0, 10000, 0);
   Canvas canvas(kWidth, 400, kSentinel);
   ExpectLabels(0, {{"0.00", 220}, {"25.00", 170}, {"50.00", 120}, {"75.00", 70}, {"100.00", 20}}, &canvas);
   for (int y : {170, 120, 70}) ExpectDottedRow(canvas, 0, y);
@@ -240,21 +240,21 @@ TEST_F(IndicatorPanesTest, RsiPaneOf200PixelsIsLabelledAndDottedAtTheQuarters) {
 
 TEST_F(IndicatorPanesTest, LowOddPanesThinTheirTextsButKeepEveryLine) {
   ASSERT_EQ(CaptionRowHeight(), 16);
-  PlacePane(0, 3, 20, 50, 0, 10000, 0);  // 50 / 5 = 10 < 16
+  PlacePane(0, kPaneRsi, 20, 50, 0, 10000, 0);  // 50 / 5 = 10 < 16
   Canvas canvas(kWidth, 400, kSentinel);
   ExpectLabels(0, {{"0.00", 70}, {"50.00", 45}, {"100.00", 20}}, &canvas);
   for (int y : {58, 45, 33}) ExpectDottedRow(canvas, 0, y);  // 70 - trunc(i * 12.5)
   EXPECT_EQ(GridRows(canvas, 0), (std::vector<int>{33, 45, 58}));
 
   // Two divisions are never thinned.
-  PlacePane(1, 8, 100, 30, 0, 10000, 0);
+  PlacePane(1, kPaneDmi, 100, 30, 0, 10000, 0);
   ExpectLabels(1, {{"0.00", 130}, {"100.00", 100}, {"30.00", 121}});  // divisions, then the level
 }
 
 TEST_F(IndicatorPanesTest, StochasticsLevelsReadFifteenToEightyFive) {
   FillConstant(kIntStochD, 5000);
   FillConstant(kIntStochSD, 5000);
-  PlacePane(0, 6, 20, 200, 0, 10000, 0);
+  PlacePane(0, kPaneStochastics, 20, 200, 0, 10000, 0);
   Canvas canvas(kWidth, 400, kSentinel);
   ExpectLabels(0, {{"15.00", 190}, {"30.00", 160}, {"70.00", 80}, {"85.00", 50}}, &canvas);
   for (int y : {190, 160, 80, 50}) ExpectDottedRow(canvas, 0, y);
@@ -264,13 +264,13 @@ TEST_F(IndicatorPanesTest, StochasticsLevelsReadFifteenToEightyFive) {
 }
 
 TEST_F(IndicatorPanesTest, MacdLabelsKeepTheSignOfSmallNegatives) {
-  PlacePane(0, 7, 20, 100, -50, 150, 0);
+  PlacePane(0, kPaneMacd, 20, 100, -50, 150, 0);
   ExpectLabels(0, {{"-0.50", 120}, {"0.00", 95}, {"0.50", 70}, {"1.00", 45}, {"1.50", 20}});
 }
 
 TEST_F(IndicatorPanesTest, LevelsOutsideThePaneRangeAreNotDrawn) {
   // DMI of 40..90: its 30 level lies below the pane, where the next pane starts.
-  PlacePane(0, 8, 100, 100, 4000, 9000, 0);
+  PlacePane(0, kPaneDmi, 100, 100, 4000, 9000, 0);
   Canvas canvas(kWidth, 400, kSentinel);
   ExpectLabels(0, {{"40.00", 200}, {"90.00", 100}}, &canvas);
   EXPECT_TRUE(GridRows(canvas, 0).empty());
@@ -282,14 +282,14 @@ TEST_F(IndicatorPanesTest, LevelsOutsideThePaneRangeAreNotDrawn) {
   EXPECT_EQ(canvas.Pixels(), before);
 
   // Volume ratio of 0..120: the 150 level is left out, the maximum is labelled.
-  PlacePane(1, 12, 20, 120, 0, 12000, 0);
+  PlacePane(1, kPaneVolumeRatio, 20, 120, 0, 12000, 0);
   Canvas ratio(kWidth, 400, kSentinel);
   ExpectLabels(1, {{"30.00", 110}, {"70.00", 70}, {"100.00", 40}, {"120.00", 20}}, &ratio);
   EXPECT_EQ(GridRows(ratio, 1), (std::vector<int>{20, 40, 70, 110}));
   EXPECT_EQ(CountOutside(ratio, PaneRect(1)), 0);
 
   // S-ROC entirely above 100: no level at all.
-  PlacePane(2, 9, 20, 100, 10500, 12000, 0);
+  PlacePane(2, kPaneSroc, 20, 100, 10500, 12000, 0);
   Canvas sroc(kWidth, 400, kSentinel);
   ExpectLabels(2, {{"105.00", 120}, {"120.00", 20}}, &sroc);
   EXPECT_TRUE(GridRows(sroc, 2).empty());
@@ -300,7 +300,7 @@ TEST_F(IndicatorPanesTest, VolumeBarsRiseFromTheMinimumInTheBarColour) {
   bars->bars[50].volume = 0;
   bars->bars[52].volume = 500;
   bars->bars[55].volume = 3000;
-  PlacePane(0, 2, 10, 300, 0, 3000, 0);  // 10 per pixel, bottom 310
+  PlacePane(0, kPaneVolume, 10, 300, 0, 3000, 0);  // 10 per pixel, bottom 310
   Canvas canvas(kWidth, 400, kSentinel);
   ExpectLabels(0, {{"0", 310},
                    {"300", 280},
@@ -332,7 +332,7 @@ TEST_F(IndicatorPanesTest, VolumeBarsRiseFromTheMinimumInTheBarColour) {
   EXPECT_EQ(CountOutside(canvas, PaneRect(0)), 0);
 
   // A negative minimum does not lift the bars.
-  PlacePane(1, 2, 10, 300, -3000, 3000, 0);  // 20 per pixel
+  PlacePane(1, kPaneVolume, 10, 300, -3000, 3000, 0);  // 20 per pixel
   Canvas shifted(kWidth, 400, kSentinel);
   Prefill(shifted, 1);
   Paint(shifted, 1);
@@ -346,7 +346,7 @@ TEST_F(IndicatorPanesTest, VolumeBarsRiseFromTheMinimumInTheBarColour) {
 TEST_F(IndicatorPanesTest, VolumeAveragesFollowTheirFlagBits) {
   FillConstant(kIntVolumeAverage0, 2000);
   FillConstant(kIntVolumeAverage0 + 1, 2500);
-  PlacePane(0, 2, 10, 300, 0, 3000, 0x1);
+  PlacePane(0, kPaneVolume, 10, 300, 0, 3000, kPaneFlagLine0);
   Canvas one(kWidth, 400, kSentinel);
   Prefill(one, 0);
   Paint(one, 0);
@@ -367,7 +367,7 @@ TEST_F(IndicatorPanesTest, LinesStartAtTheirFirstBarAndStayInsideThePlot) {
   FillConstant(kIntRsi0, 5000);
   FillConstant(kIntRsi0 + 1, 2000);
   FillConstant(kIntRsi0 + 2, 12000);  // above the pane
-  PlacePane(0, 3, 100, 200, 0, 10000, 0x5);
+  PlacePane(0, kPaneRsi, 100, 200, 0, 10000, kPaneFlagLine0 | kPaneFlagLine2);
   Canvas canvas(kWidth, 400, kSentinel);
   Prefill(canvas, 0);
   Paint(canvas, 0);
@@ -413,7 +413,7 @@ TEST_F(IndicatorPanesTest, DeviationLinesStartAtTheLongerOfTheirTwoPeriods) {
   Block().params.slot[kParamDeviationSecond0 + 1] = 40;
   FillConstant(kIntDeviation0, 0);
   FillConstant(kIntDeviation0 + 1, 500);
-  PlacePane(0, 5, 100, 200, -1000, 1000, 0x3);  // 10 per pixel
+  PlacePane(0, kPaneDeviation, 100, 200, -1000, 1000, PaneLineFlags(2));  // 10 per pixel
   Canvas canvas(kWidth, 400, kSentinel);
   Prefill(canvas, 0);
   Paint(canvas, 0);
@@ -424,10 +424,10 @@ TEST_F(IndicatorPanesTest, DeviationLinesStartAtTheLongerOfTheirTwoPeriods) {
 }
 
 TEST_F(IndicatorPanesTest, FlatAndTinyPanesPaintWithoutSpilling) {
-  for (int kind = 2; kind <= 13; ++kind) {
+  for (int kind = kPaneVolume; kind <= kPaneAdvanceDecline; ++kind) {
     FillConstant(kIntRsi0, 5000);
     for (int height : {0, 1, 2}) {
-      PlacePane(0, kind, 100, height, 5000, 5000, 0x7);
+      PlacePane(0, kind, 100, height, 5000, 5000, PaneLineFlags(3));
       context_->panes[0].valuePerPixel = 0.0;
       Canvas canvas(kWidth, 400, kSentinel);
       Prefill(canvas, 0);
@@ -452,7 +452,7 @@ TEST_F(IndicatorPanesTest, TradeMarkColumnsComeWithTheFirstLineAndWithTheVolumeB
 
   FillConstant(kIntRsi0, 5000);
   FillConstant(kIntRsi0 + 1, 5000);
-  PlacePane(0, 3, 100, 200, 0, 10000, 0x3);
+  PlacePane(0, kPaneRsi, 100, 200, 0, 10000, PaneLineFlags(2));
   Canvas canvas(kWidth, 400, kSentinel);
   Prefill(canvas, 0);
   Paint(canvas, 0);
@@ -470,7 +470,7 @@ TEST_F(IndicatorPanesTest, TradeMarkColumnsComeWithTheFirstLineAndWithTheVolumeB
 
   // The volume pane paints it under its bars.
   bars->bars[40].volume = 1000;
-  PlacePane(0, 2, 100, 200, 0, 2000, 0);  // 10 per pixel
+  PlacePane(0, kPaneVolume, 100, 200, 0, 2000, 0);  // 10 per pixel
   Canvas volume(kWidth, 400, kSentinel);
   Prefill(volume, 0);
   Paint(volume, 0);
@@ -488,9 +488,12 @@ TEST_F(IndicatorPanesTest, EveryPaneKindInOnePicture) {
     int kind;
     int32_t minValue, maxValue;
   };
-  const Pane panes[] = {{2, 0, 5000},        {3, 0, 10000},       {4, -10000, 10000}, {5, -1000, 1000},
-                        {6, 0, 10000},       {7, -50, 150},       {8, 0, 6000},       {9, 9000, 11000},
-                        {10, 0, 10000},      {11, -100000, 100000}, {12, 0, 20000},   {13, 5000, 15000}};
+  const Pane panes[] = {{kPaneVolume, 0, 5000},           {kPaneRsi, 0, 10000},
+                        {kPaneRci, -10000, 10000},        {kPaneDeviation, -1000, 1000},
+                        {kPaneStochastics, 0, 10000},     {kPaneMacd, -50, 150},
+                        {kPaneDmi, 0, 6000},              {kPaneSroc, 9000, 11000},
+                        {kPanePsychological, 0, 10000},   {kPaneObv, -100000, 100000},
+                        {kPaneVolumeRatio, 0, 20000},     {kPaneAdvanceDecline, 5000, 15000}};
   constexpr int kPaneHeight = 110;
   BarSeries* bars = Block().bars;
   for (int i = 0; i < kBarCount; ++i) bars->bars[i].volume = i == 45 ? 0 : Wave(i, 13, 2500, 1800);
@@ -516,7 +519,7 @@ TEST_F(IndicatorPanesTest, EveryPaneKindInOnePicture) {
   Canvas canvas(kWidth, kPaneHeight * 12, kSentinel);
   int pane = 0;
   for (const Pane& p : panes) {
-    PlacePane(pane, p.kind, pane * kPaneHeight, kPaneHeight, p.minValue, p.maxValue, 0x7);
+    PlacePane(pane, p.kind, pane * kPaneHeight, kPaneHeight, p.minValue, p.maxValue, PaneLineFlags(3));
     Prefill(canvas, pane);
     ++pane;
   }

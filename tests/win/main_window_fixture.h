@@ -39,10 +39,10 @@ inline ChartView MakeView(StockCode code, int period) {
   view.barWidth = 5;
   view.rightMargin = kDefaultRightMargin;
   view.paneCount = 2;
-  view.paneKinds[0] = 0;
-  view.paneFlags[0] = 0x3;
-  view.paneKinds[1] = 2;
-  view.paneFlags[1] = 0x1;
+  view.paneKinds[0] = kPaneCandles;
+  view.paneFlags[0] = PaneLineFlags(2);
+  view.paneKinds[1] = kPaneVolume;
+  view.paneFlags[1] = kPaneFlagLine0;
   return view;
 }
 

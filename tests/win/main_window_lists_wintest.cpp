@@ -96,7 +96,7 @@ TEST_F(MainWindowListsTest, ToolbarPaneButtonsShowAndHideAPaneOfTheSelectedChart
   const int panes = CurrentScreenPattern().views[0].paneCount;
   Post(WM_COMMAND, IDM_PANE_VOLUME + 1);  // RSI
   EXPECT_EQ(CurrentScreenPattern().views[0].paneCount, panes + 1);
-  EXPECT_EQ(CurrentScreenPattern().views[0].paneKinds[2], 3u);
+  EXPECT_EQ(CurrentScreenPattern().views[0].paneKinds[2], uint32_t{kPaneRsi});
   EXPECT_TRUE(SendMessageW(gToolbarWnd, TB_ISBUTTONCHECKED, IDM_PANE_VOLUME + 1, 0));
   SaveWindowPicture(window_, ArtifactsFolder() + L"main-window-rsi-added.bmp");
   Post(WM_COMMAND, IDM_PANE_VOLUME + 1);
