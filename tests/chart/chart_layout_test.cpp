@@ -35,7 +35,8 @@ class ChartLayoutTest : public ::testing::Test {
     gStockTable->count = 1;
     ResetStockLookupCache();
     gChartFontSize = 12;
-    for (int k = 0; k < kPaneHeightCount; ++k) gPaneHeights[k] = k < 2 ? 100 : (k == 2 ? 30 : 40);
+    for (int k = 0; k < kPaneHeightCount; ++k)
+      gPaneHeights[k] = k <= kPaneIchimoku ? 100 : (k == kPaneVolume ? 30 : 40);
     gFixedFontHeight = 12;
     gChartTextWidth = SevenPixelsPerByte;
     for (int p = 0; p < kPeriodCount; ++p) context().periods[p].params = GetDefaultIndicatorParameters(p);

@@ -40,9 +40,10 @@ void ExpectStacked(const Rect& area, const Rect* charts, int count) {
 
 TEST(ChartWindowLayoutTest, HeightIsSharedByPaneWeightAfterTheOverheads) {
   SetAllHeights(40);
-  gHeights[3] = 80;
+  gHeights[kPaneRsi] = 80;
   const ScreenPattern pattern =
-      PatternOf({ViewWithPanes({0, 2, 3}), ViewWithPanes({0}), ViewWithPanes({3})});  // 160, 40, 80
+      PatternOf({ViewWithPanes({kPaneCandles, kPaneVolume, kPaneRsi}), ViewWithPanes({kPaneCandles}),
+                 ViewWithPanes({kPaneRsi})});  // 160, 40, 80
   const Rect area = {1, 30, 801, 1030};
   Rect charts[3];
   ASSERT_EQ(ComputeChartRects(area, pattern, gHeights, kFont, charts), 3);
@@ -64,7 +65,8 @@ TEST(ChartWindowLayoutTest, ChartsWithoutPanesShareEqually) {
 
 TEST(ChartWindowLayoutTest, AnAreaSmallerThanTheOverheadsGivesNoNegativeHeight) {
   SetAllHeights(40);
-  const ScreenPattern pattern = PatternOf({ViewWithPanes({0, 2}), ViewWithPanes({3}), ViewWithPanes({4})});
+  const ScreenPattern pattern =
+      PatternOf({ViewWithPanes({kPaneCandles, kPaneVolume}), ViewWithPanes({kPaneRsi}), ViewWithPanes({kPaneRci})});
   for (int fontSize : {12, 32}) {
     for (int height : {0, 1, 50, 119, 120, 121, 300}) {
       const Rect area = {1, 10, 300, 10 + height};
@@ -85,7 +87,8 @@ TEST(ChartWindowLayoutTest, AnAreaSmallerThanTheOverheadsGivesNoNegativeHeight) 
 
 TEST(ChartWindowLayoutTest, AnAreaLowerThanTheOverheadsIsSplitEvenly) {
   SetAllHeights(40);
-  const ScreenPattern pattern = PatternOf({ViewWithPanes({0, 2}), ViewWithPanes({3}), ViewWithPanes({4})});
+  const ScreenPattern pattern =
+      PatternOf({ViewWithPanes({kPaneCandles, kPaneVolume}), ViewWithPanes({kPaneRsi}), ViewWithPanes({kPaneRci})});
   Rect charts[3];
   ComputeChartRects({0, 0, 400, 250}, pattern, gHeights, 32, charts);  // overheads 3 x 92 > 250
   EXPECT_EQ(charts[0].bottom, 83);
@@ -95,7 +98,7 @@ TEST(ChartWindowLayoutTest, AnAreaLowerThanTheOverheadsIsSplitEvenly) {
 
 TEST(ChartWindowLayoutTest, TheLargestFontKeepsItsOverhead) {
   SetAllHeights(40);
-  const ScreenPattern pattern = PatternOf({ViewWithPanes({0}), ViewWithPanes({0})});
+  const ScreenPattern pattern = PatternOf({ViewWithPanes({kPaneCandles}), ViewWithPanes({kPaneCandles})});
   Rect charts[3];
   ComputeChartRects({0, 0, 400, 1000}, pattern, gHeights, 32, charts);  // F = 42, overhead 92
   EXPECT_EQ(charts[0].bottom, (1000 - 2 * 92) / 2 + 92);
@@ -103,7 +106,7 @@ TEST(ChartWindowLayoutTest, TheLargestFontKeepsItsOverhead) {
 
 TEST(ChartWindowLayoutTest, ChartCountOutsideItsRangeIsBounded) {
   SetAllHeights(40);
-  ScreenPattern pattern = PatternOf({ViewWithPanes({0})});
+  ScreenPattern pattern = PatternOf({ViewWithPanes({kPaneCandles})});
   pattern.chartCount = 9;
   Rect charts[3];
   EXPECT_EQ(ComputeChartRects({0, 0, 400, 600}, pattern, gHeights, kFont, charts), 3);
@@ -115,10 +118,10 @@ TEST(ChartWindowLayoutTest, ChartCountOutsideItsRangeIsBounded) {
 TEST(ChartWindowLayoutTest, RoomForPanesNeedsAPixelPerPaneAndTheSignalStrip) {
   SetAllHeights(40);
   // Caption row and date axis 16 each, scroll strip 8: 40 pixels of overhead.
-  const ChartView weekly = ViewWithPanes({0, 2, 3}, 1);
+  const ChartView weekly = ViewWithPanes({kPaneCandles, kPaneVolume, kPaneRsi}, 1);
   EXPECT_TRUE(ChartHasRoomForPanes({0, 0, 400, 43}, weekly, gHeights, kFont));
   EXPECT_FALSE(ChartHasRoomForPanes({0, 0, 400, 42}, weekly, gHeights, kFont));
-  const ChartView daily = ViewWithPanes({0, 2, 3}, 0);
+  const ChartView daily = ViewWithPanes({kPaneCandles, kPaneVolume, kPaneRsi}, 0);
   EXPECT_FALSE(ChartHasRoomForPanes({0, 0, 400, 43}, daily, gHeights, kFont));
   EXPECT_TRUE(ChartHasRoomForPanes({0, 0, 400, 40 + 3 * 23}, daily, gHeights, kFont));
   // The plot needs width beside the scale column (5F).

@@ -13,7 +13,7 @@ ScreenPattern PatternWith(int charts, int panes) {
   pattern.chartCount = charts;
   for (int i = 0; i < kMaxChartsPerPattern; ++i) {
     pattern.views[i].paneCount = panes;
-    for (int p = 0; p < panes; ++p) pattern.views[i].paneKinds[p] = static_cast<uint32_t>(p % 14);
+    for (int p = 0; p < panes; ++p) pattern.views[i].paneKinds[p] = static_cast<uint32_t>(p % kPaneKindCount);
   }
   return pattern;
 }

@@ -160,7 +160,7 @@ TEST_F(PatternFileTest, RecordsOutOfRangeAreRefusedAndChangeNothing) {
       {"four charts", [](ScreenPatternFile& f) { f.patterns[3].chartCount = 4; }},
       {"13 panes", [](ScreenPatternFile& f) { f.patterns[5].views[1].paneCount = 13; }},
       {"period 3", [](ScreenPatternFile& f) { f.patterns[0].views[0].period = 3; }},
-      {"kind 14", [](ScreenPatternFile& f) { f.patterns[11].views[2].paneKinds[11] = 14; }},
+      {"kind 14", [](ScreenPatternFile& f) { f.patterns[11].views[2].paneKinds[11] = kPaneKindCount; }},
       {"bar width 20", [](ScreenPatternFile& f) { f.patterns[1].views[0].barWidth = 20; }},
       {"bar width 21", [](ScreenPatternFile& f) { f.patterns[1].views[0].barWidth = 21; }},
       {"group 124", [](ScreenPatternFile& f) { f.patterns[7].views[0].groupIndex = 124; }},

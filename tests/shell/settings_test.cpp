@@ -176,8 +176,8 @@ TEST_F(SettingsTest, RandomFilesAreBroughtIntoRange) {
         ASSERT_TRUE(view.groupIndex >= 0 && view.groupIndex < 124) << view.groupIndex;
         ASSERT_TRUE(view.rightMargin > 0 && view.rightMargin <= kMaxScreenExtent / 2) << view.rightMargin;
         ASSERT_LT(view.lastBarIndex, 2 * kMaxBars);
-        for (uint32_t kind : view.paneKinds) ASSERT_LT(kind, 14u);
-        for (uint32_t flags : view.paneFlags) ASSERT_EQ(flags & ~0x2BDBFu, 0u);
+        for (uint32_t kind : view.paneKinds) ASSERT_LT(kind, uint32_t{kPaneKindCount});
+        for (uint32_t flags : view.paneFlags) ASSERT_EQ(flags & ~kPaneFlagBits, 0u);
       }
     }
     for (uint16_t height : gPaneHeights) ASSERT_TRUE(height >= 1 && height <= kMaxPaneHeight) << height;
