@@ -16,7 +16,6 @@ SeriesUseFlags gNeededSeries[3] = {};
 
 namespace {
 
-constexpr int kDefaultTradingUnit = 1000;
 constexpr int kNoSecondAverageBelow = 4;
 
 // Periods as the kernels use them: at least 1, RCI at most its work arrays.

@@ -27,7 +27,7 @@ void ComputeIchimokuSpanB(const BarSeries& bars, RealSeries* out);
 void AverageRealSeries(const RealSeries& a, const RealSeries& b, RealSeries* out);
 void CopyCloseToRealSeries(const BarSeries& bars, RealSeries* out);
 void ComputeParabolicSar(const BarSeries& bars, RealSeries* sar, IntSeries* position);
-// tradingUnit: the stock's trading unit (0 or less counts as 1000).
+// tradingUnit: the stock's trading unit (0 or less counts as kDefaultTradingUnit).
 void ComputeObv(const BarSeries& bars, IntSeries* out, int tradingUnit, KernelScratchSet& scratch);
 void ComputeVolumeRatio(const BarSeries& bars, IntSeries* out, int n);
 

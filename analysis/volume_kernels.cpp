@@ -3,10 +3,10 @@
 
 #include "analysis/kernel_math.h"
 #include "analysis/kernels.h"
+#include "data/stock_table.h"
 
 namespace {
 
-constexpr int64_t kDefaultTradingUnit = 1000;
 constexpr int kObvUnitBars = 20;
 constexpr int64_t kObvLargeVolume = 200000;
 constexpr int64_t kObvHugeVolume = 2000000;

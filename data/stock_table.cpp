@@ -22,7 +22,6 @@ namespace {
 constexpr uint16_t kDefaultMarketId = 1;
 constexpr uint16_t kDefaultMarketFlags = 0x100;
 constexpr uint16_t kDefaultSectorCode = 1;
-constexpr int16_t kDefaultTradingUnit = 1000;
 constexpr uint16_t kUnknownMarketId = 0;
 constexpr int kStrStockTableRebuilt = 1400;     // stock.dat set aside, rebuilt from the master
 constexpr int kStrTimeBackTableDropped = 1401;  // stocktb.dat set aside, the mode left

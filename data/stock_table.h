@@ -14,6 +14,7 @@ constexpr uint32_t kLiveTimeFinished = 0x7FFFFFFF;  // the last bar is a finishe
 constexpr uint32_t kStockFlagScenarioMark = 0x10;
 constexpr uint32_t kStockFlagIndexWeight = 0x800;
 constexpr int kSignalSlots = 16;
+constexpr int16_t kDefaultTradingUnit = 1000;  // of a new stock, and where a unit is unknown
 
 struct StockMasterRecord {
   StockCode code;
