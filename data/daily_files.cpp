@@ -10,6 +10,7 @@
 #include "data/backup_paths.h"
 #include "data/stock_table.h"
 #include "common/app_globals.h"
+#include "data/bar_repair.h"
 
 namespace {
 
@@ -84,16 +85,6 @@ int ReadDailyFileWithRetries(StockCode code, bool hasBars, BarSeries* series, ui
     error = ReadDailyFileOnce(backupPath, series, hasBars, bytes);
   }
   return error;
-}
-
-void RaisePricesToOne(BarSeries* series) {
-  for (int i = 0; i < series->count; ++i) {
-    PriceBar& bar = series->bars[i];
-    bar.open = std::max(bar.open, 1);
-    bar.high = std::max(bar.high, 1);
-    bar.low = std::max(bar.low, 1);
-    bar.close = std::max(bar.close, 1);
-  }
 }
 
 void ApplyCodeCutOff(BarSeries* series) {

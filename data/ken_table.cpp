@@ -10,6 +10,7 @@
 #include "data/zip_member.h"
 #include "common/app_globals.h"
 #include "records/settings_block.h"
+#include "data/bar_repair.h"
 
 KenTable* gKenTable = nullptr;
 
@@ -165,16 +166,6 @@ void ScaleBarsBefore(BarSeries* out, int boundary, double factor) {
     bar.low = TruncateToInt32(bar.low * 100.0 / factor);
     bar.close = TruncateToInt32(bar.close * 100.0 / factor);
     bar.volume = TruncateToInt32(bar.volume * factor / 100.0);
-  }
-}
-
-void RaisePricesToOne(BarSeries* out) {
-  for (int i = 0; i < out->count; ++i) {
-    PriceBar& bar = out->bars[i];
-    bar.open = std::max(bar.open, 1);
-    bar.high = std::max(bar.high, 1);
-    bar.low = std::max(bar.low, 1);
-    bar.close = std::max(bar.close, 1);
   }
 }
 
