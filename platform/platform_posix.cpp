@@ -495,29 +495,22 @@ void PlatformPumpMessages() {}
 
 // ---- Recorder interface -----------------------------------------------------
 
-std::vector<RecordedMessageBox> TakeRecordedMessageBoxes() {
+namespace {
+
+// Returns what was recorded in the field and empties it.
+template <typename Recording>
+Recording TakeRecorded(Recording Recorder::*field) {
   Recorder& r = GetRecorder();
   std::lock_guard<std::mutex> guard(r.lock);
-  return std::exchange(r.messageBoxes, {});
+  return std::exchange(r.*field, Recording{});
 }
 
-std::vector<RecordedProgressCall> TakeRecordedProgressCalls() {
-  Recorder& r = GetRecorder();
-  std::lock_guard<std::mutex> guard(r.lock);
-  return std::exchange(r.progressCalls, {});
-}
+}  // namespace
 
-std::vector<unsigned> TakeRecordedBeeps() {
-  Recorder& r = GetRecorder();
-  std::lock_guard<std::mutex> guard(r.lock);
-  return std::exchange(r.beeps, {});
-}
-
-std::vector<RecordedFileDialog> TakeRecordedFileDialogs() {
-  Recorder& r = GetRecorder();
-  std::lock_guard<std::mutex> guard(r.lock);
-  return std::exchange(r.fileDialogs, {});
-}
+std::vector<RecordedMessageBox> TakeRecordedMessageBoxes() { return TakeRecorded(&Recorder::messageBoxes); }
+std::vector<RecordedProgressCall> TakeRecordedProgressCalls() { return TakeRecorded(&Recorder::progressCalls); }
+std::vector<unsigned> TakeRecordedBeeps() { return TakeRecorded(&Recorder::beeps); }
+std::vector<RecordedFileDialog> TakeRecordedFileDialogs() { return TakeRecorded(&Recorder::fileDialogs); }
 
 void QueueMessageBoxAnswer(int answer) {
   Recorder& r = GetRecorder();
@@ -537,11 +530,7 @@ void SetSleepRecorded(bool recorded) {
   r.sleepRecorded = recorded;
 }
 
-uint64_t TakeSleptMilliseconds() {
-  Recorder& r = GetRecorder();
-  std::lock_guard<std::mutex> guard(r.lock);
-  return std::exchange(r.slept, 0);
-}
+uint64_t TakeSleptMilliseconds() { return TakeRecorded(&Recorder::slept); }
 
 void SetFixedClock(int64_t unixTime, int utcOffsetSeconds) {
   Recorder& r = GetRecorder();
