@@ -12,18 +12,31 @@ namespace {
 constexpr int32_t kRateOfChangeNeutral = 10000;
 constexpr int64_t kScaledCloseTarget = 1000000;
 
+// Copies a series shorter than n and gives false; otherwise sets bars
+// 0..n-1 to the mean of the first n values as `mean` makes it and gives
+// their sum.
+template <typename Series, typename ValueAt, typename Mean>
+bool SeedWindow(ValueAt valueAt, int count, int n, Mean mean, Series* out, int64_t* sum) {
+  out->count = count;
+  if (count < n) {
+    for (int i = 0; i < count; ++i) out->values[i] = valueAt(i);
+    return false;
+  }
+  *sum = 0;
+  for (int i = 0; i < n; ++i) *sum += valueAt(i);
+  std::fill_n(out->values, n, mean(static_cast<double>(*sum) / n));
+  return true;
+}
+
+int32_t TruncatedMean(double mean) { return TruncateKernelValue(mean); }
+double ExactMean(double mean) { return mean; }
+
 // Seed (truncated) in 0..n-1, then the window mean, rounded or truncated.
 // A series shorter than n is copied.
 template <typename ValueAt>
 void AverageIntegers(ValueAt valueAt, int count, int n, bool roundAfterSeed, IntSeries* out) {
-  out->count = count;
-  if (count < n) {
-    for (int i = 0; i < count; ++i) out->values[i] = valueAt(i);
-    return;
-  }
   int64_t sum = 0;
-  for (int i = 0; i < n; ++i) sum += valueAt(i);
-  std::fill_n(out->values, n, TruncateKernelValue(static_cast<double>(sum) / n));
+  if (!SeedWindow(valueAt, count, n, TruncatedMean, out, &sum)) return;
   for (int i = n; i < count; ++i) {
     sum += int64_t{valueAt(i)} - valueAt(i - n);
     const double mean = static_cast<double>(sum) / n;
@@ -35,15 +48,9 @@ void AverageIntegers(ValueAt valueAt, int count, int n, bool roundAfterSeed, Int
 // truncated (input * a + previous * (1 - a)) with a = 2 / (n + 1).
 template <typename ValueAt>
 void SmoothExponential(ValueAt valueAt, int count, int n, IntSeries* out) {
-  out->count = count;
-  if (count < n) {
-    for (int i = 0; i < count; ++i) out->values[i] = valueAt(i);
-    return;
-  }
   int64_t sum = 0;
-  for (int i = 0; i < n; ++i) sum += valueAt(i);
-  int32_t value = TruncateKernelValue(static_cast<double>(sum) / n);
-  std::fill_n(out->values, n, value);
+  if (!SeedWindow(valueAt, count, n, TruncatedMean, out, &sum)) return;
+  int32_t value = out->values[n - 1];
   const double alpha = 2.0 / (n + 1);
   const double keep = 1.0 - alpha;
   for (int i = n; i < count; ++i) {
@@ -80,14 +87,8 @@ double SumRealWindow(const double* values, int last, int n) {
 void ComputeCloseAverageReal(const BarSeries& bars, RealSeries* out, int n) {
   n = ClampKernelPeriod(n);
   const int count = ClampKernelCount(bars.count);
-  out->count = count;
-  if (count < n) {
-    for (int i = 0; i < count; ++i) out->values[i] = bars.bars[i].close;
-    return;
-  }
   int64_t sum = 0;
-  for (int i = 0; i < n; ++i) sum += bars.bars[i].close;
-  std::fill_n(out->values, n, static_cast<double>(sum) / n);
+  if (!SeedWindow([&bars](int i) { return bars.bars[i].close; }, count, n, ExactMean, out, &sum)) return;
   for (int i = n; i < count; ++i) {
     sum += int64_t{bars.bars[i].close} - bars.bars[i - n].close;
     out->values[i] = static_cast<double>(sum) / n;
