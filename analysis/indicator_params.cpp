@@ -18,7 +18,7 @@ void PutPeriods(IndicatorParameterSet& set, int first, std::initializer_list<uin
   for (const uint16_t period : periods) set.slot[first++] = period;
 }
 
-// Slot 36 and the spare slots stay 0.
+// kParamUnused and the spare slots stay 0.
 void PutSharedDefaults(IndicatorParameterSet& set) {
   PutPeriods(set, kParamVolumeAverage0, {6, 13});
   PutPeriods(set, kParamRsi0, {14, 21, 27});

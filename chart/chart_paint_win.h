@@ -28,7 +28,7 @@ void InstallChartTextMeasures();
 // Frees what the painters keep between paints (cloud buffers and brushes).
 void FreeChartPaintResources();
 
-// Price pane: kinds 0 (candles) and 1 (Ichimoku).
+// Price pane: kPaneCandles and kPaneIchimoku.
 void PaintPricePane(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last);
 void DrawPriceScale(HDC dc, const ChartView& view, const ChartContext& context, int pane);
 void DrawTickGrid(HDC dc, const ChartView& view, int stockIndex, const ChartContext& context, int pane);

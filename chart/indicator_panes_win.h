@@ -1,5 +1,5 @@
 #pragma once
-// Painting of the volume pane (kind 2) and the oscillator panes (kinds 3..13):
+// Painting of the volume pane and the oscillator panes (kPaneRsi..kPaneAdvanceDecline):
 // value labels, fixed levels, bars and indicator lines, from the scales the
 // layout left in the context.
 #include <windows.h>
@@ -11,7 +11,7 @@
 
 // Bars, their labels and the two volume averages.
 void PaintVolumePane(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last);
-// Labels, levels and lines of kinds 3..13; other kinds draw nothing.
+// Labels, levels and lines of the oscillator kinds; other kinds draw nothing.
 void PaintIndicatorPane(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last);
 
 // One integer series of the view's period as a polyline, clipped to the

@@ -27,7 +27,7 @@ enum ParamSlot : int {
   kParamPsychological0 = 31,    // 31-33
   kParamObvEma = 34,
   kParamBollinger = 35,
-  kParamUnused36 = 36,          // no indicator reads it
+  kParamUnused = 36,            // no indicator reads it
   kParamVolumeRatio = 37,
   kParamAdvanceDecline = 38,
   kParamPriceRange0 = 39,       // 39-44: the six price-range positions

@@ -247,7 +247,7 @@ TEST_F(GdiTest, TextsTakeTheirColoursFromThePalette) {
   canvas.Fill(kRed);
   DrawTextOnBackground(canvas.dc(), "±0", -1, {100, 0, 200, 20}, DT_LEFT | DT_SINGLELINE);
   EXPECT_GT(canvas.Count({100, 0, 200, 20}, kBlue), 10);
-  EXPECT_GT(canvas.Count({100, 0, 200, 20}, kBlack), 50);  // opaque on slot 0
+  EXPECT_GT(canvas.Count({100, 0, 200, 20}, kBlack), 50);  // opaque on the background colour
   EXPECT_EQ(GetBkColor(canvas.dc()), kWhite);
   SelectObject(canvas.dc(), old);
   DeleteObject(font);

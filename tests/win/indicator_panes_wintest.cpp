@@ -354,7 +354,7 @@ TEST_F(IndicatorPanesTest, VolumeAveragesFollowTheirFlagBits) {
   EXPECT_GT(one.Count({plot.left, 109, plot.right, 110}, LineColor(kColorVolumeAverage0)), 200);  // 310 - 200 - 1
   EXPECT_EQ(one.Count(plot, LineColor(kColorVolumeAverage0 + 1)), 0);
 
-  view_.paneFlags[0] = 0x3;
+  view_.paneFlags[0] = PaneLineFlags(2);
   Canvas both(kWidth, 400, kSentinel);
   Prefill(both, 0);
   Paint(both, 0);
@@ -391,7 +391,7 @@ TEST_F(IndicatorPanesTest, LinesStartAtTheirFirstBarAndStayInsideThePlot) {
 
   // Lines dropping far below the pane are clipped at its bottom.
   FillSeries(kIntRsi0, [](int bar) { return bar % 2 == 0 ? 5000 : -2000000000; });
-  view_.paneFlags[0] = 0x1;
+  view_.paneFlags[0] = kPaneFlagLine0;
   Canvas below(kWidth, 400, kSentinel);
   Prefill(below, 0);
   Paint(below, 0);
