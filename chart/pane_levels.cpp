@@ -25,23 +25,21 @@ struct KindRule {
   LineRule lines[kMaxPaneLines];
 };
 
+// Lines 0..count-1 of consecutive series, colours and parameters, each
+// shown by its own flag bit.
+constexpr KindRule SwitchedLines(int count, int series, int color, int param, int otherParam = -1) {
+  KindRule rule{count, {}};
+  for (int k = 0; k < count; ++k)
+    rule.lines[k] = {series + k, color + k, param + k, otherParam < 0 ? -1 : otherParam + k, -1, k};
+  return rule;
+}
+
 // Indexed by kind - kPaneVolume.
 constexpr KindRule kKindRules[] = {
-    {2,
-     {{kIntVolumeAverage0, kColorVolumeAverage0, kParamVolumeAverage0, -1, -1, 0},
-      {kIntVolumeAverage0 + 1, kColorVolumeAverage0 + 1, kParamVolumeAverage0 + 1, -1, -1, 1}}},
-    {3,
-     {{kIntRsi0, kColorRsi0, kParamRsi0, -1, -1, 0},
-      {kIntRsi0 + 1, kColorRsi0 + 1, kParamRsi0 + 1, -1, -1, 1},
-      {kIntRsi0 + 2, kColorRsi0 + 2, kParamRsi0 + 2, -1, -1, 2}}},
-    {3,
-     {{kIntRci0, kColorRci0, kParamRci0, -1, -1, 0},
-      {kIntRci0 + 1, kColorRci0 + 1, kParamRci0 + 1, -1, -1, 1},
-      {kIntRci0 + 2, kColorRci0 + 2, kParamRci0 + 2, -1, -1, 2}}},
-    {3,
-     {{kIntDeviation0, kColorDeviation0, kParamDeviation0, kParamDeviationSecond0, -1, 0},
-      {kIntDeviation0 + 1, kColorDeviation0 + 1, kParamDeviation0 + 1, kParamDeviationSecond0 + 1, -1, 1},
-      {kIntDeviation0 + 2, kColorDeviation0 + 2, kParamDeviation0 + 2, kParamDeviationSecond0 + 2, -1, 2}}},
+    SwitchedLines(2, kIntVolumeAverage0, kColorVolumeAverage0, kParamVolumeAverage0),
+    SwitchedLines(3, kIntRsi0, kColorRsi0, kParamRsi0),
+    SwitchedLines(3, kIntRci0, kColorRci0, kParamRci0),
+    SwitchedLines(3, kIntDeviation0, kColorDeviation0, kParamDeviation0, kParamDeviationSecond0),
     {2,
      {{kIntStochD, kColorStochD, kParamStochD, -1, -1, -1},
       {kIntStochSD, kColorStochSD, kParamStochSD, -1, -1, -1}}},
@@ -53,10 +51,7 @@ constexpr KindRule kKindRules[] = {
       {kIntMinusDi, kColorMinusDi, kParamMinusDi, -1, -1, -1},
       {kIntAdx, kColorAdx, kParamAdx, -1, -1, -1}}},
     {1, {{kIntSroc, kColorSroc, kParamSrocSpan, -1, -1, -1}}},
-    {3,
-     {{kIntPsychological0, kColorPsychological0, kParamPsychological0, -1, -1, 0},
-      {kIntPsychological0 + 1, kColorPsychological0 + 1, kParamPsychological0 + 1, -1, -1, 1},
-      {kIntPsychological0 + 2, kColorPsychological0 + 2, kParamPsychological0 + 2, -1, -1, 2}}},
+    SwitchedLines(3, kIntPsychological0, kColorPsychological0, kParamPsychological0),
     {2, {{kIntObv, kColorObv, kParamObvEma, -1, -1, -1}, {kIntObvEma, kColorObvEma, kParamObvEma, -1, -1, -1}}},
     {1, {{kIntVolumeRatio, kColorVolumeRatio, kParamVolumeRatio, -1, -1, -1}}},
     {1, {{kIntAdvanceDecline, kColorAdvanceDecline, kParamAdvanceDecline, -1, -1, -1}}},
