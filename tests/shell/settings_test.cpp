@@ -86,7 +86,7 @@ TEST_F(SettingsTest, SaveWritesScrambledImagesThatLoadBackUnchanged) {
   view.lastBarIndex = kMaxBars + 40;  // scrolled past the end of a full series
   view.rightMargin = 960;
   view.paneCount = 12;
-  view.paneFlags[0] = 0x3F | 0x80 | 0x100 | 0x3C00 | 0x8000 | 0x20000;
+  view.paneFlags[0] = kPaneFlagBits;
   gScreenPatterns[4].views[1].lastBarIndex = -9;  // any negative index: the newest bar
   gPaneHeights[7] = 1;
   gPaneHeights[8] = kMaxPaneHeight;
