@@ -25,10 +25,10 @@ void PutSharedDefaults(IndicatorParameterSet& set) {
   PutPeriods(set, kParamRci0, {5, 9, 27});
   PutPeriods(set, kParamDeviation0, {6, 26, 75});
   PutPeriods(set, kParamDeviationSecond0, {0, 0, 0});  // no second average
-  PutPeriods(set, kParamStochK, {5, 3, 3});             // %K, %D, %SD
-  PutPeriods(set, kParamMacdShort, {12, 26, 9});        // short, long, signal
-  PutPeriods(set, kParamPlusDi, {14, 14, 14});          // +DI, -DI, ADX
-  PutPeriods(set, kParamSrocEma, {13, 21});             // average, span
+  PutPeriods(set, kParamStochK, {5, 3, 3});            // %K, %D, %SD
+  PutPeriods(set, kParamMacdShort, {12, 26, 9});       // short, long, signal
+  PutPeriods(set, kParamPlusDi, {14, 14, 14});         // +DI, -DI, ADX
+  PutPeriods(set, kParamSrocEma, {13, 21});            // average, span
   PutPeriods(set, kParamPsychological0, {6, 12, 24});
   PutPeriods(set, kParamObvEma, {12});
   PutPeriods(set, kParamBollinger, {25});

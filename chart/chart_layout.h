@@ -73,7 +73,7 @@ int GetViewPeriod(const ChartView& view);  // 0 daily, 1 weekly, 2 monthly; 0 wh
 const BarSeries* GetViewBarSeries(const ChartView& view, const ChartContext& context);
 // The view's last-bar index, or the newest bar when it is negative.
 int GetViewLastBar(const ChartView& view, const ChartContext& context);
-bool IsLogScalePane(const ChartView& view, int pane);  // price kinds with kPaneFlagLogScale
+bool IsLogScalePane(const ChartView& view, int pane);   // price kinds with kPaneFlagLogScale
 int PanePlotHeight(const PaneRecord& record);           // at least 1
 // Where a point lies on a line between two end points in pixels, E1 the
 // earlier: 0 off the line, 1 on it, 2 on E1's handle, 3 on E2's handle.

@@ -111,8 +111,7 @@ void DrawCandleOverlays(HDC dc, const ChartView& view, const ChartContext& conte
     if ((flags & (kPaneFlagSigma1 << sigma)) == 0) continue;
     const int upper = kRealBollingerCentre + 1 + 2 * sigma;
     DrawRealSlotLine(dc, view, context, pane, first, last, frame, upper, kColorSigma1 + sigma, bandStart);
-    DrawRealSlotLine(dc, view, context, pane, first, last, frame, upper + 1, kColorSigma1 + sigma,
-                     bandStart);
+    DrawRealSlotLine(dc, view, context, pane, first, last, frame, upper + 1, kColorSigma1 + sigma, bandStart);
   }
   if ((flags & kPaneFlagParabolic) != 0) DrawParabolicMarks(dc, view, context, pane, first, last);
 }

@@ -14,7 +14,6 @@
 
 namespace {
 
-
 void DrawScaleLabel(HDC dc, const ScaleMark& mark) {
   char text[16];
   FormatThousands(mark.value, text);

@@ -22,16 +22,16 @@ enum ParamSlot : int {
   kParamPlusDi = 26,
   kParamMinusDi = 27,
   kParamAdx = 28,
-  kParamSrocEma = 29,           // the smoothing average of S-ROC
-  kParamSrocSpan = 30,          // the bars its change is taken over
-  kParamPsychological0 = 31,    // 31-33
+  kParamSrocEma = 29,         // the smoothing average of S-ROC
+  kParamSrocSpan = 30,        // the bars its change is taken over
+  kParamPsychological0 = 31,  // 31-33
   kParamObvEma = 34,
   kParamBollinger = 35,
-  kParamUnused = 36,            // no indicator reads it
+  kParamUnused = 36,  // no indicator reads it
   kParamVolumeRatio = 37,
   kParamAdvanceDecline = 38,
-  kParamPriceRange0 = 39,       // 39-44: the six price-range positions
-  kParamSpare0 = 45,            // 45-54: no indicator reads them; the defaults leave them alone
+  kParamPriceRange0 = 39,  // 39-44: the six price-range positions
+  kParamSpare0 = 45,       // 45-54: no indicator reads them; the defaults leave them alone
 };
 
 struct IndicatorParameterSet {

@@ -27,7 +27,7 @@ enum PaneKind : int {
   kPaneCandles = 0,
   kPaneIchimoku = 1,
   kPaneVolume = 2,
-  kPaneRsi = 3,             // the first oscillator pane
+  kPaneRsi = 3,  // the first oscillator pane
   kPaneRci = 4,
   kPaneDeviation = 5,
   kPaneStochastics = 6,
@@ -48,13 +48,13 @@ enum PaneFlag : uint32_t {
   kPaneFlagLine0 = 0x1,
   kPaneFlagLine1 = 0x2,
   kPaneFlagLine2 = 0x4,
-  kPaneFlagCloudAlone = 0x80,        // candle pane: the Ichimoku cloud without its lines
+  kPaneFlagCloudAlone = 0x80,  // candle pane: the Ichimoku cloud without its lines
   kPaneFlagVolumeCloud = 0x100,
   kPaneFlagBollingerCentre = 0x400,
-  kPaneFlagSigma1 = 0x800,           // the ±1σ bands
+  kPaneFlagSigma1 = 0x800,  // the ±1σ bands
   kPaneFlagSigma2 = 0x1000,
   kPaneFlagSigma3 = 0x2000,
-  kPaneFlagLogScale = 0x8000,        // candle and Ichimoku panes
+  kPaneFlagLogScale = 0x8000,  // candle and Ichimoku panes
   kPaneFlagParabolic = 0x20000,
 };
 

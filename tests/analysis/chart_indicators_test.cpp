@@ -279,7 +279,11 @@ TEST_F(ChartIndicatorsTest, SignalSeriesAreTheChartSeriesOfTheFilesParameters) {
       {"RSI lines swapped", {{kParamRsi0, 27}, {kParamRsi0 + 2, 14}, {kParamRsi0 + 1, 99}}},
       {"deviation second average set", {{kParamDeviationSecond0, 5}, {kParamDeviationSecond0 + 1, 2}}},
       {"zero periods and long RCI",
-       {{kParamCloseAverage0, 0}, {kParamVolumeAverage0, 0}, {kParamRci0, 999}, {kParamRci0 + 1, 0}, {kParamBollinger, 0}}},
+       {{kParamCloseAverage0, 0},
+        {kParamVolumeAverage0, 0},
+        {kParamRci0, 999},
+        {kParamRci0 + 1, 0},
+        {kParamBollinger, 0}}},
   };
   for (const Mix& mix : mixes) {
     SCOPED_TRACE(mix.name);

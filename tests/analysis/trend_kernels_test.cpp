@@ -195,8 +195,7 @@ void ComputeStock(const BarSeries& bars, StockOutputs* out, KernelScratchSet& sc
   for (int k = 0; k < 6; ++k) ComputeCloseAverageReal(bars, r[k].get(), p.slot[kParamCloseAverage0 + k]);
   ComputeVolumeAverage(bars, i[0].get(), p.slot[kParamVolumeAverage0]);
   ComputeVolumeAverage(bars, i[1].get(), p.slot[kParamVolumeAverage0 + 1]);
-  for (int k = 0; k < 3; ++k)
-    ComputeDeviationRate(bars, i[2 + k].get(), p.slot[kParamDeviation0 + k], 25, scratch);
+  for (int k = 0; k < 3; ++k) ComputeDeviationRate(bars, i[2 + k].get(), p.slot[kParamDeviation0 + k], 25, scratch);
   SmoothExponentialScaled(bars, i[5].get(), p.slot[kParamMacdShort]);
   SmoothExponentialScaled(bars, i[6].get(), p.slot[kParamMacdLong]);
   SubtractIntSeries(*i[5], *i[6], i[7].get());

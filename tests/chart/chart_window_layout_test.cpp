@@ -41,9 +41,8 @@ void ExpectStacked(const Rect& area, const Rect* charts, int count) {
 TEST(ChartWindowLayoutTest, HeightIsSharedByPaneWeightAfterTheOverheads) {
   SetAllHeights(40);
   gHeights[kPaneRsi] = 80;
-  const ScreenPattern pattern =
-      PatternOf({ViewWithPanes({kPaneCandles, kPaneVolume, kPaneRsi}), ViewWithPanes({kPaneCandles}),
-                 ViewWithPanes({kPaneRsi})});  // 160, 40, 80
+  const ScreenPattern pattern = PatternOf({ViewWithPanes({kPaneCandles, kPaneVolume, kPaneRsi}),
+                                           ViewWithPanes({kPaneCandles}), ViewWithPanes({kPaneRsi})});  // 160, 40, 80
   const Rect area = {1, 30, 801, 1030};
   Rect charts[3];
   ASSERT_EQ(ComputeChartRects(area, pattern, gHeights, kFont, charts), 3);

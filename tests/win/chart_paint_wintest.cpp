@@ -624,8 +624,8 @@ TEST_F(SyntheticChartTest, TinyChartsAndTheLargestFontPaintNothingOutsideTheChar
 TEST_F(SyntheticChartTest, RepeatedPaintsLeaveNoGdiObjectBehind) {
   for (int i = 0; i < 120; ++i) AddBar(1000 + i, 1010 + i, 990 + i, 1005 + i, 1000 + 10 * i);
   LayOutOnePricePane(kPaneCandles, PaneLineFlags(6) | kPaneFlagCloudAlone | kPaneFlagVolumeCloud |
-                                      kPaneFlagBollingerCentre | kPaneFlagSigma1 | kPaneFlagSigma2 | kPaneFlagSigma3 |
-                                      kPaneFlagParabolic);
+                                       kPaneFlagBollingerCentre | kPaneFlagSigma1 | kPaneFlagSigma2 | kPaneFlagSigma3 |
+                                       kPaneFlagParabolic);
   gTradeMarkShown = 1;
   gTradeMarkCode = kTestCode;
   Canvas canvas(kChartWidth, 200, kMarker);
@@ -707,21 +707,20 @@ const char* StockCodeAt(int index) {
 TEST_F(SampleChartTest, ThreeChartPatternShowsItsPanesInOrder) {
   ScreenPattern pattern{};
   pattern.chartCount = 3;
-  pattern.views[0] = MakeView(
-      "1001", 0,
-      {{kPaneCandles, PaneLineFlags(2) | kPaneFlagBollingerCentre | kPaneFlagSigma2},
-       {kPaneVolume, PaneLineFlags(2)},
-       {kPaneRsi, PaneLineFlags(3)},
-       {kPaneMacd, 0}});
-  pattern.views[1] = MakeView(
-      StockCodeAt(10), 1,
-      {{kPaneIchimoku, 0}, {kPaneVolume, kPaneFlagLine0}, {kPaneRci, PaneLineFlags(3)}, {kPaneDmi, 0}});
-  pattern.views[2] = MakeView(
-      StockCodeAt(20), 0,
-      {{kPaneCandles, kPaneFlagCloudAlone | kPaneFlagVolumeCloud | kPaneFlagLogScale | kPaneFlagParabolic},
-       {kPaneDeviation, PaneLineFlags(3)},
-       {kPaneStochastics, 0},
-       {kPaneObv, 0}});
+  pattern.views[0] = MakeView("1001", 0,
+                              {{kPaneCandles, PaneLineFlags(2) | kPaneFlagBollingerCentre | kPaneFlagSigma2},
+                               {kPaneVolume, PaneLineFlags(2)},
+                               {kPaneRsi, PaneLineFlags(3)},
+                               {kPaneMacd, 0}});
+  pattern.views[1] =
+      MakeView(StockCodeAt(10), 1,
+               {{kPaneIchimoku, 0}, {kPaneVolume, kPaneFlagLine0}, {kPaneRci, PaneLineFlags(3)}, {kPaneDmi, 0}});
+  pattern.views[2] =
+      MakeView(StockCodeAt(20), 0,
+               {{kPaneCandles, kPaneFlagCloudAlone | kPaneFlagVolumeCloud | kPaneFlagLogScale | kPaneFlagParabolic},
+                {kPaneDeviation, PaneLineFlags(3)},
+                {kPaneStochastics, 0},
+                {kPaneObv, 0}});
   Rect charts[3];
   LoadPattern(pattern, 1600, 1000, charts);
   Canvas canvas(1600, 1000, kMarker);
@@ -753,10 +752,10 @@ TEST_F(SampleChartTest, ThreeChartPatternShowsItsPanesInOrder) {
     const Rect& r = gChartContexts[c].panes[p].plot;
     return RECT{r.left + 1, r.top + 1, r.right - 1, r.bottom};
   };
-  EXPECT_GT(canvas.Count(plotOf(0, 0), gPaletteColors[kColorRising]), 100);  // rising candles
-  EXPECT_GT(canvas.Count(plotOf(0, 0), gPaletteColors[kColorFalling]), 100);  // falling candles
+  EXPECT_GT(canvas.Count(plotOf(0, 0), gPaletteColors[kColorRising]), 100);        // rising candles
+  EXPECT_GT(canvas.Count(plotOf(0, 0), gPaletteColors[kColorFalling]), 100);       // falling candles
   EXPECT_GT(canvas.Count(plotOf(0, 0), gPaletteColors[kColorCloseAverage0]), 50);  // first average
-  EXPECT_GT(canvas.Count(plotOf(0, 1), gPaletteColors[kColorVolumeBars]), 500);  // volume bars
+  EXPECT_GT(canvas.Count(plotOf(0, 1), gPaletteColors[kColorVolumeBars]), 500);    // volume bars
   EXPECT_EQ(canvas.Count(plotOf(0, 0), gPaletteColors[kColorVolumeBars]), 0);
   EXPECT_GT(canvas.Count(plotOf(1, 0),
                          [](COLORREF c) {

@@ -488,12 +488,11 @@ TEST_F(IndicatorPanesTest, EveryPaneKindInOnePicture) {
     int kind;
     int32_t minValue, maxValue;
   };
-  const Pane panes[] = {{kPaneVolume, 0, 5000},           {kPaneRsi, 0, 10000},
-                        {kPaneRci, -10000, 10000},        {kPaneDeviation, -1000, 1000},
-                        {kPaneStochastics, 0, 10000},     {kPaneMacd, -50, 150},
-                        {kPaneDmi, 0, 6000},              {kPaneSroc, 9000, 11000},
-                        {kPanePsychological, 0, 10000},   {kPaneObv, -100000, 100000},
-                        {kPaneVolumeRatio, 0, 20000},     {kPaneAdvanceDecline, 5000, 15000}};
+  const Pane panes[] = {
+      {kPaneVolume, 0, 5000},        {kPaneRsi, 0, 10000},         {kPaneRci, -10000, 10000},
+      {kPaneDeviation, -1000, 1000}, {kPaneStochastics, 0, 10000}, {kPaneMacd, -50, 150},
+      {kPaneDmi, 0, 6000},           {kPaneSroc, 9000, 11000},     {kPanePsychological, 0, 10000},
+      {kPaneObv, -100000, 100000},   {kPaneVolumeRatio, 0, 20000}, {kPaneAdvanceDecline, 5000, 15000}};
   constexpr int kPaneHeight = 110;
   BarSeries* bars = Block().bars;
   for (int i = 0; i < kBarCount; ++i) bars->bars[i].volume = i == 45 ? 0 : Wave(i, 13, 2500, 1800);
@@ -526,9 +525,9 @@ TEST_F(IndicatorPanesTest, EveryPaneKindInOnePicture) {
   for (int i = 0; i < 12; ++i) Paint(canvas, i);
   ASSERT_TRUE(canvas.SaveBmp(ArtifactsFolder() + L"indicator_panes.bmp"));
 
-  const int firstColors[] = {kColorVolumeAverage0, kColorRsi0,   kColorRci0,           kColorDeviation0,
-                             kColorStochD,         kColorMacd,   kColorPlusDi,         kColorSroc,
-                             kColorPsychological0, kColorObv,    kColorVolumeRatio,    kColorAdvanceDecline};
+  const int firstColors[] = {kColorVolumeAverage0, kColorRsi0, kColorRci0,        kColorDeviation0,
+                             kColorStochD,         kColorMacd, kColorPlusDi,      kColorSroc,
+                             kColorPsychological0, kColorObv,  kColorVolumeRatio, kColorAdvanceDecline};
   for (int i = 0; i < 12; ++i) {
     EXPECT_GT(canvas.Count(PlotRect(i), LineColor(firstColors[i])), 50) << "kind " << panes[i].kind;
     // Each pane's lines keep to its own plot.

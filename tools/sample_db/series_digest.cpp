@@ -70,10 +70,16 @@ void FillDigestSignalFile(SignalSettingsFile* file) {
   *file = SignalSettingsFile{};
   file->tag = kSignalSettingsTag;
   file->definitionCount = 1;
-  const std::pair<int, uint16_t> changes[] = {
-      {kParamCloseAverage0 + 3, 50}, {kParamRsi0, 27}, {kParamRci0 + 1, 13}, {kParamDeviationSecond0, 5},
-      {kParamStochD, 5}, {kParamMacdLong, 30}, {kParamAdx, 20}, {kParamObvEma, 9}, {kParamBollinger, 20},
-      {kParamVolumeRatio, 20}};
+  const std::pair<int, uint16_t> changes[] = {{kParamCloseAverage0 + 3, 50},
+                                              {kParamRsi0, 27},
+                                              {kParamRci0 + 1, 13},
+                                              {kParamDeviationSecond0, 5},
+                                              {kParamStochD, 5},
+                                              {kParamMacdLong, 30},
+                                              {kParamAdx, 20},
+                                              {kParamObvEma, 9},
+                                              {kParamBollinger, 20},
+                                              {kParamVolumeRatio, 20}};
   for (int p = 0; p < 3; ++p) {
     file->params[p] = gIndicatorParams[p];
     for (const auto& [slot, value] : changes) file->params[p].slot[slot] = value;
