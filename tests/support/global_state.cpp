@@ -1,0 +1,91 @@
+#include "tests/support/global_state.h"
+
+#include <cstring>
+#include <memory>
+#include <type_traits>
+
+#include "analysis/group_lists.h"
+#include "analysis/group_store.h"
+#include "analysis/series_buffers.h"
+#include "analysis/signal_settings.h"
+#include "chart/blink_timers.h"
+#include "chart/chart_context.h"
+#include "chart/chart_editing.h"
+#include "chart/chart_layout.h"
+#include "chart/chart_loading.h"
+#include "chart/chart_scroll.h"
+#include "chart/chart_selection.h"
+#include "chart/cross_hair.h"
+#include "chart/drag_modes.h"
+#include "chart/screen_pattern.h"
+#include "common/file_io.h"
+#include "data/backup_paths.h"
+#include "data/daily_cache.h"
+#include "data/ken_table.h"
+#include "data/stock_table.h"
+#include "net/online_services.h"
+#include "net/order_link.h"
+#include "sheets/sheet_services.h"
+#include "shell/app_globals.h"
+#include "shell/commands.h"
+#include "shell/progress.h"
+#include "shell/settings.h"
+
+// Byte copies: every kept global is plain data (arrays and hook structs of
+// function pointers included).
+template <typename T>
+void ScopedGlobalState::Keep(T& global) {
+  static_assert(std::is_trivially_copyable_v<T>, "kept globals are plain data");
+  auto saved = std::make_shared<std::vector<unsigned char>>(sizeof global);
+  std::memcpy(saved->data(), &global, sizeof global);
+  restore_.push_back([&global, saved] { std::memcpy(&global, saved->data(), sizeof global); });
+}
+
+ScopedGlobalState::ScopedGlobalState(TestStart start) {
+  Keep(gSettings), Keep(gSettingsP2), Keep(gDefaultSettings);
+  Keep(gSelectedChart), Keep(gSelectedPane), Keep(gCursorBar), Keep(gDragMode), Keep(gBlinkPhase);
+  Keep(gCrossHairChart), Keep(gCrossHairPane), Keep(gCrossHairBar), Keep(gCrossHairX), Keep(gCrossHairY);
+  Keep(gCursorValue), Keep(gCursorLineDrawn), Keep(gCrossHairRects), Keep(gCrossHairRectCount);
+  Keep(gPatternSwitchHooks), Keep(gPatternCarryView), Keep(gPatternCarryValid), Keep(gPatternMenuSource);
+  Keep(gChartTextWidth), Keep(gChartTextWidthContext), Keep(gFixedFontHeight), Keep(gDetailWindowRect);
+  Keep(gTrendLineFullRange), Keep(gDetailListArea), Keep(gInvalidateRectHook);
+  Keep(gForecastState), Keep(gForecastBarCount), Keep(gForecastLastBar), Keep(gForecastCarry);
+  Keep(gChartEditHooks), Keep(gChartScrollHooks), Keep(gMenuStatesHook), Keep(gWindowCommandHook);
+  Keep(gRefreshGroupListsHook), Keep(gKenTableChangedHook), Keep(gDailyCacheMemoryStatus);
+  Keep(gMainWnd), Keep(gDataFolder), Keep(gLastInputTick), Keep(gUndoKind), Keep(gBackupRootFolder);
+  Keep(gPriceUpdateRunning), Keep(gStockTableRebuilt), Keep(gSignalSettings), Keep(gScenarioTable);
+  Keep(gProgressDlg), Keep(const_cast<int&>(gProgressCancelled)), Keep(const_cast<int&>(gProgressAbortRequested));
+  Keep(gComputeNeededOnly), Keep(gNeededPeriods), Keep(gNeededSeries), Keep(gGroupEditBusy), Keep(gEditedRecord);
+  Keep(gTradeMarkShown), Keep(gTradeMarkCode), Keep(gTradeMarkDate1), Keep(gTradeMarkPrice1);
+  Keep(gTradeMarkDate2), Keep(gTradeMarkPrice2), Keep(gOrderLinkOpen), Keep(gUpdateReady);
+  Keep(gRealTimeRunning), Keep(gPastPriceRunning), Keep(gBrokerLoginFailed), Keep(gNewestQuoteDate);
+  Keep(gQuoteStockCounts), Keep(gQuoteLastSeenIndexes), Keep(gQuoteCompanionRunning);
+  for (ChartContext& context : gChartContexts) Keep(context.geometry);
+
+  // Stores that did not exist yet are the test's own.
+  const bool hadCache = gDailyCache != nullptr, hadKen = gKenTable != nullptr;
+  const bool hadGroups = gGroupTable != nullptr, hadContexts = gChartContexts[0].periods[0].bars != nullptr;
+  const bool hadScratch = gMainScratch.ints[0] != nullptr;
+  const int stockCount = gStockTable != nullptr ? gStockTable->count : 0;
+  restore_.push_back([=] {
+    if (!hadContexts) FreeAllChartContexts();
+    if (!hadScratch) FreeKernelScratchSet(&gMainScratch);
+    if (!hadCache) DestroyDailyCache();
+    if (!hadGroups) FreeGroupTables();
+    if (!hadKen) {
+      FreeBlock(gKenTable);
+      gKenTable = nullptr;
+    }
+    if (gStockTable != nullptr) gStockTable->count = stockCount;
+    ResetStockLookupCache();
+  });
+
+  if (start == TestStart::kDefaults) {
+    InitAppTexts();
+    SetDefaultSettings();
+  }
+}
+
+ScopedGlobalState::~ScopedGlobalState() {
+  for (auto it = restore_.rbegin(); it != restore_.rend(); ++it) (*it)();
+}
