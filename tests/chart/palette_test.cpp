@@ -4,6 +4,11 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
+#include <vector>
+
+#include "shell/settings.h"
+#include "tests/support/global_state.h"
 
 namespace {
 
@@ -22,29 +27,37 @@ constexpr int kBackdropSlots[] = {17, 18, 49, 50, 51, 52, 57, 66, 67, 68, 69};
 
 class PaletteTest : public ::testing::Test {
  protected:
-  void SetUp() override { saved_ = gSettings; }
-  void TearDown() override { gSettings = saved_; }
-  SettingsBlock saved_;
+  ScopedGlobalState globals_;
 };
 
-TEST_F(PaletteTest, WhiteGroundStartsWithTheListedColoursAndFillsEveryDialogSlot) {
-  std::fill(std::begin(gPaletteColors), std::end(gPaletteColors), 0x123456u);
-  gBuiltinPaletteIndex = 2;
-  LoadBuiltinPalette(0);
-  EXPECT_EQ(gBuiltinPaletteIndex, 0);
-  EXPECT_EQ(gPaletteColors[0], Rgb(255, 255, 255));
-  EXPECT_EQ(gPaletteColors[1], Rgb(192, 192, 192));
-  EXPECT_EQ(gPaletteColors[2], Rgb(160, 0, 80));
-  EXPECT_EQ(gPaletteColors[3], Rgb(0, 0, 255));
-  // The table is slot by slot: its last dialog slots land where they belong.
-  EXPECT_EQ(gPaletteColors[57], Rgb(255, 255, 190));
-  EXPECT_EQ(gPaletteColors[72], Rgb(255, 0, 0));
-  EXPECT_EQ(gPaletteColors[73], Rgb(0, 0, 255));
-  for (int slot = 74; slot < kPaletteColorCount; ++slot) EXPECT_EQ(gPaletteColors[slot], 0u) << slot;
+// The tables are slot by slot: their last dialog slots land where they belong.
+TEST_F(PaletteTest, EachPaletteStartsWithItsListedColoursAndFillsEveryDialogSlot) {
+  EXPECT_EQ(gPaletteColors[2], Rgb(160, 0, 80)) << "the default settings carry the white ground";
+  struct Listed {
+    int index;                 // asked for
+    std::vector<int> slots;    // checked
+    std::vector<ColorRef> colours;
+  };
+  const Listed palettes[] = {
+      {0, {0, 1, 2, 3, 57, 72, 73}, {Rgb(255, 255, 255), Rgb(192, 192, 192), Rgb(160, 0, 80), Rgb(0, 0, 255),
+                                     Rgb(255, 255, 190), Rgb(255, 0, 0), Rgb(0, 0, 255)}},
+      {1, {0, 2, 3}, {Rgb(0, 0, 0), Rgb(255, 255, 128), Rgb(128, 255, 255)}},
+      {2, {0, 2, 3}, {Rgb(255, 255, 255), Rgb(0, 0, 0), Rgb(0, 0, 0)}},  // monochrome candles
+      {7, {0, 2}, {Rgb(255, 255, 255), Rgb(160, 0, 80)}},                 // out of range: the white ground
+      {-1, {0}, {Rgb(255, 255, 255)}},
+  };
+  for (const Listed& palette : palettes) {
+    std::fill(std::begin(gPaletteColors), std::end(gPaletteColors), 0x123456u);
+    LoadBuiltinPalette(palette.index);
+    EXPECT_EQ(gBuiltinPaletteIndex, palette.index >= 0 && palette.index < kBuiltinPaletteCount ? palette.index : 0);
+    for (size_t i = 0; i < palette.slots.size(); ++i)
+      EXPECT_EQ(gPaletteColors[palette.slots[i]], palette.colours[i]) << palette.index << " slot " << palette.slots[i];
+    for (int slot = 74; slot < kPaletteColorCount; ++slot) EXPECT_EQ(gPaletteColors[slot], 0u) << slot;
+  }
 }
 
 TEST_F(PaletteTest, EveryPaletteKeepsLinesVisibleAndBackdropsLight) {
-  for (int index = 0; index < kBuiltinPaletteCount; ++index) {
+  for (int index : {0, 2, 1}) {
     LoadBuiltinPalette(index);
     const ColorRef ground = gPaletteColors[0];
     EXPECT_NE(gPaletteColors[1], ground) << index;
@@ -55,27 +68,7 @@ TEST_F(PaletteTest, EveryPaletteKeepsLinesVisibleAndBackdropsLight) {
       EXPECT_LT(std::abs(Brightness(gPaletteColors[slot]) - Brightness(ground)), 200) << index << " slot " << slot;
     }
   }
-}
-
-TEST_F(PaletteTest, BlackGroundAndMonochromeCandles) {
-  LoadBuiltinPalette(1);
-  EXPECT_EQ(gPaletteColors[0], Rgb(0, 0, 0));
-  EXPECT_EQ(gPaletteColors[2], Rgb(255, 255, 128));
-  EXPECT_EQ(gPaletteColors[3], Rgb(128, 255, 255));
-  EXPECT_LT(Brightness(gPaletteColors[0]), 384);  // the volume cloud takes its dark ramp
-  LoadBuiltinPalette(2);
-  EXPECT_EQ(gPaletteColors[0], Rgb(255, 255, 255));
-  EXPECT_EQ(gPaletteColors[2], Rgb(0, 0, 0));
-  EXPECT_EQ(gPaletteColors[3], Rgb(0, 0, 0));
-  EXPECT_EQ(gBuiltinPaletteIndex, 2);
-}
-
-TEST_F(PaletteTest, AnIndexOutOfRangeLoadsTheWhiteGround) {
-  LoadBuiltinPalette(7);
-  EXPECT_EQ(gBuiltinPaletteIndex, 0);
-  EXPECT_EQ(gPaletteColors[0], Rgb(255, 255, 255));
-  LoadBuiltinPalette(-1);
-  EXPECT_EQ(gBuiltinPaletteIndex, 0);
+  EXPECT_LT(Brightness(gPaletteColors[0]), 384);  // black: the volume cloud takes its dark ramp
 }
 
 TEST_F(PaletteTest, OnlyAnEmptyPaletteIsReplaced) {
@@ -89,13 +82,6 @@ TEST_F(PaletteTest, OnlyAnEmptyPaletteIsReplaced) {
   LoadBuiltinPaletteIfEmpty();
   EXPECT_FALSE(IsPaletteEmpty(gPaletteColors));
   EXPECT_EQ(gPaletteColors[0], Rgb(1, 2, 3));  // the user's colours stay
-}
-
-TEST_F(PaletteTest, DefaultSettingsCarryTheWhiteGround) {
-  SetDefaultSettings();
-  EXPECT_EQ(gBuiltinPaletteIndex, 0);
-  EXPECT_EQ(gPaletteColors[0], Rgb(255, 255, 255));
-  EXPECT_EQ(gPaletteColors[2], Rgb(160, 0, 80));
 }
 
 }  // namespace

@@ -4,11 +4,13 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "chart/chart_selection.h"
 #include "common/stock_code.h"
 #include "shell/settings.h"
+#include "tests/support/global_state.h"
 
 namespace {
 
@@ -35,12 +37,6 @@ StockCode ShownCode(int pattern, int chart) { return gScreenPatterns[pattern].vi
 class ScreenPatternTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitStockCodeGlobals();
-    SetDefaultSettings();
-    gPatternCarryValid = 0;
-    gPatternCarryView = ChartView{};
-    gSelectedChart = 0;
-    gSelectedPane = 0;
     gCursorBar = 5;
     gPatternSwitchHooks = {[] { gHookLog.push_back("wait"); },
                            [](int chart) { gHookLog.push_back("reload " + std::to_string(chart)); },
@@ -50,7 +46,7 @@ class ScreenPatternTest : public ::testing::Test {
                            nullptr};
     gHookLog.clear();
   }
-  void TearDown() override { gPatternSwitchHooks = {}; }
+  ScopedGlobalState globals_;
 };
 
 TEST_F(ScreenPatternTest, TheShownPatternNeedsForceAndOnlyTheTwelveAreTaken) {
@@ -100,14 +96,12 @@ TEST_F(ScreenPatternTest, UnkeptChartsWithTheSameStockFollowTheCarriedView) {
   ASSERT_EQ(SwitchScreenPattern(1, 0), 1);
   const ChartView* shown = gScreenPatterns[1].views;
   // A weekly chart cannot use a daily bar index: it shows the newest bars.
-  const std::vector<int> expected = {812, 17, -1, 17, 100, 1};
   EXPECT_EQ((std::vector<int>{shown[0].lastBarIndex, shown[0].groupIndex, shown[1].lastBarIndex, shown[1].groupIndex,
                               shown[2].lastBarIndex, shown[2].groupIndex}),
-            expected);
+            (std::vector<int>{812, 17, -1, 17, 100, 1}));
   EXPECT_EQ((std::vector<StockCode>{ShownCode(1, 0), ShownCode(1, 1), ShownCode(1, 2)}),
             (std::vector<StockCode>{StringToCode("7203"), StringToCode("7203"), StringToCode("6758")}));
-  EXPECT_EQ(gSelectedChart, 0);
-  EXPECT_EQ(gPatternCarryValid, 1);
+  EXPECT_EQ(std::make_pair(gSelectedChart, gPatternCarryValid), std::make_pair(0, 1));
 }
 
 TEST_F(ScreenPatternTest, KeptChartsShowWhatTheyStoredAndTheFirstUnkeptIsSelected) {
@@ -122,8 +116,7 @@ TEST_F(ScreenPatternTest, KeptChartsShowWhatTheyStoredAndTheFirstUnkeptIsSelecte
   gCurrentPattern = 0;
   SwitchScreenPattern(3, 0);
   EXPECT_EQ(gSelectedChart, 1);
-  EXPECT_EQ(ShownCode(3, 0), StringToCode("1301"));
-  EXPECT_EQ(ShownCode(3, 1), StringToCode("7203"));
+  EXPECT_EQ(std::make_pair(ShownCode(3, 0), ShownCode(3, 1)), std::make_pair(StringToCode("1301"), StringToCode("7203")));
 }
 
 TEST_F(ScreenPatternTest, WhenEveryChartKeepsItsStockTheSelectedOneIsCarried) {
@@ -158,8 +151,7 @@ TEST_F(ScreenPatternTest, APaneSelectionBeyondThePanesIsCleared) {
   empty.paneCount = 0;
   SetPattern(4, {empty});
   SwitchScreenPattern(4, 0);
-  EXPECT_EQ(gSelectedPane, -1);
-  EXPECT_EQ(gCursorBar, -1);
+  EXPECT_EQ(std::make_pair(gSelectedPane, gCursorBar), std::make_pair(-1, -1));
   SwitchScreenPattern(5, 0);  // three panes: pane 0 stays selected
   EXPECT_EQ(gSelectedPane, 0);
 }
