@@ -1,0 +1,16 @@
+#pragma once
+// Related integers compared in one expectation: EXPECT_EQ(Row(a, b), Row(1, 2)),
+// and a rectangle as {left, top, right, bottom}.
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "common/gdi_rules.h"
+
+template <typename... T>
+std::vector<int64_t> Row(T... values) {
+  return {static_cast<int64_t>(values)...};
+}
+
+using Ltrb4 = std::array<int32_t, 4>;
+inline Ltrb4 Ltrb(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
