@@ -21,6 +21,7 @@
 #include "sheets/sheet_services.h"
 #include "shell/settings.h"
 #include "tests/support/chart_test_support.h"
+#include "tests/support/global_state.h"
 #include "tests/support/kernel_series.h"
 
 namespace {
@@ -126,7 +127,6 @@ std::vector<uint8_t> BlockBytes(const PeriodSeriesBlock& block) {
 class ChartIndicatorsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitStockCodeGlobals();
     ASSERT_TRUE(AllocateStockTable());
     for (StockCode code : {kCodeA, kCodeB}) {
       StockRecord& record = gStockTable->records[gStockTable->count++];
@@ -135,8 +135,6 @@ class ChartIndicatorsTest : public ::testing::Test {
       record.master.tradingUnit = code == kCodeA ? kTradingUnitA : 1;
     }
     ResetStockLookupCache();
-    SetDefaultIndicatorParameters();
-    ASSERT_TRUE(AllocateKernelScratchSet(&scratch_));
     file_ = std::make_unique<SignalSettingsFile>();
     file_->tag = kSignalSettingsTag;
     file_->definitionCount = 1;
@@ -146,17 +144,7 @@ class ChartIndicatorsTest : public ::testing::Test {
     }
   }
 
-  void TearDown() override {
-    gSignalSettings = nullptr;
-    gComputeNeededOnly = 0;
-    for (int& needed : gNeededPeriods) needed = 0;
-    for (SeriesUseFlags& flags : gNeededSeries) flags = SeriesUseFlags{};
-    FreeKernelScratchSet(&scratch_);
-    gStockTable->count = 0;
-    ResetStockLookupCache();
-  }
-
-  void Compute(StockCode code, ChartContext* context) { ComputeChartIndicators(code, context, scratch_); }
+  void Compute(StockCode code, ChartContext* context) { ComputeChartIndicators(code, context, scratch_.set); }
 
   // Stock B computed with every series of a signal file of other parameters.
   void ComputeOtherStock(ChartContext* context) {
@@ -169,7 +157,8 @@ class ChartIndicatorsTest : public ::testing::Test {
     gSignalSettings = nullptr;
   }
 
-  KernelScratchSet scratch_{};
+  ScopedGlobalState globals_;
+  kernel_test::ScratchHolder scratch_{0};
   std::unique_ptr<SignalSettingsFile> file_;
   std::unique_ptr<BarSeries> stockA_ = DailyBars(kCodeA, kBars, 11);
   std::unique_ptr<BarSeries> stockB_ = DailyBars(kCodeB, kBars + 137, 29);
@@ -343,8 +332,8 @@ TEST_F(ChartIndicatorsTest, OnlyTheDailyPeriodNeededLeavesWeeklyAndMonthlyAsThey
 
 TEST_F(ChartIndicatorsTest, ObvUsesTheStocksTradingUnitOrTheDefault) {
   auto expected = std::make_unique<IntSeries>(), other = std::make_unique<IntSeries>();
-  ComputeObv(*stockA_, expected.get(), kTradingUnitA, scratch_);
-  ComputeObv(*stockA_, other.get(), 1000, scratch_);
+  ComputeObv(*stockA_, expected.get(), kTradingUnitA, scratch_.set);
+  ComputeObv(*stockA_, other.get(), 1000, scratch_.set);
   ASSERT_FALSE(SameInt(*expected, *other));
 
   OwnedContext context;

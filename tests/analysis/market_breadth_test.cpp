@@ -86,16 +86,10 @@ class MarketBreadthTest : public PriceStoreTest {
  protected:
   void SetUp() override {
     PriceStoreTest::SetUp();
-    ASSERT_TRUE(AllocateKernelScratchSet(&gMainScratch));
-    SetDefaultIndicatorParameters();
+    ASSERT_TRUE(AllocateKernelScratchSet(&gMainScratch));  // freed with the global state
     for (IndicatorParameterSet& set : gIndicatorParams) set.slot[38] = 2;
     gRecomputeNeeded = 1;
     gGroupsDirty = 1;
-  }
-
-  void TearDown() override {
-    FreeKernelScratchSet(&gMainScratch);
-    PriceStoreTest::TearDown();
   }
 
   // The table: "1001" and the given stocks, each with its daily file.
@@ -228,8 +222,8 @@ TEST_F(MarketBreadthTest, CompletedRunWritesFilesSnapshotsAndClearsFlags) {
   EXPECT_EQ(gBreadthRatios[0]->count, kIndexBars);
   EXPECT_EQ(gBreadthRatios[0]->values[kIndexBars - 1], 10000);
   const IndicatorSnapshot* snapshots = gStockTable->records[1].snapshots;
-  EXPECT_EQ(snapshots[0].values[kAdrSnapshotItem], 100.0);
-  EXPECT_EQ(snapshots[1].values[kAdrSnapshotItem], 100.0);
+  EXPECT_EQ(std::make_pair(snapshots[0].values[kAdrSnapshotItem], snapshots[1].values[kAdrSnapshotItem]),
+            std::make_pair(100.0, 100.0));
   const MarketBreadthSeries& weekly = *gBreadthRatios[1];
   EXPECT_EQ(snapshots[2].values[kAdrSnapshotItem], static_cast<double>(weekly.values[weekly.count - 1] / 100));
 }

@@ -1,5 +1,6 @@
 #include "tests/support/global_state.h"
 
+#include <array>
 #include <cstring>
 #include <memory>
 #include <type_traits>
@@ -63,12 +64,16 @@ ScopedGlobalState::ScopedGlobalState(TestStart start) {
   for (ChartContext& context : gChartContexts) Keep(context.geometry);
 
   // Stores that did not exist yet are the test's own.
-  const bool hadCache = gDailyCache != nullptr, hadKen = gKenTable != nullptr;
-  const bool hadGroups = gGroupTable != nullptr, hadContexts = gChartContexts[0].periods[0].bars != nullptr;
+  const bool hadCache = gDailyCache != nullptr, hadKen = gKenTable != nullptr, hadGroups = gGroupTable != nullptr;
   const bool hadScratch = gMainScratch.ints[0] != nullptr;
+  ChartContext* const contexts[] = {&gChartContexts[0], &gChartContexts[1], &gChartContexts[2], &gSharedChartContext};
+  std::array<bool, 4> hadContext{};
+  for (size_t i = 0; i < hadContext.size(); ++i) hadContext[i] = contexts[i]->periods[0].bars != nullptr;
   const int stockCount = gStockTable != nullptr ? gStockTable->count : 0;
   restore_.push_back([=] {
-    if (!hadContexts) FreeAllChartContexts();
+    if (hadContext == std::array<bool, 4>{}) FreeAllChartContexts();
+    for (size_t i = 0; i < hadContext.size(); ++i)
+      if (!hadContext[i]) FreeChartContextBuffers(contexts[i]);
     if (!hadScratch) FreeKernelScratchSet(&gMainScratch);
     if (!hadCache) DestroyDailyCache();
     if (!hadGroups) FreeGroupTables();
