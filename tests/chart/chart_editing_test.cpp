@@ -13,7 +13,7 @@
 #include "shell/commands.h"
 #include "shell/settings.h"
 #include "tests/chart/linked_charts_fixture.h"
-#include "tests/support/rect_values.h"
+#include "tests/support/row.h"
 
 namespace {
 

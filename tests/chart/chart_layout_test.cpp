@@ -17,6 +17,7 @@
 #include "shell/settings.h"
 #include "tests/support/chart_test_support.h"
 #include "tests/support/global_state.h"
+#include "tests/support/row.h"
 
 namespace {
 
@@ -126,8 +127,7 @@ TEST_F(ChartLayoutTest, PanesShareThePlotAreaByWeightAndFillItExactly) {
   EXPECT_EQ(pane(3).pane.bottom, 0);  // beyond the count: cleared
   for (uint16_t& h : gPaneHeights) h = 0;
   Layout(700, 300);
-  EXPECT_EQ(Height(pane(0).pane), 100);
-  EXPECT_EQ(Height(pane(2).pane), 100);
+  EXPECT_EQ(Row(Height(pane(0).pane), Height(pane(2).pane)), Row(100, 100));
 }
 
 TEST_F(ChartLayoutTest, AShortViewAtTheNewestBarScalesOverTwentyBars) {

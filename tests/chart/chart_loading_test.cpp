@@ -17,8 +17,9 @@
 #include "data/stock_table.h"
 #include "shell/settings.h"
 #include "tests/support/global_state.h"
-#include "tests/support/rect_values.h"
+#include "tests/support/row.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/row.h"
 #include "tools/sample_db/sample_database.h"
 
 namespace {
@@ -164,9 +165,7 @@ TEST_F(ChartLoadingTest, MissingStocksFallBackToTheReferenceIndex) {
   LoadChartSeries(0, 0);
   EXPECT_EQ(View(0).stockCode, kIndex);
   for (const PeriodSeriesBlock& block : gChartContexts[0].periods) {
-    EXPECT_EQ(block.rawBars->count, 0);
-    EXPECT_EQ(block.bars->count, 0);
-    EXPECT_EQ(block.chartReal[kRealCloseAverage0]->count, 0);
+    EXPECT_EQ(Row(block.rawBars->count, block.bars->count, block.chartReal[kRealCloseAverage0]->count), Row(0, 0, 0));
   }
   EXPECT_FALSE(IsForecastEditPosition(0, 0, 0));
   EraseForecastCandle();

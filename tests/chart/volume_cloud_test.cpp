@@ -1,4 +1,5 @@
 #include "chart/volume_cloud.h"
+#include "tests/support/row.h"
 
 #include <gtest/gtest.h>
 
@@ -54,10 +55,8 @@ TEST(VolumeCloudWeightTest, EveryRowIsABellSummingToOne) {
 }
 
 TEST_F(VolumeCloudTest, DecayBarsByPeriod) {
-  EXPECT_EQ(VolumeCloudDecayBars(0), 120);
-  EXPECT_EQ(VolumeCloudDecayBars(1), 27);
-  EXPECT_EQ(VolumeCloudDecayBars(2), 6);
-  EXPECT_EQ(VolumeCloudDecayBars(9), 120);
+  EXPECT_EQ(Row(VolumeCloudDecayBars(0), VolumeCloudDecayBars(1), VolumeCloudDecayBars(2), VolumeCloudDecayBars(9)),
+            Row(120, 27, 6, 120));
 }
 
 TEST_F(VolumeCloudTest, OneBarFadesOverTwoDecayLengthsStartingAtTheNextBar) {

@@ -3,12 +3,14 @@
 // and a rectangle as {left, top, right, bottom}.
 #include <array>
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 #include "common/gdi_rules.h"
 
 template <typename... T>
 std::vector<int64_t> Row(T... values) {
+  static_assert(((std::is_integral_v<T> || std::is_enum_v<T>) && ...), "a row holds integers only");
   return {static_cast<int64_t>(values)...};
 }
 
