@@ -1,4 +1,5 @@
 #include "common/sjis_text.h"
+#include "tests/support/row.h"
 
 #include <gtest/gtest.h>
 
@@ -31,8 +32,7 @@ TEST(SjisTextTest, ByteClassesAtTheirEdges) {
     EXPECT_EQ(FullWidthToAscii(0x82, trail), ascii) << std::hex << int{trail};
     EXPECT_EQ(IsFullWidthAlnum(0x82, trail), ascii != 0);
   }
-  EXPECT_EQ(FullWidthToAscii(0x81, 0x60), 0);
-  EXPECT_EQ(FullWidthToAscii(0x83, 0x60), 0);
+  EXPECT_EQ(Row(FullWidthToAscii(0x81, 0x60), FullWidthToAscii(0x83, 0x60)), Row(0, 0));
 }
 
 TEST(SjisTextTest, ExtractKeepsLettersAndDigitsOnly) {

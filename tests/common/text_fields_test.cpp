@@ -1,4 +1,5 @@
 #include "common/text_fields.h"
+#include "tests/support/row.h"
 
 #include <gtest/gtest.h>
 
@@ -86,8 +87,7 @@ TEST(TextLines, ConvertCountAndSplit) {
   char text[] = "a\nb\r\nc";
   ConvertLfToCr(text, 6);
   EXPECT_STREQ(text, "a\rb\r\rc");
-  EXPECT_EQ(CountTextLines(text, 6), 4);
-  EXPECT_EQ(CountTextLines(text, 0), 1);
+  EXPECT_EQ(Row(CountTextLines(text, 6), CountTextLines(text, 0)), Row(4, 1));
   int count = -1;
   char** parts = SplitTextToArray(",ab,,株式,", &count);
   ASSERT_NE(parts, nullptr);
