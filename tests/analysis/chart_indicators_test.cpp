@@ -23,6 +23,7 @@
 #include "tests/support/chart_test_support.h"
 #include "tests/support/global_state.h"
 #include "tests/support/kernel_series.h"
+#include "tests/support/row.h"
 
 namespace {
 
@@ -242,8 +243,7 @@ TEST_F(ChartIndicatorsTest, RsiLineWithAnotherLinesPeriodIsThatLinesCopy) {
   const PeriodSeriesBlock& daily = context.context.periods[0];
   EXPECT_TRUE(SameInt(*daily.signalInt[kIntRsi0], *daily.chartInt[kIntRsi0 + 2]));
   EXPECT_FALSE(SameInt(*daily.signalInt[kIntRsi0], *daily.chartInt[kIntRsi0]));
-  EXPECT_EQ(daily.signalInt[kIntRsi0 + 1]->count, 0);
-  EXPECT_EQ(daily.signalInt[kIntRsi0 + 2]->count, 0);
+  EXPECT_EQ(Row(daily.signalInt[kIntRsi0 + 1]->count, daily.signalInt[kIntRsi0 + 2]->count), Row(0, 0));
 }
 
 // Whatever is copied and whatever is computed, a signal series is the chart

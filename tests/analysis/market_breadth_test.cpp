@@ -21,6 +21,7 @@
 #include "shell/settings.h"
 #include "tests/support/kernel_series.h"
 #include "tests/support/price_store.h"
+#include "tests/support/row.h"
 
 namespace {
 
@@ -219,8 +220,7 @@ TEST_F(MarketBreadthTest, CompletedRunWritesFilesSnapshotsAndClearsFlags) {
   EXPECT_EQ((Ints{gCountAdvances, gRecomputeNeeded, gGroupsDirty}), (Ints{0, 0, 0}));
   for (const auto& file : RatioFiles()) EXPECT_EQ(file.size(), 20484u);
   // One advance and one decline on every day after the first.
-  EXPECT_EQ(gBreadthRatios[0]->count, kIndexBars);
-  EXPECT_EQ(gBreadthRatios[0]->values[kIndexBars - 1], 10000);
+  EXPECT_EQ(Row(gBreadthRatios[0]->count, gBreadthRatios[0]->values[kIndexBars - 1]), Row(kIndexBars, 10000));
   const IndicatorSnapshot* snapshots = gStockTable->records[1].snapshots;
   EXPECT_EQ(std::make_pair(snapshots[0].values[kAdrSnapshotItem], snapshots[1].values[kAdrSnapshotItem]),
             std::make_pair(100.0, 100.0));

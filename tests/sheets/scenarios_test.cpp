@@ -10,6 +10,7 @@
 #include "sheets/sheet_services.h"
 #include "shell/app_globals.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/row.h"
 
 namespace {
 
@@ -91,8 +92,7 @@ TEST(ScenarioRunTest, MarksCoverEveryDailyBarAndNothingMore) {
   for (int s = 0; s < kScenarioSlots; ++s) {
     EXPECT_TRUE(context.fileMarks[s]->count == 1234u && context.tableMarks[s]->count == 1234u);
     EXPECT_TRUE(context.fileMarks[s]->marks[0] == 0 && context.fileMarks[s]->marks[1233] == 0);
-    EXPECT_EQ(context.tableValues[s]->count, 1234);
-    EXPECT_EQ(context.tableValues[s]->values[1233], 0);
+    EXPECT_EQ(Row(context.tableValues[s]->count, context.tableValues[s]->values[1233]), Row(1234, 0));
   }
   // A damaged count never gives more marks than a buffer holds.
   context.periods[0].bars->count = 99999;

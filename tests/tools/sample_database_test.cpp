@@ -13,6 +13,7 @@
 #include "shell/app_globals.h"
 #include "platform/posix_recorder.h"
 #include "tests/support/price_store.h"
+#include "tests/support/row.h"
 
 namespace {
 
@@ -37,8 +38,7 @@ TEST_F(SampleDatabaseTest, TheSameSeedGivesTheSameFiles) {
   SampleDatabaseSummary first{}, second{};
   ASSERT_EQ(MakeSampleDatabase(SmallDatabase(scratch_.path() + "a"), &first), 0);
   ASSERT_EQ(MakeSampleDatabase(SmallDatabase(scratch_.path() + "b"), &second), 0);
-  EXPECT_EQ(first.tradingDays, 700);
-  EXPECT_EQ(first.lastDate, kEnd);
+  EXPECT_EQ(Row(first.tradingDays, first.lastDate), Row(700, kEnd));
   for (const char* name : {"stock.dat", "BASEDATA/stockinf.dat", "BASEDATA/ken.dat", "DAY/1001"})
     EXPECT_EQ(ReadWholeFile(scratch_.path() + "a/" + name), ReadWholeFile(scratch_.path() + "b/" + name)) << name;
 }
