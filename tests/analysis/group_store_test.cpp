@@ -70,15 +70,9 @@ class GroupStoreTest : public PriceStoreTest {
  protected:
   void SetUp() override {
     PriceStoreTest::SetUp();
-    gStockTableRebuilt = 0;
     gRefreshedGroup = -1;
     gRefreshGroupListsHook = [](int g) { gRefreshedGroup = g; };
     ASSERT_TRUE(AllocGroupTables());
-  }
-  void TearDown() override {
-    gRefreshGroupListsHook = nullptr;
-    FreeGroupTables();
-    PriceStoreTest::TearDown();
   }
   StockRecord& AddListed(int number, int marketId, const char* name = "") {
     StockRecord& stock = AddStock(Code(number));

@@ -9,6 +9,8 @@
 #include "chart/chart_context.h"
 #include "sheets/sheet_services.h"
 #include "shell/app_globals.h"
+#include "tests/support/global_state.h"
+#include "tests/support/row.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/row.h"
 
@@ -22,10 +24,6 @@ std::vector<uint8_t> TableBytes(const ScenarioTable& table) {
 class ScenarioTableTest : public ::testing::Test {
  protected:
   void SetUp() override { snprintf(gDataFolder, sizeof gDataFolder, "%s", folder_.path().c_str()); }
-  void TearDown() override {
-    ClearScenarioTable();
-    gDataFolder[0] = 0;
-  }
 
   // A table with something in every field the callers read.
   static ScenarioTable FilledTable() {
@@ -43,6 +41,7 @@ class ScenarioTableTest : public ::testing::Test {
     return table;
   }
 
+  ScopedGlobalState globals_;
   ScratchFolder folder_;
 };
 
@@ -103,10 +102,11 @@ TEST(ScenarioRunTest, MarksCoverEveryDailyBarAndNothingMore) {
 }
 
 TEST(SheetServicesTest, DaysBetweenDatesCountsCalendarDays) {
-  EXPECT_EQ(GetDaysBetweenDates(MakePackedDate(2024, 2, 28), MakePackedDate(2024, 3, 1)), 2);
-  EXPECT_EQ(GetDaysBetweenDates(MakePackedDate(2023, 2, 28), MakePackedDate(2023, 3, 1)), 1);
-  EXPECT_EQ(GetDaysBetweenDates(MakePackedDate(2024, 1, 1), MakePackedDate(2023, 12, 31)), -1);
-  EXPECT_EQ(GetDaysBetweenDates(MakePackedDate(2000, 1, 1), MakePackedDate(2026, 1, 1)), 9497);
+  EXPECT_EQ(Row(GetDaysBetweenDates(MakePackedDate(2024, 2, 28), MakePackedDate(2024, 3, 1)),
+                GetDaysBetweenDates(MakePackedDate(2023, 2, 28), MakePackedDate(2023, 3, 1)),
+                GetDaysBetweenDates(MakePackedDate(2024, 1, 1), MakePackedDate(2023, 12, 31)),
+                GetDaysBetweenDates(MakePackedDate(2000, 1, 1), MakePackedDate(2026, 1, 1))),
+            Row(2, 1, -1, 9497));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "common/stock_code.h"
 #include "platform/platform.h"
+#include "tests/support/global_state.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {
@@ -22,9 +23,9 @@ std::vector<uint8_t> Scrambled(const void* block, size_t size) {
 class SettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitStockCodeGlobals();
     memset(&gSettings, 0x5C, sizeof gSettings);  // whatever an earlier test left
   }
+  ScopedGlobalState globals_;
   ScratchFolder folder_;
 };
 

@@ -12,6 +12,7 @@
 #include "data/stock_table.h"
 #include "shell/app_globals.h"
 #include "platform/posix_recorder.h"
+#include "tests/support/global_state.h"
 #include "tests/support/price_store.h"
 #include "tests/support/row.h"
 
@@ -31,6 +32,7 @@ SampleDatabaseOptions SmallDatabase(const std::string& folder) {
 
 class SampleDatabaseTest : public ::testing::Test {
  protected:
+  ScopedGlobalState globals_;
   ScratchFolder scratch_;
 };
 
