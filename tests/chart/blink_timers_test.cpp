@@ -1,7 +1,8 @@
 #include "chart/blink_timers.h"
-#include "tests/support/row.h"
 
 #include <gtest/gtest.h>
+
+#include "tests/support/row.h"
 
 namespace {
 

@@ -1,10 +1,11 @@
 #include "chart/chart_window_layout.h"
-#include "tests/support/row.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <initializer_list>
+
+#include "tests/support/row.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
 #include "chart/drag_modes.h"
-#include "tests/support/row.h"
 
 #include <gtest/gtest.h>
+
+#include "tests/support/row.h"
 
 namespace {
 

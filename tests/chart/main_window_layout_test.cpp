@@ -1,9 +1,10 @@
 #include "chart/main_window_layout.h"
-#include "tests/support/row.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+
+#include "tests/support/row.h"
 
 namespace {
 

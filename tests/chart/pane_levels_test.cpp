@@ -1,5 +1,4 @@
 #include "chart/pane_levels.h"
-#include "tests/support/row.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +6,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "tests/support/row.h"
 
 namespace {
 

@@ -1,9 +1,10 @@
 #include "chart/pane_navigation.h"
-#include "tests/support/row.h"
 
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+
+#include "tests/support/row.h"
 
 namespace {
 

@@ -1,11 +1,12 @@
 #include "chart/volume_cloud.h"
-#include "tests/support/row.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <memory>
+
+#include "tests/support/row.h"
 
 namespace {
 

@@ -1,11 +1,12 @@
 #include "common/sjis_text.h"
-#include "tests/support/row.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 #include <utility>
+
+#include "tests/support/row.h"
 
 namespace {
 

@@ -3,7 +3,6 @@
 // pop-up menus as loaded, tooltips and the window-size items.
 
 #include "tests/win/main_window_fixture.h"
-#include "tests/support/row.h"
 
 #include <commctrl.h>
 
@@ -15,6 +14,7 @@
 #include "chart/main_window_controls_win.h"
 #include "common/gdi_objects_win.h"
 #include "resources/resource_ids.h"
+#include "tests/support/row.h"
 
 namespace {
 
