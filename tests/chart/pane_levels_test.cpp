@@ -112,14 +112,11 @@ TEST(PaneLevelsDivisionsTest, ValuesAreRoundedHalfAwayFromZeroAndKeepTheirSign) 
   BuildScaleDivisions(macd, 5, 100, kT, kH, labels);
   EXPECT_EQ(Texts(labels, 5, false), (std::vector<std::string>{"-0.50", "0.00", "0.50", "1.00", "1.50"}));
 
-  EXPECT_EQ(Division(12.5, 100), "0.13");
-  EXPECT_EQ(Division(-12.5, 100), "-0.13");
-  EXPECT_EQ(Division(-0.4, 100), "0.00");
-  EXPECT_EQ(Division(2499.9999, 100), "25.00");
-  EXPECT_EQ(Division(1e12, 100), "21474836.47");  // kept within the int range
-  // Other divisors write whole units, cut toward zero.
-  EXPECT_EQ(Division(-1999.0, 1000), "-1");
-  EXPECT_EQ(Division(2999.0, 1000), "2");
+  // Kept within the int range; other divisors write whole units, cut toward zero.
+  EXPECT_EQ(Division(12.5, 100) + " " + Division(-12.5, 100) + " " + Division(-0.4, 100) + " " +
+                Division(2499.9999, 100) + " " + Division(1e12, 100) + " " + Division(-1999.0, 1000) + " " +
+                Division(2999.0, 1000),
+            "0.13 -0.13 0.00 25.00 21474836.47 -1 2");
 }
 
 TEST(PaneLevelsDivisionsTest, FlatOrEmptyPlotsGiveLabelsWithoutDividingByZero) {
@@ -153,9 +150,7 @@ TEST(PaneLevelsLevelsTest, FixedLevelsReadInHundredthsAtTheirRows) {
   // trunc(bottom - offset): 220 - 2.5 = 217.5 -> 217
   const PaneRecord fine = MakePane(20, 200, 0, 400);
   EXPECT_EQ(LevelLineY(fine, 5), 217);
-  EXPECT_EQ(Level(-50, 100), "-0.50");
-  EXPECT_EQ(Level(12345, 1000), "12");
-  EXPECT_EQ(Level(-12345, 1000), "-12");
+  EXPECT_EQ(Level(-50, 100) + " " + Level(12345, 1000) + " " + Level(-12345, 1000), "-0.50 12 -12");
 }
 
 TEST(PaneLevelsLevelsTest, LevelsOutsideThePaneRangeAreLeftOut) {
