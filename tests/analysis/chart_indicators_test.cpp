@@ -66,50 +66,6 @@ void PlaceAllBars(ChartContext* context, const BarSeries& daily) {
   for (int p : {1, 2}) *blocks[p].rawBars = *blocks[p].bars;
 }
 
-bool SameInt(const IntSeries& a, const IntSeries& b) { return kernel_test::SeriesDifference(a, b).empty(); }
-bool SameReal(const RealSeries& a, const RealSeries& b) { return kernel_test::SeriesDifference(a, b).empty(); }
-
-// The slots where two sets of series differ in count or counted values.
-std::string DifferingSlots(IntSeries* const* aInts, RealSeries* const* aReals, IntSeries* const* bInts,
-                           RealSeries* const* bReals) {
-  std::string slots;
-  for (int i = 0; i < kIntSlotCount; ++i)
-    if (!SameInt(*aInts[i], *bInts[i])) slots += " int" + std::to_string(i);
-  for (int i = 0; i < kRealSlotCount; ++i)
-    if (!SameReal(*aReals[i], *bReals[i])) slots += " real" + std::to_string(i);
-  return slots;
-}
-
-std::string SignalAgainstChart(const PeriodSeriesBlock& a, const PeriodSeriesBlock& b) {
-  return DifferingSlots(a.signalInt, a.signalReal, b.chartInt, b.chartReal);
-}
-
-std::string BlockDifferences(const PeriodSeriesBlock& a, const PeriodSeriesBlock& b) {
-  const std::string chart = DifferingSlots(a.chartInt, a.chartReal, b.chartInt, b.chartReal);
-  const std::string signal = DifferingSlots(a.signalInt, a.signalReal, b.signalInt, b.signalReal);
-  return (std::memcmp(&a.params, &b.params, sizeof a.params) != 0 ? " params" : "") +
-         (chart.empty() ? "" : " chart:" + chart) + (signal.empty() ? "" : " signal:" + signal);
-}
-
-std::string ContextDifferences(const ChartContext& a, const ChartContext& b) {
-  std::string slots;
-  for (int p = 0; p < kPeriodCount; ++p) {
-    const std::string block = BlockDifferences(a.periods[p], b.periods[p]);
-    if (!block.empty()) slots += " period" + std::to_string(p) + block;
-  }
-  for (int s = 0; s < kScenarioSlots; ++s) {
-    for (auto marks : {&ChartContext::fileMarks, &ChartContext::tableMarks}) {
-      const ScenarioMarkBuffer& x = *(a.*marks)[s];
-      const ScenarioMarkBuffer& y = *(b.*marks)[s];
-      if (x.count != y.count || std::memcmp(x.marks, y.marks, std::min<uint32_t>(x.count, kMaxBars)) != 0)
-        slots += " marks" + std::to_string(s);
-    }
-    for (auto values : {&ChartContext::fileValues, &ChartContext::tableValues})
-      if (!SameInt(*(a.*values)[s], *(b.*values)[s])) slots += " values" + std::to_string(s);
-  }
-  return slots;
-}
-
 // Every byte of a block's series buffers.
 std::vector<uint8_t> BlockBytes(const PeriodSeriesBlock& block) {
   std::vector<uint8_t> bytes;

@@ -16,6 +16,7 @@
 #include "data/period_bars.h"
 #include "data/stock_table.h"
 #include "shell/settings.h"
+#include "tests/support/chart_test_support.h"
 #include "tests/support/global_state.h"
 #include "tests/support/row.h"
 #include "tests/support/scratch_folder.h"
@@ -31,31 +32,6 @@ const StockCode kIndex = StringToCode("1001");
 
 std::vector<Rect> gInvalidated;
 void RecordInvalidation(const Rect& rect) { gInvalidated.push_back(rect); }
-
-bool SameBars(const BarSeries& a, const BarSeries& b) {
-  return a.code == b.code && a.count == b.count && std::equal(a.bars, a.bars + a.count, b.bars, [](auto& x, auto& y) {
-           return std::memcmp(&x, &y, sizeof x) == 0;
-         });
-}
-
-template <typename Series>
-bool SameCounted(const Series* a, const Series* b) {
-  return a->count == b->count && std::equal(a->values, a->values + std::clamp(a->count, 0, kMaxBars), b->values);
-}
-
-// The periods of two contexts whose bars or counted chart series differ.
-std::string ContextDifferences(const ChartContext& a, const ChartContext& b) {
-  std::string periods;
-  for (int p = 0; p < kPeriodCount; ++p) {
-    const PeriodSeriesBlock& x = a.periods[p];
-    const PeriodSeriesBlock& y = b.periods[p];
-    bool same = SameBars(*x.rawBars, *y.rawBars) && SameBars(*x.bars, *y.bars);
-    for (int i = 0; i < kIntSlotCount; ++i) same = same && SameCounted(x.chartInt[i], y.chartInt[i]);
-    for (int i = 0; i < kRealSlotCount; ++i) same = same && SameCounted(x.chartReal[i], y.chartReal[i]);
-    if (!same) periods += " " + std::to_string(p);
-  }
-  return periods;
-}
 
 BarSeries& Daily(int chart) { return *gChartContexts[chart].periods[0].bars; }
 BarSeries& Weekly(int chart) { return *gChartContexts[chart].periods[1].bars; }
