@@ -17,6 +17,7 @@ add_library(velqo_core STATIC ${VELQO_CORE_SOURCES}
   ${PROJECT_SOURCE_DIR}/platform/platform_posix.cpp ${VELQO_STRINGS_CPP})
 velqo_target_options(velqo_core)
 velqo_sanitize(velqo_core)
+velqo_coverage(velqo_core)
 target_link_libraries(velqo_core PUBLIC Threads::Threads PkgConfig::MINIZIP ZLIB::ZLIB)
 target_include_directories(velqo_core PUBLIC ${PROJECT_SOURCE_DIR})
 
@@ -30,6 +31,7 @@ target_link_libraries(velqo_toollib PUBLIC velqo_core)
 add_executable(velqo_tests ${VELQO_TEST_SOURCES} ${VELQO_TEST_SUPPORT})
 velqo_target_options(velqo_tests)
 velqo_sanitize(velqo_tests)
+velqo_coverage(velqo_tests)
 target_link_libraries(velqo_tests PRIVATE velqo_toollib GTest::gtest GTest::gtest_main)
 if(VELQO_TSAN)
   # The thread-sanitizer build runs only the tests that exercise threads.

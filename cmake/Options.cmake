@@ -28,3 +28,12 @@ function(velqo_sanitize target)
     target_link_options(${target} PRIVATE ${san})
   endif()
 endfunction()
+
+# Line coverage of the portable core, read afterwards with gcov or gcovr.
+function(velqo_coverage target)
+  if(VELQO_COVERAGE AND NOT WIN32)
+    # Atomic counters: the concurrency tests update them from several threads.
+    target_compile_options(${target} PRIVATE --coverage -fprofile-update=atomic)
+    target_link_options(${target} PRIVATE --coverage)
+  endif()
+endfunction()

@@ -40,7 +40,7 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 add_executable(velqo_wintests ${VELQO_WINTEST_SOURCES} ${VELQO_RC}
-  ${PROJECT_SOURCE_DIR}/tools/sample_db/series_digest.cpp)
+  ${PROJECT_SOURCE_DIR}/tools/sample_db/series_digest.cpp ${PROJECT_SOURCE_DIR}/tests/support/global_state.cpp)
 velqo_target_options(velqo_wintests)
 target_link_libraries(velqo_wintests PRIVATE velqo_ui gtest gtest_main)
 target_link_options(velqo_wintests PRIVATE ${VELQO_STATIC_RUNTIME})

@@ -21,7 +21,9 @@
 #include "sheets/sheet_services.h"
 #include "shell/settings.h"
 #include "tests/support/chart_test_support.h"
+#include "tests/support/global_state.h"
 #include "tests/support/kernel_series.h"
+#include "tests/support/row.h"
 
 namespace {
 
@@ -64,50 +66,6 @@ void PlaceAllBars(ChartContext* context, const BarSeries& daily) {
   for (int p : {1, 2}) *blocks[p].rawBars = *blocks[p].bars;
 }
 
-bool SameInt(const IntSeries& a, const IntSeries& b) { return kernel_test::SeriesDifference(a, b).empty(); }
-bool SameReal(const RealSeries& a, const RealSeries& b) { return kernel_test::SeriesDifference(a, b).empty(); }
-
-// The slots where two sets of series differ in count or counted values.
-std::string DifferingSlots(IntSeries* const* aInts, RealSeries* const* aReals, IntSeries* const* bInts,
-                           RealSeries* const* bReals) {
-  std::string slots;
-  for (int i = 0; i < kIntSlotCount; ++i)
-    if (!SameInt(*aInts[i], *bInts[i])) slots += " int" + std::to_string(i);
-  for (int i = 0; i < kRealSlotCount; ++i)
-    if (!SameReal(*aReals[i], *bReals[i])) slots += " real" + std::to_string(i);
-  return slots;
-}
-
-std::string SignalAgainstChart(const PeriodSeriesBlock& a, const PeriodSeriesBlock& b) {
-  return DifferingSlots(a.signalInt, a.signalReal, b.chartInt, b.chartReal);
-}
-
-std::string BlockDifferences(const PeriodSeriesBlock& a, const PeriodSeriesBlock& b) {
-  const std::string chart = DifferingSlots(a.chartInt, a.chartReal, b.chartInt, b.chartReal);
-  const std::string signal = DifferingSlots(a.signalInt, a.signalReal, b.signalInt, b.signalReal);
-  return (std::memcmp(&a.params, &b.params, sizeof a.params) != 0 ? " params" : "") +
-         (chart.empty() ? "" : " chart:" + chart) + (signal.empty() ? "" : " signal:" + signal);
-}
-
-std::string ContextDifferences(const ChartContext& a, const ChartContext& b) {
-  std::string slots;
-  for (int p = 0; p < kPeriodCount; ++p) {
-    const std::string block = BlockDifferences(a.periods[p], b.periods[p]);
-    if (!block.empty()) slots += " period" + std::to_string(p) + block;
-  }
-  for (int s = 0; s < kScenarioSlots; ++s) {
-    for (auto marks : {&ChartContext::fileMarks, &ChartContext::tableMarks}) {
-      const ScenarioMarkBuffer& x = *(a.*marks)[s];
-      const ScenarioMarkBuffer& y = *(b.*marks)[s];
-      if (x.count != y.count || std::memcmp(x.marks, y.marks, std::min<uint32_t>(x.count, kMaxBars)) != 0)
-        slots += " marks" + std::to_string(s);
-    }
-    for (auto values : {&ChartContext::fileValues, &ChartContext::tableValues})
-      if (!SameInt(*(a.*values)[s], *(b.*values)[s])) slots += " values" + std::to_string(s);
-  }
-  return slots;
-}
-
 // Every byte of a block's series buffers.
 std::vector<uint8_t> BlockBytes(const PeriodSeriesBlock& block) {
   std::vector<uint8_t> bytes;
@@ -126,7 +84,6 @@ std::vector<uint8_t> BlockBytes(const PeriodSeriesBlock& block) {
 class ChartIndicatorsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitStockCodeGlobals();
     ASSERT_TRUE(AllocateStockTable());
     for (StockCode code : {kCodeA, kCodeB}) {
       StockRecord& record = gStockTable->records[gStockTable->count++];
@@ -135,8 +92,6 @@ class ChartIndicatorsTest : public ::testing::Test {
       record.master.tradingUnit = code == kCodeA ? kTradingUnitA : 1;
     }
     ResetStockLookupCache();
-    SetDefaultIndicatorParameters();
-    ASSERT_TRUE(AllocateKernelScratchSet(&scratch_));
     file_ = std::make_unique<SignalSettingsFile>();
     file_->tag = kSignalSettingsTag;
     file_->definitionCount = 1;
@@ -146,17 +101,7 @@ class ChartIndicatorsTest : public ::testing::Test {
     }
   }
 
-  void TearDown() override {
-    gSignalSettings = nullptr;
-    gComputeNeededOnly = 0;
-    for (int& needed : gNeededPeriods) needed = 0;
-    for (SeriesUseFlags& flags : gNeededSeries) flags = SeriesUseFlags{};
-    FreeKernelScratchSet(&scratch_);
-    gStockTable->count = 0;
-    ResetStockLookupCache();
-  }
-
-  void Compute(StockCode code, ChartContext* context) { ComputeChartIndicators(code, context, scratch_); }
+  void Compute(StockCode code, ChartContext* context) { ComputeChartIndicators(code, context, scratch_.set); }
 
   // Stock B computed with every series of a signal file of other parameters.
   void ComputeOtherStock(ChartContext* context) {
@@ -170,7 +115,8 @@ class ChartIndicatorsTest : public ::testing::Test {
     gSignalSettings = nullptr;
   }
 
-  KernelScratchSet scratch_{};
+  ScopedGlobalState globals_;
+  kernel_test::ScratchHolder scratch_{0};
   std::unique_ptr<SignalSettingsFile> file_;
   std::unique_ptr<BarSeries> stockA_ = DailyBars(kCodeA, kBars, 11);
   std::unique_ptr<BarSeries> stockB_ = DailyBars(kCodeB, kBars + 137, 29);
@@ -254,8 +200,7 @@ TEST_F(ChartIndicatorsTest, RsiLineWithAnotherLinesPeriodIsThatLinesCopy) {
   const PeriodSeriesBlock& daily = context.context.periods[0];
   EXPECT_TRUE(SameInt(*daily.signalInt[kIntRsi0], *daily.chartInt[kIntRsi0 + 2]));
   EXPECT_FALSE(SameInt(*daily.signalInt[kIntRsi0], *daily.chartInt[kIntRsi0]));
-  EXPECT_EQ(daily.signalInt[kIntRsi0 + 1]->count, 0);
-  EXPECT_EQ(daily.signalInt[kIntRsi0 + 2]->count, 0);
+  EXPECT_EQ(Row(daily.signalInt[kIntRsi0 + 1]->count, daily.signalInt[kIntRsi0 + 2]->count), Row(0, 0));
 }
 
 // Whatever is copied and whatever is computed, a signal series is the chart
@@ -350,8 +295,8 @@ TEST_F(ChartIndicatorsTest, OnlyTheDailyPeriodNeededLeavesWeeklyAndMonthlyAsThey
 
 TEST_F(ChartIndicatorsTest, ObvUsesTheStocksTradingUnitOrTheDefault) {
   auto expected = std::make_unique<IntSeries>(), other = std::make_unique<IntSeries>();
-  ComputeObv(*stockA_, expected.get(), kTradingUnitA, scratch_);
-  ComputeObv(*stockA_, other.get(), 1000, scratch_);
+  ComputeObv(*stockA_, expected.get(), kTradingUnitA, scratch_.set);
+  ComputeObv(*stockA_, other.get(), 1000, scratch_.set);
   ASSERT_FALSE(SameInt(*expected, *other));
 
   OwnedContext context;

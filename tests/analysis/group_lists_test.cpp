@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "tests/support/price_store.h"
@@ -15,11 +18,7 @@ class GroupListsTest : public PriceStoreTest {
  protected:
   void SetUp() override {
     PriceStoreTest::SetUp();
-    ASSERT_TRUE(AllocGroupTables());
-  }
-  void TearDown() override {
-    FreeGroupTables();
-    PriceStoreTest::TearDown();
+    ASSERT_TRUE(AllocGroupTables());  // freed with the global state
   }
   void AddListed(int number, int marketId, const char* name = "") {
     StockRecord& stock = AddStock(Code(number));
@@ -56,8 +55,8 @@ TEST_F(GroupListsTest, ExtractionTakesTheGroupsMarketsAndSetsOnlyLiveBits) {
   Automatic(*gGroupTableEdit, 50, 0x200 | 0x80);
   RunExtractionForGroup(*gGroupTableEdit, 50);
   EXPECT_EQ(Members(*gGroupTableEdit, 50), (std::vector<StockCode>{Code(1001), Code(7203)}));
-  EXPECT_FALSE(HasGroupMemberBit(0, 50));
-  EXPECT_TRUE(HasGroupMemberBit(1, 50));
+  EXPECT_EQ((std::vector<bool>{HasGroupMemberBit(0, 50), HasGroupMemberBit(1, 50)}), (std::vector<bool>{false, true}))
+      << "the edit copy sets no live bits";
 
   // Manual groups and groups with terms keep their members.
   for (const bool withTerms : {false, true}) {
@@ -103,19 +102,19 @@ TEST_F(GroupListsTest, RowTextsOfTheLiveTableTheEditCopyAndUnknownCodes) {
   AddListed(1301, 1, "極洋");
   gGroupTable->groups[15].monitorUpperLines = 1;
   gGroupTableEdit->groups[15].monitorUpperLines = 1;
+  // Group 15 has no lines yet: "all reached".
+  std::string rows;
   char text[80];
-  FormatGroupListRow(0, 0, text, sizeof text);
-  EXPECT_STREQ(text, "1301:極洋");
-  FormatGroupListRow(15, 0, text, sizeof text);
-  EXPECT_STREQ(text, "1301●極洋");  // no lines yet: "all reached"
-  FormatGroupListRow(15, 1, text, sizeof text);
-  EXPECT_STREQ(text, "");
-  FormatGroupMemberRow(*gGroupTableEdit, 15, Code(1301), text, sizeof text);
-  EXPECT_STREQ(text, "1301:極洋");
-  FormatGroupMemberRow(*gGroupTable, 15, Code(9999), text, sizeof text);
-  EXPECT_STREQ(text, "9999:???");
-  FormatGroupMemberRow(*gGroupTable, 0, Code(1301), text, 6);
-  EXPECT_STREQ(text, "1301:");
+  for (const auto& [g, row] : {std::pair{0, 0}, {15, 0}, {15, 1}}) {
+    FormatGroupListRow(g, row, text, sizeof text);
+    rows += std::string(text) + "|";
+  }
+  for (const auto& [table, g, code, size] :
+       {std::tuple{gGroupTableEdit, 15, 1301, 80}, {gGroupTable, 15, 9999, 80}, {gGroupTable, 0, 1301, 6}}) {
+    FormatGroupMemberRow(*table, g, Code(code), text, size);
+    rows += std::string(text) + "|";
+  }
+  EXPECT_EQ(rows, "1301:極洋|1301●極洋||1301:極洋|9999:???|1301:|");
 }
 
 }  // namespace

@@ -72,15 +72,9 @@ class GroupStoreTest : public PriceStoreTest {
  protected:
   void SetUp() override {
     PriceStoreTest::SetUp();
-    gStockTableRebuilt = 0;
     gRefreshedGroup = -1;
     gAnalysisHooks.refreshGroupLists = [](int g) { gRefreshedGroup = g; };
     ASSERT_TRUE(AllocGroupTables());
-  }
-  void TearDown() override {
-    gAnalysisHooks.refreshGroupLists = nullptr;
-    FreeGroupTables();
-    PriceStoreTest::TearDown();
   }
   StockRecord& AddListed(int number, int marketId, const char* name = "") {
     StockRecord& stock = AddStock(Code(number));

@@ -21,6 +21,7 @@
 #include "shell/settings.h"
 #include "tests/support/kernel_series.h"
 #include "tests/support/price_store.h"
+#include "tests/support/row.h"
 
 namespace {
 
@@ -86,16 +87,10 @@ class MarketBreadthTest : public PriceStoreTest {
  protected:
   void SetUp() override {
     PriceStoreTest::SetUp();
-    ASSERT_TRUE(AllocateKernelScratchSet(&gMainScratch));
-    SetDefaultIndicatorParameters();
+    ASSERT_TRUE(AllocateKernelScratchSet(&gMainScratch));  // freed with the global state
     for (IndicatorParameterSet& set : gIndicatorParams) set.slot[kParamAdvanceDecline] = 2;
     gRecomputeNeeded = 1;
     gGroupsDirty = 1;
-  }
-
-  void TearDown() override {
-    FreeKernelScratchSet(&gMainScratch);
-    PriceStoreTest::TearDown();
   }
 
   // The table: "1001" and the given stocks, each with its daily file.
@@ -225,11 +220,10 @@ TEST_F(MarketBreadthTest, CompletedRunWritesFilesSnapshotsAndClearsFlags) {
   EXPECT_EQ((Ints{gCountAdvances, gRecomputeNeeded, gGroupsDirty}), (Ints{0, 0, 0}));
   for (const auto& file : RatioFiles()) EXPECT_EQ(file.size(), 20484u);
   // One advance and one decline on every day after the first.
-  EXPECT_EQ(gBreadthRatios[0]->count, kIndexBars);
-  EXPECT_EQ(gBreadthRatios[0]->values[kIndexBars - 1], 10000);
+  EXPECT_EQ(Row(gBreadthRatios[0]->count, gBreadthRatios[0]->values[kIndexBars - 1]), Row(kIndexBars, 10000));
   const IndicatorSnapshot* snapshots = gStockTable->records[1].snapshots;
-  EXPECT_EQ(snapshots[0].values[kAdrSnapshotItem], 100.0);
-  EXPECT_EQ(snapshots[1].values[kAdrSnapshotItem], 100.0);
+  EXPECT_EQ(std::make_pair(snapshots[0].values[kAdrSnapshotItem], snapshots[1].values[kAdrSnapshotItem]),
+            std::make_pair(100.0, 100.0));
   const MarketBreadthSeries& weekly = *gBreadthRatios[1];
   EXPECT_EQ(snapshots[2].values[kAdrSnapshotItem], static_cast<double>(weekly.values[weekly.count - 1] / 100));
 }

@@ -216,17 +216,6 @@ TEST(OscillatorLiteral, RciAtTheLargestPeriodAndWindowRanksByRepeatedSelection) 
 
 // ---- Worked examples ------------------------------------------------------------------------
 
-TEST(OscillatorRci, PeriodsBelowTwoActAsTwo) {
-  const auto bars = Oscillating(kSmallSteps, 200, 4);
-  for (int n : {1, 0, -5, INT_MIN}) EXPECT_EQ(Rci(*bars, n), LiteralRci(*bars, 2)) << n;
-}
-
-TEST(OscillatorRci, PeriodsBeyondTheWorkArraysActAsTheLargest) {
-  const auto bars = Oscillating(kSmallSteps, 800, 4);
-  const LiteralValues largest = LiteralRci(*bars, kMaxRciPeriod);
-  for (int n : {kMaxRciPeriod + 1, 400, 5000, INT_MAX}) EXPECT_EQ(Rci(*bars, n), largest) << n;
-}
-
 // Kept as written: %K is 0 on a flat range, %D holds 50 up to N + M bars.
 TEST(OscillatorStochastics, FlatRangeAndWarmUp) {
   const LiteralStochastics flat = Stochastics(*Flat(30, 700), 5, 3);
@@ -263,8 +252,13 @@ TEST(OscillatorDirectional, MovesAcrossTheWholePriceScale) {
   EXPECT_EQ(Spread({kTop, kTop}, {kTop, 0}), (LiteralValues{0, 10000}));
 }
 
-TEST(OscillatorPeriods, BelowOneActAsOneAndHugeOnesStayNeutral) {
-  const auto bars = Oscillating(kSmallSteps, 300, 3);
+// RCI periods below 2 act as 2 and beyond the work arrays as the largest; other
+// periods below 1 act as 1, and periods beyond the bars keep neutral values.
+TEST(OscillatorPeriods, OutOfRangePeriodsActAsTheNearestUsableOne) {
+  const auto bars = Oscillating(kSmallSteps, 800, 4);
+  const LiteralValues largest = LiteralRci(*bars, kMaxRciPeriod);
+  for (int n : {1, 0, -5, INT_MIN}) EXPECT_EQ(Rci(*bars, n), LiteralRci(*bars, 2)) << n;
+  for (int n : {kMaxRciPeriod + 1, 400, 5000, INT_MAX}) EXPECT_EQ(Rci(*bars, n), largest) << n;
   const LiteralStochastics literal = LiteralStochasticsOf(*bars, 1, 1);
   for (int n : {0, -1, INT_MIN}) {
     EXPECT_EQ(Rsi(*bars, n), LiteralRsi(*bars, 1)) << n;
@@ -272,7 +266,7 @@ TEST(OscillatorPeriods, BelowOneActAsOneAndHugeOnesStayNeutral) {
     const LiteralStochastics fast = Stochastics(*bars, n, n);
     EXPECT_EQ(std::make_pair(fast.k, fast.d), std::make_pair(literal.k, literal.d)) << n;
   }
-  EXPECT_EQ(Psychological(*bars, INT_MAX), Repeated(300, 5000));
+  EXPECT_EQ(Psychological(*bars, INT_MAX), Repeated(800, 5000));
   const auto full = Oscillating(kSmallSteps, kMaxBars, 3);
   for (int n : {kMaxBars - 1, kMaxBars, 65535, INT_MAX}) EXPECT_EQ(Rsi(*full, n), Repeated(kMaxBars, 5000)) << n;
   const LiteralStochastics huge = Stochastics(*full, INT_MAX, INT_MAX);

@@ -8,6 +8,7 @@
 #include "analysis/kernels.h"
 #include "shell/settings.h"
 #include "tests/analysis/literal_kernels.h"
+#include "tests/support/global_state.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ using namespace kernel_test;
 // ---- Parameter defaults ------------------------------------------------------------------------------
 
 TEST(SeriesBuffersParameters, DefaultsKeepTheSpareSlotsAndShareTheDailySet) {
-  const IndicatorParameterSet saved[3] = {gIndicatorParams[0], gIndicatorParams[1], gIndicatorParams[2]};
+  ScopedGlobalState globals;
   for (int period = 0; period < 3; ++period)
     for (int slot = 0; slot < kIndicatorParamCount; ++slot)
       gIndicatorParams[period].slot[slot] = static_cast<uint16_t>(1000 * (period + 1) + slot);
@@ -32,7 +33,6 @@ TEST(SeriesBuffersParameters, DefaultsKeepTheSpareSlotsAndShareTheDailySet) {
     for (int slot = kParamVolumeAverage0; slot < kIndicatorParamCount; ++slot)
       EXPECT_EQ(gIndicatorParams[period].slot[slot], gIndicatorParams[0].slot[slot]);
   }
-  for (int period = 0; period < 3; ++period) gIndicatorParams[period] = saved[period];
 }
 
 TEST(SeriesBuffersParameters, DefaultParameterSetWritesOnlyItsOwn55Slots) {

@@ -75,7 +75,7 @@ TEST(TrendKernelsMatchLiteral, BollingerBands) {
             "");
 }
 
-TEST(TrendKernelsExamples, BollingerWorkedExample) {
+TEST(TrendKernelsExamples, BollingerWorkedExampleAndShortSeries) {
   ScratchHolder scratch;
   BandSeries bands;
   auto typical = GarbageIntSeries();
@@ -88,15 +88,10 @@ TEST(TrendKernelsExamples, BollingerWorkedExample) {
     EXPECT_EQ(Values(*bands.pointers[2 * k - 1]), (Reals{15, 15, 25 + k * sigma2, 35 + 5.0 * k})) << k;
     EXPECT_EQ(Values(*bands.pointers[2 * k]), (Reals{15, 15, 25 - k * sigma2, 35 - 5.0 * k})) << k;
   }
-}
-
-TEST(TrendKernelsExamples, BollingerShortSeriesHasEveryBandAtTheTypicalPrice) {
+  // A series shorter than the period has every band at the typical price.
   auto bars = BarsFromCloses({100, 200});
   bars->bars[0].high = 110;
   bars->bars[0].low = 91;  // (110 + 91 + 100) / 3 = 100.33 -> 100
-  ScratchHolder scratch;
-  BandSeries bands;
-  auto typical = GarbageIntSeries();
   ComputeBollingerBands(*bars, typical.get(), bands.pointers, 25, scratch.set);
   EXPECT_EQ(Values(*typical), (Ints{100, 200}));
   for (int b = 0; b < 7; ++b) EXPECT_EQ(Values(*bands.pointers[b]), (Reals{100, 200})) << b;
@@ -141,7 +136,8 @@ TEST(TrendKernelsMatchLiteral, IchimokuLines) {
   }
 }
 
-TEST(TrendKernelsExamples, SpanAAndLaggingLine) {
+// Span A, the lagging line, and a parabolic of fewer than three bars (the close).
+TEST(TrendKernelsExamples, SpanALaggingLineAndShortParabolic) {
   RealSeries a{}, b{};
   a.count = b.count = 3;
   const double as[] = {1, 2, 3.5}, bs[] = {2, 2, 0.5};
@@ -153,6 +149,10 @@ TEST(TrendKernelsExamples, SpanAAndLaggingLine) {
   CopyCloseToRealSeries(*BarsFromCloses({5, 6, INT32_MAX}), out.get());
   EXPECT_EQ(Values(*out), (Reals{5, 6, 2147483647.0}));
   EXPECT_TRUE(TailUntouched(*out, 3));
+  auto position = GarbageIntSeries();
+  ComputeParabolicSar(*BarsFromCloses({7, 9}), out.get(), position.get());
+  EXPECT_EQ(Values(*out), (Reals{7, 9}));
+  EXPECT_EQ(Values(*position), (Ints{0, 0}));
 }
 
 // ---- Parabolic SAR -------------------------------------------------------------------------------------
@@ -166,14 +166,6 @@ TEST(TrendKernelsMatchLiteral, ParabolicSar) {
               return Difference(*gotSar, *wantSar) + Difference(*gotPosition, *wantPosition);
             }),
             "");
-}
-
-TEST(TrendKernelsExamples, ParabolicOfFewerThanThreeBarsIsTheClose) {
-  auto sar = GarbageRealSeries();
-  auto position = GarbageIntSeries();
-  ComputeParabolicSar(*BarsFromCloses({7, 9}), sar.get(), position.get());
-  EXPECT_EQ(Values(*sar), (Reals{7, 9}));
-  EXPECT_EQ(Values(*position), (Ints{0, 0}));
 }
 
 // ---- Whole stocks on reused buffers -------------------------------------------------------------------

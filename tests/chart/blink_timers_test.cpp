@@ -2,26 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/row.h"
+
 namespace {
 
 TEST(BlinkTimersTest, PhasesAlternateBetweenTheTwoTimers) {
   int32_t phase = 1, active = 0;
   const BlinkTimerChange start = StartBlinkTimers(&phase, &active);
-  EXPECT_EQ(phase, 0);
-  EXPECT_EQ(start.setTimer, kBlinkTimerShort);
-  EXPECT_EQ(start.intervalMs, 250);
+  EXPECT_EQ(Row(phase, start.setTimer, start.intervalMs), Row(0, kBlinkTimerShort, 250));
 
   BlinkTimerChange change = StepBlinkTimers(kBlinkTimerShort, &phase, &active);
-  EXPECT_EQ(phase, 1);
-  EXPECT_EQ(change.killTimer, kBlinkTimerShort);
-  EXPECT_EQ(change.setTimer, kBlinkTimerLong);
-  EXPECT_EQ(change.intervalMs, 1000);
+  EXPECT_EQ(Row(phase, change.killTimer, change.setTimer, change.intervalMs),
+            Row(1, kBlinkTimerShort, kBlinkTimerLong, 1000));
 
   change = StepBlinkTimers(kBlinkTimerLong, &phase, &active);
-  EXPECT_EQ(phase, 0);
-  EXPECT_EQ(change.killTimer, kBlinkTimerLong);
-  EXPECT_EQ(change.setTimer, kBlinkTimerShort);
-  EXPECT_EQ(change.intervalMs, 250);
+  EXPECT_EQ(Row(phase, change.killTimer, change.setTimer, change.intervalMs),
+            Row(0, kBlinkTimerLong, kBlinkTimerShort, 250));
 }
 
 TEST(BlinkTimersTest, ATickAlreadyQueuedByTheKilledTimerIsIgnored) {
@@ -29,9 +25,7 @@ TEST(BlinkTimersTest, ATickAlreadyQueuedByTheKilledTimerIsIgnored) {
   StartBlinkTimers(&phase, &active);
   StepBlinkTimers(kBlinkTimerShort, &phase, &active);
   const BlinkTimerChange stale = StepBlinkTimers(kBlinkTimerShort, &phase, &active);
-  EXPECT_EQ(phase, 1);
-  EXPECT_EQ(stale.killTimer, 0);
-  EXPECT_EQ(stale.setTimer, 0);
+  EXPECT_EQ(Row(phase, stale.killTimer, stale.setTimer), Row(1, 0, 0));
   EXPECT_EQ(StepBlinkTimers(7, &phase, &active).setTimer, 0);
   EXPECT_EQ(phase, 1);
 }

@@ -9,14 +9,13 @@
 #include "data/stock_table.h"
 #include "common/app_globals.h"
 #include "shell/settings.h"
+#include "tests/support/global_state.h"
 
 namespace {
 
 class ChartCaptionTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitAppTexts();
-    InitStockCodeGlobals();
     ASSERT_TRUE(AllocateStockTable());
     gStockTable->count = 1;
     StockRecord& stock = gStockTable->records[0];
@@ -30,12 +29,6 @@ class ChartCaptionTest : public ::testing::Test {
     stock.lastDate = MakePackedDate(2026, 12, 4);
     stock.liveTime = kLiveTimeFinished;
     ResetStockLookupCache();
-    gShowShortNames = 0;
-  }
-  void TearDown() override {
-    gStockTable->count = 0;
-    ResetStockLookupCache();
-    gShowShortNames = 0;
   }
   static std::string Caption(int index, int period, bool forecast, int size = kChartCaptionSize) {
     char text[kChartCaptionSize];
@@ -43,23 +36,18 @@ class ChartCaptionTest : public ::testing::Test {
     FormatChartCaption(index, period, forecast, text, size);
     return text;
   }
+  ScopedGlobalState globals_;
 };
 
-TEST_F(ChartCaptionTest, FinishedDayOfAnIndexWeightStock) {
+TEST_F(ChartCaptionTest, TheStockItsMarketItsLastDayAndItsState) {
   EXPECT_EQ(Caption(0, 0, false), "7203 トヨタ自動車 (日足) - 東証プライム(T5) - 100株単位 2026/12/4  確定 ");
-}
-
-TEST_F(ChartCaptionTest, ForecastComesFirstThenTheLiveTime) {
+  // A forecast comes first, then the live time.
   EXPECT_EQ(Caption(0, 1, true), "7203 トヨタ自動車 (週足) - 東証プライム(T5) - 100株単位 2026/12/4  予想 ");
   gStockTable->records[0].liveTime = MakePackedTime(10, 30, 5);
   gStockTable->records[0].flags = 0;
   gShowShortNames = 1;
   EXPECT_EQ(Caption(0, 2, false), "7203 トヨタ (月足) - 東証プライム - 100株単位 2026/12/4  10:30:05 ");
-}
-
-TEST_F(ChartCaptionTest, AStockOutsideTheTableHasNoCaption) {
-  EXPECT_EQ(Caption(1, 0, false), "");
-  EXPECT_EQ(Caption(-1, 0, false), "");
+  EXPECT_EQ(Caption(1, 0, false) + Caption(-1, 0, false), "") << "outside the table";
 }
 
 // Every byte of a text is a whole character: no lead byte left at its end.

@@ -5,12 +5,14 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "chart/chart_layout.h"
 #include "common/stock_code.h"
 #include "data/stock_table.h"
 #include "shell/settings.h"
 #include "tests/support/chart_test_support.h"
+#include "tests/support/global_state.h"
 
 namespace {
 
@@ -37,7 +39,6 @@ PackedDate NextTradingDay(PackedDate date) {
 class ChartCoordsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitStockCodeGlobals();
     ASSERT_TRUE(AllocateStockTable());
     SetStock(kIndexStock, "1001", kMarketIdIndices, 0);
     SetStock(kPlainStock, "7203", 1, 0);
@@ -64,13 +65,6 @@ class ChartCoordsTest : public ::testing::Test {
     view_.paneKinds[2] = kPaneRsi;
     ComputePaneScales(Rect{0, 0, 760, 400}, view_, &context());
   }
-  void TearDown() override {
-    gDetailWindowRect = {};
-    gFixedFontHeight = 0;
-    gStockTable->count = 0;
-    ResetStockLookupCache();
-  }
-
   ChartContext& context() { return owned_.context; }
   const ChartGeometry& geometry() { return context().geometry; }
   PackedDate DailyDate(int i) { return context().periods[0].bars->bars[i].date; }
@@ -79,44 +73,39 @@ class ChartCoordsTest : public ::testing::Test {
     return GetCursorBarAndValue(&view_, &context(), 0, &x, &y, bar, &value);
   }
 
+  ScopedGlobalState globals_;
   ChartView view_{};
   OwnedContext owned_;
 };
 
-TEST_F(ChartCoordsTest, TickStepsAndRounding) {
-  EXPECT_EQ(GetPriceTickStep(kPlainStock, 2999, 1), 1);
-  EXPECT_EQ(GetPriceTickStep(kPlainStock, 3000, 1), 5);
-  EXPECT_EQ(GetPriceTickStep(kPlainStock, 50000000, 1), 100000);
-  EXPECT_EQ(GetPriceTickStep(kWeightStock, 9999, 1), 1);  // the "(T5)" column
-  EXPECT_EQ(GetPriceTickStep(kWeightStock, 10000, 1), 5);
-  EXPECT_EQ(GetPriceTickStep(kWeightStock, 299999, 1), 50);
-  EXPECT_EQ(GetPriceTickStep(kWeightStock, 50000000, 1), 10000);
-  EXPECT_EQ(GetPriceTickStep(kPlainStock, 123456, kMarketIdIndices), 1);
-  EXPECT_EQ(RoundToNearestTick(kIndexStock, 123456), 123456);
-  EXPECT_EQ(RoundToNearestTick(kPlainStock, 3002), 3000);
-  EXPECT_EQ(RoundToNearestTick(kPlainStock, 3003), 3005);
-  EXPECT_EQ(RoundDownToTick(kPlainStock, 3009), 3005);
-  EXPECT_EQ(RoundUpToTick(kPlainStock, 3001), 3005);
-  EXPECT_EQ(RoundUpToTick(-1, 3001), 3001);
-  EXPECT_EQ(RoundToNearestTick(kPlainStock, INT_MAX), INT_MAX);  // no overflow
-  EXPECT_EQ(TruncateToHundredsOrThousands(kPlainStock, 999), 999);
-  EXPECT_EQ(TruncateToHundredsOrThousands(kPlainStock, 1050), 1100);
-  EXPECT_EQ(TruncateToHundredsOrThousands(kPlainStock, 12499), 12000);
-}
+TEST_F(ChartCoordsTest, TickStepsRoundingAndBarsBetweenDates) {
+  // The index-weight stock uses the "(T5)" column; an index has no tick.
+  EXPECT_EQ((std::vector<int32_t>{GetPriceTickStep(kPlainStock, 2999, 1), GetPriceTickStep(kPlainStock, 3000, 1),
+                                  GetPriceTickStep(kPlainStock, 50000000, 1), GetPriceTickStep(kWeightStock, 9999, 1),
+                                  GetPriceTickStep(kWeightStock, 10000, 1), GetPriceTickStep(kWeightStock, 299999, 1),
+                                  GetPriceTickStep(kWeightStock, 50000000, 1),
+                                  GetPriceTickStep(kPlainStock, 123456, kMarketIdIndices)}),
+            (std::vector<int32_t>{1, 5, 100000, 1, 5, 50, 10000, 1}));
+  EXPECT_EQ((std::vector<int32_t>{RoundToNearestTick(kIndexStock, 123456), RoundToNearestTick(kPlainStock, 3002),
+                                  RoundToNearestTick(kPlainStock, 3003), RoundDownToTick(kPlainStock, 3009),
+                                  RoundUpToTick(kPlainStock, 3001), RoundUpToTick(-1, 3001),
+                                  RoundToNearestTick(kPlainStock, INT_MAX),  // no overflow
+                                  TruncateToHundredsOrThousands(kPlainStock, 999),
+                                  TruncateToHundredsOrThousands(kPlainStock, 1050),
+                                  TruncateToHundredsOrThousands(kPlainStock, 12499)}),
+            (std::vector<int32_t>{123456, 3000, 3005, 3005, 3005, 3001, INT_MAX, 999, 1100, 12000}));
 
-TEST_F(ChartCoordsTest, BarsBetweenDatesUseCivilDaysAndCountMonths) {
-  const PackedDate friday = MakePackedDate(2024, 6, 7);
-  const PackedDate saturday = MakePackedDate(2024, 6, 8);
+  // Civil days for days and weeks, counted months for months.
+  const PackedDate friday = MakePackedDate(2024, 6, 7), saturday = MakePackedDate(2024, 6, 8);
   const PackedDate monday = MakePackedDate(2024, 6, 10);
-  EXPECT_EQ(BarsBetweenDates(0, monday, friday), 1);
-  EXPECT_EQ(BarsBetweenDates(0, friday, monday), -1);
-  EXPECT_EQ(BarsBetweenDates(0, saturday, monday), 0);
-  EXPECT_EQ(BarsBetweenDates(0, monday, saturday), 0);
-  EXPECT_EQ(BarsBetweenDates(0, MakePackedDate(2023, 12, 29), MakePackedDate(2024, 1, 4)), -1);
-  EXPECT_EQ(BarsBetweenDates(1, AddCalendarDays(monday, -13), monday), -1);
-  EXPECT_EQ(BarsBetweenDates(2, MakePackedDate(2023, 1, 31), MakePackedDate(2024, 1, 31)), -12);
-  EXPECT_EQ(BarsBetweenDates(2, MakePackedDate(2023, 12, 15), MakePackedDate(2024, 1, 5)), -1);
-  EXPECT_EQ(BarsBetweenDates(2, MakePackedDate(2024, 9, 30), MakePackedDate(2024, 1, 31)), 8);
+  EXPECT_EQ((std::vector<int>{BarsBetweenDates(0, monday, friday), BarsBetweenDates(0, friday, monday),
+                              BarsBetweenDates(0, saturday, monday), BarsBetweenDates(0, monday, saturday),
+                              BarsBetweenDates(0, MakePackedDate(2023, 12, 29), MakePackedDate(2024, 1, 4)),
+                              BarsBetweenDates(1, AddCalendarDays(monday, -13), monday),
+                              BarsBetweenDates(2, MakePackedDate(2023, 1, 31), MakePackedDate(2024, 1, 31)),
+                              BarsBetweenDates(2, MakePackedDate(2023, 12, 15), MakePackedDate(2024, 1, 5)),
+                              BarsBetweenDates(2, MakePackedDate(2024, 9, 30), MakePackedDate(2024, 1, 31))}),
+            (std::vector<int>{1, -1, 0, 0, -1, -1, -12, -1, 8}));
 }
 
 TEST_F(ChartCoordsTest, BarIndicesAndDatesRoundTripInsideAndOutsideTheData) {
@@ -138,10 +127,9 @@ TEST_F(ChartCoordsTest, TradeMarksOnLongerPeriodsCoverTheWholeBar) {
   const PackedDate week = context().periods[1].bars->bars[1].date;
   const PackedDate midWeek = AddCalendarDays(week, -2);
   view_.period = 1;
-  EXPECT_EQ(IsTradeMarkBar(view_, context(), 1, week), 1);
-  EXPECT_EQ(IsTradeMarkBar(view_, context(), 1, midWeek), 1);
-  EXPECT_EQ(IsTradeMarkBar(view_, context(), 2, midWeek), 0);
-  EXPECT_EQ(IsTradeMarkBar(view_, context(), kBars, week), 0);
+  EXPECT_EQ((std::vector<int>{IsTradeMarkBar(view_, context(), 1, week), IsTradeMarkBar(view_, context(), 1, midWeek),
+                              IsTradeMarkBar(view_, context(), 2, midWeek), IsTradeMarkBar(view_, context(), kBars, week)}),
+            (std::vector<int>{1, 1, 0, 0}));
   view_.period = 0;
   EXPECT_EQ(IsTradeMarkBar(view_, context(), 3, AddCalendarDays(DailyDate(3), -1)), 0);
 }
@@ -251,19 +239,21 @@ TEST_F(ChartCoordsTest, AnUnscaledPaneGivesFiniteAnswers) {
 }
 
 TEST_F(ChartCoordsTest, LinesAreHitAtTheirHandlesAndAlongTheirLengthOnly) {
-  EXPECT_EQ(HitTestLineEnds(100, 100, 300, 200, 2, 103, 96), 2);
-  EXPECT_EQ(HitTestLineEnds(100, 100, 300, 200, 2, 292, 208), 3);
-  EXPECT_EQ(HitTestLineEnds(100, 100, 106, 104, 2, 103, 102), 1);  // close ends: the whole line
-  EXPECT_EQ(HitTestLineEnds(100, 100, 300, 200, 1, 200, 150), 1);
-  EXPECT_EQ(HitTestLineEnds(100, 100, 300, 200, 1, 200, 157), 0);
-  EXPECT_EQ(HitTestLineEnds(100, 100, 300, 200, 1, 400, 250), 0);  // on the extension
-  EXPECT_EQ(HitTestLineEnds(300, 200, 100, 100, 1, 20, 60), 0);
-  EXPECT_EQ(HitTestLineEnds(100, 100, 900, 101, 1, 500, 102), 1);  // a 4-pixel box when flat
-  // Two dates on one bar share an x: vertical, no division by zero.
-  EXPECT_EQ(HitTestLineEnds(200, 100, 200, 300, 1, 207, 250), 1);
-  EXPECT_EQ(HitTestLineEnds(200, 100, 200, 300, 1, 200, 350), 0);
-  EXPECT_EQ(HitTestLineEnds(100, 150, 300, 150, 1, 250, 158), 1);
-  EXPECT_EQ(HitTestLineEnds(100, 150, 300, 150, 1, 320, 150), 0);
+  struct Case {
+    int x1, y1, x2, y2, width, x, y, hit;
+  };
+  const Case cases[] = {
+      {100, 100, 300, 200, 2, 103, 96, 2}, {100, 100, 300, 200, 2, 292, 208, 3},
+      {100, 100, 106, 104, 2, 103, 102, 1},  // close ends: the whole line
+      {100, 100, 300, 200, 1, 200, 150, 1}, {100, 100, 300, 200, 1, 200, 157, 0},
+      {100, 100, 300, 200, 1, 400, 250, 0},  // on the extension
+      {300, 200, 100, 100, 1, 20, 60, 0},    {100, 100, 900, 101, 1, 500, 102, 1},  // a 4-pixel box when flat
+      // Two dates on one bar share an x: vertical, no division by zero.
+      {200, 100, 200, 300, 1, 207, 250, 1}, {200, 100, 200, 300, 1, 200, 350, 0},
+      {100, 150, 300, 150, 1, 250, 158, 1}, {100, 150, 300, 150, 1, 320, 150, 0},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(HitTestLineEnds(c.x1, c.y1, c.x2, c.y2, c.width, c.x, c.y), c.hit) << c.x << "," << c.y;
   int line = 7;
   EXPECT_EQ(HitTestTrendLines(view_, context(), 0, 300, 100, &line), 0);  // no store yet
   EXPECT_EQ(line, -1);

@@ -14,6 +14,7 @@
 #include "shell/commands.h"
 #include "shell/settings.h"
 #include "tests/chart/linked_charts_fixture.h"
+#include "tests/support/row.h"
 
 namespace {
 
@@ -24,7 +25,6 @@ class ChartEditingTest : public LinkedChartsTest {
     ClearChartWindowHooks();
     gChartHooks.refillChartLists = [](int chart) { refilled_.push_back(chart); };
     refilled_.clear();
-    TakeRecordedMessageBoxes();
     for (int i = 0; i < 3; ++i) {
       View(i).paneCount = 3;
       for (int p = 0; p < 3; ++p) {
@@ -34,11 +34,6 @@ class ChartEditingTest : public LinkedChartsTest {
     }
     gSelectedChart = 1;
     gSelectedPane = -1;
-  }
-
-  void TearDown() override {
-    ClearChartWindowHooks();
-    LinkedChartsTest::TearDown();
   }
 
   static constexpr PaneKind kStartKinds[] = {kPaneCandles, kPaneVolume, kPaneRsi};
@@ -131,10 +126,8 @@ TEST_F(ChartEditingTest, AddingCopiesTheSelectedViewWithoutLinksUpToThreeCharts)
   View(1).groupIndex = 9;
   OnMainCommand(nullptr, IDM_ADD_CHART);
   ASSERT_EQ(pattern.chartCount, 3);
+  EXPECT_EQ((std::vector<int>{View(2).groupIndex, View(2).dateLink, View(2).stockLink}), (std::vector<int>{9, 0, 0}));
   EXPECT_EQ(View(2).stockCode, stocks_[1]);
-  EXPECT_EQ(View(2).groupIndex, 9);
-  EXPECT_EQ(View(2).dateLink, 0);
-  EXPECT_EQ(View(2).stockLink, 0);
   EXPECT_EQ(refilled_, std::vector<int>{2});
 
   OnMainCommand(nullptr, IDM_ADD_CHART);
@@ -149,14 +142,12 @@ TEST_F(ChartEditingTest, RemovingAChartKeepsItsViewAndRefillsEveryListThatMoved)
   gSelectedChart = 0;
   OnMainCommand(nullptr, IDM_REMOVE_CHART);
   ASSERT_EQ(pattern.chartCount, 2);
-  EXPECT_EQ(View(0).groupIndex, 2);
-  EXPECT_EQ(View(1).groupIndex, 3);
-  EXPECT_EQ(View(2).groupIndex, 1) << "kept unshown in the last slot";
+  EXPECT_EQ((std::vector<int>{View(0).groupIndex, View(1).groupIndex, View(2).groupIndex}), (std::vector<int>{2, 3, 1}))
+      << "the removed view kept unshown in the last slot";
   EXPECT_EQ(View(0).stockCode, stocks_[1]);
   EXPECT_EQ(Series(0).code, stocks_[1]) << "reloaded";
   EXPECT_EQ(refilled_, (std::vector<int>{0, 1})) << "each shown chart's lists show its new view";
-  EXPECT_EQ(gSelectedChart, 0);
-  EXPECT_EQ(gSelectedPane, -1);
+  EXPECT_EQ(gSelectedChart + gSelectedPane, -1);
 
   gSelectedChart = 1;
   OnMainCommand(nullptr, IDM_REMOVE_CHART);
@@ -167,7 +158,6 @@ TEST_F(ChartEditingTest, RemovingAChartKeepsItsViewAndRefillsEveryListThatMoved)
 }
 
 TEST_F(ChartEditingTest, DisplaySwitchesFlipTheirSettingsAndReportTheirState) {
-  const SettingsBlock saved = gSettings;
   gShowGroupList = 1;
   gSettings.hideAverageLineValues = 0;
   EXPECT_TRUE(IsDisplaySwitchOn(IDM_GROUP_LIST));
@@ -181,33 +171,26 @@ TEST_F(ChartEditingTest, DisplaySwitchesFlipTheirSettingsAndReportTheirState) {
   OnMainCommand(nullptr, IDM_SPLIT_ADJUSTED);
   EXPECT_EQ(gShowSplitAdjusted, 1);
   EXPECT_FALSE(ToggleDisplaySwitch(IDM_PANE_OBV));
-  gSettings = saved;
 }
 
 TEST_F(ChartEditingTest, TheRightMarginFollowsDateLinksBothWays) {
   View(0).dateLink = 1;  // 0 and 1 coupled, 2 not
   for (int i = 0; i < 3; ++i) View(i).rightMargin = 32;
   EXPECT_TRUE(SetChartRightMargin(1, 60));
-  EXPECT_EQ(View(0).rightMargin, 60);
-  EXPECT_EQ(View(1).rightMargin, 60);
-  EXPECT_EQ(View(2).rightMargin, 32);
+  EXPECT_EQ((std::vector<int>{View(0).rightMargin, View(1).rightMargin, View(2).rightMargin}), (std::vector<int>{60, 60, 32}));
   EXPECT_FALSE(SetChartRightMargin(1, 60)) << "unchanged";
 }
 
+// The detail splitter stops at half the client and 100 pixels before its right edge.
 TEST(DragLimitsTest, SplittersAndMarginsStayInTheirBounds) {
-  EXPECT_EQ(GroupListWidthForDrag(250, 1000), 250);
-  EXPECT_EQ(GroupListWidthForDrag(20, 1000), 100);
-  EXPECT_EQ(GroupListWidthForDrag(900, 1000), 500);
-  EXPECT_EQ(DetailListWidthForDrag(700, 1000), 298);
-  EXPECT_EQ(DetailListWidthForDrag(100, 1000), 498) << "the splitter stops at half the client";
-  EXPECT_EQ(DetailListWidthForDrag(990, 1000), 98) << "and 100 pixels before the right edge";
-  EXPECT_EQ(RightMarginForDrag(32, 500, 480, 1000), 52);
-  EXPECT_EQ(RightMarginForDrag(32, 500, 600, 1000), 1);
-  EXPECT_EQ(RightMarginForDrag(32, 500, -100000, 1000), 500);
+  EXPECT_EQ((std::vector<int>{GroupListWidthForDrag(250, 1000), GroupListWidthForDrag(20, 1000),
+                              GroupListWidthForDrag(900, 1000), DetailListWidthForDrag(700, 1000),
+                              DetailListWidthForDrag(100, 1000), DetailListWidthForDrag(990, 1000),
+                              RightMarginForDrag(32, 500, 480, 1000), RightMarginForDrag(32, 500, 600, 1000),
+                              RightMarginForDrag(32, 500, -100000, 1000)}),
+            (std::vector<int>{250, 100, 500, 298, 498, 98, 52, 1, 500}));
   const Rect chart = {0, 0, 800, 400};
-  const Rect widened = WidenedMarginHandle({780, 10, 787, 100}, chart);
-  EXPECT_EQ(widened.left, 768);
-  EXPECT_EQ(widened.right, 799);
+  EXPECT_EQ(Ltrb(WidenedMarginHandle({780, 10, 787, 100}, chart)), (Ltrb4{768, 10, 799, 100}));
   EXPECT_EQ(WidenedMarginHandle({0, 0, 0, 0}, chart).right, 0);
 }
 

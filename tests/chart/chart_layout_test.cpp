@@ -9,12 +9,15 @@
 #include <cstring>
 #include <functional>
 #include <utility>
+#include <vector>
 
 #include "common/sjis_text.h"
 #include "common/stock_code.h"
 #include "data/stock_table.h"
 #include "shell/settings.h"
 #include "tests/support/chart_test_support.h"
+#include "tests/support/global_state.h"
+#include "tests/support/row.h"
 
 namespace {
 
@@ -28,7 +31,6 @@ std::pair<int32_t, int32_t> Rounded(int32_t min, int32_t max) {
 class ChartLayoutTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitStockCodeGlobals();
     ASSERT_TRUE(AllocateStockTable());
     gStockTable->records[0] = StockRecord{};
     gStockTable->records[0].master.code = StringToCode("7203");
@@ -47,18 +49,9 @@ class ChartLayoutTest : public ::testing::Test {
     SetPanes({kPaneCandles, kPaneVolume, kPaneRsi});
     FillBars(300);
   }
-  void TearDown() override {
-    gChartTextWidth = nullptr;
-    gFixedFontHeight = 0;
-    gMainClientWidth = kMaxScreenExtent;
-    gTrendLineFullRange = false;
-    gChartFontSize = 12;
-    gStockTable->count = 0;
-    ResetStockLookupCache();
-  }
-
   ChartContext& context() { return owned_.context; }
   const PaneRecord& pane(int i) { return context().panes[i]; }
+  std::pair<int32_t, int32_t> Range(int i) { return {pane(i).minValue, pane(i).maxValue}; }
   int Height(const Rect& r) { return r.bottom - r.top; }
 
   void SetPanes(std::initializer_list<uint32_t> kinds, uint32_t flags = 1) {
@@ -90,37 +83,33 @@ class ChartLayoutTest : public ::testing::Test {
     ComputePaneScales(Rect{0, 0, 60 + plotWidth, 16 + plotHeight + 16 + 8}, view_, &context());
   }
 
+  ScopedGlobalState globals_;
   ChartView view_{};
   OwnedContext owned_;
 };
 
-TEST_F(ChartLayoutTest, RoundingWidensToMultiplesOfADecimalUnitWithoutOverflow) {
-  EXPECT_EQ(Rounded(-5, 5), std::make_pair(-10, 10));
-  EXPECT_EQ(Rounded(0, 100), std::make_pair(0, 125));
-  EXPECT_EQ(Rounded(0, 7499999), std::make_pair(0, 7500000));
-  EXPECT_EQ(Rounded(0, 80000000), std::make_pair(0, 80000000));
-  EXPECT_EQ(Rounded(2147483600, 2147483645), std::make_pair(2147483600, INT_MAX));
+TEST(ChartLayoutRounding, WidensToMultiplesOfADecimalUnitWithoutOverflow) {
+  using Range = std::pair<int32_t, int32_t>;
+  const std::pair<Range, Range> cases[] = {{{-5, 5}, {-10, 10}},           {{0, 100}, {0, 125}},
+                                           {{0, 7499999}, {0, 7500000}},   {{0, 80000000}, {0, 80000000}},
+                                           {{2147483600, 2147483645}, {2147483600, INT_MAX}}};
+  for (const auto& [in, out] : cases) EXPECT_EQ(Rounded(in.first, in.second), out) << in.first << ".." << in.second;
   EXPECT_EQ(Rounded(INT_MIN + 5, INT_MIN + 40).first, INT_MIN);
 }
 
 TEST_F(ChartLayoutTest, GeometryFollowsTheFontAndTheBarWidth) {
   Layout();
   const ChartGeometry& g = context().geometry;
-  EXPECT_EQ(ScaleColumnWidth(), 60);
-  EXPECT_EQ(CaptionRowHeight(), 16);
-  EXPECT_EQ(g.plotArea.left, 60);
-  EXPECT_EQ(g.plotArea.top, 16);
-  EXPECT_EQ(g.plotArea.bottom, 376);
-  EXPECT_EQ(g.dateAxis.bottom, 392);
-  EXPECT_EQ(g.marginHandle.left, 760 - 32 - 6);
+  // 97 bars: 700 / 7 - 3.
+  EXPECT_EQ((std::vector<int>{ScaleColumnWidth(), CaptionRowHeight(), g.plotArea.left, g.plotArea.top, g.plotArea.bottom,
+                              g.dateAxis.bottom, g.marginHandle.left, g.barSpacing, g.visibleBars}),
+            (std::vector<int>{60, 16, 60, 16, 376, 392, 760 - 32 - 6, 7, 97}));
   // A margin wider than a drag allows in the window is shown at the drag's limit.
   view_.rightMargin = 5000;
   gMainClientWidth = 1000;
   Layout();
   EXPECT_EQ(context().geometry.marginHandle.left, 760 - 500 - 6);
   view_.rightMargin = 32;
-  EXPECT_EQ(g.barSpacing, 7);
-  EXPECT_EQ(g.visibleBars, 97);  // 700 / 7 - 3
   // Widths that were never validated: odd, 1..19.
   for (auto [width, spacing] : {std::make_pair(0, 3), std::make_pair(4, 5), std::make_pair(1000, 21)}) {
     view_.barWidth = width;
@@ -128,8 +117,7 @@ TEST_F(ChartLayoutTest, GeometryFollowsTheFontAndTheBarWidth) {
     EXPECT_EQ(context().geometry.barSpacing, spacing) << width;
   }
   gChartFontSize = 99;  // damaged setting: the largest font
-  EXPECT_EQ(ScaleColumnWidth(), 160);
-  EXPECT_EQ(CaptionRowHeight(), 42);
+  EXPECT_EQ(std::make_pair(ScaleColumnWidth(), CaptionRowHeight()), std::make_pair(160, 42));
 }
 
 TEST_F(ChartLayoutTest, PanesShareThePlotAreaByWeightAndFillItExactly) {
@@ -146,8 +134,7 @@ TEST_F(ChartLayoutTest, PanesShareThePlotAreaByWeightAndFillItExactly) {
   EXPECT_EQ(pane(3).pane.bottom, 0);  // beyond the count: cleared
   for (uint16_t& h : gPaneHeights) h = 0;
   Layout(700, 300);
-  EXPECT_EQ(Height(pane(0).pane), 100);
-  EXPECT_EQ(Height(pane(2).pane), 100);
+  EXPECT_EQ(Row(Height(pane(0).pane), Height(pane(2).pane)), Row(100, 100));
 }
 
 TEST_F(ChartLayoutTest, AShortViewAtTheNewestBarScalesOverTwentyBars) {
@@ -155,8 +142,7 @@ TEST_F(ChartLayoutTest, AShortViewAtTheNewestBarScalesOverTwentyBars) {
     if (i == 82) bar->low = 500;  // within the last 20 bars, left of the 13 shown
   });
   Layout(13 * 7);
-  EXPECT_EQ(context().geometry.visibleBars, 10);
-  EXPECT_EQ(context().geometry.firstBar, 80);
+  EXPECT_EQ(std::make_pair(context().geometry.visibleBars, context().geometry.firstBar), std::make_pair(10, 80));
   EXPECT_LE(pane(0).minValue, 500);
   view_.lastBarIndex = 110;  // the newest bar and the right margin
   Layout(13 * 7);
@@ -184,22 +170,19 @@ TEST_F(ChartLayoutTest, LinearPricePaneWithItsOptionalLinesAndTheFullRangeOption
     sar->values[i] = i == 299 ? 1600 : 1000;
   }
   Layout();
-  EXPECT_EQ(pane(0).minValue, 990);
-  EXPECT_EQ(pane(0).maxValue, 1020);  // 1011, unit 10
+  EXPECT_EQ(Range(0), std::make_pair(990, 1020));  // 1011, unit 10
   EXPECT_DOUBLE_EQ(pane(0).valuePerPixel, 30.0 / Height(pane(0).plot));
   EXPECT_EQ(ValueToPaneY(view_, context(), 0, 990), pane(0).plot.bottom);
   view_.paneFlags[0] = kPaneFlagSigma2;  // +-2 sigma: 800..1300, unit 75
   Layout();
-  EXPECT_EQ(pane(0).minValue, 750);
-  EXPECT_EQ(pane(0).maxValue, 1350);
+  EXPECT_EQ(Range(0), std::make_pair(750, 1350));
   view_.paneFlags[0] = kPaneFlagParabolic;  // SAR up to 1600
   Layout();
   EXPECT_EQ(pane(0).maxValue, 1650);
   view_.paneFlags[0] = kPaneFlagLine0;
   gTrendLineFullRange = true;  // 990..1020 less and plus one step, rounded again
   Layout();
-  EXPECT_EQ(pane(0).minValue, 980);
-  EXPECT_EQ(pane(0).maxValue, 1030);
+  EXPECT_EQ(Range(0), std::make_pair(980, 1030));
 }
 
 TEST_F(ChartLayoutTest, LogarithmicScalesAlsoServeTheIchimokuPane) {
@@ -225,8 +208,7 @@ TEST_F(ChartLayoutTest, LogarithmicScalesAlsoServeTheIchimokuPane) {
   }
   FillBars(300, [](int, PriceBar* bar) { bar->low = 0; });
   Layout();
-  EXPECT_EQ(pane(0).minValue, 0);
-  EXPECT_EQ(pane(0).log10Min, 0.0);
+  EXPECT_EQ(std::make_pair(pane(0).minValue, pane(0).log10Min), std::make_pair(0, 0.0));
 }
 
 TEST_F(ChartLayoutTest, IndicatorRangesByKind) {
@@ -238,16 +220,10 @@ TEST_F(ChartLayoutTest, IndicatorRangesByKind) {
   view_.paneFlags[0] = 0;  // no deviation line: -10000..10000, rounded
   view_.paneFlags[1] = kPaneFlagLine1;
   Layout();
-  EXPECT_EQ(pane(0).minValue, -12500);
-  EXPECT_EQ(pane(0).maxValue, 12500);
-  EXPECT_EQ(pane(1).minValue, -1250);  // made symmetric, then rounded
-  EXPECT_EQ(pane(1).maxValue, 1250);
-  EXPECT_EQ(pane(2).minValue, -350);  // rounded -100..350, then symmetric
-  EXPECT_EQ(pane(2).maxValue, 350);
-  EXPECT_EQ(pane(3).minValue, -10000);
+  // Deviation: made symmetric, then rounded; MACD: rounded -100..350, then symmetric.
+  EXPECT_EQ((std::vector<std::pair<int32_t, int32_t>>{Range(0), Range(1), Range(2), Range(3), Range(4)}),
+            (std::vector<std::pair<int32_t, int32_t>>{{-12500, 12500}, {-1250, 1250}, {-350, 350}, {-10000, 10000}, {0, 5250}}));
   EXPECT_DOUBLE_EQ(pane(3).valuePerPixel, 20000.0 / Height(pane(3).plot));
-  EXPECT_EQ(pane(4).minValue, 0);
-  EXPECT_EQ(pane(4).maxValue, 5250);
 }
 
 TEST_F(ChartLayoutTest, PanesWithNoBarsInRangeGetAFallbackRangeNotAnInvertedOne) {
@@ -300,9 +276,8 @@ TEST_F(ChartLayoutTest, CaptionsNameTheKindAndTheShownPeriods) {
   EXPECT_STREQ(pane(5).caption, "S-ROC(13日,21日)");
   EXPECT_STREQ(pane(6).caption, "ボリュームレシオ(25日)");
   const Rect& r = pane(1).captionRect;  // placed above the signal strip
-  EXPECT_EQ(r.left, pane(1).plot.left + 5);
-  EXPECT_EQ(r.top, pane(1).fullPlot.top + 3);
-  EXPECT_EQ(r.right - r.left, 70);
+  EXPECT_EQ((std::vector<int>{r.left, r.top, r.right - r.left}),
+            (std::vector<int>{pane(1).plot.left + 5, pane(1).fullPlot.top + 3, 70}));
   view_.period = 2;
   FillBars(60);
   SetPanes({kPaneCandles}, kPaneFlagLine0 | kPaneFlagBollingerCentre | kPaneFlagSigma1 | kPaneFlagSigma3);

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
+#include "chart/cross_hair.h"
 #include "tests/chart/linked_charts_fixture.h"
 
 namespace {
@@ -57,12 +61,10 @@ TEST_F(ChartLinksTest, ListsAndKeepStockFlagsFollowStockLinks) {
   EXPECT_EQ(View(2).stockCode, stocks_[1]);
   EXPECT_EQ(View(0).stockCode, stocks_[1]);
   EXPECT_EQ(View(0).groupIndex, 7);
-  EXPECT_TRUE(sync.groupChanged[0]);
-  EXPECT_FALSE(sync.groupChanged[1]);
-  EXPECT_FALSE(sync.groupChanged[2]) << "same group: the combo box stays";
-  EXPECT_TRUE(sync.refill[0]);
-  EXPECT_FALSE(sync.refill[1]);
-  EXPECT_TRUE(sync.refill[2]);
+  // Chart 2 had the same group: its combo box stays.
+  EXPECT_EQ((std::vector<bool>{sync.groupChanged[0], sync.groupChanged[1], sync.groupChanged[2], sync.refill[0],
+                               sync.refill[1], sync.refill[2]}),
+            (std::vector<bool>{true, false, false, true, false, true}));
 
   SyncLinkedKeepStockFlags(1);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(View(i).keepStock, 1) << i;
@@ -80,21 +82,19 @@ TEST_F(ChartLinksTest, ListsAndKeepStockFlagsFollowStockLinks) {
 TEST(CrossHairRange, TheFirstBarAfterTheFromDateUpToTheToDate) {
   BarSeries series{};
   series.count = 4;
-  const PackedDate dates[] = {MakePackedDate(2026, 3, 6), MakePackedDate(2026, 3, 13), MakePackedDate(2026, 3, 20),
-                              MakePackedDate(2026, 3, 27)};
-  for (int i = 0; i < 4; ++i) series.bars[i].date = dates[i];
-  int first = -1;
-  int last = -1;
-  ASSERT_TRUE(FindSeriesBarRange(series, MakePackedDate(2026, 3, 1), MakePackedDate(2026, 3, 2), &first, &last));
-  EXPECT_EQ(first, 0) << "bar 0 counts";
-  EXPECT_EQ(last, 0);
-  ASSERT_TRUE(FindSeriesBarRange(series, MakePackedDate(2026, 3, 6), MakePackedDate(2026, 3, 20), &first, &last));
-  EXPECT_EQ(first, 1);
-  EXPECT_EQ(last, 2);
-  ASSERT_TRUE(FindSeriesBarRange(series, MakePackedDate(2026, 3, 14), MakePackedDate(2026, 3, 30), &first, &last));
-  EXPECT_EQ(first, 2);
-  EXPECT_EQ(last, 3);
-  EXPECT_FALSE(FindSeriesBarRange(series, MakePackedDate(2026, 3, 27), MakePackedDate(2026, 4, 30), &first, &last));
+  for (int i = 0; i < 4; ++i) series.bars[i].date = MakePackedDate(2026, 3, 6 + 7 * i);
+  struct Case {
+    int fromDay, toMonth, toDay, first, last;  // March `fromDay` to `toMonth`/`toDay`; -1: none
+  };
+  // Bar 0 counts; a range after the last bar finds none.
+  for (const Case& c : {Case{1, 3, 2, 0, 0}, Case{6, 3, 20, 1, 2}, Case{14, 3, 30, 2, 3}, Case{27, 4, 30, -1, -1}}) {
+    int first = -1, last = -1;
+    const bool found = FindSeriesBarRange(series, MakePackedDate(2026, 3, c.fromDay),
+                                          MakePackedDate(2026, c.toMonth, c.toDay), &first, &last);
+    EXPECT_EQ(found, c.first >= 0) << c.fromDay;
+    EXPECT_EQ(std::make_pair(first, last), std::make_pair(c.first, c.last)) << c.fromDay;
+  }
+  int first = -1, last = -1;
   series.count = 0;
   EXPECT_FALSE(FindSeriesBarRange(series, 0, MakePackedDate(2026, 4, 30), &first, &last));
 }
@@ -108,8 +108,7 @@ TEST_F(ChartLinksTest, ADailyBarMarksItsWeekAndItsMonth) {
   const BarSeries& daily = Series(0);
   for (int bar : {0, 1, 57, 123, kBars - 1}) {
     const PackedDate date = daily.bars[bar].date;
-    int first = -1;
-    int last = -1;
+    int first = -1, last = -1;
     ASSERT_TRUE(FindMatchingBars(0, bar, 1, &first, &last)) << bar;
     EXPECT_EQ(first, last);
     EXPECT_GE(Series(1).bars[first].date, date) << bar;
@@ -124,8 +123,7 @@ TEST_F(ChartLinksTest, ADailyBarMarksItsWeekAndItsMonth) {
 
   // A week marks its days.
   const int week = 20;
-  int first = -1;
-  int last = -1;
+  int first = -1, last = -1;
   ASSERT_TRUE(FindMatchingBars(1, week, 0, &first, &last));
   EXPECT_EQ(daily.bars[last].date, Series(1).bars[week].date);
   EXPECT_GT(daily.bars[first].date, Series(1).bars[week - 1].date);
@@ -152,8 +150,7 @@ TEST_F(ChartLinksTest, TheCrossHairMarksTheOtherChartsAndTheirDetailBars) {
   EXPECT_FALSE(IsCrossHairUnchanged(0, 0, bar, 51, 1234));
 
   ClearCrossHairState();
-  EXPECT_EQ(gCrossHairChart, -1);
-  EXPECT_EQ(gCrossHairRectCount, 0);
+  EXPECT_EQ(gCrossHairChart + gCrossHairRectCount, -1);
 }
 
 }  // namespace

@@ -13,14 +13,15 @@
 
 #include "chart/chart_hooks.h"
 #include "chart/chart_selection.h"
-#include "common/file_io.h"
 #include "data/daily_cache.h"
-#include "data/ken_table.h"
 #include "data/period_bars.h"
 #include "data/stock_table.h"
 #include "shell/settings.h"
 #include "tests/support/chart_test_support.h"
+#include "tests/support/global_state.h"
+#include "tests/support/row.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/row.h"
 #include "tools/sample_db/sample_database.h"
 
 namespace {
@@ -33,36 +34,12 @@ const StockCode kIndex = StringToCode("1001");
 std::vector<Rect> gInvalidated;
 void RecordInvalidation(const Rect& rect) { gInvalidated.push_back(rect); }
 
-bool SameRect(const Rect& a, const Rect& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
-bool SameBars(const BarSeries& a, const BarSeries& b) {
-  return a.code == b.code && a.count == b.count && std::equal(a.bars, a.bars + a.count, b.bars, [](auto& x, auto& y) {
-           return std::memcmp(&x, &y, sizeof x) == 0;
-         });
-}
-
-template <typename Series>
-bool SameCounted(const Series* a, const Series* b) {
-  return a->count == b->count && std::equal(a->values, a->values + std::clamp(a->count, 0, kMaxBars), b->values);
-}
-
-// The periods of two contexts whose bars or counted chart series differ.
-std::string ContextDifferences(const ChartContext& a, const ChartContext& b) {
-  std::string periods;
-  for (int p = 0; p < kPeriodCount; ++p) {
-    const PeriodSeriesBlock& x = a.periods[p];
-    const PeriodSeriesBlock& y = b.periods[p];
-    bool same = SameBars(*x.rawBars, *y.rawBars) && SameBars(*x.bars, *y.bars);
-    for (int i = 0; i < kIntSlotCount; ++i) same = same && SameCounted(x.chartInt[i], y.chartInt[i]);
-    for (int i = 0; i < kRealSlotCount; ++i) same = same && SameCounted(x.chartReal[i], y.chartReal[i]);
-    if (!same) periods += " " + std::to_string(p);
-  }
-  return periods;
-}
-
 BarSeries& Daily(int chart) { return *gChartContexts[chart].periods[0].bars; }
 BarSeries& Weekly(int chart) { return *gChartContexts[chart].periods[1].bars; }
 ChartView& View(int chart) { return CurrentScreenPattern().views[chart]; }
+// A chart's forecast state and forecast bar count.
+std::pair<int, int> Forecast(int chart) { return {gForecastState[chart], gForecastBarCount[chart]}; }
+using StateAndCount = std::pair<int, int>;
 
 // What drawing forecast candles leaves: bars on the next trading days after
 // the daily series (raw and display), the periods rebuilt, the state committed.
@@ -99,7 +76,6 @@ PriceBar BarOn(PackedDate date, int32_t close) { return {date, close, close + 5,
 class ChartLoadingTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitStockCodeGlobals();
     SampleDatabaseOptions options;
     options.folder = scratch_.path() + "db";
     options.stocks = 3;
@@ -111,17 +87,8 @@ class ChartLoadingTest : public ::testing::Test {
     for (int i = 0; i < 4; ++i) ASSERT_EQ(gStockTable->records[i].dailyCount, kBars);
     stockA_ = gStockTable->records[4].master.code;
     stockB_ = gStockTable->records[5].master.code;
-    gSelectedChart = 0;
     gInvalidated.clear();
     gChartHooks.invalidateRect = RecordInvalidation;
-  }
-
-  void TearDown() override {
-    gChartHooks.invalidateRect = nullptr;
-    gDetailListArea = {};
-    FreeAllChartContexts();
-    ReleaseSampleDatabase();
-    for (ChartContext& context : gChartContexts) context.geometry = ChartGeometry{};
   }
 
   // Pattern 0 with these views (daily unless given), each at the newest position.
@@ -135,6 +102,7 @@ class ChartLoadingTest : public ::testing::Test {
     }
   }
 
+  ScopedGlobalState globals_;
   ScratchFolder scratch_;
   StockCode stockA_ = 0;
   StockCode stockB_ = 0;
@@ -174,9 +142,7 @@ TEST_F(ChartLoadingTest, MissingStocksFallBackToTheReferenceIndex) {
   LoadChartSeries(0, 0);
   EXPECT_EQ(View(0).stockCode, kIndex);
   for (const PeriodSeriesBlock& block : gChartContexts[0].periods) {
-    EXPECT_EQ(block.rawBars->count, 0);
-    EXPECT_EQ(block.bars->count, 0);
-    EXPECT_EQ(block.chartReal[kRealCloseAverage0]->count, 0);
+    EXPECT_EQ(Row(block.rawBars->count, block.bars->count, block.chartReal[kRealCloseAverage0]->count), Row(0, 0, 0));
   }
   EXPECT_FALSE(IsForecastEditPosition(0, 0, 0));
   EraseForecastCandle();
@@ -188,8 +154,7 @@ TEST_F(ChartLoadingTest, AnotherStockLeavesNothingOfTheFirst) {
   CommitForecast(0, 3, 3);
   View(0).stockCode = stockB_;
   LoadChartSeries(0, 0);  // even a reload that keeps forecasts
-  EXPECT_EQ(gForecastState[0], kForecastNone);
-  EXPECT_EQ(gForecastBarCount[0], 0);
+  EXPECT_EQ(Forecast(0), (StateAndCount{kForecastNone, 0}));
   EXPECT_EQ(ContextDifferences(gChartContexts[0], gChartContexts[1]), "");
 }
 
@@ -201,14 +166,12 @@ TEST_F(ChartLoadingTest, CommittedForecastsSurviveOnlyReloadsThatKeepThem) {
   const BarSeries before = Daily(0);
   LoadChartSeries(0, 0);
   EXPECT_TRUE(SameBars(Daily(0), before));
-  EXPECT_EQ(gForecastState[0], kForecastCommitted);
-  EXPECT_EQ(gForecastBarCount[0], 2);
+  EXPECT_EQ(Forecast(0), (StateAndCount{kForecastCommitted, 2}));
   EXPECT_EQ(gForecastLastBar[0], kBars + 1);
   EXPECT_EQ(gChartContexts[0].periods[0].chartReal[kRealCloseAverage0]->count, kBars + 2);
 
   LoadChartSeries(0, 1);
-  EXPECT_EQ(gForecastState[0], kForecastNone);
-  EXPECT_EQ(gForecastBarCount[0], 0);
+  EXPECT_EQ(Forecast(0), (StateAndCount{kForecastNone, 0}));
   EXPECT_EQ(gChartContexts[0].periods[0].rawBars->count, kBars);
 }
 
@@ -217,8 +180,7 @@ TEST_F(ChartLoadingTest, RealBarsForTheOnlyForecastOrPastEveryForecastEndTheFore
   CommitForecast(0, 1, 1);
   StoreBar(kIndex, BarOn(Daily(0).bars[kBars].date, 12345));
   LoadChartSeries(0, 0);
-  EXPECT_EQ(gForecastState[0], kForecastNone);
-  EXPECT_EQ(gForecastBarCount[0], 0);
+  EXPECT_EQ(Forecast(0), (StateAndCount{kForecastNone, 0}));
   ASSERT_EQ(Daily(0).count, kBars + 1);
   EXPECT_EQ(Daily(0).bars[kBars].close, 12345);
 
@@ -227,8 +189,7 @@ TEST_F(ChartLoadingTest, RealBarsForTheOnlyForecastOrPastEveryForecastEndTheFore
   for (int i = 0; i < 3; ++i) StoreBar(kIndex, BarOn(day = AddTradingDays(day, 1), 9000 + i));
   LoadChartSeries(0, 0);
   EXPECT_EQ(Daily(0).count, kBars + 4);
-  EXPECT_EQ(gForecastState[0], kForecastNone) << "no forecast bar is left to show";
-  EXPECT_EQ(gForecastBarCount[0], 0);
+  EXPECT_EQ(Forecast(0), (StateAndCount{kForecastNone, 0})) << "no forecast bar is left to show";
 }
 
 TEST_F(ChartLoadingTest, AWeeklyChartKeepsItsForecastInTheDailyBars) {
@@ -239,8 +200,7 @@ TEST_F(ChartLoadingTest, AWeeklyChartKeepsItsForecastInTheDailyBars) {
   LoadChartSeries(0, 0);
   EXPECT_TRUE(SameBars(Daily(0), before)) << "the weekly bar must not come back as a daily bar";
   EXPECT_EQ(Weekly(0).bars[Weekly(0).count - 1].date, before.bars[kBars + 1].date);
-  EXPECT_EQ(gForecastState[0], kForecastCommitted);
-  EXPECT_EQ(gForecastBarCount[0], 1);
+  EXPECT_EQ(Forecast(0), (StateAndCount{kForecastCommitted, 1}));
 }
 
 TEST_F(ChartLoadingTest, ForecastBarsStopAtTheSeriesCapacity) {
@@ -267,8 +227,7 @@ TEST_F(ChartLoadingTest, ACarriedForecastKeepsOnlyItsFirstBar) {
   const PackedDate first = Daily(0).bars[kBars].date;
   gForecastCarry = 1;
   ReloadAllChartSeries();
-  EXPECT_EQ(gForecastState[0], kForecastCarried);
-  EXPECT_EQ(gForecastBarCount[0], 1);
+  EXPECT_EQ(Forecast(0), (StateAndCount{kForecastCarried, 1}));
   ASSERT_EQ(Daily(0).count, kBars + 1);
   EXPECT_EQ(Daily(0).bars[kBars].date, first);
 }
@@ -286,8 +245,7 @@ TEST_F(ChartLoadingTest, EscDropsOneForecastInEveryChartHoldingItAndTheLastByRel
   EraseForecastCandle();
   for (int chart : {0, 1}) {
     SCOPED_TRACE(chart);
-    EXPECT_EQ(gForecastState[chart], kForecastCommitted);
-    EXPECT_EQ(gForecastBarCount[chart], 1);
+    EXPECT_EQ(Forecast(chart), (StateAndCount{kForecastCommitted, 1}));
     EXPECT_EQ(gChartContexts[chart].periods[0].rawBars->count, kBars + 1);
     EXPECT_EQ(Weekly(chart).bars[Weekly(chart).count - 1].date, thursday);
     EXPECT_EQ(gChartContexts[chart].periods[1].chartReal[kRealCloseAverage0]->count, Weekly(chart).count);
@@ -351,9 +309,9 @@ TEST_F(ChartLoadingTest, InvalidationCoversShownChartsAndTheDetailList) {
   ReloadAllChartSeries();
   InvalidateAllCharts();
   ASSERT_EQ(gInvalidated.size(), 3u);
-  EXPECT_TRUE(SameRect(gInvalidated[0], Rect{0, 0, 800, 300}));
-  EXPECT_TRUE(SameRect(gInvalidated[1], Rect{0, 300, 800, 600}));
-  EXPECT_TRUE(SameRect(gInvalidated[2], gDetailListArea));
+  EXPECT_EQ(Ltrb(gInvalidated[0]), (Ltrb4{0, 0, 800, 300}));
+  EXPECT_EQ(Ltrb(gInvalidated[1]), (Ltrb4{0, 300, 800, 600}));
+  EXPECT_EQ(Ltrb(gInvalidated[2]), Ltrb(gDetailListArea));
   EXPECT_GT(gChartContexts[1].geometry.barSpacing, 0) << "scales come before the invalidation";
   gInvalidated.clear();
   gShowDetailList = 0;

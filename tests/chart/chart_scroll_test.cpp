@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "chart/chart_hooks.h"
@@ -16,35 +17,25 @@ void RecordScrollBar(int chart, const ChartScrollInfo& /*info*/) { gAppliedChart
 
 // --- Range and codes ------------------------------------------------------
 
-TEST(ChartScrollArithmetic, PositionsStayWithinMaxMinusPagePlusOne) {
-  const ChartScrollInfo info = {10, 400, 50, 0};
-  EXPECT_EQ(ClampChartScrollPos(info, 1000), 351);
-  EXPECT_EQ(ClampChartScrollPos(info, -5), 10);
-  EXPECT_EQ(ClampChartScrollPos(info, 200), 200);
-  const ChartScrollInfo tooLong = {10, 40, 50, 0};  // a page wider than the range
-  EXPECT_EQ(ClampChartScrollPos(tooLong, 30), 10);
-}
+TEST(ChartScrollArithmetic, PositionsBarWidthsAndTheRightEdge) {
+  // Positions stay within max - page + 1; a page wider than the range keeps the minimum.
+  const ChartScrollInfo info = {10, 400, 50, 0}, tooLong = {10, 40, 50, 0};
+  EXPECT_EQ((std::vector<int>{ClampChartScrollPos(info, 1000), ClampChartScrollPos(info, -5),
+                              ClampChartScrollPos(info, 200), ClampChartScrollPos(tooLong, 30)}),
+            (std::vector<int>{351, 10, 200, 10}));
+  EXPECT_EQ((std::vector<int>{BarWidthForCommand(kCommandBarWidth1, 9), BarWidthForCommand(32781, 9),
+                              BarWidthForCommand(kCommandBarWidth10, 9), BarWidthForCommand(32776, 9),
+                              BarWidthForCommand(kCommandWiderBars, 19), BarWidthForCommand(kCommandNarrowerBars, 1)}),
+            (std::vector<int>{1, 11, 19, -1, 19, 1}));
 
-TEST(ChartScrollArithmetic, BarWidthCommands) {
-  EXPECT_EQ(BarWidthForCommand(kCommandBarWidth1, 9), 1);
-  EXPECT_EQ(BarWidthForCommand(32781, 9), 11);
-  EXPECT_EQ(BarWidthForCommand(kCommandBarWidth10, 9), 19);
-  EXPECT_EQ(BarWidthForCommand(32776, 9), -1);
-  EXPECT_EQ(BarWidthForCommand(kCommandWiderBars, 19), 19);
-  EXPECT_EQ(BarWidthForCommand(kCommandNarrowerBars, 1), 1);
-}
-
-TEST(ChartScrollArithmetic, RightEdgePastTheEndCountsEmptyAndForecastBars) {
   BarSeries series{};
   series.count = 10;
   for (int i = 0; i < 10; ++i) series.bars[i].date = MakePackedDate(2026, 3, 2 + i);
   RightEdge edge = FindRightEdge(series, 4, 3);
   EXPECT_TRUE(edge.valid);
-  EXPECT_EQ(edge.date, MakePackedDate(2026, 3, 6));
-  EXPECT_EQ(edge.emptyBars, 0);
+  EXPECT_EQ(std::make_pair(edge.date, edge.emptyBars), std::make_pair(MakePackedDate(2026, 3, 6), 0));
   edge = FindRightEdge(series, 12, 2);  // 3 empty bars and 2 forecast bars
-  EXPECT_EQ(edge.date, MakePackedDate(2026, 3, 9));
-  EXPECT_EQ(edge.emptyBars, 5);
+  EXPECT_EQ(std::make_pair(edge.date, edge.emptyBars), std::make_pair(MakePackedDate(2026, 3, 9), 5));
   EXPECT_FALSE(FindRightEdge(series, -1, 0).valid);
   series.count = 0;
   EXPECT_FALSE(FindRightEdge(series, 5, 0).valid);
@@ -61,9 +52,7 @@ TEST_F(ChartScrollTest, TheRangeRunsThirtySevenBarsPastTheEnd) {
   const int end = GetChartEndBarIndex(0);
   ASSERT_GT(visible, 20);
   EXPECT_EQ(View(0).lastBarIndex, end);
-  EXPECT_EQ(info.min, visible / 5);
-  EXPECT_EQ(info.max, end + 36 + visible);
-  EXPECT_EQ(info.page, visible);
+  EXPECT_EQ((std::vector<int>{info.min, info.max, info.page}), (std::vector<int>{visible / 5, end + 36 + visible, visible}));
 
   EXPECT_TRUE(ScrollChartByCode(0, kScrollThumbTrack, 100000));
   EXPECT_EQ(View(0).lastBarIndex, end + 37);
@@ -92,8 +81,7 @@ TEST_F(ChartScrollTest, ThreeDateLinkedChartsStayAligned) {
   for (int code : {kScrollPageLeft, kScrollPageLeft, kScrollLineLeft}) ASSERT_TRUE(ScrollChartByCode(1, code, 0));
   const PackedDate date = RightEdgeDate(1);
   ASSERT_NE(date, 0u);
-  EXPECT_EQ(RightEdgeDate(0), date);
-  EXPECT_EQ(RightEdgeDate(2), date);
+  EXPECT_EQ(std::make_pair(RightEdgeDate(0), RightEdgeDate(2)), std::make_pair(date, date));
 
   ASSERT_TRUE(ScrollChartByCode(0, kScrollThumbTrack, 150));
   EXPECT_EQ(RightEdgeDate(0), Series(0).bars[150].date);
@@ -126,11 +114,9 @@ TEST_F(ChartScrollTest, WeeklyAndBackToDailyKeepsTheRightEdgeDate) {
   ASSERT_EQ(View(0).lastBarIndex, day);
 
   SetChartPeriod(0, 1);  // Ctrl+W
-  EXPECT_EQ(View(0).period, 1);
-  EXPECT_EQ(View(0).lastBarIndex, week);
+  EXPECT_EQ(std::make_pair(View(0).period, View(0).lastBarIndex), std::make_pair(1, week));
   SetChartPeriod(0, 0);  // Ctrl+D
-  EXPECT_EQ(View(0).period, 0);
-  EXPECT_EQ(View(0).lastBarIndex, day);
+  EXPECT_EQ(std::make_pair(View(0).period, View(0).lastBarIndex), std::make_pair(0, day));
 }
 
 TEST_F(ChartScrollTest, APeriodChangeKeepsTheEmptyBarsPastTheEnd) {

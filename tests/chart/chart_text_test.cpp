@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/row.h"
+
 namespace {
 
 std::string Fixed2(int32_t value) {
@@ -35,9 +37,8 @@ TEST(ChartTextTest, AppendedTextsStayInsideTheirBuffer) {
 }
 
 TEST(ChartTextTest, LightenedChannelsStopAtTheirLimits) {
-  EXPECT_EQ(LightenColor(0x0010FA20, 32), 0x0030FF40u);
-  EXPECT_EQ(LightenColor(0x00FFFFFF, 200), 0x00FFFFFFu);
-  EXPECT_EQ(LightenColor(0x00102030, -0x20), 0x00000010u);
+  EXPECT_EQ(Row(LightenColor(0x0010FA20, 32), LightenColor(0x00FFFFFF, 200), LightenColor(0x00102030, -0x20)),
+            Row(0x0030FF40u, 0x00FFFFFFu, 0x00000010u));
   EXPECT_EQ(LightenColor(0x00000000, 0), 0u);
 }
 
@@ -49,8 +50,7 @@ TEST(ChartTextTest, CrossTrailsAddAPointEveryThirtyTwoPixelsFromSixtyFourOn) {
             (std::vector<int>{2, 2, 3, 4, 4, 2}));
   for (int i : {1, 2, 3}) EXPECT_EQ(GetCrossTrailPoint(0, 0, 100, 0, i).x, (std::vector<int>{0, 33, 66, 100}[i]));
   const PixelPoint sloped = GetCrossTrailPoint(0, 0, 60, 80, 1);
-  EXPECT_EQ(sloped.x, 20);
-  EXPECT_EQ(sloped.y, 26);
+  EXPECT_EQ(Row(sloped.x, sloped.y), Row(20, 26));
 }
 
 // Far-apart points (a drag far outside the window) must not overflow.

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "tests/support/row.h"
+
 namespace {
 
 constexpr int kFont = 12;  // F = 16, overhead 2 (16 + 4) = 40
@@ -32,8 +34,7 @@ void ExpectStacked(const Rect& area, const Rect* charts, int count) {
     EXPECT_EQ(charts[i].top, top) << i;
     EXPECT_GE(charts[i].bottom, charts[i].top) << i;
     EXPECT_LE(charts[i].bottom, std::max(area.top, area.bottom)) << i;
-    EXPECT_EQ(charts[i].left, area.left);
-    EXPECT_EQ(charts[i].right, area.right);
+    EXPECT_EQ(Row(charts[i].left, charts[i].right), Row(area.left, area.right));
     top = charts[i].bottom;
   }
 }
@@ -47,9 +48,8 @@ TEST(ChartWindowLayoutTest, HeightIsSharedByPaneWeightAfterTheOverheads) {
   Rect charts[3];
   ASSERT_EQ(ComputeChartRects(area, pattern, gHeights, kFont, charts), 3);
   // share = 1000 - 3 * 40 = 880 over 280.
-  EXPECT_EQ(charts[0].bottom, 30 + 160 * 880 / 280 + 40);
-  EXPECT_EQ(charts[1].bottom, charts[0].bottom + 40 * 880 / 280 + 40);
-  EXPECT_EQ(charts[2].bottom, 1030);
+  EXPECT_EQ(Row(charts[0].bottom, charts[1].bottom, charts[2].bottom),
+            Row(30 + 160 * 880 / 280 + 40, charts[0].bottom + 40 * 880 / 280 + 40, 1030));
   ExpectStacked(area, charts, 3);
 }
 
@@ -58,8 +58,7 @@ TEST(ChartWindowLayoutTest, ChartsWithoutPanesShareEqually) {
   const ScreenPattern pattern = PatternOf({ViewWithPanes({}), ViewWithPanes({})});
   Rect charts[3];
   ASSERT_EQ(ComputeChartRects({0, 0, 500, 400}, pattern, gHeights, kFont, charts), 2);
-  EXPECT_EQ(charts[0].bottom, 200);
-  EXPECT_EQ(charts[1].bottom, 400);
+  EXPECT_EQ(Row(charts[0].bottom, charts[1].bottom), Row(200, 400));
 }
 
 TEST(ChartWindowLayoutTest, AnAreaSmallerThanTheOverheadsGivesNoNegativeHeight) {
@@ -90,9 +89,7 @@ TEST(ChartWindowLayoutTest, AnAreaLowerThanTheOverheadsIsSplitEvenly) {
       PatternOf({ViewWithPanes({kPaneCandles, kPaneVolume}), ViewWithPanes({kPaneRsi}), ViewWithPanes({kPaneRci})});
   Rect charts[3];
   ComputeChartRects({0, 0, 400, 250}, pattern, gHeights, 32, charts);  // overheads 3 x 92 > 250
-  EXPECT_EQ(charts[0].bottom, 83);
-  EXPECT_EQ(charts[1].bottom, 166);
-  EXPECT_EQ(charts[2].bottom, 250);
+  EXPECT_EQ(Row(charts[0].bottom, charts[1].bottom, charts[2].bottom), Row(83, 166, 250));
 }
 
 TEST(ChartWindowLayoutTest, TheLargestFontKeepsItsOverhead) {

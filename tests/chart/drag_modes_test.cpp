@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/row.h"
+
 namespace {
 
 TEST(DragModesTest, WhatEachModeAllows) {
@@ -15,30 +17,25 @@ TEST(DragModesTest, WhatEachModeAllows) {
 }
 
 TEST(DragModesTest, TrendLineHitsChooseTheMode) {
-  EXPECT_EQ(DragModeForLineHit(1, false), kDragLineBody);
-  EXPECT_EQ(DragModeForLineHit(2, false), kDragLineFirstEnd);
-  EXPECT_EQ(DragModeForLineHit(3, false), kDragLineSecondEnd);
+  EXPECT_EQ(Row(DragModeForLineHit(1, false), DragModeForLineHit(2, false), DragModeForLineHit(3, false)),
+            Row(kDragLineBody, kDragLineFirstEnd, kDragLineSecondEnd));
   for (int hit : {1, 2, 3}) EXPECT_EQ(DragModeForLineHit(hit, true), kDragLockedLine);
-  EXPECT_EQ(DragModeForLineHit(0, false), kDragNone);
-  EXPECT_EQ(DragModeForLineHit(4, true), kDragNone);
+  EXPECT_EQ(Row(DragModeForLineHit(0, false), DragModeForLineHit(4, true)), Row(kDragNone, kDragNone));
 }
 
 TEST(DragModesTest, PointsAreClampedIntoThePane) {
   const Rect pane = {10, 20, 110, 220};
   int x = 5, y = 500;
   ClampPointIntoRect(pane, &x, &y);
-  EXPECT_EQ(x, 10);
-  EXPECT_EQ(y, 219);
+  EXPECT_EQ(Row(x, y), Row(10, 219));
   x = 60;
   y = 100;
   ClampPointIntoRect(pane, &x, &y);
-  EXPECT_EQ(x, 60);
-  EXPECT_EQ(y, 100);
+  EXPECT_EQ(Row(x, y), Row(60, 100));
   x = 300;
   y = -4;
   ClampPointIntoRect({10, 20, 10, 20}, &x, &y);  // empty pane
-  EXPECT_EQ(x, 10);
-  EXPECT_EQ(y, 20);
+  EXPECT_EQ(Row(x, y), Row(10, 20));
 }
 
 }  // namespace

@@ -8,11 +8,8 @@
 #include "chart/chart_scroll.h"
 #include "chart/cross_hair.h"
 #include "chart/screen_pattern.h"
-#include "common/file_io.h"
-#include "data/daily_cache.h"
-#include "data/ken_table.h"
 #include "data/stock_table.h"
-#include "tests/support/chart_test_support.h"
+#include "tests/support/global_state.h"
 #include "tests/support/scratch_folder.h"
 #include "tools/sample_db/sample_database.h"
 
@@ -21,7 +18,6 @@ class LinkedChartsTest : public ::testing::Test {
   static constexpr int kBars = 300;
 
   void SetUp() override {
-    InitStockCodeGlobals();
     SampleDatabaseOptions options;
     options.folder = scratch_.path() + "db";
     options.stocks = 3;
@@ -30,21 +26,16 @@ class LinkedChartsTest : public ::testing::Test {
     options.end = MakePackedDate(2026, 12, 2);  // a Wednesday
     ASSERT_EQ(MakeSampleDatabase(options, nullptr), 0);
     ASSERT_TRUE(AllocAllChartContexts());
-    stocks_[0] = gStockTable->records[4].master.code;
-    stocks_[1] = gStockTable->records[5].master.code;
-    stocks_[2] = gStockTable->records[6].master.code;
     ClearChartWindowHooks();
     ClearCrossHairState();
-    ScreenPattern& pattern = CurrentScreenPattern();
-    pattern.chartCount = 3;
+    CurrentScreenPattern().chartCount = 3;
     for (int i = 0; i < 3; ++i) {
-      ChartView& view = pattern.views[i];
+      stocks_[i] = gStockTable->records[4 + i].master.code;
+      ChartView& view = View(i);
       view.stockCode = stocks_[i];
-      view.period = 0;
+      view.period = view.dateLink = view.stockLink = 0;
       view.lastBarIndex = -1;
       view.barWidth = 5;
-      view.dateLink = 0;
-      view.stockLink = 0;
       gChartContexts[i].geometry.chart = {0, 200 * i, 800, 200 * i + 190};
     }
     ReloadAllChartSeries();
@@ -54,13 +45,6 @@ class LinkedChartsTest : public ::testing::Test {
       LoadChartSeries(i, 1);  // now placed at the newest bar
       UpdateChartScrollBar(i);
     }
-  }
-
-  void TearDown() override {
-    ClearChartWindowHooks();
-    FreeAllChartContexts();
-    ReleaseSampleDatabase();
-    for (ChartContext& context : gChartContexts) context.geometry = ChartGeometry{};
   }
 
   static ChartView& View(int chart) { return CurrentScreenPattern().views[chart]; }
@@ -73,6 +57,7 @@ class LinkedChartsTest : public ::testing::Test {
     return edge.valid && edge.emptyBars == 0 ? edge.date : 0;
   }
 
+  ScopedGlobalState globals_;
   ScratchFolder scratch_;
   StockCode stocks_[3] = {};
 };

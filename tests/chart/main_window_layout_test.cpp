@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "tests/support/row.h"
+
 namespace {
 
 uint16_t gHeights[20];
@@ -58,21 +60,15 @@ TEST(MainWindowLayoutTest, ColumnsSplittersAndBars) {
   MainWindowLayout layout;
   ComputeMainWindowLayout(in, PatternWith(2, 3), &layout);
   // Toolbar above, status bar and the bottom pixel below.
-  EXPECT_EQ(layout.chartArea.top, 28);
-  EXPECT_EQ(layout.chartArea.bottom, 700 - 1 - 20);
-  EXPECT_EQ(layout.groupListSplitter.left, 120);
-  EXPECT_EQ(layout.groupListSplitter.right, 124);
-  EXPECT_EQ(layout.chartArea.left, 124);
-  EXPECT_EQ(layout.chartArea.right, 1000 - 150 - 4);
-  EXPECT_EQ(layout.detailListSplitter.left, layout.chartArea.right);
-  EXPECT_EQ(layout.detailListSplitter.right, 1000 - 150);
-  EXPECT_EQ(layout.detailListArea.left, 1000 - 150);
-  EXPECT_EQ(layout.detailListArea.right, 1000);
-  EXPECT_EQ(layout.chartCount, 2);
-  EXPECT_EQ(layout.charts[0].top, layout.chartArea.top);
-  EXPECT_EQ(layout.charts[1].bottom, layout.chartArea.bottom);
-  EXPECT_EQ(layout.detailColumns[1].top, layout.charts[1].top);
-  EXPECT_EQ(layout.detailColumns[1].left, 850);
+  EXPECT_EQ(Row(layout.chartArea.top, layout.chartArea.bottom, layout.groupListSplitter.left),
+            Row(28, 700 - 1 - 20, 120));
+  EXPECT_EQ(Row(layout.groupListSplitter.right, layout.chartArea.left, layout.chartArea.right),
+            Row(124, 124, 1000 - 150 - 4));
+  EXPECT_EQ(Row(layout.detailListSplitter.left, layout.detailListSplitter.right, layout.detailListArea.left),
+            Row(layout.chartArea.right, 1000 - 150, 1000 - 150));
+  EXPECT_EQ(Row(layout.detailListArea.right, layout.chartCount, layout.charts[0].top, layout.charts[1].bottom),
+            Row(1000, 2, layout.chartArea.top, layout.chartArea.bottom));
+  EXPECT_EQ(Row(layout.detailColumns[1].top, layout.detailColumns[1].left), Row(layout.charts[1].top, 850));
 }
 
 TEST(MainWindowLayoutTest, HiddenListsGiveTheirWidthBack) {
@@ -81,8 +77,7 @@ TEST(MainWindowLayoutTest, HiddenListsGiveTheirWidthBack) {
   in.showDetailList = false;
   MainWindowLayout layout;
   ComputeMainWindowLayout(in, PatternWith(1, 2), &layout);
-  EXPECT_EQ(layout.chartArea.left, 1);
-  EXPECT_EQ(layout.chartArea.right, 1000);
+  EXPECT_EQ(Row(layout.chartArea.left, layout.chartArea.right), Row(1, 1000));
   EXPECT_EQ(layout.groupListSplitter.right - layout.groupListSplitter.left, 0);
   EXPECT_EQ(layout.detailListSplitter.right - layout.detailListSplitter.left, 0);
   EXPECT_FALSE(layout.lists[0].shown);
@@ -96,13 +91,10 @@ TEST(MainWindowLayoutTest, ComboTakesTheTopOfEachChartsListArea) {
   for (int i = 0; i < 2; ++i) {
     const ChartListPlacement& lists = layout.lists[i];
     ASSERT_TRUE(lists.shown);
-    EXPECT_EQ(lists.area.left, 0);
-    EXPECT_EQ(lists.area.right, 120);
-    EXPECT_EQ(lists.area.top, layout.charts[i].top);
-    EXPECT_EQ(lists.area.bottom, layout.charts[i].bottom);
-    EXPECT_EQ(lists.comboBox.bottom - lists.comboBox.top, 24 * 20 / 12);
-    EXPECT_EQ(lists.listBox.top, lists.comboBox.bottom);
-    EXPECT_EQ(lists.listBox.bottom, lists.area.bottom);
+    EXPECT_EQ(Row(lists.area.left, lists.area.right, lists.area.top, lists.area.bottom),
+              Row(0, 120, layout.charts[i].top, layout.charts[i].bottom));
+    EXPECT_EQ(Row(lists.comboBox.bottom - lists.comboBox.top, lists.listBox.top, lists.listBox.bottom),
+              Row(24 * 20 / 12, lists.comboBox.bottom, lists.area.bottom));
   }
 }
 
@@ -148,8 +140,7 @@ TEST(MainWindowLayoutTest, SmallestWindowAtTheLargestFontStaysSane) {
       MainWindowLayout layout;
       ComputeMainWindowLayout(in, PatternWith(3, 12), &layout);
       ExpectAllSane(layout);
-      EXPECT_EQ(layout.chartCount, 3);
-      EXPECT_EQ(layout.charts[2].bottom, layout.chartArea.bottom);
+      EXPECT_EQ(Row(layout.chartCount, layout.charts[2].bottom), Row(3, layout.chartArea.bottom));
       if (height == 300) {
         for (int i = 0; i < 3; ++i) EXPECT_GT(layout.charts[i].bottom, layout.charts[i].top) << fontSize << " " << i;
       }
@@ -178,35 +169,23 @@ TEST(MainWindowLayoutTest, StoredWidthsLargerThanTheWindowAreBounded) {
 TEST(MainWindowLayoutTest, StatusBarEdges) {
   int edges[4];
   ComputeStatusBarEdges(1000, 10, 200, false, edges);  // w = 80
-  EXPECT_EQ(edges[0], 0);
-  EXPECT_EQ(edges[1], 216);
-  EXPECT_EQ(edges[2], 1000);
-  EXPECT_EQ(edges[3], 1000);
+  EXPECT_EQ(Row(edges[0], edges[1], edges[2], edges[3]), Row(0, 216, 1000, 1000));
   ComputeStatusBarEdges(1000, 10, 20, true, edges);
-  EXPECT_EQ(edges[1], 80);
-  EXPECT_EQ(edges[2], 1000 - 240);
+  EXPECT_EQ(Row(edges[1], edges[2]), Row(80, 1000 - 240));
   // A narrow window: part 1 stops at part 2, nothing goes negative.
   ComputeStatusBarEdges(200, 10, 300, true, edges);
-  EXPECT_EQ(edges[2], 0);
-  EXPECT_EQ(edges[1], 0);
-  EXPECT_EQ(edges[3], 200);
+  EXPECT_EQ(Row(edges[2], edges[1], edges[3]), Row(0, 0, 200));
 }
 
 TEST(MainWindowLayoutTest, SearchBoxIsCentredOnThePlotAndClipped) {
   const Rect chart = {100, 50, 900, 450};
   const Rect plot = {160, 70, 900, 400};
   const Rect box = ComputeSearchBoxRect(plot, chart, 12, 16, 12);
-  EXPECT_EQ(box.left, 530 - 128);
-  EXPECT_EQ(box.right, 530 + 128);
-  EXPECT_EQ(box.top, 235 - 10);
-  EXPECT_EQ(box.bottom, 235 + 10);
+  EXPECT_EQ(Row(box.left, box.right, box.top, box.bottom), Row(530 - 128, 530 + 128, 235 - 10, 235 + 10));
   const Rect tall = ComputeSearchBoxRect(plot, chart, 12, 16, 24);
   EXPECT_EQ(tall.bottom - tall.top, 30) << "the large font fits with the border";
   const Rect narrow = ComputeSearchBoxRect({110, 60, 200, 70}, {100, 50, 210, 72}, 32, 40, 40);
-  EXPECT_EQ(narrow.left, 100);
-  EXPECT_EQ(narrow.right, 210);
-  EXPECT_EQ(narrow.top, 50);
-  EXPECT_EQ(narrow.bottom, 72);
+  EXPECT_EQ(Row(narrow.left, narrow.right, narrow.top, narrow.bottom), Row(100, 210, 50, 72));
 }
 
 }  // namespace

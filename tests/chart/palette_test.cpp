@@ -5,6 +5,11 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
+#include <vector>
+
+#include "shell/settings.h"
+#include "tests/support/global_state.h"
 
 namespace {
 
@@ -31,29 +36,37 @@ constexpr SlotRun kBackdropSlots[] = {{kColorCloud, kColorCloudAlone},
 
 class PaletteTest : public ::testing::Test {
  protected:
-  void SetUp() override { saved_ = gSettings; }
-  void TearDown() override { gSettings = saved_; }
-  SettingsBlock saved_;
+  ScopedGlobalState globals_;
 };
 
-TEST_F(PaletteTest, WhiteGroundStartsWithTheListedColoursAndFillsEveryDialogSlot) {
-  std::fill(std::begin(gPaletteColors), std::end(gPaletteColors), 0x123456u);
-  gBuiltinPaletteIndex = 2;
-  LoadBuiltinPalette(0);
-  EXPECT_EQ(gBuiltinPaletteIndex, 0);
-  EXPECT_EQ(gPaletteColors[kColorBackground], Rgb(255, 255, 255));
-  EXPECT_EQ(gPaletteColors[kColorScale], Rgb(192, 192, 192));
-  EXPECT_EQ(gPaletteColors[kColorRising], Rgb(160, 0, 80));
-  EXPECT_EQ(gPaletteColors[kColorFalling], Rgb(0, 0, 255));
-  // The table is slot by slot: its last dialog slots land where they belong.
-  EXPECT_EQ(gPaletteColors[kColorForecastBackground], Rgb(255, 255, 190));
-  EXPECT_EQ(gPaletteColors[kColorLongLossCut], Rgb(255, 0, 0));
-  EXPECT_EQ(gPaletteColors[kColorShortLossCut], Rgb(0, 0, 255));
-  for (int slot = kColorSpare0; slot < kPaletteColorCount; ++slot) EXPECT_EQ(gPaletteColors[slot], 0u) << slot;
+// The tables are slot by slot: their last dialog slots land where they belong.
+TEST_F(PaletteTest, EachPaletteStartsWithItsListedColoursAndFillsEveryDialogSlot) {
+  EXPECT_EQ(gPaletteColors[kColorRising], Rgb(160, 0, 80)) << "the default settings carry the white ground";
+  struct Listed {
+    int index;                 // asked for
+    std::vector<int> slots;    // checked
+    std::vector<ColorRef> colours;
+  };
+  const Listed palettes[] = {
+      {0, {kColorBackground, kColorScale, kColorRising, kColorFalling, kColorForecastBackground, kColorLongLossCut, kColorShortLossCut}, {Rgb(255, 255, 255), Rgb(192, 192, 192), Rgb(160, 0, 80), Rgb(0, 0, 255),
+                                     Rgb(255, 255, 190), Rgb(255, 0, 0), Rgb(0, 0, 255)}},
+      {1, {kColorBackground, kColorRising, kColorFalling}, {Rgb(0, 0, 0), Rgb(255, 255, 128), Rgb(128, 255, 255)}},
+      {2, {kColorBackground, kColorRising, kColorFalling}, {Rgb(255, 255, 255), Rgb(0, 0, 0), Rgb(0, 0, 0)}},  // monochrome candles
+      {7, {kColorBackground, kColorRising}, {Rgb(255, 255, 255), Rgb(160, 0, 80)}},                 // out of range: the white ground
+      {-1, {kColorBackground}, {Rgb(255, 255, 255)}},
+  };
+  for (const Listed& palette : palettes) {
+    std::fill(std::begin(gPaletteColors), std::end(gPaletteColors), 0x123456u);
+    LoadBuiltinPalette(palette.index);
+    EXPECT_EQ(gBuiltinPaletteIndex, palette.index >= 0 && palette.index < kBuiltinPaletteCount ? palette.index : 0);
+    for (size_t i = 0; i < palette.slots.size(); ++i)
+      EXPECT_EQ(gPaletteColors[palette.slots[i]], palette.colours[i]) << palette.index << " slot " << palette.slots[i];
+    for (int slot = kColorSpare0; slot < kPaletteColorCount; ++slot) EXPECT_EQ(gPaletteColors[slot], 0u) << slot;
+  }
 }
 
 TEST_F(PaletteTest, EveryPaletteKeepsLinesVisibleAndBackdropsLight) {
-  for (int index = 0; index < kBuiltinPaletteCount; ++index) {
+  for (int index : {0, 2, 1}) {
     LoadBuiltinPalette(index);
     const ColorRef ground = gPaletteColors[kColorBackground];
     EXPECT_NE(gPaletteColors[kColorScale], ground) << index;
@@ -69,27 +82,7 @@ TEST_F(PaletteTest, EveryPaletteKeepsLinesVisibleAndBackdropsLight) {
       }
     }
   }
-}
-
-TEST_F(PaletteTest, BlackGroundAndMonochromeCandles) {
-  LoadBuiltinPalette(1);
-  EXPECT_EQ(gPaletteColors[kColorBackground], Rgb(0, 0, 0));
-  EXPECT_EQ(gPaletteColors[kColorRising], Rgb(255, 255, 128));
-  EXPECT_EQ(gPaletteColors[kColorFalling], Rgb(128, 255, 255));
-  EXPECT_LT(Brightness(gPaletteColors[kColorBackground]), 384);  // the volume cloud takes its dark ramp
-  LoadBuiltinPalette(2);
-  EXPECT_EQ(gPaletteColors[kColorBackground], Rgb(255, 255, 255));
-  EXPECT_EQ(gPaletteColors[kColorRising], Rgb(0, 0, 0));
-  EXPECT_EQ(gPaletteColors[kColorFalling], Rgb(0, 0, 0));
-  EXPECT_EQ(gBuiltinPaletteIndex, 2);
-}
-
-TEST_F(PaletteTest, AnIndexOutOfRangeLoadsTheWhiteGround) {
-  LoadBuiltinPalette(7);
-  EXPECT_EQ(gBuiltinPaletteIndex, 0);
-  EXPECT_EQ(gPaletteColors[kColorBackground], Rgb(255, 255, 255));
-  LoadBuiltinPalette(-1);
-  EXPECT_EQ(gBuiltinPaletteIndex, 0);
+  EXPECT_LT(Brightness(gPaletteColors[kColorBackground]), 384);  // black: the volume cloud takes its dark ramp
 }
 
 TEST_F(PaletteTest, OnlyAnEmptyPaletteIsReplaced) {
@@ -103,13 +96,6 @@ TEST_F(PaletteTest, OnlyAnEmptyPaletteIsReplaced) {
   LoadBuiltinPaletteIfEmpty();
   EXPECT_FALSE(IsPaletteEmpty(gPaletteColors));
   EXPECT_EQ(gPaletteColors[kColorBackground], Rgb(1, 2, 3));  // the user's colours stay
-}
-
-TEST_F(PaletteTest, DefaultSettingsCarryTheWhiteGround) {
-  SetDefaultSettings();
-  EXPECT_EQ(gBuiltinPaletteIndex, 0);
-  EXPECT_EQ(gPaletteColors[kColorBackground], Rgb(255, 255, 255));
-  EXPECT_EQ(gPaletteColors[kColorRising], Rgb(160, 0, 80));
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/row.h"
+
 namespace {
 
 constexpr int kT = 12;  // text height
@@ -81,14 +83,10 @@ TEST(PaneLevelsDivisionsTest, RsiPaneOf200PixelsIsLabelledInQuartersFromTheBotto
   EXPECT_EQ(Ys(labels, 5), (std::vector<int>{220, 170, 120, 70, 20}));
   EXPECT_EQ(LineYs(labels, 5), (std::vector<int>{170, 120, 70}));
   // Centred on y, right edge 4 pixels in; the end labels are kept 2 pixels inside.
-  EXPECT_EQ(labels[1].rect.top, 164);
-  EXPECT_EQ(labels[1].rect.bottom, 176);
-  EXPECT_EQ(labels[1].rect.left, 0);
-  EXPECT_EQ(labels[1].rect.right, 56);
-  EXPECT_EQ(labels[0].rect.bottom, 218);
-  EXPECT_EQ(labels[0].rect.top, 206);
-  EXPECT_EQ(labels[4].rect.top, 22);
-  EXPECT_EQ(labels[4].rect.bottom, 34);
+  EXPECT_EQ(Row(labels[1].rect.top, labels[1].rect.bottom, labels[1].rect.left, labels[1].rect.right),
+            Row(164, 176, 0, 56));
+  EXPECT_EQ(Row(labels[0].rect.bottom, labels[0].rect.top, labels[4].rect.top, labels[4].rect.bottom),
+            Row(218, 206, 22, 34));
 }
 
 TEST(PaneLevelsDivisionsTest, LowOddPanesShowEveryOtherTextButEveryLine) {
@@ -115,14 +113,11 @@ TEST(PaneLevelsDivisionsTest, ValuesAreRoundedHalfAwayFromZeroAndKeepTheirSign) 
   BuildScaleDivisions(macd, 5, 100, kT, kH, labels);
   EXPECT_EQ(Texts(labels, 5, false), (std::vector<std::string>{"-0.50", "0.00", "0.50", "1.00", "1.50"}));
 
-  EXPECT_EQ(Division(12.5, 100), "0.13");
-  EXPECT_EQ(Division(-12.5, 100), "-0.13");
-  EXPECT_EQ(Division(-0.4, 100), "0.00");
-  EXPECT_EQ(Division(2499.9999, 100), "25.00");
-  EXPECT_EQ(Division(1e12, 100), "21474836.47");  // kept within the int range
-  // Other divisors write whole units, cut toward zero.
-  EXPECT_EQ(Division(-1999.0, 1000), "-1");
-  EXPECT_EQ(Division(2999.0, 1000), "2");
+  // Kept within the int range; other divisors write whole units, cut toward zero.
+  EXPECT_EQ(Division(12.5, 100) + " " + Division(-12.5, 100) + " " + Division(-0.4, 100) + " " +
+                Division(2499.9999, 100) + " " + Division(1e12, 100) + " " + Division(-1999.0, 1000) + " " +
+                Division(2999.0, 1000),
+            "0.13 -0.13 0.00 25.00 21474836.47 -1 2");
 }
 
 TEST(PaneLevelsDivisionsTest, FlatOrEmptyPlotsGiveLabelsWithoutDividingByZero) {
@@ -156,9 +151,7 @@ TEST(PaneLevelsLevelsTest, FixedLevelsReadInHundredthsAtTheirRows) {
   // trunc(bottom - offset): 220 - 2.5 = 217.5 -> 217
   const PaneRecord fine = MakePane(20, 200, 0, 400);
   EXPECT_EQ(LevelLineY(fine, 5), 217);
-  EXPECT_EQ(Level(-50, 100), "-0.50");
-  EXPECT_EQ(Level(12345, 1000), "12");
-  EXPECT_EQ(Level(-12345, 1000), "-12");
+  EXPECT_EQ(Level(-50, 100) + " " + Level(12345, 1000) + " " + Level(-12345, 1000), "-0.50 12 -12");
 }
 
 TEST(PaneLevelsLevelsTest, LevelsOutsideThePaneRangeAreLeftOut) {
@@ -191,8 +184,7 @@ TEST(PaneLevelsPositionsTest, LinePointsSitOneRowAboveTheirValueAndBelowTheTop) 
   EXPECT_EQ(IndicatorPointY(pane, 0), 219);
   EXPECT_EQ(IndicatorPointY(pane, 2549), 169);   // 220 - trunc(50.98) - 1
   EXPECT_EQ(IndicatorPointY(pane, 9950), 21);    // would be the top row
-  EXPECT_EQ(IndicatorPointY(pane, 10000), 21);
-  EXPECT_EQ(IndicatorPointY(pane, 30000), 21);
+  EXPECT_EQ(Row(IndicatorPointY(pane, 10000), IndicatorPointY(pane, 30000)), Row(21, 21));
   EXPECT_EQ(IndicatorPointY(pane, -500), 229);   // below: left to the clip
   EXPECT_EQ(IndicatorPointY(MakePane(0, 100, INT_MIN, INT_MAX), INT_MAX), 1);
 
@@ -206,10 +198,7 @@ TEST(PaneLevelsPositionsTest, LinePointsSitOneRowAboveTheirValueAndBelowTheTop) 
 TEST(PaneLevelsPositionsTest, LabelRectanglesStayInsideTheScaleColumn) {
   const Rect scale{10, 100, 70, 150};
   const Rect mid = PaneLabelRect(scale, 125, 13);
-  EXPECT_EQ(mid.left, 10);
-  EXPECT_EQ(mid.right, 66);
-  EXPECT_EQ(mid.top, 119);
-  EXPECT_EQ(mid.bottom, 132);
+  EXPECT_EQ(Row(mid.left, mid.right, mid.top, mid.bottom), Row(10, 66, 119, 132));
   EXPECT_EQ(PaneLabelRect(scale, 100, 13).top, 102);
   EXPECT_EQ(PaneLabelRect(scale, 100, 13).bottom, 115);
   EXPECT_EQ(PaneLabelRect(scale, 150, 13).bottom, 148);
@@ -226,17 +215,13 @@ TEST(PaneLevelsSeriesTest, LinePointsRunFromTheLastBarDownToTheFirstIndex) {
   // Bars 35..29 lie beyond the count; the first index 25 stops the walk.
   int n = BuildIntSeriesPoints(pane, 5, series, 10, 35, 25, points, bars, 64);
   ASSERT_EQ(n, 5);
-  EXPECT_EQ(bars[0], 29);
-  EXPECT_EQ(bars[4], 25);
+  EXPECT_EQ(Row(bars[0], bars[4]), Row(29, 25));
   // x = plot right + p/2 - 2 - (last - i + 1) p
-  EXPECT_EQ(points[0].x, 460 + 2 - 2 - 7 * 5);
-  EXPECT_EQ(points[4].x, 460 + 2 - 2 - 11 * 5);
-  EXPECT_EQ(points[0].y, 100 - 29 - 1);
-  EXPECT_EQ(points[4].y, 100 - 25 - 1);
+  EXPECT_EQ(Row(points[0].x, points[4].x, points[0].y, points[4].y),
+            Row(460 + 2 - 2 - 7 * 5, 460 + 2 - 2 - 11 * 5, 100 - 29 - 1, 100 - 25 - 1));
   // The first bar shown stops it when later than the first index.
   n = BuildIntSeriesPoints(pane, 5, series, 27, 29, 0, points, bars, 64);
-  EXPECT_EQ(n, 3);
-  EXPECT_EQ(bars[2], 27);
+  EXPECT_EQ(Row(n, bars[2]), Row(3, 27));
   // Never more than the room given, never below bar 0.
   EXPECT_EQ(BuildIntSeriesPoints(pane, 5, series, -40, 29, -5, points, bars, 8), 8);
   EXPECT_EQ(BuildIntSeriesPoints(pane, 5, series, -40, 29, -5, points, bars, 64), 30);
@@ -276,19 +261,13 @@ TEST(PaneLevelsSeriesTest, EveryKindHasItsLinesColoursAndFirstBars) {
   EXPECT_EQ(GetPaneLines(14, params, lines), 0);
 
   GetPaneLines(kPaneRsi, params, lines);
-  EXPECT_EQ(lines[2].series, 4);
-  EXPECT_EQ(lines[2].colorSlot, kColorRsi0 + 2);
-  EXPECT_EQ(lines[2].firstIndex, 110);
-  EXPECT_EQ(lines[2].flagBit, 2);
+  EXPECT_EQ(Row(lines[2].series, lines[2].colorSlot, lines[2].firstIndex, lines[2].flagBit), Row(4, kColorRsi0 + 2, 110, 2));
   GetPaneLines(kPaneStochastics, params, lines);  // %D and %SD, not %K
-  EXPECT_EQ(lines[1].series, kIntStochSD);
-  EXPECT_EQ(lines[1].firstIndex, 122);
+  EXPECT_EQ(Row(lines[1].series, lines[1].firstIndex), Row(kIntStochSD, 122));
   GetPaneLines(kPaneDmi, params, lines);
-  EXPECT_EQ(lines[2].series, kIntAdx);
-  EXPECT_EQ(lines[2].colorSlot, kColorAdx);
+  EXPECT_EQ(Row(lines[2].series, lines[2].colorSlot), Row(kIntAdx, kColorAdx));
   GetPaneLines(kPaneObv, params, lines);
-  EXPECT_EQ(lines[1].series, kIntObvEma);
-  EXPECT_EQ(lines[1].firstIndex, 134);
+  EXPECT_EQ(Row(lines[1].series, lines[1].firstIndex), Row(kIntObvEma, 134));
 }
 
 TEST(PaneLevelsSeriesTest, DeviationAndMacdLinesStartAtTheLongestPeriod) {
@@ -301,16 +280,13 @@ TEST(PaneLevelsSeriesTest, DeviationAndMacdLinesStartAtTheLongestPeriod) {
   params.slot[kParamDeviation0 + 2] = 6;
   params.slot[kParamDeviationSecond0 + 2] = 75;
   GetPaneLines(kPaneDeviation, params, lines);
-  EXPECT_EQ(lines[0].firstIndex, 25);
-  EXPECT_EQ(lines[1].firstIndex, 10);
-  EXPECT_EQ(lines[2].firstIndex, 75);
+  EXPECT_EQ(Row(lines[0].firstIndex, lines[1].firstIndex, lines[2].firstIndex), Row(25, 10, 75));
 
   params.slot[kParamMacdShort] = 12;
   params.slot[kParamMacdLong] = 26;
   params.slot[kParamMacdSignal] = 9;
   GetPaneLines(kPaneMacd, params, lines);
-  EXPECT_EQ(lines[0].firstIndex, 26);
-  EXPECT_EQ(lines[1].firstIndex, 26);
+  EXPECT_EQ(Row(lines[0].firstIndex, lines[1].firstIndex), Row(26, 26));
   params.slot[kParamMacdSignal] = 40;
   GetPaneLines(kPaneMacd, params, lines);
   EXPECT_EQ(lines[1].firstIndex, 40);
@@ -327,13 +303,9 @@ TEST(PaneLevelsSeriesTest, FlagBitsChooseTheOptionalLines) {
 
 TEST(PaneLevelsVolumeTest, LabelCountFollowsThePlotAndTextHeights) {
   // d = h / 10 against 2T = 24, trunc(2T/3) = 8, trunc(T/3) = 4.
-  EXPECT_EQ(VolumeLabelCount(250, kT), 11);
-  EXPECT_EQ(VolumeLabelCount(249, kT), 5);
-  EXPECT_EQ(VolumeLabelCount(90, kT), 5);
-  EXPECT_EQ(VolumeLabelCount(89, kT), 3);
-  EXPECT_EQ(VolumeLabelCount(50, kT), 3);
-  EXPECT_EQ(VolumeLabelCount(49, kT), 2);
-  EXPECT_EQ(VolumeLabelCount(0, kT), 2);
+  EXPECT_EQ(Row(VolumeLabelCount(250, kT), VolumeLabelCount(249, kT), VolumeLabelCount(90, kT)), Row(11, 5, 5));
+  EXPECT_EQ(Row(VolumeLabelCount(89, kT), VolumeLabelCount(50, kT), VolumeLabelCount(49, kT), VolumeLabelCount(0, kT)),
+            Row(3, 3, 2, 2));
   EXPECT_EQ(VolumeLabelCount(1, kT), 2);
   EXPECT_EQ(VolumeLabelCount(30, 13), 2);  // trunc(13/3) = 4 > 3
 }
@@ -364,14 +336,10 @@ TEST(PaneLevelsVolumeTest, VolumeLabelsShrinkToThousandsOrMillionsToFit) {
 TEST(PaneLevelsVolumeTest, BarsRiseFromTheMinimumAndAreNeverEmpty) {
   const PaneRecord pane = MakePane(20, 100, 0, 1000);
   Rect bar = VolumeBarRect(pane, 100, 7, 500);
-  EXPECT_EQ(bar.left, 97);
-  EXPECT_EQ(bar.right, 104);
-  EXPECT_EQ(bar.top, 70);
-  EXPECT_EQ(bar.bottom, 120);
+  EXPECT_EQ(Row(bar.left, bar.right, bar.top, bar.bottom), Row(97, 104, 70, 120));
   // Zero height: one row, inside the plot.
   bar = VolumeBarRect(pane, 100, 7, 0);
-  EXPECT_EQ(bar.top, 119);
-  EXPECT_EQ(bar.bottom, 120);
+  EXPECT_EQ(Row(bar.top, bar.bottom), Row(119, 120));
   EXPECT_EQ(VolumeBarRect(pane, 100, 7, 1000).top, 20);
 
   // A negative minimum does not lift the bars.

@@ -4,6 +4,8 @@
 
 #include <initializer_list>
 
+#include "tests/support/row.h"
+
 namespace {
 
 ScreenPattern PatternOfPanes(std::initializer_list<int> paneCounts) {
@@ -22,8 +24,7 @@ Selection Step(const ScreenPattern& pattern, Selection from, bool backward) {
 }
 
 void ExpectSelection(Selection s, int chart, int pane) {
-  EXPECT_EQ(s.chart, chart);
-  EXPECT_EQ(s.pane, pane);
+  EXPECT_EQ(Row(s.chart, s.pane), Row(chart, pane));
 }
 
 TEST(PaneNavigationTest, TabWalksPanesAndWrapsAcrossCharts) {
@@ -58,8 +59,7 @@ TEST(PaneNavigationTest, NoPanesAnywhereChangesNothing) {
   int chart = 1, pane = -1;
   EXPECT_FALSE(StepPaneSelection(pattern, false, &chart, &pane));
   EXPECT_FALSE(StepPaneSelection(pattern, true, &chart, &pane));
-  EXPECT_EQ(chart, 1);
-  EXPECT_EQ(pane, -1);
+  EXPECT_EQ(Row(chart, pane), Row(1, -1));
 }
 
 TEST(PaneNavigationTest, StaleOrDamagedSelectionsStayInRange) {

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "chart/chart_hooks.h"
@@ -11,6 +12,7 @@
 #include "platform/posix_recorder.h"
 #include "common/app_globals.h"
 #include "shell/settings.h"
+#include "tests/support/global_state.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {
@@ -28,14 +30,10 @@ std::vector<uint8_t> FileBytes(const ScreenPatternFile& file, size_t size) {
 class PatternFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitAppTexts();
-    SetDefaultSettings();
     ClearChartWindowHooks();
     gChartHooks.patternNamesChanged = CountNameUpdate;
     gNameUpdates = 0;
-    gPatternCarryValid = 0;
   }
-  void TearDown() override { ClearChartWindowHooks(); }
 
   // A valid file made from distinct patterns and heights.
   ScreenPatternFile SampleFile() const {
@@ -59,6 +57,7 @@ class PatternFileTest : public ::testing::Test {
     QueueFileDialogAnswer(folder_.path() + "in.dat");
     return ImportScreenPatterns();
   }
+  ScopedGlobalState globals_;
 
   // A refused file shows message 193 and leaves every setting as it was.
   void ExpectRefused(const std::vector<uint8_t>& bytes, const char* what) {
@@ -66,8 +65,7 @@ class PatternFileTest : public ::testing::Test {
     EXPECT_EQ(ImportBytes(bytes), 0) << what;
     const auto boxes = TakeRecordedMessageBoxes();
     ASSERT_EQ(boxes.size(), 1u) << what;
-    EXPECT_EQ(boxes[0].text, kNotPatternFileText) << what;
-    EXPECT_EQ(boxes[0].title, "ヴェルクォラ22");
+    EXPECT_EQ(boxes[0].title + "|" + boxes[0].text, std::string("ヴェルクォラ22|") + kNotPatternFileText) << what;
     EXPECT_EQ(memcmp(&gSettings, &before, sizeof before), 0) << what;
     EXPECT_EQ(gNameUpdates, 0) << what;
   }
@@ -81,8 +79,7 @@ TEST_F(PatternFileTest, ExportWritesTagPatternsAndAllPaneHeights) {
   ASSERT_EQ(ExportScreenPatterns(), 1);
   const auto dialogs = TakeRecordedFileDialogs();
   ASSERT_EQ(dialogs.size(), 1u);
-  EXPECT_TRUE(dialogs[0].save);
-  EXPECT_EQ(dialogs[0].title, "保存する画面パターンファイルを指定してください。");
+  EXPECT_TRUE(dialogs[0].save && dialogs[0].title == "保存する画面パターンファイルを指定してください。");
   EXPECT_EQ(dialogs[0].filter, std::string("(*.dat)\0*.dat\0\0", 15));
 
   const auto bytes = ReadWholeFile(folder_.path() + "out.dat");
@@ -108,13 +105,11 @@ TEST_F(PatternFileTest, ARoundTripRestoresPatternsAndHeightsAndShowsTheFirst) {
   ASSERT_EQ(ImportScreenPatterns(), 1);
   EXPECT_EQ(memcmp(gScreenPatterns, exported.screenPatterns, sizeof exported.screenPatterns), 0);
   EXPECT_EQ(memcmp(gPaneHeights, exported.paneHeights, sizeof exported.paneHeights), 0);
-  EXPECT_EQ(gCurrentPattern, 0);
-  EXPECT_EQ(gNameUpdates, 2);  // menu texts, then the forced switch to pattern 0
+  EXPECT_EQ(std::make_pair(gCurrentPattern, gNameUpdates), std::make_pair(0, 2));  // menu texts, then the forced switch
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
   const auto dialogs = TakeRecordedFileDialogs();
   ASSERT_EQ(dialogs.size(), 2u);
-  EXPECT_FALSE(dialogs[1].save);
-  EXPECT_EQ(dialogs[1].title, "読み込む画面パターンファイルを指定してください。");
+  EXPECT_TRUE(!dialogs[1].save && dialogs[1].title == "読み込む画面パターンファイルを指定してください。");
 }
 
 TEST_F(PatternFileTest, TheOlderFormKeepsPaneHeightsTwelveToNineteenAndOldValuesAreConverted) {
@@ -127,8 +122,8 @@ TEST_F(PatternFileTest, TheOlderFormKeepsPaneHeightsTwelveToNineteenAndOldValues
   ASSERT_EQ(ImportBytes(FileBytes(file, kOldScreenPatternFileSize)), 1);
   for (int i = 0; i < 20; ++i) EXPECT_EQ(gPaneHeights[i], i == 3 ? 40 : i < 12 ? 200 + i : 10 + i) << i;
   EXPECT_STREQ(gScreenPatterns[11].name, "相場11");
-  EXPECT_EQ(gScreenPatterns[2].views[1].stockCode, StringToCode("1301"));
-  EXPECT_EQ(gScreenPatterns[2].views[1].rightMargin, 32);
+  EXPECT_EQ(std::make_pair(gScreenPatterns[2].views[1].stockCode, int{gScreenPatterns[2].views[1].rightMargin}),
+            std::make_pair(StringToCode("1301"), 32));
   ASSERT_EQ(ImportBytes(FileBytes(file, sizeof file)), 1);
   EXPECT_EQ(gPaneHeights[15], 40);
 }

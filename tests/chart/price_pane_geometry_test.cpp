@@ -8,6 +8,7 @@
 #include "chart/candle_shape.h"
 #include "chart/ichimoku_cloud.h"
 #include "chart/pane_pixels.h"
+#include "tests/support/row.h"
 
 namespace {
 
@@ -26,12 +27,10 @@ PaneRecord PricePane() {
 
 TEST(PanePixelsTest, ValuesGoUpFromTheBottomTruncated) {
   const PaneRecord pane = PricePane();
-  EXPECT_EQ(PaneValueY(pane, false, 900), 200);
-  EXPECT_EQ(PaneValueY(pane, false, 903), 200);
-  EXPECT_EQ(PaneValueY(pane, false, 904), 199);
-  EXPECT_EQ(PaneValueY(pane, false, 1300), 100);
-  EXPECT_EQ(PaneValueY(pane, true, 900), 200);
-  EXPECT_EQ(PaneValueY(pane, true, 1300), 100);
+  EXPECT_EQ(Row(PaneValueY(pane, false, 900), PaneValueY(pane, false, 903), PaneValueY(pane, false, 904)),
+            Row(200, 200, 199));
+  EXPECT_EQ(Row(PaneValueY(pane, false, 1300), PaneValueY(pane, true, 900), PaneValueY(pane, true, 1300)),
+            Row(100, 200, 100));
   EXPECT_NEAR(PaneValueOffset(pane, true, 1081.665), 50, 0.01);  // the geometric middle
   EXPECT_NEAR(PaneOffsetValue(pane, false, 25), 1000, 1e-9);
   EXPECT_NEAR(PaneOffsetValue(pane, true, 100), 1300, 1e-6);
@@ -41,8 +40,7 @@ TEST(PanePixelsTest, PanesWithoutAScaleOrValuesOffScaleStaySafe) {
   PaneRecord pane = PricePane();
   pane.valuePerPixel = 0;
   pane.logPerPixel = 0;
-  EXPECT_EQ(PaneValueY(pane, false, 1000), 200);
-  EXPECT_EQ(PaneValueY(pane, true, 1000), 200);
+  EXPECT_EQ(Row(PaneValueY(pane, false, 1000), PaneValueY(pane, true, 1000)), Row(200, 200));
   pane = PricePane();
   EXPECT_EQ(PaneValueY(pane, false, 1e300), 200 - kPixelOffsetLimit);
   EXPECT_EQ(PaneValueY(pane, false, -1e300), 200 + kPixelOffsetLimit);
@@ -55,9 +53,8 @@ TEST(PanePixelsTest, PanesWithoutAScaleOrValuesOffScaleStaySafe) {
 
 TEST(PanePixelsTest, BarCentresStepLeftFromThePlotsRightEdge) {
   // p = 11: the right-most bar sits at right + 5 - 2 - 11.
-  EXPECT_EQ(BarCentreX(600, 11, 99, 99), 592);
-  EXPECT_EQ(BarCentreX(600, 11, 99, 98), 581);
-  EXPECT_EQ(BarCentreX(600, 3, 10, 10), 596);
+  EXPECT_EQ(Row(BarCentreX(600, 11, 99, 99), BarCentreX(600, 11, 99, 98), BarCentreX(600, 3, 10, 10)),
+            Row(592, 581, 596));
   EXPECT_EQ(BarCentreX(600, 11, 1 << 24, -(1 << 24)), -kPixelOffsetLimit);
 }
 
@@ -65,8 +62,7 @@ TEST(PanePixelsTest, PaintRangeFromTheViewsLastBar) {
   ChartView view{};
   view.lastBarIndex = -1;
   BarRange range = GetPaintBarRange(view, 500, 100);
-  EXPECT_EQ(range.last, 499);
-  EXPECT_EQ(range.first, 396);
+  EXPECT_EQ(Row(range.last, range.first), Row(499, 396));
   view.lastBarIndex = 50;
   range = GetPaintBarRange(view, 500, 100);
   EXPECT_EQ(range.first, 0);
@@ -85,10 +81,7 @@ TEST(CandleShapeTest, RisingFallingAndUnchangedBars) {
   const PaneRecord pane = PricePane();
   const CandleShape rising = ComputeCandleShape({0, 1000, 1150, 950, 1100, 10}, pane, false, 300, 9);
   EXPECT_TRUE(rising.rising);
-  EXPECT_EQ(rising.highY, 200 - 62);
-  EXPECT_EQ(rising.lowY, 200 - 12);
-  EXPECT_EQ(rising.body.left, 296);
-  EXPECT_EQ(rising.body.right, 305);
+  EXPECT_EQ(Row(rising.highY, rising.lowY, rising.body.left, rising.body.right), Row(200 - 62, 200 - 12, 296, 305));
   EXPECT_EQ(rising.body.top, 150);     // close
   EXPECT_EQ(rising.body.bottom, 176);  // open + 1
 
@@ -99,12 +92,10 @@ TEST(CandleShapeTest, RisingFallingAndUnchangedBars) {
 
   const CandleShape doji = ComputeCandleShape({0, 1052, 1100, 1000, 1052, 10}, pane, false, 300, 9);
   EXPECT_FALSE(doji.rising);  // unchanged is drawn as falling
-  EXPECT_EQ(doji.body.bottom - doji.body.top, 1);
-  EXPECT_EQ(doji.body.top, 162);
+  EXPECT_EQ(Row(doji.body.bottom - doji.body.top, doji.body.top), Row(1, 162));
 
   const CandleShape thin = ComputeCandleShape({0, 1000, 1000, 1000, 1004, 10}, pane, false, 300, 1);
-  EXPECT_EQ(thin.body.left, 300);
-  EXPECT_EQ(thin.body.right, 301);
+  EXPECT_EQ(Row(thin.body.left, thin.body.right), Row(300, 301));
 }
 
 class CloudColumnsTest : public ::testing::Test {
@@ -131,8 +122,7 @@ TEST_F(CloudColumnsTest, SpansAreDrawnTwentyFiveBarsLaterAndColouredBySpanOrder)
   EXPECT_EQ(columns_->columns[0].x, BarCentreX(600, 11, 199, 176 + 25));
   const CloudColumn& last = columns_->columns[columns_->count - 1];
   EXPECT_EQ(last.x, BarCentreX(600, 11, 199, 150));
-  EXPECT_EQ(last.spanAY, 200 - 25);
-  EXPECT_EQ(last.spanBY, 200 - 50);
+  EXPECT_EQ(Row(last.spanAY, last.spanBY), Row(200 - 25, 200 - 50));
   EXPECT_FALSE(last.spanAAbove);
 
   ComputeCloudColumns(*a_, *b_, pane, false, 11, 60, 110, columns_.get());

@@ -10,6 +10,7 @@
 
 #include "chart/chart_layout.h"
 #include "chart/pane_pixels.h"
+#include "tests/support/row.h"
 
 namespace {
 
@@ -42,16 +43,12 @@ TEST(PriceScaleTest, NineHundredToThirteenHundredOnAHundredPixels) {
   ComputePriceScaleMarks(pane, false, kT, &marks);
   EXPECT_EQ(LabelValues(marks), (std::vector<int32_t>{900, 1000, 1300}));
   // 900 sits on the bottom, its label moved up inside the scale; 1,300 on the top.
-  EXPECT_EQ(marks.marks[0].y, 200);
-  EXPECT_EQ(marks.marks[0].label.bottom, 199);
-  EXPECT_EQ(marks.marks[1].y, 175);
-  EXPECT_EQ(marks.marks[1].label.top, 169);
-  EXPECT_EQ(marks.marks[2].y, 100);
-  EXPECT_EQ(marks.marks[2].label.top, 101);
+  EXPECT_EQ(Row(marks.marks[0].y, marks.marks[0].label.bottom, marks.marks[1].y, marks.marks[1].label.top),
+            Row(200, 199, 175, 169));
+  EXPECT_EQ(Row(marks.marks[2].y, marks.marks[2].label.top), Row(100, 101));
   for (int i = 0; i < marks.count; ++i) {
     EXPECT_TRUE(marks.marks[i].labelled);
-    EXPECT_EQ(marks.marks[i].label.left, 0);
-    EXPECT_EQ(marks.marks[i].label.right, 56);
+    EXPECT_EQ(Row(marks.marks[i].label.left, marks.marks[i].label.right), Row(0, 56));
   }
 }
 
@@ -139,8 +136,7 @@ TEST(PriceScaleTest, TickGridSkipsTicksOnDrawnRowsButDrawsEveryRowATickLiesOn) {
     ASSERT_EQ(marks->count, static_cast<int>(plain.size())) << round;
     for (int i = 0; i < marks->count; ++i) {
       EXPECT_EQ(marks->marks[i].value, plain[i].value) << round << " " << i;
-      EXPECT_EQ(marks->marks[i].y, plain[i].y);
-      EXPECT_EQ(marks->marks[i].labelled, plain[i].labelled);
+      EXPECT_EQ(Row(marks->marks[i].y, marks->marks[i].labelled), Row(plain[i].y, plain[i].labelled));
     }
   }
 }

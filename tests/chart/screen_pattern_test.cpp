@@ -5,12 +5,14 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "chart/chart_hooks.h"
 #include "chart/chart_selection.h"
 #include "common/stock_code.h"
 #include "shell/settings.h"
+#include "tests/support/global_state.h"
 
 namespace {
 
@@ -37,12 +39,6 @@ StockCode ShownCode(int pattern, int chart) { return gScreenPatterns[pattern].vi
 class ScreenPatternTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitStockCodeGlobals();
-    SetDefaultSettings();
-    gPatternCarryValid = 0;
-    gPatternCarryView = ChartView{};
-    gSelectedChart = 0;
-    gSelectedPane = 0;
     gCursorBar = 5;
     ClearChartWindowHooks();
     gChartHooks.beginWait = [] { gHookLog.push_back("wait"); };
@@ -52,7 +48,7 @@ class ScreenPatternTest : public ::testing::Test {
     gChartHooks.patternShown = [] { gHookLog.push_back("shown"); };
     gHookLog.clear();
   }
-  void TearDown() override { ClearChartWindowHooks(); }
+  ScopedGlobalState globals_;
 };
 
 TEST_F(ScreenPatternTest, TheShownPatternNeedsForceAndOnlyTheTwelveAreTaken) {
@@ -102,14 +98,12 @@ TEST_F(ScreenPatternTest, UnkeptChartsWithTheSameStockFollowTheCarriedView) {
   ASSERT_EQ(SwitchScreenPattern(1, 0), 1);
   const ChartView* shown = gScreenPatterns[1].views;
   // A weekly chart cannot use a daily bar index: it shows the newest bars.
-  const std::vector<int> expected = {812, 17, -1, 17, 100, 1};
   EXPECT_EQ((std::vector<int>{shown[0].lastBarIndex, shown[0].groupIndex, shown[1].lastBarIndex, shown[1].groupIndex,
                               shown[2].lastBarIndex, shown[2].groupIndex}),
-            expected);
+            (std::vector<int>{812, 17, -1, 17, 100, 1}));
   EXPECT_EQ((std::vector<StockCode>{ShownCode(1, 0), ShownCode(1, 1), ShownCode(1, 2)}),
             (std::vector<StockCode>{StringToCode("7203"), StringToCode("7203"), StringToCode("6758")}));
-  EXPECT_EQ(gSelectedChart, 0);
-  EXPECT_EQ(gPatternCarryValid, 1);
+  EXPECT_EQ(std::make_pair(gSelectedChart, gPatternCarryValid), std::make_pair(0, 1));
 }
 
 TEST_F(ScreenPatternTest, KeptChartsShowWhatTheyStoredAndTheFirstUnkeptIsSelected) {
@@ -124,8 +118,7 @@ TEST_F(ScreenPatternTest, KeptChartsShowWhatTheyStoredAndTheFirstUnkeptIsSelecte
   gCurrentPattern = 0;
   SwitchScreenPattern(3, 0);
   EXPECT_EQ(gSelectedChart, 1);
-  EXPECT_EQ(ShownCode(3, 0), StringToCode("1301"));
-  EXPECT_EQ(ShownCode(3, 1), StringToCode("7203"));
+  EXPECT_EQ(std::make_pair(ShownCode(3, 0), ShownCode(3, 1)), std::make_pair(StringToCode("1301"), StringToCode("7203")));
 }
 
 TEST_F(ScreenPatternTest, WhenEveryChartKeepsItsStockTheSelectedOneIsCarried) {
@@ -160,8 +153,7 @@ TEST_F(ScreenPatternTest, APaneSelectionBeyondThePanesIsCleared) {
   empty.paneCount = 0;
   SetPattern(4, {empty});
   SwitchScreenPattern(4, 0);
-  EXPECT_EQ(gSelectedPane, -1);
-  EXPECT_EQ(gCursorBar, -1);
+  EXPECT_EQ(std::make_pair(gSelectedPane, gCursorBar), std::make_pair(-1, -1));
   SwitchScreenPattern(5, 0);  // three panes: pane 0 stays selected
   EXPECT_EQ(gSelectedPane, 0);
 }

@@ -6,12 +6,11 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
+#include <utility>
 
-#include "common/file_io.h"
-#include "data/daily_cache.h"
-#include "data/ken_table.h"
 #include "data/stock_table.h"
-#include "tests/support/chart_test_support.h"
+#include "tests/support/global_state.h"
 #include "tests/support/scratch_folder.h"
 #include "tools/sample_db/sample_database.h"
 
@@ -23,83 +22,60 @@ StockCode Parsed(const char* text) {
 }
 
 TEST(StockCodeText, FullWidthAndAsciiCodesReadTheSame) {
-  EXPECT_EQ(Parsed("1301"), StringToCode("1301"));
-  EXPECT_EQ(Parsed("１３０１"), StringToCode("1301"));
-  EXPECT_EQ(Parsed("1３0１"), StringToCode("1301"));
-  EXPECT_EQ(Parsed("130A"), StringToCode("130A"));
-  EXPECT_EQ(Parsed("１Ａ０Ｂ"), StringToCode("1A0B"));
-  EXPECT_EQ(Parsed(" 1301 "), StringToCode("1301")) << "spaces are dropped";
-}
-
-TEST(StockCodeText, OtherTextsAreNoCode) {
-  EXPECT_EQ(Parsed("130"), 0u);
-  EXPECT_EQ(Parsed("13011"), 0u);
-  EXPECT_EQ(Parsed("A301"), 0u);
-  EXPECT_EQ(Parsed("130a"), 0u) << "small letters are no code characters";
-  EXPECT_EQ(Parsed("１３０１ "), 0u) << "nine bytes";
-  EXPECT_EQ(Parsed("13 01    "), 0u);
+  const std::pair<const char*, const char*> cases[] = {
+      {"1301", "1301"}, {"１３０１", "1301"}, {"1３0１", "1301"}, {"130A", "130A"}, {"１Ａ０Ｂ", "1A0B"},
+      {" 1301 ", "1301"},  // spaces are dropped
+      {"130", ""}, {"13011", ""}, {"A301", ""}, {"130a", ""},  // small letters are no code characters
+      {"１３０１ ", ""},                                        // nine bytes
+      {"13 01    ", ""}, {"０３０ａ", ""}, {"０３０\x82\x4E", ""}, {"０３０\x81\x4F", ""},
+  };
+  for (const auto& [text, code] : cases) EXPECT_EQ(Parsed(text), *code ? StringToCode(code) : 0u) << text;
   StockCode code = 0;
   EXPECT_FALSE(ParseStockCodeText(nullptr, 4, &code));
-}
-
-TEST(StockCodeText, FullWidthCodeCharacters) {
   char c = 0;
-  ASSERT_TRUE(FullWidthCodeChar(0x82, 0x4F, &c));
-  EXPECT_EQ(c, '0');
   ASSERT_TRUE(FullWidthCodeChar(0x82, 0x79, &c));
   EXPECT_EQ(c, 'Z');
-  EXPECT_FALSE(FullWidthCodeChar(0x82, 0x81, &c)) << "small letters";
-  EXPECT_FALSE(FullWidthCodeChar(0x82, 0x4E, &c));
-  EXPECT_FALSE(FullWidthCodeChar(0x81, 0x4F, &c));
 }
 
 class StockSearchBoxTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitStockCodeGlobals();
     SampleDatabaseOptions options;
     options.folder = scratch_.path() + "db";
     options.stocks = 3;
     options.bars = 30;
     ASSERT_EQ(MakeSampleDatabase(options, nullptr), 0);
   }
-  void TearDown() override {
-    ReleaseSampleDatabase();
-  }
 
+  // The outcome, the code found and the error text of a search.
+  static std::tuple<int, StockCode, std::string> Search(const char* text) {
+    StockSearchResult result;
+    ResolveStockSearch(text, &result);
+    return {result.outcome, result.outcome == kSearchFound ? result.code : 0, Error(result)};
+  }
   static std::string Error(const StockSearchResult& result) {
     char text[600];
     FormatStockSearchError(result, text, sizeof text);
     return text;
   }
 
+  ScopedGlobalState globals_;
   ScratchFolder scratch_;
 };
 
-TEST_F(StockSearchBoxTest, CodesAreLookedUp) {
+TEST_F(StockSearchBoxTest, CodesAndNamesAreLookedUp) {
+  using Found = std::tuple<int, StockCode, std::string>;
+  const StockCode topix = StringToCode("1002");
+  EXPECT_EQ(Search("１００２"), (Found{kSearchFound, topix, ""}));
+  EXPECT_EQ(Search("1002"), (Found{kSearchFound, topix, ""}));
+  EXPECT_EQ(Search("９９９Ｚ"), (Found{kSearchCodeMissing, 0, "銘柄コード（999Z）が見つかりません。"}));
+  EXPECT_EQ(std::get<0>(Search("topix")), kSearchNameMissing) << "small letters do not fold to capitals";
+  EXPECT_EQ(Search("TOPIX"), (Found{kSearchFound, topix, ""})) << "ASCII finds the full-width name";
+  EXPECT_EQ(Search("１００２ "), (Found{kSearchNameMissing, 0, "銘柄名（１００２ ）が見つかりません。"}))
+      << "nine bytes are a name";
+  EXPECT_EQ(std::get<0>(Search("")), kSearchNothing);
+
   StockSearchResult result;
-  ResolveStockSearch("１００２", &result);
-  EXPECT_EQ(result.outcome, kSearchFound);
-  EXPECT_EQ(result.code, StringToCode("1002"));
-  ResolveStockSearch("1002", &result);
-  EXPECT_EQ(result.outcome, kSearchFound);
-  EXPECT_EQ(result.code, StringToCode("1002"));
-  EXPECT_EQ(Error(result), "");
-
-  ResolveStockSearch("９９９Ｚ", &result);
-  EXPECT_EQ(result.outcome, kSearchCodeMissing);
-  EXPECT_EQ(Error(result), "銘柄コード（999Z）が見つかりません。");
-  EXPECT_STREQ(kStockSearchErrorTitle, "検索エラー");
-}
-
-TEST_F(StockSearchBoxTest, OtherTextsAreNames) {
-  StockSearchResult result;
-  ResolveStockSearch("topix", &result);
-  EXPECT_EQ(result.outcome, kSearchNameMissing) << "small letters do not fold to capitals";
-  ResolveStockSearch("TOPIX", &result);
-  EXPECT_EQ(result.outcome, kSearchFound) << "ASCII finds the full-width name";
-  EXPECT_EQ(result.code, StringToCode("1002"));
-
   ResolveStockSearch("日経", &result);
   EXPECT_EQ(result.outcome, kSearchChoose);
   EXPECT_STREQ(result.text, "日経");
@@ -107,13 +83,6 @@ TEST_F(StockSearchBoxTest, OtherTextsAreNames) {
   EXPECT_EQ(result.outcome, kSearchFound);
   EXPECT_FALSE(AcceptChosenStock(StringToCode("9998"), &result));
   EXPECT_EQ(Error(result), "銘柄名（日経）が見つかりません。");
-
-  ResolveStockSearch("１００２ ", &result);
-  EXPECT_EQ(result.outcome, kSearchNameMissing) << "nine bytes are a name";
-  EXPECT_EQ(Error(result), "銘柄名（１００２ ）が見つかりません。");
-
-  ResolveStockSearch("", &result);
-  EXPECT_EQ(result.outcome, kSearchNothing);
 }
 
 }  // namespace

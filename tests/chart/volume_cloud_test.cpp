@@ -6,6 +6,8 @@
 #include <cmath>
 #include <memory>
 
+#include "tests/support/row.h"
+
 namespace {
 
 // Prices 1000..1500 in 50 bands of 10.
@@ -54,10 +56,8 @@ TEST(VolumeCloudWeightTest, EveryRowIsABellSummingToOne) {
 }
 
 TEST_F(VolumeCloudTest, DecayBarsByPeriod) {
-  EXPECT_EQ(VolumeCloudDecayBars(0), 120);
-  EXPECT_EQ(VolumeCloudDecayBars(1), 27);
-  EXPECT_EQ(VolumeCloudDecayBars(2), 6);
-  EXPECT_EQ(VolumeCloudDecayBars(9), 120);
+  EXPECT_EQ(Row(VolumeCloudDecayBars(0), VolumeCloudDecayBars(1), VolumeCloudDecayBars(2), VolumeCloudDecayBars(9)),
+            Row(120, 27, 6, 120));
 }
 
 TEST_F(VolumeCloudTest, OneBarFadesOverTwoDecayLengthsStartingAtTheNextBar) {

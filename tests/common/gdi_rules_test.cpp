@@ -6,26 +6,25 @@
 #include <vector>
 
 #include "shell/settings.h"
+#include "tests/support/row.h"
 
 namespace {
 
 TEST(GdiRulesTest, ContrastColoursStayReadableOnEveryGrey) {
-  EXPECT_EQ(ContrastTextColor(0xFFFFFF), 0x808080u);
-  EXPECT_EQ(ContrastTextColor(0x000000), 0x7F7F7Fu);
-  EXPECT_EQ(ContrastTextColor(0x808080), 0xFFFFFFu);
-  EXPECT_EQ(ContrastTextColor(0x7F7F7F), 0x000000u);
   // Channels are taken one by one; the unused top byte is ignored.
-  EXPECT_EQ(ContrastTextColor(0xFF00FF80), 0x7F80FFu);
+  EXPECT_EQ(Row(ContrastTextColor(0xFFFFFF), ContrastTextColor(0x000000), ContrastTextColor(0x808080),
+                ContrastTextColor(0x7F7F7F), ContrastTextColor(0xFF00FF80)),
+            Row(0x808080, 0x7F7F7F, 0xFFFFFF, 0x000000, 0x7F80FF));
 }
 
 TEST(GdiRulesTest, CentringTruncatesTheHalves) {
   Rect inner = {0, 0, 5, 4};
   CenterRectInRect({10, 20, 20, 31}, &inner);
-  EXPECT_EQ((std::vector<int>{inner.left, inner.top, inner.right, inner.bottom}), (std::vector<int>{12, 23, 17, 27}));
+  EXPECT_EQ(Ltrb(inner), (Ltrb4{12, 23, 17, 27}));
   // A larger inner rectangle sticks out on both sides.
   Rect wide = {100, 100, 130, 102};
   CenterRectInRect({0, 0, 10, 10}, &wide);
-  EXPECT_EQ((std::vector<int>{wide.left, wide.top, wide.right, wide.bottom}), (std::vector<int>{-10, 4, 20, 6}));
+  EXPECT_EQ(Ltrb(wide), (Ltrb4{-10, 4, 20, 6}));
 }
 
 LogFontImage NamedFont() {

@@ -42,10 +42,8 @@ TEST(NumberTextTest, ExtremesFitSixteenBytes) {
   FormatYenThousands(INT_MIN, out);
   EXPECT_STREQ(out, "-\\2,147,483,648");
   EXPECT_EQ(out[16], 'X');
-  EXPECT_EQ(Thousands(INT_MIN), "-2,147,483,648");
-  EXPECT_EQ(Thousands(INT_MAX), "2,147,483,647");
-  EXPECT_EQ(Signed(INT_MIN), "-2,147,483,648");
-  EXPECT_EQ(Signed(INT_MAX), "+2,147,483,647");
+  EXPECT_EQ((std::vector<std::string>{Thousands(INT_MIN), Thousands(INT_MAX), Signed(INT_MIN), Signed(INT_MAX)}),
+            (std::vector<std::string>{"-2,147,483,648", "2,147,483,647", "-2,147,483,648", "+2,147,483,647"}));
 }
 
 TEST(NumberTextTest, SignedAndYen) {
@@ -93,15 +91,15 @@ std::string Fit(int value, int width, int* calls) {
 }
 
 TEST(NumberTextTest, FitFallsBackToThousandsThenMillions) {
-  int calls = 0;
-  EXPECT_EQ(Fit(1234567, 54, &calls), "1,234,567");  // exactly fits
-  EXPECT_EQ(calls, 1);
-  EXPECT_EQ(Fit(1234567, 53, &calls), "1,234千");  // 5 bytes + 2 for the unit
-  EXPECT_EQ(calls, 2);
-  EXPECT_EQ(Fit(1234567, 41, &calls), "1百万");  // not measured again
-  EXPECT_EQ(calls, 2);
-  EXPECT_EQ(Fit(-1999999, 10, &calls), "-1百万");  // truncated toward zero
-  EXPECT_EQ(Fit(INT_MIN, 0, &calls), "-2,147百万");
+  // Exactly fits; 5 bytes + 2 for the unit; millions are not measured again, and cut toward zero.
+  const struct { int value, width; const char* text; int calls; } cases[] = {
+      {1234567, 54, "1,234,567", 1}, {1234567, 53, "1,234千", 2}, {1234567, 41, "1百万", 2},
+      {-1999999, 10, "-1百万", 2},    {INT_MIN, 0, "-2,147百万", 2}};
+  for (const auto& c : cases) {
+    int calls = 0;
+    EXPECT_EQ(Fit(c.value, c.width, &calls), c.text) << c.value << " in " << c.width;
+    EXPECT_EQ(calls, c.calls) << c.value << " in " << c.width;
+  }
 }
 
 }  // namespace

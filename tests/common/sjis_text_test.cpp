@@ -6,6 +6,8 @@
 #include <string>
 #include <utility>
 
+#include "tests/support/row.h"
+
 namespace {
 
 std::string Extract(const char* text, int length) {
@@ -31,8 +33,7 @@ TEST(SjisTextTest, ByteClassesAtTheirEdges) {
     EXPECT_EQ(FullWidthToAscii(0x82, trail), ascii) << std::hex << int{trail};
     EXPECT_EQ(IsFullWidthAlnum(0x82, trail), ascii != 0);
   }
-  EXPECT_EQ(FullWidthToAscii(0x81, 0x60), 0);
-  EXPECT_EQ(FullWidthToAscii(0x83, 0x60), 0);
+  EXPECT_EQ(Row(FullWidthToAscii(0x81, 0x60), FullWidthToAscii(0x83, 0x60)), Row(0, 0));
 }
 
 TEST(SjisTextTest, ExtractKeepsLettersAndDigitsOnly) {

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <memory>
 
+#include "tests/support/row.h"
+
 namespace {
 
 class StockCodes : public ::testing::Test {
@@ -12,7 +14,7 @@ class StockCodes : public ::testing::Test {
   void SetUp() override { InitStockCodeGlobals(); }
 };
 
-TEST_F(StockCodes, PackAndUnpack) {
+TEST_F(StockCodes, PackUnpackRangeAndOldNumbers) {
   EXPECT_EQ(StringToCode("1301"), 0x31333031u);
   char text[5];
   EXPECT_STREQ(CodeToString(0x31333031u, text), "1301");
@@ -22,22 +24,17 @@ TEST_F(StockCodes, PackAndUnpack) {
   auto shortText = std::make_unique<char[]>(3);  // a read of a fourth byte trips ASan
   std::memcpy(shortText.get(), "AB", 3);
   EXPECT_EQ(StringToCode(shortText.get()), 0x41420000u);
-}
 
-TEST_F(StockCodes, RangeAndOldNumbers) {
-  EXPECT_TRUE(IsStockCodeInRange(StringToCode("0000")));
-  EXPECT_TRUE(IsStockCodeInRange(StringToCode("ZZZZ")));
-  EXPECT_FALSE(IsStockCodeInRange(StringToCode("0000") - 1));
-  EXPECT_FALSE(IsStockCodeInRange(StringToCode("ZZZZ") + 1));
-  EXPECT_FALSE(IsStockCodeInRange(0xFFFFFFFFu));
-  EXPECT_FALSE(IsStockCodeInRange(1301));
-  EXPECT_EQ(NumberToCode(1301), StringToCode("1301"));
-  EXPECT_EQ(NumberToCode(8), StringToCode("0008"));
-  EXPECT_EQ(NumberToCode(0), StringToCode("0000"));
-  EXPECT_EQ(NumberToCode(10000), 10000u);
-  EXPECT_TRUE(IsValidCodeText(StringToCode("13A0")));
-  EXPECT_FALSE(IsValidCodeText(StringToCode("13:0")));  // in range, yet no code
-  EXPECT_FALSE(IsValidCodeText(StringToCode("130")));
+  EXPECT_EQ(Row(IsStockCodeInRange(StringToCode("0000")), IsStockCodeInRange(StringToCode("ZZZZ")),
+                IsStockCodeInRange(StringToCode("0000") - 1), IsStockCodeInRange(StringToCode("ZZZZ") + 1),
+                IsStockCodeInRange(0xFFFFFFFFu), IsStockCodeInRange(1301)),
+            Row(1, 1, 0, 0, 0, 0));
+  EXPECT_EQ(Row(NumberToCode(1301), NumberToCode(8), NumberToCode(0), NumberToCode(10000)),
+            Row(StringToCode("1301"), StringToCode("0008"), StringToCode("0000"), 10000));
+  // "13:0" is in range, yet no code.
+  EXPECT_EQ(Row(IsValidCodeText(StringToCode("13A0")), IsValidCodeText(StringToCode("13:0")),
+                IsValidCodeText(StringToCode("130"))),
+            Row(1, 0, 0));
 }
 
 TEST_F(StockCodes, IndexAliases) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/row.h"
+
 namespace {
 
 std::string Field(const std::string& text, int* position, int outSize = 64) {
@@ -86,8 +88,7 @@ TEST(TextLines, ConvertCountAndSplit) {
   char text[] = "a\nb\r\nc";
   ConvertLfToCr(text, 6);
   EXPECT_STREQ(text, "a\rb\r\rc");
-  EXPECT_EQ(CountTextLines(text, 6), 4);
-  EXPECT_EQ(CountTextLines(text, 0), 1);
+  EXPECT_EQ(Row(CountTextLines(text, 6), CountTextLines(text, 0)), Row(4, 1));
   int count = -1;
   char** parts = SplitTextToArray(",ab,,株式,", &count);
   ASSERT_NE(parts, nullptr);

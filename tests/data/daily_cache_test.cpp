@@ -57,11 +57,6 @@ class DailyCacheTest : public PriceStoreTest {
     gFakeLoad = 40;
     gFakeTotal = uint64_t{8} << 30;
     gDailyCacheMemoryStatus = FakeMemoryStatus;
-    gPriceUpdateRunning = 0;
-  }
-  void TearDown() override {
-    gDailyCacheMemoryStatus = PlatformGetMemoryStatus;
-    PriceStoreTest::TearDown();
   }
 
   // Stocks 0..count-1, each with a file of `bars` bars.

@@ -15,6 +15,7 @@
 #include "common/app_globals.h"
 #include "common/progress.h"
 #include "tests/support/price_store.h"
+#include "tests/support/row.h"
 
 namespace {
 
@@ -54,24 +55,21 @@ TEST(MergePriceBar, BarsGoInDateOrderUpToTheCap) {
   Merge(series.get(), NewBar(Day(3), 777));   // between bars 1 and 2
   Merge(series.get(), NewBar(Day(-3), 555));  // before the first
   ASSERT_EQ(series->count, 7);
-  EXPECT_TRUE(Same(series->bars[0], NewBar(Day(-3), 555)));
-  EXPECT_TRUE(Same(series->bars[3], NewBar(Day(3), 777)));
-  EXPECT_TRUE(Same(series->bars[6], BarOf(4)));
+  EXPECT_TRUE(Same(series->bars[0], NewBar(Day(-3), 555)) && Same(series->bars[3], NewBar(Day(3), 777)) &&
+              Same(series->bars[6], BarOf(4)));
 }
 
 TEST(MergePriceBar, FullSeriesDropsItsOldestBarToMakeRoom) {
   auto newer = MakeSeries(kMergeBarCap);
   Merge(newer.get(), NewBar(Day(2 * kMergeBarCap), 777));
   ASSERT_EQ(newer->count, kMergeBarCap);
-  EXPECT_TRUE(Same(newer->bars[0], BarOf(1)));
-  EXPECT_TRUE(Same(newer->bars[kMergeBarCap - 1], NewBar(Day(2 * kMergeBarCap), 777)));
+  EXPECT_TRUE(Same(newer->bars[0], BarOf(1)) && Same(newer->bars[kMergeBarCap - 1], NewBar(Day(2 * kMergeBarCap), 777)));
 
   auto between = MakeSeries(kMergeBarCap);
   Merge(between.get(), NewBar(Day(2 * 9 + 1), 777));  // between the 10th and the 11th
   ASSERT_EQ(between->count, kMergeBarCap);
   for (int i = 0; i < 9; ++i) EXPECT_TRUE(Same(between->bars[i], BarOf(i + 1))) << i;
-  EXPECT_TRUE(Same(between->bars[9], NewBar(Day(19), 777)));
-  EXPECT_TRUE(Same(between->bars[10], BarOf(10)));
+  EXPECT_TRUE(Same(between->bars[9], NewBar(Day(19), 777)) && Same(between->bars[10], BarOf(10)));
 
   auto older = MakeSeries(kMergeBarCap);
   const auto before = SeriesImage(*older);
@@ -88,24 +86,24 @@ TEST(MergePriceBar, SeriesLongerThanTheCapIsBroughtDownToIt) {
   auto appended = MakeSeries(kMaxBars);
   Merge(appended.get(), NewBar(Day(2 * kMaxBars), 777));
   ASSERT_EQ(appended->count, kMergeBarCap);
-  EXPECT_TRUE(Same(appended->bars[0], BarOf(kMaxBars - kMergeBarCap + 1)));
-  EXPECT_TRUE(Same(appended->bars[kMergeBarCap - 1], NewBar(Day(2 * kMaxBars), 777)));
+  EXPECT_TRUE(Same(appended->bars[0], BarOf(kMaxBars - kMergeBarCap + 1)) &&
+              Same(appended->bars[kMergeBarCap - 1], NewBar(Day(2 * kMaxBars), 777)));
 
   auto inserted = MakeSeries(kMaxBars);
   const int j = kMaxBars - 5;
   Merge(inserted.get(), NewBar(Day(2 * j - 1), 777));
   ASSERT_EQ(inserted->count, kMergeBarCap);
-  EXPECT_TRUE(Same(inserted->bars[kMergeBarCap - 7], BarOf(j - 1)));
-  EXPECT_TRUE(Same(inserted->bars[kMergeBarCap - 6], NewBar(Day(2 * j - 1), 777)));
-  EXPECT_TRUE(Same(inserted->bars[kMergeBarCap - 1], BarOf(kMaxBars - 1)));
+  EXPECT_TRUE(Same(inserted->bars[kMergeBarCap - 7], BarOf(j - 1)) &&
+              Same(inserted->bars[kMergeBarCap - 6], NewBar(Day(2 * j - 1), 777)) &&
+              Same(inserted->bars[kMergeBarCap - 1], BarOf(kMaxBars - 1)));
 }
 
 TEST(MergePriceBar, ReusedCodeIgnoresBarsBeforeItsNewListing) {
   auto series = MakeSeries(0, StringToCode("8303"));
   Merge(series.get(), NewBar(MakePackedDate(2004, 2, 18), 300));
-  EXPECT_EQ(series->count, 0);
+  const int before = series->count;
   Merge(series.get(), NewBar(MakePackedDate(2004, 2, 19), 300));
-  EXPECT_EQ(series->count, 1);
+  EXPECT_EQ(Row(before, series->count), Row(0, 1));
 }
 
 // ---- Same date ---------------------------------------------------------------------------
@@ -115,12 +113,11 @@ TEST(MergePriceBar, SameDateBarWithoutVolumeOrWithLessVolumeWhileTheLinkIsOpenIs
   Merge(series.get(), NewBar(Day(4), 888, 0));
   EXPECT_TRUE(Same(series->bars[2], BarOf(2)));
   Merge(series.get(), NewBar(Day(4), 888, 0), 0, 1);  // replacing an empty bar is allowed
-  EXPECT_TRUE(Same(series->bars[2], NewBar(Day(4), 888, 0)));
-  EXPECT_EQ(series->count, 5);
+  EXPECT_TRUE(Same(series->bars[2], NewBar(Day(4), 888, 0)) && series->count == 5);
 
   gOrderLinkOpen = 1;
-  EXPECT_TRUE(Same(Merge(series.get(), NewBar(Day(8), 1234, BarOf(4).volume - 1), 1), BarOf(4)));
-  EXPECT_TRUE(Same(series->bars[4], BarOf(4)));
+  EXPECT_TRUE(Same(Merge(series.get(), NewBar(Day(8), 1234, BarOf(4).volume - 1), 1), BarOf(4)) &&
+              Same(series->bars[4], BarOf(4)));
   Merge(series.get(), NewBar(Day(8), 1234, BarOf(4).volume + 1), 1);
   EXPECT_EQ(series->bars[4].close, 1234);
   gOrderLinkOpen = 0;
@@ -134,18 +131,14 @@ TEST(MergePriceBar, QuoteInThousandsIsMultipliedOnlyAfterACloseAbove80000) {
   auto series = MakeSeries(3);
   series->bars[2].close = 85000;
   const PriceBar expected = {Day(10), 85000, 87000, 84000, 86000, 321};
-  EXPECT_TRUE(Same(Merge(series.get(), {Day(10), 85, 87, 84, 86, 321}, 1), expected));
-  EXPECT_TRUE(Same(series->bars[3], expected));
-
-  series->bars[3].close = 80000;
-  Merge(series.get(), NewBar(Day(12), 86), 1);
-  EXPECT_EQ(series->bars[4].close, 86);
-  series->bars[4].close = 85000;
-  Merge(series.get(), NewBar(Day(14), 1000), 1);
-  EXPECT_EQ(series->bars[5].close, 1000);
-  series->bars[5].close = 85000;
-  Merge(series.get(), NewBar(Day(16), 86), 0);
-  EXPECT_EQ(series->bars[6].close, 86);
+  EXPECT_TRUE(Same(Merge(series.get(), {Day(10), 85, 87, 84, 86, 321}, 1), expected) && Same(series->bars[3], expected));
+  // Not after 80,000, not a price above 999, not without the quote rules.
+  const struct { int32_t previous, close, rules; } kept[] = {{80000, 86, 1}, {85000, 1000, 1}, {85000, 86, 0}};
+  for (const auto& k : kept) {
+    series->bars[series->count - 1].close = k.previous;
+    Merge(series.get(), NewBar(Day(2 * series->count + 4), k.close), k.rules);
+    EXPECT_EQ(series->bars[series->count - 1].close, k.close) << k.previous << " " << k.close;
+  }
 }
 
 TEST(MergePriceBar, InsertedQuoteIsFixedAgainstTheBarBeforeItAndNeverTheCodeField) {
@@ -163,8 +156,7 @@ TEST(MergePriceBar, InsertedQuoteIsFixedAgainstTheBarBeforeItAndNeverTheCodeFiel
   first->code = 90000;
   Merge(first.get(), NewBar(Day(0), 86, 9999), 1);
   Merge(first.get(), NewBar(Day(-2), 87, 9999), 1);
-  EXPECT_EQ(first->bars[0].close, 87);
-  EXPECT_EQ(first->bars[1].close, 86);
+  EXPECT_EQ(Row(first->bars[0].close, first->bars[1].close), Row(87, 86));
 }
 
 // ---- Missing prices ---------------------------------------------------------------------------

@@ -9,7 +9,10 @@
 #include "chart/chart_context.h"
 #include "sheets/sheet_services.h"
 #include "common/app_globals.h"
+#include "tests/support/global_state.h"
+#include "tests/support/row.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/row.h"
 
 namespace {
 
@@ -21,10 +24,6 @@ std::vector<uint8_t> TableBytes(const ScenarioTable& table) {
 class ScenarioTableTest : public ::testing::Test {
  protected:
   void SetUp() override { snprintf(gDataFolder, sizeof gDataFolder, "%s", folder_.path().c_str()); }
-  void TearDown() override {
-    ClearScenarioTable();
-    gDataFolder[0] = 0;
-  }
 
   // A table with something in every field the callers read.
   static ScenarioTable FilledTable() {
@@ -42,6 +41,7 @@ class ScenarioTableTest : public ::testing::Test {
     return table;
   }
 
+  ScopedGlobalState globals_;
   ScratchFolder folder_;
 };
 
@@ -91,8 +91,7 @@ TEST(ScenarioRunTest, MarksCoverEveryDailyBarAndNothingMore) {
   for (int s = 0; s < kScenarioSlots; ++s) {
     EXPECT_TRUE(context.fileMarks[s]->count == 1234u && context.tableMarks[s]->count == 1234u);
     EXPECT_TRUE(context.fileMarks[s]->marks[0] == 0 && context.fileMarks[s]->marks[1233] == 0);
-    EXPECT_EQ(context.tableValues[s]->count, 1234);
-    EXPECT_EQ(context.tableValues[s]->values[1233], 0);
+    EXPECT_EQ(Row(context.tableValues[s]->count, context.tableValues[s]->values[1233]), Row(1234, 0));
   }
   // A damaged count never gives more marks than a buffer holds.
   context.periods[0].bars->count = 99999;
@@ -103,10 +102,11 @@ TEST(ScenarioRunTest, MarksCoverEveryDailyBarAndNothingMore) {
 }
 
 TEST(SheetServicesTest, DaysBetweenDatesCountsCalendarDays) {
-  EXPECT_EQ(GetDaysBetweenDates(MakePackedDate(2024, 2, 28), MakePackedDate(2024, 3, 1)), 2);
-  EXPECT_EQ(GetDaysBetweenDates(MakePackedDate(2023, 2, 28), MakePackedDate(2023, 3, 1)), 1);
-  EXPECT_EQ(GetDaysBetweenDates(MakePackedDate(2024, 1, 1), MakePackedDate(2023, 12, 31)), -1);
-  EXPECT_EQ(GetDaysBetweenDates(MakePackedDate(2000, 1, 1), MakePackedDate(2026, 1, 1)), 9497);
+  EXPECT_EQ(Row(GetDaysBetweenDates(MakePackedDate(2024, 2, 28), MakePackedDate(2024, 3, 1)),
+                GetDaysBetweenDates(MakePackedDate(2023, 2, 28), MakePackedDate(2023, 3, 1)),
+                GetDaysBetweenDates(MakePackedDate(2024, 1, 1), MakePackedDate(2023, 12, 31)),
+                GetDaysBetweenDates(MakePackedDate(2000, 1, 1), MakePackedDate(2026, 1, 1))),
+            Row(2, 1, -1, 9497));
 }
 
 }  // namespace

@@ -4,12 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "chart/chart_selection.h"
 #include "platform/posix_recorder.h"
 #include "chart/screen_pattern.h"
 #include "common/stock_code.h"
 #include "common/progress.h"
 #include "shell/settings.h"
+#include "tests/support/global_state.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {
@@ -19,24 +23,18 @@ int gMenuRefreshes = 0;
 class CommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitStockCodeGlobals();
-    SetDefaultSettings();
-    ClearChartWindowHooks();
-    gSelectedChart = 0;
     gMenuRefreshes = 0;
     gWindowHooks.refreshMenuStates = [] { ++gMenuRefreshes; };
   }
-  void TearDown() override { gWindowHooks.refreshMenuStates = nullptr; }
+  ScopedGlobalState globals_;
 };
 
 TEST_F(CommandsTest, PatternKeysSwitchPatternsAndRefreshTheMenus) {
-  EXPECT_EQ(OnMainCommand(nullptr, 32870), 1);
-  EXPECT_EQ(gCurrentPattern, 4);
-  EXPECT_EQ(gMenuRefreshes, 1);
-  EXPECT_EQ(OnMainCommand(nullptr, 32877), 1);
-  EXPECT_EQ(gCurrentPattern, 11);
   // The pattern already shown is still a handled command.
-  EXPECT_EQ(OnMainCommand(nullptr, 32877), 1);
+  for (const auto& [id, pattern] : {std::pair{32870, 4}, {32877, 11}, {32877, 11}}) {
+    EXPECT_EQ(OnMainCommand(nullptr, id), 1);
+    EXPECT_EQ(gCurrentPattern, pattern);
+  }
   EXPECT_EQ(gMenuRefreshes, 3);
 }
 
@@ -45,9 +43,9 @@ TEST_F(CommandsTest, PeriodAndWidthCommandsAreTakenEvenWithoutAChart) {
   for (int id : {32771, 32772, 32773, 32775, 32777, 32785, 32837, 32838}) {
     EXPECT_EQ(OnMainCommand(nullptr, id), 1) << id;
   }
-  EXPECT_EQ(CurrentScreenPattern().views[0].period, 0);
-  EXPECT_EQ(CurrentScreenPattern().views[0].barWidth, 5);
-  EXPECT_EQ(gMenuRefreshes, 8);
+  EXPECT_EQ((std::vector<int>{CurrentScreenPattern().views[0].period, CurrentScreenPattern().views[0].barWidth,
+                              gMenuRefreshes}),
+            (std::vector<int>{0, 5, 8}));
 }
 
 TEST_F(CommandsTest, ThePatternFileCommandsSaveAndReadAllPatterns) {
@@ -71,9 +69,7 @@ TEST_F(CommandsTest, OtherIdsAndAnOpenProgressDialogAreNotHandled) {
   int dialog = 0;
   gProgressDlg = &dialog;
   EXPECT_EQ(OnMainCommand(nullptr, 32866 + 2), 0);
-  gProgressDlg = nullptr;
-  EXPECT_EQ(gCurrentPattern, 0);
-  EXPECT_EQ(gMenuRefreshes, 0);
+  EXPECT_EQ(std::make_pair(gCurrentPattern, gMenuRefreshes), std::make_pair(0, 0));
   gWindowHooks.refreshMenuStates = nullptr;
   UpdateMenuStates();  // no window: nothing to refresh
 }

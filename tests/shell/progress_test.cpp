@@ -7,6 +7,8 @@
 
 #include "platform/posix_recorder.h"
 #include "common/app_globals.h"
+#include "tests/support/global_state.h"
+#include "tests/support/row.h"
 
 namespace {
 
@@ -18,9 +20,9 @@ class ProgressTest : public ::testing::Test {
   }
   void TearDown() override {
     EndProgress();
-    gMainWnd = nullptr;
     ResetPlatformRecorder();
   }
+  ScopedGlobalState globals_;
   std::vector<int> BarPositions() {
     std::vector<int> bars;
     for (const auto& call : TakeRecordedProgressCalls())
@@ -31,9 +33,13 @@ class ProgressTest : public ::testing::Test {
   int sheetWindow_ = 0;
 };
 
-TEST(ProgressPositionTest, LargeSubPositionsDoNotOverflow) {
-  EXPECT_EQ(ComputeProgressPosition(0, 1, 1999999, 2000000), 31999);
-  EXPECT_EQ(ComputeProgressPosition(0, 1, 4000000000u, 4000000000u), 32000);
+// Steps below 1 count as 1, a sub-position is capped at its sub-range, the last
+// step adds nothing, and large sub-positions do not overflow.
+TEST(ProgressPositionTest, StepsSubRangesAndLargeSubPositions) {
+  EXPECT_EQ(Row(ComputeProgressPosition(1, 4, 50, 100), ComputeProgressPosition(1, 4, 500, 100),
+                ComputeProgressPosition(4, 4, 50, 100), ComputeProgressPosition(0, 0, 1, 2),
+                ComputeProgressPosition(0, 1, 1999999, 2000000), ComputeProgressPosition(0, 1, 4000000000u, 4000000000u)),
+            Row(8000 + 4000, 16000, 32000, 16000, 31999, 32000));
   int last = -1;
   for (uint32_t pos = 0; pos <= 2000000; pos += 99991) {
     const int now = ComputeProgressPosition(0, 1, pos, 2000000);
@@ -41,13 +47,6 @@ TEST(ProgressPositionTest, LargeSubPositionsDoNotOverflow) {
     EXPECT_LE(now, 32000);
     last = now;
   }
-}
-
-TEST(ProgressPositionTest, StepsAndSubRanges) {
-  EXPECT_EQ(ComputeProgressPosition(1, 4, 50, 100), 8000 + 4000);
-  EXPECT_EQ(ComputeProgressPosition(1, 4, 500, 100), 16000);  // capped at the sub-range
-  EXPECT_EQ(ComputeProgressPosition(4, 4, 50, 100), 32000);   // the last step adds nothing
-  EXPECT_EQ(ComputeProgressPosition(0, 0, 1, 2), 16000);      // steps below 1 count as 1
 }
 
 TEST_F(ProgressTest, OpensWithTitleAndCancelOnlyAwayFromTheMainWindowAndClearsFlags) {
@@ -64,9 +63,8 @@ TEST_F(ProgressTest, OpensWithTitleAndCancelOnlyAwayFromTheMainWindowAndClearsFl
   EXPECT_TRUE(gProgressCancelled == 0 && gProgressAbortRequested == 0);
   auto calls = TakeRecordedProgressCalls();
   ASSERT_FALSE(calls.empty());
-  EXPECT_EQ(calls[0].call, "open");
-  EXPECT_EQ(calls[0].value, 1);  // Cancel shown: the owner is not the main window
-  EXPECT_EQ(calls[0].text, "ヴェルクォラ22");
+  // Cancel shown: the owner is not the main window.
+  EXPECT_EQ(calls[0].call + std::to_string(calls[0].value) + calls[0].text, "open1ヴェルクォラ22");
   EndProgress();
   TakeRecordedProgressCalls();
   BeginProgress(gMainWnd, 1, 0, 1);

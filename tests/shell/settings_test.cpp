@@ -13,6 +13,7 @@
 #include "common/sjis_text.h"
 #include "common/stock_code.h"
 #include "platform/platform.h"
+#include "tests/support/global_state.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {
@@ -46,9 +47,9 @@ const SettingsBlockP2 kZeroP2{};
 class SettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    InitStockCodeGlobals();
     memset(&gSettings, 0x5C, sizeof gSettings);  // whatever an earlier test left
   }
+  ScopedGlobalState globals_;
   ScratchFolder folder_;
 };
 

@@ -31,29 +31,15 @@ std::vector<uint8_t> SeriesImage(const BarSeries& series, int count) {
 }
 
 void PriceStoreTest::SetUp() {
-  InitStockCodeGlobals();
   std::snprintf(gDataFolder, sizeof gDataFolder, "%s", folder_.path().c_str());
   SetSleepRecorded(true);
   ASSERT_TRUE(AllocateStockTable());
-  gStockTable->count = 0;
-  ResetStockLookupCache();
   ASSERT_EQ(mkdir("DAY", 0777), 0);
   ASSERT_EQ(mkdir("BASEDATA", 0777), 0);
-  gTimeBackMode = 0;
-  gBackupRootFolder[0] = 0;
-  DestroyDailyCache();
   ASSERT_TRUE(CreateDailyCache());
 }
 
-void PriceStoreTest::TearDown() {
-  EndProgress();
-  DestroyDailyCache();
-  gTimeBackMode = 0;
-  gBackupRootFolder[0] = 0;
-  gDataFolder[0] = 0;
-  gStockTable->count = 0;
-  ResetStockLookupCache();
-}
+void PriceStoreTest::TearDown() { EndProgress(); }
 
 StockRecord& PriceStoreTest::AddStock(StockCode code, int dailyCount) {
   StockRecord& record = gStockTable->records[gStockTable->count++];

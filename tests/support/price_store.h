@@ -9,6 +9,7 @@
 
 #include "records/price_series.h"
 #include "data/stock_table.h"
+#include "tests/support/global_state.h"
 #include "tests/support/scratch_folder.h"
 
 // The code written "%04d" of n, and its daily file's path in the scratch folder.
@@ -31,9 +32,8 @@ std::unique_ptr<BarSeries> SeriesOf(StockCode code, int count, BarAt bar) {
   return series;
 }
 
-// Codes, the data folder (with DAY and BASEDATA), sleeps summed, an empty
-// stock table and a fresh daily cache; time-back mode off. Everything is put
-// back afterwards.
+// The data folder (with DAY and BASEDATA), sleeps summed, an empty stock
+// table and a fresh daily cache. Everything is put back afterwards.
 class PriceStoreTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -41,5 +41,6 @@ class PriceStoreTest : public ::testing::Test {
   // Appends a stock to the table (in code order) and gives its record.
   StockRecord& AddStock(StockCode code, int dailyCount = 0);
 
+  ScopedGlobalState globals_;
   ScratchFolder folder_;
 };

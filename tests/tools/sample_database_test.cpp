@@ -12,7 +12,9 @@
 #include "data/stock_table.h"
 #include "common/app_globals.h"
 #include "platform/posix_recorder.h"
+#include "tests/support/global_state.h"
 #include "tests/support/price_store.h"
+#include "tests/support/row.h"
 
 namespace {
 
@@ -30,6 +32,7 @@ SampleDatabaseOptions SmallDatabase(const std::string& folder) {
 
 class SampleDatabaseTest : public ::testing::Test {
  protected:
+  ScopedGlobalState globals_;
   ScratchFolder scratch_;
 };
 
@@ -37,8 +40,7 @@ TEST_F(SampleDatabaseTest, TheSameSeedGivesTheSameFiles) {
   SampleDatabaseSummary first{}, second{};
   ASSERT_EQ(MakeSampleDatabase(SmallDatabase(scratch_.path() + "a"), &first), 0);
   ASSERT_EQ(MakeSampleDatabase(SmallDatabase(scratch_.path() + "b"), &second), 0);
-  EXPECT_EQ(first.tradingDays, 700);
-  EXPECT_EQ(first.lastDate, kEnd);
+  EXPECT_EQ(Row(first.tradingDays, first.lastDate), Row(700, kEnd));
   for (const char* name : {"stock.dat", "BASEDATA/stockinf.dat", "BASEDATA/ken.dat", "DAY/1001"})
     EXPECT_EQ(ReadWholeFile(scratch_.path() + "a/" + name), ReadWholeFile(scratch_.path() + "b/" + name)) << name;
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,17 @@ class Canvas {
     if (!Contains(x, y)) return background_;
     GdiFlush();
     return ToColor(bits_[y * width_ + x]);
+  }
+  struct Pixel {
+    int x, y;
+    COLORREF color;
+  };
+  // The pixels not of their expected colour, as "x,y " texts: "" when all are.
+  std::string WrongPixels(std::initializer_list<Pixel> pixels) const {
+    std::string wrong;
+    for (const Pixel& p : pixels)
+      if (At(p.x, p.y) != p.color) wrong += std::to_string(p.x) + "," + std::to_string(p.y) + " ";
+    return wrong;
   }
   // Top-down 0x00RRGGBB pixels.
   std::vector<uint32_t> Pixels() const {

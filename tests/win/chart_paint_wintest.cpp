@@ -27,6 +27,7 @@
 #include "sheets/sheet_services.h"
 #include "common/app_globals.h"
 #include "shell/settings.h"
+#include "tests/support/global_state.h"
 #include "tests/win/canvas.h"
 #include "tests/win/program_runner.h"
 #include "tests/win/win_test_support.h"
@@ -153,6 +154,8 @@ class SyntheticChartTest : public ::testing::Test {
     view_.barWidth = kBarWidth;
     view_.rightMargin = kDefaultRightMargin;
   }
+  // Not the whole global state: the sample charts painted next in this program
+  // start from the chart geometry these tests leave, and their pictures with it.
   void TearDown() override {
     --gStockTable->count;
     ResetStockLookupCache();
@@ -233,34 +236,24 @@ TEST_F(SyntheticChartTest, CandlesHollowRisingFilledFallingAndOnePixelDoji) {
   SavePicture(canvas, L"price-candles.bmp");
 
   const int x0 = X(0), x1 = X(1), x2 = X(2);
-  // Rising: body rows from y(1100) to y(1000), interior the background, edges rising.
+  // Rising: body rows from y(1100) to y(1000), interior the background (the wick does
+  // not show through), edges rising; the wick runs to the high and down to the low.
   const int top = Y(1100), bottom = Y(1000);
   const int middle = (top + bottom) / 2;
-  EXPECT_EQ(canvas.At(x0 - 2, middle), kWhite);
-  EXPECT_EQ(canvas.At(x0, middle), kWhite);  // the wick does not show through
-  EXPECT_EQ(canvas.At(x0 - 4, middle), kRising);
-  EXPECT_EQ(canvas.At(x0 + 4, middle), kRising);
-  EXPECT_EQ(canvas.At(x0 - 2, top), kRising);
-  EXPECT_EQ(canvas.At(x0 - 2, bottom), kRising);
-  EXPECT_EQ(canvas.At(x0 + 5, middle), kWhite);
-  EXPECT_EQ(canvas.At(x0, Y(1150)), kRising);  // wick to the high
-  EXPECT_EQ(canvas.At(x0, Y(1150) - 1), kWhite);
-  EXPECT_EQ(canvas.At(x0, Y(975)), kRising);  // and down to the low
-  EXPECT_EQ(canvas.At(x0 - 1, Y(975)), kWhite);
+  EXPECT_EQ(canvas.WrongPixels({{x0 - 2, middle, kWhite},    {x0, middle, kWhite},        {x0 - 4, middle, kRising},
+                                {x0 + 4, middle, kRising},   {x0 - 2, top, kRising},      {x0 - 2, bottom, kRising},
+                                {x0 + 5, middle, kWhite},    {x0, Y(1150), kRising},      {x0, Y(1150) - 1, kWhite},
+                                {x0, Y(975), kRising},       {x0 - 1, Y(975), kWhite}}),
+            "");
   // Falling: filled.
-  EXPECT_EQ(canvas.At(x1 - 2, middle), kFalling);
-  EXPECT_EQ(canvas.At(x1 - 4, middle), kFalling);
-  EXPECT_EQ(canvas.At(x1 + 4, middle), kFalling);
-  EXPECT_EQ(canvas.At(x1 + 5, middle), kWhite);
-  EXPECT_EQ(canvas.At(x1 - 2, top), kFalling);
-  EXPECT_EQ(canvas.At(x1 - 2, bottom), kFalling);
-  // Unchanged: one row in the falling colour.
+  EXPECT_EQ(canvas.WrongPixels({{x1 - 2, middle, kFalling}, {x1 - 4, middle, kFalling}, {x1 + 4, middle, kFalling},
+                                {x1 + 5, middle, kWhite}, {x1 - 2, top, kFalling}, {x1 - 2, bottom, kFalling}}),
+            "");
+  // Unchanged: one row in the falling colour, and its wick.
   const int doji = Y(1052);
-  EXPECT_EQ(canvas.At(x2 - 3, doji), kFalling);
-  EXPECT_EQ(canvas.At(x2 + 3, doji), kFalling);
-  EXPECT_EQ(canvas.At(x2 - 3, doji - 1), kWhite);
-  EXPECT_EQ(canvas.At(x2 - 3, doji + 1), kWhite);
-  EXPECT_EQ(canvas.At(x2, doji - 5), kFalling);  // its wick
+  EXPECT_EQ(canvas.WrongPixels({{x2 - 3, doji, kFalling}, {x2 + 3, doji, kFalling}, {x2 - 3, doji - 1, kWhite},
+                                {x2 - 3, doji + 1, kWhite}, {x2, doji - 5, kFalling}}),
+            "");
 }
 
 TEST_F(SyntheticChartTest, ScaleLabelsAndDottedGridOfNineHundredToThirteenHundred) {
@@ -353,13 +346,14 @@ TEST_F(SyntheticChartTest, PanesInTheirOrderFramedInTheInverseOfTheBackground) {
   SavePicture(canvas, L"price-pane-order.bmp");
   for (int i = 0; i < 3; ++i) {
     const Rect& full = context_->panes[i].fullPlot;
-    // The border: the inverse of white, one pixel taller than the plot.
-    EXPECT_EQ(canvas.At(full.left + 30, full.top), kBlack) << i;
-    EXPECT_EQ(canvas.At(full.left, (full.top + full.bottom) / 2), kBlack) << i;
-    EXPECT_EQ(canvas.At(full.right - 1, (full.top + full.bottom) / 2), kBlack) << i;
-    EXPECT_EQ(canvas.At(full.left + 30, full.bottom), kBlack) << i;
     const Rect& scale = context_->panes[i].scale;
-    EXPECT_EQ(canvas.At(scale.left + 2, scale.top + 2), GetSysColor(COLOR_BTNFACE)) << i;
+    const int middle = (full.top + full.bottom) / 2;
+    // The border: the inverse of white, one pixel taller than the plot.
+    EXPECT_EQ(canvas.WrongPixels({{full.left + 30, full.top, kBlack}, {full.left, middle, kBlack},
+                                  {full.right - 1, middle, kBlack}, {full.left + 30, full.bottom, kBlack},
+                                  {scale.left + 2, scale.top + 2, GetSysColor(COLOR_BTNFACE)}}),
+              "")
+        << i;
   }
   auto plotOf = [&](int i) {
     const Rect& p = context_->panes[i].plot;
@@ -372,9 +366,10 @@ TEST_F(SyntheticChartTest, PanesInTheirOrderFramedInTheInverseOfTheBackground) {
   EXPECT_EQ(canvas.Count(plotOf(2), RGB(0, 160, 0)), 0);
   // The date-axis row below the last pane: button face, sunken.
   const Rect& axis = context_->geometry.dateAxis;
-  EXPECT_EQ(canvas.At(axis.left + 10, axis.top + 5), GetSysColor(COLOR_BTNFACE));
-  EXPECT_EQ(canvas.At(axis.left, axis.top + 5), GetSysColor(COLOR_BTNSHADOW));
-  EXPECT_EQ(canvas.At(axis.left + 10, axis.bottom - 1), GetSysColor(COLOR_BTNHIGHLIGHT));
+  EXPECT_EQ(canvas.WrongPixels({{axis.left + 10, axis.top + 5, GetSysColor(COLOR_BTNFACE)},
+                                {axis.left, axis.top + 5, GetSysColor(COLOR_BTNSHADOW)},
+                                {axis.left + 10, axis.bottom - 1, GetSysColor(COLOR_BTNHIGHLIGHT)}}),
+            "");
 }
 
 TEST_F(SyntheticChartTest, AveragesBollingerAndParabolicAppearOnlyWithTheirFlags) {
@@ -456,17 +451,15 @@ TEST_F(SyntheticChartTest, IchimokuCloudTakesItsColourBySpanOrder) {
   Paint(canvas);
   SavePicture(canvas, L"price-ichimoku.bmp");
   // Spans of bar 60 show at bar 85, between 1150 and 1250; of bar 90 at bar 115, 950..1150.
-  EXPECT_EQ(canvas.At(X(85) - 3, Y(1200)), above);
-  EXPECT_EQ(canvas.At(X(115) - 3, Y(1050)), below);
-  EXPECT_EQ(canvas.At(X(85) - 3, Y(1050)), kWhite);
+  EXPECT_EQ(canvas.WrongPixels({{X(85) - 3, Y(1200), above}, {X(115) - 3, Y(1050), below}, {X(85) - 3, Y(1050), kWhite}}),
+            "");
   // Cloud alone on a candle pane: its own colours, no span lines.
   gPaletteColors[kColorIchimokuSpanA] = RGB(0, 99, 0);
   LayOutOnePricePane(kPaneCandles, kPaneFlagCloudAlone);
   Canvas alone(kChartWidth, 200, kMarker);
   Paint(alone);
   SavePicture(alone, L"price-cloud-only.bmp");
-  EXPECT_EQ(alone.At(X(85) - 3, Y(1200)), RGB(250, 230, 180));
-  EXPECT_EQ(alone.At(X(115) - 3, Y(1050)), RGB(180, 230, 250));
+  EXPECT_EQ(alone.WrongPixels({{X(85) - 3, Y(1200), RGB(250, 230, 180)}, {X(115) - 3, Y(1050), RGB(180, 230, 250)}}), "");
   EXPECT_EQ(alone.Count(PlotRect(), RGB(0, 99, 0)), 0);
 }
 
@@ -489,8 +482,7 @@ TEST_F(SyntheticChartTest, VolumeCloudShadesWhereVolumeTradedAndNothingWithoutVo
   EXPECT_EQ(next, RGB(191, 191, 191));  // level 32
   EXPECT_TRUE(IsGrey(later, 192, 253));
   EXPECT_GT(GetRValue(later), GetRValue(next));
-  EXPECT_EQ(canvas.At(X(19) + kSpacing / 2, Y(1200)), kWhite);
-  EXPECT_EQ(canvas.At(X(40) + kSpacing / 2, Y(1020)), kWhite);
+  EXPECT_EQ(canvas.WrongPixels({{X(19) + kSpacing / 2, Y(1200), kWhite}, {X(40) + kSpacing / 2, Y(1020), kWhite}}), "");
 
   // On a dark background the dark ramp shades the same cells.
   gPaletteColors[kColorBackground] = RGB(0, 0, 0);
@@ -510,11 +502,10 @@ TEST_F(SyntheticChartTest, ForecastColumnsOnlyOnAMainWindowChartsForecastBars) {
   Paint(canvas);
   SavePicture(canvas, L"price-forecast.bmp");
   const int y = Plot().top + 5;
-  EXPECT_EQ(canvas.At(X(9) - 4, y), RGB(255, 255, 0));
-  EXPECT_EQ(canvas.At(X(9) + 4, y), RGB(255, 255, 0));
-  EXPECT_EQ(canvas.At(X(9) + 5, y), kWhite);
-  EXPECT_EQ(canvas.At(X(8), y), RGB(255, 255, 0));
-  EXPECT_EQ(canvas.At(X(7), y), kWhite);
+  const COLORREF yellow = RGB(255, 255, 0);
+  EXPECT_EQ(canvas.WrongPixels({{X(9) - 4, y, yellow}, {X(9) + 4, y, yellow}, {X(9) + 5, y, kWhite}, {X(8), y, yellow},
+                                {X(7), y, kWhite}}),
+            "");
   // The same chart drawn from a copy of its context (as the shared one would be): nothing.
   const std::unique_ptr<ChartContext> copy(new ChartContext(*context_));
   Canvas shared(kChartWidth, 200, kMarker);
@@ -541,13 +532,11 @@ TEST_F(SyntheticChartTest, TradeMarksShowTheirColumnsAndPriceLines) {
   Paint(canvas);
   SavePicture(canvas, L"price-trade-marks.bmp");
   const int y = Plot().top + 5;
-  EXPECT_EQ(canvas.At(X(3), y), entryColumn);
-  EXPECT_EQ(canvas.At(X(7), y), exitColumn);
-  EXPECT_EQ(canvas.At(X(5), y), kWhite);
-  EXPECT_EQ(canvas.At(X(5), Y(1200)), entryLine);
-  EXPECT_EQ(canvas.At(X(5), Y(1000)), exitLine);
-  EXPECT_EQ(canvas.At(X(3), Y(1200)), entryColumn);  // the line runs between the two bars
-  EXPECT_EQ(canvas.At(X(8), Y(1200)), kWhite);
+  // The lines run between the two bars.
+  EXPECT_EQ(canvas.WrongPixels({{X(3), y, entryColumn}, {X(7), y, exitColumn}, {X(5), y, kWhite},
+                                {X(5), Y(1200), entryLine}, {X(5), Y(1000), exitLine}, {X(3), Y(1200), entryColumn},
+                                {X(8), Y(1200), kWhite}}),
+            "");
   // Another stock shows none of it.
   gTradeMarkCode = StringToCode("1001");
   Canvas other(kChartWidth, 200, kMarker);
@@ -656,13 +645,9 @@ class SampleChartTest : public ::testing::Test {
   void SetUp() override {
     if (folder_.empty()) GTEST_SKIP() << "no sample database given";
     ASSERT_TRUE(opened_);
-    ResetSettingsForSamples();
-    gTickGridOn = 0;
-    gTradeMarkShown = 0;
-  }
-  static void ResetSettingsForSamples() {
     SetDefaultSettings();  // the white-ground palette and default parameters
     gChartFontSize = 12;
+    gTradeMarkShown = 0;
   }
 
   // The current pattern's charts loaded and laid out in a `width` x `height` area.
@@ -693,6 +678,7 @@ class SampleChartTest : public ::testing::Test {
       PaintChart(canvas.dc(), CurrentScreenPattern().views[i], gChartContexts[i]);
   }
 
+  ScopedGlobalState globals_{TestStart::kAsIs};
   static std::wstring folder_;
   static bool opened_;
 };
@@ -819,12 +805,8 @@ TEST_F(SampleChartTest, PicturesOfEveryPricePaneFeature) {
   PaintPattern(canvas);
   canvas.SaveBmp(ArtifactsFolder() + L"sample-forecast-and-trade.bmp");
   const Rect& plot = gChartContexts[0].panes[0].plot;
-  const RECT area = {plot.left, plot.top, plot.right, plot.bottom};
-  EXPECT_GT(canvas.Count(area, gPaletteColors[kColorForecastBackground]), 100);
-  EXPECT_GT(canvas.Count(area, gPaletteColors[kColorShortBuyMark]), 100);
-  gForecastState[0] = kForecastNone;
-  gForecastBarCount[0] = 0;
-  gTradeMarkShown = 0;
+  EXPECT_GT(canvas.Count({plot.left, plot.top, plot.right, plot.bottom}, gPaletteColors[kColorForecastBackground]), 100);
+  EXPECT_GT(canvas.Count({plot.left, plot.top, plot.right, plot.bottom}, gPaletteColors[kColorShortBuyMark]), 100);
 }
 
 // ---- The program itself ---------------------------------------------------------

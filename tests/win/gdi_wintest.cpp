@@ -16,6 +16,8 @@
 #include "platform/win_text.h"
 #include "common/app_globals.h"
 #include "shell/settings.h"
+#include "tests/support/global_state.h"
+#include "tests/support/row.h"
 #include "tests/win/canvas.h"
 #include "tests/win/win_test_support.h"
 
@@ -44,8 +46,6 @@ HFONT CreateCrispFont(int height) {
 class GdiTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    savedSettings_ = gSettings;
-    savedP2_ = gSettingsP2;
     ClearLogFont(&gChartLogFont);
     ClearLogFont(&gMemoLogFont);
     gChartFontSize = 14;
@@ -61,31 +61,21 @@ class GdiTest : public ::testing::Test {
   void TearDown() override {
     DeleteSharedGdiObjects();
     DestroyWindow(window_);
-    gMainWnd = nullptr;
-    gSettings = savedSettings_;
-    gSettingsP2 = savedP2_;
   }
-  SettingsBlock savedSettings_;
-  SettingsBlockP2 savedP2_;
+  ScopedGlobalState globals_{TestStart::kAsIs};
   HWND window_ = nullptr;
 };
 
 TEST_F(GdiTest, SharedFontsTakeTheSizesAndAnEmptyFaceMeansTheDefault) {
   const LOGFONTW chart = FontOf(gChartFont);
-  EXPECT_EQ(chart.lfHeight, 14);
-  EXPECT_EQ(chart.lfCharSet, SHIFTJIS_CHARSET);
-  EXPECT_EQ(chart.lfFaceName[0], 0);
-  EXPECT_EQ(chart.lfPitchAndFamily, DEFAULT_PITCH);
-  EXPECT_EQ(FontOf(gChartFixedFont).lfPitchAndFamily, FIXED_PITCH);
-  EXPECT_EQ(FontOf(gChartLargeFont).lfHeight, 28);
-  EXPECT_EQ(FontOf(gSmallFixedFont).lfHeight, 12);
-  EXPECT_EQ(FontOf(gSmallFixedFont).lfPitchAndFamily, FIXED_PITCH);
-  EXPECT_EQ(FontOf(gMemoFont).lfHeight, 16);
-  EXPECT_EQ(FontOf(gMemoFont).lfPitchAndFamily, FIXED_PITCH);
-  EXPECT_EQ(gChartTextMetrics.tmHeight, 14);
-  EXPECT_EQ(gChartLargeTextMetrics.tmHeight, 28);
-  EXPECT_EQ(gMemoTextMetrics.tmHeight, 16);
-  EXPECT_EQ(gChartTextMetrics.tmCharSet, SHIFTJIS_CHARSET);
+  EXPECT_EQ(Row(chart.lfHeight, chart.lfCharSet, chart.lfFaceName[0], chart.lfPitchAndFamily,
+                FontOf(gChartFixedFont).lfPitchAndFamily, FontOf(gChartLargeFont).lfHeight,
+                FontOf(gSmallFixedFont).lfHeight, FontOf(gSmallFixedFont).lfPitchAndFamily, FontOf(gMemoFont).lfHeight,
+                FontOf(gMemoFont).lfPitchAndFamily),
+            Row(14, SHIFTJIS_CHARSET, 0, DEFAULT_PITCH, FIXED_PITCH, 28, 12, FIXED_PITCH, 16, FIXED_PITCH));
+  EXPECT_EQ(Row(gChartTextMetrics.tmHeight, gChartLargeTextMetrics.tmHeight, gMemoTextMetrics.tmHeight,
+                gChartTextMetrics.tmCharSet),
+            Row(14, 28, 16, SHIFTJIS_CHARSET));
 }
 
 TEST_F(GdiTest, ANamedChartFontKeepsItsFaceAndStyleAtTheChartSize) {
@@ -97,18 +87,13 @@ TEST_F(GdiTest, ANamedChartFontKeepsItsFaceAndStyleAtTheChartSize) {
   RecreateSharedGdiObjects(window_);
   const LOGFONTW chart = FontOf(gChartFont);
   EXPECT_EQ(std::wstring(chart.lfFaceName), SjisToWide("IPAゴシック"));
-  EXPECT_EQ(chart.lfHeight, 20);
-  EXPECT_EQ(chart.lfWidth, 0);
-  EXPECT_EQ(chart.lfWeight, FW_BOLD);
-  EXPECT_EQ(FontOf(gChartLargeFont).lfHeight, 40);
-  EXPECT_EQ(gChartTextMetrics.tmWeight, FW_BOLD);
   // The memo font has no face: its own default.
-  EXPECT_EQ(FontOf(gMemoFont).lfFaceName[0], 0);
+  EXPECT_EQ(Row(chart.lfHeight, chart.lfWidth, chart.lfWeight, FontOf(gChartLargeFont).lfHeight,
+                gChartTextMetrics.tmWeight, FontOf(gMemoFont).lfFaceName[0]),
+            Row(20, 0, FW_BOLD, 40, FW_BOLD, 0));
 
   DeleteSharedGdiObjects();
-  EXPECT_EQ(gChartFont, nullptr);
-  EXPECT_EQ(gFaceBrush, nullptr);
-  EXPECT_EQ(gShadowPen, nullptr);
+  EXPECT_TRUE(gChartFont == nullptr && gFaceBrush == nullptr && gShadowPen == nullptr);
 }
 
 TEST_F(GdiTest, AFaceTheSystemLacksGivesTheDefaultFont) {
@@ -152,11 +137,10 @@ TEST_F(GdiTest, InvertingAnOutlineTwiceRestoresEveryPixel) {
   const COLORREF corner = canvas.At(10, 8), top = canvas.At(20, 8), right = canvas.At(49, 20),
                  inside = canvas.At(30, 20), outside = canvas.At(50, 20);
   InvertRectOutline(canvas.dc(), rect);
-  EXPECT_EQ(canvas.At(10, 8), corner);  // corners are inverted twice
-  EXPECT_EQ(canvas.At(20, 8), top ^ 0xFFFFFF);
-  EXPECT_EQ(canvas.At(49, 20), right ^ 0xFFFFFF);
-  EXPECT_EQ(canvas.At(30, 20), inside);
-  EXPECT_EQ(canvas.At(50, 20), outside);
+  // Corners are inverted twice.
+  EXPECT_EQ(canvas.WrongPixels({{10, 8, corner}, {20, 8, top ^ 0xFFFFFF}, {49, 20, right ^ 0xFFFFFF},
+                                {30, 20, inside}, {50, 20, outside}}),
+            "");
   InvertRectOutline(canvas.dc(), rect);
   EXPECT_EQ(canvas.Pixels(), pattern);
 }
@@ -165,31 +149,21 @@ TEST_F(GdiTest, OutlinesFramesAndPanelsLieOnTheirEdges) {
   Canvas canvas(80, 60);
   const HPEN blue = CreatePen(PS_SOLID, 1, kBlue);
   DrawRectFrameLines(canvas.dc(), {10, 10, 30, 20}, blue);
-  EXPECT_EQ(canvas.At(10, 10), kBlue);
-  EXPECT_EQ(canvas.At(29, 19), kBlue);
-  EXPECT_EQ(canvas.At(20, 19), kBlue);
-  EXPECT_EQ(canvas.At(30, 15), kWhite);
-  EXPECT_EQ(canvas.At(20, 20), kWhite);
-  EXPECT_EQ(canvas.At(20, 15), kWhite);
+  EXPECT_EQ(canvas.WrongPixels({{10, 10, kBlue}, {29, 19, kBlue}, {20, 19, kBlue}, {30, 15, kWhite},
+                                {20, 20, kWhite}, {20, 15, kWhite}}),
+            "");
   DeleteObject(blue);
 
   const RECT panel = {40, 10, 60, 30};
   DrawRaisedPanel(canvas.dc(), panel);
   const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT), dark = GetSysColor(COLOR_BTNSHADOW),
                  face = GetSysColor(COLOR_BTNFACE);
-  EXPECT_EQ(canvas.At(40, 20), light);
-  EXPECT_EQ(canvas.At(50, 10), light);
-  EXPECT_EQ(canvas.At(59, 20), dark);
-  EXPECT_EQ(canvas.At(50, 29), dark);
-  EXPECT_EQ(canvas.At(50, 20), face);
+  EXPECT_EQ(canvas.WrongPixels({{40, 20, light}, {50, 10, light}, {59, 20, dark}, {50, 29, dark}, {50, 20, face}}), "");
   DrawSunkenFrame(canvas.dc(), panel);
-  EXPECT_EQ(canvas.At(40, 20), dark);
-  EXPECT_EQ(canvas.At(59, 20), light);
+  EXPECT_EQ(canvas.WrongPixels({{40, 20, dark}, {59, 20, light}}), "");
 
   FillRectColor(canvas.dc(), {0, 40, 10, 50}, kRed);
-  EXPECT_EQ(canvas.At(9, 49), kRed);
-  EXPECT_EQ(canvas.At(10, 49), kWhite);
-  EXPECT_EQ(canvas.At(9, 50), kWhite);
+  EXPECT_EQ(canvas.WrongPixels({{9, 49, kRed}, {10, 49, kWhite}, {9, 50, kWhite}}), "");
 }
 
 TEST_F(GdiTest, ACrossTrailOfHundredPixelsHasFourCrosses) {
@@ -198,11 +172,9 @@ TEST_F(GdiTest, ACrossTrailOfHundredPixelsHasFourCrosses) {
   DrawCrossTrail(canvas.dc(), 10, 10, 110, 10);
   SelectObject(canvas.dc(), old);
   for (int x : {10, 43, 76, 110}) {
-    EXPECT_EQ(canvas.At(x, 10), kBlack) << x;
-    EXPECT_EQ(canvas.At(x - 1, 10), kBlack) << x;
-    EXPECT_EQ(canvas.At(x + 1, 10), kBlack) << x;
-    EXPECT_EQ(canvas.At(x, 9), kBlack) << x;
-    EXPECT_EQ(canvas.At(x, 11), kBlack) << x;
+    EXPECT_EQ(canvas.WrongPixels({{x, 10, kBlack}, {x - 1, 10, kBlack}, {x + 1, 10, kBlack}, {x, 9, kBlack},
+                                  {x, 11, kBlack}}),
+              "");
   }
   EXPECT_EQ(canvas.Count({0, 0, 130, 20}, kBlack), 4 * 5);
 }
@@ -228,9 +200,7 @@ TEST_F(GdiTest, ClippingIsRestoredAndBitmapsAreCentred) {
   canvas.Fill(kWhite);
   DrawBitmapInRect(canvas.dc(), {10, 10, 30, 30}, bitmap, false, SRCCOPY);
   EXPECT_EQ(canvas.Count({0, 0, 40, 40}, kRed), 16);
-  EXPECT_EQ(canvas.At(18, 18), kRed);
-  EXPECT_EQ(canvas.At(21, 21), kRed);
-  EXPECT_EQ(canvas.At(17, 18), kWhite);
+  EXPECT_EQ(canvas.WrongPixels({{18, 18, kRed}, {21, 21, kRed}, {17, 18, kWhite}}), "");
   DeleteObject(bitmap);
 }
 
@@ -363,17 +333,14 @@ TEST_F(GdiTest, TheFontDialogHidesVerticalFacesAndOnRequestTheSizes) {
   const FontDialogView chart = RunFontDialog(&setting, 1);
   ASSERT_TRUE(chart.found);
   EXPECT_GT(chart.faces, 0);
-  EXPECT_EQ(chart.atFaces, 0);
   EXPECT_NE(chart.chosenFace.substr(0, 1), L"@");  // nor is one picked
-  EXPECT_FALSE(chart.sizeLabelVisible);
-  EXPECT_FALSE(chart.sizeListVisible);
+  EXPECT_EQ(Row(chart.atFaces, chart.sizeLabelVisible, chart.sizeListVisible), Row(0, 0, 0));
   const LogFontImage zero{};
   EXPECT_EQ(memcmp(&setting, &zero, sizeof zero), 0);  // cancelled: unchanged
 
   const FontDialogView memo = RunFontDialog(&setting, 0);
   ASSERT_TRUE(memo.found);
-  EXPECT_EQ(memo.atFaces, 0);
-  EXPECT_TRUE(memo.sizeListVisible);
+  EXPECT_EQ(Row(memo.atFaces, memo.sizeListVisible), Row(0, 1));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@
 #include "sheets/sheet_services.h"
 #include "common/app_globals.h"
 #include "shell/settings.h"
+#include "tests/support/global_state.h"
 #include "tests/win/canvas.h"
 #include "tests/win/win_test_support.h"
 
@@ -57,8 +59,6 @@ struct ExpectedLabel {
 class IndicatorPanesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    savedSettings_ = gSettings;
-    savedP2_ = gSettingsP2;
     ClearLogFont(&gChartLogFont);
     gChartFontSize = 12;
     gThickChartLines = 0;
@@ -88,14 +88,10 @@ class IndicatorPanesTest : public ::testing::Test {
     for (IntSeries* series : block.chartInt) series->count = 0;
   }
   void TearDown() override {
-    gTradeMarkShown = 0;
     FreeChartContextBuffers(context_);
     delete context_;
     DeleteSharedGdiObjects();
     DestroyWindow(window_);
-    gMainWnd = nullptr;
-    gSettings = savedSettings_;
-    gSettingsP2 = savedP2_;
   }
 
   PeriodSeriesBlock& Block() { return context_->periods[0]; }
@@ -141,6 +137,14 @@ class IndicatorPanesTest : public ::testing::Test {
     const PaneRecord& record = context_->panes[pane];
     canvas.Fill(ToRect(record.scale), GetSysColor(COLOR_BTNFACE));
     canvas.Fill(ToRect(record.plot), kBackground);
+  }
+
+  // A new canvas with the pane painted as the chart painter would.
+  std::unique_ptr<Canvas> Painted(int pane) const {
+    auto canvas = std::make_unique<Canvas>(kWidth, 400, kSentinel);
+    Prefill(*canvas, pane);
+    Paint(*canvas, pane);
+    return canvas;
   }
 
   void Paint(Canvas& canvas, int pane) const {
@@ -221,8 +225,7 @@ class IndicatorPanesTest : public ::testing::Test {
 
   int BarX(int bar) const { return kWidth + kSpacing / 2 - 2 - (kLast - bar + 1) * kSpacing; }
 
-  SettingsBlock savedSettings_;
-  SettingsBlockP2 savedP2_;
+  ScopedGlobalState globals_{TestStart::kAsIs};
   HWND window_ = nullptr;
   int textHeight_ = 0;
   ChartContext* context_ = nullptr;
@@ -333,32 +336,26 @@ TEST_F(IndicatorPanesTest, VolumeBarsRiseFromTheMinimumInTheBarColour) {
 
   // A negative minimum does not lift the bars.
   PlacePane(1, kPaneVolume, 10, 300, -3000, 3000, 0);  // 20 per pixel
-  Canvas shifted(kWidth, 400, kSentinel);
-  Prefill(shifted, 1);
-  Paint(shifted, 1);
+  const auto shifted = Painted(1);
   // 0 reaches the middle, where the scale reads 0; 500 is 25 pixels higher.
-  EXPECT_EQ(shifted.CountOther(column(50, 160, 310), kBarColor), 0);
-  EXPECT_EQ(shifted.Count(column(50, 10, 160), kBarColor), 0);
-  EXPECT_EQ(shifted.CountOther(column(52, 135, 310), kBarColor), 0);
-  EXPECT_EQ(shifted.Count(column(52, 10, 135), kBarColor), 0);
+  EXPECT_EQ(shifted->CountOther(column(50, 160, 310), kBarColor), 0);
+  EXPECT_EQ(shifted->Count(column(50, 10, 160), kBarColor), 0);
+  EXPECT_EQ(shifted->CountOther(column(52, 135, 310), kBarColor), 0);
+  EXPECT_EQ(shifted->Count(column(52, 10, 135), kBarColor), 0);
 }
 
 TEST_F(IndicatorPanesTest, VolumeAveragesFollowTheirFlagBits) {
   FillConstant(kIntVolumeAverage0, 2000);
   FillConstant(kIntVolumeAverage0 + 1, 2500);
   PlacePane(0, kPaneVolume, 10, 300, 0, 3000, kPaneFlagLine0);
-  Canvas one(kWidth, 400, kSentinel);
-  Prefill(one, 0);
-  Paint(one, 0);
+  const auto one = Painted(0);
   const RECT plot = PlotRect(0);
-  EXPECT_GT(one.Count({plot.left, 109, plot.right, 110}, LineColor(kColorVolumeAverage0)), 200);  // 310 - 200 - 1
-  EXPECT_EQ(one.Count(plot, LineColor(kColorVolumeAverage0 + 1)), 0);
+  EXPECT_GT(one->Count({plot.left, 109, plot.right, 110}, LineColor(kColorVolumeAverage0)), 200);  // 310 - 200 - 1
+  EXPECT_EQ(one->Count(plot, LineColor(kColorVolumeAverage0 + 1)), 0);
 
   view_.paneFlags[0] = PaneLineFlags(2);
-  Canvas both(kWidth, 400, kSentinel);
-  Prefill(both, 0);
-  Paint(both, 0);
-  EXPECT_GT(both.Count({plot.left, 59, plot.right, 60}, LineColor(kColorVolumeAverage0 + 1)), 200);
+  const auto both = Painted(0);
+  EXPECT_GT(both->Count({plot.left, 59, plot.right, 60}, LineColor(kColorVolumeAverage0 + 1)), 200);
 }
 
 TEST_F(IndicatorPanesTest, LinesStartAtTheirFirstBarAndStayInsideThePlot) {
@@ -368,35 +365,29 @@ TEST_F(IndicatorPanesTest, LinesStartAtTheirFirstBarAndStayInsideThePlot) {
   FillConstant(kIntRsi0 + 1, 2000);
   FillConstant(kIntRsi0 + 2, 12000);  // above the pane
   PlacePane(0, kPaneRsi, 100, 200, 0, 10000, kPaneFlagLine0 | kPaneFlagLine2);
-  Canvas canvas(kWidth, 400, kSentinel);
-  Prefill(canvas, 0);
-  Paint(canvas, 0);
+  const auto canvas = Painted(0);
   const RECT plot = PlotRect(0);
   const RECT rsi1Row{plot.left, 199, plot.right, 200};  // 300 - 100 - 1
-  EXPECT_EQ(canvas.CountOther({BarX(30) + 1, 199, BarX(kLast), 200}, LineColor(kColorRsi0)), 0);
-  EXPECT_EQ(canvas.Count({plot.left, 199, BarX(30) - 1, 200}, LineColor(kColorRsi0)), 0);
-  EXPECT_EQ(canvas.Count(plot, LineColor(kColorRsi0)), canvas.Count(rsi1Row, LineColor(kColorRsi0)));
-  EXPECT_EQ(canvas.Count(plot, LineColor(kColorRsi0 + 1)), 0) << "bit 1 is clear";
+  EXPECT_EQ(canvas->CountOther({BarX(30) + 1, 199, BarX(kLast), 200}, LineColor(kColorRsi0)), 0);
+  EXPECT_EQ(canvas->Count({plot.left, 199, BarX(30) - 1, 200}, LineColor(kColorRsi0)), 0);
+  EXPECT_EQ(canvas->Count(plot, LineColor(kColorRsi0)), canvas->Count(rsi1Row, LineColor(kColorRsi0)));
+  EXPECT_EQ(canvas->Count(plot, LineColor(kColorRsi0 + 1)), 0) << "bit 1 is clear";
   // Above the maximum: held one row below the top.
-  EXPECT_EQ(canvas.CountOther({BarX(kFirst) + 1, 101, BarX(kLast), 102}, LineColor(kColorRsi0 + 2)), 0);
-  EXPECT_EQ(canvas.Count({0, 0, kWidth, 101}, LineColor(kColorRsi0 + 2)), 0);
-  EXPECT_EQ(CountOutside(canvas, PaneRect(0)), 0);
+  EXPECT_EQ(canvas->CountOther({BarX(kFirst) + 1, 101, BarX(kLast), 102}, LineColor(kColorRsi0 + 2)), 0);
+  EXPECT_EQ(canvas->Count({0, 0, kWidth, 101}, LineColor(kColorRsi0 + 2)), 0);
+  EXPECT_EQ(CountOutside(*canvas, PaneRect(0)), 0);
 
   // Thick lines are two pixels wide.
   gThickChartLines = 1;
-  Canvas thick(kWidth, 400, kSentinel);
-  Prefill(thick, 0);
-  Paint(thick, 0);
-  EXPECT_GE(thick.Count({plot.left, 198, plot.right, 201}, LineColor(kColorRsi0)), 2 * (BarX(kLast) - BarX(30) - 1));
+  const auto thick = Painted(0);
+  EXPECT_GE(thick->Count({plot.left, 198, plot.right, 201}, LineColor(kColorRsi0)), 2 * (BarX(kLast) - BarX(30) - 1));
 
   // Lines dropping far below the pane are clipped at its bottom.
   FillSeries(kIntRsi0, [](int bar) { return bar % 2 == 0 ? 5000 : -2000000000; });
   view_.paneFlags[0] = kPaneFlagLine0;
-  Canvas below(kWidth, 400, kSentinel);
-  Prefill(below, 0);
-  Paint(below, 0);
-  EXPECT_GT(below.Count({plot.left, 250, plot.right, 300}, LineColor(kColorRsi0)), 100);
-  EXPECT_EQ(CountOutside(below, PaneRect(0)), 0);
+  const auto below = Painted(0);
+  EXPECT_GT(below->Count({plot.left, 250, plot.right, 300}, LineColor(kColorRsi0)), 100);
+  EXPECT_EQ(CountOutside(*below, PaneRect(0)), 0);
 
   // Called on its own, the line routine clips to the plot itself.
   Canvas alone(kWidth, 400, kSentinel);
@@ -414,13 +405,11 @@ TEST_F(IndicatorPanesTest, DeviationLinesStartAtTheLongerOfTheirTwoPeriods) {
   FillConstant(kIntDeviation0, 0);
   FillConstant(kIntDeviation0 + 1, 500);
   PlacePane(0, kPaneDeviation, 100, 200, -1000, 1000, PaneLineFlags(2));  // 10 per pixel
-  Canvas canvas(kWidth, 400, kSentinel);
-  Prefill(canvas, 0);
-  Paint(canvas, 0);
-  EXPECT_EQ(canvas.CountOther({BarX(25) + 1, 199, BarX(kLast), 200}, LineColor(kColorDeviation0)), 0);
-  EXPECT_EQ(canvas.Count({kScaleWidth, 100, BarX(25) - 1, 300}, LineColor(kColorDeviation0)), 0);
-  EXPECT_EQ(canvas.CountOther({BarX(40) + 1, 149, BarX(kLast), 150}, LineColor(kColorDeviation0 + 1)), 0);
-  EXPECT_EQ(canvas.Count({kScaleWidth, 100, BarX(40) - 1, 300}, LineColor(kColorDeviation0 + 1)), 0);
+  const auto canvas = Painted(0);
+  EXPECT_EQ(canvas->CountOther({BarX(25) + 1, 199, BarX(kLast), 200}, LineColor(kColorDeviation0)), 0);
+  EXPECT_EQ(canvas->Count({kScaleWidth, 100, BarX(25) - 1, 300}, LineColor(kColorDeviation0)), 0);
+  EXPECT_EQ(canvas->CountOther({BarX(40) + 1, 149, BarX(kLast), 150}, LineColor(kColorDeviation0 + 1)), 0);
+  EXPECT_EQ(canvas->Count({kScaleWidth, 100, BarX(40) - 1, 300}, LineColor(kColorDeviation0 + 1)), 0);
 }
 
 TEST_F(IndicatorPanesTest, FlatAndTinyPanesPaintWithoutSpilling) {
@@ -429,10 +418,7 @@ TEST_F(IndicatorPanesTest, FlatAndTinyPanesPaintWithoutSpilling) {
     for (int height : {0, 1, 2}) {
       PlacePane(0, kind, 100, height, 5000, 5000, PaneLineFlags(3));
       context_->panes[0].valuePerPixel = 0.0;
-      Canvas canvas(kWidth, 400, kSentinel);
-      Prefill(canvas, 0);
-      Paint(canvas, 0);
-      EXPECT_EQ(CountOutside(canvas, PaneRect(0)), 0) << "kind " << kind << " height " << height;
+      EXPECT_EQ(CountOutside(*Painted(0), PaneRect(0)), 0) << "kind " << kind << " height " << height;
     }
   }
 }
@@ -453,30 +439,24 @@ TEST_F(IndicatorPanesTest, TradeMarkColumnsComeWithTheFirstLineAndWithTheVolumeB
   FillConstant(kIntRsi0, 5000);
   FillConstant(kIntRsi0 + 1, 5000);
   PlacePane(0, kPaneRsi, 100, 200, 0, 10000, PaneLineFlags(2));
-  Canvas canvas(kWidth, 400, kSentinel);
-  Prefill(canvas, 0);
-  Paint(canvas, 0);
+  const auto canvas = Painted(0);
   const RECT plot = PlotRect(0);
   const RECT column{left, plot.top, left + kBarWidth, plot.bottom};
-  EXPECT_GT(canvas.Count(column, kMarkColor), 150 * kBarWidth);
-  EXPECT_EQ(canvas.Count(plot, kMarkColor), canvas.Count(column, kMarkColor));
+  EXPECT_GT(canvas->Count(column, kMarkColor), 150 * kBarWidth);
+  EXPECT_EQ(canvas->Count(plot, kMarkColor), canvas->Count(column, kMarkColor));
 
   // No line drawn, no column.
   view_.paneFlags[0] = 0;
-  Canvas bare(kWidth, 400, kSentinel);
-  Prefill(bare, 0);
-  Paint(bare, 0);
-  EXPECT_EQ(bare.Count(plot, kMarkColor), 0);
+  const auto bare = Painted(0);
+  EXPECT_EQ(bare->Count(plot, kMarkColor), 0);
 
   // The volume pane paints it under its bars.
   bars->bars[40].volume = 1000;
   PlacePane(0, kPaneVolume, 100, 200, 0, 2000, 0);  // 10 per pixel
-  Canvas volume(kWidth, 400, kSentinel);
-  Prefill(volume, 0);
-  Paint(volume, 0);
-  EXPECT_EQ(volume.CountOther({left, 200, left + kBarWidth, 300}, kBarColor), 0);
-  EXPECT_GT(volume.Count({left, 100, left + kBarWidth, 200}, kMarkColor), 80 * kBarWidth);
-  EXPECT_EQ(volume.Count(plot, kMarkColor), volume.Count({left, 100, left + kBarWidth, 200}, kMarkColor));
+  const auto volume = Painted(0);
+  EXPECT_EQ(volume->CountOther({left, 200, left + kBarWidth, 300}, kBarColor), 0);
+  EXPECT_GT(volume->Count({left, 100, left + kBarWidth, 200}, kMarkColor), 80 * kBarWidth);
+  EXPECT_EQ(volume->Count(plot, kMarkColor), volume->Count({left, 100, left + kBarWidth, 200}, kMarkColor));
 }
 
 int32_t Wave(int bar, double period, int32_t centre, int32_t amplitude) {

@@ -53,20 +53,6 @@ inline std::wstring CodeText(StockCode code) {
   return SjisToWide(CodeToString(code, text));
 }
 
-// Stand-ins for the scroll bars while the window makes none of its own.
-inline void ApplyStandInScrollBar(int chart, const ChartScrollInfo& info) {
-  const HWND bar = static_cast<HWND>(gChartWindows[chart].scrollBarWindow);
-  if (bar == nullptr) return;
-  SCROLLINFO si{};
-  si.cbSize = sizeof si;
-  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
-  si.nMin = info.min;
-  si.nMax = info.max;
-  si.nPage = static_cast<UINT>(std::max(info.page, 0));
-  si.nPos = info.pos;
-  SetScrollInfo(bar, SB_CTL, &si, TRUE);
-}
-
 class MainWindowInputTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -93,7 +79,6 @@ class MainWindowInputTest : public ::testing::Test {
     window_ = CreateMainWindow(static_cast<HINSTANCE>(gInstance), SW_SHOWNORMAL);
     if (window_ == nullptr) return;
     SetWindowPos(window_, HWND_TOP, 0, 0, 1200, 900, SWP_SHOWWINDOW);
-    AddStandInControls();
     for (int i = 0; i < 3; ++i) UpdateChartScrollBar(i);
     RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     PumpFor(200);
@@ -103,29 +88,11 @@ class MainWindowInputTest : public ::testing::Test {
     if (window_ != nullptr) DestroyWindow(window_);
     window_ = nullptr;
     gMainWnd = nullptr;
-    if (standInScrollBars_) gChartHooks.applyScrollBar = nullptr;
     for (ChartWindows& windows : gChartWindows) windows.scrollBarWindow = nullptr;
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     }
     gSettings = savedSettings_;
-  }
-
-  // The search box and the scroll bars, made here when the window has none yet.
-  static void AddStandInControls() {
-    if (GetDlgItem(window_, kSearchBoxId) == nullptr) {
-      CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | ES_AUTOHSCROLL, 0, 0, 100, 20, window_,
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kSearchBoxId)), nullptr, nullptr);
-    }
-    if (gChartWindows[0].scrollBarWindow != nullptr) return;
-    standInScrollBars_ = true;
-    gChartHooks.applyScrollBar = ApplyStandInScrollBar;
-    for (int i = 0; i < 3; ++i) {
-      const Rect& r = gChartContexts[i].geometry.scrollBar;
-      gChartWindows[i].scrollBarWindow =
-          CreateWindowExW(0, L"SCROLLBAR", L"", WS_CHILD | WS_VISIBLE | SBS_HORZ, r.left, r.top, r.right - r.left,
-                          std::max(r.bottom - r.top, 8), window_, nullptr, nullptr, nullptr);
-    }
   }
 
   void SetUp() override {
@@ -166,9 +133,7 @@ class MainWindowInputTest : public ::testing::Test {
   }
 
   static HWND window_;
-  static bool standInScrollBars_;
   static SettingsBlock savedSettings_;
 };
 inline HWND MainWindowInputTest::window_ = nullptr;
-inline bool MainWindowInputTest::standInScrollBars_ = false;
 inline SettingsBlock MainWindowInputTest::savedSettings_;

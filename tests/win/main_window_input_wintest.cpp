@@ -4,6 +4,7 @@
 
 #include "window/chart_windows.h"
 #include "tests/win/main_window_fixture.h"
+#include "tests/support/row.h"
 
 namespace {
 
@@ -14,9 +15,7 @@ TEST_F(MainWindowInputTest, ArrowKeysScrollTheSelectedChartByABarOrAPage) {
   Post(WM_KEYDOWN, VK_RIGHT);
   EXPECT_EQ(LastBar(0), start + 1);
   const HWND bar = static_cast<HWND>(gChartWindows[0].scrollBarWindow);
-  if (bar != nullptr) {
-    EXPECT_EQ(GetScrollPos(bar, SB_CTL), start + 1);
-  }
+  EXPECT_EQ(GetScrollPos(bar, SB_CTL), start + 1);
   Post(WM_KEYDOWN, VK_LEFT);
   EXPECT_EQ(LastBar(0), start);
 
@@ -25,9 +24,7 @@ TEST_F(MainWindowInputTest, ArrowKeysScrollTheSelectedChartByABarOrAPage) {
   SetShift(false);
   const int page = gChartContexts[0].geometry.visibleBars;
   EXPECT_EQ(LastBar(0), start + 1 + page / 12);
-  if (bar != nullptr) {
-    EXPECT_EQ(GetScrollPos(bar, SB_CTL), start + 1 + page / 12);
-  }
+  EXPECT_EQ(GetScrollPos(bar, SB_CTL), start + 1 + page / 12);
   EXPECT_EQ(LastBar(1), other);  // no date link: chart 1 stays
 }
 
@@ -52,17 +49,14 @@ TEST_F(MainWindowInputTest, TabWrapsFromTheLastPaneToTheFirstAndShiftTabBack) {
   gSelectedChart = 2;
   gSelectedPane = CurrentScreenPattern().views[2].paneCount - 1;
   Post(WM_CHAR, L'\t');
-  EXPECT_EQ(gSelectedChart, 0);
-  EXPECT_EQ(gSelectedPane, 0);
+  EXPECT_EQ(Row(gSelectedChart, gSelectedPane), Row(0, 0));
   Post(WM_CHAR, L'\t');
-  EXPECT_EQ(gSelectedChart, 0);
-  EXPECT_EQ(gSelectedPane, 1);
+  EXPECT_EQ(Row(gSelectedChart, gSelectedPane), Row(0, 1));
   SetShift(true);
   Post(WM_CHAR, L'\t');
   Post(WM_CHAR, L'\t');
   SetShift(false);
-  EXPECT_EQ(gSelectedChart, 2);
-  EXPECT_EQ(gSelectedPane, 1);
+  EXPECT_EQ(Row(gSelectedChart, gSelectedPane), Row(2, 1));
 }
 
 TEST_F(MainWindowInputTest, ACodeTypedOnTheChartAndEnterShowThatStock) {
@@ -184,10 +178,7 @@ TEST_F(MainWindowInputTest, APressSelectsThePaneAndSetsTheCrossHairThatSurvivesA
   gSelectedPane = -1;
   Post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
   Post(WM_LBUTTONUP, 0, MAKELPARAM(x, y));
-  EXPECT_EQ(gSelectedChart, 0);
-  EXPECT_EQ(gSelectedPane, 1);
-  EXPECT_EQ(gCrossHairChart, 0);
-  EXPECT_EQ(gCrossHairPane, 1);
+  EXPECT_EQ(Row(gSelectedChart, gSelectedPane, gCrossHairChart, gCrossHairPane), Row(0, 1, 0, 1));
   EXPECT_GE(gCrossHairBar, 0);
   EXPECT_TRUE(gCursorLineDrawn);
   ASSERT_NEAR(gCrossHairY, y, 1) << "the pointer goes to the value it stands for";
@@ -248,8 +239,7 @@ TEST_F(MainWindowInputTest, TheKeepStockButtonTogglesItsFlagAndSelectsTheChart) 
   Post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(button.x, button.y));
   Post(WM_LBUTTONUP, 0, MAKELPARAM(button.x, button.y));
   EXPECT_NE(CurrentScreenPattern().views[1].keepStock, before);
-  EXPECT_EQ(gSelectedChart, 1);
-  EXPECT_EQ(gSelectedPane, -1);
+  EXPECT_EQ(Row(gSelectedChart, gSelectedPane), Row(1, -1));
   EXPECT_NE(GetPixel(dc, button.x, button.y), offLook);  // drawn pressed
   Post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(button.x, button.y));
   Post(WM_LBUTTONUP, 0, MAKELPARAM(button.x, button.y));
@@ -263,8 +253,7 @@ TEST_F(MainWindowInputTest, TheCrossHairFollowsTheMouseInsideThePanes) {
   const int x = (pane.fullPlot.left + pane.fullPlot.right) / 2;
   const int y = (pane.fullPlot.top + pane.fullPlot.bottom) / 2;
   Post(WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
-  EXPECT_EQ(gCrossHairChart, 1);
-  EXPECT_EQ(gCrossHairPane, 0);
+  EXPECT_EQ(Row(gCrossHairChart, gCrossHairPane), Row(1, 0));
   const int bar = gCrossHairBar;
   EXPECT_GE(bar, 0);
   EXPECT_TRUE(gCursorLineDrawn);

@@ -16,6 +16,7 @@
 #include "chart/gdi_objects_win.h"
 #include "common/command_ids.h"
 #include "resources/resource_ids.h"
+#include "tests/support/row.h"
 
 namespace {
 
@@ -149,8 +150,7 @@ TEST_F(MainWindowListsTest, TheGroupSplitterAndARightMarginFollowTheMouse) {
   EXPECT_EQ(gDragMode, kDragGroupSplitter);
   Post(WM_MOUSEMOVE, MK_LBUTTON, Point(width + 60, y));
   Post(WM_LBUTTONUP, 0, Point(width + 60, y));
-  EXPECT_EQ(gDragMode, kDragNone);
-  EXPECT_EQ(gGroupListWidth, width + 60);
+  EXPECT_EQ(Row(gDragMode, gGroupListWidth), Row(kDragNone, width + 60));
   EXPECT_EQ(CurrentMainWindowLayout().groupListSplitter.left, width + 60);
   gGroupListWidth = width;
   SendMessageW(window_, WM_SIZE, 0, 0);
@@ -202,8 +202,7 @@ TEST_F(MainWindowListsTest, TheSystemMenuSizesTheWindow) {
   Post(WM_SYSCOMMAND, IDM_WINDOW_1024);
   RECT rect;
   GetWindowRect(window_, &rect);
-  EXPECT_EQ(rect.right - rect.left, 1024);
-  EXPECT_EQ(rect.bottom - rect.top, 768);
+  EXPECT_EQ(Row(rect.right - rect.left, rect.bottom - rect.top), Row(1024, 768));
   SetWindowPos(window_, HWND_TOP, 0, 0, 1200, 900, SWP_SHOWWINDOW);
   PumpFor(60);
 }

@@ -10,6 +10,7 @@
 #include "platform/win_text.h"
 #include "common/app_globals.h"
 #include "shell/settings.h"
+#include "tests/support/global_state.h"
 #include "tests/win/program_runner.h"
 #include "tests/win/win_test_support.h"
 
@@ -84,6 +85,7 @@ TEST_F(MainWindowTest, F5ThroughTheMainLoopShowsPatternFive) {
 
 // The menu part of the same refresh, on the program's own menu resource in this process.
 TEST(MainMenuTest, TheCurrentPatternsItemIsCheckedAndNamedWithItsKey) {
+  ScopedGlobalState globals(TestStart::kAsIs);
   SetDefaultSettings();
   const HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
                                      LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(241)),
@@ -91,7 +93,6 @@ TEST(MainMenuTest, TheCurrentPatternsItemIsCheckedAndNamedWithItsKey) {
   ASSERT_NE(owner, nullptr);
   const HMENU menu = GetMenu(owner);
   ASSERT_NE(menu, nullptr);
-  void* const savedMain = gMainWnd;
   gMainWnd = owner;
   gCurrentPattern = 4;
   UpdatePatternMenuTexts();
@@ -104,9 +105,7 @@ TEST(MainMenuTest, TheCurrentPatternsItemIsCheckedAndNamedWithItsKey) {
   // The daily period and width 5 of the selected first chart.
   EXPECT_EQ(GetMenuState(menu, 32771, MF_BYCOMMAND) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
   EXPECT_EQ(GetMenuState(menu, 32778, MF_BYCOMMAND) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
-  gMainWnd = savedMain;
   DestroyWindow(owner);
-  gCurrentPattern = 0;
 }
 
 TEST_F(MainWindowTest, ATinyWindowDoesNotStopTheProgram) {
