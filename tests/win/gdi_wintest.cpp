@@ -296,11 +296,12 @@ BOOL CALLBACK FindFontDialog(HWND hwnd, LPARAM param) {
 void CALLBACK InspectFontDialog(HWND, UINT, UINT_PTR timer, DWORD) {
   HWND dialog = nullptr;
   EnumThreadWindows(GetCurrentThreadId(), FindFontDialog, reinterpret_cast<LPARAM>(&dialog));
-  if (dialog == nullptr) {
-    if (++gDialogTicks > 100) KillTimer(nullptr, timer);
-    return;
-  }
+  // The dialog fills its character-set box last: until then its picture varies.
+  const HWND charSets = dialog != nullptr ? GetDlgItem(dialog, 1140) : nullptr;
+  const bool filled = charSets != nullptr && SendMessageW(charSets, CB_GETCURSEL, 0, 0) != CB_ERR;
+  if (!filled && ++gDialogTicks <= 100) return;
   KillTimer(nullptr, timer);
+  if (dialog == nullptr) return;
   gDialogView.found = true;
   gDialogView.sizeLabelVisible = IsWindowVisible(GetDlgItem(dialog, 1090)) != FALSE;
   gDialogView.sizeListVisible = IsWindowVisible(GetDlgItem(dialog, 1138)) != FALSE;

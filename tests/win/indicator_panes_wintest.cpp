@@ -232,70 +232,48 @@ class IndicatorPanesTest : public ::testing::Test {
   ChartView view_{};
 };
 
-TEST_F(IndicatorPanesTest, RsiPaneOf200PixelsIsLabelledAndDottedAtTheQuarters) {
-  PlacePane(0, kPaneRsi, 20, 200, 0, 10000, 0);
-  Canvas canvas(kWidth, 400, kSentinel);
-  ExpectLabels(0, {{"0.00", 220}, {"25.00", 170}, {"50.00", 120}, {"75.00", 70}, {"100.00", 20}}, &canvas);
-  for (int y : {170, 120, 70}) ExpectDottedRow(canvas, 0, y);
-  EXPECT_EQ(GridRows(canvas, 0), (std::vector<int>{70, 120, 170}));
-  EXPECT_EQ(CountOutside(canvas, PaneRect(0)), 0);
-}
-
-TEST_F(IndicatorPanesTest, LowOddPanesThinTheirTextsButKeepEveryLine) {
-  ASSERT_EQ(CaptionRowHeight(), 16);
-  PlacePane(0, kPaneRsi, 20, 50, 0, 10000, 0);  // 50 / 5 = 10 < 16
-  Canvas canvas(kWidth, 400, kSentinel);
-  ExpectLabels(0, {{"0.00", 70}, {"50.00", 45}, {"100.00", 20}}, &canvas);
-  for (int y : {58, 45, 33}) ExpectDottedRow(canvas, 0, y);  // 70 - trunc(i * 12.5)
-  EXPECT_EQ(GridRows(canvas, 0), (std::vector<int>{33, 45, 58}));
-
-  // Two divisions are never thinned.
-  PlacePane(1, kPaneDmi, 100, 30, 0, 10000, 0);
-  ExpectLabels(1, {{"0.00", 130}, {"100.00", 100}, {"30.00", 121}});  // divisions, then the level
-}
-
-TEST_F(IndicatorPanesTest, StochasticsLevelsReadFifteenToEightyFive) {
+// Each level line is a dotted row; labels thin out on low panes but lines never do;
+// levels outside the pane's range are left out.
+TEST_F(IndicatorPanesTest, LevelLabelsAndDottedRowsOfEachKind) {
   FillConstant(kIntStochD, 5000);
   FillConstant(kIntStochSD, 5000);
-  PlacePane(0, kPaneStochastics, 20, 200, 0, 10000, 0);
+  struct Levels {
+    int kind, top, height;
+    int32_t minValue, maxValue;
+    std::vector<ExpectedLabel> labels;
+    std::vector<int> gridRows;
+  };
+  const Levels cases[] = {
+      {kPaneRsi, 20, 200, 0, 10000, {{"0.00", 220}, {"25.00", 170}, {"50.00", 120}, {"75.00", 70}, {"100.00", 20}},
+       {70, 120, 170}},
+      // 50 / 5 = 10 < 16: every other text; 70 - trunc(i * 12.5).
+      {kPaneRsi, 20, 50, 0, 10000, {{"0.00", 70}, {"50.00", 45}, {"100.00", 20}}, {33, 45, 58}},
+      {kPaneDmi, 100, 30, 0, 10000, {{"0.00", 130}, {"100.00", 100}, {"30.00", 121}}, {121}},  // two: never thinned
+      {kPaneStochastics, 20, 200, 0, 10000, {{"15.00", 190}, {"30.00", 160}, {"70.00", 80}, {"85.00", 50}},
+       {50, 80, 160, 190}},
+      {kPaneMacd, 20, 100, -50, 150, {{"-0.50", 120}, {"0.00", 95}, {"0.50", 70}, {"1.00", 45}, {"1.50", 20}}, {45, 70, 95}},
+      {kPaneDmi, 100, 100, 4000, 9000, {{"40.00", 200}, {"90.00", 100}}, {}},  // its 30 level lies below the pane
+      {kPaneVolumeRatio, 20, 120, 0, 12000, {{"30.00", 110}, {"70.00", 70}, {"100.00", 40}, {"120.00", 20}},
+       {20, 40, 70, 110}},  // the 150 level left out, the maximum labelled
+      {kPaneSroc, 20, 100, 10500, 12000, {{"105.00", 120}, {"120.00", 20}}, {}},  // entirely above 100
+  };
+  ASSERT_EQ(CaptionRowHeight(), 16);
+  for (const Levels& c : cases) {
+    SCOPED_TRACE(testing::Message() << "kind " << c.kind << " height " << c.height);
+    PlacePane(0, c.kind, c.top, c.height, c.minValue, c.maxValue, 0);
+    Canvas canvas(kWidth, 400, kSentinel);
+    ExpectLabels(0, c.labels, &canvas);
+    EXPECT_EQ(GridRows(canvas, 0), c.gridRows);
+    for (int y : c.gridRows) ExpectDottedRow(canvas, 0, y);
+    EXPECT_EQ(CountOutside(canvas, PaneRect(0)), 0);
+    if (c.kind == kPaneStochastics)  // the %D line, drawn first, lies under %SD at the same values
+      EXPECT_GT(canvas.Count({kScaleWidth, 119, kWidth, 120}, LineColor(kColorStochSD)), 100);
+  }
   Canvas canvas(kWidth, 400, kSentinel);
-  ExpectLabels(0, {{"15.00", 190}, {"30.00", 160}, {"70.00", 80}, {"85.00", 50}}, &canvas);
-  for (int y : {190, 160, 80, 50}) ExpectDottedRow(canvas, 0, y);
-  EXPECT_EQ(GridRows(canvas, 0), (std::vector<int>{50, 80, 160, 190}));
-  // The %D line, drawn first, lies under %SD at the same values.
-  EXPECT_GT(canvas.Count({kScaleWidth, 119, kWidth, 120}, LineColor(kColorStochSD)), 100);
-}
-
-TEST_F(IndicatorPanesTest, MacdLabelsKeepTheSignOfSmallNegatives) {
-  PlacePane(0, kPaneMacd, 20, 100, -50, 150, 0);
-  ExpectLabels(0, {{"-0.50", 120}, {"0.00", 95}, {"0.50", 70}, {"1.00", 45}, {"1.50", 20}});
-}
-
-TEST_F(IndicatorPanesTest, LevelsOutsideThePaneRangeAreNotDrawn) {
-  // DMI of 40..90: its 30 level lies below the pane, where the next pane starts.
-  PlacePane(0, kPaneDmi, 100, 100, 4000, 9000, 0);
-  Canvas canvas(kWidth, 400, kSentinel);
-  ExpectLabels(0, {{"40.00", 200}, {"90.00", 100}}, &canvas);
-  EXPECT_TRUE(GridRows(canvas, 0).empty());
-  EXPECT_EQ(CountOutside(canvas, PaneRect(0)), 0);
-
   const std::vector<uint32_t> before = canvas.Pixels();
-  DrawLevelLine(canvas.dc(), view_, *context_, 0, 3000, 100);
-  DrawLevelLine(canvas.dc(), view_, *context_, 0, 9001, 100);
+  DrawLevelLine(canvas.dc(), view_, *context_, 0, 10499, 100);
+  DrawLevelLine(canvas.dc(), view_, *context_, 0, 12001, 100);
   EXPECT_EQ(canvas.Pixels(), before);
-
-  // Volume ratio of 0..120: the 150 level is left out, the maximum is labelled.
-  PlacePane(1, kPaneVolumeRatio, 20, 120, 0, 12000, 0);
-  Canvas ratio(kWidth, 400, kSentinel);
-  ExpectLabels(1, {{"30.00", 110}, {"70.00", 70}, {"100.00", 40}, {"120.00", 20}}, &ratio);
-  EXPECT_EQ(GridRows(ratio, 1), (std::vector<int>{20, 40, 70, 110}));
-  EXPECT_EQ(CountOutside(ratio, PaneRect(1)), 0);
-
-  // S-ROC entirely above 100: no level at all.
-  PlacePane(2, kPaneSroc, 20, 100, 10500, 12000, 0);
-  Canvas sroc(kWidth, 400, kSentinel);
-  ExpectLabels(2, {{"105.00", 120}, {"120.00", 20}}, &sroc);
-  EXPECT_TRUE(GridRows(sroc, 2).empty());
 }
 
 TEST_F(IndicatorPanesTest, VolumeBarsRiseFromTheMinimumInTheBarColour) {
