@@ -174,11 +174,6 @@ TEST(PaneLevelsLevelsTest, VolumeRatioAlwaysLabelsItsMaximumOnce) {
   EXPECT_STREQ(BuildLevelLabel(pane, 20000, 100, kT).text, "200.00");
 }
 
-TEST(PaneLevelsLevelsTest, ScaleRulesOfEveryKind) {
-  const int divisions[] = {0, 0, 0, 5, 5, 5, 0, 5, 2, 2, 5, 5, 0, 0, 0};
-  for (int kind = 0; kind <= 14; ++kind) EXPECT_EQ(GetPaneScaleRule(kind).divisions, divisions[kind]) << kind;
-}
-
 TEST(PaneLevelsPositionsTest, LinePointsSitOneRowAboveTheirValueAndBelowTheTop) {
   const PaneRecord pane = MakePane(20, 200, 0, 10000);
   EXPECT_EQ(IndicatorPointY(pane, 0), 219);
@@ -290,15 +285,6 @@ TEST(PaneLevelsSeriesTest, DeviationAndMacdLinesStartAtTheLongestPeriod) {
   params.slot[kParamMacdSignal] = 40;
   GetPaneLines(kPaneMacd, params, lines);
   EXPECT_EQ(lines[1].firstIndex, 40);
-}
-
-TEST(PaneLevelsSeriesTest, FlagBitsChooseTheOptionalLines) {
-  const PaneLine optional{2, kColorRsi0, 0, 1};
-  const PaneLine always{12, 36, 0, -1};
-  EXPECT_FALSE(IsPaneLineShown(optional, 0x1));
-  EXPECT_TRUE(IsPaneLineShown(optional, 0x2));
-  EXPECT_TRUE(IsPaneLineShown(optional, 0xFFFFFFFFu));
-  EXPECT_TRUE(IsPaneLineShown(always, 0));
 }
 
 TEST(PaneLevelsVolumeTest, LabelCountFollowsThePlotAndTextHeights) {

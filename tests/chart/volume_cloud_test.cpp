@@ -55,11 +55,6 @@ TEST(VolumeCloudWeightTest, EveryRowIsABellSummingToOne) {
   EXPECT_EQ(VolumeCloudWeight(0, 1), 0.0);
 }
 
-TEST_F(VolumeCloudTest, DecayBarsByPeriod) {
-  EXPECT_EQ(Row(VolumeCloudDecayBars(0), VolumeCloudDecayBars(1), VolumeCloudDecayBars(2), VolumeCloudDecayBars(9)),
-            Row(120, 27, 6, 120));
-}
-
 TEST_F(VolumeCloudTest, OneBarFadesOverTwoDecayLengthsStartingAtTheNextBar) {
   bars_->bars[100] = {0, 1201, 1204, 1201, 1203, 1000};  // band 20 only
   AccumulateVolumeCloud(*bars_, CloudPane(), false, 0, 300, 399, &cloud_);

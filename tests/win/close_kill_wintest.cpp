@@ -58,11 +58,8 @@ FileTree ReadTree(const std::wstring& folder) {
 // files are then changed on disk, each differently, so that every save the
 // close makes can be told from the file it replaces.
 std::wstring StartOnSampleCopy(RunningProgram& program) {
-  const std::wstring folder = MakeTempFolder(L"velqo-kill");
-  const std::wstring sample = UnixToDosPath(EnvironmentText(L"VELQO_SAMPLE_DB"));
-  EXPECT_TRUE(CopyFolderTree(sample, folder.substr(0, folder.size() - 1)));
-  EXPECT_TRUE(CopyProgramInto(folder));
-  EXPECT_TRUE(LaunchProgram(folder, program));
+  const std::wstring folder = CopySampleWithProgram(L"velqo-kill");
+  EXPECT_TRUE(!folder.empty() && LaunchProgram(folder, program));
   for (size_t i = 0; i < kRewrittenFiles.size(); ++i) {
     auto bytes = ReadFileBytes(folder + kRewrittenFiles[i]);
     if (bytes.empty()) continue;

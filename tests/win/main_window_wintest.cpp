@@ -19,14 +19,10 @@ namespace {
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::wstring sample = UnixToDosPath(EnvironmentText(L"VELQO_SAMPLE_DB"));
-    if (sample.empty()) GTEST_SKIP() << "no sample database given";
-    const std::wstring folder = MakeTempFolder(L"velqo-main");
-    ASSERT_TRUE(CopyFolderTree(sample, folder.substr(0, folder.size() - 1)));
-    ASSERT_TRUE(CopyProgramInto(folder));
-    ASSERT_TRUE(StartProgram(folder, &program_.process));
-    WaitForMainWindow(program_);
-    ASSERT_NE(program_.window, nullptr);
+    if (EnvironmentText(L"VELQO_SAMPLE_DB").empty()) GTEST_SKIP() << "no sample database given";
+    const std::wstring folder = CopySampleWithProgram(L"velqo-main");
+    ASSERT_FALSE(folder.empty());
+    ASSERT_TRUE(LaunchProgram(folder, program_));
     SetWindowPos(program_.window, HWND_TOP, 0, 0, 1200, 800, SWP_SHOWWINDOW);
     PumpFor(800);
   }

@@ -42,6 +42,16 @@ inline bool CopyProgramInto(const std::wstring& folder) {
   return CopyFileW(exe.c_str(), (folder + L"velqo.exe").c_str(), FALSE) != FALSE;
 }
 
+// A fresh copy of the sample database (VELQO_SAMPLE_DB) with the program beside
+// its data; empty when no sample is given or the copy failed.
+inline std::wstring CopySampleWithProgram(const wchar_t* prefix) {
+  const std::wstring sample = UnixToDosPath(EnvironmentText(L"VELQO_SAMPLE_DB"));
+  if (sample.empty()) return L"";
+  const std::wstring folder = MakeTempFolder(prefix);
+  const bool copied = CopyFolderTree(sample, folder.substr(0, folder.size() - 1)) && CopyProgramInto(folder);
+  return copied ? folder : L"";
+}
+
 // Starts folder's velqo.exe with folder as its working folder.
 inline bool StartProgram(const std::wstring& folder, PROCESS_INFORMATION* process) {
   std::wstring command = L"\"" + folder + L"velqo.exe\"";

@@ -125,11 +125,9 @@ HWND WaitForErrorBox(const PROCESS_INFORMATION& process) {
 // box; the user closes the program from the taskbar meanwhile, then answers
 // the box. The program must end normally or start with an empty chart.
 TEST(ProgramTest, AClosingRequestDuringTheStartUpErrorBoxIsSafe) {
-  const std::wstring sample = UnixToDosPath(EnvironmentText(L"VELQO_SAMPLE_DB"));
-  if (sample.empty()) GTEST_SKIP() << "VELQO_SAMPLE_DB not set";
-  const std::wstring folder = MakeTempFolder(L"velqo-emptyday");
-  ASSERT_TRUE(CopyFolderTree(sample, folder.substr(0, folder.size() - 1)));
-  ASSERT_TRUE(CopyProgramInto(folder));
+  if (EnvironmentText(L"VELQO_SAMPLE_DB").empty()) GTEST_SKIP() << "VELQO_SAMPLE_DB not set";
+  const std::wstring folder = CopySampleWithProgram(L"velqo-emptyday");
+  ASSERT_FALSE(folder.empty());
   ASSERT_TRUE(WriteFileBytes(folder + L"DAY\\1001", {}));
   const auto stockTable = ReadFileBytes(folder + L"stock.dat");
 
