@@ -78,33 +78,26 @@ TEST_F(GdiTest, SharedFontsTakeTheSizesAndAnEmptyFaceMeansTheDefault) {
             Row(14, 28, 16, SHIFTJIS_CHARSET));
 }
 
+// A face the system has keeps its style at the chart size; one it lacks gives the default font.
 TEST_F(GdiTest, ANamedChartFontKeepsItsFaceAndStyleAtTheChartSize) {
-  strcpy(gChartLogFont.faceName, "IPAゴシック");
-  gChartLogFont.weight = FW_BOLD;
-  gChartLogFont.width = 9;
-  gChartLogFont.height = -40;
-  gChartFontSize = 20;
-  RecreateSharedGdiObjects(window_);
-  const LOGFONTW chart = FontOf(gChartFont);
-  EXPECT_EQ(std::wstring(chart.lfFaceName), SjisToWide("IPAゴシック"));
-  // The memo font has no face: its own default.
-  EXPECT_EQ(Row(chart.lfHeight, chart.lfWidth, chart.lfWeight, FontOf(gChartLargeFont).lfHeight,
-                gChartTextMetrics.tmWeight, FontOf(gMemoFont).lfFaceName[0]),
-            Row(20, 0, FW_BOLD, 40, FW_BOLD, 0));
-
+  for (const char* face : {"IPAゴシック", "存在しない書体"}) {
+    strcpy(gChartLogFont.faceName, face);
+    gChartLogFont.weight = FW_BOLD;
+    gChartLogFont.width = 9;
+    gChartLogFont.height = -40;
+    gChartFontSize = 20;
+    RecreateSharedGdiObjects(window_);
+    const LOGFONTW chart = FontOf(gChartFont);
+    const bool known = face[0] == 'I';
+    EXPECT_EQ(std::wstring(chart.lfFaceName), known ? SjisToWide(face) : L"");
+    // The memo font has no face: its own default.
+    EXPECT_EQ(Row(chart.lfHeight, chart.lfWidth, chart.lfWeight, chart.lfCharSet, FontOf(gChartLargeFont).lfHeight,
+                  gChartTextMetrics.tmWeight >= FW_BOLD, FontOf(gMemoFont).lfFaceName[0]),
+              Row(20, 0, known ? FW_BOLD : 0, SHIFTJIS_CHARSET, 40, known, 0))
+        << face;
+  }
   DeleteSharedGdiObjects();
   EXPECT_TRUE(gChartFont == nullptr && gFaceBrush == nullptr && gShadowPen == nullptr);
-}
-
-TEST_F(GdiTest, AFaceTheSystemLacksGivesTheDefaultFont) {
-  strcpy(gChartLogFont.faceName, "存在しない書体");
-  gChartLogFont.weight = FW_BOLD;
-  RecreateSharedGdiObjects(window_);
-  const LOGFONTW chart = FontOf(gChartFont);
-  EXPECT_EQ(chart.lfFaceName[0], 0);
-  EXPECT_EQ(chart.lfWeight, 0);
-  EXPECT_EQ(chart.lfHeight, 14);
-  EXPECT_EQ(chart.lfCharSet, SHIFTJIS_CHARSET);
 }
 
 TEST_F(GdiTest, ResettingTheChartFontClearsAndSavesTheWholeSetting) {

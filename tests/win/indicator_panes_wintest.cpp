@@ -283,18 +283,10 @@ TEST_F(IndicatorPanesTest, VolumeBarsRiseFromTheMinimumInTheBarColour) {
   bars->bars[55].volume = 3000;
   PlacePane(0, kPaneVolume, 10, 300, 0, 3000, 0);  // 10 per pixel, bottom 310
   Canvas canvas(kWidth, 400, kSentinel);
-  ExpectLabels(0, {{"0", 310},
-                   {"300", 280},
-                   {"600", 250},
-                   {"900", 220},
-                   {"1,200", 190},
-                   {"1,500", 160},
-                   {"1,800", 130},
-                   {"2,100", 100},
-                   {"2,400", 70},
-                   {"2,700", 40},
-                   {"3,000", 10}},
-               &canvas);
+  const char* const texts[] = {"0", "300", "600", "900", "1,200", "1,500", "1,800", "2,100", "2,400", "2,700", "3,000"};
+  std::vector<ExpectedLabel> labels;
+  for (int i = 0; i < 11; ++i) labels.push_back({texts[i], 310 - 30 * i});
+  ExpectLabels(0, labels, &canvas);
   ASSERT_LE(textHeight_, 14) << "eleven labels need 10 * h / 10 > 2T";
 
   const auto column = [&](int bar, int top, int bottom) {
