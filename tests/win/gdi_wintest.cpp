@@ -289,9 +289,10 @@ BOOL CALLBACK FindFontDialog(HWND hwnd, LPARAM param) {
 void CALLBACK InspectFontDialog(HWND, UINT, UINT_PTR timer, DWORD) {
   HWND dialog = nullptr;
   EnumThreadWindows(GetCurrentThreadId(), FindFontDialog, reinterpret_cast<LPARAM>(&dialog));
-  // The dialog fills its character-set box last: until then its picture varies.
+  // The dialog enables and fills its character-set box last: until then its picture varies.
   const HWND charSets = dialog != nullptr ? GetDlgItem(dialog, 1140) : nullptr;
-  const bool filled = charSets != nullptr && SendMessageW(charSets, CB_GETCURSEL, 0, 0) != CB_ERR;
+  const bool filled = charSets != nullptr && IsWindowEnabled(charSets) &&
+                      SendMessageW(charSets, CB_GETCURSEL, 0, 0) != CB_ERR;
   if (!filled && ++gDialogTicks <= 100) return;
   KillTimer(nullptr, timer);
   if (dialog == nullptr) return;
@@ -308,7 +309,10 @@ void CALLBACK InspectFontDialog(HWND, UINT, UINT_PTR timer, DWORD) {
   wchar_t chosen[LF_FACESIZE + 1] = L"";
   GetWindowTextW(faces, chosen, LF_FACESIZE + 1);
   gDialogView.chosenFace = chosen;
-  if (gDialogView.faces > 0 && !gDialogView.sizeListVisible) SaveWindowPicture(dialog, ArtifactsFolder() + L"font-dialog.bmp");
+  if (gDialogView.faces > 0 && !gDialogView.sizeListVisible) {
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    SaveWindowPicture(dialog, ArtifactsFolder() + L"font-dialog.bmp");
+  }
   PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
 }
 
