@@ -62,8 +62,10 @@ if(VELQO_BENCH)
 endif()
 
 # Each fuzz/*_fuzz.cpp defines LLVMFuzzerTestOneInput. With clang they are
-# libFuzzer programs; with any compiler a replay driver runs them over files
-# and seeded random inputs so that the test command exercises them briefly.
+# libFuzzer programs; with any compiler a replay driver runs them over seeded
+# random inputs and over the kept inputs in fuzz/corpus/<name>/ (chosen from
+# fuzzing runs, and every input that ever failed), so that the test command
+# exercises them briefly.
 file(GLOB VELQO_FUZZ_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/fuzz/*_fuzz.cpp)
 foreach(src ${VELQO_FUZZ_SOURCES})
   get_filename_component(name ${src} NAME_WE)
@@ -78,7 +80,11 @@ foreach(src ${VELQO_FUZZ_SOURCES})
     if(name STREQUAL "group_file_fuzz")
       set(count 100)
     endif()
-    add_test(NAME ${name} COMMAND ${name} --random ${count})
+    set(corpus ${PROJECT_SOURCE_DIR}/fuzz/corpus/${name})
+    if(NOT EXISTS ${corpus})
+      set(corpus "")
+    endif()
+    add_test(NAME ${name} COMMAND ${name} --random ${count} ${corpus})
   endif()
   velqo_target_options(${name})
   if(NOT VELQO_FUZZ)
