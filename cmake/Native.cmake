@@ -64,14 +64,16 @@ if(VELQO_BENCH)
 endif()
 
 # Each fuzz/*_fuzz.cpp defines LLVMFuzzerTestOneInput. With clang they are
-# libFuzzer programs; with any compiler a replay driver runs them over files
-# and seeded random inputs so that the test command exercises them briefly.
+# libFuzzer programs; with any compiler a replay driver runs them over seeded
+# random inputs and over the kept inputs in fuzz/corpus/<name>/ (chosen from
+# fuzzing runs, and every input that ever failed), so that the test command
+# exercises them briefly.
 file(GLOB VELQO_FUZZ_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/fuzz/*_fuzz.cpp)
 foreach(src ${VELQO_FUZZ_SOURCES})
   get_filename_component(name ${src} NAME_WE)
   if(VELQO_FUZZ)
     add_executable(${name} ${src})
-    target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
   else()
     add_executable(${name} ${src} ${PROJECT_SOURCE_DIR}/fuzz/replay_driver.cpp)
@@ -83,7 +85,11 @@ foreach(src ${VELQO_FUZZ_SOURCES})
     elseif(name STREQUAL "stock_table_fuzz")
       set(count 500)
     endif()
-    add_test(NAME ${name} COMMAND ${name} --random ${count})
+    set(corpus ${PROJECT_SOURCE_DIR}/fuzz/corpus/${name})
+    if(NOT EXISTS ${corpus})
+      set(corpus "")
+    endif()
+    add_test(NAME ${name} COMMAND ${name} --random ${count} ${corpus})
   endif()
   velqo_target_options(${name})
   if(NOT VELQO_FUZZ)

@@ -17,7 +17,9 @@ endfunction()
 
 function(velqo_sanitize target)
   if(VELQO_FUZZ AND NOT WIN32)
-    target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    # A UBSan report must stop the run like a crash, or libFuzzer keeps no input for it.
+    target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link,address,undefined
+                           -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
     target_link_options(${target} PRIVATE -fsanitize=address,undefined)
   elseif(VELQO_TSAN AND NOT WIN32)
     target_compile_options(${target} PRIVATE -fsanitize=thread)

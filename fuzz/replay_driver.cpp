@@ -1,6 +1,7 @@
 // Runs a fuzz target without libFuzzer: over every file (or every file of a
 // folder) named on the command line, and with --random N over N pseudo-random
 // inputs from a fixed seed, so that a test run repeats exactly.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -74,15 +75,27 @@ bool RunFile(const std::filesystem::path& path) {
   return true;
 }
 
+// A folder's files run in name order: harnesses keep state from one input to
+// the next, so a failure must repeat exactly. Each name is printed first, so
+// that the last one shown before a failure is the input that failed.
 bool RunPath(const char* argument) {
   const std::filesystem::path path(argument);
   std::error_code error;
-  if (!std::filesystem::is_directory(path, error)) return RunFile(path);
-  bool ok = true;
-  for (const auto& entry : std::filesystem::directory_iterator(path, error)) {
-    if (entry.is_regular_file()) ok = RunFile(entry.path()) && ok;
+  std::vector<std::filesystem::path> files;
+  if (!std::filesystem::is_directory(path, error)) {
+    files.push_back(path);
+  } else {
+    for (const auto& entry : std::filesystem::directory_iterator(path, error)) {
+      if (entry.is_regular_file()) files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
   }
-  return ok && !error;
+  bool ok = !error;
+  for (const std::filesystem::path& file : files) {
+    std::fprintf(stderr, "%s\n", file.string().c_str());
+    ok = RunFile(file) && ok;
+  }
+  return ok;
 }
 
 }  // namespace
