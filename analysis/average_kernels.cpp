@@ -96,18 +96,17 @@ void ComputeCloseAverageReal(const BarSeries& bars, RealSeries* out, int n) {
 }
 
 void ComputeCloseAverage(const BarSeries& bars, IntSeries* out, int n) {
-  AverageIntegers([&bars](int i) { return bars.bars[i].close; }, ClampKernelCount(bars.count),
-                  ClampKernelPeriod(n), true, out);
+  AverageIntegers([&bars](int i) { return bars.bars[i].close; }, ClampKernelCount(bars.count), ClampKernelPeriod(n),
+                  true, out);
 }
 
 void ComputeVolumeAverage(const BarSeries& bars, IntSeries* out, int n) {
-  AverageIntegers([&bars](int i) { return bars.bars[i].volume; }, ClampKernelCount(bars.count),
-                  ClampKernelPeriod(n), true, out);
+  AverageIntegers([&bars](int i) { return bars.bars[i].volume; }, ClampKernelCount(bars.count), ClampKernelPeriod(n),
+                  true, out);
 }
 
 void ComputeSimpleAverage(const IntSeries& in, IntSeries* out, int n) {
-  AverageIntegers([&in](int i) { return in.values[i]; }, ClampKernelCount(in.count), ClampKernelPeriod(n), false,
-                  out);
+  AverageIntegers([&in](int i) { return in.values[i]; }, ClampKernelCount(in.count), ClampKernelPeriod(n), false, out);
 }
 
 // Each window is summed afresh, oldest first, so that every mean is the
@@ -125,8 +124,8 @@ void ComputeRealAverage(const RealSeries& in, RealSeries* out, int n) {
 }
 
 void SmoothExponentialPrices(const BarSeries& bars, IntSeries* out, int n) {
-  SmoothExponential([&bars](int i) { return bars.bars[i].close; }, ClampKernelCount(bars.count),
-                    ClampKernelPeriod(n), out);
+  SmoothExponential([&bars](int i) { return bars.bars[i].close; }, ClampKernelCount(bars.count), ClampKernelPeriod(n),
+                    out);
 }
 
 void SmoothExponentialSeries(const IntSeries& in, IntSeries* out, int n) {

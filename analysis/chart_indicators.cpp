@@ -20,9 +20,7 @@ constexpr int kNoSecondAverageBelow = 4;
 
 // Periods as the kernels use them: at least 1, RCI at most its work arrays.
 int Period(const IndicatorParameterSet& set, int slot) { return std::max<int>(set.slot[slot], 1); }
-int RciPeriod(const IndicatorParameterSet& set, int slot) {
-  return std::clamp<int>(set.slot[slot], 1, kMaxRciPeriod);
-}
+int RciPeriod(const IndicatorParameterSet& set, int slot) { return std::clamp<int>(set.slot[slot], 1, kMaxRciPeriod); }
 int SecondAveragePeriod(const IndicatorParameterSet& set, int slot) {
   return set.slot[slot] < kNoSecondAverageBelow ? 0 : set.slot[slot];
 }
@@ -147,8 +145,8 @@ void SignalLine(const PeriodWork& w, const LineGroup& g, const IndicatorParamete
 // ---- Single groups ---------------------------------------------------------------
 
 void StochasticsStep(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s) {
-  ComputeStochastics(*w.bars, s.ints[kIntStochK], Period(p, kParamStochK), s.ints[kIntStochD],
-                     Period(p, kParamStochD), *w.scratch);
+  ComputeStochastics(*w.bars, s.ints[kIntStochK], Period(p, kParamStochK), s.ints[kIntStochD], Period(p, kParamStochD),
+                     *w.scratch);
   ComputeSimpleAverage(*s.ints[kIntStochD], s.ints[kIntStochSD], Period(p, kParamStochSD));
 }
 
@@ -401,8 +399,9 @@ void ComputeChartIndicators(StockCode code, ChartSeriesSet* context, KernelScrat
     if (gComputeNeededOnly != 0 && gNeededPeriods[p] == 0) continue;
     PeriodSeriesBlock& block = context->periods[p];
     block.params = gIndicatorParams[p];
-    PeriodWork work{block.bars, p, tradingUnit, &scratch, {block.chartInt, block.chartReal},
-                    {block.signalInt, block.signalReal}, {}};
+    PeriodWork work{
+        block.bars, p, tradingUnit, &scratch, {block.chartInt, block.chartReal}, {block.signalInt, block.signalReal},
+        {}};
     ComputeChartSeries(work, block.params, gComputeNeededOnly != 0 ? &gNeededSeries[p] : nullptr);
     ComputeSignalSeries(work, block.params, file);
   }

@@ -31,4 +31,3 @@ struct ChartSeriesSet {
 bool AllocChartContextBuffers(ChartSeriesSet* context);
 // Frees every buffer; the pointers become null. Safe on a partly allocated context.
 void FreeChartContextBuffers(ChartSeriesSet* context);
-

@@ -7,7 +7,6 @@
 
 #include "data/stock_table.h"
 
-
 namespace {
 
 std::array<double, kMaxGroupMembers> gSortKeys;

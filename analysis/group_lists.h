@@ -5,7 +5,6 @@
 
 #include "analysis/group_store.h"
 
-
 // Refills automatic group g from the stock table (a manual group is left
 // alone); in the live table the members' bits follow. Then sorts it.
 void RunExtractionForGroup(GroupTable& table, int g);

@@ -26,16 +26,15 @@ constexpr uint32_t kOldRecordHeadBytes = 436;  // every layout up to the member 
 constexpr uint32_t kHeadlessFileItemBase = 50;
 constexpr uint16_t kAllMarkets = 0xFFFF;
 constexpr uint16_t kAllButIndices = 0xFF7F;
-constexpr int kNumberedGroupFirst = 24;   // "グループ 1" .. "グループ 80"
-constexpr int kUserGroupFirst = 104;      // "ユーザー 1" .. "ユーザー 20"
-constexpr int kOldUserGroupNumber = 81;   // older files numbered the user groups on
+constexpr int kNumberedGroupFirst = 24;  // "グループ 1" .. "グループ 80"
+constexpr int kUserGroupFirst = 104;     // "ユーザー 1" .. "ユーザー 20"
+constexpr int kOldUserGroupNumber = 81;  // older files numbered the user groups on
 
 constexpr int16_t kOpGreater = 0;
 constexpr int16_t kOpExists = 7;
 
 constexpr char kBackupFolder[] = "BACKUP";
-constexpr std::array<const char*, 3> kBackupPaths = {"BACKUP\\grp01.dat", "BACKUP\\grp02.dat",
-                                                     "BACKUP\\grp03.dat"};
+constexpr std::array<const char*, 3> kBackupPaths = {"BACKUP\\grp01.dat", "BACKUP\\grp02.dat", "BACKUP\\grp03.dat"};
 constexpr int kAsidePathSize = 260;
 
 // kDamaged: a known size, read whole, but not a table any version wrote.
@@ -44,11 +43,11 @@ enum class GroupFileRead { kLoaded, kUnusable, kDamaged };
 // The group file sizes that can be read: older ones hold fewer and shorter records.
 struct GroupFileLayout {
   uint32_t bytes;
-  uint32_t headerBytes;   // 0: no header, the item base is kHeadlessFileItemBase
+  uint32_t headerBytes;  // 0: no header, the item base is kHeadlessFileItemBase
   int groups;
   uint32_t recordBytes;
   int memberCapacity;
-  bool narrowMembers;     // 16-bit plain numbers instead of codes
+  bool narrowMembers;  // 16-bit plain numbers instead of codes
 };
 constexpr std::array<GroupFileLayout, 6> kGroupFileLayouts = {{
     {472640, 0, 56, 8440, 2000, false},
@@ -297,7 +296,8 @@ void ConvertNumericCodes(GroupTable& table) {
     for (int t = 0; t < std::clamp<int>(group.termCount, 0, kMaxConditionTerms); ++t) {
       ConditionTerm& term = group.terms[t];
       // Negative or not-a-number constants are no stock number of any version.
-      const bool number = term.constant >= 0.0 && term.constant < static_cast<double>(static_cast<int32_t>(gMinStockCode));
+      const bool number =
+          term.constant >= 0.0 && term.constant < static_cast<double>(static_cast<int32_t>(gMinStockCode));
       if (term.left == kOperandStockCode && number) {
         term.constant = static_cast<double>(NumberToCode(static_cast<int32_t>(term.constant)));
       }

@@ -26,9 +26,9 @@ struct GroupRecord {
   int16_t termCount;          // 0..20
   uint8_t reserved70[2];
   ConditionTerm terms[kMaxConditionTerms];
-  int32_t signalKind;         // 0 none
-  int16_t sortItem;           // condition item code, or kSortByStockCode
-  uint16_t sortOrder;         // 0 ascending, 1 descending
+  int32_t signalKind;  // 0 none
+  int16_t sortItem;    // condition item code, or kSortByStockCode
+  uint16_t sortOrder;  // 0 ascending, 1 descending
   int32_t monitorDateLines;
   int32_t monitorUpperLines;
   int32_t monitorLowerLines;
@@ -36,8 +36,8 @@ struct GroupRecord {
   int32_t signalLongBuy;
   int32_t signalShortSell;
   int32_t signalLongSell;
-  int32_t nameColor;          // colour of the name in the group combo boxes
-  int32_t memberCount;        // 0..5000
+  int32_t nameColor;                    // colour of the name in the group combo boxes
+  int32_t memberCount;                  // 0..5000
   StockCode members[kMaxGroupMembers];  // in the group's sort order
   uint8_t reserved20436[4];
 };
@@ -59,9 +59,9 @@ struct GroupTable {
 static_assert(sizeof(GroupTable) == 2534568, "grp.dat is 2534568 bytes");
 static_assert(offsetof(GroupTable, groups) == 8);
 
-extern GroupTable* gGroupTable;          // the live table
-extern GroupTable* gGroupTableEdit;      // the copy the group dialogs edit
-extern GroupRecord* gGroupScratchRecord; // one spare record
+extern GroupTable* gGroupTable;           // the live table
+extern GroupTable* gGroupTableEdit;       // the copy the group dialogs edit
+extern GroupRecord* gGroupScratchRecord;  // one spare record
 
 // Allocates whatever of the three is missing; false when memory is short.
 bool AllocGroupTables();

@@ -123,8 +123,7 @@ void ComputeHighLowPosition(const BarSeries& bars, IntSeries* out, int n) {
   for (int i = n; i < count; ++i) {
     const int64_t highest = HighestHighOverBars(bars, i, n);
     const int64_t lowest = LowestLowOverBars(bars, i, n);
-    out->values[i] =
-        highest == lowest ? 0 : ClampKernelSum((highest - bars.bars[i].close) * 100 / (highest - lowest));
+    out->values[i] = highest == lowest ? 0 : ClampKernelSum((highest - bars.bars[i].close) * 100 / (highest - lowest));
   }
 }
 

@@ -181,8 +181,8 @@ void ComputeBreadthRatios(MarketBreadthSeries* out, const IntSeries& advances, c
   IntSeries* averageDeclines = scratch.ints[1];
   ComputeSimpleAverage(advances, averageAdvances, n);
   ComputeSimpleAverage(declines, averageDeclines, n);
-  const int count = std::min({ClampCount(advances.count), ClampCount(averageAdvances->count),
-                              ClampCount(averageDeclines->count)});
+  const int count =
+      std::min({ClampCount(advances.count), ClampCount(averageAdvances->count), ClampCount(averageDeclines->count)});
   for (int i = 0; i < count; ++i) {
     const int64_t down = averageDeclines->values[i];
     const int64_t ratio = down >= 1 ? int64_t{averageAdvances->values[i]} * kEvenRatio / down : 0;

@@ -25,10 +25,10 @@ constexpr int kRealSlotCount = 19;
 
 // Integer series slots of a period.
 enum IntSlot : int {
-  kIntVolumeAverage0 = 0,    // 0-1
-  kIntRsi0 = 2,              // 2-4
-  kIntRci0 = 5,              // 5-7
-  kIntDeviation0 = 8,        // 8-10
+  kIntVolumeAverage0 = 0,  // 0-1
+  kIntRsi0 = 2,            // 2-4
+  kIntRci0 = 5,            // 5-7
+  kIntDeviation0 = 8,      // 8-10
   kIntStochK = 11,
   kIntStochD = 12,
   kIntStochSD = 13,
@@ -48,7 +48,7 @@ enum IntSlot : int {
   kIntAdx = 27,
   kIntSrocEma = 28,
   kIntSroc = 29,
-  kIntPsychological0 = 30,   // 30-32
+  kIntPsychological0 = 30,  // 30-32
   kIntObv = 33,
   kIntObvEma = 34,
   kIntTypicalPrice = 35,
@@ -59,7 +59,7 @@ enum IntSlot : int {
 
 // Real series slots of a period.
 enum RealSlot : int {
-  kRealCloseAverage0 = 0,    // 0-5
+  kRealCloseAverage0 = 0,  // 0-5
   kRealIchimokuConversion = 6,
   kRealIchimokuBase = 7,
   kRealIchimokuSpanA = 8,

@@ -17,22 +17,22 @@ constexpr int kSignalNameSize = 64;
 
 // Entries of SeriesUseFlags: one indicator series group (or line) each.
 enum SeriesUseEntry : int {
-  kUsePriceAverage0 = 0,     // 0-5
-  kUseVolumeAverage0 = 6,    // 6-7
-  kUseRsi0 = 8,              // 8-10
-  kUseRci0 = 11,             // 11-13
-  kUseDeviation0 = 14,       // 14-16
+  kUsePriceAverage0 = 0,   // 0-5
+  kUseVolumeAverage0 = 6,  // 6-7
+  kUseRsi0 = 8,            // 8-10
+  kUseRci0 = 11,           // 11-13
+  kUseDeviation0 = 14,     // 14-16
   kUseStochastics = 17,
   kUseMacd = 18,
   kUseDmi = 19,
   kUseSroc = 20,
-  kUsePsychological0 = 21,   // 21-23
+  kUsePsychological0 = 21,  // 21-23
   kUseObv = 24,
   kUseBollinger = 25,
   kUseParabolic = 26,
   kUseVolumeRatio = 27,
   kUseAdvanceDecline = 28,
-  kUsePriceRange0 = 29,      // 29-34
+  kUsePriceRange0 = 29,  // 29-34
 };
 
 // Flag k = 1: series group k must be computed for one bar period.
@@ -47,7 +47,7 @@ struct SignalDefinition {
   int16_t termCount;  // 0..20
   uint8_t reserved68[4];
   uint8_t terms[kMaxSignalTerms][kConditionTermBytes];  // condition term images
-  int32_t kind;       // signal kind
+  int32_t kind;                                         // signal kind
   uint8_t reserved396[4];
 };
 static_assert(sizeof(SignalDefinition) == 400, "SignalDefinition is 400 bytes");
@@ -61,8 +61,8 @@ struct SignalSettingsFile {
   char description[kSignalDescriptionSize];
   IndicatorParameterSet params[3];  // daily, weekly, monthly
   uint8_t reserved846[2];
-  SeriesUseFlags useFlags[3];       // daily, weekly, monthly
-  int32_t definitionCount;          // 0..12
+  SeriesUseFlags useFlags[3];  // daily, weekly, monthly
+  int32_t definitionCount;     // 0..12
   SignalDefinition definitions[kMaxSignalDefinitions];
   uint32_t programVersion;
   uint32_t itemBase;

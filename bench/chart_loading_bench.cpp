@@ -3,7 +3,6 @@
 // three periods; daily and weekly views, with and without forecast bars.
 #include <benchmark/benchmark.h>
 
-
 #include <cstdlib>
 #include <string>
 

@@ -16,7 +16,7 @@ struct PaneRecord {
   int32_t minValue;  // in the pane's unit
   int32_t maxValue;
   double valuePerPixel;
-  double log10Min;   // 0 when the minimum is 0 or less
+  double log10Min;  // 0 when the minimum is 0 or less
   double log10Max;
   double logPerPixel;
   Rect captionRect;
@@ -27,29 +27,29 @@ struct PaneRecord {
 struct ChartGeometry {
   Rect chart;
   Rect keepStockButton;
-  Rect dateLinkTop, dateLinkBottom;    // halves shared with the chart above / below
+  Rect dateLinkTop, dateLinkBottom;  // halves shared with the chart above / below
   Rect stockLinkTop, stockLinkBottom;
   Rect scaleColumn;
-  Rect plotArea;                       // all panes
+  Rect plotArea;  // all panes
   Rect scrollBar;
   Rect dateAxis;
   Rect captionRow;
   Rect marginHandle;
   int32_t marginHandleMinX, marginHandleMaxX;  // where the handle may be dragged
-  int32_t rightMargin;                 // the view's margin as shown
+  int32_t rightMargin;                         // the view's margin as shown
   int32_t wickWidth;
-  int32_t gap;                         // between bars
+  int32_t gap;  // between bars
   int32_t barSpacing;
   int32_t visibleBars;
-  int32_t firstBar, lastBar;           // the bars the scales were computed over
+  int32_t firstBar, lastBar;  // the bars the scales were computed over
 };
 
 struct ChartContext : ChartSeriesSet {
   ChartGeometry geometry;
   PaneRecord panes[kMaxPanesPerChart];
-  Rect listArea;                       // in the group-list column
-  int32_t detailBar;                   // the bar the detail list shows
+  Rect listArea;      // in the group-list column
+  int32_t detailBar;  // the bar the detail list shows
 };
 
-extern ChartContext gChartContexts[3];  // one per chart slot
+extern ChartContext gChartContexts[3];    // one per chart slot
 extern ChartContext gSharedChartContext;  // the live-quote recomputation

@@ -24,10 +24,20 @@ struct TickBand {
 };
 
 constexpr TickBand kTickBands[] = {
-    {3000, 1, 1},           {5000, 5, 1},          {10000, 10, 1},          {30000, 10, 5},
-    {50000, 50, 10},        {100000, 100, 10},     {300000, 100, 50},       {500000, 500, 100},
-    {1000000, 1000, 100},   {3000000, 1000, 500},  {5000000, 5000, 1000},   {10000000, 10000, 1000},
-    {30000000, 10000, 5000}, {50000000, 50000, 10000},
+    {3000, 1, 1},
+    {5000, 5, 1},
+    {10000, 10, 1},
+    {30000, 10, 5},
+    {50000, 50, 10},
+    {100000, 100, 10},
+    {300000, 100, 50},
+    {500000, 500, 100},
+    {1000000, 1000, 100},
+    {3000000, 1000, 500},
+    {5000000, 5000, 1000},
+    {10000000, 10000, 1000},
+    {30000000, 10000, 5000},
+    {50000000, 50000, 10000},
 };
 constexpr int32_t kTopStep = 100000;
 constexpr int32_t kTopIndexWeightStep = 10000;
@@ -242,8 +252,8 @@ void PaneYToValue(const ChartView& view, int stockIndex, const ChartContext& con
   *value = LinearValueAt(*record, *y);
   if (kind != kPaneVolume) return;
   *value = RoundToNearestMultiple(*value, stock->master.tradingUnit);
-  *y = ToPixel(record->plot.bottom - (static_cast<double>(*value) - record->minValue) /
-                                         SafeStep(record->valuePerPixel));
+  *y =
+      ToPixel(record->plot.bottom - (static_cast<double>(*value) - record->minValue) / SafeStep(record->valuePerPixel));
 }
 
 void ClampPaneValue(int paneKind, int32_t* value) {
@@ -387,8 +397,8 @@ void EnsureMinRectSize(Rect* out, int x1, int x2, int y1, int y2, int minWidth, 
 // ---- Lines ---------------------------------------------------------------------------
 
 // The trend-line store is not built yet: no line to hit.
-int HitTestTrendLines(const ChartView& /*view*/, const ChartContext& /*context*/, int /*pane*/, int /*x*/,
-                      int /*y*/, int* lineIndex) {
+int HitTestTrendLines(const ChartView& /*view*/, const ChartContext& /*context*/, int /*pane*/, int /*x*/, int /*y*/,
+                      int* lineIndex) {
   if (lineIndex != nullptr) *lineIndex = -1;
   return 0;
 }

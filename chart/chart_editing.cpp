@@ -13,7 +13,6 @@
 #include "common/app_globals.h"
 #include "records/settings_block.h"
 
-
 namespace {
 
 constexpr char kTooManyPanesText[] =
@@ -21,7 +20,6 @@ constexpr char kTooManyPanesText[] =
 constexpr char kTooManyPanesTitle[] = "ヴェルクォラ22";
 
 ScreenPattern& Pattern() { return CurrentScreenPattern(); }
-
 
 // The selected chart's view; null when no shown chart is selected.
 ChartView* SelectedView() {
@@ -269,12 +267,18 @@ bool ToggleDisplaySwitch(int command) {
   }
   item->flip();
   switch (item->after) {
-    case AfterSwitch::kRepaint: InvalidateAllCharts(); RepaintNow(); break;
+    case AfterSwitch::kRepaint:
+      InvalidateAllCharts();
+      RepaintNow();
+      break;
     case AfterSwitch::kLayout: LayoutAndRepaint(); break;
     case AfterSwitch::kGuideLine:
       if (gChartHooks.refreshCursorTracking != nullptr) gChartHooks.refreshCursorTracking();
       break;
-    case AfterSwitch::kReload: ReloadAllChartSeries(); LayoutAndRepaint(); break;
+    case AfterSwitch::kReload:
+      ReloadAllChartSeries();
+      LayoutAndRepaint();
+      break;
   }
   return true;
 }

@@ -400,5 +400,5 @@ void RoundScaleRange(int32_t* minValue, int32_t* maxValue) {
 
 // Lines of the view's stock, period and pane would widen the range here; the
 // trend-line store is not built yet, so there is nothing to fit.
-void WidenPaneRangeForTrendLines(const ChartView& /*view*/, int /*stockIndex*/, ChartContext* /*context*/,
-                                 int /*pane*/, int /*firstBar*/, int /*lastBar*/) {}
+void WidenPaneRangeForTrendLines(const ChartView& /*view*/, int /*stockIndex*/, ChartContext* /*context*/, int /*pane*/,
+                                 int /*firstBar*/, int /*lastBar*/) {}

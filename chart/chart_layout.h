@@ -19,7 +19,7 @@ constexpr int kScrollStripHeight = 8;
 extern TextWidthFn gChartTextWidth;
 extern void* gChartTextWidthContext;
 extern int gFixedFontHeight;
-extern Rect gDetailWindowRect;   // empty when the detail window is hidden
+extern Rect gDetailWindowRect;  // empty when the detail window is hidden
 // The main window's client width: a chart shows its right margin within the
 // limits a drag has there (the widest screen's until the first layout).
 extern int gMainClientWidth;
@@ -28,23 +28,22 @@ extern int gMainClientWidth;
 extern bool gTrendLineFullRange;
 
 // Sizes derived from the chart font size F.
-int ScaleColumnWidth();   // W = 5F
-int CaptionRowHeight();   // H = 16F/12
-int LinkButtonWidth();    // S = 60F/36
+int ScaleColumnWidth();  // W = 5F
+int CaptionRowHeight();  // H = 16F/12
+int LinkButtonWidth();   // S = 60F/36
 
 void ComputePaneScales(const Rect& chartRect, const ChartView& view, ChartContext* context);
 void ComputePaneScalesPass(const Rect& chartRect, const ChartView& view, int stockIndex, ChartContext* context,
                            int pass);
 void RoundScaleRange(int32_t* minValue, int32_t* maxValue);
-void WidenPaneRangeForTrendLines(const ChartView& view, int stockIndex, ChartContext* context, int pane,
-                                 int firstBar, int lastBar);
+void WidenPaneRangeForTrendLines(const ChartView& view, int stockIndex, ChartContext* context, int pane, int firstBar,
+                                 int lastBar);
 void BuildPaneCaption(const ChartView& view, const ChartContext& context, int pane, char* out, Rect* rect);
 
 int ValueToPaneY(const ChartView& view, const ChartContext& context, int pane, int32_t value);
 int PaneValueToY(const ChartView& view, const ChartContext& context, int pane, int32_t value);
 double ValueToPaneOffset(const ChartView& view, const ChartContext& context, int pane, double value);
-void PaneYToValue(const ChartView& view, int stockIndex, const ChartContext& context, int pane, int* y,
-                  int32_t* value);
+void PaneYToValue(const ChartView& view, int stockIndex, const ChartContext& context, int pane, int* y, int32_t* value);
 int32_t PaneYToPrice(const ChartView& view, const ChartContext& context, int pane, int y);
 void ClampPaneValue(int paneKind, int32_t* value);
 double Log10OrZero(double x);
@@ -73,8 +72,8 @@ int GetViewPeriod(const ChartView& view);  // 0 daily, 1 weekly, 2 monthly; 0 wh
 const BarSeries* GetViewBarSeries(const ChartView& view, const ChartContext& context);
 // The view's last-bar index, or the newest bar when it is negative.
 int GetViewLastBar(const ChartView& view, const ChartContext& context);
-bool IsLogScalePane(const ChartView& view, int pane);   // price kinds with kPaneFlagLogScale
-int PanePlotHeight(const PaneRecord& record);           // at least 1
+bool IsLogScalePane(const ChartView& view, int pane);  // price kinds with kPaneFlagLogScale
+int PanePlotHeight(const PaneRecord& record);          // at least 1
 // Where a point lies on a line between two end points in pixels, E1 the
 // earlier: 0 off the line, 1 on it, 2 on E1's handle, 3 on E2's handle.
 int HitTestLineEnds(int x1, int y1, int x2, int y2, int lineWidth, int x, int y);

@@ -12,7 +12,6 @@
 
 namespace {
 
-
 bool IsChartIndex(int chart) { return chart >= 0 && chart < ShownChartCount(); }
 
 ChartView& ViewOf(int chart) { return CurrentScreenPattern().views[chart]; }

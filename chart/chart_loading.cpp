@@ -34,7 +34,6 @@ struct SavedForecast {
   PriceBar bars[kMaxForecastBars];  // oldest first
 };
 
-
 // A context's buffers are allocated all or none.
 bool IsContextReady(const ChartContext& context) {
   return context.periods[0].rawBars != nullptr && gMainScratch.reals[1] != nullptr;
@@ -49,7 +48,6 @@ ChartView& ViewOf(int chart) { return CurrentScreenPattern().views[chart]; }
 int ViewPeriod(const ChartView& view) { return view.period >= 0 && view.period < kPeriodCount ? view.period : 0; }
 
 const BarSeries& DailyOf(const ChartContext& context) { return *context.periods[0].bars; }
-
 
 void InvalidateRect(const Rect& rect) {
   if (gChartHooks.invalidateRect != nullptr && !IsEmptyRect(rect)) gChartHooks.invalidateRect(rect);

@@ -10,13 +10,13 @@
 // Forecast state of each chart slot.
 enum ForecastState : int32_t {
   kForecastNone = 0,
-  kForecastDrawing = 1,    // a candle is being drawn with the mouse
+  kForecastDrawing = 1,  // a candle is being drawn with the mouse
   kForecastCommitted = 2,
-  kForecastCarried = 3,    // the first forecast bar became the new time-back day's bar
+  kForecastCarried = 3,  // the first forecast bar became the new time-back day's bar
 };
 
-constexpr int kForecastReach = 47;     // bars past the first allowed one
-constexpr int kMaxForecastBars = 49;   // the live bar and 48 drawn ones
+constexpr int kForecastReach = 47;    // bars past the first allowed one
+constexpr int kMaxForecastBars = 49;  // the live bar and 48 drawn ones
 
 extern int32_t gForecastState[3];
 extern int32_t gForecastBarCount[3];  // forecast bars at the end of the view's period series

@@ -120,16 +120,23 @@ void DrawClosingFrames(HDC dc, const ChartView& view, const ChartContext& contex
 }
 
 // The edge buttons' pictures, loaded once; grey shades become the button face colours.
-enum ButtonBitmap { kKeepStockOn, kKeepStockOff, kDateLinkOn, kDateLinkOff, kStockLinkOn, kStockLinkOff, kButtonBitmaps };
+enum ButtonBitmap {
+  kKeepStockOn,
+  kKeepStockOff,
+  kDateLinkOn,
+  kDateLinkOff,
+  kStockLinkOn,
+  kStockLinkOff,
+  kButtonBitmaps
+};
 constexpr int kButtonBitmapIds[kButtonBitmaps] = {IDB_KEEP_STOCK_ON, IDB_KEEP_STOCK_OFF, IDB_DATE_LINK_ON,
-                                                  IDB_DATE_LINK_OFF, IDB_STOCK_LINK_ON, IDB_STOCK_LINK_OFF};
+                                                  IDB_DATE_LINK_OFF, IDB_STOCK_LINK_ON,  IDB_STOCK_LINK_OFF};
 HBITMAP gButtonBitmaps[kButtonBitmaps] = {};
 
 HBITMAP ButtonBitmap(int which) {
   if (gButtonBitmaps[which] == nullptr) {
-    gButtonBitmaps[which] = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
-                                                            MAKEINTRESOURCEW(kButtonBitmapIds[which]), IMAGE_BITMAP,
-                                                            0, 0, LR_LOADMAP3DCOLORS));
+    gButtonBitmaps[which] = static_cast<HBITMAP>(LoadImageW(
+        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kButtonBitmapIds[which]), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
   }
   return gButtonBitmaps[which];
 }

@@ -10,9 +10,7 @@
 #include "chart/screen_pattern.h"
 #include "records/settings_block.h"
 
-
 namespace {
-
 
 bool IsShownChart(int chart) {
   return chart >= 0 && chart < ShownChartCount() && gChartContexts[chart].periods[0].bars != nullptr;
@@ -23,7 +21,6 @@ ChartView& ViewOf(int chart) { return CurrentScreenPattern().views[chart]; }
 int SeriesCount(const BarSeries& series) { return std::clamp(series.count, 0, kMaxBars); }
 
 const BarSeries& SeriesOf(int chart) { return *GetViewBarSeries(ViewOf(chart), gChartContexts[chart]); }
-
 
 void CallHook(void (*hook)()) {
   if (hook != nullptr) hook();
@@ -63,7 +60,8 @@ RightEdge FindRightEdge(const BarSeries& series, int lastBar, int forecastBars) 
 int FirstBarOnOrAfterDate(const BarSeries& series, PackedDate date) {
   const PriceBar* begin = series.bars;
   const PriceBar* end = begin + SeriesCount(series);
-  const PriceBar* found = std::lower_bound(begin, end, date, [](const PriceBar& bar, PackedDate d) { return bar.date < d; });
+  const PriceBar* found =
+      std::lower_bound(begin, end, date, [](const PriceBar& bar, PackedDate d) { return bar.date < d; });
   return found != end ? static_cast<int>(found - begin) : -1;
 }
 
@@ -86,18 +84,12 @@ int ClampChartScrollPos(const ChartScrollInfo& info, int pos) {
 
 int NextChartScrollPos(int code, int pos, int page, int trackPos) {
   switch (code) {
-    case kScrollLineLeft:
-      return pos - 1;
-    case kScrollLineRight:
-      return pos + 1;
-    case kScrollPageLeft:
-      return pos - page / 12 - 1;
-    case kScrollPageRight:
-      return pos + 1 + page / 12;
-    case kScrollThumbTrack:
-      return trackPos;
-    default:
-      return pos;
+    case kScrollLineLeft: return pos - 1;
+    case kScrollLineRight: return pos + 1;
+    case kScrollPageLeft: return pos - page / 12 - 1;
+    case kScrollPageRight: return pos + 1 + page / 12;
+    case kScrollThumbTrack: return trackPos;
+    default: return pos;
   }
 }
 
@@ -130,7 +122,8 @@ void SetChartScrollPos(int chart, int pos, int repaint) {
 void ScrollChartBy(int chart, int delta) {
   ChartScrollInfo info;
   if (!GetChartScrollInfo(chart, &info)) return;
-  SetChartScrollPos(chart, static_cast<int>(std::clamp<int64_t>(int64_t{CurrentScrollPos(info)} + delta, INT32_MIN, INT32_MAX)), 1);
+  SetChartScrollPos(
+      chart, static_cast<int>(std::clamp<int64_t>(int64_t{CurrentScrollPos(info)} + delta, INT32_MIN, INT32_MAX)), 1);
 }
 
 bool ScrollChartByCode(int chart, int code, int trackPos) {

@@ -21,7 +21,7 @@ enum ChartScrollCode : int {
 
 // Menu commands of the bar width.
 constexpr int kCommandBarWidth1 = 32775;
-constexpr int kCommandBarWidth2 = 32777;   // .. 32785 for widths 3 .. 19
+constexpr int kCommandBarWidth2 = 32777;  // .. 32785 for widths 3 .. 19
 constexpr int kCommandBarWidth10 = 32785;
 constexpr int kCommandWiderBars = 32837;
 constexpr int kCommandNarrowerBars = 32838;
@@ -37,7 +37,7 @@ struct ChartScrollInfo {
 // What the window side does for the chart code; any of them may be null.
 // The date at a chart's right edge and the empty bars after the series' end.
 struct RightEdge {
-  bool valid;        // false when the series is empty or the index negative
+  bool valid;  // false when the series is empty or the index negative
   PackedDate date;
   int32_t emptyBars;
 };

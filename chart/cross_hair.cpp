@@ -18,7 +18,6 @@ int gCrossHairRectCount = 0;
 
 namespace {
 
-
 bool IsShownChart(int chart) {
   return chart >= 0 && chart < ShownChartCount() && gChartContexts[chart].periods[0].bars != nullptr;
 }
@@ -36,7 +35,6 @@ Rect JoinRects(const Rect& a, const Rect& b) {
 Rect IntersectRects(const Rect& a, const Rect& b) {
   return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
 }
-
 
 // The dates since the bar before this one, and its own.
 void MarkOtherCharts(int chart, int bar) {

@@ -9,10 +9,10 @@
 
 constexpr int kMaxCrossHairRects = 3;
 
-extern int gCrossHairChart;   // -1 when cleared
+extern int gCrossHairChart;  // -1 when cleared
 extern int gCrossHairPane;
 extern int gCrossHairBar;
-extern int gCrossHairX;       // the pointer inside the pane
+extern int gCrossHairX;  // the pointer inside the pane
 extern int gCrossHairY;
 extern int32_t gCursorValue;  // the value at the pointer
 extern bool gCursorLineDrawn;

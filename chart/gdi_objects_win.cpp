@@ -28,7 +28,6 @@ TEXTMETRICW gMemoTextMetrics;
 TEXTMETRICW gSmallFixedTextMetrics;
 TEXTMETRICW gChartLargeTextMetrics;
 
-
 namespace {
 
 constexpr int kSmallFixedFontHeight = 12;
@@ -129,8 +128,8 @@ void LeaveAtFace(HWND dialog, HWND faceList) {
   wchar_t shown[LF_FACESIZE + 1] = L"";
   GetWindowTextW(faceList, shown, LF_FACESIZE + 1);
   if (shown[0] != L'@') return;
-  LRESULT index = SendMessageW(faceList, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                               reinterpret_cast<LPARAM>(shown + 1));
+  LRESULT index =
+      SendMessageW(faceList, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(shown + 1));
   if (index == CB_ERR) index = 0;
   SendMessageW(faceList, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
   SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kFaceListId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(faceList));

@@ -5,21 +5,20 @@
 
 #include "chart/gdi_rules.h"
 
-extern HBRUSH gFaceBrush;        // COLOR_BTNFACE
-extern HPEN gHighlightPen;       // COLOR_BTNHIGHLIGHT, width 1
-extern HPEN gShadowPen;          // COLOR_BTNSHADOW, width 1
-extern HFONT gChartFont;         // chart font, gChartFontSize
-extern HFONT gChartFixedFont;    // chart font, gChartFontSize, fixed pitch
-extern HFONT gChartLargeFont;    // chart font, twice gChartFontSize
-extern HFONT gSmallFixedFont;    // chart font, 12, fixed pitch
-extern HFONT gMemoFont;          // memo font, gMemoFontSize, fixed pitch
+extern HBRUSH gFaceBrush;      // COLOR_BTNFACE
+extern HPEN gHighlightPen;     // COLOR_BTNHIGHLIGHT, width 1
+extern HPEN gShadowPen;        // COLOR_BTNSHADOW, width 1
+extern HFONT gChartFont;       // chart font, gChartFontSize
+extern HFONT gChartFixedFont;  // chart font, gChartFontSize, fixed pitch
+extern HFONT gChartLargeFont;  // chart font, twice gChartFontSize
+extern HFONT gSmallFixedFont;  // chart font, 12, fixed pitch
+extern HFONT gMemoFont;        // memo font, gMemoFontSize, fixed pitch
 
 extern TEXTMETRICW gChartTextMetrics;
 extern TEXTMETRICW gFixedFontMetrics;
 extern TEXTMETRICW gMemoTextMetrics;
 extern TEXTMETRICW gSmallFixedTextMetrics;
 extern TEXTMETRICW gChartLargeTextMetrics;
-
 
 // Creates the shared objects (deleting any earlier ones first).
 void CreateSharedGdiObjects();

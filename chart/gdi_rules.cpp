@@ -9,14 +9,14 @@
 namespace {
 
 // The LOGFONT values a font dialog can hand back.
-constexpr int kMaxFontWeight = 1000;           // FW_HEAVY
-constexpr uint8_t kMaxOutPrecision = 10;       // OUT_PS_ONLY_PRECIS
-constexpr uint8_t kClipPrecisionMask = 0x0F;   // CLIP_DEFAULT_, CHARACTER_ or STROKE_PRECIS
+constexpr int kMaxFontWeight = 1000;          // FW_HEAVY
+constexpr uint8_t kMaxOutPrecision = 10;      // OUT_PS_ONLY_PRECIS
+constexpr uint8_t kClipPrecisionMask = 0x0F;  // CLIP_DEFAULT_, CHARACTER_ or STROKE_PRECIS
 constexpr uint8_t kMaxClipPrecision = 2;
-constexpr uint8_t kClipFlags = 0x70;           // CLIP_LH_ANGLES, CLIP_TT_ALWAYS, CLIP_DFA_DISABLE
-constexpr uint8_t kMaxQuality = 6;             // CLEARTYPE_NATURAL_QUALITY
-constexpr uint8_t kPitchMask = 0x03;           // 3 is no pitch
-constexpr uint8_t kMaxFamily = 0x50;           // FF_DECORATIVE
+constexpr uint8_t kClipFlags = 0x70;  // CLIP_LH_ANGLES, CLIP_TT_ALWAYS, CLIP_DFA_DISABLE
+constexpr uint8_t kMaxQuality = 6;    // CLEARTYPE_NATURAL_QUALITY
+constexpr uint8_t kPitchMask = 0x03;  // 3 is no pitch
+constexpr uint8_t kMaxFamily = 0x50;  // FF_DECORATIVE
 constexpr uint8_t kDefaultCharSet = 1;
 
 uint32_t ContrastChannel(uint32_t channel) {
@@ -40,8 +40,7 @@ bool IsPitchAndFamily(uint8_t value) { return (value & kPitchMask) != kPitchMask
 }  // namespace
 
 uint32_t ContrastTextColor(uint32_t background) {
-  return ContrastChannel(background) | ContrastChannel(background >> 8) << 8 |
-         ContrastChannel(background >> 16) << 16;
+  return ContrastChannel(background) | ContrastChannel(background >> 8) << 8 | ContrastChannel(background >> 16) << 16;
 }
 
 void CenterRectInRect(const Rect& outer, Rect* inner) {
@@ -73,8 +72,7 @@ void BringLogFontIntoRange(LogFontImage* font) {
   f.escapement = f.orientation = 0;
   KeepIf(f.weight >= 0 && f.weight <= kMaxFontWeight, f.weight, 0);
   for (uint8_t* flag : {&f.italic, &f.underline, &f.strikeOut}) KeepIf(*flag <= 1, *flag, uint8_t{0});
-  KeepIf(f.charSet == 0 || f.charSet == kDefaultCharSet || f.charSet == kShiftJisCharSet, f.charSet,
-         kShiftJisCharSet);
+  KeepIf(f.charSet == 0 || f.charSet == kDefaultCharSet || f.charSet == kShiftJisCharSet, f.charSet, kShiftJisCharSet);
   KeepIf(f.outPrecision <= kMaxOutPrecision, f.outPrecision, uint8_t{0});
   KeepIf(IsClipPrecision(f.clipPrecision), f.clipPrecision, uint8_t{0});
   KeepIf(f.quality <= kMaxQuality, f.quality, uint8_t{0});

@@ -95,8 +95,8 @@ void DrawPaneLines(HDC dc, const ChartView& view, const ChartContext& context, i
   const int count = GetPaneLines(kind, context.periods[GetViewPeriod(view)].params, lines);
   for (int k = 0; k < count; ++k) {
     if (!IsPaneLineShown(lines[k], view.paneFlags[pane])) continue;
-    DrawIntSeriesLine(dc, view, context, pane, first, last, lines[k].series, lines[k].colorSlot, 1,
-                      lines[k].firstIndex, background);
+    DrawIntSeriesLine(dc, view, context, pane, first, last, lines[k].series, lines[k].colorSlot, 1, lines[k].firstIndex,
+                      background);
     background = false;
   }
 }
@@ -136,8 +136,8 @@ void DrawIntSeriesLine(HDC dc, const ChartView& view, const ChartContext& contex
   std::vector<PixelPoint> points(static_cast<size_t>(capacity));
   std::vector<int> bars(static_cast<size_t>(capacity));
   const int spacing = std::max(context.geometry.barSpacing, 1);
-  const int count = BuildIntSeriesPoints(record, spacing, *values, first, last, firstIndex, points.data(),
-                                         bars.data(), capacity);
+  const int count =
+      BuildIntSeriesPoints(record, spacing, *values, first, last, firstIndex, points.data(), bars.data(), capacity);
   if (count == 0) return;
 
   const RECT plot = ToWinRect(record.plot);

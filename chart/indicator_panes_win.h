@@ -20,8 +20,6 @@ void PaintIndicatorPane(HDC dc, const ChartView& view, const ChartContext& conte
 void DrawIntSeriesLine(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last,
                        int series, int colorSlot, int width, int firstIndex, bool background);
 // n labels from the pane's minimum to its maximum with dotted lines between.
-void DrawPaneScaleDivisions(HDC dc, const ChartView& view, const ChartContext& context, int pane, int n,
-                            int divisor);
+void DrawPaneScaleDivisions(HDC dc, const ChartView& view, const ChartContext& context, int pane, int n, int divisor);
 // A labelled dotted line at a value; nothing when the value is outside the pane's range.
-void DrawLevelLine(HDC dc, const ChartView& view, const ChartContext& context, int pane, int32_t value,
-                   int divisor);
+void DrawLevelLine(HDC dc, const ChartView& view, const ChartContext& context, int pane, int32_t value, int divisor);

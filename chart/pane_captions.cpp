@@ -14,8 +14,20 @@ constexpr int kCaptionOffsetX = 5;
 constexpr int kCaptionOffsetY = 3;
 
 constexpr const char* kPaneKindNames[kPaneKindCount] = {
-    "ろうそく足", "一目均衡表",     "出来高", "RSI", "RCI",         "乖離率",           "ストキャスティクス",
-    "MACD",       "ＤＭＩ",         "S-ROC",  "サイコロジカル", "OBV", "ボリュームレシオ", "騰落レシオ",
+    "ろうそく足",
+    "一目均衡表",
+    "出来高",
+    "RSI",
+    "RCI",
+    "乖離率",
+    "ストキャスティクス",
+    "MACD",
+    "ＤＭＩ",
+    "S-ROC",
+    "サイコロジカル",
+    "OBV",
+    "ボリュームレシオ",
+    "騰落レシオ",
 };
 
 // Items between "(" and ")", joined by a separator.
@@ -50,15 +62,14 @@ void AddTextItem(CaptionList* list, const char* item) {
 }
 
 // The periods of the lines whose flag bits 0..count-1 are set.
-void AddShownPeriods(CaptionList* list, uint32_t flags, const IndicatorParameterSet& params, int firstParam,
-                     int count, int period) {
+void AddShownPeriods(CaptionList* list, uint32_t flags, const IndicatorParameterSet& params, int firstParam, int count,
+                     int period) {
   for (int k = 0; k < count; ++k) {
     if ((flags & (kPaneFlagLine0 << k)) != 0) AddPeriodItem(list, params.slot[firstParam + k], period);
   }
 }
 
-void AddFixedPeriods(CaptionList* list, const IndicatorParameterSet& params, int firstParam, int count,
-                     int period) {
+void AddFixedPeriods(CaptionList* list, const IndicatorParameterSet& params, int firstParam, int count, int period) {
   for (int k = 0; k < count; ++k) AddPeriodItem(list, params.slot[firstParam + k], period);
 }
 
@@ -86,8 +97,7 @@ void AddDeviationItems(CaptionList* list, uint32_t flags, const IndicatorParamet
   }
 }
 
-void AppendParameterList(char* text, uint32_t kind, uint32_t flags, const IndicatorParameterSet& params,
-                         int period) {
+void AppendParameterList(char* text, uint32_t kind, uint32_t flags, const IndicatorParameterSet& params, int period) {
   const bool commaList = kind == kPaneStochastics || kind == kPaneMacd || kind == kPaneDmi || kind == kPaneSroc;
   CaptionList list = {text, commaList ? "," : "/", 0};
   AppendText(text, "(");

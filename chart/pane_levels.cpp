@@ -15,8 +15,8 @@ struct LineRule {
   int series;
   int colorSlot;
   int firstParam;
-  int otherParam;    // the larger of both; -1: none
-  int thirdParam;    // MACD: the largest of three; -1: none
+  int otherParam;  // the larger of both; -1: none
+  int thirdParam;  // MACD: the largest of three; -1: none
   int flagBit;
 };
 
@@ -58,17 +58,17 @@ constexpr KindRule kKindRules[] = {
 
 // Indexed by kind - kPaneRsi.
 constexpr PaneScaleRule kScaleRules[] = {
-    {5, 0, {}, false},                            // RSI
-    {5, 0, {}, false},                            // RCI
-    {5, 0, {}, false},                            // deviation rate
-    {0, 4, {1500, 3000, 7000, 8500}, false},      // stochastics
-    {5, 0, {}, false},                            // MACD
-    {2, 1, {3000}, false},                        // DMI
-    {2, 1, {10000}, false},                       // S-ROC
-    {5, 0, {}, false},                            // psychological line
-    {5, 0, {}, false},                            // OBV
-    {0, 4, {3000, 7000, 10000, 15000}, true},     // volume ratio
-    {0, 3, {7000, 10000, 13000}, false},          // advance/decline ratio
+    {5, 0, {}, false},                         // RSI
+    {5, 0, {}, false},                         // RCI
+    {5, 0, {}, false},                         // deviation rate
+    {0, 4, {1500, 3000, 7000, 8500}, false},   // stochastics
+    {5, 0, {}, false},                         // MACD
+    {2, 1, {3000}, false},                     // DMI
+    {2, 1, {10000}, false},                    // S-ROC
+    {5, 0, {}, false},                         // psychological line
+    {5, 0, {}, false},                         // OBV
+    {0, 4, {3000, 7000, 10000, 15000}, true},  // volume ratio
+    {0, 3, {7000, 10000, 13000}, false},       // advance/decline ratio
 };
 
 int ParamOrZero(const IndicatorParameterSet& params, int n) {

@@ -15,34 +15,34 @@ constexpr int kPaneLabelTextSize = 24;  // "-2,147,483,648" or "2,147百万" and
 constexpr int kMaxPaneDivisions = 11;
 constexpr int kMaxPaneLevels = 5;
 constexpr int kMaxPaneLines = 3;
-constexpr int kLabelRightInset = 4;     // labels end this far left of the scale's right edge
-constexpr int kLabelEdgeMargin = 2;     // and stay this far inside its top and bottom
-constexpr int kVolumeLabelInset = 6;    // volume texts must fit the scale width less this
+constexpr int kLabelRightInset = 4;   // labels end this far left of the scale's right edge
+constexpr int kLabelEdgeMargin = 2;   // and stay this far inside its top and bottom
+constexpr int kVolumeLabelInset = 6;  // volume texts must fit the scale width less this
 constexpr int kPercentDivisor = 100;
 
 // One value label of a pane scale, with the dotted line drawn at its y.
 struct PaneLabel {
   int32_t y;
-  Rect rect;           // where the text goes, right-aligned
-  bool textShown;      // false: only the line (or nothing) at this place
-  bool lineShown;      // dotted line at y
+  Rect rect;       // where the text goes, right-aligned
+  bool textShown;  // false: only the line (or nothing) at this place
+  bool lineShown;  // dotted line at y
   char text[kPaneLabelTextSize];
 };
 
 // One indicator line of a pane.
 struct PaneLine {
-  int series;          // integer series slot
+  int series;  // integer series slot
   int colorSlot;
-  int firstIndex;      // the first bar drawn
-  int flagBit;         // drawn only with this pane flag bit; -1: always
+  int firstIndex;  // the first bar drawn
+  int flagBit;     // drawn only with this pane flag bit; -1: always
 };
 
 // What a pane kind draws besides its lines.
 struct PaneScaleRule {
-  int divisions;       // labels of DrawPaneScaleDivisions; 0: none
-  int levelCount;      // fixed levels
+  int divisions;   // labels of DrawPaneScaleDivisions; 0: none
+  int levelCount;  // fixed levels
   int32_t levels[kMaxPaneLevels - 1];
-  bool maxLevel;       // the pane's maximum is a level too
+  bool maxLevel;  // the pane's maximum is a level too
 };
 
 // Scale rule of the oscillator kinds kPaneRsi..kPaneAdvanceDecline (zeroed for others).

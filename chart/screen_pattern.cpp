@@ -231,8 +231,7 @@ bool ValidateChartView(ChartView& view, bool repair) {
   Require(check, IsStockCodeInRange(view.stockCode), view.stockCode, StringToCode("1001"));
   Require(check, InRange(view.period, 0, 2), view.period, 0);
   Require(check, view.lastBarIndex < kMaxLastBarIndex, view.lastBarIndex, -1);
-  Require(check, InRange(view.barWidth, 1, kMaxBarWidth) && view.barWidth % 2 == 1, view.barWidth,
-          kDefaultBarWidth);
+  Require(check, InRange(view.barWidth, 1, kMaxBarWidth) && view.barWidth % 2 == 1, view.barWidth, kDefaultBarWidth);
   CheckPaneCount(check, view);
   CheckPaneKinds(check, view);
   Require(check, InRange(view.groupIndex, 0, kGroupCount - 1), view.groupIndex, 0);

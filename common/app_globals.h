@@ -12,12 +12,12 @@ constexpr int kMarketNameSize = 32;
 extern const uint32_t gProgramVersion;
 extern WindowHandle gMainWnd;
 extern ModuleHandle gInstance;
-extern char gDataFolder[kMaxPath];        // ends with the folder separator
-extern char gAppTitle[64];                // string 234
-extern char gMainClassName[64];           // string 242
+extern char gDataFolder[kMaxPath];                            // ends with the folder separator
+extern char gAppTitle[64];                                    // string 234
+extern char gMainClassName[64];                               // string 242
 extern char gMarketNames[kMarketNameCount][kMarketNameSize];  // strings 1050..1062
-extern char gPeriodNames[3][16];          // strings 292..294
-extern uint32_t gLastInputTick;           // tick of the last user input
+extern char gPeriodNames[3][16];                              // strings 292..294
+extern uint32_t gLastInputTick;                               // tick of the last user input
 
 // Fills the texts and code constants that everything else relies on.
 void InitAppTexts();

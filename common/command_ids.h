@@ -1,76 +1,77 @@
 /* Ids of the main menu and pop-up menu commands (shared by the .rc files and the code). */
 #pragma once
 
-#define IDM_MAIN_MENU           241
-#define IDM_CHART_POPUP         247
-#define IDM_GROUP_LIST_POPUP    163
-#define IDM_PANE_POPUP          168
-#define IDM_TREND_LINE_POPUP    171
-#define IDM_MEMO_POPUP          303
-#define IDM_CAPTION_POPUP       296
-#define IDM_PATTERN_POPUP       190
-#define IDM_SPARE_POPUP         221
-#define IDM_PERIOD_DAILY        32771
-#define IDM_PERIOD_WEEKLY       32772
-#define IDM_PERIOD_MONTHLY      32773
-#define IDM_BAR_WIDTH_1         32775
-#define IDM_BAR_WIDTH_2         32777   /* .. 32785 for widths 3 .. 19 */
-#define IDM_BAR_WIDTH_10        32785
-#define IDM_BARS_WIDER          32837
-#define IDM_BARS_NARROWER       32838
-#define IDM_PANE_VOLUME         32791   /* .. 32800: volume, RSI, RCI, deviation, stochastics, MACD, DMI, S-ROC, psychological, OBV */
-#define IDM_PANE_OBV            32800
-#define IDM_PANE_CANDLES        32801
-#define IDM_ADD_CHART           32807
-#define IDM_REMOVE_CHART        32808
-#define IDM_PANE_ICHIMOKU       32811
-#define IDM_PANE_VOLUME_RATIO   32812
+#define IDM_MAIN_MENU 241
+#define IDM_CHART_POPUP 247
+#define IDM_GROUP_LIST_POPUP 163
+#define IDM_PANE_POPUP 168
+#define IDM_TREND_LINE_POPUP 171
+#define IDM_MEMO_POPUP 303
+#define IDM_CAPTION_POPUP 296
+#define IDM_PATTERN_POPUP 190
+#define IDM_SPARE_POPUP 221
+#define IDM_PERIOD_DAILY 32771
+#define IDM_PERIOD_WEEKLY 32772
+#define IDM_PERIOD_MONTHLY 32773
+#define IDM_BAR_WIDTH_1 32775
+#define IDM_BAR_WIDTH_2 32777 /* .. 32785 for widths 3 .. 19 */
+#define IDM_BAR_WIDTH_10 32785
+#define IDM_BARS_WIDER 32837
+#define IDM_BARS_NARROWER 32838
+#define IDM_PANE_VOLUME \
+  32791 /* .. 32800: volume, RSI, RCI, deviation, stochastics, MACD, DMI, S-ROC, psychological, OBV */
+#define IDM_PANE_OBV 32800
+#define IDM_PANE_CANDLES 32801
+#define IDM_ADD_CHART 32807
+#define IDM_REMOVE_CHART 32808
+#define IDM_PANE_ICHIMOKU 32811
+#define IDM_PANE_VOLUME_RATIO 32812
 #define IDM_PANE_ADVANCE_DECLINE 32813
-#define IDM_GROUP_LIST          32827
-#define IDM_GUIDE_LINE          32828
-#define IDM_SPLIT_ADJUSTED      32835
-#define IDM_WEEK_SEPARATORS     32857
+#define IDM_GROUP_LIST 32827
+#define IDM_GUIDE_LINE 32828
+#define IDM_SPLIT_ADJUSTED 32835
+#define IDM_WEEK_SEPARATORS 32857
 #define IDM_DISPLAY_SWITCH_32878 32878
-#define IDM_PANE_TO_TOP         32880
-#define IDM_PANE_UP             32881
-#define IDM_PANE_DOWN           32882
-#define IDM_PANE_TO_BOTTOM      32883
-#define IDM_PANE_REMOVE         32884
-#define IDM_PATTERN_FIRST       32866   /* .. 32877 for F1 .. F12 */
-#define IDM_PATTERN_LAST        32877
-#define IDM_TIME_BACK           32909
-#define IDM_PRICE_DOWNLOAD      32930
-#define IDM_EXPORT_PATTERNS     32934
-#define IDM_IMPORT_PATTERNS     32935
-#define IDM_TICK_GRID           33031
-#define IDM_FULL_LINE_RANGE     33032
-#define IDM_OPEN_FILE           33034
-#define IDM_SHORT_NAMES         33087
-#define IDM_WINDOW_1600         33025
-#define IDM_WINDOW_1024         33026
-#define IDM_WINDOW_800          33027
-#define IDM_AVERAGE_LINE        33140
+#define IDM_PANE_TO_TOP 32880
+#define IDM_PANE_UP 32881
+#define IDM_PANE_DOWN 32882
+#define IDM_PANE_TO_BOTTOM 32883
+#define IDM_PANE_REMOVE 32884
+#define IDM_PATTERN_FIRST 32866 /* .. 32877 for F1 .. F12 */
+#define IDM_PATTERN_LAST 32877
+#define IDM_TIME_BACK 32909
+#define IDM_PRICE_DOWNLOAD 32930
+#define IDM_EXPORT_PATTERNS 32934
+#define IDM_IMPORT_PATTERNS 32935
+#define IDM_TICK_GRID 33031
+#define IDM_FULL_LINE_RANGE 33032
+#define IDM_OPEN_FILE 33034
+#define IDM_SHORT_NAMES 33087
+#define IDM_WINDOW_1600 33025
+#define IDM_WINDOW_1024 33026
+#define IDM_WINDOW_800 33027
+#define IDM_AVERAGE_LINE 33140
 #define IDM_AVERAGE_LINE_VALUES 33141
 #define IDM_CLOSING_LINE_PROFIT 33142
-#define IDM_UNDO                20000
-#define IDM_DELETE              20005
-#define IDM_NEW_TREND_LINE      20007
-#define IDM_PANE_FLAG_FIRST     5000    /* .. 5099: bit n mod 32 of the selected pane's flags */
-#define IDM_PANE_FLAG_LAST      5099
-#define IDM_PANE_LOG_SCALE      5015    /* bit 15: logarithmic price scale */
-#define IDM_SORT_ITEM_FIRST     3000    /* .. one per sortable condition item */
-#define IDM_LIST_TO_GROUP_FIRST 4000    /* .. 4123: add the list's selected stock to group n */
-#define IDM_CHART_TO_GROUP_FIRST 4200   /* .. 4323: add the chart's stock to group n */
-#define IDM_RENAME_PATTERN      32915
-#define IDM_COPY_PATTERN_FIRST  32916   /* .. 32927 */
-#define IDM_COPY_PATTERN_LAST   32927
-#define IDM_ORDER_WINDOW        32994
+#define IDM_UNDO 20000
+#define IDM_DELETE 20005
+#define IDM_NEW_TREND_LINE 20007
+#define IDM_PANE_FLAG_FIRST 5000 /* .. 5099: bit n mod 32 of the selected pane's flags */
+#define IDM_PANE_FLAG_LAST 5099
+#define IDM_PANE_LOG_SCALE 5015       /* bit 15: logarithmic price scale */
+#define IDM_SORT_ITEM_FIRST 3000      /* .. one per sortable condition item */
+#define IDM_LIST_TO_GROUP_FIRST 4000  /* .. 4123: add the list's selected stock to group n */
+#define IDM_CHART_TO_GROUP_FIRST 4200 /* .. 4323: add the chart's stock to group n */
+#define IDM_RENAME_PATTERN 32915
+#define IDM_COPY_PATTERN_FIRST 32916 /* .. 32927 */
+#define IDM_COPY_PATTERN_LAST 32927
+#define IDM_ORDER_WINDOW 32994
 #define IDM_ORDER_WINDOW_MARGIN 32995
-#define IDM_ORDER_BOOK          32996
-#define IDM_ORDER_TICKS         32998
-#define IDM_ORDER_PORTFOLIO     32999
-#define IDM_ORDER_LIST          33000
-#define IDM_ORDER_FILLS         33001
-#define IDM_FULL_HISTORY_TS     33182
-#define IDM_CHART_FONT          33194
-#define IDM_CHART_FONT_RESET    33195
+#define IDM_ORDER_BOOK 32996
+#define IDM_ORDER_TICKS 32998
+#define IDM_ORDER_PORTFOLIO 32999
+#define IDM_ORDER_LIST 33000
+#define IDM_ORDER_FILLS 33001
+#define IDM_FULL_HISTORY_TS 33182
+#define IDM_CHART_FONT 33194
+#define IDM_CHART_FONT_RESET 33195

@@ -230,8 +230,8 @@ int DeleteDirectoryTree(const char* folder, int removeSelf) {
   bool allDeleted = true;
   for (const FolderEntry& entry : entries) {
     const std::string path = folderPath + entry.name;
-    const bool deleted = entry.isFolder ? DeleteDirectoryTree((path + '\\').c_str(), 1) != 0
-                                        : PlatformDeleteFile(path.c_str()) == 0;
+    const bool deleted =
+        entry.isFolder ? DeleteDirectoryTree((path + '\\').c_str(), 1) != 0 : PlatformDeleteFile(path.c_str()) == 0;
     allDeleted = allDeleted && deleted;
   }
   if (!allDeleted) return 0;

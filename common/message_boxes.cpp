@@ -17,6 +17,5 @@ int MessageBoxFromStrings(WindowHandle owner, int titleStringId, int textStringI
 
 bool ShowSaveFileDialog(ModuleHandle, WindowHandle owner, const char* title, char* path, char* fileTitle,
                         const char* filter) {
-  return PlatformPromptSaveFile(owner, title, path, fileTitle, filter != nullptr ? filter : kAllFilesFilter,
-                                nullptr);
+  return PlatformPromptSaveFile(owner, title, path, fileTitle, filter != nullptr ? filter : kAllFilesFilter, nullptr);
 }

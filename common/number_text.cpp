@@ -32,9 +32,7 @@ void WriteGroupedDigits(const char* prefix, const char* digits, char* out, size_
 }
 
 // |value| without overflow for INT_MIN.
-uint32_t Magnitude(int value) {
-  return value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
-}
+uint32_t Magnitude(int value) { return value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value); }
 
 void FormatIntWithPrefix(const char* prefix, int value, char* out) {
   char digits[12];

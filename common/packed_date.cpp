@@ -10,9 +10,7 @@ namespace {
 constexpr int64_t kSecondsPerDay = 86400;
 constexpr int64_t kMarketOpenSeconds = 9 * 3600;
 
-constexpr int64_t FloorDiv(int64_t a, int64_t b) {
-  return a / b - ((a % b != 0 && (a < 0) != (b < 0)) ? 1 : 0);
-}
+constexpr int64_t FloorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0 && (a < 0) != (b < 0)) ? 1 : 0); }
 constexpr int64_t FloorMod(int64_t a, int64_t b) { return a - FloorDiv(a, b) * b; }
 
 // Days since 1970-01-01 of a proleptic Gregorian date with month 1..12.
@@ -35,8 +33,7 @@ constexpr CivilDate CivilFromDays(int64_t days) {
   days += 719468;
   const int64_t era = FloorDiv(days, 146097);
   const int64_t dayOfEra = days - era * 146097;
-  const int64_t yearOfEra =
-      (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
   const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
   const int64_t shiftedMonth = (5 * dayOfYear + 2) / 153;  // 0 = March
   const int day = static_cast<int>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
@@ -59,12 +56,12 @@ static_assert(CivilFromDays(-1).year == 1969 && CivilFromDays(-1).day == 31);
 static_assert(DaysFromFields(2024, 1, 32) == DaysFromCivil(2024, 2, 1));
 
 // Weekday suffixes, Sunday first.
-constexpr std::array<const char*, 7> kWeekdayTexts = {
-    "（日）", "（月）", "（火）", "（水）", "（木）", "（金）", "（土）"};
+constexpr std::array<const char*, 7> kWeekdayTexts = {"（日）", "（月）", "（火）", "（水）",
+                                                      "（木）", "（金）", "（土）"};
 
 struct LocalClock {
-  int64_t days;           // local date as days since 1970-01-01
-  int64_t secondsOfDay;   // local time of day
+  int64_t days;          // local date as days since 1970-01-01
+  int64_t secondsOfDay;  // local time of day
 };
 
 LocalClock ToLocalClock(int64_t unixTime) {
@@ -83,11 +80,10 @@ struct MonthDay {
   int day;
 };
 
-constexpr std::array<MonthDay, 11> kFixedHolidays = {{
-    {1, 1}, {1, 2}, {1, 3}, {2, 11}, {4, 29}, {5, 3}, {5, 4}, {5, 5}, {11, 3}, {11, 23}, {12, 31}}};
+constexpr std::array<MonthDay, 11> kFixedHolidays = {
+    {{1, 1}, {1, 2}, {1, 3}, {2, 11}, {4, 29}, {5, 3}, {5, 4}, {5, 5}, {11, 3}, {11, 23}, {12, 31}}};
 // Closed only when the day falls on a Monday.
-constexpr std::array<MonthDay, 5> kSubstituteMondays = {{
-    {2, 12}, {4, 30}, {5, 6}, {11, 4}, {11, 24}}};
+constexpr std::array<MonthDay, 5> kSubstituteMondays = {{{2, 12}, {4, 30}, {5, 6}, {11, 4}, {11, 24}}};
 
 struct DayFacts {
   int year;
@@ -111,9 +107,7 @@ bool IsNthMonday(const DayFacts& f, int month, int n) {
   return f.month == month && f.weekday == 1 && f.day >= 7 * n - 6 && f.day <= 7 * n;
 }
 
-bool IsAugustHoliday(const DayFacts& f) {
-  return IsDay(f, 8, 11) || (IsDay(f, 8, 12) && f.weekday == 1);
-}
+bool IsAugustHoliday(const DayFacts& f) { return IsDay(f, 8, 11) || (IsDay(f, 8, 12) && f.weekday == 1); }
 
 // The equinox day E of the year, or E + 1 when that is a Monday, within
 // the three days from firstDay.
@@ -126,29 +120,26 @@ bool IsEquinoxHoliday(const DayFacts& f, int month, int firstDay, double base) {
 
 bool IsEveryYearHoliday(const DayFacts& f) {
   return f.weekday == 0 || f.weekday == 6 || IsListed(kFixedHolidays, f) ||
-         (f.weekday == 1 && IsListed(kSubstituteMondays, f)) ||
-         IsEquinoxHoliday(f, 3, 19, 20.8431) || IsEquinoxHoliday(f, 9, 22, 23.2488);
+         (f.weekday == 1 && IsListed(kSubstituteMondays, f)) || IsEquinoxHoliday(f, 3, 19, 20.8431) ||
+         IsEquinoxHoliday(f, 9, 22, 23.2488);
 }
 
 bool IsYearDependentHoliday(const DayFacts& f) {
   if (f.year < 2000) {
-    return IsDay(f, 1, 15) || IsDay(f, 10, 10) || IsDay(f, 9, 15) || IsDay(f, 7, 20) ||
-           IsAugustHoliday(f);
+    return IsDay(f, 1, 15) || IsDay(f, 10, 10) || IsDay(f, 9, 15) || IsDay(f, 7, 20) || IsAugustHoliday(f);
   }
   if (f.year <= 2002) {
-    return IsNthMonday(f, 1, 2) || IsNthMonday(f, 10, 2) || IsDay(f, 9, 15) || IsDay(f, 7, 20) ||
-           IsAugustHoliday(f);
+    return IsNthMonday(f, 1, 2) || IsNthMonday(f, 10, 2) || IsDay(f, 9, 15) || IsDay(f, 7, 20) || IsAugustHoliday(f);
   }
   if (f.year == 2020) {
-    return IsNthMonday(f, 1, 2) || IsDay(f, 7, 23) || IsDay(f, 7, 24) || IsNthMonday(f, 9, 3) ||
-           IsDay(f, 8, 10);
+    return IsNthMonday(f, 1, 2) || IsDay(f, 7, 23) || IsDay(f, 7, 24) || IsNthMonday(f, 9, 3) || IsDay(f, 8, 10);
   }
   if (f.year == 2021) {
-    return IsNthMonday(f, 1, 2) || IsDay(f, 7, 22) || IsDay(f, 7, 23) || IsNthMonday(f, 9, 3) ||
-           IsDay(f, 8, 8) || IsDay(f, 8, 9);
+    return IsNthMonday(f, 1, 2) || IsDay(f, 7, 22) || IsDay(f, 7, 23) || IsNthMonday(f, 9, 3) || IsDay(f, 8, 8) ||
+           IsDay(f, 8, 9);
   }
-  return IsNthMonday(f, 1, 2) || IsNthMonday(f, 10, 2) || IsNthMonday(f, 9, 3) ||
-         IsNthMonday(f, 7, 3) || IsAugustHoliday(f);
+  return IsNthMonday(f, 1, 2) || IsNthMonday(f, 10, 2) || IsNthMonday(f, 9, 3) || IsNthMonday(f, 7, 3) ||
+         IsAugustHoliday(f);
 }
 
 bool IsHolidayOnDay(int64_t days) {
@@ -174,17 +165,13 @@ PackedDate DaysToPackedDate(int64_t days) {
   return MakePackedDate(static_cast<int>(civil.year), civil.month, civil.day);
 }
 
-PackedDate AddCalendarDays(PackedDate date, int days) {
-  return DaysToPackedDate(PackedDateToDays(date) + days);
-}
+PackedDate AddCalendarDays(PackedDate date, int days) { return DaysToPackedDate(PackedDateToDays(date) + days); }
 
 int GetDayOfWeek(PackedDate date) {
   return static_cast<int>(FloorMod(PackedDateToDays(date) + 4, 7));  // 1970-01-01 was a Thursday
 }
 
-void GetDayOfWeekText(PackedDate date, char* out) {
-  std::strcpy(out, kWeekdayTexts[GetDayOfWeek(date)]);
-}
+void GetDayOfWeekText(PackedDate date, char* out) { std::strcpy(out, kWeekdayTexts[GetDayOfWeek(date)]); }
 
 int GetDaysInMonth(int year, int month) {
   const int64_t first = DaysFromFields(year, month, 1);
@@ -193,9 +180,7 @@ int GetDaysInMonth(int year, int month) {
 
 bool IsMarketHoliday(PackedDate date) { return IsHolidayOnDay(PackedDateToDays(date)); }
 
-PackedDate RollBackToTradingDay(PackedDate date) {
-  return DaysToPackedDate(RollBackDays(PackedDateToDays(date)));
-}
+PackedDate RollBackToTradingDay(PackedDate date) { return DaysToPackedDate(RollBackDays(PackedDateToDays(date))); }
 
 PackedDate AddTradingDays(PackedDate date, int n) {
   if (n < 1) return date;

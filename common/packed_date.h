@@ -5,16 +5,14 @@
 using PackedDate = uint32_t;
 
 constexpr PackedDate MakePackedDate(int year, int month, int day) {
-  return (static_cast<uint32_t>(year) << 16) | (static_cast<uint32_t>(month) << 8) |
-         static_cast<uint32_t>(day);
+  return (static_cast<uint32_t>(year) << 16) | (static_cast<uint32_t>(month) << 8) | static_cast<uint32_t>(day);
 }
 constexpr int PackedYear(PackedDate d) { return static_cast<int>(d >> 16); }
 constexpr int PackedMonth(PackedDate d) { return static_cast<int>((d >> 8) & 0xFF); }
 constexpr int PackedDay(PackedDate d) { return static_cast<int>(d & 0xFF); }
 // A time of day packed the same way: (hour << 16) | (minute << 8) | second.
 constexpr uint32_t MakePackedTime(int hour, int minute, int second) {
-  return (static_cast<uint32_t>(hour) << 16) | (static_cast<uint32_t>(minute) << 8) |
-         static_cast<uint32_t>(second);
+  return (static_cast<uint32_t>(hour) << 16) | (static_cast<uint32_t>(minute) << 8) | static_cast<uint32_t>(second);
 }
 
 PackedDate GetTodayPacked();

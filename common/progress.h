@@ -6,8 +6,7 @@
 
 #include "platform/platform.h"
 
-
-extern WindowHandle gProgressDlg;        // the open dialog, null when none
+extern WindowHandle gProgressDlg;  // the open dialog, null when none
 
 void BeginProgress(WindowHandle owner, int showCancel, int titleStringId, int steps);
 void StepProgress();

@@ -5,7 +5,7 @@
 #include "platform/sjis_lead_byte.h"
 
 bool IsDigitChar(uint8_t c);
-bool IsCodeChar(uint8_t c);     // 0x30..0x5A
+bool IsCodeChar(uint8_t c);  // 0x30..0x5A
 bool IsAsciiAlnum(uint8_t c);
 char FullWidthToAscii(uint8_t lead, uint8_t trail);  // 0 when not a full-width digit or letter
 bool IsFullWidthAlnum(uint8_t lead, uint8_t trail);

@@ -12,15 +12,12 @@ StockCode gReferenceIndexCode = 0;
 
 namespace {
 
-constexpr std::array<const char*, kCanonicalIndexCount> kCanonicalIndexTexts = {
-    "1001", "1002", "1003", "1004"};
+constexpr std::array<const char*, kCanonicalIndexCount> kCanonicalIndexTexts = {"1001", "1002", "1003", "1004"};
 // Two aliases per index, in the order of the canonical codes.
-constexpr std::array<const char*, kIndexAliasCount> kIndexAliasTexts = {
-    "0101", "0000", "0201", "0010", "I010", "0106", "I011", "0107"};
+constexpr std::array<const char*, kIndexAliasCount> kIndexAliasTexts = {"0101", "0000", "0201", "0010",
+                                                                        "I010", "0106", "I011", "0107"};
 
-constexpr bool IsCodeCharacter(uint8_t c) {
-  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z');
-}
+constexpr bool IsCodeCharacter(uint8_t c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z'); }
 
 }  // namespace
 
@@ -66,9 +63,7 @@ StockCode NumberToCode(int number) {
   return StringToCode(text);
 }
 
-bool IsStockCodeInRange(StockCode code) {
-  return !CodeLess(code, gMinStockCode) && !CodeLess(gMaxStockCode, code);
-}
+bool IsStockCodeInRange(StockCode code) { return !CodeLess(code, gMinStockCode) && !CodeLess(gMaxStockCode, code); }
 
 bool IsValidCodeText(StockCode code) {
   for (int shift = 0; shift < 32; shift += 8) {

@@ -13,8 +13,8 @@ extern StockCode gMinStockCode;                               // "0000"
 extern StockCode gMaxStockCode;                               // "ZZZZ"
 extern StockCode gCanonicalIndexCodes[kCanonicalIndexCount];  // "1001".."1004"
 extern StockCode gIndexAliasCodes[kIndexAliasCount];
-extern StockCode gFirstListIndexCode;                         // "1050"
-extern StockCode gReferenceIndexCode;                         // "1001", the trading calendar
+extern StockCode gFirstListIndexCode;  // "1050"
+extern StockCode gReferenceIndexCode;  // "1001", the trading calendar
 
 void InitStockCodeGlobals();
 
@@ -32,6 +32,4 @@ bool IsStockCodeInRange(StockCode code);
 bool IsValidCodeText(StockCode code);
 StockCode GetCanonicalIndexCode(StockCode code);
 // Compares as signed 32-bit values (the table order).
-constexpr bool CodeLess(StockCode a, StockCode b) {
-  return static_cast<int32_t>(a) < static_cast<int32_t>(b);
-}
+constexpr bool CodeLess(StockCode a, StockCode b) { return static_cast<int32_t>(a) < static_cast<int32_t>(b); }

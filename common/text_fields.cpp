@@ -9,9 +9,7 @@ namespace {
 
 constexpr int kFieldTextSize = 256;
 
-constexpr bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+constexpr bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -130,8 +128,7 @@ double ReadCsvDouble(const char* buffer, int length, int* position) {
 
 // Index entries of the lists are written "I<number>".
 StockCode ReadCsvStockCode(const char* buffer, int length, int* position) {
-  if (buffer == nullptr || position == nullptr || !IsInside(*position, length) ||
-      buffer[*position] != 'I') {
+  if (buffer == nullptr || position == nullptr || !IsInside(*position, length) || buffer[*position] != 'I') {
     return ReadCsvCode(buffer, length, position);
   }
   ++*position;

@@ -13,8 +13,8 @@ struct DailyCache {
   uint32_t dirty[kMaxStocks];
 };
 
-constexpr uint32_t kCacheMemoryLoadLimit = 90;         // percent; no new copies from here on
-constexpr uint64_t kLowPhysicalMemory = 0x8000000;     // 128 MB: the cache is not kept
+constexpr uint32_t kCacheMemoryLoadLimit = 90;      // percent; no new copies from here on
+constexpr uint64_t kLowPhysicalMemory = 0x8000000;  // 128 MB: the cache is not kept
 
 extern DailyCache* gDailyCache;
 extern std::atomic<int> gDailyCacheCount;

@@ -24,10 +24,8 @@ struct CodeCutOff {
 };
 
 constexpr CodeCutOff kCodeCutOffs[] = {
-    {"8303", MakePackedDate(2004, 2, 19)},
-    {"8198", MakePackedDate(2004, 7, 29)},
-    {"6648", MakePackedDate(2004, 11, 24)},
-    {"8187", MakePackedDate(2005, 9, 20)},
+    {"8303", MakePackedDate(2004, 2, 19)},  {"8198", MakePackedDate(2004, 7, 29)},
+    {"6648", MakePackedDate(2004, 11, 24)}, {"8187", MakePackedDate(2005, 9, 20)},
     {"8304", MakePackedDate(2006, 10, 31)},
 };
 

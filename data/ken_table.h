@@ -12,7 +12,7 @@ constexpr char kKenFilePath[] = "BASEDATA\\ken.dat";
 struct KenRecord {
   PackedDate exDate;  // first day traded at the new price
   StockCode code;
-  int32_t ratio;      // factor in hundredths minus 100: 100 = one share becomes two
+  int32_t ratio;  // factor in hundredths minus 100: 100 = one share becomes two
 };
 static_assert(sizeof(KenRecord) == 12, "KenRecord is 12 bytes");
 

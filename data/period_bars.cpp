@@ -16,9 +16,7 @@ bool StartsNewWeek(PackedDate previous, PackedDate date) {
 
 bool StartsNewMonth(PackedDate previous, PackedDate date) { return (previous >> 8) != (date >> 8); }
 
-int32_t SaturateVolume(int64_t volume) {
-  return static_cast<int32_t>(std::clamp<int64_t>(volume, INT_MIN, INT_MAX));
-}
+int32_t SaturateVolume(int64_t volume) { return static_cast<int32_t>(std::clamp<int64_t>(volume, INT_MIN, INT_MAX)); }
 
 // Walks the daily bars oldest first and folds each period into one bar dated
 // by its last day.

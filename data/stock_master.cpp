@@ -30,9 +30,8 @@ bool IsMasterAcceptable(const StockMasterFile& master) {
 void SortMasterByCode(const StockMasterFile& master, MasterCodeOrder& order) {
   order.count = master.count;
   std::iota(order.index.begin(), order.index.begin() + order.count, 0);
-  std::stable_sort(order.index.begin(), order.index.begin() + order.count, [&master](int a, int b) {
-    return CodeLess(master.records[a].code, master.records[b].code);
-  });
+  std::stable_sort(order.index.begin(), order.index.begin() + order.count,
+                   [&master](int a, int b) { return CodeLess(master.records[a].code, master.records[b].code); });
 }
 
 // Position in the order of the first master record with the code, or -1.
@@ -84,8 +83,8 @@ int KeepListedStocks(const StockMasterFile& master, const MasterCodeOrder& order
 // Appends the codes new to the table in master order while there is room.
 // A new stock starts from a zeroed record, so it never inherits results of
 // the record that held its place before.
-int AppendNewStocks(const StockMasterFile& master, const MasterCodeOrder& order,
-                    std::array<bool, kMaxStocks>& listed, int count) {
+int AppendNewStocks(const StockMasterFile& master, const MasterCodeOrder& order, std::array<bool, kMaxStocks>& listed,
+                    int count) {
   for (int m = 0; m < master.count && count < kMaxStocks; ++m) {
     const int position = FindFirstInOrder(master, order, master.records[m].code);
     if (listed[position]) continue;

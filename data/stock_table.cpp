@@ -29,8 +29,8 @@ constexpr int kMessageSize = 512;
 constexpr int kAsidePathSize = 260;
 
 // Indexed by market id 0..12; id 0 ("unknown") has no flag.
-constexpr std::array<uint16_t, kMarketNameCount> kMarketFlags = {
-    0, 0x100, 0x200, 0x400, 0x800, 0x40, 0x80, 0x1, 0x2, 0x4, 0x8, 0x10, 0x20};
+constexpr std::array<uint16_t, kMarketNameCount> kMarketFlags = {0,   0x100, 0x200, 0x400, 0x800, 0x40, 0x80,
+                                                                 0x1, 0x2,   0x4,   0x8,   0x10,  0x20};
 
 // The last successful lookup as (code << 32) | index, so that the pair is
 // read and written as one unit by every thread.

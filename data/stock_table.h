@@ -18,7 +18,7 @@ constexpr int16_t kDefaultTradingUnit = 1000;  // of a new stock, and where a un
 
 struct StockMasterRecord {
   StockCode code;
-  char name[64];         // Shift-JIS, zero-terminated
+  char name[64];  // Shift-JIS, zero-terminated
   char reading[64];
   char shortName[16];
   uint16_t marketId;     // 1..12; 6 for the market indices
@@ -39,13 +39,13 @@ struct StockRecord {
   StockMasterRecord master;
   uint32_t flags;
   uint32_t reserved1;
-  uint8_t groupBits[16];       // one bit per group
+  uint8_t groupBits[16];  // one bit per group
   uint32_t signalBits;
   int32_t dailyCount;
   int32_t weeklyCount;
   int32_t monthlyCount;
-  PackedDate lastDate;         // in time-back mode: the chosen day
-  uint32_t liveTime;           // packed time of the last live update, or kLiveTimeFinished
+  PackedDate lastDate;  // in time-back mode: the chosen day
+  uint32_t liveTime;    // packed time of the last live update, or kLiveTimeFinished
   PriceBar lastBar;
   uint8_t signalHits[kSignalSlots];
   int32_t signalValues[kSignalSlots];
@@ -71,8 +71,8 @@ constexpr char kStockTableFileName[] = "stock.dat";
 constexpr char kTimeBackStockTableFileName[] = "stocktb.dat";
 constexpr char kStockMasterPath[] = "BASEDATA\\stockinf.dat";
 
-extern StockTable* gStockTable;        // allocated at start-up, lives until exit
-extern int32_t* gSortWorkArray;        // kMaxStocks entries, for other sorts
+extern StockTable* gStockTable;  // allocated at start-up, lives until exit
+extern int32_t* gSortWorkArray;  // kMaxStocks entries, for other sorts
 extern int gStockTableRebuilt;
 
 // Allocates the table and the work array; false when memory is short (start-up ends).

@@ -53,8 +53,9 @@ std::vector<uint8_t> ShapeInput(const uint8_t* data, size_t size) {
   if (size == 0) return bytes;
   const uint32_t tags[] = {0, kKenTag, kOldKenTag};
   const uint32_t tag = tags[data[0] % 3];
-  if (tag != 0) bytes.insert(bytes.end(), reinterpret_cast<const uint8_t*>(&tag),
-                             reinterpret_cast<const uint8_t*>(&tag) + sizeof tag);
+  if (tag != 0)
+    bytes.insert(bytes.end(), reinterpret_cast<const uint8_t*>(&tag),
+                 reinterpret_cast<const uint8_t*>(&tag) + sizeof tag);
   bytes.insert(bytes.end(), data + 1, data + size);
   return bytes;
 }

@@ -21,9 +21,9 @@ constexpr uint64_t kRandomSeed = 0x5EED5EED12345678u;
 constexpr size_t kMaxRandomLength = 4096;
 
 // Bytes the text readers treat specially, and Shift-JIS lead bytes.
-constexpr std::array<uint8_t, 24> kInterestingBytes = {
-    ',', '\t', '\r', '\n', 'I', ' ', '-', '+', '.', 'e', '0', '1',
-    '5', '9', 0x00, 0x81, 0x82, 0x88, 0x8F, 0x9F, 0x5C, 0xE0, 0xFC, 0xFF};
+constexpr std::array<uint8_t, 24> kInterestingBytes = {',',  '\t', '\r', '\n', 'I',  ' ',  '-',  '+',
+                                                       '.',  'e',  '0',  '1',  '5',  '9',  0x00, 0x81,
+                                                       0x82, 0x88, 0x8F, 0x9F, 0x5C, 0xE0, 0xFC, 0xFF};
 
 uint64_t NextRandom(uint64_t* state) {
   // splitmix64
@@ -69,8 +69,7 @@ bool RunFile(const std::filesystem::path& path) {
     std::fprintf(stderr, "cannot read %s\n", path.string().c_str());
     return false;
   }
-  const std::vector<uint8_t> input((std::istreambuf_iterator<char>(file)),
-                                   std::istreambuf_iterator<char>());
+  const std::vector<uint8_t> input((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   RunOne(input.data(), input.size());
   return true;
 }

@@ -65,8 +65,8 @@ constexpr int kQuoteCounterCount = 3;
 constexpr int kQuoteLastSeenCount = 4;
 
 // The live-quote day state.
-extern PackedDate gNewestQuoteDate;                    // 0 = none yet
-extern int gQuoteStockCounts[kQuoteCounterCount];      // distinct stocks received today
+extern PackedDate gNewestQuoteDate;                     // 0 = none yet
+extern int gQuoteStockCounts[kQuoteCounterCount];       // distinct stocks received today
 extern int gQuoteLastSeenIndexes[kQuoteLastSeenCount];  // -1 = none
 extern int gQuoteCompanionRunning;
 

@@ -48,8 +48,8 @@ constexpr int kIdNo = 7;
 struct PlatformFile;  // an open file, exclusive (no sharing)
 
 enum class FileOpenMode {
-  kReadExisting,           // read only; the file must exist
-  kCreateWriteThrough,     // read and write, replace an existing file, write-through
+  kReadExisting,        // read only; the file must exist
+  kCreateWriteThrough,  // read and write, replace an existing file, write-through
 };
 
 // Each returns 0 or a Win32 error code.
@@ -67,8 +67,8 @@ int PlatformReplaceFile(const char* from, const char* to);
 // kErrorFileExists when it does).
 int PlatformMoveFile(const char* from, const char* to);
 int PlatformDeleteFile(const char* path);
-int PlatformCreateFolder(const char* path);    // 0 also when it exists
-int PlatformRemoveFolder(const char* path);    // must be empty
+int PlatformCreateFolder(const char* path);  // 0 also when it exists
+int PlatformRemoveFolder(const char* path);  // must be empty
 // Last-write date of a file in UTC; 0 or an error code.
 int PlatformGetFileDate(const char* path, int* year, int* month, int* day);
 
@@ -109,8 +109,8 @@ void PlatformBeep(unsigned soundFlags);
 // File dialogs; `path` (260 bytes) holds the chosen name on return. `fileTitle`
 // may be null. `filter` is a Win32 filter list ("name\0pattern\0...\0\0").
 bool PlatformPromptOpenFile(WindowHandle owner, const char* title, char* path, const char* filter);
-bool PlatformPromptSaveFile(WindowHandle owner, const char* title, char* path, char* fileTitle,
-                            const char* filter, const char* defaultExtension);
+bool PlatformPromptSaveFile(WindowHandle owner, const char* title, char* path, char* fileTitle, const char* filter,
+                            const char* defaultExtension);
 
 // ---- The progress dialog ----------------------------------------------------
 // The core keeps the state and arithmetic of the progress dialog (shell/progress.cpp);
@@ -124,7 +124,7 @@ constexpr int kProgressBarRange = 32000;  // the progress bar runs 0..32000
 extern volatile int gProgressCancelled;       // OK or Cancel was pressed
 extern volatile int gProgressAbortRequested;  // the abort button was pressed
 WindowHandle PlatformProgressOpen(WindowHandle owner, bool showCancel, const char* title);
-void PlatformProgressSetBar(int position);  // 0..32000
+void PlatformProgressSetBar(int position);                 // 0..32000
 void PlatformProgressSetText(int line, const char* text);  // line 1 or 2
 void PlatformProgressEnableCancel(bool enable);
 void PlatformProgressShowAbort(bool show);

@@ -346,7 +346,7 @@ void PlatformSleep(uint32_t milliseconds) {
 }
 
 uint32_t PlatformGetTickCount() {
-  timespec ts {};
+  timespec ts{};
   clock_gettime(CLOCK_MONOTONIC, &ts);
   return static_cast<uint32_t>(static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u);
 }
@@ -460,11 +460,11 @@ bool PlatformPromptOpenFile(WindowHandle owner, const char* title, char* path, c
   return TakeFileDialogAnswer({false, owner, title ? title : "", FilterListText(filter), ""}, path, nullptr);
 }
 
-bool PlatformPromptSaveFile(WindowHandle owner, const char* title, char* path, char* fileTitle,
-                            const char* filter, const char* defaultExtension) {
-  return TakeFileDialogAnswer({true, owner, title ? title : "", FilterListText(filter),
-                               defaultExtension ? defaultExtension : ""},
-                              path, fileTitle);
+bool PlatformPromptSaveFile(WindowHandle owner, const char* title, char* path, char* fileTitle, const char* filter,
+                            const char* defaultExtension) {
+  return TakeFileDialogAnswer(
+      {true, owner, title ? title : "", FilterListText(filter), defaultExtension ? defaultExtension : ""}, path,
+      fileTitle);
 }
 
 // ---- The progress dialog ----------------------------------------------------

@@ -35,8 +35,7 @@ int PlatformOpenFile(const char* path, FileOpenMode mode, PlatformFile** file) {
   const bool read = mode == FileOpenMode::kReadExisting;
   const HANDLE h = CreateFileW(wide.c_str(), read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                read ? OPEN_EXISTING : CREATE_ALWAYS,
-                               read ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH,
-                               nullptr);
+                               read ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
   if (h == INVALID_HANDLE_VALUE) return LastError();
   *file = new PlatformFile{h};
   return 0;
@@ -103,8 +102,8 @@ int PlatformCreateFolder(const char* path) {
 int PlatformRemoveFolder(const char* path) { return RemoveDirectoryW(SjisToWide(path).c_str()) ? 0 : LastError(); }
 
 int PlatformGetFileDate(const char* path, int* year, int* month, int* day) {
-  const HANDLE h = CreateFileW(SjisToWide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE h =
+      CreateFileW(SjisToWide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return LastError();
   FILETIME written{};
   SYSTEMTIME st{};
@@ -243,9 +242,9 @@ bool PlatformGetErrorText(int code, char* out, size_t size) {
   if (size == 0) return false;
   out[0] = 0;
   wchar_t* text = nullptr;
-  const DWORD n = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-      static_cast<DWORD>(code), 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+  const DWORD n =
+      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
   if (n == 0 || text == nullptr) return false;
   WideToSjisBuffer(text, out, static_cast<int>(size));
   LocalFree(text);
@@ -265,8 +264,8 @@ void PlatformBeep(unsigned soundFlags) { MessageBeep(soundFlags); }
 
 namespace {
 
-bool RunFileDialog(bool save, WindowHandle owner, const char* title, char* path, char* fileTitle,
-                   const char* filter, const char* defaultExtension) {
+bool RunFileDialog(bool save, WindowHandle owner, const char* title, char* path, char* fileTitle, const char* filter,
+                   const char* defaultExtension) {
   wchar_t file[MAX_PATH] = L"";
   wchar_t fileTitleW[MAX_PATH] = L"";
   const std::wstring initial = SjisToWide(path);
@@ -298,8 +297,8 @@ bool PlatformPromptOpenFile(WindowHandle owner, const char* title, char* path, c
   return RunFileDialog(false, owner, title, path, nullptr, filter, nullptr);
 }
 
-bool PlatformPromptSaveFile(WindowHandle owner, const char* title, char* path, char* fileTitle,
-                            const char* filter, const char* defaultExtension) {
+bool PlatformPromptSaveFile(WindowHandle owner, const char* title, char* path, char* fileTitle, const char* filter,
+                            const char* defaultExtension) {
   return RunFileDialog(true, owner, title, path, fileTitle, filter, defaultExtension);
 }
 
@@ -321,14 +320,9 @@ INT_PTR CALLBACK ProgressDialogProc(HWND, UINT message, WPARAM wParam, LPARAM) {
   if (message != WM_COMMAND) return FALSE;
   switch (LOWORD(wParam)) {
     case IDOK:
-    case IDCANCEL:
-      gProgressCancelled = 1;
-      return TRUE;
-    case IDC_PROGRESS_ABORT:
-      gProgressAbortRequested = 1;
-      return TRUE;
-    default:
-      return FALSE;
+    case IDCANCEL: gProgressCancelled = 1; return TRUE;
+    case IDC_PROGRESS_ABORT: gProgressAbortRequested = 1; return TRUE;
+    default: return FALSE;
   }
 }
 
@@ -348,8 +342,8 @@ WindowHandle PlatformProgressOpen(WindowHandle owner, bool showCancel, const cha
     p = ProgressWindows{};
     p.owner = static_cast<HWND>(owner);
     p.focus = GetFocus();
-    p.dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PROGRESS), p.owner,
-                                  ProgressDialogProc, 0);
+    p.dialog =
+        CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PROGRESS), p.owner, ProgressDialogProc, 0);
     if (p.dialog == nullptr) return nullptr;
     // The main window, the stock sheets and the simulator windows: every
     // top-level window of this thread but the dialog.

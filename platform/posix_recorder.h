@@ -24,9 +24,9 @@ struct RecordedFileDialog {
 };
 
 struct RecordedProgressCall {
-  std::string call;   // "open", "bar", "text", "cancel", "abort", "close"
-  int value;          // bar position, text line, enable/show flag
-  std::string text;   // title or line text
+  std::string call;  // "open", "bar", "text", "cancel", "abort", "close"
+  int value;         // bar position, text line, enable/show flag
+  std::string text;  // title or line text
 };
 
 // Returns and clears what was recorded so far.
@@ -49,17 +49,17 @@ void SetFixedClock(int64_t unixTime, int utcOffsetSeconds);
 
 // Injected file failures; each counter is used up by the calls it fails.
 struct FileFaults {
-  int failOpens = 0;          // next N opens fail with openError
+  int failOpens = 0;  // next N opens fail with openError
   int openError = kErrorSharingViolation;
-  int failReads = 0;          // next N reads fail with kErrorReadFault
-  int shortReads = 0;         // next N reads report success but read only half of the bytes
-  int failWrites = 0;         // next N writes fail with writeError after writing writeBytesBeforeFailure bytes
+  int failReads = 0;   // next N reads fail with kErrorReadFault
+  int shortReads = 0;  // next N reads report success but read only half of the bytes
+  int failWrites = 0;  // next N writes fail with writeError after writing writeBytesBeforeFailure bytes
   int writeError = kErrorDiskFull;
   uint32_t writeBytesBeforeFailure = 0;
-  int shortWrites = 0;        // next N writes report success but write only half of the bytes
-  int failReplaces = 0;       // next N replaces and moves fail with kErrorAccessDenied
-  int failFlushes = 0;        // next N flushes fail with kErrorWriteFault
-  int failDeletes = 0;        // next N file deletes fail with kErrorAccessDenied
+  int shortWrites = 0;   // next N writes report success but write only half of the bytes
+  int failReplaces = 0;  // next N replaces and moves fail with kErrorAccessDenied
+  int failFlushes = 0;   // next N flushes fail with kErrorWriteFault
+  int failDeletes = 0;   // next N file deletes fail with kErrorAccessDenied
 };
 void SetFileFaults(const FileFaults& faults);
 FileFaults GetFileFaults();

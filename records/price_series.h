@@ -7,8 +7,8 @@
 #include "common/packed_date.h"
 #include "common/stock_code.h"
 
-constexpr int kMaxBars = 5120;          // capacity of a series
-constexpr int kMergeBarCap = 5071;      // a merge never leaves more bars than this
+constexpr int kMaxBars = 5120;      // capacity of a series
+constexpr int kMergeBarCap = 5071;  // a merge never leaves more bars than this
 
 struct PriceBar {
   PackedDate date;

@@ -67,18 +67,18 @@ constexpr uint32_t kPaneFlagBits = PaneLineFlags(6) | kPaneFlagCloudAlone | kPan
                                    kPaneFlagLogScale | kPaneFlagParabolic;
 
 struct ChartView {
-  uint32_t stockCode;      // StockCode; plain numbers below 10000 in older settings
-  int32_t period;          // 0 daily, 1 weekly, 2 monthly
-  int32_t lastBarIndex;    // bar at the right edge, below kMaxLastBarIndex; negative: the newest
-  int32_t barWidth;        // odd, 1..19
-  int32_t dateLink;        // scrolls together with the chart below
-  int32_t stockLink;       // shows the same group and stock as the chart below
-  int32_t keepStock;       // keeps its stock when the pattern changes
-  int32_t paneCount;       // 0..12
+  uint32_t stockCode;                     // StockCode; plain numbers below 10000 in older settings
+  int32_t period;                         // 0 daily, 1 weekly, 2 monthly
+  int32_t lastBarIndex;                   // bar at the right edge, below kMaxLastBarIndex; negative: the newest
+  int32_t barWidth;                       // odd, 1..19
+  int32_t dateLink;                       // scrolls together with the chart below
+  int32_t stockLink;                      // shows the same group and stock as the chart below
+  int32_t keepStock;                      // keeps its stock when the pattern changes
+  int32_t paneCount;                      // 0..12
   uint32_t paneKinds[kMaxPanesPerChart];  // PaneKind
   uint32_t paneFlags[kMaxPanesPerChart];  // PaneFlag bits, within kPaneFlagBits
-  int16_t groupIndex;      // 0..123
-  int16_t rightMargin;     // pixels after the newest bar: 1 to half the widest client
+  int16_t groupIndex;                     // 0..123
+  int16_t rightMargin;                    // pixels after the newest bar: 1 to half the widest client
 };
 static_assert(sizeof(ChartView) == 132, "ChartView is a 132-byte record");
 static_assert(offsetof(ChartView, paneCount) == 28);
@@ -88,8 +88,8 @@ static_assert(offsetof(ChartView, groupIndex) == 128);
 static_assert(offsetof(ChartView, rightMargin) == 130);
 
 struct ScreenPattern {
-  int32_t chartCount;      // 1..3
-  char name[32];           // Shift-JIS, zero-terminated (IsCp932Text)
+  int32_t chartCount;  // 1..3
+  char name[32];       // Shift-JIS, zero-terminated (IsCp932Text)
   ChartView views[kMaxChartsPerPattern];
 };
 static_assert(sizeof(ScreenPattern) == 432, "ScreenPattern is a 432-byte record");

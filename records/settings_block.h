@@ -37,64 +37,64 @@ struct LogFontImage {
 static_assert(sizeof(LogFontImage) == 60, "LOGFONT image is 60 bytes");
 
 struct SettingsBlock {
-  WindowPlacementImage mainPlacement;                   // 0
-  int32_t currentPattern;                               // 44
-  ScreenPattern screenPatterns[kScreenPatternCount];    // 48
-  uint8_t reserved5232[24];                             // 5232
-  int32_t showDetailWindow;                             // 5256
-  int32_t detailWindowX, detailWindowY;                 // 5260
-  int32_t detailDockRight, detailDockBottom;            // 5268
-  int32_t showGroupList, groupListWidth;                // 5276
-  int32_t showDetailList, detailListWidth;              // 5284
-  int32_t paramSheetStartPage;                          // 5292
-  IndicatorParameterSet indicatorParams[3];             // 5296
-  uint8_t reserved5626[2];                              // 5626
-  ColorRef customColors[16];                            // 5628
-  int32_t builtinPaletteIndex;                          // 5692
-  ColorRef paletteColors[kPaletteColorCount];           // 5696
-  char signalFileName[260];                             // 6016
-  int32_t timeBackMode;                                 // 6276
-  int32_t timeBackWindowX, timeBackWindowY;             // 6280
-  int32_t timeBackDockRight, timeBackDockBottom;        // 6288
-  int32_t timeBackDayIndex;                             // 6296
-  int32_t savedRecomputeNeeded;                         // 6300
-  PackedDate timeBackComputedDate;                      // 6304
-  int32_t showGuideLine;                                // 6308
-  int32_t weekSeparatorsOn;                             // 6312
-  int32_t displaySwitch32878;                           // 6316
-  int32_t showSplitAdjusted;                            // 6320
-  int32_t askRecomputeAtStart;                          // 6324
-  int32_t recomputeNeeded;                              // 6328
-  uint8_t reserved6332[4];                              // 6332
-  int32_t newTrendLineWidth;                            // 6336
-  int32_t chartFontSize;                                // 6340
-  PackedDate lastPriceDate;                             // 6344
-  uint8_t reserved6348[344];                            // 6348
-  uint8_t orderLinkOn;                                  // 6692
-  uint8_t reserved6693;                                 // 6693
-  uint16_t monitoredGroup;                              // 6694
-  uint8_t tickGridOn;                                   // 6696
-  uint8_t snapDraggedPrices;                            // 6697
-  uint8_t reserved6698;                                 // 6698
-  uint8_t showShortNames;                               // 6699
-  uint16_t paneHeights[kPaneHeightCount];               // 6700
-  uint16_t groupsDirty, savedGroupsDirty;               // 6740
-  PackedDate kenUpdateDate, pinfoUpdateDate;            // 6744
-  uint8_t reserved6752[8];                              // 6752
-  int16_t memoFontSize, memoLineSpacing;                // 6760
-  int32_t infoBeepOnNotice;                             // 6764
-  uint8_t showAverageLine;                              // 6768
-  uint8_t hideAverageLineValues;                        // 6769
-  uint8_t showProfitOnClosingLine;                      // 6770
-  uint8_t reserved6771[9];                              // 6771
-  uint8_t buyOrderOptions[4];                           // 6780
-  int32_t buyMarginKind;                                // 6784
-  uint8_t shortOrderOptions[4];                         // 6788
-  int32_t shortMarginKind;                              // 6792
-  uint8_t thickChartLines;                              // 6796
-  uint8_t reserved6797[3];                              // 6797
-  uint8_t clipboardWithNames, clipboardWithMark;        // 6800
-  uint8_t reserved6802[10];                             // 6802
+  WindowPlacementImage mainPlacement;                 // 0
+  int32_t currentPattern;                             // 44
+  ScreenPattern screenPatterns[kScreenPatternCount];  // 48
+  uint8_t reserved5232[24];                           // 5232
+  int32_t showDetailWindow;                           // 5256
+  int32_t detailWindowX, detailWindowY;               // 5260
+  int32_t detailDockRight, detailDockBottom;          // 5268
+  int32_t showGroupList, groupListWidth;              // 5276
+  int32_t showDetailList, detailListWidth;            // 5284
+  int32_t paramSheetStartPage;                        // 5292
+  IndicatorParameterSet indicatorParams[3];           // 5296
+  uint8_t reserved5626[2];                            // 5626
+  ColorRef customColors[16];                          // 5628
+  int32_t builtinPaletteIndex;                        // 5692
+  ColorRef paletteColors[kPaletteColorCount];         // 5696
+  char signalFileName[260];                           // 6016
+  int32_t timeBackMode;                               // 6276
+  int32_t timeBackWindowX, timeBackWindowY;           // 6280
+  int32_t timeBackDockRight, timeBackDockBottom;      // 6288
+  int32_t timeBackDayIndex;                           // 6296
+  int32_t savedRecomputeNeeded;                       // 6300
+  PackedDate timeBackComputedDate;                    // 6304
+  int32_t showGuideLine;                              // 6308
+  int32_t weekSeparatorsOn;                           // 6312
+  int32_t displaySwitch32878;                         // 6316
+  int32_t showSplitAdjusted;                          // 6320
+  int32_t askRecomputeAtStart;                        // 6324
+  int32_t recomputeNeeded;                            // 6328
+  uint8_t reserved6332[4];                            // 6332
+  int32_t newTrendLineWidth;                          // 6336
+  int32_t chartFontSize;                              // 6340
+  PackedDate lastPriceDate;                           // 6344
+  uint8_t reserved6348[344];                          // 6348
+  uint8_t orderLinkOn;                                // 6692
+  uint8_t reserved6693;                               // 6693
+  uint16_t monitoredGroup;                            // 6694
+  uint8_t tickGridOn;                                 // 6696
+  uint8_t snapDraggedPrices;                          // 6697
+  uint8_t reserved6698;                               // 6698
+  uint8_t showShortNames;                             // 6699
+  uint16_t paneHeights[kPaneHeightCount];             // 6700
+  uint16_t groupsDirty, savedGroupsDirty;             // 6740
+  PackedDate kenUpdateDate, pinfoUpdateDate;          // 6744
+  uint8_t reserved6752[8];                            // 6752
+  int16_t memoFontSize, memoLineSpacing;              // 6760
+  int32_t infoBeepOnNotice;                           // 6764
+  uint8_t showAverageLine;                            // 6768
+  uint8_t hideAverageLineValues;                      // 6769
+  uint8_t showProfitOnClosingLine;                    // 6770
+  uint8_t reserved6771[9];                            // 6771
+  uint8_t buyOrderOptions[4];                         // 6780
+  int32_t buyMarginKind;                              // 6784
+  uint8_t shortOrderOptions[4];                       // 6788
+  int32_t shortMarginKind;                            // 6792
+  uint8_t thickChartLines;                            // 6796
+  uint8_t reserved6797[3];                            // 6797
+  uint8_t clipboardWithNames, clipboardWithMark;      // 6800
+  uint8_t reserved6802[10];                           // 6802
 };
 static_assert(sizeof(SettingsBlock) == 6812, "velqo.dat holds a 6812-byte block");
 static_assert(offsetof(SettingsBlock, mainPlacement) == 0);
@@ -147,20 +147,20 @@ static_assert(offsetof(SettingsBlock, thickChartLines) == 6796);
 static_assert(offsetof(SettingsBlock, clipboardWithNames) == 6800);
 
 struct SettingsBlockP2 {
-  uint8_t reserved0[236];                               // 0
-  int32_t vendorGen2On;                                 // 236
-  uint8_t reserved240[240];                             // 240
-  int32_t lastMonthlyBackupDate;                        // 480, yyyymmdd
-  uint8_t realTimeReceiveOn;                            // 484
-  uint8_t reserved485;                                  // 485
-  uint8_t pastPriceAutoFetchOn;                         // 486
-  uint8_t reserved487;                                  // 487
-  int32_t dataSource;                                   // 488: 0, 1 vendor, 2 broker
-  uint8_t reserved492[4];                               // 492
-  LogFontImage memoLogFont;                             // 496
-  uint8_t reserved556[24];                              // 556
-  LogFontImage chartLogFont;                            // 580
-  uint8_t reserved640[3432];                            // 640
+  uint8_t reserved0[236];         // 0
+  int32_t vendorGen2On;           // 236
+  uint8_t reserved240[240];       // 240
+  int32_t lastMonthlyBackupDate;  // 480, yyyymmdd
+  uint8_t realTimeReceiveOn;      // 484
+  uint8_t reserved485;            // 485
+  uint8_t pastPriceAutoFetchOn;   // 486
+  uint8_t reserved487;            // 487
+  int32_t dataSource;             // 488: 0, 1 vendor, 2 broker
+  uint8_t reserved492[4];         // 492
+  LogFontImage memoLogFont;       // 496
+  uint8_t reserved556[24];        // 556
+  LogFontImage chartLogFont;      // 580
+  uint8_t reserved640[3432];      // 640
 };
 static_assert(sizeof(SettingsBlockP2) == 4072, "velqo_p2.dat holds a 4072-byte block");
 static_assert(offsetof(SettingsBlockP2, vendorGen2On) == 236);

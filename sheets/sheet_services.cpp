@@ -1,6 +1,5 @@
 #include "sheets/sheet_services.h"
 
-
 int gTradeMarkShown = 0;
 StockCode gTradeMarkCode = 0;
 PackedDate gTradeMarkDate1 = 0;

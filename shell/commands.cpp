@@ -10,7 +10,6 @@
 #include "common/command_ids.h"
 #include "common/progress.h"
 
-
 namespace {
 
 // One entry per command family: the handler returns non-zero when it took the id.
@@ -81,9 +80,12 @@ int RunPatternCopyCommand(WindowHandle, int commandId) {
 
 // The pattern file: save all twelve patterns, or read them back.
 int RunPatternFileCommand(WindowHandle, int commandId) {
-  if (commandId == IDM_EXPORT_PATTERNS) ExportScreenPatterns();
-  else if (commandId == IDM_IMPORT_PATTERNS) ImportScreenPatterns();
-  else return 0;
+  if (commandId == IDM_EXPORT_PATTERNS)
+    ExportScreenPatterns();
+  else if (commandId == IDM_IMPORT_PATTERNS)
+    ImportScreenPatterns();
+  else
+    return 0;
   return 1;
 }
 
@@ -92,9 +94,9 @@ int RunWindowCommand(WindowHandle window, int commandId) {
 }
 
 // The families register here as their features arrive.
-constexpr CommandHandler kCommandHandlers[] = {RunPatternCommand,    RunPeriodCommand,        RunBarWidthCommand,
-                                               RunPaneKindCommand,   RunChartEditCommand,     RunDisplaySwitchCommand,
-                                               RunPatternCopyCommand, RunPatternFileCommand,    RunWindowCommand};
+constexpr CommandHandler kCommandHandlers[] = {RunPatternCommand,     RunPeriodCommand,      RunBarWidthCommand,
+                                               RunPaneKindCommand,    RunChartEditCommand,   RunDisplaySwitchCommand,
+                                               RunPatternCopyCommand, RunPatternFileCommand, RunWindowCommand};
 
 }  // namespace
 

@@ -45,8 +45,8 @@ void ChooseDataFolder() {
   char currentFolder[kMaxPath] = "";
   PlatformGetProgramFolder(programFolder, sizeof programFolder);
   PlatformGetCurrentFolder(currentFolder, sizeof currentFolder);
-  const bool useCurrent = !FolderHoldsSettings(programFolder) && currentFolder[0] != 0 &&
-                          FolderHoldsSettings(currentFolder);
+  const bool useCurrent =
+      !FolderHoldsSettings(programFolder) && currentFolder[0] != 0 && FolderHoldsSettings(currentFolder);
   snprintf(gDataFolder, sizeof gDataFolder, "%s", useCurrent ? currentFolder : programFolder);
 }
 

@@ -13,7 +13,6 @@
 #include "chart/layout_limits.h"
 #include "window/main_window_layout.h"
 
-
 namespace {
 
 constexpr int kDefaultChartFontSize = 12;

@@ -18,11 +18,17 @@ bool ParseOptions(int argc, char** argv, SampleDatabaseOptions* options) {
   for (int i = 2; i + 1 < argc; i += 2) {
     const std::string key = argv[i];
     const long value = strtol(argv[i + 1], nullptr, 10);
-    if (key == "--stocks") options->stocks = static_cast<int>(std::clamp(value, 1L, long{kMaxStocks - 4}));
-    else if (key == "--bars") options->bars = static_cast<int>(std::clamp(value, 1L, long{kMaxBars}));
-    else if (key == "--seed") options->seed = static_cast<uint32_t>(value);
-    else if (key == "--end") options->end = MakePackedDate(static_cast<int>(value / 10000), static_cast<int>(value / 100 % 100), static_cast<int>(value % 100));
-    else return false;
+    if (key == "--stocks")
+      options->stocks = static_cast<int>(std::clamp(value, 1L, long{kMaxStocks - 4}));
+    else if (key == "--bars")
+      options->bars = static_cast<int>(std::clamp(value, 1L, long{kMaxBars}));
+    else if (key == "--seed")
+      options->seed = static_cast<uint32_t>(value);
+    else if (key == "--end")
+      options->end = MakePackedDate(static_cast<int>(value / 10000), static_cast<int>(value / 100 % 100),
+                                    static_cast<int>(value % 100));
+    else
+      return false;
   }
   return true;
 }

@@ -21,7 +21,6 @@ constexpr int kRowTextSize = 160;
 WNDPROC gListPreviousProcs[kMaxChartsPerPattern] = {};
 HWND gListOwner = nullptr;
 
-
 ChartView& ViewOf(int chart) { return CurrentScreenPattern().views[chart]; }
 
 HWND ComboOf(int chart) { return static_cast<HWND>(gChartWindows[chart].groupCombo); }
@@ -210,8 +209,8 @@ void StartChartLists(HWND mainWnd) {
     RefillChartLists(i);
     const HWND list = ListOf(i);
     if (list != nullptr && gListPreviousProcs[i] == nullptr) {
-      gListPreviousProcs[i] = reinterpret_cast<WNDPROC>(
-          SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ChartListProc)));
+      gListPreviousProcs[i] =
+          reinterpret_cast<WNDPROC>(SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ChartListProc)));
     }
   }
   gAnalysisHooks.refreshGroupLists = RefreshGroupListWindows;

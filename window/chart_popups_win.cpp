@@ -14,8 +14,8 @@
 namespace {
 
 struct PopupMenus {
-  HMENU chart, groupList, groupListSort, groupListGroups, pane, trendLine, trendLineSteps, memo, caption,
-      captionGroups, pattern, spare;
+  HMENU chart, groupList, groupListSort, groupListGroups, pane, trendLine, trendLineSteps, memo, caption, captionGroups,
+      pattern, spare;
 };
 PopupMenus gPopups = {};
 HMENU gLoadedMenus[8] = {};

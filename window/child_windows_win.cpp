@@ -34,9 +34,9 @@ bool RegisterChildClass(HINSTANCE instance, const wchar_t* name) {
 }
 
 HWND CreateChild(HWND mainWnd, const wchar_t* className, const wchar_t* title, int id, int width, int height) {
-  const HWND child = CreateWindowExW(0, className, title, WS_CHILD | WS_CLIPSIBLINGS | WS_CAPTION | WS_SYSMENU, 0,
-                                     0, width, height, mainWnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                     GetModuleHandleW(nullptr), nullptr);
+  const HWND child =
+      CreateWindowExW(0, className, title, WS_CHILD | WS_CLIPSIBLINGS | WS_CAPTION | WS_SYSMENU, 0, 0, width, height,
+                      mainWnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
   if (child != nullptr) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(gChartFixedFont), FALSE);
   return child;
 }
@@ -49,8 +49,8 @@ bool RegisterChildWindowClasses(HINSTANCE instance) {
 
 void CreateChildWindows(HWND mainWnd) {
   gDetailWnd = CreateChild(mainWnd, kDetailClassName, L"", kDetailWindowId, 100, 20);
-  gTimeBackWnd = CreateChild(mainWnd, kTimeBackClassName, SjisToWide("タイムバック中").c_str(), kTimeBackWindowId,
-                             204, 120);
+  gTimeBackWnd =
+      CreateChild(mainWnd, kTimeBackClassName, SjisToWide("タイムバック中").c_str(), kTimeBackWindowId, 204, 120);
 }
 
 void DestroyChildWindows() {

@@ -10,10 +10,8 @@ bool IsObjectDragMode(int32_t mode) {
     case kDragGroupSplitter:
     case kDragDetailSplitter:
     case kDragForecastCandle:
-    case kDragRightMargin:
-      return false;
-    default:
-      return true;
+    case kDragRightMargin: return false;
+    default: return true;
   }
 }
 

@@ -7,21 +7,21 @@
 #include "chart/layout_limits.h"
 
 enum DragMode : int32_t {
-  kDragNone = 0,             // the mouse only hovers
-  kDragNewLine = 1,          // a new trend line from a press on empty pane area
-  kDragNewLineMode = 2,      // a new trend line in the new-trend-line mode
+  kDragNone = 0,         // the mouse only hovers
+  kDragNewLine = 1,      // a new trend line from a press on empty pane area
+  kDragNewLineMode = 2,  // a new trend line in the new-trend-line mode
   kDragLineFirstEnd = 3,
   kDragLineSecondEnd = 4,
-  kDragLineBody = 5,         // moving a whole trend line
-  kDragLockedLine = 6,       // pressed on a locked line: nothing moves
+  kDragLineBody = 5,    // moving a whole trend line
+  kDragLockedLine = 6,  // pressed on a locked line: nothing moves
   kDragMemo = 7,
   kDragGroupSplitter = 8,
   kDragDetailSplitter = 9,
   kDragForecastCandle = 10,
   kDragRightMargin = 11,
-  kDragSheetFirst = 12,      // stock-sheet drags
+  kDragSheetFirst = 12,  // stock-sheet drags
   kDragSheetSecond = 13,
-  kDragSimListFirst = 16,    // simulator-list drags
+  kDragSimListFirst = 16,  // simulator-list drags
   kDragSimListSecond = 17,
 };
 

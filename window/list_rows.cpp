@@ -14,9 +14,7 @@ bool ShouldDrawListItem(unsigned action, int itemId) {
   return itemId >= 0 && (action & (kItemDrawEntire | kItemDrawSelect)) != 0;
 }
 
-bool FitsItemBitmap(int width, int height) {
-  return width <= kItemBitmapWidth && height <= kItemBitmapHeight;
-}
+bool FitsItemBitmap(int width, int height) { return width <= kItemBitmapWidth && height <= kItemBitmapHeight; }
 
 void SplitListRowText(const char* text, char* code, int codeSize, const char** value) {
   const char* tab = std::strchr(text, '\t');

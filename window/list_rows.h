@@ -24,7 +24,7 @@ struct StockRowFacts {
   PackedDate lastBarDate;
   PackedDate newestQuoteDate;  // of the live quotes; 0 when none
   bool pastPriceFetchRunning;
-  bool fetchedYet;             // by the running past-price fetch
+  bool fetchedYet;  // by the running past-price fetch
 };
 
 uint32_t StockRowCodeColor(const StockRowFacts& facts);

@@ -204,8 +204,8 @@ void StartMainWindowCommands() { gWindowHooks.runWindowCommand = RunWindowComman
 void StopMainWindowCommands() { gWindowHooks.runWindowCommand = nullptr; }
 
 bool RenameScreenPattern(HWND owner) {
-  const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_RENAME_PATTERN), owner,
-                                         RenamePatternProc, 0);
+  const INT_PTR result =
+      DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_RENAME_PATTERN), owner, RenamePatternProc, 0);
   if (result != IDOK) return false;
   UpdatePatternMenuTexts();
   UpdateMainWindowTitle();

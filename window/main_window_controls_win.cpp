@@ -129,19 +129,34 @@ struct ToolbarButtonSpec {
 constexpr ToolbarButtonSpec kToolbarButtons[kToolbarButtonCount] = {
     {IDM_PRICE_DOWNLOAD, TBSTYLE_BUTTON},
     {0, TBSTYLE_SEP},
-    {32866, TBSTYLE_CHECKGROUP}, {32867, TBSTYLE_CHECKGROUP}, {32868, TBSTYLE_CHECKGROUP},
-    {32869, TBSTYLE_CHECKGROUP}, {32870, TBSTYLE_CHECKGROUP}, {32871, TBSTYLE_CHECKGROUP},
-    {32872, TBSTYLE_CHECKGROUP}, {32873, TBSTYLE_CHECKGROUP}, {32874, TBSTYLE_CHECKGROUP},
-    {32875, TBSTYLE_CHECKGROUP}, {32876, TBSTYLE_CHECKGROUP}, {32877, TBSTYLE_CHECKGROUP},
+    {32866, TBSTYLE_CHECKGROUP},
+    {32867, TBSTYLE_CHECKGROUP},
+    {32868, TBSTYLE_CHECKGROUP},
+    {32869, TBSTYLE_CHECKGROUP},
+    {32870, TBSTYLE_CHECKGROUP},
+    {32871, TBSTYLE_CHECKGROUP},
+    {32872, TBSTYLE_CHECKGROUP},
+    {32873, TBSTYLE_CHECKGROUP},
+    {32874, TBSTYLE_CHECKGROUP},
+    {32875, TBSTYLE_CHECKGROUP},
+    {32876, TBSTYLE_CHECKGROUP},
+    {32877, TBSTYLE_CHECKGROUP},
     {0, TBSTYLE_SEP},
     {IDM_ADD_CHART, TBSTYLE_BUTTON},
     {IDM_REMOVE_CHART, TBSTYLE_BUTTON},
     {0, TBSTYLE_SEP},
     {IDM_PANE_CANDLES, TBSTYLE_CHECK},
     {IDM_PANE_ICHIMOKU, TBSTYLE_CHECK},
-    {32791, TBSTYLE_CHECK}, {32792, TBSTYLE_CHECK}, {32793, TBSTYLE_CHECK}, {32794, TBSTYLE_CHECK},
-    {32795, TBSTYLE_CHECK}, {32796, TBSTYLE_CHECK}, {32797, TBSTYLE_CHECK}, {32798, TBSTYLE_CHECK},
-    {32799, TBSTYLE_CHECK}, {32800, TBSTYLE_CHECK},
+    {32791, TBSTYLE_CHECK},
+    {32792, TBSTYLE_CHECK},
+    {32793, TBSTYLE_CHECK},
+    {32794, TBSTYLE_CHECK},
+    {32795, TBSTYLE_CHECK},
+    {32796, TBSTYLE_CHECK},
+    {32797, TBSTYLE_CHECK},
+    {32798, TBSTYLE_CHECK},
+    {32799, TBSTYLE_CHECK},
+    {32800, TBSTYLE_CHECK},
     {IDM_PANE_VOLUME_RATIO, TBSTYLE_CHECK},
     {IDM_PANE_ADVANCE_DECLINE, TBSTYLE_CHECK},
 };
@@ -163,10 +178,10 @@ void CreateToolbar() {
     buttons[i].fsState = TBSTATE_ENABLED;
     buttons[i].fsStyle = kToolbarButtons[i].style;
   }
-  gToolbarWnd = CreateToolbarEx(gMainWindow, WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT, IDC_TOOLBAR,
-                                kToolbarButtonCount, GetModuleHandleW(nullptr), IDB_TOOLBAR, buttons,
-                                kToolbarButtonCount, kToolbarImageSize, kToolbarImageSize, kToolbarImageSize,
-                                kToolbarImageSize, sizeof(TBBUTTON));
+  gToolbarWnd =
+      CreateToolbarEx(gMainWindow, WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT, IDC_TOOLBAR,
+                      kToolbarButtonCount, GetModuleHandleW(nullptr), IDB_TOOLBAR, buttons, kToolbarButtonCount,
+                      kToolbarImageSize, kToolbarImageSize, kToolbarImageSize, kToolbarImageSize, sizeof(TBBUTTON));
 }
 
 void SetToolbarButton(int command, bool enabled, bool checked) {
@@ -320,7 +335,8 @@ const MainWindowLayout& LayoutMainWindow(HWND mainWnd) {
   ScreenPattern& pattern = CurrentScreenPattern();
   ComputeMainWindowLayout(input, pattern, &gLayout);
   gDetailListArea = input.showDetailList ? gLayout.detailListArea : Rect{0, 0, 0, 0};
-  for (int i = 0; i < gLayout.chartCount; ++i) ComputePaneScales(gLayout.charts[i], pattern.views[i], &gChartContexts[i]);
+  for (int i = 0; i < gLayout.chartCount; ++i)
+    ComputePaneScales(gLayout.charts[i], pattern.views[i], &gChartContexts[i]);
   for (int i = 0; i < gLayout.chartCount; ++i) UpdateChartScrollBar(i);
   for (int i = 0; i < gLayout.chartCount; ++i) PlaceChartListWindows(i);
   return gLayout;

@@ -49,7 +49,6 @@ WNDPROC gSearchBoxPreviousProc = nullptr;
 
 HWND MainWindow() { return static_cast<HWND>(gMainWnd); }
 
-
 bool IsChartIndex(int chart) { return chart >= 0 && chart < ShownChartCount(); }
 
 ChartView& ViewOf(int chart) { return CurrentScreenPattern().views[chart]; }
@@ -61,7 +60,6 @@ bool IsKeyDown(int key) { return GetKeyState(key) < 0; }
 void NoteInput() { gLastInputTick = GetTickCount(); }
 
 RECT ToRECT(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
-
 
 // ---- Cursor line ---------------------------------------------------------------
 
@@ -179,8 +177,8 @@ HWND SearchBoxWindow() {
   const HWND box = GetDlgItem(hwnd, kSearchBoxId);
   if (box != nullptr && box != gSearchBox) {
     gSearchBox = box;
-    gSearchBoxPreviousProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SearchBoxProc)));
+    gSearchBoxPreviousProc =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SearchBoxProc)));
   }
   return box;
 }
@@ -188,8 +186,8 @@ HWND SearchBoxWindow() {
 // Centred on the chart's plot area, clipped to the chart.
 void PlaceSearchBox(HWND box, int chart) {
   const ChartGeometry& g = gChartContexts[chart].geometry;
-  const Rect rect = ComputeSearchBoxRect(g.plotArea, g.chart, gChartFontSize, gFixedFontHeight,
-                                         gChartLargeTextMetrics.tmHeight);
+  const Rect rect =
+      ComputeSearchBoxRect(g.plotArea, g.chart, gChartFontSize, gFixedFontHeight, gChartLargeTextMetrics.tmHeight);
   MoveWindow(box, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
 }
 
@@ -254,8 +252,10 @@ bool IsSearchKey(UINT message, WPARAM wParam) {
 // Esc hides the box, Enter (or a line feed) searches; their characters are swallowed.
 LRESULT CALLBACK SearchBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
   if (IsSearchKey(message, wParam)) {
-    if (wParam == VK_ESCAPE) HideSearchBox();
-    else RunSearch(box);
+    if (wParam == VK_ESCAPE)
+      HideSearchBox();
+    else
+      RunSearch(box);
     return 0;
   }
   if (message == WM_CHAR && (wParam == '\r' || wParam == '\n' || wParam == VK_ESCAPE)) {
@@ -427,8 +427,8 @@ void UpdateHoverState(int x, int y) {
   if (IsOverSizingHandle(x, y)) {
     gHoverCursor = kHoverSizing;
   } else {
-    gHoverCursor = pane >= 0 && !RectContains(gChartContexts[chart].panes[pane].captionRect, x, y) ? kHoverCross
-                                                                                                : kHoverArrow;
+    gHoverCursor =
+        pane >= 0 && !RectContains(gChartContexts[chart].panes[pane].captionRect, x, y) ? kHoverCross : kHoverArrow;
   }
   // Holding the no-convert key keeps the cross-hair where it is.
   if (IsKeyDown(VK_NONCONVERT)) return;

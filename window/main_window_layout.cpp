@@ -85,9 +85,9 @@ void ComputeMainWindowLayout(const MainLayoutInput& in, const ScreenPattern& pat
     }
     layout->lists[i] = PlaceChartLists(in, pattern, *layout, i);
     const Rect& chart = layout->charts[i];
-    layout->detailColumns[i] = in.showDetailList ? MakeRect(layout->detailListArea.left, chart.top,
-                                                            layout->detailListArea.right, chart.bottom)
-                                                 : kNoRect;
+    layout->detailColumns[i] =
+        in.showDetailList ? MakeRect(layout->detailListArea.left, chart.top, layout->detailListArea.right, chart.bottom)
+                          : kNoRect;
   }
 }
 
@@ -102,8 +102,7 @@ void ComputeStatusBarEdges(int clientWidth, int maxCharWidth, int sampleTextWidt
   edges[3] = width;
 }
 
-Rect ComputeSearchBoxRect(const Rect& plot, const Rect& chart, int fontSize, int fixedFontHeight,
-                          int boxFontHeight) {
+Rect ComputeSearchBoxRect(const Rect& plot, const Rect& chart, int fontSize, int fixedFontHeight, int boxFontHeight) {
   const int centreX = plot.left + (plot.right - plot.left) / 2;
   const int centreY = plot.top + (plot.bottom - plot.top) / 2;
   const int halfWidth = fontSize * 128 / 12;

@@ -12,24 +12,24 @@ constexpr int kMinMainWindowWidth = 400;
 constexpr int kMinMainWindowHeight = 300;
 
 struct MainLayoutInput {
-  Rect client;             // the main window's client rectangle
+  Rect client;  // the main window's client rectangle
   int toolbarHeight;
   int statusBarHeight;
   bool showGroupList;
-  int groupListWidth;      // as stored; brought into a splitter drag's limits for the client
+  int groupListWidth;  // as stored; brought into a splitter drag's limits for the client
   bool showDetailList;
   int detailListWidth;
-  int fontSize;            // the chart font size F
+  int fontSize;  // the chart font size F
   const uint16_t* paneHeights;
   bool hasSeries[kMaxChartsPerPattern];  // a chart without display series shows no lists
 };
 
 // One chart's group combo box and stock list box in the group-list column.
 struct ChartListPlacement {
-  bool shown;      // false: hidden column, no series, or the chart above links its stock here
-  Rect area;       // the chart's rows, extended over the charts it links its stock to
-  Rect comboBox;   // the first F * 20 / 12 pixels of the area
-  Rect listBox;    // the rest
+  bool shown;     // false: hidden column, no series, or the chart above links its stock here
+  Rect area;      // the chart's rows, extended over the charts it links its stock to
+  Rect comboBox;  // the first F * 20 / 12 pixels of the area
+  Rect listBox;   // the rest
 };
 
 struct MainWindowLayout {
@@ -57,5 +57,4 @@ void ComputeStatusBarEdges(int clientWidth, int maxCharWidth, int sampleTextWidt
 // The search box over a chart: centred on its plot, F * 128 / 12 pixels to
 // each side and half the fixed font's height + 2 up and down, clipped to the
 // chart; never lower than the box's own font with its border (half its height + 3).
-Rect ComputeSearchBoxRect(const Rect& plot, const Rect& chart, int fontSize, int fixedFontHeight,
-                          int boxFontHeight);
+Rect ComputeSearchBoxRect(const Rect& plot, const Rect& chart, int fontSize, int fixedFontHeight, int boxFontHeight);

@@ -299,10 +299,9 @@ LRESULT OnSetCursor(HWND hwnd, WPARAM wParam, LPARAM lParam) {
 }
 
 bool IsUserInput(UINT message) {
-  return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
-         (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) || message == WM_COMMAND ||
-         message == WM_SYSCOMMAND || message == WM_HSCROLL || message == WM_CLOSE || message == WM_MOVE ||
-         message == WM_NCMOUSEMOVE;
+  return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+         message == WM_COMMAND || message == WM_SYSCOMMAND || message == WM_HSCROLL || message == WM_CLOSE ||
+         message == WM_MOVE || message == WM_NCMOUSEMOVE;
 }
 
 LRESULT DispatchMainMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -339,8 +338,8 @@ LRESULT DispatchMainMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 bool KeepsFocusRule(UINT message) {
-  return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || message == WM_LBUTTONDOWN ||
-         message == WM_LBUTTONUP || message == WM_RBUTTONDOWN || message == WM_MOUSEWHEEL;
+  return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || message == WM_LBUTTONDOWN || message == WM_LBUTTONUP ||
+         message == WM_RBUTTONDOWN || message == WM_MOUSEWHEEL;
 }
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -385,8 +384,8 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand) {
   if (AllocAllChartContexts()) ReloadAllChartSeries();
   gMainWindowStarting = true;
   const HWND hwnd = CreateWindowExW(0, SjisToWide(gMainClassName).c_str(), SjisToWide(gAppTitle).c_str(),
-                                    WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
-                                    CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+                                    WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                    CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
   if (hwnd == nullptr) {
     gMainWindowStarting = false;
     return nullptr;
@@ -410,7 +409,8 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand) {
     WINDOWPLACEMENT placement;
     memcpy(&placement, &gSettings.mainPlacement, sizeof placement);
     if (placement.showCmd != SW_SHOWMAXIMIZED) placement.showCmd = SW_SHOWNORMAL;
-    if (showCommand != SW_SHOWNORMAL && showCommand != SW_SHOWDEFAULT) placement.showCmd = static_cast<UINT>(showCommand);
+    if (showCommand != SW_SHOWNORMAL && showCommand != SW_SHOWDEFAULT)
+      placement.showCmd = static_cast<UINT>(showCommand);
     SetWindowPlacement(hwnd, &placement);
   } else {
     ShowWindow(hwnd, showCommand);

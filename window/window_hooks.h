@@ -9,7 +9,7 @@ struct WindowHooks {
   int (*onMainCommand)(WindowHandle window, int commandId);  // non-zero when handled
   void (*saveEverythingAtExit)();
   // Set by the main window while it exists.
-  void (*refreshMenuStates)();                                // menu checks, toolbar buttons
+  void (*refreshMenuStates)();                                  // menu checks, toolbar buttons
   int (*runWindowCommand)(WindowHandle window, int commandId);  // dialogs, list selections, window sizes
 };
 

@@ -110,8 +110,7 @@ void DumpScene(const Bitmap& b, int barWidth, bool thick, const char* scene) {
   if (folder == nullptr || folder[0] == '\0') return;
   GdiFlush();
   char path[MAX_PATH];
-  snprintf(path, sizeof path, "%s/scene-w%d-%s-%s.bmp", folder, barWidth, thick ? "thick" : "thin",
-           scene);
+  snprintf(path, sizeof path, "%s/scene-w%d-%s-%s.bmp", folder, barWidth, thick ? "thick" : "thin", scene);
   FILE* file = fopen(path, "wb");
   if (file == nullptr) return;
   const DWORD pixelBytes = static_cast<DWORD>(kWidth) * kHeight * 4;

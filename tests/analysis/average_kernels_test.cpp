@@ -64,11 +64,15 @@ std::unique_ptr<RealSeries> OfShape(int shape, int count, uint32_t seed) {
 TEST(AverageKernelsMatchLiteral, CloseAverageReal) {
   ExpectMatches(ComputeCloseAverageReal, literal::CloseAverageReal, kKinds, OfKind);
 }
-TEST(AverageKernelsMatchLiteral, CloseAverage) { ExpectMatches(ComputeCloseAverage, literal::CloseAverage, kKinds, OfKind); }
+TEST(AverageKernelsMatchLiteral, CloseAverage) {
+  ExpectMatches(ComputeCloseAverage, literal::CloseAverage, kKinds, OfKind);
+}
 TEST(AverageKernelsMatchLiteral, VolumeAverage) {
   ExpectMatches(ComputeVolumeAverage, literal::VolumeAverage, kKinds, OfKind);
 }
-TEST(AverageKernelsMatchLiteral, SimpleAverage) { ExpectMatches(ComputeSimpleAverage, literal::SimpleAverage, 5, OfRange); }
+TEST(AverageKernelsMatchLiteral, SimpleAverage) {
+  ExpectMatches(ComputeSimpleAverage, literal::SimpleAverage, 5, OfRange);
+}
 TEST(AverageKernelsMatchLiteral, RealAverage) { ExpectMatches(ComputeRealAverage, literal::RealAverage, 3, OfShape); }
 TEST(AverageKernelsMatchLiteral, ExponentialPrices) {
   ExpectMatches(SmoothExponentialPrices, literal::ExponentialPrices, kKinds, OfKind);
@@ -79,7 +83,9 @@ TEST(AverageKernelsMatchLiteral, ExponentialScaled) {
 TEST(AverageKernelsMatchLiteral, ExponentialSeries) {
   ExpectMatches(SmoothExponentialSeries, literal::ExponentialSeries, 5, OfRange);
 }
-TEST(AverageKernelsMatchLiteral, RateOfChange) { ExpectMatches(ComputeRateOfChange, literal::RateOfChange, 5, OfRange); }
+TEST(AverageKernelsMatchLiteral, RateOfChange) {
+  ExpectMatches(ComputeRateOfChange, literal::RateOfChange, 5, OfRange);
+}
 
 // ---- Worked examples ----------------------------------------------------------------------------
 

@@ -48,7 +48,8 @@ std::unique_ptr<BarSeries> DailyBars(StockCode code, int count, uint32_t seed) {
     close = std::max<int32_t>(1, close + static_cast<int32_t>(random() % 41) - 20);
     const int32_t high = std::max(open, close) + static_cast<int32_t>(random() % 15);
     const int32_t low = std::max<int32_t>(1, std::min(open, close) - static_cast<int32_t>(random() % 15));
-    bars->bars[i] = {AddCalendarDays(kFirstDay, day), open, high, low, close, 100 * static_cast<int32_t>(1 + random() % 900)};
+    bars->bars[i] = {
+        AddCalendarDays(kFirstDay, day), open, high, low, close, 100 * static_cast<int32_t>(1 + random() % 900)};
   }
   return bars;
 }
@@ -75,7 +76,8 @@ std::vector<uint8_t> BlockBytes(const PeriodSeriesBlock& block) {
   add(&block.params, sizeof block.params);
   add(block.rawBars, sizeof(BarSeries));
   add(block.bars, sizeof(BarSeries));
-  for (int i = 0; i < kIntSlotCount; ++i) add(block.chartInt[i], sizeof(IntSeries)), add(block.signalInt[i], sizeof(IntSeries));
+  for (int i = 0; i < kIntSlotCount; ++i)
+    add(block.chartInt[i], sizeof(IntSeries)), add(block.signalInt[i], sizeof(IntSeries));
   for (int i = 0; i < kRealSlotCount; ++i)
     add(block.chartReal[i], sizeof(RealSeries)), add(block.signalReal[i], sizeof(RealSeries));
   return bytes;

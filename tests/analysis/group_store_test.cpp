@@ -251,7 +251,13 @@ TEST_F(GroupStoreTest, OtherItemBaseIsRebasedAndWrittenBack) {
 }
 
 TEST_F(GroupStoreTest, OlderSizesAreConvertedAndWrittenBackInTheCurrentSize) {
-  struct Case { size_t header; int groups; size_t recordBytes; uint32_t base; int16_t sortItem; };
+  struct Case {
+    size_t header;
+    int groups;
+    size_t recordBytes;
+    uint32_t base;
+    int16_t sortItem;
+  };
   for (const Case& c : {Case{0, 56, 8440, 0, 101}, Case{8, 56, 8440, 91, 60}, Case{8, 88, 8440, 50, 101},
                         Case{8, 88, 10440, 91, 60}, Case{8, 88, 20440, 91, 60}}) {
     WriteWholeFile("grp.dat", OldImage(c.header, c.groups, c.recordBytes, c.base));

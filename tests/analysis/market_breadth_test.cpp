@@ -107,7 +107,8 @@ class MarketBreadthTest : public PriceStoreTest {
   // The three ratio files.
   std::vector<std::vector<uint8_t>> RatioFiles() const {
     std::vector<std::vector<uint8_t>> files;
-    for (const char* name : {"adr_d.dat", "adr_w.dat", "adr_m.dat"}) files.push_back(ReadWholeFile(folder_.path() + name));
+    for (const char* name : {"adr_d.dat", "adr_w.dat", "adr_m.dat"})
+      files.push_back(ReadWholeFile(folder_.path() + name));
     return files;
   }
 
@@ -133,7 +134,8 @@ TEST_F(MarketBreadthTest, RatiosCompareTheAveragedCounts) {
   ComputeBreadthRatios(ratios.get(), *even, *even, 3, gMainScratch);
   EXPECT_EQ(Values(*ratios), Ints(6, 10000));
 
-  ComputeBreadthRatios(ratios.get(), *IntSeriesOf({6, 6, 6, 6, 1, 1}), *IntSeriesOf({3, 3, 3, 0, 0, 0}), 2, gMainScratch);
+  ComputeBreadthRatios(ratios.get(), *IntSeriesOf({6, 6, 6, 6, 1, 1}), *IntSeriesOf({3, 3, 3, 0, 0, 0}), 2,
+                       gMainScratch);
   // Averages over two bars: declines 3, 3, 3, 1 (1.5), 0, 0.
   EXPECT_EQ(Values(*ratios), (Ints{20000, 20000, 20000, 60000, 0, 0}));
 }
@@ -207,7 +209,8 @@ TEST_F(MarketBreadthTest, RatiosStayOnTheirDatesWhenTheIndexLosesItsOldestBar) {
 
 TEST_F(MarketBreadthTest, CompletedRunWritesFilesSnapshotsAndClearsFlags) {
   Ints rising(kIndexBars), falling(kIndexBars);
-  for (int i = 0; i < kIndexBars; ++i) rising[static_cast<size_t>(i)] = 100 + i, falling[static_cast<size_t>(i)] = 500 - i;
+  for (int i = 0; i < kIndexBars; ++i)
+    rising[static_cast<size_t>(i)] = 100 + i, falling[static_cast<size_t>(i)] = 500 - i;
   auto up = BarsOn(StockCodeAt(0), DayRange(0, kIndexBars), rising);
   auto down = BarsOn(StockCodeAt(1), DayRange(0, kIndexBars), falling);
   InstallStocks(*index_, {up.get(), down.get()});
@@ -282,7 +285,8 @@ TEST_F(MarketBreadthTest, LoadedCountStaysWithinTheFileAndTheSeries) {
   file->count = 50;
   SaveBufferToFile("adr_m.dat", file.get(), 4 + 4 * 10);  // a short file holds 10 ratios
   ASSERT_TRUE(InitMarketBreadth());
-  EXPECT_EQ((Ints{gBreadthRatios[0]->count, gBreadthRatios[1]->count, gBreadthRatios[2]->count}), (Ints{kMaxBars, 0, 10}));
+  EXPECT_EQ((Ints{gBreadthRatios[0]->count, gBreadthRatios[1]->count, gBreadthRatios[2]->count}),
+            (Ints{kMaxBars, 0, 10}));
 
   remove("adr_d.dat");
   ASSERT_TRUE(InitMarketBreadth());
@@ -303,7 +307,8 @@ TEST_F(MarketBreadthConcurrencyTest, EightThreadsCountLikeOne) {
   CountStocks(list);
   const auto counts = [] {
     std::vector<Ints> all;
-    for (int p = 0; p < kBreadthPeriods; ++p) all.insert(all.end(), {Values(*gBreadthAdvances[p]), Values(*gBreadthDeclines[p])});
+    for (int p = 0; p < kBreadthPeriods; ++p)
+      all.insert(all.end(), {Values(*gBreadthAdvances[p]), Values(*gBreadthDeclines[p])});
     return all;
   };
   const std::vector<Ints> single = counts();

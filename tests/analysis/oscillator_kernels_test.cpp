@@ -134,14 +134,16 @@ LiteralValues Repeated(size_t count, int32_t value) { return LiteralValues(count
 
 ::testing::AssertionResult Same(const LiteralValues& fast, const LiteralValues& literal) {
   if (fast == literal) return ::testing::AssertionSuccess();
-  if (fast.size() != literal.size()) return ::testing::AssertionFailure() << "counts " << fast.size() << ", " << literal.size();
+  if (fast.size() != literal.size())
+    return ::testing::AssertionFailure() << "counts " << fast.size() << ", " << literal.size();
   const size_t i = static_cast<size_t>(std::mismatch(fast.begin(), fast.end(), literal.begin()).first - fast.begin());
   return ::testing::AssertionFailure() << "bar " << i << ": " << fast[i] << " but literally " << literal[i];
 }
 
 void ExpectStochasticsLikeLiteral(const BarSeries& bars, int n, int m) {
   const LiteralStochastics fast = Stochastics(bars, n, m), literal = LiteralStochasticsOf(bars, n, m);
-  for (auto part : {&LiteralStochastics::k, &LiteralStochastics::d, &LiteralStochastics::pos, &LiteralStochastics::range})
+  for (auto part :
+       {&LiteralStochastics::k, &LiteralStochastics::d, &LiteralStochastics::pos, &LiteralStochastics::range})
     EXPECT_TRUE(Same(fast.*part, literal.*part)) << "stochastics " << n << "/" << m;
 }
 

@@ -31,14 +31,25 @@ struct BandSeries {
 
 TEST(TrendKernelsMatchLiteral, DeviationRate) {
   ScratchHolder scratch;
-  for (const auto& [n1, n2] : {std::pair{6, 0}, {26, 0}, {6, 3}, {6, 4}, {25, 75}, {0, -1}, {1, 1}, {5120, 4},
-                               {200, 5121}, {13, 65535}, {65535, 65535}, {-3, 10}}) {
-    EXPECT_EQ(FirstDifference({std::max(n1, n2)}, 31, [&, n1 = n1, n2 = n2](const BarSeries& bars, int) {
-                auto got = GarbageIntSeries(), want = GarbageIntSeries();
-                ComputeDeviationRate(bars, got.get(), n1, n2, scratch.set);
-                literal::DeviationRate(bars, want.get(), n1, n2);
-                return Difference(*got, *want);
-              }),
+  for (const auto& [n1, n2] : {std::pair{6, 0},
+                               {26, 0},
+                               {6, 3},
+                               {6, 4},
+                               {25, 75},
+                               {0, -1},
+                               {1, 1},
+                               {5120, 4},
+                               {200, 5121},
+                               {13, 65535},
+                               {65535, 65535},
+                               {-3, 10}}) {
+    EXPECT_EQ(FirstDifference({std::max(n1, n2)}, 31,
+                              [&, n1 = n1, n2 = n2](const BarSeries& bars, int) {
+                                auto got = GarbageIntSeries(), want = GarbageIntSeries();
+                                ComputeDeviationRate(bars, got.get(), n1, n2, scratch.set);
+                                literal::DeviationRate(bars, want.get(), n1, n2);
+                                return Difference(*got, *want);
+                              }),
               "")
         << n1 << ", " << n2;
   }
@@ -110,12 +121,13 @@ const std::pair<RealBarsKernel, RealBarsKernel> kIchimokuKernels[] = {
 
 TEST(TrendKernelsMatchLiteral, IchimokuLines) {
   for (const auto& [fast, slow] : kIchimokuKernels) {
-    EXPECT_EQ(FirstDifference({9, 26, 30, 52}, 34, [fast = fast, slow = slow](const BarSeries& bars, int) {
-                auto got = GarbageRealSeries(), want = GarbageRealSeries();
-                fast(bars, got.get());
-                slow(bars, want.get());
-                return Difference(*got, *want);
-              }),
+    EXPECT_EQ(FirstDifference({9, 26, 30, 52}, 34,
+                              [fast = fast, slow = slow](const BarSeries& bars, int) {
+                                auto got = GarbageRealSeries(), want = GarbageRealSeries();
+                                fast(bars, got.get());
+                                slow(bars, want.get());
+                                return Difference(*got, *want);
+                              }),
               "");
   }
   std::mt19937 random(35);
@@ -158,13 +170,14 @@ TEST(TrendKernelsExamples, SpanALaggingLineAndShortParabolic) {
 // ---- Parabolic SAR -------------------------------------------------------------------------------------
 
 TEST(TrendKernelsMatchLiteral, ParabolicSar) {
-  EXPECT_EQ(FirstDifference({3, 17}, 36, [](const BarSeries& bars, int) {
-              auto gotSar = GarbageRealSeries(), wantSar = GarbageRealSeries();
-              auto gotPosition = GarbageIntSeries(), wantPosition = GarbageIntSeries();
-              ComputeParabolicSar(bars, gotSar.get(), gotPosition.get());
-              literal::ParabolicSar(bars, wantSar.get(), wantPosition.get());
-              return Difference(*gotSar, *wantSar) + Difference(*gotPosition, *wantPosition);
-            }),
+  EXPECT_EQ(FirstDifference({3, 17}, 36,
+                            [](const BarSeries& bars, int) {
+                              auto gotSar = GarbageRealSeries(), wantSar = GarbageRealSeries();
+                              auto gotPosition = GarbageIntSeries(), wantPosition = GarbageIntSeries();
+                              ComputeParabolicSar(bars, gotSar.get(), gotPosition.get());
+                              literal::ParabolicSar(bars, wantSar.get(), wantPosition.get());
+                              return Difference(*gotSar, *wantSar) + Difference(*gotPosition, *wantPosition);
+                            }),
             "");
 }
 

@@ -13,12 +13,13 @@ using namespace kernel_test;
 TEST(VolumeKernelsMatchLiteral, Obv) {
   ScratchHolder scratch;
   for (int unit : {-1, 0, 1, 100, INT32_MAX}) {
-    EXPECT_EQ(FirstDifference({20, 300}, 51, [&](const BarSeries& bars, int) {
-                auto got = GarbageIntSeries(), want = GarbageIntSeries();
-                ComputeObv(bars, got.get(), unit, scratch.set);
-                literal::Obv(bars, want.get(), unit);
-                return Difference(*got, *want);
-              }),
+    EXPECT_EQ(FirstDifference({20, 300}, 51,
+                              [&](const BarSeries& bars, int) {
+                                auto got = GarbageIntSeries(), want = GarbageIntSeries();
+                                ComputeObv(bars, got.get(), unit, scratch.set);
+                                literal::Obv(bars, want.get(), unit);
+                                return Difference(*got, *want);
+                              }),
               "")
         << "unit " << unit;
   }

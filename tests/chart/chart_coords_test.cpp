@@ -86,14 +86,14 @@ TEST_F(ChartCoordsTest, TickStepsRoundingAndBarsBetweenDates) {
                                   GetPriceTickStep(kWeightStock, 50000000, 1),
                                   GetPriceTickStep(kPlainStock, 123456, kMarketIdIndices)}),
             (std::vector<int32_t>{1, 5, 100000, 1, 5, 50, 10000, 1}));
-  EXPECT_EQ((std::vector<int32_t>{RoundToNearestTick(kIndexStock, 123456), RoundToNearestTick(kPlainStock, 3002),
-                                  RoundToNearestTick(kPlainStock, 3003), RoundDownToTick(kPlainStock, 3009),
-                                  RoundUpToTick(kPlainStock, 3001), RoundUpToTick(-1, 3001),
-                                  RoundToNearestTick(kPlainStock, INT_MAX),  // no overflow
-                                  TruncateToHundredsOrThousands(kPlainStock, 999),
-                                  TruncateToHundredsOrThousands(kPlainStock, 1050),
-                                  TruncateToHundredsOrThousands(kPlainStock, 12499)}),
-            (std::vector<int32_t>{123456, 3000, 3005, 3005, 3005, 3001, INT_MAX, 999, 1100, 12000}));
+  EXPECT_EQ(
+      (std::vector<int32_t>{
+          RoundToNearestTick(kIndexStock, 123456), RoundToNearestTick(kPlainStock, 3002),
+          RoundToNearestTick(kPlainStock, 3003), RoundDownToTick(kPlainStock, 3009), RoundUpToTick(kPlainStock, 3001),
+          RoundUpToTick(-1, 3001), RoundToNearestTick(kPlainStock, INT_MAX),  // no overflow
+          TruncateToHundredsOrThousands(kPlainStock, 999), TruncateToHundredsOrThousands(kPlainStock, 1050),
+          TruncateToHundredsOrThousands(kPlainStock, 12499)}),
+      (std::vector<int32_t>{123456, 3000, 3005, 3005, 3005, 3001, INT_MAX, 999, 1100, 12000}));
 
   // Civil days for days and weeks, counted months for months.
   const PackedDate friday = MakePackedDate(2024, 6, 7), saturday = MakePackedDate(2024, 6, 8);
@@ -127,9 +127,10 @@ TEST_F(ChartCoordsTest, TradeMarksOnLongerPeriodsCoverTheWholeBar) {
   const PackedDate week = context().periods[1].bars->bars[1].date;
   const PackedDate midWeek = AddCalendarDays(week, -2);
   view_.period = 1;
-  EXPECT_EQ((std::vector<int>{IsTradeMarkBar(view_, context(), 1, week), IsTradeMarkBar(view_, context(), 1, midWeek),
-                              IsTradeMarkBar(view_, context(), 2, midWeek), IsTradeMarkBar(view_, context(), kBars, week)}),
-            (std::vector<int>{1, 1, 0, 0}));
+  EXPECT_EQ(
+      (std::vector<int>{IsTradeMarkBar(view_, context(), 1, week), IsTradeMarkBar(view_, context(), 1, midWeek),
+                        IsTradeMarkBar(view_, context(), 2, midWeek), IsTradeMarkBar(view_, context(), kBars, week)}),
+      (std::vector<int>{1, 1, 0, 0}));
   view_.period = 0;
   EXPECT_EQ(IsTradeMarkBar(view_, context(), 3, AddCalendarDays(DailyDate(3), -1)), 0);
 }
@@ -243,14 +244,19 @@ TEST_F(ChartCoordsTest, LinesAreHitAtTheirHandlesAndAlongTheirLengthOnly) {
     int x1, y1, x2, y2, width, x, y, hit;
   };
   const Case cases[] = {
-      {100, 100, 300, 200, 2, 103, 96, 2}, {100, 100, 300, 200, 2, 292, 208, 3},
+      {100, 100, 300, 200, 2, 103, 96, 2},
+      {100, 100, 300, 200, 2, 292, 208, 3},
       {100, 100, 106, 104, 2, 103, 102, 1},  // close ends: the whole line
-      {100, 100, 300, 200, 1, 200, 150, 1}, {100, 100, 300, 200, 1, 200, 157, 0},
+      {100, 100, 300, 200, 1, 200, 150, 1},
+      {100, 100, 300, 200, 1, 200, 157, 0},
       {100, 100, 300, 200, 1, 400, 250, 0},  // on the extension
-      {300, 200, 100, 100, 1, 20, 60, 0},    {100, 100, 900, 101, 1, 500, 102, 1},  // a 4-pixel box when flat
+      {300, 200, 100, 100, 1, 20, 60, 0},
+      {100, 100, 900, 101, 1, 500, 102, 1},  // a 4-pixel box when flat
       // Two dates on one bar share an x: vertical, no division by zero.
-      {200, 100, 200, 300, 1, 207, 250, 1}, {200, 100, 200, 300, 1, 200, 350, 0},
-      {100, 150, 300, 150, 1, 250, 158, 1}, {100, 150, 300, 150, 1, 320, 150, 0},
+      {200, 100, 200, 300, 1, 207, 250, 1},
+      {200, 100, 200, 300, 1, 200, 350, 0},
+      {100, 150, 300, 150, 1, 250, 158, 1},
+      {100, 150, 300, 150, 1, 320, 150, 0},
   };
   for (const Case& c : cases)
     EXPECT_EQ(HitTestLineEnds(c.x1, c.y1, c.x2, c.y2, c.width, c.x, c.y), c.hit) << c.x << "," << c.y;

@@ -177,7 +177,8 @@ TEST_F(ChartEditingTest, TheRightMarginFollowsDateLinksBothWays) {
   View(0).dateLink = 1;  // 0 and 1 coupled, 2 not
   for (int i = 0; i < 3; ++i) View(i).rightMargin = 32;
   EXPECT_TRUE(SetChartRightMargin(1, 60));
-  EXPECT_EQ((std::vector<int>{View(0).rightMargin, View(1).rightMargin, View(2).rightMargin}), (std::vector<int>{60, 60, 32}));
+  EXPECT_EQ((std::vector<int>{View(0).rightMargin, View(1).rightMargin, View(2).rightMargin}),
+            (std::vector<int>{60, 60, 32}));
   EXPECT_FALSE(SetChartRightMargin(1, 60)) << "unchanged";
 }
 

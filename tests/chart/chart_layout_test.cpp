@@ -90,8 +90,10 @@ class ChartLayoutTest : public ::testing::Test {
 
 TEST(ChartLayoutRounding, WidensToMultiplesOfADecimalUnitWithoutOverflow) {
   using Range = std::pair<int32_t, int32_t>;
-  const std::pair<Range, Range> cases[] = {{{-5, 5}, {-10, 10}},           {{0, 100}, {0, 125}},
-                                           {{0, 7499999}, {0, 7500000}},   {{0, 80000000}, {0, 80000000}},
+  const std::pair<Range, Range> cases[] = {{{-5, 5}, {-10, 10}},
+                                           {{0, 100}, {0, 125}},
+                                           {{0, 7499999}, {0, 7500000}},
+                                           {{0, 80000000}, {0, 80000000}},
                                            {{2147483600, 2147483645}, {2147483600, INT_MAX}}};
   for (const auto& [in, out] : cases) EXPECT_EQ(Rounded(in.first, in.second), out) << in.first << ".." << in.second;
   EXPECT_EQ(Rounded(INT_MIN + 5, INT_MIN + 40).first, INT_MIN);
@@ -101,8 +103,8 @@ TEST_F(ChartLayoutTest, GeometryFollowsTheFontAndTheBarWidth) {
   Layout();
   const ChartGeometry& g = context().geometry;
   // 97 bars: 700 / 7 - 3.
-  EXPECT_EQ((std::vector<int>{ScaleColumnWidth(), CaptionRowHeight(), g.plotArea.left, g.plotArea.top, g.plotArea.bottom,
-                              g.dateAxis.bottom, g.marginHandle.left, g.barSpacing, g.visibleBars}),
+  EXPECT_EQ((std::vector<int>{ScaleColumnWidth(), CaptionRowHeight(), g.plotArea.left, g.plotArea.top,
+                              g.plotArea.bottom, g.dateAxis.bottom, g.marginHandle.left, g.barSpacing, g.visibleBars}),
             (std::vector<int>{60, 16, 60, 16, 376, 392, 760 - 32 - 6, 7, 97}));
   // A margin wider than a drag allows in the window is shown at the drag's limit.
   view_.rightMargin = 5000;
@@ -222,7 +224,8 @@ TEST_F(ChartLayoutTest, IndicatorRangesByKind) {
   Layout();
   // Deviation: made symmetric, then rounded; MACD: rounded -100..350, then symmetric.
   EXPECT_EQ((std::vector<std::pair<int32_t, int32_t>>{Range(0), Range(1), Range(2), Range(3), Range(4)}),
-            (std::vector<std::pair<int32_t, int32_t>>{{-12500, 12500}, {-1250, 1250}, {-350, 350}, {-10000, 10000}, {0, 5250}}));
+            (std::vector<std::pair<int32_t, int32_t>>{
+                {-12500, 12500}, {-1250, 1250}, {-350, 350}, {-10000, 10000}, {0, 5250}}));
   EXPECT_DOUBLE_EQ(pane(3).valuePerPixel, 20000.0 / Height(pane(3).plot));
 }
 

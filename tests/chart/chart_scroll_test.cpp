@@ -52,7 +52,8 @@ TEST_F(ChartScrollTest, TheRangeRunsThirtySevenBarsPastTheEnd) {
   const int end = GetChartEndBarIndex(0);
   ASSERT_GT(visible, 20);
   EXPECT_EQ(View(0).lastBarIndex, end);
-  EXPECT_EQ((std::vector<int>{info.min, info.max, info.page}), (std::vector<int>{visible / 5, end + 36 + visible, visible}));
+  EXPECT_EQ((std::vector<int>{info.min, info.max, info.page}),
+            (std::vector<int>{visible / 5, end + 36 + visible, visible}));
 
   EXPECT_TRUE(ScrollChartByCode(0, kScrollThumbTrack, 100000));
   EXPECT_EQ(View(0).lastBarIndex, end + 37);

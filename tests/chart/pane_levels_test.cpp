@@ -177,15 +177,15 @@ TEST(PaneLevelsLevelsTest, VolumeRatioAlwaysLabelsItsMaximumOnce) {
 TEST(PaneLevelsPositionsTest, LinePointsSitOneRowAboveTheirValueAndBelowTheTop) {
   const PaneRecord pane = MakePane(20, 200, 0, 10000);
   EXPECT_EQ(IndicatorPointY(pane, 0), 219);
-  EXPECT_EQ(IndicatorPointY(pane, 2549), 169);   // 220 - trunc(50.98) - 1
-  EXPECT_EQ(IndicatorPointY(pane, 9950), 21);    // would be the top row
+  EXPECT_EQ(IndicatorPointY(pane, 2549), 169);  // 220 - trunc(50.98) - 1
+  EXPECT_EQ(IndicatorPointY(pane, 9950), 21);   // would be the top row
   EXPECT_EQ(Row(IndicatorPointY(pane, 10000), IndicatorPointY(pane, 30000)), Row(21, 21));
-  EXPECT_EQ(IndicatorPointY(pane, -500), 229);   // below: left to the clip
+  EXPECT_EQ(IndicatorPointY(pane, -500), 229);  // below: left to the clip
   EXPECT_EQ(IndicatorPointY(MakePane(0, 100, INT_MIN, INT_MAX), INT_MAX), 1);
 
   PaneRecord flat = MakePane(20, 0, 100, 100);
   EXPECT_EQ(IndicatorPointY(flat, 100), 21);
-  flat.valuePerPixel = 1e-300;                   // no overflow either
+  flat.valuePerPixel = 1e-300;  // no overflow either
   EXPECT_EQ(IndicatorPointY(flat, INT_MAX), 21);
   EXPECT_GT(IndicatorPointY(flat, INT_MIN), 220);
 }
@@ -256,7 +256,8 @@ TEST(PaneLevelsSeriesTest, EveryKindHasItsLinesColoursAndFirstBars) {
   EXPECT_EQ(GetPaneLines(14, params, lines), 0);
 
   GetPaneLines(kPaneRsi, params, lines);
-  EXPECT_EQ(Row(lines[2].series, lines[2].colorSlot, lines[2].firstIndex, lines[2].flagBit), Row(4, kColorRsi0 + 2, 110, 2));
+  EXPECT_EQ(Row(lines[2].series, lines[2].colorSlot, lines[2].firstIndex, lines[2].flagBit),
+            Row(4, kColorRsi0 + 2, 110, 2));
   GetPaneLines(kPaneStochastics, params, lines);  // %D and %SD, not %K
   EXPECT_EQ(Row(lines[1].series, lines[1].firstIndex), Row(kIntStochSD, 122));
   GetPaneLines(kPaneDmi, params, lines);

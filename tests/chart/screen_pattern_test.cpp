@@ -118,7 +118,8 @@ TEST_F(ScreenPatternTest, KeptChartsShowWhatTheyStoredAndTheFirstUnkeptIsSelecte
   gCurrentPattern = 0;
   SwitchScreenPattern(3, 0);
   EXPECT_EQ(gSelectedChart, 1);
-  EXPECT_EQ(std::make_pair(ShownCode(3, 0), ShownCode(3, 1)), std::make_pair(StringToCode("1301"), StringToCode("7203")));
+  EXPECT_EQ(std::make_pair(ShownCode(3, 0), ShownCode(3, 1)),
+            std::make_pair(StringToCode("1301"), StringToCode("7203")));
 }
 
 TEST_F(ScreenPatternTest, WhenEveryChartKeepsItsStockTheSelectedOneIsCarried) {

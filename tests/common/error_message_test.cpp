@@ -13,7 +13,7 @@
 namespace {
 
 constexpr int kDailyTitleId = 292;  // "日足" in the string table
-int gWindow;                         // any address serves as a window handle here
+int gWindow;                        // any address serves as a window handle here
 
 class ErrorMessageTest : public ::testing::Test {
  protected:

@@ -29,10 +29,15 @@ std::string Double(double value) {
 }
 
 TEST(NumberTextTest, ThousandsAtEveryGroupBoundary) {
-  const std::pair<int, const char*> cases[] = {
-      {0, "0"},           {999, "999"},           {1000, "1,000"},     {-1000, "-1,000"},
-      {999999, "999,999"}, {1000000, "1,000,000"}, {1000001, "1,000,001"}, {1000000000, "1,000,000,000"},
-      {-7, "-7"}};
+  const std::pair<int, const char*> cases[] = {{0, "0"},
+                                               {999, "999"},
+                                               {1000, "1,000"},
+                                               {-1000, "-1,000"},
+                                               {999999, "999,999"},
+                                               {1000000, "1,000,000"},
+                                               {1000001, "1,000,001"},
+                                               {1000000000, "1,000,000,000"},
+                                               {-7, "-7"}};
   for (const auto& [value, text] : cases) EXPECT_EQ(Thousands(value), text);
 }
 
@@ -54,10 +59,14 @@ TEST(NumberTextTest, SignedAndYen) {
 }
 
 TEST(NumberTextTest, DoubleIsRoundedThenGrouped) {
-  const std::pair<double, const char*> cases[] = {
-      {-1234.4, "-1,234"}, {1234567.6, "1,234,568"}, {999.5, "1,000"},  // "%.0f" rounds half to even
-      {0.4, "0"},          {-0.4, "0"},              {-0.0, "0"},
-      {1e15, "1,000,000,000,000,000"}, {-9876543210.0, "-9,876,543,210"}};
+  const std::pair<double, const char*> cases[] = {{-1234.4, "-1,234"},
+                                                  {1234567.6, "1,234,568"},
+                                                  {999.5, "1,000"},  // "%.0f" rounds half to even
+                                                  {0.4, "0"},
+                                                  {-0.4, "0"},
+                                                  {-0.0, "0"},
+                                                  {1e15, "1,000,000,000,000,000"},
+                                                  {-9876543210.0, "-9,876,543,210"}};
   for (const auto& [value, text] : cases) EXPECT_EQ(Double(value), text) << value;
 }
 
@@ -92,9 +101,15 @@ std::string Fit(int value, int width, int* calls) {
 
 TEST(NumberTextTest, FitFallsBackToThousandsThenMillions) {
   // Exactly fits; 5 bytes + 2 for the unit; millions are not measured again, and cut toward zero.
-  const struct { int value, width; const char* text; int calls; } cases[] = {
-      {1234567, 54, "1,234,567", 1}, {1234567, 53, "1,234千", 2}, {1234567, 41, "1百万", 2},
-      {-1999999, 10, "-1百万", 2},    {INT_MIN, 0, "-2,147百万", 2}};
+  const struct {
+    int value, width;
+    const char* text;
+    int calls;
+  } cases[] = {{1234567, 54, "1,234,567", 1},
+               {1234567, 53, "1,234千", 2},
+               {1234567, 41, "1百万", 2},
+               {-1999999, 10, "-1百万", 2},
+               {INT_MIN, 0, "-2,147百万", 2}};
   for (const auto& c : cases) {
     int calls = 0;
     EXPECT_EQ(Fit(c.value, c.width, &calls), c.text) << c.value << " in " << c.width;

@@ -17,7 +17,7 @@ constexpr int64_t kMonday20240304Utc = 1709510400;  // 09:00 in Tokyo
 TEST(DatesCivil, MatchesTheUtcCalendarFrom1900To2100) {
   for (int64_t days = -25567; days <= 47846; ++days) {
     const time_t t = static_cast<time_t>(days * 86400);
-    tm utc {};
+    tm utc{};
     gmtime_r(&t, &utc);
     const PackedDate date = DaysToPackedDate(days);
     ASSERT_EQ(date, D(utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday)) << days;
@@ -28,7 +28,7 @@ TEST(DatesCivil, MatchesTheUtcCalendarFrom1900To2100) {
 
 TEST(DatesCivil, NormalisationMonthLengthsAndWeekdayText) {
   EXPECT_EQ((std::vector<PackedDate>{AddCalendarDays(D(2024, 1, 32), 0), AddCalendarDays(D(2024, 0, 15), 0),
-                                      AddCalendarDays(D(2024, 3, 0), 0), AddCalendarDays(D(2023, 12, 31), 1)}),
+                                     AddCalendarDays(D(2024, 3, 0), 0), AddCalendarDays(D(2023, 12, 31), 1)}),
             (std::vector<PackedDate>{D(2024, 2, 1), D(2023, 12, 15), D(2024, 2, 29), D(2024, 1, 1)}));
   EXPECT_EQ((std::vector<int>{GetDaysInMonth(2024, 2), GetDaysInMonth(1900, 2), GetDaysInMonth(2000, 2),
                               GetDaysInMonth(2023, 4)}),
@@ -44,13 +44,12 @@ TEST(HolidaysRules, TableDays) {
     EXPECT_EQ(IsMarketHoliday(D(y, 12, 23)), GetDayOfWeek(D(y, 12, 23)) % 6 == 0) << y;
     EXPECT_EQ(IsMarketHoliday(D(y, 2, 12)), GetDayOfWeek(D(y, 2, 12)) % 6 <= 1) << y;
   }
-  for (PackedDate d : {D(2024, 3, 20), D(2016, 3, 21), D(2018, 9, 24), D(2020, 7, 24),
-                       D(2020, 8, 10), D(2021, 8, 9), D(2010, 8, 11), D(1999, 1, 15),
-                       D(2001, 1, 8), D(2000, 9, 15), D(2024, 7, 15)}) {
+  for (PackedDate d : {D(2024, 3, 20), D(2016, 3, 21), D(2018, 9, 24), D(2020, 7, 24), D(2020, 8, 10), D(2021, 8, 9),
+                       D(2010, 8, 11), D(1999, 1, 15), D(2001, 1, 8), D(2000, 9, 15), D(2024, 7, 15)}) {
     EXPECT_TRUE(IsMarketHoliday(d)) << std::hex << d;
   }
-  for (PackedDate d : {D(2024, 3, 21), D(2019, 9, 24), D(2020, 8, 11), D(2020, 10, 12),
-                       D(2001, 1, 15), D(2005, 9, 15), D(2023, 7, 20), D(2024, 2, 23)}) {
+  for (PackedDate d : {D(2024, 3, 21), D(2019, 9, 24), D(2020, 8, 11), D(2020, 10, 12), D(2001, 1, 15), D(2005, 9, 15),
+                       D(2023, 7, 20), D(2024, 2, 23)}) {
     EXPECT_FALSE(IsMarketHoliday(d)) << std::hex << d;
   }
 }
@@ -71,11 +70,16 @@ TEST(HolidaysStepping, TradingDaysWeeksAndMonthEnds) {
     PackedDate from;
     int n;
     PackedDate to;
-  } cases[] = {{AddTradingDays, D(2024, 3, 1), 1, D(2024, 3, 4)},        {AddTradingDays, D(2024, 1, 5), 1, D(2024, 1, 9)},
-               {AddTradingDays, D(2024, 12, 30), 1, D(2025, 1, 6)},      {AddTradingDays, D(2024, 3, 2), 0, D(2024, 3, 2)},
-               {AddTradingDays, D(2024, 3, 2), -3, D(2024, 3, 2)},       {AddWeeks, D(2024, 2, 26), 1, D(2024, 3, 4)},
-               {AddWeeks, D(2024, 1, 15), -1, D(2024, 1, 5)},            {AddMonthsToMonthEnd, D(2023, 3, 15), -3, D(2022, 12, 30)},
-               {AddMonthsToMonthEnd, D(2024, 1, 31), 1, D(2024, 2, 29)}, {AddMonthsToMonthEnd, D(2024, 5, 15), -17, D(2022, 12, 30)},
+  } cases[] = {{AddTradingDays, D(2024, 3, 1), 1, D(2024, 3, 4)},
+               {AddTradingDays, D(2024, 1, 5), 1, D(2024, 1, 9)},
+               {AddTradingDays, D(2024, 12, 30), 1, D(2025, 1, 6)},
+               {AddTradingDays, D(2024, 3, 2), 0, D(2024, 3, 2)},
+               {AddTradingDays, D(2024, 3, 2), -3, D(2024, 3, 2)},
+               {AddWeeks, D(2024, 2, 26), 1, D(2024, 3, 4)},
+               {AddWeeks, D(2024, 1, 15), -1, D(2024, 1, 5)},
+               {AddMonthsToMonthEnd, D(2023, 3, 15), -3, D(2022, 12, 30)},
+               {AddMonthsToMonthEnd, D(2024, 1, 31), 1, D(2024, 2, 29)},
+               {AddMonthsToMonthEnd, D(2024, 5, 15), -17, D(2022, 12, 30)},
                {AddMonthsToMonthEnd, D(2024, 3, 15), 10, D(2025, 1, 31)}};
   for (const auto& c : cases) EXPECT_EQ(c.step(c.from, c.n), c.to) << std::hex << c.from << " " << std::dec << c.n;
 }
@@ -104,8 +108,8 @@ TEST_F(DatesClock, LocalDateTimeAndLastTradingDate) {
 
 TEST_F(DatesClock, HolidayOfATimeUsesItsLocalDate) {
   SetFixedClock(kMonday20240304Utc, kTokyo);
-  EXPECT_FALSE(IsMarketHolidayTime(kMonday20240304Utc - kTokyo));      // Monday 00:00
-  EXPECT_TRUE(IsMarketHolidayTime(kMonday20240304Utc - kTokyo - 1));   // Sunday 23:59:59
+  EXPECT_FALSE(IsMarketHolidayTime(kMonday20240304Utc - kTokyo));     // Monday 00:00
+  EXPECT_TRUE(IsMarketHolidayTime(kMonday20240304Utc - kTokyo - 1));  // Sunday 23:59:59
   SetFixedClock(kMonday20240304Utc, 0);
   EXPECT_TRUE(IsMarketHolidayTime(kMonday20240304Utc - kTokyo));
 }

@@ -36,10 +36,11 @@ class ProgressTest : public ::testing::Test {
 // Steps below 1 count as 1, a sub-position is capped at its sub-range, the last
 // step adds nothing, and large sub-positions do not overflow.
 TEST(ProgressPositionTest, StepsSubRangesAndLargeSubPositions) {
-  EXPECT_EQ(Row(ComputeProgressPosition(1, 4, 50, 100), ComputeProgressPosition(1, 4, 500, 100),
-                ComputeProgressPosition(4, 4, 50, 100), ComputeProgressPosition(0, 0, 1, 2),
-                ComputeProgressPosition(0, 1, 1999999, 2000000), ComputeProgressPosition(0, 1, 4000000000u, 4000000000u)),
-            Row(8000 + 4000, 16000, 32000, 16000, 31999, 32000));
+  EXPECT_EQ(
+      Row(ComputeProgressPosition(1, 4, 50, 100), ComputeProgressPosition(1, 4, 500, 100),
+          ComputeProgressPosition(4, 4, 50, 100), ComputeProgressPosition(0, 0, 1, 2),
+          ComputeProgressPosition(0, 1, 1999999, 2000000), ComputeProgressPosition(0, 1, 4000000000u, 4000000000u)),
+      Row(8000 + 4000, 16000, 32000, 16000, 31999, 32000));
   int last = -1;
   for (uint32_t pos = 0; pos <= 2000000; pos += 99991) {
     const int now = ComputeProgressPosition(0, 1, pos, 2000000);
@@ -97,7 +98,8 @@ TEST_F(ProgressTest, AbortButtonAndTexts) {
   EndProgress();
   EXPECT_EQ(gProgressDlg, nullptr);
   std::string calls;
-  for (const auto& call : TakeRecordedProgressCalls()) calls += call.call + std::to_string(call.value) + call.text + ";";
+  for (const auto& call : TakeRecordedProgressCalls())
+    calls += call.call + std::to_string(call.value) + call.text + ";";
   EXPECT_EQ(calls, "abort1;text21301 読み込み中;abort0;close0;");
 }
 

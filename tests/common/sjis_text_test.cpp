@@ -27,8 +27,9 @@ TEST(SjisTextTest, ByteClassesAtTheirEdges) {
   for (const int c : {'0', '9', 'A', 'Z', 'a', 'z'}) EXPECT_TRUE(IsAsciiAlnum(c)) << c;
   for (const uint8_t c : {0x2F, 0x3A, 0x40, 0x5B, 0x60, 0x7B, 0xB1}) EXPECT_FALSE(IsAsciiAlnum(c)) << c;
   // Full-width letters and digits: lead 82 and the trail ranges 4F-58, 60-79, 81-9A.
-  const std::pair<uint8_t, char> trails[] = {{0x4E, 0},   {0x4F, '0'}, {0x58, '9'}, {0x59, 0},   {0x5F, 0},   {0x60, 'A'},
-                                             {0x79, 'Z'}, {0x7A, 0},   {0x80, 0},   {0x81, 'a'}, {0x9A, 'z'}, {0x9B, 0}};
+  const std::pair<uint8_t, char> trails[] = {{0x4E, 0}, {0x4F, '0'}, {0x58, '9'}, {0x59, 0},
+                                             {0x5F, 0}, {0x60, 'A'}, {0x79, 'Z'}, {0x7A, 0},
+                                             {0x80, 0}, {0x81, 'a'}, {0x9A, 'z'}, {0x9B, 0}};
   for (const auto& [trail, ascii] : trails) {
     EXPECT_EQ(FullWidthToAscii(0x82, trail), ascii) << std::hex << int{trail};
     EXPECT_EQ(IsFullWidthAlnum(0x82, trail), ascii != 0);

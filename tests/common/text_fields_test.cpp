@@ -75,8 +75,10 @@ TEST(CsvFields, NumbersAndListCodes) {
 }
 
 TEST(CsvFields, SkipLine) {
-  const struct { const char* text; int start, expected; } cases[] = {
-      {"a\r\nb", 0, 3}, {"a\rb", 0, 2}, {"a\r\n", 0, -1}, {"abc", 0, -1}, {"a\rb", -1, -1}};
+  const struct {
+    const char* text;
+    int start, expected;
+  } cases[] = {{"a\r\nb", 0, 3}, {"a\rb", 0, 2}, {"a\r\n", 0, -1}, {"abc", 0, -1}, {"a\rb", -1, -1}};
   for (const auto& c : cases) {
     int pos = c.start;
     EXPECT_EQ(SkipCsvLine(c.text, static_cast<int>(strlen(c.text)), &pos), c.expected) << c.text;

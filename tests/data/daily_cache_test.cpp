@@ -29,7 +29,8 @@ StockCode CodeOf(int i) { return NumberCode((1300 + i) % 10000); }
 std::string PathOf(int i) { return DayPath(CodeOf(i)); }
 
 std::unique_ptr<BarSeries> MakeSeries(StockCode code, int count, PackedDate first = MakePackedDate(2020, 1, 6)) {
-  return SeriesOf(code, count, [first](int i) { return PriceBar{AddCalendarDays(first, i), 500, 509, 491, 501, 1000 + i}; });
+  return SeriesOf(code, count,
+                  [first](int i) { return PriceBar{AddCalendarDays(first, i), 500, 509, 491, 501, 1000 + i}; });
 }
 
 void AppendBar(BarSeries* series, int close) {
@@ -230,7 +231,8 @@ TEST_F(DailyCacheTest, FlushShowsTheAbortButtonExceptDuringThePriceUpdate) {
   FlushDailyCache();
   auto calls = TakeRecordedProgressCalls();
   EXPECT_TRUE(HasProgressCall(calls, "text", 2, "ハードディスクへ書き込み中..."));
-  for (const char* call : {"cancel", "abort"}) EXPECT_TRUE(HasProgressCall(calls, call, 0) && HasProgressCall(calls, call, 1));
+  for (const char* call : {"cancel", "abort"})
+    EXPECT_TRUE(HasProgressCall(calls, call, 0) && HasProgressCall(calls, call, 1));
   EXPECT_TRUE(HasProgressCall(calls, "bar", 32000 / 2));
 
   Change(1, 901);

@@ -221,9 +221,9 @@ TEST_F(DailyFilesTest, TimeBackCutDateIsTheChosenCalendarDayClamped) {
   EXPECT_EQ(GetTimeBackCutDate(), 0u);
   gTimeBackMode = 1;
   const std::pair<int, PackedDate> cases[] = {{3, MakePackedDate(2024, 3, 9)},
-                                               {0, MakePackedDate(2024, 3, 6)},
-                                               {-1, MakePackedDate(2024, 3, 15)},
-                                               {500, MakePackedDate(2024, 3, 15)}};
+                                              {0, MakePackedDate(2024, 3, 6)},
+                                              {-1, MakePackedDate(2024, 3, 15)},
+                                              {500, MakePackedDate(2024, 3, 15)}};
   for (const auto& [index, date] : cases) {
     gTimeBackDayIndex = index;
     EXPECT_EQ(GetTimeBackCutDate(), date) << index;

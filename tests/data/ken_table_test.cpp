@@ -62,7 +62,6 @@ std::unique_ptr<BarSeries> Adjusted(const BarSeries& source) {
   return out;
 }
 
-
 class KenTableTest : public PriceStoreTest {
  protected:
   void SetUp() override {
@@ -134,7 +133,8 @@ TEST_F(KenTableTest, MissingOrBadFileShowsBothBoxesAndLeavesTheTableEmpty) {
   const auto boxes = TakeRecordedMessageBoxes();
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[0].title + "|" + boxes[0].text + "|" + boxes[1].title + "|" + boxes[1].text,
-            std::string("ヴェルクォラ22|") + kReadErrorText + "|エラー|なんらかのエラーが発生しました。エラーコードは -1 です。");
+            std::string("ヴェルクォラ22|") + kReadErrorText +
+                "|エラー|なんらかのエラーが発生しました。エラーコードは -1 です。");
   EXPECT_EQ(boxes[0].flags, kMbOk);
   EXPECT_EQ(Adjusted(*Series("1301", {Bar(kDay, 500, 10)}))->bars[0].close, 500);  // goes on unadjusted
 }
@@ -144,7 +144,9 @@ TEST_F(KenTableTest, MissingOrBadFileShowsBothBoxesAndLeavesTheTableEmpty) {
 TEST_F(KenTableTest, SplitHalvesPricesAndDoublesVolumeBeforeTheFirstTradedBar) {
   LoadTable({{kDay, C("1301"), 100}});
   const auto source = Series("1301", {{MakePackedDate(2024, 3, 28), 1001, 1203, 999, 1101, 300},
-                                      Bar(kDayBefore, 1001, 7), Bar(kDay, 500, 1000), Bar(kDay + 1, 503, 2000)});
+                                      Bar(kDayBefore, 1001, 7),
+                                      Bar(kDay, 500, 1000),
+                                      Bar(kDay + 1, 503, 2000)});
   const auto out = Adjusted(*source);
   ASSERT_EQ(out->count, 4);
   EXPECT_EQ(out->code, C("1301"));
@@ -157,14 +159,16 @@ TEST_F(KenTableTest, SplitHalvesPricesAndDoublesVolumeBeforeTheFirstTradedBar) {
 }
 
 TEST_F(KenTableTest, UntradedBarsCountAsBeforeRecordsCompoundAndPricesBelowOneShowAsOne) {
-  LoadTable({{kDayBefore, C("1301"), 100}, {kDayBefore, C("1302"), 900}, {kDay, C("1301"), 200}, {kDay, C("1303"), 100}});
+  LoadTable(
+      {{kDayBefore, C("1301"), 100}, {kDayBefore, C("1302"), 900}, {kDay, C("1301"), 200}, {kDay, C("1303"), 100}});
   // The bar without volume on the record's date counts as before it.
   const auto out = Adjusted(*Series("1303", {Bar(kDayBefore, 1000, 5), Bar(kDay, 1000, 0), Bar(kDay + 1, 500, 9)}));
   EXPECT_EQ(Row(out->bars[1].close, out->bars[2].close), Row(500, 500));
   // No traded bar on or after the date: the record is skipped.
   EXPECT_EQ(Adjusted(*Series("1303", {Bar(kDayBefore, 1000, 5), Bar(kDay, 1000, 0)}))->bars[0].close, 1000);
   // Two records of one stock compound; another stock's record does not count.
-  const auto both = Adjusted(*Series("1301", {Bar(kDayBefore - 1, 6000, 10), Bar(kDayBefore, 3000, 10), Bar(kDay, 1000, 10)}));
+  const auto both =
+      Adjusted(*Series("1301", {Bar(kDayBefore - 1, 6000, 10), Bar(kDayBefore, 3000, 10), Bar(kDay, 1000, 10)}));
   EXPECT_EQ((std::vector<int32_t>{both->bars[0].close, both->bars[0].volume, both->bars[1].close}),
             (std::vector<int32_t>{1000, 60, 1000}));
   const auto low = Adjusted(*Series("1303", {{kDayBefore, 1, 3, 1, 2, 5}, {kDay, 0, 0, -7, 0, 8}}));

@@ -63,7 +63,8 @@ TEST(MergePriceBar, FullSeriesDropsItsOldestBarToMakeRoom) {
   auto newer = MakeSeries(kMergeBarCap);
   Merge(newer.get(), NewBar(Day(2 * kMergeBarCap), 777));
   ASSERT_EQ(newer->count, kMergeBarCap);
-  EXPECT_TRUE(Same(newer->bars[0], BarOf(1)) && Same(newer->bars[kMergeBarCap - 1], NewBar(Day(2 * kMergeBarCap), 777)));
+  EXPECT_TRUE(Same(newer->bars[0], BarOf(1)) &&
+              Same(newer->bars[kMergeBarCap - 1], NewBar(Day(2 * kMergeBarCap), 777)));
 
   auto between = MakeSeries(kMergeBarCap);
   Merge(between.get(), NewBar(Day(2 * 9 + 1), 777));  // between the 10th and the 11th
@@ -131,7 +132,8 @@ TEST(MergePriceBar, QuoteInThousandsIsMultipliedOnlyAfterACloseAbove80000) {
   auto series = MakeSeries(3);
   series->bars[2].close = 85000;
   const PriceBar expected = {Day(10), 85000, 87000, 84000, 86000, 321};
-  EXPECT_TRUE(Same(Merge(series.get(), {Day(10), 85, 87, 84, 86, 321}, 1), expected) && Same(series->bars[3], expected));
+  EXPECT_TRUE(Same(Merge(series.get(), {Day(10), 85, 87, 84, 86, 321}, 1), expected) &&
+              Same(series->bars[3], expected));
   // Not after 80,000, not a price above 999, not without the quote rules.
   const struct { int32_t previous, close, rules; } kept[] = {{80000, 86, 1}, {85000, 1000, 1}, {85000, 86, 0}};
   for (const auto& k : kept) {
@@ -223,7 +225,8 @@ TEST_F(MergeParsedBarsTest, WithAnEmptyCacheEveryListedStockIsWrittenAtOnce) {
   EXPECT_EQ((std::vector<uint32_t>{static_cast<uint32_t>(first.dailyCount), first.lastDate, first.liveTime}),
             (std::vector<uint32_t>{12, 0, 0}));
   EXPECT_TRUE(Same(first.lastBar, NewBar(Day(22), 1501)));
-  EXPECT_EQ((std::vector<uint32_t>{seventh.lastDate, seventh.liveTime}), (std::vector<uint32_t>{Day(20), kLiveTimeFinished}));
+  EXPECT_EQ((std::vector<uint32_t>{seventh.lastDate, seventh.liveTime}),
+            (std::vector<uint32_t>{Day(20), kLiveTimeFinished}));
 }
 
 TEST_F(MergeParsedBarsTest, WithACachedWindowOnlyItsStocksAreMerged) {

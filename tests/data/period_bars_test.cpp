@@ -81,8 +81,9 @@ TEST(PeriodBarsWeekly, GapOfAWeekOrMoreOrNoLaterWeekdayStartsANewBar) {
 // ---- Monthly bars ----------------------------------------------------------------------
 
 TEST(PeriodBarsMonthly, MonthOrYearChangeStartsANewBar) {
-  const auto monthly = Monthly(*Daily({Bar(D(2024, 1, 4), 100, 120, 90, 110, 5), Bar(D(2024, 1, 30), 110, 140, 80, 130, 6),
-                                       Bar(D(2024, 3, 2), 130, 131, 129, 130, 7)}));
+  const auto monthly =
+      Monthly(*Daily({Bar(D(2024, 1, 4), 100, 120, 90, 110, 5), Bar(D(2024, 1, 30), 110, 140, 80, 130, 6),
+                      Bar(D(2024, 3, 2), 130, 131, 129, 130, 7)}));
   ASSERT_EQ(monthly->count, 2);
   const PriceBar january = Bar(D(2024, 1, 30), 100, 140, 80, 130, 11);
   EXPECT_EQ(memcmp(&monthly->bars[0], &january, sizeof(PriceBar)), 0);
@@ -108,8 +109,8 @@ TEST(PeriodBarsBoth, OneBarGivesItselfAndNoBarsGiveNone) {
 }
 
 TEST(PeriodBarsBoth, VolumeSumsSaturateInsteadOfWrapping) {
-  const auto daily = Daily({Bar(D(2024, 6, 3), 100, 2000000000), Bar(D(2024, 6, 4), 100, 2000000000),
-                            Bar(D(2024, 6, 5), 100, 5)});
+  const auto daily =
+      Daily({Bar(D(2024, 6, 3), 100, 2000000000), Bar(D(2024, 6, 4), 100, 2000000000), Bar(D(2024, 6, 5), 100, 5)});
   EXPECT_EQ(Monthly(*daily)->bars[0].volume, INT_MAX);
   EXPECT_EQ(Weekly(*daily)->bars[0].volume, INT_MAX);
 }

@@ -61,7 +61,8 @@ TEST_F(StockMasterTest, FourRecordsAreRefusedFiveEndingInZZZZAccepted) {
   MergeStockMaster(*Master({Code(1001), Code(1301), Code(6758), Code(7203)}));
   EXPECT_EQ(TableCodes(), std::vector<StockCode>{Code(1301)});
   MergeStockMaster(*Master({Code(1001), Code(1301), Code(6758), Code(7203), StringToCode("ZZZZ")}));
-  EXPECT_EQ(TableCodes(), (std::vector<StockCode>{Code(1001), Code(1301), Code(6758), Code(7203), StringToCode("ZZZZ")}));
+  EXPECT_EQ(TableCodes(),
+            (std::vector<StockCode>{Code(1001), Code(1301), Code(6758), Code(7203), StringToCode("ZZZZ")}));
   MergeStockMaster(*Master({Code(1001), Code(1301), Code(6758), Code(7203), StringToCode("a000")}));
   EXPECT_EQ(gStockTable->count, 5);
 }
@@ -142,7 +143,8 @@ std::vector<ModelStock> ModelMerge(std::vector<ModelStock> table, const StockMas
     if (same != table.end()) {
       same->master = *m;
     } else if (table.size() < kMaxStocks) {
-      table.insert(std::find_if(table.begin(), table.end(), [m](const ModelStock& s) { return CodeLess(m->code, s.master.code); }),
+      table.insert(std::find_if(table.begin(), table.end(),
+                                [m](const ModelStock& s) { return CodeLess(m->code, s.master.code); }),
                    ModelStock{*m, 0});
     }
   }
@@ -161,7 +163,8 @@ TEST_F(StockMasterTest, MergeEqualsTheRecordByRecordMerge) {
     std::sort(codes.begin(), codes.end());
     FillTable(codes);
     std::vector<ModelStock> model;
-    for (size_t i = 0; i < codes.size(); ++i) model.push_back({gStockTable->records[i].master, static_cast<int32_t>(i + 1)});
+    for (size_t i = 0; i < codes.size(); ++i)
+      model.push_back({gStockTable->records[i].master, static_cast<int32_t>(i + 1)});
     std::vector<StockCode> masterCodes(5 + random() % 30);
     std::generate(masterCodes.begin(), masterCodes.end(), pick);
     auto master = Master(masterCodes);

@@ -100,7 +100,9 @@ TEST_F(StockTableTest, DamagedTablesAreSetAsideAndReplaced) {
       {"stock.dat", [](StockTable& t) { t.count = -1; }},
       {"stock.dat", [](StockTable& t) { memset(t.records[1].master.name, 'N', 64); }},
       {"stock.dat",
-       [](StockTable& t) { for (int i = 0; i < 16; i += 2) memcpy(t.records[1].master.shortName + i, "ア", 2); }},
+       [](StockTable& t) {
+         for (int i = 0; i < 16; i += 2) memcpy(t.records[1].master.shortName + i, "ア", 2);
+       }},
       {"stock.dat", [](StockTable& t) { t.records[0].master.marketId = 13; }},
       {"stock.dat", [](StockTable& t) { t.records[1].master.code = t.records[0].master.code; }},
       {"stock.dat", [](StockTable& t) { t.records[1].master.code = 10000; }},  // a plain number no code stands for

@@ -27,8 +27,9 @@ std::vector<uint8_t> Scrambled(const void* block, size_t size) {
 // A 1024 x 768 main window with the loaded settings: every chart of every
 // pattern has panes and room for them.
 void ExpectEveryPatternShowsItsCharts() {
-  MainLayoutInput in{{0, 0, 1024, 768}, 28, 20, true, gGroupListWidth, true, gDetailListWidth, gChartFontSize,
-                     gPaneHeights, {true, true, true}};
+  MainLayoutInput in{
+      {0, 0, 1024, 768}, 28, 20, true, gGroupListWidth, true, gDetailListWidth, gChartFontSize, gPaneHeights,
+      {true, true, true}};
   for (const ScreenPattern& pattern : gScreenPatterns) {
     MainWindowLayout layout;
     ComputeMainWindowLayout(in, pattern, &layout);
@@ -187,7 +188,7 @@ TEST_F(SettingsTest, PatternNamesThatAreNoTextTakeTheirDefaults) {
       {"", true},
       {"\x85\x40", false},  // an empty row
       {"\xF0\x40", false},  // user-defined
-      {"A\x82", false},      // half a character at the end
+      {"A\x82", false},     // half a character at the end
       {"\x82\x20", false},  // no trail byte
       {"tab\there", false},
       {"\xFD", false},

@@ -39,7 +39,8 @@ inline std::string SignalAgainstChart(const PeriodSeriesBlock& a, const PeriodSe
 }
 
 inline bool SameBars(const BarSeries& a, const BarSeries& b) {
-  return a.code == b.code && a.count == b.count && std::memcmp(a.bars, b.bars, sizeof(PriceBar) * std::clamp(a.count, 0, kMaxBars)) == 0;
+  return a.code == b.code && a.count == b.count &&
+         std::memcmp(a.bars, b.bars, sizeof(PriceBar) * std::clamp(a.count, 0, kMaxBars)) == 0;
 }
 
 // What differs between two period blocks: bars, parameters, chart or signal series.

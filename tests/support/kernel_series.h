@@ -94,7 +94,8 @@ inline std::unique_ptr<BarSeries> MakeBars(BarsKind kind, int count, uint32_t se
 inline std::unique_ptr<BarSeries> BarsFromCloses(const std::vector<int32_t>& closes, int32_t volume = 1000) {
   auto series = MakeBars(BarsKind::kFlat, 0, 0);
   series->count = static_cast<int32_t>(closes.size());
-  for (size_t i = 0; i < closes.size(); ++i) series->bars[i] = MakeBar(closes[i], closes[i], closes[i], closes[i], volume);
+  for (size_t i = 0; i < closes.size(); ++i)
+    series->bars[i] = MakeBar(closes[i], closes[i], closes[i], closes[i], volume);
   return series;
 }
 
@@ -181,7 +182,8 @@ std::string SeriesDifference(const Series& fast, const Series& slow) {
 template <typename Series>
 bool TailUntouched(const Series& series, int count) {
   const auto garbage = Filled<Series>(kGarbage);
-  return std::memcmp(series.values + count, garbage->values + count, sizeof(series.values[0]) * (kMaxBars - count)) == 0;
+  return std::memcmp(series.values + count, garbage->values + count, sizeof(series.values[0]) * (kMaxBars - count)) ==
+         0;
 }
 
 // SeriesDifference, or "wrote beyond the count" when the garbage after it changed.

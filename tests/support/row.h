@@ -10,7 +10,7 @@
 
 template <typename... T>
 std::vector<int64_t> Row(T... values) {
-  static_assert(((std::is_integral_v<T> || std::is_enum_v<T>) && ...), "a row holds integers only");
+  static_assert(((std::is_integral_v<T> || std::is_enum_v<T>)&&...), "a row holds integers only");
   return {static_cast<int64_t>(values)...};
 }
 

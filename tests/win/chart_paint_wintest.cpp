@@ -261,19 +261,33 @@ TEST_F(SyntheticChartTest, CandlesHollowRisingFilledFallingAndOnePixelDoji) {
   // not show through), edges rising; the wick runs to the high and down to the low.
   const int top = Y(1100), bottom = Y(1000);
   const int middle = (top + bottom) / 2;
-  EXPECT_EQ(canvas->WrongPixels({{x0 - 2, middle, kWhite},    {x0, middle, kWhite},        {x0 - 4, middle, kRising},
-                                {x0 + 4, middle, kRising},   {x0 - 2, top, kRising},      {x0 - 2, bottom, kRising},
-                                {x0 + 5, middle, kWhite},    {x0, Y(1150), kRising},      {x0, Y(1150) - 1, kWhite},
-                                {x0, Y(975), kRising},       {x0 - 1, Y(975), kWhite}}),
+  EXPECT_EQ(canvas->WrongPixels({{x0 - 2, middle, kWhite},
+                                 {x0, middle, kWhite},
+                                 {x0 - 4, middle, kRising},
+                                 {x0 + 4, middle, kRising},
+                                 {x0 - 2, top, kRising},
+                                 {x0 - 2, bottom, kRising},
+                                 {x0 + 5, middle, kWhite},
+                                 {x0, Y(1150), kRising},
+                                 {x0, Y(1150) - 1, kWhite},
+                                 {x0, Y(975), kRising},
+                                 {x0 - 1, Y(975), kWhite}}),
             "");
   // Falling: filled.
-  EXPECT_EQ(canvas->WrongPixels({{x1 - 2, middle, kFalling}, {x1 - 4, middle, kFalling}, {x1 + 4, middle, kFalling},
-                                {x1 + 5, middle, kWhite}, {x1 - 2, top, kFalling}, {x1 - 2, bottom, kFalling}}),
+  EXPECT_EQ(canvas->WrongPixels({{x1 - 2, middle, kFalling},
+                                 {x1 - 4, middle, kFalling},
+                                 {x1 + 4, middle, kFalling},
+                                 {x1 + 5, middle, kWhite},
+                                 {x1 - 2, top, kFalling},
+                                 {x1 - 2, bottom, kFalling}}),
             "");
   // Unchanged: one row in the falling colour, and its wick.
   const int doji = Y(1052);
-  EXPECT_EQ(canvas->WrongPixels({{x2 - 3, doji, kFalling}, {x2 + 3, doji, kFalling}, {x2 - 3, doji - 1, kWhite},
-                                {x2 - 3, doji + 1, kWhite}, {x2, doji - 5, kFalling}}),
+  EXPECT_EQ(canvas->WrongPixels({{x2 - 3, doji, kFalling},
+                                 {x2 + 3, doji, kFalling},
+                                 {x2 - 3, doji - 1, kWhite},
+                                 {x2 - 3, doji + 1, kWhite},
+                                 {x2, doji - 5, kFalling}}),
             "");
 }
 
@@ -311,9 +325,10 @@ TEST_F(SyntheticChartTest, CaptionRowShowsTheStockAndItsLastDay) {
   EXPECT_EQ(SjisToWide(text), SjisToWide("ZZZZ テスト銘柄 (週足) - 東証プライム - 100株単位 2026/12/4  確定 "));
   // The row holds exactly that text, drawn 8 pixels in and centred, on the button face.
   const Rect& row = context_->geometry.captionRow;
-  EXPECT_GT(ExpectTextAsDrawn(*canvas, row, gChartFont, {row.left + 8, row.top, row.right, row.bottom},
-                              SjisToWide(text).c_str(), DT_LEFT, {row.left + 1, row.top + 1, row.right - 40, row.bottom - 1}),
-            100);
+  EXPECT_GT(
+      ExpectTextAsDrawn(*canvas, row, gChartFont, {row.left + 8, row.top, row.right, row.bottom},
+                        SjisToWide(text).c_str(), DT_LEFT, {row.left + 1, row.top + 1, row.right - 40, row.bottom - 1}),
+      100);
   // Sunken frame: shadow on the top edge, highlight on the bottom edge.
   EXPECT_EQ(canvas->At(row.left + 20, row.top), GetSysColor(COLOR_BTNSHADOW));
   EXPECT_EQ(canvas->At(row.left + 20, row.bottom - 1), GetSysColor(COLOR_BTNHIGHLIGHT));
@@ -343,8 +358,10 @@ TEST_F(SyntheticChartTest, PanesInTheirOrderFramedInTheInverseOfTheBackground) {
     const Rect& scale = context_->panes[i].scale;
     const int middle = (full.top + full.bottom) / 2;
     // The border: the inverse of white, one pixel taller than the plot.
-    EXPECT_EQ(canvas.WrongPixels({{full.left + 30, full.top, kBlack}, {full.left, middle, kBlack},
-                                  {full.right - 1, middle, kBlack}, {full.left + 30, full.bottom, kBlack},
+    EXPECT_EQ(canvas.WrongPixels({{full.left + 30, full.top, kBlack},
+                                  {full.left, middle, kBlack},
+                                  {full.right - 1, middle, kBlack},
+                                  {full.left + 30, full.bottom, kBlack},
                                   {scale.left + 2, scale.top + 2, GetSysColor(COLOR_BTNFACE)}}),
               "")
         << i;
@@ -438,13 +455,15 @@ TEST_F(SyntheticChartTest, IchimokuCloudTakesItsColourBySpanOrder) {
   LayOutOnePricePane(kPaneIchimoku);
   const auto canvas = Painted(L"price-ichimoku.bmp");
   // Spans of bar 60 show at bar 85, between 1150 and 1250; of bar 90 at bar 115, 950..1150.
-  EXPECT_EQ(canvas->WrongPixels({{X(85) - 3, Y(1200), above}, {X(115) - 3, Y(1050), below}, {X(85) - 3, Y(1050), kWhite}}),
-            "");
+  EXPECT_EQ(
+      canvas->WrongPixels({{X(85) - 3, Y(1200), above}, {X(115) - 3, Y(1050), below}, {X(85) - 3, Y(1050), kWhite}}),
+      "");
   // Cloud alone on a candle pane: its own colours, no span lines.
   gPaletteColors[kColorIchimokuSpanA] = RGB(0, 99, 0);
   LayOutOnePricePane(kPaneCandles, kPaneFlagCloudAlone);
   const auto alone = Painted(L"price-cloud-only.bmp");
-  EXPECT_EQ(alone->WrongPixels({{X(85) - 3, Y(1200), RGB(250, 230, 180)}, {X(115) - 3, Y(1050), RGB(180, 230, 250)}}), "");
+  EXPECT_EQ(alone->WrongPixels({{X(85) - 3, Y(1200), RGB(250, 230, 180)}, {X(115) - 3, Y(1050), RGB(180, 230, 250)}}),
+            "");
   EXPECT_EQ(alone->Count(PlotRect(), RGB(0, 99, 0)), 0);
 }
 
@@ -464,7 +483,8 @@ TEST_F(SyntheticChartTest, VolumeCloudShadesWhereVolumeTradedAndNothingWithoutVo
   EXPECT_EQ(next, RGB(191, 191, 191));  // level 32
   EXPECT_TRUE(IsGrey(later, 192, 253));
   EXPECT_GT(GetRValue(later), GetRValue(next));
-  EXPECT_EQ(canvas->WrongPixels({{X(19) + kSpacing / 2, Y(1200), kWhite}, {X(40) + kSpacing / 2, Y(1020), kWhite}}), "");
+  EXPECT_EQ(canvas->WrongPixels({{X(19) + kSpacing / 2, Y(1200), kWhite}, {X(40) + kSpacing / 2, Y(1020), kWhite}}),
+            "");
 
   // On a dark background the dark ramp shades the same cells.
   gPaletteColors[kColorBackground] = RGB(0, 0, 0);
@@ -482,9 +502,10 @@ TEST_F(SyntheticChartTest, ForecastColumnsOnlyOnAMainWindowChartsForecastBars) {
   const auto canvas = Painted(L"price-forecast.bmp");
   const int y = Plot().top + 5;
   const COLORREF yellow = RGB(255, 255, 0);
-  EXPECT_EQ(canvas->WrongPixels({{X(9) - 4, y, yellow}, {X(9) + 4, y, yellow}, {X(9) + 5, y, kWhite}, {X(8), y, yellow},
-                                {X(7), y, kWhite}}),
-            "");
+  EXPECT_EQ(
+      canvas->WrongPixels(
+          {{X(9) - 4, y, yellow}, {X(9) + 4, y, yellow}, {X(9) + 5, y, kWhite}, {X(8), y, yellow}, {X(7), y, kWhite}}),
+      "");
   // The same chart drawn from a copy of its context (as the shared one would be): nothing.
   const std::unique_ptr<ChartContext> copy(new ChartContext(*context_));
   Canvas shared(kChartWidth, 200, kMarker);
@@ -510,9 +531,13 @@ TEST_F(SyntheticChartTest, TradeMarksShowTheirColumnsAndPriceLines) {
   const auto canvas = Painted(L"price-trade-marks.bmp");
   const int y = Plot().top + 5;
   // The lines run between the two bars.
-  EXPECT_EQ(canvas->WrongPixels({{X(3), y, entryColumn}, {X(7), y, exitColumn}, {X(5), y, kWhite},
-                                {X(5), Y(1200), entryLine}, {X(5), Y(1000), exitLine}, {X(3), Y(1200), entryColumn},
-                                {X(8), Y(1200), kWhite}}),
+  EXPECT_EQ(canvas->WrongPixels({{X(3), y, entryColumn},
+                                 {X(7), y, exitColumn},
+                                 {X(5), y, kWhite},
+                                 {X(5), Y(1200), entryLine},
+                                 {X(5), Y(1000), exitLine},
+                                 {X(3), Y(1200), entryColumn},
+                                 {X(8), Y(1200), kWhite}}),
             "");
   // Another stock shows none of it.
   gTradeMarkCode = StringToCode("1001");

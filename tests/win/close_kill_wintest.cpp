@@ -24,8 +24,8 @@ using FileTree = std::map<std::wstring, std::vector<unsigned char>>;  // by path
 
 // The files the program rewrites from memory when it closes.
 constexpr std::array<const wchar_t*, 7> kRewrittenFiles = {
-    L"stock.dat", L"grp.dat", L"BACKUP\\grp01.dat", L"BACKUP\\grp02.dat", L"BACKUP\\grp03.dat", L"velqo.dat",
-    L"velqo_p2.dat"};
+    L"stock.dat",         L"grp.dat",   L"BACKUP\\grp01.dat", L"BACKUP\\grp02.dat",
+    L"BACKUP\\grp03.dat", L"velqo.dat", L"velqo_p2.dat"};
 
 bool IsTemporary(const std::wstring& name) {
   return name.size() >= 4 && name.compare(name.size() - 4, 4, L".tmp") == 0;

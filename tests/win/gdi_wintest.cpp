@@ -68,11 +68,11 @@ class GdiTest : public ::testing::Test {
 
 TEST_F(GdiTest, SharedFontsTakeTheSizesAndAnEmptyFaceMeansTheDefault) {
   const LOGFONTW chart = FontOf(gChartFont);
-  EXPECT_EQ(Row(chart.lfHeight, chart.lfCharSet, chart.lfFaceName[0], chart.lfPitchAndFamily,
-                FontOf(gChartFixedFont).lfPitchAndFamily, FontOf(gChartLargeFont).lfHeight,
-                FontOf(gSmallFixedFont).lfHeight, FontOf(gSmallFixedFont).lfPitchAndFamily, FontOf(gMemoFont).lfHeight,
-                FontOf(gMemoFont).lfPitchAndFamily),
-            Row(14, SHIFTJIS_CHARSET, 0, DEFAULT_PITCH, FIXED_PITCH, 28, 12, FIXED_PITCH, 16, FIXED_PITCH));
+  EXPECT_EQ(
+      Row(chart.lfHeight, chart.lfCharSet, chart.lfFaceName[0], chart.lfPitchAndFamily,
+          FontOf(gChartFixedFont).lfPitchAndFamily, FontOf(gChartLargeFont).lfHeight, FontOf(gSmallFixedFont).lfHeight,
+          FontOf(gSmallFixedFont).lfPitchAndFamily, FontOf(gMemoFont).lfHeight, FontOf(gMemoFont).lfPitchAndFamily),
+      Row(14, SHIFTJIS_CHARSET, 0, DEFAULT_PITCH, FIXED_PITCH, 28, 12, FIXED_PITCH, 16, FIXED_PITCH));
   EXPECT_EQ(Row(gChartTextMetrics.tmHeight, gChartLargeTextMetrics.tmHeight, gMemoTextMetrics.tmHeight,
                 gChartTextMetrics.tmCharSet),
             Row(14, 28, 16, SHIFTJIS_CHARSET));
@@ -131,9 +131,10 @@ TEST_F(GdiTest, InvertingAnOutlineTwiceRestoresEveryPixel) {
                  inside = canvas.At(30, 20), outside = canvas.At(50, 20);
   InvertRectOutline(canvas.dc(), rect);
   // Corners are inverted twice.
-  EXPECT_EQ(canvas.WrongPixels({{10, 8, corner}, {20, 8, top ^ 0xFFFFFF}, {49, 20, right ^ 0xFFFFFF},
-                                {30, 20, inside}, {50, 20, outside}}),
-            "");
+  EXPECT_EQ(
+      canvas.WrongPixels(
+          {{10, 8, corner}, {20, 8, top ^ 0xFFFFFF}, {49, 20, right ^ 0xFFFFFF}, {30, 20, inside}, {50, 20, outside}}),
+      "");
   InvertRectOutline(canvas.dc(), rect);
   EXPECT_EQ(canvas.Pixels(), pattern);
 }
@@ -142,9 +143,10 @@ TEST_F(GdiTest, OutlinesFramesAndPanelsLieOnTheirEdges) {
   Canvas canvas(80, 60);
   const HPEN blue = CreatePen(PS_SOLID, 1, kBlue);
   DrawRectFrameLines(canvas.dc(), {10, 10, 30, 20}, blue);
-  EXPECT_EQ(canvas.WrongPixels({{10, 10, kBlue}, {29, 19, kBlue}, {20, 19, kBlue}, {30, 15, kWhite},
-                                {20, 20, kWhite}, {20, 15, kWhite}}),
-            "");
+  EXPECT_EQ(
+      canvas.WrongPixels(
+          {{10, 10, kBlue}, {29, 19, kBlue}, {20, 19, kBlue}, {30, 15, kWhite}, {20, 20, kWhite}, {20, 15, kWhite}}),
+      "");
   DeleteObject(blue);
 
   const RECT panel = {40, 10, 60, 30};
@@ -165,8 +167,8 @@ TEST_F(GdiTest, ACrossTrailOfHundredPixelsHasFourCrosses) {
   DrawCrossTrail(canvas.dc(), 10, 10, 110, 10);
   SelectObject(canvas.dc(), old);
   for (int x : {10, 43, 76, 110}) {
-    EXPECT_EQ(canvas.WrongPixels({{x, 10, kBlack}, {x - 1, 10, kBlack}, {x + 1, 10, kBlack}, {x, 9, kBlack},
-                                  {x, 11, kBlack}}),
+    EXPECT_EQ(canvas.WrongPixels(
+                  {{x, 10, kBlack}, {x - 1, 10, kBlack}, {x + 1, 10, kBlack}, {x, 9, kBlack}, {x, 11, kBlack}}),
               "");
   }
   EXPECT_EQ(canvas.Count({0, 0, 130, 20}, kBlack), 4 * 5);
@@ -204,7 +206,7 @@ TEST_F(GdiTest, TextsTakeTheirColoursFromThePalette) {
   SetTextColor(canvas.dc(), kRed);
   DrawContrastText(canvas.dc(), {0, 0, 100, 20}, "日経平均 38,000", DT_LEFT | DT_SINGLELINE);
   EXPECT_GT(canvas.Count({0, 0, 100, 20}, RGB(0x80, 0x80, 0x80)), 10);  // grey on white
-  EXPECT_EQ(GetTextColor(canvas.dc()), kRed);                         // restored
+  EXPECT_EQ(GetTextColor(canvas.dc()), kRed);                           // restored
 
   gPaletteColors[kColorBackground] = RGB(0, 0, 0);
   canvas.Fill(kRed);
@@ -291,8 +293,8 @@ void CALLBACK InspectFontDialog(HWND, UINT, UINT_PTR timer, DWORD) {
   EnumThreadWindows(GetCurrentThreadId(), FindFontDialog, reinterpret_cast<LPARAM>(&dialog));
   // The dialog enables and fills its character-set box last: until then its picture varies.
   const HWND charSets = dialog != nullptr ? GetDlgItem(dialog, 1140) : nullptr;
-  const bool filled = charSets != nullptr && IsWindowEnabled(charSets) &&
-                      SendMessageW(charSets, CB_GETCURSEL, 0, 0) != CB_ERR;
+  const bool filled =
+      charSets != nullptr && IsWindowEnabled(charSets) && SendMessageW(charSets, CB_GETCURSEL, 0, 0) != CB_ERR;
   if (!filled && ++gDialogTicks <= 100) return;
   KillTimer(nullptr, timer);
   if (dialog == nullptr) return;

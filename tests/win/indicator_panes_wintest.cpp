@@ -31,7 +31,7 @@ namespace {
 constexpr int kWidth = 420;
 constexpr int kScaleWidth = 60;  // W at font size 12
 constexpr int kBarWidth = 5;
-constexpr int kSpacing = 7;      // w + 2 gaps of 1
+constexpr int kSpacing = 7;  // w + 2 gaps of 1
 constexpr int kBarCount = 60;
 constexpr int kFirst = 10;
 constexpr int kLast = kBarCount - 1;
@@ -45,8 +45,8 @@ constexpr COLORREF kMarkColor = RGB(0, 90, 220);  // trade-mark column of the en
 // Line colour slots (volume averages to the advance/decline ratio) get colours of their own: six hues, each slot a
 // little greener than the one six before.
 COLORREF LineColor(int slot) {
-  static const COLORREF kHues[] = {RGB(220, 40, 40), RGB(30, 110, 220), RGB(230, 140, 0),
-                                   RGB(150, 60, 200), RGB(0, 160, 160), RGB(200, 60, 140)};
+  static const COLORREF kHues[] = {RGB(220, 40, 40),  RGB(30, 110, 220), RGB(230, 140, 0),
+                                   RGB(150, 60, 200), RGB(0, 160, 160),  RGB(200, 60, 140)};
   const COLORREF hue = kHues[slot % 6];
   return RGB(GetRValue(hue), GetGValue(hue) + slot / 6, GetBValue(hue));
 }
@@ -244,16 +244,37 @@ TEST_F(IndicatorPanesTest, LevelLabelsAndDottedRowsOfEachKind) {
     std::vector<int> gridRows;
   };
   const Levels cases[] = {
-      {kPaneRsi, 20, 200, 0, 10000, {{"0.00", 220}, {"25.00", 170}, {"50.00", 120}, {"75.00", 70}, {"100.00", 20}},
+      {kPaneRsi,
+       20,
+       200,
+       0,
+       10000,
+       {{"0.00", 220}, {"25.00", 170}, {"50.00", 120}, {"75.00", 70}, {"100.00", 20}},
        {70, 120, 170}},
       // 50 / 5 = 10 < 16: every other text; 70 - trunc(i * 12.5).
       {kPaneRsi, 20, 50, 0, 10000, {{"0.00", 70}, {"50.00", 45}, {"100.00", 20}}, {33, 45, 58}},
       {kPaneDmi, 100, 30, 0, 10000, {{"0.00", 130}, {"100.00", 100}, {"30.00", 121}}, {121}},  // two: never thinned
-      {kPaneStochastics, 20, 200, 0, 10000, {{"15.00", 190}, {"30.00", 160}, {"70.00", 80}, {"85.00", 50}},
+      {kPaneStochastics,
+       20,
+       200,
+       0,
+       10000,
+       {{"15.00", 190}, {"30.00", 160}, {"70.00", 80}, {"85.00", 50}},
        {50, 80, 160, 190}},
-      {kPaneMacd, 20, 100, -50, 150, {{"-0.50", 120}, {"0.00", 95}, {"0.50", 70}, {"1.00", 45}, {"1.50", 20}}, {45, 70, 95}},
+      {kPaneMacd,
+       20,
+       100,
+       -50,
+       150,
+       {{"-0.50", 120}, {"0.00", 95}, {"0.50", 70}, {"1.00", 45}, {"1.50", 20}},
+       {45, 70, 95}},
       {kPaneDmi, 100, 100, 4000, 9000, {{"40.00", 200}, {"90.00", 100}}, {}},  // its 30 level lies below the pane
-      {kPaneVolumeRatio, 20, 120, 0, 12000, {{"30.00", 110}, {"70.00", 70}, {"100.00", 40}, {"120.00", 20}},
+      {kPaneVolumeRatio,
+       20,
+       120,
+       0,
+       12000,
+       {{"30.00", 110}, {"70.00", 70}, {"100.00", 40}, {"120.00", 20}},
        {20, 40, 70, 110}},  // the 150 level left out, the maximum labelled
       {kPaneSroc, 20, 100, 10500, 12000, {{"105.00", 120}, {"120.00", 20}}, {}},  // entirely above 100
   };
@@ -266,8 +287,9 @@ TEST_F(IndicatorPanesTest, LevelLabelsAndDottedRowsOfEachKind) {
     EXPECT_EQ(GridRows(canvas, 0), c.gridRows);
     for (int y : c.gridRows) ExpectDottedRow(canvas, 0, y);
     EXPECT_EQ(CountOutside(canvas, PaneRect(0)), 0);
-    if (c.kind == kPaneStochastics)  // the %D line, drawn first, lies under %SD at the same values
+    if (c.kind == kPaneStochastics) {  // the %D line, drawn first, lies under %SD at the same values
       EXPECT_GT(canvas.Count({kScaleWidth, 119, kWidth, 120}, LineColor(kColorStochSD)), 100);
+    }
   }
   Canvas canvas(kWidth, 400, kSentinel);
   const std::vector<uint32_t> before = canvas.Pixels();
@@ -455,10 +477,10 @@ TEST_F(IndicatorPanesTest, EveryPaneKindInOnePicture) {
     int firstSlot, lastSlot;
     int32_t centre, amplitude;
   };
-  const Shape shapes[] = {{0, 0, 2500, 600},    {1, 1, 2500, 300},     {2, 4, 5000, 3000},   {5, 7, 0, 8000},
-                          {8, 10, 0, 700},      {12, 12, 5000, 4000},  {13, 13, 5000, 3500}, {16, 16, 50, 90},
-                          {17, 17, 50, 60},     {24, 24, 3000, 2000},  {25, 25, 3000, 1500}, {27, 27, 2500, 1000},
-                          {29, 29, 10000, 800}, {30, 32, 5000, 3000},  {33, 33, 0, 80000},   {34, 34, 0, 60000},
+  const Shape shapes[] = {{0, 0, 2500, 600},     {1, 1, 2500, 300},    {2, 4, 5000, 3000},   {5, 7, 0, 8000},
+                          {8, 10, 0, 700},       {12, 12, 5000, 4000}, {13, 13, 5000, 3500}, {16, 16, 50, 90},
+                          {17, 17, 50, 60},      {24, 24, 3000, 2000}, {25, 25, 3000, 1500}, {27, 27, 2500, 1000},
+                          {29, 29, 10000, 800},  {30, 32, 5000, 3000}, {33, 33, 0, 80000},   {34, 34, 0, 60000},
                           {37, 37, 12000, 7000}, {38, 38, 10000, 4000}};
   for (const Shape& shape : shapes)
     for (int slot = shape.firstSlot; slot <= shape.lastSlot; ++slot)

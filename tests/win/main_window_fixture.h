@@ -30,7 +30,6 @@
 #include "tests/win/win_test_support.h"
 #include "tools/sample_db/series_digest.h"
 
-
 inline ChartView MakeView(StockCode code, int period) {
   ChartView view{};
   view.stockCode = code;

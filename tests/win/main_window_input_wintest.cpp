@@ -155,8 +155,8 @@ LRESULT CALLBACK CountPaints(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
 TEST_F(MainWindowInputTest, TheBlinkTimersRunWithoutRepaintingWhenNothingBlinks) {
   PumpFor(100);
   gPaintCount = 0;
-  gCountedProc = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountPaints)));
+  gCountedProc =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountPaints)));
   bool sawPhase[2] = {false, false};
   const DWORD end = GetTickCount() + 1800;
   while (static_cast<LONG>(end - GetTickCount()) > 0) {

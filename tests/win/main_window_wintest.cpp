@@ -83,9 +83,9 @@ TEST_F(MainWindowTest, F5ThroughTheMainLoopShowsPatternFive) {
 TEST(MainMenuTest, TheCurrentPatternsItemIsCheckedAndNamedWithItsKey) {
   ScopedGlobalState globals(TestStart::kAsIs);
   SetDefaultSettings();
-  const HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
-                                     LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(241)),
-                                     GetModuleHandleW(nullptr), nullptr);
+  const HWND owner =
+      CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
+                      LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(241)), GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(owner, nullptr);
   const HMENU menu = GetMenu(owner);
   ASSERT_NE(menu, nullptr);

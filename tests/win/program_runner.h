@@ -57,8 +57,8 @@ inline bool StartProgram(const std::wstring& folder, PROCESS_INFORMATION* proces
   std::wstring command = L"\"" + folder + L"velqo.exe\"";
   STARTUPINFOW si{};
   si.cb = sizeof si;
-  return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
-                        process) != FALSE;
+  return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, process) !=
+         FALSE;
 }
 
 struct ProgramWindowSearch {

@@ -23,9 +23,7 @@ Selection Step(const ScreenPattern& pattern, Selection from, bool backward) {
   return from;
 }
 
-void ExpectSelection(Selection s, int chart, int pane) {
-  EXPECT_EQ(Row(s.chart, s.pane), Row(chart, pane));
-}
+void ExpectSelection(Selection s, int chart, int pane) { EXPECT_EQ(Row(s.chart, s.pane), Row(chart, pane)); }
 
 TEST(PaneNavigationTest, TabWalksPanesAndWrapsAcrossCharts) {
   const ScreenPattern pattern = PatternOfPanes({2, 3});
@@ -67,14 +65,13 @@ TEST(PaneNavigationTest, StaleOrDamagedSelectionsStayInRange) {
   ExpectSelection(Step(pattern, {0, 7}, false), 1, 0);  // pane past the chart's count
   ExpectSelection(Step(pattern, {0, 7}, true), 0, 1);
   ExpectSelection(Step(pattern, {5, 0}, false), 0, 0);  // chart past the pattern
-  pattern.views[1].paneCount = 99;                       // damaged count: at most 12
+  pattern.views[1].paneCount = 99;                      // damaged count: at most 12
   ExpectSelection(Step(pattern, {0, 0}, true), 1, kMaxPanesPerChart - 1);
 }
 
 TEST(PaneNavigationTest, CharactersFromTheChartWindow) {
   EXPECT_EQ(ClassifyChartChar('\t', false), kCharMovesPane);
-  for (int code : {8, 10, 13, 32, 0})
-    EXPECT_EQ(ClassifyChartChar(code, true), kCharIgnored) << code;
+  for (int code : {8, 10, 13, 32, 0}) EXPECT_EQ(ClassifyChartChar(code, true), kCharIgnored) << code;
   EXPECT_EQ(ClassifyChartChar('7', true), kCharOpensSearch);
   EXPECT_EQ(ClassifyChartChar(-126, true), kCharOpensSearch);  // a Shift-JIS lead byte as signed char
   EXPECT_EQ(ClassifyChartChar('7', false), kCharIgnored);

@@ -25,10 +25,13 @@ namespace {
 constexpr const char* kIndexCodes[] = {"1001", "1002", "1003", "1004"};
 constexpr const char* kIndexNames[] = {"日経平均", "ＴＯＰＩＸ", "東証グロース指数", "ＪＰＸ日経４００"};
 
-constexpr const char* kNameStems[] = {"アサヒ", "ミナト", "ヤマト", "ホクト", "サクラ", "ミドリ", "ツバサ", "ヒカリ",
-                                      "カナメ", "タカネ", "オオゾラ", "ハヤテ", "イズミ", "ミライ", "シンセイ", "トウワ"};
-constexpr const char* kNameKinds[] = {"工業", "電機", "商事", "建設", "化学", "製薬", "食品", "銀行",
-                                      "証券", "不動産", "物流", "通信", "精機", "自動車", "ホールディングス", "システム"};
+constexpr const char* kNameStems[] = {"アサヒ", "ミナト", "ヤマト",   "ホクト", "サクラ",   "ミドリ",
+                                      "ツバサ", "ヒカリ", "カナメ",   "タカネ", "オオゾラ", "ハヤテ",
+                                      "イズミ", "ミライ", "シンセイ", "トウワ"};
+constexpr const char* kNameKinds[] = {"工業",    "電機", "商事", "建設",   "化学",
+                                      "製薬",    "食品", "銀行", "証券",   "不動産",
+                                      "物流",    "通信", "精機", "自動車", "ホールディングス",
+                                      "システム"};
 
 // The newest `count` trading days up to `end`, oldest first.
 std::vector<PackedDate> TradingDays(PackedDate end, int count) {
@@ -57,11 +60,11 @@ int32_t RoundToTick(double price) {
 struct StockPlan {
   StockCode code;
   bool isIndex;
-  int firstDay;       // index into the trading days of the first bar
+  int firstDay;             // index into the trading days of the first bar
   int gapStart, gapLength;  // a suspension, no bars
   double startPrice;
   double baseVolume;
-  int splitDay;       // -1: none
+  int splitDay;  // -1: none
   int32_t splitRatio;
 };
 
@@ -145,12 +148,13 @@ StockPlan PlanStock(StockCode code, bool isIndex, int dayCount, std::mt19937& ra
   if (isIndex) return plan;
   const double r = unit(random);
   if (r < 0.04) plan.firstDay = static_cast<int>(dayCount * (0.3 + 0.65 * unit(random)));  // listed late
-  if (unit(random) < 0.02 && dayCount > 200) {  // suspended for a while
+  if (unit(random) < 0.02 && dayCount > 200) {                                             // suspended for a while
     plan.gapStart = static_cast<int>(plan.firstDay + (dayCount - plan.firstDay) * unit(random) * 0.8);
     plan.gapLength = 5 + static_cast<int>(random() % 30);
   }
   if (unit(random) < 0.03 && dayCount - plan.firstDay > 100) {  // a split
-    plan.splitDay = plan.firstDay + 50 + static_cast<int>(random() % static_cast<uint32_t>(dayCount - plan.firstDay - 60));
+    plan.splitDay =
+        plan.firstDay + 50 + static_cast<int>(random() % static_cast<uint32_t>(dayCount - plan.firstDay - 60));
     plan.splitRatio = (random() % 3 == 0) ? 400 : 100;
   }
   return plan;

@@ -9,10 +9,10 @@
 
 struct SampleDatabaseOptions {
   std::string folder;
-  int stocks = 300;       // besides the four market indices
-  int bars = kMaxBars;    // trading days up to the end date
+  int stocks = 300;     // besides the four market indices
+  int bars = kMaxBars;  // trading days up to the end date
   uint32_t seed = 1;
-  PackedDate end = 0;     // 0: the last trading date
+  PackedDate end = 0;  // 0: the last trading date
 };
 
 struct SampleDatabaseSummary {

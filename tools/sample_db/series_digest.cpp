@@ -27,9 +27,7 @@ void AddBytes(uint64_t* digest, const void* data, size_t size) {
   for (size_t i = 0; i < size; ++i) *digest = (*digest ^ bytes[i]) * kFnvPrime;
 }
 
-void AddSeries(uint64_t* digest, const BarSeries& series) {
-  AddBytes(digest, &series, SeriesFileBytes(series.count));
-}
+void AddSeries(uint64_t* digest, const BarSeries& series) { AddBytes(digest, &series, SeriesFileBytes(series.count)); }
 
 void HashIntSeries(uint64_t* digest, const IntSeries& series) {
   AddBytes(digest, &series, 4 + 4 * static_cast<size_t>(std::clamp(series.count, 0, kMaxBars)));
