@@ -342,15 +342,21 @@ GroupFileRead ReadGroupFile(const char* path, GroupTable& table, bool* converted
 }
 
 // Into the live table; the file is rewritten first when it was converted.
-GroupFileRead ReadGroupFileIntoTable(const char* path) {
+// With `restoreTo`, the table as read is written there instead, and only a
+// table that reached it is taken.
+GroupFileRead ReadGroupFileIntoTable(const char* path, const char* restoreTo = nullptr) {
   if (gGroupTable == nullptr) return GroupFileRead::kUnusable;
   auto* table = static_cast<GroupTable*>(AllocBlock(sizeof(GroupTable)));
   if (table == nullptr) return GroupFileRead::kUnusable;
   bool converted = false;
-  const GroupFileRead result = ReadGroupFile(path, *table, &converted);
-  if (result == GroupFileRead::kLoaded) {
+  GroupFileRead result = ReadGroupFile(path, *table, &converted);
+  if (result == GroupFileRead::kLoaded && restoreTo != nullptr) {
+    if (SaveBufferToFile(restoreTo, table, sizeof(GroupTable)) != 0) result = GroupFileRead::kUnusable;
+  } else if (result == GroupFileRead::kLoaded && converted) {
     // A failed write-back keeps the old file; the converted table is used all the same.
-    if (converted) SaveBufferToFile(path, table, sizeof(GroupTable));
+    SaveBufferToFile(path, table, sizeof(GroupTable));
+  }
+  if (result == GroupFileRead::kLoaded) {
     ConvertNumericCodes(*table);
     RenameOldUserGroups(*table);
     memcpy(gGroupTable, table, sizeof(GroupTable));
@@ -371,15 +377,6 @@ bool LoadOwnGroupFile(const char* path) {
   const GroupFileRead result = ReadGroupFileIntoTable(path);
   if (result == GroupFileRead::kDamaged) SetDamagedGroupFileAside(path);
   return result == GroupFileRead::kLoaded;
-}
-
-bool IsDamagedGroupFile(const char* path) {
-  auto* table = static_cast<GroupTable*>(AllocBlock(sizeof(GroupTable)));
-  if (table == nullptr) return false;
-  bool converted = false;
-  const bool damaged = ReadGroupFile(path, *table, &converted) == GroupFileRead::kDamaged;
-  FreeBlock(table);
-  return damaged;
 }
 
 void KeepFirstError(int* result, int error) {
@@ -409,21 +406,13 @@ int RotateGroupBackups(const GroupTable& table) {
   return result;
 }
 
-// The backup is copied, never moved, so that it outlives a copy that fails
-// to load; a damaged one is set aside before it could be copied.
+// The backup is read once and its table (converted when older) becomes
+// grp.dat; the backup itself stays. A damaged one is set aside instead.
 bool RestoreGroupBackup(const char* backup) {
-  const int64_t size = GetFileSizeByName(backup);
-  if (size <= 0) return false;
-  if (IsDamagedGroupFile(backup)) {
-    SetDamagedGroupFileAside(backup);
-    return false;
-  }
-  uint32_t read = 0;
-  char* image = LoadFileToMemory(backup, &read, 1);
-  if (image == nullptr) return false;
-  const bool copied = read == size && SaveBufferToFile(kGroupFileName, image, read) == 0;
-  FreeBlock(image);
-  return copied && LoadGroupFile(kGroupFileName) == 0;
+  if (GetFileSizeByName(backup) <= 0) return false;
+  const GroupFileRead result = ReadGroupFileIntoTable(backup, kGroupFileName);
+  if (result == GroupFileRead::kDamaged) SetDamagedGroupFileAside(backup);
+  return result == GroupFileRead::kLoaded;
 }
 
 bool LoadMainGroupFileOrBackup() {

@@ -113,16 +113,17 @@ bool PlatformPromptSaveFile(WindowHandle owner, const char* title, char* path, c
                             const char* defaultExtension);
 
 // ---- The progress dialog ----------------------------------------------------
-// The core keeps the state and arithmetic of the progress dialog (shell/progress.cpp);
+// The core keeps the state and arithmetic of the progress dialog (common/progress.cpp);
 // these calls only show it.
 
-// Opens (or reuses) the dialog; null when it cannot be created.
 constexpr int kProgressBarRange = 32000;  // the progress bar runs 0..32000
 
 // The progress dialog's buttons: set by the dialog, read and cleared by the
 // job that opened it.
 extern volatile int gProgressCancelled;       // OK or Cancel was pressed
 extern volatile int gProgressAbortRequested;  // the abort button was pressed
+
+// Opens (or reuses) the dialog; null when it cannot be created.
 WindowHandle PlatformProgressOpen(WindowHandle owner, bool showCancel, const char* title);
 void PlatformProgressSetBar(int position);                 // 0..32000
 void PlatformProgressSetText(int line, const char* text);  // line 1 or 2

@@ -48,7 +48,9 @@ TEST_F(PaletteTest, EachPaletteFillsEveryDialogSlotAndOutOfRangeGivesTheWhiteGro
     EXPECT_EQ(gBuiltinPaletteIndex, known ? index : 0);
     for (int slot = 0; slot < kColorSpare0; ++slot) EXPECT_NE(gPaletteColors[slot], 0x123456u) << index << " " << slot;
     for (int slot = kColorSpare0; slot < kPaletteColorCount; ++slot) EXPECT_EQ(gPaletteColors[slot], 0u) << slot;
-    if (!known) EXPECT_EQ(gPaletteColors[kColorBackground], Rgb(255, 255, 255));
+    if (!known) {
+      EXPECT_EQ(gPaletteColors[kColorBackground], Rgb(255, 255, 255));
+    }
   }
 }
 
