@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "analysis/analysis_hooks.h"
+#include "analysis/condition_items.h"
 #include "analysis/group_lists.h"
 #include "common/file_io.h"
 #include "common/sjis_text.h"
@@ -184,13 +185,6 @@ void BuildDefaultTable(GroupTable& table) {
   table.programVersion = gProgramVersion;
   table.itemBase = kGroupItemBase;
   BuildDefaultGroupRange(table, 0, kGroupCount - 1);
-}
-
-// Item codes of older files count their slots in steps of `base`.
-int16_t RebaseItemCode(int16_t code, uint32_t base) {
-  if (code < 0 || base == 0) return code;
-  const int64_t rebased = int64_t{code} / base * kGroupItemBase + int64_t{code} % base;
-  return static_cast<int16_t>(std::min<int64_t>(rebased, INT16_MAX));
 }
 
 void RebaseGroupItems(GroupRecord& group, uint32_t base) {

@@ -4,14 +4,13 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "analysis/condition_term.h"
 #include "analysis/indicator_params.h"
 #include "records/scenario_record.h"
 
 constexpr uint32_t kSignalSettingsTag = 0x03160002;
 constexpr int kSeriesUseFlagCount = 45;
 constexpr int kMaxSignalDefinitions = 12;
-constexpr int kMaxSignalTerms = 20;
-constexpr int kConditionTermBytes = 16;
 constexpr int kSignalDescriptionSize = 512;
 constexpr int kSignalNameSize = 64;
 
@@ -46,8 +45,8 @@ struct SignalDefinition {
   uint16_t marketMask;
   int16_t termCount;  // 0..20
   uint8_t reserved68[4];
-  uint8_t terms[kMaxSignalTerms][kConditionTermBytes];  // condition term images
-  int32_t kind;                                         // signal kind
+  ConditionTerm terms[kMaxConditionTerms];
+  int32_t kind;  // SignalKind
   uint8_t reserved396[4];
 };
 static_assert(sizeof(SignalDefinition) == 400, "SignalDefinition is 400 bytes");
