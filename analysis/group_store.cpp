@@ -31,9 +31,6 @@ constexpr int kNumberedGroupFirst = 24;  // "グループ 1" .. "グループ 80
 constexpr int kUserGroupFirst = 104;     // "ユーザー 1" .. "ユーザー 20"
 constexpr int kOldUserGroupNumber = 81;  // older files numbered the user groups on
 
-constexpr int16_t kOpGreater = 0;
-constexpr int16_t kOpExists = 7;
-
 constexpr char kBackupFolder[] = "BACKUP";
 constexpr std::array<const char*, 3> kBackupPaths = {"BACKUP\\grp01.dat", "BACKUP\\grp02.dat", "BACKUP\\grp03.dat"};
 constexpr int kAsidePathSize = 260;
@@ -96,10 +93,10 @@ constexpr std::array<DefaultGroup, kNumberedGroupFirst> kDefaultGroups = {{
     {1, kAllButIndices, 4, 1, 0, 0, 0, 0},
     {1, kAllButIndices, 23, 1, 0, 0, 0, 0},
     {1, kAllButIndices, 23, 0, 0, 0, 0, 0},
-    {1, kAllMarkets, -1, 0, -200, kOpExists, 0b111, 0},
-    {1, kAllMarkets, -1, 0, -201, kOpExists, 0b001, 0},
-    {1, kAllMarkets, -1, 0, -202, kOpExists, 0b010, 0},
-    {1, kAllMarkets, -1, 0, -203, kOpExists, 0b100, 0},
+    {1, kAllMarkets, -1, 0, -200, kOpLineExists, 0b111, 0},
+    {1, kAllMarkets, -1, 0, -201, kOpLineExists, 0b001, 0},
+    {1, kAllMarkets, -1, 0, -202, kOpLineExists, 0b010, 0},
+    {1, kAllMarkets, -1, 0, -203, kOpLineExists, 0b100, 0},
     {1, kAllButIndices, -1, 0, -300, kOpGreater, 0, 0b1111},
     {1, kAllButIndices, -1, 0, -301, kOpGreater, 0, 0b0001},
     {1, kAllButIndices, -1, 0, -302, kOpGreater, 0, 0b0010},
