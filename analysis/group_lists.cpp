@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "analysis/condition_items.h"
 #include "data/stock_table.h"
 
 namespace {
@@ -22,14 +23,6 @@ bool IsInStockMarkets(const GroupRecord& group, const StockRecord& stock) {
 
 bool HasMonitoringFlags(const GroupRecord& group) {
   return group.monitorDateLines != 0 || group.monitorUpperLines != 0 || group.monitorLowerLines != 0;
-}
-
-// Whether the entry with key `a` goes before the one with key `b`: smaller
-// keys first ascending, larger first descending; values that are not numbers
-// go last in either order.
-bool ComesBefore(double a, double b, bool descending) {
-  if (std::isnan(a) || std::isnan(b)) return !std::isnan(a) && std::isnan(b);
-  return descending ? a > b : a < b;
 }
 
 }  // namespace
@@ -69,18 +62,24 @@ void SortGroupMembers(GroupTable& table, int g) {
   }
   const bool descending = group.sortOrder != 0;
   std::stable_sort(gSortOrder.begin(), gSortOrder.begin() + count, [descending](int a, int b) {
-    return ComesBefore(gSortKeys[static_cast<size_t>(a)], gSortKeys[static_cast<size_t>(b)], descending);
+    return SortKeyComesBefore(gSortKeys[static_cast<size_t>(a)], gSortKeys[static_cast<size_t>(b)], descending);
   });
   for (int out = 0; out < count; ++out) {
     group.members[out] = static_cast<StockCode>(gSortWorkArray[gSortOrder[static_cast<size_t>(out)]]);
   }
 }
 
-// The latest item values are not kept per stock yet; until they are, every
-// key of an item sort is equal and the stable sort keeps the members' order.
 double GroupSortKey(const GroupTable& table, int g, StockCode code) {
-  if (!IsGroupIndex(g) || table.groups[g].sortItem != kSortByStockCode) return 0.0;
-  return static_cast<double>(static_cast<int32_t>(code));
+  if (!IsGroupIndex(g)) return 0.0;
+  const int16_t item = table.groups[g].sortItem;
+  if (item == kSortByStockCode) return static_cast<double>(static_cast<int32_t>(code));
+  const int stockIndex = FindStockIndexByCode(code);
+  return stockIndex >= 0 ? GetSnapshotItemValue(stockIndex, item) : 0.0;
+}
+
+bool SortKeyComesBefore(double a, double b, bool descending) {
+  if (!std::isfinite(a) || !std::isfinite(b)) return std::isfinite(a) && !std::isfinite(b);
+  return descending ? a > b : a < b;
 }
 
 // Trend lines are not kept yet, so a monitoring group sees no lines, which

@@ -10,8 +10,12 @@
 void RunExtractionForGroup(GroupTable& table, int g);
 // Stable sort of the members by their sort key in the group's order.
 void SortGroupMembers(GroupTable& table, int g);
-// The key a member is sorted by.
+// The key a member is sorted by: the latest value of the group's sort item
+// (0 for a stock not in the table), or the code itself.
 double GroupSortKey(const GroupTable& table, int g, StockCode code);
+// Whether key `a` goes before key `b`: smaller first ascending, larger first
+// descending; infinities and not-a-numbers last in either order.
+bool SortKeyComesBefore(double a, double b, bool descending);
 
 // "code:name" for stock `stockIndex` in group g of the live table, with the
 // monitoring mark between them in a monitoring group.

@@ -519,7 +519,7 @@ int InsertCodeSorted(GroupTable& table, int g, StockCode code) {
   int position = count;
   for (int i = 0; i < count; ++i) {
     const double memberKey = GroupSortKey(table, g, group.members[i]);
-    if (descending ? memberKey < key : memberKey > key) {
+    if (SortKeyComesBefore(key, memberKey, descending)) {
       position = i;
       break;
     }
