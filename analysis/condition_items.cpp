@@ -25,7 +25,7 @@ constexpr std::array<const char*, kSnapshotSlots> kSlotPrefixes = {"本日の", 
                                                                    "先週の", "今月の", "先月の"};
 constexpr std::array<const char*, kPeriodCount> kUnitWords = {"日", "週", "月"};
 
-// Names of the items that have no parameter; "%s" is the period's unit word.
+// Names of the items that have no parameter, as formats: "%s" is the period's unit word.
 constexpr std::array<const char*, kConditionItemCount> kPlainItemNames = {
     "株価",
     "売買単価",
@@ -53,9 +53,9 @@ constexpr std::array<const char*, kConditionItemCount> kPlainItemNames = {
     nullptr,
     nullptr,
     nullptr,  // 23-25 deviation rates
-    "ストキャスティクス%K",
-    "ストキャスティクス%D",
-    "ストキャスティクス%SD",
+    "ストキャスティクス%%K",
+    "ストキャスティクス%%D",
+    "ストキャスティクス%%SD",
     "MACD",
     "MACDシグナル",
     "+DI",

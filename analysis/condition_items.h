@@ -13,7 +13,7 @@
 
 using ConditionItemCode = int16_t;
 
-constexpr int kItemSlotBase = kConditionItemCount;  // code = slot * 91 + index
+constexpr int kItemSlotBase = kConditionItemCount;                    // code = slot * 91 + index
 constexpr int kItemCodeCount = kSnapshotSlots * kConditionItemCount;  // 546
 
 // Slots: the period and the bar of a code of 0 or more.
@@ -79,7 +79,9 @@ constexpr int PeriodOfSlot(int slot) { return slot / 2; }
 constexpr bool IsPreviousBarSlot(int slot) { return slot % 2 != 0; }
 constexpr bool IsGroupItemCode(int code) { return code >= kItemGroupFirst && code <= kItemGroupLast; }
 constexpr int GroupOfItemCode(int code) { return code - kItemGroupFirst; }
-constexpr bool IsMonitoringItemCode(int code) { return code >= kItemLowerMonitoringLine && code <= kItemAnyMonitoringLine; }
+constexpr bool IsMonitoringItemCode(int code) {
+  return code >= kItemLowerMonitoringLine && code <= kItemAnyMonitoringLine;
+}
 constexpr bool IsSignalItemCode(int code) { return code >= kItemSignalKind9 && code <= kItemAnySignal; }
 // Every code that has a meaning; anything else is unavailable everywhere.
 constexpr bool IsKnownItemCode(int code) {
