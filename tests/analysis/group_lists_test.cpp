@@ -58,16 +58,12 @@ TEST_F(GroupListsTest, ExtractionTakesTheGroupsMarketsAndSetsOnlyLiveBits) {
   EXPECT_EQ((std::vector<bool>{HasGroupMemberBit(0, 50), HasGroupMemberBit(1, 50)}), (std::vector<bool>{false, true}))
       << "the edit copy sets no live bits";
 
-  // Manual groups and groups with terms keep their members.
-  for (const bool withTerms : {false, true}) {
-    GroupRecord& kept = Automatic(*gGroupTable, 51, 0xFFFF);
-    kept.automatic = withTerms ? 1 : 0;
-    kept.termCount = withTerms ? 1 : 0;
-    kept.memberCount = 1;
-    kept.members[0] = Code(7777);
-    RunExtractionForGroup(*gGroupTable, 51);
-    EXPECT_EQ(Members(*gGroupTable, 51), std::vector<StockCode>{Code(7777)});
-  }
+  GroupRecord& kept = Automatic(*gGroupTable, 51, 0xFFFF);
+  kept.automatic = 0;
+  kept.memberCount = 1;
+  kept.members[0] = Code(7777);
+  RunExtractionForGroup(*gGroupTable, 51);
+  EXPECT_EQ(Members(*gGroupTable, 51), std::vector<StockCode>{Code(7777)}) << "a manual group keeps its members";
 }
 
 TEST_F(GroupListsTest, ExtractionOfAFullAndAnEmptyStockTable) {
