@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "analysis/condition_items.h"
+#include "analysis/condition_terms.h"
 #include "data/stock_table.h"
 
 namespace {
@@ -17,26 +18,20 @@ bool IsGroupIndex(int g) { return g >= 0 && g < kGroupCount; }
 
 int StockCount() { return gStockTable != nullptr ? std::clamp(gStockTable->count, 0, kMaxStocks) : 0; }
 
-bool IsInStockMarkets(const GroupRecord& group, const StockRecord& stock) {
-  return (group.marketMask & GetMarketFlagFromId(stock.master.marketId)) != 0;
-}
-
 bool HasMonitoringFlags(const GroupRecord& group) {
   return group.monitorDateLines != 0 || group.monitorUpperLines != 0 || group.monitorLowerLines != 0;
 }
 
 }  // namespace
 
-// Automatic groups with terms are decided by the condition evaluator, which
-// does not exist yet: their members are left as they are until then.
 void RunExtractionForGroup(GroupTable& table, int g) {
   if (!IsGroupIndex(g) || gStockTable == nullptr) return;
   GroupRecord& group = table.groups[g];
-  if (group.automatic == 0 || group.termCount != 0) return;
+  if (group.automatic == 0) return;
   const bool live = &table == gGroupTable;
   int count = 0;
   for (int i = 0; i < StockCount(); ++i) {
-    const bool passes = IsInStockMarkets(group, gStockTable->records[i]);
+    const bool passes = TestExtractionConditions(table, g, i);
     if (passes) group.members[count++] = gStockTable->records[i].master.code;
     if (!live) continue;
     if (passes) {

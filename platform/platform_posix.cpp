@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -369,12 +370,33 @@ int PlatformGetLocalUtcOffset(int64_t unixTime) {
   return static_cast<int>(tm.tm_gmtoff);
 }
 
+namespace {
+
+// Memory the system can hand out without swapping, page cache included, as
+// Windows counts it for its memory load; free pages alone where the kernel
+// does not say.
+uint64_t AvailableMemoryBytes(long pageSize) {
+  if (FILE* info = fopen("/proc/meminfo", "r")) {
+    char line[128];
+    unsigned long long kilobytes = 0;
+    bool found = false;
+    while (!found && fgets(line, sizeof line, info) != nullptr) {
+      found = sscanf(line, "MemAvailable: %llu kB", &kilobytes) == 1;
+    }
+    fclose(info);
+    if (found) return kilobytes * 1024ull;
+  }
+  return static_cast<uint64_t>(sysconf(_SC_AVPHYS_PAGES)) * static_cast<uint64_t>(pageSize);
+}
+
+}  // namespace
+
 void PlatformGetMemoryStatus(uint32_t* loadPercent, uint64_t* totalPhysical) {
   const long pages = sysconf(_SC_PHYS_PAGES);
-  const long avail = sysconf(_SC_AVPHYS_PAGES);
   const long pageSize = sysconf(_SC_PAGESIZE);
   *totalPhysical = static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize);
-  *loadPercent = pages > 0 ? static_cast<uint32_t>(100 - (avail * 100) / pages) : 0;
+  const uint64_t available = std::min(AvailableMemoryBytes(pageSize), *totalPhysical);
+  *loadPercent = *totalPhysical > 0 ? static_cast<uint32_t>(100 - available * 100 / *totalPhysical) : 0;
 }
 
 int PlatformGetProcessorCount() {
