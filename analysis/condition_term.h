@@ -34,5 +34,7 @@ struct ConditionTerm {
   double constant;
 };
 static_assert(sizeof(ConditionTerm) == 16, "ConditionTerm is 16 bytes");
+static_assert(offsetof(ConditionTerm, op) == 2);
 static_assert(offsetof(ConditionTerm, right) == 4);
+static_assert(offsetof(ConditionTerm, reserved) == 6);
 static_assert(offsetof(ConditionTerm, constant) == 8);
