@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "analysis/condition_items.h"
 #include "analysis/condition_terms.h"
@@ -42,6 +43,16 @@ void RunExtractionForGroup(GroupTable& table, int g) {
   }
   group.memberCount = count;
   SortGroupMembers(table, g);
+}
+
+void RecomputeGroupMemberships() {
+  if (gGroupTable == nullptr || gStockTable == nullptr) return;
+  for (int i = 0; i < StockCount(); ++i) memset(gStockTable->records[i].groupBits, 0, sizeof(StockRecord::groupBits));
+  for (const bool withKind : {true, false}) {
+    for (int g = 0; g < kGroupCount; ++g) {
+      if ((gGroupTable->groups[g].signalKind != 0) == withKind) RunExtractionForGroup(*gGroupTable, g);
+    }
+  }
 }
 
 // A stable sort: members with equal keys keep their order, as the

@@ -8,6 +8,8 @@
 // Refills automatic group g from the stock table (a manual group is left
 // alone); in the live table the members' bits follow. Then sorts it.
 void RunExtractionForGroup(GroupTable& table, int g);
+// Every automatic group extracted again, those of a signal kind first.
+void RecomputeGroupMemberships();
 // Stable sort of the members by their sort key in the group's order.
 void SortGroupMembers(GroupTable& table, int g);
 // The key a member is sorted by: the latest value of the group's sort item
