@@ -3,6 +3,8 @@
 // signal definitions need, the definitions and the back-test scenarios.
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "analysis/condition_term.h"
 #include "analysis/indicator_params.h"
@@ -13,6 +15,10 @@ constexpr int kSeriesUseFlagCount = 45;
 constexpr int kMaxSignalDefinitions = 12;
 constexpr int kSignalDescriptionSize = 512;
 constexpr int kSignalNameSize = 64;
+constexpr uint32_t kSignalItemBase = 91;     // slot base of the item codes in the current format
+constexpr uint32_t kOldSignalItemBase = 50;  // that of files without a base field
+// Signal files live in this folder of the data folder.
+constexpr char kSignalFolder[] = "PLUGIN\\";
 
 // Entries of SeriesUseFlags: one indicator series group (or line) each.
 enum SeriesUseEntry : int {
@@ -64,8 +70,8 @@ struct SignalSettingsFile {
   int32_t definitionCount;     // 0..12
   SignalDefinition definitions[kMaxSignalDefinitions];
   uint32_t programVersion;
-  uint32_t itemBase;
-  int32_t scenarioCount;
+  uint32_t itemBase;      // kSignalItemBase
+  int32_t scenarioCount;  // 0..16
   int32_t scenarioSet;
   ScenarioRecord scenarios[kScenarioSlots];
 };
@@ -81,5 +87,27 @@ static_assert(offsetof(SignalSettingsFile, scenarioCount) == 6200);
 static_assert(offsetof(SignalSettingsFile, scenarioSet) == 6204);
 static_assert(offsetof(SignalSettingsFile, scenarios) == 6208);
 
-// The loaded signal file; null when none is loaded.
+// Older files end before the version field, or before the scenarios.
+constexpr int64_t kSignalFileSizeWithoutVersion = offsetof(SignalSettingsFile, programVersion);
+constexpr int64_t kSignalFileSizeWithoutScenarios = offsetof(SignalSettingsFile, scenarioCount);
+
+// The image of the loaded signal file, cleared when none is loaded.
+extern SignalSettingsFile gSignalSettingsImage;
+// The signal file in use: gSignalSettingsImage unless a tool points it at
+// an image of its own; null or no definitions means no signal file.
 extern SignalSettingsFile* gSignalSettings;
+
+// A file of one of the three sizes with the tag (path relative to the data folder).
+bool IsValidSignalSettingsFile(const char* path);
+// Loads the file named by gSignalFileName into gSignalSettingsImage: 0, -1
+// for a file that is not a sound signal file, or a read error. On failure
+// the image stays as it was.
+int ReloadSignalSettingsFile();
+// At start-up: the saved file, else the first loadable one of the folder,
+// else none (name and image cleared).
+void LoadFirstSignalSettingsFile();
+// Makes a file of the folder the loaded one; when it cannot be loaded no
+// signal file stays loaded at all.
+bool ChooseSignalSettingsFile(const char* name);
+// The names of the valid files of the folder, in directory order.
+void ListSignalSettingsFiles(std::vector<std::string>* names);

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "analysis/group_store.h"
+#include "analysis/signal_settings.h"
 #include "chart/chart_hooks.h"
 #include "common/app_globals.h"
 #include "common/error_message.h"
@@ -65,6 +66,8 @@ bool LoadEverythingAtStart() {
   if (MakeDataFolderCurrent() != 0) return false;
   if (!AllocateBigTables()) return false;
   LoadSettings();
+  // The settings name the signal file last used; it is the first data file read.
+  LoadFirstSignalSettingsFile();
   if (!LoadStockTable()) return false;
   LoadKenFile();
   if (!LoadGroupsAtStartup()) return false;

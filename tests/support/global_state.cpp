@@ -58,7 +58,8 @@ ScopedGlobalState::ScopedGlobalState(TestStart start) {
   Keep(gForecastState), Keep(gForecastBarCount), Keep(gForecastLastBar), Keep(gForecastCarry);
   Keep(gDailyCacheMemoryStatus);
   Keep(gMainWnd), Keep(gDataFolder), Keep(gLastInputTick), Keep(gBackupRootFolder);
-  Keep(gPriceUpdateRunning), Keep(gStockTableRebuilt), Keep(gSignalSettings), Keep(gScenarioTable);
+  Keep(gPriceUpdateRunning), Keep(gStockTableRebuilt), Keep(gSignalSettings), Keep(gSignalSettingsImage);
+  Keep(gScenarioTable);
   Keep(gProgressDlg), Keep(const_cast<int&>(gProgressCancelled)), Keep(const_cast<int&>(gProgressAbortRequested));
   Keep(gComputeNeededOnly), Keep(gNeededPeriods), Keep(gNeededSeries), Keep(gGroupEditBusy), Keep(gEditedRecord);
   Keep(gTradeMarkShown), Keep(gTradeMarkCode), Keep(gTradeMarkDate1), Keep(gTradeMarkPrice1);
