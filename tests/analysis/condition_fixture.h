@@ -24,10 +24,8 @@ class ConditionTest : public PriceStoreTest {
     ASSERT_TRUE(AllocGroupTables());
     ASSERT_TRUE(AllocChartContextBuffers(&context_));
     memset(&signalFile_, 0, sizeof signalFile_);
-    gSignalSettings = &signalFile_;
   }
   void TearDown() override {
-    gSignalSettings = nullptr;
     FreeChartContextBuffers(&context_);
     PriceStoreTest::TearDown();
   }
@@ -70,5 +68,5 @@ class ConditionTest : public PriceStoreTest {
   }
 
   ChartSeriesSet context_{};
-  SignalSettingsFile signalFile_;
+  SignalSettingsFile& signalFile_ = gSignalSettingsImage;  // put back by the global state
 };
