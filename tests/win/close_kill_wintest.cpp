@@ -16,7 +16,6 @@
 #include "common/file_io.h"
 #include "platform/win_text.h"
 #include "tests/win/program_runner.h"
-#include "tests/win/win_test_support.h"
 
 namespace {
 
@@ -27,10 +26,6 @@ constexpr std::array<const wchar_t*, 7> kRewrittenFiles = {
     L"stock.dat",         L"grp.dat",   L"BACKUP\\grp01.dat", L"BACKUP\\grp02.dat",
     L"BACKUP\\grp03.dat", L"velqo.dat", L"velqo_p2.dat"};
 
-bool IsTemporary(const std::wstring& name) {
-  return name.size() >= 4 && name.compare(name.size() - 4, 4, L".tmp") == 0;
-}
-
 // Everything but the program itself and the temporaries its saves may leave.
 void ReadTree(const std::wstring& folder, const std::wstring& under, FileTree& files) {
   WIN32_FIND_DATAW found;
@@ -38,12 +33,12 @@ void ReadTree(const std::wstring& folder, const std::wstring& under, FileTree& f
   if (find == INVALID_HANDLE_VALUE) return;
   do {
     const std::wstring name = found.cFileName;
+    const bool temporary = name.size() >= 4 && name.compare(name.size() - 4, 4, L".tmp") == 0;
     if (name == L"." || name == L"..") continue;
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
       ReadTree(folder, under + name + L"\\", files);
-    } else if (name != L"velqo.exe" && !IsTemporary(name)) {
+    else if (name != L"velqo.exe" && !temporary)
       files[under + name] = ReadFileBytes(folder + under + name);
-    }
   } while (FindNextFileW(find, &found));
   FindClose(find);
 }
@@ -58,7 +53,7 @@ FileTree ReadTree(const std::wstring& folder) {
 // files are then changed on disk, each differently, so that every save the
 // close makes can be told from the file it replaces.
 std::wstring StartOnSampleCopy(RunningProgram& program) {
-  const std::wstring folder = CopySampleWithProgram(L"velqo-kill");
+  const std::wstring folder = CopySample(L"velqo-kill");
   EXPECT_TRUE(!folder.empty() && LaunchProgram(folder, program));
   for (size_t i = 0; i < kRewrittenFiles.size(); ++i) {
     auto bytes = ReadFileBytes(folder + kRewrittenFiles[i]);
@@ -96,10 +91,7 @@ int CloseAndKill(RunningProgram& program, const std::wstring& folder, int killAf
     if (now != seen) ++changes;
     seen.swap(now);
   }
-  TerminateProcess(program.process.hProcess, 99);
-  WaitForSingleObject(program.process.hProcess, kProgramTimeoutMs);
-  CloseHandle(program.process.hThread);
-  CloseHandle(program.process.hProcess);
+  EndProgram(program, 0);
   return changes;
 }
 
@@ -120,7 +112,7 @@ void ExpectEveryFileWhole(const FileTree& left, const FileTree& before, const Fi
 }
 
 TEST(CloseKillTest, AKillDuringTheClosingSavesLeavesEveryFileWhole) {
-  if (EnvironmentText(L"VELQO_SAMPLE_DB").empty()) GTEST_SKIP() << "no sample database given";
+  if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
   RunningProgram program;
   const std::wstring cleanFolder = StartOnSampleCopy(program);
   const FileTree cleanBefore = ReadTree(cleanFolder);

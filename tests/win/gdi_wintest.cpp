@@ -266,7 +266,7 @@ TEST_F(GdiTest, SavesAPictureOfThePrimitives) {
   DrawSunkenFrame(canvas.dc(), {150, 100, 238, 118});
   DrawContrastText(canvas.dc(), {152, 102, 236, 116}, "±０ 12.34", DT_CENTER | DT_SINGLELINE);
   SelectObject(canvas.dc(), oldFont);
-  EXPECT_TRUE(canvas.SaveBmp(ArtifactsFolder() + L"chart-primitives.bmp"));
+  EXPECT_TRUE(canvas.SaveArtifact(L"chart-primitives.bmp"));
 }
 
 // The font dialog, driven from a timer on this thread while it is open.
@@ -313,7 +313,7 @@ void CALLBACK InspectFontDialog(HWND, UINT, UINT_PTR timer, DWORD) {
   gDialogView.chosenFace = chosen;
   if (gDialogView.faces > 0 && !gDialogView.sizeListVisible) {
     RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    SaveWindowPicture(dialog, ArtifactsFolder() + L"font-dialog.bmp");
+    SaveWindowPicture(dialog, L"font-dialog.bmp");
   }
   PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
 }

@@ -495,7 +495,7 @@ TEST_F(IndicatorPanesTest, EveryPaneKindInOnePicture) {
     ++pane;
   }
   for (int i = 0; i < 12; ++i) Paint(canvas, i);
-  ASSERT_TRUE(canvas.SaveBmp(ArtifactsFolder() + L"indicator_panes.bmp"));
+  ASSERT_TRUE(canvas.SaveArtifact(L"indicator_panes.bmp"));
 
   const int firstColors[] = {kColorVolumeAverage0, kColorRsi0, kColorRci0,        kColorDeviation0,
                              kColorStochD,         kColorMacd, kColorPlusDi,      kColorSroc,

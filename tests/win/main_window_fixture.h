@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
+#include <functional>
 #include <string>
 
 #include "chart/chart_hooks.h"
@@ -27,23 +27,8 @@
 #include "shell/settings.h"
 #include "analysis/group_store.h"
 #include "tests/win/program_runner.h"
-#include "tests/win/win_test_support.h"
+#include "tests/win/canvas.h"
 #include "tools/sample_db/series_digest.h"
-
-inline ChartView MakeView(StockCode code, int period) {
-  ChartView view{};
-  view.stockCode = code;
-  view.period = period;
-  view.lastBarIndex = -1;
-  view.barWidth = 5;
-  view.rightMargin = kDefaultRightMargin;
-  view.paneCount = 2;
-  view.paneKinds[0] = kPaneCandles;
-  view.paneFlags[0] = PaneLineFlags(2);
-  view.paneKinds[1] = kPaneVolume;
-  view.paneFlags[1] = kPaneFlagLine0;
-  return view;
-}
 
 inline StockCode SampleCode(int index) { return gStockTable->records[index].master.code; }
 
@@ -52,14 +37,20 @@ inline std::wstring CodeText(StockCode code) {
   return SjisToWide(CodeToString(code, text));
 }
 
+inline std::wstring ListRowText(HWND list, int row) {
+  wchar_t text[256] = L"";
+  SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+inline POINT Centre(const Rect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
 class MainWindowInputTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    const std::wstring sample = UnixToDosPath(EnvironmentText(L"VELQO_SAMPLE_DB"));
-    if (sample.empty()) return;
     // The groups are written beside the prices: work on a copy.
-    const std::wstring folder = MakeTempFolder(L"velqo-window");
-    if (!CopyFolderTree(sample, folder.substr(0, folder.size() - 1))) return;
+    const std::wstring folder = CopySample(L"velqo-window", false);
+    if (folder.empty()) return;
     savedSettings_ = gSettings;
     SetDefaultSettings();
     InitAppTexts();
@@ -70,9 +61,9 @@ class MainWindowInputTest : public ::testing::Test {
     ScreenPattern& pattern = CurrentScreenPattern();
     pattern = ScreenPattern{};
     pattern.chartCount = 3;
-    pattern.views[0] = MakeView(SampleCode(4), 0);
-    pattern.views[1] = MakeView(SampleCode(5), 0);
-    pattern.views[2] = MakeView(SampleCode(6), 1);
+    for (int i = 0; i < 3; ++i)
+      pattern.views[i] =
+          MakeChartView(SampleCode(4 + i), i / 2, {{kPaneCandles, PaneLineFlags(2)}, {kPaneVolume, kPaneFlagLine0}});
     gInstance = GetModuleHandleW(nullptr);
     RegisterWindowClasses(static_cast<HINSTANCE>(gInstance));
     window_ = CreateMainWindow(static_cast<HINSTANCE>(gInstance), SW_SHOWNORMAL);
@@ -95,7 +86,7 @@ class MainWindowInputTest : public ::testing::Test {
   }
 
   void SetUp() override {
-    if (EnvironmentText(L"VELQO_SAMPLE_DB").empty()) GTEST_SKIP() << "no sample database given";
+    if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
     ASSERT_NE(window_, nullptr);
     SetShift(false);
     gProgressDlg = nullptr;
@@ -126,6 +117,12 @@ class MainWindowInputTest : public ::testing::Test {
   }
 
   static HWND SearchBox() { return GetDlgItem(window_, kSearchBoxId); }
+
+  // A press and release of the left button at p.
+  static void Click(POINT p) {
+    Post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    Post(WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+  }
 
   static void TypeIntoChart(const wchar_t* text) {
     for (const wchar_t* c = text; *c != L'\0'; ++c) Post(WM_CHAR, *c);

@@ -3,7 +3,6 @@
 // closing it again, for the Windows tests (run under Wine).
 #include <windows.h>
 
-#include <cwchar>
 #include <string>
 
 #include "tests/win/win_test_support.h"
@@ -24,13 +23,11 @@ inline bool CopyFolderTree(const std::wstring& from, const std::wstring& to) {
   if (find == INVALID_HANDLE_VALUE) return false;
   bool ok = true;
   do {
-    const std::wstring name = found.cFileName;
+    const std::wstring name = found.cFileName, source = from + L"\\" + name, target = to + L"\\" + name;
     if (name == L"." || name == L"..") continue;
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      ok = CopyFolderTree(from + L"\\" + name, to + L"\\" + name) && ok;
-    } else {
-      ok = CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE) && ok;
-    }
+    ok = ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? CopyFolderTree(source, target)
+                                                              : CopyFileW(source.c_str(), target.c_str(), FALSE)) &&
+         ok;
   } while (FindNextFileW(find, &found));
   FindClose(find);
   return ok;
@@ -42,13 +39,13 @@ inline bool CopyProgramInto(const std::wstring& folder) {
   return CopyFileW(exe.c_str(), (folder + L"velqo.exe").c_str(), FALSE) != FALSE;
 }
 
-// A fresh copy of the sample database (VELQO_SAMPLE_DB) with the program beside
-// its data; empty when no sample is given or the copy failed.
-inline std::wstring CopySampleWithProgram(const wchar_t* prefix) {
-  const std::wstring sample = UnixToDosPath(EnvironmentText(L"VELQO_SAMPLE_DB"));
-  if (sample.empty()) return L"";
+// A fresh copy of the sample database with the program beside its data
+// (without it when `program` is false); empty when no sample is given or the copy failed.
+inline std::wstring CopySample(const wchar_t* prefix, bool program = true) {
+  if (SampleFolder().empty()) return L"";
   const std::wstring folder = MakeTempFolder(prefix);
-  const bool copied = CopyFolderTree(sample, folder.substr(0, folder.size() - 1)) && CopyProgramInto(folder);
+  const bool copied =
+      CopyFolderTree(SampleFolder(), folder.substr(0, folder.size() - 1)) && (!program || CopyProgramInto(folder));
   return copied ? folder : L"";
 }
 
@@ -57,34 +54,21 @@ inline bool StartProgram(const std::wstring& folder, PROCESS_INFORMATION* proces
   std::wstring command = L"\"" + folder + L"velqo.exe\"";
   STARTUPINFOW si{};
   si.cb = sizeof si;
-  return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, process) !=
-         FALSE;
+  return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, process);
 }
 
-struct ProgramWindowSearch {
-  DWORD processId;
-  HWND found;
-  int count;
-};
-
-inline BOOL CALLBACK CountProgramWindow(HWND hwnd, LPARAM param) {
-  auto* search = reinterpret_cast<ProgramWindowSearch*>(param);
-  wchar_t name[64];
-  if (GetClassNameW(hwnd, name, 64) == 0 || wcscmp(name, kProgramWindowClass) != 0) return TRUE;
-  ++search->count;
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  if (pid == search->processId && IsWindowVisible(hwnd)) search->found = hwnd;
-  return TRUE;
-}
-
-// How many main windows of any process there are; *found receives the
-// visible one of processId, or nullptr.
-inline int CountProgramWindows(DWORD processId, HWND* found) {
-  ProgramWindowSearch search{processId, nullptr, 0};
-  EnumWindows(CountProgramWindow, reinterpret_cast<LPARAM>(&search));
-  if (found != nullptr) *found = search.found;
-  return search.count;
+// How many main windows of any process there are; *found receives the one of
+// processId (only a shown one when `shown`), or nullptr.
+inline int CountProgramWindows(DWORD processId, HWND* found, bool shown = true) {
+  int count = 0;
+  if (found != nullptr) *found = nullptr;
+  for (HWND hwnd = FindWindowExW(nullptr, nullptr, kProgramWindowClass, nullptr); hwnd != nullptr;
+       hwnd = FindWindowExW(nullptr, hwnd, kProgramWindowClass, nullptr), ++count) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (found != nullptr && pid == processId && (!shown || IsWindowVisible(hwnd))) *found = hwnd;
+  }
+  return count;
 }
 
 // Waits until the program shows its main window; false if it ends or times out first.
@@ -102,18 +86,25 @@ inline bool LaunchProgram(const std::wstring& folder, RunningProgram& program) {
   return StartProgram(folder, &program.process) && WaitForMainWindow(program);
 }
 
-// Closes the window as a user would, waits for the process to end and
+// Waits up to `wait` for the process to end, terminates it if it has not, and
 // returns its exit code (STILL_ACTIVE if it had to be terminated).
-inline DWORD CloseProgram(RunningProgram& program) {
-  if (program.window != nullptr) PostMessageW(program.window, WM_CLOSE, 0, 0);
+inline DWORD EndProgram(RunningProgram& program, DWORD wait) {
   DWORD code = STILL_ACTIVE;
-  if (WaitForSingleObject(program.process.hProcess, kProgramTimeoutMs) == WAIT_OBJECT_0)
+  if (WaitForSingleObject(program.process.hProcess, wait) == WAIT_OBJECT_0) {
     GetExitCodeProcess(program.process.hProcess, &code);
-  else
+  } else {
     TerminateProcess(program.process.hProcess, 99);
+    WaitForSingleObject(program.process.hProcess, kProgramTimeoutMs);
+  }
   CloseHandle(program.process.hThread);
   CloseHandle(program.process.hProcess);
   return code;
+}
+
+// Closes the window as a user would and waits for the process to end.
+inline DWORD CloseProgram(RunningProgram& program) {
+  if (program.window != nullptr) PostMessageW(program.window, WM_CLOSE, 0, 0);
+  return EndProgram(program, kProgramTimeoutMs);
 }
 
 inline std::wstring WindowTitle(HWND hwnd) {
