@@ -106,9 +106,3 @@ inline DWORD CloseProgram(RunningProgram& program) {
   if (program.window != nullptr) PostMessageW(program.window, WM_CLOSE, 0, 0);
   return EndProgram(program, kProgramTimeoutMs);
 }
-
-inline std::wstring WindowTitle(HWND hwnd) {
-  wchar_t title[256] = L"";
-  GetWindowTextW(hwnd, title, 256);
-  return title;
-}

@@ -82,6 +82,13 @@ inline ChartView MakeChartView(uint32_t code, int period, std::initializer_list<
   return view;
 }
 
+// A window's text: a title, or what a control shows.
+inline std::wstring WindowTitle(HWND hwnd) {
+  wchar_t title[256] = L"";
+  GetWindowTextW(hwnd, title, 256);
+  return title;
+}
+
 // Waits up to 10 s for a dialog with this title (shown by another thread's
 // modal loop); null when none came.
 inline HWND WaitForDialog(const std::wstring& title) {
