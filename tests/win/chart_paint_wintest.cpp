@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -86,46 +87,6 @@ constexpr int kScaleWidth = 60;
 constexpr int kCaptionHeight = 16;
 const StockCode kTestCode = 0x5A5A5A5Au;  // "ZZZZ": sorts after every stock of a table
 
-// Pane rows of a chart at (0, 0) with the given pane heights.
-void LayOutByHand(const ChartView& view, const int* heights, ChartContext* context) {
-  int plotHeight = 0;
-  for (int i = 0; i < view.paneCount; ++i) plotHeight += heights[i];
-  const int bottom = kCaptionHeight + plotHeight + kCaptionHeight + kScrollStripHeight;
-  ChartGeometry& g = context->geometry;
-  g = ChartGeometry{};
-  g.chart = {0, 0, kChartWidth, bottom};
-  g.captionRow = {kScaleWidth + 48, 0, kChartWidth, kCaptionHeight};
-  g.scaleColumn = {0, kCaptionHeight, kScaleWidth, kCaptionHeight + plotHeight};
-  g.plotArea = {kScaleWidth, kCaptionHeight, kChartWidth, kCaptionHeight + plotHeight};
-  g.dateAxis = {kScaleWidth, kCaptionHeight + plotHeight, kChartWidth, bottom - kScrollStripHeight};
-  g.scrollBar = {kScaleWidth, bottom - kScrollStripHeight, kChartWidth, bottom};
-  g.marginHandle = {kChartWidth - 38, 2, kChartWidth - 31, kCaptionHeight - 2};
-  g.wickWidth = 1;
-  g.gap = 1;
-  g.barSpacing = kSpacing;
-  g.visibleBars = (kChartWidth - kScaleWidth) / kSpacing - 3;
-  int top = kCaptionHeight;
-  for (int i = 0; i < view.paneCount; ++i) {
-    PaneRecord& pane = context->panes[i];
-    pane = PaneRecord{};
-    pane.pane = {0, top, kChartWidth, top + heights[i]};
-    pane.scale = {0, top, kScaleWidth, top + heights[i]};
-    pane.plot = pane.fullPlot = {kScaleWidth, top, kChartWidth, top + heights[i]};
-    if (view.period == 0 && view.paneKinds[i] <= kPaneIchimoku) pane.plot.top += kSignalStripHeight;
-    top += heights[i];
-  }
-}
-
-void SetLinearScale(PaneRecord* pane, int32_t minValue, int32_t maxValue) {
-  const int h = pane->plot.bottom - pane->plot.top;
-  pane->minValue = minValue;
-  pane->maxValue = maxValue;
-  pane->valuePerPixel = static_cast<double>(maxValue - minValue) / h;
-  pane->log10Min = std::log10(static_cast<double>(minValue));
-  pane->log10Max = std::log10(static_cast<double>(maxValue));
-  pane->logPerPixel = (pane->log10Max - pane->log10Min) / h;
-}
-
 class SyntheticChartTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -138,10 +99,7 @@ class SyntheticChartTest : public ::testing::Test {
   static void TearDownTestSuite() { EndChartPainting(); }
 
   void SetUp() override {
-    gPaletteColors[kColorBackground] = kWhite;
-    gPaletteColors[kColorScale] = kGrid;
-    gPaletteColors[kColorRising] = kRising;
-    gPaletteColors[kColorFalling] = kFalling;
+    SetPalette(kColorBackground, kWhite, kColorScale, kGrid, kColorRising, kRising, kColorFalling, kFalling);
     gTickGridOn = 0;
     gThickChartLines = 0;
     EndTradeMarksAndForecast();
@@ -194,14 +152,47 @@ class SyntheticChartTest : public ::testing::Test {
     for (int i = 0; i < series.count; ++i) series.values[i] = value(i);
   }
 
+  // The view's panes in rows of a chart at (0, 0), each of a height and a linear
+  // scale from a minimum to a maximum.
+  void LayOutByHand(std::initializer_list<std::array<int, 3>> panes) {
+    int plotHeight = 0;
+    for (const auto& pane : panes) plotHeight += pane[0];
+    const int bottom = kCaptionHeight + plotHeight + kCaptionHeight + kScrollStripHeight;
+    ChartGeometry& g = context_->geometry = ChartGeometry{};
+    g.chart = {0, 0, kChartWidth, bottom};
+    g.captionRow = {kScaleWidth + 48, 0, kChartWidth, kCaptionHeight};
+    g.scaleColumn = {0, kCaptionHeight, kScaleWidth, kCaptionHeight + plotHeight};
+    g.plotArea = {kScaleWidth, kCaptionHeight, kChartWidth, kCaptionHeight + plotHeight};
+    g.dateAxis = {kScaleWidth, kCaptionHeight + plotHeight, kChartWidth, bottom - kScrollStripHeight};
+    g.scrollBar = {kScaleWidth, bottom - kScrollStripHeight, kChartWidth, bottom};
+    g.marginHandle = {kChartWidth - 38, 2, kChartWidth - 31, kCaptionHeight - 2};
+    g.wickWidth = 1;
+    g.gap = 1;
+    g.barSpacing = kSpacing;
+    g.visibleBars = (kChartWidth - kScaleWidth) / kSpacing - 3;
+    int top = kCaptionHeight, i = 0;
+    for (const auto& [height, minValue, maxValue] : panes) {
+      PaneRecord& pane = context_->panes[i++] = PaneRecord{};
+      pane.pane = {0, top, kChartWidth, top + height};
+      pane.scale = {0, top, kScaleWidth, top + height};
+      pane.plot = pane.fullPlot = {kScaleWidth, top, kChartWidth, top + height};
+      if (view_.period == 0 && view_.paneKinds[i - 1] <= kPaneIchimoku) pane.plot.top += kSignalStripHeight;
+      const int h = pane.plot.bottom - pane.plot.top;
+      pane.minValue = minValue;
+      pane.maxValue = maxValue;
+      pane.valuePerPixel = static_cast<double>(maxValue - minValue) / h;
+      pane.log10Min = std::log10(static_cast<double>(minValue));
+      pane.log10Max = std::log10(static_cast<double>(maxValue));
+      pane.logPerPixel = (pane.log10Max - pane.log10Min) / h;
+      top += height;
+    }
+  }
   // One candle pane of 100 pixels for 900..1300 (4 per pixel).
   void LayOutOnePricePane(uint32_t kind = kPaneCandles, uint32_t flags = 0) {
     view_.paneCount = 1;
     view_.paneKinds[0] = kind;
     view_.paneFlags[0] = flags;
-    const int heights[] = {100};
-    LayOutByHand(view_, heights, context_);
-    SetLinearScale(&context_->panes[0], 900, 1300);
+    LayOutByHand({{100, 900, 1300}});
   }
 
   int Y(int32_t value) const { return PaneValueY(context_->panes[0], false, value); }
@@ -291,9 +282,7 @@ TEST_F(SyntheticChartTest, PanesInTheirOrderFramedInTheInverseOfTheBackground) {
   for (int i = 0; i < 40; ++i) AddBar(1000 + i, 1010 + i, 990 + i, 1005 + i, 1000 + 100 * i);
   view_ = MakeChartView(kTestCode, 1, {{kPaneCandles, 0}, {kPaneVolume, 0}, {kPaneRsi, 0}});
   view_.barWidth = kBarWidth;
-  const int heights[] = {120, 60, 50}, maxima[] = {1300, 5000, 10000};
-  LayOutByHand(view_, heights, context_);
-  for (int i = 0; i < 3; ++i) SetLinearScale(&context_->panes[i], i == 0 ? 900 : 0, maxima[i]);
+  LayOutByHand({{120, 900, 1300}, {60, 0, 5000}, {50, 0, 10000}});
   const COLORREF volume = RGB(0, 160, 0);
   gPaletteColors[kColorVolumeBars] = volume;
   const auto canvas = Painted(L"price-pane-order.bmp", 280);
@@ -332,12 +321,8 @@ TEST_F(SyntheticChartTest, AveragesBollingerAndParabolicAppearOnlyWithTheirFlags
   for (int i = 0; i < 40; ++i) position.values[i] = i % 2 == 0 ? 1 : 0;
   const COLORREF average1 = RGB(0, 150, 0), average2 = RGB(200, 100, 0), centre = RGB(0, 128, 128);
   const COLORREF sigma2 = RGB(255, 0, 255), sarFalling = RGB(0, 0, 255), sarRising = RGB(255, 0, 0);
-  gPaletteColors[kColorCloseAverage0] = average1;
-  gPaletteColors[kColorCloseAverage0 + 1] = average2;
-  gPaletteColors[kColorBollingerCentre] = centre;
-  gPaletteColors[kColorSigma2] = sigma2;
-  gPaletteColors[kColorSarFalling] = sarFalling;
-  gPaletteColors[kColorSarRising] = sarRising;
+  SetPalette(kColorCloseAverage0, average1, kColorCloseAverage0 + 1, average2, kColorBollingerCentre, centre,
+             kColorSigma2, sigma2, kColorSarFalling, sarFalling, kColorSarRising, sarRising);
 
   LayOutOnePricePane(kPaneCandles, kPaneFlagLine0 | kPaneFlagBollingerCentre | kPaneFlagSigma2 | kPaneFlagParabolic);
   const auto canvas = Painted(L"price-averages-bands-sar.bmp");
@@ -386,10 +371,8 @@ TEST_F(SyntheticChartTest, IchimokuCloudTakesItsColourBySpanOrder) {
   SetRealSeries(kRealIchimokuSpanB, [](int) { return 1150.0; });
   const COLORREF above = RGB(255, 200, 200), below = RGB(200, 200, 255);
   const COLORREF aloneAbove = RGB(250, 230, 180), aloneBelow = RGB(180, 230, 250), spanA = RGB(0, 99, 0);
-  gPaletteColors[kColorCloud] = above;
-  gPaletteColors[kColorCloudInverted] = below;
-  gPaletteColors[kColorCloudAlone] = aloneAbove;
-  gPaletteColors[kColorCloudAloneInverted] = aloneBelow;
+  SetPalette(kColorCloud, above, kColorCloudInverted, below, kColorCloudAlone, aloneAbove, kColorCloudAloneInverted,
+             aloneBelow);
   LayOutOnePricePane(kPaneIchimoku);
   const auto canvas = Painted(L"price-ichimoku.bmp");
   // Spans of bar 60 show at bar 85, between 1150 and 1250; of bar 90 at bar 115, 950..1150.
@@ -448,10 +431,8 @@ TEST_F(SyntheticChartTest, TradeMarksShowTheirColumnsAndPriceLines) {
   AddBars(10, 1100);
   const COLORREF entryColumn = RGB(255, 230, 230), exitColumn = RGB(230, 230, 255);
   const COLORREF entryLine = RGB(255, 0, 128), exitLine = RGB(0, 128, 255);
-  gPaletteColors[kColorShortBuyBackground] = entryColumn;
-  gPaletteColors[kColorShortSellBackground] = exitColumn;
-  gPaletteColors[kColorShortBuyMark] = entryLine;
-  gPaletteColors[kColorShortSellMark] = exitLine;
+  SetPalette(kColorShortBuyBackground, entryColumn, kColorShortSellBackground, exitColumn, kColorShortBuyMark,
+             entryLine, kColorShortSellMark, exitLine);
   gTradeMarkShown = 1;
   gTradeMarkCode = kTestCode;
   gTradeMarkDate1 = Block().bars->bars[3].date;
@@ -492,9 +473,7 @@ TEST_F(SyntheticChartTest, DailyPricePaneDrawsTheStripRowsAboveItsPlot) {
   daily.code = kTestCode;
   for (int i = 0; i < 10; ++i) daily.bars[daily.count++] = {MakePackedDate(2025, 1, 6 + i), 1100, 1110, 1090, 1100, 0};
   view_.paneCount = 1;
-  const int heights[] = {122};
-  LayOutByHand(view_, heights, context_);
-  SetLinearScale(&context_->panes[0], 900, 1300);
+  LayOutByHand({{122, 900, 1300}});
   const auto canvas = Painted(nullptr, 220);
   const Rect& full = context_->panes[0].fullPlot;
   for (int row = 0; row < 5; ++row) EXPECT_EQ(canvas->At(full.left + 50, full.top + 1 + 5 * row), kGrid) << row;

@@ -10,6 +10,7 @@
 
 #include "chart/gdi_rules.h"
 #include "records/screen_pattern_record.h"
+#include "records/settings_block.h"
 
 // A new empty folder under the temporary folder; ends with '\'.
 inline std::wstring MakeTempFolder(const wchar_t* prefix) {
@@ -66,6 +67,13 @@ inline std::wstring ArtifactsFolder() {
 }
 
 inline RECT ToRect(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+// Palette slots given their colours, in pairs: SetPalette(slot, colour, slot, colour, ...).
+template <typename... More>
+void SetPalette(int slot, COLORREF color, More... more) {
+  gPaletteColors[slot] = color;
+  if constexpr (sizeof...(more) > 0) SetPalette(more...);
+}
 
 // A chart of the given panes (kind, flags) at bar width 5, showing the newest bar.
 inline ChartView MakeChartView(uint32_t code, int period, std::initializer_list<std::pair<uint32_t, uint32_t>> panes) {
