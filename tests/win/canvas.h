@@ -37,19 +37,12 @@ class Canvas {
   int width() const { return width_; }
   int height() const { return height_; }
   RECT Whole() const { return {0, 0, width_, height_}; }
-
-  // The whole bitmap, written directly.
-  void Fill(COLORREF color) {
-    GdiFlush();
-    std::fill(bits_, bits_ + width_ * height_, ToPixel(color));
-  }
-  // A rectangle, with a GDI brush.
   void Fill(const RECT& rect, COLORREF color) {
     const HBRUSH brush = CreateSolidBrush(color);
     FillRect(dc_, &rect, brush);
     DeleteObject(brush);
   }
-
+  void Fill(COLORREF color) { Fill(Whole(), color); }
   COLORREF At(int x, int y) const {
     if (!Contains(x, y)) return background_;
     GdiFlush();
@@ -67,15 +60,10 @@ class Canvas {
     return wrong;
   }
   // Top-down 0x00RRGGBB pixels.
-  std::vector<uint32_t> Pixels() const {
-    GdiFlush();
-    return std::vector<uint32_t>(bits_, bits_ + width_ * height_);
-  }
   void SetPixels(const std::vector<uint32_t>& pixels) {
     GdiFlush();
     memcpy(bits_, pixels.data(), std::min<size_t>(pixels.size(), width_ * height_) * sizeof pixels[0]);
   }
-
   // Pixels of the area, as far as it lies on the bitmap, whose colour matches.
   int Count(const RECT& area, const std::function<bool(COLORREF)>& match) const {
     GdiFlush();
@@ -99,7 +87,6 @@ class Canvas {
         n += At(x, y) != other.At(x, y);
     return n;
   }
-
   // A 24-bit BMP named `name` in the artifacts folder, its rows bottom-up as picture viewers expect.
   bool SaveArtifact(const std::wstring& name) const {
     GdiFlush();
@@ -127,9 +114,6 @@ class Canvas {
     header.biHeight = height;  // negative: top-down
     header.biPlanes = 1;
     header.biBitCount = static_cast<WORD>(bits);
-  }
-  static uint32_t ToPixel(COLORREF c) {
-    return static_cast<uint32_t>(GetRValue(c)) << 16 | static_cast<uint32_t>(GetGValue(c)) << 8 | GetBValue(c);
   }
   static COLORREF ToColor(uint32_t p) { return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF); }
   bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }

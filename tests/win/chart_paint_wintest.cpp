@@ -2,16 +2,9 @@
 // price pane and its overlays, checked on the pixels of memory bitmaps.
 
 #include <gtest/gtest.h>
-#include <windows.h>
 
-#include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstring>
-#include <functional>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "chart/chart_caption.h"
 #include "chart/chart_layout.h"
@@ -19,7 +12,6 @@
 #include "chart/chart_paint_win.h"
 #include "window/chart_window_layout.h"
 #include "chart/pane_pixels.h"
-#include "chart/volume_cloud.h"
 #include "chart/gdi_objects_win.h"
 #include "data/stock_table.h"
 #include "platform/win_text.h"
@@ -97,7 +89,6 @@ class SyntheticChartTest : public ::testing::Test {
     }
   }
   static void TearDownTestSuite() { EndChartPainting(); }
-
   void SetUp() override {
     SetPalette(kColorBackground, kWhite, kColorScale, kGrid, kColorRising, kRising, kColorFalling, kFalling);
     gTickGridOn = 0;
@@ -133,9 +124,7 @@ class SyntheticChartTest : public ::testing::Test {
     gForecastState[2] = kForecastNone;
     gForecastBarCount[2] = 0;
   }
-
   PeriodSeriesBlock& Block() const { return context_->periods[1]; }
-
   // Weekly bars one week apart from 2025/1/3.
   void AddBar(int open, int high, int low, int close, int volume = 1000) {
     BarSeries& bars = *Block().bars;
@@ -145,13 +134,11 @@ class SyntheticChartTest : public ::testing::Test {
   void AddBars(int count, int close) {
     for (int i = 0; i < count; ++i) AddBar(close, close + 10, close - 10, close);
   }
-
   void SetRealSeries(int slot, const std::function<double(int)>& value) {
     RealSeries& series = *Block().chartReal[slot];
     series.count = Block().bars->count;
     for (int i = 0; i < series.count; ++i) series.values[i] = value(i);
   }
-
   // The view's panes in rows of a chart at (0, 0), each of a height and a linear
   // scale from a minimum to a maximum.
   void LayOutByHand(std::initializer_list<std::array<int, 3>> panes) {
@@ -194,7 +181,6 @@ class SyntheticChartTest : public ::testing::Test {
     view_.paneFlags[0] = flags;
     LayOutByHand({{100, 900, 1300}});
   }
-
   int Y(int32_t value) const { return PaneValueY(context_->panes[0], false, value); }
   int X(int bar) const {
     const int last = view_.lastBarIndex < 0 ? Block().bars->count - 1 : view_.lastBarIndex;
@@ -202,7 +188,6 @@ class SyntheticChartTest : public ::testing::Test {
   }
   const Rect& Plot() const { return context_->panes[0].plot; }
   RECT PlotRect() const { return ToRect(Plot()); }
-
   // The chart painted on a fresh canvas, saved as a picture when one is named.
   std::unique_ptr<Canvas> Painted(const wchar_t* picture = nullptr, int height = 200) {
     auto canvas = std::make_unique<Canvas>(kChartWidth, height, kMarker);
@@ -323,7 +308,6 @@ TEST_F(SyntheticChartTest, AveragesBollingerAndParabolicAppearOnlyWithTheirFlags
   const COLORREF sigma2 = RGB(255, 0, 255), sarFalling = RGB(0, 0, 255), sarRising = RGB(255, 0, 0);
   SetPalette(kColorCloseAverage0, average1, kColorCloseAverage0 + 1, average2, kColorBollingerCentre, centre,
              kColorSigma2, sigma2, kColorSarFalling, sarFalling, kColorSarRising, sarRising);
-
   LayOutOnePricePane(kPaneCandles, kPaneFlagLine0 | kPaneFlagBollingerCentre | kPaneFlagSigma2 | kPaneFlagParabolic);
   const auto canvas = Painted(L"price-averages-bands-sar.bmp");
   const RECT plot = PlotRect();
@@ -340,7 +324,6 @@ TEST_F(SyntheticChartTest, AveragesBollingerAndParabolicAppearOnlyWithTheirFlags
   // SAR rings: falling colour above (position 1), rising colour below.
   EXPECT_GT(canvas->Count({X(10) - 5, Y(1250) - 4, X(10) + 5, Y(1250) + 2}, sarFalling), 3);
   EXPECT_GT(canvas->Count({X(11) - 5, Y(960) - 4, X(11) + 5, Y(960) + 2}, sarRising), 3);
-
   LayOutOnePricePane(kPaneCandles, 0);
   const auto plain = Painted();
   for (COLORREF c : {average1, centre, sigma2, sarFalling, sarRising}) EXPECT_EQ(plain->Count(plot, c), 0);
@@ -357,7 +340,6 @@ TEST_F(SyntheticChartTest, TheLaggingLineReachesTheRightEdgeWhenScrolledBack) {
   const int y = Y(1000) - 1;
   // Bar 80 + 25 = 105 is drawn at the right-most bar 80.
   EXPECT_GT(canvas->Count({X(56), y, X(80) + 1, y + 1}, lagging), 24 * kSpacing - 2);
-
   view_.lastBarIndex = -1;  // at the newest bar the line ends 25 bars early
   LayOutOnePricePane(kPaneIchimoku);
   const auto newest = Painted();
@@ -390,7 +372,6 @@ TEST_F(SyntheticChartTest, VolumeCloudShadesWhereVolumeTradedAndNothingWithoutVo
   LayOutOnePricePane(kPaneCandles, kPaneFlagVolumeCloud);
   const auto none = Painted();
   EXPECT_EQ(none->Count(PlotRect(), [](COLORREF c) { return IsGrey(c, 191, 253) && c != kGrid; }), 0);
-
   Block().bars->count = 0;
   for (int i = 0; i < 60; ++i) AddBar(1200, 1210, 1190, 1200, i == 20 ? 100000 : 0);
   LayOutOnePricePane(kPaneCandles, kPaneFlagVolumeCloud);
@@ -401,7 +382,6 @@ TEST_F(SyntheticChartTest, VolumeCloudShadesWhereVolumeTradedAndNothingWithoutVo
   EXPECT_TRUE(IsGrey(canvas->At(later, Y(1200)), 192, 253));
   EXPECT_GT(GetRValue(canvas->At(later, Y(1200))), 191);
   EXPECT_PIXELS(*canvas, {X(19) + kSpacing / 2, Y(1200), kWhite}, {X(40) + kSpacing / 2, Y(1020), kWhite});
-
   // On a dark background the dark ramp shades the same cells.
   gPaletteColors[kColorBackground] = RGB(0, 0, 0);
   const auto dark = Painted();
@@ -541,7 +521,6 @@ class SampleChartTest : public ::testing::Test {
     gChartFontSize = 12;
     gTradeMarkShown = 0;
   }
-
   // The charts loaded and laid out in a `width` x `height` area.
   static void Load(std::initializer_list<ChartView> views, int width, int height) {
     ScreenPattern& pattern = CurrentScreenPattern() = ScreenPattern{};

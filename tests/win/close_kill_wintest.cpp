@@ -3,15 +3,11 @@
 // The kills follow what the folder shows rather than a clock: each save takes
 // a few milliseconds, which fixed delays would hit only by chance.
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
 #include <map>
-#include <string>
-#include <vector>
 
 #include "common/file_io.h"
 #include "platform/win_text.h"
@@ -27,25 +23,13 @@ constexpr std::array<const wchar_t*, 7> kRewrittenFiles = {
     L"BACKUP\\grp03.dat", L"velqo.dat", L"velqo_p2.dat"};
 
 // Everything but the program itself and the temporaries its saves may leave.
-void ReadTree(const std::wstring& folder, const std::wstring& under, FileTree& files) {
-  WIN32_FIND_DATAW found;
-  const HANDLE find = FindFirstFileW((folder + under + L"*").c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return;
-  do {
-    const std::wstring name = found.cFileName;
-    const bool temporary = name.size() >= 4 && name.compare(name.size() - 4, 4, L".tmp") == 0;
-    if (name == L"." || name == L"..") continue;
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-      ReadTree(folder, under + name + L"\\", files);
-    else if (name != L"velqo.exe" && !temporary)
-      files[under + name] = ReadFileBytes(folder + under + name);
-  } while (FindNextFileW(find, &found));
-  FindClose(find);
-}
-
 FileTree ReadTree(const std::wstring& folder) {
   FileTree files;
-  ReadTree(folder, L"", files);
+  VisitFolderTree(folder, [&](const std::wstring& path, bool isFolder) {
+    const bool temporary = path.size() >= 4 && path.compare(path.size() - 4, 4, L".tmp") == 0;
+    if (!isFolder && path != L"velqo.exe" && !temporary) files[path] = ReadFileBytes(folder + path);
+    return true;
+  });
   return files;
 }
 
@@ -101,16 +85,6 @@ bool IsSameFile(const FileTree& a, const FileTree& b, const std::wstring& name) 
   return inA == a.end() ? inB == b.end() : inB != b.end() && inA->second == inB->second;
 }
 
-void ExpectEveryFileWhole(const FileTree& left, const FileTree& before, const FileTree& closed) {
-  FileTree names = left;
-  names.insert(before.begin(), before.end());
-  names.insert(closed.begin(), closed.end());
-  for (const auto& entry : names) {
-    EXPECT_TRUE(IsSameFile(left, before, entry.first) || IsSameFile(left, closed, entry.first))
-        << WideToSjis(entry.first.c_str()) << " is cut, mixed or missing";
-  }
-}
-
 TEST(CloseKillTest, AKillDuringTheClosingSavesLeavesEveryFileWhole) {
   if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
   RunningProgram program;
@@ -123,13 +97,18 @@ TEST(CloseKillTest, AKillDuringTheClosingSavesLeavesEveryFileWhole) {
     ASSERT_EQ(closed.count(name), 1u) << WideToSjis(name);
     ASSERT_FALSE(IsSameFile(closed, cleanBefore, name)) << WideToSjis(name) << " was not saved";
   }
-
   for (int killAfter = 0; killAfter <= cleanChanges; ++killAfter) {
     SCOPED_TRACE(testing::Message() << "killed after " << killAfter << " changes");
     const std::wstring folder = StartOnSampleCopy(program);
     const FileTree before = ReadTree(folder);
     CloseAndKill(program, folder, killAfter);
-    ExpectEveryFileWhole(ReadTree(folder), before, closed);
+    FileTree left = ReadTree(folder), names = left;
+    names.insert(before.begin(), before.end());
+    names.insert(closed.begin(), closed.end());
+    for (const auto& [name, bytes] : names) {
+      EXPECT_TRUE(IsSameFile(left, before, name) || IsSameFile(left, closed, name))
+          << WideToSjis(name.c_str()) << " is cut, mixed or missing";
+    }
     DeleteDirectoryTree(WideToSjis(folder.c_str()).c_str(), 1);
   }
 }

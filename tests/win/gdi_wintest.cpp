@@ -1,15 +1,10 @@
 // Shared GDI objects, the font dialog and the drawing routines, checked on
 // the pixels of a memory bitmap.
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include <cstddef>
 #include <cstdlib>
-#include <cstring>
-#include <string>
-#include <vector>
 
 #include "chart/draw_primitives_win.h"
 #include "chart/gdi_objects_win.h"
@@ -19,7 +14,6 @@
 #include "tests/support/global_state.h"
 #include "tests/support/row.h"
 #include "tests/win/canvas.h"
-#include "tests/win/win_test_support.h"
 
 namespace {
 
@@ -96,10 +90,8 @@ TEST_F(GdiTest, ResettingTheChartFontClearsAndSavesTheWholeSetting) {
   wchar_t previous[MAX_PATH];
   GetCurrentDirectoryW(MAX_PATH, previous);
   SetCurrentDirectoryW(folder.c_str());
-
   ResetChartFont();  // no face: nothing to do, nothing saved
   EXPECT_EQ(GetFileAttributesW(L"velqo_p2.dat"), INVALID_FILE_ATTRIBUTES);
-
   memset(&gChartLogFont, 0x41, sizeof gChartLogFont);  // every byte set, face unterminated
   ResetChartFont();
   const LogFontImage zero{};
@@ -113,10 +105,11 @@ TEST_F(GdiTest, ResettingTheChartFontClearsAndSavesTheWholeSetting) {
 }
 
 TEST_F(GdiTest, InvertingAnOutlineTwiceRestoresEveryPixel) {
-  Canvas canvas(64, 48);
+  Canvas canvas(64, 48), original(64, 48);
   std::vector<uint32_t> pattern(64 * 48);
   for (size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFF;
   canvas.SetPixels(pattern);
+  original.SetPixels(pattern);
   const RECT rect = {10, 8, 50, 40};
   const COLORREF corner = canvas.At(10, 8), top = canvas.At(20, 8), right = canvas.At(49, 20),
                  inside = canvas.At(30, 20), outside = canvas.At(50, 20);
@@ -125,7 +118,7 @@ TEST_F(GdiTest, InvertingAnOutlineTwiceRestoresEveryPixel) {
   EXPECT_PIXELS(canvas, {10, 8, corner}, {20, 8, top ^ 0xFFFFFF}, {49, 20, right ^ 0xFFFFFF}, {30, 20, inside},
                 {50, 20, outside});
   InvertRectOutline(canvas.dc(), rect);
-  EXPECT_EQ(canvas.Pixels(), pattern);
+  EXPECT_EQ(canvas.CountDifferences(original, canvas.Whole()), 0);
 }
 
 TEST_F(GdiTest, OutlinesFramesAndPanelsLieOnTheirEdges) {
@@ -135,7 +128,6 @@ TEST_F(GdiTest, OutlinesFramesAndPanelsLieOnTheirEdges) {
   EXPECT_PIXELS(canvas, {10, 10, kBlue}, {29, 19, kBlue}, {20, 19, kBlue}, {30, 15, kWhite}, {20, 20, kWhite},
                 {20, 15, kWhite});
   DeleteObject(blue);
-
   const RECT panel = {40, 10, 60, 30};
   DrawRaisedPanel(canvas.dc(), panel);
   const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT), dark = GetSysColor(COLOR_BTNSHADOW),
@@ -166,7 +158,6 @@ TEST_F(GdiTest, ClippingIsRestoredAndBitmapsAreCentred) {
   PopClipRect(canvas.dc(), saved);
   FillRectColor(canvas.dc(), {0, 0, 40, 40}, kBlue);
   EXPECT_EQ(canvas.Count({0, 0, 40, 40}, kBlue), 1600);
-
   const std::vector<uint32_t> red(16, 0xDC0000);  // a 4 x 4 tile
   const HBITMAP bitmap = CreateBitmap(4, 4, 1, 32, red.data());
   canvas.Fill(kWhite);
@@ -188,7 +179,6 @@ TEST_F(GdiTest, TextsTakeTheirColoursFromThePalette) {
   DrawContrastText(canvas.dc(), {0, 0, 100, 20}, "日経平均 38,000", DT_LEFT | DT_SINGLELINE);
   EXPECT_GT(canvas.Count({0, 0, 100, 20}, RGB(0x80, 0x80, 0x80)), 10);  // grey on white
   EXPECT_EQ(GetTextColor(canvas.dc()), kRed);                           // restored
-
   gPaletteColors[kColorBackground] = RGB(0, 0, 0);
   canvas.Fill(kRed);
   DrawTextOnBackground(canvas.dc(), "±0", -1, {100, 0, 200, 20}, DT_LEFT | DT_SINGLELINE);

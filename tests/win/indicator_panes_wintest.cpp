@@ -2,8 +2,6 @@
 // context filled by hand: labels against a reference drawing, dotted lines,
 // bars and lines by their colours, and nothing outside the pane.
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include <array>
@@ -81,9 +79,7 @@ class IndicatorPanesTest : public ::testing::Test {
     DeleteSharedGdiObjects();
     DestroyWindow(window_);
   }
-
   PeriodSeriesBlock& Block() { return context_->periods[0]; }
-
   void FillSeries(int slot, const std::function<int32_t(int)>& value) {
     IntSeries* series = Block().chartInt[slot];
     series->count = kBarCount;
@@ -92,7 +88,6 @@ class IndicatorPanesTest : public ::testing::Test {
   void FillConstant(int slot, int32_t value) {
     FillSeries(slot, [value](int) { return value; });
   }
-
   // A pane of the whole width: 60 pixels of scale, then the plot.
   void PlacePane(int pane, int kind, int top, int height, int32_t minValue, int32_t maxValue, uint32_t flags) {
     view_.paneKinds[pane] = static_cast<uint32_t>(kind);
@@ -106,9 +101,7 @@ class IndicatorPanesTest : public ::testing::Test {
     record.maxValue = maxValue;
     record.valuePerPixel = height > 0 ? (static_cast<double>(maxValue) - minValue) / height : 0.0;
   }
-
   RECT PlotRect(int pane) const { return ToRect(context_->panes[pane].plot); }
-
   // What the chart painter leaves before a pane is painted.
   void Prefill(Canvas& canvas, int pane) const {
     canvas.Fill(ToRect(context_->panes[pane].scale), GetSysColor(COLOR_BTNFACE));
@@ -127,7 +120,6 @@ class IndicatorPanesTest : public ::testing::Test {
     Paint(*canvas, pane);
     return canvas;
   }
-
   // The pane painted on `canvas` against a reference of its labels: right-aligned in
   // the scale column less 4 pixels, T high and centred on y, kept 2 pixels inside
   // the column. The label areas must match.
@@ -151,7 +143,6 @@ class IndicatorPanesTest : public ::testing::Test {
     EXPECT_GT(reference.CountOther(area, GetSysColor(COLOR_BTNFACE)), 0) << "the reference shows text";
     EXPECT_EQ(canvas.CountDifferences(reference, area), 0);
   }
-
   // The rows of the pane that hold grid pixels, each checked to be a dotted row from the plot
   // left - 3 to the plot right - 2: grid and background only.
   std::vector<int> DottedRows(const Canvas& canvas, int pane) const {
@@ -167,13 +158,11 @@ class IndicatorPanesTest : public ::testing::Test {
     }
     return rows;
   }
-
   // Pixels outside the pane that no longer show the sentinel colour.
   int CountOutside(const Canvas& canvas, int pane) const {
     return canvas.CountOther(canvas.Whole(), kSentinel) -
            canvas.CountOther(ToRect(context_->panes[pane].pane), kSentinel);
   }
-
   int BarX(int bar) const { return kWidth + kSpacing / 2 - 2 - (kLast - bar + 1) * kSpacing; }
   // The top of a bar's column: every pixel from it down to `bottom` in the bar colour, none above it up to `top`.
   int BarTop(const Canvas& canvas, int bar, int top, int bottom) const {
@@ -279,7 +268,6 @@ TEST_F(IndicatorPanesTest, VolumeBarsRiseFromTheMinimumInTheBarColour) {
   EXPECT_EQ(canvas.Count({BarX(52) + 3, 10, BarX(53) - 2, 310}, kBarColor), 0);
   EXPECT_EQ(canvas.Count({kScaleWidth, 10, BarX(kFirst) - 2, 310}, kBarColor), 0);
   EXPECT_EQ(CountOutside(canvas, 0), 0);
-
   // A negative minimum does not lift the bars: 0 reaches the middle, where the scale
   // reads 0 (20 per pixel); 500 is 25 pixels higher.
   PlacePane(1, kPaneVolume, 10, 300, -3000, 3000, 0);
@@ -317,18 +305,15 @@ TEST_F(IndicatorPanesTest, LinesStartAtTheirFirstBarAndStayInsideThePlot) {
   EXPECT_EQ(canvas->CountOther({BarX(kFirst) + 1, 101, BarX(kLast), 102}, rsi3), 0);
   EXPECT_EQ(canvas->Count({0, 0, kWidth, 101}, rsi3), 0);
   EXPECT_EQ(CountOutside(*canvas, 0), 0);
-
   // Thick lines are two pixels wide.
   gThickChartLines = 1;
   EXPECT_GE(Painted(0)->Count({plot.left, 198, plot.right, 201}, rsi1), 2 * (BarX(kLast) - BarX(30) - 1));
-
   // Lines dropping far below the pane are clipped at its bottom.
   FillSeries(kIntRsi0, [](int bar) { return bar % 2 == 0 ? 5000 : -2000000000; });
   view_.paneFlags[0] = kPaneFlagLine0;
   const auto below = Painted(0);
   EXPECT_GT(below->Count({plot.left, 250, plot.right, 300}, rsi1), 100);
   EXPECT_EQ(CountOutside(*below, 0), 0);
-
   // Called on its own, the line routine clips to the plot itself.
   Canvas alone(kWidth, 400, kSentinel);
   Prefill(alone, 0);
@@ -376,7 +361,6 @@ TEST_F(IndicatorPanesTest, TradeMarkColumnsComeWithTheFirstLineAndWithTheVolumeB
   gTradeMarkPrice2 = -1;
   const int left = BarX(40) - kBarWidth / 2;
   const RECT plot{kScaleWidth, 100, kWidth, 300}, column{left, 100, left + kBarWidth, 300};
-
   FillConstant(kIntRsi0, 5000);
   FillConstant(kIntRsi0 + 1, 5000);
   PlacePane(0, kPaneRsi, 100, 200, 0, 10000, PaneLineFlags(2));
@@ -385,7 +369,6 @@ TEST_F(IndicatorPanesTest, TradeMarkColumnsComeWithTheFirstLineAndWithTheVolumeB
   EXPECT_EQ(canvas->Count(plot, kMarkColor), canvas->Count(column, kMarkColor));
   view_.paneFlags[0] = 0;  // no line drawn, no column
   EXPECT_EQ(Painted(0)->Count(plot, kMarkColor), 0);
-
   // The volume pane paints it under its bars.
   bars->bars[40].volume = 1000;
   PlacePane(0, kPaneVolume, 100, 200, 0, 2000, 0);  // 10 per pixel
@@ -434,7 +417,6 @@ TEST_F(IndicatorPanesTest, EveryPaneKindInOnePicture) {
   for (const Shape& s : shapes)
     for (int slot = s.firstSlot; slot <= s.lastSlot; ++slot)
       FillSeries(slot, [&s, slot](int i) { return Wave(i + 5 * slot, 18 + slot % 3 * 9, s.centre, s.amplitude); });
-
   Canvas canvas(kWidth, kPaneHeight * 12, kSentinel);
   for (int i = 0; i < 12; ++i) {
     PlacePane(i, panes[i].kind, i * kPaneHeight, kPaneHeight, panes[i].minValue, panes[i].maxValue, PaneLineFlags(3));

@@ -4,15 +4,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
-#include <functional>
-#include <string>
-
-#include "chart/chart_hooks.h"
 #include "window/chart_windows.h"
 #include "window/blink_timers.h"
 #include "chart/chart_context.h"
-#include "chart/chart_layout.h"
 #include "chart/chart_loading.h"
 #include "chart/chart_scroll.h"
 #include "chart/chart_selection.h"
@@ -73,7 +67,6 @@ class MainWindowInputTest : public ::testing::Test {
     RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     PumpFor(200);
   }
-
   static void TearDownTestSuite() {
     if (window_ != nullptr) DestroyWindow(window_);
     window_ = nullptr;
@@ -84,7 +77,6 @@ class MainWindowInputTest : public ::testing::Test {
     }
     gSettings = savedSettings_;
   }
-
   void SetUp() override {
     if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
     ASSERT_NE(window_, nullptr);
@@ -93,21 +85,17 @@ class MainWindowInputTest : public ::testing::Test {
     SetForegroundWindow(window_);
     SetFocus(window_);
   }
-
   static void SetShift(bool down) {
     BYTE keys[256];
     GetKeyboardState(keys);
     keys[VK_SHIFT] = down ? 0x80 : 0;
     SetKeyboardState(keys);
   }
-
   static void Post(UINT message, WPARAM wParam, LPARAM lParam = 0) {
     PostMessageW(window_, message, wParam, lParam);
     PumpFor(60);
   }
-
   static int LastBar(int chart) { return CurrentScreenPattern().views[chart].lastBarIndex; }
-
   // Chart `chart` selected and moved well away from both ends.
   static void SelectChartInTheMiddle(int chart) {
     gSelectedChart = chart;
@@ -115,15 +103,12 @@ class MainWindowInputTest : public ::testing::Test {
     SetChartScrollPos(chart, GetChartEndBarIndex(chart) - 200, 1);
     PumpFor(30);
   }
-
   static HWND SearchBox() { return GetDlgItem(window_, kSearchBoxId); }
-
   // A press and release of the left button at p.
   static void Click(POINT p) {
     Post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
     Post(WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
   }
-
   static void TypeIntoChart(const wchar_t* text) {
     for (const wchar_t* c = text; *c != L'\0'; ++c) Post(WM_CHAR, *c);
   }

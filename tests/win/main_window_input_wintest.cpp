@@ -2,42 +2,43 @@
 // request, driven through posted messages on a main window made in this
 // process over the generated sample database.
 
-#include "window/chart_windows.h"
 #include "tests/win/main_window_fixture.h"
 #include "tests/support/row.h"
 
 namespace {
 
-TEST_F(MainWindowInputTest, ArrowKeysScrollTheSelectedChartByABarOrAPage) {
-  SelectChartInTheMiddle(0);
-  const int start = LastBar(0), other = LastBar(1);
-  const HWND bar = static_cast<HWND>(gChartWindows[0].scrollBarWindow);
-  Post(WM_KEYDOWN, VK_RIGHT);
-  EXPECT_EQ(Row(LastBar(0), GetScrollPos(bar, SB_CTL)), Row(start + 1, start + 1));
-  Post(WM_KEYDOWN, VK_LEFT);
-  EXPECT_EQ(LastBar(0), start);
-  SetShift(true);
-  Post(WM_KEYDOWN, VK_RIGHT);
-  SetShift(false);
-  const int page = gChartContexts[0].geometry.visibleBars / 12;
-  EXPECT_EQ(Row(LastBar(0), GetScrollPos(bar, SB_CTL)), Row(start + 1 + page, start + 1 + page));
-  EXPECT_EQ(LastBar(1), other);  // no date link: chart 1 stays
-}
-
-TEST_F(MainWindowInputTest, TheWheelAndTheScrollBarScroll) {
-  SelectChartInTheMiddle(1);
-  const int start = LastBar(1), page = gChartContexts[1].geometry.visibleBars / 12;
-  const auto scrollBar = reinterpret_cast<LPARAM>(gChartWindows[1].scrollBarWindow);
-  Post(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), MAKELPARAM(300, 300));
-  EXPECT_EQ(LastBar(1), start - 1);
-  Post(WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(300, 300));
-  EXPECT_EQ(LastBar(1), start);
-  Post(WM_MOUSEWHEEL, MAKEWPARAM(MK_SHIFT, WHEEL_DELTA), MAKELPARAM(300, 300));
-  EXPECT_EQ(LastBar(1), start + 1 + page);
-  Post(WM_HSCROLL, SB_LINELEFT, scrollBar);
-  EXPECT_EQ(LastBar(1), start + page);
-  Post(WM_HSCROLL, SB_PAGELEFT, scrollBar);
-  EXPECT_EQ(LastBar(1), start - 1);
+// Keys, the wheel and the scroll bar move the selected chart by a bar or by a page
+// (a twelfth of its visible bars) and one, its scroll bar with it; without a date
+// link the other chart stays.
+TEST_F(MainWindowInputTest, KeysTheWheelAndTheScrollBarScrollTheSelectedChart) {
+  struct Input {
+    int chart;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    bool shift;
+    int bars, pages;
+  };
+  const WPARAM wheelDown = MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), wheelUp = MAKEWPARAM(0, WHEEL_DELTA);
+  const LPARAM point = MAKELPARAM(300, 300), bar = reinterpret_cast<LPARAM>(gChartWindows[1].scrollBarWindow);
+  const Input inputs[] = {
+      {0, WM_KEYDOWN, VK_RIGHT, 0, false, 1, 0},       {0, WM_KEYDOWN, VK_LEFT, 0, false, -1, 0},
+      {0, WM_KEYDOWN, VK_RIGHT, 0, true, 1, 1},        {1, WM_MOUSEWHEEL, wheelDown, point, false, -1, 0},
+      {1, WM_MOUSEWHEEL, wheelUp, point, false, 1, 0}, {1, WM_MOUSEWHEEL, wheelUp | MK_SHIFT, point, false, 1, 1},
+      {1, WM_HSCROLL, SB_LINELEFT, bar, false, -1, 0}, {1, WM_HSCROLL, SB_PAGELEFT, bar, false, -1, -1}};
+  int chart = -1;
+  for (const Input& input : inputs) {
+    if (input.chart != chart) SelectChartInTheMiddle(chart = input.chart);
+    const HWND scrollBar = static_cast<HWND>(gChartWindows[chart].scrollBarWindow);
+    const int before = LastBar(chart), other = LastBar(1 - chart);
+    SetShift(input.shift);
+    Post(input.message, input.wParam, input.lParam);
+    SetShift(false);
+    const int moved = input.bars + input.pages * (gChartContexts[chart].geometry.visibleBars / 12);
+    EXPECT_EQ(Row(LastBar(chart), GetScrollPos(scrollBar, SB_CTL), LastBar(1 - chart)),
+              Row(before + moved, before + moved, other))
+        << input.message << " " << input.wParam;
+  }
 }
 
 TEST_F(MainWindowInputTest, TabWrapsFromTheLastPaneToTheFirstAndShiftTabBack) {
@@ -61,7 +62,6 @@ TEST_F(MainWindowInputTest, ACodeTypedOnTheChartAndEnterShowThatStockAndEscOnlyH
   PumpFor(100);
   EXPECT_FALSE(IsWindowVisible(SearchBox()));
   EXPECT_EQ(CurrentScreenPattern().views[0].stockCode, SampleCode(4));
-
   gSelectedChart = 1;
   gSelectedPane = 0;
   const StockCode wanted = SampleCode(9);
@@ -166,7 +166,6 @@ TEST_F(MainWindowInputTest, APressSelectsThePaneAndSetsTheCrossHairThatSurvivesA
   EXPECT_GE(gCrossHairBar, 0);
   EXPECT_TRUE(gCursorLineDrawn);
   ASSERT_NEAR(gCrossHairY, p.y, 1) << "the pointer goes to the value it stands for";
-
   // The guide line stays exactly once through a full repaint, and goes with the cross-hair.
   const int probeX = gChartContexts[0].geometry.plotArea.left + 3, lineY = gCrossHairY;
   const HDC dc = GetDC(window_);
@@ -196,7 +195,6 @@ TEST_F(MainWindowInputTest, TheDateLinkButtonCouplesTheScrollingOfTheChartBelow)
   Post(WM_KEYDOWN, VK_LEFT);
   Post(WM_KEYDOWN, VK_LEFT);
   EXPECT_LT(LastBar(1), other);  // chart 1 follows chart 0
-
   // Pressing the chart below's half of the same button turns the link off again.
   Click(Centre(gChartContexts[1].geometry.dateLinkTop));
   EXPECT_EQ(CurrentScreenPattern().views[0].dateLink, 0);
@@ -222,7 +220,9 @@ TEST_F(MainWindowInputTest, TheKeepStockButtonTogglesItsFlagAndSelectsTheChart) 
   ReleaseDC(window_, dc);
 }
 
-TEST_F(MainWindowInputTest, TheCrossHairFollowsTheMouseInsideThePanes) {
+// The cross-hair follows the mouse inside the panes, and a still mouse as the chart
+// scrolls under it; it goes where the mouse leaves the panes or the window.
+TEST_F(MainWindowInputTest, TheCrossHairFollowsTheMouseAndGoesWhenTheMouseLeaves) {
   const POINT p = Centre(gChartContexts[1].panes[0].fullPlot);
   Post(WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
   EXPECT_EQ(Row(gCrossHairChart, gCrossHairPane, gCursorLineDrawn), Row(1, 0, 1));
@@ -233,9 +233,6 @@ TEST_F(MainWindowInputTest, TheCrossHairFollowsTheMouseInsideThePanes) {
   const POINT outside = Centre(gChartContexts[1].geometry.keepStockButton);
   Post(WM_MOUSEMOVE, 0, MAKELPARAM(outside.x, outside.y));
   EXPECT_EQ(Row(gCrossHairChart, gCursorLineDrawn), Row(-1, 0));
-}
-
-TEST_F(MainWindowInputTest, TheCrossHairFollowsAStillMouseAsTheChartScrollsAndGoesWhenTheMouseLeaves) {
   SelectChartInTheMiddle(0);
   POINT inside = Centre(gChartContexts[0].panes[0].fullPlot);
   ClientToScreen(window_, &inside);
@@ -244,10 +241,9 @@ TEST_F(MainWindowInputTest, TheCrossHairFollowsAStillMouseAsTheChartScrollsAndGo
   ClearCrossHair();
   Post(WM_KEYDOWN, VK_RIGHT);
   EXPECT_EQ(Row(gCrossHairChart, gCrossHairPane), Row(0, 0)) << "the scroll put the cross-hair under the mouse again";
-  const int bar = gCrossHairBar;
+  const int underMouse = gCrossHairBar;
   Post(WM_KEYDOWN, VK_RIGHT);
-  EXPECT_EQ(gCrossHairBar, bar + 1) << "the same place shows the next bar";
-
+  EXPECT_EQ(gCrossHairBar, underMouse + 1) << "the same place shows the next bar";
   RECT frame;
   GetWindowRect(window_, &frame);
   SetCursorPos(frame.right + 20, frame.bottom + 20);

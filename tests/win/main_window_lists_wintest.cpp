@@ -2,12 +2,9 @@
 // pane commands of the toolbar and menus, the splitter and margin drags, the
 // pop-up menus as loaded, tooltips and the window-size items.
 
-#include "window/chart_windows.h"
 #include "tests/win/main_window_fixture.h"
 
 #include <commctrl.h>
-
-#include <cstring>
 
 #include "window/chart_lists_win.h"
 #include "window/chart_popups_win.h"
@@ -143,7 +140,6 @@ TEST_F(MainWindowListsTest, TheGroupSplitterAndARightMarginFollowTheMouse) {
             Row(kDragNone, width + 60, width + 60));
   gGroupListWidth = width;
   SendMessageW(window_, WM_SIZE, 0, 0);
-
   const Rect handle = gChartContexts[0].geometry.marginHandle;
   const int margin = CurrentScreenPattern().views[0].rightMargin;
   drag({handle.left + 2, Centre(handle).y}, -20, kDragRightMargin);

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "chart/chart_selection.h"
 #include "window/main_menu_win.h"
 #include "platform/win_text.h"
 #include "common/app_globals.h"
@@ -31,7 +30,6 @@ class MainWindowTest : public ::testing::Test {
   void TearDown() override {
     if (program_.process.hProcess != nullptr) CloseProgram(program_);
   }
-
   HWND Child(int id) const { return GetDlgItem(program_.window, id); }
   LRESULT Toolbar(UINT message, WPARAM wParam = 0) const { return SendMessageW(Child(kToolbarId), message, wParam, 0); }
 
@@ -56,7 +54,6 @@ TEST_F(MainWindowTest, HasItsToolbarStatusBarAndScrollBars) {
   GetWindowRect(Child(kStatusBarId), &status);
   EXPECT_GE(bar.top, tool.bottom);
   EXPECT_LE(bar.bottom, status.top);
-
   RedrawWindow(program_.window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
   PumpFor(500);
   EXPECT_TRUE(SaveWindowPicture(program_.window, L"main-window-controls.bmp"));

@@ -3,6 +3,7 @@
 // closing it again, for the Windows tests (run under Wine).
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "tests/win/win_test_support.h"
@@ -15,19 +16,20 @@ struct RunningProgram {
   HWND window = nullptr;
 };
 
-// Copies the folder tree from into to (both without a trailing '\').
-inline bool CopyFolderTree(const std::wstring& from, const std::wstring& to) {
-  CreateDirectoryW(to.c_str(), nullptr);
+// Visits every file and folder under folder (which ends with '\\'), each folder
+// before what it holds, by its path inside folder; false when any visit failed.
+inline bool VisitFolderTree(const std::wstring& folder,
+                            const std::function<bool(const std::wstring& path, bool isFolder)>& visit,
+                            const std::wstring& under = L"") {
   WIN32_FIND_DATAW found;
-  const HANDLE find = FindFirstFileW((from + L"\\*").c_str(), &found);
+  const HANDLE find = FindFirstFileW((folder + under + L"*").c_str(), &found);
   if (find == INVALID_HANDLE_VALUE) return false;
   bool ok = true;
   do {
-    const std::wstring name = found.cFileName, source = from + L"\\" + name, target = to + L"\\" + name;
-    if (name == L"." || name == L"..") continue;
-    ok = ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? CopyFolderTree(source, target)
-                                                              : CopyFileW(source.c_str(), target.c_str(), FALSE)) &&
-         ok;
+    const std::wstring name = found.cFileName, path = under + name;
+    const bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (name != L"." && name != L"..")
+      ok = visit(path, isFolder) && (!isFolder || VisitFolderTree(folder, visit, path + L"\\")) && ok;
   } while (FindNextFileW(find, &found));
   FindClose(find);
   return ok;
@@ -43,10 +45,12 @@ inline bool CopyProgramInto(const std::wstring& folder) {
 // (without it when `program` is false); empty when no sample is given or the copy failed.
 inline std::wstring CopySample(const wchar_t* prefix, bool program = true) {
   if (SampleFolder().empty()) return L"";
-  const std::wstring folder = MakeTempFolder(prefix);
-  const bool copied =
-      CopyFolderTree(SampleFolder(), folder.substr(0, folder.size() - 1)) && (!program || CopyProgramInto(folder));
-  return copied ? folder : L"";
+  const std::wstring sample = SampleFolder() + L"\\", folder = MakeTempFolder(prefix);
+  const bool copied = VisitFolderTree(sample, [&](const std::wstring& path, bool isFolder) {
+    return (isFolder ? CreateDirectoryW((folder + path).c_str(), nullptr)
+                     : CopyFileW((sample + path).c_str(), (folder + path).c_str(), FALSE)) != FALSE;
+  });
+  return copied && (!program || CopyProgramInto(folder)) ? folder : L"";
 }
 
 // Starts folder's velqo.exe with folder as its working folder.

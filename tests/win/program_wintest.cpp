@@ -1,11 +1,8 @@
 // The program itself: start-up, the single-instance rule and the
 // configuration files written at shut-down.
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <random>
 
 #include "platform/win_text.h"
@@ -39,7 +36,6 @@ TEST(ProgramTest, StartsShowsItsTitleAndWritesTheSettingsAndGroupsOnClose) {
   EnumFontFamiliesW(dc, L"Marlett", NoteFontFamily, reinterpret_cast<LPARAM>(&symbolFont));
   ReleaseDC(nullptr, dc);
   EXPECT_TRUE(symbolFont) << "the frame buttons would show as letters";
-
   const std::wstring folder = MakeProgramFolder();
   RunningProgram program;
   ASSERT_TRUE(LaunchProgram(folder, program));
@@ -51,7 +47,6 @@ TEST(ProgramTest, StartsShowsItsTitleAndWritesTheSettingsAndGroupsOnClose) {
   const auto groups = ReadFileBytes(folder + L"grp.dat");
   EXPECT_EQ(Row(first.size(), firstP2.size(), groups.size()), Row(kSettingsSize, kSettingsP2Size, 2534568));
   EXPECT_EQ(ReadFileBytes(folder + L"BACKUP\\grp01.dat"), groups) << "the newest backup is the saved table";
-
   // A restart reads them back: closing again writes the same bytes.
   ASSERT_TRUE(LaunchProgram(folder, program));
   EXPECT_EQ(CloseProgram(program), 0u);
@@ -111,7 +106,6 @@ TEST(ProgramTest, AClosingRequestDuringTheStartUpErrorBoxIsSafe) {
   ASSERT_FALSE(folder.empty());
   ASSERT_TRUE(WriteFileBytes(folder + L"DAY\\1001", {}));
   const auto stockTable = ReadFileBytes(folder + L"stock.dat");
-
   RunningProgram program;
   ASSERT_TRUE(StartProgram(folder, &program.process));
   const HWND box = WaitForErrorBox(program.process);

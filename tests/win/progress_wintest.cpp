@@ -11,7 +11,6 @@
 #include "common/progress.h"
 #include "tests/support/row.h"
 #include "tests/win/canvas.h"
-#include "tests/win/program_runner.h"
 
 namespace {
 
@@ -64,7 +63,6 @@ TEST_F(ProgressDialogTest, DisablesTheOtherWindowsUntilItCloses) {
   EXPECT_EQ(WindowTitle(Item(IDC_PROGRESS_TEXT1)), SjisToWide("株価ファイルを読み込み中..."));
   EXPECT_EQ(WindowTitle(Item(IDC_PROGRESS_TEXT2)), L"7203");
   SaveWindowPicture(Dialog(), L"progress-dialog.bmp");
-
   const HWND dialog = Dialog();
   EndProgress();
   EXPECT_EQ(gProgressDlg, nullptr);

@@ -3,12 +3,9 @@
 // at start-up, so that the layers below the shell report and compute as they do
 // in the program.
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include <cinttypes>
-#include <cstdio>
 
 #include "platform/win_text.h"
 #include "shell/lifecycle.h"
