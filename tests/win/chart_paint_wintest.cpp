@@ -613,36 +613,20 @@ TEST_F(SampleChartTest, PicturesOfEveryPricePaneFeature) {
 
 // ---- The program itself ---------------------------------------------------------
 
-// The settings of the copied database with a three-chart first pattern.
+// The settings of the copied database with a first pattern of three charts of one stock.
 bool WriteThreeChartSettings(const std::wstring& folder) {
   std::vector<unsigned char> bytes = ReadFileBytes(folder + L"velqo.dat");
-  SettingsBlock block{};
-  if (bytes.size() == sizeof block) {
-    XorBuffer(bytes.data(), bytes.size(), kSettingsXorByte);
-    memcpy(&block, bytes.data(), sizeof block);
-  } else {
-    const SettingsBlock saved = gSettings;
-    SetDefaultSettings();
-    block = gSettings;
-    gSettings = saved;
-  }
+  if (bytes.size() != sizeof(SettingsBlock)) return false;
+  XorBuffer(bytes.data(), bytes.size(), kSettingsXorByte);
+  SettingsBlock& block = *reinterpret_cast<SettingsBlock*>(bytes.data());
+  block.currentPattern = 0;
   ScreenPattern& pattern = block.screenPatterns[0];
   pattern.chartCount = 3;
-  const ChartView first = pattern.views[0];
   for (int i = 0; i < 3; ++i) {
-    ChartView& view = pattern.views[i] = first;
-    view.stockCode = StringToCode("1001");
-    view.period = i;
-    view.lastBarIndex = -1;
-    view.barWidth = 5;
-    view.paneCount = 2;
-    view.paneKinds[0] = i == 1 ? kPaneIchimoku : kPaneCandles;
-    view.paneFlags[0] = PaneLineFlags(2);
-    view.paneKinds[1] = kPaneVolume;
-    view.paneFlags[1] = kPaneFlagLine0;
+    const uint32_t price = i == 1 ? kPaneIchimoku : kPaneCandles;
+    pattern.views[i] =
+        MakeChartView(StringToCode("1001"), i, {{price, PaneLineFlags(2)}, {kPaneVolume, kPaneFlagLine0}});
   }
-  block.currentPattern = 0;
-  bytes.assign(reinterpret_cast<unsigned char*>(&block), reinterpret_cast<unsigned char*>(&block) + sizeof block);
   XorBuffer(bytes.data(), bytes.size(), kSettingsXorByte);
   return WriteFileBytes(folder + L"velqo.dat", bytes);
 }
