@@ -87,24 +87,20 @@ class Canvas {
         n += At(x, y) != other.At(x, y);
     return n;
   }
-  // A 24-bit BMP named `name` in the artifacts folder, its rows bottom-up as picture viewers expect.
+  // A 24-bit BMP named `name` in the artifacts folder, as picture viewers expect.
   bool SaveArtifact(const std::wstring& name) const {
-    GdiFlush();
-    const DWORD stride = (static_cast<DWORD>(width_) * 3 + 3) & ~3u;
+    BITMAPINFO info{};
+    SetBitmapHeader(info.bmiHeader, width_, height_, 24);  // rows bottom-up
     BITMAPFILEHEADER file{};
-    BITMAPINFOHEADER header{};
-    SetBitmapHeader(header, width_, height_, 24);
     file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof header;
-    file.bfSize = file.bfOffBits + stride * static_cast<DWORD>(height_);
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + ((static_cast<DWORD>(width_) * 3 + 3) & ~3u) * height_;
     std::vector<unsigned char> bytes(file.bfSize, 0);
     memcpy(bytes.data(), &file, sizeof file);
-    memcpy(bytes.data() + sizeof file, &header, sizeof header);
-    for (int y = 0; y < height_; ++y) {
-      unsigned char* row = bytes.data() + file.bfOffBits + stride * static_cast<DWORD>(height_ - 1 - y);
-      for (int x = 0; x < width_; ++x) memcpy(row + 3 * x, &bits_[y * width_ + x], 3);
-    }
-    return WriteFileBytes(ArtifactsFolder() + name, bytes);
+    memcpy(bytes.data() + sizeof file, &info.bmiHeader, sizeof info.bmiHeader);
+    GdiFlush();
+    return GetDIBits(dc_, bitmap_, 0, height_, bytes.data() + file.bfOffBits, &info, DIB_RGB_COLORS) == height_ &&
+           WriteFileBytes(ArtifactsFolder() + name, bytes);
   }
 
  private:

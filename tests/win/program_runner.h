@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "tests/win/win_test_support.h"
 
@@ -61,25 +62,31 @@ inline bool StartProgram(const std::wstring& folder, PROCESS_INFORMATION* proces
   return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, process);
 }
 
-// How many main windows of any process there are; *found receives the one of
-// processId (only a shown one when `shown`), or nullptr.
-inline int CountProgramWindows(DWORD processId, HWND* found, bool shown = true) {
-  int count = 0;
-  if (found != nullptr) *found = nullptr;
-  for (HWND hwnd = FindWindowExW(nullptr, nullptr, kProgramWindowClass, nullptr); hwnd != nullptr;
-       hwnd = FindWindowExW(nullptr, hwnd, kProgramWindowClass, nullptr), ++count) {
+// The top-level windows of a class, and of a title when one is given, of any process.
+inline std::vector<HWND> TopWindows(const wchar_t* className, const wchar_t* title = nullptr) {
+  std::vector<HWND> windows;
+  for (HWND hwnd = FindWindowExW(nullptr, nullptr, className, title); hwnd != nullptr;
+       hwnd = FindWindowExW(nullptr, hwnd, className, title))
+    windows.push_back(hwnd);
+  return windows;
+}
+
+// The one of them that the process made (and shows, when `shown`), or null.
+inline HWND WindowOf(const PROCESS_INFORMATION& process, const wchar_t* className, const wchar_t* title = nullptr,
+                     bool shown = false) {
+  for (const HWND hwnd : TopWindows(className, title)) {
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
-    if (found != nullptr && pid == processId && (!shown || IsWindowVisible(hwnd))) *found = hwnd;
+    if (pid == process.dwProcessId && (!shown || IsWindowVisible(hwnd))) return hwnd;
   }
-  return count;
+  return nullptr;
 }
 
 // Waits until the program shows its main window; false if it ends or times out first.
 inline bool WaitForMainWindow(RunningProgram& program) {
   const DWORD end = GetTickCount() + kProgramTimeoutMs;
   while (static_cast<LONG>(end - GetTickCount()) > 0) {
-    CountProgramWindows(program.process.dwProcessId, &program.window);
+    program.window = WindowOf(program.process, kProgramWindowClass, nullptr, true);
     if (program.window != nullptr) return true;
     if (WaitForSingleObject(program.process.hProcess, 100) == WAIT_OBJECT_0) return false;
   }

@@ -62,7 +62,7 @@ TEST(ProgramTest, ASecondStartLeavesOneMainWindow) {
   ASSERT_TRUE(StartProgram(folder, &second.process));
   EXPECT_EQ(WaitForSingleObject(second.process.hProcess, kProgramTimeoutMs), WAIT_OBJECT_0);
   EndProgram(second, 0);
-  EXPECT_EQ(CountProgramWindows(first.process.dwProcessId, nullptr), 1);
+  EXPECT_EQ(TopWindows(kProgramWindowClass).size(), 1u);
   EXPECT_TRUE(IsWindow(first.window));
   EXPECT_EQ(CloseProgram(first), 0u);
 }
@@ -84,14 +84,8 @@ TEST(ProgramTest, ASettingsFileOfRandomBytesDoesNotStopTheStart) {
 
 // The read-error box of a damaged price file: the daily retries take some seconds.
 HWND WaitForErrorBox(const PROCESS_INFORMATION& process) {
-  const std::wstring title = SjisToWide("エラー");
   for (int i = 0; i < 600; ++i) {
-    for (HWND box = FindWindowW(L"#32770", title.c_str()); box != nullptr;
-         box = FindWindowExW(nullptr, box, L"#32770", title.c_str())) {
-      DWORD pid = 0;
-      GetWindowThreadProcessId(box, &pid);
-      if (pid == process.dwProcessId) return box;
-    }
+    if (const HWND box = WindowOf(process, L"#32770", SjisToWide("エラー").c_str())) return box;
     if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
   }
   return nullptr;
@@ -110,8 +104,7 @@ TEST(ProgramTest, AClosingRequestDuringTheStartUpErrorBoxIsSafe) {
   ASSERT_TRUE(StartProgram(folder, &program.process));
   const HWND box = WaitForErrorBox(program.process);
   ASSERT_NE(box, nullptr) << "no read-error box";
-  HWND early = nullptr;  // the main window, shown or not
-  CountProgramWindows(program.process.dwProcessId, &early, false);
+  const HWND early = WindowOf(program.process, kProgramWindowClass);  // shown or not
   if (early != nullptr) PostMessageW(early, WM_CLOSE, 0, 0);
   Sleep(300);
   PostMessageW(box, WM_COMMAND, IDOK, 0);
