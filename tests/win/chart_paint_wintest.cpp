@@ -221,16 +221,16 @@ TEST_F(SyntheticChartTest, CandlesHollowRisingFilledFallingAndOnePixelDoji) {
                 {x2 - 3, doji + 1, kWhite}, {x2, doji - 5, kFalling});
 }
 
-TEST_F(SyntheticChartTest, ScaleLabelsAndDottedGridOfNineHundredToThirteenHundred) {
+TEST_F(SyntheticChartTest, ScaleLabelsDottedGridAndCaptionRowOfNineHundredToThirteenHundred) {
   AddBar(1000, 1010, 990, 1005);
   LayOutOnePricePane();
   const auto canvas = Painted();
   const Rect& scale = context_->panes[0].scale;
   // Grid at 1,000 (y - 25) across the plot, with gaps; none at 1,100 or 1,200.
-  const auto row = [&](int32_t value) { return RECT{Plot().left, Y(value), Plot().left + 200, Y(value) + 1}; };
-  EXPECT_GT(canvas->Count(row(1000), kGrid), 50);
-  EXPECT_GT(canvas->Count(row(1000), kWhite), 50);
-  EXPECT_EQ(canvas->Count(row(1100), kGrid) + canvas->Count(row(1200), kGrid), 0);
+  const auto gridRow = [&](int32_t value) { return RECT{Plot().left, Y(value), Plot().left + 200, Y(value) + 1}; };
+  EXPECT_GT(canvas->Count(gridRow(1000), kGrid), 50);
+  EXPECT_GT(canvas->Count(gridRow(1000), kWhite), 50);
+  EXPECT_EQ(canvas->Count(gridRow(1100), kGrid) + canvas->Count(gridRow(1200), kGrid), 0);
   // Labels: ink beside 900 (bottom), 1,000 and 1,300 (top); none beside 1,150.
   const int t = gFixedFontMetrics.tmHeight;
   const auto inkAround = [&](int y, int half) {
@@ -243,12 +243,7 @@ TEST_F(SyntheticChartTest, ScaleLabelsAndDottedGridOfNineHundredToThirteenHundre
   const RECT label = {scale.left, Y(1000) - t / 2, scale.right - 4, Y(1000) - t / 2 + t};
   ExpectTextAsDrawn(*canvas, scale, gChartFixedFont, label, L"1,000", DT_RIGHT,
                     {scale.left + 2, label.top, scale.right - 4, label.bottom});
-}
-
-TEST_F(SyntheticChartTest, CaptionRowShowsTheStockAndItsLastDay) {
-  AddBar(1000, 1010, 990, 1005);
-  LayOutOnePricePane();
-  const auto canvas = Painted();
+  // The caption row shows the stock and its last day.
   char text[kChartCaptionSize];
   FormatChartCaption(FindStockIndexByCode(kTestCode), 1, false, text, sizeof text);
   EXPECT_EQ(SjisToWide(text), SjisToWide("ZZZZ テスト銘柄 (週足) - 東証プライム - 100株単位 2026/12/4  確定 "));
@@ -389,7 +384,7 @@ TEST_F(SyntheticChartTest, VolumeCloudShadesWhereVolumeTradedAndNothingWithoutVo
   EXPECT_TRUE(IsGrey(dark->At(later, Y(1200)), 6, 186));
 }
 
-TEST_F(SyntheticChartTest, ForecastColumnsOnlyOnAMainWindowChartsForecastBars) {
+TEST_F(SyntheticChartTest, ForecastColumnsAndTradeMarksWhereTheyBelong) {
   AddBars(10, 1100);
   const COLORREF yellow = RGB(255, 255, 0);
   gPaletteColors[kColorForecastBackground] = yellow;
@@ -405,10 +400,8 @@ TEST_F(SyntheticChartTest, ForecastColumnsOnlyOnAMainWindowChartsForecastBars) {
   Canvas shared(kChartWidth, 200, kMarker);
   PaintChart(shared.dc(), view_, *copy);
   EXPECT_EQ(shared.Count(PlotRect(), yellow), 0);
-}
-
-TEST_F(SyntheticChartTest, TradeMarksShowTheirColumnsAndPriceLines) {
-  AddBars(10, 1100);
+  // Trade marks show their columns and their price lines between the two bars.
+  EndTradeMarksAndForecast();
   const COLORREF entryColumn = RGB(255, 230, 230), exitColumn = RGB(230, 230, 255);
   const COLORREF entryLine = RGB(255, 0, 128), exitLine = RGB(0, 128, 255);
   SetPalette(kColorShortBuyBackground, entryColumn, kColorShortSellBackground, exitColumn, kColorShortBuyMark,
@@ -419,11 +412,8 @@ TEST_F(SyntheticChartTest, TradeMarksShowTheirColumnsAndPriceLines) {
   gTradeMarkPrice1 = 1200;
   gTradeMarkDate2 = Block().bars->bars[7].date;
   gTradeMarkPrice2 = 1000;
-  LayOutOnePricePane();
-  const auto canvas = Painted(L"price-trade-marks.bmp");
-  const int y = Plot().top + 5;
-  // The lines run between the two bars.
-  EXPECT_PIXELS(*canvas, {X(3), y, entryColumn}, {X(7), y, exitColumn}, {X(5), y, kWhite}, {X(5), Y(1200), entryLine},
+  const auto marks = Painted(L"price-trade-marks.bmp");
+  EXPECT_PIXELS(*marks, {X(3), y, entryColumn}, {X(7), y, exitColumn}, {X(5), y, kWhite}, {X(5), Y(1200), entryLine},
                 {X(5), Y(1000), exitLine}, {X(3), Y(1200), entryColumn}, {X(8), Y(1200), kWhite});
   // Another stock shows none of it.
   gTradeMarkCode = StringToCode("1001");
