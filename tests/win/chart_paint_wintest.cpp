@@ -529,9 +529,8 @@ class SampleChartTest : public ::testing::Test {
   static StockCode CodeAt(int index) { return gStockTable->records[index].master.code; }
 
   ScopedGlobalState globals_{TestStart::kAsIs};
-  static bool opened_;
+  static inline bool opened_ = false;
 };
-bool SampleChartTest::opened_ = false;
 
 TEST_F(SampleChartTest, ThreeChartPatternShowsItsPanesInOrder) {
   Load({MakeChartView(StringToCode("1001"), 0,

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "window/blink_timers.h"
 #include "window/chart_lists_win.h"
 #include "window/chart_popups_win.h"
@@ -67,8 +69,7 @@ class MainWindowInputTest : public ::testing::Test {
     if (!OpenDatabaseFolder(WideToSjis(folder.c_str()).c_str()) || gStockTable == nullptr || gStockTable->count < 12)
       return;
     if (!LoadGroupsAtStartup()) return;
-    ScreenPattern& pattern = CurrentScreenPattern();
-    pattern = ScreenPattern{};
+    ScreenPattern& pattern = CurrentScreenPattern() = ScreenPattern{};
     pattern.chartCount = 3;
     for (int i = 0; i < 3; ++i)
       pattern.views[i] =
@@ -87,9 +88,7 @@ class MainWindowInputTest : public ::testing::Test {
     window_ = nullptr;
     gMainWnd = nullptr;
     for (ChartWindows& windows : gChartWindows) windows.scrollBarWindow = nullptr;
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
+    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) continue;
     gSettings = savedSettings_;
   }
   void SetUp() override {
@@ -128,11 +127,9 @@ class MainWindowInputTest : public ::testing::Test {
     for (const wchar_t* c = text; *c != L'\0'; ++c) Post(WM_CHAR, *c);
   }
 
-  static HWND window_;
-  static SettingsBlock savedSettings_;
+  static inline HWND window_ = nullptr;
+  static inline SettingsBlock savedSettings_;
 };
-HWND MainWindowInputTest::window_ = nullptr;
-SettingsBlock MainWindowInputTest::savedSettings_;
 
 using MainWindowListsTest = MainWindowInputTest;
 
@@ -423,34 +420,22 @@ TEST_F(MainWindowInputTest, ACodeTypedOnTheChartAndEnterShowThatStockAndEscOnlyH
   SaveWindowPicture(window_, L"main-window-searched.bmp");
 }
 
-struct DialogAnswer {
-  std::wstring title;
-  std::function<void(HWND)> read;
-  bool found = false;
-};
-
-// Waits for the dialog, reads it and presses OK.
-DWORD WINAPI AnswerDialog(void* param) {
-  auto* answer = static_cast<DialogAnswer*>(param);
-  const HWND dialog = WaitForDialog(answer->title);
-  if (dialog == nullptr) return 0;
-  answer->read(dialog);
-  answer->found = true;
-  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-  return 0;
-}
-
-// Enter in the search box while a thread of its own answers the dialog titled
-// `title` that the search opens; false when none came.
+// Enter in the search box while a thread of its own waits for the dialog titled
+// `title` that the search opens, reads it and presses OK; false when none came.
 bool PressEnterAnswering(const char* title, const std::function<void(HWND)>& read) {
-  DialogAnswer answer{SjisToWide(title), read};
-  const HANDLE thread = CreateThread(nullptr, 0, AnswerDialog, &answer, 0, nullptr);
+  bool found = false;
+  std::thread answer([&] {
+    if (const HWND dialog = WaitForDialog(SjisToWide(title))) {
+      read(dialog);
+      found = true;
+      PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    }
+  });
   PostMessageW(GetDlgItem(static_cast<HWND>(gMainWnd), kSearchBoxId), WM_KEYDOWN, VK_RETURN, 0);
   PumpFor(300);
-  WaitForSingleObject(thread, 15000);
-  CloseHandle(thread);
+  answer.join();
   PumpFor(100);
-  return answer.found;
+  return found;
 }
 
 TEST_F(MainWindowInputTest, AnUnknownCodeShowsTheSearchErrorBox) {

@@ -2,6 +2,7 @@
 // Helpers shared by the Windows tests (run under Wine).
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <initializer_list>
 #include <string>
@@ -50,8 +51,7 @@ inline std::wstring EnvironmentText(const wchar_t* name) {
 inline std::wstring UnixToDosPath(const std::wstring& unixPath) {
   if (unixPath.empty() || unixPath[0] != L'/') return unixPath;
   std::wstring dos = L"Z:" + unixPath;
-  for (wchar_t& c : dos)
-    if (c == L'/') c = L'\\';
+  std::replace(dos.begin(), dos.end(), L'/', L'\\');
   return dos;
 }
 
@@ -100,11 +100,8 @@ inline std::wstring WindowTitle(HWND hwnd) {
 // Waits up to 10 s for a dialog with this title (shown by another thread's
 // modal loop); null when none came.
 inline HWND WaitForDialog(const std::wstring& title) {
-  for (int i = 0; i < 200; ++i) {
-    const HWND dialog = FindWindowW(L"#32770", title.c_str());
-    if (dialog != nullptr) return dialog;
-    Sleep(50);
-  }
+  for (int i = 0; i < 200; ++i, Sleep(50))
+    if (const HWND dialog = FindWindowW(L"#32770", title.c_str())) return dialog;
   return nullptr;
 }
 
