@@ -383,23 +383,12 @@ int32_t Wave(int bar, double period, int32_t centre, int32_t amplitude) {
 }
 
 TEST_F(IndicatorPanesTest, EveryPaneKindInOnePicture) {
-  struct Pane {
-    int kind;
-    int32_t minValue, maxValue;
-    int firstColor;
-  };
-  const Pane panes[] = {{kPaneVolume, 0, 5000, kColorVolumeAverage0},
-                        {kPaneRsi, 0, 10000, kColorRsi0},
-                        {kPaneRci, -10000, 10000, kColorRci0},
-                        {kPaneDeviation, -1000, 1000, kColorDeviation0},
-                        {kPaneStochastics, 0, 10000, kColorStochD},
-                        {kPaneMacd, -50, 150, kColorMacd},
-                        {kPaneDmi, 0, 6000, kColorPlusDi},
-                        {kPaneSroc, 9000, 11000, kColorSroc},
-                        {kPanePsychological, 0, 10000, kColorPsychological0},
-                        {kPaneObv, -100000, 100000, kColorObv},
-                        {kPaneVolumeRatio, 0, 20000, kColorVolumeRatio},
-                        {kPaneAdvanceDecline, 5000, 15000, kColorAdvanceDecline}};
+  // The kinds from the volume pane on, in their order: a range and the colour of the first line of each.
+  const int32_t panes[][3] = {
+      {0, 5000, kColorVolumeAverage0}, {0, 10000, kColorRsi0},        {-10000, 10000, kColorRci0},
+      {-1000, 1000, kColorDeviation0}, {0, 10000, kColorStochD},      {-50, 150, kColorMacd},
+      {0, 6000, kColorPlusDi},         {9000, 11000, kColorSroc},     {0, 10000, kColorPsychological0},
+      {-100000, 100000, kColorObv},    {0, 20000, kColorVolumeRatio}, {5000, 15000, kColorAdvanceDecline}};
   constexpr int kPaneHeight = 110;
   BarSeries* bars = Block().bars;
   for (int i = 0; i < kBarCount; ++i) bars->bars[i].volume = i == 45 ? 0 : Wave(i, 13, 2500, 1800);
@@ -419,7 +408,7 @@ TEST_F(IndicatorPanesTest, EveryPaneKindInOnePicture) {
       FillSeries(slot, [&s, slot](int i) { return Wave(i + 5 * slot, 18 + slot % 3 * 9, s.centre, s.amplitude); });
   Canvas canvas(kWidth, kPaneHeight * 12, kSentinel);
   for (int i = 0; i < 12; ++i) {
-    PlacePane(i, panes[i].kind, i * kPaneHeight, kPaneHeight, panes[i].minValue, panes[i].maxValue, PaneLineFlags(3));
+    PlacePane(i, kPaneVolume + i, i * kPaneHeight, kPaneHeight, panes[i][0], panes[i][1], PaneLineFlags(3));
     Prefill(canvas, i);
   }
   for (int i = 0; i < 12; ++i) Paint(canvas, i);
@@ -427,8 +416,8 @@ TEST_F(IndicatorPanesTest, EveryPaneKindInOnePicture) {
   for (int i = 0; i < 12; ++i) {
     // Each pane's lines keep to its own plot.
     for (int j = 0; j < 12; ++j) {
-      const int count = canvas.Count(PlotRect(j), LineColor(panes[i].firstColor));
-      EXPECT_TRUE(j == i ? count > 50 : count == 0) << "kind " << panes[i].kind << " in pane " << j;
+      const int count = canvas.Count(PlotRect(j), LineColor(panes[i][2]));
+      EXPECT_TRUE(j == i ? count > 50 : count == 0) << "kind " << kPaneVolume + i << " in pane " << j;
     }
   }
   EXPECT_GT(canvas.Count(PlotRect(0), kBarColor), 1000);
