@@ -1,5 +1,5 @@
 #pragma once
-// A memory bitmap for the Windows tests to paint on and read back.
+// A memory bitmap for the Windows tests to paint on, read back and save.
 #include <windows.h>
 
 #include <algorithm>
@@ -7,6 +7,7 @@
 #include <cstring>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,9 +18,10 @@
 class Canvas {
  public:
   Canvas(int width, int height, COLORREF background = RGB(255, 255, 255))
-      : width_(width), height_(height), background_(background) {
-    dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreatePixelBitmap(dc_, width, height, &bits_);
+      : width_(width), height_(height), background_(background), dc_(CreateCompatibleDC(nullptr)) {
+    BITMAPINFO info{};
+    SetBitmapHeader(info.bmiHeader, width, -height, 32);
+    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
     old_ = SelectObject(dc_, bitmap_);
     Fill(background);
   }
@@ -34,19 +36,13 @@ class Canvas {
   HDC dc() const { return dc_; }
   int width() const { return width_; }
   int height() const { return height_; }
-
-  // The whole bitmap, written directly.
-  void Fill(COLORREF color) {
-    GdiFlush();
-    std::fill(bits_, bits_ + width_ * height_, ToPixel(color));
-  }
-  // A rectangle, with a GDI brush.
+  RECT Whole() const { return {0, 0, width_, height_}; }
   void Fill(const RECT& rect, COLORREF color) {
     const HBRUSH brush = CreateSolidBrush(color);
     FillRect(dc_, &rect, brush);
     DeleteObject(brush);
   }
-
+  void Fill(COLORREF color) { Fill(Whole(), color); }
   COLORREF At(int x, int y) const {
     if (!Contains(x, y)) return background_;
     GdiFlush();
@@ -64,15 +60,10 @@ class Canvas {
     return wrong;
   }
   // Top-down 0x00RRGGBB pixels.
-  std::vector<uint32_t> Pixels() const {
-    GdiFlush();
-    return std::vector<uint32_t>(bits_, bits_ + width_ * height_);
-  }
   void SetPixels(const std::vector<uint32_t>& pixels) {
     GdiFlush();
     memcpy(bits_, pixels.data(), std::min<size_t>(pixels.size(), width_ * height_) * sizeof pixels[0]);
   }
-
   // Pixels of the area, as far as it lies on the bitmap, whose colour matches.
   int Count(const RECT& area, const std::function<bool(COLORREF)>& match) const {
     GdiFlush();
@@ -90,23 +81,35 @@ class Canvas {
   }
   // Pixels of the area, as far as it lies on this bitmap, that differ from the other's.
   int CountDifferences(const Canvas& other, const RECT& area) const {
-    GdiFlush();
     int n = 0;
     for (int y = std::max(0L, area.top); y < std::min<LONG>(height_, area.bottom); ++y)
       for (int x = std::max(0L, area.left); x < std::min<LONG>(width_, area.right); ++x)
-        n += ToColor(bits_[y * width_ + x]) != other.At(x, y);
+        n += At(x, y) != other.At(x, y);
     return n;
   }
-
-  // A 24-bit BMP, as picture viewers expect.
-  bool SaveBmp(const std::wstring& path) const {
+  // A 24-bit BMP named `name` in the artifacts folder, as picture viewers expect.
+  bool SaveArtifact(const std::wstring& name) const {
+    BITMAPINFO info{};
+    SetBitmapHeader(info.bmiHeader, width_, height_, 24);  // rows bottom-up
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + ((static_cast<DWORD>(width_) * 3 + 3) & ~3u) * height_;
+    std::vector<unsigned char> bytes(file.bfSize, 0);
+    memcpy(bytes.data(), &file, sizeof file);
+    memcpy(bytes.data() + sizeof file, &info.bmiHeader, sizeof info.bmiHeader);
     GdiFlush();
-    return WriteBmp24(path, width_, height_, bits_);
+    return GetDIBits(dc_, bitmap_, 0, height_, bytes.data() + file.bfOffBits, &info, DIB_RGB_COLORS) == height_ &&
+           WriteFileBytes(ArtifactsFolder() + name, bytes);
   }
 
  private:
-  static uint32_t ToPixel(COLORREF c) {
-    return static_cast<uint32_t>(GetRValue(c)) << 16 | static_cast<uint32_t>(GetGValue(c)) << 8 | GetBValue(c);
+  static void SetBitmapHeader(BITMAPINFOHEADER& header, int width, int height, int bits) {
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;  // negative: top-down
+    header.biPlanes = 1;
+    header.biBitCount = static_cast<WORD>(bits);
   }
   static COLORREF ToColor(uint32_t p) { return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF); }
   bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
@@ -118,3 +121,21 @@ class Canvas {
   HGDIOBJ old_ = nullptr;
   uint32_t* bits_ = nullptr;
 };
+
+// What a window shows on the screen; black where it lies off the screen.
+inline std::unique_ptr<Canvas> ScreenPicture(HWND hwnd) {
+  RECT rc{};
+  GetWindowRect(hwnd, &rc);
+  auto picture = std::make_unique<Canvas>(std::max(1L, rc.right - rc.left), std::max(1L, rc.bottom - rc.top), 0);
+  const HDC screen = GetDC(nullptr);
+  BitBlt(picture->dc(), 0, 0, picture->width(), picture->height(), screen, rc.left, rc.top, SRCCOPY);
+  ReleaseDC(nullptr, screen);
+  return picture;
+}
+
+inline bool SaveWindowPicture(HWND hwnd, const std::wstring& name) {
+  return IsWindow(hwnd) && ScreenPicture(hwnd)->SaveArtifact(name);
+}
+
+// Expects each {x, y, colour} of the canvas to show its colour; a failure names those that do not.
+#define EXPECT_PIXELS(canvas, ...) EXPECT_EQ((canvas).WrongPixels({__VA_ARGS__}), "")

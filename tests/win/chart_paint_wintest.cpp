@@ -2,17 +2,9 @@
 // price pane and its overlays, checked on the pixels of memory bitmaps.
 
 #include <gtest/gtest.h>
-#include <windows.h>
 
-#include <algorithm>
+#include <array>
 #include <cmath>
-#include <cstring>
-#include <functional>
-#include <initializer_list>
-#include <memory>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "chart/chart_caption.h"
 #include "chart/chart_layout.h"
@@ -20,7 +12,6 @@
 #include "chart/chart_paint_win.h"
 #include "window/chart_window_layout.h"
 #include "chart/pane_pixels.h"
-#include "chart/volume_cloud.h"
 #include "chart/gdi_objects_win.h"
 #include "data/stock_table.h"
 #include "platform/win_text.h"
@@ -30,7 +21,6 @@
 #include "tests/support/global_state.h"
 #include "tests/win/canvas.h"
 #include "tests/win/program_runner.h"
-#include "tests/win/win_test_support.h"
 #include "tools/sample_db/series_digest.h"
 
 namespace {
@@ -53,7 +43,7 @@ bool IsTextInk(COLORREF c) { return GetRValue(c) < 100 && GetGValue(c) < 100 && 
 int ExpectTextAsDrawn(const Canvas& canvas, const Rect& face, HFONT font, RECT textRect, const wchar_t* text,
                       UINT format, const RECT& compared) {
   Canvas expected(canvas.width(), canvas.height(), kMarker);
-  FillButtonFaceRect(expected.dc(), {face.left, face.top, face.right, face.bottom});
+  FillButtonFaceRect(expected.dc(), ToRect(face));
   const HGDIOBJ old = SelectObject(expected.dc(), font);
   SetBkMode(expected.dc(), TRANSPARENT);
   SetTextColor(expected.dc(), GetSysColor(COLOR_BTNTEXT));
@@ -63,34 +53,22 @@ int ExpectTextAsDrawn(const Canvas& canvas, const Rect& face, HFONT font, RECT t
   return canvas.Count(compared, IsTextInk);
 }
 
-// Every test starts from default settings, fonts at size 12 and distinct colours.
-class ChartPaintEnvironment {
- public:
-  static void Begin() {
-    savedSettings_ = gSettings;
-    SetDefaultSettings();
-    InitAppTexts();
-    gChartFontSize = 12;
-    CreateSharedGdiObjects();
-    MeasureSharedFonts(nullptr);
-    InstallChartTextMeasures();
-  }
-  static void End() {
-    FreeChartPaintResources();
-    DeleteSharedGdiObjects();
-    gSettings = savedSettings_;
-  }
-  static void UseTestColours() {
-    gPaletteColors[kColorBackground] = kWhite;
-    gPaletteColors[kColorScale] = kGrid;
-    gPaletteColors[kColorRising] = kRising;
-    gPaletteColors[kColorFalling] = kFalling;
-  }
-
- private:
-  static SettingsBlock savedSettings_;
-};
-SettingsBlock ChartPaintEnvironment::savedSettings_;
+// Both suites paint from default settings with fonts at size 12.
+SettingsBlock gSavedSettings;
+void BeginChartPainting() {
+  gSavedSettings = gSettings;
+  SetDefaultSettings();
+  InitAppTexts();
+  gChartFontSize = 12;
+  CreateSharedGdiObjects();
+  MeasureSharedFonts(nullptr);
+  InstallChartTextMeasures();
+}
+void EndChartPainting() {
+  FreeChartPaintResources();
+  DeleteSharedGdiObjects();
+  gSettings = gSavedSettings;
+}
 
 // ---- Charts of a few bars laid out by hand ------------------------------------
 
@@ -101,85 +79,21 @@ constexpr int kScaleWidth = 60;
 constexpr int kCaptionHeight = 16;
 const StockCode kTestCode = 0x5A5A5A5Au;  // "ZZZZ": sorts after every stock of a table
 
-// Pane rows of a chart at (0, 0) with the given pane heights.
-void LayOutByHand(const ChartView& view, const int* heights, ChartContext* context) {
-  int plotHeight = 0;
-  for (int i = 0; i < view.paneCount; ++i) plotHeight += heights[i];
-  const int bottom = kCaptionHeight + plotHeight + kCaptionHeight + kScrollStripHeight;
-  ChartGeometry& g = context->geometry;
-  g = ChartGeometry{};
-  g.chart = {0, 0, kChartWidth, bottom};
-  g.captionRow = {kScaleWidth + 48, 0, kChartWidth, kCaptionHeight};
-  g.scaleColumn = {0, kCaptionHeight, kScaleWidth, kCaptionHeight + plotHeight};
-  g.plotArea = {kScaleWidth, kCaptionHeight, kChartWidth, kCaptionHeight + plotHeight};
-  g.dateAxis = {kScaleWidth, kCaptionHeight + plotHeight, kChartWidth, bottom - kScrollStripHeight};
-  g.scrollBar = {kScaleWidth, bottom - kScrollStripHeight, kChartWidth, bottom};
-  g.marginHandle = {kChartWidth - 38, 2, kChartWidth - 31, kCaptionHeight - 2};
-  g.wickWidth = 1;
-  g.gap = 1;
-  g.barSpacing = kSpacing;
-  g.visibleBars = (kChartWidth - kScaleWidth) / kSpacing - 3;
-  int top = kCaptionHeight;
-  for (int i = 0; i < view.paneCount; ++i) {
-    PaneRecord& pane = context->panes[i];
-    pane = PaneRecord{};
-    pane.pane = {0, top, kChartWidth, top + heights[i]};
-    pane.scale = {0, top, kScaleWidth, top + heights[i]};
-    pane.plot = pane.fullPlot = {kScaleWidth, top, kChartWidth, top + heights[i]};
-    if (view.period == 0 && view.paneKinds[i] <= kPaneIchimoku) pane.plot.top += kSignalStripHeight;
-    top += heights[i];
-  }
-}
-
-void SetLinearScale(PaneRecord* pane, int32_t minValue, int32_t maxValue) {
-  const int h = pane->plot.bottom - pane->plot.top;
-  pane->minValue = minValue;
-  pane->maxValue = maxValue;
-  pane->valuePerPixel = static_cast<double>(maxValue - minValue) / h;
-  pane->log10Min = std::log10(static_cast<double>(minValue));
-  pane->log10Max = std::log10(static_cast<double>(maxValue));
-  pane->logPerPixel = (pane->log10Max - pane->log10Min) / h;
-}
-
 class SyntheticChartTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    ChartPaintEnvironment::Begin();
+    BeginChartPainting();
     ASSERT_TRUE(AllocChartContextBuffers(&gChartContexts[2]));
     if (gStockTable == nullptr) {
       ASSERT_TRUE(AllocateStockTable());
     }
   }
-  static void TearDownTestSuite() { ChartPaintEnvironment::End(); }
-
+  static void TearDownTestSuite() { EndChartPainting(); }
   void SetUp() override {
-    ChartPaintEnvironment::UseTestColours();
+    SetPalette(kColorBackground, kWhite, kColorScale, kGrid, kColorRising, kRising, kColorFalling, kFalling);
     gTickGridOn = 0;
     gThickChartLines = 0;
-    gTradeMarkShown = 0;
-    gForecastState[2] = kForecastNone;
-    gForecastBarCount[2] = 0;
-    AddTestStock();
-    context_ = &gChartContexts[2];
-    ClearSeries();
-    view_ = ChartView{};
-    view_.stockCode = kTestCode;
-    view_.period = 1;  // weekly: no signal strip
-    view_.lastBarIndex = -1;
-    view_.barWidth = kBarWidth;
-    view_.rightMargin = kDefaultRightMargin;
-  }
-  // Not the whole global state: the sample charts painted next in this program
-  // start from the chart geometry these tests leave, and their pictures with it.
-  void TearDown() override {
-    --gStockTable->count;
-    ResetStockLookupCache();
-    gTradeMarkShown = 0;
-    gForecastState[2] = kForecastNone;
-    gForecastBarCount[2] = 0;
-  }
-
-  static void AddTestStock() {
+    EndTradeMarksAndForecast();
     StockRecord& stock = gStockTable->records[gStockTable->count++];
     stock = StockRecord{};
     stock.master.code = kTestCode;
@@ -189,63 +103,100 @@ class SyntheticChartTest : public ::testing::Test {
     stock.lastDate = MakePackedDate(2026, 12, 4);
     stock.liveTime = kLiveTimeFinished;
     ResetStockLookupCache();
-  }
-
-  void ClearSeries() {
-    PeriodSeriesBlock& block = context_->periods[1];
+    PeriodSeriesBlock& block = Block();
     block.bars->count = 0;
     block.bars->code = kTestCode;
     for (IntSeries* s : block.chartInt) memset(s, 0, sizeof *s);
     for (RealSeries* s : block.chartReal) memset(s, 0, sizeof *s);
     block.params = GetDefaultIndicatorParameters(1);
+    view_ = MakeChartView(kTestCode, 1, {});  // weekly: no signal strip
+    view_.barWidth = kBarWidth;
   }
-
+  // Not the whole global state: the sample charts painted next in this program
+  // start from the chart geometry these tests leave, and their pictures with it.
+  void TearDown() override {
+    --gStockTable->count;
+    ResetStockLookupCache();
+    EndTradeMarksAndForecast();
+  }
+  static void EndTradeMarksAndForecast() {
+    gTradeMarkShown = 0;
+    gForecastState[2] = kForecastNone;
+    gForecastBarCount[2] = 0;
+  }
   PeriodSeriesBlock& Block() const { return context_->periods[1]; }
-
   // Weekly bars one week apart from 2025/1/3.
   void AddBar(int open, int high, int low, int close, int volume = 1000) {
     BarSeries& bars = *Block().bars;
     const PackedDate date = AddCalendarDays(MakePackedDate(2025, 1, 3), 7 * bars.count);
     bars.bars[bars.count++] = {date, open, high, low, close, volume};
   }
-
+  void AddBars(int count, int close) {
+    for (int i = 0; i < count; ++i) AddBar(close, close + 10, close - 10, close);
+  }
   void SetRealSeries(int slot, const std::function<double(int)>& value) {
     RealSeries& series = *Block().chartReal[slot];
     series.count = Block().bars->count;
     for (int i = 0; i < series.count; ++i) series.values[i] = value(i);
   }
-
+  // The view's panes in rows of a chart at (0, 0), each of a height and a linear
+  // scale from a minimum to a maximum.
+  void LayOutByHand(std::initializer_list<std::array<int, 3>> panes) {
+    int plotHeight = 0;
+    for (const auto& pane : panes) plotHeight += pane[0];
+    const int bottom = kCaptionHeight + plotHeight + kCaptionHeight + kScrollStripHeight;
+    ChartGeometry& g = context_->geometry = ChartGeometry{};
+    g.chart = {0, 0, kChartWidth, bottom};
+    g.captionRow = {kScaleWidth + 48, 0, kChartWidth, kCaptionHeight};
+    g.scaleColumn = {0, kCaptionHeight, kScaleWidth, kCaptionHeight + plotHeight};
+    g.plotArea = {kScaleWidth, kCaptionHeight, kChartWidth, kCaptionHeight + plotHeight};
+    g.dateAxis = {kScaleWidth, kCaptionHeight + plotHeight, kChartWidth, bottom - kScrollStripHeight};
+    g.scrollBar = {kScaleWidth, bottom - kScrollStripHeight, kChartWidth, bottom};
+    g.marginHandle = {kChartWidth - 38, 2, kChartWidth - 31, kCaptionHeight - 2};
+    g.wickWidth = 1;
+    g.gap = 1;
+    g.barSpacing = kSpacing;
+    g.visibleBars = (kChartWidth - kScaleWidth) / kSpacing - 3;
+    int top = kCaptionHeight, i = 0;
+    for (const auto& [height, minValue, maxValue] : panes) {
+      PaneRecord& pane = context_->panes[i++] = PaneRecord{};
+      pane.pane = {0, top, kChartWidth, top + height};
+      pane.scale = {0, top, kScaleWidth, top + height};
+      pane.plot = pane.fullPlot = {kScaleWidth, top, kChartWidth, top + height};
+      if (view_.period == 0 && view_.paneKinds[i - 1] <= kPaneIchimoku) pane.plot.top += kSignalStripHeight;
+      const int h = pane.plot.bottom - pane.plot.top;
+      pane.minValue = minValue;
+      pane.maxValue = maxValue;
+      pane.valuePerPixel = static_cast<double>(maxValue - minValue) / h;
+      pane.log10Min = std::log10(static_cast<double>(minValue));
+      pane.log10Max = std::log10(static_cast<double>(maxValue));
+      pane.logPerPixel = (pane.log10Max - pane.log10Min) / h;
+      top += height;
+    }
+  }
   // One candle pane of 100 pixels for 900..1300 (4 per pixel).
   void LayOutOnePricePane(uint32_t kind = kPaneCandles, uint32_t flags = 0) {
     view_.paneCount = 1;
     view_.paneKinds[0] = kind;
     view_.paneFlags[0] = flags;
-    const int heights[] = {100};
-    LayOutByHand(view_, heights, context_);
-    SetLinearScale(&context_->panes[0], 900, 1300);
+    LayOutByHand({{100, 900, 1300}});
   }
-
   int Y(int32_t value) const { return PaneValueY(context_->panes[0], false, value); }
   int X(int bar) const {
     const int last = view_.lastBarIndex < 0 ? Block().bars->count - 1 : view_.lastBarIndex;
     return BarCentreX(kChartWidth, kSpacing, last, bar);
   }
   const Rect& Plot() const { return context_->panes[0].plot; }
-  RECT PlotRect() const { return {Plot().left, Plot().top, Plot().right, Plot().bottom}; }
-
-  void Paint(Canvas& canvas) { PaintChart(canvas.dc(), view_, *context_); }
-
-  void SavePicture(Canvas& canvas, const wchar_t* name) { canvas.SaveBmp(ArtifactsFolder() + name); }
-
+  RECT PlotRect() const { return ToRect(Plot()); }
   // The chart painted on a fresh canvas, saved as a picture when one is named.
-  std::unique_ptr<Canvas> Painted(const wchar_t* picture = nullptr) {
-    auto canvas = std::make_unique<Canvas>(kChartWidth, 200, kMarker);
-    Paint(*canvas);
-    if (picture != nullptr) SavePicture(*canvas, picture);
+  std::unique_ptr<Canvas> Painted(const wchar_t* picture = nullptr, int height = 200) {
+    auto canvas = std::make_unique<Canvas>(kChartWidth, height, kMarker);
+    PaintChart(canvas->dc(), view_, *context_);
+    if (picture != nullptr) canvas->SaveArtifact(picture);
     return canvas;
   }
 
-  ChartContext* context_ = nullptr;
+  ChartContext* context_ = &gChartContexts[2];
   ChartView view_{};
 };
 
@@ -255,71 +206,44 @@ TEST_F(SyntheticChartTest, CandlesHollowRisingFilledFallingAndOnePixelDoji) {
   AddBar(1052, 1100, 1000, 1052);  // unchanged
   LayOutOnePricePane();
   const auto canvas = Painted(L"price-candles.bmp");
-
-  const int x0 = X(0), x1 = X(1), x2 = X(2);
+  const int x0 = X(0), x1 = X(1), x2 = X(2), top = Y(1100), bottom = Y(1000), middle = (top + bottom) / 2;
   // Rising: body rows from y(1100) to y(1000), interior the background (the wick does
   // not show through), edges rising; the wick runs to the high and down to the low.
-  const int top = Y(1100), bottom = Y(1000);
-  const int middle = (top + bottom) / 2;
-  EXPECT_EQ(canvas->WrongPixels({{x0 - 2, middle, kWhite},
-                                 {x0, middle, kWhite},
-                                 {x0 - 4, middle, kRising},
-                                 {x0 + 4, middle, kRising},
-                                 {x0 - 2, top, kRising},
-                                 {x0 - 2, bottom, kRising},
-                                 {x0 + 5, middle, kWhite},
-                                 {x0, Y(1150), kRising},
-                                 {x0, Y(1150) - 1, kWhite},
-                                 {x0, Y(975), kRising},
-                                 {x0 - 1, Y(975), kWhite}}),
-            "");
+  EXPECT_PIXELS(*canvas, {x0 - 2, middle, kWhite}, {x0, middle, kWhite}, {x0 - 4, middle, kRising},
+                {x0 + 4, middle, kRising}, {x0 - 2, top, kRising}, {x0 - 2, bottom, kRising}, {x0 + 5, middle, kWhite},
+                {x0, Y(1150), kRising}, {x0, Y(1150) - 1, kWhite}, {x0, Y(975), kRising}, {x0 - 1, Y(975), kWhite});
   // Falling: filled.
-  EXPECT_EQ(canvas->WrongPixels({{x1 - 2, middle, kFalling},
-                                 {x1 - 4, middle, kFalling},
-                                 {x1 + 4, middle, kFalling},
-                                 {x1 + 5, middle, kWhite},
-                                 {x1 - 2, top, kFalling},
-                                 {x1 - 2, bottom, kFalling}}),
-            "");
+  EXPECT_PIXELS(*canvas, {x1 - 2, middle, kFalling}, {x1 - 4, middle, kFalling}, {x1 + 4, middle, kFalling},
+                {x1 + 5, middle, kWhite}, {x1 - 2, top, kFalling}, {x1 - 2, bottom, kFalling});
   // Unchanged: one row in the falling colour, and its wick.
   const int doji = Y(1052);
-  EXPECT_EQ(canvas->WrongPixels({{x2 - 3, doji, kFalling},
-                                 {x2 + 3, doji, kFalling},
-                                 {x2 - 3, doji - 1, kWhite},
-                                 {x2 - 3, doji + 1, kWhite},
-                                 {x2, doji - 5, kFalling}}),
-            "");
+  EXPECT_PIXELS(*canvas, {x2 - 3, doji, kFalling}, {x2 + 3, doji, kFalling}, {x2 - 3, doji - 1, kWhite},
+                {x2 - 3, doji + 1, kWhite}, {x2, doji - 5, kFalling});
 }
 
-TEST_F(SyntheticChartTest, ScaleLabelsAndDottedGridOfNineHundredToThirteenHundred) {
+TEST_F(SyntheticChartTest, ScaleLabelsDottedGridAndCaptionRowOfNineHundredToThirteenHundred) {
   AddBar(1000, 1010, 990, 1005);
   LayOutOnePricePane();
   const auto canvas = Painted();
   const Rect& scale = context_->panes[0].scale;
   // Grid at 1,000 (y - 25) across the plot, with gaps; none at 1,100 or 1,200.
-  const RECT row1000 = {Plot().left, Y(1000), Plot().left + 200, Y(1000) + 1};
-  EXPECT_GT(canvas->Count(row1000, kGrid), 50);
-  EXPECT_GT(canvas->Count(row1000, kWhite), 50);
-  EXPECT_EQ(canvas->Count({Plot().left, Y(1100), Plot().left + 200, Y(1100) + 1}, kGrid), 0);
-  EXPECT_EQ(canvas->Count({Plot().left, Y(1200), Plot().left + 200, Y(1200) + 1}, kGrid), 0);
+  const auto gridRow = [&](int32_t value) { return RECT{Plot().left, Y(value), Plot().left + 200, Y(value) + 1}; };
+  EXPECT_GT(canvas->Count(gridRow(1000), kGrid), 50);
+  EXPECT_GT(canvas->Count(gridRow(1000), kWhite), 50);
+  EXPECT_EQ(canvas->Count(gridRow(1100), kGrid) + canvas->Count(gridRow(1200), kGrid), 0);
   // Labels: ink beside 900 (bottom), 1,000 and 1,300 (top); none beside 1,150.
   const int t = gFixedFontMetrics.tmHeight;
-  auto inkAround = [&](int y) {
-    return canvas->Count({scale.left + 1, y - t / 2, scale.right - 4, y + t / 2}, IsTextInk);
+  const auto inkAround = [&](int y, int half) {
+    return canvas->Count({scale.left + 1, y - half, scale.right - 4, y + half}, IsTextInk);
   };
-  EXPECT_GT(inkAround(Plot().top + t / 2 + 1), 10);
-  EXPECT_GT(inkAround(Plot().bottom - t / 2 - 1), 10);
-  EXPECT_EQ(canvas->Count({scale.left + 1, Y(1150) - 3, scale.right - 4, Y(1150) + 3}, IsTextInk), 0);
+  EXPECT_GT(inkAround(Plot().top + t / 2 + 1, t / 2), 10);
+  EXPECT_GT(inkAround(Plot().bottom - t / 2 - 1, t / 2), 10);
+  EXPECT_EQ(inkAround(Y(1150), 3), 0);
   // The label of 1,000 is the same text the scale would write there.
   const RECT label = {scale.left, Y(1000) - t / 2, scale.right - 4, Y(1000) - t / 2 + t};
   ExpectTextAsDrawn(*canvas, scale, gChartFixedFont, label, L"1,000", DT_RIGHT,
                     {scale.left + 2, label.top, scale.right - 4, label.bottom});
-}
-
-TEST_F(SyntheticChartTest, CaptionRowShowsTheStockAndItsLastDay) {
-  AddBar(1000, 1010, 990, 1005);
-  LayOutOnePricePane();
-  const auto canvas = Painted();
+  // The caption row shows the stock and its last day.
   char text[kChartCaptionSize];
   FormatChartCaption(FindStockIndexByCode(kTestCode), 1, false, text, sizeof text);
   EXPECT_EQ(SjisToWide(text), SjisToWide("ZZZZ テスト銘柄 (週足) - 東証プライム - 100株単位 2026/12/4  確定 "));
@@ -330,61 +254,44 @@ TEST_F(SyntheticChartTest, CaptionRowShowsTheStockAndItsLastDay) {
                         SjisToWide(text).c_str(), DT_LEFT, {row.left + 1, row.top + 1, row.right - 40, row.bottom - 1}),
       100);
   // Sunken frame: shadow on the top edge, highlight on the bottom edge.
-  EXPECT_EQ(canvas->At(row.left + 20, row.top), GetSysColor(COLOR_BTNSHADOW));
-  EXPECT_EQ(canvas->At(row.left + 20, row.bottom - 1), GetSysColor(COLOR_BTNHIGHLIGHT));
+  EXPECT_PIXELS(*canvas, {row.left + 20, row.top, GetSysColor(COLOR_BTNSHADOW)},
+                {row.left + 20, row.bottom - 1, GetSysColor(COLOR_BTNHIGHLIGHT)});
 }
 
 TEST_F(SyntheticChartTest, PanesInTheirOrderFramedInTheInverseOfTheBackground) {
   for (int i = 0; i < 40; ++i) AddBar(1000 + i, 1010 + i, 990 + i, 1005 + i, 1000 + 100 * i);
-  view_.paneCount = 3;
-  view_.paneKinds[0] = kPaneCandles;
-  view_.paneKinds[1] = kPaneVolume;
-  view_.paneKinds[2] = kPaneRsi;
-  const int heights[] = {120, 60, 50};
-  LayOutByHand(view_, heights, context_);
-  SetLinearScale(&context_->panes[0], 900, 1300);
-  context_->panes[1].minValue = 0;
-  context_->panes[1].maxValue = 5000;
-  context_->panes[1].valuePerPixel = 5000.0 / 60;
-  context_->panes[2].minValue = 0;
-  context_->panes[2].maxValue = 10000;
-  context_->panes[2].valuePerPixel = 10000.0 / 50;
-  gPaletteColors[kColorVolumeBars] = RGB(0, 160, 0);
-  Canvas canvas(kChartWidth, 280, kMarker);
-  Paint(canvas);
-  SavePicture(canvas, L"price-pane-order.bmp");
+  view_ = MakeChartView(kTestCode, 1, {{kPaneCandles, 0}, {kPaneVolume, 0}, {kPaneRsi, 0}});
+  view_.barWidth = kBarWidth;
+  LayOutByHand({{120, 900, 1300}, {60, 0, 5000}, {50, 0, 10000}});
+  const COLORREF volume = RGB(0, 160, 0);
+  gPaletteColors[kColorVolumeBars] = volume;
+  const auto canvas = Painted(L"price-pane-order.bmp", 280);
   for (int i = 0; i < 3; ++i) {
     const Rect& full = context_->panes[i].fullPlot;
     const Rect& scale = context_->panes[i].scale;
     const int middle = (full.top + full.bottom) / 2;
     // The border: the inverse of white, one pixel taller than the plot.
-    EXPECT_EQ(canvas.WrongPixels({{full.left + 30, full.top, kBlack},
-                                  {full.left, middle, kBlack},
-                                  {full.right - 1, middle, kBlack},
-                                  {full.left + 30, full.bottom, kBlack},
-                                  {scale.left + 2, scale.top + 2, GetSysColor(COLOR_BTNFACE)}}),
-              "")
+    EXPECT_PIXELS(*canvas, {full.left + 30, full.top, kBlack}, {full.left, middle, kBlack},
+                  {full.right - 1, middle, kBlack}, {full.left + 30, full.bottom, kBlack},
+                  {scale.left + 2, scale.top + 2, GetSysColor(COLOR_BTNFACE)})
         << i;
   }
-  auto plotOf = [&](int i) {
+  const auto plotOf = [&](int i) {
     const Rect& p = context_->panes[i].plot;
     return RECT{p.left + 1, p.top + 1, p.right - 1, p.bottom};
   };
-  EXPECT_GT(canvas.Count(plotOf(0), kRising), 40);
-  EXPECT_EQ(canvas.Count(plotOf(0), RGB(0, 160, 0)), 0);
-  EXPECT_GT(canvas.Count(plotOf(1), RGB(0, 160, 0)), 200);  // volume bars in the second pane
-  EXPECT_EQ(canvas.Count(plotOf(1), kRising), 0);
-  EXPECT_EQ(canvas.Count(plotOf(2), RGB(0, 160, 0)), 0);
+  EXPECT_GT(canvas->Count(plotOf(0), kRising), 40);
+  EXPECT_GT(canvas->Count(plotOf(1), volume), 200);  // volume bars in the second pane only
+  EXPECT_EQ(canvas->Count(plotOf(0), volume) + canvas->Count(plotOf(1), kRising) + canvas->Count(plotOf(2), volume), 0);
   // The date-axis row below the last pane: button face, sunken.
   const Rect& axis = context_->geometry.dateAxis;
-  EXPECT_EQ(canvas.WrongPixels({{axis.left + 10, axis.top + 5, GetSysColor(COLOR_BTNFACE)},
-                                {axis.left, axis.top + 5, GetSysColor(COLOR_BTNSHADOW)},
-                                {axis.left + 10, axis.bottom - 1, GetSysColor(COLOR_BTNHIGHLIGHT)}}),
-            "");
+  EXPECT_PIXELS(*canvas, {axis.left + 10, axis.top + 5, GetSysColor(COLOR_BTNFACE)},
+                {axis.left, axis.top + 5, GetSysColor(COLOR_BTNSHADOW)},
+                {axis.left + 10, axis.bottom - 1, GetSysColor(COLOR_BTNHIGHLIGHT)});
 }
 
 TEST_F(SyntheticChartTest, AveragesBollingerAndParabolicAppearOnlyWithTheirFlags) {
-  for (int i = 0; i < 40; ++i) AddBar(1100, 1110, 1090, 1100);
+  AddBars(40, 1100);
   SetRealSeries(kRealCloseAverage0, [](int) { return 1000.0; });
   SetRealSeries(kRealCloseAverage0 + 1, [](int) { return 1200.0; });
   for (int k = 0; k < 7; ++k) SetRealSeries(kRealBollingerCentre + k, [k](int) { return 950.0 + 50 * k; });
@@ -394,13 +301,8 @@ TEST_F(SyntheticChartTest, AveragesBollingerAndParabolicAppearOnlyWithTheirFlags
   for (int i = 0; i < 40; ++i) position.values[i] = i % 2 == 0 ? 1 : 0;
   const COLORREF average1 = RGB(0, 150, 0), average2 = RGB(200, 100, 0), centre = RGB(0, 128, 128);
   const COLORREF sigma2 = RGB(255, 0, 255), sarFalling = RGB(0, 0, 255), sarRising = RGB(255, 0, 0);
-  gPaletteColors[kColorCloseAverage0] = average1;
-  gPaletteColors[kColorCloseAverage0 + 1] = average2;
-  gPaletteColors[kColorBollingerCentre] = centre;
-  gPaletteColors[kColorSigma2] = sigma2;
-  gPaletteColors[kColorSarFalling] = sarFalling;
-  gPaletteColors[kColorSarRising] = sarRising;
-
+  SetPalette(kColorCloseAverage0, average1, kColorCloseAverage0 + 1, average2, kColorBollingerCentre, centre,
+             kColorSigma2, sigma2, kColorSarFalling, sarFalling, kColorSarRising, sarRising);
   LayOutOnePricePane(kPaneCandles, kPaneFlagLine0 | kPaneFlagBollingerCentre | kPaneFlagSigma2 | kPaneFlagParabolic);
   const auto canvas = Painted(L"price-averages-bands-sar.bmp");
   const RECT plot = PlotRect();
@@ -417,15 +319,13 @@ TEST_F(SyntheticChartTest, AveragesBollingerAndParabolicAppearOnlyWithTheirFlags
   // SAR rings: falling colour above (position 1), rising colour below.
   EXPECT_GT(canvas->Count({X(10) - 5, Y(1250) - 4, X(10) + 5, Y(1250) + 2}, sarFalling), 3);
   EXPECT_GT(canvas->Count({X(11) - 5, Y(960) - 4, X(11) + 5, Y(960) + 2}, sarRising), 3);
-
   LayOutOnePricePane(kPaneCandles, 0);
-  Canvas plain(kChartWidth, 200, kMarker);
-  Paint(plain);
-  for (COLORREF c : {average1, centre, sigma2, sarFalling, sarRising}) EXPECT_EQ(plain.Count(plot, c), 0);
+  const auto plain = Painted();
+  for (COLORREF c : {average1, centre, sigma2, sarFalling, sarRising}) EXPECT_EQ(plain->Count(plot, c), 0);
 }
 
 TEST_F(SyntheticChartTest, TheLaggingLineReachesTheRightEdgeWhenScrolledBack) {
-  for (int i = 0; i < 120; ++i) AddBar(1100, 1110, 1090, 1100);
+  AddBars(120, 1100);
   SetRealSeries(kRealIchimokuLagging, [](int) { return 1000.0; });
   const COLORREF lagging = RGB(0, 200, 0);
   gPaletteColors[kColorIchimokuLagging] = lagging;
@@ -435,7 +335,6 @@ TEST_F(SyntheticChartTest, TheLaggingLineReachesTheRightEdgeWhenScrolledBack) {
   const int y = Y(1000) - 1;
   // Bar 80 + 25 = 105 is drawn at the right-most bar 80.
   EXPECT_GT(canvas->Count({X(56), y, X(80) + 1, y + 1}, lagging), 24 * kSpacing - 2);
-
   view_.lastBarIndex = -1;  // at the newest bar the line ends 25 bars early
   LayOutOnePricePane(kPaneIchimoku);
   const auto newest = Painted();
@@ -444,27 +343,23 @@ TEST_F(SyntheticChartTest, TheLaggingLineReachesTheRightEdgeWhenScrolledBack) {
 }
 
 TEST_F(SyntheticChartTest, IchimokuCloudTakesItsColourBySpanOrder) {
-  for (int i = 0; i < 120; ++i) AddBar(1100, 1110, 1090, 1100);
+  AddBars(120, 1100);
   SetRealSeries(kRealIchimokuSpanA, [](int i) { return i < 80 ? 1250.0 : 950.0; });
   SetRealSeries(kRealIchimokuSpanB, [](int) { return 1150.0; });
   const COLORREF above = RGB(255, 200, 200), below = RGB(200, 200, 255);
-  gPaletteColors[kColorCloud] = above;
-  gPaletteColors[kColorCloudInverted] = below;
-  gPaletteColors[kColorCloudAlone] = RGB(250, 230, 180);
-  gPaletteColors[kColorCloudAloneInverted] = RGB(180, 230, 250);
+  const COLORREF aloneAbove = RGB(250, 230, 180), aloneBelow = RGB(180, 230, 250), spanA = RGB(0, 99, 0);
+  SetPalette(kColorCloud, above, kColorCloudInverted, below, kColorCloudAlone, aloneAbove, kColorCloudAloneInverted,
+             aloneBelow);
   LayOutOnePricePane(kPaneIchimoku);
   const auto canvas = Painted(L"price-ichimoku.bmp");
   // Spans of bar 60 show at bar 85, between 1150 and 1250; of bar 90 at bar 115, 950..1150.
-  EXPECT_EQ(
-      canvas->WrongPixels({{X(85) - 3, Y(1200), above}, {X(115) - 3, Y(1050), below}, {X(85) - 3, Y(1050), kWhite}}),
-      "");
+  EXPECT_PIXELS(*canvas, {X(85) - 3, Y(1200), above}, {X(115) - 3, Y(1050), below}, {X(85) - 3, Y(1050), kWhite});
   // Cloud alone on a candle pane: its own colours, no span lines.
-  gPaletteColors[kColorIchimokuSpanA] = RGB(0, 99, 0);
+  gPaletteColors[kColorIchimokuSpanA] = spanA;
   LayOutOnePricePane(kPaneCandles, kPaneFlagCloudAlone);
   const auto alone = Painted(L"price-cloud-only.bmp");
-  EXPECT_EQ(alone->WrongPixels({{X(85) - 3, Y(1200), RGB(250, 230, 180)}, {X(115) - 3, Y(1050), RGB(180, 230, 250)}}),
-            "");
-  EXPECT_EQ(alone->Count(PlotRect(), RGB(0, 99, 0)), 0);
+  EXPECT_PIXELS(*alone, {X(85) - 3, Y(1200), aloneAbove}, {X(115) - 3, Y(1050), aloneBelow});
+  EXPECT_EQ(alone->Count(PlotRect(), spanA), 0);
 }
 
 TEST_F(SyntheticChartTest, VolumeCloudShadesWhereVolumeTradedAndNothingWithoutVolume) {
@@ -472,78 +367,58 @@ TEST_F(SyntheticChartTest, VolumeCloudShadesWhereVolumeTradedAndNothingWithoutVo
   LayOutOnePricePane(kPaneCandles, kPaneFlagVolumeCloud);
   const auto none = Painted();
   EXPECT_EQ(none->Count(PlotRect(), [](COLORREF c) { return IsGrey(c, 191, 253) && c != kGrid; }), 0);
-
   Block().bars->count = 0;
   for (int i = 0; i < 60; ++i) AddBar(1200, 1210, 1190, 1200, i == 20 ? 100000 : 0);
   LayOutOnePricePane(kPaneCandles, kPaneFlagVolumeCloud);
   const auto canvas = Painted(L"price-volume-cloud.bmp");
   // The band of 1,190..1,210 darkens from the next bar on and fades to the right.
-  const COLORREF next = canvas->At(X(21) + kSpacing / 2, Y(1200));
-  const COLORREF later = canvas->At(X(55) + kSpacing / 2, Y(1200));
-  EXPECT_EQ(next, RGB(191, 191, 191));  // level 32
-  EXPECT_TRUE(IsGrey(later, 192, 253));
-  EXPECT_GT(GetRValue(later), GetRValue(next));
-  EXPECT_EQ(canvas->WrongPixels({{X(19) + kSpacing / 2, Y(1200), kWhite}, {X(40) + kSpacing / 2, Y(1020), kWhite}}),
-            "");
-
+  const int next = X(21) + kSpacing / 2, later = X(55) + kSpacing / 2;
+  EXPECT_EQ(canvas->At(next, Y(1200)), RGB(191, 191, 191));  // level 32
+  EXPECT_TRUE(IsGrey(canvas->At(later, Y(1200)), 192, 253));
+  EXPECT_GT(GetRValue(canvas->At(later, Y(1200))), 191);
+  EXPECT_PIXELS(*canvas, {X(19) + kSpacing / 2, Y(1200), kWhite}, {X(40) + kSpacing / 2, Y(1020), kWhite});
   // On a dark background the dark ramp shades the same cells.
   gPaletteColors[kColorBackground] = RGB(0, 0, 0);
   const auto dark = Painted();
-  EXPECT_EQ(dark->At(X(21) + kSpacing / 2, Y(1200)), RGB(192, 192, 192));
-  EXPECT_TRUE(IsGrey(dark->At(X(55) + kSpacing / 2, Y(1200)), 6, 186));
+  EXPECT_EQ(dark->At(next, Y(1200)), RGB(192, 192, 192));
+  EXPECT_TRUE(IsGrey(dark->At(later, Y(1200)), 6, 186));
 }
 
-TEST_F(SyntheticChartTest, ForecastColumnsOnlyOnAMainWindowChartsForecastBars) {
-  for (int i = 0; i < 10; ++i) AddBar(1100, 1110, 1090, 1100);
-  gPaletteColors[kColorForecastBackground] = RGB(255, 255, 0);
+TEST_F(SyntheticChartTest, ForecastColumnsAndTradeMarksWhereTheyBelong) {
+  AddBars(10, 1100);
+  const COLORREF yellow = RGB(255, 255, 0);
+  gPaletteColors[kColorForecastBackground] = yellow;
   gForecastState[2] = kForecastCommitted;
   gForecastBarCount[2] = 2;
   LayOutOnePricePane();
   const auto canvas = Painted(L"price-forecast.bmp");
   const int y = Plot().top + 5;
-  const COLORREF yellow = RGB(255, 255, 0);
-  EXPECT_EQ(
-      canvas->WrongPixels(
-          {{X(9) - 4, y, yellow}, {X(9) + 4, y, yellow}, {X(9) + 5, y, kWhite}, {X(8), y, yellow}, {X(7), y, kWhite}}),
-      "");
+  EXPECT_PIXELS(*canvas, {X(9) - 4, y, yellow}, {X(9) + 4, y, yellow}, {X(9) + 5, y, kWhite}, {X(8), y, yellow},
+                {X(7), y, kWhite});
   // The same chart drawn from a copy of its context (as the shared one would be): nothing.
   const std::unique_ptr<ChartContext> copy(new ChartContext(*context_));
   Canvas shared(kChartWidth, 200, kMarker);
   PaintChart(shared.dc(), view_, *copy);
-  EXPECT_EQ(shared.Count(PlotRect(), RGB(255, 255, 0)), 0);
-}
-
-TEST_F(SyntheticChartTest, TradeMarksShowTheirColumnsAndPriceLines) {
-  for (int i = 0; i < 10; ++i) AddBar(1100, 1110, 1090, 1100);
+  EXPECT_EQ(shared.Count(PlotRect(), yellow), 0);
+  // Trade marks show their columns and their price lines between the two bars.
+  EndTradeMarksAndForecast();
   const COLORREF entryColumn = RGB(255, 230, 230), exitColumn = RGB(230, 230, 255);
   const COLORREF entryLine = RGB(255, 0, 128), exitLine = RGB(0, 128, 255);
-  gPaletteColors[kColorShortBuyBackground] = entryColumn;
-  gPaletteColors[kColorShortSellBackground] = exitColumn;
-  gPaletteColors[kColorShortBuyMark] = entryLine;
-  gPaletteColors[kColorShortSellMark] = exitLine;
+  SetPalette(kColorShortBuyBackground, entryColumn, kColorShortSellBackground, exitColumn, kColorShortBuyMark,
+             entryLine, kColorShortSellMark, exitLine);
   gTradeMarkShown = 1;
   gTradeMarkCode = kTestCode;
   gTradeMarkDate1 = Block().bars->bars[3].date;
   gTradeMarkPrice1 = 1200;
   gTradeMarkDate2 = Block().bars->bars[7].date;
   gTradeMarkPrice2 = 1000;
-  LayOutOnePricePane();
-  const auto canvas = Painted(L"price-trade-marks.bmp");
-  const int y = Plot().top + 5;
-  // The lines run between the two bars.
-  EXPECT_EQ(canvas->WrongPixels({{X(3), y, entryColumn},
-                                 {X(7), y, exitColumn},
-                                 {X(5), y, kWhite},
-                                 {X(5), Y(1200), entryLine},
-                                 {X(5), Y(1000), exitLine},
-                                 {X(3), Y(1200), entryColumn},
-                                 {X(8), Y(1200), kWhite}}),
-            "");
+  const auto marks = Painted(L"price-trade-marks.bmp");
+  EXPECT_PIXELS(*marks, {X(3), y, entryColumn}, {X(7), y, exitColumn}, {X(5), y, kWhite}, {X(5), Y(1200), entryLine},
+                {X(5), Y(1000), exitLine}, {X(3), Y(1200), entryColumn}, {X(8), Y(1200), kWhite});
   // Another stock shows none of it.
   gTradeMarkCode = StringToCode("1001");
-  Canvas other(kChartWidth, 200, kMarker);
-  Paint(other);
-  for (COLORREF c : {entryColumn, exitColumn, entryLine, exitLine}) EXPECT_EQ(other.Count(PlotRect(), c), 0);
+  const auto other = Painted();
+  for (COLORREF c : {entryColumn, exitColumn, entryLine, exitLine}) EXPECT_EQ(other->Count(PlotRect(), c), 0);
 }
 
 TEST_F(SyntheticChartTest, TickGridDrawsALineOnEveryRowATickFallsOn) {
@@ -558,8 +433,7 @@ TEST_F(SyntheticChartTest, TickGridDrawsALineOnEveryRowATickFallsOn) {
   EXPECT_GE(rows, Plot().bottom - Plot().top - 2);
   // A stock without a trading unit keeps the normal scale.
   gStockTable->records[FindStockIndexByCode(kTestCode)].master.tradingUnit = 0;
-  const auto normal = Painted();
-  EXPECT_EQ(normal->Count({Plot().left + 20, Y(1100), Plot().left + 22, Y(1100) + 1}, kGrid), 0);
+  EXPECT_EQ(Painted()->Count({Plot().left + 20, Y(1100), Plot().left + 22, Y(1100) + 1}, kGrid), 0);
 }
 
 TEST_F(SyntheticChartTest, DailyPricePaneDrawsTheStripRowsAboveItsPlot) {
@@ -569,14 +443,11 @@ TEST_F(SyntheticChartTest, DailyPricePaneDrawsTheStripRowsAboveItsPlot) {
   daily.code = kTestCode;
   for (int i = 0; i < 10; ++i) daily.bars[daily.count++] = {MakePackedDate(2025, 1, 6 + i), 1100, 1110, 1090, 1100, 0};
   view_.paneCount = 1;
-  const int heights[] = {122};
-  LayOutByHand(view_, heights, context_);
-  SetLinearScale(&context_->panes[0], 900, 1300);
-  Canvas canvas(kChartWidth, 220, kMarker);
-  Paint(canvas);
+  LayOutByHand({{122, 900, 1300}});
+  const auto canvas = Painted(nullptr, 220);
   const Rect& full = context_->panes[0].fullPlot;
-  for (int row = 0; row < 5; ++row) EXPECT_EQ(canvas.At(full.left + 50, full.top + 1 + 5 * row), kGrid) << row;
-  EXPECT_EQ(canvas.At(full.left + 50, full.top + 3), kWhite);
+  for (int row = 0; row < 5; ++row) EXPECT_EQ(canvas->At(full.left + 50, full.top + 1 + 5 * row), kGrid) << row;
+  EXPECT_EQ(canvas->At(full.left + 50, full.top + 3), kWhite);
 }
 
 TEST_F(SyntheticChartTest, TinyChartsAndTheLargestFontPaintNothingOutsideTheChart) {
@@ -586,8 +457,7 @@ TEST_F(SyntheticChartTest, TinyChartsAndTheLargestFontPaintNothingOutsideTheChar
     view_.paneKinds[i] = static_cast<uint32_t>(i);
     view_.paneFlags[i] = 0xFFFFFFFF;
   }
-  const int savedFont = gChartFontSize;
-  for (int fontSize : {12, 32}) {
+  for (int fontSize : {12, 32, 12}) {  // the last puts the fonts back
     gChartFontSize = fontSize;
     RecreateSharedGdiObjects(nullptr);
     InstallChartTextMeasures();
@@ -596,32 +466,27 @@ TEST_F(SyntheticChartTest, TinyChartsAndTheLargestFontPaintNothingOutsideTheChar
     for (const Rect& chart : sizes) {
       ComputePaneScales(chart, view_, context_);
       Canvas canvas(640, 640, kMarker);
-      Paint(canvas);
+      PaintChart(canvas.dc(), view_, *context_);
       const RECT inside = {std::min(chart.left, chart.right), std::min(chart.top, chart.bottom),
                            std::max(chart.left, chart.right), std::max(chart.top, chart.bottom)};
-      const int outside = canvas.Count({0, 0, 640, 640}, [](COLORREF c) { return c != kMarker; }) -
-                          canvas.Count(inside, [](COLORREF c) { return c != kMarker; });
-      EXPECT_EQ(outside, 0) << fontSize << " " << chart.right << "x" << chart.bottom;
+      EXPECT_EQ(canvas.CountOther(canvas.Whole(), kMarker), canvas.CountOther(inside, kMarker))
+          << fontSize << " " << chart.right << "x" << chart.bottom;
     }
   }
-  gChartFontSize = savedFont;
-  RecreateSharedGdiObjects(nullptr);
-  InstallChartTextMeasures();
 }
 
 TEST_F(SyntheticChartTest, RepeatedPaintsLeaveNoGdiObjectBehind) {
   for (int i = 0; i < 120; ++i) AddBar(1000 + i, 1010 + i, 990 + i, 1005 + i, 1000 + 10 * i);
-  LayOutOnePricePane(kPaneCandles, PaneLineFlags(6) | kPaneFlagCloudAlone | kPaneFlagVolumeCloud |
-                                       kPaneFlagBollingerCentre | kPaneFlagSigma1 | kPaneFlagSigma2 | kPaneFlagSigma3 |
-                                       kPaneFlagParabolic);
+  LayOutOnePricePane(kPaneCandles, kPaneFlagBits & ~kPaneFlagLogScale);
   gTradeMarkShown = 1;
   gTradeMarkCode = kTestCode;
   Canvas canvas(kChartWidth, 200, kMarker);
-  Paint(canvas);  // builds what is kept between paints
+  PaintChart(canvas.dc(), view_, *context_);  // builds what is kept between paints
   const DWORD before = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  for (int i = 0; i < 20; ++i) Paint(canvas);
-  gTickGridOn = 1;
-  for (int i = 0; i < 20; ++i) Paint(canvas);
+  for (int i = 0; i < 40; ++i) {
+    gTickGridOn = i >= 20;
+    PaintChart(canvas.dc(), view_, *context_);
+  }
   const DWORD after = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
   if (before == 0) GTEST_SKIP() << "no GDI object count on this system";
   EXPECT_EQ(after, before);
@@ -632,101 +497,72 @@ TEST_F(SyntheticChartTest, RepeatedPaintsLeaveNoGdiObjectBehind) {
 class SampleChartTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    folder_ = UnixToDosPath(EnvironmentText(L"VELQO_SAMPLE_DB"));
-    if (folder_.empty()) return;
-    ChartPaintEnvironment::Begin();
-    opened_ = OpenDatabaseFolder(WideToSjis(folder_.c_str()).c_str()) && AllocAllChartContexts();
+    if (SampleFolder().empty()) return;
+    BeginChartPainting();
+    opened_ = OpenDatabaseFolder(WideToSjis(SampleFolder().c_str()).c_str()) && AllocAllChartContexts();
   }
   static void TearDownTestSuite() {
-    if (folder_.empty()) return;
-    ChartPaintEnvironment::End();
+    if (!SampleFolder().empty()) EndChartPainting();
   }
   void SetUp() override {
-    if (folder_.empty()) GTEST_SKIP() << "no sample database given";
+    if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
     ASSERT_TRUE(opened_);
     SetDefaultSettings();  // the white-ground palette and default parameters
     gChartFontSize = 12;
     gTradeMarkShown = 0;
   }
-
-  // The current pattern's charts loaded and laid out in a `width` x `height` area.
-  static void LoadPattern(const ScreenPattern& pattern, int width, int height, Rect* charts) {
-    CurrentScreenPattern() = pattern;
+  // The charts loaded and laid out in a `width` x `height` area.
+  static void Load(std::initializer_list<ChartView> views, int width, int height) {
+    ScreenPattern& pattern = CurrentScreenPattern() = ScreenPattern{};
+    for (const ChartView& view : views) pattern.views[pattern.chartCount++] = view;
     ReloadAllChartSeries();
-    ComputeChartRects({0, 0, width, height}, CurrentScreenPattern(), gPaneHeights, gChartFontSize, charts);
-    for (int i = 0; i < pattern.chartCount; ++i)
-      ComputePaneScales(charts[i], CurrentScreenPattern().views[i], &gChartContexts[i]);
+    Rect charts[kMaxChartsPerPattern];
+    ComputeChartRects({0, 0, width, height}, pattern, gPaneHeights, gChartFontSize, charts);
+    for (int i = 0; i < pattern.chartCount; ++i) ComputePaneScales(charts[i], pattern.views[i], &gChartContexts[i]);
   }
-
-  static ChartView MakeView(const char* code, int period, std::initializer_list<std::pair<uint32_t, uint32_t>> panes) {
-    ChartView view{};
-    view.stockCode = StringToCode(code);
-    view.period = period;
-    view.lastBarIndex = -1;
-    view.barWidth = 5;
-    view.rightMargin = kDefaultRightMargin;
-    for (const auto& [kind, flags] : panes) {
-      view.paneKinds[view.paneCount] = kind;
-      view.paneFlags[view.paneCount++] = flags;
-    }
-    return view;
-  }
-
-  static void PaintPattern(Canvas& canvas) {
+  static std::unique_ptr<Canvas> PaintedCharts(int width, int height) {
+    auto canvas = std::make_unique<Canvas>(width, height, kMarker);
     for (int i = 0; i < CurrentScreenPattern().chartCount; ++i)
-      PaintChart(canvas.dc(), CurrentScreenPattern().views[i], gChartContexts[i]);
+      PaintChart(canvas->dc(), CurrentScreenPattern().views[i], gChartContexts[i]);
+    return canvas;
   }
+  static StockCode CodeAt(int index) { return gStockTable->records[index].master.code; }
 
   ScopedGlobalState globals_{TestStart::kAsIs};
-  static std::wstring folder_;
-  static bool opened_;
+  static inline bool opened_ = false;
 };
-std::wstring SampleChartTest::folder_;
-bool SampleChartTest::opened_ = false;
-
-const char* StockCodeAt(int index) {
-  static char text[5];
-  return CodeToString(gStockTable->records[index].master.code, text);
-}
 
 TEST_F(SampleChartTest, ThreeChartPatternShowsItsPanesInOrder) {
-  ScreenPattern pattern{};
-  pattern.chartCount = 3;
-  pattern.views[0] = MakeView("1001", 0,
-                              {{kPaneCandles, PaneLineFlags(2) | kPaneFlagBollingerCentre | kPaneFlagSigma2},
-                               {kPaneVolume, PaneLineFlags(2)},
-                               {kPaneRsi, PaneLineFlags(3)},
-                               {kPaneMacd, 0}});
-  pattern.views[1] =
-      MakeView(StockCodeAt(10), 1,
-               {{kPaneIchimoku, 0}, {kPaneVolume, kPaneFlagLine0}, {kPaneRci, PaneLineFlags(3)}, {kPaneDmi, 0}});
-  pattern.views[2] =
-      MakeView(StockCodeAt(20), 0,
-               {{kPaneCandles, kPaneFlagCloudAlone | kPaneFlagVolumeCloud | kPaneFlagLogScale | kPaneFlagParabolic},
-                {kPaneDeviation, PaneLineFlags(3)},
-                {kPaneStochastics, 0},
-                {kPaneObv, 0}});
-  Rect charts[3];
-  LoadPattern(pattern, 1600, 1000, charts);
-  Canvas canvas(1600, 1000, kMarker);
-  PaintPattern(canvas);
-  canvas.SaveBmp(ArtifactsFolder() + L"chart-three-pattern.bmp");
-
+  Load({MakeChartView(StringToCode("1001"), 0,
+                      {{kPaneCandles, PaneLineFlags(2) | kPaneFlagBollingerCentre | kPaneFlagSigma2},
+                       {kPaneVolume, PaneLineFlags(2)},
+                       {kPaneRsi, PaneLineFlags(3)},
+                       {kPaneMacd, 0}}),
+        MakeChartView(CodeAt(10), 1,
+                      {{kPaneIchimoku, 0}, {kPaneVolume, kPaneFlagLine0}, {kPaneRci, PaneLineFlags(3)}, {kPaneDmi, 0}}),
+        MakeChartView(
+            CodeAt(20), 0,
+            {{kPaneCandles, kPaneFlagCloudAlone | kPaneFlagVolumeCloud | kPaneFlagLogScale | kPaneFlagParabolic},
+             {kPaneDeviation, PaneLineFlags(3)},
+             {kPaneStochastics, 0},
+             {kPaneObv, 0}})},
+       1600, 1000);
+  const auto canvas = PaintedCharts(1600, 1000);
+  canvas->SaveArtifact(L"chart-three-pattern.bmp");
   for (int c = 0; c < 3; ++c) {
     const ChartContext& context = gChartContexts[c];
     // Each pane framed in black (the inverse of the white ground); the caption row carries text.
     for (int p = 0; p < CurrentScreenPattern().views[c].paneCount; ++p)
-      EXPECT_EQ(canvas.At(context.panes[p].fullPlot.left + 40, context.panes[p].fullPlot.top), kBlack) << c << " " << p;
+      EXPECT_EQ(canvas->At(context.panes[p].fullPlot.left + 40, context.panes[p].fullPlot.top), kBlack) << c << p;
     const Rect& row = context.geometry.captionRow;
-    EXPECT_GT(canvas.Count({row.left + 8, row.top + 2, row.left + 400, row.bottom - 2}, IsTextInk), 100) << c;
+    EXPECT_GT(canvas->Count({row.left + 8, row.top + 2, row.left + 400, row.bottom - 2}, IsTextInk), 100) << c;
   }
 }
 
 TEST_F(SampleChartTest, PicturesOfEveryPricePaneFeature) {
   struct Feature {
     const wchar_t* name;
-    uint32_t kind;
-    uint32_t flags;
+    uint32_t kind, flags;
     int period;
   };
   const Feature features[] = {
@@ -739,104 +575,68 @@ TEST_F(SampleChartTest, PicturesOfEveryPricePaneFeature) {
       {L"sample-volume-cloud", kPaneCandles, kPaneFlagVolumeCloud, 0},
       {L"sample-log-scale", kPaneCandles, PaneLineFlags(2) | kPaneFlagLogScale, 2},
       {L"sample-tick-grid", kPaneCandles, kPaneFlagLine0, 0},
+      {L"sample-forecast-and-trade", kPaneCandles, PaneLineFlags(2), 0},
   };
   for (const Feature& feature : features) {
-    ScreenPattern pattern{};
-    pattern.chartCount = 1;
-    pattern.views[0] =
-        MakeView(StockCodeAt(30), feature.period, {{feature.kind, feature.flags}, {kPaneVolume, kPaneFlagLine0}});
-    gTickGridOn = feature.name == std::wstring(L"sample-tick-grid") ? 1 : 0;
-    Rect charts[3];
-    LoadPattern(pattern, 1000, 520, charts);
-    Canvas canvas(1000, 520, kMarker);
-    PaintPattern(canvas);
-    EXPECT_TRUE(canvas.SaveBmp(ArtifactsFolder() + feature.name + L".bmp"));
-    const Rect& plot = gChartContexts[0].panes[0].plot;
-    EXPECT_GT(canvas.Count({plot.left, plot.top, plot.right, plot.bottom}, gPaletteColors[kColorFalling]), 50)
+    const std::wstring name = feature.name;
+    gTickGridOn = name == L"sample-tick-grid";
+    Load({MakeChartView(CodeAt(30), feature.period, {{feature.kind, feature.flags}, {kPaneVolume, kPaneFlagLine0}})},
+         1000, 520);
+    if (name == L"sample-forecast-and-trade") {  // forecast columns and a simulated trade on the last bars
+      const BarSeries& bars = *gChartContexts[0].periods[0].bars;
+      gForecastState[0] = kForecastCommitted;
+      gForecastBarCount[0] = 3;
+      gTradeMarkShown = 1;
+      gTradeMarkCode = bars.code;
+      gTradeMarkDate1 = bars.bars[bars.count - 30].date;
+      gTradeMarkPrice1 = bars.bars[bars.count - 30].close;
+      gTradeMarkDate2 = bars.bars[bars.count - 10].date;
+      gTradeMarkPrice2 = bars.bars[bars.count - 10].close;
+    }
+    const auto canvas = PaintedCharts(1000, 520);
+    EXPECT_TRUE(canvas->SaveArtifact(name + L".bmp"));
+    EXPECT_GT(canvas->Count(ToRect(gChartContexts[0].panes[0].plot), gPaletteColors[kColorFalling]), 50)
         << WideToSjis(feature.name);
   }
-  gTickGridOn = 0;
-
-  // Forecast columns and a simulated trade on the last bars of a daily chart.
-  ScreenPattern pattern{};
-  pattern.chartCount = 1;
-  pattern.views[0] = MakeView(StockCodeAt(30), 0, {{kPaneCandles, PaneLineFlags(2)}, {kPaneVolume, kPaneFlagLine0}});
-  Rect charts[3];
-  LoadPattern(pattern, 1000, 520, charts);
-  const BarSeries& bars = *gChartContexts[0].periods[0].bars;
-  gForecastState[0] = kForecastCommitted;
-  gForecastBarCount[0] = 3;
-  gTradeMarkShown = 1;
-  gTradeMarkCode = bars.code;
-  gTradeMarkDate1 = bars.bars[bars.count - 30].date;
-  gTradeMarkPrice1 = bars.bars[bars.count - 30].close;
-  gTradeMarkDate2 = bars.bars[bars.count - 10].date;
-  gTradeMarkPrice2 = bars.bars[bars.count - 10].close;
-  Canvas canvas(1000, 520, kMarker);
-  PaintPattern(canvas);
-  EXPECT_TRUE(canvas.SaveBmp(ArtifactsFolder() + L"sample-forecast-and-trade.bmp"));
 }
 
 // ---- The program itself ---------------------------------------------------------
 
-// The settings of the copied database with a three-chart first pattern.
+// The settings of the copied database with a first pattern of three charts of one stock.
 bool WriteThreeChartSettings(const std::wstring& folder) {
   std::vector<unsigned char> bytes = ReadFileBytes(folder + L"velqo.dat");
-  SettingsBlock block{};
-  if (bytes.size() == sizeof block) {
-    XorBuffer(bytes.data(), bytes.size(), kSettingsXorByte);
-    memcpy(&block, bytes.data(), sizeof block);
-  } else {
-    const SettingsBlock saved = gSettings;
-    SetDefaultSettings();
-    block = gSettings;
-    gSettings = saved;
-  }
+  if (bytes.size() != sizeof(SettingsBlock)) return false;
+  XorBuffer(bytes.data(), bytes.size(), kSettingsXorByte);
+  SettingsBlock& block = *reinterpret_cast<SettingsBlock*>(bytes.data());
+  block.currentPattern = 0;
   ScreenPattern& pattern = block.screenPatterns[0];
   pattern.chartCount = 3;
   for (int i = 0; i < 3; ++i) {
-    ChartView& view = pattern.views[i];
-    view = pattern.views[0];
-    view.stockCode = StringToCode("1001");
-    view.period = i;
-    view.lastBarIndex = -1;
-    view.barWidth = 5;
-    view.paneCount = 2;
-    view.paneKinds[0] = i == 1 ? kPaneIchimoku : kPaneCandles;
-    view.paneFlags[0] = PaneLineFlags(2);
-    view.paneKinds[1] = kPaneVolume;
-    view.paneFlags[1] = kPaneFlagLine0;
+    const uint32_t price = i == 1 ? kPaneIchimoku : kPaneCandles;
+    pattern.views[i] =
+        MakeChartView(StringToCode("1001"), i, {{price, PaneLineFlags(2)}, {kPaneVolume, kPaneFlagLine0}});
   }
-  block.currentPattern = 0;
-  std::vector<unsigned char> image(reinterpret_cast<unsigned char*>(&block),
-                                   reinterpret_cast<unsigned char*>(&block) + sizeof block);
-  XorBuffer(image.data(), image.size(), kSettingsXorByte);
-  return WriteFileBytes(folder + L"velqo.dat", image);
+  XorBuffer(bytes.data(), bytes.size(), kSettingsXorByte);
+  return WriteFileBytes(folder + L"velqo.dat", bytes);
 }
 
 TEST(ChartProgramTest, TheMainWindowShowsTheCurrentPatternsCharts) {
-  if (EnvironmentText(L"VELQO_SAMPLE_DB").empty()) GTEST_SKIP() << "no sample database given";
-  const std::wstring folder = CopySampleWithProgram(L"velqo-charts");
+  if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
+  const std::wstring folder = CopySample(L"velqo-charts");
   ASSERT_FALSE(folder.empty());
   ASSERT_TRUE(WriteThreeChartSettings(folder));
   RunningProgram program;
   ASSERT_TRUE(LaunchProgram(folder, program));
-  const HWND window = program.window;
-  ShowWindow(window, SW_SHOWNORMAL);
-  SetWindowPos(window, HWND_TOP, 0, 0, 1400, 900, SWP_SHOWWINDOW);
+  ShowWindow(program.window, SW_SHOWNORMAL);
+  SetWindowPos(program.window, HWND_TOP, 0, 0, 1400, 900, SWP_SHOWWINDOW);
   PumpFor(1500);
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  RedrawWindow(program.window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
   PumpFor(500);
-  EXPECT_TRUE(SaveWindowPicture(window, ArtifactsFolder() + L"main-window-charts.bmp"));
   // The window shows candles in both colours of the default palette.
-  RECT frame;
-  GetWindowRect(window, &frame);
-  Canvas shown(frame.right - frame.left, frame.bottom - frame.top);
-  const HDC screen = GetDC(nullptr);
-  BitBlt(shown.dc(), 0, 0, shown.width(), shown.height(), screen, frame.left, frame.top, SRCCOPY);
-  ReleaseDC(nullptr, screen);
-  EXPECT_GT(shown.Count({0, 0, shown.width(), shown.height()}, RGB(160, 0, 80)), 300);
-  EXPECT_GT(shown.Count({0, 0, shown.width(), shown.height()}, RGB(0, 0, 255)), 300);
+  const auto shown = ScreenPicture(program.window);
+  EXPECT_TRUE(shown->SaveArtifact(L"main-window-charts.bmp"));
+  EXPECT_GT(shown->Count(shown->Whole(), RGB(160, 0, 80)), 300);
+  EXPECT_GT(shown->Count(shown->Whole(), RGB(0, 0, 255)), 300);
   CloseProgram(program);
 }
 

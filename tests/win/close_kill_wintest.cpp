@@ -3,20 +3,15 @@
 // The kills follow what the folder shows rather than a clock: each save takes
 // a few milliseconds, which fixed delays would hit only by chance.
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
 #include <map>
-#include <string>
-#include <vector>
 
 #include "common/file_io.h"
 #include "platform/win_text.h"
 #include "tests/win/program_runner.h"
-#include "tests/win/win_test_support.h"
 
 namespace {
 
@@ -27,30 +22,14 @@ constexpr std::array<const wchar_t*, 7> kRewrittenFiles = {
     L"stock.dat",         L"grp.dat",   L"BACKUP\\grp01.dat", L"BACKUP\\grp02.dat",
     L"BACKUP\\grp03.dat", L"velqo.dat", L"velqo_p2.dat"};
 
-bool IsTemporary(const std::wstring& name) {
-  return name.size() >= 4 && name.compare(name.size() - 4, 4, L".tmp") == 0;
-}
-
 // Everything but the program itself and the temporaries its saves may leave.
-void ReadTree(const std::wstring& folder, const std::wstring& under, FileTree& files) {
-  WIN32_FIND_DATAW found;
-  const HANDLE find = FindFirstFileW((folder + under + L"*").c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return;
-  do {
-    const std::wstring name = found.cFileName;
-    if (name == L"." || name == L"..") continue;
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      ReadTree(folder, under + name + L"\\", files);
-    } else if (name != L"velqo.exe" && !IsTemporary(name)) {
-      files[under + name] = ReadFileBytes(folder + under + name);
-    }
-  } while (FindNextFileW(find, &found));
-  FindClose(find);
-}
-
 FileTree ReadTree(const std::wstring& folder) {
   FileTree files;
-  ReadTree(folder, L"", files);
+  VisitFolderTree(folder, [&](const std::wstring& path, bool isFolder) {
+    const bool temporary = path.size() >= 4 && path.compare(path.size() - 4, 4, L".tmp") == 0;
+    if (!isFolder && path != L"velqo.exe" && !temporary) files[path] = ReadFileBytes(folder + path);
+    return true;
+  });
   return files;
 }
 
@@ -58,7 +37,7 @@ FileTree ReadTree(const std::wstring& folder) {
 // files are then changed on disk, each differently, so that every save the
 // close makes can be told from the file it replaces.
 std::wstring StartOnSampleCopy(RunningProgram& program) {
-  const std::wstring folder = CopySampleWithProgram(L"velqo-kill");
+  const std::wstring folder = CopySample(L"velqo-kill");
   EXPECT_TRUE(!folder.empty() && LaunchProgram(folder, program));
   for (size_t i = 0; i < kRewrittenFiles.size(); ++i) {
     auto bytes = ReadFileBytes(folder + kRewrittenFiles[i]);
@@ -96,10 +75,7 @@ int CloseAndKill(RunningProgram& program, const std::wstring& folder, int killAf
     if (now != seen) ++changes;
     seen.swap(now);
   }
-  TerminateProcess(program.process.hProcess, 99);
-  WaitForSingleObject(program.process.hProcess, kProgramTimeoutMs);
-  CloseHandle(program.process.hThread);
-  CloseHandle(program.process.hProcess);
+  EndProgram(program, 0);
   return changes;
 }
 
@@ -109,18 +85,8 @@ bool IsSameFile(const FileTree& a, const FileTree& b, const std::wstring& name) 
   return inA == a.end() ? inB == b.end() : inB != b.end() && inA->second == inB->second;
 }
 
-void ExpectEveryFileWhole(const FileTree& left, const FileTree& before, const FileTree& closed) {
-  FileTree names = left;
-  names.insert(before.begin(), before.end());
-  names.insert(closed.begin(), closed.end());
-  for (const auto& entry : names) {
-    EXPECT_TRUE(IsSameFile(left, before, entry.first) || IsSameFile(left, closed, entry.first))
-        << WideToSjis(entry.first.c_str()) << " is cut, mixed or missing";
-  }
-}
-
 TEST(CloseKillTest, AKillDuringTheClosingSavesLeavesEveryFileWhole) {
-  if (EnvironmentText(L"VELQO_SAMPLE_DB").empty()) GTEST_SKIP() << "no sample database given";
+  if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
   RunningProgram program;
   const std::wstring cleanFolder = StartOnSampleCopy(program);
   const FileTree cleanBefore = ReadTree(cleanFolder);
@@ -131,13 +97,18 @@ TEST(CloseKillTest, AKillDuringTheClosingSavesLeavesEveryFileWhole) {
     ASSERT_EQ(closed.count(name), 1u) << WideToSjis(name);
     ASSERT_FALSE(IsSameFile(closed, cleanBefore, name)) << WideToSjis(name) << " was not saved";
   }
-
   for (int killAfter = 0; killAfter <= cleanChanges; ++killAfter) {
     SCOPED_TRACE(testing::Message() << "killed after " << killAfter << " changes");
     const std::wstring folder = StartOnSampleCopy(program);
     const FileTree before = ReadTree(folder);
     CloseAndKill(program, folder, killAfter);
-    ExpectEveryFileWhole(ReadTree(folder), before, closed);
+    FileTree left = ReadTree(folder), names = left;
+    names.insert(before.begin(), before.end());
+    names.insert(closed.begin(), closed.end());
+    for (const auto& [name, bytes] : names) {
+      EXPECT_TRUE(IsSameFile(left, before, name) || IsSameFile(left, closed, name))
+          << WideToSjis(name.c_str()) << " is cut, mixed or missing";
+    }
     DeleteDirectoryTree(WideToSjis(folder.c_str()).c_str(), 1);
   }
 }

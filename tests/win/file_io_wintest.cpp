@@ -1,7 +1,5 @@
 // Whole-file I/O through the real Windows file system (under Wine).
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include "common/file_io.h"
@@ -44,7 +42,6 @@ TEST_F(WinFileIoTest, ReplaceKeepsTheOldFileWhileAnotherProgramHoldsIt) {
   CloseHandle(held);
   EXPECT_EQ(ReadFileBytes(folder_ + L"grp.dat"), old);
   EXPECT_EQ(GetFileAttributesW((folder_ + L"grp.dat.tmp").c_str()), INVALID_FILE_ATTRIBUTES);
-
   ASSERT_EQ(SaveBufferToFile("grp.dat", fresh, sizeof fresh), 0);
   EXPECT_EQ(ReadFileBytes(folder_ + L"grp.dat"), std::vector<unsigned char>(fresh, fresh + 4));
 }

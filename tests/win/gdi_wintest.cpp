@@ -1,15 +1,10 @@
 // Shared GDI objects, the font dialog and the drawing routines, checked on
 // the pixels of a memory bitmap.
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
 #include <cstddef>
 #include <cstdlib>
-#include <cstring>
-#include <string>
-#include <vector>
 
 #include "chart/draw_primitives_win.h"
 #include "chart/gdi_objects_win.h"
@@ -19,7 +14,6 @@
 #include "tests/support/global_state.h"
 #include "tests/support/row.h"
 #include "tests/win/canvas.h"
-#include "tests/win/win_test_support.h"
 
 namespace {
 
@@ -32,15 +26,6 @@ LOGFONTW FontOf(HFONT font) {
   LOGFONTW lf{};
   GetObjectW(font, sizeof lf, &lf);
   return lf;
-}
-
-// A crisp font for pixel checks: no smoothing.
-HFONT CreateCrispFont(int height) {
-  LOGFONTW lf{};
-  lf.lfHeight = height;
-  lf.lfCharSet = SHIFTJIS_CHARSET;
-  lf.lfQuality = NONANTIALIASED_QUALITY;
-  return CreateFontIndirectW(&lf);
 }
 
 class GdiTest : public ::testing::Test {
@@ -105,10 +90,8 @@ TEST_F(GdiTest, ResettingTheChartFontClearsAndSavesTheWholeSetting) {
   wchar_t previous[MAX_PATH];
   GetCurrentDirectoryW(MAX_PATH, previous);
   SetCurrentDirectoryW(folder.c_str());
-
   ResetChartFont();  // no face: nothing to do, nothing saved
   EXPECT_EQ(GetFileAttributesW(L"velqo_p2.dat"), INVALID_FILE_ATTRIBUTES);
-
   memset(&gChartLogFont, 0x41, sizeof gChartLogFont);  // every byte set, face unterminated
   ResetChartFont();
   const LogFontImage zero{};
@@ -122,43 +105,38 @@ TEST_F(GdiTest, ResettingTheChartFontClearsAndSavesTheWholeSetting) {
 }
 
 TEST_F(GdiTest, InvertingAnOutlineTwiceRestoresEveryPixel) {
-  Canvas canvas(64, 48);
+  Canvas canvas(64, 48), original(64, 48);
   std::vector<uint32_t> pattern(64 * 48);
   for (size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFF;
   canvas.SetPixels(pattern);
+  original.SetPixels(pattern);
   const RECT rect = {10, 8, 50, 40};
   const COLORREF corner = canvas.At(10, 8), top = canvas.At(20, 8), right = canvas.At(49, 20),
                  inside = canvas.At(30, 20), outside = canvas.At(50, 20);
   InvertRectOutline(canvas.dc(), rect);
   // Corners are inverted twice.
-  EXPECT_EQ(
-      canvas.WrongPixels(
-          {{10, 8, corner}, {20, 8, top ^ 0xFFFFFF}, {49, 20, right ^ 0xFFFFFF}, {30, 20, inside}, {50, 20, outside}}),
-      "");
+  EXPECT_PIXELS(canvas, {10, 8, corner}, {20, 8, top ^ 0xFFFFFF}, {49, 20, right ^ 0xFFFFFF}, {30, 20, inside},
+                {50, 20, outside});
   InvertRectOutline(canvas.dc(), rect);
-  EXPECT_EQ(canvas.Pixels(), pattern);
+  EXPECT_EQ(canvas.CountDifferences(original, canvas.Whole()), 0);
 }
 
 TEST_F(GdiTest, OutlinesFramesAndPanelsLieOnTheirEdges) {
   Canvas canvas(80, 60);
   const HPEN blue = CreatePen(PS_SOLID, 1, kBlue);
   DrawRectFrameLines(canvas.dc(), {10, 10, 30, 20}, blue);
-  EXPECT_EQ(
-      canvas.WrongPixels(
-          {{10, 10, kBlue}, {29, 19, kBlue}, {20, 19, kBlue}, {30, 15, kWhite}, {20, 20, kWhite}, {20, 15, kWhite}}),
-      "");
+  EXPECT_PIXELS(canvas, {10, 10, kBlue}, {29, 19, kBlue}, {20, 19, kBlue}, {30, 15, kWhite}, {20, 20, kWhite},
+                {20, 15, kWhite});
   DeleteObject(blue);
-
   const RECT panel = {40, 10, 60, 30};
   DrawRaisedPanel(canvas.dc(), panel);
   const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT), dark = GetSysColor(COLOR_BTNSHADOW),
                  face = GetSysColor(COLOR_BTNFACE);
-  EXPECT_EQ(canvas.WrongPixels({{40, 20, light}, {50, 10, light}, {59, 20, dark}, {50, 29, dark}, {50, 20, face}}), "");
+  EXPECT_PIXELS(canvas, {40, 20, light}, {50, 10, light}, {59, 20, dark}, {50, 29, dark}, {50, 20, face});
   DrawSunkenFrame(canvas.dc(), panel);
-  EXPECT_EQ(canvas.WrongPixels({{40, 20, dark}, {59, 20, light}}), "");
-
+  EXPECT_PIXELS(canvas, {40, 20, dark}, {59, 20, light});
   FillRectColor(canvas.dc(), {0, 40, 10, 50}, kRed);
-  EXPECT_EQ(canvas.WrongPixels({{9, 49, kRed}, {10, 49, kWhite}, {9, 50, kWhite}}), "");
+  EXPECT_PIXELS(canvas, {9, 49, kRed}, {10, 49, kWhite}, {9, 50, kWhite});
 }
 
 TEST_F(GdiTest, ACrossTrailOfHundredPixelsHasFourCrosses) {
@@ -166,11 +144,8 @@ TEST_F(GdiTest, ACrossTrailOfHundredPixelsHasFourCrosses) {
   const HGDIOBJ old = SelectObject(canvas.dc(), GetStockObject(BLACK_PEN));
   DrawCrossTrail(canvas.dc(), 10, 10, 110, 10);
   SelectObject(canvas.dc(), old);
-  for (int x : {10, 43, 76, 110}) {
-    EXPECT_EQ(canvas.WrongPixels(
-                  {{x, 10, kBlack}, {x - 1, 10, kBlack}, {x + 1, 10, kBlack}, {x, 9, kBlack}, {x, 11, kBlack}}),
-              "");
-  }
+  for (int x : {10, 43, 76, 110})
+    EXPECT_PIXELS(canvas, {x, 10, kBlack}, {x - 1, 10, kBlack}, {x + 1, 10, kBlack}, {x, 9, kBlack}, {x, 11, kBlack});
   EXPECT_EQ(canvas.Count({0, 0, 130, 20}, kBlack), 4 * 5);
 }
 
@@ -183,31 +158,27 @@ TEST_F(GdiTest, ClippingIsRestoredAndBitmapsAreCentred) {
   PopClipRect(canvas.dc(), saved);
   FillRectColor(canvas.dc(), {0, 0, 40, 40}, kBlue);
   EXPECT_EQ(canvas.Count({0, 0, 40, 40}, kBlue), 1600);
-
-  Canvas tile(4, 4);
-  tile.Fill(kRed);
-  HBITMAP bitmap = CreateCompatibleBitmap(tile.dc(), 4, 4);
-  HDC memory = CreateCompatibleDC(tile.dc());
-  const HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, 4, 4, tile.dc(), 0, 0, SRCCOPY);
-  SelectObject(memory, old);
-  DeleteDC(memory);
+  const std::vector<uint32_t> red(16, 0xDC0000);  // a 4 x 4 tile
+  const HBITMAP bitmap = CreateBitmap(4, 4, 1, 32, red.data());
   canvas.Fill(kWhite);
   DrawBitmapInRect(canvas.dc(), {10, 10, 30, 30}, bitmap, false, SRCCOPY);
   EXPECT_EQ(canvas.Count({0, 0, 40, 40}, kRed), 16);
-  EXPECT_EQ(canvas.WrongPixels({{18, 18, kRed}, {21, 21, kRed}, {17, 18, kWhite}}), "");
+  EXPECT_PIXELS(canvas, {18, 18, kRed}, {21, 21, kRed}, {17, 18, kWhite});
   DeleteObject(bitmap);
 }
 
 TEST_F(GdiTest, TextsTakeTheirColoursFromThePalette) {
   Canvas canvas(200, 40);
-  const HFONT font = CreateCrispFont(20);
+  LOGFONTW crisp{};  // no smoothing, for pixel checks
+  crisp.lfHeight = 20;
+  crisp.lfCharSet = SHIFTJIS_CHARSET;
+  crisp.lfQuality = NONANTIALIASED_QUALITY;
+  const HFONT font = CreateFontIndirectW(&crisp);
   const HGDIOBJ old = SelectObject(canvas.dc(), font);
   SetTextColor(canvas.dc(), kRed);
   DrawContrastText(canvas.dc(), {0, 0, 100, 20}, "日経平均 38,000", DT_LEFT | DT_SINGLELINE);
   EXPECT_GT(canvas.Count({0, 0, 100, 20}, RGB(0x80, 0x80, 0x80)), 10);  // grey on white
   EXPECT_EQ(GetTextColor(canvas.dc()), kRed);                           // restored
-
   gPaletteColors[kColorBackground] = RGB(0, 0, 0);
   canvas.Fill(kRed);
   DrawTextOnBackground(canvas.dc(), "±0", -1, {100, 0, 200, 20}, DT_LEFT | DT_SINGLELINE);
@@ -266,19 +237,13 @@ TEST_F(GdiTest, SavesAPictureOfThePrimitives) {
   DrawSunkenFrame(canvas.dc(), {150, 100, 238, 118});
   DrawContrastText(canvas.dc(), {152, 102, 236, 116}, "±０ 12.34", DT_CENTER | DT_SINGLELINE);
   SelectObject(canvas.dc(), oldFont);
-  EXPECT_TRUE(canvas.SaveBmp(ArtifactsFolder() + L"chart-primitives.bmp"));
+  EXPECT_TRUE(canvas.SaveArtifact(L"chart-primitives.bmp"));
 }
 
-// The font dialog, driven from a timer on this thread while it is open.
-struct FontDialogView {
-  bool found = false;
-  bool sizeLabelVisible = true;
-  bool sizeListVisible = true;
-  int faces = 0;
-  int atFaces = 0;
-  std::wstring chosenFace;
-};
-FontDialogView gDialogView;
+// The font dialog, driven from a timer on this thread while it is open: whether it
+// shows faces, how many of them are vertical ('@'), whether the picked one is, and
+// whether its size label and its size list show. Empty when no dialog came.
+std::vector<int64_t> gDialogView;
 int gDialogTicks = 0;
 
 BOOL CALLBACK FindFontDialog(HWND hwnd, LPARAM param) {
@@ -298,28 +263,26 @@ void CALLBACK InspectFontDialog(HWND, UINT, UINT_PTR timer, DWORD) {
   if (!filled && ++gDialogTicks <= 100) return;
   KillTimer(nullptr, timer);
   if (dialog == nullptr) return;
-  gDialogView.found = true;
-  gDialogView.sizeLabelVisible = IsWindowVisible(GetDlgItem(dialog, 1090)) != FALSE;
-  gDialogView.sizeListVisible = IsWindowVisible(GetDlgItem(dialog, 1138)) != FALSE;
   const HWND faces = GetDlgItem(dialog, 1136);
-  gDialogView.faces = static_cast<int>(SendMessageW(faces, CB_GETCOUNT, 0, 0));
-  for (int i = 0; i < gDialogView.faces; ++i) {
+  const int count = static_cast<int>(SendMessageW(faces, CB_GETCOUNT, 0, 0));
+  int atFaces = 0;
+  for (int i = 0; i < count; ++i) {
     wchar_t face[LF_FACESIZE * 2] = L"";
     SendMessageW(faces, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(face));
-    gDialogView.atFaces += face[0] == L'@';
+    atFaces += face[0] == L'@';
   }
-  wchar_t chosen[LF_FACESIZE + 1] = L"";
-  GetWindowTextW(faces, chosen, LF_FACESIZE + 1);
-  gDialogView.chosenFace = chosen;
-  if (gDialogView.faces > 0 && !gDialogView.sizeListVisible) {
+  const bool sizeList = IsWindowVisible(GetDlgItem(dialog, 1138));
+  gDialogView = Row(count > 0, atFaces, WindowTitle(faces).substr(0, 1) == L"@",
+                    IsWindowVisible(GetDlgItem(dialog, 1090)) != FALSE, sizeList);
+  if (count > 0 && !sizeList) {
     RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    SaveWindowPicture(dialog, ArtifactsFolder() + L"font-dialog.bmp");
+    SaveWindowPicture(dialog, L"font-dialog.bmp");
   }
   PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
 }
 
-FontDialogView RunFontDialog(LogFontImage* setting, int custom) {
-  gDialogView = FontDialogView{};
+std::vector<int64_t> RunFontDialog(LogFontImage* setting, int custom) {
+  gDialogView.clear();
   gDialogTicks = 0;
   const UINT_PTR timer = SetTimer(nullptr, 0, 100, InspectFontDialog);
   EXPECT_EQ(ChooseFontForSetting(setting, 14, kDefaultPitch, custom), 0);  // cancelled
@@ -330,17 +293,12 @@ FontDialogView RunFontDialog(LogFontImage* setting, int custom) {
 TEST_F(GdiTest, TheFontDialogHidesVerticalFacesAndOnRequestTheSizes) {
   ShowWindow(window_, SW_SHOW);
   LogFontImage setting{};
-  const FontDialogView chart = RunFontDialog(&setting, 1);
-  ASSERT_TRUE(chart.found);
-  EXPECT_GT(chart.faces, 0);
-  EXPECT_NE(chart.chosenFace.substr(0, 1), L"@");  // nor is one picked
-  EXPECT_EQ(Row(chart.atFaces, chart.sizeLabelVisible, chart.sizeListVisible), Row(0, 0, 0));
+  EXPECT_EQ(RunFontDialog(&setting, 1), Row(1, 0, 0, 0, 0));
   const LogFontImage zero{};
   EXPECT_EQ(memcmp(&setting, &zero, sizeof zero), 0);  // cancelled: unchanged
-
-  const FontDialogView memo = RunFontDialog(&setting, 0);
-  ASSERT_TRUE(memo.found);
-  EXPECT_EQ(Row(memo.atFaces, memo.sizeListVisible), Row(0, 1));
+  const std::vector<int64_t> memo = RunFontDialog(&setting, 0);
+  ASSERT_EQ(memo.size(), 5u);
+  EXPECT_EQ(Row(memo[1], memo[4]), Row(0, 1));  // the sizes shown
 }
 
 }  // namespace

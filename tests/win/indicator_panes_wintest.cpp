@@ -2,17 +2,11 @@
 // context filled by hand: labels against a reference drawing, dotted lines,
 // bars and lines by their colours, and nothing outside the pane.
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
-#include <cstdint>
-#include <memory>
-#include <string>
-#include <vector>
 
-#include "chart/chart_context.h"
 #include "chart/chart_layout.h"
 #include "chart/indicator_panes_win.h"
 #include "chart/gdi_objects_win.h"
@@ -22,9 +16,10 @@
 #include "sheets/sheet_services.h"
 #include "common/app_globals.h"
 #include "shell/settings.h"
+#include "tests/support/chart_test_support.h"
 #include "tests/support/global_state.h"
+#include "tests/support/row.h"
 #include "tests/win/canvas.h"
-#include "tests/win/win_test_support.h"
 
 namespace {
 
@@ -72,73 +67,52 @@ class IndicatorPanesTest : public ::testing::Test {
     CreateSharedGdiObjects();
     MeasureSharedFonts(window_);
     textHeight_ = gFixedFontMetrics.tmHeight;
-
-    context_ = new ChartContext{};
-    ASSERT_TRUE(AllocChartContextBuffers(context_));
     context_->geometry.barSpacing = kSpacing;
     context_->geometry.gap = 1;
     context_->geometry.visibleBars = 48;
-    view_ = ChartView{};
-    view_.period = 0;
     view_.lastBarIndex = kLast;
     view_.barWidth = kBarWidth;
-    PeriodSeriesBlock& block = Block();
-    block.bars->count = kBarCount;
-    for (int i = 0; i < kBarCount; ++i) block.bars->bars[i].volume = 1000;
-    for (IntSeries* series : block.chartInt) series->count = 0;
+    Block().bars->count = kBarCount;
+    for (int i = 0; i < kBarCount; ++i) Block().bars->bars[i].volume = 1000;
   }
   void TearDown() override {
-    FreeChartContextBuffers(context_);
-    delete context_;
     DeleteSharedGdiObjects();
     DestroyWindow(window_);
   }
-
   PeriodSeriesBlock& Block() { return context_->periods[0]; }
-
-  void FillSeries(int slot, int32_t (*value)(int bar)) {
+  void FillSeries(int slot, const std::function<int32_t(int)>& value) {
     IntSeries* series = Block().chartInt[slot];
     series->count = kBarCount;
     for (int i = 0; i < kBarCount; ++i) series->values[i] = value(i);
   }
   void FillConstant(int slot, int32_t value) {
-    IntSeries* series = Block().chartInt[slot];
-    series->count = kBarCount;
-    for (int i = 0; i < kBarCount; ++i) series->values[i] = value;
+    FillSeries(slot, [value](int) { return value; });
   }
-
   // A pane of the whole width: 60 pixels of scale, then the plot.
   void PlacePane(int pane, int kind, int top, int height, int32_t minValue, int32_t maxValue, uint32_t flags) {
     view_.paneKinds[pane] = static_cast<uint32_t>(kind);
     view_.paneFlags[pane] = flags;
-    if (view_.paneCount < pane + 1) view_.paneCount = pane + 1;
-    PaneRecord& record = context_->panes[pane];
-    record = PaneRecord{};
+    view_.paneCount = std::max(view_.paneCount, pane + 1);
+    PaneRecord& record = context_->panes[pane] = PaneRecord{};
     record.pane = {0, top, kWidth, top + height};
     record.scale = {0, top, kScaleWidth, top + height};
-    record.plot = {kScaleWidth, top, kWidth, top + height};
-    record.fullPlot = record.plot;
+    record.plot = record.fullPlot = {kScaleWidth, top, kWidth, top + height};
     record.minValue = minValue;
     record.maxValue = maxValue;
     record.valuePerPixel = height > 0 ? (static_cast<double>(maxValue) - minValue) / height : 0.0;
   }
-
-  RECT PaneRect(int pane) const { return ToRect(context_->panes[pane].pane); }
   RECT PlotRect(int pane) const { return ToRect(context_->panes[pane].plot); }
-  // The label area of the scale column (the dotted lines start 3 pixels left of the plot).
-  RECT LabelArea(int pane) const {
-    const Rect& scale = context_->panes[pane].scale;
-    return {scale.left, scale.top, scale.right - 4, scale.bottom};
-  }
-  static RECT ToRect(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
-
   // What the chart painter leaves before a pane is painted.
   void Prefill(Canvas& canvas, int pane) const {
-    const PaneRecord& record = context_->panes[pane];
-    canvas.Fill(ToRect(record.scale), GetSysColor(COLOR_BTNFACE));
-    canvas.Fill(ToRect(record.plot), kBackground);
+    canvas.Fill(ToRect(context_->panes[pane].scale), GetSysColor(COLOR_BTNFACE));
+    canvas.Fill(PlotRect(pane), kBackground);
   }
-
+  void Paint(Canvas& canvas, int pane) const {
+    if (view_.paneKinds[pane] == kPaneVolume)
+      PaintVolumePane(canvas.dc(), view_, *context_, pane, kFirst, kLast);
+    else
+      PaintIndicatorPane(canvas.dc(), view_, *context_, pane, kFirst, kLast);
+  }
   // A new canvas with the pane painted as the chart painter would.
   std::unique_ptr<Canvas> Painted(int pane) const {
     auto canvas = std::make_unique<Canvas>(kWidth, 400, kSentinel);
@@ -146,89 +120,63 @@ class IndicatorPanesTest : public ::testing::Test {
     Paint(*canvas, pane);
     return canvas;
   }
-
-  void Paint(Canvas& canvas, int pane) const {
-    if (view_.paneKinds[pane] == kPaneVolume)
-      PaintVolumePane(canvas.dc(), view_, *context_, pane, kFirst, kLast);
-    else
-      PaintIndicatorPane(canvas.dc(), view_, *context_, pane, kFirst, kLast);
-  }
-
-  // The labels as they should look: right-aligned in the scale column less
-  // 4 pixels, T high and centred on y, kept 2 pixels inside the column.
-  void DrawReference(Canvas& canvas, int pane, const std::vector<ExpectedLabel>& labels) const {
-    const Rect& scale = context_->panes[pane].scale;
-    const HGDIOBJ oldFont = SelectObject(canvas.dc(), gChartFixedFont);
-    SetBkMode(canvas.dc(), TRANSPARENT);
-    SetTextColor(canvas.dc(), GetSysColor(COLOR_BTNTEXT));
-    for (const ExpectedLabel& label : labels) {
-      RECT rect{scale.left, label.y - textHeight_ / 2, scale.right - 4, label.y - textHeight_ / 2 + textHeight_};
-      if (rect.top < scale.top + 2) {
-        rect.top = scale.top + 2;
-        rect.bottom = rect.top + textHeight_;
-      } else if (rect.bottom > scale.bottom - 2) {
-        rect.bottom = scale.bottom - 2;
-        rect.top = rect.bottom - textHeight_;
-      }
-      const std::wstring text = SjisToWide(label.text);
-      DrawTextW(canvas.dc(), text.c_str(), static_cast<int>(text.size()), &rect,
-                DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    }
-    SelectObject(canvas.dc(), oldFont);
-  }
-
-  // Paints the pane and a reference of its expected labels; the label areas must match.
-  void ExpectLabels(int pane, const std::vector<ExpectedLabel>& labels, Canvas* painted = nullptr) {
-    Canvas own(kWidth, 400, kSentinel);
-    Canvas& canvas = painted != nullptr ? *painted : own;
+  // The pane painted on `canvas` against a reference of its labels: right-aligned in
+  // the scale column less 4 pixels, T high and centred on y, kept 2 pixels inside
+  // the column. The label areas must match.
+  void ExpectLabels(Canvas& canvas, int pane, const std::vector<ExpectedLabel>& labels) {
     Canvas reference(canvas.width(), canvas.height(), kSentinel);
     Prefill(canvas, pane);
     Prefill(reference, pane);
     Paint(canvas, pane);
-    DrawReference(reference, pane, labels);
-    const RECT area = LabelArea(pane);
+    const Rect& scale = context_->panes[pane].scale;
+    const HGDIOBJ oldFont = SelectObject(reference.dc(), gChartFixedFont);
+    SetBkMode(reference.dc(), TRANSPARENT);
+    SetTextColor(reference.dc(), GetSysColor(COLOR_BTNTEXT));
+    for (const ExpectedLabel& label : labels) {
+      const int top = std::clamp(label.y - textHeight_ / 2, scale.top + 2, scale.bottom - 2 - textHeight_);
+      RECT rect{scale.left, top, scale.right - 4, top + textHeight_};
+      const std::wstring text = SjisToWide(label.text);
+      DrawTextW(reference.dc(), text.c_str(), -1, &rect, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    }
+    SelectObject(reference.dc(), oldFont);
+    const RECT area{scale.left, scale.top, scale.right - 4, scale.bottom};
     EXPECT_GT(reference.CountOther(area, GetSysColor(COLOR_BTNFACE)), 0) << "the reference shows text";
     EXPECT_EQ(canvas.CountDifferences(reference, area), 0);
   }
-
-  // A dotted row from the plot left - 3 to the plot right - 2: grid and background only.
-  void ExpectDottedRow(const Canvas& canvas, int pane, int y) const {
-    const RECT plot = PlotRect(pane);
-    const RECT row{plot.left - 3, y, plot.right - 2, y + 1};
-    const int grid = canvas.Count(row, kGrid);
-    const int gaps = canvas.Count(row, kBackground);
-    EXPECT_GT(grid, 100) << "row " << y;
-    EXPECT_GT(gaps, 100) << "row " << y;
-    EXPECT_EQ(grid + gaps, row.right - row.left) << "row " << y;
-    EXPECT_NE(canvas.At(plot.right - 2, y), kGrid) << "row " << y;
-  }
-
-  // Rows of the pane that hold grid pixels.
-  std::vector<int> GridRows(const Canvas& canvas, int pane) const {
+  // The rows of the pane that hold grid pixels, each checked to be a dotted row from the plot
+  // left - 3 to the plot right - 2: grid and background only.
+  std::vector<int> DottedRows(const Canvas& canvas, int pane) const {
     const RECT plot = PlotRect(pane);
     std::vector<int> rows;
-    for (int y = plot.top; y < plot.bottom; ++y)
-      if (canvas.Count({plot.left - 3, y, plot.right, y + 1}, kGrid) > 0) rows.push_back(y);
+    for (int y = plot.top; y < plot.bottom; ++y) {
+      if (canvas.Count({plot.left - 3, y, plot.right, y + 1}, kGrid) == 0) continue;
+      rows.push_back(y);
+      const RECT row{plot.left - 3, y, plot.right - 2, y + 1};
+      const int grid = canvas.Count(row, kGrid), gaps = canvas.Count(row, kBackground);
+      EXPECT_TRUE(grid > 100 && gaps > 100 && grid + gaps == row.right - row.left) << "row " << y;
+      EXPECT_NE(canvas.At(plot.right - 2, y), kGrid) << "row " << y;
+    }
     return rows;
   }
-
-  // Everything outside the rectangle still shows the sentinel colour.
-  static int CountOutside(const Canvas& canvas, const RECT& inside) {
-    int n = 0;
-    for (int y = 0; y < canvas.height(); ++y)
-      for (int x = 0; x < canvas.width(); ++x) {
-        const POINT p{x, y};
-        if (!PtInRect(&inside, p)) n += canvas.At(x, y) != kSentinel;
-      }
-    return n;
+  // Pixels outside the pane that no longer show the sentinel colour.
+  int CountOutside(const Canvas& canvas, int pane) const {
+    return canvas.CountOther(canvas.Whole(), kSentinel) -
+           canvas.CountOther(ToRect(context_->panes[pane].pane), kSentinel);
   }
-
   int BarX(int bar) const { return kWidth + kSpacing / 2 - 2 - (kLast - bar + 1) * kSpacing; }
+  // The top of a bar's column: every pixel from it down to `bottom` in the bar colour, none above it up to `top`.
+  int BarTop(const Canvas& canvas, int bar, int top, int bottom) const {
+    const int left = BarX(bar) - kBarWidth / 2;
+    int y = bottom;
+    while (y > top && canvas.CountOther({left, y - 1, left + kBarWidth, y}, kBarColor) == 0) --y;
+    return canvas.Count({left, top, left + kBarWidth, y}, kBarColor) == 0 ? y : -1;
+  }
 
   ScopedGlobalState globals_{TestStart::kAsIs};
   HWND window_ = nullptr;
   int textHeight_ = 0;
-  ChartContext* context_ = nullptr;
+  OwnedContext owned_;
+  ChartContext* context_ = &owned_.context;
   ChartView view_{};
 };
 
@@ -253,7 +201,8 @@ TEST_F(IndicatorPanesTest, LevelLabelsAndDottedRowsOfEachKind) {
        {70, 120, 170}},
       // 50 / 5 = 10 < 16: every other text; 70 - trunc(i * 12.5).
       {kPaneRsi, 20, 50, 0, 10000, {{"0.00", 70}, {"50.00", 45}, {"100.00", 20}}, {33, 45, 58}},
-      {kPaneDmi, 100, 30, 0, 10000, {{"0.00", 130}, {"100.00", 100}, {"30.00", 121}}, {121}},  // two: never thinned
+      // Two labels: never thinned.
+      {kPaneDmi, 100, 30, 0, 10000, {{"0.00", 130}, {"100.00", 100}, {"30.00", 121}}, {121}},
       {kPaneStochastics,
        20,
        200,
@@ -268,34 +217,35 @@ TEST_F(IndicatorPanesTest, LevelLabelsAndDottedRowsOfEachKind) {
        150,
        {{"-0.50", 120}, {"0.00", 95}, {"0.50", 70}, {"1.00", 45}, {"1.50", 20}},
        {45, 70, 95}},
-      {kPaneDmi, 100, 100, 4000, 9000, {{"40.00", 200}, {"90.00", 100}}, {}},  // its 30 level lies below the pane
+      // Its 30 level lies below the pane.
+      {kPaneDmi, 100, 100, 4000, 9000, {{"40.00", 200}, {"90.00", 100}}, {}},
+      // The 150 level left out, the maximum labelled.
       {kPaneVolumeRatio,
        20,
        120,
        0,
        12000,
        {{"30.00", 110}, {"70.00", 70}, {"100.00", 40}, {"120.00", 20}},
-       {20, 40, 70, 110}},  // the 150 level left out, the maximum labelled
-      {kPaneSroc, 20, 100, 10500, 12000, {{"105.00", 120}, {"120.00", 20}}, {}},  // entirely above 100
+       {20, 40, 70, 110}},
+      // Entirely above 100.
+      {kPaneSroc, 20, 100, 10500, 12000, {{"105.00", 120}, {"120.00", 20}}, {}},
   };
   ASSERT_EQ(CaptionRowHeight(), 16);
   for (const Levels& c : cases) {
     SCOPED_TRACE(testing::Message() << "kind " << c.kind << " height " << c.height);
     PlacePane(0, c.kind, c.top, c.height, c.minValue, c.maxValue, 0);
     Canvas canvas(kWidth, 400, kSentinel);
-    ExpectLabels(0, c.labels, &canvas);
-    EXPECT_EQ(GridRows(canvas, 0), c.gridRows);
-    for (int y : c.gridRows) ExpectDottedRow(canvas, 0, y);
-    EXPECT_EQ(CountOutside(canvas, PaneRect(0)), 0);
+    ExpectLabels(canvas, 0, c.labels);
+    EXPECT_EQ(DottedRows(canvas, 0), c.gridRows);
+    EXPECT_EQ(CountOutside(canvas, 0), 0);
     if (c.kind == kPaneStochastics) {  // the %D line, drawn first, lies under %SD at the same values
       EXPECT_GT(canvas.Count({kScaleWidth, 119, kWidth, 120}, LineColor(kColorStochSD)), 100);
     }
   }
   Canvas canvas(kWidth, 400, kSentinel);
-  const std::vector<uint32_t> before = canvas.Pixels();
   DrawLevelLine(canvas.dc(), view_, *context_, 0, 10499, 100);
   DrawLevelLine(canvas.dc(), view_, *context_, 0, 12001, 100);
-  EXPECT_EQ(canvas.Pixels(), before);
+  EXPECT_EQ(canvas.CountOther(canvas.Whole(), kSentinel), 0);
 }
 
 TEST_F(IndicatorPanesTest, VolumeBarsRiseFromTheMinimumInTheBarColour) {
@@ -308,32 +258,21 @@ TEST_F(IndicatorPanesTest, VolumeBarsRiseFromTheMinimumInTheBarColour) {
   const char* const texts[] = {"0", "300", "600", "900", "1,200", "1,500", "1,800", "2,100", "2,400", "2,700", "3,000"};
   std::vector<ExpectedLabel> labels;
   for (int i = 0; i < 11; ++i) labels.push_back({texts[i], 310 - 30 * i});
-  ExpectLabels(0, labels, &canvas);
+  ExpectLabels(canvas, 0, labels);
   ASSERT_LE(textHeight_, 14) << "eleven labels need 10 * h / 10 > 2T";
-
-  const auto column = [&](int bar, int top, int bottom) {
-    const int left = BarX(bar) - kBarWidth / 2;
-    return RECT{left, top, left + kBarWidth, bottom};
-  };
-  EXPECT_EQ(canvas.CountOther(column(52, 260, 310), kBarColor), 0);
-  EXPECT_EQ(canvas.Count(column(52, 10, 260), kBarColor), 0);
-  EXPECT_EQ(canvas.CountOther(column(50, 309, 310), kBarColor), 0) << "a zero volume is one pixel high";
-  EXPECT_EQ(canvas.Count(column(50, 10, 309), kBarColor), 0);
-  EXPECT_EQ(canvas.CountOther(column(55, 10, 310), kBarColor), 0);
-  EXPECT_EQ(canvas.CountOther(column(40, 210, 310), kBarColor), 0);  // 1000
+  // A zero volume is one pixel high.
+  EXPECT_EQ(Row(BarTop(canvas, 52, 10, 310), BarTop(canvas, 50, 10, 310), BarTop(canvas, 55, 10, 310),
+                BarTop(canvas, 40, 10, 310)),
+            Row(260, 309, 10, 210));
   // The gaps between bars stay background; bars before the first bar are not drawn.
   EXPECT_EQ(canvas.Count({BarX(52) + 3, 10, BarX(53) - 2, 310}, kBarColor), 0);
   EXPECT_EQ(canvas.Count({kScaleWidth, 10, BarX(kFirst) - 2, 310}, kBarColor), 0);
-  EXPECT_EQ(CountOutside(canvas, PaneRect(0)), 0);
-
-  // A negative minimum does not lift the bars.
-  PlacePane(1, kPaneVolume, 10, 300, -3000, 3000, 0);  // 20 per pixel
+  EXPECT_EQ(CountOutside(canvas, 0), 0);
+  // A negative minimum does not lift the bars: 0 reaches the middle, where the scale
+  // reads 0 (20 per pixel); 500 is 25 pixels higher.
+  PlacePane(1, kPaneVolume, 10, 300, -3000, 3000, 0);
   const auto shifted = Painted(1);
-  // 0 reaches the middle, where the scale reads 0; 500 is 25 pixels higher.
-  EXPECT_EQ(shifted->CountOther(column(50, 160, 310), kBarColor), 0);
-  EXPECT_EQ(shifted->Count(column(50, 10, 160), kBarColor), 0);
-  EXPECT_EQ(shifted->CountOther(column(52, 135, 310), kBarColor), 0);
-  EXPECT_EQ(shifted->Count(column(52, 10, 135), kBarColor), 0);
+  EXPECT_EQ(Row(BarTop(*shifted, 50, 10, 310), BarTop(*shifted, 52, 10, 310)), Row(160, 135));
 }
 
 TEST_F(IndicatorPanesTest, VolumeAveragesFollowTheirFlagBits) {
@@ -344,10 +283,8 @@ TEST_F(IndicatorPanesTest, VolumeAveragesFollowTheirFlagBits) {
   const RECT plot = PlotRect(0);
   EXPECT_GT(one->Count({plot.left, 109, plot.right, 110}, LineColor(kColorVolumeAverage0)), 200);  // 310 - 200 - 1
   EXPECT_EQ(one->Count(plot, LineColor(kColorVolumeAverage0 + 1)), 0);
-
   view_.paneFlags[0] = PaneLineFlags(2);
-  const auto both = Painted(0);
-  EXPECT_GT(both->Count({plot.left, 59, plot.right, 60}, LineColor(kColorVolumeAverage0 + 1)), 200);
+  EXPECT_GT(Painted(0)->Count({plot.left, 59, plot.right, 60}, LineColor(kColorVolumeAverage0 + 1)), 200);
 }
 
 TEST_F(IndicatorPanesTest, LinesStartAtTheirFirstBarAndStayInsideThePlot) {
@@ -359,34 +296,30 @@ TEST_F(IndicatorPanesTest, LinesStartAtTheirFirstBarAndStayInsideThePlot) {
   PlacePane(0, kPaneRsi, 100, 200, 0, 10000, kPaneFlagLine0 | kPaneFlagLine2);
   const auto canvas = Painted(0);
   const RECT plot = PlotRect(0);
-  const RECT rsi1Row{plot.left, 199, plot.right, 200};  // 300 - 100 - 1
-  EXPECT_EQ(canvas->CountOther({BarX(30) + 1, 199, BarX(kLast), 200}, LineColor(kColorRsi0)), 0);
-  EXPECT_EQ(canvas->Count({plot.left, 199, BarX(30) - 1, 200}, LineColor(kColorRsi0)), 0);
-  EXPECT_EQ(canvas->Count(plot, LineColor(kColorRsi0)), canvas->Count(rsi1Row, LineColor(kColorRsi0)));
+  const COLORREF rsi1 = LineColor(kColorRsi0), rsi3 = LineColor(kColorRsi0 + 2);
+  EXPECT_EQ(canvas->CountOther({BarX(30) + 1, 199, BarX(kLast), 200}, rsi1), 0);  // 300 - 100 - 1
+  EXPECT_EQ(canvas->Count({plot.left, 199, BarX(30) - 1, 200}, rsi1), 0);
+  EXPECT_EQ(canvas->Count(plot, rsi1), canvas->Count({plot.left, 199, plot.right, 200}, rsi1));
   EXPECT_EQ(canvas->Count(plot, LineColor(kColorRsi0 + 1)), 0) << "bit 1 is clear";
   // Above the maximum: held one row below the top.
-  EXPECT_EQ(canvas->CountOther({BarX(kFirst) + 1, 101, BarX(kLast), 102}, LineColor(kColorRsi0 + 2)), 0);
-  EXPECT_EQ(canvas->Count({0, 0, kWidth, 101}, LineColor(kColorRsi0 + 2)), 0);
-  EXPECT_EQ(CountOutside(*canvas, PaneRect(0)), 0);
-
+  EXPECT_EQ(canvas->CountOther({BarX(kFirst) + 1, 101, BarX(kLast), 102}, rsi3), 0);
+  EXPECT_EQ(canvas->Count({0, 0, kWidth, 101}, rsi3), 0);
+  EXPECT_EQ(CountOutside(*canvas, 0), 0);
   // Thick lines are two pixels wide.
   gThickChartLines = 1;
-  const auto thick = Painted(0);
-  EXPECT_GE(thick->Count({plot.left, 198, plot.right, 201}, LineColor(kColorRsi0)), 2 * (BarX(kLast) - BarX(30) - 1));
-
+  EXPECT_GE(Painted(0)->Count({plot.left, 198, plot.right, 201}, rsi1), 2 * (BarX(kLast) - BarX(30) - 1));
   // Lines dropping far below the pane are clipped at its bottom.
   FillSeries(kIntRsi0, [](int bar) { return bar % 2 == 0 ? 5000 : -2000000000; });
   view_.paneFlags[0] = kPaneFlagLine0;
   const auto below = Painted(0);
-  EXPECT_GT(below->Count({plot.left, 250, plot.right, 300}, LineColor(kColorRsi0)), 100);
-  EXPECT_EQ(CountOutside(*below, PaneRect(0)), 0);
-
+  EXPECT_GT(below->Count({plot.left, 250, plot.right, 300}, rsi1), 100);
+  EXPECT_EQ(CountOutside(*below, 0), 0);
   // Called on its own, the line routine clips to the plot itself.
   Canvas alone(kWidth, 400, kSentinel);
   Prefill(alone, 0);
   DrawIntSeriesLine(alone.dc(), view_, *context_, 0, kFirst, kLast, kIntRsi0, 27, 1, 0, false);
-  EXPECT_GT(alone.Count(plot, LineColor(kColorRsi0)), 100);
-  EXPECT_EQ(CountOutside(alone, PaneRect(0)), 0);
+  EXPECT_GT(alone.Count(plot, rsi1), 100);
+  EXPECT_EQ(CountOutside(alone, 0), 0);
 }
 
 TEST_F(IndicatorPanesTest, DeviationLinesStartAtTheLongerOfTheirTwoPeriods) {
@@ -398,19 +331,19 @@ TEST_F(IndicatorPanesTest, DeviationLinesStartAtTheLongerOfTheirTwoPeriods) {
   FillConstant(kIntDeviation0 + 1, 500);
   PlacePane(0, kPaneDeviation, 100, 200, -1000, 1000, PaneLineFlags(2));  // 10 per pixel
   const auto canvas = Painted(0);
-  EXPECT_EQ(canvas->CountOther({BarX(25) + 1, 199, BarX(kLast), 200}, LineColor(kColorDeviation0)), 0);
-  EXPECT_EQ(canvas->Count({kScaleWidth, 100, BarX(25) - 1, 300}, LineColor(kColorDeviation0)), 0);
-  EXPECT_EQ(canvas->CountOther({BarX(40) + 1, 149, BarX(kLast), 150}, LineColor(kColorDeviation0 + 1)), 0);
-  EXPECT_EQ(canvas->Count({kScaleWidth, 100, BarX(40) - 1, 300}, LineColor(kColorDeviation0 + 1)), 0);
+  for (const auto& [line, start, y] : {std::array<int, 3>{0, 25, 199}, {1, 40, 149}}) {
+    EXPECT_EQ(canvas->CountOther({BarX(start) + 1, y, BarX(kLast), y + 1}, LineColor(kColorDeviation0 + line)), 0);
+    EXPECT_EQ(canvas->Count({kScaleWidth, 100, BarX(start) - 1, 300}, LineColor(kColorDeviation0 + line)), 0);
+  }
 }
 
 TEST_F(IndicatorPanesTest, FlatAndTinyPanesPaintWithoutSpilling) {
+  FillConstant(kIntRsi0, 5000);
   for (int kind = kPaneVolume; kind <= kPaneAdvanceDecline; ++kind) {
-    FillConstant(kIntRsi0, 5000);
     for (int height : {0, 1, 2}) {
       PlacePane(0, kind, 100, height, 5000, 5000, PaneLineFlags(3));
       context_->panes[0].valuePerPixel = 0.0;
-      EXPECT_EQ(CountOutside(*Painted(0), PaneRect(0)), 0) << "kind " << kind << " height " << height;
+      EXPECT_EQ(CountOutside(*Painted(0), 0), 0) << "kind " << kind << " height " << height;
     }
   }
 }
@@ -427,21 +360,15 @@ TEST_F(IndicatorPanesTest, TradeMarkColumnsComeWithTheFirstLineAndWithTheVolumeB
   gTradeMarkDate2 = 0;
   gTradeMarkPrice2 = -1;
   const int left = BarX(40) - kBarWidth / 2;
-
+  const RECT plot{kScaleWidth, 100, kWidth, 300}, column{left, 100, left + kBarWidth, 300};
   FillConstant(kIntRsi0, 5000);
   FillConstant(kIntRsi0 + 1, 5000);
   PlacePane(0, kPaneRsi, 100, 200, 0, 10000, PaneLineFlags(2));
   const auto canvas = Painted(0);
-  const RECT plot = PlotRect(0);
-  const RECT column{left, plot.top, left + kBarWidth, plot.bottom};
   EXPECT_GT(canvas->Count(column, kMarkColor), 150 * kBarWidth);
   EXPECT_EQ(canvas->Count(plot, kMarkColor), canvas->Count(column, kMarkColor));
-
-  // No line drawn, no column.
-  view_.paneFlags[0] = 0;
-  const auto bare = Painted(0);
-  EXPECT_EQ(bare->Count(plot, kMarkColor), 0);
-
+  view_.paneFlags[0] = 0;  // no line drawn, no column
+  EXPECT_EQ(Painted(0)->Count(plot, kMarkColor), 0);
   // The volume pane paints it under its bars.
   bars->bars[40].volume = 1000;
   PlacePane(0, kPaneVolume, 100, 200, 0, 2000, 0);  // 10 per pixel
@@ -456,23 +383,17 @@ int32_t Wave(int bar, double period, int32_t centre, int32_t amplitude) {
 }
 
 TEST_F(IndicatorPanesTest, EveryPaneKindInOnePicture) {
-  struct Pane {
-    int kind;
-    int32_t minValue, maxValue;
-  };
-  const Pane panes[] = {
-      {kPaneVolume, 0, 5000},        {kPaneRsi, 0, 10000},         {kPaneRci, -10000, 10000},
-      {kPaneDeviation, -1000, 1000}, {kPaneStochastics, 0, 10000}, {kPaneMacd, -50, 150},
-      {kPaneDmi, 0, 6000},           {kPaneSroc, 9000, 11000},     {kPanePsychological, 0, 10000},
-      {kPaneObv, -100000, 100000},   {kPaneVolumeRatio, 0, 20000}, {kPaneAdvanceDecline, 5000, 15000}};
+  // The kinds from the volume pane on, in their order: a range and the colour of the first line of each.
+  const int32_t panes[][3] = {
+      {0, 5000, kColorVolumeAverage0}, {0, 10000, kColorRsi0},        {-10000, 10000, kColorRci0},
+      {-1000, 1000, kColorDeviation0}, {0, 10000, kColorStochD},      {-50, 150, kColorMacd},
+      {0, 6000, kColorPlusDi},         {9000, 11000, kColorSroc},     {0, 10000, kColorPsychological0},
+      {-100000, 100000, kColorObv},    {0, 20000, kColorVolumeRatio}, {5000, 15000, kColorAdvanceDecline}};
   constexpr int kPaneHeight = 110;
   BarSeries* bars = Block().bars;
   for (int i = 0; i < kBarCount; ++i) bars->bars[i].volume = i == 45 ? 0 : Wave(i, 13, 2500, 1800);
-  for (int slot = 0; slot < kIntSlotCount; ++slot) {
-    IntSeries* series = Block().chartInt[slot];
-    series->count = kBarCount;
-    for (int i = 0; i < kBarCount; ++i) series->values[i] = Wave(i + 3 * slot, 20 + slot % 3 * 7, 0, 1);
-  }
+  for (int slot = 0; slot < kIntSlotCount; ++slot)
+    FillSeries(slot, [slot](int i) { return Wave(i + 3 * slot, 20 + slot % 3 * 7, 0, 1); });
   struct Shape {
     int firstSlot, lastSlot;
     int32_t centre, amplitude;
@@ -482,30 +403,21 @@ TEST_F(IndicatorPanesTest, EveryPaneKindInOnePicture) {
                           {17, 17, 50, 60},      {24, 24, 3000, 2000}, {25, 25, 3000, 1500}, {27, 27, 2500, 1000},
                           {29, 29, 10000, 800},  {30, 32, 5000, 3000}, {33, 33, 0, 80000},   {34, 34, 0, 60000},
                           {37, 37, 12000, 7000}, {38, 38, 10000, 4000}};
-  for (const Shape& shape : shapes)
-    for (int slot = shape.firstSlot; slot <= shape.lastSlot; ++slot)
-      for (int i = 0; i < kBarCount; ++i)
-        Block().chartInt[slot]->values[i] = Wave(i + 5 * slot, 18 + slot % 3 * 9, shape.centre, shape.amplitude);
-
+  for (const Shape& s : shapes)
+    for (int slot = s.firstSlot; slot <= s.lastSlot; ++slot)
+      FillSeries(slot, [&s, slot](int i) { return Wave(i + 5 * slot, 18 + slot % 3 * 9, s.centre, s.amplitude); });
   Canvas canvas(kWidth, kPaneHeight * 12, kSentinel);
-  int pane = 0;
-  for (const Pane& p : panes) {
-    PlacePane(pane, p.kind, pane * kPaneHeight, kPaneHeight, p.minValue, p.maxValue, PaneLineFlags(3));
-    Prefill(canvas, pane);
-    ++pane;
+  for (int i = 0; i < 12; ++i) {
+    PlacePane(i, kPaneVolume + i, i * kPaneHeight, kPaneHeight, panes[i][0], panes[i][1], PaneLineFlags(3));
+    Prefill(canvas, i);
   }
   for (int i = 0; i < 12; ++i) Paint(canvas, i);
-  ASSERT_TRUE(canvas.SaveBmp(ArtifactsFolder() + L"indicator_panes.bmp"));
-
-  const int firstColors[] = {kColorVolumeAverage0, kColorRsi0, kColorRci0,        kColorDeviation0,
-                             kColorStochD,         kColorMacd, kColorPlusDi,      kColorSroc,
-                             kColorPsychological0, kColorObv,  kColorVolumeRatio, kColorAdvanceDecline};
+  ASSERT_TRUE(canvas.SaveArtifact(L"indicator_panes.bmp"));
   for (int i = 0; i < 12; ++i) {
-    EXPECT_GT(canvas.Count(PlotRect(i), LineColor(firstColors[i])), 50) << "kind " << panes[i].kind;
     // Each pane's lines keep to its own plot.
     for (int j = 0; j < 12; ++j) {
-      if (j == i) continue;
-      EXPECT_EQ(canvas.Count(PlotRect(j), LineColor(firstColors[i])), 0) << i << " in " << j;
+      const int count = canvas.Count(PlotRect(j), LineColor(panes[i][2]));
+      EXPECT_TRUE(j == i ? count > 50 : count == 0) << "kind " << kPaneVolume + i << " in pane " << j;
     }
   }
   EXPECT_GT(canvas.Count(PlotRect(0), kBarColor), 1000);

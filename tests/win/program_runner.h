@@ -3,8 +3,9 @@
 // closing it again, for the Windows tests (run under Wine).
 #include <windows.h>
 
-#include <cwchar>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "tests/win/win_test_support.h"
 
@@ -16,21 +17,20 @@ struct RunningProgram {
   HWND window = nullptr;
 };
 
-// Copies the folder tree from into to (both without a trailing '\').
-inline bool CopyFolderTree(const std::wstring& from, const std::wstring& to) {
-  CreateDirectoryW(to.c_str(), nullptr);
+// Visits every file and folder under folder (which ends with '\\'), each folder
+// before what it holds, by its path inside folder; false when any visit failed.
+inline bool VisitFolderTree(const std::wstring& folder,
+                            const std::function<bool(const std::wstring& path, bool isFolder)>& visit,
+                            const std::wstring& under = L"") {
   WIN32_FIND_DATAW found;
-  const HANDLE find = FindFirstFileW((from + L"\\*").c_str(), &found);
+  const HANDLE find = FindFirstFileW((folder + under + L"*").c_str(), &found);
   if (find == INVALID_HANDLE_VALUE) return false;
   bool ok = true;
   do {
-    const std::wstring name = found.cFileName;
-    if (name == L"." || name == L"..") continue;
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      ok = CopyFolderTree(from + L"\\" + name, to + L"\\" + name) && ok;
-    } else {
-      ok = CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE) && ok;
-    }
+    const std::wstring name = found.cFileName, path = under + name;
+    const bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (name != L"." && name != L"..")
+      ok = visit(path, isFolder) && (!isFolder || VisitFolderTree(folder, visit, path + L"\\")) && ok;
   } while (FindNextFileW(find, &found));
   FindClose(find);
   return ok;
@@ -42,14 +42,16 @@ inline bool CopyProgramInto(const std::wstring& folder) {
   return CopyFileW(exe.c_str(), (folder + L"velqo.exe").c_str(), FALSE) != FALSE;
 }
 
-// A fresh copy of the sample database (VELQO_SAMPLE_DB) with the program beside
-// its data; empty when no sample is given or the copy failed.
-inline std::wstring CopySampleWithProgram(const wchar_t* prefix) {
-  const std::wstring sample = UnixToDosPath(EnvironmentText(L"VELQO_SAMPLE_DB"));
-  if (sample.empty()) return L"";
-  const std::wstring folder = MakeTempFolder(prefix);
-  const bool copied = CopyFolderTree(sample, folder.substr(0, folder.size() - 1)) && CopyProgramInto(folder);
-  return copied ? folder : L"";
+// A fresh copy of the sample database with the program beside its data
+// (without it when `program` is false); empty when no sample is given or the copy failed.
+inline std::wstring CopySample(const wchar_t* prefix, bool program = true) {
+  if (SampleFolder().empty()) return L"";
+  const std::wstring sample = SampleFolder() + L"\\", folder = MakeTempFolder(prefix);
+  const bool copied = VisitFolderTree(sample, [&](const std::wstring& path, bool isFolder) {
+    return (isFolder ? CreateDirectoryW((folder + path).c_str(), nullptr)
+                     : CopyFileW((sample + path).c_str(), (folder + path).c_str(), FALSE)) != FALSE;
+  });
+  return copied && (!program || CopyProgramInto(folder)) ? folder : L"";
 }
 
 // Starts folder's velqo.exe with folder as its working folder.
@@ -57,41 +59,34 @@ inline bool StartProgram(const std::wstring& folder, PROCESS_INFORMATION* proces
   std::wstring command = L"\"" + folder + L"velqo.exe\"";
   STARTUPINFOW si{};
   si.cb = sizeof si;
-  return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, process) !=
-         FALSE;
+  return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, process);
 }
 
-struct ProgramWindowSearch {
-  DWORD processId;
-  HWND found;
-  int count;
-};
-
-inline BOOL CALLBACK CountProgramWindow(HWND hwnd, LPARAM param) {
-  auto* search = reinterpret_cast<ProgramWindowSearch*>(param);
-  wchar_t name[64];
-  if (GetClassNameW(hwnd, name, 64) == 0 || wcscmp(name, kProgramWindowClass) != 0) return TRUE;
-  ++search->count;
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  if (pid == search->processId && IsWindowVisible(hwnd)) search->found = hwnd;
-  return TRUE;
+// The top-level windows of a class, and of a title when one is given, of any process.
+inline std::vector<HWND> TopWindows(const wchar_t* className, const wchar_t* title = nullptr) {
+  std::vector<HWND> windows;
+  for (HWND hwnd = FindWindowExW(nullptr, nullptr, className, title); hwnd != nullptr;
+       hwnd = FindWindowExW(nullptr, hwnd, className, title))
+    windows.push_back(hwnd);
+  return windows;
 }
 
-// How many main windows of any process there are; *found receives the
-// visible one of processId, or nullptr.
-inline int CountProgramWindows(DWORD processId, HWND* found) {
-  ProgramWindowSearch search{processId, nullptr, 0};
-  EnumWindows(CountProgramWindow, reinterpret_cast<LPARAM>(&search));
-  if (found != nullptr) *found = search.found;
-  return search.count;
+// The one of them that the process made (and shows, when `shown`), or null.
+inline HWND WindowOf(const PROCESS_INFORMATION& process, const wchar_t* className, const wchar_t* title = nullptr,
+                     bool shown = false) {
+  for (const HWND hwnd : TopWindows(className, title)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == process.dwProcessId && (!shown || IsWindowVisible(hwnd))) return hwnd;
+  }
+  return nullptr;
 }
 
 // Waits until the program shows its main window; false if it ends or times out first.
 inline bool WaitForMainWindow(RunningProgram& program) {
   const DWORD end = GetTickCount() + kProgramTimeoutMs;
   while (static_cast<LONG>(end - GetTickCount()) > 0) {
-    CountProgramWindows(program.process.dwProcessId, &program.window);
+    program.window = WindowOf(program.process, kProgramWindowClass, nullptr, true);
     if (program.window != nullptr) return true;
     if (WaitForSingleObject(program.process.hProcess, 100) == WAIT_OBJECT_0) return false;
   }
@@ -102,22 +97,23 @@ inline bool LaunchProgram(const std::wstring& folder, RunningProgram& program) {
   return StartProgram(folder, &program.process) && WaitForMainWindow(program);
 }
 
-// Closes the window as a user would, waits for the process to end and
+// Waits up to `wait` for the process to end, terminates it if it has not, and
 // returns its exit code (STILL_ACTIVE if it had to be terminated).
-inline DWORD CloseProgram(RunningProgram& program) {
-  if (program.window != nullptr) PostMessageW(program.window, WM_CLOSE, 0, 0);
+inline DWORD EndProgram(RunningProgram& program, DWORD wait) {
   DWORD code = STILL_ACTIVE;
-  if (WaitForSingleObject(program.process.hProcess, kProgramTimeoutMs) == WAIT_OBJECT_0)
+  if (WaitForSingleObject(program.process.hProcess, wait) == WAIT_OBJECT_0) {
     GetExitCodeProcess(program.process.hProcess, &code);
-  else
+  } else {
     TerminateProcess(program.process.hProcess, 99);
+    WaitForSingleObject(program.process.hProcess, kProgramTimeoutMs);
+  }
   CloseHandle(program.process.hThread);
   CloseHandle(program.process.hProcess);
   return code;
 }
 
-inline std::wstring WindowTitle(HWND hwnd) {
-  wchar_t title[256] = L"";
-  GetWindowTextW(hwnd, title, 256);
-  return title;
+// Closes the window as a user would and waits for the process to end.
+inline DWORD CloseProgram(RunningProgram& program) {
+  if (program.window != nullptr) PostMessageW(program.window, WM_CLOSE, 0, 0);
+  return EndProgram(program, kProgramTimeoutMs);
 }

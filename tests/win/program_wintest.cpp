@@ -1,18 +1,18 @@
 // The program itself: start-up, the single-instance rule and the
 // configuration files written at shut-down.
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <random>
 
 #include "platform/win_text.h"
+#include "tests/support/row.h"
+#include "tests/win/canvas.h"
 #include "tests/win/program_runner.h"
-#include "tests/win/win_test_support.h"
 
 namespace {
+
+constexpr size_t kSettingsSize = 6812, kSettingsP2Size = 4072;
 
 // A copy of the program in a folder of its own: the program keeps its data beside itself.
 std::wstring MakeProgramFolder() {
@@ -29,34 +29,24 @@ int CALLBACK NoteFontFamily(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM f
   return 0;
 }
 
-// Frame buttons and scroll arrows are glyphs of the system's symbol font;
-// without it they show as letters ("0 1 r").
-bool HasSymbolFont() {
-  bool found = false;
-  const HDC dc = GetDC(nullptr);
-  EnumFontFamiliesW(dc, L"Marlett", NoteFontFamily, reinterpret_cast<LPARAM>(&found));
-  ReleaseDC(nullptr, dc);
-  return found;
-}
-
 TEST(ProgramTest, StartsShowsItsTitleAndWritesTheSettingsAndGroupsOnClose) {
-  EXPECT_TRUE(HasSymbolFont()) << "the frame buttons would show as letters";
+  // Frame buttons and scroll arrows are glyphs of the system's symbol font; without it they show as letters.
+  bool symbolFont = false;
+  const HDC dc = GetDC(nullptr);
+  EnumFontFamiliesW(dc, L"Marlett", NoteFontFamily, reinterpret_cast<LPARAM>(&symbolFont));
+  ReleaseDC(nullptr, dc);
+  EXPECT_TRUE(symbolFont) << "the frame buttons would show as letters";
   const std::wstring folder = MakeProgramFolder();
   RunningProgram program;
   ASSERT_TRUE(LaunchProgram(folder, program));
   EXPECT_EQ(WindowTitle(program.window), SjisToWide("ヴェルクォラ22　－　パターン1"));
   PumpFor(300);
-  SaveWindowPicture(program.window, ArtifactsFolder() + L"main-window.bmp");
+  SaveWindowPicture(program.window, L"main-window.bmp");
   EXPECT_EQ(CloseProgram(program), 0u);
-
-  const auto first = ReadFileBytes(folder + L"velqo.dat");
-  const auto firstP2 = ReadFileBytes(folder + L"velqo_p2.dat");
-  EXPECT_EQ(first.size(), 6812u);
-  EXPECT_EQ(firstP2.size(), 4072u);
+  const auto first = ReadFileBytes(folder + L"velqo.dat"), firstP2 = ReadFileBytes(folder + L"velqo_p2.dat");
   const auto groups = ReadFileBytes(folder + L"grp.dat");
-  EXPECT_EQ(groups.size(), 2534568u);
+  EXPECT_EQ(Row(first.size(), firstP2.size(), groups.size()), Row(kSettingsSize, kSettingsP2Size, 2534568));
   EXPECT_EQ(ReadFileBytes(folder + L"BACKUP\\grp01.dat"), groups) << "the newest backup is the saved table";
-
   // A restart reads them back: closing again writes the same bytes.
   ASSERT_TRUE(LaunchProgram(folder, program));
   EXPECT_EQ(CloseProgram(program), 0u);
@@ -67,15 +57,12 @@ TEST(ProgramTest, StartsShowsItsTitleAndWritesTheSettingsAndGroupsOnClose) {
 
 TEST(ProgramTest, ASecondStartLeavesOneMainWindow) {
   const std::wstring folder = MakeProgramFolder();
-  RunningProgram first;
+  RunningProgram first, second;
   ASSERT_TRUE(LaunchProgram(folder, first));
-
-  PROCESS_INFORMATION second{};
-  ASSERT_TRUE(StartProgram(folder, &second));
-  EXPECT_EQ(WaitForSingleObject(second.hProcess, kProgramTimeoutMs), WAIT_OBJECT_0);
-  CloseHandle(second.hThread);
-  CloseHandle(second.hProcess);
-  EXPECT_EQ(CountProgramWindows(first.process.dwProcessId, nullptr), 1);
+  ASSERT_TRUE(StartProgram(folder, &second.process));
+  EXPECT_EQ(WaitForSingleObject(second.process.hProcess, kProgramTimeoutMs), WAIT_OBJECT_0);
+  EndProgram(second, 0);
+  EXPECT_EQ(TopWindows(kProgramWindowClass).size(), 1u);
   EXPECT_TRUE(IsWindow(first.window));
   EXPECT_EQ(CloseProgram(first), 0u);
 }
@@ -84,38 +71,21 @@ TEST(ProgramTest, ASettingsFileOfRandomBytesDoesNotStopTheStart) {
   std::mt19937 random(6812);
   for (int round = 0; round < 3; ++round) {
     const std::wstring folder = MakeProgramFolder();
-    std::vector<unsigned char> junk(6812), junkP2(4072);
-    for (auto& b : junk) b = static_cast<unsigned char>(random());
-    for (auto& b : junkP2) b = static_cast<unsigned char>(random());
-    ASSERT_TRUE(WriteFileBytes(folder + L"velqo.dat", junk));
-    ASSERT_TRUE(WriteFileBytes(folder + L"velqo_p2.dat", junkP2));
+    std::vector<unsigned char> junk(kSettingsSize), junkP2(kSettingsP2Size);
+    for (auto* bytes : {&junk, &junkP2})
+      for (auto& b : *bytes) b = static_cast<unsigned char>(random());
+    ASSERT_TRUE(WriteFileBytes(folder + L"velqo.dat", junk) && WriteFileBytes(folder + L"velqo_p2.dat", junkP2));
     RunningProgram program;
     ASSERT_TRUE(LaunchProgram(folder, program)) << "round " << round;
     EXPECT_EQ(CloseProgram(program), 0u);
-    EXPECT_EQ(ReadFileBytes(folder + L"velqo.dat").size(), 6812u);
+    EXPECT_EQ(ReadFileBytes(folder + L"velqo.dat").size(), kSettingsSize);
   }
-}
-
-// The program's main window of this process, shown or not.
-HWND FindProgramWindowOf(DWORD processId) {
-  for (HWND hwnd = FindWindowW(kProgramWindowClass, nullptr); hwnd != nullptr;
-       hwnd = FindWindowExW(nullptr, hwnd, kProgramWindowClass, nullptr)) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == processId) return hwnd;
-  }
-  return nullptr;
 }
 
 // The read-error box of a damaged price file: the daily retries take some seconds.
 HWND WaitForErrorBox(const PROCESS_INFORMATION& process) {
   for (int i = 0; i < 600; ++i) {
-    for (HWND box = FindWindowW(L"#32770", SjisToWide("エラー").c_str()); box != nullptr;
-         box = FindWindowExW(nullptr, box, L"#32770", SjisToWide("エラー").c_str())) {
-      DWORD pid = 0;
-      GetWindowThreadProcessId(box, &pid);
-      if (pid == process.dwProcessId) return box;
-    }
+    if (const HWND box = WindowOf(process, L"#32770", SjisToWide("エラー").c_str())) return box;
     if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
   }
   return nullptr;
@@ -125,17 +95,16 @@ HWND WaitForErrorBox(const PROCESS_INFORMATION& process) {
 // box; the user closes the program from the taskbar meanwhile, then answers
 // the box. The program must end normally or start with an empty chart.
 TEST(ProgramTest, AClosingRequestDuringTheStartUpErrorBoxIsSafe) {
-  if (EnvironmentText(L"VELQO_SAMPLE_DB").empty()) GTEST_SKIP() << "VELQO_SAMPLE_DB not set";
-  const std::wstring folder = CopySampleWithProgram(L"velqo-emptyday");
+  if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
+  const std::wstring folder = CopySample(L"velqo-emptyday");
   ASSERT_FALSE(folder.empty());
   ASSERT_TRUE(WriteFileBytes(folder + L"DAY\\1001", {}));
   const auto stockTable = ReadFileBytes(folder + L"stock.dat");
-
   RunningProgram program;
   ASSERT_TRUE(StartProgram(folder, &program.process));
   const HWND box = WaitForErrorBox(program.process);
   ASSERT_NE(box, nullptr) << "no read-error box";
-  const HWND early = FindProgramWindowOf(program.process.dwProcessId);
+  const HWND early = WindowOf(program.process, kProgramWindowClass);  // shown or not
   if (early != nullptr) PostMessageW(early, WM_CLOSE, 0, 0);
   Sleep(300);
   PostMessageW(box, WM_COMMAND, IDOK, 0);
@@ -148,9 +117,8 @@ TEST(ProgramTest, AClosingRequestDuringTheStartUpErrorBoxIsSafe) {
   const auto after = ReadFileBytes(folder + L"stock.dat");
   ASSERT_EQ(after.size(), stockTable.size());
   constexpr size_t kHeader = 8, kRecord = 4776, kMaster = 156;
-  for (size_t at = kHeader; at < after.size(); at += kRecord) {
+  for (size_t at = kHeader; at < after.size(); at += kRecord)
     ASSERT_TRUE(std::equal(after.begin() + at, after.begin() + at + kMaster, stockTable.begin() + at)) << at;
-  }
 }
 
 }  // namespace

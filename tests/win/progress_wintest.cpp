@@ -9,7 +9,8 @@
 #include "resources/resource_ids.h"
 #include "common/app_globals.h"
 #include "common/progress.h"
-#include "tests/win/win_test_support.h"
+#include "tests/support/row.h"
+#include "tests/win/canvas.h"
 
 namespace {
 
@@ -17,11 +18,9 @@ class ProgressDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
     InitCommonControls();
-    owner_ = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 400, 300, nullptr,
-                             nullptr, GetModuleHandleW(nullptr), nullptr);
+    owner_ = MakeWindow(L"owner", 10, 400, 300);
     ASSERT_NE(owner_, nullptr);
-    other_ = CreateWindowExW(0, L"STATIC", L"sheet", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300, 200, nullptr,
-                             nullptr, GetModuleHandleW(nullptr), nullptr);
+    other_ = MakeWindow(L"sheet", 50, 300, 200);
     gMainWnd = owner_;
   }
   void TearDown() override {
@@ -30,16 +29,20 @@ class ProgressDialogTest : public ::testing::Test {
     DestroyWindow(owner_);
     gMainWnd = nullptr;
   }
-  HWND Dialog() const { return static_cast<HWND>(gProgressDlg); }
-  std::wstring ItemText(int id) const {
-    wchar_t text[256] = L"";
-    GetDlgItemTextW(Dialog(), id, text, 256);
-    return text;
+  static HWND MakeWindow(const wchar_t* title, int at, int width, int height) {
+    return CreateWindowExW(0, L"STATIC", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, at, at, width, height, nullptr,
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
   }
-  int BarPosition() const {
-    return static_cast<int>(SendDlgItemMessageW(Dialog(), IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0));
+  static HWND Dialog() { return static_cast<HWND>(gProgressDlg); }
+  static HWND Item(int id) { return GetDlgItem(Dialog(), id); }
+  static int BarPosition() { return static_cast<int>(SendMessageW(Item(IDC_PROGRESS_BAR), PBM_GETPOS, 0, 0)); }
+  // Whether the dialog's Cancel, its abort button and its first text show.
+  static std::vector<int64_t> Shown() {
+    return Row(IsWindowVisible(Item(IDCANCEL)), IsWindowVisible(Item(IDC_PROGRESS_ABORT)),
+               IsWindowVisible(Item(IDC_PROGRESS_TEXT1)));
   }
-  bool ItemVisible(int id) const { return IsWindowVisible(GetDlgItem(Dialog(), id)) != FALSE; }
+  std::vector<int64_t> Enabled() const { return Row(IsWindowEnabled(owner_), IsWindowEnabled(other_)); }
+
   HWND owner_ = nullptr;
   HWND other_ = nullptr;
 };
@@ -48,52 +51,41 @@ TEST_F(ProgressDialogTest, DisablesTheOtherWindowsUntilItCloses) {
   BeginProgress(owner_, 0, 234, 2);
   ASSERT_NE(Dialog(), nullptr);
   EXPECT_TRUE(IsWindowVisible(Dialog()));
-  wchar_t title[64];
-  GetWindowTextW(Dialog(), title, 64);
-  EXPECT_EQ(std::wstring(title), SjisToWide("ヴェルクォラ22"));
-  EXPECT_FALSE(IsWindowEnabled(owner_));
-  EXPECT_FALSE(IsWindowEnabled(other_));
-  EXPECT_FALSE(ItemVisible(IDCANCEL));  // over the main window there is no Cancel
-  EXPECT_FALSE(ItemVisible(IDC_PROGRESS_ABORT));
-
+  EXPECT_EQ(WindowTitle(Dialog()), SjisToWide("ヴェルクォラ22"));
+  EXPECT_EQ(Enabled(), Row(0, 0));
+  EXPECT_EQ(Shown(), Row(0, 0, 1));  // over the main window there is no Cancel
   StepProgress();
   EXPECT_EQ(BarPosition(), 16000);
   SetProgressSubPos(50);
   EXPECT_EQ(BarPosition(), 24000);
   SetProgressText1("株価ファイルを読み込み中...");
   SetProgressText2("7203");
-  EXPECT_EQ(ItemText(IDC_PROGRESS_TEXT1), SjisToWide("株価ファイルを読み込み中..."));
-  EXPECT_EQ(ItemText(IDC_PROGRESS_TEXT2), L"7203");
-  SaveWindowPicture(Dialog(), ArtifactsFolder() + L"progress-dialog.bmp");
-
+  EXPECT_EQ(WindowTitle(Item(IDC_PROGRESS_TEXT1)), SjisToWide("株価ファイルを読み込み中..."));
+  EXPECT_EQ(WindowTitle(Item(IDC_PROGRESS_TEXT2)), L"7203");
+  SaveWindowPicture(Dialog(), L"progress-dialog.bmp");
   const HWND dialog = Dialog();
   EndProgress();
   EXPECT_EQ(gProgressDlg, nullptr);
   EXPECT_FALSE(IsWindow(dialog));
-  EXPECT_TRUE(IsWindowEnabled(owner_));
-  EXPECT_TRUE(IsWindowEnabled(other_));
+  EXPECT_EQ(Enabled(), Row(1, 1));
 }
 
 TEST_F(ProgressDialogTest, CancelAndAbortButtonsSetTheirFlags) {
   BeginProgress(other_, 1, 0, 1);
   ASSERT_NE(Dialog(), nullptr);
-  EXPECT_TRUE(ItemVisible(IDCANCEL));
+  EXPECT_TRUE(IsWindowVisible(Item(IDCANCEL)));
   SendMessageW(Dialog(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
   EXPECT_EQ(gProgressCancelled, 1);
-
   ShowProgressAbortButton();
-  EXPECT_TRUE(ItemVisible(IDC_PROGRESS_ABORT));
-  EXPECT_FALSE(ItemVisible(IDC_PROGRESS_TEXT1));
+  EXPECT_EQ(Shown(), Row(1, 1, 0));
   SendMessageW(Dialog(), WM_COMMAND, MAKEWPARAM(IDC_PROGRESS_ABORT, BN_CLICKED), 0);
   EXPECT_EQ(gProgressAbortRequested, 1);
   HideProgressAbortButton();
-  EXPECT_FALSE(ItemVisible(IDC_PROGRESS_ABORT));
-  EXPECT_TRUE(ItemVisible(IDC_PROGRESS_TEXT1));
-
+  EXPECT_EQ(Shown(), Row(1, 0, 1));
   DisableProgressCancel();
-  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(Dialog(), IDCANCEL)));
+  EXPECT_FALSE(IsWindowEnabled(Item(IDCANCEL)));
   EnableProgressCancel();
-  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(Dialog(), IDCANCEL)));
+  EXPECT_TRUE(IsWindowEnabled(Item(IDCANCEL)));
 }
 
 TEST_F(ProgressDialogTest, ASecondBeginReusesTheOpenDialog) {
@@ -102,7 +94,7 @@ TEST_F(ProgressDialogTest, ASecondBeginReusesTheOpenDialog) {
   SetProgressText1("first");
   BeginProgress(owner_, 0, 0, 3);
   EXPECT_EQ(Dialog(), first);
-  EXPECT_EQ(ItemText(IDC_PROGRESS_TEXT1), L"");
+  EXPECT_EQ(WindowTitle(Item(IDC_PROGRESS_TEXT1)), L"");
   EXPECT_EQ(BarPosition(), 0);
   EndProgress();
   EXPECT_TRUE(IsWindowEnabled(owner_));

@@ -2,12 +2,16 @@
 // Helpers shared by the Windows tests (run under Wine).
 #include <windows.h>
 
-#include <cstdint>
+#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "chart/gdi_rules.h"
+#include "records/screen_pattern_record.h"
+#include "records/settings_block.h"
 
 // A new empty folder under the temporary folder; ends with '\'.
 inline std::wstring MakeTempFolder(const wchar_t* prefix) {
@@ -24,11 +28,9 @@ inline std::wstring MakeTempFolder(const wchar_t* prefix) {
 inline std::vector<unsigned char> ReadFileBytes(const std::wstring& path) {
   std::vector<unsigned char> bytes;
   FILE* f = _wfopen(path.c_str(), L"rb");
-  if (f == nullptr) return bytes;
   unsigned char buf[65536];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, f)) > 0) bytes.insert(bytes.end(), buf, buf + n);
-  fclose(f);
+  for (size_t n; f != nullptr && (n = fread(buf, 1, sizeof buf, f)) > 0;) bytes.insert(bytes.end(), buf, buf + n);
+  if (f != nullptr) fclose(f);
   return bytes;
 }
 
@@ -36,8 +38,7 @@ inline bool WriteFileBytes(const std::wstring& path, const std::vector<unsigned 
   FILE* f = _wfopen(path.c_str(), L"wb");
   if (f == nullptr) return false;
   const bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  fclose(f);
-  return ok;
+  return fclose(f) == 0 && ok;
 }
 
 inline std::wstring EnvironmentText(const wchar_t* name) {
@@ -50,10 +51,12 @@ inline std::wstring EnvironmentText(const wchar_t* name) {
 inline std::wstring UnixToDosPath(const std::wstring& unixPath) {
   if (unixPath.empty() || unixPath[0] != L'/') return unixPath;
   std::wstring dos = L"Z:" + unixPath;
-  for (wchar_t& c : dos)
-    if (c == L'/') c = L'\\';
+  std::replace(dos.begin(), dos.end(), L'/', L'\\');
   return dos;
 }
+
+// The generated sample database's folder (VELQO_SAMPLE_DB) as a DOS path; empty when none is given.
+inline std::wstring SampleFolder() { return UnixToDosPath(EnvironmentText(L"VELQO_SAMPLE_DB")); }
 
 // Folder for pictures and other artefacts that people may look at.
 inline std::wstring ArtifactsFolder() {
@@ -63,75 +66,42 @@ inline std::wstring ArtifactsFolder() {
   return folder + L"\\";
 }
 
-// A top-down 32-bit DIB section; *bits receives its 0x00RRGGBB pixels.
-inline HBITMAP CreatePixelBitmap(HDC dc, int width, int height, uint32_t** bits) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  return CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(bits), nullptr, 0);
+inline RECT ToRect(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+// Palette slots given their colours, in pairs: SetPalette(slot, colour, slot, colour, ...).
+template <typename... More>
+void SetPalette(int slot, COLORREF color, More... more) {
+  gPaletteColors[slot] = color;
+  if constexpr (sizeof...(more) > 0) SetPalette(more...);
 }
 
-// Writes top-down 0x00RRGGBB pixels as a 24-bit BMP, its rows bottom-up as
-// picture viewers expect.
-inline bool WriteBmp24(const std::wstring& path, int width, int height, const uint32_t* pixels) {
-  const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-  BITMAPFILEHEADER file{};
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof header;
-  header.biWidth = width;
-  header.biHeight = height;
-  header.biPlanes = 1;
-  header.biBitCount = 24;
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof header;
-  file.bfSize = file.bfOffBits + stride * static_cast<DWORD>(height);
-  std::vector<unsigned char> bytes(file.bfSize, 0);
-  memcpy(bytes.data(), &file, sizeof file);
-  memcpy(bytes.data() + sizeof file, &header, sizeof header);
-  for (int y = 0; y < height; ++y) {
-    unsigned char* row = bytes.data() + file.bfOffBits + stride * static_cast<DWORD>(height - 1 - y);
-    for (int x = 0; x < width; ++x) {
-      const uint32_t p = pixels[y * width + x];
-      row[3 * x] = p & 0xFF;
-      row[3 * x + 1] = (p >> 8) & 0xFF;
-      row[3 * x + 2] = (p >> 16) & 0xFF;
-    }
+// A chart of the given panes (kind, flags) at bar width 5, showing the newest bar.
+inline ChartView MakeChartView(uint32_t code, int period, std::initializer_list<std::pair<uint32_t, uint32_t>> panes) {
+  ChartView view{};
+  view.stockCode = code;
+  view.period = period;
+  view.lastBarIndex = -1;
+  view.barWidth = 5;
+  view.rightMargin = kDefaultRightMargin;
+  for (const auto& [kind, flags] : panes) {
+    view.paneKinds[view.paneCount] = kind;
+    view.paneFlags[view.paneCount++] = flags;
   }
-  return WriteFileBytes(path, bytes);
+  return view;
 }
 
-// Saves what a window shows on the screen as a 24-bit BMP.
-inline bool SaveWindowPicture(HWND hwnd, const std::wstring& path) {
-  RECT rc;
-  if (!GetWindowRect(hwnd, &rc)) return false;
-  const int w = rc.right - rc.left, h = rc.bottom - rc.top;
-  if (w <= 0 || h <= 0) return false;
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  uint32_t* bits = nullptr;
-  HBITMAP bmp = CreatePixelBitmap(screen, w, h, &bits);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
-  SelectObject(mem, old);
-  GdiFlush();
-  const bool saved = bits != nullptr && WriteBmp24(path, w, h, bits);
-  DeleteObject(bmp);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-  return saved;
+// A window's text: a title, or what a control shows.
+inline std::wstring WindowTitle(HWND hwnd) {
+  wchar_t title[256] = L"";
+  GetWindowTextW(hwnd, title, 256);
+  return title;
 }
 
 // Waits up to 10 s for a dialog with this title (shown by another thread's
 // modal loop); null when none came.
 inline HWND WaitForDialog(const std::wstring& title) {
-  for (int i = 0; i < 200; ++i) {
-    const HWND dialog = FindWindowW(L"#32770", title.c_str());
-    if (dialog != nullptr) return dialog;
-    Sleep(50);
-  }
+  for (int i = 0; i < 200; ++i, Sleep(50))
+    if (const HWND dialog = FindWindowW(L"#32770", title.c_str())) return dialog;
   return nullptr;
 }
 

@@ -1,0 +1,607 @@
+// A main window made in this process over the generated sample database, with
+// three charts, driven through posted messages: the group combo boxes and stock
+// lists, the chart and pane commands of the toolbar and menus, the splitter and
+// margin drags, the pop-up menus as loaded, tooltips and the window-size items;
+// keys, mouse, scroll bars, search box, timers and the close request.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "window/blink_timers.h"
+#include "window/chart_lists_win.h"
+#include "window/chart_popups_win.h"
+#include "window/chart_windows.h"
+#include "window/drag_modes.h"
+#include "window/main_window_controls_win.h"
+#include "window/main_window_input_win.h"
+#include "window/main_window_win.h"
+#include "chart/chart_context.h"
+#include "chart/chart_loading.h"
+#include "chart/chart_scroll.h"
+#include "chart/chart_selection.h"
+#include "chart/cross_hair.h"
+#include "chart/gdi_objects_win.h"
+#include "chart/screen_pattern.h"
+#include "data/stock_table.h"
+#include "platform/win_text.h"
+#include "common/app_globals.h"
+#include "common/command_ids.h"
+#include "common/progress.h"
+#include "shell/settings.h"
+#include "analysis/group_store.h"
+#include "resources/resource_ids.h"
+#include "tests/support/row.h"
+#include "tests/win/canvas.h"
+#include "tests/win/program_runner.h"
+#include "tools/sample_db/series_digest.h"
+
+namespace {
+
+StockCode SampleCode(int index) { return gStockTable->records[index].master.code; }
+
+std::wstring CodeText(StockCode code) {
+  char text[8];
+  return SjisToWide(CodeToString(code, text));
+}
+
+std::wstring ListRowText(HWND list, int row) {
+  wchar_t text[256] = L"";
+  SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+POINT Centre(const Rect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+class MainWindowInputTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    // The groups are written beside the prices: work on a copy.
+    const std::wstring folder = CopySample(L"velqo-window", false);
+    if (folder.empty()) return;
+    savedSettings_ = gSettings;
+    SetDefaultSettings();
+    InitAppTexts();
+    gChartFontSize = 12;
+    if (!OpenDatabaseFolder(WideToSjis(folder.c_str()).c_str()) || gStockTable == nullptr || gStockTable->count < 12)
+      return;
+    if (!LoadGroupsAtStartup()) return;
+    ScreenPattern& pattern = CurrentScreenPattern() = ScreenPattern{};
+    pattern.chartCount = 3;
+    for (int i = 0; i < 3; ++i)
+      pattern.views[i] =
+          MakeChartView(SampleCode(4 + i), i / 2, {{kPaneCandles, PaneLineFlags(2)}, {kPaneVolume, kPaneFlagLine0}});
+    gInstance = GetModuleHandleW(nullptr);
+    RegisterWindowClasses(static_cast<HINSTANCE>(gInstance));
+    window_ = CreateMainWindow(static_cast<HINSTANCE>(gInstance), SW_SHOWNORMAL);
+    if (window_ == nullptr) return;
+    SetWindowPos(window_, HWND_TOP, 0, 0, 1200, 900, SWP_SHOWWINDOW);
+    for (int i = 0; i < 3; ++i) UpdateChartScrollBar(i);
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    PumpFor(200);
+  }
+  static void TearDownTestSuite() {
+    if (window_ != nullptr) DestroyWindow(window_);
+    window_ = nullptr;
+    gMainWnd = nullptr;
+    for (ChartWindows& windows : gChartWindows) windows.scrollBarWindow = nullptr;
+    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) continue;
+    gSettings = savedSettings_;
+  }
+  void SetUp() override {
+    if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
+    ASSERT_NE(window_, nullptr);
+    SetShift(false);
+    gProgressDlg = nullptr;
+    SetForegroundWindow(window_);
+    SetFocus(window_);
+  }
+  static void SetShift(bool down) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = down ? 0x80 : 0;
+    SetKeyboardState(keys);
+  }
+  static void Post(UINT message, WPARAM wParam, LPARAM lParam = 0) {
+    PostMessageW(window_, message, wParam, lParam);
+    PumpFor(60);
+  }
+  static int LastBar(int chart) { return CurrentScreenPattern().views[chart].lastBarIndex; }
+  // Chart `chart` selected and moved well away from both ends.
+  static void SelectChartInTheMiddle(int chart) {
+    gSelectedChart = chart;
+    gSelectedPane = 0;
+    SetChartScrollPos(chart, GetChartEndBarIndex(chart) - 200, 1);
+    PumpFor(30);
+  }
+  static HWND SearchBox() { return GetDlgItem(window_, kSearchBoxId); }
+  // A press and release of the left button at p.
+  static void Click(POINT p) {
+    Post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    Post(WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+  }
+  static void TypeIntoChart(const wchar_t* text) {
+    for (const wchar_t* c = text; *c != L'\0'; ++c) Post(WM_CHAR, *c);
+  }
+
+  static inline HWND window_ = nullptr;
+  static inline SettingsBlock savedSettings_;
+};
+
+using MainWindowListsTest = MainWindowInputTest;
+
+HWND Combo(int chart) { return static_cast<HWND>(gChartWindows[chart].groupCombo); }
+HWND List(int chart) { return static_cast<HWND>(gChartWindows[chart].stockList); }
+int Count(HWND control, UINT message) { return static_cast<int>(SendMessageW(control, message, 0, 0)); }
+int Members(int group) { return gGroupTable->groups[group].memberCount; }
+StockCode Member(int group, int row) { return gGroupTable->groups[group].members[row]; }
+StockCode Shown(int chart) { return CurrentScreenPattern().views[chart].stockCode; }
+
+// What a user's pick of a list row or a combo entry sends the main window.
+void PostPick(HWND control, int childId) {
+  PostMessageW(static_cast<HWND>(gMainWnd), WM_COMMAND, MAKEWPARAM(childId, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(control));
+  PumpFor(80);
+}
+void PickRow(int chart, int row) {
+  SendMessageW(List(chart), LB_SETCURSEL, row, 0);
+  PostPick(List(chart), IDC_STOCK_LIST + 4 * chart);
+}
+void PickGroup(int chart, int group) {
+  SendMessageW(Combo(chart), CB_SETCURSEL, group, 0);
+  PostPick(Combo(chart), IDC_GROUP_COMBO + 4 * chart);
+}
+
+TEST_F(MainWindowListsTest, EachChartHasTheGroupNamesAndItsGroupsMembersWithItsStockSelected) {
+  ASSERT_NE(gGroupTable, nullptr);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Row(Count(Combo(i), CB_GETCOUNT), Count(Combo(i), CB_GETCURSEL)), Row(124, 0));
+  EXPECT_EQ(Members(0), gStockTable->count) << "every stock, indices included";
+  EXPECT_EQ(Count(List(0), LB_GETCOUNT), Members(0));
+  const int row = Count(List(0), LB_GETCURSEL);
+  ASSERT_GE(row, 0);
+  EXPECT_EQ(Member(0, row), Shown(0));
+  EXPECT_EQ(ListRowText(List(0), row).substr(0, 5), CodeText(Member(0, row)) + L":");
+  SaveWindowPicture(window_, L"main-window-lists.bmp");
+}
+
+TEST_F(MainWindowListsTest, AClickOnAListRowShowsThatStockAndAnotherGroupRefillsTheList) {
+  PickRow(1, 9);
+  EXPECT_EQ(Shown(1), Member(0, 9));
+  EXPECT_EQ(gChartContexts[1].periods[0].bars->code, Member(0, 9)) << "loaded";
+  EXPECT_EQ(gSelectedChart, 1);
+  PickGroup(1, 8);  // the indices only
+  EXPECT_EQ(CurrentScreenPattern().views[1].groupIndex, 8);
+  EXPECT_EQ(Count(List(1), LB_GETCOUNT), Members(8));
+  EXPECT_GT(Members(8), 0);
+  EXPECT_LT(Members(8), Members(0));
+  PickGroup(1, 0);
+  EXPECT_EQ(Count(List(1), LB_GETCOUNT), Members(0));
+}
+
+TEST_F(MainWindowListsTest, DownAndUpStepThroughTheSelectedChartsList) {
+  PickRow(0, 3);
+  SetFocus(window_);
+  Post(WM_KEYDOWN, VK_DOWN);
+  EXPECT_EQ(Shown(0), Member(0, 4));
+  EXPECT_EQ(Count(List(0), LB_GETCURSEL), 4);
+  Post(WM_KEYDOWN, VK_UP);
+  Post(WM_KEYDOWN, VK_UP);
+  EXPECT_EQ(Shown(0), Member(0, 2));
+}
+
+TEST_F(MainWindowListsTest, ToolbarPaneButtonsShowAndHideAPaneOfTheSelectedChart) {
+  gSelectedChart = 0;
+  gSelectedPane = 1;
+  const ChartView& view = CurrentScreenPattern().views[0];
+  const int panes = view.paneCount;
+  Post(WM_COMMAND, IDM_PANE_VOLUME + 1);  // RSI
+  EXPECT_EQ(Row(view.paneCount, view.paneKinds[2]), Row(panes + 1, kPaneRsi));
+  EXPECT_TRUE(SendMessageW(gToolbarWnd, TB_ISBUTTONCHECKED, IDM_PANE_VOLUME + 1, 0));
+  SaveWindowPicture(window_, L"main-window-rsi-added.bmp");
+  Post(WM_COMMAND, IDM_PANE_VOLUME + 1);
+  EXPECT_EQ(view.paneCount, panes);
+  EXPECT_FALSE(SendMessageW(gToolbarWnd, TB_ISBUTTONCHECKED, IDM_PANE_VOLUME + 1, 0));
+}
+
+TEST_F(MainWindowListsTest, RemovingAChartLeavesEveryListShowingItsOwnGroup) {
+  ScreenPattern& pattern = CurrentScreenPattern();
+  const ScreenPattern saved = pattern;
+  pattern.views[1].groupIndex = 8;
+  RefillChartLists(1);
+  gSelectedChart = 0;
+  Post(WM_COMMAND, IDM_REMOVE_CHART);
+  ASSERT_EQ(pattern.chartCount, 2);
+  EXPECT_EQ(Row(pattern.views[0].groupIndex, Count(Combo(0), CB_GETCURSEL)), Row(8, 8));
+  ASSERT_EQ(Count(List(0), LB_GETCOUNT), Members(8));
+  PickRow(0, 0);
+  EXPECT_EQ(Shown(0), Member(8, 0)) << "the row names the stock shown";
+  Post(WM_COMMAND, IDM_ADD_CHART);
+  EXPECT_EQ(pattern.chartCount, 3);
+  pattern = saved;
+  for (int i = 0; i < 3; ++i) RefillChartLists(i);
+  SendMessageW(window_, WM_SIZE, 0, 0);
+  ReloadAllChartSeries();
+}
+
+TEST_F(MainWindowListsTest, CtrlGHidesTheGroupListAndGivesItsWidthToTheCharts) {
+  ASSERT_NE(gShowGroupList, 0);
+  const int left = gChartContexts[0].geometry.chart.left;
+  Post(WM_COMMAND, IDM_GROUP_LIST);
+  EXPECT_EQ(gShowGroupList, 0);
+  EXPECT_LT(gChartContexts[0].geometry.chart.left, left);
+  EXPECT_FALSE(IsWindowVisible(Combo(0)) || IsWindowVisible(List(0)));
+  Post(WM_COMMAND, IDM_GROUP_LIST);
+  EXPECT_EQ(gChartContexts[0].geometry.chart.left, left);
+  EXPECT_TRUE(IsWindowVisible(List(0)));
+}
+
+TEST_F(MainWindowListsTest, TheGroupSplitterAndARightMarginFollowTheMouse) {
+  // Presses at `from`, checks the drag mode, moves by dx and lets go.
+  const auto drag = [&](POINT from, int dx, int mode) {
+    Post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
+    EXPECT_EQ(gDragMode, mode);
+    Post(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(from.x + dx, from.y));
+    Post(WM_LBUTTONUP, 0, MAKELPARAM(from.x + dx, from.y));
+  };
+  const Rect splitter = CurrentMainWindowLayout().groupListSplitter;
+  ASSERT_LT(splitter.left, splitter.right);
+  const int width = gGroupListWidth;
+  drag({splitter.left + 1, Centre(splitter).y}, width + 59 - splitter.left, kDragGroupSplitter);
+  EXPECT_EQ(Row(gDragMode, gGroupListWidth, CurrentMainWindowLayout().groupListSplitter.left),
+            Row(kDragNone, width + 60, width + 60));
+  gGroupListWidth = width;
+  SendMessageW(window_, WM_SIZE, 0, 0);
+  const Rect handle = gChartContexts[0].geometry.marginHandle;
+  const int margin = CurrentScreenPattern().views[0].rightMargin;
+  drag({handle.left + 2, Centre(handle).y}, -20, kDragRightMargin);
+  EXPECT_EQ(CurrentScreenPattern().views[0].rightMargin, margin + 20);
+  EXPECT_EQ(GetCapture(), nullptr);
+  CurrentScreenPattern().views[0].rightMargin = static_cast<int16_t>(margin);
+  SendMessageW(window_, WM_SIZE, 0, 0);
+}
+
+TEST_F(MainWindowListsTest, PopUpMenusAreLoadedTrimmedAndCarryTheGroupNames) {
+  const HMENU chart = ChartPopupMenu();
+  ASSERT_NE(chart, nullptr);
+  EXPECT_EQ(GetMenuItemID(chart, 2), static_cast<UINT>(IDM_FULL_HISTORY_TS));
+  EXPECT_EQ(GetMenuState(chart, IDM_ORDER_WINDOW, MF_BYCOMMAND), static_cast<UINT>(-1)) << "removed";
+  const HMENU caption = CaptionPopupMenu();
+  ASSERT_NE(caption, nullptr);
+  HMENU groups = nullptr;
+  for (int i = 0; i < GetMenuItemCount(caption) && groups == nullptr; ++i) groups = GetSubMenu(caption, i);
+  ASSERT_NE(groups, nullptr);
+  EXPECT_EQ(GetMenuItemCount(groups), 124);
+  wchar_t text[80] = L"";
+  GetMenuStringW(groups, IDM_CHART_TO_GROUP_FIRST, text, 80, MF_BYCOMMAND);
+  EXPECT_EQ(WideToSjis(text), std::string(GetGroupName(0)));
+  gSelectedChart = 0;
+  UpdateGroupMembershipChecks();
+  EXPECT_TRUE(GetMenuState(groups, IDM_CHART_TO_GROUP_FIRST, MF_BYCOMMAND) & MF_CHECKED) << "全銘柄 holds it";
+}
+
+TEST_F(MainWindowListsTest, ToolbarTooltipsAreTheMenuTextsWithoutTheirKeys) {
+  NMTTDISPINFOW info{};
+  info.hdr = {static_cast<HWND>(gToolbarWnd), IDM_PANE_VOLUME, TTN_GETDISPINFOW};
+  SendMessageW(window_, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+  ASSERT_NE(info.lpszText, nullptr);
+  EXPECT_EQ(WideToSjis(info.lpszText), std::string("出来高"));
+}
+
+TEST_F(MainWindowListsTest, TheSystemMenuSizesTheWindow) {
+  Post(WM_SYSCOMMAND, IDM_WINDOW_1024);
+  RECT rect;
+  GetWindowRect(window_, &rect);
+  EXPECT_EQ(Row(rect.right - rect.left, rect.bottom - rect.top), Row(1024, 768));
+  SetWindowPos(window_, HWND_TOP, 0, 0, 1200, 900, SWP_SHOWWINDOW);
+  PumpFor(60);
+}
+
+TEST_F(MainWindowListsTest, AChartFontChangeRenewsTheSearchBoxAndTheListRows) {
+  const HWND box = SearchBox();
+  ASSERT_NE(box, nullptr);
+  const SettingsBlockP2 saved = gSettingsP2;
+  strcpy(gSettingsP2.chartLogFont.faceName, "Tahoma");
+  ResetChartFont();  // back to the default face: the font is applied everywhere
+  PumpFor(60);
+  const HWND renewed = SearchBox();
+  ASSERT_NE(renewed, nullptr);
+  EXPECT_NE(renewed, box) << "made again in the new font";
+  EXPECT_EQ(SendMessageW(renewed, WM_GETFONT, 0, 0), reinterpret_cast<LRESULT>(gChartLargeFont));
+  EXPECT_EQ(SendMessageW(List(0), LB_GETITEMHEIGHT, 0, 0), ListRowHeight());
+  EXPECT_EQ(SendMessageW(List(0), WM_GETFONT, 0, 0), reinterpret_cast<LRESULT>(gChartFixedFont));
+  EXPECT_EQ(Count(List(0), LB_GETCOUNT), Members(0));
+  // Typing still opens the (new) search box over the selected chart.
+  gSelectedChart = 0;
+  Post(WM_CHAR, L'7');
+  EXPECT_TRUE(IsWindowVisible(renewed));
+  Post(WM_KEYDOWN, VK_ESCAPE);
+  HideSearchBox();
+  gSettingsP2 = saved;
+}
+
+TEST_F(MainWindowListsTest, AStockLinkSharesTheUpperChartsListsWithTheChartBelow) {
+  ScreenPattern& pattern = CurrentScreenPattern();
+  ASSERT_EQ(pattern.views[0].stockLink, 0);
+  const int listBottom = CurrentMainWindowLayout().lists[0].area.bottom;
+  const POINT button = Centre(gChartContexts[0].geometry.stockLinkBottom);
+  Click(button);
+  ASSERT_EQ(pattern.views[0].stockLink, 1);
+  EXPECT_EQ(Shown(1), Shown(0)) << "the pressed chart's stock went across";
+  EXPECT_FALSE(IsWindowVisible(Combo(1)) || IsWindowVisible(List(1)));
+  EXPECT_GT(CurrentMainWindowLayout().lists[0].area.bottom, listBottom) << "the upper list runs over both charts";
+  SaveWindowPicture(window_, L"main-window-stock-link.bmp");
+  PickRow(0, 6);  // a row picked in the shared list shows in both charts
+  EXPECT_EQ(Row(Shown(0), Shown(1)), Row(Member(0, 6), Member(0, 6)));
+  Click(button);
+  EXPECT_EQ(pattern.views[0].stockLink, 0);
+  EXPECT_TRUE(IsWindowVisible(List(1)));
+}
+
+TEST_F(MainWindowListsTest, RefreshingTheListsReadsEachComboBoxAndRefillsItsList) {
+  SendMessageW(Combo(2), CB_SETCURSEL, 8, 0);  // no notification: only the refresh reads it
+  RefreshChartStockLists();
+  EXPECT_EQ(CurrentScreenPattern().views[2].groupIndex, 8);
+  EXPECT_EQ(Count(List(2), LB_GETCOUNT), Members(8));
+  SendMessageW(Combo(2), CB_SETCURSEL, 0, 0);
+  RefreshChartStockLists();
+  EXPECT_EQ(Count(List(2), LB_GETCOUNT), Members(0));
+}
+
+// Keys, the wheel and the scroll bar move the selected chart by a bar or by a page
+// (a twelfth of its visible bars) and one, its scroll bar with it; without a date
+// link the other chart stays.
+TEST_F(MainWindowInputTest, KeysTheWheelAndTheScrollBarScrollTheSelectedChart) {
+  struct Input {
+    int chart;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    bool shift;
+    int bars, pages;
+  };
+  const WPARAM wheelDown = MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), wheelUp = MAKEWPARAM(0, WHEEL_DELTA);
+  const LPARAM point = MAKELPARAM(300, 300), bar = reinterpret_cast<LPARAM>(gChartWindows[1].scrollBarWindow);
+  const Input inputs[] = {
+      {0, WM_KEYDOWN, VK_RIGHT, 0, false, 1, 0},       {0, WM_KEYDOWN, VK_LEFT, 0, false, -1, 0},
+      {0, WM_KEYDOWN, VK_RIGHT, 0, true, 1, 1},        {1, WM_MOUSEWHEEL, wheelDown, point, false, -1, 0},
+      {1, WM_MOUSEWHEEL, wheelUp, point, false, 1, 0}, {1, WM_MOUSEWHEEL, wheelUp | MK_SHIFT, point, false, 1, 1},
+      {1, WM_HSCROLL, SB_LINELEFT, bar, false, -1, 0}, {1, WM_HSCROLL, SB_PAGELEFT, bar, false, -1, -1}};
+  int chart = -1;
+  for (const Input& input : inputs) {
+    if (input.chart != chart) SelectChartInTheMiddle(chart = input.chart);
+    const HWND scrollBar = static_cast<HWND>(gChartWindows[chart].scrollBarWindow);
+    const int before = LastBar(chart), other = LastBar(1 - chart);
+    SetShift(input.shift);
+    Post(input.message, input.wParam, input.lParam);
+    SetShift(false);
+    const int moved = input.bars + input.pages * (gChartContexts[chart].geometry.visibleBars / 12);
+    EXPECT_EQ(Row(LastBar(chart), GetScrollPos(scrollBar, SB_CTL), LastBar(1 - chart)),
+              Row(before + moved, before + moved, other))
+        << input.message << " " << input.wParam;
+  }
+}
+
+TEST_F(MainWindowInputTest, TabWrapsFromTheLastPaneToTheFirstAndShiftTabBack) {
+  gSelectedChart = 2;
+  gSelectedPane = CurrentScreenPattern().views[2].paneCount - 1;
+  Post(WM_CHAR, L'\t');
+  EXPECT_EQ(Row(gSelectedChart, gSelectedPane), Row(0, 0));
+  Post(WM_CHAR, L'\t');
+  EXPECT_EQ(Row(gSelectedChart, gSelectedPane), Row(0, 1));
+  SetShift(true);
+  TypeIntoChart(L"\t\t");
+  SetShift(false);
+  EXPECT_EQ(Row(gSelectedChart, gSelectedPane), Row(2, 1));
+}
+
+TEST_F(MainWindowInputTest, ACodeTypedOnTheChartAndEnterShowThatStockAndEscOnlyHidesTheBox) {
+  gSelectedChart = 0;
+  TypeIntoChart(L"12");
+  ASSERT_TRUE(IsWindowVisible(SearchBox()));
+  PostMessageW(SearchBox(), WM_KEYDOWN, VK_ESCAPE, 0);
+  PumpFor(100);
+  EXPECT_FALSE(IsWindowVisible(SearchBox()));
+  EXPECT_EQ(CurrentScreenPattern().views[0].stockCode, SampleCode(4));
+  gSelectedChart = 1;
+  gSelectedPane = 0;
+  const StockCode wanted = SampleCode(9);
+  ASSERT_NE(CurrentScreenPattern().views[1].stockCode, wanted);
+  TypeIntoChart(CodeText(wanted).c_str());
+  EXPECT_TRUE(IsWindowVisible(SearchBox()));
+  EXPECT_EQ(WindowTitle(SearchBox()), CodeText(wanted));
+  PostMessageW(SearchBox(), WM_KEYDOWN, VK_RETURN, 0);
+  PumpFor(200);
+  EXPECT_FALSE(IsWindowVisible(SearchBox()));
+  EXPECT_EQ(CurrentScreenPattern().views[1].stockCode, wanted);
+  EXPECT_EQ(CurrentScreenPattern().views[0].stockCode, SampleCode(4));  // no stock link
+  SaveWindowPicture(window_, L"main-window-searched.bmp");
+}
+
+// Enter in the search box while a thread of its own waits for the dialog titled
+// `title` that the search opens, reads it and presses OK; false when none came.
+bool PressEnterAnswering(const char* title, const std::function<void(HWND)>& read) {
+  bool found = false;
+  std::thread answer([&] {
+    if (const HWND dialog = WaitForDialog(SjisToWide(title))) {
+      read(dialog);
+      found = true;
+      PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    }
+  });
+  PostMessageW(GetDlgItem(static_cast<HWND>(gMainWnd), kSearchBoxId), WM_KEYDOWN, VK_RETURN, 0);
+  PumpFor(300);
+  answer.join();
+  PumpFor(100);
+  return found;
+}
+
+TEST_F(MainWindowInputTest, AnUnknownCodeShowsTheSearchErrorBox) {
+  gSelectedChart = 0;
+  const StockCode shown = CurrentScreenPattern().views[0].stockCode;
+  ASSERT_LT(FindStockIndexByCode(StringToCode("9Z9Z")), 0);
+  TypeIntoChart(L"9Z9Z");
+  std::wstring text;
+  EXPECT_TRUE(PressEnterAnswering("検索エラー", [&](HWND box) { text = WindowTitle(GetDlgItem(box, 0xFFFF)); }));
+  EXPECT_EQ(text, SjisToWide("銘柄コード（9Z9Z）が見つかりません。"));
+  EXPECT_EQ(CurrentScreenPattern().views[0].stockCode, shown);
+}
+
+TEST_F(MainWindowInputTest, CloseWhileTheProgressDialogIsOpenOnlyCancelsTheJob) {
+  const HWND stand = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  gProgressDlg = stand;
+  gProgressCancelled = 0;
+  SelectChartInTheMiddle(0);
+  const int start = LastBar(0);
+  Post(WM_KEYDOWN, VK_RIGHT);  // input waits for the job
+  EXPECT_EQ(LastBar(0), start);
+  Post(WM_CLOSE, 0);
+  PumpFor(200);
+  EXPECT_TRUE(IsWindow(window_));
+  EXPECT_EQ(gProgressCancelled, 1);
+  gProgressDlg = nullptr;
+  DestroyWindow(stand);
+  EXPECT_EQ(SendMessageW(window_, WM_QUERYENDSESSION, 0, 0), TRUE);
+}
+
+WNDPROC gCountedProc = nullptr;
+int gPaintCount = 0;
+LRESULT CALLBACK CountPaints(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  gPaintCount += message == WM_PAINT;
+  return CallWindowProcW(gCountedProc, hwnd, message, wParam, lParam);
+}
+
+TEST_F(MainWindowInputTest, TheBlinkTimersRunWithoutRepaintingWhenNothingBlinks) {
+  PumpFor(100);
+  gPaintCount = 0;
+  gCountedProc =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountPaints)));
+  bool sawPhase[2] = {false, false};
+  for (const DWORD end = GetTickCount() + 1800; static_cast<LONG>(end - GetTickCount()) > 0;) {
+    PumpFor(20);
+    sawPhase[gBlinkPhase != 0 ? 1 : 0] = true;
+  }
+  SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gCountedProc));
+  EXPECT_EQ(Row(sawPhase[0], sawPhase[1], gPaintCount), Row(1, 1, 0));
+}
+
+TEST_F(MainWindowInputTest, APressSelectsThePaneAndSetsTheCrossHairThatSurvivesARepaint) {
+  gSettings.showGuideLine = 1;
+  const POINT p = Centre(gChartContexts[0].panes[1].fullPlot);
+  gSelectedChart = 2;
+  gSelectedPane = -1;
+  Click(p);
+  EXPECT_EQ(Row(gSelectedChart, gSelectedPane, gCrossHairChart, gCrossHairPane), Row(0, 1, 0, 1));
+  EXPECT_GE(gCrossHairBar, 0);
+  EXPECT_TRUE(gCursorLineDrawn);
+  ASSERT_NEAR(gCrossHairY, p.y, 1) << "the pointer goes to the value it stands for";
+  // The guide line stays exactly once through a full repaint, and goes with the cross-hair.
+  const int probeX = gChartContexts[0].geometry.plotArea.left + 3, lineY = gCrossHairY;
+  const HDC dc = GetDC(window_);
+  const auto repaintedProbe = [&] {
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    PumpFor(50);
+    return GetPixel(dc, probeX, lineY);
+  };
+  const COLORREF withLine = GetPixel(dc, probeX, lineY);
+  EXPECT_EQ(repaintedProbe(), withLine);
+  SaveWindowPicture(window_, L"main-window-cross-hair.bmp");
+  ClearCrossHair();
+  const COLORREF without = GetPixel(dc, probeX, lineY);
+  EXPECT_NE(without, withLine);
+  EXPECT_EQ(repaintedProbe(), without);
+  ReleaseDC(window_, dc);
+  gSettings.showGuideLine = 0;
+}
+
+TEST_F(MainWindowInputTest, TheDateLinkButtonCouplesTheScrollingOfTheChartBelow) {
+  ASSERT_EQ(CurrentScreenPattern().views[0].dateLink, 0);
+  Click(Centre(gChartContexts[0].geometry.dateLinkBottom));
+  EXPECT_EQ(CurrentScreenPattern().views[0].dateLink, 1);
+  SaveWindowPicture(window_, L"main-window-date-link.bmp");
+  SelectChartInTheMiddle(0);
+  const int other = LastBar(1);
+  Post(WM_KEYDOWN, VK_LEFT);
+  Post(WM_KEYDOWN, VK_LEFT);
+  EXPECT_LT(LastBar(1), other);  // chart 1 follows chart 0
+  // Pressing the chart below's half of the same button turns the link off again.
+  Click(Centre(gChartContexts[1].geometry.dateLinkTop));
+  EXPECT_EQ(CurrentScreenPattern().views[0].dateLink, 0);
+  const int still = LastBar(1);
+  Post(WM_KEYDOWN, VK_LEFT);
+  EXPECT_EQ(LastBar(1), still);
+}
+
+TEST_F(MainWindowInputTest, TheKeepStockButtonTogglesItsFlagAndSelectsTheChart) {
+  const POINT button = Centre(gChartContexts[1].geometry.keepStockButton);
+  const int32_t before = CurrentScreenPattern().views[1].keepStock;
+  const HDC dc = GetDC(window_);
+  const COLORREF offLook = GetPixel(dc, button.x, button.y);
+  gSelectedChart = 2;
+  gSelectedPane = 0;
+  Click(button);
+  EXPECT_NE(CurrentScreenPattern().views[1].keepStock, before);
+  EXPECT_EQ(Row(gSelectedChart, gSelectedPane), Row(1, -1));
+  EXPECT_NE(GetPixel(dc, button.x, button.y), offLook);  // drawn pressed
+  Click(button);
+  EXPECT_EQ(CurrentScreenPattern().views[1].keepStock, before);
+  EXPECT_EQ(GetPixel(dc, button.x, button.y), offLook);
+  ReleaseDC(window_, dc);
+}
+
+// The cross-hair follows the mouse inside the panes, and a still mouse as the chart
+// scrolls under it; it goes where the mouse leaves the panes or the window.
+TEST_F(MainWindowInputTest, TheCrossHairFollowsTheMouseAndGoesWhenTheMouseLeaves) {
+  const POINT p = Centre(gChartContexts[1].panes[0].fullPlot);
+  Post(WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
+  EXPECT_EQ(Row(gCrossHairChart, gCrossHairPane, gCursorLineDrawn), Row(1, 0, 1));
+  const int bar = gCrossHairBar;
+  EXPECT_GE(bar, 0);
+  Post(WM_MOUSEMOVE, 0, MAKELPARAM(p.x - 3 * gChartContexts[1].geometry.barSpacing, p.y));
+  EXPECT_EQ(gCrossHairBar, bar - 3);
+  const POINT outside = Centre(gChartContexts[1].geometry.keepStockButton);
+  Post(WM_MOUSEMOVE, 0, MAKELPARAM(outside.x, outside.y));
+  EXPECT_EQ(Row(gCrossHairChart, gCursorLineDrawn), Row(-1, 0));
+  SelectChartInTheMiddle(0);
+  POINT inside = Centre(gChartContexts[0].panes[0].fullPlot);
+  ClientToScreen(window_, &inside);
+  SetCursorPos(inside.x, inside.y);
+  RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  ClearCrossHair();
+  Post(WM_KEYDOWN, VK_RIGHT);
+  EXPECT_EQ(Row(gCrossHairChart, gCrossHairPane), Row(0, 0)) << "the scroll put the cross-hair under the mouse again";
+  const int underMouse = gCrossHairBar;
+  Post(WM_KEYDOWN, VK_RIGHT);
+  EXPECT_EQ(gCrossHairBar, underMouse + 1) << "the same place shows the next bar";
+  RECT frame;
+  GetWindowRect(window_, &frame);
+  SetCursorPos(frame.right + 20, frame.bottom + 20);
+  SetForegroundWindow(window_);
+  TrackCursorOnTimer();
+  EXPECT_EQ(Row(gCrossHairChart, gCursorLineDrawn), Row(-1, 0));
+}
+
+TEST_F(MainWindowInputTest, ANameSeveralStocksShareOffersThemToPickFrom) {
+  const std::wstring name = L"\u30BF\u30AB\u30CD";  // タカネ
+  const int matches = CountStocksMatchingText(WideToSjis(name.c_str()).c_str());
+  if (matches < 2) GTEST_SKIP() << "the sample has no shared name part";
+  gSelectedChart = 1;
+  TypeIntoChart(name.c_str());
+  int rows = 0;
+  std::wstring chosen;
+  ASSERT_TRUE(PressEnterAnswering("銘柄の選択", [&](HWND dialog) {
+    const HWND list = GetDlgItem(dialog, 1002);
+    // The dialog may be found before its WM_INITDIALOG has filled the list: take its last row.
+    for (int i = 0; i < 100 && SendMessageW(list, LB_GETCOUNT, 0, 0) <= 0; ++i) Sleep(20);
+    rows = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+    SendMessageW(list, LB_SETCURSEL, rows - 1, 0);
+    chosen = ListRowText(list, rows - 1);
+  }));
+  EXPECT_EQ(rows, matches);
+  EXPECT_EQ(CodeText(CurrentScreenPattern().views[1].stockCode), chosen.substr(0, 4));
+  EXPECT_NE(chosen.find(name), std::wstring::npos);
+}
+
+}  // namespace
