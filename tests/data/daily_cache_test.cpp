@@ -1,12 +1,9 @@
 #include "data/daily_cache.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
-#include <memory>
-#include <string>
-#include <vector>
+#include <thread>
 
 #include "data/trading_calendar.h"
 #include "platform/posix_recorder.h"
@@ -14,23 +11,23 @@
 #include "common/progress.h"
 #include "shell/settings.h"
 #include "tests/support/price_store.h"
+#include "tests/support/row.h"
 
 namespace {
 
 uint32_t gFakeLoad = 40;
 uint64_t gFakeTotal = uint64_t{8} << 30;
 
-void FakeMemoryStatus(uint32_t* load, uint64_t* total) {
-  *load = gFakeLoad;
-  *total = gFakeTotal;
-}
+void FakeMemoryStatus(uint32_t* load, uint64_t* total) { *load = gFakeLoad, *total = gFakeTotal; }
 
 StockCode CodeOf(int i) { return NumberCode((1300 + i) % 10000); }
 std::string PathOf(int i) { return DayPath(CodeOf(i)); }
 
+// Bar i of a test series; its volume tells its place.
+PriceBar BarAt(PackedDate first, int i) { return {AddCalendarDays(first, i), 500, 509, 491, 501, 1000 + i}; }
+
 std::unique_ptr<BarSeries> MakeSeries(StockCode code, int count, PackedDate first = MakePackedDate(2020, 1, 6)) {
-  return SeriesOf(code, count,
-                  [first](int i) { return PriceBar{AddCalendarDays(first, i), 500, 509, 491, 501, 1000 + i}; });
+  return SeriesOf(code, count, [first](int i) { return BarAt(first, i); });
 }
 
 void AppendBar(BarSeries* series, int close) {
@@ -55,11 +52,9 @@ class DailyCacheTest : public PriceStoreTest {
  protected:
   void SetUp() override {
     PriceStoreTest::SetUp();
-    gFakeLoad = 40;
-    gFakeTotal = uint64_t{8} << 30;
+    gFakeLoad = 40, gFakeTotal = uint64_t{8} << 30;
     gDailyCacheMemoryStatus = FakeMemoryStatus;
   }
-
   // Stocks 0..count-1, each with a file of `bars` bars.
   void AddStocks(int count, int bars) {
     for (int i = 0; i < count; ++i) {
@@ -67,13 +62,11 @@ class DailyCacheTest : public PriceStoreTest {
       WriteWholeFile(PathOf(i), SeriesImage(*MakeSeries(CodeOf(i), bars)));
     }
   }
-
   std::unique_ptr<BarSeries> Get(int i) {
     auto out = MakeSeries(StringToCode("9999"), 60);  // stale bars of another stock
     GetDailyBars(CodeOf(i), out.get());
     return out;
   }
-
   std::unique_ptr<BarSeries> Change(int i, int close) {
     auto series = Get(i);
     AppendBar(series.get(), close);
@@ -82,22 +75,16 @@ class DailyCacheTest : public PriceStoreTest {
   }
 };
 
-// ---- Serving bars ------------------------------------------------------------------
-
 TEST_F(DailyCacheTest, FirstReadFillsTheSlotAndLaterReadsComeFromIt) {
   AddStocks(3, 20);
   auto first = Get(1);
   EXPECT_EQ(SeriesImage(*first), SeriesImage(*MakeSeries(CodeOf(1), 20)));
-  EXPECT_TRUE(IsDailyCacheSlotFilled(1));
-  EXPECT_EQ(gDailyCacheCount.load(), 1);
+  EXPECT_EQ(Row(IsDailyCacheSlotFilled(1), gDailyCacheCount.load()), Row(1, 1));
   std::remove(PathOf(1).c_str());
   EXPECT_EQ(SeriesImage(*Get(1)), SeriesImage(*first));
-
   auto stranger = MakeSeries(CodeOf(0), 10);
   GetDailyBars(StringToCode("9998"), stranger.get());
-  EXPECT_EQ(stranger->count, 0);
-  EXPECT_EQ(gDailyCacheCount.load(), 1);
-
+  EXPECT_EQ(Row(stranger->count, gDailyCacheCount.load()), Row(0, 1));
   // The caller gets no negative volumes, but the cache keeps them.
   auto series = MakeSeries(CodeOf(0), 20);
   series->bars[3].volume = -5;
@@ -112,14 +99,12 @@ TEST_F(DailyCacheTest, UnderMemoryPressureOrAfterAFailedReadNothingIsCached) {
   EXPECT_EQ(Get(0)->count, 20);
   EXPECT_FALSE(IsDailyCacheSlotFilled(0));
   gFakeLoad = kCacheMemoryLoadLimit - 1;
-
   FileFaults faults;
   faults.failOpens = 9;  // three reads of three opens
   faults.openError = kErrorSharingViolation;
   SetFileFaults(faults);
   EXPECT_EQ(Get(1)->count, 0);
-  EXPECT_FALSE(IsDailyCacheSlotFilled(1));
-  EXPECT_EQ(TakeRecordedMessageBoxes().size(), 1u);
+  EXPECT_EQ(Row(IsDailyCacheSlotFilled(1), TakeRecordedMessageBoxes().size()), Row(0, 1));
   EXPECT_EQ(Get(1)->count, 20);
   EXPECT_TRUE(IsDailyCacheSlotFilled(1));
 }
@@ -136,20 +121,13 @@ TEST_F(DailyCacheTest, TimeBackModeDropsBarsAfterTheChosenDay) {
   WriteWholeFile(PathOf(2), SeriesImage(*MakeSeries(CodeOf(2), 5, MakePackedDate(2024, 3, 16))));
   gTimeBackMode = 1;
   gTimeBackDayIndex = 4;
-
-  auto cut = Get(0);
-  ASSERT_EQ(cut->count, 15);
-  EXPECT_EQ(cut->bars[14].date, MakePackedDate(2024, 3, 15));
-  auto beforeGap = Get(1);
-  ASSERT_EQ(beforeGap->count, 2);
-  EXPECT_EQ(beforeGap->bars[1].date, MakePackedDate(2024, 3, 14));
-  EXPECT_EQ(Get(2)->count, 0);
+  const auto cut = Get(0), beforeGap = Get(1);
+  EXPECT_EQ(Row(cut->count, cut->bars[14].date, beforeGap->count, beforeGap->bars[1].date, Get(2)->count),
+            Row(15, MakePackedDate(2024, 3, 15), 2, MakePackedDate(2024, 3, 14), 0));
   EXPECT_EQ(gDailyCache->slots[0]->count, 22);
   gTimeBackMode = 0;
   EXPECT_EQ(Get(0)->count, 22);
 }
-
-// ---- Storing and writing changes -----------------------------------------------------
 
 TEST_F(DailyCacheTest, ChangeToCachedStockIsWrittenOnlyByTheFlushToUncachedAtOnceToAStrangerNever) {
   AddStocks(3, 20);
@@ -164,7 +142,6 @@ TEST_F(DailyCacheTest, ChangeToCachedStockIsWrittenOnlyByTheFlushToUncachedAtOnc
   EXPECT_EQ(ReadWholeFile(PathOf(1)), SeriesImage(*changed));
   EXPECT_EQ(ReadWholeFile(PathOf(1)).size(), 8u + 24u * 22u);
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
-
   auto series = MakeSeries(CodeOf(2), 25);
   UpdateDailyBars(CodeOf(2), *series);
   EXPECT_EQ(ReadWholeFile(PathOf(2)), SeriesImage(*series));
@@ -173,12 +150,14 @@ TEST_F(DailyCacheTest, ChangeToCachedStockIsWrittenOnlyByTheFlushToUncachedAtOnc
   EXPECT_FALSE(FileExists("DAY/9998"));
   UpdateDailyBars(CodeOf(1), *MakeSeries(CodeOf(2), 30));  // another stock's series
   EXPECT_EQ(Get(1)->count, 22);
-  EXPECT_EQ(CountDirtyDailyCacheEntries(), 0);
-  EXPECT_EQ(TakeRecordedMessageBoxes().size(), 1u);
+  EXPECT_EQ(Row(CountDirtyDailyCacheEntries(), TakeRecordedMessageBoxes().size()), Row(0, 1));
 }
 
-TEST_F(DailyCacheTest, FailedWritesAreShownOnceWithTheirCountAndStayDirty) {
+// Freeing the cache before the table is reordered must not lose a change
+// that could not be written; a clean copy goes.
+TEST_F(DailyCacheTest, FailedWritesAreShownOnceWithTheirCountAndStayDirtyAlsoWhenFreeing) {
   AddStocks(5, 20);
+  Get(1);
   for (int i : {0, 2, 4}) Change(i, 900 + i);
   const auto before = ReadWholeFile(PathOf(2));
   SetSystemErrorText(kErrorAccessDenied, "アクセスが拒否されました。");
@@ -187,32 +166,16 @@ TEST_F(DailyCacheTest, FailedWritesAreShownOnceWithTheirCountAndStayDirty) {
   const auto boxes = TakeRecordedMessageBoxes();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "3銘柄の日足ファイルを書き込めませんでした。\nアクセスが拒否されました。");
-  EXPECT_EQ(CountDirtyDailyCacheEntries(), 3);
-  EXPECT_EQ(ReadWholeFile(PathOf(2)), before);
-
-  SetFileFaults(FileFaults{});
-  FlushDailyCache();
-  EXPECT_EQ(CountDirtyDailyCacheEntries(), 0);
-  EXPECT_EQ(ReadWholeFile(PathOf(2)), SeriesImage(*Get(2)));
-}
-
-// Freeing the cache before the table is reordered must not lose a change
-// that could not be written.
-TEST_F(DailyCacheTest, FreeingKeepsTheCopiesWhoseWriteFailed) {
-  AddStocks(4, 20);
-  Change(1, 901);
-  const auto changed = Change(3, 903);
-  FailReplaces(100000);
+  EXPECT_EQ(Row(CountDirtyDailyCacheEntries(), gDailyCacheCount.load()), Row(3, 4));
   EXPECT_FALSE(FlushAndFreeDailyCache());
-  EXPECT_EQ(TakeRecordedMessageBoxes().size(), 1u);
-  EXPECT_EQ(CountDirtyDailyCacheEntries(), 2);
-  EXPECT_EQ(gDailyCacheCount.load(), 2);
-
+  EXPECT_EQ(Row(CountDirtyDailyCacheEntries(), gDailyCacheCount.load(), TakeRecordedMessageBoxes().size()),
+            Row(3, 3, 1));
+  EXPECT_EQ(ReadWholeFile(PathOf(2)), before);
   SetFileFaults(FileFaults{});
+  const auto changed = Get(2);
   EXPECT_TRUE(FlushAndFreeDailyCache());
-  EXPECT_EQ(gDailyCacheCount.load(), 0);
-  EXPECT_EQ(ReadWholeFile(PathOf(3)), SeriesImage(*changed));
-
+  EXPECT_EQ(Row(CountDirtyDailyCacheEntries(), gDailyCacheCount.load()), Row(0, 0));
+  EXPECT_EQ(ReadWholeFile(PathOf(2)), SeriesImage(*changed));
   // Low-memory machines keep no cache.
   Get(0);
   gFakeTotal = kLowPhysicalMemory + 1;
@@ -234,7 +197,6 @@ TEST_F(DailyCacheTest, FlushShowsTheAbortButtonExceptDuringThePriceUpdate) {
   for (const char* call : {"cancel", "abort"})
     EXPECT_TRUE(HasProgressCall(calls, call, 0) && HasProgressCall(calls, call, 1));
   EXPECT_TRUE(HasProgressCall(calls, "bar", 32000 / 2));
-
   Change(1, 901);
   gPriceUpdateRunning = 1;
   FlushDailyCache();
@@ -259,8 +221,7 @@ TEST_F(DailyCacheTest, IdleFlushWritesOneSlotPerTurnAndPassesOverAFailingOne) {
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
 }
 
-// ---- Windows for whole-database jobs ---------------------------------------------------
-
+// Whole-database jobs walk the table in windows of what memory allows.
 TEST_F(DailyCacheTest, WindowWalksTheTableAndEveryChangeIsWrittenOnce) {
   AddStocks(10, 20);
   EXPECT_EQ(PreloadDailyCache(), 1);
@@ -295,8 +256,7 @@ TEST_F(DailyCacheTest, WindowMovesOnButKeepsACopyWhoseWriteFailed) {
   FailReplaces(100000);
   AdvanceDailyCacheWindow();
   SetFileFaults(FileFaults{});
-  EXPECT_EQ(TakeRecordedMessageBoxes().size(), 1u);
-  EXPECT_EQ(CountDirtyDailyCacheEntries(), 1);
+  EXPECT_EQ(Row(TakeRecordedMessageBoxes().size(), CountDirtyDailyCacheEntries()), Row(1, 1));
   for (int i : {1, 3, 4, 5}) EXPECT_TRUE(IsDailyCacheSlotFilled(i)) << i;
   FlushDailyCache();
   EXPECT_EQ(ReadWholeFile(PathOf(1)), SeriesImage(*changed));
@@ -309,8 +269,58 @@ TEST_F(DailyCacheTest, EveryOneOfFiveThousandStocksHasASlot) {
   for (int i : {0, kMaxStocks - 1}) Change(i, 600);
   EXPECT_EQ(CountDirtyDailyCacheEntries(), 2);
   FlushDailyCache();
-  EXPECT_EQ(ReadWholeFile(PathOf(kMaxStocks - 1)).size(), 8u + 24u * 4u);
-  EXPECT_EQ(ReadWholeFile(PathOf(1)).size(), 8u + 24u * 3u);
+  EXPECT_EQ(Row(ReadWholeFile(PathOf(kMaxStocks - 1)).size(), ReadWholeFile(PathOf(1)).size()),
+            Row(8 + 24 * 4, 8 + 24 * 3));
+}
+
+// Writer w owns the stocks i with i % kWriters == w and appends their next bar;
+// everyone reads every stock; one thread flushes in all the ways there are.
+// Run under ThreadSanitizer as well (suite name contains "Concurrency").
+using DailyCacheConcurrencyTest = DailyCacheTest;
+
+TEST_F(DailyCacheConcurrencyTest, ReadersWritersAndFlushesKeepEverySeriesWhole) {
+  constexpr int kStocks = 40, kFirstBars = 50, kWriters = 4;
+  AddStocks(kStocks, kFirstBars);
+  const auto whole = [](const BarSeries& series, int i) {
+    return series.count >= kFirstBars && series.count <= kMaxBars &&
+           SeriesImage(series) == SeriesImage(*MakeSeries(CodeOf(i), series.count));
+  };
+  std::atomic<int> broken{0};
+  std::vector<int> appended(kStocks, 0);
+  std::vector<std::thread> threads;
+  for (int w = 0; w < kWriters; ++w) {
+    threads.emplace_back([&, w] {
+      auto series = std::make_unique<BarSeries>();
+      for (int round = 0; round < 80; ++round) {
+        const int own = (round * kWriters + w) % kStocks, other = (round * 7 + w * 13) % kStocks;
+        GetDailyBars(CodeOf(own), series.get());
+        if (!whole(*series, own) || series->count != kFirstBars + appended[own]) ++broken;
+        series->bars[series->count] = BarAt(MakePackedDate(2020, 1, 6), series->count);
+        ++series->count;
+        UpdateDailyBars(CodeOf(own), *series);
+        ++appended[own];
+        GetDailyBars(CodeOf(other), series.get());
+        if (!whole(*series, other)) ++broken;
+      }
+    });
+  }
+  threads.emplace_back([&] {
+    for (int round = 0; round < 150; ++round) {
+      FlushNextDirtyDailyCacheEntry();
+      FlushDailyCacheEntry(CodeOf(round % kStocks));
+      if (CountDirtyDailyCacheEntries() > kStocks) ++broken;
+      if (round % 25 == 0) FlushDailyCache();
+      if (round % 40 == 0) FlushAndFreeDailyCache();
+      IsDailyCacheSlotFilled(round % kStocks);
+    }
+  });
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(broken.load(), 0);
+  FlushDailyCache();
+  EXPECT_EQ(CountDirtyDailyCacheEntries(), 0);
+  for (int i = 0; i < kStocks; ++i)
+    EXPECT_EQ(ReadWholeFile(PathOf(i)), SeriesImage(*MakeSeries(CodeOf(i), kFirstBars + appended[i]))) << i;
+  EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
 }
 
 }  // namespace

@@ -1,21 +1,16 @@
 #include "data/daily_files.h"
 
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cstdio>
 #include <cstring>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "data/backup_paths.h"
-#include "data/stock_table.h"
 #include "data/trading_calendar.h"
 #include "platform/posix_recorder.h"
-#include "common/app_globals.h"
 #include "shell/settings.h"
 #include "tests/support/price_store.h"
+#include "tests/support/row.h"
 
 namespace {
 
@@ -26,7 +21,10 @@ std::unique_ptr<BarSeries> MakeSeries(const char* code, int count, PackedDate fi
   });
 }
 
-std::vector<uint8_t> FileImage(const BarSeries& series, int count) { return SeriesImage(series, count); }
+std::vector<uint8_t> Image(const char* code, int count, PackedDate first = MakePackedDate(2000, 1, 4)) {
+  return SeriesImage(*MakeSeries(code, count, first));
+}
+
 std::string DayPath(const char* code) { return std::string("DAY/") + code; }
 
 // Injects open failures; the reads made are counted by the failures used up.
@@ -42,14 +40,12 @@ int ReadsMade(int opensGiven, int opensPerRead) { return (opensGiven - GetFileFa
 class DailyFilesTest : public PriceStoreTest {
  protected:
   void AddStock(const char* code, int dailyCount) { PriceStoreTest::AddStock(StringToCode(code), dailyCount); }
-
   void MakeBackup(const std::string& name, const char* code, const std::vector<uint8_t>& bytes) {
     const std::string folder = "Backups/" + name;
     for (const std::string& path : {std::string("Backups"), folder, folder + "/DAY"}) mkdir(path.c_str(), 0777);
     if (code != nullptr) WriteWholeFile(folder + "/DAY/" + code, bytes);
     std::snprintf(gBackupRootFolder, sizeof gBackupRootFolder, "%sBackups", folder_.path().c_str());
   }
-
   // Read into a buffer still holding another stock's bars.
   std::unique_ptr<BarSeries> Load(const char* code) {
     auto series = MakeSeries("9999", 200);
@@ -60,7 +56,7 @@ class DailyFilesTest : public PriceStoreTest {
 
 TEST_F(DailyFilesTest, FilesHoldHeaderAndBarsOnlyAndRoundTripByteForByte) {
   for (int count : {0, 1, 5071, 5120}) {
-    const auto image = FileImage(*MakeSeries("1301", count), count);
+    const auto image = Image("1301", count);
     WriteWholeFile(DayPath("1301"), image);
     auto loaded = Load("1301");
     ASSERT_EQ(loaded->count, count);
@@ -68,19 +64,26 @@ TEST_F(DailyFilesTest, FilesHoldHeaderAndBarsOnlyAndRoundTripByteForByte) {
     EXPECT_EQ(ReadWholeFile(DayPath("1301")), image) << count;
   }
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
+  // The search for the last bar on or before a date never answers with the first bar itself.
+  const auto series = MakeSeries("1301", 5);  // January 4..8, 2000
+  EXPECT_EQ(Row(FindLastBarOnOrBefore(*series, MakePackedDate(2000, 1, 6)),
+                FindLastBarOnOrBefore(*series, MakePackedDate(2000, 2, 1)),
+                FindLastBarOnOrBefore(*series, MakePackedDate(2000, 1, 4)),
+                FindLastBarOnOrBefore(*series, MakePackedDate(1999, 1, 1))),
+            Row(2, 4, 0, 0));
 }
 
 TEST_F(DailyFilesTest, BadCountsGiveAnEmptySeriesAndPricesBelowOneBecomeOne) {
   auto series = MakeSeries("1301", kMaxBars);
   for (int badCount : {5121, -1}) {
     series->count = badCount;
-    WriteWholeFile(DayPath("1301"), FileImage(*series, kMaxBars));
+    WriteWholeFile(DayPath("1301"), SeriesImage(*series, kMaxBars));
     EXPECT_EQ(Load("1301")->count, 0) << badCount;
   }
   series->count = 2;
   series->bars[0].low = 0;
   series->bars[1] = {series->bars[1].date, -4, 0, -1, 0, -50};
-  WriteWholeFile(DayPath("1301"), FileImage(*series, 2));
+  WriteWholeFile(DayPath("1301"), SeriesImage(*series, 2));
   auto loaded = Load("1301");
   EXPECT_EQ(loaded->bars[0].low, 1);
   const PriceBar repaired = {series->bars[1].date, 1, 1, 1, 1, -50};
@@ -90,39 +93,34 @@ TEST_F(DailyFilesTest, BadCountsGiveAnEmptySeriesAndPricesBelowOneBecomeOne) {
 TEST_F(DailyFilesTest, OnlyBarsTheFileHoldsAreTakenUnderTheRequestedCode) {
   auto series = MakeSeries("1302", 100);
   series->code = 1302;  // an old numeric code
-  auto bytes = FileImage(*series, 50);
+  auto bytes = SeriesImage(*series, 50);
   bytes.insert(bytes.end(), 10, 0x77);  // a torn 51st bar
   WriteWholeFile(DayPath("1301"), bytes);
   auto loaded = Load("1301");
   EXPECT_EQ(loaded->code, StringToCode("1301"));
   ASSERT_EQ(loaded->count, 50);
   EXPECT_EQ(std::memcmp(loaded->bars, series->bars, 50 * sizeof(PriceBar)), 0);
-
   auto raw = MakeSeries("9999", 200);
   EXPECT_EQ(LoadDailyFileRaw("DAY\\1301", raw.get(), sizeof(BarSeries)), 0);
-  EXPECT_EQ(raw->code, StringToCode("1302"));
-  EXPECT_EQ(raw->count, 50);
+  EXPECT_EQ(Row(raw->code, raw->count), Row(StringToCode("1302"), 50));
 }
 
 TEST_F(DailyFilesTest, ReusedCodeKeepsOnlyBarsFromItsCutOffDay) {
   // 2004-07-01 .. 2004-09-30, every calendar day.
-  for (const char* code : {"8198", "8197"}) {
-    WriteWholeFile(DayPath(code), FileImage(*MakeSeries(code, 92, MakePackedDate(2004, 7, 1)), 92));
-  }
+  for (const char* code : {"8198", "8197"}) WriteWholeFile(DayPath(code), Image(code, 92, MakePackedDate(2004, 7, 1)));
   auto cut = Load("8198");
   ASSERT_EQ(cut->count, 92 - 28);
   EXPECT_EQ(cut->bars[0].date, MakePackedDate(2004, 7, 29));
   EXPECT_EQ(Load("8197")->count, 92);
-  WriteWholeFile(DayPath("8303"), FileImage(*MakeSeries("8303", 10, MakePackedDate(2004, 1, 1)), 10));
+  WriteWholeFile(DayPath("8303"), Image("8303", 10, MakePackedDate(2004, 1, 1)));
   EXPECT_EQ(Load("8303")->count, 0);
-
   // Read raw, the same file keeps its early bars and its zero prices.
   auto raw = MakeSeries("8198", 92, MakePackedDate(2004, 7, 1));
   raw->bars[0].low = 0;
-  const auto image = FileImage(*raw, 92);
+  const auto image = SeriesImage(*raw);
   WriteWholeFile(DayPath("8198"), image);
   EXPECT_EQ(LoadDailyFileRaw("DAY\\8198", raw.get(), sizeof(BarSeries)), 0);
-  EXPECT_EQ(FileImage(*raw, raw->count), image);
+  EXPECT_EQ(SeriesImage(*raw), image);
 }
 
 // Retrying cannot bring back a missing file: one read, no waiting, no box,
@@ -138,29 +136,24 @@ TEST_F(DailyFilesTest, MissingFileIsReadOnceWithoutWaitingOrMessage) {
   SetFileFaults(FileFaults{});
   MakeBackup("20240101_120000", nullptr, {});
   auto loaded = Load("1302");
-  EXPECT_EQ(loaded->count, 0);
-  EXPECT_EQ(loaded->code, StringToCode("1302"));
-  EXPECT_EQ(TakeSleptMilliseconds(), 0u);
+  EXPECT_EQ(Row(loaded->count, loaded->code, TakeSleptMilliseconds()), Row(0, StringToCode("1302"), 0));
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
 }
 
 TEST_F(DailyFilesTest, LockedFileOfStockWithBarsIsReadThreeTimesWithoutWaitingAfterTheLast) {
   AddStock("1301", 250);
   AddStock("1302", 0);
-  WriteWholeFile(DayPath("1301"), FileImage(*MakeSeries("1301", 10), 10));
+  WriteWholeFile(DayPath("1301"), Image("1301", 10));
   SetSystemErrorText(kErrorSharingViolation, "使用中です。");
   FailOpens(30, kErrorSharingViolation);  // three opens per read
   EXPECT_EQ(Load("1301")->count, 0);
-  EXPECT_EQ(ReadsMade(30, 3), 3);
-  EXPECT_EQ(TakeSleptMilliseconds(), 2 * kDailyReadRetryWaitMs);
+  EXPECT_EQ(Row(ReadsMade(30, 3), TakeSleptMilliseconds()), Row(3, 2 * kDailyReadRetryWaitMs));
   const auto boxes = TakeRecordedMessageBoxes();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "使用中です。");
-
   FailOpens(30, kErrorSharingViolation);
   EXPECT_EQ(Load("1302")->count, 0);
-  EXPECT_EQ(ReadsMade(30, 3), 1);
-  EXPECT_EQ(TakeSleptMilliseconds(), 0u);
+  EXPECT_EQ(Row(ReadsMade(30, 3), TakeSleptMilliseconds()), Row(1, 0));
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
 }
 
@@ -173,17 +166,14 @@ TEST_F(DailyFilesTest, EmptyFileOfStockWithBarsIsReplacedByTheNewestBackupCopy) 
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
   EXPECT_EQ(Load("1301")->count, 0);
   EXPECT_EQ(TakeRecordedMessageBoxes().size(), 1u);
-
   WriteWholeFile(DayPath("1301"), {});
-  MakeBackup("20230101_000000", "1301", FileImage(*MakeSeries("1301", 9), 9));
-  MakeBackup("20240301_093000", "1301", FileImage(*MakeSeries("1301", 7), 7));
+  MakeBackup("20230101_000000", "1301", Image("1301", 9));
+  MakeBackup("20240301_093000", "1301", Image("1301", 7));
   mkdir("Backups/zz-not-a-backup", 0777);
   TakeSleptMilliseconds();
-  auto loaded = Load("1301");
-  EXPECT_EQ(FileImage(*loaded, loaded->count), FileImage(*MakeSeries("1301", 7), 7));
+  EXPECT_EQ(SeriesImage(*Load("1301")), Image("1301", 7));
   EXPECT_EQ(TakeSleptMilliseconds(), 2 * kDailyReadRetryWaitMs);
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
-
   // A newest backup without the file is not replaced by an older one.
   char path[kBackupPathSize] = "unchanged";
   MakeBackup("20250101_000000", nullptr, {});
@@ -192,7 +182,7 @@ TEST_F(DailyFilesTest, EmptyFileOfStockWithBarsIsReplacedByTheNewestBackupCopy) 
 }
 
 TEST_F(DailyFilesTest, RefusedOrFailedWriteKeepsTheFileAndIsShown) {
-  const auto before = FileImage(*MakeSeries("1301", 3), 3);
+  const auto before = Image("1301", 3);
   WriteWholeFile(DayPath("1301"), before);
   EXPECT_EQ(SaveDailyFile(StringToCode("1301"), MakeSeries("1302", 5).get()), kErrorInvalidParameter);
   auto tooLong = MakeSeries("1301", 5);
@@ -206,16 +196,8 @@ TEST_F(DailyFilesTest, RefusedOrFailedWriteKeepsTheFileAndIsShown) {
   EXPECT_EQ(TakeRecordedMessageBoxes().size(), 3u);
 }
 
-TEST_F(DailyFilesTest, LastBarOnOrBeforeNeverAnswersWithTheFirstBarItself) {
-  auto series = MakeSeries("1301", 5);  // January 4..8, 2000
-  EXPECT_EQ(FindLastBarOnOrBefore(*series, MakePackedDate(2000, 1, 6)), 2);
-  EXPECT_EQ(FindLastBarOnOrBefore(*series, MakePackedDate(2000, 2, 1)), 4);
-  EXPECT_EQ(FindLastBarOnOrBefore(*series, MakePackedDate(2000, 1, 4)), 0);
-  EXPECT_EQ(FindLastBarOnOrBefore(*series, MakePackedDate(1999, 1, 1)), 0);
-}
-
 TEST_F(DailyFilesTest, TimeBackCutDateIsTheChosenCalendarDayClamped) {
-  WriteWholeFile(DayPath("1001"), FileImage(*MakeSeries("1001", 10, MakePackedDate(2024, 3, 6)), 10));
+  WriteWholeFile(DayPath("1001"), Image("1001", 10, MakePackedDate(2024, 3, 6)));
   ASSERT_EQ(LoadTradingCalendar(), 0);
   gTimeBackDayIndex = 3;
   EXPECT_EQ(GetTimeBackCutDate(), 0u);

@@ -1,17 +1,11 @@
 #include "data/ken_table.h"
 
-#include <gtest/gtest.h>
 #include <zip.h>
 
-#include <algorithm>
 #include <climits>
 #include <cstring>
-#include <memory>
-#include <vector>
 
-#include "common/file_io.h"
 #include "platform/posix_recorder.h"
-#include "common/app_globals.h"
 #include "shell/settings.h"
 #include "tests/support/price_store.h"
 #include "tests/support/row.h"
@@ -48,11 +42,7 @@ StockCode C(const char* text) { return StringToCode(text); }
 PriceBar Bar(PackedDate date, int32_t price, int32_t volume) { return {date, price, price, price, price, volume}; }
 
 std::unique_ptr<BarSeries> Series(const char* code, const std::vector<PriceBar>& bars) {
-  auto series = std::make_unique<BarSeries>();
-  series->code = C(code);
-  series->count = static_cast<int32_t>(bars.size());
-  std::copy(bars.begin(), bars.end(), series->bars);
-  return series;
+  return SeriesOf(C(code), static_cast<int>(bars.size()), [&bars](int i) { return bars[i]; });
 }
 
 std::unique_ptr<BarSeries> Adjusted(const BarSeries& source) {
@@ -68,13 +58,11 @@ class KenTableTest : public PriceStoreTest {
     PriceStoreTest::SetUp();
     gShowSplitAdjusted = 0;
   }
-
   void LoadTable(const std::vector<RawRecord>& records) {
     WriteWholeFile(kKenFile, NewImage(records));
     LoadKenFile();
     ASSERT_EQ(gKenTable->count, static_cast<int32_t>(records.size()));
   }
-
   // Picks the file in the import dialog; returns the boxes shown.
   std::vector<RecordedMessageBox> Import(const char* name) {
     QueueFileDialogAnswer(name[0] == 0 ? "" : folder_.path() + name);
@@ -82,8 +70,6 @@ class KenTableTest : public PriceStoreTest {
     return TakeRecordedMessageBoxes();
   }
 };
-
-// ---- ken.dat --------------------------------------------------------------------------
 
 TEST_F(KenTableTest, LoadedFileIsSavedBackByteForByteOldNumbersAsCodes) {
   const auto image = NewImage({{kDayBefore, C("1301"), 100}, {kDay, C("7203"), -50}});
@@ -139,8 +125,6 @@ TEST_F(KenTableTest, MissingOrBadFileShowsBothBoxesAndLeavesTheTableEmpty) {
   EXPECT_EQ(Adjusted(*Series("1301", {Bar(kDay, 500, 10)}))->bars[0].close, 500);  // goes on unadjusted
 }
 
-// ---- Split adjustment ------------------------------------------------------------------
-
 TEST_F(KenTableTest, SplitHalvesPricesAndDoublesVolumeBeforeTheFirstTradedBar) {
   LoadTable({{kDay, C("1301"), 100}});
   const auto source = Series("1301", {{MakePackedDate(2024, 3, 28), 1001, 1203, 999, 1101, 300},
@@ -150,10 +134,9 @@ TEST_F(KenTableTest, SplitHalvesPricesAndDoublesVolumeBeforeTheFirstTradedBar) {
   const auto out = Adjusted(*source);
   ASSERT_EQ(out->count, 4);
   EXPECT_EQ(out->code, C("1301"));
-  const PriceBar first = out->bars[0];
-  EXPECT_EQ(std::vector<int32_t>({first.open, first.high, first.low, first.close, first.volume}),
-            std::vector<int32_t>({500, 601, 499, 550, 600}));
-  EXPECT_EQ(Row(out->bars[1].close, out->bars[1].volume), Row(500, 14));
+  const PriceBar& first = out->bars[0];
+  EXPECT_EQ(Row(first.open, first.high, first.low, first.close, first.volume, out->bars[1].close, out->bars[1].volume),
+            Row(500, 601, 499, 550, 600, 500, 14));
   EXPECT_EQ(memcmp(&out->bars[2], &source->bars[2], 2 * sizeof(PriceBar)), 0);
   EXPECT_EQ(source->bars[0].open, 1001);
 }
@@ -169,12 +152,10 @@ TEST_F(KenTableTest, UntradedBarsCountAsBeforeRecordsCompoundAndPricesBelowOneSh
   // Two records of one stock compound; another stock's record does not count.
   const auto both =
       Adjusted(*Series("1301", {Bar(kDayBefore - 1, 6000, 10), Bar(kDayBefore, 3000, 10), Bar(kDay, 1000, 10)}));
-  EXPECT_EQ((std::vector<int32_t>{both->bars[0].close, both->bars[0].volume, both->bars[1].close}),
-            (std::vector<int32_t>{1000, 60, 1000}));
+  EXPECT_EQ(Row(both->bars[0].close, both->bars[0].volume, both->bars[1].close), Row(1000, 60, 1000));
   const auto low = Adjusted(*Series("1303", {{kDayBefore, 1, 3, 1, 2, 5}, {kDay, 0, 0, -7, 0, 8}}));
-  for (const PriceBar& bar : {low->bars[0], low->bars[1]}) {
-    EXPECT_EQ(std::vector<int32_t>({bar.open, bar.high, bar.low, bar.close}), std::vector<int32_t>(4, 1));
-  }
+  for (const PriceBar& bar : {low->bars[0], low->bars[1]})
+    EXPECT_EQ(Row(bar.open, bar.high, bar.low, bar.close), Row(1, 1, 1, 1));
 }
 
 TEST_F(KenTableTest, FactorsOfZeroOrBelowAreSkippedAndLargeResultsSaturate) {
@@ -206,15 +187,12 @@ TEST_F(KenTableTest, FixedCorrectionsUseFactorsBelowOneOnTheirDateOnly) {
   }
 }
 
-// ---- Import -----------------------------------------------------------------------------
-
 TEST_F(KenTableTest, ImportedPlainOldFileOrZipIsSavedAndChartsReloadWhenAdjustedPricesShow) {
   LoadTable({});
   const auto image = NewImage({{kDay, C("1301"), 100}, {kDay, C("7203"), 50}});
   WriteWholeFile("ken.dat", KenImage(kOldKenTag, 30000, {{kDay, 1301, 100}, {kDay, 7203, 50}}));
   EXPECT_TRUE(Import("ken.dat").empty());
   EXPECT_EQ(ReadWholeFile(kKenFile), image);
-
   LoadTable({{kDay, C("9999"), 100}});
   zipFile zip = zipOpen("new ken.zip", APPEND_STATUS_CREATE);
   zip_fileinfo info = {};
@@ -247,7 +225,6 @@ TEST_F(KenTableTest, ImportThatIsRefusedOrCancelledChangesNothing) {
   Import("missing.dat");
   EXPECT_EQ(gKenTable->records[0].code, C("1301"));
   EXPECT_EQ(ReadWholeFile(kKenFile), before);
-
   WriteWholeFile("new.dat", NewImage({{kDay, C("7203"), 100}}));
   FileFaults faults;
   faults.failWrites = 10;

@@ -1,19 +1,14 @@
 #include "data/stock_table.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <memory>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "platform/posix_recorder.h"
-#include "common/app_globals.h"
 #include "shell/settings.h"
 #include "tests/support/price_store.h"
+#include "tests/support/row.h"
 
 namespace {
 
@@ -61,8 +56,6 @@ class StockTableTest : public PriceStoreTest {
   }
 };
 
-// ---- Start-up load and save ---------------------------------------------------------
-
 TEST_F(StockTableTest, StockFileOneByteShortIsRebuiltFromTheMaster) {
   std::vector<uint8_t> image = TableImage(2, {Code(1111), Code(2222)});
   image.pop_back();
@@ -83,7 +76,6 @@ TEST_F(StockTableTest, SavedTableLoadsAndSavesBackByteForByte) {
   image[4] = 0x5A;
   memset(&image[8 + 4000 * sizeof(StockRecord)], 0xA5, sizeof(StockRecord));
   WriteWholeFile("stock.dat", image);
-
   ASSERT_TRUE(LoadStockTable());
   EXPECT_EQ(Flags(), (std::vector<int>{0, 0, 0, 0}));
   ASSERT_EQ(SaveStockTable(1), 0);
@@ -157,13 +149,11 @@ TEST_F(StockTableTest, UnreadableStockFileIsNeverOverwritten) {
   FileFaults faults;
   faults.failReads = 10;  // every attempt at stock.dat; the master then reads
   SetFileFaults(faults);
-
   ASSERT_TRUE(LoadStockTable());
   EXPECT_EQ(gStockTable->count, 5);
   EXPECT_EQ(Flags(), (std::vector<int>{0, 0, 1, 1}));
   EXPECT_EQ(SaveStockTable(0), kErrorReadFault);
   EXPECT_EQ(ReadWholeFile("stock.dat"), image);
-
   ASSERT_TRUE(LoadStockTable());
   EXPECT_EQ(TableCodes(), (std::vector<StockCode>{Code(1111), Code(2222)}));
   EXPECT_EQ(SaveStockTable(0), 0);
@@ -175,7 +165,6 @@ TEST_F(StockTableTest, TimeBackTableIsReadUnsortedOrTheModeIsLeft) {
   ASSERT_TRUE(LoadStockTable());
   EXPECT_EQ(TableCodes(), (std::vector<StockCode>{Code(9984), Code(1301)}));
   EXPECT_EQ(gTimeBackMode, 1);
-
   std::vector<uint8_t> tooLong = TableImage(1, {Code(9984)});
   tooLong.push_back(0);
   WriteWholeFile("stocktb.dat", tooLong);
@@ -184,8 +173,6 @@ TEST_F(StockTableTest, TimeBackTableIsReadUnsortedOrTheModeIsLeft) {
   EXPECT_EQ(gTimeBackMode, 0);
   EXPECT_EQ(gRecomputeNeeded, 1);
 }
-
-// ---- Lookup and names --------------------------------------------------------------------
 
 TEST_F(StockTableTest, LookupsBeforeAndAfterSorting) {
   gStockTable->count = 5;
@@ -230,6 +217,52 @@ TEST_F(StockTableTest, NamesComeFromStocksWithinTheCount) {
   gShowShortNames = 1;
   EXPECT_STREQ(GetStockNameByIndex(0), "キョクヨ");
   EXPECT_STREQ(GetStockNameByCode(Code(1)), "");
+}
+
+std::string Folded(const char* text, size_t size = 256) {
+  char out[256];
+  memset(out, 'X', sizeof out);
+  NormalizeTextForSearch(text, out, size);
+  return out;
+}
+
+// Full-width forms fold to ASCII, never half a character nor past the output;
+// the trail byte of "ア" is 'A', that of "ソ" is '\': no match starts there.
+TEST(StockSearchTest, FullWidthFormsFoldToAsciiAndMatchOnlyAtCharacterStarts) {
+  std::string ascii;
+  for (char c = '!'; c <= '~'; ++c) ascii += c;
+  EXPECT_EQ(Folded("！”＃＄％＆’（）＊＋，－．／０１２３４５６７８９：；＜＝＞？＠"
+                   "ＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯＰＱＲＳＴＵＶＷＸＹＺ［￥］＾＿｀"
+                   "ａｂｃｄｅｆｇｈｉｊｋｌｍｎｏｐｑｒｓｔｕｖｗｘｙｚ｛｜｝～"),
+            ascii);
+  EXPECT_EQ(Folded("　ソニーｱ日本"), "　ソニーｱ日本");
+  EXPECT_EQ(Folded("アイウ", 6) + "|" + Folded("ＡＢア", 4) + "|" + Folded("A\x82"), "アイ|AB|A\x82");
+  const std::pair<const char*, const char*> found[] = {
+      {"ABC", "ＡＢＣ"}, {"ＡＢＣ工業", "ABC"}, {"A", ""}, {"アAイ", "A"}, {"ｱA", "A"}};
+  const std::pair<const char*, const char*> notFound[] = {
+      {"abc", "ＡＢＣ"}, {"", ""}, {nullptr, ""}, {"アイ", "A"}, {"ソニー", "￥"}};
+  for (const auto& [text, pattern] : found) EXPECT_TRUE(ContainsTextNormalized(text, pattern)) << text;
+  for (const auto& [text, pattern] : notFound) EXPECT_FALSE(ContainsTextNormalized(text, pattern)) << pattern;
+}
+
+TEST_F(StockTableTest, SearchCountsStocksOnceAndFindsFromTheStartIndex) {
+  const char* texts[][3] = {{"ABC工業", "エービーシー", "ABC"},
+                            {"日本水産", "", ""},
+                            {"マルハ", "ＡＢＣマルハ", ""},
+                            {"abc", "", ""},
+                            {"ABC", "ABC", "ABC"}};  // beyond the count
+  for (int i = 0; i < 5; ++i) {
+    StockMasterRecord& master = gStockTable->records[i].master;
+    snprintf(master.name, sizeof master.name, "%s", texts[i][0]);
+    snprintf(master.reading, sizeof master.reading, "%s", texts[i][1]);
+    snprintf(master.shortName, sizeof master.shortName, "%s", texts[i][2]);
+  }
+  gStockTable->count = 4;
+  EXPECT_EQ(Row(CountStocksMatchingText("ＡＢＣ"), CountStocksMatchingText(""), FindNextStockMatchingText(-3, "ABC"),
+                FindNextStockMatchingText(1, "ABC"), FindNextStockMatchingText(3, "ABC")),
+            Row(2, 4, 0, 2, -1));
+  gStockTable->count = 0;
+  EXPECT_EQ(CountStocksMatchingText(""), 0);
 }
 
 }  // namespace

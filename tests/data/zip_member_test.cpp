@@ -69,7 +69,6 @@ TEST_F(ZipMemberTest, ReadsTheFirstMemberWholeOrGivesNullWithoutAMessage) {
   WriteZip("stored.zip", {{"a.txt", "stored bytes", 0}});
   EXPECT_EQ(Load("TMPDOWN\\202406.zip"), prices);
   EXPECT_EQ(Load("stored.zip"), "stored bytes");
-
   // Files that are no archive, or whose first member is empty.
   WriteWholeFile("plain.txt", std::vector<uint8_t>(100, 'x'));
   WriteWholeFile("empty.zip", {});
@@ -90,19 +89,16 @@ TEST_F(ZipMemberTest, ReadsTheFirstMemberWholeOrGivesNullWithoutAMessage) {
 TEST_F(ZipMemberTest, DamagedArchivesAreRefused) {
   WriteZip("good.zip", {{"a.txt", "checksum guarded text", 0}});
   const std::vector<uint8_t> good = ReadWholeFile("good.zip");
-
   std::vector<uint8_t> flipped = good;
   const size_t data = FindBytes(flipped, "guarded");
   ASSERT_NE(data, std::string::npos);
   flipped[data] ^= 0x20;
   WriteWholeFile("flipped.zip", flipped);
   EXPECT_EQ(Load("flipped.zip"), "<null>");
-
   for (size_t cut : {good.size() - 22, good.size() / 2, size_t{30}}) {
     WriteWholeFile("cut.zip", std::vector<uint8_t>(good.begin(), good.begin() + static_cast<long>(cut)));
     EXPECT_EQ(Load("cut.zip"), "<null>") << cut;
   }
-
   WriteZip("deflated.zip", {{"p.txt", PriceText(), Z_DEFLATED}});
   std::vector<uint8_t> garbled = ReadWholeFile("deflated.zip");
   for (size_t i = 60; i < 200; ++i) garbled[i] = static_cast<uint8_t>(i * 37);
@@ -120,7 +116,6 @@ TEST_F(ZipMemberTest, MemberSizeIsBoundedAt64Megabytes) {
   EXPECT_EQ(block[size - 1], '7');
   EXPECT_EQ(block[size], '\0');
   FreeBlock(block);
-
   // The central directory claims one byte more than the limit.
   std::vector<uint8_t> claimed = ReadWholeFile("limit.zip");
   const size_t central = FindBytes(claimed, std::string("PK\x01\x02", 4));
