@@ -1,4 +1,5 @@
 #include "common/error_message.h"
+#include "common/message_boxes.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "common/app_globals.h"
 #include "common/file_io.h"
 #include "platform/posix_recorder.h"
+#include "tests/support/global_state.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {
@@ -15,27 +18,25 @@ namespace {
 constexpr int kDailyTitleId = 292;  // "日足" in the string table
 int gWindow;                        // any address serves as a window handle here
 
+std::string ErrorText(int code, int size = 128) {
+  char text[129];
+  memset(text, 'X', sizeof text);
+  FormatErrorText(code, text, size);
+  return std::string(text) + (text[size] == 'X' ? "" : "<overrun>");
+}
+
 class ErrorMessageTest : public ::testing::Test {
  protected:
+  ScopedGlobalState globals_;  // the start-up texts
   ScratchFolder folder_;
 };
 
 TEST_F(ErrorMessageTest, TextFallsBackToTheCodeWhenTheSystemHasNone) {
-  char text[128];
-  FormatErrorText(1234, text, sizeof text);
-  EXPECT_STREQ(text, "なんらかのエラーが発生しました。エラーコードは 1234 です。");
-  FormatErrorText(-1, text, sizeof text);
-  EXPECT_STREQ(text, "なんらかのエラーが発生しました。エラーコードは -1 です。");
-
   SetSystemErrorText(kErrorDiskFull, "ディスクに十分な空き領域がありません。");
-  FormatErrorText(kErrorDiskFull, text, sizeof text);
-  EXPECT_STREQ(text, "ディスクに十分な空き領域がありません。");
-
-  // Cut short without splitting a two-byte character.
-  memset(text, 'X', sizeof text);
-  FormatErrorText(5, text, 10);
-  EXPECT_STREQ(text, "なんらか");
-  EXPECT_EQ(text[10], 'X');
+  EXPECT_EQ(ErrorText(1234), "なんらかのエラーが発生しました。エラーコードは 1234 です。");
+  EXPECT_EQ(ErrorText(-1), "なんらかのエラーが発生しました。エラーコードは -1 です。");
+  EXPECT_EQ(ErrorText(kErrorDiskFull), "ディスクに十分な空き領域がありません。");
+  EXPECT_EQ(ErrorText(5, 10), "なんらか");  // cut short without splitting a two-byte character
 }
 
 TEST_F(ErrorMessageTest, BoxUsesTheOwnerOnlyWhenItCanBeSeenAndTheBeepIsTheExclamation) {
@@ -55,10 +56,26 @@ TEST_F(ErrorMessageTest, BoxUsesTheOwnerOnlyWhenItCanBeSeenAndTheBeepIsTheExclam
   EXPECT_EQ(TakeRecordedBeeps(), std::vector<unsigned>{kMbIconExclamation});
 }
 
-TEST_F(ErrorMessageTest, DialogsGetTitleFilterAndExtension) {
+// Title id 0 is the application title.
+TEST_F(ErrorMessageTest, TextsAndBoxesComeFromTheStringTable) {
+  EXPECT_EQ(std::string(gAppTitle) + "|" + gMainClassName + "|" + gMarketNames[0] + "|" + gMarketNames[1] + "|" +
+                gMarketNames[12] + "|" + gPeriodNames[2],
+            "ヴェルクォラ22|VELQUORANDIME|不明|東証プライム|ヘラクレス|月足");
+  QueueMessageBoxAnswer(kIdNo);
+  EXPECT_EQ(MessageBoxFromStrings(&gWindow, 0, 256, kMbYesNo | kMbIconQuestion), kIdNo);
+  EXPECT_EQ(MessageBoxFromStrings(nullptr, 145, 293, kMbOk), kIdOk);
+  const auto boxes = TakeRecordedMessageBoxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_TRUE(boxes[0].owner == &gWindow && boxes[0].flags == (kMbYesNo | kMbIconQuestion));
+  EXPECT_EQ(boxes[0].title + "|" + boxes[0].text + "|" + boxes[1].title + "|" + boxes[1].text,
+            "ヴェルクォラ22|千|百万|週足");
+}
+
+TEST_F(ErrorMessageTest, DialogsGetTitleFilterAndExtensionAndGiveTheChoice) {
   const char filter[] = "パレット (*.PAL)\0*.PAL\0";
   const std::string allFiles("*.*\0*.*\0\0", 9);
   char path[260] = "leftover";
+  char title[259] = "";
   QueueFileDialogAnswer("");
   EXPECT_FALSE(PromptOpenFile(nullptr, &gWindow, kDailyTitleId, path, nullptr));
   QueueFileDialogAnswer("");
@@ -66,13 +83,17 @@ TEST_F(ErrorMessageTest, DialogsGetTitleFilterAndExtension) {
   QueueFileDialogAnswer("C:\\data\\a.plt");
   EXPECT_TRUE(PromptSaveFile(nullptr, &gWindow, kDailyTitleId, path, nullptr));
   EXPECT_STREQ(path, "C:\\data\\a.plt");
-
   const auto dialogs = TakeRecordedFileDialogs();
   ASSERT_EQ(dialogs.size(), 3u);
   EXPECT_TRUE(!dialogs[0].save && dialogs[2].save && dialogs[0].owner == &gWindow);
   EXPECT_EQ((std::vector<std::string>{dialogs[0].title, dialogs[0].filter, dialogs[1].title, dialogs[1].filter,
                                       dialogs[2].filter, dialogs[2].defaultExtension}),
             (std::vector<std::string>{"日足", allFiles, "開く", std::string(filter, sizeof filter), allFiles, "plt"}));
+  QueueFileDialogAnswer("C:\\data\\patterns.dat");
+  EXPECT_TRUE(ShowSaveFileDialog(nullptr, nullptr, "保存", path, title, nullptr));
+  EXPECT_EQ(std::string(path) + "|" + title, "C:\\data\\patterns.dat|patterns.dat");
+  QueueFileDialogAnswer("");
+  EXPECT_FALSE(ShowSaveFileDialog(nullptr, nullptr, "保存", path, title, nullptr));
 }
 
 TEST_F(ErrorMessageTest, OpenAndLoadReadsTheChosenFileOrReportsAFailedRead) {
@@ -87,7 +108,6 @@ TEST_F(ErrorMessageTest, OpenAndLoadReadsTheChosenFileOrReportsAFailedRead) {
   EXPECT_EQ(PromptOpenAndLoadFile(nullptr, nullptr, kDailyTitleId, &size, nullptr), nullptr);
   EXPECT_EQ(size, 0u);
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
-
   SetSleepRecorded(true);
   FileFaults faults;
   faults.failReads = 10;

@@ -5,81 +5,49 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace {
 
-template <void (*format)(int, char*)>
-std::string Text(int value) {
-  char out[16];
-  format(value, out);
-  return out;
-}
-const auto Thousands = Text<FormatThousands>;
-const auto Signed = Text<FormatSignedThousands>;
-const auto Yen = Text<FormatYenThousands>;
-
-std::string Double(double value) {
-  char out[64];
-  FormatDoubleThousands(value, out, sizeof out);
-  return out;
+// Each value formatted into 16 bytes (the extremes fit, nothing is written beyond), joined by '|'.
+std::string Texts(void (*format)(int, char*), std::initializer_list<int> values) {
+  std::string texts;
+  for (int value : values) {
+    char out[17];
+    memset(out, 'X', sizeof out);
+    format(value, out);
+    texts += std::string(out) + (out[16] == 'X' ? "|" : "<overrun>|");
+  }
+  return texts;
 }
 
-TEST(NumberTextTest, ThousandsAtEveryGroupBoundary) {
-  const std::pair<int, const char*> cases[] = {{0, "0"},
-                                               {999, "999"},
-                                               {1000, "1,000"},
-                                               {-1000, "-1,000"},
-                                               {999999, "999,999"},
-                                               {1000000, "1,000,000"},
-                                               {1000001, "1,000,001"},
-                                               {1000000000, "1,000,000,000"},
-                                               {-7, "-7"}};
-  for (const auto& [value, text] : cases) EXPECT_EQ(Thousands(value), text);
+// Each value formatted into `size` bytes, joined by '|'.
+std::string DoubleTexts(std::initializer_list<double> values, size_t size = 64) {
+  std::string texts;
+  for (double value : values) {
+    char out[65];
+    memset(out, 'X', sizeof out);
+    FormatDoubleThousands(value, out, size);
+    texts += std::string(out) + (out[size] == 'X' ? "|" : "<overrun>|");
+  }
+  return texts;
 }
 
-TEST(NumberTextTest, ExtremesFitSixteenBytes) {
-  char out[17];
-  memset(out, 'X', sizeof out);
-  FormatYenThousands(INT_MIN, out);
-  EXPECT_STREQ(out, "-\\2,147,483,648");
-  EXPECT_EQ(out[16], 'X');
-  EXPECT_EQ((std::vector<std::string>{Thousands(INT_MIN), Thousands(INT_MAX), Signed(INT_MIN), Signed(INT_MAX)}),
-            (std::vector<std::string>{"-2,147,483,648", "2,147,483,647", "-2,147,483,648", "+2,147,483,647"}));
+TEST(NumberTextTest, IntegersAreGroupedAtEveryBoundary) {
+  EXPECT_EQ(Texts(FormatThousands, {0, 999, 1000, -1000, 999999, 1000000, 1000001, 1000000000, -7, INT_MIN, INT_MAX}),
+            "0|999|1,000|-1,000|999,999|1,000,000|1,000,001|1,000,000,000|-7|-2,147,483,648|2,147,483,647|");
+  EXPECT_EQ(Texts(FormatSignedThousands, {0, -1500, INT_MIN, INT_MAX}), "+0|-1,500|-2,147,483,648|+2,147,483,647|");
+  EXPECT_EQ(Texts(FormatYenThousands, {0, 12345678, -1000, INT_MIN}), "\\0|\\12,345,678|-\\1,000|-\\2,147,483,648|");
 }
 
-TEST(NumberTextTest, SignedAndYen) {
-  EXPECT_EQ((std::vector<std::string>{Signed(0), Signed(1500), Signed(-1500)}),
-            (std::vector<std::string>{"+0", "+1,500", "-1,500"}));
-  EXPECT_EQ((std::vector<std::string>{Yen(0), Yen(980), Yen(12345678), Yen(-1000)}),
-            (std::vector<std::string>{"\\0", "\\980", "\\12,345,678", "-\\1,000"}));
-}
-
-TEST(NumberTextTest, DoubleIsRoundedThenGrouped) {
-  const std::pair<double, const char*> cases[] = {{-1234.4, "-1,234"},
-                                                  {1234567.6, "1,234,568"},
-                                                  {999.5, "1,000"},  // "%.0f" rounds half to even
-                                                  {0.4, "0"},
-                                                  {-0.4, "0"},
-                                                  {-0.0, "0"},
-                                                  {1e15, "1,000,000,000,000,000"},
-                                                  {-9876543210.0, "-9,876,543,210"}};
-  for (const auto& [value, text] : cases) EXPECT_EQ(Double(value), text) << value;
-}
-
-TEST(NumberTextTest, DoubleNeverOverrunsAndGivesZeroForNonFinite) {
-  char out[8];
-  memset(out, 'X', sizeof out);
-  FormatDoubleThousands(1e300, out, 6);
-  EXPECT_STREQ(out, "1,000");
-  EXPECT_EQ(out[6], 'X');
-  FormatDoubleThousands(-std::numeric_limits<double>::max(), out, 1);
-  EXPECT_STREQ(out, "");
-
-  for (double value : {std::nan(""), HUGE_VAL, -HUGE_VAL}) EXPECT_EQ(Double(value), "0");
+// "%.0f" rounds half to even; what is no number gives zero; nothing beyond `size` bytes.
+TEST(NumberTextTest, DoublesAreRoundedThenGroupedWithinTheirSize) {
+  EXPECT_EQ(DoubleTexts({-1234.4, 1234567.6, 999.5, 0.4, -0.4, -0.0, 1e15, -9876543210.0}),
+            "-1,234|1,234,568|1,000|0|0|0|1,000,000,000,000,000|-9,876,543,210|");
+  EXPECT_EQ(DoubleTexts({std::nan(""), HUGE_VAL, -HUGE_VAL}), "0|0|0|");
+  EXPECT_EQ(DoubleTexts({1e300}, 6) + DoubleTexts({-std::numeric_limits<double>::max()}, 1), "1,000||");
   char largest[512];
   FormatDoubleThousands(std::numeric_limits<double>::max(), largest, sizeof largest);
   EXPECT_EQ(strlen(largest), 309u + 102u);
@@ -92,15 +60,8 @@ int MeasureSixPerByte(void* calls, const char* text) {
   return 6 * static_cast<int>(strlen(text));
 }
 
-std::string Fit(int value, int width, int* calls) {
-  char out[16];
-  *calls = 0;
-  FormatThousandsToFit(MeasureSixPerByte, calls, value, out, width);
-  return out;
-}
-
+// Exactly fits; 5 bytes + 2 for the unit; millions are not measured again, and cut toward zero.
 TEST(NumberTextTest, FitFallsBackToThousandsThenMillions) {
-  // Exactly fits; 5 bytes + 2 for the unit; millions are not measured again, and cut toward zero.
   const struct {
     int value, width;
     const char* text;
@@ -111,9 +72,10 @@ TEST(NumberTextTest, FitFallsBackToThousandsThenMillions) {
                {-1999999, 10, "-1百万", 2},
                {INT_MIN, 0, "-2,147百万", 2}};
   for (const auto& c : cases) {
+    char out[16];
     int calls = 0;
-    EXPECT_EQ(Fit(c.value, c.width, &calls), c.text) << c.value << " in " << c.width;
-    EXPECT_EQ(calls, c.calls) << c.value << " in " << c.width;
+    FormatThousandsToFit(MeasureSixPerByte, &calls, c.value, out, c.width);
+    EXPECT_EQ(std::string(out) + " " + std::to_string(calls), c.text + (" " + std::to_string(c.calls))) << c.width;
   }
 }
 

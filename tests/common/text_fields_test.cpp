@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,39 +12,64 @@
 
 namespace {
 
-std::string Field(const std::string& text, int* position, int outSize = 64) {
-  std::vector<char> out(static_cast<size_t>(outSize), 'x');
-  ReadCsvField(text.data(), static_cast<int>(text.size()), position, out.data(), outSize);
-  return out.data();
+class TextFields : public ::testing::Test {
+ protected:
+  void SetUp() override { InitStockCodeGlobals(); }
+};
+
+StockCode Code(const char* text) { return StringToCode(text); }
+
+TEST_F(TextFields, CodesPackUnpackAndCheckTheirRange) {
+  EXPECT_EQ(Code("1301"), 0x31333031u);
+  char text[5];
+  EXPECT_STREQ(CodeToString(0x31333031u, text), "1301");
+  EXPECT_STREQ(CodeToString(Code("ZZZZ")), "ZZZZ");
+  auto shortText = std::make_unique<char[]>(3);  // a read of a fourth byte trips ASan
+  std::memcpy(shortText.get(), "AB", 3);
+  EXPECT_EQ(Row(Code("13015"), Code(nullptr), Code(shortText.get())), Row(Code("1301"), 0, 0x41420000u));
+  EXPECT_EQ(
+      Row(IsStockCodeInRange(Code("0000")), IsStockCodeInRange(Code("ZZZZ")), IsStockCodeInRange(Code("0000") - 1),
+          IsStockCodeInRange(Code("ZZZZ") + 1), IsStockCodeInRange(0xFFFFFFFFu), IsStockCodeInRange(1301)),
+      Row(1, 1, 0, 0, 0, 0));
+  EXPECT_EQ(Row(NumberToCode(1301), NumberToCode(8), NumberToCode(0), NumberToCode(10000)),
+            Row(Code("1301"), Code("0008"), Code("0000"), 10000));
+  // "13:0" is in range, yet no code.
+  EXPECT_EQ(Row(IsValidCodeText(Code("13A0")), IsValidCodeText(Code("13:0")), IsValidCodeText(Code("130"))),
+            Row(1, 0, 0));
+  const char* const aliases[][2] = {{"0101", "1001"}, {"0000", "1001"}, {"0201", "1002"},
+                                    {"0010", "1002"}, {"I010", "1003"}, {"0106", "1003"},
+                                    {"I011", "1004"}, {"0107", "1004"}, {"1301", "1301"}};
+  for (const auto& a : aliases) EXPECT_EQ(GetCanonicalIndexCode(Code(a[0])), Code(a[1])) << a[0];
 }
 
-TEST(CsvFields, SeparatorsLineEndsAndBufferEnd) {
+// The fields read one after another from `position`, joined by '|', into `outSize` bytes.
+std::string Fields(const std::string& text, int* position, int reads, int outSize = 64) {
+  std::string fields;
+  for (int i = 0; i < reads; ++i) {
+    std::vector<char> out(static_cast<size_t>(outSize), 'x');
+    ReadCsvField(text.data(), static_cast<int>(text.size()), position, out.data(), outSize);
+    fields += std::string(out.data()) + "|";
+  }
+  return fields;
+}
+
+TEST_F(TextFields, SeparatorsLineEndsAndBufferEnd) {
   const std::string text = "株式,1301\tB,,\rA,BC";
   int pos = 0;
-  for (const char* expected : {"株式", "1301", "B", "", ""}) {
-    EXPECT_EQ(Field(text, &pos), expected);
-  }
+  EXPECT_EQ(Fields(text, &pos, 6), "株式|1301|B||||");
   EXPECT_EQ(pos, 13);  // left on the CR
-  EXPECT_EQ(Field(text, &pos), "");
-  EXPECT_EQ(pos, 13);
   pos = 16;
-  EXPECT_EQ(Field(text, &pos), "BC");
+  EXPECT_EQ(Fields(text, &pos, 1), "BC|");
   EXPECT_EQ(pos, 18);
   for (int start : {18, 100, -1, INT_MIN}) {
     pos = start;
-    EXPECT_EQ(Field(text, &pos), "");
-    EXPECT_EQ(pos, start);
+    EXPECT_EQ(Fields(text, &pos, 1) + std::to_string(pos), "|" + std::to_string(start));
   }
+  pos = 0;  // a long field is cut and the next read starts at the next field
+  EXPECT_EQ(Fields("ABCDEFGH,IJ", &pos, 2, 4), "ABC|IJ|");
 }
 
-TEST(CsvFields, LongFieldIsCutAndTheNextReadStartsAtTheNextField) {
-  int pos = 0;
-  EXPECT_EQ(Field("ABCDEFGH,IJ", &pos, 4), "ABC");
-  EXPECT_EQ(Field("ABCDEFGH,IJ", &pos, 4), "IJ");
-}
-
-TEST(CsvFields, ListWhoseLastLineHasNoCrParsesEachLineOnce) {
-  InitStockCodeGlobals();
+TEST_F(TextFields, ListWhoseLastLineHasNoCrParsesEachLineOnce) {
   const std::string text = "1301,100\r\n1332,200\r7203,300";
   const int length = static_cast<int>(text.size());
   std::vector<std::string> lines;
@@ -53,40 +79,32 @@ TEST(CsvFields, ListWhoseLastLineHasNoCrParsesEachLineOnce) {
     SkipCsvLine(text.data(), length, &pos);
   }
   EXPECT_EQ(lines, (std::vector<std::string>{"1301:100", "1332:200", "7203:300"}));
-}
-
-TEST(CsvFields, NumbersAndListCodes) {
-  InitStockCodeGlobals();
-  const std::string nums = " 42abc,x,-99999999999,123.5, 1e3,nan,0x10";
-  int pos = 0;
-  int n = static_cast<int>(nums.size());
-  for (int expected : {42, 0, INT_MIN}) EXPECT_EQ(ReadCsvInt(nums.data(), n, &pos), expected);
-  for (double expected : {123.5, 1000.0, 0.0, 0.0}) {
-    EXPECT_EQ(ReadCsvDouble(nums.data(), n, &pos), expected);
-  }
-
-  const std::string codes = "I1,I101,I148,I149,I010,I011,I,1301,AB";
-  pos = 0;
-  n = static_cast<int>(codes.size());
-  for (const char* code : {"1050", "1051", "1098", "", "1003", "1004", "", "1301", "AB"}) {
-    const StockCode expected = *code ? StringToCode(code) : 0xFFFFFFFFu;
-    EXPECT_EQ(ReadCsvStockCode(codes.data(), n, &pos), expected) << code;
-  }
-}
-
-TEST(CsvFields, SkipLine) {
   const struct {
     const char* text;
     int start, expected;
-  } cases[] = {{"a\r\nb", 0, 3}, {"a\rb", 0, 2}, {"a\r\n", 0, -1}, {"abc", 0, -1}, {"a\rb", -1, -1}};
-  for (const auto& c : cases) {
+  } skips[] = {{"a\r\nb", 0, 3}, {"a\rb", 0, 2}, {"a\r\n", 0, -1}, {"abc", 0, -1}, {"a\rb", -1, -1}};
+  for (const auto& c : skips) {
     int pos = c.start;
     EXPECT_EQ(SkipCsvLine(c.text, static_cast<int>(strlen(c.text)), &pos), c.expected) << c.text;
     EXPECT_EQ(pos, c.expected);
   }
 }
 
-TEST(TextLines, ConvertCountAndSplit) {
+TEST_F(TextFields, NumbersAndListCodes) {
+  const std::string nums = " 42abc,x,-99999999999,123.5, 1e3,nan,0x10";
+  int pos = 0;
+  int n = static_cast<int>(nums.size());
+  for (int expected : {42, 0, INT_MIN}) EXPECT_EQ(ReadCsvInt(nums.data(), n, &pos), expected);
+  for (double expected : {123.5, 1000.0, 0.0, 0.0}) EXPECT_EQ(ReadCsvDouble(nums.data(), n, &pos), expected);
+  const std::string codes = "I1,I101,I148,I149,I010,I011,I,1301,AB";
+  pos = 0;
+  n = static_cast<int>(codes.size());
+  for (const char* code : {"1050", "1051", "1098", "", "1003", "1004", "", "1301", "AB"}) {
+    EXPECT_EQ(ReadCsvStockCode(codes.data(), n, &pos), *code ? Code(code) : 0xFFFFFFFFu) << code;
+  }
+}
+
+TEST_F(TextFields, LinesAreConvertedCountedAndSplit) {
   char text[] = "a\nb\r\nc";
   ConvertLfToCr(text, 6);
   EXPECT_STREQ(text, "a\rb\r\rc");

@@ -1,5 +1,4 @@
 #include "shell/commands.h"
-#include "chart/chart_hooks.h"
 #include "window/window_hooks.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +9,6 @@
 #include "chart/chart_selection.h"
 #include "platform/posix_recorder.h"
 #include "chart/screen_pattern.h"
-#include "common/stock_code.h"
 #include "common/progress.h"
 #include "shell/settings.h"
 #include "tests/support/global_state.h"
@@ -55,7 +53,6 @@ TEST_F(CommandsTest, ThePatternFileCommandsSaveAndReadAllPatterns) {
   QueueFileDialogAnswer(path);
   EXPECT_EQ(OnMainCommand(nullptr, 32934), 1);
   ASSERT_EQ(ReadWholeFile(path).size(), 5232u);
-
   snprintf(gScreenPatterns[3].name, sizeof gScreenPatterns[3].name, "%s", "changed");
   QueueFileDialogAnswer(path);
   EXPECT_EQ(OnMainCommand(nullptr, 32935), 1);

@@ -87,14 +87,12 @@ TEST_F(SettingsTest, SaveWritesScrambledImagesThatLoadBackUnchanged) {
   gChartLogFont = {-16, 0, 0, 0, 700, 1, 0, 0, 128, 3, 2, 1, 0x31, "ＭＳ ゴシック"};
   gMemoLogFont = {20, 8, 0, 0, 400, 0, 0, 0, 0, 0, 0x12, 6, 0x52, "IPAゴシック"};
   ASSERT_EQ(SaveSettings(), 0);
-
   const auto main = ReadWholeFile(folder_.path() + "velqo.dat");
   const auto p2 = ReadWholeFile(folder_.path() + "velqo_p2.dat");
   ASSERT_EQ(main.size(), 6812u);
   ASSERT_EQ(p2.size(), 4072u);
   EXPECT_EQ(main, Scrambled(&gSettings, sizeof gSettings));
   EXPECT_EQ(p2, Scrambled(&gSettingsP2, sizeof gSettingsP2));
-
   const SettingsBlock saved = gSettings;
   const SettingsBlockP2 savedP2 = gSettingsP2;
   memset(&gSettings, 0, sizeof gSettings);
@@ -102,7 +100,6 @@ TEST_F(SettingsTest, SaveWritesScrambledImagesThatLoadBackUnchanged) {
   LoadSettings();
   EXPECT_EQ(memcmp(&gSettings, &saved, sizeof saved), 0);
   EXPECT_EQ(memcmp(&gSettingsP2, &savedP2, sizeof savedP2), 0);
-
   // Saving again gives the same bytes.
   ASSERT_EQ(SaveSettings(), 0);
   EXPECT_EQ(ReadWholeFile(folder_.path() + "velqo.dat"), main);
@@ -214,7 +211,6 @@ TEST_F(SettingsTest, DistributedDefaultsAreReadOnlyAtTheirExactSize) {
   WriteWholeFile(folder_.path() + "DEFAULTDATA/velqo.dat", Scrambled(&gSettings, sizeof gSettings));
   LoadSettings();
   EXPECT_EQ(gDefaultSettings.chartFontSize, 20);
-
   WriteWholeFile(folder_.path() + "DEFAULTDATA/velqo.dat", std::vector<uint8_t>(100, 1));
   LoadSettings();
   EXPECT_EQ(gDefaultSettings.chartFontSize, 0);
