@@ -1,16 +1,10 @@
 #include "net/online_services.h"
 
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cstring>
-#include <memory>
-#include <string>
-#include <vector>
 
-#include "common/file_io.h"
 #include "platform/posix_recorder.h"
-#include "shell/settings.h"
 #include "tests/support/price_store.h"
 
 namespace {
@@ -28,8 +22,6 @@ void Update(StockMasterFile* master, const std::string& text) {
 }
 
 using OnlineServicesTest = PriceStoreTest;
-
-// ---- The stock-master text -------------------------------------------------------
 
 TEST_F(OnlineServicesTest, MasterLinesAreReadInTheOrderOfTheTextAndReplaceTheRecordOfTheirCode) {
   auto master = EmptyMaster();
@@ -59,7 +51,6 @@ TEST_F(OnlineServicesTest, LongTextsAreCutWithoutSplittingACharacterAndTheMaster
   ASSERT_EQ(master->count, 1);
   EXPECT_EQ(strlen(master->records[0].name), 62u);
   EXPECT_STREQ(master->records[0].shortName, "ABCDEFGHIJKLMNO");
-
   master->count = kMaxStocks;
   for (int i = 0; i < kMaxStocks; ++i) master->records[i].code = NumberToCode(1000 + i);
   Update(master.get(), "9999,新規,,,1,1,1,1\r\n1000,更新,,,1,1,1,1\r\n");
@@ -70,8 +61,6 @@ TEST_F(OnlineServicesTest, LongTextsAreCutWithoutSplittingACharacterAndTheMaster
   EXPECT_EQ(master->count, kMaxStocks);
 }
 
-// ---- The index-weight flag --------------------------------------------------------------
-
 TEST_F(OnlineServicesTest, IndexWeightFlagFollowsAListOfMoreThan400Codes) {
   StockTable* table = gStockTable;
   table->count = 600;
@@ -80,12 +69,10 @@ TEST_F(OnlineServicesTest, IndexWeightFlagFollowsAListOfMoreThan400Codes) {
     table->records[i].flags = kStockFlagIndexWeight | kStockFlagScenarioMark;
   }
   ResetStockLookupCache();
-
   std::vector<StockCode> codes;
   for (int i = 0; i < 400; ++i) codes.push_back(NumberToCode(1300 + 2 * i));
   ApplyIndexWeightList(codes.data(), static_cast<int>(codes.size()));
   EXPECT_EQ(table->records[1].flags, kStockFlagIndexWeight | kStockFlagScenarioMark);  // 400 are too few
-
   codes.push_back(StringToCode("ZZZZ"));  // not in the table
   ApplyIndexWeightList(codes.data(), static_cast<int>(codes.size()));
   for (int i = 0; i < table->count; ++i) {
@@ -94,8 +81,6 @@ TEST_F(OnlineServicesTest, IndexWeightFlagFollowsAListOfMoreThan400Codes) {
         << i;
   }
 }
-
-// ---- Downloads, broker and quotes in this build -------------------------------------
 
 TEST_F(OnlineServicesTest, ErrorNumberTextNamesTheNumberAndItsReason) {
   uint32_t size = 77;
@@ -106,7 +91,6 @@ TEST_F(OnlineServicesTest, ErrorNumberTextNamesTheNumberAndItsReason) {
   char text[128];
   FormatErrorNumber(text, sizeof text, number);
   EXPECT_STREQ(text, "エラー番号 12029（サーバーに接続できませんでした。）");
-
   SetSystemErrorText(12152, "サーバーの応答が正しくありません。");
   FormatErrorNumber(text, sizeof text, 12152);
   EXPECT_STREQ(text, "エラー番号 12152（サーバーの応答が正しくありません。）");

@@ -12,7 +12,6 @@
 #include "tests/support/global_state.h"
 #include "tests/support/row.h"
 #include "tests/support/scratch_folder.h"
-#include "tests/support/row.h"
 
 namespace {
 
@@ -24,7 +23,6 @@ std::vector<uint8_t> TableBytes(const ScenarioTable& table) {
 class ScenarioTableTest : public ::testing::Test {
  protected:
   void SetUp() override { snprintf(gDataFolder, sizeof gDataFolder, "%s", folder_.path().c_str()); }
-
   // A table with something in every field the callers read.
   static ScenarioTable FilledTable() {
     ScenarioTable table{};
@@ -40,7 +38,6 @@ class ScenarioTableTest : public ::testing::Test {
     }
     return table;
   }
-
   ScopedGlobalState globals_;
   ScratchFolder folder_;
 };
@@ -52,7 +49,6 @@ TEST_F(ScenarioTableTest, SavedTableLoadsByteForByteWithNamesEndingInAZero) {
   ClearScenarioTable();
   LoadScenarioTable();
   EXPECT_EQ(TableBytes(gScenarioTable), TableBytes(FilledTable()));
-
   ScenarioTable table = FilledTable();
   std::memset(table.records[5].name, 'A', sizeof table.records[5].name);
   WriteWholeFile(folder_.path() + kScenarioFileName, TableBytes(table));

@@ -1,18 +1,12 @@
 #include "tools/sample_db/sample_database.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
-#include <memory>
 
-#include "common/file_io.h"
 #include "data/daily_cache.h"
 #include "data/daily_files.h"
 #include "data/ken_table.h"
-#include "data/stock_table.h"
 #include "common/app_globals.h"
 #include "platform/posix_recorder.h"
-#include "tests/support/global_state.h"
 #include "tests/support/price_store.h"
 #include "tests/support/row.h"
 
@@ -52,14 +46,12 @@ TEST_F(SampleDatabaseTest, LoadsAndRoundTripsByteForByte) {
   snprintf(gDataFolder, sizeof gDataFolder, "%s", folder.c_str());
   const auto stockFile = ReadWholeFile(folder + "stock.dat");
   const auto kenFile = ReadWholeFile(folder + "BASEDATA/ken.dat");
-
   memset(gStockTable, 0, sizeof(StockTable));
   ASSERT_TRUE(LoadStockTable());
   ASSERT_EQ(gStockTable->count, 44);
   EXPECT_EQ(gStockTable->records[0].master.code, StringToCode("1001"));
   LoadKenFile();
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
-
   auto series = std::make_unique<BarSeries>();
   for (int i = 0; i < gStockTable->count; ++i) {
     const StockRecord& record = gStockTable->records[i];
