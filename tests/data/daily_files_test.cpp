@@ -123,38 +123,37 @@ TEST_F(DailyFilesTest, ReusedCodeKeepsOnlyBarsFromItsCutOffDay) {
   EXPECT_EQ(SeriesImage(*raw), image);
 }
 
-// Retrying cannot bring back a missing file: one read, no waiting, no box,
-// whether the stock has bars or not, and with a backup lacking the file.
-TEST_F(DailyFilesTest, MissingFileIsReadOnceWithoutWaitingOrMessage) {
+// Retrying cannot bring back a missing file: one read, no waiting, no box. A
+// locked file of a stock with bars is read three times, without waiting after
+// the last, and shown; that of a stock without bars once and quietly.
+TEST_F(DailyFilesTest, MissingOrLockedFilesAreReadAsOftenAsThatCanHelp) {
   AddStock("1301", 0);
   AddStock("1302", 250);
-  for (const char* code : {"1301", "1302"}) {
-    FailOpens(10, kErrorFileNotFound);
-    EXPECT_EQ(Load(code)->count, 0);
-    EXPECT_EQ(ReadsMade(10, 1), 1) << code;
-  }
-  SetFileFaults(FileFaults{});
-  MakeBackup("20240101_120000", nullptr, {});
-  auto loaded = Load("1302");
-  EXPECT_EQ(Row(loaded->count, loaded->code, TakeSleptMilliseconds()), Row(0, StringToCode("1302"), 0));
-  EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
-}
-
-TEST_F(DailyFilesTest, LockedFileOfStockWithBarsIsReadThreeTimesWithoutWaitingAfterTheLast) {
-  AddStock("1301", 250);
-  AddStock("1302", 0);
-  WriteWholeFile(DayPath("1301"), Image("1301", 10));
+  for (const char* code : {"1301", "1302"}) WriteWholeFile(DayPath(code), Image(code, 10));
   SetSystemErrorText(kErrorSharingViolation, "使用中です。");
-  FailOpens(30, kErrorSharingViolation);  // three opens per read
-  EXPECT_EQ(Load("1301")->count, 0);
-  EXPECT_EQ(Row(ReadsMade(30, 3), TakeSleptMilliseconds()), Row(3, 2 * kDailyReadRetryWaitMs));
-  const auto boxes = TakeRecordedMessageBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "使用中です。");
-  FailOpens(30, kErrorSharingViolation);
-  EXPECT_EQ(Load("1302")->count, 0);
-  EXPECT_EQ(Row(ReadsMade(30, 3), TakeSleptMilliseconds()), Row(1, 0));
-  EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
+  const struct {
+    const char* code;
+    int error, opensPerRead, reads;
+    uint32_t slept;
+    const char* shown;
+  } cases[] = {{"1301", kErrorFileNotFound, 1, 1, 0, ""},
+               {"1302", kErrorFileNotFound, 1, 1, 0, ""},
+               {"1302", kErrorSharingViolation, 3, 3, 2 * kDailyReadRetryWaitMs, "使用中です。"},
+               {"1301", kErrorSharingViolation, 3, 1, 0, ""}};
+  for (const auto& c : cases) {
+    FailOpens(30, c.error);
+    EXPECT_EQ(Load(c.code)->count, 0);
+    std::string shown;
+    for (const auto& box : TakeRecordedMessageBoxes()) shown += box.text;
+    EXPECT_EQ(Row(ReadsMade(30, c.opensPerRead), TakeSleptMilliseconds()), Row(c.reads, c.slept)) << c.code;
+    EXPECT_EQ(shown, c.shown) << c.code;
+  }
+  SetFileFaults(FileFaults{});  // a backup lacking the file changes nothing
+  MakeBackup("20240101_120000", nullptr, {});
+  std::remove(DayPath("1302").c_str());
+  auto loaded = Load("1302");
+  EXPECT_EQ(Row(loaded->count, loaded->code, TakeSleptMilliseconds(), TakeRecordedMessageBoxes().size()),
+            Row(0, StringToCode("1302"), 0, 0));
 }
 
 TEST_F(DailyFilesTest, EmptyFileOfStockWithBarsIsReplacedByTheNewestBackupCopy) {
@@ -202,14 +201,10 @@ TEST_F(DailyFilesTest, TimeBackCutDateIsTheChosenCalendarDayClamped) {
   gTimeBackDayIndex = 3;
   EXPECT_EQ(GetTimeBackCutDate(), 0u);
   gTimeBackMode = 1;
-  const std::pair<int, PackedDate> cases[] = {{3, MakePackedDate(2024, 3, 9)},
-                                              {0, MakePackedDate(2024, 3, 6)},
-                                              {-1, MakePackedDate(2024, 3, 15)},
-                                              {500, MakePackedDate(2024, 3, 15)}};
-  for (const auto& [index, date] : cases) {
-    gTimeBackDayIndex = index;
-    EXPECT_EQ(GetTimeBackCutDate(), date) << index;
-  }
+  const auto cutAt = [](int index) { return gTimeBackDayIndex = index, GetTimeBackCutDate(); };
+  EXPECT_EQ(Row(cutAt(3), cutAt(0), cutAt(-1), cutAt(500)),
+            Row(MakePackedDate(2024, 3, 9), MakePackedDate(2024, 3, 6), MakePackedDate(2024, 3, 15),
+                MakePackedDate(2024, 3, 15)));
   std::remove("DAY/1001");
   EXPECT_EQ(LoadTradingCalendar(), kErrorFileNotFound);
   EXPECT_EQ(GetTimeBackCutDate(), 0u);

@@ -1,16 +1,113 @@
 #include "data/ken_table.h"
+#include "data/zip_member.h"
 
+#include <sys/stat.h>
 #include <zip.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
+#include "common/file_io.h"
 #include "platform/posix_recorder.h"
 #include "shell/settings.h"
 #include "tests/support/price_store.h"
 #include "tests/support/row.h"
 
 namespace {
+
+struct Member {
+  const char* name;
+  std::string data;
+  int method;  // 0 stored, Z_DEFLATED
+};
+
+void WriteZip(const std::string& path, const std::vector<Member>& members) {
+  zipFile zip = zipOpen(path.c_str(), APPEND_STATUS_CREATE);
+  ASSERT_NE(zip, nullptr);
+  for (const Member& member : members) {
+    zip_fileinfo info = {};
+    ASSERT_EQ(zipOpenNewFileInZip(zip, member.name, &info, nullptr, 0, nullptr, 0, nullptr, member.method, 6), ZIP_OK);
+    ASSERT_EQ(zipWriteInFileInZip(zip, member.data.data(), static_cast<unsigned>(member.data.size())), ZIP_OK);
+    ASSERT_EQ(zipCloseFileInZip(zip), ZIP_OK);
+  }
+  ASSERT_EQ(zipClose(zip, nullptr), ZIP_OK);
+}
+
+// The member as a text, or "<null>"; checks the terminating zero and the size.
+std::string Load(const char* path) {
+  uint32_t size = 12345;
+  char* block = LoadFirstZipMember(path, &size);
+  if (block == nullptr) {
+    EXPECT_EQ(size, 0u);
+    return "<null>";
+  }
+  EXPECT_EQ(block[size], '\0');
+  std::string text(block, size);
+  FreeBlock(block);
+  return text;
+}
+
+std::string PriceText() {
+  std::string text;
+  for (int i = 0; i < 2000; ++i) text += "2024/06/03,130" + std::to_string(i % 10) + ",東証,100,110,90,105,12345\r\n";
+  return text;
+}
+
+size_t FindBytes(const std::vector<uint8_t>& bytes, const std::string& pattern) {
+  const auto found = std::search(bytes.begin(), bytes.end(), pattern.begin(), pattern.end());
+  return found == bytes.end() ? std::string::npos : static_cast<size_t>(found - bytes.begin());
+}
+
+using ZipMemberTest = PriceStoreTest;
+
+TEST_F(ZipMemberTest, ReadsTheFirstMemberWholeUpTo64Megabytes) {
+  mkdir("TMPDOWN", 0777);
+  const std::string prices = PriceText(), limit(kMaxZipMemberBytes, '7');
+  WriteZip("TMPDOWN/202406.zip", {{"202406.txt", prices, Z_DEFLATED}, {"other.txt", "second", Z_DEFLATED}});
+  WriteZip("stored.zip", {{"a.txt", "stored bytes", 0}});
+  WriteZip("limit.zip", {{"big.txt", limit, Z_DEFLATED}});
+  EXPECT_EQ(Load("TMPDOWN\\202406.zip"), prices);
+  EXPECT_EQ(Load("stored.zip"), "stored bytes");
+  EXPECT_TRUE(Load("limit.zip") == limit);
+  // The central directory claims one byte more than the limit.
+  std::vector<uint8_t> claimed = ReadWholeFile("limit.zip");
+  const size_t central = FindBytes(claimed, std::string("PK\x01\x02", 4));
+  ASSERT_NE(central, std::string::npos);
+  for (int i = 0; i < 4; ++i) claimed[central + 24 + i] = static_cast<uint8_t>((kMaxZipMemberBytes + 1) >> (8 * i));
+  WriteWholeFile("toolarge.zip", claimed);
+  EXPECT_EQ(Load("toolarge.zip"), "<null>");
+}
+
+// No archive, no first member or an empty one, damage or a failed read.
+TEST_F(ZipMemberTest, AnythingElseGivesNullWithoutAMessage) {
+  WriteWholeFile("plain.txt", std::vector<uint8_t>(100, 'x'));
+  WriteWholeFile("empty.zip", {});
+  WriteZip("nomembers.zip", {});
+  WriteZip("emptymember.zip", {{"e.txt", "", Z_DEFLATED}, {"f.txt", "later", Z_DEFLATED}});
+  WriteZip("good.zip", {{"a.txt", "checksum guarded text", 0}});
+  WriteZip("deflated.zip", {{"p.txt", PriceText(), Z_DEFLATED}});
+  std::vector<std::string> paths = {"plain.txt", "empty.zip", "missing.zip", "nomembers.zip", "emptymember.zip"};
+  const std::vector<uint8_t> good = ReadWholeFile("good.zip");
+  for (size_t cut : {good.size() - 22, good.size() / 2, size_t{30}}) {
+    paths.push_back("cut" + std::to_string(cut) + ".zip");
+    WriteWholeFile(paths.back(), std::vector<uint8_t>(good.begin(), good.begin() + static_cast<long>(cut)));
+  }
+  std::vector<uint8_t> flipped = good, garbled = ReadWholeFile("deflated.zip");
+  const size_t data = FindBytes(flipped, "guarded");
+  ASSERT_NE(data, std::string::npos);
+  flipped[data] ^= 0x20;
+  for (size_t i = 60; i < 200; ++i) garbled[i] = static_cast<uint8_t>(i * 37);
+  WriteWholeFile("flipped.zip", flipped);
+  WriteWholeFile("garbled.zip", garbled);
+  paths.insert(paths.end(), {"flipped.zip", "garbled.zip"});
+  for (const std::string& path : paths) EXPECT_EQ(Load(path.c_str()), "<null>") << path;
+  FileFaults faults;
+  faults.failReads = 100;
+  SetFileFaults(faults);
+  EXPECT_EQ(Load("good.zip"), "<null>");
+  EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
+}
 
 constexpr char kKenFile[] = "BASEDATA/ken.dat";
 constexpr char kReadErrorText[] = "権利落ちファイル(ken.dat)が読み込めませんでした(リードエラー)。";
@@ -194,12 +291,7 @@ TEST_F(KenTableTest, ImportedPlainOldFileOrZipIsSavedAndChartsReloadWhenAdjusted
   EXPECT_TRUE(Import("ken.dat").empty());
   EXPECT_EQ(ReadWholeFile(kKenFile), image);
   LoadTable({{kDay, C("9999"), 100}});
-  zipFile zip = zipOpen("new ken.zip", APPEND_STATUS_CREATE);
-  zip_fileinfo info = {};
-  ASSERT_EQ(zipOpenNewFileInZip(zip, "ken.dat", &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, 6), ZIP_OK);
-  ASSERT_EQ(zipWriteInFileInZip(zip, image.data(), static_cast<unsigned>(image.size())), ZIP_OK);
-  ASSERT_EQ(zipCloseFileInZip(zip), ZIP_OK);
-  ASSERT_EQ(zipClose(zip, nullptr), ZIP_OK);
+  WriteZip("new ken.zip", {{"ken.dat", std::string(image.begin(), image.end()), Z_DEFLATED}});
   gShowSplitAdjusted = 1;
   TakeRecordedFileDialogs();
   EXPECT_TRUE(Import("new ken.zip").empty());

@@ -1,14 +1,18 @@
+// The main window's commands and the program's start-up and idle steps.
 #include "shell/commands.h"
+#include "shell/lifecycle.h"
 #include "window/window_hooks.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "chart/chart_selection.h"
 #include "platform/posix_recorder.h"
 #include "chart/screen_pattern.h"
+#include "common/app_globals.h"
 #include "common/progress.h"
 #include "shell/settings.h"
 #include "tests/support/global_state.h"
@@ -69,6 +73,31 @@ TEST_F(CommandsTest, OtherIdsAndAnOpenProgressDialogAreNotHandled) {
   EXPECT_EQ(std::make_pair(gCurrentPattern, gMenuRefreshes), std::make_pair(0, 0));
   gWindowHooks.refreshMenuStates = nullptr;
   UpdateMenuStates();  // no window: nothing to refresh
+}
+
+// The main loop sleeps as long as RunIdleSteps allows: an idle program must
+// not be woken for nothing.
+TEST(LifecycleTest, IdleWorkWaitsForTheFlushDelayThenForInput) {
+  ScopedGlobalState globals;
+  gLastInputTick = 0xFFFFFF00u;  // input just before the tick count wraps
+  EXPECT_EQ(RunIdleSteps(0xFFFFFF00u + 100u), kIdleFlushDelayMs - 100u);
+  EXPECT_EQ(RunIdleSteps(0xFFFFFF00u + kIdleFlushDelayMs), kIdleWaitForever);  // nothing to write
+}
+
+TEST(LifecycleTest, DataFolderIsTheProgramFolderUnlessOnlyTheCurrentOneHoldsSettings) {
+  ScopedGlobalState globals;
+  ScratchFolder current;
+  ScratchFolder program;  // now current too; go back to the first
+  ASSERT_EQ(PlatformSetCurrentFolder(current.path().c_str()), 0);
+  SetProgramFolder(program.path());
+  ChooseDataFolder();
+  EXPECT_EQ(std::string(gDataFolder), program.path());
+  WriteWholeFile(current.path() + "velqo.dat", {1});
+  ChooseDataFolder();
+  EXPECT_EQ(std::string(gDataFolder), current.path());
+  WriteWholeFile(program.path() + "velqo.dat", {1});
+  ChooseDataFolder();
+  EXPECT_EQ(std::string(gDataFolder), program.path());
 }
 
 }  // namespace
