@@ -1,10 +1,16 @@
+// The daily files and the cache of daily series kept in front of them.
 #include "data/daily_cache.h"
+#include "data/daily_files.h"
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <thread>
 
+#include "data/backup_paths.h"
 #include "data/trading_calendar.h"
 #include "platform/posix_recorder.h"
 #include "common/app_globals.h"
@@ -28,6 +34,13 @@ PriceBar BarAt(PackedDate first, int i) { return {AddCalendarDays(first, i), 500
 
 std::unique_ptr<BarSeries> MakeSeries(StockCode code, int count, PackedDate first = MakePackedDate(2020, 1, 6)) {
   return SeriesOf(code, count, [first](int i) { return BarAt(first, i); });
+}
+
+StockCode C(const char* code) { return StringToCode(code); }
+std::string DayPath(const char* code) { return std::string("DAY/") + code; }
+
+std::vector<uint8_t> Image(const char* code, int count, PackedDate first = MakePackedDate(2020, 1, 6)) {
+  return SeriesImage(*MakeSeries(C(code), count, first));
 }
 
 void AppendBar(BarSeries* series, int close) {
@@ -109,7 +122,7 @@ TEST_F(DailyCacheTest, UnderMemoryPressureOrAfterAFailedReadNothingIsCached) {
   EXPECT_TRUE(IsDailyCacheSlotFilled(1));
 }
 
-TEST_F(DailyCacheTest, TimeBackModeDropsBarsAfterTheChosenDay) {
+TEST_F(DailyCacheTest, TimeBackModeDropsBarsAfterTheChosenCalendarDay) {
   // Calendar 2024-03-11 .. 2024-03-22; day 4 is 2024-03-15.
   WriteWholeFile("DAY/1001", SeriesImage(*MakeSeries(StringToCode("1001"), 12, MakePackedDate(2024, 3, 11))));
   ASSERT_EQ(LoadTradingCalendar(), 0);
@@ -119,14 +132,23 @@ TEST_F(DailyCacheTest, TimeBackModeDropsBarsAfterTheChosenDay) {
   gap->bars[2].date = MakePackedDate(2024, 3, 18);
   WriteWholeFile(PathOf(1), SeriesImage(*gap));
   WriteWholeFile(PathOf(2), SeriesImage(*MakeSeries(CodeOf(2), 5, MakePackedDate(2024, 3, 16))));
-  gTimeBackMode = 1;
   gTimeBackDayIndex = 4;
+  EXPECT_EQ(GetTimeBackCutDate(), 0u);  // only in time-back mode
+  gTimeBackMode = 1;
+  const auto cutAt = [](int index) { return gTimeBackDayIndex = index, GetTimeBackCutDate(); };
+  EXPECT_EQ(Row(cutAt(0), cutAt(-1), cutAt(500)),  // the chosen calendar day, clamped
+            Row(MakePackedDate(2024, 3, 11), MakePackedDate(2024, 3, 22), MakePackedDate(2024, 3, 22)));
+  EXPECT_EQ(cutAt(4), MakePackedDate(2024, 3, 15));
   const auto cut = Get(0), beforeGap = Get(1);
   EXPECT_EQ(Row(cut->count, cut->bars[14].date, beforeGap->count, beforeGap->bars[1].date, Get(2)->count),
             Row(15, MakePackedDate(2024, 3, 15), 2, MakePackedDate(2024, 3, 14), 0));
   EXPECT_EQ(gDailyCache->slots[0]->count, 22);
   gTimeBackMode = 0;
   EXPECT_EQ(Get(0)->count, 22);
+  gTimeBackMode = 1;
+  std::remove("DAY/1001");
+  EXPECT_EQ(LoadTradingCalendar(), kErrorFileNotFound);
+  EXPECT_EQ(GetTimeBackCutDate(), 0u);
 }
 
 TEST_F(DailyCacheTest, ChangeToCachedStockIsWrittenOnlyByTheFlushToUncachedAtOnceToAStrangerNever) {
@@ -271,6 +293,174 @@ TEST_F(DailyCacheTest, EveryOneOfFiveThousandStocksHasASlot) {
   FlushDailyCache();
   EXPECT_EQ(Row(ReadWholeFile(PathOf(kMaxStocks - 1)).size(), ReadWholeFile(PathOf(1)).size()),
             Row(8 + 24 * 4, 8 + 24 * 3));
+}
+
+// Injects open failures; the reads made are counted by the failures used up.
+void FailOpens(int opens, int error) {
+  FileFaults faults;
+  faults.failOpens = opens;
+  faults.openError = error;
+  SetFileFaults(faults);
+}
+
+int ReadsMade(int opensGiven, int opensPerRead) { return (opensGiven - GetFileFaults().failOpens) / opensPerRead; }
+
+class DailyFilesTest : public DailyCacheTest {
+ protected:
+  void AddStock(const char* code, int dailyCount) { PriceStoreTest::AddStock(StringToCode(code), dailyCount); }
+  void MakeBackup(const std::string& name, const char* code, const std::vector<uint8_t>& bytes) {
+    const std::string folder = "Backups/" + name;
+    for (const std::string& path : {std::string("Backups"), folder, folder + "/DAY"}) mkdir(path.c_str(), 0777);
+    if (code != nullptr) WriteWholeFile(folder + "/DAY/" + code, bytes);
+    std::snprintf(gBackupRootFolder, sizeof gBackupRootFolder, "%sBackups", folder_.path().c_str());
+  }
+  // Read into a buffer still holding another stock's bars.
+  std::unique_ptr<BarSeries> Load(const char* code) {
+    auto series = MakeSeries(StringToCode("9999"), 200);
+    LoadDailyFile(StringToCode(code), series.get());
+    return series;
+  }
+};
+
+TEST_F(DailyFilesTest, FilesHoldHeaderAndBarsOnlyAndRoundTripByteForByte) {
+  for (int count : {0, 1, 5071, 5120}) {
+    const auto image = Image("1301", count);
+    WriteWholeFile(DayPath("1301"), image);
+    auto loaded = Load("1301");
+    ASSERT_EQ(loaded->count, count);
+    ASSERT_EQ(SaveDailyFile(C("1301"), loaded.get()), 0);
+    EXPECT_EQ(ReadWholeFile(DayPath("1301")), image) << count;
+  }
+  EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
+  // The search for the last bar on or before a date never answers with the first bar itself.
+  const auto series = MakeSeries(C("1301"), 5);  // January 6..10, 2020
+  EXPECT_EQ(Row(FindLastBarOnOrBefore(*series, MakePackedDate(2020, 1, 8)),
+                FindLastBarOnOrBefore(*series, MakePackedDate(2020, 2, 1)),
+                FindLastBarOnOrBefore(*series, MakePackedDate(2020, 1, 6)),
+                FindLastBarOnOrBefore(*series, MakePackedDate(2019, 1, 1))),
+            Row(2, 4, 0, 0));
+}
+
+TEST_F(DailyFilesTest, BadCountsGiveAnEmptySeriesAndPricesBelowOneBecomeOne) {
+  auto series = MakeSeries(C("1301"), kMaxBars);
+  for (int badCount : {5121, -1}) {
+    series->count = badCount;
+    WriteWholeFile(DayPath("1301"), SeriesImage(*series, kMaxBars));
+    EXPECT_EQ(Load("1301")->count, 0) << badCount;
+  }
+  series->count = 2;
+  series->bars[0].low = 0;
+  series->bars[1] = {series->bars[1].date, -4, 0, -1, 0, -50};
+  WriteWholeFile(DayPath("1301"), SeriesImage(*series, 2));
+  auto loaded = Load("1301");
+  EXPECT_EQ(loaded->bars[0].low, 1);
+  const PriceBar repaired = {series->bars[1].date, 1, 1, 1, 1, -50};
+  EXPECT_EQ(std::memcmp(&loaded->bars[1], &repaired, sizeof repaired), 0);
+}
+
+TEST_F(DailyFilesTest, OnlyBarsTheFileHoldsAreTakenUnderTheRequestedCode) {
+  auto series = MakeSeries(C("1302"), 100);
+  series->code = 1302;  // an old numeric code
+  auto bytes = SeriesImage(*series, 50);
+  bytes.insert(bytes.end(), 10, 0x77);  // a torn 51st bar
+  WriteWholeFile(DayPath("1301"), bytes);
+  auto loaded = Load("1301");
+  EXPECT_EQ(loaded->code, C("1301"));
+  ASSERT_EQ(loaded->count, 50);
+  EXPECT_EQ(std::memcmp(loaded->bars, series->bars, 50 * sizeof(PriceBar)), 0);
+  auto raw = MakeSeries(C("9999"), 200);
+  EXPECT_EQ(LoadDailyFileRaw("DAY\\1301", raw.get(), sizeof(BarSeries)), 0);
+  EXPECT_EQ(Row(raw->code, raw->count), Row(C("1302"), 50));
+}
+
+TEST_F(DailyFilesTest, ReusedCodeKeepsOnlyBarsFromItsCutOffDay) {
+  // 2004-07-01 .. 2004-09-30, every calendar day.
+  for (const char* code : {"8198", "8197"}) WriteWholeFile(DayPath(code), Image(code, 92, MakePackedDate(2004, 7, 1)));
+  auto cut = Load("8198");
+  ASSERT_EQ(cut->count, 92 - 28);
+  EXPECT_EQ(cut->bars[0].date, MakePackedDate(2004, 7, 29));
+  EXPECT_EQ(Load("8197")->count, 92);
+  WriteWholeFile(DayPath("8303"), Image("8303", 10, MakePackedDate(2004, 1, 1)));
+  EXPECT_EQ(Load("8303")->count, 0);
+  // Read raw, the same file keeps its early bars and its zero prices.
+  auto raw = MakeSeries(C("8198"), 92, MakePackedDate(2004, 7, 1));
+  raw->bars[0].low = 0;
+  const auto image = SeriesImage(*raw);
+  WriteWholeFile(DayPath("8198"), image);
+  EXPECT_EQ(LoadDailyFileRaw("DAY\\8198", raw.get(), sizeof(BarSeries)), 0);
+  EXPECT_EQ(SeriesImage(*raw), image);
+}
+
+// Retrying cannot bring back a missing file: one read, no waiting, no box. A
+// locked file of a stock with bars is read three times, without waiting after
+// the last, and shown; that of a stock without bars once and quietly.
+TEST_F(DailyFilesTest, MissingOrLockedFilesAreReadAsOftenAsThatCanHelp) {
+  AddStock("1301", 0);
+  AddStock("1302", 250);
+  for (const char* code : {"1301", "1302"}) WriteWholeFile(DayPath(code), Image(code, 10));
+  SetSystemErrorText(kErrorSharingViolation, "使用中です。");
+  const struct {
+    const char* code;
+    int error, opensPerRead, reads;
+    uint32_t slept;
+    const char* shown;
+  } cases[] = {{"1301", kErrorFileNotFound, 1, 1, 0, ""},
+               {"1302", kErrorFileNotFound, 1, 1, 0, ""},
+               {"1302", kErrorSharingViolation, 3, 3, 2 * kDailyReadRetryWaitMs, "使用中です。"},
+               {"1301", kErrorSharingViolation, 3, 1, 0, ""}};
+  for (const auto& c : cases) {
+    FailOpens(30, c.error);
+    EXPECT_EQ(Load(c.code)->count, 0);
+    std::string shown;
+    for (const auto& box : TakeRecordedMessageBoxes()) shown += box.text;
+    EXPECT_EQ(Row(ReadsMade(30, c.opensPerRead), TakeSleptMilliseconds()), Row(c.reads, c.slept)) << c.code;
+    EXPECT_EQ(shown, c.shown) << c.code;
+  }
+  SetFileFaults(FileFaults{});  // a backup lacking the file changes nothing
+  MakeBackup("20240101_120000", nullptr, {});
+  std::remove(DayPath("1302").c_str());
+  auto loaded = Load("1302");
+  EXPECT_EQ(Row(loaded->count, loaded->code, TakeSleptMilliseconds(), TakeRecordedMessageBoxes().size()),
+            Row(0, C("1302"), 0, 0));
+}
+
+TEST_F(DailyFilesTest, EmptyFileOfStockWithBarsIsReplacedByTheNewestBackupCopy) {
+  AddStock("1301", 250);
+  AddStock("1302", 0);
+  WriteWholeFile(DayPath("1301"), {1, 2, 3, 4, 5, 6, 7});
+  WriteWholeFile(DayPath("1302"), {});
+  EXPECT_EQ(Load("1302")->count, 0);
+  EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
+  EXPECT_EQ(Load("1301")->count, 0);
+  EXPECT_EQ(TakeRecordedMessageBoxes().size(), 1u);
+  WriteWholeFile(DayPath("1301"), {});
+  MakeBackup("20230101_000000", "1301", Image("1301", 9));
+  MakeBackup("20240301_093000", "1301", Image("1301", 7));
+  mkdir("Backups/zz-not-a-backup", 0777);
+  TakeSleptMilliseconds();
+  EXPECT_EQ(SeriesImage(*Load("1301")), Image("1301", 7));
+  EXPECT_EQ(TakeSleptMilliseconds(), 2 * kDailyReadRetryWaitMs);
+  EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
+  // A newest backup without the file is not replaced by an older one.
+  char path[kBackupPathSize] = "unchanged";
+  MakeBackup("20250101_000000", nullptr, {});
+  EXPECT_FALSE(FindBackupDailyFile(C("1301"), path, sizeof path));
+  EXPECT_STREQ(path, "unchanged");
+}
+
+TEST_F(DailyFilesTest, RefusedOrFailedWriteKeepsTheFileAndIsShown) {
+  const auto before = Image("1301", 3);
+  WriteWholeFile(DayPath("1301"), before);
+  EXPECT_EQ(SaveDailyFile(C("1301"), MakeSeries(C("1302"), 5).get()), kErrorInvalidParameter);
+  auto tooLong = MakeSeries(C("1301"), 5);
+  tooLong->count = kMaxBars + 1;
+  EXPECT_EQ(SaveDailyFile(C("1301"), tooLong.get()), kErrorInvalidParameter);
+  FileFaults faults;
+  faults.failReplaces = 1000;  // as a read-only file would
+  SetFileFaults(faults);
+  EXPECT_EQ(SaveDailyFile(C("1301"), MakeSeries(C("1301"), 8).get()), kErrorAccessDenied);
+  EXPECT_EQ(ReadWholeFile(DayPath("1301")), before);
+  EXPECT_EQ(TakeRecordedMessageBoxes().size(), 3u);
 }
 
 // Writer w owns the stocks i with i % kWriters == w and appends their next bar;
