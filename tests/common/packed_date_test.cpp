@@ -69,9 +69,7 @@ TEST(HolidaysStepping, TradingDaysWeeksAndMonthEnds) {
     PackedDate from;
     int n;
     PackedDate to;
-  } cases[] = {{AddTradingDays, D(2024, 3, 1), 1, D(2024, 3, 4)},
-               {AddTradingDays, D(2024, 1, 5), 1, D(2024, 1, 9)},
-               {AddTradingDays, D(2024, 12, 30), 1, D(2025, 1, 6)},
+  } cases[] = {{AddTradingDays, D(2024, 12, 30), 1, D(2025, 1, 6)},
                {AddTradingDays, D(2024, 3, 2), 0, D(2024, 3, 2)},
                {AddTradingDays, D(2024, 3, 2), -3, D(2024, 3, 2)},
                {AddWeeks, D(2024, 2, 26), 1, D(2024, 3, 4)},

@@ -271,9 +271,7 @@ TEST_F(KenTableTest, FixedCorrectionsUseFactorsBelowOneOnTheirDateOnly) {
     int32_t price;   // from 100
     int32_t volume;  // from 100000
   } cases[] = {{"4830", MakePackedDate(2004, 11, 8), 100000, 100},
-               {"8308", MakePackedDate(2005, 8, 2), 100000, 100},
                {"7470", MakePackedDate(2005, 1, 13), 1000000, 10},
-               {"2342", MakePackedDate(2006, 9, 30), 100000, 100},
                {"4830", MakePackedDate(2004, 11, 9), 95, 105000}};  // another date: F = 105
   std::vector<RawRecord> records;
   for (const auto& c : cases) records.push_back({c.date, C(c.code), 5});

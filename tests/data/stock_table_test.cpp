@@ -239,19 +239,6 @@ TEST_F(StockTableTest, ConcurrencyLookupsOnManyThreadsGetTheirOwnCodes) {
   EXPECT_EQ(wrong, std::vector<int>(4, 0));
 }
 
-TEST_F(StockTableTest, NamesComeFromStocksWithinTheCount) {
-  gStockTable->count = 1;
-  gStockTable->records[0].master.code = Code(0);
-  snprintf(gStockTable->records[0].master.name, 64, "極洋");
-  snprintf(gStockTable->records[0].master.shortName, 16, "キョクヨ");
-  snprintf(gStockTable->records[1].master.name, 64, "残り");
-  EXPECT_STREQ(GetStockNameByIndex(0), "極洋");
-  EXPECT_STREQ(GetStockNameByIndex(1), "");
-  gShowShortNames = 1;
-  EXPECT_STREQ(GetStockNameByIndex(0), "キョクヨ");
-  EXPECT_STREQ(GetStockNameByCode(Code(1)), "");
-}
-
 std::string Folded(const char* text, size_t size = 256) {
   char out[256];
   memset(out, 'X', sizeof out);

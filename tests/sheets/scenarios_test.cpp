@@ -97,12 +97,4 @@ TEST(ScenarioRunTest, MarksCoverEveryDailyBarAndNothingMore) {
   EXPECT_EQ(context.fileMarks[0], nullptr);
 }
 
-TEST(SheetServicesTest, DaysBetweenDatesCountsCalendarDays) {
-  EXPECT_EQ(Row(GetDaysBetweenDates(MakePackedDate(2024, 2, 28), MakePackedDate(2024, 3, 1)),
-                GetDaysBetweenDates(MakePackedDate(2023, 2, 28), MakePackedDate(2023, 3, 1)),
-                GetDaysBetweenDates(MakePackedDate(2024, 1, 1), MakePackedDate(2023, 12, 31)),
-                GetDaysBetweenDates(MakePackedDate(2000, 1, 1), MakePackedDate(2026, 1, 1))),
-            Row(2, 1, -1, 9497));
-}
-
 }  // namespace
