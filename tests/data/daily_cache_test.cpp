@@ -26,20 +26,21 @@ uint64_t gFakeTotal = uint64_t{8} << 30;
 
 void FakeMemoryStatus(uint32_t* load, uint64_t* total) { *load = gFakeLoad, *total = gFakeTotal; }
 
+constexpr PackedDate D(int year, int month, int day) { return MakePackedDate(year, month, day); }
 StockCode CodeOf(int i) { return NumberCode((1300 + i) % 10000); }
 std::string PathOf(int i) { return DayPath(CodeOf(i)); }
 
 // Bar i of a test series; its volume tells its place.
 PriceBar BarAt(PackedDate first, int i) { return {AddCalendarDays(first, i), 500, 509, 491, 501, 1000 + i}; }
 
-std::unique_ptr<BarSeries> MakeSeries(StockCode code, int count, PackedDate first = MakePackedDate(2020, 1, 6)) {
+std::unique_ptr<BarSeries> MakeSeries(StockCode code, int count, PackedDate first = D(2020, 1, 6)) {
   return SeriesOf(code, count, [first](int i) { return BarAt(first, i); });
 }
 
 StockCode C(const char* code) { return StringToCode(code); }
 std::string DayPath(const char* code) { return std::string("DAY/") + code; }
 
-std::vector<uint8_t> Image(const char* code, int count, PackedDate first = MakePackedDate(2020, 1, 6)) {
+std::vector<uint8_t> Image(const char* code, int count, PackedDate first = D(2020, 1, 6)) {
   return SeriesImage(*MakeSeries(C(code), count, first));
 }
 
@@ -124,24 +125,24 @@ TEST_F(DailyCacheTest, UnderMemoryPressureOrAfterAFailedReadNothingIsCached) {
 
 TEST_F(DailyCacheTest, TimeBackModeDropsBarsAfterTheChosenCalendarDay) {
   // Calendar 2024-03-11 .. 2024-03-22; day 4 is 2024-03-15.
-  WriteWholeFile("DAY/1001", SeriesImage(*MakeSeries(StringToCode("1001"), 12, MakePackedDate(2024, 3, 11))));
+  WriteWholeFile("DAY/1001", SeriesImage(*MakeSeries(StringToCode("1001"), 12, D(2024, 3, 11))));
   ASSERT_EQ(LoadTradingCalendar(), 0);
   AddStocks(4, 0);
-  WriteWholeFile(PathOf(0), SeriesImage(*MakeSeries(CodeOf(0), 22, MakePackedDate(2024, 3, 1))));
-  auto gap = MakeSeries(CodeOf(1), 3, MakePackedDate(2024, 3, 13));
-  gap->bars[2].date = MakePackedDate(2024, 3, 18);
+  WriteWholeFile(PathOf(0), SeriesImage(*MakeSeries(CodeOf(0), 22, D(2024, 3, 1))));
+  auto gap = MakeSeries(CodeOf(1), 3, D(2024, 3, 13));
+  gap->bars[2].date = D(2024, 3, 18);
   WriteWholeFile(PathOf(1), SeriesImage(*gap));
-  WriteWholeFile(PathOf(2), SeriesImage(*MakeSeries(CodeOf(2), 5, MakePackedDate(2024, 3, 16))));
+  WriteWholeFile(PathOf(2), SeriesImage(*MakeSeries(CodeOf(2), 5, D(2024, 3, 16))));
   gTimeBackDayIndex = 4;
   EXPECT_EQ(GetTimeBackCutDate(), 0u);  // only in time-back mode
   gTimeBackMode = 1;
   const auto cutAt = [](int index) { return gTimeBackDayIndex = index, GetTimeBackCutDate(); };
   EXPECT_EQ(Row(cutAt(0), cutAt(-1), cutAt(500)),  // the chosen calendar day, clamped
-            Row(MakePackedDate(2024, 3, 11), MakePackedDate(2024, 3, 22), MakePackedDate(2024, 3, 22)));
-  EXPECT_EQ(cutAt(4), MakePackedDate(2024, 3, 15));
+            Row(D(2024, 3, 11), D(2024, 3, 22), D(2024, 3, 22)));
+  EXPECT_EQ(cutAt(4), D(2024, 3, 15));
   const auto cut = Get(0), beforeGap = Get(1);
   EXPECT_EQ(Row(cut->count, cut->bars[14].date, beforeGap->count, beforeGap->bars[1].date, Get(2)->count),
-            Row(15, MakePackedDate(2024, 3, 15), 2, MakePackedDate(2024, 3, 14), 0));
+            Row(15, D(2024, 3, 15), 2, D(2024, 3, 14), 0));
   EXPECT_EQ(gDailyCache->slots[0]->count, 22);
   gTimeBackMode = 0;
   EXPECT_EQ(Get(0)->count, 22);
@@ -334,10 +335,8 @@ TEST_F(DailyFilesTest, FilesHoldHeaderAndBarsOnlyAndRoundTripByteForByte) {
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
   // The search for the last bar on or before a date never answers with the first bar itself.
   const auto series = MakeSeries(C("1301"), 5);  // January 6..10, 2020
-  EXPECT_EQ(Row(FindLastBarOnOrBefore(*series, MakePackedDate(2020, 1, 8)),
-                FindLastBarOnOrBefore(*series, MakePackedDate(2020, 2, 1)),
-                FindLastBarOnOrBefore(*series, MakePackedDate(2020, 1, 6)),
-                FindLastBarOnOrBefore(*series, MakePackedDate(2019, 1, 1))),
+  EXPECT_EQ(Row(FindLastBarOnOrBefore(*series, D(2020, 1, 8)), FindLastBarOnOrBefore(*series, D(2020, 2, 1)),
+                FindLastBarOnOrBefore(*series, D(2020, 1, 6)), FindLastBarOnOrBefore(*series, D(2019, 1, 1))),
             Row(2, 4, 0, 0));
 }
 
@@ -375,15 +374,15 @@ TEST_F(DailyFilesTest, OnlyBarsTheFileHoldsAreTakenUnderTheRequestedCode) {
 
 TEST_F(DailyFilesTest, ReusedCodeKeepsOnlyBarsFromItsCutOffDay) {
   // 2004-07-01 .. 2004-09-30, every calendar day.
-  for (const char* code : {"8198", "8197"}) WriteWholeFile(DayPath(code), Image(code, 92, MakePackedDate(2004, 7, 1)));
+  for (const char* code : {"8198", "8197"}) WriteWholeFile(DayPath(code), Image(code, 92, D(2004, 7, 1)));
   auto cut = Load("8198");
   ASSERT_EQ(cut->count, 92 - 28);
-  EXPECT_EQ(cut->bars[0].date, MakePackedDate(2004, 7, 29));
+  EXPECT_EQ(cut->bars[0].date, D(2004, 7, 29));
   EXPECT_EQ(Load("8197")->count, 92);
-  WriteWholeFile(DayPath("8303"), Image("8303", 10, MakePackedDate(2004, 1, 1)));
+  WriteWholeFile(DayPath("8303"), Image("8303", 10, D(2004, 1, 1)));
   EXPECT_EQ(Load("8303")->count, 0);
   // Read raw, the same file keeps its early bars and its zero prices.
-  auto raw = MakeSeries(C("8198"), 92, MakePackedDate(2004, 7, 1));
+  auto raw = MakeSeries(C("8198"), 92, D(2004, 7, 1));
   raw->bars[0].low = 0;
   const auto image = SeriesImage(*raw);
   WriteWholeFile(DayPath("8198"), image);
@@ -485,7 +484,7 @@ TEST_F(DailyCacheConcurrencyTest, ReadersWritersAndFlushesKeepEverySeriesWhole) 
         const int own = (round * kWriters + w) % kStocks, other = (round * 7 + w * 13) % kStocks;
         GetDailyBars(CodeOf(own), series.get());
         if (!whole(*series, own) || series->count != kFirstBars + appended[own]) ++broken;
-        series->bars[series->count] = BarAt(MakePackedDate(2020, 1, 6), series->count);
+        series->bars[series->count] = BarAt(D(2020, 1, 6), series->count);
         ++series->count;
         UpdateDailyBars(CodeOf(own), *series);
         ++appended[own];

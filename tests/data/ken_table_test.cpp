@@ -255,30 +255,27 @@ TEST_F(KenTableTest, UntradedBarsCountAsBeforeRecordsCompoundAndPricesBelowOneSh
     EXPECT_EQ(Row(bar.open, bar.high, bar.low, bar.close), Row(1, 1, 1, 1));
 }
 
-TEST_F(KenTableTest, FactorsOfZeroOrBelowAreSkippedAndLargeResultsSaturate) {
-  LoadTable({{kDay, C("1301"), -100}, {kDay, C("1301"), -150}, {kDay, C("1302"), 100}, {kDay, C("1303"), -99}});
-  const auto skipped = Adjusted(*Series("1301", {Bar(kDayBefore, 1000, 5), Bar(kDay, 1000, 5)}));
-  EXPECT_EQ(Row(skipped->bars[0].close, skipped->bars[0].volume), Row(1000, 5));
-  EXPECT_EQ(Adjusted(*Series("1302", {Bar(kDayBefore, 1000, 1500000000), Bar(kDay, 1, 1)}))->bars[0].volume, INT_MAX);
-  const auto merged = Adjusted(*Series("1303", {Bar(kDayBefore, 30000000, -1500000000), Bar(kDay, 1, 1)}));
-  EXPECT_EQ(Row(merged->bars[0].close, merged->bars[0].volume), Row(INT_MAX, -15000000));
-}
-
-TEST_F(KenTableTest, FixedCorrectionsUseFactorsBelowOneOnTheirDateOnly) {
+// The first bar of each stock adjusted: factors of zero or below are skipped,
+// large results saturate, and the fixed corrections use factors below one on
+// their dates only.
+TEST_F(KenTableTest, BadFactorsAreSkippedLargeResultsSaturateAndFixedCorrectionsHoldOnTheirDate) {
   const struct {
     const char* code;
     PackedDate date;
-    int32_t price;   // from 100
-    int32_t volume;  // from 100000
-  } cases[] = {{"4830", MakePackedDate(2004, 11, 8), 100000, 100},
-               {"7470", MakePackedDate(2005, 1, 13), 1000000, 10},
-               {"4830", MakePackedDate(2004, 11, 9), 95, 105000}};  // another date: F = 105
+    int32_t ratio, price, volume, adjustedPrice, adjustedVolume;
+  } cases[] = {{"1301", kDay, -100, 1000, 5, 1000, 5},
+               {"1301", kDay, -150, 1000, 5, 1000, 5},
+               {"1302", kDay, 100, 1000, 1500000000, 500, INT_MAX},
+               {"1303", kDay, -99, 30000000, -1500000000, INT_MAX, -15000000},
+               {"4830", MakePackedDate(2004, 11, 8), 5, 100, 100000, 100000, 100},
+               {"7470", MakePackedDate(2005, 1, 13), 5, 100, 100000, 1000000, 10},
+               {"4830", MakePackedDate(2004, 11, 9), 5, 100, 100000, 95, 105000}};  // another date: F = 105
   std::vector<RawRecord> records;
-  for (const auto& c : cases) records.push_back({c.date, C(c.code), 5});
+  for (const auto& c : cases) records.push_back({c.date, C(c.code), c.ratio});
   LoadTable(records);
   for (const auto& c : cases) {
-    const auto out = Adjusted(*Series(c.code, {Bar(c.date - 1, 100, 100000), Bar(c.date, 100, 100000)}));
-    EXPECT_EQ(Row(out->bars[0].close, out->bars[0].volume), Row(c.price, c.volume)) << c.date;
+    const auto out = Adjusted(*Series(c.code, {Bar(c.date - 1, c.price, c.volume), Bar(c.date, 1, 1)}));
+    EXPECT_EQ(Row(out->bars[0].close, out->bars[0].volume), Row(c.adjustedPrice, c.adjustedVolume)) << c.code;
   }
 }
 

@@ -98,7 +98,7 @@ TEST(MergePriceBar, SameDateBarWithoutVolumeOrWithLessVolumeWhileTheLinkIsOpenIs
   EXPECT_EQ(series->bars[4].close, 1300);
 }
 
-TEST(MergePriceBar, QuoteInThousandsIsMultipliedOnlyAfterACloseAbove80000) {
+TEST(MergePriceBar, QuoteInThousandsIsMultipliedOnlyAfterACloseAbove80000BeforeIt) {
   auto series = MakeSeries(3);
   series->bars[2].close = 85000;
   const PriceBar expected = {Day(10), 85000, 87000, 84000, 86000, 321};
@@ -111,10 +111,7 @@ TEST(MergePriceBar, QuoteInThousandsIsMultipliedOnlyAfterACloseAbove80000) {
     Merge(series.get(), NewBar(Day(2 * series->count + 4), k.close), k.rules);
     EXPECT_EQ(series->bars[series->count - 1].close, k.close) << k.previous << " " << k.close;
   }
-}
-
-TEST(MergePriceBar, InsertedQuoteIsFixedAgainstTheBarBeforeItAndNeverTheCodeField) {
-  auto series = MakeSeries(5);
+  // An inserted quote is fixed against the bar before it, and never against the code field.
   series->bars[1].close = 90000;
   Merge(series.get(), NewBar(Day(3), 91), 1);
   EXPECT_EQ(series->bars[2].close, 91000);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <map>
 #include <thread>
 
@@ -17,6 +18,12 @@ namespace {
 constexpr size_t kTableBytes = sizeof(StockTable);
 
 StockCode Code(int n) { return NumberCode(n); }
+
+std::vector<StockCode> Codes(std::initializer_list<int> numbers) {
+  std::vector<StockCode> codes;
+  for (int n : numbers) codes.push_back(Code(n));
+  return codes;
+}
 
 StockMasterRecord MasterRecord(StockCode code, const char* name) {
   StockMasterRecord record{};
@@ -87,7 +94,7 @@ class StockTableTest : public PriceStoreTest {
     gRecomputeNeeded = 0;
     gGroupsDirty = 0;
     gShowShortNames = 0;
-    WriteMasterFile(*Master({Code(9000), Code(8999), Code(8998), Code(8997), Code(8996)}));
+    WriteMasterFile(*Master(Codes({9000, 8999, 8998, 8997, 8996})));
   }
 };
 
@@ -96,7 +103,7 @@ TEST_F(StockTableTest, StockFileOneByteShortIsRebuiltFromTheMaster) {
   image.pop_back();
   WriteWholeFile("stock.dat", image);
   ASSERT_TRUE(LoadStockTable());
-  EXPECT_EQ(TableCodes(), (std::vector<StockCode>{Code(8996), Code(8997), Code(8998), Code(8999), Code(9000)}));
+  EXPECT_EQ(TableCodes(), Codes({8996, 8997, 8998, 8999, 9000}));
   EXPECT_EQ(Flags(), (std::vector<int>{1, 0, 1, 1}));
   EXPECT_EQ(ReadWholeFile("stock.dat"), TableInMemory());
 }
@@ -135,8 +142,7 @@ TEST_F(StockTableTest, DamagedTablesAreSetAsideAndReplaced) {
       {"stock.dat", [](StockTable& t) { t.records[1].master.code = 10000; }},  // a plain number no code stands for
       {"stocktb.dat", [](StockTable& t) { t.records[1].master.code = StringToCode("zzzz"); }},
   };
-  const std::vector<StockCode> fileCodes = {Code(1301), Code(7203)};
-  const std::vector<StockCode> masterCodes = {Code(8996), Code(8997), Code(8998), Code(8999), Code(9000)};
+  const std::vector<StockCode> fileCodes = Codes({1301, 7203}), masterCodes = Codes({8996, 8997, 8998, 8999, 9000});
   const std::vector<uint8_t> good = TableImage(2, fileCodes);
   std::vector<uint8_t> firstDamaged;
   std::map<std::string, int> setAside;
@@ -183,7 +189,7 @@ TEST_F(StockTableTest, StockFileThatCannotBeSetAsideOrReadIsNeverOverwritten) {
     EXPECT_EQ(ReadWholeFile("stock.dat"), image);
   }
   ASSERT_TRUE(LoadStockTable());
-  EXPECT_EQ(TableCodes(), (std::vector<StockCode>{Code(1111), Code(2222)}));
+  EXPECT_EQ(TableCodes(), Codes({1111, 2222}));
   EXPECT_EQ(SaveStockTable(0), 0);
 }
 
@@ -191,13 +197,13 @@ TEST_F(StockTableTest, TimeBackTableIsReadUnsortedOrTheModeIsLeft) {
   WriteWholeFile("stock.dat", TableImage(2, {Code(1301), Code(7203)}));
   WriteWholeFile("stocktb.dat", TableImage(2, {Code(9984), Code(1301)}));
   ASSERT_TRUE(LoadStockTable());
-  EXPECT_EQ(TableCodes(), (std::vector<StockCode>{Code(9984), Code(1301)}));
+  EXPECT_EQ(TableCodes(), Codes({9984, 1301}));
   EXPECT_EQ(gTimeBackMode, 1);
   std::vector<uint8_t> tooLong = TableImage(1, {Code(9984)});
   tooLong.push_back(0);
   WriteWholeFile("stocktb.dat", tooLong);
   ASSERT_TRUE(LoadStockTable());
-  EXPECT_EQ(TableCodes(), (std::vector<StockCode>{Code(1301), Code(7203)}));
+  EXPECT_EQ(TableCodes(), Codes({1301, 7203}));
   EXPECT_EQ(gTimeBackMode, 0);
   EXPECT_EQ(gRecomputeNeeded, 1);
 }
@@ -294,9 +300,9 @@ class StockMasterTest : public PriceStoreTest {
 };
 
 TEST_F(StockMasterTest, FourRecordsAreRefusedFiveEndingInZZZZAccepted) {
-  FillTable({Code(1301)});
-  MergeStockMaster(*Master({Code(1001), Code(1301), Code(6758), Code(7203)}));
-  EXPECT_EQ(TableCodes(), std::vector<StockCode>{Code(1301)});
+  FillTable(Codes({1301}));
+  MergeStockMaster(*Master(Codes({1001, 1301, 6758, 7203})));
+  EXPECT_EQ(TableCodes(), Codes({1301}));
   MergeStockMaster(*Master({Code(1001), Code(1301), Code(6758), Code(7203), StringToCode("ZZZZ")}));
   EXPECT_EQ(TableCodes(),
             (std::vector<StockCode>{Code(1001), Code(1301), Code(6758), Code(7203), StringToCode("ZZZZ")}));
@@ -308,7 +314,7 @@ TEST_F(StockMasterTest, FourRecordsAreRefusedFiveEndingInZZZZAccepted) {
 // Then a stock missing from the master goes with the cache, the others keep
 // their results, and new ones start from zero.
 TEST_F(StockMasterTest, MergeWaitsForUnwrittenDailyChangesThenRemovesRefreshesAndInserts) {
-  FillTable({Code(1301), Code(1332), Code(7203)});
+  FillTable(Codes({1301, 1332, 7203}));
   auto series = std::make_unique<BarSeries>();
   GetDailyBars(Code(1332), series.get());  // fills the slot
   series->count = 1;
@@ -317,15 +323,15 @@ TEST_F(StockMasterTest, MergeWaitsForUnwrittenDailyChangesThenRemovesRefreshesAn
   FileFaults faults;
   faults.failReplaces = 100000;
   SetFileFaults(faults);
-  const auto master = Master({Code(1001), Code(1301), Code(6758), Code(7203), Code(9984)});
+  const auto master = Master(Codes({1001, 1301, 6758, 7203, 9984}));
   MergeStockMaster(*master);
-  EXPECT_EQ(TableCodes(), (std::vector<StockCode>{Code(1301), Code(1332), Code(7203)}));
+  EXPECT_EQ(TableCodes(), Codes({1301, 1332, 7203}));
   EXPECT_EQ(CountDirtyDailyCacheEntries(), 1);
   EXPECT_EQ(TakeRecordedMessageBoxes().size(), 1u);
   SetFileFaults(FileFaults{});
   MergeStockMaster(*master);
   EXPECT_EQ(gDailyCacheCount.load(), 0);
-  EXPECT_EQ(TableCodes(), (std::vector<StockCode>{Code(1001), Code(1301), Code(6758), Code(7203), Code(9984)}));
+  EXPECT_EQ(TableCodes(), Codes({1001, 1301, 6758, 7203, 9984}));
   EXPECT_EQ(Stock(7203).dailyCount, 3);
   EXPECT_STREQ(Stock(7203).master.name, "新");
   EXPECT_TRUE(ResultsAreZero(Stock(1001)) && ResultsAreZero(Stock(6758)) && !ResultsAreZero(Stock(1301)));
@@ -348,8 +354,8 @@ TEST_F(StockMasterTest, FullTableSkipsANewCodeButRefreshesTheOthers) {
 
 // Old numeric codes are converted on reading; a bad file only beeps.
 TEST_F(StockMasterTest, MasterFileIsReadWithOldCodesConvertedAndBadFilesOnlyBeep) {
-  FillTable({Code(1301), Code(7203)});
-  auto master = Master({Code(1001), Code(1301), Code(6758), Code(7203), Code(9984)});
+  FillTable(Codes({1301, 7203}));
+  auto master = Master(Codes({1001, 1301, 6758, 7203, 9984}));
   LoadStockMaster();  // missing
   WriteMasterFile(*master, sizeof(StockMasterFile) + 1);
   LoadStockMaster();  // too large
@@ -357,12 +363,12 @@ TEST_F(StockMasterTest, MasterFileIsReadWithOldCodesConvertedAndBadFilesOnlyBeep
   LoadStockMaster();  // its count claims a record the file cuts short
   EXPECT_EQ(TakeRecordedBeeps().size(), 3u);
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
-  EXPECT_EQ(TableCodes(), (std::vector<StockCode>{Code(1301), Code(7203)}));
+  EXPECT_EQ(TableCodes(), Codes({1301, 7203}));
   FillTable({});
   master = Master({1001, 1301, 8, StringToCode("7203"), 9984});
   WriteMasterFile(*master, 4 + 5 * sizeof(StockMasterRecord) + 100);
   LoadStockMaster();
-  EXPECT_EQ(TableCodes(), (std::vector<StockCode>{Code(8), Code(1001), Code(1301), Code(7203), Code(9984)}));
+  EXPECT_EQ(TableCodes(), Codes({8, 1001, 1301, 7203, 9984}));
   EXPECT_TRUE(TakeRecordedBeeps().empty());
 }
 

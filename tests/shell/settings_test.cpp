@@ -69,7 +69,7 @@ TEST_F(SettingsTest, MissingFilesOrFilesOfAnyOtherSizeGiveTheDefaults) {
   }
 }
 
-TEST_F(SettingsTest, SaveWritesScrambledImagesThatLoadBackUnchanged) {
+TEST_F(SettingsTest, SaveWritesScrambledImagesThatLoadBackUnchangedAndOldValuesAreConverted) {
   LoadSettings();
   gCurrentPattern = 7;
   snprintf(gScreenPatterns[7].name, sizeof gScreenPatterns[7].name, "決算前");
@@ -108,11 +108,8 @@ TEST_F(SettingsTest, SaveWritesScrambledImagesThatLoadBackUnchanged) {
   // Saving again gives the same bytes.
   ASSERT_EQ(SaveSettings(), 0);
   EXPECT_EQ(ReadWholeFile(folder_.path() + "velqo.dat"), main);
-}
-
-TEST_F(SettingsTest, OldValuesAreConvertedAtLoad) {
-  LoadSettings();
-  gScreenPatterns[2].views[0].stockCode = 1301;  // plain number of an older version
+  // Values an older version wrote are converted at load.
+  gScreenPatterns[2].views[0].stockCode = 1301;  // a plain number
   gScreenPatterns[2].views[0].rightMargin = 0;
   gPaneHeights[4] = 0;
   gSettings.newTrendLineWidth = 0;
