@@ -14,9 +14,9 @@ namespace {
 
 constexpr PackedDate kEnd = MakePackedDate(2026, 12, 4);
 
-// The same seed gives the same files; the database loads through the store,
-// and writing it back changes no byte.
-TEST(SampleDatabaseTest, TheSameSeedGivesFilesThatLoadAndRoundTripByteForByte) {
+// The same seed gives the same files, and the store reads them as written
+// (its own round trips are checked with the store).
+TEST(SampleDatabaseTest, TheSameSeedGivesTheSameFilesAndTheStoreReadsThemAsWritten) {
   ScopedGlobalState globals;
   ScratchFolder scratch;
   const std::string folder = scratch.path() + "db/";
@@ -34,8 +34,6 @@ TEST(SampleDatabaseTest, TheSameSeedGivesFilesThatLoadAndRoundTripByteForByte) {
   for (const char* name : {"stock.dat", "BASEDATA/stockinf.dat", "BASEDATA/ken.dat", "DAY/1001"})
     EXPECT_EQ(ReadWholeFile(scratch.path() + "again/" + name), ReadWholeFile(folder + name)) << name;
   snprintf(gDataFolder, sizeof gDataFolder, "%s", folder.c_str());
-  const auto stockFile = ReadWholeFile(folder + "stock.dat");
-  const auto kenFile = ReadWholeFile(folder + "BASEDATA/ken.dat");
   memset(gStockTable, 0, sizeof(StockTable));
   ASSERT_TRUE(LoadStockTable());
   ASSERT_EQ(gStockTable->count, 44);
@@ -47,24 +45,17 @@ TEST(SampleDatabaseTest, TheSameSeedGivesFilesThatLoadAndRoundTripByteForByte) {
     const StockRecord& record = gStockTable->records[i];
     char path[64];
     GetDailyFilePath(record.master.code, path, sizeof path);
-    const std::string file = folder + std::string(path).replace(3, 1, "/");
-    const auto fileBytes = ReadWholeFile(file);
     GetDailyBars(record.master.code, series.get());
-    ASSERT_EQ(series->count, record.dailyCount) << i;
-    ASSERT_GT(series->count, 0);
-    ASSERT_EQ(fileBytes, SeriesImage(*series)) << i;
+    ASSERT_TRUE(series->count == record.dailyCount && series->count > 0) << i;
+    ASSERT_EQ(ReadWholeFile(folder + std::string(path).replace(3, 1, "/")), SeriesImage(*series)) << i;
     EXPECT_EQ(memcmp(&record.lastBar, &series->bars[series->count - 1], sizeof(PriceBar)), 0);
     for (int b = 1; b < series->count; ++b) {
       const PriceBar& bar = series->bars[b];
       ASSERT_TRUE(bar.date > series->bars[b - 1].date && bar.low <= bar.open && bar.high >= bar.close) << i << " " << b;
     }
-    ASSERT_EQ(SaveDailyFile(record.master.code, series.get()), 0);
-    EXPECT_EQ(ReadWholeFile(file), fileBytes);
   }
-  ASSERT_EQ(SaveStockTable(1), 0);
-  EXPECT_EQ(ReadWholeFile(folder + "stock.dat"), stockFile);
-  ASSERT_EQ(SaveKenFile(), 0);
-  EXPECT_EQ(ReadWholeFile(folder + "BASEDATA/ken.dat"), kenFile);
+  ASSERT_EQ(SaveStockTable(1), 0);  // the generator writes what the program would
+  EXPECT_EQ(ReadWholeFile(folder + "stock.dat"), ReadWholeFile(scratch.path() + "again/stock.dat"));
   FlushAndFreeDailyCache();
 }
 
