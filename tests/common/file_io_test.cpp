@@ -23,74 +23,56 @@ std::vector<uint8_t> Bytes(size_t count, uint8_t seed) {
 class FileIoTest : public ::testing::Test {
  protected:
   void SetUp() override { SetSleepRecorded(true); }
-
   void InjectFaults(void (*set)(FileFaults&)) {
     FileFaults faults;
     set(faults);
     SetFileFaults(faults);
   }
-
   ScratchFolder folder_;
 };
 
-// ---- Reading ----------------------------------------------------------------
-
-TEST_F(FileIoTest, LoadReadsTheWholeFileOrLeavesTheBufferAlone) {
-  ASSERT_EQ(mkdir("DAY", 0777), 0);
-  const auto content = Bytes(1000, 3);
-  WriteWholeFile("DAY/1301.dat", content);
-  std::vector<uint8_t> buffer(1000, 0xEE);
-  uint32_t read = 99;
-  EXPECT_EQ(LoadFileToBufferEx("DAY\\1301.dat", buffer.data(), 1000, &read), 0);
-  EXPECT_EQ(read, 1000u);
-  EXPECT_EQ(buffer, content);
-
-  WriteWholeFile("empty.dat", {});
-  WriteWholeFile("big.dat", Bytes(17, 1));
-  buffer.assign(16, 0xEE);
-  EXPECT_EQ(LoadFileToBufferEx("empty.dat", buffer.data(), 16, &read), 0);
-  EXPECT_EQ(read, 0u);
-  EXPECT_EQ(LoadFileToBuffer("big.dat", buffer.data(), 16), kFileTooLarge);
-  EXPECT_EQ(buffer, std::vector<uint8_t>(16, 0xEE));
-  EXPECT_EQ(TakeSleptMilliseconds(), 0u);
-}
-
-// Opens are tried three times without waiting, reads ten times with pauses
-// but none after the last; a missing file is not retried; a short read is a
-// failure, not stale bytes.
-TEST_F(FileIoTest, FailedOpensAndReadsAreRetriedAsFarAsThatCanHelp) {
-  struct Case {
+// A whole file or nothing: a file too large leaves the buffer alone. Opens are
+// tried three times without waiting, reads ten times with pauses but none
+// after the last; a missing file is not retried; a short read is a failure,
+// not stale bytes.
+TEST_F(FileIoTest, LoadReadsTheWholeFileAndRetriesFailuresAsFarAsThatCanHelp) {
+  const struct {
     const char* path;
     void (*faults)(FileFaults&);
     int result;
-    uint32_t slept;
-  };
-  const Case cases[] = {
-      {"a.dat", [](FileFaults& f) { f.failOpens = 2; }, 0, 0},
-      {"a.dat", [](FileFaults& f) { f.failOpens = 3; }, kErrorSharingViolation, 0},
-      {"a.dat", [](FileFaults& f) { f.failReads = 9; }, 0, 900},
-      {"a.dat", [](FileFaults& f) { f.failReads = 10; }, kErrorReadFault, 900},
+    uint32_t slept, read;
+  } cases[] = {
+      {"DAY\\a.dat", [](FileFaults&) {}, 0, 0, 300},
+      {"DAY\\empty.dat", [](FileFaults&) {}, 0, 0, 0},
+      {"DAY\\big.dat", [](FileFaults&) {}, kFileTooLarge, 0, 0},
+      {"DAY\\a.dat", [](FileFaults& f) { f.failOpens = 2; }, 0, 0, 300},
+      {"DAY\\a.dat", [](FileFaults& f) { f.failOpens = 3; }, kErrorSharingViolation, 0, 0},
+      {"DAY\\a.dat", [](FileFaults& f) { f.failReads = 9; }, 0, 900, 300},
+      {"DAY\\a.dat", [](FileFaults& f) { f.failReads = 10; }, kErrorReadFault, 900, 0},
       // A second attempt would find the file; not-found must end at the first.
-      {"a.dat", [](FileFaults& f) { f.failOpens = 1, f.openError = kErrorFileNotFound; }, kErrorFileNotFound, 0},
-      {"none.dat", [](FileFaults&) {}, kErrorFileNotFound, 0},
-      {"NOFOLDER\\a.dat", [](FileFaults&) {}, kErrorPathNotFound, 0},
-      {"a.dat", [](FileFaults& f) { f.shortReads = 1; }, 0, 100},
-      {"a.dat", [](FileFaults& f) { f.shortReads = 10; }, kErrorHandleEof, 900},
+      {"DAY\\a.dat", [](FileFaults& f) { f.failOpens = 1, f.openError = kErrorFileNotFound; }, kErrorFileNotFound, 0,
+       0},
+      {"none.dat", [](FileFaults&) {}, kErrorFileNotFound, 0, 0},
+      {"NOFOLDER\\a.dat", [](FileFaults&) {}, kErrorPathNotFound, 0, 0},
+      {"DAY\\a.dat", [](FileFaults& f) { f.shortReads = 1; }, 0, 100, 300},
+      {"DAY\\a.dat", [](FileFaults& f) { f.shortReads = 10; }, kErrorHandleEof, 900, 0},
   };
+  ASSERT_EQ(mkdir("DAY", 0777), 0);
   const auto content = Bytes(300, 9);
-  WriteWholeFile("a.dat", content);
-  for (const Case& c : cases) {
+  WriteWholeFile("DAY/a.dat", content);
+  WriteWholeFile("DAY/empty.dat", {});
+  WriteWholeFile("DAY/big.dat", Bytes(301, 1));
+  for (const auto& c : cases) {
     std::vector<uint8_t> buffer(300, 0xEE);
     uint32_t read = 99;
     InjectFaults(c.faults);
     EXPECT_EQ(LoadFileToBufferEx(c.path, buffer.data(), 300, &read), c.result) << &c - cases;
-    EXPECT_EQ(TakeSleptMilliseconds(), c.slept) << &c - cases;
-    EXPECT_EQ(read, c.result == 0 ? 300u : 0u) << &c - cases;
-    if (c.result == 0) {
-      EXPECT_EQ(buffer, content) << &c - cases;
+    EXPECT_EQ(Row(TakeSleptMilliseconds(), read, GetFileFaults().failReads), Row(c.slept, c.read, 0)) << &c - cases;
+    if (c.read > 0 || c.result == kFileTooLarge) {
+      EXPECT_EQ(buffer, c.read > 0 ? content : std::vector<uint8_t>(300, 0xEE)) << &c - cases;
     }
-    EXPECT_EQ(GetFileFaults().failReads, 0);
   }
+  EXPECT_EQ(LoadFileToBuffer("DAY\\a.dat", Bytes(300, 0).data(), 300), 0);
 }
 
 TEST_F(FileIoTest, LoadToMemoryAddsAZeroByteAndShowsOnlyReadFailuresUnlessQuiet) {
@@ -102,7 +84,6 @@ TEST_F(FileIoTest, LoadToMemoryAddsAZeroByteAndShowsOnlyReadFailuresUnlessQuiet)
   EXPECT_EQ(std::vector<uint8_t>(block, block + 5), (std::vector<uint8_t>{'a', 0, 'b', 0xFF, 0}));
   EXPECT_EQ(size, 4u);
   FreeBlock(block);
-
   WriteWholeFile("empty.txt", {});
   EXPECT_EQ(LoadFileToMemory("empty.txt", &size, 0), nullptr);
   EXPECT_EQ(size, 0u);
@@ -110,7 +91,6 @@ TEST_F(FileIoTest, LoadToMemoryAddsAZeroByteAndShowsOnlyReadFailuresUnlessQuiet)
   InjectFaults([](FileFaults& f) { f.failReads = 10; });
   EXPECT_EQ(LoadFileToMemory("a.txt", nullptr, 1), nullptr);
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
-
   InjectFaults([](FileFaults& f) { f.failReads = 10; });
   EXPECT_EQ(LoadFileToMemory("a.txt", nullptr, 0), nullptr);
   const auto boxes = TakeRecordedMessageBoxes();
@@ -118,8 +98,6 @@ TEST_F(FileIoTest, LoadToMemoryAddsAZeroByteAndShowsOnlyReadFailuresUnlessQuiet)
   EXPECT_TRUE(boxes[0].owner == nullptr && boxes[0].flags == (kMbOk | kMbIconStop));
   EXPECT_EQ(boxes[0].title + boxes[0].text, "エラーなんらかのエラーが発生しました。エラーコードは 30 です。");
 }
-
-// ---- Writing ----------------------------------------------------------------
 
 class SaveBufferTest : public FileIoTest {
  protected:
@@ -129,22 +107,16 @@ class SaveBufferTest : public FileIoTest {
     ASSERT_EQ(mkdir("BASEDATA", 0777), 0);
     WriteWholeFile("BASEDATA/stockinf.dat", old_);
   }
-
   void ExpectFile(const std::vector<uint8_t>& bytes) {
     EXPECT_EQ(ReadWholeFile("BASEDATA/stockinf.dat"), bytes);
     EXPECT_FALSE(FileExists("BASEDATA/stockinf.dat.tmp"));
   }
-
   int Save() { return SaveBufferToFile("BASEDATA\\stockinf.dat", new_.data(), static_cast<uint32_t>(new_.size())); }
-
   const std::vector<uint8_t> old_ = Bytes(5000, 1);
   const std::vector<uint8_t> new_ = Bytes(3000, 2);
 };
 
-TEST_F(SaveBufferTest, ReplacesTheFileWithExactlyTheBytes) {
-  EXPECT_EQ(Save(), 0);
-  ExpectFile(new_);
-  EXPECT_EQ(TakeSleptMilliseconds(), 0u);
+TEST_F(SaveBufferTest, EmptyBufferMissingFolderAndLeftoverTemporaryFile) {
   EXPECT_EQ(SaveBufferToFile("BASEDATA\\stockinf.dat", nullptr, 0), 0);
   ExpectFile({});
   EXPECT_EQ(SaveBufferToFile("NOFOLDER\\a.dat", new_.data(), 10), kErrorPathNotFound);
@@ -164,6 +136,7 @@ TEST_F(SaveBufferTest, FailuresAreRetriedAndAFinalFailureKeepsTheOldFile) {
     uint32_t slept;
   };
   const Case cases[] = {
+      {[](FileFaults&) {}, 0, 0},
       {[](FileFaults& f) { f.failOpens = 1; }, 0, 0},
       {[](FileFaults& f) { f.failOpens = 3; }, 0, 1000},
       {[](FileFaults& f) { f.failReplaces = 2; }, 0, 500},
@@ -183,15 +156,12 @@ TEST_F(SaveBufferTest, FailuresAreRetriedAndAFinalFailureKeepsTheOldFile) {
   }
 }
 
-// ---- Size, magic and date ------------------------------------------------------
-
 TEST_F(FileIoTest, SizeMagicAndTheUtcLastWriteDate) {
   WriteWholeFile("three.dat", {1, 2, 3});
   WriteWholeFile("tagged.dat", {0x78, 0x56, 0x34, 0x12, 0xFF});
   EXPECT_EQ(Row(GetFileSizeByName("three.dat"), GetFileSizeByName("none.dat"), ReadFileMagic("three.dat"),
                 ReadFileMagic("none.dat"), ReadFileMagic("tagged.dat")),
             Row(3, -1, 0, 0, 0x12345678));
-
   utimbuf times{};
   times.actime = times.modtime = 1798761599;  // 2026-12-31 23:59:59 UTC
   ASSERT_EQ(utime("three.dat", &times), 0);
@@ -202,44 +172,24 @@ TEST_F(FileIoTest, SizeMagicAndTheUtcLastWriteDate) {
   EXPECT_EQ(year * 10000 + month * 100 + day, 0);
 }
 
-// ---- Deleting a folder tree -------------------------------------------------------
-
-class DeleteTreeTest : public FileIoTest {
- protected:
-  void SetUp() override {
-    FileIoTest::SetUp();
-    ASSERT_EQ(mkdir("TMPDOWN", 0777), 0);
-    ASSERT_EQ(mkdir("TMPDOWN/a", 0777), 0);
-    ASSERT_EQ(mkdir("TMPDOWN/a/b", 0777), 0);
-    WriteWholeFile("TMPDOWN/1.zip", {1});
-    WriteWholeFile("TMPDOWN/a/2.zip", {2});
-    WriteWholeFile("TMPDOWN/a/b/3.zip", {3});
-  }
-};
-
-TEST_F(DeleteTreeTest, EmptiesTheFolderRemovesItOnRequestAndDeletesLinksUnfollowed) {
-  ASSERT_EQ(mkdir("keep", 0777), 0);
-  WriteWholeFile("keep/precious.dat", {7});
+// Links are deleted, not followed; a folder that cannot be listed or emptied gives zero.
+TEST_F(FileIoTest, DeleteTreeEmptiesTheFolderAndRemovesItOnRequest) {
+  for (const char* folder : {"keep", "TMPDOWN", "TMPDOWN/a", "TMPDOWN/a/b"}) ASSERT_EQ(mkdir(folder, 0777), 0);
+  for (const char* file : {"keep/precious.dat", "TMPDOWN/1.zip", "TMPDOWN/a/2.zip", "TMPDOWN/a/b/3.zip"})
+    WriteWholeFile(file, {7});
   ASSERT_EQ(symlink((folder_.path() + "keep").c_str(), "TMPDOWN/a/link"), 0);
+  for (int removeFolder : {0, 1}) {
+    InjectFaults([](FileFaults& f) { f.failDeletes = 1; });
+    EXPECT_EQ(DeleteDirectoryTree("TMPDOWN\\", removeFolder), 0);
+  }
   EXPECT_EQ(DeleteDirectoryTree("TMPDOWN\\", 0), 1);
   EXPECT_EQ(rmdir("TMPDOWN"), 0);  // it was there, with nothing left in it
   EXPECT_EQ(ReadWholeFile("keep/precious.dat"), std::vector<uint8_t>{7});
-
   ASSERT_EQ(mkdir("TMPDOWN", 0777), 0);
   WriteWholeFile("TMPDOWN/1.zip", {1});
   EXPECT_EQ(DeleteDirectoryTree("TMPDOWN\\", 1), 1);
   EXPECT_FALSE(FileExists("TMPDOWN"));
   EXPECT_EQ(DeleteDirectoryTree("NOFOLDER\\", 1), 0) << "an unlistable folder";
-}
-
-TEST_F(DeleteTreeTest, FailedDeleteGivesZero) {
-  for (int removeFolder : {0, 1}) {
-    InjectFaults([](FileFaults& f) { f.failDeletes = 1; });
-    EXPECT_EQ(DeleteDirectoryTree("TMPDOWN\\", removeFolder), 0);
-  }
-  EXPECT_TRUE(FileExists("TMPDOWN"));
-  EXPECT_EQ(DeleteDirectoryTree("TMPDOWN\\", 1), 1);
-  EXPECT_FALSE(FileExists("TMPDOWN"));
 }
 
 }  // namespace

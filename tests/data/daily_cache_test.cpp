@@ -1,36 +1,47 @@
+// The daily files and the cache of daily series kept in front of them.
 #include "data/daily_cache.h"
+#include "data/daily_files.h"
 
-#include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
-#include <memory>
-#include <string>
-#include <vector>
+#include <cstring>
+#include <thread>
 
+#include "data/backup_paths.h"
 #include "data/trading_calendar.h"
 #include "platform/posix_recorder.h"
 #include "common/app_globals.h"
 #include "common/progress.h"
 #include "shell/settings.h"
 #include "tests/support/price_store.h"
+#include "tests/support/row.h"
 
 namespace {
 
 uint32_t gFakeLoad = 40;
 uint64_t gFakeTotal = uint64_t{8} << 30;
 
-void FakeMemoryStatus(uint32_t* load, uint64_t* total) {
-  *load = gFakeLoad;
-  *total = gFakeTotal;
-}
+void FakeMemoryStatus(uint32_t* load, uint64_t* total) { *load = gFakeLoad, *total = gFakeTotal; }
 
+constexpr PackedDate D(int year, int month, int day) { return MakePackedDate(year, month, day); }
 StockCode CodeOf(int i) { return NumberCode((1300 + i) % 10000); }
 std::string PathOf(int i) { return DayPath(CodeOf(i)); }
 
-std::unique_ptr<BarSeries> MakeSeries(StockCode code, int count, PackedDate first = MakePackedDate(2020, 1, 6)) {
-  return SeriesOf(code, count,
-                  [first](int i) { return PriceBar{AddCalendarDays(first, i), 500, 509, 491, 501, 1000 + i}; });
+// Bar i of a test series; its volume tells its place.
+PriceBar BarAt(PackedDate first, int i) { return {AddCalendarDays(first, i), 500, 509, 491, 501, 1000 + i}; }
+
+std::unique_ptr<BarSeries> MakeSeries(StockCode code, int count, PackedDate first = D(2020, 1, 6)) {
+  return SeriesOf(code, count, [first](int i) { return BarAt(first, i); });
+}
+
+StockCode C(const char* code) { return StringToCode(code); }
+std::string DayPath(const char* code) { return std::string("DAY/") + code; }
+
+std::vector<uint8_t> Image(const char* code, int count, PackedDate first = D(2020, 1, 6)) {
+  return SeriesImage(*MakeSeries(C(code), count, first));
 }
 
 void AppendBar(BarSeries* series, int close) {
@@ -55,11 +66,9 @@ class DailyCacheTest : public PriceStoreTest {
  protected:
   void SetUp() override {
     PriceStoreTest::SetUp();
-    gFakeLoad = 40;
-    gFakeTotal = uint64_t{8} << 30;
+    gFakeLoad = 40, gFakeTotal = uint64_t{8} << 30;
     gDailyCacheMemoryStatus = FakeMemoryStatus;
   }
-
   // Stocks 0..count-1, each with a file of `bars` bars.
   void AddStocks(int count, int bars) {
     for (int i = 0; i < count; ++i) {
@@ -67,13 +76,11 @@ class DailyCacheTest : public PriceStoreTest {
       WriteWholeFile(PathOf(i), SeriesImage(*MakeSeries(CodeOf(i), bars)));
     }
   }
-
   std::unique_ptr<BarSeries> Get(int i) {
     auto out = MakeSeries(StringToCode("9999"), 60);  // stale bars of another stock
     GetDailyBars(CodeOf(i), out.get());
     return out;
   }
-
   std::unique_ptr<BarSeries> Change(int i, int close) {
     auto series = Get(i);
     AppendBar(series.get(), close);
@@ -82,22 +89,16 @@ class DailyCacheTest : public PriceStoreTest {
   }
 };
 
-// ---- Serving bars ------------------------------------------------------------------
-
 TEST_F(DailyCacheTest, FirstReadFillsTheSlotAndLaterReadsComeFromIt) {
   AddStocks(3, 20);
   auto first = Get(1);
   EXPECT_EQ(SeriesImage(*first), SeriesImage(*MakeSeries(CodeOf(1), 20)));
-  EXPECT_TRUE(IsDailyCacheSlotFilled(1));
-  EXPECT_EQ(gDailyCacheCount.load(), 1);
+  EXPECT_EQ(Row(IsDailyCacheSlotFilled(1), gDailyCacheCount.load()), Row(1, 1));
   std::remove(PathOf(1).c_str());
   EXPECT_EQ(SeriesImage(*Get(1)), SeriesImage(*first));
-
   auto stranger = MakeSeries(CodeOf(0), 10);
   GetDailyBars(StringToCode("9998"), stranger.get());
-  EXPECT_EQ(stranger->count, 0);
-  EXPECT_EQ(gDailyCacheCount.load(), 1);
-
+  EXPECT_EQ(Row(stranger->count, gDailyCacheCount.load()), Row(0, 1));
   // The caller gets no negative volumes, but the cache keeps them.
   auto series = MakeSeries(CodeOf(0), 20);
   series->bars[3].volume = -5;
@@ -112,44 +113,44 @@ TEST_F(DailyCacheTest, UnderMemoryPressureOrAfterAFailedReadNothingIsCached) {
   EXPECT_EQ(Get(0)->count, 20);
   EXPECT_FALSE(IsDailyCacheSlotFilled(0));
   gFakeLoad = kCacheMemoryLoadLimit - 1;
-
   FileFaults faults;
   faults.failOpens = 9;  // three reads of three opens
   faults.openError = kErrorSharingViolation;
   SetFileFaults(faults);
   EXPECT_EQ(Get(1)->count, 0);
-  EXPECT_FALSE(IsDailyCacheSlotFilled(1));
-  EXPECT_EQ(TakeRecordedMessageBoxes().size(), 1u);
+  EXPECT_EQ(Row(IsDailyCacheSlotFilled(1), TakeRecordedMessageBoxes().size()), Row(0, 1));
   EXPECT_EQ(Get(1)->count, 20);
   EXPECT_TRUE(IsDailyCacheSlotFilled(1));
 }
 
-TEST_F(DailyCacheTest, TimeBackModeDropsBarsAfterTheChosenDay) {
+TEST_F(DailyCacheTest, TimeBackModeDropsBarsAfterTheChosenCalendarDay) {
   // Calendar 2024-03-11 .. 2024-03-22; day 4 is 2024-03-15.
-  WriteWholeFile("DAY/1001", SeriesImage(*MakeSeries(StringToCode("1001"), 12, MakePackedDate(2024, 3, 11))));
+  WriteWholeFile("DAY/1001", SeriesImage(*MakeSeries(StringToCode("1001"), 12, D(2024, 3, 11))));
   ASSERT_EQ(LoadTradingCalendar(), 0);
   AddStocks(4, 0);
-  WriteWholeFile(PathOf(0), SeriesImage(*MakeSeries(CodeOf(0), 22, MakePackedDate(2024, 3, 1))));
-  auto gap = MakeSeries(CodeOf(1), 3, MakePackedDate(2024, 3, 13));
-  gap->bars[2].date = MakePackedDate(2024, 3, 18);
+  WriteWholeFile(PathOf(0), SeriesImage(*MakeSeries(CodeOf(0), 22, D(2024, 3, 1))));
+  auto gap = MakeSeries(CodeOf(1), 3, D(2024, 3, 13));
+  gap->bars[2].date = D(2024, 3, 18);
   WriteWholeFile(PathOf(1), SeriesImage(*gap));
-  WriteWholeFile(PathOf(2), SeriesImage(*MakeSeries(CodeOf(2), 5, MakePackedDate(2024, 3, 16))));
-  gTimeBackMode = 1;
+  WriteWholeFile(PathOf(2), SeriesImage(*MakeSeries(CodeOf(2), 5, D(2024, 3, 16))));
   gTimeBackDayIndex = 4;
-
-  auto cut = Get(0);
-  ASSERT_EQ(cut->count, 15);
-  EXPECT_EQ(cut->bars[14].date, MakePackedDate(2024, 3, 15));
-  auto beforeGap = Get(1);
-  ASSERT_EQ(beforeGap->count, 2);
-  EXPECT_EQ(beforeGap->bars[1].date, MakePackedDate(2024, 3, 14));
-  EXPECT_EQ(Get(2)->count, 0);
+  EXPECT_EQ(GetTimeBackCutDate(), 0u);  // only in time-back mode
+  gTimeBackMode = 1;
+  const auto cutAt = [](int index) { return gTimeBackDayIndex = index, GetTimeBackCutDate(); };
+  EXPECT_EQ(Row(cutAt(0), cutAt(-1), cutAt(500)),  // the chosen calendar day, clamped
+            Row(D(2024, 3, 11), D(2024, 3, 22), D(2024, 3, 22)));
+  EXPECT_EQ(cutAt(4), D(2024, 3, 15));
+  const auto cut = Get(0), beforeGap = Get(1);
+  EXPECT_EQ(Row(cut->count, cut->bars[14].date, beforeGap->count, beforeGap->bars[1].date, Get(2)->count),
+            Row(15, D(2024, 3, 15), 2, D(2024, 3, 14), 0));
   EXPECT_EQ(gDailyCache->slots[0]->count, 22);
   gTimeBackMode = 0;
   EXPECT_EQ(Get(0)->count, 22);
+  gTimeBackMode = 1;
+  std::remove("DAY/1001");
+  EXPECT_EQ(LoadTradingCalendar(), kErrorFileNotFound);
+  EXPECT_EQ(GetTimeBackCutDate(), 0u);
 }
-
-// ---- Storing and writing changes -----------------------------------------------------
 
 TEST_F(DailyCacheTest, ChangeToCachedStockIsWrittenOnlyByTheFlushToUncachedAtOnceToAStrangerNever) {
   AddStocks(3, 20);
@@ -164,7 +165,6 @@ TEST_F(DailyCacheTest, ChangeToCachedStockIsWrittenOnlyByTheFlushToUncachedAtOnc
   EXPECT_EQ(ReadWholeFile(PathOf(1)), SeriesImage(*changed));
   EXPECT_EQ(ReadWholeFile(PathOf(1)).size(), 8u + 24u * 22u);
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
-
   auto series = MakeSeries(CodeOf(2), 25);
   UpdateDailyBars(CodeOf(2), *series);
   EXPECT_EQ(ReadWholeFile(PathOf(2)), SeriesImage(*series));
@@ -173,12 +173,14 @@ TEST_F(DailyCacheTest, ChangeToCachedStockIsWrittenOnlyByTheFlushToUncachedAtOnc
   EXPECT_FALSE(FileExists("DAY/9998"));
   UpdateDailyBars(CodeOf(1), *MakeSeries(CodeOf(2), 30));  // another stock's series
   EXPECT_EQ(Get(1)->count, 22);
-  EXPECT_EQ(CountDirtyDailyCacheEntries(), 0);
-  EXPECT_EQ(TakeRecordedMessageBoxes().size(), 1u);
+  EXPECT_EQ(Row(CountDirtyDailyCacheEntries(), TakeRecordedMessageBoxes().size()), Row(0, 1));
 }
 
-TEST_F(DailyCacheTest, FailedWritesAreShownOnceWithTheirCountAndStayDirty) {
+// Freeing the cache before the table is reordered must not lose a change
+// that could not be written; a clean copy goes.
+TEST_F(DailyCacheTest, FailedWritesAreShownOnceWithTheirCountAndStayDirtyAlsoWhenFreeing) {
   AddStocks(5, 20);
+  Get(1);
   for (int i : {0, 2, 4}) Change(i, 900 + i);
   const auto before = ReadWholeFile(PathOf(2));
   SetSystemErrorText(kErrorAccessDenied, "アクセスが拒否されました。");
@@ -187,32 +189,16 @@ TEST_F(DailyCacheTest, FailedWritesAreShownOnceWithTheirCountAndStayDirty) {
   const auto boxes = TakeRecordedMessageBoxes();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "3銘柄の日足ファイルを書き込めませんでした。\nアクセスが拒否されました。");
-  EXPECT_EQ(CountDirtyDailyCacheEntries(), 3);
-  EXPECT_EQ(ReadWholeFile(PathOf(2)), before);
-
-  SetFileFaults(FileFaults{});
-  FlushDailyCache();
-  EXPECT_EQ(CountDirtyDailyCacheEntries(), 0);
-  EXPECT_EQ(ReadWholeFile(PathOf(2)), SeriesImage(*Get(2)));
-}
-
-// Freeing the cache before the table is reordered must not lose a change
-// that could not be written.
-TEST_F(DailyCacheTest, FreeingKeepsTheCopiesWhoseWriteFailed) {
-  AddStocks(4, 20);
-  Change(1, 901);
-  const auto changed = Change(3, 903);
-  FailReplaces(100000);
+  EXPECT_EQ(Row(CountDirtyDailyCacheEntries(), gDailyCacheCount.load()), Row(3, 4));
   EXPECT_FALSE(FlushAndFreeDailyCache());
-  EXPECT_EQ(TakeRecordedMessageBoxes().size(), 1u);
-  EXPECT_EQ(CountDirtyDailyCacheEntries(), 2);
-  EXPECT_EQ(gDailyCacheCount.load(), 2);
-
+  EXPECT_EQ(Row(CountDirtyDailyCacheEntries(), gDailyCacheCount.load(), TakeRecordedMessageBoxes().size()),
+            Row(3, 3, 1));
+  EXPECT_EQ(ReadWholeFile(PathOf(2)), before);
   SetFileFaults(FileFaults{});
+  const auto changed = Get(2);
   EXPECT_TRUE(FlushAndFreeDailyCache());
-  EXPECT_EQ(gDailyCacheCount.load(), 0);
-  EXPECT_EQ(ReadWholeFile(PathOf(3)), SeriesImage(*changed));
-
+  EXPECT_EQ(Row(CountDirtyDailyCacheEntries(), gDailyCacheCount.load()), Row(0, 0));
+  EXPECT_EQ(ReadWholeFile(PathOf(2)), SeriesImage(*changed));
   // Low-memory machines keep no cache.
   Get(0);
   gFakeTotal = kLowPhysicalMemory + 1;
@@ -234,7 +220,6 @@ TEST_F(DailyCacheTest, FlushShowsTheAbortButtonExceptDuringThePriceUpdate) {
   for (const char* call : {"cancel", "abort"})
     EXPECT_TRUE(HasProgressCall(calls, call, 0) && HasProgressCall(calls, call, 1));
   EXPECT_TRUE(HasProgressCall(calls, "bar", 32000 / 2));
-
   Change(1, 901);
   gPriceUpdateRunning = 1;
   FlushDailyCache();
@@ -259,8 +244,7 @@ TEST_F(DailyCacheTest, IdleFlushWritesOneSlotPerTurnAndPassesOverAFailingOne) {
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
 }
 
-// ---- Windows for whole-database jobs ---------------------------------------------------
-
+// Whole-database jobs walk the table in windows of what memory allows.
 TEST_F(DailyCacheTest, WindowWalksTheTableAndEveryChangeIsWrittenOnce) {
   AddStocks(10, 20);
   EXPECT_EQ(PreloadDailyCache(), 1);
@@ -295,8 +279,7 @@ TEST_F(DailyCacheTest, WindowMovesOnButKeepsACopyWhoseWriteFailed) {
   FailReplaces(100000);
   AdvanceDailyCacheWindow();
   SetFileFaults(FileFaults{});
-  EXPECT_EQ(TakeRecordedMessageBoxes().size(), 1u);
-  EXPECT_EQ(CountDirtyDailyCacheEntries(), 1);
+  EXPECT_EQ(Row(TakeRecordedMessageBoxes().size(), CountDirtyDailyCacheEntries()), Row(1, 1));
   for (int i : {1, 3, 4, 5}) EXPECT_TRUE(IsDailyCacheSlotFilled(i)) << i;
   FlushDailyCache();
   EXPECT_EQ(ReadWholeFile(PathOf(1)), SeriesImage(*changed));
@@ -309,8 +292,224 @@ TEST_F(DailyCacheTest, EveryOneOfFiveThousandStocksHasASlot) {
   for (int i : {0, kMaxStocks - 1}) Change(i, 600);
   EXPECT_EQ(CountDirtyDailyCacheEntries(), 2);
   FlushDailyCache();
-  EXPECT_EQ(ReadWholeFile(PathOf(kMaxStocks - 1)).size(), 8u + 24u * 4u);
-  EXPECT_EQ(ReadWholeFile(PathOf(1)).size(), 8u + 24u * 3u);
+  EXPECT_EQ(Row(ReadWholeFile(PathOf(kMaxStocks - 1)).size(), ReadWholeFile(PathOf(1)).size()),
+            Row(8 + 24 * 4, 8 + 24 * 3));
+}
+
+// Injects open failures; the reads made are counted by the failures used up.
+void FailOpens(int opens, int error) {
+  FileFaults faults;
+  faults.failOpens = opens;
+  faults.openError = error;
+  SetFileFaults(faults);
+}
+
+int ReadsMade(int opensGiven, int opensPerRead) { return (opensGiven - GetFileFaults().failOpens) / opensPerRead; }
+
+class DailyFilesTest : public DailyCacheTest {
+ protected:
+  void AddStock(const char* code, int dailyCount) { PriceStoreTest::AddStock(StringToCode(code), dailyCount); }
+  void MakeBackup(const std::string& name, const char* code, const std::vector<uint8_t>& bytes) {
+    const std::string folder = "Backups/" + name;
+    for (const std::string& path : {std::string("Backups"), folder, folder + "/DAY"}) mkdir(path.c_str(), 0777);
+    if (code != nullptr) WriteWholeFile(folder + "/DAY/" + code, bytes);
+    std::snprintf(gBackupRootFolder, sizeof gBackupRootFolder, "%sBackups", folder_.path().c_str());
+  }
+  // Read into a buffer still holding another stock's bars.
+  std::unique_ptr<BarSeries> Load(const char* code) {
+    auto series = MakeSeries(StringToCode("9999"), 200);
+    LoadDailyFile(StringToCode(code), series.get());
+    return series;
+  }
+};
+
+TEST_F(DailyFilesTest, FilesHoldHeaderAndBarsOnlyAndRoundTripByteForByte) {
+  for (int count : {0, 1, 5071, 5120}) {
+    const auto image = Image("1301", count);
+    WriteWholeFile(DayPath("1301"), image);
+    auto loaded = Load("1301");
+    ASSERT_EQ(loaded->count, count);
+    ASSERT_EQ(SaveDailyFile(C("1301"), loaded.get()), 0);
+    EXPECT_EQ(ReadWholeFile(DayPath("1301")), image) << count;
+  }
+  EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
+  // The search for the last bar on or before a date never answers with the first bar itself.
+  const auto series = MakeSeries(C("1301"), 5);  // January 6..10, 2020
+  EXPECT_EQ(Row(FindLastBarOnOrBefore(*series, D(2020, 1, 8)), FindLastBarOnOrBefore(*series, D(2020, 2, 1)),
+                FindLastBarOnOrBefore(*series, D(2020, 1, 6)), FindLastBarOnOrBefore(*series, D(2019, 1, 1))),
+            Row(2, 4, 0, 0));
+}
+
+TEST_F(DailyFilesTest, BadCountsGiveAnEmptySeriesAndPricesBelowOneBecomeOne) {
+  auto series = MakeSeries(C("1301"), kMaxBars);
+  for (int badCount : {5121, -1}) {
+    series->count = badCount;
+    WriteWholeFile(DayPath("1301"), SeriesImage(*series, kMaxBars));
+    EXPECT_EQ(Load("1301")->count, 0) << badCount;
+  }
+  series->count = 2;
+  series->bars[0].low = 0;
+  series->bars[1] = {series->bars[1].date, -4, 0, -1, 0, -50};
+  WriteWholeFile(DayPath("1301"), SeriesImage(*series, 2));
+  auto loaded = Load("1301");
+  EXPECT_EQ(loaded->bars[0].low, 1);
+  const PriceBar repaired = {series->bars[1].date, 1, 1, 1, 1, -50};
+  EXPECT_EQ(std::memcmp(&loaded->bars[1], &repaired, sizeof repaired), 0);
+}
+
+TEST_F(DailyFilesTest, OnlyBarsTheFileHoldsAreTakenUnderTheRequestedCode) {
+  auto series = MakeSeries(C("1302"), 100);
+  series->code = 1302;  // an old numeric code
+  auto bytes = SeriesImage(*series, 50);
+  bytes.insert(bytes.end(), 10, 0x77);  // a torn 51st bar
+  WriteWholeFile(DayPath("1301"), bytes);
+  auto loaded = Load("1301");
+  EXPECT_EQ(loaded->code, C("1301"));
+  ASSERT_EQ(loaded->count, 50);
+  EXPECT_EQ(std::memcmp(loaded->bars, series->bars, 50 * sizeof(PriceBar)), 0);
+  auto raw = MakeSeries(C("9999"), 200);
+  EXPECT_EQ(LoadDailyFileRaw("DAY\\1301", raw.get(), sizeof(BarSeries)), 0);
+  EXPECT_EQ(Row(raw->code, raw->count), Row(C("1302"), 50));
+}
+
+TEST_F(DailyFilesTest, ReusedCodeKeepsOnlyBarsFromItsCutOffDay) {
+  // 2004-07-01 .. 2004-09-30, every calendar day.
+  for (const char* code : {"8198", "8197"}) WriteWholeFile(DayPath(code), Image(code, 92, D(2004, 7, 1)));
+  auto cut = Load("8198");
+  ASSERT_EQ(cut->count, 92 - 28);
+  EXPECT_EQ(cut->bars[0].date, D(2004, 7, 29));
+  EXPECT_EQ(Load("8197")->count, 92);
+  WriteWholeFile(DayPath("8303"), Image("8303", 10, D(2004, 1, 1)));
+  EXPECT_EQ(Load("8303")->count, 0);
+  // Read raw, the same file keeps its early bars and its zero prices.
+  auto raw = MakeSeries(C("8198"), 92, D(2004, 7, 1));
+  raw->bars[0].low = 0;
+  const auto image = SeriesImage(*raw);
+  WriteWholeFile(DayPath("8198"), image);
+  EXPECT_EQ(LoadDailyFileRaw("DAY\\8198", raw.get(), sizeof(BarSeries)), 0);
+  EXPECT_EQ(SeriesImage(*raw), image);
+}
+
+// Retrying cannot bring back a missing file: one read, no waiting, no box. A
+// locked file of a stock with bars is read three times, without waiting after
+// the last, and shown; that of a stock without bars once and quietly.
+TEST_F(DailyFilesTest, MissingOrLockedFilesAreReadAsOftenAsThatCanHelp) {
+  AddStock("1301", 0);
+  AddStock("1302", 250);
+  for (const char* code : {"1301", "1302"}) WriteWholeFile(DayPath(code), Image(code, 10));
+  SetSystemErrorText(kErrorSharingViolation, "使用中です。");
+  const struct {
+    const char* code;
+    int error, opensPerRead, reads;
+    uint32_t slept;
+    const char* shown;
+  } cases[] = {{"1301", kErrorFileNotFound, 1, 1, 0, ""},
+               {"1302", kErrorFileNotFound, 1, 1, 0, ""},
+               {"1302", kErrorSharingViolation, 3, 3, 2 * kDailyReadRetryWaitMs, "使用中です。"},
+               {"1301", kErrorSharingViolation, 3, 1, 0, ""}};
+  for (const auto& c : cases) {
+    FailOpens(30, c.error);
+    EXPECT_EQ(Load(c.code)->count, 0);
+    std::string shown;
+    for (const auto& box : TakeRecordedMessageBoxes()) shown += box.text;
+    EXPECT_EQ(Row(ReadsMade(30, c.opensPerRead), TakeSleptMilliseconds()), Row(c.reads, c.slept)) << c.code;
+    EXPECT_EQ(shown, c.shown) << c.code;
+  }
+  SetFileFaults(FileFaults{});  // a backup lacking the file changes nothing
+  MakeBackup("20240101_120000", nullptr, {});
+  std::remove(DayPath("1302").c_str());
+  auto loaded = Load("1302");
+  EXPECT_EQ(Row(loaded->count, loaded->code, TakeSleptMilliseconds(), TakeRecordedMessageBoxes().size()),
+            Row(0, C("1302"), 0, 0));
+}
+
+TEST_F(DailyFilesTest, EmptyFileOfStockWithBarsIsReplacedByTheNewestBackupCopy) {
+  AddStock("1301", 250);
+  AddStock("1302", 0);
+  WriteWholeFile(DayPath("1301"), {1, 2, 3, 4, 5, 6, 7});
+  WriteWholeFile(DayPath("1302"), {});
+  EXPECT_EQ(Load("1302")->count, 0);
+  EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
+  EXPECT_EQ(Load("1301")->count, 0);
+  EXPECT_EQ(TakeRecordedMessageBoxes().size(), 1u);
+  WriteWholeFile(DayPath("1301"), {});
+  MakeBackup("20230101_000000", "1301", Image("1301", 9));
+  MakeBackup("20240301_093000", "1301", Image("1301", 7));
+  mkdir("Backups/zz-not-a-backup", 0777);
+  TakeSleptMilliseconds();
+  EXPECT_EQ(SeriesImage(*Load("1301")), Image("1301", 7));
+  EXPECT_EQ(TakeSleptMilliseconds(), 2 * kDailyReadRetryWaitMs);
+  EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
+  // A newest backup without the file is not replaced by an older one.
+  char path[kBackupPathSize] = "unchanged";
+  MakeBackup("20250101_000000", nullptr, {});
+  EXPECT_FALSE(FindBackupDailyFile(C("1301"), path, sizeof path));
+  EXPECT_STREQ(path, "unchanged");
+}
+
+TEST_F(DailyFilesTest, RefusedOrFailedWriteKeepsTheFileAndIsShown) {
+  const auto before = Image("1301", 3);
+  WriteWholeFile(DayPath("1301"), before);
+  EXPECT_EQ(SaveDailyFile(C("1301"), MakeSeries(C("1302"), 5).get()), kErrorInvalidParameter);
+  auto tooLong = MakeSeries(C("1301"), 5);
+  tooLong->count = kMaxBars + 1;
+  EXPECT_EQ(SaveDailyFile(C("1301"), tooLong.get()), kErrorInvalidParameter);
+  FileFaults faults;
+  faults.failReplaces = 1000;  // as a read-only file would
+  SetFileFaults(faults);
+  EXPECT_EQ(SaveDailyFile(C("1301"), MakeSeries(C("1301"), 8).get()), kErrorAccessDenied);
+  EXPECT_EQ(ReadWholeFile(DayPath("1301")), before);
+  EXPECT_EQ(TakeRecordedMessageBoxes().size(), 3u);
+}
+
+// Writer w owns the stocks i with i % kWriters == w and appends their next bar;
+// everyone reads every stock; one thread flushes in all the ways there are.
+// Run under ThreadSanitizer as well (suite name contains "Concurrency").
+using DailyCacheConcurrencyTest = DailyCacheTest;
+
+TEST_F(DailyCacheConcurrencyTest, ReadersWritersAndFlushesKeepEverySeriesWhole) {
+  constexpr int kStocks = 40, kFirstBars = 50, kWriters = 4;
+  AddStocks(kStocks, kFirstBars);
+  const auto whole = [](const BarSeries& series, int i) {
+    return series.count >= kFirstBars && series.count <= kMaxBars &&
+           SeriesImage(series) == SeriesImage(*MakeSeries(CodeOf(i), series.count));
+  };
+  std::atomic<int> broken{0};
+  std::vector<int> appended(kStocks, 0);
+  std::vector<std::thread> threads;
+  for (int w = 0; w < kWriters; ++w) {
+    threads.emplace_back([&, w] {
+      auto series = std::make_unique<BarSeries>();
+      for (int round = 0; round < 80; ++round) {
+        const int own = (round * kWriters + w) % kStocks, other = (round * 7 + w * 13) % kStocks;
+        GetDailyBars(CodeOf(own), series.get());
+        if (!whole(*series, own) || series->count != kFirstBars + appended[own]) ++broken;
+        series->bars[series->count] = BarAt(D(2020, 1, 6), series->count);
+        ++series->count;
+        UpdateDailyBars(CodeOf(own), *series);
+        ++appended[own];
+        GetDailyBars(CodeOf(other), series.get());
+        if (!whole(*series, other)) ++broken;
+      }
+    });
+  }
+  threads.emplace_back([&] {
+    for (int round = 0; round < 150; ++round) {
+      FlushNextDirtyDailyCacheEntry();
+      FlushDailyCacheEntry(CodeOf(round % kStocks));
+      if (CountDirtyDailyCacheEntries() > kStocks) ++broken;
+      if (round % 25 == 0) FlushDailyCache();
+      if (round % 40 == 0) FlushAndFreeDailyCache();
+      IsDailyCacheSlotFilled(round % kStocks);
+    }
+  });
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(broken.load(), 0);
+  FlushDailyCache();
+  EXPECT_EQ(CountDirtyDailyCacheEntries(), 0);
+  for (int i = 0; i < kStocks; ++i)
+    EXPECT_EQ(ReadWholeFile(PathOf(i)), SeriesImage(*MakeSeries(CodeOf(i), kFirstBars + appended[i]))) << i;
+  EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
 }
 
 }  // namespace

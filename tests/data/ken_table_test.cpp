@@ -1,22 +1,113 @@
 #include "data/ken_table.h"
+#include "data/zip_member.h"
 
-#include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <zip.h>
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <memory>
-#include <vector>
 
 #include "common/file_io.h"
 #include "platform/posix_recorder.h"
-#include "common/app_globals.h"
 #include "shell/settings.h"
 #include "tests/support/price_store.h"
 #include "tests/support/row.h"
 
 namespace {
+
+struct Member {
+  const char* name;
+  std::string data;
+  int method;  // 0 stored, Z_DEFLATED
+};
+
+void WriteZip(const std::string& path, const std::vector<Member>& members) {
+  zipFile zip = zipOpen(path.c_str(), APPEND_STATUS_CREATE);
+  ASSERT_NE(zip, nullptr);
+  for (const Member& member : members) {
+    zip_fileinfo info = {};
+    ASSERT_EQ(zipOpenNewFileInZip(zip, member.name, &info, nullptr, 0, nullptr, 0, nullptr, member.method, 6), ZIP_OK);
+    ASSERT_EQ(zipWriteInFileInZip(zip, member.data.data(), static_cast<unsigned>(member.data.size())), ZIP_OK);
+    ASSERT_EQ(zipCloseFileInZip(zip), ZIP_OK);
+  }
+  ASSERT_EQ(zipClose(zip, nullptr), ZIP_OK);
+}
+
+// The member as a text, or "<null>"; checks the terminating zero and the size.
+std::string Load(const char* path) {
+  uint32_t size = 12345;
+  char* block = LoadFirstZipMember(path, &size);
+  if (block == nullptr) {
+    EXPECT_EQ(size, 0u);
+    return "<null>";
+  }
+  EXPECT_EQ(block[size], '\0');
+  std::string text(block, size);
+  FreeBlock(block);
+  return text;
+}
+
+std::string PriceText() {
+  std::string text;
+  for (int i = 0; i < 2000; ++i) text += "2024/06/03,130" + std::to_string(i % 10) + ",東証,100,110,90,105,12345\r\n";
+  return text;
+}
+
+size_t FindBytes(const std::vector<uint8_t>& bytes, const std::string& pattern) {
+  const auto found = std::search(bytes.begin(), bytes.end(), pattern.begin(), pattern.end());
+  return found == bytes.end() ? std::string::npos : static_cast<size_t>(found - bytes.begin());
+}
+
+using ZipMemberTest = PriceStoreTest;
+
+TEST_F(ZipMemberTest, ReadsTheFirstMemberWholeUpTo64Megabytes) {
+  mkdir("TMPDOWN", 0777);
+  const std::string prices = PriceText(), limit(kMaxZipMemberBytes, '7');
+  WriteZip("TMPDOWN/202406.zip", {{"202406.txt", prices, Z_DEFLATED}, {"other.txt", "second", Z_DEFLATED}});
+  WriteZip("stored.zip", {{"a.txt", "stored bytes", 0}});
+  WriteZip("limit.zip", {{"big.txt", limit, Z_DEFLATED}});
+  EXPECT_EQ(Load("TMPDOWN\\202406.zip"), prices);
+  EXPECT_EQ(Load("stored.zip"), "stored bytes");
+  EXPECT_TRUE(Load("limit.zip") == limit);
+  // The central directory claims one byte more than the limit.
+  std::vector<uint8_t> claimed = ReadWholeFile("limit.zip");
+  const size_t central = FindBytes(claimed, std::string("PK\x01\x02", 4));
+  ASSERT_NE(central, std::string::npos);
+  for (int i = 0; i < 4; ++i) claimed[central + 24 + i] = static_cast<uint8_t>((kMaxZipMemberBytes + 1) >> (8 * i));
+  WriteWholeFile("toolarge.zip", claimed);
+  EXPECT_EQ(Load("toolarge.zip"), "<null>");
+}
+
+// No archive, no first member or an empty one, damage or a failed read.
+TEST_F(ZipMemberTest, AnythingElseGivesNullWithoutAMessage) {
+  WriteWholeFile("plain.txt", std::vector<uint8_t>(100, 'x'));
+  WriteWholeFile("empty.zip", {});
+  WriteZip("nomembers.zip", {});
+  WriteZip("emptymember.zip", {{"e.txt", "", Z_DEFLATED}, {"f.txt", "later", Z_DEFLATED}});
+  WriteZip("good.zip", {{"a.txt", "checksum guarded text", 0}});
+  WriteZip("deflated.zip", {{"p.txt", PriceText(), Z_DEFLATED}});
+  std::vector<std::string> paths = {"plain.txt", "empty.zip", "missing.zip", "nomembers.zip", "emptymember.zip"};
+  const std::vector<uint8_t> good = ReadWholeFile("good.zip");
+  for (size_t cut : {good.size() - 22, good.size() / 2, size_t{30}}) {
+    paths.push_back("cut" + std::to_string(cut) + ".zip");
+    WriteWholeFile(paths.back(), std::vector<uint8_t>(good.begin(), good.begin() + static_cast<long>(cut)));
+  }
+  std::vector<uint8_t> flipped = good, garbled = ReadWholeFile("deflated.zip");
+  const size_t data = FindBytes(flipped, "guarded");
+  ASSERT_NE(data, std::string::npos);
+  flipped[data] ^= 0x20;
+  for (size_t i = 60; i < 200; ++i) garbled[i] = static_cast<uint8_t>(i * 37);
+  WriteWholeFile("flipped.zip", flipped);
+  WriteWholeFile("garbled.zip", garbled);
+  paths.insert(paths.end(), {"flipped.zip", "garbled.zip"});
+  for (const std::string& path : paths) EXPECT_EQ(Load(path.c_str()), "<null>") << path;
+  FileFaults faults;
+  faults.failReads = 100;
+  SetFileFaults(faults);
+  EXPECT_EQ(Load("good.zip"), "<null>");
+  EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
+}
 
 constexpr char kKenFile[] = "BASEDATA/ken.dat";
 constexpr char kReadErrorText[] = "権利落ちファイル(ken.dat)が読み込めませんでした(リードエラー)。";
@@ -48,11 +139,7 @@ StockCode C(const char* text) { return StringToCode(text); }
 PriceBar Bar(PackedDate date, int32_t price, int32_t volume) { return {date, price, price, price, price, volume}; }
 
 std::unique_ptr<BarSeries> Series(const char* code, const std::vector<PriceBar>& bars) {
-  auto series = std::make_unique<BarSeries>();
-  series->code = C(code);
-  series->count = static_cast<int32_t>(bars.size());
-  std::copy(bars.begin(), bars.end(), series->bars);
-  return series;
+  return SeriesOf(C(code), static_cast<int>(bars.size()), [&bars](int i) { return bars[i]; });
 }
 
 std::unique_ptr<BarSeries> Adjusted(const BarSeries& source) {
@@ -68,13 +155,11 @@ class KenTableTest : public PriceStoreTest {
     PriceStoreTest::SetUp();
     gShowSplitAdjusted = 0;
   }
-
   void LoadTable(const std::vector<RawRecord>& records) {
     WriteWholeFile(kKenFile, NewImage(records));
     LoadKenFile();
     ASSERT_EQ(gKenTable->count, static_cast<int32_t>(records.size()));
   }
-
   // Picks the file in the import dialog; returns the boxes shown.
   std::vector<RecordedMessageBox> Import(const char* name) {
     QueueFileDialogAnswer(name[0] == 0 ? "" : folder_.path() + name);
@@ -82,8 +167,6 @@ class KenTableTest : public PriceStoreTest {
     return TakeRecordedMessageBoxes();
   }
 };
-
-// ---- ken.dat --------------------------------------------------------------------------
 
 TEST_F(KenTableTest, LoadedFileIsSavedBackByteForByteOldNumbersAsCodes) {
   const auto image = NewImage({{kDayBefore, C("1301"), 100}, {kDay, C("7203"), -50}});
@@ -139,8 +222,6 @@ TEST_F(KenTableTest, MissingOrBadFileShowsBothBoxesAndLeavesTheTableEmpty) {
   EXPECT_EQ(Adjusted(*Series("1301", {Bar(kDay, 500, 10)}))->bars[0].close, 500);  // goes on unadjusted
 }
 
-// ---- Split adjustment ------------------------------------------------------------------
-
 TEST_F(KenTableTest, SplitHalvesPricesAndDoublesVolumeBeforeTheFirstTradedBar) {
   LoadTable({{kDay, C("1301"), 100}});
   const auto source = Series("1301", {{MakePackedDate(2024, 3, 28), 1001, 1203, 999, 1101, 300},
@@ -150,10 +231,9 @@ TEST_F(KenTableTest, SplitHalvesPricesAndDoublesVolumeBeforeTheFirstTradedBar) {
   const auto out = Adjusted(*source);
   ASSERT_EQ(out->count, 4);
   EXPECT_EQ(out->code, C("1301"));
-  const PriceBar first = out->bars[0];
-  EXPECT_EQ(std::vector<int32_t>({first.open, first.high, first.low, first.close, first.volume}),
-            std::vector<int32_t>({500, 601, 499, 550, 600}));
-  EXPECT_EQ(Row(out->bars[1].close, out->bars[1].volume), Row(500, 14));
+  const PriceBar& first = out->bars[0];
+  EXPECT_EQ(Row(first.open, first.high, first.low, first.close, first.volume, out->bars[1].close, out->bars[1].volume),
+            Row(500, 601, 499, 550, 600, 500, 14));
   EXPECT_EQ(memcmp(&out->bars[2], &source->bars[2], 2 * sizeof(PriceBar)), 0);
   EXPECT_EQ(source->bars[0].open, 1001);
 }
@@ -169,44 +249,35 @@ TEST_F(KenTableTest, UntradedBarsCountAsBeforeRecordsCompoundAndPricesBelowOneSh
   // Two records of one stock compound; another stock's record does not count.
   const auto both =
       Adjusted(*Series("1301", {Bar(kDayBefore - 1, 6000, 10), Bar(kDayBefore, 3000, 10), Bar(kDay, 1000, 10)}));
-  EXPECT_EQ((std::vector<int32_t>{both->bars[0].close, both->bars[0].volume, both->bars[1].close}),
-            (std::vector<int32_t>{1000, 60, 1000}));
+  EXPECT_EQ(Row(both->bars[0].close, both->bars[0].volume, both->bars[1].close), Row(1000, 60, 1000));
   const auto low = Adjusted(*Series("1303", {{kDayBefore, 1, 3, 1, 2, 5}, {kDay, 0, 0, -7, 0, 8}}));
-  for (const PriceBar& bar : {low->bars[0], low->bars[1]}) {
-    EXPECT_EQ(std::vector<int32_t>({bar.open, bar.high, bar.low, bar.close}), std::vector<int32_t>(4, 1));
-  }
+  for (const PriceBar& bar : {low->bars[0], low->bars[1]})
+    EXPECT_EQ(Row(bar.open, bar.high, bar.low, bar.close), Row(1, 1, 1, 1));
 }
 
-TEST_F(KenTableTest, FactorsOfZeroOrBelowAreSkippedAndLargeResultsSaturate) {
-  LoadTable({{kDay, C("1301"), -100}, {kDay, C("1301"), -150}, {kDay, C("1302"), 100}, {kDay, C("1303"), -99}});
-  const auto skipped = Adjusted(*Series("1301", {Bar(kDayBefore, 1000, 5), Bar(kDay, 1000, 5)}));
-  EXPECT_EQ(Row(skipped->bars[0].close, skipped->bars[0].volume), Row(1000, 5));
-  EXPECT_EQ(Adjusted(*Series("1302", {Bar(kDayBefore, 1000, 1500000000), Bar(kDay, 1, 1)}))->bars[0].volume, INT_MAX);
-  const auto merged = Adjusted(*Series("1303", {Bar(kDayBefore, 30000000, -1500000000), Bar(kDay, 1, 1)}));
-  EXPECT_EQ(Row(merged->bars[0].close, merged->bars[0].volume), Row(INT_MAX, -15000000));
-}
-
-TEST_F(KenTableTest, FixedCorrectionsUseFactorsBelowOneOnTheirDateOnly) {
+// The first bar of each stock adjusted: factors of zero or below are skipped,
+// large results saturate, and the fixed corrections use factors below one on
+// their dates only.
+TEST_F(KenTableTest, BadFactorsAreSkippedLargeResultsSaturateAndFixedCorrectionsHoldOnTheirDate) {
   const struct {
     const char* code;
     PackedDate date;
-    int32_t price;   // from 100
-    int32_t volume;  // from 100000
-  } cases[] = {{"4830", MakePackedDate(2004, 11, 8), 100000, 100},
-               {"8308", MakePackedDate(2005, 8, 2), 100000, 100},
-               {"7470", MakePackedDate(2005, 1, 13), 1000000, 10},
-               {"2342", MakePackedDate(2006, 9, 30), 100000, 100},
-               {"4830", MakePackedDate(2004, 11, 9), 95, 105000}};  // another date: F = 105
+    int32_t ratio, price, volume, adjustedPrice, adjustedVolume;
+  } cases[] = {{"1301", kDay, -100, 1000, 5, 1000, 5},
+               {"1301", kDay, -150, 1000, 5, 1000, 5},
+               {"1302", kDay, 100, 1000, 1500000000, 500, INT_MAX},
+               {"1303", kDay, -99, 30000000, -1500000000, INT_MAX, -15000000},
+               {"4830", MakePackedDate(2004, 11, 8), 5, 100, 100000, 100000, 100},
+               {"7470", MakePackedDate(2005, 1, 13), 5, 100, 100000, 1000000, 10},
+               {"4830", MakePackedDate(2004, 11, 9), 5, 100, 100000, 95, 105000}};  // another date: F = 105
   std::vector<RawRecord> records;
-  for (const auto& c : cases) records.push_back({c.date, C(c.code), 5});
+  for (const auto& c : cases) records.push_back({c.date, C(c.code), c.ratio});
   LoadTable(records);
   for (const auto& c : cases) {
-    const auto out = Adjusted(*Series(c.code, {Bar(c.date - 1, 100, 100000), Bar(c.date, 100, 100000)}));
-    EXPECT_EQ(Row(out->bars[0].close, out->bars[0].volume), Row(c.price, c.volume)) << c.date;
+    const auto out = Adjusted(*Series(c.code, {Bar(c.date - 1, c.price, c.volume), Bar(c.date, 1, 1)}));
+    EXPECT_EQ(Row(out->bars[0].close, out->bars[0].volume), Row(c.adjustedPrice, c.adjustedVolume)) << c.code;
   }
 }
-
-// ---- Import -----------------------------------------------------------------------------
 
 TEST_F(KenTableTest, ImportedPlainOldFileOrZipIsSavedAndChartsReloadWhenAdjustedPricesShow) {
   LoadTable({});
@@ -214,14 +285,8 @@ TEST_F(KenTableTest, ImportedPlainOldFileOrZipIsSavedAndChartsReloadWhenAdjusted
   WriteWholeFile("ken.dat", KenImage(kOldKenTag, 30000, {{kDay, 1301, 100}, {kDay, 7203, 50}}));
   EXPECT_TRUE(Import("ken.dat").empty());
   EXPECT_EQ(ReadWholeFile(kKenFile), image);
-
   LoadTable({{kDay, C("9999"), 100}});
-  zipFile zip = zipOpen("new ken.zip", APPEND_STATUS_CREATE);
-  zip_fileinfo info = {};
-  ASSERT_EQ(zipOpenNewFileInZip(zip, "ken.dat", &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, 6), ZIP_OK);
-  ASSERT_EQ(zipWriteInFileInZip(zip, image.data(), static_cast<unsigned>(image.size())), ZIP_OK);
-  ASSERT_EQ(zipCloseFileInZip(zip), ZIP_OK);
-  ASSERT_EQ(zipClose(zip, nullptr), ZIP_OK);
+  WriteZip("new ken.zip", {{"ken.dat", std::string(image.begin(), image.end()), Z_DEFLATED}});
   gShowSplitAdjusted = 1;
   TakeRecordedFileDialogs();
   EXPECT_TRUE(Import("new ken.zip").empty());
@@ -247,7 +312,6 @@ TEST_F(KenTableTest, ImportThatIsRefusedOrCancelledChangesNothing) {
   Import("missing.dat");
   EXPECT_EQ(gKenTable->records[0].code, C("1301"));
   EXPECT_EQ(ReadWholeFile(kKenFile), before);
-
   WriteWholeFile("new.dat", NewImage({{kDay, C("7203"), 100}}));
   FileFaults faults;
   faults.failWrites = 10;

@@ -1,17 +1,14 @@
+// New bars into a series and into every stock, and the weekly and monthly bars built from daily ones.
 #include "data/merge_bars.h"
+#include "data/period_bars.h"
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "data/daily_cache.h"
-#include "data/stock_table.h"
 #include "net/order_link.h"
-#include "platform/posix_recorder.h"
 #include "common/app_globals.h"
 #include "common/progress.h"
 #include "tests/support/price_store.h"
@@ -42,61 +39,39 @@ PriceBar Merge(BarSeries* series, PriceBar bar, int quoteRules = 0, int replaceE
   return bar;
 }
 
-// ---- Where a bar goes, and the 5071-bar cap ---------------------------------------------
-
-TEST(MergePriceBar, BarsGoInDateOrderUpToTheCap) {
-  for (int count : {0, 1, kMergeBarCap - 1}) {
-    auto series = MakeSeries(count);
-    Merge(series.get(), NewBar(Day(2 * count + 1), 777));
-    ASSERT_EQ(series->count, count + 1);
-    EXPECT_TRUE(Same(series->bars[count], NewBar(Day(2 * count + 1), 777)));
+// Merged into `count` bars dated Day(0), Day(2), ...: the bars in date order, the newest 5071 of them.
+TEST(MergePriceBar, BarsGoInDateOrderAndTheOldestMakeRoomAtTheCap) {
+  const struct {
+    int count, day;
+  } cases[] = {{0, 1},
+               {1, 3},
+               {kMergeBarCap - 1, 2 * kMergeBarCap - 1},
+               {5, 3},  // between bars 1 and 2
+               {5, -3},
+               {kMergeBarCap, 2 * kMergeBarCap},
+               {kMergeBarCap, 19},  // between the 10th and the 11th
+               {kMergeBarCap, -1},  // older than a full series: not stored
+               {kMaxBars, 2 * kMaxBars},
+               {kMaxBars, 2 * (kMaxBars - 5) - 1}};
+  for (const auto& c : cases) {
+    auto series = MakeSeries(c.count);
+    const PriceBar bar = NewBar(Day(c.day), 777);
+    std::vector<PriceBar> expected(series->bars, series->bars + c.count);
+    expected.insert(std::upper_bound(expected.begin(), expected.end(), bar,
+                                     [](const PriceBar& a, const PriceBar& b) { return a.date < b.date; }),
+                    bar);
+    if (expected.size() > kMergeBarCap) expected.erase(expected.begin(), expected.end() - kMergeBarCap);
+    Merge(series.get(), bar);
+    ASSERT_EQ(series->count, static_cast<int>(expected.size())) << c.count << " " << c.day;
+    EXPECT_EQ(std::memcmp(series->bars, expected.data(), expected.size() * sizeof(PriceBar)), 0)
+        << c.count << " " << c.day;
   }
-  auto series = MakeSeries(5);
-  Merge(series.get(), NewBar(Day(3), 777));   // between bars 1 and 2
-  Merge(series.get(), NewBar(Day(-3), 555));  // before the first
-  ASSERT_EQ(series->count, 7);
-  EXPECT_TRUE(Same(series->bars[0], NewBar(Day(-3), 555)) && Same(series->bars[3], NewBar(Day(3), 777)) &&
-              Same(series->bars[6], BarOf(4)));
-}
-
-TEST(MergePriceBar, FullSeriesDropsItsOldestBarToMakeRoom) {
-  auto newer = MakeSeries(kMergeBarCap);
-  Merge(newer.get(), NewBar(Day(2 * kMergeBarCap), 777));
-  ASSERT_EQ(newer->count, kMergeBarCap);
-  EXPECT_TRUE(Same(newer->bars[0], BarOf(1)) &&
-              Same(newer->bars[kMergeBarCap - 1], NewBar(Day(2 * kMergeBarCap), 777)));
-
-  auto between = MakeSeries(kMergeBarCap);
-  Merge(between.get(), NewBar(Day(2 * 9 + 1), 777));  // between the 10th and the 11th
-  ASSERT_EQ(between->count, kMergeBarCap);
-  for (int i = 0; i < 9; ++i) EXPECT_TRUE(Same(between->bars[i], BarOf(i + 1))) << i;
-  EXPECT_TRUE(Same(between->bars[9], NewBar(Day(19), 777)) && Same(between->bars[10], BarOf(10)));
-
-  auto older = MakeSeries(kMergeBarCap);
-  const auto before = SeriesImage(*older);
-  Merge(older.get(), NewBar(Day(-1), 777));
-  EXPECT_EQ(SeriesImage(*older), before);
   // A bar that cannot be stored costs no bar either.
-  older->bars[kMergeBarCap - 1].close = 0;
-  const auto withoutClose = SeriesImage(*older);
-  Merge(older.get(), {Day(2 * kMergeBarCap), 0, 0, 0, 0, 1});
-  EXPECT_EQ(SeriesImage(*older), withoutClose);
-}
-
-TEST(MergePriceBar, SeriesLongerThanTheCapIsBroughtDownToIt) {
-  auto appended = MakeSeries(kMaxBars);
-  Merge(appended.get(), NewBar(Day(2 * kMaxBars), 777));
-  ASSERT_EQ(appended->count, kMergeBarCap);
-  EXPECT_TRUE(Same(appended->bars[0], BarOf(kMaxBars - kMergeBarCap + 1)) &&
-              Same(appended->bars[kMergeBarCap - 1], NewBar(Day(2 * kMaxBars), 777)));
-
-  auto inserted = MakeSeries(kMaxBars);
-  const int j = kMaxBars - 5;
-  Merge(inserted.get(), NewBar(Day(2 * j - 1), 777));
-  ASSERT_EQ(inserted->count, kMergeBarCap);
-  EXPECT_TRUE(Same(inserted->bars[kMergeBarCap - 7], BarOf(j - 1)) &&
-              Same(inserted->bars[kMergeBarCap - 6], NewBar(Day(2 * j - 1), 777)) &&
-              Same(inserted->bars[kMergeBarCap - 1], BarOf(kMaxBars - 1)));
+  auto full = MakeSeries(kMergeBarCap);
+  full->bars[kMergeBarCap - 1].close = 0;
+  const auto withoutClose = SeriesImage(*full);
+  Merge(full.get(), {Day(2 * kMergeBarCap), 0, 0, 0, 0, 1});
+  EXPECT_EQ(SeriesImage(*full), withoutClose);
 }
 
 TEST(MergePriceBar, ReusedCodeIgnoresBarsBeforeItsNewListing) {
@@ -107,15 +82,12 @@ TEST(MergePriceBar, ReusedCodeIgnoresBarsBeforeItsNewListing) {
   EXPECT_EQ(Row(before, series->count), Row(0, 1));
 }
 
-// ---- Same date ---------------------------------------------------------------------------
-
 TEST(MergePriceBar, SameDateBarWithoutVolumeOrWithLessVolumeWhileTheLinkIsOpenIsHandedBack) {
   auto series = MakeSeries(5);
   Merge(series.get(), NewBar(Day(4), 888, 0));
   EXPECT_TRUE(Same(series->bars[2], BarOf(2)));
   Merge(series.get(), NewBar(Day(4), 888, 0), 0, 1);  // replacing an empty bar is allowed
   EXPECT_TRUE(Same(series->bars[2], NewBar(Day(4), 888, 0)) && series->count == 5);
-
   gOrderLinkOpen = 1;
   EXPECT_TRUE(Same(Merge(series.get(), NewBar(Day(8), 1234, BarOf(4).volume - 1), 1), BarOf(4)) &&
               Same(series->bars[4], BarOf(4)));
@@ -126,9 +98,7 @@ TEST(MergePriceBar, SameDateBarWithoutVolumeOrWithLessVolumeWhileTheLinkIsOpenIs
   EXPECT_EQ(series->bars[4].close, 1300);
 }
 
-// ---- Quotes in thousands -------------------------------------------------------------------
-
-TEST(MergePriceBar, QuoteInThousandsIsMultipliedOnlyAfterACloseAbove80000) {
+TEST(MergePriceBar, QuoteInThousandsIsMultipliedOnlyAfterACloseAbove80000BeforeIt) {
   auto series = MakeSeries(3);
   series->bars[2].close = 85000;
   const PriceBar expected = {Day(10), 85000, 87000, 84000, 86000, 321};
@@ -141,10 +111,7 @@ TEST(MergePriceBar, QuoteInThousandsIsMultipliedOnlyAfterACloseAbove80000) {
     Merge(series.get(), NewBar(Day(2 * series->count + 4), k.close), k.rules);
     EXPECT_EQ(series->bars[series->count - 1].close, k.close) << k.previous << " " << k.close;
   }
-}
-
-TEST(MergePriceBar, InsertedQuoteIsFixedAgainstTheBarBeforeItAndNeverTheCodeField) {
-  auto series = MakeSeries(5);
+  // An inserted quote is fixed against the bar before it, and never against the code field.
   series->bars[1].close = 90000;
   Merge(series.get(), NewBar(Day(3), 91), 1);
   EXPECT_EQ(series->bars[2].close, 91000);
@@ -152,7 +119,6 @@ TEST(MergePriceBar, InsertedQuoteIsFixedAgainstTheBarBeforeItAndNeverTheCodeFiel
   full->bars[9].close = 90000;
   Merge(full.get(), NewBar(Day(19), 91), 1);
   EXPECT_EQ(full->bars[9].close, 91000);
-
   // The code field sits where a bar before the first would hold its close.
   auto first = MakeSeries(3);
   first->code = 90000;
@@ -161,8 +127,6 @@ TEST(MergePriceBar, InsertedQuoteIsFixedAgainstTheBarBeforeItAndNeverTheCodeFiel
   EXPECT_EQ(Row(first->bars[0].close, first->bars[1].close), Row(87, 86));
 }
 
-// ---- Missing prices ---------------------------------------------------------------------------
-
 TEST(MergePriceBar, MissingPricesAreFilledFromThePreviousBarOnly) {
   auto series = MakeSeries(2);
   series->bars[1].close = 500;
@@ -170,7 +134,6 @@ TEST(MergePriceBar, MissingPricesAreFilledFromThePreviousBarOnly) {
   EXPECT_TRUE(Same(series->bars[2], PriceBar{Day(4), 500, 500, 500, 500, 0}));
   Merge(series.get(), {Day(6), 0, 530, 520, 525, 40});
   EXPECT_TRUE(Same(series->bars[3], PriceBar{Day(6), 525, 525, 525, 525, 40}));
-
   auto empty = MakeSeries(0);
   Merge(empty.get(), {Day(0), 5, 5, 5, 0, 10});
   EXPECT_EQ(empty->count, 0);
@@ -181,15 +144,12 @@ TEST(MergePriceBar, MissingPricesAreFilledFromThePreviousBarOnly) {
   EXPECT_TRUE(Same(series->bars[0], PriceBar{Day(0), 0, 0, 0, 0, 10}));
 }
 
-// ---- A parsed list into every stock ---------------------------------------------------------------
-
 StockCode CodeOf(int i) { return NumberCode((2000 + i) % 10000); }
 std::string Path(int i) { return DayPath(CodeOf(i)); }
 
 class MergeParsedBarsTest : public PriceStoreTest {
  protected:
   static constexpr int kStocks = 300;
-
   void SetUp() override {
     PriceStoreTest::SetUp();
     for (int i = 0; i < kStocks; ++i) {
@@ -197,14 +157,13 @@ class MergeParsedBarsTest : public PriceStoreTest {
       WriteWholeFile(Path(i), SeriesImage(*MakeSeries(10, CodeOf(i))));
     }
     list_ = std::make_unique<ImportBarList>();
+    gDailyCacheMemoryStatus = [](uint32_t* load, uint64_t* total) { *load = 40, *total = uint64_t{8} << 30; };
     BeginProgress(gMainWnd, 0, 0, 1);
   }
-
   void List(int i, const PriceBar& bar) {
     ImportBarEntry& entry = list_->entries[i];
     entry.bars[entry.count++] = bar;
   }
-
   std::unique_ptr<ImportBarList> list_;
 };
 
@@ -218,7 +177,6 @@ TEST_F(MergeParsedBarsTest, WithAnEmptyCacheEveryListedStockIsWrittenAtOnce) {
   EXPECT_EQ(ReadWholeFile(Path(7)).size(), 8u + 24u * 11u);
   EXPECT_EQ(ReadWholeFile(Path(1)), untouched);
   EXPECT_EQ(gDailyCacheCount.load(), 0);
-
   // The last listed bar is older than the series' last: date and time stay.
   const StockRecord& first = gStockTable->records[0];
   const StockRecord& seventh = gStockTable->records[7];
@@ -261,6 +219,83 @@ TEST_F(MergeParsedBarsTest, StockLeftWithoutBarsIsRecordedEmptyAndCancelStops) {
   EXPECT_EQ((std::vector<int64_t>{record.dailyCount, record.lastDate, record.liveTime, record.lastBar.close}),
             (std::vector<int64_t>{0, 0, 0, 0}));
   EXPECT_EQ(ReadWholeFile(Path(4)).size(), 8u);
+}
+
+constexpr PackedDate D(int year, int month, int day) { return MakePackedDate(year, month, day); }
+
+PriceBar Bar(PackedDate date, int32_t open, int32_t high, int32_t low, int32_t close, int32_t volume) {
+  return {date, open, high, low, close, volume};
+}
+
+PriceBar Bar(PackedDate date, int32_t volume = 10) { return Bar(date, 100, 100, 100, 100, volume); }
+
+// Weekly or monthly bars of the daily bars, built into a buffer of garbage.
+std::unique_ptr<BarSeries> Built(bool monthly, const std::vector<PriceBar>& bars) {
+  auto daily = std::make_unique<BarSeries>(), out = std::make_unique<BarSeries>();
+  std::memset(daily.get(), 0xAB, sizeof(BarSeries));
+  std::memset(out.get(), 0xCD, sizeof(BarSeries));
+  daily->code = StringToCode("7203");
+  daily->count = static_cast<int32_t>(bars.size());
+  std::copy(bars.begin(), bars.end(), daily->bars);
+  if (monthly) {
+    EXPECT_EQ(BuildMonthlyBars(*daily, out.get()), out->count);
+  } else {
+    BuildWeeklyBars(*daily, out.get());
+  }
+  EXPECT_EQ(out->code, daily->code);
+  return out;
+}
+
+TEST(PeriodBars, OneWeekOrOneBarGivesOneBarWithTheFirstOpenAndTheLastDateAndClose) {
+  const std::vector<PriceBar> week = {
+      Bar(D(2024, 6, 3), 100, 110, 95, 105, 1000), Bar(D(2024, 6, 4), 105, 130, 100, 120, 2000),
+      Bar(D(2024, 6, 5), 120, 125, 90, 95, 3000), Bar(D(2024, 6, 6), 95, 100, 92, 99, 4000),
+      Bar(D(2024, 6, 7), 99, 101, 97, 98, 5000)};
+  const PriceBar one = Bar(D(2024, 6, 5), 100, 120, 90, 110, 77);
+  const std::pair<std::vector<PriceBar>, PriceBar> cases[] = {{week, Bar(D(2024, 6, 7), 100, 130, 90, 98, 15000)},
+                                                              {{one}, one}};
+  for (const auto& [daily, expected] : cases) {
+    for (bool monthly : {false, true}) {
+      const auto out = Built(monthly, daily);
+      ASSERT_EQ(out->count, 1);
+      EXPECT_EQ(std::memcmp(&out->bars[0], &expected, sizeof expected), 0) << monthly;
+    }
+  }
+  // Volume sums saturate instead of wrapping.
+  for (bool monthly : {false, true})
+    EXPECT_EQ(Built(monthly, {Bar(D(2024, 6, 3), 2000000000), Bar(D(2024, 6, 4), 2000000000), Bar(D(2024, 6, 5))})
+                  ->bars[0]
+                  .volume,
+              INT_MAX);
+}
+
+TEST(PeriodBars, AGapOfAWeekOrMoreOrNoLaterWeekdayOrANewMonthStartsANewBar) {
+  const struct {
+    bool monthly;
+    std::vector<PackedDate> days;
+    int bars;
+  } cases[] = {
+      {false, {D(2024, 6, 5), D(2024, 6, 13)}, 2},  // Wednesday, Thursday eight days later
+      {false, {D(2024, 6, 3), D(2024, 6, 10)}, 2},  // Monday, the next Monday
+      {false, {D(2024, 5, 29), D(2024, 6, 5)}, 2},  // across a month end
+      {false, {D(2024, 5, 29), D(2024, 6, 6)}, 2},
+      {false, {D(2024, 5, 30), D(2024, 5, 31)}, 1},
+      {false, {D(2024, 5, 31), D(2024, 6, 3)}, 2},   // Friday, Monday three days later
+      {false, {D(2024, 12, 30), D(2025, 1, 3)}, 1},  // one week across a year end
+      {true, {D(2024, 1, 4), D(2024, 1, 30), D(2024, 3, 2)}, 2},
+      {true, {D(2021, 1, 15), D(2022, 1, 15)}, 2},
+      {false, {}, 0},
+      {true, {}, 0},
+  };
+  for (const auto& c : cases) {
+    std::vector<PriceBar> bars;
+    for (PackedDate day : c.days) bars.push_back(Bar(day));
+    const auto out = Built(c.monthly, bars);
+    ASSERT_EQ(out->count, c.bars) << std::hex << (c.days.empty() ? 0 : c.days[0]);
+    if (c.bars > 0) {
+      EXPECT_EQ(out->bars[c.bars - 1].date, c.days.back());
+    }
+  }
 }
 
 }  // namespace

@@ -12,7 +12,6 @@
 #include "tests/support/global_state.h"
 #include "tests/support/row.h"
 #include "tests/support/scratch_folder.h"
-#include "tests/support/row.h"
 
 namespace {
 
@@ -24,7 +23,6 @@ std::vector<uint8_t> TableBytes(const ScenarioTable& table) {
 class ScenarioTableTest : public ::testing::Test {
  protected:
   void SetUp() override { snprintf(gDataFolder, sizeof gDataFolder, "%s", folder_.path().c_str()); }
-
   // A table with something in every field the callers read.
   static ScenarioTable FilledTable() {
     ScenarioTable table{};
@@ -40,7 +38,6 @@ class ScenarioTableTest : public ::testing::Test {
     }
     return table;
   }
-
   ScopedGlobalState globals_;
   ScratchFolder folder_;
 };
@@ -52,7 +49,6 @@ TEST_F(ScenarioTableTest, SavedTableLoadsByteForByteWithNamesEndingInAZero) {
   ClearScenarioTable();
   LoadScenarioTable();
   EXPECT_EQ(TableBytes(gScenarioTable), TableBytes(FilledTable()));
-
   ScenarioTable table = FilledTable();
   std::memset(table.records[5].name, 'A', sizeof table.records[5].name);
   WriteWholeFile(folder_.path() + kScenarioFileName, TableBytes(table));
@@ -99,14 +95,6 @@ TEST(ScenarioRunTest, MarksCoverEveryDailyBarAndNothingMore) {
   EXPECT_EQ(context.fileMarks[0]->count, static_cast<uint32_t>(kMaxBars));
   FreeChartContextBuffers(&context);
   EXPECT_EQ(context.fileMarks[0], nullptr);
-}
-
-TEST(SheetServicesTest, DaysBetweenDatesCountsCalendarDays) {
-  EXPECT_EQ(Row(GetDaysBetweenDates(MakePackedDate(2024, 2, 28), MakePackedDate(2024, 3, 1)),
-                GetDaysBetweenDates(MakePackedDate(2023, 2, 28), MakePackedDate(2023, 3, 1)),
-                GetDaysBetweenDates(MakePackedDate(2024, 1, 1), MakePackedDate(2023, 12, 31)),
-                GetDaysBetweenDates(MakePackedDate(2000, 1, 1), MakePackedDate(2026, 1, 1))),
-            Row(2, 1, -1, 9497));
 }
 
 }  // namespace

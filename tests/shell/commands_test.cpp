@@ -1,16 +1,19 @@
+// The main window's commands and the program's start-up and idle steps.
 #include "shell/commands.h"
-#include "chart/chart_hooks.h"
+#include "shell/lifecycle.h"
 #include "window/window_hooks.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "chart/chart_selection.h"
 #include "platform/posix_recorder.h"
 #include "chart/screen_pattern.h"
-#include "common/stock_code.h"
+#include "common/app_globals.h"
+#include "common/command_ids.h"
 #include "common/progress.h"
 #include "shell/settings.h"
 #include "tests/support/global_state.h"
@@ -31,7 +34,8 @@ class CommandsTest : public ::testing::Test {
 
 TEST_F(CommandsTest, PatternKeysSwitchPatternsAndRefreshTheMenus) {
   // The pattern already shown is still a handled command.
-  for (const auto& [id, pattern] : {std::pair{32870, 4}, {32877, 11}, {32877, 11}}) {
+  for (const auto& [id, pattern] :
+       {std::pair{IDM_PATTERN_FIRST + 4, 4}, {IDM_PATTERN_LAST, 11}, {IDM_PATTERN_LAST, 11}}) {
     EXPECT_EQ(OnMainCommand(nullptr, id), 1);
     EXPECT_EQ(gCurrentPattern, pattern);
   }
@@ -40,7 +44,8 @@ TEST_F(CommandsTest, PatternKeysSwitchPatternsAndRefreshTheMenus) {
 
 TEST_F(CommandsTest, PeriodAndWidthCommandsAreTakenEvenWithoutAChart) {
   gSelectedChart = -1;
-  for (int id : {32771, 32772, 32773, 32775, 32777, 32785, 32837, 32838}) {
+  for (int id : {IDM_PERIOD_DAILY, IDM_PERIOD_WEEKLY, IDM_PERIOD_MONTHLY, IDM_BAR_WIDTH_1, IDM_BAR_WIDTH_2,
+                 IDM_BAR_WIDTH_10, IDM_BARS_WIDER, IDM_BARS_NARROWER}) {
     EXPECT_EQ(OnMainCommand(nullptr, id), 1) << id;
   }
   EXPECT_EQ((std::vector<int>{CurrentScreenPattern().views[0].period, CurrentScreenPattern().views[0].barWidth,
@@ -53,25 +58,50 @@ TEST_F(CommandsTest, ThePatternFileCommandsSaveAndReadAllPatterns) {
   const std::string path = folder.path() + "patterns.dat";
   snprintf(gScreenPatterns[3].name, sizeof gScreenPatterns[3].name, "%s", "寄り付き");
   QueueFileDialogAnswer(path);
-  EXPECT_EQ(OnMainCommand(nullptr, 32934), 1);
+  EXPECT_EQ(OnMainCommand(nullptr, IDM_EXPORT_PATTERNS), 1);
   ASSERT_EQ(ReadWholeFile(path).size(), 5232u);
-
   snprintf(gScreenPatterns[3].name, sizeof gScreenPatterns[3].name, "%s", "changed");
   QueueFileDialogAnswer(path);
-  EXPECT_EQ(OnMainCommand(nullptr, 32935), 1);
+  EXPECT_EQ(OnMainCommand(nullptr, IDM_IMPORT_PATTERNS), 1);
   EXPECT_STREQ(gScreenPatterns[3].name, "寄り付き");
   EXPECT_EQ(gMenuRefreshes, 2);
   TakeRecordedFileDialogs();
 }
 
 TEST_F(CommandsTest, OtherIdsAndAnOpenProgressDialogAreNotHandled) {
-  for (int id : {0, 32774, 32776, 32865, 32879}) EXPECT_EQ(OnMainCommand(nullptr, id), 0) << id;
+  for (int id : {0, IDM_PERIOD_MONTHLY + 1, IDM_BAR_WIDTH_1 + 1, IDM_PATTERN_FIRST - 1, IDM_PATTERN_LAST + 2})
+    EXPECT_EQ(OnMainCommand(nullptr, id), 0) << id;
   int dialog = 0;
   gProgressDlg = &dialog;
-  EXPECT_EQ(OnMainCommand(nullptr, 32866 + 2), 0);
+  EXPECT_EQ(OnMainCommand(nullptr, IDM_PATTERN_FIRST + 2), 0);
   EXPECT_EQ(std::make_pair(gCurrentPattern, gMenuRefreshes), std::make_pair(0, 0));
   gWindowHooks.refreshMenuStates = nullptr;
   UpdateMenuStates();  // no window: nothing to refresh
+}
+
+// The main loop sleeps as long as RunIdleSteps allows: an idle program must
+// not be woken for nothing.
+TEST(LifecycleTest, IdleWorkWaitsForTheFlushDelayThenForInput) {
+  ScopedGlobalState globals;
+  gLastInputTick = 0xFFFFFF00u;  // input just before the tick count wraps
+  EXPECT_EQ(RunIdleSteps(0xFFFFFF00u + 100u), kIdleFlushDelayMs - 100u);
+  EXPECT_EQ(RunIdleSteps(0xFFFFFF00u + kIdleFlushDelayMs), kIdleWaitForever);  // nothing to write
+}
+
+TEST(LifecycleTest, DataFolderIsTheProgramFolderUnlessOnlyTheCurrentOneHoldsSettings) {
+  ScopedGlobalState globals;
+  ScratchFolder current;
+  ScratchFolder program;  // now current too; go back to the first
+  ASSERT_EQ(PlatformSetCurrentFolder(current.path().c_str()), 0);
+  SetProgramFolder(program.path());
+  ChooseDataFolder();
+  EXPECT_EQ(std::string(gDataFolder), program.path());
+  WriteWholeFile(current.path() + "velqo.dat", {1});
+  ChooseDataFolder();
+  EXPECT_EQ(std::string(gDataFolder), current.path());
+  WriteWholeFile(program.path() + "velqo.dat", {1});
+  ChooseDataFolder();
+  EXPECT_EQ(std::string(gDataFolder), program.path());
 }
 
 }  // namespace

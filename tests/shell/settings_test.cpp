@@ -14,6 +14,7 @@
 #include "common/stock_code.h"
 #include "platform/platform.h"
 #include "tests/support/global_state.h"
+#include "tests/support/row.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {
@@ -41,9 +42,8 @@ void ExpectEveryPatternShowsItsCharts() {
   }
 }
 
-bool IsOnScreen(int32_t coordinate) { return coordinate >= -kMaxScreenExtent && coordinate <= kMaxScreenExtent; }
-
-const SettingsBlockP2 kZeroP2{};
+bool In(int64_t value, int64_t lo, int64_t hi) { return value >= lo && value <= hi; }
+bool IsOnScreen(int32_t coordinate) { return In(coordinate, -kMaxScreenExtent, kMaxScreenExtent); }
 
 class SettingsTest : public ::testing::Test {
  protected:
@@ -54,17 +54,22 @@ class SettingsTest : public ::testing::Test {
   ScratchFolder folder_;
 };
 
-// Not the bytes an earlier test left: the defaults.
-TEST_F(SettingsTest, MissingFilesGiveTheDefaults) {
-  LoadSettings();
-  // The range pass leaves the defaults as they are, "not set" values among them.
-  const SettingsBlock loaded = gSettings;
+// Not the bytes an earlier test left: the defaults, which the range pass leaves
+// as they are, "not set" values among them.
+TEST_F(SettingsTest, MissingFilesOrFilesOfAnyOtherSizeGiveTheDefaults) {
+  const SettingsBlockP2 zeroP2{};
   SetDefaultSettings();
-  EXPECT_EQ(memcmp(&gSettings, &loaded, sizeof loaded), 0);
-  EXPECT_EQ(memcmp(&gSettingsP2, &kZeroP2, sizeof kZeroP2), 0);
+  const SettingsBlock defaults = gSettings;
+  for (int size : {-1, 0, 6811, 6813}) {  // -1: no file
+    if (size >= 0) WriteWholeFile(folder_.path() + "velqo.dat", std::vector<uint8_t>(size, 0x11));
+    memset(&gSettings, 0x5C, sizeof gSettings);
+    LoadSettings();
+    EXPECT_EQ(memcmp(&gSettings, &defaults, sizeof defaults), 0) << size;
+    EXPECT_EQ(memcmp(&gSettingsP2, &zeroP2, sizeof zeroP2), 0) << size;
+  }
 }
 
-TEST_F(SettingsTest, SaveWritesScrambledImagesThatLoadBackUnchanged) {
+TEST_F(SettingsTest, SaveWritesScrambledImagesThatLoadBackUnchangedAndOldValuesAreConverted) {
   LoadSettings();
   gCurrentPattern = 7;
   snprintf(gScreenPatterns[7].name, sizeof gScreenPatterns[7].name, "決算前");
@@ -87,14 +92,12 @@ TEST_F(SettingsTest, SaveWritesScrambledImagesThatLoadBackUnchanged) {
   gChartLogFont = {-16, 0, 0, 0, 700, 1, 0, 0, 128, 3, 2, 1, 0x31, "ＭＳ ゴシック"};
   gMemoLogFont = {20, 8, 0, 0, 400, 0, 0, 0, 0, 0, 0x12, 6, 0x52, "IPAゴシック"};
   ASSERT_EQ(SaveSettings(), 0);
-
   const auto main = ReadWholeFile(folder_.path() + "velqo.dat");
   const auto p2 = ReadWholeFile(folder_.path() + "velqo_p2.dat");
   ASSERT_EQ(main.size(), 6812u);
   ASSERT_EQ(p2.size(), 4072u);
   EXPECT_EQ(main, Scrambled(&gSettings, sizeof gSettings));
   EXPECT_EQ(p2, Scrambled(&gSettingsP2, sizeof gSettingsP2));
-
   const SettingsBlock saved = gSettings;
   const SettingsBlockP2 savedP2 = gSettingsP2;
   memset(&gSettings, 0, sizeof gSettings);
@@ -102,33 +105,19 @@ TEST_F(SettingsTest, SaveWritesScrambledImagesThatLoadBackUnchanged) {
   LoadSettings();
   EXPECT_EQ(memcmp(&gSettings, &saved, sizeof saved), 0);
   EXPECT_EQ(memcmp(&gSettingsP2, &savedP2, sizeof savedP2), 0);
-
   // Saving again gives the same bytes.
   ASSERT_EQ(SaveSettings(), 0);
   EXPECT_EQ(ReadWholeFile(folder_.path() + "velqo.dat"), main);
-}
-
-TEST_F(SettingsTest, FilesOfAnyOtherSizeAreReplacedByDefaults) {
-  for (size_t size : {size_t{0}, size_t{6811}, size_t{6813}}) {
-    WriteWholeFile(folder_.path() + "velqo.dat", std::vector<uint8_t>(size, 0x11));
-    LoadSettings();
-    EXPECT_STREQ(gScreenPatterns[0].name, "パターン1") << size;
-    EXPECT_EQ(gIndicatorParams[0].slot[kParamCloseAverage0], 5) << size;
-  }
-}
-
-TEST_F(SettingsTest, OldValuesAreConvertedAtLoad) {
-  LoadSettings();
-  gScreenPatterns[2].views[0].stockCode = 1301;  // plain number of an older version
+  // Values an older version wrote are converted at load.
+  gScreenPatterns[2].views[0].stockCode = 1301;  // a plain number
   gScreenPatterns[2].views[0].rightMargin = 0;
   gPaneHeights[4] = 0;
   gSettings.newTrendLineWidth = 0;
   ASSERT_EQ(SaveSettings(), 0);
   LoadSettings();
-  EXPECT_EQ(gScreenPatterns[2].views[0].stockCode, StringToCode("1301"));
-  EXPECT_EQ(gScreenPatterns[2].views[0].rightMargin, 32);
-  EXPECT_EQ(gPaneHeights[4], 40);
-  EXPECT_EQ(gSettings.newTrendLineWidth, 2);
+  EXPECT_EQ(Row(gScreenPatterns[2].views[0].stockCode, gScreenPatterns[2].views[0].rightMargin, gPaneHeights[4],
+                gSettings.newTrendLineWidth),
+            Row(StringToCode("1301"), 32, 40, 2));
 }
 
 // A foreign or damaged file must leave every index, size, place, colour, font and text usable.
@@ -142,34 +131,27 @@ TEST_F(SettingsTest, RandomFilesAreBroughtIntoRange) {
     WriteWholeFile(folder_.path() + "velqo.dat", main);
     WriteWholeFile(folder_.path() + "velqo_p2.dat", p2);
     LoadSettings();
-    ASSERT_TRUE(gCurrentPattern >= 0 && gCurrentPattern <= 11) << gCurrentPattern;
-    ASSERT_TRUE(gBuiltinPaletteIndex >= 0 && gBuiltinPaletteIndex <= 2) << gBuiltinPaletteIndex;
-    ASSERT_TRUE(gSettings.paramSheetStartPage >= 0 && gSettings.paramSheetStartPage <= 14);
-    ASSERT_TRUE(gChartFontSize >= 12 && gChartFontSize <= 32) << gChartFontSize;
-    ASSERT_TRUE(gMemoFontSize >= 1 && gMemoFontSize <= 32) << gMemoFontSize;
-    ASSERT_GE(gTimeBackDayIndex, -1);
-    ASSERT_LT(strlen(gSignalFileName), sizeof gSignalFileName);
+    ASSERT_EQ(Row(In(gCurrentPattern, 0, 11), In(gBuiltinPaletteIndex, 0, 2), In(gSettings.paramSheetStartPage, 0, 14),
+                  In(gChartFontSize, 12, 32), In(gMemoFontSize, 1, 32), gTimeBackDayIndex >= -1,
+                  strlen(gSignalFileName) < sizeof gSignalFileName, In(gGroupListWidth, 100, kMaxScreenExtent / 2),
+                  In(gDetailListWidth, 98, kMaxScreenExtent / 2), gThickChartLines <= 1),
+              Row(1, 1, 1, 1, 1, 1, 1, 1, 1, 1));
     for (const LogFontImage& font : {gChartLogFont, gMemoLogFont}) {  // a level, readable font
       ASSERT_TRUE(IsCp932Text(font.faceName, sizeof font.faceName) && font.escapement == 0 && font.orientation == 0);
       ASSERT_TRUE(font.weight >= 0 && font.weight <= 1000 && font.underline <= 1 && font.strikeOut <= 1);
     }
-    ASSERT_TRUE(gGroupListWidth >= 100 && gGroupListWidth <= kMaxScreenExtent / 2) << gGroupListWidth;
-    ASSERT_TRUE(gDetailListWidth >= 98 && gDetailListWidth <= kMaxScreenExtent / 2) << gDetailListWidth;
     const WindowPlacementImage& p = gSettings.mainPlacement;
     ASSERT_TRUE(p.length == 0 || (p.right > p.left && p.bottom > p.top && IsOnScreen(p.left) && IsOnScreen(p.top) &&
                                   IsOnScreen(p.right) && IsOnScreen(p.bottom)));
-    ASSERT_LE(gThickChartLines, 1);
     for (ColorRef color : gPaletteColors) ASSERT_LE(color, 0xFFFFFFu);
     for (const ScreenPattern& pattern : gScreenPatterns) {
       ASSERT_TRUE(pattern.chartCount >= 1 && pattern.chartCount <= 3) << pattern.chartCount;
       ASSERT_TRUE(IsCp932Text(pattern.name, sizeof pattern.name));
       for (const ChartView& view : pattern.views) {
-        ASSERT_TRUE(IsStockCodeInRange(view.stockCode));
-        ASSERT_TRUE(view.paneCount >= 0 && view.paneCount <= 12) << view.paneCount;
-        ASSERT_TRUE(view.barWidth % 2 == 1 && view.barWidth <= 19) << view.barWidth;
-        ASSERT_TRUE(view.groupIndex >= 0 && view.groupIndex < 124) << view.groupIndex;
-        ASSERT_TRUE(view.rightMargin > 0 && view.rightMargin <= kMaxScreenExtent / 2) << view.rightMargin;
-        ASSERT_LT(view.lastBarIndex, 2 * kMaxBars);
+        ASSERT_EQ(Row(IsStockCodeInRange(view.stockCode), In(view.paneCount, 0, 12),
+                      view.barWidth % 2 == 1 && view.barWidth <= 19, In(view.groupIndex, 0, 123),
+                      In(view.rightMargin, 1, kMaxScreenExtent / 2), view.lastBarIndex < 2 * kMaxBars),
+                  Row(1, 1, 1, 1, 1, 1));
         for (uint32_t kind : view.paneKinds) ASSERT_LT(kind, uint32_t{kPaneKindCount});
         for (uint32_t flags : view.paneFlags) ASSERT_EQ(flags & ~kPaneFlagBits, 0u);
       }
@@ -214,7 +196,6 @@ TEST_F(SettingsTest, DistributedDefaultsAreReadOnlyAtTheirExactSize) {
   WriteWholeFile(folder_.path() + "DEFAULTDATA/velqo.dat", Scrambled(&gSettings, sizeof gSettings));
   LoadSettings();
   EXPECT_EQ(gDefaultSettings.chartFontSize, 20);
-
   WriteWholeFile(folder_.path() + "DEFAULTDATA/velqo.dat", std::vector<uint8_t>(100, 1));
   LoadSettings();
   EXPECT_EQ(gDefaultSettings.chartFontSize, 0);
