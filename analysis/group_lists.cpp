@@ -127,6 +127,8 @@ void ShowExtractionProgress() {
   SetProgressSubRange(kGroupCount);
 }
 
+// Called once the group's list has changed, so that a list the sink checks
+// against the group agrees with it.
 void MoveListRow(int g, int oldRow, int newRow, StockCode code) {
   if (gGroupListSink == nullptr) return;
   char text[160] = "";
@@ -146,8 +148,8 @@ void RemoveMemberAt(GroupRecord& group, int position) {
 void DropFromAutomaticGroup(StockCode code, int g) {
   const int row = FindCodeInGroup(*gGroupTable, g, code);
   if (row < 0) return;
-  MoveListRow(g, row, -1, code);
   RemoveMemberAt(gGroupTable->groups[g], row);
+  MoveListRow(g, row, -1, code);
 }
 
 // Trend lines are not kept yet, so a monitoring group sees none.

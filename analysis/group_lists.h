@@ -34,7 +34,8 @@ class GroupListSink {
   virtual ~GroupListSink() = default;
   // In every list that shows group g: row oldRow (-1: none) goes, then a row
   // with `text` comes at newRow (-1: none). Each list keeps its top row, and
-  // its selection stays with the stock it was on.
+  // its selection stays with the stock it was on. The group's list has
+  // already changed.
   virtual void MoveRow(int g, int oldRow, int newRow, const char* text) = 0;
 };
 // Installed by the main window while its lists exist; null for none.
