@@ -55,8 +55,11 @@ bool TestMonitoringTerm(int stockIndex, const ConditionTerm& term) {
   return false;
 }
 
-bool TestMembershipTerm(const GroupTable& table, const StockRecord& stock, const ConditionTerm& term) {
-  const bool member = FindCodeInGroup(table, GroupOfItemCode(term.left), stock.master.code) >= 0;
+bool TestMembershipTerm(const GroupTable& table, int stockIndex, const StockRecord& stock, const ConditionTerm& term,
+                        GroupMemberIndex* members) {
+  const int g = GroupOfItemCode(term.left);
+  const bool member =
+      members != nullptr ? members->Holds(g, stockIndex) : FindCodeInGroup(table, g, stock.master.code) >= 0;
   return term.op == kOpMemberOf ? member : !member;
 }
 
@@ -82,10 +85,11 @@ bool TestLatestValueTerm(int stockIndex, const ConditionTerm& term) {
   return CompareByOperator(left, term.op, right);
 }
 
-bool TestLatestTerm(const GroupTable& table, int stockIndex, const StockRecord& stock, const ConditionTerm& term) {
+bool TestLatestTerm(const GroupTable& table, int stockIndex, const StockRecord& stock, const ConditionTerm& term,
+                    GroupMemberIndex* members) {
   if (!IsKnownOperator(term.op)) return false;
   if (IsMonitoringItemCode(term.left)) return TestMonitoringTerm(stockIndex, term);
-  if (IsGroupItemCode(term.left)) return TestMembershipTerm(table, stock, term);
+  if (IsGroupItemCode(term.left)) return TestMembershipTerm(table, stockIndex, stock, term, members);
   if (IsSignalItemCode(term.left)) return IsStockInSignalKindGroup(stockIndex, term.left);
   if (IsParabolicPosition(term.left)) return TestParabolicTerm(stockIndex, term);
   if (term.left == kItemScenario) return TestScenarioTerm(stock);
@@ -176,15 +180,61 @@ void FormatConditionText(const ConditionTerm& term, char* text, size_t size) {
   snprintf(text, size, "%s　%s　%s", left, op, right);
 }
 
-bool TestExtractionConditions(const GroupTable& table, int g, int stockIndex) {
+bool TestExtractionConditions(const GroupTable& table, int g, int stockIndex, GroupMemberIndex* members) {
   const StockRecord* stock = StockAt(stockIndex);
   if (stock == nullptr || g < 0 || g >= kGroupCount) return false;
   const GroupRecord& group = table.groups[g];
   if (!IsInMarkets(group.marketMask, *stock)) return false;
   for (int t = 0; t < TermCount(group.termCount); ++t) {
-    if (!TestLatestTerm(table, stockIndex, *stock, group.terms[t])) return false;
+    if (!TestLatestTerm(table, stockIndex, *stock, group.terms[t], members)) return false;
   }
   return true;
+}
+
+namespace {
+
+constexpr size_t kMemberSetWords = (kMaxStocks + 63) / 64;
+
+bool IsMemberSetIndex(int g, int stockIndex) {
+  return g >= 0 && g < kGroupCount && stockIndex >= 0 && stockIndex < kMaxStocks;
+}
+
+}  // namespace
+
+void GroupMemberIndex::Track(int g) {
+  if (g < 0 || g >= kGroupCount || built_[static_cast<size_t>(g)]) return;
+  built_[static_cast<size_t>(g)] = true;
+  std::vector<uint64_t>& set = sets_[static_cast<size_t>(g)];
+  set.assign(kMemberSetWords, 0);
+  const GroupRecord& group = table_.groups[g];
+  const int count = std::clamp(group.memberCount, 0, kMaxGroupMembers);
+  for (int i = 0; i < count; ++i) {
+    const int stockIndex = StockIndexOf(group.members[i]);
+    if (stockIndex >= 0) set[static_cast<size_t>(stockIndex) / 64] |= 1ull << (stockIndex % 64);
+  }
+}
+
+bool GroupMemberIndex::Holds(int g, int stockIndex) {
+  if (!IsMemberSetIndex(g, stockIndex)) return false;
+  Track(g);
+  return (sets_[static_cast<size_t>(g)][static_cast<size_t>(stockIndex) / 64] >> (stockIndex % 64) & 1u) != 0;
+}
+
+void GroupMemberIndex::Set(int g, int stockIndex, bool member) {
+  if (!IsMemberSetIndex(g, stockIndex) || !built_[static_cast<size_t>(g)]) return;
+  uint64_t& word = sets_[static_cast<size_t>(g)][static_cast<size_t>(stockIndex) / 64];
+  const uint64_t bit = 1ull << (stockIndex % 64);
+  word = member ? word | bit : word & ~bit;
+}
+
+int GroupMemberIndex::StockIndexOf(StockCode code) {
+  const int count = gStockTable != nullptr ? std::clamp(gStockTable->count, 0, kMaxStocks) : 0;
+  if (codes_.size() != static_cast<size_t>(count)) {
+    codes_.resize(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) codes_[static_cast<size_t>(i)] = gStockTable->records[i].master.code;
+  }
+  const auto found = std::lower_bound(codes_.begin(), codes_.end(), code, CodeLess);
+  return found != codes_.end() && *found == code ? static_cast<int>(found - codes_.begin()) : -1;
 }
 
 bool TestSignalDefinitionAtBar(const SignalDefinition& definition, StockCode code, const ChartSeriesSet& context,

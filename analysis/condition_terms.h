@@ -2,7 +2,10 @@
 // Condition terms: the comparison of two operands, the text of a term, and
 // the tests that decide a stock against a group's or a signal definition's
 // terms, on its latest values or at chosen bars.
+#include <array>
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 
 #include "analysis/chart_series.h"
 #include "analysis/condition_items.h"
@@ -18,8 +21,34 @@ bool CompareByOperator(double left, int op, double right);
 // One line of a condition list, with the chart parameters of the settings.
 void FormatConditionText(const ConditionTerm& term, char* text, size_t size);
 
+// Which stocks the groups of one table hold, by stock index, so that a
+// membership term costs a bit test instead of a search of a code list. A
+// group's set starts from its list (when tracked, or when a term first asks
+// for it); an extraction pass that rewrites the list sets the stocks it has
+// tested itself, so that later tests see them as the rewritten list has them.
+class GroupMemberIndex {
+ public:
+  explicit GroupMemberIndex(const GroupTable& table) : table_(table) {}
+  // Group g's set from its list now, so that Set keeps it from here on.
+  void Track(int g);
+  bool IsTracked(int g) const { return g >= 0 && g < kGroupCount && built_[static_cast<size_t>(g)]; }
+  bool Holds(int g, int stockIndex);
+  // Changes a tracked set; an untracked one is left to be read from its list.
+  void Set(int g, int stockIndex, bool member);
+  // The table index of a code (-1 when not listed), from a copy of the
+  // table's codes that stays in the cache.
+  int StockIndexOf(StockCode code);
+
+ private:
+  const GroupTable& table_;
+  std::array<std::vector<uint64_t>, kGroupCount> sets_;
+  std::array<bool, kGroupCount> built_{};
+  std::vector<StockCode> codes_;
+};
+
 // Group g of `table` on the stock's latest values (its snapshots and flags).
-bool TestExtractionConditions(const GroupTable& table, int g, int stockIndex);
+// Membership terms look into `members` when given (it must index `table`).
+bool TestExtractionConditions(const GroupTable& table, int g, int stockIndex, GroupMemberIndex* members = nullptr);
 // At the given bars: a definition on the signal series, a group on the chart series.
 bool TestSignalDefinitionAtBar(const SignalDefinition& definition, StockCode code, const ChartSeriesSet& context,
                                PeriodBars bars);

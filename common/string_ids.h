@@ -9,5 +9,6 @@ constexpr int kStrPeriodNameFirst = 292;         // 292..294 daily, weekly, mont
 constexpr int kStrDefaultGroupNameFirst = 1000;  // 1000..1023, default groups 0..23
 constexpr int kStrNumberedGroupName = 1024;      // "グループ ", followed by the number
 constexpr int kStrMarketNameFirst = 1050;        // 1050..1062, by market id
+constexpr int kStrExtractingGroups = 1111;
 constexpr int kStrSavePatternFilePrompt = 1116;
 constexpr int kStrOpenPatternFilePrompt = 1117;

@@ -61,6 +61,46 @@ LRESULT OnListRightButton(HWND list, LPARAM lParam) {
   return 0;
 }
 
+// One list's rows after a member of its group moved: redrawn once, its top
+// row and the selected stock kept. A list that no longer matches the group
+// (it missed an earlier change) is filled again instead.
+void MoveRowInList(int g, HWND list, int oldRow, int newRow, const char* text) {
+  const LRESULT top = SendMessageW(list, LB_GETTOPINDEX, 0, 0);
+  const int selected = SelectedRow(list);
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+  if (oldRow >= 0) SendMessageW(list, LB_DELETESTRING, static_cast<WPARAM>(oldRow), 0);
+  if (newRow >= 0) {
+    SendMessageW(list, LB_INSERTSTRING, static_cast<WPARAM>(newRow),
+                 reinterpret_cast<LPARAM>(SjisToWide(text).c_str()));
+  }
+  const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+  StockCode selectedCode = 0;
+  if (count != std::clamp(gGroupTable->groups[g].memberCount, 0, kMaxGroupMembers)) {
+    MemberAt(g, RowAfterMove(selected, oldRow, newRow), &selectedCode);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    FillGroupListWindow(g, list, selectedCode);
+    SendMessageW(list, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
+    return;
+  }
+  SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(RowAfterMove(selected, oldRow, newRow)), 0);
+  SendMessageW(list, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list, nullptr, TRUE);
+}
+
+// The live membership updates' row edits, applied to every chart list that shows the group.
+class ChartListSink : public GroupListSink {
+ public:
+  void MoveRow(int g, int oldRow, int newRow, const char* text) override {
+    if (gGroupTable == nullptr) return;
+    for (int i = 0; i < ShownChartCount(); ++i) {
+      if (GroupOf(i) == g && ListOf(i) != nullptr) MoveRowInList(g, ListOf(i), oldRow, newRow, text);
+    }
+  }
+};
+
+ChartListSink gChartListSink;
+
 LRESULT CALLBACK ChartListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
   int chart = 0;
   while (chart < kMaxChartsPerPattern && ListOf(chart) != list) ++chart;
@@ -214,10 +254,12 @@ void StartChartLists(HWND mainWnd) {
     }
   }
   gAnalysisHooks.refreshGroupLists = RefreshGroupListWindows;
+  SetGroupListSink(&gChartListSink);
 }
 
 void StopChartLists() {
   gAnalysisHooks.refreshGroupLists = nullptr;
+  SetGroupListSink(nullptr);
   for (int i = 0; i < kMaxChartsPerPattern; ++i) {
     const HWND list = ListOf(i);
     if (list != nullptr && gListPreviousProcs[i] != nullptr && IsWindow(list)) {
