@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <vector>
 
 #include "tests/support/row.h"
 
@@ -28,37 +29,45 @@ ScreenPattern PatternOf(std::initializer_list<ChartView> views) {
   return pattern;
 }
 
-void ExpectStacked(const Rect& area, const Rect* charts, int count) {
-  int top = area.top;
-  for (int i = 0; i < count; ++i) {
-    EXPECT_EQ(charts[i].top, top) << i;
+// The charts' bottoms, checking that they are stacked inside the area without gaps.
+std::vector<int> StackedBottoms(const Rect& area, const ScreenPattern& pattern, int fontSize) {
+  Rect charts[3];
+  const int count = ComputeChartRects(area, pattern, gHeights, fontSize, charts);
+  std::vector<int> bottoms;
+  for (int i = 0, top = area.top; i < count; top = charts[i++].bottom) {
+    EXPECT_EQ(Row(charts[i].top, charts[i].left, charts[i].right),
+              Row(top, area.left, std::max(area.left, area.right)));
     EXPECT_GE(charts[i].bottom, charts[i].top) << i;
     EXPECT_LE(charts[i].bottom, std::max(area.top, area.bottom)) << i;
-    EXPECT_EQ(Row(charts[i].left, charts[i].right), Row(area.left, area.right));
-    top = charts[i].bottom;
+    bottoms.push_back(charts[i].bottom);
   }
+  return bottoms;
 }
 
 TEST(ChartWindowLayoutTest, HeightIsSharedByPaneWeightAfterTheOverheads) {
   SetAllHeights(40);
   gHeights[kPaneRsi] = 80;
-  const ScreenPattern pattern = PatternOf({ViewWithPanes({kPaneCandles, kPaneVolume, kPaneRsi}),
-                                           ViewWithPanes({kPaneCandles}), ViewWithPanes({kPaneRsi})});  // 160, 40, 80
-  const Rect area = {1, 30, 801, 1030};
-  Rect charts[3];
-  ASSERT_EQ(ComputeChartRects(area, pattern, gHeights, kFont, charts), 3);
-  // share = 1000 - 3 * 40 = 880 over 280.
-  EXPECT_EQ(Row(charts[0].bottom, charts[1].bottom, charts[2].bottom),
-            Row(30 + 160 * 880 / 280 + 40, charts[0].bottom + 40 * 880 / 280 + 40, 1030));
-  ExpectStacked(area, charts, 3);
-}
-
-TEST(ChartWindowLayoutTest, ChartsWithoutPanesShareEqually) {
-  SetAllHeights(40);
-  const ScreenPattern pattern = PatternOf({ViewWithPanes({}), ViewWithPanes({})});
-  Rect charts[3];
-  ASSERT_EQ(ComputeChartRects({0, 0, 500, 400}, pattern, gHeights, kFont, charts), 2);
-  EXPECT_EQ(Row(charts[0].bottom, charts[1].bottom), Row(200, 400));
+  const ChartView candles = ViewWithPanes({kPaneCandles}), none = ViewWithPanes({});
+  const ChartView three = ViewWithPanes({kPaneCandles, kPaneVolume, kPaneRsi});  // weighs 160
+  ScreenPattern capped = PatternOf({candles});
+  capped.chartCount = 9;
+  struct Case {
+    Rect area;
+    ScreenPattern pattern;
+    int fontSize;
+    std::vector<int> bottoms;
+  };
+  const Case cases[] = {
+      // 1000 - 3 x 40 = 880 shared over 160, 40 and 80: 30 + 502 + 40, then + 125 + 40.
+      {{1, 30, 801, 1030}, PatternOf({three, candles, ViewWithPanes({kPaneRsi})}), kFont, {572, 737, 1030}},
+      {{0, 0, 500, 400}, PatternOf({none, none}), kFont, {200, 400}},  // no panes: equal shares
+      {{0, 0, 400, 1000}, PatternOf({candles, candles}), 32, {(1000 - 2 * 92) / 2 + 92, 1000}},  // F = 42
+      {{0, 0, 400, 250}, PatternOf({three, candles, candles}), 32, {83, 166, 250}},  // lower than 3 x 92: even
+      {{0, 0, 400, 600}, capped, kFont, {520, 560, 600}},  // past three charts: three, two weighing 0
+  };
+  for (const Case& c : cases) EXPECT_EQ(StackedBottoms(c.area, c.pattern, c.fontSize), c.bottoms) << &c - cases;
+  capped.chartCount = 0;
+  EXPECT_EQ(StackedBottoms({0, 0, 400, 600}, capped, kFont), std::vector<int>{600});
 }
 
 TEST(ChartWindowLayoutTest, AnAreaSmallerThanTheOverheadsGivesNoNegativeHeight) {
@@ -67,65 +76,29 @@ TEST(ChartWindowLayoutTest, AnAreaSmallerThanTheOverheadsGivesNoNegativeHeight) 
       PatternOf({ViewWithPanes({kPaneCandles, kPaneVolume}), ViewWithPanes({kPaneRsi}), ViewWithPanes({kPaneRci})});
   for (int fontSize : {12, 32}) {
     for (int height : {0, 1, 50, 119, 120, 121, 300}) {
-      const Rect area = {1, 10, 300, 10 + height};
-      Rect charts[3];
-      ASSERT_EQ(ComputeChartRects(area, pattern, gHeights, fontSize, charts), 3);
-      ExpectStacked(area, charts, 3);
-      EXPECT_EQ(charts[2].bottom, area.bottom) << fontSize << " " << height;
+      EXPECT_EQ(StackedBottoms({1, 10, 300, 10 + height}, pattern, fontSize).back(), 10 + height) << height;
     }
   }
-  // A client rectangle turned inside out (a minimised window).
-  Rect charts[3];
-  ComputeChartRects({1, 10, 0, 5}, pattern, gHeights, 32, charts);
-  for (const Rect& r : charts) {
-    EXPECT_GE(r.bottom, r.top);
-    EXPECT_GE(r.right, r.left);
-  }
-}
-
-TEST(ChartWindowLayoutTest, AnAreaLowerThanTheOverheadsIsSplitEvenly) {
-  SetAllHeights(40);
-  const ScreenPattern pattern =
-      PatternOf({ViewWithPanes({kPaneCandles, kPaneVolume}), ViewWithPanes({kPaneRsi}), ViewWithPanes({kPaneRci})});
-  Rect charts[3];
-  ComputeChartRects({0, 0, 400, 250}, pattern, gHeights, 32, charts);  // overheads 3 x 92 > 250
-  EXPECT_EQ(Row(charts[0].bottom, charts[1].bottom, charts[2].bottom), Row(83, 166, 250));
-}
-
-TEST(ChartWindowLayoutTest, TheLargestFontKeepsItsOverhead) {
-  SetAllHeights(40);
-  const ScreenPattern pattern = PatternOf({ViewWithPanes({kPaneCandles}), ViewWithPanes({kPaneCandles})});
-  Rect charts[3];
-  ComputeChartRects({0, 0, 400, 1000}, pattern, gHeights, 32, charts);  // F = 42, overhead 92
-  EXPECT_EQ(charts[0].bottom, (1000 - 2 * 92) / 2 + 92);
-}
-
-TEST(ChartWindowLayoutTest, ChartCountOutsideItsRangeIsBounded) {
-  SetAllHeights(40);
-  ScreenPattern pattern = PatternOf({ViewWithPanes({kPaneCandles})});
-  pattern.chartCount = 9;
-  Rect charts[3];
-  EXPECT_EQ(ComputeChartRects({0, 0, 400, 600}, pattern, gHeights, kFont, charts), 3);
-  pattern.chartCount = 0;
-  EXPECT_EQ(ComputeChartRects({0, 0, 400, 600}, pattern, gHeights, kFont, charts), 1);
-  EXPECT_EQ(charts[0].bottom, 600);
+  StackedBottoms({1, 10, 0, 5}, pattern, 32);  // a client rectangle turned inside out (a minimised window)
 }
 
 TEST(ChartWindowLayoutTest, RoomForPanesNeedsAPixelPerPaneAndTheSignalStrip) {
   SetAllHeights(40);
-  // Caption row and date axis 16 each, scroll strip 8: 40 pixels of overhead.
+  // Caption row and date axis 16 each, scroll strip 8: 40 pixels of overhead;
+  // the plot needs width beside the scale column (5F).
   const ChartView weekly = ViewWithPanes({kPaneCandles, kPaneVolume, kPaneRsi}, 1);
-  EXPECT_TRUE(ChartHasRoomForPanes({0, 0, 400, 43}, weekly, gHeights, kFont));
-  EXPECT_FALSE(ChartHasRoomForPanes({0, 0, 400, 42}, weekly, gHeights, kFont));
   const ChartView daily = ViewWithPanes({kPaneCandles, kPaneVolume, kPaneRsi}, 0);
-  EXPECT_FALSE(ChartHasRoomForPanes({0, 0, 400, 43}, daily, gHeights, kFont));
-  EXPECT_TRUE(ChartHasRoomForPanes({0, 0, 400, 40 + 3 * 23}, daily, gHeights, kFont));
-  // The plot needs width beside the scale column (5F).
-  EXPECT_FALSE(ChartHasRoomForPanes({0, 0, 60, 400}, weekly, gHeights, kFont));
-  EXPECT_TRUE(ChartHasRoomForPanes({0, 0, 61, 400}, weekly, gHeights, kFont));
-  EXPECT_FALSE(ChartHasRoomForPanes({0, 0, 400, -5}, weekly, gHeights, kFont));
-  // Zero weights (not replaced by the settings loader) leave no room.
-  SetAllHeights(0);
+  struct Case {
+    Rect chart;
+    const ChartView& view;
+    bool room;
+  };
+  const Case cases[] = {{{0, 0, 400, 43}, weekly, true},  {{0, 0, 400, 42}, weekly, false},
+                        {{0, 0, 400, 43}, daily, false},  {{0, 0, 400, 40 + 3 * 23}, daily, true},
+                        {{0, 0, 60, 400}, weekly, false}, {{0, 0, 61, 400}, weekly, true},
+                        {{0, 0, 400, -5}, weekly, false}};
+  for (const Case& c : cases) EXPECT_EQ(ChartHasRoomForPanes(c.chart, c.view, gHeights, kFont), c.room) << &c - cases;
+  SetAllHeights(0);  // zero weights (not replaced by the settings loader) leave no room
   EXPECT_FALSE(ChartHasRoomForPanes({0, 0, 400, 400}, weekly, gHeights, kFont));
 }
 

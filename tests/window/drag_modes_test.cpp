@@ -24,18 +24,16 @@ TEST(DragModesTest, TrendLineHitsChooseTheMode) {
 }
 
 TEST(DragModesTest, PointsAreClampedIntoThePane) {
-  const Rect pane = {10, 20, 110, 220};
-  int x = 5, y = 500;
-  ClampPointIntoRect(pane, &x, &y);
-  EXPECT_EQ(Row(x, y), Row(10, 219));
-  x = 60;
-  y = 100;
-  ClampPointIntoRect(pane, &x, &y);
-  EXPECT_EQ(Row(x, y), Row(60, 100));
-  x = 300;
-  y = -4;
-  ClampPointIntoRect({10, 20, 10, 20}, &x, &y);  // empty pane
-  EXPECT_EQ(Row(x, y), Row(10, 20));
+  struct Case {
+    Rect pane;
+    int x, y, clampedX, clampedY;
+  };
+  const Rect pane = {10, 20, 110, 220}, empty = {10, 20, 10, 20};
+  for (const Case& c : {Case{pane, 5, 500, 10, 219}, Case{pane, 60, 100, 60, 100}, Case{empty, 300, -4, 10, 20}}) {
+    int x = c.x, y = c.y;
+    ClampPointIntoRect(c.pane, &x, &y);
+    EXPECT_EQ(Row(x, y), Row(c.clampedX, c.clampedY)) << c.x << "," << c.y;
+  }
 }
 
 }  // namespace

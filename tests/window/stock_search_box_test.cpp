@@ -23,12 +23,22 @@ StockCode Parsed(const char* text) {
 
 TEST(StockCodeText, FullWidthAndAsciiCodesReadTheSame) {
   const std::pair<const char*, const char*> cases[] = {
-      {"1301", "1301"},   {"１３０１", "1301"}, {"1３0１", "1301"},     {"130A", "130A"},       {"１Ａ０Ｂ", "1A0B"},
-      {" 1301 ", "1301"},                                                              // spaces are dropped
-      {"130", ""},        {"13011", ""},        {"A301", ""},           {"130a", ""},  // small letters are no code
-                                                                                       // characters
-      {"１３０１ ", ""},                                                               // nine bytes
-      {"13 01    ", ""},  {"０３０ａ", ""},     {"０３０\x82\x4E", ""}, {"０３０\x81\x4F", ""},
+      {"1301", "1301"},
+      {"１３０１", "1301"},
+      {"1３0１", "1301"},
+      {"130A", "130A"},
+      {"１Ａ０Ｂ", "1A0B"},
+      {" 1301 ", "1301"},  // spaces are dropped
+      {"130", ""},
+      {"13011", ""},
+      {"A301", ""},
+      {"130a", ""},       // small letters are no code
+                          // characters
+      {"１３０１ ", ""},  // nine bytes
+      {"13 01    ", ""},
+      {"０３０ａ", ""},
+      {"０３０\x82\x4E", ""},
+      {"０３０\x81\x4F", ""},
   };
   for (const auto& [text, code] : cases) EXPECT_EQ(Parsed(text), *code ? StringToCode(code) : 0u) << text;
   StockCode code = 0;
