@@ -10,6 +10,7 @@
 #include "common/app_globals.h"
 #include "shell/settings.h"
 #include "tests/support/global_state.h"
+#include "tests/support/row.h"
 
 namespace {
 
@@ -20,11 +21,7 @@ class ChartCaptionTest : public ::testing::Test {
     gStockTable->count = 1;
     StockRecord& stock = gStockTable->records[0];
     stock = StockRecord{};
-    stock.master.code = StringToCode("7203");
-    strcpy(stock.master.name, "トヨタ自動車");
-    strcpy(stock.master.shortName, "トヨタ");
-    stock.master.marketId = 1;
-    stock.master.tradingUnit = 100;
+    stock.master = {StringToCode("7203"), "トヨタ自動車", "", "トヨタ", 1, 0, 0, 100};
     stock.flags = kStockFlagIndexWeight;
     stock.lastDate = MakePackedDate(2026, 12, 4);
     stock.liveTime = kLiveTimeFinished;
@@ -50,16 +47,6 @@ TEST_F(ChartCaptionTest, TheStockItsMarketItsLastDayAndItsState) {
   EXPECT_EQ(Caption(1, 0, false) + Caption(-1, 0, false), "") << "outside the table";
 }
 
-// Every byte of a text is a whole character: no lead byte left at its end.
-bool IsWholeSjis(const std::string& text) {
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (!IsSjisLeadByte(static_cast<uint8_t>(text[i]))) continue;
-    if (i + 1 >= text.size()) return false;
-    ++i;
-  }
-  return true;
-}
-
 TEST_F(ChartCaptionTest, ACaptionIsCutToItsBufferAtAWholeCharacter) {
   StockRecord& stock = gStockTable->records[0];
   memset(stock.master.name, 0, sizeof stock.master.name);
@@ -68,12 +55,12 @@ TEST_F(ChartCaptionTest, ACaptionIsCutToItsBufferAtAWholeCharacter) {
   stock.master.marketId = 200;     // outside the market names
   stock.liveTime = 0xFFFFFF;
   stock.master.tradingUnit = -32768;
-  const std::string full = Caption(0, 7, false);
-  EXPECT_LT(full.size(), static_cast<size_t>(kChartCaptionSize));
+  EXPECT_LT(Caption(0, 7, false).size(), static_cast<size_t>(kChartCaptionSize));
   for (int size : {1, 2, 5, 6, 7, 8, 20, 21, 40, 41, 80}) {
     const std::string cut = Caption(0, 0, false, size);
-    EXPECT_LT(cut.size(), static_cast<size_t>(size)) << size;
-    EXPECT_TRUE(IsWholeSjis(cut)) << size;
+    size_t i = 0;  // no lead byte is left at the end
+    while (i < cut.size()) i += IsSjisLeadByte(static_cast<uint8_t>(cut[i])) ? 2 : 1;
+    EXPECT_EQ(Row(cut.size() < static_cast<size_t>(size), i), Row(true, cut.size())) << size;
   }
 }
 

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "chart/chart_layout.h"
@@ -13,6 +14,7 @@
 #include "shell/settings.h"
 #include "tests/support/chart_test_support.h"
 #include "tests/support/global_state.h"
+#include "tests/support/row.h"
 
 namespace {
 
@@ -72,6 +74,17 @@ class ChartCoordsTest : public ::testing::Test {
     int32_t value = 0;
     return GetCursorBarAndValue(&view_, &context(), 0, &x, &y, bar, &value);
   }
+  // The value at y snapped by the pane's kind, and the y of that value.
+  std::pair<int, int32_t> Snapped(int stock, int pane, int y) {
+    int32_t value = 0;
+    PaneYToValue(view_, stock, context(), pane, &y, &value);
+    return {y, value};
+  }
+  // The centre of a bar's column, where the painters draw it.
+  int Centre(int bar) {
+    return geometry().plotArea.right + geometry().barSpacing / 2 - 2 -
+           (geometry().lastBar - bar + 1) * geometry().barSpacing;
+  }
 
   ScopedGlobalState globals_;
   ChartView view_{};
@@ -116,58 +129,43 @@ TEST_F(ChartCoordsTest, BarIndicesAndDatesRoundTripInsideAndOutsideTheData) {
     }
   }
   view_.period = 0;
-  EXPECT_EQ(DateOfBarIndex(view_, context(), -1), MakePackedDate(2022, 12, 30));  // over the new-year days
-  EXPECT_EQ(DateToBarIndex(view_, context(), MakePackedDate(2023, 1, 7)), 3);     // the next trading day
+  // Over the new-year days; a Saturday finds the next trading day.
+  EXPECT_EQ(Row(DateOfBarIndex(view_, context(), -1), DateToBarIndex(view_, context(), MakePackedDate(2023, 1, 7))),
+            Row(MakePackedDate(2022, 12, 30), 3));
   context().periods[0].bars->count = 0;
-  EXPECT_EQ(DateOfBarIndex(view_, context(), 5), 0u);
-  EXPECT_EQ(DateToBarIndex(view_, context(), MakePackedDate(2023, 1, 7)), 0);
+  EXPECT_EQ(Row(DateOfBarIndex(view_, context(), 5), DateToBarIndex(view_, context(), MakePackedDate(2023, 1, 7))),
+            Row(0, 0));
 }
 
 TEST_F(ChartCoordsTest, TradeMarksOnLongerPeriodsCoverTheWholeBar) {
   const PackedDate week = context().periods[1].bars->bars[1].date;
   const PackedDate midWeek = AddCalendarDays(week, -2);
   view_.period = 1;
-  EXPECT_EQ(
-      (std::vector<int>{IsTradeMarkBar(view_, context(), 1, week), IsTradeMarkBar(view_, context(), 1, midWeek),
-                        IsTradeMarkBar(view_, context(), 2, midWeek), IsTradeMarkBar(view_, context(), kBars, week)}),
-      (std::vector<int>{1, 1, 0, 0}));
+  EXPECT_EQ(Row(IsTradeMarkBar(view_, context(), 1, week), IsTradeMarkBar(view_, context(), 1, midWeek),
+                IsTradeMarkBar(view_, context(), 2, midWeek), IsTradeMarkBar(view_, context(), kBars, week)),
+            Row(1, 1, 0, 0));
   view_.period = 0;
   EXPECT_EQ(IsTradeMarkBar(view_, context(), 3, AddCalendarDays(DailyDate(3), -1)), 0);
 }
 
-// Every pixel of a visible bar's column finds that bar again, on the
-// painters' centre line.
-TEST_F(ChartCoordsTest, EveryVisibleBarIsFoundAgainByTheCursor) {
+// Every pixel of a visible bar's column finds that bar again, on the painters'
+// centre line; a dragged point snaps to that centre and stays there when dragged again.
+TEST_F(ChartCoordsTest, EveryVisibleBarIsFoundAgainByTheCursorAndDraggedPointsSnapToItsCentre) {
   const ChartGeometry& g = geometry();
-  const int p = g.barSpacing;
-  const int y = (context().panes[0].plot.top + context().panes[0].plot.bottom) / 2;
-  for (int i = g.lastBar - g.visibleBars - 3; i <= g.lastBar; ++i) {
-    const int centre = DateToPaneX(view_, context(), DailyDate(i), g.lastBar);
-    EXPECT_EQ(centre, g.plotArea.right + p / 2 - 2 - (g.lastBar - i + 1) * p);
-    for (int x = centre - p / 2; x <= centre + p / 2; ++x) {
-      int bar = -1;
-      if (x < g.plotArea.left) continue;
-      ASSERT_EQ(Cursor(x, y, &bar), 1) << x;
-      EXPECT_EQ(bar, i) << x;
-    }
-  }
-}
-
-TEST_F(ChartCoordsTest, DraggedPointsSnapToTheBarCentreWithoutJumping) {
   const int y0 = (context().panes[0].plot.top + context().panes[0].plot.bottom) / 2;
-  for (int x0 = geometry().plotArea.left; x0 < geometry().plotArea.right; ++x0) {
+  for (int i = g.lastBar - g.visibleBars - 3; i <= g.lastBar; ++i)
+    EXPECT_EQ(DateToPaneX(view_, context(), DailyDate(i), g.lastBar), Centre(i)) << i;
+  for (int x0 = g.plotArea.left; x0 < g.plotArea.right; ++x0) {
     int x = x0, y = y0, bar = -1, cursorBar = -1;
     int32_t value = 0;
     PointToBarAndValue(view_, context(), 0, &x, &bar, &y, &value);
-    if (Cursor(x0, y0, &cursorBar) == 1) {
-      EXPECT_EQ(bar, cursorBar) << x0;
-    }
-    const int p = geometry().barSpacing;
-    EXPECT_EQ(x, geometry().plotArea.right + p / 2 - 2 - (geometry().lastBar - bar + 1) * p) << x0;
+    const int hit = Cursor(x0, y0, &cursorBar);
+    EXPECT_EQ(Row(hit, hit ? cursorBar : bar, std::abs(x0 - Centre(bar)) <= g.barSpacing / 2),
+              Row(bar <= g.lastBar, bar, true))
+        << x0;
     int x2 = x, bar2 = -1;
     PointToBarAndValue(view_, context(), 0, &x2, &bar2, &y, &value);
-    EXPECT_EQ(bar2, bar) << x0;
-    EXPECT_EQ(x2, x) << x0;
+    EXPECT_EQ(Row(x, x2, bar2), Row(Centre(bar), x, bar)) << x0;
   }
   int x = -5000, y = y0, bar = -1;
   int32_t value = 0;
@@ -178,63 +176,47 @@ TEST_F(ChartCoordsTest, DraggedPointsSnapToTheBarCentreWithoutJumping) {
 TEST_F(ChartCoordsTest, TheCursorMissesOutsideThePaneAndUnderTheDetailWindow) {
   const PaneRecord& p = context().panes[0];
   const int x = p.plot.right - 20;
-  int bar = -1;
+  int bar = -1, cx = x, cy = p.plot.top + 5;
   int32_t value = 0;
-  EXPECT_EQ(Cursor(x, p.fullPlot.top + 2, &bar), 1);  // the signal strip belongs to the pane
-  EXPECT_EQ(Cursor(p.plot.left - 1, p.plot.top + 5, &bar), 0);
-  EXPECT_EQ(Cursor(x, p.fullPlot.bottom, &bar), 0);
-  int cx = x, cy = p.plot.top + 5;
-  EXPECT_EQ(GetCursorBarAndValue(nullptr, &context(), 0, &cx, &cy, &bar, &value), 0);
-  EXPECT_EQ(GetCursorBarAndValue(&view_, &context(), -1, &cx, &cy, &bar, &value), 0);
-  EXPECT_EQ(GetCursorBarAndValue(&view_, &context(), 3, &cx, &cy, &bar, &value), 0);
+  // The signal strip belongs to the pane; left of the plot, the bottom edge, no view, no such pane do not.
+  EXPECT_EQ(
+      Row(Cursor(x, p.fullPlot.top + 2, &bar), Cursor(p.plot.left - 1, p.plot.top + 5, &bar),
+          Cursor(x, p.fullPlot.bottom, &bar), GetCursorBarAndValue(nullptr, &context(), 0, &cx, &cy, &bar, &value),
+          GetCursorBarAndValue(&view_, &context(), -1, &cx, &cy, &bar, &value),
+          GetCursorBarAndValue(&view_, &context(), 3, &cx, &cy, &bar, &value)),
+      Row(1, 0, 0, 0, 0, 0));
   gDetailWindowRect = {x - 10, p.plot.top, x + 10, p.plot.top + 50};
-  EXPECT_EQ(Cursor(x, p.plot.top + 5, &bar), 0);
-  EXPECT_EQ(Cursor(x, p.plot.top + 60, &bar), 1);
+  EXPECT_EQ(Row(Cursor(x, p.plot.top + 5, &bar), Cursor(x, p.plot.top + 60, &bar)), Row(0, 1));
 }
 
 TEST_F(ChartCoordsTest, CursorValuesSnapByPaneKind) {
   const PaneRecord& price = context().panes[0];
-  for (int y0 = price.plot.top; y0 <= price.plot.bottom; ++y0) {
-    int y = y0;
-    int32_t value = 0;
-    PaneYToValue(view_, kPlainStock, context(), 0, &y, &value);
-    EXPECT_EQ(value, RoundToNearestTick(kPlainStock, PaneYToPrice(view_, context(), 0, y0)));
-    EXPECT_EQ(y, ValueToPaneY(view_, context(), 0, value));
+  for (int y = price.plot.top; y <= price.plot.bottom; ++y) {
+    const auto [snappedY, value] = Snapped(kPlainStock, 0, y);
+    EXPECT_EQ(Row(value, snappedY), Row(RoundToNearestTick(kPlainStock, PaneYToPrice(view_, context(), 0, y)),
+                                        ValueToPaneY(view_, context(), 0, value)));
   }
-  int y = price.plot.bottom + 1000;
-  int32_t value = 0;
-  PaneYToValue(view_, kPlainStock, context(), 0, &y, &value);
-  EXPECT_EQ(value, 1);
-  PaneYToValue(view_, -1, context(), 0, &y, &value);
-  EXPECT_EQ(value, 0);
-  y = context().panes[1].plot.top + 7;  // volume: whole trading units
-  PaneYToValue(view_, kPlainStock, context(), 1, &y, &value);
-  EXPECT_EQ(value % 100, 0);
-  EXPECT_EQ(y, ValueToPaneY(view_, context(), 1, value));
-  const int rsiY = context().panes[2].plot.top + 3;
-  y = rsiY;
-  PaneYToValue(view_, kPlainStock, context(), 2, &y, &value);
-  EXPECT_EQ(y, rsiY);
+  EXPECT_EQ(Row(Snapped(kPlainStock, 0, price.plot.bottom + 1000).second, Snapped(-1, 0, price.plot.bottom).second),
+            Row(1, 0));
+  const auto [volumeY, volume] = Snapped(kPlainStock, 1, context().panes[1].plot.top + 7);  // whole trading units
+  EXPECT_EQ(Row(volume % 100, volumeY), Row(0, ValueToPaneY(view_, context(), 1, volume)));
+  EXPECT_EQ(Snapped(kPlainStock, 2, context().panes[2].plot.top + 3).first, context().panes[2].plot.top + 3);
   // An index price has no tick to snap to.
   PaneRecord& manual = context().panes[0];
   manual.plot = {60, 0, 760, 100};
   manual.minValue = 30000;
   manual.valuePerPixel = 13.7;
-  y = 50;
-  PaneYToValue(view_, kIndexStock, context(), 0, &y, &value);
-  EXPECT_EQ(value, 30685);
-  y = 50;
-  PaneYToValue(view_, kPlainStock, context(), 0, &y, &value);
-  EXPECT_EQ(value, 30700);
-  EXPECT_EQ(PaneYToPrice(view_, context(), 0, -1000000000), 21474836);
+  EXPECT_EQ(Row(Snapped(kIndexStock, 0, 50).second, Snapped(kPlainStock, 0, 50).second,
+                PaneYToPrice(view_, context(), 0, -1000000000)),
+            Row(30685, 30700, 21474836));
 }
 
 TEST_F(ChartCoordsTest, AnUnscaledPaneGivesFiniteAnswers) {
   context().panes[0] = PaneRecord{};
-  EXPECT_EQ(ValueToPaneY(view_, context(), 0, 1000), -1000);
-  EXPECT_EQ(ValueToPaneY(view_, context(), 0, INT_MAX), -(1 << 27));
+  EXPECT_EQ(Row(ValueToPaneY(view_, context(), 0, 1000), ValueToPaneY(view_, context(), 0, INT_MAX),
+                ValueToPaneY(view_, context(), 12, 5)),
+            Row(-1000, -(1 << 27), 0));
   EXPECT_TRUE(std::isfinite(ValueToPaneOffset(view_, context(), 0, 1e300)));
-  EXPECT_EQ(ValueToPaneY(view_, context(), 12, 5), 0);
   view_.paneFlags[0] = kPaneFlagLogScale;
   EXPECT_EQ(PaneYToPrice(view_, context(), 0, 0), 1);
 }

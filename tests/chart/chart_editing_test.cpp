@@ -18,6 +18,8 @@
 
 namespace {
 
+using Kinds = std::vector<uint32_t>;
+
 class ChartEditingTest : public LinkedChartsTest {
  protected:
   void SetUp() override {
@@ -37,10 +39,8 @@ class ChartEditingTest : public LinkedChartsTest {
   }
 
   static constexpr PaneKind kStartKinds[] = {kPaneCandles, kPaneVolume, kPaneRsi};
-
-  static std::vector<uint32_t> Kinds(int chart) {
-    return {View(chart).paneKinds, View(chart).paneKinds + View(chart).paneCount};
-  }
+  static Kinds KindsOf(int chart) { return {View(chart).paneKinds, View(chart).paneKinds + View(chart).paneCount}; }
+  static std::vector<int> GroupIndices() { return {View(0).groupIndex, View(1).groupIndex, View(2).groupIndex}; }
 
   static std::vector<int> refilled_;
 };
@@ -49,18 +49,17 @@ std::vector<int> ChartEditingTest::refilled_;
 TEST_F(ChartEditingTest, APaneKindIsInsertedBelowTheSelectedPaneAndRemovedWhenShown) {
   gSelectedPane = 0;
   EXPECT_EQ(OnMainCommand(nullptr, IDM_PANE_OBV), 1);
-  EXPECT_EQ(Kinds(1), (std::vector<uint32_t>{kPaneCandles, kPaneObv, kPaneVolume, kPaneRsi}));
-  EXPECT_EQ(View(1).paneFlags[1], 1u) << "a new pane starts with flags 1";
-  EXPECT_EQ(View(1).paneFlags[2], 0x11u) << "flags move with their kinds";
-  EXPECT_EQ(gSelectedPane, 1);
+  EXPECT_EQ(KindsOf(1), (Kinds{kPaneCandles, kPaneObv, kPaneVolume, kPaneRsi}));
+  // A new pane starts with flags 1; flags move with their kinds.
+  EXPECT_EQ(Row(View(1).paneFlags[1], View(1).paneFlags[2], gSelectedPane), Row(1, 0x11, 1));
 
   EXPECT_EQ(OnMainCommand(nullptr, IDM_PANE_VOLUME), 1);  // shown: removed
-  EXPECT_EQ(Kinds(1), (std::vector<uint32_t>{kPaneCandles, kPaneObv, kPaneRsi}));
-  EXPECT_EQ(Kinds(0), (std::vector<uint32_t>{kPaneCandles, kPaneVolume, kPaneRsi})) << "other charts untouched";
+  EXPECT_EQ(KindsOf(1), (Kinds{kPaneCandles, kPaneObv, kPaneRsi}));
+  EXPECT_EQ(KindsOf(0), (Kinds{kPaneCandles, kPaneVolume, kPaneRsi})) << "other charts untouched";
 
   gSelectedPane = -1;
   ToggleChartPane(kPaneAdvanceDecline);
-  EXPECT_EQ(Kinds(1)[0], uint32_t{kPaneAdvanceDecline}) << "with no pane selected the new pane goes on top";
+  EXPECT_EQ(KindsOf(1)[0], uint32_t{kPaneAdvanceDecline}) << "with no pane selected the new pane goes on top";
 }
 
 TEST_F(ChartEditingTest, TwelvePanesAreTheMostAndAShownKindStillGoes) {
@@ -73,8 +72,7 @@ TEST_F(ChartEditingTest, TwelvePanesAreTheMostAndAShownKindStillGoes) {
   EXPECT_NE(boxes[0].text.find("最大12個"), std::string::npos);
 
   ToggleChartPane(kPaneDeviation);
-  EXPECT_EQ(View(1).paneCount, 11);
-  EXPECT_EQ(FindPaneByKind(kPaneDeviation), -1);
+  EXPECT_EQ(Row(View(1).paneCount, FindPaneByKind(kPaneDeviation)), Row(11, -1));
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
 }
 
@@ -85,28 +83,31 @@ TEST_F(ChartEditingTest, WithoutASelectedChartPaneCommandsDoNothing) {
   RemoveSelectedPane();
   MoveSelectedPane(kPaneToBottom);
   TogglePaneFlagBit(3);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(Kinds(i), (std::vector<uint32_t>{kPaneCandles, kPaneVolume, kPaneRsi})) << i;
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(KindsOf(i), (Kinds{kPaneCandles, kPaneVolume, kPaneRsi})) << i;
 }
 
 TEST_F(ChartEditingTest, PanesMoveWithTheirFlagsAndTheSelectionFollows) {
   gSelectedPane = 2;
-  MoveSelectedPane(kPaneToTop);
-  EXPECT_EQ(Kinds(1), (std::vector<uint32_t>{kPaneRsi, kPaneCandles, kPaneVolume}));
-  EXPECT_EQ(View(1).paneFlags[0], 0x12u);
-  EXPECT_EQ(gSelectedPane, 0);
-  MoveSelectedPane(kPaneUp);  // already on top
-  EXPECT_EQ(Kinds(1), (std::vector<uint32_t>{kPaneRsi, kPaneCandles, kPaneVolume}));
-  MoveSelectedPane(kPaneDown);
-  EXPECT_EQ(Kinds(1), (std::vector<uint32_t>{kPaneCandles, kPaneRsi, kPaneVolume}));
-  MoveSelectedPane(kPaneToBottom);
-  EXPECT_EQ(Kinds(1), (std::vector<uint32_t>{kPaneCandles, kPaneVolume, kPaneRsi}));
-  EXPECT_EQ(gSelectedPane, 2);
-  MoveSelectedPane(kPaneDown);  // already last
-  EXPECT_EQ(gSelectedPane, 2);
-
+  struct Move {
+    PaneMove move;
+    Kinds kinds;
+    int selected;
+  };
+  const Move moves[] = {
+      {kPaneToTop, {kPaneRsi, kPaneCandles, kPaneVolume}, 0},
+      {kPaneUp, {kPaneRsi, kPaneCandles, kPaneVolume}, 0},  // already on top
+      {kPaneDown, {kPaneCandles, kPaneRsi, kPaneVolume}, 1},
+      {kPaneToBottom, {kPaneCandles, kPaneVolume, kPaneRsi}, 2},
+      {kPaneDown, {kPaneCandles, kPaneVolume, kPaneRsi}, 2},  // already last
+  };
+  for (const Move& m : moves) {
+    MoveSelectedPane(m.move);
+    EXPECT_EQ(KindsOf(1), m.kinds) << m.move;
+    EXPECT_EQ(Row(gSelectedPane, View(1).paneFlags[m.selected]), Row(m.selected, 0x12)) << m.move;
+  }
   gSelectedPane = 0;
   OnMainCommand(nullptr, IDM_PANE_REMOVE);
-  EXPECT_EQ(Kinds(1), (std::vector<uint32_t>{kPaneVolume, kPaneRsi}));
+  EXPECT_EQ(KindsOf(1), (Kinds{kPaneVolume, kPaneRsi}));
   EXPECT_EQ(gSelectedPane, -1) << "removing the top pane leaves none selected";
 }
 
@@ -119,57 +120,44 @@ TEST_F(ChartEditingTest, PaneFlagBitsFlipModulo32) {
 }
 
 TEST_F(ChartEditingTest, AddingCopiesTheSelectedViewWithoutLinksUpToThreeCharts) {
-  ScreenPattern& pattern = CurrentScreenPattern();
-  pattern.chartCount = 2;
-  View(1).dateLink = 1;
-  View(1).stockLink = 1;
+  CurrentScreenPattern().chartCount = 2;
+  View(1).dateLink = View(1).stockLink = 1;
   View(1).groupIndex = 9;
   OnMainCommand(nullptr, IDM_ADD_CHART);
-  ASSERT_EQ(pattern.chartCount, 3);
-  EXPECT_EQ((std::vector<int>{View(2).groupIndex, View(2).dateLink, View(2).stockLink}), (std::vector<int>{9, 0, 0}));
-  EXPECT_EQ(View(2).stockCode, stocks_[1]);
+  EXPECT_EQ(Row(CurrentScreenPattern().chartCount, View(2).groupIndex, View(2).dateLink, View(2).stockLink,
+                View(2).stockCode),
+            Row(3, 9, 0, 0, stocks_[1]));
   EXPECT_EQ(refilled_, std::vector<int>{2});
-
   OnMainCommand(nullptr, IDM_ADD_CHART);
-  EXPECT_EQ(pattern.chartCount, 3) << "a fourth chart is refused";
+  EXPECT_EQ(CurrentScreenPattern().chartCount, 3) << "a fourth chart is refused";
 }
 
 TEST_F(ChartEditingTest, RemovingAChartKeepsItsViewAndRefillsEveryListThatMoved) {
-  ScreenPattern& pattern = CurrentScreenPattern();
-  View(0).groupIndex = 1;
-  View(1).groupIndex = 2;
-  View(2).groupIndex = 3;
+  for (int i = 0; i < 3; ++i) View(i).groupIndex = i + 1;
   gSelectedChart = 0;
   OnMainCommand(nullptr, IDM_REMOVE_CHART);
-  ASSERT_EQ(pattern.chartCount, 2);
-  EXPECT_EQ((std::vector<int>{View(0).groupIndex, View(1).groupIndex, View(2).groupIndex}), (std::vector<int>{2, 3, 1}))
-      << "the removed view kept unshown in the last slot";
-  EXPECT_EQ(View(0).stockCode, stocks_[1]);
-  EXPECT_EQ(Series(0).code, stocks_[1]) << "reloaded";
+  ASSERT_EQ(CurrentScreenPattern().chartCount, 2);
+  EXPECT_EQ(GroupIndices(), (std::vector<int>{2, 3, 1})) << "the removed view kept unshown in the last slot";
+  EXPECT_EQ(Row(View(0).stockCode, Series(0).code, gSelectedChart, gSelectedPane), Row(stocks_[1], stocks_[1], 0, -1));
   EXPECT_EQ(refilled_, (std::vector<int>{0, 1})) << "each shown chart's lists show its new view";
-  EXPECT_EQ(gSelectedChart + gSelectedPane, -1);
-
-  gSelectedChart = 1;
-  OnMainCommand(nullptr, IDM_REMOVE_CHART);
-  EXPECT_EQ(pattern.chartCount, 1);
-  gSelectedChart = 0;
-  OnMainCommand(nullptr, IDM_REMOVE_CHART);
-  EXPECT_EQ(pattern.chartCount, 1) << "the last chart stays";
+  for (int chart : {1, 0}) {
+    gSelectedChart = chart;
+    OnMainCommand(nullptr, IDM_REMOVE_CHART);
+  }
+  EXPECT_EQ(CurrentScreenPattern().chartCount, 1) << "the last chart stays";
 }
 
 TEST_F(ChartEditingTest, DisplaySwitchesFlipTheirSettingsAndReportTheirState) {
   gShowGroupList = 1;
   gSettings.hideAverageLineValues = 0;
+  gShowSplitAdjusted = 0;
   EXPECT_TRUE(IsDisplaySwitchOn(IDM_GROUP_LIST));
   EXPECT_EQ(OnMainCommand(nullptr, IDM_GROUP_LIST), 1);
-  EXPECT_EQ(gShowGroupList, 0);
   EXPECT_FALSE(IsDisplaySwitchOn(IDM_GROUP_LIST));
   EXPECT_TRUE(IsDisplaySwitchOn(IDM_AVERAGE_LINE_VALUES)) << "values shown while the hide flag is off";
   OnMainCommand(nullptr, IDM_AVERAGE_LINE_VALUES);
-  EXPECT_EQ(gSettings.hideAverageLineValues, 1);
-  gShowSplitAdjusted = 0;
   OnMainCommand(nullptr, IDM_SPLIT_ADJUSTED);
-  EXPECT_EQ(gShowSplitAdjusted, 1);
+  EXPECT_EQ(Row(gShowGroupList, gSettings.hideAverageLineValues, gShowSplitAdjusted), Row(0, 1, 1));
   EXPECT_FALSE(ToggleDisplaySwitch(IDM_PANE_OBV));
 }
 
@@ -177,19 +165,17 @@ TEST_F(ChartEditingTest, TheRightMarginFollowsDateLinksBothWays) {
   View(0).dateLink = 1;  // 0 and 1 coupled, 2 not
   for (int i = 0; i < 3; ++i) View(i).rightMargin = 32;
   EXPECT_TRUE(SetChartRightMargin(1, 60));
-  EXPECT_EQ((std::vector<int>{View(0).rightMargin, View(1).rightMargin, View(2).rightMargin}),
-            (std::vector<int>{60, 60, 32}));
+  EXPECT_EQ(Row(View(0).rightMargin, View(1).rightMargin, View(2).rightMargin), Row(60, 60, 32));
   EXPECT_FALSE(SetChartRightMargin(1, 60)) << "unchanged";
 }
 
 // The detail splitter stops at half the client and 100 pixels before its right edge.
 TEST(DragLimitsTest, SplittersAndMarginsStayInTheirBounds) {
-  EXPECT_EQ((std::vector<int>{GroupListWidthForDrag(250, 1000), GroupListWidthForDrag(20, 1000),
-                              GroupListWidthForDrag(900, 1000), DetailListWidthForDrag(700, 1000),
-                              DetailListWidthForDrag(100, 1000), DetailListWidthForDrag(990, 1000),
-                              RightMarginForDrag(32, 500, 480, 1000), RightMarginForDrag(32, 500, 600, 1000),
-                              RightMarginForDrag(32, 500, -100000, 1000)}),
-            (std::vector<int>{250, 100, 500, 298, 498, 98, 52, 1, 500}));
+  EXPECT_EQ(Row(GroupListWidthForDrag(250, 1000), GroupListWidthForDrag(20, 1000), GroupListWidthForDrag(900, 1000),
+                DetailListWidthForDrag(700, 1000), DetailListWidthForDrag(100, 1000), DetailListWidthForDrag(990, 1000),
+                RightMarginForDrag(32, 500, 480, 1000), RightMarginForDrag(32, 500, 600, 1000),
+                RightMarginForDrag(32, 500, -100000, 1000)),
+            Row(250, 100, 500, 298, 498, 98, 52, 1, 500));
   const Rect chart = {0, 0, 800, 400};
   EXPECT_EQ(Ltrb(WidenedMarginHandle({780, 10, 787, 100}, chart)), (Ltrb4{768, 10, 799, 100}));
   EXPECT_EQ(WidenedMarginHandle({0, 0, 0, 0}, chart).right, 0);

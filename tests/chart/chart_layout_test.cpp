@@ -1,13 +1,12 @@
-// Chart layout, pane value ranges and scales, and pane captions.
 #include "chart/chart_layout.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -21,9 +20,9 @@
 
 namespace {
 
-int SevenPixelsPerByte(void*, const char* text) { return 7 * static_cast<int>(strlen(text)); }
+using Range = std::pair<int32_t, int32_t>;
 
-std::pair<int32_t, int32_t> Rounded(int32_t min, int32_t max) {
+Range Rounded(int32_t min, int32_t max) {
   RoundScaleRange(&min, &max);
   return {min, max};
 }
@@ -40,7 +39,7 @@ class ChartLayoutTest : public ::testing::Test {
     for (int k = 0; k < kPaneHeightCount; ++k)
       gPaneHeights[k] = k <= kPaneIchimoku ? 100 : (k == kPaneVolume ? 30 : 40);
     gFixedFontHeight = 12;
-    gChartTextWidth = SevenPixelsPerByte;
+    gChartTextWidth = [](void*, const char* text) { return 7 * static_cast<int>(strlen(text)); };
     for (int p = 0; p < kPeriodCount; ++p) context().periods[p].params = GetDefaultIndicatorParameters(p);
     view_.stockCode = StringToCode("7203");
     view_.lastBarIndex = -1;
@@ -50,8 +49,9 @@ class ChartLayoutTest : public ::testing::Test {
     FillBars(300);
   }
   ChartContext& context() { return owned_.context; }
+  const ChartGeometry& geometry() { return owned_.context.geometry; }
   const PaneRecord& pane(int i) { return context().panes[i]; }
-  std::pair<int32_t, int32_t> Range(int i) { return {pane(i).minValue, pane(i).maxValue}; }
+  Range PaneRange(int i) { return {pane(i).minValue, pane(i).maxValue}; }
   int Height(const Rect& r) { return r.bottom - r.top; }
 
   void SetPanes(std::initializer_list<uint32_t> kinds, uint32_t flags = 1) {
@@ -72,6 +72,11 @@ class ChartLayoutTest : public ::testing::Test {
     }
   }
 
+  void FillSeries(RealSeries* series, double value) {
+    series->count = 300;
+    for (int i = 0; i < 300; ++i) series->values[i] = value;
+  }
+
   void FillInts(int slot, const std::function<int32_t(int)>& value) {
     IntSeries* series = context().periods[view_.period].chartInt[slot];
     series->count = 300;
@@ -83,13 +88,18 @@ class ChartLayoutTest : public ::testing::Test {
     ComputePaneScales(Rect{0, 0, 60 + plotWidth, 16 + plotHeight + 16 + 8}, view_, &context());
   }
 
+  std::string Captions() {
+    std::string captions;
+    for (int i = 0; i < view_.paneCount; ++i) captions += std::string(i ? "|" : "") + pane(i).caption;
+    return captions;
+  }
+
   ScopedGlobalState globals_;
   ChartView view_{};
   OwnedContext owned_;
 };
 
 TEST(ChartLayoutRounding, WidensToMultiplesOfADecimalUnitWithoutOverflow) {
-  using Range = std::pair<int32_t, int32_t>;
   const std::pair<Range, Range> cases[] = {{{-5, 5}, {-10, 10}},
                                            {{0, 100}, {0, 125}},
                                            {{0, 7499999}, {0, 7500000}},
@@ -101,39 +111,34 @@ TEST(ChartLayoutRounding, WidensToMultiplesOfADecimalUnitWithoutOverflow) {
 
 TEST_F(ChartLayoutTest, GeometryFollowsTheFontAndTheBarWidth) {
   Layout();
-  const ChartGeometry& g = context().geometry;
-  // 97 bars: 700 / 7 - 3.
-  EXPECT_EQ((std::vector<int>{ScaleColumnWidth(), CaptionRowHeight(), g.plotArea.left, g.plotArea.top,
-                              g.plotArea.bottom, g.dateAxis.bottom, g.marginHandle.left, g.barSpacing, g.visibleBars}),
-            (std::vector<int>{60, 16, 60, 16, 376, 392, 760 - 32 - 6, 7, 97}));
+  const ChartGeometry& g = geometry();
+  EXPECT_EQ(Row(ScaleColumnWidth(), CaptionRowHeight(), g.plotArea.left, g.plotArea.top, g.plotArea.bottom,
+                g.dateAxis.bottom, g.marginHandle.left, g.barSpacing, g.visibleBars),
+            Row(60, 16, 60, 16, 376, 392, 760 - 32 - 6, 7, 97));  // 97 bars: 700 / 7 - 3
   // A margin wider than a drag allows in the window is shown at the drag's limit.
   view_.rightMargin = 5000;
   gMainClientWidth = 1000;
   Layout();
-  EXPECT_EQ(context().geometry.marginHandle.left, 760 - 500 - 6);
-  view_.rightMargin = 32;
+  EXPECT_EQ(g.marginHandle.left, 760 - 500 - 6);
   // Widths that were never validated: odd, 1..19.
   for (auto [width, spacing] : {std::make_pair(0, 3), std::make_pair(4, 5), std::make_pair(1000, 21)}) {
     view_.barWidth = width;
     Layout();
-    EXPECT_EQ(context().geometry.barSpacing, spacing) << width;
+    EXPECT_EQ(g.barSpacing, spacing) << width;
   }
   gChartFontSize = 99;  // damaged setting: the largest font
-  EXPECT_EQ(std::make_pair(ScaleColumnWidth(), CaptionRowHeight()), std::make_pair(160, 42));
+  EXPECT_EQ(Row(ScaleColumnWidth(), CaptionRowHeight()), Row(160, 42));
 }
 
 TEST_F(ChartLayoutTest, PanesShareThePlotAreaByWeightAndFillItExactly) {
   SetPanes({kPaneCandles, kPaneVolume, kPaneRsi, kPaneIchimoku});
   view_.paneCount = 3;
   Layout();
-  EXPECT_EQ(Height(pane(0).pane), 211);  // 100, 30, 40 of 360
-  EXPECT_EQ(Height(pane(1).pane), 63);
-  EXPECT_EQ(pane(1).pane.top, pane(0).pane.bottom);
-  EXPECT_EQ(pane(2).pane.bottom, context().geometry.plotArea.bottom);
-  EXPECT_EQ(pane(0).plot.top, pane(0).pane.top + kSignalStripHeight);  // daily price pane
-  EXPECT_EQ(pane(0).fullPlot.top, pane(0).pane.top);
-  EXPECT_EQ(pane(1).plot.top, pane(1).pane.top);
-  EXPECT_EQ(pane(3).pane.bottom, 0);  // beyond the count: cleared
+  // 100, 30, 40 of 360; the daily price pane keeps its signal strip; a pane beyond the count is cleared.
+  EXPECT_EQ(Row(Height(pane(0).pane), Height(pane(1).pane), pane(1).pane.top, pane(2).pane.bottom, pane(3).pane.bottom),
+            Row(211, 63, pane(0).pane.bottom, geometry().plotArea.bottom, 0));
+  EXPECT_EQ(Row(pane(0).plot.top, pane(0).fullPlot.top, pane(1).plot.top),
+            Row(pane(0).pane.top + kSignalStripHeight, pane(0).pane.top, pane(1).pane.top));
   for (uint16_t& h : gPaneHeights) h = 0;
   Layout(700, 300);
   EXPECT_EQ(Row(Height(pane(0).pane), Height(pane(2).pane)), Row(100, 100));
@@ -143,48 +148,40 @@ TEST_F(ChartLayoutTest, AShortViewAtTheNewestBarScalesOverTwentyBars) {
   FillBars(100, [](int i, PriceBar* bar) {
     if (i == 82) bar->low = 500;  // within the last 20 bars, left of the 13 shown
   });
+  // The newest bar, the newest bar and the right margin, then scrolled back.
+  for (auto [last, first] : {std::make_pair(-1, 80), std::make_pair(110, 80), std::make_pair(50, 37)}) {
+    view_.lastBarIndex = last;
+    Layout(13 * 7);
+    EXPECT_EQ(Row(geometry().visibleBars, geometry().firstBar), Row(10, first)) << last;
+  }
+  view_.lastBarIndex = -1;
   Layout(13 * 7);
-  EXPECT_EQ(std::make_pair(context().geometry.visibleBars, context().geometry.firstBar), std::make_pair(10, 80));
   EXPECT_LE(pane(0).minValue, 500);
-  view_.lastBarIndex = 110;  // the newest bar and the right margin
-  Layout(13 * 7);
-  EXPECT_EQ(context().geometry.firstBar, 80);
-  view_.lastBarIndex = 50;  // scrolled back
-  Layout(13 * 7);
-  EXPECT_EQ(context().geometry.firstBar, 37);
-}
-
-TEST_F(ChartLayoutTest, StockMissingFromTheTableLeavesTheContextUnchanged) {
-  view_.stockCode = StringToCode("9999");
+  view_.stockCode = StringToCode("9999");  // missing from the table: the context is left unchanged
   context().geometry.barSpacing = -77;
   Layout();
-  EXPECT_EQ(context().geometry.barSpacing, -77);
+  EXPECT_EQ(geometry().barSpacing, -77);
 }
 
 TEST_F(ChartLayoutTest, LinearPricePaneWithItsOptionalLinesAndTheFullRangeOption) {
-  RealSeries* upper2 = context().periods[0].chartReal[kRealBollingerCentre + 3];
-  RealSeries* lower2 = context().periods[0].chartReal[kRealBollingerCentre + 4];
-  RealSeries* sar = context().periods[0].chartReal[kRealParabolicSar];
-  upper2->count = lower2->count = sar->count = 300;
-  for (int i = 0; i < 300; ++i) {
-    upper2->values[i] = 1300.9;
-    lower2->values[i] = 800.5;
-    sar->values[i] = i == 299 ? 1600 : 1000;
-  }
+  FillSeries(context().periods[0].chartReal[kRealBollingerCentre + 3], 1300.9);  // +2 sigma
+  FillSeries(context().periods[0].chartReal[kRealBollingerCentre + 4], 800.5);   // -2 sigma
+  FillSeries(context().periods[0].chartReal[kRealParabolicSar], 1000);
+  context().periods[0].chartReal[kRealParabolicSar]->values[299] = 1600;
   Layout();
-  EXPECT_EQ(Range(0), std::make_pair(990, 1020));  // 1011, unit 10
+  EXPECT_EQ(PaneRange(0), Range(990, 1020));  // 1011, unit 10
   EXPECT_DOUBLE_EQ(pane(0).valuePerPixel, 30.0 / Height(pane(0).plot));
   EXPECT_EQ(ValueToPaneY(view_, context(), 0, 990), pane(0).plot.bottom);
-  view_.paneFlags[0] = kPaneFlagSigma2;  // +-2 sigma: 800..1300, unit 75
+  view_.paneFlags[0] = kPaneFlagSigma2;  // 800..1300, unit 75
   Layout();
-  EXPECT_EQ(Range(0), std::make_pair(750, 1350));
-  view_.paneFlags[0] = kPaneFlagParabolic;  // SAR up to 1600
+  EXPECT_EQ(PaneRange(0), Range(750, 1350));
+  view_.paneFlags[0] = kPaneFlagParabolic;
   Layout();
   EXPECT_EQ(pane(0).maxValue, 1650);
   view_.paneFlags[0] = kPaneFlagLine0;
   gTrendLineFullRange = true;  // 990..1020 less and plus one step, rounded again
   Layout();
-  EXPECT_EQ(Range(0), std::make_pair(980, 1030));
+  EXPECT_EQ(PaneRange(0), Range(980, 1030));
 }
 
 TEST_F(ChartLayoutTest, LogarithmicScalesAlsoServeTheIchimokuPane) {
@@ -223,9 +220,8 @@ TEST_F(ChartLayoutTest, IndicatorRangesByKind) {
   view_.paneFlags[1] = kPaneFlagLine1;
   Layout();
   // Deviation: made symmetric, then rounded; MACD: rounded -100..350, then symmetric.
-  EXPECT_EQ((std::vector<std::pair<int32_t, int32_t>>{Range(0), Range(1), Range(2), Range(3), Range(4)}),
-            (std::vector<std::pair<int32_t, int32_t>>{
-                {-12500, 12500}, {-1250, 1250}, {-350, 350}, {-10000, 10000}, {0, 5250}}));
+  EXPECT_EQ((std::vector<Range>{PaneRange(0), PaneRange(1), PaneRange(2), PaneRange(3), PaneRange(4)}),
+            (std::vector<Range>{{-12500, 12500}, {-1250, 1250}, {-350, 350}, {-10000, 10000}, {0, 5250}}));
   EXPECT_DOUBLE_EQ(pane(3).valuePerPixel, 20000.0 / Height(pane(3).plot));
 }
 
@@ -235,10 +231,8 @@ TEST_F(ChartLayoutTest, PanesWithNoBarsInRangeGetAFallbackRangeNotAnInvertedOne)
            PaneLineFlags(3));
   view_.lastBarIndex = 5000;  // far past the data
   Layout();
-  for (int i = 0; i < view_.paneCount; ++i) {
-    EXPECT_LT(pane(i).minValue, pane(i).maxValue) << i;
-    EXPECT_GT(pane(i).valuePerPixel, 0) << i;
-  }
+  for (int i = 0; i < view_.paneCount; ++i)
+    EXPECT_TRUE(pane(i).minValue < pane(i).maxValue && pane(i).valuePerPixel > 0) << i;
   EXPECT_EQ(pane(0).maxValue, 125);
 }
 
@@ -252,8 +246,7 @@ TEST_F(ChartLayoutTest, TheSmallestWindowWithTheLargestFontStaysSane) {
     ComputePaneScales(Rect{0, chart * 100, 400, chart * 100 + 100}, view_, &context());
     for (int i = 0; i < 12; ++i) {
       const PaneRecord& p = pane(i);
-      EXPECT_LE(p.plot.top, p.plot.bottom) << i;
-      EXPECT_LE(p.minValue, p.maxValue) << i;
+      EXPECT_TRUE(p.plot.top <= p.plot.bottom && p.minValue <= p.maxValue) << i;
       EXPECT_TRUE(std::isfinite(p.valuePerPixel) && p.valuePerPixel > 0) << i;
       EXPECT_TRUE(std::isfinite(p.logPerPixel) && p.logPerPixel > 0) << i;
       (void)ValueToPaneY(view_, context(), i, INT_MIN);
@@ -261,44 +254,34 @@ TEST_F(ChartLayoutTest, TheSmallestWindowWithTheLargestFontStaysSane) {
   }
   EXPECT_STREQ(pane(11).caption, "");
   ComputePaneScales(Rect{0, 0, 50, 40}, view_, &context());  // narrower than the scale column
-  EXPECT_EQ(context().geometry.visibleBars, 0);
+  EXPECT_EQ(geometry().visibleBars, 0);
 }
 
-TEST_F(ChartLayoutTest, CaptionsNameTheKindAndTheShownPeriods) {
+TEST_F(ChartLayoutTest, CaptionsNameTheKindAndTheShownPeriodsAndAreCutBetweenCharacters) {
   SetPanes({kPaneCandles, kPaneIchimoku, kPaneVolume, kPaneDeviation, kPaneMacd, kPaneSroc, kPaneVolumeRatio});
   view_.paneFlags[0] = PaneLineFlags(2) | kPaneFlagLogScale;
   view_.paneFlags[2] = PaneLineFlags(2);
   view_.paneFlags[3] = kPaneFlagLine0 | kPaneFlagLine2;
   context().periods[0].params.slot[kParamDeviationSecond0] = 10;  // second average of deviation line 1
   Layout();
-  EXPECT_STREQ(pane(0).caption, "ろうそく足(5日/25日) 対数 ");
-  EXPECT_STREQ(pane(1).caption, "一目均衡表");
-  EXPECT_STREQ(pane(2).caption, "出来高(6日/13日)");
-  EXPECT_STREQ(pane(3).caption, "乖離率(6日+10日/75日)");
-  EXPECT_STREQ(pane(4).caption, "MACD(12日,26日,9日)");
-  EXPECT_STREQ(pane(5).caption, "S-ROC(13日,21日)");
-  EXPECT_STREQ(pane(6).caption, "ボリュームレシオ(25日)");
+  EXPECT_EQ(Captions(),
+            "ろうそく足(5日/25日) 対数 |一目均衡表|出来高(6日/13日)|乖離率(6日+10日/75日)|MACD(12日,26日,9日)|"
+            "S-ROC(13日,21日)|ボリュームレシオ(25日)");
   const Rect& r = pane(1).captionRect;  // placed above the signal strip
-  EXPECT_EQ((std::vector<int>{r.left, r.top, r.right - r.left}),
-            (std::vector<int>{pane(1).plot.left + 5, pane(1).fullPlot.top + 3, 70}));
+  EXPECT_EQ(Row(r.left, r.top, r.right - r.left), Row(pane(1).plot.left + 5, pane(1).fullPlot.top + 3, 70));
   view_.period = 2;
   FillBars(60);
   SetPanes({kPaneCandles}, kPaneFlagLine0 | kPaneFlagBollingerCentre | kPaneFlagSigma1 | kPaneFlagSigma3);
   Layout();
-  EXPECT_STREQ(pane(0).caption, "ろうそく足(6月/BOL25月/1σ/3σ)");
-}
+  EXPECT_EQ(Captions(), "ろうそく足(6月/BOL25月/1σ/3σ)");
 
-TEST_F(ChartLayoutTest, LongCaptionsAreCutBetweenCharacters) {
-  for (uint16_t& slot : context().periods[0].params.slot) slot = 65535;
+  for (uint16_t& slot : context().periods[2].params.slot) slot = 65535;
   SetPanes({kPaneCandles}, 0xFFFFFFFF);
   Layout();
-  const char* caption = pane(0).caption;
-  const size_t length = strlen(caption);
-  ASSERT_LT(length, static_cast<size_t>(kPaneCaptionSize));
-  EXPECT_GT(length, 70u);
-  size_t i = 0;
-  while (i < length) i += IsSjisLeadByte(static_cast<uint8_t>(caption[i])) ? 2 : 1;
-  EXPECT_EQ(i, length);
+  const std::string caption = Captions();
+  size_t i = 0;  // no lead byte is left at the end
+  while (i < caption.size()) i += IsSjisLeadByte(static_cast<uint8_t>(caption[i])) ? 2 : 1;
+  EXPECT_EQ(Row(caption.size() < kPaneCaptionSize, caption.size() > 70, i), Row(true, true, caption.size()));
 }
 
 }  // namespace

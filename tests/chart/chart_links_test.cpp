@@ -9,21 +9,17 @@
 
 #include "chart/cross_hair.h"
 #include "tests/chart/linked_charts_fixture.h"
+#include "tests/support/row.h"
 
 namespace {
 
 using ChartLinksTest = LinkedChartsTest;
 
-// --- Stock links ----------------------------------------------------------
-
 TEST_F(ChartLinksTest, AStockTravelsAlongStockLinksOnly) {
-  View(0).stockLink = 1;  // 0 and 1 coupled, 2 not
-  ShowStockInLinkedCharts(1, stocks_[2]);
-  EXPECT_EQ(View(0).stockCode, stocks_[2]);
-  EXPECT_EQ(Series(0).code, stocks_[2]) << "loaded too";
-  EXPECT_EQ(View(1).stockCode, stocks_[2]);
-  EXPECT_EQ(View(2).stockCode, stocks_[2]);  // its own stock already
-
+  View(0).stockLink = 1;                   // 0 and 1 coupled, 2 not
+  ShowStockInLinkedCharts(1, stocks_[2]);  // chart 2's own stock already
+  EXPECT_EQ(Row(View(0).stockCode, Series(0).code, View(1).stockCode, View(2).stockCode),
+            Row(stocks_[2], stocks_[2], stocks_[2], stocks_[2]));
   ShowStockInLinkedCharts(1, stocks_[0]);
   EXPECT_EQ(View(2).stockCode, stocks_[2]);
 
@@ -58,26 +54,20 @@ TEST_F(ChartLinksTest, ListsAndKeepStockFlagsFollowStockLinks) {
   View(1).keepStock = 1;
   ChartListSync sync;
   SyncLinkedChartLists(1, &sync);
-  EXPECT_EQ(View(2).stockCode, stocks_[1]);
-  EXPECT_EQ(View(0).stockCode, stocks_[1]);
-  EXPECT_EQ(View(0).groupIndex, 7);
+  EXPECT_EQ(Row(View(0).stockCode, View(2).stockCode, View(0).groupIndex), Row(stocks_[1], stocks_[1], 7));
   // Chart 2 had the same group: its combo box stays.
-  EXPECT_EQ((std::vector<bool>{sync.groupChanged[0], sync.groupChanged[1], sync.groupChanged[2], sync.refill[0],
-                               sync.refill[1], sync.refill[2]}),
-            (std::vector<bool>{true, false, false, true, false, true}));
-
+  EXPECT_EQ(Row(sync.groupChanged[0], sync.groupChanged[1], sync.groupChanged[2], sync.refill[0], sync.refill[1],
+                sync.refill[2]),
+            Row(true, false, false, true, false, true));
   SyncLinkedKeepStockFlags(1);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(View(i).keepStock, 1) << i;
+  EXPECT_EQ(Row(View(0).keepStock, View(1).keepStock, View(2).keepStock), Row(1, 1, 1));
 
   View(0).stockLink = 0;
   View(2).groupIndex = 9;
   SyncLinkedChartLists(2, &sync);
-  EXPECT_EQ(View(1).groupIndex, 9);
-  EXPECT_EQ(View(0).groupIndex, 7) << "the unlinked chart above keeps its list";
-  EXPECT_FALSE(sync.refill[0]);
+  // The unlinked chart above keeps its list.
+  EXPECT_EQ(Row(View(1).groupIndex, View(0).groupIndex, sync.refill[0]), Row(9, 7, false));
 }
-
-// --- Cross-hair columns ---------------------------------------------------
 
 TEST(CrossHairRange, TheFirstBarAfterTheFromDateUpToTheToDate) {
   BarSeries series{};
@@ -91,8 +81,7 @@ TEST(CrossHairRange, TheFirstBarAfterTheFromDateUpToTheToDate) {
     int first = -1, last = -1;
     const bool found = FindSeriesBarRange(series, MakePackedDate(2026, 3, c.fromDay),
                                           MakePackedDate(2026, c.toMonth, c.toDay), &first, &last);
-    EXPECT_EQ(found, c.first >= 0) << c.fromDay;
-    EXPECT_EQ(std::make_pair(first, last), std::make_pair(c.first, c.last)) << c.fromDay;
+    EXPECT_EQ(Row(found, first, last), Row(c.first >= 0, c.first, c.last)) << c.fromDay;
   }
   int first = -1, last = -1;
   series.count = 0;
@@ -106,19 +95,15 @@ TEST_F(ChartLinksTest, ADailyBarMarksItsWeekAndItsMonth) {
   ReloadAllChartSeries();
   InvalidateAllCharts();
   const BarSeries& daily = Series(0);
+  // The week ending on or after the day (the one before ends before it), the month of the day.
   for (int bar : {0, 1, 57, 123, kBars - 1}) {
     const PackedDate date = daily.bars[bar].date;
-    int first = -1, last = -1;
-    ASSERT_TRUE(FindMatchingBars(0, bar, 1, &first, &last)) << bar;
-    EXPECT_EQ(first, last);
-    EXPECT_GE(Series(1).bars[first].date, date) << bar;
-    if (first > 0) {
-      EXPECT_LT(Series(1).bars[first - 1].date, date) << bar;
-    }
-    ASSERT_TRUE(FindMatchingBars(0, bar, 2, &first, &last)) << bar;
-    EXPECT_EQ(first, last);
-    EXPECT_EQ(PackedMonth(Series(2).bars[first].date), PackedMonth(date)) << bar;
-    EXPECT_EQ(PackedYear(Series(2).bars[first].date), PackedYear(date)) << bar;
+    int first = -1, last = -1, month = -1, monthLast = -1;
+    ASSERT_TRUE(FindMatchingBars(0, bar, 1, &first, &last) && FindMatchingBars(0, bar, 2, &month, &monthLast)) << bar;
+    EXPECT_EQ(Row(first, month, Series(1).bars[first].date >= date, first == 0 || Series(1).bars[first - 1].date < date,
+                  PackedYear(Series(2).bars[month].date), PackedMonth(Series(2).bars[month].date)),
+              Row(last, monthLast, true, true, PackedYear(date), PackedMonth(date)))
+        << bar;
   }
 
   // A week marks its days.
@@ -139,13 +124,13 @@ TEST_F(ChartLinksTest, TheCrossHairMarksTheOtherChartsAndTheirDetailBars) {
   SetChartScrollPos(2, kBars - 1, 0);
   const int bar = kBars - 3;
   StoreCrossHair(0, 0, bar, 100, 50, 1234);
-  EXPECT_EQ(gChartContexts[0].detailBar, bar);
-  EXPECT_EQ(gChartContexts[1].detailBar, Series(1).count - 1);
-  EXPECT_EQ(gChartContexts[2].detailBar, bar) << "the same day in another daily chart";
+  // The same day in another daily chart; the week holding it in the weekly chart.
+  EXPECT_EQ(Row(gChartContexts[0].detailBar, gChartContexts[1].detailBar, gChartContexts[2].detailBar),
+            Row(bar, Series(1).count - 1, bar));
   ASSERT_EQ(gCrossHairRectCount, 2);
   const ChartGeometry& g = gChartContexts[2].geometry;
-  EXPECT_EQ(gCrossHairRects[1].right, g.plotArea.right - 2 * g.barSpacing - 1);
-  EXPECT_EQ(gCrossHairRects[1].left, gCrossHairRects[1].right - g.barSpacing);
+  EXPECT_EQ(Row(gCrossHairRects[1].left, gCrossHairRects[1].right),
+            Row(g.plotArea.right - 3 * g.barSpacing - 1, g.plotArea.right - 2 * g.barSpacing - 1));
   EXPECT_TRUE(IsCrossHairUnchanged(0, 0, bar, 50, 1234));
   EXPECT_FALSE(IsCrossHairUnchanged(0, 0, bar, 51, 1234));
 

@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -21,25 +19,21 @@
 #include "tests/support/global_state.h"
 #include "tests/support/row.h"
 #include "tests/support/scratch_folder.h"
-#include "tests/support/row.h"
 #include "tools/sample_db/sample_database.h"
 
 namespace {
 
-constexpr PackedDate kLastDay = MakePackedDate(2026, 12, 2);  // a Wednesday
 constexpr int kBars = 300;
 
 const StockCode kIndex = StringToCode("1001");
 
 std::vector<Rect> gInvalidated;
-void RecordInvalidation(const Rect& rect) { gInvalidated.push_back(rect); }
 
 BarSeries& Daily(int chart) { return *gChartContexts[chart].periods[0].bars; }
 BarSeries& Weekly(int chart) { return *gChartContexts[chart].periods[1].bars; }
 ChartView& View(int chart) { return CurrentScreenPattern().views[chart]; }
 // A chart's forecast state and forecast bar count.
-std::pair<int, int> Forecast(int chart) { return {gForecastState[chart], gForecastBarCount[chart]}; }
-using StateAndCount = std::pair<int, int>;
+std::vector<int64_t> Forecast(int chart) { return Row(gForecastState[chart], gForecastBarCount[chart]); }
 
 // What drawing forecast candles leaves: bars on the next trading days after
 // the daily series (raw and display), the periods rebuilt, the state committed.
@@ -63,15 +57,15 @@ void CommitForecast(int chart, int bars, int periodCount) {
   gForecastLastBar[chart] = blocks[0].bars->count - 1;
 }
 
+PriceBar BarOn(PackedDate date, int32_t close) { return {date, close, close + 5, close - 5, close, 1000}; }
+
 // A real bar arriving in the store, as a live quote or a price fetch leaves it.
-void StoreBar(StockCode code, const PriceBar& bar) {
+void StoreBar(StockCode code, PackedDate date, int32_t close) {
   auto series = std::make_unique<BarSeries>();
   GetDailyBarsForUpdate(code, series.get());
-  series->bars[series->count++] = bar;
+  series->bars[series->count++] = BarOn(date, close);
   UpdateDailyBars(code, *series);
 }
-
-PriceBar BarOn(PackedDate date, int32_t close) { return {date, close, close + 5, close - 5, close, 1000}; }
 
 class ChartLoadingTest : public ::testing::Test {
  protected:
@@ -81,24 +75,25 @@ class ChartLoadingTest : public ::testing::Test {
     options.stocks = 3;
     options.bars = kBars;
     options.seed = 11;
-    options.end = kLastDay;
+    options.end = MakePackedDate(2026, 12, 2);           // a Wednesday
     ASSERT_EQ(MakeSampleDatabase(options, nullptr), 0);  // also fresh settings
     ASSERT_TRUE(AllocAllChartContexts());
     for (int i = 0; i < 4; ++i) ASSERT_EQ(gStockTable->records[i].dailyCount, kBars);
     stockA_ = gStockTable->records[4].master.code;
     stockB_ = gStockTable->records[5].master.code;
     gInvalidated.clear();
-    gChartHooks.invalidateRect = RecordInvalidation;
+    gChartHooks.invalidateRect = [](const Rect& rect) { gInvalidated.push_back(rect); };
   }
 
-  // Pattern 0 with these views (daily unless given), each at the newest position.
+  // Pattern 0 with these views (stock and period), each at the newest position,
+  // laid out one above the other.
   void ShowCharts(std::vector<std::pair<StockCode, int>> views) {
-    ScreenPattern& pattern = CurrentScreenPattern();
-    pattern.chartCount = static_cast<int>(views.size());
+    CurrentScreenPattern().chartCount = static_cast<int>(views.size());
     for (size_t i = 0; i < views.size(); ++i) {
-      pattern.views[i].stockCode = views[i].first;
-      pattern.views[i].period = views[i].second;
-      pattern.views[i].lastBarIndex = -1;
+      View(i).stockCode = views[i].first;
+      View(i).period = views[i].second;
+      View(i).lastBarIndex = -1;
+      gChartContexts[i].geometry.chart = {0, 300 * int(i), 800, 300 * int(i) + 300};
     }
   }
 
@@ -107,8 +102,6 @@ class ChartLoadingTest : public ::testing::Test {
   StockCode stockA_ = 0;
   StockCode stockB_ = 0;
 };
-
-// --- Position and stock ---------------------------------------------------
 
 TEST_F(ChartLoadingTest, ANewestViewStaysNewestAndAScrolledOneKeepsItsIndex) {
   ASSERT_EQ(View(0).lastBarIndex, -1);
@@ -121,10 +114,9 @@ TEST_F(ChartLoadingTest, ANewestViewStaysNewestAndAScrolledOneKeepsItsIndex) {
   InvalidateAllCharts();  // the layout gives the spacing
   const int spacing = gChartContexts[0].geometry.barSpacing;
   ASSERT_GT(spacing, 0);
-  EXPECT_EQ(GetChartEndBarIndex(0), kBars + kDefaultRightMargin / spacing);
   LoadChartSeries(0, 0);
-  EXPECT_EQ(View(0).lastBarIndex, kBars + kDefaultRightMargin / spacing);
-
+  EXPECT_EQ(Row(GetChartEndBarIndex(0), View(0).lastBarIndex),
+            Row(kBars + kDefaultRightMargin / spacing, kBars + kDefaultRightMargin / spacing));
   View(0).lastBarIndex = 120;
   LoadChartSeries(0, 1);
   EXPECT_EQ(View(0).lastBarIndex, 120);
@@ -133,17 +125,15 @@ TEST_F(ChartLoadingTest, ANewestViewStaysNewestAndAScrolledOneKeepsItsIndex) {
 TEST_F(ChartLoadingTest, MissingStocksFallBackToTheReferenceIndex) {
   ShowCharts({{StringToCode("9998"), 0}});
   LoadChartSeries(0, 1);
-  EXPECT_EQ(View(0).stockCode, kIndex);
-  EXPECT_EQ(Daily(0).count, kBars);
+  EXPECT_EQ(Row(View(0).stockCode, Daily(0).count), Row(kIndex, kBars));
 
   View(0).stockCode = stockA_;
   gStockTable->count = 0;  // nothing is listed any more, "1001" neither
   ResetStockLookupCache();
   LoadChartSeries(0, 0);
   EXPECT_EQ(View(0).stockCode, kIndex);
-  for (const PeriodSeriesBlock& block : gChartContexts[0].periods) {
+  for (const PeriodSeriesBlock& block : gChartContexts[0].periods)
     EXPECT_EQ(Row(block.rawBars->count, block.bars->count, block.chartReal[kRealCloseAverage0]->count), Row(0, 0, 0));
-  }
   EXPECT_FALSE(IsForecastEditPosition(0, 0, 0));
   EraseForecastCandle();
 }
@@ -154,11 +144,9 @@ TEST_F(ChartLoadingTest, AnotherStockLeavesNothingOfTheFirst) {
   CommitForecast(0, 3, 3);
   View(0).stockCode = stockB_;
   LoadChartSeries(0, 0);  // even a reload that keeps forecasts
-  EXPECT_EQ(Forecast(0), (StateAndCount{kForecastNone, 0}));
+  EXPECT_EQ(Forecast(0), Row(kForecastNone, 0));
   EXPECT_EQ(ContextDifferences(gChartContexts[0], gChartContexts[1]), "");
 }
-
-// --- Forecast bars across reloads -------------------------------------------
 
 TEST_F(ChartLoadingTest, CommittedForecastsSurviveOnlyReloadsThatKeepThem) {
   ReloadAllChartSeries();
@@ -166,30 +154,28 @@ TEST_F(ChartLoadingTest, CommittedForecastsSurviveOnlyReloadsThatKeepThem) {
   const BarSeries before = Daily(0);
   LoadChartSeries(0, 0);
   EXPECT_TRUE(SameBars(Daily(0), before));
-  EXPECT_EQ(Forecast(0), (StateAndCount{kForecastCommitted, 2}));
-  EXPECT_EQ(gForecastLastBar[0], kBars + 1);
-  EXPECT_EQ(gChartContexts[0].periods[0].chartReal[kRealCloseAverage0]->count, kBars + 2);
-
+  EXPECT_EQ(Row(gForecastState[0], gForecastBarCount[0], gForecastLastBar[0],
+                gChartContexts[0].periods[0].chartReal[kRealCloseAverage0]->count),
+            Row(kForecastCommitted, 2, kBars + 1, kBars + 2));
   LoadChartSeries(0, 1);
-  EXPECT_EQ(Forecast(0), (StateAndCount{kForecastNone, 0}));
+  EXPECT_EQ(Forecast(0), Row(kForecastNone, 0));
   EXPECT_EQ(gChartContexts[0].periods[0].rawBars->count, kBars);
 }
 
 TEST_F(ChartLoadingTest, RealBarsForTheOnlyForecastOrPastEveryForecastEndTheForecast) {
   ReloadAllChartSeries();
   CommitForecast(0, 1, 1);
-  StoreBar(kIndex, BarOn(Daily(0).bars[kBars].date, 12345));
+  StoreBar(kIndex, Daily(0).bars[kBars].date, 12345);
   LoadChartSeries(0, 0);
-  EXPECT_EQ(Forecast(0), (StateAndCount{kForecastNone, 0}));
-  ASSERT_EQ(Daily(0).count, kBars + 1);
-  EXPECT_EQ(Daily(0).bars[kBars].close, 12345);
+  EXPECT_EQ(Forecast(0), Row(kForecastNone, 0));
+  EXPECT_EQ(Row(Daily(0).count, Daily(0).bars[kBars].close), Row(kBars + 1, 12345));
 
   CommitForecast(0, 2, 2);
   PackedDate day = Daily(0).bars[kBars].date;
-  for (int i = 0; i < 3; ++i) StoreBar(kIndex, BarOn(day = AddTradingDays(day, 1), 9000 + i));
+  for (int i = 0; i < 3; ++i) StoreBar(kIndex, day = AddTradingDays(day, 1), 9000 + i);
   LoadChartSeries(0, 0);
   EXPECT_EQ(Daily(0).count, kBars + 4);
-  EXPECT_EQ(Forecast(0), (StateAndCount{kForecastNone, 0})) << "no forecast bar is left to show";
+  EXPECT_EQ(Forecast(0), Row(kForecastNone, 0)) << "no forecast bar is left to show";
 }
 
 TEST_F(ChartLoadingTest, AWeeklyChartKeepsItsForecastInTheDailyBars) {
@@ -200,7 +186,7 @@ TEST_F(ChartLoadingTest, AWeeklyChartKeepsItsForecastInTheDailyBars) {
   LoadChartSeries(0, 0);
   EXPECT_TRUE(SameBars(Daily(0), before)) << "the weekly bar must not come back as a daily bar";
   EXPECT_EQ(Weekly(0).bars[Weekly(0).count - 1].date, before.bars[kBars + 1].date);
-  EXPECT_EQ(Forecast(0), (StateAndCount{kForecastCommitted, 1}));
+  EXPECT_EQ(Forecast(0), Row(kForecastCommitted, 1));
 }
 
 TEST_F(ChartLoadingTest, ForecastBarsStopAtTheSeriesCapacity) {
@@ -216,8 +202,7 @@ TEST_F(ChartLoadingTest, ForecastBarsStopAtTheSeriesCapacity) {
   gForecastState[0] = kForecastCommitted;
   gForecastBarCount[0] = 1;
   LoadChartSeries(0, 0);
-  EXPECT_EQ(Daily(0).count, kMaxBars);
-  EXPECT_EQ(gForecastState[0], kForecastNone);
+  EXPECT_EQ(Row(Daily(0).count, gForecastState[0]), Row(kMaxBars, kForecastNone));
   EXPECT_FALSE(IsForecastEditPosition(0, 0, kMaxBars));
 }
 
@@ -227,34 +212,29 @@ TEST_F(ChartLoadingTest, ACarriedForecastKeepsOnlyItsFirstBar) {
   const PackedDate first = Daily(0).bars[kBars].date;
   gForecastCarry = 1;
   ReloadAllChartSeries();
-  EXPECT_EQ(Forecast(0), (StateAndCount{kForecastCarried, 1}));
+  EXPECT_EQ(Forecast(0), Row(kForecastCarried, 1));
   ASSERT_EQ(Daily(0).count, kBars + 1);
   EXPECT_EQ(Daily(0).bars[kBars].date, first);
 }
 
-// --- Esc ------------------------------------------------------------------
-
 TEST_F(ChartLoadingTest, EscDropsOneForecastInEveryChartHoldingItAndTheLastByReloading) {
   ShowCharts({{kIndex, 0}, {kIndex, 1}});
-  gChartContexts[0].geometry.chart = {0, 0, 800, 300};
-  gChartContexts[1].geometry.chart = {0, 300, 800, 600};
   ReloadAllChartSeries();
   CommitForecast(0, 2, 2);
   CommitForecast(1, 2, 1);
   const PackedDate thursday = Daily(0).bars[kBars].date;
   EraseForecastCandle();
   for (int chart : {0, 1}) {
-    SCOPED_TRACE(chart);
-    EXPECT_EQ(Forecast(chart), (StateAndCount{kForecastCommitted, 1}));
-    EXPECT_EQ(gChartContexts[chart].periods[0].rawBars->count, kBars + 1);
-    EXPECT_EQ(Weekly(chart).bars[Weekly(chart).count - 1].date, thursday);
-    EXPECT_EQ(gChartContexts[chart].periods[1].chartReal[kRealCloseAverage0]->count, Weekly(chart).count);
+    EXPECT_EQ(Forecast(chart), Row(kForecastCommitted, 1)) << chart;
+    EXPECT_EQ(Row(gChartContexts[chart].periods[0].rawBars->count, Weekly(chart).bars[Weekly(chart).count - 1].date,
+                  gChartContexts[chart].periods[1].chartReal[kRealCloseAverage0]->count),
+              Row(kBars + 1, thursday, Weekly(chart).count))
+        << chart;
   }
   gInvalidated.clear();
   EraseForecastCandle();
-  EXPECT_EQ(gForecastState[0] + gForecastState[1], kForecastNone);
-  EXPECT_EQ(Daily(1).count, kBars);
-  EXPECT_EQ(gInvalidated.size(), 2u);
+  EXPECT_EQ(Row(gForecastState[0], gForecastState[1], Daily(1).count, gInvalidated.size()),
+            Row(kForecastNone, kForecastNone, kBars, 2));
 }
 
 TEST_F(ChartLoadingTest, EscOnAWeeklyChartDropsItsLastWeek) {
@@ -264,18 +244,13 @@ TEST_F(ChartLoadingTest, EscOnAWeeklyChartDropsItsLastWeek) {
   CommitForecast(0, 4, 2);  // Thursday, Friday, then Monday and Tuesday of the next week
   ASSERT_EQ(Weekly(0).count, weeks + 1);
   EraseForecastCandle();
-  EXPECT_EQ(Daily(0).count, kBars + 2);
-  EXPECT_EQ(Weekly(0).count, weeks);
-  EXPECT_EQ(gForecastBarCount[0], 1);
+  EXPECT_EQ(Row(Daily(0).count, Weekly(0).count, gForecastBarCount[0]), Row(kBars + 2, weeks, 1));
 }
-
-// --- Where a forecast candle may be drawn ----------------------------------
 
 TEST_F(ChartLoadingTest, ForecastPositionsLieFromTheFirstAllowedBarInDailyPricePanes) {
   ReloadAllChartSeries();
   bool pastEnd = false;
-  EXPECT_TRUE(IsForecastEditPosition(0, 0, kBars, &pastEnd));
-  EXPECT_TRUE(pastEnd);
+  EXPECT_TRUE(IsForecastEditPosition(0, 0, kBars, &pastEnd) && pastEnd);
   EXPECT_FALSE(IsForecastEditPosition(0, 0, kBars - 1)) << "a finished day";
   EXPECT_FALSE(IsForecastEditPosition(0, 0, kBars + 1));
   gStockTable->records[FindStockIndexByCode(kIndex)].liveTime = MakePackedTime(10, 15, 0);
@@ -284,12 +259,11 @@ TEST_F(ChartLoadingTest, ForecastPositionsLieFromTheFirstAllowedBarInDailyPriceP
 
   CommitForecast(0, 2, 2);
   const int count = Daily(0).count;
-  EXPECT_TRUE(IsForecastEditPosition(0, 0, count - 2));
-  EXPECT_TRUE(IsForecastEditPosition(0, 0, count));
-  EXPECT_FALSE(IsForecastEditPosition(0, 0, count - 3));
-  EXPECT_FALSE(IsForecastEditPosition(0, 1, count)) << "volume pane";
-  EXPECT_FALSE(IsForecastEditPosition(0, 3, count)) << "no such pane";
-  EXPECT_FALSE(IsForecastEditPosition(1, 0, count)) << "chart not shown";
+  EXPECT_TRUE(IsForecastEditPosition(0, 0, count - 2) && IsForecastEditPosition(0, 0, count));
+  // Before the first allowed bar, the volume pane, no such pane, a chart not shown.
+  EXPECT_EQ(Row(IsForecastEditPosition(0, 0, count - 3), IsForecastEditPosition(0, 1, count),
+                IsForecastEditPosition(0, 3, count), IsForecastEditPosition(1, 0, count)),
+            Row(false, false, false, false));
   gForecastState[0] = kForecastDrawing;
   EXPECT_FALSE(IsForecastEditPosition(0, 0, count));
   gForecastState[0] = kForecastCommitted;
@@ -297,12 +271,8 @@ TEST_F(ChartLoadingTest, ForecastPositionsLieFromTheFirstAllowedBarInDailyPriceP
   EXPECT_FALSE(IsForecastEditPosition(0, 0, count));
 }
 
-// --- Invalidation -----------------------------------------------------------
-
 TEST_F(ChartLoadingTest, InvalidationCoversShownChartsAndTheDetailList) {
   ShowCharts({{kIndex, 0}, {stockA_, 0}});
-  gChartContexts[0].geometry.chart = {0, 0, 800, 300};
-  gChartContexts[1].geometry.chart = {0, 300, 800, 600};
   gChartContexts[2].geometry.chart = {0, 600, 800, 900};  // stored, not shown
   gDetailListArea = {804, 0, 904, 600};
   gShowDetailList = 1;

@@ -9,39 +9,34 @@
 #include "chart/chart_hooks.h"
 #include "chart/chart_layout.h"
 #include "tests/chart/linked_charts_fixture.h"
+#include "tests/support/row.h"
 
 namespace {
 
 std::vector<int> gAppliedCharts;
-void RecordScrollBar(int chart, const ChartScrollInfo& /*info*/) { gAppliedCharts.push_back(chart); }
-
-// --- Range and codes ------------------------------------------------------
 
 TEST(ChartScrollArithmetic, PositionsBarWidthsAndTheRightEdge) {
   // Positions stay within max - page + 1; a page wider than the range keeps the minimum.
   const ChartScrollInfo info = {10, 400, 50, 0}, tooLong = {10, 40, 50, 0};
-  EXPECT_EQ((std::vector<int>{ClampChartScrollPos(info, 1000), ClampChartScrollPos(info, -5),
-                              ClampChartScrollPos(info, 200), ClampChartScrollPos(tooLong, 30)}),
-            (std::vector<int>{351, 10, 200, 10}));
-  EXPECT_EQ((std::vector<int>{BarWidthForCommand(kCommandBarWidth1, 9), BarWidthForCommand(32781, 9),
-                              BarWidthForCommand(kCommandBarWidth10, 9), BarWidthForCommand(32776, 9),
-                              BarWidthForCommand(kCommandWiderBars, 19), BarWidthForCommand(kCommandNarrowerBars, 1)}),
-            (std::vector<int>{1, 11, 19, -1, 19, 1}));
+  EXPECT_EQ(Row(ClampChartScrollPos(info, 1000), ClampChartScrollPos(info, -5), ClampChartScrollPos(info, 200),
+                ClampChartScrollPos(tooLong, 30)),
+            Row(351, 10, 200, 10));
+  EXPECT_EQ(Row(BarWidthForCommand(kCommandBarWidth1, 9), BarWidthForCommand(32781, 9),
+                BarWidthForCommand(kCommandBarWidth10, 9), BarWidthForCommand(32776, 9),
+                BarWidthForCommand(kCommandWiderBars, 19), BarWidthForCommand(kCommandNarrowerBars, 1)),
+            Row(1, 11, 19, -1, 19, 1));
 
   BarSeries series{};
   series.count = 10;
   for (int i = 0; i < 10; ++i) series.bars[i].date = MakePackedDate(2026, 3, 2 + i);
   RightEdge edge = FindRightEdge(series, 4, 3);
-  EXPECT_TRUE(edge.valid);
-  EXPECT_EQ(std::make_pair(edge.date, edge.emptyBars), std::make_pair(MakePackedDate(2026, 3, 6), 0));
+  EXPECT_EQ(Row(edge.valid, edge.date, edge.emptyBars), Row(true, MakePackedDate(2026, 3, 6), 0));
   edge = FindRightEdge(series, 12, 2);  // 3 empty bars and 2 forecast bars
-  EXPECT_EQ(std::make_pair(edge.date, edge.emptyBars), std::make_pair(MakePackedDate(2026, 3, 9), 5));
+  EXPECT_EQ(Row(edge.date, edge.emptyBars), Row(MakePackedDate(2026, 3, 9), 5));
   EXPECT_FALSE(FindRightEdge(series, -1, 0).valid);
   series.count = 0;
   EXPECT_FALSE(FindRightEdge(series, 5, 0).valid);
 }
-
-// --- Scrolling charts -----------------------------------------------------
 
 using ChartScrollTest = LinkedChartsTest;
 
@@ -51,12 +46,9 @@ TEST_F(ChartScrollTest, TheRangeRunsThirtySevenBarsPastTheEnd) {
   const int visible = gChartContexts[0].geometry.visibleBars;
   const int end = GetChartEndBarIndex(0);
   ASSERT_GT(visible, 20);
-  EXPECT_EQ(View(0).lastBarIndex, end);
-  EXPECT_EQ((std::vector<int>{info.min, info.max, info.page}),
-            (std::vector<int>{visible / 5, end + 36 + visible, visible}));
-
+  EXPECT_EQ(Row(View(0).lastBarIndex, info.min, info.max, info.page),
+            Row(end, visible / 5, end + 36 + visible, visible));
   EXPECT_TRUE(ScrollChartByCode(0, kScrollThumbTrack, 100000));
-  EXPECT_EQ(View(0).lastBarIndex, end + 37);
   EXPECT_FALSE(ScrollChartByCode(0, kScrollLineRight, 0));
   EXPECT_EQ(View(0).lastBarIndex, end + 37);
   EXPECT_TRUE(ScrollChartByCode(0, kScrollThumbTrack, -5));
@@ -64,7 +56,7 @@ TEST_F(ChartScrollTest, TheRangeRunsThirtySevenBarsPastTheEnd) {
 }
 
 TEST_F(ChartScrollTest, PageScrollMovesATwelfthOfThePagePlusOne) {
-  gChartHooks.applyScrollBar = RecordScrollBar;
+  gChartHooks.applyScrollBar = [](int chart, const ChartScrollInfo&) { gAppliedCharts.push_back(chart); };
   gAppliedCharts.clear();
   const int start = View(0).lastBarIndex;
   const int visible = gChartContexts[0].geometry.visibleBars;
@@ -84,27 +76,19 @@ TEST_F(ChartScrollTest, ThreeDateLinkedChartsStayAligned) {
   ASSERT_NE(date, 0u);
   EXPECT_EQ(std::make_pair(RightEdgeDate(0), RightEdgeDate(2)), std::make_pair(date, date));
 
+  // The chain goes on below, and above.
   ASSERT_TRUE(ScrollChartByCode(0, kScrollThumbTrack, 150));
-  EXPECT_EQ(RightEdgeDate(0), Series(0).bars[150].date);
-  EXPECT_EQ(RightEdgeDate(1), RightEdgeDate(0));
-  EXPECT_EQ(RightEdgeDate(2), RightEdgeDate(0)) << "the chain goes on below";
-
+  EXPECT_EQ(Row(RightEdgeDate(0), RightEdgeDate(1), RightEdgeDate(2)),
+            Row(Series(0).bars[150].date, Series(0).bars[150].date, Series(0).bars[150].date));
   ASSERT_TRUE(ScrollChartByCode(2, kScrollThumbTrack, 120));
-  EXPECT_EQ(RightEdgeDate(0), Series(2).bars[120].date) << "and above";
+  EXPECT_EQ(RightEdgeDate(0), Series(2).bars[120].date);
 
   View(1).dateLink = 0;
   ASSERT_TRUE(ScrollChartByCode(0, kScrollThumbTrack, 200));
-  EXPECT_EQ(RightEdgeDate(1), Series(0).bars[200].date);
-  EXPECT_EQ(RightEdgeDate(2), Series(2).bars[120].date);
-}
-
-TEST_F(ChartScrollTest, LinkedChartsPastTheEndKeepTheEmptyBars) {
-  View(0).dateLink = 1;
-  ASSERT_TRUE(ScrollChartByCode(0, kScrollThumbTrack, kBars + 9));
+  EXPECT_EQ(Row(RightEdgeDate(1), RightEdgeDate(2)), Row(Series(0).bars[200].date, Series(2).bars[120].date));
+  ASSERT_TRUE(ScrollChartByCode(0, kScrollThumbTrack, kBars + 9));  // past the end the empty bars are kept
   EXPECT_EQ(View(1).lastBarIndex, Series(1).count + 9);
 }
-
-// --- Period and bar width -------------------------------------------------
 
 TEST_F(ChartScrollTest, WeeklyAndBackToDailyKeepsTheRightEdgeDate) {
   const BarSeries& weekly = PeriodSeries(0, 1);
@@ -115,13 +99,10 @@ TEST_F(ChartScrollTest, WeeklyAndBackToDailyKeepsTheRightEdgeDate) {
   ASSERT_EQ(View(0).lastBarIndex, day);
 
   SetChartPeriod(0, 1);  // Ctrl+W
-  EXPECT_EQ(std::make_pair(View(0).period, View(0).lastBarIndex), std::make_pair(1, week));
+  EXPECT_EQ(Row(View(0).period, View(0).lastBarIndex), Row(1, week));
   SetChartPeriod(0, 0);  // Ctrl+D
-  EXPECT_EQ(std::make_pair(View(0).period, View(0).lastBarIndex), std::make_pair(0, day));
-}
-
-TEST_F(ChartScrollTest, APeriodChangeKeepsTheEmptyBarsPastTheEnd) {
-  SetChartScrollPos(0, kBars + 6, 1);  // seven empty bars
+  EXPECT_EQ(Row(View(0).period, View(0).lastBarIndex), Row(0, day));
+  SetChartScrollPos(0, kBars + 6, 1);  // seven empty bars past the end are kept
   SetChartPeriod(0, 1);
   EXPECT_EQ(View(0).lastBarIndex, PeriodSeries(0, 1).count - 1 + 7);
   SetChartPeriod(0, 0);
@@ -132,10 +113,8 @@ TEST_F(ChartScrollTest, APeriodChangeOnAnEmptySeriesStillChangesThePeriod) {
   SetChartScrollPos(0, 50, 1);
   gChartContexts[0].periods[0].bars->count = 0;
   SetChartPeriod(0, 1);
-  EXPECT_EQ(View(0).period, 1);
-  EXPECT_GT(PeriodSeries(0, 1).count, 50) << "the weekly bars are loaded";
-  EXPECT_EQ(View(0).lastBarIndex, 50) << "no date to align to: the position stays";
-  SetChartPeriod(0, 1);
+  // The weekly bars are loaded; with no date to align to the position stays.
+  EXPECT_EQ(Row(View(0).period, PeriodSeries(0, 1).count > 50, View(0).lastBarIndex), Row(1, true, 50));
   SetChartPeriod(-1, 0);
   EXPECT_EQ(View(0).period, 1);
 }
@@ -144,14 +123,11 @@ TEST_F(ChartScrollTest, ANewBarWidthKeepsAChartAtItsNewestBar) {
   const int oldEnd = GetChartEndBarIndex(0);
   ASSERT_EQ(View(0).lastBarIndex, oldEnd);
   SetChartBarWidth(0, 1);
-  const int newEnd = GetChartEndBarIndex(0);
-  EXPECT_NE(newEnd, oldEnd) << "the margin covers more bars";
-  EXPECT_EQ(View(0).lastBarIndex, newEnd);
-
+  EXPECT_NE(GetChartEndBarIndex(0), oldEnd) << "the margin covers more bars";
+  EXPECT_EQ(View(0).lastBarIndex, GetChartEndBarIndex(0));
   SetChartScrollPos(1, 150, 1);
   SetChartBarWidth(1, 19);
-  EXPECT_EQ(View(1).barWidth, 19);
-  EXPECT_EQ(View(1).lastBarIndex, 150);
+  EXPECT_EQ(Row(View(1).barWidth, View(1).lastBarIndex), Row(19, 150));
 }
 
 }  // namespace

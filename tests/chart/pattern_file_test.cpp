@@ -13,6 +13,7 @@
 #include "common/app_globals.h"
 #include "shell/settings.h"
 #include "tests/support/global_state.h"
+#include "tests/support/row.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {
@@ -20,7 +21,6 @@ namespace {
 constexpr char kNotPatternFileText[] = "これは、ヴェルクォラの画面パターンファイルではありません。";
 
 int gNameUpdates = 0;
-void CountNameUpdate() { ++gNameUpdates; }
 
 std::vector<uint8_t> FileBytes(const ScreenPatternFile& file, size_t size) {
   const auto* bytes = reinterpret_cast<const uint8_t*>(&file);
@@ -31,7 +31,7 @@ class PatternFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ClearChartWindowHooks();
-    gChartHooks.patternNamesChanged = CountNameUpdate;
+    gChartHooks.patternNamesChanged = gChartHooks.patternShown = [] { ++gNameUpdates; };
     gNameUpdates = 0;
   }
 
@@ -57,7 +57,6 @@ class PatternFileTest : public ::testing::Test {
     QueueFileDialogAnswer(folder_.path() + "in.dat");
     return ImportScreenPatterns();
   }
-  ScopedGlobalState globals_;
 
   // A refused file shows message 193 and leaves every setting as it was.
   void ExpectRefused(const std::vector<uint8_t>& bytes, const char* what) {
@@ -70,6 +69,7 @@ class PatternFileTest : public ::testing::Test {
     EXPECT_EQ(gNameUpdates, 0) << what;
   }
 
+  ScopedGlobalState globals_;
   ScratchFolder folder_;
 };
 
@@ -81,7 +81,6 @@ TEST_F(PatternFileTest, ExportWritesTagPatternsAndAllPaneHeights) {
   ASSERT_EQ(dialogs.size(), 1u);
   EXPECT_TRUE(dialogs[0].save && dialogs[0].title == "保存する画面パターンファイルを指定してください。");
   EXPECT_EQ(dialogs[0].filter, std::string("(*.dat)\0*.dat\0\0", 15));
-
   const auto bytes = ReadWholeFile(folder_.path() + "out.dat");
   ASSERT_EQ(bytes.size(), 5232u);
   EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 8),
@@ -100,7 +99,6 @@ TEST_F(PatternFileTest, ARoundTripRestoresPatternsAndHeightsAndShowsTheFirst) {
 
   SetDefaultSettings();
   gCurrentPattern = 0;
-  gChartHooks.patternShown = [] { ++gNameUpdates; };
   QueueFileDialogAnswer(folder_.path() + "saved.dat");
   ASSERT_EQ(ImportScreenPatterns(), 1);
   EXPECT_EQ(memcmp(gScreenPatterns, exported.screenPatterns, sizeof exported.screenPatterns), 0);
@@ -174,21 +172,20 @@ TEST_F(PatternFileTest, RecordsOutOfRangeAreRefusedAndChangeNothing) {
 TEST_F(PatternFileTest, CancelledDialogsDoNothingAndReadAndWriteErrorsAreShown) {
   const SettingsBlock before = gSettings;
   QueueFileDialogAnswer("");
-  EXPECT_EQ(ImportScreenPatterns(), 0);
   QueueFileDialogAnswer("");
-  EXPECT_EQ(ExportScreenPatterns(), 0);
+  EXPECT_EQ(Row(ImportScreenPatterns(), ExportScreenPatterns()), Row(0, 0));
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
   EXPECT_EQ(memcmp(&gSettings, &before, sizeof before), 0);
   EXPECT_FALSE(FileExists(folder_.path() + ".dat"));
 
   QueueFileDialogAnswer(folder_.path() + "missing.dat");
+  QueueFileDialogAnswer(folder_.path() + "out.dat");
   EXPECT_EQ(ImportScreenPatterns(), 0);
   FileFaults faults;
   faults.failOpens = 100;
   faults.openError = kErrorAccessDenied;
   SetFileFaults(faults);
   SetSleepRecorded(true);
-  QueueFileDialogAnswer(folder_.path() + "out.dat");
   EXPECT_EQ(ExportScreenPatterns(), 0);
   SetFileFaults(FileFaults{});
   const auto boxes = TakeRecordedMessageBoxes();

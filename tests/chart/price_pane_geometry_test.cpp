@@ -27,10 +27,9 @@ PaneRecord PricePane() {
 
 TEST(PanePixelsTest, ValuesGoUpFromTheBottomTruncated) {
   const PaneRecord pane = PricePane();
-  EXPECT_EQ(Row(PaneValueY(pane, false, 900), PaneValueY(pane, false, 903), PaneValueY(pane, false, 904)),
-            Row(200, 200, 199));
-  EXPECT_EQ(Row(PaneValueY(pane, false, 1300), PaneValueY(pane, true, 900), PaneValueY(pane, true, 1300)),
-            Row(100, 200, 100));
+  EXPECT_EQ(Row(PaneValueY(pane, false, 900), PaneValueY(pane, false, 903), PaneValueY(pane, false, 904),
+                PaneValueY(pane, false, 1300), PaneValueY(pane, true, 900), PaneValueY(pane, true, 1300)),
+            Row(200, 200, 199, 100, 200, 100));
   EXPECT_NEAR(PaneValueOffset(pane, true, 1081.665), 50, 0.01);  // the geometric middle
   EXPECT_NEAR(PaneOffsetValue(pane, false, 25), 1000, 1e-9);
   EXPECT_NEAR(PaneOffsetValue(pane, true, 100), 1300, 1e-6);
@@ -38,17 +37,15 @@ TEST(PanePixelsTest, ValuesGoUpFromTheBottomTruncated) {
 
 TEST(PanePixelsTest, PanesWithoutAScaleOrValuesOffScaleStaySafe) {
   PaneRecord pane = PricePane();
-  pane.valuePerPixel = 0;
-  pane.logPerPixel = 0;
+  // Off the scale, infinite or not a number; log10 of 0 or less is taken as 0.
+  EXPECT_EQ(Row(PaneValueY(pane, false, 1e300), PaneValueY(pane, false, -1e300),
+                PaneValueY(pane, false, std::numeric_limits<double>::infinity()),
+                PaneValueY(pane, false, std::numeric_limits<double>::quiet_NaN()), PaneValueY(pane, true, 0),
+                PaneValueY(pane, true, -5)),
+            Row(200 - kPixelOffsetLimit, 200 + kPixelOffsetLimit, 200 - kPixelOffsetLimit, 200,
+                PaneValueY(pane, true, 1), PaneValueY(pane, true, 1)));
+  pane.valuePerPixel = pane.logPerPixel = 0;
   EXPECT_EQ(Row(PaneValueY(pane, false, 1000), PaneValueY(pane, true, 1000)), Row(200, 200));
-  pane = PricePane();
-  EXPECT_EQ(PaneValueY(pane, false, 1e300), 200 - kPixelOffsetLimit);
-  EXPECT_EQ(PaneValueY(pane, false, -1e300), 200 + kPixelOffsetLimit);
-  EXPECT_EQ(PaneValueY(pane, false, std::numeric_limits<double>::infinity()), 200 - kPixelOffsetLimit);
-  EXPECT_EQ(PaneValueY(pane, false, std::numeric_limits<double>::quiet_NaN()), 200);
-  // log10 of 0 or less is taken as 0.
-  EXPECT_EQ(PaneValueY(pane, true, 0), PaneValueY(pane, true, 1));
-  EXPECT_EQ(PaneValueY(pane, true, -5), PaneValueY(pane, true, 1));
 }
 
 TEST(PanePixelsTest, BarCentresStepLeftFromThePlotsRightEdge) {
@@ -64,36 +61,28 @@ TEST(PanePixelsTest, PaintRangeFromTheViewsLastBar) {
   BarRange range = GetPaintBarRange(view, 500, 100);
   EXPECT_EQ(Row(range.last, range.first), Row(499, 396));
   view.lastBarIndex = 50;
-  range = GetPaintBarRange(view, 500, 100);
-  EXPECT_EQ(range.first, 0);
+  EXPECT_EQ(GetPaintBarRange(view, 500, 100).first, 0);
   view.lastBarIndex = 2147483647;  // a damaged setting
   range = GetPaintBarRange(view, 500, 100);
   EXPECT_EQ(range.last - range.first, 103);
   view.lastBarIndex = -1;
-  range = GetPaintBarRange(view, 0, 100);
-  EXPECT_EQ(range.last, -1);
-  EXPECT_GT(range.first, range.last);                // nothing to walk
+  range = GetPaintBarRange(view, 0, 100);  // nothing to walk
+  EXPECT_EQ(Row(range.last, range.first > range.last), Row(-1, true));
   range = GetPaintBarRange(view, 500, -2147483647);  // a window narrower than its scale
   EXPECT_GT(range.first, range.last);
 }
 
 TEST(CandleShapeTest, RisingFallingAndUnchangedBars) {
   const PaneRecord pane = PricePane();
+  // Rising: from the close to the open + 1; falling: from the open to the close
+  // + 1; unchanged is drawn as falling, one pixel high.
   const CandleShape rising = ComputeCandleShape({0, 1000, 1150, 950, 1100, 10}, pane, false, 300, 9);
-  EXPECT_TRUE(rising.rising);
-  EXPECT_EQ(Row(rising.highY, rising.lowY, rising.body.left, rising.body.right), Row(200 - 62, 200 - 12, 296, 305));
-  EXPECT_EQ(rising.body.top, 150);     // close
-  EXPECT_EQ(rising.body.bottom, 176);  // open + 1
-
+  EXPECT_EQ(Row(rising.rising, rising.highY, rising.lowY), Row(true, 200 - 62, 200 - 12));
+  EXPECT_EQ(Ltrb(rising.body), (Ltrb4{296, 150, 305, 176}));
   const CandleShape falling = ComputeCandleShape({0, 1100, 1150, 950, 1000, 10}, pane, false, 300, 9);
-  EXPECT_FALSE(falling.rising);
-  EXPECT_EQ(falling.body.top, 150);     // open
-  EXPECT_EQ(falling.body.bottom, 176);  // close + 1
-
+  EXPECT_EQ(Row(falling.rising, falling.body.top, falling.body.bottom), Row(false, 150, 176));
   const CandleShape doji = ComputeCandleShape({0, 1052, 1100, 1000, 1052, 10}, pane, false, 300, 9);
-  EXPECT_FALSE(doji.rising);  // unchanged is drawn as falling
-  EXPECT_EQ(Row(doji.body.bottom - doji.body.top, doji.body.top), Row(1, 162));
-
+  EXPECT_EQ(Row(doji.rising, doji.body.top, doji.body.bottom), Row(false, 162, 163));
   const CandleShape thin = ComputeCandleShape({0, 1000, 1000, 1000, 1004, 10}, pane, false, 300, 1);
   EXPECT_EQ(Row(thin.body.left, thin.body.right), Row(300, 301));
 }
@@ -101,17 +90,14 @@ TEST(CandleShapeTest, RisingFallingAndUnchangedBars) {
 class CloudColumnsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    a_ = std::make_unique<RealSeries>();
-    b_ = std::make_unique<RealSeries>();
-    columns_ = std::make_unique<CloudColumns>();
     a_->count = b_->count = 200;
     for (int i = 0; i < 200; ++i) {
       a_->values[i] = i < 100 ? 1200 : 1000;
       b_->values[i] = 1100;
     }
   }
-  std::unique_ptr<RealSeries> a_, b_;
-  std::unique_ptr<CloudColumns> columns_;
+  std::unique_ptr<RealSeries> a_ = std::make_unique<RealSeries>(), b_ = std::make_unique<RealSeries>();
+  std::unique_ptr<CloudColumns> columns_ = std::make_unique<CloudColumns>();
 };
 
 TEST_F(CloudColumnsTest, SpansAreDrawnTwentyFiveBarsLaterAndColouredBySpanOrder) {
@@ -122,8 +108,7 @@ TEST_F(CloudColumnsTest, SpansAreDrawnTwentyFiveBarsLaterAndColouredBySpanOrder)
   EXPECT_EQ(columns_->columns[0].x, BarCentreX(600, 11, 199, 176 + 25));
   const CloudColumn& last = columns_->columns[columns_->count - 1];
   EXPECT_EQ(last.x, BarCentreX(600, 11, 199, 150));
-  EXPECT_EQ(Row(last.spanAY, last.spanBY), Row(200 - 25, 200 - 50));
-  EXPECT_FALSE(last.spanAAbove);
+  EXPECT_EQ(Row(last.spanAY, last.spanBY, last.spanAAbove), Row(200 - 25, 200 - 50, false));
 
   ComputeCloudColumns(*a_, *b_, pane, false, 11, 60, 110, columns_.get());
   EXPECT_TRUE(columns_->columns[columns_->count - 1].spanAAbove);  // bar 35: span A 1200 above 1100

@@ -1,5 +1,4 @@
 #include "chart/screen_pattern.h"
-#include "chart/chart_hooks.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +12,7 @@
 #include "common/stock_code.h"
 #include "shell/settings.h"
 #include "tests/support/global_state.h"
+#include "tests/support/row.h"
 
 namespace {
 
@@ -58,11 +58,8 @@ TEST_F(ScreenPatternTest, TheShownPatternNeedsForceAndOnlyTheTwelveAreTaken) {
   EXPECT_EQ(gHookLog, (Log{"wait", "reload 0", "layout", "shown"}));
   gHookLog.clear();
   gCurrentPattern = 3;
-  for (int n : {-1, 12, 32877}) {
-    EXPECT_EQ(SwitchScreenPattern(n, 1), 0) << n;
-    EXPECT_EQ(gCurrentPattern, 3);
-  }
-  EXPECT_TRUE(gHookLog.empty());
+  for (int n : {-1, 12, 32877}) EXPECT_EQ(SwitchScreenPattern(n, 1), 0) << n;
+  EXPECT_EQ(Row(gCurrentPattern, gHookLog.size()), Row(3, 0));
   // A damaged current index is brought back before use.
   gCurrentPattern = 4000;
   char title[128];
@@ -98,12 +95,11 @@ TEST_F(ScreenPatternTest, UnkeptChartsWithTheSameStockFollowTheCarriedView) {
   ASSERT_EQ(SwitchScreenPattern(1, 0), 1);
   const ChartView* shown = gScreenPatterns[1].views;
   // A weekly chart cannot use a daily bar index: it shows the newest bars.
-  EXPECT_EQ((std::vector<int>{shown[0].lastBarIndex, shown[0].groupIndex, shown[1].lastBarIndex, shown[1].groupIndex,
-                              shown[2].lastBarIndex, shown[2].groupIndex}),
-            (std::vector<int>{812, 17, -1, 17, 100, 1}));
-  EXPECT_EQ((std::vector<StockCode>{ShownCode(1, 0), ShownCode(1, 1), ShownCode(1, 2)}),
-            (std::vector<StockCode>{StringToCode("7203"), StringToCode("7203"), StringToCode("6758")}));
-  EXPECT_EQ(std::make_pair(gSelectedChart, gPatternCarryValid), std::make_pair(0, 1));
+  EXPECT_EQ(Row(shown[0].lastBarIndex, shown[0].groupIndex, shown[1].lastBarIndex, shown[1].groupIndex,
+                shown[2].lastBarIndex, shown[2].groupIndex, gSelectedChart, gPatternCarryValid),
+            Row(812, 17, -1, 17, 100, 1, 0, 1));
+  EXPECT_EQ(Row(ShownCode(1, 0), ShownCode(1, 1), ShownCode(1, 2)),
+            Row(StringToCode("7203"), StringToCode("7203"), StringToCode("6758")));
 }
 
 TEST_F(ScreenPatternTest, KeptChartsShowWhatTheyStoredAndTheFirstUnkeptIsSelected) {
@@ -117,9 +113,7 @@ TEST_F(ScreenPatternTest, KeptChartsShowWhatTheyStoredAndTheFirstUnkeptIsSelecte
   SetPattern(3, {MakeView("1301", 0, true), MakeView("1001", 0, false)});
   gCurrentPattern = 0;
   SwitchScreenPattern(3, 0);
-  EXPECT_EQ(gSelectedChart, 1);
-  EXPECT_EQ(std::make_pair(ShownCode(3, 0), ShownCode(3, 1)),
-            std::make_pair(StringToCode("1301"), StringToCode("7203")));
+  EXPECT_EQ(Row(gSelectedChart, ShownCode(3, 0), ShownCode(3, 1)), Row(1, StringToCode("1301"), StringToCode("7203")));
 }
 
 TEST_F(ScreenPatternTest, WhenEveryChartKeepsItsStockTheSelectedOneIsCarried) {
@@ -135,8 +129,7 @@ TEST_F(ScreenPatternTest, WhenEveryChartKeepsItsStockTheSelectedOneIsCarried) {
   SetPattern(1, {MakeView("1301", 0, true)});
   gSelectedChart = -1;
   SwitchScreenPattern(2, 0);
-  EXPECT_EQ(gPatternCarryValid, 0);
-  EXPECT_EQ(ShownCode(2, 0), StringToCode("1001"));
+  EXPECT_EQ(Row(gPatternCarryValid, ShownCode(2, 0)), Row(0, StringToCode("1001")));
 
   // A forced switch uses the view remembered earlier.
   SetPattern(0, {MakeView("7203", 0, false)});
@@ -154,7 +147,7 @@ TEST_F(ScreenPatternTest, APaneSelectionBeyondThePanesIsCleared) {
   empty.paneCount = 0;
   SetPattern(4, {empty});
   SwitchScreenPattern(4, 0);
-  EXPECT_EQ(std::make_pair(gSelectedPane, gCursorBar), std::make_pair(-1, -1));
+  EXPECT_EQ(Row(gSelectedPane, gCursorBar), Row(-1, -1));
   SwitchScreenPattern(5, 0);  // three panes: pane 0 stays selected
   EXPECT_EQ(gSelectedPane, 0);
 }
@@ -164,11 +157,11 @@ TEST_F(ScreenPatternTest, CopyTakesChartsAndViewsButKeepsTheName) {
   gCurrentPattern = 7;
   gPatternMenuSource = 4;
   ASSERT_EQ(CopyScreenPattern(7), 1);  // the shown pattern is reloaded too
-  EXPECT_STREQ(gScreenPatterns[7].name, "パターン8");
-  EXPECT_EQ(gScreenPatterns[7].chartCount, 2);
-  EXPECT_EQ(memcmp(gScreenPatterns[7].views, gScreenPatterns[4].views, sizeof gScreenPatterns[7].views), 0);
-  EXPECT_EQ(gHookLog.front() + gHookLog.back(), "waitshown");
-  gPatternMenuSource = 12;
+  EXPECT_EQ(std::string(gScreenPatterns[7].name) + " " + gHookLog.front() + gHookLog.back(), "パターン8 waitshown");
+  EXPECT_EQ(Row(gScreenPatterns[7].chartCount,
+                memcmp(gScreenPatterns[7].views, gScreenPatterns[4].views, sizeof gScreenPatterns[7].views)),
+            Row(2, 0));
+  gPatternMenuSource = 12;  // no such source, then no such target
   EXPECT_EQ(CopyScreenPattern(1), 0);
   gPatternMenuSource = 0;
   EXPECT_EQ(CopyScreenPattern(12), 0);
