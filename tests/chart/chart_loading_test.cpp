@@ -70,15 +70,9 @@ void StoreBar(StockCode code, PackedDate date, int32_t close) {
 class ChartLoadingTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SampleDatabaseOptions options;
-    options.folder = scratch_.path() + "db";
-    options.stocks = 3;
-    options.bars = kBars;
-    options.seed = 11;
-    options.end = MakePackedDate(2026, 12, 2);           // a Wednesday
-    ASSERT_EQ(MakeSampleDatabase(options, nullptr), 0);  // also fresh settings
+    const PackedDate wednesday = MakePackedDate(2026, 12, 2);
+    ASSERT_EQ(MakeSampleDatabase({scratch_.path() + "db", 3, kBars, 11, wednesday}, nullptr), 0);  // fresh settings too
     ASSERT_TRUE(AllocAllChartContexts());
-    for (int i = 0; i < 4; ++i) ASSERT_EQ(gStockTable->records[i].dailyCount, kBars);
     stockA_ = gStockTable->records[4].master.code;
     stockB_ = gStockTable->records[5].master.code;
     gInvalidated.clear();

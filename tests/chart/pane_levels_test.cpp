@@ -1,13 +1,20 @@
-#include "chart/pane_levels.h"
-#include "records/palette_slots.h"
-
+// The scales of the panes: price marks and the tick grid, the labels, levels,
+// lines and points of the volume and indicator panes.
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 #include <cstring>
+#include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "chart/chart_layout.h"
+#include "chart/pane_levels.h"
+#include "chart/pane_pixels.h"
+#include "chart/price_scale.h"
+#include "records/palette_slots.h"
 #include "tests/support/row.h"
 
 namespace {
@@ -18,13 +25,16 @@ constexpr int kH = 16;  // caption height
 // A pane whose plot runs from y = top to y = top + height, 60 pixels of scale.
 PaneRecord MakePane(int top, int height, int32_t minValue, int32_t maxValue) {
   PaneRecord pane{};
-  pane.pane = {0, top, 460, top + height};
+  pane.pane = {0, top, 600, top + height};
   pane.scale = {0, top, 60, top + height};
-  pane.plot = {60, top, 460, top + height};
-  pane.fullPlot = pane.plot;
+  pane.plot = pane.fullPlot = {60, top, 600, top + height};
   pane.minValue = minValue;
   pane.maxValue = maxValue;
-  pane.valuePerPixel = height > 0 ? (static_cast<double>(maxValue) - minValue) / height : 0.0;
+  pane.log10Min = minValue > 0 ? std::log10(minValue) : 0.0;
+  pane.log10Max = maxValue > 0 ? std::log10(maxValue) : 0.0;
+  if (height <= 0) return pane;
+  pane.valuePerPixel = (static_cast<double>(maxValue) - minValue) / height;
+  pane.logPerPixel = (pane.log10Max - pane.log10Min) / height;
   return pane;
 }
 
@@ -157,7 +167,7 @@ TEST(PaneLevelsTest, LinePointsRunFromTheLastBarDownToTheFirstIndex) {
   // x = plot right + p/2 - 2 - (last - i + 1) p.
   ASSERT_EQ(BuildIntSeriesPoints(pane, 5, series, 10, 35, 25, points, bars, 64), 5);
   EXPECT_EQ(Row(bars[0], bars[4], points[0].x, points[4].x, points[0].y, points[4].y),
-            Row(29, 25, 460 - 7 * 5, 460 - 11 * 5, 100 - 29 - 1, 100 - 25 - 1));
+            Row(29, 25, 600 - 7 * 5, 600 - 11 * 5, 100 - 29 - 1, 100 - 25 - 1));
   // The first bar shown stops it when later than the first index; never more
   // than the room given, never below bar 0.
   EXPECT_EQ(Row(BuildIntSeriesPoints(pane, 5, series, 27, 29, 0, points, bars, 64), bars[2]), Row(3, 27));
@@ -258,6 +268,118 @@ TEST(PaneLevelsTest, VolumeBarsRiseFromTheMinimumAndAreNeverEmpty) {
     const Rect bar = VolumeBarRect(MakePane(20, c.height, c.min, c.max), 100, 7, c.volume);
     EXPECT_EQ(Row(bar.top, bar.bottom), Row(c.top, c.bottom)) << &c - cases;
   }
+}
+
+std::vector<int32_t> LabelValues(const PriceScaleMarks& marks) {
+  std::vector<int32_t> values;
+  for (int i = 0; i < marks.count; ++i) values.push_back(marks.marks[i].value);
+  return values;
+}
+
+TEST(PriceScaleTest, NineHundredToThirteenHundredOnAHundredPixels) {
+  const PaneRecord pane = MakePane(100, 100, 900, 1300);
+  PriceScaleMarks marks;
+  ComputePriceScaleMarks(pane, false, kT, &marks);
+  EXPECT_EQ(LabelValues(marks), (std::vector<int32_t>{900, 1000, 1300}));
+  // 900 sits on the bottom, its label moved up inside the scale; 1,300 on the top.
+  EXPECT_EQ(Row(marks.marks[0].y, marks.marks[0].label.bottom, marks.marks[1].y, marks.marks[1].label.top),
+            Row(200, 199, 175, 169));
+  EXPECT_EQ(Row(marks.marks[2].y, marks.marks[2].label.top), Row(100, 101));
+  for (int i = 0; i < marks.count; ++i)
+    EXPECT_EQ(Row(marks.marks[i].labelled, marks.marks[i].label.left, marks.marks[i].label.right), Row(true, 0, 56));
+}
+
+TEST(PriceScaleTest, AMaximumBelowFiveHasNoLabelAndNoScaleHasNoLabel) {
+  PaneRecord unscaled = MakePane(0, 100, 0, 1000), flat = MakePane(100, 0, 0, 1000);
+  unscaled.valuePerPixel = 0;  // never computed
+  flat.valuePerPixel = 10;     // no height
+  for (const PaneRecord& pane : {MakePane(0, 100, 0, 4), unscaled, flat}) {
+    PriceScaleMarks marks;
+    ComputePriceScaleMarks(pane, false, kT, &marks);
+    EXPECT_EQ(marks.count, 0) << pane.maxValue;
+  }
+}
+
+TEST(PriceScaleTest, LabelsNeverOverlapNeverExceedFiftyAndStopPastThirtyPercent) {
+  std::mt19937 random(11);
+  for (int round = 0; round < 400; ++round) {
+    const int height = 20 + static_cast<int>(random() % 4000);
+    const int32_t low = static_cast<int32_t>(random() % 200000);
+    const int32_t high = low + 10 + static_cast<int32_t>(random() % 5000000);
+    const bool log = round % 3 == 0 && low > 0;
+    const PaneRecord pane = MakePane(0, height, low, high);
+    PriceScaleMarks marks;
+    ComputePriceScaleMarks(pane, log, kT, &marks);
+    ASSERT_LE(marks.count, kMaxScaleLabels);
+    int covered = 0;
+    for (int i = 0; i < marks.count; ++i) {
+      const ScaleMark& a = marks.marks[i];
+      covered += a.label.bottom - a.label.top;
+      EXPECT_TRUE(a.value >= low && a.value <= high) << round;
+      EXPECT_EQ(a.y, PaneValueY(pane, log, a.value));
+      for (int j = 0; j < i; ++j) {
+        const ScaleMark& b = marks.marks[j];
+        EXPECT_FALSE(a.label.top < b.label.bottom && b.label.top < a.label.bottom) << round;
+      }
+    }
+    // The finest step used may pass 30 %, but all but its last label stayed below.
+    EXPECT_TRUE(marks.count <= 1 || marks.count == kMaxScaleLabels || covered * 100 / height > 0) << round;
+  }
+  PriceScaleMarks tall;
+  ComputePriceScaleMarks(MakePane(0, 5000, 0, 100000), false, kT, &tall);
+  EXPECT_EQ(tall.count, kMaxScaleLabels);
+}
+
+// The tick grid as plainly written: every tick, one line per pixel row.
+std::vector<ScaleMark> PlainTickGrid(const PaneRecord& pane, bool log, int stockIndex, int market, bool reference) {
+  std::vector<ScaleMark> marks;
+  int64_t v = reference ? 10 * (pane.minValue / 10) : pane.minValue;
+  if (!reference) {
+    const int32_t step = GetPriceTickStep(stockIndex, pane.minValue, market);
+    while (v % step != 0) ++v;
+  }
+  int lastTop = pane.scale.bottom + 10;
+  int lastY = INT_MAX;
+  for (; v <= pane.maxValue; v += reference ? 10 : GetPriceTickStep(stockIndex, static_cast<int32_t>(v), market)) {
+    const int y = PaneValueY(pane, log, static_cast<double>(v));
+    if (y == lastY) continue;
+    ScaleMark mark{
+        static_cast<int32_t>(v), y, {pane.scale.left, y - kT / 2, pane.scale.right - 4, y - kT / 2 + kT}, false};
+    mark.labelled = mark.label.bottom <= lastTop;
+    if (mark.labelled) lastTop = mark.label.top;
+    marks.push_back(mark);
+    lastY = y;
+  }
+  return marks;
+}
+
+TEST(PriceScaleTest, TickGridSkipsTicksOnDrawnRowsButDrawsEveryRowATickLiesOn) {
+  auto marks = std::make_unique<TickGridMarks>();
+  std::mt19937 random(5);
+  for (int round = 0; round < 300; ++round) {
+    const int height = 30 + static_cast<int>(random() % 700);
+    const int32_t low = 1 + static_cast<int32_t>(random() % 60000);
+    const int32_t high = low + 5 + static_cast<int32_t>(random() % (round % 2 == 0 ? 400 : 20000));
+    const bool log = round % 4 == 1;
+    const bool reference = round % 5 == 0;
+    const int market = round % 7 == 0 ? 6 : 1;
+    const PaneRecord pane = MakePane(40, height, low, high);
+    ComputeTickGridMarks(pane, log, kT, -1, market, reference, marks.get());
+    const std::vector<ScaleMark> plain = PlainTickGrid(pane, log, -1, market, reference);
+    ASSERT_EQ(marks->count, static_cast<int>(plain.size())) << round;
+    for (int i = 0; i < marks->count; ++i) {
+      EXPECT_EQ(marks->marks[i].value, plain[i].value) << round << " " << i;
+      EXPECT_EQ(Row(marks->marks[i].y, marks->marks[i].labelled), Row(plain[i].y, plain[i].labelled));
+    }
+  }
+}
+
+TEST(PriceScaleTest, TickGridOfAWideIndexRangeDrawsAtMostOneLinePerRow) {
+  auto marks = std::make_unique<TickGridMarks>();
+  const PaneRecord pane = MakePane(0, 300, 1000, 20000000);  // step 1 for an index: 20 million ticks
+  ComputeTickGridMarks(pane, false, kT, -1, 6, false, marks.get());
+  EXPECT_TRUE(marks->count > 250 && marks->count <= 301) << marks->count;
+  for (int i = 1; i < marks->count; ++i) EXPECT_LT(marks->marks[i].y, marks->marks[i - 1].y);
 }
 
 }  // namespace

@@ -22,24 +22,11 @@ StockCode Parsed(const char* text) {
 }
 
 TEST(StockCodeText, FullWidthAndAsciiCodesReadTheSame) {
+  // Spaces are dropped; small letters, nine bytes and other double-byte characters are no code.
   const std::pair<const char*, const char*> cases[] = {
-      {"1301", "1301"},
-      {"１３０１", "1301"},
-      {"1３0１", "1301"},
-      {"130A", "130A"},
-      {"１Ａ０Ｂ", "1A0B"},
-      {" 1301 ", "1301"},  // spaces are dropped
-      {"130", ""},
-      {"13011", ""},
-      {"A301", ""},
-      {"130a", ""},       // small letters are no code
-                          // characters
-      {"１３０１ ", ""},  // nine bytes
-      {"13 01    ", ""},
-      {"０３０ａ", ""},
-      {"０３０\x82\x4E", ""},
-      {"０３０\x81\x4F", ""},
-  };
+      {"1301", "1301"},   {"１３０１", "1301"}, {"1３0１", "1301"}, {"130A", "130A"},       {"１Ａ０Ｂ", "1A0B"},
+      {" 1301 ", "1301"}, {"130", ""},          {"13011", ""},      {"A301", ""},           {"130a", ""},
+      {"１３０１ ", ""},  {"13 01    ", ""},    {"０３０ａ", ""},   {"０３０\x82\x4E", ""}, {"０３０\x81\x4F", ""}};
   for (const auto& [text, code] : cases) EXPECT_EQ(Parsed(text), *code ? StringToCode(code) : 0u) << text;
   StockCode code = 0;
   EXPECT_FALSE(ParseStockCodeText(nullptr, 4, &code));
@@ -50,13 +37,7 @@ TEST(StockCodeText, FullWidthAndAsciiCodesReadTheSame) {
 
 class StockSearchBoxTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    SampleDatabaseOptions options;
-    options.folder = scratch_.path() + "db";
-    options.stocks = 3;
-    options.bars = 30;
-    ASSERT_EQ(MakeSampleDatabase(options, nullptr), 0);
-  }
+  void SetUp() override { ASSERT_EQ(MakeSampleDatabase({scratch_.path() + "db", 3, 30}, nullptr), 0); }
 
   // The outcome, the code found and the error text of a search.
   static std::tuple<int, StockCode, std::string> Search(const char* text) {
