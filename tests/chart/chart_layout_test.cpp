@@ -313,37 +313,28 @@ PackedDate NextTradingDay(PackedDate date) {
   return date;
 }
 
-class ChartCoordsTest : public ::testing::Test {
+// Three stocks, bars on trading days (weekly ones on Fridays, monthly ones at
+// month ends) and panes of one height.
+class ChartCoordsTest : public ChartLayoutTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(AllocateStockTable());
+    ChartLayoutTest::SetUp();
     SetStock(kIndexStock, "1001", kMarketIdIndices, 0);
     SetStock(kPlainStock, "7203", 1, 0);
     SetStock(kWeightStock, "8306", 1, kStockFlagIndexWeight);
     gStockTable->count = 3;
     ResetStockLookupCache();
-    gChartFontSize = 12;
     for (uint16_t& h : gPaneHeights) h = 40;
-    gFixedFontHeight = 12;
-    // Daily bars on trading days, weekly bars on Fridays, monthly bars at month ends.
     PackedDate day = MakePackedDate(2023, 1, 4);
-    for (int p = 0; p < kPeriodCount; ++p) context().periods[p].bars->count = kBars;
-    for (int i = 0; i < kBars; ++i) {
+    for (int i = 0; i < kBars; ++i, day = NextTradingDay(day)) {
       context().periods[0].bars->bars[i] = {day, 1000, 1000 + i % 50, 900 - i % 30, 1000, 100 * (i + 1)};
       context().periods[1].bars->bars[i] = {AddWeeks(MakePackedDate(2020, 1, 10), i), 1, 1, 1, 1, 1};
       context().periods[2].bars->bars[i] = {AddMonthsToMonthEnd(MakePackedDate(2010, 1, 29), i), 1, 1, 1, 1, 1};
-      day = NextTradingDay(day);
     }
-    view_.stockCode = StringToCode("7203");
-    view_.lastBarIndex = -1;
-    view_.barWidth = 5;
-    view_.paneCount = 3;
-    view_.paneKinds[1] = kPaneVolume;
-    view_.paneKinds[2] = kPaneRsi;
-    ComputePaneScales(Rect{0, 0, 760, 400}, view_, &context());
+    for (int p = 0; p < kPeriodCount; ++p) context().periods[p].bars->count = kBars;
+    view_.rightMargin = 0;
+    Layout();
   }
-  ChartContext& context() { return owned_.context; }
-  const ChartGeometry& geometry() { return context().geometry; }
   PackedDate DailyDate(int i) { return context().periods[0].bars->bars[i].date; }
   int Cursor(int x, int y, int* bar) {
     int32_t value = 0;
@@ -360,10 +351,6 @@ class ChartCoordsTest : public ::testing::Test {
     return geometry().plotArea.right + geometry().barSpacing / 2 - 2 -
            (geometry().lastBar - bar + 1) * geometry().barSpacing;
   }
-
-  ScopedGlobalState globals_;
-  ChartView view_{};
-  OwnedContext owned_;
 };
 
 TEST_F(ChartCoordsTest, TickStepsRoundingAndBarsBetweenDates) {
@@ -500,21 +487,14 @@ TEST_F(ChartCoordsTest, LinesAreHitAtTheirHandlesAndAlongTheirLengthOnly) {
   struct Case {
     int x1, y1, x2, y2, width, x, y, hit;
   };
+  // The handles, then the length but not its extension; close ends take the whole
+  // line, a flat one a 4-pixel box; two dates on one bar share an x: a vertical
+  // line, no division by zero.
   const Case cases[] = {
-      {100, 100, 300, 200, 2, 103, 96, 2},
-      {100, 100, 300, 200, 2, 292, 208, 3},
-      {100, 100, 106, 104, 2, 103, 102, 1},  // close ends: the whole line
-      {100, 100, 300, 200, 1, 200, 150, 1},
-      {100, 100, 300, 200, 1, 200, 157, 0},
-      {100, 100, 300, 200, 1, 400, 250, 0},  // on the extension
-      {300, 200, 100, 100, 1, 20, 60, 0},
-      {100, 100, 900, 101, 1, 500, 102, 1},  // a 4-pixel box when flat
-      // Two dates on one bar share an x: vertical, no division by zero.
-      {200, 100, 200, 300, 1, 207, 250, 1},
-      {200, 100, 200, 300, 1, 200, 350, 0},
-      {100, 150, 300, 150, 1, 250, 158, 1},
-      {100, 150, 300, 150, 1, 320, 150, 0},
-  };
+      {100, 100, 300, 200, 2, 103, 96, 2},  {100, 100, 300, 200, 2, 292, 208, 3}, {100, 100, 106, 104, 2, 103, 102, 1},
+      {100, 100, 300, 200, 1, 200, 150, 1}, {100, 100, 300, 200, 1, 200, 157, 0}, {100, 100, 300, 200, 1, 400, 250, 0},
+      {300, 200, 100, 100, 1, 20, 60, 0},   {100, 100, 900, 101, 1, 500, 102, 1}, {200, 100, 200, 300, 1, 207, 250, 1},
+      {200, 100, 200, 300, 1, 200, 350, 0}, {100, 150, 300, 150, 1, 250, 158, 1}, {100, 150, 300, 150, 1, 320, 150, 0}};
   for (const Case& c : cases)
     EXPECT_EQ(HitTestLineEnds(c.x1, c.y1, c.x2, c.y2, c.width, c.x, c.y), c.hit) << c.x << "," << c.y;
   int line = 7;

@@ -56,29 +56,18 @@ TEST(PaneNavigationTest, TabWalksPanesWrapsAcrossChartsAndSkipsChartsWithoutPane
     bool backward;
     int toChart, toPane;
   };
-  const Case cases[] = {
-      {{2, 3}, 0, 0, false, 0, 1},
-      {{2, 3}, 0, 1, false, 1, 0},
-      {{2, 3}, 1, 2, false, 0, 0},  // last pane of the last chart
-      {{2, 3}, 1, 0, true, 0, 1},
-      {{2, 3}, 0, 0, true, 1, 2},
-      // Nothing selected, or a chart but no pane, starts at either end.
-      {{2, 3, 4}, -1, -1, false, 0, 0},
-      {{2, 3, 4}, -1, -1, true, 2, 3},
-      {{2, 3, 4}, 1, -1, false, 0, 0},
-      {{2, 3, 4}, 1, -1, true, 2, 3},
-      {{2, 0, 1}, 0, 1, false, 2, 0},
-      {{2, 0, 1}, 2, 0, true, 0, 1},
-      {{0, 2, 0}, -1, -1, false, 1, 0},
-      {{0, 2, 0}, -1, -1, true, 1, 1},
-      {{0, 2, 0}, 1, 1, false, 1, 0},
-      // Stale or damaged selections: a pane past the chart's count, a chart past
-      // the pattern, a pane count past the 12 a chart may have.
-      {{2, 3}, 0, 7, false, 1, 0},
-      {{2, 3}, 0, 7, true, 0, 1},
-      {{2, 3}, 5, 0, false, 0, 0},
-      {{2, 99}, 0, 0, true, 1, kMaxPanesPerChart - 1},
-  };
+  // Nothing selected, or a chart but no pane, starts at either end. Stale or
+  // damaged selections stay in range: a pane past its chart's count, a chart past
+  // the pattern, a pane count past the 12 a chart may have.
+  const Case cases[] = {{{2, 3}, 0, 0, false, 0, 1},     {{2, 3}, 0, 1, false, 1, 0},
+                        {{2, 3}, 1, 2, false, 0, 0},     {{2, 3}, 1, 0, true, 0, 1},
+                        {{2, 3}, 0, 0, true, 1, 2},      {{2, 3, 4}, -1, -1, false, 0, 0},
+                        {{2, 3, 4}, -1, -1, true, 2, 3}, {{2, 3, 4}, 1, -1, false, 0, 0},
+                        {{2, 3, 4}, 1, -1, true, 2, 3},  {{2, 0, 1}, 0, 1, false, 2, 0},
+                        {{2, 0, 1}, 2, 0, true, 0, 1},   {{0, 2, 0}, -1, -1, false, 1, 0},
+                        {{0, 2, 0}, -1, -1, true, 1, 1}, {{0, 2, 0}, 1, 1, false, 1, 0},
+                        {{2, 3}, 0, 7, false, 1, 0},     {{2, 3}, 0, 7, true, 0, 1},
+                        {{2, 3}, 5, 0, false, 0, 0},     {{2, 99}, 0, 0, true, 1, kMaxPanesPerChart - 1}};
   for (const Case& c : cases) {
     int chart = c.chart, pane = c.pane;
     EXPECT_TRUE(StepPaneSelection(PatternOfPanes(c.panes), c.backward, &chart, &pane)) << &c - cases;
@@ -122,17 +111,15 @@ TEST(ListRowsTest, CodeColours) {
     bool fetchRunning, fetchedYet;
     uint32_t color;
   };
+  // Stale: no bar for the newest quote date, unless going back in time or before
+  // any live quote. The past-price fetch's colour wins over stale until it has
+  // reached the stock.
   const Case cases[] = {
-      {true, false, day, false, false, kRowTextBlack},
-      {true, false, nextDay, false, false, kRowTextStale},  // no bar for the newest quote date
-      {true, true, nextDay, false, false, kRowTextBlack},   // old bars are expected while going back in time
-      {true, false, 0, false, false, kRowTextBlack},        // no live quotes yet
-      {false, false, day, false, false, kRowTextStale},
-      {false, false, day, true, false, kRowTextStale},
-      {true, false, day, true, false, kRowTextNotFetched},
-      {true, false, nextDay, true, false, kRowTextNotFetched},  // stale too: the fetch colour wins
-      {true, false, nextDay, true, true, kRowTextStale},
-  };
+      {true, false, day, false, false, kRowTextBlack},     {true, false, nextDay, false, false, kRowTextStale},
+      {true, true, nextDay, false, false, kRowTextBlack},  {true, false, 0, false, false, kRowTextBlack},
+      {false, false, day, false, false, kRowTextStale},    {false, false, day, true, false, kRowTextStale},
+      {true, false, day, true, false, kRowTextNotFetched}, {true, false, nextDay, true, false, kRowTextNotFetched},
+      {true, false, nextDay, true, true, kRowTextStale}};
   for (const Case& c : cases) {
     const StockRowFacts facts{c.inTable, c.timeBack, day, c.newestQuote, c.fetchRunning, c.fetchedYet};
     EXPECT_EQ(StockRowCodeColor(facts), c.color) << &c - cases;
