@@ -294,7 +294,6 @@ TEST_F(ChartLayoutTest, CaptionsNameTheKindAndTheShownPeriodsAndAreCutBetweenCha
   SetPanes({kPaneCandles}, kPaneFlagLine0 | kPaneFlagBollingerCentre | kPaneFlagSigma1 | kPaneFlagSigma3);
   Layout();
   EXPECT_EQ(Captions(), "ろうそく足(6月/BOL25月/1σ/3σ)");
-
   for (uint16_t& slot : context().periods[2].params.slot) slot = 65535;
   SetPanes({kPaneCandles}, 0xFFFFFFFF);
   Layout();
@@ -306,12 +305,6 @@ constexpr int kIndexStock = 0;
 constexpr int kPlainStock = 1;
 constexpr int kWeightStock = 2;  // in the index-weight list
 constexpr int kBars = 300;
-
-PackedDate NextTradingDay(PackedDate date) {
-  do date = AddCalendarDays(date, 1);
-  while (IsMarketHoliday(date));
-  return date;
-}
 
 // Three stocks, bars on trading days (weekly ones on Fridays, monthly ones at
 // month ends) and panes of one height.
@@ -326,7 +319,7 @@ class ChartCoordsTest : public ChartLayoutTest {
     ResetStockLookupCache();
     for (uint16_t& h : gPaneHeights) h = 40;
     PackedDate day = MakePackedDate(2023, 1, 4);
-    for (int i = 0; i < kBars; ++i, day = NextTradingDay(day)) {
+    for (int i = 0; i < kBars; ++i, day = AddTradingDays(day, 1)) {
       context().periods[0].bars->bars[i] = {day, 1000, 1000 + i % 50, 900 - i % 30, 1000, 100 * (i + 1)};
       context().periods[1].bars->bars[i] = {AddWeeks(MakePackedDate(2020, 1, 10), i), 1, 1, 1, 1, 1};
       context().periods[2].bars->bars[i] = {AddMonthsToMonthEnd(MakePackedDate(2010, 1, 29), i), 1, 1, 1, 1, 1};
@@ -369,7 +362,6 @@ TEST_F(ChartCoordsTest, TickStepsRoundingAndBarsBetweenDates) {
           TruncateToHundredsOrThousands(kPlainStock, 999), TruncateToHundredsOrThousands(kPlainStock, 1050),
           TruncateToHundredsOrThousands(kPlainStock, 12499)}),
       (std::vector<int32_t>{123456, 3000, 3005, 3005, 3005, 3001, INT_MAX, 999, 1100, 12000}));
-
   // Civil days for days and weeks, counted months for months.
   const PackedDate friday = MakePackedDate(2024, 6, 7), saturday = MakePackedDate(2024, 6, 8);
   const PackedDate monday = MakePackedDate(2024, 6, 10);
@@ -524,7 +516,6 @@ TEST_F(ChartLayoutTest, TheChartCaptionNamesTheStockItsMarketItsLastDayAndItsSta
   gShowShortNames = 1;
   EXPECT_EQ(Caption(0, 2, false), "7203 トヨタ (月足) - 東証プライム - 100株単位 2026/12/4  10:30:05 ");
   EXPECT_EQ(Caption(1, 0, false) + Caption(-1, 0, false), "") << "outside the table";
-
   // Cut to its buffer at a whole character.
   memset(stock.master.name, 0, sizeof stock.master.name);
   for (size_t i = 0; i + 1 < sizeof stock.master.name; i += 2) memcpy(stock.master.name + i, "あ", 2);

@@ -85,7 +85,6 @@ TEST_F(ChartLinksTest, AStockTravelsAlongStockLinksOnly) {
             Row(stocks_[2], stocks_[2], stocks_[2], stocks_[2]));
   ShowStockInLinkedCharts(1, stocks_[0]);
   EXPECT_EQ(View(2).stockCode, stocks_[2]);
-
   View(1).stockLink = 1;
   ShowStockInLinkedCharts(0, stocks_[1]);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(Series(i).code, stocks_[1]) << i;
@@ -96,13 +95,11 @@ TEST_F(ChartLinksTest, ANewStockTakesTheDateOfItsDateLinkedNeighbour) {
   SetChartScrollPos(0, 140, 1);
   SetChartStock(1, stocks_[2]);
   EXPECT_EQ(RightEdgeDate(1), Series(0).bars[140].date) << "aligned to the chart above";
-
   View(0).dateLink = 0;
   View(1).dateLink = 1;
   SetChartScrollPos(2, 90, 1);
   SetChartStock(1, stocks_[0]);
   EXPECT_EQ(RightEdgeDate(1), Series(2).bars[90].date) << "else to the chart below";
-
   View(1).dateLink = 0;
   SetChartStock(1, stocks_[1]);
   EXPECT_EQ(View(1).lastBarIndex, GetChartEndBarIndex(1)) << "else its newest bar";
@@ -124,7 +121,6 @@ TEST_F(ChartLinksTest, ListsAndKeepStockFlagsFollowStockLinks) {
             Row(true, false, false, true, false, true));
   SyncLinkedKeepStockFlags(1);
   EXPECT_EQ(Row(View(0).keepStock, View(1).keepStock, View(2).keepStock), Row(1, 1, 1));
-
   View(0).stockLink = 0;
   View(2).groupIndex = 9;
   SyncLinkedChartLists(2, &sync);
@@ -168,7 +164,6 @@ TEST_F(ChartLinksTest, ADailyBarMarksItsWeekAndItsMonth) {
               Row(last, monthLast, true, true, PackedYear(date), PackedMonth(date)))
         << bar;
   }
-
   int first = -1, last = -1;  // a week marks its days
   ASSERT_TRUE(FindMatchingBars(1, 20, 0, &first, &last));
   EXPECT_EQ(Row(daily.bars[last].date, daily.bars[first].date > Series(1).bars[19].date,
@@ -194,7 +189,6 @@ TEST_F(ChartLinksTest, TheCrossHairMarksTheOtherChartsAndTheirDetailBars) {
             Row(g.plotArea.right - 3 * g.barSpacing - 1, g.plotArea.right - 2 * g.barSpacing - 1));
   EXPECT_TRUE(IsCrossHairUnchanged(0, 0, bar, 50, 1234));
   EXPECT_FALSE(IsCrossHairUnchanged(0, 0, bar, 51, 1234));
-
   ClearCrossHairState();
   EXPECT_EQ(gCrossHairChart + gCrossHairRectCount, -1);
 }
@@ -211,7 +205,6 @@ TEST(ChartScrollArithmetic, PositionsBarWidthsAndTheRightEdge) {
                 BarWidthForCommand(kCommandBarWidth10, 9), BarWidthForCommand(32776, 9),
                 BarWidthForCommand(kCommandWiderBars, 19), BarWidthForCommand(kCommandNarrowerBars, 1)),
             Row(1, 11, 19, -1, 19, 1));
-
   BarSeries series{};
   series.count = 10;
   for (int i = 0; i < 10; ++i) series.bars[i].date = MakePackedDate(2026, 3, 2 + i);
@@ -237,7 +230,6 @@ TEST_F(ChartScrollTest, TheRangeRunsThirtySevenBarsPastTheEndAndAPageIsATwelfthP
   EXPECT_EQ(View(0).lastBarIndex, end + 37);
   EXPECT_TRUE(ScrollChartByCode(0, kScrollThumbTrack, -5));
   EXPECT_EQ(View(0).lastBarIndex, visible / 5);
-
   // A page is a twelfth of the visible bars plus one; unlinked charts stay.
   gChartHooks.applyScrollBar = [](int chart, const ChartScrollInfo&) { gAppliedCharts.push_back(chart); };
   ASSERT_TRUE(ScrollChartByCode(0, kScrollThumbTrack, 200));
@@ -256,14 +248,12 @@ TEST_F(ChartScrollTest, ThreeDateLinkedChartsStayAligned) {
   const PackedDate date = RightEdgeDate(1);
   ASSERT_NE(date, 0u);
   EXPECT_EQ(std::make_pair(RightEdgeDate(0), RightEdgeDate(2)), std::make_pair(date, date));
-
   // The chain goes on below, and above.
   ASSERT_TRUE(ScrollChartByCode(0, kScrollThumbTrack, 150));
   EXPECT_EQ(Row(RightEdgeDate(0), RightEdgeDate(1), RightEdgeDate(2)),
             Row(Series(0).bars[150].date, Series(0).bars[150].date, Series(0).bars[150].date));
   ASSERT_TRUE(ScrollChartByCode(2, kScrollThumbTrack, 120));
   EXPECT_EQ(RightEdgeDate(0), Series(2).bars[120].date);
-
   View(1).dateLink = 0;
   ASSERT_TRUE(ScrollChartByCode(0, kScrollThumbTrack, 200));
   EXPECT_EQ(Row(RightEdgeDate(1), RightEdgeDate(2)), Row(Series(0).bars[200].date, Series(2).bars[120].date));
@@ -278,7 +268,6 @@ TEST_F(ChartScrollTest, WeeklyAndBackToDailyKeepsTheRightEdgeDate) {
   ASSERT_GE(day, 0);
   SetChartScrollPos(0, day, 1);
   ASSERT_EQ(View(0).lastBarIndex, day);
-
   SetChartPeriod(0, 1);  // Ctrl+W
   EXPECT_EQ(Row(View(0).period, View(0).lastBarIndex), Row(1, week));
   SetChartPeriod(0, 0);  // Ctrl+D
@@ -342,11 +331,9 @@ TEST_F(ChartEditingTest, APaneKindIsInsertedBelowTheSelectedPaneAndRemovedWhenSh
   EXPECT_EQ(KindsOf(1), (Kinds{kPaneCandles, kPaneObv, kPaneVolume, kPaneRsi}));
   // A new pane starts with flags 1; flags move with their kinds.
   EXPECT_EQ(Row(View(1).paneFlags[1], View(1).paneFlags[2], gSelectedPane), Row(1, 0x11, 1));
-
   EXPECT_EQ(OnMainCommand(nullptr, IDM_PANE_VOLUME), 1);  // shown: removed
   EXPECT_EQ(KindsOf(1), (Kinds{kPaneCandles, kPaneObv, kPaneRsi}));
   EXPECT_EQ(KindsOf(0), (Kinds{kPaneCandles, kPaneVolume, kPaneRsi})) << "other charts untouched";
-
   gSelectedPane = -1;
   ToggleChartPane(kPaneAdvanceDecline);
   EXPECT_EQ(KindsOf(1)[0], uint32_t{kPaneAdvanceDecline}) << "with no pane selected the new pane goes on top";
@@ -360,7 +347,6 @@ TEST_F(ChartEditingTest, TwelvePanesAreTheMostAndAShownKindStillGoes) {
   const auto boxes = TakeRecordedMessageBoxes();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_NE(boxes[0].text.find("最大12個"), std::string::npos);
-
   ToggleChartPane(kPaneDeviation);
   EXPECT_EQ(Row(View(1).paneCount, FindPaneByKind(kPaneDeviation)), Row(11, -1));
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());

@@ -130,7 +130,6 @@ TEST(PaneLevelsTest, FixedLevelsInsideThePaneRangeAtTheirRows) {
   for (int kind : std::vector<int>{kPaneVolume, kPaneRsi, kPaneRci, kPaneDeviation, kPaneMacd, kPanePsychological,
                                    kPaneObv, kPaneCandles, kPaneKindCount, -1})
     EXPECT_TRUE(Levels(kind, MakePane(0, 100, 0, 10000)).empty()) << kind;
-
   const PaneRecord stochastics = MakePane(20, 200, 0, 10000);
   const PaneLabel label = BuildLevelLabel(stochastics, 1500, kPercentDivisor, kT);
   EXPECT_EQ(Row(label.y, label.rect.top, label.lineShown), Row(190, 184, true));  // 220 - 1500 / 50

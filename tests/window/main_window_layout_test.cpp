@@ -72,18 +72,6 @@ TEST(ChartWindowLayoutTest, HeightIsSharedByPaneWeightAfterTheOverheads) {
   EXPECT_EQ(StackedBottoms({0, 0, 400, 600}, capped, kFont), std::vector<int>{600});
 }
 
-TEST(ChartWindowLayoutTest, AnAreaSmallerThanTheOverheadsGivesNoNegativeHeight) {
-  SetAllHeights(40);
-  const ScreenPattern pattern =
-      PatternOf({ViewWithPanes({kPaneCandles, kPaneVolume}), ViewWithPanes({kPaneRsi}), ViewWithPanes({kPaneRci})});
-  for (int fontSize : {12, 32}) {
-    for (int height : {0, 1, 50, 119, 120, 121, 300}) {
-      EXPECT_EQ(StackedBottoms({1, 10, 300, 10 + height}, pattern, fontSize).back(), 10 + height) << height;
-    }
-  }
-  StackedBottoms({1, 10, 0, 5}, pattern, 32);  // a client rectangle turned inside out (a minimised window)
-}
-
 TEST(ChartWindowLayoutTest, RoomForPanesNeedsAPixelPerPaneAndTheSignalStrip) {
   SetAllHeights(40);
   // Caption row and date axis 16 each, scroll strip 8: 40 pixels of overhead;
@@ -219,7 +207,6 @@ TEST(MainWindowLayoutTest, StatusBarEdgesAndTheSearchBox) {
   EXPECT_EQ(Row(edges[1], edges[2]), Row(80, 1000 - 240));
   ComputeStatusBarEdges(200, 10, 300, true, edges);  // a narrow window: part 1 stops at part 2, none negative
   EXPECT_EQ(Row(edges[2], edges[1], edges[3]), Row(0, 0, 200));
-
   // Centred on the plot; the large font fits with its border; clipped to the chart.
   const Rect chart = {100, 50, 900, 450}, plot = {160, 70, 900, 400};
   EXPECT_EQ(Ltrb(ComputeSearchBoxRect(plot, chart, 12, 16, 12)), (Ltrb4{530 - 128, 235 - 10, 530 + 128, 235 + 10}));
