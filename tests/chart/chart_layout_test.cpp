@@ -347,40 +347,36 @@ class ChartCoordsTest : public ChartLayoutTest {
 };
 
 TEST_F(ChartCoordsTest, TickStepsRoundingAndBarsBetweenDates) {
-  // The index-weight stock uses the "(T5)" column; an index has no tick.
-  EXPECT_EQ((std::vector<int32_t>{GetPriceTickStep(kPlainStock, 2999, 1), GetPriceTickStep(kPlainStock, 3000, 1),
-                                  GetPriceTickStep(kPlainStock, 50000000, 1), GetPriceTickStep(kWeightStock, 9999, 1),
-                                  GetPriceTickStep(kWeightStock, 10000, 1), GetPriceTickStep(kWeightStock, 299999, 1),
-                                  GetPriceTickStep(kWeightStock, 50000000, 1),
-                                  GetPriceTickStep(kPlainStock, 123456, kMarketIdIndices)}),
-            (std::vector<int32_t>{1, 5, 100000, 1, 5, 50, 10000, 1}));
-  EXPECT_EQ(
-      (std::vector<int32_t>{
-          RoundToNearestTick(kIndexStock, 123456), RoundToNearestTick(kPlainStock, 3002),
-          RoundToNearestTick(kPlainStock, 3003), RoundDownToTick(kPlainStock, 3009), RoundUpToTick(kPlainStock, 3001),
-          RoundUpToTick(-1, 3001), RoundToNearestTick(kPlainStock, INT_MAX),  // no overflow
-          TruncateToHundredsOrThousands(kPlainStock, 999), TruncateToHundredsOrThousands(kPlainStock, 1050),
-          TruncateToHundredsOrThousands(kPlainStock, 12499)}),
-      (std::vector<int32_t>{123456, 3000, 3005, 3005, 3005, 3001, INT_MAX, 999, 1100, 12000}));
+  // The index-weight stock uses the "(T5)" column; an index has no tick; no overflow at the top.
+  EXPECT_EQ(Row(GetPriceTickStep(kPlainStock, 2999, 1), GetPriceTickStep(kPlainStock, 3000, 1),
+                GetPriceTickStep(kPlainStock, 50000000, 1), GetPriceTickStep(kWeightStock, 9999, 1),
+                GetPriceTickStep(kWeightStock, 10000, 1), GetPriceTickStep(kWeightStock, 299999, 1),
+                GetPriceTickStep(kWeightStock, 50000000, 1), GetPriceTickStep(kPlainStock, 123456, kMarketIdIndices)),
+            Row(1, 5, 100000, 1, 5, 50, 10000, 1));
+  EXPECT_EQ(Row(RoundToNearestTick(kIndexStock, 123456), RoundToNearestTick(kPlainStock, 3002),
+                RoundToNearestTick(kPlainStock, 3003), RoundDownToTick(kPlainStock, 3009),
+                RoundUpToTick(kPlainStock, 3001), RoundUpToTick(-1, 3001), RoundToNearestTick(kPlainStock, INT_MAX),
+                TruncateToHundredsOrThousands(kPlainStock, 999), TruncateToHundredsOrThousands(kPlainStock, 1050),
+                TruncateToHundredsOrThousands(kPlainStock, 12499)),
+            Row(123456, 3000, 3005, 3005, 3005, 3001, INT_MAX, 999, 1100, 12000));
   // Civil days for days and weeks, counted months for months.
   const PackedDate friday = MakePackedDate(2024, 6, 7), saturday = MakePackedDate(2024, 6, 8);
   const PackedDate monday = MakePackedDate(2024, 6, 10);
-  EXPECT_EQ((std::vector<int>{BarsBetweenDates(0, monday, friday), BarsBetweenDates(0, friday, monday),
-                              BarsBetweenDates(0, saturday, monday), BarsBetweenDates(0, monday, saturday),
-                              BarsBetweenDates(0, MakePackedDate(2023, 12, 29), MakePackedDate(2024, 1, 4)),
-                              BarsBetweenDates(1, AddCalendarDays(monday, -13), monday),
-                              BarsBetweenDates(2, MakePackedDate(2023, 1, 31), MakePackedDate(2024, 1, 31)),
-                              BarsBetweenDates(2, MakePackedDate(2023, 12, 15), MakePackedDate(2024, 1, 5)),
-                              BarsBetweenDates(2, MakePackedDate(2024, 9, 30), MakePackedDate(2024, 1, 31))}),
-            (std::vector<int>{1, -1, 0, 0, -1, -1, -12, -1, 8}));
+  EXPECT_EQ(Row(BarsBetweenDates(0, monday, friday), BarsBetweenDates(0, friday, monday),
+                BarsBetweenDates(0, saturday, monday), BarsBetweenDates(0, monday, saturday),
+                BarsBetweenDates(0, MakePackedDate(2023, 12, 29), MakePackedDate(2024, 1, 4)),
+                BarsBetweenDates(1, AddCalendarDays(monday, -13), monday),
+                BarsBetweenDates(2, MakePackedDate(2023, 1, 31), MakePackedDate(2024, 1, 31)),
+                BarsBetweenDates(2, MakePackedDate(2023, 12, 15), MakePackedDate(2024, 1, 5)),
+                BarsBetweenDates(2, MakePackedDate(2024, 9, 30), MakePackedDate(2024, 1, 31))),
+            Row(1, -1, 0, 0, -1, -1, -12, -1, 8));
 }
 
 TEST_F(ChartCoordsTest, BarIndicesAndDatesRoundTripInsideAndOutsideTheData) {
   for (int period = 0; period < kPeriodCount; ++period) {
     view_.period = period;
-    for (int i = -40; i < kBars + 12; ++i) {
+    for (int i = -40; i < kBars + 12; ++i)
       EXPECT_EQ(DateToBarIndex(view_, context(), DateOfBarIndex(view_, context(), i)), i) << period << " " << i;
-    }
   }
   view_.period = 0;
   // Over the new-year days; a Saturday finds the next trading day.

@@ -1,7 +1,7 @@
-// Loading the charts of the current pattern: position, stock fallback,
-// forecast bars across reloads, Esc, forecast positions and invalidation.
-#include "chart/chart_loading.h"
-
+// The charts of pattern 0 over a small sample database: loading (position,
+// stock fallback, forecast bars across reloads, Esc, invalidation), stock and
+// date links, the cross-hair, scrolling, period and bar-width changes, and
+// panes and charts edited.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,11 +9,22 @@
 #include <utility>
 #include <vector>
 
+#include "chart/chart_editing.h"
 #include "chart/chart_hooks.h"
+#include "chart/chart_layout.h"
+#include "chart/chart_links.h"
+#include "chart/chart_loading.h"
+#include "chart/chart_scroll.h"
 #include "chart/chart_selection.h"
+#include "chart/cross_hair.h"
+#include "chart/screen_pattern.h"
 #include "data/daily_cache.h"
 #include "data/period_bars.h"
 #include "data/stock_table.h"
+#include "window/drag_modes.h"
+#include "platform/posix_recorder.h"
+#include "common/command_ids.h"
+#include "shell/commands.h"
 #include "shell/settings.h"
 #include "tests/support/chart_test_support.h"
 #include "tests/support/global_state.h"
@@ -269,6 +280,434 @@ TEST_F(ChartLoadingTest, InvalidationCoversShownChartsAndTheDetailList) {
   InvalidateChart(2);
   InvalidateAllCharts();
   EXPECT_EQ(gInvalidated.size(), 2u);
+}
+
+// Three daily charts, laid out so that they have a bar spacing and a visible-bar
+// count, each at its newest bar.
+class LinkedChartsTest : public ::testing::Test {
+ protected:
+  static constexpr int kBars = 300;
+
+  void SetUp() override {
+    const PackedDate wednesday = MakePackedDate(2026, 12, 2);
+    ASSERT_EQ(MakeSampleDatabase({scratch_.path() + "db", 3, kBars, 5, wednesday}, nullptr), 0);
+    ASSERT_TRUE(AllocAllChartContexts());
+    ClearChartWindowHooks();
+    ClearCrossHairState();
+    CurrentScreenPattern().chartCount = 3;
+    for (int i = 0; i < 3; ++i) {
+      stocks_[i] = gStockTable->records[4 + i].master.code;
+      ChartView& view = View(i);
+      view.stockCode = stocks_[i];
+      view.period = view.dateLink = view.stockLink = 0;
+      view.lastBarIndex = -1;
+      view.barWidth = 5;
+      gChartContexts[i].geometry.chart = {0, 200 * i, 800, 200 * i + 190};
+    }
+    ReloadAllChartSeries();
+    InvalidateAllCharts();  // the layout gives the spacing
+    for (int i = 0; i < 3; ++i) {
+      View(i).lastBarIndex = -1;
+      LoadChartSeries(i, 1);  // now placed at the newest bar
+      UpdateChartScrollBar(i);
+    }
+  }
+
+  static ChartView& View(int chart) { return CurrentScreenPattern().views[chart]; }
+  static const BarSeries& Series(int chart) { return *gChartContexts[chart].periods[View(chart).period].bars; }
+  static const BarSeries& PeriodSeries(int chart, int period) { return *gChartContexts[chart].periods[period].bars; }
+
+  // The date at the right edge, or 0 past the end.
+  static PackedDate RightEdgeDate(int chart) {
+    const RightEdge edge = FindRightEdge(Series(chart), View(chart).lastBarIndex, 0);
+    return edge.valid && edge.emptyBars == 0 ? edge.date : 0;
+  }
+
+  ScopedGlobalState globals_;
+  ScratchFolder scratch_;
+  StockCode stocks_[3] = {};
+};
+
+using ChartLinksTest = LinkedChartsTest;
+using ChartScrollTest = LinkedChartsTest;
+
+TEST_F(ChartLinksTest, AStockTravelsAlongStockLinksOnly) {
+  View(0).stockLink = 1;                   // 0 and 1 coupled, 2 not
+  ShowStockInLinkedCharts(1, stocks_[2]);  // chart 2's own stock already
+  EXPECT_EQ(Row(View(0).stockCode, Series(0).code, View(1).stockCode, View(2).stockCode),
+            Row(stocks_[2], stocks_[2], stocks_[2], stocks_[2]));
+  ShowStockInLinkedCharts(1, stocks_[0]);
+  EXPECT_EQ(View(2).stockCode, stocks_[2]);
+  View(1).stockLink = 1;
+  ShowStockInLinkedCharts(0, stocks_[1]);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Series(i).code, stocks_[1]) << i;
+}
+
+TEST_F(ChartLinksTest, ANewStockTakesTheDateOfItsDateLinkedNeighbour) {
+  View(0).dateLink = 1;
+  SetChartScrollPos(0, 140, 1);
+  SetChartStock(1, stocks_[2]);
+  EXPECT_EQ(RightEdgeDate(1), Series(0).bars[140].date) << "aligned to the chart above";
+  View(0).dateLink = 0;
+  View(1).dateLink = 1;
+  SetChartScrollPos(2, 90, 1);
+  SetChartStock(1, stocks_[0]);
+  EXPECT_EQ(RightEdgeDate(1), Series(2).bars[90].date) << "else to the chart below";
+  View(1).dateLink = 0;
+  SetChartStock(1, stocks_[1]);
+  EXPECT_EQ(View(1).lastBarIndex, GetChartEndBarIndex(1)) << "else its newest bar";
+}
+
+TEST_F(ChartLinksTest, ListsAndKeepStockFlagsFollowStockLinks) {
+  View(0).stockLink = 1;
+  View(1).stockLink = 1;
+  View(0).groupIndex = 3;
+  View(1).groupIndex = 7;
+  View(2).groupIndex = 7;
+  View(1).keepStock = 1;
+  ChartListSync sync;
+  SyncLinkedChartLists(1, &sync);
+  EXPECT_EQ(Row(View(0).stockCode, View(2).stockCode, View(0).groupIndex), Row(stocks_[1], stocks_[1], 7));
+  // Chart 2 had the same group: its combo box stays.
+  EXPECT_EQ(Row(sync.groupChanged[0], sync.groupChanged[1], sync.groupChanged[2], sync.refill[0], sync.refill[1],
+                sync.refill[2]),
+            Row(true, false, false, true, false, true));
+  SyncLinkedKeepStockFlags(1);
+  EXPECT_EQ(Row(View(0).keepStock, View(1).keepStock, View(2).keepStock), Row(1, 1, 1));
+  View(0).stockLink = 0;
+  View(2).groupIndex = 9;
+  SyncLinkedChartLists(2, &sync);
+  // The unlinked chart above keeps its list.
+  EXPECT_EQ(Row(View(1).groupIndex, View(0).groupIndex, sync.refill[0]), Row(9, 7, false));
+}
+
+TEST(CrossHairRange, TheFirstBarAfterTheFromDateUpToTheToDate) {
+  BarSeries series{};
+  series.count = 4;
+  for (int i = 0; i < 4; ++i) series.bars[i].date = MakePackedDate(2026, 3, 6 + 7 * i);
+  struct Case {
+    int fromDay, toMonth, toDay, first, last;  // March `fromDay` to `toMonth`/`toDay`; -1: none
+  };
+  // Bar 0 counts; a range after the last bar finds none.
+  for (const Case& c : {Case{1, 3, 2, 0, 0}, Case{6, 3, 20, 1, 2}, Case{14, 3, 30, 2, 3}, Case{27, 4, 30, -1, -1}}) {
+    int first = -1, last = -1;
+    const bool found = FindSeriesBarRange(series, MakePackedDate(2026, 3, c.fromDay),
+                                          MakePackedDate(2026, c.toMonth, c.toDay), &first, &last);
+    EXPECT_EQ(Row(found, first, last), Row(c.first >= 0, c.first, c.last)) << c.fromDay;
+  }
+  int first = -1, last = -1;
+  series.count = 0;
+  EXPECT_FALSE(FindSeriesBarRange(series, 0, MakePackedDate(2026, 4, 30), &first, &last));
+}
+
+TEST_F(ChartLinksTest, ADailyBarMarksItsWeekAndItsMonth) {
+  View(1).period = 1;
+  View(2).period = 2;
+  for (int i = 0; i < 3; ++i) View(i).stockCode = stocks_[0];
+  ReloadAllChartSeries();
+  InvalidateAllCharts();
+  const BarSeries& daily = Series(0);
+  // The week ending on or after the day (the one before ends before it), the month of the day.
+  for (int bar : {0, 1, 57, 123, kBars - 1}) {
+    const PackedDate date = daily.bars[bar].date;
+    int first = -1, last = -1, month = -1, monthLast = -1;
+    ASSERT_TRUE(FindMatchingBars(0, bar, 1, &first, &last) && FindMatchingBars(0, bar, 2, &month, &monthLast)) << bar;
+    EXPECT_EQ(Row(first, month, Series(1).bars[first].date >= date, first == 0 || Series(1).bars[first - 1].date < date,
+                  PackedYear(Series(2).bars[month].date), PackedMonth(Series(2).bars[month].date)),
+              Row(last, monthLast, true, true, PackedYear(date), PackedMonth(date)))
+        << bar;
+  }
+  int first = -1, last = -1;  // a week marks its days
+  ASSERT_TRUE(FindMatchingBars(1, 20, 0, &first, &last));
+  EXPECT_EQ(Row(daily.bars[last].date, daily.bars[first].date > Series(1).bars[19].date,
+                daily.bars[first - 1].date <= Series(1).bars[19].date),
+            Row(Series(1).bars[20].date, true, true));
+}
+
+TEST_F(ChartLinksTest, TheCrossHairMarksTheOtherChartsAndTheirDetailBars) {
+  View(1).period = 1;
+  ReloadAllChartSeries();
+  InvalidateAllCharts();
+  SetChartScrollPos(0, kBars - 1, 0);
+  SetChartScrollPos(1, Series(1).count - 1, 0);
+  SetChartScrollPos(2, kBars - 1, 0);
+  const int bar = kBars - 3;
+  StoreCrossHair(0, 0, bar, 100, 50, 1234);
+  // The same day in another daily chart; the week holding it in the weekly chart.
+  EXPECT_EQ(Row(gChartContexts[0].detailBar, gChartContexts[1].detailBar, gChartContexts[2].detailBar),
+            Row(bar, Series(1).count - 1, bar));
+  ASSERT_EQ(gCrossHairRectCount, 2);
+  const ChartGeometry& g = gChartContexts[2].geometry;
+  EXPECT_EQ(Row(gCrossHairRects[1].left, gCrossHairRects[1].right),
+            Row(g.plotArea.right - 3 * g.barSpacing - 1, g.plotArea.right - 2 * g.barSpacing - 1));
+  EXPECT_TRUE(IsCrossHairUnchanged(0, 0, bar, 50, 1234));
+  EXPECT_FALSE(IsCrossHairUnchanged(0, 0, bar, 51, 1234));
+  ClearCrossHairState();
+  EXPECT_EQ(gCrossHairChart + gCrossHairRectCount, -1);
+}
+
+std::vector<int> gAppliedCharts, gRefilled;
+
+TEST(ChartScrollArithmetic, PositionsBarWidthsAndTheRightEdge) {
+  // Positions stay within max - page + 1; a page wider than the range keeps the minimum.
+  const ChartScrollInfo info = {10, 400, 50, 0}, tooLong = {10, 40, 50, 0};
+  EXPECT_EQ(Row(ClampChartScrollPos(info, 1000), ClampChartScrollPos(info, -5), ClampChartScrollPos(info, 200),
+                ClampChartScrollPos(tooLong, 30)),
+            Row(351, 10, 200, 10));
+  EXPECT_EQ(Row(BarWidthForCommand(kCommandBarWidth1, 9), BarWidthForCommand(32781, 9),
+                BarWidthForCommand(kCommandBarWidth10, 9), BarWidthForCommand(32776, 9),
+                BarWidthForCommand(kCommandWiderBars, 19), BarWidthForCommand(kCommandNarrowerBars, 1)),
+            Row(1, 11, 19, -1, 19, 1));
+  BarSeries series{};
+  series.count = 10;
+  for (int i = 0; i < 10; ++i) series.bars[i].date = MakePackedDate(2026, 3, 2 + i);
+  RightEdge edge = FindRightEdge(series, 4, 3);
+  EXPECT_EQ(Row(edge.valid, edge.date, edge.emptyBars), Row(true, MakePackedDate(2026, 3, 6), 0));
+  edge = FindRightEdge(series, 12, 2);  // 3 empty bars and 2 forecast bars
+  EXPECT_EQ(Row(edge.date, edge.emptyBars), Row(MakePackedDate(2026, 3, 9), 5));
+  EXPECT_FALSE(FindRightEdge(series, -1, 0).valid);
+  series.count = 0;
+  EXPECT_FALSE(FindRightEdge(series, 5, 0).valid);
+}
+
+TEST_F(ChartScrollTest, TheRangeRunsThirtySevenBarsPastTheEndAndAPageIsATwelfthPlusOne) {
+  ChartScrollInfo info;
+  ASSERT_TRUE(GetChartScrollInfo(0, &info));
+  const int visible = gChartContexts[0].geometry.visibleBars;
+  const int end = GetChartEndBarIndex(0);
+  ASSERT_GT(visible, 20);
+  EXPECT_EQ(Row(View(0).lastBarIndex, info.min, info.max, info.page),
+            Row(end, visible / 5, end + 36 + visible, visible));
+  EXPECT_TRUE(ScrollChartByCode(0, kScrollThumbTrack, 100000));
+  EXPECT_FALSE(ScrollChartByCode(0, kScrollLineRight, 0));
+  EXPECT_EQ(View(0).lastBarIndex, end + 37);
+  EXPECT_TRUE(ScrollChartByCode(0, kScrollThumbTrack, -5));
+  EXPECT_EQ(View(0).lastBarIndex, visible / 5);
+  // A page is a twelfth of the visible bars plus one; unlinked charts stay.
+  gChartHooks.applyScrollBar = [](int chart, const ChartScrollInfo&) { gAppliedCharts.push_back(chart); };
+  ASSERT_TRUE(ScrollChartByCode(0, kScrollThumbTrack, 200));
+  gAppliedCharts.clear();
+  EXPECT_TRUE(ScrollChartByCode(0, kScrollPageLeft, 0));
+  EXPECT_EQ(Row(View(0).lastBarIndex, gAppliedCharts.size(), gAppliedCharts[0]), Row(200 - visible / 12 - 1, 1, 0));
+  EXPECT_TRUE(ScrollChartByCode(0, kScrollPageRight, 0));
+  EXPECT_EQ(View(0).lastBarIndex, 200);
+  EXPECT_FALSE(ScrollChartByCode(0, kScrollThumbPosition, 10)) << "only tracking moves the thumb";
+}
+
+TEST_F(ChartScrollTest, ThreeDateLinkedChartsStayAligned) {
+  View(0).dateLink = 1;
+  View(1).dateLink = 1;
+  for (int code : {kScrollPageLeft, kScrollPageLeft, kScrollLineLeft}) ASSERT_TRUE(ScrollChartByCode(1, code, 0));
+  const PackedDate date = RightEdgeDate(1);
+  ASSERT_NE(date, 0u);
+  EXPECT_EQ(std::make_pair(RightEdgeDate(0), RightEdgeDate(2)), std::make_pair(date, date));
+  // The chain goes on below, and above.
+  ASSERT_TRUE(ScrollChartByCode(0, kScrollThumbTrack, 150));
+  EXPECT_EQ(Row(RightEdgeDate(0), RightEdgeDate(1), RightEdgeDate(2)),
+            Row(Series(0).bars[150].date, Series(0).bars[150].date, Series(0).bars[150].date));
+  ASSERT_TRUE(ScrollChartByCode(2, kScrollThumbTrack, 120));
+  EXPECT_EQ(RightEdgeDate(0), Series(2).bars[120].date);
+  View(1).dateLink = 0;
+  ASSERT_TRUE(ScrollChartByCode(0, kScrollThumbTrack, 200));
+  EXPECT_EQ(Row(RightEdgeDate(1), RightEdgeDate(2)), Row(Series(0).bars[200].date, Series(2).bars[120].date));
+  ASSERT_TRUE(ScrollChartByCode(0, kScrollThumbTrack, kBars + 9));  // past the end the empty bars are kept
+  EXPECT_EQ(View(1).lastBarIndex, Series(1).count + 9);
+}
+
+TEST_F(ChartScrollTest, WeeklyAndBackToDailyKeepsTheRightEdgeDate) {
+  const BarSeries& weekly = PeriodSeries(0, 1);
+  const int week = weekly.count - 20;
+  const int day = FirstBarOnOrAfterDate(PeriodSeries(0, 0), weekly.bars[week].date);
+  ASSERT_GE(day, 0);
+  SetChartScrollPos(0, day, 1);
+  ASSERT_EQ(View(0).lastBarIndex, day);
+  SetChartPeriod(0, 1);  // Ctrl+W
+  EXPECT_EQ(Row(View(0).period, View(0).lastBarIndex), Row(1, week));
+  SetChartPeriod(0, 0);  // Ctrl+D
+  EXPECT_EQ(Row(View(0).period, View(0).lastBarIndex), Row(0, day));
+  SetChartScrollPos(0, kBars + 6, 1);  // seven empty bars past the end are kept
+  SetChartPeriod(0, 1);
+  EXPECT_EQ(View(0).lastBarIndex, PeriodSeries(0, 1).count - 1 + 7);
+  SetChartPeriod(0, 0);
+  EXPECT_EQ(View(0).lastBarIndex, kBars + 6);
+}
+
+TEST_F(ChartScrollTest, APeriodChangeOnAnEmptySeriesStillChangesThePeriod) {
+  SetChartScrollPos(0, 50, 1);
+  gChartContexts[0].periods[0].bars->count = 0;
+  SetChartPeriod(0, 1);
+  // The weekly bars are loaded; with no date to align to the position stays.
+  EXPECT_EQ(Row(View(0).period, PeriodSeries(0, 1).count > 50, View(0).lastBarIndex), Row(1, true, 50));
+  SetChartPeriod(-1, 0);
+  EXPECT_EQ(View(0).period, 1);
+}
+
+TEST_F(ChartScrollTest, ANewBarWidthKeepsAChartAtItsNewestBar) {
+  const int oldEnd = GetChartEndBarIndex(0);
+  ASSERT_EQ(View(0).lastBarIndex, oldEnd);
+  SetChartBarWidth(0, 1);
+  EXPECT_NE(GetChartEndBarIndex(0), oldEnd) << "the margin covers more bars";
+  EXPECT_EQ(View(0).lastBarIndex, GetChartEndBarIndex(0));
+  SetChartScrollPos(1, 150, 1);
+  SetChartBarWidth(1, 19);
+  EXPECT_EQ(Row(View(1).barWidth, View(1).lastBarIndex), Row(19, 150));
+}
+
+using Kinds = std::vector<uint32_t>;
+
+class ChartEditingTest : public LinkedChartsTest {
+ protected:
+  void SetUp() override {
+    LinkedChartsTest::SetUp();
+    ClearChartWindowHooks();
+    gChartHooks.refillChartLists = [](int chart) { gRefilled.push_back(chart); };
+    gRefilled.clear();
+    for (int i = 0; i < 3; ++i) {
+      View(i).paneCount = 3;
+      for (int p = 0; p < 3; ++p) {
+        View(i).paneKinds[p] = kStartKinds[p];
+        View(i).paneFlags[p] = static_cast<uint32_t>(0x10 + p);
+      }
+    }
+    gSelectedChart = 1;
+    gSelectedPane = -1;
+  }
+
+  static constexpr PaneKind kStartKinds[] = {kPaneCandles, kPaneVolume, kPaneRsi};
+  static Kinds KindsOf(int chart) { return {View(chart).paneKinds, View(chart).paneKinds + View(chart).paneCount}; }
+  static std::vector<int> GroupIndices() { return {View(0).groupIndex, View(1).groupIndex, View(2).groupIndex}; }
+};
+
+TEST_F(ChartEditingTest, APaneKindIsInsertedBelowTheSelectedPaneAndRemovedWhenShown) {
+  gSelectedPane = 0;
+  EXPECT_EQ(OnMainCommand(nullptr, IDM_PANE_OBV), 1);
+  EXPECT_EQ(KindsOf(1), (Kinds{kPaneCandles, kPaneObv, kPaneVolume, kPaneRsi}));
+  // A new pane starts with flags 1; flags move with their kinds.
+  EXPECT_EQ(Row(View(1).paneFlags[1], View(1).paneFlags[2], gSelectedPane), Row(1, 0x11, 1));
+  EXPECT_EQ(OnMainCommand(nullptr, IDM_PANE_VOLUME), 1);  // shown: removed
+  EXPECT_EQ(KindsOf(1), (Kinds{kPaneCandles, kPaneObv, kPaneRsi}));
+  EXPECT_EQ(KindsOf(0), (Kinds{kPaneCandles, kPaneVolume, kPaneRsi})) << "other charts untouched";
+  gSelectedPane = -1;
+  ToggleChartPane(kPaneAdvanceDecline);
+  EXPECT_EQ(KindsOf(1)[0], uint32_t{kPaneAdvanceDecline}) << "with no pane selected the new pane goes on top";
+}
+
+TEST_F(ChartEditingTest, TwelvePanesAreTheMostAndAShownKindStillGoes) {
+  View(1).paneCount = 12;
+  for (int p = 0; p < 12; ++p) View(1).paneKinds[p] = static_cast<uint32_t>(p);
+  EXPECT_EQ(ToggleChartPane(kPaneVolumeRatio), 0);
+  EXPECT_EQ(View(1).paneCount, 12);
+  const auto boxes = TakeRecordedMessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].text.find("最大12個"), std::string::npos);
+  ToggleChartPane(kPaneDeviation);
+  EXPECT_EQ(Row(View(1).paneCount, FindPaneByKind(kPaneDeviation)), Row(11, -1));
+  EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
+}
+
+TEST_F(ChartEditingTest, WithoutASelectedChartPaneCommandsDoNothing) {
+  gSelectedChart = -1;
+  gSelectedPane = 0;
+  ToggleChartPane(kPaneObv);
+  RemoveSelectedPane();
+  MoveSelectedPane(kPaneToBottom);
+  TogglePaneFlagBit(3);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(KindsOf(i), (Kinds{kPaneCandles, kPaneVolume, kPaneRsi})) << i;
+}
+
+TEST_F(ChartEditingTest, PanesMoveWithTheirFlagsAndTheSelectionFollows) {
+  gSelectedPane = 2;
+  struct Move {
+    PaneMove move;
+    Kinds kinds;
+    int selected;
+  };
+  const Move moves[] = {
+      {kPaneToTop, {kPaneRsi, kPaneCandles, kPaneVolume}, 0},
+      {kPaneUp, {kPaneRsi, kPaneCandles, kPaneVolume}, 0},  // already on top
+      {kPaneDown, {kPaneCandles, kPaneRsi, kPaneVolume}, 1},
+      {kPaneToBottom, {kPaneCandles, kPaneVolume, kPaneRsi}, 2},
+      {kPaneDown, {kPaneCandles, kPaneVolume, kPaneRsi}, 2},  // already last
+  };
+  for (const Move& m : moves) {
+    MoveSelectedPane(m.move);
+    EXPECT_EQ(KindsOf(1), m.kinds) << m.move;
+    EXPECT_EQ(Row(gSelectedPane, View(1).paneFlags[m.selected]), Row(m.selected, 0x12)) << m.move;
+  }
+  gSelectedPane = 0;
+  OnMainCommand(nullptr, IDM_PANE_REMOVE);
+  EXPECT_EQ(KindsOf(1), (Kinds{kPaneVolume, kPaneRsi}));
+  EXPECT_EQ(gSelectedPane, -1) << "removing the top pane leaves none selected";
+}
+
+TEST_F(ChartEditingTest, PaneFlagBitsFlipModulo32) {
+  gSelectedPane = 1;
+  OnMainCommand(nullptr, IDM_PANE_FLAG_FIRST + 15);
+  EXPECT_EQ(View(1).paneFlags[1], (0x11u | kPaneFlagLogScale));
+  OnMainCommand(nullptr, IDM_PANE_FLAG_FIRST + 47);  // 47 mod 32 = 15
+  EXPECT_EQ(View(1).paneFlags[1], 0x11u);
+}
+
+TEST_F(ChartEditingTest, AddingCopiesTheSelectedViewWithoutLinksUpToThreeCharts) {
+  CurrentScreenPattern().chartCount = 2;
+  View(1).dateLink = View(1).stockLink = 1;
+  View(1).groupIndex = 9;
+  OnMainCommand(nullptr, IDM_ADD_CHART);
+  EXPECT_EQ(Row(CurrentScreenPattern().chartCount, View(2).groupIndex, View(2).dateLink, View(2).stockLink,
+                View(2).stockCode),
+            Row(3, 9, 0, 0, stocks_[1]));
+  EXPECT_EQ(gRefilled, std::vector<int>{2});
+  OnMainCommand(nullptr, IDM_ADD_CHART);
+  EXPECT_EQ(CurrentScreenPattern().chartCount, 3) << "a fourth chart is refused";
+}
+
+TEST_F(ChartEditingTest, RemovingAChartKeepsItsViewAndRefillsEveryListThatMoved) {
+  for (int i = 0; i < 3; ++i) View(i).groupIndex = i + 1;
+  gSelectedChart = 0;
+  OnMainCommand(nullptr, IDM_REMOVE_CHART);
+  ASSERT_EQ(CurrentScreenPattern().chartCount, 2);
+  EXPECT_EQ(GroupIndices(), (std::vector<int>{2, 3, 1})) << "the removed view kept unshown in the last slot";
+  EXPECT_EQ(Row(View(0).stockCode, Series(0).code, gSelectedChart, gSelectedPane), Row(stocks_[1], stocks_[1], 0, -1));
+  EXPECT_EQ(gRefilled, (std::vector<int>{0, 1})) << "each shown chart's lists show its new view";
+  for (int chart : {1, 0}) {
+    gSelectedChart = chart;
+    OnMainCommand(nullptr, IDM_REMOVE_CHART);
+  }
+  EXPECT_EQ(CurrentScreenPattern().chartCount, 1) << "the last chart stays";
+}
+
+TEST_F(ChartEditingTest, DisplaySwitchesFlipTheirSettingsAndReportTheirState) {
+  gShowGroupList = 1;
+  gSettings.hideAverageLineValues = 0;
+  gShowSplitAdjusted = 0;
+  EXPECT_TRUE(IsDisplaySwitchOn(IDM_GROUP_LIST));
+  EXPECT_EQ(OnMainCommand(nullptr, IDM_GROUP_LIST), 1);
+  EXPECT_FALSE(IsDisplaySwitchOn(IDM_GROUP_LIST));
+  EXPECT_TRUE(IsDisplaySwitchOn(IDM_AVERAGE_LINE_VALUES)) << "values shown while the hide flag is off";
+  OnMainCommand(nullptr, IDM_AVERAGE_LINE_VALUES);
+  OnMainCommand(nullptr, IDM_SPLIT_ADJUSTED);
+  EXPECT_EQ(Row(gShowGroupList, gSettings.hideAverageLineValues, gShowSplitAdjusted), Row(0, 1, 1));
+  EXPECT_FALSE(ToggleDisplaySwitch(IDM_PANE_OBV));
+}
+
+TEST_F(ChartEditingTest, TheRightMarginFollowsDateLinksBothWays) {
+  View(0).dateLink = 1;  // 0 and 1 coupled, 2 not
+  for (int i = 0; i < 3; ++i) View(i).rightMargin = 32;
+  EXPECT_TRUE(SetChartRightMargin(1, 60));
+  EXPECT_EQ(Row(View(0).rightMargin, View(1).rightMargin, View(2).rightMargin), Row(60, 60, 32));
+  EXPECT_FALSE(SetChartRightMargin(1, 60)) << "unchanged";
+}
+
+// The detail splitter stops at half the client and 100 pixels before its right edge.
+TEST(DragLimitsTest, SplittersAndMarginsStayInTheirBounds) {
+  EXPECT_EQ(Row(GroupListWidthForDrag(250, 1000), GroupListWidthForDrag(20, 1000), GroupListWidthForDrag(900, 1000),
+                DetailListWidthForDrag(700, 1000), DetailListWidthForDrag(100, 1000), DetailListWidthForDrag(990, 1000),
+                RightMarginForDrag(32, 500, 480, 1000), RightMarginForDrag(32, 500, 600, 1000),
+                RightMarginForDrag(32, 500, -100000, 1000)),
+            Row(250, 100, 500, 298, 498, 98, 52, 1, 500));
+  const Rect chart = {0, 0, 800, 400};
+  EXPECT_EQ(Ltrb(WidenedMarginHandle({780, 10, 787, 100}, chart)), (Ltrb4{768, 10, 799, 100}));
+  EXPECT_EQ(WidenedMarginHandle({0, 0, 0, 0}, chart).right, 0);
 }
 
 }  // namespace
