@@ -90,8 +90,8 @@ class ChartLoadingTest : public ::testing::Test {
     gChartHooks.invalidateRect = [](const Rect& rect) { gInvalidated.push_back(rect); };
   }
 
-  // Pattern 0 with these views (stock and period), each at the newest position,
-  // laid out one above the other.
+  // Pattern 0 with these views (stock and period), laid out one above the other
+  // and loaded at the newest position.
   void ShowCharts(std::vector<std::pair<StockCode, int>> views) {
     CurrentScreenPattern().chartCount = static_cast<int>(views.size());
     for (size_t i = 0; i < views.size(); ++i) {
@@ -100,6 +100,7 @@ class ChartLoadingTest : public ::testing::Test {
       View(i).lastBarIndex = -1;
       gChartContexts[i].geometry.chart = {0, 300 * int(i), 800, 300 * int(i) + 300};
     }
+    ReloadAllChartSeries();
   }
 
   ScopedGlobalState globals_;
@@ -123,7 +124,6 @@ TEST_F(ChartLoadingTest, ANewestViewStaysNewestAndAScrolledOneKeepsItsIndex) {
 
 TEST_F(ChartLoadingTest, MissingStocksFallBackToTheReferenceIndex) {
   ShowCharts({{StringToCode("9998"), 0}});
-  LoadChartSeries(0, 1);
   EXPECT_EQ(Row(View(0).stockCode, Daily(0).count), Row(kIndex, kBars));
   View(0).stockCode = stockA_;
   gStockTable->count = 0;  // nothing is listed any more, "1001" neither
@@ -138,7 +138,6 @@ TEST_F(ChartLoadingTest, MissingStocksFallBackToTheReferenceIndex) {
 
 TEST_F(ChartLoadingTest, AnotherStockLeavesNothingOfTheFirst) {
   ShowCharts({{stockA_, 0}, {stockB_, 0}});
-  ReloadAllChartSeries();
   CommitForecast(0, 3, 3);
   View(0).stockCode = stockB_;
   LoadChartSeries(0, 0);  // even a reload that keeps forecasts
@@ -184,7 +183,6 @@ TEST_F(ChartLoadingTest, RealBarsForTheOnlyForecastOrPastEveryForecastEndTheFore
 
 TEST_F(ChartLoadingTest, AWeeklyChartKeepsItsForecastInTheDailyBars) {
   ShowCharts({{kIndex, 1}});
-  ReloadAllChartSeries();
   CommitForecast(0, 2, 1);  // Thursday and Friday: one weekly bar
   const BarSeries before = Daily(0);
   LoadChartSeries(0, 0);
@@ -212,7 +210,6 @@ TEST_F(ChartLoadingTest, ForecastBarsStopAtTheSeriesCapacity) {
 
 TEST_F(ChartLoadingTest, EscDropsOneForecastInEveryChartHoldingItAndTheLastByReloading) {
   ShowCharts({{kIndex, 0}, {kIndex, 1}});
-  ReloadAllChartSeries();
   CommitForecast(0, 2, 2);
   CommitForecast(1, 2, 1);
   const PackedDate thursday = Daily(0).bars[kBars].date;
@@ -232,7 +229,6 @@ TEST_F(ChartLoadingTest, EscDropsOneForecastInEveryChartHoldingItAndTheLastByRel
 
 TEST_F(ChartLoadingTest, EscOnAWeeklyChartDropsItsLastWeek) {
   ShowCharts({{kIndex, 1}});
-  ReloadAllChartSeries();
   const int weeks = Weekly(0).count;
   CommitForecast(0, 4, 2);  // Thursday, Friday, then Monday and Tuesday of the next week
   ASSERT_EQ(Weekly(0).count, weeks + 1);
@@ -268,7 +264,6 @@ TEST_F(ChartLoadingTest, InvalidationCoversShownChartsAndTheDetailList) {
   gChartContexts[2].geometry.chart = {0, 600, 800, 900};  // stored, not shown
   gDetailListArea = {804, 0, 904, 600};
   gShowDetailList = 1;
-  ReloadAllChartSeries();
   InvalidateAllCharts();
   ASSERT_EQ(gInvalidated.size(), 3u);
   EXPECT_EQ(Ltrb(gInvalidated[0]), (Ltrb4{0, 0, 800, 300}));
