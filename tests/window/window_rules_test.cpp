@@ -1,6 +1,5 @@
-// What the windows decide without a window: the main window's layout and the
-// charts' shares of it, drag modes, pane steps and typed characters, the blink
-// timers, the rows of the list boxes, and the search box's codes, names and errors.
+// What the windows decide without a window: the main window's layout, drags,
+// pane steps, blink timers, list rows and the search box.
 #include <gtest/gtest.h>
 
 #include <algorithm>
