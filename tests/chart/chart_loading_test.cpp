@@ -86,8 +86,7 @@ class ChartLoadingTest : public ::testing::Test {
     const PackedDate wednesday = MakePackedDate(2026, 12, 2);
     ASSERT_EQ(MakeSampleDatabase({scratch_.path() + "db", 3, kBars, 11, wednesday}, nullptr), 0);  // fresh settings too
     ASSERT_TRUE(AllocAllChartContexts());
-    stockA_ = gStockTable->records[4].master.code;
-    stockB_ = gStockTable->records[5].master.code;
+    for (int i = 0; i < 3; ++i) stocks_[i] = gStockTable->records[4 + i].master.code;
     gInvalidated.clear();
     gChartHooks.invalidateRect = [](const Rect& rect) { gInvalidated.push_back(rect); };
   }
@@ -107,8 +106,7 @@ class ChartLoadingTest : public ::testing::Test {
 
   ScopedGlobalState globals_;
   ScratchFolder scratch_;
-  StockCode stockA_ = 0;
-  StockCode stockB_ = 0;
+  StockCode stocks_[3] = {};
 };
 
 TEST_F(ChartLoadingTest, ANewestViewStaysNewestAndAScrolledOneKeepsItsIndex) {
@@ -127,7 +125,7 @@ TEST_F(ChartLoadingTest, ANewestViewStaysNewestAndAScrolledOneKeepsItsIndex) {
 TEST_F(ChartLoadingTest, MissingStocksFallBackToTheReferenceIndex) {
   ShowCharts({{StringToCode("9998"), 0}});
   EXPECT_EQ(Row(View(0).stockCode, Daily(0).count), Row(kIndex, kBars));
-  View(0).stockCode = stockA_;
+  View(0).stockCode = stocks_[0];
   gStockTable->count = 0;  // nothing is listed any more, "1001" neither
   ResetStockLookupCache();
   LoadChartSeries(0, 0);
@@ -139,9 +137,9 @@ TEST_F(ChartLoadingTest, MissingStocksFallBackToTheReferenceIndex) {
 }
 
 TEST_F(ChartLoadingTest, AnotherStockLeavesNothingOfTheFirst) {
-  ShowCharts({{stockA_, 0}, {stockB_, 0}});
+  ShowCharts({{stocks_[0], 0}, {stocks_[1], 0}});
   CommitForecast(0, 3, 3);
-  View(0).stockCode = stockB_;
+  View(0).stockCode = stocks_[1];
   LoadChartSeries(0, 0);  // even a reload that keeps forecasts
   EXPECT_EQ(Forecast(0), Row(kForecastNone, 0));
   EXPECT_EQ(ContextDifferences(gChartContexts[0], gChartContexts[1]), "");
@@ -260,7 +258,7 @@ TEST_F(ChartLoadingTest, ForecastPositionsLieFromTheFirstAllowedBarInDailyPriceP
 }
 
 TEST_F(ChartLoadingTest, InvalidationCoversShownChartsAndTheDetailList) {
-  ShowCharts({{kIndex, 0}, {stockA_, 0}});
+  ShowCharts({{kIndex, 0}, {stocks_[0], 0}});
   gChartContexts[2].geometry.chart = {0, 600, 800, 900};  // stored, not shown
   gDetailListArea = {804, 0, 904, 600};
   gShowDetailList = 1;
@@ -279,36 +277,24 @@ TEST_F(ChartLoadingTest, InvalidationCoversShownChartsAndTheDetailList) {
 
 // Three daily charts, laid out so that they have a bar spacing and a visible-bar
 // count, each at its newest bar.
-class LinkedChartsTest : public ::testing::Test {
+class LinkedChartsTest : public ChartLoadingTest {
  protected:
-  static constexpr int kBars = 300;
-
   void SetUp() override {
-    const PackedDate wednesday = MakePackedDate(2026, 12, 2);
-    ASSERT_EQ(MakeSampleDatabase({scratch_.path() + "db", 3, kBars, 5, wednesday}, nullptr), 0);
-    ASSERT_TRUE(AllocAllChartContexts());
+    ChartLoadingTest::SetUp();
     ClearChartWindowHooks();
     ClearCrossHairState();
-    CurrentScreenPattern().chartCount = 3;
     for (int i = 0; i < 3; ++i) {
-      stocks_[i] = gStockTable->records[4 + i].master.code;
-      ChartView& view = View(i);
-      view.stockCode = stocks_[i];
-      view.period = view.dateLink = view.stockLink = 0;
-      view.lastBarIndex = -1;
-      view.barWidth = 5;
-      gChartContexts[i].geometry.chart = {0, 200 * i, 800, 200 * i + 190};
+      View(i).dateLink = View(i).stockLink = 0;
+      View(i).barWidth = 5;
     }
-    ReloadAllChartSeries();
+    ShowCharts({{stocks_[0], 0}, {stocks_[1], 0}, {stocks_[2], 0}});
     InvalidateAllCharts();  // the layout gives the spacing
     for (int i = 0; i < 3; ++i) {
-      View(i).lastBarIndex = -1;
       LoadChartSeries(i, 1);  // now placed at the newest bar
       UpdateChartScrollBar(i);
     }
   }
 
-  static ChartView& View(int chart) { return CurrentScreenPattern().views[chart]; }
   static const BarSeries& Series(int chart) { return *gChartContexts[chart].periods[View(chart).period].bars; }
   static const BarSeries& PeriodSeries(int chart, int period) { return *gChartContexts[chart].periods[period].bars; }
 
@@ -317,10 +303,6 @@ class LinkedChartsTest : public ::testing::Test {
     const RightEdge edge = FindRightEdge(Series(chart), View(chart).lastBarIndex, 0);
     return edge.valid && edge.emptyBars == 0 ? edge.date : 0;
   }
-
-  ScopedGlobalState globals_;
-  ScratchFolder scratch_;
-  StockCode stocks_[3] = {};
 };
 
 using ChartLinksTest = LinkedChartsTest;
@@ -874,7 +856,7 @@ TEST_F(ScreenPatternTest, WhenEveryChartKeepsItsStockTheSelectedOneIsCarried) {
   EXPECT_EQ(ShownCode(1, 0), StringToCode("7203"));
 }
 
-TEST_F(ScreenPatternTest, APaneSelectionBeyondThePanesIsCleared) {
+TEST_F(ScreenPatternTest, APaneSelectionBeyondThePanesIsClearedAndACopyKeepsItsName) {
   ChartView empty = MakeView("7203", 0, true);
   empty.paneCount = 0;
   SetPattern(4, {empty});
@@ -882,9 +864,7 @@ TEST_F(ScreenPatternTest, APaneSelectionBeyondThePanesIsCleared) {
   EXPECT_EQ(Row(gSelectedPane, gCursorBar), Row(-1, -1));
   SwitchScreenPattern(5, 0);  // three panes: pane 0 stays selected
   EXPECT_EQ(gSelectedPane, 0);
-}
-
-TEST_F(ScreenPatternTest, CopyTakesChartsAndViewsButKeepsTheName) {
+  // A copy takes the charts and views but keeps the name.
   SetPattern(4, {MakeView("1301", 1, true), MakeView("9984", 2, true)});
   gCurrentPattern = 7;
   gPatternMenuSource = 4;

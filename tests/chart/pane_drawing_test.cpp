@@ -454,7 +454,7 @@ TEST_F(ChartCoordsTest, TheCursorMissesOutsideThePaneAndUnderTheDetailWindow) {
   EXPECT_EQ(Row(Cursor(x, p.plot.top + 5, &bar), Cursor(x, p.plot.top + 60, &bar)), Row(0, 1));
 }
 
-TEST_F(ChartCoordsTest, CursorValuesSnapByPaneKind) {
+TEST_F(ChartCoordsTest, CursorValuesSnapByPaneKindAndAnUnscaledPaneGivesFiniteAnswers) {
   const PaneRecord& price = context().panes[0];
   for (int y = price.plot.top; y <= price.plot.bottom; ++y) {
     const auto [snappedY, value] = Snapped(kPlainStock, 0, y);
@@ -474,9 +474,7 @@ TEST_F(ChartCoordsTest, CursorValuesSnapByPaneKind) {
   EXPECT_EQ(Row(Snapped(kIndexStock, 0, 50).second, Snapped(kPlainStock, 0, 50).second,
                 PaneYToPrice(view_, context(), 0, -1000000000)),
             Row(30685, 30700, 21474836));
-}
-
-TEST_F(ChartCoordsTest, AnUnscaledPaneGivesFiniteAnswers) {
+  // An unscaled pane gives finite answers.
   context().panes[0] = PaneRecord{};
   EXPECT_EQ(Row(ValueToPaneY(view_, context(), 0, 1000), ValueToPaneY(view_, context(), 0, INT_MAX),
                 ValueToPaneY(view_, context(), 12, 5)),
@@ -512,7 +510,6 @@ std::string Caption(int index, int period, bool forecast, int size = kChartCapti
   return text;
 }
 
-// The chart's caption: the stock, its market, its last day and its state.
 TEST_F(ChartLayoutTest, TheChartCaptionNamesTheStockItsMarketItsLastDayAndItsState) {
   StockRecord& stock = gStockTable->records[0];
   stock.master = {StringToCode("7203"), "トヨタ自動車", "", "トヨタ", 1, 0, 0, 100};
@@ -661,11 +658,12 @@ TEST(PaneLevelsTest, FixedLevelsInsideThePaneRangeAtTheirRows) {
   EXPECT_EQ(LevelLineY(MakePane(20, 200, 0, 400), 5), 217);  // trunc(220 - 2.5)
 }
 
-// One row above the value's row and never above the top + 1; below the plot is left to the clip.
-TEST(PaneLevelsTest, LinePointsSitOneRowAboveTheirValueAndBelowTheTop) {
-  const PaneRecord pane = MakePane(20, 200, 0, 10000);
-  EXPECT_EQ(Row(IndicatorPointY(pane, 0), IndicatorPointY(pane, 2549), IndicatorPointY(pane, 9950),
-                IndicatorPointY(pane, 10000), IndicatorPointY(pane, 30000), IndicatorPointY(pane, -500)),
+// One row above the value's row and never above the top + 1; below the plot is
+// left to the clip. The points run from the last bar down to the first index.
+TEST(PaneLevelsTest, LinePointsSitOneRowAboveTheirValueAndRunFromTheLastBarDownToTheFirstIndex) {
+  const PaneRecord tall = MakePane(20, 200, 0, 10000);
+  EXPECT_EQ(Row(IndicatorPointY(tall, 0), IndicatorPointY(tall, 2549), IndicatorPointY(tall, 9950),
+                IndicatorPointY(tall, 10000), IndicatorPointY(tall, 30000), IndicatorPointY(tall, -500)),
             Row(219, 169, 21, 21, 21, 229));  // 2549: 220 - trunc(50.98) - 1
   EXPECT_EQ(IndicatorPointY(MakePane(0, 100, INT_MIN, INT_MAX), INT_MAX), 1);
   PaneRecord flat = MakePane(20, 0, 100, 100);
@@ -673,9 +671,6 @@ TEST(PaneLevelsTest, LinePointsSitOneRowAboveTheirValueAndBelowTheTop) {
   flat.valuePerPixel = 1e-300;  // no overflow either
   EXPECT_EQ(IndicatorPointY(flat, INT_MAX), 21);
   EXPECT_GT(IndicatorPointY(flat, INT_MIN), 220);
-}
-
-TEST(PaneLevelsTest, LinePointsRunFromTheLastBarDownToTheFirstIndex) {
   IntSeries series{};
   series.count = 30;
   for (int i = 0; i < 30; ++i) series.values[i] = i * 100;
@@ -880,7 +875,7 @@ TEST(PriceScaleTest, TickGridSkipsTicksOnDrawnRowsButDrawsEveryRowATickLiesOn) {
 PaneRecord CloudPane() { return MakePane(0, 100, 1000, 1500); }
 
 // 900..1300 on rows 200 up to 100: 4 per pixel.
-TEST(PanePixelsTest, ValuesGoUpFromTheBottomTruncatedAndValuesOffScaleStaySafe) {
+TEST(PanePixelsTest, ValuesGoUpFromTheBottomAndBarsStepLeftFromThePlotsRightEdge) {
   PaneRecord pane = MakePane(100, 100, 900, 1300);
   EXPECT_EQ(Row(PaneValueY(pane, false, 900), PaneValueY(pane, false, 903), PaneValueY(pane, false, 904),
                 PaneValueY(pane, false, 1300), PaneValueY(pane, true, 900), PaneValueY(pane, true, 1300)),
@@ -897,9 +892,7 @@ TEST(PanePixelsTest, ValuesGoUpFromTheBottomTruncatedAndValuesOffScaleStaySafe) 
                 PaneValueY(pane, true, 1), PaneValueY(pane, true, 1)));
   pane.valuePerPixel = pane.logPerPixel = 0;
   EXPECT_EQ(Row(PaneValueY(pane, false, 1000), PaneValueY(pane, true, 1000)), Row(200, 200));
-}
-
-TEST(PanePixelsTest, BarCentresStepLeftFromThePlotsRightEdgeAndThePaintRangeFromTheLastBar) {
+  // Bar centres step left from the plot's right edge.
   // p = 11: the right-most bar sits at right + 5 - 2 - 11.
   EXPECT_EQ(Row(BarCentreX(600, 11, 99, 99), BarCentreX(600, 11, 99, 98), BarCentreX(600, 3, 10, 10)),
             Row(592, 581, 596));
@@ -1015,7 +1008,7 @@ TEST_F(VolumeCloudTest, OneBarFadesOverTwoDecayLengthsStartingAtTheNextBar) {
   EXPECT_GT(VolumeCloudLevel(cloud_, 112, 20), 0);
 }
 
-TEST_F(VolumeCloudTest, ABarCoveringEveryBandSpreadsItsWholeVolume) {
+TEST_F(VolumeCloudTest, ABarSpreadsItsVolumeByTheWeightsOfItsWholeRange) {
   // Low on the pane's minimum, high in band 49: 50 bands, the table's last row.
   bars_->bars[350] = {0, 1000, 1499, 1000, 1499, 5000};
   AccumulateVolumeCloud(*bars_, CloudPane(), false, 0, 300, 399, &cloud_);
@@ -1023,9 +1016,6 @@ TEST_F(VolumeCloudTest, ABarCoveringEveryBandSpreadsItsWholeVolume) {
   for (int k = 1; k <= 50; ++k) greatestWeight = std::max(greatestWeight, VolumeCloudWeight(50, k));
   for (int b = 0; b < kVolumeCloudBands; ++b)
     EXPECT_NEAR(Value(351, b), 32 * VolumeCloudWeight(50, b + 1) / greatestWeight, 1e-9) << b;
-}
-
-TEST_F(VolumeCloudTest, ABarReachingPastThePaneKeepsTheWeightsOfItsWholeRange) {
   // Bands -30..69: 100 bands, of which 0..49 are shown with the weights 31..80.
   bars_->bars[350] = {0, 900, 1699, 700, 1699, 1000};
   AccumulateVolumeCloud(*bars_, CloudPane(), false, 0, 300, 399, &cloud_);
@@ -1089,7 +1079,7 @@ TEST(GdiRulesTest, ContrastColoursStayReadableAndCentringTruncatesTheHalves) {
 // Without a face only the height, Shift-JIS and the pitch are asked for; a named
 // font keeps its style with the new height (width 0, the pitch unused), and the
 // dialog's copy keeps its width too.
-TEST(GdiRulesTest, FontRequestsAndDialogCopies) {
+TEST(GdiRulesTest, FontRequestsAndDialogCopiesWithFaceNamesAlwaysTerminated) {
   const LogFontImage named = {-17, 9, 0, 0, 700, 1, 0, 0, 0, 0, 0, 0, 0x31, "ＭＳ ゴシック"};
   LogFontImage leftOver{};
   leftOver.weight = 900;  // without a face the setting is not used
@@ -1099,9 +1089,6 @@ TEST(GdiRulesTest, FontRequestsAndDialogCopies) {
                    {24, 0, 0, 0, 700, 1, 0, 0, kShiftJisCharSet, 0, 0, 0, 0x31, "ＭＳ ゴシック"}));
   EXPECT_TRUE(Same(Made(MakeFontDialogCopy, named, 12, kDefaultPitch),
                    {12, 9, 0, 0, 700, 1, 0, 0, kShiftJisCharSet, 0, 0, 0, 0x31, "ＭＳ ゴシック"}));
-}
-
-TEST(GdiRulesTest, CopiedFaceNamesAreAlwaysTerminated) {
   LogFontImage damaged = {-17, 9, 0, 0, 700, 1, 0, 0, 0, 0, 0, 0, 0x31, ""};
   memset(damaged.faceName, 'A', sizeof damaged.faceName);
   EXPECT_EQ(strlen(Made(MakeFontRequest, damaged, 12, kDefaultPitch).faceName), sizeof damaged.faceName - 1);
@@ -1129,15 +1116,11 @@ constexpr int kBackdropSlots[][2] = {{kColorCloud, kColorCloudAlone},
                                      {kColorForecastBackground, kColorForecastBackground},
                                      {kColorCloudInverted, kColorScenarioLongHeld}};
 
-class PaletteTest : public ::testing::Test {
- protected:
-  ScopedGlobalState globals_;
-};
-
 // Every index, out of range ones too, loads a whole palette and leaves the
 // spare slots empty; lines stay visible on its ground and backdrops stay near
 // it so that candles and lines show over them.
-TEST_F(PaletteTest, EachPaletteFillsEveryDialogSlotWithVisibleLinesAndLightBackdrops) {
+TEST(PaletteTest, EachPaletteFillsEveryDialogSlotWithVisibleLinesAndLightBackdrops) {
+  ScopedGlobalState globals;
   for (int index : {0, 2, 7, -1, 1}) {
     std::fill(std::begin(gPaletteColors), std::end(gPaletteColors), 0x123456u);
     LoadBuiltinPalette(index);
@@ -1159,7 +1142,8 @@ TEST_F(PaletteTest, EachPaletteFillsEveryDialogSlotWithVisibleLinesAndLightBackd
   EXPECT_LT(Brightness(gPaletteColors[kColorBackground]), 384);  // black: the volume cloud takes its dark ramp
 }
 
-TEST_F(PaletteTest, OnlyAnEmptyPaletteIsReplaced) {
+TEST(PaletteTest, OnlyAnEmptyPaletteIsReplaced) {
+  ScopedGlobalState globals;
   std::fill(std::begin(gPaletteColors), std::end(gPaletteColors), 0u);
   EXPECT_TRUE(IsPaletteEmpty(gPaletteColors));
   gBuiltinPaletteIndex = 1;
@@ -1171,7 +1155,7 @@ TEST_F(PaletteTest, OnlyAnEmptyPaletteIsReplaced) {
   EXPECT_EQ(gPaletteColors[kColorBackground], Rgb(1, 2, 3));  // the user's colours stay
 }
 
-TEST(ChartTextTest, HundredthsKeepTheirSignAndAppendedTextsStayInsideTheirBuffer) {
+TEST(ChartTextTest, HundredthsTextsChannelsAndCrossTrailsStayInsideTheirLimits) {
   std::string texts;
   for (int32_t value : {1234, 5, 0, -5, -99, -100, -1234, INT_MAX, INT_MIN}) {
     char fixed2[kFixed2TextSize];
@@ -1188,17 +1172,11 @@ TEST(ChartTextTest, HundredthsKeepTheirSignAndAppendedTextsStayInsideTheirBuffer
   EXPECT_STREQ(text, "RSI14週");
   AppendIntText(text, sizeof text, INT_MIN);
   EXPECT_EQ(strlen(text), sizeof text - 1);
-}
-
-TEST(ChartTextTest, LightenedChannelsStopAtTheirLimits) {
   EXPECT_EQ(Row(LightenColor(0x0010FA20, 32), LightenColor(0x00FFFFFF, 200), LightenColor(0x00102030, -0x20),
                 LightenColor(0x00000000, 0)),
             Row(0x0030FF40u, 0x00FFFFFFu, 0x00000010u, 0));
-}
-
-// A point every 32 pixels from 64 on; far-apart points (a drag far outside the
-// window) must not overflow and stay on the line.
-TEST(ChartTextTest, CrossTrailsAddAPointEveryThirtyTwoPixelsFromSixtyFourOn) {
+  // A point every 32 pixels from 64 on; far-apart points (a drag far outside the
+  // window) must not overflow and stay on the line.
   // 40 px: the two ends; 63 px; 64 px: n = 2; 100 px: n = 3, also along a slope; none.
   EXPECT_EQ(Row(CountCrossTrailPoints(10, 10, 50, 10), CountCrossTrailPoints(10, 10, 73, 10),
                 CountCrossTrailPoints(10, 10, 74, 10), CountCrossTrailPoints(0, 0, 100, 0),

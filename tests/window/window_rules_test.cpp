@@ -59,7 +59,7 @@ std::vector<int> StackedBottoms(const Rect& area, const ScreenPattern& pattern, 
   return bottoms;
 }
 
-TEST(ChartWindowLayoutTest, HeightIsSharedByPaneWeightAfterTheOverheads) {
+TEST(ChartWindowLayoutTest, HeightIsSharedByPaneWeightAndEveryPaneNeedsAPixelAndTheSignalStrip) {
   SetAllHeights(40);
   gHeights[kPaneRsi] = 80;
   const ChartView candles = ViewWithPanes({kPaneCandles}), none = ViewWithPanes({});
@@ -83,24 +83,22 @@ TEST(ChartWindowLayoutTest, HeightIsSharedByPaneWeightAfterTheOverheads) {
   for (const Case& c : cases) EXPECT_EQ(StackedBottoms(c.area, c.pattern, c.fontSize), c.bottoms) << &c - cases;
   capped.chartCount = 0;
   EXPECT_EQ(StackedBottoms({0, 0, 400, 600}, capped, kFont), std::vector<int>{600});
-}
-
-TEST(ChartWindowLayoutTest, RoomForPanesNeedsAPixelPerPaneAndTheSignalStrip) {
+  // Room for panes: a pixel per pane and a daily price pane's signal strip.
   SetAllHeights(40);
   // Caption row and date axis 16 each, scroll strip 8: 40 pixels of overhead;
   // the plot needs width beside the scale column (5F).
   const ChartView weekly = ViewWithPanes({kPaneCandles, kPaneVolume, kPaneRsi}, 1);
   const ChartView daily = ViewWithPanes({kPaneCandles, kPaneVolume, kPaneRsi}, 0);
-  struct Case {
+  struct Room {
     Rect chart;
     const ChartView& view;
     bool room;
   };
-  const Case cases[] = {{{0, 0, 400, 43}, weekly, true},  {{0, 0, 400, 42}, weekly, false},
+  const Room rooms[] = {{{0, 0, 400, 43}, weekly, true},  {{0, 0, 400, 42}, weekly, false},
                         {{0, 0, 400, 43}, daily, false},  {{0, 0, 400, 40 + 3 * 23}, daily, true},
                         {{0, 0, 60, 400}, weekly, false}, {{0, 0, 61, 400}, weekly, true},
                         {{0, 0, 400, -5}, weekly, false}};
-  for (const Case& c : cases) EXPECT_EQ(ChartHasRoomForPanes(c.chart, c.view, gHeights, kFont), c.room) << &c - cases;
+  for (const Room& c : rooms) EXPECT_EQ(ChartHasRoomForPanes(c.chart, c.view, gHeights, kFont), c.room) << &c - rooms;
   SetAllHeights(0);  // zero weights (not replaced by the settings loader) leave no room
   EXPECT_FALSE(ChartHasRoomForPanes({0, 0, 400, 400}, weekly, gHeights, kFont));
 }
@@ -307,7 +305,7 @@ TEST(BlinkTimersTest, PhasesAlternateBetweenTheTwoTimersAndStaleTicksAreIgnored)
   }
 }
 
-TEST(ListRowsTest, CodeColours) {
+TEST(ListRowsTest, CodeColoursRowsDrawnAndRowTextsSplitAtTheFirstTab) {
   const PackedDate day = MakePackedDate(2026, 3, 10), nextDay = MakePackedDate(2026, 3, 11);
   struct Case {
     bool inTable, timeBack;
@@ -328,19 +326,16 @@ TEST(ListRowsTest, CodeColours) {
     const StockRowFacts facts{c.inTable, c.timeBack, day, c.newestQuote, c.fetchRunning, c.fetchedYet};
     EXPECT_EQ(StockRowCodeColor(facts), c.color) << &c - cases;
   }
-}
-
-TEST(ListRowsTest, OnlyWholeRowsAndSelectionChangesAreDrawnAndRowTextsSplitAtTheFirstTab) {
   // Not a focus change, nor the empty edit field of a combo box.
   EXPECT_EQ(Row(ShouldDrawListItem(kItemDrawEntire, 0), ShouldDrawListItem(kItemDrawSelect, 3),
                 ShouldDrawListItem(kItemDrawFocus, 3), ShouldDrawListItem(kItemDrawEntire, -1)),
             Row(true, true, false, false));
-  struct Case {
+  struct Split {
     const char *text, *code, *value;
     int codeSize;
   };
-  for (const Case& c : {Case{"7203\t1,234\tx", "7203", "1,234\tx", 8}, Case{"9984", "9984", "", 8},
-                        Case{"ABCDEFGHIJ\t5", "ABCD", "5", 5}}) {
+  for (const Split& c : {Split{"7203\t1,234\tx", "7203", "1,234\tx", 8}, Split{"9984", "9984", "", 8},
+                         Split{"ABCDEFGHIJ\t5", "ABCD", "5", 5}}) {
     char code[8];
     const char* value = nullptr;
     SplitListRowText(c.text, code, c.codeSize, &value);
