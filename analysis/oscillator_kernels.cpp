@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 
+#include "analysis/kernel_math.h"
 #include "analysis/kernels.h"
 
 namespace {
@@ -42,104 +44,83 @@ int64_t CloseChange(const BarSeries& bars, int k) {
 
 // ---- RSI ----------------------------------------------------------------------
 
-struct ChangeSums {
-  int64_t up;
-  int64_t down;
+// The window's rises and falls from the sum of its absolute changes and the
+// net change (last close less the one before the window): no choice between
+// a rise and a fall, which alternate unpredictably, is left to a branch.
+int64_t AbsoluteCloseChange(const BarSeries& bars, int k) { return std::llabs(CloseChange(bars, k)); }
+
+// The window sums of one block of bars, as doubles: integer sums are below
+// 2^53, so they convert exactly and equal plain double window sums.
+constexpr int kRsiBlockBars = 256;
+
+struct RsiBlock {
+  double up[kRsiBlockBars];
+  double down[kRsiBlockBars];
 };
 
-// Branch-free: rises and falls alternate unpredictably.
-void AddChange(ChangeSums* sums, int64_t change) {
-  sums->up += std::max<int64_t>(change, 0);
-  sums->down += std::max<int64_t>(-change, 0);
-}
-
-void RemoveChange(ChangeSums* sums, int64_t change) {
-  sums->up -= std::max<int64_t>(change, 0);
-  sums->down -= std::max<int64_t>(-change, 0);
-}
-
-// Integer sums are below 2^53, so their doubles equal plain double window sums.
-int32_t RsiValue(const ChangeSums& sums, int n) {
-  const double up = static_cast<double>(sums.up);
-  const double down = static_cast<double>(sums.down);
-  double rs;
-  if (sums.up == 0 && sums.down == 0) {
-    rs = 1.0;
-  } else if (sums.up == 0) {
-    rs = 0.0;
-  } else if (sums.down == 0) {
-    rs = 100.0;
-  } else {
-    rs = (up / n) / (down / n);
-  }
-  return std::clamp(TruncateToInt32((100.0 - 100.0 / (rs + 1.0)) * 100.0), 0, kFull);
+// Sums that are not 0 are 1 or more. Written with clamps rather than choices
+// so that no division is left to one case: the compiler then vectorises the
+// divisions, which bound the kernel.
+int32_t RsiValue(double up, double down, int n) {
+  const double rsOfMeans = (up / n) / (std::max(down, 1.0) / n);
+  const double noFall = up == 0.0 ? 1.0 : 100.0;
+  const double lowest = down == 0.0 ? noFall : 0.0;
+  const double highest = down == 0.0 ? noFall : std::numeric_limits<double>::max();
+  const double rs = std::clamp(rsOfMeans, lowest, highest);
+  // rs is 0 or above and finite, so the value lies in 0..10000 and is never NaN.
+  return TruncateIntoRange((100.0 - 100.0 / (rs + 1.0)) * 100.0, 0, kFull);
 }
 
 // ---- RCI ----------------------------------------------------------------------
 
-// The closes of the window in a ring (oldest at slot `oldest`) with their
-// ranks: by price, the older first among equal prices.
-struct RciWindow {
-  int size;
-  int oldest;
-  int32_t closes[kMaxRciPeriod];
-  int32_t ranks[kMaxRciPeriod];
-};
+// The window's closes are ranked by price, the older first among equal prices,
+// so the ranks are a permutation of the ages 0..n-1 and the sum of squared
+// gaps between age and rank is 2 * sum(k^2) - 2 * sum(age * rank). Only
+// sum(age * rank) is carried from bar to bar. When bar i enters, bar i - n
+// leaves (age 0: it takes nothing with it) and every close ranked above it
+// moves down a rank, the staying closes become a bar younger, every close
+// above the entering one moves up a rank and the entering one joins at age
+// n - 1 with the rank of those not above it. Counted per staying close of
+// lag d (bar i - d, age n - 1 - d after the shift), that changes the sum by
+//   -(n - 1)(n - 2) / 2 + (n - 1)^2
+//   + (d - n) if close[i - d] >= close[i - n]   (ranked above the leaving one)
+//   - d       if close[i - d] >  close[i]       (above the entering one).
+// All sums stay below 2^31 for 320 closes.
+constexpr int kRciBlockBars = 256;
 
-void AppendYoungestClose(RciWindow* window, int32_t close) {
-  int32_t rank = 0;
-  for (int j = 0; j < window->size; ++j) {
-    if (window->closes[j] > close) {
-      ++window->ranks[j];
-    } else {
-      ++rank;
+// The per-lag part of the change for bars from..from+length-1; closes are
+// contiguous. Lag by lag over the bars, so that the compiler vectorises it.
+void SumRciChanges(const int32_t* closes, int from, int length, int n, int32_t* change) {
+  std::fill_n(change, length, 0);
+  const int32_t* entering = closes + from;
+  const int32_t* leaving = closes + from - n;
+  for (int d = 1; d < n; ++d) {
+    const int32_t* staying = closes + from - d;
+    const int32_t belowLeaving = d - n;
+    const int32_t belowEntering = -d;
+    for (int k = 0; k < length; ++k) {
+      change[k] += (staying[k] >= leaving[k] ? belowLeaving : 0) + (staying[k] > entering[k] ? belowEntering : 0);
     }
   }
-  window->closes[window->size] = close;
-  window->ranks[window->size] = rank;
-  ++window->size;
 }
 
-// Re-ranks slots from..to-1 for the leaving and the entering close, counts in
-// *below those not above the entering one, and returns their squared gaps
-// between age (from firstAge up) and rank. Branch-free: on real prices the
-// comparisons are coin flips.
-int32_t RerankSlots(RciWindow* window, int from, int to, int firstAge, int32_t leavingRank, int32_t close,
-                    int32_t* below) {
-  int32_t notAbove = 0;
-  int32_t gapSum = 0;
-  for (int s = from; s < to; ++s) {
-    const int32_t above = window->closes[s] > close;
-    const int32_t rank = window->ranks[s] - (window->ranks[s] > leavingRank) + above;
-    window->ranks[s] = rank;
-    notAbove += 1 - above;
-    const int32_t gap = firstAge + (s - from) - rank;
-    gapSum += gap * gap;
+// sum(age * rank) of the n closes from `closes`, ranked afresh.
+int32_t SumAgeTimesRank(const int32_t* closes, int n) {
+  int32_t sum = 0;
+  for (int age = 0; age < n; ++age) {
+    int32_t rank = 0;
+    for (int other = 0; other < n; ++other) {
+      rank += other < age ? closes[other] <= closes[age] : closes[other] < closes[age];
+    }
+    sum += age * rank;
   }
-  *below += notAbove;
-  return gapSum;
-}
-
-// Drops the oldest close, puts the new one in its slot and returns the sum of
-// the squared gaps between age and rank (below 2^31 for 320 closes).
-int32_t SlideRciWindow(RciWindow* window, int32_t close) {
-  const int n = window->size;
-  const int slot = window->oldest;
-  const int32_t leavingRank = window->ranks[slot];
-  int32_t below = 0;
-  int32_t gapSum = RerankSlots(window, slot + 1, n, 0, leavingRank, close, &below);
-  gapSum += RerankSlots(window, 0, slot, n - 1 - slot, leavingRank, close, &below);
-  window->closes[slot] = close;
-  window->ranks[slot] = below;
-  window->oldest = slot + 1 == n ? 0 : slot + 1;
-  const int32_t gap = (n - 1) - below;
-  return gapSum + gap * gap;
+  return sum;
 }
 
 int32_t RciValue(int32_t gapSum, int n) {
   const double cubeLessN = static_cast<double>(n) * n * n - n;
   const double value = (1.0 - 6.0 * static_cast<double>(gapSum) / cubeLessN) * 100.0 * 100.0;
-  return std::clamp(TruncateToInt32(value), -kFull, kFull);
+  return TruncateIntoRange(value, -kFull, kFull);  // never NaN: N^3 - N is above 0
 }
 
 // ---- Stochastics ----------------------------------------------------------------
@@ -237,30 +218,54 @@ void ComputeRsi(const BarSeries& bars, IntSeries* out, int n) {
   const int first = n + 1;
   FillValues(out, 0, std::min(first, count), kNeutral);
   if (count <= first) return;
-  ChangeSums sums = {0, 0};
-  for (int k = first - n + 1; k < first; ++k) AddChange(&sums, CloseChange(bars, k));
-  for (int i = first; i < count; ++i) {
-    AddChange(&sums, CloseChange(bars, i));
-    if (i > first) RemoveChange(&sums, CloseChange(bars, i - n));
-    out->values[i] = RsiValue(sums, n);
+  int64_t travel = 0;  // the sum of absolute changes over the window
+  for (int k = first - n + 1; k <= first; ++k) travel += AbsoluteCloseChange(bars, k);
+  RsiBlock block;
+  for (int from = first; from < count; from += kRsiBlockBars) {
+    const int length = std::min(kRsiBlockBars, count - from);
+    for (int k = 0; k < length; ++k) {
+      const int i = from + k;
+      if (i > first) travel += AbsoluteCloseChange(bars, i) - AbsoluteCloseChange(bars, i - n);
+      const int64_t net = static_cast<int64_t>(bars.bars[i].close) - bars.bars[i - n].close;
+      block.up[k] = static_cast<double>((travel + net) / 2);
+      block.down[k] = static_cast<double>((travel - net) / 2);
+    }
+    for (int k = 0; k < length; ++k) out->values[from + k] = RsiValue(block.up[k], block.down[k], n);
   }
   FillValues(out, 0, first, out->values[first]);
 }
 
+// The closes are laid in out first; bar i's gap sum goes into the slot of the
+// close that left at bar i, which no later bar reads, so no other buffer is
+// needed; the sums are moved to their bars afterwards.
 void ComputeRci(const BarSeries& bars, IntSeries* out, int n) {
   const int count = ClampCount(bars.count);
   n = std::clamp(n, 2, kMaxRciPeriod);  // N^3 - N is 0 below 2; the work arrays end at 320
   out->count = count;
   const int first = n + 1;
-  FillValues(out, 0, std::min(first, count), kNeutral);
-  if (count <= first) return;
-  RciWindow window;
-  window.size = window.oldest = 0;
-  for (int k = 1; k <= n; ++k) AppendYoungestClose(&window, bars.bars[k].close);
+  if (count <= first) {
+    FillValues(out, 0, count, kNeutral);
+    return;
+  }
+  int32_t* values = out->values;
+  GatherCloses(bars.bars, count, values);
+  const int32_t squareSum = (n - 1) * n * (2 * n - 1) / 6;
+  const int32_t staying = n - 1;
+  const int32_t shift = staying * staying - staying * (staying - 1) / 2;
+  int32_t ageTimesRank = SumAgeTimesRank(values + 1, n);
+  int32_t change[kRciBlockBars];
+  for (int from = first; from < count; from += kRciBlockBars) {
+    const int length = std::min(kRciBlockBars, count - from);
+    SumRciChanges(values, from, length, n, change);
+    for (int k = 0; k < length; ++k) {
+      ageTimesRank += shift + change[k];
+      values[from + k - n] = 2 * squareSum - 2 * ageTimesRank;
+    }
+  }
+  std::copy_backward(values + 1, values + count - n, values + count);
   // The gap sums first, then the divisions, which then overlap.
-  for (int i = first; i < count; ++i) out->values[i] = SlideRciWindow(&window, bars.bars[i].close);
-  for (int i = first; i < count; ++i) out->values[i] = RciValue(out->values[i], n);
-  FillValues(out, 0, first, out->values[first]);
+  for (int i = first; i < count; ++i) values[i] = RciValue(values[i], n);
+  FillValues(out, 0, first, values[first]);
 }
 
 // Leaves pos and range per bar in scratch series 0 and 1; 2 and 3 are work series.
