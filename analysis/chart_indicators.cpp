@@ -158,8 +158,8 @@ void MacdLines(const IndicatorParameterSet& p, const SeriesSide& s) {
 }
 
 void MacdStep(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s) {
-  SmoothExponentialScaled(*w.bars, s.ints[kIntMacdShortEma], Period(p, kParamMacdShort));
-  SmoothExponentialScaled(*w.bars, s.ints[kIntMacdLongEma], Period(p, kParamMacdLong));
+  SmoothExponentialScaledTwice(*w.bars, s.ints[kIntMacdShortEma], Period(p, kParamMacdShort), s.ints[kIntMacdLongEma],
+                               Period(p, kParamMacdLong));
   MacdLines(p, s);
 }
 
@@ -243,12 +243,17 @@ void MacdSignal(const PeriodWork& w, const IndicatorParameterSet& chart, const I
     return;
   }
   const SeriesSide& s = w.signal;
-  if (computed && SamePeriods(chart, file, {kParamMacdShort, 1})) {
+  if (!computed ||
+      (!SamePeriods(chart, file, {kParamMacdShort, 1}) && !SamePeriods(chart, file, {kParamMacdLong, 1}))) {
+    MacdStep(w, file, s);
+    return;
+  }
+  if (SamePeriods(chart, file, {kParamMacdShort, 1})) {
     CopyIntSeries(s.ints[kIntMacdShortEma], *w.chart.ints[kIntMacdShortEma]);
   } else {
     SmoothExponentialScaled(*w.bars, s.ints[kIntMacdShortEma], Period(file, kParamMacdShort));
   }
-  if (computed && SamePeriods(chart, file, {kParamMacdLong, 1})) {
+  if (SamePeriods(chart, file, {kParamMacdLong, 1})) {
     CopyIntSeries(s.ints[kIntMacdLongEma], *w.chart.ints[kIntMacdLongEma]);
   } else {
     SmoothExponentialScaled(*w.bars, s.ints[kIntMacdLongEma], Period(file, kParamMacdLong));
