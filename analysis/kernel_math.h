@@ -8,6 +8,10 @@
 
 #include "records/price_series.h"
 
+// Kernels that split a pass in two (a chain of cheap steps, then a loop the
+// compiler vectorises) do so a block of bars at a time, on the stack.
+constexpr int kKernelBlockBars = 256;
+
 // A period below 1 counts as 1; one above every series length acts as any
 // longer one, so it is capped there.
 constexpr int ClampKernelPeriod(int n) { return std::clamp(n, 1, kMaxBars + 1); }
