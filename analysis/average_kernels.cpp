@@ -171,6 +171,16 @@ void SmoothExponentialSeries(const IntSeries& in, IntSeries* out, int n) {
   SmoothExponential([&in](int i) { return in.values[i]; }, ClampKernelCount(in.count), ClampKernelPeriod(n), out);
 }
 
+void SmoothExponentialPricesTwice(const BarSeries& bars, IntSeries* out1, int n1, IntSeries* out2, int n2) {
+  SmoothExponentialTwice([&bars](int i) { return bars.bars[i].close; }, ClampKernelCount(bars.count),
+                         ClampKernelPeriod(n1), out1, ClampKernelPeriod(n2), out2);
+}
+
+void SmoothExponentialSeriesTwice(const IntSeries& in, IntSeries* out1, int n1, IntSeries* out2, int n2) {
+  SmoothExponentialTwice([&in](int i) { return in.values[i]; }, ClampKernelCount(in.count), ClampKernelPeriod(n1), out1,
+                         ClampKernelPeriod(n2), out2);
+}
+
 // A series shorter than n is the scaled closes too, so both MACD averages
 // are always in the same units.
 void SmoothExponentialScaled(const BarSeries& bars, IntSeries* out, int n) {
