@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <limits>
 
 #include "analysis/kernel_math.h"
 #include "analysis/kernels.h"
@@ -44,31 +43,37 @@ int64_t CloseChange(const BarSeries& bars, int k) {
 
 // ---- RSI ----------------------------------------------------------------------
 
-// The window's rises and falls from the sum of its absolute changes and the
-// net change (last close less the one before the window): no choice between
-// a rise and a fall, which alternate unpredictably, is left to a branch.
-int64_t AbsoluteCloseChange(const BarSeries& bars, int k) { return std::llabs(CloseChange(bars, k)); }
-
-// The window sums of one block of bars, as doubles: integer sums are below
-// 2^53, so they convert exactly and equal plain double window sums.
-constexpr int kRsiBlockBars = 256;
-
-struct RsiBlock {
-  double up[kRsiBlockBars];
-  double down[kRsiBlockBars];
+struct ChangeSums {
+  int64_t up;
+  int64_t down;
 };
 
-// Sums that are not 0 are 1 or more. Written with clamps rather than choices
-// so that no division is left to one case: the compiler then vectorises the
-// divisions, which bound the kernel.
-int32_t RsiValue(double up, double down, int n) {
-  const double rsOfMeans = (up / n) / (std::max(down, 1.0) / n);
-  const double noFall = up == 0.0 ? 1.0 : 100.0;
-  const double lowest = down == 0.0 ? noFall : 0.0;
-  const double highest = down == 0.0 ? noFall : std::numeric_limits<double>::max();
-  const double rs = std::clamp(rsOfMeans, lowest, highest);
-  // rs is 0 or above and finite, so the value lies in 0..10000 and is never NaN.
-  return TruncateIntoRange((100.0 - 100.0 / (rs + 1.0)) * 100.0, 0, kFull);
+// Branch-free: rises and falls alternate unpredictably.
+void AddChange(ChangeSums* sums, int64_t change) {
+  sums->up += std::max<int64_t>(change, 0);
+  sums->down += std::max<int64_t>(-change, 0);
+}
+
+void RemoveChange(ChangeSums* sums, int64_t change) {
+  sums->up -= std::max<int64_t>(change, 0);
+  sums->down -= std::max<int64_t>(-change, 0);
+}
+
+// Integer sums are below 2^53, so their doubles equal plain double window sums.
+int32_t RsiValue(const ChangeSums& sums, int n) {
+  const double up = static_cast<double>(sums.up);
+  const double down = static_cast<double>(sums.down);
+  double rs;
+  if (sums.up == 0 && sums.down == 0) {
+    rs = 1.0;
+  } else if (sums.up == 0) {
+    rs = 0.0;
+  } else if (sums.down == 0) {
+    rs = 100.0;
+  } else {
+    rs = (up / n) / (down / n);
+  }
+  return std::clamp(TruncateToInt32((100.0 - 100.0 / (rs + 1.0)) * 100.0), 0, kFull);
 }
 
 // ---- RCI ----------------------------------------------------------------------
@@ -86,7 +91,6 @@ int32_t RsiValue(double up, double down, int n) {
 //   + (d - n) if close[i - d] >= close[i - n]   (ranked above the leaving one)
 //   - d       if close[i - d] >  close[i]       (above the entering one).
 // All sums stay below 2^31 for 320 closes.
-constexpr int kRciBlockBars = 256;
 
 // The per-lag part of the change for bars from..from+length-1; closes are
 // contiguous. Lag by lag over the bars, so that the compiler vectorises it.
@@ -218,19 +222,12 @@ void ComputeRsi(const BarSeries& bars, IntSeries* out, int n) {
   const int first = n + 1;
   FillValues(out, 0, std::min(first, count), kNeutral);
   if (count <= first) return;
-  int64_t travel = 0;  // the sum of absolute changes over the window
-  for (int k = first - n + 1; k <= first; ++k) travel += AbsoluteCloseChange(bars, k);
-  RsiBlock block;
-  for (int from = first; from < count; from += kRsiBlockBars) {
-    const int length = std::min(kRsiBlockBars, count - from);
-    for (int k = 0; k < length; ++k) {
-      const int i = from + k;
-      if (i > first) travel += AbsoluteCloseChange(bars, i) - AbsoluteCloseChange(bars, i - n);
-      const int64_t net = static_cast<int64_t>(bars.bars[i].close) - bars.bars[i - n].close;
-      block.up[k] = static_cast<double>((travel + net) / 2);
-      block.down[k] = static_cast<double>((travel - net) / 2);
-    }
-    for (int k = 0; k < length; ++k) out->values[from + k] = RsiValue(block.up[k], block.down[k], n);
+  ChangeSums sums = {0, 0};
+  for (int k = first - n + 1; k < first; ++k) AddChange(&sums, CloseChange(bars, k));
+  for (int i = first; i < count; ++i) {
+    AddChange(&sums, CloseChange(bars, i));
+    if (i > first) RemoveChange(&sums, CloseChange(bars, i - n));
+    out->values[i] = RsiValue(sums, n);
   }
   FillValues(out, 0, first, out->values[first]);
 }
@@ -253,9 +250,9 @@ void ComputeRci(const BarSeries& bars, IntSeries* out, int n) {
   const int32_t staying = n - 1;
   const int32_t shift = staying * staying - staying * (staying - 1) / 2;
   int32_t ageTimesRank = SumAgeTimesRank(values + 1, n);
-  int32_t change[kRciBlockBars];
-  for (int from = first; from < count; from += kRciBlockBars) {
-    const int length = std::min(kRciBlockBars, count - from);
+  int32_t change[kKernelBlockBars];
+  for (int from = first; from < count; from += kKernelBlockBars) {
+    const int length = std::min(kKernelBlockBars, count - from);
     SumRciChanges(values, from, length, n, change);
     for (int k = 0; k < length; ++k) {
       ageTimesRank += shift + change[k];
