@@ -2,6 +2,7 @@
 // Integer inputs are summed exactly in 64 bits over a sliding window; the
 // mean is that sum divided by N in double.
 #include <algorithm>
+#include <utility>
 
 #include "analysis/kernel_math.h"
 #include "analysis/kernels.h"
@@ -44,18 +45,56 @@ void AverageIntegers(ValueAt valueAt, int count, int n, bool roundAfterSeed, Int
   }
 }
 
+// One exponential average's recurrence: each value depends on the one
+// before, so a single average runs at the latency of its step.
+struct SmoothingChain {
+  int32_t value;
+  double alpha;
+  double keep;
+  int32_t* out;
+};
+
+SmoothingChain StartSmoothingChain(const IntSeries& seeded, int n, IntSeries* out) {
+  const double alpha = 2.0 / (n + 1);
+  return {seeded.values[n - 1], alpha, 1.0 - alpha, out->values};
+}
+
+void StepSmoothingChain(SmoothingChain* chain, int32_t input, int i) {
+  chain->value = TruncateKernelValue(input * chain->alpha + chain->value * chain->keep);
+  chain->out[i] = chain->value;
+}
+
 // Seed S = truncated mean of the first n inputs in 0..n-1, then
 // truncated (input * a + previous * (1 - a)) with a = 2 / (n + 1).
 template <typename ValueAt>
 void SmoothExponential(ValueAt valueAt, int count, int n, IntSeries* out) {
   int64_t sum = 0;
   if (!SeedWindow(valueAt, count, n, TruncatedMean, out, &sum)) return;
-  int32_t value = out->values[n - 1];
-  const double alpha = 2.0 / (n + 1);
-  const double keep = 1.0 - alpha;
-  for (int i = n; i < count; ++i) {
-    value = TruncateKernelValue(valueAt(i) * alpha + value * keep);
-    out->values[i] = value;
+  SmoothingChain chain = StartSmoothingChain(*out, n, out);
+  for (int i = n; i < count; ++i) StepSmoothingChain(&chain, valueAt(i), i);
+}
+
+// Two averages of one input, their steps interleaved so that the two chains
+// overlap; each value is the one SmoothExponential gives.
+template <typename ValueAt>
+void SmoothExponentialTwice(ValueAt valueAt, int count, int n1, IntSeries* out1, int n2, IntSeries* out2) {
+  int64_t sum = 0;
+  const bool seeded1 = SeedWindow(valueAt, count, n1, TruncatedMean, out1, &sum);
+  const bool seeded2 = SeedWindow(valueAt, count, n2, TruncatedMean, out2, &sum);
+  if (!seeded1 || !seeded2) {
+    if (seeded1) SmoothExponential(valueAt, count, n1, out1);
+    if (seeded2) SmoothExponential(valueAt, count, n2, out2);
+    return;
+  }
+  SmoothingChain early = StartSmoothingChain(*out1, n1, out1);
+  SmoothingChain late = StartSmoothingChain(*out2, n2, out2);
+  if (n2 < n1) std::swap(early, late);
+  const int together = std::max(n1, n2);
+  for (int i = std::min(n1, n2); i < together; ++i) StepSmoothingChain(&early, valueAt(i), i);
+  for (int i = together; i < count; ++i) {
+    const int32_t input = valueAt(i);
+    StepSmoothingChain(&early, input, i);
+    StepSmoothingChain(&late, input, i);
   }
 }
 
@@ -120,7 +159,18 @@ void ComputeRealAverage(const RealSeries& in, RealSeries* out, int n) {
     return;
   }
   std::fill_n(out->values, n, SumRealWindow(in.values, n - 1, n) / n);
-  for (int i = n; i < count; ++i) out->values[i] = SumRealWindow(in.values, i, n) / n;
+  int i = n;
+  // Four windows side by side, each still summed oldest first: the compiler
+  // makes vector additions of them.
+  for (; i + 4 <= count; i += 4) {
+    double sums[4] = {0.0, 0.0, 0.0, 0.0};
+    const double* oldest = in.values + i - n + 1;
+    for (int k = 0; k < n; ++k) {
+      for (int lane = 0; lane < 4; ++lane) sums[lane] += oldest[k + lane];
+    }
+    for (int lane = 0; lane < 4; ++lane) out->values[i + lane] = sums[lane] / n;
+  }
+  for (; i < count; ++i) out->values[i] = SumRealWindow(in.values, i, n) / n;
 }
 
 void SmoothExponentialPrices(const BarSeries& bars, IntSeries* out, int n) {
@@ -132,6 +182,16 @@ void SmoothExponentialSeries(const IntSeries& in, IntSeries* out, int n) {
   SmoothExponential([&in](int i) { return in.values[i]; }, ClampKernelCount(in.count), ClampKernelPeriod(n), out);
 }
 
+void SmoothExponentialPricesTwice(const BarSeries& bars, IntSeries* out1, int n1, IntSeries* out2, int n2) {
+  SmoothExponentialTwice([&bars](int i) { return bars.bars[i].close; }, ClampKernelCount(bars.count),
+                         ClampKernelPeriod(n1), out1, ClampKernelPeriod(n2), out2);
+}
+
+void SmoothExponentialSeriesTwice(const IntSeries& in, IntSeries* out1, int n1, IntSeries* out2, int n2) {
+  SmoothExponentialTwice([&in](int i) { return in.values[i]; }, ClampKernelCount(in.count), ClampKernelPeriod(n1), out1,
+                         ClampKernelPeriod(n2), out2);
+}
+
 // A series shorter than n is the scaled closes too, so both MACD averages
 // are always in the same units.
 void SmoothExponentialScaled(const BarSeries& bars, IntSeries* out, int n) {
@@ -139,6 +199,13 @@ void SmoothExponentialScaled(const BarSeries& bars, IntSeries* out, int n) {
   const int64_t factor = FindCloseScaleFactor(bars, count);
   SmoothExponential([&bars, factor](int i) { return ClampKernelSum(bars.bars[i].close * factor); }, count,
                     ClampKernelPeriod(n), out);
+}
+
+void SmoothExponentialScaledTwice(const BarSeries& bars, IntSeries* out1, int n1, IntSeries* out2, int n2) {
+  const int count = ClampKernelCount(bars.count);
+  const int64_t factor = FindCloseScaleFactor(bars, count);
+  SmoothExponentialTwice([&bars, factor](int i) { return ClampKernelSum(bars.bars[i].close * factor); }, count,
+                         ClampKernelPeriod(n1), out1, ClampKernelPeriod(n2), out2);
 }
 
 void ComputeRateOfChange(const IntSeries& in, IntSeries* out, int n) {

@@ -31,6 +31,9 @@ struct SeriesSide {
   RealSeries** reals;
 };
 
+// Exponential averages whose chart and signal lines are stepped together.
+enum SharedSmoothing : int { kSmoothingSroc, kSmoothingObv, kSharedSmoothingCount };
+
 // One period of the context while it is computed.
 struct PeriodWork {
   const BarSeries* bars;
@@ -40,6 +43,8 @@ struct PeriodWork {
   SeriesSide chart;
   SeriesSide signal;
   bool computed[kSeriesUseFlagCount];  // chart series written by this call, per use-flag entry
+  const SignalSettingsFile* file;      // the signal file in use, or null
+  bool* smoothedForSignal;             // per SharedSmoothing: the signal's average is already written
 };
 
 struct SlotRange {
@@ -158,8 +163,8 @@ void MacdLines(const IndicatorParameterSet& p, const SeriesSide& s) {
 }
 
 void MacdStep(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s) {
-  SmoothExponentialScaled(*w.bars, s.ints[kIntMacdShortEma], Period(p, kParamMacdShort));
-  SmoothExponentialScaled(*w.bars, s.ints[kIntMacdLongEma], Period(p, kParamMacdLong));
+  SmoothExponentialScaledTwice(*w.bars, s.ints[kIntMacdShortEma], Period(p, kParamMacdShort), s.ints[kIntMacdLongEma],
+                               Period(p, kParamMacdLong));
   MacdLines(p, s);
 }
 
@@ -188,8 +193,27 @@ void DmiStep(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSi
   DxAndAdx(p, s);
 }
 
+// The period's signal-file parameters when, with the chart's `chart`, the
+// signal side will compute the group's average itself rather than copy it
+// (the chart side computes it now); else null. An average is a chain of
+// dependent steps, so the chart's and the signal's are best stepped together.
+const IndicatorParameterSet* SignalToSmoothAlong(const PeriodWork& w, const IndicatorParameterSet& chart, int entry,
+                                                 SlotRange copiedWhenSame) {
+  if (w.file == nullptr || w.file->useFlags[w.period].flags[entry] == 0) return nullptr;
+  const IndicatorParameterSet& file = w.file->params[w.period];
+  return SamePeriods(chart, file, copiedWhenSame) ? nullptr : &file;
+}
+
 void SrocStep(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s) {
-  SmoothExponentialPrices(*w.bars, s.ints[kIntSrocEma], Period(p, kParamSrocEma));
+  const bool chartSide = &s == &w.chart;
+  const IndicatorParameterSet* file = chartSide ? SignalToSmoothAlong(w, p, kUseSroc, {kParamSrocEma, 2}) : nullptr;
+  if (file != nullptr) {
+    SmoothExponentialPricesTwice(*w.bars, s.ints[kIntSrocEma], Period(p, kParamSrocEma), w.signal.ints[kIntSrocEma],
+                                 Period(*file, kParamSrocEma));
+    w.smoothedForSignal[kSmoothingSroc] = true;
+  } else if (chartSide || !w.smoothedForSignal[kSmoothingSroc]) {
+    SmoothExponentialPrices(*w.bars, s.ints[kIntSrocEma], Period(p, kParamSrocEma));
+  }
   ComputeRateOfChange(*s.ints[kIntSrocEma], s.ints[kIntSroc], Period(p, kParamSrocSpan));
 }
 
@@ -200,9 +224,17 @@ void ObvAverage(const IndicatorParameterSet& p, const SeriesSide& s) {
   SmoothExponentialSeries(*s.ints[kIntObv], s.ints[kIntObvEma], Period(p, kParamObvEma));
 }
 
+// The signal side's OBV line is a copy of the chart's whenever the chart's is computed.
 void ObvStep(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s) {
   ObvLine(w, s);
-  ObvAverage(p, s);
+  const IndicatorParameterSet* file = &s == &w.chart ? SignalToSmoothAlong(w, p, kUseObv, {kParamObvEma, 1}) : nullptr;
+  if (file == nullptr) {
+    ObvAverage(p, s);
+    return;
+  }
+  SmoothExponentialSeriesTwice(*s.ints[kIntObv], s.ints[kIntObvEma], Period(p, kParamObvEma), w.signal.ints[kIntObvEma],
+                               Period(*file, kParamObvEma));
+  w.smoothedForSignal[kSmoothingObv] = true;
 }
 
 void BollingerStep(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s) {
@@ -243,12 +275,17 @@ void MacdSignal(const PeriodWork& w, const IndicatorParameterSet& chart, const I
     return;
   }
   const SeriesSide& s = w.signal;
-  if (computed && SamePeriods(chart, file, {kParamMacdShort, 1})) {
+  if (!computed ||
+      (!SamePeriods(chart, file, {kParamMacdShort, 1}) && !SamePeriods(chart, file, {kParamMacdLong, 1}))) {
+    MacdStep(w, file, s);
+    return;
+  }
+  if (SamePeriods(chart, file, {kParamMacdShort, 1})) {
     CopyIntSeries(s.ints[kIntMacdShortEma], *w.chart.ints[kIntMacdShortEma]);
   } else {
     SmoothExponentialScaled(*w.bars, s.ints[kIntMacdShortEma], Period(file, kParamMacdShort));
   }
-  if (computed && SamePeriods(chart, file, {kParamMacdLong, 1})) {
+  if (SamePeriods(chart, file, {kParamMacdLong, 1})) {
     CopyIntSeries(s.ints[kIntMacdLongEma], *w.chart.ints[kIntMacdLongEma]);
   } else {
     SmoothExponentialScaled(*w.bars, s.ints[kIntMacdLongEma], Period(file, kParamMacdLong));
@@ -291,7 +328,7 @@ void ObvSignal(const PeriodWork& w, const IndicatorParameterSet& chart, const In
   }
   if (computed && SamePeriods(chart, file, {kParamObvEma, 1})) {
     CopyIntSeries(s.ints[kIntObvEma], *w.chart.ints[kIntObvEma]);
-  } else {
+  } else if (!w.smoothedForSignal[kSmoothingObv]) {
     ObvAverage(file, s);
   }
 }
@@ -360,9 +397,9 @@ void ComputeChartSeries(PeriodWork& w, const IndicatorParameterSet& params, cons
 }
 
 // Every signal series of the period is written: flagged ones from the file,
-// the Ichimoku lines copied, all others emptied.
+// the Ichimoku lines copied, all others emptied (before the chart series,
+// which may write some signal averages along with their own).
 void ComputeSignalSeries(const PeriodWork& w, const IndicatorParameterSet& chart, const SignalSettingsFile* file) {
-  ClearSlots(w.signal, {0, kIntSlotCount}, {0, kRealSlotCount});
   if (file != nullptr) {
     const SeriesUseFlags& flags = file->useFlags[w.period];
     const IndicatorParameterSet& params = file->params[w.period];
@@ -399,9 +436,17 @@ void ComputeChartIndicators(StockCode code, ChartSeriesSet* context, KernelScrat
     if (gComputeNeededOnly != 0 && gNeededPeriods[p] == 0) continue;
     PeriodSeriesBlock& block = context->periods[p];
     block.params = gIndicatorParams[p];
-    PeriodWork work{
-        block.bars, p, tradingUnit, &scratch, {block.chartInt, block.chartReal}, {block.signalInt, block.signalReal},
-        {}};
+    bool smoothedForSignal[kSharedSmoothingCount] = {};
+    PeriodWork work{block.bars,
+                    p,
+                    tradingUnit,
+                    &scratch,
+                    {block.chartInt, block.chartReal},
+                    {block.signalInt, block.signalReal},
+                    {},
+                    file,
+                    smoothedForSignal};
+    ClearSlots(work.signal, {0, kIntSlotCount}, {0, kRealSlotCount});
     ComputeChartSeries(work, block.params, gComputeNeededOnly != 0 ? &gNeededSeries[p] : nullptr);
     ComputeSignalSeries(work, block.params, file);
   }

@@ -4,8 +4,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "records/price_series.h"
+
+// Kernels that split a pass in two (a chain of cheap steps, then a loop the
+// compiler vectorises) do so a block of bars at a time, on the stack.
+constexpr int kKernelBlockBars = 256;
 
 // A period below 1 counts as 1; one above every series length acts as any
 // longer one, so it is capped there.
@@ -25,6 +30,24 @@ inline int32_t TruncateKernelValue(double value) {
   if (value >= 2147483647.0) return INT32_MAX;
   if (value <= -2147483648.0) return INT32_MIN;
   return static_cast<int32_t>(value);
+}
+
+// Truncated into lo..hi: for a value that is not NaN the same as clamping the
+// truncated value, but free of branches, so that loops of it vectorise.
+inline int32_t TruncateIntoRange(double value, int32_t lo, int32_t hi) {
+  return static_cast<int32_t>(std::clamp(value, static_cast<double>(lo), static_cast<double>(hi)));
+}
+
+// The closes of bars 0..count-1 side by side, two to a 64-bit store: the
+// compiler's own vectorised gather of them is slower than plain copies.
+inline void GatherCloses(const PriceBar* bars, int count, int32_t* closes) {
+  int k = 0;
+  for (; k + 2 <= count; k += 2) {
+    const uint64_t pair =
+        static_cast<uint32_t>(bars[k].close) | static_cast<uint64_t>(static_cast<uint32_t>(bars[k + 1].close)) << 32;
+    std::memcpy(closes + k, &pair, sizeof pair);
+  }
+  if (k < count) closes[k] = bars[k].close;
 }
 
 // Truncated after adding 0.5.

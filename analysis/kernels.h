@@ -13,6 +13,11 @@ void ComputeRealAverage(const RealSeries& in, RealSeries* out, int n);
 void SmoothExponentialPrices(const BarSeries& bars, IntSeries* out, int n);
 void SmoothExponentialSeries(const IntSeries& in, IntSeries* out, int n);
 void SmoothExponentialScaled(const BarSeries& bars, IntSeries* out, int n);
+// Two averages of one input as the single kernels give them, in about the
+// time of one (the steps of the two chains overlap).
+void SmoothExponentialPricesTwice(const BarSeries& bars, IntSeries* out1, int n1, IntSeries* out2, int n2);
+void SmoothExponentialSeriesTwice(const IntSeries& in, IntSeries* out1, int n1, IntSeries* out2, int n2);
+void SmoothExponentialScaledTwice(const BarSeries& bars, IntSeries* out1, int n1, IntSeries* out2, int n2);
 void ComputeRateOfChange(const IntSeries& in, IntSeries* out, int n);
 
 // ---- Trend and volume ----------------------------------------------------------

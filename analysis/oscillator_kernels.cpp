@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "analysis/kernel_math.h"
 #include "analysis/kernels.h"
 
 namespace {
@@ -77,69 +78,53 @@ int32_t RsiValue(const ChangeSums& sums, int n) {
 
 // ---- RCI ----------------------------------------------------------------------
 
-// The closes of the window in a ring (oldest at slot `oldest`) with their
-// ranks: by price, the older first among equal prices.
-struct RciWindow {
-  int size;
-  int oldest;
-  int32_t closes[kMaxRciPeriod];
-  int32_t ranks[kMaxRciPeriod];
-};
+// The window's closes are ranked by price, the older first among equal prices,
+// so the ranks are a permutation of the ages 0..n-1 and the sum of squared
+// gaps between age and rank is 2 * sum(k^2) - 2 * sum(age * rank). Only
+// sum(age * rank) is carried from bar to bar. When bar i enters, bar i - n
+// leaves (age 0: it takes nothing with it) and every close ranked above it
+// moves down a rank, the staying closes become a bar younger, every close
+// above the entering one moves up a rank and the entering one joins at age
+// n - 1 with the rank of those not above it. Counted per staying close of
+// lag d (bar i - d, age n - 1 - d after the shift), that changes the sum by
+//   -(n - 1)(n - 2) / 2 + (n - 1)^2
+//   + (d - n) if close[i - d] >= close[i - n]   (ranked above the leaving one)
+//   - d       if close[i - d] >  close[i]       (above the entering one).
+// All sums stay below 2^31 for 320 closes.
 
-void AppendYoungestClose(RciWindow* window, int32_t close) {
-  int32_t rank = 0;
-  for (int j = 0; j < window->size; ++j) {
-    if (window->closes[j] > close) {
-      ++window->ranks[j];
-    } else {
-      ++rank;
+// The per-lag part of the change for bars from..from+length-1; closes are
+// contiguous. Lag by lag over the bars, so that the compiler vectorises it.
+void SumRciChanges(const int32_t* closes, int from, int length, int n, int32_t* change) {
+  std::fill_n(change, length, 0);
+  const int32_t* entering = closes + from;
+  const int32_t* leaving = closes + from - n;
+  for (int d = 1; d < n; ++d) {
+    const int32_t* staying = closes + from - d;
+    const int32_t belowLeaving = d - n;
+    const int32_t belowEntering = -d;
+    for (int k = 0; k < length; ++k) {
+      change[k] += (staying[k] >= leaving[k] ? belowLeaving : 0) + (staying[k] > entering[k] ? belowEntering : 0);
     }
   }
-  window->closes[window->size] = close;
-  window->ranks[window->size] = rank;
-  ++window->size;
 }
 
-// Re-ranks slots from..to-1 for the leaving and the entering close, counts in
-// *below those not above the entering one, and returns their squared gaps
-// between age (from firstAge up) and rank. Branch-free: on real prices the
-// comparisons are coin flips.
-int32_t RerankSlots(RciWindow* window, int from, int to, int firstAge, int32_t leavingRank, int32_t close,
-                    int32_t* below) {
-  int32_t notAbove = 0;
-  int32_t gapSum = 0;
-  for (int s = from; s < to; ++s) {
-    const int32_t above = window->closes[s] > close;
-    const int32_t rank = window->ranks[s] - (window->ranks[s] > leavingRank) + above;
-    window->ranks[s] = rank;
-    notAbove += 1 - above;
-    const int32_t gap = firstAge + (s - from) - rank;
-    gapSum += gap * gap;
+// sum(age * rank) of the n closes from `closes`, ranked afresh.
+int32_t SumAgeTimesRank(const int32_t* closes, int n) {
+  int32_t sum = 0;
+  for (int age = 0; age < n; ++age) {
+    int32_t rank = 0;
+    for (int other = 0; other < n; ++other) {
+      rank += other < age ? closes[other] <= closes[age] : closes[other] < closes[age];
+    }
+    sum += age * rank;
   }
-  *below += notAbove;
-  return gapSum;
-}
-
-// Drops the oldest close, puts the new one in its slot and returns the sum of
-// the squared gaps between age and rank (below 2^31 for 320 closes).
-int32_t SlideRciWindow(RciWindow* window, int32_t close) {
-  const int n = window->size;
-  const int slot = window->oldest;
-  const int32_t leavingRank = window->ranks[slot];
-  int32_t below = 0;
-  int32_t gapSum = RerankSlots(window, slot + 1, n, 0, leavingRank, close, &below);
-  gapSum += RerankSlots(window, 0, slot, n - 1 - slot, leavingRank, close, &below);
-  window->closes[slot] = close;
-  window->ranks[slot] = below;
-  window->oldest = slot + 1 == n ? 0 : slot + 1;
-  const int32_t gap = (n - 1) - below;
-  return gapSum + gap * gap;
+  return sum;
 }
 
 int32_t RciValue(int32_t gapSum, int n) {
   const double cubeLessN = static_cast<double>(n) * n * n - n;
   const double value = (1.0 - 6.0 * static_cast<double>(gapSum) / cubeLessN) * 100.0 * 100.0;
-  return std::clamp(TruncateToInt32(value), -kFull, kFull);
+  return TruncateIntoRange(value, -kFull, kFull);  // never NaN: N^3 - N is above 0
 }
 
 // ---- Stochastics ----------------------------------------------------------------
@@ -247,20 +232,37 @@ void ComputeRsi(const BarSeries& bars, IntSeries* out, int n) {
   FillValues(out, 0, first, out->values[first]);
 }
 
+// The closes are laid in out first; bar i's gap sum goes into the slot of the
+// close that left at bar i, which no later bar reads, so no other buffer is
+// needed; the sums are moved to their bars afterwards.
 void ComputeRci(const BarSeries& bars, IntSeries* out, int n) {
   const int count = ClampCount(bars.count);
   n = std::clamp(n, 2, kMaxRciPeriod);  // N^3 - N is 0 below 2; the work arrays end at 320
   out->count = count;
   const int first = n + 1;
-  FillValues(out, 0, std::min(first, count), kNeutral);
-  if (count <= first) return;
-  RciWindow window;
-  window.size = window.oldest = 0;
-  for (int k = 1; k <= n; ++k) AppendYoungestClose(&window, bars.bars[k].close);
+  if (count <= first) {
+    FillValues(out, 0, count, kNeutral);
+    return;
+  }
+  int32_t* values = out->values;
+  GatherCloses(bars.bars, count, values);
+  const int32_t squareSum = (n - 1) * n * (2 * n - 1) / 6;
+  const int32_t staying = n - 1;
+  const int32_t shift = staying * staying - staying * (staying - 1) / 2;
+  int32_t ageTimesRank = SumAgeTimesRank(values + 1, n);
+  int32_t change[kKernelBlockBars];
+  for (int from = first; from < count; from += kKernelBlockBars) {
+    const int length = std::min(kKernelBlockBars, count - from);
+    SumRciChanges(values, from, length, n, change);
+    for (int k = 0; k < length; ++k) {
+      ageTimesRank += shift + change[k];
+      values[from + k - n] = 2 * squareSum - 2 * ageTimesRank;
+    }
+  }
+  std::copy_backward(values + 1, values + count - n, values + count);
   // The gap sums first, then the divisions, which then overlap.
-  for (int i = first; i < count; ++i) out->values[i] = SlideRciWindow(&window, bars.bars[i].close);
-  for (int i = first; i < count; ++i) out->values[i] = RciValue(out->values[i], n);
-  FillValues(out, 0, first, out->values[first]);
+  for (int i = first; i < count; ++i) values[i] = RciValue(values[i], n);
+  FillValues(out, 0, first, values[first]);
 }
 
 // Leaves pos and range per bar in scratch series 0 and 1; 2 and 3 are work series.

@@ -1,5 +1,6 @@
 // On-balance volume and the volume ratio.
 #include <algorithm>
+#include <limits>
 
 #include "analysis/kernel_math.h"
 #include "analysis/kernels.h"
@@ -22,32 +23,46 @@ int64_t FindObvVolumeUnit(const BarSeries& bars, int count, int tradingUnit) {
   return unit;
 }
 
-// Where bar k's volume goes: rise, fall or unchanged (against bar k - 1).
-enum VolumeSide : int { kVolumeUp, kVolumeDown, kVolumeSame };
+// Bar k's volume by where it goes against bar k - 1: rise, fall or unchanged.
+// Masks rather than branches: rises and falls alternate unpredictably.
+struct SideVolumes {
+  int64_t up;
+  int64_t down;
+  int64_t same;
+};
 
-VolumeSide GetVolumeSide(const PriceBar* bar, int k) {
-  if (bar[k].close > bar[k - 1].close) return kVolumeUp;
-  if (bar[k].close < bar[k - 1].close) return kVolumeDown;
-  return kVolumeSame;
+SideVolumes GetSideVolumes(const PriceBar* bar, int k) {
+  const int64_t volume = bar[k].volume;
+  const int64_t up = volume & -static_cast<int64_t>(bar[k].close > bar[k - 1].close);
+  const int64_t down = volume & -static_cast<int64_t>(bar[k].close < bar[k - 1].close);
+  return {up, down, volume - up - down};
+}
+
+void AddSideVolumes(SideVolumes* sums, const SideVolumes& bar, int64_t sign) {
+  sums->up += sign * bar.up;
+  sums->down += sign * bar.down;
+  sums->same += sign * bar.same;
 }
 
 // (up + same / 2) / (down + same / 2) in hundredths of a percent; 5.0 when
-// nothing fell, 1.0 when nothing traded.
-int32_t VolumeRatioOf(int64_t up, int64_t down, int64_t same) {
-  const double rising = static_cast<double>(up) + static_cast<double>(same) / 2;
-  const double falling = static_cast<double>(down) + static_cast<double>(same) / 2;
-  double ratio;
-  if (rising == 0 && falling == 0) {
-    ratio = 1.0;
-  } else if (rising > 0 && falling == 0) {
-    ratio = 5.0;
-  } else if (rising == 0 && falling > 0) {
-    ratio = 0;
-  } else {
-    ratio = rising / falling;
-  }
-  return TruncateKernelValue(ratio * 100 * 100);
+// nothing fell, 1.0 when nothing traded. Halves of 64-bit sums are exact in
+// double. Written with clamps rather than choices, so that the division is
+// made in every case and the compiler vectorises it: with falling 0 the
+// ratio is the fixed one (0 or above, 5.0 or below, or minus infinity for a
+// negative rising, as rising / 0 gives), otherwise the quotient, never NaN.
+int32_t VolumeRatioOf(double rising, double falling) {
+  const bool none = falling == 0.0;
+  const double quotient = rising / (falling + (none ? 1.0 : 0.0));
+  const double fixed = rising == 0.0 ? 1.0 : rising > 0.0 ? 5.0 : -std::numeric_limits<double>::infinity();
+  const double lowest = none ? fixed : -std::numeric_limits<double>::infinity();
+  const double highest = none ? fixed : std::numeric_limits<double>::infinity();
+  return TruncateIntoRange(std::clamp(quotient, lowest, highest) * 100 * 100, INT32_MIN, INT32_MAX);
 }
+
+struct VolumeRatioBlock {
+  double rising[kKernelBlockBars];
+  double falling[kKernelBlockBars];
+};
 
 }  // namespace
 
@@ -79,12 +94,20 @@ void ComputeVolumeRatio(const BarSeries& bars, IntSeries* out, int n) {
     return;
   }
   const PriceBar* bar = bars.bars;
-  int64_t sums[3] = {0, 0, 0};
-  for (int k = 2; k <= n; ++k) sums[GetVolumeSide(bar, k)] += bar[k].volume;
-  for (int i = n + 1; i < count; ++i) {
-    sums[GetVolumeSide(bar, i)] += bar[i].volume;
-    out->values[i] = VolumeRatioOf(sums[kVolumeUp], sums[kVolumeDown], sums[kVolumeSame]);
-    sums[GetVolumeSide(bar, i - n + 1)] -= bar[i - n + 1].volume;
+  SideVolumes sums = {0, 0, 0};
+  for (int k = 2; k <= n; ++k) AddSideVolumes(&sums, GetSideVolumes(bar, k), 1);
+  VolumeRatioBlock block;
+  for (int from = n + 1; from < count; from += kKernelBlockBars) {
+    const int length = std::min(kKernelBlockBars, count - from);
+    for (int k = 0; k < length; ++k) {
+      const int i = from + k;
+      AddSideVolumes(&sums, GetSideVolumes(bar, i), 1);
+      const double half = static_cast<double>(sums.same) / 2;
+      block.rising[k] = static_cast<double>(sums.up) + half;
+      block.falling[k] = static_cast<double>(sums.down) + half;
+      AddSideVolumes(&sums, GetSideVolumes(bar, i - n + 1), -1);
+    }
+    for (int k = 0; k < length; ++k) out->values[from + k] = VolumeRatioOf(block.rising[k], block.falling[k]);
   }
   std::fill_n(out->values, n + 1, out->values[n + 1]);
 }
