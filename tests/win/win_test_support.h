@@ -13,6 +13,33 @@
 #include "records/screen_pattern_record.h"
 #include "records/settings_block.h"
 
+// Deletes a folder (ending with '\') and everything in it, as far as it can.
+inline void RemoveFolderTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
+  for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+    const std::wstring name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      RemoveFolderTree(folder + name + L"\\");
+    } else {
+      DeleteFileW((folder + name).c_str());
+    }
+  }
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+  RemoveDirectoryW(folder.c_str());
+}
+
+// The temporary folders of this run, removed when the test program ends so
+// that runs do not pile copies of the sample database up.
+struct TempFolders {
+  std::vector<std::wstring> made;
+  ~TempFolders() {
+    for (const std::wstring& folder : made) RemoveFolderTree(folder);
+  }
+};
+inline TempFolders gTempFolders;
+
 // A new empty folder under the temporary folder; ends with '\'.
 inline std::wstring MakeTempFolder(const wchar_t* prefix) {
   wchar_t base[MAX_PATH];
@@ -21,7 +48,10 @@ inline std::wstring MakeTempFolder(const wchar_t* prefix) {
   for (;;) {
     wchar_t name[MAX_PATH];
     swprintf(name, MAX_PATH, L"%ls%ls-%lu-%d\\", base, prefix, GetCurrentProcessId(), ++counter);
-    if (CreateDirectoryW(name, nullptr)) return name;
+    if (CreateDirectoryW(name, nullptr)) {
+      gTempFolders.made.push_back(name);
+      return name;
+    }
   }
 }
 
