@@ -29,13 +29,7 @@ TEST(KernelLibraryMatchLiteral, WindowFunctionsAtEveryBarAndBeyond) {
 }
 
 TEST(KernelLibraryMatchLiteral, HighLowPosition) {
-  EXPECT_EQ(FirstDifference({-1, 0, 1, 2, 9, 26, 5120, 65535}, 62,
-                            [](const BarSeries& bars, int n) {
-                              auto got = GarbageIntSeries(), want = GarbageIntSeries();
-                              ComputeHighLowPosition(bars, got.get(), n);
-                              literal::HighLowPosition(bars, want.get(), n);
-                              return Difference(*got, *want);
-                            }),
+  EXPECT_EQ(FirstDifference({-1, 0, 1, 2, 9, 26, 5120, 65535}, 62, ComputeHighLowPosition, literal::HighLowPosition),
             "");
 }
 

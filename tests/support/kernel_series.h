@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
 #include <memory>
 #include <random>
 #include <string>
@@ -153,12 +152,6 @@ struct ScratchHolder {
   }
 };
 
-inline uint64_t DoubleBits(double value) {
-  uint64_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
-
 inline std::string ValueText(int32_t value) { return std::to_string(value); }
 inline std::string ValueText(double value) {
   char text[40];
@@ -166,7 +159,7 @@ inline std::string ValueText(double value) {
   return text;
 }
 inline bool SameValue(int32_t a, int32_t b) { return a == b; }
-inline bool SameValue(double a, double b) { return DoubleBits(a) == DoubleBits(b); }
+inline bool SameValue(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 // "" when the counts and the counted values are equal (doubles bit for bit), else the first difference.
 template <typename Series>
@@ -207,7 +200,7 @@ inline std::vector<int> CountsAround(int n, std::mt19937& random) {
 // Every kind of bars at every count around every period (below 1 as 1): check(bars, n)
 // gives "" or a difference, and the first difference, named, ends the run.
 template <typename Check>
-std::string FirstDifference(std::initializer_list<int> periods, uint32_t seed, Check check) {
+std::string FirstDifference(const std::vector<int>& periods, uint32_t seed, Check check) {
   std::mt19937 random(seed);
   for (int n : periods) {
     for (int count : CountsAround(std::max(n, 1), random)) {
@@ -218,6 +211,18 @@ std::string FirstDifference(std::initializer_list<int> periods, uint32_t seed, C
     }
   }
   return "";
+}
+
+// The same for a kernel over bars against its slow twin, both writing to garbage.
+template <typename Out>
+std::string FirstDifference(const std::vector<int>& periods, uint32_t seed, void (*fast)(const BarSeries&, Out*, int),
+                            void (*slow)(const BarSeries&, Out*, int)) {
+  return FirstDifference(periods, seed, [&](const BarSeries& bars, int n) {
+    auto got = Filled<Out>(kGarbage), want = Filled<Out>(kGarbage);
+    fast(bars, got.get(), n);
+    slow(bars, want.get(), n);
+    return Difference(*got, *want);
+  });
 }
 
 }  // namespace kernel_test
