@@ -67,22 +67,6 @@ void PlaceAllBars(ChartContext* context, const BarSeries& daily) {
   for (int p : {1, 2}) *blocks[p].rawBars = *blocks[p].bars;
 }
 
-// Every byte of a block's series buffers.
-std::vector<uint8_t> BlockBytes(const PeriodSeriesBlock& block) {
-  std::vector<uint8_t> bytes;
-  auto add = [&bytes](const void* data, size_t size) {
-    bytes.insert(bytes.end(), static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
-  };
-  add(&block.params, sizeof block.params);
-  add(block.rawBars, sizeof(BarSeries));
-  add(block.bars, sizeof(BarSeries));
-  for (int i = 0; i < kIntSlotCount; ++i)
-    add(block.chartInt[i], sizeof(IntSeries)), add(block.signalInt[i], sizeof(IntSeries));
-  for (int i = 0; i < kRealSlotCount; ++i)
-    add(block.chartReal[i], sizeof(RealSeries)), add(block.signalReal[i], sizeof(RealSeries));
-  return bytes;
-}
-
 class ChartIndicatorsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -105,16 +89,26 @@ class ChartIndicatorsTest : public ::testing::Test {
 
   void Compute(StockCode code, ChartContext* context) { ComputeChartIndicators(code, context, scratch_.set); }
 
+  // Stock A's bars of every period (only the daily ones for a back-test) computed under the signal file.
+  void ComputeStockA(ChartContext* context, SignalSettingsFile* file, bool dailyOnly = false) {
+    dailyOnly ? PlaceDailyBars(context, *stockA_) : PlaceAllBars(context, *stockA_);
+    gSignalSettings = file;
+    Compute(kCodeA, context);
+  }
+
   // Stock B computed with every series of a signal file of other parameters.
   void ComputeOtherStock(ChartContext* context) {
     SignalSettingsFile other = *file_;
     for (IndicatorParameterSet& set : other.params)
       for (int slot = 0; slot <= kParamAdvanceDecline; ++slot)
         set.slot[slot] = static_cast<uint16_t>(set.slot[slot] + 3);
+    const int neededOnly = gComputeNeededOnly;
+    gComputeNeededOnly = 0;
     gSignalSettings = &other;
     PlaceAllBars(context, *stockB_);
     Compute(kCodeB, context);
     gSignalSettings = nullptr;
+    gComputeNeededOnly = neededOnly;
   }
 
   ScopedGlobalState globals_;
@@ -124,15 +118,11 @@ class ChartIndicatorsTest : public ::testing::Test {
   std::unique_ptr<BarSeries> stockB_ = DailyBars(kCodeB, kBars + 137, 29);
 };
 
-// ---- Nothing left over from an earlier stock ---------------------------------------------
-
 TEST_F(ChartIndicatorsTest, SameStockGivesTheSameSeriesWhateverTheContextHeldBefore) {
   OwnedContext fresh, used;
-  PlaceAllBars(&fresh.context, *stockA_);
-  Compute(kCodeA, &fresh.context);
+  ComputeStockA(&fresh.context, nullptr);
   ComputeOtherStock(&used.context);
-  PlaceAllBars(&used.context, *stockA_);
-  Compute(kCodeA, &used.context);
+  ComputeStockA(&used.context, nullptr);
   EXPECT_EQ(ContextDifferences(fresh.context, used.context), "") << "without a signal file";
 
   // A file that flags a few series only.
@@ -142,67 +132,28 @@ TEST_F(ChartIndicatorsTest, SameStockGivesTheSameSeriesWhateverTheContextHeldBef
   }
   file_->params[0].slot[kParamBollinger] = 20;
   OwnedContext freshWithFile;
-  PlaceAllBars(&freshWithFile.context, *stockA_);
-  gSignalSettings = file_.get();
-  Compute(kCodeA, &freshWithFile.context);
+  ComputeStockA(&freshWithFile.context, file_.get());
+  const PeriodSeriesBlock& daily = freshWithFile.context.periods[0];
+  EXPECT_EQ(Row(daily.signalInt[kIntRsi0]->count, daily.signalInt[kIntRsi0 + 1]->count), Row(0, kBars))
+      << "only the flagged series";
   ComputeOtherStock(&used.context);
-  PlaceAllBars(&used.context, *stockA_);
-  gSignalSettings = file_.get();
-  Compute(kCodeA, &used.context);
+  ComputeStockA(&used.context, file_.get());
   EXPECT_EQ(ContextDifferences(freshWithFile.context, used.context), "") << "with a signal file";
-}
-
-TEST_F(ChartIndicatorsTest, BackTestGivesTheSameDailySeriesWhateverTheContextHeldBefore) {
-  gComputeNeededOnly = 1;
-  gNeededPeriods[0] = 1;
-  gNeededSeries[0].flags[kUseRsi0] = gNeededSeries[0].flags[kUsePriceAverage0 + 2] = 1;
-  OwnedContext fresh, used;
-  PlaceAllBars(&fresh.context, *stockA_);
-  Compute(kCodeA, &fresh.context);
-  gComputeNeededOnly = 0;
-  ComputeOtherStock(&used.context);
-  gComputeNeededOnly = 1;
-  PlaceDailyBars(&used.context, *stockA_);
-  Compute(kCodeA, &used.context);
-  EXPECT_EQ(BlockDifferences(fresh.context.periods[0], used.context.periods[0]), "");
 }
 
 TEST_F(ChartIndicatorsTest, WithoutSignalFileOnlyTheIchimokuSignalSeriesRemain) {
   OwnedContext context;
   ComputeOtherStock(&context.context);
-  PlaceAllBars(&context.context, *stockA_);
   file_->definitionCount = 0;  // a file without definitions counts as none
-  gSignalSettings = file_.get();
-  Compute(kCodeA, &context.context);
+  ComputeStockA(&context.context, file_.get());
   for (const PeriodSeriesBlock& block : context.context.periods) {
     for (int i = 0; i < kIntSlotCount; ++i) EXPECT_EQ(block.signalInt[i]->count, 0) << "int " << i;
     for (int i = 0; i < kRealSlotCount; ++i) {
-      if (i >= kRealIchimokuConversion && i <= kRealIchimokuLagging) {
-        EXPECT_TRUE(SameReal(*block.signalReal[i], *block.chartReal[i])) << "real " << i;
-        EXPECT_EQ(block.signalReal[i]->count, block.bars->count);
-      } else {
-        EXPECT_EQ(block.signalReal[i]->count, 0) << "real " << i;
-      }
+      const bool ichimoku = i >= kRealIchimokuConversion && i <= kRealIchimokuLagging;
+      EXPECT_EQ(block.signalReal[i]->count, ichimoku ? block.bars->count : 0) << "real " << i;
+      EXPECT_TRUE(!ichimoku || SameReal(*block.signalReal[i], *block.chartReal[i])) << "real " << i;
     }
   }
-}
-
-// ---- Signal series --------------------------------------------------------------------
-
-TEST_F(ChartIndicatorsTest, RsiLineWithAnotherLinesPeriodIsThatLinesCopy) {
-  for (int p = 0; p < kPeriodCount; ++p) {
-    file_->params[p].slot[kParamRsi0] = gIndicatorParams[p].slot[kParamRsi0 + 2];
-    file_->useFlags[p] = SeriesUseFlags{};
-    file_->useFlags[p].flags[kUseRsi0] = 1;
-  }
-  OwnedContext context;
-  PlaceAllBars(&context.context, *stockA_);
-  gSignalSettings = file_.get();
-  Compute(kCodeA, &context.context);
-  const PeriodSeriesBlock& daily = context.context.periods[0];
-  EXPECT_TRUE(SameInt(*daily.signalInt[kIntRsi0], *daily.chartInt[kIntRsi0 + 2]));
-  EXPECT_FALSE(SameInt(*daily.signalInt[kIntRsi0], *daily.chartInt[kIntRsi0]));
-  EXPECT_EQ(Row(daily.signalInt[kIntRsi0 + 1]->count, daily.signalInt[kIntRsi0 + 2]->count), Row(0, 0));
 }
 
 // Whatever is copied and whatever is computed, a signal series is the chart
@@ -236,76 +187,57 @@ TEST_F(ChartIndicatorsTest, SignalSeriesAreTheChartSeriesOfTheFilesParameters) {
     SCOPED_TRACE(mix.name);
     for (int p = 0; p < kPeriodCount; ++p) {
       file_->params[p] = gIndicatorParams[p];
-      if (mix.slots.empty()) {
-        for (int slot = 0; slot < kParamAdvanceDecline; ++slot)
-          file_->params[p].slot[slot] = static_cast<uint16_t>(slot % 7 + 2);
-      }
+      for (int slot = 0; mix.slots.empty() && slot < kParamAdvanceDecline; ++slot)
+        file_->params[p].slot[slot] = static_cast<uint16_t>(slot % 7 + 2);
       for (const auto& [slot, value] : mix.slots) file_->params[p].slot[slot] = static_cast<uint16_t>(value);
     }
     OwnedContext withFile, reference;
-    PlaceAllBars(&withFile.context, *stockA_);
-    gSignalSettings = file_.get();
-    Compute(kCodeA, &withFile.context);
-
+    ComputeStockA(&withFile.context, file_.get());
     const SettingsBlock saved = gSettings;
     for (int p = 0; p < kPeriodCount; ++p) gIndicatorParams[p] = file_->params[p];
-    gSignalSettings = nullptr;
-    PlaceAllBars(&reference.context, *stockA_);
-    Compute(kCodeA, &reference.context);
+    ComputeStockA(&reference.context, nullptr);
     gSettings = saved;
-
-    for (int p = 0; p < kPeriodCount; ++p) {
+    for (int p = 0; p < kPeriodCount; ++p)
       EXPECT_EQ(SignalAgainstChart(withFile.context.periods[p], reference.context.periods[p]), "") << "period " << p;
-    }
   }
 }
 
-// ---- Back-test switch -----------------------------------------------------------------
-
-TEST_F(ChartIndicatorsTest, OnlyTheDailyPeriodNeededLeavesWeeklyAndMonthlyAsTheyWere) {
-  OwnedContext context, reference;
-  ComputeOtherStock(&context.context);
-  const std::vector<uint8_t> weekly = BlockBytes(context.context.periods[1]);
-  const std::vector<uint8_t> monthly = BlockBytes(context.context.periods[2]);
-
-  // The back-test builds no weekly or monthly bars for a stock it does not need them of.
+// The back-test builds no weekly or monthly bars for a stock it does not need them of.
+TEST_F(ChartIndicatorsTest, BackTestComputesTheNeededDailySeriesOnlyWhateverTheContextHeldBefore) {
   gComputeNeededOnly = 1;
   gNeededPeriods[0] = 1;
   gNeededSeries[0].flags[kUseRsi0] = gNeededSeries[0].flags[kUseMacd] = gNeededSeries[0].flags[kUseDmi] = 1;
-  gSignalSettings = file_.get();
-  PlaceDailyBars(&context.context, *stockA_);
-  Compute(kCodeA, &context.context);
-
-  EXPECT_TRUE(BlockBytes(context.context.periods[1]) == weekly);
-  EXPECT_TRUE(BlockBytes(context.context.periods[2]) == monthly);
-  const PeriodSeriesBlock& daily = context.context.periods[0];
+  gNeededSeries[0].flags[kUsePriceAverage0 + 2] = 1;
+  OwnedContext fresh, used, untouched, reference;
+  ComputeStockA(&fresh.context, file_.get(), true);
+  ComputeOtherStock(&used.context);
+  ComputeOtherStock(&untouched.context);
+  ComputeStockA(&used.context, file_.get(), true);
+  EXPECT_EQ(BlockDifferences(fresh.context.periods[0], used.context.periods[0]), "");
+  for (int p : {1, 2}) EXPECT_EQ(BlockDifferences(used.context.periods[p], untouched.context.periods[p]), "") << p;
+  const PeriodSeriesBlock& daily = used.context.periods[0];
   // The needed series (and Ichimoku, always), no others.
-  EXPECT_EQ((std::vector<int>{daily.chartInt[kIntRsi0]->count, daily.chartInt[kIntMacdLine]->count,
-                              daily.chartReal[kRealIchimokuBase]->count, daily.chartInt[kIntRsi0 + 1]->count,
-                              daily.chartReal[kRealCloseAverage0]->count, daily.chartInt[kIntObv]->count}),
-            (std::vector<int>{kBars, kBars, kBars, 0, 0, 0}));
+  EXPECT_EQ(Row(daily.chartInt[kIntRsi0]->count, daily.chartInt[kIntMacdLine]->count,
+                daily.chartReal[kRealIchimokuBase]->count, daily.chartReal[kRealCloseAverage0 + 2]->count,
+                daily.chartInt[kIntRsi0 + 1]->count, daily.chartReal[kRealCloseAverage0]->count,
+                daily.chartInt[kIntObv]->count),
+            Row(kBars, kBars, kBars, kBars, 0, 0, 0));
 
   // The file wants every series with the chart's parameters: those whose
   // chart series were left out are computed, not copied.
   gComputeNeededOnly = 0;
-  PlaceAllBars(&reference.context, *stockA_);
-  Compute(kCodeA, &reference.context);
+  ComputeStockA(&reference.context, file_.get());
   EXPECT_EQ(SignalAgainstChart(daily, reference.context.periods[0]), "");
 }
-
-// ---- Inputs -----------------------------------------------------------------------------
 
 TEST_F(ChartIndicatorsTest, ObvUsesTheStocksTradingUnitOrTheDefault) {
   auto expected = std::make_unique<IntSeries>(), other = std::make_unique<IntSeries>();
   ComputeObv(*stockA_, expected.get(), kTradingUnitA, scratch_.set);
   ComputeObv(*stockA_, other.get(), 1000, scratch_.set);
   ASSERT_FALSE(SameInt(*expected, *other));
-
   OwnedContext context;
-  PlaceAllBars(&context.context, *stockA_);
-  Compute(kCodeA, &context.context);
+  ComputeStockA(&context.context, nullptr);
   EXPECT_TRUE(SameInt(*context.context.periods[0].chartInt[kIntObv], *expected));
-
   Compute(kUnlistedCode, &context.context);
   EXPECT_TRUE(SameInt(*context.context.periods[0].chartInt[kIntObv], *other));
 }
@@ -317,13 +249,12 @@ TEST_F(ChartIndicatorsTest, PeriodsOutOfRangeAreBroughtIntoRange) {
   }
   for (IndicatorParameterSet& set : file_->params)
     for (uint16_t& slot : set.slot) slot = 65535;
-  gSignalSettings = file_.get();
   OwnedContext context;
-  PlaceAllBars(&context.context, *stockA_);
-  Compute(kCodeA, &context.context);
+  ComputeStockA(&context.context, file_.get());
   for (const PeriodSeriesBlock& block : context.context.periods)
     for (int i = 0; i < kIntSlotCount; ++i)
-      EXPECT_TRUE(block.chartInt[i]->count == block.bars->count && block.signalInt[i]->count == block.bars->count) << i;
+      EXPECT_EQ(Row(block.chartInt[i]->count, block.signalInt[i]->count), Row(block.bars->count, block.bars->count))
+          << i;
   auto rci = std::make_unique<IntSeries>();
   ComputeRci(*stockA_, rci.get(), kMaxRciPeriod);
   EXPECT_TRUE(SameInt(*context.context.periods[0].chartInt[kIntRci0], *rci));

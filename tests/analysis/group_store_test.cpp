@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "common/app_globals.h"
 #include "shell/settings.h"
 #include "tests/support/price_store.h"
+#include "tests/support/row.h"
 
 namespace {
 
@@ -76,19 +78,25 @@ class GroupStoreTest : public PriceStoreTest {
     gAnalysisHooks.refreshGroupLists = [](int g) { gRefreshedGroup = g; };
     ASSERT_TRUE(AllocGroupTables());
   }
-  StockRecord& AddListed(int number, int marketId, const char* name = "") {
-    StockRecord& stock = AddStock(Code(number));
-    stock.master.marketId = static_cast<uint16_t>(marketId);
-    snprintf(stock.master.name, sizeof stock.master.name, "%s", name);
-    return stock;
-  }
+  void AddListed(int number, int marketId) { AddStock(Code(number)).master.marketId = static_cast<uint16_t>(marketId); }
   GroupRecord& Group(int g) { return gGroupTable->groups[g]; }
   std::vector<StockCode> Members(int g) {
     return std::vector<StockCode>(Group(g).members, Group(g).members + Group(g).memberCount);
   }
+  void SetMembers(int g, const std::vector<StockCode>& codes) {
+    std::copy(codes.begin(), codes.end(), Group(g).members);
+    Group(g).memberCount = static_cast<int32_t>(codes.size());
+  }
 };
 
-// ---- Start-up, defaults and backups ----------------------------------------------------
+// Writes grp.dat and loads it.
+int LoadImage(const std::vector<uint8_t>& image) {
+  WriteWholeFile("grp.dat", image);
+  return LoadGroupFile("grp.dat");
+}
+
+// The main file and its three backups.
+const char* const kGroupFiles[] = {"grp.dat", "BACKUP/grp01.dat", "BACKUP/grp02.dat", "BACKUP/grp03.dat"};
 
 TEST_F(GroupStoreTest, NothingOnDiskGivesTheBuiltInGroupsWrittenFourTimes) {
   AddListed(1001, 6);
@@ -101,10 +109,7 @@ TEST_F(GroupStoreTest, NothingOnDiskGivesTheBuiltInGroupsWrittenFourTimes) {
   // The automatic groups without terms were extracted before the save.
   EXPECT_EQ(Members(0), (std::vector<StockCode>{Code(1001), Code(1301)}));
   EXPECT_EQ(Members(8), (std::vector<StockCode>{Code(1001)}));
-  const std::vector<uint8_t> saved = BytesOf(gGroupTable);
-  for (const char* path : {"grp.dat", "BACKUP/grp01.dat", "BACKUP/grp02.dat", "BACKUP/grp03.dat"}) {
-    EXPECT_EQ(ReadWholeFile(path), saved) << path;
-  }
+  for (const char* path : kGroupFiles) EXPECT_EQ(ReadWholeFile(path), BytesOf(gGroupTable)) << path;
 }
 
 TEST_F(GroupStoreTest, SuppliedDefaultsAreUsedOnlyAtTheExactSize) {
@@ -150,12 +155,9 @@ TEST_F(GroupStoreTest, TimeBackFileReplacesTheTableOrEndsTheMode) {
   EXPECT_EQ(gTimeBackMode, 0);
 }
 
-// ---- Loading files ----------------------------------------------------------------------
-
 TEST_F(GroupStoreTest, CurrentFileLoadsAndSavesBackByteForByte) {
   const std::vector<uint8_t> image = BusyImage();
-  WriteWholeFile("grp.dat", image);
-  ASSERT_EQ(LoadGroupFile("grp.dat"), 0);
+  ASSERT_EQ(LoadImage(image), 0);
   ASSERT_EQ(SaveGroupFile(0), 0);
   EXPECT_EQ(ReadWholeFile("grp.dat"), image);
   EXPECT_EQ(ReadWholeFile("BACKUP/grp01.dat"), image);
@@ -167,8 +169,7 @@ TEST_F(GroupStoreTest, UnknownSizesAndUnreadableFilesLeaveTheTableAlone) {
   std::vector<uint8_t> image = BusyImage();
   for (const size_t size : {size_t{0}, kTableBytes - 1, kTableBytes + 1, size_t{472644}}) {
     image.resize(size);
-    WriteWholeFile("grp.dat", image);
-    EXPECT_EQ(LoadGroupFile("grp.dat"), -1) << size;
+    EXPECT_EQ(LoadImage(image), -1) << size;
   }
   EXPECT_EQ(LoadGroupFile("missing.dat"), -1);
   WriteWholeFile("grp.dat", BusyImage());
@@ -219,9 +220,7 @@ TEST_F(GroupStoreTest, DamagedFilesAreSetAsideAndTheBackupsTakeOver) {
     EXPECT_EQ(ReadWholeFile("grp.dat" + suffix), images[i]) << i;
     EXPECT_EQ(ReadWholeFile("BACKUP/grp01.dat" + suffix), images[i]) << i;
     ASSERT_EQ(SaveGroupFile(0), 0);
-    for (const char* path : {"grp.dat", "BACKUP/grp01.dat", "BACKUP/grp02.dat", "BACKUP/grp03.dat"}) {
-      EXPECT_EQ(ReadWholeFile(path), good) << path;
-    }
+    for (const char* path : kGroupFiles) EXPECT_EQ(ReadWholeFile(path), good) << path;
   }
   EXPECT_EQ(ReadWholeFile("grp.dat.damaged"), images[0]);
 }
@@ -234,8 +233,7 @@ TEST_F(GroupStoreTest, OtherItemBaseIsRebasedAndWrittenBack) {
   table.groups[7].termCount = 1;
   table.groups[7].terms[0] = ConditionTerm{149, 0, -2, 0, 1.5};
   table.groups[7].terms[1] = ConditionTerm{60, 0, 60, 0, 0.0};  // beyond the count
-  WriteWholeFile("grp.dat", image);
-  ASSERT_EQ(LoadGroupFile("grp.dat"), 0);
+  ASSERT_EQ(LoadImage(image), 0);
   EXPECT_EQ(Group(7).sortItem, 101);
   EXPECT_EQ(Group(7).terms[0].left, 231);
   EXPECT_EQ(Group(7).terms[0].right, -2);
@@ -244,8 +242,7 @@ TEST_F(GroupStoreTest, OtherItemBaseIsRebasedAndWrittenBack) {
   EXPECT_EQ(ReadWholeFile("grp.dat"), BytesOf(gGroupTable));
   // No version wrote base 0: the codes stay, the header is made current.
   table.itemBase = 0;
-  WriteWholeFile("grp.dat", image);
-  ASSERT_EQ(LoadGroupFile("grp.dat"), 0);
+  ASSERT_EQ(LoadImage(image), 0);
   EXPECT_EQ(Group(7).sortItem, 60);
   EXPECT_EQ(reinterpret_cast<const GroupTable*>(ReadWholeFile("grp.dat").data())->itemBase, 91u);
 }
@@ -260,8 +257,7 @@ TEST_F(GroupStoreTest, OlderSizesAreConvertedAndWrittenBackInTheCurrentSize) {
   };
   for (const Case& c : {Case{0, 56, 8440, 0, 101}, Case{8, 56, 8440, 91, 60}, Case{8, 88, 8440, 50, 101},
                         Case{8, 88, 10440, 91, 60}, Case{8, 88, 20440, 91, 60}}) {
-    WriteWholeFile("grp.dat", OldImage(c.header, c.groups, c.recordBytes, c.base));
-    ASSERT_EQ(LoadGroupFile("grp.dat"), 0) << c.groups << " x " << c.recordBytes;
+    ASSERT_EQ(LoadImage(OldImage(c.header, c.groups, c.recordBytes, c.base)), 0) << c.groups << " x " << c.recordBytes;
     EXPECT_STREQ(GetGroupName(0), "古い");
     EXPECT_EQ(Group(0).sortItem, c.sortItem);
     EXPECT_EQ(Members(0), (std::vector<StockCode>{Code(1301), Code(7203)}));
@@ -287,8 +283,7 @@ TEST_F(GroupStoreTest, PlainNumbersBecomeCodesAndOldUserNamesAreRenamedInMemoryO
   table.groups[31].terms[1] = ConditionTerm{-1, 1, -2, 0, -5.0};
   snprintf(table.groups[104].name, kGroupNameSize, "グループ 81");
   snprintf(table.groups[105].name, kGroupNameSize, "グループ 99");
-  WriteWholeFile("grp.dat", image);
-  ASSERT_EQ(LoadGroupFile("grp.dat"), 0);
+  ASSERT_EQ(LoadImage(image), 0);
   EXPECT_EQ(Members(30), (std::vector<StockCode>{Code(1301), Code(7203)}));
   EXPECT_EQ(Group(31).terms[0].constant, static_cast<double>(Code(2000)));
   EXPECT_EQ(Group(31).terms[1].constant, -5.0);
@@ -296,8 +291,6 @@ TEST_F(GroupStoreTest, PlainNumbersBecomeCodesAndOldUserNamesAreRenamedInMemoryO
   EXPECT_STREQ(GetGroupName(105), "グループ 99");
   EXPECT_EQ(ReadWholeFile("grp.dat"), image);
 }
-
-// ---- Saving -----------------------------------------------------------------------------
 
 TEST_F(GroupStoreTest, SavesRotateTheBackupsNewestFirst) {
   BuildDefaultGroups(*gGroupTable, 0);
@@ -339,8 +332,6 @@ TEST_F(GroupStoreTest, FailedWritesAreReportedAndSpareTheBackups) {
   EXPECT_EQ(ReadWholeFile("BACKUP/grp01.dat"), BytesOf(gGroupTable));
 }
 
-// ---- Member lists and bits ---------------------------------------------------------------
-
 TEST_F(GroupStoreTest, AddingKeepsTheOrderAndRefusesDuplicatesAndAFullGroup) {
   BuildDefaultGroups(*gGroupTable, 40);
   AddStockToGroup(Code(7203), 40);
@@ -357,8 +348,9 @@ TEST_F(GroupStoreTest, AddingKeepsTheOrderAndRefusesDuplicatesAndAFullGroup) {
   GroupRecord& full = Group(41);
   full.sortItem = kSortByStockCode;
   full.sortOrder = 1;
-  full.memberCount = kMaxGroupMembers - 1;
-  for (int i = 1; i < kMaxGroupMembers; ++i) full.members[i - 1] = Code(i);
+  std::vector<StockCode> codes;
+  for (int i = 1; i < kMaxGroupMembers; ++i) codes.push_back(Code(i));
+  SetMembers(41, codes);
   AddStockToGroup(Code(0), 41);
   ASSERT_EQ(full.memberCount, kMaxGroupMembers);
   EXPECT_EQ(full.members[0], Code(4999));
@@ -371,21 +363,16 @@ TEST_F(GroupStoreTest, AddingKeepsTheOrderAndRefusesDuplicatesAndAFullGroup) {
 }
 
 TEST_F(GroupStoreTest, InsertionFindsItsPlaceInEitherOrder) {
-  GroupRecord& group = Group(42);
-  group.sortItem = kSortByStockCode;
-  group.memberCount = 3;
-  const StockCode up[3] = {Code(1000), Code(2000), Code(3000)};
-  memcpy(group.members, up, sizeof up);
+  Group(42).sortItem = kSortByStockCode;
+  SetMembers(42, {Code(1000), Code(2000), Code(3000)});
   EXPECT_EQ(InsertCodeSorted(*gGroupTable, 42, Code(2500)), 2);
   EXPECT_EQ(InsertCodeSorted(*gGroupTable, 42, Code(500)), 0);
-  group.sortOrder = 1;
-  group.memberCount = 3;
-  const StockCode down[3] = {Code(3000), Code(2000), Code(1000)};
-  memcpy(group.members, down, sizeof down);
+  Group(42).sortOrder = 1;
+  SetMembers(42, {Code(3000), Code(2000), Code(1000)});
   EXPECT_EQ(InsertCodeSorted(*gGroupTable, 42, Code(2500)), 1);
-  group.sortItem = 3;  // equal keys: after all of them
+  Group(42).sortItem = 3;  // equal keys: after all of them
   EXPECT_EQ(InsertCodeSorted(*gGroupTable, 42, Code(1)), 4);
-  group.memberCount = 0;
+  Group(42).memberCount = 0;
   EXPECT_EQ(InsertCodeSorted(*gGroupTable, 42, Code(1)), 0);
 }
 
@@ -397,9 +384,7 @@ TEST_F(GroupStoreTest, MembershipBitsFollowTheFourLittleEndianWords) {
   SetGroupMemberBit(-1, 0);
   uint32_t words[4];
   memcpy(words, gStockTable->records[0].groupBits, sizeof words);
-  EXPECT_EQ(words[1], 2u);
-  EXPECT_EQ(words[3], 0x80000000u);
-  EXPECT_EQ(words[0] | words[2], 0u);
+  EXPECT_EQ(Row(words[0], words[1], words[2], words[3]), Row(0, 2, 0, 0x80000000u));
   EXPECT_TRUE(HasGroupMemberBit(0, 33));
   ClearGroupMemberBit(0, 33);
   EXPECT_FALSE(HasGroupMemberBit(0, 33));
@@ -409,11 +394,8 @@ TEST_F(GroupStoreTest, PurgeDropsOneUnknownCodePerManualGroupAndExtractsAgain) {
   AddListed(1301, 1);
   AddListed(7203, 1);
   for (int g = 0; g < kGroupCount; ++g) BuildDefaultGroups(*gGroupTable, g);
-  const StockCode codes[4] = {Code(1301), Code(1111), Code(7203), Code(2222)};
-  memcpy(Group(60).members, codes, sizeof codes);
-  Group(60).memberCount = 4;
-  Group(1).memberCount = 1;  // stale
-  Group(1).members[0] = Code(2222);
+  SetMembers(60, {Code(1301), Code(1111), Code(7203), Code(2222)});
+  SetMembers(1, {Code(2222)});  // stale
   PurgeUnknownCodesFromGroups();
   EXPECT_EQ(Members(60), (std::vector<StockCode>{Code(1301), Code(7203), Code(2222)}));
   EXPECT_EQ(Members(1), (std::vector<StockCode>{Code(1301), Code(7203)}));
