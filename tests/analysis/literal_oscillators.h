@@ -10,20 +10,9 @@
 #include <vector>
 
 #include "records/price_series.h"
+#include "tests/analysis/literal_kernels.h"
 
 using LiteralValues = std::vector<int32_t>;
-
-// Toward zero; saturated to 32 bits, NaN as 0.
-inline int32_t LiteralTruncate(double value) {
-  if (std::isnan(value)) return 0;
-  if (value >= 2147483648.0) return INT32_MAX;
-  if (value <= -2147483649.0) return INT32_MIN;
-  return static_cast<int32_t>(value);
-}
-
-inline int32_t LiteralSaturate(int64_t value) {
-  return static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(value, INT32_MIN), INT32_MAX));
-}
 
 inline int64_t LiteralClose(const BarSeries& bars, int k) { return bars.bars[k].close; }
 
@@ -32,24 +21,14 @@ inline LiteralValues LiteralRsi(const BarSeries& bars, int n) {
   LiteralValues out(static_cast<size_t>(count), 5000);
   const int first = n + 1;
   for (int i = first; i < count; ++i) {
-    double up = 0.0;
-    double down = 0.0;
+    double up = 0.0, down = 0.0;
     for (int k = i - n + 1; k <= i; ++k) {
       const int64_t change = LiteralClose(bars, k) - LiteralClose(bars, k - 1);
       if (change > 0) up += static_cast<double>(change);
       if (change < 0) down += static_cast<double>(-change);
     }
-    double rs;
-    if (up == 0.0 && down == 0.0) {
-      rs = 1.0;
-    } else if (up == 0.0) {
-      rs = 0.0;
-    } else if (down == 0.0) {
-      rs = 100.0;
-    } else {
-      rs = (up / n) / (down / n);
-    }
-    out[i] = std::clamp(LiteralTruncate((100.0 - 100.0 / (rs + 1.0)) * 100.0), 0, 10000);
+    const double rs = up == 0.0 && down == 0.0 ? 1.0 : up == 0.0 ? 0.0 : down == 0.0 ? 100.0 : (up / n) / (down / n);
+    out[i] = std::clamp(literal::Truncate((100.0 - 100.0 / (rs + 1.0)) * 100.0), 0, 10000);
   }
   if (count > first) std::fill(out.begin(), out.begin() + first, out[first]);
   return out;
@@ -83,17 +62,14 @@ inline LiteralValues LiteralRci(const BarSeries& bars, int n) {
     for (int j = 0; j < n; ++j) d += static_cast<int64_t>(j - ranks[j]) * (j - ranks[j]);
     const double cubeLessN = static_cast<double>(n) * n * n - n;
     const double value = (1.0 - 6.0 * static_cast<double>(d) / cubeLessN) * 100.0 * 100.0;
-    out[i] = std::clamp(LiteralTruncate(value), -10000, 10000);
+    out[i] = std::clamp(literal::Truncate(value), -10000, 10000);
   }
   if (count > first) std::fill(out.begin(), out.begin() + first, out[first]);
   return out;
 }
 
 struct LiteralStochastics {
-  LiteralValues k;
-  LiteralValues d;
-  LiteralValues pos;
-  LiteralValues range;
+  LiteralValues k, d, pos, range;
 };
 
 inline LiteralStochastics LiteralStochasticsOf(const BarSeries& bars, int n, int m) {
@@ -103,28 +79,26 @@ inline LiteralStochastics LiteralStochasticsOf(const BarSeries& bars, int n, int
   out.pos.assign(static_cast<size_t>(count), 0);
   out.range.assign(static_cast<size_t>(count), 0);
   for (int i = n; i < count; ++i) {
-    int64_t highest = bars.bars[i].high;
-    int64_t lowest = bars.bars[i].low;
+    int64_t highest = bars.bars[i].high, lowest = bars.bars[i].low;
     for (int j = i - n + 1; j <= i; ++j) {
       highest = std::max<int64_t>(highest, bars.bars[j].high);
       lowest = std::min<int64_t>(lowest, bars.bars[j].low);
     }
-    out.range[i] = LiteralSaturate(highest - lowest);
-    out.pos[i] = LiteralSaturate(LiteralClose(bars, i) - lowest);
-    out.k[i] = out.range[i] == 0 ? 0 : LiteralTruncate(out.pos[i] * 10000.0 / out.range[i]);
+    out.range[i] = literal::Saturate(highest - lowest);
+    out.pos[i] = literal::Saturate(LiteralClose(bars, i) - lowest);
+    out.k[i] = out.range[i] == 0 ? 0 : literal::Truncate(out.pos[i] * 10000.0 / out.range[i]);
   }
   if (count > n) std::fill(out.k.begin(), out.k.begin() + n, out.k[n]);
 
   out.d.assign(static_cast<size_t>(count), 50);
   const int first = n + m;
   for (int i = first; i < count; ++i) {
-    double sp = 0.0;
-    double sr = 0.0;
+    double sp = 0.0, sr = 0.0;
     for (int j = i - m + 1; j <= i; ++j) {
       sp += out.pos[j];
       sr += out.range[j];
     }
-    out.d[i] = sr == 0.0 ? 0 : LiteralTruncate(sp * 10000.0 / sr);
+    out.d[i] = sr == 0.0 ? 0 : literal::Truncate(sp * 10000.0 / sr);
   }
   if (count > first) std::fill(out.d.begin(), out.d.begin() + first, out.d[first]);
   return out;
@@ -132,19 +106,13 @@ inline LiteralStochastics LiteralStochasticsOf(const BarSeries& bars, int n, int
 
 inline std::pair<LiteralValues, LiteralValues> LiteralDirectionalMovement(const BarSeries& bars) {
   const size_t count = static_cast<size_t>(bars.count);
-  LiteralValues plus(count, 0);
-  LiteralValues minus(count, 0);
+  LiteralValues plus(count, 0), minus(count, 0);
   for (size_t i = 1; i < count; ++i) {
     const int64_t up = static_cast<int64_t>(bars.bars[i].high) - bars.bars[i - 1].high;
     const int64_t down = static_cast<int64_t>(bars.bars[i - 1].low) - bars.bars[i].low;
-    if (up > 0 && down > 0) {
-      if (up > down) plus[i] = LiteralSaturate(up);
-      if (down > up) minus[i] = LiteralSaturate(down);
-    } else if (up > 0) {
-      plus[i] = LiteralSaturate(up);
-    } else if (down > 0) {
-      minus[i] = LiteralSaturate(down);
-    }
+    // The larger move counts when both are moves.
+    if (up > 0 && (down <= 0 || up > down)) plus[i] = literal::Saturate(up);
+    if (down > 0 && (up <= 0 || down > up)) minus[i] = literal::Saturate(down);
   }
   return {plus, minus};
 }
@@ -152,23 +120,20 @@ inline std::pair<LiteralValues, LiteralValues> LiteralDirectionalMovement(const 
 inline LiteralValues LiteralTrueRange(const BarSeries& bars) {
   LiteralValues tr(static_cast<size_t>(bars.count), 0);
   for (int i = 0; i < bars.count; ++i) {
-    const int64_t high = bars.bars[i].high;
-    const int64_t low = bars.bars[i].low;
+    const int64_t high = bars.bars[i].high, low = bars.bars[i].low;
     int64_t widest = std::abs(high - low);
-    if (i >= 1) {
-      widest = std::max(widest, std::abs(high - LiteralClose(bars, i - 1)));
-      widest = std::max(widest, std::abs(low - LiteralClose(bars, i - 1)));
-    }
-    tr[i] = LiteralSaturate(widest);
+    if (i >= 1)
+      widest =
+          std::max({widest, std::abs(high - LiteralClose(bars, i - 1)), std::abs(low - LiteralClose(bars, i - 1))});
+    tr[i] = literal::Saturate(widest);
   }
   return tr;
 }
 
 inline LiteralValues LiteralDirectionalIndex(const LiteralValues& dm, const LiteralValues& tr) {
   LiteralValues out(dm.size(), 0);
-  for (size_t i = 0; i < dm.size(); ++i) {
-    if (tr[i] != 0) out[i] = LiteralSaturate(static_cast<int64_t>(dm[i]) * 10000 / tr[i]);
-  }
+  for (size_t i = 0; i < dm.size(); ++i)
+    if (tr[i] != 0) out[i] = literal::Saturate(static_cast<int64_t>(dm[i]) * 10000 / tr[i]);
   return out;
 }
 
@@ -176,7 +141,7 @@ inline LiteralValues LiteralDirectionalSpread(const LiteralValues& plusDi, const
   LiteralValues out(plusDi.size(), 0);
   for (size_t i = 0; i < plusDi.size(); ++i) {
     const int64_t s = static_cast<int64_t>(plusDi[i]) + minusDi[i];
-    if (s != 0) out[i] = LiteralSaturate(std::abs(static_cast<int64_t>(plusDi[i]) - minusDi[i]) * 10000 / s);
+    if (s != 0) out[i] = literal::Saturate(std::abs(static_cast<int64_t>(plusDi[i]) - minusDi[i]) * 10000 / s);
   }
   return out;
 }
