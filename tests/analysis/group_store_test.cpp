@@ -95,8 +95,15 @@ int LoadImage(const std::vector<uint8_t>& image) {
   return LoadGroupFile("grp.dat");
 }
 
+using Files = std::vector<std::vector<uint8_t>>;
+
 // The main file and its three backups.
-const char* const kGroupFiles[] = {"grp.dat", "BACKUP/grp01.dat", "BACKUP/grp02.dat", "BACKUP/grp03.dat"};
+Files GroupFiles() {
+  Files files;
+  for (const char* path : {"grp.dat", "BACKUP/grp01.dat", "BACKUP/grp02.dat", "BACKUP/grp03.dat"})
+    files.push_back(ReadWholeFile(path));
+  return files;
+}
 
 TEST_F(GroupStoreTest, NothingOnDiskGivesTheBuiltInGroupsWrittenFourTimes) {
   AddListed(1001, 6);
@@ -109,7 +116,7 @@ TEST_F(GroupStoreTest, NothingOnDiskGivesTheBuiltInGroupsWrittenFourTimes) {
   // The automatic groups without terms were extracted before the save.
   EXPECT_EQ(Members(0), (std::vector<StockCode>{Code(1001), Code(1301)}));
   EXPECT_EQ(Members(8), (std::vector<StockCode>{Code(1001)}));
-  for (const char* path : kGroupFiles) EXPECT_EQ(ReadWholeFile(path), BytesOf(gGroupTable)) << path;
+  EXPECT_EQ(GroupFiles(), Files(4, BytesOf(gGroupTable)));
 }
 
 TEST_F(GroupStoreTest, SuppliedDefaultsAreUsedOnlyAtTheExactSize) {
@@ -220,7 +227,7 @@ TEST_F(GroupStoreTest, DamagedFilesAreSetAsideAndTheBackupsTakeOver) {
     EXPECT_EQ(ReadWholeFile("grp.dat" + suffix), images[i]) << i;
     EXPECT_EQ(ReadWholeFile("BACKUP/grp01.dat" + suffix), images[i]) << i;
     ASSERT_EQ(SaveGroupFile(0), 0);
-    for (const char* path : kGroupFiles) EXPECT_EQ(ReadWholeFile(path), good) << path;
+    EXPECT_EQ(GroupFiles(), Files(4, good)) << i;
   }
   EXPECT_EQ(ReadWholeFile("grp.dat.damaged"), images[0]);
 }
@@ -234,41 +241,35 @@ TEST_F(GroupStoreTest, OtherItemBaseIsRebasedAndWrittenBack) {
   table.groups[7].terms[0] = ConditionTerm{149, 0, -2, 0, 1.5};
   table.groups[7].terms[1] = ConditionTerm{60, 0, 60, 0, 0.0};  // beyond the count
   ASSERT_EQ(LoadImage(image), 0);
-  EXPECT_EQ(Group(7).sortItem, 101);
-  EXPECT_EQ(Group(7).terms[0].left, 231);
-  EXPECT_EQ(Group(7).terms[0].right, -2);
-  EXPECT_EQ(Group(7).terms[1].left, 60);
-  EXPECT_EQ(gGroupTable->itemBase, 91u);
+  EXPECT_EQ(Row(Group(7).sortItem, Group(7).terms[0].left, Group(7).terms[0].right, Group(7).terms[1].left,
+                gGroupTable->itemBase),
+            Row(101, 231, -2, 60, 91));
   EXPECT_EQ(ReadWholeFile("grp.dat"), BytesOf(gGroupTable));
   // No version wrote base 0: the codes stay, the header is made current.
   table.itemBase = 0;
   ASSERT_EQ(LoadImage(image), 0);
-  EXPECT_EQ(Group(7).sortItem, 60);
-  EXPECT_EQ(reinterpret_cast<const GroupTable*>(ReadWholeFile("grp.dat").data())->itemBase, 91u);
+  EXPECT_EQ(Row(Group(7).sortItem, gGroupTable->itemBase), Row(60, 91));
+  EXPECT_EQ(ReadWholeFile("grp.dat"), BytesOf(gGroupTable));
 }
 
 TEST_F(GroupStoreTest, OlderSizesAreConvertedAndWrittenBackInTheCurrentSize) {
-  struct Case {
-    size_t header;
-    int groups;
-    size_t recordBytes;
-    uint32_t base;
-    int16_t sortItem;
-  };
-  for (const Case& c : {Case{0, 56, 8440, 0, 101}, Case{8, 56, 8440, 91, 60}, Case{8, 88, 8440, 50, 101},
-                        Case{8, 88, 10440, 91, 60}, Case{8, 88, 20440, 91, 60}}) {
-    ASSERT_EQ(LoadImage(OldImage(c.header, c.groups, c.recordBytes, c.base)), 0) << c.groups << " x " << c.recordBytes;
+  // Header bytes, groups, record bytes, item base, and the sort item loaded.
+  constexpr int kCases[][5] = {{0, 56, 8440, 0, 101},
+                               {8, 56, 8440, 91, 60},
+                               {8, 88, 8440, 50, 101},
+                               {8, 88, 10440, 91, 60},
+                               {8, 88, 20440, 91, 60}};
+  for (const auto& [header, groups, recordBytes, base, sortItem] : kCases) {
+    ASSERT_EQ(LoadImage(OldImage(header, groups, recordBytes, base)), 0) << groups << " x " << recordBytes;
     EXPECT_STREQ(GetGroupName(0), "古い");
-    EXPECT_EQ(Group(0).sortItem, c.sortItem);
     EXPECT_EQ(Members(0), (std::vector<StockCode>{Code(1301), Code(7203)}));
-    EXPECT_STREQ(GetGroupName(c.groups), c.groups == 56 ? "グループ 33" : "グループ 65");
-    EXPECT_EQ(gGroupTable->programVersion, 0x16000000u);
-    const std::vector<uint8_t> written = ReadWholeFile("grp.dat");
+    EXPECT_STREQ(GetGroupName(groups), groups == 56 ? "グループ 33" : "グループ 65");
+    EXPECT_EQ(Row(Group(0).sortItem, gGroupTable->programVersion, gGroupTable->itemBase),
+              Row(sortItem, 0x16000000, 91));
+    std::vector<uint8_t> written = ReadWholeFile("grp.dat");
     ASSERT_EQ(written.size(), kTableBytes);
-    EXPECT_EQ(reinterpret_cast<const GroupTable*>(written.data())->itemBase, 91u);
-    if (c.recordBytes == 10440) {
-      EXPECT_EQ(Group(0).members[5], 0xFFFF8000u);  // sign-extended
-    }
+    EXPECT_EQ(TableIn(written).itemBase, 91u);
+    EXPECT_TRUE(recordBytes != 10440 || Group(0).members[5] == 0xFFFF8000u);  // sign-extended
   }
 }
 
@@ -300,10 +301,7 @@ TEST_F(GroupStoreTest, SavesRotateTheBackupsNewestFirst) {
   WriteWholeFile("BACKUP/grp03.dat", {3});
   ASSERT_EQ(SaveGroupFile(0), 0);
   const std::vector<uint8_t> saved = BytesOf(gGroupTable);
-  EXPECT_EQ(ReadWholeFile("grp.dat"), saved);
-  EXPECT_EQ(ReadWholeFile("BACKUP/grp01.dat"), saved);
-  EXPECT_EQ(ReadWholeFile("BACKUP/grp02.dat"), std::vector<uint8_t>{1});
-  EXPECT_EQ(ReadWholeFile("BACKUP/grp03.dat"), std::vector<uint8_t>{2});
+  EXPECT_EQ(GroupFiles(), (Files{saved, saved, {1}, {2}}));
 
   gTimeBackMode = 1;
   snprintf(Group(0).name, kGroupNameSize, "過去");
@@ -341,8 +339,7 @@ TEST_F(GroupStoreTest, AddingKeepsTheOrderAndRefusesDuplicatesAndAFullGroup) {
   gRefreshedGroup = -1;
   AddStockToGroup(Code(7203), 40);
   AddStockToGroup(Code(1301), kGroupCount);
-  EXPECT_EQ(Members(40).size(), 2u);
-  EXPECT_EQ(gRefreshedGroup, -1);
+  EXPECT_EQ(Row(Members(40).size(), gRefreshedGroup), Row(2, -1));
 
   // A 5000th member still goes to its place; a 5001st is refused.
   GroupRecord& full = Group(41);
@@ -353,13 +350,11 @@ TEST_F(GroupStoreTest, AddingKeepsTheOrderAndRefusesDuplicatesAndAFullGroup) {
   SetMembers(41, codes);
   AddStockToGroup(Code(0), 41);
   ASSERT_EQ(full.memberCount, kMaxGroupMembers);
-  EXPECT_EQ(full.members[0], Code(4999));
-  EXPECT_EQ(full.members[4999], Code(0));
+  EXPECT_EQ(Row(full.members[0], full.members[4999]), Row(Code(4999), Code(0)));
   AddStockToGroup(Code(9999), 41);
-  EXPECT_EQ(InsertCodeSorted(*gGroupTable, 41, Code(9999)), -1);
-  EXPECT_EQ(full.memberCount, kMaxGroupMembers);
-  EXPECT_EQ(FindCodeInGroup(*gGroupTable, 41, Code(9999)), -1);
-  EXPECT_EQ(FindCodeInGroup(*gGroupTable, 41, Code(0)), 4999);
+  EXPECT_EQ(Row(InsertCodeSorted(*gGroupTable, 41, Code(9999)), full.memberCount,
+                FindCodeInGroup(*gGroupTable, 41, Code(9999)), FindCodeInGroup(*gGroupTable, 41, Code(0))),
+            Row(-1, kMaxGroupMembers, -1, 4999));
 }
 
 TEST_F(GroupStoreTest, InsertionFindsItsPlaceInEitherOrder) {

@@ -38,10 +38,6 @@ inline const char* BarsKindName(BarsKind kind) {
   return kNames[static_cast<int>(kind)];
 }
 
-inline std::string CaseName(BarsKind kind, int count, int n) {
-  return std::string(BarsKindName(kind)) + ", " + std::to_string(count) + " bars, N=" + std::to_string(n);
-}
-
 inline PriceBar MakeBar(int32_t open, int32_t high, int32_t low, int32_t close, int32_t volume) {
   return {0, open, high, low, close, volume};
 }
@@ -98,15 +94,6 @@ inline std::unique_ptr<BarSeries> BarsFromCloses(const std::vector<int32_t>& clo
   return series;
 }
 
-// The first k bars of a series, garbage after them.
-inline std::unique_ptr<BarSeries> Prefix(const BarSeries& bars, int k) {
-  auto series = BarsFromCloses({});
-  series->code = bars.code;
-  series->count = k;
-  std::copy(bars.bars, bars.bars + k, series->bars);
-  return series;
-}
-
 template <typename Series>
 std::unique_ptr<Series> Filled(uint8_t fill) {
   auto series = std::make_unique<Series>();
@@ -141,32 +128,27 @@ struct ScratchHolder {
   KernelScratchSet set{};
   explicit ScratchHolder(uint8_t fill = kGarbage) {
     if (!AllocateKernelScratchSet(&set)) std::abort();
-    Fill(fill);
+    for (IntSeries* series : set.ints) std::memset(series, fill, sizeof(IntSeries));
+    for (RealSeries* series : set.reals) std::memset(series, fill, sizeof(RealSeries));
   }
   ~ScratchHolder() { FreeKernelScratchSet(&set); }
   ScratchHolder(const ScratchHolder&) = delete;
   ScratchHolder& operator=(const ScratchHolder&) = delete;
-  void Fill(uint8_t fill = kGarbage) {
-    for (IntSeries* series : set.ints) std::memset(series, fill, sizeof(IntSeries));
-    for (RealSeries* series : set.reals) std::memset(series, fill, sizeof(RealSeries));
-  }
 };
 
-inline std::string ValueText(int32_t value) { return std::to_string(value); }
+// A value in full (integers included).
 inline std::string ValueText(double value) {
   char text[40];
   std::snprintf(text, sizeof text, "%.17g", value);
   return text;
 }
-inline bool SameValue(int32_t a, int32_t b) { return a == b; }
-inline bool SameValue(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 // "" when the counts and the counted values are equal (doubles bit for bit), else the first difference.
 template <typename Series>
 std::string SeriesDifference(const Series& fast, const Series& slow) {
   if (fast.count != slow.count) return "count " + std::to_string(fast.count) + " != " + std::to_string(slow.count);
   for (int i = 0; i < std::clamp<int32_t>(fast.count, 0, kMaxBars); ++i)
-    if (!SameValue(fast.values[i], slow.values[i]))
+    if (std::memcmp(&fast.values[i], &slow.values[i], sizeof fast.values[i]) != 0)
       return "value " + std::to_string(i) + ": " + ValueText(fast.values[i]) + " != " + ValueText(slow.values[i]);
   return "";
 }
@@ -206,7 +188,9 @@ std::string FirstDifference(const std::vector<int>& periods, uint32_t seed, Chec
     for (int count : CountsAround(std::max(n, 1), random)) {
       for (BarsKind kind : kAllBarsKinds) {
         const std::string difference = check(*MakeBars(kind, count, static_cast<uint32_t>(random())), n);
-        if (!difference.empty()) return CaseName(kind, count, n) + ": " + difference;
+        if (!difference.empty())
+          return std::string(BarsKindName(kind)) + ", " + std::to_string(count) + " bars, N=" + std::to_string(n) +
+                 ": " + difference;
       }
     }
   }
