@@ -1,5 +1,5 @@
-// Simple and exponential averages and the rate of change against the literal
-// kernels, plus the cases a random series rarely makes.
+// Simple and exponential averages, the rate of change, on-balance volume and
+// the volume ratio against the literal kernels, plus a case random series miss.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -68,6 +68,27 @@ TEST(AverageKernelsMatchLiteral, OverSeries) {
   ExpectMatches(SmoothExponentialSeries, literal::ExponentialSeries, 5, OfRange);
   ExpectMatches(ComputeRateOfChange, literal::RateOfChange, 5, OfRange);
   ExpectMatches(ComputeRealAverage, literal::RealAverage, 3, OfShape);
+}
+
+TEST(VolumeKernelsMatchLiteral, Obv) {
+  ScratchHolder scratch;
+  for (int unit : {-1, 0, 1, 100, INT32_MAX}) {
+    EXPECT_EQ(FirstDifference({20, 300}, 51,
+                              [&](const BarSeries& bars, int) {
+                                auto got = GarbageIntSeries(), want = GarbageIntSeries();
+                                ComputeObv(bars, got.get(), unit, scratch.set);
+                                literal::Obv(bars, want.get(), unit);
+                                return Difference(*got, *want);
+                              }),
+              "")
+        << "unit " << unit;
+  }
+}
+
+TEST(VolumeKernelsMatchLiteral, VolumeRatio) {
+  EXPECT_EQ(FirstDifference({-2, 0, 1, 2, 3, 5, 25, 75, 2560, 5118, 5119, 5120, 65535}, 52, ComputeVolumeRatio,
+                            literal::VolumeRatio),
+            "");
 }
 
 // MACD's long average over fewer bars than its period must stay in the short
