@@ -35,21 +35,13 @@ const StockCode kCodeA = StringToCode("3001");
 const StockCode kCodeB = StringToCode("3002");
 const StockCode kUnlistedCode = StringToCode("3999");
 
-// A random walk of plausible daily bars on weekdays.
+// Random-walk bars on consecutive weekdays.
 std::unique_ptr<BarSeries> DailyBars(StockCode code, int count, uint32_t seed) {
-  std::mt19937 random(seed);
-  auto bars = std::make_unique<BarSeries>();
+  auto bars = kernel_test::MakeBars(kernel_test::BarsKind::kRandomWalk, count, seed);
   bars->code = code;
-  bars->count = count;
-  int32_t close = 800 + static_cast<int32_t>(seed % 400);
   for (int i = 0, day = 0; i < count; ++i, ++day) {
     while (GetDayOfWeek(AddCalendarDays(kFirstDay, day)) % 6 == 0) ++day;
-    const int32_t open = close;
-    close = std::max<int32_t>(1, close + static_cast<int32_t>(random() % 41) - 20);
-    const int32_t high = std::max(open, close) + static_cast<int32_t>(random() % 15);
-    const int32_t low = std::max<int32_t>(1, std::min(open, close) - static_cast<int32_t>(random() % 15));
-    bars->bars[i] = {
-        AddCalendarDays(kFirstDay, day), open, high, low, close, 100 * static_cast<int32_t>(1 + random() % 900)};
+    bars->bars[i].date = AddCalendarDays(kFirstDay, day);
   }
   return bars;
 }

@@ -13,8 +13,6 @@
 
 namespace literal {
 
-// ---- Conversions and ranges ---------------------------------------------------------
-
 inline int32_t Truncate(double value) {
   if (std::isnan(value)) return 0;
   if (value >= 2147483647.0) return INT32_MAX;
@@ -30,8 +28,6 @@ inline int32_t Saturate(int64_t value) {
 
 inline int Period(int n) { return n < 1 ? 1 : n; }
 inline int Count(int32_t count) { return count < 0 ? 0 : (count > kMaxBars ? kMaxBars : count); }
-
-// ---- Simple averages ------------------------------------------------------------------
 
 // The mean of the n inputs ending at bar end.
 template <typename ValueAt>
@@ -93,8 +89,6 @@ inline void RealAverage(const RealSeries& in, RealSeries* out, int n) {
       Count(in.count), n, [&in](int k) { return in.values[k]; }, mean, Same, Same, out);
 }
 
-// ---- Exponential averages and the rate of change -------------------------------------------
-
 // Seeded with the mean of the first n inputs, then each value smooths the one before.
 inline void Exponential(const std::vector<int32_t>& input, IntSeries* out, int n) {
   n = Period(n);
@@ -132,8 +126,6 @@ inline void RateOfChange(const IntSeries& in, IntSeries* out, int n) {
     out->values[i] = i < n || in.values[i - n] == 0 ? 10000 : Truncate(in.values[i] * 10000.0 / in.values[i - n]);
 }
 
-// ---- Deviation rate ------------------------------------------------------------------------
-
 inline void DeviationFromAverage(const BarSeries& bars, const IntSeries& avg, IntSeries* out) {
   out->count = Count(avg.count);
   for (int i = 0; i < out->count; ++i) {
@@ -154,8 +146,6 @@ inline void DeviationRate(const BarSeries& bars, IntSeries* out, int n1, int n2)
   DeviationFromAverage(bars, *average, second.get());
   for (int i = 0; i < out->count; ++i) out->values[i] = Saturate(int64_t{out->values[i]} + second->values[i]);
 }
-
-// ---- Bollinger bands --------------------------------------------------------------------------
 
 // bands: centre, +1, -1, +2, -2, +3, -3 sigma. Squares count from bar n on.
 inline void BollingerBands(const BarSeries& bars, IntSeries* typical, RealSeries* const bands[7], int n) {
@@ -187,19 +177,17 @@ inline void BollingerBands(const BarSeries& bars, IntSeries* typical, RealSeries
 // The highest high and lowest low of the bars of i-n+1..i that exist.
 inline int32_t HighestHigh(const BarSeries& bars, int i, int n) {
   int32_t highest = 0;
-  for (int k = i - n + 1; k <= i; ++k)
-    if (k >= 0 && k < Count(bars.count) && bars.bars[k].high > highest) highest = bars.bars[k].high;
+  for (int k = std::max(0, i - n + 1); k <= i && k < Count(bars.count); ++k)
+    highest = std::max(highest, bars.bars[k].high);
   return highest;
 }
 
 inline int32_t LowestLow(const BarSeries& bars, int i, int n) {
-  int32_t lowest = 2147483647;
-  for (int k = i - n + 1; k <= i; ++k)
-    if (k >= 0 && k < Count(bars.count) && bars.bars[k].low < lowest) lowest = bars.bars[k].low;
+  int32_t lowest = INT32_MAX;
+  for (int k = std::max(0, i - n + 1); k <= i && k < Count(bars.count); ++k)
+    lowest = std::min(lowest, bars.bars[k].low);
   return lowest;
 }
-
-// ---- Ichimoku -------------------------------------------------------------------------------
 
 // From bar `first` on, the middle of the highest high and lowest low of the
 // window; the bars before take the first one's value.
@@ -217,8 +205,6 @@ inline void RangeMidpoint(const BarSeries& bars, RealSeries* out, int window, in
 inline void IchimokuConversion(const BarSeries& bars, RealSeries* out) { RangeMidpoint(bars, out, 9, 30); }
 inline void IchimokuBase(const BarSeries& bars, RealSeries* out) { RangeMidpoint(bars, out, 26, 30); }
 inline void IchimokuSpanB(const BarSeries& bars, RealSeries* out) { RangeMidpoint(bars, out, 52, 52); }
-
-// ---- Parabolic SAR -------------------------------------------------------------------------------
 
 // Fewer than three bars: the closes. Else the SAR moves toward the extreme
 // point by the acceleration factor; a price through it turns the trend.
@@ -252,8 +238,6 @@ inline void ParabolicSar(const BarSeries& bars, RealSeries* sar, IntSeries* posi
     position->values[i] = falling ? 1 : 0;
   }
 }
-
-// ---- Volume ----------------------------------------------------------------------------------
 
 // Volumes in units of the trading unit (1000 when none), ten or a hundred
 // times larger when the first 20 bars trade heavily.
@@ -290,29 +274,22 @@ inline void VolumeRatio(const BarSeries& bars, IntSeries* out, int n) {
   for (int i = 0; i <= n && count > n + 1; ++i) out->values[i] = out->values[n + 1];
 }
 
-// ---- Library functions ------------------------------------------------------------------------
-
+// The mean volume, and the mean range per mille of the bar's middle, of the
+// bars of i-n+1..i that exist.
 inline int32_t AverageVolume(const BarSeries& bars, int i, int n) {
   int64_t sum = 0;
   int used = 0;
-  for (int k = i - n + 1; k <= i; ++k) {
-    if (k < 0 || k >= Count(bars.count)) continue;
-    sum += bars.bars[k].volume;
-    ++used;
-  }
+  for (int k = std::max(0, i - n + 1); k <= i && k < Count(bars.count); ++k, ++used) sum += bars.bars[k].volume;
   return used == 0 ? 0 : Truncate(static_cast<double>(sum) / used);
 }
 
 inline int32_t BarRangeRate(const BarSeries& bars, int i, int n) {
   double sum = 0.0;
   int used = 0;
-  for (int k = i - n + 1; k <= i; ++k) {
-    if (k < 0 || k >= Count(bars.count)) continue;
-    const int64_t high = bars.bars[k].high;
-    const int64_t low = bars.bars[k].low;
-    ++used;
-    if (high + low == 0) continue;
-    sum += static_cast<double>(std::llabs(high - low) * 1000) / (static_cast<double>(high + low) * 0.5);
+  for (int k = std::max(0, i - n + 1); k <= i && k < Count(bars.count); ++k, ++used) {
+    const int64_t high = bars.bars[k].high, low = bars.bars[k].low;
+    if (high + low != 0)
+      sum += static_cast<double>(std::llabs(high - low) * 1000) / (static_cast<double>(high + low) * 0.5);
   }
   return used == 0 ? 0 : Truncate(sum / used);
 }

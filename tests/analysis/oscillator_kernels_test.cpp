@@ -19,8 +19,6 @@ using namespace kernel_test;
 constexpr int32_t kTop = INT32_MAX;
 constexpr uint8_t kFill = 0xAB;
 
-// ---- Series ---------------------------------------------------------------------------
-
 std::unique_ptr<BarSeries> HighLowClose(const std::vector<std::vector<int32_t>>& rows) {
   auto bars = BarsFromCloses({});
   for (const auto& row : rows) bars->bars[bars->count++] = MakeBar(row[2], row[0], row[1], row[2], 1000);
@@ -79,8 +77,6 @@ std::unique_ptr<BarSeries> Oscillating(int kind, int count, uint32_t seed) {
   return bars;
 }
 
-// ---- Running and comparing the kernels ------------------------------------------------
-
 // The counted values of a kernel's output; nothing at or beyond the count may change.
 LiteralValues Written(const IntSeries& out, uint8_t fill) {
   const auto* tail = reinterpret_cast<const uint8_t*>(out.values + std::clamp(out.count, 0, kMaxBars));
@@ -132,43 +128,38 @@ LiteralValues Spread(const LiteralValues& plus, const LiteralValues& minus, uint
 
 LiteralValues Repeated(size_t count, int32_t value) { return LiteralValues(count, value); }
 
-::testing::AssertionResult Same(const LiteralValues& fast, const LiteralValues& literal) {
-  if (fast == literal) return ::testing::AssertionSuccess();
-  if (fast.size() != literal.size())
-    return ::testing::AssertionFailure() << "counts " << fast.size() << ", " << literal.size();
-  const size_t i = static_cast<size_t>(std::mismatch(fast.begin(), fast.end(), literal.begin()).first - fast.begin());
-  return ::testing::AssertionFailure() << "bar " << i << ": " << fast[i] << " but literally " << literal[i];
+// "" or the first difference between the kernel's values and the literal ones.
+std::string Diff(const LiteralValues& fast, const LiteralValues& literal) {
+  return SeriesDifference(*IntSeriesOf(fast), *IntSeriesOf(literal));
 }
 
 void ExpectStochasticsLikeLiteral(const BarSeries& bars, int n, int m, uint8_t fill = kFill) {
   const LiteralStochastics fast = Stochastics(bars, n, m, fill), literal = LiteralStochasticsOf(bars, n, m);
   for (auto part :
        {&LiteralStochastics::k, &LiteralStochastics::d, &LiteralStochastics::pos, &LiteralStochastics::range})
-    EXPECT_TRUE(Same(fast.*part, literal.*part)) << "stochastics " << n << "/" << m;
+    EXPECT_EQ(Diff(fast.*part, literal.*part), "") << "stochastics " << n << "/" << m;
 }
 
 // Every kernel on buffers (scratch included) that held `fill` before.
 void ExpectAllLikeLiteral(const BarSeries& bars, uint8_t fill = kFill) {
-  for (int n : {1, 2, 3, 5, 14, 27}) EXPECT_TRUE(Same(Output(ComputeRsi, bars, n, fill), LiteralRsi(bars, n))) << n;
-  for (int n : {2, 3, 5, 9, 27}) EXPECT_TRUE(Same(Output(ComputeRci, bars, n, fill), LiteralRci(bars, n))) << n;
+  for (int n : {1, 2, 3, 5, 14, 27}) EXPECT_EQ(Diff(Output(ComputeRsi, bars, n, fill), LiteralRsi(bars, n)), "") << n;
+  for (int n : {2, 3, 5, 9, 27}) EXPECT_EQ(Diff(Output(ComputeRci, bars, n, fill), LiteralRci(bars, n)), "") << n;
   for (int n : {1, 6, 12, 24})
-    EXPECT_TRUE(Same(Output(ComputePsychologicalLine, bars, n, fill), LiteralPsychologicalLine(bars, n))) << n;
+    EXPECT_EQ(Diff(Output(ComputePsychologicalLine, bars, n, fill), LiteralPsychologicalLine(bars, n)), "") << n;
   for (const auto& [n, m] : {std::pair{1, 1}, {5, 3}, {14, 3}, {3, 9}, {2, 1}})
     ExpectStochasticsLikeLiteral(bars, n, m, fill);
   const auto fast = Movement(bars, fill);
   const auto literal = LiteralDirectionalMovement(bars);
-  EXPECT_TRUE(Same(fast.first, literal.first)) << "+DM";
-  EXPECT_TRUE(Same(fast.second, literal.second)) << "-DM";
+  EXPECT_EQ(Diff(fast.first, literal.first), "") << "+DM";
+  EXPECT_EQ(Diff(fast.second, literal.second), "") << "-DM";
   const LiteralValues tr = LiteralTrueRange(bars);
-  EXPECT_TRUE(Same(TrueRange(bars, fill), tr)) << "TR";
+  EXPECT_EQ(Diff(TrueRange(bars, fill), tr), "") << "TR";
   const LiteralValues plusDi = LiteralDirectionalIndex(literal.first, tr);
   const LiteralValues minusDi = LiteralDirectionalIndex(literal.second, tr);
-  EXPECT_TRUE(Same(Index(literal.first, tr, fill), plusDi)) << "+DI";
-  EXPECT_TRUE(Same(Index(literal.second, tr, fill), minusDi)) << "-DI";
-  EXPECT_TRUE(Same(Spread(plusDi, minusDi, fill), LiteralDirectionalSpread(plusDi, minusDi))) << "DX";
+  EXPECT_EQ(Diff(Index(literal.first, tr, fill), plusDi), "") << "+DI";
+  EXPECT_EQ(Diff(Index(literal.second, tr, fill), minusDi), "") << "-DI";
+  EXPECT_EQ(Diff(Spread(plusDi, minusDi, fill), LiteralDirectionalSpread(plusDi, minusDi)), "") << "DX";
 }
-
-// ---- Fast kernels against the literal ones ------------------------------------------------
 
 // 0..40 bars covers N-1, N, N+1, N+2 (and N+M for stochastics) of every period tried.
 TEST(OscillatorLiteral, EveryKindOfSeriesAtEveryShortLengthManySeedsAndFullCapacity) {
@@ -196,9 +187,9 @@ TEST(OscillatorLiteral, RisingFallingAndFlatSeries) {
 TEST(OscillatorLiteral, LongPeriodsOverExtremePrices) {
   const auto bars = Oscillating(kExtremePrices, kMaxBars, 5);
   for (int n : {300, 2500, 5000, 5118, 5119})
-    EXPECT_TRUE(Same(Output(ComputeRsi, *bars, n), LiteralRsi(*bars, n))) << n;
+    EXPECT_EQ(Diff(Output(ComputeRsi, *bars, n), LiteralRsi(*bars, n)), "") << n;
   for (int n : {320, 5000})
-    EXPECT_TRUE(Same(Output(ComputePsychologicalLine, *bars, n), LiteralPsychologicalLine(*bars, n))) << n;
+    EXPECT_EQ(Diff(Output(ComputePsychologicalLine, *bars, n), LiteralPsychologicalLine(*bars, n)), "") << n;
   ExpectStochasticsLikeLiteral(*bars, 10, 3000);
   ExpectStochasticsLikeLiteral(*bars, 2000, 2000);
 }
@@ -206,17 +197,15 @@ TEST(OscillatorLiteral, LongPeriodsOverExtremePrices) {
 TEST(OscillatorLiteral, RciAtTheLargestPeriodAndWindowRanksByRepeatedSelection) {
   for (int kind = 0; kind < kKinds; ++kind) {
     const auto bars = Oscillating(kind, 700, 3);
-    EXPECT_TRUE(Same(Output(ComputeRci, *bars, kMaxRciPeriod), LiteralRci(*bars, kMaxRciPeriod))) << kKindNames[kind];
+    EXPECT_EQ(Diff(Output(ComputeRci, *bars, kMaxRciPeriod), LiteralRci(*bars, kMaxRciPeriod)), "") << kKindNames[kind];
   }
   // Every close equal but one, the odd one entering and leaving the window.
   std::vector<int32_t> closes(60, 500);
   closes[20] = 499;
   closes[33] = 501;
   const auto bars = BarsFromCloses(closes);
-  for (int n : {2, 3, 7, 13, 14, 40}) EXPECT_TRUE(Same(Output(ComputeRci, *bars, n), LiteralRci(*bars, n))) << n;
+  for (int n : {2, 3, 7, 13, 14, 40}) EXPECT_EQ(Diff(Output(ComputeRci, *bars, n), LiteralRci(*bars, n)), "") << n;
 }
-
-// ---- Worked examples ------------------------------------------------------------------------
 
 // %D is summed pos over summed range (71 / 125), not the average of %K (5650).
 // Products come before divisions: 57 x 10000 / 100 is exactly 5700 where
