@@ -4,11 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,7 +14,6 @@
 #include "chart/chart_context.h"
 #include "data/period_bars.h"
 #include "data/stock_table.h"
-#include "sheets/sheet_services.h"
 #include "shell/settings.h"
 #include "tests/support/chart_test_support.h"
 #include "tests/support/global_state.h"

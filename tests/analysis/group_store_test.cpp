@@ -15,7 +15,6 @@
 
 #include "analysis/group_lists.h"
 #include "platform/posix_recorder.h"
-#include "common/app_globals.h"
 #include "shell/settings.h"
 #include "tests/support/price_store.h"
 #include "tests/support/row.h"
@@ -125,8 +124,7 @@ TEST_F(GroupStoreTest, NothingOnDiskGivesTheBuiltInGroupsWrittenFourTimes) {
   AddListed(1001, 6);
   AddListed(1301, 1);
   ASSERT_TRUE(LoadGroupsAtStartup());
-  EXPECT_EQ(gGroupTable->programVersion, 0x16000000u);
-  EXPECT_EQ(gGroupTable->itemBase, 91u);
+  EXPECT_EQ(Row(gGroupTable->programVersion, gGroupTable->itemBase), Row(0x16000000, 91));
   EXPECT_STREQ(GetGroupName(0), "全銘柄");
   EXPECT_STREQ(GetGroupName(124), "");
   // The automatic groups without terms were extracted before the save.
@@ -175,7 +173,7 @@ TEST_F(GroupStoreTest, TimeBackFileReplacesTheTableOrEndsTheMode) {
   WriteWholeFile("grptb.dat", timeBack);
   ASSERT_TRUE(LoadGroupsAtStartup());
   EXPECT_EQ(BytesOf(gGroupTable), main);
-  EXPECT_EQ(gTimeBackMode, 0);
+  EXPECT_EQ(gTimeBackMode, 0) << "a damaged time-back file ends the mode";
 }
 
 TEST_F(GroupStoreTest, CurrentFileLoadsAndSavesBackByteForByte) {

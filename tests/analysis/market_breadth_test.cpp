@@ -18,7 +18,6 @@
 #include "data/daily_files.h"
 #include "data/period_bars.h"
 #include "data/stock_table.h"
-#include "common/app_globals.h"
 #include "shell/settings.h"
 #include "tests/support/kernel_series.h"
 #include "tests/support/price_store.h"
@@ -118,11 +117,8 @@ class MarketBreadthTest : public PriceStoreTest {
   }
 
   // The three ratio files.
-  std::vector<std::vector<uint8_t>> RatioFiles() const {
-    std::vector<std::vector<uint8_t>> files;
-    for (const char* name : {"adr_d.dat", "adr_w.dat", "adr_m.dat"})
-      files.push_back(ReadWholeFile(folder_.path() + name));
-    return files;
+  static std::vector<std::vector<uint8_t>> RatioFiles() {
+    return {ReadWholeFile("adr_d.dat"), ReadWholeFile("adr_w.dat"), ReadWholeFile("adr_m.dat")};
   }
 
   // One all-stock run over the stocks' daily, weekly and monthly bars.
@@ -138,7 +134,7 @@ class MarketBreadthTest : public PriceStoreTest {
   std::unique_ptr<BarSeries> index_ = BarsOn(StringToCode("1001"), DayRange(0, kIndexBars), IndexCloses(kIndexBars));
 };
 
-TEST_F(MarketBreadthTest, RatiosCompareTheAveragedCounts) {
+TEST_F(MarketBreadthTest, CountsMovedClosesOnTheIndexBarOfTheSameDateAndComparesTheirAverages) {
   auto ratios = std::make_unique<MarketBreadthSeries>();
   auto even = IntSeriesOf({4, 4, 4, 4, 4, 4});
   ComputeBreadthRatios(ratios.get(), *even, *even, 3, gMainScratch);
@@ -147,9 +143,7 @@ TEST_F(MarketBreadthTest, RatiosCompareTheAveragedCounts) {
                        gMainScratch);
   // Averages over two bars: declines 3, 3, 3, 1 (1.5), 0, 0.
   EXPECT_EQ(Values(*ratios), (Ints{20000, 20000, 20000, 60000, 0, 0}));
-}
 
-TEST_F(MarketBreadthTest, CountsMovedClosesOnTheIndexBarOfTheSameDate) {
   auto index = BarsOn(StringToCode("1001"), {0, 1, 2, 4, 5, 6}, IndexCloses(6));
   auto advances = IntSeriesOf(Ints(6, 0)), declines = IntSeriesOf(Ints(6, 0));
   // Day 3 is not an index day: its move is counted nowhere, and day 4 then
@@ -271,11 +265,10 @@ class MarketBreadthConcurrencyTest : public MarketBreadthTest {};
 TEST_F(MarketBreadthConcurrencyTest, EightThreadsCountLikeOne) {
   constexpr int kThreads = 8;
   const Stocks stocks = RandomStocks(96, 21, 40);
-  const std::vector<const BarSeries*>& list = stocks.list;
   InstallStocks({});
   ASSERT_TRUE(InitMarketBreadth());
   ResetMarketBreadthCounters();
-  CountStocks(list);
+  CountStocks(stocks.list);
   const auto counts = [] {
     std::vector<Ints> all;
     for (int p = 0; p < kBreadthPeriods; ++p)
@@ -287,9 +280,9 @@ TEST_F(MarketBreadthConcurrencyTest, EightThreadsCountLikeOne) {
   ResetMarketBreadthCounters();
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
-    threads.emplace_back([&list, t] {
+    threads.emplace_back([&stocks, t] {
       std::vector<const BarSeries*> mine;
-      for (size_t i = t; i < list.size(); i += kThreads) mine.push_back(list[i]);
+      for (size_t i = t; i < stocks.list.size(); i += kThreads) mine.push_back(stocks.list[i]);
       CountStocks(mine);
     });
   }

@@ -1,8 +1,7 @@
 // Deviation rate, Bollinger bands, Ichimoku, parabolic SAR and the library
-// functions against the literal kernels, and worked examples.
+// functions against the literal kernels, and the two lines without a literal twin.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <random>
 #include <string>
 #include <utility>
@@ -70,21 +69,6 @@ TEST(TrendKernelsMatchLiteral, BollingerBands) {
                               return difference;
                             }),
             "");
-}
-
-TEST(TrendKernelsExamples, BollingerWorkedExample) {
-  ScratchHolder scratch;
-  BandSeries bands;
-  auto typical = GarbageIntSeries();
-  ComputeBollingerBands(*BarsFromCloses({10, 20, 30, 40}), typical.get(), bands.pointers, 2, scratch.set);
-  EXPECT_EQ(Values(*typical), (Ints{10, 20, 30, 40}));
-  EXPECT_EQ(Values(*bands.pointers[0]), (Reals{15, 15, 25, 35}));
-  // Squares 0, 0, 25, 25 (below N they are 0); variance 0, 0, 12.5, 25.
-  const double sigma2 = std::sqrt(12.5);
-  for (int k = 1; k <= 3; ++k) {
-    EXPECT_EQ(Values(*bands.pointers[2 * k - 1]), (Reals{15, 15, 25 + k * sigma2, 35 + 5.0 * k})) << k;
-    EXPECT_EQ(Values(*bands.pointers[2 * k]), (Reals{15, 15, 25 - k * sigma2, 35 - 5.0 * k})) << k;
-  }
 }
 
 TEST(TrendKernelsMatchLiteral, IchimokuLines) {
