@@ -110,7 +110,7 @@ TEST(AverageKernelsExamples, ScaledAverageOfAShortSeriesCopiesTheScaledCloses) {
 }
 
 // Parameter defaults, scratch sets and the series arithmetic and copies.
-TEST(SeriesBuffersParameters, DefaultsKeepTheSpareSlotsAndShareTheDailySet) {
+TEST(SeriesBuffersParameters, DefaultsKeepTheSpareSlotsShareTheDailySetAndStayInTheirSet) {
   ScopedGlobalState globals;
   for (int period = 0; period < 3; ++period)
     for (int slot = 0; slot < kIndicatorParamCount; ++slot)
@@ -125,9 +125,7 @@ TEST(SeriesBuffersParameters, DefaultsKeepTheSpareSlotsAndShareTheDailySet) {
       EXPECT_TRUE(slot < kParamVolumeAverage0 || gIndicatorParams[period].slot[slot] == gIndicatorParams[0].slot[slot]);
     }
   }
-}
-
-TEST(SeriesBuffersParameters, DefaultParameterSetWritesOnlyItsOwn55Slots) {
+  // A single set's defaults are the daily ones, in its own 55 slots only.
   IndicatorParameterSet sets[2];
   std::memset(sets, 0x5A, sizeof sets);
   SetDefaultParameterSet(&sets[0]);
@@ -151,20 +149,18 @@ TEST(SeriesBuffersScratch, AllocateGivesSixZeroedSeriesAndFreeClearsThem) {
   FreeKernelScratchSet(&scratch);  // twice is harmless
 }
 
-TEST(SeriesBuffersArithmetic, AddAndSubtractOverTheFirstCountSaturating) {
+TEST(SeriesBuffersArithmetic, AddSubtractAndCopyOverTheFirstCountSaturating) {
   auto a = IntSeriesOf({-7, 0, 100, INT32_MAX, INT32_MIN});
   auto b = IntSeriesOf({3, -100, 5, 5, 1, 9, 9, 9, 9});
   auto out = GarbageIntSeries();
   AddIntSeries(*a, *b, out.get());
-  EXPECT_EQ(Values(*out), (std::vector<int32_t>{-4, -100, 105, INT32_MAX, INT32_MIN + 1}));
+  EXPECT_EQ(Values(*out), (Ints{-4, -100, 105, INT32_MAX, INT32_MIN + 1}));
   EXPECT_TRUE(TailUntouched(*out, 5));
   SubtractIntSeries(*a, *b, out.get());
-  EXPECT_EQ(Values(*out), (std::vector<int32_t>{-10, 100, 95, INT32_MAX - 5, INT32_MIN}));
+  EXPECT_EQ(Values(*out), (Ints{-10, 100, 95, INT32_MAX - 5, INT32_MIN}));
   SubtractIntSeries(*a, *a, a.get());
-  EXPECT_EQ(Values(*a), std::vector<int32_t>(5, 0));
-}
-
-TEST(SeriesBuffersCopies, CopiesTheCountAndTheCountedValuesOnly) {
+  EXPECT_EQ(Values(*a), Ints(5, 0));
+  // Copies take the count and the counted values only.
   const auto src = RandomIntSeries(7, INT32_MIN, INT32_MAX, 3);
   auto dst = GarbageIntSeries();
   CopyIntSeries(dst.get(), *src);

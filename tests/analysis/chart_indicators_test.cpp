@@ -41,14 +41,11 @@ std::unique_ptr<BarSeries> DailyBars(StockCode code, int count, uint32_t seed) {
   return bars;
 }
 
-// What the loaders do: daily bars, and the weekly and monthly bars built from them.
-void PlaceDailyBars(ChartContext* context, const BarSeries& daily) {
-  *context->periods[0].rawBars = *context->periods[0].bars = daily;
-}
-
-void PlaceAllBars(ChartContext* context, const BarSeries& daily) {
-  PlaceDailyBars(context, daily);
+// What the loaders do: daily bars, and (but for a back-test) the weekly and monthly bars built from them.
+void PlaceBars(ChartContext* context, const BarSeries& daily, bool dailyOnly = false) {
   PeriodSeriesBlock* blocks = context->periods;
+  *blocks[0].rawBars = *blocks[0].bars = daily;
+  if (dailyOnly) return;
   BuildWeeklyBars(daily, blocks[1].bars);
   BuildMonthlyBars(daily, blocks[2].bars);
   for (int p : {1, 2}) *blocks[p].rawBars = *blocks[p].bars;
@@ -78,7 +75,7 @@ class ChartIndicatorsTest : public ::testing::Test {
 
   // Stock A's bars of every period (only the daily ones for a back-test) computed under the signal file.
   void ComputeStockA(ChartContext* context, SignalSettingsFile* file, bool dailyOnly = false) {
-    dailyOnly ? PlaceDailyBars(context, *stockA_) : PlaceAllBars(context, *stockA_);
+    PlaceBars(context, *stockA_, dailyOnly);
     gSignalSettings = file;
     Compute(kCodeA, context);
   }
@@ -89,13 +86,10 @@ class ChartIndicatorsTest : public ::testing::Test {
     for (IndicatorParameterSet& set : other.params)
       for (int slot = 0; slot <= kParamAdvanceDecline; ++slot)
         set.slot[slot] = static_cast<uint16_t>(set.slot[slot] + 3);
-    const int neededOnly = gComputeNeededOnly;
-    gComputeNeededOnly = 0;
     gSignalSettings = &other;
-    PlaceAllBars(context, *stockB_);
+    PlaceBars(context, *stockB_);
     Compute(kCodeB, context);
     gSignalSettings = nullptr;
-    gComputeNeededOnly = neededOnly;
   }
 
   ScopedGlobalState globals_;
@@ -191,14 +185,14 @@ TEST_F(ChartIndicatorsTest, SignalSeriesAreTheChartSeriesOfTheFilesParameters) {
 
 // The back-test builds no weekly or monthly bars for a stock it does not need them of.
 TEST_F(ChartIndicatorsTest, BackTestComputesTheNeededDailySeriesOnlyWhateverTheContextHeldBefore) {
+  OwnedContext fresh, used, untouched, reference;
+  ComputeOtherStock(&used.context);
+  ComputeOtherStock(&untouched.context);
   gComputeNeededOnly = 1;
   gNeededPeriods[0] = 1;
   gNeededSeries[0].flags[kUseRsi0] = gNeededSeries[0].flags[kUseMacd] = gNeededSeries[0].flags[kUseDmi] = 1;
   gNeededSeries[0].flags[kUsePriceAverage0 + 2] = 1;
-  OwnedContext fresh, used, untouched, reference;
   ComputeStockA(&fresh.context, file_.get(), true);
-  ComputeOtherStock(&used.context);
-  ComputeOtherStock(&untouched.context);
   ComputeStockA(&used.context, file_.get(), true);
   EXPECT_EQ(BlockDifferences(fresh.context.periods[0], used.context.periods[0]), "");
   for (int p : {1, 2}) EXPECT_EQ(BlockDifferences(used.context.periods[p], untouched.context.periods[p]), "") << p;

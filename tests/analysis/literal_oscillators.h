@@ -18,7 +18,7 @@ inline int64_t LiteralClose(const BarSeries& bars, int k) { return bars.bars[k].
 
 inline LiteralValues LiteralRsi(const BarSeries& bars, int n) {
   const int count = bars.count;
-  LiteralValues out(static_cast<size_t>(count), 5000);
+  LiteralValues out(count, 5000);
   const int first = n + 1;
   for (int i = first; i < count; ++i) {
     double up = 0.0, down = 0.0;
@@ -41,10 +41,8 @@ inline std::vector<int> LiteralRanks(const std::vector<int32_t>& closes) {
   std::vector<int> ranks(n, -1);
   for (int rank = 0; rank < static_cast<int>(n); ++rank) {
     size_t pick = n;
-    for (size_t j = 0; j < n; ++j) {
-      if (ranks[j] >= 0) continue;
-      if (pick == n || closes[j] < closes[pick]) pick = j;
-    }
+    for (size_t j = 0; j < n; ++j)
+      if (ranks[j] < 0 && (pick == n || closes[j] < closes[pick])) pick = j;
     ranks[pick] = rank;
   }
   return ranks;
@@ -52,7 +50,7 @@ inline std::vector<int> LiteralRanks(const std::vector<int32_t>& closes) {
 
 inline LiteralValues LiteralRci(const BarSeries& bars, int n) {
   const int count = bars.count;
-  LiteralValues out(static_cast<size_t>(count), 5000);
+  LiteralValues out(count, 5000);
   const int first = n + 1;
   for (int i = first; i < count; ++i) {
     std::vector<int32_t> closes;
@@ -75,9 +73,9 @@ struct LiteralStochastics {
 inline LiteralStochastics LiteralStochasticsOf(const BarSeries& bars, int n, int m) {
   const int count = bars.count;
   LiteralStochastics out;
-  out.k.assign(static_cast<size_t>(count), 5000);
-  out.pos.assign(static_cast<size_t>(count), 0);
-  out.range.assign(static_cast<size_t>(count), 0);
+  out.k.assign(count, 5000);
+  out.pos.assign(count, 0);
+  out.range.assign(count, 0);
   for (int i = n; i < count; ++i) {
     int64_t highest = bars.bars[i].high, lowest = bars.bars[i].low;
     for (int j = i - n + 1; j <= i; ++j) {
@@ -90,7 +88,7 @@ inline LiteralStochastics LiteralStochasticsOf(const BarSeries& bars, int n, int
   }
   if (count > n) std::fill(out.k.begin(), out.k.begin() + n, out.k[n]);
 
-  out.d.assign(static_cast<size_t>(count), 50);
+  out.d.assign(count, 50);
   const int first = n + m;
   for (int i = first; i < count; ++i) {
     double sp = 0.0, sr = 0.0;
@@ -118,7 +116,7 @@ inline std::pair<LiteralValues, LiteralValues> LiteralDirectionalMovement(const 
 }
 
 inline LiteralValues LiteralTrueRange(const BarSeries& bars) {
-  LiteralValues tr(static_cast<size_t>(bars.count), 0);
+  LiteralValues tr(bars.count, 0);
   for (int i = 0; i < bars.count; ++i) {
     const int64_t high = bars.bars[i].high, low = bars.bars[i].low;
     int64_t widest = std::abs(high - low);
@@ -147,7 +145,7 @@ inline LiteralValues LiteralDirectionalSpread(const LiteralValues& plusDi, const
 }
 
 inline LiteralValues LiteralPsychologicalLine(const BarSeries& bars, int n) {
-  LiteralValues out(static_cast<size_t>(bars.count), 5000);
+  LiteralValues out(bars.count, 5000);
   for (int i = n; i < bars.count; ++i) {
     int c = 0;
     for (int k = i - n + 1; k <= i; ++k) c += LiteralClose(bars, k) >= LiteralClose(bars, k - 1) ? 1 : 0;

@@ -79,10 +79,7 @@ std::unique_ptr<BarSeries> Oscillating(int kind, int count, uint32_t seed) {
 
 // The counted values of a kernel's output; nothing at or beyond the count may change.
 LiteralValues Written(const IntSeries& out, uint8_t fill) {
-  const auto* tail = reinterpret_cast<const uint8_t*>(out.values + std::clamp(out.count, 0, kMaxBars));
-  EXPECT_TRUE(std::all_of(tail, reinterpret_cast<const uint8_t*>(out.values + kMaxBars), [fill](uint8_t byte) {
-    return byte == fill;
-  })) << "wrote beyond the count";
+  EXPECT_TRUE(TailUntouched(out, std::clamp(out.count, 0, kMaxBars), fill)) << "wrote beyond the count";
   return Values(out);
 }
 
@@ -119,12 +116,6 @@ LiteralValues Directional(void (*kernel)(const IntSeries&, const IntSeries&, Int
   kernel(*IntSeriesOf(a), *IntSeriesOf(b), out.get());
   return Written(*out, fill);
 }
-LiteralValues Index(const LiteralValues& dm, const LiteralValues& tr, uint8_t fill = kFill) {
-  return Directional(ComputeDirectionalIndex, dm, tr, fill);
-}
-LiteralValues Spread(const LiteralValues& plus, const LiteralValues& minus, uint8_t fill = kFill) {
-  return Directional(ComputeDirectionalSpread, plus, minus, fill);
-}
 
 LiteralValues Repeated(size_t count, int32_t value) { return LiteralValues(count, value); }
 
@@ -156,9 +147,11 @@ void ExpectAllLikeLiteral(const BarSeries& bars, uint8_t fill = kFill) {
   EXPECT_EQ(Diff(TrueRange(bars, fill), tr), "") << "TR";
   const LiteralValues plusDi = LiteralDirectionalIndex(literal.first, tr);
   const LiteralValues minusDi = LiteralDirectionalIndex(literal.second, tr);
-  EXPECT_EQ(Diff(Index(literal.first, tr, fill), plusDi), "") << "+DI";
-  EXPECT_EQ(Diff(Index(literal.second, tr, fill), minusDi), "") << "-DI";
-  EXPECT_EQ(Diff(Spread(plusDi, minusDi, fill), LiteralDirectionalSpread(plusDi, minusDi)), "") << "DX";
+  EXPECT_EQ(Diff(Directional(ComputeDirectionalIndex, literal.first, tr, fill), plusDi), "") << "+DI";
+  EXPECT_EQ(Diff(Directional(ComputeDirectionalIndex, literal.second, tr, fill), minusDi), "") << "-DI";
+  EXPECT_EQ(
+      Diff(Directional(ComputeDirectionalSpread, plusDi, minusDi, fill), LiteralDirectionalSpread(plusDi, minusDi)), "")
+      << "DX";
 }
 
 // 0..40 bars covers N-1, N, N+1, N+2 (and N+M for stochastics) of every period tried.
@@ -227,9 +220,9 @@ TEST(OscillatorDirectional, MovesAcrossTheWholePriceScale) {
   EXPECT_EQ(plus, (LiteralValues{0, kTop - 1, 0, 0}));
   const LiteralValues tr = TrueRange(*bars);
   EXPECT_EQ(tr, (LiteralValues{0, kTop - 1, kTop - 1, 299999}));
-  EXPECT_EQ(Index(plus, tr), (LiteralValues{0, 10000, 0, 0}));
-  EXPECT_EQ(Index({300000, kTop}, {600000, kTop}), (LiteralValues{5000, 10000}));
-  EXPECT_EQ(Spread({kTop, kTop}, {kTop, 0}), (LiteralValues{0, 10000}));
+  EXPECT_EQ(Directional(ComputeDirectionalIndex, plus, tr), (LiteralValues{0, 10000, 0, 0}));
+  EXPECT_EQ(Directional(ComputeDirectionalIndex, {300000, kTop}, {600000, kTop}), (LiteralValues{5000, 10000}));
+  EXPECT_EQ(Directional(ComputeDirectionalSpread, {kTop, kTop}, {kTop, 0}), (LiteralValues{0, 10000}));
 }
 
 // RCI periods below 2 act as 2 and beyond the work arrays as the largest; other

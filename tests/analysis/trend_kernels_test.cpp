@@ -25,7 +25,7 @@ struct BandSeries {
   }
 };
 
-TEST(TrendKernelsMatchLiteral, DeviationRate) {
+TEST(TrendKernelsMatchLiteral, DeviationRateAndDeviationFromAnyAverage) {
   ScratchHolder scratch;
   constexpr int kPeriodPairs[][2] = {{6, 0}, {26, 0},   {6, 3},      {6, 4},      {25, 75},       {0, -1},
                                      {1, 1}, {5120, 4}, {200, 5121}, {13, 65535}, {65535, 65535}, {-3, 10}};
@@ -40,9 +40,7 @@ TEST(TrendKernelsMatchLiteral, DeviationRate) {
               "")
         << n1 << ", " << n2;
   }
-}
-
-TEST(TrendKernelsMatchLiteral, DeviationFromAnyAverage) {
+  // Any average, not only those of the closes.
   std::mt19937 random(32);
   for (BarsKind kind : kAllBarsKinds) {
     const auto bars = MakeBars(kind, kMaxBars, static_cast<uint32_t>(random()));

@@ -153,12 +153,12 @@ std::string SeriesDifference(const Series& fast, const Series& slow) {
   return "";
 }
 
-// Nothing at or beyond count was written (the buffer was garbage-filled).
+// Nothing at or beyond count was written (the buffer was filled with `fill`).
 template <typename Series>
-bool TailUntouched(const Series& series, int count) {
-  const auto garbage = Filled<Series>(kGarbage);
-  return std::memcmp(series.values + count, garbage->values + count, sizeof(series.values[0]) * (kMaxBars - count)) ==
-         0;
+bool TailUntouched(const Series& series, int count, uint8_t fill = kGarbage) {
+  const auto* tail = reinterpret_cast<const uint8_t*>(series.values + count);
+  return std::all_of(tail, reinterpret_cast<const uint8_t*>(series.values + kMaxBars),
+                     [fill](uint8_t b) { return b == fill; });
 }
 
 // SeriesDifference, or "wrote beyond the count" when the garbage after it changed.
