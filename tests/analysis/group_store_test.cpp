@@ -246,7 +246,7 @@ TEST_F(GroupStoreTest, DamagedFilesAreSetAsideAndTheBackupsTakeOver) {
   EXPECT_EQ(ReadWholeFile("grp.dat.damaged"), images[0]);
 }
 
-TEST_F(GroupStoreTest, OtherItemBaseIsRebasedAndWrittenBack) {
+TEST_F(GroupStoreTest, OtherItemBaseIsRebasedAndPlainNumbersBecomeCodes) {
   std::vector<uint8_t> image = BusyImage();
   GroupTable& table = TableIn(image);
   table.itemBase = 50;
@@ -264,6 +264,24 @@ TEST_F(GroupStoreTest, OtherItemBaseIsRebasedAndWrittenBack) {
   ASSERT_EQ(LoadImage(image), 0);
   EXPECT_EQ(Row(Group(7).sortItem, gGroupTable->itemBase), Row(60, 91));
   EXPECT_EQ(ReadWholeFile("grp.dat"), BytesOf(gGroupTable));
+  // Plain numbers become codes, and old user names are renamed in memory only.
+  std::vector<uint8_t> plain = BusyImage();
+  GroupTable& plainTable = TableIn(plain);
+  plainTable.groups[30].memberCount = 2;
+  plainTable.groups[30].members[0] = 1301;
+  plainTable.groups[30].members[1] = 7203;
+  plainTable.groups[31].termCount = 2;
+  plainTable.groups[31].terms[0] = ConditionTerm{-1, 1, -2, 0, 2000.0};
+  plainTable.groups[31].terms[1] = ConditionTerm{-1, 1, -2, 0, -5.0};
+  snprintf(plainTable.groups[104].name, kGroupNameSize, "グループ 81");
+  snprintf(plainTable.groups[105].name, kGroupNameSize, "グループ 99");
+  ASSERT_EQ(LoadImage(plain), 0);
+  EXPECT_EQ(Members(30), (std::vector<StockCode>{Code(1301), Code(7203)}));
+  EXPECT_EQ(Group(31).terms[0].constant, static_cast<double>(Code(2000)));
+  EXPECT_EQ(Group(31).terms[1].constant, -5.0);
+  EXPECT_STREQ(GetGroupName(104), "ユーザー 1");
+  EXPECT_STREQ(GetGroupName(105), "グループ 99");
+  EXPECT_EQ(ReadWholeFile("grp.dat"), plain);
 }
 
 TEST_F(GroupStoreTest, OlderSizesAreConvertedAndWrittenBackInTheCurrentSize) {
@@ -285,26 +303,6 @@ TEST_F(GroupStoreTest, OlderSizesAreConvertedAndWrittenBackInTheCurrentSize) {
     EXPECT_EQ(TableIn(written).itemBase, 91u);
     EXPECT_TRUE(recordBytes != 10440 || Group(0).members[5] == 0xFFFF8000u);  // sign-extended
   }
-}
-
-TEST_F(GroupStoreTest, PlainNumbersBecomeCodesAndOldUserNamesAreRenamedInMemoryOnly) {
-  std::vector<uint8_t> image = BusyImage();
-  GroupTable& table = TableIn(image);
-  table.groups[30].memberCount = 2;
-  table.groups[30].members[0] = 1301;
-  table.groups[30].members[1] = 7203;
-  table.groups[31].termCount = 2;
-  table.groups[31].terms[0] = ConditionTerm{-1, 1, -2, 0, 2000.0};
-  table.groups[31].terms[1] = ConditionTerm{-1, 1, -2, 0, -5.0};
-  snprintf(table.groups[104].name, kGroupNameSize, "グループ 81");
-  snprintf(table.groups[105].name, kGroupNameSize, "グループ 99");
-  ASSERT_EQ(LoadImage(image), 0);
-  EXPECT_EQ(Members(30), (std::vector<StockCode>{Code(1301), Code(7203)}));
-  EXPECT_EQ(Group(31).terms[0].constant, static_cast<double>(Code(2000)));
-  EXPECT_EQ(Group(31).terms[1].constant, -5.0);
-  EXPECT_STREQ(GetGroupName(104), "ユーザー 1");
-  EXPECT_STREQ(GetGroupName(105), "グループ 99");
-  EXPECT_EQ(ReadWholeFile("grp.dat"), image);
 }
 
 TEST_F(GroupStoreTest, SavesRotateTheBackupsNewestFirst) {
@@ -344,7 +342,7 @@ TEST_F(GroupStoreTest, FailedWritesAreReportedAndSpareTheBackups) {
   EXPECT_EQ(ReadWholeFile("BACKUP/grp01.dat"), BytesOf(gGroupTable));
 }
 
-TEST_F(GroupStoreTest, AddingKeepsTheOrderAndRefusesDuplicatesAndAFullGroup) {
+TEST_F(GroupStoreTest, AddingKeepsTheOrderInEitherDirectionAndRefusesDuplicatesAndAFullGroup) {
   BuildDefaultGroups(*gGroupTable, 40);
   AddStockToGroup(Code(7203), 40);
   AddStockToGroup(Code(1301), 40);
@@ -369,9 +367,7 @@ TEST_F(GroupStoreTest, AddingKeepsTheOrderAndRefusesDuplicatesAndAFullGroup) {
   EXPECT_EQ(Row(InsertCodeSorted(*gGroupTable, 41, Code(9999)), full.memberCount,
                 FindCodeInGroup(*gGroupTable, 41, Code(9999)), FindCodeInGroup(*gGroupTable, 41, Code(0))),
             Row(-1, kMaxGroupMembers, -1, 4999));
-}
-
-TEST_F(GroupStoreTest, InsertionFindsItsPlaceInEitherOrder) {
+  // Insertion finds its place in either order.
   Group(42).sortItem = kSortByStockCode;
   SetMembers(42, {Code(1000), Code(2000), Code(3000)});
   EXPECT_EQ(InsertCodeSorted(*gGroupTable, 42, Code(2500)), 2);

@@ -171,27 +171,9 @@ TEST(OscillatorLiteral, EveryKindOfSeriesAtEveryShortLengthManySeedsAndFullCapac
   }
 }
 
-TEST(OscillatorLiteral, RisingFallingAndFlatSeries) {
+TEST(OscillatorLiteral, RisingFallingFlatAndOddOneOutSeries) {
   for (const auto& [start, step] : {std::pair{100, 1}, {100000, -7}, {1, 0}, {kTop, 0}})
     ExpectAllLikeLiteral(*Stepped(200, start, step));
-}
-
-// Window sums far beyond 32 bits: thousands of moves of 2^31 - 2.
-TEST(OscillatorLiteral, LongPeriodsOverExtremePrices) {
-  const auto bars = Oscillating(kExtremePrices, kMaxBars, 5);
-  for (int n : {300, 2500, 5000, 5118, 5119})
-    EXPECT_EQ(Diff(Output(ComputeRsi, *bars, n), LiteralRsi(*bars, n)), "") << n;
-  for (int n : {320, 5000})
-    EXPECT_EQ(Diff(Output(ComputePsychologicalLine, *bars, n), LiteralPsychologicalLine(*bars, n)), "") << n;
-  ExpectStochasticsLikeLiteral(*bars, 10, 3000);
-  ExpectStochasticsLikeLiteral(*bars, 2000, 2000);
-}
-
-TEST(OscillatorLiteral, RciAtTheLargestPeriodAndWindowRanksByRepeatedSelection) {
-  for (int kind = 0; kind < kKinds; ++kind) {
-    const auto bars = Oscillating(kind, 700, 3);
-    EXPECT_EQ(Diff(Output(ComputeRci, *bars, kMaxRciPeriod), LiteralRci(*bars, kMaxRciPeriod)), "") << kKindNames[kind];
-  }
   // Every close equal but one, the odd one entering and leaving the window.
   std::vector<int32_t> closes(60, 500);
   closes[20] = 499;
@@ -200,10 +182,26 @@ TEST(OscillatorLiteral, RciAtTheLargestPeriodAndWindowRanksByRepeatedSelection) 
   for (int n : {2, 3, 7, 13, 14, 40}) EXPECT_EQ(Diff(Output(ComputeRci, *bars, n), LiteralRci(*bars, n)), "") << n;
 }
 
+// Window sums far beyond 32 bits: thousands of moves of 2^31 - 2.
+TEST(OscillatorLiteral, LongPeriodsOverExtremePricesAndTheLargestRciPeriod) {
+  const auto bars = Oscillating(kExtremePrices, kMaxBars, 5);
+  for (int n : {300, 2500, 5000, 5118, 5119})
+    EXPECT_EQ(Diff(Output(ComputeRsi, *bars, n), LiteralRsi(*bars, n)), "") << n;
+  for (int n : {320, 5000})
+    EXPECT_EQ(Diff(Output(ComputePsychologicalLine, *bars, n), LiteralPsychologicalLine(*bars, n)), "") << n;
+  ExpectStochasticsLikeLiteral(*bars, 10, 3000);
+  ExpectStochasticsLikeLiteral(*bars, 2000, 2000);
+  // RCI's largest period over every kind.
+  for (int kind = 0; kind < kKinds; ++kind) {
+    const auto some = Oscillating(kind, 700, 3);
+    EXPECT_EQ(Diff(Output(ComputeRci, *some, kMaxRciPeriod), LiteralRci(*some, kMaxRciPeriod)), "") << kKindNames[kind];
+  }
+}
+
 // %D is summed pos over summed range (71 / 125), not the average of %K (5650).
 // Products come before divisions: 57 x 10000 / 100 is exactly 5700 where
 // 57 / 100 x 10000 truncates to 5699 (and 5680 for %D, not 5679).
-TEST(OscillatorStochastics, DIsTheRatioOfTheSums) {
+TEST(OscillatorExamples, StochasticDIsTheRatioOfTheSumsAndMovesSpanTheWholePriceScale) {
   const auto result = Stochastics(*HighLowClose({{10, 0, 5}, {10, 0, 5}, {200, 100, 157}, {1025, 1000, 1014}}), 1, 2);
   EXPECT_EQ(result.k, (LiteralValues{5000, 5000, 5700, 5600}));
   EXPECT_EQ(result.d, Repeated(4, 5680));
@@ -211,10 +209,7 @@ TEST(OscillatorStochastics, DIsTheRatioOfTheSums) {
   const auto whole = Stochastics(*HighLowClose({{kTop, 1, kTop}, {kTop, 1, kTop}, {kTop, 1, 1073741824}}), 1, 1);
   EXPECT_EQ(whole.k, (LiteralValues{10000, 10000, 5000}));
   EXPECT_EQ(whole.d, (LiteralValues{5000, 5000, 5000}));
-}
-
-// dm x 10000 beyond 32 bits: moves above 214,748 units.
-TEST(OscillatorDirectional, MovesAcrossTheWholePriceScale) {
+  // dm x 10000 beyond 32 bits: moves above 214,748 units.
   const auto bars = HighLowClose({{1, 1, 1}, {kTop, 1, kTop}, {kTop, 1, 1}, {300000, 1, 1}});
   const LiteralValues plus = Movement(*bars).first;
   EXPECT_EQ(plus, (LiteralValues{0, kTop - 1, 0, 0}));
