@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
 #include <tuple>
@@ -50,23 +51,23 @@ std::vector<uint8_t> BusyImage() {
   return image;
 }
 
+template <typename T>
+void Put(std::vector<uint8_t>& image, size_t at, const T& value) {
+  memcpy(&image[at], &value, sizeof value);
+}
+
 // An older file: `groups` records of `recordBytes` after `header` bytes; group 0
 // is "古い" sorted by item 60 with members 1301, 7203 as the layout stores them.
 std::vector<uint8_t> OldImage(size_t header, int groups, size_t recordBytes, uint32_t base) {
   std::vector<uint8_t> image(header + groups * recordBytes);
-  if (header != 0) memcpy(&image[4], &base, 4);
-  uint8_t* record = &image[header];
-  memcpy(record, "古い", sizeof "古い");
-  const int16_t sortItem = 60;
-  const int32_t count = 2;
-  memcpy(record + 396, &sortItem, 2);
-  memcpy(record + 432, &count, 4);
+  if (header != 0) Put(image, 4, base);
+  Put(image, header, "古い");
+  Put(image, header + 396, int16_t{60});
+  Put(image, header + 432, int32_t{2});
   if (recordBytes == 10440) {
-    const int16_t numbers[6] = {1301, 7203, 0, 0, 0, -32768};
-    memcpy(record + 436, numbers, sizeof numbers);
+    Put(image, header + 436, std::array<int16_t, 6>{1301, 7203, 0, 0, 0, -32768});
   } else {
-    const StockCode codes[2] = {Code(1301), Code(7203)};
-    memcpy(record + 436, codes, sizeof codes);
+    Put(image, header + 436, std::array<StockCode, 2>{Code(1301), Code(7203)});
   }
   return image;
 }
@@ -221,12 +222,10 @@ TEST_F(GroupStoreTest, DamagedFilesAreSetAsideAndTheBackupsTakeOver) {
     images.push_back(BusyImage());
     damage(TableIn(images.back()));
   }
-  const int32_t tooMany = 2001;
-  const int16_t negative = -5;
   images.push_back(OldImage(8, 88, 8440, 91));
-  memcpy(&images.back()[8 + 432], &tooMany, 4);
+  Put(images.back(), 8 + 432, int32_t{2001});
   images.push_back(OldImage(8, 88, 10440, 91));
-  memcpy(&images.back()[8 + 436 + 2], &negative, 2);
+  Put(images.back(), 8 + 436 + 2, int16_t{-5});
   images.push_back(OldImage(8, 56, 8440, 7));
 
   const std::vector<uint8_t> good = BusyImage();
@@ -381,7 +380,7 @@ TEST_F(GroupStoreTest, AddingKeepsTheOrderInEitherDirectionAndRefusesDuplicatesA
   EXPECT_EQ(InsertCodeSorted(*gGroupTable, 42, Code(1)), 0);
 }
 
-TEST_F(GroupStoreTest, MembershipBitsFollowTheFourLittleEndianWords) {
+TEST_F(GroupStoreTest, MembershipBitsFollowTheFourLittleEndianWordsAndAPurgeExtractsAgain) {
   AddListed(1301, 1);
   SetGroupMemberBit(0, 33);
   SetGroupMemberBit(0, 127);
@@ -393,10 +392,7 @@ TEST_F(GroupStoreTest, MembershipBitsFollowTheFourLittleEndianWords) {
   EXPECT_TRUE(HasGroupMemberBit(0, 33));
   ClearGroupMemberBit(0, 33);
   EXPECT_FALSE(HasGroupMemberBit(0, 33));
-}
-
-TEST_F(GroupStoreTest, PurgeDropsOneUnknownCodePerManualGroupAndExtractsAgain) {
-  AddListed(1301, 1);
+  // A purge drops one unknown code per manual group and extracts again.
   AddListed(7203, 1);
   for (int g = 0; g < kGroupCount; ++g) BuildDefaultGroups(*gGroupTable, g);
   SetMembers(60, {Code(1301), Code(1111), Code(7203), Code(2222)});
@@ -407,7 +403,7 @@ TEST_F(GroupStoreTest, PurgeDropsOneUnknownCodePerManualGroupAndExtractsAgain) {
   EXPECT_TRUE(HasGroupMemberBit(1, 1));
 }
 
-TEST_F(GroupStoreTest, ExtractionTakesTheGroupsMarketsAndSetsOnlyLiveBits) {
+TEST_F(GroupStoreTest, ExtractionTakesTheGroupsMarketsSetsOnlyLiveBitsAndFillsAFullGroup) {
   AddListed(1001, 6);
   AddListed(1301, 1);
   AddListed(7203, 2);
@@ -431,9 +427,8 @@ TEST_F(GroupStoreTest, ExtractionTakesTheGroupsMarketsAndSetsOnlyLiveBits) {
   SetMembers(51, {Code(7777)});
   RunExtractionForGroup(*gGroupTable, 51);
   EXPECT_EQ(Members(51), std::vector<StockCode>{Code(7777)}) << "a manual group keeps its members";
-}
-
-TEST_F(GroupStoreTest, ExtractionOfAFullAndAnEmptyStockTable) {
+  // An empty and a full stock table.
+  gStockTable->count = 0;
   Automatic(*gGroupTable, 0, 0xFFFF).memberCount = 3;
   RunExtractionForGroup(*gGroupTable, 0);
   EXPECT_EQ(Group(0).memberCount, 0);
