@@ -195,10 +195,8 @@ inline void RangeMidpoint(const BarSeries& bars, RealSeries* out, int window, in
   out->count = Count(bars.count);
   for (int i = 0; i < out->count; ++i) {
     const int at = std::max(i, first);
-    out->values[i] =
-        out->count <= first
-            ? 0.0
-            : static_cast<double>(int64_t{HighestHigh(bars, at, window)} + LowestLow(bars, at, window)) * 0.5;
+    const int64_t sum = out->count <= first ? 0 : int64_t{HighestHigh(bars, at, window)} + LowestLow(bars, at, window);
+    out->values[i] = static_cast<double>(sum) * 0.5;
   }
 }
 

@@ -72,10 +72,8 @@ struct LiteralStochastics {
 
 inline LiteralStochastics LiteralStochasticsOf(const BarSeries& bars, int n, int m) {
   const int count = bars.count;
-  LiteralStochastics out;
-  out.k.assign(count, 5000);
-  out.pos.assign(count, 0);
-  out.range.assign(count, 0);
+  LiteralStochastics out{LiteralValues(count, 5000), LiteralValues(count, 50), LiteralValues(count, 0),
+                         LiteralValues(count, 0)};
   for (int i = n; i < count; ++i) {
     int64_t highest = bars.bars[i].high, lowest = bars.bars[i].low;
     for (int j = i - n + 1; j <= i; ++j) {
@@ -88,7 +86,6 @@ inline LiteralStochastics LiteralStochasticsOf(const BarSeries& bars, int n, int
   }
   if (count > n) std::fill(out.k.begin(), out.k.begin() + n, out.k[n]);
 
-  out.d.assign(count, 50);
   const int first = n + m;
   for (int i = first; i < count; ++i) {
     double sp = 0.0, sr = 0.0;

@@ -25,12 +25,6 @@ std::unique_ptr<BarSeries> HighLowClose(const std::vector<std::vector<int32_t>>&
   return bars;
 }
 
-std::unique_ptr<BarSeries> Stepped(int count, int32_t start, int32_t step) {
-  std::vector<int32_t> closes;
-  for (int i = 0; i < count; ++i) closes.push_back(start + step * i);
-  return BarsFromCloses(closes);
-}
-
 enum Kind { kSmallSteps, kLargeSteps, kThreePrices, kFlatStretches, kExtremePrices, kDamagedBars, kKinds };
 const char* const kKindNames[] = {"small steps",    "large steps",    "three prices",
                                   "flat stretches", "extreme prices", "damaged bars"};
@@ -103,11 +97,8 @@ std::pair<LiteralValues, LiteralValues> Movement(const BarSeries& bars, uint8_t 
   return {Written(*plus, fill), Written(*minus, fill)};
 }
 
-LiteralValues TrueRange(const BarSeries& bars, uint8_t fill = kFill) {
-  auto out = Filled<IntSeries>(fill);
-  ComputeTrueRange(bars, out.get());
-  return Written(*out, fill);
-}
+// The true range in the shape of the other kernels.
+void TrueRange(const BarSeries& bars, IntSeries* out, int) { ComputeTrueRange(bars, out); }
 
 // +DI or -DI from DM and TR, or DX from +DI and -DI.
 LiteralValues Directional(void (*kernel)(const IntSeries&, const IntSeries&, IntSeries*), const LiteralValues& a,
@@ -144,7 +135,7 @@ void ExpectAllLikeLiteral(const BarSeries& bars, uint8_t fill = kFill) {
   EXPECT_EQ(Diff(fast.first, literal.first), "") << "+DM";
   EXPECT_EQ(Diff(fast.second, literal.second), "") << "-DM";
   const LiteralValues tr = LiteralTrueRange(bars);
-  EXPECT_EQ(Diff(TrueRange(bars, fill), tr), "") << "TR";
+  EXPECT_EQ(Diff(Output(TrueRange, bars, 0, fill), tr), "") << "TR";
   const LiteralValues plusDi = LiteralDirectionalIndex(literal.first, tr);
   const LiteralValues minusDi = LiteralDirectionalIndex(literal.second, tr);
   EXPECT_EQ(Diff(Directional(ComputeDirectionalIndex, literal.first, tr, fill), plusDi), "") << "+DI";
@@ -172,8 +163,11 @@ TEST(OscillatorLiteral, EveryKindOfSeriesAtEveryShortLengthManySeedsAndFullCapac
 }
 
 TEST(OscillatorLiteral, RisingFallingFlatAndOddOneOutSeries) {
-  for (const auto& [start, step] : {std::pair{100, 1}, {100000, -7}, {1, 0}, {kTop, 0}})
-    ExpectAllLikeLiteral(*Stepped(200, start, step));
+  for (const auto& [start, step] : {std::pair{100, 1}, {100000, -7}, {1, 0}, {kTop, 0}}) {
+    std::vector<int32_t> closes;
+    for (int i = 0; i < 200; ++i) closes.push_back(start + step * i);
+    ExpectAllLikeLiteral(*BarsFromCloses(closes));
+  }
   // Every close equal but one, the odd one entering and leaving the window.
   std::vector<int32_t> closes(60, 500);
   closes[20] = 499;
@@ -213,7 +207,7 @@ TEST(OscillatorExamples, StochasticDIsTheRatioOfTheSumsAndMovesSpanTheWholePrice
   const auto bars = HighLowClose({{1, 1, 1}, {kTop, 1, kTop}, {kTop, 1, 1}, {300000, 1, 1}});
   const LiteralValues plus = Movement(*bars).first;
   EXPECT_EQ(plus, (LiteralValues{0, kTop - 1, 0, 0}));
-  const LiteralValues tr = TrueRange(*bars);
+  const LiteralValues tr = Output(TrueRange, *bars, 0);
   EXPECT_EQ(tr, (LiteralValues{0, kTop - 1, kTop - 1, 299999}));
   EXPECT_EQ(Directional(ComputeDirectionalIndex, plus, tr), (LiteralValues{0, 10000, 0, 0}));
   EXPECT_EQ(Directional(ComputeDirectionalIndex, {300000, kTop}, {600000, kTop}), (LiteralValues{5000, 10000}));
@@ -246,7 +240,7 @@ TEST(OscillatorPeriods, OutOfRangePeriodsAndCountsActAsTheNearestUsableOne) {
   full->count = kMaxBars + 1000;
   EXPECT_EQ(Output(ComputeRci, *full, 9).size(), size_t{kMaxBars});
   full->count = -7;
-  EXPECT_EQ(Output(ComputeRsi, *full, 14).size() + TrueRange(*full).size(), 0u);
+  EXPECT_EQ(Output(ComputeRsi, *full, 14).size() + Output(TrueRange, *full, 0).size(), 0u);
 }
 
 }  // namespace
