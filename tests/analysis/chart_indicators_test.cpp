@@ -72,14 +72,12 @@ class ChartIndicatorsTest : public ::testing::Test {
   }
 
   void Compute(StockCode code, ChartContext* context) { ComputeChartIndicators(code, context, scratch_.set); }
-
   // Stock A's bars of every period (only the daily ones for a back-test) computed under the signal file.
   void ComputeStockA(ChartContext* context, SignalSettingsFile* file, bool dailyOnly = false) {
     PlaceBars(context, *stockA_, dailyOnly);
     gSignalSettings = file;
     Compute(kCodeA, context);
   }
-
   // Stock B computed with every series of a signal file of other parameters.
   void ComputeOtherStock(ChartContext* context) {
     SignalSettingsFile other = *file_;
@@ -105,7 +103,6 @@ TEST_F(ChartIndicatorsTest, SameStockGivesTheSameSeriesWhateverTheContextHeldBef
   ComputeOtherStock(&used.context);
   ComputeStockA(&used.context, nullptr);
   EXPECT_EQ(ContextDifferences(fresh.context, used.context), "") << "without a signal file";
-
   // A file that flags a few series only.
   for (SeriesUseFlags& flags : file_->useFlags) {
     flags = SeriesUseFlags{};
@@ -140,11 +137,8 @@ TEST_F(ChartIndicatorsTest, WithoutSignalFileOnlyTheIchimokuSignalSeriesRemain) 
 // Whatever is copied and whatever is computed, a signal series is the chart
 // series that the file's parameters would give.
 TEST_F(ChartIndicatorsTest, SignalSeriesAreTheChartSeriesOfTheFilesParameters) {
-  struct Mix {
-    const char* name;
-    std::vector<std::pair<int, int>> slots;  // parameter slot, value in the file
-  };
-  const std::vector<Mix> mixes = {
+  // A name, and parameter slots with their values in the file.
+  const std::vector<std::pair<const char*, std::vector<std::pair<int, int>>>> mixes = {
       {"every period other", {}},
       {"every parameter equal: all copied", {{kParamBollinger, 25}}},
       {"MACD short and signal equal", {{kParamMacdLong, 30}}},
@@ -164,13 +158,13 @@ TEST_F(ChartIndicatorsTest, SignalSeriesAreTheChartSeriesOfTheFilesParameters) {
         {kParamRci0 + 1, 0},
         {kParamBollinger, 0}}},
   };
-  for (const Mix& mix : mixes) {
-    SCOPED_TRACE(mix.name);
+  for (const auto& [name, slots] : mixes) {
+    SCOPED_TRACE(name);
     for (int p = 0; p < kPeriodCount; ++p) {
       file_->params[p] = gIndicatorParams[p];
-      for (int slot = 0; mix.slots.empty() && slot < kParamAdvanceDecline; ++slot)
+      for (int slot = 0; slots.empty() && slot < kParamAdvanceDecline; ++slot)
         file_->params[p].slot[slot] = static_cast<uint16_t>(slot % 7 + 2);
-      for (const auto& [slot, value] : mix.slots) file_->params[p].slot[slot] = static_cast<uint16_t>(value);
+      for (const auto& [slot, value] : slots) file_->params[p].slot[slot] = static_cast<uint16_t>(value);
     }
     OwnedContext withFile, reference;
     ComputeStockA(&withFile.context, file_.get());
@@ -203,7 +197,6 @@ TEST_F(ChartIndicatorsTest, BackTestComputesTheNeededDailySeriesOnlyWhateverTheC
                 daily.chartInt[kIntRsi0 + 1]->count, daily.chartReal[kRealCloseAverage0]->count,
                 daily.chartInt[kIntObv]->count),
             Row(kBars, kBars, kBars, kBars, 0, 0, 0));
-
   // The file wants every series with the chart's parameters: those whose
   // chart series were left out are computed, not copied.
   gComputeNeededOnly = 0;

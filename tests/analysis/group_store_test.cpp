@@ -121,7 +121,7 @@ Files GroupFiles() {
   return files;
 }
 
-TEST_F(GroupStoreTest, NothingOnDiskGivesTheBuiltInGroupsWrittenFourTimes) {
+TEST_F(GroupStoreTest, NothingOnDiskGivesTheDefaultGroupsWrittenFourTimesSuppliedOnesOnlyAtTheExactSize) {
   AddListed(1001, 6);
   AddListed(1301, 1);
   ASSERT_TRUE(LoadGroupsAtStartup());
@@ -132,9 +132,7 @@ TEST_F(GroupStoreTest, NothingOnDiskGivesTheBuiltInGroupsWrittenFourTimes) {
   EXPECT_EQ(Members(0), (std::vector<StockCode>{Code(1001), Code(1301)}));
   EXPECT_EQ(Members(8), (std::vector<StockCode>{Code(1001)}));
   EXPECT_EQ(GroupFiles(), Files(4, BytesOf(gGroupTable)));
-}
-
-TEST_F(GroupStoreTest, SuppliedDefaultsAreUsedOnlyAtTheExactSize) {
+  // Supplied default groups are used only at the exact size.
   ASSERT_EQ(mkdir("DEFAULTDATA", 0777), 0);
   std::vector<uint8_t> supplied = BusyImage();
   TableIn(supplied).groups[3].memberCount = 9000;
@@ -177,18 +175,15 @@ TEST_F(GroupStoreTest, TimeBackFileReplacesTheTableOrEndsTheMode) {
   EXPECT_EQ(gTimeBackMode, 0) << "a damaged time-back file ends the mode";
 }
 
-TEST_F(GroupStoreTest, CurrentFileLoadsAndSavesBackByteForByte) {
-  const std::vector<uint8_t> image = BusyImage();
+TEST_F(GroupStoreTest, CurrentFileLoadsAndSavesBackByteForByteOthersLeaveTheTableAlone) {
+  std::vector<uint8_t> image = BusyImage();
   ASSERT_EQ(LoadImage(image), 0);
   ASSERT_EQ(SaveGroupFile(0), 0);
   EXPECT_EQ(ReadWholeFile("grp.dat"), image);
   EXPECT_EQ(ReadWholeFile("BACKUP/grp01.dat"), image);
-}
-
-TEST_F(GroupStoreTest, UnknownSizesAndUnreadableFilesLeaveTheTableAlone) {
+  // Unknown sizes and unreadable files leave the table alone.
   BuildDefaultGroups(*gGroupTable, 0);
   const std::vector<uint8_t> before = BytesOf(gGroupTable);
-  std::vector<uint8_t> image = BusyImage();
   for (const size_t size : {size_t{0}, kTableBytes - 1, kTableBytes + 1, size_t{472644}}) {
     image.resize(size);
     EXPECT_EQ(LoadImage(image), -1) << size;
@@ -351,7 +346,6 @@ TEST_F(GroupStoreTest, AddingKeepsTheOrderInEitherDirectionAndRefusesDuplicatesA
   AddStockToGroup(Code(7203), 40);
   AddStockToGroup(Code(1301), kGroupCount);
   EXPECT_EQ(Row(Members(40).size(), gRefreshedGroup), Row(2, -1));
-
   // A 5000th member still goes to its place; a 5001st is refused.
   GroupRecord& full = Group(41);
   full.sortItem = kSortByStockCode;

@@ -3,7 +3,6 @@
 // summed, searched or ranked afresh at every bar. Periods must already be in
 // the kernels' range (1 and up; RCI 2..320).
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <utility>
@@ -14,8 +13,6 @@
 
 using LiteralValues = std::vector<int32_t>;
 
-inline int64_t LiteralClose(const BarSeries& bars, int k) { return bars.bars[k].close; }
-
 inline LiteralValues LiteralRsi(const BarSeries& bars, int n) {
   const int count = bars.count;
   LiteralValues out(count, 5000);
@@ -23,7 +20,7 @@ inline LiteralValues LiteralRsi(const BarSeries& bars, int n) {
   for (int i = first; i < count; ++i) {
     double up = 0.0, down = 0.0;
     for (int k = i - n + 1; k <= i; ++k) {
-      const int64_t change = LiteralClose(bars, k) - LiteralClose(bars, k - 1);
+      const int64_t change = int64_t{bars.bars[k].close} - bars.bars[k - 1].close;
       if (change > 0) up += static_cast<double>(change);
       if (change < 0) down += static_cast<double>(-change);
     }
@@ -81,7 +78,7 @@ inline LiteralStochastics LiteralStochasticsOf(const BarSeries& bars, int n, int
       lowest = std::min<int64_t>(lowest, bars.bars[j].low);
     }
     out.range[i] = literal::Saturate(highest - lowest);
-    out.pos[i] = literal::Saturate(LiteralClose(bars, i) - lowest);
+    out.pos[i] = literal::Saturate(bars.bars[i].close - lowest);
     out.k[i] = out.range[i] == 0 ? 0 : literal::Truncate(out.pos[i] * 10000.0 / out.range[i]);
   }
   if (count > n) std::fill(out.k.begin(), out.k.begin() + n, out.k[n]);
@@ -118,8 +115,7 @@ inline LiteralValues LiteralTrueRange(const BarSeries& bars) {
     const int64_t high = bars.bars[i].high, low = bars.bars[i].low;
     int64_t widest = std::abs(high - low);
     if (i >= 1)
-      widest =
-          std::max({widest, std::abs(high - LiteralClose(bars, i - 1)), std::abs(low - LiteralClose(bars, i - 1))});
+      widest = std::max({widest, std::abs(high - bars.bars[i - 1].close), std::abs(low - bars.bars[i - 1].close)});
     tr[i] = literal::Saturate(widest);
   }
   return tr;
@@ -145,7 +141,7 @@ inline LiteralValues LiteralPsychologicalLine(const BarSeries& bars, int n) {
   LiteralValues out(bars.count, 5000);
   for (int i = n; i < bars.count; ++i) {
     int c = 0;
-    for (int k = i - n + 1; k <= i; ++k) c += LiteralClose(bars, k) >= LiteralClose(bars, k - 1) ? 1 : 0;
+    for (int k = i - n + 1; k <= i; ++k) c += bars.bars[k].close >= bars.bars[k - 1].close ? 1 : 0;
     out[i] = c * 10000 / n;
   }
   return out;

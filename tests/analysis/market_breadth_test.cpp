@@ -91,7 +91,6 @@ class MarketBreadthTest : public PriceStoreTest {
     gRecomputeNeeded = 1;
     gGroupsDirty = 1;
   }
-
   // The table: "1001" and the given stocks, each with its daily file.
   void InstallStocks(std::vector<const BarSeries*> stocks) {
     stocks.insert(stocks.begin(), index_.get());
@@ -100,7 +99,6 @@ class MarketBreadthTest : public PriceStoreTest {
       ASSERT_EQ(WriteDailyFile(series->code, *series), 0);
     }
   }
-
   // A completed all-stock run over the index and the stocks.
   void CompleteRun(const std::vector<const BarSeries*>& stocks) {
     InstallStocks(stocks);
@@ -110,17 +108,14 @@ class MarketBreadthTest : public PriceStoreTest {
     CountStocks(stocks);
     ASSERT_TRUE(FinishMarketBreadth(true));
   }
-
   // Writes a ratio file of the series' first `bytes` bytes.
   static void WriteRatios(const char* name, const IntSeries& ratios, uint32_t bytes = sizeof(IntSeries)) {
     ASSERT_EQ(SaveBufferToFile(name, &ratios, bytes), 0);
   }
-
   // The three ratio files.
   static std::vector<std::vector<uint8_t>> RatioFiles() {
     return {ReadWholeFile("adr_d.dat"), ReadWholeFile("adr_w.dat"), ReadWholeFile("adr_m.dat")};
   }
-
   // One all-stock run over the stocks' daily, weekly and monthly bars.
   static void CountStocks(const std::vector<const BarSeries*>& stocks) {
     auto weekly = std::make_unique<BarSeries>(), monthly = std::make_unique<BarSeries>();
@@ -172,7 +167,6 @@ TEST_F(MarketBreadthTest, StockSeriesRepeatsThePreviousRatioOnAGapDay) {
   IntSeries out{};
   BuildStockAdrSeries(0, *stock, &out);
   EXPECT_EQ(Values(out), (Ints{7010, 7011, 7011, 7013}));
-
   // Before the first matched date: the even ratio.
   auto early = BarsOn(StockCodeAt(1), {-3, -2, 0}, {1, 2, 3});
   BuildStockAdrSeries(0, *early, &out);
@@ -184,7 +178,6 @@ TEST_F(MarketBreadthTest, RatiosStayOnTheirDatesWhenTheIndexLosesItsOldestBar) {
   CompleteRun(stocks.list);
   const Ints stored = Values(*gBreadthRatios[0]);
   ASSERT_EQ(stored.size(), static_cast<size_t>(kIndexBars));
-
   // The next update merges a new day and the cap drops the oldest bar.
   auto shifted = BarsOn(index_->code, DayRange(1, kIndexBars), IndexCloses(kIndexBars));
   UpdateDailyBars(index_->code, *shifted);
@@ -238,7 +231,6 @@ TEST_F(MarketBreadthTest, LoadedRatiosMatchTheIndexOnlyWhenTheCountsAgreeAndStay
   ASSERT_TRUE(InitMarketBreadth());
   BuildStockAdrSeries(0, *stock, &out);
   EXPECT_EQ(Values(out), (Ints{3050, 3051}));
-
   // One ratio fewer: the index has changed since, so no ratio is placed.
   file->count = kIndexBars - 1;
   WriteRatios("adr_d.dat", *file);

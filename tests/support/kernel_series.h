@@ -70,10 +70,16 @@ inline PriceBar RandomBar(BarsKind kind, int32_t* price, std::mt19937& random) {
                  volume);
 }
 
+template <typename Series>
+std::unique_ptr<Series> Filled(uint8_t fill) {
+  auto series = std::make_unique<Series>();
+  std::memset(series.get(), fill, sizeof(Series));
+  return series;
+}
+
 // count bars of the kind; the slots beyond count hold garbage.
 inline std::unique_ptr<BarSeries> MakeBars(BarsKind kind, int count, uint32_t seed) {
-  auto series = std::make_unique<BarSeries>();
-  std::memset(series.get(), kGarbage, sizeof(BarSeries));
+  auto series = Filled<BarSeries>(kGarbage);
   series->code = 0x33303732;
   series->count = count;
   std::mt19937 random(seed);
@@ -91,13 +97,6 @@ inline std::unique_ptr<BarSeries> BarsFromCloses(const std::vector<int32_t>& clo
   series->count = static_cast<int32_t>(closes.size());
   for (size_t i = 0; i < closes.size(); ++i)
     series->bars[i] = MakeBar(closes[i], closes[i], closes[i], closes[i], volume);
-  return series;
-}
-
-template <typename Series>
-std::unique_ptr<Series> Filled(uint8_t fill) {
-  auto series = std::make_unique<Series>();
-  std::memset(series.get(), fill, sizeof(Series));
   return series;
 }
 
