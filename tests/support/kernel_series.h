@@ -38,6 +38,10 @@ inline const char* BarsKindName(BarsKind kind) {
   return kNames[static_cast<int>(kind)];
 }
 
+inline std::string CaseName(BarsKind kind, int count, int n) {
+  return std::string(BarsKindName(kind)) + ", " + std::to_string(count) + " bars, N=" + std::to_string(n);
+}
+
 inline PriceBar MakeBar(int32_t open, int32_t high, int32_t low, int32_t close, int32_t volume) {
   return {0, open, high, low, close, volume};
 }
@@ -187,9 +191,7 @@ std::string FirstDifference(const std::vector<int>& periods, uint32_t seed, Chec
     for (int count : CountsAround(std::max(n, 1), random)) {
       for (BarsKind kind : kAllBarsKinds) {
         const std::string difference = check(*MakeBars(kind, count, static_cast<uint32_t>(random())), n);
-        if (!difference.empty())
-          return std::string(BarsKindName(kind)) + ", " + std::to_string(count) + " bars, N=" + std::to_string(n) +
-                 ": " + difference;
+        if (!difference.empty()) return CaseName(kind, count, n) + ": " + difference;
       }
     }
   }
