@@ -4,11 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,7 +14,6 @@
 #include "chart/chart_context.h"
 #include "data/period_bars.h"
 #include "data/stock_table.h"
-#include "sheets/sheet_services.h"
 #include "shell/settings.h"
 #include "tests/support/chart_test_support.h"
 #include "tests/support/global_state.h"
@@ -35,52 +30,25 @@ const StockCode kCodeA = StringToCode("3001");
 const StockCode kCodeB = StringToCode("3002");
 const StockCode kUnlistedCode = StringToCode("3999");
 
-// A random walk of plausible daily bars on weekdays.
+// Random-walk bars on consecutive weekdays.
 std::unique_ptr<BarSeries> DailyBars(StockCode code, int count, uint32_t seed) {
-  std::mt19937 random(seed);
-  auto bars = std::make_unique<BarSeries>();
+  auto bars = kernel_test::MakeBars(kernel_test::BarsKind::kRandomWalk, count, seed);
   bars->code = code;
-  bars->count = count;
-  int32_t close = 800 + static_cast<int32_t>(seed % 400);
   for (int i = 0, day = 0; i < count; ++i, ++day) {
     while (GetDayOfWeek(AddCalendarDays(kFirstDay, day)) % 6 == 0) ++day;
-    const int32_t open = close;
-    close = std::max<int32_t>(1, close + static_cast<int32_t>(random() % 41) - 20);
-    const int32_t high = std::max(open, close) + static_cast<int32_t>(random() % 15);
-    const int32_t low = std::max<int32_t>(1, std::min(open, close) - static_cast<int32_t>(random() % 15));
-    bars->bars[i] = {
-        AddCalendarDays(kFirstDay, day), open, high, low, close, 100 * static_cast<int32_t>(1 + random() % 900)};
+    bars->bars[i].date = AddCalendarDays(kFirstDay, day);
   }
   return bars;
 }
 
-// What the loaders do: daily bars, and the weekly and monthly bars built from them.
-void PlaceDailyBars(ChartContext* context, const BarSeries& daily) {
-  *context->periods[0].rawBars = *context->periods[0].bars = daily;
-}
-
-void PlaceAllBars(ChartContext* context, const BarSeries& daily) {
-  PlaceDailyBars(context, daily);
+// What the loaders do: daily bars, and (but for a back-test) the weekly and monthly bars built from them.
+void PlaceBars(ChartContext* context, const BarSeries& daily, bool dailyOnly = false) {
   PeriodSeriesBlock* blocks = context->periods;
+  *blocks[0].rawBars = *blocks[0].bars = daily;
+  if (dailyOnly) return;
   BuildWeeklyBars(daily, blocks[1].bars);
   BuildMonthlyBars(daily, blocks[2].bars);
   for (int p : {1, 2}) *blocks[p].rawBars = *blocks[p].bars;
-}
-
-// Every byte of a block's series buffers.
-std::vector<uint8_t> BlockBytes(const PeriodSeriesBlock& block) {
-  std::vector<uint8_t> bytes;
-  auto add = [&bytes](const void* data, size_t size) {
-    bytes.insert(bytes.end(), static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
-  };
-  add(&block.params, sizeof block.params);
-  add(block.rawBars, sizeof(BarSeries));
-  add(block.bars, sizeof(BarSeries));
-  for (int i = 0; i < kIntSlotCount; ++i)
-    add(block.chartInt[i], sizeof(IntSeries)), add(block.signalInt[i], sizeof(IntSeries));
-  for (int i = 0; i < kRealSlotCount; ++i)
-    add(block.chartReal[i], sizeof(RealSeries)), add(block.signalReal[i], sizeof(RealSeries));
-  return bytes;
 }
 
 class ChartIndicatorsTest : public ::testing::Test {
@@ -104,7 +72,12 @@ class ChartIndicatorsTest : public ::testing::Test {
   }
 
   void Compute(StockCode code, ChartContext* context) { ComputeChartIndicators(code, context, scratch_.set); }
-
+  // Stock A's bars of every period (only the daily ones for a back-test) computed under the signal file.
+  void ComputeStockA(ChartContext* context, SignalSettingsFile* file, bool dailyOnly = false) {
+    PlaceBars(context, *stockA_, dailyOnly);
+    gSignalSettings = file;
+    Compute(kCodeA, context);
+  }
   // Stock B computed with every series of a signal file of other parameters.
   void ComputeOtherStock(ChartContext* context) {
     SignalSettingsFile other = *file_;
@@ -112,7 +85,7 @@ class ChartIndicatorsTest : public ::testing::Test {
       for (int slot = 0; slot <= kParamAdvanceDecline; ++slot)
         set.slot[slot] = static_cast<uint16_t>(set.slot[slot] + 3);
     gSignalSettings = &other;
-    PlaceAllBars(context, *stockB_);
+    PlaceBars(context, *stockB_);
     Compute(kCodeB, context);
     gSignalSettings = nullptr;
   }
@@ -124,17 +97,12 @@ class ChartIndicatorsTest : public ::testing::Test {
   std::unique_ptr<BarSeries> stockB_ = DailyBars(kCodeB, kBars + 137, 29);
 };
 
-// ---- Nothing left over from an earlier stock ---------------------------------------------
-
 TEST_F(ChartIndicatorsTest, SameStockGivesTheSameSeriesWhateverTheContextHeldBefore) {
   OwnedContext fresh, used;
-  PlaceAllBars(&fresh.context, *stockA_);
-  Compute(kCodeA, &fresh.context);
+  ComputeStockA(&fresh.context, nullptr);
   ComputeOtherStock(&used.context);
-  PlaceAllBars(&used.context, *stockA_);
-  Compute(kCodeA, &used.context);
+  ComputeStockA(&used.context, nullptr);
   EXPECT_EQ(ContextDifferences(fresh.context, used.context), "") << "without a signal file";
-
   // A file that flags a few series only.
   for (SeriesUseFlags& flags : file_->useFlags) {
     flags = SeriesUseFlags{};
@@ -142,77 +110,35 @@ TEST_F(ChartIndicatorsTest, SameStockGivesTheSameSeriesWhateverTheContextHeldBef
   }
   file_->params[0].slot[kParamBollinger] = 20;
   OwnedContext freshWithFile;
-  PlaceAllBars(&freshWithFile.context, *stockA_);
-  gSignalSettings = file_.get();
-  Compute(kCodeA, &freshWithFile.context);
+  ComputeStockA(&freshWithFile.context, file_.get());
+  const PeriodSeriesBlock& daily = freshWithFile.context.periods[0];
+  EXPECT_EQ(Row(daily.signalInt[kIntRsi0]->count, daily.signalInt[kIntRsi0 + 1]->count), Row(0, kBars))
+      << "only the flagged series";
   ComputeOtherStock(&used.context);
-  PlaceAllBars(&used.context, *stockA_);
-  gSignalSettings = file_.get();
-  Compute(kCodeA, &used.context);
+  ComputeStockA(&used.context, file_.get());
   EXPECT_EQ(ContextDifferences(freshWithFile.context, used.context), "") << "with a signal file";
-}
-
-TEST_F(ChartIndicatorsTest, BackTestGivesTheSameDailySeriesWhateverTheContextHeldBefore) {
-  gComputeNeededOnly = 1;
-  gNeededPeriods[0] = 1;
-  gNeededSeries[0].flags[kUseRsi0] = gNeededSeries[0].flags[kUsePriceAverage0 + 2] = 1;
-  OwnedContext fresh, used;
-  PlaceAllBars(&fresh.context, *stockA_);
-  Compute(kCodeA, &fresh.context);
-  gComputeNeededOnly = 0;
-  ComputeOtherStock(&used.context);
-  gComputeNeededOnly = 1;
-  PlaceDailyBars(&used.context, *stockA_);
-  Compute(kCodeA, &used.context);
-  EXPECT_EQ(BlockDifferences(fresh.context.periods[0], used.context.periods[0]), "");
 }
 
 TEST_F(ChartIndicatorsTest, WithoutSignalFileOnlyTheIchimokuSignalSeriesRemain) {
   OwnedContext context;
   ComputeOtherStock(&context.context);
-  PlaceAllBars(&context.context, *stockA_);
   file_->definitionCount = 0;  // a file without definitions counts as none
-  gSignalSettings = file_.get();
-  Compute(kCodeA, &context.context);
+  ComputeStockA(&context.context, file_.get());
   for (const PeriodSeriesBlock& block : context.context.periods) {
     for (int i = 0; i < kIntSlotCount; ++i) EXPECT_EQ(block.signalInt[i]->count, 0) << "int " << i;
     for (int i = 0; i < kRealSlotCount; ++i) {
-      if (i >= kRealIchimokuConversion && i <= kRealIchimokuLagging) {
-        EXPECT_TRUE(SameReal(*block.signalReal[i], *block.chartReal[i])) << "real " << i;
-        EXPECT_EQ(block.signalReal[i]->count, block.bars->count);
-      } else {
-        EXPECT_EQ(block.signalReal[i]->count, 0) << "real " << i;
-      }
+      const bool ichimoku = i >= kRealIchimokuConversion && i <= kRealIchimokuLagging;
+      EXPECT_EQ(block.signalReal[i]->count, ichimoku ? block.bars->count : 0) << "real " << i;
+      EXPECT_TRUE(!ichimoku || SameReal(*block.signalReal[i], *block.chartReal[i])) << "real " << i;
     }
   }
-}
-
-// ---- Signal series --------------------------------------------------------------------
-
-TEST_F(ChartIndicatorsTest, RsiLineWithAnotherLinesPeriodIsThatLinesCopy) {
-  for (int p = 0; p < kPeriodCount; ++p) {
-    file_->params[p].slot[kParamRsi0] = gIndicatorParams[p].slot[kParamRsi0 + 2];
-    file_->useFlags[p] = SeriesUseFlags{};
-    file_->useFlags[p].flags[kUseRsi0] = 1;
-  }
-  OwnedContext context;
-  PlaceAllBars(&context.context, *stockA_);
-  gSignalSettings = file_.get();
-  Compute(kCodeA, &context.context);
-  const PeriodSeriesBlock& daily = context.context.periods[0];
-  EXPECT_TRUE(SameInt(*daily.signalInt[kIntRsi0], *daily.chartInt[kIntRsi0 + 2]));
-  EXPECT_FALSE(SameInt(*daily.signalInt[kIntRsi0], *daily.chartInt[kIntRsi0]));
-  EXPECT_EQ(Row(daily.signalInt[kIntRsi0 + 1]->count, daily.signalInt[kIntRsi0 + 2]->count), Row(0, 0));
 }
 
 // Whatever is copied and whatever is computed, a signal series is the chart
 // series that the file's parameters would give.
 TEST_F(ChartIndicatorsTest, SignalSeriesAreTheChartSeriesOfTheFilesParameters) {
-  struct Mix {
-    const char* name;
-    std::vector<std::pair<int, int>> slots;  // parameter slot, value in the file
-  };
-  const std::vector<Mix> mixes = {
+  // A name, and parameter slots with their values in the file.
+  const std::vector<std::pair<const char*, std::vector<std::pair<int, int>>>> mixes = {
       {"every period other", {}},
       {"every parameter equal: all copied", {{kParamBollinger, 25}}},
       {"MACD short and signal equal", {{kParamMacdLong, 30}}},
@@ -232,80 +158,60 @@ TEST_F(ChartIndicatorsTest, SignalSeriesAreTheChartSeriesOfTheFilesParameters) {
         {kParamRci0 + 1, 0},
         {kParamBollinger, 0}}},
   };
-  for (const Mix& mix : mixes) {
-    SCOPED_TRACE(mix.name);
+  for (const auto& [name, slots] : mixes) {
+    SCOPED_TRACE(name);
     for (int p = 0; p < kPeriodCount; ++p) {
       file_->params[p] = gIndicatorParams[p];
-      if (mix.slots.empty()) {
-        for (int slot = 0; slot < kParamAdvanceDecline; ++slot)
-          file_->params[p].slot[slot] = static_cast<uint16_t>(slot % 7 + 2);
-      }
-      for (const auto& [slot, value] : mix.slots) file_->params[p].slot[slot] = static_cast<uint16_t>(value);
+      for (int slot = 0; slots.empty() && slot < kParamAdvanceDecline; ++slot)
+        file_->params[p].slot[slot] = static_cast<uint16_t>(slot % 7 + 2);
+      for (const auto& [slot, value] : slots) file_->params[p].slot[slot] = static_cast<uint16_t>(value);
     }
     OwnedContext withFile, reference;
-    PlaceAllBars(&withFile.context, *stockA_);
-    gSignalSettings = file_.get();
-    Compute(kCodeA, &withFile.context);
-
+    ComputeStockA(&withFile.context, file_.get());
     const SettingsBlock saved = gSettings;
     for (int p = 0; p < kPeriodCount; ++p) gIndicatorParams[p] = file_->params[p];
-    gSignalSettings = nullptr;
-    PlaceAllBars(&reference.context, *stockA_);
-    Compute(kCodeA, &reference.context);
+    ComputeStockA(&reference.context, nullptr);
     gSettings = saved;
-
-    for (int p = 0; p < kPeriodCount; ++p) {
+    for (int p = 0; p < kPeriodCount; ++p)
       EXPECT_EQ(SignalAgainstChart(withFile.context.periods[p], reference.context.periods[p]), "") << "period " << p;
-    }
   }
 }
 
-// ---- Back-test switch -----------------------------------------------------------------
-
-TEST_F(ChartIndicatorsTest, OnlyTheDailyPeriodNeededLeavesWeeklyAndMonthlyAsTheyWere) {
-  OwnedContext context, reference;
-  ComputeOtherStock(&context.context);
-  const std::vector<uint8_t> weekly = BlockBytes(context.context.periods[1]);
-  const std::vector<uint8_t> monthly = BlockBytes(context.context.periods[2]);
-
-  // The back-test builds no weekly or monthly bars for a stock it does not need them of.
+// The back-test builds no weekly or monthly bars for a stock it does not need them of.
+TEST_F(ChartIndicatorsTest, BackTestComputesTheNeededDailySeriesOnlyWhateverTheContextHeldBefore) {
+  OwnedContext fresh, used, untouched, reference;
+  ComputeOtherStock(&used.context);
+  ComputeOtherStock(&untouched.context);
   gComputeNeededOnly = 1;
   gNeededPeriods[0] = 1;
   gNeededSeries[0].flags[kUseRsi0] = gNeededSeries[0].flags[kUseMacd] = gNeededSeries[0].flags[kUseDmi] = 1;
-  gSignalSettings = file_.get();
-  PlaceDailyBars(&context.context, *stockA_);
-  Compute(kCodeA, &context.context);
-
-  EXPECT_TRUE(BlockBytes(context.context.periods[1]) == weekly);
-  EXPECT_TRUE(BlockBytes(context.context.periods[2]) == monthly);
-  const PeriodSeriesBlock& daily = context.context.periods[0];
+  gNeededSeries[0].flags[kUsePriceAverage0 + 2] = 1;
+  ComputeStockA(&fresh.context, file_.get(), true);
+  ComputeStockA(&used.context, file_.get(), true);
+  EXPECT_EQ(BlockDifferences(fresh.context.periods[0], used.context.periods[0]), "");
+  for (int p : {1, 2}) EXPECT_EQ(BlockDifferences(used.context.periods[p], untouched.context.periods[p]), "") << p;
+  const PeriodSeriesBlock& daily = used.context.periods[0];
   // The needed series (and Ichimoku, always), no others.
-  EXPECT_EQ((std::vector<int>{daily.chartInt[kIntRsi0]->count, daily.chartInt[kIntMacdLine]->count,
-                              daily.chartReal[kRealIchimokuBase]->count, daily.chartInt[kIntRsi0 + 1]->count,
-                              daily.chartReal[kRealCloseAverage0]->count, daily.chartInt[kIntObv]->count}),
-            (std::vector<int>{kBars, kBars, kBars, 0, 0, 0}));
-
+  EXPECT_EQ(Row(daily.chartInt[kIntRsi0]->count, daily.chartInt[kIntMacdLine]->count,
+                daily.chartReal[kRealIchimokuBase]->count, daily.chartReal[kRealCloseAverage0 + 2]->count,
+                daily.chartInt[kIntRsi0 + 1]->count, daily.chartReal[kRealCloseAverage0]->count,
+                daily.chartInt[kIntObv]->count),
+            Row(kBars, kBars, kBars, kBars, 0, 0, 0));
   // The file wants every series with the chart's parameters: those whose
   // chart series were left out are computed, not copied.
   gComputeNeededOnly = 0;
-  PlaceAllBars(&reference.context, *stockA_);
-  Compute(kCodeA, &reference.context);
+  ComputeStockA(&reference.context, file_.get());
   EXPECT_EQ(SignalAgainstChart(daily, reference.context.periods[0]), "");
 }
-
-// ---- Inputs -----------------------------------------------------------------------------
 
 TEST_F(ChartIndicatorsTest, ObvUsesTheStocksTradingUnitOrTheDefault) {
   auto expected = std::make_unique<IntSeries>(), other = std::make_unique<IntSeries>();
   ComputeObv(*stockA_, expected.get(), kTradingUnitA, scratch_.set);
   ComputeObv(*stockA_, other.get(), 1000, scratch_.set);
   ASSERT_FALSE(SameInt(*expected, *other));
-
   OwnedContext context;
-  PlaceAllBars(&context.context, *stockA_);
-  Compute(kCodeA, &context.context);
+  ComputeStockA(&context.context, nullptr);
   EXPECT_TRUE(SameInt(*context.context.periods[0].chartInt[kIntObv], *expected));
-
   Compute(kUnlistedCode, &context.context);
   EXPECT_TRUE(SameInt(*context.context.periods[0].chartInt[kIntObv], *other));
 }
@@ -317,13 +223,12 @@ TEST_F(ChartIndicatorsTest, PeriodsOutOfRangeAreBroughtIntoRange) {
   }
   for (IndicatorParameterSet& set : file_->params)
     for (uint16_t& slot : set.slot) slot = 65535;
-  gSignalSettings = file_.get();
   OwnedContext context;
-  PlaceAllBars(&context.context, *stockA_);
-  Compute(kCodeA, &context.context);
+  ComputeStockA(&context.context, file_.get());
   for (const PeriodSeriesBlock& block : context.context.periods)
     for (int i = 0; i < kIntSlotCount; ++i)
-      EXPECT_TRUE(block.chartInt[i]->count == block.bars->count && block.signalInt[i]->count == block.bars->count) << i;
+      EXPECT_EQ(Row(block.chartInt[i]->count, block.signalInt[i]->count), Row(block.bars->count, block.bars->count))
+          << i;
   auto rci = std::make_unique<IntSeries>();
   ComputeRci(*stockA_, rci.get(), kMaxRciPeriod);
   EXPECT_TRUE(SameInt(*context.context.periods[0].chartInt[kIntRci0], *rci));

@@ -3,53 +3,29 @@
 // summed, searched or ranked afresh at every bar. Periods must already be in
 // the kernels' range (1 and up; RCI 2..320).
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <utility>
 #include <vector>
 
 #include "records/price_series.h"
+#include "tests/analysis/literal_kernels.h"
 
 using LiteralValues = std::vector<int32_t>;
 
-// Toward zero; saturated to 32 bits, NaN as 0.
-inline int32_t LiteralTruncate(double value) {
-  if (std::isnan(value)) return 0;
-  if (value >= 2147483648.0) return INT32_MAX;
-  if (value <= -2147483649.0) return INT32_MIN;
-  return static_cast<int32_t>(value);
-}
-
-inline int32_t LiteralSaturate(int64_t value) {
-  return static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(value, INT32_MIN), INT32_MAX));
-}
-
-inline int64_t LiteralClose(const BarSeries& bars, int k) { return bars.bars[k].close; }
-
 inline LiteralValues LiteralRsi(const BarSeries& bars, int n) {
   const int count = bars.count;
-  LiteralValues out(static_cast<size_t>(count), 5000);
+  LiteralValues out(count, 5000);
   const int first = n + 1;
   for (int i = first; i < count; ++i) {
-    double up = 0.0;
-    double down = 0.0;
+    double up = 0.0, down = 0.0;
     for (int k = i - n + 1; k <= i; ++k) {
-      const int64_t change = LiteralClose(bars, k) - LiteralClose(bars, k - 1);
+      const int64_t change = int64_t{bars.bars[k].close} - bars.bars[k - 1].close;
       if (change > 0) up += static_cast<double>(change);
       if (change < 0) down += static_cast<double>(-change);
     }
-    double rs;
-    if (up == 0.0 && down == 0.0) {
-      rs = 1.0;
-    } else if (up == 0.0) {
-      rs = 0.0;
-    } else if (down == 0.0) {
-      rs = 100.0;
-    } else {
-      rs = (up / n) / (down / n);
-    }
-    out[i] = std::clamp(LiteralTruncate((100.0 - 100.0 / (rs + 1.0)) * 100.0), 0, 10000);
+    const double rs = up == 0.0 && down == 0.0 ? 1.0 : up == 0.0 ? 0.0 : down == 0.0 ? 100.0 : (up / n) / (down / n);
+    out[i] = std::clamp(literal::Truncate((100.0 - 100.0 / (rs + 1.0)) * 100.0), 0, 10000);
   }
   if (count > first) std::fill(out.begin(), out.begin() + first, out[first]);
   return out;
@@ -62,10 +38,8 @@ inline std::vector<int> LiteralRanks(const std::vector<int32_t>& closes) {
   std::vector<int> ranks(n, -1);
   for (int rank = 0; rank < static_cast<int>(n); ++rank) {
     size_t pick = n;
-    for (size_t j = 0; j < n; ++j) {
-      if (ranks[j] >= 0) continue;
-      if (pick == n || closes[j] < closes[pick]) pick = j;
-    }
+    for (size_t j = 0; j < n; ++j)
+      if (ranks[j] < 0 && (pick == n || closes[j] < closes[pick])) pick = j;
     ranks[pick] = rank;
   }
   return ranks;
@@ -73,7 +47,7 @@ inline std::vector<int> LiteralRanks(const std::vector<int32_t>& closes) {
 
 inline LiteralValues LiteralRci(const BarSeries& bars, int n) {
   const int count = bars.count;
-  LiteralValues out(static_cast<size_t>(count), 5000);
+  LiteralValues out(count, 5000);
   const int first = n + 1;
   for (int i = first; i < count; ++i) {
     std::vector<int32_t> closes;
@@ -83,48 +57,40 @@ inline LiteralValues LiteralRci(const BarSeries& bars, int n) {
     for (int j = 0; j < n; ++j) d += static_cast<int64_t>(j - ranks[j]) * (j - ranks[j]);
     const double cubeLessN = static_cast<double>(n) * n * n - n;
     const double value = (1.0 - 6.0 * static_cast<double>(d) / cubeLessN) * 100.0 * 100.0;
-    out[i] = std::clamp(LiteralTruncate(value), -10000, 10000);
+    out[i] = std::clamp(literal::Truncate(value), -10000, 10000);
   }
   if (count > first) std::fill(out.begin(), out.begin() + first, out[first]);
   return out;
 }
 
 struct LiteralStochastics {
-  LiteralValues k;
-  LiteralValues d;
-  LiteralValues pos;
-  LiteralValues range;
+  LiteralValues k, d, pos, range;
 };
 
 inline LiteralStochastics LiteralStochasticsOf(const BarSeries& bars, int n, int m) {
   const int count = bars.count;
-  LiteralStochastics out;
-  out.k.assign(static_cast<size_t>(count), 5000);
-  out.pos.assign(static_cast<size_t>(count), 0);
-  out.range.assign(static_cast<size_t>(count), 0);
+  LiteralStochastics out{LiteralValues(count, 5000), LiteralValues(count, 50), LiteralValues(count, 0),
+                         LiteralValues(count, 0)};
   for (int i = n; i < count; ++i) {
-    int64_t highest = bars.bars[i].high;
-    int64_t lowest = bars.bars[i].low;
+    int64_t highest = bars.bars[i].high, lowest = bars.bars[i].low;
     for (int j = i - n + 1; j <= i; ++j) {
       highest = std::max<int64_t>(highest, bars.bars[j].high);
       lowest = std::min<int64_t>(lowest, bars.bars[j].low);
     }
-    out.range[i] = LiteralSaturate(highest - lowest);
-    out.pos[i] = LiteralSaturate(LiteralClose(bars, i) - lowest);
-    out.k[i] = out.range[i] == 0 ? 0 : LiteralTruncate(out.pos[i] * 10000.0 / out.range[i]);
+    out.range[i] = literal::Saturate(highest - lowest);
+    out.pos[i] = literal::Saturate(bars.bars[i].close - lowest);
+    out.k[i] = out.range[i] == 0 ? 0 : literal::Truncate(out.pos[i] * 10000.0 / out.range[i]);
   }
   if (count > n) std::fill(out.k.begin(), out.k.begin() + n, out.k[n]);
 
-  out.d.assign(static_cast<size_t>(count), 50);
   const int first = n + m;
   for (int i = first; i < count; ++i) {
-    double sp = 0.0;
-    double sr = 0.0;
+    double sp = 0.0, sr = 0.0;
     for (int j = i - m + 1; j <= i; ++j) {
       sp += out.pos[j];
       sr += out.range[j];
     }
-    out.d[i] = sr == 0.0 ? 0 : LiteralTruncate(sp * 10000.0 / sr);
+    out.d[i] = sr == 0.0 ? 0 : literal::Truncate(sp * 10000.0 / sr);
   }
   if (count > first) std::fill(out.d.begin(), out.d.begin() + first, out.d[first]);
   return out;
@@ -132,43 +98,33 @@ inline LiteralStochastics LiteralStochasticsOf(const BarSeries& bars, int n, int
 
 inline std::pair<LiteralValues, LiteralValues> LiteralDirectionalMovement(const BarSeries& bars) {
   const size_t count = static_cast<size_t>(bars.count);
-  LiteralValues plus(count, 0);
-  LiteralValues minus(count, 0);
+  LiteralValues plus(count, 0), minus(count, 0);
   for (size_t i = 1; i < count; ++i) {
     const int64_t up = static_cast<int64_t>(bars.bars[i].high) - bars.bars[i - 1].high;
     const int64_t down = static_cast<int64_t>(bars.bars[i - 1].low) - bars.bars[i].low;
-    if (up > 0 && down > 0) {
-      if (up > down) plus[i] = LiteralSaturate(up);
-      if (down > up) minus[i] = LiteralSaturate(down);
-    } else if (up > 0) {
-      plus[i] = LiteralSaturate(up);
-    } else if (down > 0) {
-      minus[i] = LiteralSaturate(down);
-    }
+    // The larger move counts when both are moves.
+    if (up > 0 && (down <= 0 || up > down)) plus[i] = literal::Saturate(up);
+    if (down > 0 && (up <= 0 || down > up)) minus[i] = literal::Saturate(down);
   }
   return {plus, minus};
 }
 
 inline LiteralValues LiteralTrueRange(const BarSeries& bars) {
-  LiteralValues tr(static_cast<size_t>(bars.count), 0);
+  LiteralValues tr(bars.count, 0);
   for (int i = 0; i < bars.count; ++i) {
-    const int64_t high = bars.bars[i].high;
-    const int64_t low = bars.bars[i].low;
+    const int64_t high = bars.bars[i].high, low = bars.bars[i].low;
     int64_t widest = std::abs(high - low);
-    if (i >= 1) {
-      widest = std::max(widest, std::abs(high - LiteralClose(bars, i - 1)));
-      widest = std::max(widest, std::abs(low - LiteralClose(bars, i - 1)));
-    }
-    tr[i] = LiteralSaturate(widest);
+    if (i >= 1)
+      widest = std::max({widest, std::abs(high - bars.bars[i - 1].close), std::abs(low - bars.bars[i - 1].close)});
+    tr[i] = literal::Saturate(widest);
   }
   return tr;
 }
 
 inline LiteralValues LiteralDirectionalIndex(const LiteralValues& dm, const LiteralValues& tr) {
   LiteralValues out(dm.size(), 0);
-  for (size_t i = 0; i < dm.size(); ++i) {
-    if (tr[i] != 0) out[i] = LiteralSaturate(static_cast<int64_t>(dm[i]) * 10000 / tr[i]);
-  }
+  for (size_t i = 0; i < dm.size(); ++i)
+    if (tr[i] != 0) out[i] = literal::Saturate(static_cast<int64_t>(dm[i]) * 10000 / tr[i]);
   return out;
 }
 
@@ -176,16 +132,16 @@ inline LiteralValues LiteralDirectionalSpread(const LiteralValues& plusDi, const
   LiteralValues out(plusDi.size(), 0);
   for (size_t i = 0; i < plusDi.size(); ++i) {
     const int64_t s = static_cast<int64_t>(plusDi[i]) + minusDi[i];
-    if (s != 0) out[i] = LiteralSaturate(std::abs(static_cast<int64_t>(plusDi[i]) - minusDi[i]) * 10000 / s);
+    if (s != 0) out[i] = literal::Saturate(std::abs(static_cast<int64_t>(plusDi[i]) - minusDi[i]) * 10000 / s);
   }
   return out;
 }
 
 inline LiteralValues LiteralPsychologicalLine(const BarSeries& bars, int n) {
-  LiteralValues out(static_cast<size_t>(bars.count), 5000);
+  LiteralValues out(bars.count, 5000);
   for (int i = n; i < bars.count; ++i) {
     int c = 0;
-    for (int k = i - n + 1; k <= i; ++k) c += LiteralClose(bars, k) >= LiteralClose(bars, k - 1) ? 1 : 0;
+    for (int k = i - n + 1; k <= i; ++k) c += bars.bars[k].close >= bars.bars[k - 1].close ? 1 : 0;
     out[i] = c * 10000 / n;
   }
   return out;

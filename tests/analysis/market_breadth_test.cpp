@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <numeric>
 #include <random>
 #include <thread>
 #include <vector>
@@ -17,7 +18,6 @@
 #include "data/daily_files.h"
 #include "data/period_bars.h"
 #include "data/stock_table.h"
-#include "common/app_globals.h"
 #include "shell/settings.h"
 #include "tests/support/kernel_series.h"
 #include "tests/support/price_store.h"
@@ -40,8 +40,7 @@ StockCode StockCodeAt(int i) { return NumberCode(2000 + i); }
 // Bars on the given day numbers with the given closes.
 std::unique_ptr<BarSeries> BarsOn(StockCode code, const std::vector<int>& days, const Ints& closes) {
   return SeriesOf(code, static_cast<int>(days.size()), [&](int i) {
-    const int32_t c = closes[static_cast<size_t>(i)];
-    return PriceBar{DayAt(days[static_cast<size_t>(i)]), c, c + 5, c - 5, c, 1000};
+    return PriceBar{DayAt(days[i]), closes[i], closes[i] + 5, closes[i] - 5, closes[i], 1000};
   });
 }
 
@@ -72,14 +71,14 @@ Stocks RandomStocks(int count, uint32_t seed, int latestFirst) {
 
 // Day numbers first.., and index closes.
 std::vector<int> DayRange(int first, int count) {
-  std::vector<int> days(static_cast<size_t>(count));
-  for (int& d : days) d = first++;
+  std::vector<int> days(count);
+  std::iota(days.begin(), days.end(), first);
   return days;
 }
 
 Ints IndexCloses(int count) {
-  Ints closes(static_cast<size_t>(count));
-  for (int i = 0; i < count; ++i) closes[static_cast<size_t>(i)] = 10000 + (i * 37) % 200;
+  Ints closes(count);
+  for (int i = 0; i < count; ++i) closes[i] = 10000 + (i * 37) % 200;
   return closes;
 }
 
@@ -92,30 +91,34 @@ class MarketBreadthTest : public PriceStoreTest {
     gRecomputeNeeded = 1;
     gGroupsDirty = 1;
   }
-
   // The table: "1001" and the given stocks, each with its daily file.
-  void InstallStocks(const BarSeries& index, const std::vector<const BarSeries*>& stocks) {
-    std::vector<const BarSeries*> all{&index};
-    all.insert(all.end(), stocks.begin(), stocks.end());
-    gStockTable->count = 0;
-    for (const BarSeries* series : all) {
+  void InstallStocks(std::vector<const BarSeries*> stocks) {
+    stocks.insert(stocks.begin(), index_.get());
+    for (const BarSeries* series : stocks) {
       AddStock(series->code).master.marketFlags = kBreadthMarketFlag;
       ASSERT_EQ(WriteDailyFile(series->code, *series), 0);
     }
   }
-
-  // The three ratio files.
-  std::vector<std::vector<uint8_t>> RatioFiles() const {
-    std::vector<std::vector<uint8_t>> files;
-    for (const char* name : {"adr_d.dat", "adr_w.dat", "adr_m.dat"})
-      files.push_back(ReadWholeFile(folder_.path() + name));
-    return files;
+  // A completed all-stock run over the index and the stocks.
+  void CompleteRun(const std::vector<const BarSeries*>& stocks) {
+    InstallStocks(stocks);
+    ASSERT_TRUE(InitMarketBreadth());
+    ResetMarketBreadthCounters();
+    EXPECT_EQ(gCountAdvances, 1);
+    CountStocks(stocks);
+    ASSERT_TRUE(FinishMarketBreadth(true));
   }
-
+  // Writes a ratio file of the series' first `bytes` bytes.
+  static void WriteRatios(const char* name, const IntSeries& ratios, uint32_t bytes = sizeof(IntSeries)) {
+    ASSERT_EQ(SaveBufferToFile(name, &ratios, bytes), 0);
+  }
+  // The three ratio files.
+  static std::vector<std::vector<uint8_t>> RatioFiles() {
+    return {ReadWholeFile("adr_d.dat"), ReadWholeFile("adr_w.dat"), ReadWholeFile("adr_m.dat")};
+  }
   // One all-stock run over the stocks' daily, weekly and monthly bars.
   static void CountStocks(const std::vector<const BarSeries*>& stocks) {
-    auto weekly = std::make_unique<BarSeries>();
-    auto monthly = std::make_unique<BarSeries>();
+    auto weekly = std::make_unique<BarSeries>(), monthly = std::make_unique<BarSeries>();
     for (const BarSeries* daily : stocks) {
       BuildWeeklyBars(*daily, weekly.get());
       BuildMonthlyBars(*daily, monthly.get());
@@ -126,23 +129,16 @@ class MarketBreadthTest : public PriceStoreTest {
   std::unique_ptr<BarSeries> index_ = BarsOn(StringToCode("1001"), DayRange(0, kIndexBars), IndexCloses(kIndexBars));
 };
 
-// ---- Ratios ------------------------------------------------------------------------------
-
-TEST_F(MarketBreadthTest, RatiosCompareTheAveragedCounts) {
+TEST_F(MarketBreadthTest, CountsMovedClosesOnTheIndexBarOfTheSameDateAndComparesTheirAverages) {
   auto ratios = std::make_unique<MarketBreadthSeries>();
   auto even = IntSeriesOf({4, 4, 4, 4, 4, 4});
   ComputeBreadthRatios(ratios.get(), *even, *even, 3, gMainScratch);
   EXPECT_EQ(Values(*ratios), Ints(6, 10000));
-
   ComputeBreadthRatios(ratios.get(), *IntSeriesOf({6, 6, 6, 6, 1, 1}), *IntSeriesOf({3, 3, 3, 0, 0, 0}), 2,
                        gMainScratch);
   // Averages over two bars: declines 3, 3, 3, 1 (1.5), 0, 0.
   EXPECT_EQ(Values(*ratios), (Ints{20000, 20000, 20000, 60000, 0, 0}));
-}
 
-// ---- Counting ----------------------------------------------------------------------------
-
-TEST_F(MarketBreadthTest, CountsMovedClosesOnTheIndexBarOfTheSameDate) {
   auto index = BarsOn(StringToCode("1001"), {0, 1, 2, 4, 5, 6}, IndexCloses(6));
   auto advances = IntSeriesOf(Ints(6, 0)), declines = IntSeriesOf(Ints(6, 0));
   // Day 3 is not an index day: its move is counted nowhere, and day 4 then
@@ -153,10 +149,8 @@ TEST_F(MarketBreadthTest, CountsMovedClosesOnTheIndexBarOfTheSameDate) {
   EXPECT_EQ(Values(*declines), (Ints{0, 0, 0, 1, 0, 1}));
 }
 
-// ---- Stock series ------------------------------------------------------------------------
-
 TEST_F(MarketBreadthTest, StockSeriesRepeatsThePreviousRatioOnAGapDay) {
-  InstallStocks(*index_, {});
+  InstallStocks({});
   ASSERT_TRUE(InitMarketBreadth());
   // Ratios as a run leaves them, on index days 0..119 but for day 12, which
   // the index lacks: ratio 7000 + day.
@@ -173,7 +167,6 @@ TEST_F(MarketBreadthTest, StockSeriesRepeatsThePreviousRatioOnAGapDay) {
   IntSeries out{};
   BuildStockAdrSeries(0, *stock, &out);
   EXPECT_EQ(Values(out), (Ints{7010, 7011, 7011, 7013}));
-
   // Before the first matched date: the even ratio.
   auto early = BarsOn(StockCodeAt(1), {-3, -2, 0}, {1, 2, 3});
   BuildStockAdrSeries(0, *early, &out);
@@ -182,14 +175,9 @@ TEST_F(MarketBreadthTest, StockSeriesRepeatsThePreviousRatioOnAGapDay) {
 
 TEST_F(MarketBreadthTest, RatiosStayOnTheirDatesWhenTheIndexLosesItsOldestBar) {
   const Stocks stocks = RandomStocks(kStocks, 5, 20);
-  InstallStocks(*index_, stocks.list);
-  ASSERT_TRUE(InitMarketBreadth());
-  ResetMarketBreadthCounters();
-  CountStocks(stocks.list);
-  ASSERT_TRUE(FinishMarketBreadth(true));
+  CompleteRun(stocks.list);
   const Ints stored = Values(*gBreadthRatios[0]);
   ASSERT_EQ(stored.size(), static_cast<size_t>(kIndexBars));
-
   // The next update merges a new day and the cap drops the oldest bar.
   auto shifted = BarsOn(index_->code, DayRange(1, kIndexBars), IndexCloses(kIndexBars));
   UpdateDailyBars(index_->code, *shifted);
@@ -201,110 +189,78 @@ TEST_F(MarketBreadthTest, RatiosStayOnTheirDatesWhenTheIndexLosesItsOldestBar) {
   BuildStockAdrSeries(0, stock, &out);
   for (int i = 0; i < stock.count; ++i) {
     const int day = static_cast<int>(PackedDateToDays(stock.bars[i].date) - PackedDateToDays(kFirstDay));
-    EXPECT_EQ(out.values[i], stored[static_cast<size_t>(day)]) << "bar " << i;
+    EXPECT_EQ(out.values[i], stored[day]) << "bar " << i;
   }
 }
 
-// ---- Files -------------------------------------------------------------------------------
-
-TEST_F(MarketBreadthTest, CompletedRunWritesFilesSnapshotsAndClearsFlags) {
+TEST_F(MarketBreadthTest, CompletedRunWritesFilesSnapshotsAndClearsFlagsACancelledOneNone) {
   Ints rising(kIndexBars), falling(kIndexBars);
-  for (int i = 0; i < kIndexBars; ++i)
-    rising[static_cast<size_t>(i)] = 100 + i, falling[static_cast<size_t>(i)] = 500 - i;
+  for (int i = 0; i < kIndexBars; ++i) rising[i] = 100 + i, falling[i] = 500 - i;
   auto up = BarsOn(StockCodeAt(0), DayRange(0, kIndexBars), rising);
   auto down = BarsOn(StockCodeAt(1), DayRange(0, kIndexBars), falling);
-  InstallStocks(*index_, {up.get(), down.get()});
-  ASSERT_TRUE(InitMarketBreadth());
-  ResetMarketBreadthCounters();
-  EXPECT_EQ(gCountAdvances, 1);
-  CountStocks({up.get(), down.get()});
-  ASSERT_TRUE(FinishMarketBreadth(true));
-
+  CompleteRun({up.get(), down.get()});
   EXPECT_EQ((Ints{gCountAdvances, gRecomputeNeeded, gGroupsDirty}), (Ints{0, 0, 0}));
-  for (const auto& file : RatioFiles()) EXPECT_EQ(file.size(), 20484u);
+  const auto files = RatioFiles();
+  for (const auto& file : files) EXPECT_EQ(file.size(), 20484u);
   // One advance and one decline on every day after the first.
-  EXPECT_EQ(Row(gBreadthRatios[0]->count, gBreadthRatios[0]->values[kIndexBars - 1]), Row(kIndexBars, 10000));
+  const Ints ratios = Values(*gBreadthRatios[0]);
+  EXPECT_EQ(Row(ratios.size(), ratios.back()), Row(kIndexBars, 10000));
   const IndicatorSnapshot* snapshots = gStockTable->records[1].snapshots;
   EXPECT_EQ(std::make_pair(snapshots[0].values[kAdrSnapshotItem], snapshots[1].values[kAdrSnapshotItem]),
             std::make_pair(100.0, 100.0));
   const MarketBreadthSeries& weekly = *gBreadthRatios[1];
   EXPECT_EQ(snapshots[2].values[kAdrSnapshotItem], static_cast<double>(weekly.values[weekly.count - 1] / 100));
-}
 
-TEST_F(MarketBreadthTest, CancelledRunLeavesFilesRatiosAndFlags) {
-  const Stocks stocks = RandomStocks(kStocks, 9, 0);
-  InstallStocks(*index_, stocks.list);
-  ASSERT_TRUE(InitMarketBreadth());
+  gRecomputeNeeded = gGroupsDirty = 1;
   ResetMarketBreadthCounters();
-  CountStocks(stocks.list);
-  ASSERT_TRUE(FinishMarketBreadth(true));
-  const auto files = RatioFiles();
-  const Ints ratios = Values(*gBreadthRatios[0]);
-
-  gRecomputeNeeded = 1;
-  gGroupsDirty = 1;
-  ResetMarketBreadthCounters();
-  CountStocks({stocks.list[0], stocks.list[1]});  // cancelled after two stocks
+  CountStocks({up.get()});  // cancelled after one stock
   EXPECT_FALSE(FinishMarketBreadth(false));
-
   EXPECT_EQ(RatioFiles(), files);
   EXPECT_EQ(Values(*gBreadthRatios[0]), ratios);
   EXPECT_EQ((Ints{gCountAdvances, gRecomputeNeeded, gGroupsDirty}), (Ints{0, 1, 1}));
 }
 
-TEST_F(MarketBreadthTest, LoadedRatiosMatchTheIndexOnlyWhenTheCountsAgree) {
-  InstallStocks(*index_, {});
-  ASSERT_TRUE(InitMarketBreadth());
+TEST_F(MarketBreadthTest, LoadedRatiosMatchTheIndexOnlyWhenTheCountsAgreeAndStayWithinTheFile) {
+  InstallStocks({});
   auto stock = BarsOn(StockCodeAt(0), {50, 51}, {1, 2});
   IntSeries out{};
-
   // As many ratios as index bars: ratio i is the index's day i.
   auto file = IntSeriesOf(Ints(kIndexBars, 0));
   for (int i = 0; i < kIndexBars; ++i) file->values[i] = 3000 + i;
-  SaveBufferToFile("adr_d.dat", file.get(), sizeof(IntSeries));
+  WriteRatios("adr_d.dat", *file);
   ASSERT_TRUE(InitMarketBreadth());
   BuildStockAdrSeries(0, *stock, &out);
   EXPECT_EQ(Values(out), (Ints{3050, 3051}));
-
   // One ratio fewer: the index has changed since, so no ratio is placed.
   file->count = kIndexBars - 1;
-  SaveBufferToFile("adr_d.dat", file.get(), sizeof(IntSeries));
+  WriteRatios("adr_d.dat", *file);
   ASSERT_TRUE(InitMarketBreadth());
   EXPECT_EQ(gBreadthRatios[0]->count, kIndexBars - 1);
   BuildStockAdrSeries(0, *stock, &out);
   EXPECT_EQ(Values(out), (Ints{10000, 10000}));
-}
 
-TEST_F(MarketBreadthTest, LoadedCountStaysWithinTheFileAndTheSeries) {
-  InstallStocks(*index_, {});
-  auto file = IntSeriesOf({});
   file->count = 99999;
-  SaveBufferToFile("adr_d.dat", file.get(), sizeof(IntSeries));
+  WriteRatios("adr_d.dat", *file);
   file->count = -7;
-  SaveBufferToFile("adr_w.dat", file.get(), sizeof(IntSeries));
+  WriteRatios("adr_w.dat", *file);
   file->count = 50;
-  SaveBufferToFile("adr_m.dat", file.get(), 4 + 4 * 10);  // a short file holds 10 ratios
+  WriteRatios("adr_m.dat", *file, 4 + 4 * 10);  // a short file holds 10 ratios
   ASSERT_TRUE(InitMarketBreadth());
-  EXPECT_EQ((Ints{gBreadthRatios[0]->count, gBreadthRatios[1]->count, gBreadthRatios[2]->count}),
-            (Ints{kMaxBars, 0, 10}));
-
+  EXPECT_EQ(Row(gBreadthRatios[0]->count, gBreadthRatios[1]->count, gBreadthRatios[2]->count), Row(kMaxBars, 0, 10));
   remove("adr_d.dat");
   ASSERT_TRUE(InitMarketBreadth());
   EXPECT_EQ(gBreadthRatios[0]->count, 0);
 }
-
-// ---- Threads -----------------------------------------------------------------------------
 
 class MarketBreadthConcurrencyTest : public MarketBreadthTest {};
 
 TEST_F(MarketBreadthConcurrencyTest, EightThreadsCountLikeOne) {
   constexpr int kThreads = 8;
   const Stocks stocks = RandomStocks(96, 21, 40);
-  const std::vector<const BarSeries*>& list = stocks.list;
-  InstallStocks(*index_, {});
+  InstallStocks({});
   ASSERT_TRUE(InitMarketBreadth());
   ResetMarketBreadthCounters();
-  CountStocks(list);
+  CountStocks(stocks.list);
   const auto counts = [] {
     std::vector<Ints> all;
     for (int p = 0; p < kBreadthPeriods; ++p)
@@ -316,9 +272,9 @@ TEST_F(MarketBreadthConcurrencyTest, EightThreadsCountLikeOne) {
   ResetMarketBreadthCounters();
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
-    threads.emplace_back([&list, t] {
+    threads.emplace_back([&stocks, t] {
       std::vector<const BarSeries*> mine;
-      for (size_t i = static_cast<size_t>(t); i < list.size(); i += kThreads) mine.push_back(list[i]);
+      for (size_t i = t; i < stocks.list.size(); i += kThreads) mine.push_back(stocks.list[i]);
       CountStocks(mine);
     });
   }

@@ -61,8 +61,7 @@ inline std::string ContextDifferences(const ChartContext& a, const ChartContext&
   }
   for (int s = 0; s < kScenarioSlots; ++s) {
     for (auto marks : {&ChartContext::fileMarks, &ChartContext::tableMarks}) {
-      const ScenarioMarkBuffer& x = *(a.*marks)[s];
-      const ScenarioMarkBuffer& y = *(b.*marks)[s];
+      const ScenarioMarkBuffer &x = *(a.*marks)[s], &y = *(b.*marks)[s];
       if (x.count != y.count || std::memcmp(x.marks, y.marks, std::min<uint32_t>(x.count, kMaxBars)) != 0)
         slots += " marks" + std::to_string(s);
     }

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
 #include <memory>
 #include <random>
 #include <string>
@@ -75,10 +74,16 @@ inline PriceBar RandomBar(BarsKind kind, int32_t* price, std::mt19937& random) {
                  volume);
 }
 
+template <typename Series>
+std::unique_ptr<Series> Filled(uint8_t fill) {
+  auto series = std::make_unique<Series>();
+  std::memset(series.get(), fill, sizeof(Series));
+  return series;
+}
+
 // count bars of the kind; the slots beyond count hold garbage.
 inline std::unique_ptr<BarSeries> MakeBars(BarsKind kind, int count, uint32_t seed) {
-  auto series = std::make_unique<BarSeries>();
-  std::memset(series.get(), kGarbage, sizeof(BarSeries));
+  auto series = Filled<BarSeries>(kGarbage);
   series->code = 0x33303732;
   series->count = count;
   std::mt19937 random(seed);
@@ -96,22 +101,6 @@ inline std::unique_ptr<BarSeries> BarsFromCloses(const std::vector<int32_t>& clo
   series->count = static_cast<int32_t>(closes.size());
   for (size_t i = 0; i < closes.size(); ++i)
     series->bars[i] = MakeBar(closes[i], closes[i], closes[i], closes[i], volume);
-  return series;
-}
-
-// The first k bars of a series, garbage after them.
-inline std::unique_ptr<BarSeries> Prefix(const BarSeries& bars, int k) {
-  auto series = BarsFromCloses({});
-  series->code = bars.code;
-  series->count = k;
-  std::copy(bars.bars, bars.bars + k, series->bars);
-  return series;
-}
-
-template <typename Series>
-std::unique_ptr<Series> Filled(uint8_t fill) {
-  auto series = std::make_unique<Series>();
-  std::memset(series.get(), fill, sizeof(Series));
   return series;
 }
 
@@ -142,48 +131,37 @@ struct ScratchHolder {
   KernelScratchSet set{};
   explicit ScratchHolder(uint8_t fill = kGarbage) {
     if (!AllocateKernelScratchSet(&set)) std::abort();
-    Fill(fill);
+    for (IntSeries* series : set.ints) std::memset(series, fill, sizeof(IntSeries));
+    for (RealSeries* series : set.reals) std::memset(series, fill, sizeof(RealSeries));
   }
   ~ScratchHolder() { FreeKernelScratchSet(&set); }
   ScratchHolder(const ScratchHolder&) = delete;
   ScratchHolder& operator=(const ScratchHolder&) = delete;
-  void Fill(uint8_t fill = kGarbage) {
-    for (IntSeries* series : set.ints) std::memset(series, fill, sizeof(IntSeries));
-    for (RealSeries* series : set.reals) std::memset(series, fill, sizeof(RealSeries));
-  }
 };
 
-inline uint64_t DoubleBits(double value) {
-  uint64_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
-
-inline std::string ValueText(int32_t value) { return std::to_string(value); }
+// A value in full (integers included).
 inline std::string ValueText(double value) {
   char text[40];
   std::snprintf(text, sizeof text, "%.17g", value);
   return text;
 }
-inline bool SameValue(int32_t a, int32_t b) { return a == b; }
-inline bool SameValue(double a, double b) { return DoubleBits(a) == DoubleBits(b); }
 
 // "" when the counts and the counted values are equal (doubles bit for bit), else the first difference.
 template <typename Series>
 std::string SeriesDifference(const Series& fast, const Series& slow) {
   if (fast.count != slow.count) return "count " + std::to_string(fast.count) + " != " + std::to_string(slow.count);
   for (int i = 0; i < std::clamp<int32_t>(fast.count, 0, kMaxBars); ++i)
-    if (!SameValue(fast.values[i], slow.values[i]))
+    if (std::memcmp(&fast.values[i], &slow.values[i], sizeof fast.values[i]) != 0)
       return "value " + std::to_string(i) + ": " + ValueText(fast.values[i]) + " != " + ValueText(slow.values[i]);
   return "";
 }
 
-// Nothing at or beyond count was written (the buffer was garbage-filled).
+// Nothing at or beyond count was written (the buffer was filled with `fill`).
 template <typename Series>
-bool TailUntouched(const Series& series, int count) {
-  const auto garbage = Filled<Series>(kGarbage);
-  return std::memcmp(series.values + count, garbage->values + count, sizeof(series.values[0]) * (kMaxBars - count)) ==
-         0;
+bool TailUntouched(const Series& series, int count, uint8_t fill = kGarbage) {
+  const auto* tail = reinterpret_cast<const uint8_t*>(series.values + count);
+  return std::all_of(tail, reinterpret_cast<const uint8_t*>(series.values + kMaxBars),
+                     [fill](uint8_t b) { return b == fill; });
 }
 
 // SeriesDifference, or "wrote beyond the count" when the garbage after it changed.
@@ -207,7 +185,7 @@ inline std::vector<int> CountsAround(int n, std::mt19937& random) {
 // Every kind of bars at every count around every period (below 1 as 1): check(bars, n)
 // gives "" or a difference, and the first difference, named, ends the run.
 template <typename Check>
-std::string FirstDifference(std::initializer_list<int> periods, uint32_t seed, Check check) {
+std::string FirstDifference(const std::vector<int>& periods, uint32_t seed, Check check) {
   std::mt19937 random(seed);
   for (int n : periods) {
     for (int count : CountsAround(std::max(n, 1), random)) {
@@ -218,6 +196,18 @@ std::string FirstDifference(std::initializer_list<int> periods, uint32_t seed, C
     }
   }
   return "";
+}
+
+// The same for a kernel over bars against its slow twin, both writing to garbage.
+template <typename Out>
+std::string FirstDifference(const std::vector<int>& periods, uint32_t seed, void (*fast)(const BarSeries&, Out*, int),
+                            void (*slow)(const BarSeries&, Out*, int)) {
+  return FirstDifference(periods, seed, [&](const BarSeries& bars, int n) {
+    auto got = Filled<Out>(kGarbage), want = Filled<Out>(kGarbage);
+    fast(bars, got.get(), n);
+    slow(bars, want.get(), n);
+    return Difference(*got, *want);
+  });
 }
 
 }  // namespace kernel_test

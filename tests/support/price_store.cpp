@@ -4,12 +4,10 @@
 
 #include <cstdio>
 
-#include "data/backup_paths.h"
 #include "data/daily_cache.h"
 #include "platform/posix_recorder.h"
 #include "common/app_globals.h"
 #include "common/progress.h"
-#include "shell/settings.h"
 
 StockCode NumberCode(int n) {
   char text[16];
