@@ -3,8 +3,10 @@
 // rows, which signal kinds fire at a bar and what position the back-test
 // scenarios hold there.
 #include <cstdint>
+#include <vector>
 
 #include "analysis/chart_series.h"
+#include "chart/gdi_rules.h"
 #include "common/stock_code.h"
 #include "records/price_series.h"
 
@@ -55,3 +57,16 @@ constexpr uint8_t kStripKindsKnown = 0x80;
 void PrepareSignalStripCache(SignalStripCache* cache, StockCode code, const ChartSeriesSet& context);
 // SignalKindsAtBar through a prepared cache.
 uint8_t GetCachedSignalKinds(SignalStripCache* cache, StockCode code, const ChartSeriesSet& context, int dailyBar);
+
+// One row of the strip as pixels, composed in memory and drawn at once: a
+// strip with a mark on most of its cells would cost far more drawn cell by cell.
+struct StripBand {
+  int32_t left;  // x of the first column
+  int32_t width;
+  std::vector<uint32_t> pixels;  // kStripRowHeight rows of `width`, the top row first
+};
+void ResetStripBand(StripBand* band, int left, int width, uint32_t background);
+// A cell of the band (x as on the chart, y 0..kStripRowHeight) filled, or a
+// filled triangle with the corners of a triangle mark; clipped to the band.
+void FillStripCell(StripBand* band, const Rect& cell, uint32_t pixel);
+void FillStripTriangle(StripBand* band, const Rect& cell, bool down, uint32_t pixel);

@@ -2,88 +2,59 @@
 // signal of the row's kind fires, else the colour of a back-test position.
 
 #include <algorithm>
-#include <vector>
 
 #include "chart/chart_layout.h"
 #include "chart/chart_paint_win.h"
-#include "chart/chart_text.h"
-#include "chart/draw_primitives_win.h"
 #include "chart/gdi_objects_win.h"
 #include "chart/paint_tools_win.h"
 #include "chart/signal_strip.h"
 
 namespace {
 
-// Polygons of one colour, drawn in one call: a strip holds hundreds of cells.
-struct PolygonBatch {
-  std::vector<POINT> points;
-  std::vector<INT> counts;
+// Painting runs on the main thread only; the bands keep their memory between paints.
+StripBand gStripBands[kStripRowCount];
 
-  void AddTriangle(const RECT& cell, bool down) {
-    PixelPoint corners[3];
-    GetTriangleMarkPoints({cell.left, cell.top, cell.right, cell.bottom}, down, corners);
-    for (const PixelPoint& c : corners) points.push_back({c.x, c.y});
-    counts.push_back(3);
-  }
-  // Outlined in its own colour, the polygon covers exactly the cell.
-  void AddCell(const RECT& cell) {
-    points.push_back({cell.left, cell.top});
-    points.push_back({cell.right - 1, cell.top});
-    points.push_back({cell.right - 1, cell.bottom - 1});
-    points.push_back({cell.left, cell.bottom - 1});
-    counts.push_back(4);
-  }
-  void Draw(HDC dc, int colorSlot) const {
-    if (counts.empty()) return;
-    const COLORREF color = PaletteColor(colorSlot);
-    const HGDIOBJ oldPen = SelectObject(dc, CachedPen(PS_SOLID, 1, color));
-    const HGDIOBJ oldBrush = SelectObject(dc, CachedBrush(color));
-    PolyPolygon(dc, points.data(), counts.data(), static_cast<int>(counts.size()));
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-  }
-  void Clear() {
-    points.clear();
-    counts.clear();
-  }
-};
-
-enum StripMark { kMarkSignal, kMarkHeld, kMarkExit, kMarkLossCut, kStripMarkCount };
-
-// Painting runs on the main thread only; the batches keep their memory between paints.
-PolygonBatch gStripBatches[kStripRowCount][kStripMarkCount];
-
-int MarkOfState(int state) {
-  if (state == kScenarioClosedByExit) return kMarkExit;
-  if (state == kScenarioClosedByLossCut) return kMarkLossCut;
-  return state == kScenarioHeldMark || (state >= -6 && state <= -1) ? kMarkHeld : -1;
+// 0x00RRGGBB, as a 32-bit DIB holds it.
+uint32_t ToPixel(COLORREF color) {
+  return static_cast<uint32_t>(GetRValue(color)) << 16 | static_cast<uint32_t>(GetGValue(color)) << 8 |
+         GetBValue(color);
 }
 
-int MarkSlot(const StripRow& row, int mark) {
-  switch (mark) {
-    case kMarkSignal: return row.markSlot;
-    case kMarkHeld: return row.heldSlot;
-    case kMarkExit: return row.exitSlot;
-    default: return row.lossCutSlot;
-  }
-}
+uint32_t SlotPixel(int slot) { return ToPixel(PaletteColor(slot)); }
 
-int RowTop(const Rect& full, int row) { return full.top + kStripFirstRowOffset + row * kStripRowPitch; }
+// The slot of the scenario state's cell, -1 for none.
+int StateSlot(const StripRow& row, int state) {
+  if (state == kScenarioClosedByExit) return row.exitSlot;
+  if (state == kScenarioClosedByLossCut) return row.lossCutSlot;
+  return state == kScenarioHeldMark || (state >= -6 && state <= -1) ? row.heldSlot : -1;
+}
 
 void AddBarCells(const ChartView& view, const ChartContext& context, const PaneFrame& frame, int bar, int cellLeft) {
-  const Rect& full = frame.record->fullPlot;
   const uint8_t kinds =
       bar < frame.count ? GetCachedSignalKinds(&context.signalStrip, view.stockCode, context, bar) : 0;
+  const Rect cell = {cellLeft, 0, cellLeft + frame.spacing - 1, kStripRowHeight};
   for (int row = 0; row < kStripRowCount; ++row) {
     const StripRow& strip = GetStripRow(row);
-    const RECT cell = {cellLeft, RowTop(full, row), cellLeft + frame.spacing - 1, RowTop(full, row) + kStripRowHeight};
     if ((kinds & (1u << (strip.kind - 1))) != 0) {
-      gStripBatches[row][kMarkSignal].AddTriangle(cell, strip.markDown);
+      FillStripTriangle(&gStripBands[row], cell, strip.markDown, SlotPixel(strip.markSlot));
       continue;
     }
-    const int mark = MarkOfState(ScenarioStateAtBar(context, bar, strip.kind));
-    if (mark >= 0) gStripBatches[row][mark].AddCell(cell);
+    const int slot = StateSlot(strip, ScenarioStateAtBar(context, bar, strip.kind));
+    if (slot >= 0) FillStripCell(&gStripBands[row], cell, SlotPixel(slot));
   }
+}
+
+void DrawBand(HDC dc, const StripBand& band, int top) {
+  if (band.width <= 0) return;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = band.width;
+  info.bmiHeader.biHeight = -kStripRowHeight;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  SetDIBitsToDevice(dc, band.left, top, static_cast<DWORD>(band.width), kStripRowHeight, 0, 0, 0, kStripRowHeight,
+                    band.pixels.data(), &info, DIB_RGB_COLORS);
 }
 
 }  // namespace
@@ -94,19 +65,13 @@ void DrawSignalStrip(HDC dc, const ChartView& view, const ChartContext& context,
   if (view.paneKinds[pane] > kPaneIchimoku) return;
   const Rect& full = frame.record->fullPlot;
   if (IsEmptyRect(full)) return;
-  const HRGN clip = PushClipRect(dc, ToWinRect(full));
-  for (int row = 0; row < kStripRowCount; ++row) {
-    const RECT band = {full.left, RowTop(full, row), full.right, RowTop(full, row) + kStripRowHeight};
-    FillRectColor(dc, band, PaletteColor(GetStripRow(row).backgroundSlot));
-  }
+  for (int row = 0; row < kStripRowCount; ++row)
+    ResetStripBand(&gStripBands[row], full.left, full.right - full.left, SlotPixel(GetStripRow(row).backgroundSlot));
   PrepareSignalStripCache(&context.signalStrip, view.stockCode, context);
   for (int bar = last; bar >= std::max(first, 0); --bar)
     AddBarCells(view, context, frame, bar, BarX(frame, last, bar) - frame.spacing / 2 + 1);
-  for (int row = 0; row < kStripRowCount; ++row) {
-    for (int mark = 0; mark < kStripMarkCount; ++mark) {
-      gStripBatches[row][mark].Draw(dc, MarkSlot(GetStripRow(row), mark));
-      gStripBatches[row][mark].Clear();
-    }
-  }
+  const HRGN clip = PushClipRect(dc, ToWinRect(full));
+  for (int row = 0; row < kStripRowCount; ++row)
+    DrawBand(dc, gStripBands[row], full.top + kStripFirstRowOffset + row * kStripRowPitch);
   PopClipRect(dc, clip);
 }

@@ -3,6 +3,7 @@
 #include "chart/signal_strip.h"
 
 #include <functional>
+#include <string>
 
 #include "analysis/signal_evaluation.h"
 #include "sheets/scenarios.h"
@@ -123,6 +124,33 @@ TEST_F(SignalStripTest, KindsOfABarAreThoseWithAMatchAndFollowEveryEdit) {
     PrepareSignalStripCache(cache.get(), code, context_);
     EXPECT_EQ(GetCachedSignalKinds(cache.get(), code, context_, 35), e.expected) << e.edit;
   }
+}
+
+// A band of 12 columns from x = 100 with one cell drawn at `cellLeft`, as rows of '#' and '.'.
+std::string BandWith(int cellLeft, int cellWidth, int shape) {
+  StripBand band;
+  ResetStripBand(&band, 100, 12, 0);
+  const Rect cell = {cellLeft, 0, cellLeft + cellWidth, kStripRowHeight};
+  if (shape == 0) FillStripCell(&band, cell, 1);
+  if (shape != 0) FillStripTriangle(&band, cell, shape < 0, 1);
+  std::string rows;
+  for (size_t i = 0; i < band.pixels.size(); ++i)
+    rows += std::string(band.pixels[i] != 0 ? "#" : ".") + (i % 12 == 11 ? "|" : "");
+  return rows;
+}
+
+TEST(SignalStripMarksTest, TrianglesAndCellsInTheirBarsSlot) {
+  const struct {
+    int left, width, shape;  // shape: -1 down, 1 up, 0 cell
+    const char* pixels;
+  } cases[] = {
+      {101, 10, -1, ".#########..|..#######...|...#####....|.....#......|"},
+      {101, 10, 1, ".....#......|...#####....|..#######...|.#########..|"},
+      {101, 6, 1, "...#........|..###.......|..###.......|.#####......|"},
+      {108, 6, -1, "........####|.........###|.........###|..........#.|"},  // cut at the band's edge
+      {95, 6, 0, "#...........|#...........|#...........|#...........|"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(BandWith(c.left, c.width, c.shape), c.pixels) << c.left << " " << c.shape;
 }
 
 }  // namespace
