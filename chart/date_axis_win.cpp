@@ -19,6 +19,7 @@ namespace {
 
 constexpr int kMinorLighten = 32;
 constexpr int kTickLength = 5;
+constexpr int kMaxTickSpacing = 64;  // wider than any bar slot
 
 // Vertical segments of one pen, drawn in one call.
 struct SegmentBatch {
@@ -73,12 +74,51 @@ void DrawSeparators(HDC dc, const ChartGeometry& g) {
   gAxisSegments.Draw(dc, gShadowPen);
 }
 
-void DrawTicks(HDC dc, const ChartView& view, const ChartGeometry& g) {
+// A bar slot's width of pixels: the tick, then the blank pane.
+struct TickPattern {
+  BITMAPINFOHEADER header;
+  uint32_t pixels[kMaxTickSpacing];
+};
+
+// Every bar's tick stands at the same place of its slot, so a row of ticks
+// is one repeating pattern: a single fill instead of a line per bar. The
+// ticks fall on the pane's blank ground (the frames are drawn again at the end).
+void DrawTickRows(HDC dc, const ChartView& view, const ChartGeometry& g, int spacing) {
   const Rect& plot = g.plotArea;
-  const bool topTicks = !HasSignalStripOnTop(view);
+  const int right = gAxisMarks.barX.front();
+  const int left = gAxisMarks.barX.back();
+  TickPattern pattern{};
+  pattern.header.biSize = sizeof pattern.header;
+  pattern.header.biWidth = spacing;
+  pattern.header.biHeight = 1;
+  pattern.header.biPlanes = 1;
+  pattern.header.biBitCount = 32;
+  const COLORREF ground = PaletteColor(kColorBackground);
+  const COLORREF tick = PaletteColor(kColorScale);
+  std::fill(pattern.pixels, pattern.pixels + spacing, RGB(GetBValue(ground), GetGValue(ground), GetRValue(ground)));
+  pattern.pixels[0] = RGB(GetBValue(tick), GetGValue(tick), GetRValue(tick));
+  const HBRUSH brush = CreateDIBPatternBrushPt(&pattern, DIB_RGB_COLORS);
+  if (brush == nullptr) return;
+  POINT oldOrigin;
+  SetBrushOrgEx(dc, (left % spacing + spacing) % spacing, 0, &oldOrigin);
+  const HGDIOBJ oldBrush = SelectObject(dc, brush);
+  PatBlt(dc, left, plot.bottom - kTickLength, right - left + 1, kTickLength, PATCOPY);
+  if (!HasSignalStripOnTop(view)) PatBlt(dc, left, plot.top + 1, right - left + 1, kTickLength, PATCOPY);
+  SelectObject(dc, oldBrush);
+  SetBrushOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
+  DeleteObject(brush);
+}
+
+void DrawTicks(HDC dc, const ChartView& view, const ChartGeometry& g, int spacing) {
+  if (gAxisMarks.barX.empty()) return;
+  if (spacing <= kMaxTickSpacing) {
+    DrawTickRows(dc, view, g, spacing);
+    return;
+  }
+  const Rect& plot = g.plotArea;
   for (const int x : gAxisMarks.barX) {
     gAxisSegments.Add(x, plot.bottom - kTickLength, plot.bottom);
-    if (topTicks) gAxisSegments.Add(x, plot.top + 1, plot.top + 1 + kTickLength);
+    if (!HasSignalStripOnTop(view)) gAxisSegments.Add(x, plot.top + 1, plot.top + 1 + kTickLength);
   }
   gAxisSegments.Draw(dc, CachedPen(PS_SOLID, 1, PaletteColor(kColorScale)));
 }
@@ -120,7 +160,7 @@ void DrawDateAxis(HDC dc, const ChartView& view, const ChartContext& context, in
                              g.dateAxis.right};
   CollectAxisSeparators(axis, gWeekSeparatorsOn != 0, &gAxisMarks);
   DrawSeparators(dc, g);
-  DrawTicks(dc, view, g);
+  DrawTicks(dc, view, g, axis.spacing);
   DrawLabels(dc, axis, g.dateAxis);
   SelectObject(dc, oldFont);
   PopClipRect(dc, clip);
