@@ -8,21 +8,17 @@
 #include <cstring>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "analysis/condition_items.h"
-#include "analysis/group_store.h"
 #include "analysis/signal_settings.h"
 #include "chart/chart_layout.h"
 #include "chart/chart_paint_win.h"
 #include "chart/chart_text.h"
 #include "chart/gdi_objects_win.h"
-#include "chart/pane_pixels.h"
 #include "data/stock_table.h"
 #include "platform/win_text.h"
 #include "records/settings_block.h"
-#include "sheets/scenarios.h"
 #include "tests/support/chart_test_support.h"
 #include "tests/support/global_state.h"
 #include "tests/win/canvas.h"
@@ -30,11 +26,10 @@
 
 namespace {
 
-constexpr int kWidth = 600;
-constexpr int kHeight = 220;
-constexpr COLORREF kMarker = RGB(1, 2, 3);
 constexpr COLORREF kGrid = RGB(128, 128, 128);
 const StockCode kCode = 0x5A5A5A59u;  // "ZZZY": after every stock of a table
+
+PackedDate Ymd(int ymd) { return MakePackedDate(ymd / 10000, ymd / 100 % 100, ymd % 100); }
 
 class TimeMarksTest : public ::testing::Test {
  protected:
@@ -44,225 +39,179 @@ class TimeMarksTest : public ::testing::Test {
     MeasureSharedFonts(nullptr);
     InstallChartTextMeasures();
     if (gStockTable == nullptr) ASSERT_TRUE(AllocateStockTable());
-    if (gGroupTable == nullptr) ASSERT_TRUE(AllocGroupTables());
-    savedGroups_.assign(gGroupTable->groups + 5, gGroupTable->groups + 7);
     StockRecord& stock = gStockTable->records[gStockTable->count++];
     stock = StockRecord{};
     stock.master.code = kCode;
     stock.master.marketId = 1;
     ResetStockLookupCache();
-    memset(&signalFile_, 0, sizeof signalFile_);
-    gSignalSettings = &signalFile_;
-    ClearScenarioTable();
-    gPaletteColors[kColorBackground] = RGB(255, 255, 255);
+    signals_ = SignalSettingsFile{};
+    gSignalSettings = &signals_;
     gPaletteColors[kColorScale] = kGrid;
-    const std::pair<int, COLORREF> stripColors[] = {{kColorLongSellBackground, RGB(255, 225, 225)},
-                                                    {kColorShortSellBackground, RGB(255, 240, 215)},
-                                                    {kColorShortBuyBackground, RGB(220, 240, 255)},
-                                                    {kColorLongBuyBackground, RGB(225, 225, 255)},
-                                                    {kColorLongSellMark, RGB(200, 0, 0)},
-                                                    {kColorShortSellMark, RGB(230, 120, 0)},
-                                                    {kColorShortBuyMark, RGB(0, 120, 230)},
-                                                    {kColorLongBuyMark, RGB(0, 0, 200)},
-                                                    {kColorScenarioShortHeld, RGB(160, 140, 0)},
-                                                    {kColorScenarioLongHeld, RGB(0, 160, 80)},
-                                                    {kColorLongExit, RGB(0, 200, 200)},
-                                                    {kColorShortExit, RGB(200, 0, 200)},
-                                                    {kColorLongLossCut, RGB(90, 90, 90)},
-                                                    {kColorShortLossCut, RGB(120, 60, 0)}};
-    for (const auto& [slot, color] : stripColors) gPaletteColors[slot] = color;
   }
   void TearDown() override {
-    std::copy(savedGroups_.begin(), savedGroups_.end(), gGroupTable->groups + 5);
     FreeChartPaintResources();
     DeleteSharedGdiObjects();
   }
 
-  // Daily bars from `start`, holidays skipped, or weekly ones; closes 1000, 1010, ...
-  void PlaceBars(int period, PackedDate start, int count) {
+  // Daily bars from `start` (holidays skipped) or weekly ones, closing 1000, 1010, ...;
+  // painted 600 x 220 with one candle pane.
+  std::unique_ptr<Canvas> Paint(int period, PackedDate start, int count, int barWidth, const wchar_t* picture) {
     BarSeries& bars = *chart_.context.periods[period].bars;
-    bars.code = kCode;
     bars.count = count;
-    PackedDate date = start;
-    for (int i = 0; i < count; ++i) {
-      while (period == 0 && IsMarketHoliday(date)) date = AddCalendarDays(date, 1);
-      const int close = 1000 + 10 * i;
-      bars.bars[i] = {date, close, close + 5, close - 5, close, 1000};
-      date = AddCalendarDays(date, period == 0 ? 1 : 7);
+    for (int i = 0; i < count; ++i, start = AddCalendarDays(start, period == 0 ? 1 : 7)) {
+      while (period == 0 && IsMarketHoliday(start)) start = AddCalendarDays(start, 1);
+      bars.bars[i] = {start, 1000 + 10 * i, 1005 + 10 * i, 995 + 10 * i, 1000 + 10 * i, 1000};
     }
-  }
-  std::unique_ptr<Canvas> Paint(int period, int barWidth, const wchar_t* picture) {
-    view_ = ChartView{};
-    view_.stockCode = kCode;
-    view_.period = period;
-    view_.lastBarIndex = -1;
-    view_.barWidth = barWidth;
+    view_ = {kCode, period, -1, barWidth};
     view_.rightMargin = kDefaultRightMargin;
     view_.paneCount = 1;
-    view_.paneKinds[0] = kPaneCandles;
-    ComputePaneScales({0, 0, kWidth, kHeight}, view_, &chart_.context);
-    auto canvas = std::make_unique<Canvas>(kWidth, kHeight, kMarker);
+    ComputePaneScales({0, 0, 600, 220}, view_, &chart_.context);
+    auto canvas = std::make_unique<Canvas>(600, 220, RGB(1, 2, 3));
     PaintChart(canvas->dc(), view_, chart_.context);
     canvas->SaveBmp(ArtifactsFolder() + picture);
     return canvas;
   }
-  const ChartGeometry& Geometry() const { return chart_.context.geometry; }
   int SlotLeft(int bar) const {
-    const int last = chart_.context.periods[view_.period].bars->count - 1;
-    return Geometry().plotArea.right - 2 - (last - bar + 1) * Geometry().barSpacing;
+    const ChartGeometry& g = chart_.context.geometry;
+    return g.plotArea.right - 2 - (chart_.context.periods[view_.period].bars->count - bar) * g.barSpacing;
   }
-  int BarOf(PackedDate date) const {
+  int SlotLeft(PackedDate date) const {
     const BarSeries& bars = *chart_.context.periods[view_.period].bars;
-    for (int i = 0; i < bars.count; ++i)
-      if (bars.bars[i].date == date) return i;
-    return -1;
+    const auto found =
+        std::find_if(bars.bars, bars.bars + bars.count, [&](const PriceBar& b) { return b.date == date; });
+    return SlotLeft(static_cast<int>(found - bars.bars));
   }
+  std::string InkBetween(const Canvas& canvas, int from, int to) const;
 
   ScopedGlobalState globals_;
   OwnedContext chart_;
-  SignalSettingsFile signalFile_;
-  std::vector<GroupRecord> savedGroups_;  // 5 and 6, which the strip test uses
+  SignalSettingsFile signals_;
   ChartView view_{};
 };
 
-ConditionTerm CloseTerm(int op, double constant) {
-  return {kItemClose, static_cast<int16_t>(op), kItemConstant, 0, constant};
-}
-
-// The ink of an area (what is not the button face) as rows of '#' and '.', cut to its bounding box.
+// Rows of '#' (not the button face) and '.', cut to the ink's bounding box.
 std::string InkOf(const Canvas& canvas, const RECT& area) {
   const COLORREF face = GetSysColor(COLOR_BTNFACE);
   RECT box = {area.right, area.bottom, area.left, area.top};
-  for (int y = area.top; y < area.bottom; ++y)
-    for (int x = area.left; x < area.right; ++x)
+  for (LONG y = area.top; y < area.bottom; ++y)
+    for (LONG x = area.left; x < area.right; ++x)
       if (canvas.At(x, y) != face)
-        box = {std::min(box.left, LONG(x)), std::min(box.top, LONG(y)), std::max(box.right, LONG(x + 1)),
-               std::max(box.bottom, LONG(y + 1))};
+        box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1), std::max(box.bottom, y + 1)};
   std::string ink;
-  for (int y = box.top; y < box.bottom; ++y) {
-    for (int x = box.left; x < box.right; ++x) ink += canvas.At(x, y) != face ? '#' : '.';
-    ink += '\n';
-  }
+  for (LONG y = box.top; y < box.bottom; ++y, ink += '\n')
+    for (LONG x = box.left; x < box.right; ++x) ink += canvas.At(x, y) != face ? '#' : '.';
   return ink;
 }
 
-// The same for the text alone, written in the axis font.
+// A label as the axis writes it.
 std::string InkOfText(const char* text) {
   Canvas canvas(200, 40, GetSysColor(COLOR_BTNFACE));
-  const HGDIOBJ old = SelectObject(canvas.dc(), gChartFixedFont);
+  SelectObject(canvas.dc(), gChartFixedFont);
   SetBkColor(canvas.dc(), GetSysColor(COLOR_BTNFACE));
   SetTextColor(canvas.dc(), GetSysColor(COLOR_BTNTEXT));
   const std::wstring wide = SjisToWide(text);
   TextOutW(canvas.dc(), 10, 10, wide.c_str(), static_cast<int>(wide.size()));
-  SelectObject(canvas.dc(), old);
   return InkOf(canvas, {0, 0, 200, 40});
 }
 
-// Row 2 (short-term buy): held from bar 10, a group's signal on bars 20..22,
-// closed by an exit on bar 25. Row 0 (long-term sell): a definition's signal
-// on bars 0..5, then held, cut on bar 9.
-TEST_F(TimeMarksTest, StripShowsSignalsOverHeldPositionsThenExitsAndLossCuts) {
-  PlaceBars(0, MakePackedDate(2024, 3, 4), 30);
-  GroupRecord& group = gGroupTable->groups[5];
-  group.automatic = 1;
-  group.marketMask = 0xFFFF;
-  group.signalKind = kSignalShortBuy;
-  group.termCount = 2;
-  group.terms[0] = CloseTerm(kOpGreaterOrEqual, 1200);
-  group.terms[1] = CloseTerm(kOpLessOrEqual, 1220);
-  gGroupTable->groups[6].signalKind = kSignalExitLong;
-  signalFile_.definitionCount = 3;
-  signalFile_.definitions[0] = {};
-  signalFile_.definitions[0].kind = kSignalLongSell;
-  signalFile_.definitions[0].marketMask = 0xFFFF;
-  signalFile_.definitions[0].termCount = 1;
-  signalFile_.definitions[0].terms[0] = CloseTerm(kOpLessOrEqual, 1050);
-  signalFile_.definitions[2].kind = kSignalLossCutShort;
-  signalFile_.scenarioCount = 1;
-  signalFile_.scenarios[0].valid = 1;  // entry: definition 0
-  gScenarioTable.records[0].valid = 1;
-  gScenarioTable.records[0].entrySignal = 5;
-  ScenarioMarkBuffer& file = *chart_.context.fileMarks[0];
-  ScenarioMarkBuffer& table = *chart_.context.tableMarks[0];
-  file.count = table.count = 30;
-  for (int i = 0; i < 9; ++i) file.marks[i] = -2;
-  file.marks[9] = ClosingMarkOfSignal(2);
-  for (int i = 10; i < 25; ++i) table.marks[i] = -99;
-  table.marks[25] = ClosingMarkOfSignal(6);
-  const auto canvas = Paint(0, 9, L"signal-strip.bmp");
+std::string TimeMarksTest::InkBetween(const Canvas& canvas, int from, int to) const {
+  const Rect& row = chart_.context.geometry.dateAxis;
+  return InkOf(canvas, {from + 1, row.top + 2, std::min(to, row.right - 2), row.bottom - 2});
+}
 
-  const Rect& full = chart_.context.panes[0].fullPlot;
-  const int p = Geometry().barSpacing;
+// Definition 0 (short-term buy) fires on bars 20..22 while scenario 0 holds
+// long from bar 10 until definition 1 exits on bar 25; definition 2 (long-term
+// sell) fires on bars 0..5 while scenario 1 holds short until definition 3
+// cuts the loss on bar 9.
+TEST_F(TimeMarksTest, StripShowsSignalsOverHeldPositionsThenExitsAndLossCuts) {
+  const int32_t kinds[] = {kSignalShortBuy, kSignalExitLong, kSignalLongSell, kSignalLossCutShort};
+  const double closes[][2] = {{1200, 1220}, {1, 0}, {0, 1050}, {1, 0}};  // where each holds
+  for (int k = 0; k < 4; ++k) {
+    SignalDefinition& d = signals_.definitions[k];
+    d.kind = kinds[k];
+    d.marketMask = 0xFFFF;
+    d.termCount = 2;
+    d.terms[0] = {kItemClose, kOpGreaterOrEqual, kItemConstant, 0, closes[k][0]};
+    d.terms[1] = {kItemClose, kOpLessOrEqual, kItemConstant, 0, closes[k][1]};
+  }
+  signals_.definitionCount = 4;
+  signals_.scenarioCount = 2;
+  const int scenarios[][4] = {{0, 10, 25, 1}, {2, 0, 9, 3}};  // entry, held from, closed on, by
+  for (int s = 0; s < 2; ++s) {
+    signals_.scenarios[s] = {{}, 1, scenarios[s][0]};
+    ScenarioMarkBuffer& marks = *chart_.context.fileMarks[s];
+    marks.count = 30;
+    std::fill(marks.marks + scenarios[s][1], marks.marks + scenarios[s][2], -2);
+    marks.marks[scenarios[s][2]] = ClosingMarkOfSignal(scenarios[s][3]);
+  }
+  const COLORREF rows[] = {RGB(255, 225, 225), RGB(255, 240, 215), RGB(220, 240, 255), RGB(225, 225, 255)};
+  const COLORREF marks[] = {RGB(200, 0, 0), RGB(0, 0, 0), RGB(0, 120, 230), RGB(0, 0, 0)};
+  std::copy(rows, rows + 4, gPaletteColors + kColorLongSellBackground);
+  std::copy(marks, marks + 4, gPaletteColors + kColorLongSellMark);
+  const COLORREF scenarioColors[] = {RGB(160, 140, 0), RGB(0, 160, 80), RGB(0, 200, 200), RGB(200, 0, 200),
+                                     RGB(90, 90, 90),  RGB(120, 60, 0)};  // held short, long; exits; loss cuts
+  std::copy(scenarioColors, scenarioColors + 6, gPaletteColors + kColorScenarioShortHeld);
+  const auto canvas = Paint(0, MakePackedDate(2024, 3, 4), 30, 9, L"signal-strip.bmp");
+
   enum Spot { kCentre, kTopLeft, kBottomLeft, kTopRight, kBottomMiddle, kGapBefore };
-  auto at = [&](int row, int bar, Spot spot) {
-    const int l = SlotLeft(bar) + 1, r = l + p - 1, t = full.top + 2 + 5 * row, b = t + 4;
-    const POINT spots[] = {{(l + r) / 2, t + 2},     {l, t},        {l, b - 1}, {r - 2, t},
-                           {(l + r - 2) / 2, b - 1}, {l - 1, t + 1}};
-    return canvas->At(spots[spot].x, spots[spot].y);
-  };
   const struct {
     int row, bar;
     Spot spot;
     int slot;
   } expected[] = {
-      {2, 15, kCentre, kColorScenarioLongHeld},
-      {2, 15, kGapBefore, kColorShortBuyBackground},
-      {2, 21, kBottomLeft, kColorShortBuyMark},
-      {2, 21, kCentre, kColorShortBuyMark},
-      {2, 21, kTopLeft, kColorShortBuyBackground},
-      {2, 24, kCentre, kColorScenarioLongHeld},
-      {2, 25, kCentre, kColorLongExit},
-      {2, 26, kCentre, kColorShortBuyBackground},
-      {0, 3, kTopLeft, kColorLongSellMark},
-      {0, 3, kTopRight, kColorLongSellMark},
-      {0, 3, kBottomMiddle, kColorLongSellMark},
-      {0, 3, kBottomLeft, kColorLongSellBackground},
-      {0, 7, kCentre, kColorScenarioShortHeld},
-      {0, 9, kCentre, kColorShortLossCut},
-      {1, 3, kCentre, kColorShortSellBackground},
+      {2, 15, kCentre, kColorScenarioLongHeld},      {2, 15, kGapBefore, kColorShortBuyBackground},
+      {2, 21, kBottomLeft, kColorShortBuyMark},      {2, 21, kCentre, kColorShortBuyMark},
+      {2, 21, kTopLeft, kColorShortBuyBackground},   {2, 25, kCentre, kColorLongExit},
+      {2, 26, kCentre, kColorShortBuyBackground},    {0, 3, kTopLeft, kColorLongSellMark},
+      {0, 3, kTopRight, kColorLongSellMark},         {0, 3, kBottomMiddle, kColorLongSellMark},
+      {0, 3, kBottomLeft, kColorLongSellBackground}, {0, 7, kCentre, kColorScenarioShortHeld},
+      {0, 9, kCentre, kColorShortLossCut},           {1, 3, kCentre, kColorShortSellBackground},
       {3, 21, kCentre, kColorLongBuyBackground},
   };
-  for (const auto& e : expected)
-    EXPECT_EQ(at(e.row, e.bar, e.spot), gPaletteColors[e.slot]) << e.row << " " << e.bar << " " << e.spot;
-}
-
-TEST_F(TimeMarksTest, DailyAxisSeparatesMonthsAndWeeksAndLabelsEachMonth) {
-  PlaceBars(0, MakePackedDate(2024, 1, 4), 30);  // to 2024/2/16; Mondays 1/8 and 2/12 are holidays
-  const auto canvas = Paint(0, 9, L"date-axis-daily.bmp");
-  const Rect& plot = Geometry().plotArea;
-  const Rect& row = Geometry().dateAxis;
-  const COLORREF light = LightenColor(kGrid, 32);
-  const int stripBottom = chart_.context.panes[0].plot.top;
-  auto columnCount = [&](int x, COLORREF color) {
-    return canvas->Count({x, stripBottom, x + 1, plot.bottom - 2}, color);
-  };
-  const int february = SlotLeft(BarOf(MakePackedDate(2024, 2, 1)));
-  EXPECT_GT(columnCount(february, kGrid), (plot.bottom - 2 - stripBottom) / 3) << "dotted month separator";
-  EXPECT_EQ(canvas->Count({february, row.top + 1, february + 1, row.bottom - 3}, GetSysColor(COLOR_BTNSHADOW)),
-            row.bottom - 4 - row.top);
-  for (int day : {109, 115, 122, 129, 205, 213}) {
-    const int x = SlotLeft(BarOf(MakePackedDate(2024, day / 100, day % 100)));
-    EXPECT_GT(columnCount(x, light), 10) << "week from " << day;
+  const int top = chart_.context.panes[0].fullPlot.top + 2;
+  for (const auto& e : expected) {
+    const int l = SlotLeft(e.bar) + 1, r = l + 10, t = top + 5 * e.row;  // a cell p - 1 wide
+    const POINT spots[] = {{(l + r) / 2, t + 2}, {l, t}, {l, t + 3}, {r - 2, t}, {(l + r - 2) / 2, t + 3}, {l - 1, t}};
+    EXPECT_EQ(canvas->At(spots[e.spot].x, spots[e.spot].y), gPaletteColors[e.slot]) << e.row << " " << e.bar;
   }
-  EXPECT_EQ(columnCount(SlotLeft(BarOf(MakePackedDate(2024, 1, 10))), light), 0);
-  for (int bar = 0; bar < 30; ++bar) EXPECT_EQ(canvas->At(SlotLeft(bar), plot.bottom - 3), kGrid) << bar;
-  EXPECT_EQ(InkOf(*canvas, {row.left + 2, row.top + 2, february, row.bottom - 2}), InkOfText("2024/1"));
-  EXPECT_EQ(InkOf(*canvas, {february + 1, row.top + 2, row.right - 2, row.bottom - 2}), InkOfText("2024/2"));
 }
 
-TEST_F(TimeMarksTest, WeeklyAxisLabelsYearsAndDrawsTicksAtTheTop) {
-  PlaceBars(1, MakePackedDate(2022, 12, 2), 75);
-  const auto canvas = Paint(1, 5, L"date-axis-weekly.bmp");
-  const Rect& plot = Geometry().plotArea;
-  const Rect& row = Geometry().dateAxis;
-  const int year2023 = SlotLeft(BarOf(MakePackedDate(2023, 1, 6)));
-  const int year2024 = SlotLeft(BarOf(MakePackedDate(2024, 1, 5)));
-  EXPECT_EQ(InkOf(*canvas, {row.left + 2, row.top + 2, year2023, row.bottom - 2}), "") << "five weeks of 2022";
-  EXPECT_EQ(InkOf(*canvas, {year2023 + 1, row.top + 2, year2024, row.bottom - 2}), InkOfText("2023年"));
-  EXPECT_EQ(InkOf(*canvas, {year2024 + 1, row.top + 2, row.right - 2, row.bottom - 2}), InkOfText("2024年"));
-  const int march = SlotLeft(BarOf(MakePackedDate(2023, 3, 3)));
-  EXPECT_GT(canvas->Count({march, plot.top + 10, march + 1, plot.bottom - 10}, LightenColor(kGrid, 32)), 10);
-  for (int bar : {0, 40, 74}) EXPECT_EQ(canvas->At(SlotLeft(bar), plot.top + 3), kGrid) << bar;
+// Labels from left to right between the row's ends and the major separators
+// ("" for none); the dotted major and light minor separators; a tick at every bar.
+TEST_F(TimeMarksTest, AxisSeparatesPeriodsAndLabelsEach) {
+  const struct {
+    int period, start, count, barWidth;  // dates as yyyymmdd
+    const wchar_t* picture;
+    std::vector<int> majors, minors;
+    std::vector<const char*> labels;
+  } charts[] = {
+      {0, 20240104, 30, 9, L"date-axis-daily.bmp", {20240201}, {20240109, 20240115, 20240213}, {"2024/1", "2024/2"}},
+      {1, 20221202, 75, 5, L"date-axis-weekly.bmp", {20230106, 20240105}, {20230303}, {"", "2023年", "2024年"}},
+  };  // Mondays 2024/1/8 and 2/12 are holidays
+  for (const auto& c : charts) {
+    const auto canvas = Paint(c.period, Ymd(c.start), c.count, c.barWidth, c.picture);
+    const Rect& plot = chart_.context.geometry.plotArea;
+    const Rect& row = chart_.context.geometry.dateAxis;
+    const int top = chart_.context.panes[0].plot.top;  // below a daily chart's strip
+    auto inColumn = [&](int x, COLORREF color) { return canvas->Count({x, top, x + 1, plot.bottom - 2}, color); };
+    std::vector<int> edges = {row.left + 1};
+    for (int date : c.majors) {
+      edges.push_back(SlotLeft(Ymd(date)));
+      EXPECT_GT(inColumn(edges.back(), kGrid), (plot.bottom - top) / 3) << "dotted";
+      EXPECT_EQ(
+          canvas->Count({edges.back(), row.top + 1, edges.back() + 1, row.bottom - 3}, GetSysColor(COLOR_BTNSHADOW)),
+          row.bottom - 4 - row.top);
+    }
+    edges.push_back(row.right);
+    for (int date : c.minors) EXPECT_GT(inColumn(SlotLeft(Ymd(date)), LightenColor(kGrid, 32)), 10) << date;
+    EXPECT_EQ(inColumn(SlotLeft(c.count - 2), LightenColor(kGrid, 32)), 0);
+    for (size_t i = 0; i < c.labels.size(); ++i)
+      EXPECT_EQ(InkBetween(*canvas, edges[i], edges[i + 1]), *c.labels[i] ? InkOfText(c.labels[i]) : "") << i;
+    for (int bar = 0; bar < c.count; ++bar) {
+      EXPECT_EQ(canvas->At(SlotLeft(bar), plot.bottom - 3), kGrid) << bar;
+      if (c.period != 0) EXPECT_EQ(canvas->At(SlotLeft(bar), plot.top + 3), kGrid) << bar;  // no strip there
+    }
+  }
 }
 
 }  // namespace
