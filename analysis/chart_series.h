@@ -17,6 +17,10 @@ struct ScenarioMarkBuffer {
   int8_t marks[kMaxBars];
 };
 static_assert(sizeof(ScenarioMarkBuffer) == 5124, "ScenarioMarkBuffer is 5124 bytes");
+// A closing bar names its signal definition (file scenarios) or group (table
+// scenarios) by index + 1, since a mark of 0 means no position.
+constexpr int8_t ClosingMarkOfSignal(int index) { return static_cast<int8_t>(index + 1); }
+constexpr int SignalOfClosingMark(int mark) { return mark - 1; }
 
 struct ChartSeriesSet {
   PeriodSeriesBlock periods[kPeriodCount];

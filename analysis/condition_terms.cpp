@@ -250,9 +250,14 @@ bool TestDefinitionTermsAtBar(const SignalDefinition& definition, int stockIndex
 
 bool TestGroupConditionsAtBar(const GroupRecord& group, StockCode code, const ChartSeriesSet& context,
                               PeriodBars bars) {
+  return TestGroupTermsAtBar(group, FindStockIndexByCode(code), context, bars, nullptr);
+}
+
+bool TestGroupTermsAtBar(const GroupRecord& group, int stockIndex, const ChartSeriesSet& context, PeriodBars bars,
+                         ItemValueCache* cache) {
   if (group.automatic == 0 || HasMonitoringFlags(group) || HasSpecialTerms(group)) return false;
   const TermList list = {group.marketMask, group.termCount, group.terms};
-  return TestTermsAtBars(list, SeriesSet::kChart, FindStockIndexByCode(code), context, bars, nullptr);
+  return TestTermsAtBars(list, SeriesSet::kChart, stockIndex, context, bars, cache);
 }
 
 bool HasSpecialTerms(const GroupRecord& group) {

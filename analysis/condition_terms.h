@@ -75,3 +75,6 @@ struct ItemValueCache {
 // cleared by the caller before the first definition of the bars.
 bool TestDefinitionTermsAtBar(const SignalDefinition& definition, int stockIndex, const ChartSeriesSet& context,
                               PeriodBars bars, ItemValueCache* cache);
+// The same for a group on the chart series (its cache apart from a definition's).
+bool TestGroupTermsAtBar(const GroupRecord& group, int stockIndex, const ChartSeriesSet& context, PeriodBars bars,
+                         ItemValueCache* cache);

@@ -5,6 +5,7 @@
 #include "analysis/chart_series.h"
 #include "chart/gdi_rules.h"
 #include "chart/screen_pattern.h"
+#include "chart/signal_strip.h"
 constexpr int kPaneCaptionSize = 80;
 
 // One pane of a chart: where it is and the scale its values are drawn with.
@@ -49,6 +50,8 @@ struct ChartContext : ChartSeriesSet {
   PaneRecord panes[kMaxPanesPerChart];
   Rect listArea;      // in the group-list column
   int32_t detailBar;  // the bar the detail list shows
+  // Filled by the painter as bars are shown; keyed on what it was worked out from.
+  mutable SignalStripCache signalStrip;
 };
 
 extern ChartContext gChartContexts[3];    // one per chart slot

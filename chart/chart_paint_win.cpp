@@ -99,6 +99,7 @@ void PaintPane(HDC dc, const ChartView& view, const ChartContext& context, int p
   if (area.right <= area.left || area.bottom <= area.top) return;  // no room left for it
   const uint32_t kind = view.paneKinds[pane];
   if (kind <= kPaneIchimoku) {
+    if (GetViewPeriod(view) == 0) DrawSignalStrip(dc, view, context, pane, range.first, range.last);
     PaintPricePane(dc, view, context, pane, range.first, range.last);
   } else if (kind == kPaneVolume) {
     PaintVolumePane(dc, view, context, pane, range.first, range.last);
@@ -204,6 +205,7 @@ void PaintChart(HDC dc, const ChartView& view, const ChartContext& context) {
   const int count = bars != nullptr ? std::clamp(bars->count, 0, kMaxBars) : 0;
   const BarRange range = GetPaintBarRange(view, count, context.geometry.visibleBars);
   DrawChartFrames(dc, view, context);
+  DrawDateAxis(dc, view, context, range.first, range.last);
   for (int pane = 0; pane < PaneCount(view); ++pane) PaintPane(dc, view, context, pane, range);
   DrawClosingFrames(dc, view, context, backgroundPen);
   PopClipRect(dc, clip);

@@ -28,6 +28,12 @@ void InstallChartTextMeasures();
 // Frees what the painters keep between paints (cloud buffers and brushes).
 void FreeChartPaintResources();
 
+// The date axis of the view's period: separators, ticks and labels, drawn
+// before the panes so that they lie under what the panes show.
+void DrawDateAxis(HDC dc, const ChartView& view, const ChartContext& context, int first, int last);
+// The signal strip at the top of a daily price pane (the 22 rows above its plot).
+void DrawSignalStrip(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last);
+
 // Price pane: kPaneCandles and kPaneIchimoku.
 void PaintPricePane(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last);
 void DrawPriceScale(HDC dc, const ChartView& view, const ChartContext& context, int pane);

@@ -14,6 +14,7 @@ char gAppTitle[64] = "";
 char gMainClassName[64] = "";
 char gMarketNames[kMarketNameCount][kMarketNameSize] = {};
 char gPeriodNames[3][16] = {};
+char gYearUnitText[8] = "年";
 uint32_t gLastInputTick = 0;
 
 void InitAppTexts() {
@@ -23,6 +24,7 @@ void InitAppTexts() {
   for (int i = 0; i < kMarketNameCount; ++i)
     PlatformLoadString(kStrMarketNameFirst + i, gMarketNames[i], kMarketNameSize);
   for (int i = 0; i < 3; ++i) PlatformLoadString(kStrPeriodNameFirst + i, gPeriodNames[i], sizeof gPeriodNames[i]);
+  PlatformLoadString(kStrYearUnit, gYearUnitText, sizeof gYearUnitText);
 }
 
 int MakeDataFolderCurrent() { return PlatformSetCurrentFolder(gDataFolder); }

@@ -17,6 +17,7 @@ extern char gAppTitle[64];                                    // string 234
 extern char gMainClassName[64];                               // string 242
 extern char gMarketNames[kMarketNameCount][kMarketNameSize];  // strings 1050..1062
 extern char gPeriodNames[3][16];                              // strings 292..294
+extern char gYearUnitText[8];                                 // string 246, after a year on the date axis
 extern uint32_t gLastInputTick;                               // tick of the last user input
 
 // Fills the texts and code constants that everything else relies on.

@@ -4,6 +4,7 @@ constexpr int kStrMillionUnit = 145;
 constexpr int kStrNotPatternFile = 193;
 constexpr int kStrAppTitle = 234;
 constexpr int kStrMainClassName = 242;
+constexpr int kStrYearUnit = 246;
 constexpr int kStrThousandUnit = 256;
 constexpr int kStrPeriodNameFirst = 292;         // 292..294 daily, weekly, monthly
 constexpr int kStrDefaultGroupNameFirst = 1000;  // 1000..1023, default groups 0..23

@@ -1,7 +1,8 @@
 // Paint benchmark: three charts of twelve panes each at 1920 x 1080 painted
 // into a memory bitmap from a generated database, 50 times; prints the median
 // paint, once with the lines a user typically shows and once with every line
-// and mark of every pane on, and the cost of the costliest single steps.
+// and mark of every pane on, the cost of the costliest single steps, and what
+// the signal strip adds to a daily chart with a full signal file.
 //
 //   velqo_paint_bench.exe <database folder> [bar width] [thick]
 
@@ -15,6 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "analysis/condition_items.h"
+#include "analysis/group_store.h"
+#include "analysis/signal_settings.h"
 #include "chart/chart_layout.h"
 #include "chart/chart_links.h"
 #include "chart/chart_loading.h"
@@ -22,6 +26,7 @@
 #include "window/chart_window_layout.h"
 #include "chart/indicator_panes_win.h"
 #include "chart/pane_pixels.h"
+#include "chart/signal_strip.h"
 #include "chart/gdi_objects_win.h"
 #include "data/stock_table.h"
 #include "platform/win_text.h"
@@ -182,6 +187,103 @@ void MeasureSteps(HDC dc, int c) {
         }));
 }
 
+// A full signal file: 12 definitions and 124 signal groups of 20 terms, of
+// the four kinds in turn. No group's last term ever holds and one definition
+// of each kind fires where its items are not 0, so that a bar tests 31 groups
+// of 20 terms for every kind before it finds a mark.
+SignalSettingsFile gFullSignals;
+SignalSettingsFile gNoSignals;
+
+ConditionTerm NonZeroTerm(int candidate, int t) {
+  static const int kItems[] = {0, 58, 59, 60, 9, 10, 11, 12, 13, 14, 17, 18, 20, 23, 26, 29, 31, 35, 40, 61};
+  const int n = candidate + t;
+  return {static_cast<int16_t>(MakeItemCode(n % kSnapshotSlots, kItems[n % 20])), kOpSellSide, kOperandConstant, 0, 0};
+}
+
+void FillTerms(ConditionTerm* terms, int candidate, bool fires) {
+  for (int t = 0; t < kMaxConditionTerms; ++t) terms[t] = NonZeroTerm(candidate, t);
+  if (!fires) terms[kMaxConditionTerms - 1] = {kItemClose, kOpGreater, kOperandConstant, 0, 1e12};
+}
+
+void FillFullSignalFile() {
+  gFullSignals = SignalSettingsFile{};
+  gFullSignals.tag = kSignalSettingsTag;
+  gFullSignals.itemBase = kSignalItemBase;
+  gFullSignals.definitionCount = kMaxSignalDefinitions;
+  for (int p = 0; p < kPeriodCount; ++p) {
+    gFullSignals.params[p] = gIndicatorParams[p];
+    gFullSignals.params[p].slot[0] += 1;  // parameters of its own: the signal series are computed, not copied
+    for (int32_t& flag : gFullSignals.useFlags[p].flags) flag = 1;
+  }
+  for (int k = 0; k < kMaxSignalDefinitions; ++k) {
+    SignalDefinition& definition = gFullSignals.definitions[k];
+    definition.kind = kSignalShortBuy + k % 4;
+    definition.marketMask = 0xFFFF;
+    definition.termCount = kMaxConditionTerms;
+    FillTerms(definition.terms, k, k < 4);
+  }
+  gNoSignals = gFullSignals;
+  gNoSignals.definitionCount = 0;
+}
+
+// The full file and signal groups, or none of either; the charts loaded again.
+void UseSignals(bool full) {
+  gSignalSettings = full ? &gFullSignals : &gNoSignals;
+  for (int g = 0; g < kGroupCount; ++g) {
+    GroupRecord& group = gGroupTable->groups[g];
+    group.automatic = 1;
+    group.marketMask = 0xFFFF;
+    group.signalKind = full ? kSignalShortBuy + g % 4 : kSignalNone;
+    group.termCount = kMaxConditionTerms;
+    group.monitorDateLines = group.monitorUpperLines = group.monitorLowerLines = 0;
+    FillTerms(group.terms, g, false);
+  }
+  ReloadAllChartSeries();
+}
+
+void MeasureSignalStrip(HDC dc) {
+  if (gGroupTable == nullptr && !AllocGroupTables()) return;
+  FillFullSignalFile();
+  ScreenPattern& pattern = CurrentScreenPattern();
+  const ChartView& view = pattern.views[0];
+  const ChartContext& context = gChartContexts[0];
+  const int count = GetViewBarSeries(view, context)->count;
+  const BarRange range = GetPaintBarRange(view, count, context.geometry.visibleBars);
+  printf(
+      "signal strip of chart 0 (daily, %d bars shown, strip on 2 panes), 12 definitions and 124 groups of 20 "
+      "terms:\n",
+      range.last - range.first + 1);
+  UseSignals(false);
+  PaintChart(dc, view, context);
+  const Timing none = Measure([&] { PaintChart(dc, view, context); });
+  Print("daily chart, no signals", none);
+  UseSignals(true);
+  PaintChart(dc, view, context);
+  const Timing full = Measure([&] { PaintChart(dc, view, context); });
+  Print("daily chart, full signal file", full);
+  Print("  strip of one pane, kinds kept",
+        Measure([&] { DrawSignalStrip(dc, view, context, 0, range.first, range.last); }));
+  Print("  strip, first paint after a load", Measure([&] {
+          context.signalStrip.key = 0;
+          DrawSignalStrip(dc, view, context, 0, range.first, range.last);
+        }));
+  Print("  key of the kept kinds",
+        Measure([&] { PrepareSignalStripCache(&context.signalStrip, view.stockCode, context); }));
+  Print("  date axis", Measure([&] { DrawDateAxis(dc, view, context, range.first, range.last); }));
+  gWeekSeparatorsOn = 0;
+  Print("  date axis, no week separators", Measure([&] { DrawDateAxis(dc, view, context, range.first, range.last); }));
+  gWeekSeparatorsOn = 1;
+  Print("next stock, load + paint, full file", Measure([&] {
+          static int next = 0;
+          next = (next + 1) % gStockTable->count;
+          SetChartStock(0, gStockTable->records[next].master.code);
+          PaintChart(dc, view, context);
+        }));
+  const double added = full.median - none.median;
+  printf("goal, the strip adds at most 2 ms to a daily chart paint: %.2f ms, %s\n", added,
+         added <= 2.0 ? "met" : "NOT met");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -254,6 +356,9 @@ int main(int argc, char** argv) {
   printf("steps with every line and mark on:\n");
   for (int c = 0; c < 3; ++c) MeasureSteps(bitmap.dc, c);
   DumpScene(bitmap, barWidth, gThickChartLines != 0, "steps");
+  pattern.views[0] = TwelvePaneView(gCanonicalIndexCodes[0], 0, barWidth, false);
+  ReloadAllChartSeries();
+  MeasureSignalStrip(bitmap.dc);
   printf("goal, whole paint under 16 ms: typical %s, every line and mark %s\n",
          whole3[0].median < 16.0 ? "met" : "NOT met", whole3[1].median < 16.0 ? "met" : "NOT met");
 

@@ -1,0 +1,258 @@
+#include "chart/signal_strip.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <array>
+#include <cstddef>
+#include <cstring>
+#include <utility>
+
+#include "analysis/condition_items.h"
+#include "analysis/condition_terms.h"
+#include "analysis/group_store.h"
+#include "analysis/signal_evaluation.h"
+#include "analysis/signal_settings.h"
+#include "chart/chart_text.h"
+#include "data/stock_table.h"
+#include "records/palette_slots.h"
+#include "sheets/scenarios.h"
+
+namespace {
+
+constexpr std::array<StripRow, kStripRowCount> kStripRows = {{
+    {kSignalLongSell, kColorLongSellBackground, kColorLongSellMark, true, kColorScenarioShortHeld, kColorShortExit,
+     kColorShortLossCut},
+    {kSignalShortSell, kColorShortSellBackground, kColorShortSellMark, true, kColorScenarioShortHeld, kColorShortExit,
+     kColorShortLossCut},
+    {kSignalShortBuy, kColorShortBuyBackground, kColorShortBuyMark, false, kColorScenarioLongHeld, kColorLongExit,
+     kColorLongLossCut},
+    {kSignalLongBuy, kColorLongBuyBackground, kColorLongBuyMark, false, kColorScenarioLongHeld, kColorLongExit,
+     kColorLongLossCut},
+}};
+
+int FileDefinitionCount() {
+  return gSignalSettings != nullptr ? std::clamp<int>(gSignalSettings->definitionCount, 0, kMaxSignalDefinitions) : 0;
+}
+
+// The kind of a signal definition of the loaded file or of a group; an index
+// that names none (a stray or damaged mark) has no kind.
+int DefinitionKind(int index) {
+  return index >= 0 && index < FileDefinitionCount() ? gSignalSettings->definitions[index].kind : kSignalNone;
+}
+int GroupKind(int index) {
+  return gGroupTable != nullptr && index >= 0 && index < kGroupCount ? gGroupTable->groups[index].signalKind
+                                                                     : kSignalNone;
+}
+using KindOfSignal = int (*)(int index);
+
+// Folds one scenario's mark at the bar into the running state; true when the
+// mark closes the position there, which decides the bar.
+bool FoldScenarioMark(const ScenarioRecord& scenario, const ScenarioMarkBuffer* marks, int bar, int kind,
+                      KindOfSignal kindOf, int* state) {
+  if (scenario.valid == 0 || kindOf(scenario.entrySignal) != kind) return false;
+  if (marks == nullptr || bar < 0 || bar >= kMaxBars || marks->count <= static_cast<uint32_t>(bar)) return false;
+  const int mark = marks->marks[bar];
+  if (mark == kScenarioHeldMark) {
+    if (*state == 0) *state = mark;
+    return false;
+  }
+  if (mark >= -8 && mark <= -1) {
+    *state = mark;
+    return false;
+  }
+  if (mark <= 0) return false;  // no position
+  const int closing = kindOf(SignalOfClosingMark(mark));
+  if (closing == kSignalExitLong || closing == kSignalExitShort) {
+    *state = kScenarioClosedByExit;
+    return true;
+  }
+  if (closing == kSignalLossCutLong || closing == kSignalLossCutShort) {
+    *state = kScenarioClosedByLossCut;
+    return true;
+  }
+  return false;
+}
+
+constexpr bool IsStripKind(int kind) { return kind >= kSignalShortBuy && kind <= kSignalLongSell; }
+constexpr uint8_t KindBit(int kind) { return static_cast<uint8_t>(1u << (kind - 1)); }
+
+// A 64-bit digest of what the strip's kinds depend on, never 0: two 32-bit
+// lanes, as the 32-bit program multiplies those in one step.
+class KeyDigest {
+ public:
+  void Add(const void* data, size_t bytes) {
+    const auto* p = static_cast<const unsigned char*>(data);
+    for (; bytes >= 8; p += 8, bytes -= 8) {
+      uint32_t words[2];
+      std::memcpy(words, p, 8);
+      Mix(words[0], words[1]);
+    }
+    uint32_t tail[2] = {0, 0};
+    std::memcpy(tail, p, bytes);
+    Mix(tail[0], tail[1] ^ static_cast<uint32_t>(bytes));
+  }
+  void AddNumber(int64_t value) {
+    Mix(static_cast<uint32_t>(value), static_cast<uint32_t>(static_cast<uint64_t>(value) >> 32));
+  }
+  uint64_t Value() const {
+    return (static_cast<uint64_t>(Rotate(high_ ^ low_, 7) * 0x85EBCA6Bu) << 32 | (low_ ^ Rotate(high_, 13))) | 1;
+  }
+
+ private:
+  static uint32_t Rotate(uint32_t x, int n) { return x << n | x >> (32 - n); }
+  void Mix(uint32_t a, uint32_t b) {
+    low_ = Rotate(low_ ^ a, 13) * 0x9E3779B1u;
+    high_ = Rotate(high_ ^ b, 17) * 0xC2B2AE35u;
+  }
+  uint32_t low_ = 0x84222325u;
+  uint32_t high_ = 0xCBF29CE4u;
+};
+
+void AddSignalGroups(KeyDigest* digest) {
+  if (gGroupTable == nullptr) return;
+  for (int g = 0; g < kGroupCount; ++g) {
+    const GroupRecord& group = gGroupTable->groups[g];
+    if (!IsStripKind(group.signalKind)) continue;
+    const int terms = std::clamp<int>(group.termCount, 0, kMaxConditionTerms);
+    digest->AddNumber(g);
+    digest->Add(&group.automatic, offsetof(GroupRecord, terms) - offsetof(GroupRecord, automatic));
+    digest->Add(group.terms, sizeof(ConditionTerm) * static_cast<size_t>(terms));
+    digest->Add(&group.signalKind, sizeof group.signalKind);
+    digest->Add(&group.monitorDateLines, 3 * sizeof(int32_t));
+  }
+}
+
+uint64_t SignalStripKey(StockCode code, const ChartSeriesSet& context) {
+  KeyDigest digest;
+  digest.AddNumber(code);
+  const int stockIndex = FindStockIndexByCode(code);
+  digest.AddNumber(stockIndex >= 0 ? gStockTable->records[stockIndex].master.marketId : -1);
+  for (const PeriodSeriesBlock& block : context.periods) digest.Add(&block.params, sizeof block.params);
+  const BarSeries* daily = context.periods[0].bars;
+  if (daily != nullptr) {
+    const int count = std::clamp(daily->count, 0, kMaxBars);
+    digest.AddNumber(count);
+    digest.Add(daily->bars, sizeof(PriceBar) * static_cast<size_t>(count));
+  }
+  if (gSignalSettings != nullptr) {
+    const auto* file = reinterpret_cast<const unsigned char*>(gSignalSettings);
+    digest.Add(file + offsetof(SignalSettingsFile, params),
+               offsetof(SignalSettingsFile, programVersion) - offsetof(SignalSettingsFile, params));
+  }
+  AddSignalGroups(&digest);
+  return digest.Value();
+}
+
+// d * k / n rounded half away from zero.
+int RoundedShare(int d, int k, int n) {
+  if (n == 0) return 0;
+  return (2 * d * k + (d >= 0 ? n : -n)) / (2 * n);
+}
+
+// Widens each row's span [lo, hi] to the pixels of the line from a to b,
+// stepped from its upper end so that mirrored edges get mirrored pixels.
+void WidenSpansToEdge(PixelPoint a, PixelPoint b, int32_t* lo, int32_t* hi) {
+  if (b.y < a.y || (b.y == a.y && b.x < a.x)) std::swap(a, b);
+  const int dx = b.x - a.x;
+  const int dy = b.y - a.y;
+  const int n = std::max(std::abs(dx), dy);
+  for (int k = 0; k <= n; ++k) {
+    const int row = a.y + RoundedShare(dy, k, n);
+    if (row < 0 || row >= kStripRowHeight) continue;
+    const int x = a.x + RoundedShare(dx, k, n);
+    lo[row] = std::min(lo[row], x);
+    hi[row] = std::max(hi[row], x);
+  }
+}
+
+void FillBandSpan(StripBand* band, int row, int x1, int x2, uint32_t pixel) {
+  const int from = std::max(x1 - band->left, 0);
+  const int to = std::min(x2 + 1 - band->left, band->width);
+  if (row < 0 || row >= kStripRowHeight || from >= to) return;
+  uint32_t* line = band->pixels.data() + static_cast<size_t>(row) * static_cast<size_t>(band->width);
+  std::fill(line + from, line + to, pixel);
+}
+
+}  // namespace
+
+const StripRow& GetStripRow(int row) { return kStripRows[static_cast<size_t>(std::clamp(row, 0, kStripRowCount - 1))]; }
+
+int ScenarioStateAtBar(const ChartSeriesSet& context, int bar, int kind) {
+  int state = 0;
+  if (gSignalSettings != nullptr) {
+    const int count = std::clamp<int>(gSignalSettings->scenarioCount, 0, kScenarioSlots);
+    for (int j = 0; j < count; ++j) {
+      if (FoldScenarioMark(gSignalSettings->scenarios[j], context.fileMarks[j], bar, kind, DefinitionKind, &state))
+        return state;
+    }
+  }
+  for (int j = 0; j < kScenarioSlots; ++j) {
+    if (FoldScenarioMark(gScenarioTable.records[j], context.tableMarks[j], bar, kind, GroupKind, &state)) return state;
+  }
+  return state;
+}
+
+// The candidates of CountSignalMatchesAtBar, each kind only until one holds,
+// with every item value worked out once per bar however many terms read it.
+uint8_t SignalKindsAtBar(StockCode code, const ChartSeriesSet& context, int dailyBar) {
+  const int stockIndex = FindStockIndexByCode(code);
+  PeriodBars bars = {dailyBar, -1, -1};
+  FindWeeklyMonthlyBarIndexes(context, dailyBar, &bars.weekly, &bars.monthly);
+  ItemValueCache chartValues;
+  ItemValueCache signalValues;
+  std::memset(chartValues.known, 0, sizeof chartValues.known);
+  std::memset(signalValues.known, 0, sizeof signalValues.known);
+  uint8_t kinds = 0;
+  for (int g = 0; gGroupTable != nullptr && g < kGroupCount; ++g) {
+    const GroupRecord& group = gGroupTable->groups[g];
+    if (!IsStripKind(group.signalKind) || (kinds & KindBit(group.signalKind)) != 0) continue;
+    if (TestGroupTermsAtBar(group, stockIndex, context, bars, &chartValues)) kinds |= KindBit(group.signalKind);
+  }
+  for (int k = 0; k < FileDefinitionCount(); ++k) {
+    const SignalDefinition& definition = gSignalSettings->definitions[k];
+    if (!IsStripKind(definition.kind) || (kinds & KindBit(definition.kind)) != 0) continue;
+    if (TestDefinitionTermsAtBar(definition, stockIndex, context, bars, &signalValues))
+      kinds |= KindBit(definition.kind);
+  }
+  return kinds;
+}
+
+void PrepareSignalStripCache(SignalStripCache* cache, StockCode code, const ChartSeriesSet& context) {
+  const uint64_t key = SignalStripKey(code, context);
+  if (cache->key == key) return;
+  std::memset(cache->kinds, 0, sizeof cache->kinds);
+  cache->key = key;
+}
+
+uint8_t GetCachedSignalKinds(SignalStripCache* cache, StockCode code, const ChartSeriesSet& context, int dailyBar) {
+  if (dailyBar < 0 || dailyBar >= kMaxBars) return 0;
+  uint8_t& kinds = cache->kinds[dailyBar];
+  if ((kinds & kStripKindsKnown) == 0) kinds = SignalKindsAtBar(code, context, dailyBar) | kStripKindsKnown;
+  return static_cast<uint8_t>(kinds & ~kStripKindsKnown);
+}
+
+void ResetStripBand(StripBand* band, int left, int width, uint32_t background) {
+  band->left = left;
+  band->width = std::max(width, 0);
+  band->pixels.assign(static_cast<size_t>(band->width) * kStripRowHeight, background);
+}
+
+void FillStripCell(StripBand* band, const Rect& cell, uint32_t pixel) {
+  for (int row = cell.top; row < cell.bottom; ++row) FillBandSpan(band, row, cell.left, cell.right - 1, pixel);
+}
+
+// Up marks are the down marks turned over (their corners are), pixel for pixel.
+void FillStripTriangle(StripBand* band, const Rect& cell, bool down, uint32_t pixel) {
+  PixelPoint corners[3];
+  GetTriangleMarkPoints({cell.left, 0, cell.right, kStripRowHeight}, true, corners);
+  int32_t lo[kStripRowHeight];
+  int32_t hi[kStripRowHeight];
+  std::fill(lo, lo + kStripRowHeight, INT32_MAX);
+  std::fill(hi, hi + kStripRowHeight, INT32_MIN);
+  for (int i = 0; i < 3; ++i) WidenSpansToEdge(corners[i], corners[(i + 1) % 3], lo, hi);
+  for (int row = 0; row < kStripRowHeight; ++row) {
+    const int shown = down ? row : kStripRowHeight - 1 - row;
+    FillBandSpan(band, shown, lo[row], hi[row], pixel);
+  }
+}

@@ -1,0 +1,105 @@
+// The signal strip's look-ups: scenario positions from the mark buffers, and
+// the signal kinds of a bar, kept per load.
+#include "chart/signal_strip.h"
+
+#include <functional>
+
+#include "analysis/signal_evaluation.h"
+#include "sheets/scenarios.h"
+#include "tests/analysis/condition_fixture.h"
+
+namespace {
+
+class SignalStripTest : public ConditionTest {
+ protected:
+  void SetUp() override {
+    ConditionTest::SetUp();
+    Listed(1301, kMarketPrime);
+    PlaceBars(0, 60);  // closes 100 .. 6000
+    IntSeries& rsi = *context_.periods[0].signalInt[kIntRsi0];
+    rsi.count = 60;
+    for (int i = 0; i < 60; ++i) rsi.values[i] = 100 * i;
+    Define(0, kSignalShortBuy, Term(17, kOpGreaterOrEqual, kItemConstant, 30));  // RSI 30 from bar 30
+    Define(1, kSignalExitLong, Term(kItemClose, kOpGreater, kItemConstant, 0));
+    Define(2, kSignalLossCutLong, Term(kItemClose, kOpGreater, kItemConstant, 0));
+    signalFile_.definitions[5].kind = kSignalExitLong;  // beyond the file's three definitions
+    Group(10, kSignalLongSell, 3000);                   // from bar 30
+    Group(20, kSignalExitShort, 0);
+    Group(40, kSignalShortBuy, 1e9);  // never
+    ClearScenarioTable();
+    signalFile_.scenarios[0] = {{}, 1, 0};  // valid, entered by definition 0
+    signalFile_.scenarioCount = 1;
+    gScenarioTable.records[1] = {{}, 1, 40};  // entered by group 40
+    context_.fileMarks[0]->count = context_.tableMarks[1]->count = 60;
+  }
+  void Define(int k, int32_t kind, ConditionTerm term) {
+    SignalDefinition& d = signalFile_.definitions[k];
+    d.kind = kind;
+    d.marketMask = 0xFFFF;
+    d.termCount = 1;
+    d.terms[0] = term;
+    signalFile_.definitionCount = k + 1;
+  }
+  void Group(int g, int32_t kind, double closeAbove) {
+    SetTerms(gGroupTable->groups[g], 0xFFFF, {Term(kItemClose, kOpGreater, kItemConstant, closeAbove)});
+    gGroupTable->groups[g].signalKind = kind;
+  }
+};
+
+TEST_F(SignalStripTest, ScenarioStateFromFileThenTableMarks) {
+  const struct {
+    int fileMark, tableMark, kind, bar, expected;
+  } cases[] = {
+      {-99, 0, kSignalShortBuy, 40, -99},
+      {-3, 0, kSignalShortBuy, 40, -3},
+      {-98, 0, kSignalShortBuy, 40, 0},
+      {-99, -3, kSignalShortBuy, 40, -3},
+      {-3, -99, kSignalShortBuy, 40, -3},  // -99 only where nothing is held yet
+      {ClosingMarkOfSignal(1), -3, kSignalShortBuy, 40, kScenarioClosedByExit},
+      {ClosingMarkOfSignal(2), -3, kSignalShortBuy, 40, kScenarioClosedByLossCut},
+      {ClosingMarkOfSignal(5), 0, kSignalShortBuy, 40, 0},  // no such definition in the file
+      {0, ClosingMarkOfSignal(20), kSignalShortBuy, 40, kScenarioClosedByExit},
+      {0, 127, kSignalShortBuy, 40, 0},   // past the last group
+      {-99, -3, kSignalLongBuy, 40, 0},   // entries of another kind
+      {-99, -3, kSignalShortBuy, 60, 0},  // beyond the marks
+  };
+  for (const auto& c : cases) {
+    context_.fileMarks[0]->marks[c.bar] = static_cast<int8_t>(c.fileMark);
+    context_.tableMarks[1]->marks[c.bar] = static_cast<int8_t>(c.tableMark);
+    EXPECT_EQ(ScenarioStateAtBar(context_, c.bar, c.kind), c.expected) << c.fileMark << " " << c.tableMark;
+  }
+  context_.tableMarks[1]->marks[40] = -2;
+  gSignalSettings = nullptr;
+  EXPECT_EQ(ScenarioStateAtBar(context_, 40, kSignalShortBuy), -2) << "no signal file: the table alone";
+}
+
+TEST_F(SignalStripTest, KindsOfABarAreThoseWithAMatchAndFollowEveryEdit) {
+  const StockCode code = NumberCode(1301);
+  for (int bar = 0; bar < 61; ++bar) {
+    uint8_t counted = 0;
+    for (int kind = 1; kind <= 4; ++kind)
+      counted |= CountSignalMatchesAtBar(code, context_, bar, kind) > 0 ? 1 << (kind - 1) : 0;
+    ASSERT_EQ(SignalKindsAtBar(code, context_, bar), counted) << bar;
+  }
+  auto cache = std::make_unique<SignalStripCache>();
+  cache->key = 0;
+  const struct {
+    const char* edit;
+    std::function<void()> apply;
+    uint8_t expected;
+  } edits[] = {
+      {"none", [] {}, 0b1001},
+      {"a series outside the key: the kept kinds", [&] { context_.periods[0].signalInt[kIntRsi0]->values[35] = 0; },
+       0b1001},
+      {"another group condition", [&] { gGroupTable->groups[10].terms[0].constant = 5000; }, 0b0000},
+      {"other bars", [&] { context_.periods[0].bars->bars[35].close = 9000; }, 0b1000},
+      {"another definition", [&] { signalFile_.definitions[0].terms[0].constant = 0; }, 0b1001},
+  };
+  for (const auto& e : edits) {
+    e.apply();
+    PrepareSignalStripCache(cache.get(), code, context_);
+    EXPECT_EQ(GetCachedSignalKinds(cache.get(), code, context_, 35), e.expected) << e.edit;
+  }
+}
+
+}  // namespace
