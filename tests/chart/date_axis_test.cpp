@@ -67,13 +67,20 @@ TEST(DateAxisTest, EachPeriodLabelledBetweenItsSeparators) {
     for (int i = 0; i < count; ++i) {
       texts += std::string(labels[i].text) + " ";
       for (const AxisSeparatorMark& mark : marks.majors) {
-        if (mark.bar <= labels[i].bar) EXPECT_GT(labels[i].left, mark.x) << labels[i].text;
-        if (mark.bar > labels[i].bar) EXPECT_LT(labels[i].left + labels[i].width, mark.x) << labels[i].text;
+        if (mark.bar <= labels[i].bar) {
+          EXPECT_GT(labels[i].left, mark.x) << labels[i].text;
+        } else {
+          EXPECT_LT(labels[i].left + labels[i].width, mark.x) << labels[i].text;
+        }
       }
     }
     EXPECT_EQ(texts, c.labels);
-    if (marks.majors.empty()) EXPECT_EQ(labels[0].left, kRowLeft + (kPlotRight - kRowLeft - 36) / 2);
-    if (c.start == 20240318) EXPECT_EQ(bars.bars[marks.majors.at(0).bar].date, Ymd(20240401));
+    if (marks.majors.empty()) {
+      EXPECT_EQ(labels[0].left, kRowLeft + (kPlotRight - kRowLeft - 36) / 2);
+    }
+    if (c.start == 20240318) {
+      EXPECT_EQ(bars.bars[marks.majors.at(0).bar].date, Ymd(20240401));
+    }
   }
 }
 

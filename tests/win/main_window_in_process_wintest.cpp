@@ -654,7 +654,7 @@ TEST_F(MainWindowListsTest, AStockEntersAndLeavesWithTheListsTopRowAndSelectionK
       const int row = Count(List(chart), LB_GETCURSEL);
       EXPECT_TRUE(row >= 0 && group.members[row] == selected[chart]) << chart;
     }
-    if (on) SaveWindowPicture(window_, ArtifactsFolder() + L"group-list-row-inserted.bmp");
+    if (on) SaveWindowPicture(window_, L"group-list-row-inserted.bmp");
   }
   for (int i = 0; i < gStockTable->count; ++i) SetFlag(i, false);
   group = savedGroup;

@@ -38,7 +38,9 @@ class TimeMarksTest : public ::testing::Test {
     CreateSharedGdiObjects();
     MeasureSharedFonts(nullptr);
     InstallChartTextMeasures();
-    if (gStockTable == nullptr) ASSERT_TRUE(AllocateStockTable());
+    if (gStockTable == nullptr) {
+      ASSERT_TRUE(AllocateStockTable());
+    }
     StockRecord& stock = gStockTable->records[gStockTable->count++];
     stock = StockRecord{};
     stock.master.code = kCode;
@@ -62,13 +64,17 @@ class TimeMarksTest : public ::testing::Test {
       while (period == 0 && IsMarketHoliday(start)) start = AddCalendarDays(start, 1);
       bars.bars[i] = {start, 1000 + 10 * i, 1005 + 10 * i, 995 + 10 * i, 1000 + 10 * i, 1000};
     }
-    view_ = {kCode, period, -1, barWidth};
+    view_ = ChartView{};
+    view_.stockCode = kCode;
+    view_.period = period;
+    view_.lastBarIndex = -1;
+    view_.barWidth = barWidth;
     view_.rightMargin = kDefaultRightMargin;
     view_.paneCount = 1;
     ComputePaneScales({0, 0, 600, 220}, view_, &chart_.context);
     auto canvas = std::make_unique<Canvas>(600, 220, RGB(1, 2, 3));
     PaintChart(canvas->dc(), view_, chart_.context);
-    canvas->SaveBmp(ArtifactsFolder() + picture);
+    canvas->SaveArtifact(picture);
     return canvas;
   }
   int SlotLeft(int bar) const {
@@ -138,7 +144,9 @@ TEST_F(TimeMarksTest, StripShowsSignalsOverHeldPositionsThenExitsAndLossCuts) {
   signals_.scenarioCount = 2;
   const int scenarios[][4] = {{0, 10, 25, 1}, {2, 0, 9, 3}};  // entry, held from, closed on, by
   for (int s = 0; s < 2; ++s) {
-    signals_.scenarios[s] = {{}, 1, scenarios[s][0]};
+    signals_.scenarios[s] = ScenarioRecord{};
+    signals_.scenarios[s].valid = 1;
+    signals_.scenarios[s].entrySignal = scenarios[s][0];
     ScenarioMarkBuffer& marks = *chart_.context.fileMarks[s];
     marks.count = 30;
     std::fill(marks.marks + scenarios[s][1], marks.marks + scenarios[s][2], -2);
@@ -209,7 +217,9 @@ TEST_F(TimeMarksTest, AxisSeparatesPeriodsAndLabelsEach) {
       EXPECT_EQ(InkBetween(*canvas, edges[i], edges[i + 1]), *c.labels[i] ? InkOfText(c.labels[i]) : "") << i;
     for (int bar = 0; bar < c.count; ++bar) {
       EXPECT_EQ(canvas->At(SlotLeft(bar), plot.bottom - 3), kGrid) << bar;
-      if (c.period != 0) EXPECT_EQ(canvas->At(SlotLeft(bar), plot.top + 3), kGrid) << bar;  // no strip there
+      if (c.period != 0) {
+        EXPECT_EQ(canvas->At(SlotLeft(bar), plot.top + 3), kGrid) << bar;  // no strip there
+      }
     }
   }
 }
