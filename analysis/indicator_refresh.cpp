@@ -34,6 +34,9 @@ bool ExtractGroups() {
 
 bool RecomputeIndicatorsAndGroups() {
   BeginProgress(gMainWnd, 1, kStrAppTitle, kRefreshSteps);
+  // The store is made on first use: reading the index at start-up would
+  // report a damaged index file before the main window exists.
+  InitMarketBreadth();
   ResetMarketBreadthCounters();
   const bool computed = RecomputeAllStocks(kRecomputeAllStocks) == RecomputeOutcome::kCompleted;
   FinishMarketBreadth(computed);

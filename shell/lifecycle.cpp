@@ -4,7 +4,6 @@
 
 #include "analysis/group_store.h"
 #include "analysis/indicator_refresh.h"
-#include "analysis/market_breadth.h"
 #include "chart/chart_hooks.h"
 #include "chart/chart_loading.h"
 #include "common/app_globals.h"
@@ -73,7 +72,7 @@ bool LoadEverythingAtStart() {
   if (!LoadGroupsAtStartup()) return false;
   LoadScenarioTable();
   if (gTimeBackMode != 0) LoadTradingCalendar();
-  return InitMarketBreadth();
+  return true;
 }
 
 void RunStartUpQuestions() {
