@@ -6,8 +6,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <cstring>
-#include <memory>
 
 #include "analysis/analysis_hooks.h"
 #include "analysis/chart_indicators.h"
@@ -15,67 +13,16 @@
 #include "analysis/recompute_pool.h"
 #include "analysis/signal_evaluation.h"
 #include "analysis/stock_recompute.h"
-#include "bench/capped_stock.h"
-#include "common/app_globals.h"
-#include "common/file_io.h"
+#include "bench/recompute_universe.h"
 #include "data/daily_cache.h"
 #include "data/stock_table.h"
 #include "sheets/scenarios.h"
-#include "shell/settings.h"
-#include "tools/sample_db/sample_analysis.h"
 
 namespace {
 
-constexpr int kStocks = 5000;
-
-struct Universe {
-  SignalSettingsFile file{};
-  ChartSeriesSet context{};
-  KernelScratchSet scratch{};
-  StockCode sample = 0;  // the stock the steps are timed on
-};
-
-// The stocks go straight into the cache's slots: writing 600 MB of daily
-// files only to read them back would time the disk, not the recomputation.
-void CacheStock(int index, const BarSeries& bars) {
-  auto* slot = static_cast<BarSeries*>(AllocBlock(sizeof(BarSeries)));
-  if (slot == nullptr) std::abort();
-  std::memcpy(slot, &bars, SeriesFileBytes(bars.count));
-  gDailyCache->slots[index] = slot;
-  gDailyCacheCount.fetch_add(1);
-}
-
-void AddStock(int index, StockCode code) {
-  StockRecord& record = gStockTable->records[index];
-  record.master.code = code;
-  record.master.marketId = static_cast<uint16_t>(1 + index % 3);  // a third on the counted market
-  record.master.marketFlags = GetMarketFlagFromId(record.master.marketId);
-  record.master.tradingUnit = 100;
-  record.dailyCount = kMergeBarCap;
-}
-
 Universe& Prepare() {
   static Universe* universe = nullptr;
-  if (universe != nullptr) return *universe;
-  universe = new Universe;
-  InitAppTexts();
-  InitStockCodeGlobals();
-  SetDefaultSettings();
-  if (!CreateDailyCache() || !AllocateStockTable() || !InitMarketBreadth() ||
-      !AllocChartContextBuffers(&universe->context) || !AllocateKernelScratchSet(&universe->scratch)) {
-    std::abort();
-  }
-  gStockTable->count = kStocks;
-  for (int i = 0; i < kStocks; ++i) {
-    const StockCode code = i == 0 ? StringToCode("1001") : NumberToCode(1300 + i);
-    AddStock(i, code);
-    CacheStock(i, *CappedDailyBars(code, 1000 + static_cast<uint32_t>(i)));
-  }
-  ResetStockLookupCache();
-  FillSampleSignalFile(&universe->file, kMaxSignalDefinitions, true);
-  gSignalSettings = &universe->file;
-  InstallScenarioHooks();
-  universe->sample = gStockTable->records[kStocks / 2 - 1].master.code;  // on the counted market
+  if (universe == nullptr) universe = MakeRecomputeUniverse();
   return *universe;
 }
 
@@ -87,7 +34,7 @@ void BM_RecomputeAllStocks(benchmark::State& bench) {
     if (RecomputeAllStocksWithWorkers(kRecomputeAllStocks, workers) != RecomputeOutcome::kCompleted) std::abort();
   }
   gCountAdvances = 0;
-  bench.SetItemsProcessed(bench.iterations() * kStocks);
+  bench.SetItemsProcessed(bench.iterations() * kUniverseStocks);
 }
 BENCHMARK(BM_RecomputeAllStocks)
     ->Arg(1)
