@@ -5,10 +5,12 @@
 #include "common/stock_code.h"
 
 struct ChartSeriesSet;
+struct ScenarioRecord;
 
 struct AnalysisHooks {
   void (*simulateScenarios)(StockCode code, ChartSeriesSet* series);  // ends every indicator computation
-  void (*refreshGroupLists)(int g);  // the chart lists showing group g, after its members changed
+  const ScenarioRecord* (*tableScenarios)();  // the 16 of the scenario table, read by the recomputation
+  void (*refreshGroupLists)(int g);           // the chart lists showing group g, after its members changed
 };
 
 extern AnalysisHooks gAnalysisHooks;

@@ -174,7 +174,7 @@ void RunExtractionForGroup(GroupTable& table, int g) {
 }
 
 bool RecomputeGroupMemberships() {
-  if (gGroupTable == nullptr || gStockTable == nullptr) return false;
+  if (gGroupTable == nullptr || gStockTable == nullptr) return true;  // nothing to extract
   ShowExtractionProgress();
   ClearAllMemberBits();
   std::vector<int> order;

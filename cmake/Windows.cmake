@@ -56,3 +56,10 @@ add_executable(velqo_paint_bench ${PROJECT_SOURCE_DIR}/bench/win/paint_bench_win
 velqo_target_options(velqo_paint_bench)
 target_link_libraries(velqo_paint_bench PRIVATE velqo_ui)
 target_link_options(velqo_paint_bench PRIVATE ${VELQO_STATIC_RUNTIME})
+
+# Recomputation benchmark (not a test): 5000 stocks in memory, under Wine.
+add_executable(velqo_recompute_bench ${PROJECT_SOURCE_DIR}/bench/win/recompute_bench_win.cpp
+  ${PROJECT_SOURCE_DIR}/tools/sample_db/sample_analysis.cpp)
+velqo_target_options(velqo_recompute_bench)
+target_link_libraries(velqo_recompute_bench PRIVATE velqo_ui)
+target_link_options(velqo_recompute_bench PRIVATE ${VELQO_STATIC_RUNTIME})

@@ -41,6 +41,7 @@
 #define IDM_PATTERN_LAST 32877
 #define IDM_TIME_BACK 32909
 #define IDM_PRICE_DOWNLOAD 32930
+#define IDM_RECOMPUTE_ALL 32931 /* every stock's indicators, the breadth and the groups */
 #define IDM_EXPORT_PATTERNS 32934
 #define IDM_IMPORT_PATTERNS 32935
 #define IDM_TICK_GRID 33031

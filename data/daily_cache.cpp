@@ -1,6 +1,7 @@
 #include "data/daily_cache.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -25,7 +26,56 @@ namespace {
 // Recursive: the progress dialog pumps messages while a flush holds the lock,
 // and a message handled then may use the cache again on the same thread.
 std::recursive_mutex gCacheLock;
-using CacheGuard = std::lock_guard<std::recursive_mutex>;
+using ReadGuard = std::lock_guard<std::recursive_mutex>;
+
+// The workers of an all-stock run copy cached series without the lock, so
+// every operation that changes the cache or its files waits at this gate
+// until the last worker has left. Workers never wait for another thread
+// while inside, so the wait always ends.
+struct WorkerGate {
+  std::mutex lock;
+  std::condition_variable changed;
+  int workers = 0;  // threads inside as workers
+  int writers = 0;  // threads past the gate as writers
+};
+WorkerGate gGate;
+thread_local int tWriterDepth = 0;          // a nested call of a writer passes at once
+thread_local bool tInsideAsWorker = false;  // a worker thread may change the cache itself
+
+void EnterAsWriter() {
+  if (tWriterDepth++ > 0) return;
+  std::unique_lock<std::mutex> guard(gGate.lock);
+  const int self = tInsideAsWorker ? 1 : 0;
+  gGate.changed.wait(guard, [self] { return gGate.workers == self; });
+  ++gGate.writers;
+}
+
+void LeaveAsWriter() {
+  if (--tWriterDepth > 0) return;
+  {
+    std::lock_guard<std::mutex> guard(gGate.lock);
+    --gGate.writers;
+  }
+  gGate.changed.notify_all();
+}
+
+// Every operation that may change a slot, a flag or a daily file.
+class CacheGuard {
+ public:
+  explicit CacheGuard(std::recursive_mutex& lock) : lock_(lock) {
+    EnterAsWriter();
+    lock_.lock();
+  }
+  ~CacheGuard() {
+    lock_.unlock();
+    LeaveAsWriter();
+  }
+  CacheGuard(const CacheGuard&) = delete;
+  CacheGuard& operator=(const CacheGuard&) = delete;
+
+ private:
+  std::recursive_mutex& lock_;
+};
 
 constexpr uint32_t kClean = 0;
 constexpr uint32_t kDirty = 1;
@@ -38,6 +88,7 @@ constexpr int kStrWritingToDisk = 299;  // "ハードディスクへ書き込み
 constexpr char kPreparingText[] = "データ読み込みの準備中...";
 constexpr char kStocksDoneFormat[] = "%d／%d銘柄の処理を完了";
 constexpr char kWriteFailedFormat[] = "%d銘柄の日足ファイルを書き込めませんでした。\n%s";
+constexpr char kReadFailedFormat[] = "%d銘柄の日足ファイルを読めませんでした。\n%s";
 
 // Guarded by gCacheLock.
 bool gIdleWriteFailureShown = false;
@@ -103,12 +154,14 @@ void FreeSlots(bool keepDirty) {
 // The stock's bars from its slot, or read from the file and cached while
 // memory allows. A failed read is not cached, so that an empty series never
 // stands in for the file. Returns the read error to report.
-int ServeFromCache(int index, StockCode code, BarSeries* out) {
+using DailyFileLoader = int (*)(StockCode code, BarSeries* series);
+
+int ServeFromCache(int index, StockCode code, BarSeries* out, DailyFileLoader load = LoadDailyFileQuiet) {
   if (const BarSeries* cached = SlotAt(index)) {
     CopySeries(out, *cached);
     return 0;
   }
-  const int error = LoadDailyFileQuiet(code, out);
+  const int error = load(code, out);
   if (error != 0 || gDailyCache == nullptr || !MemoryAllowsCopy()) return error;
   if (auto* copy = static_cast<BarSeries*>(AllocBlock(sizeof(BarSeries)))) {
     CopySeries(copy, *out);
@@ -146,13 +199,17 @@ int CountDirtySlots() {
   return dirty;
 }
 
-void ShowWriteFailures(const WriteFailures& failures) {
-  if (failures.count == 0) return;
+void ShowFileFailures(const char* format, int count, int firstError) {
+  if (count == 0) return;
   char reason[512];
-  FormatErrorText(failures.firstError, reason, sizeof reason);
+  FormatErrorText(firstError, reason, sizeof reason);
   char text[640];
-  std::snprintf(text, sizeof text, kWriteFailedFormat, failures.count, reason);
+  std::snprintf(text, sizeof text, format, count, reason);
   ReportDataMessage(text, "エラー", kMbOk | kMbIconStop);
+}
+
+void ShowWriteFailures(const WriteFailures& failures) {
+  ShowFileFailures(kWriteFailedFormat, failures.count, failures.firstError);
 }
 
 void BeginWritingStep() {
@@ -358,7 +415,7 @@ void GetDailyBarsForUpdate(StockCode code, BarSeries* out) {
   if (index < 0) return;
   int error = 0;
   {
-    CacheGuard guard(gCacheLock);
+    ReadGuard guard(gCacheLock);
     if (const BarSeries* cached = SlotAt(index)) {
       CopySeries(out, *cached);
     } else {
@@ -387,13 +444,13 @@ void UpdateDailyBars(StockCode code, const BarSeries& series) {
 }
 
 int CountDirtyDailyCacheEntries() {
-  CacheGuard guard(gCacheLock);
+  ReadGuard guard(gCacheLock);
   return CountDirtySlots();
 }
 
 bool IsDailyCacheSlotFilled(int index) {
   if (index < 0 || index >= kMaxStocks) return false;
-  CacheGuard guard(gCacheLock);
+  ReadGuard guard(gCacheLock);
   return SlotAt(index) != nullptr;
 }
 
@@ -510,3 +567,40 @@ void AdvanceDailyCacheWindow() {
   StepProgress();
   ShowWriteFailures(failures);
 }
+
+void EnterDailyCacheAsWorker() {
+  std::unique_lock<std::mutex> guard(gGate.lock);
+  gGate.changed.wait(guard, [] { return gGate.writers == 0; });
+  ++gGate.workers;
+  tInsideAsWorker = true;
+}
+
+void LeaveDailyCacheAsWorker() {
+  {
+    std::lock_guard<std::mutex> guard(gGate.lock);
+    --gGate.workers;
+    tInsideAsWorker = false;
+  }
+  gGate.changed.notify_all();
+}
+
+// Slot `index` changes only here, by the one worker that took the stock, so
+// a filled slot is copied without the lock.
+bool ReadDailyBarsInWorker(int index, StockCode code, bool loadUncached, BarSeries* out, int* error) {
+  *error = 0;
+  out->code = code;
+  out->count = 0;
+  if (gDailyCache == nullptr || index < 0 || index >= kMaxStocks) return false;
+  if (const BarSeries* cached = gDailyCache->slots[index]) {
+    CopySeries(out, *cached);
+  } else if (!loadUncached) {
+    return false;
+  } else {
+    ReadGuard guard(gCacheLock);
+    *error = ServeFromCache(index, code, out, LoadDailyFileWithoutWaiting);
+  }
+  PrepareBarsForUse(out);
+  return true;
+}
+
+void ReportUnreadDailyFiles(int count, int firstError) { ShowFileFailures(kReadFailedFormat, count, firstError); }

@@ -44,3 +44,17 @@ void TrimDailyCacheIfMemoryLow();
 int PreloadDailyCache();
 void AdvanceDailyCacheWindow();
 bool IsDailyCacheSlotFilled(int index);
+
+// The worker threads of an all-stock run, between these two calls, read the
+// cache with ReadDailyBarsInWorker; meanwhile every other operation that
+// changes the cache or a daily file, on any thread, waits for the last
+// worker to leave.
+void EnterDailyCacheAsWorker();
+void LeaveDailyCacheAsWorker();
+// A worker's daily bars of stock `index`: the cached copy, else with
+// `loadUncached` the file read under the lock, without waiting between
+// attempts, and cached while memory allows; false when the stock was left
+// out. `error` receives a read error for the caller to report after the run.
+bool ReadDailyBarsInWorker(int index, StockCode code, bool loadUncached, BarSeries* out, int* error);
+// One box for the daily files a run could not read: their number and the first error.
+void ReportUnreadDailyFiles(int count, int firstError);

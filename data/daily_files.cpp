@@ -68,13 +68,13 @@ int ReadDailyFileOnce(const char* path, BarSeries* series, bool hasBars, uint32_
 
 // Reads the file, waiting between attempts only while waiting can help, and
 // falls back to the newest backup for a stock that has bars.
-int ReadDailyFileWithRetries(StockCode code, bool hasBars, BarSeries* series, uint32_t* bytes) {
+int ReadDailyFileWithRetries(StockCode code, bool hasBars, int attempts, BarSeries* series, uint32_t* bytes) {
   char path[kDailyPathSize];
   GetDailyFilePath(code, path, sizeof path);
   int error = 0;
-  for (int attempt = 1; attempt <= kDailyReadAttempts; ++attempt) {
+  for (int attempt = 1; attempt <= attempts; ++attempt) {
     error = ReadDailyFileOnce(path, series, hasBars, bytes);
-    if (error == 0 || !hasBars || IsLastingReadError(error) || attempt == kDailyReadAttempts) break;
+    if (error == 0 || !hasBars || IsLastingReadError(error) || attempt == attempts) break;
     PlatformSleep(kDailyReadRetryWaitMs);
   }
   if (error == 0 || !hasBars) return error;
@@ -105,13 +105,15 @@ void GetDailyFilePath(StockCode code, char* path, int size) {
   std::snprintf(path, static_cast<size_t>(size), "%s\\%s", kDailyFolder, CodeToString(code, text));
 }
 
-int LoadDailyFileQuiet(StockCode code, BarSeries* series) {
+namespace {
+
+int LoadDailyFileWithAttempts(StockCode code, int attempts, BarSeries* series) {
   MakeDataFolderCurrent();
   series->code = code;
   series->count = 0;
   const bool hasBars = StockHasDailyBars(code);
   uint32_t bytes = 0;
-  const int error = ReadDailyFileWithRetries(code, hasBars, series, &bytes);
+  const int error = ReadDailyFileWithRetries(code, hasBars, attempts, series, &bytes);
   if (error != 0) {
     series->code = code;
     series->count = 0;
@@ -124,6 +126,16 @@ int LoadDailyFileQuiet(StockCode code, BarSeries* series) {
   series->code = code;
   ApplyCodeCutOff(series);
   return 0;
+}
+
+}  // namespace
+
+int LoadDailyFileQuiet(StockCode code, BarSeries* series) {
+  return LoadDailyFileWithAttempts(code, kDailyReadAttempts, series);
+}
+
+int LoadDailyFileWithoutWaiting(StockCode code, BarSeries* series) {
+  return LoadDailyFileWithAttempts(code, 1, series);
 }
 
 void ReportDailyFileError(int error) {

@@ -13,6 +13,9 @@ void LoadDailyFile(StockCode code, BarSeries* series);
 // LoadDailyFile without the error box: returns the error the user is to be
 // shown (0 when none), so that a caller holding a lock can show it later.
 int LoadDailyFileQuiet(StockCode code, BarSeries* series);
+// LoadDailyFileQuiet with a single read before the backup copy: a worker
+// thread must not wait seconds for a file that another program holds.
+int LoadDailyFileWithoutWaiting(StockCode code, BarSeries* series);
 // Shows the error box for what LoadDailyFileQuiet returned; nothing for 0.
 void ReportDailyFileError(int error);
 // LoadFileToBuffer and old-code conversion only; the file error code. The

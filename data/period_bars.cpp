@@ -7,28 +7,44 @@ namespace {
 
 constexpr int64_t kDaysPerWeek = 7;
 
-// A daily bar opens a new week after a gap of a week or more, or when its
-// weekday does not come after the previous bar's.
-bool StartsNewWeek(PackedDate previous, PackedDate date) {
-  return PackedDateToDays(date) - PackedDateToDays(previous) >= kDaysPerWeek ||
-         GetDayOfWeek(date) <= GetDayOfWeek(previous);
-}
+// Day numbers of dates that run through the months in order: the first of
+// each month is counted once rather than every bar's date from scratch.
+// The day number is linear in the day field, so any day value counts alike.
+class DayNumbers {
+ public:
+  int64_t Of(PackedDate date) {
+    const PackedDate month = date & ~PackedDate{0xFF};
+    if (month != month_ || !known_) {
+      month_ = month;
+      known_ = true;
+      dayZero_ = PackedDateToDays(month);
+    }
+    return dayZero_ + PackedDay(date);
+  }
 
-bool StartsNewMonth(PackedDate previous, PackedDate date) { return (previous >> 8) != (date >> 8); }
+ private:
+  PackedDate month_ = 0;
+  bool known_ = false;
+  int64_t dayZero_ = 0;  // the day before the month's first
+};
+
+int Weekday(int64_t days) { return static_cast<int>(((days + 4) % 7 + 7) % 7); }  // day 0 was a Thursday
 
 int32_t SaturateVolume(int64_t volume) { return static_cast<int32_t>(std::clamp<int64_t>(volume, INT_MIN, INT_MAX)); }
 
 // Walks the daily bars oldest first and folds each period into one bar dated
-// by its last day.
-int BuildPeriodBars(const BarSeries& daily, BarSeries* out, bool (*startsNewPeriod)(PackedDate, PackedDate)) {
+// by its last day. `startsNewPeriod` sees every date in order and tells
+// whether it opens a new period after the one before.
+template <typename StartsNewPeriod>
+int BuildPeriodBars(const BarSeries& daily, BarSeries* out, StartsNewPeriod startsNewPeriod) {
   const int count = std::clamp(daily.count, 0, kMaxBars);
   out->code = daily.code;
   int made = 0;
   int64_t volume = 0;
-  PackedDate previous = 0;
   for (int i = 0; i < count; ++i) {
     const PriceBar bar = daily.bars[i];
-    if (made == 0 || startsNewPeriod(previous, bar.date)) {
+    const bool opens = startsNewPeriod(bar.date);
+    if (made == 0 || opens) {
       out->bars[made++] = bar;
       volume = bar.volume;
     } else {
@@ -40,7 +56,6 @@ int BuildPeriodBars(const BarSeries& daily, BarSeries* out, bool (*startsNewPeri
       volume += bar.volume;
       period.volume = SaturateVolume(volume);
     }
-    previous = bar.date;
   }
   out->count = made;
   return made;
@@ -48,8 +63,24 @@ int BuildPeriodBars(const BarSeries& daily, BarSeries* out, bool (*startsNewPeri
 
 }  // namespace
 
-void BuildWeeklyBars(const BarSeries& daily, BarSeries* weekly) { BuildPeriodBars(daily, weekly, StartsNewWeek); }
+// A daily bar opens a new week after a gap of a week or more, or when its
+// weekday does not come after the previous bar's.
+void BuildWeeklyBars(const BarSeries& daily, BarSeries* weekly) {
+  DayNumbers days;
+  int64_t previous = 0;
+  BuildPeriodBars(daily, weekly, [&days, &previous](PackedDate date) {
+    const int64_t day = days.Of(date);
+    const bool opens = day - previous >= kDaysPerWeek || Weekday(day) <= Weekday(previous);
+    previous = day;
+    return opens;
+  });
+}
 
 int BuildMonthlyBars(const BarSeries& daily, BarSeries* monthly) {
-  return BuildPeriodBars(daily, monthly, StartsNewMonth);
+  PackedDate previous = 0;
+  return BuildPeriodBars(daily, monthly, [&previous](PackedDate date) {
+    const bool opens = (previous >> 8) != (date >> 8);
+    previous = date;
+    return opens;
+  });
 }

@@ -7,6 +7,7 @@
 // All texts and paths are Shift-JIS; paths are relative to the current folder
 // and may use '\' as the separator.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -119,9 +120,9 @@ bool PlatformPromptSaveFile(WindowHandle owner, const char* title, char* path, c
 constexpr int kProgressBarRange = 32000;  // the progress bar runs 0..32000
 
 // The progress dialog's buttons: set by the dialog, read and cleared by the
-// job that opened it.
-extern volatile int gProgressCancelled;       // OK or Cancel was pressed
-extern volatile int gProgressAbortRequested;  // the abort button was pressed
+// job that opened it. Atomic: recomputation workers poll the cancel flag.
+extern std::atomic<int> gProgressCancelled;       // OK or Cancel was pressed
+extern std::atomic<int> gProgressAbortRequested;  // the abort button was pressed
 
 // Opens (or reuses) the dialog; null when it cannot be created.
 WindowHandle PlatformProgressOpen(WindowHandle owner, bool showCancel, const char* title);
@@ -131,3 +132,18 @@ void PlatformProgressEnableCancel(bool enable);
 void PlatformProgressShowAbort(bool show);
 void PlatformProgressClose();
 void PlatformPumpMessages();
+
+// ---- Waiting for worker threads -------------------------------------------
+
+// A one-shot signal that a worker thread raises and the main thread waits for.
+struct PlatformWakeSignal;
+// Null when it cannot be made.
+PlatformWakeSignal* PlatformCreateWakeSignal();
+void PlatformDestroyWakeSignal(PlatformWakeSignal* signal);
+// Safe from any thread; stays raised.
+void PlatformRaiseWakeSignal(PlatformWakeSignal* signal);
+// Waits at most `milliseconds` for the signal while the calling thread's
+// window messages are handled as PlatformPumpMessages handles them (a quit
+// request is left for the main loop, the progress dialog gets its keys).
+// True once the signal is raised.
+bool PlatformWaitPumping(PlatformWakeSignal* signal, uint32_t milliseconds);

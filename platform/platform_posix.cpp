@@ -9,12 +9,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <deque>
 #include <map>
 #include <mutex>
+#include <new>
 #include <string>
 #include <thread>
 #include <utility>
@@ -29,8 +32,8 @@ struct PlatformFile {
   int fd;
 };
 
-volatile int gProgressCancelled = 0;
-volatile int gProgressAbortRequested = 0;
+std::atomic<int> gProgressCancelled{0};
+std::atomic<int> gProgressAbortRequested{0};
 
 namespace {
 
@@ -514,6 +517,37 @@ void PlatformProgressEnableCancel(bool enable) { RecordProgress("cancel", enable
 void PlatformProgressShowAbort(bool show) { RecordProgress("abort", show ? 1 : 0, nullptr); }
 void PlatformProgressClose() { RecordProgress("close", 0, nullptr); }
 void PlatformPumpMessages() {}
+
+// ---- Waiting for worker threads -------------------------------------------
+
+struct PlatformWakeSignal {
+  std::mutex lock;
+  std::condition_variable raised;
+  bool isRaised = false;
+};
+
+PlatformWakeSignal* PlatformCreateWakeSignal() { return new (std::nothrow) PlatformWakeSignal; }
+
+void PlatformDestroyWakeSignal(PlatformWakeSignal* signal) { delete signal; }
+
+void PlatformRaiseWakeSignal(PlatformWakeSignal* signal) {
+  {
+    std::lock_guard<std::mutex> guard(signal->lock);
+    signal->isRaised = true;
+  }
+  signal->raised.notify_all();
+}
+
+bool PlatformWaitPumping(PlatformWakeSignal* signal, uint32_t milliseconds) {
+  bool isRaised = false;
+  {
+    std::unique_lock<std::mutex> guard(signal->lock);
+    isRaised =
+        signal->raised.wait_for(guard, std::chrono::milliseconds(milliseconds), [signal] { return signal->isRaised; });
+  }
+  PlatformPumpMessages();
+  return isRaised;
+}
 
 // ---- Recorder interface -----------------------------------------------------
 

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -18,8 +19,8 @@ struct PlatformFile {
   HANDLE handle;
 };
 
-volatile int gProgressCancelled = 0;
-volatile int gProgressAbortRequested = 0;
+std::atomic<int> gProgressCancelled{0};
+std::atomic<int> gProgressAbortRequested{0};
 
 namespace {
 
@@ -415,5 +416,41 @@ void PlatformPumpMessages() {
     if (gProgressWindows.dialog != nullptr && IsDialogMessageW(gProgressWindows.dialog, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
+  }
+}
+
+// ---- Waiting for worker threads -------------------------------------------
+
+struct PlatformWakeSignal {
+  HANDLE event;
+};
+
+PlatformWakeSignal* PlatformCreateWakeSignal() {
+  const HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (event == nullptr) return nullptr;
+  auto* signal = new (std::nothrow) PlatformWakeSignal{event};
+  if (signal == nullptr) CloseHandle(event);
+  return signal;
+}
+
+void PlatformDestroyWakeSignal(PlatformWakeSignal* signal) {
+  if (signal == nullptr) return;
+  CloseHandle(signal->event);
+  delete signal;
+}
+
+void PlatformRaiseWakeSignal(PlatformWakeSignal* signal) { SetEvent(signal->event); }
+
+// Wakes for the event or for input, so that the windows stay alive while
+// the workers run and the wait ends as soon as they are done.
+bool PlatformWaitPumping(PlatformWakeSignal* signal, uint32_t milliseconds) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    const DWORD elapsed = GetTickCount() - start;
+    const DWORD left = elapsed >= milliseconds ? 0 : milliseconds - elapsed;
+    const DWORD result = MsgWaitForMultipleObjectsEx(1, &signal->event, left, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (result == WAIT_OBJECT_0) return true;
+    PlatformPumpMessages();
+    if (result != WAIT_OBJECT_0 + 1 || left == 0) return WaitForSingleObject(signal->event, 0) == WAIT_OBJECT_0;
   }
 }

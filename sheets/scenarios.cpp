@@ -60,4 +60,13 @@ void SimulateScenariosForStock(StockCode /*code*/, ChartSeriesSet* context) {
   }
 }
 
-void InstallScenarioHooks() { gAnalysisHooks.simulateScenarios = SimulateScenariosForStock; }
+namespace {
+
+const ScenarioRecord* TableScenarios() { return gScenarioTable.records; }
+
+}  // namespace
+
+void InstallScenarioHooks() {
+  gAnalysisHooks.simulateScenarios = SimulateScenariosForStock;
+  gAnalysisHooks.tableScenarios = TableScenarios;
+}

@@ -2,7 +2,9 @@
 
 #include "window/window_hooks.h"
 
+#include "analysis/indicator_refresh.h"
 #include "chart/chart_editing.h"
+#include "chart/chart_loading.h"
 #include "chart/chart_scroll.h"
 #include "chart/pattern_file.h"
 #include "chart/chart_selection.h"
@@ -89,14 +91,23 @@ int RunPatternFileCommand(WindowHandle, int commandId) {
   return 1;
 }
 
+// Every stock, the breadth and the groups; the charts then show the new ratios and signals.
+int RunRecomputeCommand(WindowHandle, int commandId) {
+  if (commandId != IDM_RECOMPUTE_ALL) return 0;
+  RecomputeIndicatorsAndGroups();
+  ReloadAllChartSeries();
+  InvalidateAllCharts();
+  return 1;
+}
+
 int RunWindowCommand(WindowHandle window, int commandId) {
   return gWindowHooks.runWindowCommand != nullptr ? gWindowHooks.runWindowCommand(window, commandId) : 0;
 }
 
 // The families register here as their features arrive.
-constexpr CommandHandler kCommandHandlers[] = {RunPatternCommand,     RunPeriodCommand,      RunBarWidthCommand,
-                                               RunPaneKindCommand,    RunChartEditCommand,   RunDisplaySwitchCommand,
-                                               RunPatternCopyCommand, RunPatternFileCommand, RunWindowCommand};
+constexpr CommandHandler kCommandHandlers[] = {
+    RunPatternCommand,       RunPeriodCommand,      RunBarWidthCommand,    RunPaneKindCommand,  RunChartEditCommand,
+    RunDisplaySwitchCommand, RunPatternCopyCommand, RunPatternFileCommand, RunRecomputeCommand, RunWindowCommand};
 
 }  // namespace
 

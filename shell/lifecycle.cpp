@@ -3,8 +3,10 @@
 #include <cstdio>
 
 #include "analysis/group_store.h"
+#include "analysis/indicator_refresh.h"
 #include "analysis/signal_settings.h"
 #include "chart/chart_hooks.h"
+#include "chart/chart_loading.h"
 #include "common/app_globals.h"
 #include "common/error_message.h"
 #include "common/file_io.h"
@@ -71,8 +73,15 @@ bool LoadEverythingAtStart() {
   if (!LoadStockTable()) return false;
   LoadKenFile();
   if (!LoadGroupsAtStartup()) return false;
+  LoadScenarioTable();
   if (gTimeBackMode != 0) LoadTradingCalendar();
   return true;
+}
+
+void RunStartUpQuestions() {
+  if (gAskRecomputeAtStart == 0 || !AskRecomputeAllIndicators()) return;
+  ReloadAllChartSeries();
+  InvalidateAllCharts();
 }
 
 // Changed daily files go back to disk only once the user has left the

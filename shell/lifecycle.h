@@ -15,6 +15,9 @@ void InstallStartUpHooks();
 // Texts, data folder, settings and stores, before any window exists.
 // False when start-up must end.
 bool LoadEverythingAtStart();
+// Once the main window is up: the full recomputation that a price import
+// left to be offered at the next start.
+void RunStartUpQuestions();
 // One pass of the idle work; `now` is the tick count. Returns how long the
 // main loop may wait for input before the next pass (kIdleWaitForever: until input).
 uint32_t RunIdleSteps(uint32_t now);

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "window/chart_popups_win.h"
 #include "window/main_window_controls_win.h"
 #include "window/main_window_input_win.h"
 #include "window/main_window_win.h"
@@ -85,6 +86,8 @@ int RunMainLoop() {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   if (!InitInstance(instance, showCommand)) return 0;
+  RunStartUpQuestions();
+  RebuildGroupMenus();
   const int code = RunMainLoop();
   SaveEverythingAtExit();
   return code;

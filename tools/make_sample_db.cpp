@@ -1,4 +1,5 @@
-// Makes a synthetic price database for demonstrations and tests.
+// Makes a synthetic price database for demonstrations and tests, with its
+// indicators, signals and groups computed by the program's own code.
 //
 //   make_sample_db FOLDER [--stocks N] [--bars B] [--seed S] [--end YYYYMMDD]
 
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "data/stock_table.h"
+#include "tools/sample_db/sample_analysis.h"
 #include "tools/sample_db/sample_database.h"
 
 namespace {
@@ -42,7 +44,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   SampleDatabaseSummary summary{};
-  if (MakeSampleDatabase(options, &summary) != 0) {
+  if (MakeSampleDatabase(options, &summary) != 0 || AnalyseSampleDatabase() != 0) {
     fprintf(stderr, "cannot write the database in %s\n", options.folder.c_str());
     return 1;
   }

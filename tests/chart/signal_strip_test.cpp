@@ -27,9 +27,12 @@ class SignalStripTest : public ConditionTest {
     Group(20, kSignalExitShort, 0);
     Group(40, kSignalShortBuy, 1e9);  // never
     ClearScenarioTable();
-    signalFile_.scenarios[0] = {{}, 1, 0};  // valid, entered by definition 0
+    signalFile_.scenarios[0] = ScenarioRecord{};
+    signalFile_.scenarios[0].valid = 1;  // entered by definition 0
     signalFile_.scenarioCount = 1;
-    gScenarioTable.records[1] = {{}, 1, 40};  // entered by group 40
+    gScenarioTable.records[1] = ScenarioRecord{};
+    gScenarioTable.records[1].valid = 1;
+    gScenarioTable.records[1].entrySignal = 40;
     context_.fileMarks[0]->count = context_.tableMarks[1]->count = 60;
   }
   void Define(int k, int32_t kind, ConditionTerm term) {

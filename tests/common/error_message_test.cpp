@@ -161,7 +161,7 @@ TEST_F(ProgressTest, OpensWithTitleAndCancelOnlyAwayFromTheMainWindowAndClearsFl
   gProgressAbortRequested = 1;
   BeginProgress(&sheetWindow_, 1, 234, 3);
   ASSERT_NE(gProgressDlg, nullptr);
-  EXPECT_EQ(Row(gProgressCancelled, gProgressAbortRequested), Row(0, 0));
+  EXPECT_EQ(Row(gProgressCancelled.load(), gProgressAbortRequested.load()), Row(0, 0));
   EXPECT_EQ(Calls().find("open1ヴェルクォラ22;"), 0u);
   EndProgress();
   TakeRecordedProgressCalls();

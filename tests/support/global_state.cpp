@@ -46,6 +46,11 @@ void ScopedGlobalState::Keep(T& global) {
   restore_.push_back([&global, saved] { std::memcpy(&global, saved->data(), sizeof global); });
 }
 
+void ScopedGlobalState::KeepAtomic(std::atomic<int>& global) {
+  const int saved = global.load();
+  restore_.push_back([&global, saved] { global.store(saved); });
+}
+
 ScopedGlobalState::ScopedGlobalState(TestStart start) {
   Keep(gSettings), Keep(gSettingsP2), Keep(gDefaultSettings);
   Keep(gSelectedChart), Keep(gSelectedPane), Keep(gCursorBar), Keep(gDragMode), Keep(gBlinkPhase);
@@ -60,7 +65,7 @@ ScopedGlobalState::ScopedGlobalState(TestStart start) {
   Keep(gMainWnd), Keep(gDataFolder), Keep(gLastInputTick), Keep(gBackupRootFolder);
   Keep(gPriceUpdateRunning), Keep(gStockTableRebuilt), Keep(gSignalSettings), Keep(gSignalSettingsImage);
   Keep(gScenarioTable);
-  Keep(gProgressDlg), Keep(const_cast<int&>(gProgressCancelled)), Keep(const_cast<int&>(gProgressAbortRequested));
+  Keep(gProgressDlg), KeepAtomic(gProgressCancelled), KeepAtomic(gProgressAbortRequested);
   Keep(gComputeNeededOnly), Keep(gNeededPeriods), Keep(gNeededSeries), Keep(gGroupEditBusy), Keep(gEditedRecord);
   Keep(gTradeMarkShown), Keep(gTradeMarkCode), Keep(gTradeMarkDate1), Keep(gTradeMarkPrice1);
   Keep(gTradeMarkDate2), Keep(gTradeMarkPrice2), Keep(gOrderLinkOpen), Keep(gUpdateReady);

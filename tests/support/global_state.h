@@ -4,6 +4,7 @@
 // stock-table count. Stores a test made (daily cache, ex-rights table, group
 // tables, chart contexts, main scratch set) are freed. Hold one as a fixture's
 // first member so that it outlives everything the fixture sets up.
+#include <atomic>
 #include <functional>
 #include <vector>
 
@@ -22,6 +23,7 @@ class ScopedGlobalState {
  private:
   template <typename T>
   void Keep(T& global);
+  void KeepAtomic(std::atomic<int>& global);
 
   std::vector<std::function<void()>> restore_;
 };
