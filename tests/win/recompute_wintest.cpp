@@ -14,7 +14,7 @@ constexpr const wchar_t* kBreadthFiles[] = {L"adr_d.dat", L"adr_w.dat", L"adr_m.
 // The breadth files appear only once every stock has been recomputed.
 TEST(RecomputeCommandTest, WritesTheBreadthFilesAndTheProgramStillClosesNormally) {
   if (EnvironmentText(L"VELQO_SAMPLE_DB").empty()) GTEST_SKIP() << "VELQO_SAMPLE_DB not set";
-  const std::wstring folder = CopySampleWithProgram(L"velqo-recompute");
+  const std::wstring folder = CopySample(L"velqo-recompute");
   ASSERT_FALSE(folder.empty());
   for (const wchar_t* name : kBreadthFiles) DeleteFileW((folder + name).c_str());
   RunningProgram program;
