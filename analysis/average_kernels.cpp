@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "analysis/bar_columns.h"
 #include "analysis/kernel_math.h"
 #include "analysis/kernels.h"
 
@@ -30,7 +31,6 @@ bool SeedWindow(ValueAt valueAt, int count, int n, Mean mean, Series* out, int64
 }
 
 int32_t TruncatedMean(double mean) { return TruncateKernelValue(mean); }
-double ExactMean(double mean) { return mean; }
 
 // Seed (truncated) in 0..n-1, then the window mean, rounded or truncated.
 // A series shorter than n is copied.
@@ -42,6 +42,23 @@ void AverageIntegers(ValueAt valueAt, int count, int n, bool roundAfterSeed, Int
     sum += int64_t{valueAt(i)} - valueAt(i - n);
     const double mean = static_cast<double>(sum) / n;
     out->values[i] = roundAfterSeed ? RoundKernelValue(mean) : TruncateKernelValue(mean);
+  }
+}
+
+// AverageIntegers rounding after the seed, from running sums (sums[k]: the
+// first k values): each mean is the same double, and no bar waits for the
+// one before, so the divisions vectorise.
+template <typename ValueAt>
+void RoundAverageFromSums(const double* sums, ValueAt valueAt, int count, int n, IntSeries* out) {
+  out->count = count;
+  if (count < n) {
+    for (int i = 0; i < count; ++i) out->values[i] = valueAt(i);
+    return;
+  }
+  const double period = n;
+  std::fill_n(out->values, n, TruncateKernelValue(sums[n] / period));
+  for (int i = n; i < count; ++i) {
+    out->values[i] = TruncateIntoRange((sums[i + 1] - sums[i + 1 - n]) / period + 0.5, INT32_MIN, INT32_MAX);
   }
 }
 
@@ -124,24 +141,45 @@ double SumRealWindow(const double* values, int last, int n) {
 }  // namespace
 
 void ComputeCloseAverageReal(const BarSeries& bars, RealSeries* out, int n) {
-  n = ClampKernelPeriod(n);
-  const int count = ClampKernelCount(bars.count);
-  int64_t sum = 0;
-  if (!SeedWindow([&bars](int i) { return bars.bars[i].close; }, count, n, ExactMean, out, &sum)) return;
-  for (int i = n; i < count; ++i) {
-    sum += int64_t{bars.bars[i].close} - bars.bars[i - n].close;
-    out->values[i] = static_cast<double>(sum) / n;
-  }
+  ComputeCloseAverageRealFromColumns(MakeBarColumns(bars).get(), out, n);
 }
 
 void ComputeCloseAverage(const BarSeries& bars, IntSeries* out, int n) {
-  AverageIntegers([&bars](int i) { return bars.bars[i].close; }, ClampKernelCount(bars.count), ClampKernelPeriod(n),
-                  true, out);
+  ComputeCloseAverageFromColumns(MakeBarColumns(bars).get(), out, n);
 }
 
 void ComputeVolumeAverage(const BarSeries& bars, IntSeries* out, int n) {
-  AverageIntegers([&bars](int i) { return bars.bars[i].volume; }, ClampKernelCount(bars.count), ClampKernelPeriod(n),
-                  true, out);
+  ComputeVolumeAverageFromColumns(MakeBarColumns(bars).get(), out, n);
+}
+
+void ComputeCloseAverageRealFromColumns(BarColumns* columns, RealSeries* out, int n) {
+  const BarColumns& c = BuildBarColumn(columns, kColumnCloseSums);
+  n = ClampKernelPeriod(n);
+  const int count = c.count;
+  out->count = count;
+  const PriceBar* bar = c.bars->bars;
+  if (count < n) {
+    for (int i = 0; i < count; ++i) out->values[i] = bar[i].close;
+    return;
+  }
+  const double* sums = c.closeSums;
+  const double period = n;
+  std::fill_n(out->values, n, sums[n] / period);
+  for (int i = n; i < count; ++i) out->values[i] = (sums[i + 1] - sums[i + 1 - n]) / period;
+}
+
+void ComputeCloseAverageFromColumns(BarColumns* columns, IntSeries* out, int n) {
+  const BarColumns& c = BuildBarColumn(columns, kColumnCloseSums);
+  const PriceBar* bar = c.bars->bars;
+  RoundAverageFromSums(
+      c.closeSums, [bar](int i) { return bar[i].close; }, c.count, ClampKernelPeriod(n), out);
+}
+
+void ComputeVolumeAverageFromColumns(BarColumns* columns, IntSeries* out, int n) {
+  const BarColumns& c = BuildBarColumn(columns, kColumnVolumeSums);
+  const PriceBar* bar = c.bars->bars;
+  RoundAverageFromSums(
+      c.volumeSums, [bar](int i) { return bar[i].volume; }, c.count, ClampKernelPeriod(n), out);
 }
 
 void ComputeSimpleAverage(const IntSeries& in, IntSeries* out, int n) {

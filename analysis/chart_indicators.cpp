@@ -40,6 +40,7 @@ struct PeriodWork {
   int period;
   int tradingUnit;
   KernelScratchSet* scratch;
+  BarColumns* columns;  // of bars, shared by both sides
   SeriesSide chart;
   SeriesSide signal;
   bool computed[kSeriesUseFlagCount];  // chart series written by this call, per use-flag entry
@@ -75,23 +76,23 @@ using LineStep = void (*)(const PeriodWork&, const IndicatorParameterSet&, const
 using LineKey = int (*)(const IndicatorParameterSet&, int line);
 
 void CloseAverageLine(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s, int k) {
-  ComputeCloseAverageReal(*w.bars, s.reals[kRealCloseAverage0 + k], Period(p, kParamCloseAverage0 + k));
+  ComputeCloseAverageRealFromColumns(w.columns, s.reals[kRealCloseAverage0 + k], Period(p, kParamCloseAverage0 + k));
 }
 void VolumeAverageLine(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s, int k) {
-  ComputeVolumeAverage(*w.bars, s.ints[kIntVolumeAverage0 + k], Period(p, kParamVolumeAverage0 + k));
+  ComputeVolumeAverageFromColumns(w.columns, s.ints[kIntVolumeAverage0 + k], Period(p, kParamVolumeAverage0 + k));
 }
 void RsiLine(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s, int k) {
-  ComputeRsi(*w.bars, s.ints[kIntRsi0 + k], Period(p, kParamRsi0 + k));
+  ComputeRsiFromColumns(w.columns, s.ints[kIntRsi0 + k], Period(p, kParamRsi0 + k));
 }
 void RciLine(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s, int k) {
   ComputeRci(*w.bars, s.ints[kIntRci0 + k], RciPeriod(p, kParamRci0 + k));
 }
 void DeviationLine(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s, int k) {
-  ComputeDeviationRate(*w.bars, s.ints[kIntDeviation0 + k], Period(p, kParamDeviation0 + k),
-                       SecondAveragePeriod(p, kParamDeviationSecond0 + k), *w.scratch);
+  ComputeDeviationRateFromColumns(w.columns, s.ints[kIntDeviation0 + k], Period(p, kParamDeviation0 + k),
+                                  SecondAveragePeriod(p, kParamDeviationSecond0 + k), *w.scratch);
 }
 void PsychologicalLine(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s, int k) {
-  ComputePsychologicalLine(*w.bars, s.ints[kIntPsychological0 + k], Period(p, kParamPsychological0 + k));
+  ComputePsychologicalLineFromColumns(w.columns, s.ints[kIntPsychological0 + k], Period(p, kParamPsychological0 + k));
 }
 
 int CloseAverageKey(const IndicatorParameterSet& p, int k) { return Period(p, kParamCloseAverage0 + k); }
@@ -250,7 +251,7 @@ void ParabolicStep(const PeriodWork& w, const IndicatorParameterSet&, const Seri
 }
 
 void VolumeRatioStep(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s) {
-  ComputeVolumeRatio(*w.bars, s.ints[kIntVolumeRatio], Period(p, kParamVolumeRatio));
+  ComputeVolumeRatioFromColumns(w.columns, s.ints[kIntVolumeRatio], Period(p, kParamVolumeRatio));
 }
 
 // The stock's own series of the market ratios; no parameter of the set changes it.
@@ -441,11 +442,13 @@ void ComputeChartIndicators(StockCode code, ChartSeriesSet* context, KernelScrat
                     p,
                     tradingUnit,
                     &scratch,
+                    scratch.columns,
                     {block.chartInt, block.chartReal},
                     {block.signalInt, block.signalReal},
                     {},
                     file,
                     smoothedForSignal};
+    ResetBarColumns(scratch.columns, *block.bars);
     ClearSlots(work.signal, {0, kIntSlotCount}, {0, kRealSlotCount});
     ComputeChartSeries(work, block.params, gComputeNeededOnly != 0 ? &gNeededSeries[p] : nullptr);
     ComputeSignalSeries(work, block.params, file);

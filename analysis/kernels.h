@@ -2,6 +2,7 @@
 // The indicator kernels: pure functions from one series to one or more series
 // of the same length. N is the period in bars; periods below 1 (and RCI
 // periods beyond its work arrays) are brought into range by the kernels.
+#include "analysis/bar_columns.h"
 #include "analysis/series_buffers.h"
 
 // ---- Averages ----------------------------------------------------------------
@@ -46,6 +47,17 @@ void ComputeTrueRange(const BarSeries& bars, IntSeries* tr);
 void ComputeDirectionalIndex(const IntSeries& dm, const IntSeries& tr, IntSeries* out);
 void ComputeDirectionalSpread(const IntSeries& plusDi, const IntSeries& minusDi, IntSeries* out);
 void ComputePsychologicalLine(const BarSeries& bars, IntSeries* out, int n);
+
+// ---- From a period's shared columns ---------------------------------------------
+// The same series as the kernels above of columns->bars; each builds the
+// columns it reads. The kernels above build a set of their own.
+void ComputeCloseAverageRealFromColumns(BarColumns* columns, RealSeries* out, int n);
+void ComputeCloseAverageFromColumns(BarColumns* columns, IntSeries* out, int n);
+void ComputeVolumeAverageFromColumns(BarColumns* columns, IntSeries* out, int n);
+void ComputeDeviationRateFromColumns(BarColumns* columns, IntSeries* out, int n1, int n2, KernelScratchSet& scratch);
+void ComputeVolumeRatioFromColumns(BarColumns* columns, IntSeries* out, int n);
+void ComputeRsiFromColumns(BarColumns* columns, IntSeries* out, int n);
+void ComputePsychologicalLineFromColumns(BarColumns* columns, IntSeries* out, int n);
 
 // ---- Library functions no step calls ----------------------------------------------
 int32_t HighestHighOverBars(const BarSeries& bars, int i, int n);

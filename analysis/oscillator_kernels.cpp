@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "analysis/bar_columns.h"
 #include "analysis/kernel_math.h"
 #include "analysis/kernels.h"
 
@@ -37,43 +38,39 @@ void FillValues(IntSeries* out, int from, int to, int32_t value) {
   std::fill(out->values + from, out->values + to, value);
 }
 
-int64_t CloseChange(const BarSeries& bars, int k) {
-  return static_cast<int64_t>(bars.bars[k].close) - bars.bars[k - 1].close;
-}
-
 // ---- RSI ----------------------------------------------------------------------
 
-struct ChangeSums {
-  int64_t up;
-  int64_t down;
-};
-
-// Branch-free: rises and falls alternate unpredictably.
-void AddChange(ChangeSums* sums, int64_t change) {
-  sums->up += std::max<int64_t>(change, 0);
-  sums->down += std::max<int64_t>(-change, 0);
-}
-
-void RemoveChange(ChangeSums* sums, int64_t change) {
-  sums->up -= std::max<int64_t>(change, 0);
-  sums->down -= std::max<int64_t>(-change, 0);
-}
-
-// Integer sums are below 2^53, so their doubles equal plain double window sums.
-int32_t RsiValue(const ChangeSums& sums, int n) {
-  const double up = static_cast<double>(sums.up);
-  const double down = static_cast<double>(sums.down);
+// up and down: the window's rises and falls (whole numbers as doubles).
+int32_t RsiValue(double up, double down, int n) {
   double rs;
-  if (sums.up == 0 && sums.down == 0) {
+  if (up == 0.0 && down == 0.0) {
     rs = 1.0;
-  } else if (sums.up == 0) {
+  } else if (up == 0.0) {
     rs = 0.0;
-  } else if (sums.down == 0) {
+  } else if (down == 0.0) {
     rs = 100.0;
   } else {
     rs = (up / n) / (down / n);
   }
   return std::clamp(TruncateToInt32((100.0 - 100.0 / (rs + 1.0)) * 100.0), 0, kFull);
+}
+
+// RsiValue's chain of four divisions ends within 1e-11 of the exact
+// 10000 * up / (up + down), and this one division within 3e-12 of it; so
+// where this quotient is further than kRsiMargin from a whole number, both
+// truncate alike. Elsewhere (and where up or down is 0) it gives
+// kRsiUndecided and the chain decides. Free of branches (and of clamps before
+// the whole number is taken back to double), so that it vectorises.
+constexpr double kRsiMargin = 1e-9;
+constexpr int32_t kRsiUndecided = -1;
+
+int32_t QuickRsiValue(double up, double down) {
+  const double sum = up + down;
+  const double ratio = up * 10000.0 / (sum + (sum == 0.0 ? 1.0 : 0.0));  // 0..10000
+  const int32_t whole = static_cast<int32_t>(ratio);
+  const double fraction = ratio - whole;
+  const double nearest = std::min(std::min(up, down), std::min(fraction, 1.0 - fraction));
+  return nearest > kRsiMargin ? whole : kRsiUndecided;
 }
 
 // ---- RCI ----------------------------------------------------------------------
@@ -216,20 +213,26 @@ void ComputeStochasticD(int count, int n, int m, const IntSeries& pos, const Int
 }  // namespace
 
 void ComputeRsi(const BarSeries& bars, IntSeries* out, int n) {
-  const int count = ClampCount(bars.count);
+  ComputeRsiFromColumns(MakeBarColumns(bars).get(), out, n);
+}
+
+// Bar i's window holds the changes of bars i - n + 1..i.
+void ComputeRsiFromColumns(BarColumns* columns, IntSeries* out, int n) {
+  const BarColumns& c = BuildBarColumn(columns, kColumnChangeSums);
+  const int count = c.count;
   n = ClampPeriod(n);
   out->count = count;
   const int first = n + 1;
   FillValues(out, 0, std::min(first, count), kNeutral);
   if (count <= first) return;
-  ChangeSums sums = {0, 0};
-  for (int k = first - n + 1; k < first; ++k) AddChange(&sums, CloseChange(bars, k));
+  const double* rises = c.riseSums;
+  const double* falls = c.fallSums;
+  int32_t* values = out->values;
+  for (int i = first; i < count; ++i) values[i] = QuickRsiValue(rises[i] - rises[i - n], falls[i] - falls[i - n]);
   for (int i = first; i < count; ++i) {
-    AddChange(&sums, CloseChange(bars, i));
-    if (i > first) RemoveChange(&sums, CloseChange(bars, i - n));
-    out->values[i] = RsiValue(sums, n);
+    if (values[i] == kRsiUndecided) values[i] = RsiValue(rises[i] - rises[i - n], falls[i] - falls[i - n], n);
   }
-  FillValues(out, 0, first, out->values[first]);
+  FillValues(out, 0, first, values[first]);
 }
 
 // The closes are laid in out first; bar i's gap sum goes into the slot of the
@@ -334,16 +337,20 @@ void ComputeDirectionalSpread(const IntSeries& plusDi, const IntSeries& minusDi,
 }
 
 void ComputePsychologicalLine(const BarSeries& bars, IntSeries* out, int n) {
-  const int count = ClampCount(bars.count);
+  ComputePsychologicalLineFromColumns(MakeBarColumns(bars).get(), out, n);
+}
+
+// The count times 10000 is below 2^53, so the truncated double quotient is
+// the integer division's.
+void ComputePsychologicalLineFromColumns(BarColumns* columns, IntSeries* out, int n) {
+  const BarColumns& c = BuildBarColumn(columns, kColumnChangeSums);
+  const int count = c.count;
   n = ClampPeriod(n);
   out->count = count;
   FillValues(out, 0, std::min(n, count), kNeutral);
-  if (count <= n) return;
-  int rises = 0;
-  for (int k = 1; k < n; ++k) rises += CloseChange(bars, k) >= 0;
+  const int32_t* nonFalls = c.nonFallCounts;
+  const double period = n;
   for (int i = n; i < count; ++i) {
-    rises += CloseChange(bars, i) >= 0;
-    if (i > n) rises -= CloseChange(bars, i - n) >= 0;
-    out->values[i] = rises * kFull / n;
+    out->values[i] = static_cast<int32_t>((nonFalls[i] - nonFalls[i - n]) * double{kFull} / period);
   }
 }

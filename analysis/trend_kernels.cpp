@@ -24,10 +24,21 @@ constexpr double kParabolicFactorLimit = 0.2;
 // ---- Deviation rate --------------------------------------------------------------
 
 // Hundredths of a percent; from a close of 100000 whole percents times 100.
+// Both products are below 2^53 in magnitude, so the truncated double quotient
+// is the integer division's; where it leaves 32 bits, so does the rate, on the
+// same side. Free of branches, so that it vectorises.
 int32_t DeviationFromAverage(int32_t close, int32_t average) {
-  if (average < 1) return 0;
-  if (close < kCoarseDeviationClose) return ClampKernelSum(int64_t{close} * 10000 / average - 10000);
-  return ClampKernelSum((int64_t{close} * 100 / average - 100) * 100);
+  const bool coarse = close >= kCoarseDeviationClose;
+  const double quotient = close * (coarse ? 100.0 : 10000.0) / std::max(average, 1);
+  const double whole = TruncateIntoRange(quotient, INT32_MIN, INT32_MAX);
+  const double rate = coarse ? (whole - 100.0) * 100.0 : whole - 10000.0;
+  return average < 1 ? 0 : TruncateIntoRange(rate, INT32_MIN, INT32_MAX);
+}
+
+void DeviationsFromAverage(const int32_t* closes, const IntSeries& average, IntSeries* out) {
+  const int count = ClampKernelCount(average.count);
+  for (int i = 0; i < count; ++i) out->values[i] = DeviationFromAverage(closes[i], average.values[i]);
+  out->count = count;
 }
 
 // ---- Bollinger bands -------------------------------------------------------------
@@ -158,25 +169,31 @@ void StepParabolic(ParabolicState* state, const PriceBar& bar) {
 }  // namespace
 
 void ComputeDeviationFromAverage(const BarSeries& bars, const IntSeries& average, IntSeries* out) {
-  const int count = ClampKernelCount(average.count);
-  for (int i = 0; i < count; ++i) out->values[i] = DeviationFromAverage(bars.bars[i].close, average.values[i]);
-  out->count = count;
+  // The average's count of closes, as the bars are read.
+  const auto columns = MakeBarColumns(bars);
+  GatherCloses(bars.bars, ClampKernelCount(average.count), columns->closes);
+  DeviationsFromAverage(columns->closes, average, out);
+}
+
+void ComputeDeviationRate(const BarSeries& bars, IntSeries* out, int n1, int n2, KernelScratchSet& scratch) {
+  ComputeDeviationRateFromColumns(MakeBarColumns(bars).get(), out, n1, n2, scratch);
 }
 
 // A second period below 4 means the line has none.
-void ComputeDeviationRate(const BarSeries& bars, IntSeries* out, int n1, int n2, KernelScratchSet& scratch) {
+void ComputeDeviationRateFromColumns(BarColumns* columns, IntSeries* out, int n1, int n2, KernelScratchSet& scratch) {
+  const int32_t* closes = BuildBarColumn(columns, kColumnCloses).closes;
   IntSeries* first = scratch.ints[0];
-  ComputeCloseAverage(bars, first, n1);
+  ComputeCloseAverageFromColumns(columns, first, n1);
   if (n2 < kSecondAverageMinimum) {
-    ComputeDeviationFromAverage(bars, *first, out);
+    DeviationsFromAverage(closes, *first, out);
     return;
   }
   IntSeries* firstDeviation = scratch.ints[1];
   IntSeries* second = scratch.ints[2];
   IntSeries* secondDeviation = scratch.ints[3];
-  ComputeDeviationFromAverage(bars, *first, firstDeviation);
-  ComputeCloseAverage(bars, second, n2);
-  ComputeDeviationFromAverage(bars, *second, secondDeviation);
+  DeviationsFromAverage(closes, *first, firstDeviation);
+  ComputeCloseAverageFromColumns(columns, second, n2);
+  DeviationsFromAverage(closes, *second, secondDeviation);
   AddIntSeries(*firstDeviation, *secondDeviation, out);
 }
 
