@@ -25,19 +25,32 @@ constexpr double kParabolicFactorLimit = 0.2;
 
 // Hundredths of a percent; from a close of 100000 whole percents times 100.
 // Both products are below 2^53 in magnitude, so the truncated double quotient
-// is the integer division's; where it leaves 32 bits, so does the rate, on the
-// same side. Free of branches, so that it vectorises.
+// is the integer division's.
 int32_t DeviationFromAverage(int32_t close, int32_t average) {
+  if (average < 1) return 0;
   const bool coarse = close >= kCoarseDeviationClose;
-  const double quotient = close * (coarse ? 100.0 : 10000.0) / std::max(average, 1);
-  const double whole = TruncateIntoRange(quotient, INT32_MIN, INT32_MAX);
-  const double rate = coarse ? (whole - 100.0) * 100.0 : whole - 10000.0;
-  return average < 1 ? 0 : TruncateIntoRange(rate, INT32_MIN, INT32_MAX);
+  const int64_t whole = static_cast<int64_t>(close * (coarse ? 100.0 : 10000.0) / average);
+  return ClampKernelSum(coarse ? (whole - 100) * 100 : whole - 10000);
 }
 
+// Closes of 0..99999 over an average of 1 or more: the quotient stays below
+// 10^9, so no bound is needed.
+bool IsPlainDeviation(int32_t close, int32_t average) {
+  return close >= 0 && close < kCoarseDeviationClose && average >= 1;
+}
+
+// Every bar as a plain one first (the quotient held within 32 bits, free of
+// branches, so that it vectorises), then the few others again.
 void DeviationsFromAverage(const int32_t* closes, const IntSeries& average, IntSeries* out) {
   const int count = ClampKernelCount(average.count);
-  for (int i = 0; i < count; ++i) out->values[i] = DeviationFromAverage(closes[i], average.values[i]);
+  const int32_t* averages = average.values;
+  for (int i = 0; i < count; ++i) {
+    const double quotient = closes[i] * 10000.0 / std::max(averages[i], 1);
+    out->values[i] = static_cast<int32_t>(std::min(std::max(quotient, 0.0), 1e9)) - 10000;
+  }
+  for (int i = 0; i < count; ++i) {
+    if (!IsPlainDeviation(closes[i], averages[i])) out->values[i] = DeviationFromAverage(closes[i], averages[i]);
+  }
   out->count = count;
 }
 
