@@ -2,7 +2,9 @@
 // Integer inputs are summed exactly in 64 bits over a sliding window; the
 // mean is that sum divided by N in double.
 #include <algorithm>
-#include <utility>
+#include <array>
+#include <memory>
+#include <vector>
 
 #include "analysis/bar_columns.h"
 #include "analysis/kernel_math.h"
@@ -32,20 +34,25 @@ bool SeedWindow(ValueAt valueAt, int count, int n, Mean mean, Series* out, int64
 
 int32_t TruncatedMean(double mean) { return TruncateKernelValue(mean); }
 
-// Seed (truncated) in 0..n-1, then the window mean, rounded or truncated.
-// A series shorter than n is copied.
-template <typename ValueAt>
-void AverageIntegers(ValueAt valueAt, int count, int n, bool roundAfterSeed, IntSeries* out) {
+// Seed and window means truncated; a series shorter than n is copied. The
+// window sums are made a block of bars at a time (a chain of additions), then
+// divided together, so that the divisions vectorise.
+void TruncatedAverage(const int32_t* in, int count, int n, IntSeries* out) {
   int64_t sum = 0;
-  if (!SeedWindow(valueAt, count, n, TruncatedMean, out, &sum)) return;
-  for (int i = n; i < count; ++i) {
-    sum += int64_t{valueAt(i)} - valueAt(i - n);
-    const double mean = static_cast<double>(sum) / n;
-    out->values[i] = roundAfterSeed ? RoundKernelValue(mean) : TruncateKernelValue(mean);
+  if (!SeedWindow([in](int i) { return in[i]; }, count, n, TruncatedMean, out, &sum)) return;
+  const double period = n;
+  double sums[kKernelBlockBars];
+  for (int from = n; from < count; from += kKernelBlockBars) {
+    const int length = std::min(kKernelBlockBars, count - from);
+    for (int k = 0; k < length; ++k) {
+      sum += int64_t{in[from + k]} - in[from + k - n];
+      sums[k] = static_cast<double>(sum);
+    }
+    for (int k = 0; k < length; ++k) out->values[from + k] = TruncateIntoRange(sums[k] / period, INT32_MIN, INT32_MAX);
   }
 }
 
-// AverageIntegers rounding after the seed, from running sums (sums[k]: the
+// The seed truncated, then the window means rounded, from running sums (sums[k]: the
 // first k values): each mean is the same double, and no bar waits for the
 // one before, so the divisions vectorise.
 template <typename ValueAt>
@@ -91,27 +98,30 @@ void SmoothExponential(ValueAt valueAt, int count, int n, IntSeries* out) {
   for (int i = n; i < count; ++i) StepSmoothingChain(&chain, valueAt(i), i);
 }
 
-// Two averages of one input, their steps interleaved so that the two chains
-// overlap; each value is the one SmoothExponential gives.
-template <typename ValueAt>
-void SmoothExponentialTwice(ValueAt valueAt, int count, int n1, IntSeries* out1, int n2, IntSeries* out2) {
-  int64_t sum = 0;
-  const bool seeded1 = SeedWindow(valueAt, count, n1, TruncatedMean, out1, &sum);
-  const bool seeded2 = SeedWindow(valueAt, count, n2, TruncatedMean, out2, &sum);
-  if (!seeded1 || !seeded2) {
-    if (seeded1) SmoothExponential(valueAt, count, n1, out1);
-    if (seeded2) SmoothExponential(valueAt, count, n2, out2);
-    return;
+// Chains stepped together, their count known when compiled, so that they
+// stay in registers and their steps overlap.
+template <size_t N>
+void StepChainsTogether(const SmoothingChain* first, const int32_t* const* inputs, int from, int count) {
+  std::array<SmoothingChain, N> chains;
+  std::array<const int32_t*, N> in;
+  std::copy_n(first, N, chains.begin());
+  std::copy_n(inputs, N, in.begin());
+  for (int i = from; i < count; ++i) {
+    for (size_t j = 0; j < N; ++j) StepSmoothingChain(&chains[j], in[j][i], i);
   }
-  SmoothingChain early = StartSmoothingChain(*out1, n1, out1);
-  SmoothingChain late = StartSmoothingChain(*out2, n2, out2);
-  if (n2 < n1) std::swap(early, late);
-  const int together = std::max(n1, n2);
-  for (int i = std::min(n1, n2); i < together; ++i) StepSmoothingChain(&early, valueAt(i), i);
-  for (int i = together; i < count; ++i) {
-    const int32_t input = valueAt(i);
-    StepSmoothingChain(&early, input, i);
-    StepSmoothingChain(&late, input, i);
+}
+
+void StepChains(const SmoothingChain* chains, const int32_t* const* inputs, int chainCount, int from, int count) {
+  switch (chainCount) {
+    case 1: StepChainsTogether<1>(chains, inputs, from, count); break;
+    case 2: StepChainsTogether<2>(chains, inputs, from, count); break;
+    case 3: StepChainsTogether<3>(chains, inputs, from, count); break;
+    case 4: StepChainsTogether<4>(chains, inputs, from, count); break;
+    case 5: StepChainsTogether<5>(chains, inputs, from, count); break;
+    case 6: StepChainsTogether<6>(chains, inputs, from, count); break;
+    case 7: StepChainsTogether<7>(chains, inputs, from, count); break;
+    case 8: StepChainsTogether<8>(chains, inputs, from, count); break;
+    default: break;
   }
 }
 
@@ -183,7 +193,7 @@ void ComputeVolumeAverageFromColumns(BarColumns* columns, IntSeries* out, int n)
 }
 
 void ComputeSimpleAverage(const IntSeries& in, IntSeries* out, int n) {
-  AverageIntegers([&in](int i) { return in.values[i]; }, ClampKernelCount(in.count), ClampKernelPeriod(n), false, out);
+  TruncatedAverage(in.values, ClampKernelCount(in.count), ClampKernelPeriod(n), out);
 }
 
 // Each window is summed afresh, oldest first, so that every mean is the
@@ -221,13 +231,16 @@ void SmoothExponentialSeries(const IntSeries& in, IntSeries* out, int n) {
 }
 
 void SmoothExponentialPricesTwice(const BarSeries& bars, IntSeries* out1, int n1, IntSeries* out2, int n2) {
-  SmoothExponentialTwice([&bars](int i) { return bars.bars[i].close; }, ClampKernelCount(bars.count),
-                         ClampKernelPeriod(n1), out1, ClampKernelPeriod(n2), out2);
+  const int count = ClampKernelCount(bars.count);
+  std::vector<int32_t> closes(static_cast<size_t>(count));
+  GatherCloses(bars.bars, count, closes.data());
+  const SmoothingLine lines[] = {{closes.data(), n1, out1}, {closes.data(), n2, out2}};
+  SmoothExponentialTogether(lines, 2, count);
 }
 
 void SmoothExponentialSeriesTwice(const IntSeries& in, IntSeries* out1, int n1, IntSeries* out2, int n2) {
-  SmoothExponentialTwice([&in](int i) { return in.values[i]; }, ClampKernelCount(in.count), ClampKernelPeriod(n1), out1,
-                         ClampKernelPeriod(n2), out2);
+  const SmoothingLine lines[] = {{in.values, n1, out1}, {in.values, n2, out2}};
+  SmoothExponentialTogether(lines, 2, ClampKernelCount(in.count));
 }
 
 // A series shorter than n is the scaled closes too, so both MACD averages
@@ -240,10 +253,41 @@ void SmoothExponentialScaled(const BarSeries& bars, IntSeries* out, int n) {
 }
 
 void SmoothExponentialScaledTwice(const BarSeries& bars, IntSeries* out1, int n1, IntSeries* out2, int n2) {
+  std::unique_ptr<IntSeries> scaled(new IntSeries);
+  ComputeScaledCloses(bars, scaled.get());
+  const SmoothingLine lines[] = {{scaled->values, n1, out1}, {scaled->values, n2, out2}};
+  SmoothExponentialTogether(lines, 2, scaled->count);
+}
+
+void ComputeScaledCloses(const BarSeries& bars, IntSeries* out) {
   const int count = ClampKernelCount(bars.count);
   const int64_t factor = FindCloseScaleFactor(bars, count);
-  SmoothExponentialTwice([&bars, factor](int i) { return ClampKernelSum(bars.bars[i].close * factor); }, count,
-                         ClampKernelPeriod(n1), out1, ClampKernelPeriod(n2), out2);
+  for (int i = 0; i < count; ++i) out->values[i] = ClampKernelSum(bars.bars[i].close * factor);
+  out->count = count;
+}
+
+// Each chain alone up to the bar where the last one starts, then all together.
+void SmoothExponentialTogether(const SmoothingLine* lines, int lineCount, int count) {
+  count = ClampKernelCount(count);
+  std::array<SmoothingChain, kMaxSmoothingLines> chains;
+  std::array<const int32_t*, kMaxSmoothingLines> inputs;
+  std::array<int, kMaxSmoothingLines> starts;
+  int started = 0;
+  int together = 0;
+  for (int j = 0; j < std::min(lineCount, kMaxSmoothingLines); ++j) {
+    const SmoothingLine& line = lines[j];
+    const int n = ClampKernelPeriod(line.n);
+    int64_t sum = 0;
+    if (!SeedWindow([&line](int i) { return line.in[i]; }, count, n, TruncatedMean, line.out, &sum)) continue;
+    chains[started] = StartSmoothingChain(*line.out, n, line.out);
+    inputs[started] = line.in;
+    starts[started++] = n;
+    together = std::max(together, n);
+  }
+  for (int j = 0; j < started; ++j) {
+    for (int i = starts[j]; i < together; ++i) StepSmoothingChain(&chains[j], inputs[j][i], i);
+  }
+  StepChains(chains.data(), inputs.data(), started, together, count);
 }
 
 void ComputeRateOfChange(const IntSeries& in, IntSeries* out, int n) {

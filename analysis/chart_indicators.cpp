@@ -31,9 +31,6 @@ struct SeriesSide {
   RealSeries** reals;
 };
 
-// Exponential averages whose chart and signal lines are stepped together.
-enum SharedSmoothing : int { kSmoothingSroc, kSmoothingObv, kSharedSmoothingCount };
-
 // One period of the context while it is computed.
 struct PeriodWork {
   const BarSeries* bars;
@@ -45,7 +42,6 @@ struct PeriodWork {
   SeriesSide signal;
   bool computed[kSeriesUseFlagCount];  // chart series written by this call, per use-flag entry
   const SignalSettingsFile* file;      // the signal file in use, or null
-  bool* smoothedForSignal;             // per SharedSmoothing: the signal's average is already written
 };
 
 struct SlotRange {
@@ -163,11 +159,8 @@ void MacdLines(const IndicatorParameterSet& p, const SeriesSide& s) {
   SubtractIntSeries(*s.ints[kIntMacdLine], *s.ints[kIntMacdSignal], s.ints[kIntMacdDifference]);
 }
 
-void MacdStep(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s) {
-  SmoothExponentialScaledTwice(*w.bars, s.ints[kIntMacdShortEma], Period(p, kParamMacdShort), s.ints[kIntMacdLongEma],
-                               Period(p, kParamMacdLong));
-  MacdLines(p, s);
-}
+// The averages are the period's smoothing pass's.
+void MacdStep(const PeriodWork&, const IndicatorParameterSet& p, const SeriesSide& s) { MacdLines(p, s); }
 
 void DmiPerBar(const PeriodWork& w, const SeriesSide& s) {
   ComputeDirectionalMovement(*w.bars, s.ints[kIntPlusDm], s.ints[kIntMinusDm]);
@@ -194,49 +187,13 @@ void DmiStep(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSi
   DxAndAdx(p, s);
 }
 
-// The period's signal-file parameters when, with the chart's `chart`, the
-// signal side will compute the group's average itself rather than copy it
-// (the chart side computes it now); else null. An average is a chain of
-// dependent steps, so the chart's and the signal's are best stepped together.
-const IndicatorParameterSet* SignalToSmoothAlong(const PeriodWork& w, const IndicatorParameterSet& chart, int entry,
-                                                 SlotRange copiedWhenSame) {
-  if (w.file == nullptr || w.file->useFlags[w.period].flags[entry] == 0) return nullptr;
-  const IndicatorParameterSet& file = w.file->params[w.period];
-  return SamePeriods(chart, file, copiedWhenSame) ? nullptr : &file;
-}
-
-void SrocStep(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s) {
-  const bool chartSide = &s == &w.chart;
-  const IndicatorParameterSet* file = chartSide ? SignalToSmoothAlong(w, p, kUseSroc, {kParamSrocEma, 2}) : nullptr;
-  if (file != nullptr) {
-    SmoothExponentialPricesTwice(*w.bars, s.ints[kIntSrocEma], Period(p, kParamSrocEma), w.signal.ints[kIntSrocEma],
-                                 Period(*file, kParamSrocEma));
-    w.smoothedForSignal[kSmoothingSroc] = true;
-  } else if (chartSide || !w.smoothedForSignal[kSmoothingSroc]) {
-    SmoothExponentialPrices(*w.bars, s.ints[kIntSrocEma], Period(p, kParamSrocEma));
-  }
+// The average is the period's smoothing pass's.
+void SrocStep(const PeriodWork&, const IndicatorParameterSet& p, const SeriesSide& s) {
   ComputeRateOfChange(*s.ints[kIntSrocEma], s.ints[kIntSroc], Period(p, kParamSrocSpan));
 }
 
-void ObvLine(const PeriodWork& w, const SeriesSide& s) {
-  ComputeObv(*w.bars, s.ints[kIntObv], w.tradingUnit, *w.scratch);
-}
-void ObvAverage(const IndicatorParameterSet& p, const SeriesSide& s) {
-  SmoothExponentialSeries(*s.ints[kIntObv], s.ints[kIntObvEma], Period(p, kParamObvEma));
-}
-
-// The signal side's OBV line is a copy of the chart's whenever the chart's is computed.
-void ObvStep(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s) {
-  ObvLine(w, s);
-  const IndicatorParameterSet* file = &s == &w.chart ? SignalToSmoothAlong(w, p, kUseObv, {kParamObvEma, 1}) : nullptr;
-  if (file == nullptr) {
-    ObvAverage(p, s);
-    return;
-  }
-  SmoothExponentialSeriesTwice(*s.ints[kIntObv], s.ints[kIntObvEma], Period(p, kParamObvEma), w.signal.ints[kIntObvEma],
-                               Period(*file, kParamObvEma));
-  w.smoothedForSignal[kSmoothingObv] = true;
-}
+// The line and its average are the period's smoothing pass's.
+void ObvStep(const PeriodWork&, const IndicatorParameterSet&, const SeriesSide&) {}
 
 void BollingerStep(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s) {
   RealSeries* const bands[7] = {s.reals[kRealBollingerCentre],     s.reals[kRealBollingerCentre + 1],
@@ -269,6 +226,7 @@ void IchimokuStep(const PeriodWork& w, const SeriesSide& s) {
 constexpr SlotRange kIchimokuReals = {kRealIchimokuConversion, 5};
 
 // The signal series of groups whose lines are not all copied or computed together.
+// The averages computed rather than copied are the smoothing pass's.
 void MacdSignal(const PeriodWork& w, const IndicatorParameterSet& chart, const IndicatorParameterSet& file) {
   const bool computed = w.computed[kUseMacd];
   if (computed && SamePeriods(chart, file, {kParamMacdShort, 3})) {
@@ -276,20 +234,11 @@ void MacdSignal(const PeriodWork& w, const IndicatorParameterSet& chart, const I
     return;
   }
   const SeriesSide& s = w.signal;
-  if (!computed ||
-      (!SamePeriods(chart, file, {kParamMacdShort, 1}) && !SamePeriods(chart, file, {kParamMacdLong, 1}))) {
-    MacdStep(w, file, s);
-    return;
-  }
-  if (SamePeriods(chart, file, {kParamMacdShort, 1})) {
+  if (computed && SamePeriods(chart, file, {kParamMacdShort, 1})) {
     CopyIntSeries(s.ints[kIntMacdShortEma], *w.chart.ints[kIntMacdShortEma]);
-  } else {
-    SmoothExponentialScaled(*w.bars, s.ints[kIntMacdShortEma], Period(file, kParamMacdShort));
   }
-  if (SamePeriods(chart, file, {kParamMacdLong, 1})) {
+  if (computed && SamePeriods(chart, file, {kParamMacdLong, 1})) {
     CopyIntSeries(s.ints[kIntMacdLongEma], *w.chart.ints[kIntMacdLongEma]);
-  } else {
-    SmoothExponentialScaled(*w.bars, s.ints[kIntMacdLongEma], Period(file, kParamMacdLong));
   }
   MacdLines(file, s);
 }
@@ -319,18 +268,13 @@ void DmiSignal(const PeriodWork& w, const IndicatorParameterSet& chart, const In
   DxAndAdx(file, s);
 }
 
+// The line and average computed rather than copied are the smoothing pass's.
 void ObvSignal(const PeriodWork& w, const IndicatorParameterSet& chart, const IndicatorParameterSet& file) {
   const bool computed = w.computed[kUseObv];
   const SeriesSide& s = w.signal;
-  if (computed) {
-    CopyIntSeries(s.ints[kIntObv], *w.chart.ints[kIntObv]);
-  } else {
-    ObvLine(w, s);
-  }
+  if (computed) CopyIntSeries(s.ints[kIntObv], *w.chart.ints[kIntObv]);
   if (computed && SamePeriods(chart, file, {kParamObvEma, 1})) {
     CopyIntSeries(s.ints[kIntObvEma], *w.chart.ints[kIntObvEma]);
-  } else if (!w.smoothedForSignal[kSmoothingObv]) {
-    ObvAverage(file, s);
   }
 }
 
@@ -369,16 +313,88 @@ void SignalGroup(const PeriodWork& w, const SeriesGroup& g, const IndicatorParam
   }
 }
 
+// ---- Exponential averages ----------------------------------------------------------
+
+// Each exponential average is a chain of dependent steps: every one of the
+// period, chart and signal, is stepped in one pass, where the chains overlap.
+// A signal average is made here when its group does not copy it.
+enum SmoothingInput : int { kScaledCloses, kCloses, kObvLine };
+
+struct SmoothedAverage {
+  int entry;
+  int slot;
+  int param;
+  SlotRange copiedWhenSame;  // the signal's average is the chart's copy when these are equal
+  SmoothingInput input;
+};
+
+constexpr SmoothedAverage kSmoothedAverages[] = {
+    {kUseMacd, kIntMacdShortEma, kParamMacdShort, {kParamMacdShort, 1}, kScaledCloses},
+    {kUseMacd, kIntMacdLongEma, kParamMacdLong, {kParamMacdLong, 1}, kScaledCloses},
+    {kUseSroc, kIntSrocEma, kParamSrocEma, {kParamSrocEma, 2}, kCloses},
+    {kUseObv, kIntObvEma, kParamObvEma, {kParamObvEma, 1}, kObvLine},
+};
+
+struct SmoothingPass {
+  SmoothingLine lines[kMaxSmoothingLines];
+  int count;
+  bool scaled;  // the scaled closes are made
+};
+
+// The scaled closes are made once, into scratch series 0; the OBV line is
+// the chart's whenever that is computed (the signal's is its copy then).
+const int32_t* SmoothingInputOf(const PeriodWork& w, SmoothingInput input, bool* scaled) {
+  switch (input) {
+    case kScaledCloses:
+      if (!*scaled) ComputeScaledCloses(*w.bars, w.scratch->ints[0]);
+      *scaled = true;
+      return w.scratch->ints[0]->values;
+    case kCloses: return BuildBarColumn(w.columns, kColumnCloses).closes;
+    default: return (w.computed[kUseObv] ? w.chart : w.signal).ints[kIntObv]->values;
+  }
+}
+
+void AddSmoothedAverage(const PeriodWork& w, const SmoothedAverage& a, const IndicatorParameterSet& params,
+                        const SeriesSide& side, SmoothingPass* pass) {
+  const int32_t* in = SmoothingInputOf(w, a.input, &pass->scaled);
+  pass->lines[pass->count++] = {in, Period(params, a.param), side.ints[a.slot]};
+}
+
+// The chart's averages of the groups computed now, and the signal's of the
+// groups the file uses where the chart's differ or are not computed. The
+// OBV line an average is made of is made first (the signal's only when the
+// chart's is not computed: then the chart's is copied).
+void SmoothPeriodAverages(const PeriodWork& w, const IndicatorParameterSet& chart, const SignalSettingsFile* file) {
+  const bool chartObv = w.computed[kUseObv];
+  const bool signalObv = file != nullptr && file->useFlags[w.period].flags[kUseObv] != 0 && !chartObv;
+  if (chartObv) ComputeObv(*w.bars, w.chart.ints[kIntObv], w.tradingUnit, *w.scratch);
+  if (signalObv) ComputeObv(*w.bars, w.signal.ints[kIntObv], w.tradingUnit, *w.scratch);
+  SmoothingPass pass{};
+  for (const SmoothedAverage& a : kSmoothedAverages) {
+    if (w.computed[a.entry]) AddSmoothedAverage(w, a, chart, w.chart, &pass);
+    if (file == nullptr || file->useFlags[w.period].flags[a.entry] == 0) continue;
+    const IndicatorParameterSet& params = file->params[w.period];
+    if (!w.computed[a.entry] || !SamePeriods(chart, params, a.copiedWhenSame)) {
+      AddSmoothedAverage(w, a, params, w.signal, &pass);
+    }
+  }
+  SmoothExponentialTogether(pass.lines, pass.count, w.bars->count);
+}
+
 // ---- One period ---------------------------------------------------------------------
 
 // needed: the back-test's series of the period, or null for all of them.
+void MarkComputedSeries(PeriodWork& w, const SeriesUseFlags* needed) {
+  for (int entry = 0; entry < kSeriesUseFlagCount; ++entry) {
+    w.computed[entry] = needed == nullptr || needed->flags[entry] != 0;
+  }
+}
+
 // A series left out gets count 0, so that no earlier stock's values remain.
-void ComputeChartSeries(PeriodWork& w, const IndicatorParameterSet& params, const SeriesUseFlags* needed) {
-  auto isNeeded = [needed](int entry) { return needed == nullptr || needed->flags[entry] != 0; };
+void ComputeChartSeries(PeriodWork& w, const IndicatorParameterSet& params) {
   for (const LineGroup& g : kLineGroups) {
     for (int k = 0; k < g.lineCount; ++k) {
       const int entry = g.firstEntry + k;
-      w.computed[entry] = isNeeded(entry);
       if (w.computed[entry]) {
         g.compute(w, params, w.chart, k);
       } else {
@@ -387,7 +403,6 @@ void ComputeChartSeries(PeriodWork& w, const IndicatorParameterSet& params, cons
     }
   }
   for (const SeriesGroup& g : kSeriesGroups) {
-    w.computed[g.entry] = isNeeded(g.entry);
     if (w.computed[g.entry]) {
       g.compute(w, params, w.chart);
     } else {
@@ -398,8 +413,8 @@ void ComputeChartSeries(PeriodWork& w, const IndicatorParameterSet& params, cons
 }
 
 // Every signal series of the period is written: flagged ones from the file,
-// the Ichimoku lines copied, all others emptied (before the chart series,
-// which may write some signal averages along with their own).
+// the Ichimoku lines copied, all others emptied (before the smoothing pass,
+// which writes the signal averages along with the chart's).
 void ComputeSignalSeries(const PeriodWork& w, const IndicatorParameterSet& chart, const SignalSettingsFile* file) {
   if (file != nullptr) {
     const SeriesUseFlags& flags = file->useFlags[w.period];
@@ -437,7 +452,6 @@ void ComputeChartIndicators(StockCode code, ChartSeriesSet* context, KernelScrat
     if (gComputeNeededOnly != 0 && gNeededPeriods[p] == 0) continue;
     PeriodSeriesBlock& block = context->periods[p];
     block.params = gIndicatorParams[p];
-    bool smoothedForSignal[kSharedSmoothingCount] = {};
     PeriodWork work{block.bars,
                     p,
                     tradingUnit,
@@ -446,11 +460,12 @@ void ComputeChartIndicators(StockCode code, ChartSeriesSet* context, KernelScrat
                     {block.chartInt, block.chartReal},
                     {block.signalInt, block.signalReal},
                     {},
-                    file,
-                    smoothedForSignal};
+                    file};
     ResetBarColumns(scratch.columns, *block.bars);
     ClearSlots(work.signal, {0, kIntSlotCount}, {0, kRealSlotCount});
-    ComputeChartSeries(work, block.params, gComputeNeededOnly != 0 ? &gNeededSeries[p] : nullptr);
+    MarkComputedSeries(work, gComputeNeededOnly != 0 ? &gNeededSeries[p] : nullptr);
+    SmoothPeriodAverages(work, block.params, file);
+    ComputeChartSeries(work, block.params);
     ComputeSignalSeries(work, block.params, file);
   }
   if (gAnalysisHooks.simulateScenarios != nullptr) gAnalysisHooks.simulateScenarios(code, context);

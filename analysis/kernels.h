@@ -15,10 +15,21 @@ void SmoothExponentialPrices(const BarSeries& bars, IntSeries* out, int n);
 void SmoothExponentialSeries(const IntSeries& in, IntSeries* out, int n);
 void SmoothExponentialScaled(const BarSeries& bars, IntSeries* out, int n);
 // Two averages of one input as the single kernels give them, in about the
-// time of one (the steps of the two chains overlap).
+// time of one (the steps of the chains overlap).
 void SmoothExponentialPricesTwice(const BarSeries& bars, IntSeries* out1, int n1, IntSeries* out2, int n2);
 void SmoothExponentialSeriesTwice(const IntSeries& in, IntSeries* out1, int n1, IntSeries* out2, int n2);
 void SmoothExponentialScaledTwice(const BarSeries& bars, IntSeries* out1, int n1, IntSeries* out2, int n2);
+// The closes as SmoothExponentialScaled averages them.
+void ComputeScaledCloses(const BarSeries& bars, IntSeries* out);
+// Up to kMaxSmoothingLines averages, each of its own count input values (the
+// series SmoothExponentialSeries gives of them), stepped together.
+constexpr int kMaxSmoothingLines = 8;
+struct SmoothingLine {
+  const int32_t* in;
+  int n;
+  IntSeries* out;
+};
+void SmoothExponentialTogether(const SmoothingLine* lines, int lineCount, int count);
 void ComputeRateOfChange(const IntSeries& in, IntSeries* out, int n);
 
 // ---- Trend and volume ----------------------------------------------------------

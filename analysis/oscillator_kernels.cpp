@@ -144,15 +144,17 @@ void FillBlockTailExtremes(const BarSeries& bars, int count, int n, IntSeries* h
   }
 }
 
+void SetStochasticRange(const BarSeries& bars, int i, int64_t highest, int64_t lowest, IntSeries* pos,
+                        IntSeries* range) {
+  range->values[i] = SaturateToInt32(highest - lowest);
+  pos->values[i] = SaturateToInt32(bars.bars[i].close - lowest);
+}
+
 // pos x 10000 is exact in double, so truncating the quotient equals the
-// integer division.
-void SetStochasticK(const BarSeries& bars, int i, int64_t highest, int64_t lowest, IntSeries* k, IntSeries* pos,
-                    IntSeries* range) {
-  const int32_t r = SaturateToInt32(highest - lowest);
-  const int32_t p = SaturateToInt32(bars.bars[i].close - lowest);
-  range->values[i] = r;
-  pos->values[i] = p;
-  k->values[i] = r == 0 ? 0 : TruncateToInt32(p * 10000.0 / r);
+// integer division. Free of branches, so that it vectorises.
+int32_t StochasticKValue(int32_t pos, int32_t range) {
+  const double quotient = pos * 10000.0 / (range == 0 ? 1 : range);
+  return range == 0 ? 0 : TruncateIntoRange(quotient, INT32_MIN, INT32_MAX);
 }
 
 // Work series: the block-tail extremes.
@@ -174,19 +176,23 @@ void ComputeStochasticK(const BarSeries& bars, int count, int n, IntSeries* k, I
       headLow = std::min(headLow, bars.bars[i].low);
       if (i < n) continue;
       const int first = i - n + 1;
-      SetStochasticK(bars, i, std::max(headHigh, tailHighs->values[first]), std::min(headLow, tailLows->values[first]),
-                     k, pos, range);
+      SetStochasticRange(bars, i, std::max(headHigh, tailHighs->values[first]),
+                         std::min(headLow, tailLows->values[first]), pos, range);
     }
   }
+  for (int i = n; i < count; ++i) k->values[i] = StochasticKValue(pos->values[i], range->values[i]);
   FillValues(k, 0, n, k->values[n]);
 }
 
 // Sums below 2^53 convert exactly, so this equals the ratio of double sums.
-int32_t StochasticDValue(int64_t posSum, int64_t rangeSum) {
-  if (rangeSum == 0) return 0;
-  return TruncateToInt32(static_cast<double>(posSum) * 10000.0 / static_cast<double>(rangeSum));
+// Free of branches, so that it vectorises.
+int32_t StochasticDValue(double posSum, double rangeSum) {
+  const double quotient = posSum * 10000.0 / (rangeSum == 0.0 ? 1.0 : rangeSum);
+  return rangeSum == 0.0 ? 0 : TruncateIntoRange(quotient, INT32_MIN, INT32_MAX);
 }
 
+// The window sums a block of bars at a time (a chain of additions), then
+// their quotients together.
 void ComputeStochasticD(int count, int n, int m, const IntSeries& pos, const IntSeries& range, IntSeries* d) {
   d->count = count;
   const int first = n + m;
@@ -194,18 +200,22 @@ void ComputeStochasticD(int count, int n, int m, const IntSeries& pos, const Int
   if (count <= first) return;
   int64_t posSum = 0;
   int64_t rangeSum = 0;
-  for (int i = first - m + 1; i < first; ++i) {
+  for (int i = first - m; i < first; ++i) {
     posSum += pos.values[i];
     rangeSum += range.values[i];
   }
-  for (int i = first; i < count; ++i) {
-    posSum += pos.values[i];
-    rangeSum += range.values[i];
-    if (i > first) {
-      posSum -= pos.values[i - m];
-      rangeSum -= range.values[i - m];
+  double posSums[kKernelBlockBars];
+  double rangeSums[kKernelBlockBars];
+  for (int from = first; from < count; from += kKernelBlockBars) {
+    const int length = std::min(kKernelBlockBars, count - from);
+    for (int k = 0; k < length; ++k) {
+      const int i = from + k;
+      posSum += int64_t{pos.values[i]} - pos.values[i - m];
+      rangeSum += int64_t{range.values[i]} - range.values[i - m];
+      posSums[k] = static_cast<double>(posSum);
+      rangeSums[k] = static_cast<double>(rangeSum);
     }
-    d->values[i] = StochasticDValue(posSum, rangeSum);
+    for (int k = 0; k < length; ++k) d->values[from + k] = StochasticDValue(posSums[k], rangeSums[k]);
   }
   FillValues(d, 0, first, d->values[first]);
 }
