@@ -81,7 +81,7 @@ void RsiLine(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSi
   ComputeRsiFromColumns(w.columns, s.ints[kIntRsi0 + k], Period(p, kParamRsi0 + k));
 }
 void RciLine(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s, int k) {
-  ComputeRci(*w.bars, s.ints[kIntRci0 + k], RciPeriod(p, kParamRci0 + k));
+  ComputeRciFromColumns(w.columns, s.ints[kIntRci0 + k], RciPeriod(p, kParamRci0 + k));
 }
 void DeviationLine(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s, int k) {
   ComputeDeviationRateFromColumns(w.columns, s.ints[kIntDeviation0 + k], Period(p, kParamDeviation0 + k),

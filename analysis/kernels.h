@@ -68,6 +68,7 @@ void ComputeVolumeAverageFromColumns(BarColumns* columns, IntSeries* out, int n)
 void ComputeDeviationRateFromColumns(BarColumns* columns, IntSeries* out, int n1, int n2, KernelScratchSet& scratch);
 void ComputeVolumeRatioFromColumns(BarColumns* columns, IntSeries* out, int n);
 void ComputeRsiFromColumns(BarColumns* columns, IntSeries* out, int n);
+void ComputeRciFromColumns(BarColumns* columns, IntSeries* out, int n);
 void ComputePsychologicalLineFromColumns(BarColumns* columns, IntSeries* out, int n);
 
 // ---- Library functions no step calls ----------------------------------------------
