@@ -297,6 +297,7 @@ void ComputeRateOfChange(const IntSeries& in, IntSeries* out, int n) {
   std::fill_n(out->values, std::min(n, count), kRateOfChangeNeutral);
   for (int i = n; i < count; ++i) {
     const int32_t base = in.values[i - n];
-    out->values[i] = base == 0 ? kRateOfChangeNeutral : TruncateKernelValue(in.values[i] * 10000.0 / base);
+    const double rate = in.values[i] * 10000.0 / (base == 0 ? 1 : base);
+    out->values[i] = base == 0 ? kRateOfChangeNeutral : TruncateIntoRange(rate, INT32_MIN, INT32_MAX);
   }
 }

@@ -221,7 +221,7 @@ void IchimokuStep(const PeriodWork& w, const SeriesSide& s) {
   ComputeIchimokuBase(*w.bars, s.reals[kRealIchimokuBase]);
   AverageRealSeries(*s.reals[kRealIchimokuConversion], *s.reals[kRealIchimokuBase], s.reals[kRealIchimokuSpanA]);
   ComputeIchimokuSpanB(*w.bars, s.reals[kRealIchimokuSpanB]);
-  CopyCloseToRealSeries(*w.bars, s.reals[kRealIchimokuLagging]);
+  CopyCloseToRealSeriesFromColumns(w.columns, s.reals[kRealIchimokuLagging]);
 }
 constexpr SlotRange kIchimokuReals = {kRealIchimokuConversion, 5};
 

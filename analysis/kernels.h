@@ -67,6 +67,7 @@ void ComputeCloseAverageFromColumns(BarColumns* columns, IntSeries* out, int n);
 void ComputeVolumeAverageFromColumns(BarColumns* columns, IntSeries* out, int n);
 void ComputeDeviationRateFromColumns(BarColumns* columns, IntSeries* out, int n1, int n2, KernelScratchSet& scratch);
 void ComputeVolumeRatioFromColumns(BarColumns* columns, IntSeries* out, int n);
+void CopyCloseToRealSeriesFromColumns(BarColumns* columns, RealSeries* out);
 void ComputeRsiFromColumns(BarColumns* columns, IntSeries* out, int n);
 void ComputeRciFromColumns(BarColumns* columns, IntSeries* out, int n);
 void ComputePsychologicalLineFromColumns(BarColumns* columns, IntSeries* out, int n);

@@ -323,20 +323,11 @@ void ComputeDirectionalMovement(const BarSeries& bars, IntSeries* plusDm, IntSer
   if (count == 0) return;
   plusDm->values[0] = minusDm->values[0] = 0;
   for (int i = 1; i < count; ++i) {
+    // Choices rather than branches: rises and falls alternate unpredictably.
     const int64_t up = static_cast<int64_t>(bars.bars[i].high) - bars.bars[i - 1].high;
     const int64_t down = static_cast<int64_t>(bars.bars[i - 1].low) - bars.bars[i].low;
-    int64_t plus = 0;
-    int64_t minus = 0;
-    if (up > 0 && down > 0) {
-      if (up > down) plus = up;
-      if (down > up) minus = down;
-    } else if (up > 0) {
-      plus = up;
-    } else if (down > 0) {
-      minus = down;
-    }
-    plusDm->values[i] = SaturateToInt32(plus);
-    minusDm->values[i] = SaturateToInt32(minus);
+    plusDm->values[i] = SaturateToInt32(up > 0 && up > down ? up : 0);
+    minusDm->values[i] = SaturateToInt32(down > 0 && down > up ? down : 0);
   }
 }
 
@@ -354,12 +345,15 @@ void ComputeTrueRange(const BarSeries& bars, IntSeries* tr) {
   }
 }
 
+// The products are below 2^53 in magnitude, so the truncated double
+// quotients are the integer divisions'; both loops vectorise.
 void ComputeDirectionalIndex(const IntSeries& dm, const IntSeries& tr, IntSeries* out) {
   const int count = ClampCount(dm.count);
   out->count = count;
   for (int i = 0; i < count; ++i) {
-    const int64_t range = tr.values[i];
-    out->values[i] = range == 0 ? 0 : SaturateToInt32(static_cast<int64_t>(dm.values[i]) * kFull / range);
+    const int32_t range = tr.values[i];
+    const double quotient = dm.values[i] * double{kFull} / (range == 0 ? 1 : range);
+    out->values[i] = range == 0 ? 0 : TruncateIntoRange(quotient, INT32_MIN, INT32_MAX);
   }
 }
 
@@ -367,10 +361,11 @@ void ComputeDirectionalSpread(const IntSeries& plusDi, const IntSeries& minusDi,
   const int count = ClampCount(plusDi.count);
   out->count = count;
   for (int i = 0; i < count; ++i) {
-    const int64_t plus = plusDi.values[i];
-    const int64_t minus = minusDi.values[i];
-    const int64_t sum = plus + minus;
-    out->values[i] = sum == 0 ? 0 : SaturateToInt32(std::abs(plus - minus) * kFull / sum);
+    const double plus = plusDi.values[i];
+    const double minus = minusDi.values[i];
+    const double sum = plus + minus;
+    const double quotient = std::fabs(plus - minus) * kFull / (sum == 0.0 ? 1.0 : sum);
+    out->values[i] = sum == 0.0 ? 0 : TruncateIntoRange(quotient, INT32_MIN, INT32_MAX);
   }
 }
 

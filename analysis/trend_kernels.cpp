@@ -256,9 +256,13 @@ void AverageRealSeries(const RealSeries& a, const RealSeries& b, RealSeries* out
 }
 
 void CopyCloseToRealSeries(const BarSeries& bars, RealSeries* out) {
-  const int count = ClampKernelCount(bars.count);
-  for (int i = 0; i < count; ++i) out->values[i] = bars.bars[i].close;
-  out->count = count;
+  CopyCloseToRealSeriesFromColumns(MakeBarColumns(bars).get(), out);
+}
+
+void CopyCloseToRealSeriesFromColumns(BarColumns* columns, RealSeries* out) {
+  const BarColumns& c = BuildBarColumn(columns, kColumnCloses);
+  std::copy_n(c.closes, c.count, out->values);
+  out->count = c.count;
 }
 
 // Position 1 falling, 0 rising; a series of fewer than 3 bars has the closes
