@@ -90,15 +90,7 @@ int32_t QuickRsiValue(double up, double down) {
 //   - d       if close[i - d] >  close[i]       (above the entering one).
 // All sums stay below 2^31 for 320 closes.
 
-// Four 32-bit lanes (a vector extension of GCC and Clang): SSE2 registers.
-using RciLanes = int32_t __attribute__((vector_size(16)));
 constexpr int kRciLaneBars = 16;  // four registers of sums
-
-RciLanes LoadRciLanes(const int32_t* values) {
-  RciLanes lanes;
-  std::memcpy(&lanes, values, sizeof lanes);
-  return lanes;
-}
 
 // The per-lag part of the change for bars from..from+length-1; closes are
 // contiguous. The sums of 16 bars at a time stay in registers over every
@@ -107,18 +99,18 @@ void SumRciChanges(const int32_t* closes, int from, int length, int n, int32_t* 
   int k = 0;
   for (; k + kRciLaneBars <= length; k += kRciLaneBars) {
     const int32_t* entering = closes + from + k;
-    RciLanes enteringLanes[4];
-    RciLanes leavingLanes[4];
-    RciLanes sums[4] = {};
+    Int32Lanes enteringLanes[4];
+    Int32Lanes leavingLanes[4];
+    Int32Lanes sums[4] = {};
     for (int j = 0; j < 4; ++j) {
-      enteringLanes[j] = LoadRciLanes(entering + 4 * j);
-      leavingLanes[j] = LoadRciLanes(entering - n + 4 * j);
+      enteringLanes[j] = LoadLanes<Int32Lanes>(entering + 4 * j);
+      leavingLanes[j] = LoadLanes<Int32Lanes>(entering - n + 4 * j);
     }
     for (int d = 1; d < n; ++d) {
-      const RciLanes belowLeaving = RciLanes{} + (d - n);
-      const RciLanes belowEntering = RciLanes{} - d;
+      const Int32Lanes belowLeaving = Int32Lanes{} + (d - n);
+      const Int32Lanes belowEntering = Int32Lanes{} - d;
       for (int j = 0; j < 4; ++j) {
-        const RciLanes staying = LoadRciLanes(entering - d + 4 * j);
+        const Int32Lanes staying = LoadLanes<Int32Lanes>(entering - d + 4 * j);
         sums[j] += ((staying >= leavingLanes[j]) & belowLeaving) + ((staying > enteringLanes[j]) & belowEntering);
       }
     }
