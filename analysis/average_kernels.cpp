@@ -84,8 +84,11 @@ SmoothingChain StartSmoothingChain(const IntSeries& seeded, int n, IntSeries* ou
   return {seeded.values[n - 1], alpha, 1.0 - alpha, out->values};
 }
 
+// alpha + keep is 1 within an ulp, so the step lies between the input and
+// the previous value, 32-bit both, but for a few ulps: it truncates into 32
+// bits as it is (never NaN, never beyond), with no checks in the chain.
 void StepSmoothingChain(SmoothingChain* chain, int32_t input, int i) {
-  chain->value = TruncateKernelValue(input * chain->alpha + chain->value * chain->keep);
+  chain->value = static_cast<int32_t>(input * chain->alpha + chain->value * chain->keep);
   chain->out[i] = chain->value;
 }
 
