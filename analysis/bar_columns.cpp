@@ -18,37 +18,54 @@ void SumVolumes(const PriceBar* bar, int count, double* sums) {
   for (int k = 0; k < count; ++k) sums[k + 1] = sum += bar[k].volume;
 }
 
-void SumChanges(const PriceBar* bar, int count, BarColumns* c) {
-  c->riseSums[0] = c->fallSums[0] = 0.0;
-  c->nonFallCounts[0] = 0;
+// What bar k adds to the change columns, against bar k - 1. Masks rather than
+// branches: rises and falls alternate unpredictably.
+struct ChangeTerms {
+  double rise;
+  double fall;
+  int32_t nonFall;
+  double risingVolume;
+  double fallingVolume;
+};
+
+ChangeTerms GetChangeTerms(const PriceBar* bar, int k) {
+  const int64_t change = int64_t{bar[k].close} - bar[k - 1].close;
+  const double volume = bar[k].volume;
+  const double up = change > 0 ? volume : 0.0;
+  const double down = change < 0 ? volume : 0.0;
+  const double half = (volume - up - down) / 2;
+  return {static_cast<double>(std::max<int64_t>(change, 0)), static_cast<double>(std::max<int64_t>(-change, 0)),
+          change >= 0, up + half, down + half};
+}
+
+// Running sums of the change terms, kept in registers rather than read back.
+struct ChangeSums {
   double rises = 0.0;
   double falls = 0.0;
   int32_t nonFalls = 0;
+  double risingVolumes = 0.0;
+  double fallingVolumes = 0.0;
+};
+
+void SumChanges(const PriceBar* bar, int count, BarColumns* c) {
+  c->riseSums[0] = c->fallSums[0] = 0.0;
+  c->nonFallCounts[0] = 0;
+  ChangeSums sums;
   for (int k = 1; k < count; ++k) {
-    const int64_t change = int64_t{bar[k].close} - bar[k - 1].close;
-    rises += static_cast<double>(std::max<int64_t>(change, 0));
-    falls += static_cast<double>(std::max<int64_t>(-change, 0));
-    nonFalls += change >= 0;
-    c->riseSums[k] = rises;
-    c->fallSums[k] = falls;
-    c->nonFallCounts[k] = nonFalls;
+    const ChangeTerms terms = GetChangeTerms(bar, k);
+    c->riseSums[k] = sums.rises += terms.rise;
+    c->fallSums[k] = sums.falls += terms.fall;
+    c->nonFallCounts[k] = sums.nonFalls += terms.nonFall;
   }
 }
 
-// Masks rather than branches: rises and falls alternate unpredictably.
 void SumSideVolumes(const PriceBar* bar, int count, BarColumns* c) {
   c->risingVolumeSums[0] = c->fallingVolumeSums[0] = 0.0;
-  double rising = 0.0;
-  double falling = 0.0;
+  ChangeSums sums;
   for (int k = 1; k < count; ++k) {
-    const double volume = bar[k].volume;
-    const double up = bar[k].close > bar[k - 1].close ? volume : 0.0;
-    const double down = bar[k].close < bar[k - 1].close ? volume : 0.0;
-    const double half = (volume - up - down) / 2;
-    rising += up + half;
-    falling += down + half;
-    c->risingVolumeSums[k] = rising;
-    c->fallingVolumeSums[k] = falling;
+    const ChangeTerms terms = GetChangeTerms(bar, k);
+    c->risingVolumeSums[k] = sums.risingVolumes += terms.risingVolume;
+    c->fallingVolumeSums[k] = sums.fallingVolumes += terms.fallingVolume;
   }
 }
 
@@ -74,6 +91,32 @@ const BarColumns& BuildBarColumn(BarColumns* columns, BarColumn column) {
   }
   columns->built[column] = true;
   return *columns;
+}
+
+// The sums as the single columns make them, in one pass: their chains of
+// additions overlap.
+void BuildAllBarColumns(BarColumns* c) {
+  const PriceBar* bar = c->bars->bars;
+  const int count = c->count;
+  GatherCloses(bar, count, c->closes);
+  c->closeSums[0] = c->volumeSums[0] = 0.0;
+  c->riseSums[0] = c->fallSums[0] = c->risingVolumeSums[0] = c->fallingVolumeSums[0] = 0.0;
+  c->nonFallCounts[0] = 0;
+  double closes = 0.0;
+  double volumes = 0.0;
+  ChangeSums sums;
+  for (int k = 0; k < count; ++k) {
+    c->closeSums[k + 1] = closes += bar[k].close;
+    c->volumeSums[k + 1] = volumes += bar[k].volume;
+    if (k == 0) continue;
+    const ChangeTerms terms = GetChangeTerms(bar, k);
+    c->riseSums[k] = sums.rises += terms.rise;
+    c->fallSums[k] = sums.falls += terms.fall;
+    c->nonFallCounts[k] = sums.nonFalls += terms.nonFall;
+    c->risingVolumeSums[k] = sums.risingVolumes += terms.risingVolume;
+    c->fallingVolumeSums[k] = sums.fallingVolumes += terms.fallingVolume;
+  }
+  std::fill_n(c->built, kBarColumnCount, true);
 }
 
 std::unique_ptr<BarColumns> MakeBarColumns(const BarSeries& bars) {

@@ -42,5 +42,7 @@ struct BarColumns {
 void ResetBarColumns(BarColumns* columns, const BarSeries& bars);
 // The set with that column built.
 const BarColumns& BuildBarColumn(BarColumns* columns, BarColumn column);
+// Every column, sooner than one by one.
+void BuildAllBarColumns(BarColumns* columns);
 // A set of its own, for a kernel called on bars alone.
 std::unique_ptr<BarColumns> MakeBarColumns(const BarSeries& bars);

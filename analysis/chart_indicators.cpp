@@ -462,6 +462,7 @@ void ComputeChartIndicators(StockCode code, ChartSeriesSet* context, KernelScrat
                     {},
                     file};
     ResetBarColumns(scratch.columns, *block.bars);
+    if (gComputeNeededOnly == 0) BuildAllBarColumns(scratch.columns);
     ClearSlots(work.signal, {0, kIntSlotCount}, {0, kRealSlotCount});
     MarkComputedSeries(work, gComputeNeededOnly != 0 ? &gNeededSeries[p] : nullptr);
     SmoothPeriodAverages(work, block.params, file);
