@@ -69,6 +69,19 @@ void SumSideVolumes(const PriceBar* bar, int count, BarColumns* c) {
   }
 }
 
+int32_t TypicalPrice(const PriceBar& bar) {
+  return static_cast<int32_t>((int64_t{bar.high} + bar.low + bar.close) / 3);
+}
+
+void SumTypicalPrices(const PriceBar* bar, int count, BarColumns* c) {
+  c->typicalPriceSums[0] = 0.0;
+  double sum = 0.0;
+  for (int k = 0; k < count; ++k) {
+    c->typicalPrices[k] = TypicalPrice(bar[k]);
+    c->typicalPriceSums[k + 1] = sum += c->typicalPrices[k];
+  }
+}
+
 }  // namespace
 
 void ResetBarColumns(BarColumns* columns, const BarSeries& bars) {
@@ -87,6 +100,7 @@ const BarColumns& BuildBarColumn(BarColumns* columns, BarColumn column) {
     case kColumnVolumeSums: SumVolumes(bar, count, columns->volumeSums); break;
     case kColumnChangeSums: SumChanges(bar, count, columns); break;
     case kColumnSideVolumes: SumSideVolumes(bar, count, columns); break;
+    case kColumnTypicalPrices: SumTypicalPrices(bar, count, columns); break;
     default: break;
   }
   columns->built[column] = true;
@@ -102,12 +116,16 @@ void BuildAllBarColumns(BarColumns* c) {
   c->closeSums[0] = c->volumeSums[0] = 0.0;
   c->riseSums[0] = c->fallSums[0] = c->risingVolumeSums[0] = c->fallingVolumeSums[0] = 0.0;
   c->nonFallCounts[0] = 0;
+  c->typicalPriceSums[0] = 0.0;
   double closes = 0.0;
   double volumes = 0.0;
+  double typicals = 0.0;
   ChangeSums sums;
   for (int k = 0; k < count; ++k) {
     c->closeSums[k + 1] = closes += bar[k].close;
     c->volumeSums[k + 1] = volumes += bar[k].volume;
+    c->typicalPrices[k] = TypicalPrice(bar[k]);
+    c->typicalPriceSums[k + 1] = typicals += c->typicalPrices[k];
     if (k == 0) continue;
     const ChangeTerms terms = GetChangeTerms(bar, k);
     c->riseSums[k] = sums.rises += terms.rise;

@@ -11,11 +11,12 @@
 #include "records/price_series.h"
 
 enum BarColumn : int {
-  kColumnCloses,       // closes
-  kColumnCloseSums,    // closeSums
-  kColumnVolumeSums,   // volumeSums
-  kColumnChangeSums,   // riseSums, fallSums, nonFallCounts
-  kColumnSideVolumes,  // risingVolumeSums, fallingVolumeSums
+  kColumnCloses,         // closes
+  kColumnCloseSums,      // closeSums
+  kColumnVolumeSums,     // volumeSums
+  kColumnChangeSums,     // riseSums, fallSums, nonFallCounts
+  kColumnSideVolumes,    // risingVolumeSums, fallingVolumeSums
+  kColumnTypicalPrices,  // typicalPrices, typicalPriceSums
   kBarColumnCount
 };
 
@@ -36,6 +37,9 @@ struct BarColumns {
   // before, each plus half the volume of bars whose close was unchanged.
   double risingVolumeSums[kMaxBars + 1];
   double fallingVolumeSums[kMaxBars + 1];
+  // (high + low + close) / 3, truncated, and their running sums.
+  int32_t typicalPrices[kMaxBars];
+  double typicalPriceSums[kMaxBars + 1];
 };
 
 // Forgets every column and ties the set to bars (read when a column is built).

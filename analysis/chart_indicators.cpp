@@ -200,7 +200,7 @@ void BollingerStep(const PeriodWork& w, const IndicatorParameterSet& p, const Se
                                 s.reals[kRealBollingerCentre + 2], s.reals[kRealBollingerCentre + 3],
                                 s.reals[kRealBollingerCentre + 4], s.reals[kRealBollingerCentre + 5],
                                 s.reals[kRealBollingerCentre + 6]};
-  ComputeBollingerBands(*w.bars, s.ints[kIntTypicalPrice], bands, Period(p, kParamBollinger), *w.scratch);
+  ComputeBollingerBandsFromColumns(w.columns, s.ints[kIntTypicalPrice], bands, Period(p, kParamBollinger), *w.scratch);
 }
 
 void ParabolicStep(const PeriodWork& w, const IndicatorParameterSet&, const SeriesSide& s) {

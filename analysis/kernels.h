@@ -68,6 +68,8 @@ void ComputeVolumeAverageFromColumns(BarColumns* columns, IntSeries* out, int n)
 void ComputeDeviationRateFromColumns(BarColumns* columns, IntSeries* out, int n1, int n2, KernelScratchSet& scratch);
 void ComputeVolumeRatioFromColumns(BarColumns* columns, IntSeries* out, int n);
 void CopyCloseToRealSeriesFromColumns(BarColumns* columns, RealSeries* out);
+void ComputeBollingerBandsFromColumns(BarColumns* columns, IntSeries* typical, RealSeries* const bands[7], int n,
+                                      KernelScratchSet& scratch);
 void ComputeRsiFromColumns(BarColumns* columns, IntSeries* out, int n);
 void ComputeRciFromColumns(BarColumns* columns, IntSeries* out, int n);
 void ComputePsychologicalLineFromColumns(BarColumns* columns, IntSeries* out, int n);

@@ -56,15 +56,6 @@ void DeviationsFromAverage(const int32_t* closes, const IntSeries& average, IntS
 
 // ---- Bollinger bands -------------------------------------------------------------
 
-// (high + low + close) / 3, truncated.
-void ComputeTypicalPrices(const BarSeries& bars, int count, IntSeries* typical) {
-  typical->count = count;
-  for (int i = 0; i < count; ++i) {
-    const PriceBar& bar = bars.bars[i];
-    typical->values[i] = static_cast<int32_t>((int64_t{bar.high} + bar.low + bar.close) / 3);
-  }
-}
-
 // Centre, then centre plus and minus 1, 2 and 3 sigma.
 constexpr std::array<double, 3> kSigmaMultiples = {1.0, 2.0, 3.0};
 
@@ -74,17 +65,6 @@ void WriteBands(RealSeries* const bands[7], int i, double centre, double sigma) 
     const double width = kSigmaMultiples[m] * sigma;
     bands[1 + 2 * m]->values[i] = centre + width;
     bands[2 + 2 * m]->values[i] = centre - width;
-  }
-}
-
-// Centre = window mean of the typical prices (exact 64-bit sums), seed in 0..n-1.
-void AverageTypicalPrices(const IntSeries& typical, int count, int n, RealSeries* centre) {
-  int64_t sum = 0;
-  for (int i = 0; i < n; ++i) sum += typical.values[i];
-  std::fill_n(centre->values, n, static_cast<double>(sum) / n);
-  for (int i = n; i < count; ++i) {
-    sum += int64_t{typical.values[i]} - typical.values[i - n];
-    centre->values[i] = static_cast<double>(sum) / n;
   }
 }
 
@@ -210,31 +190,53 @@ void ComputeDeviationRateFromColumns(BarColumns* columns, IntSeries* out, int n1
   AddIntSeries(*firstDeviation, *secondDeviation, out);
 }
 
-// Bands are the centre where there is no deviation yet (bars below n, or a
-// series shorter than n).
 void ComputeBollingerBands(const BarSeries& bars, IntSeries* typical, RealSeries* const bands[7], int n,
                            KernelScratchSet& scratch) {
+  ComputeBollingerBandsFromColumns(MakeBarColumns(bars).get(), typical, bands, n, scratch);
+}
+
+// Bands are the centre where there is no deviation yet (bars below n, or a
+// series shorter than n). The centre is the window mean of the typical
+// prices, seed in 0..n-1; σ takes the variance's place, then the bands are
+// written one by one, so that every loop vectorises.
+void ComputeBollingerBandsFromColumns(BarColumns* columns, IntSeries* typical, RealSeries* const bands[7], int n,
+                                      KernelScratchSet& scratch) {
+  const BarColumns& c = BuildBarColumn(columns, kColumnTypicalPrices);
   n = ClampKernelPeriod(n);
-  const int count = ClampKernelCount(bars.count);
-  ComputeTypicalPrices(bars, count, typical);
+  const int count = c.count;
+  std::copy_n(c.typicalPrices, count, typical->values);
+  typical->count = count;
   for (int b = 0; b < 7; ++b) bands[b]->count = count;
   if (count < n) {
     for (int i = 0; i < count; ++i) WriteBands(bands, i, typical->values[i], 0.0);
     return;
   }
-  RealSeries* centre = bands[0];
-  AverageTypicalPrices(*typical, count, n, centre);
+  double* centre = bands[0]->values;
+  const double* sums = c.typicalPriceSums;
+  const double period = n;
+  std::fill_n(centre, n, sums[n] / period);
+  for (int i = n; i < count; ++i) centre[i] = (sums[i + 1] - sums[i + 1 - n]) / period;
   RealSeries* squares = scratch.reals[0];
   RealSeries* variance = scratch.reals[1];
   squares->count = count;
   std::fill_n(squares->values, n, 0.0);
   for (int i = n; i < count; ++i) {
-    const double deviation = centre->values[i] - typical->values[i];
+    const double deviation = centre[i] - typical->values[i];
     squares->values[i] = deviation * deviation;
   }
   ComputeRealAverage(*squares, variance, n);
-  for (int i = 0; i < n; ++i) WriteBands(bands, i, centre->values[i], 0.0);
-  for (int i = n; i < count; ++i) WriteBands(bands, i, centre->values[i], std::sqrt(variance->values[i]));
+  double* sigma = variance->values;
+  std::fill_n(sigma, n, 0.0);
+  for (int i = n; i < count; ++i) sigma[i] = std::sqrt(sigma[i]);
+  for (size_t m = 0; m < kSigmaMultiples.size(); ++m) {
+    double* upper = bands[1 + 2 * m]->values;
+    double* lower = bands[2 + 2 * m]->values;
+    for (int i = 0; i < count; ++i) {
+      const double width = kSigmaMultiples[m] * sigma[i];
+      upper[i] = centre[i] + width;
+      lower[i] = centre[i] - width;
+    }
+  }
 }
 
 void ComputeIchimokuConversion(const BarSeries& bars, RealSeries* out) {
