@@ -82,6 +82,20 @@ void SumTypicalPrices(const PriceBar* bar, int count, BarColumns* c) {
   }
 }
 
+void NarrowCloses(BarColumns* c) {
+  const int32_t* closes = c->closes;
+  const int count = c->count;
+  int32_t lowest = INT32_MAX;
+  int32_t highest = INT32_MIN;
+  for (int k = 0; k < count; ++k) {
+    lowest = std::min(lowest, closes[k]);
+    highest = std::max(highest, closes[k]);
+  }
+  c->closesNarrow = count == 0 || int64_t{highest} - lowest <= UINT16_MAX;
+  if (!c->closesNarrow) return;
+  for (int k = 0; k < count; ++k) c->narrowCloses[k] = static_cast<int16_t>(int64_t{closes[k]} - lowest + INT16_MIN);
+}
+
 }  // namespace
 
 void ResetBarColumns(BarColumns* columns, const BarSeries& bars) {
@@ -101,6 +115,10 @@ const BarColumns& BuildBarColumn(BarColumns* columns, BarColumn column) {
     case kColumnChangeSums: SumChanges(bar, count, columns); break;
     case kColumnSideVolumes: SumSideVolumes(bar, count, columns); break;
     case kColumnTypicalPrices: SumTypicalPrices(bar, count, columns); break;
+    case kColumnNarrowCloses:
+      BuildBarColumn(columns, kColumnCloses);
+      NarrowCloses(columns);
+      break;
     default: break;
   }
   columns->built[column] = true;
@@ -134,6 +152,7 @@ void BuildAllBarColumns(BarColumns* c) {
     c->risingVolumeSums[k] = sums.risingVolumes += terms.risingVolume;
     c->fallingVolumeSums[k] = sums.fallingVolumes += terms.fallingVolume;
   }
+  NarrowCloses(c);
   std::fill_n(c->built, kBarColumnCount, true);
 }
 

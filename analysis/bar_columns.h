@@ -17,6 +17,7 @@ enum BarColumn : int {
   kColumnChangeSums,     // riseSums, fallSums, nonFallCounts
   kColumnSideVolumes,    // risingVolumeSums, fallingVolumeSums
   kColumnTypicalPrices,  // typicalPrices, typicalPriceSums
+  kColumnNarrowCloses,   // closesNarrow, narrowCloses
   kBarColumnCount
 };
 
@@ -25,6 +26,10 @@ struct BarColumns {
   int32_t count;  // the bars' count brought into 0..kMaxBars
   bool built[kBarColumnCount];
   int32_t closes[kMaxBars];  // side by side, so that loops over them vectorise
+  // Where the closes span at most 65535 (most stocks): the closes less their
+  // lowest and 32768, in the same order, eight to a register.
+  bool closesNarrow;
+  int16_t narrowCloses[kMaxBars];
   // Entry k: bars 0..k-1.
   double closeSums[kMaxBars + 1];
   double volumeSums[kMaxBars + 1];

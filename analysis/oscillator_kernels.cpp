@@ -90,32 +90,49 @@ int32_t QuickRsiValue(double up, double down) {
 //   - d       if close[i - d] >  close[i]       (above the entering one).
 // All sums stay below 2^31 for 320 closes.
 
-constexpr int kRciLaneBars = 16;  // four registers of sums
+// Below this period no bar's change leaves 16 bits: it is at most n(n - 1).
+constexpr int kNarrowRciPeriod = 182;
 
-// The per-lag part of the change for bars from..from+length-1; closes are
-// contiguous. The sums of 16 bars at a time stay in registers over every
-// lag; the bars left over go lag by lag.
-void SumRciChanges(const int32_t* closes, int from, int length, int n, int32_t* change) {
+// The per-lag part of the change for bars from..from+length-1, as far as
+// whole groups of four registers of bars go (16 bars of 32-bit closes or 32
+// of 16-bit ones): their sums stay in registers over every lag. Gives the
+// bars done.
+template <typename Lanes, typename Close>
+int SumRciChangesInLanes(const Close* closes, int from, int length, int n, int32_t* change) {
+  constexpr int kRegisterBars = sizeof(Lanes) / sizeof(Close);
+  constexpr int kGroupBars = 4 * kRegisterBars;
   int k = 0;
-  for (; k + kRciLaneBars <= length; k += kRciLaneBars) {
-    const int32_t* entering = closes + from + k;
-    Int32Lanes enteringLanes[4];
-    Int32Lanes leavingLanes[4];
-    Int32Lanes sums[4] = {};
+  for (; k + kGroupBars <= length; k += kGroupBars) {
+    const Close* entering = closes + from + k;
+    Lanes enteringLanes[4];
+    Lanes leavingLanes[4];
+    Lanes sums[4] = {};
     for (int j = 0; j < 4; ++j) {
-      enteringLanes[j] = LoadLanes<Int32Lanes>(entering + 4 * j);
-      leavingLanes[j] = LoadLanes<Int32Lanes>(entering - n + 4 * j);
+      enteringLanes[j] = LoadLanes<Lanes>(entering + kRegisterBars * j);
+      leavingLanes[j] = LoadLanes<Lanes>(entering - n + kRegisterBars * j);
     }
     for (int d = 1; d < n; ++d) {
-      const Int32Lanes belowLeaving = Int32Lanes{} + (d - n);
-      const Int32Lanes belowEntering = Int32Lanes{} - d;
+      const Lanes belowLeaving = Lanes{} + static_cast<Close>(d - n);
+      const Lanes belowEntering = Lanes{} - static_cast<Close>(d);
       for (int j = 0; j < 4; ++j) {
-        const Int32Lanes staying = LoadLanes<Int32Lanes>(entering - d + 4 * j);
+        const Lanes staying = LoadLanes<Lanes>(entering - d + kRegisterBars * j);
         sums[j] += ((staying >= leavingLanes[j]) & belowLeaving) + ((staying > enteringLanes[j]) & belowEntering);
       }
     }
-    std::memcpy(change + k, sums, sizeof sums);
+    Close groupChanges[kGroupBars];
+    std::memcpy(groupChanges, sums, sizeof sums);
+    std::copy_n(groupChanges, kGroupBars, change + k);
   }
+  return k;
+}
+
+// The per-lag part of the change for bars from..from+length-1: in registers,
+// then the bars left over lag by lag.
+void SumRciChanges(const BarColumns& c, int from, int length, int n, int32_t* change) {
+  const int32_t* closes = c.closes;
+  const int k = c.closesNarrow && n < kNarrowRciPeriod
+                    ? SumRciChangesInLanes<Int16Lanes>(c.narrowCloses, from, length, n, change)
+                    : SumRciChangesInLanes<Int32Lanes>(closes, from, length, n, change);
   std::fill(change + k, change + length, 0);
   for (int d = 1; d < n; ++d) {
     for (int i = k; i < length; ++i) {
@@ -271,7 +288,7 @@ void ComputeRci(const BarSeries& bars, IntSeries* out, int n) {
 
 // Each bar's gap sum first, then the divisions, which then overlap.
 void ComputeRciFromColumns(BarColumns* columns, IntSeries* out, int n) {
-  const BarColumns& c = BuildBarColumn(columns, kColumnCloses);
+  const BarColumns& c = BuildBarColumn(columns, kColumnNarrowCloses);
   const int count = c.count;
   n = std::clamp(n, 2, kMaxRciPeriod);  // N^3 - N is 0 below 2; the work arrays end at 320
   out->count = count;
@@ -288,7 +305,7 @@ void ComputeRciFromColumns(BarColumns* columns, IntSeries* out, int n) {
   int32_t ageTimesRank = SumAgeTimesRank(closes + 1, n);
   for (int from = first; from < count; from += kKernelBlockBars) {
     const int length = std::min(kKernelBlockBars, count - from);
-    SumRciChanges(closes, from, length, n, values + from);
+    SumRciChanges(c, from, length, n, values + from);
     for (int i = from; i < from + length; ++i) {
       ageTimesRank += shift + values[i];
       values[i] = 2 * squareSum - 2 * ageTimesRank;
