@@ -37,7 +37,8 @@ int32_t TruncatedMean(double mean) { return TruncateKernelValue(mean); }
 
 // Seed and window means truncated; a series shorter than n is copied. The
 // window sums are made a block of bars at a time (a chain of additions), then
-// divided together, so that the divisions vectorise.
+// divided together, so that the divisions vectorise. A mean of 32-bit values
+// truncates into 32 bits as it is.
 void TruncatedAverage(const int32_t* in, int count, int n, IntSeries* out) {
   int64_t sum = 0;
   if (!SeedWindow([in](int i) { return in[i]; }, count, n, TruncatedMean, out, &sum)) return;
@@ -49,13 +50,14 @@ void TruncatedAverage(const int32_t* in, int count, int n, IntSeries* out) {
       sum += int64_t{in[from + k]} - in[from + k - n];
       sums[k] = static_cast<double>(sum);
     }
-    for (int k = 0; k < length; ++k) out->values[from + k] = TruncateIntoRange(sums[k] / period, INT32_MIN, INT32_MAX);
+    for (int k = 0; k < length; ++k) out->values[from + k] = static_cast<int32_t>(sums[k] / period);
   }
 }
 
 // The seed truncated, then the window means rounded, from running sums (sums[k]: the
 // first k values): each mean is the same double, and no bar waits for the
-// one before, so the divisions vectorise.
+// one before, so the divisions vectorise. A mean of 32-bit values plus 0.5
+// truncates into 32 bits as it is.
 template <typename ValueAt>
 void RoundAverageFromSums(const double* sums, ValueAt valueAt, int count, int n, IntSeries* out) {
   out->count = count;
@@ -66,7 +68,7 @@ void RoundAverageFromSums(const double* sums, ValueAt valueAt, int count, int n,
   const double period = n;
   std::fill_n(out->values, n, TruncateKernelValue(sums[n] / period));
   for (int i = n; i < count; ++i) {
-    out->values[i] = TruncateIntoRange((sums[i + 1] - sums[i + 1 - n]) / period + 0.5, INT32_MIN, INT32_MAX);
+    out->values[i] = static_cast<int32_t>((sums[i + 1] - sums[i + 1 - n]) / period + 0.5);
   }
 }
 
