@@ -34,24 +34,27 @@ int32_t DeviationFromAverage(int32_t close, int32_t average) {
 }
 
 // Closes of 0..99999 over an average of 1 or more: the quotient stays below
-// 10^9, so no bound is needed.
-bool IsPlainDeviation(int32_t close, int32_t average) {
-  return close >= 0 && close < kCoarseDeviationClose && average >= 1;
+// 10^9, so no bound is needed. Free of branches, so that loops of it vectorise.
+int32_t IsPlainDeviation(int32_t close, int32_t average) {
+  return (close >= 0) & (close < kCoarseDeviationClose) & (average >= 1);
 }
 
-// Every bar as a plain one first (the quotient held within 32 bits, free of
-// branches, so that it vectorises), then the few others again.
+// Every bar as a plain one first (the quotient held within 32 bits), then,
+// where there are others, those again.
 void DeviationsFromAverage(const int32_t* closes, const IntSeries& average, IntSeries* out) {
   const int count = ClampKernelCount(average.count);
   const int32_t* averages = average.values;
+  int32_t allPlain = 1;
   for (int i = 0; i < count; ++i) {
     const double quotient = closes[i] * 10000.0 / std::max(averages[i], 1);
     out->values[i] = static_cast<int32_t>(std::min(std::max(quotient, 0.0), 1e9)) - 10000;
+    allPlain &= IsPlainDeviation(closes[i], averages[i]);
   }
+  out->count = count;
+  if (allPlain != 0) return;
   for (int i = 0; i < count; ++i) {
     if (!IsPlainDeviation(closes[i], averages[i])) out->values[i] = DeviationFromAverage(closes[i], averages[i]);
   }
-  out->count = count;
 }
 
 // ---- Bollinger bands -------------------------------------------------------------
