@@ -4,7 +4,8 @@
 // sums from bar 0. A sum of at most 5120 values of 32 bits (or halves of
 // them) stays below 2^53, so as doubles the running sums are exact and a
 // window's sum is the difference of two of them, the same double as the
-// window summed in 64-bit integers. Each column is built when first asked for.
+// window summed in 64-bit integers. Each column is built when first asked
+// for, or all of them at once.
 #include <cstdint>
 #include <memory>
 

@@ -21,8 +21,8 @@ void SmoothExponentialSeriesTwice(const IntSeries& in, IntSeries* out1, int n1, 
 void SmoothExponentialScaledTwice(const BarSeries& bars, IntSeries* out1, int n1, IntSeries* out2, int n2);
 // The closes as SmoothExponentialScaled averages them.
 void ComputeScaledCloses(const BarSeries& bars, IntSeries* out);
-// Up to kMaxSmoothingLines averages, each of its own count input values (the
-// series SmoothExponentialSeries gives of them), stepped together.
+// Up to kMaxSmoothingLines averages, each of `count` values of its own input
+// (each the series SmoothExponentialSeries gives of them), stepped together.
 constexpr int kMaxSmoothingLines = 8;
 struct SmoothingLine {
   const int32_t* in;
