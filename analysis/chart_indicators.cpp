@@ -31,20 +31,17 @@ struct SeriesSide {
   RealSeries** reals;
 };
 
-// Exponential averages whose chart and signal lines are stepped together.
-enum SharedSmoothing : int { kSmoothingSroc, kSmoothingObv, kSharedSmoothingCount };
-
 // One period of the context while it is computed.
 struct PeriodWork {
   const BarSeries* bars;
   int period;
   int tradingUnit;
   KernelScratchSet* scratch;
+  BarColumns* columns;  // of bars, shared by both sides
   SeriesSide chart;
   SeriesSide signal;
   bool computed[kSeriesUseFlagCount];  // chart series written by this call, per use-flag entry
   const SignalSettingsFile* file;      // the signal file in use, or null
-  bool* smoothedForSignal;             // per SharedSmoothing: the signal's average is already written
 };
 
 struct SlotRange {
@@ -75,23 +72,23 @@ using LineStep = void (*)(const PeriodWork&, const IndicatorParameterSet&, const
 using LineKey = int (*)(const IndicatorParameterSet&, int line);
 
 void CloseAverageLine(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s, int k) {
-  ComputeCloseAverageReal(*w.bars, s.reals[kRealCloseAverage0 + k], Period(p, kParamCloseAverage0 + k));
+  ComputeCloseAverageRealFromColumns(w.columns, s.reals[kRealCloseAverage0 + k], Period(p, kParamCloseAverage0 + k));
 }
 void VolumeAverageLine(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s, int k) {
-  ComputeVolumeAverage(*w.bars, s.ints[kIntVolumeAverage0 + k], Period(p, kParamVolumeAverage0 + k));
+  ComputeVolumeAverageFromColumns(w.columns, s.ints[kIntVolumeAverage0 + k], Period(p, kParamVolumeAverage0 + k));
 }
 void RsiLine(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s, int k) {
-  ComputeRsi(*w.bars, s.ints[kIntRsi0 + k], Period(p, kParamRsi0 + k));
+  ComputeRsiFromColumns(w.columns, s.ints[kIntRsi0 + k], Period(p, kParamRsi0 + k));
 }
 void RciLine(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s, int k) {
-  ComputeRci(*w.bars, s.ints[kIntRci0 + k], RciPeriod(p, kParamRci0 + k));
+  ComputeRciFromColumns(w.columns, s.ints[kIntRci0 + k], RciPeriod(p, kParamRci0 + k));
 }
 void DeviationLine(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s, int k) {
-  ComputeDeviationRate(*w.bars, s.ints[kIntDeviation0 + k], Period(p, kParamDeviation0 + k),
-                       SecondAveragePeriod(p, kParamDeviationSecond0 + k), *w.scratch);
+  ComputeDeviationRateFromColumns(w.columns, s.ints[kIntDeviation0 + k], Period(p, kParamDeviation0 + k),
+                                  SecondAveragePeriod(p, kParamDeviationSecond0 + k), *w.scratch);
 }
 void PsychologicalLine(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s, int k) {
-  ComputePsychologicalLine(*w.bars, s.ints[kIntPsychological0 + k], Period(p, kParamPsychological0 + k));
+  ComputePsychologicalLineFromColumns(w.columns, s.ints[kIntPsychological0 + k], Period(p, kParamPsychological0 + k));
 }
 
 int CloseAverageKey(const IndicatorParameterSet& p, int k) { return Period(p, kParamCloseAverage0 + k); }
@@ -162,11 +159,8 @@ void MacdLines(const IndicatorParameterSet& p, const SeriesSide& s) {
   SubtractIntSeries(*s.ints[kIntMacdLine], *s.ints[kIntMacdSignal], s.ints[kIntMacdDifference]);
 }
 
-void MacdStep(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s) {
-  SmoothExponentialScaledTwice(*w.bars, s.ints[kIntMacdShortEma], Period(p, kParamMacdShort), s.ints[kIntMacdLongEma],
-                               Period(p, kParamMacdLong));
-  MacdLines(p, s);
-}
+// The averages are the period's smoothing pass's.
+void MacdStep(const PeriodWork&, const IndicatorParameterSet& p, const SeriesSide& s) { MacdLines(p, s); }
 
 void DmiPerBar(const PeriodWork& w, const SeriesSide& s) {
   ComputeDirectionalMovement(*w.bars, s.ints[kIntPlusDm], s.ints[kIntMinusDm]);
@@ -193,56 +187,20 @@ void DmiStep(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSi
   DxAndAdx(p, s);
 }
 
-// The period's signal-file parameters when, with the chart's `chart`, the
-// signal side will compute the group's average itself rather than copy it
-// (the chart side computes it now); else null. An average is a chain of
-// dependent steps, so the chart's and the signal's are best stepped together.
-const IndicatorParameterSet* SignalToSmoothAlong(const PeriodWork& w, const IndicatorParameterSet& chart, int entry,
-                                                 SlotRange copiedWhenSame) {
-  if (w.file == nullptr || w.file->useFlags[w.period].flags[entry] == 0) return nullptr;
-  const IndicatorParameterSet& file = w.file->params[w.period];
-  return SamePeriods(chart, file, copiedWhenSame) ? nullptr : &file;
-}
-
-void SrocStep(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s) {
-  const bool chartSide = &s == &w.chart;
-  const IndicatorParameterSet* file = chartSide ? SignalToSmoothAlong(w, p, kUseSroc, {kParamSrocEma, 2}) : nullptr;
-  if (file != nullptr) {
-    SmoothExponentialPricesTwice(*w.bars, s.ints[kIntSrocEma], Period(p, kParamSrocEma), w.signal.ints[kIntSrocEma],
-                                 Period(*file, kParamSrocEma));
-    w.smoothedForSignal[kSmoothingSroc] = true;
-  } else if (chartSide || !w.smoothedForSignal[kSmoothingSroc]) {
-    SmoothExponentialPrices(*w.bars, s.ints[kIntSrocEma], Period(p, kParamSrocEma));
-  }
+// The average is the period's smoothing pass's.
+void SrocStep(const PeriodWork&, const IndicatorParameterSet& p, const SeriesSide& s) {
   ComputeRateOfChange(*s.ints[kIntSrocEma], s.ints[kIntSroc], Period(p, kParamSrocSpan));
 }
 
-void ObvLine(const PeriodWork& w, const SeriesSide& s) {
-  ComputeObv(*w.bars, s.ints[kIntObv], w.tradingUnit, *w.scratch);
-}
-void ObvAverage(const IndicatorParameterSet& p, const SeriesSide& s) {
-  SmoothExponentialSeries(*s.ints[kIntObv], s.ints[kIntObvEma], Period(p, kParamObvEma));
-}
-
-// The signal side's OBV line is a copy of the chart's whenever the chart's is computed.
-void ObvStep(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s) {
-  ObvLine(w, s);
-  const IndicatorParameterSet* file = &s == &w.chart ? SignalToSmoothAlong(w, p, kUseObv, {kParamObvEma, 1}) : nullptr;
-  if (file == nullptr) {
-    ObvAverage(p, s);
-    return;
-  }
-  SmoothExponentialSeriesTwice(*s.ints[kIntObv], s.ints[kIntObvEma], Period(p, kParamObvEma), w.signal.ints[kIntObvEma],
-                               Period(*file, kParamObvEma));
-  w.smoothedForSignal[kSmoothingObv] = true;
-}
+// The line and its average are the period's smoothing pass's.
+void ObvStep(const PeriodWork&, const IndicatorParameterSet&, const SeriesSide&) {}
 
 void BollingerStep(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s) {
   RealSeries* const bands[7] = {s.reals[kRealBollingerCentre],     s.reals[kRealBollingerCentre + 1],
                                 s.reals[kRealBollingerCentre + 2], s.reals[kRealBollingerCentre + 3],
                                 s.reals[kRealBollingerCentre + 4], s.reals[kRealBollingerCentre + 5],
                                 s.reals[kRealBollingerCentre + 6]};
-  ComputeBollingerBands(*w.bars, s.ints[kIntTypicalPrice], bands, Period(p, kParamBollinger), *w.scratch);
+  ComputeBollingerBandsFromColumns(w.columns, s.ints[kIntTypicalPrice], bands, Period(p, kParamBollinger), *w.scratch);
 }
 
 void ParabolicStep(const PeriodWork& w, const IndicatorParameterSet&, const SeriesSide& s) {
@@ -250,7 +208,7 @@ void ParabolicStep(const PeriodWork& w, const IndicatorParameterSet&, const Seri
 }
 
 void VolumeRatioStep(const PeriodWork& w, const IndicatorParameterSet& p, const SeriesSide& s) {
-  ComputeVolumeRatio(*w.bars, s.ints[kIntVolumeRatio], Period(p, kParamVolumeRatio));
+  ComputeVolumeRatioFromColumns(w.columns, s.ints[kIntVolumeRatio], Period(p, kParamVolumeRatio));
 }
 
 // The stock's own series of the market ratios; no parameter of the set changes it.
@@ -263,11 +221,12 @@ void IchimokuStep(const PeriodWork& w, const SeriesSide& s) {
   ComputeIchimokuBase(*w.bars, s.reals[kRealIchimokuBase]);
   AverageRealSeries(*s.reals[kRealIchimokuConversion], *s.reals[kRealIchimokuBase], s.reals[kRealIchimokuSpanA]);
   ComputeIchimokuSpanB(*w.bars, s.reals[kRealIchimokuSpanB]);
-  CopyCloseToRealSeries(*w.bars, s.reals[kRealIchimokuLagging]);
+  CopyCloseToRealSeriesFromColumns(w.columns, s.reals[kRealIchimokuLagging]);
 }
 constexpr SlotRange kIchimokuReals = {kRealIchimokuConversion, 5};
 
 // The signal series of groups whose lines are not all copied or computed together.
+// The averages computed rather than copied are the smoothing pass's.
 void MacdSignal(const PeriodWork& w, const IndicatorParameterSet& chart, const IndicatorParameterSet& file) {
   const bool computed = w.computed[kUseMacd];
   if (computed && SamePeriods(chart, file, {kParamMacdShort, 3})) {
@@ -275,20 +234,11 @@ void MacdSignal(const PeriodWork& w, const IndicatorParameterSet& chart, const I
     return;
   }
   const SeriesSide& s = w.signal;
-  if (!computed ||
-      (!SamePeriods(chart, file, {kParamMacdShort, 1}) && !SamePeriods(chart, file, {kParamMacdLong, 1}))) {
-    MacdStep(w, file, s);
-    return;
-  }
-  if (SamePeriods(chart, file, {kParamMacdShort, 1})) {
+  if (computed && SamePeriods(chart, file, {kParamMacdShort, 1})) {
     CopyIntSeries(s.ints[kIntMacdShortEma], *w.chart.ints[kIntMacdShortEma]);
-  } else {
-    SmoothExponentialScaled(*w.bars, s.ints[kIntMacdShortEma], Period(file, kParamMacdShort));
   }
-  if (SamePeriods(chart, file, {kParamMacdLong, 1})) {
+  if (computed && SamePeriods(chart, file, {kParamMacdLong, 1})) {
     CopyIntSeries(s.ints[kIntMacdLongEma], *w.chart.ints[kIntMacdLongEma]);
-  } else {
-    SmoothExponentialScaled(*w.bars, s.ints[kIntMacdLongEma], Period(file, kParamMacdLong));
   }
   MacdLines(file, s);
 }
@@ -318,18 +268,13 @@ void DmiSignal(const PeriodWork& w, const IndicatorParameterSet& chart, const In
   DxAndAdx(file, s);
 }
 
+// The line and average computed rather than copied are the smoothing pass's.
 void ObvSignal(const PeriodWork& w, const IndicatorParameterSet& chart, const IndicatorParameterSet& file) {
   const bool computed = w.computed[kUseObv];
   const SeriesSide& s = w.signal;
-  if (computed) {
-    CopyIntSeries(s.ints[kIntObv], *w.chart.ints[kIntObv]);
-  } else {
-    ObvLine(w, s);
-  }
+  if (computed) CopyIntSeries(s.ints[kIntObv], *w.chart.ints[kIntObv]);
   if (computed && SamePeriods(chart, file, {kParamObvEma, 1})) {
     CopyIntSeries(s.ints[kIntObvEma], *w.chart.ints[kIntObvEma]);
-  } else if (!w.smoothedForSignal[kSmoothingObv]) {
-    ObvAverage(file, s);
   }
 }
 
@@ -368,16 +313,88 @@ void SignalGroup(const PeriodWork& w, const SeriesGroup& g, const IndicatorParam
   }
 }
 
+// ---- Exponential averages ----------------------------------------------------------
+
+// Each exponential average is a chain of dependent steps: every one of the
+// period, chart and signal, is stepped in one pass, where the chains overlap.
+// A signal average is made here when its group does not copy it.
+enum SmoothingInput : int { kScaledCloses, kCloses, kObvLine };
+
+struct SmoothedAverage {
+  int entry;
+  int slot;
+  int param;
+  SlotRange copiedWhenSame;  // the signal's average is the chart's copy when these are equal
+  SmoothingInput input;
+};
+
+constexpr SmoothedAverage kSmoothedAverages[] = {
+    {kUseMacd, kIntMacdShortEma, kParamMacdShort, {kParamMacdShort, 1}, kScaledCloses},
+    {kUseMacd, kIntMacdLongEma, kParamMacdLong, {kParamMacdLong, 1}, kScaledCloses},
+    {kUseSroc, kIntSrocEma, kParamSrocEma, {kParamSrocEma, 2}, kCloses},
+    {kUseObv, kIntObvEma, kParamObvEma, {kParamObvEma, 1}, kObvLine},
+};
+
+struct SmoothingPass {
+  SmoothingLine lines[kMaxSmoothingLines];
+  int count;
+  bool scaled;  // the scaled closes are made
+};
+
+// The scaled closes are made once, into scratch series 0; the OBV line is
+// the chart's whenever that is computed (the signal's is its copy then).
+const int32_t* SmoothingInputOf(const PeriodWork& w, SmoothingInput input, bool* scaled) {
+  switch (input) {
+    case kScaledCloses:
+      if (!*scaled) ComputeScaledCloses(*w.bars, w.scratch->ints[0]);
+      *scaled = true;
+      return w.scratch->ints[0]->values;
+    case kCloses: return BuildBarColumn(w.columns, kColumnCloses).closes;
+    default: return (w.computed[kUseObv] ? w.chart : w.signal).ints[kIntObv]->values;
+  }
+}
+
+void AddSmoothedAverage(const PeriodWork& w, const SmoothedAverage& a, const IndicatorParameterSet& params,
+                        const SeriesSide& side, SmoothingPass* pass) {
+  const int32_t* in = SmoothingInputOf(w, a.input, &pass->scaled);
+  pass->lines[pass->count++] = {in, Period(params, a.param), side.ints[a.slot]};
+}
+
+// The chart's averages of the groups computed now, and the signal's of the
+// groups the file uses where the chart's differ or are not computed. The
+// OBV line an average is made of is made first (the signal's only when the
+// chart's is not computed: then the chart's is copied).
+void SmoothPeriodAverages(const PeriodWork& w, const IndicatorParameterSet& chart, const SignalSettingsFile* file) {
+  const bool chartObv = w.computed[kUseObv];
+  const bool signalObv = file != nullptr && file->useFlags[w.period].flags[kUseObv] != 0 && !chartObv;
+  if (chartObv) ComputeObv(*w.bars, w.chart.ints[kIntObv], w.tradingUnit, *w.scratch);
+  if (signalObv) ComputeObv(*w.bars, w.signal.ints[kIntObv], w.tradingUnit, *w.scratch);
+  SmoothingPass pass{};
+  for (const SmoothedAverage& a : kSmoothedAverages) {
+    if (w.computed[a.entry]) AddSmoothedAverage(w, a, chart, w.chart, &pass);
+    if (file == nullptr || file->useFlags[w.period].flags[a.entry] == 0) continue;
+    const IndicatorParameterSet& params = file->params[w.period];
+    if (!w.computed[a.entry] || !SamePeriods(chart, params, a.copiedWhenSame)) {
+      AddSmoothedAverage(w, a, params, w.signal, &pass);
+    }
+  }
+  SmoothExponentialTogether(pass.lines, pass.count, w.bars->count);
+}
+
 // ---- One period ---------------------------------------------------------------------
 
 // needed: the back-test's series of the period, or null for all of them.
+void MarkComputedSeries(PeriodWork& w, const SeriesUseFlags* needed) {
+  for (int entry = 0; entry < kSeriesUseFlagCount; ++entry) {
+    w.computed[entry] = needed == nullptr || needed->flags[entry] != 0;
+  }
+}
+
 // A series left out gets count 0, so that no earlier stock's values remain.
-void ComputeChartSeries(PeriodWork& w, const IndicatorParameterSet& params, const SeriesUseFlags* needed) {
-  auto isNeeded = [needed](int entry) { return needed == nullptr || needed->flags[entry] != 0; };
+void ComputeChartSeries(PeriodWork& w, const IndicatorParameterSet& params) {
   for (const LineGroup& g : kLineGroups) {
     for (int k = 0; k < g.lineCount; ++k) {
       const int entry = g.firstEntry + k;
-      w.computed[entry] = isNeeded(entry);
       if (w.computed[entry]) {
         g.compute(w, params, w.chart, k);
       } else {
@@ -386,7 +403,6 @@ void ComputeChartSeries(PeriodWork& w, const IndicatorParameterSet& params, cons
     }
   }
   for (const SeriesGroup& g : kSeriesGroups) {
-    w.computed[g.entry] = isNeeded(g.entry);
     if (w.computed[g.entry]) {
       g.compute(w, params, w.chart);
     } else {
@@ -397,8 +413,8 @@ void ComputeChartSeries(PeriodWork& w, const IndicatorParameterSet& params, cons
 }
 
 // Every signal series of the period is written: flagged ones from the file,
-// the Ichimoku lines copied, all others emptied (before the chart series,
-// which may write some signal averages along with their own).
+// the Ichimoku lines copied, all others emptied (before the smoothing pass,
+// which writes the signal averages along with the chart's).
 void ComputeSignalSeries(const PeriodWork& w, const IndicatorParameterSet& chart, const SignalSettingsFile* file) {
   if (file != nullptr) {
     const SeriesUseFlags& flags = file->useFlags[w.period];
@@ -436,18 +452,21 @@ void ComputeChartIndicators(StockCode code, ChartSeriesSet* context, KernelScrat
     if (gComputeNeededOnly != 0 && gNeededPeriods[p] == 0) continue;
     PeriodSeriesBlock& block = context->periods[p];
     block.params = gIndicatorParams[p];
-    bool smoothedForSignal[kSharedSmoothingCount] = {};
     PeriodWork work{block.bars,
                     p,
                     tradingUnit,
                     &scratch,
+                    scratch.columns,
                     {block.chartInt, block.chartReal},
                     {block.signalInt, block.signalReal},
                     {},
-                    file,
-                    smoothedForSignal};
+                    file};
+    ResetBarColumns(scratch.columns, *block.bars);
+    if (gComputeNeededOnly == 0) BuildAllBarColumns(scratch.columns);
     ClearSlots(work.signal, {0, kIntSlotCount}, {0, kRealSlotCount});
-    ComputeChartSeries(work, block.params, gComputeNeededOnly != 0 ? &gNeededSeries[p] : nullptr);
+    MarkComputedSeries(work, gComputeNeededOnly != 0 ? &gNeededSeries[p] : nullptr);
+    SmoothPeriodAverages(work, block.params, file);
+    ComputeChartSeries(work, block.params);
     ComputeSignalSeries(work, block.params, file);
   }
   if (gAnalysisHooks.simulateScenarios != nullptr) gAnalysisHooks.simulateScenarios(code, context);

@@ -50,5 +50,19 @@ inline void GatherCloses(const PriceBar* bars, int count, int32_t* closes) {
   if (k < count) closes[k] = bars[k].close;
 }
 
+// Two doubles, four 32-bit or eight 16-bit integers in one SSE2 register (a vector
+// extension of GCC and Clang), for loops that keep several registers of
+// sums across an inner loop, which the compiler would leave in memory.
+using DoubleLanes = double __attribute__((vector_size(16)));
+using Int32Lanes = int32_t __attribute__((vector_size(16)));
+using Int16Lanes = int16_t __attribute__((vector_size(16)));
+
+template <typename Lanes, typename Value>
+Lanes LoadLanes(const Value* values) {
+  Lanes lanes;
+  std::memcpy(&lanes, values, sizeof lanes);
+  return lanes;
+}
+
 // Truncated after adding 0.5.
 inline int32_t RoundKernelValue(double value) { return TruncateKernelValue(value + 0.5); }

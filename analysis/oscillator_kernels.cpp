@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
+#include "analysis/bar_columns.h"
 #include "analysis/kernel_math.h"
 #include "analysis/kernels.h"
 
@@ -37,43 +39,39 @@ void FillValues(IntSeries* out, int from, int to, int32_t value) {
   std::fill(out->values + from, out->values + to, value);
 }
 
-int64_t CloseChange(const BarSeries& bars, int k) {
-  return static_cast<int64_t>(bars.bars[k].close) - bars.bars[k - 1].close;
-}
-
 // ---- RSI ----------------------------------------------------------------------
 
-struct ChangeSums {
-  int64_t up;
-  int64_t down;
-};
-
-// Branch-free: rises and falls alternate unpredictably.
-void AddChange(ChangeSums* sums, int64_t change) {
-  sums->up += std::max<int64_t>(change, 0);
-  sums->down += std::max<int64_t>(-change, 0);
-}
-
-void RemoveChange(ChangeSums* sums, int64_t change) {
-  sums->up -= std::max<int64_t>(change, 0);
-  sums->down -= std::max<int64_t>(-change, 0);
-}
-
-// Integer sums are below 2^53, so their doubles equal plain double window sums.
-int32_t RsiValue(const ChangeSums& sums, int n) {
-  const double up = static_cast<double>(sums.up);
-  const double down = static_cast<double>(sums.down);
+// up and down: the window's rises and falls (whole numbers as doubles).
+int32_t RsiValue(double up, double down, int n) {
   double rs;
-  if (sums.up == 0 && sums.down == 0) {
+  if (up == 0.0 && down == 0.0) {
     rs = 1.0;
-  } else if (sums.up == 0) {
+  } else if (up == 0.0) {
     rs = 0.0;
-  } else if (sums.down == 0) {
+  } else if (down == 0.0) {
     rs = 100.0;
   } else {
     rs = (up / n) / (down / n);
   }
   return std::clamp(TruncateToInt32((100.0 - 100.0 / (rs + 1.0)) * 100.0), 0, kFull);
+}
+
+// RsiValue's chain of four divisions ends within 1e-11 of the exact
+// 10000 * up / (up + down), and this one division within 3e-12 of it; so
+// where this quotient is further than kRsiMargin from a whole number, both
+// truncate alike. Elsewhere (and where up or down is 0) it gives
+// kRsiUndecided and the chain decides. Free of branches (and of clamps before
+// the whole number is taken back to double), so that it vectorises.
+constexpr double kRsiMargin = 1e-9;
+constexpr int32_t kRsiUndecided = -1;
+
+int32_t QuickRsiValue(double up, double down) {
+  const double sum = up + down;
+  const double ratio = up * 10000.0 / (sum + (sum == 0.0 ? 1.0 : 0.0));  // 0..10000
+  const int32_t whole = static_cast<int32_t>(ratio);
+  const double fraction = ratio - whole;
+  const double nearest = std::min(std::min(up, down), std::min(fraction, 1.0 - fraction));
+  return nearest > kRsiMargin ? whole : kRsiUndecided;
 }
 
 // ---- RCI ----------------------------------------------------------------------
@@ -92,18 +90,54 @@ int32_t RsiValue(const ChangeSums& sums, int n) {
 //   - d       if close[i - d] >  close[i]       (above the entering one).
 // All sums stay below 2^31 for 320 closes.
 
-// The per-lag part of the change for bars from..from+length-1; closes are
-// contiguous. Lag by lag over the bars, so that the compiler vectorises it.
-void SumRciChanges(const int32_t* closes, int from, int length, int n, int32_t* change) {
-  std::fill_n(change, length, 0);
-  const int32_t* entering = closes + from;
-  const int32_t* leaving = closes + from - n;
+// Below this period no bar's change leaves 16 bits: it is at most n(n - 1).
+constexpr int kNarrowRciPeriod = 182;
+
+// The per-lag part of the change for bars from..from+length-1, as far as
+// whole groups of four registers of bars go (16 bars of 32-bit closes or 32
+// of 16-bit ones): their sums stay in registers over every lag. Gives the
+// bars done.
+template <typename Lanes, typename Close>
+int SumRciChangesInLanes(const Close* closes, int from, int length, int n, int32_t* change) {
+  constexpr int kRegisterBars = sizeof(Lanes) / sizeof(Close);
+  constexpr int kGroupBars = 4 * kRegisterBars;
+  int k = 0;
+  for (; k + kGroupBars <= length; k += kGroupBars) {
+    const Close* entering = closes + from + k;
+    Lanes enteringLanes[4];
+    Lanes leavingLanes[4];
+    Lanes sums[4] = {};
+    for (int j = 0; j < 4; ++j) {
+      enteringLanes[j] = LoadLanes<Lanes>(entering + kRegisterBars * j);
+      leavingLanes[j] = LoadLanes<Lanes>(entering - n + kRegisterBars * j);
+    }
+    for (int d = 1; d < n; ++d) {
+      const Lanes belowLeaving = Lanes{} + static_cast<Close>(d - n);
+      const Lanes belowEntering = Lanes{} - static_cast<Close>(d);
+      for (int j = 0; j < 4; ++j) {
+        const Lanes staying = LoadLanes<Lanes>(entering - d + kRegisterBars * j);
+        sums[j] += ((staying >= leavingLanes[j]) & belowLeaving) + ((staying > enteringLanes[j]) & belowEntering);
+      }
+    }
+    Close groupChanges[kGroupBars];
+    std::memcpy(groupChanges, sums, sizeof sums);
+    std::copy_n(groupChanges, kGroupBars, change + k);
+  }
+  return k;
+}
+
+// The per-lag part of the change for bars from..from+length-1: in registers,
+// then the bars left over lag by lag.
+void SumRciChanges(const BarColumns& c, int from, int length, int n, int32_t* change) {
+  const int32_t* closes = c.closes;
+  const int k = c.closesNarrow && n < kNarrowRciPeriod
+                    ? SumRciChangesInLanes<Int16Lanes>(c.narrowCloses, from, length, n, change)
+                    : SumRciChangesInLanes<Int32Lanes>(closes, from, length, n, change);
+  std::fill(change + k, change + length, 0);
   for (int d = 1; d < n; ++d) {
-    const int32_t* staying = closes + from - d;
-    const int32_t belowLeaving = d - n;
-    const int32_t belowEntering = -d;
-    for (int k = 0; k < length; ++k) {
-      change[k] += (staying[k] >= leaving[k] ? belowLeaving : 0) + (staying[k] > entering[k] ? belowEntering : 0);
+    for (int i = k; i < length; ++i) {
+      const int32_t staying = closes[from + i - d];
+      change[i] += (staying >= closes[from + i - n] ? d - n : 0) + (staying > closes[from + i] ? -d : 0);
     }
   }
 }
@@ -147,15 +181,17 @@ void FillBlockTailExtremes(const BarSeries& bars, int count, int n, IntSeries* h
   }
 }
 
+void SetStochasticRange(const BarSeries& bars, int i, int64_t highest, int64_t lowest, IntSeries* pos,
+                        IntSeries* range) {
+  range->values[i] = SaturateToInt32(highest - lowest);
+  pos->values[i] = SaturateToInt32(bars.bars[i].close - lowest);
+}
+
 // pos x 10000 is exact in double, so truncating the quotient equals the
-// integer division.
-void SetStochasticK(const BarSeries& bars, int i, int64_t highest, int64_t lowest, IntSeries* k, IntSeries* pos,
-                    IntSeries* range) {
-  const int32_t r = SaturateToInt32(highest - lowest);
-  const int32_t p = SaturateToInt32(bars.bars[i].close - lowest);
-  range->values[i] = r;
-  pos->values[i] = p;
-  k->values[i] = r == 0 ? 0 : TruncateToInt32(p * 10000.0 / r);
+// integer division. Free of branches, so that it vectorises.
+int32_t StochasticKValue(int32_t pos, int32_t range) {
+  const double quotient = pos * 10000.0 / (range == 0 ? 1 : range);
+  return range == 0 ? 0 : TruncateIntoRange(quotient, INT32_MIN, INT32_MAX);
 }
 
 // Work series: the block-tail extremes.
@@ -177,19 +213,23 @@ void ComputeStochasticK(const BarSeries& bars, int count, int n, IntSeries* k, I
       headLow = std::min(headLow, bars.bars[i].low);
       if (i < n) continue;
       const int first = i - n + 1;
-      SetStochasticK(bars, i, std::max(headHigh, tailHighs->values[first]), std::min(headLow, tailLows->values[first]),
-                     k, pos, range);
+      SetStochasticRange(bars, i, std::max(headHigh, tailHighs->values[first]),
+                         std::min(headLow, tailLows->values[first]), pos, range);
     }
   }
+  for (int i = n; i < count; ++i) k->values[i] = StochasticKValue(pos->values[i], range->values[i]);
   FillValues(k, 0, n, k->values[n]);
 }
 
 // Sums below 2^53 convert exactly, so this equals the ratio of double sums.
-int32_t StochasticDValue(int64_t posSum, int64_t rangeSum) {
-  if (rangeSum == 0) return 0;
-  return TruncateToInt32(static_cast<double>(posSum) * 10000.0 / static_cast<double>(rangeSum));
+// Free of branches, so that it vectorises.
+int32_t StochasticDValue(double posSum, double rangeSum) {
+  const double quotient = posSum * 10000.0 / (rangeSum == 0.0 ? 1.0 : rangeSum);
+  return rangeSum == 0.0 ? 0 : TruncateIntoRange(quotient, INT32_MIN, INT32_MAX);
 }
 
+// The window sums a block of bars at a time (a chain of additions), then
+// their quotients together.
 void ComputeStochasticD(int count, int n, int m, const IntSeries& pos, const IntSeries& range, IntSeries* d) {
   d->count = count;
   const int first = n + m;
@@ -197,18 +237,22 @@ void ComputeStochasticD(int count, int n, int m, const IntSeries& pos, const Int
   if (count <= first) return;
   int64_t posSum = 0;
   int64_t rangeSum = 0;
-  for (int i = first - m + 1; i < first; ++i) {
+  for (int i = first - m; i < first; ++i) {
     posSum += pos.values[i];
     rangeSum += range.values[i];
   }
-  for (int i = first; i < count; ++i) {
-    posSum += pos.values[i];
-    rangeSum += range.values[i];
-    if (i > first) {
-      posSum -= pos.values[i - m];
-      rangeSum -= range.values[i - m];
+  double posSums[kKernelBlockBars];
+  double rangeSums[kKernelBlockBars];
+  for (int from = first; from < count; from += kKernelBlockBars) {
+    const int length = std::min(kKernelBlockBars, count - from);
+    for (int k = 0; k < length; ++k) {
+      const int i = from + k;
+      posSum += int64_t{pos.values[i]} - pos.values[i - m];
+      rangeSum += int64_t{range.values[i]} - range.values[i - m];
+      posSums[k] = static_cast<double>(posSum);
+      rangeSums[k] = static_cast<double>(rangeSum);
     }
-    d->values[i] = StochasticDValue(posSum, rangeSum);
+    for (int k = 0; k < length; ++k) d->values[from + k] = StochasticDValue(posSums[k], rangeSums[k]);
   }
   FillValues(d, 0, first, d->values[first]);
 }
@@ -216,27 +260,36 @@ void ComputeStochasticD(int count, int n, int m, const IntSeries& pos, const Int
 }  // namespace
 
 void ComputeRsi(const BarSeries& bars, IntSeries* out, int n) {
-  const int count = ClampCount(bars.count);
+  ComputeRsiFromColumns(MakeBarColumns(bars).get(), out, n);
+}
+
+// Bar i's window holds the changes of bars i - n + 1..i.
+void ComputeRsiFromColumns(BarColumns* columns, IntSeries* out, int n) {
+  const BarColumns& c = BuildBarColumn(columns, kColumnChangeSums);
+  const int count = c.count;
   n = ClampPeriod(n);
   out->count = count;
   const int first = n + 1;
   FillValues(out, 0, std::min(first, count), kNeutral);
   if (count <= first) return;
-  ChangeSums sums = {0, 0};
-  for (int k = first - n + 1; k < first; ++k) AddChange(&sums, CloseChange(bars, k));
+  const double* rises = c.riseSums;
+  const double* falls = c.fallSums;
+  int32_t* values = out->values;
+  for (int i = first; i < count; ++i) values[i] = QuickRsiValue(rises[i] - rises[i - n], falls[i] - falls[i - n]);
   for (int i = first; i < count; ++i) {
-    AddChange(&sums, CloseChange(bars, i));
-    if (i > first) RemoveChange(&sums, CloseChange(bars, i - n));
-    out->values[i] = RsiValue(sums, n);
+    if (values[i] == kRsiUndecided) values[i] = RsiValue(rises[i] - rises[i - n], falls[i] - falls[i - n], n);
   }
-  FillValues(out, 0, first, out->values[first]);
+  FillValues(out, 0, first, values[first]);
 }
 
-// The closes are laid in out first; bar i's gap sum goes into the slot of the
-// close that left at bar i, which no later bar reads, so no other buffer is
-// needed; the sums are moved to their bars afterwards.
 void ComputeRci(const BarSeries& bars, IntSeries* out, int n) {
-  const int count = ClampCount(bars.count);
+  ComputeRciFromColumns(MakeBarColumns(bars).get(), out, n);
+}
+
+// Each bar's gap sum first, then the divisions, which then overlap.
+void ComputeRciFromColumns(BarColumns* columns, IntSeries* out, int n) {
+  const BarColumns& c = BuildBarColumn(columns, kColumnNarrowCloses);
+  const int count = c.count;
   n = std::clamp(n, 2, kMaxRciPeriod);  // N^3 - N is 0 below 2; the work arrays end at 320
   out->count = count;
   const int first = n + 1;
@@ -244,23 +297,20 @@ void ComputeRci(const BarSeries& bars, IntSeries* out, int n) {
     FillValues(out, 0, count, kNeutral);
     return;
   }
+  const int32_t* closes = c.closes;
   int32_t* values = out->values;
-  GatherCloses(bars.bars, count, values);
   const int32_t squareSum = (n - 1) * n * (2 * n - 1) / 6;
   const int32_t staying = n - 1;
   const int32_t shift = staying * staying - staying * (staying - 1) / 2;
-  int32_t ageTimesRank = SumAgeTimesRank(values + 1, n);
-  int32_t change[kKernelBlockBars];
+  int32_t ageTimesRank = SumAgeTimesRank(closes + 1, n);
   for (int from = first; from < count; from += kKernelBlockBars) {
     const int length = std::min(kKernelBlockBars, count - from);
-    SumRciChanges(values, from, length, n, change);
-    for (int k = 0; k < length; ++k) {
-      ageTimesRank += shift + change[k];
-      values[from + k - n] = 2 * squareSum - 2 * ageTimesRank;
+    SumRciChanges(c, from, length, n, values + from);
+    for (int i = from; i < from + length; ++i) {
+      ageTimesRank += shift + values[i];
+      values[i] = 2 * squareSum - 2 * ageTimesRank;
     }
   }
-  std::copy_backward(values + 1, values + count - n, values + count);
-  // The gap sums first, then the divisions, which then overlap.
   for (int i = first; i < count; ++i) values[i] = RciValue(values[i], n);
   FillValues(out, 0, first, values[first]);
 }
@@ -282,20 +332,11 @@ void ComputeDirectionalMovement(const BarSeries& bars, IntSeries* plusDm, IntSer
   if (count == 0) return;
   plusDm->values[0] = minusDm->values[0] = 0;
   for (int i = 1; i < count; ++i) {
+    // Choices rather than branches: rises and falls alternate unpredictably.
     const int64_t up = static_cast<int64_t>(bars.bars[i].high) - bars.bars[i - 1].high;
     const int64_t down = static_cast<int64_t>(bars.bars[i - 1].low) - bars.bars[i].low;
-    int64_t plus = 0;
-    int64_t minus = 0;
-    if (up > 0 && down > 0) {
-      if (up > down) plus = up;
-      if (down > up) minus = down;
-    } else if (up > 0) {
-      plus = up;
-    } else if (down > 0) {
-      minus = down;
-    }
-    plusDm->values[i] = SaturateToInt32(plus);
-    minusDm->values[i] = SaturateToInt32(minus);
+    plusDm->values[i] = SaturateToInt32(up > 0 && up > down ? up : 0);
+    minusDm->values[i] = SaturateToInt32(down > 0 && down > up ? down : 0);
   }
 }
 
@@ -313,12 +354,15 @@ void ComputeTrueRange(const BarSeries& bars, IntSeries* tr) {
   }
 }
 
+// The products are below 2^53 in magnitude, so the truncated double
+// quotients are the integer divisions'; both loops vectorise.
 void ComputeDirectionalIndex(const IntSeries& dm, const IntSeries& tr, IntSeries* out) {
   const int count = ClampCount(dm.count);
   out->count = count;
   for (int i = 0; i < count; ++i) {
-    const int64_t range = tr.values[i];
-    out->values[i] = range == 0 ? 0 : SaturateToInt32(static_cast<int64_t>(dm.values[i]) * kFull / range);
+    const int32_t range = tr.values[i];
+    const double quotient = dm.values[i] * double{kFull} / (range == 0 ? 1 : range);
+    out->values[i] = range == 0 ? 0 : TruncateIntoRange(quotient, INT32_MIN, INT32_MAX);
   }
 }
 
@@ -326,24 +370,29 @@ void ComputeDirectionalSpread(const IntSeries& plusDi, const IntSeries& minusDi,
   const int count = ClampCount(plusDi.count);
   out->count = count;
   for (int i = 0; i < count; ++i) {
-    const int64_t plus = plusDi.values[i];
-    const int64_t minus = minusDi.values[i];
-    const int64_t sum = plus + minus;
-    out->values[i] = sum == 0 ? 0 : SaturateToInt32(std::abs(plus - minus) * kFull / sum);
+    const double plus = plusDi.values[i];
+    const double minus = minusDi.values[i];
+    const double sum = plus + minus;
+    const double quotient = std::fabs(plus - minus) * kFull / (sum == 0.0 ? 1.0 : sum);
+    out->values[i] = sum == 0.0 ? 0 : TruncateIntoRange(quotient, INT32_MIN, INT32_MAX);
   }
 }
 
 void ComputePsychologicalLine(const BarSeries& bars, IntSeries* out, int n) {
-  const int count = ClampCount(bars.count);
+  ComputePsychologicalLineFromColumns(MakeBarColumns(bars).get(), out, n);
+}
+
+// The count times 10000 is below 2^53, so the truncated double quotient is
+// the integer division's.
+void ComputePsychologicalLineFromColumns(BarColumns* columns, IntSeries* out, int n) {
+  const BarColumns& c = BuildBarColumn(columns, kColumnChangeSums);
+  const int count = c.count;
   n = ClampPeriod(n);
   out->count = count;
   FillValues(out, 0, std::min(n, count), kNeutral);
-  if (count <= n) return;
-  int rises = 0;
-  for (int k = 1; k < n; ++k) rises += CloseChange(bars, k) >= 0;
+  const int32_t* nonFalls = c.nonFallCounts;
+  const double period = n;
   for (int i = n; i < count; ++i) {
-    rises += CloseChange(bars, i) >= 0;
-    if (i > n) rises -= CloseChange(bars, i - n) >= 0;
-    out->values[i] = rises * kFull / n;
+    out->values[i] = static_cast<int32_t>((nonFalls[i] - nonFalls[i - n]) * double{kFull} / period);
   }
 }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "analysis/bar_columns.h"
 #include "analysis/kernel_math.h"
 
 KernelScratchSet gMainScratch{};
@@ -18,6 +19,8 @@ bool AllocateKernelScratchSet(KernelScratchSet* scratch) {
     series = static_cast<RealSeries*>(std::calloc(1, sizeof(RealSeries)));
     complete = complete && series != nullptr;
   }
+  scratch->columns = static_cast<BarColumns*>(std::malloc(sizeof(BarColumns)));
+  complete = complete && scratch->columns != nullptr;
   if (!complete) FreeKernelScratchSet(scratch);
   return complete;
 }
@@ -31,6 +34,8 @@ void FreeKernelScratchSet(KernelScratchSet* scratch) {
     std::free(series);
     series = nullptr;
   }
+  std::free(scratch->columns);
+  scratch->columns = nullptr;
 }
 
 // All 55 slots; the word after the set is left alone, as it may be the next
@@ -43,9 +48,12 @@ void AddIntSeries(const IntSeries& a, const IntSeries& b, IntSeries* out) {
   out->count = count;
 }
 
+// The difference in double is exact; so the loop vectorises.
 void SubtractIntSeries(const IntSeries& a, const IntSeries& b, IntSeries* out) {
   const int count = ClampKernelCount(a.count);
-  for (int i = 0; i < count; ++i) out->values[i] = ClampKernelSum(int64_t{a.values[i]} - b.values[i]);
+  for (int i = 0; i < count; ++i) {
+    out->values[i] = TruncateIntoRange(static_cast<double>(a.values[i]) - b.values[i], INT32_MIN, INT32_MAX);
+  }
   out->count = count;
 }
 

@@ -81,10 +81,14 @@ struct PeriodSeriesBlock {
   RealSeries* signalReal[kRealSlotCount];
 };
 
-// The intermediate series of one thread's kernels.
+struct BarColumns;
+
+// The intermediate series of one thread's kernels, and the columns that the
+// lines of one period share while a chart context is computed.
 struct KernelScratchSet {
   IntSeries* ints[4];
   RealSeries* reals[2];
+  BarColumns* columns;
 };
 
 // Allocates or frees a thread's scratch set; false when memory is short.

@@ -24,22 +24,40 @@ constexpr double kParabolicFactorLimit = 0.2;
 // ---- Deviation rate --------------------------------------------------------------
 
 // Hundredths of a percent; from a close of 100000 whole percents times 100.
+// Both products are below 2^53 in magnitude, so the truncated double quotient
+// is the integer division's.
 int32_t DeviationFromAverage(int32_t close, int32_t average) {
   if (average < 1) return 0;
-  if (close < kCoarseDeviationClose) return ClampKernelSum(int64_t{close} * 10000 / average - 10000);
-  return ClampKernelSum((int64_t{close} * 100 / average - 100) * 100);
+  const bool coarse = close >= kCoarseDeviationClose;
+  const int64_t whole = static_cast<int64_t>(close * (coarse ? 100.0 : 10000.0) / average);
+  return ClampKernelSum(coarse ? (whole - 100) * 100 : whole - 10000);
+}
+
+// Closes of 0..99999 over an average of 1 or more: the quotient stays below
+// 10^9, so no bound is needed. Free of branches, so that loops of it vectorise.
+int32_t IsPlainDeviation(int32_t close, int32_t average) {
+  return (close >= 0) & (close < kCoarseDeviationClose) & (average >= 1);
+}
+
+// Every bar as a plain one first (the quotient held within 32 bits), then,
+// where there are others, those again.
+void DeviationsFromAverage(const int32_t* closes, const IntSeries& average, IntSeries* out) {
+  const int count = ClampKernelCount(average.count);
+  const int32_t* averages = average.values;
+  int32_t allPlain = 1;
+  for (int i = 0; i < count; ++i) {
+    const double quotient = closes[i] * 10000.0 / std::max(averages[i], 1);
+    out->values[i] = static_cast<int32_t>(std::min(std::max(quotient, 0.0), 1e9)) - 10000;
+    allPlain &= IsPlainDeviation(closes[i], averages[i]);
+  }
+  out->count = count;
+  if (allPlain != 0) return;
+  for (int i = 0; i < count; ++i) {
+    if (!IsPlainDeviation(closes[i], averages[i])) out->values[i] = DeviationFromAverage(closes[i], averages[i]);
+  }
 }
 
 // ---- Bollinger bands -------------------------------------------------------------
-
-// (high + low + close) / 3, truncated.
-void ComputeTypicalPrices(const BarSeries& bars, int count, IntSeries* typical) {
-  typical->count = count;
-  for (int i = 0; i < count; ++i) {
-    const PriceBar& bar = bars.bars[i];
-    typical->values[i] = static_cast<int32_t>((int64_t{bar.high} + bar.low + bar.close) / 3);
-  }
-}
 
 // Centre, then centre plus and minus 1, 2 and 3 sigma.
 constexpr std::array<double, 3> kSigmaMultiples = {1.0, 2.0, 3.0};
@@ -50,17 +68,6 @@ void WriteBands(RealSeries* const bands[7], int i, double centre, double sigma) 
     const double width = kSigmaMultiples[m] * sigma;
     bands[1 + 2 * m]->values[i] = centre + width;
     bands[2 + 2 * m]->values[i] = centre - width;
-  }
-}
-
-// Centre = window mean of the typical prices (exact 64-bit sums), seed in 0..n-1.
-void AverageTypicalPrices(const IntSeries& typical, int count, int n, RealSeries* centre) {
-  int64_t sum = 0;
-  for (int i = 0; i < n; ++i) sum += typical.values[i];
-  std::fill_n(centre->values, n, static_cast<double>(sum) / n);
-  for (int i = n; i < count; ++i) {
-    sum += int64_t{typical.values[i]} - typical.values[i - n];
-    centre->values[i] = static_cast<double>(sum) / n;
   }
 }
 
@@ -158,53 +165,81 @@ void StepParabolic(ParabolicState* state, const PriceBar& bar) {
 }  // namespace
 
 void ComputeDeviationFromAverage(const BarSeries& bars, const IntSeries& average, IntSeries* out) {
-  const int count = ClampKernelCount(average.count);
-  for (int i = 0; i < count; ++i) out->values[i] = DeviationFromAverage(bars.bars[i].close, average.values[i]);
-  out->count = count;
+  // The average's count of closes, as the bars are read.
+  const auto columns = MakeBarColumns(bars);
+  GatherCloses(bars.bars, ClampKernelCount(average.count), columns->closes);
+  DeviationsFromAverage(columns->closes, average, out);
+}
+
+void ComputeDeviationRate(const BarSeries& bars, IntSeries* out, int n1, int n2, KernelScratchSet& scratch) {
+  ComputeDeviationRateFromColumns(MakeBarColumns(bars).get(), out, n1, n2, scratch);
 }
 
 // A second period below 4 means the line has none.
-void ComputeDeviationRate(const BarSeries& bars, IntSeries* out, int n1, int n2, KernelScratchSet& scratch) {
+void ComputeDeviationRateFromColumns(BarColumns* columns, IntSeries* out, int n1, int n2, KernelScratchSet& scratch) {
+  const int32_t* closes = BuildBarColumn(columns, kColumnCloses).closes;
   IntSeries* first = scratch.ints[0];
-  ComputeCloseAverage(bars, first, n1);
+  ComputeCloseAverageFromColumns(columns, first, n1);
   if (n2 < kSecondAverageMinimum) {
-    ComputeDeviationFromAverage(bars, *first, out);
+    DeviationsFromAverage(closes, *first, out);
     return;
   }
   IntSeries* firstDeviation = scratch.ints[1];
   IntSeries* second = scratch.ints[2];
   IntSeries* secondDeviation = scratch.ints[3];
-  ComputeDeviationFromAverage(bars, *first, firstDeviation);
-  ComputeCloseAverage(bars, second, n2);
-  ComputeDeviationFromAverage(bars, *second, secondDeviation);
+  DeviationsFromAverage(closes, *first, firstDeviation);
+  ComputeCloseAverageFromColumns(columns, second, n2);
+  DeviationsFromAverage(closes, *second, secondDeviation);
   AddIntSeries(*firstDeviation, *secondDeviation, out);
 }
 
-// Bands are the centre where there is no deviation yet (bars below n, or a
-// series shorter than n).
 void ComputeBollingerBands(const BarSeries& bars, IntSeries* typical, RealSeries* const bands[7], int n,
                            KernelScratchSet& scratch) {
+  ComputeBollingerBandsFromColumns(MakeBarColumns(bars).get(), typical, bands, n, scratch);
+}
+
+// Bands are the centre where there is no deviation yet (bars below n, or a
+// series shorter than n). The centre is the window mean of the typical
+// prices, seed in 0..n-1; σ takes the variance's place, then the bands are
+// written one by one, so that every loop vectorises.
+void ComputeBollingerBandsFromColumns(BarColumns* columns, IntSeries* typical, RealSeries* const bands[7], int n,
+                                      KernelScratchSet& scratch) {
+  const BarColumns& c = BuildBarColumn(columns, kColumnTypicalPrices);
   n = ClampKernelPeriod(n);
-  const int count = ClampKernelCount(bars.count);
-  ComputeTypicalPrices(bars, count, typical);
+  const int count = c.count;
+  std::copy_n(c.typicalPrices, count, typical->values);
+  typical->count = count;
   for (int b = 0; b < 7; ++b) bands[b]->count = count;
   if (count < n) {
     for (int i = 0; i < count; ++i) WriteBands(bands, i, typical->values[i], 0.0);
     return;
   }
-  RealSeries* centre = bands[0];
-  AverageTypicalPrices(*typical, count, n, centre);
+  double* centre = bands[0]->values;
+  const double* sums = c.typicalPriceSums;
+  const double period = n;
+  std::fill_n(centre, n, sums[n] / period);
+  for (int i = n; i < count; ++i) centre[i] = (sums[i + 1] - sums[i + 1 - n]) / period;
   RealSeries* squares = scratch.reals[0];
   RealSeries* variance = scratch.reals[1];
   squares->count = count;
   std::fill_n(squares->values, n, 0.0);
   for (int i = n; i < count; ++i) {
-    const double deviation = centre->values[i] - typical->values[i];
+    const double deviation = centre[i] - typical->values[i];
     squares->values[i] = deviation * deviation;
   }
   ComputeRealAverage(*squares, variance, n);
-  for (int i = 0; i < n; ++i) WriteBands(bands, i, centre->values[i], 0.0);
-  for (int i = n; i < count; ++i) WriteBands(bands, i, centre->values[i], std::sqrt(variance->values[i]));
+  double* sigma = variance->values;
+  std::fill_n(sigma, n, 0.0);
+  for (int i = n; i < count; ++i) sigma[i] = std::sqrt(sigma[i]);
+  for (size_t m = 0; m < kSigmaMultiples.size(); ++m) {
+    double* upper = bands[1 + 2 * m]->values;
+    double* lower = bands[2 + 2 * m]->values;
+    for (int i = 0; i < count; ++i) {
+      const double width = kSigmaMultiples[m] * sigma[i];
+      upper[i] = centre[i] + width;
+      lower[i] = centre[i] - width;
+    }
+  }
 }
 
 void ComputeIchimokuConversion(const BarSeries& bars, RealSeries* out) {
@@ -226,9 +261,13 @@ void AverageRealSeries(const RealSeries& a, const RealSeries& b, RealSeries* out
 }
 
 void CopyCloseToRealSeries(const BarSeries& bars, RealSeries* out) {
-  const int count = ClampKernelCount(bars.count);
-  for (int i = 0; i < count; ++i) out->values[i] = bars.bars[i].close;
-  out->count = count;
+  CopyCloseToRealSeriesFromColumns(MakeBarColumns(bars).get(), out);
+}
+
+void CopyCloseToRealSeriesFromColumns(BarColumns* columns, RealSeries* out) {
+  const BarColumns& c = BuildBarColumn(columns, kColumnCloses);
+  std::copy_n(c.closes, c.count, out->values);
+  out->count = c.count;
 }
 
 // Position 1 falling, 0 rising; a series of fewer than 3 bars has the closes

@@ -23,27 +23,6 @@ int64_t FindObvVolumeUnit(const BarSeries& bars, int count, int tradingUnit) {
   return unit;
 }
 
-// Bar k's volume by where it goes against bar k - 1: rise, fall or unchanged.
-// Masks rather than branches: rises and falls alternate unpredictably.
-struct SideVolumes {
-  int64_t up;
-  int64_t down;
-  int64_t same;
-};
-
-SideVolumes GetSideVolumes(const PriceBar* bar, int k) {
-  const int64_t volume = bar[k].volume;
-  const int64_t up = volume & -static_cast<int64_t>(bar[k].close > bar[k - 1].close);
-  const int64_t down = volume & -static_cast<int64_t>(bar[k].close < bar[k - 1].close);
-  return {up, down, volume - up - down};
-}
-
-void AddSideVolumes(SideVolumes* sums, const SideVolumes& bar, int64_t sign) {
-  sums->up += sign * bar.up;
-  sums->down += sign * bar.down;
-  sums->same += sign * bar.same;
-}
-
 // (up + same / 2) / (down + same / 2) in hundredths of a percent; 5.0 when
 // nothing fell, 1.0 when nothing traded. Halves of 64-bit sums are exact in
 // double. Written with clamps rather than choices, so that the division is
@@ -59,11 +38,6 @@ int32_t VolumeRatioOf(double rising, double falling) {
   return TruncateIntoRange(std::clamp(quotient, lowest, highest) * 100 * 100, INT32_MIN, INT32_MAX);
 }
 
-struct VolumeRatioBlock {
-  double rising[kKernelBlockBars];
-  double falling[kKernelBlockBars];
-};
-
 }  // namespace
 
 // Always writes the whole series; sums run in 64 bits and saturate. The
@@ -72,42 +46,37 @@ void ComputeObv(const BarSeries& bars, IntSeries* out, int tradingUnit, KernelSc
   const int count = ClampKernelCount(bars.count);
   out->count = count;
   if (count == 0) return;
-  const int64_t unit = FindObvVolumeUnit(bars, count, tradingUnit);
+  // A volume is below 2^53, so its truncated double quotient is the integer
+  // division's, which takes longer.
+  const double unit = static_cast<double>(FindObvVolumeUnit(bars, count, tradingUnit));
   const PriceBar* bar = bars.bars;
   int64_t balance = 0;
   out->values[0] = 0;
   for (int i = 1; i < count; ++i) {
-    const int64_t scaled = bar[i].volume / unit;
+    const int64_t scaled = static_cast<int64_t>(bar[i].volume / unit);
     if (bar[i].close > bar[i - 1].close) balance += scaled;
     if (bar[i].close < bar[i - 1].close) balance -= scaled;
     out->values[i] = ClampKernelSum(balance);
   }
 }
 
-// Running up, down and unchanged volumes over the last n bars.
 void ComputeVolumeRatio(const BarSeries& bars, IntSeries* out, int n) {
+  ComputeVolumeRatioFromColumns(MakeBarColumns(bars).get(), out, n);
+}
+
+// Bar i's window holds bars i - n + 1..i, each against the bar before.
+void ComputeVolumeRatioFromColumns(BarColumns* columns, IntSeries* out, int n) {
+  const BarColumns& c = BuildBarColumn(columns, kColumnSideVolumes);
   n = ClampKernelPeriod(n);
-  const int count = ClampKernelCount(bars.count);
+  const int count = c.count;
   out->count = count;
   if (count <= n + 1) {
     std::fill_n(out->values, count, kVolumeRatioNeutral);
     return;
   }
-  const PriceBar* bar = bars.bars;
-  SideVolumes sums = {0, 0, 0};
-  for (int k = 2; k <= n; ++k) AddSideVolumes(&sums, GetSideVolumes(bar, k), 1);
-  VolumeRatioBlock block;
-  for (int from = n + 1; from < count; from += kKernelBlockBars) {
-    const int length = std::min(kKernelBlockBars, count - from);
-    for (int k = 0; k < length; ++k) {
-      const int i = from + k;
-      AddSideVolumes(&sums, GetSideVolumes(bar, i), 1);
-      const double half = static_cast<double>(sums.same) / 2;
-      block.rising[k] = static_cast<double>(sums.up) + half;
-      block.falling[k] = static_cast<double>(sums.down) + half;
-      AddSideVolumes(&sums, GetSideVolumes(bar, i - n + 1), -1);
-    }
-    for (int k = 0; k < length; ++k) out->values[from + k] = VolumeRatioOf(block.rising[k], block.falling[k]);
-  }
+  const double* rising = c.risingVolumeSums;
+  const double* falling = c.fallingVolumeSums;
+  for (int i = n + 1; i < count; ++i)
+    out->values[i] = VolumeRatioOf(rising[i] - rising[i - n], falling[i] - falling[i - n]);
   std::fill_n(out->values, n + 1, out->values[n + 1]);
 }

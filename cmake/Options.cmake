@@ -1,8 +1,12 @@
 # Compiler options shared by every target of ours (not by third-party code).
 function(velqo_target_options target)
+  # No floating-point trap is ever unmasked or flag read, nor errno after a
+  # math function, so comparisons, conversions and square roots may run
+  # speculatively: loops of them then vectorise. Every value stays the one
+  # IEEE arithmetic gives.
   target_compile_options(${target} PRIVATE
     -Wall -Wextra
-    -ffp-contract=off)
+    -ffp-contract=off -fno-trapping-math -fno-math-errno)
   # Sources are UTF-8; narrow literals become Shift-JIS like every text the
   # program handles. (clang, used only for libFuzzer runs, keeps UTF-8.)
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
