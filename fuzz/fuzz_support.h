@@ -3,10 +3,14 @@
 // harness works in a fresh data folder of its own, removed at exit.
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "common/app_globals.h"
 
@@ -28,4 +32,14 @@ inline const std::string& EnterScratchDataFolder() {
   Check(chdir(folder.c_str()) == 0);
   std::snprintf(gDataFolder, sizeof gDataFolder, "%s", folder.c_str());
   return folder;
+}
+
+inline void WriteFile(const char* path, const void* bytes, size_t size) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(static_cast<const char*>(bytes), static_cast<std::streamsize>(size));
+}
+
+inline std::vector<uint8_t> ReadFile(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }

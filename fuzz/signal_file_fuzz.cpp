@@ -77,16 +77,6 @@ std::vector<uint8_t> ShapeInput(const uint8_t* data, size_t size) {
   return bytes;
 }
 
-void WriteFile(const char* path, const void* bytes, size_t size) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(static_cast<const char*>(bytes), static_cast<std::streamsize>(size));
-}
-
-std::vector<uint8_t> ReadFile(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 void CheckImage(const SignalSettingsFile& file) {
   Check(file.tag == kSignalSettingsTag && file.itemBase == kSignalItemBase);
   Check(file.definitionCount >= 0 && file.definitionCount <= kMaxSignalDefinitions);
