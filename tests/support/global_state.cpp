@@ -8,6 +8,7 @@
 #include "analysis/analysis_hooks.h"
 #include "analysis/group_lists.h"
 #include "analysis/group_store.h"
+#include "analysis/trend_line_store.h"
 #include "analysis/series_buffers.h"
 #include "analysis/signal_settings.h"
 #include "chart/chart_context.h"
@@ -75,6 +76,8 @@ ScopedGlobalState::ScopedGlobalState(TestStart start) {
 
   // Stores that did not exist yet are the test's own.
   const bool hadCache = gDailyCache != nullptr, hadKen = gKenTable != nullptr, hadGroups = gGroupTable != nullptr;
+  const bool hadLines = gTrendLines != nullptr;
+  const int selectedLine = gSelectedTrendLine;
   const bool hadScratch = gMainScratch.ints[0] != nullptr;
   ChartContext* const contexts[] = {&gChartContexts[0], &gChartContexts[1], &gChartContexts[2], &gSharedChartContext};
   std::array<bool, 4> hadContext{};
@@ -87,6 +90,8 @@ ScopedGlobalState::ScopedGlobalState(TestStart start) {
     if (!hadScratch) FreeKernelScratchSet(&gMainScratch);
     if (!hadCache) DestroyDailyCache();
     if (!hadGroups) FreeGroupTables();
+    if (!hadLines) FreeTrendLineTables();
+    gSelectedTrendLine = selectedLine;
     if (!hadKen) {
       FreeBlock(gKenTable);
       gKenTable = nullptr;

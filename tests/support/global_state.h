@@ -1,7 +1,7 @@
 #pragma once
 // The program's globals as a test found them, put back when it ends: the
 // settings blocks, selection, cross-hair, forecasts, the signal file, every layer's hooks, flags and the
-// stock-table count. Stores a test made (daily cache, ex-rights table, group
+// stock-table count. Stores a test made (daily cache, ex-rights table, group and trend-line
 // tables, chart contexts, main scratch set) are freed. Hold one as a fixture's
 // first member so that it outlives everything the fixture sets up.
 #include <atomic>
