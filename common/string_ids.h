@@ -19,7 +19,7 @@ constexpr int kStrOpenPatternFilePrompt = 1117;
 
 // The averaging-down tracker.
 constexpr int kStrTrackerClearQuestion = 1560;
-constexpr int kStrTrackerConfirmTitle = 1561;   // "確認"
-constexpr int kStrTrackerDialogOpen = 1562;     // only one step dialog at a time
-constexpr int kStrTrackerErrorTitle = 1563;     // "エラー"
+constexpr int kStrTrackerConfirmTitle = 1561;    // "確認"
+constexpr int kStrTrackerDialogOpen = 1562;      // only one step dialog at a time
+constexpr int kStrTrackerErrorTitle = 1563;      // "エラー"
 constexpr int kStrTrackerAlreadyReached = 1564;  // an armed step already at its price
