@@ -8,6 +8,7 @@
 #include "common/app_globals.h"
 #include "common/command_ids.h"
 #include "common/message_boxes.h"
+#include "common/number_text.h"
 #include "common/string_ids.h"
 #include "data/stock_table.h"
 #include "records/screen_pattern_record.h"

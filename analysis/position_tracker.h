@@ -6,7 +6,6 @@
 #include <array>
 #include <cstdint>
 
-#include "common/number_text.h"
 #include "common/stock_code.h"
 #include "records/trend_line_record.h"
 

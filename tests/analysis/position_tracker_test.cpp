@@ -2,8 +2,10 @@
 // scripted step dialog, releases, resets and the commands' choice of stock.
 #include "analysis/position_tracker.h"
 
+#include <array>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "analysis/trend_line_store.h"
@@ -93,42 +95,22 @@ TEST_F(TrackerTest, TheLadderTotalsOnlyHorizontalPriceLinesOfTheStock) {
   EXPECT_EQ(average, 933);
 }
 
-TEST_F(TrackerTest, SharesRoundToTheUnitWithinRange) {
-  struct Case {
-    int64_t shares;
-    int32_t unit;
-    int32_t rounded;
-  };
-  for (const Case& c : std::vector<Case>{{250, 100, 300},
-                                         {249, 100, 200},
-                                         {50, 100, 100},
-                                         {20000000, 100, 10000000},
-                                         {-7, 100, 100},
-                                         {10000000, 3, 9999999},
-                                         {7, 0, 7}})
-    EXPECT_EQ(RoundSharesToUnit(c.shares, c.unit), c.rounded) << c.shares << " by " << c.unit;
-  EXPECT_EQ(Row(StepSharesByUnit(100, 1, 100), StepSharesByUnit(100, -1, 100), StepSharesByUnit(10000000, 1, 100),
-                StepSharesByUnit(250, -100, 100)),
-            Row(200, 100, 10000000, 200));
+TEST_F(TrackerTest, TheLargestShareCountIsAWholeNumberOfUnits) {
+  EXPECT_EQ(Row(RoundSharesToUnit(20000000, 3), StepSharesByUnit(9999999, 1, 3)), Row(9999999, 9999999));
 }
 
 TEST_F(TrackerTest, EnterStoresRoundedSharesAndATickPriceAndRefusesNoPrice) {
-  struct Case {
-    const char* shares;
-    const char* price;
-    int32_t storedShares, storedPrice;  // 0, 0: refused
-  };
-  for (const Case& c : std::vector<Case>{{"250", "1000", 300, 1000},
-                                         {"249", "3003", 200, 3005},
-                                         {"50", "0", 100, 1},
-                                         {"20000000", "2,000,000,000", 10000000, 1000000000},
-                                         {"100", "", 0, 0},
-                                         {"100", "12a", 0, 0}}) {
-    const TrendLine& line = TypedStep(c.shares, c.price);
-    EXPECT_EQ(Row(line.buyShares, line.value1, line.value2, line.buyRole != 0),
-              Row(c.storedShares, c.storedPrice ? c.storedPrice : 1000, c.storedPrice ? c.storedPrice : 1000,
-                  c.storedShares != 0))
-        << c.shares << " @ " << c.price;
+  // Typed shares and price, then the stored shares and price (1000 untouched, 0 shares: refused).
+  for (const auto& [shares, price, storedShares, storedPrice] :
+       std::vector<std::tuple<const char*, const char*, int, int>>{{"250", "1000", 300, 1000},
+                                                                   {"249", "3003", 200, 3005},
+                                                                   {"50", "0", 100, 1},
+                                                                   {"20000000", "2,000,000,000", 10000000, 1000000000},
+                                                                   {"100", "", 0, 1000},
+                                                                   {"100", "12a", 0, 1000}}) {
+    const TrendLine& line = TypedStep(shares, price);
+    EXPECT_EQ(Row(line.buyShares, line.value1, line.value2), Row(storedShares, storedPrice, storedPrice))
+        << shares << " @ " << price;
     At(gTrendLines->count - 1).buyRole = 0;  // the next case is step 1 again
   }
 }
@@ -172,22 +154,13 @@ TEST_F(TrackerTest, ReleasingAStepRenumbersAndTheLastOneClearsTheSide) {
 
 TEST_F(TrackerTest, AmountsAreSixtyFourBitWithSeparators) {
   StepDialog dialog{};
+  dialog.side = kTrackerBuy;
   char cash[64], margin[64];
-  struct Case {
-    int side;
-    bool isIndex;
-    int64_t shares, price;
-    const char *cash, *margin;
-  };
-  for (const Case& c : std::vector<Case>{
-           {kTrackerBuy, false, 10000000, 1000000, "10,000,000,000,000円(現物)", "3,000,000,000,000円(信用)"},
-           {kTrackerShort, false, 100, 1005, "100,500円(現物相当額)", "30,150円(信用)"},
-           {kTrackerBuy, true, 100, 1000, " - ", " - "}}) {
-    dialog.side = c.side;
-    dialog.isIndex = c.isIndex;
-    FormatPellomaticAmounts(dialog, c.shares, c.price, cash, margin, sizeof cash);
-    EXPECT_EQ(std::string(cash) + "|" + margin, std::string(c.cash) + "|" + c.margin);
-  }
+  FormatPellomaticAmounts(dialog, 10000000, 1000000, cash, margin, sizeof cash);
+  EXPECT_EQ(std::string(cash) + margin, "10,000,000,000,000円(現物)3,000,000,000,000円(信用)");
+  dialog.isIndex = true;
+  FormatPellomaticAmounts(dialog, 100, 1000, cash, margin, sizeof cash);
+  EXPECT_EQ(std::string(cash) + margin, " -  - ");
 }
 
 TEST_F(TrackerTest, CommandsActOnTheSelectedLinesStockNotTheLastPainted) {
@@ -270,33 +243,6 @@ TEST_F(TrackerTest, TheSubMenuFollowsTheSelectedLine) {
   EXPECT_EQ(MenuOf(plain)[0], "none");
   EXPECT_EQ(Command(plain, IDM_TRACKER_BUY_CLOSE), 1);
   EXPECT_EQ(At(plain).buyRole, 0) << "a greyed entry does nothing";
-}
-
-TEST_F(TrackerTest, StateTextsAndTheOrderControls) {
-  struct Case {
-    int state, side;
-    bool isIndex, autoOn;
-    const char* text;
-    std::vector<int64_t> arming_tradeKind_orderNow_reset;
-  };
-  StepDialog dialog{};
-  for (const Case& c : std::vector<Case>{
-           {1, kTrackerBuy, false, true, "自動発注を設定できます", Row(1, 1, 1, 0)},
-           {0, kTrackerShort, false, true, "自動発注を設定できます", Row(1, 0, 1, 0)},
-           {2, kTrackerBuy, false, true, "自動発注は設定できません（発注完了）", Row(0, 0, 0, 1)},
-           {5, kTrackerBuy, false, true, "自動発注は設定できません（発注がロックされていました）", Row(0, 0, 0, 1)},
-           {0, kTrackerBuy, true, true, "自動発注は設定できません（指標は売買できません）", Row(0, 0, 0, 0)},
-           {3, kTrackerBuy, false, false, "自動発注は設定できません（設定で無効化されています）", Row(0, 0, 0, 1)}}) {
-    dialog.copy.autoOrderState = static_cast<uint8_t>(c.state);
-    dialog.side = c.side;
-    dialog.isIndex = c.isIndex;
-    dialog.autoOrderEnabled = c.autoOn;
-    const StepOrderControls controls = GetStepOrderControls(dialog);
-    EXPECT_STREQ(controls.stateText, c.text);
-    EXPECT_EQ(Row(controls.arming, controls.tradeKind, controls.orderNow, controls.reset),
-              c.arming_tradeKind_orderNow_reset)
-        << c.state;
-  }
 }
 
 }  // namespace
