@@ -60,6 +60,13 @@ void FormatSignedThousands(int value, char* out) { FormatIntWithPrefix(value < 0
 // The backslash byte shows as the yen sign in the Shift-JIS code page.
 void FormatYenThousands(int value, char* out) { FormatIntWithPrefix(value < 0 ? "-\\" : "\\", value, out); }
 
+void FormatThousands64(int64_t value, char* out) {
+  const uint64_t magnitude = value < 0 ? 0u - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  char digits[24];
+  snprintf(digits, sizeof digits, "%llu", static_cast<unsigned long long>(magnitude));
+  WriteGroupedDigits(value < 0 ? "-" : "", digits, out, kInt64TextSize);
+}
+
 void FormatDoubleThousands(double value, char* out, size_t size) {
   if (size == 0) return;
   if (!std::isfinite(value)) value = 0.0;

@@ -16,3 +16,10 @@ constexpr int kStrExtractingGroups = 1111;
 constexpr int kStrRecomputeAllQuestion = 1112;
 constexpr int kStrSavePatternFilePrompt = 1116;
 constexpr int kStrOpenPatternFilePrompt = 1117;
+
+// The averaging-down tracker.
+constexpr int kStrTrackerClearQuestion = 1560;
+constexpr int kStrTrackerConfirmTitle = 1561;    // "確認"
+constexpr int kStrTrackerDialogOpen = 1562;      // only one step dialog at a time
+constexpr int kStrTrackerErrorTitle = 1563;      // "エラー"
+constexpr int kStrTrackerAlreadyReached = 1564;  // an armed step already at its price

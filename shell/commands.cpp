@@ -3,6 +3,7 @@
 #include "window/window_hooks.h"
 
 #include "analysis/indicator_refresh.h"
+#include "analysis/position_tracker.h"
 #include "chart/chart_editing.h"
 #include "chart/chart_loading.h"
 #include "chart/chart_scroll.h"
@@ -100,6 +101,9 @@ int RunRecomputeCommand(WindowHandle, int commandId) {
   return 1;
 }
 
+// The averaging-down tracker's sub-menu, on the selected trend line.
+int RunTrackerMenuCommand(WindowHandle, int commandId) { return RunTrackerCommand(commandId); }
+
 int RunWindowCommand(WindowHandle window, int commandId) {
   return gWindowHooks.runWindowCommand != nullptr ? gWindowHooks.runWindowCommand(window, commandId) : 0;
 }
@@ -107,7 +111,8 @@ int RunWindowCommand(WindowHandle window, int commandId) {
 // The families register here as their features arrive.
 constexpr CommandHandler kCommandHandlers[] = {
     RunPatternCommand,       RunPeriodCommand,      RunBarWidthCommand,    RunPaneKindCommand,  RunChartEditCommand,
-    RunDisplaySwitchCommand, RunPatternCopyCommand, RunPatternFileCommand, RunRecomputeCommand, RunWindowCommand};
+    RunDisplaySwitchCommand, RunPatternCopyCommand, RunPatternFileCommand, RunRecomputeCommand, RunTrackerMenuCommand,
+    RunWindowCommand};
 
 }  // namespace
 

@@ -4,8 +4,10 @@
 
 #include "analysis/group_store.h"
 #include "analysis/indicator_refresh.h"
+#include "analysis/position_tracker.h"
 #include "analysis/signal_settings.h"
 #include "chart/chart_hooks.h"
+#include "chart/chart_layout.h"
 #include "chart/chart_loading.h"
 #include "common/app_globals.h"
 #include "common/error_message.h"
@@ -41,6 +43,16 @@ int ShowDataMessage(const char* text, const char* title, unsigned flags) {
 
 bool OrderLinkIsOpen() { return gOrderLinkOpen == 1; }
 
+// The tracker's ticks, repaints and order switch. Its judging and the order
+// link's calls (evaluateLineQuietly, placeOrder, refreshAutoOrderList,
+// removeOrderList) are installed with the monitoring and the order link.
+bool AutoOrderIsOn() { return gAutoOrderEnabled != 0; }
+void InstallTrackerHooks() {
+  gTrackerHooks.roundToTick = RoundToNearestTick;
+  gTrackerHooks.repaintCharts = InvalidateAllCharts;
+  gTrackerHooks.autoOrderEnabled = AutoOrderIsOn;
+}
+
 }  // namespace
 
 void ChooseDataFolder() {
@@ -59,6 +71,7 @@ void InstallStartUpHooks() {
   gWindowHooks.onMainCommand = OnMainCommand;
   gWindowHooks.saveEverythingAtExit = SaveEverythingAtExit;
   InstallScenarioHooks();
+  InstallTrackerHooks();
 }
 
 bool LoadEverythingAtStart() {

@@ -9,6 +9,8 @@ void DestroyChartPopupMenus();
 // The shown sub-menus; null before they are loaded.
 HMENU ChartPopupMenu();
 HMENU CaptionPopupMenu();
+// The tracker's sub-menu of the trend-line pop-up (PreparePellomaticSubMenu fills it).
+HMENU TrackerSubMenu();
 
 // At a point in the main window's client area.
 void ShowChartPopup(HWND owner, int x, int y);

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "analysis/position_tracker.h"
 #include "chart/chart_context.h"
 #include "window/chart_lists_win.h"
 #include "window/chart_popups_win.h"
@@ -14,6 +15,7 @@
 #include "window/main_menu_win.h"
 #include "window/main_window_controls_win.h"
 #include "window/main_window_win.h"
+#include "window/tracker_dialog_win.h"
 #include "chart/screen_pattern.h"
 #include "chart/gdi_objects_win.h"
 #include "data/stock_table.h"
@@ -199,9 +201,15 @@ LRESULT OnMainWindowNotify(HWND hwnd, LPARAM lParam) {
   return 0;
 }
 
-void StartMainWindowCommands() { gWindowHooks.runWindowCommand = RunWindowCommand; }
+void StartMainWindowCommands() {
+  gWindowHooks.runWindowCommand = RunWindowCommand;
+  gTrackerHooks.runStepDialog = RunPellomaticStepDialog;
+}
 
-void StopMainWindowCommands() { gWindowHooks.runWindowCommand = nullptr; }
+void StopMainWindowCommands() {
+  gWindowHooks.runWindowCommand = nullptr;
+  gTrackerHooks.runStepDialog = nullptr;
+}
 
 bool RenameScreenPattern(HWND owner) {
   const INT_PTR result =

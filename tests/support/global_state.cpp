@@ -8,6 +8,7 @@
 #include "analysis/analysis_hooks.h"
 #include "analysis/group_lists.h"
 #include "analysis/group_store.h"
+#include "analysis/position_tracker.h"
 #include "analysis/trend_line_store.h"
 #include "analysis/series_buffers.h"
 #include "analysis/signal_settings.h"
@@ -73,6 +74,8 @@ ScopedGlobalState::ScopedGlobalState(TestStart start) {
   Keep(gRealTimeRunning), Keep(gPastPriceRunning), Keep(gBrokerLoginFailed), Keep(gNewestQuoteDate);
   Keep(gQuoteStockCounts), Keep(gQuoteLastSeenIndexes), Keep(gQuoteCompanionRunning);
   for (ChartContext& context : gChartContexts) Keep(context.geometry);
+  // The averaging-down tracker.
+  Keep(gTrackerHooks), Keep(gPellomaticSummary), Keep(gAutoOrderEnabled);
 
   // Stores that did not exist yet are the test's own.
   const bool hadCache = gDailyCache != nullptr, hadKen = gKenTable != nullptr, hadGroups = gGroupTable != nullptr;
