@@ -205,7 +205,6 @@ TEST_F(ChartLayoutTest, LinearPricePaneWithItsOptionalLinesAndTheFullRangeOption
   context().periods[0].chartReal[kRealParabolicSar]->values[299] = 1600;
   Layout();
   EXPECT_EQ(PaneRange(0), Range(990, 1020));  // 1011, unit 10
-  EXPECT_DOUBLE_EQ(pane(0).valuePerPixel, 30.0 / Height(pane(0).plot));
   EXPECT_EQ(ValueToPaneY(view_, context(), 0, 990), pane(0).plot.bottom);
   view_.paneFlags[0] = kPaneFlagSigma2;  // 800..1300, unit 75
   Layout();
@@ -228,8 +227,6 @@ TEST_F(ChartLayoutTest, LogarithmicScalesAlsoServeTheIchimokuPane) {
     SetPanes({kind}, kPaneFlagLogScale);
     Layout();
     const PaneRecord& p = pane(0);
-    EXPECT_DOUBLE_EQ(p.log10Min, std::log10(p.minValue)) << kind;
-    EXPECT_GT(p.valuePerPixel, 0) << kind;
     // Halfway up in log units is the geometric mean.
     const int32_t mean = static_cast<int32_t>(std::sqrt(double(p.minValue) * p.maxValue));
     EXPECT_NEAR(PaneValueToY(view_, context(), 0, mean), (p.plot.top + p.plot.bottom) / 2, 1) << kind;
@@ -257,7 +254,6 @@ TEST_F(ChartLayoutTest, IndicatorRangesByKind) {
   // Deviation: made symmetric, then rounded; MACD: rounded -100..350, then symmetric.
   EXPECT_EQ((std::vector<Range>{PaneRange(0), PaneRange(1), PaneRange(2), PaneRange(3), PaneRange(4)}),
             (std::vector<Range>{{-12500, 12500}, {-1250, 1250}, {-350, 350}, {-10000, 10000}, {0, 5250}}));
-  EXPECT_DOUBLE_EQ(pane(3).valuePerPixel, 20000.0 / Height(pane(3).plot));
 }
 
 TEST_F(ChartLayoutTest, PanesWithNoBarsInRangeGetAFallbackRangeNotAnInvertedOne) {
@@ -387,7 +383,8 @@ TEST_F(ChartCoordsTest, TickStepsRoundingAndBarsBetweenDates) {
             Row(1, -1, 0, 0, -1, -1, -12, -1, 8));
 }
 
-TEST_F(ChartCoordsTest, BarIndicesAndDatesRoundTripInsideAndOutsideTheData) {
+// Trade marks on longer periods cover the whole bar.
+TEST_F(ChartCoordsTest, BarIndicesAndDatesRoundTripInsideAndOutsideTheDataAndMarkTrades) {
   for (int period = 0; period < kPeriodCount; ++period) {
     view_.period = period;
     for (int i = -40; i < kBars + 12; ++i)
@@ -397,12 +394,6 @@ TEST_F(ChartCoordsTest, BarIndicesAndDatesRoundTripInsideAndOutsideTheData) {
   // Over the new-year days; a Saturday finds the next trading day.
   EXPECT_EQ(Row(DateOfBarIndex(view_, context(), -1), DateToBarIndex(view_, context(), MakePackedDate(2023, 1, 7))),
             Row(MakePackedDate(2022, 12, 30), 3));
-  context().periods[0].bars->count = 0;
-  EXPECT_EQ(Row(DateOfBarIndex(view_, context(), 5), DateToBarIndex(view_, context(), MakePackedDate(2023, 1, 7))),
-            Row(0, 0));
-}
-
-TEST_F(ChartCoordsTest, TradeMarksOnLongerPeriodsCoverTheWholeBar) {
   const PackedDate week = context().periods[1].bars->bars[1].date;
   const PackedDate midWeek = AddCalendarDays(week, -2);
   view_.period = 1;
@@ -411,11 +402,14 @@ TEST_F(ChartCoordsTest, TradeMarksOnLongerPeriodsCoverTheWholeBar) {
             Row(1, 1, 0, 0));
   view_.period = 0;
   EXPECT_EQ(IsTradeMarkBar(view_, context(), 3, AddCalendarDays(DailyDate(3), -1)), 0);
+  context().periods[0].bars->count = 0;
+  EXPECT_EQ(Row(DateOfBarIndex(view_, context(), 5), DateToBarIndex(view_, context(), MakePackedDate(2023, 1, 7))),
+            Row(0, 0));
 }
 
 // Every pixel of a visible bar's column finds that bar again, on the painters'
 // centre line; a dragged point snaps to that centre and stays there when dragged again.
-TEST_F(ChartCoordsTest, EveryVisibleBarIsFoundAgainByTheCursorAndDraggedPointsSnapToItsCentre) {
+TEST_F(ChartCoordsTest, EveryVisibleBarIsFoundAgainByTheCursorAndDraggedPointsSnapToItsCentreInsideThePane) {
   const ChartGeometry& g = geometry();
   const int y0 = (context().panes[0].plot.top + context().panes[0].plot.bottom) / 2;
   for (int i = g.lastBar - g.visibleBars - 3; i <= g.lastBar; ++i)
@@ -436,14 +430,11 @@ TEST_F(ChartCoordsTest, EveryVisibleBarIsFoundAgainByTheCursorAndDraggedPointsSn
   int32_t value = 0;
   PointToBarAndValue(view_, context(), 0, &x, &bar, &y, &value);
   EXPECT_EQ(bar, 0);
-}
-
-TEST_F(ChartCoordsTest, TheCursorMissesOutsideThePaneAndUnderTheDetailWindow) {
+  // The signal strip belongs to the pane; left of the plot, the bottom edge, no
+  // view, no such pane and under the detail window do not.
   const PaneRecord& p = context().panes[0];
-  const int x = p.plot.right - 20;
-  int bar = -1, cx = x, cy = p.plot.top + 5;
-  int32_t value = 0;
-  // The signal strip belongs to the pane; left of the plot, the bottom edge, no view, no such pane do not.
+  x = p.plot.right - 20;
+  int cx = x, cy = p.plot.top + 5;
   EXPECT_EQ(
       Row(Cursor(x, p.fullPlot.top + 2, &bar), Cursor(p.plot.left - 1, p.plot.top + 5, &bar),
           Cursor(x, p.fullPlot.bottom, &bar), GetCursorBarAndValue(nullptr, &context(), 0, &cx, &cy, &bar, &value),
@@ -485,19 +476,16 @@ TEST_F(ChartCoordsTest, CursorValuesSnapByPaneKindAndAnUnscaledPaneGivesFiniteAn
 }
 
 TEST_F(ChartCoordsTest, LinesAreHitAtTheirHandlesAndAlongTheirLengthOnly) {
-  struct Case {
-    int x1, y1, x2, y2, width, x, y, hit;
-  };
   // The handles, then the length but not its extension; close ends take the whole
   // line, a flat one a 4-pixel box; two dates on one bar share an x: a vertical
   // line, no division by zero.
-  const Case cases[] = {
+  constexpr int kCases[][8] = {
       {100, 100, 300, 200, 2, 103, 96, 2},  {100, 100, 300, 200, 2, 292, 208, 3}, {100, 100, 106, 104, 2, 103, 102, 1},
       {100, 100, 300, 200, 1, 200, 150, 1}, {100, 100, 300, 200, 1, 200, 157, 0}, {100, 100, 300, 200, 1, 400, 250, 0},
       {300, 200, 100, 100, 1, 20, 60, 0},   {100, 100, 900, 101, 1, 500, 102, 1}, {200, 100, 200, 300, 1, 207, 250, 1},
       {200, 100, 200, 300, 1, 200, 350, 0}, {100, 150, 300, 150, 1, 250, 158, 1}, {100, 150, 300, 150, 1, 320, 150, 0}};
-  for (const Case& c : cases)
-    EXPECT_EQ(HitTestLineEnds(c.x1, c.y1, c.x2, c.y2, c.width, c.x, c.y), c.hit) << c.x << "," << c.y;
+  for (const auto& [x1, y1, x2, y2, width, x, y, hit] : kCases)
+    EXPECT_EQ(HitTestLineEnds(x1, y1, x2, y2, width, x, y), hit) << x << "," << y;
   int line = 7;
   EXPECT_EQ(HitTestTrendLines(view_, context(), 0, 300, 100, &line), 0);  // no store yet
   EXPECT_EQ(line, -1);
@@ -611,17 +599,14 @@ TEST(PaneLevelsTest, ScaleDivisionsByPaneHeightAndRange) {
   // Centred on y, right edge 4 pixels in; the end labels are kept 2 pixels inside.
   PaneLabel labels[kMaxPaneDivisions];
   BuildScaleDivisions(MakePane(20, 200, 0, 10000), 5, kPercentDivisor, kT, kH, labels);
-  EXPECT_EQ(Row(labels[1].rect.left, labels[1].rect.top, labels[1].rect.right, labels[1].rect.bottom),
-            Row(0, 164, 56, 176));
+  EXPECT_EQ(Ltrb(labels[1].rect), (Ltrb4{0, 164, 56, 176}));
   EXPECT_EQ(Row(labels[0].rect.top, labels[0].rect.bottom, labels[4].rect.top, labels[4].rect.bottom),
             Row(206, 218, 22, 34));
   const Rect scale{10, 100, 70, 150};
   EXPECT_EQ(Ltrb(PaneLabelRect(scale, 125, 13)), (Ltrb4{10, 119, 66, 132}));
   EXPECT_EQ(Row(PaneLabelRect(scale, 100, 13).top, PaneLabelRect(scale, 150, 13).bottom), Row(102, 148));
-}
-
-TEST(PaneLevelsTest, ValuesAreRoundedHalfAwayFromZeroOrCutToWholeUnits) {
-  // Kept within the int range; other divisors write whole units, cut toward zero.
+  // Values are rounded half away from zero, kept within the int range; other
+  // divisors write whole units, cut toward zero.
   std::string texts;
   for (double value : {12.5, -12.5, -0.4, 2499.9999, 1e12}) texts += Formatted(FormatDivisionValue, value, 100) + " ";
   for (double value : {-1999.0, 2999.0}) texts += Formatted(FormatDivisionValue, value, 1000) + " ";
@@ -703,20 +688,18 @@ TEST(PaneLevelsTest, EveryKindHasItsLinesColoursAndFirstBars) {
   std::vector<int> counts;
   for (int kind = kPaneCandles; kind <= kPaneKindCount; ++kind) counts.push_back(GetPaneLines(kind, params, lines));
   EXPECT_EQ(counts, (std::vector<int>{0, 0, 2, 3, 3, 3, 2, 2, 3, 1, 3, 2, 1, 1, 0}));
-  struct Expected {
-    int kind, line, series, color, firstIndex, flagBit;
-  };
-  const Expected table[] = {{kPaneVolume, 0, kIntVolumeAverage0, kColorVolumeAverage0, 106, 0},
-                            {kPaneRsi, 2, kIntRsi0 + 2, kColorRsi0 + 2, 110, 2},
-                            {kPaneStochastics, 1, kIntStochSD, kColorStochSD, 122, -1},  // %D and %SD, not %K
-                            {kPaneMacd, 0, kIntMacdLine, kColorMacd, 125, -1},
-                            {kPaneDmi, 2, kIntAdx, kColorAdx, 128, -1},
-                            {kPaneObv, 1, kIntObvEma, kColorObvEma, 134, -1}};
-  for (const Expected& e : table) {
-    GetPaneLines(e.kind, params, lines);
-    const PaneLine& l = lines[e.line];
-    EXPECT_EQ(Row(l.series, l.colorSlot, l.firstIndex, l.flagBit), Row(e.series, e.color, e.firstIndex, e.flagBit))
-        << e.kind << " line " << e.line;
+  // Kind, line, series, colour, first index and flag bit.
+  constexpr int kTable[][6] = {{kPaneVolume, 0, kIntVolumeAverage0, kColorVolumeAverage0, 106, 0},
+                               {kPaneRsi, 2, kIntRsi0 + 2, kColorRsi0 + 2, 110, 2},
+                               {kPaneStochastics, 1, kIntStochSD, kColorStochSD, 122, -1},  // %D and %SD, not %K
+                               {kPaneMacd, 0, kIntMacdLine, kColorMacd, 125, -1},
+                               {kPaneDmi, 2, kIntAdx, kColorAdx, 128, -1},
+                               {kPaneObv, 1, kIntObvEma, kColorObvEma, 134, -1}};
+  for (const auto& [kind, line, series, color, firstIndex, flagBit] : kTable) {
+    GetPaneLines(kind, params, lines);
+    const PaneLine& l = lines[line];
+    EXPECT_EQ(Row(l.series, l.colorSlot, l.firstIndex, l.flagBit), Row(series, color, firstIndex, flagBit))
+        << kind << " line " << line;
   }
   const uint16_t periods[] = {25, 5, 10, 0, 6, 75};
   for (int k = 0; k < 3; ++k) {
@@ -734,7 +717,9 @@ TEST(PaneLevelsTest, EveryKindHasItsLinesColoursAndFirstBars) {
   }
 }
 
-TEST(PaneLevelsTest, VolumeLabelsFollowThePlotAndTextHeightsAndShrinkToFit) {
+// Volume labels follow the plot and text heights and shrink to fit; volume bars
+// rise from the minimum and are never empty.
+TEST(PaneLevelsTest, VolumeLabelsAndBars) {
   // d = h / 10 against 2T = 24, trunc(2T/3) = 8, trunc(T/3) = 4.
   EXPECT_EQ(Row(VolumeLabelCount(250, kT), VolumeLabelCount(249, kT), VolumeLabelCount(90, kT),
                 VolumeLabelCount(89, kT), VolumeLabelCount(50, kT), VolumeLabelCount(49, kT), VolumeLabelCount(0, kT),
@@ -746,24 +731,16 @@ TEST(PaneLevelsTest, VolumeLabelsFollowThePlotAndTextHeightsAndShrinkToFit) {
   EXPECT_EQ(VolumeDivisions(MakePane(0, 195, 1000000, 2000000)),
             "1,000,000@195 1,250,000@147= 1,500,000@98= 1,750,000@49= 2,000,000@0");
   EXPECT_EQ(VolumeDivisions(MakePane(0, 0, 0, 0)), "0@0 0@0");
-}
-
-TEST(PaneLevelsTest, VolumeBarsRiseFromTheMinimumAndAreNeverEmpty) {
   EXPECT_EQ(Ltrb(VolumeBarRect(MakePane(20, 100, 0, 1000), 100, 7, 500)), (Ltrb4{97, 70, 104, 120}));
-  struct Case {
-    int height;
-    int32_t min, max, volume;
-    int top, bottom;
-  };
-  // Zero height: one row, inside the plot; a negative minimum does not lift the
-  // bars; below the minimum.
-  const Case cases[] = {
+  // Height, minimum, maximum, volume, top and bottom. Zero height: one row, inside
+  // the plot; a negative minimum does not lift the bars; below the minimum.
+  constexpr int kCases[][6] = {
       {100, 0, 1000, 0, 119, 120},    {100, 0, 1000, 1000, 20, 120},   {100, -1000, 1000, -1000, 119, 120},
       {100, -1000, 1000, 0, 70, 120}, {100, 500, 1500, 1000, 70, 120}, {100, 500, 1500, 100, 119, 120},
       {1, 0, 0, 5000, 20, 21}};
-  for (const Case& c : cases) {
-    const Rect bar = VolumeBarRect(MakePane(20, c.height, c.min, c.max), 100, 7, c.volume);
-    EXPECT_EQ(Row(bar.top, bar.bottom), Row(c.top, c.bottom)) << &c - cases;
+  for (const auto& [height, min, max, volume, top, bottom] : kCases) {
+    const Rect bar = VolumeBarRect(MakePane(20, height, min, max), 100, 7, volume);
+    EXPECT_EQ(Row(bar.top, bar.bottom), Row(top, bottom)) << height << " " << min << " " << volume;
   }
 }
 
@@ -773,10 +750,17 @@ std::vector<int32_t> LabelValues(const PriceScaleMarks& marks) {
   return values;
 }
 
-TEST(PriceScaleTest, NineHundredToThirteenHundredOnAHundredPixels) {
-  const PaneRecord pane = MakePane(100, 100, 900, 1300);
+// A maximum below five, an unscaled pane and one without height have no label.
+TEST(PriceScaleTest, NineHundredToThirteenHundredOnAHundredPixelsAndNoneWithoutAScale) {
+  PaneRecord unscaled = MakePane(0, 100, 0, 1000), flat = MakePane(100, 0, 0, 1000);
+  unscaled.valuePerPixel = 0;
+  flat.valuePerPixel = 10;
   PriceScaleMarks marks;
-  ComputePriceScaleMarks(pane, false, kT, &marks);
+  for (const PaneRecord& pane : {MakePane(0, 100, 0, 4), unscaled, flat}) {
+    ComputePriceScaleMarks(pane, false, kT, &marks);
+    EXPECT_EQ(marks.count, 0) << pane.maxValue;
+  }
+  ComputePriceScaleMarks(MakePane(100, 100, 900, 1300), false, kT, &marks);
   EXPECT_EQ(LabelValues(marks), (std::vector<int32_t>{900, 1000, 1300}));
   // 900 sits on the bottom, its label moved up inside the scale; 1,300 on the top.
   EXPECT_EQ(Row(marks.marks[0].y, marks.marks[0].label.bottom, marks.marks[1].y, marks.marks[1].label.top),
@@ -784,17 +768,6 @@ TEST(PriceScaleTest, NineHundredToThirteenHundredOnAHundredPixels) {
   EXPECT_EQ(Row(marks.marks[2].y, marks.marks[2].label.top), Row(100, 101));
   for (int i = 0; i < marks.count; ++i)
     EXPECT_EQ(Row(marks.marks[i].labelled, marks.marks[i].label.left, marks.marks[i].label.right), Row(true, 0, 56));
-}
-
-TEST(PriceScaleTest, AMaximumBelowFiveHasNoLabelAndNoScaleHasNoLabel) {
-  PaneRecord unscaled = MakePane(0, 100, 0, 1000), flat = MakePane(100, 0, 0, 1000);
-  unscaled.valuePerPixel = 0;  // never computed
-  flat.valuePerPixel = 10;     // no height
-  for (const PaneRecord& pane : {MakePane(0, 100, 0, 4), unscaled, flat}) {
-    PriceScaleMarks marks;
-    ComputePriceScaleMarks(pane, false, kT, &marks);
-    EXPECT_EQ(marks.count, 0) << pane.maxValue;
-  }
 }
 
 TEST(PriceScaleTest, LabelsNeverOverlapNeverExceedFiftyAndStopPastThirtyPercent) {
@@ -1029,6 +1002,11 @@ TEST_F(VolumeCloudTest, ABarSpreadsItsVolumeByTheWeightsOfItsWholeRange) {
   for (int bar = 340; bar <= 380; ++bar)
     for (int b = 0; b < kVolumeCloudBands; ++b) ASSERT_EQ(VolumeCloudLevel(cloud_, bar, b), 0) << bar << " " << b;
   EXPECT_EQ(VolumeCloudLevel(cloud_, 381, 20), 32);
+  // Logarithmic panes cut bands in log units: log10 just above 3 is band 0, near the top band 49.
+  bars_->bars[350] = {0, 1001, 1002, 1001, 1002, 1000};
+  bars_->bars[351] = {0, 1490, 1495, 1490, 1495, 1000};
+  AccumulateVolumeCloud(*bars_, CloudPane(), true, 0, 300, 399, &cloud_);
+  EXPECT_TRUE(VolumeCloudLevel(cloud_, 351, 0) > 0 && VolumeCloudLevel(cloud_, 352, 49) > 0);
 }
 
 TEST_F(VolumeCloudTest, NoVolumesNoRangeOrBadBarsLeaveNothingToDraw) {
@@ -1047,13 +1025,6 @@ TEST_F(VolumeCloudTest, NoVolumesNoRangeOrBadBarsLeaveNothingToDraw) {
   EXPECT_EQ(VolumeCloudLevel(cloud_, 351, 20), 0);
 }
 
-TEST_F(VolumeCloudTest, LogarithmicPanesCutBandsInLogUnits) {
-  bars_->bars[350] = {0, 1001, 1002, 1001, 1002, 1000};  // log10 just above 3: band 0
-  bars_->bars[351] = {0, 1490, 1495, 1490, 1495, 1000};  // near the top: band 49
-  AccumulateVolumeCloud(*bars_, CloudPane(), true, 0, 300, 399, &cloud_);
-  EXPECT_TRUE(VolumeCloudLevel(cloud_, 351, 0) > 0 && VolumeCloudLevel(cloud_, 352, 49) > 0);
-}
-
 using MakeFont = void (*)(const LogFontImage&, int, int, LogFontImage*);
 
 LogFontImage Made(MakeFont make, const LogFontImage& setting, int height, int pitch) {
@@ -1065,7 +1036,7 @@ LogFontImage Made(MakeFont make, const LogFontImage& setting, int height, int pi
 
 bool Same(const LogFontImage& a, const LogFontImage& b) { return memcmp(&a, &b, sizeof a) == 0; }
 
-TEST(GdiRulesTest, ContrastColoursStayReadableAndCentringTruncatesTheHalves) {
+TEST(GdiRulesTest, ContrastColoursCentringAndFontRequestsWithFaceNamesAlwaysTerminated) {
   // Channels are taken one by one; the unused top byte is ignored.
   EXPECT_EQ(Row(ContrastTextColor(0xFFFFFF), ContrastTextColor(0x000000), ContrastTextColor(0x808080),
                 ContrastTextColor(0x7F7F7F), ContrastTextColor(0xFF00FF80)),
@@ -1074,12 +1045,9 @@ TEST(GdiRulesTest, ContrastColoursStayReadableAndCentringTruncatesTheHalves) {
   CenterRectInRect({10, 20, 20, 31}, &inner);
   CenterRectInRect({0, 0, 10, 10}, &wide);  // a larger inner rectangle sticks out on both sides
   EXPECT_EQ(std::make_pair(Ltrb(inner), Ltrb(wide)), std::make_pair(Ltrb4{12, 23, 17, 27}, Ltrb4{-10, 4, 20, 6}));
-}
-
-// Without a face only the height, Shift-JIS and the pitch are asked for; a named
-// font keeps its style with the new height (width 0, the pitch unused), and the
-// dialog's copy keeps its width too.
-TEST(GdiRulesTest, FontRequestsAndDialogCopiesWithFaceNamesAlwaysTerminated) {
+  // Without a face only the height, Shift-JIS and the pitch are asked for; a named
+  // font keeps its style with the new height (width 0, the pitch unused), and the
+  // dialog's copy keeps its width too.
   const LogFontImage named = {-17, 9, 0, 0, 700, 1, 0, 0, 0, 0, 0, 0, 0x31, "ＭＳ ゴシック"};
   LogFontImage leftOver{};
   leftOver.weight = 900;  // without a face the setting is not used
@@ -1119,7 +1087,7 @@ constexpr int kBackdropSlots[][2] = {{kColorCloud, kColorCloudAlone},
 // Every index, out of range ones too, loads a whole palette and leaves the
 // spare slots empty; lines stay visible on its ground and backdrops stay near
 // it so that candles and lines show over them.
-TEST(PaletteTest, EachPaletteFillsEveryDialogSlotWithVisibleLinesAndLightBackdrops) {
+TEST(PaletteTest, EachPaletteFillsEveryDialogSlotWithVisibleLinesAndLightBackdropsAndFillsOnlyAnEmptyOne) {
   ScopedGlobalState globals;
   for (int index : {0, 2, 7, -1, 1}) {
     std::fill(std::begin(gPaletteColors), std::end(gPaletteColors), 0x123456u);
@@ -1140,10 +1108,7 @@ TEST(PaletteTest, EachPaletteFillsEveryDialogSlotWithVisibleLinesAndLightBackdro
       }
   }
   EXPECT_LT(Brightness(gPaletteColors[kColorBackground]), 384);  // black: the volume cloud takes its dark ramp
-}
-
-TEST(PaletteTest, OnlyAnEmptyPaletteIsReplaced) {
-  ScopedGlobalState globals;
+  // Only an empty palette is replaced at start-up.
   std::fill(std::begin(gPaletteColors), std::end(gPaletteColors), 0u);
   EXPECT_TRUE(IsPaletteEmpty(gPaletteColors));
   gBuiltinPaletteIndex = 1;
