@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -122,7 +123,15 @@ TEST_F(ChartLoadingTest, ANewestViewStaysNewestAndAScrolledOneKeepsItsIndex) {
   EXPECT_EQ(View(0).lastBarIndex, 120);
 }
 
-TEST_F(ChartLoadingTest, MissingStocksFallBackToTheReferenceIndex) {
+// A stock left out of the table falls back to the reference index; another stock
+// leaves nothing of the first, not even a forecast.
+TEST_F(ChartLoadingTest, MissingStocksFallBackToTheReferenceIndexAndAnotherStockLeavesNothingOfTheFirst) {
+  ShowCharts({{stocks_[0], 0}, {stocks_[1], 0}});
+  CommitForecast(0, 3, 3);
+  View(0).stockCode = stocks_[1];
+  LoadChartSeries(0, 0);  // even a reload that keeps forecasts
+  EXPECT_EQ(Forecast(0), Row(kForecastNone, 0));
+  EXPECT_EQ(ContextDifferences(gChartContexts[0], gChartContexts[1]), "");
   ShowCharts({{StringToCode("9998"), 0}});
   EXPECT_EQ(Row(View(0).stockCode, Daily(0).count), Row(kIndex, kBars));
   View(0).stockCode = stocks_[0];
@@ -134,15 +143,6 @@ TEST_F(ChartLoadingTest, MissingStocksFallBackToTheReferenceIndex) {
     EXPECT_EQ(Row(block.rawBars->count, block.bars->count, block.chartReal[kRealCloseAverage0]->count), Row(0, 0, 0));
   EXPECT_FALSE(IsForecastEditPosition(0, 0, 0));
   EraseForecastCandle();
-}
-
-TEST_F(ChartLoadingTest, AnotherStockLeavesNothingOfTheFirst) {
-  ShowCharts({{stocks_[0], 0}, {stocks_[1], 0}});
-  CommitForecast(0, 3, 3);
-  View(0).stockCode = stocks_[1];
-  LoadChartSeries(0, 0);  // even a reload that keeps forecasts
-  EXPECT_EQ(Forecast(0), Row(kForecastNone, 0));
-  EXPECT_EQ(ContextDifferences(gChartContexts[0], gChartContexts[1]), "");
 }
 
 // Committed forecasts survive only reloads that keep them; a carried one keeps
@@ -362,15 +362,14 @@ TEST(CrossHairRange, TheFirstBarAfterTheFromDateUpToTheToDate) {
   BarSeries series{};
   series.count = 4;
   for (int i = 0; i < 4; ++i) series.bars[i].date = MakePackedDate(2026, 3, 6 + 7 * i);
-  struct Case {
-    int fromDay, toMonth, toDay, first, last;  // March `fromDay` to `toMonth`/`toDay`; -1: none
-  };
-  // Bar 0 counts; a range after the last bar finds none.
-  for (const Case& c : {Case{1, 3, 2, 0, 0}, Case{6, 3, 20, 1, 2}, Case{14, 3, 30, 2, 3}, Case{27, 4, 30, -1, -1}}) {
+  // March `fromDay` to `toMonth`/`toDay`, the first and last bar found (-1: none). Bar 0 counts; a
+  // range after the last bar finds none.
+  constexpr int kCases[][5] = {{1, 3, 2, 0, 0}, {6, 3, 20, 1, 2}, {14, 3, 30, 2, 3}, {27, 4, 30, -1, -1}};
+  for (const auto& [fromDay, toMonth, toDay, wantFirst, wantLast] : kCases) {
     int first = -1, last = -1;
-    const bool found = FindSeriesBarRange(series, MakePackedDate(2026, 3, c.fromDay),
-                                          MakePackedDate(2026, c.toMonth, c.toDay), &first, &last);
-    EXPECT_EQ(Row(found, first, last), Row(c.first >= 0, c.first, c.last)) << c.fromDay;
+    const bool found = FindSeriesBarRange(series, MakePackedDate(2026, 3, fromDay),
+                                          MakePackedDate(2026, toMonth, toDay), &first, &last);
+    EXPECT_EQ(Row(found, first, last), Row(wantFirst >= 0, wantFirst, wantLast)) << fromDay;
   }
   int first = -1, last = -1;
   series.count = 0;
@@ -507,13 +506,11 @@ TEST_F(ChartScrollTest, WeeklyAndBackToDailyKeepsTheRightEdgeDate) {
   EXPECT_EQ(View(0).lastBarIndex, PeriodSeries(0, 1).count - 1 + 7);
   SetChartPeriod(0, 0);
   EXPECT_EQ(View(0).lastBarIndex, kBars + 6);
-}
-
-TEST_F(ChartScrollTest, APeriodChangeOnAnEmptySeriesStillChangesThePeriod) {
+  // On an empty series the period still changes: the weekly bars are loaded,
+  // with no date to align to the position stays.
   SetChartScrollPos(0, 50, 1);
   gChartContexts[0].periods[0].bars->count = 0;
   SetChartPeriod(0, 1);
-  // The weekly bars are loaded; with no date to align to the position stays.
   EXPECT_EQ(Row(View(0).period, PeriodSeries(0, 1).count > 50, View(0).lastBarIndex), Row(1, true, 50));
   SetChartPeriod(-1, 0);
   EXPECT_EQ(View(0).period, 1);
@@ -555,8 +552,16 @@ class ChartEditingTest : public LinkedChartsTest {
   static std::vector<int> GroupIndices() { return {View(0).groupIndex, View(1).groupIndex, View(2).groupIndex}; }
 };
 
+// Without a selected chart pane commands do nothing.
 TEST_F(ChartEditingTest, APaneKindIsInsertedBelowTheSelectedPaneAndRemovedWhenShown) {
+  gSelectedChart = -1;
   gSelectedPane = 0;
+  ToggleChartPane(kPaneObv);
+  RemoveSelectedPane();
+  MoveSelectedPane(kPaneToBottom);
+  TogglePaneFlagBit(3);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(KindsOf(i), (Kinds{kPaneCandles, kPaneVolume, kPaneRsi})) << i;
+  gSelectedChart = 1;
   EXPECT_EQ(OnMainCommand(nullptr, IDM_PANE_OBV), 1);
   EXPECT_EQ(KindsOf(1), (Kinds{kPaneCandles, kPaneObv, kPaneVolume, kPaneRsi}));
   // A new pane starts with flags 1; flags move with their kinds.
@@ -582,47 +587,29 @@ TEST_F(ChartEditingTest, TwelvePanesAreTheMostAndAShownKindStillGoes) {
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
 }
 
-TEST_F(ChartEditingTest, WithoutASelectedChartPaneCommandsDoNothing) {
-  gSelectedChart = -1;
-  gSelectedPane = 0;
-  ToggleChartPane(kPaneObv);
-  RemoveSelectedPane();
-  MoveSelectedPane(kPaneToBottom);
-  TogglePaneFlagBit(3);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(KindsOf(i), (Kinds{kPaneCandles, kPaneVolume, kPaneRsi})) << i;
-}
-
-TEST_F(ChartEditingTest, PanesMoveWithTheirFlagsAndTheSelectionFollows) {
+TEST_F(ChartEditingTest, PanesMoveWithTheirFlagsAndTheSelectionFollowsAndFlagBitsFlip) {
   gSelectedPane = 2;
-  struct Move {
-    PaneMove move;
-    Kinds kinds;
-    int selected;
-  };
-  const Move moves[] = {
+  const std::tuple<PaneMove, Kinds, int> moves[] = {
       {kPaneToTop, {kPaneRsi, kPaneCandles, kPaneVolume}, 0},
       {kPaneUp, {kPaneRsi, kPaneCandles, kPaneVolume}, 0},  // already on top
       {kPaneDown, {kPaneCandles, kPaneRsi, kPaneVolume}, 1},
       {kPaneToBottom, {kPaneCandles, kPaneVolume, kPaneRsi}, 2},
       {kPaneDown, {kPaneCandles, kPaneVolume, kPaneRsi}, 2},  // already last
   };
-  for (const Move& m : moves) {
-    MoveSelectedPane(m.move);
-    EXPECT_EQ(KindsOf(1), m.kinds) << m.move;
-    EXPECT_EQ(Row(gSelectedPane, View(1).paneFlags[m.selected]), Row(m.selected, 0x12)) << m.move;
+  for (const auto& [move, kinds, selected] : moves) {
+    MoveSelectedPane(move);
+    EXPECT_EQ(KindsOf(1), kinds) << move;
+    EXPECT_EQ(Row(gSelectedPane, View(1).paneFlags[selected]), Row(selected, 0x12)) << move;
   }
   gSelectedPane = 0;
   OnMainCommand(nullptr, IDM_PANE_REMOVE);
   EXPECT_EQ(KindsOf(1), (Kinds{kPaneVolume, kPaneRsi}));
   EXPECT_EQ(gSelectedPane, -1) << "removing the top pane leaves none selected";
-}
-
-TEST_F(ChartEditingTest, PaneFlagBitsFlipModulo32) {
-  gSelectedPane = 1;
+  gSelectedPane = 0;  // the volume pane's flag bits flip modulo 32
   OnMainCommand(nullptr, IDM_PANE_FLAG_FIRST + 15);
-  EXPECT_EQ(View(1).paneFlags[1], (0x11u | kPaneFlagLogScale));
-  OnMainCommand(nullptr, IDM_PANE_FLAG_FIRST + 47);  // 47 mod 32 = 15
-  EXPECT_EQ(View(1).paneFlags[1], 0x11u);
+  EXPECT_EQ(View(1).paneFlags[0], (0x11u | kPaneFlagLogScale));
+  OnMainCommand(nullptr, IDM_PANE_FLAG_FIRST + 47);
+  EXPECT_EQ(View(1).paneFlags[0], 0x11u);
 }
 
 TEST_F(ChartEditingTest, AddingCopiesTheSelectedViewWithoutLinksUpToThreeCharts) {
@@ -879,28 +866,20 @@ TEST_F(ScreenPatternTest, APaneSelectionBeyondThePanesIsClearedAndACopyKeepsItsN
   EXPECT_EQ(CopyScreenPattern(12), 0);
 }
 
-TEST_F(PatternFileTest, ExportWritesTagPatternsAndAllPaneHeights) {
-  gPaneHeights[19] = 77;
-  QueueFileDialogAnswer(folder_.path() + "out.dat");
-  ASSERT_EQ(ExportScreenPatterns(), 1);
-  const auto dialogs = TakeRecordedFileDialogs();
-  ASSERT_EQ(dialogs.size(), 1u);
-  EXPECT_TRUE(dialogs[0].save && dialogs[0].title == "保存する画面パターンファイルを指定してください。");
-  EXPECT_EQ(dialogs[0].filter, std::string("(*.dat)\0*.dat\0\0", 15));
-  const auto bytes = ReadWholeFile(folder_.path() + "out.dat");
-  ASSERT_EQ(bytes.size(), 5232u);
-  EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 8),
-            (std::vector<uint8_t>{0x03, 0x00, 0x16, 0x03, 0, 0, 0, 0}));
-  EXPECT_EQ(memcmp(bytes.data() + 8, gScreenPatterns, 5184), 0);
-  EXPECT_EQ(memcmp(bytes.data() + 5192, gPaneHeights, 40), 0);
-}
-
+// The export writes the tag, the patterns and all pane heights; importing them
+// again restores them and shows the first.
 TEST_F(PatternFileTest, ARoundTripRestoresPatternsAndHeightsAndShowsTheFirst) {
   const ScreenPatternFile file = SampleFile();
   memcpy(gScreenPatterns, file.patterns, sizeof file.patterns);
   memcpy(gPaneHeights, file.paneHeights, sizeof file.paneHeights);
   QueueFileDialogAnswer(folder_.path() + "saved.dat");
   ASSERT_EQ(ExportScreenPatterns(), 1);
+  const auto bytes = ReadWholeFile(folder_.path() + "saved.dat");
+  ASSERT_EQ(bytes.size(), 5232u);
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 8),
+            (std::vector<uint8_t>{0x03, 0x00, 0x16, 0x03, 0, 0, 0, 0}));
+  EXPECT_EQ(memcmp(bytes.data() + 8, gScreenPatterns, 5184), 0);
+  EXPECT_EQ(memcmp(bytes.data() + 5192, gPaneHeights, 40), 0);
   const SettingsBlock exported = gSettings;
   SetDefaultSettings();
   gCurrentPattern = 0;
@@ -914,6 +893,8 @@ TEST_F(PatternFileTest, ARoundTripRestoresPatternsAndHeightsAndShowsTheFirst) {
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
   const auto dialogs = TakeRecordedFileDialogs();
   ASSERT_EQ(dialogs.size(), 2u);
+  EXPECT_TRUE(dialogs[0].save && dialogs[0].title == "保存する画面パターンファイルを指定してください。");
+  EXPECT_EQ(dialogs[0].filter, std::string("(*.dat)\0*.dat\0\0", 15));
   EXPECT_TRUE(!dialogs[1].save && dialogs[1].title == "読み込む画面パターンファイルを指定してください。");
 }
 
@@ -933,29 +914,17 @@ TEST_F(PatternFileTest, TheOlderFormKeepsPaneHeightsTwelveToNineteenAndOldValues
   EXPECT_EQ(gPaneHeights[15], 40);
 }
 
-TEST_F(PatternFileTest, AWrongSizeOrTagIsRefusedAndChangesNothing) {
-  const ScreenPatternFile good = SampleFile();
-  const std::vector<uint8_t> full = FileBytes(good, sizeof good);
+// In both forms.
+TEST_F(PatternFileTest, AWrongSizeTagOrRecordOutOfRangeIsRefusedAndChangesNothing) {
+  const std::vector<uint8_t> full = FileBytes(SampleFile(), sizeof(ScreenPatternFile));
   for (size_t size : {size_t{0}, size_t{5215}, full.size() - 1, full.size() + 1}) {
     std::vector<uint8_t> bytes = full;
     bytes.resize(size, 0);
     ExpectRefused(bytes, (std::to_string(size) + " bytes").c_str());
   }
-  ScreenPatternFile tagged = good;
-  tagged.tag = 0x03160004;
-  ExpectRefused(FileBytes(tagged, sizeof tagged), "tag");
-  ExpectRefused(FileBytes(tagged, kOldScreenPatternFileSize), "old form's tag");
-  tagged = good;
-  tagged.reserved = 1;
-  ExpectRefused(FileBytes(tagged, sizeof tagged), "second word");
-}
-
-TEST_F(PatternFileTest, RecordsOutOfRangeAreRefusedAndChangeNothing) {
-  struct Fault {
-    const char* what;
-    void (*apply)(ScreenPatternFile&);
-  };
-  const Fault faults[] = {
+  const std::pair<const char*, void (*)(ScreenPatternFile&)> faults[] = {
+      {"tag", [](ScreenPatternFile& f) { f.tag = 0x03160004; }},
+      {"second word", [](ScreenPatternFile& f) { f.reserved = 1; }},
       {"no charts", [](ScreenPatternFile& f) { f.patterns[3].chartCount = 0; }},
       {"four charts", [](ScreenPatternFile& f) { f.patterns[3].chartCount = 4; }},
       {"13 panes", [](ScreenPatternFile& f) { f.patterns[5].views[1].paneCount = 13; }},
@@ -968,11 +937,11 @@ TEST_F(PatternFileTest, RecordsOutOfRangeAreRefusedAndChangeNothing) {
       {"negative margin", [](ScreenPatternFile& f) { f.patterns[4].views[2].rightMargin = -1; }},
       {"code", [](ScreenPatternFile& f) { f.patterns[6].views[1].stockCode = 0xFFFFFFFFu; }},
   };
-  for (const Fault& fault : faults) {
+  for (const auto& [what, apply] : faults) {
     ScreenPatternFile file = SampleFile();
-    fault.apply(file);
-    ExpectRefused(FileBytes(file, sizeof file), fault.what);
-    ExpectRefused(FileBytes(file, kOldScreenPatternFileSize), fault.what);
+    apply(file);
+    ExpectRefused(FileBytes(file, sizeof file), what);
+    ExpectRefused(FileBytes(file, kOldScreenPatternFileSize), what);
   }
 }
 
