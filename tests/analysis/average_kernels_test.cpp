@@ -80,7 +80,7 @@ TEST(AverageKernelsMatchLiteral, OverSeries) {
   ExpectMatches(ComputeRealAverage, literal::RealAverage, 3, OfShape);
 }
 
-TEST(VolumeKernelsMatchLiteral, Obv) {
+TEST(VolumeKernelsMatchLiteral, ObvAndVolumeRatio) {
   ScratchHolder scratch;
   for (int unit : {-1, 0, 1, 100, INT32_MAX}) {
     EXPECT_EQ(FirstDifference({20, 300}, 51,
@@ -93,9 +93,6 @@ TEST(VolumeKernelsMatchLiteral, Obv) {
               "")
         << "unit " << unit;
   }
-}
-
-TEST(VolumeKernelsMatchLiteral, VolumeRatio) {
   EXPECT_EQ(FirstDifference({-2, 0, 1, 2, 3, 5, 25, 75, 2560, 5118, 5119, 5120, 65535}, 52, ComputeVolumeRatio,
                             literal::VolumeRatio),
             "");
@@ -213,7 +210,7 @@ TEST(TrendKernelsMatchLiteral, ParabolicSar) {
 }
 
 // The library functions no step calls.
-TEST(KernelLibraryMatchLiteral, WindowFunctionsAtEveryBarAndBeyond) {
+TEST(KernelLibraryMatchLiteral, WindowFunctionsAtEveryBarAndBeyondAndTheHighLowPosition) {
   std::mt19937 random(61);
   for (BarsKind kind : kAllBarsKinds) {
     for (int count : {0, 1, 7, 300}) {
@@ -228,9 +225,6 @@ TEST(KernelLibraryMatchLiteral, WindowFunctionsAtEveryBarAndBeyond) {
       }
     }
   }
-}
-
-TEST(KernelLibraryMatchLiteral, HighLowPosition) {
   EXPECT_EQ(FirstDifference({-1, 0, 1, 2, 9, 26, 5120, 65535}, 62, ComputeHighLowPosition, literal::HighLowPosition),
             "");
 }

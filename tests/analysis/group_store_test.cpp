@@ -146,7 +146,8 @@ TEST_F(GroupStoreTest, NothingOnDiskGivesTheDefaultGroupsWrittenFourTimesSupplie
   EXPECT_STREQ(GetGroupName(3), "東証グロース");
 }
 
-TEST_F(GroupStoreTest, BadMainFileFallsBackToTheFirstLoadableBackup) {
+// A time-back file replaces the table, or ends the mode when it is damaged.
+TEST_F(GroupStoreTest, BadMainFileFallsBackToTheFirstLoadableBackupAndTheTimeBackFileReplacesIt) {
   WriteWholeFile("grp.dat", std::vector<uint8_t>(100));
   ASSERT_EQ(mkdir("BACKUP", 0777), 0);
   WriteWholeFile("BACKUP/grp01.dat", {});
@@ -156,11 +157,6 @@ TEST_F(GroupStoreTest, BadMainFileFallsBackToTheFirstLoadableBackup) {
   ASSERT_TRUE(LoadGroupsAtStartup());
   EXPECT_EQ(BytesOf(gGroupTable), good);
   EXPECT_EQ(ReadWholeFile("grp.dat"), good);
-}
-
-TEST_F(GroupStoreTest, TimeBackFileReplacesTheTableOrEndsTheMode) {
-  std::vector<uint8_t> main = BusyImage();
-  WriteWholeFile("grp.dat", main);
   std::vector<uint8_t> timeBack = BusyImage();
   snprintf(TableIn(timeBack).groups[0].name, kGroupNameSize, "過去");
   WriteWholeFile("grptb.dat", timeBack);
@@ -171,7 +167,7 @@ TEST_F(GroupStoreTest, TimeBackFileReplacesTheTableOrEndsTheMode) {
   timeBack.pop_back();
   WriteWholeFile("grptb.dat", timeBack);
   ASSERT_TRUE(LoadGroupsAtStartup());
-  EXPECT_EQ(BytesOf(gGroupTable), main);
+  EXPECT_EQ(BytesOf(gGroupTable), good);
   EXPECT_EQ(gTimeBackMode, 0) << "a damaged time-back file ends the mode";
 }
 
@@ -336,7 +332,7 @@ TEST_F(GroupStoreTest, FailedWritesAreReportedAndSpareTheBackups) {
   EXPECT_EQ(ReadWholeFile("BACKUP/grp01.dat"), BytesOf(gGroupTable));
 }
 
-TEST_F(GroupStoreTest, AddingKeepsTheOrderInEitherDirectionAndRefusesDuplicatesAndAFullGroup) {
+TEST_F(GroupStoreTest, AddingKeepsTheOrderInEitherDirectionRefusesDuplicatesAndAFullGroupAndSortsStably) {
   BuildDefaultGroups(*gGroupTable, 40);
   AddStockToGroup(Code(7203), 40);
   AddStockToGroup(Code(1301), 40);
@@ -372,6 +368,18 @@ TEST_F(GroupStoreTest, AddingKeepsTheOrderInEitherDirectionAndRefusesDuplicatesA
   EXPECT_EQ(InsertCodeSorted(*gGroupTable, 42, Code(1)), 4);
   Group(42).memberCount = 0;
   EXPECT_EQ(InsertCodeSorted(*gGroupTable, 42, Code(1)), 0);
+  // A sort is stable for equal keys in both orders.
+  const std::vector<StockCode> unsorted = {Code(30), Code(10), Code(40), Code(20)};
+  SetMembers(60, unsorted);
+  Group(60).sortItem = 3;  // equal keys for now
+  for (const uint16_t order : {0, 1}) {
+    Group(60).sortOrder = order;
+    SortGroupMembers(*gGroupTable, 60);
+    EXPECT_EQ(Members(60), unsorted);
+  }
+  Group(60).sortItem = kSortByStockCode;
+  SortGroupMembers(*gGroupTable, 60);
+  EXPECT_EQ(Members(60), (std::vector<StockCode>{Code(40), Code(30), Code(20), Code(10)}));
 }
 
 TEST_F(GroupStoreTest, MembershipBitsFollowTheFourLittleEndianWordsAndAPurgeExtractsAgain) {
@@ -431,20 +439,6 @@ TEST_F(GroupStoreTest, ExtractionTakesTheGroupsMarketsSetsOnlyLiveBitsAndFillsAF
   ASSERT_EQ(Group(0).memberCount, kMaxGroupMembers);
   EXPECT_EQ(Group(0).members[4999], Code(4999));
   EXPECT_TRUE(HasGroupMemberBit(4999, 0));
-}
-
-TEST_F(GroupStoreTest, SortIsStableForEqualKeysInBothOrders) {
-  const std::vector<StockCode> codes = {Code(30), Code(10), Code(40), Code(20)};
-  SetMembers(60, codes);
-  Group(60).sortItem = 3;  // equal keys for now
-  for (const uint16_t order : {0, 1}) {
-    Group(60).sortOrder = order;
-    SortGroupMembers(*gGroupTable, 60);
-    EXPECT_EQ(Members(60), codes);
-  }
-  Group(60).sortItem = kSortByStockCode;
-  SortGroupMembers(*gGroupTable, 60);
-  EXPECT_EQ(Members(60), (std::vector<StockCode>{Code(40), Code(30), Code(20), Code(10)}));
 }
 
 TEST_F(GroupStoreTest, RowTextsOfTheLiveTableTheEditCopyAndUnknownCodes) {
