@@ -183,24 +183,19 @@ TEST_F(KenTableTest, LoadedFileIsSavedBackByteForByteOldNumbersAsCodes) {
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
 }
 
-TEST_F(KenTableTest, CountIsBoundedByTheBytesReadAndTheTable) {
+TEST_F(KenTableTest, CountIsBoundedByTheBytesReadAndTheTableAndMissingOrBadFilesShowBothBoxesAndLeaveItEmpty) {
   const RawRecord record = {kDay, C("1301"), 100};
-  const struct {
-    std::vector<uint8_t> file;
-    int32_t count;
-  } cases[] = {{KenImage(kKenTag, 30000, {record, record, record}), 3},
-               {KenImage(kKenTag, 30000, std::vector<RawRecord>(kMaxKenRecords, record)), kMaxKenRecords},
-               {KenImage(kKenTag, -5, {record}), 0},
-               {KenImage(kOldKenTag, 30000, {{kDay, 1301, 100}}), 1}};
-  for (const auto& c : cases) {
-    WriteWholeFile(kKenFile, c.file);
+  const std::pair<std::vector<uint8_t>, int32_t> cases[] = {
+      {KenImage(kKenTag, 30000, {record, record, record}), 3},
+      {KenImage(kKenTag, 30000, std::vector<RawRecord>(kMaxKenRecords, record)), kMaxKenRecords},
+      {KenImage(kKenTag, -5, {record}), 0},
+      {KenImage(kOldKenTag, 30000, {{kDay, 1301, 100}}), 1}};
+  for (const auto& [file, count] : cases) {
+    WriteWholeFile(kKenFile, file);
     LoadKenFile();
-    EXPECT_EQ(gKenTable->count, c.count);
+    EXPECT_EQ(gKenTable->count, count);
   }
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
-}
-
-TEST_F(KenTableTest, MissingOrBadFileShowsBothBoxesAndLeavesTheTableEmpty) {
   std::vector<uint8_t> oversized(sizeof(KenTable) + 1, 0);
   memcpy(oversized.data(), &kKenTag, 4);
   for (const auto& file : {std::vector<uint8_t>{}, KenImage(0x03160002, 1, {{kDay, C("1301"), 100}}), oversized}) {
@@ -222,28 +217,26 @@ TEST_F(KenTableTest, MissingOrBadFileShowsBothBoxesAndLeavesTheTableEmpty) {
   EXPECT_EQ(Adjusted(*Series("1301", {Bar(kDay, 500, 10)}))->bars[0].close, 500);  // goes on unadjusted
 }
 
+// Untraded bars count as before the record, records compound and prices below one show as one.
 TEST_F(KenTableTest, SplitHalvesPricesAndDoublesVolumeBeforeTheFirstTradedBar) {
-  LoadTable({{kDay, C("1301"), 100}});
-  const auto source = Series("1301", {{MakePackedDate(2024, 3, 28), 1001, 1203, 999, 1101, 300},
+  LoadTable(
+      {{kDayBefore, C("1301"), 100}, {kDayBefore, C("1302"), 900}, {kDay, C("1301"), 200}, {kDay, C("1303"), 100}});
+  const auto source = Series("1303", {{MakePackedDate(2024, 3, 28), 1001, 1203, 999, 1101, 300},
                                       Bar(kDayBefore, 1001, 7),
                                       Bar(kDay, 500, 1000),
                                       Bar(kDay + 1, 503, 2000)});
   const auto out = Adjusted(*source);
   ASSERT_EQ(out->count, 4);
-  EXPECT_EQ(out->code, C("1301"));
+  EXPECT_EQ(out->code, C("1303"));
   const PriceBar& first = out->bars[0];
   EXPECT_EQ(Row(first.open, first.high, first.low, first.close, first.volume, out->bars[1].close, out->bars[1].volume),
             Row(500, 601, 499, 550, 600, 500, 14));
   EXPECT_EQ(memcmp(&out->bars[2], &source->bars[2], 2 * sizeof(PriceBar)), 0);
   EXPECT_EQ(source->bars[0].open, 1001);
-}
-
-TEST_F(KenTableTest, UntradedBarsCountAsBeforeRecordsCompoundAndPricesBelowOneShowAsOne) {
-  LoadTable(
-      {{kDayBefore, C("1301"), 100}, {kDayBefore, C("1302"), 900}, {kDay, C("1301"), 200}, {kDay, C("1303"), 100}});
   // The bar without volume on the record's date counts as before it.
-  const auto out = Adjusted(*Series("1303", {Bar(kDayBefore, 1000, 5), Bar(kDay, 1000, 0), Bar(kDay + 1, 500, 9)}));
-  EXPECT_EQ(Row(out->bars[1].close, out->bars[2].close), Row(500, 500));
+  const auto untraded =
+      Adjusted(*Series("1303", {Bar(kDayBefore, 1000, 5), Bar(kDay, 1000, 0), Bar(kDay + 1, 500, 9)}));
+  EXPECT_EQ(Row(untraded->bars[1].close, untraded->bars[2].close), Row(500, 500));
   // No traded bar on or after the date: the record is skipped.
   EXPECT_EQ(Adjusted(*Series("1303", {Bar(kDayBefore, 1000, 5), Bar(kDay, 1000, 0)}))->bars[0].close, 1000);
   // Two records of one stock compound; another stock's record does not count.

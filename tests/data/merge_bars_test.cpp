@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <tuple>
 
 #include "data/daily_cache.h"
 #include "net/order_link.h"
@@ -40,31 +41,28 @@ PriceBar Merge(BarSeries* series, PriceBar bar, int quoteRules = 0, int replaceE
 }
 
 // Merged into `count` bars dated Day(0), Day(2), ...: the bars in date order, the newest 5071 of them.
-TEST(MergePriceBar, BarsGoInDateOrderAndTheOldestMakeRoomAtTheCap) {
-  const struct {
-    int count, day;
-  } cases[] = {{0, 1},
-               {1, 3},
-               {kMergeBarCap - 1, 2 * kMergeBarCap - 1},
-               {5, 3},  // between bars 1 and 2
-               {5, -3},
-               {kMergeBarCap, 2 * kMergeBarCap},
-               {kMergeBarCap, 19},  // between the 10th and the 11th
-               {kMergeBarCap, -1},  // older than a full series: not stored
-               {kMaxBars, 2 * kMaxBars},
-               {kMaxBars, 2 * (kMaxBars - 5) - 1}};
-  for (const auto& c : cases) {
-    auto series = MakeSeries(c.count);
-    const PriceBar bar = NewBar(Day(c.day), 777);
-    std::vector<PriceBar> expected(series->bars, series->bars + c.count);
+TEST(MergePriceBar, BarsGoInDateOrderAndTheOldestMakeRoomAtTheCapButNotBeforeAListing) {
+  constexpr int kCases[][2] = {{0, 1},
+                               {1, 3},
+                               {kMergeBarCap - 1, 2 * kMergeBarCap - 1},
+                               {5, 3},  // between bars 1 and 2
+                               {5, -3},
+                               {kMergeBarCap, 2 * kMergeBarCap},
+                               {kMergeBarCap, 19},  // between the 10th and the 11th
+                               {kMergeBarCap, -1},  // older than a full series: not stored
+                               {kMaxBars, 2 * kMaxBars},
+                               {kMaxBars, 2 * (kMaxBars - 5) - 1}};
+  for (const auto& [count, day] : kCases) {
+    auto series = MakeSeries(count);
+    const PriceBar bar = NewBar(Day(day), 777);
+    std::vector<PriceBar> expected(series->bars, series->bars + count);
     expected.insert(std::upper_bound(expected.begin(), expected.end(), bar,
                                      [](const PriceBar& a, const PriceBar& b) { return a.date < b.date; }),
                     bar);
     if (expected.size() > kMergeBarCap) expected.erase(expected.begin(), expected.end() - kMergeBarCap);
     Merge(series.get(), bar);
-    ASSERT_EQ(series->count, static_cast<int>(expected.size())) << c.count << " " << c.day;
-    EXPECT_EQ(std::memcmp(series->bars, expected.data(), expected.size() * sizeof(PriceBar)), 0)
-        << c.count << " " << c.day;
+    ASSERT_EQ(series->count, static_cast<int>(expected.size())) << count << " " << day;
+    EXPECT_EQ(std::memcmp(series->bars, expected.data(), expected.size() * sizeof(PriceBar)), 0) << count << " " << day;
   }
   // A bar that cannot be stored costs no bar either.
   auto full = MakeSeries(kMergeBarCap);
@@ -72,14 +70,12 @@ TEST(MergePriceBar, BarsGoInDateOrderAndTheOldestMakeRoomAtTheCap) {
   const auto withoutClose = SeriesImage(*full);
   Merge(full.get(), {Day(2 * kMergeBarCap), 0, 0, 0, 0, 1});
   EXPECT_EQ(SeriesImage(*full), withoutClose);
-}
-
-TEST(MergePriceBar, ReusedCodeIgnoresBarsBeforeItsNewListing) {
-  auto series = MakeSeries(0, StringToCode("8303"));
-  Merge(series.get(), NewBar(MakePackedDate(2004, 2, 18), 300));
-  const int before = series->count;
-  Merge(series.get(), NewBar(MakePackedDate(2004, 2, 19), 300));
-  EXPECT_EQ(Row(before, series->count), Row(0, 1));
+  // A reused code ignores bars before its new listing.
+  auto reused = MakeSeries(0, StringToCode("8303"));
+  Merge(reused.get(), NewBar(MakePackedDate(2004, 2, 18), 300));
+  const int before = reused->count;
+  Merge(reused.get(), NewBar(MakePackedDate(2004, 2, 19), 300));
+  EXPECT_EQ(Row(before, reused->count), Row(0, 1));
 }
 
 TEST(MergePriceBar, SameDateBarWithoutVolumeOrWithLessVolumeWhileTheLinkIsOpenIsHandedBack) {
@@ -270,11 +266,8 @@ TEST(PeriodBars, OneWeekOrOneBarGivesOneBarWithTheFirstOpenAndTheLastDateAndClos
 }
 
 TEST(PeriodBars, AGapOfAWeekOrMoreOrNoLaterWeekdayOrANewMonthStartsANewBar) {
-  const struct {
-    bool monthly;
-    std::vector<PackedDate> days;
-    int bars;
-  } cases[] = {
+  // Monthly, the daily bars' dates, the bars built.
+  const std::tuple<bool, std::vector<PackedDate>, int> cases[] = {
       {false, {D(2024, 6, 5), D(2024, 6, 13)}, 2},  // Wednesday, Thursday eight days later
       {false, {D(2024, 6, 3), D(2024, 6, 10)}, 2},  // Monday, the next Monday
       {false, {D(2024, 5, 29), D(2024, 6, 5)}, 2},  // across a month end
@@ -287,13 +280,13 @@ TEST(PeriodBars, AGapOfAWeekOrMoreOrNoLaterWeekdayOrANewMonthStartsANewBar) {
       {false, {}, 0},
       {true, {}, 0},
   };
-  for (const auto& c : cases) {
+  for (const auto& [monthly, days, count] : cases) {
     std::vector<PriceBar> bars;
-    for (PackedDate day : c.days) bars.push_back(Bar(day));
-    const auto out = Built(c.monthly, bars);
-    ASSERT_EQ(out->count, c.bars) << std::hex << (c.days.empty() ? 0 : c.days[0]);
-    if (c.bars > 0) {
-      EXPECT_EQ(out->bars[c.bars - 1].date, c.days.back());
+    for (PackedDate day : days) bars.push_back(Bar(day));
+    const auto out = Built(monthly, bars);
+    ASSERT_EQ(out->count, count) << std::hex << (days.empty() ? 0 : days[0]);
+    if (count > 0) {
+      EXPECT_EQ(out->bars[count - 1].date, days.back());
     }
   }
 }
