@@ -169,7 +169,7 @@ TEST_F(MainWindowListsTest, EachChartHasTheGroupNamesAndItsGroupsMembersWithItsS
   SaveWindowPicture(window_, L"main-window-lists.bmp");
 }
 
-TEST_F(MainWindowListsTest, AClickOnAListRowShowsThatStockAndAnotherGroupRefillsTheList) {
+TEST_F(MainWindowListsTest, AClickOnAListRowShowsThatStockAnotherGroupRefillsTheListAndKeysStepThroughIt) {
   PickRow(1, 9);
   EXPECT_EQ(Shown(1), Member(0, 9));
   EXPECT_EQ(gChartContexts[1].periods[0].bars->code, Member(0, 9)) << "loaded";
@@ -181,10 +181,7 @@ TEST_F(MainWindowListsTest, AClickOnAListRowShowsThatStockAndAnotherGroupRefills
   EXPECT_LT(Members(8), Members(0));
   PickGroup(1, 0);
   EXPECT_EQ(Count(List(1), LB_GETCOUNT), Members(0));
-}
-
-TEST_F(MainWindowListsTest, DownAndUpStepThroughTheSelectedChartsList) {
-  PickRow(0, 3);
+  PickRow(0, 3);  // down and up step through the selected chart's list
   SetFocus(window_);
   Post(WM_KEYDOWN, VK_DOWN);
   EXPECT_EQ(Shown(0), Member(0, 4));
@@ -265,7 +262,7 @@ TEST_F(MainWindowListsTest, TheGroupSplitterAndARightMarginFollowTheMouse) {
   SendMessageW(window_, WM_SIZE, 0, 0);
 }
 
-TEST_F(MainWindowListsTest, PopUpMenusAreLoadedTrimmedAndCarryTheGroupNames) {
+TEST_F(MainWindowListsTest, PopUpMenusAreLoadedTrimmedAndNamedTooltipsAreMenuTextsAndTheSystemMenuSizesTheWindow) {
   const HMENU chart = ChartPopupMenu();
   ASSERT_NE(chart, nullptr);
   EXPECT_EQ(GetMenuItemID(chart, 2), static_cast<UINT>(IDM_FULL_HISTORY_TS));
@@ -282,18 +279,13 @@ TEST_F(MainWindowListsTest, PopUpMenusAreLoadedTrimmedAndCarryTheGroupNames) {
   gSelectedChart = 0;
   UpdateGroupMembershipChecks();
   EXPECT_TRUE(GetMenuState(groups, IDM_CHART_TO_GROUP_FIRST, MF_BYCOMMAND) & MF_CHECKED) << "全銘柄 holds it";
-}
-
-TEST_F(MainWindowListsTest, ToolbarTooltipsAreTheMenuTextsWithoutTheirKeys) {
+  // Toolbar tooltips are the menu texts without their keys.
   NMTTDISPINFOW info{};
   info.hdr = {static_cast<HWND>(gToolbarWnd), IDM_PANE_VOLUME, TTN_GETDISPINFOW};
   SendMessageW(window_, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
   ASSERT_NE(info.lpszText, nullptr);
   EXPECT_EQ(WideToSjis(info.lpszText), std::string("出来高"));
-}
-
-TEST_F(MainWindowListsTest, TheSystemMenuSizesTheWindow) {
-  Post(WM_SYSCOMMAND, IDM_WINDOW_1024);
+  Post(WM_SYSCOMMAND, IDM_WINDOW_1024);  // the system menu sizes the window
   RECT rect;
   GetWindowRect(window_, &rect);
   EXPECT_EQ(Row(rect.right - rect.left, rect.bottom - rect.top), Row(1024, 768));
@@ -646,9 +638,7 @@ TEST_F(MainWindowListsTest, AStockEntersAndLeavesWithTheListsTopRowAndSelectionK
       for (int row = 0; row < group.memberCount; ++row) {
         char expected[160];
         FormatGroupMemberRow(*gGroupTable, kGroup, group.members[row], expected, sizeof expected);
-        wchar_t text[160] = L"";
-        SendMessageW(List(chart), LB_GETTEXT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(text));
-        ASSERT_EQ(WideToSjis(text), std::string(expected)) << chart << " row " << row;
+        ASSERT_EQ(WideToSjis(ListRowText(List(chart), row).c_str()), std::string(expected)) << chart << " row " << row;
       }
       EXPECT_EQ(Count(List(chart), LB_GETTOPINDEX), chart == 0 ? top : 0) << chart;
       const int row = Count(List(chart), LB_GETCURSEL);
