@@ -134,7 +134,8 @@ class ChartLayoutTest : public ::testing::Test {
   OwnedContext owned_;
 };
 
-TEST(ChartLayoutRounding, WidensToMultiplesOfADecimalUnitWithoutOverflow) {
+// Ranges widen to multiples of a decimal unit without overflow.
+TEST_F(ChartLayoutTest, LinearPricePaneWithItsOptionalLinesAndTheFullRangeOption) {
   const std::pair<Range, Range> cases[] = {{{-5, 5}, {-10, 10}},
                                            {{0, 100}, {0, 125}},
                                            {{0, 7499999}, {0, 7500000}},
@@ -142,6 +143,23 @@ TEST(ChartLayoutRounding, WidensToMultiplesOfADecimalUnitWithoutOverflow) {
                                            {{2147483600, 2147483645}, {2147483600, INT_MAX}}};
   for (const auto& [in, out] : cases) EXPECT_EQ(Rounded(in.first, in.second), out) << in.first << ".." << in.second;
   EXPECT_EQ(Rounded(INT_MIN + 5, INT_MIN + 40).first, INT_MIN);
+  FillSeries(context().periods[0].chartReal[kRealBollingerCentre + 3], 1300.9);  // +2 sigma
+  FillSeries(context().periods[0].chartReal[kRealBollingerCentre + 4], 800.5);   // -2 sigma
+  FillSeries(context().periods[0].chartReal[kRealParabolicSar], 1000);
+  context().periods[0].chartReal[kRealParabolicSar]->values[299] = 1600;
+  Layout();
+  EXPECT_EQ(PaneRange(0), Range(990, 1020));  // 1011, unit 10
+  EXPECT_EQ(ValueToPaneY(view_, context(), 0, 990), pane(0).plot.bottom);
+  view_.paneFlags[0] = kPaneFlagSigma2;  // 800..1300, unit 75
+  Layout();
+  EXPECT_EQ(PaneRange(0), Range(750, 1350));
+  view_.paneFlags[0] = kPaneFlagParabolic;
+  Layout();
+  EXPECT_EQ(pane(0).maxValue, 1650);
+  view_.paneFlags[0] = kPaneFlagLine0;
+  gTrendLineFullRange = true;  // 990..1020 less and plus one step, rounded again
+  Layout();
+  EXPECT_EQ(PaneRange(0), Range(980, 1030));
 }
 
 TEST_F(ChartLayoutTest, GeometryFollowsTheFontAndTheBarWidth) {
@@ -179,7 +197,7 @@ TEST_F(ChartLayoutTest, PanesShareThePlotAreaByWeightAndFillItExactly) {
   EXPECT_EQ(Row(Height(pane(0).pane), Height(pane(2).pane)), Row(100, 100));
 }
 
-TEST_F(ChartLayoutTest, AShortViewAtTheNewestBarScalesOverTwentyBars) {
+TEST_F(ChartLayoutTest, AShortViewAtTheNewestBarScalesOverTwentyBarsAndOnePastTheDataFallsBack) {
   FillBars(100, [](int i, PriceBar* bar) {
     if (i == 82) bar->low = 500;  // within the last 20 bars, left of the 13 shown
   });
@@ -192,30 +210,19 @@ TEST_F(ChartLayoutTest, AShortViewAtTheNewestBarScalesOverTwentyBars) {
   view_.lastBarIndex = -1;
   Layout(13 * 7);
   EXPECT_LE(pane(0).minValue, 500);
+  // Panes with no bars in range get a fallback range, not an inverted one.
+  SetPanes({kPaneCandles, kPaneVolume, kPaneDeviation, kPaneMacd, kPaneDmi, kPaneSroc, kPaneObv, kPaneVolumeRatio,
+            kPaneAdvanceDecline},
+           PaneLineFlags(3));
+  view_.lastBarIndex = 5000;  // far past the data
+  Layout();
+  for (int i = 0; i < view_.paneCount; ++i)
+    EXPECT_TRUE(pane(i).minValue < pane(i).maxValue && pane(i).valuePerPixel > 0) << i;
+  EXPECT_EQ(pane(0).maxValue, 125);
   view_.stockCode = StringToCode("9999");  // missing from the table: the context is left unchanged
   context().geometry.barSpacing = -77;
   Layout();
   EXPECT_EQ(geometry().barSpacing, -77);
-}
-
-TEST_F(ChartLayoutTest, LinearPricePaneWithItsOptionalLinesAndTheFullRangeOption) {
-  FillSeries(context().periods[0].chartReal[kRealBollingerCentre + 3], 1300.9);  // +2 sigma
-  FillSeries(context().periods[0].chartReal[kRealBollingerCentre + 4], 800.5);   // -2 sigma
-  FillSeries(context().periods[0].chartReal[kRealParabolicSar], 1000);
-  context().periods[0].chartReal[kRealParabolicSar]->values[299] = 1600;
-  Layout();
-  EXPECT_EQ(PaneRange(0), Range(990, 1020));  // 1011, unit 10
-  EXPECT_EQ(ValueToPaneY(view_, context(), 0, 990), pane(0).plot.bottom);
-  view_.paneFlags[0] = kPaneFlagSigma2;  // 800..1300, unit 75
-  Layout();
-  EXPECT_EQ(PaneRange(0), Range(750, 1350));
-  view_.paneFlags[0] = kPaneFlagParabolic;
-  Layout();
-  EXPECT_EQ(pane(0).maxValue, 1650);
-  view_.paneFlags[0] = kPaneFlagLine0;
-  gTrendLineFullRange = true;  // 990..1020 less and plus one step, rounded again
-  Layout();
-  EXPECT_EQ(PaneRange(0), Range(980, 1030));
 }
 
 TEST_F(ChartLayoutTest, LogarithmicScalesAlsoServeTheIchimokuPane) {
@@ -254,17 +261,6 @@ TEST_F(ChartLayoutTest, IndicatorRangesByKind) {
   // Deviation: made symmetric, then rounded; MACD: rounded -100..350, then symmetric.
   EXPECT_EQ((std::vector<Range>{PaneRange(0), PaneRange(1), PaneRange(2), PaneRange(3), PaneRange(4)}),
             (std::vector<Range>{{-12500, 12500}, {-1250, 1250}, {-350, 350}, {-10000, 10000}, {0, 5250}}));
-}
-
-TEST_F(ChartLayoutTest, PanesWithNoBarsInRangeGetAFallbackRangeNotAnInvertedOne) {
-  SetPanes({kPaneCandles, kPaneVolume, kPaneDeviation, kPaneMacd, kPaneDmi, kPaneSroc, kPaneObv, kPaneVolumeRatio,
-            kPaneAdvanceDecline},
-           PaneLineFlags(3));
-  view_.lastBarIndex = 5000;  // far past the data
-  Layout();
-  for (int i = 0; i < view_.paneCount; ++i)
-    EXPECT_TRUE(pane(i).minValue < pane(i).maxValue && pane(i).valuePerPixel > 0) << i;
-  EXPECT_EQ(pane(0).maxValue, 125);
 }
 
 // The smallest window: 400 x 300 split into three charts, 12 panes, font 32,
@@ -844,8 +840,9 @@ TEST(PriceScaleTest, TickGridSkipsTicksOnDrawnRowsButDrawsEveryRowATickLiesOn) {
 PaneRecord CloudPane() { return MakePane(0, 100, 1000, 1500); }
 
 // 900..1300 on rows 200 up to 100: 4 per pixel.
-TEST(PanePixelsTest, ValuesGoUpFromTheBottomAndBarsStepLeftFromThePlotsRightEdge) {
+TEST(PanePixelsTest, ValuesGoUpFromTheBottomBarsStepLeftFromThePlotsRightEdgeAndCandlesTakeTheirShapes) {
   PaneRecord pane = MakePane(100, 100, 900, 1300);
+  const PaneRecord candlePane = pane;
   EXPECT_EQ(Row(PaneValueY(pane, false, 900), PaneValueY(pane, false, 903), PaneValueY(pane, false, 904),
                 PaneValueY(pane, false, 1300), PaneValueY(pane, true, 900), PaneValueY(pane, true, 1300)),
             Row(200, 200, 199, 100, 200, 100));
@@ -879,20 +876,16 @@ TEST(PanePixelsTest, ValuesGoUpFromTheBottomAndBarsStepLeftFromThePlotsRightEdge
             Row(396, 499, 0));
   EXPECT_EQ(Row(damaged.second - damaged.first, none.second, none.first > none.second, narrow.first > narrow.second),
             Row(103, -1, true, true));
-}
-
-TEST(CandleShapeTest, RisingFallingAndUnchangedBars) {
-  const PaneRecord pane = MakePane(100, 100, 900, 1300);
   // Rising: from the close to the open + 1; falling: from the open to the close
   // + 1; unchanged is drawn as falling, one pixel high.
-  const CandleShape rising = ComputeCandleShape({0, 1000, 1150, 950, 1100, 10}, pane, false, 300, 9);
+  const CandleShape rising = ComputeCandleShape({0, 1000, 1150, 950, 1100, 10}, candlePane, false, 300, 9);
   EXPECT_EQ(Row(rising.rising, rising.highY, rising.lowY), Row(true, 200 - 62, 200 - 12));
   EXPECT_EQ(Ltrb(rising.body), (Ltrb4{296, 150, 305, 176}));
-  const CandleShape falling = ComputeCandleShape({0, 1100, 1150, 950, 1000, 10}, pane, false, 300, 9);
+  const CandleShape falling = ComputeCandleShape({0, 1100, 1150, 950, 1000, 10}, candlePane, false, 300, 9);
   EXPECT_EQ(Row(falling.rising, falling.body.top, falling.body.bottom), Row(false, 150, 176));
-  const CandleShape doji = ComputeCandleShape({0, 1052, 1100, 1000, 1052, 10}, pane, false, 300, 9);
+  const CandleShape doji = ComputeCandleShape({0, 1052, 1100, 1000, 1052, 10}, candlePane, false, 300, 9);
   EXPECT_EQ(Row(doji.rising, doji.body.top, doji.body.bottom), Row(false, 162, 163));
-  const CandleShape thin = ComputeCandleShape({0, 1000, 1000, 1000, 1004, 10}, pane, false, 300, 1);
+  const CandleShape thin = ComputeCandleShape({0, 1000, 1000, 1000, 1004, 10}, candlePane, false, 300, 1);
   EXPECT_EQ(Row(thin.body.left, thin.body.right), Row(300, 301));
 }
 
@@ -945,7 +938,8 @@ class VolumeCloudTest : public ::testing::Test {
   std::unique_ptr<BarSeries> bars_ = std::make_unique<BarSeries>();
 };
 
-TEST(VolumeCloudWeightTest, EveryRowIsABellSummingToOne) {
+// Every row of the weights is a bell summing to one.
+TEST_F(VolumeCloudTest, OneBarFadesOverTwoDecayLengthsStartingAtTheNextBar) {
   for (int n = 1; n <= 120; ++n) {
     double sum = 0;
     for (int k = 1; k <= n; ++k) {
@@ -956,9 +950,6 @@ TEST(VolumeCloudWeightTest, EveryRowIsABellSummingToOne) {
   }
   EXPECT_DOUBLE_EQ(VolumeCloudWeight(1, 1), 1.0);
   EXPECT_EQ(VolumeCloudWeight(50, 0) + VolumeCloudWeight(50, 51) + VolumeCloudWeight(0, 1), 0.0);
-}
-
-TEST_F(VolumeCloudTest, OneBarFadesOverTwoDecayLengthsStartingAtTheNextBar) {
   bars_->bars[100] = {0, 1201, 1204, 1201, 1203, 1000};  // band 20 only
   AccumulateVolumeCloud(*bars_, CloudPane(), false, 0, 300, 399, &cloud_);
   EXPECT_EQ(Row(cloud_.firstBar, cloud_.columns), Row(60, 340));  // 300 - 2 * 120
