@@ -150,12 +150,9 @@ TEST(MainWindowLayoutTest, ColumnsSplittersAndBarsAndHiddenListsGiveTheirWidthBa
               Row(24 * 20 / 12, lists.comboBox.bottom, lists.area.bottom));
   }
   EXPECT_FALSE(l.lists[2].shown);
-}
-
-TEST(MainWindowLayoutTest, StockLinkedChartsShareTheUpperChartsLists) {
-  const MainLayoutInput in = InputFor(1000, 700, 12);
+  // Stock-linked charts share the upper chart's lists.
+  in = InputFor(1000, 700, 12);
   ScreenPattern pattern = PatternOfPanes({2, 2, 2});
-  MainWindowLayout l;
   // Chart 1's link, the chart whose bottom ends chart 0's lists, charts 1 and 2's lists shown.
   for (const auto& [link1, bottom0, shown1, shown2] : {std::array<int, 4>{0, 1, 0, 1}, {1, 2, 0, 0}}) {
     pattern.views[0].stockLink = 1;
@@ -314,20 +311,6 @@ StockCode Parsed(const char* text) {
   return ParseStockCodeText(text, static_cast<int>(std::strlen(text)), &code) ? code : 0;
 }
 
-TEST(StockCodeText, FullWidthAndAsciiCodesReadTheSame) {
-  // Spaces are dropped; small letters, nine bytes and other double-byte characters are no code.
-  const std::pair<const char*, const char*> cases[] = {
-      {"1301", "1301"},   {"１３０１", "1301"}, {"1３0１", "1301"}, {"130A", "130A"},       {"１Ａ０Ｂ", "1A0B"},
-      {" 1301 ", "1301"}, {"130", ""},          {"13011", ""},      {"A301", ""},           {"130a", ""},
-      {"１３０１ ", ""},  {"13 01    ", ""},    {"０３０ａ", ""},   {"０３０\x82\x4E", ""}, {"０３０\x81\x4F", ""}};
-  for (const auto& [text, code] : cases) EXPECT_EQ(Parsed(text), *code ? StringToCode(code) : 0u) << text;
-  StockCode code = 0;
-  EXPECT_FALSE(ParseStockCodeText(nullptr, 4, &code));
-  char c = 0;
-  ASSERT_TRUE(FullWidthCodeChar(0x82, 0x79, &c));
-  EXPECT_EQ(c, 'Z');
-}
-
 class StockSearchBoxTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_EQ(MakeSampleDatabase({scratch_.path() + "db", 3, 30}, nullptr), 0); }
@@ -348,7 +331,18 @@ class StockSearchBoxTest : public ::testing::Test {
   ScratchFolder scratch_;
 };
 
-TEST_F(StockSearchBoxTest, CodesAndNamesAreLookedUp) {
+TEST_F(StockSearchBoxTest, FullWidthAndAsciiCodesReadTheSameAndCodesAndNamesAreLookedUp) {
+  // Spaces are dropped; small letters, nine bytes and other double-byte characters are no code.
+  const std::pair<const char*, const char*> cases[] = {
+      {"1301", "1301"},   {"１３０１", "1301"}, {"1３0１", "1301"}, {"130A", "130A"},       {"１Ａ０Ｂ", "1A0B"},
+      {" 1301 ", "1301"}, {"130", ""},          {"13011", ""},      {"A301", ""},           {"130a", ""},
+      {"１３０１ ", ""},  {"13 01    ", ""},    {"０３０ａ", ""},   {"０３０\x82\x4E", ""}, {"０３０\x81\x4F", ""}};
+  for (const auto& [text, code] : cases) EXPECT_EQ(Parsed(text), *code ? StringToCode(code) : 0u) << text;
+  StockCode code = 0;
+  EXPECT_FALSE(ParseStockCodeText(nullptr, 4, &code));
+  char c = 0;
+  ASSERT_TRUE(FullWidthCodeChar(0x82, 0x79, &c));
+  EXPECT_EQ(c, 'Z');
   using Found = std::tuple<int, StockCode, std::string>;
   const StockCode topix = StringToCode("1002");
   EXPECT_EQ(Search("１００２"), (Found{kSearchFound, topix, ""}));
