@@ -320,7 +320,7 @@ TEST_F(ChartLinksTest, AStockTravelsAlongStockLinksOnly) {
   for (int i = 0; i < 3; ++i) EXPECT_EQ(Series(i).code, stocks_[1]) << i;
 }
 
-TEST_F(ChartLinksTest, ANewStockTakesTheDateOfItsDateLinkedNeighbour) {
+TEST_F(ChartLinksTest, ANewStockTakesTheDateOfItsDateLinkedNeighbourAndMarginsFollowDateLinks) {
   View(0).dateLink = 1;
   SetChartScrollPos(0, 140, 1);
   SetChartStock(1, stocks_[2]);
@@ -333,6 +333,11 @@ TEST_F(ChartLinksTest, ANewStockTakesTheDateOfItsDateLinkedNeighbour) {
   View(1).dateLink = 0;
   SetChartStock(1, stocks_[1]);
   EXPECT_EQ(View(1).lastBarIndex, GetChartEndBarIndex(1)) << "else its newest bar";
+  View(0).dateLink = 1;  // the right margin follows date links both ways
+  for (int i = 0; i < 3; ++i) View(i).rightMargin = 32;
+  EXPECT_TRUE(SetChartRightMargin(1, 60));
+  EXPECT_EQ(Row(View(0).rightMargin, View(1).rightMargin, View(2).rightMargin), Row(60, 60, 32));
+  EXPECT_FALSE(SetChartRightMargin(1, 60)) << "unchanged";
 }
 
 TEST_F(ChartLinksTest, ListsAndKeepStockFlagsFollowStockLinks) {
@@ -446,7 +451,15 @@ TEST(ChartScrollArithmetic, PositionsBarWidthsAndTheRightEdge) {
   EXPECT_FALSE(FindRightEdge(series, 5, 0).valid);
 }
 
-TEST_F(ChartScrollTest, TheRangeRunsThirtySevenBarsPastTheEndAndAPageIsATwelfthPlusOne) {
+TEST_F(ChartScrollTest, ANewBarWidthKeepsTheNewestBarTheRangeRunsThirtySevenBarsPastTheEndAPageIsATwelfthPlusOne) {
+  const int oldEnd = GetChartEndBarIndex(0);
+  ASSERT_EQ(View(0).lastBarIndex, oldEnd);
+  SetChartBarWidth(0, 1);
+  EXPECT_NE(GetChartEndBarIndex(0), oldEnd) << "the margin covers more bars";
+  EXPECT_EQ(View(0).lastBarIndex, GetChartEndBarIndex(0));
+  SetChartScrollPos(1, 150, 1);
+  SetChartBarWidth(1, 19);
+  EXPECT_EQ(Row(View(1).barWidth, View(1).lastBarIndex), Row(19, 150));
   ChartScrollInfo info;
   ASSERT_TRUE(GetChartScrollInfo(0, &info));
   const int visible = gChartContexts[0].geometry.visibleBars;
@@ -514,17 +527,6 @@ TEST_F(ChartScrollTest, WeeklyAndBackToDailyKeepsTheRightEdgeDate) {
   EXPECT_EQ(Row(View(0).period, PeriodSeries(0, 1).count > 50, View(0).lastBarIndex), Row(1, true, 50));
   SetChartPeriod(-1, 0);
   EXPECT_EQ(View(0).period, 1);
-}
-
-TEST_F(ChartScrollTest, ANewBarWidthKeepsAChartAtItsNewestBar) {
-  const int oldEnd = GetChartEndBarIndex(0);
-  ASSERT_EQ(View(0).lastBarIndex, oldEnd);
-  SetChartBarWidth(0, 1);
-  EXPECT_NE(GetChartEndBarIndex(0), oldEnd) << "the margin covers more bars";
-  EXPECT_EQ(View(0).lastBarIndex, GetChartEndBarIndex(0));
-  SetChartScrollPos(1, 150, 1);
-  SetChartBarWidth(1, 19);
-  EXPECT_EQ(Row(View(1).barWidth, View(1).lastBarIndex), Row(19, 150));
 }
 
 using Kinds = std::vector<uint32_t>;
@@ -652,14 +654,6 @@ TEST_F(ChartEditingTest, DisplaySwitchesFlipTheirSettingsAndReportTheirState) {
   OnMainCommand(nullptr, IDM_SPLIT_ADJUSTED);
   EXPECT_EQ(Row(gShowGroupList, gSettings.hideAverageLineValues, gShowSplitAdjusted), Row(0, 1, 1));
   EXPECT_FALSE(ToggleDisplaySwitch(IDM_PANE_OBV));
-}
-
-TEST_F(ChartEditingTest, TheRightMarginFollowsDateLinksBothWays) {
-  View(0).dateLink = 1;  // 0 and 1 coupled, 2 not
-  for (int i = 0; i < 3; ++i) View(i).rightMargin = 32;
-  EXPECT_TRUE(SetChartRightMargin(1, 60));
-  EXPECT_EQ(Row(View(0).rightMargin, View(1).rightMargin, View(2).rightMargin), Row(60, 60, 32));
-  EXPECT_FALSE(SetChartRightMargin(1, 60)) << "unchanged";
 }
 
 // The detail splitter stops at half the client and 100 pixels before its right edge.
