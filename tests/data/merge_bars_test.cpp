@@ -78,7 +78,7 @@ TEST(MergePriceBar, BarsGoInDateOrderAndTheOldestMakeRoomAtTheCapButNotBeforeALi
   EXPECT_EQ(Row(before, reused->count), Row(0, 1));
 }
 
-TEST(MergePriceBar, SameDateBarWithoutVolumeOrWithLessVolumeWhileTheLinkIsOpenIsHandedBack) {
+TEST(MergePriceBar, SameDateBarsWithoutOrWithLessVolumeAreHandedBackAndMissingPricesFilledFromThePreviousBar) {
   auto series = MakeSeries(5);
   Merge(series.get(), NewBar(Day(4), 888, 0));
   EXPECT_TRUE(Same(series->bars[2], BarOf(2)));
@@ -92,6 +92,21 @@ TEST(MergePriceBar, SameDateBarWithoutVolumeOrWithLessVolumeWhileTheLinkIsOpenIs
   gOrderLinkOpen = 0;
   Merge(series.get(), NewBar(Day(8), 1300, 1), 1);
   EXPECT_EQ(series->bars[4].close, 1300);
+  // Missing prices are filled from the previous bar only.
+  auto gaps = MakeSeries(2);
+  gaps->bars[1].close = 500;
+  Merge(gaps.get(), {Day(4), 0, 0, 0, 0, 0});
+  EXPECT_TRUE(Same(gaps->bars[2], PriceBar{Day(4), 500, 500, 500, 500, 0}));
+  Merge(gaps.get(), {Day(6), 0, 530, 520, 525, 40});
+  EXPECT_TRUE(Same(gaps->bars[3], PriceBar{Day(6), 525, 525, 525, 525, 40}));
+  auto empty = MakeSeries(0);
+  Merge(empty.get(), {Day(0), 5, 5, 5, 0, 10});
+  EXPECT_EQ(empty->count, 0);
+  const auto before = SeriesImage(*gaps);
+  Merge(gaps.get(), {Day(-2), 5, 5, 5, 0, 10});
+  EXPECT_EQ(SeriesImage(*gaps), before);
+  Merge(gaps.get(), {Day(0), 0, 0, 0, 0, 10});
+  EXPECT_TRUE(Same(gaps->bars[0], PriceBar{Day(0), 0, 0, 0, 0, 10}));
 }
 
 TEST(MergePriceBar, QuoteInThousandsIsMultipliedOnlyAfterACloseAbove80000BeforeIt) {
@@ -121,23 +136,6 @@ TEST(MergePriceBar, QuoteInThousandsIsMultipliedOnlyAfterACloseAbove80000BeforeI
   Merge(first.get(), NewBar(Day(0), 86, 9999), 1);
   Merge(first.get(), NewBar(Day(-2), 87, 9999), 1);
   EXPECT_EQ(Row(first->bars[0].close, first->bars[1].close), Row(87, 86));
-}
-
-TEST(MergePriceBar, MissingPricesAreFilledFromThePreviousBarOnly) {
-  auto series = MakeSeries(2);
-  series->bars[1].close = 500;
-  Merge(series.get(), {Day(4), 0, 0, 0, 0, 0});
-  EXPECT_TRUE(Same(series->bars[2], PriceBar{Day(4), 500, 500, 500, 500, 0}));
-  Merge(series.get(), {Day(6), 0, 530, 520, 525, 40});
-  EXPECT_TRUE(Same(series->bars[3], PriceBar{Day(6), 525, 525, 525, 525, 40}));
-  auto empty = MakeSeries(0);
-  Merge(empty.get(), {Day(0), 5, 5, 5, 0, 10});
-  EXPECT_EQ(empty->count, 0);
-  const auto before = SeriesImage(*series);
-  Merge(series.get(), {Day(-2), 5, 5, 5, 0, 10});
-  EXPECT_EQ(SeriesImage(*series), before);
-  Merge(series.get(), {Day(0), 0, 0, 0, 0, 10});
-  EXPECT_TRUE(Same(series->bars[0], PriceBar{Day(0), 0, 0, 0, 0, 10}));
 }
 
 StockCode CodeOf(int i) { return NumberCode((2000 + i) % 10000); }
@@ -242,7 +240,7 @@ std::unique_ptr<BarSeries> Built(bool monthly, const std::vector<PriceBar>& bars
   return out;
 }
 
-TEST(PeriodBars, OneWeekOrOneBarGivesOneBarWithTheFirstOpenAndTheLastDateAndClose) {
+TEST(PeriodBars, OneWeekOrOneBarGivesOneBarWithTheFirstOpenAndTheLastDateAndCloseAndGapsStartNewBars) {
   const std::vector<PriceBar> week = {
       Bar(D(2024, 6, 3), 100, 110, 95, 105, 1000), Bar(D(2024, 6, 4), 105, 130, 100, 120, 2000),
       Bar(D(2024, 6, 5), 120, 125, 90, 95, 3000), Bar(D(2024, 6, 6), 95, 100, 92, 99, 4000),
@@ -263,11 +261,8 @@ TEST(PeriodBars, OneWeekOrOneBarGivesOneBarWithTheFirstOpenAndTheLastDateAndClos
                   ->bars[0]
                   .volume,
               INT_MAX);
-}
-
-TEST(PeriodBars, AGapOfAWeekOrMoreOrNoLaterWeekdayOrANewMonthStartsANewBar) {
-  // Monthly, the daily bars' dates, the bars built.
-  const std::tuple<bool, std::vector<PackedDate>, int> cases[] = {
+  // A gap of a week or more, no later weekday or a new month starts a new bar.
+  const std::tuple<bool, std::vector<PackedDate>, int> gaps[] = {
       {false, {D(2024, 6, 5), D(2024, 6, 13)}, 2},  // Wednesday, Thursday eight days later
       {false, {D(2024, 6, 3), D(2024, 6, 10)}, 2},  // Monday, the next Monday
       {false, {D(2024, 5, 29), D(2024, 6, 5)}, 2},  // across a month end
@@ -280,7 +275,7 @@ TEST(PeriodBars, AGapOfAWeekOrMoreOrNoLaterWeekdayOrANewMonthStartsANewBar) {
       {false, {}, 0},
       {true, {}, 0},
   };
-  for (const auto& [monthly, days, count] : cases) {
+  for (const auto& [monthly, days, count] : gaps) {
     std::vector<PriceBar> bars;
     for (PackedDate day : days) bars.push_back(Bar(day));
     const auto out = Built(monthly, bars);

@@ -251,7 +251,7 @@ std::string Folded(const char* text, size_t size = 256) {
 
 // Full-width forms fold to ASCII, never half a character nor past the output;
 // the trail byte of "ア" is 'A', that of "ソ" is '\': no match starts there.
-TEST(StockSearchTest, FullWidthFormsFoldToAsciiAndMatchOnlyAtCharacterStarts) {
+TEST_F(StockTableTest, SearchFoldsFullWidthFormsCountsStocksOnceAndFindsFromTheStartIndex) {
   std::string ascii;
   for (char c = '!'; c <= '~'; ++c) ascii += c;
   EXPECT_EQ(Folded("！”＃＄％＆’（）＊＋，－．／０１２３４５６７８９：；＜＝＞？＠"
@@ -266,9 +266,6 @@ TEST(StockSearchTest, FullWidthFormsFoldToAsciiAndMatchOnlyAtCharacterStarts) {
       {"abc", "ＡＢＣ"}, {"", ""}, {nullptr, ""}, {"アイ", "A"}, {"ソニー", "￥"}};
   for (const auto& [text, pattern] : found) EXPECT_TRUE(ContainsTextNormalized(text, pattern)) << text;
   for (const auto& [text, pattern] : notFound) EXPECT_FALSE(ContainsTextNormalized(text, pattern)) << pattern;
-}
-
-TEST_F(StockTableTest, SearchCountsStocksOnceAndFindsFromTheStartIndex) {
   const char* texts[][3] = {{"ABC工業", "エービーシー", "ABC"},
                             {"日本水産", "", ""},
                             {"マルハ", "ＡＢＣマルハ", ""},
@@ -295,17 +292,6 @@ class StockMasterTest : public PriceStoreTest {
     gDailyCacheMemoryStatus = [](uint32_t* load, uint64_t* total) { *load = 40, *total = uint64_t{8} << 30; };
   }
 };
-
-TEST_F(StockMasterTest, FourRecordsAreRefusedFiveEndingInZZZZAccepted) {
-  FillTable(Codes({1301}));
-  MergeStockMaster(*Master(Codes({1001, 1301, 6758, 7203})));
-  EXPECT_EQ(TableCodes(), Codes({1301}));
-  MergeStockMaster(*Master({Code(1001), Code(1301), Code(6758), Code(7203), StringToCode("ZZZZ")}));
-  EXPECT_EQ(TableCodes(),
-            (std::vector<StockCode>{Code(1001), Code(1301), Code(6758), Code(7203), StringToCode("ZZZZ")}));
-  MergeStockMaster(*Master({Code(1001), Code(1301), Code(6758), Code(7203), StringToCode("a000")}));
-  EXPECT_EQ(gStockTable->count, 5);
-}
 
 // Stocks keep their table positions while a changed series could not be written.
 // Then a stock missing from the master goes with the cache, the others keep
@@ -337,7 +323,15 @@ TEST_F(StockMasterTest, MergeWaitsForUnwrittenDailyChangesThenRemovesRefreshesAn
 
 // A master holds at most 5000 records, so the table is still full after the
 // removal only when it held a code twice.
-TEST_F(StockMasterTest, FullTableSkipsANewCodeButRefreshesTheOthers) {
+TEST_F(StockMasterTest, FourRecordsAreRefusedAndAFullTableSkipsANewCodeButRefreshesTheOthers) {
+  FillTable(Codes({1301}));
+  MergeStockMaster(*Master(Codes({1001, 1301, 6758, 7203})));
+  EXPECT_EQ(TableCodes(), Codes({1301}));
+  MergeStockMaster(*Master({Code(1001), Code(1301), Code(6758), Code(7203), StringToCode("ZZZZ")}));
+  EXPECT_EQ(TableCodes(),
+            (std::vector<StockCode>{Code(1001), Code(1301), Code(6758), Code(7203), StringToCode("ZZZZ")}));
+  MergeStockMaster(*Master({Code(1001), Code(1301), Code(6758), Code(7203), StringToCode("a000")}));
+  EXPECT_EQ(gStockTable->count, 5);
   std::vector<StockCode> codes{Code(0)};
   for (int i = 0; i < kMaxStocks - 1; ++i) codes.push_back(Code(i));
   FillTable(codes);
