@@ -63,7 +63,7 @@ std::unique_ptr<RealSeries> OfShape(int shape, int count, uint32_t seed) {
   return in;
 }
 
-TEST(AverageKernelsMatchLiteral, OverBars) {
+TEST(AverageKernelsMatchLiteral, OverBarsAndAShortScaledAverage) {
   using Kernel = void (*)(const BarSeries&, IntSeries*, int);
   const std::pair<Kernel, Kernel> kernels[] = {{ComputeCloseAverage, literal::CloseAverage},
                                                {ComputeVolumeAverage, literal::VolumeAverage},
@@ -71,6 +71,15 @@ TEST(AverageKernelsMatchLiteral, OverBars) {
                                                {SmoothExponentialScaled, literal::ExponentialScaled}};
   for (const auto& [fast, slow] : kernels) EXPECT_EQ(FirstDifference(kPeriods, 11, fast, slow), "");
   EXPECT_EQ(FirstDifference(kPeriods, 12, ComputeCloseAverageReal, literal::CloseAverageReal), "");
+  // MACD's long average over fewer bars than its period must stay in the short
+  // one's units; a close scaled beyond 32 bits saturates.
+  auto shortEma = GarbageIntSeries(), longEma = GarbageIntSeries();
+  SmoothExponentialScaled(*BarsFromCloses({100, 200, 250, 125}), shortEma.get(), 2);
+  SmoothExponentialScaled(*BarsFromCloses({100, 200, 250, 125}), longEma.get(), 26);
+  EXPECT_EQ(Values(*longEma), (Ints{100 * 4096, 200 * 4096, 250 * 4096, 125 * 4096}));
+  EXPECT_EQ(shortEma->values[0], 150 * 4096);
+  SmoothExponentialScaled(*BarsFromCloses({INT32_MAX, 1, 1}), longEma.get(), 1);
+  EXPECT_EQ(Values(*longEma), (Ints{INT32_MAX, 1 << 20, 1 << 20}));
 }
 
 TEST(AverageKernelsMatchLiteral, OverSeries) {
@@ -96,18 +105,6 @@ TEST(VolumeKernelsMatchLiteral, ObvAndVolumeRatio) {
   EXPECT_EQ(FirstDifference({-2, 0, 1, 2, 3, 5, 25, 75, 2560, 5118, 5119, 5120, 65535}, 52, ComputeVolumeRatio,
                             literal::VolumeRatio),
             "");
-}
-
-// MACD's long average over fewer bars than its period must stay in the short
-// one's units; a close scaled beyond 32 bits saturates.
-TEST(AverageKernelsExamples, ScaledAverageOfAShortSeriesCopiesTheScaledCloses) {
-  auto shortEma = GarbageIntSeries(), longEma = GarbageIntSeries();
-  SmoothExponentialScaled(*BarsFromCloses({100, 200, 250, 125}), shortEma.get(), 2);
-  SmoothExponentialScaled(*BarsFromCloses({100, 200, 250, 125}), longEma.get(), 26);
-  EXPECT_EQ(Values(*longEma), (Ints{100 * 4096, 200 * 4096, 250 * 4096, 125 * 4096}));
-  EXPECT_EQ(shortEma->values[0], 150 * 4096);
-  SmoothExponentialScaled(*BarsFromCloses({INT32_MAX, 1, 1}), longEma.get(), 1);
-  EXPECT_EQ(Values(*longEma), (Ints{INT32_MAX, 1 << 20, 1 << 20}));
 }
 
 TEST(TrendKernelsMatchLiteral, DeviationRateAndDeviationFromAnyAverage) {
@@ -139,7 +136,7 @@ TEST(TrendKernelsMatchLiteral, DeviationRateAndDeviationFromAnyAverage) {
   }
 }
 
-TEST(TrendKernelsMatchLiteral, BollingerBands) {
+TEST(TrendKernelsMatchLiteral, BollingerBandsAndParabolicSar) {
   ScratchHolder scratch;
   EXPECT_EQ(FirstDifference({-1, 0, 1, 2, 3, 20, 25, 75, 2560, 5120, 5121, 65535}, 33,
                             [&](const BarSeries& bars, int n) {
@@ -154,9 +151,18 @@ TEST(TrendKernelsMatchLiteral, BollingerBands) {
                               return difference;
                             }),
             "");
+  EXPECT_EQ(FirstDifference({3, 17}, 36,
+                            [](const BarSeries& bars, int) {
+                              auto gotSar = GarbageRealSeries(), wantSar = GarbageRealSeries();
+                              auto gotPosition = GarbageIntSeries(), wantPosition = GarbageIntSeries();
+                              ComputeParabolicSar(bars, gotSar.get(), gotPosition.get());
+                              literal::ParabolicSar(bars, wantSar.get(), wantPosition.get());
+                              return Difference(*gotSar, *wantSar) + Difference(*gotPosition, *wantPosition);
+                            }),
+            "");
 }
 
-TEST(TrendKernelsMatchLiteral, IchimokuLines) {
+TEST(TrendKernelsMatchLiteral, IchimokuLinesAndTheTwoWithoutATwin) {
   // Besides the usual bars, highs and lows in runs of rises, falls and repeats, to stress the window queues.
   std::mt19937 random(35);
   auto runs = MakeBars(BarsKind::kRandomWalk, kMaxBars, 1);
@@ -180,10 +186,7 @@ TEST(TrendKernelsMatchLiteral, IchimokuLines) {
     EXPECT_EQ(FirstDifference({9, 26, 30, 52}, 34, check), "");
     EXPECT_EQ(check(*runs, 0), "") << "monotonic runs";
   }
-}
-
-// Span A and the lagging line have no literal twins.
-TEST(TrendKernelsExamples, SpanAAndTheLaggingLine) {
+  // Span A and the lagging line have no literal twins.
   RealSeries a{}, b{};
   a.count = b.count = 3;
   const double as[] = {1, 2, 3.5}, bs[] = {2, 2, 0.5};
@@ -195,18 +198,6 @@ TEST(TrendKernelsExamples, SpanAAndTheLaggingLine) {
   CopyCloseToRealSeries(*BarsFromCloses({5, 6, INT32_MAX}), out.get());
   EXPECT_EQ(Values(*out), (Reals{5, 6, 2147483647.0}));
   EXPECT_TRUE(TailUntouched(*out, 3));
-}
-
-TEST(TrendKernelsMatchLiteral, ParabolicSar) {
-  EXPECT_EQ(FirstDifference({3, 17}, 36,
-                            [](const BarSeries& bars, int) {
-                              auto gotSar = GarbageRealSeries(), wantSar = GarbageRealSeries();
-                              auto gotPosition = GarbageIntSeries(), wantPosition = GarbageIntSeries();
-                              ComputeParabolicSar(bars, gotSar.get(), gotPosition.get());
-                              literal::ParabolicSar(bars, wantSar.get(), wantPosition.get());
-                              return Difference(*gotSar, *wantSar) + Difference(*gotPosition, *wantPosition);
-                            }),
-            "");
 }
 
 // The library functions no step calls.
@@ -273,7 +264,7 @@ TEST(SeriesBuffersParameters, DefaultsKeepTheSpareSlotsShareTheDailySetAndStayIn
   EXPECT_EQ(sets[1].slot[0], 0x5A5A) << "the next set's slot 0 is left alone";
 }
 
-TEST(SeriesBuffersScratch, AllocateGivesSixZeroedSeriesAndFreeClearsThem) {
+TEST(SeriesBuffers, ScratchSetsAreZeroedAndFreedAndArithmeticAndCopiesStayInTheFirstCountSaturating) {
   KernelScratchSet scratch{};
   ASSERT_TRUE(AllocateKernelScratchSet(&scratch));
   for (IntSeries* series : scratch.ints) {
@@ -286,9 +277,6 @@ TEST(SeriesBuffersScratch, AllocateGivesSixZeroedSeriesAndFreeClearsThem) {
   EXPECT_EQ(scratch.ints[3], nullptr);
   EXPECT_EQ(scratch.reals[1], nullptr);
   FreeKernelScratchSet(&scratch);  // twice is harmless
-}
-
-TEST(SeriesBuffersArithmetic, AddSubtractAndCopyOverTheFirstCountSaturating) {
   auto a = IntSeriesOf({-7, 0, 100, INT32_MAX, INT32_MIN});
   auto b = IntSeriesOf({3, -100, 5, 5, 1, 9, 9, 9, 9});
   auto out = GarbageIntSeries();

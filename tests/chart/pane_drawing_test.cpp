@@ -610,7 +610,7 @@ TEST(PaneLevelsTest, ScaleDivisionsByPaneHeightAndRange) {
   EXPECT_EQ(texts + Formatted(FormatLevelValue, -12345, 1000), "0.13 -0.13 0.00 25.00 21474836.47 -1 2 -0.50 12 -12");
 }
 
-TEST(PaneLevelsTest, FixedLevelsInsideThePaneRangeAtTheirRows) {
+TEST(PaneLevelsTest, FixedLevelsAndLinePointsAtTheirRows) {
   struct Case {
     int kind;
     int32_t min, max;
@@ -637,11 +637,8 @@ TEST(PaneLevelsTest, FixedLevelsInsideThePaneRangeAtTheirRows) {
   const PaneLabel top = BuildLevelLabel(MakePane(30, 100, 0, 20000), 20000, kPercentDivisor, kT);
   EXPECT_EQ(std::to_string(top.y) + " " + top.text, "30 200.00");
   EXPECT_EQ(LevelLineY(MakePane(20, 200, 0, 400), 5), 217);  // trunc(220 - 2.5)
-}
-
-// One row above the value's row and never above the top + 1; below the plot is
-// left to the clip. The points run from the last bar down to the first index.
-TEST(PaneLevelsTest, LinePointsSitOneRowAboveTheirValueAndRunFromTheLastBarDownToTheFirstIndex) {
+  // One row above the value's row and never above the top + 1; below the plot is
+  // left to the clip. The points run from the last bar down to the first index.
   const PaneRecord tall = MakePane(20, 200, 0, 10000);
   EXPECT_EQ(Row(IndicatorPointY(tall, 0), IndicatorPointY(tall, 2549), IndicatorPointY(tall, 9950),
                 IndicatorPointY(tall, 10000), IndicatorPointY(tall, 30000), IndicatorPointY(tall, -500)),

@@ -167,7 +167,7 @@ TEST(MainWindowLayoutTest, ColumnsSplittersAndBarsAndHiddenListsGiveTheirWidthBa
   EXPECT_EQ(Row(l.lists[1].shown, l.lists[1].area.bottom), Row(true, l.charts[1].bottom));
 }
 
-TEST(MainWindowLayoutTest, SmallestWindowsLargestFontsAndStoredWidthsStaySane) {
+TEST(MainWindowLayoutTest, SmallestWindowsLargestFontsAndStoredWidthsStaySaneAsDoStatusBarAndSearchBox) {
   MainWindowLayout layout;
   for (int fontSize : {12, 32}) {
     for (int height : {300, 120, 40, 0}) {
@@ -188,9 +188,7 @@ TEST(MainWindowLayoutTest, SmallestWindowsLargestFontsAndStoredWidthsStaySane) {
   ComputeMainWindowLayout(in, PatternOfPanes({12, 12, 12}), &layout);
   ExpectAllSane(layout);
   EXPECT_GE(layout.groupListSplitter.left, 0);
-}
-
-TEST(MainWindowLayoutTest, StatusBarEdgesAndTheSearchBox) {
+  // The status bar's edges and the search box.
   int edges[4];
   ComputeStatusBarEdges(1000, 10, 200, false, edges);  // w = 80
   EXPECT_EQ(Row(edges[0], edges[1], edges[2], edges[3]), Row(0, 216, 1000, 1000));
