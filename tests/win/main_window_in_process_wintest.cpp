@@ -225,7 +225,7 @@ TEST_F(MainWindowListsTest, RemovingAChartLeavesEveryListShowingItsOwnGroup) {
   ReloadAllChartSeries();
 }
 
-TEST_F(MainWindowListsTest, CtrlGHidesTheGroupListAndGivesItsWidthToTheCharts) {
+TEST_F(MainWindowListsTest, CtrlGHidesTheGroupListAndItsSplitterAndARightMarginFollowTheMouse) {
   ASSERT_NE(gShowGroupList, 0);
   const int left = gChartContexts[0].geometry.chart.left;
   Post(WM_COMMAND, IDM_GROUP_LIST);
@@ -235,9 +235,6 @@ TEST_F(MainWindowListsTest, CtrlGHidesTheGroupListAndGivesItsWidthToTheCharts) {
   Post(WM_COMMAND, IDM_GROUP_LIST);
   EXPECT_EQ(gChartContexts[0].geometry.chart.left, left);
   EXPECT_TRUE(IsWindowVisible(List(0)));
-}
-
-TEST_F(MainWindowListsTest, TheGroupSplitterAndARightMarginFollowTheMouse) {
   // Presses at `from`, checks the drag mode, moves by dx and lets go.
   const auto drag = [&](POINT from, int dx, int mode) {
     Post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
@@ -316,7 +313,7 @@ TEST_F(MainWindowListsTest, AChartFontChangeRenewsTheSearchBoxAndTheListRows) {
   gSettingsP2 = saved;
 }
 
-TEST_F(MainWindowListsTest, AStockLinkSharesTheUpperChartsListsWithTheChartBelow) {
+TEST_F(MainWindowListsTest, AStockLinkSharesTheUpperChartsListsAndARefreshReadsEachComboBox) {
   ScreenPattern& pattern = CurrentScreenPattern();
   ASSERT_EQ(pattern.views[0].stockLink, 0);
   const int listBottom = CurrentMainWindowLayout().lists[0].area.bottom;
@@ -332,9 +329,6 @@ TEST_F(MainWindowListsTest, AStockLinkSharesTheUpperChartsListsWithTheChartBelow
   Click(button);
   EXPECT_EQ(pattern.views[0].stockLink, 0);
   EXPECT_TRUE(IsWindowVisible(List(1)));
-}
-
-TEST_F(MainWindowListsTest, RefreshingTheListsReadsEachComboBoxAndRefillsItsList) {
   SendMessageW(Combo(2), CB_SETCURSEL, 8, 0);  // no notification: only the refresh reads it
   RefreshChartStockLists();
   EXPECT_EQ(CurrentScreenPattern().views[2].groupIndex, 8);
@@ -510,7 +504,7 @@ TEST_F(MainWindowInputTest, APressSelectsThePaneAndSetsTheCrossHairThatSurvivesA
   gSettings.showGuideLine = 0;
 }
 
-TEST_F(MainWindowInputTest, TheDateLinkButtonCouplesTheScrollingOfTheChartBelow) {
+TEST_F(MainWindowInputTest, TheDateLinkButtonCouplesTheChartBelowAndTheKeepStockButtonSelectsItsChart) {
   ASSERT_EQ(CurrentScreenPattern().views[0].dateLink, 0);
   Click(Centre(gChartContexts[0].geometry.dateLinkBottom));
   EXPECT_EQ(CurrentScreenPattern().views[0].dateLink, 1);
@@ -526,9 +520,6 @@ TEST_F(MainWindowInputTest, TheDateLinkButtonCouplesTheScrollingOfTheChartBelow)
   const int still = LastBar(1);
   Post(WM_KEYDOWN, VK_LEFT);
   EXPECT_EQ(LastBar(1), still);
-}
-
-TEST_F(MainWindowInputTest, TheKeepStockButtonTogglesItsFlagAndSelectsTheChart) {
   const POINT button = Centre(gChartContexts[1].geometry.keepStockButton);
   const int32_t before = CurrentScreenPattern().views[1].keepStock;
   const HDC dc = GetDC(window_);
