@@ -162,7 +162,18 @@ TEST_F(ChartLayoutTest, LinearPricePaneWithItsOptionalLinesAndTheFullRangeOption
   EXPECT_EQ(PaneRange(0), Range(980, 1030));
 }
 
-TEST_F(ChartLayoutTest, GeometryFollowsTheFontAndTheBarWidth) {
+TEST_F(ChartLayoutTest, PanesShareThePlotAreaByWeightAndTheGeometryFollowsTheFontAndTheBarWidth) {
+  SetPanes({kPaneCandles, kPaneVolume, kPaneRsi, kPaneIchimoku});
+  view_.paneCount = 3;
+  Layout();
+  // 100, 30, 40 of 360; the daily price pane keeps its signal strip; a pane beyond the count is cleared.
+  EXPECT_EQ(Row(Height(pane(0).pane), Height(pane(1).pane), pane(1).pane.top, pane(2).pane.bottom, pane(3).pane.bottom),
+            Row(211, 63, pane(0).pane.bottom, geometry().plotArea.bottom, 0));
+  EXPECT_EQ(Row(pane(0).plot.top, pane(0).fullPlot.top, pane(1).plot.top),
+            Row(pane(0).pane.top + kSignalStripHeight, pane(0).pane.top, pane(1).pane.top));
+  for (uint16_t& h : gPaneHeights) h = 0;
+  Layout(700, 300);
+  EXPECT_EQ(Row(Height(pane(0).pane), Height(pane(2).pane)), Row(100, 100));
   Layout();
   const ChartGeometry& g = geometry();
   EXPECT_EQ(Row(ScaleColumnWidth(), CaptionRowHeight(), g.plotArea.left, g.plotArea.top, g.plotArea.bottom,
@@ -181,20 +192,6 @@ TEST_F(ChartLayoutTest, GeometryFollowsTheFontAndTheBarWidth) {
   }
   gChartFontSize = 99;  // damaged setting: the largest font
   EXPECT_EQ(Row(ScaleColumnWidth(), CaptionRowHeight()), Row(160, 42));
-}
-
-TEST_F(ChartLayoutTest, PanesShareThePlotAreaByWeightAndFillItExactly) {
-  SetPanes({kPaneCandles, kPaneVolume, kPaneRsi, kPaneIchimoku});
-  view_.paneCount = 3;
-  Layout();
-  // 100, 30, 40 of 360; the daily price pane keeps its signal strip; a pane beyond the count is cleared.
-  EXPECT_EQ(Row(Height(pane(0).pane), Height(pane(1).pane), pane(1).pane.top, pane(2).pane.bottom, pane(3).pane.bottom),
-            Row(211, 63, pane(0).pane.bottom, geometry().plotArea.bottom, 0));
-  EXPECT_EQ(Row(pane(0).plot.top, pane(0).fullPlot.top, pane(1).plot.top),
-            Row(pane(0).pane.top + kSignalStripHeight, pane(0).pane.top, pane(1).pane.top));
-  for (uint16_t& h : gPaneHeights) h = 0;
-  Layout(700, 300);
-  EXPECT_EQ(Row(Height(pane(0).pane), Height(pane(2).pane)), Row(100, 100));
 }
 
 TEST_F(ChartLayoutTest, AShortViewAtTheNewestBarScalesOverTwentyBarsAndOnePastTheDataFallsBack) {
@@ -225,7 +222,7 @@ TEST_F(ChartLayoutTest, AShortViewAtTheNewestBarScalesOverTwentyBarsAndOnePastTh
   EXPECT_EQ(geometry().barSpacing, -77);
 }
 
-TEST_F(ChartLayoutTest, LogarithmicScalesAlsoServeTheIchimokuPane) {
+TEST_F(ChartLayoutTest, LogarithmicScalesAlsoServeTheIchimokuPaneAndIndicatorsRangeByKind) {
   FillBars(300, [](int i, PriceBar* bar) {
     bar->low = 100 + i;
     bar->high = 10000 - i;
@@ -247,9 +244,6 @@ TEST_F(ChartLayoutTest, LogarithmicScalesAlsoServeTheIchimokuPane) {
   FillBars(300, [](int, PriceBar* bar) { bar->low = 0; });
   Layout();
   EXPECT_EQ(std::make_pair(pane(0).minValue, pane(0).log10Min), std::make_pair(0, 0.0));
-}
-
-TEST_F(ChartLayoutTest, IndicatorRangesByKind) {
   FillInts(kIntDeviation0 + 1, [](int i) { return i % 2 == 0 ? -300 : 1200; });
   FillInts(kIntDeviation0, [](int) { return -5000; });  // hidden line
   FillInts(kIntMacdLine, [](int) { return -50; });
@@ -441,7 +435,7 @@ TEST_F(ChartCoordsTest, EveryVisibleBarIsFoundAgainByTheCursorAndDraggedPointsSn
   EXPECT_EQ(Row(Cursor(x, p.plot.top + 5, &bar), Cursor(x, p.plot.top + 60, &bar)), Row(0, 1));
 }
 
-TEST_F(ChartCoordsTest, CursorValuesSnapByPaneKindAndAnUnscaledPaneGivesFiniteAnswers) {
+TEST_F(ChartCoordsTest, CursorValuesSnapByPaneKindAnUnscaledPaneGivesFiniteAnswersAndLinesAreHit) {
   const PaneRecord& price = context().panes[0];
   for (int y = price.plot.top; y <= price.plot.bottom; ++y) {
     const auto [snappedY, value] = Snapped(kPlainStock, 0, y);
@@ -469,9 +463,6 @@ TEST_F(ChartCoordsTest, CursorValuesSnapByPaneKindAndAnUnscaledPaneGivesFiniteAn
   EXPECT_TRUE(std::isfinite(ValueToPaneOffset(view_, context(), 0, 1e300)));
   view_.paneFlags[0] = kPaneFlagLogScale;
   EXPECT_EQ(PaneYToPrice(view_, context(), 0, 0), 1);
-}
-
-TEST_F(ChartCoordsTest, LinesAreHitAtTheirHandlesAndAlongTheirLengthOnly) {
   // The handles, then the length but not its extension; close ends take the whole
   // line, a flat one a 4-pixel box; two dates on one bar share an x: a vertical
   // line, no division by zero.

@@ -182,6 +182,21 @@ TEST_F(DailyCacheTest, ChangeToCachedStockIsWrittenOnlyByTheFlushToUncachedAtOnc
   UpdateDailyBars(CodeOf(1), *MakeSeries(CodeOf(2), 30));  // another stock's series
   EXPECT_EQ(Get(1)->count, 22);
   EXPECT_EQ(Row(CountDirtyDailyCacheEntries(), TakeRecordedMessageBoxes().size()), Row(0, 1));
+  // The flush shows the abort button except during the price update.
+  Change(0, 900);
+  BeginProgress(gMainWnd, 0, 0, 2);
+  TakeRecordedProgressCalls();
+  FlushDailyCache();
+  auto calls = TakeRecordedProgressCalls();
+  EXPECT_TRUE(HasProgressCall(calls, "text", 2, "ハードディスクへ書き込み中..."));
+  for (const char* call : {"cancel", "abort"})
+    EXPECT_TRUE(HasProgressCall(calls, call, 0) && HasProgressCall(calls, call, 1));
+  EXPECT_TRUE(HasProgressCall(calls, "bar", 32000 / 2));
+  Change(1, 901);
+  gPriceUpdateRunning = 1;
+  FlushDailyCache();
+  EXPECT_FALSE(HasProgressCall(TakeRecordedProgressCalls(), "abort", 1));
+  EXPECT_EQ(CountDirtyDailyCacheEntries(), 0);
 }
 
 // Freeing the cache before the table is reordered must not lose a change
@@ -215,24 +230,6 @@ TEST_F(DailyCacheTest, FailedWritesAreShownOnceWithTheirCountAndStayDirtyAlsoWhe
   gFakeTotal = kLowPhysicalMemory;
   TrimDailyCacheIfMemoryLow();
   EXPECT_EQ(gDailyCacheCount.load(), 0);
-}
-
-TEST_F(DailyCacheTest, FlushShowsTheAbortButtonExceptDuringThePriceUpdate) {
-  AddStocks(3, 20);
-  Change(0, 900);
-  BeginProgress(gMainWnd, 0, 0, 2);
-  TakeRecordedProgressCalls();
-  FlushDailyCache();
-  auto calls = TakeRecordedProgressCalls();
-  EXPECT_TRUE(HasProgressCall(calls, "text", 2, "ハードディスクへ書き込み中..."));
-  for (const char* call : {"cancel", "abort"})
-    EXPECT_TRUE(HasProgressCall(calls, call, 0) && HasProgressCall(calls, call, 1));
-  EXPECT_TRUE(HasProgressCall(calls, "bar", 32000 / 2));
-  Change(1, 901);
-  gPriceUpdateRunning = 1;
-  FlushDailyCache();
-  EXPECT_FALSE(HasProgressCall(TakeRecordedProgressCalls(), "abort", 1));
-  EXPECT_EQ(CountDirtyDailyCacheEntries(), 0);
 }
 
 TEST_F(DailyCacheTest, IdleFlushWritesOneSlotPerTurnAndPassesOverAFailingOne) {

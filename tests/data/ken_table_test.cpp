@@ -164,7 +164,7 @@ class KenTableTest : public PriceStoreTest {
   }
 };
 
-TEST_F(KenTableTest, LoadedFileIsSavedBackByteForByteOldNumbersAsCodes) {
+TEST_F(KenTableTest, LoadedFileIsSavedBackByteForByteCountIsBoundedAndMissingOrBadFilesShowBothBoxes) {
   const auto image = NewImage({{kDayBefore, C("1301"), 100}, {kDay, C("7203"), -50}});
   WriteWholeFile(kKenFile, image);
   LoadKenFile();
@@ -177,9 +177,6 @@ TEST_F(KenTableTest, LoadedFileIsSavedBackByteForByteOldNumbersAsCodes) {
   EXPECT_EQ(SaveKenFile(), 0);
   EXPECT_EQ(ReadWholeFile(kKenFile), image);
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
-}
-
-TEST_F(KenTableTest, CountIsBoundedByTheBytesReadAndTheTableAndMissingOrBadFilesShowBothBoxesAndLeaveItEmpty) {
   const RawRecord record = {kDay, C("1301"), 100};
   const std::pair<std::vector<uint8_t>, int32_t> cases[] = {
       {KenImage(kKenTag, 30000, {record, record, record}), 3},
@@ -242,12 +239,9 @@ TEST_F(KenTableTest, SplitHalvesPricesAndDoublesVolumeBeforeTheFirstTradedBar) {
   const auto low = Adjusted(*Series("1303", {{kDayBefore, 1, 3, 1, 2, 5}, {kDay, 0, 0, -7, 0, 8}}));
   for (const PriceBar& bar : {low->bars[0], low->bars[1]})
     EXPECT_EQ(Row(bar.open, bar.high, bar.low, bar.close), Row(1, 1, 1, 1));
-}
-
-// The first bar of each stock adjusted: factors of zero or below are skipped,
-// large results saturate, and the fixed corrections use factors below one on
-// their dates only.
-TEST_F(KenTableTest, BadFactorsAreSkippedLargeResultsSaturateAndFixedCorrectionsHoldOnTheirDate) {
+  // The first bar of each stock adjusted: factors of zero or below are skipped,
+  // large results saturate, and the fixed corrections use factors below one on
+  // their dates only.
   const struct {
     const char* code;
     PackedDate date;

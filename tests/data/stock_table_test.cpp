@@ -169,7 +169,19 @@ TEST_F(StockTableTest, DamagedTablesAreSetAsideAndReplaced) {
 
 // A damaged file that cannot be moved away is kept, and so is one that is
 // there but cannot be read: it may still be good and must outlive the session.
-TEST_F(StockTableTest, StockFileThatCannotBeSetAsideOrReadIsNeverOverwritten) {
+TEST_F(StockTableTest, TimeBackTableIsReadUnsortedOrLeftAndAStockFileThatCannotBeSetAsideOrReadIsKept) {
+  WriteWholeFile("stock.dat", TableImage(2, {Code(1301), Code(7203)}));
+  WriteWholeFile("stocktb.dat", TableImage(2, {Code(9984), Code(1301)}));
+  ASSERT_TRUE(LoadStockTable());
+  EXPECT_EQ(TableCodes(), Codes({9984, 1301}));
+  EXPECT_EQ(gTimeBackMode, 1);
+  std::vector<uint8_t> tooLong = TableImage(1, {Code(9984)});
+  tooLong.push_back(0);
+  WriteWholeFile("stocktb.dat", tooLong);
+  ASSERT_TRUE(LoadStockTable());
+  EXPECT_EQ(TableCodes(), Codes({1301, 7203}));
+  EXPECT_EQ(gTimeBackMode, 0);
+  EXPECT_EQ(gRecomputeNeeded, 1);
   const std::vector<uint8_t> good = TableImage(2, {Code(1111), Code(2222)});
   const std::pair<std::vector<uint8_t>, void (*)(FileFaults&)> cases[] = {
       {TableImage(-1, {}), [](FileFaults& f) { f.failReplaces = 1; }},
@@ -188,21 +200,6 @@ TEST_F(StockTableTest, StockFileThatCannotBeSetAsideOrReadIsNeverOverwritten) {
   ASSERT_TRUE(LoadStockTable());
   EXPECT_EQ(TableCodes(), Codes({1111, 2222}));
   EXPECT_EQ(SaveStockTable(0), 0);
-}
-
-TEST_F(StockTableTest, TimeBackTableIsReadUnsortedOrTheModeIsLeft) {
-  WriteWholeFile("stock.dat", TableImage(2, {Code(1301), Code(7203)}));
-  WriteWholeFile("stocktb.dat", TableImage(2, {Code(9984), Code(1301)}));
-  ASSERT_TRUE(LoadStockTable());
-  EXPECT_EQ(TableCodes(), Codes({9984, 1301}));
-  EXPECT_EQ(gTimeBackMode, 1);
-  std::vector<uint8_t> tooLong = TableImage(1, {Code(9984)});
-  tooLong.push_back(0);
-  WriteWholeFile("stocktb.dat", tooLong);
-  ASSERT_TRUE(LoadStockTable());
-  EXPECT_EQ(TableCodes(), Codes({1301, 7203}));
-  EXPECT_EQ(gTimeBackMode, 0);
-  EXPECT_EQ(gRecomputeNeeded, 1);
 }
 
 TEST_F(StockTableTest, LookupsBeforeAndAfterSortingAndNamesWithinTheCount) {
