@@ -63,7 +63,11 @@ std::unique_ptr<RealSeries> OfShape(int shape, int count, uint32_t seed) {
   return in;
 }
 
-TEST(AverageKernelsMatchLiteral, OverBarsAndAShortScaledAverage) {
+TEST(AverageKernelsMatchLiteral, OverSeriesAndBarsAndAShortScaledAverage) {
+  ExpectMatches(ComputeSimpleAverage, literal::SimpleAverage, 5, OfRange);
+  ExpectMatches(SmoothExponentialSeries, literal::ExponentialSeries, 5, OfRange);
+  ExpectMatches(ComputeRateOfChange, literal::RateOfChange, 5, OfRange);
+  ExpectMatches(ComputeRealAverage, literal::RealAverage, 3, OfShape);
   using Kernel = void (*)(const BarSeries&, IntSeries*, int);
   const std::pair<Kernel, Kernel> kernels[] = {{ComputeCloseAverage, literal::CloseAverage},
                                                {ComputeVolumeAverage, literal::VolumeAverage},
@@ -80,13 +84,6 @@ TEST(AverageKernelsMatchLiteral, OverBarsAndAShortScaledAverage) {
   EXPECT_EQ(shortEma->values[0], 150 * 4096);
   SmoothExponentialScaled(*BarsFromCloses({INT32_MAX, 1, 1}), longEma.get(), 1);
   EXPECT_EQ(Values(*longEma), (Ints{INT32_MAX, 1 << 20, 1 << 20}));
-}
-
-TEST(AverageKernelsMatchLiteral, OverSeries) {
-  ExpectMatches(ComputeSimpleAverage, literal::SimpleAverage, 5, OfRange);
-  ExpectMatches(SmoothExponentialSeries, literal::ExponentialSeries, 5, OfRange);
-  ExpectMatches(ComputeRateOfChange, literal::RateOfChange, 5, OfRange);
-  ExpectMatches(ComputeRealAverage, literal::RealAverage, 3, OfShape);
 }
 
 TEST(VolumeKernelsMatchLiteral, ObvAndVolumeRatio) {
@@ -201,7 +198,7 @@ TEST(TrendKernelsMatchLiteral, IchimokuLinesAndTheTwoWithoutATwin) {
 }
 
 // The library functions no step calls.
-TEST(KernelLibraryMatchLiteral, WindowFunctionsAtEveryBarAndBeyondAndTheHighLowPosition) {
+TEST(KernelLibraryMatchLiteral, WindowFunctionsAtEveryBarAndBeyondTheHighLowPositionAndDistributionBands) {
   std::mt19937 random(61);
   for (BarsKind kind : kAllBarsKinds) {
     for (int count : {0, 1, 7, 300}) {
@@ -218,10 +215,7 @@ TEST(KernelLibraryMatchLiteral, WindowFunctionsAtEveryBarAndBeyondAndTheHighLowP
   }
   EXPECT_EQ(FirstDifference({-1, 0, 1, 2, 9, 26, 5120, 65535}, 62, ComputeHighLowPosition, literal::HighLowPosition),
             "");
-}
-
-TEST(KernelLibraryMatchLiteral, DistributionBands) {
-  std::mt19937 random(63);
+  random.seed(63);
   for (int percent : {-10, 0, 10, 25, 50, 100, 150}) {
     for (int n : {0, 1, 3, 25, 200}) {
       for (int count : {0, 1, n, n + 1, 900}) {

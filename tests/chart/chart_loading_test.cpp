@@ -553,7 +553,7 @@ class ChartEditingTest : public LinkedChartsTest {
 };
 
 // Without a selected chart pane commands do nothing.
-TEST_F(ChartEditingTest, APaneKindIsInsertedBelowTheSelectedPaneAndRemovedWhenShown) {
+TEST_F(ChartEditingTest, APaneKindIsInsertedBelowTheSelectedPaneUpToTwelveAndRemovedWhenShown) {
   gSelectedChart = -1;
   gSelectedPane = 0;
   ToggleChartPane(kPaneObv);
@@ -572,9 +572,7 @@ TEST_F(ChartEditingTest, APaneKindIsInsertedBelowTheSelectedPaneAndRemovedWhenSh
   gSelectedPane = -1;
   ToggleChartPane(kPaneAdvanceDecline);
   EXPECT_EQ(KindsOf(1)[0], uint32_t{kPaneAdvanceDecline}) << "with no pane selected the new pane goes on top";
-}
-
-TEST_F(ChartEditingTest, TwelvePanesAreTheMostAndAShownKindStillGoes) {
+  // Twelve panes are the most, and a shown kind still goes.
   View(1).paneCount = 12;
   for (int p = 0; p < 12; ++p) View(1).paneKinds[p] = static_cast<uint32_t>(p);
   EXPECT_EQ(ToggleChartPane(kPaneVolumeRatio), 0);

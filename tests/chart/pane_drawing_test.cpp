@@ -63,6 +63,13 @@ Range Rounded(int32_t min, int32_t max) {
   return {min, max};
 }
 
+std::string Caption(int index, int period, bool forecast, int size = kChartCaptionSize) {
+  char text[kChartCaptionSize];
+  memset(text, 'x', sizeof text);
+  FormatChartCaption(index, period, forecast, text, size);
+  return text;
+}
+
 class ChartLayoutTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -300,6 +307,32 @@ TEST_F(ChartLayoutTest, CaptionsNameTheKindAndTheShownPeriodsAndAreCutBetweenCha
   Layout();
   const std::string caption = Captions();
   EXPECT_EQ(Row(caption.size() < kPaneCaptionSize, caption.size() > 70, EndsWholeSjis(caption)), Row(true, true, true));
+  // The chart caption names the stock, its market, its last day and its state.
+  StockRecord& stock = gStockTable->records[0];
+  stock.master = {StringToCode("7203"), "トヨタ自動車", "", "トヨタ", 1, 0, 0, 100};
+  stock.flags = kStockFlagIndexWeight;
+  stock.lastDate = MakePackedDate(2026, 12, 4);
+  stock.liveTime = kLiveTimeFinished;
+  EXPECT_EQ(Caption(0, 0, false), "7203 トヨタ自動車 (日足) - 東証プライム(T5) - 100株単位 2026/12/4  確定 ");
+  // A forecast comes first, then the live time.
+  EXPECT_EQ(Caption(0, 1, true), "7203 トヨタ自動車 (週足) - 東証プライム(T5) - 100株単位 2026/12/4  予想 ");
+  stock.liveTime = MakePackedTime(10, 30, 5);
+  stock.flags = 0;
+  gShowShortNames = 1;
+  EXPECT_EQ(Caption(0, 2, false), "7203 トヨタ (月足) - 東証プライム - 100株単位 2026/12/4  10:30:05 ");
+  EXPECT_EQ(Caption(1, 0, false) + Caption(-1, 0, false), "") << "outside the table";
+  // Cut to its buffer at a whole character.
+  memset(stock.master.name, 0, sizeof stock.master.name);
+  for (size_t i = 0; i + 1 < sizeof stock.master.name; i += 2) memcpy(stock.master.name + i, "あ", 2);
+  stock.master.name[63] = '\x82';  // no terminator, a lead byte last
+  stock.master.marketId = 200;     // outside the market names
+  stock.liveTime = 0xFFFFFF;
+  stock.master.tradingUnit = -32768;
+  EXPECT_LT(Caption(0, 7, false).size(), static_cast<size_t>(kChartCaptionSize));
+  for (int size : {1, 2, 5, 6, 7, 8, 20, 21, 40, 41, 80}) {
+    const std::string cut = Caption(0, 0, false, size);
+    EXPECT_TRUE(cut.size() < static_cast<size_t>(size) && EndsWholeSjis(cut)) << size;
+  }
 }
 
 constexpr int kIndexStock = 0;
@@ -347,7 +380,8 @@ class ChartCoordsTest : public ChartLayoutTest {
   }
 };
 
-TEST_F(ChartCoordsTest, TickStepsRoundingAndBarsBetweenDates) {
+// Trade marks on longer periods cover the whole bar.
+TEST_F(ChartCoordsTest, TickStepsBarsBetweenDatesAndBarIndicesAndDatesRoundTripAndMarkTrades) {
   // The index-weight stock uses the "(T5)" column; an index has no tick; no overflow at the top.
   EXPECT_EQ(Row(GetPriceTickStep(kPlainStock, 2999, 1), GetPriceTickStep(kPlainStock, 3000, 1),
                 GetPriceTickStep(kPlainStock, 50000000, 1), GetPriceTickStep(kWeightStock, 9999, 1),
@@ -371,10 +405,6 @@ TEST_F(ChartCoordsTest, TickStepsRoundingAndBarsBetweenDates) {
                 BarsBetweenDates(2, MakePackedDate(2023, 12, 15), MakePackedDate(2024, 1, 5)),
                 BarsBetweenDates(2, MakePackedDate(2024, 9, 30), MakePackedDate(2024, 1, 31))),
             Row(1, -1, 0, 0, -1, -1, -12, -1, 8));
-}
-
-// Trade marks on longer periods cover the whole bar.
-TEST_F(ChartCoordsTest, BarIndicesAndDatesRoundTripInsideAndOutsideTheDataAndMarkTrades) {
   for (int period = 0; period < kPeriodCount; ++period) {
     view_.period = period;
     for (int i = -40; i < kBars + 12; ++i)
@@ -476,41 +506,6 @@ TEST_F(ChartCoordsTest, CursorValuesSnapByPaneKindAnUnscaledPaneGivesFiniteAnswe
   int line = 7;
   EXPECT_EQ(HitTestTrendLines(view_, context(), 0, 300, 100, &line), 0);  // no store yet
   EXPECT_EQ(line, -1);
-}
-
-std::string Caption(int index, int period, bool forecast, int size = kChartCaptionSize) {
-  char text[kChartCaptionSize];
-  memset(text, 'x', sizeof text);
-  FormatChartCaption(index, period, forecast, text, size);
-  return text;
-}
-
-TEST_F(ChartLayoutTest, TheChartCaptionNamesTheStockItsMarketItsLastDayAndItsState) {
-  StockRecord& stock = gStockTable->records[0];
-  stock.master = {StringToCode("7203"), "トヨタ自動車", "", "トヨタ", 1, 0, 0, 100};
-  stock.flags = kStockFlagIndexWeight;
-  stock.lastDate = MakePackedDate(2026, 12, 4);
-  stock.liveTime = kLiveTimeFinished;
-  EXPECT_EQ(Caption(0, 0, false), "7203 トヨタ自動車 (日足) - 東証プライム(T5) - 100株単位 2026/12/4  確定 ");
-  // A forecast comes first, then the live time.
-  EXPECT_EQ(Caption(0, 1, true), "7203 トヨタ自動車 (週足) - 東証プライム(T5) - 100株単位 2026/12/4  予想 ");
-  stock.liveTime = MakePackedTime(10, 30, 5);
-  stock.flags = 0;
-  gShowShortNames = 1;
-  EXPECT_EQ(Caption(0, 2, false), "7203 トヨタ (月足) - 東証プライム - 100株単位 2026/12/4  10:30:05 ");
-  EXPECT_EQ(Caption(1, 0, false) + Caption(-1, 0, false), "") << "outside the table";
-  // Cut to its buffer at a whole character.
-  memset(stock.master.name, 0, sizeof stock.master.name);
-  for (size_t i = 0; i + 1 < sizeof stock.master.name; i += 2) memcpy(stock.master.name + i, "あ", 2);
-  stock.master.name[63] = '\x82';  // no terminator, a lead byte last
-  stock.master.marketId = 200;     // outside the market names
-  stock.liveTime = 0xFFFFFF;
-  stock.master.tradingUnit = -32768;
-  EXPECT_LT(Caption(0, 7, false).size(), static_cast<size_t>(kChartCaptionSize));
-  for (int size : {1, 2, 5, 6, 7, 8, 20, 21, 40, 41, 80}) {
-    const std::string cut = Caption(0, 0, false, size);
-    EXPECT_TRUE(cut.size() < static_cast<size_t>(size) && EndsWholeSjis(cut)) << size;
-  }
 }
 
 constexpr int kT = 12;  // text height
@@ -754,32 +749,6 @@ TEST(PriceScaleTest, NineHundredToThirteenHundredOnAHundredPixelsAndNoneWithoutA
     EXPECT_EQ(Row(marks.marks[i].labelled, marks.marks[i].label.left, marks.marks[i].label.right), Row(true, 0, 56));
 }
 
-TEST(PriceScaleTest, LabelsLieOnTheirValuesNeverOverlapAndNeverExceedFifty) {
-  std::mt19937 random(11);
-  for (int round = 0; round < 400; ++round) {
-    const int height = 20 + static_cast<int>(random() % 4000);
-    const int32_t low = static_cast<int32_t>(random() % 200000);
-    const int32_t high = low + 10 + static_cast<int32_t>(random() % 5000000);
-    const bool log = round % 3 == 0 && low > 0;
-    const PaneRecord pane = MakePane(0, height, low, high);
-    PriceScaleMarks marks;
-    ComputePriceScaleMarks(pane, log, kT, &marks);
-    ASSERT_LE(marks.count, kMaxScaleLabels);
-    for (int i = 0; i < marks.count; ++i) {
-      const ScaleMark& a = marks.marks[i];
-      EXPECT_TRUE(a.value >= low && a.value <= high) << round;
-      EXPECT_EQ(a.y, PaneValueY(pane, log, a.value));
-      for (int j = 0; j < i; ++j) {
-        const ScaleMark& b = marks.marks[j];
-        EXPECT_FALSE(a.label.top < b.label.bottom && b.label.top < a.label.bottom) << round;
-      }
-    }
-  }
-  PriceScaleMarks tall;
-  ComputePriceScaleMarks(MakePane(0, 5000, 0, 100000), false, kT, &tall);
-  EXPECT_EQ(tall.count, kMaxScaleLabels);
-}
-
 // The tick grid as plainly written: every tick, one line per pixel row.
 std::vector<ScaleMark> PlainTickGrid(const PaneRecord& pane, bool log, int stockIndex, int market, bool reference) {
   std::vector<ScaleMark> marks;
@@ -803,9 +772,33 @@ std::vector<ScaleMark> PlainTickGrid(const PaneRecord& pane, bool log, int stock
   return marks;
 }
 
-TEST(PriceScaleTest, TickGridSkipsTicksOnDrawnRowsButDrawsEveryRowATickLiesOn) {
+TEST(PriceScaleTest, LabelsLieOnTheirValuesWithoutOverlapAndTheTickGridDrawsEveryRowATickLiesOn) {
+  std::mt19937 random(11);
+  for (int round = 0; round < 400; ++round) {
+    const int height = 20 + static_cast<int>(random() % 4000);
+    const int32_t low = static_cast<int32_t>(random() % 200000);
+    const int32_t high = low + 10 + static_cast<int32_t>(random() % 5000000);
+    const bool log = round % 3 == 0 && low > 0;
+    const PaneRecord pane = MakePane(0, height, low, high);
+    PriceScaleMarks marks;
+    ComputePriceScaleMarks(pane, log, kT, &marks);
+    ASSERT_LE(marks.count, kMaxScaleLabels);
+    for (int i = 0; i < marks.count; ++i) {
+      const ScaleMark& a = marks.marks[i];
+      EXPECT_TRUE(a.value >= low && a.value <= high) << round;
+      EXPECT_EQ(a.y, PaneValueY(pane, log, a.value));
+      for (int j = 0; j < i; ++j) {
+        const ScaleMark& b = marks.marks[j];
+        EXPECT_FALSE(a.label.top < b.label.bottom && b.label.top < a.label.bottom) << round;
+      }
+    }
+  }
+  PriceScaleMarks tall;
+  ComputePriceScaleMarks(MakePane(0, 5000, 0, 100000), false, kT, &tall);
+  EXPECT_EQ(tall.count, kMaxScaleLabels);
+  // The tick grid skips ticks on drawn rows but draws every row a tick lies on.
   auto marks = std::make_unique<TickGridMarks>();
-  std::mt19937 random(5);
+  random.seed(5);
   for (int round = 0; round < 300; ++round) {
     const int height = 30 + static_cast<int>(random() % 700);
     const int32_t low = 1 + static_cast<int32_t>(random() % 60000);

@@ -107,25 +107,23 @@ TEST(MergePriceBar, SameDateBarsWithoutOrWithLessVolumeAreHandedBackAndMissingPr
   EXPECT_EQ(SeriesImage(*gaps), before);
   Merge(gaps.get(), {Day(0), 0, 0, 0, 0, 10});
   EXPECT_TRUE(Same(gaps->bars[0], PriceBar{Day(0), 0, 0, 0, 0, 10}));
-}
-
-TEST(MergePriceBar, QuoteInThousandsIsMultipliedOnlyAfterACloseAbove80000BeforeIt) {
-  auto series = MakeSeries(3);
-  series->bars[2].close = 85000;
+  // A quote in thousands is multiplied only after a close above 80,000 before it.
+  auto thousands = MakeSeries(3);
+  thousands->bars[2].close = 85000;
   const PriceBar expected = {Day(10), 85000, 87000, 84000, 86000, 321};
-  EXPECT_TRUE(Same(Merge(series.get(), {Day(10), 85, 87, 84, 86, 321}, 1), expected) &&
-              Same(series->bars[3], expected));
+  EXPECT_TRUE(Same(Merge(thousands.get(), {Day(10), 85, 87, 84, 86, 321}, 1), expected) &&
+              Same(thousands->bars[3], expected));
   // Not after 80,000, not a price above 999, not without the quote rules.
   const struct { int32_t previous, close, rules; } kept[] = {{80000, 86, 1}, {85000, 1000, 1}, {85000, 86, 0}};
   for (const auto& k : kept) {
-    series->bars[series->count - 1].close = k.previous;
-    Merge(series.get(), NewBar(Day(2 * series->count + 4), k.close), k.rules);
-    EXPECT_EQ(series->bars[series->count - 1].close, k.close) << k.previous << " " << k.close;
+    thousands->bars[thousands->count - 1].close = k.previous;
+    Merge(thousands.get(), NewBar(Day(2 * thousands->count + 4), k.close), k.rules);
+    EXPECT_EQ(thousands->bars[thousands->count - 1].close, k.close) << k.previous << " " << k.close;
   }
   // An inserted quote is fixed against the bar before it, and never against the code field.
-  series->bars[1].close = 90000;
-  Merge(series.get(), NewBar(Day(3), 91), 1);
-  EXPECT_EQ(series->bars[2].close, 91000);
+  thousands->bars[1].close = 90000;
+  Merge(thousands.get(), NewBar(Day(3), 91), 1);
+  EXPECT_EQ(thousands->bars[2].close, 91000);
   auto full = MakeSeries(kMergeBarCap);
   full->bars[9].close = 90000;
   Merge(full.get(), NewBar(Day(19), 91), 1);
