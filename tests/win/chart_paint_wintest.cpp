@@ -320,7 +320,7 @@ TEST_F(SyntheticChartTest, AveragesBollingerAndParabolicAppearOnlyWithTheirFlags
   for (COLORREF c : {average1, centre, sigma2, sarFalling, sarRising}) EXPECT_EQ(plain->Count(plot, c), 0);
 }
 
-TEST_F(SyntheticChartTest, TheLaggingLineReachesTheRightEdgeWhenScrolledBack) {
+TEST_F(SyntheticChartTest, TheLaggingLineReachesTheRightEdgeWhenScrolledBackAndTheCloudTakesItsColourBySpanOrder) {
   AddBars(120, 1100);
   SetRealSeries(kRealIchimokuLagging, [](int) { return 1000.0; });
   const COLORREF lagging = RGB(0, 200, 0);
@@ -336,10 +336,7 @@ TEST_F(SyntheticChartTest, TheLaggingLineReachesTheRightEdgeWhenScrolledBack) {
   const auto newest = Painted();
   EXPECT_EQ(newest->Count({X(96) + 1, y, kChartWidth, y + 1}, lagging), 0);
   EXPECT_EQ(newest->Count({Plot().left + 1, y, X(94) + 1, y + 1}, lagging), X(94) - Plot().left);
-}
-
-TEST_F(SyntheticChartTest, IchimokuCloudTakesItsColourBySpanOrder) {
-  AddBars(120, 1100);
+  memset(Block().chartReal[kRealIchimokuLagging], 0, sizeof(RealSeries));  // now the cloud alone
   SetRealSeries(kRealIchimokuSpanA, [](int i) { return i < 80 ? 1250.0 : 950.0; });
   SetRealSeries(kRealIchimokuSpanB, [](int) { return 1150.0; });
   const COLORREF above = RGB(255, 200, 200), below = RGB(200, 200, 255);
@@ -347,9 +344,9 @@ TEST_F(SyntheticChartTest, IchimokuCloudTakesItsColourBySpanOrder) {
   SetPalette(kColorCloud, above, kColorCloudInverted, below, kColorCloudAlone, aloneAbove, kColorCloudAloneInverted,
              aloneBelow);
   LayOutOnePricePane(kPaneIchimoku);
-  const auto canvas = Painted(L"price-ichimoku.bmp");
+  const auto cloud = Painted(L"price-ichimoku.bmp");
   // Spans of bar 60 show at bar 85, between 1150 and 1250; of bar 90 at bar 115, 950..1150.
-  EXPECT_PIXELS(*canvas, {X(85) - 3, Y(1200), above}, {X(115) - 3, Y(1050), below}, {X(85) - 3, Y(1050), kWhite});
+  EXPECT_PIXELS(*cloud, {X(85) - 3, Y(1200), above}, {X(115) - 3, Y(1050), below}, {X(85) - 3, Y(1050), kWhite});
   // Cloud alone on a candle pane: its own colours, no span lines.
   gPaletteColors[kColorIchimokuSpanA] = spanA;
   LayOutOnePricePane(kPaneCandles, kPaneFlagCloudAlone);
