@@ -380,7 +380,7 @@ TEST(CrossHairRange, TheFirstBarAfterTheFromDateUpToTheToDate) {
   EXPECT_FALSE(FindSeriesBarRange(series, 0, MakePackedDate(2026, 4, 30), &first, &last));
 }
 
-TEST_F(ChartLinksTest, ADailyBarMarksItsWeekAndItsMonth) {
+TEST_F(ChartLinksTest, ADailyBarMarksItsWeekAndItsMonthAndTheCrossHairTheOtherCharts) {
   View(1).period = 1;
   View(2).period = 2;
   for (int i = 0; i < 3; ++i) View(i).stockCode = stocks_[0];
@@ -402,10 +402,7 @@ TEST_F(ChartLinksTest, ADailyBarMarksItsWeekAndItsMonth) {
   EXPECT_EQ(Row(daily.bars[last].date, daily.bars[first].date > Series(1).bars[19].date,
                 daily.bars[first - 1].date <= Series(1).bars[19].date),
             Row(Series(1).bars[20].date, true, true));
-}
-
-TEST_F(ChartLinksTest, TheCrossHairMarksTheOtherChartsAndTheirDetailBars) {
-  View(1).period = 1;
+  View(2).period = 0;  // the cross-hair marks the other charts and their detail bars
   ReloadAllChartSeries();
   InvalidateAllCharts();
   SetChartScrollPos(0, kBars - 1, 0);
@@ -608,6 +605,18 @@ TEST_F(ChartEditingTest, PanesMoveWithTheirFlagsAndTheSelectionFollowsAndFlagBit
   EXPECT_EQ(View(1).paneFlags[0], (0x11u | kPaneFlagLogScale));
   OnMainCommand(nullptr, IDM_PANE_FLAG_FIRST + 47);
   EXPECT_EQ(View(1).paneFlags[0], 0x11u);
+  // Display switches flip their settings and report their state.
+  gShowGroupList = 1;
+  gSettings.hideAverageLineValues = 0;
+  gShowSplitAdjusted = 0;
+  EXPECT_TRUE(IsDisplaySwitchOn(IDM_GROUP_LIST));
+  EXPECT_EQ(OnMainCommand(nullptr, IDM_GROUP_LIST), 1);
+  EXPECT_FALSE(IsDisplaySwitchOn(IDM_GROUP_LIST));
+  EXPECT_TRUE(IsDisplaySwitchOn(IDM_AVERAGE_LINE_VALUES)) << "values shown while the hide flag is off";
+  OnMainCommand(nullptr, IDM_AVERAGE_LINE_VALUES);
+  OnMainCommand(nullptr, IDM_SPLIT_ADJUSTED);
+  EXPECT_EQ(Row(gShowGroupList, gSettings.hideAverageLineValues, gShowSplitAdjusted), Row(0, 1, 1));
+  EXPECT_FALSE(ToggleDisplaySwitch(IDM_PANE_OBV));
 }
 
 TEST_F(ChartEditingTest, AddingCopiesTheSelectedViewWithoutLinksUpToThreeCharts) {
@@ -636,20 +645,6 @@ TEST_F(ChartEditingTest, RemovingAChartKeepsItsViewAndRefillsEveryListThatMoved)
     OnMainCommand(nullptr, IDM_REMOVE_CHART);
   }
   EXPECT_EQ(CurrentScreenPattern().chartCount, 1) << "the last chart stays";
-}
-
-TEST_F(ChartEditingTest, DisplaySwitchesFlipTheirSettingsAndReportTheirState) {
-  gShowGroupList = 1;
-  gSettings.hideAverageLineValues = 0;
-  gShowSplitAdjusted = 0;
-  EXPECT_TRUE(IsDisplaySwitchOn(IDM_GROUP_LIST));
-  EXPECT_EQ(OnMainCommand(nullptr, IDM_GROUP_LIST), 1);
-  EXPECT_FALSE(IsDisplaySwitchOn(IDM_GROUP_LIST));
-  EXPECT_TRUE(IsDisplaySwitchOn(IDM_AVERAGE_LINE_VALUES)) << "values shown while the hide flag is off";
-  OnMainCommand(nullptr, IDM_AVERAGE_LINE_VALUES);
-  OnMainCommand(nullptr, IDM_SPLIT_ADJUSTED);
-  EXPECT_EQ(Row(gShowGroupList, gSettings.hideAverageLineValues, gShowSplitAdjusted), Row(0, 1, 1));
-  EXPECT_FALSE(ToggleDisplaySwitch(IDM_PANE_OBV));
 }
 
 // The detail splitter stops at half the client and 100 pixels before its right edge.

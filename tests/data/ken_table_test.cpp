@@ -278,10 +278,7 @@ TEST_F(KenTableTest, ImportedPlainOldFileOrZipIsSavedAndChartsReloadWhenAdjusted
   EXPECT_EQ(dialogs[0].filter, std::string(kImportFilter, sizeof kImportFilter));
   EXPECT_EQ(gKenTable->records[1].code, C("7203"));
   EXPECT_EQ(ReadWholeFile(kKenFile), image);
-}
-
-// A refused, cancelled or unsaved import leaves the table and the file as they were.
-TEST_F(KenTableTest, ImportThatIsRefusedOrCancelledChangesNothing) {
+  // A refused, cancelled or unsaved import leaves the table and the file as they were.
   const auto before = NewImage({{kDay, C("1301"), 100}});
   LoadTable({{kDay, C("1301"), 100}});
   WriteWholeFile("other.dat", KenImage(0x12345678, 1, {{kDay, C("7203"), 100}}));

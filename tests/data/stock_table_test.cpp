@@ -202,7 +202,14 @@ TEST_F(StockTableTest, TimeBackTableIsReadUnsortedOrLeftAndAStockFileThatCannotB
   EXPECT_EQ(SaveStockTable(0), 0);
 }
 
-TEST_F(StockTableTest, LookupsBeforeAndAfterSortingAndNamesWithinTheCount) {
+std::string Folded(const char* text, size_t size = 256) {
+  char out[256];
+  memset(out, 'X', sizeof out);
+  NormalizeTextForSearch(text, out, size);
+  return out;
+}
+
+TEST_F(StockTableTest, LookupsBeforeAndAfterSortingNamesWithinTheCountAndSearchesOfFoldedTexts) {
   gStockTable->count = 5;
   for (int i = 0; i < 5; ++i) gStockTable->records[i].master.code = Code(4 - i);
   ResetStockLookupCache();
@@ -219,36 +226,8 @@ TEST_F(StockTableTest, LookupsBeforeAndAfterSortingAndNamesWithinTheCount) {
   EXPECT_EQ(std::string(GetStockNameByIndex(0)) + "|" + GetStockNameByIndex(1), "極洋|");
   gShowShortNames = 1;
   EXPECT_EQ(std::string(GetStockNameByIndex(0)) + "|" + GetStockNameByCode(Code(1)), "キョクヨ|");
-}
-
-TEST_F(StockTableTest, ConcurrencyLookupsOnManyThreadsGetTheirOwnCodes) {
-  gStockTable->count = kMaxStocks;
-  for (int i = 0; i < kMaxStocks; ++i) gStockTable->records[i].master.code = Code(i);
-  std::vector<int> wrong(4, 0);
-  std::vector<std::thread> threads;
-  for (int t = 0; t < 4; ++t) {
-    threads.emplace_back([t, &wrong] {
-      for (int i = t; i < 5 * kMaxStocks; i += 4) {
-        const int index = i % kMaxStocks;
-        // Twice: the second is usually answered by the cache another thread may be changing.
-        if (FindStockIndexByCode(Code(index)) != index || FindStockIndexByCode(Code(index)) != index) ++wrong[t];
-      }
-    });
-  }
-  for (std::thread& thread : threads) thread.join();
-  EXPECT_EQ(wrong, std::vector<int>(4, 0));
-}
-
-std::string Folded(const char* text, size_t size = 256) {
-  char out[256];
-  memset(out, 'X', sizeof out);
-  NormalizeTextForSearch(text, out, size);
-  return out;
-}
-
-// Full-width forms fold to ASCII, never half a character nor past the output;
-// the trail byte of "ア" is 'A', that of "ソ" is '\': no match starts there.
-TEST_F(StockTableTest, SearchFoldsFullWidthFormsCountsStocksOnceAndFindsFromTheStartIndex) {
+  // Full-width forms fold to ASCII, never half a character nor past the output;
+  // the trail byte of "ア" is 'A', that of "ソ" is '\': no match starts there.
   std::string ascii;
   for (char c = '!'; c <= '~'; ++c) ascii += c;
   EXPECT_EQ(Folded("！”＃＄％＆’（）＊＋，－．／０１２３４５６７８９：；＜＝＞？＠"
@@ -280,6 +259,24 @@ TEST_F(StockTableTest, SearchFoldsFullWidthFormsCountsStocksOnceAndFindsFromTheS
             Row(2, 4, 0, 2, -1));
   gStockTable->count = 0;
   EXPECT_EQ(CountStocksMatchingText(""), 0);
+}
+
+TEST_F(StockTableTest, ConcurrencyLookupsOnManyThreadsGetTheirOwnCodes) {
+  gStockTable->count = kMaxStocks;
+  for (int i = 0; i < kMaxStocks; ++i) gStockTable->records[i].master.code = Code(i);
+  std::vector<int> wrong(4, 0);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([t, &wrong] {
+      for (int i = t; i < 5 * kMaxStocks; i += 4) {
+        const int index = i % kMaxStocks;
+        // Twice: the second is usually answered by the cache another thread may be changing.
+        if (FindStockIndexByCode(Code(index)) != index || FindStockIndexByCode(Code(index)) != index) ++wrong[t];
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(wrong, std::vector<int>(4, 0));
 }
 
 class StockMasterTest : public PriceStoreTest {
