@@ -362,7 +362,9 @@ TEST_F(ChartLinksTest, ListsAndKeepStockFlagsFollowStockLinks) {
   EXPECT_EQ(Row(View(1).groupIndex, View(0).groupIndex, sync.refill[0]), Row(9, 7, false));
 }
 
-TEST(CrossHairRange, TheFirstBarAfterTheFromDateUpToTheToDate) {
+// A range runs from the first bar after the from date up to the to date; a daily bar
+// marks its week and its month, and the cross-hair the other charts.
+TEST_F(ChartLinksTest, BarRangesMatchingBarsAndTheCrossHairMarkTheOtherCharts) {
   BarSeries series{};
   series.count = 4;
   for (int i = 0; i < 4; ++i) series.bars[i].date = MakePackedDate(2026, 3, 6 + 7 * i);
@@ -378,9 +380,6 @@ TEST(CrossHairRange, TheFirstBarAfterTheFromDateUpToTheToDate) {
   int first = -1, last = -1;
   series.count = 0;
   EXPECT_FALSE(FindSeriesBarRange(series, 0, MakePackedDate(2026, 4, 30), &first, &last));
-}
-
-TEST_F(ChartLinksTest, ADailyBarMarksItsWeekAndItsMonthAndTheCrossHairTheOtherCharts) {
   View(1).period = 1;
   View(2).period = 2;
   for (int i = 0; i < 3; ++i) View(i).stockCode = stocks_[0];
@@ -397,7 +396,7 @@ TEST_F(ChartLinksTest, ADailyBarMarksItsWeekAndItsMonthAndTheCrossHairTheOtherCh
               Row(last, monthLast, true, true, PackedYear(date), PackedMonth(date)))
         << bar;
   }
-  int first = -1, last = -1;  // a week marks its days
+  first = last = -1;  // a week marks its days
   ASSERT_TRUE(FindMatchingBars(1, 20, 0, &first, &last));
   EXPECT_EQ(Row(daily.bars[last].date, daily.bars[first].date > Series(1).bars[19].date,
                 daily.bars[first - 1].date <= Series(1).bars[19].date),
@@ -424,10 +423,12 @@ TEST_F(ChartLinksTest, ADailyBarMarksItsWeekAndItsMonthAndTheCrossHairTheOtherCh
 
 std::vector<int> gAppliedCharts, gRefilled;
 
-TEST(ChartScrollArithmetic, PositionsBarWidthsAndTheRightEdge) {
+// A new bar width keeps a chart at its newest bar; the range runs 37 bars past the
+// end and a page is a twelfth plus one.
+TEST_F(ChartScrollTest, PositionsBarWidthsTheRightEdgeTheRangeAndPages) {
   // Positions stay within max - page + 1; a page wider than the range keeps the minimum.
-  const ChartScrollInfo info = {10, 400, 50, 0}, tooLong = {10, 40, 50, 0};
-  EXPECT_EQ(Row(ClampChartScrollPos(info, 1000), ClampChartScrollPos(info, -5), ClampChartScrollPos(info, 200),
+  const ChartScrollInfo bounds = {10, 400, 50, 0}, tooLong = {10, 40, 50, 0};
+  EXPECT_EQ(Row(ClampChartScrollPos(bounds, 1000), ClampChartScrollPos(bounds, -5), ClampChartScrollPos(bounds, 200),
                 ClampChartScrollPos(tooLong, 30)),
             Row(351, 10, 200, 10));
   EXPECT_EQ(Row(BarWidthForCommand(kCommandBarWidth1, 9), BarWidthForCommand(32781, 9),
@@ -444,9 +445,6 @@ TEST(ChartScrollArithmetic, PositionsBarWidthsAndTheRightEdge) {
   EXPECT_FALSE(FindRightEdge(series, -1, 0).valid);
   series.count = 0;
   EXPECT_FALSE(FindRightEdge(series, 5, 0).valid);
-}
-
-TEST_F(ChartScrollTest, ANewBarWidthKeepsTheNewestBarTheRangeRunsThirtySevenBarsPastTheEndAPageIsATwelfthPlusOne) {
   const int oldEnd = GetChartEndBarIndex(0);
   ASSERT_EQ(View(0).lastBarIndex, oldEnd);
   SetChartBarWidth(0, 1);
