@@ -191,7 +191,7 @@ TEST_F(MainWindowListsTest, AClickOnAListRowShowsThatStockAnotherGroupRefillsThe
   EXPECT_EQ(Shown(0), Member(0, 2));
 }
 
-TEST_F(MainWindowListsTest, ToolbarPaneButtonsShowAndHideAPaneOfTheSelectedChart) {
+TEST_F(MainWindowListsTest, ToolbarPaneButtonsShowAndHidePanesAndRemovingAChartLeavesEveryListShowingItsGroup) {
   gSelectedChart = 0;
   gSelectedPane = 1;
   const ChartView& view = CurrentScreenPattern().views[0];
@@ -203,9 +203,6 @@ TEST_F(MainWindowListsTest, ToolbarPaneButtonsShowAndHideAPaneOfTheSelectedChart
   Post(WM_COMMAND, IDM_PANE_VOLUME + 1);
   EXPECT_EQ(view.paneCount, panes);
   EXPECT_FALSE(SendMessageW(gToolbarWnd, TB_ISBUTTONCHECKED, IDM_PANE_VOLUME + 1, 0));
-}
-
-TEST_F(MainWindowListsTest, RemovingAChartLeavesEveryListShowingItsOwnGroup) {
   ScreenPattern& pattern = CurrentScreenPattern();
   const ScreenPattern saved = pattern;
   pattern.views[1].groupIndex = 8;
@@ -341,7 +338,7 @@ TEST_F(MainWindowListsTest, AStockLinkSharesTheUpperChartsListsAndARefreshReadsE
 // Keys, the wheel and the scroll bar move the selected chart by a bar or by a page
 // (a twelfth of its visible bars) and one, its scroll bar with it; without a date
 // link the other chart stays.
-TEST_F(MainWindowInputTest, KeysTheWheelAndTheScrollBarScrollTheSelectedChart) {
+TEST_F(MainWindowInputTest, KeysTheWheelAndTheScrollBarScrollTheSelectedChartAndTabWrapsThePanes) {
   struct Input {
     int chart;
     UINT message;
@@ -370,9 +367,6 @@ TEST_F(MainWindowInputTest, KeysTheWheelAndTheScrollBarScrollTheSelectedChart) {
               Row(before + moved, before + moved, other))
         << input.message << " " << input.wParam;
   }
-}
-
-TEST_F(MainWindowInputTest, TabWrapsFromTheLastPaneToTheFirstAndShiftTabBack) {
   gSelectedChart = 2;
   gSelectedPane = CurrentScreenPattern().views[2].paneCount - 1;
   Post(WM_CHAR, L'\t');
@@ -383,29 +377,6 @@ TEST_F(MainWindowInputTest, TabWrapsFromTheLastPaneToTheFirstAndShiftTabBack) {
   TypeIntoChart(L"\t\t");
   SetShift(false);
   EXPECT_EQ(Row(gSelectedChart, gSelectedPane), Row(2, 1));
-}
-
-TEST_F(MainWindowInputTest, ACodeTypedOnTheChartAndEnterShowThatStockAndEscOnlyHidesTheBox) {
-  gSelectedChart = 0;
-  TypeIntoChart(L"12");
-  ASSERT_TRUE(IsWindowVisible(SearchBox()));
-  PostMessageW(SearchBox(), WM_KEYDOWN, VK_ESCAPE, 0);
-  PumpFor(100);
-  EXPECT_FALSE(IsWindowVisible(SearchBox()));
-  EXPECT_EQ(CurrentScreenPattern().views[0].stockCode, SampleCode(4));
-  gSelectedChart = 1;
-  gSelectedPane = 0;
-  const StockCode wanted = SampleCode(9);
-  ASSERT_NE(CurrentScreenPattern().views[1].stockCode, wanted);
-  TypeIntoChart(CodeText(wanted).c_str());
-  EXPECT_TRUE(IsWindowVisible(SearchBox()));
-  EXPECT_EQ(WindowTitle(SearchBox()), CodeText(wanted));
-  PostMessageW(SearchBox(), WM_KEYDOWN, VK_RETURN, 0);
-  PumpFor(200);
-  EXPECT_FALSE(IsWindowVisible(SearchBox()));
-  EXPECT_EQ(CurrentScreenPattern().views[1].stockCode, wanted);
-  EXPECT_EQ(CurrentScreenPattern().views[0].stockCode, SampleCode(4));  // no stock link
-  SaveWindowPicture(window_, L"main-window-searched.bmp");
 }
 
 // Enter in the search box while a thread of its own waits for the dialog titled
@@ -426,15 +397,35 @@ bool PressEnterAnswering(const char* title, const std::function<void(HWND)>& rea
   return found;
 }
 
-TEST_F(MainWindowInputTest, AnUnknownCodeShowsTheSearchErrorBox) {
+TEST_F(MainWindowInputTest, ACodeTypedOnTheChartShowsThatStockOrAnErrorBoxAndEscOnlyHidesTheBox) {
   gSelectedChart = 0;
-  const StockCode shown = CurrentScreenPattern().views[0].stockCode;
+  TypeIntoChart(L"12");
+  ASSERT_TRUE(IsWindowVisible(SearchBox()));
+  PostMessageW(SearchBox(), WM_KEYDOWN, VK_ESCAPE, 0);
+  PumpFor(100);
+  EXPECT_FALSE(IsWindowVisible(SearchBox()));
+  EXPECT_EQ(CurrentScreenPattern().views[0].stockCode, SampleCode(4));
+  gSelectedChart = 1;
+  gSelectedPane = 0;
+  const StockCode wanted = SampleCode(9);
+  ASSERT_NE(CurrentScreenPattern().views[1].stockCode, wanted);
+  TypeIntoChart(CodeText(wanted).c_str());
+  EXPECT_TRUE(IsWindowVisible(SearchBox()));
+  EXPECT_EQ(WindowTitle(SearchBox()), CodeText(wanted));
+  PostMessageW(SearchBox(), WM_KEYDOWN, VK_RETURN, 0);
+  PumpFor(200);
+  EXPECT_FALSE(IsWindowVisible(SearchBox()));
+  EXPECT_EQ(CurrentScreenPattern().views[1].stockCode, wanted);
+  EXPECT_EQ(CurrentScreenPattern().views[0].stockCode, SampleCode(4));  // no stock link
+  SaveWindowPicture(window_, L"main-window-searched.bmp");
+  gSelectedChart = 0;
+  const StockCode before = CurrentScreenPattern().views[0].stockCode;
   ASSERT_LT(FindStockIndexByCode(StringToCode("9Z9Z")), 0);
   TypeIntoChart(L"9Z9Z");
   std::wstring text;
   EXPECT_TRUE(PressEnterAnswering("検索エラー", [&](HWND box) { text = WindowTitle(GetDlgItem(box, 0xFFFF)); }));
   EXPECT_EQ(text, SjisToWide("銘柄コード（9Z9Z）が見つかりません。"));
-  EXPECT_EQ(CurrentScreenPattern().views[0].stockCode, shown);
+  EXPECT_EQ(CurrentScreenPattern().views[0].stockCode, before);
 }
 
 TEST_F(MainWindowInputTest, CloseWhileTheProgressDialogIsOpenOnlyCancelsTheJob) {
