@@ -63,7 +63,11 @@ std::unique_ptr<RealSeries> OfShape(int shape, int count, uint32_t seed) {
   return in;
 }
 
-TEST(AverageKernelsMatchLiteral, OverBars) {
+TEST(AverageKernelsMatchLiteral, OverSeriesAndBarsAndAShortScaledAverage) {
+  ExpectMatches(ComputeSimpleAverage, literal::SimpleAverage, 5, OfRange);
+  ExpectMatches(SmoothExponentialSeries, literal::ExponentialSeries, 5, OfRange);
+  ExpectMatches(ComputeRateOfChange, literal::RateOfChange, 5, OfRange);
+  ExpectMatches(ComputeRealAverage, literal::RealAverage, 3, OfShape);
   using Kernel = void (*)(const BarSeries&, IntSeries*, int);
   const std::pair<Kernel, Kernel> kernels[] = {{ComputeCloseAverage, literal::CloseAverage},
                                                {ComputeVolumeAverage, literal::VolumeAverage},
@@ -71,16 +75,18 @@ TEST(AverageKernelsMatchLiteral, OverBars) {
                                                {SmoothExponentialScaled, literal::ExponentialScaled}};
   for (const auto& [fast, slow] : kernels) EXPECT_EQ(FirstDifference(kPeriods, 11, fast, slow), "");
   EXPECT_EQ(FirstDifference(kPeriods, 12, ComputeCloseAverageReal, literal::CloseAverageReal), "");
+  // MACD's long average over fewer bars than its period must stay in the short
+  // one's units; a close scaled beyond 32 bits saturates.
+  auto shortEma = GarbageIntSeries(), longEma = GarbageIntSeries();
+  SmoothExponentialScaled(*BarsFromCloses({100, 200, 250, 125}), shortEma.get(), 2);
+  SmoothExponentialScaled(*BarsFromCloses({100, 200, 250, 125}), longEma.get(), 26);
+  EXPECT_EQ(Values(*longEma), (Ints{100 * 4096, 200 * 4096, 250 * 4096, 125 * 4096}));
+  EXPECT_EQ(shortEma->values[0], 150 * 4096);
+  SmoothExponentialScaled(*BarsFromCloses({INT32_MAX, 1, 1}), longEma.get(), 1);
+  EXPECT_EQ(Values(*longEma), (Ints{INT32_MAX, 1 << 20, 1 << 20}));
 }
 
-TEST(AverageKernelsMatchLiteral, OverSeries) {
-  ExpectMatches(ComputeSimpleAverage, literal::SimpleAverage, 5, OfRange);
-  ExpectMatches(SmoothExponentialSeries, literal::ExponentialSeries, 5, OfRange);
-  ExpectMatches(ComputeRateOfChange, literal::RateOfChange, 5, OfRange);
-  ExpectMatches(ComputeRealAverage, literal::RealAverage, 3, OfShape);
-}
-
-TEST(VolumeKernelsMatchLiteral, Obv) {
+TEST(VolumeKernelsMatchLiteral, ObvAndVolumeRatio) {
   ScratchHolder scratch;
   for (int unit : {-1, 0, 1, 100, INT32_MAX}) {
     EXPECT_EQ(FirstDifference({20, 300}, 51,
@@ -93,24 +99,9 @@ TEST(VolumeKernelsMatchLiteral, Obv) {
               "")
         << "unit " << unit;
   }
-}
-
-TEST(VolumeKernelsMatchLiteral, VolumeRatio) {
   EXPECT_EQ(FirstDifference({-2, 0, 1, 2, 3, 5, 25, 75, 2560, 5118, 5119, 5120, 65535}, 52, ComputeVolumeRatio,
                             literal::VolumeRatio),
             "");
-}
-
-// MACD's long average over fewer bars than its period must stay in the short
-// one's units; a close scaled beyond 32 bits saturates.
-TEST(AverageKernelsExamples, ScaledAverageOfAShortSeriesCopiesTheScaledCloses) {
-  auto shortEma = GarbageIntSeries(), longEma = GarbageIntSeries();
-  SmoothExponentialScaled(*BarsFromCloses({100, 200, 250, 125}), shortEma.get(), 2);
-  SmoothExponentialScaled(*BarsFromCloses({100, 200, 250, 125}), longEma.get(), 26);
-  EXPECT_EQ(Values(*longEma), (Ints{100 * 4096, 200 * 4096, 250 * 4096, 125 * 4096}));
-  EXPECT_EQ(shortEma->values[0], 150 * 4096);
-  SmoothExponentialScaled(*BarsFromCloses({INT32_MAX, 1, 1}), longEma.get(), 1);
-  EXPECT_EQ(Values(*longEma), (Ints{INT32_MAX, 1 << 20, 1 << 20}));
 }
 
 TEST(TrendKernelsMatchLiteral, DeviationRateAndDeviationFromAnyAverage) {
@@ -142,7 +133,7 @@ TEST(TrendKernelsMatchLiteral, DeviationRateAndDeviationFromAnyAverage) {
   }
 }
 
-TEST(TrendKernelsMatchLiteral, BollingerBands) {
+TEST(TrendKernelsMatchLiteral, BollingerBandsAndParabolicSar) {
   ScratchHolder scratch;
   EXPECT_EQ(FirstDifference({-1, 0, 1, 2, 3, 20, 25, 75, 2560, 5120, 5121, 65535}, 33,
                             [&](const BarSeries& bars, int n) {
@@ -157,9 +148,18 @@ TEST(TrendKernelsMatchLiteral, BollingerBands) {
                               return difference;
                             }),
             "");
+  EXPECT_EQ(FirstDifference({3, 17}, 36,
+                            [](const BarSeries& bars, int) {
+                              auto gotSar = GarbageRealSeries(), wantSar = GarbageRealSeries();
+                              auto gotPosition = GarbageIntSeries(), wantPosition = GarbageIntSeries();
+                              ComputeParabolicSar(bars, gotSar.get(), gotPosition.get());
+                              literal::ParabolicSar(bars, wantSar.get(), wantPosition.get());
+                              return Difference(*gotSar, *wantSar) + Difference(*gotPosition, *wantPosition);
+                            }),
+            "");
 }
 
-TEST(TrendKernelsMatchLiteral, IchimokuLines) {
+TEST(TrendKernelsMatchLiteral, IchimokuLinesAndTheTwoWithoutATwin) {
   // Besides the usual bars, highs and lows in runs of rises, falls and repeats, to stress the window queues.
   std::mt19937 random(35);
   auto runs = MakeBars(BarsKind::kRandomWalk, kMaxBars, 1);
@@ -183,10 +183,7 @@ TEST(TrendKernelsMatchLiteral, IchimokuLines) {
     EXPECT_EQ(FirstDifference({9, 26, 30, 52}, 34, check), "");
     EXPECT_EQ(check(*runs, 0), "") << "monotonic runs";
   }
-}
-
-// Span A and the lagging line have no literal twins.
-TEST(TrendKernelsExamples, SpanAAndTheLaggingLine) {
+  // Span A and the lagging line have no literal twins.
   RealSeries a{}, b{};
   a.count = b.count = 3;
   const double as[] = {1, 2, 3.5}, bs[] = {2, 2, 0.5};
@@ -200,20 +197,8 @@ TEST(TrendKernelsExamples, SpanAAndTheLaggingLine) {
   EXPECT_TRUE(TailUntouched(*out, 3));
 }
 
-TEST(TrendKernelsMatchLiteral, ParabolicSar) {
-  EXPECT_EQ(FirstDifference({3, 17}, 36,
-                            [](const BarSeries& bars, int) {
-                              auto gotSar = GarbageRealSeries(), wantSar = GarbageRealSeries();
-                              auto gotPosition = GarbageIntSeries(), wantPosition = GarbageIntSeries();
-                              ComputeParabolicSar(bars, gotSar.get(), gotPosition.get());
-                              literal::ParabolicSar(bars, wantSar.get(), wantPosition.get());
-                              return Difference(*gotSar, *wantSar) + Difference(*gotPosition, *wantPosition);
-                            }),
-            "");
-}
-
 // The library functions no step calls.
-TEST(KernelLibraryMatchLiteral, WindowFunctionsAtEveryBarAndBeyond) {
+TEST(KernelLibraryMatchLiteral, WindowFunctionsAtEveryBarAndBeyondTheHighLowPositionAndDistributionBands) {
   std::mt19937 random(61);
   for (BarsKind kind : kAllBarsKinds) {
     for (int count : {0, 1, 7, 300}) {
@@ -228,15 +213,9 @@ TEST(KernelLibraryMatchLiteral, WindowFunctionsAtEveryBarAndBeyond) {
       }
     }
   }
-}
-
-TEST(KernelLibraryMatchLiteral, HighLowPosition) {
   EXPECT_EQ(FirstDifference({-1, 0, 1, 2, 9, 26, 5120, 65535}, 62, ComputeHighLowPosition, literal::HighLowPosition),
             "");
-}
-
-TEST(KernelLibraryMatchLiteral, DistributionBands) {
-  std::mt19937 random(63);
+  random.seed(63);
   for (int percent : {-10, 0, 10, 25, 50, 100, 150}) {
     for (int n : {0, 1, 3, 25, 200}) {
       for (int count : {0, 1, n, n + 1, 900}) {
@@ -279,7 +258,7 @@ TEST(SeriesBuffersParameters, DefaultsKeepTheSpareSlotsShareTheDailySetAndStayIn
   EXPECT_EQ(sets[1].slot[0], 0x5A5A) << "the next set's slot 0 is left alone";
 }
 
-TEST(SeriesBuffersScratch, AllocateGivesSixZeroedSeriesAndFreeClearsThem) {
+TEST(SeriesBuffers, ScratchSetsAreZeroedAndFreedAndArithmeticAndCopiesStayInTheFirstCountSaturating) {
   KernelScratchSet scratch{};
   ASSERT_TRUE(AllocateKernelScratchSet(&scratch));
   for (IntSeries* series : scratch.ints) {
@@ -292,9 +271,6 @@ TEST(SeriesBuffersScratch, AllocateGivesSixZeroedSeriesAndFreeClearsThem) {
   EXPECT_EQ(scratch.ints[3], nullptr);
   EXPECT_EQ(scratch.reals[1], nullptr);
   FreeKernelScratchSet(&scratch);  // twice is harmless
-}
-
-TEST(SeriesBuffersArithmetic, AddSubtractAndCopyOverTheFirstCountSaturating) {
   auto a = IntSeriesOf({-7, 0, 100, INT32_MAX, INT32_MIN});
   auto b = IntSeriesOf({3, -100, 5, 5, 1, 9, 9, 9, 9});
   auto out = GarbageIntSeries();

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -122,7 +123,15 @@ TEST_F(ChartLoadingTest, ANewestViewStaysNewestAndAScrolledOneKeepsItsIndex) {
   EXPECT_EQ(View(0).lastBarIndex, 120);
 }
 
-TEST_F(ChartLoadingTest, MissingStocksFallBackToTheReferenceIndex) {
+// A stock left out of the table falls back to the reference index; another stock
+// leaves nothing of the first, not even a forecast.
+TEST_F(ChartLoadingTest, MissingStocksFallBackToTheReferenceIndexAndAnotherStockLeavesNothingOfTheFirst) {
+  ShowCharts({{stocks_[0], 0}, {stocks_[1], 0}});
+  CommitForecast(0, 3, 3);
+  View(0).stockCode = stocks_[1];
+  LoadChartSeries(0, 0);  // even a reload that keeps forecasts
+  EXPECT_EQ(Forecast(0), Row(kForecastNone, 0));
+  EXPECT_EQ(ContextDifferences(gChartContexts[0], gChartContexts[1]), "");
   ShowCharts({{StringToCode("9998"), 0}});
   EXPECT_EQ(Row(View(0).stockCode, Daily(0).count), Row(kIndex, kBars));
   View(0).stockCode = stocks_[0];
@@ -134,15 +143,6 @@ TEST_F(ChartLoadingTest, MissingStocksFallBackToTheReferenceIndex) {
     EXPECT_EQ(Row(block.rawBars->count, block.bars->count, block.chartReal[kRealCloseAverage0]->count), Row(0, 0, 0));
   EXPECT_FALSE(IsForecastEditPosition(0, 0, 0));
   EraseForecastCandle();
-}
-
-TEST_F(ChartLoadingTest, AnotherStockLeavesNothingOfTheFirst) {
-  ShowCharts({{stocks_[0], 0}, {stocks_[1], 0}});
-  CommitForecast(0, 3, 3);
-  View(0).stockCode = stocks_[1];
-  LoadChartSeries(0, 0);  // even a reload that keeps forecasts
-  EXPECT_EQ(Forecast(0), Row(kForecastNone, 0));
-  EXPECT_EQ(ContextDifferences(gChartContexts[0], gChartContexts[1]), "");
 }
 
 // Committed forecasts survive only reloads that keep them; a carried one keeps
@@ -264,9 +264,8 @@ TEST_F(ChartLoadingTest, InvalidationCoversShownChartsAndTheDetailList) {
   gShowDetailList = 1;
   InvalidateAllCharts();
   ASSERT_EQ(gInvalidated.size(), 3u);
-  EXPECT_EQ(Ltrb(gInvalidated[0]), (Ltrb4{0, 0, 800, 300}));
-  EXPECT_EQ(Ltrb(gInvalidated[1]), (Ltrb4{0, 300, 800, 600}));
-  EXPECT_EQ(Ltrb(gInvalidated[2]), Ltrb(gDetailListArea));
+  EXPECT_EQ((std::vector<Ltrb4>{Ltrb(gInvalidated[0]), Ltrb(gInvalidated[1]), Ltrb(gInvalidated[2])}),
+            (std::vector<Ltrb4>{{0, 0, 800, 300}, {0, 300, 800, 600}, Ltrb(gDetailListArea)}));
   EXPECT_GT(gChartContexts[1].geometry.barSpacing, 0) << "scales come before the invalidation";
   gInvalidated.clear();
   gShowDetailList = 0;
@@ -320,7 +319,7 @@ TEST_F(ChartLinksTest, AStockTravelsAlongStockLinksOnly) {
   for (int i = 0; i < 3; ++i) EXPECT_EQ(Series(i).code, stocks_[1]) << i;
 }
 
-TEST_F(ChartLinksTest, ANewStockTakesTheDateOfItsDateLinkedNeighbour) {
+TEST_F(ChartLinksTest, ANewStockTakesTheDateOfItsDateLinkedNeighbourAndMarginsFollowDateLinks) {
   View(0).dateLink = 1;
   SetChartScrollPos(0, 140, 1);
   SetChartStock(1, stocks_[2]);
@@ -333,6 +332,11 @@ TEST_F(ChartLinksTest, ANewStockTakesTheDateOfItsDateLinkedNeighbour) {
   View(1).dateLink = 0;
   SetChartStock(1, stocks_[1]);
   EXPECT_EQ(View(1).lastBarIndex, GetChartEndBarIndex(1)) << "else its newest bar";
+  View(0).dateLink = 1;  // the right margin follows date links both ways
+  for (int i = 0; i < 3; ++i) View(i).rightMargin = 32;
+  EXPECT_TRUE(SetChartRightMargin(1, 60));
+  EXPECT_EQ(Row(View(0).rightMargin, View(1).rightMargin, View(2).rightMargin), Row(60, 60, 32));
+  EXPECT_FALSE(SetChartRightMargin(1, 60)) << "unchanged";
 }
 
 TEST_F(ChartLinksTest, ListsAndKeepStockFlagsFollowStockLinks) {
@@ -358,26 +362,24 @@ TEST_F(ChartLinksTest, ListsAndKeepStockFlagsFollowStockLinks) {
   EXPECT_EQ(Row(View(1).groupIndex, View(0).groupIndex, sync.refill[0]), Row(9, 7, false));
 }
 
-TEST(CrossHairRange, TheFirstBarAfterTheFromDateUpToTheToDate) {
+// A range runs from the first bar after the from date up to the to date; a daily bar
+// marks its week and its month, and the cross-hair the other charts.
+TEST_F(ChartLinksTest, BarRangesMatchingBarsAndTheCrossHairMarkTheOtherCharts) {
   BarSeries series{};
   series.count = 4;
   for (int i = 0; i < 4; ++i) series.bars[i].date = MakePackedDate(2026, 3, 6 + 7 * i);
-  struct Case {
-    int fromDay, toMonth, toDay, first, last;  // March `fromDay` to `toMonth`/`toDay`; -1: none
-  };
-  // Bar 0 counts; a range after the last bar finds none.
-  for (const Case& c : {Case{1, 3, 2, 0, 0}, Case{6, 3, 20, 1, 2}, Case{14, 3, 30, 2, 3}, Case{27, 4, 30, -1, -1}}) {
+  // March `fromDay` to `toMonth`/`toDay`, the first and last bar found (-1: none). Bar 0 counts; a
+  // range after the last bar finds none.
+  constexpr int kCases[][5] = {{1, 3, 2, 0, 0}, {6, 3, 20, 1, 2}, {14, 3, 30, 2, 3}, {27, 4, 30, -1, -1}};
+  for (const auto& [fromDay, toMonth, toDay, wantFirst, wantLast] : kCases) {
     int first = -1, last = -1;
-    const bool found = FindSeriesBarRange(series, MakePackedDate(2026, 3, c.fromDay),
-                                          MakePackedDate(2026, c.toMonth, c.toDay), &first, &last);
-    EXPECT_EQ(Row(found, first, last), Row(c.first >= 0, c.first, c.last)) << c.fromDay;
+    const bool found = FindSeriesBarRange(series, MakePackedDate(2026, 3, fromDay),
+                                          MakePackedDate(2026, toMonth, toDay), &first, &last);
+    EXPECT_EQ(Row(found, first, last), Row(wantFirst >= 0, wantFirst, wantLast)) << fromDay;
   }
   int first = -1, last = -1;
   series.count = 0;
   EXPECT_FALSE(FindSeriesBarRange(series, 0, MakePackedDate(2026, 4, 30), &first, &last));
-}
-
-TEST_F(ChartLinksTest, ADailyBarMarksItsWeekAndItsMonth) {
   View(1).period = 1;
   View(2).period = 2;
   for (int i = 0; i < 3; ++i) View(i).stockCode = stocks_[0];
@@ -394,15 +396,12 @@ TEST_F(ChartLinksTest, ADailyBarMarksItsWeekAndItsMonth) {
               Row(last, monthLast, true, true, PackedYear(date), PackedMonth(date)))
         << bar;
   }
-  int first = -1, last = -1;  // a week marks its days
+  first = last = -1;  // a week marks its days
   ASSERT_TRUE(FindMatchingBars(1, 20, 0, &first, &last));
   EXPECT_EQ(Row(daily.bars[last].date, daily.bars[first].date > Series(1).bars[19].date,
                 daily.bars[first - 1].date <= Series(1).bars[19].date),
             Row(Series(1).bars[20].date, true, true));
-}
-
-TEST_F(ChartLinksTest, TheCrossHairMarksTheOtherChartsAndTheirDetailBars) {
-  View(1).period = 1;
+  View(2).period = 0;  // the cross-hair marks the other charts and their detail bars
   ReloadAllChartSeries();
   InvalidateAllCharts();
   SetChartScrollPos(0, kBars - 1, 0);
@@ -417,18 +416,19 @@ TEST_F(ChartLinksTest, TheCrossHairMarksTheOtherChartsAndTheirDetailBars) {
   const ChartGeometry& g = gChartContexts[2].geometry;
   EXPECT_EQ(Row(gCrossHairRects[1].left, gCrossHairRects[1].right),
             Row(g.plotArea.right - 3 * g.barSpacing - 1, g.plotArea.right - 2 * g.barSpacing - 1));
-  EXPECT_TRUE(IsCrossHairUnchanged(0, 0, bar, 50, 1234));
-  EXPECT_FALSE(IsCrossHairUnchanged(0, 0, bar, 51, 1234));
+  EXPECT_EQ(Row(IsCrossHairUnchanged(0, 0, bar, 50, 1234), IsCrossHairUnchanged(0, 0, bar, 51, 1234)), Row(1, 0));
   ClearCrossHairState();
   EXPECT_EQ(gCrossHairChart + gCrossHairRectCount, -1);
 }
 
 std::vector<int> gAppliedCharts, gRefilled;
 
-TEST(ChartScrollArithmetic, PositionsBarWidthsAndTheRightEdge) {
+// A new bar width keeps a chart at its newest bar; the range runs 37 bars past the
+// end and a page is a twelfth plus one.
+TEST_F(ChartScrollTest, PositionsBarWidthsTheRightEdgeTheRangeAndPages) {
   // Positions stay within max - page + 1; a page wider than the range keeps the minimum.
-  const ChartScrollInfo info = {10, 400, 50, 0}, tooLong = {10, 40, 50, 0};
-  EXPECT_EQ(Row(ClampChartScrollPos(info, 1000), ClampChartScrollPos(info, -5), ClampChartScrollPos(info, 200),
+  const ChartScrollInfo bounds = {10, 400, 50, 0}, tooLong = {10, 40, 50, 0};
+  EXPECT_EQ(Row(ClampChartScrollPos(bounds, 1000), ClampChartScrollPos(bounds, -5), ClampChartScrollPos(bounds, 200),
                 ClampChartScrollPos(tooLong, 30)),
             Row(351, 10, 200, 10));
   EXPECT_EQ(Row(BarWidthForCommand(kCommandBarWidth1, 9), BarWidthForCommand(32781, 9),
@@ -445,9 +445,14 @@ TEST(ChartScrollArithmetic, PositionsBarWidthsAndTheRightEdge) {
   EXPECT_FALSE(FindRightEdge(series, -1, 0).valid);
   series.count = 0;
   EXPECT_FALSE(FindRightEdge(series, 5, 0).valid);
-}
-
-TEST_F(ChartScrollTest, TheRangeRunsThirtySevenBarsPastTheEndAndAPageIsATwelfthPlusOne) {
+  const int oldEnd = GetChartEndBarIndex(0);
+  ASSERT_EQ(View(0).lastBarIndex, oldEnd);
+  SetChartBarWidth(0, 1);
+  EXPECT_NE(GetChartEndBarIndex(0), oldEnd) << "the margin covers more bars";
+  EXPECT_EQ(View(0).lastBarIndex, GetChartEndBarIndex(0));
+  SetChartScrollPos(1, 150, 1);
+  SetChartBarWidth(1, 19);
+  EXPECT_EQ(Row(View(1).barWidth, View(1).lastBarIndex), Row(19, 150));
   ChartScrollInfo info;
   ASSERT_TRUE(GetChartScrollInfo(0, &info));
   const int visible = gChartContexts[0].geometry.visibleBars;
@@ -507,27 +512,14 @@ TEST_F(ChartScrollTest, WeeklyAndBackToDailyKeepsTheRightEdgeDate) {
   EXPECT_EQ(View(0).lastBarIndex, PeriodSeries(0, 1).count - 1 + 7);
   SetChartPeriod(0, 0);
   EXPECT_EQ(View(0).lastBarIndex, kBars + 6);
-}
-
-TEST_F(ChartScrollTest, APeriodChangeOnAnEmptySeriesStillChangesThePeriod) {
+  // On an empty series the period still changes: the weekly bars are loaded,
+  // with no date to align to the position stays.
   SetChartScrollPos(0, 50, 1);
   gChartContexts[0].periods[0].bars->count = 0;
   SetChartPeriod(0, 1);
-  // The weekly bars are loaded; with no date to align to the position stays.
   EXPECT_EQ(Row(View(0).period, PeriodSeries(0, 1).count > 50, View(0).lastBarIndex), Row(1, true, 50));
   SetChartPeriod(-1, 0);
   EXPECT_EQ(View(0).period, 1);
-}
-
-TEST_F(ChartScrollTest, ANewBarWidthKeepsAChartAtItsNewestBar) {
-  const int oldEnd = GetChartEndBarIndex(0);
-  ASSERT_EQ(View(0).lastBarIndex, oldEnd);
-  SetChartBarWidth(0, 1);
-  EXPECT_NE(GetChartEndBarIndex(0), oldEnd) << "the margin covers more bars";
-  EXPECT_EQ(View(0).lastBarIndex, GetChartEndBarIndex(0));
-  SetChartScrollPos(1, 150, 1);
-  SetChartBarWidth(1, 19);
-  EXPECT_EQ(Row(View(1).barWidth, View(1).lastBarIndex), Row(19, 150));
 }
 
 using Kinds = std::vector<uint32_t>;
@@ -555,8 +547,16 @@ class ChartEditingTest : public LinkedChartsTest {
   static std::vector<int> GroupIndices() { return {View(0).groupIndex, View(1).groupIndex, View(2).groupIndex}; }
 };
 
-TEST_F(ChartEditingTest, APaneKindIsInsertedBelowTheSelectedPaneAndRemovedWhenShown) {
+// Without a selected chart pane commands do nothing.
+TEST_F(ChartEditingTest, APaneKindIsInsertedBelowTheSelectedPaneUpToTwelveAndRemovedWhenShown) {
+  gSelectedChart = -1;
   gSelectedPane = 0;
+  ToggleChartPane(kPaneObv);
+  RemoveSelectedPane();
+  MoveSelectedPane(kPaneToBottom);
+  TogglePaneFlagBit(3);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(KindsOf(i), (Kinds{kPaneCandles, kPaneVolume, kPaneRsi})) << i;
+  gSelectedChart = 1;
   EXPECT_EQ(OnMainCommand(nullptr, IDM_PANE_OBV), 1);
   EXPECT_EQ(KindsOf(1), (Kinds{kPaneCandles, kPaneObv, kPaneVolume, kPaneRsi}));
   // A new pane starts with flags 1; flags move with their kinds.
@@ -567,9 +567,7 @@ TEST_F(ChartEditingTest, APaneKindIsInsertedBelowTheSelectedPaneAndRemovedWhenSh
   gSelectedPane = -1;
   ToggleChartPane(kPaneAdvanceDecline);
   EXPECT_EQ(KindsOf(1)[0], uint32_t{kPaneAdvanceDecline}) << "with no pane selected the new pane goes on top";
-}
-
-TEST_F(ChartEditingTest, TwelvePanesAreTheMostAndAShownKindStillGoes) {
+  // Twelve panes are the most, and a shown kind still goes.
   View(1).paneCount = 12;
   for (int p = 0; p < 12; ++p) View(1).paneKinds[p] = static_cast<uint32_t>(p);
   EXPECT_EQ(ToggleChartPane(kPaneVolumeRatio), 0);
@@ -582,47 +580,41 @@ TEST_F(ChartEditingTest, TwelvePanesAreTheMostAndAShownKindStillGoes) {
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
 }
 
-TEST_F(ChartEditingTest, WithoutASelectedChartPaneCommandsDoNothing) {
-  gSelectedChart = -1;
-  gSelectedPane = 0;
-  ToggleChartPane(kPaneObv);
-  RemoveSelectedPane();
-  MoveSelectedPane(kPaneToBottom);
-  TogglePaneFlagBit(3);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(KindsOf(i), (Kinds{kPaneCandles, kPaneVolume, kPaneRsi})) << i;
-}
-
-TEST_F(ChartEditingTest, PanesMoveWithTheirFlagsAndTheSelectionFollows) {
+TEST_F(ChartEditingTest, PanesMoveWithTheirFlagsAndTheSelectionFollowsAndFlagBitsFlip) {
   gSelectedPane = 2;
-  struct Move {
-    PaneMove move;
-    Kinds kinds;
-    int selected;
-  };
-  const Move moves[] = {
+  const std::tuple<PaneMove, Kinds, int> moves[] = {
       {kPaneToTop, {kPaneRsi, kPaneCandles, kPaneVolume}, 0},
       {kPaneUp, {kPaneRsi, kPaneCandles, kPaneVolume}, 0},  // already on top
       {kPaneDown, {kPaneCandles, kPaneRsi, kPaneVolume}, 1},
       {kPaneToBottom, {kPaneCandles, kPaneVolume, kPaneRsi}, 2},
       {kPaneDown, {kPaneCandles, kPaneVolume, kPaneRsi}, 2},  // already last
   };
-  for (const Move& m : moves) {
-    MoveSelectedPane(m.move);
-    EXPECT_EQ(KindsOf(1), m.kinds) << m.move;
-    EXPECT_EQ(Row(gSelectedPane, View(1).paneFlags[m.selected]), Row(m.selected, 0x12)) << m.move;
+  for (const auto& [move, kinds, selected] : moves) {
+    MoveSelectedPane(move);
+    EXPECT_EQ(KindsOf(1), kinds) << move;
+    EXPECT_EQ(Row(gSelectedPane, View(1).paneFlags[selected]), Row(selected, 0x12)) << move;
   }
   gSelectedPane = 0;
   OnMainCommand(nullptr, IDM_PANE_REMOVE);
   EXPECT_EQ(KindsOf(1), (Kinds{kPaneVolume, kPaneRsi}));
   EXPECT_EQ(gSelectedPane, -1) << "removing the top pane leaves none selected";
-}
-
-TEST_F(ChartEditingTest, PaneFlagBitsFlipModulo32) {
-  gSelectedPane = 1;
+  gSelectedPane = 0;  // the volume pane's flag bits flip modulo 32
   OnMainCommand(nullptr, IDM_PANE_FLAG_FIRST + 15);
-  EXPECT_EQ(View(1).paneFlags[1], (0x11u | kPaneFlagLogScale));
-  OnMainCommand(nullptr, IDM_PANE_FLAG_FIRST + 47);  // 47 mod 32 = 15
-  EXPECT_EQ(View(1).paneFlags[1], 0x11u);
+  EXPECT_EQ(View(1).paneFlags[0], (0x11u | kPaneFlagLogScale));
+  OnMainCommand(nullptr, IDM_PANE_FLAG_FIRST + 47);
+  EXPECT_EQ(View(1).paneFlags[0], 0x11u);
+  // Display switches flip their settings and report their state.
+  gShowGroupList = 1;
+  gSettings.hideAverageLineValues = 0;
+  gShowSplitAdjusted = 0;
+  EXPECT_TRUE(IsDisplaySwitchOn(IDM_GROUP_LIST));
+  EXPECT_EQ(OnMainCommand(nullptr, IDM_GROUP_LIST), 1);
+  EXPECT_FALSE(IsDisplaySwitchOn(IDM_GROUP_LIST));
+  EXPECT_TRUE(IsDisplaySwitchOn(IDM_AVERAGE_LINE_VALUES)) << "values shown while the hide flag is off";
+  OnMainCommand(nullptr, IDM_AVERAGE_LINE_VALUES);
+  OnMainCommand(nullptr, IDM_SPLIT_ADJUSTED);
+  EXPECT_EQ(Row(gShowGroupList, gSettings.hideAverageLineValues, gShowSplitAdjusted), Row(0, 1, 1));
+  EXPECT_FALSE(ToggleDisplaySwitch(IDM_PANE_OBV));
 }
 
 TEST_F(ChartEditingTest, AddingCopiesTheSelectedViewWithoutLinksUpToThreeCharts) {
@@ -651,28 +643,6 @@ TEST_F(ChartEditingTest, RemovingAChartKeepsItsViewAndRefillsEveryListThatMoved)
     OnMainCommand(nullptr, IDM_REMOVE_CHART);
   }
   EXPECT_EQ(CurrentScreenPattern().chartCount, 1) << "the last chart stays";
-}
-
-TEST_F(ChartEditingTest, DisplaySwitchesFlipTheirSettingsAndReportTheirState) {
-  gShowGroupList = 1;
-  gSettings.hideAverageLineValues = 0;
-  gShowSplitAdjusted = 0;
-  EXPECT_TRUE(IsDisplaySwitchOn(IDM_GROUP_LIST));
-  EXPECT_EQ(OnMainCommand(nullptr, IDM_GROUP_LIST), 1);
-  EXPECT_FALSE(IsDisplaySwitchOn(IDM_GROUP_LIST));
-  EXPECT_TRUE(IsDisplaySwitchOn(IDM_AVERAGE_LINE_VALUES)) << "values shown while the hide flag is off";
-  OnMainCommand(nullptr, IDM_AVERAGE_LINE_VALUES);
-  OnMainCommand(nullptr, IDM_SPLIT_ADJUSTED);
-  EXPECT_EQ(Row(gShowGroupList, gSettings.hideAverageLineValues, gShowSplitAdjusted), Row(0, 1, 1));
-  EXPECT_FALSE(ToggleDisplaySwitch(IDM_PANE_OBV));
-}
-
-TEST_F(ChartEditingTest, TheRightMarginFollowsDateLinksBothWays) {
-  View(0).dateLink = 1;  // 0 and 1 coupled, 2 not
-  for (int i = 0; i < 3; ++i) View(i).rightMargin = 32;
-  EXPECT_TRUE(SetChartRightMargin(1, 60));
-  EXPECT_EQ(Row(View(0).rightMargin, View(1).rightMargin, View(2).rightMargin), Row(60, 60, 32));
-  EXPECT_FALSE(SetChartRightMargin(1, 60)) << "unchanged";
 }
 
 // The detail splitter stops at half the client and 100 pixels before its right edge.
@@ -768,7 +738,7 @@ class ScreenPatternTest : public ::testing::Test {
 
 using PatternFileTest = ScreenPatternTest;
 
-TEST_F(ScreenPatternTest, TheShownPatternNeedsForceAndOnlyTheTwelveAreTaken) {
+TEST_F(ScreenPatternTest, TheShownPatternNeedsForceOnlyTheTwelveAreTakenAndLinkedChartsAreAligned) {
   EXPECT_EQ(SwitchScreenPattern(0, 0), 0);
   EXPECT_TRUE(gHookLog.empty());
   EXPECT_EQ(SwitchScreenPattern(0, 1), 1);
@@ -785,9 +755,7 @@ TEST_F(ScreenPatternTest, TheShownPatternNeedsForceAndOnlyTheTwelveAreTaken) {
   gCurrentPattern = -7;
   EXPECT_EQ(SwitchScreenPattern(2, 0), 1);
   EXPECT_EQ(gCurrentPattern, 2);
-}
-
-TEST_F(ScreenPatternTest, LinkedChartsAreAlignedTopDownWithALayoutAfterEach) {
+  gHookLog.clear();  // linked charts are aligned top down with a layout after each
   ChartView view = MakeView("7203", 0, true);
   view.dateLink = 1;
   SetPattern(5, {view, view, view});
@@ -819,20 +787,17 @@ TEST_F(ScreenPatternTest, UnkeptChartsWithTheSameStockFollowTheCarriedView) {
             Row(StringToCode("7203"), StringToCode("7203"), StringToCode("6758")));
 }
 
-TEST_F(ScreenPatternTest, KeptChartsShowWhatTheyStoredAndTheFirstUnkeptIsSelected) {
+TEST_F(ScreenPatternTest, KeptChartsShowWhatTheyStoredTheFirstUnkeptIsSelectedOrTheSelectedOneCarried) {
   SetPattern(0, {MakeView("7203", 0, false)});
   SetPattern(2, {MakeView("1301", 0, true), MakeView("1332", 2, true)});
   const ScreenPattern before = gScreenPatterns[2];
   SwitchScreenPattern(2, 0);
-  EXPECT_EQ(memcmp(&gScreenPatterns[2], &before, sizeof before), 0);
-  EXPECT_EQ(gSelectedChart, 0);
+  EXPECT_EQ(Row(memcmp(&gScreenPatterns[2], &before, sizeof before), gSelectedChart), Row(0, 0));
   SetPattern(3, {MakeView("1301", 0, true), MakeView("1001", 0, false)});
   gCurrentPattern = 0;
   SwitchScreenPattern(3, 0);
   EXPECT_EQ(Row(gSelectedChart, ShownCode(3, 0), ShownCode(3, 1)), Row(1, StringToCode("1301"), StringToCode("7203")));
-}
-
-TEST_F(ScreenPatternTest, WhenEveryChartKeepsItsStockTheSelectedOneIsCarried) {
+  gCurrentPattern = 0;  // when every chart keeps its stock the selected one is carried
   SetPattern(0, {MakeView("1301", 0, true), MakeView("9984", 0, true)});
   SetPattern(1, {MakeView("1001", 0, false)});
   gSelectedChart = 1;
@@ -879,28 +844,20 @@ TEST_F(ScreenPatternTest, APaneSelectionBeyondThePanesIsClearedAndACopyKeepsItsN
   EXPECT_EQ(CopyScreenPattern(12), 0);
 }
 
-TEST_F(PatternFileTest, ExportWritesTagPatternsAndAllPaneHeights) {
-  gPaneHeights[19] = 77;
-  QueueFileDialogAnswer(folder_.path() + "out.dat");
-  ASSERT_EQ(ExportScreenPatterns(), 1);
-  const auto dialogs = TakeRecordedFileDialogs();
-  ASSERT_EQ(dialogs.size(), 1u);
-  EXPECT_TRUE(dialogs[0].save && dialogs[0].title == "保存する画面パターンファイルを指定してください。");
-  EXPECT_EQ(dialogs[0].filter, std::string("(*.dat)\0*.dat\0\0", 15));
-  const auto bytes = ReadWholeFile(folder_.path() + "out.dat");
-  ASSERT_EQ(bytes.size(), 5232u);
-  EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 8),
-            (std::vector<uint8_t>{0x03, 0x00, 0x16, 0x03, 0, 0, 0, 0}));
-  EXPECT_EQ(memcmp(bytes.data() + 8, gScreenPatterns, 5184), 0);
-  EXPECT_EQ(memcmp(bytes.data() + 5192, gPaneHeights, 40), 0);
-}
-
+// The export writes the tag, the patterns and all pane heights; importing them
+// again restores them and shows the first.
 TEST_F(PatternFileTest, ARoundTripRestoresPatternsAndHeightsAndShowsTheFirst) {
   const ScreenPatternFile file = SampleFile();
   memcpy(gScreenPatterns, file.patterns, sizeof file.patterns);
   memcpy(gPaneHeights, file.paneHeights, sizeof file.paneHeights);
   QueueFileDialogAnswer(folder_.path() + "saved.dat");
   ASSERT_EQ(ExportScreenPatterns(), 1);
+  const auto bytes = ReadWholeFile(folder_.path() + "saved.dat");
+  ASSERT_EQ(bytes.size(), 5232u);
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 8),
+            (std::vector<uint8_t>{0x03, 0x00, 0x16, 0x03, 0, 0, 0, 0}));
+  EXPECT_EQ(Row(memcmp(bytes.data() + 8, gScreenPatterns, 5184), memcmp(bytes.data() + 5192, gPaneHeights, 40)),
+            Row(0, 0));
   const SettingsBlock exported = gSettings;
   SetDefaultSettings();
   gCurrentPattern = 0;
@@ -909,11 +866,12 @@ TEST_F(PatternFileTest, ARoundTripRestoresPatternsAndHeightsAndShowsTheFirst) {
   EXPECT_EQ(memcmp(gScreenPatterns, exported.screenPatterns, sizeof exported.screenPatterns), 0);
   EXPECT_EQ(memcmp(gPaneHeights, exported.paneHeights, sizeof exported.paneHeights), 0);
   // The menu texts, then the forced switch.
-  EXPECT_EQ(gCurrentPattern, 0);
+  EXPECT_EQ(Row(gCurrentPattern, TakeRecordedMessageBoxes().size()), Row(0, 0));
   EXPECT_EQ(gHookLog, (Log{"names", "wait", "reload 0", "layout", "shown"}));
-  EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
   const auto dialogs = TakeRecordedFileDialogs();
   ASSERT_EQ(dialogs.size(), 2u);
+  EXPECT_TRUE(dialogs[0].save && dialogs[0].title == "保存する画面パターンファイルを指定してください。");
+  EXPECT_EQ(dialogs[0].filter, std::string("(*.dat)\0*.dat\0\0", 15));
   EXPECT_TRUE(!dialogs[1].save && dialogs[1].title == "読み込む画面パターンファイルを指定してください。");
 }
 
@@ -933,29 +891,17 @@ TEST_F(PatternFileTest, TheOlderFormKeepsPaneHeightsTwelveToNineteenAndOldValues
   EXPECT_EQ(gPaneHeights[15], 40);
 }
 
-TEST_F(PatternFileTest, AWrongSizeOrTagIsRefusedAndChangesNothing) {
-  const ScreenPatternFile good = SampleFile();
-  const std::vector<uint8_t> full = FileBytes(good, sizeof good);
+// In both forms.
+TEST_F(PatternFileTest, AWrongSizeTagOrRecordOutOfRangeIsRefusedAndChangesNothing) {
+  const std::vector<uint8_t> full = FileBytes(SampleFile(), sizeof(ScreenPatternFile));
   for (size_t size : {size_t{0}, size_t{5215}, full.size() - 1, full.size() + 1}) {
     std::vector<uint8_t> bytes = full;
     bytes.resize(size, 0);
     ExpectRefused(bytes, (std::to_string(size) + " bytes").c_str());
   }
-  ScreenPatternFile tagged = good;
-  tagged.tag = 0x03160004;
-  ExpectRefused(FileBytes(tagged, sizeof tagged), "tag");
-  ExpectRefused(FileBytes(tagged, kOldScreenPatternFileSize), "old form's tag");
-  tagged = good;
-  tagged.reserved = 1;
-  ExpectRefused(FileBytes(tagged, sizeof tagged), "second word");
-}
-
-TEST_F(PatternFileTest, RecordsOutOfRangeAreRefusedAndChangeNothing) {
-  struct Fault {
-    const char* what;
-    void (*apply)(ScreenPatternFile&);
-  };
-  const Fault faults[] = {
+  const std::pair<const char*, void (*)(ScreenPatternFile&)> faults[] = {
+      {"tag", [](ScreenPatternFile& f) { f.tag = 0x03160004; }},
+      {"second word", [](ScreenPatternFile& f) { f.reserved = 1; }},
       {"no charts", [](ScreenPatternFile& f) { f.patterns[3].chartCount = 0; }},
       {"four charts", [](ScreenPatternFile& f) { f.patterns[3].chartCount = 4; }},
       {"13 panes", [](ScreenPatternFile& f) { f.patterns[5].views[1].paneCount = 13; }},
@@ -968,11 +914,11 @@ TEST_F(PatternFileTest, RecordsOutOfRangeAreRefusedAndChangeNothing) {
       {"negative margin", [](ScreenPatternFile& f) { f.patterns[4].views[2].rightMargin = -1; }},
       {"code", [](ScreenPatternFile& f) { f.patterns[6].views[1].stockCode = 0xFFFFFFFFu; }},
   };
-  for (const Fault& fault : faults) {
+  for (const auto& [what, apply] : faults) {
     ScreenPatternFile file = SampleFile();
-    fault.apply(file);
-    ExpectRefused(FileBytes(file, sizeof file), fault.what);
-    ExpectRefused(FileBytes(file, kOldScreenPatternFileSize), fault.what);
+    apply(file);
+    ExpectRefused(FileBytes(file, sizeof file), what);
+    ExpectRefused(FileBytes(file, kOldScreenPatternFileSize), what);
   }
 }
 

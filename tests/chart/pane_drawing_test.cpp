@@ -63,6 +63,13 @@ Range Rounded(int32_t min, int32_t max) {
   return {min, max};
 }
 
+std::string Caption(int index, int period, bool forecast, int size = kChartCaptionSize) {
+  char text[kChartCaptionSize];
+  memset(text, 'x', sizeof text);
+  FormatChartCaption(index, period, forecast, text, size);
+  return text;
+}
+
 class ChartLayoutTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -134,7 +141,8 @@ class ChartLayoutTest : public ::testing::Test {
   OwnedContext owned_;
 };
 
-TEST(ChartLayoutRounding, WidensToMultiplesOfADecimalUnitWithoutOverflow) {
+// Ranges widen to multiples of a decimal unit without overflow.
+TEST_F(ChartLayoutTest, LinearPricePaneWithItsOptionalLinesAndTheFullRangeOption) {
   const std::pair<Range, Range> cases[] = {{{-5, 5}, {-10, 10}},
                                            {{0, 100}, {0, 125}},
                                            {{0, 7499999}, {0, 7500000}},
@@ -142,9 +150,37 @@ TEST(ChartLayoutRounding, WidensToMultiplesOfADecimalUnitWithoutOverflow) {
                                            {{2147483600, 2147483645}, {2147483600, INT_MAX}}};
   for (const auto& [in, out] : cases) EXPECT_EQ(Rounded(in.first, in.second), out) << in.first << ".." << in.second;
   EXPECT_EQ(Rounded(INT_MIN + 5, INT_MIN + 40).first, INT_MIN);
+  FillSeries(context().periods[0].chartReal[kRealBollingerCentre + 3], 1300.9);  // +2 sigma
+  FillSeries(context().periods[0].chartReal[kRealBollingerCentre + 4], 800.5);   // -2 sigma
+  FillSeries(context().periods[0].chartReal[kRealParabolicSar], 1000);
+  context().periods[0].chartReal[kRealParabolicSar]->values[299] = 1600;
+  Layout();
+  EXPECT_EQ(PaneRange(0), Range(990, 1020));  // 1011, unit 10
+  EXPECT_EQ(ValueToPaneY(view_, context(), 0, 990), pane(0).plot.bottom);
+  view_.paneFlags[0] = kPaneFlagSigma2;  // 800..1300, unit 75
+  Layout();
+  EXPECT_EQ(PaneRange(0), Range(750, 1350));
+  view_.paneFlags[0] = kPaneFlagParabolic;
+  Layout();
+  EXPECT_EQ(pane(0).maxValue, 1650);
+  view_.paneFlags[0] = kPaneFlagLine0;
+  gTrendLineFullRange = true;  // 990..1020 less and plus one step, rounded again
+  Layout();
+  EXPECT_EQ(PaneRange(0), Range(980, 1030));
 }
 
-TEST_F(ChartLayoutTest, GeometryFollowsTheFontAndTheBarWidth) {
+TEST_F(ChartLayoutTest, PanesShareThePlotAreaByWeightAndTheGeometryFollowsTheFontAndTheBarWidth) {
+  SetPanes({kPaneCandles, kPaneVolume, kPaneRsi, kPaneIchimoku});
+  view_.paneCount = 3;
+  Layout();
+  // 100, 30, 40 of 360; the daily price pane keeps its signal strip; a pane beyond the count is cleared.
+  EXPECT_EQ(Row(Height(pane(0).pane), Height(pane(1).pane), pane(1).pane.top, pane(2).pane.bottom, pane(3).pane.bottom),
+            Row(211, 63, pane(0).pane.bottom, geometry().plotArea.bottom, 0));
+  EXPECT_EQ(Row(pane(0).plot.top, pane(0).fullPlot.top, pane(1).plot.top),
+            Row(pane(0).pane.top + kSignalStripHeight, pane(0).pane.top, pane(1).pane.top));
+  for (uint16_t& h : gPaneHeights) h = 0;
+  Layout(700, 300);
+  EXPECT_EQ(Row(Height(pane(0).pane), Height(pane(2).pane)), Row(100, 100));
   Layout();
   const ChartGeometry& g = geometry();
   EXPECT_EQ(Row(ScaleColumnWidth(), CaptionRowHeight(), g.plotArea.left, g.plotArea.top, g.plotArea.bottom,
@@ -165,21 +201,7 @@ TEST_F(ChartLayoutTest, GeometryFollowsTheFontAndTheBarWidth) {
   EXPECT_EQ(Row(ScaleColumnWidth(), CaptionRowHeight()), Row(160, 42));
 }
 
-TEST_F(ChartLayoutTest, PanesShareThePlotAreaByWeightAndFillItExactly) {
-  SetPanes({kPaneCandles, kPaneVolume, kPaneRsi, kPaneIchimoku});
-  view_.paneCount = 3;
-  Layout();
-  // 100, 30, 40 of 360; the daily price pane keeps its signal strip; a pane beyond the count is cleared.
-  EXPECT_EQ(Row(Height(pane(0).pane), Height(pane(1).pane), pane(1).pane.top, pane(2).pane.bottom, pane(3).pane.bottom),
-            Row(211, 63, pane(0).pane.bottom, geometry().plotArea.bottom, 0));
-  EXPECT_EQ(Row(pane(0).plot.top, pane(0).fullPlot.top, pane(1).plot.top),
-            Row(pane(0).pane.top + kSignalStripHeight, pane(0).pane.top, pane(1).pane.top));
-  for (uint16_t& h : gPaneHeights) h = 0;
-  Layout(700, 300);
-  EXPECT_EQ(Row(Height(pane(0).pane), Height(pane(2).pane)), Row(100, 100));
-}
-
-TEST_F(ChartLayoutTest, AShortViewAtTheNewestBarScalesOverTwentyBars) {
+TEST_F(ChartLayoutTest, AShortViewAtTheNewestBarScalesOverTwentyBarsAndOnePastTheDataFallsBack) {
   FillBars(100, [](int i, PriceBar* bar) {
     if (i == 82) bar->low = 500;  // within the last 20 bars, left of the 13 shown
   });
@@ -192,34 +214,22 @@ TEST_F(ChartLayoutTest, AShortViewAtTheNewestBarScalesOverTwentyBars) {
   view_.lastBarIndex = -1;
   Layout(13 * 7);
   EXPECT_LE(pane(0).minValue, 500);
+  // Panes with no bars in range get a fallback range, not an inverted one.
+  SetPanes({kPaneCandles, kPaneVolume, kPaneDeviation, kPaneMacd, kPaneDmi, kPaneSroc, kPaneObv, kPaneVolumeRatio,
+            kPaneAdvanceDecline},
+           PaneLineFlags(3));
+  view_.lastBarIndex = 5000;  // far past the data
+  Layout();
+  for (int i = 0; i < view_.paneCount; ++i)
+    EXPECT_TRUE(pane(i).minValue < pane(i).maxValue && pane(i).valuePerPixel > 0) << i;
+  EXPECT_EQ(pane(0).maxValue, 125);
   view_.stockCode = StringToCode("9999");  // missing from the table: the context is left unchanged
   context().geometry.barSpacing = -77;
   Layout();
   EXPECT_EQ(geometry().barSpacing, -77);
 }
 
-TEST_F(ChartLayoutTest, LinearPricePaneWithItsOptionalLinesAndTheFullRangeOption) {
-  FillSeries(context().periods[0].chartReal[kRealBollingerCentre + 3], 1300.9);  // +2 sigma
-  FillSeries(context().periods[0].chartReal[kRealBollingerCentre + 4], 800.5);   // -2 sigma
-  FillSeries(context().periods[0].chartReal[kRealParabolicSar], 1000);
-  context().periods[0].chartReal[kRealParabolicSar]->values[299] = 1600;
-  Layout();
-  EXPECT_EQ(PaneRange(0), Range(990, 1020));  // 1011, unit 10
-  EXPECT_DOUBLE_EQ(pane(0).valuePerPixel, 30.0 / Height(pane(0).plot));
-  EXPECT_EQ(ValueToPaneY(view_, context(), 0, 990), pane(0).plot.bottom);
-  view_.paneFlags[0] = kPaneFlagSigma2;  // 800..1300, unit 75
-  Layout();
-  EXPECT_EQ(PaneRange(0), Range(750, 1350));
-  view_.paneFlags[0] = kPaneFlagParabolic;
-  Layout();
-  EXPECT_EQ(pane(0).maxValue, 1650);
-  view_.paneFlags[0] = kPaneFlagLine0;
-  gTrendLineFullRange = true;  // 990..1020 less and plus one step, rounded again
-  Layout();
-  EXPECT_EQ(PaneRange(0), Range(980, 1030));
-}
-
-TEST_F(ChartLayoutTest, LogarithmicScalesAlsoServeTheIchimokuPane) {
+TEST_F(ChartLayoutTest, LogarithmicScalesAlsoServeTheIchimokuPaneAndIndicatorsRangeByKind) {
   FillBars(300, [](int i, PriceBar* bar) {
     bar->low = 100 + i;
     bar->high = 10000 - i;
@@ -228,8 +238,6 @@ TEST_F(ChartLayoutTest, LogarithmicScalesAlsoServeTheIchimokuPane) {
     SetPanes({kind}, kPaneFlagLogScale);
     Layout();
     const PaneRecord& p = pane(0);
-    EXPECT_DOUBLE_EQ(p.log10Min, std::log10(p.minValue)) << kind;
-    EXPECT_GT(p.valuePerPixel, 0) << kind;
     // Halfway up in log units is the geometric mean.
     const int32_t mean = static_cast<int32_t>(std::sqrt(double(p.minValue) * p.maxValue));
     EXPECT_NEAR(PaneValueToY(view_, context(), 0, mean), (p.plot.top + p.plot.bottom) / 2, 1) << kind;
@@ -243,9 +251,6 @@ TEST_F(ChartLayoutTest, LogarithmicScalesAlsoServeTheIchimokuPane) {
   FillBars(300, [](int, PriceBar* bar) { bar->low = 0; });
   Layout();
   EXPECT_EQ(std::make_pair(pane(0).minValue, pane(0).log10Min), std::make_pair(0, 0.0));
-}
-
-TEST_F(ChartLayoutTest, IndicatorRangesByKind) {
   FillInts(kIntDeviation0 + 1, [](int i) { return i % 2 == 0 ? -300 : 1200; });
   FillInts(kIntDeviation0, [](int) { return -5000; });  // hidden line
   FillInts(kIntMacdLine, [](int) { return -50; });
@@ -257,18 +262,6 @@ TEST_F(ChartLayoutTest, IndicatorRangesByKind) {
   // Deviation: made symmetric, then rounded; MACD: rounded -100..350, then symmetric.
   EXPECT_EQ((std::vector<Range>{PaneRange(0), PaneRange(1), PaneRange(2), PaneRange(3), PaneRange(4)}),
             (std::vector<Range>{{-12500, 12500}, {-1250, 1250}, {-350, 350}, {-10000, 10000}, {0, 5250}}));
-  EXPECT_DOUBLE_EQ(pane(3).valuePerPixel, 20000.0 / Height(pane(3).plot));
-}
-
-TEST_F(ChartLayoutTest, PanesWithNoBarsInRangeGetAFallbackRangeNotAnInvertedOne) {
-  SetPanes({kPaneCandles, kPaneVolume, kPaneDeviation, kPaneMacd, kPaneDmi, kPaneSroc, kPaneObv, kPaneVolumeRatio,
-            kPaneAdvanceDecline},
-           PaneLineFlags(3));
-  view_.lastBarIndex = 5000;  // far past the data
-  Layout();
-  for (int i = 0; i < view_.paneCount; ++i)
-    EXPECT_TRUE(pane(i).minValue < pane(i).maxValue && pane(i).valuePerPixel > 0) << i;
-  EXPECT_EQ(pane(0).maxValue, 125);
 }
 
 // The smallest window: 400 x 300 split into three charts, 12 panes, font 32,
@@ -314,6 +307,32 @@ TEST_F(ChartLayoutTest, CaptionsNameTheKindAndTheShownPeriodsAndAreCutBetweenCha
   Layout();
   const std::string caption = Captions();
   EXPECT_EQ(Row(caption.size() < kPaneCaptionSize, caption.size() > 70, EndsWholeSjis(caption)), Row(true, true, true));
+  // The chart caption names the stock, its market, its last day and its state.
+  StockRecord& stock = gStockTable->records[0];
+  stock.master = {StringToCode("7203"), "トヨタ自動車", "", "トヨタ", 1, 0, 0, 100};
+  stock.flags = kStockFlagIndexWeight;
+  stock.lastDate = MakePackedDate(2026, 12, 4);
+  stock.liveTime = kLiveTimeFinished;
+  EXPECT_EQ(Caption(0, 0, false), "7203 トヨタ自動車 (日足) - 東証プライム(T5) - 100株単位 2026/12/4  確定 ");
+  // A forecast comes first, then the live time.
+  EXPECT_EQ(Caption(0, 1, true), "7203 トヨタ自動車 (週足) - 東証プライム(T5) - 100株単位 2026/12/4  予想 ");
+  stock.liveTime = MakePackedTime(10, 30, 5);
+  stock.flags = 0;
+  gShowShortNames = 1;
+  EXPECT_EQ(Caption(0, 2, false), "7203 トヨタ (月足) - 東証プライム - 100株単位 2026/12/4  10:30:05 ");
+  EXPECT_EQ(Caption(1, 0, false) + Caption(-1, 0, false), "") << "outside the table";
+  // Cut to its buffer at a whole character.
+  memset(stock.master.name, 0, sizeof stock.master.name);
+  for (size_t i = 0; i + 1 < sizeof stock.master.name; i += 2) memcpy(stock.master.name + i, "あ", 2);
+  stock.master.name[63] = '\x82';  // no terminator, a lead byte last
+  stock.master.marketId = 200;     // outside the market names
+  stock.liveTime = 0xFFFFFF;
+  stock.master.tradingUnit = -32768;
+  EXPECT_LT(Caption(0, 7, false).size(), static_cast<size_t>(kChartCaptionSize));
+  for (int size : {1, 2, 5, 6, 7, 8, 20, 21, 40, 41, 80}) {
+    const std::string cut = Caption(0, 0, false, size);
+    EXPECT_TRUE(cut.size() < static_cast<size_t>(size) && EndsWholeSjis(cut)) << size;
+  }
 }
 
 constexpr int kIndexStock = 0;
@@ -361,7 +380,8 @@ class ChartCoordsTest : public ChartLayoutTest {
   }
 };
 
-TEST_F(ChartCoordsTest, TickStepsRoundingAndBarsBetweenDates) {
+// Trade marks on longer periods cover the whole bar.
+TEST_F(ChartCoordsTest, TickStepsBarsBetweenDatesAndBarIndicesAndDatesRoundTripAndMarkTrades) {
   // The index-weight stock uses the "(T5)" column; an index has no tick; no overflow at the top.
   EXPECT_EQ(Row(GetPriceTickStep(kPlainStock, 2999, 1), GetPriceTickStep(kPlainStock, 3000, 1),
                 GetPriceTickStep(kPlainStock, 50000000, 1), GetPriceTickStep(kWeightStock, 9999, 1),
@@ -385,9 +405,6 @@ TEST_F(ChartCoordsTest, TickStepsRoundingAndBarsBetweenDates) {
                 BarsBetweenDates(2, MakePackedDate(2023, 12, 15), MakePackedDate(2024, 1, 5)),
                 BarsBetweenDates(2, MakePackedDate(2024, 9, 30), MakePackedDate(2024, 1, 31))),
             Row(1, -1, 0, 0, -1, -1, -12, -1, 8));
-}
-
-TEST_F(ChartCoordsTest, BarIndicesAndDatesRoundTripInsideAndOutsideTheData) {
   for (int period = 0; period < kPeriodCount; ++period) {
     view_.period = period;
     for (int i = -40; i < kBars + 12; ++i)
@@ -397,12 +414,6 @@ TEST_F(ChartCoordsTest, BarIndicesAndDatesRoundTripInsideAndOutsideTheData) {
   // Over the new-year days; a Saturday finds the next trading day.
   EXPECT_EQ(Row(DateOfBarIndex(view_, context(), -1), DateToBarIndex(view_, context(), MakePackedDate(2023, 1, 7))),
             Row(MakePackedDate(2022, 12, 30), 3));
-  context().periods[0].bars->count = 0;
-  EXPECT_EQ(Row(DateOfBarIndex(view_, context(), 5), DateToBarIndex(view_, context(), MakePackedDate(2023, 1, 7))),
-            Row(0, 0));
-}
-
-TEST_F(ChartCoordsTest, TradeMarksOnLongerPeriodsCoverTheWholeBar) {
   const PackedDate week = context().periods[1].bars->bars[1].date;
   const PackedDate midWeek = AddCalendarDays(week, -2);
   view_.period = 1;
@@ -411,11 +422,14 @@ TEST_F(ChartCoordsTest, TradeMarksOnLongerPeriodsCoverTheWholeBar) {
             Row(1, 1, 0, 0));
   view_.period = 0;
   EXPECT_EQ(IsTradeMarkBar(view_, context(), 3, AddCalendarDays(DailyDate(3), -1)), 0);
+  context().periods[0].bars->count = 0;
+  EXPECT_EQ(Row(DateOfBarIndex(view_, context(), 5), DateToBarIndex(view_, context(), MakePackedDate(2023, 1, 7))),
+            Row(0, 0));
 }
 
 // Every pixel of a visible bar's column finds that bar again, on the painters'
 // centre line; a dragged point snaps to that centre and stays there when dragged again.
-TEST_F(ChartCoordsTest, EveryVisibleBarIsFoundAgainByTheCursorAndDraggedPointsSnapToItsCentre) {
+TEST_F(ChartCoordsTest, EveryVisibleBarIsFoundAgainByTheCursorAndDraggedPointsSnapToItsCentreInsideThePane) {
   const ChartGeometry& g = geometry();
   const int y0 = (context().panes[0].plot.top + context().panes[0].plot.bottom) / 2;
   for (int i = g.lastBar - g.visibleBars - 3; i <= g.lastBar; ++i)
@@ -436,14 +450,11 @@ TEST_F(ChartCoordsTest, EveryVisibleBarIsFoundAgainByTheCursorAndDraggedPointsSn
   int32_t value = 0;
   PointToBarAndValue(view_, context(), 0, &x, &bar, &y, &value);
   EXPECT_EQ(bar, 0);
-}
-
-TEST_F(ChartCoordsTest, TheCursorMissesOutsideThePaneAndUnderTheDetailWindow) {
+  // The signal strip belongs to the pane; left of the plot, the bottom edge, no
+  // view, no such pane and under the detail window do not.
   const PaneRecord& p = context().panes[0];
-  const int x = p.plot.right - 20;
-  int bar = -1, cx = x, cy = p.plot.top + 5;
-  int32_t value = 0;
-  // The signal strip belongs to the pane; left of the plot, the bottom edge, no view, no such pane do not.
+  x = p.plot.right - 20;
+  int cx = x, cy = p.plot.top + 5;
   EXPECT_EQ(
       Row(Cursor(x, p.fullPlot.top + 2, &bar), Cursor(p.plot.left - 1, p.plot.top + 5, &bar),
           Cursor(x, p.fullPlot.bottom, &bar), GetCursorBarAndValue(nullptr, &context(), 0, &cx, &cy, &bar, &value),
@@ -454,7 +465,7 @@ TEST_F(ChartCoordsTest, TheCursorMissesOutsideThePaneAndUnderTheDetailWindow) {
   EXPECT_EQ(Row(Cursor(x, p.plot.top + 5, &bar), Cursor(x, p.plot.top + 60, &bar)), Row(0, 1));
 }
 
-TEST_F(ChartCoordsTest, CursorValuesSnapByPaneKindAndAnUnscaledPaneGivesFiniteAnswers) {
+TEST_F(ChartCoordsTest, CursorValuesSnapByPaneKindAnUnscaledPaneGivesFiniteAnswersAndLinesAreHit) {
   const PaneRecord& price = context().panes[0];
   for (int y = price.plot.top; y <= price.plot.bottom; ++y) {
     const auto [snappedY, value] = Snapped(kPlainStock, 0, y);
@@ -482,60 +493,19 @@ TEST_F(ChartCoordsTest, CursorValuesSnapByPaneKindAndAnUnscaledPaneGivesFiniteAn
   EXPECT_TRUE(std::isfinite(ValueToPaneOffset(view_, context(), 0, 1e300)));
   view_.paneFlags[0] = kPaneFlagLogScale;
   EXPECT_EQ(PaneYToPrice(view_, context(), 0, 0), 1);
-}
-
-TEST_F(ChartCoordsTest, LinesAreHitAtTheirHandlesAndAlongTheirLengthOnly) {
-  struct Case {
-    int x1, y1, x2, y2, width, x, y, hit;
-  };
   // The handles, then the length but not its extension; close ends take the whole
   // line, a flat one a 4-pixel box; two dates on one bar share an x: a vertical
   // line, no division by zero.
-  const Case cases[] = {
+  constexpr int kCases[][8] = {
       {100, 100, 300, 200, 2, 103, 96, 2},  {100, 100, 300, 200, 2, 292, 208, 3}, {100, 100, 106, 104, 2, 103, 102, 1},
       {100, 100, 300, 200, 1, 200, 150, 1}, {100, 100, 300, 200, 1, 200, 157, 0}, {100, 100, 300, 200, 1, 400, 250, 0},
       {300, 200, 100, 100, 1, 20, 60, 0},   {100, 100, 900, 101, 1, 500, 102, 1}, {200, 100, 200, 300, 1, 207, 250, 1},
       {200, 100, 200, 300, 1, 200, 350, 0}, {100, 150, 300, 150, 1, 250, 158, 1}, {100, 150, 300, 150, 1, 320, 150, 0}};
-  for (const Case& c : cases)
-    EXPECT_EQ(HitTestLineEnds(c.x1, c.y1, c.x2, c.y2, c.width, c.x, c.y), c.hit) << c.x << "," << c.y;
+  for (const auto& [x1, y1, x2, y2, width, x, y, hit] : kCases)
+    EXPECT_EQ(HitTestLineEnds(x1, y1, x2, y2, width, x, y), hit) << x << "," << y;
   int line = 7;
   EXPECT_EQ(HitTestTrendLines(view_, context(), 0, 300, 100, &line), 0);  // no store yet
   EXPECT_EQ(line, -1);
-}
-
-std::string Caption(int index, int period, bool forecast, int size = kChartCaptionSize) {
-  char text[kChartCaptionSize];
-  memset(text, 'x', sizeof text);
-  FormatChartCaption(index, period, forecast, text, size);
-  return text;
-}
-
-TEST_F(ChartLayoutTest, TheChartCaptionNamesTheStockItsMarketItsLastDayAndItsState) {
-  StockRecord& stock = gStockTable->records[0];
-  stock.master = {StringToCode("7203"), "トヨタ自動車", "", "トヨタ", 1, 0, 0, 100};
-  stock.flags = kStockFlagIndexWeight;
-  stock.lastDate = MakePackedDate(2026, 12, 4);
-  stock.liveTime = kLiveTimeFinished;
-  EXPECT_EQ(Caption(0, 0, false), "7203 トヨタ自動車 (日足) - 東証プライム(T5) - 100株単位 2026/12/4  確定 ");
-  // A forecast comes first, then the live time.
-  EXPECT_EQ(Caption(0, 1, true), "7203 トヨタ自動車 (週足) - 東証プライム(T5) - 100株単位 2026/12/4  予想 ");
-  stock.liveTime = MakePackedTime(10, 30, 5);
-  stock.flags = 0;
-  gShowShortNames = 1;
-  EXPECT_EQ(Caption(0, 2, false), "7203 トヨタ (月足) - 東証プライム - 100株単位 2026/12/4  10:30:05 ");
-  EXPECT_EQ(Caption(1, 0, false) + Caption(-1, 0, false), "") << "outside the table";
-  // Cut to its buffer at a whole character.
-  memset(stock.master.name, 0, sizeof stock.master.name);
-  for (size_t i = 0; i + 1 < sizeof stock.master.name; i += 2) memcpy(stock.master.name + i, "あ", 2);
-  stock.master.name[63] = '\x82';  // no terminator, a lead byte last
-  stock.master.marketId = 200;     // outside the market names
-  stock.liveTime = 0xFFFFFF;
-  stock.master.tradingUnit = -32768;
-  EXPECT_LT(Caption(0, 7, false).size(), static_cast<size_t>(kChartCaptionSize));
-  for (int size : {1, 2, 5, 6, 7, 8, 20, 21, 40, 41, 80}) {
-    const std::string cut = Caption(0, 0, false, size);
-    EXPECT_TRUE(cut.size() < static_cast<size_t>(size) && EndsWholeSjis(cut)) << size;
-  }
 }
 
 constexpr int kT = 12;  // text height
@@ -611,17 +581,14 @@ TEST(PaneLevelsTest, ScaleDivisionsByPaneHeightAndRange) {
   // Centred on y, right edge 4 pixels in; the end labels are kept 2 pixels inside.
   PaneLabel labels[kMaxPaneDivisions];
   BuildScaleDivisions(MakePane(20, 200, 0, 10000), 5, kPercentDivisor, kT, kH, labels);
-  EXPECT_EQ(Row(labels[1].rect.left, labels[1].rect.top, labels[1].rect.right, labels[1].rect.bottom),
-            Row(0, 164, 56, 176));
+  EXPECT_EQ(Ltrb(labels[1].rect), (Ltrb4{0, 164, 56, 176}));
   EXPECT_EQ(Row(labels[0].rect.top, labels[0].rect.bottom, labels[4].rect.top, labels[4].rect.bottom),
             Row(206, 218, 22, 34));
   const Rect scale{10, 100, 70, 150};
   EXPECT_EQ(Ltrb(PaneLabelRect(scale, 125, 13)), (Ltrb4{10, 119, 66, 132}));
   EXPECT_EQ(Row(PaneLabelRect(scale, 100, 13).top, PaneLabelRect(scale, 150, 13).bottom), Row(102, 148));
-}
-
-TEST(PaneLevelsTest, ValuesAreRoundedHalfAwayFromZeroOrCutToWholeUnits) {
-  // Kept within the int range; other divisors write whole units, cut toward zero.
+  // Values are rounded half away from zero, kept within the int range; other
+  // divisors write whole units, cut toward zero.
   std::string texts;
   for (double value : {12.5, -12.5, -0.4, 2499.9999, 1e12}) texts += Formatted(FormatDivisionValue, value, 100) + " ";
   for (double value : {-1999.0, 2999.0}) texts += Formatted(FormatDivisionValue, value, 1000) + " ";
@@ -629,7 +596,7 @@ TEST(PaneLevelsTest, ValuesAreRoundedHalfAwayFromZeroOrCutToWholeUnits) {
   EXPECT_EQ(texts + Formatted(FormatLevelValue, -12345, 1000), "0.13 -0.13 0.00 25.00 21474836.47 -1 2 -0.50 12 -12");
 }
 
-TEST(PaneLevelsTest, FixedLevelsInsideThePaneRangeAtTheirRows) {
+TEST(PaneLevelsTest, FixedLevelsAndLinePointsAtTheirRows) {
   struct Case {
     int kind;
     int32_t min, max;
@@ -656,11 +623,8 @@ TEST(PaneLevelsTest, FixedLevelsInsideThePaneRangeAtTheirRows) {
   const PaneLabel top = BuildLevelLabel(MakePane(30, 100, 0, 20000), 20000, kPercentDivisor, kT);
   EXPECT_EQ(std::to_string(top.y) + " " + top.text, "30 200.00");
   EXPECT_EQ(LevelLineY(MakePane(20, 200, 0, 400), 5), 217);  // trunc(220 - 2.5)
-}
-
-// One row above the value's row and never above the top + 1; below the plot is
-// left to the clip. The points run from the last bar down to the first index.
-TEST(PaneLevelsTest, LinePointsSitOneRowAboveTheirValueAndRunFromTheLastBarDownToTheFirstIndex) {
+  // One row above the value's row and never above the top + 1; below the plot is
+  // left to the clip. The points run from the last bar down to the first index.
   const PaneRecord tall = MakePane(20, 200, 0, 10000);
   EXPECT_EQ(Row(IndicatorPointY(tall, 0), IndicatorPointY(tall, 2549), IndicatorPointY(tall, 9950),
                 IndicatorPointY(tall, 10000), IndicatorPointY(tall, 30000), IndicatorPointY(tall, -500)),
@@ -703,20 +667,18 @@ TEST(PaneLevelsTest, EveryKindHasItsLinesColoursAndFirstBars) {
   std::vector<int> counts;
   for (int kind = kPaneCandles; kind <= kPaneKindCount; ++kind) counts.push_back(GetPaneLines(kind, params, lines));
   EXPECT_EQ(counts, (std::vector<int>{0, 0, 2, 3, 3, 3, 2, 2, 3, 1, 3, 2, 1, 1, 0}));
-  struct Expected {
-    int kind, line, series, color, firstIndex, flagBit;
-  };
-  const Expected table[] = {{kPaneVolume, 0, kIntVolumeAverage0, kColorVolumeAverage0, 106, 0},
-                            {kPaneRsi, 2, kIntRsi0 + 2, kColorRsi0 + 2, 110, 2},
-                            {kPaneStochastics, 1, kIntStochSD, kColorStochSD, 122, -1},  // %D and %SD, not %K
-                            {kPaneMacd, 0, kIntMacdLine, kColorMacd, 125, -1},
-                            {kPaneDmi, 2, kIntAdx, kColorAdx, 128, -1},
-                            {kPaneObv, 1, kIntObvEma, kColorObvEma, 134, -1}};
-  for (const Expected& e : table) {
-    GetPaneLines(e.kind, params, lines);
-    const PaneLine& l = lines[e.line];
-    EXPECT_EQ(Row(l.series, l.colorSlot, l.firstIndex, l.flagBit), Row(e.series, e.color, e.firstIndex, e.flagBit))
-        << e.kind << " line " << e.line;
+  // Kind, line, series, colour, first index and flag bit.
+  constexpr int kTable[][6] = {{kPaneVolume, 0, kIntVolumeAverage0, kColorVolumeAverage0, 106, 0},
+                               {kPaneRsi, 2, kIntRsi0 + 2, kColorRsi0 + 2, 110, 2},
+                               {kPaneStochastics, 1, kIntStochSD, kColorStochSD, 122, -1},  // %D and %SD, not %K
+                               {kPaneMacd, 0, kIntMacdLine, kColorMacd, 125, -1},
+                               {kPaneDmi, 2, kIntAdx, kColorAdx, 128, -1},
+                               {kPaneObv, 1, kIntObvEma, kColorObvEma, 134, -1}};
+  for (const auto& [kind, line, series, color, firstIndex, flagBit] : kTable) {
+    GetPaneLines(kind, params, lines);
+    const PaneLine& l = lines[line];
+    EXPECT_EQ(Row(l.series, l.colorSlot, l.firstIndex, l.flagBit), Row(series, color, firstIndex, flagBit))
+        << kind << " line " << line;
   }
   const uint16_t periods[] = {25, 5, 10, 0, 6, 75};
   for (int k = 0; k < 3; ++k) {
@@ -734,7 +696,9 @@ TEST(PaneLevelsTest, EveryKindHasItsLinesColoursAndFirstBars) {
   }
 }
 
-TEST(PaneLevelsTest, VolumeLabelsFollowThePlotAndTextHeightsAndShrinkToFit) {
+// Volume labels follow the plot and text heights and shrink to fit; volume bars
+// rise from the minimum and are never empty.
+TEST(PaneLevelsTest, VolumeLabelsAndBars) {
   // d = h / 10 against 2T = 24, trunc(2T/3) = 8, trunc(T/3) = 4.
   EXPECT_EQ(Row(VolumeLabelCount(250, kT), VolumeLabelCount(249, kT), VolumeLabelCount(90, kT),
                 VolumeLabelCount(89, kT), VolumeLabelCount(50, kT), VolumeLabelCount(49, kT), VolumeLabelCount(0, kT),
@@ -746,24 +710,16 @@ TEST(PaneLevelsTest, VolumeLabelsFollowThePlotAndTextHeightsAndShrinkToFit) {
   EXPECT_EQ(VolumeDivisions(MakePane(0, 195, 1000000, 2000000)),
             "1,000,000@195 1,250,000@147= 1,500,000@98= 1,750,000@49= 2,000,000@0");
   EXPECT_EQ(VolumeDivisions(MakePane(0, 0, 0, 0)), "0@0 0@0");
-}
-
-TEST(PaneLevelsTest, VolumeBarsRiseFromTheMinimumAndAreNeverEmpty) {
   EXPECT_EQ(Ltrb(VolumeBarRect(MakePane(20, 100, 0, 1000), 100, 7, 500)), (Ltrb4{97, 70, 104, 120}));
-  struct Case {
-    int height;
-    int32_t min, max, volume;
-    int top, bottom;
-  };
-  // Zero height: one row, inside the plot; a negative minimum does not lift the
-  // bars; below the minimum.
-  const Case cases[] = {
+  // Height, minimum, maximum, volume, top and bottom. Zero height: one row, inside
+  // the plot; a negative minimum does not lift the bars; below the minimum.
+  constexpr int kCases[][6] = {
       {100, 0, 1000, 0, 119, 120},    {100, 0, 1000, 1000, 20, 120},   {100, -1000, 1000, -1000, 119, 120},
       {100, -1000, 1000, 0, 70, 120}, {100, 500, 1500, 1000, 70, 120}, {100, 500, 1500, 100, 119, 120},
       {1, 0, 0, 5000, 20, 21}};
-  for (const Case& c : cases) {
-    const Rect bar = VolumeBarRect(MakePane(20, c.height, c.min, c.max), 100, 7, c.volume);
-    EXPECT_EQ(Row(bar.top, bar.bottom), Row(c.top, c.bottom)) << &c - cases;
+  for (const auto& [height, min, max, volume, top, bottom] : kCases) {
+    const Rect bar = VolumeBarRect(MakePane(20, height, min, max), 100, 7, volume);
+    EXPECT_EQ(Row(bar.top, bar.bottom), Row(top, bottom)) << height << " " << min << " " << volume;
   }
 }
 
@@ -773,10 +729,17 @@ std::vector<int32_t> LabelValues(const PriceScaleMarks& marks) {
   return values;
 }
 
-TEST(PriceScaleTest, NineHundredToThirteenHundredOnAHundredPixels) {
-  const PaneRecord pane = MakePane(100, 100, 900, 1300);
+// A maximum below five, an unscaled pane and one without height have no label.
+TEST(PriceScaleTest, NineHundredToThirteenHundredOnAHundredPixelsAndNoneWithoutAScale) {
+  PaneRecord unscaled = MakePane(0, 100, 0, 1000), flat = MakePane(100, 0, 0, 1000);
+  unscaled.valuePerPixel = 0;
+  flat.valuePerPixel = 10;
   PriceScaleMarks marks;
-  ComputePriceScaleMarks(pane, false, kT, &marks);
+  for (const PaneRecord& pane : {MakePane(0, 100, 0, 4), unscaled, flat}) {
+    ComputePriceScaleMarks(pane, false, kT, &marks);
+    EXPECT_EQ(marks.count, 0) << pane.maxValue;
+  }
+  ComputePriceScaleMarks(MakePane(100, 100, 900, 1300), false, kT, &marks);
   EXPECT_EQ(LabelValues(marks), (std::vector<int32_t>{900, 1000, 1300}));
   // 900 sits on the bottom, its label moved up inside the scale; 1,300 on the top.
   EXPECT_EQ(Row(marks.marks[0].y, marks.marks[0].label.bottom, marks.marks[1].y, marks.marks[1].label.top),
@@ -784,47 +747,6 @@ TEST(PriceScaleTest, NineHundredToThirteenHundredOnAHundredPixels) {
   EXPECT_EQ(Row(marks.marks[2].y, marks.marks[2].label.top), Row(100, 101));
   for (int i = 0; i < marks.count; ++i)
     EXPECT_EQ(Row(marks.marks[i].labelled, marks.marks[i].label.left, marks.marks[i].label.right), Row(true, 0, 56));
-}
-
-TEST(PriceScaleTest, AMaximumBelowFiveHasNoLabelAndNoScaleHasNoLabel) {
-  PaneRecord unscaled = MakePane(0, 100, 0, 1000), flat = MakePane(100, 0, 0, 1000);
-  unscaled.valuePerPixel = 0;  // never computed
-  flat.valuePerPixel = 10;     // no height
-  for (const PaneRecord& pane : {MakePane(0, 100, 0, 4), unscaled, flat}) {
-    PriceScaleMarks marks;
-    ComputePriceScaleMarks(pane, false, kT, &marks);
-    EXPECT_EQ(marks.count, 0) << pane.maxValue;
-  }
-}
-
-TEST(PriceScaleTest, LabelsNeverOverlapNeverExceedFiftyAndStopPastThirtyPercent) {
-  std::mt19937 random(11);
-  for (int round = 0; round < 400; ++round) {
-    const int height = 20 + static_cast<int>(random() % 4000);
-    const int32_t low = static_cast<int32_t>(random() % 200000);
-    const int32_t high = low + 10 + static_cast<int32_t>(random() % 5000000);
-    const bool log = round % 3 == 0 && low > 0;
-    const PaneRecord pane = MakePane(0, height, low, high);
-    PriceScaleMarks marks;
-    ComputePriceScaleMarks(pane, log, kT, &marks);
-    ASSERT_LE(marks.count, kMaxScaleLabels);
-    int covered = 0;
-    for (int i = 0; i < marks.count; ++i) {
-      const ScaleMark& a = marks.marks[i];
-      covered += a.label.bottom - a.label.top;
-      EXPECT_TRUE(a.value >= low && a.value <= high) << round;
-      EXPECT_EQ(a.y, PaneValueY(pane, log, a.value));
-      for (int j = 0; j < i; ++j) {
-        const ScaleMark& b = marks.marks[j];
-        EXPECT_FALSE(a.label.top < b.label.bottom && b.label.top < a.label.bottom) << round;
-      }
-    }
-    // The finest step used may pass 30 %, but all but its last label stayed below.
-    EXPECT_TRUE(marks.count <= 1 || marks.count == kMaxScaleLabels || covered * 100 / height > 0) << round;
-  }
-  PriceScaleMarks tall;
-  ComputePriceScaleMarks(MakePane(0, 5000, 0, 100000), false, kT, &tall);
-  EXPECT_EQ(tall.count, kMaxScaleLabels);
 }
 
 // The tick grid as plainly written: every tick, one line per pixel row.
@@ -850,9 +772,33 @@ std::vector<ScaleMark> PlainTickGrid(const PaneRecord& pane, bool log, int stock
   return marks;
 }
 
-TEST(PriceScaleTest, TickGridSkipsTicksOnDrawnRowsButDrawsEveryRowATickLiesOn) {
+TEST(PriceScaleTest, LabelsLieOnTheirValuesWithoutOverlapAndTheTickGridDrawsEveryRowATickLiesOn) {
+  std::mt19937 random(11);
+  for (int round = 0; round < 400; ++round) {
+    const int height = 20 + static_cast<int>(random() % 4000);
+    const int32_t low = static_cast<int32_t>(random() % 200000);
+    const int32_t high = low + 10 + static_cast<int32_t>(random() % 5000000);
+    const bool log = round % 3 == 0 && low > 0;
+    const PaneRecord pane = MakePane(0, height, low, high);
+    PriceScaleMarks marks;
+    ComputePriceScaleMarks(pane, log, kT, &marks);
+    ASSERT_LE(marks.count, kMaxScaleLabels);
+    for (int i = 0; i < marks.count; ++i) {
+      const ScaleMark& a = marks.marks[i];
+      EXPECT_TRUE(a.value >= low && a.value <= high) << round;
+      EXPECT_EQ(a.y, PaneValueY(pane, log, a.value));
+      for (int j = 0; j < i; ++j) {
+        const ScaleMark& b = marks.marks[j];
+        EXPECT_FALSE(a.label.top < b.label.bottom && b.label.top < a.label.bottom) << round;
+      }
+    }
+  }
+  PriceScaleMarks tall;
+  ComputePriceScaleMarks(MakePane(0, 5000, 0, 100000), false, kT, &tall);
+  EXPECT_EQ(tall.count, kMaxScaleLabels);
+  // The tick grid skips ticks on drawn rows but draws every row a tick lies on.
   auto marks = std::make_unique<TickGridMarks>();
-  std::mt19937 random(5);
+  random.seed(5);
   for (int round = 0; round < 300; ++round) {
     const int height = 30 + static_cast<int>(random() % 700);
     const int32_t low = 1 + static_cast<int32_t>(random() % 60000);
@@ -875,8 +821,9 @@ TEST(PriceScaleTest, TickGridSkipsTicksOnDrawnRowsButDrawsEveryRowATickLiesOn) {
 PaneRecord CloudPane() { return MakePane(0, 100, 1000, 1500); }
 
 // 900..1300 on rows 200 up to 100: 4 per pixel.
-TEST(PanePixelsTest, ValuesGoUpFromTheBottomAndBarsStepLeftFromThePlotsRightEdge) {
+TEST(PanePixelsTest, ValuesGoUpFromTheBottomBarsStepLeftFromThePlotsRightEdgeAndCandlesTakeTheirShapes) {
   PaneRecord pane = MakePane(100, 100, 900, 1300);
+  const PaneRecord candlePane = pane;
   EXPECT_EQ(Row(PaneValueY(pane, false, 900), PaneValueY(pane, false, 903), PaneValueY(pane, false, 904),
                 PaneValueY(pane, false, 1300), PaneValueY(pane, true, 900), PaneValueY(pane, true, 1300)),
             Row(200, 200, 199, 100, 200, 100));
@@ -897,34 +844,29 @@ TEST(PanePixelsTest, ValuesGoUpFromTheBottomAndBarsStepLeftFromThePlotsRightEdge
   EXPECT_EQ(Row(BarCentreX(600, 11, 99, 99), BarCentreX(600, 11, 99, 98), BarCentreX(600, 3, 10, 10)),
             Row(592, 581, 596));
   EXPECT_EQ(BarCentreX(600, 11, 1 << 24, -(1 << 24)), -kPixelOffsetLimit);
-  ChartView view{};  // the bars painted, from the view's last bar
-  view.lastBarIndex = -1;
-  BarRange range = GetPaintBarRange(view, 500, 100);
-  EXPECT_EQ(Row(range.last, range.first), Row(499, 396));
-  view.lastBarIndex = 50;
-  EXPECT_EQ(GetPaintBarRange(view, 500, 100).first, 0);
-  view.lastBarIndex = 2147483647;  // a damaged setting
-  range = GetPaintBarRange(view, 500, 100);
-  EXPECT_EQ(range.last - range.first, 103);
-  view.lastBarIndex = -1;
-  range = GetPaintBarRange(view, 0, 100);  // nothing to walk
-  EXPECT_EQ(Row(range.last, range.first > range.last), Row(-1, true));
-  range = GetPaintBarRange(view, 500, -2147483647);  // a window narrower than its scale
-  EXPECT_GT(range.first, range.last);
-}
-
-TEST(CandleShapeTest, RisingFallingAndUnchangedBars) {
-  const PaneRecord pane = MakePane(100, 100, 900, 1300);
+  // The bars painted, from the view's last bar; a damaged last bar, nothing to
+  // walk and a window narrower than its scale.
+  const auto painted = [](int32_t last, int count, int width) {
+    ChartView view{};
+    view.lastBarIndex = last;
+    const BarRange range = GetPaintBarRange(view, count, width);
+    return std::make_pair(range.first, range.last);
+  };
+  const auto damaged = painted(INT_MAX, 500, 100), none = painted(-1, 0, 100), narrow = painted(-1, 500, -INT_MAX);
+  EXPECT_EQ(Row(painted(-1, 500, 100).first, painted(-1, 500, 100).second, painted(50, 500, 100).first),
+            Row(396, 499, 0));
+  EXPECT_EQ(Row(damaged.second - damaged.first, none.second, none.first > none.second, narrow.first > narrow.second),
+            Row(103, -1, true, true));
   // Rising: from the close to the open + 1; falling: from the open to the close
   // + 1; unchanged is drawn as falling, one pixel high.
-  const CandleShape rising = ComputeCandleShape({0, 1000, 1150, 950, 1100, 10}, pane, false, 300, 9);
+  const CandleShape rising = ComputeCandleShape({0, 1000, 1150, 950, 1100, 10}, candlePane, false, 300, 9);
   EXPECT_EQ(Row(rising.rising, rising.highY, rising.lowY), Row(true, 200 - 62, 200 - 12));
   EXPECT_EQ(Ltrb(rising.body), (Ltrb4{296, 150, 305, 176}));
-  const CandleShape falling = ComputeCandleShape({0, 1100, 1150, 950, 1000, 10}, pane, false, 300, 9);
+  const CandleShape falling = ComputeCandleShape({0, 1100, 1150, 950, 1000, 10}, candlePane, false, 300, 9);
   EXPECT_EQ(Row(falling.rising, falling.body.top, falling.body.bottom), Row(false, 150, 176));
-  const CandleShape doji = ComputeCandleShape({0, 1052, 1100, 1000, 1052, 10}, pane, false, 300, 9);
+  const CandleShape doji = ComputeCandleShape({0, 1052, 1100, 1000, 1052, 10}, candlePane, false, 300, 9);
   EXPECT_EQ(Row(doji.rising, doji.body.top, doji.body.bottom), Row(false, 162, 163));
-  const CandleShape thin = ComputeCandleShape({0, 1000, 1000, 1000, 1004, 10}, pane, false, 300, 1);
+  const CandleShape thin = ComputeCandleShape({0, 1000, 1000, 1000, 1004, 10}, candlePane, false, 300, 1);
   EXPECT_EQ(Row(thin.body.left, thin.body.right), Row(300, 301));
 }
 
@@ -977,7 +919,8 @@ class VolumeCloudTest : public ::testing::Test {
   std::unique_ptr<BarSeries> bars_ = std::make_unique<BarSeries>();
 };
 
-TEST(VolumeCloudWeightTest, EveryRowIsABellSummingToOne) {
+// Every row of the weights is a bell summing to one.
+TEST_F(VolumeCloudTest, OneBarFadesOverTwoDecayLengthsStartingAtTheNextBar) {
   for (int n = 1; n <= 120; ++n) {
     double sum = 0;
     for (int k = 1; k <= n; ++k) {
@@ -988,9 +931,6 @@ TEST(VolumeCloudWeightTest, EveryRowIsABellSummingToOne) {
   }
   EXPECT_DOUBLE_EQ(VolumeCloudWeight(1, 1), 1.0);
   EXPECT_EQ(VolumeCloudWeight(50, 0) + VolumeCloudWeight(50, 51) + VolumeCloudWeight(0, 1), 0.0);
-}
-
-TEST_F(VolumeCloudTest, OneBarFadesOverTwoDecayLengthsStartingAtTheNextBar) {
   bars_->bars[100] = {0, 1201, 1204, 1201, 1203, 1000};  // band 20 only
   AccumulateVolumeCloud(*bars_, CloudPane(), false, 0, 300, 399, &cloud_);
   EXPECT_EQ(Row(cloud_.firstBar, cloud_.columns), Row(60, 340));  // 300 - 2 * 120
@@ -1029,6 +969,11 @@ TEST_F(VolumeCloudTest, ABarSpreadsItsVolumeByTheWeightsOfItsWholeRange) {
   for (int bar = 340; bar <= 380; ++bar)
     for (int b = 0; b < kVolumeCloudBands; ++b) ASSERT_EQ(VolumeCloudLevel(cloud_, bar, b), 0) << bar << " " << b;
   EXPECT_EQ(VolumeCloudLevel(cloud_, 381, 20), 32);
+  // Logarithmic panes cut bands in log units: log10 just above 3 is band 0, near the top band 49.
+  bars_->bars[350] = {0, 1001, 1002, 1001, 1002, 1000};
+  bars_->bars[351] = {0, 1490, 1495, 1490, 1495, 1000};
+  AccumulateVolumeCloud(*bars_, CloudPane(), true, 0, 300, 399, &cloud_);
+  EXPECT_TRUE(VolumeCloudLevel(cloud_, 351, 0) > 0 && VolumeCloudLevel(cloud_, 352, 49) > 0);
 }
 
 TEST_F(VolumeCloudTest, NoVolumesNoRangeOrBadBarsLeaveNothingToDraw) {
@@ -1047,13 +992,6 @@ TEST_F(VolumeCloudTest, NoVolumesNoRangeOrBadBarsLeaveNothingToDraw) {
   EXPECT_EQ(VolumeCloudLevel(cloud_, 351, 20), 0);
 }
 
-TEST_F(VolumeCloudTest, LogarithmicPanesCutBandsInLogUnits) {
-  bars_->bars[350] = {0, 1001, 1002, 1001, 1002, 1000};  // log10 just above 3: band 0
-  bars_->bars[351] = {0, 1490, 1495, 1490, 1495, 1000};  // near the top: band 49
-  AccumulateVolumeCloud(*bars_, CloudPane(), true, 0, 300, 399, &cloud_);
-  EXPECT_TRUE(VolumeCloudLevel(cloud_, 351, 0) > 0 && VolumeCloudLevel(cloud_, 352, 49) > 0);
-}
-
 using MakeFont = void (*)(const LogFontImage&, int, int, LogFontImage*);
 
 LogFontImage Made(MakeFont make, const LogFontImage& setting, int height, int pitch) {
@@ -1064,40 +1002,6 @@ LogFontImage Made(MakeFont make, const LogFontImage& setting, int height, int pi
 }
 
 bool Same(const LogFontImage& a, const LogFontImage& b) { return memcmp(&a, &b, sizeof a) == 0; }
-
-TEST(GdiRulesTest, ContrastColoursStayReadableAndCentringTruncatesTheHalves) {
-  // Channels are taken one by one; the unused top byte is ignored.
-  EXPECT_EQ(Row(ContrastTextColor(0xFFFFFF), ContrastTextColor(0x000000), ContrastTextColor(0x808080),
-                ContrastTextColor(0x7F7F7F), ContrastTextColor(0xFF00FF80)),
-            Row(0x808080, 0x7F7F7F, 0xFFFFFF, 0x000000, 0x7F80FF));
-  Rect inner = {0, 0, 5, 4}, wide = {100, 100, 130, 102};
-  CenterRectInRect({10, 20, 20, 31}, &inner);
-  CenterRectInRect({0, 0, 10, 10}, &wide);  // a larger inner rectangle sticks out on both sides
-  EXPECT_EQ(std::make_pair(Ltrb(inner), Ltrb(wide)), std::make_pair(Ltrb4{12, 23, 17, 27}, Ltrb4{-10, 4, 20, 6}));
-}
-
-// Without a face only the height, Shift-JIS and the pitch are asked for; a named
-// font keeps its style with the new height (width 0, the pitch unused), and the
-// dialog's copy keeps its width too.
-TEST(GdiRulesTest, FontRequestsAndDialogCopiesWithFaceNamesAlwaysTerminated) {
-  const LogFontImage named = {-17, 9, 0, 0, 700, 1, 0, 0, 0, 0, 0, 0, 0x31, "ＭＳ ゴシック"};
-  LogFontImage leftOver{};
-  leftOver.weight = 900;  // without a face the setting is not used
-  EXPECT_TRUE(Same(Made(MakeFontRequest, leftOver, 14, kFixedPitch),
-                   {14, 0, 0, 0, 0, 0, 0, 0, kShiftJisCharSet, 0, 0, 0, kFixedPitch, ""}));
-  EXPECT_TRUE(Same(Made(MakeFontRequest, named, 24, kFixedPitch),
-                   {24, 0, 0, 0, 700, 1, 0, 0, kShiftJisCharSet, 0, 0, 0, 0x31, "ＭＳ ゴシック"}));
-  EXPECT_TRUE(Same(Made(MakeFontDialogCopy, named, 12, kDefaultPitch),
-                   {12, 9, 0, 0, 700, 1, 0, 0, kShiftJisCharSet, 0, 0, 0, 0x31, "ＭＳ ゴシック"}));
-  LogFontImage damaged = {-17, 9, 0, 0, 700, 1, 0, 0, 0, 0, 0, 0, 0x31, ""};
-  memset(damaged.faceName, 'A', sizeof damaged.faceName);
-  EXPECT_EQ(strlen(Made(MakeFontRequest, damaged, 12, kDefaultPitch).faceName), sizeof damaged.faceName - 1);
-  CopyLogFont(damaged, &damaged);  // in place
-  EXPECT_EQ(damaged.faceName[31], 0);
-  ClearLogFont(&damaged);
-  EXPECT_FALSE(HasFaceName(damaged));
-  EXPECT_TRUE(Same(damaged, LogFontImage{}));
-}
 
 constexpr ColorRef Rgb(int r, int g, int b) {
   return static_cast<ColorRef>(r) | static_cast<ColorRef>(g) << 8 | static_cast<ColorRef>(b) << 16;
@@ -1119,7 +1023,7 @@ constexpr int kBackdropSlots[][2] = {{kColorCloud, kColorCloudAlone},
 // Every index, out of range ones too, loads a whole palette and leaves the
 // spare slots empty; lines stay visible on its ground and backdrops stay near
 // it so that candles and lines show over them.
-TEST(PaletteTest, EachPaletteFillsEveryDialogSlotWithVisibleLinesAndLightBackdrops) {
+TEST(PaletteTest, EachPaletteFillsEveryDialogSlotWithVisibleLinesAndLightBackdropsAndFillsOnlyAnEmptyOne) {
   ScopedGlobalState globals;
   for (int index : {0, 2, 7, -1, 1}) {
     std::fill(std::begin(gPaletteColors), std::end(gPaletteColors), 0x123456u);
@@ -1140,10 +1044,7 @@ TEST(PaletteTest, EachPaletteFillsEveryDialogSlotWithVisibleLinesAndLightBackdro
       }
   }
   EXPECT_LT(Brightness(gPaletteColors[kColorBackground]), 384);  // black: the volume cloud takes its dark ramp
-}
-
-TEST(PaletteTest, OnlyAnEmptyPaletteIsReplaced) {
-  ScopedGlobalState globals;
+  // Only an empty palette is replaced at start-up.
   std::fill(std::begin(gPaletteColors), std::end(gPaletteColors), 0u);
   EXPECT_TRUE(IsPaletteEmpty(gPaletteColors));
   gBuiltinPaletteIndex = 1;
@@ -1153,6 +1054,35 @@ TEST(PaletteTest, OnlyAnEmptyPaletteIsReplaced) {
   LoadBuiltinPaletteIfEmpty();
   EXPECT_FALSE(IsPaletteEmpty(gPaletteColors));
   EXPECT_EQ(gPaletteColors[kColorBackground], Rgb(1, 2, 3));  // the user's colours stay
+  // GDI rules: contrasting colours, centring and font requests.
+  // Channels are taken one by one; the unused top byte is ignored.
+  EXPECT_EQ(Row(ContrastTextColor(0xFFFFFF), ContrastTextColor(0x000000), ContrastTextColor(0x808080),
+                ContrastTextColor(0x7F7F7F), ContrastTextColor(0xFF00FF80)),
+            Row(0x808080, 0x7F7F7F, 0xFFFFFF, 0x000000, 0x7F80FF));
+  Rect inner = {0, 0, 5, 4}, wide = {100, 100, 130, 102};
+  CenterRectInRect({10, 20, 20, 31}, &inner);
+  CenterRectInRect({0, 0, 10, 10}, &wide);  // a larger inner rectangle sticks out on both sides
+  EXPECT_EQ(std::make_pair(Ltrb(inner), Ltrb(wide)), std::make_pair(Ltrb4{12, 23, 17, 27}, Ltrb4{-10, 4, 20, 6}));
+  // Without a face only the height, Shift-JIS and the pitch are asked for; a named
+  // font keeps its style with the new height (width 0, the pitch unused), and the
+  // dialog's copy keeps its width too.
+  const LogFontImage named = {-17, 9, 0, 0, 700, 1, 0, 0, 0, 0, 0, 0, 0x31, "ＭＳ ゴシック"};
+  LogFontImage leftOver{};
+  leftOver.weight = 900;  // without a face the setting is not used
+  EXPECT_TRUE(Same(Made(MakeFontRequest, leftOver, 14, kFixedPitch),
+                   {14, 0, 0, 0, 0, 0, 0, 0, kShiftJisCharSet, 0, 0, 0, kFixedPitch, ""}));
+  EXPECT_TRUE(Same(Made(MakeFontRequest, named, 24, kFixedPitch),
+                   {24, 0, 0, 0, 700, 1, 0, 0, kShiftJisCharSet, 0, 0, 0, 0x31, "ＭＳ ゴシック"}));
+  EXPECT_TRUE(Same(Made(MakeFontDialogCopy, named, 12, kDefaultPitch),
+                   {12, 9, 0, 0, 700, 1, 0, 0, kShiftJisCharSet, 0, 0, 0, 0x31, "ＭＳ ゴシック"}));
+  LogFontImage damaged = {-17, 9, 0, 0, 700, 1, 0, 0, 0, 0, 0, 0, 0x31, ""};
+  memset(damaged.faceName, 'A', sizeof damaged.faceName);
+  EXPECT_EQ(strlen(Made(MakeFontRequest, damaged, 12, kDefaultPitch).faceName), sizeof damaged.faceName - 1);
+  CopyLogFont(damaged, &damaged);  // in place
+  EXPECT_EQ(damaged.faceName[31], 0);
+  ClearLogFont(&damaged);
+  EXPECT_FALSE(HasFaceName(damaged));
+  EXPECT_TRUE(Same(damaged, LogFontImage{}));
 }
 
 TEST(ChartTextTest, HundredthsTextsChannelsAndCrossTrailsStayInsideTheirLimits) {

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <thread>
+#include <tuple>
 
 #include "data/backup_paths.h"
 #include "data/trading_calendar.h"
@@ -62,6 +63,16 @@ void FailReplaces(int count) {
   SetFileFaults(faults);
 }
 
+// Injects open failures; the reads made are counted by the failures used up.
+void FailOpens(int opens, int error) {
+  FileFaults faults;
+  faults.failOpens = opens;
+  faults.openError = error;
+  SetFileFaults(faults);
+}
+
+int ReadsMade(int opensGiven, int opensPerRead) { return (opensGiven - GetFileFaults().failOpens) / opensPerRead; }
+
 class DailyCacheTest : public PriceStoreTest {
  protected:
   void SetUp() override {
@@ -113,10 +124,7 @@ TEST_F(DailyCacheTest, UnderMemoryPressureOrAfterAFailedReadNothingIsCached) {
   EXPECT_EQ(Get(0)->count, 20);
   EXPECT_FALSE(IsDailyCacheSlotFilled(0));
   gFakeLoad = kCacheMemoryLoadLimit - 1;
-  FileFaults faults;
-  faults.failOpens = 9;  // three reads of three opens
-  faults.openError = kErrorSharingViolation;
-  SetFileFaults(faults);
+  FailOpens(9, kErrorSharingViolation);  // three reads of three opens
   EXPECT_EQ(Get(1)->count, 0);
   EXPECT_EQ(Row(IsDailyCacheSlotFilled(1), TakeRecordedMessageBoxes().size()), Row(0, 1));
   EXPECT_EQ(Get(1)->count, 20);
@@ -174,6 +182,21 @@ TEST_F(DailyCacheTest, ChangeToCachedStockIsWrittenOnlyByTheFlushToUncachedAtOnc
   UpdateDailyBars(CodeOf(1), *MakeSeries(CodeOf(2), 30));  // another stock's series
   EXPECT_EQ(Get(1)->count, 22);
   EXPECT_EQ(Row(CountDirtyDailyCacheEntries(), TakeRecordedMessageBoxes().size()), Row(0, 1));
+  // The flush shows the abort button except during the price update.
+  Change(0, 900);
+  BeginProgress(gMainWnd, 0, 0, 2);
+  TakeRecordedProgressCalls();
+  FlushDailyCache();
+  auto calls = TakeRecordedProgressCalls();
+  EXPECT_TRUE(HasProgressCall(calls, "text", 2, "ハードディスクへ書き込み中..."));
+  for (const char* call : {"cancel", "abort"})
+    EXPECT_TRUE(HasProgressCall(calls, call, 0) && HasProgressCall(calls, call, 1));
+  EXPECT_TRUE(HasProgressCall(calls, "bar", 32000 / 2));
+  Change(1, 901);
+  gPriceUpdateRunning = 1;
+  FlushDailyCache();
+  EXPECT_FALSE(HasProgressCall(TakeRecordedProgressCalls(), "abort", 1));
+  EXPECT_EQ(CountDirtyDailyCacheEntries(), 0);
 }
 
 // Freeing the cache before the table is reordered must not lose a change
@@ -209,24 +232,6 @@ TEST_F(DailyCacheTest, FailedWritesAreShownOnceWithTheirCountAndStayDirtyAlsoWhe
   EXPECT_EQ(gDailyCacheCount.load(), 0);
 }
 
-TEST_F(DailyCacheTest, FlushShowsTheAbortButtonExceptDuringThePriceUpdate) {
-  AddStocks(3, 20);
-  Change(0, 900);
-  BeginProgress(gMainWnd, 0, 0, 2);
-  TakeRecordedProgressCalls();
-  FlushDailyCache();
-  auto calls = TakeRecordedProgressCalls();
-  EXPECT_TRUE(HasProgressCall(calls, "text", 2, "ハードディスクへ書き込み中..."));
-  for (const char* call : {"cancel", "abort"})
-    EXPECT_TRUE(HasProgressCall(calls, call, 0) && HasProgressCall(calls, call, 1));
-  EXPECT_TRUE(HasProgressCall(calls, "bar", 32000 / 2));
-  Change(1, 901);
-  gPriceUpdateRunning = 1;
-  FlushDailyCache();
-  EXPECT_FALSE(HasProgressCall(TakeRecordedProgressCalls(), "abort", 1));
-  EXPECT_EQ(CountDirtyDailyCacheEntries(), 0);
-}
-
 TEST_F(DailyCacheTest, IdleFlushWritesOneSlotPerTurnAndPassesOverAFailingOne) {
   AddStocks(4, 20);
   for (int i : {3, 1, 2}) Change(i, 900 + i);
@@ -245,7 +250,7 @@ TEST_F(DailyCacheTest, IdleFlushWritesOneSlotPerTurnAndPassesOverAFailingOne) {
 }
 
 // Whole-database jobs walk the table in windows of what memory allows.
-TEST_F(DailyCacheTest, WindowWalksTheTableAndEveryChangeIsWrittenOnce) {
+TEST_F(DailyCacheTest, WindowWalksTheTableWritesEveryChangeOnceAndKeepsACopyWhoseWriteFailed) {
   AddStocks(10, 20);
   EXPECT_EQ(PreloadDailyCache(), 1);
   EXPECT_EQ(gDailyCacheCount.load(), 10);
@@ -268,13 +273,7 @@ TEST_F(DailyCacheTest, WindowWalksTheTableAndEveryChangeIsWrittenOnce) {
     AppendBar(expected.get(), 700 + i);
     EXPECT_EQ(ReadWholeFile(PathOf(i)), SeriesImage(*expected)) << i;
   }
-}
-
-TEST_F(DailyCacheTest, WindowMovesOnButKeepsACopyWhoseWriteFailed) {
-  AddStocks(6, 20);
-  gFakeLoad = 95;
-  gFakeTotal = 2 * 3 * sizeof(BarSeries);
-  ASSERT_EQ(PreloadDailyCache(), 2);
+  ASSERT_EQ(PreloadDailyCache(), 4);  // the window moves on but keeps a copy whose write failed
   auto changed = Change(1, 901);
   FailReplaces(100000);
   AdvanceDailyCacheWindow();
@@ -295,16 +294,6 @@ TEST_F(DailyCacheTest, EveryOneOfFiveThousandStocksHasASlot) {
   EXPECT_EQ(Row(ReadWholeFile(PathOf(kMaxStocks - 1)).size(), ReadWholeFile(PathOf(1)).size()),
             Row(8 + 24 * 4, 8 + 24 * 3));
 }
-
-// Injects open failures; the reads made are counted by the failures used up.
-void FailOpens(int opens, int error) {
-  FileFaults faults;
-  faults.failOpens = opens;
-  faults.openError = error;
-  SetFileFaults(faults);
-}
-
-int ReadsMade(int opensGiven, int opensPerRead) { return (opensGiven - GetFileFaults().failOpens) / opensPerRead; }
 
 class DailyFilesTest : public DailyCacheTest {
  protected:
@@ -340,7 +329,9 @@ TEST_F(DailyFilesTest, FilesHoldHeaderAndBarsOnlyAndRoundTripByteForByte) {
             Row(2, 4, 0, 0));
 }
 
-TEST_F(DailyFilesTest, BadCountsGiveAnEmptySeriesAndPricesBelowOneBecomeOne) {
+// Bad counts give an empty series and prices below one become one; only the
+// bars a file holds are taken, under the requested code.
+TEST_F(DailyFilesTest, BadCountsPricesBelowOneTornBarsAndOldCodesAreRead) {
   auto series = MakeSeries(C("1301"), kMaxBars);
   for (int badCount : {5121, -1}) {
     series->count = badCount;
@@ -355,18 +346,15 @@ TEST_F(DailyFilesTest, BadCountsGiveAnEmptySeriesAndPricesBelowOneBecomeOne) {
   EXPECT_EQ(loaded->bars[0].low, 1);
   const PriceBar repaired = {series->bars[1].date, 1, 1, 1, 1, -50};
   EXPECT_EQ(std::memcmp(&loaded->bars[1], &repaired, sizeof repaired), 0);
-}
-
-TEST_F(DailyFilesTest, OnlyBarsTheFileHoldsAreTakenUnderTheRequestedCode) {
-  auto series = MakeSeries(C("1302"), 100);
-  series->code = 1302;  // an old numeric code
-  auto bytes = SeriesImage(*series, 50);
+  auto old = MakeSeries(C("1302"), 100);
+  old->code = 1302;  // an old numeric code
+  auto bytes = SeriesImage(*old, 50);
   bytes.insert(bytes.end(), 10, 0x77);  // a torn 51st bar
   WriteWholeFile(DayPath("1301"), bytes);
-  auto loaded = Load("1301");
+  loaded = Load("1301");
   EXPECT_EQ(loaded->code, C("1301"));
   ASSERT_EQ(loaded->count, 50);
-  EXPECT_EQ(std::memcmp(loaded->bars, series->bars, 50 * sizeof(PriceBar)), 0);
+  EXPECT_EQ(std::memcmp(loaded->bars, old->bars, 50 * sizeof(PriceBar)), 0);
   auto raw = MakeSeries(C("9999"), 200);
   EXPECT_EQ(LoadDailyFileRaw("DAY\\1301", raw.get(), sizeof(BarSeries)), 0);
   EXPECT_EQ(Row(raw->code, raw->count), Row(C("1302"), 50));
@@ -398,22 +386,19 @@ TEST_F(DailyFilesTest, MissingOrLockedFilesAreReadAsOftenAsThatCanHelp) {
   AddStock("1302", 250);
   for (const char* code : {"1301", "1302"}) WriteWholeFile(DayPath(code), Image(code, 10));
   SetSystemErrorText(kErrorSharingViolation, "使用中です。");
-  const struct {
-    const char* code;
-    int error, opensPerRead, reads;
-    uint32_t slept;
-    const char* shown;
-  } cases[] = {{"1301", kErrorFileNotFound, 1, 1, 0, ""},
-               {"1302", kErrorFileNotFound, 1, 1, 0, ""},
-               {"1302", kErrorSharingViolation, 3, 3, 2 * kDailyReadRetryWaitMs, "使用中です。"},
-               {"1301", kErrorSharingViolation, 3, 1, 0, ""}};
-  for (const auto& c : cases) {
-    FailOpens(30, c.error);
-    EXPECT_EQ(Load(c.code)->count, 0);
-    std::string shown;
-    for (const auto& box : TakeRecordedMessageBoxes()) shown += box.text;
-    EXPECT_EQ(Row(ReadsMade(30, c.opensPerRead), TakeSleptMilliseconds()), Row(c.reads, c.slept)) << c.code;
-    EXPECT_EQ(shown, c.shown) << c.code;
+  // The stock, the error, opens per read, the reads made, the time slept and the text shown.
+  const std::tuple<const char*, int, int, int, uint64_t, std::string> cases[] = {
+      {"1301", kErrorFileNotFound, 1, 1, 0, ""},
+      {"1302", kErrorFileNotFound, 1, 1, 0, ""},
+      {"1302", kErrorSharingViolation, 3, 3, 2 * kDailyReadRetryWaitMs, "使用中です。"},
+      {"1301", kErrorSharingViolation, 3, 1, 0, ""}};
+  for (const auto& [code, error, opensPerRead, reads, slept, shown] : cases) {
+    FailOpens(30, error);
+    EXPECT_EQ(Load(code)->count, 0);
+    std::string texts;
+    for (const auto& box : TakeRecordedMessageBoxes()) texts += box.text;
+    EXPECT_EQ(Row(ReadsMade(30, opensPerRead), TakeSleptMilliseconds()), Row(reads, slept)) << code;
+    EXPECT_EQ(texts, shown) << code;
   }
   SetFileFaults(FileFaults{});  // a backup lacking the file changes nothing
   MakeBackup("20240101_120000", nullptr, {});
@@ -454,9 +439,7 @@ TEST_F(DailyFilesTest, RefusedOrFailedWriteKeepsTheFileAndIsShown) {
   auto tooLong = MakeSeries(C("1301"), 5);
   tooLong->count = kMaxBars + 1;
   EXPECT_EQ(SaveDailyFile(C("1301"), tooLong.get()), kErrorInvalidParameter);
-  FileFaults faults;
-  faults.failReplaces = 1000;  // as a read-only file would
-  SetFileFaults(faults);
+  FailReplaces(1000);  // as a read-only file would
   EXPECT_EQ(SaveDailyFile(C("1301"), MakeSeries(C("1301"), 8).get()), kErrorAccessDenied);
   EXPECT_EQ(ReadWholeFile(DayPath("1301")), before);
   EXPECT_EQ(TakeRecordedMessageBoxes().size(), 3u);

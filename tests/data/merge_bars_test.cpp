@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <tuple>
 
 #include "data/daily_cache.h"
 #include "net/order_link.h"
@@ -40,31 +41,28 @@ PriceBar Merge(BarSeries* series, PriceBar bar, int quoteRules = 0, int replaceE
 }
 
 // Merged into `count` bars dated Day(0), Day(2), ...: the bars in date order, the newest 5071 of them.
-TEST(MergePriceBar, BarsGoInDateOrderAndTheOldestMakeRoomAtTheCap) {
-  const struct {
-    int count, day;
-  } cases[] = {{0, 1},
-               {1, 3},
-               {kMergeBarCap - 1, 2 * kMergeBarCap - 1},
-               {5, 3},  // between bars 1 and 2
-               {5, -3},
-               {kMergeBarCap, 2 * kMergeBarCap},
-               {kMergeBarCap, 19},  // between the 10th and the 11th
-               {kMergeBarCap, -1},  // older than a full series: not stored
-               {kMaxBars, 2 * kMaxBars},
-               {kMaxBars, 2 * (kMaxBars - 5) - 1}};
-  for (const auto& c : cases) {
-    auto series = MakeSeries(c.count);
-    const PriceBar bar = NewBar(Day(c.day), 777);
-    std::vector<PriceBar> expected(series->bars, series->bars + c.count);
+TEST(MergePriceBar, BarsGoInDateOrderAndTheOldestMakeRoomAtTheCapButNotBeforeAListing) {
+  constexpr int kCases[][2] = {{0, 1},
+                               {1, 3},
+                               {kMergeBarCap - 1, 2 * kMergeBarCap - 1},
+                               {5, 3},  // between bars 1 and 2
+                               {5, -3},
+                               {kMergeBarCap, 2 * kMergeBarCap},
+                               {kMergeBarCap, 19},  // between the 10th and the 11th
+                               {kMergeBarCap, -1},  // older than a full series: not stored
+                               {kMaxBars, 2 * kMaxBars},
+                               {kMaxBars, 2 * (kMaxBars - 5) - 1}};
+  for (const auto& [count, day] : kCases) {
+    auto series = MakeSeries(count);
+    const PriceBar bar = NewBar(Day(day), 777);
+    std::vector<PriceBar> expected(series->bars, series->bars + count);
     expected.insert(std::upper_bound(expected.begin(), expected.end(), bar,
                                      [](const PriceBar& a, const PriceBar& b) { return a.date < b.date; }),
                     bar);
     if (expected.size() > kMergeBarCap) expected.erase(expected.begin(), expected.end() - kMergeBarCap);
     Merge(series.get(), bar);
-    ASSERT_EQ(series->count, static_cast<int>(expected.size())) << c.count << " " << c.day;
-    EXPECT_EQ(std::memcmp(series->bars, expected.data(), expected.size() * sizeof(PriceBar)), 0)
-        << c.count << " " << c.day;
+    ASSERT_EQ(series->count, static_cast<int>(expected.size())) << count << " " << day;
+    EXPECT_EQ(std::memcmp(series->bars, expected.data(), expected.size() * sizeof(PriceBar)), 0) << count << " " << day;
   }
   // A bar that cannot be stored costs no bar either.
   auto full = MakeSeries(kMergeBarCap);
@@ -72,17 +70,15 @@ TEST(MergePriceBar, BarsGoInDateOrderAndTheOldestMakeRoomAtTheCap) {
   const auto withoutClose = SeriesImage(*full);
   Merge(full.get(), {Day(2 * kMergeBarCap), 0, 0, 0, 0, 1});
   EXPECT_EQ(SeriesImage(*full), withoutClose);
+  // A reused code ignores bars before its new listing.
+  auto reused = MakeSeries(0, StringToCode("8303"));
+  Merge(reused.get(), NewBar(MakePackedDate(2004, 2, 18), 300));
+  const int before = reused->count;
+  Merge(reused.get(), NewBar(MakePackedDate(2004, 2, 19), 300));
+  EXPECT_EQ(Row(before, reused->count), Row(0, 1));
 }
 
-TEST(MergePriceBar, ReusedCodeIgnoresBarsBeforeItsNewListing) {
-  auto series = MakeSeries(0, StringToCode("8303"));
-  Merge(series.get(), NewBar(MakePackedDate(2004, 2, 18), 300));
-  const int before = series->count;
-  Merge(series.get(), NewBar(MakePackedDate(2004, 2, 19), 300));
-  EXPECT_EQ(Row(before, series->count), Row(0, 1));
-}
-
-TEST(MergePriceBar, SameDateBarWithoutVolumeOrWithLessVolumeWhileTheLinkIsOpenIsHandedBack) {
+TEST(MergePriceBar, SameDateBarsWithoutOrWithLessVolumeAreHandedBackAndMissingPricesFilledFromThePreviousBar) {
   auto series = MakeSeries(5);
   Merge(series.get(), NewBar(Day(4), 888, 0));
   EXPECT_TRUE(Same(series->bars[2], BarOf(2)));
@@ -96,25 +92,38 @@ TEST(MergePriceBar, SameDateBarWithoutVolumeOrWithLessVolumeWhileTheLinkIsOpenIs
   gOrderLinkOpen = 0;
   Merge(series.get(), NewBar(Day(8), 1300, 1), 1);
   EXPECT_EQ(series->bars[4].close, 1300);
-}
-
-TEST(MergePriceBar, QuoteInThousandsIsMultipliedOnlyAfterACloseAbove80000BeforeIt) {
-  auto series = MakeSeries(3);
-  series->bars[2].close = 85000;
+  // Missing prices are filled from the previous bar only.
+  auto gaps = MakeSeries(2);
+  gaps->bars[1].close = 500;
+  Merge(gaps.get(), {Day(4), 0, 0, 0, 0, 0});
+  EXPECT_TRUE(Same(gaps->bars[2], PriceBar{Day(4), 500, 500, 500, 500, 0}));
+  Merge(gaps.get(), {Day(6), 0, 530, 520, 525, 40});
+  EXPECT_TRUE(Same(gaps->bars[3], PriceBar{Day(6), 525, 525, 525, 525, 40}));
+  auto empty = MakeSeries(0);
+  Merge(empty.get(), {Day(0), 5, 5, 5, 0, 10});
+  EXPECT_EQ(empty->count, 0);
+  const auto before = SeriesImage(*gaps);
+  Merge(gaps.get(), {Day(-2), 5, 5, 5, 0, 10});
+  EXPECT_EQ(SeriesImage(*gaps), before);
+  Merge(gaps.get(), {Day(0), 0, 0, 0, 0, 10});
+  EXPECT_TRUE(Same(gaps->bars[0], PriceBar{Day(0), 0, 0, 0, 0, 10}));
+  // A quote in thousands is multiplied only after a close above 80,000 before it.
+  auto thousands = MakeSeries(3);
+  thousands->bars[2].close = 85000;
   const PriceBar expected = {Day(10), 85000, 87000, 84000, 86000, 321};
-  EXPECT_TRUE(Same(Merge(series.get(), {Day(10), 85, 87, 84, 86, 321}, 1), expected) &&
-              Same(series->bars[3], expected));
+  EXPECT_TRUE(Same(Merge(thousands.get(), {Day(10), 85, 87, 84, 86, 321}, 1), expected) &&
+              Same(thousands->bars[3], expected));
   // Not after 80,000, not a price above 999, not without the quote rules.
   const struct { int32_t previous, close, rules; } kept[] = {{80000, 86, 1}, {85000, 1000, 1}, {85000, 86, 0}};
   for (const auto& k : kept) {
-    series->bars[series->count - 1].close = k.previous;
-    Merge(series.get(), NewBar(Day(2 * series->count + 4), k.close), k.rules);
-    EXPECT_EQ(series->bars[series->count - 1].close, k.close) << k.previous << " " << k.close;
+    thousands->bars[thousands->count - 1].close = k.previous;
+    Merge(thousands.get(), NewBar(Day(2 * thousands->count + 4), k.close), k.rules);
+    EXPECT_EQ(thousands->bars[thousands->count - 1].close, k.close) << k.previous << " " << k.close;
   }
   // An inserted quote is fixed against the bar before it, and never against the code field.
-  series->bars[1].close = 90000;
-  Merge(series.get(), NewBar(Day(3), 91), 1);
-  EXPECT_EQ(series->bars[2].close, 91000);
+  thousands->bars[1].close = 90000;
+  Merge(thousands.get(), NewBar(Day(3), 91), 1);
+  EXPECT_EQ(thousands->bars[2].close, 91000);
   auto full = MakeSeries(kMergeBarCap);
   full->bars[9].close = 90000;
   Merge(full.get(), NewBar(Day(19), 91), 1);
@@ -125,23 +134,6 @@ TEST(MergePriceBar, QuoteInThousandsIsMultipliedOnlyAfterACloseAbove80000BeforeI
   Merge(first.get(), NewBar(Day(0), 86, 9999), 1);
   Merge(first.get(), NewBar(Day(-2), 87, 9999), 1);
   EXPECT_EQ(Row(first->bars[0].close, first->bars[1].close), Row(87, 86));
-}
-
-TEST(MergePriceBar, MissingPricesAreFilledFromThePreviousBarOnly) {
-  auto series = MakeSeries(2);
-  series->bars[1].close = 500;
-  Merge(series.get(), {Day(4), 0, 0, 0, 0, 0});
-  EXPECT_TRUE(Same(series->bars[2], PriceBar{Day(4), 500, 500, 500, 500, 0}));
-  Merge(series.get(), {Day(6), 0, 530, 520, 525, 40});
-  EXPECT_TRUE(Same(series->bars[3], PriceBar{Day(6), 525, 525, 525, 525, 40}));
-  auto empty = MakeSeries(0);
-  Merge(empty.get(), {Day(0), 5, 5, 5, 0, 10});
-  EXPECT_EQ(empty->count, 0);
-  const auto before = SeriesImage(*series);
-  Merge(series.get(), {Day(-2), 5, 5, 5, 0, 10});
-  EXPECT_EQ(SeriesImage(*series), before);
-  Merge(series.get(), {Day(0), 0, 0, 0, 0, 10});
-  EXPECT_TRUE(Same(series->bars[0], PriceBar{Day(0), 0, 0, 0, 0, 10}));
 }
 
 StockCode CodeOf(int i) { return NumberCode((2000 + i) % 10000); }
@@ -246,7 +238,7 @@ std::unique_ptr<BarSeries> Built(bool monthly, const std::vector<PriceBar>& bars
   return out;
 }
 
-TEST(PeriodBars, OneWeekOrOneBarGivesOneBarWithTheFirstOpenAndTheLastDateAndClose) {
+TEST(PeriodBars, OneWeekOrOneBarGivesOneBarWithTheFirstOpenAndTheLastDateAndCloseAndGapsStartNewBars) {
   const std::vector<PriceBar> week = {
       Bar(D(2024, 6, 3), 100, 110, 95, 105, 1000), Bar(D(2024, 6, 4), 105, 130, 100, 120, 2000),
       Bar(D(2024, 6, 5), 120, 125, 90, 95, 3000), Bar(D(2024, 6, 6), 95, 100, 92, 99, 4000),
@@ -267,14 +259,8 @@ TEST(PeriodBars, OneWeekOrOneBarGivesOneBarWithTheFirstOpenAndTheLastDateAndClos
                   ->bars[0]
                   .volume,
               INT_MAX);
-}
-
-TEST(PeriodBars, AGapOfAWeekOrMoreOrNoLaterWeekdayOrANewMonthStartsANewBar) {
-  const struct {
-    bool monthly;
-    std::vector<PackedDate> days;
-    int bars;
-  } cases[] = {
+  // A gap of a week or more, no later weekday or a new month starts a new bar.
+  const std::tuple<bool, std::vector<PackedDate>, int> gaps[] = {
       {false, {D(2024, 6, 5), D(2024, 6, 13)}, 2},  // Wednesday, Thursday eight days later
       {false, {D(2024, 6, 3), D(2024, 6, 10)}, 2},  // Monday, the next Monday
       {false, {D(2024, 5, 29), D(2024, 6, 5)}, 2},  // across a month end
@@ -287,13 +273,13 @@ TEST(PeriodBars, AGapOfAWeekOrMoreOrNoLaterWeekdayOrANewMonthStartsANewBar) {
       {false, {}, 0},
       {true, {}, 0},
   };
-  for (const auto& c : cases) {
+  for (const auto& [monthly, days, count] : gaps) {
     std::vector<PriceBar> bars;
-    for (PackedDate day : c.days) bars.push_back(Bar(day));
-    const auto out = Built(c.monthly, bars);
-    ASSERT_EQ(out->count, c.bars) << std::hex << (c.days.empty() ? 0 : c.days[0]);
-    if (c.bars > 0) {
-      EXPECT_EQ(out->bars[c.bars - 1].date, c.days.back());
+    for (PackedDate day : days) bars.push_back(Bar(day));
+    const auto out = Built(monthly, bars);
+    ASSERT_EQ(out->count, count) << std::hex << (days.empty() ? 0 : days[0]);
+    if (count > 0) {
+      EXPECT_EQ(out->bars[count - 1].date, days.back());
     }
   }
 }

@@ -98,17 +98,7 @@ class StockTableTest : public PriceStoreTest {
   }
 };
 
-TEST_F(StockTableTest, StockFileOneByteShortIsRebuiltFromTheMaster) {
-  std::vector<uint8_t> image = TableImage(2, {Code(1111), Code(2222)});
-  image.pop_back();
-  WriteWholeFile("stock.dat", image);
-  ASSERT_TRUE(LoadStockTable());
-  EXPECT_EQ(TableCodes(), Codes({8996, 8997, 8998, 8999, 9000}));
-  EXPECT_EQ(Flags(), (std::vector<int>{1, 0, 1, 1}));
-  EXPECT_EQ(ReadWholeFile("stock.dat"), TableInMemory());
-}
-
-TEST_F(StockTableTest, SavedTableLoadsAndSavesBackByteForByte) {
+TEST_F(StockTableTest, SavedTableLoadsAndSavesBackByteForByteAndOneByteShortIsRebuiltFromTheMaster) {
   gTimeBackMode = 0;
   std::vector<uint8_t> image = TableImage(3, {Code(1301), Code(7203), Code(9984)});
   // Results, the spare word and unused records all carry bytes of their own.
@@ -122,6 +112,13 @@ TEST_F(StockTableTest, SavedTableLoadsAndSavesBackByteForByte) {
   EXPECT_EQ(Flags(), (std::vector<int>{0, 0, 0, 0}));
   ASSERT_EQ(SaveStockTable(1), 0);
   EXPECT_EQ(ReadWholeFile("stock.dat"), image);
+  image = TableImage(2, {Code(1111), Code(2222)});
+  image.pop_back();
+  WriteWholeFile("stock.dat", image);
+  ASSERT_TRUE(LoadStockTable());
+  EXPECT_EQ(TableCodes(), Codes({8996, 8997, 8998, 8999, 9000}));
+  EXPECT_EQ(Flags(), (std::vector<int>{1, 0, 1, 1}));
+  EXPECT_EQ(ReadWholeFile("stock.dat"), TableInMemory());
 }
 
 // Faults the program never writes: the file is set aside under a fresh name,
@@ -172,7 +169,19 @@ TEST_F(StockTableTest, DamagedTablesAreSetAsideAndReplaced) {
 
 // A damaged file that cannot be moved away is kept, and so is one that is
 // there but cannot be read: it may still be good and must outlive the session.
-TEST_F(StockTableTest, StockFileThatCannotBeSetAsideOrReadIsNeverOverwritten) {
+TEST_F(StockTableTest, TimeBackTableIsReadUnsortedOrLeftAndAStockFileThatCannotBeSetAsideOrReadIsKept) {
+  WriteWholeFile("stock.dat", TableImage(2, {Code(1301), Code(7203)}));
+  WriteWholeFile("stocktb.dat", TableImage(2, {Code(9984), Code(1301)}));
+  ASSERT_TRUE(LoadStockTable());
+  EXPECT_EQ(TableCodes(), Codes({9984, 1301}));
+  EXPECT_EQ(gTimeBackMode, 1);
+  std::vector<uint8_t> tooLong = TableImage(1, {Code(9984)});
+  tooLong.push_back(0);
+  WriteWholeFile("stocktb.dat", tooLong);
+  ASSERT_TRUE(LoadStockTable());
+  EXPECT_EQ(TableCodes(), Codes({1301, 7203}));
+  EXPECT_EQ(gTimeBackMode, 0);
+  EXPECT_EQ(gRecomputeNeeded, 1);
   const std::vector<uint8_t> good = TableImage(2, {Code(1111), Code(2222)});
   const std::pair<std::vector<uint8_t>, void (*)(FileFaults&)> cases[] = {
       {TableImage(-1, {}), [](FileFaults& f) { f.failReplaces = 1; }},
@@ -193,22 +202,14 @@ TEST_F(StockTableTest, StockFileThatCannotBeSetAsideOrReadIsNeverOverwritten) {
   EXPECT_EQ(SaveStockTable(0), 0);
 }
 
-TEST_F(StockTableTest, TimeBackTableIsReadUnsortedOrTheModeIsLeft) {
-  WriteWholeFile("stock.dat", TableImage(2, {Code(1301), Code(7203)}));
-  WriteWholeFile("stocktb.dat", TableImage(2, {Code(9984), Code(1301)}));
-  ASSERT_TRUE(LoadStockTable());
-  EXPECT_EQ(TableCodes(), Codes({9984, 1301}));
-  EXPECT_EQ(gTimeBackMode, 1);
-  std::vector<uint8_t> tooLong = TableImage(1, {Code(9984)});
-  tooLong.push_back(0);
-  WriteWholeFile("stocktb.dat", tooLong);
-  ASSERT_TRUE(LoadStockTable());
-  EXPECT_EQ(TableCodes(), Codes({1301, 7203}));
-  EXPECT_EQ(gTimeBackMode, 0);
-  EXPECT_EQ(gRecomputeNeeded, 1);
+std::string Folded(const char* text, size_t size = 256) {
+  char out[256];
+  memset(out, 'X', sizeof out);
+  NormalizeTextForSearch(text, out, size);
+  return out;
 }
 
-TEST_F(StockTableTest, LookupsBeforeAndAfterSortingAndNamesWithinTheCount) {
+TEST_F(StockTableTest, LookupsBeforeAndAfterSortingNamesWithinTheCountAndSearchesOfFoldedTexts) {
   gStockTable->count = 5;
   for (int i = 0; i < 5; ++i) gStockTable->records[i].master.code = Code(4 - i);
   ResetStockLookupCache();
@@ -225,6 +226,39 @@ TEST_F(StockTableTest, LookupsBeforeAndAfterSortingAndNamesWithinTheCount) {
   EXPECT_EQ(std::string(GetStockNameByIndex(0)) + "|" + GetStockNameByIndex(1), "極洋|");
   gShowShortNames = 1;
   EXPECT_EQ(std::string(GetStockNameByIndex(0)) + "|" + GetStockNameByCode(Code(1)), "キョクヨ|");
+  // Full-width forms fold to ASCII, never half a character nor past the output;
+  // the trail byte of "ア" is 'A', that of "ソ" is '\': no match starts there.
+  std::string ascii;
+  for (char c = '!'; c <= '~'; ++c) ascii += c;
+  EXPECT_EQ(Folded("！”＃＄％＆’（）＊＋，－．／０１２３４５６７８９：；＜＝＞？＠"
+                   "ＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯＰＱＲＳＴＵＶＷＸＹＺ［￥］＾＿｀"
+                   "ａｂｃｄｅｆｇｈｉｊｋｌｍｎｏｐｑｒｓｔｕｖｗｘｙｚ｛｜｝～"),
+            ascii);
+  EXPECT_EQ(Folded("　ソニーｱ日本"), "　ソニーｱ日本");
+  EXPECT_EQ(Folded("アイウ", 6) + "|" + Folded("ＡＢア", 4) + "|" + Folded("A\x82"), "アイ|AB|A\x82");
+  const std::pair<const char*, const char*> found[] = {
+      {"ABC", "ＡＢＣ"}, {"ＡＢＣ工業", "ABC"}, {"A", ""}, {"アAイ", "A"}, {"ｱA", "A"}};
+  const std::pair<const char*, const char*> notFound[] = {
+      {"abc", "ＡＢＣ"}, {"", ""}, {nullptr, ""}, {"アイ", "A"}, {"ソニー", "￥"}};
+  for (const auto& [text, pattern] : found) EXPECT_TRUE(ContainsTextNormalized(text, pattern)) << text;
+  for (const auto& [text, pattern] : notFound) EXPECT_FALSE(ContainsTextNormalized(text, pattern)) << pattern;
+  const char* texts[][3] = {{"ABC工業", "エービーシー", "ABC"},
+                            {"日本水産", "", ""},
+                            {"マルハ", "ＡＢＣマルハ", ""},
+                            {"abc", "", ""},
+                            {"ABC", "ABC", "ABC"}};  // beyond the count
+  for (int i = 0; i < 5; ++i) {
+    StockMasterRecord& master = gStockTable->records[i].master;
+    snprintf(master.name, sizeof master.name, "%s", texts[i][0]);
+    snprintf(master.reading, sizeof master.reading, "%s", texts[i][1]);
+    snprintf(master.shortName, sizeof master.shortName, "%s", texts[i][2]);
+  }
+  gStockTable->count = 4;
+  EXPECT_EQ(Row(CountStocksMatchingText("ＡＢＣ"), CountStocksMatchingText(""), FindNextStockMatchingText(-3, "ABC"),
+                FindNextStockMatchingText(1, "ABC"), FindNextStockMatchingText(3, "ABC")),
+            Row(2, 4, 0, 2, -1));
+  gStockTable->count = 0;
+  EXPECT_EQ(CountStocksMatchingText(""), 0);
 }
 
 TEST_F(StockTableTest, ConcurrencyLookupsOnManyThreadsGetTheirOwnCodes) {
@@ -245,52 +279,6 @@ TEST_F(StockTableTest, ConcurrencyLookupsOnManyThreadsGetTheirOwnCodes) {
   EXPECT_EQ(wrong, std::vector<int>(4, 0));
 }
 
-std::string Folded(const char* text, size_t size = 256) {
-  char out[256];
-  memset(out, 'X', sizeof out);
-  NormalizeTextForSearch(text, out, size);
-  return out;
-}
-
-// Full-width forms fold to ASCII, never half a character nor past the output;
-// the trail byte of "ア" is 'A', that of "ソ" is '\': no match starts there.
-TEST(StockSearchTest, FullWidthFormsFoldToAsciiAndMatchOnlyAtCharacterStarts) {
-  std::string ascii;
-  for (char c = '!'; c <= '~'; ++c) ascii += c;
-  EXPECT_EQ(Folded("！”＃＄％＆’（）＊＋，－．／０１２３４５６７８９：；＜＝＞？＠"
-                   "ＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯＰＱＲＳＴＵＶＷＸＹＺ［￥］＾＿｀"
-                   "ａｂｃｄｅｆｇｈｉｊｋｌｍｎｏｐｑｒｓｔｕｖｗｘｙｚ｛｜｝～"),
-            ascii);
-  EXPECT_EQ(Folded("　ソニーｱ日本"), "　ソニーｱ日本");
-  EXPECT_EQ(Folded("アイウ", 6) + "|" + Folded("ＡＢア", 4) + "|" + Folded("A\x82"), "アイ|AB|A\x82");
-  const std::pair<const char*, const char*> found[] = {
-      {"ABC", "ＡＢＣ"}, {"ＡＢＣ工業", "ABC"}, {"A", ""}, {"アAイ", "A"}, {"ｱA", "A"}};
-  const std::pair<const char*, const char*> notFound[] = {
-      {"abc", "ＡＢＣ"}, {"", ""}, {nullptr, ""}, {"アイ", "A"}, {"ソニー", "￥"}};
-  for (const auto& [text, pattern] : found) EXPECT_TRUE(ContainsTextNormalized(text, pattern)) << text;
-  for (const auto& [text, pattern] : notFound) EXPECT_FALSE(ContainsTextNormalized(text, pattern)) << pattern;
-}
-
-TEST_F(StockTableTest, SearchCountsStocksOnceAndFindsFromTheStartIndex) {
-  const char* texts[][3] = {{"ABC工業", "エービーシー", "ABC"},
-                            {"日本水産", "", ""},
-                            {"マルハ", "ＡＢＣマルハ", ""},
-                            {"abc", "", ""},
-                            {"ABC", "ABC", "ABC"}};  // beyond the count
-  for (int i = 0; i < 5; ++i) {
-    StockMasterRecord& master = gStockTable->records[i].master;
-    snprintf(master.name, sizeof master.name, "%s", texts[i][0]);
-    snprintf(master.reading, sizeof master.reading, "%s", texts[i][1]);
-    snprintf(master.shortName, sizeof master.shortName, "%s", texts[i][2]);
-  }
-  gStockTable->count = 4;
-  EXPECT_EQ(Row(CountStocksMatchingText("ＡＢＣ"), CountStocksMatchingText(""), FindNextStockMatchingText(-3, "ABC"),
-                FindNextStockMatchingText(1, "ABC"), FindNextStockMatchingText(3, "ABC")),
-            Row(2, 4, 0, 2, -1));
-  gStockTable->count = 0;
-  EXPECT_EQ(CountStocksMatchingText(""), 0);
-}
-
 class StockMasterTest : public PriceStoreTest {
  protected:
   void SetUp() override {
@@ -298,17 +286,6 @@ class StockMasterTest : public PriceStoreTest {
     gDailyCacheMemoryStatus = [](uint32_t* load, uint64_t* total) { *load = 40, *total = uint64_t{8} << 30; };
   }
 };
-
-TEST_F(StockMasterTest, FourRecordsAreRefusedFiveEndingInZZZZAccepted) {
-  FillTable(Codes({1301}));
-  MergeStockMaster(*Master(Codes({1001, 1301, 6758, 7203})));
-  EXPECT_EQ(TableCodes(), Codes({1301}));
-  MergeStockMaster(*Master({Code(1001), Code(1301), Code(6758), Code(7203), StringToCode("ZZZZ")}));
-  EXPECT_EQ(TableCodes(),
-            (std::vector<StockCode>{Code(1001), Code(1301), Code(6758), Code(7203), StringToCode("ZZZZ")}));
-  MergeStockMaster(*Master({Code(1001), Code(1301), Code(6758), Code(7203), StringToCode("a000")}));
-  EXPECT_EQ(gStockTable->count, 5);
-}
 
 // Stocks keep their table positions while a changed series could not be written.
 // Then a stock missing from the master goes with the cache, the others keep
@@ -340,7 +317,15 @@ TEST_F(StockMasterTest, MergeWaitsForUnwrittenDailyChangesThenRemovesRefreshesAn
 
 // A master holds at most 5000 records, so the table is still full after the
 // removal only when it held a code twice.
-TEST_F(StockMasterTest, FullTableSkipsANewCodeButRefreshesTheOthers) {
+TEST_F(StockMasterTest, FourRecordsAreRefusedAndAFullTableSkipsANewCodeButRefreshesTheOthers) {
+  FillTable(Codes({1301}));
+  MergeStockMaster(*Master(Codes({1001, 1301, 6758, 7203})));
+  EXPECT_EQ(TableCodes(), Codes({1301}));
+  MergeStockMaster(*Master({Code(1001), Code(1301), Code(6758), Code(7203), StringToCode("ZZZZ")}));
+  EXPECT_EQ(TableCodes(),
+            (std::vector<StockCode>{Code(1001), Code(1301), Code(6758), Code(7203), StringToCode("ZZZZ")}));
+  MergeStockMaster(*Master({Code(1001), Code(1301), Code(6758), Code(7203), StringToCode("a000")}));
+  EXPECT_EQ(gStockTable->count, 5);
   std::vector<StockCode> codes{Code(0)};
   for (int i = 0; i < kMaxStocks - 1; ++i) codes.push_back(Code(i));
   FillTable(codes);

@@ -169,7 +169,7 @@ TEST_F(MainWindowListsTest, EachChartHasTheGroupNamesAndItsGroupsMembersWithItsS
   SaveWindowPicture(window_, L"main-window-lists.bmp");
 }
 
-TEST_F(MainWindowListsTest, AClickOnAListRowShowsThatStockAndAnotherGroupRefillsTheList) {
+TEST_F(MainWindowListsTest, AClickOnAListRowShowsThatStockAnotherGroupRefillsTheListAndKeysStepThroughIt) {
   PickRow(1, 9);
   EXPECT_EQ(Shown(1), Member(0, 9));
   EXPECT_EQ(gChartContexts[1].periods[0].bars->code, Member(0, 9)) << "loaded";
@@ -181,10 +181,7 @@ TEST_F(MainWindowListsTest, AClickOnAListRowShowsThatStockAndAnotherGroupRefills
   EXPECT_LT(Members(8), Members(0));
   PickGroup(1, 0);
   EXPECT_EQ(Count(List(1), LB_GETCOUNT), Members(0));
-}
-
-TEST_F(MainWindowListsTest, DownAndUpStepThroughTheSelectedChartsList) {
-  PickRow(0, 3);
+  PickRow(0, 3);  // down and up step through the selected chart's list
   SetFocus(window_);
   Post(WM_KEYDOWN, VK_DOWN);
   EXPECT_EQ(Shown(0), Member(0, 4));
@@ -194,7 +191,7 @@ TEST_F(MainWindowListsTest, DownAndUpStepThroughTheSelectedChartsList) {
   EXPECT_EQ(Shown(0), Member(0, 2));
 }
 
-TEST_F(MainWindowListsTest, ToolbarPaneButtonsShowAndHideAPaneOfTheSelectedChart) {
+TEST_F(MainWindowListsTest, ToolbarPaneButtonsShowAndHidePanesAndRemovingAChartLeavesEveryListShowingItsGroup) {
   gSelectedChart = 0;
   gSelectedPane = 1;
   const ChartView& view = CurrentScreenPattern().views[0];
@@ -206,9 +203,6 @@ TEST_F(MainWindowListsTest, ToolbarPaneButtonsShowAndHideAPaneOfTheSelectedChart
   Post(WM_COMMAND, IDM_PANE_VOLUME + 1);
   EXPECT_EQ(view.paneCount, panes);
   EXPECT_FALSE(SendMessageW(gToolbarWnd, TB_ISBUTTONCHECKED, IDM_PANE_VOLUME + 1, 0));
-}
-
-TEST_F(MainWindowListsTest, RemovingAChartLeavesEveryListShowingItsOwnGroup) {
   ScreenPattern& pattern = CurrentScreenPattern();
   const ScreenPattern saved = pattern;
   pattern.views[1].groupIndex = 8;
@@ -228,7 +222,7 @@ TEST_F(MainWindowListsTest, RemovingAChartLeavesEveryListShowingItsOwnGroup) {
   ReloadAllChartSeries();
 }
 
-TEST_F(MainWindowListsTest, CtrlGHidesTheGroupListAndGivesItsWidthToTheCharts) {
+TEST_F(MainWindowListsTest, CtrlGHidesTheGroupListAndItsSplitterAndARightMarginFollowTheMouse) {
   ASSERT_NE(gShowGroupList, 0);
   const int left = gChartContexts[0].geometry.chart.left;
   Post(WM_COMMAND, IDM_GROUP_LIST);
@@ -238,9 +232,6 @@ TEST_F(MainWindowListsTest, CtrlGHidesTheGroupListAndGivesItsWidthToTheCharts) {
   Post(WM_COMMAND, IDM_GROUP_LIST);
   EXPECT_EQ(gChartContexts[0].geometry.chart.left, left);
   EXPECT_TRUE(IsWindowVisible(List(0)));
-}
-
-TEST_F(MainWindowListsTest, TheGroupSplitterAndARightMarginFollowTheMouse) {
   // Presses at `from`, checks the drag mode, moves by dx and lets go.
   const auto drag = [&](POINT from, int dx, int mode) {
     Post(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
@@ -265,7 +256,7 @@ TEST_F(MainWindowListsTest, TheGroupSplitterAndARightMarginFollowTheMouse) {
   SendMessageW(window_, WM_SIZE, 0, 0);
 }
 
-TEST_F(MainWindowListsTest, PopUpMenusAreLoadedTrimmedAndCarryTheGroupNames) {
+TEST_F(MainWindowListsTest, PopUpMenusAreLoadedTrimmedAndNamedTooltipsAreMenuTextsAndTheSystemMenuSizesTheWindow) {
   const HMENU chart = ChartPopupMenu();
   ASSERT_NE(chart, nullptr);
   EXPECT_EQ(GetMenuItemID(chart, 2), static_cast<UINT>(IDM_FULL_HISTORY_TS));
@@ -282,18 +273,13 @@ TEST_F(MainWindowListsTest, PopUpMenusAreLoadedTrimmedAndCarryTheGroupNames) {
   gSelectedChart = 0;
   UpdateGroupMembershipChecks();
   EXPECT_TRUE(GetMenuState(groups, IDM_CHART_TO_GROUP_FIRST, MF_BYCOMMAND) & MF_CHECKED) << "全銘柄 holds it";
-}
-
-TEST_F(MainWindowListsTest, ToolbarTooltipsAreTheMenuTextsWithoutTheirKeys) {
+  // Toolbar tooltips are the menu texts without their keys.
   NMTTDISPINFOW info{};
   info.hdr = {static_cast<HWND>(gToolbarWnd), IDM_PANE_VOLUME, TTN_GETDISPINFOW};
   SendMessageW(window_, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
   ASSERT_NE(info.lpszText, nullptr);
   EXPECT_EQ(WideToSjis(info.lpszText), std::string("出来高"));
-}
-
-TEST_F(MainWindowListsTest, TheSystemMenuSizesTheWindow) {
-  Post(WM_SYSCOMMAND, IDM_WINDOW_1024);
+  Post(WM_SYSCOMMAND, IDM_WINDOW_1024);  // the system menu sizes the window
   RECT rect;
   GetWindowRect(window_, &rect);
   EXPECT_EQ(Row(rect.right - rect.left, rect.bottom - rect.top), Row(1024, 768));
@@ -324,7 +310,7 @@ TEST_F(MainWindowListsTest, AChartFontChangeRenewsTheSearchBoxAndTheListRows) {
   gSettingsP2 = saved;
 }
 
-TEST_F(MainWindowListsTest, AStockLinkSharesTheUpperChartsListsWithTheChartBelow) {
+TEST_F(MainWindowListsTest, AStockLinkSharesTheUpperChartsListsAndARefreshReadsEachComboBox) {
   ScreenPattern& pattern = CurrentScreenPattern();
   ASSERT_EQ(pattern.views[0].stockLink, 0);
   const int listBottom = CurrentMainWindowLayout().lists[0].area.bottom;
@@ -340,9 +326,6 @@ TEST_F(MainWindowListsTest, AStockLinkSharesTheUpperChartsListsWithTheChartBelow
   Click(button);
   EXPECT_EQ(pattern.views[0].stockLink, 0);
   EXPECT_TRUE(IsWindowVisible(List(1)));
-}
-
-TEST_F(MainWindowListsTest, RefreshingTheListsReadsEachComboBoxAndRefillsItsList) {
   SendMessageW(Combo(2), CB_SETCURSEL, 8, 0);  // no notification: only the refresh reads it
   RefreshChartStockLists();
   EXPECT_EQ(CurrentScreenPattern().views[2].groupIndex, 8);
@@ -355,7 +338,7 @@ TEST_F(MainWindowListsTest, RefreshingTheListsReadsEachComboBoxAndRefillsItsList
 // Keys, the wheel and the scroll bar move the selected chart by a bar or by a page
 // (a twelfth of its visible bars) and one, its scroll bar with it; without a date
 // link the other chart stays.
-TEST_F(MainWindowInputTest, KeysTheWheelAndTheScrollBarScrollTheSelectedChart) {
+TEST_F(MainWindowInputTest, KeysTheWheelAndTheScrollBarScrollTheSelectedChartAndTabWrapsThePanes) {
   struct Input {
     int chart;
     UINT message;
@@ -384,9 +367,6 @@ TEST_F(MainWindowInputTest, KeysTheWheelAndTheScrollBarScrollTheSelectedChart) {
               Row(before + moved, before + moved, other))
         << input.message << " " << input.wParam;
   }
-}
-
-TEST_F(MainWindowInputTest, TabWrapsFromTheLastPaneToTheFirstAndShiftTabBack) {
   gSelectedChart = 2;
   gSelectedPane = CurrentScreenPattern().views[2].paneCount - 1;
   Post(WM_CHAR, L'\t');
@@ -397,29 +377,6 @@ TEST_F(MainWindowInputTest, TabWrapsFromTheLastPaneToTheFirstAndShiftTabBack) {
   TypeIntoChart(L"\t\t");
   SetShift(false);
   EXPECT_EQ(Row(gSelectedChart, gSelectedPane), Row(2, 1));
-}
-
-TEST_F(MainWindowInputTest, ACodeTypedOnTheChartAndEnterShowThatStockAndEscOnlyHidesTheBox) {
-  gSelectedChart = 0;
-  TypeIntoChart(L"12");
-  ASSERT_TRUE(IsWindowVisible(SearchBox()));
-  PostMessageW(SearchBox(), WM_KEYDOWN, VK_ESCAPE, 0);
-  PumpFor(100);
-  EXPECT_FALSE(IsWindowVisible(SearchBox()));
-  EXPECT_EQ(CurrentScreenPattern().views[0].stockCode, SampleCode(4));
-  gSelectedChart = 1;
-  gSelectedPane = 0;
-  const StockCode wanted = SampleCode(9);
-  ASSERT_NE(CurrentScreenPattern().views[1].stockCode, wanted);
-  TypeIntoChart(CodeText(wanted).c_str());
-  EXPECT_TRUE(IsWindowVisible(SearchBox()));
-  EXPECT_EQ(WindowTitle(SearchBox()), CodeText(wanted));
-  PostMessageW(SearchBox(), WM_KEYDOWN, VK_RETURN, 0);
-  PumpFor(200);
-  EXPECT_FALSE(IsWindowVisible(SearchBox()));
-  EXPECT_EQ(CurrentScreenPattern().views[1].stockCode, wanted);
-  EXPECT_EQ(CurrentScreenPattern().views[0].stockCode, SampleCode(4));  // no stock link
-  SaveWindowPicture(window_, L"main-window-searched.bmp");
 }
 
 // Enter in the search box while a thread of its own waits for the dialog titled
@@ -440,15 +397,35 @@ bool PressEnterAnswering(const char* title, const std::function<void(HWND)>& rea
   return found;
 }
 
-TEST_F(MainWindowInputTest, AnUnknownCodeShowsTheSearchErrorBox) {
+TEST_F(MainWindowInputTest, ACodeTypedOnTheChartShowsThatStockOrAnErrorBoxAndEscOnlyHidesTheBox) {
   gSelectedChart = 0;
-  const StockCode shown = CurrentScreenPattern().views[0].stockCode;
+  TypeIntoChart(L"12");
+  ASSERT_TRUE(IsWindowVisible(SearchBox()));
+  PostMessageW(SearchBox(), WM_KEYDOWN, VK_ESCAPE, 0);
+  PumpFor(100);
+  EXPECT_FALSE(IsWindowVisible(SearchBox()));
+  EXPECT_EQ(CurrentScreenPattern().views[0].stockCode, SampleCode(4));
+  gSelectedChart = 1;
+  gSelectedPane = 0;
+  const StockCode wanted = SampleCode(9);
+  ASSERT_NE(CurrentScreenPattern().views[1].stockCode, wanted);
+  TypeIntoChart(CodeText(wanted).c_str());
+  EXPECT_TRUE(IsWindowVisible(SearchBox()));
+  EXPECT_EQ(WindowTitle(SearchBox()), CodeText(wanted));
+  PostMessageW(SearchBox(), WM_KEYDOWN, VK_RETURN, 0);
+  PumpFor(200);
+  EXPECT_FALSE(IsWindowVisible(SearchBox()));
+  EXPECT_EQ(CurrentScreenPattern().views[1].stockCode, wanted);
+  EXPECT_EQ(CurrentScreenPattern().views[0].stockCode, SampleCode(4));  // no stock link
+  SaveWindowPicture(window_, L"main-window-searched.bmp");
+  gSelectedChart = 0;
+  const StockCode before = CurrentScreenPattern().views[0].stockCode;
   ASSERT_LT(FindStockIndexByCode(StringToCode("9Z9Z")), 0);
   TypeIntoChart(L"9Z9Z");
   std::wstring text;
   EXPECT_TRUE(PressEnterAnswering("検索エラー", [&](HWND box) { text = WindowTitle(GetDlgItem(box, 0xFFFF)); }));
   EXPECT_EQ(text, SjisToWide("銘柄コード（9Z9Z）が見つかりません。"));
-  EXPECT_EQ(CurrentScreenPattern().views[0].stockCode, shown);
+  EXPECT_EQ(CurrentScreenPattern().views[0].stockCode, before);
 }
 
 TEST_F(MainWindowInputTest, CloseWhileTheProgressDialogIsOpenOnlyCancelsTheJob) {
@@ -518,7 +495,7 @@ TEST_F(MainWindowInputTest, APressSelectsThePaneAndSetsTheCrossHairThatSurvivesA
   gSettings.showGuideLine = 0;
 }
 
-TEST_F(MainWindowInputTest, TheDateLinkButtonCouplesTheScrollingOfTheChartBelow) {
+TEST_F(MainWindowInputTest, TheDateLinkButtonCouplesTheChartBelowAndTheKeepStockButtonSelectsItsChart) {
   ASSERT_EQ(CurrentScreenPattern().views[0].dateLink, 0);
   Click(Centre(gChartContexts[0].geometry.dateLinkBottom));
   EXPECT_EQ(CurrentScreenPattern().views[0].dateLink, 1);
@@ -534,9 +511,6 @@ TEST_F(MainWindowInputTest, TheDateLinkButtonCouplesTheScrollingOfTheChartBelow)
   const int still = LastBar(1);
   Post(WM_KEYDOWN, VK_LEFT);
   EXPECT_EQ(LastBar(1), still);
-}
-
-TEST_F(MainWindowInputTest, TheKeepStockButtonTogglesItsFlagAndSelectsTheChart) {
   const POINT button = Centre(gChartContexts[1].geometry.keepStockButton);
   const int32_t before = CurrentScreenPattern().views[1].keepStock;
   const HDC dc = GetDC(window_);
@@ -646,9 +620,7 @@ TEST_F(MainWindowListsTest, AStockEntersAndLeavesWithTheListsTopRowAndSelectionK
       for (int row = 0; row < group.memberCount; ++row) {
         char expected[160];
         FormatGroupMemberRow(*gGroupTable, kGroup, group.members[row], expected, sizeof expected);
-        wchar_t text[160] = L"";
-        SendMessageW(List(chart), LB_GETTEXT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(text));
-        ASSERT_EQ(WideToSjis(text), std::string(expected)) << chart << " row " << row;
+        ASSERT_EQ(WideToSjis(ListRowText(List(chart), row).c_str()), std::string(expected)) << chart << " row " << row;
       }
       EXPECT_EQ(Count(List(chart), LB_GETTOPINDEX), chart == 0 ? top : 0) << chart;
       const int row = Count(List(chart), LB_GETCURSEL);

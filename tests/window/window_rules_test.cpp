@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <initializer_list>
 #include <string>
@@ -66,13 +67,8 @@ TEST(ChartWindowLayoutTest, HeightIsSharedByPaneWeightAndEveryPaneNeedsAPixelAnd
   const ChartView three = ViewWithPanes({kPaneCandles, kPaneVolume, kPaneRsi});  // weighs 160
   ScreenPattern capped = PatternOf({candles});
   capped.chartCount = 9;
-  struct Case {
-    Rect area;
-    ScreenPattern pattern;
-    int fontSize;
-    std::vector<int> bottoms;
-  };
-  const Case cases[] = {
+  // The area, the pattern, the font size and the charts' bottoms.
+  const std::tuple<Rect, ScreenPattern, int, std::vector<int>> cases[] = {
       // 1000 - 3 x 40 = 880 shared over 160, 40 and 80: 30 + 502 + 40, then + 125 + 40.
       {{1, 30, 801, 1030}, PatternOf({three, candles, ViewWithPanes({kPaneRsi})}), kFont, {572, 737, 1030}},
       {{0, 0, 500, 400}, PatternOf({none, none}), kFont, {200, 400}},  // no panes: equal shares
@@ -80,7 +76,8 @@ TEST(ChartWindowLayoutTest, HeightIsSharedByPaneWeightAndEveryPaneNeedsAPixelAnd
       {{0, 0, 400, 250}, PatternOf({three, candles, candles}), 32, {83, 166, 250}},  // lower than 3 x 92: even
       {{0, 0, 400, 600}, capped, kFont, {520, 560, 600}},  // past three charts: three, two weighing 0
   };
-  for (const Case& c : cases) EXPECT_EQ(StackedBottoms(c.area, c.pattern, c.fontSize), c.bottoms) << &c - cases;
+  for (const auto& [area, pattern, fontSize, bottoms] : cases)
+    EXPECT_EQ(StackedBottoms(area, pattern, fontSize), bottoms) << area.bottom;
   capped.chartCount = 0;
   EXPECT_EQ(StackedBottoms({0, 0, 400, 600}, capped, kFont), std::vector<int>{600});
   // Room for panes: a pixel per pane and a daily price pane's signal strip.
@@ -89,16 +86,12 @@ TEST(ChartWindowLayoutTest, HeightIsSharedByPaneWeightAndEveryPaneNeedsAPixelAnd
   // the plot needs width beside the scale column (5F).
   const ChartView weekly = ViewWithPanes({kPaneCandles, kPaneVolume, kPaneRsi}, 1);
   const ChartView daily = ViewWithPanes({kPaneCandles, kPaneVolume, kPaneRsi}, 0);
-  struct Room {
-    Rect chart;
-    const ChartView& view;
-    bool room;
-  };
-  const Room rooms[] = {{{0, 0, 400, 43}, weekly, true},  {{0, 0, 400, 42}, weekly, false},
-                        {{0, 0, 400, 43}, daily, false},  {{0, 0, 400, 40 + 3 * 23}, daily, true},
-                        {{0, 0, 60, 400}, weekly, false}, {{0, 0, 61, 400}, weekly, true},
-                        {{0, 0, 400, -5}, weekly, false}};
-  for (const Room& c : rooms) EXPECT_EQ(ChartHasRoomForPanes(c.chart, c.view, gHeights, kFont), c.room) << &c - rooms;
+  const std::tuple<Rect, ChartView, bool> rooms[] = {
+      {{0, 0, 400, 43}, weekly, true},         {{0, 0, 400, 42}, weekly, false}, {{0, 0, 400, 43}, daily, false},
+      {{0, 0, 400, 40 + 3 * 23}, daily, true}, {{0, 0, 60, 400}, weekly, false}, {{0, 0, 61, 400}, weekly, true},
+      {{0, 0, 400, -5}, weekly, false}};
+  for (const auto& [chart, view, room] : rooms)
+    EXPECT_EQ(ChartHasRoomForPanes(chart, view, gHeights, kFont), room) << chart.right << "x" << chart.bottom;
   SetAllHeights(0);  // zero weights (not replaced by the settings loader) leave no room
   EXPECT_FALSE(ChartHasRoomForPanes({0, 0, 400, 400}, weekly, gHeights, kFont));
 }
@@ -145,38 +138,28 @@ TEST(MainWindowLayoutTest, ColumnsSplittersAndBarsAndHiddenListsGiveTheirWidthBa
       Row(l.groupListSplitter.right - l.groupListSplitter.left, l.detailListSplitter.right - l.detailListSplitter.left,
           l.detailColumns[0].right - l.detailColumns[0].left),
       Row(0, 0, 0));
-}
-
-TEST(MainWindowLayoutTest, ComboTakesTheTopOfEachChartsListAreaAndAChartWithoutSeriesHasNone) {
-  MainLayoutInput in = InputFor(1000, 700, 24);
+  // The combo box takes the top of each chart's list area; a chart without series has none.
+  in = InputFor(1000, 700, 24);
   in.hasSeries[2] = false;
-  MainWindowLayout layout;
-  ComputeMainWindowLayout(in, PatternOfPanes({2, 2, 2}), &layout);
+  ComputeMainWindowLayout(in, PatternOfPanes({2, 2, 2}), &l);
   for (int i = 0; i < 2; ++i) {
-    const ChartListPlacement& lists = layout.lists[i];
+    const ChartListPlacement& lists = l.lists[i];
     ASSERT_TRUE(lists.shown);
-    EXPECT_EQ(Ltrb(lists.area), (Ltrb4{0, layout.charts[i].top, 120, layout.charts[i].bottom}));
+    EXPECT_EQ(Ltrb(lists.area), (Ltrb4{0, l.charts[i].top, 120, l.charts[i].bottom}));
     EXPECT_EQ(Row(lists.comboBox.bottom - lists.comboBox.top, lists.listBox.top, lists.listBox.bottom),
               Row(24 * 20 / 12, lists.comboBox.bottom, lists.area.bottom));
   }
-  EXPECT_FALSE(layout.lists[2].shown);
-}
-
-TEST(MainWindowLayoutTest, StockLinkedChartsShareTheUpperChartsLists) {
-  const MainLayoutInput in = InputFor(1000, 700, 12);
+  EXPECT_FALSE(l.lists[2].shown);
+  // Stock-linked charts share the upper chart's lists.
+  in = InputFor(1000, 700, 12);
   ScreenPattern pattern = PatternOfPanes({2, 2, 2});
-  MainWindowLayout l;
-  struct Case {
-    bool link0, link1;
-    int bottom0;  // the chart whose bottom ends chart 0's lists
-    bool shown1, shown2;
-  };
-  for (const Case& c : {Case{true, false, 1, false, true}, Case{true, true, 2, false, false}}) {
-    pattern.views[0].stockLink = c.link0;
-    pattern.views[1].stockLink = c.link1;
+  // Chart 1's link, the chart whose bottom ends chart 0's lists, charts 1 and 2's lists shown.
+  for (const auto& [link1, bottom0, shown1, shown2] : {std::array<int, 4>{0, 1, 0, 1}, {1, 2, 0, 0}}) {
+    pattern.views[0].stockLink = 1;
+    pattern.views[1].stockLink = link1;
     ComputeMainWindowLayout(in, pattern, &l);
     EXPECT_EQ(Row(l.lists[0].shown, l.lists[0].area.bottom, l.lists[1].shown, l.lists[2].shown),
-              Row(true, l.charts[c.bottom0].bottom, c.shown1, c.shown2));
+              Row(true, l.charts[bottom0].bottom, shown1, shown2));
   }
   pattern = PatternOfPanes({2, 2});  // a link flag on the last chart links to nothing
   pattern.views[1].stockLink = pattern.views[2].stockLink = 1;
@@ -184,7 +167,7 @@ TEST(MainWindowLayoutTest, StockLinkedChartsShareTheUpperChartsLists) {
   EXPECT_EQ(Row(l.lists[1].shown, l.lists[1].area.bottom), Row(true, l.charts[1].bottom));
 }
 
-TEST(MainWindowLayoutTest, SmallestWindowsLargestFontsAndStoredWidthsStaySane) {
+TEST(MainWindowLayoutTest, SmallestWindowsLargestFontsAndStoredWidthsStaySaneAsDoStatusBarAndSearchBox) {
   MainWindowLayout layout;
   for (int fontSize : {12, 32}) {
     for (int height : {300, 120, 40, 0}) {
@@ -205,9 +188,7 @@ TEST(MainWindowLayoutTest, SmallestWindowsLargestFontsAndStoredWidthsStaySane) {
   ComputeMainWindowLayout(in, PatternOfPanes({12, 12, 12}), &layout);
   ExpectAllSane(layout);
   EXPECT_GE(layout.groupListSplitter.left, 0);
-}
-
-TEST(MainWindowLayoutTest, StatusBarEdgesAndTheSearchBox) {
+  // The status bar's edges and the search box.
   int edges[4];
   ComputeStatusBarEdges(1000, 10, 200, false, edges);  // w = 80
   EXPECT_EQ(Row(edges[0], edges[1], edges[2], edges[3]), Row(0, 216, 1000, 1000));
@@ -223,7 +204,7 @@ TEST(MainWindowLayoutTest, StatusBarEdgesAndTheSearchBox) {
   EXPECT_EQ(Ltrb(ComputeSearchBoxRect({110, 60, 200, 70}, {100, 50, 210, 72}, 32, 40, 40)), (Ltrb4{100, 50, 210, 72}));
 }
 
-TEST(DragModesTest, WhatEachModeAllowsAndWhichATrendLineHitChooses) {
+TEST(DragModesTest, WhatEachModeAllowsWhichATrendLineHitChoosesAndPointsClampedIntoThePane) {
   for (int32_t mode = 0; mode <= 17; ++mode) {
     const bool windowDrag = mode == 0 || mode == 8 || mode == 9 || mode == 10 || mode == 11;
     EXPECT_EQ(IsObjectDragMode(mode), !windowDrag) << mode;
@@ -236,52 +217,41 @@ TEST(DragModesTest, WhatEachModeAllowsAndWhichATrendLineHitChooses) {
             Row(kDragLineBody, kDragLineFirstEnd, kDragLineSecondEnd));
   for (int hit : {1, 2, 3}) EXPECT_EQ(DragModeForLineHit(hit, true), kDragLockedLine);
   EXPECT_EQ(Row(DragModeForLineHit(0, false), DragModeForLineHit(4, true)), Row(kDragNone, kDragNone));
-}
-
-TEST(DragModesTest, PointsAreClampedIntoThePane) {
-  struct Case {
-    Rect pane;
-    int x, y, clampedX, clampedY;
-  };
-  const Rect pane = {10, 20, 110, 220}, empty = {10, 20, 10, 20};
-  for (const Case& c : {Case{pane, 5, 500, 10, 219}, Case{pane, 60, 100, 60, 100}, Case{empty, 300, -4, 10, 20}}) {
-    int x = c.x, y = c.y;
-    ClampPointIntoRect(c.pane, &x, &y);
-    EXPECT_EQ(Row(x, y), Row(c.clampedX, c.clampedY)) << c.x << "," << c.y;
+  // Points are clamped into the pane: its right, its bottom, an empty one.
+  constexpr int kCases[][8] = {
+      {10, 20, 110, 220, 5, 500, 10, 219}, {10, 20, 110, 220, 60, 100, 60, 100}, {10, 20, 10, 20, 300, -4, 10, 20}};
+  for (const auto& [left, top, right, bottom, x0, y0, clampedX, clampedY] : kCases) {
+    int x = x0, y = y0;
+    ClampPointIntoRect({left, top, right, bottom}, &x, &y);
+    EXPECT_EQ(Row(x, y), Row(clampedX, clampedY)) << x0 << "," << y0;
   }
 }
 
-TEST(PaneNavigationTest, TabWalksPanesWrapsAcrossChartsAndSkipsChartsWithoutPanes) {
-  struct Case {
-    std::vector<int> panes;
-    int chart, pane;
-    bool backward;
-    int toChart, toPane;
-  };
-  // Nothing selected, or a chart but no pane, starts at either end. Stale or
+TEST(PaneNavigationTest, TabWalksPanesWrapsAcrossChartsAndSkipsChartsWithoutPanesAndWhatCharactersDo) {
+  // The charts' pane counts, the chart and pane selected, backward, the chart and
+  // pane then selected. Nothing selected, or a chart but no pane, starts at either end. Stale or
   // damaged selections stay in range: a pane past its chart's count, a chart past
   // the pattern, a pane count past the 12 a chart may have.
-  const Case cases[] = {{{2, 3}, 0, 0, false, 0, 1},     {{2, 3}, 0, 1, false, 1, 0},
-                        {{2, 3}, 1, 2, false, 0, 0},     {{2, 3}, 1, 0, true, 0, 1},
-                        {{2, 3}, 0, 0, true, 1, 2},      {{2, 3, 4}, -1, -1, false, 0, 0},
-                        {{2, 3, 4}, -1, -1, true, 2, 3}, {{2, 3, 4}, 1, -1, false, 0, 0},
-                        {{2, 3, 4}, 1, -1, true, 2, 3},  {{2, 0, 1}, 0, 1, false, 2, 0},
-                        {{2, 0, 1}, 2, 0, true, 0, 1},   {{0, 2, 0}, -1, -1, false, 1, 0},
-                        {{0, 2, 0}, -1, -1, true, 1, 1}, {{0, 2, 0}, 1, 1, false, 1, 0},
-                        {{2, 3}, 0, 7, false, 1, 0},     {{2, 3}, 0, 7, true, 0, 1},
-                        {{2, 3}, 5, 0, false, 0, 0},     {{2, 99}, 0, 0, true, 1, kMaxPanesPerChart - 1}};
-  for (const Case& c : cases) {
-    int chart = c.chart, pane = c.pane;
-    EXPECT_TRUE(StepPaneSelection(PatternOfPanes(c.panes), c.backward, &chart, &pane)) << &c - cases;
-    EXPECT_EQ(Row(chart, pane), Row(c.toChart, c.toPane)) << &c - cases;
+  const std::tuple<std::vector<int>, int, int, bool, int, int> cases[] = {
+      {{2, 3}, 0, 0, false, 0, 1},     {{2, 3}, 0, 1, false, 1, 0},
+      {{2, 3}, 1, 2, false, 0, 0},     {{2, 3}, 1, 0, true, 0, 1},
+      {{2, 3}, 0, 0, true, 1, 2},      {{2, 3, 4}, -1, -1, false, 0, 0},
+      {{2, 3, 4}, -1, -1, true, 2, 3}, {{2, 3, 4}, 1, -1, false, 0, 0},
+      {{2, 3, 4}, 1, -1, true, 2, 3},  {{2, 0, 1}, 0, 1, false, 2, 0},
+      {{2, 0, 1}, 2, 0, true, 0, 1},   {{0, 2, 0}, -1, -1, false, 1, 0},
+      {{0, 2, 0}, -1, -1, true, 1, 1}, {{0, 2, 0}, 1, 1, false, 1, 0},
+      {{2, 3}, 0, 7, false, 1, 0},     {{2, 3}, 0, 7, true, 0, 1},
+      {{2, 3}, 5, 0, false, 0, 0},     {{2, 99}, 0, 0, true, 1, kMaxPanesPerChart - 1}};
+  for (const auto& [panes, fromChart, fromPane, backward, toChart, toPane] : cases) {
+    int chart = fromChart, pane = fromPane;
+    EXPECT_TRUE(StepPaneSelection(PatternOfPanes(panes), backward, &chart, &pane)) << fromChart << " " << fromPane;
+    EXPECT_EQ(Row(chart, pane), Row(toChart, toPane)) << fromChart << " " << fromPane << " " << backward;
   }
   int chart = 1, pane = -1;  // no panes anywhere: nothing changes
   EXPECT_FALSE(StepPaneSelection(PatternOfPanes({0, 0}), false, &chart, &pane));
   EXPECT_FALSE(StepPaneSelection(PatternOfPanes({0, 0}), true, &chart, &pane));
   EXPECT_EQ(Row(chart, pane), Row(1, -1));
-}
-
-TEST(PaneNavigationTest, CharactersFromTheChartWindow) {
+  // What the characters the chart window gets do.
   EXPECT_EQ(ClassifyChartChar('\t', false), kCharMovesPane);
   for (int code : {8, 10, 13, 32, 0}) EXPECT_EQ(ClassifyChartChar(code, true), kCharIgnored) << code;
   EXPECT_EQ(ClassifyChartChar('7', true), kCharOpensSearch);
@@ -307,59 +277,36 @@ TEST(BlinkTimersTest, PhasesAlternateBetweenTheTwoTimersAndStaleTicksAreIgnored)
 
 TEST(ListRowsTest, CodeColoursRowsDrawnAndRowTextsSplitAtTheFirstTab) {
   const PackedDate day = MakePackedDate(2026, 3, 10), nextDay = MakePackedDate(2026, 3, 11);
-  struct Case {
-    bool inTable, timeBack;
-    PackedDate newestQuote;
-    bool fetchRunning, fetchedYet;
-    uint32_t color;
-  };
+  // In the table, time back, the newest quote date, fetch running, fetched yet, the colour.
   // Stale: no bar for the newest quote date, unless going back in time or before
   // any live quote. The past-price fetch's colour wins over stale until it has
   // reached the stock.
-  const Case cases[] = {
+  const std::tuple<bool, bool, PackedDate, bool, bool, uint32_t> cases[] = {
       {true, false, day, false, false, kRowTextBlack},     {true, false, nextDay, false, false, kRowTextStale},
       {true, true, nextDay, false, false, kRowTextBlack},  {true, false, 0, false, false, kRowTextBlack},
       {false, false, day, false, false, kRowTextStale},    {false, false, day, true, false, kRowTextStale},
       {true, false, day, true, false, kRowTextNotFetched}, {true, false, nextDay, true, false, kRowTextNotFetched},
       {true, false, nextDay, true, true, kRowTextStale}};
-  for (const Case& c : cases) {
-    const StockRowFacts facts{c.inTable, c.timeBack, day, c.newestQuote, c.fetchRunning, c.fetchedYet};
-    EXPECT_EQ(StockRowCodeColor(facts), c.color) << &c - cases;
-  }
+  for (const auto& [inTable, timeBack, newestQuote, fetchRunning, fetchedYet, color] : cases)
+    EXPECT_EQ(StockRowCodeColor({inTable, timeBack, day, newestQuote, fetchRunning, fetchedYet}), color)
+        << inTable << timeBack << newestQuote << fetchRunning << fetchedYet;
   // Not a focus change, nor the empty edit field of a combo box.
   EXPECT_EQ(Row(ShouldDrawListItem(kItemDrawEntire, 0), ShouldDrawListItem(kItemDrawSelect, 3),
                 ShouldDrawListItem(kItemDrawFocus, 3), ShouldDrawListItem(kItemDrawEntire, -1)),
             Row(true, true, false, false));
-  struct Split {
-    const char *text, *code, *value;
-    int codeSize;
-  };
-  for (const Split& c : {Split{"7203\t1,234\tx", "7203", "1,234\tx", 8}, Split{"9984", "9984", "", 8},
-                         Split{"ABCDEFGHIJ\t5", "ABCD", "5", 5}}) {
+  using Split = std::tuple<const char*, int, const char*>;  // the text, the code's room, code|value
+  for (const auto& [text, codeSize, split] :
+       {Split{"7203\t1,234\tx", 8, "7203|1,234\tx"}, Split{"9984", 8, "9984|"}, Split{"ABCDEFGHIJ\t5", 5, "ABCD|5"}}) {
     char code[8];
     const char* value = nullptr;
-    SplitListRowText(c.text, code, c.codeSize, &value);
-    EXPECT_EQ(std::string(code) + "|" + value, std::string(c.code) + "|" + c.value);
+    SplitListRowText(text, code, codeSize, &value);
+    EXPECT_EQ(std::string(code) + "|" + value, split);
   }
 }
 
 StockCode Parsed(const char* text) {
   StockCode code = 0;
   return ParseStockCodeText(text, static_cast<int>(std::strlen(text)), &code) ? code : 0;
-}
-
-TEST(StockCodeText, FullWidthAndAsciiCodesReadTheSame) {
-  // Spaces are dropped; small letters, nine bytes and other double-byte characters are no code.
-  const std::pair<const char*, const char*> cases[] = {
-      {"1301", "1301"},   {"１３０１", "1301"}, {"1３0１", "1301"}, {"130A", "130A"},       {"１Ａ０Ｂ", "1A0B"},
-      {" 1301 ", "1301"}, {"130", ""},          {"13011", ""},      {"A301", ""},           {"130a", ""},
-      {"１３０１ ", ""},  {"13 01    ", ""},    {"０３０ａ", ""},   {"０３０\x82\x4E", ""}, {"０３０\x81\x4F", ""}};
-  for (const auto& [text, code] : cases) EXPECT_EQ(Parsed(text), *code ? StringToCode(code) : 0u) << text;
-  StockCode code = 0;
-  EXPECT_FALSE(ParseStockCodeText(nullptr, 4, &code));
-  char c = 0;
-  ASSERT_TRUE(FullWidthCodeChar(0x82, 0x79, &c));
-  EXPECT_EQ(c, 'Z');
 }
 
 class StockSearchBoxTest : public ::testing::Test {
@@ -382,7 +329,18 @@ class StockSearchBoxTest : public ::testing::Test {
   ScratchFolder scratch_;
 };
 
-TEST_F(StockSearchBoxTest, CodesAndNamesAreLookedUp) {
+TEST_F(StockSearchBoxTest, FullWidthAndAsciiCodesReadTheSameAndCodesAndNamesAreLookedUp) {
+  // Spaces are dropped; small letters, nine bytes and other double-byte characters are no code.
+  const std::pair<const char*, const char*> cases[] = {
+      {"1301", "1301"},   {"１３０１", "1301"}, {"1３0１", "1301"}, {"130A", "130A"},       {"１Ａ０Ｂ", "1A0B"},
+      {" 1301 ", "1301"}, {"130", ""},          {"13011", ""},      {"A301", ""},           {"130a", ""},
+      {"１３０１ ", ""},  {"13 01    ", ""},    {"０３０ａ", ""},   {"０３０\x82\x4E", ""}, {"０３０\x81\x4F", ""}};
+  for (const auto& [text, code] : cases) EXPECT_EQ(Parsed(text), *code ? StringToCode(code) : 0u) << text;
+  StockCode code = 0;
+  EXPECT_FALSE(ParseStockCodeText(nullptr, 4, &code));
+  char c = 0;
+  ASSERT_TRUE(FullWidthCodeChar(0x82, 0x79, &c));
+  EXPECT_EQ(c, 'Z');
   using Found = std::tuple<int, StockCode, std::string>;
   const StockCode topix = StringToCode("1002");
   EXPECT_EQ(Search("１００２"), (Found{kSearchFound, topix, ""}));
