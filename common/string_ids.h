@@ -16,3 +16,7 @@ constexpr int kStrExtractingGroups = 1111;
 constexpr int kStrRecomputeAllQuestion = 1112;
 constexpr int kStrSavePatternFilePrompt = 1116;
 constexpr int kStrOpenPatternFilePrompt = 1117;
+// Trend lines.
+constexpr int kStrTrendLineStoreFull = 281;  // 10000 lines: no more can be drawn
+constexpr int kStrErrorTitle = 1420;
+constexpr int kStrTrendLineUndoTooMany = 1421;

@@ -3,8 +3,10 @@
 #include <cstdio>
 
 #include "analysis/group_store.h"
+#include "analysis/analysis_hooks.h"
 #include "analysis/indicator_refresh.h"
 #include "analysis/signal_settings.h"
+#include "analysis/trend_line_store.h"
 #include "chart/chart_hooks.h"
 #include "chart/chart_loading.h"
 #include "common/app_globals.h"
@@ -41,6 +43,12 @@ int ShowDataMessage(const char* text, const char* title, unsigned flags) {
 
 bool OrderLinkIsOpen() { return gOrderLinkOpen == 1; }
 
+// Every chart may show the changed lines, and the menus their checks.
+void ShowTrendLineChange() {
+  InvalidateAllCharts();
+  UpdateMenuStates();
+}
+
 }  // namespace
 
 void ChooseDataFolder() {
@@ -58,6 +66,7 @@ void InstallStartUpHooks() {
   gChartHooks.saveSettingsP2 = SaveSettingsP2;
   gWindowHooks.onMainCommand = OnMainCommand;
   gWindowHooks.saveEverythingAtExit = SaveEverythingAtExit;
+  gAnalysisHooks.trendLinesChanged = ShowTrendLineChange;
   InstallScenarioHooks();
 }
 
@@ -71,6 +80,7 @@ bool LoadEverythingAtStart() {
   // The settings name the signal file last used; it is the first data file read.
   LoadFirstSignalSettingsFile();
   if (!LoadStockTable()) return false;
+  if (!LoadTrendLines()) return false;
   LoadKenFile();
   if (!LoadGroupsAtStartup()) return false;
   LoadScenarioTable();
@@ -94,6 +104,7 @@ uint32_t RunIdleSteps(uint32_t now) {
 
 void SaveEverythingAtExit() {
   MakeDataFolderCurrent();
+  SaveTrendLinesAtExit();
   FlushDailyCache();
   SaveStockTable(0);
   SaveGroupFile(0);
