@@ -31,3 +31,12 @@
 #define IDC_STOCK_SEARCH 700
 #define IDC_TOOLBAR 800
 #define IDC_STATUS_BAR 810
+
+/* Trend-line dialogs: the value of a line, removing the oldest lines. */
+#define IDD_TLINE_VALUE 188
+#define IDC_TLINE_VALUE_EDIT 1197
+#define IDC_TLINE_VALUE_RANGE 1296
+#define IDD_TLINE_CLEANUP 264
+#define IDC_TLINE_CLEANUP_COUNT 2641
+#define IDC_TLINE_CLEANUP_EDIT 2642
+#define IDC_TLINE_CLEANUP_RANGE 2643
