@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/trend_line_store.h"
 #include "chart/candle_shape.h"
 #include "chart/chart_caption.h"
 #include "chart/chart_layout.h"
@@ -217,6 +218,29 @@ TEST_F(ChartLayoutTest, LinearPricePaneWithItsOptionalLinesAndTheFullRangeOption
   gTrendLineFullRange = true;  // 990..1020 less and plus one step, rounded again
   Layout();
   EXPECT_EQ(PaneRange(0), Range(980, 1030));
+}
+
+TEST_F(ChartLayoutTest, TheFullRangeOptionMakesRoomForTheLinesShownInThePane) {
+  ASSERT_TRUE(AllocTrendLineTables());
+  const auto day = [](int i) { return AddCalendarDays(MakePackedDate(2020, 1, 6), i); };
+  const StockCode code = view_.stockCode;
+  // Shown (starting before the first bar shown); of another stock, period or pane; ended before the bars shown.
+  TrendLine lines[] = {{code, day(150), 700, day(250), 1400},  {StringToCode("1301"), day(250), 5000, day(260), 5000},
+                       {code, day(250), 5000, day(260), 5000}, {code, day(250), 9000, day(260), 9000},
+                       {code, day(100), 5000, day(150), 5000}, {code, day(280), 3000, day(290), 3000}};
+  lines[2].period = 1;
+  lines[3].paneKind = kPaneVolume;
+  std::copy(std::begin(lines), std::end(lines), gTrendLines->lines);
+  gTrendLines->count = 5;  // the last one is being drawn
+  Layout();
+  EXPECT_EQ(PaneRange(0), Range(990, 1020));
+  gTrendLineFullRange = true;
+  Layout();
+  EXPECT_EQ(Row(pane(0).minValue<700, pane(0).maxValue> 1400, pane(0).maxValue<3000, pane(1).maxValue> 9000),
+            Row(1, 1, 1, 1));
+  gTrendLineBeingDrawn = 1;
+  Layout();
+  EXPECT_GT(pane(0).maxValue, 3000);
 }
 
 TEST_F(ChartLayoutTest, LogarithmicScalesAlsoServeTheIchimokuPane) {
@@ -498,9 +522,44 @@ TEST_F(ChartCoordsTest, LinesAreHitAtTheirHandlesAndAlongTheirLengthOnly) {
       {200, 100, 200, 300, 1, 200, 350, 0}, {100, 150, 300, 150, 1, 250, 158, 1}, {100, 150, 300, 150, 1, 320, 150, 0}};
   for (const Case& c : cases)
     EXPECT_EQ(HitTestLineEnds(c.x1, c.y1, c.x2, c.y2, c.width, c.x, c.y), c.hit) << c.x << "," << c.y;
-  int line = 7;
-  EXPECT_EQ(HitTestTrendLines(view_, context(), 0, 300, 100, &line), 0);  // no store yet
-  EXPECT_EQ(line, -1);
+}
+
+TEST_F(ChartCoordsTest, TrendLinesAreHitMarkedFirstNewestFirstAndAtTheirOwnPoints) {
+  ASSERT_TRUE(AllocTrendLineTables());
+  const int last = kBars - 1;
+  // An Ichimoku line shows on the candle pane; its first point is the later one.
+  TrendLine line = {view_.stockCode, DailyDate(last - 5), 1000, DailyDate(last - 25), 950};
+  line.paneKind = kPaneIchimoku;
+  line.width = 2;
+  TrendLine other = line, volume = line, weekly = line, old = line;
+  other.code = StringToCode("1301");
+  volume.paneKind = kPaneVolume;
+  weekly.period = 1;
+  old.date1 = DailyDate(10), old.date2 = DailyDate(20);
+  for (const TrendLine& l : {other, volume, weekly, line, old, line}) gTrendLines->lines[gTrendLines->count++] = l;
+  const auto at = [&](int bar, int32_t value) {
+    return std::pair{Centre(bar), PaneValueToY(view_, context(), 0, value)};
+  };
+  const auto hit = [&](std::pair<int, int> point, bool ctrl = false) {
+    int index = -7;
+    const int part = HitTestTrendLines(view_, context(), 0, point.first, point.second, &index, ctrl);
+    return Row(part, index);
+  };
+  const auto first = at(last - 5, 1000), second = at(last - 25, 950), middle = at(last - 15, 975);
+  EXPECT_EQ(Row(first.first, first.second),
+            Row(DateToPaneX(view_, context(), DailyDate(last - 5), last), ValueToPaneY(view_, context(), 0, 1000)));
+  EXPECT_EQ(hit(first), Row(2, 5));
+  EXPECT_EQ(hit(second), Row(3, 5));
+  EXPECT_EQ(hit(second, true), Row(1, 5));
+  EXPECT_EQ(hit(middle), Row(1, 5));
+  EXPECT_EQ(hit(at(last - 60, 900)), Row(0, -1));
+  gTrendLines->lines[3].marked = 1;
+  EXPECT_EQ(hit(middle), Row(1, 3));
+  // A line before the bars shown is skipped even where its points would lie.
+  gTrendLines->count = 5;
+  EXPECT_EQ(hit(at(15, 1000)), Row(0, -1));
+  context().periods[0].bars->count = 1;
+  EXPECT_EQ(hit(middle), Row(0, -1));
 }
 
 std::string Caption(int index, int period, bool forecast, int size = kChartCaptionSize) {
