@@ -242,15 +242,13 @@ void RenumberTrackerSteps(TrendLineTable& table, int count) {
   }
 }
 
-// Keeps the unmarked lines in their order; `newIndex` gets where each went
-// (-1: removed) and `removedCodes` the stocks of the removed ones.
-int CompactUnmarkedLines(TrendLineTable& table, int count, int32_t* newIndex, std::vector<StockCode>* removedCodes) {
+// Keeps the unmarked lines in their order; `newIndex` gets where each went (-1: removed).
+int CompactUnmarkedLines(TrendLineTable& table, int count, int32_t* newIndex) {
   int kept = 0;
   for (int i = 0; i < count; ++i) {
     const TrendLine& line = table.lines[i];
     if (line.marked != 0) {
       newIndex[i] = -1;
-      if (removedCodes != nullptr) removedCodes->push_back(line.code);
       continue;
     }
     if (kept != i) table.lines[kept] = line;
@@ -260,6 +258,14 @@ int CompactUnmarkedLines(TrendLineTable& table, int count, int32_t* newIndex, st
   table.count = kept;
   table.markedCount = 0;
   return count - kept;
+}
+
+std::vector<StockCode> MarkedLineStocks(const TrendLineTable& table) {
+  std::vector<StockCode> codes;
+  for (int i = 0; i < CountOf(table); ++i) {
+    if (table.lines[i].marked != 0) codes.push_back(table.lines[i].code);
+  }
+  return codes;
 }
 
 // Monitoring lines feed the group conditions: each stock once.
@@ -367,21 +373,43 @@ void MarkTrendLine(int index, int keep) {
   ++gTrendLines->markedCount;
 }
 
+int CompactMarkedTrendLines(TrendLineTable* table, int32_t* newIndexOfOld) {
+  const int count = CountOf(*table);
+  RenumberTrackerSteps(*table, count);
+  return CompactUnmarkedLines(*table, count, newIndexOfOld);
+}
+
+void MarkEarliestEndingTrendLines(TrendLineTable* table, int n) {
+  const int count = CountOf(*table);
+  for (TrendLine& line : table->lines) line.marked = 0;
+  n = std::clamp(n, 0, count);
+  if (n > 0 && n < count) {
+    std::vector<int> order(static_cast<size_t>(count));
+    std::iota(order.begin(), order.end(), 0);
+    const auto endsEarlier = [table](int a, int b) {
+      const PackedDate da = LaterDate(table->lines[a]), db = LaterDate(table->lines[b]);
+      return da < db || (da == db && a > b);
+    };
+    std::nth_element(order.begin(), order.begin() + n, order.end(), endsEarlier);
+    for (int k = 0; k < n; ++k) table->lines[order[static_cast<size_t>(k)]].marked = 1;
+  } else {
+    for (int i = 0; i < n; ++i) table->lines[i].marked = 1;
+  }
+  table->markedCount = n;
+}
+
 int DeleteMarkedTrendLines(int updateGroups) {
   if (gTrendLines == nullptr || gTrendLinesUndo == nullptr) return 0;
-  TrendLineTable& table = *gTrendLines;
-  const int count = CountOf(table);
-  const bool anyMarked = std::any_of(table.lines, table.lines + count, [](const TrendLine& l) { return l.marked; });
+  const int count = CountOf(*gTrendLines);
+  std::vector<StockCode> removedCodes = MarkedLineStocks(*gTrendLines);
   // The undo copy keeps the last deletion that removed something.
-  if (anyMarked) memcpy(gTrendLinesUndo, &table, sizeof(TrendLineTable));
-  RenumberTrackerSteps(table, count);
+  if (!removedCodes.empty()) memcpy(gTrendLinesUndo, gTrendLines, sizeof(TrendLineTable));
   static std::array<int32_t, kMaxTrendLines> newIndex;
-  std::vector<StockCode> removedCodes;
-  const int removed = CompactUnmarkedLines(table, count, newIndex.data(), updateGroups != 0 ? &removedCodes : nullptr);
+  const int removed = CompactMarkedTrendLines(gTrendLines, newIndex.data());
   if (removed > 0) {
     gSelectedTrendLine = -1;
     if (gAnalysisHooks.trendLinesRenumbered != nullptr) gAnalysisHooks.trendLinesRenumbered(newIndex.data(), count);
-    UpdateGroupsOfStocks(removedCodes);
+    if (updateGroups != 0) UpdateGroupsOfStocks(removedCodes);
   }
   SaveTrendLines();
   if (removed > 0) {
@@ -394,24 +422,8 @@ int DeleteMarkedTrendLines(int updateGroups) {
 
 int TrimTrendLines(int n) {
   if (gTrendLines == nullptr) return 0;
-  TrendLineTable& table = *gTrendLines;
-  const int count = CountOf(table);
-  MarkTrendLine(-1, 0);
-  if (n >= count) {
-    // All of them, the same way as any other trim: undo, marks and lists stay consistent.
-    for (int i = 0; i < count; ++i) table.lines[i].marked = 1;
-    table.markedCount = count;
-  } else if (n >= 1) {
-    std::vector<int> order(static_cast<size_t>(count));
-    std::iota(order.begin(), order.end(), 0);
-    const auto endsEarlier = [&table](int a, int b) {
-      const PackedDate da = LaterDate(table.lines[a]), db = LaterDate(table.lines[b]);
-      return da < db || (da == db && a > b);
-    };
-    std::nth_element(order.begin(), order.begin() + n, order.end(), endsEarlier);
-    for (int k = 0; k < n; ++k) table.lines[order[static_cast<size_t>(k)]].marked = 1;
-    table.markedCount = n;
-  }
+  // n at or above the count takes every line the same way: undo, marks and lists stay consistent.
+  MarkEarliestEndingTrendLines(gTrendLines, n);
   return DeleteMarkedTrendLines(0);
 }
 

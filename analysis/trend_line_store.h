@@ -61,6 +61,15 @@ void MarkTrendLine(int index, int keep);
 // copy), renumbers the tracker steps of their stocks, updates the group
 // memberships of their stocks when asked, and saves. 1 when a line went.
 int DeleteMarkedTrendLines(int updateGroups);
+// The in-memory part of a deletion, in one pass: the marked lines go, the
+// tracker steps of their stocks are renumbered as if they went one by one in
+// table order (deleting step n lowers every higher step of the stock), and
+// `newIndexOfOld` (one entry per line before) gets where each line went, -1
+// for the removed ones. Returns how many went.
+int CompactMarkedTrendLines(TrendLineTable* table, int32_t* newIndexOfOld);
+// Marks exactly the n lines whose later date is earliest, of equal dates the
+// one nearest the end first; all of them when n is at least the count.
+void MarkEarliestEndingTrendLines(TrendLineTable* table, int n);
 // Removes the n lines whose later date is earliest (of equal dates the one
 // nearest the end first) through DeleteMarkedTrendLines; all of them when
 // n is at least the count.

@@ -19,6 +19,7 @@
 #include "shell/commands.h"
 #include "tests/support/price_store.h"
 #include "tests/support/row.h"
+#include "tests/support/trend_lines.h"
 
 namespace {
 
@@ -29,16 +30,7 @@ const std::string kBackups[] = {"BACKUP/tline01.dat", "BACKUP/tline02.dat", "BAC
 constexpr PackedDate Day(int d) { return MakePackedDate(2024, 3, d); }
 
 TrendLine Line(StockCode code, PackedDate laterDate, int32_t value = 1000) {
-  TrendLine line{};
-  line.code = code;
-  line.date1 = Day(1);
-  line.value1 = value;
-  line.date2 = laterDate;
-  line.value2 = value;
-  line.width = 2;
-  line.notifyWhenReached = 1;
-  line.labelSide = kLabelRight;
-  return line;
+  return TestTrendLine(code, Day(1), value, laterDate, value);
 }
 
 std::unique_ptr<TrendLineTable> TableOf(const std::vector<TrendLine>& lines) {
@@ -175,9 +167,9 @@ TEST_F(TrendLineStoreTest, AnUnusableMainFileFallsBackToTheBackupsThenTheDefault
       {"first start", {}, {}, ImageOf(good), 0, false, false},
   };
   for (const Case& c : cases) {
-    for (const std::string& name : {"tline.dat", "tline.dat.damaged", "BACKUP/tline01.dat", "BACKUP/tline02.dat",
-                                    "BACKUP/tline03.dat", "DEFAULTDATA/tline.dat"})
-      std::remove(name.c_str());
+    for (const char* name : {"tline.dat", "tline.dat.damaged", "BACKUP/tline01.dat", "BACKUP/tline02.dat",
+                             "BACKUP/tline03.dat", "DEFAULTDATA/tline.dat"})
+      std::remove(name);
     if (!c.main.empty()) WriteWholeFile("tline.dat", c.main);
     for (size_t k = 0; k < c.backups.size(); ++k) WriteWholeFile(kBackups[k], c.backups[k]);
     if (!c.defaults.empty()) WriteWholeFile("DEFAULTDATA/tline.dat", c.defaults);

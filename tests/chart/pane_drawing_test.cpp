@@ -38,6 +38,7 @@
 #include "tests/support/chart_test_support.h"
 #include "tests/support/global_state.h"
 #include "tests/support/row.h"
+#include "tests/support/trend_lines.h"
 
 namespace {
 
@@ -225,9 +226,13 @@ TEST_F(ChartLayoutTest, TheFullRangeOptionMakesRoomForTheLinesShownInThePane) {
   const auto day = [](int i) { return AddCalendarDays(MakePackedDate(2020, 1, 6), i); };
   const StockCode code = view_.stockCode;
   // Shown (starting before the first bar shown); of another stock, period or pane; ended before the bars shown.
-  TrendLine lines[] = {{code, day(150), 700, day(250), 1400},  {StringToCode("1301"), day(250), 5000, day(260), 5000},
-                       {code, day(250), 5000, day(260), 5000}, {code, day(250), 9000, day(260), 9000},
-                       {code, day(100), 5000, day(150), 5000}, {code, day(280), 3000, day(290), 3000}};
+  const auto line = [&](StockCode c, int from, int32_t value) {
+    return TestTrendLine(c, day(from), value, day(from + 10), value);
+  };
+  TrendLine lines[] = {line(code, 240, 1400), line(StringToCode("1301"), 250, 5000),
+                       line(code, 250, 5000), line(code, 250, 9000),
+                       line(code, 100, 5000), line(code, 280, 3000)};
+  lines[0].date1 = day(150), lines[0].value1 = 700;
   lines[2].period = 1;
   lines[3].paneKind = kPaneVolume;
   std::copy(std::begin(lines), std::end(lines), gTrendLines->lines);
@@ -236,7 +241,7 @@ TEST_F(ChartLayoutTest, TheFullRangeOptionMakesRoomForTheLinesShownInThePane) {
   EXPECT_EQ(PaneRange(0), Range(990, 1020));
   gTrendLineFullRange = true;
   Layout();
-  EXPECT_EQ(Row(pane(0).minValue<700, pane(0).maxValue> 1400, pane(0).maxValue<3000, pane(1).maxValue> 9000),
+  EXPECT_EQ(Row(700 > pane(0).minValue, 1400 < pane(0).maxValue, 3000 > pane(0).maxValue, 9000 < pane(1).maxValue),
             Row(1, 1, 1, 1));
   gTrendLineBeingDrawn = 1;
   Layout();
@@ -528,9 +533,8 @@ TEST_F(ChartCoordsTest, TrendLinesAreHitMarkedFirstNewestFirstAndAtTheirOwnPoint
   ASSERT_TRUE(AllocTrendLineTables());
   const int last = kBars - 1;
   // An Ichimoku line shows on the candle pane; its first point is the later one.
-  TrendLine line = {view_.stockCode, DailyDate(last - 5), 1000, DailyDate(last - 25), 950};
+  TrendLine line = TestTrendLine(view_.stockCode, DailyDate(last - 5), 1000, DailyDate(last - 25), 950);
   line.paneKind = kPaneIchimoku;
-  line.width = 2;
   TrendLine other = line, volume = line, weekly = line, old = line;
   other.code = StringToCode("1301");
   volume.paneKind = kPaneVolume;

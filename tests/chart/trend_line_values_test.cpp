@@ -10,6 +10,7 @@
 #include "records/screen_pattern_record.h"
 #include "tests/support/price_store.h"
 #include "tests/support/row.h"
+#include "tests/support/trend_lines.h"
 
 namespace {
 
@@ -77,7 +78,7 @@ TEST_F(TrendLineValueCommitTest, PricesMoveToTheNearestTickAndTheLineBecomesHori
   ASSERT_TRUE(LoadTrendLines());
   for (int kind : {kPaneCandles, kPaneRsi}) {
     TrendLine& line = gTrendLines->lines[gTrendLines->count++];
-    line = TrendLine{NumberCode(7203), MakePackedDate(2024, 3, 1), 10, MakePackedDate(2024, 3, 8), 20};
+    line = TestTrendLine(NumberCode(7203), MakePackedDate(2024, 3, 1), 10, MakePackedDate(2024, 3, 8), 20);
     line.paneKind = static_cast<int16_t>(kind);
   }
   CommitTrendLineValue(0, 3003);
