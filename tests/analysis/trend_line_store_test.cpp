@@ -17,6 +17,7 @@
 #include "platform/posix_recorder.h"
 #include "records/settings_block.h"
 #include "shell/commands.h"
+#include "shell/lifecycle.h"
 #include "tests/support/price_store.h"
 #include "tests/support/row.h"
 #include "tests/support/trend_lines.h"
@@ -191,12 +192,15 @@ TEST_F(TrendLineStoreTest, ATruncatedFileLosesNoLineThroughStartUpAndOneEdit) {
   Bytes cut = ReadWholeFile("tline.dat");
   cut.resize(1000000);
   WriteWholeFile("tline.dat", cut);
-  ASSERT_TRUE(LoadTrendLines());
+  SetProgramFolder(folder_.path());
+  ASSERT_TRUE(LoadEverythingAtStart());
   gSelectedTrendLine = 5;
   ASSERT_EQ(OnMainCommand(nullptr, IDM_TLINE_WIDTH_3), 1);
   lines[5].width = 3;
   EXPECT_EQ(ReadWholeFile("tline.dat"), ImageOf(lines));
   EXPECT_EQ(ReadWholeFile("tline.dat.damaged"), cut);
+  SaveEverythingAtExit();
+  EXPECT_EQ(ReadWholeFile("tline.dat"), ImageOf(lines));
 }
 
 TEST_F(TrendLineStoreTest, ValuesReadFromAFileAreBroughtIntoRangeBeforeUse) {
