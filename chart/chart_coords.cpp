@@ -421,10 +421,9 @@ int HitTestTrendLines(const ChartView& view, const ChartContext& context, int pa
       const PackedDate lateDate = firstIsEarlier ? line.date2 : line.date1;
       const int32_t earlyValue = firstIsEarlier ? line.value1 : line.value2;
       const int32_t lateValue = firstIsEarlier ? line.value2 : line.value1;
-      const int hit = HitTestLineEnds(DateToPaneX(view, context, earlyDate, last),
-                                      PaneValueToY(view, context, pane, earlyValue),
-                                      DateToPaneX(view, context, lateDate, last),
-                                      PaneValueToY(view, context, pane, lateValue), line.width, x, y);
+      const int hit = HitTestLineEnds(
+          DateToPaneX(view, context, earlyDate, last), PaneValueToY(view, context, pane, earlyValue),
+          DateToPaneX(view, context, lateDate, last), PaneValueToY(view, context, pane, lateValue), line.width, x, y);
       if (hit == 0) continue;
       if (lineIndex != nullptr) *lineIndex = i;
       // With Ctrl an end point moves the whole line; the answer names the line's own point.

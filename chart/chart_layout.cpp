@@ -413,8 +413,8 @@ void WidenPaneRangeForTrendLines(const ChartView& view, int /*stockIndex*/, Char
   const int paneKind = static_cast<int>(view.paneKinds[pane]);
   const int period = GetViewPeriod(view);
   // The line being drawn lies in the first free record.
-  const int lines = std::min(std::clamp(gTrendLines->count, 0, kMaxTrendLines) + (gTrendLineBeingDrawn != 0 ? 1 : 0),
-                             kMaxTrendLines);
+  const int lines =
+      std::min(std::clamp(gTrendLines->count, 0, kMaxTrendLines) + (gTrendLineBeingDrawn != 0 ? 1 : 0), kMaxTrendLines);
   PaneRecord& record = context->panes[pane];
   int64_t low = record.minValue;
   int64_t high = record.maxValue;
