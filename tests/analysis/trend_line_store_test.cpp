@@ -48,16 +48,11 @@ Bytes ImageOf(const TrendLineTable& table) {
 
 Bytes ImageOf(const std::vector<TrendLine>& lines) { return ImageOf(*TableOf(lines)); }
 
-std::vector<StockCode> Codes(const TrendLineTable& table) {
-  std::vector<StockCode> codes;
-  for (int i = 0; i < table.count; ++i) codes.push_back(table.lines[i].code);
-  return codes;
-}
-
-std::vector<int32_t> BuyRoles() {
-  std::vector<int32_t> roles;
-  for (int i = 0; i < gTrendLines->count; ++i) roles.push_back(gTrendLines->lines[i].buyRole);
-  return roles;
+template <typename T>
+std::vector<int64_t> Column(T TrendLine::*field) {
+  std::vector<int64_t> column;
+  for (int i = 0; i < gTrendLines->count; ++i) column.push_back(gTrendLines->lines[i].*field);
+  return column;
 }
 
 int gChanges = 0, gOrderListRefreshes = 0;
@@ -204,32 +199,22 @@ TEST_F(TrendLineStoreTest, ATruncatedFileLosesNoLineThroughStartUpAndOneEdit) {
 }
 
 TEST_F(TrendLineStoreTest, ValuesReadFromAFileAreBroughtIntoRangeBeforeUse) {
-  struct Case {
-    std::function<void(TrendLine&)> spoil;
-    std::function<int64_t(const TrendLine&)> field;
-    int64_t expected;
+  std::vector<TrendLine> lines(5, Line(NumberCode(1301), Day(5)));
+  lines[0].width = 0, lines[0].marked = 5;
+  lines[1].width = 9, lines[1].paneKind = 20, lines[1].monitorKind = kMonitorLower;
+  lines[2].width = -4, lines[2].monitorKind = 7, lines[2].autoOrderState = 200;
+  lines[3].labelSide = -1, lines[3].period = 3;
+  lines[4].buyRole = 11, lines[4].shortRole = -3;
+  Install(lines);
+  const auto fields = [](const TrendLine& l) {
+    return Row(l.width, l.marked, l.paneKind, l.monitorKind, l.autoOrderState, l.labelSide, l.period, l.buyRole,
+               l.shortRole);
   };
-  const Case cases[] = {
-      {[](TrendLine& l) { l.width = 0; }, [](const TrendLine& l) { return l.width; }, 2},
-      {[](TrendLine& l) { l.width = 9; }, [](const TrendLine& l) { return l.width; }, 3},
-      {[](TrendLine& l) { l.width = -4; }, [](const TrendLine& l) { return l.width; }, 1},
-      {[](TrendLine& l) { l.paneKind = 20, l.monitorKind = kMonitorLower; },
-       [](const TrendLine& l) { return l.paneKind * 10 + l.monitorKind; }, 0},
-      {[](TrendLine& l) { l.monitorKind = 7; }, [](const TrendLine& l) { return l.monitorKind; }, kMonitorNone},
-      {[](TrendLine& l) { l.autoOrderState = 200; }, [](const TrendLine& l) { return l.autoOrderState; }, 0},
-      {[](TrendLine& l) { l.labelSide = -1; }, [](const TrendLine& l) { return l.labelSide; }, kLabelRight},
-      {[](TrendLine& l) { l.period = 3; }, [](const TrendLine& l) { return l.period; }, 0},
-      {[](TrendLine& l) { l.buyRole = 11, l.shortRole = -3; },
-       [](const TrendLine& l) { return l.buyRole + l.shortRole; }, 0},
-      {[](TrendLine& l) { l.marked = 5; }, [](const TrendLine& l) { return l.marked; }, 1},
-  };
-  for (const Case& c : cases) {
-    TrendLine line = Line(NumberCode(1301), Day(5));
-    c.spoil(line);
-    Install({line, Line(NumberCode(1302), Day(6))});
-    EXPECT_EQ(c.field(gTrendLines->lines[0]), c.expected) << &c - cases;
-    EXPECT_EQ(gTrendLines->markedCount, gTrendLines->lines[0].marked);
-  }
+  const std::vector<int64_t> expected[] = {Row(2, 1, 0, 0, 0, 1, 0, 0, 0), Row(3, 0, 0, 0, 0, 1, 0, 0, 0),
+                                           Row(1, 0, 0, 0, 0, 1, 0, 0, 0), Row(2, 0, 0, 0, 0, 1, 0, 0, 0),
+                                           Row(2, 0, 0, 0, 0, 1, 0, 0, 0)};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(fields(gTrendLines->lines[i]), expected[i]) << i;
+  EXPECT_EQ(gTrendLines->markedCount, 1);
 }
 
 TEST_F(TrendLineStoreTest, DeletingAStepRenumbersTheLaterStepsOfItsStockOnly) {
@@ -252,13 +237,13 @@ TEST_F(TrendLineStoreTest, DeletingAStepRenumbersTheLaterStepsOfItsStockOnly) {
       lines.back().shortRole = role > 0 ? role : 0;
     }
     lines.push_back(Line(b, Day(5)));
-    lines.back().buyRole = 3;
+    lines.back().buyRole = lines.back().shortRole = 3;
     Install(lines);
     gSelectedTrendLine = 0;
     for (int index : c.deleted) MarkTrendLine(index, 1);
     EXPECT_EQ(DeleteMarkedTrendLines(1), 1);
-    EXPECT_EQ(BuyRoles(), c.remaining);
-    for (int i = 0; i < gTrendLines->count - 1; ++i)
+    EXPECT_EQ(Column(&TrendLine::buyRole), std::vector<int64_t>(c.remaining.begin(), c.remaining.end()));
+    for (int i = 0; i < gTrendLines->count; ++i)
       EXPECT_EQ(gTrendLines->lines[i].shortRole, std::max(0, c.remaining[i]));
     EXPECT_EQ(Row(gTrendLines->markedCount, gSelectedTrendLine, gUndoKind, gChanges, gOrderListRefreshes),
               Row(0, -1, kUndoTrendLines, 1, 1));
@@ -274,14 +259,12 @@ TEST_F(TrendLineStoreTest, DeletingAStepRenumbersTheLaterStepsOfItsStockOnly) {
 TEST_F(TrendLineStoreTest, TrimmingTakesTheEarliestEndsNearestTheEndFirstAndAllOfThemAlike) {
   const int ends[10] = {9, 3, 7, 3, 12, 5, 3, 20, 8, 6};
   std::vector<TrendLine> lines;
-  for (int i = 0; i < 10; ++i) lines.push_back(Line(NumberCode(1300 + i), Day(ends[i])));
+  for (int i = 0; i < 10; ++i) lines.push_back(Line(NumberCode(1300), Day(ends[i]), i));
   lines[4].date1 = Day(2), lines[4].date2 = Day(1);  // the later date may be the first
   Install(lines);
   ASSERT_EQ(TrimTrendLines(3), 1);
   // Of the three lines ending on the 3rd the two nearest the end go, and line 4 ending on the 2nd.
-  EXPECT_EQ(Codes(*gTrendLines),
-            (std::vector<StockCode>{NumberCode(1300), NumberCode(1301), NumberCode(1302), NumberCode(1305),
-                                    NumberCode(1307), NumberCode(1308), NumberCode(1309)}));
+  EXPECT_EQ(Column(&TrendLine::value1), (std::vector<int64_t>{0, 1, 2, 5, 7, 8, 9}));
   gUndoKind = kUndoNothing;
   MarkTrendLine(2, 0);
   ASSERT_EQ(TrimTrendLines(7), 1);

@@ -103,17 +103,6 @@ TEST_F(TrendLineDialogsTest, TypedValuesAreReadWithTwoDecimalsAndAnEmptyEntryKee
     const TrendLine& line = gTrendLines->lines[c.line];
     EXPECT_EQ(Row(line.value1, line.value2), Row(c.stored, c.stored));
   }
-  // The value a MACD line now shows.
-  gSelectedTrendLine = 1;
-  std::string shown;
-  Answering(
-      "トレンドラインの値を変更",
-      [&](HWND dialog) {
-        shown = ItemText(dialog, IDC_TLINE_VALUE_EDIT);
-        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-      },
-      [&] { EXPECT_FALSE(EditTrendLineValue(owner_)); });
-  EXPECT_EQ(shown, "-0.50");
 }
 
 TEST_F(TrendLineDialogsTest, TheFullStoreMessageLeadsToTheCleanUpDialogWhichRemovesTheOldestLines) {
