@@ -2,6 +2,8 @@
 // What the analysis engine asks of the layers above it. The back-test layer
 // installs its scenario runs at start-up; the main window installs the list
 // refresh while it exists. A null member does nothing.
+#include <cstdint>
+
 #include "common/stock_code.h"
 
 struct ChartSeriesSet;
@@ -11,6 +13,15 @@ struct AnalysisHooks {
   void (*simulateScenarios)(StockCode code, ChartSeriesSet* series);  // ends every indicator computation
   const ScenarioRecord* (*tableScenarios)();  // the 16 of the scenario table, read by the recomputation
   void (*refreshGroupLists)(int g);           // the chart lists showing group g, after its members changed
+
+  // Trend lines. The monitoring judges a line at once (without a notice and
+  // without an order when both flags are 0); the shell repaints the charts
+  // and menus after a change and refills the auto-order list; whoever keeps
+  // line indexes hears where each line of a deletion went (-1: removed).
+  void (*evaluateMonitorLine)(int index, int notify, int allowOrder);
+  void (*trendLinesChanged)();
+  void (*autoOrderListChanged)();
+  void (*trendLinesRenumbered)(const int32_t* newIndexOfOld, int oldCount);
 };
 
 extern AnalysisHooks gAnalysisHooks;

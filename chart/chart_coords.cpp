@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "analysis/trend_line_store.h"
 #include "chart/chart_layout.h"
 #include "data/stock_table.h"
 
@@ -396,10 +397,40 @@ void EnsureMinRectSize(Rect* out, int x1, int x2, int y1, int y2, int minWidth, 
 
 // ---- Lines ---------------------------------------------------------------------------
 
-// The trend-line store is not built yet: no line to hit.
-int HitTestTrendLines(const ChartView& /*view*/, const ChartContext& /*context*/, int /*pane*/, int /*x*/, int /*y*/,
-                      int* lineIndex) {
+int HitTestTrendLines(const ChartView& view, const ChartContext& context, int pane, int x, int y, int* lineIndex,
+                      bool ctrlHeld) {
   if (lineIndex != nullptr) *lineIndex = -1;
+  if (gTrendLines == nullptr || PaneAt(context, pane) == nullptr) return 0;
+  if (SeriesCount(GetViewBarSeries(view, context)) < 2) return 0;
+  const int last = GetViewLastBar(view, context);
+  // The earlier end is not held at the first bar: it may lie before the data.
+  const PackedDate shownFirst = DateOfBarIndex(view, context, last - context.geometry.visibleBars - 3);
+  const PackedDate shownLast = DateOfBarIndex(view, context, last);
+  const int paneKind = static_cast<int>(view.paneKinds[pane]);
+  const int period = GetViewPeriod(view);
+  const int count = std::clamp(gTrendLines->count, 0, kMaxTrendLines);
+  // Marked lines lie on top: they are tried first. Newer lines go before older ones.
+  for (const bool markedOnly : {true, false}) {
+    for (int i = count - 1; i >= 0; --i) {
+      const TrendLine& line = gTrendLines->lines[i];
+      if (markedOnly && line.marked == 0) continue;
+      if (line.code != view.stockCode || line.period != period || !TrendLineFitsPane(paneKind, line.paneKind)) continue;
+      if (std::max(line.date1, line.date2) < shownFirst || std::min(line.date1, line.date2) > shownLast) continue;
+      const bool firstIsEarlier = line.date1 <= line.date2;
+      const PackedDate earlyDate = firstIsEarlier ? line.date1 : line.date2;
+      const PackedDate lateDate = firstIsEarlier ? line.date2 : line.date1;
+      const int32_t earlyValue = firstIsEarlier ? line.value1 : line.value2;
+      const int32_t lateValue = firstIsEarlier ? line.value2 : line.value1;
+      const int hit = HitTestLineEnds(
+          DateToPaneX(view, context, earlyDate, last), PaneValueToY(view, context, pane, earlyValue),
+          DateToPaneX(view, context, lateDate, last), PaneValueToY(view, context, pane, lateValue), line.width, x, y);
+      if (hit == 0) continue;
+      if (lineIndex != nullptr) *lineIndex = i;
+      // With Ctrl an end point moves the whole line; the answer names the line's own point.
+      if (hit == 1 || ctrlHeld) return 1;
+      return (hit == 2) == firstIsEarlier ? 2 : 3;
+    }
+  }
   return 0;
 }
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "analysis/trend_line_store.h"
 #include "chart/layout_limits.h"
 #include "data/stock_table.h"
 #include "records/settings_block.h"
@@ -398,7 +399,32 @@ void RoundScaleRange(int32_t* minValue, int32_t* maxValue) {
   *maxValue = static_cast<int32_t>(r.max);
 }
 
-// Lines of the view's stock, period and pane would widen the range here; the
-// trend-line store is not built yet, so there is nothing to fit.
-void WidenPaneRangeForTrendLines(const ChartView& /*view*/, int /*stockIndex*/, ChartContext* /*context*/, int /*pane*/,
-                                 int /*firstBar*/, int /*lastBar*/) {}
+// With the full-range option each line of the view's stock, period and pane
+// that overlaps the bars shown fits inside the range with a unit to spare.
+void WidenPaneRangeForTrendLines(const ChartView& view, int /*stockIndex*/, ChartContext* context, int pane,
+                                 int firstBar, int lastBar) {
+  if (!gTrendLineFullRange || gTrendLines == nullptr || context == nullptr || pane < 0 || pane >= kMaxPanesPerChart) {
+    return;
+  }
+  const BarSeries* bars = GetViewBarSeries(view, *context);
+  if (bars == nullptr || bars->count < 2) return;
+  const PackedDate shownFirst = DateOfBarIndex(view, *context, firstBar);
+  const PackedDate shownLast = DateOfBarIndex(view, *context, lastBar);
+  const int paneKind = static_cast<int>(view.paneKinds[pane]);
+  const int period = GetViewPeriod(view);
+  // The line being drawn lies in the first free record.
+  const int lines =
+      std::min(std::clamp(gTrendLines->count, 0, kMaxTrendLines) + (gTrendLineBeingDrawn != 0 ? 1 : 0), kMaxTrendLines);
+  PaneRecord& record = context->panes[pane];
+  int64_t low = record.minValue;
+  int64_t high = record.maxValue;
+  for (int i = 0; i < lines; ++i) {
+    const TrendLine& line = gTrendLines->lines[i];
+    if (line.code != view.stockCode || line.period != period || !TrendLineFitsPane(paneKind, line.paneKind)) continue;
+    if (std::max(line.date1, line.date2) < shownFirst || std::min(line.date1, line.date2) > shownLast) continue;
+    low = std::min<int64_t>(low, int64_t{std::min(line.value1, line.value2)} - 1);
+    high = std::max<int64_t>(high, int64_t{std::max(line.value1, line.value2)} + 1);
+  }
+  record.minValue = static_cast<int32_t>(ClampToInt32(low));
+  record.maxValue = static_cast<int32_t>(ClampToInt32(high));
+}

@@ -64,7 +64,10 @@ int GetCursorBarAndValue(const ChartView* view, const ChartContext* context, int
                          int32_t* value);
 int IsTradeMarkBar(const ChartView& view, const ChartContext& context, int bar, PackedDate date);
 void EnsureMinRectSize(Rect* out, int x1, int x2, int y1, int y2, int minWidth, int minHeight);
-int HitTestTrendLines(const ChartView& view, const ChartContext& context, int pane, int x, int y, int* lineIndex);
+// 0 none, 1 the whole line, 2 its first point, 3 its second point; with
+// Ctrl held a point counts as the whole line.
+int HitTestTrendLines(const ChartView& view, const ChartContext& context, int pane, int x, int y, int* lineIndex,
+                      bool ctrlHeld = false);
 
 // Shared by the scale code, the painters and the mouse code.
 int GetViewPeriod(const ChartView& view);  // 0 daily, 1 weekly, 2 monthly; 0 when out of range

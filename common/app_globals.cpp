@@ -16,6 +16,7 @@ char gMarketNames[kMarketNameCount][kMarketNameSize] = {};
 char gPeriodNames[3][16] = {};
 char gYearUnitText[8] = "年";
 uint32_t gLastInputTick = 0;
+int gUndoKind = kUndoNothing;
 
 void InitAppTexts() {
   InitStockCodeGlobals();

@@ -20,6 +20,10 @@ extern char gPeriodNames[3][16];                              // strings 292..29
 extern char gYearUnitText[8];                                 // string 246, after a year on the date axis
 extern uint32_t gLastInputTick;                               // tick of the last user input
 
+// What the undo command restores: the lines or the memos the last deletion removed.
+enum UndoKind : int { kUndoNothing = 0, kUndoTrendLines = 1, kUndoMemos = 2 };
+extern int gUndoKind;
+
 // Fills the texts and code constants that everything else relies on.
 void InitAppTexts();
 // Makes the data folder the current folder; 0 or an error code.

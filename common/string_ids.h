@@ -23,3 +23,8 @@ constexpr int kStrTrackerConfirmTitle = 1561;    // "確認"
 constexpr int kStrTrackerDialogOpen = 1562;      // only one step dialog at a time
 constexpr int kStrTrackerErrorTitle = 1563;      // "エラー"
 constexpr int kStrTrackerAlreadyReached = 1564;  // an armed step already at its price
+
+// Trend lines.
+constexpr int kStrTrendLineStoreFull = 281;  // 10000 lines: no more can be drawn
+constexpr int kStrErrorTitle = 1420;
+constexpr int kStrTrendLineUndoTooMany = 1421;

@@ -57,3 +57,12 @@
 #define IDC_STEP_MARGIN_KIND 1174 /* .. 1177: standard, general, 14 days, one day */
 #define IDC_STEP_LAST_MARGIN_KIND 1177
 #define IDC_STEP_ORDER_NOW 5003
+
+/* Trend-line dialogs: the value of a line, removing the oldest lines. */
+#define IDD_TLINE_VALUE 188
+#define IDC_TLINE_VALUE_EDIT 1197
+#define IDC_TLINE_VALUE_RANGE 1296
+#define IDD_TLINE_CLEANUP 264
+#define IDC_TLINE_CLEANUP_COUNT 2641
+#define IDC_TLINE_CLEANUP_EDIT 2642
+#define IDC_TLINE_CLEANUP_RANGE 2643

@@ -4,6 +4,7 @@
 
 #include "analysis/indicator_refresh.h"
 #include "analysis/position_tracker.h"
+#include "analysis/trend_line_store.h"
 #include "chart/chart_editing.h"
 #include "chart/chart_loading.h"
 #include "chart/chart_scroll.h"
@@ -104,15 +105,35 @@ int RunRecomputeCommand(WindowHandle, int commandId) {
 // The averaging-down tracker's sub-menu, on the selected trend line.
 int RunTrackerMenuCommand(WindowHandle, int commandId) { return RunTrackerCommand(commandId); }
 
+// The trend-line pop-up on the selected line; the value dialog is the window's.
+int RunTrendLineCommand(WindowHandle, int commandId) {
+  switch (commandId) {
+    case IDM_TLINE_LOCK: ToggleTrendLineLock(); return 1;
+    case IDM_TLINE_MONITOR_NONE: SetMonitorKind(gSelectedTrendLine, kMonitorNone); return 1;
+    case IDM_TLINE_MONITOR_LOWER: SetMonitorKind(gSelectedTrendLine, kMonitorLower); return 1;
+    case IDM_TLINE_MONITOR_UPPER: SetMonitorKind(gSelectedTrendLine, kMonitorUpper); return 1;
+    case IDM_TLINE_MONITOR_DATE: SetMonitorKind(gSelectedTrendLine, kMonitorDate); return 1;
+    case IDM_TLINE_NOTICE: ToggleTrendLineNotice(); return 1;
+    case IDM_TLINE_LABEL_BOTH: SetTrendLineValueLabelSide(kLabelBothSides); return 1;
+    case IDM_TLINE_LABEL_RIGHT: SetTrendLineValueLabelSide(kLabelRight); return 1;
+    case IDM_TLINE_LABEL_LEFT: SetTrendLineValueLabelSide(kLabelLeft); return 1;
+    case IDM_TLINE_LABEL_NONE: SetTrendLineValueLabelSide(kLabelNone); return 1;
+    default: break;
+  }
+  if (commandId < IDM_TLINE_WIDTH_1 || commandId > IDM_TLINE_WIDTH_3) return 0;
+  SetTrendLineWidth(commandId - IDM_TLINE_WIDTH_1 + 1);
+  return 1;
+}
+
 int RunWindowCommand(WindowHandle window, int commandId) {
   return gWindowHooks.runWindowCommand != nullptr ? gWindowHooks.runWindowCommand(window, commandId) : 0;
 }
 
 // The families register here as their features arrive.
-constexpr CommandHandler kCommandHandlers[] = {
-    RunPatternCommand,       RunPeriodCommand,      RunBarWidthCommand,    RunPaneKindCommand,  RunChartEditCommand,
-    RunDisplaySwitchCommand, RunPatternCopyCommand, RunPatternFileCommand, RunRecomputeCommand, RunTrackerMenuCommand,
-    RunWindowCommand};
+constexpr CommandHandler kCommandHandlers[] = {RunPatternCommand,     RunPeriodCommand,      RunBarWidthCommand,
+                                               RunPaneKindCommand,    RunChartEditCommand,   RunDisplaySwitchCommand,
+                                               RunPatternCopyCommand, RunPatternFileCommand, RunRecomputeCommand,
+                                               RunTrackerMenuCommand, RunTrendLineCommand,   RunWindowCommand};
 
 }  // namespace
 

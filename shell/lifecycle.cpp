@@ -3,9 +3,11 @@
 #include <cstdio>
 
 #include "analysis/group_store.h"
+#include "analysis/analysis_hooks.h"
 #include "analysis/indicator_refresh.h"
 #include "analysis/position_tracker.h"
 #include "analysis/signal_settings.h"
+#include "analysis/trend_line_store.h"
 #include "chart/chart_hooks.h"
 #include "chart/chart_layout.h"
 #include "chart/chart_loading.h"
@@ -53,6 +55,12 @@ void InstallTrackerHooks() {
   gTrackerHooks.autoOrderEnabled = AutoOrderIsOn;
 }
 
+// Every chart may show the changed lines, and the menus their checks.
+void ShowTrendLineChange() {
+  InvalidateAllCharts();
+  UpdateMenuStates();
+}
+
 }  // namespace
 
 void ChooseDataFolder() {
@@ -70,6 +78,7 @@ void InstallStartUpHooks() {
   gChartHooks.saveSettingsP2 = SaveSettingsP2;
   gWindowHooks.onMainCommand = OnMainCommand;
   gWindowHooks.saveEverythingAtExit = SaveEverythingAtExit;
+  gAnalysisHooks.trendLinesChanged = ShowTrendLineChange;
   InstallScenarioHooks();
   InstallTrackerHooks();
 }
@@ -84,6 +93,7 @@ bool LoadEverythingAtStart() {
   // The settings name the signal file last used; it is the first data file read.
   LoadFirstSignalSettingsFile();
   if (!LoadStockTable()) return false;
+  if (!LoadTrendLines()) return false;
   LoadKenFile();
   if (!LoadGroupsAtStartup()) return false;
   LoadScenarioTable();
@@ -107,6 +117,7 @@ uint32_t RunIdleSteps(uint32_t now) {
 
 void SaveEverythingAtExit() {
   MakeDataFolderCurrent();
+  SaveTrendLinesAtExit();
   FlushDailyCache();
   SaveStockTable(0);
   SaveGroupFile(0);

@@ -1,5 +1,6 @@
 // Makes a synthetic price database for demonstrations and tests, with its
-// indicators, signals and groups computed by the program's own code.
+// indicators, signals and groups computed by the program's own code and a
+// few trend lines on its first stocks.
 //
 //   make_sample_db FOLDER [--stocks N] [--bars B] [--seed S] [--end YYYYMMDD]
 
@@ -11,6 +12,7 @@
 #include "data/stock_table.h"
 #include "tools/sample_db/sample_analysis.h"
 #include "tools/sample_db/sample_database.h"
+#include "tools/sample_db/sample_trend_lines.h"
 
 namespace {
 
@@ -44,7 +46,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   SampleDatabaseSummary summary{};
-  if (MakeSampleDatabase(options, &summary) != 0 || AnalyseSampleDatabase() != 0) {
+  if (MakeSampleDatabase(options, &summary) != 0 || AnalyseSampleDatabase() != 0 || WriteSampleTrendLines() != 0) {
     fprintf(stderr, "cannot write the database in %s\n", options.folder.c_str());
     return 1;
   }

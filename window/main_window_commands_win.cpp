@@ -16,6 +16,7 @@
 #include "window/main_window_controls_win.h"
 #include "window/main_window_win.h"
 #include "window/tracker_dialog_win.h"
+#include "window/trend_line_dialogs_win.h"
 #include "chart/screen_pattern.h"
 #include "chart/gdi_objects_win.h"
 #include "data/stock_table.h"
@@ -48,6 +49,7 @@ int RunWindowCommand(WindowHandle window, int commandId) {
   }
   switch (commandId) {
     case IDM_RENAME_PATTERN: RenameScreenPattern(hwnd); return 1;
+    case IDM_TLINE_VALUE: EditTrendLineValue(hwnd); return 1;
     case IDM_CHART_FONT: ChooseChartFont(); return 1;
     case IDM_CHART_FONT_RESET: ResetChartFont(); return 1;
     case IDM_WINDOW_1600: ResizeMainWindow(hwnd, 1600, 1200); return 1;

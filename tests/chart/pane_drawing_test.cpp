@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/trend_line_store.h"
 #include "chart/candle_shape.h"
 #include "chart/chart_caption.h"
 #include "chart/chart_layout.h"
@@ -37,6 +38,7 @@
 #include "tests/support/chart_test_support.h"
 #include "tests/support/global_state.h"
 #include "tests/support/row.h"
+#include "tests/support/trend_lines.h"
 
 namespace {
 
@@ -227,6 +229,33 @@ TEST_F(ChartLayoutTest, AShortViewAtTheNewestBarScalesOverTwentyBarsAndOnePastTh
   context().geometry.barSpacing = -77;
   Layout();
   EXPECT_EQ(geometry().barSpacing, -77);
+}
+
+TEST_F(ChartLayoutTest, TheFullRangeOptionMakesRoomForTheLinesShownInThePane) {
+  ASSERT_TRUE(AllocTrendLineTables());
+  const auto day = [](int i) { return AddCalendarDays(MakePackedDate(2020, 1, 6), i); };
+  const StockCode code = view_.stockCode;
+  // Shown (starting before the first bar shown); of another stock, period or pane; ended before the bars shown.
+  const auto line = [&](StockCode c, int from, int32_t value) {
+    return TestTrendLine(c, day(from), value, day(from + 10), value);
+  };
+  TrendLine lines[] = {line(code, 240, 1400), line(StringToCode("1301"), 250, 5000),
+                       line(code, 250, 5000), line(code, 250, 9000),
+                       line(code, 100, 5000), line(code, 280, 3000)};
+  lines[0].date1 = day(150), lines[0].value1 = 700;
+  lines[2].period = 1;
+  lines[3].paneKind = kPaneVolume;
+  std::copy(std::begin(lines), std::end(lines), gTrendLines->lines);
+  gTrendLines->count = 5;  // the last one is being drawn
+  Layout();
+  EXPECT_EQ(PaneRange(0), Range(990, 1020));
+  gTrendLineFullRange = true;
+  Layout();
+  EXPECT_EQ(Row(700 > pane(0).minValue, 1400 < pane(0).maxValue, 3000 > pane(0).maxValue, 9000 < pane(1).maxValue),
+            Row(1, 1, 1, 1));
+  gTrendLineBeingDrawn = 1;
+  Layout();
+  EXPECT_GT(pane(0).maxValue, 3000);
 }
 
 TEST_F(ChartLayoutTest, LogarithmicScalesAlsoServeTheIchimokuPaneAndIndicatorsRangeByKind) {
@@ -503,9 +532,43 @@ TEST_F(ChartCoordsTest, CursorValuesSnapByPaneKindAnUnscaledPaneGivesFiniteAnswe
       {200, 100, 200, 300, 1, 200, 350, 0}, {100, 150, 300, 150, 1, 250, 158, 1}, {100, 150, 300, 150, 1, 320, 150, 0}};
   for (const auto& [x1, y1, x2, y2, width, x, y, hit] : kCases)
     EXPECT_EQ(HitTestLineEnds(x1, y1, x2, y2, width, x, y), hit) << x << "," << y;
-  int line = 7;
-  EXPECT_EQ(HitTestTrendLines(view_, context(), 0, 300, 100, &line), 0);  // no store yet
-  EXPECT_EQ(line, -1);
+}
+
+TEST_F(ChartCoordsTest, TrendLinesAreHitMarkedFirstNewestFirstAndAtTheirOwnPoints) {
+  ASSERT_TRUE(AllocTrendLineTables());
+  const int last = kBars - 1;
+  // An Ichimoku line shows on the candle pane; its first point is the later one.
+  TrendLine line = TestTrendLine(view_.stockCode, DailyDate(last - 5), 1000, DailyDate(last - 25), 950);
+  line.paneKind = kPaneIchimoku;
+  TrendLine other = line, volume = line, weekly = line, old = line;
+  other.code = StringToCode("1301");
+  volume.paneKind = kPaneVolume;
+  weekly.period = 1;
+  old.date1 = DailyDate(10), old.date2 = DailyDate(20);
+  for (const TrendLine& l : {other, volume, weekly, line, old, line}) gTrendLines->lines[gTrendLines->count++] = l;
+  const auto at = [&](int bar, int32_t value) {
+    return std::pair{Centre(bar), PaneValueToY(view_, context(), 0, value)};
+  };
+  const auto hit = [&](std::pair<int, int> point, bool ctrl = false) {
+    int index = -7;
+    const int part = HitTestTrendLines(view_, context(), 0, point.first, point.second, &index, ctrl);
+    return Row(part, index);
+  };
+  const auto first = at(last - 5, 1000), second = at(last - 25, 950), middle = at(last - 15, 975);
+  EXPECT_EQ(Row(first.first, first.second),
+            Row(DateToPaneX(view_, context(), DailyDate(last - 5), last), ValueToPaneY(view_, context(), 0, 1000)));
+  EXPECT_EQ(hit(first), Row(2, 5));
+  EXPECT_EQ(hit(second), Row(3, 5));
+  EXPECT_EQ(hit(second, true), Row(1, 5));
+  EXPECT_EQ(hit(middle), Row(1, 5));
+  EXPECT_EQ(hit(at(last - 60, 900)), Row(0, -1));
+  gTrendLines->lines[3].marked = 1;
+  EXPECT_EQ(hit(middle), Row(1, 3));
+  // A line before the bars shown is skipped even where its points would lie.
+  gTrendLines->count = 5;
+  EXPECT_EQ(hit(at(15, 1000)), Row(0, -1));
+  context().periods[0].bars->count = 1;
+  EXPECT_EQ(hit(middle), Row(0, -1));
 }
 
 constexpr int kT = 12;  // text height

@@ -65,6 +65,7 @@ ScopedGlobalState::ScopedGlobalState(TestStart start) {
   Keep(gForecastState), Keep(gForecastBarCount), Keep(gForecastLastBar), Keep(gForecastCarry);
   Keep(gDailyCacheMemoryStatus);
   Keep(gMainWnd), Keep(gDataFolder), Keep(gLastInputTick), Keep(gBackupRootFolder);
+  Keep(gUndoKind), Keep(gTrendLineBeingDrawn);
   Keep(gPriceUpdateRunning), Keep(gStockTableRebuilt), Keep(gSignalSettings), Keep(gSignalSettingsImage);
   Keep(gScenarioTable);
   Keep(gProgressDlg), KeepAtomic(gProgressCancelled), KeepAtomic(gProgressAbortRequested);

@@ -1,7 +1,9 @@
 #include "tools/sample_db/sample_database.h"
+#include "tools/sample_db/sample_trend_lines.h"
 
 #include <cstring>
 
+#include "analysis/trend_line_store.h"
 #include "data/daily_cache.h"
 #include "data/daily_files.h"
 #include "data/ken_table.h"
@@ -56,6 +58,36 @@ TEST(SampleDatabaseTest, TheSameSeedGivesTheSameFilesAndTheStoreReadsThemAsWritt
   }
   ASSERT_EQ(SaveStockTable(1), 0);  // the generator writes what the program would
   EXPECT_EQ(ReadWholeFile(folder + "stock.dat"), ReadWholeFile(scratch.path() + "again/stock.dat"));
+  FlushAndFreeDailyCache();
+}
+
+// The lines lie on the first stocks' own bars (the date line a week after the
+// last one) and the loader takes the file as it was written.
+TEST(SampleDatabaseTest, TheFirstStocksGetTrendLinesOnTheirOwnBars) {
+  ScopedGlobalState globals;
+  ScratchFolder scratch;
+  SampleDatabaseOptions options;
+  options.folder = scratch.path() + "db/";
+  options.stocks = 6;
+  options.bars = 300;
+  options.end = kEnd;
+  ASSERT_EQ(MakeSampleDatabase(options, nullptr), 0);
+  ASSERT_EQ(WriteSampleTrendLines(), 0);
+  const std::vector<uint8_t> written = ReadWholeFile(options.folder + "tline.dat");
+  ASSERT_TRUE(LoadTrendLines());
+  ASSERT_EQ(gTrendLines->count, 5);
+  EXPECT_EQ(written,
+            std::vector<uint8_t>(reinterpret_cast<uint8_t*>(gTrendLines), reinterpret_cast<uint8_t*>(gTrendLines + 1)));
+  auto series = std::make_unique<BarSeries>();
+  for (const TrendLine& line : std::vector<TrendLine>(gTrendLines->lines, gTrendLines->lines + 5)) {
+    const int stock = FindStockIndexByCode(line.code);
+    ASSERT_TRUE(stock >= 4 && stock < 4 + kSampleTrendLineStocks);
+    GetDailyBars(line.code, series.get());
+    const PackedDate first = series->bars[0].date, last = series->bars[series->count - 1].date;
+    const bool dateLine = line.monitorKind == kMonitorDate;
+    EXPECT_TRUE(dateLine ? line.date1 == line.date2 && line.date1 > last
+                         : line.date1 >= first && line.date1 <= line.date2 && line.date2 <= last && line.value1 > 0);
+  }
   FlushAndFreeDailyCache();
 }
 

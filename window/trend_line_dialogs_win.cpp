@@ -1,0 +1,138 @@
+#include "window/trend_line_dialogs_win.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "analysis/trend_line_store.h"
+#include "chart/trend_line_values.h"
+#include "common/error_message.h"
+#include "common/message_boxes.h"
+#include "common/string_ids.h"
+#include "platform/win_text.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+constexpr int kTypedTextLimit = 24;
+constexpr int kDefaultCleanupCount = 1000;
+
+struct ValueRequest {
+  int line;
+  TrendLineValueLimits limits;
+  int32_t value;
+};
+
+struct CleanupRequest {
+  int count;  // lines stored
+  int chosen;
+};
+
+std::string ItemText(HWND dialog, int id) {
+  wchar_t wide[64] = L"";
+  GetDlgItemTextW(dialog, id, wide, 64);
+  return WideToSjis(wide);
+}
+
+void SetItemText(HWND dialog, int id, const char* text) { SetDlgItemTextW(dialog, id, SjisToWide(text).c_str()); }
+
+// The edit focused with its whole text selected, so that typing replaces it.
+void FocusWholeText(HWND dialog, int id) {
+  const HWND edit = GetDlgItem(dialog, id);
+  SendMessageW(edit, EM_LIMITTEXT, kTypedTextLimit, 0);
+  SetFocus(edit);
+  SendMessageW(edit, EM_SETSEL, 0, -1);
+}
+
+template <typename Request>
+Request* RequestOf(HWND dialog, UINT message, LPARAM lParam) {
+  if (message == WM_INITDIALOG) SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+  return reinterpret_cast<Request*>(GetWindowLongPtrW(dialog, DWLP_USER));
+}
+
+INT_PTR CALLBACK TrendLineValueProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* request = RequestOf<ValueRequest>(dialog, message, lParam);
+  if (request == nullptr) return FALSE;
+  if (message == WM_INITDIALOG) {
+    char text[96];
+    FormatTrendLineValue(request->limits, gTrendLines->lines[request->line].value1, text, sizeof text);
+    SetItemText(dialog, IDC_TLINE_VALUE_EDIT, text);
+    FormatTrendLineValueRange(request->limits, text, sizeof text);
+    SetItemText(dialog, IDC_TLINE_VALUE_RANGE, text);
+    FocusWholeText(dialog, IDC_TLINE_VALUE_EDIT);
+    return FALSE;  // the focus is set
+  }
+  if (message != WM_COMMAND) return FALSE;
+  if (LOWORD(wParam) == IDOK) {
+    // An empty or unreadable entry keeps the dialog open.
+    if (!ParseTrendLineValue(request->limits, ItemText(dialog, IDC_TLINE_VALUE_EDIT).c_str(), &request->value)) {
+      PlayWarningBeep();
+      return TRUE;
+    }
+    EndDialog(dialog, IDOK);
+  } else if (LOWORD(wParam) == IDCANCEL) {
+    EndDialog(dialog, IDCANCEL);
+  }
+  return TRUE;
+}
+
+bool ReadCleanupCount(const std::string& text, int count, int* chosen) {
+  char* end = nullptr;
+  const long n = strtol(text.c_str(), &end, 10);
+  if (text.empty() || end == text.c_str() || *end != 0) return false;
+  *chosen = static_cast<int>(std::clamp<long>(n, 1, count));
+  return true;
+}
+
+INT_PTR CALLBACK TrendLineCleanupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* request = RequestOf<CleanupRequest>(dialog, message, lParam);
+  if (request == nullptr) return FALSE;
+  if (message == WM_INITDIALOG) {
+    char text[96];
+    snprintf(text, sizeof text, "現在のトレンドライン：%d 本", request->count);
+    SetItemText(dialog, IDC_TLINE_CLEANUP_COUNT, text);
+    snprintf(text, sizeof text, "%d", std::min(request->count, kDefaultCleanupCount));
+    SetItemText(dialog, IDC_TLINE_CLEANUP_EDIT, text);
+    snprintf(text, sizeof text, "有効範囲：1 ～ %d", request->count);
+    SetItemText(dialog, IDC_TLINE_CLEANUP_RANGE, text);
+    FocusWholeText(dialog, IDC_TLINE_CLEANUP_EDIT);
+    return FALSE;
+  }
+  if (message != WM_COMMAND) return FALSE;
+  if (LOWORD(wParam) == IDOK) {
+    if (!ReadCleanupCount(ItemText(dialog, IDC_TLINE_CLEANUP_EDIT), request->count, &request->chosen)) {
+      PlayWarningBeep();
+      return TRUE;
+    }
+    EndDialog(dialog, IDOK);
+  } else if (LOWORD(wParam) == IDCANCEL) {
+    EndDialog(dialog, IDCANCEL);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+bool EditTrendLineValue(HWND owner) {
+  if (!IsTrendLineIndex(gSelectedTrendLine)) return false;
+  ValueRequest request = {gSelectedTrendLine, GetTrendLineValueLimitsForLine(gSelectedTrendLine), 0};
+  const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_TLINE_VALUE), owner,
+                                         TrendLineValueProc, reinterpret_cast<LPARAM>(&request));
+  if (result != IDOK) return false;
+  CommitTrendLineValue(request.line, request.value);
+  return true;
+}
+
+bool ShowTrendLineCleanupDialog(HWND owner) {
+  if (gTrendLines == nullptr || gTrendLines->count < 1) return false;
+  CleanupRequest request = {std::min(gTrendLines->count, kMaxTrendLines), 0};
+  const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_TLINE_CLEANUP), owner,
+                                         TrendLineCleanupProc, reinterpret_cast<LPARAM>(&request));
+  return result == IDOK && TrimTrendLines(request.chosen) != 0;
+}
+
+void ShowTrendLineStoreFull(HWND owner) {
+  MessageBoxFromStrings(owner, 0, kStrTrendLineStoreFull, kMbOk | kMbIconExclamation);
+  ShowTrendLineCleanupDialog(owner);
+}
