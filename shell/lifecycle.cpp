@@ -59,6 +59,8 @@ void InstallStartUpHooks() {
   gWindowHooks.onMainCommand = OnMainCommand;
   gWindowHooks.saveEverythingAtExit = SaveEverythingAtExit;
   InstallScenarioHooks();
+  // Line monitoring places tracker orders through the order link.
+  InstallOrderLinkHooks();
 }
 
 bool LoadEverythingAtStart() {

@@ -8,6 +8,7 @@
 #include "analysis/analysis_hooks.h"
 #include "analysis/group_lists.h"
 #include "analysis/group_store.h"
+#include "analysis/line_monitoring.h"
 #include "analysis/trend_line_store.h"
 #include "analysis/series_buffers.h"
 #include "analysis/signal_settings.h"
@@ -73,6 +74,9 @@ ScopedGlobalState::ScopedGlobalState(TestStart start) {
   Keep(gRealTimeRunning), Keep(gPastPriceRunning), Keep(gBrokerLoginFailed), Keep(gNewestQuoteDate);
   Keep(gQuoteStockCounts), Keep(gQuoteLastSeenIndexes), Keep(gQuoteCompanionRunning);
   for (ChartContext& context : gChartContexts) Keep(context.geometry);
+  // Line monitoring and the tracker orders it places.
+  Keep(gLastOrderOutcome), Keep(gAutoOrderEnabled), Keep(gAutoOrderStatusDlg), Keep(gTrackerOrderCalls);
+  Keep(gLastTrackerOrder), Keep(gLastTrackerOrderNumber), Keep(gAutoOrderListFills);
 
   // Stores that did not exist yet are the test's own.
   const bool hadCache = gDailyCache != nullptr, hadKen = gKenTable != nullptr, hadGroups = gGroupTable != nullptr;
