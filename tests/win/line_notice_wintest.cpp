@@ -89,6 +89,7 @@ class LineNoticeTest : public ::testing::Test {
     return text;
   }
   static int Checked(HWND notice, int id) { return static_cast<int>(IsDlgButtonChecked(notice, id)); }
+  static int Enabled(HWND notice, int id) { return IsWindowEnabled(GetDlgItem(notice, id)); }
   static void Click(HWND notice, int id) {
     PostMessageW(GetDlgItem(notice, id), BM_CLICK, 0, 0);
     PumpFor(150);
@@ -98,67 +99,52 @@ class LineNoticeTest : public ::testing::Test {
   static inline SettingsBlock savedSettings_;
 };
 
-TEST_F(LineNoticeTest, AReachedLineOpensOneNoticeWhoseButtonsShowItsStockAndIndicator) {
+TEST_F(LineNoticeTest, OneNoticePerReachedLineWithItsButtonsUntilTheLineGoes) {
+  AddRsiLine();
   AddRsiLine();
   SetRsi(60);
   EXPECT_EQ(LineNoticeCount(), 0);
   SetRsi(40);
   const HWND notice = static_cast<HWND>(FindLineNotice(0));
+  const HWND second = static_cast<HWND>(FindLineNotice(1));
   ASSERT_NE(notice, nullptr);
+  ASSERT_NE(second, nullptr);
   EXPECT_TRUE(IsWindowVisible(notice));
-  EXPECT_EQ(WindowTitle(notice), SjisToWide("お知らせ - 1"));
+  EXPECT_EQ(WindowTitle(second), SjisToWide("お知らせ - 2"));
   char stock[128];
   snprintf(stock, sizeof stock, "%s：%s", CodeToString(SampleCode(4)), GetStockNameByIndex(4));
   EXPECT_EQ(ItemText(notice, IDC_NOTICE_STOCK), SjisToWide(stock));
   EXPECT_EQ(ItemText(notice, IDC_NOTICE_KIND), SjisToWide("下限監視線"));
   EXPECT_EQ(ItemText(notice, IDC_NOTICE_CONDITION), SjisToWide("ＲＳＩ(日足) <= 監視線"));
   EXPECT_EQ(ItemText(notice, IDC_NOTICE_ORDER), L"");
-  EXPECT_EQ(
-      Row(Checked(notice, IDC_NOTICE_PATTERN_FIRST + gCurrentPattern), Checked(notice, IDC_NOTICE_SHOW_FIRST),
-          Checked(notice, IDC_NOTICE_SHOW_FIRST + 1), IsWindowEnabled(GetDlgItem(notice, IDC_NOTICE_INDICATOR_FIRST)),
-          IsWindowEnabled(GetDlgItem(notice, IDC_NOTICE_INDICATOR_FIRST + 1)),
-          Checked(notice, IDC_NOTICE_INDICATOR_FIRST)),
-      Row(1, 1, 0, 1, 0, 0));
   EXPECT_EQ(ItemText(notice, IDC_NOTICE_SHOW_FIRST + 1), SjisToWide("中段のチャートに表示"));
+  EXPECT_EQ(Row(Checked(notice, IDC_NOTICE_PATTERN_FIRST + gCurrentPattern), Checked(notice, IDC_NOTICE_SHOW_FIRST),
+                Checked(notice, IDC_NOTICE_SHOW_FIRST + 1), Enabled(notice, IDC_NOTICE_INDICATOR_FIRST),
+                Enabled(notice, IDC_NOTICE_INDICATOR_FIRST + 1), Checked(notice, IDC_NOTICE_INDICATOR_FIRST)),
+            Row(1, 1, 0, 1, 0, 0));
 
   Click(notice, IDC_NOTICE_INDICATOR_FIRST);
   const ChartView& upper = CurrentScreenPattern().views[0];
   ASSERT_EQ(upper.paneCount, 3);
   EXPECT_EQ(Row(upper.paneKinds[2], upper.paneFlags[2] & PaneLineFlags(3)), Row(kPaneRsi, 5)) << "lines 1 and 3 shown";
-  EXPECT_EQ(Checked(notice, IDC_NOTICE_INDICATOR_FIRST), 1);
   Click(notice, IDC_NOTICE_SHOW_FIRST + 1);
   EXPECT_EQ(CurrentScreenPattern().views[1].stockCode, SampleCode(4));
-  EXPECT_EQ(Row(Checked(notice, IDC_NOTICE_SHOW_FIRST + 1),
-                IsWindowEnabled(GetDlgItem(notice, IDC_NOTICE_INDICATOR_FIRST + 1))),
-            Row(1, 1));
+  EXPECT_EQ(Row(Checked(notice, IDC_NOTICE_INDICATOR_FIRST), Checked(notice, IDC_NOTICE_SHOW_FIRST + 1),
+                Enabled(notice, IDC_NOTICE_INDICATOR_FIRST + 1)),
+            Row(1, 1, 1));
   SaveWindowPicture(notice, L"line-notice.bmp");
 
   SetRsi(60);
   SetRsi(45);
-  EXPECT_EQ(Row(LineNoticeCount(), FindLineNotice(0) == notice), Row(1, true)) << "the open notice is brought forward";
-  Click(notice, IDOK);
-  EXPECT_FALSE(IsWindow(notice));
-  EXPECT_EQ(LineNoticeCount(), 0);
-}
-
-TEST_F(LineNoticeTest, DeletingTheLineClosesItsNoticeAndTheNextLinesNoticeFollows) {
-  AddRsiLine();
-  AddRsiLine();
-  SetRsi(60);
-  SetRsi(40);
-  const HWND first = static_cast<HWND>(FindLineNotice(0));
-  const HWND second = static_cast<HWND>(FindLineNotice(1));
-  ASSERT_NE(first, nullptr);
-  ASSERT_NE(second, nullptr);
-  EXPECT_EQ(WindowTitle(second), SjisToWide("お知らせ - 2"));
+  EXPECT_EQ(Row(LineNoticeCount(), FindLineNotice(0) == notice), Row(2, true)) << "the open notices come forward";
   const bool removed[] = {true, false};
   OnTrendLinesDeleted(removed, 2);
   gTrendLines->lines[0] = gTrendLines->lines[1];
   gTrendLines->count = 1;
   PumpFor(100);
-  EXPECT_EQ(Row(IsWindow(first), FindLineNotice(0) == second), Row(0, true));
+  EXPECT_EQ(Row(IsWindow(notice), FindLineNotice(0) == second), Row(0, true)) << "closed with its line";
   Click(second, IDOK);
-  EXPECT_EQ(LineNoticeCount(), 0);
+  EXPECT_EQ(Row(IsWindow(second), LineNoticeCount()), Row(0, 0));
 }
 
 }  // namespace
