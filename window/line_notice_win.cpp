@@ -12,6 +12,7 @@
 #include "chart/chart_scroll.h"
 #include "chart/chart_selection.h"
 #include "chart/screen_pattern.h"
+#include "common/string_ids.h"
 #include "data/stock_table.h"
 #include "platform/win_text.h"
 #include "records/settings_block.h"
@@ -146,9 +147,11 @@ void OnNoticeCommand(HWND notice, int id) {
 
 void OnNoticeOpened(HWND notice, int index) {
   const int number = ListLineNotice(notice, index);
-  wchar_t title[64];
-  swprintf(title, 64, L"%ls - %d", SjisToWide("お知らせ").c_str(), number);
-  SetWindowTextW(notice, title);
+  char word[64] = "";
+  PlatformLoadString(kStrNotice, word, sizeof word);
+  char title[96];
+  snprintf(title, sizeof title, "%s - %d", word, number);
+  SetWindowTextW(notice, SjisToWide(title).c_str());
   if (const TrendLine* line = NoticeLine(notice)) ShowLineTexts(notice, *line);
   UpdateNoticeButtons(notice);
   if (gSettings.infoBeepOnNotice != 0) MessageBeep(MB_ICONASTERISK);
