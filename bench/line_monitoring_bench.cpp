@@ -4,12 +4,14 @@
 // beforehand). The evaluation after a price update, whose group updates are
 // batched per stock, is timed beside it with the default groups, and with
 // them updated after every line as a measure of what the batching saves.
+// Last, a group extracted on a monitoring-line term over the whole market.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <random>
 
+#include "analysis/condition_items.h"
 #include "analysis/group_lists.h"
 #include "analysis/group_store.h"
 #include "analysis/indicator_params.h"
@@ -121,5 +123,20 @@ void BM_EvaluateLinesOneByOne(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_EvaluateLinesOneByOne)->Unit(benchmark::kMillisecond);
+
+// A group of stocks with a reached lower line, over the whole market: the
+// lines are indexed by stock once for the pass.
+void BM_ExtractGroupOnMonitoringLines(benchmark::State& state) {
+  Prepare();
+  GroupRecord& group = gGroupTable->groups[kGroupCount - 1];
+  group = GroupRecord{};
+  group.automatic = 1;
+  group.marketMask = 0xFFFF;
+  group.termCount = 1;
+  group.terms[0] = {kItemLowerMonitoringLine, kOpLineReached, kOperandConstant, 0, 0};
+  for (auto _ : state) RunExtractionForGroup(*gGroupTable, kGroupCount - 1);
+  state.counters["members"] = group.memberCount;
+}
+BENCHMARK(BM_ExtractGroupOnMonitoringLines)->Unit(benchmark::kMillisecond);
 
 }  // namespace
