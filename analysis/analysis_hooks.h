@@ -16,12 +16,15 @@ struct AnalysisHooks {
 
   // Trend lines. The monitoring judges a line at once (without a notice and
   // without an order when both flags are 0); the shell repaints the charts
-  // and menus after a change and refills the auto-order list; whoever keeps
+  // and menus after a change; whoever keeps
   // line indexes hears where each line of a deletion went (-1: removed).
   void (*evaluateMonitorLine)(int index, int notify, int allowOrder);
   void (*trendLinesChanged)();
-  void (*autoOrderListChanged)();
   void (*trendLinesRenumbered)(const int32_t* newIndexOfOld, int oldCount);
+  // The order link, installed at start-up: an armed tracker step's order
+  // (its number, 0 when none was placed) and the auto-order list's refill.
+  int32_t (*placeTrackerOrder)(int lineIndex);
+  void (*fillAutoOrderList)();
 };
 
 extern AnalysisHooks gAnalysisHooks;

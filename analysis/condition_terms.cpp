@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "analysis/line_monitoring.h"
 #include "data/stock_table.h"
 #include "records/settings_block.h"
 
@@ -48,11 +49,17 @@ bool KindMatches(int32_t kind, int signalCode) {
   return kind == kItemAnySignal - signalCode;
 }
 
-// The trend-line store keeps no lines that a monitoring term could find.
-bool TestMonitoringTerm(int stockIndex, const ConditionTerm& term) {
-  (void)stockIndex;
-  (void)term;
-  return false;
+// A monitoring line of the stock that covers its last bar, of the kind the
+// operand names (-200 any, -201 date, -202 upper, -203 lower): it exists,
+// is reached, or is not reached.
+bool TestMonitoringTerm(const StockRecord& stock, const ConditionTerm& term) {
+  const int kind = term.left == kItemAnyMonitoringLine ? 0 : term.left - kItemLowerMonitoringLine + kMonitorLower;
+  switch (term.op) {
+    case kOpLineExists: return HasStockMonitorLine(stock.master.code, kind, -1);
+    case kOpLineReached: return HasStockMonitorLine(stock.master.code, kind, 1);
+    case kOpLineNotReached: return HasStockMonitorLine(stock.master.code, kind, 0);
+    default: return false;
+  }
 }
 
 bool TestMembershipTerm(const GroupTable& table, int stockIndex, const StockRecord& stock, const ConditionTerm& term,
@@ -88,7 +95,7 @@ bool TestLatestValueTerm(int stockIndex, const ConditionTerm& term) {
 bool TestLatestTerm(const GroupTable& table, int stockIndex, const StockRecord& stock, const ConditionTerm& term,
                     GroupMemberIndex* members) {
   if (!IsKnownOperator(term.op)) return false;
-  if (IsMonitoringItemCode(term.left)) return TestMonitoringTerm(stockIndex, term);
+  if (IsMonitoringItemCode(term.left)) return TestMonitoringTerm(stock, term);
   if (IsGroupItemCode(term.left)) return TestMembershipTerm(table, stockIndex, stock, term, members);
   if (IsSignalItemCode(term.left)) return IsStockInSignalKindGroup(stockIndex, term.left);
   if (IsParabolicPosition(term.left)) return TestParabolicTerm(stockIndex, term);

@@ -9,6 +9,7 @@
 
 #include "analysis/condition_items.h"
 #include "analysis/condition_terms.h"
+#include "analysis/line_monitoring.h"
 #include "common/progress.h"
 #include "common/string_ids.h"
 #include "data/stock_table.h"
@@ -76,6 +77,7 @@ bool ReportExtractionProgress(int done, int total) {
 // group being rebuilt as not holding it).
 bool ExtractGroups(GroupTable& table, const std::vector<int>& order, bool showProgress) {
   const bool live = &table == gGroupTable;
+  const ScopedStockLineIndex stockLines;  // monitoring terms ask about every stock
   GroupMemberIndex members(table);
   TrackReferencedGroups(table, order, members);
   std::vector<std::vector<SortEntry>> entries(order.size());
@@ -152,12 +154,11 @@ void DropFromAutomaticGroup(StockCode code, int g) {
   MoveListRow(g, row, -1, code);
 }
 
-// Trend lines are not kept yet, so a monitoring group sees none.
+// The stock's lines of the kinds the monitoring group watches.
 void CountMonitoredLines(int g, int stockIndex, int* lines, int* reached) {
-  (void)g;
-  (void)stockIndex;
-  *lines = 0;
-  *reached = 0;
+  const GroupRecord& group = gGroupTable->groups[g];
+  CountStockMonitorLines(gStockTable->records[stockIndex].master.code, group.monitorDateLines != 0,
+                         group.monitorUpperLines != 0, group.monitorLowerLines != 0, lines, reached);
 }
 
 // All reached (also when there are none), some, or none.
@@ -242,6 +243,7 @@ void UpdateGroupBitsForStock(StockCode code) {
   if (gGroupTable == nullptr) return;
   const int stockIndex = FindStockIndexByCode(code);
   if (stockIndex < 0) return;
+  const ScopedStockLineIndex stockLines;  // one scan of the lines for all the groups' terms
   for (int g = 0; g < kGroupCount; ++g) {
     if (gGroupTable->groups[g].automatic != 0) continue;
     const bool member = FindCodeInGroup(*gGroupTable, g, code) >= 0 && RepositionStockInGroup(code, g) >= 0;

@@ -82,15 +82,6 @@ bool AutoOrderEnabled() { return gTrackerHooks.autoOrderEnabled != nullptr && gT
 // Every tracker change is saved at once, like any other change of a line.
 void SaveAfterChange() { SaveTrendLines(); }
 
-// The monitoring kind of a tracker line; a changed kind is judged again at once.
-void SetLineMonitorKind(int index, int32_t kind) {
-  TrendLine* line = LineAt(index);
-  if (line == nullptr || line->monitorKind == kind) return;
-  line->monitorKind = kind;
-  EvaluateQuietly(index);
-  RepaintCharts();
-}
-
 void SetItem(TrackerMenuItem* item, bool enabled, bool checked, const char* text) {
   item->enabled = enabled;
   item->checked = checked;
@@ -135,7 +126,7 @@ void ToggleRole(int index, int side, int32_t role) {
     current = 0;
   } else {
     current = role;
-    SetLineMonitorKind(index, kMonitorNone);
+    SetMonitorKind(index, kMonitorNone);
   }
   RepaintCharts();
   SaveAfterChange();

@@ -166,7 +166,7 @@ void NotifyLinesChanged() {
 }
 
 void NotifyAutoOrderList() {
-  if (gAnalysisHooks.autoOrderListChanged != nullptr) gAnalysisHooks.autoOrderListChanged();
+  if (gAnalysisHooks.fillAutoOrderList != nullptr) gAnalysisHooks.fillAutoOrderList();
 }
 
 // Every change ends here: saved, then shown.

@@ -66,3 +66,13 @@
 #define IDC_TLINE_CLEANUP_COUNT 2641
 #define IDC_TLINE_CLEANUP_EDIT 2642
 #define IDC_TLINE_CLEANUP_RANGE 2643
+
+/* The notice of a reached monitoring line (modeless). */
+#define IDD_LINE_NOTICE 172
+#define IDC_NOTICE_STOCK 1140
+#define IDC_NOTICE_KIND 1141
+#define IDC_NOTICE_CONDITION 1142
+#define IDC_NOTICE_ORDER 1143
+#define IDC_NOTICE_PATTERN_FIRST 1163   /* .. 1174: screen patterns 1..12 */
+#define IDC_NOTICE_SHOW_FIRST 1178      /* .. 1180: the line's stock in the upper, middle, lower chart */
+#define IDC_NOTICE_INDICATOR_FIRST 1181 /* .. 1183: the watched indicator in that chart */

@@ -1,10 +1,13 @@
 #include "shell/lifecycle.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 
 #include "analysis/group_store.h"
 #include "analysis/analysis_hooks.h"
 #include "analysis/indicator_refresh.h"
+#include "analysis/line_monitoring.h"
 #include "analysis/position_tracker.h"
 #include "analysis/signal_settings.h"
 #include "analysis/trend_line_store.h"
@@ -45,14 +48,25 @@ int ShowDataMessage(const char* text, const char* title, unsigned flags) {
 
 bool OrderLinkIsOpen() { return gOrderLinkOpen == 1; }
 
-// The tracker's ticks, repaints and order switch. Its judging and the order
-// link's calls (evaluateLineQuietly, placeOrder, refreshAutoOrderList,
-// removeOrderList) are installed with the monitoring and the order link.
+// The tracker's ticks, repaints, order switch, judging and order link.
 bool AutoOrderIsOn() { return gAutoOrderEnabled != 0; }
 void InstallTrackerHooks() {
   gTrackerHooks.roundToTick = RoundToNearestTick;
   gTrackerHooks.repaintCharts = InvalidateAllCharts;
   gTrackerHooks.autoOrderEnabled = AutoOrderIsOn;
+  gTrackerHooks.evaluateLineQuietly = [](int line) { EvaluateMonitorLine(line, false, false); };
+  gTrackerHooks.placeOrder = OrderLinkPlaceTrackerOrder;
+  gTrackerHooks.refreshAutoOrderList = [] { OrderLinkFillAutoOrderList(gAutoOrderStatusDlg); };
+}
+
+// The store's changes reach the monitoring: a line is judged again, and the
+// notices of deleted lines close while the others follow their lines.
+void JudgeTrendLine(int index, int notify, int allowOrder) { EvaluateMonitorLine(index, notify != 0, allowOrder != 0); }
+void MoveLineNotices(const int32_t* newIndexOfOld, int oldCount) {
+  static std::array<bool, kMaxTrendLines> removed;
+  const int count = std::clamp(oldCount, 0, kMaxTrendLines);
+  for (int i = 0; i < count; ++i) removed[static_cast<size_t>(i)] = newIndexOfOld[i] < 0;
+  OnTrendLinesDeleted(removed.data(), count);
 }
 
 // Every chart may show the changed lines, and the menus their checks.
@@ -79,8 +93,12 @@ void InstallStartUpHooks() {
   gWindowHooks.onMainCommand = OnMainCommand;
   gWindowHooks.saveEverythingAtExit = SaveEverythingAtExit;
   gAnalysisHooks.trendLinesChanged = ShowTrendLineChange;
+  gAnalysisHooks.evaluateMonitorLine = JudgeTrendLine;
+  gAnalysisHooks.trendLinesRenumbered = MoveLineNotices;
   InstallScenarioHooks();
   InstallTrackerHooks();
+  // Line monitoring places tracker orders through the order link.
+  InstallOrderLinkHooks();
 }
 
 bool LoadEverythingAtStart() {

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "window/chart_popups_win.h"
+#include "window/line_notice_win.h"
 #include "window/main_window_controls_win.h"
 #include "window/main_window_input_win.h"
 #include "window/main_window_win.h"
@@ -49,6 +50,7 @@ bool InitInstance(HINSTANCE instance, int showCommand) {
 bool RouteToModelessDialogs(MSG& msg) {
   const HWND autoOrder = static_cast<HWND>(gAutoOrderStatusDlg);
   if (autoOrder != nullptr && IsDialogMessageW(autoOrder, &msg)) return true;
+  if (RouteLineNoticeMessage(msg)) return true;
   const HWND progress = static_cast<HWND>(gProgressDlg);
   return progress != nullptr && IsDialogMessageW(progress, &msg);
 }

@@ -15,6 +15,7 @@
 #include "window/chart_window_layout.h"
 #include "window/child_windows_win.h"
 #include "window/drag_modes.h"
+#include "window/line_notice_win.h"
 #include "window/main_menu_win.h"
 #include "window/main_window_commands_win.h"
 #include "window/main_window_controls_win.h"
@@ -189,6 +190,7 @@ LRESULT OnCreate(HWND hwnd) {
   gChartHooks.reloadChart = ReloadChart;
   gChartHooks.layoutCharts = LayoutCharts;
   gChartHooks.patternShown = ShowSwitchedPattern;
+  StartLineNotices(hwnd);
   return 0;
 }
 
@@ -253,6 +255,7 @@ void SaveWindowPlacement(HWND hwnd) {
 
 LRESULT OnDestroy(HWND hwnd) {
   SaveWindowPlacement(hwnd);
+  StopLineNotices();
   ClearChartWindowHooks();
   gWindowHooks.refreshMenuStates = nullptr;
   StopMainWindowCommands();

@@ -65,7 +65,7 @@ class TrendLineStoreTest : public PriceStoreTest {
     gChanges = gOrderListRefreshes = 0;
     gEvaluations.clear();
     gAnalysisHooks.trendLinesChanged = [] { ++gChanges; };
-    gAnalysisHooks.autoOrderListChanged = [] { ++gOrderListRefreshes; };
+    gAnalysisHooks.fillAutoOrderList = [] { ++gOrderListRefreshes; };
     gAnalysisHooks.evaluateMonitorLine = [](int index, int notify, int allowOrder) {
       gEvaluations = Row(index, notify, allowOrder);
     };

@@ -9,6 +9,7 @@
 #include "analysis/group_lists.h"
 #include "analysis/group_store.h"
 #include "analysis/position_tracker.h"
+#include "analysis/line_monitoring.h"
 #include "analysis/trend_line_store.h"
 #include "analysis/series_buffers.h"
 #include "analysis/signal_settings.h"
@@ -77,6 +78,9 @@ ScopedGlobalState::ScopedGlobalState(TestStart start) {
   for (ChartContext& context : gChartContexts) Keep(context.geometry);
   // The averaging-down tracker.
   Keep(gTrackerHooks), Keep(gPellomaticSummary), Keep(gAutoOrderEnabled);
+  // Line monitoring and the tracker orders it places.
+  Keep(gLastOrderOutcome), Keep(gAutoOrderStatusDlg), Keep(gTrackerOrderCalls);
+  Keep(gLastTrackerOrder), Keep(gLastTrackerOrderNumber), Keep(gAutoOrderListFills);
 
   // Stores that did not exist yet are the test's own.
   const bool hadCache = gDailyCache != nullptr, hadKen = gKenTable != nullptr, hadGroups = gGroupTable != nullptr;
