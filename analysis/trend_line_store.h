@@ -26,6 +26,10 @@ constexpr bool TrendLineFitsPane(int paneKind, int lineKind) {
   return pricePane ? lineKind == 0 || lineKind == 1 : lineKind == paneKind;
 }
 
+// A line between two points as a new one is drawn: width 2, a notice when
+// reached, the value label on the right, on a daily pane of kind 0.
+TrendLine NewTrendLine(uint32_t code, uint32_t date1, int32_t value1, uint32_t date2, int32_t value2);
+
 // Allocates whatever of the two tables is missing, zero-filled; false when memory is short.
 bool AllocTrendLineTables();
 void FreeTrendLineTables();

@@ -21,16 +21,8 @@ constexpr int kDateLineDays = 5;  // the date line stands a week ahead
 constexpr int kMinimumBars = kLookBack + 2;
 
 TrendLine NewLine(StockCode code, PackedDate date1, int32_t value1, PackedDate date2, int32_t value2) {
-  TrendLine line{};
-  line.code = code;
-  line.date1 = date1;
-  line.value1 = value1;
-  line.date2 = date2;
-  line.value2 = value2;
-  line.width = 2;
-  line.notifyWhenReached = 1;
+  TrendLine line = NewTrendLine(code, date1, value1, date2, value2);
   line.watchedLines = 1;
-  line.labelSide = kLabelRight;
   return line;
 }
 
