@@ -44,4 +44,3 @@ inline void PlaceBars(ChartSeriesSet* context, const BarSeries& daily) {
   BuildMonthlyBars(daily, blocks[2].bars);
   *blocks[2].rawBars = *blocks[2].bars;
 }
-
