@@ -141,7 +141,7 @@ TEST_F(TrackerDialogTest, AShortStepWithAPlacedOrderOffersOnlyItsReset) {
     const auto picture = ScreenPicture(dialog);
     greyPixels = picture->Count(cash, RGB(128, 128, 128));
     picture->SaveArtifact(L"tracker-short-step-dialog.bmp");
-    PostMessageW(GetDlgItem(dialog, IDC_STEP_RESET), BM_CLICK, 0, 0);
+    SendMessageW(GetDlgItem(dialog, IDC_STEP_RESET), BM_CLICK, 0, 0);  // returns once the reset is shown
     Settle();
     look();
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
