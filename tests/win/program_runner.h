@@ -93,8 +93,12 @@ inline bool WaitForMainWindow(RunningProgram& program) {
   return false;
 }
 
+// Started, its main window shown and its start-up over: input posted from
+// now on reaches the main loop, not a start-up step.
 inline bool LaunchProgram(const std::wstring& folder, RunningProgram& program) {
-  return StartProgram(folder, &program.process) && WaitForMainWindow(program);
+  if (!StartProgram(folder, &program.process) || !WaitForMainWindow(program)) return false;
+  WaitForInputIdle(program.process.hProcess, kProgramTimeoutMs);
+  return true;
 }
 
 // Waits up to `wait` for the process to end, terminates it if it has not, and
