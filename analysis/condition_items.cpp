@@ -289,15 +289,8 @@ int SlotBar(PeriodBars bars, int slot) {
   return latest[static_cast<size_t>(PeriodOfSlot(slot))] - (IsPreviousBarSlot(slot) ? 1 : 0);
 }
 
-const StockRecord* StockAt(int stockIndex) {
-  if (gStockTable == nullptr || stockIndex < 0 || stockIndex >= gStockTable->count || stockIndex >= kMaxStocks) {
-    return nullptr;
-  }
-  return &gStockTable->records[stockIndex];
-}
-
 double StockCodeValue(int stockIndex) {
-  const StockRecord* stock = StockAt(stockIndex);
+  const StockRecord* stock = StockRecordAt(stockIndex);
   return stock != nullptr ? static_cast<int32_t>(stock->master.code) : 0;
 }
 
@@ -317,7 +310,7 @@ double GetConditionItemValue(SeriesSet set, const ChartSeriesSet& context, int s
   const int slot = ItemSlotOf(code);
   const int period = PeriodOfSlot(slot);
   const PeriodSeriesBlock& block = context.periods[period];
-  const StockRecord* stock = StockAt(stockIndex);
+  const StockRecord* stock = StockRecordAt(stockIndex);
   const double unit = stock != nullptr ? stock->master.tradingUnit : 0;
   const ItemSource source = set == SeriesSet::kSignal ? SignalItemSource(block, ParamsOf(set, block, period), unit)
                                                       : ChartItemSource(block, unit);
@@ -338,14 +331,14 @@ bool IsItemUnavailableAtBars(SeriesSet set, const ChartSeriesSet& context, int s
 
 double GetSnapshotItemValue(int stockIndex, int code) {
   if (code == kItemStockCode) return StockCodeValue(stockIndex);
-  const StockRecord* stock = StockAt(stockIndex);
+  const StockRecord* stock = StockRecordAt(stockIndex);
   if (stock == nullptr || !IsSlotItemCode(code)) return 0;
   return stock->snapshots[ItemSlotOf(code)].values[ItemIndexOf(code)];
 }
 
 bool IsSnapshotItemUnavailable(int stockIndex, int code) {
   if (code == kItemConstant || code == kItemStockCode) return false;
-  const StockRecord* stock = StockAt(stockIndex);
+  const StockRecord* stock = StockRecordAt(stockIndex);
   if (stock == nullptr || !IsSlotItemCode(code)) return true;
   const int slot = ItemSlotOf(code);
   const int period = PeriodOfSlot(slot);

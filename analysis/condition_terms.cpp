@@ -26,13 +26,6 @@ constexpr std::array<const char*, kConditionOperatorCount> kOperatorTexts = {"ï¼
 
 int TermCount(int16_t count) { return std::clamp<int>(count, 0, kMaxConditionTerms); }
 
-const StockRecord* StockAt(int stockIndex) {
-  if (gStockTable == nullptr || stockIndex < 0 || stockIndex >= gStockTable->count || stockIndex >= kMaxStocks) {
-    return nullptr;
-  }
-  return &gStockTable->records[stockIndex];
-}
-
 bool IsInMarkets(uint16_t marketMask, const StockRecord& stock) {
   return (marketMask & GetMarketFlagFromId(stock.master.marketId)) != 0;
 }
@@ -124,7 +117,7 @@ struct TermList {
 
 bool TestTermsAtBars(const TermList& list, SeriesSet set, int stockIndex, const ChartSeriesSet& context,
                      PeriodBars bars, ItemValueCache* cache) {
-  const StockRecord* stock = StockAt(stockIndex);
+  const StockRecord* stock = StockRecordAt(stockIndex);
   if (stock == nullptr || !IsInMarkets(list.marketMask, *stock)) return false;
   for (int t = 0; t < TermCount(list.count); ++t) {
     const ConditionTerm& term = list.terms[t];
@@ -188,7 +181,7 @@ void FormatConditionText(const ConditionTerm& term, char* text, size_t size) {
 }
 
 bool TestExtractionConditions(const GroupTable& table, int g, int stockIndex, GroupMemberIndex* members) {
-  const StockRecord* stock = StockAt(stockIndex);
+  const StockRecord* stock = StockRecordAt(stockIndex);
   if (stock == nullptr || g < 0 || g >= kGroupCount) return false;
   const GroupRecord& group = table.groups[g];
   if (!IsInMarkets(group.marketMask, *stock)) return false;
@@ -276,7 +269,7 @@ bool HasSpecialTerms(const GroupRecord& group) {
 }
 
 bool IsStockInSignalKindGroup(int stockIndex, int signalCode) {
-  const StockRecord* stock = StockAt(stockIndex);
+  const StockRecord* stock = StockRecordAt(stockIndex);
   if (stock == nullptr || !IsSignalItemCode(signalCode)) return false;
   if (gGroupTable != nullptr) {
     for (int g = 0; g < kGroupCount; ++g) {

@@ -22,8 +22,6 @@ GroupListSink* gGroupListSink = nullptr;
 
 bool IsGroupIndex(int g) { return g >= 0 && g < kGroupCount; }
 
-int StockCount() { return gStockTable != nullptr ? std::clamp(gStockTable->count, 0, kMaxStocks) : 0; }
-
 int MemberCount(const GroupRecord& group) { return std::clamp(group.memberCount, 0, kMaxGroupMembers); }
 
 bool HasMonitoringFlags(const GroupRecord& group) {
@@ -81,7 +79,7 @@ bool ExtractGroups(GroupTable& table, const std::vector<int>& order, bool showPr
   GroupMemberIndex members(table);
   TrackReferencedGroups(table, order, members);
   std::vector<std::vector<SortEntry>> entries(order.size());
-  const int stockCount = StockCount();
+  const int stockCount = StockTableCount();
   for (int i = 0; i < stockCount; ++i) {
     if (showProgress && i % kStocksPerProgressStep == 0 && ReportExtractionProgress(i, stockCount)) return false;
     const StockCode code = gStockTable->records[i].master.code;
@@ -112,7 +110,8 @@ void SetMemberBitsFromList(int g, GroupMemberIndex& lookup) {
 }
 
 void ClearAllMemberBits() {
-  for (int i = 0; i < StockCount(); ++i) memset(gStockTable->records[i].groupBits, 0, sizeof(StockRecord::groupBits));
+  for (int i = 0; i < StockTableCount(); ++i)
+    memset(gStockTable->records[i].groupBits, 0, sizeof(StockRecord::groupBits));
 }
 
 // Time-back mode remembers which day the memberships were computed for.
@@ -280,7 +279,7 @@ int RepositionStockInGroup(StockCode code, int g) {
 void FormatGroupListRow(int g, int stockIndex, char* text, size_t size) {
   if (size == 0) return;
   text[0] = 0;
-  if (gGroupTable == nullptr || !IsGroupIndex(g) || stockIndex < 0 || stockIndex >= StockCount()) return;
+  if (gGroupTable == nullptr || !IsGroupIndex(g) || stockIndex < 0 || stockIndex >= StockTableCount()) return;
   const char* code = CodeToString(gStockTable->records[stockIndex].master.code);
   const char* format = "%s:%s";
   if (HasMonitoringFlags(gGroupTable->groups[g])) {

@@ -167,8 +167,6 @@ bool RunWorkers(Run& run, int wanted) {
   return true;
 }
 
-int StockCount() { return gStockTable != nullptr ? std::clamp(gStockTable->count, 0, kMaxStocks) : 0; }
-
 int64_t FreeMemoryMib() {
   uint32_t load = 100;
   uint64_t total = 0;
@@ -206,7 +204,7 @@ RecomputeOutcome RecomputeAllStocks(RecomputeMode mode) {
 RecomputeOutcome RecomputeAllStocksWithWorkers(RecomputeMode mode, int workers) {
   Run run;
   run.mode = mode;
-  run.stockCount = StockCount();
+  run.stockCount = StockTableCount();
   BeginStep(mode, run.stockCount);
   const bool ran = RunWorkers(run, std::clamp(workers, 1, kMaxWorkers));
   EndStep(mode, run.stockCount);

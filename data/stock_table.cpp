@@ -335,3 +335,9 @@ uint16_t GetMarketFlagFromId(int marketId) {
   if (marketId < 0 || marketId >= kMarketNameCount) return 0;
   return kMarketFlags[static_cast<size_t>(marketId)];
 }
+
+int StockTableCount() { return gStockTable != nullptr ? std::clamp(gStockTable->count, 0, kMaxStocks) : 0; }
+
+const StockRecord* StockRecordAt(int index) {
+  return index >= 0 && index < StockTableCount() ? &gStockTable->records[index] : nullptr;
+}

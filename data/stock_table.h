@@ -93,6 +93,10 @@ void NormalizeStockTableCodes(StockTable& table);
 void NormalizeStockMasterCodes(StockMasterFile& master);
 void SortStockTable();
 int FindStockIndexByCode(StockCode code);
+// The number of stocks in the table (0 without one), and the record of a
+// table index, or null when the index is outside the table.
+int StockTableCount();
+const StockRecord* StockRecordAt(int index);
 int FindStockIndex(StockCode code);
 void ResetStockLookupCache();
 void ClearStockRecord(int index);
