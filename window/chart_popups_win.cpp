@@ -138,6 +138,12 @@ void ShowCaptionPopup(HWND owner, int x, int y) {
   TrackAtClientPoint(gPopups.caption, owner, x, y, TPM_LEFTBUTTON);
 }
 
+void ShowTrendLinePopup(HWND owner, int x, int y) {
+  TrackAtClientPoint(gPopups.trendLine, owner, x, y, TPM_RIGHTBUTTON);
+}
+
+bool ShowMemoPopup(HWND, int, int) { return false; }
+
 void ShowGroupListPopup(HWND owner, POINT screen) { Track(gPopups.groupList, owner, screen, TPM_RIGHTBUTTON); }
 
 void ShowPatternPopup(HWND owner, int n, POINT screen) {

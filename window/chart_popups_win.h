@@ -17,6 +17,11 @@ void ShowChartPopup(HWND owner, int x, int y);
 void ShowPanePopup(HWND owner, int x, int y);
 // After checking the groups that hold the chart's stock.
 void ShowCaptionPopup(HWND owner, int x, int y);
+// The trend-line pop-up for gSelectedTrendLine, its items checked and
+// enabled from that line (right press on a line).
+void ShowTrendLinePopup(HWND owner, int x, int y);
+// The memo pop-up when a memo lies under the point; false when none does.
+bool ShowMemoPopup(HWND owner, int x, int y);
 // At a point in screen coordinates (the stock list's own right click).
 void ShowGroupListPopup(HWND owner, POINT screen);
 // Right click on toolbar button F(n+1): switches to pattern n, then offers

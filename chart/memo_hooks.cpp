@@ -1,0 +1,3 @@
+#include "chart/memo_hooks.h"
+
+MemoHooks gMemoHooks = {};
