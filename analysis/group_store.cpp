@@ -516,12 +516,17 @@ int InsertCodeSorted(GroupTable& table, int g, StockCode code) {
   if (count >= kMaxGroupMembers) return -1;
   const double key = GroupSortKey(table, g, code);
   const bool descending = group.sortOrder != 0;
-  int position = count;
-  for (int i = 0; i < count; ++i) {
-    const double memberKey = GroupSortKey(table, g, group.members[i]);
-    if (SortKeyComesBefore(key, memberKey, descending)) {
-      position = i;
-      break;
+  // The members are in sort order: the new one goes after every member it
+  // does not come before, found by halving (each key costs a stock lookup,
+  // and a group may hold the whole market).
+  int position = 0;
+  int end = count;
+  while (position < end) {
+    const int mid = position + (end - position) / 2;
+    if (SortKeyComesBefore(key, GroupSortKey(table, g, group.members[mid]), descending)) {
+      end = mid;
+    } else {
+      position = mid + 1;
     }
   }
   memmove(&group.members[position + 1], &group.members[position],
