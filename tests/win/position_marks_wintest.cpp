@@ -1,0 +1,269 @@
+// Trend lines and the tracker's ladder as the chart paints them: checked on
+// the pixels of memory bitmaps, pictures saved.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "analysis/position_tracker.h"
+#include "analysis/trend_line_store.h"
+#include "chart/blink_phase.h"
+#include "chart/chart_layout.h"
+#include "chart/chart_paint_win.h"
+#include "chart/draw_primitives_win.h"
+#include "chart/gdi_objects_win.h"
+#include "chart/position_marks_win.h"
+#include "chart/trend_line_mouse.h"
+#include "data/stock_table.h"
+#include "net/order_link.h"
+#include "platform/win_text.h"
+#include "records/palette_slots.h"
+#include "tests/support/chart_test_support.h"
+#include "tests/support/global_state.h"
+#include "tests/support/row.h"
+#include "tests/win/canvas.h"
+
+namespace {
+
+constexpr int kWidth = 600, kHeight = 300;
+constexpr int kBars = 40;
+const StockCode kCode = 0x5A5A5A5Au;  // "ZZZZ": sorts after every stock of a table
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kTrend = RGB(200, 0, 200);
+constexpr COLORREF kSelected = RGB(0, 200, 0);
+constexpr COLORREF kRubberBand = RGB(0, 160, 255);
+constexpr COLORREF kMonitor = RGB(255, 120, 0);
+constexpr COLORREF kNumber = RGB(20, 20, 120);
+constexpr COLORREF kLevel = RGB(0, 128, 128);
+
+// Live GDI objects of the process. Where GetGuiResources answers 0 (Wine), the
+// room left for new objects is counted instead, negated; 0 when unknown.
+long GdiObjectsInUse() {
+  if (const DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return static_cast<long>(count);
+  std::vector<HPEN> pens;
+  while (pens.size() < 200000) {
+    const HPEN pen = CreatePen(PS_SOLID, 1, RGB(1, 2, 3));
+    if (pen == nullptr) break;
+    pens.push_back(pen);
+  }
+  const long room = pens.size() < 200000 ? static_cast<long>(pens.size()) : 0;
+  for (HPEN pen : pens) DeleteObject(pen);
+  return -room;
+}
+
+class PositionMarksPaintTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gChartFontSize = 12;
+    gTickGridOn = 0;
+    CreateSharedGdiObjects();
+    MeasureSharedFonts(nullptr);
+    InstallChartTextMeasures();
+    if (gStockTable == nullptr) ASSERT_TRUE(AllocateStockTable());
+    ASSERT_TRUE(AllocTrendLineTables());
+    gTrendLines->count = 0;
+    StockRecord& stock = gStockTable->records[gStockTable->count++];
+    stock = StockRecord{};
+    stock.master = {kCode, "テスト銘柄", "", "", 1, 0, 0, 100};
+    BarSeries& bars = *context_->periods[1].bars;
+    bars.code = kCode;
+    bars.count = kBars;
+    for (int i = 0; i < kBars; ++i) bars.bars[i] = {DateOf(i), 1200, 1210, 1190, 1200, 1000};
+    bars.bars[kBars - 1].low = 900;  // the scale spans 900..1300, with the extremes out of the way
+    bars.bars[kBars - 1].high = 1300;
+    stock.lastDate = DateOf(kBars - 1);
+    ResetStockLookupCache();
+    SetPalette(kColorBackground, kWhite, kColorScale, kWhite, kColorRising, RGB(150, 150, 150), kColorFalling,
+               RGB(150, 150, 150), kColorTrendLine, kTrend, kColorSelection, kSelected, kColorMeasureLine, kRubberBand,
+               kColorMonitorLine, kMonitor, kColorNumberEven, kNumber, kColorRsi0 + 1, kLevel);
+    view_ = MakeChartView(kCode, 1, {{kPaneCandles, 0}});
+    view_.barWidth = 9;
+    ComputePaneScales({0, 0, kWidth, kHeight}, view_, context_);
+  }
+  void TearDown() override {
+    gHighlightedTrendLine = -1;
+    gRubberBandLine = false;
+    FreeChartPaintResources();
+    DeleteSharedGdiObjects();
+  }
+  static PackedDate DateOf(int bar) { return AddCalendarDays(MakePackedDate(2025, 1, 3), 7 * bar); }
+  int X(int bar) const { return DateToPaneX(view_, *context_, DateOf(bar), kBars - 1); }
+  int Y(int32_t value) const { return PaneValueToY(view_, *context_, 0, value); }
+  // A weekly candle-pane line from bar 1 to bar 2.
+  TrendLine& Line(int bar1, int32_t value1, int bar2, int32_t value2, int* index = nullptr) {
+    if (index != nullptr) *index = gTrendLines->count;
+    TrendLine& line = gTrendLines->lines[gTrendLines->count++];
+    line = NewTrendLine(kCode, DateOf(bar1), value1, DateOf(bar2), value2);
+    line.period = 1;
+    return line;
+  }
+  std::unique_ptr<Canvas> Painted(const wchar_t* picture = nullptr) {
+    auto canvas = std::make_unique<Canvas>(kWidth, kHeight);
+    PaintChart(canvas->dc(), view_, *context_);
+    if (picture != nullptr) canvas->SaveArtifact(picture);
+    return canvas;
+  }
+  RECT Around(int x, int y, int half = 2) const { return {x - half, y - half, x + half + 1, y + half + 1}; }
+  // The picture of `text` as `draw` puts it in `rect`, on white: what the painter must show there.
+  static int Differences(const Canvas& painted, const RECT& rect, const std::function<void(HDC)>& draw) {
+    Canvas expected(kWidth, kHeight);
+    const HGDIOBJ old = SelectObject(expected.dc(), gChartFixedFont);
+    SetTextColor(expected.dc(), kNumber);
+    draw(expected.dc());
+    SelectObject(expected.dc(), old);
+    return painted.CountDifferences(expected, rect);
+  }
+  static SIZE Measured(const char* text) {
+    Canvas probe(1, 1);
+    const HGDIOBJ old = SelectObject(probe.dc(), gChartFixedFont);
+    const std::wstring wide = SjisToWide(text);
+    SIZE size{};
+    GetTextExtentPoint32W(probe.dc(), wide.c_str(), static_cast<int>(wide.size()), &size);
+    SelectObject(probe.dc(), old);
+    return size;
+  }
+
+  ScopedGlobalState globals_;
+  OwnedContext owned_;
+  ChartContext* context_ = &owned_.context;
+  ChartView view_{};
+};
+
+TEST_F(PositionMarksPaintTest, LinesLieOnTheirPointsWithHandlesWhenMarkedOrLockedAndTheNewLineInItsOwnColour) {
+  int index = -1;
+  TrendLine& line = Line(10, 1000, 30, 1200, &index);
+  const int corner = 4;  // handles of half-size width + 2
+  const auto plain = Painted(L"marks-plain-line.bmp");
+  EXPECT_GT(plain->Count(Around(X(20), Y(1100)), kTrend), 0);
+  EXPECT_GT(plain->Count(Around(X(10), Y(1000)), kTrend), 0);
+  EXPECT_EQ(plain->At(X(10) - corner, Y(1000) - corner), kWhite);
+  line.marked = 1;
+  const auto marked = Painted(L"marks-marked-line.bmp");
+  EXPECT_PIXELS(*marked, {X(10) - corner, Y(1000) - corner, kSelected}, {X(30) + corner, Y(1200) + corner, kSelected});
+  EXPECT_EQ(marked->Count(Around(X(20), Y(1100)), kTrend), 0) << "a marked line takes the selection colour";
+  line.marked = 0;
+  line.locked = 1;
+  const auto locked = Painted(L"marks-locked-line.bmp");
+  EXPECT_PIXELS(*locked, {X(10) - corner, Y(1000) - corner, kNumber},
+                {X(10) - corner + 1, Y(1000) - corner + 1, kTrend});
+  // The record after the counted ones, while it is being drawn.
+  gTrendLines->count = 0;
+  gTrendLineBeingDrawn = 1;
+  gRubberBandLine = true;
+  EXPECT_GT(Painted(L"marks-rubber-band.bmp")->Count(Around(X(20), Y(1100)), kRubberBand), 0);
+  gTrendLineBeingDrawn = 0;
+  EXPECT_EQ(Painted()->Count(Around(X(20), Y(1100)), kRubberBand), 0);
+}
+
+TEST_F(PositionMarksPaintTest, AnArmedStepBlinksWithOrderingOnAndStaysStoppedWithItOff) {
+  TrendLine& step = Line(10, 1000, kBars + 5, 1000);  // reaches past the last bar: live
+  step.buyRole = 1;
+  step.buyShares = 100;
+  step.monitorKind = kMonitorLower;
+  step.autoOrderState = kAutoOrderArmed;
+  step.labelSide = kLabelLeft;
+  const RECT row = {X(12), Y(1000) - 2, X(30), Y(1000) + 3};
+  gAutoOrderEnabled = 1;
+  gBlinkPhase = 1;
+  EXPECT_GT(Painted(L"marks-armed-phase1.bmp")->Count(row, kMonitor), 50);
+  // The label left of the line, as it reads with ordering off.
+  const char* text = "1,000 [停]買1(100株)";
+  const SIZE size = Measured(text);
+  const int right = X(10) - 4, top = Y(1000) - size.cy / 2 - 4;
+  RECT label = {right - size.cx, top, right, top + size.cy + 8};
+  gBlinkPhase = 0;
+  const auto hidden = Painted(L"marks-armed-phase0.bmp");
+  EXPECT_EQ(hidden->Count(row, kMonitor) + hidden->Count(label, kNumber), 0);
+  gAutoOrderEnabled = 0;
+  const auto stopped = Painted(L"marks-armed-ordering-off.bmp");
+  EXPECT_GT(stopped->Count(row, kMonitor), 50);
+  EXPECT_GT(stopped->Count(label, kNumber), 30);
+  EXPECT_EQ(Differences(*stopped, label,
+                        [&](HDC dc) {
+                          DrawOutlinedText(dc, text, -1, &label, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+                        }),
+            0);
+}
+
+TEST_F(PositionMarksPaintTest, TheHighlightedLineShowsItsMeasuringTextOnTheBackground) {
+  int index = -1;
+  const TrendLine& line = Line(10, 1000, 30, 1200, &index);
+  char text[kMarkTextSize];
+  FormatMeasuringText(line, kPaneCandles, 1, (X(30) - X(10)) / context_->geometry.barSpacing, text, sizeof text);
+  ASSERT_STREQ(text, "20週 / 200円 / 20.00%");
+  const SIZE size = Measured(text);
+  const RECT at =
+      ToRect(PlaceMeasuringText(context_->panes[0].pane, line, X(10), Y(1000), X(30), Y(1200), size.cx, size.cy));
+  EXPECT_EQ(Painted()->Count(at, kNumber), 0);
+  gHighlightedTrendLine = index;
+  const auto canvas = Painted(L"marks-measuring-text.bmp");
+  EXPECT_GT(canvas->Count(at, kNumber), 30);
+  EXPECT_EQ(Differences(*canvas, at,
+                        [&](HDC dc) {
+                          DrawTextOnBackground(dc, text, -1, at, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+                        }),
+            0);
+}
+
+TEST_F(PositionMarksPaintTest, TwoStepsWithSharesShowTheirAverageAndStepsWithoutSharesNone) {
+  TrendLine& first = Line(10, 1000, 30, 1000);
+  TrendLine& second = Line(10, 900, 30, 900);
+  first.buyRole = 1;
+  second.buyRole = 2;
+  first.buyShares = 100;
+  second.buyShares = 300;
+  gSettings.showAverageLine = 1;
+  const RECT average = {X(12), Y(925) - 1, X(28), Y(925) + 2};  // (100 x 1000 + 300 x 900) / 400
+  EXPECT_GT(Painted(L"marks-average-line.bmp")->Count(average, kLevel), 50);
+  first.buyShares = second.buyShares = 0;
+  const auto none = Painted();
+  EXPECT_EQ(none->Count({0, 0, kWidth, kHeight}, kLevel), 0);
+}
+
+TEST_F(PositionMarksPaintTest, PaintsRestoreTheDcAndLeaveNoGdiObjectBehind) {
+  TrendLine& step = Line(10, 1000, kBars + 5, 1000);
+  step.buyRole = 1;
+  step.buyShares = 100;
+  step.monitorKind = kMonitorLower;
+  step.autoOrderState = kAutoOrderArmed;
+  TrendLine& second = Line(10, 950, 30, 950);
+  second.buyRole = 2;
+  second.buyShares = 200;
+  second.locked = 1;
+  Line(5, 1100, 5, 1250).marked = 1;  // vertical, with its date
+  TrendLine& close = Line(10, 1200, 30, 1200);
+  close.buyRole = kTrackerCloseLine;
+  gHighlightedTrendLine = 0;
+  gSettings.showAverageLine = gSettings.showProfitOnClosingLine = 1;
+  Canvas canvas(kWidth, kHeight);
+  const HDC dc = canvas.dc();
+  const HGDIOBJ pen = SelectObject(dc, GetStockObject(WHITE_PEN));
+  const HGDIOBJ brush = SelectObject(dc, GetStockObject(GRAY_BRUSH));
+  SetTextColor(dc, RGB(1, 2, 3));
+  SetBkMode(dc, OPAQUE);
+  const int last = kBars - 1;
+  PaintPositionMarks(dc, view_, *context_, 0, last - context_->geometry.visibleBars - 3, last);
+  HRGN clip = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_EQ(GetClipRgn(dc, clip), 0) << "no clip region, as before";
+  DeleteObject(clip);
+  EXPECT_EQ(Row(GetCurrentObject(dc, OBJ_PEN) == GetStockObject(WHITE_PEN),
+                GetCurrentObject(dc, OBJ_BRUSH) == GetStockObject(GRAY_BRUSH), GetTextColor(dc), GetBkMode(dc)),
+            Row(1, 1, RGB(1, 2, 3), OPAQUE));
+  SelectObject(dc, brush);
+  SelectObject(dc, pen);
+  PaintChart(dc, view_, *context_);
+  canvas.SaveArtifact(L"marks-ladder.bmp");
+  const long before = GdiObjectsInUse();
+  for (int i = 0; i < 1000; ++i) {
+    gBlinkPhase = i % 2;
+    PaintChart(dc, view_, *context_);
+  }
+  const long after = GdiObjectsInUse();
+  if (before == 0) GTEST_SKIP() << "no GDI object count on this system";
+  EXPECT_EQ(after, before);
+}
+
+}  // namespace
