@@ -23,13 +23,11 @@
 namespace {
 
 constexpr int kLabelGap = 4;        // between a line's end and its label
-constexpr int kLabelPadding = 4;    // above and below a label's text
 constexpr int kProfitGapAbove = 3;  // from the line up to a profit text's bottom
 constexpr int kProfitGapBelow = 4;  // from the line down to a profit text's top
 constexpr int kDateGap = 2;         // between a vertical line's end and its date
 constexpr int kTrailNear = 3;       // the two rows of live trails, past half the width
 constexpr int kTrailFar = 7;
-constexpr UINT kLabelFlags = DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
 
 // Pens and brushes of one call: made on first use, deleted when it ends
 // (after the DC has its own objects back).
@@ -77,11 +75,13 @@ class SavedDcState {
         textColor_(GetTextColor(dc)),
         backColor_(GetBkColor(dc)),
         mode_(SetBkMode(dc, TRANSPARENT)),
+        align_(SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP)),
         clip_(PushClipRect(dc, clip)) {}
   SavedDcState(const SavedDcState&) = delete;
   SavedDcState& operator=(const SavedDcState&) = delete;
   ~SavedDcState() {
     PopClipRect(dc_, clip_);
+    SetTextAlign(dc_, align_);
     SetBkMode(dc_, mode_);
     SetBkColor(dc_, backColor_);
     SetTextColor(dc_, textColor_);
@@ -95,6 +95,7 @@ class SavedDcState {
   HGDIOBJ font_, pen_, brush_;
   COLORREF textColor_, backColor_;
   int mode_;
+  UINT align_;
   HRGN clip_;
 };
 
@@ -120,7 +121,7 @@ struct PaneMarks {
   const ChartLineSet& set;
   bool autoOrderOn;
   MarkObjects& objects;
-  StepOne buyStepOne, shortStepOne;
+  StepOne buyStepOne{}, shortStepOne{};
   int highlighted = -1;
   ScreenLine highlightedAt{};
 };
@@ -135,16 +136,29 @@ ScreenLine ToScreen(const PaneMarks& m, const TrendLine& line) {
           DateToPaneX(m.view, m.context, late, m.last), PaneValueToY(m.view, m.context, m.pane, lateValue)};
 }
 
-SIZE MeasureText(HDC dc, const char* text) {
-  const std::wstring wide = SjisToWide(text);
-  SIZE size{};
-  GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
-  return size;
+// A text as the DC's font shows it.
+struct MarkText {
+  std::wstring wide;
+  SIZE size;
+};
+
+MarkText PrepareText(HDC dc, const char* text) {
+  MarkText t{SjisToWide(text), {}};
+  GetTextExtentPoint32W(dc, t.wide.c_str(), static_cast<int>(t.wide.size()), &t.size);
+  return t;
 }
 
-void DrawOutlined(HDC dc, const char* text, RECT rect, int slot, UINT flags = kLabelFlags) {
+// The outlined text of DrawOutlinedText with its top-left corner at (x, y),
+// drawn straight: a chart may carry hundreds of labels, and laying each pass
+// out again doubles their cost.
+void DrawOutlinedAt(HDC dc, const MarkText& text, int x, int y, int slot) {
+  static const POINT kOffsets[] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
+  const int length = static_cast<int>(text.wide.size());
+  SetTextColor(dc, PaletteColor(kColorBackground));
+  for (const POINT& offset : kOffsets)
+    ExtTextOutW(dc, x + offset.x, y + offset.y, 0, nullptr, text.wide.c_str(), length, nullptr);
   SetTextColor(dc, PaletteColor(slot));
-  DrawOutlinedText(dc, text, -1, &rect, flags);
+  ExtTextOutW(dc, x, y, 0, nullptr, text.wide.c_str(), length, nullptr);
 }
 
 void DrawSegment(PaneMarks& m, const ScreenLine& s, int slot, int width) {
@@ -194,16 +208,13 @@ void DrawValueLabel(PaneMarks& m, const TrendLine& line, const ScreenLine& s, bo
   if (line.labelSide == kLabelNone) return;
   char text[kMarkTextSize];
   FormatLineValueLabel(line, m.paneKind, live, m.autoOrderOn, gPellomaticSummary, text, sizeof text);
-  const SIZE size = MeasureText(m.dc, text);
-  const int top = s.y2 - size.cy / 2 - kLabelPadding;
-  const int bottom = top + size.cy + 2 * kLabelPadding;
+  const MarkText label = PrepareText(m.dc, text);
+  const int top = s.y2 - label.size.cy / 2;  // centred in its box of 4 more pixels above and below
   if (line.labelSide == kLabelBothSides || line.labelSide == kLabelRight) {
-    const int left = s.x2 + width + kLabelGap;
-    DrawOutlined(m.dc, text, {left, top, left + size.cx, bottom}, slot);
+    DrawOutlinedAt(m.dc, label, s.x2 + width + kLabelGap, top, slot);
   }
   if (line.labelSide == kLabelBothSides || line.labelSide == kLabelLeft) {
-    const int right = s.x1 - kLabelGap;
-    DrawOutlined(m.dc, text, {right - size.cx, top, right, bottom}, slot);
+    DrawOutlinedAt(m.dc, label, s.x1 - kLabelGap - label.size.cx, top, slot);
   }
 }
 
@@ -211,21 +222,19 @@ void DrawProfitText(PaneMarks& m, const TrendLine& line, const ScreenLine& s, in
   char text[kMarkTextSize];
   const ProfitPlace place = FormatProfitText(line, gPellomaticSummary, text, sizeof text);
   if (place == ProfitPlace::kNone) return;
-  const SIZE size = MeasureText(m.dc, text);
+  const MarkText profit = PrepareText(m.dc, text);
   const int midX = (s.x1 + s.x2) / 2, midY = (s.y1 + s.y2) / 2;
-  const int top = place == ProfitPlace::kAbove ? midY - kProfitGapAbove - size.cy : midY + kProfitGapBelow;
-  const int left = midX - size.cx / 2;
-  DrawOutlined(m.dc, text, {left, top, left + size.cx, top + size.cy}, slot);
+  const int top = place == ProfitPlace::kAbove ? midY - kProfitGapAbove - profit.size.cy : midY + kProfitGapBelow;
+  DrawOutlinedAt(m.dc, profit, midX - profit.size.cx / 2, top, slot);
 }
 
 void DrawVerticalLineDate(PaneMarks& m, const TrendLine& line, const ScreenLine& s) {
   char text[kMarkTextSize];
   FormatVerticalLineDate(line, text, sizeof text);
-  const SIZE size = MeasureText(m.dc, text);
+  const MarkText date = PrepareText(m.dc, text);
   const int top =
-      line.value1 < line.value2 ? std::max(s.y1, s.y2) + kDateGap : std::min(s.y1, s.y2) - kDateGap - size.cy;
-  const int left = s.x1 - size.cx / 2;
-  DrawOutlined(m.dc, text, {left, top, left + size.cx, top + size.cy}, kColorNumberEven);
+      line.value1 < line.value2 ? std::max(s.y1, s.y2) + kDateGap : std::min(s.y1, s.y2) - kDateGap - date.size.cy;
+  DrawOutlinedAt(m.dc, date, s.x1 - date.size.cx / 2, top, kColorNumberEven);
 }
 
 void DrawMeasuringText(PaneMarks& m) {
@@ -239,7 +248,7 @@ void DrawMeasuringText(PaneMarks& m) {
   char text[kMarkTextSize];
   FormatMeasuringText(*line, m.paneKind, m.set.period, bars, text, sizeof text);
   if (text[0] == '\0') return;
-  const SIZE size = MeasureText(m.dc, text);
+  const SIZE size = PrepareText(m.dc, text).size;
   const ScreenLine& s = m.highlightedAt;
   const Rect r = PlaceMeasuringText(m.context.panes[m.pane].pane, *line, s.x1, s.y1, s.x2, s.y2, size.cx, size.cy);
   DrawTextOnBackground(m.dc, text, -1, ToWinRect(r), DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
