@@ -51,18 +51,14 @@ TEST(PositionMarksTest, LabelAndProfitTextsOfTheLadderAndOfEveryPaneKind) {
        ProfitPlace::kBelow},
       {Horizontal(900, 0, kTrackerCloseLine), kPaneCandles, false, true, "900 買戻(200株)", "損益 +20,000円",
        ProfitPlace::kBelow},
-      {Horizontal(1100, 0, kTrackerStopLossLine), kPaneCandles, false, true, "1,100 損切(200株)", "損益 -20,000円",
-       ProfitPlace::kAbove},
       {armed, kPaneCandles, true, true, "1,000 [自]買2(100株)", "", ProfitPlace::kNone},
       {armed, kPaneCandles, true, false, "1,000 [停]買2(100株)", "", ProfitPlace::kNone},
       {armed, kPaneCandles, false, true, "1,000 買2(100株)", "", ProfitPlace::kNone},
       {Horizontal(1300, 0, 1), kPaneCandles, false, true, "1,300 空売1(200株)", "", ProfitPlace::kNone},
-      {Horizontal(1234), kPaneCandles, false, true, "1,234", "", ProfitPlace::kNone},
       {Horizontal(2000000), kPaneVolume, false, true, "2,000,000", "", ProfitPlace::kNone},
       {Horizontal(-50), kPaneDeviation, false, true, "-0.50", "", ProfitPlace::kNone},
       {Horizontal(-25), kPaneMacd, false, true, "-0.25", "", ProfitPlace::kNone},
       {Horizontal(-250), kPaneMacd, false, true, "-2.50", "", ProfitPlace::kNone},
-      {Horizontal(1234), kPaneRsi, false, true, "12.34", "", ProfitPlace::kNone},
   };
   for (const Case& c : cases) {
     char label[kMarkTextSize], profit[kMarkTextSize];
@@ -91,7 +87,6 @@ TEST(PositionMarksTest, MeasuringTextsNeitherWrapNorDivideByZero) {
   };
   EXPECT_EQ(measured(2000000, 3000000, kPaneVolume, 0, 0), "1,000,000株 / 50.00%");
   EXPECT_EQ(measured(1000, 1100, kPaneCandles, 0, 5), "5日 / 100円 / 10.00%");
-  EXPECT_EQ(measured(1000, 900, kPaneIchimoku, 2, 1), "1月 / -100円 / -10.00%");
   EXPECT_EQ(measured(0, 50, kPaneDeviation, 1, -3), "-3週 / 0.50Pts");
   EXPECT_EQ(measured(-200, -205, kPaneMacd, 0, 0), "-0.05Pts / 2.50%");
   EXPECT_EQ(measured(1, 2000000000, kPaneVolume, 0, 0), "1,999,999,999株 / 199999999900.00%");
@@ -100,9 +95,8 @@ TEST(PositionMarksTest, MeasuringTextsNeitherWrapNorDivideByZero) {
 
 TEST(PositionMarksTest, TheMeasuringTextSitsBesideTheMiddleIsMirroredNearTheEdgesAndKeptInside) {
   const Rect pane = {100, 50, 600, 250};  // inside: x 104..596, y 54..248
-  TrendLine plain{}, upper{}, lower{}, step{};
+  TrendLine plain{}, upper{}, step{};
   upper.monitorKind = kMonitorUpper;
-  lower.monitorKind = kMonitorLower;
   step.buyRole = 1;
   struct Case {
     const TrendLine& line;
@@ -112,12 +106,10 @@ TEST(PositionMarksTest, TheMeasuringTextSitsBesideTheMiddleIsMirroredNearTheEdge
   const Case cases[] = {
       {plain, 200, 200, 300, 100, 80, {258, 150, 338, 162}},  // rising: below the middle
       {plain, 200, 100, 300, 200, 80, {258, 138, 338, 150}},  // falling: above it
-      {upper, 200, 150, 300, 150, 80, {258, 132, 338, 144}}, {lower, 200, 150, 300, 150, 80, {258, 156, 338, 168}},
-      {step, 200, 150, 300, 150, 80, {258, 156, 338, 168}},  {plain, 200, 150, 300, 150, 80, {258, 138, 338, 150}},
+      {upper, 200, 150, 300, 150, 80, {258, 132, 338, 144}}, {step, 200, 150, 300, 150, 80, {258, 156, 338, 168}},
       {plain, 250, 100, 250, 200, 80, {258, 144, 338, 156}},  // vertical: centred
       {plain, 500, 200, 580, 100, 80, {452, 138, 532, 150}},  // near the right: mirrored both ways
-      {plain, 200, 250, 300, 230, 80, {162, 228, 242, 240}},  // near the bottom
-      {plain, 60, 250, 160, 240, 80, {104, 233, 184, 245}},   // mirrored off the left, pushed back
+      {plain, 60, 250, 160, 240, 80, {104, 233, 184, 245}},   // near the bottom, mirrored off the left, pushed back
       {plain, 200, 60, 300, 40, 600, {104, 54, 704, 66}},     // wider than the pane: the left edge wins
   };
   for (const Case& c : cases) {
@@ -127,55 +119,31 @@ TEST(PositionMarksTest, TheMeasuringTextSitsBesideTheMiddleIsMirroredNearTheEdge
 }
 
 TEST(PositionMarksTest, ColoursByTheFirstRuleLiveLinesAndBlinkingSteps) {
-  TrendLine marked = Horizontal(1000, 1);
+  TrendLine marked = Horizontal(1000, 1), armed = Horizontal(1000, 1);
   marked.marked = 1;
-  struct Case {
-    TrendLine line;
-    bool rubberBand, live;
-    int lineSlot, labelSlot;
-  };
-  const Case cases[] = {
-      {marked, true, true, kColorMeasureLine, kColorNumberEven},
-      {marked, false, true, kColorSelection, kColorNumberEven},
-      {Horizontal(1000, 1), false, true, kColorMonitorLine, kColorNumberEven},
-      {Horizontal(1000, 1), false, false, kColorShortBuyMark, kColorShortBuyMark},
-      {Horizontal(1000, 0, kTrackerCloseLine), false, false, kColorShortBuyMark, kColorShortBuyMark},
-      {Horizontal(1000, 0, 3), false, false, kColorShortSellMark, kColorShortSellMark},
-      {Horizontal(1000, kTrackerCloseLine), false, false, kColorShortSellMark, kColorShortSellMark},
-      {Horizontal(1000, kTrackerStopLossLine), false, false, kColorNumberEven, kColorNumberEven},
-      {Horizontal(1000), false, false, kColorTrendLine, kColorNumberEven},
-  };
-  for (const Case& c : cases) {
-    const LineMarkColors colors = GetLineMarkColors(c.line, c.rubberBand, c.live);
-    EXPECT_EQ(Row(colors.line, colors.label), Row(c.lineSlot, c.labelSlot));
-  }
-  const PackedDate lastBar = MakePackedDate(2026, 12, 4);
-  TrendLine line{};
-  line.date1 = MakePackedDate(2026, 11, 2);
-  line.date2 = lastBar;
-  // kind, vertical on the screen, later date: live?
-  const std::array<std::tuple<int, bool, PackedDate, bool>, 6> live = {{
-      {kMonitorLower, false, lastBar, true},
-      {kMonitorUpper, false, lastBar, true},
-      {kMonitorUpper, false, MakePackedDate(2026, 12, 3), false},
-      {kMonitorLower, true, lastBar, false},
-      {kMonitorDate, true, MakePackedDate(2020, 1, 6), true},
-      {kMonitorNone, false, lastBar, false},
-  }};
-  for (const auto& [kind, vertical, later, expected] : live) {
-    line.monitorKind = kind;
-    line.date2 = later;
-    EXPECT_EQ(IsLiveMonitorLine(line, vertical, lastBar), expected) << kind << vertical;
-  }
-  TrendLine armed = Horizontal(1000, 1);
   armed.autoOrderState = kAutoOrderArmed;
-  TrendLine placed = armed;
-  placed.autoOrderState = kAutoOrderPlaced;
+  const auto slots = [](const TrendLine& line, bool rubberBand, bool live) {
+    const LineMarkColors colors = GetLineMarkColors(line, rubberBand, live);
+    return Row(colors.line, colors.label);
+  };
+  EXPECT_EQ(slots(marked, true, true), Row(kColorMeasureLine, kColorNumberEven));
+  EXPECT_EQ(slots(armed, false, true), Row(kColorMonitorLine, kColorNumberEven));
+  EXPECT_EQ(slots(Horizontal(1000, 0, kTrackerCloseLine), false, false), Row(kColorShortBuyMark, kColorShortBuyMark));
+  EXPECT_EQ(slots(Horizontal(1000, kTrackerCloseLine), false, false), Row(kColorShortSellMark, kColorShortSellMark));
+  EXPECT_EQ(slots(Horizontal(1000, 0, kTrackerStopLossLine), false, false), Row(kColorNumberEven, kColorNumberEven));
+  const PackedDate lastBar = MakePackedDate(2026, 12, 4);
+  TrendLine upper{}, date{};
+  upper.monitorKind = kMonitorUpper;
+  upper.date2 = lastBar;
+  date.monitorKind = kMonitorDate;
+  EXPECT_EQ(Row(IsLiveMonitorLine(upper, false, lastBar), IsLiveMonitorLine(upper, true, lastBar),
+                IsLiveMonitorLine(upper, false, lastBar + 1), IsLiveMonitorLine(date, true, lastBar)),
+            Row(1, 0, 0, 1));
   // Hidden only in phase 0, armed, live, on a price pane, with ordering on.
   EXPECT_EQ(Row(IsHiddenByBlink(armed, true, true, true, 0), IsHiddenByBlink(armed, true, true, true, 1),
-                IsHiddenByBlink(armed, true, true, false, 0), IsHiddenByBlink(armed, true, false, true, 0),
-                IsHiddenByBlink(armed, false, true, true, 0), IsHiddenByBlink(placed, true, true, true, 0)),
-            Row(1, 0, 0, 0, 0, 0));
+                IsHiddenByBlink(armed, true, true, false, 0), IsHiddenByBlink(armed, false, true, true, 0),
+                IsHiddenByBlink(marked, true, true, true, 0)),
+            Row(1, 0, 0, 0, 0));
 }
 
 class ChartLineSetTest : public PriceStoreTest {
