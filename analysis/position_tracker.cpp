@@ -262,15 +262,32 @@ int32_t TrackerSideShares(const TrendLine& line, int side) {
   return side == kTrackerBuy ? line.buyShares : line.shortShares;
 }
 
-void CollectPellomaticLines(StockCode code) {
+namespace {
+
+void StartSummary(StockCode code) {
   gPellomaticSummary.code = code;
   ResetSide(&gPellomaticSummary.buySide);
   ResetSide(&gPellomaticSummary.shortSide);
-  for (int i = 0; i < LineCount(); ++i) {
-    const TrendLine& line = gTrendLines->lines[i];
-    if (!TakesPartInTracker(line, code)) continue;
-    AddToSide(&gPellomaticSummary.buySide, line, i, line.buyRole, line.buyShares);
-    AddToSide(&gPellomaticSummary.shortSide, line, i, line.shortRole, line.shortShares);
+}
+
+void AddToSummary(int index, StockCode code) {
+  const TrendLine& line = gTrendLines->lines[index];
+  if (!TakesPartInTracker(line, code)) return;
+  AddToSide(&gPellomaticSummary.buySide, line, index, line.buyRole, line.buyShares);
+  AddToSide(&gPellomaticSummary.shortSide, line, index, line.shortRole, line.shortShares);
+}
+
+}  // namespace
+
+void CollectPellomaticLines(StockCode code) {
+  StartSummary(code);
+  for (int i = 0; i < LineCount(); ++i) AddToSummary(i, code);
+}
+
+void CollectPellomaticLinesAmong(StockCode code, const int32_t* lines, int count) {
+  StartSummary(code);
+  for (int k = 0; k < count; ++k) {
+    if (lines[k] >= 0 && lines[k] < LineCount()) AddToSummary(lines[k], code);
   }
 }
 

@@ -66,6 +66,9 @@ int32_t TrackerRole(const TrendLine& line, int side);
 int32_t TrackerSideShares(const TrendLine& line, int side);
 // Rebuilds gPellomaticSummary for the stock.
 void CollectPellomaticLines(StockCode code);
+// The same from a list of line indices in table order that holds every line
+// of the stock (a painter's list, so that the table is not walked again).
+void CollectPellomaticLinesAmong(StockCode code, const int32_t* lines, int count);
 const PellomaticSideSummary& SummarySide(int side);
 // Total amount / total shares, truncated; false (and nothing divided) with no shares.
 bool AveragePrice(const PellomaticSideSummary& side, int64_t* price);

@@ -12,6 +12,7 @@
 #include "chart/indicator_panes_win.h"
 #include "chart/paint_tools_win.h"
 #include "chart/pane_pixels.h"
+#include "chart/position_marks_win.h"
 #include "chart/volume_cloud.h"
 #include "chart/gdi_objects_win.h"
 #include "data/stock_table.h"
@@ -94,6 +95,9 @@ void DrawChartFrames(HDC dc, const ChartView& view, const ChartContext& context)
   SelectObject(dc, oldPen);
 }
 
+// The trend lines of the chart being painted, collected once for all its panes.
+ChartLineSet gPaintedChartLines;
+
 void PaintPane(HDC dc, const ChartView& view, const ChartContext& context, int pane, const BarRange& range) {
   const Rect& area = context.panes[pane].pane;
   if (area.right <= area.left || area.bottom <= area.top) return;  // no room left for it
@@ -106,6 +110,7 @@ void PaintPane(HDC dc, const ChartView& view, const ChartContext& context, int p
   } else if (kind < static_cast<uint32_t>(kPaneKindCount)) {
     PaintIndicatorPane(dc, view, context, pane, range.first, range.last);
   }
+  PaintPositionMarks(dc, view, context, pane, range.last, gPaintedChartLines);
 }
 
 // The date axis framed again; every pane's border in the inverse of the background.
@@ -206,6 +211,9 @@ void PaintChart(HDC dc, const ChartView& view, const ChartContext& context) {
   const BarRange range = GetPaintBarRange(view, count, context.geometry.visibleBars);
   DrawChartFrames(dc, view, context);
   DrawDateAxis(dc, view, context, range.first, range.last);
+  // The lines reach back to the first bar the scales allow for, before the data when need be.
+  const int marksFirst = range.last - context.geometry.visibleBars - 3;
+  CollectChartLines(view, context, marksFirst, range.last, &gPaintedChartLines);
   for (int pane = 0; pane < PaneCount(view); ++pane) PaintPane(dc, view, context, pane, range);
   DrawClosingFrames(dc, view, context, backgroundPen);
   PopClipRect(dc, clip);

@@ -62,3 +62,8 @@ void DrawForecastBackground(HDC dc, const ChartView& view, const ChartContext& c
 void DrawTradeMarkColumn(HDC dc, const ChartView& view, const ChartContext& context, int bar, const RECT& area);
 // The simulator trade's entry and exit price lines.
 void DrawTradeMarkLines(HDC dc, const ChartView& view, const ChartContext& context, int pane, int last);
+// A tracker average price across from `leftX` to `rightX` at the width of
+// trend line `line`, with "price name(shares株)" beside it on the line's
+// label sides unless the average values are hidden.
+void DrawPositionLevelLine(HDC dc, const ChartView& view, const ChartContext& context, int pane, int64_t price,
+                           int64_t shares, const char* name, int line, int rightX, int leftX);

@@ -1,21 +1,29 @@
 // Lines over the price pane: averages and bands, the Ichimoku lines and
-// cloud, and the parabolic SAR marks.
+// cloud, the parabolic SAR marks and the tracker's average-price lines.
 
 #include <algorithm>
+#include <cstdio>
 #include <iterator>
+#include <string>
 
 #include "chart/chart_layout.h"
 #include "chart/chart_paint_win.h"
 #include "chart/ichimoku_cloud.h"
 #include "chart/paint_tools_win.h"
 #include "chart/pane_pixels.h"
+#include "analysis/trend_line_store.h"
+#include "chart/draw_primitives_win.h"
 #include "chart/gdi_objects_win.h"
+#include "common/number_text.h"
+#include "platform/win_text.h"
 #include "records/palette_slots.h"
+#include "records/settings_block.h"
 
 namespace {
 
 constexpr int kIchimokuWalkFloor = 25;  // shifted lines never start below this bar
 constexpr int kFirstSarBar = 3;
+constexpr int kColorPositionLevel = kColorRsi0 + 1;  // the second RSI colour marks average prices
 
 // Painting runs on the main thread only: one buffer serves every line.
 POINT gLinePoints[2 * kMaxCloudColumns];
@@ -166,4 +174,40 @@ void DrawParabolicMarks(HDC dc, const ChartView& view, const ChartContext& conte
   }
   SelectObject(dc, oldBrush);
   SelectObject(dc, oldPen);
+}
+
+void DrawPositionLevelLine(HDC dc, const ChartView& view, const ChartContext& context, int pane, int64_t price,
+                           int64_t shares, const char* name, int line, int rightX, int leftX) {
+  if (gTrendLines == nullptr || line < 0 || line >= kMaxTrendLines || pane < 0 || pane >= kMaxPanesPerChart) return;
+  const TrendLine& trendLine = gTrendLines->lines[line];
+  const int width = trendLine.width > 0 ? std::min(trendLine.width, 16) : 2;
+  const int32_t value = static_cast<int32_t>(std::clamp<int64_t>(price, INT32_MIN, INT32_MAX));
+  const int y = PaneValueToY(view, context, pane, value);
+  const HPEN pen = CreatePalettePen(width, kColorPositionLevel);
+  const HGDIOBJ oldPen = SelectObject(dc, pen);
+  MoveToEx(dc, leftX, y, nullptr);
+  LineTo(dc, rightX, y);
+  SelectObject(dc, oldPen);
+  DeleteObject(pen);
+  if (gHideAverageLineValues != 0 || trendLine.labelSide == kLabelNone) return;
+  char priceText[kInt64TextSize], sharesText[kInt64TextSize], text[128];
+  FormatThousands64(price, priceText);
+  FormatThousands64(shares, sharesText);
+  snprintf(text, sizeof text, "%s %s(%s株)", priceText, name, sharesText);
+  const std::wstring wide = SjisToWide(text);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+  // Measured from 4 pixels past the right end and 2 above the line, then 4 more above and below.
+  RECT right = {rightX + 4 + width, y - 2 - 4, rightX + 4 + width + size.cx, y - 2 + size.cy + 4};
+  const COLORREF oldColor = SetTextColor(dc, PaletteColor(kColorPositionLevel));
+  constexpr UINT kFlags = DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
+  if (trendLine.labelSide == kLabelBothSides || trendLine.labelSide == kLabelRight) {
+    DrawOutlinedText(dc, text, -1, &right, kFlags);
+  }
+  if (trendLine.labelSide == kLabelBothSides || trendLine.labelSide == kLabelLeft) {
+    RECT left = right;
+    OffsetRect(&left, leftX - 4 - right.right, 0);
+    DrawOutlinedText(dc, text, -1, &left, kFlags);
+  }
+  SetTextColor(dc, oldColor);
 }

@@ -1,7 +1,5 @@
 #include "window/blink_timers.h"
 
-int32_t gBlinkPhase = 0;
-
 BlinkTimerChange StartBlinkTimers(int32_t* phase, int32_t* activeTimer) {
   *phase = 0;
   *activeTimer = kBlinkTimerShort;

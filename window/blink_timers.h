@@ -1,14 +1,14 @@
 #pragma once
-// The blink phase read by whatever blinks on the charts: two alternating
-// timers, phase 0 lasting 250 ms (timer 1) and phase 1 lasting 1000 ms (timer 2).
+// The two alternating timers that flip the charts' blink phase: phase 0
+// lasts 250 ms (timer 1) and phase 1 lasts 1000 ms (timer 2).
 #include <cstdint>
+
+#include "chart/blink_phase.h"
 
 constexpr int kBlinkTimerShort = 1;
 constexpr int kBlinkTimerLong = 2;
 constexpr int kBlinkShortMs = 250;
 constexpr int kBlinkLongMs = 1000;
-
-extern int32_t gBlinkPhase;
 
 // The timers one tick asks for; 0 ids when nothing changes.
 struct BlinkTimerChange {

@@ -617,10 +617,33 @@ LRESULT OnMainHScroll(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   return 0;
 }
 
-// Only the blink phase moves: nothing on the charts blinks yet, so nothing is repainted.
+// ---- Blink repaint (the timer's share of this file) ------------------------------
+
+namespace {
+
+bool IsMouseButtonDown(int key) { return (GetAsyncKeyState(key) & 0x8000) != 0; }
+
+// A repaint under an open drop-down list would close it.
+bool IsSelectedComboDroppedDown() {
+  if (!IsChartIndex(gSelectedChart)) return false;
+  const HWND combo = static_cast<HWND>(gChartWindows[gSelectedChart].groupCombo);
+  return combo != nullptr && SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0) != FALSE;
+}
+
+}  // namespace
+
+// The phase moves on, and the charts are repainted in it unless a button is
+// held (a drag repaints itself) or a drop-down list is open.
 LRESULT OnMainTimer(HWND hwnd, WPARAM timerId) {
   if (timerId != kBlinkTimerShort && timerId != kBlinkTimerLong) return DefWindowProcW(hwnd, WM_TIMER, timerId, 0);
-  ApplyBlinkTimerChange(hwnd, StepBlinkTimers(static_cast<int>(timerId), &gBlinkPhase, &gActiveBlinkTimer));
+  const BlinkTimerChange change = StepBlinkTimers(static_cast<int>(timerId), &gBlinkPhase, &gActiveBlinkTimer);
+  ApplyBlinkTimerChange(hwnd, change);
+  // Both buttons are asked, so a swapped mouse needs no care.
+  const bool stepped = change.setTimer != 0;
+  if (stepped && BlinkRepaintAllowed(IsMouseButtonDown(VK_LBUTTON), IsMouseButtonDown(VK_RBUTTON),
+                                     IsSelectedComboDroppedDown())) {
+    InvalidateChartArea(hwnd);
+  }
   return 0;
 }
 

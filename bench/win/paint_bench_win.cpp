@@ -2,7 +2,9 @@
 // into a memory bitmap from a generated database, 50 times; prints the median
 // paint, once with the lines a user typically shows and once with every line
 // and mark of every pane on, the cost of the costliest single steps, and what
-// the signal strip adds to a daily chart with a full signal file.
+// the signal strip adds to a daily chart with a full signal file, and what
+// trend lines cost: the walk past 9,700 lines of other stocks in a table of
+// 10,000, and each drawn line with and without its label.
 //
 //   velqo_paint_bench.exe <database folder> [bar width] [thick]
 
@@ -19,6 +21,7 @@
 #include "analysis/condition_items.h"
 #include "analysis/group_store.h"
 #include "analysis/signal_settings.h"
+#include "analysis/trend_line_store.h"
 #include "chart/chart_layout.h"
 #include "chart/chart_links.h"
 #include "chart/chart_loading.h"
@@ -26,6 +29,7 @@
 #include "window/chart_window_layout.h"
 #include "chart/indicator_panes_win.h"
 #include "chart/pane_pixels.h"
+#include "chart/position_marks_win.h"
 #include "chart/signal_strip.h"
 #include "chart/gdi_objects_win.h"
 #include "data/stock_table.h"
@@ -284,6 +288,112 @@ void MeasureSignalStrip(HDC dc) {
          added <= 2.0 ? "met" : "NOT met");
 }
 
+// ---- Trend lines ------------------------------------------------------------------
+
+constexpr int kShownLinesPerChart = 100;
+
+// A line of the chart's stock and period on pane `pane`, from `span` bars
+// before the newest shown bar to `back` bars before it, at values inside the
+// pane; horizontal (labelled on the right) or rising (no label).
+TrendLine ChartLine(int c, int pane, int back, int span, bool horizontal) {
+  const ChartView& view = CurrentScreenPattern().views[c];
+  const ChartContext& context = gChartContexts[c];
+  const BarSeries& bars = *GetViewBarSeries(view, context);
+  const PaneRecord& record = context.panes[pane];
+  const int32_t low = record.minValue + (record.maxValue - record.minValue) / 4;
+  const int32_t high = record.maxValue - (record.maxValue - record.minValue) / 4;
+  const int last = bars.count - 1;
+  TrendLine line = NewTrendLine(view.stockCode, bars.bars[std::max(0, last - back - span)].date, low,
+                                bars.bars[std::max(0, last - back)].date, horizontal ? low : high);
+  line.period = view.period;
+  line.paneKind = static_cast<int16_t>(view.paneKinds[pane]);
+  line.labelSide = horizontal ? kLabelRight : kLabelNone;
+  return line;
+}
+
+// 10,000 lines: `shownPerChart` of each chart's stock (60 % on the price
+// pane, the rest spread over the others, every other one horizontal), the
+// rest on the other stocks of the table.
+void FillTrendLineTable(int shownPerChart) {
+  const ScreenPattern& pattern = CurrentScreenPattern();
+  gTrendLines->count = 0;
+  for (int c = 0; c < 3; ++c) {
+    for (int k = 0; k < shownPerChart; ++k) {
+      const int pane = k < shownPerChart * 6 / 10 ? 0 : 1 + k % (kMaxPanesPerChart - 1);
+      gTrendLines->lines[gTrendLines->count++] = ChartLine(c, pane, k % 40, 5 + k % 30, k % 2 == 0);
+    }
+  }
+  int other = 0;
+  while (gTrendLines->count < kMaxTrendLines) {
+    const StockCode code = gStockTable->records[other++ % gStockTable->count].master.code;
+    if (code == pattern.views[0].stockCode || code == pattern.views[1].stockCode || code == pattern.views[2].stockCode)
+      continue;
+    TrendLine line = ChartLine(0, 0, other % 40, 10, other % 2 == 0);
+    line.code = code;
+    gTrendLines->lines[gTrendLines->count++] = line;
+  }
+}
+
+// Only `count` lines of one kind on chart 0's price pane: what they add to its marks.
+double PriceMarksWith(HDC dc, int count, bool labelled) {
+  gTrendLines->count = 0;
+  for (int k = 0; k < count; ++k) gTrendLines->lines[gTrendLines->count++] = ChartLine(0, 0, k % 40, 20, labelled);
+  const ChartView& view = CurrentScreenPattern().views[0];
+  const ChartContext& context = gChartContexts[0];
+  const int last = GetViewLastBar(view, context);
+  static ChartLineSet set;
+  CollectChartLines(view, context, last - context.geometry.visibleBars - 3, last, &set);
+  return Measure([&] { PaintPositionMarks(dc, view, context, 0, last, set); }).median;
+}
+
+void MeasureTrendLines(const Bitmap& bitmap, int barWidth, const std::function<void()>& paintAll) {
+  const HDC dc = bitmap.dc;
+  if (!AllocTrendLineTables()) return;
+  const ScreenPattern& pattern = CurrentScreenPattern();
+  static ChartLineSet sets[3];
+  const auto walkAndMarks = [&] {
+    for (int c = 0; c < 3; ++c) {
+      const ChartView& view = pattern.views[c];
+      const ChartContext& context = gChartContexts[c];
+      const int last = GetViewLastBar(view, context);
+      CollectChartLines(view, context, last - context.geometry.visibleBars - 3, last, &sets[c]);
+      for (int pane = 0; pane < kMaxPanesPerChart; ++pane) PaintPositionMarks(dc, view, context, pane, last, sets[c]);
+    }
+  };
+  printf("trend lines, 3 charts x 12 panes, 10,000 lines in the table:\n");
+  FillTrendLineTable(0);
+  const Timing others = Measure(walkAndMarks);
+  Print("9,700+ lines of other stocks only", others);
+  // The walk as a painter would make it without the collection: the whole
+  // table twice for every pane (the tracker summary and the lines to draw).
+  Print("  for comparison: 2 walks per pane", Measure([&] {
+          for (int c = 0; c < 3; ++c) {
+            for (int pane = 0; pane < kMaxPanesPerChart; ++pane) {
+              CollectPellomaticLines(pattern.views[c].stockCode);
+              for (int i = 0; i < gTrendLines->count; ++i)
+                if (gTrendLines->lines[i].code == pattern.views[c].stockCode) gTrendLines->lines[i].inRange ^= 0;
+            }
+          }
+        }));
+  FillTrendLineTable(kShownLinesPerChart);
+  paintAll();
+  DumpScene(bitmap, barWidth, gThickChartLines != 0, "trend-lines");
+  Print("300 lines shown, marks of 36 panes", Measure(walkAndMarks));
+  const Timing withLines = Measure(paintAll);
+  Print("whole paint, 300 lines shown", withLines);
+  gTrendLines->count = 0;
+  const Timing noLines = Measure(paintAll);
+  Print("whole paint, no lines", noLines);
+  const double empty = PriceMarksWith(dc, 0, false);
+  const double plain = (PriceMarksWith(dc, 200, false) - empty) / 200;
+  const double labelled = (PriceMarksWith(dc, 200, true) - empty) / 200;
+  printf("  per drawn line: %.2f us unlabelled, %.2f us labelled (200 lines on one price pane)\n", plain * 1000,
+         labelled * 1000);
+  printf("goal, walking the other 9,700 lines costs at most 0.5 ms: %.3f ms, %s\n", others.median,
+         others.median <= 0.5 ? "met" : "NOT met");
+  gTrendLines->count = 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -356,6 +466,7 @@ int main(int argc, char** argv) {
   printf("steps with every line and mark on:\n");
   for (int c = 0; c < 3; ++c) MeasureSteps(bitmap.dc, c);
   DumpScene(bitmap, barWidth, gThickChartLines != 0, "steps");
+  MeasureTrendLines(bitmap, barWidth, paintAll);
   pattern.views[0] = TwelvePaneView(gCanonicalIndexCodes[0], 0, barWidth, false);
   ReloadAllChartSeries();
   MeasureSignalStrip(bitmap.dc);

@@ -452,18 +452,29 @@ LRESULT CALLBACK CountPaints(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
   return CallWindowProcW(gCountedProc, hwnd, message, wParam, lParam);
 }
 
-TEST_F(MainWindowInputTest, TheBlinkTimersRunWithoutRepaintingWhenNothingBlinks) {
+TEST_F(MainWindowInputTest, TheBlinkTimersRepaintTheChartsInBothPhasesButNotUnderAnOpenList) {
   PumpFor(100);
-  gPaintCount = 0;
   gCountedProc =
       reinterpret_cast<WNDPROC>(SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountPaints)));
+  const auto watch = [](DWORD milliseconds, bool* sawPhase) {
+    gPaintCount = 0;
+    for (const DWORD end = GetTickCount() + milliseconds; static_cast<LONG>(end - GetTickCount()) > 0;) {
+      PumpFor(20);
+      if (sawPhase != nullptr) sawPhase[gBlinkPhase != 0 ? 1 : 0] = true;
+    }
+    return gPaintCount;
+  };
   bool sawPhase[2] = {false, false};
-  for (const DWORD end = GetTickCount() + 1800; static_cast<LONG>(end - GetTickCount()) > 0;) {
-    PumpFor(20);
-    sawPhase[gBlinkPhase != 0 ? 1 : 0] = true;
-  }
+  const int painted = watch(1800, sawPhase);
+  gSelectedChart = 0;
+  const HWND combo = static_cast<HWND>(gChartWindows[0].groupCombo);
+  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  const bool dropped = SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0) != FALSE;
+  PumpFor(50);
+  const int underList = watch(1400, nullptr);
+  SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
   SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gCountedProc));
-  EXPECT_EQ(Row(sawPhase[0], sawPhase[1], gPaintCount), Row(1, 1, 0));
+  EXPECT_EQ(Row(sawPhase[0], sawPhase[1], painted >= 2, dropped, underList), Row(1, 1, 1, 1, 0));
 }
 
 TEST_F(MainWindowInputTest, APressSelectsThePaneAndSetsTheCrossHairThatSurvivesARepaint) {

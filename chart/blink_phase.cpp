@@ -1,0 +1,3 @@
+#include "chart/blink_phase.h"
+
+int32_t gBlinkPhase = 0;
