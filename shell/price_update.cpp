@@ -29,6 +29,7 @@ PriceUpdateServices gPriceUpdateServices = {
     ImportDownloadedZips,
     BrokerDownloadTodayPrices,
     ExportRobotLinkFiles,
+    RecomputeIndicatorsAndGroups,
     nullptr,
     nullptr,
     nullptr,
