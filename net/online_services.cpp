@@ -8,6 +8,7 @@
 #include "common/app_globals.h"
 #include "common/sjis_text.h"
 #include "common/text_fields.h"
+#include "net/master_lists.h"
 #include "platform/platform.h"
 #include "records/settings_block.h"
 
@@ -102,9 +103,10 @@ void RunOnlineUpdate() { gUpdateReady = 0; }
 
 // ---- Downloads and lists ----
 
-void DownloadStockInfoFiles(int* kenListNew, int* stockInfoNew, int) {
-  *kenListNew = 0;
-  *stockInfoNew = 0;
+// Nothing is fetched: lists put into "NEWDATA2026\" by hand are applied.
+// The stock-information commands apply them even when unchanged.
+void DownloadStockInfoFiles(int* kenListNew, int* stockInfoNew, int mode) {
+  ApplyNewDataFolderLists(kenListNew, stockInfoNew, mode);
 }
 
 void DownloadSellerMasterLists(int* kenListNew, int* stockInfoNew) {

@@ -16,7 +16,9 @@ void RunOnlineUpdate();
 
 // ---- Downloads and lists -------------------------------------------------
 
-// Mode 0 from the price update, 1 from the stock-information commands.
+// Fetches "newken.txt" and "pinfo.txt" into "NEWDATA2026\" and applies them;
+// mode 0 from the price update, 1 from the stock-information commands
+// (which apply a list even when it is the one applied last).
 void DownloadStockInfoFiles(int* kenListNew, int* stockInfoNew, int mode);
 void DownloadSellerMasterLists(int* kenListNew, int* stockInfoNew);
 // 0 when done (the count may be 0), 1 when the vendor refused access, else

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/file_io.h"
+#include "net/online_services.h"
 #include "platform/posix_recorder.h"
 #include "records/settings_block.h"
 #include "tests/support/price_store.h"
@@ -89,6 +90,15 @@ TEST_F(MasterListsTest, ListsShortOfFourThousandLinesOrYieldingNothingChangeNoth
   EXPECT_EQ(Row(gKenTable->count, gKenUpdateDate, gPinfoUpdateDate), Row(1, 0, 0));
   EXPECT_FALSE(FileExists("PrevProcessedData/ken.txt") || FileExists("PrevProcessedData/pinfo.txt"));
   EXPECT_EQ(ApplyNewken(ListOf(entry, 4000, "\n")), 1);
+  // The lists of the download folder: an unchanged one only when forced, an absent one never.
+  ClearNewDataFolder();
+  const std::string list = ListOf(entry, 4000, "\n");
+  WriteWholeFile("NEWDATA2026/newken.txt", std::vector<uint8_t>(list.begin(), list.end()));
+  int kenNew = -1, pinfoNew = -1;
+  for (int force : {0, 1}) {
+    DownloadStockInfoFiles(&kenNew, &pinfoNew, force);
+    EXPECT_EQ(Row(kenNew, pinfoNew), Row(force, 0));
+  }
 }
 
 TEST_F(MasterListsTest, KenDatWrittenAsTextAndReadBackIsTheSameFile) {
