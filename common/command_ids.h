@@ -101,3 +101,13 @@
 #define IDM_TLINE_LABEL_LEFT 33114
 #define IDM_TLINE_LABEL_BOTH 33117
 #define IDM_TLINE_LABEL_NONE 33118
+
+/* The price update's variants and the master-data tools of the developer menu. */
+#define IDM_RELOAD_THREE_MONTHS 32937
+#define IDM_RELOAD_TWENTY_YEARS 33097
+#define IDM_STOCK_INFO_DOWNLOAD 33092
+#define IDM_KEN_TO_TEXT 32821
+#define IDM_TEXT_TO_KEN 32822
+#define IDM_MASTER_TO_TEXT 32823
+#define IDM_TEXT_TO_MASTER 32830
+#define IDM_CREATE_MASTER 32832

@@ -134,13 +134,14 @@ void LoadStockMaster() {
 
 // Works in one pass over the table and one over the master, then sorts once;
 // the result is that of removing, updating and inserting record by record.
-void MergeStockMaster(const StockMasterFile& master) {
+bool MergeStockMaster(const StockMasterFile& master) {
   // Cache slots follow table positions: unwritten changes forbid moving stocks.
-  if (!FlushAndFreeDailyCache()) return;
-  if (gStockTable == nullptr || !IsMasterAcceptable(master)) return;
+  if (!FlushAndFreeDailyCache()) return false;
+  if (gStockTable == nullptr || !IsMasterAcceptable(master)) return false;
   SortMasterByCode(master, gMasterOrder);
   std::array<bool, kMaxStocks> listed{};
   const int kept = KeepListedStocks(master, gMasterOrder, listed);
   gStockTable->count = AppendNewStocks(master, gMasterOrder, listed, kept);
   SortStockTable();
+  return true;
 }

@@ -88,7 +88,9 @@ bool LoadStockTable();
 // error code, kErrorReadFault when stock.dat is kept as above.
 int SaveStockTable(int flag);
 void LoadStockMaster();
-void MergeStockMaster(const StockMasterFile& master);
+// False when the master was refused or the daily cache could not be written
+// first; the table is then unchanged.
+bool MergeStockMaster(const StockMasterFile& master);
 void NormalizeStockTableCodes(StockTable& table);
 void NormalizeStockMasterCodes(StockMasterFile& master);
 void SortStockTable();

@@ -1,11 +1,14 @@
 #include "net/online_services.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
+#include "common/app_globals.h"
 #include "common/sjis_text.h"
 #include "common/text_fields.h"
+#include "net/master_lists.h"
 #include "platform/platform.h"
 #include "records/settings_block.h"
 
@@ -33,6 +36,13 @@ void LookUpNetErrorText(unsigned long number, char* out, size_t size) {
              !PlatformGetErrorText(static_cast<int>(number), out, size)) {
     out[0] = 0;
   }
+}
+
+bool EqualsIgnoringCase(const char* a, const char* b) {
+  for (; *a != 0 && *b != 0; ++a, ++b) {
+    if (tolower(static_cast<unsigned char>(*a)) != tolower(static_cast<unsigned char>(*b))) return false;
+  }
+  return *a == *b;
 }
 
 // ---- stockinf.txt lines ----
@@ -93,9 +103,10 @@ void RunOnlineUpdate() { gUpdateReady = 0; }
 
 // ---- Downloads and lists ----
 
-void DownloadStockInfoFiles(int* kenListNew, int* stockInfoNew, int) {
-  *kenListNew = 0;
-  *stockInfoNew = 0;
+// Nothing is fetched: lists put into "NEWDATA2026\" by hand are applied.
+// The stock-information commands apply them even when unchanged.
+void DownloadStockInfoFiles(int* kenListNew, int* stockInfoNew, int mode) {
+  ApplyNewDataFolderLists(kenListNew, stockInfoNew, mode);
 }
 
 void DownloadSellerMasterLists(int* kenListNew, int* stockInfoNew) {
@@ -103,11 +114,21 @@ void DownloadSellerMasterLists(int* kenListNew, int* stockInfoNew) {
   *stockInfoNew = 0;
 }
 
-// Leaves "TMPDOWN\" as it is: there is nothing to make room for.
+// Leaves "TMPDOWN\" as it is, so that archives put there by hand are imported.
 int DownloadNewPriceFiles(int* fileCount) {
   *fileCount = 0;
+  MakeDataFolderCurrent();
+  PlatformListFolder(
+      "TMPDOWN\\",
+      [](void* context, const char* name, bool isFolder) {
+        const size_t length = strlen(name);
+        if (!isFolder && length > 4 && EqualsIgnoringCase(name + length - 4, ".zip")) ++*static_cast<int*>(context);
+      },
+      fileCount);
   return 0;
 }
+
+int ShowDataSourceDialog(int) { return 0; }
 
 char* Vendor1HttpGet(const char*, const char*, const char*, uint32_t* size, unsigned long* errorNumber) {
   if (size != nullptr) *size = 0;

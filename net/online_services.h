@@ -16,11 +16,18 @@ void RunOnlineUpdate();
 
 // ---- Downloads and lists -------------------------------------------------
 
-// Mode 0 from the price update, 1 from the stock-information commands.
+// Fetches "newken.txt" and "pinfo.txt" into "NEWDATA2026\" and applies them;
+// mode 0 from the price update, 1 from the stock-information commands
+// (which apply a list even when it is the one applied last).
 void DownloadStockInfoFiles(int* kenListNew, int* stockInfoNew, int mode);
 void DownloadSellerMasterLists(int* kenListNew, int* stockInfoNew);
-// 0 when done (the count may be 0), 1 when the vendor refused access, else another failure.
+// 0 when done (the count may be 0), 1 when the vendor refused access, else
+// another failure after its own message. This build downloads nothing: the
+// archives already in "TMPDOWN\" are left there and counted as downloaded.
 int DownloadNewPriceFiles(int* fileCount);
+// The dialog of the price-data source and its account: 0 when cancelled.
+// There is no account to set in this build, so it counts as cancelled.
+int ShowDataSourceDialog(int page);
 // The body in the shared download buffer, or null with *errorNumber set
 // (positive for a server or network error).
 char* Vendor1HttpGet(const char* user, const char* password, const char* path, uint32_t* size,

@@ -76,3 +76,9 @@
 #define IDC_NOTICE_PATTERN_FIRST 1163   /* .. 1174: screen patterns 1..12 */
 #define IDC_NOTICE_SHOW_FIRST 1178      /* .. 1180: the line's stock in the upper, middle, lower chart */
 #define IDC_NOTICE_INDICATOR_FIRST 1181 /* .. 1183: the watched indicator in that chart */
+
+/* The closing dialog of the price update: the dates of the newest data. */
+#define IDD_UPDATE_RESULT 230
+#define IDC_UPDATE_PRICE_DATE 901
+#define IDC_UPDATE_INFO_DATE 902
+#define IDC_UPDATE_KEN_DATE 903

@@ -13,6 +13,7 @@
 #include "chart/screen_pattern.h"
 #include "common/command_ids.h"
 #include "common/progress.h"
+#include "shell/price_update.h"
 
 namespace {
 
@@ -125,15 +126,18 @@ int RunTrendLineCommand(WindowHandle, int commandId) {
   return 1;
 }
 
+// The price update family and the master-data tools.
+int RunPriceUpdateFamily(WindowHandle, int commandId) { return RunPriceUpdateCommand(commandId); }
+
 int RunWindowCommand(WindowHandle window, int commandId) {
   return gWindowHooks.runWindowCommand != nullptr ? gWindowHooks.runWindowCommand(window, commandId) : 0;
 }
 
 // The families register here as their features arrive.
-constexpr CommandHandler kCommandHandlers[] = {RunPatternCommand,     RunPeriodCommand,      RunBarWidthCommand,
-                                               RunPaneKindCommand,    RunChartEditCommand,   RunDisplaySwitchCommand,
-                                               RunPatternCopyCommand, RunPatternFileCommand, RunRecomputeCommand,
-                                               RunTrackerMenuCommand, RunTrendLineCommand,   RunWindowCommand};
+constexpr CommandHandler kCommandHandlers[] = {
+    RunPatternCommand,       RunPeriodCommand,      RunBarWidthCommand,    RunPaneKindCommand,  RunChartEditCommand,
+    RunDisplaySwitchCommand, RunPatternCopyCommand, RunPatternFileCommand, RunRecomputeCommand, RunTrackerMenuCommand,
+    RunTrendLineCommand,     RunPriceUpdateFamily,  RunWindowCommand};
 
 }  // namespace
 

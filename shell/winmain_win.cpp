@@ -13,6 +13,7 @@
 #include "common/app_globals.h"
 #include "net/order_link.h"
 #include "shell/lifecycle.h"
+#include "shell/update_result_dialog_win.h"
 #include "common/progress.h"
 
 namespace {
@@ -42,6 +43,7 @@ bool InitInstance(HINSTANCE instance, int showCommand) {
   if (ActivateRunningInstance()) return false;
   InitCommonControlClasses();
   if (!LoadEverythingAtStart()) return false;
+  InstallPriceUpdateWindows();
   if (!RegisterWindowClasses(instance)) return false;
   gMainAccelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDA_MAIN_ACCELERATORS));
   return CreateMainWindow(instance, showCommand) != nullptr;

@@ -79,13 +79,13 @@ TEST_F(OnlineServicesTest, IndexWeightFlagFollowsAListOfMoreThan400Codes) {
   }
 }
 
-// In this build the services find nothing: the price download leaves the download folder alone.
+// In this build the services fetch nothing: the price download leaves the download folder alone.
 TEST_F(OnlineServicesTest, ServicesFindNothingAndTheErrorNumberTextNamesTheNumberAndItsReason) {
   ASSERT_EQ(mkdir("TMPDOWN", 0777), 0);
   WriteWholeFile("TMPDOWN/202405.zip", {1, 2, 3});
   int files = 9;
   EXPECT_EQ(DownloadNewPriceFiles(&files), 0);
-  EXPECT_TRUE(files == 0 && FileExists("TMPDOWN/202405.zip"));
+  EXPECT_TRUE(files == 1 && FileExists("TMPDOWN/202405.zip"));
   uint32_t size = 77;
   unsigned long number = 0;
   EXPECT_EQ(Vendor1HttpGet("user", "password", "/data/2024/20240603.zip", &size, &number), nullptr);
@@ -101,6 +101,20 @@ TEST_F(OnlineServicesTest, ServicesFindNothingAndTheErrorNumberTextNamesTheNumbe
   memset(text, 'X', sizeof text);
   FormatErrorNumber(text, 10, 12029);  // nine bytes end inside "号"
   EXPECT_STREQ(text, "エラー番");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(OnlineServicesTest, TheDownloadLeavesTheArchivesOfTheDownloadFolderAndCountsThem) {
+  ASSERT_EQ(mkdir("TMPDOWN", 0777) | mkdir("TMPDOWN/old.zip", 0777), 0);
+  for (const char* name : {"TMPDOWN/20260105.zip", "TMPDOWN/202601.ZIP", "TMPDOWN/notes.txt"})
+    WriteWholeFile(name, {'P', 'K'});
+  int files = -1;
+  EXPECT_EQ(DownloadNewPriceFiles(&files), 0);
+  EXPECT_EQ(files, 2);
+  EXPECT_TRUE(FileExists("TMPDOWN/20260105.zip") && FileExists("TMPDOWN/202601.ZIP"));
 }
 
 }  // namespace

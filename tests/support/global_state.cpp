@@ -34,6 +34,7 @@
 #include "sheets/scenarios.h"
 #include "sheets/sheet_services.h"
 #include "shell/commands.h"
+#include "shell/price_update.h"
 #include "shell/settings.h"
 #include "window/blink_timers.h"
 #include "window/drag_modes.h"
@@ -75,6 +76,8 @@ ScopedGlobalState::ScopedGlobalState(TestStart start) {
   Keep(gTradeMarkDate2), Keep(gTradeMarkPrice2), Keep(gOrderLinkOpen), Keep(gUpdateReady);
   Keep(gRealTimeRunning), Keep(gPastPriceRunning), Keep(gBrokerLoginFailed), Keep(gNewestQuoteDate);
   Keep(gQuoteStockCounts), Keep(gQuoteLastSeenIndexes), Keep(gQuoteCompanionRunning);
+  // The price update's services.
+  Keep(gPriceUpdateServices);
   for (ChartContext& context : gChartContexts) Keep(context.geometry);
   // The averaging-down tracker.
   Keep(gTrackerHooks), Keep(gPellomaticSummary), Keep(gAutoOrderEnabled);

@@ -1,0 +1,523 @@
+#include "net/master_lists.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "common/app_globals.h"
+#include "common/error_message.h"
+#include "common/file_io.h"
+#include "common/message_boxes.h"
+#include "common/packed_date.h"
+#include "common/sjis_text.h"
+#include "common/text_fields.h"
+#include "data/zip_member.h"
+#include "net/online_services.h"
+#include "records/settings_block.h"
+
+namespace {
+
+constexpr char kPrevFolder[] = "PrevProcessedData";
+constexpr char kStockInfoKind[] = "cdvs";
+constexpr int kFieldSize = 256;
+constexpr double kMaxShares = 10000.0;
+constexpr PackedDate kEarliestPriceDate = MakePackedDate(2002, 6, 1);
+constexpr uint16_t kIndexMarketId = 6;
+constexpr uint16_t kIndexMarketFlags = 0x80;
+constexpr int kStrChooseStockInfoFile = 183;
+constexpr char kSaveTitle[] = "where do you want to save file to?";
+constexpr char kTextFilter[] = "*.txt\0*.txt\0";
+constexpr char kZipFilter[] = "Zip Files (*.ZIP)\0*.ZIP\0";
+constexpr char kVendorTempZip[] = "vqtmp.zip";
+constexpr char kOutOfMemoryText[] = "メモリ不足で作業が続行できません。";
+constexpr char kNoPriceTableText[] = "ナルビスタルから最終取引日の価格表が入手できませんでした。";
+constexpr char kKenTextHeader[] =
+    "年,月,日,コード,分割後の株数（例：１株→２株の場合は 2 ／減資２株→１株の場合は0.5）\r\n";
+constexpr char kStockMasterTextHeader[] = "コード,名前,よみがな,ティル呼称,代表市場,上場市場,業種コード,取引単位\r\n";
+
+// Market tags of the lists, by market id 1..12.
+constexpr const char* kMarketTags[] = {"tp", "ts", "tg", "t", "n", "i", "t1", "t2", "m", "q", "o", "j"};
+
+// ---- Lines --------------------------------------------------------------
+
+// The CR-converted copy of a list, which is also what "PrevProcessedData\" keeps.
+std::string ConvertedCopy(const char* text, int length) {
+  std::string copy(text, static_cast<size_t>(std::max(length, 0)));
+  ConvertLfToCr(copy.data(), static_cast<int>(copy.size()));
+  return copy;
+}
+
+// Calls fn(start, end) for every non-empty line of a CR-converted text.
+template <typename Fn>
+void ForEachLine(const std::string& text, Fn fn) {
+  const int length = static_cast<int>(text.size());
+  int start = 0;
+  while (start < length) {
+    const void* found = memchr(text.data() + start, '\r', static_cast<size_t>(length - start));
+    const int end = found != nullptr ? static_cast<int>(static_cast<const char*>(found) - text.data()) : length;
+    if (end > start) fn(start, end);
+    start = end + 1;
+  }
+}
+
+bool StartsWithDigit(const std::string& text, int start) { return IsDigitChar(static_cast<uint8_t>(text[start])); }
+
+PackedDate DateFromNumber(int number) {
+  const int year = number / 10000, month = number / 100 % 100, day = number % 100;
+  if (year < 1900 || month < 1 || month > 12 || day < 1 || day > 31) return 0;
+  return MakePackedDate(year, month, day);
+}
+
+// 0 when the tag is not one of the lists' market tags.
+int MarketIdOfTag(const char* tag) {
+  for (int i = 0; i < static_cast<int>(std::size(kMarketTags)); ++i)
+    if (strcmp(tag, kMarketTags[i]) == 0) return i + 1;
+  return 0;
+}
+
+// ---- Applied-list copies --------------------------------------------------
+
+bool SameAsPrevious(const char* prevPath, const std::string& text) {
+  if (GetFileSizeByName(prevPath) != static_cast<int64_t>(text.size())) return false;
+  uint32_t size = 0;
+  char* previous = LoadFileToMemory(prevPath, &size, 1);
+  if (previous == nullptr) return false;
+  const bool same = size == text.size() && memcmp(previous, text.data(), size) == 0;
+  FreeBlock(previous);
+  return same;
+}
+
+void KeepAppliedCopy(const char* prevPath, const std::string& text) {
+  MakeDataFolderCurrent();
+  PlatformCreateFolder(kPrevFolder);
+  SaveBufferToFile(prevPath, text.data(), static_cast<uint32_t>(text.size()));
+}
+
+// A broken download, or the list applied last time.
+bool IsListToSkip(const char* text, int length, const std::string& converted, const char* prevPath, int force) {
+  if (CountListLines(text, length) < kMinMasterListLines) return true;
+  MakeDataFolderCurrent();
+  return force == 0 && SameAsPrevious(prevPath, converted);
+}
+
+// ---- newken.txt -----------------------------------------------------------
+
+// One line: YYYYMMDD, code, shares after the split for one before.
+bool ReadNewkenLine(const std::string& text, int start, int end, KenRecord* record) {
+  int position = start;
+  const PackedDate date = DateFromNumber(ReadCsvInt(text.data(), end, &position));
+  const StockCode code = ReadCsvCode(text.data(), end, &position);
+  const double shares = ReadCsvDouble(text.data(), end, &position);
+  int32_t ratio = 0;
+  if (date == 0 || !IsStockCodeInRange(code) || !SharesToKenRatio(shares, &ratio)) return false;
+  *record = KenRecord{date, code, ratio};
+  return true;
+}
+
+void MarkAnalysisStale() {
+  gRecomputeNeeded = 1;
+  gGroupsDirty = 1;
+}
+
+// ---- pinfo.txt --------------------------------------------------------------
+
+struct PinfoLine {
+  StockCode code;
+  int marketId;
+};
+
+// The code and market of a line; a market id of 0 when the line is not one of the list's.
+PinfoLine ReadPinfoHead(const std::string& text, int end, int* position) {
+  const StockCode code = GetCanonicalIndexCode(ReadCsvStockCode(text.data(), end, position));
+  char tag[kFieldSize];
+  ReadCsvField(text.data(), end, position, tag, sizeof tag);
+  return {code, IsStockCodeInRange(code) ? MarketIdOfTag(tag) : 0};
+}
+
+void ReadTextField(const std::string& text, int end, int* position, char* out, int size) {
+  char field[kFieldSize];
+  ReadCsvField(text.data(), end, position, field, sizeof field);
+  CopySjisText(out, field, size);
+}
+
+void AppendStockInfoRecord(const std::string& text, int start, int end, StockMasterFile* master) {
+  int position = start;
+  const PinfoLine head = ReadPinfoHead(text, end, &position);
+  if (head.marketId == 0) return;
+  char kind[kFieldSize];
+  ReadCsvField(text.data(), end, &position, kind, sizeof kind);
+  if (strcmp(kind, kStockInfoKind) != 0) return;
+  StockMasterRecord& record = master->records[master->count++];
+  record = StockMasterRecord{};
+  record.code = head.code;
+  ReadTextField(text, end, &position, record.reading, sizeof record.reading);
+  ReadTextField(text, end, &position, record.name, sizeof record.name);
+  ReadTextField(text, end, &position, record.shortName, sizeof record.shortName);
+  record.marketId = static_cast<uint16_t>(head.marketId);
+  record.sectorCode = static_cast<uint16_t>(ReadCsvInt(text.data(), end, &position));
+  ReadCsvInt(text.data(), end, &position);  // not used
+  record.tradingUnit = static_cast<int16_t>(ReadCsvInt(text.data(), end, &position));
+}
+
+// Every line, the first included (a list need not have a header), adds its
+// market to the listed markets of each record of its code.
+void AddListedMarkets(const std::string& text, StockMasterFile* master) {
+  // (signed code, record index), so that a line finds its records by binary search.
+  std::vector<std::pair<int32_t, int>> order;
+  order.reserve(static_cast<size_t>(master->count));
+  for (int i = 0; i < master->count; ++i) order.emplace_back(static_cast<int32_t>(master->records[i].code), i);
+  std::sort(order.begin(), order.end());
+  ForEachLine(text, [&](int start, int end) {
+    int position = start;
+    const PinfoLine head = ReadPinfoHead(text, end, &position);
+    if (head.marketId == 0) return;
+    const int32_t key = static_cast<int32_t>(head.code);
+    for (auto it = std::lower_bound(order.begin(), order.end(), std::make_pair(key, INT_MIN));
+         it != order.end() && it->first == key; ++it)
+      master->records[it->second].marketFlags |= GetMarketFlagFromId(head.marketId);
+  });
+}
+
+// What MergeStockMaster accepts.
+bool IsUsableMaster(const StockMasterFile& master) {
+  return master.count >= 5 && IsStockCodeInRange(master.records[0].code) &&
+         IsStockCodeInRange(master.records[master.count - 1].code);
+}
+
+// The next price update downloads again from the day the previous list was applied.
+void MovePriceDateBackToPreviousList(PackedDate previousListDate) {
+  if (gLastPriceDate <= previousListDate) return;
+  gLastPriceDate = PackedYear(previousListDate) < 2002 ? kEarliestPriceDate : previousListDate;
+}
+
+// ---- Tools ------------------------------------------------------------------
+
+void ShowOutOfMemory() { PlatformMessageBox(gMainWnd, kOutOfMemoryText, gAppTitle, kMbOk); }
+
+// The save dialog of the exports, then the text; a failure is reported.
+void SaveTextAs(const char* defaultName, const std::string& text) {
+  char path[kMaxPath];
+  snprintf(path, sizeof path, "%s", defaultName);
+  if (!ShowSaveFileDialog(gInstance, gMainWnd, kSaveTitle, path, nullptr, kTextFilter)) return;
+  const int error = SaveBufferToFile(path, text.data(), static_cast<uint32_t>(text.size()));
+  if (error != 0) ShowErrorMessage(gMainWnd, error);
+}
+
+// An open dialog for "*.txt" and the whole file; null when cancelled or unreadable.
+char* AskForTextFile(uint32_t* size) {
+  char path[kMaxPath] = "";
+  if (!PromptOpenFileWithTitle(gMainWnd, nullptr, path, kTextFilter)) return nullptr;
+  return LoadFileToMemory(path, size, 0);
+}
+
+// The first member of a zip archive, or else the file itself.
+char* LoadZipOrPlainFile(const char* path, uint32_t* size) {
+  char* data = LoadFirstZipMember(path, size);
+  return data != nullptr ? data : LoadFileToMemory(path, size, 1);
+}
+
+int WriteStockMasterFile(const StockMasterFile& master) {
+  MakeDataFolderCurrent();
+  return SaveBufferToFile(kStockMasterPath, &master, sizeof master);
+}
+
+// The vendor's price table of the last price date (the first member of its
+// archive); null after telling the user when it cannot be had.
+char* DownloadLastPriceTable(uint32_t* size) {
+  char path[64];
+  const PackedDate date = gLastPriceDate;
+  snprintf(path, sizeof path, "/data/%d/%d%02d%02d.zip", PackedYear(date), PackedYear(date), PackedMonth(date),
+           PackedDay(date));
+  uint32_t bodySize = 0;
+  unsigned long errorNumber = 0;
+  const char* body = Vendor1HttpGet("", "", path, &bodySize, &errorNumber);
+  char* table = nullptr;
+  if (body != nullptr && bodySize > 0) {
+    MakeDataFolderCurrent();
+    if (SaveBufferToFile(kVendorTempZip, body, bodySize) == 0) table = LoadZipOrPlainFile(kVendorTempZip, size);
+    PlatformDeleteFile(kVendorTempZip);
+  }
+  if (table != nullptr && *size > 0) return table;
+  FreeBlock(table);
+  std::string text = std::string(kNoPriceTableText) + "\r\n\r\n";
+  if (errorNumber > 0) {
+    char number[320];
+    FormatErrorNumber(number, sizeof number, errorNumber);
+    text += number;
+  }
+  PlatformMessageBox(gMainWnd, text.c_str(), gAppTitle, kMbOk);
+  return nullptr;
+}
+
+void MarkIndexRecords(StockMasterFile* master) {
+  for (int i = 0; i < master->count; ++i) {
+    StockMasterRecord& record = master->records[i];
+    for (int index = 0; index < 3; ++index) {
+      if (record.code != gCanonicalIndexCodes[index]) continue;
+      record.marketId = kIndexMarketId;
+      record.marketFlags = kIndexMarketFlags;
+    }
+  }
+}
+
+// Fills the master from a stock-information file the user picks and the price table.
+bool FillMasterFromChosenFile(StockMasterFile* master, const char* priceTable, uint32_t priceTableSize) {
+  char path[kMaxPath] = "";
+  if (!PromptOpenFile(gInstance, gMainWnd, kStrChooseStockInfoFile, path, kZipFilter)) return false;
+  uint32_t size = 0;
+  char* info = LoadZipOrPlainFile(path, &size);
+  if (info == nullptr) return false;
+  const int filled = RefreshStockMasterFromQuoteSite(master, info, size, priceTable, priceTableSize);
+  FreeBlock(info);
+  return filled != 0;
+}
+
+}  // namespace
+
+int CountListLines(const char* text, int length) {
+  if (text == nullptr) return 0;
+  int lines = 0;
+  for (int i = 0; i < length; ++i) {
+    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= length || text[i + 1] != '\n'))) ++lines;
+  }
+  const bool unterminated = length > 0 && text[length - 1] != '\r' && text[length - 1] != '\n';
+  return lines + (unterminated ? 1 : 0);
+}
+
+bool SharesToKenRatio(double shares, int32_t* ratio) {
+  if (!(shares > 0.0 && shares < kMaxShares)) return false;
+  // Rounded: 1.2 is stored a little below itself, and truncation would give 19.
+  *ratio = static_cast<int32_t>(std::lround((shares - 1.0) * 100.0));
+  return true;
+}
+
+int ApplyNewkenList(const char* text, int length, int force) {
+  if (text == nullptr || length <= 0) return 0;
+  const std::string converted = ConvertedCopy(text, length);
+  if (IsListToSkip(text, length, converted, kPrevKenListPath, force)) return 0;
+  auto* table = static_cast<KenTable*>(AllocBlock(sizeof(KenTable)));
+  if (table == nullptr) {
+    PlayWarningBeep();
+    return 0;
+  }
+  table->tag = kKenTag;
+  ForEachLine(converted, [&](int start, int end) {
+    if (table->count >= kMaxKenRecords || !StartsWithDigit(converted, start)) return;
+    if (ReadNewkenLine(converted, start, end, &table->records[table->count])) ++table->count;
+  });
+  // A list that yields nothing is a changed format, not an empty ex-rights list.
+  if (table->count == 0) {
+    FreeBlock(table);
+    return 0;
+  }
+  KenTable* previous = gKenTable;
+  gKenTable = table;
+  const int error = SaveKenFile();
+  if (error != 0) {
+    gKenTable = previous;
+    FreeBlock(table);
+    ShowErrorMessage(gMainWnd, error);
+    return 0;
+  }
+  FreeBlock(previous);
+  MarkAnalysisStale();
+  gKenUpdateDate = GetTodayPacked();
+  KeepAppliedCopy(kPrevKenListPath, converted);
+  return 1;
+}
+
+int ApplyPinfoList(const char* text, int length, int force) {
+  if (text == nullptr || length <= 0) return 0;
+  const std::string converted = ConvertedCopy(text, length);
+  if (IsListToSkip(text, length, converted, kPrevPinfoListPath, force)) return 0;
+  std::unique_ptr<StockMasterFile, void (*)(void*)> master(
+      static_cast<StockMasterFile*>(AllocBlock(sizeof(StockMasterFile))), FreeBlock);
+  if (master == nullptr) {
+    ShowOutOfMemory();
+    return 0;
+  }
+  ForEachLine(converted, [&](int start, int end) {
+    if (master->count < kMaxStocks) AppendStockInfoRecord(converted, start, end, master.get());
+  });
+  AddListedMarkets(converted, master.get());
+  // Nothing is written unless the table takes the master.
+  if (!IsUsableMaster(*master) || !MergeStockMaster(*master)) return 0;
+  const int error = WriteStockMasterFile(*master);
+  if (error != 0) {
+    ShowErrorMessage(gMainWnd, error);
+    return 0;
+  }
+  MovePriceDateBackToPreviousList(gPinfoUpdateDate);
+  MarkAnalysisStale();
+  gPinfoUpdateDate = GetTodayPacked();
+  ResetLiveQuoteCounters();
+  KeepAppliedCopy(kPrevPinfoListPath, converted);
+  return 1;
+}
+
+void ApplyNewDataFolderLists(int* kenResult, int* pinfoResult, int force) {
+  struct ListFile {
+    const char* path;
+    int (*apply)(const char*, int, int);
+    int* result;
+  };
+  const ListFile lists[] = {{kNewKenListPath, ApplyNewkenList, kenResult},
+                            {kPinfoListPath, ApplyPinfoList, pinfoResult}};
+  for (const ListFile& list : lists) {
+    *list.result = 0;
+    MakeDataFolderCurrent();
+    if (GetFileSizeByName(list.path) < 0) continue;
+    uint32_t size = 0;
+    char* text = LoadFileToMemory(list.path, &size, 0);
+    if (text == nullptr) continue;
+    *list.result = list.apply(text, static_cast<int>(size), force);
+    FreeBlock(text);
+  }
+}
+
+void ClearNewDataFolder() {
+  MakeDataFolderCurrent();
+  PlatformCreateFolder("NEWDATA2026");
+  DeleteAllFilesInFolder(kNewDataFolder);
+}
+
+void DeleteAllFilesInFolder(const char* folder) {
+  std::vector<std::string> files;
+  PlatformListFolder(
+      folder,
+      [](void* context, const char* name, bool isFolder) {
+        if (!isFolder) static_cast<std::vector<std::string>*>(context)->push_back(name);
+      },
+      &files);
+  for (const std::string& name : files) PlatformDeleteFile((std::string(folder) + name).c_str());
+}
+
+std::string FormatKenText(const KenTable& table) {
+  std::string text = kKenTextHeader;
+  const int count = std::clamp(table.count, 0, kMaxKenRecords);
+  for (int i = 0; i < count; ++i) {
+    const KenRecord& record = table.records[i];
+    const int factor = record.ratio + 100;
+    char code[5];
+    char line[96];
+    snprintf(line, sizeof line, "%d,%d,%d,%s,%s%d.%02d\r\n", PackedYear(record.exDate), PackedMonth(record.exDate),
+             PackedDay(record.exDate), CodeToString(record.code, code), factor < 0 ? "-" : "", std::abs(factor) / 100,
+             std::abs(factor) % 100);
+    text += line;
+  }
+  return text;
+}
+
+int ParseKenText(const char* text, int length, KenTable* table) {
+  const std::string converted = ConvertedCopy(text, length);
+  table->tag = kKenTag;
+  table->count = 0;
+  ForEachLine(converted, [&](int start, int end) {
+    if (table->count >= kMaxKenRecords || !StartsWithDigit(converted, start)) return;
+    int position = start;
+    const int year = ReadCsvInt(converted.data(), end, &position);
+    const int month = ReadCsvInt(converted.data(), end, &position);
+    const int day = ReadCsvInt(converted.data(), end, &position);
+    const StockCode code = ReadCsvCode(converted.data(), end, &position);
+    int32_t ratio = 0;
+    if (!IsStockCodeInRange(code) || !SharesToKenRatio(ReadCsvDouble(converted.data(), end, &position), &ratio)) return;
+    table->records[table->count++] = KenRecord{MakePackedDate(year, month, day), code, ratio};
+  });
+  return table->count;
+}
+
+std::string FormatStockMasterText(const StockMasterFile& master) {
+  std::string text = kStockMasterTextHeader;
+  const int count = std::clamp(master.count, 0, kMaxStocks);
+  for (int i = 0; i < count; ++i) {
+    StockMasterRecord record = master.records[i];
+    RepairStockMasterRecord(record);
+    char code[5];
+    char line[256];
+    snprintf(line, sizeof line, "%s,%s,%s,%s,%d,%d,%d,%d\r\n", CodeToString(record.code, code), record.name,
+             record.reading, record.shortName, record.marketId, record.marketFlags, record.sectorCode,
+             record.tradingUnit);
+    text += line;
+  }
+  return text;
+}
+
+void ExportKenText() {
+  if (gKenTable == nullptr) return;
+  SaveTextAs("ken.txt", FormatKenText(*gKenTable));
+}
+
+void ImportKenText() {
+  uint32_t size = 0;
+  char* text = AskForTextFile(&size);
+  if (text == nullptr) return;
+  auto* table = static_cast<KenTable*>(AllocBlock(sizeof(KenTable)));
+  if (table == nullptr) {
+    FreeBlock(text);
+    PlayWarningBeep();
+    return;
+  }
+  ParseKenText(text, static_cast<int>(size), table);
+  FreeBlock(text);
+  FreeBlock(gKenTable);
+  gKenTable = table;
+  const int error = SaveKenFile();
+  if (error != 0) ShowErrorMessage(gMainWnd, error);
+}
+
+void ExportStockMasterText() {
+  std::unique_ptr<StockMasterFile, void (*)(void*)> master(
+      static_cast<StockMasterFile*>(AllocBlock(sizeof(StockMasterFile))), FreeBlock);
+  if (master == nullptr) {
+    PlayWarningBeep();
+    return;
+  }
+  MakeDataFolderCurrent();
+  if (LoadFileToBuffer(kStockMasterPath, master.get(), sizeof(StockMasterFile)) != 0) {
+    PlayWarningBeep();
+    return;
+  }
+  NormalizeStockMasterCodes(*master);
+  SaveTextAs("stockinf.txt", FormatStockMasterText(*master));
+}
+
+void ImportStockMasterText() {
+  uint32_t size = 0;
+  char* text = AskForTextFile(&size);
+  if (text == nullptr) return;
+  std::unique_ptr<StockMasterFile, void (*)(void*)> master(
+      static_cast<StockMasterFile*>(AllocBlock(sizeof(StockMasterFile))), FreeBlock);
+  if (master != nullptr) UpdateStockMasterFromCsv(master.get(), text, static_cast<int>(size));
+  FreeBlock(text);
+  if (master == nullptr) {
+    PlayWarningBeep();
+    return;
+  }
+  NormalizeStockMasterCodes(*master);
+  if (WriteStockMasterFile(*master) != 0) PlayWarningBeep();
+}
+
+void CreateStockMasterFromVendor() {
+  std::unique_ptr<StockMasterFile, void (*)(void*)> master(
+      static_cast<StockMasterFile*>(AllocBlock(sizeof(StockMasterFile))), FreeBlock);
+  if (master == nullptr) {
+    PlayWarningBeep();
+    return;
+  }
+  uint32_t tableSize = 0;
+  char* priceTable = DownloadLastPriceTable(&tableSize);
+  if (priceTable == nullptr) return;
+  const bool filled = FillMasterFromChosenFile(master.get(), priceTable, tableSize);
+  FreeBlock(priceTable);
+  if (!filled) return;
+  MarkIndexRecords(master.get());
+  if (WriteStockMasterFile(*master) != 0) {
+    PlayWarningBeep();
+    return;
+  }
+  LoadStockMaster();
+}
