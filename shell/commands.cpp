@@ -125,15 +125,28 @@ int RunTrendLineCommand(WindowHandle, int commandId) {
   return 1;
 }
 
+// Deleting and undoing, the new-line mode, the lines a monitoring line watches.
+int RunEditCommand(WindowHandle, int commandId) {
+  switch (commandId) {
+    case IDM_DELETE: DeleteSelectedObjects(); return 1;
+    case IDM_UNDO: UndoLastDeletion(); return 1;
+    case IDM_NEW_TREND_LINE: ToggleNewTrendLineMode(); return 1;
+    default: break;
+  }
+  if (commandId < IDM_TLINE_WATCH_FIRST || commandId > IDM_TLINE_WATCH_LAST) return 0;
+  ToggleWatchedLineBit(commandId - IDM_TLINE_WATCH_FIRST);
+  return 1;
+}
+
 int RunWindowCommand(WindowHandle window, int commandId) {
   return gWindowHooks.runWindowCommand != nullptr ? gWindowHooks.runWindowCommand(window, commandId) : 0;
 }
 
 // The families register here as their features arrive.
-constexpr CommandHandler kCommandHandlers[] = {RunPatternCommand,     RunPeriodCommand,      RunBarWidthCommand,
-                                               RunPaneKindCommand,    RunChartEditCommand,   RunDisplaySwitchCommand,
-                                               RunPatternCopyCommand, RunPatternFileCommand, RunRecomputeCommand,
-                                               RunTrackerMenuCommand, RunTrendLineCommand,   RunWindowCommand};
+constexpr CommandHandler kCommandHandlers[] = {
+    RunPatternCommand,       RunPeriodCommand,      RunBarWidthCommand,    RunPaneKindCommand,  RunChartEditCommand,
+    RunDisplaySwitchCommand, RunPatternCopyCommand, RunPatternFileCommand, RunRecomputeCommand, RunTrackerMenuCommand,
+    RunTrendLineCommand,     RunEditCommand,        RunWindowCommand};
 
 }  // namespace
 

@@ -35,6 +35,8 @@
 #include "analysis/condition_items.h"
 #include "analysis/group_lists.h"
 #include "analysis/group_store.h"
+#include "analysis/trend_line_store.h"
+#include "window/window_hooks.h"
 #include "resources/resource_ids.h"
 #include "tests/support/row.h"
 #include "tests/win/canvas.h"
@@ -632,6 +634,99 @@ TEST_F(MainWindowListsTest, AStockEntersAndLeavesWithTheListsTopRowAndSelectionK
   group = savedGroup;
   CurrentScreenPattern() = savedPattern;
   for (int chart = 0; chart < 3; ++chart) RefillChartLists(chart);
+}
+
+// What the trend-line pop-up showed while it was open.
+struct TrendLineMenuSeen {
+  int items = 0;
+  UINT date = 0, upper = 0, value = 0, watch0 = 0, watch1 = 0, tail = 0;
+  bool trackerAttached = false;
+};
+TrendLineMenuSeen gMenuSeen;
+
+void CALLBACK ReadTrendLineMenuAndClose(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  const HMENU menu = TrendLinePopupMenu();
+  const auto state = [menu](int command) { return GetMenuState(menu, static_cast<UINT>(command), MF_BYCOMMAND); };
+  gMenuSeen = {GetMenuItemCount(menu),
+               state(IDM_TLINE_MONITOR_DATE),
+               state(IDM_TLINE_MONITOR_UPPER),
+               state(IDM_TLINE_VALUE),
+               state(IDM_TLINE_WATCH_FIRST),
+               state(IDM_TLINE_WATCH_FIRST + 1),
+               GetMenuState(menu, 18, MF_BYPOSITION),
+               GetSubMenu(menu, 18) == TrackerSubMenu() && TrackerSubMenu() != nullptr};
+  EndMenu();
+}
+
+// Opens the pop-up for line `line` picked on pane `pane` of chart 0 and reads it while it is open.
+TrendLineMenuSeen OpenTrendLineMenu(HWND window, int line, int pane) {
+  gSelectedChart = 0;
+  gSelectedPane = pane;
+  gSelectedTrendLine = line;
+  gMenuSeen = {};
+  SetTimer(nullptr, 0, 100, ReadTrendLineMenuAndClose);
+  const POINT at = Centre(gChartContexts[0].panes[pane].plot);
+  ShowTrendLinePopup(window, at.x, at.y);
+  PumpFor(30);
+  return gMenuSeen;
+}
+
+TEST_F(MainWindowInputTest, DelAndCtrlZTakeAndBringBackTheMarkedLinesAndThePopUpFollowsTheLine) {
+  ASSERT_TRUE(AllocTrendLineTables());
+  const StockCode code = Shown(0);
+  const PackedDate last = gChartContexts[0].periods[0].bars->bars[gChartContexts[0].periods[0].bars->count - 1].date;
+  gTrendLines->count = 4;
+  for (int i = 0; i < 4; ++i) gTrendLines->lines[i] = NewTrendLine(code, last, 1000 + i, last, 1000 + i);
+  for (int i : {0, 2, 3}) MarkTrendLine(i, 1);
+  gUndoKind = kUndoNothing;
+  UpdateMainMenuStates();
+  const HMENU menu = GetMenu(window_);
+  EXPECT_EQ(GetMenuState(menu, IDM_UNDO, MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
+  EXPECT_EQ(GetMenuState(menu, IDM_DELETE, MF_BYCOMMAND) & MF_GRAYED, 0u);
+  Post(WM_KEYDOWN, VK_DELETE);
+  EXPECT_EQ(Row(gTrendLines->count, gTrendLines->lines[0].value1, gUndoKind), Row(1, 1001, int{kUndoTrendLines}));
+  EXPECT_EQ(GetMenuState(menu, IDM_UNDO, MF_BYCOMMAND) & MF_GRAYED, 0u);
+  EXPECT_EQ(GetMenuState(menu, IDM_DELETE, MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
+  // Ctrl+Z as the main loop translates it.
+  const HACCEL keys = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDA_MAIN_ACCELERATORS));
+  BYTE state[256];
+  GetKeyboardState(state);
+  state[VK_CONTROL] = 0x80;
+  SetKeyboardState(state);
+  MSG key = {window_, WM_KEYDOWN, 'Z', 0, 0, {0, 0}};
+  EXPECT_NE(TranslateAcceleratorW(window_, keys, &key), 0);
+  state[VK_CONTROL] = 0;
+  SetKeyboardState(state);
+  PumpFor(30);
+  EXPECT_EQ(Row(gTrendLines->count, gTrendLines->markedCount, gTrendLines->lines[3].marked, gUndoKind),
+            Row(4, 3, 1, int{kUndoNothing}));
+  SaveWindowPicture(window_, L"trend-lines-restored.bmp");
+
+  // A vertical date line on the volume pane: the date kind checked, the limits
+  // and the typed value greyed, one item per volume line, the first watched.
+  TrendLine& line = gTrendLines->lines[1];
+  line.paneKind = kPaneVolume;
+  line.value2 = 2000;
+  line.monitorKind = kMonitorDate;
+  line.watchedLines = 1;
+  const TrendLineMenuSeen volume = OpenTrendLineMenu(window_, 1, 1);
+  EXPECT_EQ(Row(volume.items, volume.date & MF_CHECKED, volume.upper & MF_GRAYED, volume.value & MF_GRAYED),
+            Row(22, UINT{MF_CHECKED}, UINT{MF_GRAYED}, UINT{MF_GRAYED}));
+  EXPECT_EQ(Row(volume.watch0 & MF_CHECKED, volume.watch1 & MF_CHECKED), Row(UINT{MF_CHECKED}, 0u));
+  // A horizontal line on the candle pane ends with the tracker's sub-menu, open to it.
+  line.paneKind = kPaneCandles;
+  line.value2 = line.value1;
+  line.date1 = gChartContexts[0].periods[0].bars->bars[0].date;
+  line.monitorKind = kMonitorNone;
+  const TrendLineMenuSeen candles = OpenTrendLineMenu(window_, 1, 0);
+  EXPECT_EQ(Row(candles.items, candles.trackerAttached, candles.tail & MF_GRAYED, candles.value & MF_GRAYED),
+            Row(19, true, 0u, 0u));
+  EXPECT_EQ(candles.watch0, static_cast<UINT>(-1)) << "no watched-line items on a price pane";
+  gTrendLines->count = 0;
+  gTrendLines->markedCount = 0;
+  gSelectedTrendLine = -1;
+  gUndoKind = kUndoNothing;
 }
 
 }  // namespace
