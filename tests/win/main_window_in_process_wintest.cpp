@@ -638,6 +638,7 @@ TEST_F(MainWindowListsTest, AStockEntersAndLeavesWithTheListsTopRowAndSelectionK
 
 // What the trend-line pop-up showed while it was open.
 struct TrendLineMenuSeen {
+  const wchar_t* picture = nullptr;  // saved while the menu is open
   int items = 0;
   UINT date = 0, upper = 0, value = 0, watch0 = 0, watch1 = 0, tail = 0;
   bool trackerAttached = false;
@@ -647,8 +648,11 @@ TrendLineMenuSeen gMenuSeen;
 void CALLBACK ReadTrendLineMenuAndClose(HWND, UINT, UINT_PTR timer, DWORD) {
   KillTimer(nullptr, timer);
   const HMENU menu = TrendLinePopupMenu();
+  const HWND shown = FindWindowW(L"#32768", nullptr);  // the menu's own window
+  if (shown != nullptr && gMenuSeen.picture != nullptr) SaveWindowPicture(shown, gMenuSeen.picture);
   const auto state = [menu](int command) { return GetMenuState(menu, static_cast<UINT>(command), MF_BYCOMMAND); };
-  gMenuSeen = {GetMenuItemCount(menu),
+  gMenuSeen = {nullptr,
+               GetMenuItemCount(menu),
                state(IDM_TLINE_MONITOR_DATE),
                state(IDM_TLINE_MONITOR_UPPER),
                state(IDM_TLINE_VALUE),
@@ -660,11 +664,12 @@ void CALLBACK ReadTrendLineMenuAndClose(HWND, UINT, UINT_PTR timer, DWORD) {
 }
 
 // Opens the pop-up for line `line` picked on pane `pane` of chart 0 and reads it while it is open.
-TrendLineMenuSeen OpenTrendLineMenu(HWND window, int line, int pane) {
+TrendLineMenuSeen OpenTrendLineMenu(HWND window, int line, int pane, const wchar_t* picture) {
   gSelectedChart = 0;
   gSelectedPane = pane;
   gSelectedTrendLine = line;
   gMenuSeen = {};
+  gMenuSeen.picture = picture;
   SetTimer(nullptr, 0, 100, ReadTrendLineMenuAndClose);
   const POINT at = Centre(gChartContexts[0].panes[pane].plot);
   ShowTrendLinePopup(window, at.x, at.y);
@@ -701,7 +706,6 @@ TEST_F(MainWindowInputTest, DelAndCtrlZTakeAndBringBackTheMarkedLinesAndThePopUp
   PumpFor(30);
   EXPECT_EQ(Row(gTrendLines->count, gTrendLines->markedCount, gTrendLines->lines[3].marked, gUndoKind),
             Row(4, 3, 1, int{kUndoNothing}));
-  SaveWindowPicture(window_, L"trend-lines-restored.bmp");
 
   // A vertical date line on the volume pane: the date kind checked, the limits
   // and the typed value greyed, one item per volume line, the first watched.
@@ -710,7 +714,7 @@ TEST_F(MainWindowInputTest, DelAndCtrlZTakeAndBringBackTheMarkedLinesAndThePopUp
   line.value2 = 2000;
   line.monitorKind = kMonitorDate;
   line.watchedLines = 1;
-  const TrendLineMenuSeen volume = OpenTrendLineMenu(window_, 1, 1);
+  const TrendLineMenuSeen volume = OpenTrendLineMenu(window_, 1, 1, L"trend-line-popup-volume.bmp");
   EXPECT_EQ(Row(volume.items, volume.date & MF_CHECKED, volume.upper & MF_GRAYED, volume.value & MF_GRAYED),
             Row(22, UINT{MF_CHECKED}, UINT{MF_GRAYED}, UINT{MF_GRAYED}));
   EXPECT_EQ(Row(volume.watch0 & MF_CHECKED, volume.watch1 & MF_CHECKED), Row(UINT{MF_CHECKED}, 0u));
@@ -719,7 +723,7 @@ TEST_F(MainWindowInputTest, DelAndCtrlZTakeAndBringBackTheMarkedLinesAndThePopUp
   line.value2 = line.value1;
   line.date1 = gChartContexts[0].periods[0].bars->bars[0].date;
   line.monitorKind = kMonitorNone;
-  const TrendLineMenuSeen candles = OpenTrendLineMenu(window_, 1, 0);
+  const TrendLineMenuSeen candles = OpenTrendLineMenu(window_, 1, 0, L"trend-line-popup-candles.bmp");
   EXPECT_EQ(Row(candles.items, candles.trackerAttached, candles.tail & MF_GRAYED, candles.value & MF_GRAYED),
             Row(19, true, 0u, 0u));
   EXPECT_EQ(candles.watch0, static_cast<UINT>(-1)) << "no watched-line items on a price pane";
