@@ -26,6 +26,7 @@
 #include "chart/cross_hair.h"
 #include "chart/gdi_objects_win.h"
 #include "chart/screen_pattern.h"
+#include "chart/trend_line_mouse.h"
 #include "data/stock_table.h"
 #include "platform/win_text.h"
 #include "common/app_globals.h"
@@ -636,40 +637,34 @@ TEST_F(MainWindowListsTest, AStockEntersAndLeavesWithTheListsTopRowAndSelectionK
   for (int chart = 0; chart < 3; ++chart) RefillChartLists(chart);
 }
 
-// What the trend-line pop-up showed while it was open.
-struct TrendLineMenuSeen {
-  const wchar_t* picture = nullptr;  // saved while the menu is open
-  int items = 0;
-  UINT date = 0, upper = 0, value = 0, watch0 = 0, watch1 = 0, tail = 0;
-  bool trackerAttached = false;
-};
-TrendLineMenuSeen gMenuSeen;
+// The trend-line pop-up as it stood while open: item count and the states of
+// 32890, 32891, 32904, 6000, 6001, then the item after the fixed ones: the
+// tracker's sub-menu (MF_POPUP, greyed or not) or its id (0 for a separator).
+std::vector<UINT> gMenuSeen;
+const wchar_t* gMenuPicture = nullptr;
 
 void CALLBACK ReadTrendLineMenuAndClose(HWND, UINT, UINT_PTR timer, DWORD) {
   KillTimer(nullptr, timer);
   const HMENU menu = TrendLinePopupMenu();
-  const HWND shown = FindWindowW(L"#32768", nullptr);  // the menu's own window
-  if (shown != nullptr && gMenuSeen.picture != nullptr) SaveWindowPicture(shown, gMenuSeen.picture);
-  const auto state = [menu](int command) { return GetMenuState(menu, static_cast<UINT>(command), MF_BYCOMMAND); };
-  gMenuSeen = {nullptr,
-               GetMenuItemCount(menu),
-               state(IDM_TLINE_MONITOR_DATE),
-               state(IDM_TLINE_MONITOR_UPPER),
-               state(IDM_TLINE_VALUE),
-               state(IDM_TLINE_WATCH_FIRST),
-               state(IDM_TLINE_WATCH_FIRST + 1),
-               GetMenuState(menu, 18, MF_BYPOSITION),
-               GetSubMenu(menu, 18) == TrackerSubMenu() && TrackerSubMenu() != nullptr};
+  SaveWindowPicture(FindWindowW(L"#32768", nullptr), gMenuPicture);  // the menu's own window
+  gMenuSeen = {static_cast<UINT>(GetMenuItemCount(menu))};
+  for (int command : {IDM_TLINE_MONITOR_DATE, IDM_TLINE_MONITOR_UPPER, IDM_TLINE_VALUE, IDM_TLINE_WATCH_FIRST,
+                      IDM_TLINE_WATCH_FIRST + 1}) {
+    const UINT state = GetMenuState(menu, static_cast<UINT>(command), MF_BYCOMMAND);
+    gMenuSeen.push_back(state == static_cast<UINT>(-1) ? state : state & (MF_CHECKED | MF_GRAYED));
+  }
+  const bool tracker = GetSubMenu(menu, 18) == TrackerSubMenu();
+  gMenuSeen.push_back(tracker ? MF_POPUP | (GetMenuState(menu, 18, MF_BYPOSITION) & MF_GRAYED)
+                              : GetMenuItemID(menu, 18));
   EndMenu();
 }
 
-// Opens the pop-up for line `line` picked on pane `pane` of chart 0 and reads it while it is open.
-TrendLineMenuSeen OpenTrendLineMenu(HWND window, int line, int pane, const wchar_t* picture) {
+std::vector<UINT> OpenTrendLineMenu(HWND window, int pane, const wchar_t* picture) {
   gSelectedChart = 0;
   gSelectedPane = pane;
-  gSelectedTrendLine = line;
-  gMenuSeen = {};
-  gMenuSeen.picture = picture;
+  gSelectedTrendLine = 1;
+  gMenuSeen.clear();
+  gMenuPicture = picture;
   SetTimer(nullptr, 0, 100, ReadTrendLineMenuAndClose);
   const POINT at = Centre(gChartContexts[0].panes[pane].plot);
   ShowTrendLinePopup(window, at.x, at.y);
@@ -677,35 +672,42 @@ TrendLineMenuSeen OpenTrendLineMenu(HWND window, int line, int pane, const wchar
   return gMenuSeen;
 }
 
+UINT Grayed(HMENU menu, int command) {
+  return GetMenuState(menu, static_cast<UINT>(command), MF_BYCOMMAND) & MF_GRAYED;
+}
+
 TEST_F(MainWindowInputTest, DelAndCtrlZTakeAndBringBackTheMarkedLinesAndThePopUpFollowsTheLine) {
   ASSERT_TRUE(AllocTrendLineTables());
-  const StockCode code = Shown(0);
-  const PackedDate last = gChartContexts[0].periods[0].bars->bars[gChartContexts[0].periods[0].bars->count - 1].date;
+  const PeriodSeriesBlock& daily = gChartContexts[0].periods[0];
+  const PackedDate last = daily.bars->bars[daily.bars->count - 1].date;
   gTrendLines->count = 4;
-  for (int i = 0; i < 4; ++i) gTrendLines->lines[i] = NewTrendLine(code, last, 1000 + i, last, 1000 + i);
+  for (int i = 0; i < 4; ++i) gTrendLines->lines[i] = NewTrendLine(Shown(0), last, 1000 + i, last, 1000 + i);
   for (int i : {0, 2, 3}) MarkTrendLine(i, 1);
   gUndoKind = kUndoNothing;
   UpdateMainMenuStates();
   const HMENU menu = GetMenu(window_);
-  EXPECT_EQ(GetMenuState(menu, IDM_UNDO, MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
-  EXPECT_EQ(GetMenuState(menu, IDM_DELETE, MF_BYCOMMAND) & MF_GRAYED, 0u);
+  EXPECT_EQ(Row(Grayed(menu, IDM_UNDO), Grayed(menu, IDM_DELETE)), Row(UINT{MF_GRAYED}, 0u));
   Post(WM_KEYDOWN, VK_DELETE);
   EXPECT_EQ(Row(gTrendLines->count, gTrendLines->lines[0].value1, gUndoKind), Row(1, 1001, int{kUndoTrendLines}));
-  EXPECT_EQ(GetMenuState(menu, IDM_UNDO, MF_BYCOMMAND) & MF_GRAYED, 0u);
-  EXPECT_EQ(GetMenuState(menu, IDM_DELETE, MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
-  // Ctrl+Z as the main loop translates it.
+  EXPECT_EQ(Row(Grayed(menu, IDM_UNDO), Grayed(menu, IDM_DELETE)), Row(0u, UINT{MF_GRAYED}));
+  // Ctrl+Z as the main loop translates it; Ctrl+T the same way, twice.
   const HACCEL keys = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDA_MAIN_ACCELERATORS));
   BYTE state[256];
   GetKeyboardState(state);
   state[VK_CONTROL] = 0x80;
   SetKeyboardState(state);
-  MSG key = {window_, WM_KEYDOWN, 'Z', 0, 0, {0, 0}};
-  EXPECT_NE(TranslateAcceleratorW(window_, keys, &key), 0);
-  state[VK_CONTROL] = 0;
-  SetKeyboardState(state);
-  PumpFor(30);
+  for (WPARAM key : {'Z', 'T'}) {
+    MSG msg = {window_, WM_KEYDOWN, key, 0, 0, {0, 0}};
+    EXPECT_NE(TranslateAcceleratorW(window_, keys, &msg), 0) << key;
+  }
   EXPECT_EQ(Row(gTrendLines->count, gTrendLines->markedCount, gTrendLines->lines[3].marked, gUndoKind),
             Row(4, 3, 1, int{kUndoNothing}));
+  EXPECT_EQ(Row(gNewTrendLineMode, GetMenuState(menu, IDM_NEW_TREND_LINE, MF_BYCOMMAND) & MF_CHECKED),
+            Row(true, UINT{MF_CHECKED}));
+  Post(WM_COMMAND, IDM_NEW_TREND_LINE);
+  state[VK_CONTROL] = 0;
+  SetKeyboardState(state);
+  EXPECT_FALSE(gNewTrendLineMode);
 
   // A vertical date line on the volume pane: the date kind checked, the limits
   // and the typed value greyed, one item per volume line, the first watched.
@@ -714,23 +716,17 @@ TEST_F(MainWindowInputTest, DelAndCtrlZTakeAndBringBackTheMarkedLinesAndThePopUp
   line.value2 = 2000;
   line.monitorKind = kMonitorDate;
   line.watchedLines = 1;
-  const TrendLineMenuSeen volume = OpenTrendLineMenu(window_, 1, 1, L"trend-line-popup-volume.bmp");
-  EXPECT_EQ(Row(volume.items, volume.date & MF_CHECKED, volume.upper & MF_GRAYED, volume.value & MF_GRAYED),
-            Row(22, UINT{MF_CHECKED}, UINT{MF_GRAYED}, UINT{MF_GRAYED}));
-  EXPECT_EQ(Row(volume.watch0 & MF_CHECKED, volume.watch1 & MF_CHECKED), Row(UINT{MF_CHECKED}, 0u));
+  EXPECT_EQ(OpenTrendLineMenu(window_, 1, L"trend-line-popup-volume.bmp"),
+            (std::vector<UINT>{22, MF_CHECKED, MF_GRAYED, MF_GRAYED, MF_CHECKED, 0, 0}));
   // A horizontal line on the candle pane ends with the tracker's sub-menu, open to it.
   line.paneKind = kPaneCandles;
   line.value2 = line.value1;
-  line.date1 = gChartContexts[0].periods[0].bars->bars[0].date;
+  line.date1 = daily.bars->bars[0].date;
   line.monitorKind = kMonitorNone;
-  const TrendLineMenuSeen candles = OpenTrendLineMenu(window_, 1, 0, L"trend-line-popup-candles.bmp");
-  EXPECT_EQ(Row(candles.items, candles.trackerAttached, candles.tail & MF_GRAYED, candles.value & MF_GRAYED),
-            Row(19, true, 0u, 0u));
-  EXPECT_EQ(candles.watch0, static_cast<UINT>(-1)) << "no watched-line items on a price pane";
-  gTrendLines->count = 0;
-  gTrendLines->markedCount = 0;
+  EXPECT_EQ(OpenTrendLineMenu(window_, 0, L"trend-line-popup-candles.bmp"),
+            (std::vector<UINT>{19, MF_GRAYED, 0, 0, static_cast<UINT>(-1), static_cast<UINT>(-1), MF_POPUP}));
+  gTrendLines->count = gTrendLines->markedCount = 0;
   gSelectedTrendLine = -1;
-  gUndoKind = kUndoNothing;
 }
 
 }  // namespace
