@@ -3,14 +3,23 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "analysis/analysis_hooks.h"
+#include "analysis/group_lists.h"
+#include "analysis/group_update_queue.h"
+#include "analysis/indicator_refresh.h"
+#include "analysis/line_monitoring.h"
+#include "analysis/trend_line_store.h"
 #include "chart/chart_hooks.h"
 #include "chart/chart_layout.h"
 #include "chart/chart_loading.h"
 #include "chart/chart_selection.h"
+#include "chart/memo_hooks.h"
 #include "chart/screen_pattern.h"
+#include "chart/trend_line_mouse.h"
 #include "platform/platform.h"
 #include "common/command_ids.h"
 #include "common/app_globals.h"
+#include "common/error_message.h"
 #include "records/settings_block.h"
 
 namespace {
@@ -247,6 +256,11 @@ void RemoveSelectedChart() {
   for (int i = gSelectedChart; i + 1 < kMaxChartsPerPattern; ++i) pattern.views[i] = pattern.views[i + 1];
   pattern.views[kMaxChartsPerPattern - 1] = removed;
   pattern.chartCount = count - 1;
+  // The new last chart links to nothing; flags it kept would couple it to a
+  // chart added later without bringing the two together first.
+  ChartView& last = pattern.views[count - 2];
+  last.dateLink = 0;
+  last.stockLink = 0;
   SelectChartOnly(0);
   // The views moved up a slot: every list must show its new view's group and stock.
   RefillAllChartLists();
@@ -257,6 +271,43 @@ void ClampSelectedChart() {
   ReloadAllChartSeries();
   if (gSelectedChart >= ShownChartCount()) gSelectedChart = ShownChartCount() - 1;
   LayoutAndRepaint();
+}
+
+void DeleteSelectedObjects() {
+  if (DeleteSelectedMemos() != 0) gUndoKind = kUndoMemos;
+  DeleteMarkedTrendLines(1);
+  InvalidateAllCharts();
+}
+
+void UndoLastDeletion() {
+  const int kind = gUndoKind;
+  gUndoKind = kUndoNothing;
+  if (kind == kUndoTrendLines) UndoTrendLineDeletion();
+  if (kind == kUndoMemos) UndoMemoDeletion();
+  InvalidateAllCharts();
+}
+
+void ToggleWatchedLineBit(int n) {
+  if (!IsTrendLineIndex(gSelectedTrendLine)) return;
+  if (!FlipWatchedLine(gTrendLines->lines[gSelectedTrendLine], n)) PlayWarningBeep();
+  // Judged as every other edit of a line is: silently, through the store's hook.
+  if (gAnalysisHooks.evaluateMonitorLine != nullptr) gAnalysisHooks.evaluateMonitorLine(gSelectedTrendLine, 0, 0);
+  SaveTrendLines();
+}
+
+void ToggleNewTrendLineMode() {
+  gNewTrendLineMode = !gNewTrendLineMode;
+  if (gChartHooks.refreshCursorTracking != nullptr) gChartHooks.refreshCursorTracking();
+}
+
+void ProcessPendingGroupUpdates(bool groupListDropped) {
+  if (groupListDropped || !HasQueuedGroupUpdates()) return;
+  if (TakeGroupUpdateOverflow()) {
+    RecomputeIndicatorsAndGroups();
+    return;
+  }
+  StockCode code = 0;
+  if (TakeQueuedGroupUpdate(&code)) UpdateGroupBitsForStock(code);
 }
 
 bool ToggleDisplaySwitch(int command) {

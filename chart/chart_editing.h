@@ -32,6 +32,21 @@ void RemoveSelectedChart();
 // Reloads every chart, keeps the selection among the shown charts, lays out and paints.
 void ClampSelectedChart();
 
+// Del: the selected memos, then the marked trend lines (saved), repainted.
+void DeleteSelectedObjects();
+// Ctrl+Z: brings back what the last deletion removed, trend lines marked.
+void UndoLastDeletion();
+// Flips bit n (mod 32) of the selected trend line's watched lines; a line
+// always watches one at least (a beep says so). Judged again without a notice.
+void ToggleWatchedLineBit(int n);
+// Ctrl+T: every press on a pane draws a new line while it is on.
+void ToggleNewTrendLineMode();
+
+// One idle step: the memberships of the oldest stock a live quote queued,
+// or everything recomputed after the queue overflowed. Nothing while a
+// group list is dropped down, since its rows would move under the user.
+void ProcessPendingGroupUpdates(bool groupListDropped);
+
 // The display switches of the view menu (commands 32827, 32828, 32835,
 // 32857, 32878, 33031, 33032, 33087, 33140..33142); false for other ids.
 bool ToggleDisplaySwitch(int command);

@@ -29,6 +29,7 @@ struct MemoHooks {
   int (*undoDeletion)();             // 1 when a memo came back
   int (*editAtPoint)(int x, int y);  // double-click: 1 when an editor opened
   bool (*popupState)(int memo, MemoPopupState* state);
+  bool (*anySelected)();  // for the menus: whether Del has a memo to delete
 };
 
 extern MemoHooks gMemoHooks;
@@ -39,6 +40,7 @@ inline int HitTestMemoAt(int chart, int pane, int x, int y, MemoPart* part) {
 inline void DeselectAllMemos() {
   if (gMemoHooks.deselectAll != nullptr) gMemoHooks.deselectAll();
 }
+inline bool IsAnyMemoSelected() { return gMemoHooks.anySelected != nullptr && gMemoHooks.anySelected(); }
 inline int DeleteSelectedMemos() { return gMemoHooks.deleteSelected != nullptr ? gMemoHooks.deleteSelected() : 0; }
 inline int UndoMemoDeletion() { return gMemoHooks.undoDeletion != nullptr ? gMemoHooks.undoDeletion() : 0; }
 inline int EditMemoAtPoint(int x, int y) {

@@ -111,3 +111,13 @@
 #define IDM_MASTER_TO_TEXT 32823
 #define IDM_TEXT_TO_MASTER 32830
 #define IDM_CREATE_MASTER 32832
+
+/* The tail of the trend-line pop-up, and the memo pop-up (menu 303). */
+#define IDM_TLINE_WATCH_FIRST 6000 /* .. 6999: bit n mod 32 of the selected line's watched lines */
+#define IDM_TLINE_WATCH_LAST 6999
+#define IDM_MEMO_EDIT 33003
+#define IDM_MEMO_ARROW 33028
+#define IDM_MEMO_FONT_CUSTOM_1 33103
+#define IDM_MEMO_FONT_CUSTOM_2 33104
+#define IDM_MEMO_FONT_CUSTOM_3 33105
+#define IDM_MEMO_FONT_DEFAULT 33109

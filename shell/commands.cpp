@@ -129,6 +129,19 @@ int RunTrendLineCommand(WindowHandle, int commandId) {
 // The price update family and the master-data tools.
 int RunPriceUpdateFamily(WindowHandle, int commandId) { return RunPriceUpdateCommand(commandId); }
 
+// Deleting and undoing, the new-line mode, the lines a monitoring line watches.
+int RunEditCommand(WindowHandle, int commandId) {
+  switch (commandId) {
+    case IDM_DELETE: DeleteSelectedObjects(); return 1;
+    case IDM_UNDO: UndoLastDeletion(); return 1;
+    case IDM_NEW_TREND_LINE: ToggleNewTrendLineMode(); return 1;
+    default: break;
+  }
+  if (commandId < IDM_TLINE_WATCH_FIRST || commandId > IDM_TLINE_WATCH_LAST) return 0;
+  ToggleWatchedLineBit(commandId - IDM_TLINE_WATCH_FIRST);
+  return 1;
+}
+
 int RunWindowCommand(WindowHandle window, int commandId) {
   return gWindowHooks.runWindowCommand != nullptr ? gWindowHooks.runWindowCommand(window, commandId) : 0;
 }
@@ -137,7 +150,7 @@ int RunWindowCommand(WindowHandle window, int commandId) {
 constexpr CommandHandler kCommandHandlers[] = {
     RunPatternCommand,       RunPeriodCommand,      RunBarWidthCommand,    RunPaneKindCommand,  RunChartEditCommand,
     RunDisplaySwitchCommand, RunPatternCopyCommand, RunPatternFileCommand, RunRecomputeCommand, RunTrackerMenuCommand,
-    RunTrendLineCommand,     RunPriceUpdateFamily,  RunWindowCommand};
+    RunTrendLineCommand,     RunEditCommand,        RunPriceUpdateFamily,  RunWindowCommand};
 
 }  // namespace
 

@@ -3,7 +3,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "analysis/group_update_queue.h"
+#include "chart/chart_editing.h"
+#include "chart/screen_pattern.h"
+#include "net/online_services.h"
 #include "window/chart_popups_win.h"
+#include "window/chart_windows.h"
+#include "window/drag_modes.h"
 #include "window/line_notice_win.h"
 #include "window/main_window_controls_win.h"
 #include "window/main_window_input_win.h"
@@ -66,6 +72,14 @@ bool TranslateMainAccelerator(MSG& msg) {
   return TranslateAcceleratorW(main, gMainAccelerators, &msg) != 0;
 }
 
+bool AnyGroupComboDroppedDown() {
+  for (int i = 0; i < ShownChartCount(); ++i) {
+    const HWND combo = static_cast<HWND>(gChartWindows[i].groupCombo);
+    if (combo != nullptr && SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0) != 0) return true;
+  }
+  return false;
+}
+
 // Returns the WM_QUIT code.
 int RunMainLoop() {
   MSG msg;
@@ -79,7 +93,13 @@ int RunMainLoop() {
       continue;
     }
     TrackCursorOnTimer();
-    const uint32_t wait = RunIdleSteps(GetTickCount());
+    // The memberships wait while a drag or a dropped group list would see rows move.
+    const bool dropped = AnyGroupComboDroppedDown();
+    if (gDragMode == kDragNone) ProcessPendingGroupUpdates(dropped);
+    const bool groupUpdatesAllowed = gDragMode == kDragNone && !dropped;
+    uint32_t wait = RunIdleSteps(GetTickCount());
+    // One queued stock per pass keeps the window answering; the next comes at once.
+    if (groupUpdatesAllowed && HasQueuedGroupUpdates()) wait = 0;
     // Sleep until the idle work is due again, but wake at once when input arrives.
     MsgWaitForMultipleObjectsEx(0, nullptr, wait == kIdleWaitForever ? INFINITE : wait, QS_ALLINPUT,
                                 MWMO_INPUTAVAILABLE);
@@ -92,6 +112,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   if (!InitInstance(instance, showCommand)) return 0;
   RunStartUpQuestions();
   RebuildGroupMenus();
+  ResetLiveQuoteState();
   const int code = RunMainLoop();
   SaveEverythingAtExit();
   return code;

@@ -1,15 +1,21 @@
 #include "window/chart_popups_win.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <string>
 
 #include "analysis/group_store.h"
+#include "analysis/trend_line_store.h"
 #include "chart/chart_selection.h"
+#include "chart/memo_hooks.h"
 #include "chart/screen_pattern.h"
+#include "chart/trend_line_menu.h"
 #include "platform/win_text.h"
 #include "common/command_ids.h"
 #include "resources/resource_ids.h"
 #include "window/window_hooks.h"
 #include "records/settings_block.h"
+#include "window/tracker_dialog_win.h"
 
 namespace {
 
@@ -19,6 +25,12 @@ struct PopupMenus {
 };
 PopupMenus gPopups = {};
 HMENU gLoadedMenus[8] = {};
+
+// The trend-line pop-up's fixed items; its tail follows the pane.
+constexpr int kTrendLineFixedItems = 18;
+// The tail may leave the tracker's sub-menu out; it is then ours to destroy.
+bool gTrackerSubMenuAttached = false;
+std::wstring gTrackerSubMenuText;
 
 constexpr int kFullHistoryPosition = 2;
 
@@ -59,6 +71,86 @@ void FillGroupMenu(HMENU menu, int first) {
     const UINT breakFlag = g > 0 && g % 31 == 0 ? MF_MENUBARBREAK : 0;
     AppendMenuW(menu, MF_STRING | breakFlag, static_cast<UINT_PTR>(first + g), SjisToWide(GetGroupName(g)).c_str());
   }
+}
+
+void CheckCommand(HMENU menu, int command, bool checked) {
+  CheckMenuItem(menu, static_cast<UINT>(command), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void EnableCommand(HMENU menu, int command, bool enabled) {
+  EnableMenuItem(menu, static_cast<UINT>(command), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+void CheckTrendLineItems(HMENU menu, const TrendLine& line) {
+  const TrendLineMenuState state = TrendLineMenuStateOf(line);
+  CheckCommand(menu, IDM_TLINE_LOCK, state.lockChecked);
+  for (int command : {IDM_TLINE_MONITOR_UPPER, IDM_TLINE_MONITOR_LOWER, IDM_TLINE_MONITOR_DATE, IDM_TLINE_MONITOR_NONE})
+    CheckCommand(menu, command, command == state.monitorCommand);
+  CheckCommand(menu, IDM_TLINE_NOTICE, state.noticeChecked);
+  EnableCommand(menu, IDM_TLINE_NOTICE, state.noticeEnabled);
+  EnableCommand(menu, IDM_TLINE_MONITOR_DATE, state.dateEnabled);
+  EnableCommand(menu, IDM_TLINE_MONITOR_UPPER, state.limitsEnabled);
+  EnableCommand(menu, IDM_TLINE_MONITOR_LOWER, state.limitsEnabled);
+  EnableCommand(menu, IDM_TLINE_VALUE, state.valueEnabled);
+}
+
+// The pane the line was picked on; the line's own kind when none is selected.
+int PickedPaneKind(const TrendLine& line, int chart, int pane) {
+  const ScreenPattern& pattern = CurrentScreenPattern();
+  if (chart < 0 || chart >= pattern.chartCount) return line.paneKind;
+  const ChartView& view = pattern.views[chart];
+  const bool shown = pane >= 0 && pane < std::min(view.paneCount, kMaxPanesPerChart);
+  return shown ? static_cast<int>(view.paneKinds[pane]) : line.paneKind;
+}
+
+// After the fixed items: the tracker's sub-menu (greyed when the line takes
+// no part), nothing, or one item per line of the pane, checked when watched.
+void AppendTrendLineTargetItems(HMENU menu, int lineIndex, int paneKind) {
+  while (GetMenuItemCount(menu) > kTrendLineFixedItems) RemoveMenu(menu, kTrendLineFixedItems, MF_BYPOSITION);
+  gTrackerSubMenuAttached = false;
+  const TrendLine& line = gTrendLines->lines[lineIndex];
+  switch (TrendLineMenuTailOf(paneKind)) {
+    case TrendLineMenuTail::kTracker: {
+      const HMENU tracker = gPopups.trendLineSteps;
+      if (tracker == nullptr) break;
+      const bool allowed = PreparePellomaticSubMenu(tracker, lineIndex);
+      AppendMenuW(menu, MF_POPUP | (allowed ? MF_ENABLED : MF_GRAYED), reinterpret_cast<UINT_PTR>(tracker),
+                  gTrackerSubMenuText.c_str());
+      gTrackerSubMenuAttached = true;
+      break;
+    }
+    case TrendLineMenuTail::kNothing: break;
+    case TrendLineMenuTail::kWatchedLines:
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+      for (int n = 0; n < WatchedLineItemCount(paneKind); ++n) {
+        const UINT checked = (line.watchedLines & (1u << n)) != 0 ? MF_CHECKED : MF_UNCHECKED;
+        AppendMenuW(menu, MF_STRING | checked, static_cast<UINT_PTR>(IDM_TLINE_WATCH_FIRST + n),
+                    SjisToWide(WatchedLineItemText(paneKind, n)).c_str());
+      }
+      break;
+  }
+}
+
+// The memo under a point of any pane of any chart; -1 when none.
+int MemoAtPoint(int x, int y) {
+  const ScreenPattern& pattern = CurrentScreenPattern();
+  for (int chart = 0; chart < pattern.chartCount; ++chart) {
+    for (int pane = 0; pane < std::min(pattern.views[chart].paneCount, kMaxPanesPerChart); ++pane) {
+      MemoPart part = kMemoBox;
+      const int memo = HitTestMemoAt(chart, pane, x, y, &part);
+      if (memo >= 0) return memo;
+    }
+  }
+  return -1;
+}
+
+void CheckMemoItems(HMENU menu, int memo) {
+  MemoPopupState state{};
+  if (gMemoHooks.popupState == nullptr || !gMemoHooks.popupState(memo, &state)) return;
+  CheckCommand(menu, IDM_MEMO_ARROW, state.arrowShown);
+  CheckCommand(menu, IDM_MEMO_FONT_DEFAULT, !state.customSize);
+  for (int k = 0; k <= IDM_MEMO_FONT_CUSTOM_3 - IDM_MEMO_FONT_CUSTOM_1; ++k)
+    CheckCommand(menu, IDM_MEMO_FONT_CUSTOM_1 + k, state.customSize && state.sizeIndex == k);
 }
 
 void Track(HMENU menu, HWND owner, POINT screen, UINT button) {
@@ -103,7 +195,13 @@ void LoadChartPopupMenus() {
   gPopups.groupListGroups = gPopups.groupList != nullptr ? GetSubMenu(gPopups.groupList, 6) : nullptr;
   gPopups.pane = LoadFirstSubMenu(IDM_PANE_POPUP, 2);
   gPopups.trendLine = LoadFirstSubMenu(IDM_TREND_LINE_POPUP, 3);
-  gPopups.trendLineSteps = gPopups.trendLine != nullptr ? GetSubMenu(gPopups.trendLine, 18) : nullptr;
+  gPopups.trendLineSteps = gPopups.trendLine != nullptr ? GetSubMenu(gPopups.trendLine, kTrendLineFixedItems) : nullptr;
+  gTrackerSubMenuAttached = gPopups.trendLineSteps != nullptr;
+  if (gTrackerSubMenuAttached) {
+    wchar_t text[64] = L"";
+    GetMenuStringW(gPopups.trendLine, kTrendLineFixedItems, text, 64, MF_BYPOSITION);
+    gTrackerSubMenuText = text;
+  }
   gPopups.memo = LoadFirstSubMenu(IDM_MEMO_POPUP, 4);
   gPopups.caption = LoadFirstSubMenu(IDM_CAPTION_POPUP, 5);
   gPopups.captionGroups = gPopups.caption != nullptr ? GetSubMenu(gPopups.caption, 3) : nullptr;
@@ -118,6 +216,8 @@ void LoadChartPopupMenus() {
 }
 
 void DestroyChartPopupMenus() {
+  if (!gTrackerSubMenuAttached && gPopups.trendLineSteps != nullptr) DestroyMenu(gPopups.trendLineSteps);
+  gTrackerSubMenuAttached = false;
   for (HMENU& menu : gLoadedMenus) {
     if (menu != nullptr) DestroyMenu(menu);
     menu = nullptr;
@@ -138,11 +238,29 @@ void ShowCaptionPopup(HWND owner, int x, int y) {
   TrackAtClientPoint(gPopups.caption, owner, x, y, TPM_LEFTBUTTON);
 }
 
+HMENU TrendLinePopupMenu() { return gPopups.trendLine; }
+
+void PrepareTrendLinePopupMenu(int line, int chart, int pane) {
+  if (gPopups.trendLine == nullptr || !IsTrendLineIndex(line)) return;
+  gSelectedTrendLine = line;
+  const TrendLine& record = gTrendLines->lines[line];
+  CheckTrendLineItems(gPopups.trendLine, record);
+  AppendTrendLineTargetItems(gPopups.trendLine, line, PickedPaneKind(record, chart, pane));
+}
+
 void ShowTrendLinePopup(HWND owner, int x, int y) {
+  if (!IsTrendLineIndex(gSelectedTrendLine)) return;
+  PrepareTrendLinePopupMenu(gSelectedTrendLine, gSelectedChart, gSelectedPane);
   TrackAtClientPoint(gPopups.trendLine, owner, x, y, TPM_RIGHTBUTTON);
 }
 
-bool ShowMemoPopup(HWND, int, int) { return false; }
+bool ShowMemoPopup(HWND owner, int x, int y) {
+  const int memo = MemoAtPoint(x, y);
+  if (memo < 0 || gPopups.memo == nullptr) return false;
+  CheckMemoItems(gPopups.memo, memo);
+  TrackAtClientPoint(gPopups.memo, owner, x, y, TPM_RIGHTBUTTON);
+  return true;
+}
 
 void ShowGroupListPopup(HWND owner, POINT screen) { Track(gPopups.groupList, owner, screen, TPM_RIGHTBUTTON); }
 

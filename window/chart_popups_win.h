@@ -20,6 +20,10 @@ void ShowCaptionPopup(HWND owner, int x, int y);
 // The trend-line pop-up for gSelectedTrendLine, its items checked and
 // enabled from that line (right press on a line).
 void ShowTrendLinePopup(HWND owner, int x, int y);
+HMENU TrendLinePopupMenu();
+// Checks and greys the trend-line pop-up's items for `line`, picked on pane
+// `pane` of chart `chart`, and rebuilds its tail for that pane.
+void PrepareTrendLinePopupMenu(int line, int chart, int pane);
 // The memo pop-up when a memo lies under the point; false when none does.
 bool ShowMemoPopup(HWND owner, int x, int y);
 // At a point in screen coordinates (the stock list's own right click).

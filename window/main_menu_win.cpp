@@ -4,7 +4,10 @@
 
 #include <cstdio>
 
+#include "analysis/trend_line_store.h"
 #include "chart/chart_editing.h"
+#include "chart/memo_hooks.h"
+#include "chart/trend_line_mouse.h"
 #include "window/chart_popups_win.h"
 #include "chart/chart_scroll.h"
 #include "chart/chart_selection.h"
@@ -65,13 +68,22 @@ void CheckPaneAndChartItems(HMENU menu) {
 }
 
 // Items whose features this program does not have yet stay grayed.
-constexpr int kUnavailableCommands[] = {IDM_OPEN_FILE, IDM_UNDO, IDM_DELETE, IDM_NEW_TREND_LINE, IDM_FULL_HISTORY_TS};
+constexpr int kUnavailableCommands[] = {IDM_OPEN_FILE, IDM_FULL_HISTORY_TS};
+
+// Delete needs something selected, undo a deletion to undo.
+void CheckEditItems(HMENU menu) {
+  const bool linesMarked = gTrendLines != nullptr && gTrendLines->markedCount > 0;
+  EnableItem(menu, IDM_DELETE, linesMarked || IsAnyMemoSelected());
+  EnableItem(menu, IDM_UNDO, gUndoKind != kUndoNothing);
+  CheckItem(menu, IDM_NEW_TREND_LINE, gNewTrendLineMode);
+}
 
 void RefreshMenu(HMENU menu) {
   for (int command : kUnavailableCommands) EnableItem(menu, command, false);
   for (int n = 0; n < kScreenPatternCount; ++n) CheckItem(menu, IDM_PATTERN_FIRST + n, n == gCurrentPattern);
   CheckSelectedChartItems(menu);
   CheckPaneAndChartItems(menu);
+  CheckEditItems(menu);
   for (int command : kDisplaySwitchCommands) CheckItem(menu, command, IsDisplaySwitchOn(command));
 }
 

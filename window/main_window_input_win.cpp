@@ -11,6 +11,7 @@
 
 #include "window/blink_timers.h"
 #include "chart/chart_context.h"
+#include "chart/chart_editing.h"
 #include "chart/chart_layout.h"
 #include "chart/chart_links.h"
 #include "window/chart_lists_win.h"
@@ -496,6 +497,11 @@ LRESULT OnMainKeyDown(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   const bool ctrl = IsKeyDown(VK_CONTROL);
   switch (wParam) {
     case VK_ESCAPE: EraseForecastCandle(); return 0;
+    case VK_DELETE:
+    case VK_BACK:
+      DeleteSelectedObjects();
+      UpdateMainMenuStates();
+      return 0;
     case VK_LEFT:
     case VK_RIGHT:
       if (ctrl) break;  // the bar-width keys

@@ -310,3 +310,36 @@ TEST_F(TrendLineStoreTest, PopUpCommandsChangeTheSelectedLineAndSaveIt) {
 }
 
 }  // namespace
+
+// Del takes the marked lines, Ctrl+Z brings all of them back marked; both save.
+TEST_F(TrendLineStoreTest, DelThenUndoBringsEveryMarkedLineBackMarkedAndSavesBothTimes) {
+  Install({Line(NumberCode(1301), Day(5), 1), Line(NumberCode(1302), Day(6), 2), Line(NumberCode(1303), Day(7), 3),
+           Line(NumberCode(1304), Day(8), 4)});
+  for (int index : {0, 2, 3}) MarkTrendLine(index, 1);
+  ASSERT_EQ(OnMainCommand(nullptr, IDM_DELETE), 1);
+  EXPECT_EQ(Row(gTrendLines->count, gUndoKind), Row(1, kUndoTrendLines));
+  EXPECT_EQ(ReadWholeFile("tline.dat"), ImageOf(*gTrendLines));
+  std::remove("tline.dat");
+  ASSERT_EQ(OnMainCommand(nullptr, IDM_UNDO), 1);
+  EXPECT_EQ(Column(&TrendLine::value1), (std::vector<int64_t>{2, 1, 3, 4}));
+  EXPECT_EQ(Column(&TrendLine::marked), (std::vector<int64_t>{0, 1, 1, 1}));
+  EXPECT_EQ(Row(gTrendLines->markedCount, gUndoKind), Row(3, kUndoNothing));
+  EXPECT_EQ(ReadWholeFile("tline.dat"), ImageOf(*gTrendLines)) << "the restored table is saved";
+  ASSERT_EQ(OnMainCommand(nullptr, IDM_UNDO), 1);
+  EXPECT_EQ(gTrendLines->count, 4) << "nothing left to undo";
+}
+
+// Items 6000 + n flip watched line n; a line never watches nothing.
+TEST_F(TrendLineStoreTest, WatchedLineItemsFlipTheirBitAndAnEmptyWordBecomesOneWithABeep) {
+  Install({Line(NumberCode(1301), Day(5))});
+  gTrendLines->lines[0].watchedLines = 1;
+  gSelectedTrendLine = 0;
+  const std::tuple<int, uint32_t, size_t> steps[] = {{2, 5, 0}, {0, 4, 0}, {34, 1, 1}, {0, 1, 1}};
+  for (const auto& [n, watched, beeps] : steps) {
+    TakeRecordedBeeps();
+    ASSERT_EQ(OnMainCommand(nullptr, IDM_TLINE_WATCH_FIRST + n), 1);
+    EXPECT_EQ(Row(gTrendLines->lines[0].watchedLines, TakeRecordedBeeps().size()), Row(watched, beeps)) << n;
+    EXPECT_EQ(gEvaluations, Row(0, 0, 0)) << "judged without a notice";
+  }
+  EXPECT_EQ(ReadWholeFile("tline.dat"), ImageOf(*gTrendLines));
+}

@@ -645,6 +645,22 @@ TEST_F(ChartEditingTest, RemovingAChartKeepsItsViewAndRefillsEveryListThatMoved)
   EXPECT_EQ(CurrentScreenPattern().chartCount, 1) << "the last chart stays";
 }
 
+// The chart that moves up keeps no link to a chart below it: one added later is not coupled by accident.
+TEST_F(ChartEditingTest, RemovingTheUpperOfTwoChartsLeavesNoLinkOnTheChartThatMovedUp) {
+  CurrentScreenPattern().chartCount = 2;
+  View(0).groupIndex = 4;
+  View(1).groupIndex = 7;
+  View(0).dateLink = View(0).stockLink = View(1).dateLink = View(1).stockLink = 1;
+  gSelectedChart = 0;
+  OnMainCommand(nullptr, IDM_REMOVE_CHART);
+  EXPECT_EQ(Row(CurrentScreenPattern().chartCount, View(0).groupIndex, View(0).dateLink, View(0).stockLink),
+            Row(1, 7, 0, 0));
+  EXPECT_EQ(gRefilled, std::vector<int>{0}) << "the list shows the moved-up view's group";
+  gSelectedChart = -1;
+  OnMainCommand(nullptr, IDM_ADD_CHART);
+  EXPECT_EQ(Row(View(0).dateLink, View(0).stockLink, View(1).dateLink, View(1).stockLink), Row(0, 0, 0, 0));
+}
+
 // The detail splitter stops at half the client and 100 pixels before its right edge.
 TEST(DragLimitsTest, SplittersAndMarginsStayInTheirBounds) {
   EXPECT_EQ(Row(GroupListWidthForDrag(250, 1000), GroupListWidthForDrag(20, 1000), GroupListWidthForDrag(900, 1000),

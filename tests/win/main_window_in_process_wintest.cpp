@@ -26,6 +26,7 @@
 #include "chart/cross_hair.h"
 #include "chart/gdi_objects_win.h"
 #include "chart/screen_pattern.h"
+#include "chart/trend_line_mouse.h"
 #include "data/stock_table.h"
 #include "platform/win_text.h"
 #include "common/app_globals.h"
@@ -35,6 +36,8 @@
 #include "analysis/condition_items.h"
 #include "analysis/group_lists.h"
 #include "analysis/group_store.h"
+#include "analysis/trend_line_store.h"
+#include "window/window_hooks.h"
 #include "resources/resource_ids.h"
 #include "tests/support/row.h"
 #include "tests/win/canvas.h"
@@ -643,6 +646,98 @@ TEST_F(MainWindowListsTest, AStockEntersAndLeavesWithTheListsTopRowAndSelectionK
   group = savedGroup;
   CurrentScreenPattern() = savedPattern;
   for (int chart = 0; chart < 3; ++chart) RefillChartLists(chart);
+}
+
+// The trend-line pop-up as it stood while open: item count and the states of
+// 32890, 32891, 32904, 6000, 6001, then the item after the fixed ones: the
+// tracker's sub-menu (MF_POPUP, greyed or not) or its id (0 for a separator).
+std::vector<UINT> gMenuSeen;
+const wchar_t* gMenuPicture = nullptr;
+
+void CALLBACK ReadTrendLineMenuAndClose(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  const HMENU menu = TrendLinePopupMenu();
+  SaveWindowPicture(FindWindowW(L"#32768", nullptr), gMenuPicture);  // the menu's own window
+  gMenuSeen = {static_cast<UINT>(GetMenuItemCount(menu))};
+  for (int command : {IDM_TLINE_MONITOR_DATE, IDM_TLINE_MONITOR_UPPER, IDM_TLINE_VALUE, IDM_TLINE_WATCH_FIRST,
+                      IDM_TLINE_WATCH_FIRST + 1}) {
+    const UINT state = GetMenuState(menu, static_cast<UINT>(command), MF_BYCOMMAND);
+    gMenuSeen.push_back(state == static_cast<UINT>(-1) ? state : state & (MF_CHECKED | MF_GRAYED));
+  }
+  const bool tracker = GetSubMenu(menu, 18) == TrackerSubMenu();
+  gMenuSeen.push_back(tracker ? MF_POPUP | (GetMenuState(menu, 18, MF_BYPOSITION) & MF_GRAYED)
+                              : GetMenuItemID(menu, 18));
+  EndMenu();
+}
+
+std::vector<UINT> OpenTrendLineMenu(HWND window, int pane, const wchar_t* picture) {
+  gSelectedChart = 0;
+  gSelectedPane = pane;
+  gSelectedTrendLine = 1;
+  gMenuSeen.clear();
+  gMenuPicture = picture;
+  SetTimer(nullptr, 0, 100, ReadTrendLineMenuAndClose);
+  const POINT at = Centre(gChartContexts[0].panes[pane].plot);
+  ShowTrendLinePopup(window, at.x, at.y);
+  PumpFor(30);
+  return gMenuSeen;
+}
+
+UINT Grayed(HMENU menu, int command) {
+  return GetMenuState(menu, static_cast<UINT>(command), MF_BYCOMMAND) & MF_GRAYED;
+}
+
+TEST_F(MainWindowInputTest, DelAndCtrlZTakeAndBringBackTheMarkedLinesAndThePopUpFollowsTheLine) {
+  ASSERT_TRUE(AllocTrendLineTables());
+  const PeriodSeriesBlock& daily = gChartContexts[0].periods[0];
+  const PackedDate last = daily.bars->bars[daily.bars->count - 1].date;
+  gTrendLines->count = 4;
+  for (int i = 0; i < 4; ++i) gTrendLines->lines[i] = NewTrendLine(Shown(0), last, 1000 + i, last, 1000 + i);
+  for (int i : {0, 2, 3}) MarkTrendLine(i, 1);
+  gUndoKind = kUndoNothing;
+  UpdateMainMenuStates();
+  const HMENU menu = GetMenu(window_);
+  EXPECT_EQ(Row(Grayed(menu, IDM_UNDO), Grayed(menu, IDM_DELETE)), Row(UINT{MF_GRAYED}, 0u));
+  Post(WM_KEYDOWN, VK_DELETE);
+  EXPECT_EQ(Row(gTrendLines->count, gTrendLines->lines[0].value1, gUndoKind), Row(1, 1001, int{kUndoTrendLines}));
+  EXPECT_EQ(Row(Grayed(menu, IDM_UNDO), Grayed(menu, IDM_DELETE)), Row(0u, UINT{MF_GRAYED}));
+  // Ctrl+Z as the main loop translates it; Ctrl+T the same way, twice.
+  const HACCEL keys = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDA_MAIN_ACCELERATORS));
+  BYTE state[256];
+  GetKeyboardState(state);
+  state[VK_CONTROL] = 0x80;
+  SetKeyboardState(state);
+  for (WPARAM key : {'Z', 'T'}) {
+    MSG msg = {window_, WM_KEYDOWN, key, 0, 0, {0, 0}};
+    EXPECT_NE(TranslateAcceleratorW(window_, keys, &msg), 0) << key;
+  }
+  EXPECT_EQ(Row(gTrendLines->count, gTrendLines->markedCount, gTrendLines->lines[3].marked, gUndoKind),
+            Row(4, 3, 1, int{kUndoNothing}));
+  EXPECT_EQ(Row(gNewTrendLineMode, GetMenuState(menu, IDM_NEW_TREND_LINE, MF_BYCOMMAND) & MF_CHECKED),
+            Row(true, UINT{MF_CHECKED}));
+  Post(WM_COMMAND, IDM_NEW_TREND_LINE);
+  state[VK_CONTROL] = 0;
+  SetKeyboardState(state);
+  EXPECT_FALSE(gNewTrendLineMode);
+
+  // A vertical date line on the volume pane: the date kind checked, the limits
+  // and the typed value greyed, one item per volume line, the first watched.
+  TrendLine& line = gTrendLines->lines[1];
+  line.paneKind = kPaneVolume;
+  line.value2 = 2000;
+  line.monitorKind = kMonitorDate;
+  line.watchedLines = 1;
+  EXPECT_EQ(OpenTrendLineMenu(window_, 1, L"trend-line-popup-volume.bmp"),
+            (std::vector<UINT>{22, MF_CHECKED, MF_GRAYED, MF_GRAYED, MF_CHECKED, 0, 0}));
+  // A horizontal line on the candle pane ends with the tracker's sub-menu, open to it.
+  line.paneKind = kPaneCandles;
+  line.value2 = line.value1;
+  line.date1 = daily.bars->bars[0].date;
+  line.monitorKind = kMonitorNone;
+  EXPECT_EQ(OpenTrendLineMenu(window_, 0, L"trend-line-popup-candles.bmp"),
+            (std::vector<UINT>{19, MF_GRAYED, 0, 0, static_cast<UINT>(-1), static_cast<UINT>(-1), MF_POPUP}));
+  gTrendLines->count = gTrendLines->markedCount = 0;
+  gSelectedTrendLine = -1;
 }
 
 }  // namespace
