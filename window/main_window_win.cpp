@@ -14,6 +14,7 @@
 #include "chart/chart_selection.h"
 #include "window/chart_window_layout.h"
 #include "window/child_windows_win.h"
+#include "window/drag_cursor_win.h"
 #include "window/drag_modes.h"
 #include "window/line_notice_win.h"
 #include "window/main_menu_win.h"
@@ -296,8 +297,7 @@ LRESULT OnEraseBackground(HWND hwnd, HDC dc) {
 // The class has no cursor of its own: the chart sets it per area.
 LRESULT OnSetCursor(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   if (LOWORD(lParam) != HTCLIENT) return DefWindowProcW(hwnd, WM_SETCURSOR, wParam, lParam);
-  const HoverCursor cursor = CurrentHoverCursor();
-  SetCursor(LoadCursorW(nullptr, cursor == kHoverSizing ? IDC_SIZEWE : cursor == kHoverCross ? IDC_CROSS : IDC_ARROW));
+  ShowChosenCursor();
   return TRUE;
 }
 
@@ -328,6 +328,7 @@ LRESULT DispatchMainMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_CHAR: return OnMainChar(hwnd, wParam, lParam);
     case WM_LBUTTONDOWN: return OnMainLeftButtonDown(hwnd, wParam, lParam);
     case WM_LBUTTONUP: return OnMainLeftButtonUp(hwnd, wParam, lParam);
+    case WM_LBUTTONDBLCLK: return OnMainLeftButtonDoubleClick(hwnd, wParam, lParam);
     case WM_RBUTTONDOWN: return OnMainRightButtonDown(hwnd, wParam, lParam);
     case WM_MOUSEMOVE: return OnMainMouseMove(hwnd, wParam, lParam);
     case WM_MOUSEWHEEL:
