@@ -69,6 +69,13 @@ bool IsDragChart(int chart) { return chart >= 0 && chart < ShownChartCount(); }
 const ChartView& DragView() { return CurrentScreenPattern().views[gLineDrag.chart]; }
 const ChartContext& DragContext() { return gChartContexts[gLineDrag.chart]; }
 
+// A line shows only on the charts of its stock: the others need no new picture.
+void InvalidateChartsOfStock(StockCode code) {
+  for (int i = 0; i < ShownChartCount(); ++i) {
+    if (CurrentScreenPattern().views[i].stockCode == code) InvalidateChart(i);
+  }
+}
+
 DragPoint PointOf(int x, int y, bool shift) {
   const bool noConvert = (GetAsyncKeyState(VK_NONCONVERT) & 0x8000) != 0;
   return {x, y, shift, SnapsToRoundPrices(gSettings.snapDraggedPrices != 0, noConvert)};
@@ -110,13 +117,13 @@ void StartDragFromPress(HWND hwnd, int x, int y, bool shift) {
 void StretchNewLine(int x, int y, bool shift) {
   if (gCrossHairChart != gLineDrag.chart || gCrossHairBar < 0) return;
   if (StretchNewTrendLine(DragView(), DragContext(), gCrossHairBar, gCursorValue, PointOf(x, y, shift))) {
-    InvalidateAllCharts();
+    InvalidateChartsOfStock(DragView().stockCode);
   }
 }
 
 void MoveLine(int x, int y, bool shift) {
   if (IsDragChart(gLineDrag.chart) && MoveGrabbedTrendLine(DragView(), DragContext(), PointOf(x, y, shift))) {
-    InvalidateAllCharts();
+    InvalidateChartsOfStock(gLineDrag.before.code);
   }
 }
 

@@ -160,10 +160,15 @@ void PaintSplitters(HDC dc) {
   }
 }
 
-void PaintCharts(HDC dc, const RECT& client) {
-  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+// Only the charts that meet `area` are painted again: a drag repaints the
+// chart it changes, and the buffer keeps the others as they were.
+void PaintCharts(HDC dc, const RECT& area) {
+  FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
   const ScreenPattern& pattern = CurrentScreenPattern();
   for (int i = 0; i < gChartCount; ++i) {
+    const RECT chart = {gChartRects[i].left, gChartRects[i].top, gChartRects[i].right, gChartRects[i].bottom};
+    RECT common;
+    if (!IntersectRect(&common, &chart, &area)) continue;
     if (HasRoomForPanes(i)) {
       PaintChart(dc, pattern.views[i], gChartContexts[i]);
       DrawPaneTitleLabels(dc, pattern.views[i], gChartContexts[i], i == gSelectedChart ? gSelectedPane : -1);
@@ -213,7 +218,7 @@ LRESULT OnPaint(HWND hwnd) {
   GetClientRect(hwnd, &client);
   const HDC buffer = PaintBufferFor(dc, client.right, client.bottom);
   if (buffer != nullptr) {
-    PaintCharts(buffer, client);
+    PaintCharts(buffer, ps.rcPaint);
     BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left, ps.rcPaint.bottom - ps.rcPaint.top,
            buffer, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
   } else {
