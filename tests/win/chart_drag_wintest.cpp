@@ -225,3 +225,60 @@ TEST_F(ChartDragWinTest, ARightPressOnALineOffersTheLineMenuAndADoubleClickOnALe
 }
 
 }  // namespace
+
+namespace {
+
+// Closes the message box and then the clean-up dialog that a full store
+// brings, from another thread; gives the message's text.
+std::wstring AnswerStoreFull(POINT p) {
+  std::wstring text;
+  std::thread answer([&] {
+    for (int i = 0; i < 300; ++i, Sleep(20)) {
+      const HWND dialog = FindWindowW(L"#32770", nullptr);
+      if (dialog == nullptr || !IsWindowVisible(dialog)) continue;
+      wchar_t title[64] = L"";
+      GetWindowTextW(dialog, title, 64);
+      const bool cleanup = std::wstring(title) == L"トレンドラインの整理";
+      if (!cleanup) {
+        wchar_t message[256] = L"";
+        GetWindowTextW(GetDlgItem(dialog, 0xFFFF), message, 256);
+        text = message;
+      }
+      PostMessageW(dialog, WM_COMMAND, cleanup ? IDCANCEL : IDOK, 0);
+      if (cleanup) return;
+      Sleep(100);
+    }
+  });
+  PostMessageW(static_cast<HWND>(gMainWnd), WM_LBUTTONDOWN, MK_LBUTTON | MK_CONTROL, MAKELPARAM(p.x, p.y));
+  PumpFor(600);
+  answer.join();
+  PostMessageW(static_cast<HWND>(gMainWnd), WM_LBUTTONUP, MK_CONTROL, MAKELPARAM(p.x, p.y));
+  PumpFor(100);
+  return text;
+}
+
+}  // namespace
+
+TEST_F(ChartDragWinTest, ACtrlPressDragsAnUnlockedCopyAndWithTheStoreFullTellsTheUserAndCopiesNothing) {
+  TrendLine& line = AddLine(PlotPoint(0.3, 0.3), PlotPoint(0.6, 0.5));
+  line.locked = 1;
+  line.buyRole = 1;
+  line.buyShares = 100;
+  const TrendLine original = line;
+  const POINT from = Middle(original);
+  SetKeys(false, true);
+  Drag(from, {from.x, from.y + 30}, MK_CONTROL);
+  SetKeys(false, false);
+  ASSERT_EQ(gTrendLines->count, 2);
+  const TrendLine& copy = gTrendLines->lines[1];
+  EXPECT_EQ(Row(line.value1, line.marked, copy.locked, copy.buyRole, copy.marked, copy.date1),
+            Row(original.value1, 0, 0, 0, 1, original.date1));
+  EXPECT_LT(copy.value1, original.value1) << "the copy went down with the mouse";
+  for (int i = gTrendLines->count; i < kMaxTrendLines; ++i) gTrendLines->lines[i] = line;
+  gTrendLines->count = kMaxTrendLines;
+  SetKeys(false, true);
+  const std::wstring text = AnswerStoreFull(from);
+  SetKeys(false, false);
+  EXPECT_NE(text.find(L"１万本"), std::wstring::npos) << WideToSjis(text.c_str());
+  EXPECT_EQ(Row(gTrendLines->count, gDragMode), Row(kMaxTrendLines, kDragNone));
+}
