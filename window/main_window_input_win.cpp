@@ -748,8 +748,9 @@ void TrackCursorOnTimer() {
   if (hwnd == nullptr || !gFirstPaintDone) return;
   // Checked first: with no drag and no cross-hair an idle pass asks the system little.
   if (!IsDragging(gDragMode) && gCrossHairChart < 0 && gIdleShift == IsShiftKeyDown()) return;
-  if (!IsWindowVisible(hwnd) || IsIconic(hwnd) || GetForegroundWindow() != hwnd || IsNoConvertKeyOnly()) return;
-  UpdateDragCursor();
+  if (!IsWindowVisible(hwnd) || IsIconic(hwnd) || GetForegroundWindow() != hwnd) return;
+  UpdateDragCursor();  // the arrow while only the no-convert key is held
+  if (IsNoConvertKeyOnly()) return;
   const bool shift = IsShiftKeyDown();
   const bool shiftChanged = shift != gIdleShift;
   gIdleShift = shift;

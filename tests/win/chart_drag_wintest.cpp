@@ -22,6 +22,7 @@
 #include "shell/settings.h"
 #include "analysis/group_store.h"
 #include "window/chart_popups_win.h"
+#include "window/drag_cursor_win.h"
 #include "window/drag_modes.h"
 #include "window/main_window_win.h"
 #include "tests/support/row.h"
@@ -154,6 +155,16 @@ TEST_F(ChartDragWinTest, AMovedLineShiftsByTheBarsAndTheValueOfTheMove) {
   const int spacing = Context().geometry.barSpacing;
   const POINT to = {press.x + 3 * spacing + spacing / 2, press.y + 40};
   const int32_t dValue = DateAndValueAt(to).second - DateAndValueAt(press).second;
+  // The cursor tells what a press would grab.
+  const auto cursorAt = [](POINT p) {
+    Post(WM_MOUSEMOVE, 0, p);
+    return ChosenCursorShape();
+  };
+  gTrendLines->lines[0].locked = 1;
+  const CursorShape locked = cursorAt(press);
+  gTrendLines->lines[0].locked = 0;
+  EXPECT_EQ(Row(cursorAt(press), cursorAt(PointOf(before.date1, before.value1)), cursorAt(PlotPoint(0.9, 0.9)), locked),
+            Row(kCursorHand, kCursorLineEnd, kCursorCross, kCursorArrow));
   Drag(press, to);
   const TrendLine& line = gTrendLines->lines[0];
   const int bar1 = DateToBarIndex(View(), Context(), before.date1);
