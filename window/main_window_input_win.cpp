@@ -395,6 +395,7 @@ int OnChartMouseButton(int x, int y, bool right) {
   gDragMode = kDragNone;
   gSelectedTrendLine = -1;
   BeginLineDrag(-1, -1, x, y, -1, 0);
+  const int markedBefore = gTrendLines != nullptr ? gTrendLines->markedCount : 0;
   const int chart = ChartAtPoint(x, y);
   if (chart >= 0) {
     gSelectedChart = chart;
@@ -413,7 +414,8 @@ int OnChartMouseButton(int x, int y, bool right) {
     }
   }
   const bool changed = gSelectedChart != oldChart || gSelectedPane != oldPane || gCursorBar != oldBar;
-  if (changed || forecast || hit != 0) RepaintMainWindowNow();
+  const bool marksChanged = gTrendLines != nullptr && gTrendLines->markedCount != markedBefore;
+  if (changed || forecast || hit != 0 || marksChanged) RepaintMainWindowNow();
   return hit;
 }
 
