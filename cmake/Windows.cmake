@@ -63,3 +63,10 @@ add_executable(velqo_recompute_bench ${PROJECT_SOURCE_DIR}/bench/win/recompute_b
 velqo_target_options(velqo_recompute_bench)
 target_link_libraries(velqo_recompute_bench PRIVATE velqo_ui)
 target_link_options(velqo_recompute_bench PRIVATE ${VELQO_STATIC_RUNTIME})
+
+# Drag benchmark (not a test): one mouse move of a dragged trend line and its repaint, under Wine.
+add_executable(velqo_drag_bench ${PROJECT_SOURCE_DIR}/bench/win/drag_bench_win.cpp ${VELQO_RC}
+  ${PROJECT_SOURCE_DIR}/tools/sample_db/series_digest.cpp)
+velqo_target_options(velqo_drag_bench)
+target_link_libraries(velqo_drag_bench PRIVATE velqo_ui)
+target_link_options(velqo_drag_bench PRIVATE ${VELQO_STATIC_RUNTIME})

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-int32_t gDragMode = kDragNone;
-
 bool IsObjectDragMode(int32_t mode) {
   switch (mode) {
     case kDragNone:

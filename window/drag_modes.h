@@ -3,30 +3,9 @@
 // allows the mouse handlers to do.
 #include <cstdint>
 
+#include "chart/drag_mode.h"
 #include "chart/gdi_rules.h"
 #include "chart/layout_limits.h"
-
-enum DragMode : int32_t {
-  kDragNone = 0,         // the mouse only hovers
-  kDragNewLine = 1,      // a new trend line from a press on empty pane area
-  kDragNewLineMode = 2,  // a new trend line in the new-trend-line mode
-  kDragLineFirstEnd = 3,
-  kDragLineSecondEnd = 4,
-  kDragLineBody = 5,    // moving a whole trend line
-  kDragLockedLine = 6,  // pressed on a locked line: nothing moves
-  kDragMemo = 7,
-  kDragGroupSplitter = 8,
-  kDragDetailSplitter = 9,
-  kDragForecastCandle = 10,
-  kDragRightMargin = 11,
-  kDragSheetFirst = 12,  // stock-sheet drags
-  kDragSheetSecond = 13,
-  kDragSimListFirst = 16,  // simulator-list drags
-  kDragSimListSecond = 17,
-};
-
-// Shared with the stock sheet and simulator windows.
-extern int32_t gDragMode;
 
 // A drag that carries a line, memo or sheet object (not 0, 8, 9, 10, 11).
 bool IsObjectDragMode(int32_t mode);

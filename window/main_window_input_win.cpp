@@ -9,7 +9,14 @@
 
 #include <algorithm>
 
+#include "analysis/position_tracker.h"
+#include "analysis/trend_line_store.h"
+#include "chart/line_dragging.h"
+#include "chart/memo_hooks.h"
+#include "chart/trend_line_mouse.h"
 #include "window/blink_timers.h"
+#include "window/drag_cursor_win.h"
+#include "window/trend_line_dialogs_win.h"
 #include "chart/chart_context.h"
 #include "chart/chart_editing.h"
 #include "chart/chart_layout.h"
@@ -307,9 +314,79 @@ void SetCrossHairAtPoint(int chart, int pane, int x, int y) {
   }
 }
 
-// Selects the chart and pane under the point and puts the cross-hair there;
-// a right press also makes the cross-hair's bar the cursor bar.
-void PressChartArea(int x, int y, bool right) {
+void DeselectTrendLines() {
+  gSelectedTrendLine = -1;
+  if (gTrendLines != nullptr && gTrendLines->markedCount != 0) MarkTrendLine(-1, 0);
+}
+
+// A memo under a press (never outside the new-trend-line mode's reach): it is
+// selected and, for a left press, dragged (a Ctrl-press drags a copy).
+bool PressMemo(int chart, int pane, int x, int y, bool right) {
+  if (gNewTrendLineMode) return false;
+  MemoPart part = kMemoBox;
+  int memo = HitTestMemoAt(chart, pane, x, y, &part);
+  if (memo < 0) return false;
+  if (gCrossHairChart < 0) SetCrossHairAtPoint(chart, pane, x, y);
+  DeselectTrendLines();
+  if (gMemoHooks.selectOnly != nullptr) gMemoHooks.selectOnly(memo);
+  if (right) return true;
+  if (IsCtrlKeyDown() && gMemoHooks.duplicate != nullptr) {
+    const int copy = gMemoHooks.duplicate(memo);
+    if (copy >= 0) memo = copy;
+  }
+  if (gMemoHooks.beginDrag != nullptr) gMemoHooks.beginDrag(memo, part, chart, pane, x, y);
+  gDragMode = kDragMemo;
+  SetCursorPair(part == kMemoArrowTip ? kCursorLineEnd : kCursorHand, kCursorCopy);
+  EraseCursorLine();
+  SetCapture(MainWindow());
+  return true;
+}
+
+// The mode a left press on a line starts; a Ctrl-press on its body first
+// copies it (with the store full the user is told and nothing is grabbed).
+int32_t GrabbedLineMode(int hit, bool ctrl) {
+  if (ctrl && hit == 1 && !CopyPressedTrendLine()) {
+    if (gTrendLines != nullptr && gTrendLines->count >= kMaxTrendLines) ShowTrendLineStoreFull(MainWindow());
+    return kDragNone;
+  }
+  return DragModeForLineHit(hit, gTrendLines->lines[gLineDrag.line].locked != 0);
+}
+
+// A press on a trend line: selected (Shift keeps the others), and for a
+// left press grabbed by its end or body. 0 when none lies under the point.
+int PressLine(int chart, bool right) {
+  if (!right && gNewTrendLineMode) return 0;
+  const PressKeys keys = {IsShiftKeyDown(), IsCtrlKeyDown(), IsAltKeyDown()};
+  const int hit = PressTrendLine(ViewOf(chart), gChartContexts[chart], keys);
+  if (hit == 0) {
+    if (!right && !keys.shift) DeselectTrendLines();
+    return 0;
+  }
+  if (right) return hit;
+  gDragMode = GrabbedLineMode(hit, keys.ctrl);
+  gLineDrag.mode = gDragMode;
+  if (gDragMode == kDragLockedLine) SetCursorPair(kCursorArrow);
+  if (!LineDragCapturesMouse(gDragMode)) return hit;
+  gHighlightedTrendLine = gLineDrag.line;
+  EraseCursorLine();
+  SetCapture(MainWindow());
+  return hit;
+}
+
+// A press on a forecast position selects its bar and nothing else.
+bool PressForecastPosition() {
+  if (gCrossHairChart < 0 || !IsForecastEditPosition(gCrossHairChart, gCrossHairPane, gCrossHairBar)) return false;
+  gSelectedChart = gCrossHairChart;
+  gSelectedPane = gCrossHairPane;
+  gCursorBar = gCrossHairBar;
+  DeselectTrendLines();
+  DeselectAllMemos();
+  return true;
+}
+
+}  // namespace
+
+int OnChartMouseButton(int x, int y, bool right) {
   const int oldChart = gSelectedChart;
   const int oldPane = gSelectedPane;
   const int oldBar = gCursorBar;
@@ -317,15 +394,33 @@ void PressChartArea(int x, int y, bool right) {
   gSelectedPane = -1;
   gCursorBar = -1;
   gDragMode = kDragNone;
+  gSelectedTrendLine = -1;
+  BeginLineDrag(-1, -1, x, y, -1, 0);
+  const int markedBefore = gTrendLines != nullptr ? gTrendLines->markedCount : 0;
   const int chart = ChartAtPoint(x, y);
   if (chart >= 0) {
     gSelectedChart = chart;
     gSelectedPane = PaneAtPoint(chart, x, y);
   }
-  if (gSelectedPane >= 0) SetCrossHairAtPoint(chart, gSelectedPane, x, y);
-  if (right && gSelectedPane >= 0) gCursorBar = gCrossHairBar;
-  if (gSelectedChart != oldChart || gSelectedPane != oldPane || gCursorBar != oldBar) RepaintMainWindowNow();
+  bool forecast = false;
+  int hit = 0;
+  if (gSelectedPane >= 0) {
+    SetCrossHairAtPoint(chart, gSelectedPane, x, y);
+    forecast = PressForecastPosition();
+    if (!forecast) {
+      if (right) gCursorBar = gCrossHairBar;
+      const bool onBar = gCrossHairChart == chart && gCrossHairPane == gSelectedPane;
+      BeginLineDrag(chart, gSelectedPane, x, y, onBar ? gCrossHairBar : -1, gCursorValue);
+      if (!PressMemo(chart, gSelectedPane, x, y, right)) hit = PressLine(chart, right);
+    }
+  }
+  const bool changed = gSelectedChart != oldChart || gSelectedPane != oldPane || gCursorBar != oldBar;
+  const bool marksChanged = gTrendLines != nullptr && gTrendLines->markedCount != markedBefore;
+  if (changed || forecast || hit != 0 || marksChanged) RepaintMainWindowNow();
+  return hit;
 }
+
+namespace {
 
 // ---- Link and keep-stock buttons ---------------------------------------------------
 
@@ -405,39 +500,119 @@ void FlushDailyCacheOnClose(HWND hwnd) {
 
 // A press on the selected pane's header offers the pane menu; a press on the
 // caption strip of a chart with no pane selected offers the caption menu.
-void OfferHeaderPopup(HWND hwnd, int x, int y) {
-  if (!IsChartIndex(gSelectedChart)) return;
+// True when a menu was shown.
+bool OfferHeaderPopup(HWND hwnd, int x, int y) {
+  if (!IsChartIndex(gSelectedChart)) return false;
   const ChartContext& context = gChartContexts[gSelectedChart];
   if (gSelectedPane >= 0 && gSelectedPane < PaneCountOf(gSelectedChart)) {
-    if (RectContains(context.panes[gSelectedPane].captionRect, x, y)) ShowPanePopup(hwnd, x, y);
-    return;
+    if (!RectContains(context.panes[gSelectedPane].captionRect, x, y)) return false;
+    ShowPanePopup(hwnd, x, y);
+    return true;
   }
-  if (RectContains(context.geometry.captionRow, x, y) && !IsOverSizingHandle(x, y)) ShowCaptionPopup(hwnd, x, y);
+  if (!RectContains(context.geometry.captionRow, x, y) || IsOverSizingHandle(x, y)) return false;
+  ShowCaptionPopup(hwnd, x, y);
+  return true;
 }
 
 // ---- Hover -------------------------------------------------------------------------
 
-HoverCursor gHoverCursor = kHoverArrow;
 bool gFirstPaintDone = false;  // cursor tracking waits for the first picture
+bool gIdleShift = false;       // Shift as the last idle pass saw it
+
+// What a press at the point would grab, told by the cursor.
+void ShowWhatAPressGrabs(int chart, int pane, int x, int y) {
+  if (gNewTrendLineMode || IsForecastEditPosition(gCrossHairChart, gCrossHairPane, gCrossHairBar)) {
+    SetCursorPair(kCursorCross);
+    return;
+  }
+  MemoPart part = kMemoBox;
+  if (HitTestMemoAt(chart, pane, x, y, &part) >= 0) {
+    SetCursorPair(part == kMemoArrowTip ? kCursorLineEnd : kCursorHand, kCursorCopy);
+    return;
+  }
+  int line = -1;
+  const int hit = HitTestTrendLines(ViewOf(chart), gChartContexts[chart], pane, x, y, &line);
+  if (hit == 0 || !IsTrendLineIndex(line)) {
+    SetCursorPair(kCursorCross);
+  } else if (gTrendLines->lines[line].locked != 0) {
+    SetCursorPair(kCursorArrow);
+  } else {
+    SetCursorPair(hit == 1 ? kCursorHand : kCursorLineEnd, kCursorCopy);
+  }
+}
+
+// During a drag the cross-hair stays in its chart and pane and follows the
+// point's bar and value.
+void FollowDragWithCrossHair(int x, int y) {
+  if (!IsChartIndex(gCrossHairChart) || gCrossHairPane < 0 || gCrossHairPane >= PaneCountOf(gCrossHairChart)) return;
+  int bar = 0;
+  int32_t value = 0;
+  PointToBarAndValue(ViewOf(gCrossHairChart), gChartContexts[gCrossHairChart], gCrossHairPane, &x, &bar, &y, &value);
+  SetCrossHair(gCrossHairChart, gCrossHairPane, bar, x, y, value);
+}
 
 // Inside a pane, below its header, the cross-hair moves to the point; anywhere
 // else it is cleared.
 void UpdateHoverState(int x, int y) {
+  // Holding the no-convert key keeps the cross-hair where it is.
+  const bool holdCrossHair = IsKeyDown(VK_NONCONVERT);
+  if (IsDragging(gDragMode)) {
+    if (HoverFollowsMouse(gDragMode) && !holdCrossHair) FollowDragWithCrossHair(x, y);
+    return;
+  }
   const int chart = ChartAtPoint(x, y);
   const int pane = chart >= 0 ? PaneAtPoint(chart, x, y) : -1;
+  const bool inPane = pane >= 0 && !RectContains(gChartContexts[chart].panes[pane].captionRect, x, y);
   if (IsOverSizingHandle(x, y)) {
-    gHoverCursor = kHoverSizing;
-  } else {
-    gHoverCursor =
-        pane >= 0 && !RectContains(gChartContexts[chart].panes[pane].captionRect, x, y) ? kHoverCross : kHoverArrow;
+    SetCursorPair(kCursorSizing);
+  } else if (!inPane) {
+    SetCursorPair(kCursorArrow);
   }
-  // Holding the no-convert key keeps the cross-hair where it is.
-  if (IsKeyDown(VK_NONCONVERT)) return;
-  if (gHoverCursor != kHoverCross) {
+  if (holdCrossHair) return;
+  if (IsOverSizingHandle(x, y) || !inPane) {
     if (gCrossHairChart >= 0) ClearCrossHair();
     return;
   }
   SetCrossHairAtPoint(chart, pane, x, y);
+  ShowWhatAPressGrabs(chart, pane, x, y);
+}
+
+// The cursor's place in the client area, brought into the selected pane
+// while a line or memo is dragged.
+POINT CursorPointForTracking(HWND hwnd) {
+  POINT cursor;
+  GetCursorPos(&cursor);
+  ScreenToClient(hwnd, &cursor);
+  if (IsLineDrawingMode(gDragMode) && IsChartIndex(gSelectedChart) && gSelectedPane >= 0 &&
+      gSelectedPane < PaneCountOf(gSelectedChart)) {
+    int x = cursor.x;
+    int y = cursor.y;
+    ClampPointIntoRect(gChartContexts[gSelectedChart].panes[gSelectedPane].pane, &x, &y);
+    cursor = {x, y};
+  }
+  return cursor;
+}
+
+// A double-click on a horizontal line opens its step (buy first, then
+// short) or, when it is none, the line's value.
+void EditLineAtPoint(HWND hwnd, int x, int y) {
+  const int chart = ChartAtPoint(x, y);
+  const int pane = chart >= 0 ? PaneAtPoint(chart, x, y) : -1;
+  if (pane < 0) return;
+  int line = -1;
+  const int hit = HitTestTrendLines(ViewOf(chart), gChartContexts[chart], pane, x, y, &line);
+  if (hit == 0 || !IsTrendLineIndex(line)) return;
+  const TrendLine& record = gTrendLines->lines[line];
+  if (record.value1 != record.value2) return;
+  gSelectedTrendLine = line;
+  if (record.buyRole > 0) {
+    OpenPellomaticStepDialog(kTrackerBuy, kStepExisting, line, record.buyRole - 1);
+  } else if (record.shortRole > 0) {
+    OpenPellomaticStepDialog(kTrackerShort, kStepExisting, line, record.shortRole - 1);
+  } else {
+    EditTrendLineValue(hwnd);
+  }
+  InvalidateAllCharts();
 }
 
 }  // namespace
@@ -527,6 +702,7 @@ LRESULT OnMainChar(HWND hwnd, WPARAM wParam, LPARAM lParam) {
 LRESULT OnMainLeftButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   if (IsInputBlocked()) return DefWindowProcW(hwnd, WM_LBUTTONDOWN, wParam, lParam);
   HideSearchBox();
+  BeginLineDrag(-1, -1, 0, 0, -1, 0);
   const int x = GET_X_LPARAM(lParam);
   const int y = GET_Y_LPARAM(lParam);
   if (PressLinkButton(x, y) || PressKeepStockButton(x, y)) {
@@ -534,15 +710,27 @@ LRESULT OnMainLeftButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     return 0;
   }
   if (BeginSplitterOrMarginDrag(hwnd, x, y)) return 0;
-  PressChartArea(x, y, false);
+  OnChartMouseButton(x, y, false);
   UpdateMainMenuStates();
-  OfferHeaderPopup(hwnd, x, y);
+  if (OfferHeaderPopup(hwnd, x, y)) return 0;
+  if (gDragMode == kDragNone && gCrossHairChart >= 0 &&
+      IsForecastEditPosition(gCrossHairChart, gCrossHairPane, gCrossHairBar)) {
+    OnChartMouseMove(hwnd, x, y, IsShiftKeyDown());
+  }
   return 0;
 }
 
 LRESULT OnMainLeftButtonUp(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   if (IsInputBlocked()) return DefWindowProcW(hwnd, WM_LBUTTONUP, wParam, lParam);
-  EndMouseDrag();
+  OnChartMouseUp();
+  return 0;
+}
+
+LRESULT OnMainLeftButtonDoubleClick(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  if (IsInputBlocked()) return DefWindowProcW(hwnd, WM_LBUTTONDBLCLK, wParam, lParam);
+  const int x = GET_X_LPARAM(lParam);
+  const int y = GET_Y_LPARAM(lParam);
+  if (EditMemoAtPoint(x, y) == 0) EditLineAtPoint(hwnd, x, y);
   return 0;
 }
 
@@ -552,24 +740,37 @@ LRESULT OnMainRightButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   HideSearchBox();
   const int x = GET_X_LPARAM(lParam);
   const int y = GET_Y_LPARAM(lParam);
-  PressChartArea(x, y, true);
+  const int hit = OnChartMouseButton(x, y, true);
   UpdateMainMenuStates();
-  if (IsChartIndex(gSelectedChart) && ChartAtPoint(x, y) >= 0) ShowChartPopup(hwnd, x, y);
+  if (!IsChartIndex(gSelectedChart) || ChartAtPoint(x, y) < 0) return 0;
+  if (hit != 0 && IsTrendLineIndex(gSelectedTrendLine)) {
+    ShowTrendLinePopup(hwnd, x, y);
+  } else if (!ShowMemoPopup(hwnd, x, y)) {
+    ShowChartPopup(hwnd, x, y);
+  }
   return 0;
 }
 
-HoverCursor CurrentHoverCursor() {
-  if (gDragMode == kDragGroupSplitter || gDragMode == kDragDetailSplitter || gDragMode == kDragRightMargin) {
-    return kHoverSizing;
-  }
-  return gHoverCursor;
-}
-
 void TrackCursorOnTimer() {
-  // Checked first: with no cross-hair an idle pass makes no system call at all.
-  if (IsDragging(gDragMode) || gCrossHairChart < 0 || IsKeyDown(VK_NONCONVERT)) return;
   const HWND hwnd = MainWindow();
-  if (hwnd == nullptr || !IsWindowVisible(hwnd) || IsIconic(hwnd) || GetForegroundWindow() != hwnd) return;
+  if (hwnd == nullptr || !gFirstPaintDone) return;
+  // Checked first: with no drag and no cross-hair an idle pass asks the system little.
+  if (!IsDragging(gDragMode) && gCrossHairChart < 0 && gIdleShift == IsShiftKeyDown()) return;
+  if (!IsWindowVisible(hwnd) || IsIconic(hwnd) || GetForegroundWindow() != hwnd) return;
+  UpdateDragCursor();  // the arrow while only the no-convert key is held
+  if (IsNoConvertKeyOnly()) return;
+  const bool shift = IsShiftKeyDown();
+  const bool shiftChanged = shift != gIdleShift;
+  gIdleShift = shift;
+  if (IsObjectDragMode(gDragMode)) {
+    if (shiftChanged) {
+      const POINT cursor = CursorPointForTracking(hwnd);
+      UpdateHoverState(cursor.x, cursor.y);
+      OnChartMouseMove(hwnd, cursor.x, cursor.y, shift);
+    }
+    return;
+  }
+  if (IsDragging(gDragMode) || gCrossHairChart < 0) return;
   POINT cursor;
   GetCursorPos(&cursor);
   ScreenToClient(hwnd, &cursor);
@@ -581,16 +782,8 @@ void TrackCursorOnTimer() {
 void RefreshCursorTracking() {
   const HWND hwnd = MainWindow();
   if (!gFirstPaintDone || hwnd == nullptr || !IsWindowVisible(hwnd) || IsIconic(hwnd)) return;
-  POINT cursor;
-  GetCursorPos(&cursor);
-  ScreenToClient(hwnd, &cursor);
-  int x = cursor.x;
-  int y = cursor.y;
-  if (IsLineDrawingMode(gDragMode) && IsChartIndex(gSelectedChart) && gSelectedPane >= 0 &&
-      gSelectedPane < PaneCountOf(gSelectedChart)) {
-    ClampPointIntoRect(gChartContexts[gSelectedChart].panes[gSelectedPane].pane, &x, &y);
-  }
-  UpdateHoverState(x, y);
+  const POINT cursor = CursorPointForTracking(hwnd);
+  UpdateHoverState(cursor.x, cursor.y);
 }
 
 void KeepFocusAfterInput(HWND hwnd) {
@@ -602,8 +795,14 @@ void KeepFocusAfterInput(HWND hwnd) {
 
 LRESULT OnMainMouseMove(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   if (IsInputBlocked()) return DefWindowProcW(hwnd, WM_MOUSEMOVE, wParam, lParam);
-  if (ContinueSplitterOrMarginDrag(hwnd, GET_X_LPARAM(lParam))) return 0;
-  if (HoverFollowsMouse(gDragMode)) UpdateHoverState(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+  int x = GET_X_LPARAM(lParam);
+  int y = GET_Y_LPARAM(lParam);
+  if (IsLineDrawingMode(gDragMode) && IsChartIndex(gSelectedChart) && gSelectedPane >= 0 &&
+      gSelectedPane < PaneCountOf(gSelectedChart)) {
+    ClampPointIntoRect(gChartContexts[gSelectedChart].panes[gSelectedPane].pane, &x, &y);
+  }
+  if (HoverFollowsMouse(gDragMode)) UpdateHoverState(x, y);
+  if ((wParam & MK_LBUTTON) != 0 || IsDragging(gDragMode)) OnChartMouseMove(hwnd, x, y, (wParam & MK_SHIFT) != 0);
   return 0;
 }
 

@@ -27,23 +27,33 @@ LRESULT OnMainKeyDown(HWND hwnd, WPARAM wParam, LPARAM lParam);
 LRESULT OnMainChar(HWND hwnd, WPARAM wParam, LPARAM lParam);
 LRESULT OnMainLeftButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam);
 LRESULT OnMainLeftButtonUp(HWND hwnd, WPARAM wParam, LPARAM lParam);
-// Selects what is under the point and offers the chart pop-up menu.
+// A memo under the point opens its editor; else a horizontal trend line
+// opens its tracker step or its value.
+LRESULT OnMainLeftButtonDoubleClick(HWND hwnd, WPARAM wParam, LPARAM lParam);
+// Selects what is under the point and offers its pop-up menu: the trend
+// line's, the memo's or the chart's.
 LRESULT OnMainRightButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam);
-// The cursor the mouse shows over the main window: sizing over a splitter or
-// a margin handle (and while one is dragged), a cross inside a pane.
-enum HoverCursor { kHoverArrow, kHoverSizing, kHoverCross };
-HoverCursor CurrentHoverCursor();
+// A press on the chart area: selects the chart, pane and (for a right press)
+// bar under the point, and decides what a left press drags: a memo, a line's
+// end or body (copied with Ctrl, with the tracker steps of its side with
+// Alt), or, on a forecast position, nothing but that bar. Gives the trend
+// line hit: 0 none, 1 body, 2 or 3 an end.
+int OnChartMouseButton(int x, int y, bool right);
 // The hover state again at the cursor's place, after the charts moved under
 // it; nothing before the first paint or while the window is hidden.
 void RefreshCursorTracking();
-// The main loop's idle hook: a cross-hair is cleared once the cursor has left
-// the client area or lies over the detail or time-back window (the blink
-// timer wakes the loop at least once a second, so this needs no mouse tracking).
+// The main loop's idle hook: the drag cursor follows Ctrl and the no-convert
+// key, a line drag follows a change of Shift at once, and a cross-hair is
+// cleared once the cursor has left the client area or lies over the detail
+// or time-back window (the blink timer wakes the loop at least once a
+// second, so this needs no mouse tracking).
 void TrackCursorOnTimer();
 // After an input message: the focus goes to the search box while it is
 // shown, else to the main window (only while the main window is in front).
 void KeepFocusAfterInput(HWND hwnd);
-// The cross-hair follows the mouse inside the panes (not while a splitter or a margin is dragged).
+// The cross-hair follows the mouse inside the panes (not while a splitter or
+// a margin is dragged), the cursor tells what a press would grab, and with
+// the left button down the drag follows.
 LRESULT OnMainMouseMove(HWND hwnd, WPARAM wParam, LPARAM lParam);
 LRESULT OnMainMouseWheel(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT OnMainHScroll(HWND hwnd, WPARAM wParam, LPARAM lParam);

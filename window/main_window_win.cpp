@@ -14,6 +14,7 @@
 #include "chart/chart_selection.h"
 #include "window/chart_window_layout.h"
 #include "window/child_windows_win.h"
+#include "window/drag_cursor_win.h"
 #include "window/drag_modes.h"
 #include "window/line_notice_win.h"
 #include "window/main_menu_win.h"
@@ -159,10 +160,15 @@ void PaintSplitters(HDC dc) {
   }
 }
 
-void PaintCharts(HDC dc, const RECT& client) {
-  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+// Only the charts that meet `area` are painted again: a drag repaints the
+// chart it changes, and the buffer keeps the others as they were.
+void PaintCharts(HDC dc, const RECT& area) {
+  FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
   const ScreenPattern& pattern = CurrentScreenPattern();
   for (int i = 0; i < gChartCount; ++i) {
+    const RECT chart = {gChartRects[i].left, gChartRects[i].top, gChartRects[i].right, gChartRects[i].bottom};
+    RECT common;
+    if (!IntersectRect(&common, &chart, &area)) continue;
     if (HasRoomForPanes(i)) {
       PaintChart(dc, pattern.views[i], gChartContexts[i]);
       DrawPaneTitleLabels(dc, pattern.views[i], gChartContexts[i], i == gSelectedChart ? gSelectedPane : -1);
@@ -212,7 +218,7 @@ LRESULT OnPaint(HWND hwnd) {
   GetClientRect(hwnd, &client);
   const HDC buffer = PaintBufferFor(dc, client.right, client.bottom);
   if (buffer != nullptr) {
-    PaintCharts(buffer, client);
+    PaintCharts(buffer, ps.rcPaint);
     BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left, ps.rcPaint.bottom - ps.rcPaint.top,
            buffer, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
   } else {
@@ -296,8 +302,7 @@ LRESULT OnEraseBackground(HWND hwnd, HDC dc) {
 // The class has no cursor of its own: the chart sets it per area.
 LRESULT OnSetCursor(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   if (LOWORD(lParam) != HTCLIENT) return DefWindowProcW(hwnd, WM_SETCURSOR, wParam, lParam);
-  const HoverCursor cursor = CurrentHoverCursor();
-  SetCursor(LoadCursorW(nullptr, cursor == kHoverSizing ? IDC_SIZEWE : cursor == kHoverCross ? IDC_CROSS : IDC_ARROW));
+  ShowChosenCursor();
   return TRUE;
 }
 
@@ -328,6 +333,7 @@ LRESULT DispatchMainMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_CHAR: return OnMainChar(hwnd, wParam, lParam);
     case WM_LBUTTONDOWN: return OnMainLeftButtonDown(hwnd, wParam, lParam);
     case WM_LBUTTONUP: return OnMainLeftButtonUp(hwnd, wParam, lParam);
+    case WM_LBUTTONDBLCLK: return OnMainLeftButtonDoubleClick(hwnd, wParam, lParam);
     case WM_RBUTTONDOWN: return OnMainRightButtonDown(hwnd, wParam, lParam);
     case WM_MOUSEMOVE: return OnMainMouseMove(hwnd, wParam, lParam);
     case WM_MOUSEWHEEL:

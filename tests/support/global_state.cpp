@@ -38,6 +38,8 @@
 #include "shell/settings.h"
 #include "window/blink_timers.h"
 #include "window/drag_modes.h"
+#include "chart/line_dragging.h"
+#include "chart/trend_line_mouse.h"
 #include "window/window_hooks.h"
 
 // Byte copies: every kept global is plain data (arrays and hook structs of
@@ -79,6 +81,8 @@ ScopedGlobalState::ScopedGlobalState(TestStart start) {
   // The price update's services.
   Keep(gPriceUpdateServices);
   for (ChartContext& context : gChartContexts) Keep(context.geometry);
+  // Trend lines under the mouse.
+  Keep(gLineDrag), Keep(gNewTrendLineMode), Keep(gRubberBandLine), Keep(gHighlightedTrendLine);
   // The averaging-down tracker.
   Keep(gTrackerHooks), Keep(gPellomaticSummary), Keep(gAutoOrderEnabled);
   // Line monitoring and the tracker orders it places.

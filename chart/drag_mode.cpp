@@ -1,0 +1,3 @@
+#include "chart/drag_mode.h"
+
+int32_t gDragMode = kDragNone;
