@@ -13,6 +13,7 @@
 #include "common/app_globals.h"
 #include "net/order_link.h"
 #include "shell/lifecycle.h"
+#include "shell/price_import_hooks_win.h"
 #include "common/progress.h"
 
 namespace {
@@ -41,6 +42,7 @@ bool InitInstance(HINSTANCE instance, int showCommand) {
   InitAppTexts();
   if (ActivateRunningInstance()) return false;
   InitCommonControlClasses();
+  InstallPriceImportWinHooks();
   if (!LoadEverythingAtStart()) return false;
   if (!RegisterWindowClasses(instance)) return false;
   gMainAccelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDA_MAIN_ACCELERATORS));
