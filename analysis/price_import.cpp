@@ -8,6 +8,7 @@
 #include "analysis/line_monitoring.h"
 #include "analysis/market_breadth.h"
 #include "analysis/recompute_pool.h"
+#include "analysis/series_buffers.h"
 #include "common/app_globals.h"
 #include "common/message_boxes.h"
 #include "common/progress.h"
@@ -119,6 +120,10 @@ ImportOutcome RunWindowPasses(const std::vector<std::string>& files, PackedDate*
   return kImportDone;
 }
 
+// The ratios are computed in the main thread's scratch set, which the charts
+// allocate; an import without a main window makes its own.
+bool HasMainScratch() { return gMainScratch.ints[0] != nullptr || AllocateKernelScratchSet(&gMainScratch); }
+
 void ReloadCharts() {
   MakeDataFolderCurrent();
   if (gPriceImportHooks.reloadCharts != nullptr) gPriceImportHooks.reloadCharts();
@@ -174,7 +179,7 @@ ImportOutcome ImportDownloadedZips(int fromDownloadFolder) {
   const bool completed = outcome == kImportDone;
   if (completed) CommitLastPriceDate(newest);
   TrimDailyCacheIfMemoryLow();
-  FinishMarketBreadth(completed);
+  FinishMarketBreadth(completed && HasMainScratch());
   if (outcome != kImportCancelled && RecomputeGroupMemberships() && gPriceImportHooks.refreshStockLists != nullptr) {
     gPriceImportHooks.refreshStockLists();
   }
