@@ -26,6 +26,10 @@ constexpr char kArchiveExtension[] = ".zip";
 constexpr char kPickFilter[] = "Zip Files (*.ZIP)\0*.zip\0Text Files (*.TXT)\0*.txt\0All Files (*.*)\0*.*\0";
 constexpr int kDiscYears = 20;
 constexpr int kStepsPerArchive = 2;  // the parse and the merge
+// A progress dialog owned by the main window hides its Cancel button; an
+// import can take minutes, so its dialog belongs to no window (the main
+// window is disabled all the same).
+constexpr WindowHandle kProgressOwner = nullptr;
 
 struct ArchiveChoice {
   std::vector<std::string> files;
@@ -84,7 +88,7 @@ bool ChooseArchives(int fromDownloadFolder, ArchiveChoice* choice) {
 bool SweepArchives(const std::vector<std::string>& files, PackedDate* newest, bool* imported) {
   *imported = false;
   if (!FlushAndFreeDailyCache()) return false;
-  BeginProgress(gMainWnd, 1, kStrAppTitle, static_cast<int>(files.size()) * kStepsPerArchive);
+  BeginProgress(kProgressOwner, 1, kStrAppTitle, static_cast<int>(files.size()) * kStepsPerArchive);
   for (const std::string& file : files) {
     const PriceZipResult result = ImportPriceZip(file.c_str(), newest);
     if (result == kPriceZipStop) return false;
@@ -98,10 +102,10 @@ bool SweepArchives(const std::vector<std::string>& files, PackedDate* newest, bo
 // the first window holds the new bars, so that the index's new dates are
 // counted too.
 ImportOutcome RunWindowPasses(const std::vector<std::string>& files, PackedDate* newest) {
-  BeginProgress(gMainWnd, 1, kStrAppTitle, 2);
+  BeginProgress(kProgressOwner, 1, kStrAppTitle, 2);
   const int passes = PreloadDailyCache();
   const int archives = static_cast<int>(files.size());
-  BeginProgress(gMainWnd, 1, kStrAppTitle, (archives + 1) * passes * kStepsPerArchive + 1);
+  BeginProgress(kProgressOwner, 1, kStrAppTitle, (archives + 1) * passes * kStepsPerArchive + 1);
   InitMarketBreadth();
   bool countingStarted = false;
   for (int pass = 0; pass < passes; ++pass) {
@@ -198,9 +202,9 @@ int ReloadPricesFromDisc() {
   GetTodayYmd(&year, &month, &day);
   const int firstYear = year - kDiscYears;
   const int months = kDiscYears * 12 + 1;
-  BeginProgress(gMainWnd, 1, kStrAppTitle, 2);
+  BeginProgress(kProgressOwner, 1, kStrAppTitle, 2);
   const int passes = PreloadDailyCache();
-  BeginProgress(gMainWnd, 1, kStrAppTitle, passes * (months * kStepsPerArchive + 1));
+  BeginProgress(kProgressOwner, 1, kStrAppTitle, passes * (months * kStepsPerArchive + 1));
   char format[128] = "";
   PlatformLoadString(kStrReadingDiscMonth, format, sizeof format);
   PackedDate newest = 0;

@@ -15,6 +15,7 @@ import argparse
 import datetime
 import os
 import random
+import shutil
 import struct
 import zipfile
 
@@ -148,6 +149,8 @@ def write_archives(out, days, rows, monthly, method):
 
 
 def write_expected(folder, expected, stocks, bars, gained):
+    """A copy of the data folder whose daily files hold the bars the import must add."""
+    shutil.copytree(folder, expected, ignore=shutil.ignore_patterns("DAY", "TMPDOWN"), dirs_exist_ok=True)
     os.makedirs(os.path.join(expected, "DAY"), exist_ok=True)
     for code, _ in stocks:
         series = (bars[code] + gained.get(code, []))[-MERGE_CAP:]
@@ -175,7 +178,7 @@ def main():
     parser.add_argument("--method", choices=("stored", "deflated", "mixed"), default="mixed")
     parser.add_argument("--stocks", type=int, default=MAX_STOCKS, help="only the first N stocks get prices")
     parser.add_argument("--seed", type=int, default=1)
-    parser.add_argument("--expected", help="folder for the daily files the import must leave behind")
+    parser.add_argument("--expected", help="a copy of the data folder as the import must leave its daily files")
     args = parser.parse_args()
 
     stocks = read_master(args.data)
