@@ -15,7 +15,9 @@
 #include "data/daily_cache.h"
 #include "platform/posix_recorder.h"
 #include "records/settings_block.h"
+#include "data/price_archives.h"
 #include "tests/support/global_state.h"
+#include "tests/support/price_store.h"
 #include "tests/support/row.h"
 #include "tests/support/scratch_folder.h"
 #include "tools/sample_db/series_digest.h"
@@ -122,6 +124,48 @@ TEST(PriceImportListTest, ArchivesAreListedInNameOrder) {
   ASSERT_EQ(mkdir("20261206.zip", 0777), 0);
   EXPECT_EQ(ListArchivesInNameOrder("./", ".zip"), (std::vector<std::string>{"./20261207.ZIP", "./20261208.zip"}));
   EXPECT_EQ(ListArchivesInNameOrder("./", "").size(), 4u);
+}
+
+}  // namespace
+
+namespace {
+
+// A disc month archive holding `text`, written by Python's zipfile.
+void WriteDiscMonth(const std::string& folder, int year, int month, const std::string& text) {
+  char name[64];
+  std::snprintf(name, sizeof name, "%d/%d%02d.zip", year, year, month);
+  fs::create_directories(folder + std::to_string(year));
+  WriteWholeFile("month.txt", std::vector<uint8_t>(text.begin(), text.end()));
+  const std::string command =
+      "python3 -c \"import sys, zipfile; zipfile.ZipFile(sys.argv[1], 'w').writestr('m.txt', "
+      "open('month.txt', 'rb').read())\" '" +
+      folder + name + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+}
+
+class DiscReloadTest : public PriceStoreTest {};
+
+// Twenty years back from this month, both ends included; a missing month is skipped.
+TEST_F(DiscReloadTest, TwentyYearsOfMonthsAreReadFromTheDisc) {
+  AddStock(StringToCode("1001")).master.marketId = 6;
+  AddStock(StringToCode("1301")).master.marketId = 1;
+  gPriceDiscHooks.driveType = [](char letter) { return letter == 'Q' ? kDriveTypeCdrom : 0; };
+  SetFixedClock(1796601600, 9 * 3600);  // 2026-12-07 09:00 in Tokyo
+  const std::string disc = "Q:/\x8a\x94\x89\xbf\x83\x66\x81\x5b\x83\x5e/";
+  fs::create_directories(disc);
+  WriteWholeFile(disc + "\x96\xc1\x95\xbf\x91\xae\x90\xab.zip", {1});
+  WriteDiscMonth(disc, 2006, 11, "20061130,1301,tp,1,1,1,5,1\r\n");
+  WriteDiscMonth(disc, 2006, 12, "20061201,1301,tp,1,1,1,6,1\r\n20061201,1001,i,1,1,1,6,1000\r\n");
+  WriteDiscMonth(disc, 2026, 12, "20261204,1301,tp,1,1,1,7,1\r\n20261204,1001,i,1,1,1,7,1000\r\n");
+  gLastPriceDate = MakePackedDate(2001, 5, 1);
+  EXPECT_EQ(ReloadPricesFromDisc(), 1);
+  auto series = std::make_unique<BarSeries>();
+  GetDailyBars(StringToCode("1301"), series.get());
+  ASSERT_EQ(series->count, 2);
+  EXPECT_EQ(Row(series->bars[0].date, series->bars[1].date, gLastPriceDate),
+            Row(MakePackedDate(2006, 12, 1), MakePackedDate(2026, 12, 4), MakePackedDate(2026, 12, 4)));
+  gPriceDiscHooks.driveType = nullptr;
+  EXPECT_EQ(ReloadPricesFromDisc(), 0);
 }
 
 }  // namespace
