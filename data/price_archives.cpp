@@ -70,7 +70,13 @@ char* LoadPriceArchiveText(const char* path, char* name, int nameSize, uint32_t*
   if (result != ZipMemberResult::kNotZip) return text;
   // A plain price text under an archive's name is imported as it is.
   if (GetFileSizeByName(path) > static_cast<int64_t>(kMaxZipMemberBytes)) return nullptr;
-  text = LoadFileToMemory(path, size, 1);
+  uint32_t length = 0;
+  text = LoadFileToMemory(path, &length, 1);
+  if (text != nullptr && length == 0) {
+    FreeBlock(text);
+    return nullptr;
+  }
+  if (size != nullptr) *size = length;
   if (text != nullptr && name != nullptr && nameSize > 0)
     std::snprintf(name, static_cast<size_t>(nameSize), "%s", FileNameOf(path));
   return text;
