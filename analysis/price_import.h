@@ -1,6 +1,8 @@
 #pragma once
 // Importing the vendor's price archives into every stock, followed by the
 // recomputation of the whole database.
+#include <string>
+#include <vector>
 
 // How an import of archives ended; the update reports each differently.
 enum ImportOutcome : int {
@@ -10,7 +12,23 @@ enum ImportOutcome : int {
   kImportFailed = 3,      // an archive or the recomputation failed (a message was shown)
 };
 
+// What the import asks of the window layer; a null member does nothing.
+struct PriceImportHooks {
+  void (*refreshStockLists)();  // the chart lists, after the groups were extracted again
+  void (*reloadCharts)();       // every chart of the pattern shows the stored bars again
+};
+extern PriceImportHooks gPriceImportHooks;
+
 // With fromDownloadFolder non-zero every archive of "TMPDOWN\" in name
 // order; with 0 the archives the user picks. Then recomputes the database
 // and refreshes the charts.
 ImportOutcome ImportDownloadedZips(int fromDownloadFolder);
+
+// Re-reads the last twenty years from the vendor's price disc; 0 when no
+// disc drive was found (or the user gave up inserting the disc), else 1.
+int ReloadPricesFromDisc();
+
+// The files of `folder` (ending with a separator) whose extension is
+// `extension` (".zip"; letter case ignored; empty: every file), as full
+// paths in name order.
+std::vector<std::string> ListArchivesInNameOrder(const char* folder, const char* extension);

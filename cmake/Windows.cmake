@@ -70,3 +70,9 @@ add_executable(velqo_drag_bench ${PROJECT_SOURCE_DIR}/bench/win/drag_bench_win.c
 velqo_target_options(velqo_drag_bench)
 target_link_libraries(velqo_drag_bench PRIVATE velqo_ui)
 target_link_options(velqo_drag_bench PRIVATE ${VELQO_STATIC_RUNTIME})
+
+# Price import benchmark (not a test): the progress dialog's cost under Wine.
+add_executable(velqo_import_bench ${PROJECT_SOURCE_DIR}/bench/win/price_import_bench_win.cpp)
+velqo_target_options(velqo_import_bench)
+target_link_libraries(velqo_import_bench PRIVATE velqo_ui)
+target_link_options(velqo_import_bench PRIVATE ${VELQO_STATIC_RUNTIME})

@@ -28,3 +28,13 @@ constexpr int kStrTrackerAlreadyReached = 1564;  // an armed step already at its
 constexpr int kStrTrendLineStoreFull = 281;  // 10000 lines: no more can be drawn
 constexpr int kStrErrorTitle = 1420;
 constexpr int kStrTrendLineUndoTooMany = 1421;
+
+// Price archives and the price disc.
+constexpr int kStrPriceDiscFolder = 179;      // "株価データ"
+constexpr int kStrPriceDiscMarker = 180;      // "銘柄属性.zip"
+constexpr int kStrInsertPriceDisc = 181;
+constexpr int kStrInsertPriceDiscTitle = 182;  // "お願い"
+constexpr int kStrReadingDiscMonth = 291;     // "%d年%d月の株価を読み込み中..."
+constexpr int kStrReadingPriceFile = 295;     // "株価ファイル(%s)を読み込み中..."
+constexpr int kStrChoosePriceFile = 297;
+constexpr int kStrImportWholeFolder = 298;

@@ -68,10 +68,28 @@ bool ReadExactly(unzFile zip, char* out, uint32_t length) {
   return true;
 }
 
-char* ReadCurrentMember(unzFile zip, uint32_t* size) {
+// minizip leaves a name that fills its buffer unterminated: it gets one byte
+// less and the terminator is written here.
+void TakeMemberName(unzFile zip, const unz_file_info64& info, char* name, int nameSize) {
+  if (name == nullptr || nameSize <= 0) return;
+  name[0] = 0;
+  if (nameSize < 2) return;
+  const uLong room = static_cast<uLong>(nameSize - 1);
+  unz_file_info64 again;
+  if (unzGetCurrentFileInfo64(zip, &again, name, room, nullptr, 0, nullptr, 0) != UNZ_OK) {
+    name[0] = 0;
+    return;
+  }
+  name[info.size_filename < room ? info.size_filename : room] = 0;
+}
+
+char* ReadCurrentMember(unzFile zip, char* name, int nameSize, uint32_t* size) {
   unz_file_info64 info;
   if (unzGetCurrentFileInfo64(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) return nullptr;
+  // The declared size is checked before it is used: a header claiming nearly
+  // 4 GiB must not wrap the block size around.
   if (info.uncompressed_size == 0 || info.uncompressed_size > kMaxZipMemberBytes) return nullptr;
+  TakeMemberName(zip, info, name, nameSize);
   const auto length = static_cast<uint32_t>(info.uncompressed_size);
   auto* block = static_cast<char*>(AllocBlock(size_t{length} + 1));
   if (block == nullptr) return nullptr;
@@ -91,7 +109,14 @@ char* ReadCurrentMember(unzFile zip, uint32_t* size) {
   return block;
 }
 
-char* UnzipFirstMember(ArchiveImage* image, uint32_t* size) {
+// A file that begins like a zip archive is one, even when it is cut short
+// before its directory: it is never read as a plain text.
+bool BeginsLikeZip(const char* bytes, uint64_t size) {
+  return size >= 4 && bytes[0] == 'P' && bytes[1] == 'K' &&
+         ((bytes[2] == 3 && bytes[3] == 4) || (bytes[2] == 5 && bytes[3] == 6) || (bytes[2] == 7 && bytes[3] == 8));
+}
+
+char* UnzipFirstMember(ArchiveImage* image, char* name, int nameSize, uint32_t* size, ZipMemberResult* result) {
   zlib_filefunc64_def functions = {};
   functions.zopen64_file = OpenImage;
   functions.zread_file = ReadImage;
@@ -101,26 +126,67 @@ char* UnzipFirstMember(ArchiveImage* image, uint32_t* size) {
   functions.zclose_file = CloseImage;
   functions.zerror_file = TestImageError;
   unzFile zip = unzOpen2_64(image, &functions);
-  if (zip == nullptr) return nullptr;
+  if (zip == nullptr) {
+    *result = BeginsLikeZip(image->bytes, image->size) ? ZipMemberResult::kFailed : ZipMemberResult::kNotZip;
+    return nullptr;
+  }
   char* member = nullptr;
-  if (unzGoToFirstFile(zip) == UNZ_OK) member = ReadCurrentMember(zip, size);
+  if (unzGoToFirstFile(zip) == UNZ_OK) member = ReadCurrentMember(zip, name, nameSize, size);
   unzClose(zip);
+  *result = member != nullptr ? ZipMemberResult::kRead : ZipMemberResult::kFailed;
   return member;
+}
+
+void ClearOutputs(char* name, int nameSize, uint32_t* size) {
+  if (size != nullptr) *size = 0;
+  if (name != nullptr && nameSize > 0) name[0] = 0;
 }
 
 }  // namespace
 
-char* LoadFirstZipMember(const char* path, uint32_t* size) {
+char* ReadFirstZipMemberFromMemory(const char* image, uint32_t imageSize, char* name, int nameSize, uint32_t* size,
+                                   ZipMemberResult* result) {
+  ZipMemberResult ignored;
+  if (result == nullptr) result = &ignored;
+  ClearOutputs(name, nameSize, size);
   uint32_t memberSize = 0;
-  if (size != nullptr) *size = 0;
-  const int64_t fileSize = GetFileSizeByName(path);
-  if (fileSize < kMinArchiveBytes || fileSize > kMaxArchiveBytes) return nullptr;
-  uint32_t archiveSize = 0;
-  char* archive = LoadFileToMemory(path, &archiveSize, 1);
-  if (archive == nullptr) return nullptr;
-  ArchiveImage image = {archive, archiveSize, 0};
-  char* member = UnzipFirstMember(&image, &memberSize);
-  FreeBlock(archive);
+  ArchiveImage archive = {image, image != nullptr ? imageSize : 0, 0};
+  if (archive.size < kMinArchiveBytes) {
+    *result = BeginsLikeZip(image, archive.size) ? ZipMemberResult::kFailed : ZipMemberResult::kNotZip;
+    return nullptr;
+  }
+  char* member = UnzipFirstMember(&archive, name, nameSize, &memberSize, result);
   if (member != nullptr && size != nullptr) *size = memberSize;
   return member;
+}
+
+char* ReadFirstZipMember(const char* path, char* name, int nameSize, uint32_t* size, ZipMemberResult* result) {
+  ZipMemberResult ignored;
+  if (result == nullptr) result = &ignored;
+  ClearOutputs(name, nameSize, size);
+  const int64_t fileSize = GetFileSizeByName(path);
+  if (fileSize < 0) {
+    *result = ZipMemberResult::kUnreadable;
+    return nullptr;
+  }
+  if (fileSize > kMaxArchiveBytes) {
+    const uint32_t magic = ReadFileMagic(path);
+    const char head[4] = {static_cast<char>(magic), static_cast<char>(magic >> 8), static_cast<char>(magic >> 16),
+                          static_cast<char>(magic >> 24)};
+    *result = BeginsLikeZip(head, sizeof head) ? ZipMemberResult::kFailed : ZipMemberResult::kNotZip;
+    return nullptr;
+  }
+  uint32_t archiveSize = 0;
+  char* archive = LoadFileToMemory(path, &archiveSize, 1);
+  if (archive == nullptr) {
+    *result = ZipMemberResult::kUnreadable;
+    return nullptr;
+  }
+  char* member = ReadFirstZipMemberFromMemory(archive, archiveSize, name, nameSize, size, result);
+  FreeBlock(archive);
+  return member;
+}
+
+char* LoadFirstZipMember(const char* path, uint32_t* size) {
+  return ReadFirstZipMember(path, nullptr, 0, size, nullptr);
 }

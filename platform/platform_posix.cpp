@@ -53,6 +53,7 @@ struct Recorder {
   int fixedOffset = 0;
   FileFaults faults;
   std::string programFolder;
+  std::string cancelOnText;
 };
 
 Recorder& GetRecorder() {
@@ -512,7 +513,14 @@ WindowHandle PlatformProgressOpen(WindowHandle, bool showCancel, const char* tit
 }
 
 void PlatformProgressSetBar(int position) { RecordProgress("bar", position, nullptr); }
-void PlatformProgressSetText(int line, const char* text) { RecordProgress("text", line, text); }
+void PlatformProgressSetText(int line, const char* text) {
+  RecordProgress("text", line, text);
+  Recorder& r = GetRecorder();
+  std::lock_guard<std::mutex> guard(r.lock);
+  if (r.cancelOnText.empty() || text == nullptr || std::strstr(text, r.cancelOnText.c_str()) == nullptr) return;
+  r.cancelOnText.clear();
+  gProgressCancelled = 1;
+}
 void PlatformProgressEnableCancel(bool enable) { RecordProgress("cancel", enable ? 1 : 0, nullptr); }
 void PlatformProgressShowAbort(bool show) { RecordProgress("abort", show ? 1 : 0, nullptr); }
 void PlatformProgressClose() { RecordProgress("close", 0, nullptr); }
@@ -636,10 +644,17 @@ void ResetPlatformRecorder() {
   r.unusableOwner = nullptr;
   r.messageBoxAnswers.clear();
   r.fileDialogAnswers.clear();
+  r.cancelOnText.clear();
   r.sleepRecorded = false;
   r.slept = 0;
   r.fixedTime = -1;
   r.fixedOffset = 0;
   r.faults = FileFaults{};
   r.programFolder.clear();
+}
+
+void CancelProgressOnText(const std::string& fragment) {
+  Recorder& r = GetRecorder();
+  std::lock_guard<std::mutex> guard(r.lock);
+  r.cancelOnText = fragment;
 }

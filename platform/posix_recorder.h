@@ -71,5 +71,9 @@ void SetUnusableOwner(WindowHandle window);
 
 // The program folder reported by PlatformGetProgramFolder (default: the current folder at first use).
 void SetProgramFolder(const std::string& folder);
+// The progress dialog's Cancel is pressed when a text containing `fragment`
+// is next shown in it (once).
+void CancelProgressOnText(const std::string& fragment);
+
 // Clears every recording, answer queue, fault and fixed clock.
 void ResetPlatformRecorder();

@@ -9,6 +9,7 @@
 #include "analysis/indicator_refresh.h"
 #include "analysis/line_monitoring.h"
 #include "analysis/position_tracker.h"
+#include "analysis/price_import.h"
 #include "analysis/signal_settings.h"
 #include "analysis/trend_line_store.h"
 #include "chart/chart_hooks.h"
@@ -69,6 +70,13 @@ void MoveLineNotices(const int32_t* newIndexOfOld, int oldCount) {
   OnTrendLinesDeleted(removed.data(), count);
 }
 
+// Price imports: the charts show the new bars.
+void ReloadChartsAfterImport() {
+  if (gMainWnd == nullptr) return;
+  ReloadAllChartSeries();
+  InvalidateAllCharts();
+}
+
 // Every chart may show the changed lines, and the menus their checks.
 void ShowTrendLineChange() {
   InvalidateAllCharts();
@@ -95,6 +103,7 @@ void InstallStartUpHooks() {
   gAnalysisHooks.trendLinesChanged = ShowTrendLineChange;
   gAnalysisHooks.evaluateMonitorLine = JudgeTrendLine;
   gAnalysisHooks.trendLinesRenumbered = MoveLineNotices;
+  gPriceImportHooks.reloadCharts = ReloadChartsAfterImport;
   InstallScenarioHooks();
   InstallTrackerHooks();
   // Line monitoring places tracker orders through the order link.

@@ -20,6 +20,7 @@
 #include "net/order_link.h"
 #include "shell/lifecycle.h"
 #include "shell/update_result_dialog_win.h"
+#include "shell/price_import_hooks_win.h"
 #include "common/progress.h"
 
 namespace {
@@ -48,6 +49,7 @@ bool InitInstance(HINSTANCE instance, int showCommand) {
   InitAppTexts();
   if (ActivateRunningInstance()) return false;
   InitCommonControlClasses();
+  InstallPriceImportWinHooks();
   if (!LoadEverythingAtStart()) return false;
   InstallPriceUpdateWindows();
   if (!RegisterWindowClasses(instance)) return false;

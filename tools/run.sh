@@ -19,6 +19,10 @@ if [ ! -f "$DEMO/stock.dat" ]; then
   echo "making a demo database in $DEMO"
   build/demo-tools/make_sample_db "$DEMO"
 fi
+# A few days of price archives after the demo's last date, for the price update to import.
+if ! ls "$DEMO"/TMPDOWN/*.zip >/dev/null 2>&1; then
+  python3 tools/make_price_archives.py "$DEMO" "$DEMO/TMPDOWN" --days 3
+fi
 # The program keeps its data beside itself.
 cp build/win32/velqo.exe "$DEMO/"
 

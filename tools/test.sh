@@ -55,6 +55,16 @@ export VELQO_SAMPLE_DIGEST
 VELQO_INDICATOR_DIGEST="$(build/release/sample_digest "$SAMPLE_DB" --indicators)"
 export VELQO_INDICATOR_DIGEST
 
+# A month of price archives after the sample's last date, written by Python's
+# zipfile, and the digest of the folder the import must make of them: the
+# native and the Windows import tests are both held to it.
+PRICE_ARCHIVES="$ROOT/build/price-archives"
+rm -rf "$PRICE_ARCHIVES"
+python3 tools/make_price_archives.py "$SAMPLE_DB" "$PRICE_ARCHIVES/TMPDOWN" --expected "$PRICE_ARCHIVES/expected" >/dev/null
+export VELQO_PRICE_ARCHIVES="$PRICE_ARCHIVES"
+VELQO_IMPORT_DIGEST="$(build/release/sample_digest "$PRICE_ARCHIVES/expected")"
+export VELQO_IMPORT_DIGEST
+
 status=0
 echo "== native tests =="
 (cd build/native && ctest --output-on-failure -j "$JOBS") || status=1

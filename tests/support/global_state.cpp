@@ -9,6 +9,7 @@
 #include "analysis/group_lists.h"
 #include "analysis/group_store.h"
 #include "analysis/position_tracker.h"
+#include "analysis/price_import.h"
 #include "analysis/line_monitoring.h"
 #include "analysis/trend_line_store.h"
 #include "analysis/series_buffers.h"
@@ -28,6 +29,7 @@
 #include "data/daily_cache.h"
 #include "data/data_hooks.h"
 #include "data/ken_table.h"
+#include "data/price_archives.h"
 #include "data/stock_table.h"
 #include "net/online_services.h"
 #include "net/order_link.h"
@@ -88,6 +90,8 @@ ScopedGlobalState::ScopedGlobalState(TestStart start) {
   // Line monitoring and the tracker orders it places.
   Keep(gLastOrderOutcome), Keep(gAutoOrderStatusDlg), Keep(gTrackerOrderCalls);
   Keep(gLastTrackerOrder), Keep(gLastTrackerOrderNumber), Keep(gAutoOrderListFills);
+  // Price imports.
+  Keep(gPriceImportHooks), Keep(gPriceDiscHooks);
 
   // Stores that did not exist yet are the test's own.
   const bool hadCache = gDailyCache != nullptr, hadKen = gKenTable != nullptr, hadGroups = gGroupTable != nullptr;

@@ -1,0 +1,3 @@
+#pragma once
+// The Windows side of the price import: drive types and the chart lists.
+void InstallPriceImportWinHooks();

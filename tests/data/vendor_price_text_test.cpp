@@ -1,0 +1,161 @@
+#include "data/vendor_price_text.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/progress.h"
+#include "platform/posix_recorder.h"
+#include "records/settings_block.h"
+#include "tests/support/price_store.h"
+#include "tests/support/row.h"
+
+namespace {
+
+constexpr PackedDate kDay = MakePackedDate(2026, 1, 5);
+
+class VendorPriceTextTest : public PriceStoreTest {
+ protected:
+  void SetUp() override {
+    PriceStoreTest::SetUp();
+    AddStock(StringToCode("1003")).master.marketId = 6;
+    AddStock(StringToCode("1301")).master.marketId = 5;  // "n"
+    AddStock(StringToCode("1332"));                      // no market yet
+    AddStock(StringToCode("7203")).master.marketId = 1;
+    list_ = std::make_unique<ImportBarList>();
+  }
+  ParsedPriceText Parse(const std::string& text) {
+    return ParseVendorPriceText(text.data(), static_cast<int>(text.size()), list_.get());
+  }
+  // (date, close, volume) of each bar collected for the stock.
+  std::vector<std::vector<int64_t>> Bars(const char* code) {
+    std::vector<std::vector<int64_t>> bars;
+    const ImportBarEntry& entry = list_->entries[FindStockIndexByCode(StringToCode(code))];
+    for (int k = 0; k < entry.count; ++k)
+      bars.push_back({entry.bars[k].date, entry.bars[k].close, entry.bars[k].volume});
+    return bars;
+  }
+  std::unique_ptr<ImportBarList> list_;
+};
+
+std::vector<int64_t> B(int day, int close, int volume) { return {MakePackedDate(2026, 1, day), close, volume}; }
+
+TEST_F(VendorPriceTextTest, EachStockKeepsTheRowsTheRulesChoose) {
+  struct Case {
+    const char* name;
+    std::string text;
+    const char* code;
+    std::vector<std::vector<int64_t>> bars;
+  };
+  const std::vector<Case> cases = {
+      {"own market first", "20260105,1301,n,1,1,1,100,10\r20260105,1301,t1,1,1,1,200,99\r", "1301", {B(5, 100, 10)}},
+      {"own market last", "20260105,1301,t1,1,1,1,200,99\r20260105,1301,n,1,1,1,100,10\r", "1301", {B(5, 100, 10)}},
+      {"own market between",
+       "20260105,1301,t1,1,1,1,200,5\r20260105,1301,n,1,1,1,100,10\r20260105,1301,m,1,1,1,300,99\r",
+       "1301",
+       {B(5, 100, 10)}},
+      {"larger volume of others",
+       "20260105,7203,t1,1,1,1,200,5\r20260105,7203,n,1,1,1,300,9\r",
+       "7203",
+       {B(5, 300, 9)}},
+      {"equal volumes keep the first",
+       "20260105,7203,t1,1,1,1,200,9\r20260105,7203,n,1,1,1,300,9\r",
+       "7203",
+       {B(5, 200, 9)}},
+      {"CR LF, CR and no final end",
+       "20260105,7203,tp,1,1,1,5,1\r\n20260106,7203,tp,1,1,1,6,1\r20260107,7203,tp,1,1,1,7,1",
+       "7203",
+       {B(5, 5, 1), B(6, 6, 1), B(7, 7, 1)}},
+      {"LF alone gives one row", "20260105,7203,tp,1,1,1,5,1\n20260106,7203,tp,1,1,1,6,1\n", "7203", {B(5, 5, 1)}},
+      {"skipped lines",
+       "DATE,CODE\r\r2026010,7203,tp,1,1,1,4,1\r20260105\t7203\ttp\t1\t1\t1\t5\t1\r",
+       "7203",
+       {B(5, 5, 1)}},
+      {"months and days out of range",
+       "20261305,7203,tp,1,1,1,1,1\r20260005,7203,tp,1,1,1,2,1\r20260132,7203,tp,1,1,1,3,1\r"
+       "20260100,7203,tp,1,1,1,4,1\r20260131,7203,tp,1,1,1,5,1\r",
+       "7203",
+       {B(31, 5, 1)}},
+      {"unknown market", "20260105,7203,tx,1,1,1,5,1\r20260105,7203,T,1,1,1,6,1\r", "7203", {}},
+      {"index alias and volume", "20260105,I010,i,1,1,1,9,123456.7\r", "1003", {B(5, 9, 123)}},
+      {"huge index volume",
+       "20260105,I010,i,1,1,1,9,1e300\r20260106,I010,i,1,1,1,9,99999999999999\r",
+       "1003",
+       {B(5, 9, 2147483647), B(6, 9, 2147483647)}},
+  };
+  for (const Case& c : cases) {
+    Parse(c.text);
+    EXPECT_EQ(Bars(c.code), c.bars) << c.name;
+  }
+}
+
+TEST_F(VendorPriceTextTest, TheThirtySecondDateIsDroppedAndAMissingMarketIsFilledIn) {
+  std::string text;
+  for (int d = 1; d <= 32; ++d) {
+    char line[64];
+    std::snprintf(line, sizeof line, "2026%02d%02d,1332,ts,1,1,1,5,1\r", d < 32 ? 1 : 2, d < 32 ? d : 1);
+    text += line;
+  }
+  Parse(text);
+  EXPECT_EQ(Bars("1332").size(), 31u);
+  EXPECT_EQ(Bars("1332").back()[0], MakePackedDate(2026, 1, 31));
+  const StockMasterRecord& master = gStockTable->records[FindStockIndexByCode(StringToCode("1332"))].master;
+  EXPECT_EQ(Row(master.marketId, master.marketFlags), Row(2, 0x200));
+}
+
+// The parse only reports the newest reference date; the last price date is
+// the caller's to move once the bars are stored.
+TEST_F(VendorPriceTextTest, TheNewestReferenceDateComesFromWellFormedRowsOnly) {
+  gLastPriceDate = MakePackedDate(2025, 12, 30);
+  const struct {
+    std::string text;
+    PackedDate newest;
+  } cases[] = {
+      {"20260105,1001,i,1,1,1,1,1\r20260106,0101,i,1,1,1,1,1\r", MakePackedDate(2026, 1, 6)},
+      {"99999999,1001,i,1,1,1,1,1\r20261399,1001,i,1,1,1,1,1\r", 0},
+      {"20270105,1001,x,1,1,1,1,1\r20260105,1001,i,1,1,1,1,1\r", kDay},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Parse(c.text).newestReferenceDate, c.newest) << c.text;
+    EXPECT_EQ(gLastPriceDate, MakePackedDate(2025, 12, 30));
+  }
+}
+
+// A line at a time would move the bar (and pump messages) tens of thousands of times.
+TEST_F(VendorPriceTextTest, TheProgressMovesOncePerBlockOfText) {
+  std::string text;
+  while (text.size() < 2'000'000) text += "20260105,7203,tp,1,1,1,5,1\r\n";
+  BeginProgress(nullptr, 1, 0, 1);
+  TakeRecordedProgressCalls();
+  const ParsedPriceText parsed = Parse(text);
+  size_t bars = 0;
+  for (const RecordedProgressCall& call : TakeRecordedProgressCalls()) bars += call.call == "bar";
+  EXPECT_FALSE(parsed.cancelled);
+  EXPECT_LE(bars, text.size() / 65536 + 2);
+  EXPECT_EQ(Bars("7203"), (std::vector<std::vector<int64_t>>{B(5, 5, 1)}));
+}
+
+TEST(VendorFieldsTest, DatesAndMarketsAreReadByTheirRules) {
+  const struct {
+    const char* text;
+    PackedDate date;
+    int market;
+  } cases[] = {{"20260105,tp", kDay, 1},
+               {"2026010,t1", 0, 7},
+               {"202601050,t2", 0, 8},
+               {"20260105,i", kDay, 6},
+               {"2026AB05,j", MakePackedDate(2026, 0, 5), 12},
+               {"20260105,t3", kDay, 0},
+               {"20260105,tpx", kDay, 0},
+               {"20260105,", kDay, 0}};
+  for (const auto& c : cases) {
+    const int length = static_cast<int>(std::strlen(c.text));
+    int position = 0;
+    EXPECT_EQ(ReadCsvDate(c.text, length, &position), c.date) << c.text;
+    EXPECT_EQ(ReadCsvMarket(c.text, length, &position), c.market) << c.text;
+  }
+}
+
+}  // namespace
