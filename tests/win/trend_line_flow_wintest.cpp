@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 #include "common/command_ids.h"
 #include "records/trend_line_record.h"
@@ -70,7 +73,9 @@ class Hand {
     Mouse(WM_LBUTTONUP, 0, p);
   }
   // Keys go through the system's input, as typed: the program's own key
-  // state then holds Ctrl for its shortcuts.
+  // state then holds Ctrl for its shortcuts. Only whole shortcuts are typed:
+  // under Wine a cursor move re-reads the display's keyboard, which lets a
+  // held Ctrl go.
   void Keys(std::initializer_list<WORD> held, WORD key) const {
     SetForegroundWindow(window_);
     std::vector<INPUT> inputs;
