@@ -76,3 +76,12 @@ add_executable(velqo_import_bench ${PROJECT_SOURCE_DIR}/bench/win/price_import_b
 velqo_target_options(velqo_import_bench)
 target_link_libraries(velqo_import_bench PRIVATE velqo_ui)
 target_link_options(velqo_import_bench PRIVATE ${VELQO_STATIC_RUNTIME})
+
+# Price update benchmark (not a test): the update command for one day into a
+# generated database of 5000 stocks on disc, under Wine.
+add_executable(velqo_update_bench ${PROJECT_SOURCE_DIR}/bench/win/update_flow_bench_win.cpp
+  ${PROJECT_SOURCE_DIR}/tools/sample_db/sample_database.cpp ${PROJECT_SOURCE_DIR}/tools/sample_db/sample_analysis.cpp
+  ${PROJECT_SOURCE_DIR}/tools/sample_db/sample_trend_lines.cpp)
+velqo_target_options(velqo_update_bench)
+target_link_libraries(velqo_update_bench PRIVATE velqo_ui)
+target_link_options(velqo_update_bench PRIVATE ${VELQO_STATIC_RUNTIME})

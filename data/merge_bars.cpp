@@ -119,16 +119,29 @@ void UpdateStockRecord(StockRecord* record, const ImportBarEntry& entry, int lis
   record->lastBar = last;
 }
 
+// True when the series already holds this very bar at its date.
+bool HoldsBar(const BarSeries& series, const PriceBar& bar) {
+  const int n = std::clamp(series.count, 0, kMaxBars);
+  const PriceBar* at = std::lower_bound(series.bars, series.bars + n, bar.date,
+                                        [](const PriceBar& stored, PackedDate date) { return stored.date < date; });
+  return at != series.bars + n && std::memcmp(at, &bar, sizeof bar) == 0;
+}
+
 void MergeEntryIntoStock(int index, const ImportBarEntry& entry) {
   const int listed = std::min(entry.count, kImportBarsPerStock);
   StockRecord& record = gStockTable->records[index];
   GetDailyBarsForUpdate(record.master.code, gScratchSeries);
+  // An import takes every archive twice (straight into the files, then into
+  // each cache window): bars already held are not stored again, since every
+  // stored series costs a flushed file write.
+  bool changed = false;
   for (int k = 0; k < listed; ++k) {
     PriceBar bar = entry.bars[k];
+    changed = changed || !HoldsBar(*gScratchSeries, bar);
     MergePriceBar(&bar, gScratchSeries, 0, 0);
   }
   UpdateStockRecord(&record, entry, listed, *gScratchSeries);
-  UpdateDailyBars(record.master.code, *gScratchSeries);
+  if (changed) UpdateDailyBars(record.master.code, *gScratchSeries);
 }
 
 }  // namespace

@@ -192,6 +192,9 @@ TEST_F(MergeParsedBarsTest, WithACachedWindowOnlyItsStocksAreMerged) {
   for (int i : {99, 100, 199, 200}) EXPECT_EQ(gStockTable->records[i].dailyCount, i / 100 == 1 ? 11 : 10) << i;
   FlushDailyCache();
   EXPECT_EQ(ReadWholeFile(Path(150)).size(), 8u + 24u * 11u);
+  // The same archive again (the import's window pass after its sweep) has nothing to store.
+  MergeParsedBarsIntoAllStocks(*list_);
+  EXPECT_EQ(CountDirtyDailyCacheEntries(), 0);
 }
 
 TEST_F(MergeParsedBarsTest, StockLeftWithoutBarsIsRecordedEmptyAndCancelStops) {

@@ -11,19 +11,6 @@
 
 namespace {
 
-// The closing dialog of the update: a dialog of the program holding the price date line.
-HWND WaitForResultDialog(const RunningProgram& program) {
-  for (int i = 0; i < 400; ++i) {
-    for (const HWND dialog : TopWindows(L"#32770")) {
-      DWORD pid = 0;
-      GetWindowThreadProcessId(dialog, &pid);
-      if (pid == program.process.dwProcessId && GetDlgItem(dialog, IDC_UPDATE_PRICE_DATE) != nullptr) return dialog;
-    }
-    if (WaitForSingleObject(program.process.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
-  }
-  return nullptr;
-}
-
 TEST(PriceUpdateProgramTest, TheUpdateCommandEndsInTheClosingDialogWithTheNewestDates) {
   if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
   const std::wstring folder = CopySample(L"velqo-update");
@@ -31,7 +18,7 @@ TEST(PriceUpdateProgramTest, TheUpdateCommandEndsInTheClosingDialogWithTheNewest
   RunningProgram program;
   ASSERT_TRUE(LaunchProgram(folder, program));
   PostMessageW(program.window, WM_COMMAND, IDM_PRICE_DOWNLOAD, 0);
-  const HWND dialog = WaitForResultDialog(program);
+  const HWND dialog = WaitForDialogWithControl(program.process, IDC_UPDATE_PRICE_DATE);
   ASSERT_NE(dialog, nullptr) << "no closing dialog";
   PumpFor(300);
   SaveWindowPicture(dialog, L"update-result.bmp");

@@ -82,6 +82,29 @@ inline HWND WindowOf(const PROCESS_INFORMATION& process, const wchar_t* classNam
   return nullptr;
 }
 
+// A dialog (class #32770) the process shows that holds the control `controlId`, or null.
+inline HWND DialogWithControl(const PROCESS_INFORMATION& process, int controlId) {
+  for (const HWND dialog : TopWindows(L"#32770")) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(dialog, &pid);
+    if (pid == process.dwProcessId && IsWindowVisible(dialog) && GetDlgItem(dialog, controlId) != nullptr)
+      return dialog;
+  }
+  return nullptr;
+}
+
+// Waits up to `wait` ms for such a dialog, polling every `poll` ms; null when
+// none came or the program ended.
+inline HWND WaitForDialogWithControl(const PROCESS_INFORMATION& process, int controlId, DWORD wait = 20000,
+                                     DWORD poll = 50) {
+  const DWORD end = GetTickCount() + wait;
+  do {
+    if (const HWND dialog = DialogWithControl(process, controlId)) return dialog;
+    if (WaitForSingleObject(process.hProcess, poll) == WAIT_OBJECT_0) return nullptr;
+  } while (static_cast<LONG>(end - GetTickCount()) > 0);
+  return nullptr;
+}
+
 // Waits until the program shows its main window; false if it ends or times out first.
 inline bool WaitForMainWindow(RunningProgram& program) {
   const DWORD end = GetTickCount() + kProgramTimeoutMs;

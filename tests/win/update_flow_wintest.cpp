@@ -1,0 +1,221 @@
+// The price update in the running program on a copy of the sample database
+// with a few days of archives waiting in "TMPDOWN\": the import behind the
+// progress dialog, the closing dialog and the chart with the new days; and a
+// Cancel on the progress dialog, which ends the update without a trace.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "common/command_ids.h"
+#include "platform/win_text.h"
+#include "resources/resource_ids.h"
+#include "shell/settings.h"
+#include "tests/support/global_state.h"
+#include "tests/win/canvas.h"
+#include "tests/win/program_runner.h"
+#include "zip.h"
+
+namespace {
+
+constexpr char kMarketNames[][3] = {"", "tp", "ts", "tg", "t", "n", "i", "t1", "t2", "m", "q", "o", "j"};
+constexpr int kIndexMarket = 6;
+constexpr int kMasterRecordBytes = 156;
+constexpr int kMasterMarketOffset = 148;
+constexpr int kBarBytes = 24;
+
+struct WaitingStock {
+  std::string code;
+  int market;
+  int32_t lastClose;
+};
+
+uint32_t ReadU32(const std::vector<unsigned char>& bytes, size_t at) {
+  return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
+}
+
+// The last bar's {date, close} of a daily file; {0, 0} when it has none.
+std::pair<uint32_t, int32_t> LastBar(const std::wstring& folder, const std::string& code) {
+  const std::vector<unsigned char> day = ReadFileBytes(folder + L"DAY\\" + SjisToWide(code.c_str()));
+  if (day.size() < 8 + kBarBytes) return {0, 0};
+  const size_t last = 8 + (ReadU32(day, 4) - 1) * kBarBytes;
+  return {ReadU32(day, last), static_cast<int32_t>(ReadU32(day, last + 16))};
+}
+
+std::vector<WaitingStock> ReadStocks(const std::wstring& folder) {
+  const std::vector<unsigned char> master = ReadFileBytes(folder + L"BASEDATA\\stockinf.dat");
+  std::vector<WaitingStock> stocks;
+  const uint32_t count = master.size() >= 4 ? ReadU32(master, 0) : 0;
+  for (uint32_t i = 0; i < count && 4 + (i + 1) * kMasterRecordBytes <= master.size(); ++i) {
+    const size_t base = 4 + i * kMasterRecordBytes;
+    const uint32_t packed = ReadU32(master, base);
+    const std::string code = {static_cast<char>(packed >> 24), static_cast<char>(packed >> 16),
+                              static_cast<char>(packed >> 8), static_cast<char>(packed)};
+    const int market = master[base + kMasterMarketOffset];
+    stocks.push_back({code, market >= 1 && market <= 12 ? market : 1, LastBar(folder, code).second});
+  }
+  return stocks;
+}
+
+// The `count` weekdays after a packed date, packed.
+std::vector<uint32_t> WeekdaysAfter(uint32_t date, int count) {
+  SYSTEMTIME day{};
+  day.wYear = static_cast<WORD>(date >> 16);
+  day.wMonth = static_cast<WORD>(date >> 8 & 0xFF);
+  day.wDay = static_cast<WORD>(date & 0xFF);
+  ULARGE_INTEGER time{};
+  SystemTimeToFileTime(&day, reinterpret_cast<FILETIME*>(&time));
+  std::vector<uint32_t> days;
+  while (static_cast<int>(days.size()) < count) {
+    time.QuadPart += 864000000000ULL;  // one day in 100 ns
+    FileTimeToSystemTime(reinterpret_cast<FILETIME*>(&time), &day);
+    if (day.wDayOfWeek != 0 && day.wDayOfWeek != 6) days.push_back(day.wYear << 16 | day.wMonth << 8 | day.wDay);
+  }
+  return days;
+}
+
+std::string DayName(uint32_t date) {
+  char name[16];
+  std::snprintf(name, sizeof name, "%04u%02u%02u", date >> 16, date >> 8 & 0xFF, date & 0xFF);
+  return name;
+}
+
+// One vendor price text per day for every stock of the folder, each in a
+// deflated zip archive "TMPDOWN\YYYYMMDD.zip" holding "YYYYMMDD.txt".
+std::vector<uint32_t> WriteWaitingArchives(const std::wstring& folder, int dayCount) {
+  const std::vector<WaitingStock> stocks = ReadStocks(folder);
+  const std::vector<uint32_t> days = WeekdaysAfter(LastBar(folder, "1001").first, dayCount);
+  CreateDirectoryW((folder + L"TMPDOWN").c_str(), nullptr);
+  for (size_t d = 0; d < days.size(); ++d) {
+    const std::string name = DayName(days[d]);
+    std::string text = "DATE,CODE,MARKET,OPEN,HIGH,LOW,CLOSE,VOLUME\r\n";
+    for (const WaitingStock& stock : stocks) {
+      const int close = std::max(1, stock.lastClose * static_cast<int>(100 + 2 * (d + 1)) / 100);
+      char line[128];
+      std::snprintf(line, sizeof line, "%s,%s,%s,%d,%d,%d,%d,%s\r\n", name.c_str(), stock.code.c_str(),
+                    kMarketNames[stock.market], close, close + close / 50 + 1, close - close / 50, close,
+                    stock.market == kIndexMarket ? "1523456789.0" : "45300");
+      text += line;
+    }
+    const std::string path = WideToSjis((folder + L"TMPDOWN\\").c_str()) + name + ".zip";
+    zipFile zip = zipOpen(path.c_str(), APPEND_STATUS_CREATE);
+    const zip_fileinfo info{};
+    const bool written = zip != nullptr &&
+                         zipOpenNewFileInZip(zip, (name + ".txt").c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
+                                             Z_DEFLATED, Z_DEFAULT_COMPRESSION) == ZIP_OK &&
+                         zipWriteInFileInZip(zip, text.data(), static_cast<unsigned>(text.size())) == ZIP_OK &&
+                         zipCloseFileInZip(zip) == ZIP_OK;
+    if (zip == nullptr || zipClose(zip, nullptr) != ZIP_OK || !written) return {};
+  }
+  return days;
+}
+
+// The last price date the folder's settings file holds.
+uint32_t SavedLastPriceDate(const std::wstring& folder) {
+  ScopedGlobalState globals;
+  wchar_t current[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, current);
+  SetCurrentDirectoryW(folder.c_str());
+  LoadSettings();
+  SetCurrentDirectoryW(current);
+  return gLastPriceDate;
+}
+
+bool Responds(HWND window) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
+}
+
+std::wstring ControlText(HWND dialog, int id) { return WindowTitle(GetDlgItem(dialog, id)); }
+
+// Polls for the progress dialog until it names an archive, then holds the
+// program still while the dialog is pictured; the dialog, or null.
+HWND CatchProgressNamingArchive(const RunningProgram& program, const std::wstring& picture) {
+  const DWORD end = GetTickCount() + 20000;
+  while (static_cast<LONG>(end - GetTickCount()) > 0) {
+    const HWND dialog = DialogWithControl(program.process, IDC_PROGRESS_BAR);
+    // Another process's static text is read without a message to it.
+    if (dialog != nullptr && ControlText(dialog, IDC_PROGRESS_TEXT2).find(L".txt") != std::wstring::npos) {
+      SuspendThread(program.process.hThread);
+      SaveWindowPicture(dialog, picture);
+      return dialog;
+    }
+    if (WaitForSingleObject(program.process.hProcess, 1) == WAIT_OBJECT_0) return nullptr;
+  }
+  return nullptr;
+}
+
+TEST(UpdateFlowProgramTest, TheUpdateImportsTheWaitingArchivesAndTheChartShowsTheNewDays) {
+  if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
+  const std::wstring folder = CopySample(L"velqo-flow");
+  ASSERT_FALSE(folder.empty());
+  const std::vector<uint32_t> days = WriteWaitingArchives(folder, 3);
+  ASSERT_EQ(days.size(), 3u);
+  RunningProgram program;
+  ASSERT_TRUE(LaunchProgram(folder, program));
+  PostMessageW(program.window, WM_COMMAND, IDM_PRICE_DOWNLOAD, 0);
+
+  const HWND progress = CatchProgressNamingArchive(program, L"update-flow-progress.bmp");
+  ASSERT_NE(progress, nullptr) << "no progress dialog naming an archive";
+  const std::wstring reading = ControlText(progress, IDC_PROGRESS_TEXT2);
+  const bool namesOne = reading.find(SjisToWide((DayName(days[0]) + ".txt").c_str())) != std::wstring::npos ||
+                        reading.find(SjisToWide((DayName(days[1]) + ".txt").c_str())) != std::wstring::npos ||
+                        reading.find(SjisToWide((DayName(days[2]) + ".txt").c_str())) != std::wstring::npos;
+  EXPECT_TRUE(namesOne && reading.find(SjisToWide("を読み込み中")) != std::wstring::npos)
+      << WideToSjis(reading.c_str());
+  EXPECT_EQ(WindowTitle(progress), SjisToWide("ヴェルクォラ22"));
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(progress, IDCANCEL))) << "the import can be cancelled";
+  EXPECT_FALSE(IsWindowEnabled(program.window)) << "the main window waits for the import";
+  ResumeThread(program.process.hThread);
+
+  const HWND result = WaitForDialogWithControl(program.process, IDC_UPDATE_PRICE_DATE, 60000);
+  ASSERT_NE(result, nullptr) << "no closing dialog";
+  PumpFor(300);
+  SaveWindowPicture(result, L"update-flow-result.bmp");
+  char line[32];
+  std::snprintf(line, sizeof line, "%u/%u/%u  * new *", days[2] >> 16, days[2] >> 8 & 0xFF, days[2] & 0xFF);
+  EXPECT_EQ(ControlText(result, IDC_UPDATE_PRICE_DATE), SjisToWide(line));
+  PostMessageW(result, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(result, 1)));
+  for (int i = 0; i < 100 && IsWindow(result); ++i) Sleep(50);
+  EXPECT_FALSE(IsWindow(result));
+  PumpFor(800);
+  SaveWindowPicture(program.window, L"update-flow-chart.bmp");
+  EXPECT_EQ(CloseProgram(program), 0u);
+
+  // Every stock's file ends with the last archive's day, and so does the saved date.
+  for (const WaitingStock& stock : ReadStocks(folder))
+    EXPECT_EQ(LastBar(folder, stock.code).first, days[2]) << stock.code;
+  EXPECT_EQ(SavedLastPriceDate(folder), days[2]);
+}
+
+TEST(UpdateFlowProgramTest, ACancelOnTheProgressDialogEndsTheUpdateWithoutTheClosingDialog) {
+  if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
+  const std::wstring folder = CopySample(L"velqo-flow-cancel");
+  ASSERT_FALSE(folder.empty());
+  ASSERT_EQ(WriteWaitingArchives(folder, 10).size(), 10u);
+  const uint32_t dateBefore = SavedLastPriceDate(folder);
+  RunningProgram program;
+  ASSERT_TRUE(LaunchProgram(folder, program));
+  PostMessageW(program.window, WM_COMMAND, IDM_PRICE_DOWNLOAD, 0);
+
+  // The first sight of the dialog is the first archives' pass into the files.
+  const HWND progress = WaitForDialogWithControl(program.process, IDC_PROGRESS_BAR, 20000, 1);
+  ASSERT_NE(progress, nullptr) << "no progress dialog";
+  const HWND cancel = GetDlgItem(progress, IDCANCEL);
+  ASSERT_TRUE(IsWindowVisible(cancel) && IsWindowEnabled(cancel));
+  PostMessageW(progress, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(cancel));
+  for (int i = 0; i < 400 && IsWindow(progress); ++i) Sleep(50);
+  EXPECT_FALSE(IsWindow(progress));
+
+  EXPECT_EQ(WaitForDialogWithControl(program.process, IDC_UPDATE_PRICE_DATE, 2000), nullptr)
+      << "a cancelled update has no closing dialog";
+  EXPECT_TRUE(IsWindowEnabled(program.window) && Responds(program.window));
+  EXPECT_EQ(CloseProgram(program), 0u);
+  EXPECT_EQ(SavedLastPriceDate(folder), dateBefore);
+}
+
+}  // namespace
