@@ -89,8 +89,6 @@ TEST(LineValueTest, ShiftHoldsTheLargerMoveSlopesStayAndLogValuesStayInRange) {
   EXPECT_EQ(Row(LogPaneDraggedValue(1000, 100, 0.01), LogPaneDraggedValue(1000, -100, 0.01),
                 LogPaneDraggedValue(1000, 100000, 0.01), LogPaneDraggedValue(1000, -100000, 0.01)),
             Row(10000, 100, INT32_MAX, 1));
-  EXPECT_EQ(Row(SnapsToRoundPrices(true, false), SnapsToRoundPrices(false, true), SnapsToRoundPrices(true, true)),
-            Row(true, true, false));
 }
 
 class ChartDragTest : public ::testing::Test {

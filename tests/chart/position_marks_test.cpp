@@ -74,7 +74,7 @@ TEST(PositionMarksTest, LabelAndProfitTextsOfTheLadderAndOfEveryPaneKind) {
   EXPECT_STREQ(profit, "損益 +5,000,000,000,000円");
 }
 
-TEST(PositionMarksTest, MeasuringTextsNeitherWrapNorDivideByZero) {
+TEST(PositionMarksTest, MeasuringTextsNeitherWrapNorDivideByZeroAndStayInsideThePane) {
   const auto measured = [](int32_t value1, int32_t value2, int paneKind, int period, int bars) {
     TrendLine line{};
     line.value1 = value1;
@@ -89,9 +89,7 @@ TEST(PositionMarksTest, MeasuringTextsNeitherWrapNorDivideByZero) {
   EXPECT_EQ(measured(-200, -205, kPaneMacd, 0, 0), "-0.05Pts / 2.50%");
   EXPECT_EQ(measured(1, 2000000000, kPaneVolume, 0, 0), "1,999,999,999株 / 199999999900.00%");
   EXPECT_EQ(measured(0, 0, kPaneCandles, 0, 0), "");
-}
-
-TEST(PositionMarksTest, TheMeasuringTextSitsBesideTheMiddleIsMirroredNearTheEdgesAndKeptInside) {
+  // It sits beside the middle, is mirrored near the edges and kept inside.
   const Rect pane = {100, 50, 600, 250};  // inside: x 104..596, y 54..248
   TrendLine plain{}, upper{}, step{};
   upper.monitorKind = kMonitorUpper;
