@@ -19,10 +19,12 @@ namespace {
 
 // What the fake services answer and what they were asked.
 struct FakeServices {
-  std::vector<int> downloads;  // results of the download, one per call (then 0)
-  int files = 0;
-  ImportOutcome import = kImportDone;
-  std::vector<int> dataSourceAnswers;
+  struct Script {
+    std::vector<int> downloads;  // results of the download, one per call (then 0)
+    int files = 0;
+    ImportOutcome import = kImportDone;
+    std::vector<int> dataSourceAnswers;
+  } script;
   int button = kResultButtonOk;
   int listFetches = 0, imports = 0, recomputes = 0;
   std::vector<UpdateResultLines> dialogs;
@@ -51,13 +53,13 @@ class PriceUpdateTest : public PriceStoreTest {
       *info = 1;
     };
     gPriceUpdateServices.downloadNewPriceFiles = [](int* files) {
-      *files = gFake.files;
-      return TakeFront(gFake.downloads, 0);
+      *files = gFake.script.files;
+      return TakeFront(gFake.script.downloads, 0);
     };
-    gPriceUpdateServices.showDataSourceDialog = [](int) { return TakeFront(gFake.dataSourceAnswers, 0); };
+    gPriceUpdateServices.showDataSourceDialog = [](int) { return TakeFront(gFake.script.dataSourceAnswers, 0); };
     gPriceUpdateServices.importDownloadedZips = [](int) {
       ++gFake.imports;
-      return gFake.import;
+      return gFake.script.import;
     };
     gPriceUpdateServices.showResultDialog = [](const UpdateResultLines& lines) {
       gFake.dialogs.push_back(lines);
@@ -87,22 +89,23 @@ TEST_F(PriceUpdateTest, ReloadStartsAndResultLines) {
 TEST_F(PriceUpdateTest, TheClosingDialogOpensOnlyWhenTheUpdateWentThroughAndMarksOnlyWhatIsNew) {
   struct Case {
     const char* what;
-    FakeServices fake;  // the downloads' results, archives, import outcome and account dialog answers
+    FakeServices::Script script;
     bool dialog, pricesNew;
     int imports, boxes;
   };
   const Case cases[] = {
-      {"no archives", {{0}, 0, kImportDone}, true, false, 0, 0},
-      {"archives imported", {{0}, 2, kImportDone}, true, true, 1, 0},
-      {"archives holding nothing new", {{0}, 2, kImportNothingNew}, true, false, 1, 0},
-      {"import cancelled", {{0}, 2, kImportCancelled}, false, false, 1, 0},
-      {"import failed", {{0}, 2, kImportFailed}, false, false, 1, 0},
+      {"no archives", {{0}, 0, kImportDone, {}}, true, false, 0, 0},
+      {"archives imported", {{0}, 2, kImportDone, {}}, true, true, 1, 0},
+      {"archives holding nothing new", {{0}, 2, kImportNothingNew, {}}, true, false, 1, 0},
+      {"import cancelled", {{0}, 2, kImportCancelled, {}}, false, false, 1, 0},
+      {"import failed", {{0}, 2, kImportFailed, {}}, false, false, 1, 0},
       {"access refused, account dialog cancelled", {{1}, 2, kImportDone, {0}}, false, false, 0, 1},
       {"access refused, account set again", {{1, 0}, 2, kImportDone, {1}}, true, true, 1, 1},
-      {"download failed", {{5}, 0, kImportDone}, false, false, 0, 0},
+      {"download failed", {{5}, 0, kImportDone, {}}, false, false, 0, 0},
   };
   for (const Case& c : cases) {
-    gFake = c.fake;
+    gFake = FakeServices{};
+    gFake.script = c.script;
     UpdateLatestPrices();
     EXPECT_EQ(Row(gFake.dialogs.size(), gFake.imports, TakeRecordedMessageBoxes().size(), gPriceUpdateRunning,
                   gFake.listFetches),
