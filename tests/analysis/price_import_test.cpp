@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "analysis/market_breadth.h"
-#include "common/app_globals.h"
 #include "data/daily_cache.h"
 #include "platform/posix_recorder.h"
 #include "records/settings_block.h"
@@ -86,19 +85,17 @@ TEST_F(PriceImportTest, AMonthOfArchivesGivesTheIntendedDailyFiles) {
   }
 }
 
-// The archives are taken in name order; a cancel in the third leaves the
-// last price date where it was, so that the next update fetches them again.
-TEST_F(PriceImportTest, ACancelledImportKeepsTheLastPriceDate) {
+// An empty folder still reloads the charts. The archives are taken in name
+// order; a cancel in the third leaves the last price date where it was, so
+// that the next update fetches them again.
+TEST_F(PriceImportTest, AnEmptyFolderImportsNothingAndACancelledImportKeepsTheLastPriceDate) {
+  EXPECT_EQ(ImportDownloadedZips(1), kImportNothingNew);
+  EXPECT_EQ(Row(gLastPriceDate, gChartReloads, TakeRecordedProgressCalls().size()), Row(kSampleLastDate, 1, 0));
   MakeArchives("--days 3 --method deflated");
   CancelProgressOnText("20261209");
   EXPECT_EQ(ImportDownloadedZips(1), kImportCancelled);
-  EXPECT_EQ(Row(gLastPriceDate, gChartReloads), Row(kSampleLastDate, 1));
+  EXPECT_EQ(Row(gLastPriceDate, gChartReloads), Row(kSampleLastDate, 2));
   EXPECT_EQ(LastDate(StringToCode("1001")), MakePackedDate(2026, 12, 8));
-}
-
-TEST_F(PriceImportTest, AnEmptyDownloadFolderImportsNothingAndStillReloadsTheCharts) {
-  EXPECT_EQ(ImportDownloadedZips(1), kImportNothingNew);
-  EXPECT_EQ(Row(gLastPriceDate, gChartReloads, TakeRecordedProgressCalls().size()), Row(kSampleLastDate, 1, size_t{0}));
 }
 
 // Without the first sweep the chosen archive reaches the index only in the

@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <memory>
+#include <tuple>
 
 #include "analysis/condition_items.h"
 #include "analysis/line_monitoring.h"
@@ -59,17 +60,14 @@ TEST(PriceLimitTest, TheNextTradingDayFollowsTheCalendarInsideItAndTheHolidayRul
   const PackedDate dates[] = {MakePackedDate(2026, 11, 30), MakePackedDate(2026, 12, 2), MakePackedDate(2026, 12, 4),
                               MakePackedDate(2026, 12, 8)};
   for (const PackedDate date : dates) calendar->bars[calendar->count++] = {date, 0, 0, 0, 0, 0};
-  struct Case {
-    PackedDate date, next;
-  };
-  const Case cases[] = {
+  const std::pair<PackedDate, PackedDate> cases[] = {
       {dates[0], dates[1]},                                        // a calendar date: the next one
       {MakePackedDate(2026, 12, 1), dates[1]},                     // between two: the later
       {MakePackedDate(2026, 12, 7), MakePackedDate(2026, 12, 7)},  // between the last two: itself
       {dates[3], MakePackedDate(2026, 12, 9)},                     // the last: by the holiday rules
       {MakePackedDate(2026, 11, 27), MakePackedDate(2026, 11, 30)},
   };
-  for (const Case& c : cases) EXPECT_EQ(NextCalendarTradingDate(calendar.get(), c.date), c.next) << c.date;
+  for (const auto& [date, next] : cases) EXPECT_EQ(NextCalendarTradingDate(calendar.get(), date), next) << date;
   EXPECT_EQ(NextCalendarTradingDate(nullptr, MakePackedDate(2026, 12, 4)), MakePackedDate(2026, 12, 7));
 }
 
@@ -77,28 +75,20 @@ TEST(LineValueTest, ShiftHoldsTheLargerMoveSlopesStayAndLogValuesStayInRange) {
   EXPECT_EQ(Row(ChooseDragAxis(false, false, 3, 40), ChooseDragAxis(true, false, 40, 39),
                 ChooseDragAxis(true, false, 5, -40), ChooseDragAxis(false, true, 0, 40)),
             Row(kAxisFree, kAxisLevel, kAxisDate, kAxisLevel));
-  struct Case {
-    int pane;
-    int32_t v1, v2;
-    int64_t delta;
-    int32_t out1, out2;
-  };
-  const Case cases[] = {
+  // pane, values, move, values after it
+  const std::tuple<int, int32_t, int32_t, int64_t, int32_t, int32_t> cases[] = {
       {kPaneRsi, 3000, 5000, -4000, 0, 2000},  // pushed to 0: the slope stays
       {kPaneRsi, 3000, 5000, 6000, 8000, 10000}, {kPaneRci, -9000, 0, -5000, -10000, -1000},
       {kPaneCandles, 50, 80, -100, 1, 31},       {kPaneMacd, INT32_MAX - 5, 0, 100, INT32_MAX, 5},
   };
-  for (const Case& c : cases) {
-    int32_t out1 = 0;
-    int32_t out2 = 0;
-    ShiftValuesKeepingSlope(c.pane, c.v1, c.v2, c.delta, &out1, &out2);
-    EXPECT_EQ(Row(out1, out2), Row(c.out1, c.out2)) << c.pane << " " << c.delta;
+  for (const auto& [pane, v1, v2, delta, shifted1, shifted2] : cases) {
+    int32_t out1 = 0, out2 = 0;
+    ShiftValuesKeepingSlope(pane, v1, v2, delta, &out1, &out2);
+    EXPECT_EQ(Row(out1, out2), Row(shifted1, shifted2)) << pane << " " << delta;
   }
   EXPECT_EQ(Row(LogPaneDraggedValue(1000, 100, 0.01), LogPaneDraggedValue(1000, -100, 0.01),
                 LogPaneDraggedValue(1000, 100000, 0.01), LogPaneDraggedValue(1000, -100000, 0.01)),
             Row(10000, 100, INT32_MAX, 1));
-  EXPECT_EQ(Row(SnapsToRoundPrices(true, false), SnapsToRoundPrices(false, true), SnapsToRoundPrices(true, true)),
-            Row(true, true, false));
 }
 
 class ChartDragTest : public ::testing::Test {

@@ -1,16 +1,16 @@
 // What the trend-line painter shows, without a device: the lines a pane
 // shows, colours, live and blinking lines, label, profit and measuring texts
-// and where the measuring text goes.
+// and where the measuring text goes; what the trend-line pop-up ends with.
 #include "chart/position_marks.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "analysis/trend_line_store.h"
+#include "chart/trend_line_menu.h"
 #include "records/palette_slots.h"
 #include "tests/support/chart_test_support.h"
 #include "tests/support/price_store.h"
@@ -36,31 +36,29 @@ TEST(PositionMarksTest, LabelAndProfitTextsOfTheLadderAndOfEveryPaneKind) {
   summary.shortSide.totalAmount = 200000;
   TrendLine armed = Horizontal(1000, 2);
   armed.autoOrderState = kAutoOrderArmed;
-  struct Case {
+  const TrendLine close = Horizontal(1200, kTrackerCloseLine), stop = Horizontal(1000, kTrackerStopLossLine),
+                  cover = Horizontal(900, 0, kTrackerCloseLine), shortStep = Horizontal(1300, 0, 1);
+  constexpr ProfitPlace kAbove = ProfitPlace::kAbove, kBelow = ProfitPlace::kBelow, kNone = ProfitPlace::kNone;
+  const struct {
     TrendLine line;
     int paneKind;
     bool live, autoOrderOn;
-    const char* label;
-    const char* profit;
+    const char *label, *profit;
     ProfitPlace place;
+  } cases[] = {
+      {close, kPaneCandles, false, true, "1,200 売(300株)", "損益 +30,000円", kAbove},
+      {stop, kPaneIchimoku, false, true, "1,000 損切(300株)", "損益 -30,000円", kBelow},
+      {cover, kPaneCandles, false, true, "900 買戻(200株)", "損益 +20,000円", kBelow},
+      {armed, kPaneCandles, true, true, "1,000 [自]買2(100株)", "", kNone},
+      {armed, kPaneCandles, true, false, "1,000 [停]買2(100株)", "", kNone},
+      {armed, kPaneCandles, false, true, "1,000 買2(100株)", "", kNone},
+      {shortStep, kPaneCandles, false, true, "1,300 空売1(200株)", "", kNone},
+      {Horizontal(2000000), kPaneVolume, false, true, "2,000,000", "", kNone},
+      {Horizontal(-50), kPaneDeviation, false, true, "-0.50", "", kNone},
+      {Horizontal(-25), kPaneMacd, false, true, "-0.25", "", kNone},
+      {Horizontal(-250), kPaneMacd, false, true, "-2.50", "", kNone},
   };
-  const Case cases[] = {
-      {Horizontal(1200, kTrackerCloseLine), kPaneCandles, false, true, "1,200 売(300株)", "損益 +30,000円",
-       ProfitPlace::kAbove},
-      {Horizontal(1000, kTrackerStopLossLine), kPaneIchimoku, false, true, "1,000 損切(300株)", "損益 -30,000円",
-       ProfitPlace::kBelow},
-      {Horizontal(900, 0, kTrackerCloseLine), kPaneCandles, false, true, "900 買戻(200株)", "損益 +20,000円",
-       ProfitPlace::kBelow},
-      {armed, kPaneCandles, true, true, "1,000 [自]買2(100株)", "", ProfitPlace::kNone},
-      {armed, kPaneCandles, true, false, "1,000 [停]買2(100株)", "", ProfitPlace::kNone},
-      {armed, kPaneCandles, false, true, "1,000 買2(100株)", "", ProfitPlace::kNone},
-      {Horizontal(1300, 0, 1), kPaneCandles, false, true, "1,300 空売1(200株)", "", ProfitPlace::kNone},
-      {Horizontal(2000000), kPaneVolume, false, true, "2,000,000", "", ProfitPlace::kNone},
-      {Horizontal(-50), kPaneDeviation, false, true, "-0.50", "", ProfitPlace::kNone},
-      {Horizontal(-25), kPaneMacd, false, true, "-0.25", "", ProfitPlace::kNone},
-      {Horizontal(-250), kPaneMacd, false, true, "-2.50", "", ProfitPlace::kNone},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     char label[kMarkTextSize], profit[kMarkTextSize];
     FormatLineValueLabel(c.line, c.paneKind, c.live, c.autoOrderOn, summary, label, sizeof label);
     EXPECT_STREQ(label, c.label);
@@ -76,7 +74,7 @@ TEST(PositionMarksTest, LabelAndProfitTextsOfTheLadderAndOfEveryPaneKind) {
   EXPECT_STREQ(profit, "損益 +5,000,000,000,000円");
 }
 
-TEST(PositionMarksTest, MeasuringTextsNeitherWrapNorDivideByZero) {
+TEST(PositionMarksTest, MeasuringTextsNeitherWrapNorDivideByZeroAndStayInsideThePane) {
   const auto measured = [](int32_t value1, int32_t value2, int paneKind, int period, int bars) {
     TrendLine line{};
     line.value1 = value1;
@@ -91,9 +89,7 @@ TEST(PositionMarksTest, MeasuringTextsNeitherWrapNorDivideByZero) {
   EXPECT_EQ(measured(-200, -205, kPaneMacd, 0, 0), "-0.05Pts / 2.50%");
   EXPECT_EQ(measured(1, 2000000000, kPaneVolume, 0, 0), "1,999,999,999株 / 199999999900.00%");
   EXPECT_EQ(measured(0, 0, kPaneCandles, 0, 0), "");
-}
-
-TEST(PositionMarksTest, TheMeasuringTextSitsBesideTheMiddleIsMirroredNearTheEdgesAndKeptInside) {
+  // It sits beside the middle, is mirrored near the edges and kept inside.
   const Rect pane = {100, 50, 600, 250};  // inside: x 104..596, y 54..248
   TrendLine plain{}, upper{}, step{};
   upper.monitorKind = kMonitorUpper;
@@ -204,15 +200,30 @@ TEST_F(ChartLineSetTest, OneWalkKeepsTheStocksLinesAndEachPaneShowsItsOwn) {
       if (PaneShowsLine(set, *ChartSetLine(set.lines[k]), paneKind)) shown.push_back(set.lines[k]);
     return shown;
   };
-  EXPECT_EQ(shownOn(kPaneCandles), (std::vector<int>{candle, ichimoku, drawn}));
-  EXPECT_EQ(shownOn(kPaneIchimoku), (std::vector<int>{candle, ichimoku, drawn}));
-  EXPECT_EQ(shownOn(kPaneVolume), (std::vector<int>{volume}));
-  EXPECT_EQ(shownOn(kPaneRsi), (std::vector<int>{rsi}));
-  EXPECT_EQ(shownOn(kPaneMacd), (std::vector<int>{}));
+  std::vector<std::vector<int>> shown;
+  for (int pane : {kPaneCandles, kPaneIchimoku, kPaneVolume, kPaneRsi, kPaneMacd}) shown.push_back(shownOn(pane));
+  EXPECT_EQ(shown,
+            (std::vector<std::vector<int>>{{candle, ichimoku, drawn}, {candle, ichimoku, drawn}, {volume}, {rsi}, {}}));
   // A stock outside the table, or a series of one bar, shows nothing.
   owned_.context.periods[0].bars->count = 1;
   CollectChartLines(view_, owned_.context, first, last, &set);
   EXPECT_EQ(Row(set.usable, set.count), Row(0, 0));
+}
+
+// What the trend-line pop-up ends with on each pane (its states are read from the real menu under Wine).
+TEST(TrendLineMenuTest, TheTailIsTheTrackerNothingOrOneItemPerLineOfThePane) {
+  const std::tuple<int, TrendLineMenuTail, int, const char*> panes[] = {
+      {kPaneIchimoku, TrendLineMenuTail::kTracker, 1, "株価"},
+      {kPaneSroc, TrendLineMenuTail::kNothing, 1, "S-ROC"},
+      {kPaneVolume, TrendLineMenuTail::kWatchedLines, 3, "出来高移動平均２"},
+      {kPaneMacd, TrendLineMenuTail::kWatchedLines, 2, "シグナル"},
+      {kPaneAdvanceDecline, TrendLineMenuTail::kWatchedLines, 1, "騰落レシオ"},
+  };
+  for (const auto& [kind, tail, count, lastText] : panes) {
+    EXPECT_EQ(Row(TrendLineMenuTailOf(kind), WatchedLineItemCount(kind)), Row(tail, count)) << kind;
+    EXPECT_EQ(std::string(WatchedLineItemText(kind, count - 1)), lastText) << kind;
+    EXPECT_EQ(WatchedLineItemText(kind, count), nullptr) << kind;
+  }
 }
 
 }  // namespace

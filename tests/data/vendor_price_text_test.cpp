@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "common/progress.h"
@@ -14,7 +15,19 @@
 
 namespace {
 
-constexpr PackedDate kDay = MakePackedDate(2026, 1, 5);
+using Bars = std::vector<std::vector<int64_t>>;
+
+std::vector<int64_t> B(int day, int close, int volume) { return {MakePackedDate(2026, 1, day), close, volume}; }
+
+// Rows of 2026/1/5 given as "code,market,close,volume", each ended by a CR.
+std::string DayRows(std::initializer_list<std::string> rows) {
+  std::string text;
+  for (const std::string& row : rows) {
+    const size_t close = row.find(',', row.find(',') + 1);
+    text += "20260105," + row.substr(0, close) + ",1,1,1" + row.substr(close) + "\r";
+  }
+  return text;
+}
 
 class VendorPriceTextTest : public PriceStoreTest {
  protected:
@@ -30,8 +43,8 @@ class VendorPriceTextTest : public PriceStoreTest {
     return ParseVendorPriceText(text.data(), static_cast<int>(text.size()), list_.get());
   }
   // (date, close, volume) of each bar collected for the stock.
-  std::vector<std::vector<int64_t>> Bars(const char* code) {
-    std::vector<std::vector<int64_t>> bars;
+  Bars BarsOf(const char* code) {
+    Bars bars;
     const ImportBarEntry& entry = list_->entries[FindStockIndexByCode(StringToCode(code))];
     for (int k = 0; k < entry.count; ++k)
       bars.push_back({entry.bars[k].date, entry.bars[k].close, entry.bars[k].volume});
@@ -40,30 +53,18 @@ class VendorPriceTextTest : public PriceStoreTest {
   std::unique_ptr<ImportBarList> list_;
 };
 
-std::vector<int64_t> B(int day, int close, int volume) { return {MakePackedDate(2026, 1, day), close, volume}; }
-
 TEST_F(VendorPriceTextTest, EachStockKeepsTheRowsTheRulesChoose) {
-  struct Case {
+  const struct {
     const char* name;
     std::string text;
     const char* code;
-    std::vector<std::vector<int64_t>> bars;
-  };
-  const std::vector<Case> cases = {
-      {"own market first", "20260105,1301,n,1,1,1,100,10\r20260105,1301,t1,1,1,1,200,99\r", "1301", {B(5, 100, 10)}},
-      {"own market last", "20260105,1301,t1,1,1,1,200,99\r20260105,1301,n,1,1,1,100,10\r", "1301", {B(5, 100, 10)}},
-      {"own market between",
-       "20260105,1301,t1,1,1,1,200,5\r20260105,1301,n,1,1,1,100,10\r20260105,1301,m,1,1,1,300,99\r",
-       "1301",
-       {B(5, 100, 10)}},
-      {"larger volume of others",
-       "20260105,7203,t1,1,1,1,200,5\r20260105,7203,n,1,1,1,300,9\r",
-       "7203",
-       {B(5, 300, 9)}},
-      {"equal volumes keep the first",
-       "20260105,7203,t1,1,1,1,200,9\r20260105,7203,n,1,1,1,300,9\r",
-       "7203",
-       {B(5, 200, 9)}},
+    Bars bars;
+  } cases[] = {
+      {"own market first", DayRows({"1301,n,100,10", "1301,t1,200,99"}), "1301", {B(5, 100, 10)}},
+      {"own market last", DayRows({"1301,t1,200,99", "1301,n,100,10"}), "1301", {B(5, 100, 10)}},
+      {"own market between", DayRows({"1301,t1,200,5", "1301,n,100,10", "1301,m,300,99"}), "1301", {B(5, 100, 10)}},
+      {"larger volume of others", DayRows({"7203,t1,200,5", "7203,n,300,9"}), "7203", {B(5, 300, 9)}},
+      {"equal volumes keep the first", DayRows({"7203,t1,200,9", "7203,n,300,9"}), "7203", {B(5, 200, 9)}},
       {"CR LF, CR and no final end",
        "20260105,7203,tp,1,1,1,5,1\r\n20260106,7203,tp,1,1,1,6,1\r20260107,7203,tp,1,1,1,7,1",
        "7203",
@@ -78,20 +79,22 @@ TEST_F(VendorPriceTextTest, EachStockKeepsTheRowsTheRulesChoose) {
        "20260100,7203,tp,1,1,1,4,1\r20260131,7203,tp,1,1,1,5,1\r",
        "7203",
        {B(31, 5, 1)}},
-      {"unknown market", "20260105,7203,tx,1,1,1,5,1\r20260105,7203,T,1,1,1,6,1\r", "7203", {}},
-      {"index alias and volume", "20260105,I010,i,1,1,1,9,123456.7\r", "1003", {B(5, 9, 123)}},
+      {"unknown market", DayRows({"7203,tx,5,1", "7203,T,6,1"}), "7203", {}},
+      {"index alias and volume", DayRows({"I010,i,9,123456.7"}), "1003", {B(5, 9, 123)}},
       {"huge index volume",
-       "20260105,I010,i,1,1,1,9,1e300\r20260106,I010,i,1,1,1,9,99999999999999\r",
+       DayRows({"I010,i,9,1e300"}) + "20260106,I010,i,1,1,1,9,99999999999999\r",
        "1003",
        {B(5, 9, 2147483647), B(6, 9, 2147483647)}},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     Parse(c.text);
-    EXPECT_EQ(Bars(c.code), c.bars) << c.name;
+    EXPECT_EQ(BarsOf(c.code), c.bars) << c.name;
   }
 }
 
-TEST_F(VendorPriceTextTest, TheThirtySecondDateIsDroppedAndAMissingMarketIsFilledIn) {
+// The parse only reports the newest reference date; the last price date is
+// the caller's to move once the bars are stored.
+TEST_F(VendorPriceTextTest, TheThirtySecondDateIsDroppedAMissingMarketFilledInAndTheNewestReferenceDateReported) {
   std::string text;
   for (int d = 1; d <= 32; ++d) {
     char line[64];
@@ -99,27 +102,17 @@ TEST_F(VendorPriceTextTest, TheThirtySecondDateIsDroppedAndAMissingMarketIsFille
     text += line;
   }
   Parse(text);
-  EXPECT_EQ(Bars("1332").size(), 31u);
-  EXPECT_EQ(Bars("1332").back()[0], MakePackedDate(2026, 1, 31));
+  EXPECT_EQ(Row(BarsOf("1332").size(), BarsOf("1332").back()[0]), Row(31, MakePackedDate(2026, 1, 31)));
   const StockMasterRecord& master = gStockTable->records[FindStockIndexByCode(StringToCode("1332"))].master;
   EXPECT_EQ(Row(master.marketId, master.marketFlags), Row(2, 0x200));
-}
-
-// The parse only reports the newest reference date; the last price date is
-// the caller's to move once the bars are stored.
-TEST_F(VendorPriceTextTest, TheNewestReferenceDateComesFromWellFormedRowsOnly) {
   gLastPriceDate = MakePackedDate(2025, 12, 30);
-  const struct {
-    std::string text;
-    PackedDate newest;
-  } cases[] = {
+  const std::pair<std::string, PackedDate> cases[] = {
       {"20260105,1001,i,1,1,1,1,1\r20260106,0101,i,1,1,1,1,1\r", MakePackedDate(2026, 1, 6)},
       {"99999999,1001,i,1,1,1,1,1\r20261399,1001,i,1,1,1,1,1\r", 0},
-      {"20270105,1001,x,1,1,1,1,1\r20260105,1001,i,1,1,1,1,1\r", kDay},
+      {"20270105,1001,x,1,1,1,1,1\r20260105,1001,i,1,1,1,1,1\r", MakePackedDate(2026, 1, 5)},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(Parse(c.text).newestReferenceDate, c.newest) << c.text;
-    EXPECT_EQ(gLastPriceDate, MakePackedDate(2025, 12, 30));
+  for (const auto& [rows, newest] : cases) {
+    EXPECT_EQ(Row(Parse(rows).newestReferenceDate, gLastPriceDate), Row(newest, MakePackedDate(2025, 12, 30))) << rows;
   }
 }
 
@@ -134,27 +127,20 @@ TEST_F(VendorPriceTextTest, TheProgressMovesOncePerBlockOfText) {
   for (const RecordedProgressCall& call : TakeRecordedProgressCalls()) bars += call.call == "bar";
   EXPECT_FALSE(parsed.cancelled);
   EXPECT_LE(bars, text.size() / 65536 + 2);
-  EXPECT_EQ(Bars("7203"), (std::vector<std::vector<int64_t>>{B(5, 5, 1)}));
+  EXPECT_EQ(BarsOf("7203"), Bars{B(5, 5, 1)});
 }
 
 TEST(VendorFieldsTest, DatesAndMarketsAreReadByTheirRules) {
-  const struct {
-    const char* text;
-    PackedDate date;
-    int market;
-  } cases[] = {{"20260105,tp", kDay, 1},
-               {"2026010,t1", 0, 7},
-               {"202601050,t2", 0, 8},
-               {"20260105,i", kDay, 6},
-               {"2026AB05,j", MakePackedDate(2026, 0, 5), 12},
-               {"20260105,t3", kDay, 0},
-               {"20260105,tpx", kDay, 0},
-               {"20260105,", kDay, 0}};
-  for (const auto& c : cases) {
-    const int length = static_cast<int>(std::strlen(c.text));
+  const PackedDate day = MakePackedDate(2026, 1, 5), month0 = MakePackedDate(2026, 0, 5);
+  const std::tuple<const char*, PackedDate, int> cases[] = {
+      {"20260105,tp", day, 1},    {"2026010,t1", 0, 7},    {"202601050,t2", 0, 8},   {"20260105,i", day, 6},
+      {"2026AB05,j", month0, 12}, {"20260105,t3", day, 0}, {"20260105,tpx", day, 0}, {"20260105,", day, 0},
+  };
+  for (const auto& [text, date, market] : cases) {
+    const int length = static_cast<int>(std::strlen(text));
     int position = 0;
-    EXPECT_EQ(ReadCsvDate(c.text, length, &position), c.date) << c.text;
-    EXPECT_EQ(ReadCsvMarket(c.text, length, &position), c.market) << c.text;
+    const PackedDate read = ReadCsvDate(text, length, &position);
+    EXPECT_EQ(Row(read, ReadCsvMarket(text, length, &position)), Row(date, market)) << text;
   }
 }
 

@@ -1,6 +1,5 @@
 #include "net/master_lists.h"
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -20,12 +19,11 @@ std::string ListOf(const std::vector<std::string>& lines, int total, const std::
   return text;
 }
 
-int ApplyNewken(const std::string& text, int force = 0) {
-  return ApplyNewkenList(text.data(), static_cast<int>(text.size()), force);
+int ApplyNewken(const std::string& t, int force = 0) {
+  return ApplyNewkenList(t.data(), static_cast<int>(t.size()), force);
 }
-
-int ApplyPinfo(const std::string& text, int force = 0) {
-  return ApplyPinfoList(text.data(), static_cast<int>(text.size()), force);
+int ApplyPinfo(const std::string& t, int force = 0) {
+  return ApplyPinfoList(t.data(), static_cast<int>(t.size()), force);
 }
 
 std::vector<int> KenRatios() {
@@ -42,12 +40,6 @@ class MasterListsTest : public PriceStoreTest {
     gKenTable->tag = kKenTag;
   }
 };
-
-TEST_F(MasterListsTest, LinesAreCountedByTheirEndsWhicheverEndsTheyUse) {
-  for (const auto& [text, lines] : std::vector<std::pair<std::string, int>>{
-           {"", 0}, {"a", 1}, {"a\r\nb\r\n", 2}, {"a\rb", 2}, {"a\nb\n", 2}, {"a\n\r\nb", 3}, {"\r\n\r\n", 2}})
-    EXPECT_EQ(CountListLines(text.data(), static_cast<int>(text.size())), lines) << text;
-}
 
 TEST_F(MasterListsTest, NewkenSharesGiveRoundedRatiosAndAListIsAppliedOnceUnlessForced) {
   const std::string list =
@@ -68,26 +60,30 @@ TEST_F(MasterListsTest, NewkenSharesGiveRoundedRatiosAndAListIsAppliedOnceUnless
   EXPECT_EQ(gKenTable->count, 7);
 }
 
+// Lines are counted by their ends, whichever ends they use.
 TEST_F(MasterListsTest, ListsShortOfFourThousandLinesOrYieldingNothingChangeNothing) {
+  for (const auto& [text, lines] : std::vector<std::pair<std::string, int>>{
+           {"", 0}, {"a", 1}, {"a\r\nb\r\n", 2}, {"a\rb", 2}, {"a\nb\n", 2}, {"a\n\r\nb", 3}, {"\r\n\r\n", 2}})
+    EXPECT_EQ(CountListLines(text.data(), static_cast<int>(text.size())), lines) << text;
+  const std::vector<uint8_t> master(4 + 156 * 5, 7);
+  WriteWholeFile("BASEDATA/stockinf.dat", master);
+  AddStock(NumberCode(1301));
   gKenTable->count = 1;
   gKenTable->records[0] = KenRecord{0x07E80101, StringToCode("1301"), 100};
   ASSERT_EQ(SaveKenFile(), 0);
   const std::vector<uint8_t> ken = ReadWholeFile("BASEDATA/ken.dat");
   const std::vector<std::string> entry = {"20240401,1301,2"};
-  struct Case {
-    std::string text;
-    const char* what;
+  std::vector<std::string> others;  // lines of a stock's other markets only
+  for (int i = 0; i < 4000; ++i) others.push_back(std::to_string(1300 + i % 100) + ",tp,kb,a,b,c,1,x,1");
+  const std::pair<std::string, const char*> cases[] = {
+      {ListOf(entry, 3999, "\n"), "3999 LF lines"},      {ListOf(entry, 3999, "\r\n"), "3999 CR LF lines"},
+      {ListOf(entry, 2000, "\r\n"), "2000 CR LF lines"}, {ListOf({}, 4000, "\r\n"), "nothing to read"},
+      {ListOf(others, 4000), "no stock lines"},
   };
-  const Case cases[] = {{ListOf(entry, 3999, "\n"), "3999 LF lines"},
-                        {ListOf(entry, 3999, "\r\n"), "3999 CR LF lines"},
-                        {ListOf(entry, 2000, "\r\n"), "2000 CR LF lines"},
-                        {ListOf({}, 4000, "\r\n"), "nothing to read"}};
-  for (const Case& c : cases) {
-    EXPECT_EQ(ApplyNewken(c.text), 0) << c.what;
-    EXPECT_EQ(ApplyPinfo(c.text), 0) << c.what;
-  }
+  for (const auto& [text, what] : cases) EXPECT_EQ(Row(ApplyNewken(text), ApplyPinfo(text)), Row(0, 0)) << what;
   EXPECT_EQ(ReadWholeFile("BASEDATA/ken.dat"), ken);
-  EXPECT_EQ(Row(gKenTable->count, gKenUpdateDate, gPinfoUpdateDate), Row(1, 0, 0));
+  EXPECT_EQ(ReadWholeFile("BASEDATA/stockinf.dat"), master);
+  EXPECT_EQ(Row(gKenTable->count, gKenUpdateDate, gPinfoUpdateDate, gStockTable->count), Row(1, 0, 0, 1));
   EXPECT_FALSE(FileExists("PrevProcessedData/ken.txt") || FileExists("PrevProcessedData/pinfo.txt"));
   EXPECT_EQ(ApplyNewken(ListOf(entry, 4000, "\n")), 1);
   // The lists of the download folder: an unchanged one only when forced, an absent one never.
@@ -151,16 +147,6 @@ TEST_F(MasterListsTest, PinfoListsEveryMarketOfAStockAndTakesThePriceDateBack) {
   gPinfoUpdateDate = MakePackedDate(1999, 1, 4);
   EXPECT_EQ(ApplyPinfo(list, 1), 1);
   EXPECT_EQ(gLastPriceDate, MakePackedDate(2002, 6, 1));
-}
-
-TEST_F(MasterListsTest, APinfoListWithoutStockLinesLeavesTheMasterAndTheTable) {
-  WriteWholeFile("BASEDATA/stockinf.dat", std::vector<uint8_t>(4 + 156 * 5, 7));
-  AddStock(NumberCode(1301));
-  std::vector<std::string> lines;
-  for (int i = 0; i < 4000; ++i) lines.push_back(std::to_string(1300 + i % 100) + ",tp,kb,a,b,c,1,x,1");
-  EXPECT_EQ(ApplyPinfo(ListOf(lines, 4000)), 0);
-  EXPECT_EQ(ReadWholeFile("BASEDATA/stockinf.dat"), std::vector<uint8_t>(4 + 156 * 5, 7));
-  EXPECT_EQ(Row(gStockTable->count, gPinfoUpdateDate), Row(1, 0));
 }
 
 TEST_F(MasterListsTest, ANewMasterFromTheVendorStopsCleanlyWhenThePriceTableCannotBeHad) {

@@ -8,7 +8,6 @@
 #include "data/daily_cache.h"
 #include "data/ken_table.h"
 #include "data/trading_calendar.h"
-#include "net/online_services.h"
 #include "platform/posix_recorder.h"
 #include "records/settings_block.h"
 #include "sheets/scenarios.h"
@@ -20,10 +19,12 @@ namespace {
 
 // What the fake services answer and what they were asked.
 struct FakeServices {
-  std::vector<int> downloads;  // results of the download, one per call (then 0)
-  int files = 0;
-  ImportOutcome import = kImportDone;
-  std::vector<int> dataSourceAnswers;
+  struct Script {
+    std::vector<int> downloads;  // results of the download, one per call (then 0)
+    int files = 0;
+    ImportOutcome import = kImportDone;
+    std::vector<int> dataSourceAnswers;
+  } script;
   int button = kResultButtonOk;
   int listFetches = 0, imports = 0, recomputes = 0;
   std::vector<UpdateResultLines> dialogs;
@@ -38,44 +39,37 @@ T TakeFront(std::vector<T>& queue, T otherwise) {
   return front;
 }
 
-void InstallFakes() {
-  gFake = FakeServices{};
-  gPriceUpdateServices.runOnlineUpdate = [] {};
-  gPriceUpdateServices.downloadStockInfoFiles = [](int* ken, int* info, int) {
-    ++gFake.listFetches;
-    *ken = 0;
-    *info = 1;
-  };
-  gPriceUpdateServices.downloadNewPriceFiles = [](int* files) {
-    *files = gFake.files;
-    return TakeFront(gFake.downloads, 0);
-  };
-  gPriceUpdateServices.showDataSourceDialog = [](int) { return TakeFront(gFake.dataSourceAnswers, 0); };
-  gPriceUpdateServices.importDownloadedZips = [](int) {
-    ++gFake.imports;
-    return gFake.import;
-  };
-  gPriceUpdateServices.showResultDialog = [](const UpdateResultLines& lines) {
-    gFake.dialogs.push_back(lines);
-    return gFake.button;
-  };
-  gPriceUpdateServices.exportRobotLinkFiles = [] { return 1; };
-  gPriceUpdateServices.recomputeIndicatorsAndGroups = [] {
-    ++gFake.recomputes;
-    return true;
-  };
-}
-
-bool EndsWithNew(const char* line) {
-  const std::string text = line;
-  return text.size() >= 7 && text.compare(text.size() - 7, 7, "* new *") == 0;
-}
+bool EndsWithNew(const std::string& line) { return line.size() >= 7 && line.rfind("* new *") == line.size() - 7; }
 
 class PriceUpdateTest : public PriceStoreTest {
  protected:
   void SetUp() override {
     PriceStoreTest::SetUp();
-    InstallFakes();
+    gFake = FakeServices{};
+    gPriceUpdateServices.runOnlineUpdate = [] {};
+    gPriceUpdateServices.downloadStockInfoFiles = [](int* ken, int* info, int) {
+      ++gFake.listFetches;
+      *ken = 0;
+      *info = 1;
+    };
+    gPriceUpdateServices.downloadNewPriceFiles = [](int* files) {
+      *files = gFake.script.files;
+      return TakeFront(gFake.script.downloads, 0);
+    };
+    gPriceUpdateServices.showDataSourceDialog = [](int) { return TakeFront(gFake.script.dataSourceAnswers, 0); };
+    gPriceUpdateServices.importDownloadedZips = [](int) {
+      ++gFake.imports;
+      return gFake.script.import;
+    };
+    gPriceUpdateServices.showResultDialog = [](const UpdateResultLines& lines) {
+      gFake.dialogs.push_back(lines);
+      return gFake.button;
+    };
+    gPriceUpdateServices.exportRobotLinkFiles = [] { return 1; };
+    gPriceUpdateServices.recomputeIndicatorsAndGroups = [] {
+      ++gFake.recomputes;
+      return true;
+    };
   }
 };
 
@@ -95,29 +89,23 @@ TEST_F(PriceUpdateTest, ReloadStartsAndResultLines) {
 TEST_F(PriceUpdateTest, TheClosingDialogOpensOnlyWhenTheUpdateWentThroughAndMarksOnlyWhatIsNew) {
   struct Case {
     const char* what;
-    std::vector<int> downloads;
-    int files;
-    ImportOutcome import;
-    std::vector<int> dataSourceAnswers;
+    FakeServices::Script script;
     bool dialog, pricesNew;
     int imports, boxes;
   };
   const Case cases[] = {
-      {"no archives", {0}, 0, kImportDone, {}, true, false, 0, 0},
-      {"archives imported", {0}, 2, kImportDone, {}, true, true, 1, 0},
-      {"archives holding nothing new", {0}, 2, kImportNothingNew, {}, true, false, 1, 0},
-      {"import cancelled", {0}, 2, kImportCancelled, {}, false, false, 1, 0},
-      {"import failed", {0}, 2, kImportFailed, {}, false, false, 1, 0},
-      {"access refused, account dialog cancelled", {1}, 2, kImportDone, {0}, false, false, 0, 1},
-      {"access refused, account set again", {1, 0}, 2, kImportDone, {1}, true, true, 1, 1},
-      {"download failed", {5}, 0, kImportDone, {}, false, false, 0, 0},
+      {"no archives", {{0}, 0, kImportDone, {}}, true, false, 0, 0},
+      {"archives imported", {{0}, 2, kImportDone, {}}, true, true, 1, 0},
+      {"archives holding nothing new", {{0}, 2, kImportNothingNew, {}}, true, false, 1, 0},
+      {"import cancelled", {{0}, 2, kImportCancelled, {}}, false, false, 1, 0},
+      {"import failed", {{0}, 2, kImportFailed, {}}, false, false, 1, 0},
+      {"access refused, account dialog cancelled", {{1}, 2, kImportDone, {0}}, false, false, 0, 1},
+      {"access refused, account set again", {{1, 0}, 2, kImportDone, {1}}, true, true, 1, 1},
+      {"download failed", {{5}, 0, kImportDone, {}}, false, false, 0, 0},
   };
   for (const Case& c : cases) {
-    InstallFakes();
-    gFake.downloads = c.downloads;
-    gFake.files = c.files;
-    gFake.import = c.import;
-    gFake.dataSourceAnswers = c.dataSourceAnswers;
+    gFake = FakeServices{};
+    gFake.script = c.script;
     UpdateLatestPrices();
     EXPECT_EQ(Row(gFake.dialogs.size(), gFake.imports, TakeRecordedMessageBoxes().size(), gPriceUpdateRunning,
                   gFake.listFetches),

@@ -31,13 +31,9 @@ constexpr int kWidth = 600, kHeight = 300;
 constexpr int kBars = 40;
 const StockCode kCode = 0x5A5A5A5Au;  // "ZZZZ": sorts after every stock of a table
 
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kTrend = RGB(200, 0, 200);
-constexpr COLORREF kSelected = RGB(0, 200, 0);
-constexpr COLORREF kRubberBand = RGB(0, 160, 255);
-constexpr COLORREF kMonitor = RGB(255, 120, 0);
-constexpr COLORREF kNumber = RGB(20, 20, 120);
-constexpr COLORREF kLevel = RGB(0, 128, 128);
+constexpr COLORREF kWhite = RGB(255, 255, 255), kTrend = RGB(200, 0, 200), kSelected = RGB(0, 200, 0),
+                   kRubberBand = RGB(0, 160, 255), kMonitor = RGB(255, 120, 0), kNumber = RGB(20, 20, 120),
+                   kLevel = RGB(0, 128, 128);
 
 // Live GDI objects of the process. Where GetGuiResources answers 0 (Wine), the
 // room left for new objects is counted instead, negated; 0 when unknown.
@@ -62,10 +58,7 @@ class PositionMarksPaintTest : public ::testing::Test {
     CreateSharedGdiObjects();
     MeasureSharedFonts(nullptr);
     InstallChartTextMeasures();
-    if (gStockTable == nullptr) {
-      ASSERT_TRUE(AllocateStockTable());
-    }
-    ASSERT_TRUE(AllocTrendLineTables());
+    ASSERT_TRUE((gStockTable != nullptr || AllocateStockTable()) && AllocTrendLineTables());
     gTrendLines->count = 0;
     StockRecord& stock = gStockTable->records[gStockTable->count++];
     stock = StockRecord{};

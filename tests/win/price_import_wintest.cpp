@@ -34,33 +34,6 @@ bool CopyArchives(const std::wstring& from, const std::wstring& to) {
   });
 }
 
-// Keeps one picture of the progress dialog while the import runs.
-class ProgressPicture {
- public:
-  ProgressPicture()
-      : thread_([this] {
-          while (!done_) {
-            const HWND dialog = static_cast<HWND>(gProgressDlg);
-            if (dialog != nullptr && IsWindowVisible(dialog)) {
-              Sleep(30);
-              taken_ = SaveWindowPicture(dialog, L"price_import_progress.png");
-              return;
-            }
-            Sleep(5);
-          }
-        }) {}
-  ~ProgressPicture() {
-    done_ = true;
-    thread_.join();
-  }
-  bool taken() const { return taken_; }
-
- private:
-  std::atomic<bool> done_{false};
-  std::atomic<bool> taken_{false};
-  std::thread thread_;
-};
-
 TEST(PriceImportWinTest, TheGeneratedArchivesGiveTheDailyFilesOfTheNativeImport) {
   const std::wstring archives = UnixToDosPath(EnvironmentText(L"VELQO_PRICE_ARCHIVES"));
   if (archives.empty() || SampleFolder().empty()) GTEST_SKIP() << "VELQO_PRICE_ARCHIVES or VELQO_SAMPLE_DB not set";
@@ -71,13 +44,21 @@ TEST(PriceImportWinTest, TheGeneratedArchivesGiveTheDailyFilesOfTheNativeImport)
   SetDefaultSettings();
   ASSERT_TRUE(OpenDatabaseFolder(WideToSjis(folder.c_str()).c_str()));
   gLastPriceDate = MakePackedDate(2026, 12, 4);
-  ImportOutcome outcome;
-  bool pictured = false;
-  {
-    ProgressPicture picture;
-    outcome = ImportDownloadedZips(1);
-    pictured = picture.taken();
-  }
+  // One picture of the progress dialog, taken while the import runs.
+  std::atomic<bool> done{false}, pictured{false};
+  std::thread picture([&] {
+    for (; !done; Sleep(5)) {
+      const HWND dialog = static_cast<HWND>(gProgressDlg);
+      if (dialog != nullptr && IsWindowVisible(dialog)) {
+        Sleep(30);
+        pictured = SaveWindowPicture(dialog, L"price_import_progress.png");
+        return;
+      }
+    }
+  });
+  const ImportOutcome outcome = ImportDownloadedZips(1);
+  done = true;
+  picture.join();
   EXPECT_EQ(outcome, kImportDone);
   EXPECT_TRUE(pictured);
   FlushDailyCache();
