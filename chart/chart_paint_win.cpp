@@ -42,6 +42,19 @@ int MeasureChartText(void*, const char* text) {
 
 RECT OnePixelTaller(const Rect& r) { return {r.left, r.top, r.right, r.bottom + 1}; }
 
+// Whether drawing in `rect` can change a pixel: a repaint of part of the
+// window leaves out whatever lies wholly outside the clip.
+bool MeetsClip(HDC dc, const RECT& rect) { return !IsRectEmpty(&rect) && RectVisible(dc, &rect) != 0; }
+
+// Everything a pane's painting touches: its rectangle and its frame, one
+// row taller.
+bool PaneMeetsClip(HDC dc, const PaneRecord& pane) {
+  RECT band = ToWinRect(pane.pane);
+  const RECT frame = OnePixelTaller(pane.fullPlot);
+  UnionRect(&band, &band, &frame);
+  return RectVisible(dc, &band) != 0;
+}
+
 int PaneCount(const ChartView& view) { return std::clamp(view.paneCount, 0, kMaxPanesPerChart); }
 
 bool IsForecastShown(const ChartContext& context) {
@@ -61,6 +74,7 @@ void DrawCaptionText(HDC dc, const RECT& row, const char* text) {
 
 void DrawCaptionRow(HDC dc, const ChartView& view, const ChartContext& context, int stockIndex) {
   const RECT row = ToWinRect(context.geometry.captionRow);
+  if (!MeetsClip(dc, row)) return;
   FillButtonFaceRect(dc, row);
   if (stockIndex >= 0) {
     char text[kChartCaptionSize];
@@ -72,7 +86,7 @@ void DrawCaptionRow(HDC dc, const ChartView& view, const ChartContext& context, 
 
 void DrawMarginHandle(HDC dc, const Rect& handle) {
   const RECT rect = ToWinRect(handle);
-  if (IsRectEmpty(&rect)) return;
+  if (!MeetsClip(dc, rect)) return;
   FillRectColor(dc, rect, kMarginHandleGrey);
   DrawSunkenFrame(dc, rect);
 }
@@ -85,6 +99,7 @@ void DrawChartFrames(HDC dc, const ChartView& view, const ChartContext& context)
   const HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
   for (int i = 0; i < PaneCount(view); ++i) {
     const PaneRecord& pane = context.panes[i];
+    if (!PaneMeetsClip(dc, pane)) continue;
     const RECT scale = ToWinRect(pane.scale);
     FillButtonFaceRect(dc, scale);
     DrawSunkenFrame(dc, scale);
@@ -101,6 +116,7 @@ ChartLineSet gPaintedChartLines;
 void PaintPane(HDC dc, const ChartView& view, const ChartContext& context, int pane, const BarRange& range) {
   const Rect& area = context.panes[pane].pane;
   if (area.right <= area.left || area.bottom <= area.top) return;  // no room left for it
+  if (!PaneMeetsClip(dc, context.panes[pane])) return;
   const uint32_t kind = view.paneKinds[pane];
   if (kind <= kPaneIchimoku) {
     if (GetViewPeriod(view) == 0) DrawSignalStrip(dc, view, context, pane, range.first, range.last);
@@ -119,6 +135,7 @@ void DrawClosingFrames(HDC dc, const ChartView& view, const ChartContext& contex
   const HGDIOBJ oldPen = SelectObject(dc, backgroundPen);
   for (int i = 0; i < PaneCount(view); ++i) {
     const RECT plot = OnePixelTaller(context.panes[i].fullPlot);
+    if (!MeetsClip(dc, plot)) continue;
     DrawRectOutline(dc, plot);
     InvertRectOutline(dc, plot);
   }
@@ -152,7 +169,7 @@ HBITMAP ButtonBitmap(int which) {
 // pictures a pressed button shows a dark mark.
 void DrawToggleButton(HDC dc, const Rect& button, bool on, int onPicture) {
   RECT rect = ToWinRect(button);
-  if (IsRectEmpty(&rect)) return;
+  if (!MeetsClip(dc, rect)) return;
   FillButtonFaceRect(dc, rect);
   DrawEdge(dc, &rect, on ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
   if (onPicture < 0) return;
@@ -199,7 +216,7 @@ void PaintChartButtons(HDC dc, const ScreenPattern& pattern, const ChartContext*
 
 void PaintChart(HDC dc, const ChartView& view, const ChartContext& context) {
   const RECT chart = ToWinRect(context.geometry.chart);
-  if (IsRectEmpty(&chart)) return;
+  if (!MeetsClip(dc, chart)) return;
   const HGDIOBJ oldFont = SelectObject(dc, gChartFont);
   const HRGN clip = PushClipRect(dc, chart);
   const HPEN backgroundPen = CachedPen(PS_SOLID, 1, PaletteColor(kColorBackground));
@@ -227,6 +244,7 @@ void DrawPaneTitleLabel(HDC dc, const PaneRecord& pane, bool selected) {
   RECT rect = ToWinRect(pane.captionRect);
   if (IsRectEmpty(&rect) || pane.caption[0] == '\0') return;
   InflateRect(&rect, 3, 1);
+  if (!MeetsClip(dc, rect)) return;
   if (selected) {
     FillButtonFaceRect(dc, rect);
     DrawEdge(dc, &rect, EDGE_SUNKEN, BF_RECT);

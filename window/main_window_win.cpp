@@ -156,19 +156,19 @@ void PaintSplitters(HDC dc) {
   for (const Rect& splitter : {layout.groupListSplitter, layout.detailListSplitter}) {
     if (splitter.right <= splitter.left || splitter.bottom <= splitter.top) continue;
     RECT rect = {splitter.left, splitter.top, splitter.right, splitter.bottom};
+    if (!RectVisible(dc, &rect)) continue;
     DrawEdge(dc, &rect, EDGE_RAISED, BF_RECT | BF_MIDDLE);
   }
 }
 
-// Only the charts that meet `area` are painted again: a drag repaints the
-// chart it changes, and the buffer keeps the others as they were.
+// Only what meets the DC's clip is painted again: a drag repaints the panes
+// it changes, and the buffer keeps the rest as it was.
 void PaintCharts(HDC dc, const RECT& area) {
   FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
   const ScreenPattern& pattern = CurrentScreenPattern();
   for (int i = 0; i < gChartCount; ++i) {
     const RECT chart = {gChartRects[i].left, gChartRects[i].top, gChartRects[i].right, gChartRects[i].bottom};
-    RECT common;
-    if (!IntersectRect(&common, &chart, &area)) continue;
+    if (!RectVisible(dc, &chart)) continue;
     if (HasRoomForPanes(i)) {
       PaintChart(dc, pattern.views[i], gChartContexts[i]);
       DrawPaneTitleLabels(dc, pattern.views[i], gChartContexts[i], i == gSelectedChart ? gSelectedPane : -1);
@@ -211,20 +211,27 @@ LRESULT OnSize(HWND hwnd) {
   return 0;
 }
 
+// The buffer is clipped to the update region, which may be a few panes of
+// several charts, far less than the rectangle around them.
 LRESULT OnPaint(HWND hwnd) {
+  const HRGN update = CreateRectRgn(0, 0, 0, 0);
+  const bool regionKnown = update != nullptr && GetUpdateRgn(hwnd, update, FALSE) > NULLREGION;
   PAINTSTRUCT ps;
   const HDC dc = BeginPaint(hwnd, &ps);
   RECT client;
   GetClientRect(hwnd, &client);
   const HDC buffer = PaintBufferFor(dc, client.right, client.bottom);
   if (buffer != nullptr) {
+    SelectClipRgn(buffer, regionKnown ? update : nullptr);
     PaintCharts(buffer, ps.rcPaint);
+    SelectClipRgn(buffer, nullptr);
     BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left, ps.rcPaint.bottom - ps.rcPaint.top,
            buffer, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
   } else {
     PaintCharts(dc, client);
   }
   EndPaint(hwnd, &ps);
+  if (update != nullptr) DeleteObject(update);
   return 0;
 }
 
