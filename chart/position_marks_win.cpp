@@ -285,6 +285,15 @@ void PaintLine(PaneMarks& m, int index) {
   }
 }
 
+// Every mark of a pane, the average lines too, belongs to a line it shows.
+bool AnyLineShows(const ChartLineSet& set, int paneKind) {
+  for (int k = 0; k < set.count; ++k) {
+    const TrendLine* line = ChartSetLine(set.lines[static_cast<size_t>(k)]);
+    if (line != nullptr && PaneShowsLine(set, *line, paneKind)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void PaintPositionMarks(HDC dc, const ChartView& view, const ChartContext& context, int pane, int last,
@@ -293,9 +302,11 @@ void PaintPositionMarks(HDC dc, const ChartView& view, const ChartContext& conte
     return;
   }
   const int paneKind = static_cast<int>(view.paneKinds[pane]);
+  CollectPellomaticLinesAmong(lines.code, lines.lines.data(), lines.count);
+  // Nothing to draw: the DC is left alone.
+  if (!AnyLineShows(lines, paneKind)) return;
   MarkObjects objects;  // outlives the saved state: deleted only once deselected
   const SavedDcState saved(dc, ToWinRect(context.panes[pane].pane));
-  CollectPellomaticLinesAmong(lines.code, lines.lines.data(), lines.count);
   const bool pricePane = paneKind == kPaneCandles || paneKind == kPaneIchimoku;
   PaneMarks m{dc, view, context, pane, paneKind, pricePane, last, lines, gAutoOrderEnabled != 0, objects};
   for (int k = 0; k < lines.count; ++k) PaintLine(m, lines.lines[static_cast<size_t>(k)]);
