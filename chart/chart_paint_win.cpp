@@ -10,6 +10,7 @@
 #include "chart/chart_loading.h"
 #include "chart/draw_primitives_win.h"
 #include "chart/indicator_panes_win.h"
+#include "chart/label_images_win.h"
 #include "chart/paint_tools_win.h"
 #include "chart/pane_pixels.h"
 #include "chart/position_marks_win.h"
@@ -361,6 +362,7 @@ void FreeChartPaintResources() {
   }
   FreeVolumeCloud(&gVolumeCloud);
   FreeVolumeCloudBrushes();
+  FreeLabelImages();
   FreePaintObjectCache();
   if (gMeasureDc != nullptr) DeleteDC(gMeasureDc);
   gMeasureDc = nullptr;

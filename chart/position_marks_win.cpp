@@ -13,6 +13,7 @@
 #include "chart/chart_paint_win.h"
 #include "chart/draw_primitives_win.h"
 #include "chart/gdi_objects_win.h"
+#include "chart/label_images_win.h"
 #include "chart/paint_tools_win.h"
 #include "chart/trend_line_mouse.h"
 #include "net/order_link.h"
@@ -150,8 +151,9 @@ MarkText PrepareText(HDC dc, const char* text) {
 
 // The outlined text of DrawOutlinedText with its top-left corner at (x, y),
 // drawn straight: a chart may carry hundreds of labels, and laying each pass
-// out again doubles their cost.
+// out again doubles their cost. A label seen before is copied as a picture.
 void DrawOutlinedAt(HDC dc, const MarkText& text, int x, int y, int slot) {
+  if (DrawKeptOutlinedText(dc, text.wide, text.size, x, y, PaletteColor(slot), PaletteColor(kColorBackground))) return;
   static const POINT kOffsets[] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
   const int length = static_cast<int>(text.wide.size());
   SetTextColor(dc, PaletteColor(kColorBackground));
