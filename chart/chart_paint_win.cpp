@@ -68,7 +68,7 @@ void DrawCaptionText(HDC dc, const RECT& row, const char* text) {
   RECT rect = {row.left + kCaptionTextIndent, row.top, row.right, row.bottom};
   const int oldMode = SetBkMode(dc, TRANSPARENT);
   const COLORREF oldText = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-  DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &rect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  DrawKeptText(dc, wide, rect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   SetTextColor(dc, oldText);
   SetBkMode(dc, oldMode);
 }
@@ -284,8 +284,7 @@ void DrawPaneTitleLabel(HDC dc, const PaneRecord& pane, bool selected) {
   const int oldMode = SetBkMode(dc, TRANSPARENT);
   const COLORREF oldColor = SetTextColor(dc, selected ? GetSysColor(COLOR_BTNTEXT) : PaletteColor(kColorNumberEven));
   const std::wstring text = SjisToWide(pane.caption);
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
-            DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  DrawKeptText(dc, text, rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   SetTextColor(dc, oldColor);
   SetBkMode(dc, oldMode);
 }

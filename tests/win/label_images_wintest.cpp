@@ -1,5 +1,5 @@
-// Outlined labels kept as pictures: the pixels of the five text passes over
-// any ground, and smoothed glyphs left to the texts.
+// Texts kept as pictures: an outlined label has the pixels of its five text
+// passes over any ground, and smoothed glyphs are left to the texts.
 
 #include <gtest/gtest.h>
 
@@ -29,10 +29,10 @@ struct Drawn {
   int differences;
 };
 
-// The label drawn through the kept pictures twice (made, then found) and by the five passes.
+// The label drawn through the kept pictures (made when seen again) and by the five passes.
 Drawn DrawBothWays(HFONT font, const std::wstring& text) {
   Canvas kept(kWidth, kHeight), direct(kWidth, kHeight);
-  bool usable = true;
+  bool usable = false;
   for (Canvas* canvas : {&kept, &direct}) {
     PaintStripes(canvas);
     SelectObject(canvas->dc(), font);
@@ -40,7 +40,7 @@ Drawn DrawBothWays(HFONT font, const std::wstring& text) {
   }
   SIZE size{};
   GetTextExtentPoint32W(kept.dc(), text.c_str(), static_cast<int>(text.size()), &size);
-  for (int i = 0; i < 2; ++i) usable = DrawKeptOutlinedText(kept.dc(), text, size, 20, 12, kText, kOutline) && usable;
+  for (int i = 0; i < 3 && !usable; ++i) usable = DrawKeptOutlinedText(kept.dc(), text, size, 20, 12, kText, kOutline);
   static const POINT kOffsets[] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
   SetTextColor(direct.dc(), kOutline);
   for (const POINT& o : kOffsets)
