@@ -59,8 +59,13 @@ bool MakeScratch() {
   return true;
 }
 
-// Only a DC whose texts come out wherever they are drawn just as on the scratch.
+// Only a memory bitmap of full colour, where the blits copy the colours
+// exactly, and whose texts come out wherever they are drawn just as on the scratch.
 bool DrawsTextsPlainly(HDC dc) {
+  if (GetObjectType(dc) != OBJ_MEMDC) return false;
+  BITMAP bitmap{};
+  if (GetObjectW(GetCurrentObject(dc, OBJ_BITMAP), sizeof bitmap, &bitmap) == 0 || bitmap.bmBitsPixel < 24)
+    return false;
   return GetMapMode(dc) == MM_TEXT && (GetTextAlign(dc) & TA_UPDATECP) == 0 && GetTextCharacterExtra(dc) == 0 &&
          GetLayout(dc) == 0 && GetGraphicsMode(dc) == GM_COMPATIBLE;
 }
