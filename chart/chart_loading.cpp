@@ -388,10 +388,20 @@ void InvalidateTrendLinePanes(StockCode code, int paneKind) {
       InvalidateRect(context.geometry.chart);
       continue;
     }
+    // Neighbouring panes go as one rectangle: each invalidation is a request to the system.
     const ChartView& view = ViewOf(i);
+    Rect run = {};
     for (int pane = 0; pane < std::clamp(view.paneCount, 0, kMaxPanesPerChart); ++pane) {
-      if (TrendLineFitsPane(static_cast<int>(view.paneKinds[pane]), paneKind)) InvalidateRect(context.panes[pane].pane);
+      if (!TrendLineFitsPane(static_cast<int>(view.paneKinds[pane]), paneKind)) continue;
+      const Rect& area = context.panes[pane].pane;
+      if (!IsEmptyRect(run) && run.bottom == area.top && run.left == area.left && run.right == area.right) {
+        run.bottom = area.bottom;
+        continue;
+      }
+      InvalidateRect(run);
+      run = area;
     }
+    InvalidateRect(run);
   }
 }
 

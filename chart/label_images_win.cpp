@@ -16,6 +16,7 @@ constexpr int kBeyond = 16;  // more ground past the margin, where no ink may fa
 constexpr int kScratchWidth = 640;
 constexpr int kScratchHeight = 64;  // twice over: the mask above, the picture below
 constexpr size_t kMaxKept = 1024;
+constexpr size_t kMaxKeptPixels = size_t{1} << 21;  // 16 MB of masks and pictures
 constexpr uint32_t kBlack = 0x000000;
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kKeep = 0xFFFFFFFF;  // a mask pixel that leaves the destination as it is
@@ -38,6 +39,12 @@ struct Scratch {
 };
 Scratch gScratch;
 std::unordered_map<std::wstring, TextImage> gImages;
+size_t gKeptPixels = 0;
+
+void ForgetImages() {
+  gImages.clear();
+  gKeptPixels = 0;
+}
 
 bool MakeScratch() {
   if (gScratch.dc != nullptr) return true;
@@ -81,7 +88,7 @@ uint32_t FontNumberOf(HDC dc) {
     if (std::memcmp(&font, &gFonts[i], sizeof font) == 0) return static_cast<uint32_t>(i);
   if (gFonts.size() >= kMaxFonts) {
     gFonts.clear();
-    gImages.clear();
+    ForgetImages();
   }
   gFonts.push_back(font);
   return static_cast<uint32_t>(gFonts.size() - 1);
@@ -167,9 +174,13 @@ void CopyRows(const std::vector<uint32_t>& pixels, int width, int height, int to
 // left to the caller.
 bool DrawKept(HDC dc, const std::wstring& key, int width, int height, int left, int top,
               const std::function<void()>& draw) {
-  if (gImages.size() >= kMaxKept && gImages.find(key) == gImages.end()) gImages.clear();
+  const bool full = gImages.size() >= kMaxKept || gKeptPixels >= kMaxKeptPixels;
+  if (full && gImages.find(key) == gImages.end()) ForgetImages();
   TextImage& image = gImages[key];
-  if (++image.sightings == 2) MakeImage(dc, width, height, draw, &image);
+  if (++image.sightings == 2) {
+    MakeImage(dc, width, height, draw, &image);
+    gKeptPixels += image.mask.size();
+  }
   if (!image.usable) return false;
   GdiFlush();
   CopyRows(image.mask, image.width, image.height, 0);
@@ -230,7 +241,7 @@ void DrawKeptText(HDC dc, const std::wstring& text, const RECT& rect, UINT flags
 }
 
 void FreeLabelImages() {
-  gImages.clear();
+  ForgetImages();
   gFonts.clear();
   if (gScratch.dc != nullptr) {
     SelectObject(gScratch.dc, gScratch.old);
