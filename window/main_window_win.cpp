@@ -10,6 +10,7 @@
 #include "window/chart_lists_win.h"
 #include "chart/chart_loading.h"
 #include "chart/chart_paint_win.h"
+#include "chart/label_images_win.h"
 #include "window/chart_popups_win.h"
 #include "chart/chart_selection.h"
 #include "window/chart_window_layout.h"
@@ -235,6 +236,13 @@ LRESULT OnPaint(HWND hwnd) {
   return 0;
 }
 
+// The kept chart texts were drawn with the glyph smoothing of their time.
+LRESULT OnSettingChange(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  FreeLabelImages();
+  InvalidateWholeWindow(hwnd);
+  return DefWindowProcW(hwnd, WM_SETTINGCHANGE, wParam, lParam);
+}
+
 LRESULT OnGetMinMaxInfo(LPARAM lParam) {
   auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
   info->ptMinTrackSize = {kMinMainWindowWidth, kMinMainWindowHeight};
@@ -334,6 +342,7 @@ LRESULT DispatchMainMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_DRAWITEM: return OnDrawItem(lParam);
     case WM_CTLCOLORSCROLLBAR: return OnScrollBarColor();
     case WM_DROPFILES: return OnDropFiles(wParam);
+    case WM_SETTINGCHANGE: return OnSettingChange(hwnd, wParam, lParam);
     case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION: return OnEndSession(hwnd, wParam);
     case WM_KEYDOWN: return OnMainKeyDown(hwnd, wParam, lParam);
