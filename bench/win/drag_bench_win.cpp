@@ -181,6 +181,23 @@ int main(int argc, char** argv) {
           RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
           GdiFlush();
         }));
+  // Its last step: the picture copied from the memory bitmap to the window.
+  {
+    const HDC windowDc = GetDC(window);
+    RECT client;
+    GetClientRect(window, &client);
+    const HDC memory = CreateCompatibleDC(windowDc);
+    const HBITMAP picture = CreateCompatibleBitmap(windowDc, client.right, client.bottom);
+    const HGDIOBJ old = SelectObject(memory, picture);
+    Print("  copy of the client to the window", Measure([&](int) {
+            BitBlt(windowDc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+            GdiFlush();
+          }));
+    SelectObject(memory, old);
+    DeleteObject(picture);
+    DeleteDC(memory);
+    ReleaseDC(window, windowDc);
+  }
   // The worst case: every chart shows the dragged line's stock.
   for (int i = 1; i < 3; ++i) {
     pattern.views[i].stockCode = shown[0];
