@@ -1,9 +1,11 @@
 #include "chart/chart_loading.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "chart/chart_hooks.h"
 #include "analysis/chart_indicators.h"
+#include "analysis/trend_line_store.h"
 #include "chart/chart_layout.h"
 #include "chart/chart_selection.h"
 #include "chart/screen_pattern.h"
@@ -342,6 +344,65 @@ void InvalidateChart(int chart) {
   if (IsEmptyRect(rect)) return;
   ComputePaneScales(rect, ViewOf(chart), &context);
   InvalidateRect(rect);
+}
+
+namespace {
+
+bool SameRect(const Rect& a, const Rect& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// What a pane's pixels depend on besides the bars and the lines.
+bool SamePaneScale(const PaneRecord& a, const PaneRecord& b) {
+  return SameRect(a.pane, b.pane) && SameRect(a.scale, b.scale) && SameRect(a.plot, b.plot) &&
+         SameRect(a.fullPlot, b.fullPlot) && SameRect(a.captionRect, b.captionRect) && a.minValue == b.minValue &&
+         a.maxValue == b.maxValue && a.valuePerPixel == b.valuePerPixel && a.log10Min == b.log10Min &&
+         a.log10Max == b.log10Max && a.logPerPixel == b.logPerPixel &&
+         std::memcmp(a.caption, b.caption, sizeof a.caption) == 0;
+}
+
+// The scales again (a line may widen its pane's range); false when they moved.
+bool RecomputeScalesKept(int chart) {
+  ChartContext& context = gChartContexts[chart];
+  const Rect rect = context.geometry.chart;
+  const int panes = std::clamp(ViewOf(chart).paneCount, 0, kMaxPanesPerChart);
+  const ChartGeometry geometry = context.geometry;
+  PaneRecord before[kMaxPanesPerChart];
+  std::copy(context.panes, context.panes + panes, before);
+  ComputePaneScales(rect, ViewOf(chart), &context);
+  // Rectangles and whole numbers only: compared as bytes.
+  if (std::memcmp(&geometry, &context.geometry, sizeof geometry) != 0) return false;
+  for (int i = 0; i < panes; ++i)
+    if (!SamePaneScale(before[i], context.panes[i])) return false;
+  return true;
+}
+
+}  // namespace
+
+void InvalidateTrendLinePanes(StockCode code, int paneKind) {
+  for (int i = 0; i < ShownChartCount(); ++i) {
+    if (!IsShownChart(i) || ViewOf(i).stockCode != code) continue;
+    const ChartContext& context = gChartContexts[i];
+    if (IsEmptyRect(context.geometry.chart)) continue;
+    if (!RecomputeScalesKept(i)) {
+      InvalidateRect(context.geometry.chart);
+      continue;
+    }
+    // Neighbouring panes go as one rectangle: each invalidation is a request to the system.
+    const ChartView& view = ViewOf(i);
+    Rect run = {};
+    for (int pane = 0; pane < std::clamp(view.paneCount, 0, kMaxPanesPerChart); ++pane) {
+      if (!TrendLineFitsPane(static_cast<int>(view.paneKinds[pane]), paneKind)) continue;
+      const Rect& area = context.panes[pane].pane;
+      if (!IsEmptyRect(run) && run.bottom == area.top && run.left == area.left && run.right == area.right) {
+        run.bottom = area.bottom;
+        continue;
+      }
+      InvalidateRect(run);
+      run = area;
+    }
+    InvalidateRect(run);
+  }
 }
 
 void InvalidateAllCharts() {

@@ -56,3 +56,8 @@ void EraseForecastCandle();
 void InvalidateChart(int chart);
 // The same for every chart of the current pattern, and the detail list.
 void InvalidateAllCharts();
+// A trend line of `code` on panes of `paneKind` changed: in every chart of
+// that stock the panes that may show it (and with it the tracker's texts and
+// the measuring text, which stay inside those panes), or the whole chart when
+// the new scales moved anything.
+void InvalidateTrendLinePanes(StockCode code, int paneKind);

@@ -10,6 +10,7 @@
 #include "chart/chart_loading.h"
 #include "chart/draw_primitives_win.h"
 #include "chart/indicator_panes_win.h"
+#include "chart/label_images_win.h"
 #include "chart/paint_tools_win.h"
 #include "chart/pane_pixels.h"
 #include "chart/position_marks_win.h"
@@ -42,6 +43,19 @@ int MeasureChartText(void*, const char* text) {
 
 RECT OnePixelTaller(const Rect& r) { return {r.left, r.top, r.right, r.bottom + 1}; }
 
+// Whether drawing in `rect` can change a pixel: a repaint of part of the
+// window leaves out whatever lies wholly outside the clip.
+bool MeetsClip(HDC dc, const RECT& rect) { return !IsRectEmpty(&rect) && RectVisible(dc, &rect) != 0; }
+
+// Everything a pane's painting touches: its rectangle and its frame, one
+// row taller.
+bool PaneMeetsClip(HDC dc, const PaneRecord& pane) {
+  RECT band = ToWinRect(pane.pane);
+  const RECT frame = OnePixelTaller(pane.fullPlot);
+  UnionRect(&band, &band, &frame);
+  return RectVisible(dc, &band) != 0;
+}
+
 int PaneCount(const ChartView& view) { return std::clamp(view.paneCount, 0, kMaxPanesPerChart); }
 
 bool IsForecastShown(const ChartContext& context) {
@@ -54,13 +68,14 @@ void DrawCaptionText(HDC dc, const RECT& row, const char* text) {
   RECT rect = {row.left + kCaptionTextIndent, row.top, row.right, row.bottom};
   const int oldMode = SetBkMode(dc, TRANSPARENT);
   const COLORREF oldText = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-  DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &rect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  DrawKeptText(dc, wide, rect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   SetTextColor(dc, oldText);
   SetBkMode(dc, oldMode);
 }
 
 void DrawCaptionRow(HDC dc, const ChartView& view, const ChartContext& context, int stockIndex) {
   const RECT row = ToWinRect(context.geometry.captionRow);
+  if (!MeetsClip(dc, row)) return;
   FillButtonFaceRect(dc, row);
   if (stockIndex >= 0) {
     char text[kChartCaptionSize];
@@ -72,7 +87,7 @@ void DrawCaptionRow(HDC dc, const ChartView& view, const ChartContext& context, 
 
 void DrawMarginHandle(HDC dc, const Rect& handle) {
   const RECT rect = ToWinRect(handle);
-  if (IsRectEmpty(&rect)) return;
+  if (!MeetsClip(dc, rect)) return;
   FillRectColor(dc, rect, kMarginHandleGrey);
   DrawSunkenFrame(dc, rect);
 }
@@ -85,6 +100,7 @@ void DrawChartFrames(HDC dc, const ChartView& view, const ChartContext& context)
   const HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
   for (int i = 0; i < PaneCount(view); ++i) {
     const PaneRecord& pane = context.panes[i];
+    if (!PaneMeetsClip(dc, pane)) continue;
     const RECT scale = ToWinRect(pane.scale);
     FillButtonFaceRect(dc, scale);
     DrawSunkenFrame(dc, scale);
@@ -101,6 +117,7 @@ ChartLineSet gPaintedChartLines;
 void PaintPane(HDC dc, const ChartView& view, const ChartContext& context, int pane, const BarRange& range) {
   const Rect& area = context.panes[pane].pane;
   if (area.right <= area.left || area.bottom <= area.top) return;  // no room left for it
+  if (!PaneMeetsClip(dc, context.panes[pane])) return;
   const uint32_t kind = view.paneKinds[pane];
   if (kind <= kPaneIchimoku) {
     if (GetViewPeriod(view) == 0) DrawSignalStrip(dc, view, context, pane, range.first, range.last);
@@ -119,6 +136,7 @@ void DrawClosingFrames(HDC dc, const ChartView& view, const ChartContext& contex
   const HGDIOBJ oldPen = SelectObject(dc, backgroundPen);
   for (int i = 0; i < PaneCount(view); ++i) {
     const RECT plot = OnePixelTaller(context.panes[i].fullPlot);
+    if (!MeetsClip(dc, plot)) continue;
     DrawRectOutline(dc, plot);
     InvertRectOutline(dc, plot);
   }
@@ -139,10 +157,39 @@ constexpr int kButtonBitmapIds[kButtonBitmaps] = {IDB_KEEP_STOCK_ON, IDB_KEEP_ST
                                                   IDB_DATE_LINK_OFF, IDB_STOCK_LINK_ON,  IDB_STOCK_LINK_OFF};
 HBITMAP gButtonBitmaps[kButtonBitmaps] = {};
 
+// The same pixels in a 32-bit section: selecting a device bitmap into a
+// memory DC costs far more than drawing it (a hundred times, under Wine).
+HBITMAP CopiedToSection(HBITMAP bitmap) {
+  BITMAP size{};
+  if (bitmap == nullptr || GetObjectW(bitmap, sizeof size, &size) == 0) return bitmap;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = size.bmWidth;
+  info.bmiHeader.biHeight = -size.bmHeight;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  const HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HDC from = CreateCompatibleDC(nullptr);
+  const HDC to = CreateCompatibleDC(nullptr);
+  if (section != nullptr && from != nullptr && to != nullptr) {
+    const HGDIOBJ oldFrom = SelectObject(from, bitmap);
+    const HGDIOBJ oldTo = SelectObject(to, section);
+    BitBlt(to, 0, 0, size.bmWidth, size.bmHeight, from, 0, 0, SRCCOPY);
+    SelectObject(to, oldTo);
+    SelectObject(from, oldFrom);
+  }
+  if (to != nullptr) DeleteDC(to);
+  if (from != nullptr) DeleteDC(from);
+  if (section == nullptr) return bitmap;
+  DeleteObject(bitmap);
+  return section;
+}
+
 HBITMAP ButtonBitmap(int which) {
   if (gButtonBitmaps[which] == nullptr) {
-    gButtonBitmaps[which] = static_cast<HBITMAP>(LoadImageW(
-        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kButtonBitmapIds[which]), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
+    gButtonBitmaps[which] = CopiedToSection(static_cast<HBITMAP>(LoadImageW(
+        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kButtonBitmapIds[which]), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS)));
   }
   return gButtonBitmaps[which];
 }
@@ -152,7 +199,7 @@ HBITMAP ButtonBitmap(int which) {
 // pictures a pressed button shows a dark mark.
 void DrawToggleButton(HDC dc, const Rect& button, bool on, int onPicture) {
   RECT rect = ToWinRect(button);
-  if (IsRectEmpty(&rect)) return;
+  if (!MeetsClip(dc, rect)) return;
   FillButtonFaceRect(dc, rect);
   DrawEdge(dc, &rect, on ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
   if (onPicture < 0) return;
@@ -199,7 +246,7 @@ void PaintChartButtons(HDC dc, const ScreenPattern& pattern, const ChartContext*
 
 void PaintChart(HDC dc, const ChartView& view, const ChartContext& context) {
   const RECT chart = ToWinRect(context.geometry.chart);
-  if (IsRectEmpty(&chart)) return;
+  if (!MeetsClip(dc, chart)) return;
   const HGDIOBJ oldFont = SelectObject(dc, gChartFont);
   const HRGN clip = PushClipRect(dc, chart);
   const HPEN backgroundPen = CachedPen(PS_SOLID, 1, PaletteColor(kColorBackground));
@@ -216,6 +263,7 @@ void PaintChart(HDC dc, const ChartView& view, const ChartContext& context) {
   CollectChartLines(view, context, marksFirst, range.last, &gPaintedChartLines);
   for (int pane = 0; pane < PaneCount(view); ++pane) PaintPane(dc, view, context, pane, range);
   DrawClosingFrames(dc, view, context, backgroundPen);
+  FreePaintObjectCache();
   PopClipRect(dc, clip);
   SelectObject(dc, oldFont);
   FreePaintObjectCache();
@@ -227,6 +275,7 @@ void DrawPaneTitleLabel(HDC dc, const PaneRecord& pane, bool selected) {
   RECT rect = ToWinRect(pane.captionRect);
   if (IsRectEmpty(&rect) || pane.caption[0] == '\0') return;
   InflateRect(&rect, 3, 1);
+  if (!MeetsClip(dc, rect)) return;
   if (selected) {
     FillButtonFaceRect(dc, rect);
     DrawEdge(dc, &rect, EDGE_SUNKEN, BF_RECT);
@@ -235,8 +284,7 @@ void DrawPaneTitleLabel(HDC dc, const PaneRecord& pane, bool selected) {
   const int oldMode = SetBkMode(dc, TRANSPARENT);
   const COLORREF oldColor = SetTextColor(dc, selected ? GetSysColor(COLOR_BTNTEXT) : PaletteColor(kColorNumberEven));
   const std::wstring text = SjisToWide(pane.caption);
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
-            DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  DrawKeptText(dc, text, rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   SetTextColor(dc, oldColor);
   SetBkMode(dc, oldMode);
 }
@@ -313,6 +361,7 @@ void FreeChartPaintResources() {
   }
   FreeVolumeCloud(&gVolumeCloud);
   FreeVolumeCloudBrushes();
+  FreeLabelImages();
   FreePaintObjectCache();
   if (gMeasureDc != nullptr) DeleteDC(gMeasureDc);
   gMeasureDc = nullptr;

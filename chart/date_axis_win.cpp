@@ -10,6 +10,7 @@
 #include "chart/chart_text.h"
 #include "chart/date_axis.h"
 #include "chart/gdi_objects_win.h"
+#include "chart/label_images_win.h"
 #include "chart/paint_tools_win.h"
 #include "platform/win_text.h"
 #include "records/palette_slots.h"
@@ -132,9 +133,8 @@ void DrawLabels(HDC dc, const DateAxisView& axis, const Rect& row) {
   for (int i = 0; i < count; ++i) {
     const AxisLabel& label = gAxisLabels[i];
     const std::wstring wide = SjisToWide(label.text);
-    RECT rect = {label.left, row.top, label.left + label.width, row.bottom};
-    DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &rect,
-              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+    const RECT rect = {label.left, row.top, label.left + label.width, row.bottom};
+    DrawKeptText(dc, wide, rect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
   }
   SetTextColor(dc, oldText);
   SetBkColor(dc, oldBack);

@@ -286,6 +286,8 @@ HRGN PushClipRect(HDC dc, const RECT& rect) {
     saved = nullptr;
   }
   const HRGN clip = CreateRectRgnIndirect(&rect);
+  // Within the earlier clip: a paint of part of the window stays inside it.
+  if (clip != nullptr && saved != nullptr) CombineRgn(clip, clip, saved, RGN_AND);
   SelectClipRgn(dc, clip);
   DeleteObject(clip);
   return saved;

@@ -48,7 +48,8 @@ void DrawRectOutline(HDC dc, const RECT& rect);
 void InvertRectOutline(HDC dc, const RECT& rect);
 void CenterRectInRect(const RECT& outer, RECT* inner);
 void FillButtonFaceRect(HDC dc, const RECT& rect);
-// Clips to the rectangle; returns the earlier clip region (null: none) for PopClipRect.
+// Clips to the rectangle within the earlier clip; returns that clip region
+// (null: none) for PopClipRect.
 HRGN PushClipRect(HDC dc, const RECT& rect);
 void PopClipRect(HDC dc, HRGN saved);
 void DrawRaisedPanel(HDC dc, const RECT& rect);

@@ -12,6 +12,7 @@
 #include "chart/paint_tools_win.h"
 #include "chart/pane_levels.h"
 #include "chart/gdi_objects_win.h"
+#include "chart/label_images_win.h"
 #include "platform/win_text.h"
 #include "sheets/sheet_services.h"
 #include "records/palette_slots.h"
@@ -60,9 +61,7 @@ void DrawLabelTexts(HDC dc, const PaneLabel* labels, int count) {
   for (int i = 0; i < count; ++i) {
     if (!labels[i].textShown) continue;
     const std::wstring text = SjisToWide(labels[i].text);
-    RECT rect = ToWinRect(labels[i].rect);
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
-              DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    DrawKeptText(dc, text, ToWinRect(labels[i].rect), DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   }
   SetTextColor(dc, oldText);
   SetBkMode(dc, oldMode);

@@ -13,6 +13,7 @@
 #include "chart/chart_paint_win.h"
 #include "chart/draw_primitives_win.h"
 #include "chart/gdi_objects_win.h"
+#include "chart/label_images_win.h"
 #include "chart/paint_tools_win.h"
 #include "chart/trend_line_mouse.h"
 #include "net/order_link.h"
@@ -150,8 +151,9 @@ MarkText PrepareText(HDC dc, const char* text) {
 
 // The outlined text of DrawOutlinedText with its top-left corner at (x, y),
 // drawn straight: a chart may carry hundreds of labels, and laying each pass
-// out again doubles their cost.
+// out again doubles their cost. A label seen before is copied as a picture.
 void DrawOutlinedAt(HDC dc, const MarkText& text, int x, int y, int slot) {
+  if (DrawKeptOutlinedText(dc, text.wide, text.size, x, y, PaletteColor(slot), PaletteColor(kColorBackground))) return;
   static const POINT kOffsets[] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
   const int length = static_cast<int>(text.wide.size());
   SetTextColor(dc, PaletteColor(kColorBackground));
@@ -285,6 +287,15 @@ void PaintLine(PaneMarks& m, int index) {
   }
 }
 
+// Every mark of a pane, the average lines too, belongs to a line it shows.
+bool AnyLineShows(const ChartLineSet& set, int paneKind) {
+  for (int k = 0; k < set.count; ++k) {
+    const TrendLine* line = ChartSetLine(set.lines[static_cast<size_t>(k)]);
+    if (line != nullptr && PaneShowsLine(set, *line, paneKind)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 void PaintPositionMarks(HDC dc, const ChartView& view, const ChartContext& context, int pane, int last,
@@ -293,9 +304,11 @@ void PaintPositionMarks(HDC dc, const ChartView& view, const ChartContext& conte
     return;
   }
   const int paneKind = static_cast<int>(view.paneKinds[pane]);
+  CollectPellomaticLinesAmong(lines.code, lines.lines.data(), lines.count);
+  // Nothing to draw: the DC is left alone.
+  if (!AnyLineShows(lines, paneKind)) return;
   MarkObjects objects;  // outlives the saved state: deleted only once deselected
   const SavedDcState saved(dc, ToWinRect(context.panes[pane].pane));
-  CollectPellomaticLinesAmong(lines.code, lines.lines.data(), lines.count);
   const bool pricePane = paneKind == kPaneCandles || paneKind == kPaneIchimoku;
   PaneMarks m{dc, view, context, pane, paneKind, pricePane, last, lines, gAutoOrderEnabled != 0, objects};
   for (int k = 0; k < lines.count; ++k) PaintLine(m, lines.lines[static_cast<size_t>(k)]);

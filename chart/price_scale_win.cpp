@@ -7,6 +7,7 @@
 #include "chart/paint_tools_win.h"
 #include "chart/price_scale.h"
 #include "chart/gdi_objects_win.h"
+#include "chart/label_images_win.h"
 #include "common/number_text.h"
 #include "data/stock_table.h"
 #include "platform/win_text.h"
@@ -18,9 +19,7 @@ void DrawScaleLabel(HDC dc, const ScaleMark& mark) {
   char text[16];
   FormatThousands(mark.value, text);
   const std::wstring wide = SjisToWide(text);
-  RECT rect = ToWinRect(mark.label);
-  DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &rect,
-            DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  DrawKeptText(dc, wide, ToWinRect(mark.label), DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
 // Dotted grid lines (gaps in the background colour) and their labels.

@@ -1,6 +1,7 @@
 // The volume cloud behind the candles: grey cells per bar and price band.
 
 #include <algorithm>
+#include <vector>
 
 #include "chart/chart_layout.h"
 #include "chart/chart_paint_win.h"
@@ -38,14 +39,20 @@ struct CellRun {
   int left, right, level;
 };
 
-void FlushRun(HDC dc, const CellRun& run, int top, int bottom, HBRUSH* ramp) {
-  if (run.level <= 0 || run.left >= run.right) return;
-  const RECT cells = {run.left, top, run.right, bottom};
-  FillRect(dc, &cells, ramp[run.level]);
+// The runs of every band, filled level by level: no two of them overlap, so
+// the order does not matter, and each brush is selected once.
+struct CellRect {
+  int left, top, right, bottom;
+};
+std::vector<CellRect> gRunsByLevel[kLevels];  // painting runs on the main thread only
+
+void KeepRun(const CellRun& run, int top, int bottom) {
+  if (run.level <= 0 || run.level >= kLevels || run.left >= run.right) return;
+  gRunsByLevel[run.level].push_back({run.left, top, run.right, bottom});
 }
 
-// One band's cells from the right to the left; neighbours of one level are filled together.
-void DrawBand(HDC dc, const PaneFrame& frame, int band, int first, int last, HBRUSH* ramp) {
+// One band's cells from the right to the left; neighbours of one level make one run.
+void CollectBand(const PaneFrame& frame, int band, int first, int last) {
   const Rect& plot = frame.record->plot;
   const int height = plot.bottom - plot.top;
   const int top = plot.bottom - (band + 1) * height / kVolumeCloudBands;
@@ -59,10 +66,22 @@ void DrawBand(HDC dc, const PaneFrame& frame, int band, int first, int last, HBR
       run.left = left;
       continue;
     }
-    FlushRun(dc, run, top, bottom, ramp);
+    KeepRun(run, top, bottom);
     run = {left, left + frame.spacing, level};
   }
-  FlushRun(dc, run, top, bottom, ramp);
+  KeepRun(run, top, bottom);
+}
+
+void FillRuns(HDC dc, HBRUSH* ramp) {
+  const HGDIOBJ oldBrush = SelectObject(dc, ramp[0]);
+  for (int level = 1; level < kLevels; ++level) {
+    std::vector<CellRect>& runs = gRunsByLevel[level];
+    if (runs.empty()) continue;
+    SelectObject(dc, ramp[level]);
+    for (const CellRect& r : runs) PatBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, PATCOPY);
+    runs.clear();
+  }
+  SelectObject(dc, oldBrush);
 }
 
 }  // namespace
@@ -75,7 +94,8 @@ void DrawVolumeCloud(HDC dc, const ChartView& view, const ChartContext& context,
   BuildRamps();
   HBRUSH* ramp = RampFor(PaletteColor(kColorBackground));
   const HRGN clip = PushClipRect(dc, ToWinRect(frame.record->plot));
-  for (int band = 0; band < kVolumeCloudBands; ++band) DrawBand(dc, frame, band, first, last, ramp);
+  for (int band = 0; band < kVolumeCloudBands; ++band) CollectBand(frame, band, first, last);
+  FillRuns(dc, ramp);
   PopClipRect(dc, clip);
 }
 

@@ -11,6 +11,7 @@
 #include "chart/forecast_candles.h"
 #include "chart/line_dragging.h"
 #include "chart/memo_hooks.h"
+#include "chart/position_marks.h"
 #include "chart/screen_pattern.h"
 #include "chart/trend_line_mouse.h"
 #include "records/settings_block.h"
@@ -69,10 +70,20 @@ bool IsDragChart(int chart) { return chart >= 0 && chart < ShownChartCount(); }
 const ChartView& DragView() { return CurrentScreenPattern().views[gLineDrag.chart]; }
 const ChartContext& DragContext() { return gChartContexts[gLineDrag.chart]; }
 
-// A line shows only on the charts of its stock: the others need no new picture.
+// A line shows only on the charts of its stock, and there only on the panes
+// of its kind: the rest of the picture stays as it is. A group move may take
+// lines of other panes along, so it repaints those charts whole.
 void InvalidateChartsOfStock(StockCode code) {
   for (int i = 0; i < ShownChartCount(); ++i) {
     if (CurrentScreenPattern().views[i].stockCode == code) InvalidateChart(i);
+  }
+}
+
+void InvalidateLinePanes(const TrendLine& line, bool groupMove) {
+  if (groupMove) {
+    InvalidateChartsOfStock(line.code);
+  } else {
+    InvalidateTrendLinePanes(line.code, line.paneKind);
   }
 }
 
@@ -117,13 +128,14 @@ void StartDragFromPress(HWND hwnd, int x, int y, bool shift) {
 void StretchNewLine(int x, int y, bool shift) {
   if (gCrossHairChart != gLineDrag.chart || gCrossHairBar < 0) return;
   if (StretchNewTrendLine(DragView(), DragContext(), gCrossHairBar, gCursorValue, PointOf(x, y, shift))) {
-    InvalidateChartsOfStock(DragView().stockCode);
+    const TrendLine* drawn = ChartSetLine(gTrendLines->count);
+    if (drawn != nullptr) InvalidateLinePanes(*drawn, false);
   }
 }
 
 void MoveLine(int x, int y, bool shift) {
   if (IsDragChart(gLineDrag.chart) && MoveGrabbedTrendLine(DragView(), DragContext(), PointOf(x, y, shift))) {
-    InvalidateChartsOfStock(gLineDrag.before.code);
+    InvalidateLinePanes(gLineDrag.before, gLineDrag.groupMove);
   }
 }
 

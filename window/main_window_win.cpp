@@ -10,6 +10,7 @@
 #include "window/chart_lists_win.h"
 #include "chart/chart_loading.h"
 #include "chart/chart_paint_win.h"
+#include "chart/label_images_win.h"
 #include "window/chart_popups_win.h"
 #include "chart/chart_selection.h"
 #include "window/chart_window_layout.h"
@@ -156,19 +157,19 @@ void PaintSplitters(HDC dc) {
   for (const Rect& splitter : {layout.groupListSplitter, layout.detailListSplitter}) {
     if (splitter.right <= splitter.left || splitter.bottom <= splitter.top) continue;
     RECT rect = {splitter.left, splitter.top, splitter.right, splitter.bottom};
+    if (!RectVisible(dc, &rect)) continue;
     DrawEdge(dc, &rect, EDGE_RAISED, BF_RECT | BF_MIDDLE);
   }
 }
 
-// Only the charts that meet `area` are painted again: a drag repaints the
-// chart it changes, and the buffer keeps the others as they were.
+// Only what meets the DC's clip is painted again: a drag repaints the panes
+// it changes, and the buffer keeps the rest as it was.
 void PaintCharts(HDC dc, const RECT& area) {
   FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
   const ScreenPattern& pattern = CurrentScreenPattern();
   for (int i = 0; i < gChartCount; ++i) {
     const RECT chart = {gChartRects[i].left, gChartRects[i].top, gChartRects[i].right, gChartRects[i].bottom};
-    RECT common;
-    if (!IntersectRect(&common, &chart, &area)) continue;
+    if (!RectVisible(dc, &chart)) continue;
     if (HasRoomForPanes(i)) {
       PaintChart(dc, pattern.views[i], gChartContexts[i]);
       DrawPaneTitleLabels(dc, pattern.views[i], gChartContexts[i], i == gSelectedChart ? gSelectedPane : -1);
@@ -211,21 +212,35 @@ LRESULT OnSize(HWND hwnd) {
   return 0;
 }
 
+// The buffer is clipped to the update region, which may be a few panes of
+// several charts, far less than the rectangle around them.
 LRESULT OnPaint(HWND hwnd) {
+  const HRGN update = CreateRectRgn(0, 0, 0, 0);
+  const bool regionKnown = update != nullptr && GetUpdateRgn(hwnd, update, FALSE) > NULLREGION;
   PAINTSTRUCT ps;
   const HDC dc = BeginPaint(hwnd, &ps);
   RECT client;
   GetClientRect(hwnd, &client);
   const HDC buffer = PaintBufferFor(dc, client.right, client.bottom);
   if (buffer != nullptr) {
+    SelectClipRgn(buffer, regionKnown ? update : nullptr);
     PaintCharts(buffer, ps.rcPaint);
+    SelectClipRgn(buffer, nullptr);
     BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left, ps.rcPaint.bottom - ps.rcPaint.top,
            buffer, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
   } else {
     PaintCharts(dc, client);
   }
   EndPaint(hwnd, &ps);
+  if (update != nullptr) DeleteObject(update);
   return 0;
+}
+
+// The kept chart texts were drawn with the glyph smoothing of their time.
+LRESULT OnSettingChange(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  FreeLabelImages();
+  InvalidateWholeWindow(hwnd);
+  return DefWindowProcW(hwnd, WM_SETTINGCHANGE, wParam, lParam);
 }
 
 LRESULT OnGetMinMaxInfo(LPARAM lParam) {
@@ -327,6 +342,7 @@ LRESULT DispatchMainMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_DRAWITEM: return OnDrawItem(lParam);
     case WM_CTLCOLORSCROLLBAR: return OnScrollBarColor();
     case WM_DROPFILES: return OnDropFiles(wParam);
+    case WM_SETTINGCHANGE: return OnSettingChange(hwnd, wParam, lParam);
     case WM_QUERYENDSESSION: return TRUE;
     case WM_ENDSESSION: return OnEndSession(hwnd, wParam);
     case WM_KEYDOWN: return OnMainKeyDown(hwnd, wParam, lParam);

@@ -3,7 +3,7 @@
 // them on the shown stocks); one trend line is grabbed by its body and each
 // step is a mouse move of it and the synchronous repaint it causes. Prints
 // the median, lowest and highest step of 100, and the move alone, with the
-// line's stock in one chart and in all three.
+// line's stock in one chart and in all three; and a repaint of the whole window.
 //
 //   velqo_drag_bench.exe <database folder>
 
@@ -176,6 +176,28 @@ int main(int argc, char** argv) {
   };
   printf(" three stocks (the line shows in one chart):\n");
   measureScene();
+  // For comparison: the whole window painted again, buttons, splitters and the copy to the screen included.
+  Print("whole window repaint", Measure([&](int) {
+          RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+          GdiFlush();
+        }));
+  // Its last step: the picture copied from the memory bitmap to the window.
+  {
+    const HDC windowDc = GetDC(window);
+    RECT client;
+    GetClientRect(window, &client);
+    const HDC memory = CreateCompatibleDC(windowDc);
+    const HBITMAP picture = CreateCompatibleBitmap(windowDc, client.right, client.bottom);
+    const HGDIOBJ old = SelectObject(memory, picture);
+    Print("  copy of the client to the window", Measure([&](int) {
+            BitBlt(windowDc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+            GdiFlush();
+          }));
+    SelectObject(memory, old);
+    DeleteObject(picture);
+    DeleteDC(memory);
+    ReleaseDC(window, windowDc);
+  }
   // The worst case: every chart shows the dragged line's stock.
   for (int i = 1; i < 3; ++i) {
     pattern.views[i].stockCode = shown[0];

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/trend_line_store.h"
 #include "chart/chart_editing.h"
 #include "chart/chart_hooks.h"
 #include "chart/chart_layout.h"
@@ -272,6 +273,34 @@ TEST_F(ChartLoadingTest, InvalidationCoversShownChartsAndTheDetailList) {
   InvalidateChart(2);
   InvalidateAllCharts();
   EXPECT_EQ(gInvalidated.size(), 2u);
+}
+
+// A moved line: in each chart of its stock the panes of its kind, unless the
+// line widened a scale, which moves the whole chart.
+TEST_F(ChartLoadingTest, AMovedLineInvalidatesThePanesOfItsKindInTheChartsOfItsStockOnly) {
+  ASSERT_TRUE(AllocTrendLineTables());
+  gTrendLines->count = 0;
+  for (int i = 0; i < 3; ++i) {
+    View(i).paneCount = 3;
+    View(i).paneKinds[0] = kPaneCandles;
+    View(i).paneKinds[1] = kPaneRsi;
+    View(i).paneKinds[2] = kPaneIchimoku;
+  }
+  gTrendLineFullRange = true;
+  ShowCharts({{stocks_[0], 0}, {stocks_[1], 0}, {stocks_[0], 1}});
+  InvalidateAllCharts();
+  gInvalidated.clear();
+  InvalidateTrendLinePanes(stocks_[0], kPaneIchimoku);
+  std::vector<Ltrb4> got;
+  for (const Rect& r : gInvalidated) got.push_back(Ltrb(r));
+  const auto pane = [](int chart, int i) { return Ltrb(gChartContexts[chart].panes[i].pane); };
+  EXPECT_EQ(got, (std::vector<Ltrb4>{pane(0, 0), pane(0, 2), pane(2, 0), pane(2, 2)}));
+  const PriceBar& newest = Daily(0).bars[Daily(0).count - 1];
+  gTrendLines->lines[gTrendLines->count++] = NewTrendLine(stocks_[0], newest.date, 1, newest.date, newest.high * 3);
+  gInvalidated.clear();
+  InvalidateTrendLinePanes(stocks_[0], kPaneCandles);
+  ASSERT_EQ(gInvalidated.size(), 3u) << "the daily chart whole, the weekly one's panes";
+  EXPECT_EQ(Ltrb(gInvalidated[0]), Ltrb(gChartContexts[0].geometry.chart));
 }
 
 // Three daily charts, laid out so that they have a bar spacing and a visible-bar

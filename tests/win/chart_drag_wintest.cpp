@@ -196,6 +196,40 @@ TEST_F(ChartDragWinTest, ATrackerStepsEndStaysHorizontalOnTheTickAndShiftHoldsAP
       << "mostly sideways with Shift: level with the other end";
 }
 
+TEST_F(ChartDragWinTest, AMoveRepaintsOnlyThePanesOfTheLinesKindAndLeavesThePictureOfAWholeRepaint) {
+  ChartView& view = CurrentScreenPattern().views[0];
+  const ChartView saved = view;
+  view = MakeChartView(view.stockCode, 0, {{kPaneCandles, PaneLineFlags(2)}, {kPaneIchimoku, 0}, {kPaneRsi, 1}});
+  InvalidateAllCharts();
+  UpdateWindow(window_);
+  const TrendLine line = AddLine(PlotPoint(0.3, 0.3), PlotPoint(0.6, 0.5));
+  const POINT press = Middle(line);
+  Post(WM_MOUSEMOVE, 0, press);
+  Post(WM_LBUTTONDOWN, MK_LBUTTON, press);
+  Post(WM_MOUSEMOVE, MK_LBUTTON, {press.x + 20, press.y + 10});
+  SendMessageW(window_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(press.x + 30, press.y + 25));
+  const HRGN update = CreateRectRgn(0, 0, 0, 0);
+  GetUpdateRgn(window_, update, FALSE);
+  RECT box{};
+  GetRgnBox(update, &box);
+  const Rect& candles = Context().panes[0].pane;
+  const Rect& ichimoku = Context().panes[1].pane;
+  const Rect& third = Context().panes[2].pane;
+  const RECT rsi = {third.left, third.top, third.right, third.bottom};
+  EXPECT_EQ(Row(box.left, box.top, box.right, box.bottom, RectInRegion(update, &rsi)),
+            Row(candles.left, candles.top, ichimoku.right, ichimoku.bottom, FALSE));
+  DeleteObject(update);
+  UpdateWindow(window_);
+  const auto moved = ScreenPicture(window_);
+  RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  const auto whole = ScreenPicture(window_);
+  EXPECT_EQ(moved->CountDifferences(*whole, whole->Whole()), 0);
+  Post(WM_LBUTTONUP, 0, {press.x + 30, press.y + 25});
+  view = saved;
+  InvalidateAllCharts();
+  UpdateWindow(window_);
+}
+
 // Opens what a message opens and, from another thread, reads the menu or
 // dialog that comes and closes it again.
 template <typename Read>
