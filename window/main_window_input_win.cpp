@@ -1,9 +1,11 @@
-// Keys, mouse, scroll bars, blink timers and closing of the main window, the
-// stock search box and the inverted cursor line of the cross-hair.
+// Keys, mouse, scroll bars, blink timers and closing of the main window.
 
 #include "window/chart_windows.h"
 #include "chart/chart_hooks.h"
 #include "window/main_window_input_win.h"
+#include "window/chart_press_win.h"
+#include "window/main_window_access_win.h"
+#include "window/search_box_win.h"
 
 #include <windowsx.h>
 
@@ -52,76 +54,8 @@
 namespace {
 
 int32_t gActiveBlinkTimer = 0;
-HWND gSearchBox = nullptr;
-WNDPROC gSearchBoxPreviousProc = nullptr;
-
-HWND MainWindow() { return static_cast<HWND>(gMainWnd); }
-
-bool IsChartIndex(int chart) { return chart >= 0 && chart < ShownChartCount(); }
-
-ChartView& ViewOf(int chart) { return CurrentScreenPattern().views[chart]; }
-
-int PaneCountOf(int chart) { return std::clamp(ViewOf(chart).paneCount, 0, kMaxPanesPerChart); }
-
-bool IsKeyDown(int key) { return GetKeyState(key) < 0; }
 
 void NoteInput() { gLastInputTick = GetTickCount(); }
-
-RECT ToRECT(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
-
-// ---- Cursor line ---------------------------------------------------------------
-
-// The plot areas of the shown charts: the only place the cursor line may touch.
-HRGN PlotAreasRegion() {
-  HRGN region = CreateRectRgn(0, 0, 0, 0);
-  for (int i = 0; i < ShownChartCount(); ++i) {
-    const RECT plot = ToRECT(gChartContexts[i].geometry.plotArea);
-    HRGN part = CreateRectRgnIndirect(&plot);
-    CombineRgn(region, region, part, RGN_OR);
-    DeleteObject(part);
-  }
-  return region;
-}
-
-void InvertBarColumn(HDC dc, const RECT& plot) {
-  Rect column;
-  GetBarColumnRect(gCrossHairChart, gCrossHairBar, &column);
-  const RECT rect = ToRECT(column);
-  RECT inside;
-  if (IntersectRect(&inside, &rect, &plot)) DrawFocusRect(dc, &rect);
-}
-
-void InvertGuideLine(HDC dc, const RECT& plot) {
-  if (gSettings.showGuideLine == 0 || gCrossHairY < plot.top || gCrossHairY >= plot.bottom) return;
-  PatBlt(dc, plot.left, gCrossHairY, plot.right - plot.left, 1, DSTINVERT);
-}
-
-void InvertCursorLine(HDC dc) {
-  if (!IsChartIndex(gCrossHairChart)) return;
-  const RECT plot = ToRECT(gChartContexts[gCrossHairChart].geometry.plotArea);
-  InvertBarColumn(dc, plot);
-  InvertGuideLine(dc, plot);
-  for (int i = 0; i < gCrossHairRectCount; ++i) {
-    const RECT rect = ToRECT(gCrossHairRects[i]);
-    DrawFocusRect(dc, &rect);
-  }
-}
-
-// Inverts the cursor line on the window, within the plot areas and, when
-// given, within `limit`.
-void InvertCursorLineOnWindow(HRGN limit) {
-  const HWND hwnd = MainWindow();
-  if (hwnd == nullptr) return;
-  const HDC dc = GetDC(hwnd);
-  HRGN clip = PlotAreasRegion();
-  if (limit != nullptr) CombineRgn(clip, clip, limit, RGN_AND);
-  const int saved = SaveDC(dc);
-  SelectClipRgn(dc, clip);
-  InvertCursorLine(dc);
-  RestoreDC(dc, saved);
-  DeleteObject(clip);
-  ReleaseDC(hwnd, dc);
-}
 
 // ---- Blink timers ------------------------------------------------------------
 
@@ -174,311 +108,12 @@ void StepChartListSelection(int chart, int delta) {
   RepaintMainWindowNow();
 }
 
-// ---- Search box ------------------------------------------------------------------
-
-LRESULT CALLBACK SearchBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam);
-
-// The search EDIT, subclassed the first time it is needed; null when the window has none.
-HWND SearchBoxWindow() {
-  const HWND hwnd = MainWindow();
-  if (hwnd == nullptr) return nullptr;
-  const HWND box = GetDlgItem(hwnd, kSearchBoxId);
-  if (box != nullptr && box != gSearchBox) {
-    gSearchBox = box;
-    gSearchBoxPreviousProc =
-        reinterpret_cast<WNDPROC>(SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SearchBoxProc)));
-  }
-  return box;
-}
-
-// Centred on the chart's plot area, clipped to the chart.
-void PlaceSearchBox(HWND box, int chart) {
-  const ChartGeometry& g = gChartContexts[chart].geometry;
-  const Rect rect =
-      ComputeSearchBoxRect(g.plotArea, g.chart, gChartFontSize, gFixedFontHeight, gChartLargeTextMetrics.tmHeight);
-  MoveWindow(box, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
-}
-
-void OpenSearchBox(int chart, WPARAM character, LPARAM lParam) {
-  const HWND box = SearchBoxWindow();
-  if (box == nullptr) return;
-  if (!IsWindowVisible(box)) {
-    PlaceSearchBox(box, chart);
-    ShowWindow(box, SW_SHOW);
-  }
-  SetFocus(box);
-  SendMessageW(box, WM_CHAR, character, lParam);
-}
-
-void ShowSearchError(const StockSearchResult& result) {
-  char text[kMaxSearchTextBytes + 128];
-  FormatStockSearchError(result, text, sizeof text);
-  MessageBoxW(MainWindow(), SjisToWide(text).c_str(), SjisToWide(kStockSearchErrorTitle).c_str(),
-              MB_OK | MB_ICONEXCLAMATION);
-}
-
-// Several names match: the user picks one, the list starting after the chart's stock.
-void ChooseAmongMatches(int chart, StockSearchResult* result) {
-  const int current = FindStockIndexByCode(ViewOf(chart).stockCode);
-  const int index = ChooseStockFromList(MainWindow(), result->text, current);
-  if (index < 0) {
-    result->outcome = kSearchCancelled;
-  } else if (!AcceptChosenStock(gStockTable->records[index].master.code, result)) {
-    result->outcome = kSearchNameMissing;
-  }
-}
-
-void ShowFoundStock(int chart, StockCode code) {
-  ShowStockInLinkedCharts(chart, code);
-  SelectCodeInGroupLists(chart, code);
-  RepaintMainWindowNow();
-}
-
-void RunSearch(HWND box) {
-  if (!IsWindowVisible(box)) return;
-  wchar_t wide[kMaxSearchTextBytes + 1] = L"";
-  GetWindowTextW(box, wide, kMaxSearchTextBytes + 1);
-  char text[kMaxSearchTextBytes + 1];
-  WideToSjisBuffer(wide, text, sizeof text);
-  HideSearchBox();
-  const int chart = gSelectedChart;
-  if (!IsChartIndex(chart) || text[0] == '\0') return;
-  StockSearchResult result;
-  ResolveStockSearch(text, &result);
-  if (result.outcome == kSearchChoose) ChooseAmongMatches(chart, &result);
-  if (result.outcome == kSearchFound) {
-    ShowFoundStock(chart, result.code);
-  } else if (result.outcome == kSearchCodeMissing || result.outcome == kSearchNameMissing) {
-    ShowSearchError(result);
-  }
-}
-
-bool IsSearchKey(UINT message, WPARAM wParam) {
-  return message == WM_KEYDOWN && (wParam == VK_RETURN || wParam == VK_ESCAPE);
-}
-
-// Esc hides the box, Enter (or a line feed) searches; their characters are swallowed.
-LRESULT CALLBACK SearchBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (IsSearchKey(message, wParam)) {
-    if (wParam == VK_ESCAPE)
-      HideSearchBox();
-    else
-      RunSearch(box);
-    return 0;
-  }
-  if (message == WM_CHAR && (wParam == '\r' || wParam == '\n' || wParam == VK_ESCAPE)) {
-    if (wParam == '\n') RunSearch(box);
-    return 0;
-  }
-  const LRESULT result = CallWindowProcW(gSearchBoxPreviousProc, box, message, wParam, lParam);
-  return message == WM_GETDLGCODE ? (result | DLGC_WANTALLKEYS) : result;
-}
-
-void RestoreSearchBoxProc() {
-  if (gSearchBox != nullptr && IsWindow(gSearchBox) && gSearchBoxPreviousProc != nullptr) {
-    SetWindowLongPtrW(gSearchBox, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gSearchBoxPreviousProc));
-  }
-  gSearchBox = nullptr;
-  gSearchBoxPreviousProc = nullptr;
-}
-
 // ---- Pane selection and the press --------------------------------------------------
 
 void MovePaneSelection(bool backward) {
   if (!StepPaneSelection(CurrentScreenPattern(), backward, &gSelectedChart, &gSelectedPane)) return;
   gCursorBar = -1;
   RepaintMainWindowNow();
-}
-
-int ChartAtPoint(int x, int y) {
-  for (int i = 0; i < ShownChartCount(); ++i) {
-    if (RectContains(gChartContexts[i].geometry.chart, x, y)) return i;
-  }
-  return -1;
-}
-
-int PaneAtPoint(int chart, int x, int y) {
-  for (int p = 0; p < PaneCountOf(chart); ++p) {
-    if (RectContains(gChartContexts[chart].panes[p].pane, x, y)) return p;
-  }
-  return -1;
-}
-
-void SetCrossHairAtPoint(int chart, int pane, int x, int y) {
-  int bar = -1;
-  int32_t value = 0;
-  if (GetCursorBarAndValue(&ViewOf(chart), &gChartContexts[chart], pane, &x, &y, &bar, &value) != 0) {
-    SetCrossHair(chart, pane, bar, x, y, value);
-  } else {
-    ClearCrossHair();
-  }
-}
-
-void DeselectTrendLines() {
-  gSelectedTrendLine = -1;
-  if (gTrendLines != nullptr && gTrendLines->markedCount != 0) MarkTrendLine(-1, 0);
-}
-
-// A memo under a press (never outside the new-trend-line mode's reach): it is
-// selected and, for a left press, dragged (a Ctrl-press drags a copy).
-bool PressMemo(int chart, int pane, int x, int y, bool right) {
-  if (gNewTrendLineMode) return false;
-  MemoPart part = kMemoBox;
-  int memo = HitTestMemoAt(chart, pane, x, y, &part);
-  if (memo < 0) return false;
-  if (gCrossHairChart < 0) SetCrossHairAtPoint(chart, pane, x, y);
-  DeselectTrendLines();
-  if (gMemoHooks.selectOnly != nullptr) gMemoHooks.selectOnly(memo);
-  if (right) return true;
-  if (IsCtrlKeyDown() && gMemoHooks.duplicate != nullptr) {
-    const int copy = gMemoHooks.duplicate(memo);
-    if (copy >= 0) memo = copy;
-  }
-  if (gMemoHooks.beginDrag != nullptr) gMemoHooks.beginDrag(memo, part, chart, pane, x, y);
-  gDragMode = kDragMemo;
-  SetCursorPair(part == kMemoArrowTip ? kCursorLineEnd : kCursorHand, kCursorCopy);
-  EraseCursorLine();
-  SetCapture(MainWindow());
-  return true;
-}
-
-// The mode a left press on a line starts; a Ctrl-press on its body first
-// copies it (with the store full the user is told and nothing is grabbed).
-int32_t GrabbedLineMode(int hit, bool ctrl) {
-  if (ctrl && hit == 1 && !CopyPressedTrendLine()) {
-    if (gTrendLines != nullptr && gTrendLines->count >= kMaxTrendLines) ShowTrendLineStoreFull(MainWindow());
-    return kDragNone;
-  }
-  return DragModeForLineHit(hit, gTrendLines->lines[gLineDrag.line].locked != 0);
-}
-
-// A press on a trend line: selected (Shift keeps the others), and for a
-// left press grabbed by its end or body. 0 when none lies under the point.
-int PressLine(int chart, bool right) {
-  if (!right && gNewTrendLineMode) return 0;
-  const PressKeys keys = {IsShiftKeyDown(), IsCtrlKeyDown(), IsAltKeyDown()};
-  const int hit = PressTrendLine(ViewOf(chart), gChartContexts[chart], keys);
-  if (hit == 0) {
-    if (!right && !keys.shift) DeselectTrendLines();
-    return 0;
-  }
-  if (right) return hit;
-  gDragMode = GrabbedLineMode(hit, keys.ctrl);
-  gLineDrag.mode = gDragMode;
-  if (gDragMode == kDragLockedLine) SetCursorPair(kCursorArrow);
-  if (!LineDragCapturesMouse(gDragMode)) return hit;
-  gHighlightedTrendLine = gLineDrag.line;
-  EraseCursorLine();
-  SetCapture(MainWindow());
-  return hit;
-}
-
-// A press on a forecast position selects its bar and nothing else.
-bool PressForecastPosition() {
-  if (gCrossHairChart < 0 || !IsForecastEditPosition(gCrossHairChart, gCrossHairPane, gCrossHairBar)) return false;
-  gSelectedChart = gCrossHairChart;
-  gSelectedPane = gCrossHairPane;
-  gCursorBar = gCrossHairBar;
-  DeselectTrendLines();
-  DeselectAllMemos();
-  return true;
-}
-
-}  // namespace
-
-int OnChartMouseButton(int x, int y, bool right) {
-  const int oldChart = gSelectedChart;
-  const int oldPane = gSelectedPane;
-  const int oldBar = gCursorBar;
-  gSelectedChart = 0;
-  gSelectedPane = -1;
-  gCursorBar = -1;
-  gDragMode = kDragNone;
-  gSelectedTrendLine = -1;
-  BeginLineDrag(-1, -1, x, y, -1, 0);
-  const int markedBefore = gTrendLines != nullptr ? gTrendLines->markedCount : 0;
-  const int chart = ChartAtPoint(x, y);
-  if (chart >= 0) {
-    gSelectedChart = chart;
-    gSelectedPane = PaneAtPoint(chart, x, y);
-  }
-  bool forecast = false;
-  int hit = 0;
-  if (gSelectedPane >= 0) {
-    SetCrossHairAtPoint(chart, gSelectedPane, x, y);
-    forecast = PressForecastPosition();
-    if (!forecast) {
-      if (right) gCursorBar = gCrossHairBar;
-      const bool onBar = gCrossHairChart == chart && gCrossHairPane == gSelectedPane;
-      BeginLineDrag(chart, gSelectedPane, x, y, onBar ? gCrossHairBar : -1, gCursorValue);
-      if (!PressMemo(chart, gSelectedPane, x, y, right)) hit = PressLine(chart, right);
-    }
-  }
-  const bool changed = gSelectedChart != oldChart || gSelectedPane != oldPane || gCursorBar != oldBar;
-  const bool marksChanged = gTrendLines != nullptr && gTrendLines->markedCount != markedBefore;
-  if (changed || forecast || hit != 0 || marksChanged) RepaintMainWindowNow();
-  return hit;
-}
-
-namespace {
-
-// ---- Link and keep-stock buttons ---------------------------------------------------
-
-// A link button is made of two halves: the bottom of chart `upper` and the top
-// of the chart below. Gives the chart whose half holds the point, else -1.
-int LinkHalfAtPoint(int upper, Rect ChartGeometry::*bottom, Rect ChartGeometry::*top, int x, int y) {
-  if (RectContains(gChartContexts[upper].geometry.*bottom, x, y)) return upper;
-  if (RectContains(gChartContexts[upper + 1].geometry.*top, x, y)) return upper + 1;
-  return -1;
-}
-
-// The chart not under the point follows the one under it by date.
-void ToggleDateLink(int upper, int pressed) {
-  ChartView& view = ViewOf(upper);
-  view.dateLink = view.dateLink != 0 ? 0 : 1;
-  if (view.dateLink != 0) AlignLinkedCharts(pressed == upper ? upper + 1 : upper, pressed);
-}
-
-// The pressed chart's group and stock are carried across the new link.
-void ToggleStockLink(int upper, int pressed) {
-  ChartView& view = ViewOf(upper);
-  view.stockLink = view.stockLink != 0 ? 0 : 1;
-  ChartListSync sync{};
-  SyncLinkedChartLists(pressed, &sync);
-  ApplyChartListSync(sync);
-  SyncLinkedKeepStockFlags(pressed);
-  if (view.stockLink != 0) ShowStockInLinkedCharts(pressed, ViewOf(pressed).stockCode);
-  LayoutMainWindow(MainWindow());  // a chart linked from above shares the upper chart's lists
-}
-
-bool PressLinkButton(int x, int y) {
-  for (int upper = 0; upper + 1 < ShownChartCount(); ++upper) {
-    int pressed = LinkHalfAtPoint(upper, &ChartGeometry::dateLinkBottom, &ChartGeometry::dateLinkTop, x, y);
-    if (pressed >= 0) {
-      ToggleDateLink(upper, pressed);
-      return true;
-    }
-    pressed = LinkHalfAtPoint(upper, &ChartGeometry::stockLinkBottom, &ChartGeometry::stockLinkTop, x, y);
-    if (pressed >= 0) {
-      ToggleStockLink(upper, pressed);
-      return true;
-    }
-  }
-  return false;
-}
-
-bool PressKeepStockButton(int x, int y) {
-  for (int i = 0; i < ShownChartCount(); ++i) {
-    if (!RectContains(gChartContexts[i].geometry.keepStockButton, x, y)) continue;
-    ChartView& view = ViewOf(i);
-    view.keepStock = view.keepStock != 0 ? 0 : 1;
-    SyncLinkedKeepStockFlags(i);
-    gSelectedChart = i;
-    gSelectedPane = -1;
-    gCursorBar = -1;
-    return true;
-  }
-  return false;
 }
 
 // ---- Closing -----------------------------------------------------------------------------
@@ -649,20 +284,6 @@ void StopMainWindowInput(HWND hwnd) {
 }
 
 bool IsInputBlocked() { return gProgressDlg != nullptr; }
-
-bool IsSearchBoxFocused() {
-  const HWND focus = GetFocus();
-  return focus != nullptr && MainWindow() != nullptr && focus == GetDlgItem(MainWindow(), kSearchBoxId);
-}
-
-void HideSearchBox() {
-  const HWND box = SearchBoxWindow();
-  if (box == nullptr || !IsWindowVisible(box)) return;
-  const bool hadFocus = GetFocus() == box;
-  ShowWindow(box, SW_HIDE);
-  SendMessageW(box, EM_SETSEL, 0, -1);
-  if (hadFocus) SetFocus(MainWindow());
-}
 
 // ---- Handlers -------------------------------------------------------------------------
 
@@ -845,8 +466,8 @@ LRESULT OnMainTimer(HWND hwnd, WPARAM timerId) {
   ApplyBlinkTimerChange(hwnd, change);
   // Both buttons are asked, so a swapped mouse needs no care.
   const bool stepped = change.setTimer != 0;
-  if (stepped && BlinkRepaintAllowed(IsMouseButtonDown(VK_LBUTTON), IsMouseButtonDown(VK_RBUTTON),
-                                     IsSelectedComboDroppedDown())) {
+  if (stepped &&
+      BlinkRepaintAllowed(IsMouseButtonDown(VK_LBUTTON), IsMouseButtonDown(VK_RBUTTON), IsSelectedComboDroppedDown())) {
     InvalidateChartArea(hwnd);
   }
   return 0;
@@ -890,30 +511,4 @@ LRESULT PaintKeepingCursorLine(HWND hwnd, LRESULT (*paint)(HWND)) {
   if (renewed && gCursorLineDrawn) InvertCursorLineOnWindow(update);
   DeleteObject(update);
   return result;
-}
-
-// ---- Cross-hair -----------------------------------------------------------------------
-
-void SetCrossHair(int chart, int pane, int bar, int x, int y, int value) {
-  if (IsCrossHairUnchanged(chart, pane, bar, y, value)) return;
-  EraseCursorLine();
-  StoreCrossHair(chart, pane, bar, x, y, value);
-  if (!IsDragging(gDragMode)) DrawCursorLine();
-}
-
-void ClearCrossHair() {
-  EraseCursorLine();
-  ClearCrossHairState();
-}
-
-void DrawCursorLine() {
-  if (gCursorLineDrawn || !IsChartIndex(gCrossHairChart)) return;
-  InvertCursorLineOnWindow(nullptr);
-  gCursorLineDrawn = true;
-}
-
-void EraseCursorLine() {
-  if (!gCursorLineDrawn) return;
-  InvertCursorLineOnWindow(nullptr);
-  gCursorLineDrawn = false;
 }

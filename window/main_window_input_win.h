@@ -1,12 +1,12 @@
 #pragma once
 // What the main window does with keys, the mouse, its scroll bars, the blink
-// timers and a request to close: the handlers MainWindowProc dispatches to,
-// the stock search box and the inverted cursor line of the cross-hair.
+// timers and a request to close: the handlers MainWindowProc dispatches to.
 #include <windows.h>
 
 #include "common/stock_code.h"
-
-constexpr int kSearchBoxId = 700;  // the search EDIT, a child of the main window
+#include "window/chart_press_win.h"
+#include "window/cursor_line_win.h"
+#include "window/search_box_win.h"
 
 // WM_CREATE: the blink timers and the cross-hair hooks of the chart code.
 void StartMainWindowInput(HWND hwnd);
@@ -18,10 +18,6 @@ void RepaintMainWindowNow();
 
 // True while the progress dialog is open: input then gets default processing only.
 bool IsInputBlocked();
-// True while the keyboard focus is in the search box (Esc, Del and Ctrl+Z
-// then belong to it, not to the charts).
-bool IsSearchBoxFocused();
-void HideSearchBox();
 
 LRESULT OnMainKeyDown(HWND hwnd, WPARAM wParam, LPARAM lParam);
 LRESULT OnMainChar(HWND hwnd, WPARAM wParam, LPARAM lParam);
@@ -33,12 +29,6 @@ LRESULT OnMainLeftButtonDoubleClick(HWND hwnd, WPARAM wParam, LPARAM lParam);
 // Selects what is under the point and offers its pop-up menu: the trend
 // line's, the memo's or the chart's.
 LRESULT OnMainRightButtonDown(HWND hwnd, WPARAM wParam, LPARAM lParam);
-// A press on the chart area: selects the chart, pane and (for a right press)
-// bar under the point, and decides what a left press drags: a memo, a line's
-// end or body (copied with Ctrl, with the tracker steps of its side with
-// Alt), or, on a forecast position, nothing but that bar. Gives the trend
-// line hit: 0 none, 1 body, 2 or 3 an end.
-int OnChartMouseButton(int x, int y, bool right);
 // The hover state again at the cursor's place, after the charts moved under
 // it; nothing before the first paint or while the window is hidden.
 void RefreshCursorTracking();
@@ -67,11 +57,3 @@ extern bool gMainWindowStarting;
 void FinishMainWindowStart(HWND hwnd);
 // WM_PAINT through `paint`, then the cursor line again where the paint renewed the picture.
 LRESULT PaintKeepingCursorLine(HWND hwnd, LRESULT (*paint)(HWND));
-
-// The cross-hair at a chart position; the old inverted line is erased first
-// and the new one drawn.
-void SetCrossHair(int chart, int pane, int bar, int x, int y, int value);
-void ClearCrossHair();
-// Draws the cursor line by inversion (twice erases) on the window, clipped to the plot areas.
-void DrawCursorLine();
-void EraseCursorLine();
