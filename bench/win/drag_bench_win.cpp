@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/win/bench_clock_win.h"
 #include "analysis/group_store.h"
 #include "analysis/trend_line_store.h"
 #include "chart/chart_layout.h"
@@ -33,27 +34,6 @@ namespace {
 
 constexpr int kSteps = 100;
 constexpr int kLinesOnShownStocks = 300;
-
-double gTicksPerMs = 1;
-
-double NowMs() {
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / gTicksPerMs;
-}
-
-std::string DatabaseFolder(int argc, char** argv) {
-  std::string folder = argc > 1 ? argv[1] : "";
-  if (folder.empty()) {
-    const char* env = getenv("VELQO_SAMPLE_DB");
-    folder = env != nullptr ? env : "";
-  }
-  if (!folder.empty() && folder[0] == '/') {  // a Unix path seen through Wine
-    folder = "Z:" + folder;
-    std::replace(folder.begin(), folder.end(), '/', '\\');
-  }
-  return folder;
-}
 
 ChartView TwelvePaneView(StockCode code) {
   ChartView view{};
@@ -113,9 +93,6 @@ void Print(const char* name, const Timing& t) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  gTicksPerMs = static_cast<double>(frequency.QuadPart) / 1000.0;
   SetDefaultSettings();
   InitAppTexts();
   gChartFontSize = 12;

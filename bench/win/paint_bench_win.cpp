@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/win/bench_clock_win.h"
 #include "analysis/condition_items.h"
 #include "analysis/group_store.h"
 #include "analysis/signal_settings.h"
@@ -46,14 +47,6 @@ constexpr uint32_t kAllPriceOverlays = PaneLineFlags(6) | kPaneFlagCloudAlone | 
                                        kPaneFlagBollingerCentre | kPaneFlagSigma1 | kPaneFlagSigma2 | kPaneFlagSigma3 |
                                        kPaneFlagParabolic;
 constexpr uint32_t kTypicalPriceOverlays = PaneLineFlags(2) | kPaneFlagVolumeCloud;
-
-double gTicksPerMs = 1;
-
-double NowMs() {
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / gTicksPerMs;
-}
 
 struct Timing {
   double median, low, high;
@@ -90,19 +83,6 @@ ChartView TwelvePaneView(StockCode code, int period, int barWidth, bool everythi
   }
   view.paneFlags[0] = everything ? kAllPriceOverlays : kTypicalPriceOverlays;
   return view;
-}
-
-std::string DatabaseFolder(int argc, char** argv) {
-  std::string folder = argc > 1 ? argv[1] : "";
-  if (folder.empty()) {
-    const char* env = getenv("VELQO_SAMPLE_DB");
-    folder = env != nullptr ? env : "";
-  }
-  if (!folder.empty() && folder[0] == '/') {  // a Unix path seen through Wine
-    folder = "Z:" + folder;
-    std::replace(folder.begin(), folder.end(), '/', '\\');
-  }
-  return folder;
 }
 
 struct Bitmap {
@@ -397,9 +377,6 @@ void MeasureTrendLines(const Bitmap& bitmap, int barWidth, const std::function<v
 }  // namespace
 
 int main(int argc, char** argv) {
-  LARGE_INTEGER frequency;
-  QueryPerformanceFrequency(&frequency);
-  gTicksPerMs = static_cast<double>(frequency.QuadPart) / 1000.0;
   const std::string folder = DatabaseFolder(argc, argv);
   const int barWidth = argc > 2 ? std::clamp(atoi(argv[2]), 1, kMaxBarWidth) | 1 : 5;
   if (folder.empty() || !OpenDatabaseFolder(folder.c_str())) {

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/win/bench_clock_win.h"
 #include "common/app_globals.h"
 #include "common/progress.h"
 #include "data/daily_cache.h"
@@ -24,13 +25,6 @@ namespace {
 
 constexpr int kDays = 21;
 constexpr int kRounds = 5;
-
-double NowMs() {
-  LARGE_INTEGER now, frequency;
-  QueryPerformanceCounter(&now);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 std::string MakeTable() {
   gStockTable->count = kMaxStocks;

@@ -9,19 +9,13 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "bench/win/bench_clock_win.h"
 #include "analysis/recompute_pool.h"
 #include "bench/recompute_universe.h"
 
 namespace {
 
 constexpr int kRounds = 3;
-
-double NowMs() {
-  LARGE_INTEGER now, frequency;
-  QueryPerformanceCounter(&now);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 double BestRunMs(int workers) {
   double best = 1e30;

@@ -18,6 +18,7 @@
 #include <string>
 #include <type_traits>
 
+#include "bench/win/bench_clock_win.h"
 #include "analysis/group_lists.h"
 #include "analysis/line_monitoring.h"
 #include "analysis/market_breadth.h"
@@ -42,13 +43,6 @@ namespace {
 
 constexpr int kStocks = kMaxStocks - 4;  // and the four indices
 constexpr char kNextDayFolder[] = "BENCHNEXT\\";
-
-double NowMs() {
-  LARGE_INTEGER now, frequency;
-  QueryPerformanceCounter(&now);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 // Times one call; the milliseconds are added to `sum`.
 template <typename Call>
