@@ -27,6 +27,7 @@
 #include "window/main_window_win.h"
 #include "tests/support/row.h"
 #include "tests/win/canvas.h"
+#include "tests/win/main_window_fixture.h"
 #include "tests/win/program_runner.h"
 #include "tools/sample_db/series_digest.h"
 
@@ -34,37 +35,19 @@ namespace {
 
 constexpr UINT kMenuGetHandle = 0x01E1;  // MN_GETHMENU
 
-class ChartDragWinTest : public ::testing::Test {
+class ChartDragWinTest : public InProcessMainWindowTest {
  protected:
   static void SetUpTestSuite() {
-    const std::wstring folder = CopySample(L"velqo-drag", false);
-    if (folder.empty()) return;
-    savedSettings_ = gSettings;
-    SetDefaultSettings();
-    InitAppTexts();
-    gChartFontSize = 12;
-    if (!OpenDatabaseFolder(WideToSjis(folder.c_str()).c_str()) || !LoadGroupsAtStartup() || !AllocTrendLineTables())
-      return;
+    if (!OpenSampleCopy(L"velqo-drag") || !LoadGroupsAtStartup() || !AllocTrendLineTables()) return;
     ScreenPattern& pattern = CurrentScreenPattern() = ScreenPattern{};
     pattern.chartCount = 1;
     pattern.views[0] = MakeChartView(gStockTable->records[5].master.code, 0, {{kPaneCandles, PaneLineFlags(2)}});
-    gInstance = GetModuleHandleW(nullptr);
-    RegisterWindowClasses(static_cast<HINSTANCE>(gInstance));
-    window_ = CreateMainWindow(static_cast<HINSTANCE>(gInstance), SW_SHOWNORMAL);
-    if (window_ == nullptr) return;
-    SetWindowPos(window_, HWND_TOP, 0, 0, 1000, 700, SWP_SHOWWINDOW);
-    UpdateChartScrollBar(0);
+    if (!ShowMainWindow(1000, 700)) return;
     SetChartScrollPos(0, GetChartEndBarIndex(0) - 60, 1);
     RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     PumpFor(200);
   }
-  static void TearDownTestSuite() {
-    if (window_ != nullptr) DestroyWindow(window_);
-    window_ = nullptr;
-    gMainWnd = nullptr;
-    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) continue;
-    gSettings = savedSettings_;
-  }
+  static void TearDownTestSuite() { CloseMainWindow(); }
   void SetUp() override {
     if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
     ASSERT_NE(window_, nullptr);
@@ -127,9 +110,6 @@ class ChartDragWinTest : public ::testing::Test {
     line = NewTrendLine(View().stockCode, date1, value1, date2, value2);
     return line;
   }
-
-  static inline HWND window_ = nullptr;
-  static inline SettingsBlock savedSettings_;
 };
 
 TEST_F(ChartDragWinTest, ADrawnLineGoesWhereTheMouseWentAndAPlainDragWithoutCtrlIsDropped) {

@@ -17,6 +17,7 @@
 #include "resources/resource_ids.h"
 #include "shell/settings.h"
 #include "tests/support/row.h"
+#include "tests/win/main_window_fixture.h"
 #include "tests/win/canvas.h"
 #include "tests/win/program_runner.h"
 #include "tools/sample_db/series_digest.h"
@@ -26,37 +27,21 @@ namespace {
 
 StockCode SampleCode(int index) { return gStockTable->records[index].master.code; }
 
-class LineNoticeTest : public ::testing::Test {
+class LineNoticeTest : public InProcessMainWindowTest {
  protected:
   static void SetUpTestSuite() {
-    const std::wstring folder = CopySample(L"velqo-notice", false);
-    if (folder.empty()) return;
-    savedSettings_ = gSettings;
-    SetDefaultSettings();
-    InitAppTexts();
-    if (!OpenDatabaseFolder(WideToSjis(folder.c_str()).c_str()) || gStockTable == nullptr || gStockTable->count < 12)
-      return;
-    if (!LoadGroupsAtStartup() || !AllocTrendLineTables()) return;
+    if (!OpenSampleCopy(L"velqo-notice") || !LoadGroupsAtStartup() || !AllocTrendLineTables()) return;
     ScreenPattern& pattern = CurrentScreenPattern() = ScreenPattern{};
     pattern.chartCount = 3;
     for (int i = 0; i < 3; ++i)
       pattern.views[i] =
           MakeChartView(SampleCode(4 + i), 0, {{kPaneCandles, PaneLineFlags(2)}, {kPaneVolume, kPaneFlagLine0}});
-    gInstance = GetModuleHandleW(nullptr);
-    RegisterWindowClasses(static_cast<HINSTANCE>(gInstance));
-    window_ = CreateMainWindow(static_cast<HINSTANCE>(gInstance), SW_SHOWNORMAL);
-    if (window_ == nullptr) return;
-    SetWindowPos(window_, HWND_TOP, 0, 0, 1100, 800, SWP_SHOWWINDOW);
-    for (int i = 0; i < 3; ++i) UpdateChartScrollBar(i);
+    if (!ShowMainWindow(1100, 800)) return;
     PumpFor(200);
   }
   static void TearDownTestSuite() {
-    if (window_ != nullptr) DestroyWindow(window_);
-    window_ = nullptr;
-    gMainWnd = nullptr;
-    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) continue;
+    CloseMainWindow();
     FreeTrendLineTables();
-    gSettings = savedSettings_;
   }
   void SetUp() override {
     if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
@@ -94,9 +79,6 @@ class LineNoticeTest : public ::testing::Test {
     PostMessageW(GetDlgItem(notice, id), BM_CLICK, 0, 0);
     PumpFor(150);
   }
-
-  static inline HWND window_ = nullptr;
-  static inline SettingsBlock savedSettings_;
 };
 
 TEST_F(LineNoticeTest, OneNoticePerReachedLineWithItsButtonsUntilTheLineGoes) {

@@ -40,6 +40,7 @@
 #include "window/window_hooks.h"
 #include "resources/resource_ids.h"
 #include "tests/support/row.h"
+#include "tests/win/main_window_fixture.h"
 #include "tests/win/canvas.h"
 #include "tests/win/program_runner.h"
 #include "tools/sample_db/series_digest.h"
@@ -61,40 +62,23 @@ std::wstring ListRowText(HWND list, int row) {
 
 POINT Centre(const Rect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
-class MainWindowInputTest : public ::testing::Test {
+class MainWindowInputTest : public InProcessMainWindowTest {
  protected:
   static void SetUpTestSuite() {
     // The groups are written beside the prices: work on a copy.
-    const std::wstring folder = CopySample(L"velqo-window", false);
-    if (folder.empty()) return;
-    savedSettings_ = gSettings;
-    SetDefaultSettings();
-    InitAppTexts();
-    gChartFontSize = 12;
-    if (!OpenDatabaseFolder(WideToSjis(folder.c_str()).c_str()) || gStockTable == nullptr || gStockTable->count < 12)
-      return;
-    if (!LoadGroupsAtStartup()) return;
+    if (!OpenSampleCopy(L"velqo-window") || !LoadGroupsAtStartup()) return;
     ScreenPattern& pattern = CurrentScreenPattern() = ScreenPattern{};
     pattern.chartCount = 3;
     for (int i = 0; i < 3; ++i)
       pattern.views[i] =
           MakeChartView(SampleCode(4 + i), i / 2, {{kPaneCandles, PaneLineFlags(2)}, {kPaneVolume, kPaneFlagLine0}});
-    gInstance = GetModuleHandleW(nullptr);
-    RegisterWindowClasses(static_cast<HINSTANCE>(gInstance));
-    window_ = CreateMainWindow(static_cast<HINSTANCE>(gInstance), SW_SHOWNORMAL);
-    if (window_ == nullptr) return;
-    SetWindowPos(window_, HWND_TOP, 0, 0, 1200, 900, SWP_SHOWWINDOW);
-    for (int i = 0; i < 3; ++i) UpdateChartScrollBar(i);
+    if (!ShowMainWindow(1200, 900)) return;
     RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     PumpFor(200);
   }
   static void TearDownTestSuite() {
-    if (window_ != nullptr) DestroyWindow(window_);
-    window_ = nullptr;
-    gMainWnd = nullptr;
+    CloseMainWindow();
     for (ChartWindows& windows : gChartWindows) windows.scrollBarWindow = nullptr;
-    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) continue;
-    gSettings = savedSettings_;
   }
   void SetUp() override {
     if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
@@ -131,9 +115,6 @@ class MainWindowInputTest : public ::testing::Test {
   static void TypeIntoChart(const wchar_t* text) {
     for (const wchar_t* c = text; *c != L'\0'; ++c) Post(WM_CHAR, *c);
   }
-
-  static inline HWND window_ = nullptr;
-  static inline SettingsBlock savedSettings_;
 };
 
 using MainWindowListsTest = MainWindowInputTest;
