@@ -207,7 +207,7 @@ void GroupMemberIndex::Track(int g) {
   std::vector<uint64_t>& set = sets_[static_cast<size_t>(g)];
   set.assign(kMemberSetWords, 0);
   const GroupRecord& group = table_.groups[g];
-  const int count = std::clamp(group.memberCount, 0, kMaxGroupMembers);
+  const int count = MemberCount(group);
   for (int i = 0; i < count; ++i) {
     const int stockIndex = StockIndexOf(group.members[i]);
     if (stockIndex >= 0) set[static_cast<size_t>(stockIndex) / 64] |= 1ull << (stockIndex % 64);

@@ -22,8 +22,6 @@ GroupListSink* gGroupListSink = nullptr;
 
 bool IsGroupIndex(int g) { return g >= 0 && g < kGroupCount; }
 
-int MemberCount(const GroupRecord& group) { return std::clamp(group.memberCount, 0, kMaxGroupMembers); }
-
 bool HasMonitoringFlags(const GroupRecord& group) {
   return group.monitorDateLines != 0 || group.monitorUpperLines != 0 || group.monitorLowerLines != 0;
 }
@@ -135,14 +133,6 @@ void MoveListRow(int g, int oldRow, int newRow, StockCode code) {
   char text[160] = "";
   if (newRow >= 0) FormatGroupMemberRow(*gGroupTable, g, code, text, sizeof text);
   gGroupListSink->MoveRow(g, oldRow, newRow, text);
-}
-
-void RemoveMemberAt(GroupRecord& group, int position) {
-  const int count = MemberCount(group);
-  if (position < 0 || position >= count) return;
-  memmove(&group.members[position], &group.members[position + 1],
-          sizeof(StockCode) * static_cast<size_t>(count - position - 1));
-  group.memberCount = count - 1;
 }
 
 // An automatic group drops a stock that no longer passes: its row goes from the lists.

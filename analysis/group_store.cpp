@@ -106,8 +106,6 @@ constexpr std::array<DefaultGroup, kNumberedGroupFirst> kDefaultGroups = {{
 
 bool IsGroupIndex(int g) { return g >= 0 && g < kGroupCount; }
 
-int MemberCount(const GroupRecord& group) { return std::clamp(group.memberCount, 0, kMaxGroupMembers); }
-
 // Cuts a name that holds no terminator at its last whole character.
 void TerminateGroupName(char* name) {
   if (memchr(name, 0, kGroupNameSize) != nullptr) return;
@@ -424,14 +422,6 @@ void ForEachAutomaticGroupSignalKindsFirst(Visit visit) {
   }
 }
 
-void RemoveMemberAt(GroupRecord& group, int position) {
-  const int count = MemberCount(group);
-  if (position < 0 || position >= count) return;
-  memmove(&group.members[position], &group.members[position + 1],
-          sizeof(StockCode) * static_cast<size_t>(count - position - 1));
-  group.memberCount = count - 1;
-}
-
 void RefreshGroupLists(int g) {
   if (gAnalysisHooks.refreshGroupLists != nullptr) gAnalysisHooks.refreshGroupLists(g);
 }
@@ -534,6 +524,14 @@ int InsertCodeSorted(GroupTable& table, int g, StockCode code) {
   group.members[position] = code;
   group.memberCount = count + 1;
   return position;
+}
+
+void RemoveMemberAt(GroupRecord& group, int position) {
+  const int count = MemberCount(group);
+  if (position < 0 || position >= count) return;
+  memmove(&group.members[position], &group.members[position + 1],
+          sizeof(StockCode) * static_cast<size_t>(count - position - 1));
+  group.memberCount = count - 1;
 }
 
 int FindCodeInGroup(const GroupTable& table, int g, StockCode code) {

@@ -2,6 +2,7 @@
 // The 124 stock groups, their file "grp.dat" with its older sizes and
 // rotating backups, the default groups and the small operations on a
 // group's member list. Each StockRecord mirrors its memberships in groupBits.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -83,9 +84,13 @@ void BuildDefaultGroups(GroupTable& table, int g);
 // Appends a code to group g of the live table and re-sorts it; a code already
 // there or a full group is refused silently.
 void AddStockToGroup(StockCode code, int g);
+// The member count, kept within 0..kMaxGroupMembers (a damaged record may say more).
+inline int MemberCount(const GroupRecord& group) { return std::clamp(group.memberCount, 0, kMaxGroupMembers); }
 // Inserts a code at its place in the group's order; its position, or -1
 // when the group is full.
 int InsertCodeSorted(GroupTable& table, int g, StockCode code);
+// Takes out the member at `position` (nothing for a position outside the members).
+void RemoveMemberAt(GroupRecord& group, int position);
 // The member position of a code, or -1.
 int FindCodeInGroup(const GroupTable& table, int g, StockCode code);
 

@@ -33,7 +33,7 @@ int GroupOf(int chart) { return std::clamp<int>(ViewOf(chart).groupIndex, 0, kGr
 bool MemberAt(int g, int row, StockCode* code) {
   if (gGroupTable == nullptr || g < 0 || g >= kGroupCount) return false;
   const GroupRecord& group = gGroupTable->groups[g];
-  if (row < 0 || row >= std::clamp(group.memberCount, 0, kMaxGroupMembers)) return false;
+  if (row < 0 || row >= MemberCount(group)) return false;
   *code = group.members[row];
   return true;
 }
@@ -75,7 +75,7 @@ void MoveRowInList(int g, HWND list, int oldRow, int newRow, const char* text) {
   }
   const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
   StockCode selectedCode = 0;
-  if (count != std::clamp(gGroupTable->groups[g].memberCount, 0, kMaxGroupMembers)) {
+  if (count != MemberCount(gGroupTable->groups[g])) {
     MemberAt(g, RowAfterMove(selected, oldRow, newRow), &selectedCode);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     FillGroupListWindow(g, list, selectedCode);
@@ -129,7 +129,7 @@ void FillGroupCombo(HWND combo, int selected) {
 void FillGroupListWindow(int g, HWND list, StockCode selectCode) {
   if (g < 0 || g >= kGroupCount || list == nullptr || gGroupTable == nullptr) return;
   const GroupRecord& group = gGroupTable->groups[g];
-  const int count = std::clamp(group.memberCount, 0, kMaxGroupMembers);
+  const int count = MemberCount(group);
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   SendMessageW(list, LB_RESETCONTENT, 0, 0);
   SendMessageW(list, LB_INITSTORAGE, static_cast<WPARAM>(count), static_cast<LPARAM>(count) * 32);
