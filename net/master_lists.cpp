@@ -15,7 +15,7 @@
 #include "common/packed_date.h"
 #include "common/sjis_text.h"
 #include "common/text_fields.h"
-#include "data/zip_member.h"
+#include "data/price_archives.h"
 #include "net/online_services.h"
 #include "records/settings_block.h"
 
@@ -214,12 +214,6 @@ char* AskForTextFile(uint32_t* size) {
   return LoadFileToMemory(path, size, 0);
 }
 
-// The first member of a zip archive, or else the file itself.
-char* LoadZipOrPlainFile(const char* path, uint32_t* size) {
-  char* data = LoadFirstZipMember(path, size);
-  return data != nullptr ? data : LoadFileToMemory(path, size, 1);
-}
-
 int WriteStockMasterFile(const StockMasterFile& master) {
   MakeDataFolderCurrent();
   return SaveBufferToFile(kStockMasterPath, &master, sizeof master);
@@ -238,7 +232,8 @@ char* DownloadLastPriceTable(uint32_t* size) {
   char* table = nullptr;
   if (body != nullptr && bodySize > 0) {
     MakeDataFolderCurrent();
-    if (SaveBufferToFile(kVendorTempZip, body, bodySize) == 0) table = LoadZipOrPlainFile(kVendorTempZip, size);
+    if (SaveBufferToFile(kVendorTempZip, body, bodySize) == 0)
+      table = LoadPriceArchiveText(kVendorTempZip, nullptr, 0, size);
     PlatformDeleteFile(kVendorTempZip);
   }
   if (table != nullptr && *size > 0) return table;
@@ -269,7 +264,7 @@ bool FillMasterFromChosenFile(StockMasterFile* master, const char* priceTable, u
   char path[kMaxPath] = "";
   if (!PromptOpenFile(gInstance, gMainWnd, kStrChooseStockInfoFile, path, kZipFilter)) return false;
   uint32_t size = 0;
-  char* info = LoadZipOrPlainFile(path, &size);
+  char* info = LoadPriceArchiveText(path, nullptr, 0, &size);
   if (info == nullptr) return false;
   const int filled = RefreshStockMasterFromQuoteSite(master, info, size, priceTable, priceTableSize);
   FreeBlock(info);
