@@ -95,10 +95,10 @@ int RunMainLoop() {
       continue;
     }
     TrackCursorOnTimer();
-    // The memberships wait while a drag or a dropped group list would see rows move.
-    const bool dropped = AnyGroupComboDroppedDown();
-    if (gDragMode == kDragNone) ProcessPendingGroupUpdates(dropped);
-    const bool groupUpdatesAllowed = gDragMode == kDragNone && !dropped;
+    // The memberships wait while a drag or a dropped group list would see rows
+    // move; the lists are asked only when a stock waits.
+    const bool groupUpdatesAllowed = gDragMode == kDragNone && HasQueuedGroupUpdates() && !AnyGroupComboDroppedDown();
+    if (groupUpdatesAllowed) ProcessPendingGroupUpdates(false);
     uint32_t wait = RunIdleSteps(GetTickCount());
     // One queued stock per pass keeps the window answering; the next comes at once.
     if (groupUpdatesAllowed && HasQueuedGroupUpdates()) wait = 0;
