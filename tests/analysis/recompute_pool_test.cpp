@@ -44,10 +44,20 @@ TEST(RecomputeThreadCount, FollowsProcessorsAndFreeMemory) {
 std::atomic<StockCode> gCancelAtCode{0};
 
 // The scenario step ends each stock's indicators on its worker: a press of
-// Cancel at a chosen stock.
+// Cancel at a chosen stock. A stock after it that a worker took meanwhile
+// waits for the press, so that however the threads are scheduled the other
+// workers cannot run through the rest of the table before it comes.
 void SimulateAndCancelAt(StockCode code, ChartSeriesSet* context) {
   SimulateScenariosForStock(code, context);
-  if (code == gCancelAtCode.load()) gProgressCancelled = 1;
+  const StockCode cancelAt = gCancelAtCode.load();
+  if (cancelAt == 0) return;
+  if (code == cancelAt) {
+    gProgressCancelled = 1;
+    return;
+  }
+  if (!CodeLess(cancelAt, code)) return;
+  for (int waited = 0; waited < 10000 && gProgressCancelled.load() == 0; ++waited)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 class RecomputeConcurrencyTest : public ::testing::Test {

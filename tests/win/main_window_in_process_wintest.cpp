@@ -563,9 +563,14 @@ TEST_F(MainWindowInputTest, ANameSeveralStocksShareOffersThemToPickFrom) {
   int rows = 0;
   std::wstring chosen;
   ASSERT_TRUE(PressEnterAnswering("銘柄の選択", [&](HWND dialog) {
-    const HWND list = GetDlgItem(dialog, 1002);
-    // The dialog may be found before its WM_INITDIALOG has filled the list: take its last row.
-    for (int i = 0; i < 100 && SendMessageW(list, LB_GETCOUNT, 0, 0) <= 0; ++i) Sleep(20);
+    // The dialog may be found before its controls exist or before its
+    // WM_INITDIALOG has filled the list: ask for the list again until it has rows.
+    HWND list = nullptr;
+    for (int i = 0; i < 250; ++i) {
+      list = GetDlgItem(dialog, 1002);
+      if (list != nullptr && SendMessageW(list, LB_GETCOUNT, 0, 0) > 0) break;
+      Sleep(20);
+    }
     rows = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
     SendMessageW(list, LB_SETCURSEL, rows - 1, 0);
     chosen = ListRowText(list, rows - 1);
