@@ -27,7 +27,19 @@ fi
 cp build/win32/velqo.exe "$DEMO/"
 
 . tools/wine-env.sh
+VELQO_XVFB_PID=""
 start_xvfb_if_needed
+if [ -n "$VELQO_XVFB_PID" ]; then
+  # A display of our own: say where the window is, and end the display (by
+  # its process id, never by name) once the program has ended.
+  # Wine's helper processes let go of the display a moment after the program.
+  trap 'timeout 10 wineserver -w 2>/dev/null; kill "$VELQO_XVFB_PID" 2>/dev/null || true' EXIT
+  trap 'exit 130' INT TERM
+  SHOT="$ROOT/build/velqo-screen.png"
+  echo "no display was set: the program runs on a virtual display of its own, $DISPLAY (Xvfb, process $VELQO_XVFB_PID),"
+  echo "which ends with the program. To see the window, take a screenshot from another shell:"
+  echo "  DISPLAY=$DISPLAY import -window root $SHOT"
+fi
 echo "starting the program (DISPLAY=$DISPLAY)"
 cd "$DEMO"
-exec wine velqo.exe
+wine velqo.exe
