@@ -1,17 +1,21 @@
 // The price update in the running program on a copy of the sample database
 // with a few days of archives waiting in "TMPDOWN\": the import behind the
-// progress dialog, the closing dialog and the chart with the new days; and a
-// Cancel on the progress dialog, which ends the update without a trace.
+// progress dialog, the closing dialog and the chart with the new days; a
+// Cancel on the progress dialog, which ends the update without a trace; and
+// the notice of a line the update reaches, above the main window.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "common/command_ids.h"
+#include "common/stock_code.h"
+#include "records/trend_line_record.h"
 #include "platform/win_text.h"
 #include "resources/resource_ids.h"
 #include "shell/settings.h"
@@ -149,6 +153,30 @@ HWND CatchProgressNamingArchive(const RunningProgram& program, const std::wstrin
   return nullptr;
 }
 
+// The sample's trend lines and one more: a date line on "1001" at `date`,
+// with its notice on.
+bool AddDateLine(const std::wstring& folder, uint32_t date) {
+  std::vector<unsigned char> table = ReadFileBytes(folder + L"tline.dat");
+  table.resize(sizeof(TrendLineTable));
+  int32_t count = 0;
+  memcpy(&count, table.data(), sizeof count);
+  if (count < 0 || count >= kMaxTrendLines) return false;
+  TrendLine line{};
+  line.code = StringToCode("1001");
+  line.date1 = line.date2 = date;
+  line.value1 = 10000;
+  line.value2 = 20000;
+  line.width = 2;
+  line.monitorKind = kMonitorDate;
+  line.notifyWhenReached = 1;
+  line.watchedLines = 1;
+  line.labelSide = kLabelRight;
+  memcpy(&table[8 + count * sizeof(TrendLine)], &line, sizeof line);
+  ++count;
+  memcpy(table.data(), &count, sizeof count);
+  return WriteFileBytes(folder + L"tline.dat", table);
+}
+
 TEST(UpdateFlowProgramTest, TheUpdateImportsTheWaitingArchivesAndTheChartShowsTheNewDays) {
   if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
   const std::wstring folder = CopySample(L"velqo-flow");
@@ -216,6 +244,34 @@ TEST(UpdateFlowProgramTest, ACancelOnTheProgressDialogEndsTheUpdateWithoutTheClo
   EXPECT_TRUE(IsWindowEnabled(program.window) && Responds(program.window));
   EXPECT_EQ(CloseProgram(program), 0u);
   EXPECT_EQ(SavedLastPriceDate(folder), dateBefore);
+}
+
+// The update moves "1001" past a watched date: its notice opens during the
+// update and must stay above the main window once the closing dialog has gone
+// and the main window has the keyboard again.
+TEST(UpdateFlowProgramTest, TheNoticeAnUpdateRaisesStaysAboveTheMainWindow) {
+  if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
+  const std::wstring folder = CopySample(L"velqo-flow-notice");
+  ASSERT_FALSE(folder.empty());
+  const std::vector<uint32_t> days = WriteWaitingArchives(folder, 3);
+  ASSERT_EQ(days.size(), 3u);
+  ASSERT_TRUE(AddDateLine(folder, days[1]));
+  RunningProgram program;
+  ASSERT_TRUE(LaunchProgram(folder, program));
+  PostMessageW(program.window, WM_COMMAND, IDM_PRICE_DOWNLOAD, 0);
+  const HWND result = WaitForDialogWithControl(program.process, IDC_UPDATE_PRICE_DATE, 60000);
+  ASSERT_NE(result, nullptr) << "no closing dialog";
+  PostMessageW(result, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(result, 1)));
+  for (int i = 0; i < 100 && IsWindow(result); ++i) Sleep(50);
+  const HWND notice = WindowOf(program.process, L"#32770", SjisToWide("お知らせ - 1").c_str(), true);
+  ASSERT_NE(notice, nullptr) << "no notice";
+  EXPECT_EQ(GetWindow(notice, GW_OWNER), program.window);
+  // The window system settles the order some time after the focus moved.
+  Sleep(1500);
+  EXPECT_TRUE(LiesAbove(notice, program.window)) << "the notice lies behind the main window";
+  EXPECT_EQ(GetForegroundWindow(), program.window) << "the main window keeps the keyboard";
+  SaveWindowPicture(program.window, L"update-flow-notice.bmp");
+  EXPECT_EQ(CloseProgram(program), 0u);
 }
 
 }  // namespace
