@@ -1,15 +1,70 @@
-// The menu command that recomputes every stock, run in the program itself.
+// The menu command that recomputes every stock, run in the program itself:
+// the breadth files it writes and the stock list it leaves on the shown stock.
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "chart/screen_pattern.h"
 #include "common/command_ids.h"
+#include "common/stock_code.h"
+#include "platform/win_text.h"
+#include "resources/resource_ids.h"
+#include "shell/settings.h"
+#include "tests/support/global_state.h"
+#include "tests/support/row.h"
 #include "tests/win/program_runner.h"
 
 namespace {
 
 constexpr const wchar_t* kBreadthFiles[] = {L"adr_d.dat", L"adr_w.dat", L"adr_m.dat"};
+
+// Waits until the program has taken what was posted to it: a sent message is
+// answered only between two of its posted ones.
+void Settle(HWND window) {
+  for (int round = 0; round < 2; ++round) {
+    Sleep(30);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kProgramTimeoutMs, &result);
+  }
+}
+
+void PressDown(HWND window) {
+  PostMessageW(window, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageW(window, WM_KEYUP, VK_DOWN, 0);
+  Settle(window);
+}
+
+int SelectedRow(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)); }
+
+// The stock code a row of the program's stock list begins with.
+std::string RowCode(HWND list, int row) {
+  wchar_t text[256] = L"";
+  if (SendMessageW(list, LB_GETTEXTLEN, row, 0) >= 256) return "";
+  SendMessageW(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(text));
+  return WideToSjis(text).substr(0, 4);
+}
+
+// The stock the folder's saved settings show in the upper chart.
+std::string SavedUpperChartCode(const std::wstring& folder) {
+  ScopedGlobalState globals;
+  wchar_t current[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, current);
+  SetCurrentDirectoryW(folder.c_str());
+  LoadSettings();
+  SetCurrentDirectoryW(current);
+  return CodeToString(CurrentScreenPattern().views[0].stockCode);
+}
+
+bool RecomputeEnded(const std::wstring& folder, HWND window) {
+  const std::wstring lastBreadthFile = folder + kBreadthFiles[2];
+  for (int i = 0; i < 600 && ReadFileBytes(lastBreadthFile).size() != 20484u; ++i) Sleep(50);
+  for (int i = 0; i < 200 && !IsWindowEnabled(window); ++i) Sleep(50);
+  Settle(window);
+  return ReadFileBytes(lastBreadthFile).size() == 20484u && IsWindowEnabled(window);
+}
 
 // The breadth files appear only once every stock has been recomputed.
 TEST(RecomputeCommandTest, WritesTheBreadthFilesAndTheProgramStillClosesNormally) {
@@ -20,9 +75,34 @@ TEST(RecomputeCommandTest, WritesTheBreadthFilesAndTheProgramStillClosesNormally
   RunningProgram program;
   ASSERT_TRUE(LaunchProgram(folder, program));
   PostMessageW(program.window, WM_COMMAND, IDM_RECOMPUTE_ALL, 0);
-  for (int i = 0; i < 600 && ReadFileBytes(folder + kBreadthFiles[2]).size() != 20484u; ++i) Sleep(50);
+  EXPECT_TRUE(RecomputeEnded(folder, program.window));
   EXPECT_EQ(CloseProgram(program), 0u);
   for (const wchar_t* name : kBreadthFiles) EXPECT_EQ(ReadFileBytes(folder + name).size(), 20484u) << name;
+}
+
+// The stock list keeps its highlight on the stock the chart shows, so that
+// the next Down key goes on from there.
+TEST(RecomputeCommandTest, TheStockListKeepsTheShownStockSelected) {
+  if (EnvironmentText(L"VELQO_SAMPLE_DB").empty()) GTEST_SKIP() << "VELQO_SAMPLE_DB not set";
+  const std::wstring folder = CopySample(L"velqo-recompute-list");
+  ASSERT_FALSE(folder.empty());
+  DeleteFileW((folder + kBreadthFiles[2]).c_str());
+  RunningProgram program;
+  ASSERT_TRUE(LaunchProgram(folder, program));
+  const HWND list = GetDlgItem(program.window, IDC_STOCK_LIST);  // the upper chart's
+  ASSERT_NE(list, nullptr);
+  const int first = SelectedRow(list);
+  PressDown(program.window);
+  PressDown(program.window);
+  ASSERT_EQ(SelectedRow(list), first + 2);
+  PostMessageW(program.window, WM_COMMAND, IDM_RECOMPUTE_ALL, 0);
+  ASSERT_TRUE(RecomputeEnded(folder, program.window));
+  EXPECT_EQ(SelectedRow(list), first + 2);
+  PressDown(program.window);
+  EXPECT_EQ(SelectedRow(list), first + 3);
+  const std::string shown = RowCode(list, first + 3);
+  EXPECT_EQ(CloseProgram(program), 0u);
+  EXPECT_EQ(SavedUpperChartCode(folder), shown) << "the chart shows the stock the list highlights";
 }
 
 }  // namespace
