@@ -551,6 +551,29 @@ TEST_F(ChartScrollTest, WeeklyAndBackToDailyKeepsTheRightEdgeDate) {
   EXPECT_EQ(View(0).period, 1);
 }
 
+// After an import, a chart that showed its last bar shows the new one at the
+// right edge, with the scroll range grown; a chart scrolled back stays on its date.
+TEST_F(ChartScrollTest, NewBarsMoveAChartAtItsLastBarOnAndLeaveAScrolledOneOnItsDate) {
+  SetChartScrollPos(1, 150, 0);
+  const PackedDate shownDate = RightEdgeDate(1);
+  SetChartScrollPos(2, kBars + 20, 0);  // empty bars past the end
+  const PackedDate last = Series(0).bars[kBars - 1].date;
+  for (const StockCode code : stocks_)
+    for (int day = 1; day <= 3; ++day) StoreBar(code, AddTradingDays(last, day), 5000 + day);
+  static ChartScrollInfo applied[3];
+  gChartHooks.applyScrollBar = [](int chart, const ChartScrollInfo& info) { applied[chart] = info; };
+  ReloadChartsForNewBars();
+  const int visible = gChartContexts[0].geometry.visibleBars;
+  for (int chart : {0, 2}) {
+    EXPECT_EQ(Row(Series(chart).count, View(chart).lastBarIndex, applied[chart].pos),
+              Row(kBars + 3, GetChartEndBarIndex(chart), GetChartEndBarIndex(chart)))
+        << chart;
+    EXPECT_EQ(GetChartEndBarIndex(chart), kBars + 3 + kDefaultRightMargin / gChartContexts[chart].geometry.barSpacing);
+  }
+  EXPECT_EQ(applied[0].max, GetChartEndBarIndex(0) + kScrollBarsPastEnd + visible);
+  EXPECT_EQ(Row(Series(1).count, RightEdgeDate(1)), Row(kBars + 3, shownDate));
+}
+
 using Kinds = std::vector<uint32_t>;
 
 class ChartEditingTest : public LinkedChartsTest {

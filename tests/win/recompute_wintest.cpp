@@ -12,30 +12,12 @@
 #include "common/stock_code.h"
 #include "platform/win_text.h"
 #include "resources/resource_ids.h"
-#include "shell/settings.h"
-#include "tests/support/global_state.h"
 #include "tests/support/row.h"
 #include "tests/win/program_runner.h"
 
 namespace {
 
 constexpr const wchar_t* kBreadthFiles[] = {L"adr_d.dat", L"adr_w.dat", L"adr_m.dat"};
-
-// Waits until the program has taken what was posted to it: a sent message is
-// answered only between two of its posted ones.
-void Settle(HWND window) {
-  for (int round = 0; round < 2; ++round) {
-    Sleep(30);
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kProgramTimeoutMs, &result);
-  }
-}
-
-void PressDown(HWND window) {
-  PostMessageW(window, WM_KEYDOWN, VK_DOWN, 0);
-  PostMessageW(window, WM_KEYUP, VK_DOWN, 0);
-  Settle(window);
-}
 
 int SelectedRow(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)); }
 
@@ -47,22 +29,11 @@ std::string RowCode(HWND list, int row) {
   return WideToSjis(text).substr(0, 4);
 }
 
-// The stock the folder's saved settings show in the upper chart.
-std::string SavedUpperChartCode(const std::wstring& folder) {
-  ScopedGlobalState globals;
-  wchar_t current[MAX_PATH];
-  GetCurrentDirectoryW(MAX_PATH, current);
-  SetCurrentDirectoryW(folder.c_str());
-  LoadSettings();
-  SetCurrentDirectoryW(current);
-  return CodeToString(CurrentScreenPattern().views[0].stockCode);
-}
-
 bool RecomputeEnded(const std::wstring& folder, HWND window) {
   const std::wstring lastBreadthFile = folder + kBreadthFiles[2];
   for (int i = 0; i < 600 && ReadFileBytes(lastBreadthFile).size() != 20484u; ++i) Sleep(50);
   for (int i = 0; i < 200 && !IsWindowEnabled(window); ++i) Sleep(50);
-  Settle(window);
+  SettleProgram(window);
   return ReadFileBytes(lastBreadthFile).size() == 20484u && IsWindowEnabled(window);
 }
 
@@ -92,17 +63,20 @@ TEST(RecomputeCommandTest, TheStockListKeepsTheShownStockSelected) {
   const HWND list = GetDlgItem(program.window, IDC_STOCK_LIST);  // the upper chart's
   ASSERT_NE(list, nullptr);
   const int first = SelectedRow(list);
-  PressDown(program.window);
-  PressDown(program.window);
+  PressKey(program.window, VK_DOWN);
+  PressKey(program.window, VK_DOWN);
   ASSERT_EQ(SelectedRow(list), first + 2);
   PostMessageW(program.window, WM_COMMAND, IDM_RECOMPUTE_ALL, 0);
   ASSERT_TRUE(RecomputeEnded(folder, program.window));
   EXPECT_EQ(SelectedRow(list), first + 2);
-  PressDown(program.window);
+  PressKey(program.window, VK_DOWN);
   EXPECT_EQ(SelectedRow(list), first + 3);
   const std::string shown = RowCode(list, first + 3);
   EXPECT_EQ(CloseProgram(program), 0u);
-  EXPECT_EQ(SavedUpperChartCode(folder), shown) << "the chart shows the stock the list highlights";
+  EXPECT_EQ(
+      FromSavedSettings(folder, [] { return std::string(CodeToString(CurrentScreenPattern().views[0].stockCode)); }),
+      shown)
+      << "the chart shows the stock the list highlights";
 }
 
 }  // namespace

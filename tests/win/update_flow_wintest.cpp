@@ -18,8 +18,7 @@
 #include "records/trend_line_record.h"
 #include "platform/win_text.h"
 #include "resources/resource_ids.h"
-#include "shell/settings.h"
-#include "tests/support/global_state.h"
+#include "chart/screen_pattern.h"
 #include "tests/win/canvas.h"
 #include "tests/win/program_runner.h"
 #include "zip.h"
@@ -120,13 +119,12 @@ std::vector<uint32_t> WriteWaitingArchives(const std::wstring& folder, int dayCo
 
 // The last price date the folder's settings file holds.
 uint32_t SavedLastPriceDate(const std::wstring& folder) {
-  ScopedGlobalState globals;
-  wchar_t current[MAX_PATH];
-  GetCurrentDirectoryW(MAX_PATH, current);
-  SetCurrentDirectoryW(folder.c_str());
-  LoadSettings();
-  SetCurrentDirectoryW(current);
-  return gLastPriceDate;
+  return FromSavedSettings(folder, [] { return gLastPriceDate; });
+}
+
+// Where the saved upper chart's right edge lies: its last-bar index.
+int32_t SavedUpperChartEdge(const std::wstring& folder) {
+  return FromSavedSettings(folder, [] { return CurrentScreenPattern().views[0].lastBarIndex; });
 }
 
 bool Responds(HWND window) {
@@ -184,6 +182,12 @@ TEST(UpdateFlowProgramTest, TheUpdateImportsTheWaitingArchivesAndTheChartShowsTh
   const std::vector<uint32_t> days = WriteWaitingArchives(folder, 3);
   ASSERT_EQ(days.size(), 3u);
   RunningProgram program;
+  // The upper chart's stock chosen anew: its last bar at the right edge.
+  ASSERT_TRUE(LaunchProgram(folder, program));
+  PressKey(program.window, VK_DOWN);
+  PressKey(program.window, VK_UP);
+  ASSERT_EQ(CloseProgram(program), 0u);
+  const int32_t edgeBefore = SavedUpperChartEdge(folder);
   ASSERT_TRUE(LaunchProgram(folder, program));
   PostMessageW(program.window, WM_COMMAND, IDM_PRICE_DOWNLOAD, 0);
 
@@ -218,6 +222,7 @@ TEST(UpdateFlowProgramTest, TheUpdateImportsTheWaitingArchivesAndTheChartShowsTh
   for (const WaitingStock& stock : ReadStocks(folder))
     EXPECT_EQ(LastBar(folder, stock.code).first, days[2]) << stock.code;
   EXPECT_EQ(SavedLastPriceDate(folder), days[2]);
+  EXPECT_EQ(SavedUpperChartEdge(folder), edgeBefore + 3) << "the new last bar at the right edge";
 }
 
 TEST(UpdateFlowProgramTest, ACancelOnTheProgressDialogEndsTheUpdateWithoutTheClosingDialog) {
