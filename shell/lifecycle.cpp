@@ -111,9 +111,13 @@ void InstallStartUpHooks() {
 }
 
 bool LoadEverythingAtStart() {
+  ChooseDataFolder();
+  return LoadChosenDataFolder();
+}
+
+bool LoadChosenDataFolder() {
   InitAppTexts();
   InstallStartUpHooks();
-  ChooseDataFolder();
   if (MakeDataFolderCurrent() != 0) return false;
   if (!AllocateBigTables()) return false;
   LoadSettings();
