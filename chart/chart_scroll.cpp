@@ -202,3 +202,41 @@ bool SetChartRightMargin(int chart, int margin) {
   for (int j = chart - 1; j >= 0 && ViewOf(j).dateLink != 0; --j) ApplyRightMargin(j, margin);
   return true;
 }
+
+namespace {
+
+// Where a chart stands before its bars are replaced: at its last bar (or
+// past it), or scrolled back to a date.
+struct ChartPlace {
+  bool atEnd;
+  PackedDate rightEdgeDate;
+};
+
+ChartPlace PlaceOf(int chart) {
+  const BarSeries& series = SeriesOf(chart);
+  const int forecastBars = gForecastBarCount[chart];
+  const RightEdge edge = FindRightEdge(series, ViewOf(chart).lastBarIndex, forecastBars);
+  const int lastReal = SeriesCount(series) - 1 - std::max(forecastBars, 0);
+  if (!edge.valid || edge.emptyBars > 0 || lastReal < 0 || edge.date >= series.bars[lastReal].date) return {true, 0};
+  return {false, edge.date};
+}
+
+}  // namespace
+
+void ReloadChartsForNewBars() {
+  ChartPlace places[kMaxChartsPerPattern] = {};
+  const int charts = std::min(ShownChartCount(), kMaxChartsPerPattern);
+  for (int i = 0; i < charts; ++i) places[i] = IsShownChart(i) ? PlaceOf(i) : ChartPlace{true, 0};
+  ReloadAllChartSeries();
+  for (int i = 0; i < charts; ++i) {
+    if (!IsShownChart(i)) continue;
+    UpdateChartScrollBar(i);  // the range follows the new bar count
+    if (places[i].atEnd) {
+      SetChartScrollPos(i, GetChartEndBarIndex(i), 0);
+      continue;
+    }
+    const int first = FirstBarOnOrAfterDate(SeriesOf(i), places[i].rightEdgeDate);
+    if (first >= 0) SetChartScrollPos(i, first, 0);
+  }
+  InvalidateAllCharts();
+}

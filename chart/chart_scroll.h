@@ -72,6 +72,11 @@ void SetChartPeriod(int chart, int period);
 int BarWidthForCommand(int command, int width);
 // A chart at its newest bar stays there.
 void SetChartBarWidth(int chart, int width);
+// New bars in the store (a price import): every chart of the pattern is
+// loaded again. One that showed its last bar shows the new last bar at the
+// right edge, as a newly chosen stock does; one scrolled back keeps the date
+// at its right edge. Then every chart is invalidated.
+void ReloadChartsForNewBars();
 // A chart's right margin, given also to the charts coupled to it by date
 // links above and below; each changed chart gets its scroll position again
 // and is invalidated. False when the chart's margin was already `margin`.

@@ -12,6 +12,7 @@
 #include "chart/chart_selection.h"
 #include "chart/chart_text.h"
 #include "chart/screen_pattern.h"
+#include "common/sjis_text.h"
 #include "data/stock_table.h"
 
 namespace {
@@ -93,6 +94,34 @@ bool ReadHundredths(const std::string& text, int64_t* value) {
   return true;
 }
 
+constexpr int kMaxTrimDigits = 9;  // below INT32_MAX whatever they are
+constexpr uint8_t kIdeographicSpace[2] = {0x81, 0x40};
+
+// The digits of a typed count, full-width ones made ASCII; false when the
+// text holds anything but digits, blanks and commas.
+bool TrimCountDigits(const char* text, std::string* digits) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text);
+  for (size_t i = 0; bytes[i] != 0;) {
+    const uint8_t c = bytes[i];
+    if (IsSjisLeadByte(c)) {
+      if (bytes[i + 1] == 0) return false;
+      const char ascii = FullWidthToAscii(c, bytes[i + 1]);
+      const bool blank = c == kIdeographicSpace[0] && bytes[i + 1] == kIdeographicSpace[1];
+      if (!blank && !IsDigitChar(static_cast<uint8_t>(ascii))) return false;
+      if (!blank) *digits += ascii;
+      i += 2;
+      continue;
+    }
+    if (IsDigitChar(c)) {
+      *digits += static_cast<char>(c);
+    } else if (c != ' ' && c != '\t' && c != ',') {
+      return false;
+    }
+    ++i;
+  }
+  return true;
+}
+
 }  // namespace
 
 TrendLineValueLimits GetTrendLineValueLimits(int paneKind, int32_t paneMin, int32_t paneMax) {
@@ -166,4 +195,15 @@ void CommitTrendLineValue(int index, int32_t value) {
     value = RoundToNearestTick(FindStockIndexByCode(line.code), std::clamp(value, 1, kMaxTypedPrice));
   }
   SetTrendLineValue(index, value);
+}
+
+bool ParseTrimCount(const char* text, int count, int* n) {
+  std::string digits;
+  if (text == nullptr || !TrimCountDigits(text, &digits) || digits.empty()) return false;
+  const size_t first = digits.find_first_not_of('0');
+  if (first != std::string::npos && digits.size() - first > kMaxTrimDigits) return false;
+  const long value = first == std::string::npos ? 0 : strtol(digits.c_str() + first, nullptr, 10);
+  if (value < 1 || value > count) return false;
+  *n = static_cast<int>(value);
+  return true;
 }

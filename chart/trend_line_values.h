@@ -32,6 +32,11 @@ void FormatTrendLineValueRange(const TrendLineValueLimits& limits, char* out, si
 // zero, kept within the limits. False for an empty text or one that is no number.
 bool ParseTrendLineValue(const TrendLineValueLimits& limits, const char* text, int32_t* value);
 
+// The number of lines the clean-up dialog is to remove, as typed: a whole
+// number from 1 to `count`, in ASCII or full-width digits, blanks and digit
+// group commas ignored. False for anything else, which the dialog refuses.
+bool ParseTrimCount(const char* text, int count, int* n);
+
 // Line `index` becomes horizontal at `value`; on a price pane the value is
 // first kept within 1..1000000000 and moved to the nearest tick of its stock.
 void CommitTrendLineValue(int index, int32_t value);

@@ -15,6 +15,7 @@
 #include "chart/chart_hooks.h"
 #include "chart/chart_layout.h"
 #include "chart/chart_loading.h"
+#include "chart/chart_scroll.h"
 #include "common/app_globals.h"
 #include "common/error_message.h"
 #include "common/file_io.h"
@@ -70,11 +71,10 @@ void MoveLineNotices(const int32_t* newIndexOfOld, int oldCount) {
   OnTrendLinesDeleted(removed.data(), count);
 }
 
-// Price imports: the charts show the new bars.
+// Price imports: the charts show the new bars, a chart at its last bar the new last bar.
 void ReloadChartsAfterImport() {
   if (gMainWnd == nullptr) return;
-  ReloadAllChartSeries();
-  InvalidateAllCharts();
+  ReloadChartsForNewBars();
 }
 
 // Every chart may show the changed lines, and the menus their checks.
@@ -111,9 +111,13 @@ void InstallStartUpHooks() {
 }
 
 bool LoadEverythingAtStart() {
+  ChooseDataFolder();
+  return LoadChosenDataFolder();
+}
+
+bool LoadChosenDataFolder() {
   InitAppTexts();
   InstallStartUpHooks();
-  ChooseDataFolder();
   if (MakeDataFolderCurrent() != 0) return false;
   if (!AllocateBigTables()) return false;
   LoadSettings();

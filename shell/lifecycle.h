@@ -15,6 +15,8 @@ void InstallStartUpHooks();
 // Texts, data folder, settings and stores, before any window exists.
 // False when start-up must end.
 bool LoadEverythingAtStart();
+// The same in the folder ChooseDataFolder has chosen.
+bool LoadChosenDataFolder();
 // Once the main window is up: the full recomputation that a price import
 // left to be offered at the next start.
 void RunStartUpQuestions();

@@ -19,6 +19,7 @@
 #include "common/app_globals.h"
 #include "net/order_link.h"
 #include "shell/lifecycle.h"
+#include "shell/single_instance_win.h"
 #include "shell/update_result_dialog_win.h"
 #include "shell/price_import_hooks_win.h"
 #include "common/progress.h"
@@ -26,16 +27,6 @@
 namespace {
 
 HACCEL gMainAccelerators = nullptr;
-
-// Only one instance runs: a second start brings the first one's window to
-// the front and ends.
-bool ActivateRunningInstance() {
-  const HWND existing = FindWindowW(SjisToWide(gMainClassName).c_str(), nullptr);
-  if (existing == nullptr) return false;
-  if (IsIconic(existing)) ShowWindow(existing, SW_RESTORE);
-  SetForegroundWindow(existing);
-  return true;
-}
 
 void InitCommonControlClasses() {
   INITCOMMONCONTROLSEX icc{};
@@ -48,9 +39,13 @@ bool InitInstance(HINSTANCE instance, int showCommand) {
   gInstance = instance;
   InitAppTexts();
   if (ActivateRunningInstance()) return false;
+  ChooseDataFolder();
+  // Before anything of the folder is read: a second start on it ends here,
+  // even while the first one has no window yet.
+  if (!TakeDataFolder(gDataFolder)) return false;
   InitCommonControlClasses();
   InstallPriceImportWinHooks();
-  if (!LoadEverythingAtStart()) return false;
+  if (!LoadChosenDataFolder()) return false;
   InstallPriceUpdateWindows();
   if (!RegisterWindowClasses(instance)) return false;
   gMainAccelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDA_MAIN_ACCELERATORS));
@@ -117,5 +112,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   ResetLiveQuoteState();
   const int code = RunMainLoop();
   SaveEverythingAtExit();
+  ReleaseDataFolder();
   return code;
 }

@@ -147,9 +147,10 @@ void FillGroupListWindow(int g, HWND list, StockCode selectCode) {
   InvalidateRect(list, nullptr, TRUE);
 }
 
+// The highlight stays on the stock the chart shows, so that Up and Down step from it.
 void RefreshGroupListWindows(int g) {
   for (int i = 0; i < ShownChartCount(); ++i) {
-    if (GroupOf(i) == g) FillGroupListWindow(g, ListOf(i), 0);
+    if (GroupOf(i) == g) FillGroupListWindow(g, ListOf(i), ViewOf(i).stockCode);
   }
 }
 

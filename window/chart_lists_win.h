@@ -11,7 +11,8 @@ void FillGroupCombo(HWND combo, int selected);
 // Fills a list box with the members of group g of the live table and selects
 // the row of `selectCode` (row 0 for code 0).
 void FillGroupListWindow(int g, HWND list, StockCode selectCode);
-// Every chart of the current pattern that shows group g, row 0 selected.
+// Every chart of the current pattern that shows group g, with the row of the
+// chart's stock selected (none when the group no longer holds it).
 void RefreshGroupListWindows(int g);
 // A chart's combo box set to its view's group and its list refilled with the
 // view's stock selected.

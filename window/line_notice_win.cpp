@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "analysis/line_monitoring.h"
 #include "analysis/trend_line_store.h"
@@ -159,7 +160,8 @@ void OnNoticeOpened(HWND notice, int index) {
 
 INT_PTR CALLBACK NoticeProc(HWND notice, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_INITDIALOG: OnNoticeOpened(notice, static_cast<int>(lParam)); return TRUE;
+    // FALSE: focusing a control would activate the notice while it is still hidden.
+    case WM_INITDIALOG: OnNoticeOpened(notice, static_cast<int>(lParam)); return FALSE;
     case WM_COMMAND: OnNoticeCommand(notice, LOWORD(wParam)); return TRUE;
     case WM_MOVE: {
       if (!IsWindowVisible(notice)) return FALSE;  // still being placed
@@ -171,6 +173,27 @@ INT_PTR CALLBACK NoticeProc(HWND notice, UINT message, WPARAM wParam, LPARAM lPa
     case WM_DESTROY: ForgetLineNotice(notice); return FALSE;
     default: return FALSE;
   }
+}
+
+// Every notice, the unlisted ones too (only 300 are listed).
+bool IsNoticeWindow(HWND window) {
+  return reinterpret_cast<DLGPROC>(GetWindowLongPtrW(window, DWLP_DLGPROC)) == NoticeProc;
+}
+
+struct OwnedNotices {
+  HWND owner;
+  std::vector<HWND> windows;  // shown ones, topmost first
+};
+
+BOOL CALLBACK CollectOwnedNotice(HWND window, LPARAM found) {
+  auto* notices = reinterpret_cast<OwnedNotices*>(found);
+  if (GetWindow(window, GW_OWNER) == notices->owner && IsWindowVisible(window) && IsNoticeWindow(window))
+    notices->windows.push_back(window);
+  return TRUE;
+}
+
+bool Contains(const std::vector<HWND>& windows, HWND window) {
+  return std::find(windows.begin(), windows.end(), window) != windows.end();
 }
 
 class NoticeWindows : public LineNoticeSink {
@@ -185,9 +208,9 @@ class NoticeWindows : public LineNoticeSink {
     int x = 0;
     int y = 0;
     NextNoticePosition(main.left, main.top, &x, &y);
-    SetWindowPos(notice, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    ShowWindow(notice, SW_SHOW);
-    SetFocus(gNoticeOwner);
+    // Above the main window, leaving the keyboard where the user has it.
+    SetWindowPos(notice, HWND_TOP, x, y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    ShowWindow(notice, SW_SHOWNOACTIVATE);
     return notice;
   }
   void BringNoticeToFront(WindowHandle notice) override {
@@ -214,6 +237,32 @@ void StopLineNotices() {
   OnTrendLinesReplaced();
   SetLineNoticeSink(nullptr);
   gNoticeOwner = nullptr;
+}
+
+void KeepLineNoticesAbove() {
+  if (gNoticeOwner == nullptr || !IsWindowVisible(gNoticeOwner)) return;
+  OwnedNotices notices{gNoticeOwner, {}};
+  EnumThreadWindows(GetCurrentThreadId(), CollectOwnedNotice, reinterpret_cast<LPARAM>(&notices));
+  if (notices.windows.empty()) return;
+  std::vector<HWND> aboveMain;
+  for (HWND w = GetWindow(gNoticeOwner, GW_HWNDPREV); w != nullptr; w = GetWindow(w, GW_HWNDPREV))
+    aboveMain.push_back(w);
+  // Each goes just above the main window, the topmost first: their order among themselves stays.
+  for (const HWND notice : notices.windows) {
+    if (Contains(aboveMain, notice)) continue;
+    const HWND justAbove = GetWindow(gNoticeOwner, GW_HWNDPREV);
+    SetWindowPos(notice, justAbove != nullptr ? justAbove : HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+  }
+}
+
+void OnMainWindowActivated(HWND mainWnd) { SetTimer(mainWnd, kNoticeRaiseTimer, kNoticeRaiseDelayMs, nullptr); }
+
+bool OnNoticeRaiseTimer(HWND mainWnd, WPARAM timerId) {
+  if (timerId != kNoticeRaiseTimer) return false;
+  KillTimer(mainWnd, kNoticeRaiseTimer);
+  KeepLineNoticesAbove();
+  return true;
 }
 
 bool RouteLineNoticeMessage(MSG& msg) {

@@ -37,6 +37,7 @@
 #include "window/main_window_layout.h"
 #include "window/pane_navigation.h"
 #include "chart/screen_pattern.h"
+#include "window/line_notice_win.h"
 #include "window/stock_search_box.h"
 #include "chart/gdi_objects_win.h"
 #include "data/daily_cache.h"
@@ -273,6 +274,7 @@ void StartMainWindowInput(HWND hwnd) {
 void StopMainWindowInput(HWND hwnd) {
   KillTimer(hwnd, kBlinkTimerShort);
   KillTimer(hwnd, kBlinkTimerLong);
+  KillTimer(hwnd, kNoticeRaiseTimer);
   gActiveBlinkTimer = 0;
   gChartHooks.clearCrossHair = nullptr;
   gChartHooks.eraseCursorLine = nullptr;
@@ -461,6 +463,7 @@ bool IsSelectedComboDroppedDown() {
 // The phase moves on, and the charts are repainted in it unless a button is
 // held (a drag repaints itself) or a drop-down list is open.
 LRESULT OnMainTimer(HWND hwnd, WPARAM timerId) {
+  if (OnNoticeRaiseTimer(hwnd, timerId)) return 0;
   if (timerId != kBlinkTimerShort && timerId != kBlinkTimerLong) return DefWindowProcW(hwnd, WM_TIMER, timerId, 0);
   const BlinkTimerChange change = StepBlinkTimers(static_cast<int>(timerId), &gBlinkPhase, &gActiveBlinkTimer);
   ApplyBlinkTimerChange(hwnd, change);
@@ -470,6 +473,7 @@ LRESULT OnMainTimer(HWND hwnd, WPARAM timerId) {
       BlinkRepaintAllowed(IsMouseButtonDown(VK_LBUTTON), IsMouseButtonDown(VK_RBUTTON), IsSelectedComboDroppedDown())) {
     InvalidateChartArea(hwnd);
   }
+  if (stepped) KeepLineNoticesAbove();
   return 0;
 }
 

@@ -327,6 +327,11 @@ bool IsUserInput(UINT message) {
          message == WM_MOVE || message == WM_NCMOUSEMOVE;
 }
 
+LRESULT OnActivate(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  if (LOWORD(wParam) != WA_INACTIVE) OnMainWindowActivated(hwnd);
+  return DefWindowProcW(hwnd, WM_ACTIVATE, wParam, lParam);
+}
+
 LRESULT DispatchMainMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE: StartMainWindowInput(hwnd); return OnCreate(hwnd);
@@ -358,6 +363,7 @@ LRESULT DispatchMainMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_TIMER: return OnMainTimer(hwnd, wParam);
     case WM_CLOSE: return OnMainClose(hwnd);
     case WM_DESTROY: StopMainWindowInput(hwnd); return OnDestroy(hwnd);
+    case WM_ACTIVATE: return OnActivate(hwnd, wParam, lParam);
     default: return DefWindowProcW(hwnd, message, wParam, lParam);
   }
 }

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "analysis/trend_line_store.h"
 #include "chart/trend_line_values.h"
+#include "common/app_globals.h"
 #include "common/error_message.h"
 #include "common/message_boxes.h"
 #include "common/string_ids.h"
@@ -77,12 +77,14 @@ INT_PTR CALLBACK TrendLineValueProc(HWND dialog, UINT message, WPARAM wParam, LP
   return TRUE;
 }
 
-bool ReadCleanupCount(const std::string& text, int count, int* chosen) {
-  char* end = nullptr;
-  const long n = strtol(text.c_str(), &end, 10);
-  if (text.empty() || end == text.c_str() || *end != 0) return false;
-  *chosen = static_cast<int>(std::clamp<long>(n, 1, count));
-  return true;
+// A count outside the range deletes nothing: the user is told the range
+// once (the box sounds the warning beep) and finds the text selected, to
+// type it again.
+void RefuseCleanupCount(HWND dialog, int count) {
+  char text[128];
+  snprintf(text, sizeof text, "削除する本数は 1 ～ %d の範囲の数で入力してください。", count);
+  MessageBoxW(dialog, SjisToWide(text).c_str(), SjisToWide(gAppTitle).c_str(), MB_OK | MB_ICONEXCLAMATION);
+  FocusWholeText(dialog, IDC_TLINE_CLEANUP_EDIT);
 }
 
 INT_PTR CALLBACK TrendLineCleanupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -101,8 +103,8 @@ INT_PTR CALLBACK TrendLineCleanupProc(HWND dialog, UINT message, WPARAM wParam, 
   }
   if (message != WM_COMMAND) return FALSE;
   if (LOWORD(wParam) == IDOK) {
-    if (!ReadCleanupCount(ItemText(dialog, IDC_TLINE_CLEANUP_EDIT), request->count, &request->chosen)) {
-      PlayWarningBeep();
+    if (!ParseTrimCount(ItemText(dialog, IDC_TLINE_CLEANUP_EDIT).c_str(), request->count, &request->chosen)) {
+      RefuseCleanupCount(dialog, request->count);
       return TRUE;
     }
     EndDialog(dialog, IDOK);

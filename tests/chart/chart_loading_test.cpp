@@ -551,6 +551,47 @@ TEST_F(ChartScrollTest, WeeklyAndBackToDailyKeepsTheRightEdgeDate) {
   EXPECT_EQ(View(0).period, 1);
 }
 
+// An import as a full daily file meets it: the oldest `dropped` bars go and
+// three new days come after the last one.
+void ImportThreeDays(StockCode code, int dropped) {
+  auto series = std::make_unique<BarSeries>();
+  GetDailyBarsForUpdate(code, series.get());
+  std::copy(series->bars + dropped, series->bars + series->count, series->bars);
+  series->count -= dropped;
+  for (int day = 1; day <= 3; ++day) {
+    series->bars[series->count] = BarOn(AddTradingDays(series->bars[series->count - 1].date, 1), 5000 + day);
+    ++series->count;
+  }
+  UpdateDailyBars(code, *series);
+}
+
+// After an import, a chart that showed its last bar shows the new one at the
+// right edge, with the scroll range grown; a chart scrolled back stays on its
+// date, also when the import trimmed the oldest bars.
+TEST_F(ChartScrollTest, NewBarsMoveAChartAtItsLastBarOnAndLeaveAScrolledOneOnItsDate) {
+  for (const int dropped : {0, 40}) {
+    for (int chart = 0; chart < 3; ++chart) LoadChartSeries(chart, 1);
+    SetChartScrollPos(0, GetChartEndBarIndex(0), 0);
+    SetChartScrollPos(1, 150, 0);
+    const PackedDate shownDate = RightEdgeDate(1);
+    SetChartScrollPos(2, Series(2).count + 20, 0);  // empty bars past the end
+    const int count = Series(0).count - dropped + 3;
+    for (const StockCode code : stocks_) ImportThreeDays(code, dropped);
+    static ChartScrollInfo applied[3];
+    gChartHooks.applyScrollBar = [](int chart, const ChartScrollInfo& info) { applied[chart] = info; };
+    ReloadChartsForNewBars();
+    const int visible = gChartContexts[0].geometry.visibleBars;
+    for (int chart : {0, 2}) {
+      const int end = count + kDefaultRightMargin / gChartContexts[chart].geometry.barSpacing;
+      EXPECT_EQ(Row(Series(chart).count, GetChartEndBarIndex(chart), View(chart).lastBarIndex, applied[chart].pos),
+                Row(count, end, end, end))
+          << chart << " " << dropped;
+    }
+    EXPECT_EQ(applied[0].max, GetChartEndBarIndex(0) + kScrollBarsPastEnd + visible);
+    EXPECT_EQ(Row(View(1).lastBarIndex, RightEdgeDate(1)), Row(150 - dropped, shownDate)) << dropped;
+  }
+}
+
 using Kinds = std::vector<uint32_t>;
 
 class ChartEditingTest : public LinkedChartsTest {

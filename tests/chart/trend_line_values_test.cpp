@@ -71,6 +71,44 @@ TEST(TrendLineValuesTest, TypedTextsAreReadTruncatedAndClampedAndShownWithTwoDec
   EXPECT_STREQ(range, "有効範囲：1 ～ 1000000000");
 }
 
+TEST(TrendLineValuesTest, TheCleanUpCountIsAWholeNumberWithinTheLinesStored) {
+  struct Case {
+    const char* typed;
+    int count;
+    int n;  // 0: refused
+  };
+  const Case cases[] = {
+      {"1", 10000, 1},
+      {"10000", 10000, 10000},
+      {"10001", 10000, 0},
+      {"99999", 10000, 0},
+      {"0", 10000, 0},
+      {"", 10000, 0},
+      {" ", 10000, 0},
+      {"-5", 10000, 0},
+      {"12.5", 10000, 0},
+      {"12x", 10000, 0},
+      {"abc", 10000, 0},
+      {"1,000", 10000, 1000},
+      {" 20 ", 50, 20},
+      {"50", 50, 50},
+      {"51", 50, 0},
+      {"\x82\x51\x82\x4f", 50, 20},
+      {"\x81\x40"
+       "7",
+       50, 7},
+      {"\x82\x60", 50, 0},
+      {"\x82", 50, 0},
+      {"0000000000007", 50, 7},
+      {"99999999999999999999", 10000, 0},
+  };
+  for (const Case& c : cases) {
+    int n = 0;
+    EXPECT_EQ(ParseTrimCount(c.typed, c.count, &n), c.n != 0) << c.typed;
+    EXPECT_EQ(n, c.n) << c.typed;
+  }
+}
+
 class TrendLineValueCommitTest : public PriceStoreTest {};
 
 TEST_F(TrendLineValueCommitTest, PricesMoveToTheNearestTickAndTheLineBecomesHorizontal) {

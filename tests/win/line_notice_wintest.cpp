@@ -129,4 +129,32 @@ TEST_F(LineNoticeTest, OneNoticePerReachedLineWithItsButtonsUntilTheLineGoes) {
   EXPECT_EQ(Row(IsWindow(second), LineNoticeCount()), Row(0, 0));
 }
 
+// A notice that opens while the user types in a dialog of the program leaves
+// the dialog the keyboard, and it stays above the main window once the
+// dialog has gone and the main window is active again.
+TEST_F(LineNoticeTest, ANoticeLeavesTheKeyboardWhereItIsAndStaysAboveTheMainWindow) {
+  const HWND dialog = CreateWindowExW(0, L"#32770", L"in use", WS_POPUP | WS_CAPTION | WS_VISIBLE, 600, 300, 300, 120,
+                                      window_, nullptr, nullptr, nullptr);
+  const HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 200, 24, dialog,
+                                    nullptr, nullptr, nullptr);
+  SetForegroundWindow(dialog);
+  SetFocus(edit);
+  PumpFor(200);
+  ASSERT_EQ(GetFocus(), edit);
+  AddRsiLine();
+  SetRsi(60);
+  SetRsi(40);
+  const HWND notice = static_cast<HWND>(FindLineNotice(0));
+  ASSERT_NE(notice, nullptr);
+  EXPECT_EQ(Row(IsWindowVisible(notice), GetWindow(notice, GW_OWNER) == window_, LiesAbove(notice, window_)),
+            Row(1, true, true));
+  EXPECT_EQ(Row(GetFocus() == edit, GetActiveWindow() == dialog), Row(true, true)) << "the dialog keeps the keyboard";
+  DestroyWindow(dialog);
+  PumpFor(1500);
+  EXPECT_EQ(GetActiveWindow(), window_);
+  EXPECT_TRUE(LiesAbove(notice, window_)) << "the notice lies behind the main window";
+  DestroyWindow(notice);
+  PumpFor(100);
+}
+
 }  // namespace

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "shell/settings.h"
+#include "tests/support/global_state.h"
 #include "tests/win/win_test_support.h"
 
 constexpr wchar_t kProgramWindowClass[] = L"VELQUORANDIME";
@@ -143,4 +145,34 @@ inline DWORD EndProgram(RunningProgram& program, DWORD wait) {
 inline DWORD CloseProgram(RunningProgram& program) {
   if (program.window != nullptr) PostMessageW(program.window, WM_CLOSE, 0, 0);
   return EndProgram(program, kProgramTimeoutMs);
+}
+
+// Waits until the program has taken what was posted to it: a sent message is
+// answered only between two of its posted ones.
+inline void SettleProgram(HWND window) {
+  for (int round = 0; round < 2; ++round) {
+    Sleep(30);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kProgramTimeoutMs, &result);
+  }
+}
+
+// A key pressed and let go on the main window, as its message loop gets it.
+inline void PressKey(HWND window, WPARAM key) {
+  PostMessageW(window, WM_KEYDOWN, key, 0);
+  PostMessageW(window, WM_KEYUP, key, 0);
+  SettleProgram(window);
+}
+
+// What the program saved in the folder's settings files, read by `read`
+// while they are loaded here; this process's settings are put back after.
+template <typename Read>
+auto FromSavedSettings(const std::wstring& folder, Read read) {
+  ScopedGlobalState globals;
+  wchar_t current[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, current);
+  SetCurrentDirectoryW(folder.c_str());
+  LoadSettings();
+  SetCurrentDirectoryW(current);
+  return read();
 }

@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 
+#include "common/app_globals.h"
 #include "platform/win_text.h"
+#include "shell/single_instance_win.h"
 #include "tests/support/row.h"
 #include "tests/win/canvas.h"
 #include "tests/win/program_runner.h"
@@ -55,16 +58,87 @@ TEST(ProgramTest, StartsShowsItsTitleAndWritesTheSettingsAndGroupsOnClose) {
   EXPECT_EQ(ReadFileBytes(folder + L"grp.dat"), groups);
 }
 
+// The read-error box of a damaged price file: the daily retries take some seconds.
+HWND WaitForErrorBox(const PROCESS_INFORMATION& process) {
+  for (int i = 0; i < 600; ++i) {
+    if (const HWND box = WindowOf(process, L"#32770", SjisToWide("エラー").c_str())) return box;
+    if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
+  }
+  return nullptr;
+}
+
+// Only one instance runs, whatever its folder: a second start, on the same
+// folder or another, brings the first one's window to the front and ends
+// without reading or writing anything there.
 TEST(ProgramTest, ASecondStartLeavesOneMainWindow) {
-  const std::wstring folder = MakeProgramFolder();
+  for (const bool sameFolder : {true, false}) {
+    const std::wstring folder = MakeProgramFolder(), other = sameFolder ? folder : MakeProgramFolder();
+    RunningProgram first, second;
+    ASSERT_TRUE(LaunchProgram(folder, first));
+    ASSERT_TRUE(StartProgram(other, &second.process));
+    EXPECT_EQ(WaitForSingleObject(second.process.hProcess, kProgramTimeoutMs), WAIT_OBJECT_0) << sameFolder;
+    EndProgram(second, 0);
+    EXPECT_EQ(TopWindows(kProgramWindowClass).size(), 1u) << sameFolder;
+    EXPECT_TRUE(IsWindow(first.window));
+    if (!sameFolder) {
+      EXPECT_TRUE(ReadFileBytes(other + L"velqo.dat").empty()) << "the other folder was saved";
+    }
+    EXPECT_EQ(CloseProgram(first), 0u);
+  }
+}
+
+// Two starts on one folder a tenth of a second apart, the first held before
+// its window by a start-up error box (an empty price file of its chart's
+// stock): the second must not load the folder too, or the two would save
+// over each other's trend lines. It waits for the first one's window, brings
+// it to the front and ends.
+TEST(ProgramTest, TwoStartsOnOneFolderATenthOfASecondApartLeaveOneMainWindow) {
+  if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
+  const std::wstring folder = CopySample(L"velqo-twice");
+  ASSERT_FALSE(folder.empty());
+  ASSERT_TRUE(WriteFileBytes(folder + L"DAY\\1001", {}));
   RunningProgram first, second;
-  ASSERT_TRUE(LaunchProgram(folder, first));
+  ASSERT_TRUE(StartProgram(folder, &first.process));
+  Sleep(100);
   ASSERT_TRUE(StartProgram(folder, &second.process));
-  EXPECT_EQ(WaitForSingleObject(second.process.hProcess, kProgramTimeoutMs), WAIT_OBJECT_0);
-  EndProgram(second, 0);
+  const HWND box = WaitForErrorBox(first.process);
+  ASSERT_NE(box, nullptr) << "no read-error box";
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitForMainWindow(first));
+  EXPECT_EQ(WaitForSingleObject(second.process.hProcess, kProgramTimeoutMs), WAIT_OBJECT_0) << "the second start ends";
+  EXPECT_EQ(EndProgram(second, 0), 0u);
   EXPECT_EQ(TopWindows(kProgramWindowClass).size(), 1u);
-  EXPECT_TRUE(IsWindow(first.window));
   EXPECT_EQ(CloseProgram(first), 0u);
+}
+
+// One name per folder however it is spelt, and a name the system takes.
+TEST(DataFolderMutexTest, EverySpellingOfAFolderGivesOneNameAndLongPathsStayDistinct) {
+  InitAppTexts();
+  const std::string deep = std::string(300, 'a') + "\\";
+  struct Case {
+    std::string a, b;
+    bool same;
+  };
+  const Case cases[] = {
+      {"C:\\Data\\Velqo\\", "c:\\DATA\\velqo", true},
+      {"C:\\Data\\Velqo\\", "C:\\Data\\Other\\..\\Velqo\\", true},
+      {"C:\\データ\\株価\\", "c:\\データ\\株価", true},
+      {"C:\\Data\\Velqo\\", "C:\\Data\\Velqo2\\", false},
+      {"C:\\" + deep + "x\\", "C:\\" + deep + "y\\", false},    // too long for a name: the ends differ
+      {"C:\\b" + deep + "x\\", "C:\\c" + deep + "x\\", false},  // only the beginnings do
+  };
+  for (const Case& c : cases) {
+    const std::wstring a = DataFolderMutexName(c.a.c_str()), b = DataFolderMutexName(c.b.c_str());
+    EXPECT_EQ(a == b, c.same) << c.a << " / " << c.b;
+    for (const std::wstring& name : {a, b}) {
+      EXPECT_LT(name.size(), size_t{MAX_PATH}) << c.a;
+      EXPECT_EQ(name.find(L'\\'), std::wstring::npos) << c.a;
+      const HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
+      EXPECT_NE(mutex, nullptr) << c.a;
+      if (mutex != nullptr) CloseHandle(mutex);
+    }
+  }
+  EXPECT_EQ(DataFolderMutexName("c:\\data\\velqo\\"), L"VELQUORANDIME:C:/DATA/VELQO");
 }
 
 TEST(ProgramTest, ASettingsFileOfRandomBytesDoesNotStopTheStart) {
@@ -80,15 +154,6 @@ TEST(ProgramTest, ASettingsFileOfRandomBytesDoesNotStopTheStart) {
     EXPECT_EQ(CloseProgram(program), 0u);
     EXPECT_EQ(ReadFileBytes(folder + L"velqo.dat").size(), kSettingsSize);
   }
-}
-
-// The read-error box of a damaged price file: the daily retries take some seconds.
-HWND WaitForErrorBox(const PROCESS_INFORMATION& process) {
-  for (int i = 0; i < 600; ++i) {
-    if (const HWND box = WindowOf(process, L"#32770", SjisToWide("エラー").c_str())) return box;
-    if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
-  }
-  return nullptr;
 }
 
 // An empty price file of the first chart's stock stops the start at an error

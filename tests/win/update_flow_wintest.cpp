@@ -1,21 +1,24 @@
 // The price update in the running program on a copy of the sample database
 // with a few days of archives waiting in "TMPDOWN\": the import behind the
-// progress dialog, the closing dialog and the chart with the new days; and a
-// Cancel on the progress dialog, which ends the update without a trace.
+// progress dialog, the closing dialog and the chart with the new days; a
+// Cancel on the progress dialog, which ends the update without a trace; and
+// the notice of a line the update reaches, above the main window.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "common/command_ids.h"
+#include "common/stock_code.h"
+#include "records/trend_line_record.h"
 #include "platform/win_text.h"
 #include "resources/resource_ids.h"
-#include "shell/settings.h"
-#include "tests/support/global_state.h"
+#include "chart/screen_pattern.h"
 #include "tests/win/canvas.h"
 #include "tests/win/program_runner.h"
 #include "zip.h"
@@ -116,13 +119,12 @@ std::vector<uint32_t> WriteWaitingArchives(const std::wstring& folder, int dayCo
 
 // The last price date the folder's settings file holds.
 uint32_t SavedLastPriceDate(const std::wstring& folder) {
-  ScopedGlobalState globals;
-  wchar_t current[MAX_PATH];
-  GetCurrentDirectoryW(MAX_PATH, current);
-  SetCurrentDirectoryW(folder.c_str());
-  LoadSettings();
-  SetCurrentDirectoryW(current);
-  return gLastPriceDate;
+  return FromSavedSettings(folder, [] { return gLastPriceDate; });
+}
+
+// Where the saved upper chart's right edge lies: its last-bar index.
+int32_t SavedUpperChartEdge(const std::wstring& folder) {
+  return FromSavedSettings(folder, [] { return CurrentScreenPattern().views[0].lastBarIndex; });
 }
 
 bool Responds(HWND window) {
@@ -149,6 +151,30 @@ HWND CatchProgressNamingArchive(const RunningProgram& program, const std::wstrin
   return nullptr;
 }
 
+// The sample's trend lines and one more: a date line on "1001" at `date`,
+// with its notice on.
+bool AddDateLine(const std::wstring& folder, uint32_t date) {
+  std::vector<unsigned char> table = ReadFileBytes(folder + L"tline.dat");
+  table.resize(sizeof(TrendLineTable));
+  int32_t count = 0;
+  memcpy(&count, table.data(), sizeof count);
+  if (count < 0 || count >= kMaxTrendLines) return false;
+  TrendLine line{};
+  line.code = StringToCode("1001");
+  line.date1 = line.date2 = date;
+  line.value1 = 10000;
+  line.value2 = 20000;
+  line.width = 2;
+  line.monitorKind = kMonitorDate;
+  line.notifyWhenReached = 1;
+  line.watchedLines = 1;
+  line.labelSide = kLabelRight;
+  memcpy(&table[8 + count * sizeof(TrendLine)], &line, sizeof line);
+  ++count;
+  memcpy(table.data(), &count, sizeof count);
+  return WriteFileBytes(folder + L"tline.dat", table);
+}
+
 TEST(UpdateFlowProgramTest, TheUpdateImportsTheWaitingArchivesAndTheChartShowsTheNewDays) {
   if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
   const std::wstring folder = CopySample(L"velqo-flow");
@@ -156,6 +182,12 @@ TEST(UpdateFlowProgramTest, TheUpdateImportsTheWaitingArchivesAndTheChartShowsTh
   const std::vector<uint32_t> days = WriteWaitingArchives(folder, 3);
   ASSERT_EQ(days.size(), 3u);
   RunningProgram program;
+  // The upper chart's stock chosen anew: its last bar at the right edge.
+  ASSERT_TRUE(LaunchProgram(folder, program));
+  PressKey(program.window, VK_DOWN);
+  PressKey(program.window, VK_UP);
+  ASSERT_EQ(CloseProgram(program), 0u);
+  const int32_t edgeBefore = SavedUpperChartEdge(folder);
   ASSERT_TRUE(LaunchProgram(folder, program));
   PostMessageW(program.window, WM_COMMAND, IDM_PRICE_DOWNLOAD, 0);
 
@@ -190,6 +222,7 @@ TEST(UpdateFlowProgramTest, TheUpdateImportsTheWaitingArchivesAndTheChartShowsTh
   for (const WaitingStock& stock : ReadStocks(folder))
     EXPECT_EQ(LastBar(folder, stock.code).first, days[2]) << stock.code;
   EXPECT_EQ(SavedLastPriceDate(folder), days[2]);
+  EXPECT_EQ(SavedUpperChartEdge(folder), edgeBefore + 3) << "the new last bar at the right edge";
 }
 
 TEST(UpdateFlowProgramTest, ACancelOnTheProgressDialogEndsTheUpdateWithoutTheClosingDialog) {
@@ -216,6 +249,34 @@ TEST(UpdateFlowProgramTest, ACancelOnTheProgressDialogEndsTheUpdateWithoutTheClo
   EXPECT_TRUE(IsWindowEnabled(program.window) && Responds(program.window));
   EXPECT_EQ(CloseProgram(program), 0u);
   EXPECT_EQ(SavedLastPriceDate(folder), dateBefore);
+}
+
+// The update moves "1001" past a watched date: its notice opens during the
+// update and must stay above the main window once the closing dialog has gone
+// and the main window has the keyboard again.
+TEST(UpdateFlowProgramTest, TheNoticeAnUpdateRaisesStaysAboveTheMainWindow) {
+  if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
+  const std::wstring folder = CopySample(L"velqo-flow-notice");
+  ASSERT_FALSE(folder.empty());
+  const std::vector<uint32_t> days = WriteWaitingArchives(folder, 3);
+  ASSERT_EQ(days.size(), 3u);
+  ASSERT_TRUE(AddDateLine(folder, days[1]));
+  RunningProgram program;
+  ASSERT_TRUE(LaunchProgram(folder, program));
+  PostMessageW(program.window, WM_COMMAND, IDM_PRICE_DOWNLOAD, 0);
+  const HWND result = WaitForDialogWithControl(program.process, IDC_UPDATE_PRICE_DATE, 60000);
+  ASSERT_NE(result, nullptr) << "no closing dialog";
+  PostMessageW(result, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(result, 1)));
+  for (int i = 0; i < 100 && IsWindow(result); ++i) Sleep(50);
+  const HWND notice = WindowOf(program.process, L"#32770", SjisToWide("お知らせ - 1").c_str(), true);
+  ASSERT_NE(notice, nullptr) << "no notice";
+  EXPECT_EQ(GetWindow(notice, GW_OWNER), program.window);
+  // The window system settles the order some time after the focus moved.
+  Sleep(1500);
+  EXPECT_TRUE(LiesAbove(notice, program.window)) << "the notice lies behind the main window";
+  EXPECT_EQ(GetForegroundWindow(), program.window) << "the main window keeps the keyboard";
+  SaveWindowPicture(program.window, L"update-flow-notice.bmp");
+  EXPECT_EQ(CloseProgram(program), 0u);
 }
 
 }  // namespace

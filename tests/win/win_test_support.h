@@ -127,6 +127,13 @@ inline std::wstring WindowTitle(HWND hwnd) {
   return title;
 }
 
+// Whether top-level window `upper` lies above `lower` in the z-order.
+inline bool LiesAbove(HWND upper, HWND lower) {
+  for (HWND next = GetWindow(upper, GW_HWNDNEXT); next != nullptr; next = GetWindow(next, GW_HWNDNEXT))
+    if (next == lower) return true;
+  return false;
+}
+
 // Waits up to 10 s for a dialog with this title (shown by another thread's
 // modal loop); null when none came.
 inline HWND WaitForDialog(const std::wstring& title) {
