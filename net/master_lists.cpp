@@ -189,9 +189,10 @@ void ReadStockInfoRecord(const std::string& text, int end, int* position, const 
   record->tradingUnit = static_cast<int16_t>(ReadCsvInt(text.data(), end, position));
 }
 
-// The next price update downloads again from the day the previous list was applied.
+// The next price update downloads again from the day the previous list was
+// applied. A first list has no such day: the stored prices stand.
 void MovePriceDateBackToPreviousList(PackedDate previousListDate) {
-  if (gLastPriceDate <= previousListDate) return;
+  if (previousListDate == 0 || gLastPriceDate <= previousListDate) return;
   gLastPriceDate = PackedYear(previousListDate) < 2002 ? kEarliestPriceDate : previousListDate;
 }
 

@@ -330,4 +330,19 @@ TEST_F(MasterListRefusalTest, TheReplacedFileIsKeptAsideAndAListWhoseCopyFailsIs
   EXPECT_FALSE(FileExists("PrevProcessedData/ken.dat.bak"));
 }
 
+// The next update downloads again from the previous list's day; without a
+// previous list the stored prices stand.
+TEST_F(MasterListRefusalTest, AStockInformationListTakesTheLastPriceDateBackOnlyToARealPreviousList) {
+  const PackedDate last = MakePackedDate(2024, 5, 10);
+  for (const auto& [previousList, expected] :
+       {std::pair{PackedDate{0}, last}, std::pair{MakePackedDate(2024, 5, 1), MakePackedDate(2024, 5, 1)},
+        std::pair{MakePackedDate(2024, 6, 1), last},
+        std::pair{MakePackedDate(1999, 1, 4), MakePackedDate(2002, 6, 1)}}) {
+    MakeDatabase(8, 0);
+    gPinfoUpdateDate = previousList;
+    ASSERT_EQ(ApplyPinfo(PinfoList(PinfoLines({1001, 1301, 1302, 1303, 1304, 1305}))), 1);
+    EXPECT_EQ(gLastPriceDate, expected) << previousList;
+  }
+}
+
 }  // namespace
