@@ -71,11 +71,13 @@ void ForEachLine(const std::string& text, Fn fn) {
 
 bool StartsWithDigit(const std::string& text, int start) { return IsDigitChar(static_cast<uint8_t>(text[start])); }
 
-PackedDate DateFromNumber(int number) {
-  const int year = number / 10000, month = number / 100 % 100, day = number % 100;
-  if (year < 1900 || month < 1 || month > 12 || day < 1 || day > 31) return 0;
+// 0 for what is no date, so that no list stores one.
+PackedDate DateFromParts(int year, int month, int day) {
+  if (year < 1900 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31) return 0;
   return MakePackedDate(year, month, day);
 }
+
+PackedDate DateFromNumber(int number) { return DateFromParts(number / 10000, number / 100 % 100, number % 100); }
 
 // 0 when the tag is not one of the lists' market tags.
 int MarketIdOfTag(const char* tag) {
@@ -288,7 +290,9 @@ int CountListLines(const char* text, int length) {
 bool SharesToKenRatio(double shares, int32_t* ratio) {
   if (!(shares > 0.0 && shares < kMaxShares)) return false;
   // Rounded: 1.2 is stored a little below itself, and truncation would give 19.
-  *ratio = static_cast<int32_t>(std::lround((shares - 1.0) * 100.0));
+  const long factor = std::lround(shares * 100.0);
+  if (factor < 1) return false;
+  *ratio = static_cast<int32_t>(factor - 100);
   return true;
 }
 
@@ -458,9 +462,12 @@ int ParseKenText(const char* text, int length, KenTable* table) {
     const int month = ReadCsvInt(converted.data(), end, &position);
     const int day = ReadCsvInt(converted.data(), end, &position);
     const StockCode code = ReadCsvCode(converted.data(), end, &position);
+    const PackedDate date = DateFromParts(year, month, day);
     int32_t ratio = 0;
-    if (!IsStockCodeInRange(code) || !SharesToKenRatio(ReadCsvDouble(converted.data(), end, &position), &ratio)) return;
-    table->records[table->count++] = KenRecord{MakePackedDate(year, month, day), code, ratio};
+    if (date == 0 || !IsStockCodeInRange(code) ||
+        !SharesToKenRatio(ReadCsvDouble(converted.data(), end, &position), &ratio))
+      return;
+    table->records[table->count++] = KenRecord{date, code, ratio};
   });
   return table->count;
 }

@@ -21,8 +21,9 @@ constexpr char kStockMasterBackupPath[] = "PrevProcessedData\\stockinf.dat.bak";
 
 // Lines of a text: each CR LF, CR or LF ends one, and text after the last end is one more.
 int CountListLines(const char* text, int length);
-// The ratio field of shares after the split for one before (1.2 gives 20);
-// false when r is not within 0 < r < 10000.
+// The ratio field of shares after the split for one before (1.2 gives 20):
+// the factor in hundredths rounded; false when r is not below 10000 or the
+// factor rounds to 0 (r below 0.005), which would adjust nothing.
 bool SharesToKenRatio(double shares, int32_t* ratio);
 // The lists read from their CR-converted text into a zero-filled table or
 // master, which hold what fits; the number of lines of the list's own format

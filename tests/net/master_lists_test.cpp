@@ -345,4 +345,37 @@ TEST_F(MasterListRefusalTest, AStockInformationListTakesTheLastPriceDateBackOnly
   }
 }
 
+// A factor below 0.01 rounds to 0, which would adjust nothing and vanish on
+// export: both readers refuse it, as they refuse 0 itself.
+TEST_F(MasterListsTest, SharesThatRoundToNoFactorAndDatesThatAreNoneAreRefusedByBothReaders) {
+  struct Case {
+    const char* shares;
+    const char* date;  // year,month,day
+    int ratio;         // INT32_MIN when refused
+  };
+  constexpr int kRefused = INT32_MIN;
+  const Case cases[] = {
+      {"0.004", "2024,4,1", kRefused}, {"0.0049", "2024,4,1", kRefused}, {"0.005", "2024,4,1", -99},
+      {"0.01", "2024,4,1", -99},       {"1.2", "2024,4,1", 20},          {"9999.99", "2024,4,1", 999899},
+      {"2", "2024,13,1", kRefused},    {"2", "2024,4,0", kRefused},      {"2", "1899,4,1", kRefused},
+  };
+  for (const Case& c : cases) {
+    int y = 0, m = 0, d = 0;
+    std::sscanf(c.date, "%d,%d,%d", &y, &m, &d);
+    auto table = std::make_unique<KenTable>();
+    const std::string text = std::string(c.date) + ",1301," + c.shares + "\r\n";
+    ParseKenText(text.data(), static_cast<int>(text.size()), table.get());
+    EXPECT_EQ(Row(table->count, table->count > 0 ? table->records[0].ratio : kRefused),
+              Row(c.ratio != kRefused, c.ratio))
+        << text;
+    char number[16];
+    std::snprintf(number, sizeof number, "%04d%02d%02d", y, m, d);
+    const std::string list = ListOf({}, kMinMasterListLines, "\r\n", std::string(number) + ",1301," + c.shares);
+    gKenTable->count = 0;
+    EXPECT_EQ(ApplyNewken(list, 1), c.ratio != kRefused ? 1 : 0) << list.substr(0, 20);
+    EXPECT_EQ(gKenTable->count > 0 ? gKenTable->records[0].ratio : kRefused, c.ratio) << c.shares;
+    TakeRecordedMessageBoxes();
+  }
+}
+
 }  // namespace
