@@ -337,7 +337,7 @@ int ReadPinfoList(const std::string& converted, StockMasterFile* master) {
 }
 
 int ApplyNewkenList(const char* text, int length, int force) {
-  if (text == nullptr || length <= 0) return 0;
+  if (text == nullptr || length < 0) return 0;
   const std::string converted = ConvertedCopy(text, length);
   if (IsUnchangedList(converted, kPrevKenListPath, force)) return 0;
   auto* table = static_cast<KenTable*>(AllocBlock(sizeof(KenTable)));
@@ -368,7 +368,7 @@ int ApplyNewkenList(const char* text, int length, int force) {
 }
 
 int ApplyPinfoList(const char* text, int length, int force) {
-  if (text == nullptr || length <= 0) return 0;
+  if (text == nullptr || length < 0) return 0;
   const std::string converted = ConvertedCopy(text, length);
   if (IsUnchangedList(converted, kPrevPinfoListPath, force)) return 0;
   std::unique_ptr<StockMasterFile, void (*)(void*)> master(
@@ -409,11 +409,13 @@ void ApplyNewDataFolderLists(int* kenResult, int* pinfoResult, int force) {
   for (const ListFile& list : lists) {
     *list.result = 0;
     MakeDataFolderCurrent();
-    if (GetFileSizeByName(list.path) < 0) continue;
+    const int64_t fileSize = GetFileSizeByName(list.path);
+    if (fileSize < 0) continue;
+    // An empty list is a broken download too, and is refused as one.
     uint32_t size = 0;
-    char* text = LoadFileToMemory(list.path, &size, 0);
-    if (text == nullptr) continue;
-    *list.result = list.apply(text, static_cast<int>(size), force);
+    char* text = fileSize > 0 ? LoadFileToMemory(list.path, &size, 0) : nullptr;
+    if (fileSize > 0 && text == nullptr) continue;  // the read error has been shown
+    *list.result = list.apply(text != nullptr ? text : "", static_cast<int>(size), force);
     FreeBlock(text);
   }
 }

@@ -100,9 +100,13 @@ TEST_F(MasterListsTest, ListsShortOfFourThousandLinesOrYieldingNothingChangeNoth
                                         "1303,tp,cdvs,a,b,c,1,x,1", "1304,tp,cdvs,a,b,c,1,x,1"};
   const std::string junk = ListOf(few, 4006, "\r\n", "x7,#junk;");
   const std::pair<std::string, const char*> cases[] = {
-      {ListOf(entry, 3999, "\n"), "3999 LF lines"},      {ListOf(entry, 3999, "\r\n"), "3999 CR LF lines"},
-      {ListOf(entry, 2000, "\r\n"), "2000 CR LF lines"}, {ListOf({}, 4000, "\r\n"), "nothing to read"},
-      {ListOf(others, 4000), "no stock lines"},          {junk, "4000 junk lines"},
+      {ListOf(entry, 3999, "\n"), "3999 LF lines"},
+      {ListOf(entry, 3999, "\r\n"), "3999 CR LF lines"},
+      {ListOf(entry, 2000, "\r\n"), "2000 CR LF lines"},
+      {ListOf({}, 4000, "\r\n"), "nothing to read"},
+      {ListOf(others, 4000), "no stock lines"},
+      {junk, "4000 junk lines"},
+      {"", "an empty list"},
   };
   for (const auto& [text, what] : cases) {
     EXPECT_EQ(Row(ApplyNewken(text), ApplyPinfo(text)), Row(0, 0)) << what;
@@ -133,6 +137,12 @@ TEST_F(MasterListsTest, ListsShortOfFourThousandLinesOrYieldingNothingChangeNoth
     DownloadStockInfoFiles(&kenNew, &pinfoNew, force);
     EXPECT_EQ(Row(kenNew, pinfoNew), Row(force, 0));
   }
+  // An empty download is refused as a broken one.
+  WriteWholeFile("NEWDATA2026/pinfo.txt", {});
+  DownloadStockInfoFiles(&kenNew, &pinfoNew, 0);
+  const auto told = TakeRecordedMessageBoxes();
+  EXPECT_EQ(Row(pinfoNew, told.size()), Row(0, 1));
+  EXPECT_NE(told.empty() ? std::string::npos : told[0].text.find("全0行"), std::string::npos);
 }
 
 TEST_F(MasterListsTest, KenDatWrittenAsTextAndReadBackIsTheSameFile) {
