@@ -36,6 +36,10 @@ constexpr char kTextFilter[] = "*.txt\0*.txt\0";
 constexpr char kZipFilter[] = "Zip Files (*.ZIP)\0*.ZIP\0";
 constexpr char kVendorTempZip[] = "vqtmp.zip";
 constexpr char kOutOfMemoryText[] = "メモリ不足で作業が続行できません。";
+constexpr char kNoKenReadText[] =
+    "選んだファイルから分割情報を1件も読み取れなかったため、BASEDATA\\ken.datは変更していません。";
+constexpr char kNoStockReadText[] =
+    "選んだファイルから銘柄情報を1件も読み取れなかったため、BASEDATA\\stockinf.datは変更していません。";
 constexpr char kNoPriceTableText[] = "ナルビスタルから最終取引日の価格表が入手できませんでした。";
 constexpr char kKenTextHeader[] =
     "年,月,日,コード,分割後の株数（例：１株→２株の場合は 2 ／減資２株→１株の場合は0.5）\r\n";
@@ -505,8 +509,13 @@ void ImportKenText() {
     PlayWarningBeep();
     return;
   }
-  ParseKenText(text, static_cast<int>(size), table);
+  const int read = ParseKenText(text, static_cast<int>(size), table);
   FreeBlock(text);
+  if (read == 0) {
+    FreeBlock(table);
+    ShowListMessage(kNoKenReadText);
+    return;
+  }
   FreeBlock(gKenTable);
   gKenTable = table;
   const int error = SaveKenFile();
@@ -539,6 +548,10 @@ void ImportStockMasterText() {
   FreeBlock(text);
   if (master == nullptr) {
     PlayWarningBeep();
+    return;
+  }
+  if (master->count == 0) {
+    ShowListMessage(kNoStockReadText);
     return;
   }
   NormalizeStockMasterCodes(*master);

@@ -168,6 +168,16 @@ TEST_F(MasterListsTest, KenDatWrittenAsTextAndReadBackIsTheSameFile) {
   QueueFileDialogAnswer(folder_.path() + "no such folder/ken.txt");
   ExportKenText();
   EXPECT_EQ(Row(TakeRecordedBeeps().size(), TakeRecordedMessageBoxes().size()), Row(1, 1));
+  // A text that yields nothing replaces neither file.
+  const std::vector<uint8_t> master(4 + 156 * 5, 7);
+  WriteWholeFile("BASEDATA/stockinf.dat", master);
+  WriteWholeFile(text, {'#', '2', '0', '2', '4', ',', '1', ',', 'x', '\r', '\n'});
+  for (void (*import)() : {ImportKenText, ImportStockMasterText}) {
+    QueueFileDialogAnswer(text);
+    import();
+  }
+  EXPECT_EQ(Row(ReadWholeFile("BASEDATA/ken.dat") == ken, ReadWholeFile("BASEDATA/stockinf.dat") == master), Row(1, 1));
+  EXPECT_EQ(Row(gKenTable->count, TakeRecordedMessageBoxes().size()), Row(7, 2));
 }
 
 TEST_F(MasterListsTest, PinfoListsEveryMarketOfAStockAndTakesThePriceDateBack) {
