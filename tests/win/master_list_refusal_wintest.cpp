@@ -14,9 +14,8 @@
 #include "platform/win_text.h"
 #include "records/settings_block.h"
 #include "resources/resource_ids.h"
-#include "shell/settings.h"
-#include "tests/support/global_state.h"
 #include "tests/win/program_runner.h"
+#include "tests/win/saved_settings.h"
 
 namespace {
 
@@ -86,13 +85,9 @@ std::vector<ListRound> Rounds(const std::vector<std::string>& codes) {
 bool IsWrittenAtEveryClose(const std::wstring& path) { return path == L"velqo.dat" || path.rfind(L"BACKUP\\", 0) == 0; }
 
 std::vector<uint32_t> SavedDates(const std::wstring& folder) {
-  ScopedGlobalState globals;
-  wchar_t current[MAX_PATH];
-  GetCurrentDirectoryW(MAX_PATH, current);
-  SetCurrentDirectoryW(folder.c_str());
-  LoadSettings();
-  SetCurrentDirectoryW(current);
-  return {gLastPriceDate, gPinfoUpdateDate, gKenUpdateDate};
+  return ReadSavedSettings(folder, [] {
+    return std::vector<uint32_t>{gLastPriceDate, gPinfoUpdateDate, gKenUpdateDate};
+  });
 }
 
 std::wstring ControlText(HWND dialog, int id) { return WindowTitle(GetDlgItem(dialog, id)); }

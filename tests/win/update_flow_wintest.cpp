@@ -13,11 +13,11 @@
 
 #include "common/command_ids.h"
 #include "platform/win_text.h"
+#include "records/settings_block.h"
 #include "resources/resource_ids.h"
-#include "shell/settings.h"
-#include "tests/support/global_state.h"
 #include "tests/win/canvas.h"
 #include "tests/win/program_runner.h"
+#include "tests/win/saved_settings.h"
 #include "zip.h"
 
 namespace {
@@ -116,13 +116,7 @@ std::vector<uint32_t> WriteWaitingArchives(const std::wstring& folder, int dayCo
 
 // The last price date the folder's settings file holds.
 uint32_t SavedLastPriceDate(const std::wstring& folder) {
-  ScopedGlobalState globals;
-  wchar_t current[MAX_PATH];
-  GetCurrentDirectoryW(MAX_PATH, current);
-  SetCurrentDirectoryW(folder.c_str());
-  LoadSettings();
-  SetCurrentDirectoryW(current);
-  return gLastPriceDate;
+  return ReadSavedSettings(folder, [] { return gLastPriceDate; });
 }
 
 bool Responds(HWND window) {
