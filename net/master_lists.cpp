@@ -1,7 +1,6 @@
 #include "net/master_lists.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -384,9 +383,9 @@ int ApplyPinfoList(const char* text, int length, int force) {
   const int lines = ReadPinfoList(converted, master.get());
   if (!PassesListChecks(kPinfoNames, CheckPinfoList(lines, CountListLines(text, length), *master, gStockTable)))
     return 0;
-  // The merge moves stocks, which unwritten cache entries forbid; a failed
-  // write has been reported. Written first, so that nothing else can fail
-  // between the new file and the merge.
+  // The merge moves stocks, which unwritten cache entries forbid: the cache is
+  // written first (a failed write has been reported), so that once the new
+  // file is written the merge cannot fail.
   if (!FlushAndFreeDailyCache() || !CopyFileAside(kStockMasterPath, kStockMasterBackupPath, kPinfoNames)) return 0;
   const int error = WriteStockMasterFile(*master);
   if (error != 0) {
