@@ -254,7 +254,7 @@ class MasterListRefusalTest : public MasterListsTest {
   int mainWindow_ = 0;
 };
 
-// Stocks 1301.. as "cdvs" lines of a stock-information list.
+// Stocks as the "cdvs" lines of a stock-information list, and as split entries.
 std::vector<std::string> PinfoLines(const std::vector<int>& codes) {
   std::vector<std::string> lines;
   for (int code : codes) lines.push_back(std::to_string(code) + ",tp,cdvs,a,b,c,1,x,100");
