@@ -1,11 +1,11 @@
 #include "net/master_lists.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "common/app_globals.h"
@@ -15,6 +15,7 @@
 #include "common/packed_date.h"
 #include "common/sjis_text.h"
 #include "common/text_fields.h"
+#include "data/daily_cache.h"
 #include "data/price_archives.h"
 #include "net/online_services.h"
 #include "records/settings_block.h"
@@ -34,10 +35,17 @@ constexpr char kTextFilter[] = "*.txt\0*.txt\0";
 constexpr char kZipFilter[] = "Zip Files (*.ZIP)\0*.ZIP\0";
 constexpr char kVendorTempZip[] = "vqtmp.zip";
 constexpr char kOutOfMemoryText[] = "メモリ不足で作業が続行できません。";
+constexpr char kNoKenReadText[] =
+    "選んだファイルから分割情報を1件も読み取れなかったため、BASEDATA\\ken.datは変更していません。";
+constexpr char kNoStockReadText[] =
+    "選んだファイルから銘柄情報を1件も読み取れなかったため、BASEDATA\\stockinf.datは変更していません。";
 constexpr char kNoPriceTableText[] = "ナルビスタルから最終取引日の価格表が入手できませんでした。";
 constexpr char kKenTextHeader[] =
     "年,月,日,コード,分割後の株数（例：１株→２株の場合は 2 ／減資２株→１株の場合は0.5）\r\n";
 constexpr char kStockMasterTextHeader[] = "コード,名前,よみがな,ティル呼称,代表市場,上場市場,業種コード,取引単位\r\n";
+constexpr MasterListNames kNewkenNames = {"分割情報リスト(newken.txt)", "現在の分割情報にある銘柄",
+                                          "分割情報(BASEDATA\\ken.dat)"};
+constexpr MasterListNames kPinfoNames = {"銘柄情報リスト(pinfo.txt)", "現在の銘柄", "銘柄情報(BASEDATA\\stockinf.dat)"};
 
 // Market tags of the lists, by market id 1..12.
 constexpr const char* kMarketTags[] = {"tp", "ts", "tg", "t", "n", "i", "t1", "t2", "m", "q", "o", "j"};
@@ -66,11 +74,13 @@ void ForEachLine(const std::string& text, Fn fn) {
 
 bool StartsWithDigit(const std::string& text, int start) { return IsDigitChar(static_cast<uint8_t>(text[start])); }
 
-PackedDate DateFromNumber(int number) {
-  const int year = number / 10000, month = number / 100 % 100, day = number % 100;
-  if (year < 1900 || month < 1 || month > 12 || day < 1 || day > 31) return 0;
+// 0 for what is no date, so that no list stores one.
+PackedDate DateFromParts(int year, int month, int day) {
+  if (year < 1900 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31) return 0;
   return MakePackedDate(year, month, day);
 }
+
+PackedDate DateFromNumber(int number) { return DateFromParts(number / 10000, number / 100 % 100, number % 100); }
 
 // 0 when the tag is not one of the lists' market tags.
 int MarketIdOfTag(const char* tag) {
@@ -97,11 +107,37 @@ void KeepAppliedCopy(const char* prevPath, const std::string& text) {
   SaveBufferToFile(prevPath, text.data(), static_cast<uint32_t>(text.size()));
 }
 
-// A broken download, or the list applied last time.
-bool IsListToSkip(const char* text, int length, const std::string& converted, const char* prevPath, int force) {
-  if (CountListLines(text, length) < kMinMasterListLines) return true;
+// The list applied last time, which is not applied again unless forced.
+bool IsUnchangedList(const std::string& converted, const char* prevPath, int force) {
   MakeDataFolderCurrent();
   return force == 0 && SameAsPrevious(prevPath, converted);
+}
+
+void ShowListMessage(const std::string& text) {
+  PlatformMessageBox(gMainWnd, text.c_str(), gAppTitle, kMbOk | kMbIconExclamation);
+}
+
+// False, after telling the user, when the list is refused.
+bool PassesListChecks(const MasterListNames& names, const ListVerdict& verdict) {
+  if (verdict.refusal == ListRefusal::kNone) return true;
+  ShowListMessage(DescribeListRefusal(names, verdict));
+  return false;
+}
+
+// Copies the file a list replaces into "PrevProcessedData\", so that the list
+// can be undone by hand. False, after telling the user, when the copy could
+// not be made; a file that is not there yet needs none.
+bool CopyFileAside(const char* path, const char* asidePath, const MasterListNames& names) {
+  MakeDataFolderCurrent();
+  if (GetFileSizeByName(path) < 0) return true;
+  int error = PlatformCreateFolder(kPrevFolder);
+  uint32_t size = 0;
+  char* bytes = error == 0 ? LoadFileToMemory(path, &size, 1) : nullptr;
+  if (error == 0) error = bytes != nullptr ? SaveBufferToFile(asidePath, bytes, size) : kErrorReadFault;
+  FreeBlock(bytes);
+  if (error == 0) return true;
+  ShowListMessage(DescribeFailedCopyAside(names, asidePath, error));
+  return false;
 }
 
 // ---- newken.txt -----------------------------------------------------------
@@ -144,53 +180,24 @@ void ReadTextField(const std::string& text, int end, int* position, char* out, i
   CopySjisText(out, field, size);
 }
 
-void AppendStockInfoRecord(const std::string& text, int start, int end, StockMasterFile* master) {
-  int position = start;
-  const PinfoLine head = ReadPinfoHead(text, end, &position);
-  if (head.marketId == 0) return;
-  char kind[kFieldSize];
-  ReadCsvField(text.data(), end, &position, kind, sizeof kind);
-  if (strcmp(kind, kStockInfoKind) != 0) return;
-  StockMasterRecord& record = master->records[master->count++];
-  record = StockMasterRecord{};
-  record.code = head.code;
-  ReadTextField(text, end, &position, record.reading, sizeof record.reading);
-  ReadTextField(text, end, &position, record.name, sizeof record.name);
-  ReadTextField(text, end, &position, record.shortName, sizeof record.shortName);
-  record.marketId = static_cast<uint16_t>(head.marketId);
-  record.sectorCode = static_cast<uint16_t>(ReadCsvInt(text.data(), end, &position));
-  ReadCsvInt(text.data(), end, &position);  // not used
-  record.tradingUnit = static_cast<int16_t>(ReadCsvInt(text.data(), end, &position));
+// The stock of a "cdvs" line; the market flags are set once the whole list is read.
+void ReadStockInfoRecord(const std::string& text, int end, int* position, const PinfoLine& head,
+                         StockMasterRecord* record) {
+  *record = StockMasterRecord{};
+  record->code = head.code;
+  ReadTextField(text, end, position, record->reading, sizeof record->reading);
+  ReadTextField(text, end, position, record->name, sizeof record->name);
+  ReadTextField(text, end, position, record->shortName, sizeof record->shortName);
+  record->marketId = static_cast<uint16_t>(head.marketId);
+  record->sectorCode = static_cast<uint16_t>(ReadCsvInt(text.data(), end, position));
+  ReadCsvInt(text.data(), end, position);  // not used
+  record->tradingUnit = static_cast<int16_t>(ReadCsvInt(text.data(), end, position));
 }
 
-// Every line, the first included (a list need not have a header), adds its
-// market to the listed markets of each record of its code.
-void AddListedMarkets(const std::string& text, StockMasterFile* master) {
-  // (signed code, record index), so that a line finds its records by binary search.
-  std::vector<std::pair<int32_t, int>> order;
-  order.reserve(static_cast<size_t>(master->count));
-  for (int i = 0; i < master->count; ++i) order.emplace_back(static_cast<int32_t>(master->records[i].code), i);
-  std::sort(order.begin(), order.end());
-  ForEachLine(text, [&](int start, int end) {
-    int position = start;
-    const PinfoLine head = ReadPinfoHead(text, end, &position);
-    if (head.marketId == 0) return;
-    const int32_t key = static_cast<int32_t>(head.code);
-    for (auto it = std::lower_bound(order.begin(), order.end(), std::make_pair(key, INT_MIN));
-         it != order.end() && it->first == key; ++it)
-      master->records[it->second].marketFlags |= GetMarketFlagFromId(head.marketId);
-  });
-}
-
-// What MergeStockMaster accepts.
-bool IsUsableMaster(const StockMasterFile& master) {
-  return master.count >= 5 && IsStockCodeInRange(master.records[0].code) &&
-         IsStockCodeInRange(master.records[master.count - 1].code);
-}
-
-// The next price update downloads again from the day the previous list was applied.
+// The next price update downloads again from the day the previous list was
+// applied. A first list has no such day: the stored prices stand.
 void MovePriceDateBackToPreviousList(PackedDate previousListDate) {
-  if (gLastPriceDate <= previousListDate) return;
+  if (previousListDate == 0 || gLastPriceDate <= previousListDate) return;
   gLastPriceDate = PackedYear(previousListDate) < 2002 ? kEarliestPriceDate : previousListDate;
 }
 
@@ -286,26 +293,64 @@ int CountListLines(const char* text, int length) {
 bool SharesToKenRatio(double shares, int32_t* ratio) {
   if (!(shares > 0.0 && shares < kMaxShares)) return false;
   // Rounded: 1.2 is stored a little below itself, and truncation would give 19.
-  *ratio = static_cast<int32_t>(std::lround((shares - 1.0) * 100.0));
+  const long factor = std::lround(shares * 100.0);
+  if (factor < 1) return false;
+  *ratio = static_cast<int32_t>(factor - 100);
   return true;
 }
 
+int ReadNewkenList(const std::string& converted, KenTable* table) {
+  table->tag = kKenTag;
+  table->count = 0;
+  int entries = 0;
+  KenRecord record{};
+  ForEachLine(converted, [&](int start, int end) {
+    if (!StartsWithDigit(converted, start) || !ReadNewkenLine(converted, start, end, &record)) return;
+    ++entries;
+    if (table->count < kMaxKenRecords) table->records[table->count++] = record;
+  });
+  return entries;
+}
+
+int ReadPinfoList(const std::string& converted, StockMasterFile* master) {
+  master->count = 0;
+  std::unordered_map<StockCode, int> recordOf;
+  std::unordered_map<StockCode, uint16_t> marketsOf;
+  int lines = 0;
+  ForEachLine(converted, [&](int start, int end) {
+    int position = start;
+    const PinfoLine head = ReadPinfoHead(converted, end, &position);
+    if (head.marketId == 0) return;
+    ++lines;
+    // Every line, "cdvs" or not, adds its market to the stock's listed markets.
+    marketsOf[head.code] |= GetMarketFlagFromId(head.marketId);
+    char kind[kFieldSize];
+    ReadCsvField(converted.data(), end, &position, kind, sizeof kind);
+    if (strcmp(kind, kStockInfoKind) != 0) return;
+    const auto [found, added] = recordOf.try_emplace(head.code, master->count);
+    if (added && master->count >= kMaxStocks) {
+      recordOf.erase(found);
+      return;
+    }
+    if (added) ++master->count;
+    ReadStockInfoRecord(converted, end, &position, head, &master->records[found->second]);
+  });
+  for (int i = 0; i < master->count; ++i) master->records[i].marketFlags = marketsOf[master->records[i].code];
+  return lines;
+}
+
 int ApplyNewkenList(const char* text, int length, int force) {
-  if (text == nullptr || length <= 0) return 0;
+  if (text == nullptr || length < 0) return 0;
   const std::string converted = ConvertedCopy(text, length);
-  if (IsListToSkip(text, length, converted, kPrevKenListPath, force)) return 0;
+  if (IsUnchangedList(converted, kPrevKenListPath, force)) return 0;
   auto* table = static_cast<KenTable*>(AllocBlock(sizeof(KenTable)));
   if (table == nullptr) {
     PlayWarningBeep();
     return 0;
   }
-  table->tag = kKenTag;
-  ForEachLine(converted, [&](int start, int end) {
-    if (table->count >= kMaxKenRecords || !StartsWithDigit(converted, start)) return;
-    if (ReadNewkenLine(converted, start, end, &table->records[table->count])) ++table->count;
-  });
-  // A list that yields nothing is a changed format, not an empty ex-rights list.
-  if (table->count == 0) {
+  const int lines = ReadNewkenList(converted, table);
+  if (!PassesListChecks(kNewkenNames, CheckNewkenList(lines, CountListLines(text, length), *table, gKenTable)) ||
+      !CopyFileAside(kKenFilePath, kKenBackupPath, kNewkenNames)) {
     FreeBlock(table);
     return 0;
   }
@@ -326,26 +371,28 @@ int ApplyNewkenList(const char* text, int length, int force) {
 }
 
 int ApplyPinfoList(const char* text, int length, int force) {
-  if (text == nullptr || length <= 0) return 0;
+  if (text == nullptr || length < 0) return 0;
   const std::string converted = ConvertedCopy(text, length);
-  if (IsListToSkip(text, length, converted, kPrevPinfoListPath, force)) return 0;
+  if (IsUnchangedList(converted, kPrevPinfoListPath, force)) return 0;
   std::unique_ptr<StockMasterFile, void (*)(void*)> master(
       static_cast<StockMasterFile*>(AllocBlock(sizeof(StockMasterFile))), FreeBlock);
   if (master == nullptr) {
     ShowOutOfMemory();
     return 0;
   }
-  ForEachLine(converted, [&](int start, int end) {
-    if (master->count < kMaxStocks) AppendStockInfoRecord(converted, start, end, master.get());
-  });
-  AddListedMarkets(converted, master.get());
-  // Nothing is written unless the table takes the master.
-  if (!IsUsableMaster(*master) || !MergeStockMaster(*master)) return 0;
+  const int lines = ReadPinfoList(converted, master.get());
+  if (!PassesListChecks(kPinfoNames, CheckPinfoList(lines, CountListLines(text, length), *master, gStockTable)))
+    return 0;
+  // The merge moves stocks, which unwritten cache entries forbid: the cache is
+  // written first (a failed write has been reported), so that once the new
+  // file is written the merge cannot fail.
+  if (!FlushAndFreeDailyCache() || !CopyFileAside(kStockMasterPath, kStockMasterBackupPath, kPinfoNames)) return 0;
   const int error = WriteStockMasterFile(*master);
   if (error != 0) {
     ShowErrorMessage(gMainWnd, error);
     return 0;
   }
+  if (!MergeStockMaster(*master)) return 0;
   MovePriceDateBackToPreviousList(gPinfoUpdateDate);
   MarkAnalysisStale();
   gPinfoUpdateDate = GetTodayPacked();
@@ -365,11 +412,13 @@ void ApplyNewDataFolderLists(int* kenResult, int* pinfoResult, int force) {
   for (const ListFile& list : lists) {
     *list.result = 0;
     MakeDataFolderCurrent();
-    if (GetFileSizeByName(list.path) < 0) continue;
+    const int64_t fileSize = GetFileSizeByName(list.path);
+    if (fileSize < 0) continue;
+    // An empty list is a broken download too, and is refused as one.
     uint32_t size = 0;
-    char* text = LoadFileToMemory(list.path, &size, 0);
-    if (text == nullptr) continue;
-    *list.result = list.apply(text, static_cast<int>(size), force);
+    char* text = fileSize > 0 ? LoadFileToMemory(list.path, &size, 0) : nullptr;
+    if (fileSize > 0 && text == nullptr) continue;  // the read error has been shown
+    *list.result = list.apply(text != nullptr ? text : "", static_cast<int>(size), force);
     FreeBlock(text);
   }
 }
@@ -418,9 +467,12 @@ int ParseKenText(const char* text, int length, KenTable* table) {
     const int month = ReadCsvInt(converted.data(), end, &position);
     const int day = ReadCsvInt(converted.data(), end, &position);
     const StockCode code = ReadCsvCode(converted.data(), end, &position);
+    const PackedDate date = DateFromParts(year, month, day);
     int32_t ratio = 0;
-    if (!IsStockCodeInRange(code) || !SharesToKenRatio(ReadCsvDouble(converted.data(), end, &position), &ratio)) return;
-    table->records[table->count++] = KenRecord{MakePackedDate(year, month, day), code, ratio};
+    if (date == 0 || !IsStockCodeInRange(code) ||
+        !SharesToKenRatio(ReadCsvDouble(converted.data(), end, &position), &ratio))
+      return;
+    table->records[table->count++] = KenRecord{date, code, ratio};
   });
   return table->count;
 }
@@ -456,8 +508,13 @@ void ImportKenText() {
     PlayWarningBeep();
     return;
   }
-  ParseKenText(text, static_cast<int>(size), table);
+  const int read = ParseKenText(text, static_cast<int>(size), table);
   FreeBlock(text);
+  if (read == 0) {
+    FreeBlock(table);
+    ShowListMessage(kNoKenReadText);
+    return;
+  }
   FreeBlock(gKenTable);
   gKenTable = table;
   const int error = SaveKenFile();
@@ -490,6 +547,10 @@ void ImportStockMasterText() {
   FreeBlock(text);
   if (master == nullptr) {
     PlayWarningBeep();
+    return;
+  }
+  if (master->count == 0) {
+    ShowListMessage(kNoStockReadText);
     return;
   }
   NormalizeStockMasterCodes(*master);

@@ -92,6 +92,8 @@ void ApplyMasterLine(StockMasterFile* master, const char* text, int start, int e
   StockMasterRecord updated = {};
   updated.code = code;
   ReadMasterFields(text, end, &position, &updated);
+  // Stored as the table would hold it, so that the file exports as it reads.
+  RepairStockMasterRecord(updated);
   *record = updated;
 }
 

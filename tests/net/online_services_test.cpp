@@ -39,6 +39,9 @@ TEST_F(OnlineServicesTest, MasterLinesAreReadInTheOrderOfTheTextAndReplaceTheRec
             Row(StringToCode("1301"), 2, 768, 50, 100, -1, 100));
   Update(master.get(), "1301,新名,,,1,256,50,100\r\n");
   EXPECT_EQ(std::string(master->records[0].name) + "|" + master->records[0].reading, "新名|");
+  // A market the program does not know is stored as unknown, as the table and the text export have it.
+  Update(master.get(), "1305,名,めい,名,18,1,1,1\r\n");
+  EXPECT_EQ(Row(master->count, master->records[3].marketId), Row(4, 0));
 }
 
 TEST_F(OnlineServicesTest, LongTextsAreCutWithoutSplittingACharacterAndTheMasterHoldsAtMost5000) {

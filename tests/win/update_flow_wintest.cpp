@@ -17,6 +17,7 @@
 #include "common/stock_code.h"
 #include "records/trend_line_record.h"
 #include "platform/win_text.h"
+#include "records/settings_block.h"
 #include "resources/resource_ids.h"
 #include "chart/screen_pattern.h"
 #include "tests/win/canvas.h"
