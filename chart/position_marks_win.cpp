@@ -15,6 +15,7 @@
 #include "chart/gdi_objects_win.h"
 #include "chart/label_images_win.h"
 #include "chart/paint_tools_win.h"
+#include "chart/segment_clip.h"
 #include "chart/trend_line_mouse.h"
 #include "net/order_link.h"
 #include "platform/win_text.h"
@@ -163,22 +164,27 @@ void DrawOutlinedAt(HDC dc, const MarkText& text, int x, int y, int slot) {
   ExtTextOutW(dc, x, y, 0, nullptr, text.wide.c_str(), length, nullptr);
 }
 
-void DrawSegment(PaneMarks& m, const ScreenLine& s, int slot, int width) {
+// How far beside a line its pen, live trails and handles reach.
+int MarkReach(int width) { return width + kTrailFar + width / 2 + 2; }
+
+void DrawSegment(PaneMarks& m, PixelPoint from, PixelPoint to, int slot, int width) {
   SelectObject(m.dc, m.objects.LinePen(slot, width));
-  MoveToEx(m.dc, s.x1, s.y1, nullptr);
-  LineTo(m.dc, s.x2, s.y2);
+  MoveToEx(m.dc, from.x, from.y, nullptr);
+  LineTo(m.dc, to.x, to.y);
 }
 
 // Two rows of crosses beside a live line: below a lower limit, above an
-// upper one, right of a date line.
+// upper one, right of a date line. Only the crosses on the pane are drawn,
+// each where the whole row has it.
 void DrawLiveTrails(PaneMarks& m, const TrendLine& line, const ScreenLine& s, int slot, int width) {
   SelectObject(m.dc, m.objects.ThinPen(slot));
+  const RECT pane = ToWinRect(m.context.panes[m.pane].pane);
   for (const int distance : {kTrailNear + width / 2, kTrailFar + width / 2}) {
     int dx = 0, dy = 0;
     if (line.monitorKind == kMonitorLower) dy = distance;
     if (line.monitorKind == kMonitorUpper) dy = -distance;
     if (line.monitorKind == kMonitorDate) dx = distance;
-    DrawCrossTrail(m.dc, s.x1 + dx, s.y1 + dy, s.x2 + dx, s.y2 + dy);
+    DrawCrossTrailWithin(m.dc, s.x1 + dx, s.y1 + dy, s.x2 + dx, s.y2 + dy, pane);
   }
 }
 
@@ -272,9 +278,13 @@ void PaintLine(PaneMarks& m, int index) {
   const bool counted = index < std::clamp(gTrendLines->count, 0, kMaxTrendLines);
   const LineMarkColors colors = GetLineMarkColors(*line, !counted && gRubberBandLine, live);
   const int width = ShownLineWidth(*line);
-  DrawSegment(m, s, colors.line, width);
-  if (live) DrawLiveTrails(m, *line, s, colors.line, width);
-  if (counted) DrawHandles(m, *line, s, colors.line, width);
+  // A line far longer than its pane is drawn as far as it shows there.
+  PixelPoint from{}, to{};
+  if (GetDrawnSegment(m.context.panes[m.pane].pane, MarkReach(width), {s.x1, s.y1}, {s.x2, s.y2}, &from, &to)) {
+    DrawSegment(m, from, to, colors.line, width);
+    if (live) DrawLiveTrails(m, *line, s, colors.line, width);
+    if (counted) DrawHandles(m, *line, s, colors.line, width);
+  }
   if (line->value1 == line->value2) {
     if (m.pricePane) RememberStepOne(m, *line, index, s);
     DrawValueLabel(m, *line, s, live, colors.label, width);

@@ -102,6 +102,17 @@ class PositionMarksPaintTest : public ::testing::Test {
     return canvas;
   }
   RECT Around(int x, int y, int half = 2) const { return {x - half, y - half, x + half + 1, y + half + 1}; }
+  // The GDI calls of pane 0's marks, counted as the records of a metafile.
+  int MarkRecords() const {
+    const HDC dc = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+    const int last = kBars - 1;
+    PaintPositionMarks(dc, view_, *context_, 0, last - context_->geometry.visibleBars - 3, last);
+    const HENHMETAFILE file = CloseEnhMetaFile(dc);
+    ENHMETAHEADER header{};
+    GetEnhMetaFileHeader(file, sizeof header, &header);
+    DeleteEnhMetaFile(file);
+    return static_cast<int>(header.nRecords);
+  }
   // The extent of `text` in the chart font, and the pixels of `area` that differ
   // from what `draw` shows there on white.
   static SIZE Measured(const char* text) {
@@ -226,6 +237,86 @@ TEST_F(PositionMarksPaintTest, TheLadderWithItsAverageLeavesTheDcAsItWasAndNoGdi
   // Steps without shares have no average, and nothing is divided by their total.
   first.buyShares = second.buyShares = 0;
   EXPECT_EQ(Painted()->Count({0, 0, kWidth, kHeight}, kLevel), 0);
+}
+
+// A monitoring line with values far off the pane (a damaged file) is drawn as
+// far as it shows, its crosses only there: the work is that of the pane.
+TEST_F(PositionMarksPaintTest, ALiveLineFarBeyondItsPaneCostsWhatItsVisiblePartCosts) {
+  const PaneRecord& pane = context_->panes[0];
+  const double farOff = pane.valuePerPixel * (1 << 20);
+  const struct {
+    const char* what;
+    int32_t low, high;
+  } cases[] = {
+      {"across the pane", 950, 1280},
+      {"2^20 pixels beyond both edges", static_cast<int32_t>(pane.minValue - farOff),
+       static_cast<int32_t>(pane.maxValue + farOff)},
+      {"at the ends of 32 bits", INT32_MIN, INT32_MAX},
+  };
+  for (const auto& c : cases) {
+    gTrendLines->count = 0;
+    Line(5, c.low, kBars + 5, c.high).monitorKind = kMonitorLower;
+    // Two rows of crosses of four calls each, one every 32 of the at most
+    // 700 pixels a line runs on the pane, and the segment.
+    ASSERT_LT(MarkRecords(), 400) << c.what;
+    const auto painted = Painted(c.low == INT32_MIN ? L"marks-extreme-line.bmp" : nullptr);
+    EXPECT_GT(painted->Count(ToRect(pane.plot), kMonitor), pane.plot.bottom - pane.plot.top) << c.what;
+  }
+}
+
+// Cutting lines to their pane leaves every pixel of ordinary lines that run
+// over its edges as the whole line and trails drew them (inside the frames,
+// which the chart draws last).
+TEST_F(PositionMarksPaintTest, OrdinaryLinesOverThePaneEdgesKeepEveryPixel) {
+  const RECT pane = ToRect(context_->panes[0].pane);
+  RECT inside = ToRect(context_->panes[0].plot);
+  InflateRect(&inside, -1, -1);
+  const auto bare = Painted();
+  const struct {
+    const char* what;
+    int bar1;
+    int32_t value1;
+    int bar2;
+    int32_t value2;
+    int kind, width;
+  } cases[] = {
+      {"in from the left", -30, 1250, kBars + 5, 1290, kMonitorLower, 2},
+      {"out over the top", 15, 1240, kBars + 5, 1500, kMonitorUpper, 3},
+      {"out over the bottom", 12, 1100, kBars + 5, 600, kMonitorLower, 1},
+      {"over the top and bottom", kBars - 8, 400, kBars - 8, 2500, kMonitorDate, 2},
+      {"out over the right", 20, 1230, kBars + 60, 1260, kMonitorUpper, 2},
+  };
+  for (const auto& c : cases) {
+    gTrendLines->count = 0;
+    TrendLine& line = Line(c.bar1, c.value1, c.bar2, c.value2);
+    line.monitorKind = c.kind;
+    line.width = c.width;
+    const auto painted = Painted();
+    Canvas expected(kWidth, kHeight);
+    BitBlt(expected.dc(), 0, 0, kWidth, kHeight, bare->dc(), 0, 0, SRCCOPY);
+    const HDC dc = expected.dc();
+    const HRGN clip = CreateRectRgnIndirect(&pane);
+    SelectClipRgn(dc, clip);
+    const HPEN pen = CreatePalettePen(c.width, kColorMonitorLine);
+    const HPEN thin = CreatePen(PS_SOLID, 1, kMonitor);
+    const HGDIOBJ old = SelectObject(dc, pen);
+    const int x1 = X(c.bar1), y1 = Y(c.value1), x2 = X(c.bar2), y2 = Y(c.value2);
+    MoveToEx(dc, x1, y1, nullptr);
+    LineTo(dc, x2, y2);
+    SelectObject(dc, thin);
+    for (const int distance : {3 + c.width / 2, 7 + c.width / 2}) {
+      const int dx = c.kind == kMonitorDate ? distance : 0;
+      const int dy = c.kind == kMonitorLower ? distance : c.kind == kMonitorUpper ? -distance : 0;
+      DrawCrossTrail(dc, x1 + dx, y1 + dy, x2 + dx, y2 + dy);
+    }
+    SelectObject(dc, old);
+    SelectClipRgn(dc, nullptr);
+    DeleteObject(thin);
+    DeleteObject(pen);
+    DeleteObject(clip);
+    EXPECT_GT(painted->Count(inside, kMonitor), 100) << c.what;
+    EXPECT_EQ(painted->CountDifferences(expected, inside), 0) << c.what;
+  }
 }
 
 }  // namespace
