@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -316,6 +318,72 @@ TEST_F(PositionMarksPaintTest, OrdinaryLinesOverThePaneEdgesKeepEveryPixel) {
     DeleteObject(clip);
     EXPECT_GT(painted->Count(inside, kMonitor), 100) << c.what;
     EXPECT_EQ(painted->CountDifferences(expected, inside), 0) << c.what;
+  }
+}
+
+// The pixels of `color` in `area` and the rectangle they span.
+struct Ink {
+  int count;
+  RECT bounds;
+};
+Ink InkOf(const Canvas& canvas, const RECT& area, COLORREF color, int skipX = -1) {
+  Ink ink{0, {INT_MAX, INT_MAX, INT_MIN, INT_MIN}};
+  for (int y = area.top; y < area.bottom; ++y) {
+    for (int x = area.left; x < area.right; ++x) {
+      if (x == skipX || canvas.At(x, y) != color) continue;
+      ++ink.count;
+      ink.bounds = {std::min<LONG>(ink.bounds.left, x), std::min<LONG>(ink.bounds.top, y),
+                    std::max<LONG>(ink.bounds.right, x + 1), std::max<LONG>(ink.bounds.bottom, y + 1)};
+    }
+  }
+  return ink;
+}
+
+// The date of a vertical line and the value labels of level lines near the
+// pane's edges are drawn whole, inside the pane.
+TEST_F(PositionMarksPaintTest, LabelsOfLinesNearThePaneEdgesAreDrawnWholeInsideIt) {
+  const RECT pane = ToRect(context_->panes[0].pane);
+  int edgeBar = kBars - 1;  // the bars nearest the right and left edges
+  while (X(edgeBar + 1) < pane.right - 4) ++edgeBar;
+  int leftBar = 0;
+  while (X(leftBar) > pane.left + 10) --leftBar;
+  const int32_t top = context_->panes[0].maxValue;
+  const struct {
+    const char* what;
+    int bar1;
+    int32_t value1;
+    int bar2;
+    int32_t value2;
+    int side;
+  } cases[] = {
+      {"date of a vertical line at the right edge", edgeBar, 1240, edgeBar, 1280, kLabelRight},
+      {"value right of a level line ending at the right edge", 20, 1260, edgeBar, 1260, kLabelRight},
+      {"value left of a level line starting at the left edge", leftBar, 1260, 30, 1260, kLabelLeft},
+      {"value of a level line at the top", 20, top, 30, top, kLabelRight},
+  };
+  for (const auto& c : cases) {
+    gTrendLines->count = 0;
+    TrendLine& line = Line(c.bar1, c.value1, c.bar2, c.value2);
+    line.labelSide = c.side;
+    char text[kMarkTextSize];
+    if (c.bar1 == c.bar2) {
+      FormatVerticalLineDate(line, text, sizeof text);
+    } else {
+      FormatLineValueLabel(line, kPaneCandles, false, false, PellomaticSummary{}, text, sizeof text);
+    }
+    Canvas alone(kWidth, kHeight);
+    SelectObject(alone.dc(), gChartFixedFont);
+    SetTextColor(alone.dc(), kNumber);
+    SetBkMode(alone.dc(), TRANSPARENT);
+    const std::wstring wide = SjisToWide(text);
+    ExtTextOutW(alone.dc(), 100, 100, 0, nullptr, wide.c_str(), static_cast<int>(wide.size()), nullptr);
+    const Ink whole = InkOf(alone, alone.Whole(), kNumber);
+    const Ink shown = InkOf(*Painted(c.bar1 == c.bar2 ? L"marks-date-at-the-edge.bmp" : nullptr), pane, kNumber);
+    EXPECT_GT(whole.count, 20) << c.what;
+    EXPECT_EQ(shown.count, whole.count) << c.what;
+    EXPECT_TRUE(shown.bounds.left >= pane.left + 4 && shown.bounds.right <= pane.right - 4 &&
+                shown.bounds.top >= pane.top + 4 && shown.bounds.bottom <= pane.bottom - 2)
+        << c.what;
   }
 }
 
