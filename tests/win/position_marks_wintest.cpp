@@ -17,7 +17,9 @@
 #include "chart/draw_primitives_win.h"
 #include "chart/gdi_objects_win.h"
 #include "chart/position_marks_win.h"
+#include "chart/price_scale.h"
 #include "chart/trend_line_mouse.h"
+#include "common/number_text.h"
 #include "data/stock_table.h"
 #include "net/order_link.h"
 #include "platform/win_text.h"
@@ -385,6 +387,42 @@ TEST_F(PositionMarksPaintTest, LabelsOfLinesNearThePaneEdgesAreDrawnWholeInsideI
                 shown.bounds.top >= pane.top + 4 && shown.bounds.bottom <= pane.bottom - 2)
         << c.what;
   }
+}
+
+// A price pane reaching two thousand million yen: its value labels are wider
+// than the scale column and are drawn whole, moved right into the pane.
+TEST_F(PositionMarksPaintTest, ValueLabelsOfAPaneOfHugeValuesAreDrawnWhole) {
+  context_->periods[1].bars->bars[kBars - 1].high = 2000000000;
+  ComputePaneScales({0, 0, kWidth, kHeight}, view_, context_);
+  const PaneRecord& pane = context_->panes[0];
+  PriceScaleMarks marks{};
+  ComputePriceScaleMarks(pane, false, gFixedFontMetrics.tmHeight, &marks);
+  const auto painted = Painted(L"scale-huge-values.bmp");
+  const COLORREF ink = GetSysColor(COLOR_BTNTEXT);
+  int wideLabels = 0;
+  for (int i = 0; i < marks.count; ++i) {
+    if (!marks.marks[i].labelled) continue;
+    char text[16];
+    FormatThousands(marks.marks[i].value, text);
+    const std::wstring wide = SjisToWide(text);
+    const SIZE size = Measured(text);
+    const Rect& label = marks.marks[i].label;
+    wideLabels += size.cx > label.right - label.left ? 1 : 0;
+    // The label's row from the pane's left edge to past the text, but for the
+    // plot's frame, against the text alone without the same column.
+    const RECT row = {pane.pane.left, label.top, std::max<LONG>(label.right, pane.pane.left + 8 + size.cx),
+                      label.bottom};
+    Canvas alone(kWidth, kHeight);
+    SelectObject(alone.dc(), gChartFixedFont);
+    SetTextColor(alone.dc(), ink);
+    SetBkMode(alone.dc(), TRANSPARENT);
+    ExtTextOutW(alone.dc(), 100, 100, 0, nullptr, wide.c_str(), static_cast<int>(wide.size()), nullptr);
+    const Ink shown = InkOf(*painted, row, ink, pane.plot.left);
+    const int frameColumn = InkOf(alone, alone.Whole(), ink).bounds.left + pane.plot.left - shown.bounds.left;
+    EXPECT_EQ(shown.count, InkOf(alone, alone.Whole(), ink, frameColumn).count) << text;
+    EXPECT_GE(shown.bounds.left, pane.pane.left + 4) << text;
+  }
+  EXPECT_GT(wideLabels, 0);
 }
 
 }  // namespace
