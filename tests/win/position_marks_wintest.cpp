@@ -54,6 +54,24 @@ long GdiObjectsInUse() {
   return -room;
 }
 
+// The pixels of `color` in `area` and the rectangle they span.
+struct Ink {
+  int count;
+  RECT bounds;
+};
+Ink InkOf(const Canvas& canvas, const RECT& area, COLORREF color, int skipX = -1) {
+  Ink ink{0, {INT_MAX, INT_MAX, INT_MIN, INT_MIN}};
+  for (int y = area.top; y < area.bottom; ++y) {
+    for (int x = area.left; x < area.right; ++x) {
+      if (x == skipX || canvas.At(x, y) != color) continue;
+      ++ink.count;
+      ink.bounds = {std::min<LONG>(ink.bounds.left, x), std::min<LONG>(ink.bounds.top, y),
+                    std::max<LONG>(ink.bounds.right, x + 1), std::max<LONG>(ink.bounds.bottom, y + 1)};
+    }
+  }
+  return ink;
+}
+
 class PositionMarksPaintTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -91,6 +109,14 @@ class PositionMarksPaintTest : public ::testing::Test {
   static PackedDate DateOf(int bar) { return AddCalendarDays(MakePackedDate(2025, 1, 3), 7 * bar); }
   int X(int bar) const { return DateToPaneX(view_, *context_, DateOf(bar), kBars - 1); }
   int Y(int32_t value) const { return PaneValueToY(view_, *context_, 0, value); }
+  // A weekly line's points as bars and values.
+  struct Ends {
+    int bar1;
+    int32_t value1;
+    int bar2;
+    int32_t value2;
+  };
+  TrendLine& Line(const Ends& e) { return Line(e.bar1, e.value1, e.bar2, e.value2); }
   // A weekly candle-pane line from bar 1 to bar 2.
   TrendLine& Line(int bar1, int32_t value1, int bar2, int32_t value2, int* index = nullptr) {
     if (index != nullptr) *index = gTrendLines->count;
@@ -126,6 +152,18 @@ class PositionMarksPaintTest : public ::testing::Test {
     SIZE size{};
     GetTextExtentPoint32W(probe.dc(), wide.c_str(), static_cast<int>(wide.size()), &size);
     return size;
+  }
+  // The pixels of `text` alone in the chart font and `color`; without the
+  // column `skip` pixels right of the ink's left edge when it is given.
+  static Ink TextInk(const char* text, COLORREF color, int skip = -1) {
+    Canvas alone(kWidth, kHeight);
+    SelectObject(alone.dc(), gChartFixedFont);
+    SetTextColor(alone.dc(), color);
+    SetBkMode(alone.dc(), TRANSPARENT);
+    const std::wstring wide = SjisToWide(text);
+    ExtTextOutW(alone.dc(), 100, 100, 0, nullptr, wide.c_str(), static_cast<int>(wide.size()), nullptr);
+    const Ink ink = InkOf(alone, alone.Whole(), color);
+    return skip < 0 ? ink : InkOf(alone, alone.Whole(), color, ink.bounds.left + skip);
   }
   static int Differences(const Canvas& painted, const RECT& area, const std::function<void(HDC)>& draw) {
     Canvas expected(kWidth, kHeight);
@@ -278,21 +316,18 @@ TEST_F(PositionMarksPaintTest, OrdinaryLinesOverThePaneEdgesKeepEveryPixel) {
   const auto bare = Painted();
   const struct {
     const char* what;
-    int bar1;
-    int32_t value1;
-    int bar2;
-    int32_t value2;
+    Ends ends;
     int kind, width;
   } cases[] = {
-      {"in from the left", -30, 1250, kBars + 5, 1290, kMonitorLower, 2},
-      {"out over the top", 15, 1240, kBars + 5, 1500, kMonitorUpper, 3},
-      {"out over the bottom", 12, 1100, kBars + 5, 600, kMonitorLower, 1},
-      {"over the top and bottom", kBars - 8, 400, kBars - 8, 2500, kMonitorDate, 2},
-      {"out over the right", 20, 1230, kBars + 60, 1260, kMonitorUpper, 2},
+      {"in from the left", {-30, 1250, kBars + 5, 1290}, kMonitorLower, 2},
+      {"out over the top", {15, 1240, kBars + 5, 1500}, kMonitorUpper, 3},
+      {"out over the bottom", {12, 1100, kBars + 5, 600}, kMonitorLower, 1},
+      {"over the top and bottom", {kBars - 8, 400, kBars - 8, 2500}, kMonitorDate, 2},
+      {"out over the right", {20, 1230, kBars + 60, 1260}, kMonitorUpper, 2},
   };
   for (const auto& c : cases) {
     gTrendLines->count = 0;
-    TrendLine& line = Line(c.bar1, c.value1, c.bar2, c.value2);
+    TrendLine& line = Line(c.ends);
     line.monitorKind = c.kind;
     line.width = c.width;
     const auto painted = Painted();
@@ -304,7 +339,7 @@ TEST_F(PositionMarksPaintTest, OrdinaryLinesOverThePaneEdgesKeepEveryPixel) {
     const HPEN pen = CreatePalettePen(c.width, kColorMonitorLine);
     const HPEN thin = CreatePen(PS_SOLID, 1, kMonitor);
     const HGDIOBJ old = SelectObject(dc, pen);
-    const int x1 = X(c.bar1), y1 = Y(c.value1), x2 = X(c.bar2), y2 = Y(c.value2);
+    const int x1 = X(c.ends.bar1), y1 = Y(c.ends.value1), x2 = X(c.ends.bar2), y2 = Y(c.ends.value2);
     MoveToEx(dc, x1, y1, nullptr);
     LineTo(dc, x2, y2);
     SelectObject(dc, thin);
@@ -323,24 +358,6 @@ TEST_F(PositionMarksPaintTest, OrdinaryLinesOverThePaneEdgesKeepEveryPixel) {
   }
 }
 
-// The pixels of `color` in `area` and the rectangle they span.
-struct Ink {
-  int count;
-  RECT bounds;
-};
-Ink InkOf(const Canvas& canvas, const RECT& area, COLORREF color, int skipX = -1) {
-  Ink ink{0, {INT_MAX, INT_MAX, INT_MIN, INT_MIN}};
-  for (int y = area.top; y < area.bottom; ++y) {
-    for (int x = area.left; x < area.right; ++x) {
-      if (x == skipX || canvas.At(x, y) != color) continue;
-      ++ink.count;
-      ink.bounds = {std::min<LONG>(ink.bounds.left, x), std::min<LONG>(ink.bounds.top, y),
-                    std::max<LONG>(ink.bounds.right, x + 1), std::max<LONG>(ink.bounds.bottom, y + 1)};
-    }
-  }
-  return ink;
-}
-
 // The date of a vertical line and the value labels of level lines near the
 // pane's edges are drawn whole, inside the pane.
 TEST_F(PositionMarksPaintTest, LabelsOfLinesNearThePaneEdgesAreDrawnWholeInsideIt) {
@@ -352,35 +369,27 @@ TEST_F(PositionMarksPaintTest, LabelsOfLinesNearThePaneEdgesAreDrawnWholeInsideI
   const int32_t top = context_->panes[0].maxValue;
   const struct {
     const char* what;
-    int bar1;
-    int32_t value1;
-    int bar2;
-    int32_t value2;
+    Ends ends;
     int side;
   } cases[] = {
-      {"date of a vertical line at the right edge", edgeBar, 1240, edgeBar, 1280, kLabelRight},
-      {"value right of a level line ending at the right edge", 20, 1260, edgeBar, 1260, kLabelRight},
-      {"value left of a level line starting at the left edge", leftBar, 1260, 30, 1260, kLabelLeft},
-      {"value of a level line at the top", 20, top, 30, top, kLabelRight},
+      {"date of a vertical line at the right edge", {edgeBar, 1240, edgeBar, 1280}, kLabelRight},
+      {"value right of a level line ending at the right edge", {20, 1260, edgeBar, 1260}, kLabelRight},
+      {"value left of a level line starting at the left edge", {leftBar, 1260, 30, 1260}, kLabelLeft},
+      {"value of a level line at the top", {20, top, 30, top}, kLabelRight},
   };
   for (const auto& c : cases) {
     gTrendLines->count = 0;
-    TrendLine& line = Line(c.bar1, c.value1, c.bar2, c.value2);
+    TrendLine& line = Line(c.ends);
     line.labelSide = c.side;
+    const bool vertical = c.ends.bar1 == c.ends.bar2;
     char text[kMarkTextSize];
-    if (c.bar1 == c.bar2) {
+    if (vertical) {
       FormatVerticalLineDate(line, text, sizeof text);
     } else {
       FormatLineValueLabel(line, kPaneCandles, false, false, PellomaticSummary{}, text, sizeof text);
     }
-    Canvas alone(kWidth, kHeight);
-    SelectObject(alone.dc(), gChartFixedFont);
-    SetTextColor(alone.dc(), kNumber);
-    SetBkMode(alone.dc(), TRANSPARENT);
-    const std::wstring wide = SjisToWide(text);
-    ExtTextOutW(alone.dc(), 100, 100, 0, nullptr, wide.c_str(), static_cast<int>(wide.size()), nullptr);
-    const Ink whole = InkOf(alone, alone.Whole(), kNumber);
-    const Ink shown = InkOf(*Painted(c.bar1 == c.bar2 ? L"marks-date-at-the-edge.bmp" : nullptr), pane, kNumber);
+    const Ink whole = TextInk(text, kNumber);
+    const Ink shown = InkOf(*Painted(vertical ? L"marks-date-at-the-edge.bmp" : nullptr), pane, kNumber);
     EXPECT_GT(whole.count, 20) << c.what;
     EXPECT_EQ(shown.count, whole.count) << c.what;
     EXPECT_TRUE(shown.bounds.left >= pane.left + 4 && shown.bounds.right <= pane.right - 4 &&
@@ -404,7 +413,6 @@ TEST_F(PositionMarksPaintTest, ValueLabelsOfAPaneOfHugeValuesAreDrawnWhole) {
     if (!marks.marks[i].labelled) continue;
     char text[16];
     FormatThousands(marks.marks[i].value, text);
-    const std::wstring wide = SjisToWide(text);
     const SIZE size = Measured(text);
     const Rect& label = marks.marks[i].label;
     wideLabels += size.cx > label.right - label.left ? 1 : 0;
@@ -412,14 +420,8 @@ TEST_F(PositionMarksPaintTest, ValueLabelsOfAPaneOfHugeValuesAreDrawnWhole) {
     // plot's frame, against the text alone without the same column.
     const RECT row = {pane.pane.left, label.top, std::max<LONG>(label.right, pane.pane.left + 8 + size.cx),
                       label.bottom};
-    Canvas alone(kWidth, kHeight);
-    SelectObject(alone.dc(), gChartFixedFont);
-    SetTextColor(alone.dc(), ink);
-    SetBkMode(alone.dc(), TRANSPARENT);
-    ExtTextOutW(alone.dc(), 100, 100, 0, nullptr, wide.c_str(), static_cast<int>(wide.size()), nullptr);
     const Ink shown = InkOf(*painted, row, ink, pane.plot.left);
-    const int frameColumn = InkOf(alone, alone.Whole(), ink).bounds.left + pane.plot.left - shown.bounds.left;
-    EXPECT_EQ(shown.count, InkOf(alone, alone.Whole(), ink, frameColumn).count) << text;
+    EXPECT_EQ(shown.count, TextInk(text, ink, pane.plot.left - shown.bounds.left).count) << text;
     EXPECT_GE(shown.bounds.left, pane.pane.left + 4) << text;
   }
   EXPECT_GT(wideLabels, 0);
