@@ -122,17 +122,12 @@ bool IsInside(const Rect& r, int x, int y) { return x >= r.left && x < r.right &
 
 // ---- Dates --------------------------------------------------------------------
 
-int64_t CountHolidays(int64_t fromDay, int64_t toDay) {
-  int64_t n = 0;
-  for (int64_t day = fromDay; day <= toDay; ++day) n += IsMarketHoliday(DaysToPackedDate(day)) ? 1 : 0;
-  return n;
-}
-
+// A line dated in a far year costs no more than one dated near the data.
 int64_t TradingDaysBetween(PackedDate a, PackedDate b) {
   const int64_t dayA = PackedDateToDays(a);
   const int64_t dayB = PackedDateToDays(b);
-  if (dayA < dayB) return dayA - dayB + CountHolidays(dayA, dayB);
-  if (dayA > dayB) return dayA - dayB - CountHolidays(dayB, dayA);
+  if (dayA < dayB) return dayA - dayB + CountMarketHolidays(dayA, dayB);
+  if (dayA > dayB) return dayA - dayB - CountMarketHolidays(dayB, dayA);
   return 0;
 }
 

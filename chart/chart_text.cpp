@@ -1,9 +1,12 @@
 #include "chart/chart_text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "chart/segment_clip.h"
 
 char gDayUnitText[8] = "日";
 char gWeekUnitText[8] = "週";
@@ -12,6 +15,10 @@ char gMonthUnitText[8] = "月";
 namespace {
 
 constexpr int kTrailSpacing = 32;
+constexpr int kCrossArm = 1;
+// A trail point is truncated to less than a pixel from the line, and its
+// cross reaches one pixel further.
+constexpr int kTrailReach = kCrossArm + 1;
 
 void AppendText(char* text, int size, const char* tail) {
   const size_t used = strnlen(text, static_cast<size_t>(size));
@@ -69,6 +76,23 @@ PixelPoint GetCrossTrailPoint(int x1, int y1, int x2, int y2, int k) {
   const int64_t dx = int64_t{x2} - x1;
   const int64_t dy = int64_t{y2} - y1;
   return {static_cast<int32_t>(x1 + k * dx / n), static_cast<int32_t>(y1 + k * dy / n)};
+}
+
+bool GetCrossTrailRange(int x1, int y1, int x2, int y2, const Rect& area, int* first, int* last) {
+  SegmentSpan span{};
+  if (!ClipSegmentToRect(WidenRect(area, kTrailReach), {x1, y1}, {x2, y2}, &span)) return false;
+  const int n = TrailSegments(x1, y1, x2, y2);
+  // One point more on either side: the parameters are doubles.
+  *first = std::max(0, static_cast<int>(std::floor(span.t0 * n)) - 1);
+  *last = std::min(n, static_cast<int>(std::ceil(span.t1 * n)) + 1);
+  return true;
+}
+
+bool CrossTouchesRect(const Rect& area, PixelPoint p) {
+  const auto meets = [](int64_t from, int64_t to, int32_t low, int32_t high) { return from < high && to >= low; };
+  const int64_t x = p.x, y = p.y;
+  return (meets(x - kCrossArm, x + kCrossArm, area.left, area.right) && meets(y, y, area.top, area.bottom)) ||
+         (meets(x, x, area.left, area.right) && meets(y - kCrossArm, y + kCrossArm, area.top, area.bottom));
 }
 
 void GetTriangleMarkPoints(const Rect& rect, bool down, PixelPoint points[3]) {

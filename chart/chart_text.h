@@ -31,6 +31,13 @@ struct PixelPoint {
 int CountCrossTrailPoints(int x1, int y1, int x2, int y2);
 // Point k of the trail (0 and the count - 1 are the end points).
 PixelPoint GetCrossTrailPoint(int x1, int y1, int x2, int y2, int k);
+// The points first..last of the trail are the only ones whose cross may
+// reach into `area`; numbered along the whole trail, so that a line far
+// longer than its pane costs a few crosses and keeps them where they were.
+// False when no cross can reach the area.
+bool GetCrossTrailRange(int x1, int y1, int x2, int y2, const Rect& area, int* first, int* last);
+// The 3 x 3 cross at p has a pixel in `area`.
+bool CrossTouchesRect(const Rect& area, PixelPoint p);
 
 // Corners of a triangle mark in its rectangle, pointing down or up.
 void GetTriangleMarkPoints(const Rect& rect, bool down, PixelPoint points[3]);

@@ -89,6 +89,16 @@ void DrawCrossTrail(HDC dc, int x1, int y1, int x2, int y2) {
   }
 }
 
+void DrawCrossTrailWithin(HDC dc, int x1, int y1, int x2, int y2, const RECT& area) {
+  const Rect inside = {area.left, area.top, area.right, area.bottom};
+  int first = 0, last = -1;
+  if (!GetCrossTrailRange(x1, y1, x2, y2, inside, &first, &last)) return;
+  for (int k = first; k <= last; ++k) {
+    const PixelPoint point = GetCrossTrailPoint(x1, y1, x2, y2, k);
+    if (CrossTouchesRect(inside, point)) DrawSmallCross(dc, point.x, point.y);
+  }
+}
+
 void DrawTriangleMark(HDC dc, const RECT& rect, COLORREF color, bool down, bool fill) {
   PixelPoint corners[3];
   GetTriangleMarkPoints({rect.left, rect.top, rect.right, rect.bottom}, down, corners);

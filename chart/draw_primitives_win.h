@@ -17,6 +17,9 @@ void DrawEllipseWithBrush(HDC dc, const RECT& rect, HBRUSH brush);
 void DrawSmallCross(HDC dc, int x, int y);
 // Crosses at both ends and every 32 pixels or so between them.
 void DrawCrossTrail(HDC dc, int x1, int y1, int x2, int y2);
+// Only those of its crosses that reach into `area`, each where the whole
+// trail has it: the cost is that of the part inside.
+void DrawCrossTrailWithin(HDC dc, int x1, int y1, int x2, int y2, const RECT& area);
 void DrawTriangleMark(HDC dc, const RECT& rect, COLORREF color, bool down, bool fill);
 // Solid pen with square ends (width 2 when 0) in the colour of a palette slot.
 HPEN CreatePalettePen(int width, int slot);

@@ -1,5 +1,6 @@
 #include "chart/gdi_rules.h"
 
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
 
@@ -50,6 +51,22 @@ void CenterRectInRect(const Rect& outer, Rect* inner) {
   inner->top = outer.top + (outer.bottom - outer.top - height) / 2;
   inner->right = inner->left + width;
   inner->bottom = inner->top + height;
+}
+
+Rect MoveRectInside(const Rect& area, const Rect& r) {
+  int64_t dx = 0, dy = 0;
+  if (r.right > area.right) dx = int64_t{area.right} - r.right;
+  if (r.left + dx < area.left) dx = int64_t{area.left} - r.left;
+  if (r.bottom > area.bottom) dy = int64_t{area.bottom} - r.bottom;
+  if (r.top + dy < area.top) dy = int64_t{area.top} - r.top;
+  return {static_cast<int32_t>(r.left + dx), static_cast<int32_t>(r.top + dy), static_cast<int32_t>(r.right + dx),
+          static_cast<int32_t>(r.bottom + dy)};
+}
+
+Rect FitRightAlignedText(const Rect& area, const Rect& r, int width, int margin) {
+  if (width <= r.right - r.left) return r;
+  const int32_t right = std::max<int32_t>(r.right, area.left + margin + width);
+  return {right - width, r.top, right, r.bottom};
 }
 
 bool HasFaceName(const LogFontImage& font) { return font.faceName[0] != 0; }

@@ -27,6 +27,13 @@ constexpr uint8_t kFixedPitch = 1;
 uint32_t ContrastTextColor(uint32_t background);
 // Moves `inner` so that it is centred in `outer` (halves truncated).
 void CenterRectInRect(const Rect& outer, Rect* inner);
+// `r` moved the least into `area`; the left and top edges win when it is larger.
+Rect MoveRectInside(const Rect& area, const Rect& r);
+// Where a right-aligned text `width` wide is drawn so that none of it is
+// cut: `r` when it holds the text; else a rectangle of the text's width,
+// right-aligned in `r` unless that starts less than `margin` inside `area`'s
+// left edge, then starting there.
+Rect FitRightAlignedText(const Rect& area, const Rect& r, int width, int margin);
 
 // An empty face name means the system's default face.
 bool HasFaceName(const LogFontImage& font);

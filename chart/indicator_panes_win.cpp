@@ -55,13 +55,14 @@ void PaintBarBackground(HDC dc, const ChartView& view, const ChartContext& conte
   if (gTradeMarkShown) DrawTradeMarkColumn(dc, view, context, bar, plot);
 }
 
-void DrawLabelTexts(HDC dc, const PaneLabel* labels, int count) {
+void DrawLabelTexts(HDC dc, const PaneRecord& record, const PaneLabel* labels, int count) {
   const int oldMode = SetBkMode(dc, TRANSPARENT);
   const COLORREF oldText = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
   for (int i = 0; i < count; ++i) {
     if (!labels[i].textShown) continue;
     const std::wstring text = SjisToWide(labels[i].text);
-    DrawKeptText(dc, text, ToWinRect(labels[i].rect), DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    DrawKeptText(dc, text, ScaleLabelRect(dc, text, labels[i].rect, record.pane),
+                 DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   }
   SetTextColor(dc, oldText);
   SetBkMode(dc, oldMode);
@@ -83,7 +84,7 @@ void DrawDottedLines(HDC dc, const PaneRecord& record, const PaneLabel* labels, 
 }
 
 void DrawPaneLabels(HDC dc, const PaneRecord& record, const PaneLabel* labels, int count) {
-  DrawLabelTexts(dc, labels, count);
+  DrawLabelTexts(dc, record, labels, count);
   DrawDottedLines(dc, record, labels, count);
 }
 

@@ -13,6 +13,16 @@
 
 RECT ToWinRect(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
+RECT ScaleLabelRect(HDC dc, const std::wstring& text, const Rect& label, const Rect& pane) {
+  constexpr int kPaneEdgeGap = 4;  // as far in as a label ends short of the scale's right edge
+  const int room = label.right - label.left;
+  // Only a text that may not fit is measured: most labels are a few digits.
+  if (static_cast<int64_t>(text.size()) * gFixedFontMetrics.tmMaxCharWidth <= room) return ToWinRect(label);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  return ToWinRect(FitRightAlignedText(pane, label, size.cx, kPaneEdgeGap));
+}
+
 COLORREF PaletteColor(int slot) {
   return gPaletteColors[slot >= 0 && slot < kPaletteColorCount ? slot : kColorBackground];
 }

@@ -3,10 +3,16 @@
 // numbers of the pane being painted.
 #include <windows.h>
 
+#include <string>
+
 #include "chart/chart_context.h"
 #include "chart/screen_pattern.h"
 
 RECT ToWinRect(const Rect& r);
+// Where a right-aligned scale label is drawn in the fixed chart font: its label
+// rectangle, or, for a text wider than that (a pane of huge values), one
+// moved right into the pane instead of cut at the pane's left edge.
+RECT ScaleLabelRect(HDC dc, const std::wstring& text, const Rect& label, const Rect& pane);
 COLORREF PaletteColor(int slot);
 // A solid pen of a palette colour; width 1 means the chart line width.
 HPEN CreateChartLinePen(int colorSlot, int width);

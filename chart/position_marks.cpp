@@ -20,6 +20,7 @@ constexpr int kMeasureGap = 8;            // from the line's middle to the text
 constexpr int kHorizontalMeasureGap = 6;  // above or below a horizontal line
 constexpr int kEdgeMargin = 4;            // kept from the left, top and right edges
 constexpr int kBottomMargin = 2;
+constexpr int kDateGap = 2;  // between a vertical line's end and its date
 
 int TableCount() { return gTrendLines != nullptr ? std::clamp(gTrendLines->count, 0, kMaxTrendLines) : 0; }
 
@@ -233,18 +234,23 @@ Rect PlaceMeasuringText(const Rect& pane, const TrendLine& line, int x1, int y1,
     top = midY;
   }
   Rect r = {left, top, left + width, top + height};
-  if (r.right > pane.right - kEdgeMargin || r.bottom > pane.bottom - kBottomMargin) {
+  const Rect area = MarkTextArea(pane);
+  if (r.right > area.right || r.bottom > area.bottom) {
     r = {2 * midX - r.right, 2 * midY - r.bottom, 2 * midX - r.left, 2 * midY - r.top};
   }
-  const auto shift = [](Rect* rect, int dx, int dy) {
-    rect->left += dx;
-    rect->right += dx;
-    rect->top += dy;
-    rect->bottom += dy;
-  };
-  if (r.right > pane.right - kEdgeMargin) shift(&r, pane.right - kEdgeMargin - r.right, 0);
-  if (r.left < pane.left + kEdgeMargin) shift(&r, pane.left + kEdgeMargin - r.left, 0);
-  if (r.bottom > pane.bottom - kBottomMargin) shift(&r, 0, pane.bottom - kBottomMargin - r.bottom);
-  if (r.top < pane.top + kEdgeMargin) shift(&r, 0, pane.top + kEdgeMargin - r.top);
-  return r;
+  return MoveRectInside(area, r);
+}
+
+Rect MarkTextArea(const Rect& pane) {
+  return {pane.left + kEdgeMargin, pane.top + kEdgeMargin, pane.right - kEdgeMargin, pane.bottom - kBottomMargin};
+}
+
+Rect PlaceMarkLabel(const Rect& pane, int anchorX, int anchorY, PixelPoint at, int width, int height) {
+  const Rect r = {at.x, at.y, at.x + width, at.y + height};
+  return RectContains(pane, anchorX, anchorY) ? MoveRectInside(MarkTextArea(pane), r) : r;
+}
+
+Rect PlaceVerticalLineDate(const Rect& pane, int x, int yTop, int yBottom, bool below, int width, int height) {
+  const int top = below ? yBottom + kDateGap : yTop - kDateGap - height;
+  return PlaceMarkLabel(pane, x, below ? yBottom : yTop, {x - width / 2, top}, width, height);
 }

@@ -9,6 +9,7 @@
 
 #include "analysis/position_tracker.h"
 #include "chart/chart_context.h"
+#include "chart/chart_text.h"
 #include "chart/gdi_rules.h"
 #include "common/packed_date.h"
 #include "records/trend_line_record.h"
@@ -90,3 +91,15 @@ void FormatMeasuringText(const TrendLine& line, int paneKind, int period, int ba
 // or below by the line's kind and slope; mirrored through the middle near the
 // right or bottom edge of the pane, then kept inside it.
 Rect PlaceMeasuringText(const Rect& pane, const TrendLine& line, int x1, int y1, int x2, int y2, int width, int height);
+
+// Where the texts of the marks stay within a pane: 4 pixels from its left,
+// top and right edges and 2 from its bottom.
+Rect MarkTextArea(const Rect& pane);
+// A label of a line at `at`, the top-left corner of its `width` x `height`
+// box beside a point of the line (anchorX, anchorY): kept within the pane's
+// text area while that point lies on the pane, as the measuring text is.
+Rect PlaceMarkLabel(const Rect& pane, int anchorX, int anchorY, PixelPoint at, int width, int height);
+// The date of a vertical line at x from yTop down to yBottom: centred on x,
+// 2 pixels below its lower end or above its upper end; kept within the
+// pane's text area while that end lies on the pane.
+Rect PlaceVerticalLineDate(const Rect& pane, int x, int yTop, int yBottom, bool below, int width, int height);

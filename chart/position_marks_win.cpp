@@ -15,6 +15,7 @@
 #include "chart/gdi_objects_win.h"
 #include "chart/label_images_win.h"
 #include "chart/paint_tools_win.h"
+#include "chart/segment_clip.h"
 #include "chart/trend_line_mouse.h"
 #include "net/order_link.h"
 #include "platform/win_text.h"
@@ -26,7 +27,6 @@ namespace {
 constexpr int kLabelGap = 4;        // between a line's end and its label
 constexpr int kProfitGapAbove = 3;  // from the line up to a profit text's bottom
 constexpr int kProfitGapBelow = 4;  // from the line down to a profit text's top
-constexpr int kDateGap = 2;         // between a vertical line's end and its date
 constexpr int kTrailNear = 3;       // the two rows of live trails, past half the width
 constexpr int kTrailFar = 7;
 
@@ -163,22 +163,27 @@ void DrawOutlinedAt(HDC dc, const MarkText& text, int x, int y, int slot) {
   ExtTextOutW(dc, x, y, 0, nullptr, text.wide.c_str(), length, nullptr);
 }
 
-void DrawSegment(PaneMarks& m, const ScreenLine& s, int slot, int width) {
+// How far beside a line its pen, live trails and handles reach.
+int MarkReach(int width) { return width + kTrailFar + width / 2 + 2; }
+
+void DrawSegment(PaneMarks& m, PixelPoint from, PixelPoint to, int slot, int width) {
   SelectObject(m.dc, m.objects.LinePen(slot, width));
-  MoveToEx(m.dc, s.x1, s.y1, nullptr);
-  LineTo(m.dc, s.x2, s.y2);
+  MoveToEx(m.dc, from.x, from.y, nullptr);
+  LineTo(m.dc, to.x, to.y);
 }
 
 // Two rows of crosses beside a live line: below a lower limit, above an
-// upper one, right of a date line.
+// upper one, right of a date line. Only the crosses on the pane are drawn,
+// each where the whole row has it.
 void DrawLiveTrails(PaneMarks& m, const TrendLine& line, const ScreenLine& s, int slot, int width) {
   SelectObject(m.dc, m.objects.ThinPen(slot));
+  const RECT pane = ToWinRect(m.context.panes[m.pane].pane);
   for (const int distance : {kTrailNear + width / 2, kTrailFar + width / 2}) {
     int dx = 0, dy = 0;
     if (line.monitorKind == kMonitorLower) dy = distance;
     if (line.monitorKind == kMonitorUpper) dy = -distance;
     if (line.monitorKind == kMonitorDate) dx = distance;
-    DrawCrossTrail(m.dc, s.x1 + dx, s.y1 + dy, s.x2 + dx, s.y2 + dy);
+    DrawCrossTrailWithin(m.dc, s.x1 + dx, s.y1 + dy, s.x2 + dx, s.y2 + dy, pane);
   }
 }
 
@@ -206,6 +211,15 @@ void RememberStepOne(PaneMarks& m, const TrendLine& line, int index, const Scree
   if (line.shortRole == 1) m.shortStepOne = {index, s.x1, s.x2};
 }
 
+const Rect& PaneRect(const PaneMarks& m) { return m.context.panes[m.pane].pane; }
+
+// A label beside the point (anchorX, anchorY) of its line, kept inside the
+// pane while that point is on it.
+void DrawLabelBeside(PaneMarks& m, const MarkText& text, int anchorX, int anchorY, PixelPoint at, int slot) {
+  const Rect r = PlaceMarkLabel(PaneRect(m), anchorX, anchorY, at, text.size.cx, text.size.cy);
+  DrawOutlinedAt(m.dc, text, r.left, r.top, slot);
+}
+
 void DrawValueLabel(PaneMarks& m, const TrendLine& line, const ScreenLine& s, bool live, int slot, int width) {
   if (line.labelSide == kLabelNone) return;
   char text[kMarkTextSize];
@@ -213,10 +227,10 @@ void DrawValueLabel(PaneMarks& m, const TrendLine& line, const ScreenLine& s, bo
   const MarkText label = PrepareText(m.dc, text);
   const int top = s.y2 - label.size.cy / 2;  // centred in its box of 4 more pixels above and below
   if (line.labelSide == kLabelBothSides || line.labelSide == kLabelRight) {
-    DrawOutlinedAt(m.dc, label, s.x2 + width + kLabelGap, top, slot);
+    DrawLabelBeside(m, label, s.x2, s.y2, {s.x2 + width + kLabelGap, top}, slot);
   }
   if (line.labelSide == kLabelBothSides || line.labelSide == kLabelLeft) {
-    DrawOutlinedAt(m.dc, label, s.x1 - kLabelGap - label.size.cx, top, slot);
+    DrawLabelBeside(m, label, s.x1, s.y1, {s.x1 - kLabelGap - label.size.cx, top}, slot);
   }
 }
 
@@ -227,16 +241,16 @@ void DrawProfitText(PaneMarks& m, const TrendLine& line, const ScreenLine& s, in
   const MarkText profit = PrepareText(m.dc, text);
   const int midX = (s.x1 + s.x2) / 2, midY = (s.y1 + s.y2) / 2;
   const int top = place == ProfitPlace::kAbove ? midY - kProfitGapAbove - profit.size.cy : midY + kProfitGapBelow;
-  DrawOutlinedAt(m.dc, profit, midX - profit.size.cx / 2, top, slot);
+  DrawLabelBeside(m, profit, midX, midY, {midX - profit.size.cx / 2, top}, slot);
 }
 
 void DrawVerticalLineDate(PaneMarks& m, const TrendLine& line, const ScreenLine& s) {
   char text[kMarkTextSize];
   FormatVerticalLineDate(line, text, sizeof text);
   const MarkText date = PrepareText(m.dc, text);
-  const int top =
-      line.value1 < line.value2 ? std::max(s.y1, s.y2) + kDateGap : std::min(s.y1, s.y2) - kDateGap - date.size.cy;
-  DrawOutlinedAt(m.dc, date, s.x1 - date.size.cx / 2, top, kColorNumberEven);
+  const Rect r = PlaceVerticalLineDate(PaneRect(m), s.x1, std::min(s.y1, s.y2), std::max(s.y1, s.y2),
+                                       line.value1 < line.value2, date.size.cx, date.size.cy);
+  DrawOutlinedAt(m.dc, date, r.left, r.top, kColorNumberEven);
 }
 
 void DrawMeasuringText(PaneMarks& m) {
@@ -272,9 +286,13 @@ void PaintLine(PaneMarks& m, int index) {
   const bool counted = index < std::clamp(gTrendLines->count, 0, kMaxTrendLines);
   const LineMarkColors colors = GetLineMarkColors(*line, !counted && gRubberBandLine, live);
   const int width = ShownLineWidth(*line);
-  DrawSegment(m, s, colors.line, width);
-  if (live) DrawLiveTrails(m, *line, s, colors.line, width);
-  if (counted) DrawHandles(m, *line, s, colors.line, width);
+  // A line far longer than its pane is drawn as far as it shows there.
+  PixelPoint from{}, to{};
+  if (GetDrawnSegment(m.context.panes[m.pane].pane, MarkReach(width), {s.x1, s.y1}, {s.x2, s.y2}, &from, &to)) {
+    DrawSegment(m, from, to, colors.line, width);
+    if (live) DrawLiveTrails(m, *line, s, colors.line, width);
+    if (counted) DrawHandles(m, *line, s, colors.line, width);
+  }
   if (line->value1 == line->value2) {
     if (m.pricePane) RememberStepOne(m, *line, index, s);
     DrawValueLabel(m, *line, s, live, colors.label, width);

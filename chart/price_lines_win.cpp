@@ -11,6 +11,7 @@
 #include "chart/ichimoku_cloud.h"
 #include "chart/paint_tools_win.h"
 #include "chart/pane_pixels.h"
+#include "chart/position_marks.h"
 #include "analysis/trend_line_store.h"
 #include "chart/draw_primitives_win.h"
 #include "chart/gdi_objects_win.h"
@@ -197,17 +198,19 @@ void DrawPositionLevelLine(HDC dc, const ChartView& view, const ChartContext& co
   const std::wstring wide = SjisToWide(text);
   SIZE size{};
   GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
-  // Measured from 4 pixels past the right end and 2 above the line, then 4 more above and below.
-  RECT right = {rightX + 4 + width, y - 2 - 4, rightX + 4 + width + size.cx, y - 2 + size.cy + 4};
+  // The text 4 pixels past an end and 2 above the line, inside the pane while
+  // that end is on it; drawn in a box 4 pixels taller above and below.
+  const auto drawBeside = [&](int endX, int left) {
+    const Rect box = PlaceMarkLabel(context.panes[pane].pane, endX, y, {left, y - 2}, size.cx, size.cy);
+    RECT r = {box.left, box.top - 4, box.right, box.bottom + 4};
+    DrawOutlinedText(dc, text, -1, &r, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  };
   const COLORREF oldColor = SetTextColor(dc, PaletteColor(kColorPositionLevel));
-  constexpr UINT kFlags = DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
   if (trendLine.labelSide == kLabelBothSides || trendLine.labelSide == kLabelRight) {
-    DrawOutlinedText(dc, text, -1, &right, kFlags);
+    drawBeside(rightX, rightX + 4 + width);
   }
   if (trendLine.labelSide == kLabelBothSides || trendLine.labelSide == kLabelLeft) {
-    RECT left = right;
-    OffsetRect(&left, leftX - 4 - right.right, 0);
-    DrawOutlinedText(dc, text, -1, &left, kFlags);
+    drawBeside(leftX, leftX - 4 - size.cx);
   }
   SetTextColor(dc, oldColor);
 }

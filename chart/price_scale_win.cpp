@@ -15,11 +15,12 @@
 
 namespace {
 
-void DrawScaleLabel(HDC dc, const ScaleMark& mark) {
+void DrawScaleLabel(HDC dc, const ScaleMark& mark, const Rect& pane) {
   char text[16];
   FormatThousands(mark.value, text);
   const std::wstring wide = SjisToWide(text);
-  DrawKeptText(dc, wide, ToWinRect(mark.label), DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  DrawKeptText(dc, wide, ScaleLabelRect(dc, wide, mark.label, pane),
+               DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
 // Dotted grid lines (gaps in the background colour) and their labels.
@@ -36,7 +37,7 @@ void DrawScaleMarks(HDC dc, const PaneRecord& record, const ScaleMark* marks, in
     LineTo(dc, record.plot.right - 2, mark.y);
     if (!mark.labelled) continue;
     SetBkMode(dc, mode = TRANSPARENT);
-    DrawScaleLabel(dc, mark);
+    DrawScaleLabel(dc, mark, record.pane);
   }
   if (mode != oldMode) SetBkMode(dc, oldMode);
   SetTextColor(dc, oldText);

@@ -154,6 +154,65 @@ int64_t RollBackDays(int64_t days) {
   return days;
 }
 
+// ---- Holiday counts -------------------------------------------------------------
+// Before 1265 and after 2435 every year has the holidays of the year 400
+// before or after it: the equinox days have left the windows the rules look
+// in, the other rules go by month, day and weekday only, and 400 Gregorian
+// years are whole weeks. A long span is counted from a table of the years in
+// between and by whole 400-year cycles beyond them.
+
+constexpr int kTableFirstYear = 800;  // the table's first and last 400 years repeat
+constexpr int kTableEndYear = 3200;
+constexpr int kCycleYears = 400;
+constexpr int64_t kCycleDays = 146097;
+constexpr int64_t kCountedSpan = 2 * 366;  // shorter spans are counted day by day
+
+using HolidayTable = std::array<int64_t, kTableEndYear - kTableFirstYear + 1>;
+
+// Holidays before 1 January of each year, from kTableFirstYear on.
+HolidayTable BuildHolidayTable() {
+  HolidayTable before{};
+  int64_t day = DaysFromCivil(kTableFirstYear, 1, 1);
+  for (size_t k = 1; k < before.size(); ++k) {
+    const int64_t end = DaysFromCivil(kTableFirstYear + static_cast<int64_t>(k), 1, 1);
+    int64_t count = 0;
+    for (; day < end; ++day) count += IsHolidayOnDay(day) ? 1 : 0;
+    before[k] = before[k - 1] + count;
+  }
+  return before;
+}
+
+const HolidayTable& HolidaysBeforeYears() {
+  static const HolidayTable table = BuildHolidayTable();  // built once, on the first long span
+  return table;
+}
+
+int64_t CountDayByDay(int64_t fromDay, int64_t toDay) {
+  int64_t count = 0;
+  for (int64_t day = fromDay; day <= toDay; ++day) count += IsHolidayOnDay(day) ? 1 : 0;
+  return count;
+}
+
+// Holidays on the days before `day`, counted from 1 January of
+// kTableFirstYear (negative for days before it).
+int64_t HolidaysBefore(int64_t day) {
+  const HolidayTable& table = HolidaysBeforeYears();
+  const int64_t first = DaysFromCivil(kTableFirstYear, 1, 1);
+  const int64_t end = DaysFromCivil(kTableEndYear, 1, 1);
+  if (day < first) {
+    const int64_t cycles = (first - day + kCycleDays - 1) / kCycleDays;
+    return HolidaysBefore(day + cycles * kCycleDays) - cycles * table[kCycleYears];
+  }
+  if (day >= end) {
+    const int64_t cycles = (day - end) / kCycleDays + 1;
+    const size_t last = table.size() - 1;
+    return HolidaysBefore(day - cycles * kCycleDays) + cycles * (table[last] - table[last - kCycleYears]);
+  }
+  const int64_t year = CivilFromDays(day).year;
+  const int64_t yearStart = DaysFromCivil(year, 1, 1);
+  return table[static_cast<size_t>(year - kTableFirstYear)] + CountDayByDay(yearStart, day - 1);
+}
+
 }  // namespace
 
 int64_t PackedDateToDays(PackedDate date) {
@@ -179,6 +238,12 @@ int GetDaysInMonth(int year, int month) {
 }
 
 bool IsMarketHoliday(PackedDate date) { return IsHolidayOnDay(PackedDateToDays(date)); }
+
+int64_t CountMarketHolidays(int64_t fromDay, int64_t toDay) {
+  if (toDay < fromDay) return 0;
+  if (toDay - fromDay < kCountedSpan) return CountDayByDay(fromDay, toDay);
+  return HolidaysBefore(toDay + 1) - HolidaysBefore(fromDay);
+}
 
 PackedDate RollBackToTradingDay(PackedDate date) { return DaysToPackedDate(RollBackDays(PackedDateToDays(date))); }
 

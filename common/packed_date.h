@@ -23,6 +23,9 @@ int GetDayOfWeek(PackedDate date);  // 0 Sunday .. 6 Saturday
 void GetDayOfWeekText(PackedDate date, char* out);
 int GetDaysInMonth(int year, int month);
 bool IsMarketHoliday(PackedDate date);
+// Market holidays (weekends included) on the civil days from `fromDay` through
+// `toDay` (0 when toDay < fromDay); as fast for centuries as for a few days.
+int64_t CountMarketHolidays(int64_t fromDay, int64_t toDay);
 bool IsMarketHolidayTime(int64_t unixTime);
 PackedDate RollBackToTradingDay(PackedDate date);
 PackedDate AddTradingDays(PackedDate date, int n);

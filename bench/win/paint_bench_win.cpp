@@ -4,7 +4,8 @@
 // and mark of every pane on, the cost of the costliest single steps, and what
 // the signal strip adds to a daily chart with a full signal file, and what
 // trend lines cost: the walk past 9,700 lines of other stocks in a table of
-// 10,000, and each drawn line with and without its label.
+// 10,000, each drawn line with and without its label, and one live line with
+// ordinary values, with values at the ends of 32 bits and dated far out.
 //
 //   velqo_paint_bench.exe <database folder> [bar width] [thick]
 
@@ -326,6 +327,35 @@ double PriceMarksWith(HDC dc, int count, bool labelled) {
   return Measure([&] { PaintPositionMarks(dc, view, context, 0, last, set); }).median;
 }
 
+// One live monitoring line on chart 0's price pane (daily), from 30 bars
+// back to the newest bar: what its marks cost with ordinary values, with
+// values at the ends of 32 bits (a damaged file) and with its later end
+// dated in the last year a date holds.
+void MeasureOneLiveLine(HDC dc) {
+  const ChartView& view = CurrentScreenPattern().views[0];
+  const ChartContext& context = gChartContexts[0];
+  const int last = GetViewLastBar(view, context);
+  static ChartLineSet set;
+  const auto marksOf = [&](const TrendLine& line) {
+    gTrendLines->count = 0;
+    gTrendLines->lines[gTrendLines->count++] = line;
+    CollectChartLines(view, context, last - context.geometry.visibleBars - 3, last, &set);
+    return Measure([&] { PaintPositionMarks(dc, view, context, 0, last, set); });
+  };
+  TrendLine line = ChartLine(0, 0, 0, 30, false);
+  line.monitorKind = kMonitorLower;
+  printf("one live line on a price pane, its marks:\n");
+  Print("across the pane", marksOf(line));
+  TrendLine extreme = line;
+  extreme.value1 = INT32_MIN;
+  extreme.value2 = INT32_MAX;
+  Print("values at the ends of 32 bits", marksOf(extreme));
+  TrendLine distant = line;
+  distant.date2 = MakePackedDate(65535, 12, 31);
+  Print("later end in the year 65535", marksOf(distant));
+  gTrendLines->count = 0;
+}
+
 void MeasureTrendLines(const Bitmap& bitmap, int barWidth, const std::function<void()>& paintAll) {
   const HDC dc = bitmap.dc;
   if (!AllocTrendLineTables()) return;
@@ -372,6 +402,7 @@ void MeasureTrendLines(const Bitmap& bitmap, int barWidth, const std::function<v
   printf("goal, walking the other 9,700 lines costs at most 0.5 ms: %.3f ms, %s\n", others.median,
          others.median <= 0.5 ? "met" : "NOT met");
   gTrendLines->count = 0;
+  MeasureOneLiveLine(dc);
 }
 
 }  // namespace

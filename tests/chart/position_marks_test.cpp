@@ -114,6 +114,57 @@ TEST(PositionMarksTest, MeasuringTextsNeitherWrapNorDivideByZeroAndStayInsideThe
   }
 }
 
+// Labels beside a line are kept inside the pane as the measuring text is,
+// while the point they belong to is on the pane; a scale label wider than its
+// column moves right into the pane.
+TEST(PositionMarksTest, LabelsOfALineOnThePaneStayInsideIt) {
+  const Rect pane = {100, 50, 600, 250};  // texts inside: x 104..596, y 54..248
+  constexpr int kFar = 1 << 27;
+  const struct {
+    const char* what;
+    int x, yTop, yBottom;
+    bool below;
+    Ltrb4 placed;
+  } dates[] = {
+      {"in the middle, below", 300, 100, 200, true, {270, 202, 330, 214}},
+      {"in the middle, above", 300, 100, 200, false, {270, 86, 330, 98}},
+      {"near the right edge", 590, 100, 200, true, {536, 202, 596, 214}},
+      {"near the left edge", 105, 100, 200, false, {104, 86, 164, 98}},
+      {"lower end at the bottom", 300, 100, 245, true, {270, 236, 330, 248}},
+      {"upper end at the top", 300, 51, 200, false, {270, 54, 330, 66}},
+      {"lower end below the pane", 300, 100, 400, true, {270, 402, 330, 414}},
+      {"ends far beyond", 300, -kFar, kFar, false, {270, -kFar - 14, 330, -kFar - 2}},
+      {"right of the pane", 650, 100, 200, true, {620, 202, 680, 214}},
+  };
+  for (const auto& c : dates) {
+    EXPECT_EQ(Ltrb(PlaceVerticalLineDate(pane, c.x, c.yTop, c.yBottom, c.below, 60, 12)), c.placed) << c.what;
+  }
+  const struct {
+    const char* what;
+    int anchorX, anchorY;
+    PixelPoint at;
+    int width;
+    Ltrb4 placed;
+  } labels[] = {
+      {"right of an end in the middle", 300, 150, {306, 144}, 80, {306, 144, 386, 156}},
+      {"right of an end near the right edge", 560, 150, {566, 144}, 80, {516, 144, 596, 156}},
+      {"left of an end near the left edge", 120, 150, {36, 144}, 80, {104, 144, 184, 156}},
+      {"beside an end near the top", 300, 52, {306, 46}, 80, {306, 54, 386, 66}},
+      {"beside an end on the row below the pane", 300, 250, {306, 244}, 80, {306, 244, 386, 256}},
+      {"wider than the pane", 300, 150, {306, 144}, 600, {104, 144, 704, 156}},
+      {"beside an end off the pane", 650, 150, {656, 144}, 80, {656, 144, 736, 156}},
+  };
+  for (const auto& c : labels) {
+    EXPECT_EQ(Ltrb(PlaceMarkLabel(pane, c.anchorX, c.anchorY, c.at, c.width, 12)), c.placed) << c.what;
+  }
+  // Scale labels: the column from 100 to 156 holds texts ending at 156.
+  const Rect label = {100, 90, 156, 103};
+  EXPECT_EQ(Ltrb(FitRightAlignedText(pane, label, 56, 4)), Ltrb(label));
+  EXPECT_EQ(Ltrb(FitRightAlignedText(pane, label, 57, 4)), (Ltrb4{104, 90, 161, 103}));
+  EXPECT_EQ(Ltrb(FitRightAlignedText(pane, label, 84, 4)), (Ltrb4{104, 90, 188, 103}));
+  EXPECT_EQ(Ltrb(FitRightAlignedText(pane, {200, 90, 256, 103}, 84, 4)), (Ltrb4{172, 90, 256, 103}));
+}
+
 TEST(PositionMarksTest, ColoursByTheFirstRuleLiveLinesAndBlinkingSteps) {
   TrendLine marked = Horizontal(1000, 1), armed = Horizontal(1000, 1);
   marked.marked = 1;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -15,7 +17,9 @@
 #include "chart/draw_primitives_win.h"
 #include "chart/gdi_objects_win.h"
 #include "chart/position_marks_win.h"
+#include "chart/price_scale.h"
 #include "chart/trend_line_mouse.h"
+#include "common/number_text.h"
 #include "data/stock_table.h"
 #include "net/order_link.h"
 #include "platform/win_text.h"
@@ -48,6 +52,24 @@ long GdiObjectsInUse() {
   const long room = pens.size() < 200000 ? static_cast<long>(pens.size()) : 0;
   for (HPEN pen : pens) DeleteObject(pen);
   return -room;
+}
+
+// The pixels of `color` in `area` and the rectangle they span.
+struct Ink {
+  int count;
+  RECT bounds;
+};
+Ink InkOf(const Canvas& canvas, const RECT& area, COLORREF color, int skipX = -1) {
+  Ink ink{0, {INT_MAX, INT_MAX, INT_MIN, INT_MIN}};
+  for (int y = area.top; y < area.bottom; ++y) {
+    for (int x = area.left; x < area.right; ++x) {
+      if (x == skipX || canvas.At(x, y) != color) continue;
+      ++ink.count;
+      ink.bounds = {std::min<LONG>(ink.bounds.left, x), std::min<LONG>(ink.bounds.top, y),
+                    std::max<LONG>(ink.bounds.right, x + 1), std::max<LONG>(ink.bounds.bottom, y + 1)};
+    }
+  }
+  return ink;
 }
 
 class PositionMarksPaintTest : public ::testing::Test {
@@ -87,6 +109,14 @@ class PositionMarksPaintTest : public ::testing::Test {
   static PackedDate DateOf(int bar) { return AddCalendarDays(MakePackedDate(2025, 1, 3), 7 * bar); }
   int X(int bar) const { return DateToPaneX(view_, *context_, DateOf(bar), kBars - 1); }
   int Y(int32_t value) const { return PaneValueToY(view_, *context_, 0, value); }
+  // A weekly line's points as bars and values.
+  struct Ends {
+    int bar1;
+    int32_t value1;
+    int bar2;
+    int32_t value2;
+  };
+  TrendLine& Line(const Ends& e) { return Line(e.bar1, e.value1, e.bar2, e.value2); }
   // A weekly candle-pane line from bar 1 to bar 2.
   TrendLine& Line(int bar1, int32_t value1, int bar2, int32_t value2, int* index = nullptr) {
     if (index != nullptr) *index = gTrendLines->count;
@@ -102,6 +132,17 @@ class PositionMarksPaintTest : public ::testing::Test {
     return canvas;
   }
   RECT Around(int x, int y, int half = 2) const { return {x - half, y - half, x + half + 1, y + half + 1}; }
+  // The GDI calls of pane 0's marks, counted as the records of a metafile.
+  int MarkRecords() const {
+    const HDC dc = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+    const int last = kBars - 1;
+    PaintPositionMarks(dc, view_, *context_, 0, last - context_->geometry.visibleBars - 3, last);
+    const HENHMETAFILE file = CloseEnhMetaFile(dc);
+    ENHMETAHEADER header{};
+    GetEnhMetaFileHeader(file, sizeof header, &header);
+    DeleteEnhMetaFile(file);
+    return static_cast<int>(header.nRecords);
+  }
   // The extent of `text` in the chart font, and the pixels of `area` that differ
   // from what `draw` shows there on white.
   static SIZE Measured(const char* text) {
@@ -111,6 +152,18 @@ class PositionMarksPaintTest : public ::testing::Test {
     SIZE size{};
     GetTextExtentPoint32W(probe.dc(), wide.c_str(), static_cast<int>(wide.size()), &size);
     return size;
+  }
+  // The pixels of `text` alone in the chart font and `color`; without the
+  // column `skip` pixels right of the ink's left edge when it is given.
+  static Ink TextInk(const char* text, COLORREF color, int skip = -1) {
+    Canvas alone(kWidth, kHeight);
+    SelectObject(alone.dc(), gChartFixedFont);
+    SetTextColor(alone.dc(), color);
+    SetBkMode(alone.dc(), TRANSPARENT);
+    const std::wstring wide = SjisToWide(text);
+    ExtTextOutW(alone.dc(), 100, 100, 0, nullptr, wide.c_str(), static_cast<int>(wide.size()), nullptr);
+    const Ink ink = InkOf(alone, alone.Whole(), color);
+    return skip < 0 ? ink : InkOf(alone, alone.Whole(), color, ink.bounds.left + skip);
   }
   static int Differences(const Canvas& painted, const RECT& area, const std::function<void(HDC)>& draw) {
     Canvas expected(kWidth, kHeight);
@@ -226,6 +279,152 @@ TEST_F(PositionMarksPaintTest, TheLadderWithItsAverageLeavesTheDcAsItWasAndNoGdi
   // Steps without shares have no average, and nothing is divided by their total.
   first.buyShares = second.buyShares = 0;
   EXPECT_EQ(Painted()->Count({0, 0, kWidth, kHeight}, kLevel), 0);
+}
+
+// A monitoring line with values far off the pane (a damaged file) is drawn as
+// far as it shows, its crosses only there: the work is that of the pane.
+TEST_F(PositionMarksPaintTest, ALiveLineFarBeyondItsPaneCostsWhatItsVisiblePartCosts) {
+  const PaneRecord& pane = context_->panes[0];
+  const double farOff = pane.valuePerPixel * (1 << 20);
+  const struct {
+    const char* what;
+    int32_t low, high;
+  } cases[] = {
+      {"across the pane", 950, 1280},
+      {"2^20 pixels beyond both edges", static_cast<int32_t>(pane.minValue - farOff),
+       static_cast<int32_t>(pane.maxValue + farOff)},
+      {"at the ends of 32 bits", INT32_MIN, INT32_MAX},
+  };
+  for (const auto& c : cases) {
+    gTrendLines->count = 0;
+    Line(5, c.low, kBars + 5, c.high).monitorKind = kMonitorLower;
+    // Two rows of crosses of four calls each, one every 32 of the at most
+    // 700 pixels a line runs on the pane, and the segment.
+    ASSERT_LT(MarkRecords(), 400) << c.what;
+    const auto painted = Painted(c.low == INT32_MIN ? L"marks-extreme-line.bmp" : nullptr);
+    EXPECT_GT(painted->Count(ToRect(pane.plot), kMonitor), pane.plot.bottom - pane.plot.top) << c.what;
+  }
+}
+
+// Cutting lines to their pane leaves every pixel of ordinary lines that run
+// over its edges as the whole line and trails drew them (inside the frames,
+// which the chart draws last).
+TEST_F(PositionMarksPaintTest, OrdinaryLinesOverThePaneEdgesKeepEveryPixel) {
+  const RECT pane = ToRect(context_->panes[0].pane);
+  RECT inside = ToRect(context_->panes[0].plot);
+  InflateRect(&inside, -1, -1);
+  const auto bare = Painted();
+  const struct {
+    const char* what;
+    Ends ends;
+    int kind, width;
+  } cases[] = {
+      {"in from the left", {-30, 1250, kBars + 5, 1290}, kMonitorLower, 2},
+      {"out over the top", {15, 1240, kBars + 5, 1500}, kMonitorUpper, 3},
+      {"out over the bottom", {12, 1100, kBars + 5, 600}, kMonitorLower, 1},
+      {"over the top and bottom", {kBars - 8, 400, kBars - 8, 2500}, kMonitorDate, 2},
+      {"out over the right", {20, 1230, kBars + 60, 1260}, kMonitorUpper, 2},
+  };
+  for (const auto& c : cases) {
+    gTrendLines->count = 0;
+    TrendLine& line = Line(c.ends);
+    line.monitorKind = c.kind;
+    line.width = c.width;
+    const auto painted = Painted();
+    Canvas expected(kWidth, kHeight);
+    BitBlt(expected.dc(), 0, 0, kWidth, kHeight, bare->dc(), 0, 0, SRCCOPY);
+    const HDC dc = expected.dc();
+    const HRGN clip = CreateRectRgnIndirect(&pane);
+    SelectClipRgn(dc, clip);
+    const HPEN pen = CreatePalettePen(c.width, kColorMonitorLine);
+    const HPEN thin = CreatePen(PS_SOLID, 1, kMonitor);
+    const HGDIOBJ old = SelectObject(dc, pen);
+    const int x1 = X(c.ends.bar1), y1 = Y(c.ends.value1), x2 = X(c.ends.bar2), y2 = Y(c.ends.value2);
+    MoveToEx(dc, x1, y1, nullptr);
+    LineTo(dc, x2, y2);
+    SelectObject(dc, thin);
+    for (const int distance : {3 + c.width / 2, 7 + c.width / 2}) {
+      const int dx = c.kind == kMonitorDate ? distance : 0;
+      const int dy = c.kind == kMonitorLower ? distance : c.kind == kMonitorUpper ? -distance : 0;
+      DrawCrossTrail(dc, x1 + dx, y1 + dy, x2 + dx, y2 + dy);
+    }
+    SelectObject(dc, old);
+    SelectClipRgn(dc, nullptr);
+    DeleteObject(thin);
+    DeleteObject(pen);
+    DeleteObject(clip);
+    EXPECT_GT(painted->Count(inside, kMonitor), 100) << c.what;
+    EXPECT_EQ(painted->CountDifferences(expected, inside), 0) << c.what;
+  }
+}
+
+// The date of a vertical line and the value labels of level lines near the
+// pane's edges are drawn whole, inside the pane.
+TEST_F(PositionMarksPaintTest, LabelsOfLinesNearThePaneEdgesAreDrawnWholeInsideIt) {
+  const RECT pane = ToRect(context_->panes[0].pane);
+  int edgeBar = kBars - 1;  // the bars nearest the right and left edges
+  while (X(edgeBar + 1) < pane.right - 4) ++edgeBar;
+  int leftBar = 0;
+  while (X(leftBar) > pane.left + 10) --leftBar;
+  const int32_t top = context_->panes[0].maxValue;
+  const struct {
+    const char* what;
+    Ends ends;
+    int side;
+  } cases[] = {
+      {"date of a vertical line at the right edge", {edgeBar, 1240, edgeBar, 1280}, kLabelRight},
+      {"value right of a level line ending at the right edge", {20, 1260, edgeBar, 1260}, kLabelRight},
+      {"value left of a level line starting at the left edge", {leftBar, 1260, 30, 1260}, kLabelLeft},
+      {"value of a level line at the top", {20, top, 30, top}, kLabelRight},
+  };
+  for (const auto& c : cases) {
+    gTrendLines->count = 0;
+    TrendLine& line = Line(c.ends);
+    line.labelSide = c.side;
+    const bool vertical = c.ends.bar1 == c.ends.bar2;
+    char text[kMarkTextSize];
+    if (vertical) {
+      FormatVerticalLineDate(line, text, sizeof text);
+    } else {
+      FormatLineValueLabel(line, kPaneCandles, false, false, PellomaticSummary{}, text, sizeof text);
+    }
+    const Ink whole = TextInk(text, kNumber);
+    const Ink shown = InkOf(*Painted(vertical ? L"marks-date-at-the-edge.bmp" : nullptr), pane, kNumber);
+    EXPECT_GT(whole.count, 20) << c.what;
+    EXPECT_EQ(shown.count, whole.count) << c.what;
+    EXPECT_TRUE(shown.bounds.left >= pane.left + 4 && shown.bounds.right <= pane.right - 4 &&
+                shown.bounds.top >= pane.top + 4 && shown.bounds.bottom <= pane.bottom - 2)
+        << c.what;
+  }
+}
+
+// A price pane reaching two thousand million yen: its value labels are wider
+// than the scale column and are drawn whole, moved right into the pane.
+TEST_F(PositionMarksPaintTest, ValueLabelsOfAPaneOfHugeValuesAreDrawnWhole) {
+  context_->periods[1].bars->bars[kBars - 1].high = 2000000000;
+  ComputePaneScales({0, 0, kWidth, kHeight}, view_, context_);
+  const PaneRecord& pane = context_->panes[0];
+  PriceScaleMarks marks{};
+  ComputePriceScaleMarks(pane, false, gFixedFontMetrics.tmHeight, &marks);
+  const auto painted = Painted(L"scale-huge-values.bmp");
+  const COLORREF ink = GetSysColor(COLOR_BTNTEXT);
+  int wideLabels = 0;
+  for (int i = 0; i < marks.count; ++i) {
+    if (!marks.marks[i].labelled) continue;
+    char text[16];
+    FormatThousands(marks.marks[i].value, text);
+    const SIZE size = Measured(text);
+    const Rect& label = marks.marks[i].label;
+    wideLabels += size.cx > label.right - label.left ? 1 : 0;
+    // The label's row from the pane's left edge to past the text, but for the
+    // plot's frame, against the text alone without the same column.
+    const RECT row = {pane.pane.left, label.top, std::max<LONG>(label.right, pane.pane.left + 8 + size.cx),
+                      label.bottom};
+    const Ink shown = InkOf(*painted, row, ink, pane.plot.left);
+    EXPECT_EQ(shown.count, TextInk(text, ink, pane.plot.left - shown.bounds.left).count) << text;
+    EXPECT_GE(shown.bounds.left, pane.pane.left + 4) << text;
+  }
+  EXPECT_GT(wideLabels, 0);
 }
 
 }  // namespace
