@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "analysis/group_lists.h"
+#include "analysis/import_report.h"
 #include "analysis/line_monitoring.h"
 #include "analysis/market_breadth.h"
 #include "analysis/recompute_pool.h"
@@ -26,9 +27,9 @@ constexpr char kArchiveExtension[] = ".zip";
 constexpr char kPickFilter[] = "Zip Files (*.ZIP)\0*.zip\0Text Files (*.TXT)\0*.txt\0All Files (*.*)\0*.*\0";
 constexpr int kDiscYears = 20;
 constexpr int kStepsPerArchive = 2;  // the parse and the merge
-// A progress dialog owned by the main window hides its Cancel button; an
-// import can take minutes, so its dialog belongs to no window (the main
-// window is disabled all the same).
+// A progress dialog opened over the main window hides its Cancel button; an
+// import can take minutes, so it names no owner and keeps its Cancel (the
+// dialog still stays above the main window, which is disabled all the same).
 constexpr WindowHandle kProgressOwner = nullptr;
 
 struct ArchiveChoice {
@@ -82,46 +83,82 @@ bool ChooseArchives(int fromDownloadFolder, ArchiveChoice* choice) {
   return true;
 }
 
-// Every stock takes the archives straight into its file (the cache is
-// emptied first). False when stopped; `imported` tells whether any archive
-// held prices.
-bool SweepArchives(const std::vector<std::string>& files, PackedDate* newest, bool* imported) {
-  *imported = false;
-  if (!FlushAndFreeDailyCache()) return false;
-  BeginProgress(kProgressOwner, 1, kStrAppTitle, static_cast<int>(files.size()) * kStepsPerArchive);
-  for (const std::string& file : files) {
-    const PriceZipResult result = ImportPriceZip(file.c_str(), newest);
-    if (result == kPriceZipStop) return false;
-    if (result == kPriceZipImported) *imported = true;
+// The archives of one import and what each of them gave at its first reading.
+struct ImportRun {
+  ImportReport report;
+  bool fromDownloadFolder;
+};
+
+ImportRun StartRun(const ArchiveChoice& choice, int fromDownloadFolder) {
+  ImportRun run{{{}, {0, 0}}, fromDownloadFolder != 0};
+  for (const std::string& file : choice.files) run.report.archives.push_back({file, false, {}, 0, 0});
+  return run;
+}
+
+// Imports one archive (one refused before is left alone); false when the
+// import is to stop.
+bool ImportArchive(ArchiveRecord* record, DailyWriteFailure* writeFailure) {
+  if (IsRefusedArchive(*record)) return true;
+  const PriceZipImport done = ImportPriceZip(record->path.c_str());
+  if (!record->read) {
+    record->read = true;
+    record->result = done.result;
+    record->skippedRows = done.skippedRows;
+    record->newestReferenceDate = done.newestReferenceDate;
+  }
+  if (done.result == PriceZipResult::kWriteFailed) *writeFailure = done.writeFailure;
+  return done.result != PriceZipResult::kStopped && done.result != PriceZipResult::kWriteFailed;
+}
+
+bool ImportEveryArchive(ImportRun* run) {
+  for (ArchiveRecord& record : run->report.archives) {
+    if (!ImportArchive(&record, &run->report.writeFailure)) return false;
   }
   return true;
 }
+
+// Every stock takes the archives straight into its file (the cache is
+// emptied first). False when stopped.
+bool SweepArchives(ImportRun* run) {
+  if (!FlushAndFreeDailyCache()) return false;
+  BeginProgress(kProgressOwner, 1, kStrAppTitle, static_cast<int>(run->report.archives.size()) * kStepsPerArchive);
+  return ImportEveryArchive(run);
+}
+
+ImportOutcome StoppedOutcome() { return gProgressCancelled != 0 ? kImportCancelled : kImportFailed; }
 
 // One pass per window of the daily cache: the window takes the archives
 // again, then it is recomputed and written. The breadth counters start once
 // the first window holds the new bars, so that the index's new dates are
 // counted too.
-ImportOutcome RunWindowPasses(const std::vector<std::string>& files, PackedDate* newest) {
+ImportOutcome RunWindowPasses(ImportRun* run) {
   BeginProgress(kProgressOwner, 1, kStrAppTitle, 2);
   const int passes = PreloadDailyCache();
-  const int archives = static_cast<int>(files.size());
+  const int archives = static_cast<int>(run->report.archives.size());
   BeginProgress(kProgressOwner, 1, kStrAppTitle, (archives + 1) * passes * kStepsPerArchive + 1);
   InitMarketBreadth();
   bool countingStarted = false;
   for (int pass = 0; pass < passes; ++pass) {
-    for (const std::string& file : files) {
-      if (ImportPriceZip(file.c_str(), newest) == kPriceZipStop) {
-        return gProgressCancelled != 0 ? kImportCancelled : kImportFailed;
-      }
-    }
+    if (!ImportEveryArchive(run)) return StoppedOutcome();
     if (!countingStarted) ResetMarketBreadthCounters();
     countingStarted = true;
     const RecomputeOutcome outcome = RecomputeAllStocks(kRecomputeCachedOnly);
     if (outcome == RecomputeOutcome::kCancelled) return kImportCancelled;
     if (outcome == RecomputeOutcome::kFailed) return kImportFailed;
-    AdvanceDailyCacheWindow();
+    if (!AdvanceDailyCacheWindow(&run->report.writeFailure)) return kImportFailed;
   }
   return kImportDone;
+}
+
+// The one message of the import about what it refused, skipped or could not
+// write; a cancelled import says nothing more.
+void ShowImportReport(const ImportRun& run, ImportOutcome outcome) {
+  if (outcome == kImportCancelled) return;
+  const std::string text = FormatImportReport(run.report, run.fromDownloadFolder);
+  if (text.empty()) return;
+  const bool failed = outcome == kImportFailed;
+  PlatformMessageBox(PlatformIsUsableOwner(gMainWnd) ? gMainWnd : nullptr, text.c_str(), gAppTitle,
+                     kMbOk | (failed ? kMbIconExclamation : kMbIconInformation));
 }
 
 // The ratios are computed in the main thread's scratch set, which the charts
@@ -165,23 +202,23 @@ ImportOutcome ImportDownloadedZips(int fromDownloadFolder) {
     ReloadCharts();
     return kImportNothingNew;
   }
-  PackedDate newest = 0;
+  ImportRun run = StartRun(choice, fromDownloadFolder);
   if (choice.sweepFirst) {
-    bool imported = false;
-    const bool swept = SweepArchives(choice.files, &newest, &imported);
-    if (!swept || !imported) {
-      const bool cancelled = gProgressCancelled != 0;
+    const bool swept = SweepArchives(&run);
+    if (!swept || !AnyArchiveImported(run.report)) {
+      // Nothing reached the files, or every archive was refused.
+      const ImportOutcome outcome = swept ? kImportFailed : StoppedOutcome();
       EndProgress();
       ReloadCharts();
-      if (swept) return kImportNothingNew;
-      return cancelled ? kImportCancelled : kImportFailed;
+      ShowImportReport(run, outcome);
+      return outcome;
     }
     // Every stock's file holds the new bars now.
-    CommitLastPriceDate(newest);
+    CommitLastPriceDate(CommittablePriceDate(run.report));
   }
-  const ImportOutcome outcome = RunWindowPasses(choice.files, &newest);
+  ImportOutcome outcome = RunWindowPasses(&run);
   const bool completed = outcome == kImportDone;
-  if (completed) CommitLastPriceDate(newest);
+  if (completed) CommitLastPriceDate(CommittablePriceDate(run.report));
   TrimDailyCacheIfMemoryLow();
   FinishMarketBreadth(completed && HasMainScratch());
   if (outcome != kImportCancelled && RecomputeGroupMemberships() && gPriceImportHooks.refreshStockLists != nullptr) {
@@ -190,6 +227,9 @@ ImportOutcome ImportDownloadedZips(int fromDownloadFolder) {
   EndProgress();
   EvaluateAllMonitorLines();
   ReloadCharts();
+  // A refused archive leaves its day out: the update is not done.
+  if (completed && (HasRefusedArchive(run.report) || !AnyArchiveImported(run.report))) outcome = kImportFailed;
+  ShowImportReport(run, outcome);
   return outcome;
 }
 
@@ -208,9 +248,11 @@ int ReloadPricesFromDisc() {
   char format[128] = "";
   PlatformLoadString(kStrReadingDiscMonth, format, sizeof format);
   PackedDate newest = 0;
-  for (int pass = 0; pass < passes && gProgressCancelled == 0; ++pass) {
+  DailyWriteFailure failure{0, 0};
+  bool stopped = false;
+  for (int pass = 0; pass < passes && !stopped; ++pass) {
     if (PackedYear(gLastPriceDate) < firstYear) gLastPriceDate = MakePackedDate(firstYear, 1, 1);
-    for (int k = 0; k < months && gProgressCancelled == 0; ++k) {
+    for (int k = 0; k < months && !stopped; ++k) {
       const int monthNumber = firstYear * 12 + (month - 1) + k;
       const int y = monthNumber / 12;
       const int m = monthNumber % 12 + 1;
@@ -218,18 +260,23 @@ int ReloadPricesFromDisc() {
       char text[160];
       std::snprintf(text, sizeof text, format, y, m);
       SetProgressText2(text);
-      if (ImportDiscMonthZip(letter, y, m, &newest) != 0) {
+      const PriceZipImport done = ImportDiscMonthZip(letter, y, m);
+      switch (done.result) {
+        case PriceZipResult::kImported: newest = std::max(newest, done.newestReferenceDate); break;
         // A month the disc lacks still moves the bar on.
-        StepProgress();
-        StepProgress();
+        case PriceZipResult::kUnreadable: StepProgress(); [[fallthrough]];
+        case PriceZipResult::kNoValidRow: StepProgress(); break;
+        case PriceZipResult::kWriteFailed: failure = done.writeFailure; [[fallthrough]];
+        case PriceZipResult::kStopped: stopped = true; break;
       }
+      stopped = stopped || gProgressCancelled != 0;
     }
-    if (gProgressCancelled != 0) break;
-    AdvanceDailyCacheWindow();
+    if (!stopped && !AdvanceDailyCacheWindow(&failure)) stopped = true;
   }
-  if (gProgressCancelled == 0) CommitLastPriceDate(newest);
+  if (!stopped) CommitLastPriceDate(newest);
   TrimDailyCacheIfMemoryLow();
   EndProgress();
   ReloadCharts();
+  if (failure.error != 0) ShowImportReport(ImportRun{{{}, failure}, false}, kImportFailed);
   return 1;
 }

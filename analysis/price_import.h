@@ -9,7 +9,8 @@ enum ImportOutcome : int {
   kImportDone = 0,        // archives were merged and the database recomputed
   kImportNothingNew = 1,  // no archive to import
   kImportCancelled = 2,   // the user cancelled; the last price date stays
-  kImportFailed = 3,      // an archive or the recomputation failed (a message was shown)
+  kImportFailed = 3,      // an archive was refused, a daily file could not be written or the
+                          // recomputation failed (one message was shown)
 };
 
 // What the import asks of the window layer; a null member does nothing.
@@ -21,7 +22,8 @@ extern PriceImportHooks gPriceImportHooks;
 
 // With fromDownloadFolder non-zero every archive of "TMPDOWN\" in name
 // order; with 0 the archives the user picks. Then recomputes the database
-// and refreshes the charts.
+// and refreshes the charts. What it refused, the rows it skipped and a daily
+// file it could not write (where it stops) are told in one message at the end.
 ImportOutcome ImportDownloadedZips(int fromDownloadFolder);
 
 // Re-reads the last twenty years from the vendor's price disc; 0 when no

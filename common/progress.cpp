@@ -39,7 +39,10 @@ void BeginProgress(WindowHandle owner, int showCancel, int titleStringId, int st
   char title[101] = "";
   if (titleStringId != 0) PlatformLoadString(titleStringId, title, sizeof title);
   const bool cancelShown = showCancel != 0 && owner != gMainWnd;
-  gProgressDlg = PlatformProgressOpen(owner, cancelShown, titleStringId != 0 ? title : nullptr);
+  // A dialog without an owner would fall behind the main window as soon as a
+  // message box over the main window closes; it always belongs to a window.
+  const WindowHandle window = owner != nullptr ? owner : gMainWnd;
+  gProgressDlg = PlatformProgressOpen(window, cancelShown, titleStringId != 0 ? title : nullptr);
   if (gProgressDlg == nullptr) {
     PlatformPumpMessages();
     return;

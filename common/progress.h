@@ -8,6 +8,8 @@
 
 extern WindowHandle gProgressDlg;  // the open dialog, null when none
 
+// The Cancel button shows when `showCancel` is set and `owner` is not the main
+// window; the dialog belongs to `owner`, or to the main window when it is null.
 void BeginProgress(WindowHandle owner, int showCancel, int titleStringId, int steps);
 void StepProgress();
 void AdvanceProgress(uint32_t amount);

@@ -88,10 +88,10 @@ bool ForEachToken(const char* text, Fn fn) {
 
 }  // namespace
 
-void ReadCsvField(const char* buffer, int length, int* position, char* out, int outSize) {
+int ReadCsvField(const char* buffer, int length, int* position, char* out, int outSize) {
   const int capacity = (out != nullptr && outSize > 0) ? outSize - 1 : -1;
   if (capacity >= 0) out[0] = '\0';
-  if (buffer == nullptr || position == nullptr || !IsInside(*position, length)) return;
+  if (buffer == nullptr || position == nullptr || !IsInside(*position, length)) return 0;
 
   int stored = 0;
   int i = *position;
@@ -106,6 +106,7 @@ void ReadCsvField(const char* buffer, int length, int* position, char* out, int 
   }
   *position = i;
   if (capacity >= 0) out[stored] = '\0';
+  return stored;
 }
 
 StockCode ReadCsvCode(const char* buffer, int length, int* position) {

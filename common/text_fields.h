@@ -5,7 +5,8 @@
 
 #include "common/stock_code.h"
 
-void ReadCsvField(const char* buffer, int length, int* position, char* out, int outSize);
+// The bytes stored in `out` (NUL bytes of the field included) are returned.
+int ReadCsvField(const char* buffer, int length, int* position, char* out, int outSize);
 StockCode ReadCsvCode(const char* buffer, int length, int* position);
 int ReadCsvInt(const char* buffer, int length, int* position);
 double ReadCsvDouble(const char* buffer, int length, int* position);

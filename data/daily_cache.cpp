@@ -87,8 +87,8 @@ constexpr uint64_t kAddressSpaceForCache = sizeof(void*) == 4 ? (uint64_t{768} <
 constexpr int kStrWritingToDisk = 299;  // "ハードディスクへ書き込み中..."
 constexpr char kPreparingText[] = "データ読み込みの準備中...";
 constexpr char kStocksDoneFormat[] = "%d／%d銘柄の処理を完了";
-constexpr char kWriteFailedFormat[] = "%d銘柄の日足ファイルを書き込めませんでした。\n%s";
-constexpr char kReadFailedFormat[] = "%d銘柄の日足ファイルを読めませんでした。\n%s";
+constexpr char kWriteFailedFormat[] = "%d銘柄の日足ファイルを書き込めませんでした(最初は%s)。";
+constexpr char kReadFailedFormat[] = "%d銘柄の日足ファイルを読めませんでした。";
 
 // Guarded by gCacheLock.
 bool gIdleWriteFailureShown = false;
@@ -98,9 +98,12 @@ int gWindowEnd = 0;
 struct WriteFailures {
   int count = 0;
   int firstError = 0;
+  StockCode firstCode = 0;
 
-  void Add(int error) {
-    if (count++ == 0) firstError = error;
+  void Add(int error, StockCode code) {
+    if (count++ > 0) return;
+    firstError = error;
+    firstCode = code;
   }
 };
 
@@ -185,10 +188,11 @@ void PrepareBarsForUse(BarSeries* out) {
   out->count = static_cast<int>(end - out->bars);
 }
 
+StockCode SlotCode(int index) { return index < StockCount() ? StockCodeAt(index) : gDailyCache->slots[index]->code; }
+
 // Writes a dirty slot; a failed write keeps it dirty. 0 or the error code.
 int WriteSlot(int index) {
-  const StockCode code = index < StockCount() ? StockCodeAt(index) : gDailyCache->slots[index]->code;
-  const int error = WriteDailyFile(code, *gDailyCache->slots[index]);
+  const int error = WriteDailyFile(SlotCode(index), *gDailyCache->slots[index]);
   gDailyCache->dirty[index] = error == 0 ? kClean : kDirty;
   return error;
 }
@@ -199,17 +203,22 @@ int CountDirtySlots() {
   return dirty;
 }
 
-void ShowFileFailures(const char* format, int count, int firstError) {
-  if (count == 0) return;
+// What failed, then the system's text for the first error, in the error box.
+void ShowFileFailures(const char* what, int firstError) {
   char reason[512];
   FormatErrorText(firstError, reason, sizeof reason);
   char text[640];
-  std::snprintf(text, sizeof text, format, count, reason);
+  std::snprintf(text, sizeof text, "%s\n%s", what, reason);
   ReportDataMessage(text, "エラー", kMbOk | kMbIconStop);
 }
 
 void ShowWriteFailures(const WriteFailures& failures) {
-  ShowFileFailures(kWriteFailedFormat, failures.count, failures.firstError);
+  if (failures.count == 0) return;
+  char path[32];
+  GetDailyFilePath(failures.firstCode, path, sizeof path);
+  char what[128];
+  std::snprintf(what, sizeof what, kWriteFailedFormat, failures.count, path);
+  ShowFileFailures(what, failures.firstError);
 }
 
 void BeginWritingStep() {
@@ -248,7 +257,7 @@ WriteFailures WriteAllDirtySlots() {
     if (gProgressAbortRequested != 0) {
       ForgetUnwrittenDay(i);
     } else if (const int error = WriteSlot(i)) {
-      failures.Add(error);
+      failures.Add(error, SlotCode(i));
     }
     AdvanceProgress(1);
   }
@@ -333,11 +342,14 @@ void FindWindow(int stocks, int* start, int* end) {
 }
 
 // Writes a slot of the window and moves its buffer on to the stock at
-// `target` (-1: none). A slot whose write failed keeps its copy; the target
-// then gets a buffer of its own.
+// `target` (-1: none). A slot whose write fails keeps its copy and nothing
+// moves on: the job stops there.
 int MoveSlotOn(int slot, int target, std::vector<BarSeries*>* spare, WriteFailures* failures) {
   if (IsSlotDirty(slot)) {
-    if (const int error = WriteSlot(slot)) failures->Add(error);
+    if (const int error = WriteSlot(slot)) {
+      failures->Add(error, SlotCode(slot));
+      return 0;
+    }
   }
   if (target < 0) return 0;
   if (SlotAt(slot) != nullptr && !IsSlotDirty(slot)) spare->push_back(DetachSlot(slot));
@@ -426,21 +438,21 @@ void GetDailyBarsForUpdate(StockCode code, BarSeries* out) {
   ReportDailyFileError(error);
 }
 
-void UpdateDailyBars(StockCode code, const BarSeries& series) {
+int StoreDailyBars(StockCode code, const BarSeries& series) {
   const int index = FindStockIndexByCode(code);
-  if (index < 0) return;
-  int error = 0;
-  {
-    CacheGuard guard(gCacheLock);
-    BarSeries* cached = SlotAt(index);
-    if (cached != nullptr && series.code == code) {
-      CopySeries(cached, series);
-      gDailyCache->dirty[index] = kDirty;
-      return;
-    }
-    error = WriteDailyFile(code, series);
+  if (index < 0) return 0;
+  CacheGuard guard(gCacheLock);
+  BarSeries* cached = SlotAt(index);
+  if (cached != nullptr && series.code == code) {
+    CopySeries(cached, series);
+    gDailyCache->dirty[index] = kDirty;
+    return 0;
   }
-  if (error != 0) ReportDataError(error);
+  return WriteDailyFile(code, series);
+}
+
+void UpdateDailyBars(StockCode code, const BarSeries& series) {
+  if (const int error = StoreDailyBars(code, series)) ReportDataError(error);
 }
 
 int CountDirtyDailyCacheEntries() {
@@ -533,7 +545,7 @@ int PreloadDailyCache() {
   return (stocks + end - 1) / end;
 }
 
-void AdvanceDailyCacheWindow() {
+bool AdvanceDailyCacheWindow(DailyWriteFailure* failure) {
   const int stocks = StockCount();
   int start = 0;
   int end = 0;
@@ -546,26 +558,30 @@ void AdvanceDailyCacheWindow() {
   const int next = end < stocks ? end : -1;
   std::vector<BarSeries*> spare;
   WriteFailures failures;
-  for (int j = 0; j < length; ++j) {
+  int moved = 0;
+  for (; moved < length && failures.count == 0; ++moved) {
     int error = 0;
     {
       CacheGuard guard(gCacheLock);
-      if (gDailyCache != nullptr) error = MoveSlotOn(start + j, next < 0 ? -1 : next + j, &spare, &failures);
+      if (gDailyCache != nullptr) {
+        error = MoveSlotOn(start + moved, next < 0 ? -1 : next + moved, &spare, &failures);
+        if (failures.count > 0 && failure != nullptr) *failure = {failures.firstCode, failures.firstError};
+      }
     }
     ReportDailyFileError(error);
     AdvanceProgress(1);
-    ShowStocksDone(start + 1 + j, stocks);
+    ShowStocksDone(start + 1 + moved, stocks);
   }
   {
     CacheGuard guard(gCacheLock);
     for (BarSeries* buffer : spare) FreeBlock(buffer);
-    if (length > 0 && next >= 0) {
+    if (failures.count == 0 && length > 0 && next >= 0) {
       gWindowStart = next;
       gWindowEnd = std::min(next + length, stocks);
     }
   }
   StepProgress();
-  ShowWriteFailures(failures);
+  return failures.count == 0;
 }
 
 void EnterDailyCacheAsWorker() {
@@ -603,4 +619,9 @@ bool ReadDailyBarsInWorker(int index, StockCode code, bool loadUncached, BarSeri
   return true;
 }
 
-void ReportUnreadDailyFiles(int count, int firstError) { ShowFileFailures(kReadFailedFormat, count, firstError); }
+void ReportUnreadDailyFiles(int count, int firstError) {
+  if (count == 0) return;
+  char what[128];
+  std::snprintf(what, sizeof what, kReadFailedFormat, count);
+  ShowFileFailures(what, firstError);
+}

@@ -5,8 +5,9 @@
 #include <atomic>
 #include <cstdint>
 
-#include "records/price_series.h"
+#include "data/daily_files.h"
 #include "data/stock_table.h"
+#include "records/price_series.h"
 
 struct DailyCache {
   BarSeries* slots[kMaxStocks];
@@ -33,6 +34,8 @@ void GetDailyBars(StockCode code, BarSeries* out);
 // the slot when filled, else read without caching it; never cut by time-back.
 void GetDailyBarsForUpdate(StockCode code, BarSeries* out);
 void UpdateDailyBars(StockCode code, const BarSeries& series);
+// UpdateDailyBars without the error box: 0 or the error of the file write.
+int StoreDailyBars(StockCode code, const BarSeries& series);
 int CountDirtyDailyCacheEntries();
 void FlushDailyCacheEntry(StockCode code);
 // Writes the first changed slot; false when none was waiting.
@@ -42,7 +45,10 @@ void FlushDailyCache();
 bool FlushAndFreeDailyCache();
 void TrimDailyCacheIfMemoryLow();
 int PreloadDailyCache();
-void AdvanceDailyCacheWindow();
+// Writes the window and moves its buffers on to the next stocks. Stops at the
+// first file that cannot be written (false, with it in `failure` when given;
+// nothing is shown): its copy stays in the cache, still dirty.
+bool AdvanceDailyCacheWindow(DailyWriteFailure* failure);
 bool IsDailyCacheSlotFilled(int index);
 
 // The worker threads of an all-stock run, between these two calls, read the

@@ -159,6 +159,14 @@ int WriteDailyFile(StockCode code, const BarSeries& series) {
   return SaveBufferToFile(path, &series, SeriesFileBytes(series.count));
 }
 
+void FormatDailyWriteFailure(const DailyWriteFailure& failure, char* out, int size) {
+  char path[kDailyPathSize];
+  GetDailyFilePath(failure.code, path, sizeof path);
+  char reason[512];
+  FormatErrorText(failure.error, reason, sizeof reason);
+  std::snprintf(out, static_cast<size_t>(size), "日足ファイル(%s)を書き込めませんでした。\n%s", path, reason);
+}
+
 int SaveDailyFile(StockCode code, BarSeries* series) {
   const int error = WriteDailyFile(code, *series);
   if (error != 0) ReportDataError(error);

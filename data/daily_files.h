@@ -26,5 +26,14 @@ int LoadDailyFileRaw(const char* path, BarSeries* series, uint32_t sizeLimit);
 int SaveDailyFile(StockCode code, BarSeries* series);
 // SaveDailyFile without the error box; 0 or the error code.
 int WriteDailyFile(StockCode code, const BarSeries& series);
+
+// The daily file a job could not write; the job stops at the first one, so
+// that a full disk costs one message instead of one per stock.
+struct DailyWriteFailure {
+  StockCode code;
+  int error;  // 0: nothing failed
+};
+// "日足ファイル(DAY\1301)を書き込めませんでした。" and the system's text for the error.
+void FormatDailyWriteFailure(const DailyWriteFailure& failure, char* out, int size);
 // Index of the last bar dated on or before the date, searching down to index 1; 0 when none.
 int FindLastBarOnOrBefore(const BarSeries& series, PackedDate date);

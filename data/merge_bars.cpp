@@ -127,7 +127,8 @@ bool HoldsBar(const BarSeries& series, const PriceBar& bar) {
   return at != series.bars + n && std::memcmp(at, &bar, sizeof bar) == 0;
 }
 
-void MergeEntryIntoStock(int index, const ImportBarEntry& entry) {
+// 0, or the error of the stock's file write (its record is left as it was).
+int MergeEntryIntoStock(int index, const ImportBarEntry& entry) {
   const int listed = std::min(entry.count, kImportBarsPerStock);
   StockRecord& record = gStockTable->records[index];
   GetDailyBarsForUpdate(record.master.code, gScratchSeries);
@@ -140,8 +141,11 @@ void MergeEntryIntoStock(int index, const ImportBarEntry& entry) {
     changed = changed || !HoldsBar(*gScratchSeries, bar);
     MergePriceBar(&bar, gScratchSeries, 0, 0);
   }
+  if (changed) {
+    if (const int error = StoreDailyBars(record.master.code, *gScratchSeries)) return error;
+  }
   UpdateStockRecord(&record, entry, listed, *gScratchSeries);
-  if (changed) UpdateDailyBars(record.master.code, *gScratchSeries);
+  return 0;
 }
 
 }  // namespace
@@ -165,8 +169,8 @@ void MergePriceBar(PriceBar* bar, BarSeries* series, int quoteRules, int replace
   }
 }
 
-void MergeParsedBarsIntoAllStocks(const ImportBarList& list) {
-  if (gScratchSeries == nullptr) return;
+bool MergeParsedBarsIntoAllStocks(const ImportBarList& list, DailyWriteFailure* failure) {
+  if (gScratchSeries == nullptr) return true;
   const int stocks = StockCount();
   // While the cache holds a window of stocks, only those are merged; else
   // every stock is, straight to its file, without filling the cache.
@@ -177,7 +181,11 @@ void MergeParsedBarsIntoAllStocks(const ImportBarList& list) {
     if (gProgressCancelled != 0) break;
     if (windowed && !IsDailyCacheSlotFilled(i)) continue;
     if (list.entries[i].count < 1) continue;
-    MergeEntryIntoStock(i, list.entries[i]);
+    if (const int error = MergeEntryIntoStock(i, list.entries[i])) {
+      if (failure != nullptr) *failure = {gStockTable->records[i].master.code, error};
+      return false;
+    }
   }
   StepProgress();
+  return true;
 }

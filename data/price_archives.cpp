@@ -37,17 +37,48 @@ void ShowReadingText(const char* name) {
   SetProgressText2(text);
 }
 
-// Parses the text and merges it; false when cancelled.
-bool ParseAndMerge(const char* text, uint32_t size, ImportBarList* list, PackedDate* newestReferenceDate) {
+// Parses the text and merges its valid rows.
+PriceZipImport ParseAndMerge(const char* text, uint32_t size, ImportBarList* list) {
+  PriceZipImport done{PriceZipResult::kStopped, 0, 0, {0, 0}};
   const ParsedPriceText parsed = ParseVendorPriceText(text, static_cast<int>(size), list);
-  if (parsed.cancelled) return false;
-  MergeParsedBarsIntoAllStocks(*list);
-  if (gProgressCancelled != 0) return false;
-  gAskRecomputeAtStart = 1;
-  if (newestReferenceDate != nullptr && parsed.newestReferenceDate > *newestReferenceDate) {
-    *newestReferenceDate = parsed.newestReferenceDate;
+  done.skippedRows = parsed.skippedRows;
+  if (parsed.cancelled) return done;
+  if (parsed.validRows == 0) {
+    done.result = PriceZipResult::kNoValidRow;
+    return done;
   }
-  return true;
+  if (!MergeParsedBarsIntoAllStocks(*list, &done.writeFailure)) {
+    done.result = PriceZipResult::kWriteFailed;
+    return done;
+  }
+  if (gProgressCancelled != 0) return done;
+  gAskRecomputeAtStart = 1;
+  done.result = PriceZipResult::kImported;
+  done.newestReferenceDate = parsed.newestReferenceDate;
+  return done;
+}
+
+// Reads and imports one archive; what `read` could not read is kUnreadable.
+template <typename Read>
+PriceZipImport ImportArchiveText(Read read) {
+  char name[kMemberNameSize] = "";
+  uint32_t size = 0;
+  char* text = read(name, &size);
+  if (text == nullptr) {
+    const PriceZipResult result = gProgressCancelled != 0 ? PriceZipResult::kStopped : PriceZipResult::kUnreadable;
+    return {result, 0, 0, {0, 0}};
+  }
+  if (name[0] != 0) ShowReadingText(name);
+  auto* list = static_cast<ImportBarList*>(AllocBlock(sizeof(ImportBarList)));
+  if (list == nullptr) {
+    PlayWarningBeep();
+    FreeBlock(text);
+    return {PriceZipResult::kStopped, 0, 0, {0, 0}};
+  }
+  const PriceZipImport done = ParseAndMerge(text, size, list);
+  FreeBlock(list);
+  FreeBlock(text);
+  return done;
 }
 
 int DriveType(char letter) { return gPriceDiscHooks.driveType != nullptr ? gPriceDiscHooks.driveType(letter) : 0; }
@@ -82,22 +113,9 @@ char* LoadPriceArchiveText(const char* path, char* name, int nameSize, uint32_t*
   return text;
 }
 
-PriceZipResult ImportPriceZip(const char* path, PackedDate* newestReferenceDate) {
-  char name[kMemberNameSize] = "";
-  uint32_t size = 0;
-  char* text = LoadPriceArchiveText(path, name, sizeof name, &size);
-  if (text == nullptr) return gProgressCancelled != 0 ? kPriceZipStop : kPriceZipSkipped;
-  ShowReadingText(name);
-  auto* list = static_cast<ImportBarList*>(AllocBlock(sizeof(ImportBarList)));
-  if (list == nullptr) {
-    PlayWarningBeep();
-    FreeBlock(text);
-    return kPriceZipStop;
-  }
-  const bool done = ParseAndMerge(text, size, list, newestReferenceDate);
-  FreeBlock(list);
-  FreeBlock(text);
-  return done ? kPriceZipImported : kPriceZipStop;
+PriceZipImport ImportPriceZip(const char* path) {
+  return ImportArchiveText(
+      [path](char* name, uint32_t* size) { return LoadPriceArchiveText(path, name, kMemberNameSize, size); });
 }
 
 void FormatDiscMonthPath(char letter, int year, int month, char* out, int size) {
@@ -106,21 +124,11 @@ void FormatDiscMonthPath(char letter, int year, int month, char* out, int size) 
   std::snprintf(out, static_cast<size_t>(size), "%c:\\%s\\%d\\%d%02d.zip", letter, folder, year, year, month);
 }
 
-int ImportDiscMonthZip(char letter, int year, int month, PackedDate* newestReferenceDate) {
+PriceZipImport ImportDiscMonthZip(char letter, int year, int month) {
   char path[kMaxPath];
   FormatDiscMonthPath(letter, year, month, path, sizeof path);
-  uint32_t size = 0;
-  char* text = ReadFirstZipMember(path, nullptr, 0, &size, nullptr);
-  if (text == nullptr) return 1;
-  auto* list = static_cast<ImportBarList*>(AllocBlock(sizeof(ImportBarList)));
-  if (list == nullptr) {
-    FreeBlock(text);
-    return 1;
-  }
-  ParseAndMerge(text, size, list, newestReferenceDate);
-  FreeBlock(list);
-  FreeBlock(text);
-  return 0;
+  return ImportArchiveText(
+      [&path](char*, uint32_t* size) { return ReadFirstZipMember(path, nullptr, 0, size, nullptr); });
 }
 
 bool FindOpticalDrive(char* letter) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "common/packed_date.h"
+#include "data/daily_files.h"
 
 constexpr int kDriveTypeCdrom = 5;  // as the system numbers drive types
 
@@ -22,19 +23,27 @@ extern PriceDiscHooks gPriceDiscHooks;
 char* LoadPriceArchiveText(const char* path, char* name, int nameSize, uint32_t* size);
 
 // Parses one archive and merges it into every stock (only those of the
-// cache's window while it holds one). The newest reference-index date met is
-// raised into `newestReferenceDate`; committing it is the caller's part.
-enum PriceZipResult : int {
-  kPriceZipStop = 0,     // cancelled, or the import list could not be allocated (after a beep)
-  kPriceZipSkipped = 1,  // nothing usable in the file; the caller goes on
-  kPriceZipImported = 2,
+// cache's window while it holds one). Committing the newest reference-index
+// date to the last price date is the caller's part.
+enum class PriceZipResult {
+  kImported,     // its valid rows were merged
+  kUnreadable,   // no price text could be read from the file
+  kNoValidRow,   // its text held no row that passed the rules: nothing was merged
+  kWriteFailed,  // a daily file could not be written; the import stops
+  kStopped,      // cancelled, or the import list could not be allocated (after a beep)
 };
-PriceZipResult ImportPriceZip(const char* path, PackedDate* newestReferenceDate);
+struct PriceZipImport {
+  PriceZipResult result;
+  int skippedRows;  // data lines refused by the row rules
+  PackedDate newestReferenceDate;
+  DailyWriteFailure writeFailure;
+};
+PriceZipImport ImportPriceZip(const char* path);
 
 // "X:\株価データ\2005\200503.zip" for the month's archive on the disc.
 void FormatDiscMonthPath(char letter, int year, int month, char* out, int size);
-// 0 when the month's archive was imported, 1 when it cannot be read or memory is short.
-int ImportDiscMonthZip(char letter, int year, int month, PackedDate* newestReferenceDate);
+// The month's archive of the disc; kUnreadable also when memory is short.
+PriceZipImport ImportDiscMonthZip(char letter, int year, int month);
 // The first optical drive's letter; false when there is none.
 bool FindOpticalDrive(char* letter);
 // The optical drive holding the price disc, asking for it until it is

@@ -257,8 +257,14 @@ bool PlatformIsUsableOwner(WindowHandle window) {
   return hwnd != nullptr && IsWindow(hwnd) && IsWindowVisible(hwnd) && !IsIconic(hwnd);
 }
 
+namespace {
+void DisableAgainBehindProgress();
+}  // namespace
+
 int PlatformMessageBox(WindowHandle owner, const char* text, const char* title, unsigned flags) {
-  return MessageBoxW(static_cast<HWND>(owner), SjisToWide(text).c_str(), SjisToWide(title).c_str(), flags);
+  const int answer = MessageBoxW(static_cast<HWND>(owner), SjisToWide(text).c_str(), SjisToWide(title).c_str(), flags);
+  DisableAgainBehindProgress();
+  return answer;
 }
 
 void PlatformBeep(unsigned soundFlags) { MessageBeep(soundFlags); }
@@ -333,6 +339,16 @@ BOOL CALLBACK DisableTopLevelWindow(HWND hwnd, LPARAM) {
     gProgressWindows.disabled.push_back(hwnd);
   }
   return TRUE;
+}
+
+// A message box enables its owner when it closes, even one the progress
+// dialog disabled: the windows behind an open dialog are disabled again.
+void DisableAgainBehindProgress() {
+  const ProgressWindows& p = gProgressWindows;
+  if (p.dialog == nullptr || !IsWindow(p.dialog)) return;
+  for (HWND hwnd : p.disabled) {
+    if (IsWindow(hwnd)) EnableWindow(hwnd, FALSE);
+  }
 }
 
 }  // namespace

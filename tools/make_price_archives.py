@@ -117,6 +117,7 @@ def build_rows(stocks, bars, days, rng):
             if not index and n % 5 == 1 and market in MARKETS:
                 decoy = list(bar)
                 decoy[4] = max(1, bar[4] + 7)
+                decoy[2] = max(bar[2], decoy[4])  # a valid row: its close within its range
                 decoy[5] = bar[5] * 3 + 100
                 other = row(decoy, code, decoy_market(own), str(decoy[5]))
                 # The decoy comes first on even days and last on odd ones.

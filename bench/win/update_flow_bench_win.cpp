@@ -170,7 +170,7 @@ bool RunImportSteps(const char* path, ImportSteps* steps) {
     if (Timed(&steps->recompute, [] { return RecomputeAllStocks(kRecomputeCachedOnly); }) !=
         RecomputeOutcome::kCompleted)
       return false;
-    Timed(&steps->writeBack, AdvanceDailyCacheWindow);
+    Timed(&steps->writeBack, [] { return AdvanceDailyCacheWindow(nullptr); });
   }
   Timed(&steps->breadth, [] { FinishMarketBreadth(true); });
   Timed(&steps->groups, RecomputeGroupMemberships);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "data/daily_cache.h"
 #include "platform/posix_recorder.h"
 #include "records/settings_block.h"
+#include "common/file_io.h"
 #include "data/price_archives.h"
 #include "tests/support/global_state.h"
 #include "tests/support/price_store.h"
@@ -43,6 +45,8 @@ class PriceImportTest : public ::testing::Test {
     fs::copy(sample, db_, fs::copy_options::recursive);
     ASSERT_TRUE(OpenDatabaseFolder(db_.c_str()));
     gLastPriceDate = kSampleLastDate;
+    // The month of archives after the sample's last day has gone by.
+    SetFixedClock(PackedDateToDays(MakePackedDate(2027, 1, 8)) * 86400, 9 * 3600);
     gChartReloads = 0;
     gPriceImportHooks.reloadCharts = [] { ++gChartReloads; };
   }
@@ -115,6 +119,123 @@ TEST_F(PriceImportTest, AChosenArchiveAloneIsCountedInTheBreadth) {
   EXPECT_EQ(gLastPriceDate, MakePackedDate(2026, 12, 8));
 }
 
+// A zip archive (by Python's zipfile) holding `text` as its one member.
+void WriteZip(const std::string& path, const std::string& text) {
+  WriteWholeFile("member.txt", std::vector<uint8_t>(text.begin(), text.end()));
+  const std::string command =
+      "python3 -c \"import sys, zipfile; zipfile.ZipFile(sys.argv[1], 'w').writestr('m.txt', "
+      "open('member.txt', 'rb').read())\" '" +
+      path + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::remove("member.txt");
+}
+
+std::string ArchiveText(const std::string& path) {
+  uint32_t size = 0;
+  char* text = LoadPriceArchiveText(path.c_str(), nullptr, 0, &size);
+  std::string copy = text != nullptr ? std::string(text, size) : "";
+  FreeBlock(text);
+  return copy;
+}
+
+// Every row of the stocks in `codes` made junk, one kind after another; the
+// number of rows made junk.
+int SpoilRows(std::string* text, const std::vector<std::string>& codes) {
+  static const char* const kJunk[] = {"2000,1500,2500,2000,100",
+                                      "100,2147483648,90,105,100",
+                                      "1e9,1e9,1e9,1e9,1e9",
+                                      "100,110,90,105,1e30",
+                                      "100,110,90,105,-5000",
+                                      "-100,110,90,105,5000",
+                                      "abc,110,90,105,5000",
+                                      "date:20270231",
+                                      "date:21991231"};
+  std::string out;
+  int spoilt = 0;
+  for (size_t start = 0, end = 0; start < text->size(); start = end + 2) {
+    end = text->find("\r\n", start);
+    std::string line = text->substr(start, end - start);
+    const size_t code = line.find(',') + 1;
+    if (std::find(codes.begin(), codes.end(), line.substr(code, 4)) != codes.end()) {
+      const std::string junk = kJunk[spoilt++ % std::size(kJunk)];
+      const size_t prices = line.find(',', line.find(',', code) + 1) + 1;
+      line = junk.rfind("date:", 0) == 0 ? junk.substr(5) + line.substr(8) : line.substr(0, prices) + junk;
+    }
+    out += line + "\r\n";
+  }
+  *text = out;
+  return spoilt;
+}
+
+// One good day, one unreadable archive and one of junk rows among good ones:
+// one message names the unreadable archive and counts the junk rows once;
+// the good rows arrive, no junk does, the unreadable archive stays, and the
+// last price date stays before its day so that the next update reads it again.
+TEST_F(PriceImportTest, AnUnreadableArchiveIsNamedOnceItsDayIsNotCommittedAndJunkRowsAreCountedAndLeftOut) {
+  MakeArchives("--days 3 --method deflated");
+  const std::vector<uint8_t> random = {0x50, 0x4b, 0x03, 0x04, 0x13, 0xa7, 0x00, 0xff, 0x42, 0x99, 0x07, 0x5c};
+  WriteWholeFile(db_ + "TMPDOWN/20261208.zip", random);
+  std::vector<std::string> spoilt;
+  for (int i = 0; i < gStockTable->count && spoilt.size() < 9; ++i) {
+    if (gStockTable->records[i].master.marketId != 6)
+      spoilt.push_back(CodeToString(gStockTable->records[i].master.code));
+  }
+  std::string text = ArchiveText(db_ + "TMPDOWN/20261209.zip");
+  const int junk = SpoilRows(&text, spoilt);
+  WriteZip(db_ + "TMPDOWN/20261209.zip", text);
+
+  EXPECT_EQ(ImportDownloadedZips(1), kImportFailed);
+  const auto boxes = TakeRecordedMessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  const std::string& shown = boxes[0].text;
+  const std::string count = "20261209.zip：" + std::to_string(junk) + "行";
+  EXPECT_NE(shown.find("TMPDOWN\\20261208.zip（"), std::string::npos) << shown;
+  EXPECT_EQ(Row(shown.find(count) != std::string::npos, shown.find(count) == shown.rfind(count)), Row(1, 1)) << shown;
+  EXPECT_EQ(shown.find("20261209.zip（"), std::string::npos) << shown;
+  EXPECT_EQ(Row(gLastPriceDate, junk), Row(MakePackedDate(2026, 12, 7), 11));
+  EXPECT_EQ(ReadWholeFile(db_ + "TMPDOWN/20261208.zip"), random);
+  FlushDailyCache();
+  for (int i = 0; i < gStockTable->count; ++i) {
+    const StockCode code = gStockTable->records[i].master.code;
+    const bool isSpoilt = std::find(spoilt.begin(), spoilt.end(), CodeToString(code)) != spoilt.end();
+    EXPECT_EQ(LastDate(code), isSpoilt ? MakePackedDate(2026, 12, 7) : MakePackedDate(2026, 12, 9)) << i;
+  }
+}
+
+// An archive of random bytes, or of a random text, changes no daily file and
+// is named; so is a full disk, at its first failed write, once.
+TEST_F(PriceImportTest, ARandomArchiveOrAFullDiskChangesNoDailyFileAndIsReportedOnce) {
+  std::vector<std::vector<uint8_t>> before;
+  for (int i = 0; i < gStockTable->count; ++i) before.push_back(ReadWholeFile(DayFile(db_, i)));
+  SetSystemErrorText(kErrorDiskFull, "ディスクに十分な空き領域がありません。");
+  SetSleepRecorded(true);
+  fs::create_directories(db_ + "TMPDOWN");
+  const struct {
+    const char* what;
+    const char* named;
+  } cases[] = {
+      {"random bytes", "TMPDOWN\\20261207.zip（正しい行がひとつも"},
+      {"a random text", "TMPDOWN\\20261207.zip（正しい行がひとつも"},
+      {"a full disk", "日足ファイル(DAY\\1001)を書き込めませんでした。\nディスクに十分な空き領域がありません。"}};
+  for (const auto& c : cases) {
+    if (c.what == cases[0].what) WriteWholeFile(db_ + "TMPDOWN/20261207.zip", {0x1f, 0x8b, 0x50, 0x4b, 0x05, 0x06});
+    if (c.what == cases[1].what) WriteZip(db_ + "TMPDOWN/20261207.zip", "20261207\x8a\x94,,1301\r\n\x01\x02\r\n");
+    if (c.what == cases[2].what) {
+      MakeArchives("--days 1 --method stored");
+      FileFaults faults;
+      faults.failWrites = 1000000;
+      SetFileFaults(faults);
+    }
+    EXPECT_EQ(ImportDownloadedZips(1), kImportFailed) << c.what;
+    SetFileFaults(FileFaults{});
+    const auto boxes = TakeRecordedMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u) << c.what;
+    EXPECT_NE(boxes[0].text.find(c.named), std::string::npos) << boxes[0].text;
+    EXPECT_EQ(gLastPriceDate, kSampleLastDate) << c.what;
+    for (int i = 0; i < gStockTable->count; ++i) ASSERT_EQ(ReadWholeFile(DayFile(db_, i)), before[i]) << c.what << i;
+  }
+}
+
 TEST(PriceImportListTest, ArchivesAreListedInNameOrder) {
   ScratchFolder scratch;
   for (const char* name : {"20261208.zip", "20261207.ZIP", "2026.txt", "noext"}) WriteWholeFile(name, {1});
@@ -151,9 +272,9 @@ TEST_F(DiscReloadTest, TwentyYearsOfMonthsAreReadFromTheDisc) {
   const std::string disc = "Q:/\x8a\x94\x89\xbf\x83\x66\x81\x5b\x83\x5e/";
   fs::create_directories(disc);
   WriteWholeFile(disc + "\x96\xc1\x95\xbf\x91\xae\x90\xab.zip", {1});
-  WriteDiscMonth(disc, 2006, 11, "20061130,1301,tp,1,1,1,5,1\r\n");
-  WriteDiscMonth(disc, 2006, 12, "20061201,1301,tp,1,1,1,6,1\r\n20061201,1001,i,1,1,1,6,1000\r\n");
-  WriteDiscMonth(disc, 2026, 12, "20261204,1301,tp,1,1,1,7,1\r\n20261204,1001,i,1,1,1,7,1000\r\n");
+  WriteDiscMonth(disc, 2006, 11, "20061130,1301,tp,1,9,1,5,1\r\n");
+  WriteDiscMonth(disc, 2006, 12, "20061201,1301,tp,1,9,1,6,1\r\n20061201,1001,i,1,9,1,6,1000\r\n");
+  WriteDiscMonth(disc, 2026, 12, "20261204,1301,tp,1,9,1,7,1\r\n20261204,1001,i,1,9,1,7,1000\r\n");
   gLastPriceDate = MakePackedDate(2001, 5, 1);
   EXPECT_EQ(ReloadPricesFromDisc(), 1);
   auto series = std::make_unique<BarSeries>();

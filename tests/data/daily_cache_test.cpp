@@ -211,7 +211,7 @@ TEST_F(DailyCacheTest, FailedWritesAreShownOnceWithTheirCountAndStayDirtyAlsoWhe
   FlushDailyCache();
   const auto boxes = TakeRecordedMessageBoxes();
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "3銘柄の日足ファイルを書き込めませんでした。\nアクセスが拒否されました。");
+  EXPECT_EQ(boxes[0].text, "3銘柄の日足ファイルを書き込めませんでした(最初はDAY\\1300)。\nアクセスが拒否されました。");
   EXPECT_EQ(Row(CountDirtyDailyCacheEntries(), gDailyCacheCount.load()), Row(3, 4));
   EXPECT_FALSE(FlushAndFreeDailyCache());
   EXPECT_EQ(Row(CountDirtyDailyCacheEntries(), gDailyCacheCount.load(), TakeRecordedMessageBoxes().size()),
@@ -250,7 +250,7 @@ TEST_F(DailyCacheTest, IdleFlushWritesOneSlotPerTurnAndPassesOverAFailingOne) {
 }
 
 // Whole-database jobs walk the table in windows of what memory allows.
-TEST_F(DailyCacheTest, WindowWalksTheTableWritesEveryChangeOnceAndKeepsACopyWhoseWriteFailed) {
+TEST_F(DailyCacheTest, WindowWalksTheTableWritesEveryChangeOnceAndStopsAtAWriteThatFailsKeepingItsCopy) {
   AddStocks(10, 20);
   EXPECT_EQ(PreloadDailyCache(), 1);
   EXPECT_EQ(gDailyCacheCount.load(), 10);
@@ -262,7 +262,9 @@ TEST_F(DailyCacheTest, WindowWalksTheTableWritesEveryChangeOnceAndKeepsACopyWhos
   for (int pass = 0; pass < passes; ++pass) {
     for (int i = 0; i < 10; ++i) EXPECT_EQ(IsDailyCacheSlotFilled(i), i / 3 == pass) << pass << " " << i;
     for (int i = 3 * pass; i < std::min(3 * pass + 3, 10); ++i) Change(i, 700 + i);
-    if (pass + 1 < passes) AdvanceDailyCacheWindow();
+    if (pass + 1 < passes) {
+      EXPECT_TRUE(AdvanceDailyCacheWindow(nullptr));
+    }
   }
   const auto calls = TakeRecordedProgressCalls();
   EXPECT_TRUE(HasProgressCall(calls, "text", 1, "3／10銘柄の処理を完了"));
@@ -273,13 +275,18 @@ TEST_F(DailyCacheTest, WindowWalksTheTableWritesEveryChangeOnceAndKeepsACopyWhos
     AppendBar(expected.get(), 700 + i);
     EXPECT_EQ(ReadWholeFile(PathOf(i)), SeriesImage(*expected)) << i;
   }
-  ASSERT_EQ(PreloadDailyCache(), 4);  // the window moves on but keeps a copy whose write failed
+  // The first write that fails ends the move, without a box: the caller
+  // reports it once. The copy stays.
+  ASSERT_EQ(PreloadDailyCache(), 4);
   auto changed = Change(1, 901);
+  Change(2, 902);
   FailReplaces(100000);
-  AdvanceDailyCacheWindow();
+  DailyWriteFailure failure{0, 0};
+  EXPECT_FALSE(AdvanceDailyCacheWindow(&failure));
   SetFileFaults(FileFaults{});
-  EXPECT_EQ(Row(TakeRecordedMessageBoxes().size(), CountDirtyDailyCacheEntries()), Row(1, 1));
-  for (int i : {1, 3, 4, 5}) EXPECT_TRUE(IsDailyCacheSlotFilled(i)) << i;
+  EXPECT_EQ(Row(failure.code, failure.error, TakeRecordedMessageBoxes().size(), CountDirtyDailyCacheEntries()),
+            Row(CodeOf(1), kErrorAccessDenied, 0, 2));
+  for (int i : {1, 2, 3, 4}) EXPECT_EQ(IsDailyCacheSlotFilled(i), i != 4) << i;  // nothing moved on past stock 1
   FlushDailyCache();
   EXPECT_EQ(ReadWholeFile(PathOf(1)), SeriesImage(*changed));
 }

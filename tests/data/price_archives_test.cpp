@@ -92,11 +92,10 @@ TEST_F(PriceArchiveTest, ABrokenArchiveGivesNothing) {
 TEST_F(PriceArchiveTest, AnImportedArchiveReachesTheFilesButNotTheLastPriceDate) {
   WriteWholeFile("a.zip", PythonZip("a.txt", "DEFLATED"));
   gLastPriceDate = MakePackedDate(2026, 1, 1);
-  PackedDate newest = 0;
-  EXPECT_EQ(ImportPriceZip("a.zip", &newest), kPriceZipImported);
-  EXPECT_EQ(ImportPriceZip("missing.zip", &newest), kPriceZipSkipped);
-  EXPECT_EQ(Row(newest, gLastPriceDate, gAskRecomputeAtStart),
-            Row(MakePackedDate(2026, 1, 5), MakePackedDate(2026, 1, 1), 1));
+  const PriceZipImport done = ImportPriceZip("a.zip");
+  EXPECT_EQ(ImportPriceZip("missing.zip").result, PriceZipResult::kUnreadable);
+  EXPECT_EQ(Row(done.result, done.newestReferenceDate, gLastPriceDate, gAskRecomputeAtStart),
+            Row(PriceZipResult::kImported, MakePackedDate(2026, 1, 5), MakePackedDate(2026, 1, 1), 1));
   auto series = std::make_unique<BarSeries>();
   GetDailyBars(StringToCode("1301"), series.get());
   ASSERT_EQ(series->count, 1);

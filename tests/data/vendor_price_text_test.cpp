@@ -19,12 +19,15 @@ using Bars = std::vector<std::vector<int64_t>>;
 
 std::vector<int64_t> B(int day, int close, int volume) { return {MakePackedDate(2026, 1, day), close, volume}; }
 
-// Rows of 2026/1/5 given as "code,market,close,volume", each ended by a CR.
+// Rows of 2026/1/5 given as "code,market,close,volume" (every price the
+// close), each ended by a CR.
 std::string DayRows(std::initializer_list<std::string> rows) {
   std::string text;
   for (const std::string& row : rows) {
-    const size_t close = row.find(',', row.find(',') + 1);
-    text += "20260105," + row.substr(0, close) + ",1,1,1" + row.substr(close) + "\r";
+    const size_t at = row.find(',', row.find(',') + 1);
+    const size_t end = row.find(',', at + 1);
+    const std::string close = row.substr(at + 1, end - at - 1);
+    text += "20260105," + row.substr(0, at) + "," + close + "," + close + "," + close + row.substr(at) + "\r";
   }
   return text;
 }
@@ -66,30 +69,91 @@ TEST_F(VendorPriceTextTest, EachStockKeepsTheRowsTheRulesChoose) {
       {"larger volume of others", DayRows({"7203,t1,200,5", "7203,n,300,9"}), "7203", {B(5, 300, 9)}},
       {"equal volumes keep the first", DayRows({"7203,t1,200,9", "7203,n,300,9"}), "7203", {B(5, 200, 9)}},
       {"CR LF, CR and no final end",
-       "20260105,7203,tp,1,1,1,5,1\r\n20260106,7203,tp,1,1,1,6,1\r20260107,7203,tp,1,1,1,7,1",
+       "20260105,7203,tp,1,9,1,5,1\r\n20260106,7203,tp,1,9,1,6,1\r20260107,7203,tp,1,9,1,7,1",
        "7203",
        {B(5, 5, 1), B(6, 6, 1), B(7, 7, 1)}},
-      {"LF alone gives one row", "20260105,7203,tp,1,1,1,5,1\n20260106,7203,tp,1,1,1,6,1\n", "7203", {B(5, 5, 1)}},
+      // The first line's volume runs on into the next line: no plain integer.
+      {"LF alone gives no row", "20260105,7203,tp,1,9,1,5,1\n20260106,7203,tp,1,9,1,6,1\n", "7203", {}},
       {"skipped lines",
-       "DATE,CODE\r\r2026010,7203,tp,1,1,1,4,1\r20260105\t7203\ttp\t1\t1\t1\t5\t1\r",
+       "DATE,CODE\r\r2026010,7203,tp,1,9,1,4,1\r20260105\t7203\ttp\t1\t9\t1\t5\t1\r",
        "7203",
        {B(5, 5, 1)}},
       {"months and days out of range",
-       "20261305,7203,tp,1,1,1,1,1\r20260005,7203,tp,1,1,1,2,1\r20260132,7203,tp,1,1,1,3,1\r"
-       "20260100,7203,tp,1,1,1,4,1\r20260131,7203,tp,1,1,1,5,1\r",
+       "20261305,7203,tp,1,9,1,1,1\r20260005,7203,tp,1,9,1,2,1\r20260132,7203,tp,1,9,1,3,1\r"
+       "20260100,7203,tp,1,9,1,4,1\r20260131,7203,tp,1,9,1,5,1\r",
        "7203",
        {B(31, 5, 1)}},
       {"unknown market", DayRows({"7203,tx,5,1", "7203,T,6,1"}), "7203", {}},
       {"index alias and volume", DayRows({"I010,i,9,123456.7"}), "1003", {B(5, 9, 123)}},
-      {"huge index volume",
-       DayRows({"I010,i,9,1e300"}) + "20260106,I010,i,1,1,1,9,99999999999999\r",
+      {"index volumes beyond 32 bits",
+       DayRows({"I010,i,9,1e300"}) + "20260106,I010,i,9,9,9,9,99999999999999\r",
        "1003",
-       {B(5, 9, 2147483647), B(6, 9, 2147483647)}},
+       {}},
   };
   for (const auto& c : cases) {
     Parse(c.text);
     EXPECT_EQ(BarsOf(c.code), c.bars) << c.name;
   }
+}
+
+// Each junk row is refused and counted, whatever else the row holds; the
+// edges of each rule are kept. Today is 2026/12/07.
+TEST_F(VendorPriceTextTest, JunkRowsAreRefusedAndCountedAndTheEdgesOfEachRuleAreKept) {
+  SetFixedClock(PackedDateToDays(MakePackedDate(2026, 12, 7)) * 86400, 9 * 3600);
+  const struct {
+    const char* row;  // the fields after the date, code and market
+    const char* date;
+    const char* code;
+    std::vector<int64_t> kept;  // open, high, low, close, volume; empty when refused
+  } cases[] = {
+      {"100,110,90,105,5000", "20261204", "7203", {100, 110, 90, 105, 5000}},
+      {"2000,1500,2500,2000,100", "20261204", "7203", {}},  // high below low
+      {"100,2147483648,90,105,100", "20261204", "7203", {}},
+      {"100,2147483647,90,105,100", "20261204", "7203", {100, 2147483647, 90, 105, 100}},
+      {"1e9,1e9,1e9,1e9,1e9", "20261204", "7203", {}},
+      {"100,110,90,105,1e30", "20261204", "7203", {}},
+      {"100,110,90,105,-5000", "20261204", "7203", {}},
+      {"-100,110,90,105,5000", "20261204", "7203", {}},
+      {"abc,110,90,105,5000", "20261204", "7203", {}},
+      {"100,110,90,105,", "20261204", "7203", {}},
+      {" 100,110,90,105,5000", "20261204", "7203", {}},
+      {"80,110,90,105,5000", "20261204", "7203", {}},            // open below the low
+      {"100,110,90,120,5000", "20261204", "7203", {}},           // close above the high
+      {"0,110,90,0,0", "20261204", "7203", {0, 110, 90, 0, 0}},  // a day without trades
+      {"100,110,90,105,5000", "20270231", "7203", {}},
+      {"100,110,90,105,5000", "21991231", "7203", {}},
+      {"100,110,90,105,5000", "20240229", "7203", {100, 110, 90, 105, 5000}},
+      {"100,110,90,105,5000", "20230229", "7203", {}},
+      {"100,110,90,105,5000", "2026120a", "7203", {}},
+      {"100,110,90,105,5000", "20261214", "7203", {100, 110, 90, 105, 5000}},  // a week after today
+      {"100,110,90,105,5000", "20261215", "7203", {}},
+      {"9,9,9,9,123456.7", "20261204", "I010", {9, 9, 9, 9, 123}},
+      {"9,9,9,9,2147483647999.9", "20261204", "I010", {9, 9, 9, 9, 2147483647}},
+      {"9,9,9,9,2147483648000", "20261204", "I010", {}},
+      {"9,9,9,9,123456.", "20261204", "I010", {}},
+      {"9,9,9,9,.5", "20261204", "I010", {}},
+      {"9,9,9,9,1.2.3", "20261204", "I010", {}},
+      {"9,9,9,9,1.5e3", "20261204", "I010", {}},
+      {"9,9,9,9,12.5", "20261204", "7203", {}},  // a decimal is no stock's volume
+  };
+  for (const auto& c : cases) {
+    const bool index = c.code[0] == 'I';
+    const std::string text =
+        std::string("DATE,CODE\r\r") + c.date + "," + c.code + (index ? ",i," : ",tp,") + c.row + "\r\n";
+    const ParsedPriceText parsed = Parse(text);
+    const ImportBarEntry& entry = list_->entries[FindStockIndexByCode(StringToCode(index ? "1003" : "7203"))];
+    std::vector<int64_t> kept;
+    if (entry.count == 1) {
+      const PriceBar& bar = entry.bars[0];
+      kept = {bar.open, bar.high, bar.low, bar.close, bar.volume};
+    }
+    EXPECT_EQ(Row(entry.count, parsed.validRows, parsed.skippedRows), c.kept.empty() ? Row(0, 0, 1) : Row(1, 1, 0))
+        << c.date << " " << c.row;
+    EXPECT_EQ(kept, c.kept) << c.date << " " << c.row;
+  }
+  // A stock not in the table gives a valid row that collects nothing.
+  const ParsedPriceText other = Parse("20261204,9999,tp,100,110,90,105,5000\r\n");
+  EXPECT_EQ(Row(other.validRows, other.skippedRows), Row(1, 0));
 }
 
 // The parse only reports the newest reference date; the last price date is
@@ -98,7 +162,7 @@ TEST_F(VendorPriceTextTest, TheThirtySecondDateIsDroppedAMissingMarketFilledInAn
   std::string text;
   for (int d = 1; d <= 32; ++d) {
     char line[64];
-    std::snprintf(line, sizeof line, "2026%02d%02d,1332,ts,1,1,1,5,1\r", d < 32 ? 1 : 2, d < 32 ? d : 1);
+    std::snprintf(line, sizeof line, "2026%02d%02d,1332,ts,1,9,1,5,1\r", d < 32 ? 1 : 2, d < 32 ? d : 1);
     text += line;
   }
   Parse(text);
@@ -119,7 +183,7 @@ TEST_F(VendorPriceTextTest, TheThirtySecondDateIsDroppedAMissingMarketFilledInAn
 // A line at a time would move the bar (and pump messages) tens of thousands of times.
 TEST_F(VendorPriceTextTest, TheProgressMovesOncePerBlockOfText) {
   std::string text;
-  while (text.size() < 2'000'000) text += "20260105,7203,tp,1,1,1,5,1\r\n";
+  while (text.size() < 2'000'000) text += "20260105,7203,tp,1,9,1,5,1\r\n";
   BeginProgress(nullptr, 1, 0, 1);
   TakeRecordedProgressCalls();
   const ParsedPriceText parsed = Parse(text);

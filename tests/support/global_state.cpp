@@ -31,6 +31,7 @@
 #include "data/ken_table.h"
 #include "data/price_archives.h"
 #include "data/stock_table.h"
+#include "data/vendor_price_text.h"
 #include "net/online_services.h"
 #include "net/order_link.h"
 #include "sheets/scenarios.h"
@@ -91,7 +92,7 @@ ScopedGlobalState::ScopedGlobalState(TestStart start) {
   Keep(gLastOrderOutcome), Keep(gAutoOrderStatusDlg), Keep(gTrackerOrderCalls);
   Keep(gLastTrackerOrder), Keep(gLastTrackerOrderNumber), Keep(gAutoOrderListFills);
   // Price imports.
-  Keep(gPriceImportHooks), Keep(gPriceDiscHooks);
+  Keep(gPriceImportHooks), Keep(gPriceDiscHooks), Keep(gPriceRowsToday);
 
   // Stores that did not exist yet are the test's own.
   const bool hadCache = gDailyCache != nullptr, hadKen = gKenTable != nullptr, hadGroups = gGroupTable != nullptr;

@@ -17,6 +17,7 @@
 #include "common/progress.h"
 #include "data/daily_cache.h"
 #include "data/stock_table.h"
+#include "data/vendor_price_text.h"
 #include "platform/win_text.h"
 #include "records/settings_block.h"
 #include "shell/settings.h"
@@ -44,6 +45,8 @@ TEST(PriceImportWinTest, TheGeneratedArchivesGiveTheDailyFilesOfTheNativeImport)
   SetDefaultSettings();
   ASSERT_TRUE(OpenDatabaseFolder(WideToSjis(folder.c_str()).c_str()));
   gLastPriceDate = MakePackedDate(2026, 12, 4);
+  // The month of archives after the sample's last day has gone by.
+  gPriceRowsToday = [] { return MakePackedDate(2027, 1, 8); };
   // One picture of the progress dialog, taken while the import runs.
   std::atomic<bool> done{false}, pictured{false};
   std::thread picture([&] {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "platform/win_text.h"
 #include "resources/resource_ids.h"
 #include "common/app_globals.h"
@@ -86,6 +88,34 @@ TEST_F(ProgressDialogTest, CancelAndAbortButtonsSetTheirFlags) {
   EXPECT_FALSE(IsWindowEnabled(Item(IDCANCEL)));
   EnableProgressCancel();
   EXPECT_TRUE(IsWindowEnabled(Item(IDCANCEL)));
+}
+
+// True when `upper` lies above `lower` in the order of top-level windows.
+bool IsAbove(HWND upper, HWND lower) {
+  for (HWND hwnd = GetWindow(upper, GW_HWNDNEXT); hwnd != nullptr; hwnd = GetWindow(hwnd, GW_HWNDNEXT)) {
+    if (hwnd == lower) return true;
+  }
+  return false;
+}
+
+// An import names no owner, so that its Cancel shows; its dialog still
+// belongs to the main window. A message box over the main window, closed,
+// leaves the dialog above the main window and the main window disabled.
+TEST_F(ProgressDialogTest, ADialogWithoutAnOwnerBelongsToTheMainWindowAndStaysAboveItAfterAMessageBox) {
+  BeginProgress(nullptr, 1, 234, 2);
+  ASSERT_NE(Dialog(), nullptr);
+  EXPECT_EQ(GetWindow(Dialog(), GW_OWNER), owner_);
+  EXPECT_TRUE(IsWindowVisible(Item(IDCANCEL)));
+  std::thread closer([] {
+    if (const HWND box = WaitForDialog(L"velqo-box")) PostMessageW(box, WM_COMMAND, IDOK, 0);
+  });
+  PlatformMessageBox(owner_, "disk", "velqo-box", kMbOk | kMbIconStop);
+  closer.join();
+  PumpFor(200);
+  EXPECT_FALSE(IsWindowEnabled(owner_));
+  EXPECT_TRUE(IsWindowVisible(Dialog()) && IsAbove(Dialog(), owner_));
+  EndProgress();
+  EXPECT_TRUE(IsWindowEnabled(owner_));
 }
 
 TEST_F(ProgressDialogTest, ASecondBeginReusesTheOpenDialog) {

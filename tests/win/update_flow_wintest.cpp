@@ -1,8 +1,10 @@
 // The price update in the running program on a copy of the sample database
 // with a few days of archives waiting in "TMPDOWN\": the import behind the
 // progress dialog, the closing dialog and the chart with the new days; a
-// Cancel on the progress dialog, which ends the update without a trace; and
-// the notice of a line the update reaches, above the main window.
+// Cancel on the progress dialog, which ends the update without a trace; the
+// notice of a line the update reaches, above the main window; and what it
+// refuses: an unreadable archive and junk rows, and a daily file that
+// cannot be written, each told in one message.
 
 #include <gtest/gtest.h>
 
@@ -88,32 +90,42 @@ std::string DayName(uint32_t date) {
   return name;
 }
 
+// A vendor price row of the stock for the day, its close `d + 1` times 2 % up.
+std::string PriceRow(const WaitingStock& stock, const std::string& day, size_t d) {
+  const int close = std::max(1, stock.lastClose * static_cast<int>(100 + 2 * (d + 1)) / 100);
+  char line[128];
+  std::snprintf(line, sizeof line, "%s,%s,%s,%d,%d,%d,%d,%s\r\n", day.c_str(), stock.code.c_str(),
+                kMarketNames[stock.market], close, close + close / 50 + 1, close - close / 50, close,
+                stock.market == kIndexMarket ? "1523456789.0" : "45300");
+  return line;
+}
+
+// "TMPDOWN\<name>.zip", deflated, holding "<name>.txt".
+bool WriteArchive(const std::wstring& folder, const std::string& name, const std::string& text) {
+  CreateDirectoryW((folder + L"TMPDOWN").c_str(), nullptr);
+  const std::string path = WideToSjis((folder + L"TMPDOWN\\").c_str()) + name + ".zip";
+  zipFile zip = zipOpen(path.c_str(), APPEND_STATUS_CREATE);
+  const zip_fileinfo info{};
+  const bool written = zip != nullptr &&
+                       zipOpenNewFileInZip(zip, (name + ".txt").c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
+                                           Z_DEFLATED, Z_DEFAULT_COMPRESSION) == ZIP_OK &&
+                       zipWriteInFileInZip(zip, text.data(), static_cast<unsigned>(text.size())) == ZIP_OK &&
+                       zipCloseFileInZip(zip) == ZIP_OK;
+  return zip != nullptr && zipClose(zip, nullptr) == ZIP_OK && written;
+}
+
+constexpr char kHeaderLine[] = "DATE,CODE,MARKET,OPEN,HIGH,LOW,CLOSE,VOLUME\r\n";
+
 // One vendor price text per day for every stock of the folder, each in a
 // deflated zip archive "TMPDOWN\YYYYMMDD.zip" holding "YYYYMMDD.txt".
 std::vector<uint32_t> WriteWaitingArchives(const std::wstring& folder, int dayCount) {
   const std::vector<WaitingStock> stocks = ReadStocks(folder);
   const std::vector<uint32_t> days = WeekdaysAfter(LastBar(folder, "1001").first, dayCount);
-  CreateDirectoryW((folder + L"TMPDOWN").c_str(), nullptr);
   for (size_t d = 0; d < days.size(); ++d) {
     const std::string name = DayName(days[d]);
-    std::string text = "DATE,CODE,MARKET,OPEN,HIGH,LOW,CLOSE,VOLUME\r\n";
-    for (const WaitingStock& stock : stocks) {
-      const int close = std::max(1, stock.lastClose * static_cast<int>(100 + 2 * (d + 1)) / 100);
-      char line[128];
-      std::snprintf(line, sizeof line, "%s,%s,%s,%d,%d,%d,%d,%s\r\n", name.c_str(), stock.code.c_str(),
-                    kMarketNames[stock.market], close, close + close / 50 + 1, close - close / 50, close,
-                    stock.market == kIndexMarket ? "1523456789.0" : "45300");
-      text += line;
-    }
-    const std::string path = WideToSjis((folder + L"TMPDOWN\\").c_str()) + name + ".zip";
-    zipFile zip = zipOpen(path.c_str(), APPEND_STATUS_CREATE);
-    const zip_fileinfo info{};
-    const bool written = zip != nullptr &&
-                         zipOpenNewFileInZip(zip, (name + ".txt").c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
-                                             Z_DEFLATED, Z_DEFAULT_COMPRESSION) == ZIP_OK &&
-                         zipWriteInFileInZip(zip, text.data(), static_cast<unsigned>(text.size())) == ZIP_OK &&
-                         zipCloseFileInZip(zip) == ZIP_OK;
-    if (zip == nullptr || zipClose(zip, nullptr) != ZIP_OK || !written) return {};
+    std::string text = kHeaderLine;
+    for (const WaitingStock& stock : stocks) text += PriceRow(stock, name, d);
+    if (!WriteArchive(folder, name, text)) return {};
   }
   return days;
 }
@@ -278,6 +290,133 @@ TEST(UpdateFlowProgramTest, TheNoticeAnUpdateRaisesStaysAboveTheMainWindow) {
   EXPECT_EQ(GetForegroundWindow(), program.window) << "the main window keeps the keyboard";
   SaveWindowPicture(program.window, L"update-flow-notice.bmp");
   EXPECT_EQ(CloseProgram(program), 0u);
+}
+
+// A message box the process shows (its text is control 0xFFFF), or null.
+HWND MessageBoxOf(const PROCESS_INFORMATION& process) {
+  for (const HWND dialog : TopWindows(L"#32770")) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(dialog, &pid);
+    if (pid == process.dwProcessId && IsWindowVisible(dialog) && GetDlgItem(dialog, 0xFFFF) != nullptr &&
+        GetDlgItem(dialog, IDC_UPDATE_PRICE_DATE) == nullptr)
+      return dialog;
+  }
+  return nullptr;
+}
+
+HWND WaitForMessageBox(const PROCESS_INFORMATION& process, DWORD wait) {
+  const DWORD end = GetTickCount() + wait;
+  do {
+    if (const HWND box = MessageBoxOf(process)) return box;
+    if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
+  } while (static_cast<LONG>(end - GetTickCount()) > 0);
+  return nullptr;
+}
+
+// Answers the update's one message, then finds no other and no closing
+// dialog; the message's text, empty when there was none.
+std::wstring TakeTheOneMessage(const RunningProgram& program, DWORD wait) {
+  const HWND box = WaitForMessageBox(program.process, wait);
+  if (box == nullptr) return L"";
+  PumpFor(300);
+  SaveWindowPicture(box, L"update-flow-message.bmp");
+  const std::wstring text = ControlText(box, 0xFFFF);
+  EXPECT_EQ(GetWindow(box, GW_OWNER), program.window) << "the message belongs to the main window";
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(50);
+  EXPECT_EQ(WaitForMessageBox(program.process, 4000), nullptr) << "a second message";
+  EXPECT_EQ(DialogWithControl(program.process, IDC_UPDATE_PRICE_DATE), nullptr)
+      << "a failed update has no closing dialog";
+  return text;
+}
+
+// The junk rows of the first stocks (not indices), one of each kind; their
+// count is the count of junk rows.
+constexpr const char* kJunkRows[] = {
+    "%s,%s,%s,2000,1500,2500,2000,100",       "%s,%s,%s,100,2147483648,90,105,100",
+    "%s,%s,%s,1e9,1e9,1e9,1e9,1e9",           "%s,%s,%s,100,110,90,105,1e30",
+    "%s,%s,%s,100,110,90,105,-5000",          "%s,%s,%s,-100,110,90,105,5000",
+    "%s,%s,%s,abc,110,90,105,5000",           "20270231,%.0s%s,%s,100,110,90,105,5000",
+    "21991231,%.0s%s,%s,100,110,90,105,5000",
+};
+
+TEST(UpdateFlowProgramTest, AnUnreadableArchiveAndJunkRowsAreToldInOneMessageAndTheirDaysStayOut) {
+  if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
+  const std::wstring folder = CopySample(L"velqo-flow-refused");
+  ASSERT_FALSE(folder.empty());
+  const std::vector<uint32_t> days = WriteWaitingArchives(folder, 1);
+  ASSERT_EQ(days.size(), 1u);
+  const std::vector<uint32_t> later = WeekdaysAfter(days[0], 2);
+  const std::string unreadable = DayName(later[0]), junky = DayName(later[1]);
+  const std::vector<unsigned char> garbage = {'P', 'K', 3, 4, 0x9c, 0x00, 0xfe, 0x13, 0x77, 0x5a, 0x01, 0xc3};
+  ASSERT_TRUE(WriteFileBytes(folder + L"TMPDOWN\\" + SjisToWide(unreadable.c_str()) + L".zip", garbage));
+  std::vector<std::string> spoilt;
+  std::string text = kHeaderLine;
+  for (const WaitingStock& stock : ReadStocks(folder)) {
+    if (stock.market == kIndexMarket || spoilt.size() == std::size(kJunkRows)) {
+      text += PriceRow(stock, junky, 2);
+      continue;
+    }
+    char line[128];
+    std::snprintf(line, sizeof line, kJunkRows[spoilt.size()], junky.c_str(), stock.code.c_str(),
+                  kMarketNames[stock.market]);
+    text += std::string(line) + "\r\n";
+    spoilt.push_back(stock.code);
+  }
+  ASSERT_TRUE(WriteArchive(folder, junky, text));
+  RunningProgram program;
+  ASSERT_TRUE(LaunchProgram(folder, program));
+  PostMessageW(program.window, WM_COMMAND, IDM_PRICE_DOWNLOAD, 0);
+
+  const std::wstring message = TakeTheOneMessage(program, 60000);
+  const std::wstring named = SjisToWide(("TMPDOWN\\" + unreadable + ".zip").c_str());
+  const std::wstring count = SjisToWide((junky + ".zip：" + std::to_string(spoilt.size()) + "行").c_str());
+  EXPECT_NE(message.find(named), std::wstring::npos) << WideToSjis(message.c_str());
+  EXPECT_TRUE(message.find(count) != std::wstring::npos && message.find(count) == message.rfind(count))
+      << WideToSjis(message.c_str());
+  EXPECT_TRUE(IsWindowEnabled(program.window) && Responds(program.window));
+  EXPECT_EQ(CloseProgram(program), 0u);
+
+  // The good day everywhere; the junk day only where its row was good.
+  for (const WaitingStock& stock : ReadStocks(folder)) {
+    const bool junk = std::find(spoilt.begin(), spoilt.end(), stock.code) != spoilt.end();
+    EXPECT_EQ(LastBar(folder, stock.code).first, junk ? days[0] : later[1]) << stock.code;
+  }
+  EXPECT_EQ(SavedLastPriceDate(folder), days[0]) << "the unreadable day is read again by the next update";
+  EXPECT_EQ(ReadFileBytes(folder + L"TMPDOWN\\" + SjisToWide(unreadable.c_str()) + L".zip"), garbage);
+}
+
+// A daily file that cannot be written (a folder stands where its new copy
+// goes): the update ends at the first one with one message that names it,
+// behind a progress dialog that stays over the main window with its Cancel.
+TEST(UpdateFlowProgramTest, AFailedWriteEndsTheUpdateWithOneMessageNamingTheFile) {
+  if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
+  const std::wstring folder = CopySample(L"velqo-flow-unwritable");
+  ASSERT_FALSE(folder.empty());
+  ASSERT_EQ(WriteWaitingArchives(folder, 1).size(), 1u);
+  const uint32_t dateBefore = SavedLastPriceDate(folder);
+  std::vector<std::vector<unsigned char>> before;
+  const std::vector<WaitingStock> stocks = ReadStocks(folder);
+  for (const WaitingStock& stock : stocks) {
+    const std::wstring day = folder + L"DAY\\" + SjisToWide(stock.code.c_str());
+    before.push_back(ReadFileBytes(day));
+    ASSERT_TRUE(CreateDirectoryW((day + L".tmp").c_str(), nullptr));
+  }
+  RunningProgram program;
+  ASSERT_TRUE(LaunchProgram(folder, program));
+  PostMessageW(program.window, WM_COMMAND, IDM_PRICE_DOWNLOAD, 0);
+
+  const HWND progress = WaitForDialogWithControl(program.process, IDC_PROGRESS_BAR, 20000, 1);
+  ASSERT_NE(progress, nullptr) << "no progress dialog";
+  EXPECT_EQ(GetWindow(progress, GW_OWNER), program.window);
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(progress, IDCANCEL)));
+  const std::wstring message = TakeTheOneMessage(program, 60000);
+  EXPECT_NE(message.find(SjisToWide("日足ファイル(DAY\\")), std::wstring::npos) << WideToSjis(message.c_str());
+  EXPECT_NE(message.find(SjisToWide(")を書き込めませんでした。")), std::wstring::npos) << WideToSjis(message.c_str());
+  EXPECT_EQ(CloseProgram(program), 0u);
+  for (size_t i = 0; i < stocks.size(); ++i)
+    EXPECT_EQ(ReadFileBytes(folder + L"DAY\\" + SjisToWide(stocks[i].code.c_str())), before[i]) << stocks[i].code;
+  EXPECT_EQ(SavedLastPriceDate(folder), dateBefore);
 }
 
 }  // namespace
