@@ -62,7 +62,8 @@ int64_t ReadDigits(const char* text, const char** end) {
 
 // A number field: digits only, or with `fraction` also digits after a point
 // (a NUL byte is no digit). Its whole part divided by `divisor` (truncated)
-// must fit 32 bits.
+// must fit 32 bits, short of 2147483647 itself: that is what every overflowing
+// number became before rows were checked, and no price or volume reaches it.
 bool ReadPlainNumber(const char* text, int length, int* position, bool fraction, int divisor, int32_t* value) {
   char field[kFieldSize];
   const int size = ReadCsvField(text, length, position, field, sizeof field);
@@ -74,7 +75,7 @@ bool ReadPlainNumber(const char* text, int length, int* position, bool fraction,
     ReadDigits(digits, &end);
     if (end == digits) return false;
   }
-  if (size > kLongestNumber || end != field + size || whole > INT32_MAX) return false;
+  if (size > kLongestNumber || end != field + size || whole >= INT32_MAX) return false;
   *value = static_cast<int32_t>(whole);
   return true;
 }

@@ -85,13 +85,14 @@ bool AllDigits(const std::string& field) {
   return !field.empty() && std::all_of(field.begin(), field.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// Digits of a value up to 32 bits; anything longer is too large anyway.
+// Digits of a value below 2147483647 (what an overflow used to be read as);
+// anything longer is too large anyway.
 bool PlainInt32(const std::string& field, int32_t* value) {
   if (field.size() > kLongestNumber || !AllDigits(field)) return false;
   const size_t first = std::min(field.find_first_not_of('0'), field.size());
   if (field.size() - first > 10) return false;
   const int64_t read = first == field.size() ? 0 : std::stoll(field.substr(first));
-  if (read > INT32_MAX) return false;
+  if (read >= INT32_MAX) return false;
   *value = static_cast<int32_t>(read);
   return true;
 }
@@ -105,7 +106,7 @@ bool IndexVolume(const std::string& field, int32_t* value) {
   const size_t first = std::min(whole.find_first_not_of('0'), whole.size());
   if (whole.size() - first > 13) return false;
   const int64_t thousands = first == whole.size() ? 0 : std::stoll(whole.substr(first)) / 1000;
-  if (thousands > INT32_MAX) return false;
+  if (thousands >= INT32_MAX) return false;
   *value = static_cast<int32_t>(thousands);
   return true;
 }
