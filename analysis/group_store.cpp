@@ -108,9 +108,7 @@ bool IsGroupIndex(int g) { return g >= 0 && g < kGroupCount; }
 
 // Cuts a name that holds no terminator at its last whole character.
 void TerminateGroupName(char* name) {
-  if (memchr(name, 0, kGroupNameSize) != nullptr) return;
-  name[kGroupNameSize - 1] = 0;
-  CopySjisText(name, name, kGroupNameSize);
+  if (memchr(name, 0, kGroupNameSize) == nullptr) TerminateTextField(name, kGroupNameSize);
 }
 
 // Counts read from a file are used as indexes: they must stay inside the record.
