@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/app_globals.h"
+#include "common/sjis_text.h"
 
 inline void Check(bool ok) {
   if (!ok) std::abort();
@@ -49,6 +50,14 @@ inline std::vector<uint8_t> ReadFile(const char* path) {
   in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   if (static_cast<size_t>(in.gcount()) != bytes.size()) bytes.clear();
   return bytes;
+}
+
+// The text ends within its field and not in half a character.
+inline bool EndsInWholeCharacter(const char* text, size_t size) {
+  if (std::memchr(text, 0, size) == nullptr) return false;
+  std::vector<char> copy(size);
+  CopySjisText(copy.data(), text, static_cast<int>(size));
+  return std::strcmp(copy.data(), text) == 0;
 }
 
 // True for one input in 32, picked by a hash of all its bytes, so that the
