@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -41,10 +42,15 @@ struct Repeat {
   int count;
   size_t stride;
 };
+using Repeats = std::array<Repeat, 3>;  // outer to inner
 constexpr Repeat kOnce{1, 0};
+constexpr Repeats kSingle = {kOnce, kOnce, kOnce};
 constexpr Repeat kEachPattern{kScreenPatternCount, sizeof(ScreenPattern)};
-constexpr Repeat kEachView{kMaxChartsPerPattern, sizeof(ChartView)};
-constexpr Repeat kEachPane{kMaxPanesPerChart, sizeof(uint32_t)};
+constexpr Repeat kEachViewOf{kMaxChartsPerPattern, sizeof(ChartView)};
+constexpr Repeats kEachView = {kEachPattern, kEachViewOf, kOnce};
+constexpr Repeats kEachPane = {kEachPattern, kEachViewOf, Repeat{kMaxPanesPerChart, sizeof(uint32_t)}};
+constexpr Repeats kBothFonts = {
+    Repeat{2, offsetof(SettingsBlockP2, chartLogFont) - offsetof(SettingsBlockP2, memoLogFont)}, kOnce, kOnce};
 constexpr int64_t kNoOtherValue = INT64_MIN;
 
 struct FieldRange {
@@ -55,367 +61,125 @@ struct FieldRange {
   Rule rule;
   int64_t low;
   int64_t high;
+  Repeats repeats;
   int64_t otherValue;  // a value outside low..high that is also allowed ("not placed", "none")
-  std::array<Repeat, 3> repeats;
 };
 
-constexpr size_t kViews = offsetof(SettingsBlock, screenPatterns) + offsetof(ScreenPattern, views);
-constexpr size_t kMainFont = offsetof(SettingsBlockP2, memoLogFont);
-constexpr size_t kChartFont = offsetof(SettingsBlockP2, chartLogFont);
-constexpr Repeat kBothFonts{2, kChartFont - kMainFont};
-constexpr int64_t kScreen = kMaxScreenExtent;
-constexpr int64_t kMaxRightMargin = kMaxScreenExtent / 2;
-constexpr int64_t kMaxGroupListWidth = kMaxScreenExtent / 2;
-constexpr int64_t kMaxDetailListWidth = kMaxScreenExtent / 2 - 2;
-constexpr int64_t kUnplacedX = 32767;
-constexpr int64_t kNoGroup = 65535;
+template <typename T>
+constexpr Width WidthOf() {
+  static_assert(std::is_integral_v<T> && sizeof(T) <= 4, "an integer field");
+  if constexpr (sizeof(T) == 1) return Width::kU8;
+  if constexpr (sizeof(T) == 2) return std::is_signed_v<T> ? Width::kI16 : Width::kU16;
+  return std::is_signed_v<T> ? Width::kI32 : Width::kU32;
+}
 
-#define MAIN(field) Block::kMain, offsetof(SettingsBlock, field)
-#define P2(field) Block::kP2, offsetof(SettingsBlockP2, field)
-#define VIEW(field) Block::kMain, kViews + offsetof(ChartView, field)
-#define FONT(field) Block::kP2, kMainFont + offsetof(LogFontImage, field)
+// Where a field is and how wide: its block, offset and width.
+#define FIELD_OF(Record, block, base, field) \
+  block, (base) + offsetof(Record, field),   \
+      WidthOf<std::remove_cv_t<std::remove_reference_t<decltype(std::declval<Record&>().field)>>>()
+#define MAIN(field) FIELD_OF(SettingsBlock, Block::kMain, 0, field)
+#define P2(field) FIELD_OF(SettingsBlockP2, Block::kP2, 0, field)
+#define VIEW(field) FIELD_OF(ChartView, Block::kMain, kViews, field)
+#define FONT(field) FIELD_OF(LogFontImage, Block::kP2, offsetof(SettingsBlockP2, memoLogFont), field)
+
+constexpr size_t kViews = offsetof(SettingsBlock, screenPatterns) + offsetof(ScreenPattern, views);
+
+constexpr FieldRange Within(const char* name, Block block, size_t offset, Width width, int64_t low, int64_t high,
+                            const Repeats& repeats = kSingle, int64_t otherValue = kNoOtherValue) {
+  return {name, block, offset, width, Rule::kWithin, low, high, repeats, otherValue};
+}
+constexpr FieldRange BitsOf(const char* name, Block block, size_t offset, Width width, int64_t bits,
+                            const Repeats& repeats = kSingle) {
+  return {name, block, offset, width, Rule::kBitsOf, 0, bits, repeats, kNoOtherValue};
+}
+constexpr FieldRange Code(const char* name, Block block, size_t offset, Width width, const Repeats& repeats) {
+  return {name, block, offset, width, Rule::kStockCode, 0, 0, repeats, kNoOtherValue};
+}
+
+constexpr int64_t kScreen = kMaxScreenExtent;
+constexpr int64_t kHalfScreen = kMaxScreenExtent / 2;
 
 // The fields that index a table, size or place something, choose among a few
 // kinds, or hold a colour. The order options are the ones the order link
 // accepts and the step dialog's buttons offer.
 const FieldRange kFieldRanges[] = {
-    {"current pattern",
-     MAIN(currentPattern),
-     Width::kI32,
-     Rule::kWithin,
-     0,
-     kScreenPatternCount - 1,
-     kNoOtherValue,
-     {kOnce, kOnce, kOnce}},
-    {"chart count",
-     MAIN(screenPatterns[0].chartCount),
-     Width::kI32,
-     Rule::kWithin,
-     1,
-     kMaxChartsPerPattern,
-     kNoOtherValue,
-     {kEachPattern, kOnce, kOnce}},
-    {"view stock code",
-     VIEW(stockCode),
-     Width::kU32,
-     Rule::kStockCode,
-     0,
-     0,
-     kNoOtherValue,
-     {kEachPattern, kEachView, kOnce}},
-    {"view period", VIEW(period), Width::kI32, Rule::kWithin, 0, 2, kNoOtherValue, {kEachPattern, kEachView, kOnce}},
-    {"view last bar",
-     VIEW(lastBarIndex),
-     Width::kI32,
-     Rule::kWithin,
-     INT32_MIN,
-     kMaxLastBarIndex - 1,
-     kNoOtherValue,
-     {kEachPattern, kEachView, kOnce}},
-    {"view bar width",
-     VIEW(barWidth),
-     Width::kI32,
-     Rule::kWithin,
-     1,
-     kMaxBarWidth,
-     kNoOtherValue,
-     {kEachPattern, kEachView, kOnce}},
-    {"view date link",
-     VIEW(dateLink),
-     Width::kI32,
-     Rule::kWithin,
-     0,
-     1,
-     kNoOtherValue,
-     {kEachPattern, kEachView, kOnce}},
-    {"view stock link",
-     VIEW(stockLink),
-     Width::kI32,
-     Rule::kWithin,
-     0,
-     1,
-     kNoOtherValue,
-     {kEachPattern, kEachView, kOnce}},
-    {"view keeps stock",
-     VIEW(keepStock),
-     Width::kI32,
-     Rule::kWithin,
-     0,
-     1,
-     kNoOtherValue,
-     {kEachPattern, kEachView, kOnce}},
-    {"view pane count",
-     VIEW(paneCount),
-     Width::kI32,
-     Rule::kWithin,
-     0,
-     kMaxPanesPerChart,
-     kNoOtherValue,
-     {kEachPattern, kEachView, kOnce}},
-    {"view pane kind",
-     VIEW(paneKinds[0]),
-     Width::kU32,
-     Rule::kWithin,
-     0,
-     kPaneKindCount - 1,
-     kNoOtherValue,
-     {kEachPattern, kEachView, kEachPane}},
-    {"view pane flags",
-     VIEW(paneFlags[0]),
-     Width::kU32,
-     Rule::kBitsOf,
-     0,
-     kPaneFlagBits,
-     kNoOtherValue,
-     {kEachPattern, kEachView, kEachPane}},
-    {"view group",
-     VIEW(groupIndex),
-     Width::kI16,
-     Rule::kWithin,
-     0,
-     kGroupCount - 1,
-     kNoOtherValue,
-     {kEachPattern, kEachView, kOnce}},
-    {"view right margin",
-     VIEW(rightMargin),
-     Width::kI16,
-     Rule::kWithin,
-     1,
-     kMaxRightMargin,
-     kNoOtherValue,
-     {kEachPattern, kEachView, kOnce}},
-    {"pane heights",
-     MAIN(paneHeights[0]),
-     Width::kU16,
-     Rule::kWithin,
-     1,
-     kMaxPaneHeight,
-     kNoOtherValue,
-     {Repeat{kPaneHeightCount, sizeof(uint16_t)}, kOnce, kOnce}},
-    {"detail window x",
-     MAIN(detailWindowX),
-     Width::kI32,
-     Rule::kWithin,
-     -kScreen,
-     kScreen,
-     kUnplacedX,
-     {kOnce, kOnce, kOnce}},
-    {"detail window y",
-     MAIN(detailWindowY),
-     Width::kI32,
-     Rule::kWithin,
-     -kScreen,
-     kScreen,
-     kNoOtherValue,
-     {kOnce, kOnce, kOnce}},
-    {"time-back window x",
-     MAIN(timeBackWindowX),
-     Width::kI32,
-     Rule::kWithin,
-     -kScreen,
-     kScreen,
-     kNoOtherValue,
-     {kOnce, kOnce, kOnce}},
-    {"time-back window y",
-     MAIN(timeBackWindowY),
-     Width::kI32,
-     Rule::kWithin,
-     -kScreen,
-     kScreen,
-     kNoOtherValue,
-     {kOnce, kOnce, kOnce}},
-    {"group list width",
-     MAIN(groupListWidth),
-     Width::kI32,
-     Rule::kWithin,
-     kMinListWidth,
-     kMaxGroupListWidth,
-     kNoOtherValue,
-     {kOnce, kOnce, kOnce}},
-    {"detail list width",
-     MAIN(detailListWidth),
-     Width::kI32,
-     Rule::kWithin,
-     kMinListWidth - 2,
-     kMaxDetailListWidth,
-     kNoOtherValue,
-     {kOnce, kOnce, kOnce}},
-    {"parameter sheet page",
-     MAIN(paramSheetStartPage),
-     Width::kI32,
-     Rule::kWithin,
-     0,
-     14,
-     kNoOtherValue,
-     {kOnce, kOnce, kOnce}},
-    {"custom colours",
-     MAIN(customColors[0]),
-     Width::kU32,
-     Rule::kWithin,
-     0,
-     0xFFFFFF,
-     kNoOtherValue,
-     {Repeat{16, sizeof(ColorRef)}, kOnce, kOnce}},
-    {"built-in palette",
-     MAIN(builtinPaletteIndex),
-     Width::kI32,
-     Rule::kWithin,
-     0,
-     2,
-     kNoOtherValue,
-     {kOnce, kOnce, kOnce}},
-    {"palette colours",
-     MAIN(paletteColors[0]),
-     Width::kU32,
-     Rule::kWithin,
-     0,
-     0xFFFFFF,
-     kNoOtherValue,
-     {Repeat{kPaletteColorCount, sizeof(ColorRef)}, kOnce, kOnce}},
-    {"time-back day",
-     MAIN(timeBackDayIndex),
-     Width::kI32,
-     Rule::kWithin,
-     -1,
-     INT32_MAX,
-     kNoOtherValue,
-     {kOnce, kOnce, kOnce}},
-    {"new line width", MAIN(newTrendLineWidth), Width::kI32, Rule::kWithin, 1, 3, kNoOtherValue, {kOnce, kOnce, kOnce}},
-    {"chart font size", MAIN(chartFontSize), Width::kI32, Rule::kWithin, 12, 32, kNoOtherValue, {kOnce, kOnce, kOnce}},
-    {"monitored group",
-     MAIN(monitoredGroup),
-     Width::kU16,
-     Rule::kWithin,
-     0,
-     kGroupCount - 1,
-     kNoGroup,
-     {kOnce, kOnce, kOnce}},
-    {"memo font size", MAIN(memoFontSize), Width::kI16, Rule::kWithin, 1, 32, kNoOtherValue, {kOnce, kOnce, kOnce}},
-    {"memo line spacing",
-     MAIN(memoLineSpacing),
-     Width::kI16,
-     Rule::kWithin,
-     0,
-     32,
-     kNoOtherValue,
-     {kOnce, kOnce, kOnce}},
-    {"buy trade kind", MAIN(buyOrderOptions[0]), Width::kU8, Rule::kWithin, 0, 1, kNoOtherValue, {kOnce, kOnce, kOnce}},
-    {"buy price kind", MAIN(buyOrderOptions[1]), Width::kU8, Rule::kWithin, 0, 2, kNoOtherValue, {kOnce, kOnce, kOnce}},
-    {"buy route", MAIN(buyOrderOptions[2]), Width::kU8, Rule::kWithin, 0, 1, kNoOtherValue, {kOnce, kOnce, kOnce}},
-    {"buy account", MAIN(buyOrderOptions[3]), Width::kU8, Rule::kWithin, 0, 1, kNoOtherValue, {kOnce, kOnce, kOnce}},
-    {"buy margin kind", MAIN(buyMarginKind), Width::kI32, Rule::kWithin, 0, 3, kNoOtherValue, {kOnce, kOnce, kOnce}},
-    {"short trade kind",
-     MAIN(shortOrderOptions[0]),
-     Width::kU8,
-     Rule::kWithin,
-     0,
-     1,
-     kNoOtherValue,
-     {kOnce, kOnce, kOnce}},
-    {"short price kind",
-     MAIN(shortOrderOptions[1]),
-     Width::kU8,
-     Rule::kWithin,
-     0,
-     2,
-     kNoOtherValue,
-     {kOnce, kOnce, kOnce}},
-    {"short route", MAIN(shortOrderOptions[2]), Width::kU8, Rule::kWithin, 0, 1, kNoOtherValue, {kOnce, kOnce, kOnce}},
-    {"short account",
-     MAIN(shortOrderOptions[3]),
-     Width::kU8,
-     Rule::kWithin,
-     0,
-     1,
-     kNoOtherValue,
-     {kOnce, kOnce, kOnce}},
-    {"short margin kind",
-     MAIN(shortMarginKind),
-     Width::kI32,
-     Rule::kWithin,
-     0,
-     3,
-     kNoOtherValue,
-     {kOnce, kOnce, kOnce}},
-    {"thick lines", MAIN(thickChartLines), Width::kU8, Rule::kWithin, 0, 1, kNoOtherValue, {kOnce, kOnce, kOnce}},
-    {"data source", P2(dataSource), Width::kI32, Rule::kWithin, 0, 2, kNoOtherValue, {kOnce, kOnce, kOnce}},
-    {"font height",
-     FONT(height),
-     Width::kI32,
-     Rule::kWithin,
-     -kScreen,
-     kScreen,
-     kNoOtherValue,
-     {kBothFonts, kOnce, kOnce}},
-    {"font width",
-     FONT(width),
-     Width::kI32,
-     Rule::kWithin,
-     -kScreen,
-     kScreen,
-     kNoOtherValue,
-     {kBothFonts, kOnce, kOnce}},
-    {"font escapement", FONT(escapement), Width::kI32, Rule::kWithin, 0, 0, kNoOtherValue, {kBothFonts, kOnce, kOnce}},
-    {"font orientation",
-     FONT(orientation),
-     Width::kI32,
-     Rule::kWithin,
-     0,
-     0,
-     kNoOtherValue,
-     {kBothFonts, kOnce, kOnce}},
-    {"font weight", FONT(weight), Width::kI32, Rule::kWithin, 0, 1000, kNoOtherValue, {kBothFonts, kOnce, kOnce}},
-    {"font italic", FONT(italic), Width::kU8, Rule::kWithin, 0, 1, kNoOtherValue, {kBothFonts, kOnce, kOnce}},
-    {"font underline", FONT(underline), Width::kU8, Rule::kWithin, 0, 1, kNoOtherValue, {kBothFonts, kOnce, kOnce}},
-    {"font strike-out", FONT(strikeOut), Width::kU8, Rule::kWithin, 0, 1, kNoOtherValue, {kBothFonts, kOnce, kOnce}},
-    {"font precision", FONT(outPrecision), Width::kU8, Rule::kWithin, 0, 10, kNoOtherValue, {kBothFonts, kOnce, kOnce}},
-    {"font clipping",
-     FONT(clipPrecision),
-     Width::kU8,
-     Rule::kBitsOf,
-     0,
-     0x7F,
-     kNoOtherValue,
-     {kBothFonts, kOnce, kOnce}},
-    {"font quality", FONT(quality), Width::kU8, Rule::kWithin, 0, 6, kNoOtherValue, {kBothFonts, kOnce, kOnce}},
-    {"font family",
-     FONT(pitchAndFamily),
-     Width::kU8,
-     Rule::kWithin,
-     0,
-     0x5F,
-     kNoOtherValue,
-     {kBothFonts, kOnce, kOnce}},
+    Within("current pattern", MAIN(currentPattern), 0, kScreenPatternCount - 1),
+    Within("chart count", MAIN(screenPatterns[0].chartCount), 1, kMaxChartsPerPattern, {kEachPattern, kOnce, kOnce}),
+    Code("view stock code", VIEW(stockCode), kEachView),
+    Within("view period", VIEW(period), 0, 2, kEachView),
+    Within("view last bar", VIEW(lastBarIndex), INT32_MIN, kMaxLastBarIndex - 1, kEachView),
+    Within("view bar width", VIEW(barWidth), 1, kMaxBarWidth, kEachView),
+    Within("view date link", VIEW(dateLink), 0, 1, kEachView),
+    Within("view stock link", VIEW(stockLink), 0, 1, kEachView),
+    Within("view keeps stock", VIEW(keepStock), 0, 1, kEachView),
+    Within("view pane count", VIEW(paneCount), 0, kMaxPanesPerChart, kEachView),
+    Within("view pane kind", VIEW(paneKinds[0]), 0, kPaneKindCount - 1, kEachPane),
+    BitsOf("view pane flags", VIEW(paneFlags[0]), kPaneFlagBits, kEachPane),
+    Within("view group", VIEW(groupIndex), 0, kGroupCount - 1, kEachView),
+    Within("view right margin", VIEW(rightMargin), 1, kHalfScreen, kEachView),
+    Within("pane heights", MAIN(paneHeights[0]), 1, kMaxPaneHeight, {Repeat{kPaneHeightCount, 2}, kOnce, kOnce}),
+    Within("detail window x", MAIN(detailWindowX), -kScreen, kScreen, kSingle, 32767),  // or not placed yet
+    Within("detail window y", MAIN(detailWindowY), -kScreen, kScreen),
+    Within("time-back window x", MAIN(timeBackWindowX), -kScreen, kScreen),
+    Within("time-back window y", MAIN(timeBackWindowY), -kScreen, kScreen),
+    Within("group list width", MAIN(groupListWidth), kMinListWidth, kHalfScreen),
+    Within("detail list width", MAIN(detailListWidth), kMinListWidth - 2, kHalfScreen - 2),
+    Within("parameter sheet page", MAIN(paramSheetStartPage), 0, 14),
+    Within("custom colours", MAIN(customColors[0]), 0, 0xFFFFFF, {Repeat{16, 4}, kOnce, kOnce}),
+    Within("built-in palette", MAIN(builtinPaletteIndex), 0, 2),
+    Within("palette colours", MAIN(paletteColors[0]), 0, 0xFFFFFF, {Repeat{kPaletteColorCount, 4}, kOnce, kOnce}),
+    Within("time-back day", MAIN(timeBackDayIndex), -1, INT32_MAX),
+    Within("new line width", MAIN(newTrendLineWidth), 1, 3),
+    Within("chart font size", MAIN(chartFontSize), 12, 32),
+    Within("monitored group", MAIN(monitoredGroup), 0, kGroupCount - 1, kSingle, 65535),  // or the first chart's
+    Within("memo font size", MAIN(memoFontSize), 1, 32),
+    Within("memo line spacing", MAIN(memoLineSpacing), 0, 32),
+    Within("buy trade kind", MAIN(buyOrderOptions[0]), 0, 1),
+    Within("buy price kind", MAIN(buyOrderOptions[1]), 0, 2),
+    Within("buy route", MAIN(buyOrderOptions[2]), 0, 1),
+    Within("buy account", MAIN(buyOrderOptions[3]), 0, 1),
+    Within("buy margin kind", MAIN(buyMarginKind), 0, 3),
+    Within("short trade kind", MAIN(shortOrderOptions[0]), 0, 1),
+    Within("short price kind", MAIN(shortOrderOptions[1]), 0, 2),
+    Within("short route", MAIN(shortOrderOptions[2]), 0, 1),
+    Within("short account", MAIN(shortOrderOptions[3]), 0, 1),
+    Within("short margin kind", MAIN(shortMarginKind), 0, 3),
+    Within("thick lines", MAIN(thickChartLines), 0, 1),
+    Within("data source", P2(dataSource), 0, 2),
+    Within("font height", FONT(height), -kScreen, kScreen, kBothFonts),
+    Within("font width", FONT(width), -kScreen, kScreen, kBothFonts),
+    Within("font escapement", FONT(escapement), 0, 0, kBothFonts),
+    Within("font orientation", FONT(orientation), 0, 0, kBothFonts),
+    Within("font weight", FONT(weight), 0, 1000, kBothFonts),
+    Within("font italic", FONT(italic), 0, 1, kBothFonts),
+    Within("font underline", FONT(underline), 0, 1, kBothFonts),
+    Within("font strike-out", FONT(strikeOut), 0, 1, kBothFonts),
+    Within("font precision", FONT(outPrecision), 0, 10, kBothFonts),
+    BitsOf("font clipping", FONT(clipPrecision), 0x7F, kBothFonts),
+    Within("font quality", FONT(quality), 0, 6, kBothFonts),
+    Within("font family", FONT(pitchAndFamily), 0, 0x5F, kBothFonts),
 };
 
 #undef MAIN
 #undef P2
 #undef VIEW
 #undef FONT
+#undef FIELD_OF
+
+template <typename T>
+int64_t ReadAs(const uint8_t* bytes) {
+  T value;
+  std::memcpy(&value, bytes, sizeof value);
+  return value;
+}
 
 int64_t ReadField(const uint8_t* block, size_t at, Width width) {
   switch (width) {
     case Width::kU8: return block[at];
-    case Width::kI16: {
-      int16_t v;
-      std::memcpy(&v, block + at, sizeof v);
-      return v;
-    }
-    case Width::kU16: {
-      uint16_t v;
-      std::memcpy(&v, block + at, sizeof v);
-      return v;
-    }
-    case Width::kI32: {
-      int32_t v;
-      std::memcpy(&v, block + at, sizeof v);
-      return v;
-    }
-    case Width::kU32: {
-      uint32_t v;
-      std::memcpy(&v, block + at, sizeof v);
-      return v;
-    }
+    case Width::kI16: return ReadAs<int16_t>(block + at);
+    case Width::kU16: return ReadAs<uint16_t>(block + at);
+    case Width::kI32: return ReadAs<int32_t>(block + at);
+    case Width::kU32: return ReadAs<uint32_t>(block + at);
   }
   return 0;
 }
