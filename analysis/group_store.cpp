@@ -316,6 +316,21 @@ uint8_t* ReadGroupFileImage(const char* path, uint32_t* size) {
   return image;
 }
 
+// Writes a loaded file as it was read: to `restoreTo` when a backup is
+// restored (false when it does not get there), else back over the file in
+// the current form when it was converted (a failed write-back keeps the old
+// file; the converted table is used all the same).
+bool WriteLoadedFile(const char* path, const char* restoreTo, GroupImageRead read, const uint8_t* image,
+                     const GroupTable& currentForm) {
+  const bool converted = read == GroupImageRead::kConverted;
+  if (restoreTo != nullptr) {
+    const void* asRead = converted ? static_cast<const void*>(&currentForm) : image;
+    return SaveBufferToFile(restoreTo, asRead, sizeof(GroupTable)) == 0;
+  }
+  if (converted) SaveBufferToFile(path, &currentForm, sizeof(GroupTable));
+  return true;
+}
+
 // Into the live table; the file is rewritten first when it was converted.
 // With `restoreTo`, the table as read is written there instead, and only a
 // table that reached it is taken.
@@ -328,21 +343,13 @@ GroupFileRead ReadGroupFileIntoTable(const char* path, const char* restoreTo = n
   GroupFileRead result = GroupFileRead::kUnusable;
   if (image != nullptr && table != nullptr && currentForm != nullptr) {
     const GroupImageRead read = LoadGroupImage(image, size, table, currentForm);
-    const bool converted = read == GroupImageRead::kConverted;
-    const void* asRead = converted ? static_cast<const void*>(currentForm) : image;
     if (read == GroupImageRead::kDamaged) {
       result = GroupFileRead::kDamaged;
-    } else if (read == GroupImageRead::kLoaded || converted) {
+    } else if (read != GroupImageRead::kUnknownSize && WriteLoadedFile(path, restoreTo, read, image, *currentForm)) {
       result = GroupFileRead::kLoaded;
-      if (restoreTo != nullptr) {
-        if (SaveBufferToFile(restoreTo, asRead, sizeof(GroupTable)) != 0) result = GroupFileRead::kUnusable;
-      } else if (converted) {
-        // A failed write-back keeps the old file; the converted table is used all the same.
-        SaveBufferToFile(path, currentForm, sizeof(GroupTable));
-      }
+      memcpy(gGroupTable, table, sizeof(GroupTable));
     }
   }
-  if (result == GroupFileRead::kLoaded) memcpy(gGroupTable, table, sizeof(GroupTable));
   FreeBlock(image);
   FreeBlock(table);
   FreeBlock(currentForm);
