@@ -108,9 +108,7 @@ bool IsGroupIndex(int g) { return g >= 0 && g < kGroupCount; }
 
 // Cuts a name that holds no terminator at its last whole character.
 void TerminateGroupName(char* name) {
-  if (memchr(name, 0, kGroupNameSize) != nullptr) return;
-  name[kGroupNameSize - 1] = 0;
-  CopySjisText(name, name, kGroupNameSize);
+  if (memchr(name, 0, kGroupNameSize) == nullptr) TerminateTextField(name, kGroupNameSize);
 }
 
 // Counts read from a file are used as indexes: they must stay inside the record.
@@ -303,31 +301,34 @@ void RenameOldUserGroups(GroupTable& table) {
   }
 }
 
-// Reads a group file into `table` (converted, not yet written back).
-// `converted` tells whether the file must be rewritten.
-GroupFileRead ReadGroupFile(const char* path, GroupTable& table, bool* converted) {
+// Reads a group file of a known size whole; null when it cannot be read
+// (a file that has grown past the largest size since it was measured is
+// refused too).
+uint8_t* ReadGroupFileImage(const char* path, uint32_t* size) {
   const GroupFileLayout* layout = FindGroupFileLayout(GetFileSizeByName(path));
-  if (layout == nullptr) return GroupFileRead::kUnusable;
-  uint32_t read = 0;
-  if (IsCurrentLayout(*layout)) {
-    if (LoadFileToBufferEx(path, &table, sizeof table, &read) != 0 || read != layout->bytes) {
-      return GroupFileRead::kUnusable;
-    }
-    if (!IsCurrentImageAsWritten(table)) return GroupFileRead::kDamaged;
-    *converted = InstallCurrentImage(table);
-    return GroupFileRead::kLoaded;
-  }
-  // Room for more than the file: a file that grew since it was measured reads longer and is refused.
+  if (layout == nullptr) return nullptr;
   auto* image = static_cast<uint8_t*>(AllocBlock(sizeof(GroupTable)));
-  if (image == nullptr) return GroupFileRead::kUnusable;
-  const int error = LoadFileToBufferEx(path, image, sizeof(GroupTable), &read);
-  GroupFileRead result = GroupFileRead::kUnusable;
-  if (error == 0 && read == layout->bytes) {
-    result = ConvertOldImage(image, *layout, table) ? GroupFileRead::kLoaded : GroupFileRead::kDamaged;
+  if (image == nullptr) return nullptr;
+  if (LoadFileToBufferEx(path, image, sizeof(GroupTable), size) != 0 || *size != layout->bytes) {
+    FreeBlock(image);
+    return nullptr;
   }
-  FreeBlock(image);
-  *converted = true;
-  return result;
+  return image;
+}
+
+// Writes a loaded file as it was read: to `restoreTo` when a backup is
+// restored (false when it does not get there), else back over the file in
+// the current form when it was converted (a failed write-back keeps the old
+// file; the converted table is used all the same).
+bool WriteLoadedFile(const char* path, const char* restoreTo, GroupImageRead read, const uint8_t* image,
+                     const GroupTable& currentForm) {
+  const bool converted = read == GroupImageRead::kConverted;
+  if (restoreTo != nullptr) {
+    const void* asRead = converted ? static_cast<const void*>(&currentForm) : image;
+    return SaveBufferToFile(restoreTo, asRead, sizeof(GroupTable)) == 0;
+  }
+  if (converted) SaveBufferToFile(path, &currentForm, sizeof(GroupTable));
+  return true;
 }
 
 // Into the live table; the file is rewritten first when it was converted.
@@ -335,22 +336,23 @@ GroupFileRead ReadGroupFile(const char* path, GroupTable& table, bool* converted
 // table that reached it is taken.
 GroupFileRead ReadGroupFileIntoTable(const char* path, const char* restoreTo = nullptr) {
   if (gGroupTable == nullptr) return GroupFileRead::kUnusable;
+  uint32_t size = 0;
+  uint8_t* image = ReadGroupFileImage(path, &size);
   auto* table = static_cast<GroupTable*>(AllocBlock(sizeof(GroupTable)));
-  if (table == nullptr) return GroupFileRead::kUnusable;
-  bool converted = false;
-  GroupFileRead result = ReadGroupFile(path, *table, &converted);
-  if (result == GroupFileRead::kLoaded && restoreTo != nullptr) {
-    if (SaveBufferToFile(restoreTo, table, sizeof(GroupTable)) != 0) result = GroupFileRead::kUnusable;
-  } else if (result == GroupFileRead::kLoaded && converted) {
-    // A failed write-back keeps the old file; the converted table is used all the same.
-    SaveBufferToFile(path, table, sizeof(GroupTable));
+  auto* currentForm = static_cast<GroupTable*>(AllocBlock(sizeof(GroupTable)));
+  GroupFileRead result = GroupFileRead::kUnusable;
+  if (image != nullptr && table != nullptr && currentForm != nullptr) {
+    const GroupImageRead read = LoadGroupImage(image, size, table, currentForm);
+    if (read == GroupImageRead::kDamaged) {
+      result = GroupFileRead::kDamaged;
+    } else if (read != GroupImageRead::kUnknownSize && WriteLoadedFile(path, restoreTo, read, image, *currentForm)) {
+      result = GroupFileRead::kLoaded;
+      memcpy(gGroupTable, table, sizeof(GroupTable));
+    }
   }
-  if (result == GroupFileRead::kLoaded) {
-    ConvertNumericCodes(*table);
-    RenameOldUserGroups(*table);
-    memcpy(gGroupTable, table, sizeof(GroupTable));
-  }
+  FreeBlock(image);
   FreeBlock(table);
+  FreeBlock(currentForm);
   return result;
 }
 
@@ -471,6 +473,23 @@ bool LoadGroupsAtStartup() {
 }
 
 int LoadGroupFile(const char* path) { return ReadGroupFileIntoTable(path) == GroupFileRead::kLoaded ? 0 : -1; }
+
+GroupImageRead LoadGroupImage(const uint8_t* image, size_t size, GroupTable* table, GroupTable* currentForm) {
+  const GroupFileLayout* layout = FindGroupFileLayout(static_cast<int64_t>(size));
+  if (layout == nullptr) return GroupImageRead::kUnknownSize;
+  bool converted = true;
+  if (IsCurrentLayout(*layout)) {
+    memcpy(table, image, sizeof(GroupTable));
+    if (!IsCurrentImageAsWritten(*table)) return GroupImageRead::kDamaged;
+    converted = InstallCurrentImage(*table);
+  } else if (!ConvertOldImage(image, *layout, *table)) {
+    return GroupImageRead::kDamaged;
+  }
+  if (converted && currentForm != nullptr) memcpy(currentForm, table, sizeof(GroupTable));
+  ConvertNumericCodes(*table);
+  RenameOldUserGroups(*table);
+  return converted ? GroupImageRead::kConverted : GroupImageRead::kLoaded;
+}
 
 int SaveGroupFile(int forceMain) {
   if (gGroupTable == nullptr) return kErrorInvalidParameter;

@@ -76,6 +76,17 @@ bool LoadGroupsAtStartup();
 // 0, or -1 when its size is unknown, it cannot be read or it holds what no
 // version writes (the table and the file are then unchanged).
 int LoadGroupFile(const char* path);
+// How LoadGroupImage took an image: as it is, converted from an older size
+// or item base (the file is then written back in the current form), or not
+// at all.
+enum class GroupImageRead { kLoaded, kConverted, kUnknownSize, kDamaged };
+// The in-memory part of LoadGroupFile, which reads the file and calls it: an
+// image of the current or an older size into `table` as the program uses it,
+// with the same checks, conversions and refusals. A converted image's table
+// in the current form goes to `currentForm` (when not null) as it is written
+// back: before the plain numbers and old user names are converted, which stay
+// in memory until the next save. Refused, `table` holds nothing usable.
+GroupImageRead LoadGroupImage(const uint8_t* image, size_t size, GroupTable* table, GroupTable* currentForm);
 // Writes the live table: grptb.dat in time-back mode unless forceMain, else
 // grp.dat and the rotating backups. 0 or the first file error.
 int SaveGroupFile(int forceMain);

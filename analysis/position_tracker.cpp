@@ -41,10 +41,6 @@ constexpr std::array<int, kTrackerMenuItemCount> kMenuCommands = {
     IDM_TRACKER_BUY_STEP,    IDM_TRACKER_BUY_CLOSE,       IDM_TRACKER_BUY_STOP_LOSS, IDM_TRACKER_SHORT_STEP,
     IDM_TRACKER_SHORT_CLOSE, IDM_TRACKER_SHORT_STOP_LOSS, IDM_TRACKER_CLEAR};
 
-// Option bytes that the order link accepts: trade kind, price kind, route, account.
-constexpr std::array<uint8_t, 4> kOptionLimits = {1, 2, 1, 1};
-constexpr int32_t kMaxMarginKind = 3;
-
 int LineCount() { return gTrendLines != nullptr ? std::clamp(gTrendLines->count, 0, kMaxTrendLines) : 0; }
 
 TrendLine* LineAt(int index) { return index >= 0 && index < LineCount() ? &gTrendLines->lines[index] : nullptr; }
@@ -166,12 +162,7 @@ int32_t& RememberedMarginKind(int side) {
 uint8_t* OptionBytes(TrendLine& line) { return &line.orderTradeKind; }
 
 // Options the order link would refuse read as the first choice.
-void KeepOptionsInRange(TrendLine* line) {
-  uint8_t* options = OptionBytes(*line);
-  for (size_t i = 0; i < kOptionLimits.size(); ++i)
-    if (options[i] > kOptionLimits[i]) options[i] = 0;
-  if (line->marginKind < 0 || line->marginKind > kMaxMarginKind) line->marginKind = 0;
-}
+void KeepOptionsInRange(TrendLine* line) { KeepOrderOptionsInRange(OptionBytes(*line), &line->marginKind); }
 
 // The line of the dialog, when it is still that stock's line.
 TrendLine* DialogLine(const StepDialog& dialog) {
@@ -219,11 +210,11 @@ void CommitStep(const StepDialog& dialog, bool orderNow) {
   }
   line->autoOrderState = dialog.copy.autoOrderState;
   line->reached = dialog.copy.reached;
-  std::copy_n(&dialog.copy.orderTradeKind, kOptionLimits.size(), OptionBytes(*line));
+  std::copy_n(&dialog.copy.orderTradeKind, kOrderOptionCount, OptionBytes(*line));
   line->marginKind = dialog.copy.marginKind;
   SharesOf(*line, dialog.side) = RoundSharesToUnit(dialog.shares, dialog.unit);
   line->value1 = line->value2 = NormalizeStepPrice(dialog.stockIndex, dialog.price);
-  std::copy_n(OptionBytes(*line), kOptionLimits.size(), RememberedOptions(dialog.side));
+  std::copy_n(OptionBytes(*line), kOrderOptionCount, RememberedOptions(dialog.side));
   RememberedMarginKind(dialog.side) = line->marginKind;
 
   // Arming always judges the step against the market at once, whether it was
@@ -475,7 +466,7 @@ void OpenPellomaticStepDialog(int side, int mode, int line, int n) {
   if (mode == kStepNew) {
     dialog.step = n + 1;
     dialog.shares = dialog.unit;
-    std::copy_n(RememberedOptions(side), kOptionLimits.size(), OptionBytes(dialog.copy));
+    std::copy_n(RememberedOptions(side), kOrderOptionCount, OptionBytes(dialog.copy));
     dialog.copy.marginKind = RememberedMarginKind(side);
   } else {
     dialog.step = TrackerRole(*source, side);

@@ -81,6 +81,12 @@ void CopySjisText(char* out, const char* text, int size) {
   out[n] = 0;
 }
 
+void TerminateTextField(char* text, int size) {
+  if (size <= 0) return;
+  if (memchr(text, 0, static_cast<size_t>(size)) == nullptr) text[size - 1] = 0;
+  CopySjisText(text, text, size);
+}
+
 bool IsCp932Text(const char* text, int size) {
   const auto* bytes = reinterpret_cast<const uint8_t*>(text);
   int i = 0;

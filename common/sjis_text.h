@@ -15,6 +15,10 @@ uint32_t ByteSwap32(uint32_t value);
 uint8_t HighByte16(uint16_t value);
 // Copies at most size - 1 bytes and terminates, never cutting a two-byte character.
 void CopySjisText(char* out, const char* text, int size);
+// Makes a text field read from a file end within the field after a whole
+// character: one without its end is cut at its last whole character, and a
+// lead byte just before the end is dropped. The bytes after the end stay.
+void TerminateTextField(char* text, int size);
 // True when `text` ends within its `size` bytes and every character before the
 // end is one code page 932 draws: printable ASCII, half-width katakana, or a
 // two-byte character of the JIS rows, the NEC special row 13 (lead 0x87) or

@@ -108,9 +108,7 @@ void PrepareLoadedTable() {
 TableFileRead ReadTableFile(const char* path) {
   if (GetFileSizeByName(path) != static_cast<int64_t>(sizeof(StockTable))) return TableFileRead::kWrongSize;
   if (LoadFileToBuffer(path, gStockTable, sizeof(StockTable)) != 0) return TableFileRead::kFailed;
-  const bool fieldsAsWritten = AreFieldsAsWritten(*gStockTable);
-  PrepareLoadedTable();
-  return fieldsAsWritten && AreCodesUsable(*gStockTable) ? TableFileRead::kLoaded : TableFileRead::kDamaged;
+  return LoadStockTableImage() ? TableFileRead::kLoaded : TableFileRead::kDamaged;
 }
 
 // The one place where loading the table speaks to the user.
@@ -122,20 +120,13 @@ void ReportDamagedTableFile(int textId, const char* aside) {
   ReportDataMessage(text, gAppTitle, kMbOk | kMbIconExclamation);
 }
 
-TableFileRead ReadMainTableFile() {
-  const TableFileRead result = ReadTableFile(kStockTableFileName);
-  if (result == TableFileRead::kLoaded) SortStockTable();
-  return result;
-}
+TableFileRead ReadMainTableFile() { return ReadTableFile(kStockTableFileName); }
 
 // Time-back mode keeps its own table, read over the one of stock.dat.
 // Without a usable one the mode is left and everything recomputed.
 TableFileRead ReadTimeBackTableFile() {
   const TableFileRead result = ReadTableFile(kTimeBackStockTableFileName);
-  if (result == TableFileRead::kLoaded) {
-    ResetStockLookupCache();
-    return result;
-  }
+  if (result == TableFileRead::kLoaded) return result;
   char aside[kAsidePathSize];
   if (result == TableFileRead::kDamaged && SetDamagedFileAside(kTimeBackStockTableFileName, aside, sizeof aside) == 0) {
     ReportDamagedTableFile(kStrTimeBackTableDropped, aside);
@@ -245,6 +236,17 @@ bool LoadStockTable() {
   gKeepUnreadStockFile = unreadFileKept;
   RebuildStockTable(!unreadFileKept);
   if (result == TableFileRead::kDamaged) ReportDamagedTableFile(kStrStockTableRebuilt, aside);
+  return true;
+}
+
+bool LoadStockTableImage() {
+  if (gStockTable == nullptr) return false;
+  const bool fieldsAsWritten = AreFieldsAsWritten(*gStockTable);
+  PrepareLoadedTable();
+  if (!fieldsAsWritten || !AreCodesUsable(*gStockTable)) return false;
+  // Lookups halve the table: a stocktb.dat out of code order, which no
+  // version writes, would hide stocks from them.
+  SortStockTable();
   return true;
 }
 

@@ -84,6 +84,11 @@ bool AllocateStockTable();
 // treated as missing, with a message; a damaged stocktb.dat is set aside and
 // time-back mode left.
 bool LoadStockTable();
+// The in-memory part of LoadStockTable, which reads stock.dat and stocktb.dat
+// whole into gStockTable and calls it for each: the image there is checked
+// as read, repaired, its old codes converted and sorted. False when it holds
+// what no version writes; the table is then not to be used.
+bool LoadStockTableImage();
 // Flag 0 in time-back mode writes stocktb.dat, otherwise stock.dat; the file
 // error code, kErrorReadFault when stock.dat is kept as above.
 int SaveStockTable(int flag);

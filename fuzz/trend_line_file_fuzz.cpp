@@ -3,8 +3,9 @@
 // refuses. A refused image leaves an empty table; in a read one every value
 // that indexes a table is in its range, the marked count matches the marks,
 // unused records are zero, and the table as written reads back unchanged.
-// Every 32nd input also goes through the file itself: a refused file is set
+// One input in 32 also goes through the file itself: a refused file is set
 // aside and the empty table is not written back.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -21,28 +22,38 @@
 
 namespace {
 
-constexpr size_t kHeaderBytes = 8;
 constexpr uint8_t kOptionPlaceOnce = 0x80;
 constexpr uint8_t kOptionOtherSize = 0x40;
-constexpr uint8_t kOptionThroughFile = 0x1F;  // all five low bits set: one input in 32
+
+struct Image {
+  const uint8_t* bytes;
+  size_t size;
+};
 
 // The first byte picks the size and how the other bytes fill the file:
 // repeated over all of it, or once from the start of an otherwise empty one,
-// where the header's count is most often one the loader takes.
-std::vector<uint8_t> ShapeInput(const uint8_t* data, size_t size) {
-  if (size == 0) return {};
+// where the header's count is most often one the loader takes. The two
+// accepted sizes are shaped in blocks of exactly their size, kept from one
+// input to the next.
+Image ShapeInput(const uint8_t* data, size_t size) {
+  static std::vector<uint8_t> other;
+  static std::vector<uint8_t> current(sizeof(TrendLineTable));
+  static std::vector<uint8_t> old(kOldTrendLineFileBytes);
+  if (size == 0) return {nullptr, 0};
   const uint8_t option = data[0];
-  if ((option & kOptionOtherSize) != 0 && (option & kOptionPlaceOnce) == 0)
-    return std::vector<uint8_t>(data + 1, data + size);
-  const size_t bytes = (option & 1) != 0 ? sizeof(TrendLineTable) : kOldTrendLineFileBytes;
-  std::vector<uint8_t> image(bytes);
-  if (size == 1) return image;
-  if ((option & kOptionPlaceOnce) != 0) {
-    std::memcpy(image.data(), data + 1, std::min(size - 1, bytes));
-    return image;
+  if ((option & kOptionOtherSize) != 0 && (option & kOptionPlaceOnce) == 0) {
+    other.assign(data + 1, data + size);
+    return {other.data(), other.size()};
   }
-  for (size_t i = 0; i < bytes; ++i) image[i] = data[1 + i % (size - 1)];
-  return image;
+  std::vector<uint8_t>& image = (option & 1) != 0 ? current : old;
+  if ((option & kOptionPlaceOnce) != 0) {
+    const size_t placed = std::min(size - 1, image.size());
+    std::memcpy(image.data(), data + 1, placed);
+    std::memset(image.data() + placed, 0, image.size() - placed);
+  } else {
+    FillRepeating(image.data(), image.size(), data + 1, size - 1);
+  }
+  return {image.data(), image.size()};
 }
 
 template <typename T>
@@ -72,16 +83,16 @@ bool IsEmpty(const TrendLineTable& table) {
   return std::memcmp(&table, empty.get(), sizeof table) == 0;
 }
 
-void LoadThroughFile(const std::vector<uint8_t>& bytes, const TrendLineTable& read, bool accepted) {
+void LoadThroughFile(const Image& bytes, const TrendLineTable& read, bool accepted) {
   // Nothing of the inputs before: no backup to fall back to, no file set aside.
   std::error_code ignored;
   std::filesystem::remove("tline.dat.damaged", ignored);
   std::filesystem::remove_all("BACKUP", ignored);
-  WriteFile(kTrendLineFileName, bytes.data(), bytes.size());
+  WriteFile(kTrendLineFileName, bytes.bytes, bytes.size);
   Check(LoadTrendLines());
   Check(std::memcmp(gTrendLines, &read, sizeof read) == 0);
-  Check(ReadFile(kTrendLineFileName).empty() != accepted);  // refused: moved aside
-  Check(SaveTrendLinesAtExit() == 0 && ReadFile(kTrendLineFileName).empty() != accepted);
+  Check(HoldsBytes(kTrendLineFileName) == accepted);  // refused: moved aside
+  Check(SaveTrendLinesAtExit() == 0 && HoldsBytes(kTrendLineFileName) == accepted);
 }
 
 }  // namespace
@@ -89,14 +100,14 @@ void LoadThroughFile(const std::vector<uint8_t>& bytes, const TrendLineTable& re
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const bool prepared = (InitStockCodeGlobals(), EnterScratchDataFolder(), AllocTrendLineTables());
   Check(prepared);
-  const std::vector<uint8_t> bytes = ShapeInput(data, size);
-  if (bytes.empty()) return 0;
+  const Image bytes = ShapeInput(data, size);
+  if (bytes.size == 0) return 0;
   static const auto table = std::make_unique<TrendLineTable>();
   static const auto again = std::make_unique<TrendLineTable>();
-  const bool accepted = ReadTrendLineImage(bytes.data(), bytes.size(), table.get());
+  const bool accepted = ReadTrendLineImage(bytes.bytes, bytes.size, table.get());
   int32_t count = -1;
-  if (bytes.size() >= sizeof count) std::memcpy(&count, bytes.data(), sizeof count);
-  const bool knownSize = bytes.size() == sizeof(TrendLineTable) || bytes.size() == kOldTrendLineFileBytes;
+  if (bytes.size >= sizeof count) std::memcpy(&count, bytes.bytes, sizeof count);
+  const bool knownSize = bytes.size == sizeof(TrendLineTable) || bytes.size == kOldTrendLineFileBytes;
   Check(accepted == (knownSize && Within(count, 0, kMaxTrendLines)));
   if (!accepted) {
     Check(IsEmpty(*table));
@@ -105,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(ReadTrendLineImage(reinterpret_cast<const uint8_t*>(table.get()), sizeof(TrendLineTable), again.get()));
     Check(std::memcmp(table.get(), again.get(), sizeof(TrendLineTable)) == 0);
   }
-  if ((data[0] & kOptionThroughFile) == kOptionThroughFile) LoadThroughFile(bytes, *table, accepted);
+  if (IsOneInThirtyTwo(data, size)) LoadThroughFile(bytes, *table, accepted);
   TakeRecordedMessageBoxes();
   return 0;
 }

@@ -29,6 +29,20 @@ enum AutoOrderState : uint8_t {
 constexpr int32_t kTrackerCloseLine = -1;
 constexpr int32_t kTrackerStopLossLine = -2;
 
+// The order options of fields 100..103, in that order, and the largest value
+// of each: what the order link accepts and the step dialog offers.
+constexpr int kOrderOptionCount = 4;
+constexpr uint8_t kOrderOptionLimits[kOrderOptionCount] = {1, 2, 1, 1};  // trade kind, price kind, route, account
+constexpr int32_t kMaxMarginKind = 3;
+
+// Options and a margin kind the order link would refuse read as the first choice.
+inline void KeepOrderOptionsInRange(uint8_t* options, int32_t* marginKind) {
+  for (int i = 0; i < kOrderOptionCount; ++i) {
+    if (options[i] > kOrderOptionLimits[i]) options[i] = 0;
+  }
+  if (*marginKind < 0 || *marginKind > kMaxMarginKind) *marginKind = 0;
+}
+
 // Value-label sides of a horizontal line (field 64).
 enum LabelSide : int32_t { kLabelBothSides = 0, kLabelRight = 1, kLabelLeft = 2, kLabelNone = 3 };
 

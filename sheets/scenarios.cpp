@@ -5,6 +5,7 @@
 
 #include "analysis/analysis_hooks.h"
 #include "common/file_io.h"
+#include "common/sjis_text.h"
 #include "common/app_globals.h"
 
 ScenarioTable gScenarioTable = {kScenarioTableVersion, {}};
@@ -14,16 +15,31 @@ void ClearScenarioTable() {
   gScenarioTable.version = kScenarioTableVersion;
 }
 
+namespace {
+
+constexpr int kAsidePathSize = 260;
+
+// What no version writes: another size, or another version word.
+bool IsDamaged(int error, uint32_t bytes, const ScenarioTable& read) {
+  if (error == kFileTooLarge) return true;
+  return error == 0 && bytes > 0 && (bytes != sizeof read || read.version != kScenarioTableVersion);
+}
+
+}  // namespace
+
 void LoadScenarioTable() {
   ScenarioTable read{};
   uint32_t bytes = 0;
   MakeDataFolderCurrent();
   const int error = LoadFileToBufferEx(kScenarioFileName, &read, sizeof read, &bytes);
-  if (error != 0 || bytes != sizeof read) {
+  if (error != 0 || bytes != sizeof read || read.version != kScenarioTableVersion) {
+    // A damaged file goes out of the way, so that the next save cannot replace it.
+    char aside[kAsidePathSize];
+    if (IsDamaged(error, bytes, read)) SetDamagedFileAside(kScenarioFileName, aside, sizeof aside);
     ClearScenarioTable();
     return;
   }
-  for (ScenarioRecord& record : read.records) record.name[kScenarioNameSize - 1] = 0;
+  for (ScenarioRecord& record : read.records) TerminateTextField(record.name, kScenarioNameSize);
   gScenarioTable = read;
 }
 

@@ -11,8 +11,10 @@ extern ScenarioTable gScenarioTable;
 
 // Empty table: every record zero, the version word set.
 void ClearScenarioTable();
-// Reads "scenario.dat" from the data folder; a missing file or one of another
-// size leaves the table empty. Every name ends in a zero afterwards.
+// Reads "scenario.dat" from the data folder; a missing or unreadable file, or
+// one of another size or version, leaves the table empty, and such a damaged
+// file is set aside (SetDamagedFileAside). Every name ends in a zero, after
+// a whole character, afterwards.
 void LoadScenarioTable();
 // Writes the table to "scenario.dat"; 0 or the file error code.
 int SaveScenarioTable();

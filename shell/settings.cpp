@@ -10,6 +10,7 @@
 #include "chart/screen_pattern.h"
 #include "common/file_io.h"
 #include "common/sjis_text.h"
+#include "records/trend_line_record.h"
 #include "chart/layout_limits.h"
 #include "window/main_window_layout.h"
 
@@ -27,13 +28,6 @@ constexpr ColorRef kColorBits = 0x00FFFFFF;   // a top byte would make it a pale
 template <typename T>
 void ClampOrDefault(T& value, int low, int high, int fallback) {
   if (value < low || value > high) value = static_cast<T>(fallback);
-}
-
-// Terminates a text field read from a file, without leaving half a character.
-template <size_t N>
-void TerminateText(char (&text)[N]) {
-  text[N - 1] = 0;
-  CopySjisText(text, text, static_cast<int>(N));
 }
 
 // Reads one scrambled block of exactly `size` bytes; false when the file is
@@ -107,14 +101,21 @@ void BringSizesIntoRange(SettingsBlock& s) {
   ClampOrDefault(s.thickChartLines, 0, 1, 0);  // the pen is one wider when set
 }
 
+// The options a new tracker step and a new line start from.
+void BringOrderOptionsIntoRange(SettingsBlock& s) {
+  KeepOrderOptionsInRange(s.buyOrderOptions, &s.buyMarginKind);
+  KeepOrderOptionsInRange(s.shortOrderOptions, &s.shortMarginKind);
+}
+
 void BringMainBlockIntoRange(SettingsBlock& s) {
   BringPlacementsIntoRange(s);
   BringListWidthsIntoRange(s);
   BringPatternsIntoRange(s);
   BringColorsIntoRange(s);
   BringSizesIntoRange(s);
+  BringOrderOptionsIntoRange(s);
   ClampOrDefault(s.paramSheetStartPage, 0, 14, 0);
-  TerminateText(s.signalFileName);
+  TerminateTextField(s.signalFileName, sizeof s.signalFileName);
   // The calendar bounds the time-back day index once it is loaded; negative means the last day.
   if (s.timeBackDayIndex < -1) s.timeBackDayIndex = -1;
   if (s.monitoredGroup >= kGroupCount) s.monitoredGroup = kNoMonitoredGroup;

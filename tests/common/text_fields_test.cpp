@@ -12,6 +12,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/row.h"
@@ -193,6 +194,22 @@ TEST(SjisTextTest, CopyNeverCutsATwoByteCharacterAlsoInPlace) {
   EXPECT_STREQ(text, "日経平");
   CopySjisText(text, "abc", 0);
   EXPECT_STREQ(text, "日経平");
+}
+
+// 8-byte fields as a file holds them, and as they are once terminated.
+TEST(SjisTextTest, FieldsFromFilesEndAfterAWholeCharacterAndKeepTheBytesAfterTheirEnd) {
+  const std::pair<std::string, std::string> fields[] = {
+      {std::string("abcdefgh", 8), std::string("abcdefg\0", 8)},
+      {std::string("日経平均", 8), std::string("日経平\0\0", 8)},      // no end: cut at the last whole character
+      {std::string("ab\0XYZWV", 8), std::string("ab\0XYZWV", 8)},      // ended: the bytes after it stay
+      {std::string("ab\x82\0XYZW", 8), std::string("ab\0\0XYZW", 8)},  // half a character before the end
+  };
+  for (const auto& [field, terminated] : fields) {
+    char text[8];
+    memcpy(text, field.data(), sizeof text);
+    TerminateTextField(text, sizeof text);
+    EXPECT_EQ(std::string(text, sizeof text), terminated) << field;
+  }
 }
 
 // Each value formatted into 16 bytes (the extremes fit, nothing is written beyond), joined by '|'.

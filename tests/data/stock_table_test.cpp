@@ -167,13 +167,16 @@ TEST_F(StockTableTest, DamagedTablesAreSetAsideAndReplaced) {
   EXPECT_EQ(ReadWholeFile("stock.dat.damaged"), firstDamaged);
 }
 
-// A damaged file that cannot be moved away is kept, and so is one that is
-// there but cannot be read: it may still be good and must outlive the session.
-TEST_F(StockTableTest, TimeBackTableIsReadUnsortedOrLeftAndAStockFileThatCannotBeSetAsideOrReadIsKept) {
+// A time-back table out of code order is sorted like stock.dat, so that
+// lookups find every stock. A damaged file that cannot be moved away is kept,
+// and so is one that is there but cannot be read: it may still be good and
+// must outlive the session.
+TEST_F(StockTableTest, TimeBackTableIsReadSortedOrLeftAndAStockFileThatCannotBeSetAsideOrReadIsKept) {
   WriteWholeFile("stock.dat", TableImage(2, {Code(1301), Code(7203)}));
-  WriteWholeFile("stocktb.dat", TableImage(2, {Code(9984), Code(1301)}));
+  WriteWholeFile("stocktb.dat", TableImage(3, {Code(9984), Code(1301), Code(6758)}));
   ASSERT_TRUE(LoadStockTable());
-  EXPECT_EQ(TableCodes(), Codes({9984, 1301}));
+  EXPECT_EQ(TableCodes(), Codes({1301, 6758, 9984}));
+  EXPECT_EQ(Row(FindStockIndexByCode(Code(1301)), FindStockIndexByCode(Code(9984))), Row(0, 2));
   EXPECT_EQ(gTimeBackMode, 1);
   std::vector<uint8_t> tooLong = TableImage(1, {Code(9984)});
   tooLong.push_back(0);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "chart/chart_context.h"
@@ -51,10 +52,40 @@ TEST_F(ScenarioTableTest, SavedTableLoadsByteForByteWithNamesEndingInAZero) {
   EXPECT_EQ(TableBytes(gScenarioTable), TableBytes(FilledTable()));
   ScenarioTable table = FilledTable();
   std::memset(table.records[5].name, 'A', sizeof table.records[5].name);
+  std::memset(table.records[6].name, 'B', kScenarioNameSize - 2);
+  std::memcpy(table.records[6].name + kScenarioNameSize - 2, "\x82\xA0", 2);  // no end, a two-byte character last
+  table.records[8].name[kScenarioNameSize - 1] = 'Q';                         // after the end of the name
   WriteWholeFile(folder_.path() + kScenarioFileName, TableBytes(table));
   LoadScenarioTable();
   EXPECT_EQ(std::strlen(gScenarioTable.records[5].name), static_cast<size_t>(kScenarioNameSize - 1));
   EXPECT_EQ(gScenarioTable.records[5].entrySignal, 8);
+  EXPECT_EQ(std::string(gScenarioTable.records[6].name), std::string(kScenarioNameSize - 2, 'B'));
+  EXPECT_STREQ(gScenarioTable.records[8].name, "scenario 8");
+  EXPECT_EQ(gScenarioTable.records[8].name[kScenarioNameSize - 1], 'Q');
+}
+
+// What no version writes is refused and set aside under a fresh name, so that
+// no later save replaces it; an empty file holds nothing to keep.
+TEST_F(ScenarioTableTest, DamagedFilesAreRefusedAndSetAsideUnderFreshNames) {
+  ScenarioTable empty{};
+  empty.version = kScenarioTableVersion;
+  const std::string path = folder_.path() + kScenarioFileName;
+  std::vector<std::vector<uint8_t>> damaged(4, TableBytes(FilledTable()));
+  damaged[0][0] = 0;  // the version word
+  damaged[1][0] = 2;
+  damaged[2].pop_back();
+  damaged[3].push_back(0);
+  for (size_t i = 0; i < damaged.size(); ++i) {
+    WriteWholeFile(path, damaged[i]);
+    gScenarioTable = FilledTable();
+    LoadScenarioTable();
+    EXPECT_EQ(TableBytes(gScenarioTable), TableBytes(empty)) << i;
+    EXPECT_EQ(ReadWholeFile(path + ".damaged" + (i > 0 ? std::to_string(i + 1) : "")), damaged[i]) << i;
+    EXPECT_FALSE(FileExists(path)) << i;
+  }
+  WriteWholeFile(path, {});
+  LoadScenarioTable();
+  EXPECT_EQ(Row(FileExists(path), FileExists(path + ".damaged5")), Row(true, false));
 }
 
 TEST_F(ScenarioTableTest, FileOfAnotherSizeOrNoneGivesAnEmptyTable) {

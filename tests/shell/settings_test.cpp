@@ -5,6 +5,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "window/chart_window_layout.h"
@@ -13,6 +14,7 @@
 #include "common/sjis_text.h"
 #include "common/stock_code.h"
 #include "platform/platform.h"
+#include "records/trend_line_record.h"
 #include "tests/support/global_state.h"
 #include "tests/support/row.h"
 #include "tests/support/scratch_folder.h"
@@ -72,6 +74,8 @@ TEST_F(SettingsTest, MissingFilesOrFilesOfAnyOtherSizeGiveTheDefaults) {
 TEST_F(SettingsTest, SaveWritesScrambledImagesThatLoadBackUnchangedAndOldValuesAreConverted) {
   LoadSettings();
   gCurrentPattern = 7;
+  snprintf(gSignalFileName, sizeof gSignalFileName, "PLUGIN\\押し目.dat");
+  gSignalFileName[sizeof gSignalFileName - 1] = 'Z';  // after the end of the name: kept as it is
   snprintf(gScreenPatterns[7].name, sizeof gScreenPatterns[7].name, "決算前");
   gScreenPatterns[7].views[1].stockCode = StringToCode("7203");
   gLastPriceDate = MakePackedDate(2026, 12, 4);
@@ -89,6 +93,8 @@ TEST_F(SettingsTest, SaveWritesScrambledImagesThatLoadBackUnchangedAndOldValuesA
   gScreenPatterns[4].views[1].lastBarIndex = -9;  // any negative index: the newest bar
   gPaneHeights[7] = 1;
   gPaneHeights[8] = kMaxPaneHeight;
+  memcpy(gSettings.buyOrderOptions, kOrderOptionLimits, sizeof gSettings.buyOrderOptions);  // the largest ones
+  gSettings.shortMarginKind = kMaxMarginKind;
   gChartLogFont = {-16, 0, 0, 0, 700, 1, 0, 0, 128, 3, 2, 1, 0x31, "ＭＳ ゴシック"};
   gMemoLogFont = {20, 8, 0, 0, 400, 0, 0, 0, 0, 0, 0x12, 6, 0x52, "IPAゴシック"};
   ASSERT_EQ(SaveSettings(), 0);
@@ -136,6 +142,12 @@ TEST_F(SettingsTest, RandomFilesAreBroughtIntoRange) {
                   strlen(gSignalFileName) < sizeof gSignalFileName, In(gGroupListWidth, 100, kMaxScreenExtent / 2),
                   In(gDetailListWidth, 98, kMaxScreenExtent / 2), gThickChartLines <= 1),
               Row(1, 1, 1, 1, 1, 1, 1, 1, 1, 1));
+    // The options a new line and a new tracker step start from: the order link takes no others.
+    for (const auto& [options, marginKind] : {std::pair{gSettings.buyOrderOptions, gSettings.buyMarginKind},
+                                              std::pair{gSettings.shortOrderOptions, gSettings.shortMarginKind}}) {
+      ASSERT_EQ(Row(options[0] <= 1, options[1] <= 2, options[2] <= 1, options[3] <= 1, In(marginKind, 0, 3)),
+                Row(1, 1, 1, 1, 1));
+    }
     for (const LogFontImage& font : {gChartLogFont, gMemoLogFont}) {  // a level, readable font
       ASSERT_TRUE(IsCp932Text(font.faceName, sizeof font.faceName) && font.escapement == 0 && font.orientation == 0);
       ASSERT_TRUE(font.weight >= 0 && font.weight <= 1000 && font.underline <= 1 && font.strikeOut <= 1);
