@@ -41,7 +41,6 @@ constexpr uint8_t kOptionModeMask = 0x03;
 constexpr uint8_t kOptionFillHeld = 0x04;  // the lines added list the stocks held (else a stock not held)
 constexpr uint8_t kOptionThroughFolder = 0x08;
 constexpr uint8_t kOptionForced = 0x10;
-constexpr uint32_t kWholeListShare = 32;  // one input in this many is made a whole list
 
 constexpr int kHeldStocks = 8;       // 1001, then 1301..1307
 constexpr int kHeldSplitStocks = 4;  // 1301..1304
@@ -266,13 +265,6 @@ void RunShortList(bool pinfo, const uint8_t* data, size_t size, uint8_t options)
   }
 }
 
-// FNV-1a.
-uint32_t HashOf(const uint8_t* data, size_t size) {
-  uint32_t hash = 2166136261u;
-  for (size_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 16777619u;
-  return hash;
-}
-
 void RunList(bool pinfo, const uint8_t* data, size_t size, uint8_t options, bool whole) {
   if (!whole) return RunShortList(pinfo, data, size, options);
   RunWholeList(pinfo, WholeListText(pinfo, data, size, (options & kOptionFillHeld) != 0), options);
@@ -298,7 +290,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)prepared;
   if (size == 0) return 0;
   const uint8_t options = data[0];
-  const bool whole = HashOf(data, size) % kWholeListShare == 0;
+  const bool whole = IsOneInThirtyTwo(data, size);
   switch (static_cast<Mode>(options & kOptionModeMask)) {
     case Mode::kNewkenList: RunList(false, data + 1, size - 1, options, whole); break;
     case Mode::kPinfoList: RunList(true, data + 1, size - 1, options, whole); break;
