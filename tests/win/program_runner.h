@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "resources/resource_ids.h"
 #include "shell/settings.h"
 #include "tests/support/global_state.h"
 #include "tests/win/win_test_support.h"
@@ -175,4 +176,19 @@ auto FromSavedSettings(const std::wstring& folder, Read read) {
   LoadSettings();
   SetCurrentDirectoryW(current);
   return read();
+}
+
+inline std::wstring ControlText(HWND dialog, int id) { return WindowTitle(GetDlgItem(dialog, id)); }
+
+// A message box the process shows (its text is control 0xFFFF), neither the
+// update's closing dialog nor a progress dialog; null when none is shown.
+inline HWND MessageBoxOf(const PROCESS_INFORMATION& process) {
+  for (const HWND dialog : TopWindows(L"#32770")) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(dialog, &pid);
+    if (pid == process.dwProcessId && IsWindowVisible(dialog) && GetDlgItem(dialog, 0xFFFF) != nullptr &&
+        GetDlgItem(dialog, IDC_UPDATE_PRICE_DATE) == nullptr && GetDlgItem(dialog, IDC_PROGRESS_BAR) == nullptr)
+      return dialog;
+  }
+  return nullptr;
 }

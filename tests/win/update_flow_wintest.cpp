@@ -1,10 +1,8 @@
 // The price update in the running program on a copy of the sample database
 // with a few days of archives waiting in "TMPDOWN\": the import behind the
-// progress dialog, the closing dialog and the chart with the new days; a
-// Cancel on the progress dialog, which ends the update without a trace; the
-// notice of a line the update reaches, above the main window; and what it
-// refuses: an unreadable archive and junk rows, and a daily file that
-// cannot be written, each told in one message.
+// progress dialog, the closing dialog, the chart with the new days and the
+// notice of a line the update reaches; a Cancel on the progress dialog, which
+// ends the update without a trace; and what it refuses, told in one message.
 
 #include <gtest/gtest.h>
 
@@ -145,8 +143,6 @@ bool Responds(HWND window) {
   return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
 }
 
-std::wstring ControlText(HWND dialog, int id) { return WindowTitle(GetDlgItem(dialog, id)); }
-
 // Polls for the progress dialog until it names an archive, then holds the
 // program still while the dialog is pictured; the dialog, or null.
 HWND CatchProgressNamingArchive(const RunningProgram& program, const std::wstring& picture) {
@@ -164,8 +160,7 @@ HWND CatchProgressNamingArchive(const RunningProgram& program, const std::wstrin
   return nullptr;
 }
 
-// The sample's trend lines and one more: a date line on "1001" at `date`,
-// with its notice on.
+// A date line on "1001" at `date`, with its notice on, added to the sample's.
 bool AddDateLine(const std::wstring& folder, uint32_t date) {
   std::vector<unsigned char> table = ReadFileBytes(folder + L"tline.dat");
   table.resize(sizeof(TrendLineTable));
@@ -194,6 +189,7 @@ TEST(UpdateFlowProgramTest, TheUpdateImportsTheWaitingArchivesAndTheChartShowsTh
   ASSERT_FALSE(folder.empty());
   const std::vector<uint32_t> days = WriteWaitingArchives(folder, 3);
   ASSERT_EQ(days.size(), 3u);
+  ASSERT_TRUE(AddDateLine(folder, days[1]));
   RunningProgram program;
   // The upper chart's stock chosen anew: its last bar at the right edge.
   ASSERT_TRUE(LaunchProgram(folder, program));
@@ -227,8 +223,16 @@ TEST(UpdateFlowProgramTest, TheUpdateImportsTheWaitingArchivesAndTheChartShowsTh
   PostMessageW(result, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(result, 1)));
   for (int i = 0; i < 100 && IsWindow(result); ++i) Sleep(50);
   EXPECT_FALSE(IsWindow(result));
-  PumpFor(800);
+  // The window system settles the order some time after the focus moved.
+  PumpFor(1500);
   SaveWindowPicture(program.window, L"update-flow-chart.bmp");
+  const HWND notice = WindowOf(program.process, L"#32770", SjisToWide("お知らせ - 1").c_str(), true);
+  EXPECT_NE(notice, nullptr) << "no notice of the line the update reached";
+  if (notice != nullptr) {
+    EXPECT_EQ(GetWindow(notice, GW_OWNER), program.window);
+    EXPECT_TRUE(LiesAbove(notice, program.window)) << "the notice lies behind the main window";
+  }
+  EXPECT_EQ(GetForegroundWindow(), program.window) << "the main window keeps the keyboard";
   EXPECT_EQ(CloseProgram(program), 0u);
 
   // Every stock's file ends with the last archive's day, and so does the saved date.
@@ -264,46 +268,6 @@ TEST(UpdateFlowProgramTest, ACancelOnTheProgressDialogEndsTheUpdateWithoutTheClo
   EXPECT_EQ(SavedLastPriceDate(folder), dateBefore);
 }
 
-// The update moves "1001" past a watched date: its notice opens during the
-// update and must stay above the main window once the closing dialog has gone
-// and the main window has the keyboard again.
-TEST(UpdateFlowProgramTest, TheNoticeAnUpdateRaisesStaysAboveTheMainWindow) {
-  if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
-  const std::wstring folder = CopySample(L"velqo-flow-notice");
-  ASSERT_FALSE(folder.empty());
-  const std::vector<uint32_t> days = WriteWaitingArchives(folder, 3);
-  ASSERT_EQ(days.size(), 3u);
-  ASSERT_TRUE(AddDateLine(folder, days[1]));
-  RunningProgram program;
-  ASSERT_TRUE(LaunchProgram(folder, program));
-  PostMessageW(program.window, WM_COMMAND, IDM_PRICE_DOWNLOAD, 0);
-  const HWND result = WaitForDialogWithControl(program.process, IDC_UPDATE_PRICE_DATE, 60000);
-  ASSERT_NE(result, nullptr) << "no closing dialog";
-  PostMessageW(result, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(result, 1)));
-  for (int i = 0; i < 100 && IsWindow(result); ++i) Sleep(50);
-  const HWND notice = WindowOf(program.process, L"#32770", SjisToWide("お知らせ - 1").c_str(), true);
-  ASSERT_NE(notice, nullptr) << "no notice";
-  EXPECT_EQ(GetWindow(notice, GW_OWNER), program.window);
-  // The window system settles the order some time after the focus moved.
-  Sleep(1500);
-  EXPECT_TRUE(LiesAbove(notice, program.window)) << "the notice lies behind the main window";
-  EXPECT_EQ(GetForegroundWindow(), program.window) << "the main window keeps the keyboard";
-  SaveWindowPicture(program.window, L"update-flow-notice.bmp");
-  EXPECT_EQ(CloseProgram(program), 0u);
-}
-
-// A message box the process shows (its text is control 0xFFFF), or null.
-HWND MessageBoxOf(const PROCESS_INFORMATION& process) {
-  for (const HWND dialog : TopWindows(L"#32770")) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(dialog, &pid);
-    if (pid == process.dwProcessId && IsWindowVisible(dialog) && GetDlgItem(dialog, 0xFFFF) != nullptr &&
-        GetDlgItem(dialog, IDC_UPDATE_PRICE_DATE) == nullptr)
-      return dialog;
-  }
-  return nullptr;
-}
-
 HWND WaitForMessageBox(const PROCESS_INFORMATION& process, DWORD wait) {
   const DWORD end = GetTickCount() + wait;
   do {
@@ -330,14 +294,11 @@ std::wstring TakeTheOneMessage(const RunningProgram& program, DWORD wait) {
   return text;
 }
 
-// The junk rows of the first stocks (not indices), one of each kind; their
-// count is the count of junk rows.
+// Junk rows of the first stocks (not indices), one of a few kinds each.
 constexpr const char* kJunkRows[] = {
-    "%s,%s,%s,2000,1500,2500,2000,100",       "%s,%s,%s,100,2147483648,90,105,100",
-    "%s,%s,%s,1e9,1e9,1e9,1e9,1e9",           "%s,%s,%s,100,110,90,105,1e30",
-    "%s,%s,%s,100,110,90,105,-5000",          "%s,%s,%s,-100,110,90,105,5000",
-    "%s,%s,%s,abc,110,90,105,5000",           "20270231,%.0s%s,%s,100,110,90,105,5000",
-    "21991231,%.0s%s,%s,100,110,90,105,5000",
+    "%s,%s,%s,2000,1500,2500,2000,100",
+    "%s,%s,%s,100,2147483648,90,105,100",
+    "20270231,%.0s%s,%s,100,110,90,105,5000",
 };
 
 TEST(UpdateFlowProgramTest, AnUnreadableArchiveAndJunkRowsAreToldInOneMessageAndTheirDaysStayOut) {
