@@ -19,7 +19,6 @@
 namespace {
 
 constexpr int kMasterRecordBytes = 156;
-constexpr int kListLines = 4000;
 
 using Files = std::map<std::wstring, std::vector<unsigned char>>;
 
@@ -42,41 +41,13 @@ std::vector<std::string> MasterCodes(const std::wstring& folder) {
   return codes;
 }
 
-std::vector<unsigned char> Lines(const std::vector<std::string>& lines) {
+// 4000 lines of junk, then the good ones: a download broken on the way, the
+// kind that once wiped the database.
+std::vector<unsigned char> JunkThen(const std::vector<std::string>& good) {
   std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
+  for (int i = 0; i < 4000; ++i) text += "\x81\x40#%&junk;;\r\n";
+  for (const std::string& line : good) text += line + "\r\n";
   return std::vector<unsigned char>(text.begin(), text.end());
-}
-
-// `count` lines of junk, then the good ones: a download broken on the way.
-std::vector<std::string> JunkThen(std::vector<std::string> good, int count) {
-  std::vector<std::string> lines(static_cast<size_t>(count), "\x81\x40#%&junk;;");
-  lines.insert(lines.end(), good.begin(), good.end());
-  return lines;
-}
-
-std::string StockLine(const std::string& code) { return code + ",tp,cdvs,a,b,c,1,x,100"; }
-
-struct ListRound {
-  std::vector<std::string> newken, pinfo;
-  const char* newkenTold;  // what each list's message says, besides its name
-  const char* pinfoTold;
-};
-
-std::vector<ListRound> Rounds(const std::vector<std::string>& codes) {
-  // Junk with a few good lines: the broken download that once wiped the database.
-  std::vector<std::string> fiveStocks;
-  for (size_t i = 0; i < 5; ++i) fiveStocks.push_back(StockLine(codes[i]));
-  ListRound junk{JunkThen({"20240401," + codes[4] + ",2"}, kListLines), JunkThen(fiveStocks, kListLines),
-                 "読み取れる行が1行しかありません", "読み取れる行が5行しかありません"};
-  // Whole lists: every stock but the reference index, and splits of one stock only
-  // (the sample has two others).
-  std::vector<std::string> noIndex, otherSplits;
-  for (size_t i = 1; i < codes.size(); ++i) noIndex.push_back(StockLine(codes[i]));
-  while (noIndex.size() < kListLines) noIndex.push_back(codes[4] + ",ts,kb,,,,,,");
-  while (otherSplits.size() < kListLines) otherSplits.push_back("20240401," + codes[4] + ",2");
-  ListRound whole{otherSplits, noIndex, "銘柄2件のうち2件がリストにありません", "基準の指数(1001)がありません"};
-  return {junk, whole};
 }
 
 // The settings and the group backups are written at every close; of the
@@ -89,36 +60,10 @@ std::vector<uint32_t> SavedDates(const std::wstring& folder) {
   });
 }
 
-std::wstring ControlText(HWND dialog, int id) { return WindowTitle(GetDlgItem(dialog, id)); }
-
 struct SeenBox {
   std::wstring text;
   HWND owner;
 };
-
-// The text of a message box: its static that holds text.
-std::wstring MessageBoxText(HWND box) {
-  std::wstring text;
-  for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-    wchar_t className[32] = L"";
-    GetClassNameW(child, className, 32);
-    if (lstrcmpiW(className, L"Static") == 0 && !WindowTitle(child).empty()) text += WindowTitle(child);
-  }
-  return text;
-}
-
-// A message box the process shows: a dialog with an OK button that is
-// neither the closing dialog nor a progress dialog; null when none is shown.
-HWND MessageBoxOf(const PROCESS_INFORMATION& process) {
-  for (const HWND dialog : TopWindows(L"#32770")) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(dialog, &pid);
-    if (pid == process.dwProcessId && IsWindowVisible(dialog) && GetDlgItem(dialog, IDOK) != nullptr &&
-        GetDlgItem(dialog, IDC_UPDATE_PRICE_DATE) == nullptr && GetDlgItem(dialog, IDC_PROGRESS_BAR) == nullptr)
-      return dialog;
-  }
-  return nullptr;
-}
 
 // Answers every message box the update shows with OK until its closing
 // dialog comes; the boxes, and the dialog (null when none came).
@@ -127,7 +72,7 @@ HWND AnswerBoxesUntilClosingDialog(const RunningProgram& program, std::vector<Se
   while (static_cast<LONG>(end - GetTickCount()) > 0) {
     if (const HWND dialog = DialogWithControl(program.process, IDC_UPDATE_PRICE_DATE)) return dialog;
     if (const HWND box = MessageBoxOf(program.process)) {
-      boxes->push_back({MessageBoxText(box), GetWindow(box, GW_OWNER)});
+      boxes->push_back({ControlText(box, 0xFFFF), GetWindow(box, GW_OWNER)});
       PostMessageW(box, WM_COMMAND, IDOK, 0);
       for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(20);
     }
@@ -143,41 +88,36 @@ TEST(MasterListRefusalProgramTest, BrokenListsAreRefusedOnceEachAndLeaveTheDatab
   const std::vector<std::string> codes = MasterCodes(folder);
   ASSERT_GE(codes.size(), 6u);
   ASSERT_EQ(codes[0], "1001");
+  std::vector<std::string> fiveStocks;
+  for (size_t i = 0; i < 5; ++i) fiveStocks.push_back(codes[i] + ",tp,cdvs,a,b,c,1,x,100");
   ASSERT_TRUE(CreateDirectoryW((folder + L"NEWDATA2026").c_str(), nullptr));
   const Files before = FolderFiles(folder);
   const std::vector<uint32_t> dates = SavedDates(folder);
+  ASSERT_TRUE(WriteFileBytes(folder + L"NEWDATA2026\\newken.txt", JunkThen({"20240401," + codes[4] + ",2"})) &&
+              WriteFileBytes(folder + L"NEWDATA2026\\pinfo.txt", JunkThen(fiveStocks)));
   RunningProgram program;
   ASSERT_TRUE(LaunchProgram(folder, program));
-
-  for (const ListRound& round : Rounds(codes)) {
-    SCOPED_TRACE(round.pinfoTold);
-    ASSERT_TRUE(WriteFileBytes(folder + L"NEWDATA2026\\newken.txt", Lines(round.newken)) &&
-                WriteFileBytes(folder + L"NEWDATA2026\\pinfo.txt", Lines(round.pinfo)));
-    PostMessageW(program.window, WM_COMMAND, IDM_PRICE_DOWNLOAD, 0);
-    std::vector<SeenBox> boxes;
-    const HWND dialog = AnswerBoxesUntilClosingDialog(program, &boxes);
-    EXPECT_EQ(boxes.size(), 2u) << "one message for each list";
-    const char* lists[] = {"分割情報リスト(newken.txt)が壊れているため、適用しませんでした。",
-                           "銘柄情報リスト(pinfo.txt)が壊れているため、適用しませんでした。"};
-    const char* told[] = {round.newkenTold, round.pinfoTold};
-    for (size_t i = 0; i < 2 && i < boxes.size(); ++i) {
-      EXPECT_EQ(boxes[i].text.rfind(SjisToWide(lists[i]), 0), 0u) << WideToSjis(boxes[i].text.c_str());
-      EXPECT_NE(boxes[i].text.find(SjisToWide(told[i])), std::wstring::npos) << WideToSjis(boxes[i].text.c_str());
-      EXPECT_EQ(boxes[i].owner, program.window);
-    }
-    if (dialog == nullptr) {
-      ADD_FAILURE() << "no closing dialog";
-      break;
-    }
-    for (const int line : {IDC_UPDATE_INFO_DATE, IDC_UPDATE_KEN_DATE}) {
-      const std::wstring text = ControlText(dialog, line);
-      EXPECT_TRUE(text.find(L'/') != std::wstring::npos && text.find(L"* new *") == std::wstring::npos)
-          << WideToSjis(text.c_str());
-    }
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1)));
-    for (int i = 0; i < 100 && IsWindow(dialog); ++i) Sleep(50);
-    EXPECT_EQ(MessageBoxOf(program.process), nullptr) << "a box after the closing dialog";
+  PostMessageW(program.window, WM_COMMAND, IDM_PRICE_DOWNLOAD, 0);
+  std::vector<SeenBox> boxes;
+  const HWND dialog = AnswerBoxesUntilClosingDialog(program, &boxes);
+  ASSERT_EQ(boxes.size(), 2u) << "one message for each list";
+  const char* lists[] = {"分割情報リスト(newken.txt)が壊れているため、適用しませんでした。",
+                         "銘柄情報リスト(pinfo.txt)が壊れているため、適用しませんでした。"};
+  const char* told[] = {"読み取れる行が1行しかありません", "読み取れる行が5行しかありません"};
+  for (size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(boxes[i].text.rfind(SjisToWide(lists[i]), 0), 0u) << WideToSjis(boxes[i].text.c_str());
+    EXPECT_NE(boxes[i].text.find(SjisToWide(told[i])), std::wstring::npos) << WideToSjis(boxes[i].text.c_str());
+    EXPECT_EQ(boxes[i].owner, program.window);
   }
+  ASSERT_NE(dialog, nullptr) << "no closing dialog";
+  for (const int line : {IDC_UPDATE_INFO_DATE, IDC_UPDATE_KEN_DATE}) {
+    const std::wstring text = ControlText(dialog, line);
+    EXPECT_TRUE(text.find(L'/') != std::wstring::npos && text.find(L"* new *") == std::wstring::npos)
+        << WideToSjis(text.c_str());
+  }
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, 1)));
+  for (int i = 0; i < 100 && IsWindow(dialog); ++i) Sleep(50);
+  EXPECT_EQ(MessageBoxOf(program.process), nullptr) << "a box after the closing dialog";
   EXPECT_EQ(CloseProgram(program), 0u);
 
   Files after = FolderFiles(folder);
