@@ -306,58 +306,6 @@ TEST_F(PositionMarksPaintTest, ALiveLineFarBeyondItsPaneCostsWhatItsVisiblePartC
   }
 }
 
-// Cutting lines to their pane leaves every pixel of ordinary lines that run
-// over its edges as the whole line and trails drew them (inside the frames,
-// which the chart draws last).
-TEST_F(PositionMarksPaintTest, OrdinaryLinesOverThePaneEdgesKeepEveryPixel) {
-  const RECT pane = ToRect(context_->panes[0].pane);
-  RECT inside = ToRect(context_->panes[0].plot);
-  InflateRect(&inside, -1, -1);
-  const auto bare = Painted();
-  const struct {
-    const char* what;
-    Ends ends;
-    int kind, width;
-  } cases[] = {
-      {"in from the left", {-30, 1250, kBars + 5, 1290}, kMonitorLower, 2},
-      {"out over the top", {15, 1240, kBars + 5, 1500}, kMonitorUpper, 3},
-      {"out over the bottom", {12, 1100, kBars + 5, 600}, kMonitorLower, 1},
-      {"over the top and bottom", {kBars - 8, 400, kBars - 8, 2500}, kMonitorDate, 2},
-      {"out over the right", {20, 1230, kBars + 60, 1260}, kMonitorUpper, 2},
-  };
-  for (const auto& c : cases) {
-    gTrendLines->count = 0;
-    TrendLine& line = Line(c.ends);
-    line.monitorKind = c.kind;
-    line.width = c.width;
-    const auto painted = Painted();
-    Canvas expected(kWidth, kHeight);
-    BitBlt(expected.dc(), 0, 0, kWidth, kHeight, bare->dc(), 0, 0, SRCCOPY);
-    const HDC dc = expected.dc();
-    const HRGN clip = CreateRectRgnIndirect(&pane);
-    SelectClipRgn(dc, clip);
-    const HPEN pen = CreatePalettePen(c.width, kColorMonitorLine);
-    const HPEN thin = CreatePen(PS_SOLID, 1, kMonitor);
-    const HGDIOBJ old = SelectObject(dc, pen);
-    const int x1 = X(c.ends.bar1), y1 = Y(c.ends.value1), x2 = X(c.ends.bar2), y2 = Y(c.ends.value2);
-    MoveToEx(dc, x1, y1, nullptr);
-    LineTo(dc, x2, y2);
-    SelectObject(dc, thin);
-    for (const int distance : {3 + c.width / 2, 7 + c.width / 2}) {
-      const int dx = c.kind == kMonitorDate ? distance : 0;
-      const int dy = c.kind == kMonitorLower ? distance : c.kind == kMonitorUpper ? -distance : 0;
-      DrawCrossTrail(dc, x1 + dx, y1 + dy, x2 + dx, y2 + dy);
-    }
-    SelectObject(dc, old);
-    SelectClipRgn(dc, nullptr);
-    DeleteObject(thin);
-    DeleteObject(pen);
-    DeleteObject(clip);
-    EXPECT_GT(painted->Count(inside, kMonitor), 100) << c.what;
-    EXPECT_EQ(painted->CountDifferences(expected, inside), 0) << c.what;
-  }
-}
-
 // The date of a vertical line and the value labels of level lines near the
 // pane's edges are drawn whole, inside the pane.
 TEST_F(PositionMarksPaintTest, LabelsOfLinesNearThePaneEdgesAreDrawnWholeInsideIt) {

@@ -90,14 +90,6 @@ TEST_F(ProgressDialogTest, CancelAndAbortButtonsSetTheirFlags) {
   EXPECT_TRUE(IsWindowEnabled(Item(IDCANCEL)));
 }
 
-// True when `upper` lies above `lower` in the order of top-level windows.
-bool IsAbove(HWND upper, HWND lower) {
-  for (HWND hwnd = GetWindow(upper, GW_HWNDNEXT); hwnd != nullptr; hwnd = GetWindow(hwnd, GW_HWNDNEXT)) {
-    if (hwnd == lower) return true;
-  }
-  return false;
-}
-
 // An import names no owner, so that its Cancel shows; its dialog still
 // belongs to the main window. A message box over the main window, closed,
 // leaves the dialog above the main window and the main window disabled.
@@ -113,7 +105,7 @@ TEST_F(ProgressDialogTest, ADialogWithoutAnOwnerBelongsToTheMainWindowAndStaysAb
   closer.join();
   PumpFor(200);
   EXPECT_FALSE(IsWindowEnabled(owner_));
-  EXPECT_TRUE(IsWindowVisible(Dialog()) && IsAbove(Dialog(), owner_));
+  EXPECT_TRUE(IsWindowVisible(Dialog()) && LiesAbove(Dialog(), owner_));
   EndProgress();
   EXPECT_TRUE(IsWindowEnabled(owner_));
 }
