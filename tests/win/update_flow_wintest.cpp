@@ -1,8 +1,9 @@
 // The price update in the running program on a copy of the sample database
 // with a few days of archives waiting in "TMPDOWN\": the import behind the
-// progress dialog, the closing dialog, the chart with the new days and the
-// notice of a line the update reaches; a Cancel on the progress dialog, which
-// ends the update without a trace; and what it refuses, told in one message.
+// progress dialog, the closing dialog, the chart with the new days, the
+// notice of a line the update reaches and broken master lists refused; a
+// Cancel on the progress dialog, which ends the update without a trace; and
+// what it refuses, told in one message.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -183,6 +185,55 @@ bool AddDateLine(const std::wstring& folder, uint32_t date) {
   return WriteFileBytes(folder + L"tline.dat", table);
 }
 
+using Files = std::map<std::wstring, std::vector<unsigned char>>;
+
+Files FolderFiles(const std::wstring& folder) {
+  Files files;
+  VisitFolderTree(folder, [&](const std::wstring& path, bool isFolder) {
+    if (!isFolder) files[path] = ReadFileBytes(folder + path);
+    return true;
+  });
+  return files;
+}
+
+// 4000 lines of junk, then the good ones: a master list broken on the way,
+// the kind of download that once wiped the database.
+std::vector<unsigned char> JunkThen(const std::vector<std::string>& good) {
+  std::string text;
+  for (int i = 0; i < 4000; ++i) text += "\x81\x40#%&junk;;\r\n";
+  for (const std::string& line : good) text += line + "\r\n";
+  return std::vector<unsigned char>(text.begin(), text.end());
+}
+
+std::vector<uint32_t> SavedListDates(const std::wstring& folder) {
+  return FromSavedSettings(folder, [] { return std::vector<uint32_t>{gPinfoUpdateDate, gKenUpdateDate}; });
+}
+
+struct SeenBox {
+  std::wstring text;
+  HWND owner;
+};
+
+// Answers the message boxes the update shows with OK until `count` came or
+// its closing dialog did.
+std::vector<SeenBox> AnswerBoxes(const RunningProgram& program, size_t count) {
+  std::vector<SeenBox> boxes;
+  const DWORD end = GetTickCount() + 30000;
+  while (boxes.size() < count && static_cast<LONG>(end - GetTickCount()) > 0 &&
+         DialogWithControl(program.process, IDC_UPDATE_PRICE_DATE) == nullptr) {
+    if (const HWND box = MessageBoxOf(program.process)) {
+      boxes.push_back({ControlText(box, 0xFFFF), GetWindow(box, GW_OWNER)});
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+      for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(20);
+    }
+    if (WaitForSingleObject(program.process.hProcess, 20) == WAIT_OBJECT_0) break;
+  }
+  return boxes;
+}
+
+// Broken master lists wait in "NEWDATA2026\" too: each is refused in one
+// message box on the main window that names it, the closing dialog marks
+// neither list new, and the lists' files and dates stay as they were.
 TEST(UpdateFlowProgramTest, TheUpdateImportsTheWaitingArchivesAndTheChartShowsTheNewDays) {
   if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
   const std::wstring folder = CopySample(L"velqo-flow");
@@ -190,6 +241,15 @@ TEST(UpdateFlowProgramTest, TheUpdateImportsTheWaitingArchivesAndTheChartShowsTh
   const std::vector<uint32_t> days = WriteWaitingArchives(folder, 3);
   ASSERT_EQ(days.size(), 3u);
   ASSERT_TRUE(AddDateLine(folder, days[1]));
+  const std::vector<WaitingStock> stocks = ReadStocks(folder);
+  ASSERT_GE(stocks.size(), 6u);
+  ASSERT_EQ(stocks[0].code, "1001");
+  std::vector<std::string> fiveStocks;
+  for (size_t i = 0; i < 5; ++i) fiveStocks.push_back(stocks[i].code + ",tp,cdvs,a,b,c,1,x,100");
+  ASSERT_TRUE(CreateDirectoryW((folder + L"NEWDATA2026").c_str(), nullptr));
+  ASSERT_TRUE(WriteFileBytes(folder + L"NEWDATA2026\\newken.txt", JunkThen({"20240401," + stocks[4].code + ",2"})) &&
+              WriteFileBytes(folder + L"NEWDATA2026\\pinfo.txt", JunkThen(fiveStocks)));
+  const Files baseData = FolderFiles(folder + L"BASEDATA\\");
   RunningProgram program;
   // The upper chart's stock chosen anew: its last bar at the right edge.
   ASSERT_TRUE(LaunchProgram(folder, program));
@@ -197,9 +257,20 @@ TEST(UpdateFlowProgramTest, TheUpdateImportsTheWaitingArchivesAndTheChartShowsTh
   PressKey(program.window, VK_UP);
   ASSERT_EQ(CloseProgram(program), 0u);
   const int32_t edgeBefore = SavedUpperChartEdge(folder);
+  const std::vector<uint32_t> listDates = SavedListDates(folder);
   ASSERT_TRUE(LaunchProgram(folder, program));
   PostMessageW(program.window, WM_COMMAND, IDM_PRICE_DOWNLOAD, 0);
 
+  const std::vector<SeenBox> boxes = AnswerBoxes(program, 2);
+  EXPECT_EQ(boxes.size(), 2u) << "one message for each list";
+  const char* lists[] = {"分割情報リスト(newken.txt)が壊れているため、適用しませんでした。",
+                         "銘柄情報リスト(pinfo.txt)が壊れているため、適用しませんでした。"};
+  const char* told[] = {"読み取れる行が1行しかありません", "読み取れる行が5行しかありません"};
+  for (size_t i = 0; i < 2 && i < boxes.size(); ++i) {
+    EXPECT_EQ(boxes[i].text.rfind(SjisToWide(lists[i]), 0), 0u) << WideToSjis(boxes[i].text.c_str());
+    EXPECT_NE(boxes[i].text.find(SjisToWide(told[i])), std::wstring::npos) << WideToSjis(boxes[i].text.c_str());
+    EXPECT_EQ(boxes[i].owner, program.window);
+  }
   const HWND progress = CatchProgressNamingArchive(program, L"update-flow-progress.bmp");
   ASSERT_NE(progress, nullptr) << "no progress dialog naming an archive";
   const std::wstring reading = ControlText(progress, IDC_PROGRESS_TEXT2);
@@ -220,6 +291,11 @@ TEST(UpdateFlowProgramTest, TheUpdateImportsTheWaitingArchivesAndTheChartShowsTh
   char line[32];
   std::snprintf(line, sizeof line, "%u/%u/%u  * new *", days[2] >> 16, days[2] >> 8 & 0xFF, days[2] & 0xFF);
   EXPECT_EQ(ControlText(result, IDC_UPDATE_PRICE_DATE), SjisToWide(line));
+  for (const int list : {IDC_UPDATE_INFO_DATE, IDC_UPDATE_KEN_DATE}) {
+    const std::wstring text = ControlText(result, list);
+    EXPECT_TRUE(text.find(L'/') != std::wstring::npos && text.find(L"* new *") == std::wstring::npos)
+        << WideToSjis(text.c_str());
+  }
   PostMessageW(result, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(result, 1)));
   for (int i = 0; i < 100 && IsWindow(result); ++i) Sleep(50);
   EXPECT_FALSE(IsWindow(result));
@@ -233,6 +309,7 @@ TEST(UpdateFlowProgramTest, TheUpdateImportsTheWaitingArchivesAndTheChartShowsTh
     EXPECT_TRUE(LiesAbove(notice, program.window)) << "the notice lies behind the main window";
   }
   EXPECT_EQ(GetForegroundWindow(), program.window) << "the main window keeps the keyboard";
+  EXPECT_EQ(MessageBoxOf(program.process), nullptr) << "a box after the closing dialog";
   EXPECT_EQ(CloseProgram(program), 0u);
 
   // Every stock's file ends with the last archive's day, and so does the saved date.
@@ -240,6 +317,9 @@ TEST(UpdateFlowProgramTest, TheUpdateImportsTheWaitingArchivesAndTheChartShowsTh
     EXPECT_EQ(LastBar(folder, stock.code).first, days[2]) << stock.code;
   EXPECT_EQ(SavedLastPriceDate(folder), days[2]);
   EXPECT_EQ(SavedUpperChartEdge(folder), edgeBefore + 3) << "the new last bar at the right edge";
+  EXPECT_EQ(FolderFiles(folder + L"BASEDATA\\"), baseData) << "a refused list changed the database";
+  EXPECT_TRUE(FolderFiles(folder + L"PrevProcessedData\\").empty()) << "a refused list was kept as applied";
+  EXPECT_EQ(SavedListDates(folder), listDates);
 }
 
 TEST(UpdateFlowProgramTest, ACancelOnTheProgressDialogEndsTheUpdateWithoutTheClosingDialog) {
