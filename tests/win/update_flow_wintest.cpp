@@ -187,17 +187,20 @@ struct SeenBox {
   HWND owner;
 };
 
-// Answers the message boxes the update shows with OK until `count` came or
-// its closing dialog did.
-std::vector<SeenBox> AnswerBoxes(const RunningProgram& program, size_t count) {
+// Answers the message boxes the update shows with OK, pictured, until
+// `count` came, its closing dialog did, or none came for `wait` ms.
+std::vector<SeenBox> AnswerBoxes(const RunningProgram& program, size_t count, DWORD wait) {
   std::vector<SeenBox> boxes;
-  const DWORD end = GetTickCount() + 30000;
+  DWORD end = GetTickCount() + wait;
   while (boxes.size() < count && static_cast<LONG>(end - GetTickCount()) > 0 &&
          DialogWithControl(program.process, IDC_UPDATE_PRICE_DATE) == nullptr) {
     if (const HWND box = MessageBoxOf(program.process)) {
+      PumpFor(300);
+      SaveWindowPicture(box, L"update-flow-message.bmp");
       boxes.push_back({ControlText(box, 0xFFFF), GetWindow(box, GW_OWNER)});
       PostMessageW(box, WM_COMMAND, IDOK, 0);
       for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(20);
+      end = GetTickCount() + wait;
     }
     if (WaitForSingleObject(program.process.hProcess, 20) == WAIT_OBJECT_0) break;
   }
@@ -233,7 +236,7 @@ TEST(UpdateFlowProgramTest, TheUpdateImportsTheWaitingArchivesAndTheChartShowsTh
   ASSERT_TRUE(LaunchProgram(folder, program));
   PostMessageW(program.window, WM_COMMAND, IDM_PRICE_DOWNLOAD, 0);
 
-  const std::vector<SeenBox> boxes = AnswerBoxes(program, 2);
+  const std::vector<SeenBox> boxes = AnswerBoxes(program, 2, 30000);
   EXPECT_EQ(boxes.size(), 2u) << "one message for each list";
   const char* lists[] = {"分割情報リスト(newken.txt)が壊れているため、適用しませんでした。",
                          "銘柄情報リスト(pinfo.txt)が壊れているため、適用しませんでした。"};
@@ -312,30 +315,16 @@ TEST(UpdateFlowProgramTest, ACancelOnTheProgressDialogEndsTheUpdateWithoutTheClo
   EXPECT_EQ(SavedLastPriceDate(folder), dateBefore);
 }
 
-HWND WaitForMessageBox(const PROCESS_INFORMATION& process, DWORD wait) {
-  const DWORD end = GetTickCount() + wait;
-  do {
-    if (const HWND box = MessageBoxOf(process)) return box;
-    if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
-  } while (static_cast<LONG>(end - GetTickCount()) > 0);
-  return nullptr;
-}
-
 // Answers the update's one message, then finds no other and no closing
 // dialog; the message's text, empty when there was none.
-std::wstring TakeTheOneMessage(const RunningProgram& program, DWORD wait) {
-  const HWND box = WaitForMessageBox(program.process, wait);
-  if (box == nullptr) return L"";
-  PumpFor(300);
-  SaveWindowPicture(box, L"update-flow-message.bmp");
-  const std::wstring text = ControlText(box, 0xFFFF);
-  EXPECT_EQ(GetWindow(box, GW_OWNER), program.window) << "the message belongs to the main window";
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
-  for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(50);
-  EXPECT_EQ(WaitForMessageBox(program.process, 4000), nullptr) << "a second message";
+std::wstring TakeTheOneMessage(const RunningProgram& program) {
+  const std::vector<SeenBox> boxes = AnswerBoxes(program, 1, 60000);
+  EXPECT_TRUE(AnswerBoxes(program, 1, 4000).empty()) << "a second message";
   EXPECT_EQ(DialogWithControl(program.process, IDC_UPDATE_PRICE_DATE), nullptr)
       << "a failed update has no closing dialog";
-  return text;
+  if (boxes.empty()) return L"";
+  EXPECT_EQ(boxes[0].owner, program.window) << "the message belongs to the main window";
+  return boxes[0].text;
 }
 
 // Junk rows of the first stocks (not indices), one of a few kinds each.
@@ -373,7 +362,7 @@ TEST(UpdateFlowProgramTest, AnUnreadableArchiveAndJunkRowsAreToldInOneMessageAnd
   ASSERT_TRUE(LaunchProgram(folder, program));
   PostMessageW(program.window, WM_COMMAND, IDM_PRICE_DOWNLOAD, 0);
 
-  const std::wstring message = TakeTheOneMessage(program, 60000);
+  const std::wstring message = TakeTheOneMessage(program);
   const std::wstring named = SjisToWide(("TMPDOWN\\" + unreadable + ".zip").c_str());
   const std::wstring count = SjisToWide((junky + ".zip：" + std::to_string(spoilt.size()) + "行").c_str());
   EXPECT_NE(message.find(named), std::wstring::npos) << WideToSjis(message.c_str());
@@ -415,7 +404,7 @@ TEST(UpdateFlowProgramTest, AFailedWriteEndsTheUpdateWithOneMessageNamingTheFile
   ASSERT_NE(progress, nullptr) << "no progress dialog";
   EXPECT_EQ(GetWindow(progress, GW_OWNER), program.window);
   EXPECT_TRUE(IsWindowVisible(GetDlgItem(progress, IDCANCEL)));
-  const std::wstring message = TakeTheOneMessage(program, 60000);
+  const std::wstring message = TakeTheOneMessage(program);
   EXPECT_NE(message.find(SjisToWide("日足ファイル(DAY\\")), std::wstring::npos) << WideToSjis(message.c_str());
   EXPECT_NE(message.find(SjisToWide(")を書き込めませんでした。")), std::wstring::npos) << WideToSjis(message.c_str());
   EXPECT_EQ(CloseProgram(program), 0u);
