@@ -109,14 +109,6 @@ class PositionMarksPaintTest : public ::testing::Test {
   static PackedDate DateOf(int bar) { return AddCalendarDays(MakePackedDate(2025, 1, 3), 7 * bar); }
   int X(int bar) const { return DateToPaneX(view_, *context_, DateOf(bar), kBars - 1); }
   int Y(int32_t value) const { return PaneValueToY(view_, *context_, 0, value); }
-  // A weekly line's points as bars and values.
-  struct Ends {
-    int bar1;
-    int32_t value1;
-    int bar2;
-    int32_t value2;
-  };
-  TrendLine& Line(const Ends& e) { return Line(e.bar1, e.value1, e.bar2, e.value2); }
   // A weekly candle-pane line from bar 1 to bar 2.
   TrendLine& Line(int bar1, int32_t value1, int bar2, int32_t value2, int* index = nullptr) {
     if (index != nullptr) *index = gTrendLines->count;
@@ -317,19 +309,19 @@ TEST_F(PositionMarksPaintTest, LabelsOfLinesNearThePaneEdgesAreDrawnWholeInsideI
   const int32_t top = context_->panes[0].maxValue;
   const struct {
     const char* what;
-    Ends ends;
+    int32_t bar1, value1, bar2, value2;  // bars and values
     int side;
   } cases[] = {
-      {"date of a vertical line at the right edge", {edgeBar, 1240, edgeBar, 1280}, kLabelRight},
-      {"value right of a level line ending at the right edge", {20, 1260, edgeBar, 1260}, kLabelRight},
-      {"value left of a level line starting at the left edge", {leftBar, 1260, 30, 1260}, kLabelLeft},
-      {"value of a level line at the top", {20, top, 30, top}, kLabelRight},
+      {"date of a vertical line at the right edge", edgeBar, 1240, edgeBar, 1280, kLabelRight},
+      {"value right of a level line ending at the right edge", 20, 1260, edgeBar, 1260, kLabelRight},
+      {"value left of a level line starting at the left edge", leftBar, 1260, 30, 1260, kLabelLeft},
+      {"value of a level line at the top", 20, top, 30, top, kLabelRight},
   };
   for (const auto& c : cases) {
     gTrendLines->count = 0;
-    TrendLine& line = Line(c.ends);
+    TrendLine& line = Line(c.bar1, c.value1, c.bar2, c.value2);
     line.labelSide = c.side;
-    const bool vertical = c.ends.bar1 == c.ends.bar2;
+    const bool vertical = c.bar1 == c.bar2;
     char text[kMarkTextSize];
     if (vertical) {
       FormatVerticalLineDate(line, text, sizeof text);
