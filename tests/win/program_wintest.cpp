@@ -88,10 +88,8 @@ TEST(ProgramTest, ASecondStartLeavesOneMainWindow) {
 }
 
 // Two starts on one folder a tenth of a second apart, the first held before
-// its window by a start-up error box (an empty price file of its chart's
-// stock): the second must not load the folder too, or the two would save
-// over each other's trend lines. It waits for the first one's window, brings
-// it to the front and ends.
+// its window by a start-up error box: the second must not load the folder
+// too (the two would save over each other's trend lines), but wait and end.
 TEST(ProgramTest, TwoStartsOnOneFolderATenthOfASecondApartLeaveOneMainWindow) {
   if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
   const std::wstring folder = CopySample(L"velqo-twice");
