@@ -92,11 +92,11 @@ TEST(HolidaysCounting, LongSpansCountWhatEveryDayCounts) {
   const struct {
     PackedDate from, to;
   } spans[] = {
-      {D(2024, 3, 20), D(2024, 3, 20)},   {D(2024, 3, 21), D(2024, 3, 20)}, {D(2026, 12, 4), D(2028, 12, 3)},
-      {D(2026, 12, 4), D(2100, 1, 1)},    {D(700, 1, 1), D(900, 12, 31)},   {D(1100, 3, 1), D(1700, 6, 30)},
-      {D(2300, 2, 28), D(2900, 3, 1)},    {D(3100, 7, 1), D(3700, 2, 28)},  {D(1, 1, 1), D(9999, 12, 31)},
+      {D(2024, 3, 20), D(2024, 3, 20)},   {D(2024, 3, 21), D(2024, 3, 20)}, {D(2026, 12, 4), D(2100, 1, 1)},
+      {D(700, 1, 1), D(900, 12, 31)},     {D(2300, 2, 28), D(2900, 3, 1)},  {D(1, 1, 1), D(9999, 12, 31)},
       {D(60000, 1, 1), D(65535, 12, 31)},
   };
+
   for (const auto& span : spans) {
     const int64_t from = PackedDateToDays(span.from), to = PackedDateToDays(span.to);
     EXPECT_EQ(CountMarketHolidays(from, to), walked(from, to)) << std::hex << span.from << " " << span.to;
