@@ -11,6 +11,7 @@
 #include "chart/chart_context.h"
 #include "window/chart_lists_win.h"
 #include "window/chart_popups_win.h"
+#include "window/color_settings_dialog_win.h"
 #include "window/dialog_helpers_win.h"
 #include "chart/chart_selection.h"
 #include "window/main_menu_win.h"
@@ -50,6 +51,7 @@ int RunWindowCommand(WindowHandle window, int commandId) {
     return 1;
   }
   switch (commandId) {
+    case IDM_COLOR_SETTINGS: ShowColorSettingsDialog(hwnd); return 1;
     case IDM_RENAME_PATTERN: RenameScreenPattern(hwnd); return 1;
     case IDM_TLINE_VALUE: EditTrendLineValue(hwnd); return 1;
     case IDM_CHART_FONT: ChooseChartFont(); return 1;

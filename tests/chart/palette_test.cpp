@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "analysis/group_store.h"
+#include "chart/color_pages.h"
 #include "chart/named_colors.h"
 #include "common/file_io.h"
 #include "records/palette_slots.h"
@@ -180,4 +181,22 @@ TEST(Palette, BlackIsFoundByAnyOfItsSpellingsAndTheFirstEntryServesWithoutIt) {
   }
 }
 
+// Every entry with a swatch is on exactly one page of the colour dialog, once,
+// with a label; the spare entries are on none.
+TEST(Palette, EachSwatchEntryIsOnOnePageOnceWithALabel) {
+  int seen[kPaletteColorCount] = {};
+  for (const ColorPage& page : gColorPages) {
+    ASSERT_LE(page.count, kMaxColorPageEntries);
+    for (int i = 0; i < page.count; ++i) ++seen[page.entries[i]];
+  }
+  for (int entry = 0; entry < kPaletteColorCount; ++entry) {
+    EXPECT_EQ(seen[entry], entry < kSwatchEntryCount ? 1 : 0) << entry;
+    EXPECT_EQ(GetPaletteEntryLabel(entry)[0] != 0, entry < kSwatchEntryCount) << entry;
+  }
+  EXPECT_EQ(Row(FindColorPageOfEntry(57), FindColorPageOfEntry(66), FindColorPageOfEntry(73),
+                FindColorPageOfEntry(74)),
+            Row(0, 1, 4, -1));
+}
+
 }  // namespace
+

@@ -1,0 +1,281 @@
+// The colour dialog (248) as a user meets it, through its own modal loop
+// answered from a second thread: the palette list, the tabs, a swatch and
+// the colour picker, saving and loading "*.PAL" files, Cancel and OK; and
+// the chart of the main window after a palette change.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "chart/palette.h"
+#include "chart/palette_resources_win.h"
+#include "common/app_globals.h"
+#include "common/command_ids.h"
+#include "platform/win_text.h"
+#include "records/palette_slots.h"
+#include "resources/resource_ids.h"
+#include "shell/settings.h"
+#include "tests/support/global_state.h"
+#include "tests/win/canvas.h"
+#include "tests/win/main_window_fixture.h"
+#include "tests/win/win_test_support.h"
+#include "window/color_settings_dialog_win.h"
+#include "window/color_swatch_win.h"
+
+namespace {
+
+constexpr wchar_t kDialogTitle[] = L"色の変更";
+constexpr int kPickerRedEdit = 706;  // the colour picker's red, green and blue edits
+constexpr int kFileNameBox = 1148;   // the file dialogs' name box (cmb13)
+
+std::wstring Sjis(const char* text) { return SjisToWide(text); }
+
+bool SamePalette(const ColorRef* a, const ColorRef* b) { return memcmp(a, b, kPaletteImageSize) == 0; }
+
+// A window of class #32770 owned by `owner` (its own dialogs: picker, file dialog, message box).
+HWND WaitForOwnedDialog(HWND owner) {
+  for (int i = 0; i < 200; ++i, Sleep(50)) {
+    for (HWND w = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); w != nullptr;
+         w = FindWindowExW(nullptr, w, L"#32770", nullptr))
+      if (GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w)) return w;
+  }
+  return nullptr;
+}
+
+std::wstring StaticTexts(HWND dialog) {
+  std::wstring texts;
+  for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) texts += WindowTitle(c);
+  return texts;
+}
+
+void Press(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+// A left click on a control, as the mouse gives it.
+void ClickAt(HWND control, int x, int y) {
+  PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+  PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+void ClickTab(HWND dialog, int tab) {
+  const HWND tabs = GetDlgItem(dialog, IDC_COLOR_TABS);
+  RECT item{};
+  SendMessageW(tabs, TCM_GETITEMRECT, tab, reinterpret_cast<LPARAM>(&item));
+  ClickAt(tabs, (item.left + item.right) / 2, (item.top + item.bottom) / 2);
+  Sleep(150);
+}
+
+void ChoosePalette(HWND dialog, int index) {
+  const HWND list = GetDlgItem(dialog, IDC_COLOR_PALETTE_LIST);
+  SendMessageW(list, CB_SETCURSEL, index, 0);
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_COLOR_PALETTE_LIST, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+  Sleep(150);
+}
+
+// The colour the middle of a swatch shows on the screen.
+COLORREF ShownColor(HWND swatch) {
+  const auto picture = ScreenPicture(swatch);
+  return picture->At(picture->width() / 2, picture->height() / 2);
+}
+
+bool WaitUntilClosed(HWND window) {
+  for (int i = 0; i < 100 && IsWindow(window); ++i) Sleep(50);
+  return !IsWindow(window);
+}
+
+// Types a name into the file dialog owned by `owner` and takes it, answering
+// yes when asked whether to replace the file; true once the dialog closed.
+bool AnswerFileDialog(HWND owner, const std::wstring& path, bool replace = false) {
+  const HWND files = WaitForOwnedDialog(owner);
+  if (files == nullptr) return false;
+  Sleep(300);
+  SetDlgItemTextW(files, kFileNameBox, path.c_str());
+  Press(files, IDOK);
+  if (replace) {
+    if (const HWND question = WaitForOwnedDialog(files)) {
+      Sleep(200);
+      Press(question, IDYES);
+    }
+  }
+  return WaitUntilClosed(files);
+}
+
+// The text of the message box owned by `owner` (title first), after closing it.
+std::wstring AnswerMessageBox(HWND owner) {
+  const HWND box = WaitForOwnedDialog(owner);
+  if (box == nullptr) return L"";
+  Sleep(200);
+  const std::wstring text = WindowTitle(box) + StaticTexts(box);
+  Press(box, IDOK);
+  WaitUntilClosed(box);
+  return text;
+}
+
+// Runs the dialog here while `answer` works it from a thread of its own; the dialog's result.
+bool RunDialog(HWND owner, const std::function<void(HWND)>& answer, bool* found) {
+  *found = false;
+  std::thread helper([&] {
+    if (const HWND dialog = WaitForDialog(kDialogTitle)) {
+      Sleep(300);  // painted
+      answer(dialog);
+      *found = true;
+    }
+  });
+  const bool ok = ShowColorSettingsDialog(owner);
+  helper.join();
+  return ok;
+}
+
+class ColorSettingsDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitAppTexts();
+    InstallPaletteResourceReader();
+    ASSERT_TRUE(RegisterColorSwatchClass(GetModuleHandleW(nullptr)));
+    folder_ = MakeTempFolder(L"velqo-colours");
+    SetDefaultSettings();
+    owner_ = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 700, 560, nullptr,
+                             nullptr, GetModuleHandleW(nullptr), nullptr);
+  }
+  void TearDown() override {
+    DestroyWindow(owner_);
+    SetPaletteResourceReader(nullptr);
+    RemoveFolderTree(folder_);
+  }
+
+  ScopedGlobalState globals_{TestStart::kAsIs};
+  std::wstring folder_;
+  HWND owner_ = nullptr;
+};
+
+// The built-in palettes are read from the program's own resources.
+TEST_F(ColorSettingsDialogTest, TheResourcesHoldTheBuiltinTables) {
+  SettingsBlock block{};
+  for (int index = 0; index < kBuiltinPaletteCount; ++index) {
+    block.builtinPaletteIndex = index;
+    LoadBuiltinPaletteInto(block);
+    EXPECT_TRUE(SamePalette(block.paletteColors, GetBuiltinPaletteTable(index))) << index;
+  }
+}
+
+// A new user's dialog: built-in palette 2 selected, the first page shown; the
+// black palette turns the swatches black at once; the tabs show their pages;
+// a swatch opens the picker and takes its colour; Cancel leaves everything live as it was.
+TEST_F(ColorSettingsDialogTest, ListTabsAndASwatchEditTheCopyAndCancelLeavesTheSettingsAlone) {
+  const SettingsBlock before = gSettings;
+  int selected = -1;
+  bool firstPageShown = false, otherPageHidden = true, blackSwatch = false, tabShowsPage = false, pickerFound = false;
+  COLORREF picked = 0;
+  bool found = false;
+  const bool ok = RunDialog(
+      owner_,
+      [&](HWND dialog) {
+        selected = static_cast<int>(SendDlgItemMessageW(dialog, IDC_COLOR_PALETTE_LIST, CB_GETCURSEL, 0, 0));
+        firstPageShown = IsWindowVisible(GetDlgItem(dialog, IDC_COLOR_SWATCH_FIRST + kColorBackground)) != 0;
+        otherPageHidden = IsWindowVisible(GetDlgItem(dialog, IDC_COLOR_SWATCH_FIRST + kColorRsi0)) == 0;
+        ChoosePalette(dialog, 1);
+        blackSwatch = ShownColor(GetDlgItem(dialog, IDC_COLOR_SWATCH_FIRST + kColorBackground)) == RGB(0, 0, 0);
+        SaveWindowPicture(dialog, L"colour-dialog-black.bmp");
+        ClickTab(dialog, 2);  // "RSI/RCI/乖離線"
+        const HWND rsi = GetDlgItem(dialog, IDC_COLOR_SWATCH_FIRST + kColorRsi0);
+        tabShowsPage = IsWindowVisible(rsi) && !IsWindowVisible(GetDlgItem(dialog, IDC_COLOR_SWATCH_FIRST));
+        ClickAt(rsi, 3, 3);
+        if (const HWND picker = WaitForOwnedDialog(dialog)) {
+          pickerFound = true;
+          Sleep(300);
+          for (int i = 0; i < 3; ++i)
+            SetDlgItemTextW(picker, kPickerRedEdit + i, i == 0 ? L"10" : i == 1 ? L"200" : L"30");
+          Sleep(100);
+          Press(picker, IDOK);
+          Sleep(300);
+        }
+        picked = ShownColor(rsi);
+        SaveWindowPicture(dialog, L"colour-dialog-picked.bmp");
+        Press(dialog, IDCANCEL);
+      },
+      &found);
+  ASSERT_TRUE(found);
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(selected, kDefaultBuiltinPalette);
+  EXPECT_TRUE(firstPageShown);
+  EXPECT_TRUE(otherPageHidden);
+  EXPECT_TRUE(blackSwatch);
+  EXPECT_TRUE(tabShowsPage);
+  EXPECT_TRUE(pickerFound);
+  EXPECT_EQ(gSettingsEdit.paletteColors[kColorRsi0], RGB(10, 200, 30));
+  EXPECT_EQ(picked, RGB(10, 200, 30));
+  EXPECT_EQ(memcmp(&gSettings, &before, sizeof before), 0);
+}
+
+// OK makes the whole edit copy live: the chosen palette and its index.
+TEST_F(ColorSettingsDialogTest, OkMakesTheChosenPaletteLive) {
+  bool found = false;
+  const bool ok = RunDialog(
+      owner_,
+      [&](HWND dialog) {
+        ChoosePalette(dialog, 1);
+        Press(dialog, IDOK);
+      },
+      &found);
+  ASSERT_TRUE(found);
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(gBuiltinPaletteIndex, 1);
+  EXPECT_TRUE(SamePalette(gPaletteColors, GetBuiltinPaletteTable(1)));
+}
+
+// A palette saved to a file comes back byte for byte after another was
+// chosen; a file of another size is refused with its message and changes
+// nothing; a save that fails is told.
+TEST_F(ColorSettingsDialogTest, APaletteSavedAndLoadedBackComesBackAndOtherFilesAreRefused) {
+  const std::wstring saved = folder_ + L"mine.pal";
+  const std::wstring shortFile = folder_ + L"short.pal";
+  const std::wstring locked = folder_ + L"locked.pal";
+  ASSERT_TRUE(WriteFileBytes(shortFile, std::vector<unsigned char>(319, 7)));
+  ASSERT_TRUE(WriteFileBytes(locked, std::vector<unsigned char>(320, 7)));
+  gPaletteColors[kColorRising] = RGB(1, 2, 3);
+  const std::vector<unsigned char> mine(reinterpret_cast<const unsigned char*>(gPaletteColors),
+                                        reinterpret_cast<const unsigned char*>(gPaletteColors) + kPaletteImageSize);
+  std::wstring refusal, failure;
+  bool savedFound = false, shortFound = false, loadedFound = false, lockedFound = false;
+  ColorRef afterRefusal[kPaletteColorCount] = {};
+  bool found = false;
+  const bool ok = RunDialog(
+      owner_,
+      [&](HWND dialog) {
+        Press(dialog, IDC_COLOR_SAVE);
+        savedFound = AnswerFileDialog(dialog, saved);
+        ChoosePalette(dialog, 0);
+        Press(dialog, IDC_COLOR_LOAD);
+        shortFound = AnswerFileDialog(dialog, shortFile);
+        refusal = AnswerMessageBox(dialog);
+        memcpy(afterRefusal, gSettingsEdit.paletteColors, kPaletteImageSize);
+        Press(dialog, IDC_COLOR_LOAD);
+        loadedFound = AnswerFileDialog(dialog, saved);
+        // Held open without sharing: the save cannot replace it.
+        const HANDLE hold = CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        Press(dialog, IDC_COLOR_SAVE);
+        lockedFound = AnswerFileDialog(dialog, locked, true);
+        failure = AnswerMessageBox(dialog);
+        CloseHandle(hold);
+        Press(dialog, IDOK);
+      },
+      &found);
+  ASSERT_TRUE(found);
+  EXPECT_TRUE(ok);
+  EXPECT_TRUE(savedFound && shortFound && loadedFound && lockedFound);
+  EXPECT_EQ(ReadFileBytes(saved), mine);
+  EXPECT_NE(refusal.find(Sjis("パレットデータではありません")), std::wstring::npos) << WideToSjis(refusal.c_str());
+  EXPECT_TRUE(SamePalette(afterRefusal, GetBuiltinPaletteTable(0)));
+  EXPECT_EQ(memcmp(gPaletteColors, mine.data(), kPaletteImageSize), 0);
+  EXPECT_EQ(gPaletteColors[kColorRising], RGB(1, 2, 3));
+  EXPECT_NE(failure.find(L"エラー"), std::wstring::npos) << WideToSjis(failure.c_str());
+  EXPECT_EQ(ReadFileBytes(locked), std::vector<unsigned char>(320, 7));
+}
+
+}  // namespace
