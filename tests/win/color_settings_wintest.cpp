@@ -278,4 +278,51 @@ TEST_F(ColorSettingsDialogTest, APaletteSavedAndLoadedBackComesBackAndOtherFiles
   EXPECT_EQ(ReadFileBytes(locked), std::vector<unsigned char>(320, 7));
 }
 
+// The charts of the main window take the palette chosen in the dialog,
+// opened from its menu command, once OK is pressed.
+class ColorSettingsChartTest : public InProcessMainWindowTest {
+ protected:
+  static void SetUpTestSuite() {
+    if (!OpenSampleCopy(L"velqo-colour-chart")) return;
+    ShowMainWindow(1000, 700);
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    PumpFor(200);
+  }
+  static void TearDownTestSuite() { CloseMainWindow(); }
+  void SetUp() override {
+    if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
+    ASSERT_NE(window_, nullptr);
+  }
+};
+
+TEST_F(ColorSettingsChartTest, TheBlackPaletteChosenInTheDialogTurnsTheChartsBlackOnOk) {
+  InstallPaletteResourceReader();
+  const auto before = ScreenPicture(window_);
+  const RECT whole = before->Whole();
+  const int whiteBefore = before->Count(whole, RGB(255, 255, 255));
+  const int blackBefore = before->Count(whole, RGB(0, 0, 0));
+  std::atomic<bool> answered{false};
+  std::thread helper([&] {
+    if (const HWND dialog = WaitForDialog(kDialogTitle)) {
+      Sleep(300);
+      ChoosePalette(dialog, 1);
+      Press(dialog, IDOK);
+      answered = true;
+    }
+  });
+  PostMessageW(window_, WM_COMMAND, IDM_COLOR_SETTINGS, 0);
+  PumpFor(400);
+  helper.join();
+  PumpFor(300);
+  SetPaletteResourceReader(nullptr);
+  ASSERT_TRUE(answered);
+  EXPECT_EQ(gBuiltinPaletteIndex, 1);
+  const auto after = ScreenPicture(window_);
+  after->SaveArtifact(L"colour-charts-black.bmp");
+  const int blackAfter = after->Count(whole, RGB(0, 0, 0));
+  // The chart grounds were white and are black now.
+  EXPECT_GT(whiteBefore, (whole.right * whole.bottom) / 3);
+  EXPECT_GT(blackAfter, blackBefore + (whole.right * whole.bottom) / 3);
+}
+
 }  // namespace
