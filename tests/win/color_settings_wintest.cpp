@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <functional>
@@ -25,6 +26,7 @@
 #include "tests/support/global_state.h"
 #include "tests/win/canvas.h"
 #include "tests/win/main_window_fixture.h"
+#include "tests/win/program_runner.h"
 #include "tests/win/win_test_support.h"
 #include "window/color_settings_dialog_win.h"
 #include "window/color_swatch_win.h"
@@ -323,6 +325,74 @@ TEST_F(ColorSettingsChartTest, TheBlackPaletteChosenInTheDialogTurnsTheChartsBla
   // The chart grounds were white and are black now.
   EXPECT_GT(whiteBefore, (whole.right * whole.bottom) / 3);
   EXPECT_GT(blackAfter, blackBefore + (whole.right * whole.bottom) / 3);
+}
+
+// A new user in the real program: "反転（黒地）" turns the charts black; the
+// palette is saved to a file, another is chosen, the saved one loaded back
+// and the charts show its colours; after a restart the choice is kept.
+int BlackShare(HWND window, const wchar_t* picture) {
+  const auto shown = ScreenPicture(window);
+  shown->SaveArtifact(picture);
+  const RECT whole = shown->Whole();
+  return shown->Count(whole, RGB(0, 0, 0)) * 100 / std::max(1L, whole.right * whole.bottom);
+}
+
+// The colour dialog of the running program, opened from its menu command.
+HWND OpenProgramColorDialog(RunningProgram& program) {
+  PostMessageW(program.window, WM_COMMAND, IDM_COLOR_SETTINGS, 0);
+  const HWND dialog = WaitForDialogWithControl(program.process, IDC_COLOR_TABS);
+  if (dialog != nullptr) Sleep(300);
+  return dialog;
+}
+
+void PressOkAndSettle(RunningProgram& program, HWND dialog) {
+  Press(dialog, IDOK);
+  WaitUntilClosed(dialog);
+  SettleProgram(program.window);
+  Sleep(300);
+}
+
+TEST(ColorSettingsFlowTest, TheBlackPaletteIsSavedChosenAgainFromItsFileAndKeptAfterARestart) {
+  const std::wstring folder = CopySample(L"velqo-colour-flow");
+  if (folder.empty()) GTEST_SKIP() << "no sample database given";
+  RunningProgram program;
+  ASSERT_TRUE(LaunchProgram(folder, program));
+  SettleProgram(program.window);
+  EXPECT_LT(BlackShare(program.window, L"colour-flow-1-start.bmp"), 20);
+  // "反転（黒地）" and OK.
+  HWND dialog = OpenProgramColorDialog(program);
+  ASSERT_NE(dialog, nullptr);
+  ChoosePalette(dialog, 1);
+  PressOkAndSettle(program, dialog);
+  EXPECT_GT(BlackShare(program.window, L"colour-flow-2-black.bmp"), 40);
+  // Saved to a file, the white palette chosen, then the file loaded back.
+  const std::wstring saved = folder + L"black.pal";
+  dialog = OpenProgramColorDialog(program);
+  ASSERT_NE(dialog, nullptr);
+  Press(dialog, IDC_COLOR_SAVE);
+  EXPECT_TRUE(AnswerFileDialog(dialog, saved));
+  ChoosePalette(dialog, 0);
+  PressOkAndSettle(program, dialog);
+  EXPECT_LT(BlackShare(program.window, L"colour-flow-3-white.bmp"), 20);
+  dialog = OpenProgramColorDialog(program);
+  ASSERT_NE(dialog, nullptr);
+  Press(dialog, IDC_COLOR_LOAD);
+  EXPECT_TRUE(AnswerFileDialog(dialog, saved));
+  Sleep(200);
+  SaveWindowPicture(dialog, L"colour-flow-4-loaded-dialog.bmp");
+  PressOkAndSettle(program, dialog);
+  EXPECT_GT(BlackShare(program.window, L"colour-flow-5-loaded.bmp"), 40);
+  const std::vector<unsigned char> file = ReadFileBytes(saved);
+  ASSERT_EQ(file.size(), kPaletteImageSize);
+  EXPECT_EQ(memcmp(file.data(), GetBuiltinPaletteTable(1), kPaletteImageSize), 0);
+  EXPECT_EQ(CloseProgram(program), 0u);
+  // The choice is kept.
+  ASSERT_TRUE(LaunchProgram(folder, program));
+  SettleProgram(program.window);
+  EXPECT_GT(BlackShare(program.window, L"colour-flow-6-restarted.bmp"), 40);
+  EXPECT_EQ(CloseProgram(program), 0u);
+  EXPECT_TRUE(FromSavedSettings(folder, [] { return SamePalette(gPaletteColors, GetBuiltinPaletteTable(1)); }));
+  RemoveFolderTree(folder);
 }
 
 }  // namespace
