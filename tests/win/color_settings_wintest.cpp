@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "analysis/group_store.h"
 #include "chart/palette.h"
 #include "chart/palette_resources_win.h"
 #include "common/app_globals.h"
@@ -58,6 +59,12 @@ std::wstring StaticTexts(HWND dialog) {
 }
 
 void Press(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+// A key as the dialog's message loop gets it, on one of its controls.
+void PostKey(HWND control, WPARAM key) {
+  PostMessageW(control, WM_KEYDOWN, key, 0);
+  PostMessageW(control, WM_KEYUP, key, 0);
+}
 
 // A left click on a control, as the mouse gives it.
 void ClickAt(HWND control, int x, int y) {
@@ -199,7 +206,7 @@ TEST_F(ColorSettingsDialogTest, ListTabsAndASwatchEditTheCopyAndCancelLeavesTheS
         }
         picked = ShownColor(rsi);
         SaveWindowPicture(dialog, L"colour-dialog-picked.bmp");
-        Press(dialog, IDCANCEL);
+        PostKey(GetDlgItem(dialog, IDC_COLOR_TABS), VK_ESCAPE);
       },
       &found);
   ASSERT_TRUE(found);
@@ -215,20 +222,51 @@ TEST_F(ColorSettingsDialogTest, ListTabsAndASwatchEditTheCopyAndCancelLeavesTheS
   EXPECT_EQ(memcmp(&gSettings, &before, sizeof before), 0);
 }
 
-// OK makes the whole edit copy live: the chosen palette and its index.
-TEST_F(ColorSettingsDialogTest, OkMakesTheChosenPaletteLive) {
+// Enter (OK) makes the whole edit copy live: the chosen palette and its index.
+TEST_F(ColorSettingsDialogTest, EnterMakesTheChosenPaletteLive) {
   bool found = false;
   const bool ok = RunDialog(
       owner_,
       [&](HWND dialog) {
         ChoosePalette(dialog, 1);
-        Press(dialog, IDOK);
+        PostKey(GetDlgItem(dialog, IDC_COLOR_TABS), VK_RETURN);
       },
       &found);
   ASSERT_TRUE(found);
   EXPECT_TRUE(ok);
   EXPECT_EQ(gBuiltinPaletteIndex, 1);
   EXPECT_TRUE(SamePalette(gPaletteColors, GetBuiltinPaletteTable(1)));
+}
+
+// A swatch numbered -1 shows and edits the first group's colour in the group table's edit copy.
+TEST_F(ColorSettingsDialogTest, ASwatchOfMinusOneEditsTheFirstGroupsColour) {
+  ASSERT_TRUE(AllocGroupTables());
+  gGroupTableEdit->groups[0].nameColor = RGB(200, 0, 0);
+  gGroupTableEdit->groups[1].nameColor = RGB(0, 0, 200);
+  const HWND swatch = CreateWindowExW(0, kColorSwatchClassName, L"-1", WS_CHILD | WS_VISIBLE, 40, 40, 60, 30, owner_,
+                                      reinterpret_cast<HMENU>(7), GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(swatch, nullptr);
+  UpdateWindow(owner_);
+  PumpFor(100);
+  EXPECT_EQ(ShownColor(swatch), RGB(200, 0, 0));
+  bool pickerFound = false;
+  std::thread helper([&] {
+    if (const HWND picker = WaitForOwnedDialog(owner_)) {
+      pickerFound = true;
+      Sleep(300);
+      for (int i = 0; i < 3; ++i) SetDlgItemTextW(picker, kPickerRedEdit + i, i == 1 ? L"128" : L"0");
+      Sleep(100);
+      Press(picker, IDOK);
+    }
+  });
+  SendMessageW(swatch, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));  // the picker's own loop runs here
+  helper.join();
+  PumpFor(100);
+  EXPECT_TRUE(pickerFound);
+  EXPECT_EQ(gGroupTableEdit->groups[0].nameColor, RGB(0, 128, 0));
+  EXPECT_EQ(gGroupTableEdit->groups[1].nameColor, RGB(0, 0, 200));
+  EXPECT_EQ(ShownColor(swatch), RGB(0, 128, 0));
+  DestroyWindow(swatch);
 }
 
 // A palette saved to a file comes back byte for byte after another was
