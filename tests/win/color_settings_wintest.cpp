@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "analysis/group_store.h"
+#include "chart/named_colors.h"
 #include "chart/palette.h"
 #include "chart/palette_resources_win.h"
 #include "common/app_globals.h"
@@ -31,6 +32,7 @@
 #include "tests/win/win_test_support.h"
 #include "window/color_settings_dialog_win.h"
 #include "window/color_swatch_win.h"
+#include "window/named_color_list_win.h"
 
 namespace {
 
@@ -267,6 +269,46 @@ TEST_F(ColorSettingsDialogTest, ASwatchOfMinusOneEditsTheFirstGroupsColour) {
   EXPECT_EQ(gGroupTableEdit->groups[1].nameColor, RGB(0, 0, 200));
   EXPECT_EQ(ShownColor(swatch), RGB(0, 128, 0));
   DestroyWindow(swatch);
+}
+
+// The named colours' list: the 16 names with black selected, each item drawn
+// as a framed swatch twice as wide as high and its name, a selected one framed.
+TEST_F(ColorSettingsDialogTest, NamedColourListsShowEachColourAsASwatchAndFrameTheSelectedOne) {
+  CreateNamedColorBrushes();
+  const HWND combo = CreateWindowExW(0, L"COMBOBOX", L"",
+                                     WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, 10,
+                                     10, 150, 200, owner_, nullptr, GetModuleHandleW(nullptr), nullptr);
+  FillColorCombo(combo, FindBlackColorIndex());
+  EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), kNamedColorCount);
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 0);
+  EXPECT_EQ(SendMessageW(combo, CB_GETITEMDATA, 6, 0), 6);
+  DestroyWindow(combo);
+  const COLORREF grey = RGB(90, 90, 90);
+  struct Case {
+    UINT id, action, state;
+    COLORREF corner, swatch, beyondName;
+  } const cases[] = {
+      {6, ODA_DRAWENTIRE, ODS_SELECTED, RGB(0, 0, 0), RGB(255, 0, 0), RGB(255, 255, 255)},  // Red
+      {13, ODA_SELECT, 0, RGB(255, 255, 255), RGB(0, 0, 255), RGB(255, 255, 255)},          // Blue
+      {13, ODA_FOCUS, ODS_SELECTED, grey, grey, grey},                                      // nothing
+      {static_cast<UINT>(-1), ODA_DRAWENTIRE, 0, grey, grey, grey},                         // empty
+  };
+  for (const Case& c : cases) {
+    Canvas canvas(120, 16, grey);
+    DRAWITEMSTRUCT item{};
+    item.CtlType = ODT_COMBOBOX;
+    item.itemID = c.id;
+    item.itemData = c.id;
+    item.itemAction = c.action;
+    item.itemState = c.state;
+    item.hDC = canvas.dc();
+    item.rcItem = canvas.Whole();
+    DrawColorListItem(item);
+    // Swatch from (1, 1) to (29, 15): framed black, its colour inside.
+    EXPECT_PIXELS(canvas, {0, 0, c.corner}, {10, 8, c.swatch}, {115, 8, c.beyondName}) << c.id << " " << c.action;
+    if (c.swatch != grey) EXPECT_PIXELS(canvas, {1, 1, RGB(0, 0, 0)}, {28, 14, RGB(0, 0, 0)}, {27, 13, c.swatch});
+  }
+  DeleteNamedColorBrushes();
 }
 
 // A palette saved to a file comes back byte for byte after another was
