@@ -1,8 +1,12 @@
 #include "chart/palette.h"
+
+#include "analysis/group_store.h"
+#include "common/file_io.h"
 #include "records/palette_slots.h"
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -74,6 +78,19 @@ constexpr PaletteTable kMonochrome = MakeMonochrome();
 
 constexpr const PaletteTable* kBuiltinPalettes[kBuiltinPaletteCount] = {&kWhiteGround, &kBlackGround, &kMonochrome};
 
+PaletteResourceReader gPaletteResourceReader = nullptr;
+
+// One byte more than an image, to see a longer resource or file.
+using ImageBuffer = std::array<uint8_t, kPaletteImageSize + 1>;
+
+int ReadBuiltinPaletteImage(int index, ImageBuffer& image) {
+  if (index < 0 || index >= kBuiltinPaletteCount) return -1;
+  if (gPaletteResourceReader != nullptr)
+    return gPaletteResourceReader(kBuiltinPaletteResourceIds[index], image.data(), static_cast<int>(image.size()));
+  memcpy(image.data(), kBuiltinPalettes[index]->data(), kPaletteImageSize);
+  return static_cast<int>(kPaletteImageSize);
+}
+
 }  // namespace
 
 void LoadBuiltinPalette(int index) {
@@ -89,4 +106,52 @@ bool IsPaletteEmpty(const ColorRef* colors) {
 
 void LoadBuiltinPaletteIfEmpty() {
   if (IsPaletteEmpty(gPaletteColors)) LoadBuiltinPalette(gBuiltinPaletteIndex);
+}
+
+ColorRef* FindSwatchColor(int number) {
+  if (number >= 0) return number < kPaletteColorCount ? &gSettingsEdit.paletteColors[number] : nullptr;
+  const int64_t group = -int64_t{number} - 1;
+  if (gGroupTableEdit == nullptr || group >= kGroupCount) return nullptr;
+  return reinterpret_cast<ColorRef*>(&gGroupTableEdit->groups[group].nameColor);
+}
+
+void SetPaletteResourceReader(PaletteResourceReader reader) { gPaletteResourceReader = reader; }
+
+const ColorRef* GetBuiltinPaletteTable(int index) {
+  return index >= 0 && index < kBuiltinPaletteCount ? kBuiltinPalettes[index]->data() : nullptr;
+}
+
+void ApplyPaletteImage(ColorRef* palette, const void* image, size_t size) {
+  std::fill(palette, palette + kPaletteColorCount, kWhite);
+  memcpy(palette, image, std::min<size_t>(size, kPaletteImageSize));
+  for (int i = 0; i < kPaletteColorCount; ++i) palette[i] &= kWhite;
+}
+
+void LoadBuiltinPaletteInto(SettingsBlock& block) {
+  ImageBuffer image{};
+  const int size = ReadBuiltinPaletteImage(block.builtinPaletteIndex, image);
+  ApplyPaletteImage(block.paletteColors, image.data(), size > 0 ? static_cast<size_t>(size) : 0);
+}
+
+void SetDefaultPalette(SettingsBlock& block) {
+  block.builtinPaletteIndex = kDefaultBuiltinPalette;
+  std::fill(std::begin(block.customColors), std::end(block.customColors), kWhite);
+  LoadBuiltinPaletteInto(block);
+}
+
+PaletteFileResult LoadPaletteFile(const char* path, ColorRef* palette, int* errorCode) {
+  ImageBuffer image{};
+  uint32_t read = 0;
+  *errorCode = LoadFileToBufferEx(path, image.data(), static_cast<uint32_t>(image.size()), &read);
+  if (*errorCode == kFileTooLarge || (*errorCode == 0 && read != kPaletteImageSize)) {
+    *errorCode = 0;
+    return PaletteFileResult::kWrongSize;
+  }
+  if (*errorCode != 0) return PaletteFileResult::kReadError;
+  ApplyPaletteImage(palette, image.data(), read);
+  return PaletteFileResult::kLoaded;
+}
+
+int SavePaletteFile(const char* path, const ColorRef* palette) {
+  return SaveBufferToFile(path, palette, kPaletteImageSize);
 }

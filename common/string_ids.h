@@ -30,11 +30,18 @@ constexpr int kStrErrorTitle = 1420;
 constexpr int kStrTrendLineUndoTooMany = 1421;
 
 // Price archives and the price disc.
-constexpr int kStrPriceDiscFolder = 179;      // "株価データ"
-constexpr int kStrPriceDiscMarker = 180;      // "銘柄属性.zip"
+constexpr int kStrPriceDiscFolder = 179;  // "株価データ"
+constexpr int kStrPriceDiscMarker = 180;  // "銘柄属性.zip"
 constexpr int kStrInsertPriceDisc = 181;
 constexpr int kStrInsertPriceDiscTitle = 182;  // "お願い"
-constexpr int kStrReadingDiscMonth = 291;     // "%d年%d月の株価を読み込み中..."
-constexpr int kStrReadingPriceFile = 295;     // "株価ファイル(%s)を読み込み中..."
+constexpr int kStrReadingDiscMonth = 291;      // "%d年%d月の株価を読み込み中..."
+constexpr int kStrReadingPriceFile = 295;      // "株価ファイル(%s)を読み込み中..."
 constexpr int kStrChoosePriceFile = 297;
 constexpr int kStrImportWholeFolder = 298;
+
+// Colours and palettes.
+constexpr int kStrSavePaletteFilePrompt = 115;
+constexpr int kStrSwatchClassName = 116;          // "CUSTOMCOLORCONTROL"
+constexpr int kStrBuiltinPaletteNameFirst = 117;  // 117, 118: the first two built-in palettes
+constexpr int kStrNotPaletteFile = 125;
+constexpr int kStrOpenPaletteFilePrompt = 126;

@@ -82,3 +82,16 @@
 #define IDC_UPDATE_PRICE_DATE 901
 #define IDC_UPDATE_INFO_DATE 902
 #define IDC_UPDATE_KEN_DATE 903
+
+/* The colour dialog: palette list, save, load, tabs; swatch of entry n 800 + n, its label 900 + n. */
+#define IDD_COLOR_SETTINGS 248
+#define IDC_COLOR_PALETTE_LIST 991
+#define IDC_COLOR_SAVE 992
+#define IDC_COLOR_LOAD 1036
+#define IDC_COLOR_TABS 1121
+#define IDC_COLOR_SWATCH_FIRST 800
+#define IDC_COLOR_LABEL_FIRST 900
+#define IDR_PALETTE_WHITE 249
+#define IDR_PALETTE_BLACK 250
+#define IDR_PALETTE_MONOCHROME 184
+

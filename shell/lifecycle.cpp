@@ -26,6 +26,7 @@
 #include "data/trading_calendar.h"
 #include "net/order_link.h"
 #include "sheets/scenarios.h"
+#include "sheets/sheet_services.h"
 #include "shell/commands.h"
 #include "shell/settings.h"
 #include "window/window_hooks.h"
@@ -121,6 +122,8 @@ bool LoadChosenDataFolder() {
   if (MakeDataFolderCurrent() != 0) return false;
   if (!AllocateBigTables()) return false;
   LoadSettings();
+  // No record dialog may start on a record of an earlier start.
+  ClearEditedRecordPointer();
   // The settings name the signal file last used; it is the first data file read.
   LoadFirstSignalSettingsFile();
   if (!LoadStockTable()) return false;

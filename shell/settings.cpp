@@ -144,15 +144,30 @@ void SetDefaultSettings() {
   SetDefaultScreenPatterns();
   SetDefaultIndicatorParameters();
   gSettings.memoFontSize = kDefaultMemoFontSize;
-  LoadBuiltinPalette(0);
+  SetDefaultPalette(gSettings);
+}
+
+int LoadDefaultDisplaySettings(const char* path) {
+  SettingsBlock image{};
+  if (!LoadScrambledBlock(path, &image, sizeof image)) return kFileTooLarge;
+  const auto* from = reinterpret_cast<const uint8_t*>(&image);
+  auto* to = reinterpret_cast<uint8_t*>(&gSettings);
+  for (const SettingsByteRange& range : kDefaultDisplayRanges)
+    memcpy(to + range.offset, from + range.offset, range.size);
+  return 0;
 }
 
 void LoadSettings() {
   gDefaultSettings = SettingsBlock{};
   if (!LoadScrambledBlock(kDefaultSettingsPath, &gDefaultSettings, sizeof gDefaultSettings))
     gDefaultSettings = SettingsBlock{};
-  if (!LoadScrambledBlock(kSettingsFileName, &gSettings, sizeof gSettings)) SetDefaultSettings();
+  if (!LoadScrambledBlock(kSettingsFileName, &gSettings, sizeof gSettings)) {
+    SetDefaultSettings();
+    if (GetFileSizeByName(kDefaultSettingsPath) == sizeof(SettingsBlock))
+      LoadDefaultDisplaySettings(kDefaultSettingsPath);
+  }
   if (!LoadScrambledBlock(kSettingsP2FileName, &gSettingsP2, sizeof gSettingsP2)) gSettingsP2 = SettingsBlockP2{};
+  // The distributed defaults are checked like the user's own file.
   BringSettingsIntoRange(gSettings, gSettingsP2);
 }
 

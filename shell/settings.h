@@ -26,3 +26,29 @@ int SaveSettingsP2();
 void BringSettingsIntoRange(SettingsBlock& block, SettingsBlockP2& p2);
 // Zeroes the block and sets the built-in defaults.
 void SetDefaultSettings();
+
+// The chart display part of the settings: what the distributed defaults
+// ("DEFAULTDATA\velqo.dat") give a new user, by byte offset in the block.
+struct SettingsByteRange {
+  uint32_t offset, size;
+};
+constexpr SettingsByteRange kDefaultDisplayRanges[] = {
+    {44, 4},      // current pattern
+    {48, 5184},   // the screen patterns
+    {5280, 4},    // group list width
+    {5288, 4},    // detail list width
+    {5296, 330},  // the daily, weekly and monthly parameter sets
+    {5628, 68},   // custom colours and built-in palette index
+    {5696, 320},  // the palette
+    {6308, 4},    // guide line
+    {6312, 4},    // week separators
+    {6320, 4},    // split-adjusted prices
+    {6336, 4},    // width of new trend lines
+    {6340, 4},    // chart font size
+    {6700, 40},   // pane heights
+    {6760, 4},    // memo font size and line spacing
+};
+// Copies those ranges from a scrambled 6812-byte settings image into the live
+// block; 0, or non-zero (the block untouched) when the file cannot be read whole.
+// LoadSettings brings them into range with the rest.
+int LoadDefaultDisplaySettings(const char* path);

@@ -5,6 +5,7 @@
 
 #include "analysis/group_update_queue.h"
 #include "chart/chart_editing.h"
+#include "chart/palette_resources_win.h"
 #include "chart/screen_pattern.h"
 #include "net/online_services.h"
 #include "window/chart_popups_win.h"
@@ -14,6 +15,7 @@
 #include "window/main_window_controls_win.h"
 #include "window/main_window_input_win.h"
 #include "window/main_window_win.h"
+#include "window/named_color_list_win.h"
 #include "platform/win_text.h"
 #include "resources/resource_ids.h"
 #include "common/app_globals.h"
@@ -45,6 +47,8 @@ bool InitInstance(HINSTANCE instance, int showCommand) {
   if (!TakeDataFolder(gDataFolder)) return false;
   InitCommonControlClasses();
   InstallPriceImportWinHooks();
+  InstallPaletteResourceReader();
+  CreateNamedColorBrushes();
   if (!LoadChosenDataFolder()) return false;
   InstallPriceUpdateWindows();
   if (!RegisterWindowClasses(instance)) return false;
@@ -112,6 +116,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   ResetLiveQuoteState();
   const int code = RunMainLoop();
   SaveEverythingAtExit();
+  DeleteNamedColorBrushes();
   ReleaseDataFolder();
   return code;
 }

@@ -15,6 +15,7 @@
 #include "common/app_globals.h"
 #include "common/command_ids.h"
 #include "common/progress.h"
+#include "sheets/sheet_services.h"
 #include "shell/settings.h"
 #include "tests/support/global_state.h"
 #include "tests/support/scratch_folder.h"
@@ -102,6 +103,29 @@ TEST(LifecycleTest, DataFolderIsTheProgramFolderUnlessOnlyTheCurrentOneHoldsSett
   WriteWholeFile(program.path() + "velqo.dat", {1});
   ChooseDataFolder();
   EXPECT_EQ(std::string(gDataFolder), program.path());
+}
+
+// A new user's first start: the distributed display defaults are taken and
+// no record dialog starts on a record of an earlier run.
+TEST(LifecycleTest, AFirstStartTakesTheDistributedDisplaySettingsAndForgetsTheEditedRecord) {
+  ScopedGlobalState globals;
+  ScratchFolder folder;
+  SetProgramFolder(folder.path());
+  ASSERT_EQ(PlatformCreateFolder("DEFAULTDATA"), 0);
+  SetDefaultSettings();
+  gBuiltinPaletteIndex = 1;
+  gChartFontSize = 18;
+  std::vector<uint8_t> image(reinterpret_cast<const uint8_t*>(&gSettings),
+                             reinterpret_cast<const uint8_t*>(&gSettings) + sizeof gSettings);
+  XorBuffer(image.data(), image.size(), kSettingsXorByte);
+  WriteWholeFile(folder.path() + "DEFAULTDATA/velqo.dat", image);
+  SetDefaultSettings();
+  ScenarioRecord stale{};
+  gEditedRecord = &stale;
+  ASSERT_TRUE(LoadEverythingAtStart());
+  EXPECT_EQ(gEditedRecord, nullptr);
+  EXPECT_EQ(gBuiltinPaletteIndex, 1);
+  EXPECT_EQ(gChartFontSize, 18);
 }
 
 }  // namespace

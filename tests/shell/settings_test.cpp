@@ -14,6 +14,7 @@
 #include "common/sjis_text.h"
 #include "common/stock_code.h"
 #include "platform/platform.h"
+#include "records/palette_slots.h"
 #include "records/trend_line_record.h"
 #include "tests/support/global_state.h"
 #include "tests/support/row.h"
@@ -211,6 +212,101 @@ TEST_F(SettingsTest, DistributedDefaultsAreReadOnlyAtTheirExactSize) {
   WriteWholeFile(folder_.path() + "DEFAULTDATA/velqo.dat", std::vector<uint8_t>(100, 1));
   LoadSettings();
   EXPECT_EQ(gDefaultSettings.chartFontSize, 0);
+}
+
+// The distributed defaults give a new user the chart display part only:
+// exactly the tabled byte ranges, independent of what lies in them.
+constexpr std::pair<int, int> kDisplayRanges[] = {
+    {44, 4},   {48, 5184}, {5280, 4}, {5288, 4}, {5296, 110}, {5406, 110}, {5516, 110}, {5628, 68}, {5696, 320},
+    {6308, 4}, {6312, 4},  {6320, 4}, {6336, 4}, {6340, 4},   {6700, 40},  {6760, 2},   {6762, 2}};
+bool InDisplayRange(size_t offset) {
+  for (const auto& [from, size] : kDisplayRanges)
+    if (offset >= static_cast<size_t>(from) && offset < static_cast<size_t>(from + size)) return true;
+  return false;
+}
+
+TEST_F(SettingsTest, DefaultDisplaySettingsCopyExactlyTheDisplayRangesAndAFailedReadNothing) {
+  ASSERT_EQ(PlatformCreateFolder("DEFAULTDATA"), 0);
+  const std::string path = folder_.path() + "DEFAULTDATA/velqo.dat";
+  std::vector<uint8_t> plain(sizeof(SettingsBlock), 0x55);
+  WriteWholeFile(path, Scrambled(plain.data(), plain.size()));
+  memset(&gSettings, 0xAA, sizeof gSettings);
+  ASSERT_EQ(LoadDefaultDisplaySettings(kDefaultSettingsPath), 0);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(&gSettings);
+  for (size_t i = 0; i < sizeof gSettings; ++i) ASSERT_EQ(bytes[i], InDisplayRange(i) ? 0x55 : 0xAA) << i;
+  for (int size : {-1, 6811, 6813}) {  // -1: no file
+    if (size < 0) {
+      ASSERT_EQ(PlatformDeleteFile(kDefaultSettingsPath), 0);
+    } else {
+      WriteWholeFile(path, std::vector<uint8_t>(size, 0x11));
+    }
+    memset(&gSettings, 0xAA, sizeof gSettings);
+    EXPECT_NE(LoadDefaultDisplaySettings(kDefaultSettingsPath), 0) << size;
+    for (size_t i = 0; i < sizeof gSettings; ++i) ASSERT_EQ(bytes[i], 0xAA) << size << " " << i;
+  }
+}
+
+// Without a settings file of the user's, the distributed display values are
+// taken, then checked like the user's own: the last price date stays the
+// built-in one while the memo size and spacing come from the file.
+TEST_F(SettingsTest, DistributedDisplayValuesAreTakenWithoutAUserFileAndBroughtIntoRange) {
+  ASSERT_EQ(PlatformCreateFolder("DEFAULTDATA"), 0);
+  const std::string path = folder_.path() + "DEFAULTDATA/velqo.dat";
+  SetDefaultSettings();
+  SettingsBlock file = gSettings;
+  file.memoFontSize = 20;
+  file.memoLineSpacing = 7;
+  file.chartFontSize = 14;
+  file.builtinPaletteIndex = 1;
+  file.paletteColors[kColorBackground] = 0xFF000000;  // a top byte
+  file.lastPriceDate = MakePackedDate(2020, 1, 6);    // not a display value
+  WriteWholeFile(path, Scrambled(&file, sizeof file));
+  LoadSettings();
+  EXPECT_EQ(Row(gMemoFontSize, gMemoLineSpacing, gChartFontSize, gBuiltinPaletteIndex), Row(20, 7, 14, 1));
+  EXPECT_EQ(gPaletteColors[kColorBackground], 0u);
+  EXPECT_EQ(gLastPriceDate, PackedDate{0});
+  // Values no dialog could set are put within their ranges.
+  file.memoFontSize = 99;
+  file.memoLineSpacing = -4;
+  file.newTrendLineWidth = 7;
+  file.currentPattern = 50;
+  file.builtinPaletteIndex = 9;
+  for (uint16_t& height : file.paneHeights) height = 0;
+  WriteWholeFile(path, Scrambled(&file, sizeof file));
+  LoadSettings();
+  EXPECT_EQ(Row(gMemoFontSize, gMemoLineSpacing, gSettings.newTrendLineWidth, gCurrentPattern, gBuiltinPaletteIndex),
+            Row(16, 0, 2, 0, 0));
+  for (uint16_t height : gPaneHeights) EXPECT_TRUE(height >= 1 && height <= kMaxPaneHeight) << height;
+  // A user's own file is never mixed with the defaults.
+  SetDefaultSettings();
+  ASSERT_EQ(SaveSettings(), 0);
+  LoadSettings();
+  EXPECT_EQ(gMemoFontSize, 16);
+}
+
+// Random default files change nothing outside the display ranges, and what
+// they give inside them is within range.
+TEST_F(SettingsTest, RandomDefaultFilesChangeNothingOutsideTheDisplayRanges) {
+  ASSERT_EQ(PlatformCreateFolder("DEFAULTDATA"), 0);
+  LoadSettings();
+  const SettingsBlock builtin = gSettings;
+  const auto* expected = reinterpret_cast<const uint8_t*>(&builtin);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(&gSettings);
+  std::mt19937 random(172);
+  for (int run = 0; run < 50; ++run) {
+    std::vector<uint8_t> file(sizeof(SettingsBlock));
+    for (uint8_t& b : file) b = static_cast<uint8_t>(random());
+    WriteWholeFile(folder_.path() + "DEFAULTDATA/velqo.dat", file);
+    LoadSettings();
+    for (size_t i = 0; i < sizeof gSettings; ++i) {
+      if (!InDisplayRange(i)) {
+        ASSERT_EQ(bytes[i], expected[i]) << run << " " << i;
+      }
+    }
+    SettingsBlock again = gSettings;
+    BringSettingsIntoRange(again, gSettingsP2);
+    ASSERT_EQ(memcmp(&again, &gSettings, sizeof again), 0) << run;
+  }
 }
 
 }  // namespace

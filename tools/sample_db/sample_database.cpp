@@ -17,6 +17,7 @@
 #include "data/stock_table.h"
 #include "platform/platform.h"
 #include "common/app_globals.h"
+#include "chart/palette.h"
 #include "shell/settings.h"
 #include "tools/sample_db/sample_database.h"
 
@@ -220,6 +221,8 @@ int MakeSampleDatabase(const SampleDatabaseOptions& options, SampleDatabaseSumma
   if (SaveKenFile() != 0 || SaveStockTable(1) != 0) return 1;
 
   SetDefaultSettings();
+  // A user who picked the standard palette: coloured candles on white, which the picture tests look for.
+  LoadBuiltinPalette(0);
   gLastPriceDate = days.back();
   if (SaveSettings() != 0) return 1;
   if (summary != nullptr) {
