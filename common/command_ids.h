@@ -121,3 +121,6 @@
 #define IDM_MEMO_FONT_CUSTOM_2 33104
 #define IDM_MEMO_FONT_CUSTOM_3 33105
 #define IDM_MEMO_FONT_DEFAULT 33109
+
+/* The analysis-parameter sheet (options menu). */
+#define IDM_ANALYSIS_PARAMETERS 32786

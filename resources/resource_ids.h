@@ -82,3 +82,6 @@
 #define IDC_UPDATE_PRICE_DATE 901
 #define IDC_UPDATE_INFO_DATE 902
 #define IDC_UPDATE_KEN_DATE 903
+
+/* The analysis-parameter sheet: its caption; pages and controls come from its page table. */
+#define IDS_PARAMETER_SHEET_CAPTION 127
