@@ -1,4 +1,6 @@
 #include "chart/palette.h"
+
+#include "analysis/group_store.h"
 #include "records/palette_slots.h"
 
 #include <algorithm>
@@ -89,4 +91,11 @@ bool IsPaletteEmpty(const ColorRef* colors) {
 
 void LoadBuiltinPaletteIfEmpty() {
   if (IsPaletteEmpty(gPaletteColors)) LoadBuiltinPalette(gBuiltinPaletteIndex);
+}
+
+ColorRef* FindSwatchColor(int number) {
+  if (number >= 0) return number < kPaletteColorCount ? &gSettingsEdit.paletteColors[number] : nullptr;
+  const int64_t group = -int64_t{number} - 1;
+  if (gGroupTableEdit == nullptr || group >= kGroupCount) return nullptr;
+  return reinterpret_cast<ColorRef*>(&gGroupTableEdit->groups[group].nameColor);
 }

@@ -11,3 +11,8 @@ void LoadBuiltinPalette(int index);
 bool IsPaletteEmpty(const ColorRef* colors);
 // Loads the current built-in palette when the live one is empty.
 void LoadBuiltinPaletteIfEmpty();
+
+// The colour a swatch numbered `number` shows and edits: entry n of the edit
+// copy's palette for n >= 0, the name colour of group -n-1 in the group
+// table's edit copy below 0. Null when the number names nothing.
+ColorRef* FindSwatchColor(int number);

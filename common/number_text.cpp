@@ -1,5 +1,6 @@
 #include "common/number_text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -83,4 +84,20 @@ void FormatThousandsToFit(TextWidthFn measure, void* context, int value, char* o
   FormatWithUnit(value / 1000, kThousandUnitId, out);
   if (measure(context, out) <= width) return;
   FormatWithUnit(value / 1000000, kMillionUnitId, out);
+}
+
+int ParseClampedInt(const char* text, int low, int high) {
+  const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+  const char* p = text;
+  while (isBlank(*p)) ++p;
+  const bool negative = *p == '-';
+  if (*p == '-' || *p == '+') ++p;
+  if (*p < '0' || *p > '9') return low;
+  int64_t value = 0;
+  constexpr int64_t kBeyondInt = int64_t{1} << 32;  // enough to stay beyond any int bound
+  for (; *p >= '0' && *p <= '9'; ++p) value = std::min<int64_t>(value * 10 + (*p - '0'), kBeyondInt);
+  while (isBlank(*p)) ++p;
+  if (*p != 0) return low;
+  if (negative) value = -value;
+  return static_cast<int>(std::clamp<int64_t>(value, low, high));
 }

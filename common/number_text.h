@@ -17,3 +17,6 @@ using TextWidthFn = int (*)(void* context, const char* text);
 // The value with separators, or in thousands ("千") or millions ("百万") when
 // it does not fit the width.
 void FormatThousandsToFit(TextWidthFn measure, void* context, int value, char* out, int width);
+// A typed whole number (blanks around it, a sign) put within low..high; a text
+// that is no number, the empty one among them, gives low.
+int ParseClampedInt(const char* text, int low, int high);

@@ -3,3 +3,4 @@
 SettingsBlock gSettings;
 SettingsBlockP2 gSettingsP2;
 SettingsBlock gDefaultSettings;
+SettingsBlock gSettingsEdit;

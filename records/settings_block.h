@@ -174,6 +174,9 @@ static_assert(offsetof(SettingsBlockP2, chartLogFont) == 580);
 extern SettingsBlock gSettings;
 extern SettingsBlockP2 gSettingsP2;
 extern SettingsBlock gDefaultSettings;  // "DEFAULTDATA\velqo.dat", zero when absent
+// The one copy the setting dialogs edit (the colour dialog, the analysis
+// parameters, the colour swatches); it becomes live only on their OK.
+extern SettingsBlock gSettingsEdit;
 
 // The names the rest of the program uses for the fields.
 inline int32_t& gCurrentPattern = gSettings.currentPattern;

@@ -5,6 +5,7 @@
 #include "common/app_globals.h"
 #include "platform/win_text.h"
 #include "resources/resource_ids.h"
+#include "window/dialog_helpers_win.h"
 
 namespace {
 
@@ -13,8 +14,7 @@ INT_PTR CALLBACK UpdateResultDlgProc(HWND dialog, UINT message, WPARAM wParam, L
     const auto* result = reinterpret_cast<const UpdateResultLines*>(lParam);
     SetWindowTextW(dialog, SjisToWide(gAppTitle).c_str());
     const int lineIds[kResultLineCount] = {IDC_UPDATE_PRICE_DATE, IDC_UPDATE_INFO_DATE, IDC_UPDATE_KEN_DATE};
-    for (int i = 0; i < kResultLineCount; ++i)
-      SetDlgItemTextW(dialog, lineIds[i], SjisToWide(result->lines[i]).c_str());
+    for (int i = 0; i < kResultLineCount; ++i) SetDialogItemText(dialog, lineIds[i], result->lines[i]);
     // The link files are only worth writing when a scenario goes into them.
     EnableWindow(GetDlgItem(dialog, kResultButtonLinkFiles), AnyScenarioWritesLinkFiles() ? TRUE : FALSE);
     return TRUE;

@@ -19,6 +19,7 @@
 #include "records/settings_block.h"
 #include "resources/resource_ids.h"
 #include "window/chart_lists_win.h"
+#include "window/dialog_helpers_win.h"
 #include "window/main_window_input_win.h"
 #include "window/window_hooks.h"
 
@@ -32,23 +33,21 @@ const TrendLine* NoticeLine(HWND notice) {
   return &gTrendLines->lines[index];
 }
 
-void SetItemText(HWND notice, int id, const char* text) { SetDlgItemTextW(notice, id, SjisToWide(text).c_str()); }
-
 void ShowOutcome(HWND notice) {
   const TrendLine* line = NoticeLine(notice);
   char text[128] = "";
   if (line != nullptr) FormatOrderOutcomeText(gLastOrderOutcome, *line, text, sizeof text);
-  SetItemText(notice, IDC_NOTICE_ORDER, text);
+  SetDialogItemText(notice, IDC_NOTICE_ORDER, text);
 }
 
 void ShowLineTexts(HWND notice, const TrendLine& line) {
   char text[160] = "";
   const int stock = FindStockIndexByCode(line.code);
   if (stock >= 0) snprintf(text, sizeof text, "%s：%s", CodeToString(line.code), GetStockNameByIndex(stock));
-  SetItemText(notice, IDC_NOTICE_STOCK, text);
-  SetItemText(notice, IDC_NOTICE_KIND, MonitorKindText(line.monitorKind));
+  SetDialogItemText(notice, IDC_NOTICE_STOCK, text);
+  SetDialogItemText(notice, IDC_NOTICE_KIND, MonitorKindText(line.monitorKind));
   FormatMonitorConditionText(line, text, sizeof text);
-  SetItemText(notice, IDC_NOTICE_CONDITION, text);
+  SetDialogItemText(notice, IDC_NOTICE_CONDITION, text);
   ShowOutcome(notice);
 }
 
@@ -57,7 +56,8 @@ void ShowItem(HWND notice, int id, bool shown) { ShowWindow(GetDlgItem(notice, i
 // The slot buttons follow the charts of the pattern: the lowest chart is
 // always "下段", a middle one only with three.
 void LabelSlotButtons(HWND notice, int chartCount) {
-  SetItemText(notice, IDC_NOTICE_SHOW_FIRST + 1, chartCount == 3 ? "中段のチャートに表示" : "下段のチャートに表示");
+  SetDialogItemText(notice, IDC_NOTICE_SHOW_FIRST + 1,
+                    chartCount == 3 ? "中段のチャートに表示" : "下段のチャートに表示");
   for (int s = 1; s < kMaxChartsPerPattern; ++s) {
     ShowItem(notice, IDC_NOTICE_SHOW_FIRST + s, s < chartCount);
     ShowItem(notice, IDC_NOTICE_INDICATOR_FIRST + s, s < chartCount);

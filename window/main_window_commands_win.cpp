@@ -11,6 +11,7 @@
 #include "chart/chart_context.h"
 #include "window/chart_lists_win.h"
 #include "window/chart_popups_win.h"
+#include "window/dialog_helpers_win.h"
 #include "chart/chart_selection.h"
 #include "window/main_menu_win.h"
 #include "window/main_window_controls_win.h"
@@ -20,6 +21,7 @@
 #include "chart/screen_pattern.h"
 #include "chart/gdi_objects_win.h"
 #include "data/stock_table.h"
+#include "common/sjis_text.h"
 #include "platform/win_text.h"
 #include "common/command_ids.h"
 #include "resources/resource_ids.h"
@@ -117,15 +119,13 @@ LRESULT OnToolbarRightClick(HWND hwnd, const NMMOUSE* mouse) {
 INT_PTR CALLBACK RenamePatternProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   if (message == WM_INITDIALOG) {
     SendDlgItemMessageW(dialog, IDC_PATTERN_NAME, EM_LIMITTEXT, sizeof(ScreenPattern::name) - 1, 0);
-    SetDlgItemTextW(dialog, IDC_PATTERN_NAME, SjisToWide(CurrentScreenPattern().name).c_str());
+    SetDialogItemText(dialog, IDC_PATTERN_NAME, CurrentScreenPattern().name);
     return TRUE;
   }
   if (message != WM_COMMAND) return FALSE;
   if (LOWORD(wParam) == IDOK) {
-    wchar_t wide[64] = L"";
-    GetDlgItemTextW(dialog, IDC_PATTERN_NAME, wide, 64);
     char name[sizeof(ScreenPattern::name)];
-    WideToSjisBuffer(wide, name, sizeof name);
+    CopySjisText(name, GetDialogItemText(dialog, IDC_PATTERN_NAME, 63).c_str(), sizeof name);
     if (name[0] == '\0') return TRUE;  // a pattern keeps a name
     memcpy(CurrentScreenPattern().name, name, sizeof name);
     EndDialog(dialog, IDOK);
@@ -150,18 +150,17 @@ void FillChooseStockList(HWND list, const ChooseStockRequest& request) {
     CodeToString(record.master.code, code);
     char row[96];
     snprintf(row, sizeof row, "%s  %.63s", code, record.master.name);
-    const LRESULT at = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(SjisToWide(row).c_str()));
+    const int at = AddListText(list, row);
     SendMessageW(list, LB_SETITEMDATA, static_cast<WPARAM>(at), index);
-    if (select < 0 && index > request.currentIndex) select = static_cast<int>(at);
+    if (select < 0 && index > request.currentIndex) select = at;
   }
   SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(std::max(select, 0)), 0);
 }
 
 INT_PTR CALLBACK ChooseStockProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* request = reinterpret_cast<ChooseStockRequest*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  auto* request = DialogRequest<ChooseStockRequest>(dialog, message, lParam);
   if (message == WM_INITDIALOG) {
-    SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-    FillChooseStockList(GetDlgItem(dialog, IDC_CHOOSE_STOCK_LIST), *reinterpret_cast<ChooseStockRequest*>(lParam));
+    FillChooseStockList(GetDlgItem(dialog, IDC_CHOOSE_STOCK_LIST), *request);
     return TRUE;
   }
   if (message != WM_COMMAND || request == nullptr) return FALSE;

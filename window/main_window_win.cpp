@@ -12,6 +12,7 @@
 #include "chart/chart_paint_win.h"
 #include "chart/label_images_win.h"
 #include "window/chart_popups_win.h"
+#include "window/color_swatch_win.h"
 #include "chart/chart_selection.h"
 #include "window/chart_window_layout.h"
 #include "window/child_windows_win.h"
@@ -400,7 +401,7 @@ bool RegisterWindowClasses(HINSTANCE instance) {
   wc.hbrBackground = nullptr;
   wc.lpszMenuName = MAKEINTRESOURCEW(IDM_MAIN_MENU);
   wc.lpszClassName = className.c_str();
-  return RegisterClassExW(&wc) != 0 && RegisterChildWindowClasses(instance);
+  return RegisterClassExW(&wc) != 0 && RegisterChildWindowClasses(instance) && RegisterColorSwatchClass(instance);
 }
 
 void UpdateMainWindowTitle() {

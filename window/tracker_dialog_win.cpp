@@ -13,6 +13,7 @@
 #include "common/string_ids.h"
 #include "platform/win_text.h"
 #include "resources/resource_ids.h"
+#include "window/dialog_helpers_win.h"
 
 namespace {
 
@@ -29,20 +30,14 @@ struct StepDialogWindow {
 HWND gStepDialogWindow = nullptr;
 int gStepDialogLine = -1;
 
-std::string ItemText(HWND hwnd, int id) {
-  wchar_t wide[kNumberTextSize] = L"";
-  GetDlgItemTextW(hwnd, id, wide, kNumberTextSize);
-  return WideToSjis(wide);
-}
-
-void SetItemText(HWND hwnd, int id, const char* sjis) { SetDlgItemTextW(hwnd, id, SjisToWide(sjis).c_str()); }
+std::string ItemText(HWND hwnd, int id) { return GetDialogItemText(hwnd, id, kNumberTextSize - 1); }
 
 // Shown only when it differs, so that the caret and selection stay otherwise.
 bool ShowNumber(HWND hwnd, int id, int32_t value) {
   char text[kNumberTextSize];
   snprintf(text, sizeof text, "%d", static_cast<int>(value));
   if (ItemText(hwnd, id) == text) return false;
-  SetItemText(hwnd, id, text);
+  SetDialogItemText(hwnd, id, text);
   return true;
 }
 
@@ -55,8 +50,8 @@ void ShowAmounts(HWND hwnd, const StepDialog& dialog) {
   char cash[kAmountTextSize];
   char margin[kAmountTextSize];
   FormatPellomaticAmounts(dialog, shares, price, cash, margin, kAmountTextSize);
-  SetItemText(hwnd, IDC_STEP_CASH_AMOUNT, cash);
-  SetItemText(hwnd, IDC_STEP_MARGIN_AMOUNT, margin);
+  SetDialogItemText(hwnd, IDC_STEP_CASH_AMOUNT, cash);
+  SetDialogItemText(hwnd, IDC_STEP_MARGIN_AMOUNT, margin);
 }
 
 void EnableItems(HWND hwnd, int first, int last, bool enabled) {
@@ -82,12 +77,7 @@ void UpdateOrderControls(HWND hwnd, const StepDialog& dialog) {
   EnableItems(hwnd, IDC_STEP_MARGIN_KIND, IDC_STEP_LAST_MARGIN_KIND, controls.marginKind);
   EnableItems(hwnd, IDC_STEP_ORDER_NOW, IDC_STEP_ORDER_NOW, controls.orderNow);
   EnableItems(hwnd, IDC_STEP_RESET, IDC_STEP_RESET, controls.reset);
-  SetItemText(hwnd, IDC_STEP_STATE_TEXT, controls.stateText);
-}
-
-void SelectAllOf(HWND hwnd, int id) {
-  SetFocus(GetDlgItem(hwnd, id));
-  SendDlgItemMessageW(hwnd, id, EM_SETSEL, 0, -1);
+  SetDialogItemText(hwnd, IDC_STEP_STATE_TEXT, controls.stateText);
 }
 
 void ShowShares(HWND hwnd, int32_t shares) {
@@ -105,7 +95,8 @@ void RoundSharesEdit(HWND hwnd, const StepDialog& dialog) {
 void NormalizePriceEdit(HWND hwnd, const StepDialog& dialog) {
   int64_t price = 0;
   if (!ParseWholeNumber(ItemText(hwnd, IDC_STEP_PRICE).c_str(), &price)) return;
-  if (ShowNumber(hwnd, IDC_STEP_PRICE, NormalizeStepPrice(dialog.stockIndex, price))) SelectAllOf(hwnd, IDC_STEP_PRICE);
+  if (ShowNumber(hwnd, IDC_STEP_PRICE, NormalizeStepPrice(dialog.stockIndex, price)))
+    FocusWholeText(hwnd, IDC_STEP_PRICE);
 }
 
 // The spin moves by a unit and rounds; its own position change is refused.
@@ -123,7 +114,7 @@ bool AcceptValues(HWND hwnd, StepDialog* dialog) {
   if (!AcceptStepDialogValues(dialog, ItemText(hwnd, IDC_STEP_SHARES).c_str(),
                               ItemText(hwnd, IDC_STEP_PRICE).c_str())) {
     PlayWarningBeep();
-    SelectAllOf(hwnd, IDC_STEP_PRICE);
+    FocusWholeText(hwnd, IDC_STEP_PRICE);
     return false;
   }
   ShowShares(hwnd, dialog->shares);
@@ -150,7 +141,7 @@ void OpenDialog(HWND hwnd, StepDialogWindow* window) {
   char text[kAmountTextSize];
   snprintf(text, sizeof text, "%d～%d (%d株単位)", static_cast<int>(dialog.unit), kMaxTrackerShares,
            static_cast<int>(dialog.unit));
-  SetItemText(hwnd, IDC_STEP_SHARES_RANGE, text);
+  SetDialogItemText(hwnd, IDC_STEP_SHARES_RANGE, text);
   const HWND spin = GetDlgItem(hwnd, IDC_STEP_SHARES_SPIN);
   SendMessageW(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(GetDlgItem(hwnd, IDC_STEP_SHARES)), 0);
   SendMessageW(spin, UDM_SETRANGE32, dialog.unit, kMaxTrackerShares);
@@ -164,7 +155,7 @@ void OpenDialog(HWND hwnd, StepDialogWindow* window) {
   ShowAmounts(hwnd, dialog);
   EnableItems(hwnd, IDC_STEP_RELEASE, IDC_STEP_RELEASE, dialog.mode == kStepExisting);  // nothing to release yet
   UpdateOrderControls(hwnd, dialog);
-  SelectAllOf(hwnd, IDC_STEP_PRICE);
+  FocusWholeText(hwnd, IDC_STEP_PRICE);
   window->ready = true;
 }
 
@@ -214,12 +205,9 @@ INT_PTR OnCommand(HWND hwnd, StepDialogWindow* window, int id, int code) {
 }
 
 INT_PTR CALLBACK StepDlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* window = reinterpret_cast<StepDialogWindow*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+  auto* window = DialogRequest<StepDialogWindow>(hwnd, message, lParam);
   switch (message) {
-    case WM_INITDIALOG:
-      SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
-      OpenDialog(hwnd, reinterpret_cast<StepDialogWindow*>(lParam));
-      return FALSE;  // the price edit has the focus
+    case WM_INITDIALOG: OpenDialog(hwnd, window); return FALSE;  // the price edit has the focus
     case WM_COMMAND:
       if (window == nullptr || !window->ready) return FALSE;
       return OnCommand(hwnd, window, LOWORD(wParam), HIWORD(wParam));

@@ -12,6 +12,7 @@
 #include "common/string_ids.h"
 #include "platform/win_text.h"
 #include "resources/resource_ids.h"
+#include "window/dialog_helpers_win.h"
 
 namespace {
 
@@ -29,44 +30,29 @@ struct CleanupRequest {
   int chosen;
 };
 
-std::string ItemText(HWND dialog, int id) {
-  wchar_t wide[64] = L"";
-  GetDlgItemTextW(dialog, id, wide, 64);
-  return WideToSjis(wide);
-}
-
-void SetItemText(HWND dialog, int id, const char* text) { SetDlgItemTextW(dialog, id, SjisToWide(text).c_str()); }
-
-// The edit focused with its whole text selected, so that typing replaces it.
-void FocusWholeText(HWND dialog, int id) {
-  const HWND edit = GetDlgItem(dialog, id);
-  SendMessageW(edit, EM_LIMITTEXT, kTypedTextLimit, 0);
-  SetFocus(edit);
-  SendMessageW(edit, EM_SETSEL, 0, -1);
-}
-
-template <typename Request>
-Request* RequestOf(HWND dialog, UINT message, LPARAM lParam) {
-  if (message == WM_INITDIALOG) SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-  return reinterpret_cast<Request*>(GetWindowLongPtrW(dialog, DWLP_USER));
+// Typing replaces the whole entry, which is kept short.
+void FocusEntry(HWND dialog, int id) {
+  SendDlgItemMessageW(dialog, id, EM_LIMITTEXT, kTypedTextLimit, 0);
+  FocusWholeText(dialog, id);
 }
 
 INT_PTR CALLBACK TrendLineValueProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* request = RequestOf<ValueRequest>(dialog, message, lParam);
+  auto* request = DialogRequest<ValueRequest>(dialog, message, lParam);
   if (request == nullptr) return FALSE;
   if (message == WM_INITDIALOG) {
     char text[96];
     FormatTrendLineValue(request->limits, gTrendLines->lines[request->line].value1, text, sizeof text);
-    SetItemText(dialog, IDC_TLINE_VALUE_EDIT, text);
+    SetDialogItemText(dialog, IDC_TLINE_VALUE_EDIT, text);
     FormatTrendLineValueRange(request->limits, text, sizeof text);
-    SetItemText(dialog, IDC_TLINE_VALUE_RANGE, text);
-    FocusWholeText(dialog, IDC_TLINE_VALUE_EDIT);
+    SetDialogItemText(dialog, IDC_TLINE_VALUE_RANGE, text);
+    FocusEntry(dialog, IDC_TLINE_VALUE_EDIT);
     return FALSE;  // the focus is set
   }
   if (message != WM_COMMAND) return FALSE;
   if (LOWORD(wParam) == IDOK) {
     // An empty or unreadable entry keeps the dialog open.
-    if (!ParseTrendLineValue(request->limits, ItemText(dialog, IDC_TLINE_VALUE_EDIT).c_str(), &request->value)) {
+    if (!ParseTrendLineValue(request->limits, GetDialogItemText(dialog, IDC_TLINE_VALUE_EDIT, 63).c_str(),
+                             &request->value)) {
       PlayWarningBeep();
       return TRUE;
     }
@@ -84,26 +70,27 @@ void RefuseCleanupCount(HWND dialog, int count) {
   char text[128];
   snprintf(text, sizeof text, "削除する本数は 1 ～ %d の範囲の数で入力してください。", count);
   MessageBoxW(dialog, SjisToWide(text).c_str(), SjisToWide(gAppTitle).c_str(), MB_OK | MB_ICONEXCLAMATION);
-  FocusWholeText(dialog, IDC_TLINE_CLEANUP_EDIT);
+  FocusEntry(dialog, IDC_TLINE_CLEANUP_EDIT);
 }
 
 INT_PTR CALLBACK TrendLineCleanupProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* request = RequestOf<CleanupRequest>(dialog, message, lParam);
+  auto* request = DialogRequest<CleanupRequest>(dialog, message, lParam);
   if (request == nullptr) return FALSE;
   if (message == WM_INITDIALOG) {
     char text[96];
     snprintf(text, sizeof text, "現在のトレンドライン：%d 本", request->count);
-    SetItemText(dialog, IDC_TLINE_CLEANUP_COUNT, text);
+    SetDialogItemText(dialog, IDC_TLINE_CLEANUP_COUNT, text);
     snprintf(text, sizeof text, "%d", std::min(request->count, kDefaultCleanupCount));
-    SetItemText(dialog, IDC_TLINE_CLEANUP_EDIT, text);
+    SetDialogItemText(dialog, IDC_TLINE_CLEANUP_EDIT, text);
     snprintf(text, sizeof text, "有効範囲：1 ～ %d", request->count);
-    SetItemText(dialog, IDC_TLINE_CLEANUP_RANGE, text);
-    FocusWholeText(dialog, IDC_TLINE_CLEANUP_EDIT);
+    SetDialogItemText(dialog, IDC_TLINE_CLEANUP_RANGE, text);
+    FocusEntry(dialog, IDC_TLINE_CLEANUP_EDIT);
     return FALSE;
   }
   if (message != WM_COMMAND) return FALSE;
   if (LOWORD(wParam) == IDOK) {
-    if (!ParseTrimCount(ItemText(dialog, IDC_TLINE_CLEANUP_EDIT).c_str(), request->count, &request->chosen)) {
+    if (!ParseTrimCount(GetDialogItemText(dialog, IDC_TLINE_CLEANUP_EDIT, 63).c_str(), request->count,
+                        &request->chosen)) {
       RefuseCleanupCount(dialog, request->count);
       return TRUE;
     }

@@ -61,7 +61,7 @@ void ScopedGlobalState::KeepAtomic(std::atomic<int>& global) {
 }
 
 ScopedGlobalState::ScopedGlobalState(TestStart start) {
-  Keep(gSettings), Keep(gSettingsP2), Keep(gDefaultSettings);
+  Keep(gSettings), Keep(gSettingsP2), Keep(gDefaultSettings), Keep(gSettingsEdit);
   Keep(gSelectedChart), Keep(gSelectedPane), Keep(gCursorBar), Keep(gDragMode), Keep(gBlinkPhase);
   Keep(gCrossHairChart), Keep(gCrossHairPane), Keep(gCrossHairBar), Keep(gCrossHairX), Keep(gCrossHairY);
   Keep(gCursorValue), Keep(gCursorLineDrawn), Keep(gCrossHairRects), Keep(gCrossHairRectCount);
