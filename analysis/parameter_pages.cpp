@@ -1,7 +1,6 @@
 #include "analysis/parameter_pages.h"
 
-#include <cstdio>
-#include <cstring>
+#include <cstddef>
 
 namespace {
 
@@ -152,26 +151,6 @@ bool FindParameterEdit(const ParameterPage& page, int editId, int* field, int* r
     }
   }
   return false;
-}
-
-int ParameterValueFromText(const char* text, int minimum, int maximum) {
-  const char* p = text;
-  while (*p == ' ') ++p;
-  if (*p < '0' || *p > '9') return minimum;
-  long long value = 0;
-  for (; *p >= '0' && *p <= '9'; ++p) {
-    if (value <= maximum) value = value * 10 + (*p - '0');  // beyond the maximum it stays beyond
-  }
-  while (*p == ' ') ++p;
-  if (*p != '\0') return minimum;
-  if (value < minimum) return minimum;
-  return value > maximum ? maximum : static_cast<int>(value);
-}
-
-bool TextShowsValue(const char* text, int value) {
-  char shown[16];
-  snprintf(shown, sizeof shown, "%d", value);
-  return strcmp(text, shown) == 0;
 }
 
 bool CompareIndicatorParameterSets(const IndicatorParameterSet saved[kParameterRows],

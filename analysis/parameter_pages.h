@@ -38,12 +38,6 @@ int ParameterEditId(const ParameterPage& page, int field, int row);
 // The field of the page whose edit (in any row) has this id, with its row; false when none.
 bool FindParameterEdit(const ParameterPage& page, int editId, int* field, int* row);
 
-// A typed text as a value in [minimum, maximum]: digits with blanks around
-// them; larger numbers give the maximum, a minus sign or any other text the minimum.
-int ParameterValueFromText(const char* text, int minimum, int maximum);
-// Whether the text already shows exactly that value.
-bool TextShowsValue(const char* text, int value);
-
 // True when the sets agree in every parameter a page edits (36 and 45-54 are on no page).
 bool CompareIndicatorParameterSets(const IndicatorParameterSet saved[kParameterRows],
                                    const IndicatorParameterSet working[kParameterRows]);
