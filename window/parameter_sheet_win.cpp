@@ -133,8 +133,6 @@ void StorePageValues(HWND page) {
       gSettingsEdit.indicatorParams[r].slot[field.slot] = static_cast<uint16_t>(value);
     }
   }
-  gSheet.initialised[static_cast<size_t>(GetWindowLongPtrW(page, DWLP_USER))] = false;
-  gSheet.applied = true;
 }
 
 void RestoreSavedParameters() { memcpy(gSettingsEdit.indicatorParams, gSheet.saved, sizeof gSheet.saved); }
@@ -142,7 +140,13 @@ void RestoreSavedParameters() { memcpy(gSettingsEdit.indicatorParams, gSheet.sav
 INT_PTR OnPageNotify(HWND page, const NMHDR* header) {
   switch (header->code) {
     case PSN_SETACTIVE: ShowPageValues(page); break;
-    case PSN_APPLY: StorePageValues(page); break;
+    // Leaving a page keeps what was typed there: coming back shows it again.
+    case PSN_KILLACTIVE: StorePageValues(page); break;
+    case PSN_APPLY:
+      StorePageValues(page);
+      gSheet.initialised[static_cast<size_t>(GetWindowLongPtrW(page, DWLP_USER))] = false;
+      gSheet.applied = true;
+      break;
     case PSN_RESET: RestoreSavedParameters(); break;
     default: return FALSE;
   }
