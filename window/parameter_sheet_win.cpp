@@ -24,8 +24,8 @@ namespace {
 constexpr int kRowLabelX = 8, kRowLabelWidth = 28;
 constexpr int kFirstColumnX = 40, kColumnStep = 42, kEditWidth = 36, kEditHeight = 13;
 constexpr int kHeaderY = 24, kFirstRowY = 36, kRowStep = 20;
-constexpr int kColorLabelY = 100, kSwatchY = 112, kSwatchWidth = 30, kSwatchHeight = 12;
-constexpr int kNoteY = 130, kNoteWidth = 284, kNoteHeight = 28, kTextHeight = 10;
+constexpr int kColorLabelY = 96, kSwatchY = 108, kSwatchWidth = 30, kSwatchHeight = 12;
+constexpr int kNoteY = 126, kNoteWidth = 284, kNoteHeight = 40, kTextHeight = 10;
 constexpr int kSwatchIdFirst = 800;  // + palette entry
 constexpr const char* kRowLabels[kParameterRows] = {"日足", "週足", "月足"};
 
@@ -55,17 +55,12 @@ RECT Area(int x, int y, int width, int height) { return {x, y, x + width, y + he
 
 // One edit with its up-down per field and row; rows go across, so Tab walks a row.
 void AddFieldControls(HWND page, const ParameterPage& table) {
-  for (int k = 0; k < table.fieldCount; ++k) {
-    AddControl(page, L"STATIC", table.fields[k].label, SS_CENTER, 0,
-               Area(kFirstColumnX + kColumnStep * k, kHeaderY, kEditWidth, kTextHeight), -1);
-  }
   for (int r = 0; r < kParameterRows; ++r) {
-    const int y = kFirstRowY + kRowStep * r;
-    AddControl(page, L"STATIC", kRowLabels[r], 0, 0, Area(kRowLabelX, y + 2, kRowLabelWidth, kTextHeight), -1);
     for (int k = 0; k < table.fieldCount; ++k) {
       const int id = ParameterEditId(table, k, r);
-      const HWND edit = AddControl(page, L"EDIT", "", ES_RIGHT | ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE,
-                                   Area(kFirstColumnX + kColumnStep * k, y, kEditWidth, kEditHeight), id);
+      const HWND edit =
+          AddControl(page, L"EDIT", "", ES_RIGHT | ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE,
+                     Area(kFirstColumnX + kColumnStep * k, kFirstRowY + kRowStep * r, kEditWidth, kEditHeight), id);
       SendMessageW(edit, EM_LIMITTEXT, 8, 0);
       const HWND upDown =
           AddControl(page, UPDOWN_CLASSW, "", UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0,
@@ -76,8 +71,6 @@ void AddFieldControls(HWND page, const ParameterPage& table) {
 }
 
 void AddSwatches(HWND page, const ParameterPage& table) {
-  if (table.swatchCount == 0) return;
-  AddControl(page, L"STATIC", "表示色", 0, 0, Area(kRowLabelX, kColorLabelY, kRowLabelWidth, kTextHeight), -1);
   for (int s = 0; s < table.swatchCount; ++s) {
     const int entry = table.swatches[s];
     char number[8];
@@ -87,6 +80,37 @@ void AddSwatches(HWND page, const ParameterPage& table) {
   }
 }
 
+// The labels are painted rather than made windows: under Wine each window
+// costs the opening of a page a few milliseconds.
+void DrawLabel(HWND page, HDC dc, const char* text, RECT area, UINT format) {
+  MapDialogRect(page, &area);
+  const std::wstring wide = SjisToWide(text);
+  DrawTextW(dc, wide.c_str(), -1, &area, format | DT_NOPREFIX);
+}
+
+void PaintLabels(HWND page) {
+  const ParameterPage& table = PageOf(page);
+  PAINTSTRUCT paint;
+  const HDC dc = BeginPaint(page, &paint);
+  const HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(page, WM_GETFONT, 0, 0)));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  for (int k = 0; k < table.fieldCount; ++k) {
+    DrawLabel(page, dc, table.fields[k].label, Area(kFirstColumnX + kColumnStep * k, kHeaderY, kEditWidth, kTextHeight),
+              DT_CENTER | DT_SINGLELINE);
+  }
+  for (int r = 0; r < kParameterRows; ++r) {
+    DrawLabel(page, dc, kRowLabels[r], Area(kRowLabelX, kFirstRowY + kRowStep * r + 2, kRowLabelWidth, kTextHeight),
+              DT_SINGLELINE);
+  }
+  if (table.swatchCount > 0)
+    DrawLabel(page, dc, "表示色", Area(kRowLabelX, kColorLabelY, kRowLabelWidth, kTextHeight), DT_SINGLELINE);
+  if (table.note != nullptr)
+    DrawLabel(page, dc, table.note, Area(kRowLabelX, kNoteY, kNoteWidth, kNoteHeight), DT_WORDBREAK);
+  SelectObject(dc, oldFont);
+  EndPaint(page, &paint);
+}
+
 // First display of a page: its controls, and the page the next opening starts at.
 INT_PTR OnPageCreated(HWND page, const PROPSHEETPAGEW* sheetPage) {
   const int index = static_cast<int>(sheetPage->lParam);
@@ -94,8 +118,6 @@ INT_PTR OnPageCreated(HWND page, const PROPSHEETPAGEW* sheetPage) {
   const ParameterPage& table = PageOf(page);
   AddFieldControls(page, table);
   AddSwatches(page, table);
-  if (table.note != nullptr)
-    AddControl(page, L"STATIC", table.note, SS_NOPREFIX, 0, Area(kRowLabelX, kNoteY, kNoteWidth, kNoteHeight), -1);
   gSettingsEdit.paramSheetStartPage = index;
   return TRUE;
 }
@@ -161,6 +183,7 @@ INT_PTR CALLBACK ParameterPageProc(HWND page, UINT message, WPARAM wParam, LPARA
     case WM_COMMAND:
       if (HIWORD(wParam) == EN_KILLFOCUS) ClampLeftField(page, LOWORD(wParam));
       return FALSE;
+    case WM_PAINT: PaintLabels(page); return TRUE;
     case kSwatchFocusMessage: ShowSwatchFocusFrame(page, reinterpret_cast<HWND>(wParam), lParam != 0); return TRUE;
     default: return FALSE;
   }

@@ -138,6 +138,7 @@ TEST_F(ParameterSheetTest, TypedValuesAreClampedOnLeavingAFieldAndOnOkAndTheRows
         Type(sheet, 10042, L"0", VK_TAB);
         Type(sheet, 10012, L"0", VK_TAB);
         for (int id : {10042, 10012}) seen.push_back(FieldText(sheet, id));
+        SaveWindowPicture(sheet, L"parameter-sheet-deviation.bmp");
         ShowPage(sheet, kPriceRangePage);
         Type(sheet, 10212, L"6000", VK_TAB);
         seen.push_back(FieldText(sheet, 10212));
