@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "bench/win/bench_clock_win.h"
+#include "bench/win/bench_window_win.h"
 #include "analysis/group_store.h"
 #include "analysis/parameter_pages.h"
 #include "chart/chart_loading.h"
@@ -36,21 +37,6 @@
 namespace {
 
 constexpr int kRounds = 5;
-
-ChartView TwelvePaneView(StockCode code) {
-  ChartView view{};
-  view.stockCode = code;
-  view.lastBarIndex = -1;
-  view.barWidth = 5;
-  view.rightMargin = kDefaultRightMargin;
-  view.paneCount = kMaxPanesPerChart;
-  for (int i = 0; i < kMaxPanesPerChart; ++i) {
-    view.paneKinds[i] = static_cast<uint32_t>(i);
-    view.paneFlags[i] = kPaneFlagLine0;
-  }
-  view.paneFlags[0] = PaneLineFlags(2);
-  return view;
-}
 
 // Presses OK on every sheet that shows, after changing a colour of its edit copy.
 struct OkPresser {
@@ -75,11 +61,7 @@ struct OkPresser {
 }  // namespace
 
 int main(int argc, char** argv) {
-  SetDefaultSettings();
-  InitAppTexts();
-  gChartFontSize = 12;
-  const std::string folder = DatabaseFolder(argc, argv);
-  if (folder.empty() || !OpenDatabaseFolder(folder.c_str()) || !LoadGroupsAtStartup()) {
+  if (!OpenBenchDatabase(argc, argv)) {
     fprintf(stderr, "usage: velqo_sheet_bench <database folder>\n");
     return 1;
   }
@@ -88,20 +70,15 @@ int main(int argc, char** argv) {
   pattern.chartCount = 3;
   for (int i = 0; i < 3; ++i) pattern.views[i] = TwelvePaneView(gStockTable->records[4 + i].master.code);
   gWindowHooks.onMainCommand = OnMainCommand;  // as the menu reaches it
-  gInstance = GetModuleHandleW(nullptr);
-  RegisterWindowClasses(static_cast<HINSTANCE>(gInstance));
-  const HWND window = CreateMainWindow(static_cast<HINSTANCE>(gInstance), SW_SHOWNORMAL);
+  const HWND window = ShowBenchMainWindow();
   if (window == nullptr) {
     fprintf(stderr, "no main window\n");
     return 1;
   }
-  SetWindowPos(window, HWND_TOP, 0, 0, 1920, 1080, SWP_SHOWWINDOW);
-  for (int i = 0; i < 3; ++i) UpdateChartScrollBar(i);
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 
   OkPresser presser;
   wchar_t caption[128] = L"";
-  LoadStringW(static_cast<HINSTANCE>(gInstance), 127, caption, 128);
+  LoadStringW(GetModuleHandleW(nullptr), 127, caption, 128);
   presser.caption = caption;
   std::thread helper([&] { presser.Run(); });
   std::vector<double> ms;
