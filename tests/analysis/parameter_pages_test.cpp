@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "analysis/indicator_params.h"
-#include "common/number_text.h"
 #include "tests/support/row.h"
 
 namespace {
@@ -63,23 +62,6 @@ TEST(ParameterPagesTest, EachFamilyHasItsFirstEditRangeAndDefaults) {
               Row(c.editId, c.minimum, c.maximum, c.dailyDefault))
         << c.page << "/" << c.field;
     EXPECT_EQ(ParameterEditId(kParameterPages[c.page], c.field, 2), c.editId + 200);
-  }
-}
-
-// Typed text put within the ranges of the pages (the numbers of the moving
-// averages, the deviation lines' second periods and the price ranges).
-TEST(ParameterPagesTest, TypedTextIsBroughtIntoTheRangesOfThePages) {
-  struct Case {
-    int page, field;
-    const char* text;
-    int value;
-  };
-  const Case cases[] = {{0, 0, "2", 3},   {0, 0, "400", 300}, {14, 0, "6000", 5119}, {14, 0, "5119", 5119},
-                        {4, 3, "0", 0},   {4, 0, "0", 3},     {4, 3, "abc", 0},      {0, 1, "abc", 3},
-                        {5, 0, "31", 30}, {6, 0, "-5", 3},    {6, 1, "101", 100}};
-  for (const Case& c : cases) {
-    const ParameterField& f = kParameterPages[c.page].fields[c.field];
-    EXPECT_EQ(ParseClampedInt(c.text, f.minimum, f.maximum), c.value) << c.page << " " << c.text;
   }
 }
 
