@@ -85,3 +85,11 @@ add_executable(velqo_update_bench ${PROJECT_SOURCE_DIR}/bench/win/update_flow_be
 velqo_target_options(velqo_update_bench)
 target_link_libraries(velqo_update_bench PRIVATE velqo_ui)
 target_link_options(velqo_update_bench PRIVATE ${VELQO_STATIC_RUNTIME})
+
+# Analysis-parameter sheet benchmark (not a test): the sheet opened on each
+# page and closed with OK after a colour change, repaint included, under Wine.
+add_executable(velqo_sheet_bench ${PROJECT_SOURCE_DIR}/bench/win/parameter_sheet_bench_win.cpp ${VELQO_RC}
+  ${PROJECT_SOURCE_DIR}/tools/sample_db/series_digest.cpp)
+velqo_target_options(velqo_sheet_bench)
+target_link_libraries(velqo_sheet_bench PRIVATE velqo_ui)
+target_link_options(velqo_sheet_bench PRIVATE ${VELQO_STATIC_RUNTIME})

@@ -124,3 +124,6 @@
 
 /* Colours. */
 #define IDM_COLOR_SETTINGS 32787
+
+/* The analysis-parameter sheet (options menu). */
+#define IDM_ANALYSIS_PARAMETERS 32786

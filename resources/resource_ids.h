@@ -95,3 +95,5 @@
 #define IDR_PALETTE_BLACK 250
 #define IDR_PALETTE_MONOCHROME 184
 
+/* The analysis-parameter sheet: its caption; pages and controls come from its page table. */
+#define IDS_PARAMETER_SHEET_CAPTION 127

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "bench/win/bench_clock_win.h"
+#include "bench/win/bench_window_win.h"
 #include "analysis/group_store.h"
 #include "analysis/trend_line_store.h"
 #include "chart/chart_layout.h"
@@ -34,21 +35,6 @@ namespace {
 
 constexpr int kSteps = 100;
 constexpr int kLinesOnShownStocks = 300;
-
-ChartView TwelvePaneView(StockCode code) {
-  ChartView view{};
-  view.stockCode = code;
-  view.lastBarIndex = -1;
-  view.barWidth = 5;
-  view.rightMargin = kDefaultRightMargin;
-  view.paneCount = kMaxPanesPerChart;
-  for (int i = 0; i < kMaxPanesPerChart; ++i) {
-    view.paneKinds[i] = static_cast<uint32_t>(i);
-    view.paneFlags[i] = kPaneFlagLine0;
-  }
-  view.paneFlags[0] = PaneLineFlags(2) | kPaneFlagVolumeCloud;
-  return view;
-}
 
 // Lines over the last bars of a chart's price pane, spread over its range.
 void AddLinesOn(int chart, int n) {
@@ -93,11 +79,7 @@ void Print(const char* name, const Timing& t) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  SetDefaultSettings();
-  InitAppTexts();
-  gChartFontSize = 12;
-  const std::string folder = DatabaseFolder(argc, argv);
-  if (folder.empty() || !OpenDatabaseFolder(folder.c_str()) || !LoadGroupsAtStartup() || !AllocTrendLineTables()) {
+  if (!OpenBenchDatabase(argc, argv) || !AllocTrendLineTables()) {
     fprintf(stderr, "usage: velqo_drag_bench <database folder>\n");
     return 1;
   }
@@ -108,15 +90,11 @@ int main(int argc, char** argv) {
     shown[i] = gStockTable->records[4 + i].master.code;
     pattern.views[i] = TwelvePaneView(shown[i]);
   }
-  gInstance = GetModuleHandleW(nullptr);
-  RegisterWindowClasses(static_cast<HINSTANCE>(gInstance));
-  const HWND window = CreateMainWindow(static_cast<HINSTANCE>(gInstance), SW_SHOWNORMAL);
+  const HWND window = ShowBenchMainWindow();
   if (window == nullptr) {
     fprintf(stderr, "no main window\n");
     return 1;
   }
-  SetWindowPos(window, HWND_TOP, 0, 0, 1920, 1080, SWP_SHOWWINDOW);
-  for (int i = 0; i < 3; ++i) UpdateChartScrollBar(i);
   FillTable(shown);
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 

@@ -1,0 +1,292 @@
+// The analysis-parameter sheet as a user meets it: opened by its command on a
+// main window over the sample database and worked from a second thread
+// through the sheet's own message loop (typing, Tab, Enter, Esc, the arrow
+// keys of the up-downs, the tabs), and in the real program the RSI flow with pictures.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <thread>
+#include <vector>
+
+#include "analysis/group_store.h"
+#include "analysis/indicator_params.h"
+#include "chart/chart_context.h"
+#include "chart/chart_loading.h"
+#include "chart/chart_layout.h"
+#include "common/command_ids.h"
+#include "platform/win_text.h"
+#include "records/palette_slots.h"
+#include "tests/support/row.h"
+#include "tests/win/canvas.h"
+#include "tests/win/main_window_fixture.h"
+#include "tests/win/program_runner.h"
+
+namespace {
+
+const char kSheetTitle[] = "分析パラメータの変更...";
+const char kQuestionTitle[] = "お知らせ";
+constexpr int kRsiPage = 2, kDeviationPage = 4, kMacdPage = 6, kDmiPage = 7, kPriceRangePage = 14;
+
+void Settle() { Sleep(120); }
+
+HWND CurrentPage(HWND sheet) { return reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)); }
+int CurrentPageIndex(HWND sheet) {
+  return static_cast<int>(SendMessageW(sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(CurrentPage(sheet)), 0));
+}
+void ShowPage(HWND sheet, int index) {
+  PostMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
+  Settle();
+}
+// Asked of the edit itself: the sheet may belong to another process.
+std::wstring FieldText(HWND sheet, int id) {
+  wchar_t text[32] = L"";
+  SendMessageW(GetDlgItem(CurrentPage(sheet), id), WM_GETTEXT, 32, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+// Focuses the field of the shown page, types over its text key by key and ends with `endKey`.
+void Type(HWND sheet, int id, const wchar_t* text, WPARAM endKey) {
+  const HWND page = CurrentPage(sheet), edit = GetDlgItem(page, id);
+  PostMessageW(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
+  PostMessageW(edit, EM_SETSEL, 0, -1);
+  for (const wchar_t* c = text; *c != L'\0'; ++c) PostMessageW(edit, WM_CHAR, *c, 0);
+  if (endKey != 0) PostMessageW(edit, WM_KEYDOWN, endKey, 0);
+  Settle();
+}
+void PressKey(HWND sheet, int id, WPARAM key) {
+  PostMessageW(GetDlgItem(CurrentPage(sheet), id), WM_KEYDOWN, key, 0);
+  Settle();
+}
+int FocusedId(HWND sheet) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(sheet, nullptr), &info);
+  return GetDlgCtrlID(info.hwndFocus);
+}
+
+class ParameterSheetTest : public InProcessMainWindowTest {
+ protected:
+  static void SetUpTestSuite() {
+    if (!OpenSampleCopy(L"velqo-sheet") || !LoadGroupsAtStartup()) return;
+    ScreenPattern& pattern = CurrentScreenPattern() = ScreenPattern{};
+    pattern.chartCount = 1;
+    pattern.views[0] = MakeChartView(gStockTable->records[4].master.code, 0,
+                                     {{kPaneCandles, PaneLineFlags(2)}, {kPaneRsi, kPaneFlagLine0}});
+    if (!ShowMainWindow(1000, 700)) return;
+    PumpFor(200);
+  }
+  static void TearDownTestSuite() { CloseMainWindow(); }
+  void SetUp() override {
+    if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
+    ASSERT_NE(window_, nullptr);
+    SetDefaultIndicatorParameters();
+    gRecomputeNeeded = 0;
+    gGroupsDirty = 0;
+    gSettings.paramSheetStartPage = 0;
+    RecomputePatternCharts();
+    UpdateWindow(window_);
+  }
+  // The command sent as the menu sends it, while `drive` works the sheet from
+  // a thread of its own; then the recomputation question, when one comes, is
+  // answered with Cancel. False when no sheet came.
+  static bool RunSheet(const std::function<void(HWND)>& drive, bool* asked = nullptr) {
+    bool found = false, question = false;
+    std::thread driver([&] {
+      const HWND sheet = WaitForDialog(SjisToWide(kSheetTitle));
+      if (sheet == nullptr) return;
+      found = true;
+      Settle();
+      drive(sheet);
+      for (int i = 0; i < 20 && IsWindow(sheet); ++i) Sleep(50);
+      for (int i = 0; i < 10 && !question; ++i, Sleep(50)) {
+        if (const HWND box = FindWindowW(L"#32770", SjisToWide(kQuestionTitle).c_str())) {
+          question = true;
+          Settle();
+          SaveWindowPicture(box, L"parameter-sheet-question.bmp");
+          PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+        }
+      }
+    });
+    SendMessageW(window_, WM_COMMAND, IDM_ANALYSIS_PARAMETERS, 0);
+    driver.join();
+    if (asked != nullptr) *asked = question;
+    return found;
+  }
+};
+
+TEST_F(ParameterSheetTest, TypedValuesAreClampedOnLeavingAFieldAndOnOkAndTheRowsAndArrowsWork) {
+  std::vector<std::wstring> seen;
+  std::vector<int> focus;
+  bool asked = false;
+  ASSERT_TRUE(RunSheet(
+      [&](HWND sheet) {
+        Type(sheet, 10012, L"2", VK_TAB);
+        focus.push_back(FocusedId(sheet));
+        Type(sheet, 10013, L"400", VK_TAB);
+        Type(sheet, 10014, L"abc", VK_TAB);
+        Type(sheet, 10112, L"", 0);  // the weekly row
+        PressKey(sheet, 10112, VK_UP);
+        PressKey(sheet, 10112, VK_UP);
+        PressKey(sheet, 10112, VK_DOWN);
+        for (int id : {10012, 10013, 10014, 10112}) seen.push_back(FieldText(sheet, id));
+        ShowPage(sheet, kDeviationPage);
+        Type(sheet, 10042, L"0", VK_TAB);
+        Type(sheet, 10012, L"0", VK_TAB);
+        for (int id : {10042, 10012}) seen.push_back(FieldText(sheet, id));
+        SaveWindowPicture(sheet, L"parameter-sheet-deviation.bmp");
+        ShowPage(sheet, kPriceRangePage);
+        Type(sheet, 10212, L"6000", VK_TAB);
+        seen.push_back(FieldText(sheet, 10212));
+        SaveWindowPicture(sheet, L"parameter-sheet-price-range.bmp");
+        Type(sheet, 10013, L"7000", VK_RETURN);  // not left: OK clamps it
+      },
+      &asked));
+  EXPECT_EQ(focus, std::vector<int>{10013}) << "Tab walks the daily row";
+  EXPECT_EQ(seen, (std::vector<std::wstring>{L"3", L"300", L"3", L"10", L"0", L"3", L"5119"}));
+  const IndicatorParameterSet& daily = gIndicatorParams[0];
+  EXPECT_EQ(Row(daily.slot[0], daily.slot[1], daily.slot[2], gIndicatorParams[1].slot[0]), Row(3, 300, 3, 10));
+  EXPECT_EQ(Row(daily.slot[kParamDeviation0], daily.slot[kParamDeviationSecond0]), Row(3, 0));
+  EXPECT_EQ(Row(daily.slot[kParamPriceRange0 + 1], gIndicatorParams[2].slot[kParamPriceRange0]), Row(5119, 5119));
+  EXPECT_EQ(Row(asked, gRecomputeNeeded, gGroupsDirty, gSettings.paramSheetStartPage), Row(1, 1, 1, kPriceRangePage));
+}
+
+// Whatever was typed or chosen, Esc and the Cancel button leave the settings
+// as they were, byte for byte, and nothing is asked.
+TEST_F(ParameterSheetTest, CancelAndEscLeaveEverySettingByteIdentical) {
+  for (const bool escape : {true, false}) {
+    gSettings.paramSheetStartPage = kMacdPage;
+    const SettingsBlock before = gSettings;
+    bool asked = true;
+    ASSERT_TRUE(RunSheet(
+        [&](HWND sheet) {
+          Type(sheet, 10011, L"50", VK_TAB);
+          ShowPage(sheet, 0);
+          Type(sheet, 10012, L"77", VK_TAB);
+          gSettingsEdit.paletteColors[kColorRsi0] ^= 0x00FFFFFF;  // as a swatch would
+          if (escape) {
+            PressKey(sheet, 10013, VK_ESCAPE);
+          } else {
+            PostMessageW(sheet, WM_COMMAND, IDCANCEL, 0);
+          }
+        },
+        &asked));
+    EXPECT_EQ(memcmp(&before, &gSettings, sizeof before), 0) << escape;
+    EXPECT_FALSE(asked) << escape;
+  }
+}
+
+// Only the shown pages store their fields: values out of the pages' ranges on
+// others stay, as do the parameters no page edits; the start page is the page
+// shown last for the first time, and the next opening starts there.
+TEST_F(ParameterSheetTest, OkStoresOnlyTheShownPagesAndTheNextOpeningStartsAtThePageShownLast) {
+  gIndicatorParams[0].slot[0] = 999;
+  gIndicatorParams[0].slot[kParamUnused] = 77;
+  gIndicatorParams[2].slot[kParamPriceRange0] = 1;
+  gSettings.paramSheetStartPage = kMacdPage;
+  IndicatorParameterSet expected[3];
+  memcpy(expected, gIndicatorParams, sizeof expected);
+  expected[0].slot[kParamMacdShort] = 30;
+  int opened = -1;
+  ASSERT_TRUE(RunSheet([&](HWND sheet) {
+    opened = CurrentPageIndex(sheet);
+    Type(sheet, 10011, L"30", VK_TAB);
+    ShowPage(sheet, kDmiPage);
+    ShowPage(sheet, kMacdPage);
+    PressKey(sheet, 10011, VK_RETURN);
+  }));
+  EXPECT_EQ(opened, kMacdPage);
+  for (int r = 0; r < 3; ++r)
+    for (int slot = 0; slot < kIndicatorParamCount; ++slot)
+      EXPECT_EQ(gIndicatorParams[r].slot[slot], expected[r].slot[slot]) << r << "/" << slot;
+  EXPECT_EQ(gSettings.paramSheetStartPage, kDmiPage);
+  ASSERT_TRUE(RunSheet([&](HWND sheet) {
+    opened = CurrentPageIndex(sheet);
+    PostMessageW(sheet, WM_COMMAND, IDCANCEL, 0);
+  }));
+  EXPECT_EQ(opened, kDmiPage);
+}
+
+// Pixels of the chart's RSI line in its palette colour.
+int RsiLinePixels(HWND window, COLORREF color) {
+  const auto picture = ScreenPicture(window);
+  return picture->Count(picture->Whole(), color);
+}
+
+// A colour changed on a page becomes live with OK and shows on the charts at
+// once, with nothing recomputed and nothing asked.
+TEST_F(ParameterSheetTest, AColourOnlyChangeRepaintsTheChartsWithoutARecomputation) {
+  const COLORREF chosen = RGB(255, 0, 255);
+  ASSERT_EQ(RsiLinePixels(window_, chosen), 0);
+  bool asked = true;
+  ASSERT_TRUE(RunSheet(
+      [&](HWND sheet) {
+        ShowPage(sheet, kRsiPage);
+        gSettingsEdit.paletteColors[kColorRsi0] = chosen;  // as the swatch's colour picker stores it
+        PostMessageW(sheet, WM_COMMAND, IDOK, 0);
+      },
+      &asked));
+  EXPECT_EQ(Row(asked, gRecomputeNeeded, gPaletteColors[kColorRsi0]), Row(0, 0, chosen));
+  EXPECT_TRUE(GetUpdateRect(window_, nullptr, FALSE)) << "the charts keep the old colour";
+  PumpFor(200);
+  EXPECT_GT(RsiLinePixels(window_, chosen), 20);
+}
+
+// RSI 14 -> 9: the pane's caption names the new period and the all-stock recomputation is offered.
+TEST_F(ParameterSheetTest, AnRsiPeriodOfNineShowsOnThePaneAndTheRecomputationIsOffered) {
+  bool asked = false;
+  ASSERT_TRUE(RunSheet(
+      [&](HWND sheet) {
+        ShowPage(sheet, kRsiPage);
+        Type(sheet, 10012, L"9", 0);
+        SaveWindowPicture(sheet, L"parameter-sheet-rsi.bmp");
+        PressKey(sheet, 10012, VK_RETURN);
+      },
+      &asked));
+  EXPECT_TRUE(asked);
+  PumpFor(200);
+  SaveWindowPicture(window_, L"parameter-sheet-rsi-chart.bmp");
+  EXPECT_STREQ(gChartContexts[0].panes[1].caption, "RSI(9日)");
+}
+
+// The same flow in the real program, started on a copy of the sample: the
+// menu command, the RSI tab, 9 typed and Enter, the question answered; the
+// period is what the program saves at its close.
+TEST(ParameterSheetProgramTest, TheRsiPeriodTypedOnTheSheetIsOfferedForRecomputationAndSaved) {
+  if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
+  const std::wstring folder = CopySample(L"velqo-rsi-flow");
+  ASSERT_FALSE(folder.empty());
+  RunningProgram program;
+  ASSERT_TRUE(LaunchProgram(folder, program));
+  PostMessageW(program.window, WM_COMMAND, IDM_ANALYSIS_PARAMETERS, 0);
+  HWND sheet = nullptr;
+  for (int i = 0; i < 200 && sheet == nullptr; ++i, Sleep(50))
+    sheet = WindowOf(program.process, L"#32770", SjisToWide(kSheetTitle).c_str(), true);
+  ASSERT_NE(sheet, nullptr);
+  Settle();
+  ShowPage(sheet, kRsiPage);
+  EXPECT_EQ(FieldText(sheet, 10012), L"14");
+  const HWND edit = GetDlgItem(CurrentPage(sheet), 10012);
+  PostMessageW(edit, EM_SETSEL, 0, -1);
+  PostMessageW(edit, WM_CHAR, L'9', 0);
+  Settle();
+  SaveWindowPicture(sheet, L"program-parameter-sheet-rsi.bmp");
+  PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
+  HWND question = nullptr;
+  for (int i = 0; i < 200 && question == nullptr; ++i, Sleep(50))
+    question = WindowOf(program.process, L"#32770", SjisToWide(kQuestionTitle).c_str(), true);
+  ASSERT_NE(question, nullptr) << "the recomputation is not offered";
+  SaveWindowPicture(question, L"program-parameter-sheet-question.bmp");
+  PostMessageW(question, WM_COMMAND, IDCANCEL, 0);
+  SettleProgram(program.window);
+  PumpFor(300);
+  SaveWindowPicture(program.window, L"program-parameter-sheet-rsi-chart.bmp");
+  EXPECT_EQ(CloseProgram(program), 0u);
+  EXPECT_EQ(FromSavedSettings(folder, [] { return gIndicatorParams[0].slot[kParamRsi0]; }), 9);
+}
+
+}  // namespace
