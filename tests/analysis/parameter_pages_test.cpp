@@ -42,18 +42,14 @@ TEST(ParameterPagesTest, ThePagesCoverEachEditedParameterOnceWithControlIdsThatN
   EXPECT_EQ(templates, (std::vector<int>{141, 142, 144, 203, 218, 219, 220, 254, 257, 258, 259, 260, 261, 262, 263}));
 }
 
-// The first edit, the range and the daily default of each page's first field,
-// and the deviation page's second periods.
+// The first edit, range and daily default of a field of each kind of range.
 TEST(ParameterPagesTest, EachFamilyHasItsFirstEditRangeAndDefaults) {
   struct Case {
     int page, field, editId, minimum, maximum, dailyDefault;
   };
   const Case cases[] = {
-      {0, 0, 10012, 3, 300, 5},   {0, 5, 10017, 3, 300, 200},  {1, 1, 10013, 3, 300, 13},  {2, 0, 10012, 3, 300, 14},
-      {3, 2, 10014, 3, 300, 27},  {4, 0, 10012, 3, 300, 6},    {4, 3, 10042, 0, 300, 0},   {4, 5, 10044, 0, 300, 0},
-      {5, 0, 10011, 3, 30, 5},    {6, 2, 10013, 3, 100, 9},    {7, 1, 10012, 3, 100, 14},  {8, 1, 10012, 3, 100, 21},
-      {9, 2, 10014, 3, 300, 24},  {10, 0, 10011, 3, 100, 12},  {11, 0, 10011, 3, 100, 25}, {12, 0, 10011, 3, 100, 25},
-      {13, 0, 10011, 3, 100, 25}, {14, 5, 10017, 3, 5119, 24},
+      {0, 0, 10012, 3, 300, 5}, {4, 3, 10042, 0, 300, 0},    {5, 0, 10011, 3, 30, 5},
+      {6, 2, 10013, 3, 100, 9}, {14, 5, 10017, 3, 5119, 24},
   };
   const IndicatorParameterSet daily = GetDefaultIndicatorParameters(0);
   for (const Case& c : cases) {
