@@ -147,24 +147,32 @@ void SetDefaultSettings() {
   SetDefaultPalette(gSettings);
 }
 
-int LoadDefaultDisplaySettings(const char* path) {
-  SettingsBlock image{};
-  if (!LoadScrambledBlock(path, &image, sizeof image)) return kFileTooLarge;
+namespace {
+
+void CopyDefaultDisplayRanges(const SettingsBlock& image) {
   const auto* from = reinterpret_cast<const uint8_t*>(&image);
   auto* to = reinterpret_cast<uint8_t*>(&gSettings);
   for (const SettingsByteRange& range : kDefaultDisplayRanges)
     memcpy(to + range.offset, from + range.offset, range.size);
+}
+
+}  // namespace
+
+int LoadDefaultDisplaySettings(const char* path) {
+  SettingsBlock image{};
+  if (!LoadScrambledBlock(path, &image, sizeof image)) return kFileTooLarge;
+  CopyDefaultDisplayRanges(image);
   return 0;
 }
 
 void LoadSettings() {
-  gDefaultSettings = SettingsBlock{};
-  if (!LoadScrambledBlock(kDefaultSettingsPath, &gDefaultSettings, sizeof gDefaultSettings))
-    gDefaultSettings = SettingsBlock{};
+  // The distributed defaults are read once: their display ranges serve a
+  // user without a settings file of their own.
+  const bool haveDefaults = LoadScrambledBlock(kDefaultSettingsPath, &gDefaultSettings, sizeof gDefaultSettings);
+  if (!haveDefaults) gDefaultSettings = SettingsBlock{};
   if (!LoadScrambledBlock(kSettingsFileName, &gSettings, sizeof gSettings)) {
     SetDefaultSettings();
-    if (GetFileSizeByName(kDefaultSettingsPath) == sizeof(SettingsBlock))
-      LoadDefaultDisplaySettings(kDefaultSettingsPath);
+    if (haveDefaults) CopyDefaultDisplayRanges(gDefaultSettings);
   }
   if (!LoadScrambledBlock(kSettingsP2FileName, &gSettingsP2, sizeof gSettingsP2)) gSettingsP2 = SettingsBlockP2{};
   // The distributed defaults are checked like the user's own file.

@@ -36,19 +36,10 @@ constexpr int kSwatchHeight = 11;
 
 int gShownColorPage = 0;  // kept while the program runs
 
-RECT DialogUnitsRect(HWND dialog, int x, int y, int width, int height) {
-  RECT rect = {x, y, x + width, y + height};
-  MapDialogRect(dialog, &rect);
-  return rect;
-}
-
-HWND CreateDialogChild(HWND dialog, const wchar_t* className, const wchar_t* text, DWORD style, int id,
-                       const RECT& rect, HWND after) {
-  const HWND child = CreateWindowExW(0, className, text, WS_CHILD | style, rect.left, rect.top, rect.right - rect.left,
-                                     rect.bottom - rect.top, dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                     GetModuleHandleW(nullptr), nullptr);
-  SendMessageW(child, WM_SETFONT, SendMessageW(dialog, WM_GETFONT, 0, 0), FALSE);
-  // Before the tab control in the tab order, and above it so that it does not paint over them.
+// Before the tab control in the tab order, and above it so that it does not paint over them.
+HWND CreateDialogChild(HWND dialog, const wchar_t* className, const wchar_t* text, DWORD style, int id, RECT area,
+                       HWND after) {
+  const HWND child = CreateDialogControl(dialog, className, text, style, 0, area, id);
   SetWindowPos(child, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   return child;
 }
@@ -61,12 +52,11 @@ void CreateSwatches(HWND dialog) {
       const int entry = page.entries[i];
       const int x = kColumnX[i / kRowsPerColumn];
       const int y = kFirstRowY + kRowHeight * (i % kRowsPerColumn);
-      after =
-          CreateDialogChild(dialog, L"STATIC", SjisToWide(GetPaletteEntryLabel(entry)).c_str(), SS_NOPREFIX,
-                            IDC_COLOR_LABEL_FIRST + entry, DialogUnitsRect(dialog, x, y + 1, kLabelWidth, 10), after);
+      after = CreateDialogChild(dialog, L"STATIC", SjisToWide(GetPaletteEntryLabel(entry)).c_str(), SS_NOPREFIX,
+                                IDC_COLOR_LABEL_FIRST + entry, DialogUnitArea(x, y + 1, kLabelWidth, 10), after);
       after = CreateDialogChild(dialog, kColorSwatchClassName, std::to_wstring(entry).c_str(), WS_TABSTOP | WS_BORDER,
                                 IDC_COLOR_SWATCH_FIRST + entry,
-                                DialogUnitsRect(dialog, x + kLabelWidth, y, kSwatchWidth, kSwatchHeight), after);
+                                DialogUnitArea(x + kLabelWidth, y, kSwatchWidth, kSwatchHeight), after);
     }
   }
 }

@@ -57,3 +57,15 @@ void FocusWholeText(HWND dialog, int id) {
   SetFocus(edit);
   SendMessageW(edit, EM_SETSEL, 0, -1);
 }
+
+RECT DialogUnitArea(int x, int y, int width, int height) { return {x, y, x + width, y + height}; }
+
+HWND CreateDialogControl(HWND dialog, const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle,
+                         RECT area, int id) {
+  MapDialogRect(dialog, &area);
+  const HWND control = CreateWindowExW(
+      exStyle, className, text, WS_CHILD | style, area.left, area.top, area.right - area.left, area.bottom - area.top,
+      dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(control, WM_SETFONT, SendMessageW(dialog, WM_GETFONT, 0, 0), FALSE);
+  return control;
+}

@@ -33,3 +33,9 @@ void FillComboTexts(HWND combo, const char* const* texts, int count, int selecte
 
 // The edit focused with its whole text selected, so that typing replaces it.
 void FocusWholeText(HWND dialog, int id);
+
+// A rectangle in dialog units from its corner and size.
+RECT DialogUnitArea(int x, int y, int width, int height);
+// A control made at run time over `area` (dialog units), in the dialog's font.
+HWND CreateDialogControl(HWND dialog, const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle,
+                         RECT area, int id);

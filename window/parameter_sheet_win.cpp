@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -41,30 +40,18 @@ const ParameterPage& PageOf(HWND page) {
   return kParameterPages[std::min<size_t>(index, kParameterPageCount - 1)];
 }
 
-HWND AddControl(HWND page, const wchar_t* className, const char* text, DWORD style, DWORD exStyle, RECT area, int id) {
-  MapDialogRect(page, &area);
-  const HWND control =
-      CreateWindowExW(exStyle, className, SjisToWide(text).c_str(), WS_CHILD | WS_VISIBLE | style, area.left, area.top,
-                      area.right - area.left, area.bottom - area.top, page,
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-  SendMessageW(control, WM_SETFONT, SendMessageW(page, WM_GETFONT, 0, 0), FALSE);
-  return control;
-}
-
-RECT Area(int x, int y, int width, int height) { return {x, y, x + width, y + height}; }
-
 // One edit with its up-down per field and row; rows go across, so Tab walks a row.
 void AddFieldControls(HWND page, const ParameterPage& table) {
   for (int r = 0; r < kParameterRows; ++r) {
     for (int k = 0; k < table.fieldCount; ++k) {
       const int id = ParameterEditId(table, k, r);
-      const HWND edit =
-          AddControl(page, L"EDIT", "", ES_RIGHT | ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE,
-                     Area(kFirstColumnX + kColumnStep * k, kFirstRowY + kRowStep * r, kEditWidth, kEditHeight), id);
+      const HWND edit = CreateDialogControl(
+          page, L"EDIT", L"", WS_VISIBLE | ES_RIGHT | ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE,
+          DialogUnitArea(kFirstColumnX + kColumnStep * k, kFirstRowY + kRowStep * r, kEditWidth, kEditHeight), id);
       SendMessageW(edit, EM_LIMITTEXT, 8, 0);
-      const HWND upDown =
-          AddControl(page, UPDOWN_CLASSW, "", UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0,
-                     Area(0, 0, 0, 0), id + kParameterUpDownOffset);
+      const HWND upDown = CreateDialogControl(
+          page, UPDOWN_CLASSW, L"", WS_VISIBLE | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0,
+          DialogUnitArea(0, 0, 0, 0), id + kParameterUpDownOffset);
       SendMessageW(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit), 0);
     }
   }
@@ -73,10 +60,9 @@ void AddFieldControls(HWND page, const ParameterPage& table) {
 void AddSwatches(HWND page, const ParameterPage& table) {
   for (int s = 0; s < table.swatchCount; ++s) {
     const int entry = table.swatches[s];
-    char number[8];
-    snprintf(number, sizeof number, "%d", entry);
-    AddControl(page, kColorSwatchClassName, number, WS_TABSTOP, WS_EX_CLIENTEDGE,
-               Area(kFirstColumnX + kColumnStep * s, kSwatchY, kSwatchWidth, kSwatchHeight), kSwatchIdFirst + entry);
+    CreateDialogControl(
+        page, kColorSwatchClassName, std::to_wstring(entry).c_str(), WS_VISIBLE | WS_TABSTOP, WS_EX_CLIENTEDGE,
+        DialogUnitArea(kFirstColumnX + kColumnStep * s, kSwatchY, kSwatchWidth, kSwatchHeight), kSwatchIdFirst + entry);
   }
 }
 
@@ -96,17 +82,18 @@ void PaintLabels(HWND page) {
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
   for (int k = 0; k < table.fieldCount; ++k) {
-    DrawLabel(page, dc, table.fields[k].label, Area(kFirstColumnX + kColumnStep * k, kHeaderY, kEditWidth, kTextHeight),
+    DrawLabel(page, dc, table.fields[k].label,
+              DialogUnitArea(kFirstColumnX + kColumnStep * k, kHeaderY, kEditWidth, kTextHeight),
               DT_CENTER | DT_SINGLELINE);
   }
   for (int r = 0; r < kParameterRows; ++r) {
-    DrawLabel(page, dc, kRowLabels[r], Area(kRowLabelX, kFirstRowY + kRowStep * r + 2, kRowLabelWidth, kTextHeight),
-              DT_SINGLELINE);
+    DrawLabel(page, dc, kRowLabels[r],
+              DialogUnitArea(kRowLabelX, kFirstRowY + kRowStep * r + 2, kRowLabelWidth, kTextHeight), DT_SINGLELINE);
   }
   if (table.swatchCount > 0)
-    DrawLabel(page, dc, "表示色", Area(kRowLabelX, kColorLabelY, kRowLabelWidth, kTextHeight), DT_SINGLELINE);
+    DrawLabel(page, dc, "表示色", DialogUnitArea(kRowLabelX, kColorLabelY, kRowLabelWidth, kTextHeight), DT_SINGLELINE);
   if (table.note != nullptr)
-    DrawLabel(page, dc, table.note, Area(kRowLabelX, kNoteY, kNoteWidth, kNoteHeight), DT_WORDBREAK);
+    DrawLabel(page, dc, table.note, DialogUnitArea(kRowLabelX, kNoteY, kNoteWidth, kNoteHeight), DT_WORDBREAK);
   SelectObject(dc, oldFont);
   EndPaint(page, &paint);
 }

@@ -222,7 +222,9 @@ TEST_F(ColorSettingsDialogTest, NamedColourListsShowEachColourAsASwatchAndFrameT
     DrawColorListItem({ODT_COMBOBOX, 0, c.id, c.action, c.state, nullptr, canvas.dc(), canvas.Whole(), c.id});
     // Swatch from (1, 1) to (29, 15): framed black, its colour inside.
     EXPECT_PIXELS(canvas, {0, 0, c.corner}, {10, 8, c.swatch}, {115, 8, c.beyondName}) << c.id << " " << c.action;
-    if (c.swatch != grey) EXPECT_PIXELS(canvas, {1, 1, RGB(0, 0, 0)}, {28, 14, RGB(0, 0, 0)}, {27, 13, c.swatch});
+    if (c.swatch != grey) {
+      EXPECT_PIXELS(canvas, {1, 1, RGB(0, 0, 0)}, {28, 14, RGB(0, 0, 0)}, {27, 13, c.swatch});
+    }
   }
   DeleteNamedColorBrushes();
 }
