@@ -127,3 +127,7 @@
 
 /* The analysis-parameter sheet (options menu). */
 #define IDM_ANALYSIS_PARAMETERS 32786
+
+/* The signal-file chooser (file menu) and the group move/copy dialog; both grayed in time-back mode. */
+#define IDM_CHOOSE_SIGNAL_FILE 32905
+#define IDM_GROUP_MOVE_COPY 32906
