@@ -14,7 +14,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,6 +22,7 @@
 #include "analysis/group_lists.h"
 #include "analysis/group_move_copy.h"
 #include "analysis/group_store.h"
+#include "bench/group_bench_stocks.h"
 #include "bench/win/bench_clock_win.h"
 #include "common/app_globals.h"
 #include "data/stock_table.h"
@@ -36,30 +36,7 @@
 namespace {
 
 constexpr int kRounds = 15;
-constexpr int kStocks = 5000;
 constexpr int kMovedGroup = 30;
-
-StockCode BenchCode(int n) {
-  char text[16];
-  snprintf(text, sizeof text, "%04d", 1000 + n);
-  return StringToCode(text);
-}
-
-void FillStocks() {
-  std::mt19937 random(7);
-  std::uniform_real_distribution<double> value(0, 100);
-  gStockTable->count = kStocks;
-  for (int i = 0; i < kStocks; ++i) {
-    StockRecord& stock = gStockTable->records[i];
-    stock.master.code = BenchCode(i);
-    stock.master.marketId = static_cast<uint16_t>(1 + i % 12);
-    stock.dailyCount = 4000;
-    for (IndicatorSnapshot& snapshot : stock.snapshots) {
-      for (double& v : snapshot.values) v = value(random);
-    }
-  }
-  ResetStockLookupCache();
-}
 
 void DefineGroup(GroupRecord& group, int g) {
   group = GroupRecord{};
@@ -73,7 +50,7 @@ void DefineGroup(GroupRecord& group, int g) {
   }
   group.terms[kMaxConditionTerms - 1] = {static_cast<int16_t>(kItemGroupFirst + (g + 61) % 100), kOpNotMemberOf,
                                          kItemConstant, 0, 0};
-  for (int i = 0; i < kStocks; ++i) {
+  for (int i = 0; i < kMaxStocks; ++i) {
     if ((i * 7 + g) % 3 != 0) group.members[group.memberCount++] = BenchCode(i);
   }
 }
@@ -85,7 +62,7 @@ void Prepare(const std::string& folder) {
   snprintf(gDataFolder, sizeof gDataFolder, "%s", folder.c_str());
   CreateDirectoryW(SjisToWide((folder + "\\BACKUP").c_str()).c_str(), nullptr);
   if (!AllocateStockTable() || !AllocGroupTables()) std::abort();
-  FillStocks();
+  FillGroupBenchStocks();
   for (int g = 0; g < kGroupCount; ++g) DefineGroup(gGroupTable->groups[g], g);
   RebuildGroupMemberBits();
   for (int s = 0; s < kScenarioSlots; ++s) {
@@ -145,7 +122,7 @@ int main() {
   Prepare(WideToSjis(folder.c_str()));
   int64_t members = 0;
   for (const GroupRecord& group : gGroupTable->groups) members += group.memberCount;
-  std::printf("%d stocks, %d groups of %d terms, %lld members\n", kStocks, kGroupCount, kMaxConditionTerms,
+  std::printf("%d stocks, %d groups of %d terms, %lld members\n", kMaxStocks, kGroupCount, kMaxConditionTerms,
               static_cast<long long>(members));
   std::vector<double> dialog, memory, save;
   for (int round = 0; round < kRounds; ++round) {

@@ -66,11 +66,7 @@ std::string ItemText(HWND dialog, int id) {
 
 // The user types into the edit, key by key, with the focus in it; then `endKey`.
 void Type(HWND dialog, int id, const wchar_t* text, WPARAM endKey) {
-  const HWND edit = GetDlgItem(dialog, id);
-  PostMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
-  PostMessageW(edit, EM_SETSEL, 0, -1);
-  for (const wchar_t* c = text; *c != L'\0'; ++c) PostMessageW(edit, WM_CHAR, *c, 0);
-  if (endKey != 0) PostMessageW(edit, WM_KEYDOWN, endKey, 0);
+  PostTyping(dialog, id, text, endKey);
   Settle();
 }
 
