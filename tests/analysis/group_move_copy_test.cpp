@@ -1,6 +1,6 @@
 // The move/copy dialog's work on the edit copy: moves that keep every
 // reference on its group once the copy is live, the moves refused at the
-// ends and past group 99, the two copies, and the summaries.
+// ends and past group 99, and the two copies.
 #include "analysis/group_move_copy.h"
 
 #include <gtest/gtest.h>
@@ -183,17 +183,6 @@ TEST_F(GroupMoveCopyTest, CopiesKeepTheDestinationsNameAndColourAndReExtract) {
   const std::vector<uint8_t> copiedBits = AllBits();
   RebuildGroupMemberBits();
   EXPECT_EQ(copiedBits, AllBits());
-}
-
-TEST_F(GroupMoveCopyTest, SummariesNameTheModeTermsAndMembers) {
-  GroupRecord& group = gGroupTable->groups[0];
-  char text[128];
-  Hold(0, {1001, 1002, 1003});
-  FormatGroupExtractionSummary(group, text, sizeof text);
-  EXPECT_STREQ(text, "自動抽出：オフ\r登録銘柄数：3");
-  SetTerms(group, 0xFFFF, {{kClose, kOpGreater, kItemConstant, 0, 1.0}, {kClose, kOpLess, kItemConstant, 0, 9.0}});
-  FormatGroupExtractionSummary(group, text, sizeof text);
-  EXPECT_STREQ(text, "自動抽出：オン\r抽出条件数：2\r抽出銘柄数：3");
 }
 
 }  // namespace

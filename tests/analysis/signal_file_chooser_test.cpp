@@ -65,23 +65,6 @@ TEST_F(SignalFileChooserTest, AtMostSixtyFourValidFilesAreOffered) {
   EXPECT_EQ(std::count(all.begin(), all.end(), "bad.dat"), 0);
 }
 
-TEST_F(SignalFileChooserTest, RowsStarTheChosenFileWithoutTheExtension) {
-  const struct {
-    const char* name;
-    const char* chosen;
-    const char* row;
-  } cases[] = {{"mine.dat", "PLUGIN\\mine.dat", "★mine"},
-               {"mine.dat", "PLUGIN\\other.dat", "○mine"},
-               {"mine.dat", "mine.dat", "○mine"},
-               {"売買.dat", "PLUGIN\\売買.dat", "★売買"},
-               {"x", "", "○"}};
-  for (const auto& c : cases) {
-    char row[80];
-    FormatChooserRow(c.name, IsChosenSignalFile(c.name, c.chosen), row, sizeof row);
-    EXPECT_STREQ(row, c.row) << c.name << " " << c.chosen;
-  }
-}
-
 // Counts beyond the slots, names and a description without their end, and
 // a shorter file after a full one: nothing is read past the image, and
 // nothing of the file before is shown.
