@@ -7,6 +7,7 @@
 #include "analysis/trend_line_store.h"
 #include "chart/chart_editing.h"
 #include "chart/memo_hooks.h"
+#include "chart/memo_store.h"
 #include "chart/trend_line_mouse.h"
 #include "window/chart_popups_win.h"
 #include "chart/chart_scroll.h"
@@ -78,12 +79,16 @@ void CheckEditItems(HMENU menu) {
   CheckItem(menu, IDM_NEW_TREND_LINE, gNewTrendLineMode);
 }
 
+// A new memo needs a chart and a pane selected.
+void CheckMemoCommandItems(HMENU menu) { EnableItem(menu, IDM_NEW_MEMO, CanAddMemo()); }
+
 void RefreshMenu(HMENU menu) {
   for (int command : kUnavailableCommands) EnableItem(menu, command, false);
   for (int n = 0; n < kScreenPatternCount; ++n) CheckItem(menu, IDM_PATTERN_FIRST + n, n == gCurrentPattern);
   CheckSelectedChartItems(menu);
   CheckPaneAndChartItems(menu);
   CheckEditItems(menu);
+  CheckMemoCommandItems(menu);
   for (int command : kDisplaySwitchCommands) CheckItem(menu, command, IsDisplaySwitchOn(command));
 }
 
