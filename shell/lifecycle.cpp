@@ -24,6 +24,7 @@
 #include "data/ken_table.h"
 #include "data/stock_table.h"
 #include "data/trading_calendar.h"
+#include "records/printer_settings.h"
 #include "net/order_link.h"
 #include "sheets/scenarios.h"
 #include "sheets/sheet_services.h"
@@ -121,6 +122,7 @@ bool LoadChosenDataFolder() {
   InstallStartUpHooks();
   if (MakeDataFolderCurrent() != 0) return false;
   if (!AllocateBigTables()) return false;
+  LoadPrinterSettings();
   LoadSettings();
   // No record dialog may start on a record of an earlier start.
   ClearEditedRecordPointer();
@@ -151,6 +153,7 @@ uint32_t RunIdleSteps(uint32_t now) {
 
 void SaveEverythingAtExit() {
   MakeDataFolderCurrent();
+  SavePrinterSettings();
   SaveTrendLinesAtExit();
   FlushDailyCache();
   SaveStockTable(0);
