@@ -127,3 +127,8 @@
 
 /* The analysis-parameter sheet (options menu). */
 #define IDM_ANALYSIS_PARAMETERS 32786
+
+/* The chart picture: clipboard, page setup and printing. */
+#define IDM_COPY_CHART_IMAGE 20003
+#define IDM_PAGE_SETUP 32886
+#define IDM_PRINT 32887

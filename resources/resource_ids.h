@@ -97,3 +97,6 @@
 
 /* The analysis-parameter sheet: its caption; pages and controls come from its page table. */
 #define IDS_PARAMETER_SHEET_CAPTION 127
+
+/* The print preview of the chart picture. */
+#define IDD_PRINT_PREVIEW 170
