@@ -1,0 +1,369 @@
+// The chart picture: drawn into a metafile by the screen's painter, played
+// back like the screen shows it (forecast bars included), previewed on the
+// page-setup dialog's sample page, and printed through a stand-in spooler
+// that counts its calls; in the real program Ctrl+C puts it on the clipboard.
+
+#include <cderr.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "chart/chart_layout.h"
+#include "chart/chart_loading.h"
+#include "chart/chart_paint_win.h"
+#include "chart/gdi_objects_win.h"
+#include "chart/print_layout.h"
+#include "common/app_globals.h"
+#include "common/command_ids.h"
+#include "data/stock_table.h"
+#include "platform/win_text.h"
+#include "records/printer_settings.h"
+#include "shell/settings.h"
+#include "tests/support/global_state.h"
+#include "tests/win/canvas.h"
+#include "tests/win/program_runner.h"
+#include "tools/sample_db/series_digest.h"
+#include "window/chart_window_layout.h"
+#include "window/chart_picture_win.h"
+#include "window/chart_printing_win.h"
+
+namespace {
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kForecast = RGB(10, 200, 30);
+constexpr int kWidth = 900, kHeight = 700;
+
+bool IsInk(COLORREF c) { return c != kWhite; }
+
+struct OwnedPicture {
+  HENHMETAFILE handle;
+  ~OwnedPicture() {
+    if (handle != nullptr) DeleteEnhMetaFile(handle);
+  }
+};
+
+class ChartPictureTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (SampleFolder().empty()) return;
+    savedSettings_ = gSettings;
+    SetDefaultSettings();
+    InitAppTexts();
+    gChartFontSize = 12;
+    CreateSharedGdiObjects();
+    MeasureSharedFonts(nullptr);
+    InstallChartTextMeasures();
+    opened_ = OpenDatabaseFolder(WideToSjis(SampleFolder().c_str()).c_str()) && AllocAllChartContexts();
+  }
+  static void TearDownTestSuite() {
+    if (SampleFolder().empty()) return;
+    FreeChartPaintResources();
+    DeleteSharedGdiObjects();
+    gSettings = savedSettings_;
+  }
+  void SetUp() override {
+    if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
+    ASSERT_TRUE(opened_);
+    SetPalette(kColorBackground, kWhite, kColorForecastBackground, kForecast);
+    ScreenPattern& pattern = CurrentScreenPattern() = ScreenPattern{};
+    const StockCode second = gStockTable->records[5].master.code;
+    pattern.views[pattern.chartCount++] =
+        MakeChartView(StringToCode("1001"), 0, {{kPaneCandles, 0}, {kPaneVolume, 0}, {kPaneRsi, 0}});
+    pattern.views[pattern.chartCount++] = MakeChartView(second, 1, {{kPaneCandles, 0}, {kPaneMacd, 0}});
+    ReloadAllChartSeries();
+    Rect charts[kMaxChartsPerPattern];
+    ComputeChartRects({0, 0, kWidth, kHeight}, pattern, gPaneHeights, gChartFontSize, charts);
+    for (int i = 0; i < pattern.chartCount; ++i) ComputePaneScales(charts[i], pattern.views[i], &gChartContexts[i]);
+    // The last three bars of the upper chart are forecast bars, found by the chart's slot.
+    gForecastState[0] = kForecastCommitted;
+    gForecastBarCount[0] = 3;
+  }
+  void TearDown() override {
+    gForecastState[0] = kForecastNone;
+    gForecastBarCount[0] = 0;
+  }
+  // As the main window paints them: on the button face.
+  static void PaintOnScreen(const Canvas& canvas) {
+    const RECT whole = canvas.Whole();
+    FillRect(canvas.dc(), &whole, GetSysColorBrush(COLOR_BTNFACE));
+    for (int i = 0; i < CurrentScreenPattern().chartCount; ++i) {
+      PaintChart(canvas.dc(), CurrentScreenPattern().views[i], gChartContexts[i]);
+      DrawPaneTitleLabels(canvas.dc(), CurrentScreenPattern().views[i], gChartContexts[i], -1);
+    }
+  }
+
+  ScopedGlobalState globals_{TestStart::kAsIs};
+  static inline bool opened_ = false;
+  static inline SettingsBlock savedSettings_;
+};
+
+TEST_F(ChartPictureTest, PlayedPictureLooksLikeTheScreenForecastBarsIncluded) {
+  const ChartGeometry before = gChartContexts[0].geometry;
+  const OwnedPicture picture{RenderChartsToMetafile()};
+  ASSERT_NE(picture.handle, nullptr);
+  EXPECT_EQ(memcmp(&gChartContexts[0].geometry, &before, sizeof before), 0) << "the geometry is put back";
+  ENHMETAHEADER header{};
+  ASSERT_NE(GetEnhMetaFileHeader(picture.handle, sizeof header, &header), 0u);
+  EXPECT_GT(header.rclFrame.right - header.rclFrame.left, 0);
+  EXPECT_GT(header.rclFrame.bottom - header.rclFrame.top, 0);
+
+  Canvas screen(kWidth, kHeight);
+  PaintOnScreen(screen);
+  Canvas played(kWidth, kHeight);
+  const RECT whole = {0, 0, kWidth, kHeight};
+  DrawMetafileFitted(played.dc(), picture.handle, whole);
+  screen.SaveArtifact(L"chart-picture-screen.bmp");
+  played.SaveArtifact(L"chart-picture-played.bmp");
+
+  const int forecastOnScreen = screen.Count(whole, kForecast);
+  ASSERT_GT(forecastOnScreen, 100);
+  EXPECT_NEAR(played.Count(whole, kForecast), forecastOnScreen, forecastOnScreen / 5);
+  // Coarsely alike: in each 50-pixel block about as much ink.
+  int unlike = 0;
+  for (int y = 0; y < kHeight; y += 50)
+    for (int x = 0; x < kWidth; x += 50) {
+      const RECT block = {x, y, x + 50, y + 50};
+      unlike += std::abs(screen.Count(block, IsInk) - played.Count(block, IsInk)) > 2500 / 4;
+    }
+  EXPECT_LE(unlike, 3) << "of " << (kWidth / 50) * (kHeight / 50) << " blocks";
+}
+
+TEST_F(ChartPictureTest, PageSetupSamplePageShowsThePictureInItsTextRectOnly) {
+  const OwnedPicture picture{RenderChartsToMetafile()};
+  SetPageSetupPicture(picture.handle);
+  Canvas page(300, 400);
+  RECT text = {40, 60, 260, 340};
+  EXPECT_EQ(PageSetupPaintHook(nullptr, WM_PSD_MARGINRECT, reinterpret_cast<WPARAM>(page.dc()),
+                               reinterpret_cast<LPARAM>(&text)),
+            0u);
+  EXPECT_EQ(page.Count(page.Whole(), IsInk), 0) << "only the text rectangle is drawn";
+  RECT empty = {40, 60, 40, 340};
+  EXPECT_EQ(PageSetupPaintHook(nullptr, WM_PSD_GREEKTEXTRECT, reinterpret_cast<WPARAM>(page.dc()),
+                               reinterpret_cast<LPARAM>(&empty)),
+            1u);
+  EXPECT_EQ(page.Count(page.Whole(), IsInk), 0) << "nothing fits an empty rectangle";
+  EXPECT_EQ(PageSetupPaintHook(nullptr, WM_PSD_GREEKTEXTRECT, reinterpret_cast<WPARAM>(page.dc()),
+                               reinterpret_cast<LPARAM>(&text)),
+            1u);
+  SetPageSetupPicture(nullptr);
+  page.SaveArtifact(L"chart-picture-page-setup.bmp");
+  EXPECT_GT(page.Count(text, IsInk), (text.right - text.left) * 40);
+  EXPECT_EQ(page.Count(page.Whole(), IsInk), page.Count(text, IsInk));
+}
+
+// ---- Printing through a stand-in spooler ------------------------------------------
+
+struct SpoolerLog {
+  int dialogs = 0, startDocs = 0, startPages = 0, endPages = 0, endDocs = 0, aborts = 0;
+  std::string jobName;
+  std::vector<bool> dialogHadPrinter;
+  DWORD failWith = 0;    // the first dialog fails with this extended error
+  bool cancel = false;   // the dialogs are cancelled
+  bool replace = false;  // the dialog frees the blocks it is given and returns new ones
+  int failPage = -1;     // EndPage of this page fails
+  WORD copies = 1;
+  HBITMAP paper = nullptr;  // what the printer DC draws on
+  DWORD lastError = 0;
+};
+SpoolerLog gLog;
+
+HGLOBAL BlockHandle(const std::vector<uint8_t>& bytes) {
+  const HGLOBAL handle = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+  memcpy(GlobalLock(handle), bytes.data(), bytes.size());
+  GlobalUnlock(handle);
+  return handle;
+}
+
+std::vector<uint8_t> TestDevMode(const char* device) {
+  std::vector<uint8_t> mode(sizeof(DEVMODEA), 0);
+  auto* m = reinterpret_cast<DEVMODEA*>(mode.data());
+  strcpy(reinterpret_cast<char*>(m->dmDeviceName), device);
+  m->dmSize = sizeof(DEVMODEA);
+  return mode;
+}
+
+std::vector<uint8_t> TestDevNames(const char* device) {
+  const std::string port = "LPT1:";
+  std::string block(8, '\0');
+  block += std::string("winspool") + '\0' + device + '\0' + port + '\0';
+  block[0] = 8;
+  block[2] = static_cast<char>(8 + 9);
+  block[4] = static_cast<char>(block.size() - port.size() - 1);
+  return std::vector<uint8_t>(block.begin(), block.end());
+}
+
+BOOL WINAPI StubPrintDialog(LPPRINTDLGA dialog) {
+  ++gLog.dialogs;
+  gLog.dialogHadPrinter.push_back(dialog->hDevMode != nullptr || dialog->hDevNames != nullptr);
+  gLog.lastError = 0;
+  if (gLog.failWith != 0 && gLog.dialogs == 1) {
+    gLog.lastError = gLog.failWith;
+    return FALSE;
+  }
+  if (gLog.cancel) return FALSE;
+  if (gLog.replace) {
+    GlobalFree(dialog->hDevMode);
+    GlobalFree(dialog->hDevNames);
+    dialog->hDevMode = BlockHandle(TestDevMode("Other printer"));
+    dialog->hDevNames = BlockHandle(TestDevNames("Other printer"));
+  }
+  dialog->hDC = CreateCompatibleDC(nullptr);
+  SelectObject(dialog->hDC, gLog.paper);
+  dialog->nCopies = gLog.copies;
+  return TRUE;
+}
+DWORD WINAPI StubDialogError() { return gLog.lastError; }
+int WINAPI StubStartDoc(HDC, const DOCINFOA* info) {
+  gLog.jobName = info->lpszDocName;
+  return ++gLog.startDocs;
+}
+int WINAPI StubStartPage(HDC) { return ++gLog.startPages; }
+int WINAPI StubEndPage(HDC) { return gLog.endPages++ == gLog.failPage ? 0 : 1; }
+int WINAPI StubEndDoc(HDC) { return ++gLog.endDocs; }
+int WINAPI StubAbortDoc(HDC) { return ++gLog.aborts; }
+
+class ChartPrintingTest : public ChartPictureTest {
+ protected:
+  void SetUp() override {
+    gCurrentPattern = 1;  // "パターン２\tF2" in the menu
+    ChartPictureTest::SetUp();
+    if (IsSkipped()) return;
+    gLog = SpoolerLog{};
+    // The canvas's bitmap is lent to the printer DCs the stand-in dialog makes.
+    paper_ = std::make_unique<Canvas>(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    spare_ = CreateCompatibleBitmap(paper_->dc(), 1, 1);
+    gLog.paper = static_cast<HBITMAP>(SelectObject(paper_->dc(), spare_));
+    gPrintSpooler = {nullptr,       StubPrintDialog, StubDialogError, StubStartDoc,
+                     StubStartPage, StubEndPage,     StubEndDoc,      StubAbortDoc};
+    savedPrinter_ = gPrinterSettings;
+    SetDefaultPrinterSettings(&gPrinterSettings);
+    gPrinterSettings.pageSetup.paperWidth = 21000;
+    gPrinterSettings.pageSetup.paperHeight = 29700;
+    gPrinterSettings.mode = TestDevMode("Saved printer");
+    gPrinterSettings.names = TestDevNames("Saved printer");
+    owner_ = CreateWindowW(L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
+                           LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDM_MAIN_MENU)), nullptr, nullptr);
+  }
+  void TearDown() override {
+    if (paper_ != nullptr) Paper();
+    if (spare_ != nullptr) DeleteObject(spare_);
+    if (owner_ != nullptr) DestroyWindow(owner_);
+    gPrintSpooler = kSystemSpooler;
+    gPrinterSettings = savedPrinter_;
+    ChartPictureTest::TearDown();
+  }
+  // The page as the printer DCs left it, back on its canvas.
+  const Canvas& Paper() const {
+    SelectObject(paper_->dc(), gLog.paper);
+    return *paper_;
+  }
+  std::string SavedDevice() const {
+    return gPrinterSettings.mode.empty() ? "" : reinterpret_cast<const char*>(gPrinterSettings.mode.data());
+  }
+
+  std::unique_ptr<Canvas> paper_;
+  HBITMAP spare_ = nullptr;
+  PrinterSettings savedPrinter_;
+  HWND owner_ = nullptr;
+};
+
+TEST_F(ChartPrintingTest, ThreeCopiesPrintThreePagesWithinTheMarginsUnderThePatternsName) {
+  gLog.copies = 3;
+  PrintChart(owner_);
+  EXPECT_EQ(gLog.dialogs, 1);
+  EXPECT_EQ(gLog.startDocs, 1);
+  EXPECT_EQ(gLog.startPages, 3);
+  EXPECT_EQ(gLog.endPages, 3);
+  EXPECT_EQ(gLog.endDocs, 1);
+  EXPECT_EQ(gLog.aborts, 0);
+  EXPECT_EQ(gLog.jobName.rfind("パターン２【", 0), 0u) << gLog.jobName;
+  EXPECT_LT(gLog.jobName.size(), static_cast<size_t>(kPrintJobNameSize));
+  const Canvas& paper = Paper();
+  paper.SaveArtifact(L"chart-picture-printed.bmp");
+  const Rect area = PrintableArea(gPrinterSettings.pageSetup, paper.width(), paper.height());
+  EXPECT_GT(area.left, 0);
+  EXPECT_GT(paper.Count(ToRect(area), IsInk), 1000);
+  EXPECT_EQ(paper.Count(paper.Whole(), IsInk), paper.Count(ToRect(area), IsInk)) << "nothing in the margins";
+}
+
+TEST_F(ChartPrintingTest, AFailedPageAbandonsTheJob) {
+  gLog.copies = 3;
+  gLog.failPage = 0;
+  PrintChart(owner_);
+  EXPECT_EQ(gLog.startPages, 1);
+  EXPECT_EQ(gLog.aborts, 1);
+  EXPECT_EQ(gLog.endDocs, 0);
+}
+
+TEST_F(ChartPrintingTest, APrinterThatHasGoneIsDroppedAndTheDialogAskedOnceMore) {
+  gLog.failWith = PDERR_PRINTERNOTFOUND;
+  gLog.cancel = true;
+  PrintChart(owner_);
+  EXPECT_EQ(gLog.dialogHadPrinter, (std::vector<bool>{true, false}));
+  EXPECT_TRUE(gPrinterSettings.mode.empty());
+  EXPECT_TRUE(gPrinterSettings.names.empty());
+  EXPECT_EQ(gLog.startDocs, 0);
+}
+
+TEST_F(ChartPrintingTest, ThePrinterTheDialogChoseIsKept) {
+  gLog.replace = true;
+  PrintChart(owner_);
+  EXPECT_EQ(SavedDevice(), "Other printer");
+  EXPECT_EQ(gPrinterSettings.names, TestDevNames("Other printer"));
+  gLog.replace = false;
+  gLog.cancel = true;
+  PrintChart(owner_);
+  EXPECT_EQ(SavedDevice(), "Other printer") << "a cancelled dialog keeps the choice";
+  EXPECT_EQ(gLog.startDocs, 1);
+}
+
+// ---- The real program --------------------------------------------------------------
+
+// Typed through the system's input, so that the program's key state holds Ctrl.
+void TypeShortcut(HWND window, WORD held, WORD key) {
+  SetForegroundWindow(window);
+  INPUT inputs[4] = {};
+  const WORD keys[4] = {held, key, key, held};
+  for (int i = 0; i < 4; ++i) {
+    inputs[i].type = INPUT_KEYBOARD;
+    inputs[i].ki.wVk = keys[i];
+    inputs[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+  }
+  SendInput(4, inputs, sizeof(INPUT));
+  SettleProgram(window);
+}
+
+TEST(ChartPictureProgramTest, CtrlCLeavesThePictureOnTheClipboardAndThePrinterFileIsWrittenOnClose) {
+  const std::wstring folder = CopySample(L"velqo-picture");
+  if (folder.empty()) GTEST_SKIP() << "no sample database given";
+  RunningProgram program;
+  ASSERT_TRUE(LaunchProgram(folder, program));
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  CloseClipboard();
+  TypeShortcut(program.window, VK_CONTROL, 'C');
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  const bool available = IsClipboardFormatAvailable(CF_ENHMETAFILE) != FALSE;
+  const auto picture = static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE));
+  Canvas played(800, 600);
+  DrawMetafileFitted(played.dc(), picture, played.Whole());
+  CloseClipboard();
+  EXPECT_TRUE(available);
+  played.SaveArtifact(L"chart-picture-clipboard.bmp");
+  EXPECT_GT(played.Count(played.Whole(), IsInk), 800 * 600 / 10);
+  EXPECT_EQ(CloseProgram(program), 0u);
+  const std::vector<unsigned char> saved = ReadFileBytes(folder + L"prsettng.dat");
+  PrinterSettings defaults;
+  SetDefaultPrinterSettings(&defaults);
+  const std::vector<uint8_t> expected = MakePrinterSettingsImage(defaults);
+  ASSERT_EQ(saved.size(), expected.size());
+  EXPECT_EQ(memcmp(saved.data() + 4 + offsetof(PageSetupImage, marginLeft),
+                   expected.data() + 4 + offsetof(PageSetupImage, marginLeft), 16),
+            0);
+}
+
+}  // namespace
