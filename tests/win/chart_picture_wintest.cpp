@@ -6,12 +6,14 @@
 #include <cderr.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "analysis/group_store.h"
 #include "chart/chart_layout.h"
 #include "chart/chart_loading.h"
 #include "chart/chart_paint_win.h"
@@ -25,9 +27,8 @@
 #include "shell/settings.h"
 #include "tests/support/global_state.h"
 #include "tests/win/canvas.h"
+#include "tests/win/main_window_fixture.h"
 #include "tests/win/program_runner.h"
-#include "tools/sample_db/series_digest.h"
-#include "window/chart_window_layout.h"
 #include "window/chart_picture_win.h"
 #include "window/chart_printing_win.h"
 
@@ -35,7 +36,6 @@ namespace {
 
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kForecast = RGB(10, 200, 30);
-constexpr int kWidth = 900, kHeight = 700;
 
 bool IsInk(COLORREF c) { return c != kWhite; }
 
@@ -46,45 +46,39 @@ struct OwnedPicture {
   }
 };
 
-class ChartPictureTest : public ::testing::Test {
+// The main window on the second pattern, "パターン２\tF2" in its menu, with two
+// charts; the last three bars of the upper one are forecast bars, which the
+// painter finds by the chart's slot.
+class ChartPictureTest : public InProcessMainWindowTest {
  protected:
   static void SetUpTestSuite() {
-    if (SampleFolder().empty()) return;
-    savedSettings_ = gSettings;
-    SetDefaultSettings();
-    InitAppTexts();
-    gChartFontSize = 12;
-    CreateSharedGdiObjects();
-    MeasureSharedFonts(nullptr);
-    InstallChartTextMeasures();
-    opened_ = OpenDatabaseFolder(WideToSjis(SampleFolder().c_str()).c_str()) && AllocAllChartContexts();
+    if (!OpenSampleCopy(L"velqo-picture") || !LoadGroupsAtStartup()) return;
+    SetPalette(kColorBackground, kWhite, kColorForecastBackground, kForecast);
+    gCurrentPattern = 1;
+    ScreenPattern& pattern = CurrentScreenPattern() = ScreenPattern{};
+    strcpy(pattern.name, "パターン２");
+    pattern.views[pattern.chartCount++] =
+        MakeChartView(StringToCode("1001"), 0, {{kPaneCandles, 0}, {kPaneVolume, 0}, {kPaneRsi, 0}});
+    pattern.views[pattern.chartCount++] =
+        MakeChartView(gStockTable->records[5].master.code, 1, {{kPaneCandles, 0}, {kPaneMacd, 0}});
+    if (!ShowMainWindow(1000, 760)) return;
+    gForecastState[0] = kForecastCommitted;
+    gForecastBarCount[0] = 3;
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
   }
   static void TearDownTestSuite() {
-    if (SampleFolder().empty()) return;
-    FreeChartPaintResources();
-    DeleteSharedGdiObjects();
-    gSettings = savedSettings_;
+    gForecastState[0] = kForecastNone;
+    gForecastBarCount[0] = 0;
+    CloseMainWindow();
   }
   void SetUp() override {
     if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
-    ASSERT_TRUE(opened_);
-    SetPalette(kColorBackground, kWhite, kColorForecastBackground, kForecast);
-    ScreenPattern& pattern = CurrentScreenPattern() = ScreenPattern{};
-    const StockCode second = gStockTable->records[5].master.code;
-    pattern.views[pattern.chartCount++] =
-        MakeChartView(StringToCode("1001"), 0, {{kPaneCandles, 0}, {kPaneVolume, 0}, {kPaneRsi, 0}});
-    pattern.views[pattern.chartCount++] = MakeChartView(second, 1, {{kPaneCandles, 0}, {kPaneMacd, 0}});
-    ReloadAllChartSeries();
-    Rect charts[kMaxChartsPerPattern];
-    ComputeChartRects({0, 0, kWidth, kHeight}, pattern, gPaneHeights, gChartFontSize, charts);
-    for (int i = 0; i < pattern.chartCount; ++i) ComputePaneScales(charts[i], pattern.views[i], &gChartContexts[i]);
-    // The last three bars of the upper chart are forecast bars, found by the chart's slot.
-    gForecastState[0] = kForecastCommitted;
-    gForecastBarCount[0] = 3;
+    ASSERT_NE(window_, nullptr);
   }
-  void TearDown() override {
-    gForecastState[0] = kForecastNone;
-    gForecastBarCount[0] = 0;
+  static RECT ChartsArea() {
+    const Rect& upper = gChartContexts[0].geometry.chart;
+    const Rect& lower = gChartContexts[1].geometry.chart;
+    return {std::min(upper.left, lower.left), upper.top, std::max(upper.right, lower.right), lower.bottom};
   }
   // As the main window paints them: on the button face.
   static void PaintOnScreen(const Canvas& canvas) {
@@ -97,8 +91,6 @@ class ChartPictureTest : public ::testing::Test {
   }
 
   ScopedGlobalState globals_{TestStart::kAsIs};
-  static inline bool opened_ = false;
-  static inline SettingsBlock savedSettings_;
 };
 
 TEST_F(ChartPictureTest, PlayedPictureLooksLikeTheScreenForecastBarsIncluded) {
@@ -111,25 +103,28 @@ TEST_F(ChartPictureTest, PlayedPictureLooksLikeTheScreenForecastBarsIncluded) {
   EXPECT_GT(header.rclFrame.right - header.rclFrame.left, 0);
   EXPECT_GT(header.rclFrame.bottom - header.rclFrame.top, 0);
 
-  Canvas screen(kWidth, kHeight);
+  RECT client;
+  GetClientRect(window_, &client);
+  Canvas screen(client.right, client.bottom);
   PaintOnScreen(screen);
-  Canvas played(kWidth, kHeight);
-  const RECT whole = {0, 0, kWidth, kHeight};
-  DrawMetafileFitted(played.dc(), picture.handle, whole);
+  Canvas played(client.right, client.bottom);
+  played.Fill(GetSysColor(COLOR_BTNFACE));
+  const RECT area = ChartsArea();
+  DrawMetafileFitted(played.dc(), picture.handle, area);
   screen.SaveArtifact(L"chart-picture-screen.bmp");
   played.SaveArtifact(L"chart-picture-played.bmp");
 
-  const int forecastOnScreen = screen.Count(whole, kForecast);
+  const int forecastOnScreen = screen.Count(area, kForecast);
   ASSERT_GT(forecastOnScreen, 100);
-  EXPECT_NEAR(played.Count(whole, kForecast), forecastOnScreen, forecastOnScreen / 5);
+  EXPECT_NEAR(played.Count(area, kForecast), forecastOnScreen, forecastOnScreen / 5);
   // Coarsely alike: in each 50-pixel block about as much ink.
-  int unlike = 0;
-  for (int y = 0; y < kHeight; y += 50)
-    for (int x = 0; x < kWidth; x += 50) {
+  int unlike = 0, blocks = 0;
+  for (int y = area.top; y + 50 <= area.bottom; y += 50)
+    for (int x = area.left; x + 50 <= area.right; x += 50, ++blocks) {
       const RECT block = {x, y, x + 50, y + 50};
       unlike += std::abs(screen.Count(block, IsInk) - played.Count(block, IsInk)) > 2500 / 4;
     }
-  EXPECT_LE(unlike, 3) << "of " << (kWidth / 50) * (kHeight / 50) << " blocks";
+  EXPECT_LE(unlike, 3) << "of " << blocks << " blocks";
 }
 
 TEST_F(ChartPictureTest, PageSetupSamplePageShowsThePictureInItsTextRectOnly) {
@@ -168,6 +163,11 @@ struct SpoolerLog {
   WORD copies = 1;
   HBITMAP paper = nullptr;  // what the printer DC draws on
   DWORD lastError = 0;
+  // What the page-setup dialog found: its flags, its owner enabled, the hook's answer and ink.
+  DWORD pageSetupFlags = 0;
+  bool ownerEnabled = true;
+  UINT_PTR hookAnswer = 0;
+  int sampleInk = 0;
 };
 SpoolerLog gLog;
 
@@ -216,6 +216,20 @@ BOOL WINAPI StubPrintDialog(LPPRINTDLGA dialog) {
   dialog->nCopies = gLog.copies;
   return TRUE;
 }
+// Paints the sample page's text on a memory DC through the hook, as the
+// dialog does, and gives the margins new values.
+BOOL WINAPI StubPageSetupDialog(LPPAGESETUPDLGA record) {
+  ++gLog.dialogs;
+  gLog.pageSetupFlags = record->Flags;
+  gLog.ownerEnabled = IsWindowEnabled(record->hwndOwner) != FALSE;
+  Canvas sample(200, 280);
+  RECT text = {20, 30, 180, 250};
+  gLog.hookAnswer = record->lpfnPagePaintHook(nullptr, WM_PSD_GREEKTEXTRECT, reinterpret_cast<WPARAM>(sample.dc()),
+                                              reinterpret_cast<LPARAM>(&text));
+  gLog.sampleInk = sample.Count(text, IsInk);
+  record->rtMargin = {1000, 1100, 1200, 1300};
+  return TRUE;
+}
 DWORD WINAPI StubDialogError() { return gLog.lastError; }
 int WINAPI StubStartDoc(HDC, const DOCINFOA* info) {
   gLog.jobName = info->lpszDocName;
@@ -229,7 +243,6 @@ int WINAPI StubAbortDoc(HDC) { return ++gLog.aborts; }
 class ChartPrintingTest : public ChartPictureTest {
  protected:
   void SetUp() override {
-    gCurrentPattern = 1;  // "パターン２\tF2" in the menu
     ChartPictureTest::SetUp();
     if (IsSkipped()) return;
     gLog = SpoolerLog{};
@@ -237,24 +250,20 @@ class ChartPrintingTest : public ChartPictureTest {
     paper_ = std::make_unique<Canvas>(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     spare_ = CreateCompatibleBitmap(paper_->dc(), 1, 1);
     gLog.paper = static_cast<HBITMAP>(SelectObject(paper_->dc(), spare_));
-    gPrintSpooler = {nullptr,       StubPrintDialog, StubDialogError, StubStartDoc,
-                     StubStartPage, StubEndPage,     StubEndDoc,      StubAbortDoc};
+    gPrintSpooler = {StubPageSetupDialog, StubPrintDialog, StubDialogError, StubStartDoc,
+                     StubStartPage,       StubEndPage,     StubEndDoc,      StubAbortDoc};
     savedPrinter_ = gPrinterSettings;
     SetDefaultPrinterSettings(&gPrinterSettings);
     gPrinterSettings.pageSetup.paperWidth = 21000;
     gPrinterSettings.pageSetup.paperHeight = 29700;
     gPrinterSettings.mode = TestDevMode("Saved printer");
     gPrinterSettings.names = TestDevNames("Saved printer");
-    owner_ = CreateWindowW(L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
-                           LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDM_MAIN_MENU)), nullptr, nullptr);
   }
   void TearDown() override {
     if (paper_ != nullptr) Paper();
     if (spare_ != nullptr) DeleteObject(spare_);
-    if (owner_ != nullptr) DestroyWindow(owner_);
     gPrintSpooler = kSystemSpooler;
     gPrinterSettings = savedPrinter_;
-    ChartPictureTest::TearDown();
   }
   // The page as the printer DCs left it, back on its canvas.
   const Canvas& Paper() const {
@@ -268,12 +277,11 @@ class ChartPrintingTest : public ChartPictureTest {
   std::unique_ptr<Canvas> paper_;
   HBITMAP spare_ = nullptr;
   PrinterSettings savedPrinter_;
-  HWND owner_ = nullptr;
 };
 
 TEST_F(ChartPrintingTest, ThreeCopiesPrintThreePagesWithinTheMarginsUnderThePatternsName) {
   gLog.copies = 3;
-  PrintChart(owner_);
+  PrintChart(window_);
   EXPECT_EQ(gLog.dialogs, 1);
   EXPECT_EQ(gLog.startDocs, 1);
   EXPECT_EQ(gLog.startPages, 3);
@@ -290,10 +298,24 @@ TEST_F(ChartPrintingTest, ThreeCopiesPrintThreePagesWithinTheMarginsUnderThePatt
   EXPECT_EQ(paper.Count(paper.Whole(), IsInk), paper.Count(ToRect(area), IsInk)) << "nothing in the margins";
 }
 
+TEST_F(ChartPrintingTest, PageSetupShowsThePictureOnItsSamplePageAndKeepsTheMargins) {
+  ShowPageSetup(window_);
+  EXPECT_EQ(gLog.dialogs, 1);
+  EXPECT_EQ(gLog.pageSetupFlags & kPageSetupFlags, kPageSetupFlags);
+  EXPECT_FALSE(gLog.ownerEnabled);
+  EXPECT_TRUE(IsWindowEnabled(window_));
+  EXPECT_EQ(gLog.hookAnswer, 1u);
+  EXPECT_GT(gLog.sampleInk, 160 * 20);
+  const PageSetupImage& p = gPrinterSettings.pageSetup;
+  EXPECT_EQ(std::vector<int>({p.marginLeft, p.marginTop, p.marginRight, p.marginBottom}),
+            std::vector<int>({1000, 1100, 1200, 1300}));
+  EXPECT_EQ(SavedDevice(), "Saved printer");
+}
+
 TEST_F(ChartPrintingTest, AFailedPageAbandonsTheJob) {
   gLog.copies = 3;
   gLog.failPage = 0;
-  PrintChart(owner_);
+  PrintChart(window_);
   EXPECT_EQ(gLog.startPages, 1);
   EXPECT_EQ(gLog.aborts, 1);
   EXPECT_EQ(gLog.endDocs, 0);
@@ -302,7 +324,7 @@ TEST_F(ChartPrintingTest, AFailedPageAbandonsTheJob) {
 TEST_F(ChartPrintingTest, APrinterThatHasGoneIsDroppedAndTheDialogAskedOnceMore) {
   gLog.failWith = PDERR_PRINTERNOTFOUND;
   gLog.cancel = true;
-  PrintChart(owner_);
+  PrintChart(window_);
   EXPECT_EQ(gLog.dialogHadPrinter, (std::vector<bool>{true, false}));
   EXPECT_TRUE(gPrinterSettings.mode.empty());
   EXPECT_TRUE(gPrinterSettings.names.empty());
@@ -311,12 +333,12 @@ TEST_F(ChartPrintingTest, APrinterThatHasGoneIsDroppedAndTheDialogAskedOnceMore)
 
 TEST_F(ChartPrintingTest, ThePrinterTheDialogChoseIsKept) {
   gLog.replace = true;
-  PrintChart(owner_);
+  PrintChart(window_);
   EXPECT_EQ(SavedDevice(), "Other printer");
   EXPECT_EQ(gPrinterSettings.names, TestDevNames("Other printer"));
   gLog.replace = false;
   gLog.cancel = true;
-  PrintChart(owner_);
+  PrintChart(window_);
   EXPECT_EQ(SavedDevice(), "Other printer") << "a cancelled dialog keeps the choice";
   EXPECT_EQ(gLog.startDocs, 1);
 }
