@@ -9,19 +9,16 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "bench/win/bench_clock_win.h"
+#include "bench/win/bench_window_win.h"
 #include "chart/chart_layout.h"
 #include "chart/chart_loading.h"
 #include "chart/chart_paint_win.h"
 #include "chart/gdi_objects_win.h"
 #include "data/stock_table.h"
 #include "window/chart_window_layout.h"
-#include "shell/settings.h"
-#include "tools/sample_db/series_digest.h"
 #include "window/chart_picture_win.h"
 
 namespace {
@@ -30,53 +27,28 @@ constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
 constexpr int kRounds = 20;
 
-ChartView TwelvePaneView(StockCode code, int period) {
-  ChartView view{};
-  view.stockCode = code;
-  view.period = period;
-  view.lastBarIndex = -1;
-  view.barWidth = 5;
-  view.rightMargin = kDefaultRightMargin;
-  view.paneCount = kMaxPanesPerChart;
-  for (int i = 0; i < kMaxPanesPerChart; ++i) {
-    view.paneKinds[i] = static_cast<uint32_t>(i);
-    view.paneFlags[i] = kPaneFlagLine0;
-  }
-  view.paneFlags[0] = PaneLineFlags(2) | kPaneFlagVolumeCloud;
-  return view;
-}
-
-double MedianMs(const std::function<void()>& step) {
-  std::vector<double> ms;
-  for (int i = 0; i < kRounds; ++i) {
-    const double start = NowMs();
-    step();
-    GdiFlush();
-    ms.push_back(NowMs() - start);
-  }
-  std::sort(ms.begin(), ms.end());
+double Median(std::vector<double> ms) {
+  std::nth_element(ms.begin(), ms.begin() + ms.size() / 2, ms.end());
   return ms[ms.size() / 2];
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string folder = DatabaseFolder(argc, argv);
-  if (folder.empty() || !OpenDatabaseFolder(folder.c_str())) {
+  if (!OpenBenchDatabase(argc, argv)) {
     fprintf(stderr, "usage: velqo_picture_bench <database folder>\n");
     return 2;
   }
-  SetDefaultSettings();
-  gChartFontSize = 12;
   CreateSharedGdiObjects();
   MeasureSharedFonts(nullptr);
   InstallChartTextMeasures();
   if (!AllocAllChartContexts()) return 3;
   ScreenPattern& pattern = CurrentScreenPattern();
   pattern.chartCount = 3;
-  pattern.views[0] = TwelvePaneView(gCanonicalIndexCodes[0], 0);
-  pattern.views[1] = TwelvePaneView(gStockTable->records[gStockTable->count / 2].master.code, 0);
-  pattern.views[2] = TwelvePaneView(gStockTable->records[gStockTable->count - 1].master.code, 1);
+  pattern.views[0] = TwelvePaneView(gCanonicalIndexCodes[0]);
+  pattern.views[1] = TwelvePaneView(gStockTable->records[gStockTable->count / 2].master.code);
+  pattern.views[2] = TwelvePaneView(gStockTable->records[gStockTable->count - 1].master.code);
+  pattern.views[2].period = 1;
   ReloadAllChartSeries();
   Rect charts[3];
   ComputeChartRects({0, 0, kWidth, kHeight}, pattern, gPaneHeights, gChartFontSize, charts);
@@ -91,16 +63,21 @@ int main(int argc, char** argv) {
   const RECT whole = {0, 0, kWidth, kHeight};
 
   DeleteEnhMetaFile(RenderChartsToMetafile());  // builds what is kept between paints
-  const double render = MedianMs([] { DeleteEnhMetaFile(RenderChartsToMetafile()); });
-  const HENHMETAFILE picture = RenderChartsToMetafile();
-  const double play = MedianMs([&] {
+  std::vector<double> render, play;
+  for (int round = 0; round < kRounds; ++round) {
+    double start = NowMs();
+    const HENHMETAFILE picture = RenderChartsToMetafile();
+    render.push_back(NowMs() - start);
+    start = NowMs();
     FillRect(dc, &whole, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     DrawMetafileFitted(dc, picture, whole);
-  });
+    GdiFlush();
+    play.push_back(NowMs() - start);
+    DeleteEnhMetaFile(picture);
+  }
   printf("%d x %d, 3 charts x 12 panes, %d rounds\n", kWidth, kHeight, kRounds);
-  printf("  render into the metafile  %8.2f ms (median)\n", render);
-  printf("  play at %d x %d       %8.2f ms (median)\n", kWidth, kHeight, play);
-  DeleteEnhMetaFile(picture);
+  printf("  render into the metafile  %8.2f ms (median)\n", Median(render));
+  printf("  play at %d x %d       %8.2f ms (median)\n", kWidth, kHeight, Median(play));
   SelectObject(dc, old);
   DeleteObject(bitmap);
   DeleteDC(dc);
