@@ -85,6 +85,15 @@ class PageSetupSession {
   PageSetupSession(const PageSetupSession&) = delete;
   PageSetupSession& operator=(const PageSetupSession&) = delete;
 
+  // After a dialog that failed: a saved printer that has gone (an error with
+  // blocks given) is dropped, so that the dialog can be asked once more.
+  bool DropGonePrinter() {
+    const bool hadPrinter = record.hDevMode != nullptr || record.hDevNames != nullptr;
+    if (gPrintSpooler.dialogError() == 0 || !hadPrinter) return false;
+    FreePrinterBlocks();
+    return true;
+  }
+
   void FreePrinterBlocks() {
     if (record.hDevMode != nullptr) GlobalFree(record.hDevMode);
     if (record.hDevNames != nullptr) GlobalFree(record.hDevNames);
@@ -95,9 +104,8 @@ class PageSetupSession {
   PAGESETUPDLGA record{};
 };
 
-// The print dialog on the session's printer. A saved printer that has gone
-// makes the dialog fail with an error: the blocks are dropped and it is
-// asked once more, on the default printer.
+// The print dialog on the session's printer, asked again on the default
+// printer when the saved one has gone.
 bool AskPrintJob(PageSetupSession& session, PRINTDLGA* dialog) {
   for (int attempt = 0; attempt < 2; ++attempt) {
     *dialog = PRINTDLGA{};
@@ -113,9 +121,7 @@ bool AskPrintJob(PageSetupSession& session, PRINTDLGA* dialog) {
     session.record.hDevMode = dialog->hDevMode;
     session.record.hDevNames = dialog->hDevNames;
     if (chosen != FALSE) return true;
-    const bool hadPrinter = dialog->hDevMode != nullptr || dialog->hDevNames != nullptr;
-    if (gPrintSpooler.dialogError() == 0 || !hadPrinter) return false;  // cancelled, or no printer at all
-    session.FreePrinterBlocks();
+    if (!session.DropGonePrinter()) return false;  // cancelled, or no printer at all
   }
   return false;
 }
@@ -165,8 +171,6 @@ void PrintPicture(HWND owner, HENHMETAFILE picture, const PRINTDLGA& dialog, con
 
 }  // namespace
 
-void SetPageSetupPicture(HENHMETAFILE picture) { gPageSetupPicture = picture; }
-
 UINT_PTR CALLBACK PageSetupPaintHook(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != kGreekTextRectMessage || lParam == 0) return FALSE;
   DrawMetafileFitted(reinterpret_cast<HDC>(wParam), gPageSetupPicture, *reinterpret_cast<const RECT*>(lParam));
@@ -178,7 +182,8 @@ void ShowPageSetup(HWND owner) {
   if (owner != nullptr) EnableWindow(owner, FALSE);
   {
     PageSetupSession session(owner);
-    gPrintSpooler.pageSetupDialog(&session.record);
+    for (int attempt = 0; attempt < 2; ++attempt)
+      if (gPrintSpooler.pageSetupDialog(&session.record) != FALSE || !session.DropGonePrinter()) break;
   }
   if (owner != nullptr) EnableWindow(owner, TRUE);
   if (gPageSetupPicture != nullptr) DeleteEnhMetaFile(gPageSetupPicture);

@@ -26,6 +26,3 @@ UINT_PTR CALLBACK PageSetupPaintHook(HWND dialog, UINT message, WPARAM wParam, L
 // The picture printed once per copy chosen in the print dialog, fitted
 // within the page setup's margins.
 void PrintChart(HWND owner);
-
-// For the paint hook outside the dialog: the picture it draws (null: none).
-void SetPageSetupPicture(HENHMETAFILE picture);
