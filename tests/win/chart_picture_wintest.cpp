@@ -255,15 +255,12 @@ class ChartPrintingTest : public ChartPictureTest {
   PrinterSettings savedPrinter_;
 };
 
-TEST_F(ChartPrintingTest, ThreeCopiesPrintThreePagesWithinTheMarginsUnderThePatternsName) {
+TEST_F(ChartPrintingTest, ThreeCopiesPrintThreePagesWithinTheMarginsAndAFailedPageAbandonsTheJob) {
   gLog.copies = 3;
   PrintChart(window_);
-  EXPECT_EQ(gLog.dialogs, 1);
-  EXPECT_EQ(gLog.startDocs, 1);
-  EXPECT_EQ(gLog.startPages, 3);
-  EXPECT_EQ(gLog.endPages, 3);
-  EXPECT_EQ(gLog.endDocs, 1);
-  EXPECT_EQ(gLog.aborts, 0);
+  // Dialogs, StartDoc, StartPage, EndPage, EndDoc, AbortDoc.
+  EXPECT_EQ(std::vector<int>({gLog.dialogs, gLog.startDocs, gLog.startPages, gLog.endPages, gLog.endDocs, gLog.aborts}),
+            std::vector<int>({1, 1, 3, 3, 1, 0}));
   EXPECT_EQ(gLog.jobName.rfind("パターン２【", 0), 0u) << gLog.jobName;
   EXPECT_LT(gLog.jobName.size(), static_cast<size_t>(kPrintJobNameSize));
   const Canvas& paper = Paper();
@@ -272,6 +269,13 @@ TEST_F(ChartPrintingTest, ThreeCopiesPrintThreePagesWithinTheMarginsUnderThePatt
   EXPECT_GT(area.left, 0);
   EXPECT_GT(paper.Count(ToRect(area), IsInk), 1000);
   EXPECT_EQ(paper.Count(paper.Whole(), IsInk), paper.Count(ToRect(area), IsInk)) << "nothing in the margins";
+
+  // A page that fails abandons the job.
+  gLog.startPages = gLog.endPages = gLog.endDocs = 0;
+  gLog.failPage = 0;
+  PrintChart(window_);
+  EXPECT_EQ(std::vector<int>({gLog.startPages, gLog.endPages, gLog.endDocs, gLog.aborts}),
+            std::vector<int>({1, 1, 0, 1}));
 }
 
 TEST_F(ChartPrintingTest, PageSetupShowsThePictureOnItsSamplePageAndKeepsTheMargins) {
@@ -283,15 +287,6 @@ TEST_F(ChartPrintingTest, PageSetupShowsThePictureOnItsSamplePageAndKeepsTheMarg
   EXPECT_EQ(std::vector<int>({p.marginLeft, p.marginTop, p.marginRight, p.marginBottom}),
             std::vector<int>({1000, 1100, 1200, 1300}));
   EXPECT_EQ(SavedDevice(), "Saved printer");
-}
-
-TEST_F(ChartPrintingTest, AFailedPageAbandonsTheJob) {
-  gLog.copies = 3;
-  gLog.failPage = 0;
-  PrintChart(window_);
-  EXPECT_EQ(gLog.startPages, 1);
-  EXPECT_EQ(gLog.aborts, 1);
-  EXPECT_EQ(gLog.endDocs, 0);
 }
 
 TEST_F(ChartPrintingTest, APrinterThatHasGoneIsDroppedAndTheDialogAskedOnceMore) {
