@@ -57,7 +57,7 @@ bool SameSettings(const PrinterSettings& a, const PrinterSettings& b) {
 bool MarginsFit(const PageSetupImage& p) {
   const int32_t values[] = {p.paperWidth, p.paperHeight, p.marginLeft, p.marginTop, p.marginRight, p.marginBottom};
   for (int32_t v : values)
-    if (v < 0 || v > 200000) return false;
+    if (v < 0 || v > 1000000) return false;
   return (p.paperWidth == 0 || p.marginLeft + p.marginRight < p.paperWidth) &&
          (p.paperHeight == 0 || p.marginTop + p.marginBottom < p.paperHeight);
 }

@@ -9,11 +9,11 @@ PrinterSettings gPrinterSettings;
 namespace {
 
 constexpr uint32_t kPageSetupSize = sizeof(PageSetupImage);
-constexpr size_t kDevNamesHeader = 8;        // three text offsets and the default flag, u16 each
-constexpr size_t kDevModeSizeAt = 36;        // dmSize after the 32-byte device name and two versions
-constexpr size_t kDevModeExtraAt = 38;       // dmDriverExtra
-constexpr size_t kMinDevModeSize = 44;       // up to and with dmFields
-constexpr int32_t kMaxPaperExtent = 200000;  // 2 m in hundredths of a millimetre
+constexpr size_t kDevNamesHeader = 8;         // three text offsets and the default flag, u16 each
+constexpr size_t kDevModeSizeAt = 36;         // dmSize after the 32-byte device name and two versions
+constexpr size_t kDevModeExtraAt = 38;        // dmDriverExtra
+constexpr size_t kMinDevModeSize = 44;        // up to and with dmFields
+constexpr int32_t kMaxPaperExtent = 1000000;  // 10 m of roll paper in hundredths of a millimetre
 constexpr int kAsidePathSize = 300;
 
 // A file the load could not move aside is not written over at exit.

@@ -75,10 +75,6 @@ class PageSetupSession {
   ~PageSetupSession() {
     gPrinterSettings.mode = BlockOfHandle(record.hDevMode, IsUsableDevMode);
     gPrinterSettings.names = BlockOfHandle(record.hDevNames, IsUsableDevNames);
-    if (gPrinterSettings.mode.empty() || gPrinterSettings.names.empty()) {
-      gPrinterSettings.mode.clear();
-      gPrinterSettings.names.clear();
-    }
     FreePrinterBlocks();
     memcpy(&gPrinterSettings.pageSetup, &record, sizeof record);
   }
