@@ -23,8 +23,8 @@ PrintSpooler gPrintSpooler = kSystemSpooler;
 namespace {
 
 constexpr UINT kGreekTextRectMessage = WM_PSD_GREEKTEXTRECT;
-constexpr DWORD kPageSetupFlags = PSD_ENABLEPAGEPAINTHOOK | PSD_INHUNDREDTHSOFMILLIMETERS | PSD_MARGINS;
-static_assert(kPageSetupFlags == ::kPageSetupFlags);
+// The flags the stored record starts with, by their names.
+static_assert((PSD_ENABLEPAGEPAINTHOOK | PSD_INHUNDREDTHSOFMILLIMETERS | PSD_MARGINS) == kPageSetupFlags);
 
 HENHMETAFILE gPageSetupPicture = nullptr;
 
