@@ -122,13 +122,13 @@
 #define IDM_MEMO_FONT_CUSTOM_3 33105
 #define IDM_MEMO_FONT_DEFAULT 33109
 
+/* The chart picture: clipboard, page setup and printing. */
+#define IDM_COPY_CHART_IMAGE 20003
+#define IDM_PAGE_SETUP 32886
+#define IDM_PRINT 32887
+
 /* Colours. */
 #define IDM_COLOR_SETTINGS 32787
 
 /* The analysis-parameter sheet (options menu). */
 #define IDM_ANALYSIS_PARAMETERS 32786
-
-/* The chart picture: clipboard, page setup and printing. */
-#define IDM_COPY_CHART_IMAGE 20003
-#define IDM_PAGE_SETUP 32886
-#define IDM_PRINT 32887
