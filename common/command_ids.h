@@ -126,6 +126,11 @@
 #define IDM_NEW_MEMO 33002
 #define IDM_DELETE_ALL_MEMOS_AND_LINES 33135
 
+/* The chart picture: clipboard, page setup and printing. */
+#define IDM_COPY_CHART_IMAGE 20003
+#define IDM_PAGE_SETUP 32886
+#define IDM_PRINT 32887
+
 /* Colours. */
 #define IDM_COLOR_SETTINGS 32787
 

@@ -83,6 +83,9 @@
 #define IDC_UPDATE_INFO_DATE 902
 #define IDC_UPDATE_KEN_DATE 903
 
+/* The print preview of the chart picture. */
+#define IDD_PRINT_PREVIEW 170
+
 /* The colour dialog: palette list, save, load, tabs; swatch of entry n 800 + n, its label 900 + n. */
 #define IDD_COLOR_SETTINGS 248
 #define IDC_COLOR_PALETTE_LIST 991

@@ -26,6 +26,7 @@
 #include "data/ken_table.h"
 #include "data/stock_table.h"
 #include "data/trading_calendar.h"
+#include "records/printer_settings.h"
 #include "net/order_link.h"
 #include "sheets/scenarios.h"
 #include "sheets/sheet_services.h"
@@ -124,6 +125,7 @@ bool LoadChosenDataFolder() {
   InstallStartUpHooks();
   if (MakeDataFolderCurrent() != 0) return false;
   if (!AllocateBigTables()) return false;
+  LoadPrinterSettings();
   LoadSettings();
   // No record dialog may start on a record of an earlier start.
   ClearEditedRecordPointer();
@@ -155,6 +157,7 @@ uint32_t RunIdleSteps(uint32_t now) {
 
 void SaveEverythingAtExit() {
   MakeDataFolderCurrent();
+  SavePrinterSettings();
   SaveMemoFileAtExit();
   SaveTrendLinesAtExit();
   FlushDailyCache();

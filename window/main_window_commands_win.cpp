@@ -10,6 +10,8 @@
 #include "analysis/position_tracker.h"
 #include "chart/chart_context.h"
 #include "window/chart_lists_win.h"
+#include "window/chart_picture_win.h"
+#include "window/chart_printing_win.h"
 #include "window/chart_popups_win.h"
 #include "window/color_settings_dialog_win.h"
 #include "window/dialog_helpers_win.h"
@@ -65,6 +67,11 @@ int RunWindowCommand(WindowHandle window, int commandId) {
     case IDM_WINDOW_1600: ResizeMainWindow(hwnd, 1600, 1200); return 1;
     case IDM_WINDOW_1024: ResizeMainWindow(hwnd, 1024, 768); return 1;
     case IDM_WINDOW_800: ResizeMainWindow(hwnd, 800, 600); return 1;
+    case IDM_COPY_CHART_IMAGE:
+      if (!CopyChartImage(hwnd)) MessageBeep(MB_ICONWARNING);
+      return 1;
+    case IDM_PAGE_SETUP: ShowPageSetup(hwnd); return 1;
+    case IDM_PRINT: PrintChart(hwnd); return 1;
     default: return 0;
   }
 }
