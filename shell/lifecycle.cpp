@@ -16,6 +16,8 @@
 #include "chart/chart_layout.h"
 #include "chart/chart_loading.h"
 #include "chart/chart_scroll.h"
+#include "chart/memo_hooks.h"
+#include "chart/memo_store.h"
 #include "common/app_globals.h"
 #include "common/error_message.h"
 #include "common/file_io.h"
@@ -107,6 +109,7 @@ void InstallStartUpHooks() {
   gPriceImportHooks.reloadCharts = ReloadChartsAfterImport;
   InstallScenarioHooks();
   InstallTrackerHooks();
+  InstallMemoHooks();
   // Line monitoring places tracker orders through the order link.
   InstallOrderLinkHooks();
 }
@@ -128,6 +131,7 @@ bool LoadChosenDataFolder() {
   LoadFirstSignalSettingsFile();
   if (!LoadStockTable()) return false;
   if (!LoadTrendLines()) return false;
+  if (!LoadMemoFile()) return false;
   LoadKenFile();
   if (!LoadGroupsAtStartup()) return false;
   LoadScenarioTable();
@@ -151,6 +155,7 @@ uint32_t RunIdleSteps(uint32_t now) {
 
 void SaveEverythingAtExit() {
   MakeDataFolderCurrent();
+  SaveMemoFileAtExit();
   SaveTrendLinesAtExit();
   FlushDailyCache();
   SaveStockTable(0);
