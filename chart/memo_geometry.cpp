@@ -51,11 +51,6 @@ MemoBarWindow MemoVisibleBars(int first, int last) {
   return {ClampInt(2 * int64_t{first} - last), ClampInt(2 * int64_t{last} - first)};
 }
 
-bool MemoFitsPaneKind(int paneKind, int memoKind) {
-  if (paneKind > 1) return memoKind == paneKind;
-  return memoKind == 0 || memoKind == 1;
-}
-
 Rect PlaceMemoBox(int anchorX, int anchorY, int offsetX, int offsetY, int width, int height) {
   const int64_t left = int64_t{anchorX} + offsetX, top = int64_t{anchorY} + offsetY;
   return {ClampInt(left), ClampInt(top), ClampInt(left + width), ClampInt(top + height)};

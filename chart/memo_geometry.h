@@ -22,9 +22,6 @@ struct MemoBarWindow {
 };
 MemoBarWindow MemoVisibleBars(int first, int last);
 
-// Candles and Ichimoku share their memos; every other pane shows its own kind.
-bool MemoFitsPaneKind(int paneKind, int memoKind);
-
 // The text box with its top-left corner at the anchor moved by the offsets,
 // of the given size; every sum is kept within int32.
 Rect PlaceMemoBox(int anchorX, int anchorY, int offsetX, int offsetY, int width, int height);

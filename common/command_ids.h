@@ -127,3 +127,7 @@
 
 /* The analysis-parameter sheet (options menu). */
 #define IDM_ANALYSIS_PARAMETERS 32786
+
+/* The memo font (options menu). */
+#define IDM_MEMO_FONT_CHOOSE 33180
+#define IDM_MEMO_FONT_RESET 33181

@@ -6,6 +6,7 @@
 
 #include "analysis/trend_line_store.h"
 #include "chart/chart_editing.h"
+#include "chart/gdi_rules.h"
 #include "chart/memo_hooks.h"
 #include "chart/trend_line_mouse.h"
 #include "window/chart_popups_win.h"
@@ -78,12 +79,19 @@ void CheckEditItems(HMENU menu) {
   CheckItem(menu, IDM_NEW_TREND_LINE, gNewTrendLineMode);
 }
 
+// Editing needs a selected memo; going back to the default face needs a face.
+void CheckMemoItems(HMENU menu) {
+  EnableItem(menu, IDM_MEMO_EDIT, IsAnyMemoSelected());
+  EnableItem(menu, IDM_MEMO_FONT_RESET, HasFaceName(gMemoLogFont));
+}
+
 void RefreshMenu(HMENU menu) {
   for (int command : kUnavailableCommands) EnableItem(menu, command, false);
   for (int n = 0; n < kScreenPatternCount; ++n) CheckItem(menu, IDM_PATTERN_FIRST + n, n == gCurrentPattern);
   CheckSelectedChartItems(menu);
   CheckPaneAndChartItems(menu);
   CheckEditItems(menu);
+  CheckMemoItems(menu);
   for (int command : kDisplaySwitchCommands) CheckItem(menu, command, IsDisplaySwitchOn(command));
 }
 

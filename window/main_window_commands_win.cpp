@@ -14,9 +14,11 @@
 #include "window/color_settings_dialog_win.h"
 #include "window/dialog_helpers_win.h"
 #include "chart/chart_selection.h"
+#include "chart/memo_hooks.h"
 #include "window/main_menu_win.h"
 #include "window/main_window_controls_win.h"
 #include "window/main_window_win.h"
+#include "window/memo_editor_win.h"
 #include "window/parameter_sheet_win.h"
 #include "window/tracker_dialog_win.h"
 #include "window/trend_line_dialogs_win.h"
@@ -61,7 +63,7 @@ int RunWindowCommand(WindowHandle window, int commandId) {
     case IDM_WINDOW_1600: ResizeMainWindow(hwnd, 1600, 1200); return 1;
     case IDM_WINDOW_1024: ResizeMainWindow(hwnd, 1024, 768); return 1;
     case IDM_WINDOW_800: ResizeMainWindow(hwnd, 800, 600); return 1;
-    default: return 0;
+    default: return RunMemoCommand(hwnd, commandId);
   }
 }
 
@@ -209,11 +211,13 @@ LRESULT OnMainWindowNotify(HWND hwnd, LPARAM lParam) {
 void StartMainWindowCommands() {
   gWindowHooks.runWindowCommand = RunWindowCommand;
   gTrackerHooks.runStepDialog = RunPellomaticStepDialog;
+  gMemoHooks.editAtPoint = EditMemoAtClientPoint;
 }
 
 void StopMainWindowCommands() {
   gWindowHooks.runWindowCommand = nullptr;
   gTrackerHooks.runStepDialog = nullptr;
+  gMemoHooks.editAtPoint = nullptr;
 }
 
 bool RenameScreenPattern(HWND owner) {
