@@ -105,9 +105,29 @@ int CountOfWholeImage(const uint8_t* bytes, size_t size, int32_t* recordSize) {
   return -1;
 }
 
+// What an open or read error means: a missing file is absent, anything
+// else (held by another program, say) leaves the file unreadable, not damaged.
+MemoRead ClassifyReadError(int error) {
+  if (error == kErrorFileNotFound || error == kErrorPathNotFound) return MemoRead::kAbsent;
+  if (error == kFileTooLarge) return MemoRead::kDamaged;  // grew while read: not what this program writes
+  ShowErrorMessage(gMainWnd, error);
+  return MemoRead::kUnreadable;
+}
+
+bool IsWholeMemoImage(const uint8_t* bytes, size_t size) {
+  int32_t recordSize = 0;
+  return CountOfWholeImage(bytes, size, &recordSize) >= 0;
+}
+
 MemoRead ReadMemoFile(const char* path, bool sample, MemoTable* table) {
   const int64_t size = GetFileSizeByName(path);
-  if (size < 1) return MemoRead::kAbsent;  // missing or empty
+  if (size < 0) {
+    // The size could not be had: read nothing to learn why.
+    uint8_t none = 0;
+    const int error = LoadFileToBufferEx(path, &none, 0, nullptr);
+    return error == 0 ? MemoRead::kAbsent : ClassifyReadError(error == kFileTooLarge ? kErrorReadFault : error);
+  }
+  if (size == 0) return MemoRead::kAbsent;
   if (static_cast<uint64_t>(size) > kLargestFileBytes) return MemoRead::kDamaged;
   const auto bytes = static_cast<uint32_t>(size);
   auto* block = static_cast<uint8_t*>(AllocBlock(bytes));
@@ -115,15 +135,14 @@ MemoRead ReadMemoFile(const char* path, bool sample, MemoTable* table) {
   uint32_t read = 0;
   const int error = LoadFileToBufferEx(path, block, bytes, &read);
   MemoRead result = MemoRead::kLoaded;
-  if (error == kErrorFileNotFound || error == kErrorPathNotFound || (error == 0 && read == 0)) {
+  if (error != 0) {
+    result = ClassifyReadError(error);
+  } else if (read == 0) {
     result = MemoRead::kAbsent;
-  } else if (error == kFileTooLarge) {
-    result = MemoRead::kDamaged;  // grew while read: not what this program writes
-  } else if (error != 0) {
-    ShowErrorMessage(gMainWnd, error);  // held by another program, say: not damaged
-    result = MemoRead::kUnreadable;
-  } else if (!ConvertMemoFile(block, read, sample, table)) {
+  } else if (!IsWholeMemoImage(block, read)) {
     result = MemoRead::kDamaged;
+  } else if (!ConvertMemoFile(block, read, sample, table)) {
+    result = MemoRead::kUnreadable;  // memory is short: the file may be good
   }
   FreeBlock(block);
   return result;
@@ -239,7 +258,10 @@ int SaveMemoFile() {
   for (int i = 0; i < MemoCount(); ++i) memset(gMemos.memos[i].scratch, 0, sizeof gMemos.memos[i].scratch);
   // Without a new memo.dat the backups stay as they are: they still hold the older good copies.
   const int error = SaveBufferToFile(kMemoFileName, gMemos.header, ImageBytes(gMemos));
-  if (error != 0) return error;
+  if (error != 0) {
+    ShowErrorMessage(gMainWnd, error);
+    return error;
+  }
   gExitSaveHeld = false;
   return RotateMemoBackups(gMemos);
 }

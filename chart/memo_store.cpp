@@ -1,6 +1,7 @@
 #include "chart/memo_store.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "analysis/trend_line_store.h"
@@ -16,6 +17,7 @@
 
 MemoTable gMemos = {};
 Memo gUndoMemo = {};
+int gMemoTextHeight = 16;
 
 namespace {
 
@@ -45,7 +47,8 @@ bool MakeRoomForOneMore() {
 }
 
 // Appends `memo` and selects it; -1, after a message, when memory is short.
-int AppendMemo(const Memo& memo) {
+// A copy: the memo may be one of the table's, which growing moves.
+int AppendMemo(const Memo memo) {
   if (gMemos.header == nullptr || !MakeRoomForOneMore()) {
     PlatformMessageBox(gMainWnd, kNoMemoryText, gAppTitle, kMbOk);
     return -1;
@@ -67,10 +70,15 @@ ChartView* SelectedViewAndPane(int* pane) {
 
 }  // namespace
 
+bool CanAddMemo() {
+  int pane = -1;
+  return SelectedViewAndPane(&pane) != nullptr;
+}
+
 void FindNewMemoAnchor(const ChartView& view, const ChartContext& context, int pane, int cursorBar, int32_t cursorValue,
                        uint32_t* date, int32_t* value) {
-  const int last = GetViewLastBar(view, context);
-  const int visible = context.geometry.visibleBars;
+  const int64_t last = GetViewLastBar(view, context);
+  const int64_t visible = context.geometry.visibleBars;
   const PaneRecord& record = context.panes[pane];
   const bool cursorShown = cursorBar >= 0 && cursorBar >= last - visible && cursorBar <= last;
   if (cursorShown && cursorValue >= record.minValue && cursorValue <= record.maxValue) {
@@ -78,20 +86,19 @@ void FindNewMemoAnchor(const ChartView& view, const ChartContext& context, int p
     *value = cursorValue;
     return;
   }
-  *date = DateOfBarIndex(view, context, last - visible / 2);
+  *date =
+      DateOfBarIndex(view, context, static_cast<int>(std::clamp<int64_t>(last - visible / 2, INT32_MIN, INT32_MAX)));
   *value = static_cast<int32_t>((int64_t{record.minValue} + record.maxValue) / 2);
 }
 
-int AddNewMemo(int textHeight) {
-  int pane = -1;
-  const ChartView* view = SelectedViewAndPane(&pane);
-  if (view == nullptr || gMemos.header == nullptr) return -1;
-  const ChartContext& context = gChartContexts[gSelectedChart];
+Memo MakeNewMemo(uint32_t code, int paneKind, int period, uint32_t date, int32_t value, int textHeight,
+                 const MemoFileHeader& header) {
   Memo memo{};
-  memo.code = view->stockCode;
-  memo.paneKind = static_cast<int16_t>(view->paneKinds[pane]);
-  memo.period = GetViewPeriod(*view);
-  FindNewMemoAnchor(*view, context, pane, gCursorBar, gCursorValue, &memo.date, &memo.value);
+  memo.code = code;
+  memo.paneKind = static_cast<int16_t>(paneKind);
+  memo.period = period;
+  memo.date = date;
+  memo.value = value;
   memo.boxOffsetX = kNewMemoOffset;
   memo.boxOffsetY = kNewMemoOffset;
   memo.boxRight = kNewMemoWidth;
@@ -99,9 +106,20 @@ int AddNewMemo(int textHeight) {
   memcpy(memo.text, kNewMemoText, sizeof kNewMemoText);
   memo.color = FindBlackColorIndex();
   memo.arrowHidden = 1;
-  std::copy_n(gMemos.header->fontHeights, kMemoSizeChoiceCount, memo.fontHeights);
-  std::copy_n(gMemos.header->lineSpacings, kMemoSizeChoiceCount, memo.lineSpacings);
-  return AppendMemo(memo);
+  std::copy_n(header.fontHeights, kMemoSizeChoiceCount, memo.fontHeights);
+  std::copy_n(header.lineSpacings, kMemoSizeChoiceCount, memo.lineSpacings);
+  return memo;
+}
+
+int AddNewMemo(int textHeight) {
+  int pane = -1;
+  const ChartView* view = SelectedViewAndPane(&pane);
+  if (view == nullptr || gMemos.header == nullptr) return -1;
+  uint32_t date = 0;
+  int32_t value = 0;
+  FindNewMemoAnchor(*view, gChartContexts[gSelectedChart], pane, gCursorBar, gCursorValue, &date, &value);
+  return AppendMemo(MakeNewMemo(view->stockCode, static_cast<int>(view->paneKinds[pane]), GetViewPeriod(*view), date,
+                                value, textHeight, *gMemos.header));
 }
 
 int DuplicateMemo(int index) {

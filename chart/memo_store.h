@@ -84,6 +84,18 @@ bool CreateEmptyMemoTable(MemoTable* table);
 
 // ---- Editing -----------------------------------------------------------------------
 
+// The memo font's line height, measured by the window side: a new memo's box
+// is one line high.
+extern int gMemoTextHeight;
+
+// Whether a chart and one of its panes are selected, as the new-memo command needs.
+bool CanAddMemo();
+
+// A new memo as the new-memo command makes it: the box 16 pixels right of and
+// below the anchor, one line of `textHeight` high, black, without arrow, the
+// size choices of `header`.
+Memo MakeNewMemo(uint32_t code, int paneKind, int period, uint32_t date, int32_t value, int textHeight,
+                 const MemoFileHeader& header);
 // Where a new memo of pane `pane` is pinned: at the cursor when it is on one
 // of the shown bars and inside the pane's value range, else half a screen
 // left of the last bar, at the middle of the range.

@@ -122,6 +122,10 @@
 #define IDM_MEMO_FONT_CUSTOM_3 33105
 #define IDM_MEMO_FONT_DEFAULT 33109
 
+/* Memos of the edit menu and the chart pop-up. */
+#define IDM_NEW_MEMO 33002
+#define IDM_DELETE_ALL_MEMOS_AND_LINES 33135
+
 /* Colours. */
 #define IDM_COLOR_SETTINGS 32787
 

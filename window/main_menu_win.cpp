@@ -8,6 +8,7 @@
 #include "chart/chart_editing.h"
 #include "chart/gdi_rules.h"
 #include "chart/memo_hooks.h"
+#include "chart/memo_store.h"
 #include "chart/trend_line_mouse.h"
 #include "window/chart_popups_win.h"
 #include "chart/chart_scroll.h"
@@ -79,6 +80,9 @@ void CheckEditItems(HMENU menu) {
   CheckItem(menu, IDM_NEW_TREND_LINE, gNewTrendLineMode);
 }
 
+// A new memo needs a chart and a pane selected.
+void CheckMemoCommandItems(HMENU menu) { EnableItem(menu, IDM_NEW_MEMO, CanAddMemo()); }
+
 // Editing needs a selected memo; going back to the default face needs a face.
 void CheckMemoItems(HMENU menu) {
   EnableItem(menu, IDM_MEMO_EDIT, IsAnyMemoSelected());
@@ -91,6 +95,7 @@ void RefreshMenu(HMENU menu) {
   CheckSelectedChartItems(menu);
   CheckPaneAndChartItems(menu);
   CheckEditItems(menu);
+  CheckMemoCommandItems(menu);
   CheckMemoItems(menu);
   for (int command : kDisplaySwitchCommands) CheckItem(menu, command, IsDisplaySwitchOn(command));
 }
