@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -56,7 +57,8 @@ TEST(MemoFlowTest, AMemoWrittenColouredDraggedSizedDeletedAndRestoredIsThereAfte
   if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
   const std::wstring folder = CopySample(L"velqo-memo-flow");
   ASSERT_FALSE(folder.empty());
-  const int32_t memosBefore = std::max(0, ReadSavedMemos(folder).count);
+  // A first start takes the distributed samples.
+  const int32_t memosBefore = std::max(0, ReadSavedMemos(folder + L"DEFAULTDATA\\").count);
   const CursorKept cursor;
   RunningProgram program;
   ASSERT_TRUE(StartAtFixedSize(folder, program));
@@ -73,14 +75,21 @@ TEST(MemoFlowTest, AMemoWrittenColouredDraggedSizedDeletedAndRestoredIsThereAfte
                  pane.top + static_cast<LONG>((pane.bottom - pane.top) * fy)};
   };
 
-  // A click on the pane, Ctrl+U: the new memo, selected, framed in the selection colour.
-  hand.Mouse(WM_MOUSEMOVE, 0, at(0.3, 0.3));
-  hand.Click(at(0.3, 0.3));
+  // A click on the pane puts the cursor on a bar (a right click: a left one
+  // selects the pane alone), Ctrl+U: the new memo there, selected, framed in
+  // the selection colour, its box 16 pixels right of and below the cursor.
+  const POINT cursorAt = at(0.3, 0.3);
+  hand.Mouse(WM_MOUSEMOVE, 0, cursorAt);
+  hand.Mouse(WM_RBUTTONDOWN, MK_RBUTTON, cursorAt);
+  hand.Keys({}, VK_ESCAPE);  // the chart's pop-up
+  hand.Mouse(WM_RBUTTONUP, 0, cursorAt);
   hand.Keys({VK_CONTROL}, 'U');
   const auto made = hand.Picture(L"memo-flow-1-new.bmp");
   const RECT frame = InkBounds(*made, inside, kSelection);
   ASSERT_FALSE(IsEmpty(frame)) << "no new memo shown";
   EXPECT_GT(frame.right - frame.left, 60) << "room for ●●●新規メモ●●●";
+  EXPECT_LE(std::abs(frame.left + 3 - 16 - cursorAt.x), 6) << "on the cursor's bar";
+  EXPECT_LE(std::abs(frame.top + 3 - 16 - cursorAt.y), 3) << "at the cursor's price";
 
   // Double-click: the editor. "決算 5/12", Red, the arrow shown, OK.
   hand.DoubleClick(Centre(frame));
