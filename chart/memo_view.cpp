@@ -194,7 +194,8 @@ bool DragMemoTo(const DragPoint& point) {
     }
   }
   MarkMemosChanged();
-  InvalidateAllCharts();
+  // Only the panes that show the memo (the whole chart when its scale changed), as for a dragged line.
+  InvalidateTrendLinePanes(memo->code, memo->paneKind);
   return true;
 }
 
