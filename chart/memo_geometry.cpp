@@ -41,9 +41,7 @@ bool OnShaft(const MemoShape& s, int x, int y) {
   return RectContains(near, x, y);
 }
 
-int FadeChannel(int channel, int background) {
-  return static_cast<int>(channel + (background - channel) * kFadeShare);
-}
+int FadeChannel(int channel, int background) { return static_cast<int>(channel + (background - channel) * kFadeShare); }
 
 }  // namespace
 

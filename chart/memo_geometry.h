@@ -9,8 +9,8 @@
 #include "chart/gdi_rules.h"
 #include "records/settings_block.h"
 
-constexpr int kMemoTipReach = 8;      // the arrow tip is hit this far off, and the shaft
-constexpr int kMemoFrameGrowth = 3;   // the frame lies this far outside the text box
+constexpr int kMemoTipReach = 8;       // the arrow tip is hit this far off, and the shaft
+constexpr int kMemoFrameGrowth = 3;    // the frame lies this far outside the text box
 constexpr int kMemoArrowHeadSize = 8;  // length of the head's sides
 constexpr int kMemoFadedBelowHeight = 6;
 constexpr int kMemoReanchorGap = 12;  // between a re-anchored point and its box top

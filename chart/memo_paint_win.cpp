@@ -125,8 +125,8 @@ void DrawMemoArrow(HDC dc, const Rect& frame, int x, int y, COLORREF color) {
   SelectObject(dc, CachedBrush(color));
   MoveToEx(dc, arrow.startX, arrow.startY, nullptr);
   LineTo(dc, x, y);
-  const POINT head[3] = {{arrow.headX[0], arrow.headY[0]}, {arrow.headX[1], arrow.headY[1]},
-                         {arrow.headX[2], arrow.headY[2]}};
+  const POINT head[3] = {
+      {arrow.headX[0], arrow.headY[0]}, {arrow.headX[1], arrow.headY[1]}, {arrow.headX[2], arrow.headY[2]}};
   Polygon(dc, head, 3);
 }
 
@@ -180,7 +180,8 @@ void DrawMemo(HDC dc, const ChartView& view, const ChartContext& context, int pa
   const Rect frame = MemoFrame(box);
   const bool selected = memo.selected != 0;
   if (MemoMeetsClip(dc, frame, at.anchorX, at.anchorY, at.arrowShown)) {
-    if (at.arrowShown) DrawMemoArrow(dc, frame, at.anchorX, at.anchorY, selected ? PaletteColor(kColorSelection) : color);
+    if (at.arrowShown)
+      DrawMemoArrow(dc, frame, at.anchorX, at.anchorY, selected ? PaletteColor(kColorSelection) : color);
     const RECT frameRect = ToWinRect(frame);
     if (selected) {
       FillRect(dc, &frameRect, CachedBrush(background));
@@ -191,8 +192,8 @@ void DrawMemo(HDC dc, const ChartView& view, const ChartContext& context, int pa
     for (size_t k = 0; k < layout.lines.size(); ++k) {
       const LaidOutLine& line = layout.lines[k];
       const int x = box.left + pad;
-      const int y = static_cast<int>(std::clamp<int64_t>(
-          int64_t{box.top} + pad + static_cast<int64_t>(k) * lineHeight, INT32_MIN, INT32_MAX));
+      const int y = static_cast<int>(
+          std::clamp<int64_t>(int64_t{box.top} + pad + static_cast<int64_t>(k) * lineHeight, INT32_MIN, INT32_MAX));
       if (selected) {
         ExtTextOutW(dc, x, y, 0, nullptr, line.text.c_str(), static_cast<int>(line.text.size()), nullptr);
       } else {

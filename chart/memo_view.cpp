@@ -165,7 +165,8 @@ bool DragMemoTo(const DragPoint& point) {
   const int pane = gMemoDrag.pane;
   const int dx = point.x - gMemoDrag.pressX, dy = point.y - gMemoDrag.pressY;
   if (gMemoDrag.part == kMemoBox) {
-    const int32_t x = ClampInt(int64_t{gMemoDrag.pressOffsetX} + dx), y = ClampInt(int64_t{gMemoDrag.pressOffsetY} + dy);
+    const int32_t x = ClampInt(int64_t{gMemoDrag.pressOffsetX} + dx),
+                  y = ClampInt(int64_t{gMemoDrag.pressOffsetY} + dy);
     if (x == memo->boxOffsetX && y == memo->boxOffsetY) return false;
     memo->boxOffsetX = x;
     memo->boxOffsetY = y;
@@ -180,10 +181,10 @@ bool DragMemoTo(const DragPoint& point) {
       delta = int64_t{value} - gMemoDrag.valueAtPressY;
     }
     if (bars == 0 && delta == 0 && axis != kAxisLevel) return false;
-    memo->date = bars != 0 ? DateOfBarIndex(view, context, ClampInt(int64_t{gMemoDrag.pressBar} + bars))
-                           : gMemoDrag.pressDate;
-    memo->value = axis == kAxisLevel ? gMemoDrag.pressValue
-                                     : DraggedValue(view, context, pane, point.y, delta, point.snap);
+    memo->date =
+        bars != 0 ? DateOfBarIndex(view, context, ClampInt(int64_t{gMemoDrag.pressBar} + bars)) : gMemoDrag.pressDate;
+    memo->value =
+        axis == kAxisLevel ? gMemoDrag.pressValue : DraggedValue(view, context, pane, point.y, delta, point.snap);
     if (gMemoDrag.part == kMemoArrowTip) {
       // The box stays where it was on the screen.
       const int last = GetViewLastBar(view, context);

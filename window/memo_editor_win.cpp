@@ -159,9 +159,7 @@ INT_PTR CALLBACK MemoEditDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARA
   if (state == nullptr) return FALSE;
   switch (message) {
     case WM_INITDIALOG: InitMemoEditor(dialog, state); return FALSE;  // the focus is set
-    case WM_MEASUREITEM:
-      reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = kColorItemHeight;
-      return TRUE;
+    case WM_MEASUREITEM: reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = kColorItemHeight; return TRUE;
     case WM_DRAWITEM: DrawColorListItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return TRUE;
     case WM_CTLCOLORSTATIC:
       if (reinterpret_cast<HWND>(lParam) != GetDlgItem(dialog, IDC_MEMO_BYTES)) return FALSE;

@@ -117,7 +117,8 @@ void MeasureMemoDrag(HWND window) {
   printf("memo drag, one memo on the price pane of the stock all three charts show:\n");
   Print("mouse move and repaint", step);
   Print("mouse move alone", alone);
-  printf("goal, a memo drag step takes at most 16 ms: %.2f ms, %s\n", step.median, step.median <= 16 ? "met" : "NOT met");
+  printf("goal, a memo drag step takes at most 16 ms: %.2f ms, %s\n", step.median,
+         step.median <= 16 ? "met" : "NOT met");
   FreeMemoTable(&gMemos);
 }
 

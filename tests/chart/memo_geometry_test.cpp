@@ -17,8 +17,8 @@ TEST(MemoGeometryTest, HitPartsOfTipBoxAndShaft) {
   // Box 100..140 x 50..70, anchor well below and right of it.
   const Rect box = {100, 50, 140, 70};
   const MemoShape slanted = {200, 150, box, true};
-  const MemoShape below = {120, 150, box, true};   // a vertical shaft from (120, 70)
-  const MemoShape beside = {200, 60, box, true};   // a horizontal one from (140, 60)
+  const MemoShape below = {120, 150, box, true};  // a vertical shaft from (120, 70)
+  const MemoShape beside = {200, 60, box, true};  // a horizontal one from (140, 60)
   const MemoShape hidden = {200, 150, box, false};
   const struct {
     const char* what;

@@ -203,9 +203,9 @@ TEST_F(MemoViewTest, EditorRulesCounterAndWhatOkKeeps) {
   memo.fontHeights[1] = 40;
   memo.lineSpacings[2] = 33;
   PrepareMemoForEditing(&memo, *gMemos.header, 14, 3);
-  EXPECT_EQ(Row(memo.fontHeights[0], memo.fontHeights[1], memo.lineSpacings[1], memo.fontHeights[2],
-                memo.lineSpacings[2]),
-            Row(10, 16, 6, 24, 8));
+  EXPECT_EQ(
+      Row(memo.fontHeights[0], memo.fontHeights[1], memo.lineSpacings[1], memo.fontHeights[2], memo.lineSpacings[2]),
+      Row(10, 16, 6, 24, 8));
 
   char counter[96];
   EXPECT_FALSE(FormatMemoByteCounter(511, counter, sizeof counter));

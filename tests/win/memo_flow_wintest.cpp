@@ -122,7 +122,8 @@ TEST(MemoFlowTest, AMemoWrittenColouredDraggedSizedDeletedAndRestoredIsThereAfte
   const RECT movedInk = InkBounds(*boxMoved, inside, kRed);
   EXPECT_EQ(Row(movedInk.left - writtenBox.left, movedInk.top - writtenBox.top), Row(by.x, by.y))
       << "the text moved with the box";
-  const POINT tip = {frame.left + 3 - 16, frame.top + 3 - 16};  // a new box lies 16 pixels right of and below its anchor
+  const POINT tip = {frame.left + 3 - 16,
+                     frame.top + 3 - 16};  // a new box lies 16 pixels right of and below its anchor
   hand.Drag(tip, Shifted(tip, {-90, 40}));
   const auto tipMoved = hand.Picture(L"memo-flow-5-tip-moved.bmp");
   EXPECT_EQ(Row(InkBounds(*tipMoved, inside, kRed).left, InkBounds(*tipMoved, inside, kRed).top),

@@ -126,9 +126,9 @@ TEST_F(MemoPaintTest, OutlinedTextFrameArrowHeadAndALiteralAmpersand) {
   EXPECT_GT(canvas->Count(box, kWhite), 10) << "the outline";
   // The frame 3 pixels outside the box; the arrow's head filled at the anchor, pointing right.
   const int x = AnchorX(), y = AnchorY();
-  EXPECT_PIXELS(*canvas, {box.left - 3, box.top, kRedColor}, {box.right + 2, box.bottom, kRedColor},
-                {x, y, kRedColor}, {x - 4, y + 1, kRedColor}, {x - 4, y - 1, kRedColor}, {x - 4, y - 6, kBlack},
-                {x - 20, y, kRedColor}, {x - 20, y - 3, kBlack});
+  EXPECT_PIXELS(*canvas, {box.left - 3, box.top, kRedColor}, {box.right + 2, box.bottom, kRedColor}, {x, y, kRedColor},
+                {x - 4, y + 1, kRedColor}, {x - 4, y - 1, kRedColor}, {x - 4, y - 6, kBlack}, {x - 20, y, kRedColor},
+                {x - 20, y - 3, kBlack});
   memo.arrowHidden = 1;
   EXPECT_PIXELS(*Drawn(L"memo-no-arrow.bmp"), {x, y, kBlack}, {x - 20, y, kBlack});
 }
@@ -173,9 +173,7 @@ void TypeOver(HWND dialog, int id, const std::string& text) {
   SendDlgItemMessageW(dialog, id, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(SjisToWide(text.c_str()).c_str()));
 }
 
-void Click(HWND dialog, int id) {
-  SendDlgItemMessageW(dialog, id, BM_CLICK, 0, 0);
-}
+void Click(HWND dialog, int id) { SendDlgItemMessageW(dialog, id, BM_CLICK, 0, 0); }
 
 class MemoEditorTest : public ::testing::Test {
  protected:

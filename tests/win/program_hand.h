@@ -109,4 +109,3 @@ inline bool StartAtFixedSize(const std::wstring& folder, RunningProgram& program
   SetForegroundWindow(program.window);
   return true;
 }
-
