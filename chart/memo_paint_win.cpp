@@ -84,41 +84,6 @@ const KeptLayout& LayOutText(HDC dc, int index, const Memo& memo, int fontHeight
   return kept;
 }
 
-// The DC as the caller had it.
-class SavedMemoDc {
- public:
-  SavedMemoDc(HDC dc, const RECT& clip)
-      : dc_(dc),
-        font_(SelectObject(dc, gMemoFont)),
-        pen_(GetCurrentObject(dc, OBJ_PEN)),
-        brush_(GetCurrentObject(dc, OBJ_BRUSH)),
-        textColor_(GetTextColor(dc)),
-        backColor_(GetBkColor(dc)),
-        mode_(SetBkMode(dc, TRANSPARENT)),
-        align_(SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP)),
-        clip_(PushClipRect(dc, clip)) {}
-  SavedMemoDc(const SavedMemoDc&) = delete;
-  SavedMemoDc& operator=(const SavedMemoDc&) = delete;
-  ~SavedMemoDc() {
-    PopClipRect(dc_, clip_);
-    SetTextAlign(dc_, align_);
-    SetBkMode(dc_, mode_);
-    SetBkColor(dc_, backColor_);
-    SetTextColor(dc_, textColor_);
-    SelectObject(dc_, brush_);
-    SelectObject(dc_, pen_);
-    SelectObject(dc_, font_);
-  }
-
- private:
-  HDC dc_;
-  HGDIOBJ font_, pen_, brush_;
-  COLORREF textColor_, backColor_;
-  int mode_;
-  UINT align_;
-  HRGN clip_;
-};
-
 void DrawMemoArrow(HDC dc, const Rect& frame, int x, int y, COLORREF color) {
   const MemoArrow arrow = GetMemoArrow(frame, x, y);
   SelectObject(dc, CachedPen(PS_SOLID, 1, color));
@@ -215,7 +180,7 @@ void DrawPaneMemos(HDC dc, const ChartView& view, const ChartContext& context, i
   const auto shown = [&](int index) { return PaneShowsMemo(set, gMemos.memos[index], paneKind); };
   // Nothing to draw: the DC is left alone.
   if (std::none_of(set.memos.begin(), set.memos.end(), shown)) return;
-  const SavedMemoDc saved(dc, ToWinRect(context.panes[pane].pane));
+  const SavedPaneDc saved(dc, ToWinRect(context.panes[pane].pane), gMemoFont);
   for (const int index : set.memos) {
     if (shown(index)) DrawMemo(dc, view, context, pane, last, index);
   }

@@ -52,16 +52,7 @@ class MemoPaintTest : public ::testing::Test {
     MeasureSharedFonts(nullptr);
     InstallChartTextMeasures();
     ASSERT_TRUE((gStockTable != nullptr || AllocateStockTable()) && CreateEmptyMemoTable(&gMemos));
-    StockRecord& stock = gStockTable->records[gStockTable->count++];
-    stock = StockRecord{};
-    stock.master = {kCode, "テスト銘柄", "", "", 1, 0, 0, 100};
-    BarSeries& bars = *context_->periods[1].bars;
-    bars.code = kCode;
-    bars.count = kBars;
-    for (int i = 0; i < kBars; ++i) bars.bars[i] = {DateOf(i), 1200, 1210, 1190, 1200, 1000};
-    bars.bars[kBars - 1].low = 900;
-    bars.bars[kBars - 1].high = 1300;
-    ResetStockLookupCache();
+    AddFlatWeeklyStock(context_, kCode, kBars, DateOf);
     SetPalette(kColorBackground, kWhite, kColorSelection, kSelected);
     view_ = MakeChartView(kCode, 1, {{kPaneCandles, 0}});
     view_.barWidth = 9;
