@@ -168,25 +168,9 @@ bool LoadFirstUsableBackup(MemoTable* table) {
 
 uint32_t ImageBytes(const MemoTable& table) { return static_cast<uint32_t>(BlockBytes(table.header->count)); }
 
-void KeepFirstError(int* result, int error) {
-  if (*result == 0) *result = error;
-}
-
 // Newest first: memo01 is this table, the older copies move one place down.
-// Each move replaces its target; an empty or missing source gives way to the
-// table itself.
 int RotateMemoBackups(const MemoTable& table) {
-  PlatformCreateFolder(kBackupFolder);
-  int result = 0;
-  for (int i = kMemoBackupCount - 1; i > 0; --i) {
-    const char* from = kMemoBackupPaths[i - 1];
-    const char* to = kMemoBackupPaths[i];
-    const int error = GetFileSizeByName(from) >= 1 ? PlatformReplaceFile(from, to)
-                                                   : SaveBufferToFile(to, table.header, ImageBytes(table));
-    KeepFirstError(&result, error);
-  }
-  KeepFirstError(&result, SaveBufferToFile(kMemoBackupPaths[0], table.header, ImageBytes(table)));
-  return result;
+  return RotateBackupCopies(kBackupFolder, kMemoBackupPaths, kMemoBackupCount, table.header, ImageBytes(table));
 }
 
 }  // namespace

@@ -115,6 +115,9 @@ int AddNewMemo(int textHeight) {
   int pane = -1;
   const ChartView* view = SelectedViewAndPane(&pane);
   if (view == nullptr || gMemos.header == nullptr) return -1;
+  // Memos show on series of two bars and more: one made on less is never seen.
+  const BarSeries* bars = GetViewBarSeries(*view, gChartContexts[gSelectedChart]);
+  if (bars == nullptr || bars->count < 2) return -1;
   uint32_t date = 0;
   int32_t value = 0;
   FindNewMemoAnchor(*view, gChartContexts[gSelectedChart], pane, gCursorBar, gCursorValue, &date, &value);

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "analysis/trend_line_store.h"
 #include "records/memo_record.h"
 
 struct ChartView;
@@ -44,12 +45,9 @@ inline bool IsMemoIndex(int index) { return index >= 0 && index < MemoCount(); }
 // Null when `index` names no memo.
 inline Memo* MemoAt(int index) { return IsMemoIndex(index) ? &gMemos.memos[index] : nullptr; }
 
-// Memos of kind `memoKind` show on a pane of kind `paneKind`: the two price
-// panes share theirs, every other pane has its own.
-constexpr bool MemoFitsPaneKind(int paneKind, int memoKind) {
-  const bool pricePane = paneKind == 0 || paneKind == 1;
-  return pricePane ? memoKind == 0 || memoKind == 1 : memoKind == paneKind;
-}
+// Memos of kind `memoKind` show on a pane of kind `paneKind` by the trend
+// lines' rule: the two price panes share theirs, every other pane has its own.
+constexpr bool MemoFitsPaneKind(int paneKind, int memoKind) { return TrendLineFitsPane(paneKind, memoKind); }
 
 // Every change to the memos other than a text edit (which saves at once)
 // calls this, a drag or a style command included: a table that start-up took

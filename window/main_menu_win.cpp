@@ -72,16 +72,14 @@ void CheckPaneAndChartItems(HMENU menu) {
 // Items whose features this program does not have yet stay grayed.
 constexpr int kUnavailableCommands[] = {IDM_OPEN_FILE, IDM_FULL_HISTORY_TS};
 
-// Delete needs something selected, undo a deletion to undo.
+// Delete needs something selected, undo a deletion to undo, a new memo a pane.
 void CheckEditItems(HMENU menu) {
   const bool linesMarked = gTrendLines != nullptr && gTrendLines->markedCount > 0;
   EnableItem(menu, IDM_DELETE, linesMarked || IsAnyMemoSelected());
   EnableItem(menu, IDM_UNDO, gUndoKind != kUndoNothing);
+  EnableItem(menu, IDM_NEW_MEMO, CanAddMemo());
   CheckItem(menu, IDM_NEW_TREND_LINE, gNewTrendLineMode);
 }
-
-// A new memo needs a chart and a pane selected.
-void CheckMemoCommandItems(HMENU menu) { EnableItem(menu, IDM_NEW_MEMO, CanAddMemo()); }
 
 // Editing needs a selected memo; going back to the default face needs a face.
 void CheckMemoItems(HMENU menu) {
@@ -95,7 +93,6 @@ void RefreshMenu(HMENU menu) {
   CheckSelectedChartItems(menu);
   CheckPaneAndChartItems(menu);
   CheckEditItems(menu);
-  CheckMemoCommandItems(menu);
   CheckMemoItems(menu);
   for (int command : kDisplaySwitchCommands) CheckItem(menu, command, IsDisplaySwitchOn(command));
 }

@@ -324,8 +324,8 @@ TEST_F(MemoStoreTest, TheNewMemoCommandNeedsAPaneAndMakesASelectedBlackMemo) {
   view.paneCount = 2;
   view.paneKinds[1] = kPaneRsi;
   BarSeries& bars = *gChartContexts[0].periods[1].bars;
-  bars.count = 10;
-  for (int i = 0; i < bars.count; ++i) bars.bars[i].date = MakePackedDate(2026, 3, 1 + i);
+  bars.count = 1;
+  for (int i = 0; i < 10; ++i) bars.bars[i].date = MakePackedDate(2026, 3, 1 + i);
   gChartContexts[0].panes[1].minValue = 0;
   gChartContexts[0].panes[1].maxValue = 10000;
   gChartContexts[0].geometry.visibleBars = 8;
@@ -339,6 +339,9 @@ TEST_F(MemoStoreTest, TheNewMemoCommandNeedsAPaneAndMakesASelectedBlackMemo) {
   gCursorBar = 4;
   gCursorValue = 7000;
   ASSERT_TRUE(CanAddMemo());
+  ASSERT_EQ(OnMainCommand(nullptr, IDM_NEW_MEMO), 1);
+  EXPECT_EQ(MemoCount(), 0) << "one bar: a memo would never show";
+  bars.count = 10;
   ASSERT_EQ(OnMainCommand(nullptr, IDM_NEW_MEMO), 1);
   ASSERT_EQ(MemoCount(), 1);
   const Memo& memo = gMemos.memos[0];

@@ -17,7 +17,7 @@
 namespace {
 
 constexpr char kDefaultFolder[] = "DEFAULTDATA";
-constexpr int kLookBack = 120;  // bars the memos look over, about half a year
+constexpr int kLookBack = 60;  // bars the memos look over: what the first chart shows
 constexpr int kLineHeight = 16;
 
 struct SampleMemoText {
@@ -26,8 +26,8 @@ struct SampleMemoText {
   int32_t offsetY;
 };
 
-constexpr SampleMemoText kHighMemo = {"半年の高値\n戻り売りに注意", -136, -64};
-constexpr SampleMemoText kLowMemo = {"半年の安値\n下値の支えになるか", 24, 40};
+constexpr SampleMemoText kHighMemo = {"３か月の高値\n戻り売りに注意", -136, -64};
+constexpr SampleMemoText kLowMemo = {"３か月の安値\n下値の支えになるか", 24, 40};
 
 // A memo with an arrow to the high or low of bar `bar`.
 Memo SampleMemo(StockCode code, const PriceBar& bar, bool high, const MemoFileHeader& header) {
