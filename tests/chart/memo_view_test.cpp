@@ -188,7 +188,7 @@ TEST_F(MemoViewTest, ReanchoringOnPricesAndBelowZeroOnAnOscillator) {
   }
 }
 
-TEST_F(MemoViewTest, EditorRulesCounterAndWhatOkKeeps) {
+TEST_F(MemoViewTest, EditorRulesAndWhatOkKeeps) {
   // A custom flag of 7 opens as off, choice 1 from the settings; a bad choice-2 height comes from the table.
   Memo memo{};
   memo.customSize = 7;
@@ -206,12 +206,6 @@ TEST_F(MemoViewTest, EditorRulesCounterAndWhatOkKeeps) {
   EXPECT_EQ(
       Row(memo.fontHeights[0], memo.fontHeights[1], memo.lineSpacings[1], memo.fontHeights[2], memo.lineSpacings[2]),
       Row(10, 16, 6, 24, 8));
-
-  char counter[96];
-  EXPECT_FALSE(FormatMemoByteCounter(511, counter, sizeof counter));
-  EXPECT_STREQ(counter, "文字: 511 bytes\n残り: 0 bytes");
-  EXPECT_TRUE(FormatMemoByteCounter(512, counter, sizeof counter));
-  EXPECT_STREQ(counter, "文字: 512 bytes\n残り: -1 bytes");
 
   // OK with 510 ASCII bytes and a two-byte character: the character does not fit and goes whole.
   const int index = Add(kPaneCandles, Last() - 10, Middle(kCandles));
