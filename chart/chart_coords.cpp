@@ -230,6 +230,8 @@ int32_t PaneYToPrice(const ChartView& view, const ChartContext& context, int pan
   return static_cast<int32_t>(TruncWithin(price, kMinCursorPrice, kMaxCursorPrice));
 }
 
+int32_t PaneYToLinearValue(const PaneRecord& record, int y) { return LinearValueAt(record, y); }
+
 void PaneYToValue(const ChartView& view, int stockIndex, const ChartContext& context, int pane, int* y,
                   int32_t* value) {
   const PaneRecord* record = PaneAt(context, pane);

@@ -7,6 +7,7 @@
 
 #include "analysis/trend_line_store.h"
 #include "chart/layout_limits.h"
+#include "chart/memo_view.h"
 #include "data/stock_table.h"
 #include "records/settings_block.h"
 
@@ -324,7 +325,13 @@ void SetFixedScale(uint32_t kind, PaneRecord* record) {
   StoreScale(r, PerPixel(r.min, r.max, PanePlotHeight(*record)), record);
 }
 
-void ComputePaneScale(const ChartView& view, int stockIndex, ChartContext* context, int pane, const BarSpan& span) {
+// The memos of the chart's stock and period, collected once for all panes of a pass.
+ChartMemoSet gScaledChartMemos;
+
+// In the second pass the pane also takes in its memos, their boxes converted
+// with `firstPass`, the scale the first pass left.
+void ComputePaneScale(const ChartView& view, int stockIndex, ChartContext* context, int pane, const BarSpan& span,
+                      const PaneRecord* firstPass) {
   PaneRecord& record = context->panes[pane];
   const uint32_t kind = view.paneKinds[pane];
   if (IsFixedKind(kind)) {
@@ -335,6 +342,15 @@ void ComputePaneScale(const ChartView& view, int stockIndex, ChartContext* conte
   record.minValue = static_cast<int32_t>(raw.min);
   record.maxValue = static_cast<int32_t>(raw.max);
   WidenPaneRangeForTrendLines(view, stockIndex, context, pane, span.first, span.last);
+  if (firstPass != nullptr && !gScaledChartMemos.memos.empty()) {
+    int32_t low = record.minValue, high = record.maxValue;
+    const PaneRecord widened = record;
+    record = *firstPass;
+    PositionPaneMemos(view, stockIndex, *context, pane, gScaledChartMemos, &low, &high);
+    record = widened;
+    record.minValue = low;
+    record.maxValue = high;
+  }
   ValueRange r = {record.minValue, record.maxValue};
   if (r.min > r.max) r = {kFallbackMin, kFallbackMax};
   const int h = PanePlotHeight(record);
@@ -385,11 +401,16 @@ void ComputePaneScales(const Rect& chartRect, const ChartView& view, ChartContex
 }
 
 void ComputePaneScalesPass(const Rect& chartRect, const ChartView& view, int stockIndex, ChartContext* context,
-                           int /*pass*/) {
-  // Pass 1 differs from pass 0 only by the memos, which are not built yet.
+                           int pass) {
+  // Pass 1 differs from pass 0 only by the memos; the layout overwrites the scale they are placed with.
+  PaneRecord firstPass[kMaxPanesPerChart];
+  if (pass == 1) std::copy(std::begin(context->panes), std::end(context->panes), firstPass);
   LayOutChart(chartRect, view, context);
   const BarSpan span = ChooseBarSpan(view, context);
-  for (int i = 0; i < PaneCount(view); ++i) ComputePaneScale(view, stockIndex, context, i, span);
+  if (pass == 1) CollectChartMemos(view, *context, span.first, span.last, &gScaledChartMemos);
+  for (int i = 0; i < PaneCount(view); ++i) {
+    ComputePaneScale(view, stockIndex, context, i, span, pass == 1 ? &firstPass[i] : nullptr);
+  }
 }
 
 void RoundScaleRange(int32_t* minValue, int32_t* maxValue) {

@@ -45,6 +45,8 @@ int PaneValueToY(const ChartView& view, const ChartContext& context, int pane, i
 double ValueToPaneOffset(const ChartView& view, const ChartContext& context, int pane, double value);
 void PaneYToValue(const ChartView& view, int stockIndex, const ChartContext& context, int pane, int* y, int32_t* value);
 int32_t PaneYToPrice(const ChartView& view, const ChartContext& context, int pane, int y);
+// The pane's linear value at y, truncated within int32 (neither rounded nor clamped to the pane's kind).
+int32_t PaneYToLinearValue(const PaneRecord& record, int y);
 void ClampPaneValue(int paneKind, int32_t* value);
 double Log10OrZero(double x);
 

@@ -11,6 +11,7 @@
 #include "chart/draw_primitives_win.h"
 #include "chart/indicator_panes_win.h"
 #include "chart/label_images_win.h"
+#include "chart/memo_paint_win.h"
 #include "chart/paint_tools_win.h"
 #include "chart/pane_pixels.h"
 #include "chart/position_marks_win.h"
@@ -111,8 +112,9 @@ void DrawChartFrames(HDC dc, const ChartView& view, const ChartContext& context)
   SelectObject(dc, oldPen);
 }
 
-// The trend lines of the chart being painted, collected once for all its panes.
+// The trend lines and memos of the chart being painted, collected once for all its panes.
 ChartLineSet gPaintedChartLines;
+ChartMemoSet gPaintedChartMemos;
 
 void PaintPane(HDC dc, const ChartView& view, const ChartContext& context, int pane, const BarRange& range) {
   const Rect& area = context.panes[pane].pane;
@@ -128,6 +130,7 @@ void PaintPane(HDC dc, const ChartView& view, const ChartContext& context, int p
     PaintIndicatorPane(dc, view, context, pane, range.first, range.last);
   }
   PaintPositionMarks(dc, view, context, pane, range.last, gPaintedChartLines);
+  DrawPaneMemos(dc, view, context, pane, range.last, gPaintedChartMemos);
 }
 
 // The date axis framed again; every pane's border in the inverse of the background.
@@ -261,6 +264,7 @@ void PaintChart(HDC dc, const ChartView& view, const ChartContext& context) {
   // The lines reach back to the first bar the scales allow for, before the data when need be.
   const int marksFirst = range.last - context.geometry.visibleBars - 3;
   CollectChartLines(view, context, marksFirst, range.last, &gPaintedChartLines);
+  CollectChartMemos(view, context, marksFirst, range.last, &gPaintedChartMemos);
   for (int pane = 0; pane < PaneCount(view); ++pane) PaintPane(dc, view, context, pane, range);
   DrawClosingFrames(dc, view, context, backgroundPen);
   FreePaintObjectCache();
@@ -362,6 +366,7 @@ void FreeChartPaintResources() {
   FreeVolumeCloud(&gVolumeCloud);
   FreeVolumeCloudBrushes();
   FreeLabelImages();
+  FreeMemoPaintResources();
   FreePaintObjectCache();
   if (gMeasureDc != nullptr) DeleteDC(gMeasureDc);
   gMeasureDc = nullptr;

@@ -5,6 +5,8 @@
 // nothing; use the wrappers below.
 #include <cstdint>
 
+#include "chart/line_dragging.h"
+
 // The part of a memo a point lies on.
 enum MemoPart : int { kMemoBox = 0, kMemoArrowTip = 1, kMemoWhole = 2 };
 
@@ -23,7 +25,7 @@ struct MemoHooks {
   void (*deselectAll)();
   // A drag of `part` of `memo` starts at (x, y); moves follow; the end saves.
   void (*beginDrag)(int memo, MemoPart part, int chart, int pane, int x, int y);
-  void (*dragTo)(int x, int y);
+  void (*dragTo)(const DragPoint& point);
   void (*endDrag)();
   int (*deleteSelected)();           // 1 when a memo went (the undo then restores it)
   int (*undoDeletion)();             // 1 when a memo came back

@@ -13,6 +13,28 @@
 
 RECT ToWinRect(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
+SavedPaneDc::SavedPaneDc(HDC dc, const RECT& clip, HFONT font)
+    : dc_(dc),
+      font_(SelectObject(dc, font)),
+      pen_(GetCurrentObject(dc, OBJ_PEN)),
+      brush_(GetCurrentObject(dc, OBJ_BRUSH)),
+      textColor_(GetTextColor(dc)),
+      backColor_(GetBkColor(dc)),
+      mode_(SetBkMode(dc, TRANSPARENT)),
+      align_(SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP)),
+      clip_(PushClipRect(dc, clip)) {}
+
+SavedPaneDc::~SavedPaneDc() {
+  PopClipRect(dc_, clip_);
+  SetTextAlign(dc_, align_);
+  SetBkMode(dc_, mode_);
+  SetBkColor(dc_, backColor_);
+  SetTextColor(dc_, textColor_);
+  SelectObject(dc_, brush_);
+  SelectObject(dc_, pen_);
+  SelectObject(dc_, font_);
+}
+
 RECT ScaleLabelRect(HDC dc, const std::wstring& text, const Rect& label, const Rect& pane) {
   constexpr int kPaneEdgeGap = 4;  // as far in as a label ends short of the scale's right edge
   const int room = label.right - label.left;

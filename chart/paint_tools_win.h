@@ -36,6 +36,25 @@ struct ClipScope {
 ClipScope PushClipUnlessSame(HDC dc, const RECT& rect);
 void PopClipScope(HDC dc, const ClipScope& scope);
 
+// The DC as a painter of marks over a pane found it: font, pen, brush,
+// colours, mode, alignment and clip. Selects `font`, transparent text from the
+// top-left corner and the clip `clip` (within the earlier one) until it ends.
+class SavedPaneDc {
+ public:
+  SavedPaneDc(HDC dc, const RECT& clip, HFONT font);
+  SavedPaneDc(const SavedPaneDc&) = delete;
+  SavedPaneDc& operator=(const SavedPaneDc&) = delete;
+  ~SavedPaneDc();
+
+ private:
+  HDC dc_;
+  HGDIOBJ font_, pen_, brush_;
+  COLORREF textColor_, backColor_;
+  int mode_;
+  UINT align_;
+  HRGN clip_;
+};
+
 // Index of a main-window chart's context (0..2); -1 for any other context.
 int ChartSlotOf(const ChartContext& context);
 

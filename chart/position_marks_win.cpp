@@ -65,41 +65,6 @@ class MarkObjects {
   std::vector<Entry> entries_;
 };
 
-// The DC as the caller had it: font, pen, brush, colours, mode and clip.
-class SavedDcState {
- public:
-  SavedDcState(HDC dc, const RECT& clip)
-      : dc_(dc),
-        font_(SelectObject(dc, gChartFixedFont)),
-        pen_(GetCurrentObject(dc, OBJ_PEN)),
-        brush_(GetCurrentObject(dc, OBJ_BRUSH)),
-        textColor_(GetTextColor(dc)),
-        backColor_(GetBkColor(dc)),
-        mode_(SetBkMode(dc, TRANSPARENT)),
-        align_(SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP)),
-        clip_(PushClipRect(dc, clip)) {}
-  SavedDcState(const SavedDcState&) = delete;
-  SavedDcState& operator=(const SavedDcState&) = delete;
-  ~SavedDcState() {
-    PopClipRect(dc_, clip_);
-    SetTextAlign(dc_, align_);
-    SetBkMode(dc_, mode_);
-    SetBkColor(dc_, backColor_);
-    SetTextColor(dc_, textColor_);
-    SelectObject(dc_, brush_);
-    SelectObject(dc_, pen_);
-    SelectObject(dc_, font_);
-  }
-
- private:
-  HDC dc_;
-  HGDIOBJ font_, pen_, brush_;
-  COLORREF textColor_, backColor_;
-  int mode_;
-  UINT align_;
-  HRGN clip_;
-};
-
 // A line's ends on the screen, (x1, y1) the earlier-dated one.
 struct ScreenLine {
   int x1, y1, x2, y2;
@@ -326,7 +291,7 @@ void PaintPositionMarks(HDC dc, const ChartView& view, const ChartContext& conte
   // Nothing to draw: the DC is left alone.
   if (!AnyLineShows(lines, paneKind)) return;
   MarkObjects objects;  // outlives the saved state: deleted only once deselected
-  const SavedDcState saved(dc, ToWinRect(context.panes[pane].pane));
+  const SavedPaneDc saved(dc, ToWinRect(context.panes[pane].pane), gChartFixedFont);
   const bool pricePane = paneKind == kPaneCandles || paneKind == kPaneIchimoku;
   PaneMarks m{dc, view, context, pane, paneKind, pricePane, last, lines, gAutoOrderEnabled != 0, objects};
   for (int k = 0; k < lines.count; ++k) PaintLine(m, lines.lines[static_cast<size_t>(k)]);

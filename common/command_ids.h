@@ -140,3 +140,7 @@
 /* The signal-file chooser (file menu) and the group move/copy dialog; both grayed in time-back mode. */
 #define IDM_CHOOSE_SIGNAL_FILE 32905
 #define IDM_GROUP_MOVE_COPY 32906
+
+/* The memo font (options menu). */
+#define IDM_MEMO_FONT_CHOOSE 33180
+#define IDM_MEMO_FONT_RESET 33181

@@ -131,3 +131,16 @@
 #define IDC_MOVECOPY_DESTINATION_SUMMARY 1211
 #define IDC_MOVECOPY_SOURCE_LABEL 1212
 #define IDC_MOVECOPY_DESTINATION_LABEL 1213
+
+/* The memo editor: text, byte counter, colour, arrow, custom sizes (height and spacing edits with their up-downs). */
+#define IDD_MEMO_EDIT 213
+#define IDC_MEMO_TEXT 1197
+#define IDC_MEMO_BYTES 33110
+#define IDC_MEMO_COLOR 991
+#define IDC_MEMO_ARROW 1178
+#define IDC_MEMO_CUSTOM_SIZE 1179
+#define IDC_MEMO_CHOICE_1 1269 /* .. 1271 */
+#define IDC_MEMO_CHOICE_3 1271
+#define IDC_MEMO_HEIGHT_1 10012 /* 10012, 10014, 10016: heights; 10013, 10015, 10017: spacings */
+#define IDC_MEMO_SPACING_3 10017
+#define IDC_MEMO_UPDOWN_OFFSET 10 /* each edit's up-down */

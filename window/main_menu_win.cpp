@@ -6,6 +6,7 @@
 
 #include "analysis/trend_line_store.h"
 #include "chart/chart_editing.h"
+#include "chart/gdi_rules.h"
 #include "chart/memo_hooks.h"
 #include "chart/memo_store.h"
 #include "chart/trend_line_mouse.h"
@@ -85,6 +86,12 @@ void GrayTimeBackDialogs(HMENU menu) {
   for (int command : {IDM_CHOOSE_SIGNAL_FILE, IDM_GROUP_MOVE_COPY}) EnableItem(menu, command, gTimeBackMode == 0);
 }
 
+// Editing needs a selected memo; going back to the default face needs a face.
+void CheckMemoItems(HMENU menu) {
+  EnableItem(menu, IDM_MEMO_EDIT, IsAnyMemoSelected());
+  EnableItem(menu, IDM_MEMO_FONT_RESET, HasFaceName(gMemoLogFont));
+}
+
 void RefreshMenu(HMENU menu) {
   for (int command : kUnavailableCommands) EnableItem(menu, command, false);
   for (int n = 0; n < kScreenPatternCount; ++n) CheckItem(menu, IDM_PATTERN_FIRST + n, n == gCurrentPattern);
@@ -92,6 +99,7 @@ void RefreshMenu(HMENU menu) {
   CheckPaneAndChartItems(menu);
   CheckEditItems(menu);
   GrayTimeBackDialogs(menu);
+  CheckMemoItems(menu);
   for (int command : kDisplaySwitchCommands) CheckItem(menu, command, IsDisplaySwitchOn(command));
 }
 

@@ -18,9 +18,11 @@
 #include "window/group_move_copy_dialog_win.h"
 #include "window/signal_file_chooser_win.h"
 #include "chart/chart_selection.h"
+#include "chart/memo_hooks.h"
 #include "window/main_menu_win.h"
 #include "window/main_window_controls_win.h"
 #include "window/main_window_win.h"
+#include "window/memo_editor_win.h"
 #include "window/parameter_sheet_win.h"
 #include "window/tracker_dialog_win.h"
 #include "window/trend_line_dialogs_win.h"
@@ -72,7 +74,7 @@ int RunWindowCommand(WindowHandle window, int commandId) {
       return 1;
     case IDM_PAGE_SETUP: ShowPageSetup(hwnd); return 1;
     case IDM_PRINT: PrintChart(hwnd); return 1;
-    default: return 0;
+    default: return RunMemoCommand(hwnd, commandId);
   }
 }
 
@@ -220,11 +222,13 @@ LRESULT OnMainWindowNotify(HWND hwnd, LPARAM lParam) {
 void StartMainWindowCommands() {
   gWindowHooks.runWindowCommand = RunWindowCommand;
   gTrackerHooks.runStepDialog = RunPellomaticStepDialog;
+  gMemoHooks.editAtPoint = EditMemoAtClientPoint;
 }
 
 void StopMainWindowCommands() {
   gWindowHooks.runWindowCommand = nullptr;
   gTrackerHooks.runStepDialog = nullptr;
+  gMemoHooks.editAtPoint = nullptr;
 }
 
 bool RenameScreenPattern(HWND owner) {

@@ -198,7 +198,7 @@ void OnChartMouseMove(HWND hwnd, int x, int y, bool shift) {
     case kDragLineSecondEnd:
     case kDragLineBody: MoveLine(x, y, shift); break;
     case kDragMemo:
-      if (gMemoHooks.dragTo != nullptr) gMemoHooks.dragTo(x, y);
+      if (gMemoHooks.dragTo != nullptr) gMemoHooks.dragTo(PointOf(x, y, shift));
       break;
     case kDragForecastCandle:
       if (gCrossHairChart == gLineDrag.chart) DragForecastCandle(gLineDrag.chart, gCursorValue);

@@ -30,6 +30,8 @@
 #include "chart/chart_paint_win.h"
 #include "window/chart_window_layout.h"
 #include "chart/indicator_panes_win.h"
+#include "chart/memo_paint_win.h"
+#include "chart/memo_store.h"
 #include "chart/pane_pixels.h"
 #include "chart/position_marks_win.h"
 #include "chart/signal_strip.h"
@@ -405,6 +407,85 @@ void MeasureTrendLines(const Bitmap& bitmap, int barWidth, const std::function<v
   MeasureOneLiveLine(dc);
 }
 
+// `shown` one-line memos on chart 0's price pane, boxes stacked down the
+// pane, then `others` of stocks no chart shows, as the memo table.
+bool SetMemoTable(int shown, int others) {
+  const ScreenPattern& pattern = CurrentScreenPattern();
+  const ChartView& view = pattern.views[0];
+  const ChartContext& context = gChartContexts[0];
+  const int last = GetViewLastBar(view, context);
+  const PaneRecord& pane = context.panes[0];
+  const int32_t middle = static_cast<int32_t>((int64_t{pane.minValue} + pane.maxValue) / 2);
+  MemoFileHeader header{0, kMemoRecordBytes, {8, 16, 24}, {0, 6, 8}};
+  std::vector<Memo> memos;
+  for (int k = 0; k < shown + others; ++k) {
+    StockCode code = view.stockCode;
+    for (int n = k; k >= shown && (code == view.stockCode || code == pattern.views[1].stockCode ||
+                                   code == pattern.views[2].stockCode);
+         ++n)
+      code = gStockTable->records[n % gStockTable->count].master.code;
+    Memo memo = MakeNewMemo(code, kPaneCandles, view.period, DateOfBarIndex(view, context, last - 10 - k % 60), middle,
+                            gMemoTextMetrics.tmHeight, header);
+    snprintf(memo.text, sizeof memo.text, "決算 %d/12", 1 + k % 12);
+    memo.boxOffsetY = -120 + (k % 12) * 20;
+    memo.arrowHidden = k % 2;
+    memos.push_back(memo);
+  }
+  header.count = static_cast<int32_t>(memos.size());
+  std::vector<uint8_t> image(sizeof header + sizeof(Memo) * memos.size());
+  memcpy(image.data(), &header, sizeof header);
+  if (!memos.empty()) memcpy(image.data() + sizeof header, memos.data(), sizeof(Memo) * memos.size());
+  FreeMemoTable(&gMemos);
+  return ConvertMemoFile(image.data(), image.size(), false, &gMemos);
+}
+
+// What memos cost a paint: one shown one-line memo (its layout kept from the
+// paint before), and 5,000 memos of other stocks, which each chart passes
+// over once.
+void MeasureMemos(HDC dc, const std::function<void()>& paintAll) {
+  const ChartView& view = CurrentScreenPattern().views[0];
+  const ChartContext& context = gChartContexts[0];
+  const int last = GetViewLastBar(view, context);
+  static ChartMemoSet set;
+  const auto paneMemos = [&](int shown) {
+    if (!SetMemoTable(shown, 0)) return 0.0;
+    CollectChartMemos(view, context, last - context.geometry.visibleBars - 3, last, &set);
+    DrawPaneMemos(dc, view, context, 0, last, set);  // laid out once
+    return Measure([&] { DrawPaneMemos(dc, view, context, 0, last, set); }).median;
+  };
+  printf("memos:\n");
+  const double none = paneMemos(0);
+  const double perMemo = (paneMemos(100) - none) / 100;
+  printf("  per shown one-line memo: %.2f us (100 on one price pane)\n", perMemo * 1000);
+  if (!SetMemoTable(0, 0)) return;
+  const Timing without = Measure(paintAll);
+  if (!SetMemoTable(0, 5000)) return;
+  const Timing with = Measure(paintAll);
+  Print("whole paint, no memos", without);
+  Print("whole paint, 5,000 of other stocks", with);
+  // What the painter adds for them: each chart's walk and 36 panes with nothing to draw.
+  const ScreenPattern& pattern = CurrentScreenPattern();
+  static ChartMemoSet sets[3];
+  const Timing walk = Measure([&] {
+    for (int c = 0; c < 3; ++c) {
+      const ChartView& shownView = pattern.views[c];
+      const ChartContext& shownContext = gChartContexts[c];
+      const int shownLast = GetViewLastBar(shownView, shownContext);
+      CollectChartMemos(shownView, shownContext, shownLast - shownContext.geometry.visibleBars - 3, shownLast,
+                        &sets[c]);
+      for (int pane = 0; pane < kMaxPanesPerChart; ++pane)
+        DrawPaneMemos(dc, shownView, shownContext, pane, shownLast, sets[c]);
+    }
+  });
+  Print("  3 charts' walks and 36 panes", walk);
+  const double others = walk.median;
+  printf("goal, a shown one-line memo costs at most 30 us: %.2f us, %s\n", perMemo * 1000,
+         perMemo <= 0.030 ? "met" : "NOT met");
+  printf("goal, 5,000 memos of other stocks cost at most 0.5 ms a paint: %.3f ms, %s\n", others,
+         others <= 0.5 ? "met" : "NOT met");
+  FreeMemoTable(&gMemos);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -475,6 +556,7 @@ int main(int argc, char** argv) {
   for (int c = 0; c < 3; ++c) MeasureSteps(bitmap.dc, c);
   DumpScene(bitmap, barWidth, gThickChartLines != 0, "steps");
   MeasureTrendLines(bitmap, barWidth, paintAll);
+  MeasureMemos(bitmap.dc, paintAll);
   pattern.views[0] = TwelvePaneView(gCanonicalIndexCodes[0], 0, barWidth, false);
   ReloadAllChartSeries();
   MeasureSignalStrip(bitmap.dc);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "chart/chart_context.h"
+#include "data/stock_table.h"
 #include "records/price_series.h"
 #include "tests/support/kernel_series.h"
 
@@ -69,4 +70,22 @@ inline std::string ContextDifferences(const ChartContext& a, const ChartContext&
       if (!SameInt(*(a.*values)[s], *(b.*values)[s])) slots += " values" + std::to_string(s);
   }
   return slots;
+}
+
+// A stock "テスト銘柄" added to the stock table with `count` weekly bars in
+// the context, level at 1200 (1190..1210), dated by `dateOf`; the last bar
+// spans 900..1300, so that the scale reaches beyond the others.
+inline StockRecord& AddFlatWeeklyStock(ChartContext* context, StockCode code, int count, PackedDate (*dateOf)(int)) {
+  StockRecord& stock = gStockTable->records[gStockTable->count++];
+  stock = StockRecord{};
+  stock.master = {code, "テスト銘柄", "", "", 1, 0, 0, 100};
+  BarSeries& bars = *context->periods[1].bars;
+  bars.code = code;
+  bars.count = count;
+  for (int i = 0; i < count; ++i) bars.bars[i] = {dateOf(i), 1200, 1210, 1190, 1200, 1000};
+  bars.bars[count - 1].low = 900;
+  bars.bars[count - 1].high = 1300;
+  stock.lastDate = dateOf(count - 1);
+  ResetStockLookupCache();
+  return stock;
 }

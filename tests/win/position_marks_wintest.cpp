@@ -82,17 +82,7 @@ class PositionMarksPaintTest : public ::testing::Test {
     InstallChartTextMeasures();
     ASSERT_TRUE((gStockTable != nullptr || AllocateStockTable()) && AllocTrendLineTables());
     gTrendLines->count = 0;
-    StockRecord& stock = gStockTable->records[gStockTable->count++];
-    stock = StockRecord{};
-    stock.master = {kCode, "テスト銘柄", "", "", 1, 0, 0, 100};
-    BarSeries& bars = *context_->periods[1].bars;
-    bars.code = kCode;
-    bars.count = kBars;
-    for (int i = 0; i < kBars; ++i) bars.bars[i] = {DateOf(i), 1200, 1210, 1190, 1200, 1000};
-    bars.bars[kBars - 1].low = 900;  // the scale spans 900..1300, with the extremes out of the way
-    bars.bars[kBars - 1].high = 1300;
-    stock.lastDate = DateOf(kBars - 1);
-    ResetStockLookupCache();
+    AddFlatWeeklyStock(context_, kCode, kBars, DateOf);  // the scale spans 900..1300, the extremes out of the way
     SetPalette(kColorBackground, kWhite, kColorScale, kWhite, kColorRising, RGB(150, 150, 150), kColorFalling,
                RGB(150, 150, 150), kColorTrendLine, kTrend, kColorSelection, kSelected, kColorMeasureLine, kRubberBand,
                kColorMonitorLine, kMonitor, kColorNumberEven, kNumber, kColorRsi0 + 1, kLevel);
