@@ -140,3 +140,6 @@
 /* The signal-file chooser (file menu) and the group move/copy dialog; both grayed in time-back mode. */
 #define IDM_CHOOSE_SIGNAL_FILE 32905
 #define IDM_GROUP_MOVE_COPY 32906
+
+/* The signal-settings file editor (file menu). */
+#define IDM_SIGNAL_FILE_EDITOR 32901
