@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "analysis/condition_items.h"
+#include "analysis/group_move_copy.h"
 #include "analysis/series_use_flags.h"
 #include "common/app_globals.h"
 #include "common/file_io.h"
@@ -186,7 +187,7 @@ int SaveSignalFileImage(SignalFileEditor& editor, const char* description, const
 GroupCopyRefusal CheckFileSignalToGroup(const SignalFileEditor& editor, const GroupTable& table, int slot, int g) {
   if (slot < 0 || slot >= SignalCount(editor)) return GroupCopyRefusal::kNoSignal;
   if (!IsGroupIndex(g) || table.groups[g].automatic != 0) return GroupCopyRefusal::kNotManual;
-  if (IsGroupNamedByMembershipTerm(table, g)) return GroupCopyRefusal::kNamedByTerm;
+  if (IsGroupNamedByTerms(table, g, g)) return GroupCopyRefusal::kNamedByTerm;
   return GroupCopyRefusal::kNone;
 }
 
@@ -201,18 +202,6 @@ void CopyFileSignalToGroup(const SignalFileEditor& editor, GroupTable& table, in
   group.signalKind = definition.kind;
   group.automatic = 1;
   DeriveGroupFlagsFromTerms(group);
-}
-
-bool IsGroupNamedByMembershipTerm(const GroupTable& table, int g) {
-  for (int h = 0; h < kGroupCount; ++h) {
-    if (h == g) continue;
-    const GroupRecord& group = table.groups[h];
-    const int terms = std::clamp(static_cast<int>(group.termCount), 0, kMaxConditionTerms);
-    for (int t = 0; t < terms; ++t) {
-      if (IsGroupItemCode(group.terms[t].left) && GroupOfItemCode(group.terms[t].left) == g) return true;
-    }
-  }
-  return false;
 }
 
 void DeriveGroupFlagsFromTerms(GroupRecord& group) {

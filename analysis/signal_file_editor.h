@@ -68,8 +68,6 @@ GroupCopyRefusal CheckFileSignalToGroup(const SignalFileEditor& editor, const Gr
 // automatic (the caller checked it and extracts it afterwards).
 void CopyFileSignalToGroup(const SignalFileEditor& editor, GroupTable& table, int slot, int g);
 
-// Whether another group's term asks for membership of group g.
-bool IsGroupNamedByMembershipTerm(const GroupTable& table, int g);
 // The monitoring and signal flags of a group from its special terms (only
 // an automatic group has any); such terms also take the signal kind away.
 void DeriveGroupFlagsFromTerms(GroupRecord& group);
