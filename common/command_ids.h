@@ -144,3 +144,6 @@
 /* The memo font (options menu). */
 #define IDM_MEMO_FONT_CHOOSE 33180
 #define IDM_MEMO_FONT_RESET 33181
+
+/* The signal-settings file editor (file menu). */
+#define IDM_SIGNAL_FILE_EDITOR 32901

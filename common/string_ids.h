@@ -45,3 +45,10 @@ constexpr int kStrSwatchClassName = 116;          // "CUSTOMCOLORCONTROL"
 constexpr int kStrBuiltinPaletteNameFirst = 117;  // 117, 118: the first two built-in palettes
 constexpr int kStrNotPaletteFile = 125;
 constexpr int kStrOpenPaletteFilePrompt = 126;
+
+// The signal-settings file editor.
+constexpr int kStrSaveSignalFilePrompt = 1114;
+constexpr int kStrNotSignalFile = 1190;
+constexpr int kStrSignalToGroupQuestion = 1191;  // group name, signal name
+constexpr int kStrGroupNamedByTerm = 1192;
+constexpr int kStrGroupEditBusy = 1193;

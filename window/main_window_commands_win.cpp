@@ -24,6 +24,7 @@
 #include "window/main_window_win.h"
 #include "window/memo_editor_win.h"
 #include "window/parameter_sheet_win.h"
+#include "window/signal_file_editor_dialog_win.h"
 #include "window/tracker_dialog_win.h"
 #include "window/trend_line_dialogs_win.h"
 #include "chart/screen_pattern.h"
@@ -66,6 +67,7 @@ int RunWindowCommand(WindowHandle window, int commandId) {
     case IDM_CHART_FONT: ChooseChartFont(); return 1;
     case IDM_CHART_FONT_RESET: ResetChartFont(); return 1;
     case IDM_ANALYSIS_PARAMETERS: RunAnalysisParameterCommand(hwnd); return 1;
+    case IDM_SIGNAL_FILE_EDITOR: OpenSignalFileEditor(hwnd); return 1;
     case IDM_WINDOW_1600: ResizeMainWindow(hwnd, 1600, 1200); return 1;
     case IDM_WINDOW_1024: ResizeMainWindow(hwnd, 1024, 768); return 1;
     case IDM_WINDOW_800: ResizeMainWindow(hwnd, 800, 600); return 1;
