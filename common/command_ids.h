@@ -144,3 +144,7 @@
 /* The memo font (options menu). */
 #define IDM_MEMO_FONT_CHOOSE 33180
 #define IDM_MEMO_FONT_RESET 33181
+
+/* The detail list and the detail window (view menu). */
+#define IDM_DETAIL_WINDOW 32817
+#define IDM_DETAIL_LIST 32888
