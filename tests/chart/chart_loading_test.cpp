@@ -448,6 +448,12 @@ TEST_F(ChartLinksTest, BarRangesMatchingBarsAndTheCrossHairMarkTheOtherCharts) {
   EXPECT_EQ(Row(IsCrossHairUnchanged(0, 0, bar, 50, 1234), IsCrossHairUnchanged(0, 0, bar, 51, 1234)), Row(1, 0));
   ClearCrossHairState();
   EXPECT_EQ(gCrossHairChart + gCrossHairRectCount, -1);
+  // Without a cross-hair, and after a load, the detail list shows every chart's newest bar.
+  EXPECT_EQ(Row(gChartContexts[0].detailBar, gChartContexts[1].detailBar, gChartContexts[2].detailBar),
+            Row(-1, -1, -1));
+  StoreCrossHair(0, 0, bar, 100, 50, 1234);
+  ReloadAllChartSeries();
+  EXPECT_EQ(gChartContexts[0].detailBar, -1);
 }
 
 std::vector<int> gAppliedCharts, gRefilled;
