@@ -531,7 +531,10 @@ bool BuildChartDetailRows(int chart, int pane, int bar, bool forWindow, DetailRo
   }
   const ChartView& view = CurrentScreenPattern().views[chart];
   const ChartContext& context = gChartContexts[chart];
-  if (bar < 0) bar = GetViewLastBar(view, context);
+  if (bar < 0) {  // the newest bar of the data, not the right edge's place past it
+    const BarSeries* bars = GetViewBarSeries(view, context);
+    bar = bars != nullptr ? std::clamp(bars->count, 0, kMaxBars) - 1 : 0;
+  }
   const bool crossHairHere = chart == gCrossHairChart && pane == gCrossHairPane;
   const bool forecast = gForecastState[chart] != kForecastNone;
   const DetailSource source = {&view,        &context,
