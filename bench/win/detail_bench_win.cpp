@@ -26,31 +26,12 @@ namespace {
 
 constexpr int kSteps = 200;
 
-struct Timing {
-  double median, low, high;
-};
-
-Timing Measure(const std::function<void(int)>& step) {
-  std::vector<double> ms;
-  for (int i = 0; i < kSteps; ++i) {
-    const double start = NowMs();
-    step(i);
-    ms.push_back(NowMs() - start);
-  }
-  std::sort(ms.begin(), ms.end());
-  return {ms[ms.size() / 2], ms.front(), ms.back()};
-}
-
-void Print(const char* name, const Timing& t) {
-  printf("  %-40s median %7.2f ms   min %7.2f   max %7.2f\n", name, t.median, t.low, t.high);
-}
-
-// Each step moves the mouse one bar further along the price pane, and back at the end.
+// Each step moves the mouse one bar further along the price pane from its left, and back at the end.
 void MoveAlongBars(HWND window, int i) {
   const ChartContext& context = gChartContexts[0];
   const Rect& plot = context.panes[0].plot;
   const int spacing = std::max(1, context.geometry.barSpacing);
-  const int x = plot.right - 40 - (i % 100) * spacing;
+  const int x = plot.left + 40 + (i % 100) * spacing;  // away from the docked window
   SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(x, (plot.top + plot.bottom) / 2));
 }
 
@@ -77,23 +58,28 @@ int main(int argc, char** argv) {
     fprintf(stderr, "the detail window did not open\n");
     return 1;
   }
-  Print("detail window: move, rows and repaint", Measure([&](int i) {
-          MoveAlongBars(window, i);
-          UpdateWindow(gDetailWnd);
-          ValidateRect(window, nullptr);
-          GdiFlush();
-        }));
+  MoveAlongBars(window, 0);
+  if (gCrossHairChart != 0) {
+    fprintf(stderr, "the mouse sets no cross-hair\n");
+    return 1;
+  }
+  PrintStepTiming("detail window: move and repaint", TimeSteps(kSteps, [&](int i) {
+                    MoveAlongBars(window, i);
+                    UpdateWindow(gDetailWnd);
+                    ValidateRect(window, nullptr);
+                    GdiFlush();
+                  }));
   ToggleDetailList();
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-  Print("detail list: move and repaint", Measure([&](int i) {
-          MoveAlongBars(window, i);
-          UpdateWindow(window);
-          GdiFlush();
-        }));
-  Print("mouse move alone (list shown)", Measure([&](int i) {
-          MoveAlongBars(window, i);
-          ValidateRect(window, nullptr);
-        }));
+  PrintStepTiming("detail list: move and repaint", TimeSteps(kSteps, [&](int i) {
+                    MoveAlongBars(window, i);
+                    UpdateWindow(window);
+                    GdiFlush();
+                  }));
+  PrintStepTiming("move alone (list shown)", TimeSteps(kSteps, [&](int i) {
+                    MoveAlongBars(window, i);
+                    ValidateRect(window, nullptr);
+                  }));
   DestroyWindow(window);
   return 0;
 }
