@@ -1,5 +1,6 @@
 // The detail list: beside every chart, in its column of the main window,
 // each pane's rows level with the pane, for the chart's cursor bar.
+#include <algorithm>
 #include <string>
 
 #include "chart/chart_context.h"
@@ -32,8 +33,13 @@ void DrawRows(HDC dc, const DetailRows& rows, const RECT& band, int lineHeight) 
     const DetailRow& row = rows.rows[i];
     SetTextColor(dc, PaletteColor(row.colorSlot));
     const RECT rect = {band.left + kInset, top, band.right - kInset, top + lineHeight};
-    DrawKeptText(dc, SjisToWide(row.label), rect, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
-    DrawKeptText(dc, SjisToWide((std::string(" ") + row.value).c_str()), rect, DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX);
+    const std::wstring value = SjisToWide((std::string(" ") + row.value).c_str());
+    SIZE valueSize{};
+    GetTextExtentPoint32W(dc, value.c_str(), static_cast<int>(value.size()), &valueSize);
+    // In a narrow column the label gives way to the value.
+    const RECT labelRect = {rect.left, rect.top, std::max(rect.left, rect.right - valueSize.cx), rect.bottom};
+    DrawKeptText(dc, SjisToWide(row.label), labelRect, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+    DrawKeptText(dc, value, rect, DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX);
   }
 }
 
