@@ -49,7 +49,7 @@ struct ChartContext : ChartSeriesSet {
   ChartGeometry geometry;
   PaneRecord panes[kMaxPanesPerChart];
   Rect listArea;      // in the group-list column
-  int32_t detailBar;  // the bar the detail list shows
+  int32_t detailBar;  // the bar the detail list shows; -1: the newest
   // Filled by the painter as bars are shown; keyed on what it was worked out from.
   mutable SignalStripCache signalStrip;
 };

@@ -329,10 +329,12 @@ int DateToBarIndex(const ChartView& view, const ChartContext& context, PackedDat
 }
 
 PackedDate DateOfBarIndex(const ChartView& view, const ChartContext& context, int index) {
-  const BarSeries* bars = GetViewBarSeries(view, context);
+  return DateOfSeriesBar(GetViewBarSeries(view, context), GetViewPeriod(view), index);
+}
+
+PackedDate DateOfSeriesBar(const BarSeries* bars, int period, int index) {
   const int count = SeriesCount(bars);
   if (count == 0) return 0;
-  const int period = GetViewPeriod(view);
   if (index < 0) return StepBars(period, bars->bars[0].date, index);
   if (index >= count) return StepBars(period, bars->bars[count - 1].date, index - (count - 1));
   return bars->bars[index].date;

@@ -59,6 +59,8 @@ int32_t TruncateToHundredsOrThousands(int stockIndex, int32_t value);
 int BarsBetweenDates(int period, PackedDate a, PackedDate b);
 int DateToBarIndex(const ChartView& view, const ChartContext& context, PackedDate date);
 PackedDate DateOfBarIndex(const ChartView& view, const ChartContext& context, int index);
+// The same for a series of a period (0 daily, 1 weekly, 2 monthly): past its ends by trading days, weeks or months.
+PackedDate DateOfSeriesBar(const BarSeries* bars, int period, int index);
 int DateToPaneX(const ChartView& view, const ChartContext& context, PackedDate date, int lastBar);
 void PointToBarAndValue(const ChartView& view, const ChartContext& context, int pane, int* x, int* bar, int* y,
                         int32_t* value);

@@ -280,6 +280,7 @@ void LoadChartSeries(int chart, int dropForecast) {
     gForecastBarCount[chart] = ForecastCountInPeriod(view, context, DailyOf(context).count - forecastBars);
   }
   PlaceAtNewestBar(chart, &view);
+  context.detailBar = -1;  // the detail list shows the newest bar until the cross-hair marks one
 }
 
 void ReloadAllChartSeries() {

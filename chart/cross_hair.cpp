@@ -121,4 +121,8 @@ void StoreCrossHair(int chart, int pane, int bar, int x, int y, int32_t value) {
   if (IsShownChart(chart)) MarkOtherCharts(chart, bar);
 }
 
-void ClearCrossHairState() { StoreCrossHair(-1, -1, -1, 0, 0, -1); }
+// Without a cross-hair the detail list goes back to every chart's newest bar.
+void ClearCrossHairState() {
+  StoreCrossHair(-1, -1, -1, 0, 0, -1);
+  for (ChartContext& context : gChartContexts) context.detailBar = -1;
+}

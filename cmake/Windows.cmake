@@ -107,3 +107,11 @@ add_executable(velqo_movecopy_bench ${PROJECT_SOURCE_DIR}/bench/win/group_move_c
 velqo_target_options(velqo_movecopy_bench)
 target_link_libraries(velqo_movecopy_bench PRIVATE velqo_ui)
 target_link_options(velqo_movecopy_bench PRIVATE ${VELQO_STATIC_RUNTIME})
+
+# Detail benchmark (not a test): the detail window and the detail list per
+# cursor move over three charts of twelve panes, under Wine.
+add_executable(velqo_detail_bench ${PROJECT_SOURCE_DIR}/bench/win/detail_bench_win.cpp ${VELQO_RC}
+  ${PROJECT_SOURCE_DIR}/tools/sample_db/series_digest.cpp)
+velqo_target_options(velqo_detail_bench)
+target_link_libraries(velqo_detail_bench PRIVATE velqo_ui)
+target_link_options(velqo_detail_bench PRIVATE ${VELQO_STATIC_RUNTIME})

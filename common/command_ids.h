@@ -147,3 +147,7 @@
 
 /* The signal-settings file editor (file menu). */
 #define IDM_SIGNAL_FILE_EDITOR 32901
+
+/* The detail list and the detail window (view menu). */
+#define IDM_DETAIL_WINDOW 32817
+#define IDM_DETAIL_LIST 32888

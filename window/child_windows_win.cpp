@@ -2,6 +2,7 @@
 
 #include "chart/gdi_objects_win.h"
 #include "platform/win_text.h"
+#include "window/detail_window_win.h"
 
 HWND gDetailWnd = nullptr;
 HWND gTimeBackWnd = nullptr;
@@ -10,10 +11,9 @@ namespace {
 
 constexpr wchar_t kDetailClassName[] = L"VQNUMCHILDWINDCLASSNAME";
 constexpr wchar_t kTimeBackClassName[] = L"VQTBACKCHILDWINDCLASSNAME";
-constexpr int kDetailWindowId = 400;
 constexpr int kTimeBackWindowId = 450;
 
-// Closing either window only hides it: the main window owns it.
+// Closing the time-back window only hides it: the main window owns it.
 LRESULT CALLBACK ChildWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_CLOSE) {
     ShowWindow(hwnd, SW_HIDE);
@@ -22,10 +22,10 @@ LRESULT CALLBACK ChildWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-bool RegisterChildClass(HINSTANCE instance, const wchar_t* name) {
+bool RegisterChildClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = ChildWindowProc;
+  wc.lpfnWndProc = procedure;
   wc.hInstance = instance;
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -44,17 +44,18 @@ HWND CreateChild(HWND mainWnd, const wchar_t* className, const wchar_t* title, i
 }  // namespace
 
 bool RegisterChildWindowClasses(HINSTANCE instance) {
-  return RegisterChildClass(instance, kDetailClassName) && RegisterChildClass(instance, kTimeBackClassName);
+  return RegisterChildClass(instance, kDetailClassName, DetailWindowProc) &&
+         RegisterChildClass(instance, kTimeBackClassName, ChildWindowProc);
 }
 
 void CreateChildWindows(HWND mainWnd) {
-  gDetailWnd = CreateChild(mainWnd, kDetailClassName, L"", kDetailWindowId, 100, 20);
+  CreateDetailWindow(mainWnd);
   gTimeBackWnd =
       CreateChild(mainWnd, kTimeBackClassName, SjisToWide("タイムバック中").c_str(), kTimeBackWindowId, 204, 120);
 }
 
 void DestroyChildWindows() {
-  gDetailWnd = nullptr;  // children of the main window: destroyed with it
+  DetachDetailWindow();  // children of the main window: destroyed with it
   gTimeBackWnd = nullptr;
 }
 

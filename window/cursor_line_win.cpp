@@ -7,6 +7,7 @@
 #include "chart/cross_hair.h"
 #include "chart/paint_tools_win.h"
 #include "records/settings_block.h"
+#include "window/detail_window_win.h"
 #include "window/drag_modes.h"
 #include "window/main_window_access_win.h"
 
@@ -71,11 +72,13 @@ void SetCrossHair(int chart, int pane, int bar, int x, int y, int value) {
   EraseCursorLine();
   StoreCrossHair(chart, pane, bar, x, y, value);
   if (!IsDragging(gDragMode)) DrawCursorLine();
+  FollowCrossHairInDetails();
 }
 
 void ClearCrossHair() {
   EraseCursorLine();
   ClearCrossHairState();
+  FollowCrossHairInDetails();
 }
 
 void DrawCursorLine() {

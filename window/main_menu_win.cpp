@@ -101,6 +101,8 @@ void RefreshMenu(HMENU menu) {
   GrayTimeBackDialogs(menu);
   CheckMemoItems(menu);
   for (int command : kDisplaySwitchCommands) CheckItem(menu, command, IsDisplaySwitchOn(command));
+  CheckItem(menu, IDM_DETAIL_LIST, gShowDetailList != 0);
+  CheckItem(menu, IDM_DETAIL_WINDOW, gShowDetailWindow != 0);
 }
 
 }  // namespace

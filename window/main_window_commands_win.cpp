@@ -14,6 +14,7 @@
 #include "window/chart_printing_win.h"
 #include "window/chart_popups_win.h"
 #include "window/color_settings_dialog_win.h"
+#include "window/detail_window_win.h"
 #include "window/dialog_helpers_win.h"
 #include "window/group_move_copy_dialog_win.h"
 #include "window/signal_file_chooser_win.h"
@@ -62,6 +63,8 @@ int RunWindowCommand(WindowHandle window, int commandId) {
     case IDM_COLOR_SETTINGS: ShowColorSettingsDialog(hwnd); return 1;
     case IDM_CHOOSE_SIGNAL_FILE: RunSignalFileChooser(hwnd); return 1;
     case IDM_GROUP_MOVE_COPY: ShowGroupMoveCopyDialog(hwnd); return 1;
+    case IDM_DETAIL_LIST: ToggleDetailList(); return 1;
+    case IDM_DETAIL_WINDOW: ToggleDetailWindow(); return 1;
     case IDM_RENAME_PATTERN: RenameScreenPattern(hwnd); return 1;
     case IDM_TLINE_VALUE: EditTrendLineValue(hwnd); return 1;
     case IDM_CHART_FONT: ChooseChartFont(); return 1;

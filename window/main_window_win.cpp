@@ -16,6 +16,7 @@
 #include "chart/chart_selection.h"
 #include "window/chart_window_layout.h"
 #include "window/child_windows_win.h"
+#include "window/detail_window_win.h"
 #include "window/drag_cursor_win.h"
 #include "window/drag_modes.h"
 #include "window/line_notice_win.h"
@@ -179,6 +180,7 @@ void PaintCharts(HDC dc, const RECT& area) {
     }
   }
   PaintChartButtons(dc, pattern, gChartContexts, gChartCount);
+  DrawDetailList(dc);
   PaintSplitters(dc);
   if (gSelectedChart >= 0 && gSelectedChart < gChartCount && HasRoomForPanes(gSelectedChart)) {
     DrawSelectionFrame(dc, pattern.views[gSelectedChart], gChartContexts[gSelectedChart], gSelectedPane);
@@ -210,6 +212,7 @@ LRESULT OnSize(HWND hwnd) {
   UpdateMainMenuStates();
   if (gStatusBarWnd != nullptr) SendMessageW(gStatusBarWnd, WM_SIZE, 0, 0);
   LayoutStatusBarParts();
+  RepositionDetailWindow(false);
   return 0;
 }
 
@@ -234,6 +237,7 @@ LRESULT OnPaint(HWND hwnd) {
   }
   EndPaint(hwnd, &ps);
   if (update != nullptr) DeleteObject(update);
+  UpdateDetailWindowRows();  // a scroll, a pane switch or a new pattern repaints the charts
   return 0;
 }
 

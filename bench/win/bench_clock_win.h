@@ -4,8 +4,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
+#include <vector>
 
 // Milliseconds from the performance counter.
 inline double NowMs() {
@@ -32,4 +35,24 @@ inline std::string DatabaseFolder(int argc, char** argv) {
     std::replace(folder.begin(), folder.end(), '/', '\\');
   }
   return folder;
+}
+
+// The median, lowest and highest of `steps` timed steps.
+struct StepTiming {
+  double median, low, high;
+};
+
+inline StepTiming TimeSteps(int steps, const std::function<void(int)>& step) {
+  std::vector<double> ms;
+  for (int i = 0; i < steps; ++i) {
+    const double start = NowMs();
+    step(i);
+    ms.push_back(NowMs() - start);
+  }
+  std::sort(ms.begin(), ms.end());
+  return {ms[ms.size() / 2], ms.front(), ms.back()};
+}
+
+inline void PrintStepTiming(const char* name, const StepTiming& t) {
+  printf("  %-30s median %7.2f ms   min %7.2f   max %7.2f\n", name, t.median, t.low, t.high);
 }

@@ -18,6 +18,7 @@
 #include "chart/chart_scroll.h"
 #include "chart/chart_selection.h"
 #include "chart/cross_hair.h"
+#include "chart/detail_rows.h"
 #include "chart/pattern_file.h"
 #include "chart/screen_pattern.h"
 #include "data/daily_cache.h"
@@ -448,6 +449,19 @@ TEST_F(ChartLinksTest, BarRangesMatchingBarsAndTheCrossHairMarkTheOtherCharts) {
   EXPECT_EQ(Row(IsCrossHairUnchanged(0, 0, bar, 50, 1234), IsCrossHairUnchanged(0, 0, bar, 51, 1234)), Row(1, 0));
   ClearCrossHairState();
   EXPECT_EQ(gCrossHairChart + gCrossHairRectCount, -1);
+  // Without a cross-hair, and after a load, the detail list shows every chart's newest bar.
+  EXPECT_EQ(Row(gChartContexts[0].detailBar, gChartContexts[1].detailBar, gChartContexts[2].detailBar),
+            Row(-1, -1, -1));
+  static DetailRows rows;
+  View(0).lastBarIndex = kBars + 5;  // the right edge past the newest bar
+  ASSERT_TRUE(BuildChartDetailRows(0, 0, gChartContexts[0].detailBar, false, &rows));
+  const PackedDate newest = gChartContexts[0].periods[0].bars->bars[kBars - 1].date;
+  char caption[kDetailTextSize];
+  snprintf(caption, sizeof caption, "%d/%d/%d 確定", PackedYear(newest), PackedMonth(newest), PackedDay(newest));
+  EXPECT_EQ(std::string(rows.caption), caption) << "the newest bar, not the right edge past it";
+  StoreCrossHair(0, 0, bar, 100, 50, 1234);
+  ReloadAllChartSeries();
+  EXPECT_EQ(gChartContexts[0].detailBar, -1);
 }
 
 std::vector<int> gAppliedCharts, gRefilled;
