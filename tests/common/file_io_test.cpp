@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <utime.h>
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -154,6 +155,41 @@ TEST_F(SaveBufferTest, FailuresAreRetriedAndAFinalFailureKeepsTheOldFile) {
     EXPECT_EQ(TakeSleptMilliseconds(), c.slept) << &c - cases;
     ExpectFile(c.result == 0 ? new_ : old_);
   }
+}
+
+// Through a folder of its own the save keeps its guarantees: the folder is
+// made at once when missing, a leftover there is overwritten, every failure
+// keeps the old file, and no temporary file stays behind either way.
+TEST_F(SaveBufferTest, ThroughAFolderOfItsOwnTheTargetIsReplacedWholeOrKept) {
+  struct Case {
+    void (*faults)(FileFaults&);
+    int result;
+    uint32_t slept;
+  };
+  const Case cases[] = {
+      {[](FileFaults&) {}, 0, 0},
+      {[](FileFaults& f) { f.failReplaces = 4; }, kErrorAccessDenied, 1500},
+      {[](FileFaults& f) { f.failWrites = 10, f.writeBytesBeforeFailure = 1500; }, kErrorDiskFull, 1800},
+      {[](FileFaults& f) { f.failFlushes = 1; }, kErrorWriteFault, 0},
+      {[](FileFaults& f) { f.failOpens = 4; }, kErrorSharingViolation, 1500},
+  };
+  for (const Case& c : cases) {
+    std::remove("WORK/stockinf.dat");
+    rmdir("WORK");
+    WriteWholeFile("BASEDATA/stockinf.dat", old_);
+    InjectFaults(c.faults);
+    EXPECT_EQ(SaveBufferToFileThrough("BASEDATA\\stockinf.dat", "WORK", new_.data(), 3000), c.result) << &c - cases;
+    EXPECT_EQ(TakeSleptMilliseconds(), c.slept) << &c - cases;
+    ExpectFile(c.result == 0 ? new_ : old_);
+    EXPECT_FALSE(FileExists("WORK/stockinf.dat")) << &c - cases;
+  }
+  WriteWholeFile("WORK/stockinf.dat", Bytes(9000, 4));  // what a killed save left
+  EXPECT_EQ(SaveBufferToFileThrough("BASEDATA\\stockinf.dat", "WORK", new_.data(), 3000), 0);
+  ExpectFile(new_);
+  EXPECT_FALSE(FileExists("WORK/stockinf.dat"));
+  // Only the target's folder must exist: a save into a missing one fails.
+  EXPECT_EQ(SaveBufferToFileThrough("NOFOLDER\\a.dat", "WORK", new_.data(), 10), kErrorPathNotFound);
+  EXPECT_FALSE(FileExists("NOFOLDER") || FileExists("WORK/a.dat"));
 }
 
 TEST_F(FileIoTest, SizeMagicAndTheUtcLastWriteDate) {
