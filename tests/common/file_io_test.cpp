@@ -113,6 +113,14 @@ class SaveBufferTest : public FileIoTest {
     EXPECT_FALSE(FileExists("BASEDATA/stockinf.dat.tmp"));
   }
   int Save() { return SaveBufferToFile("BASEDATA\\stockinf.dat", new_.data(), static_cast<uint32_t>(new_.size())); }
+  // The same through the temporary folder "WORK", which it makes.
+  int SaveThrough() {
+    std::remove("WORK/stockinf.dat");
+    rmdir("WORK");
+    const int result = SaveBufferToFileThrough("BASEDATA\\stockinf.dat", "WORK", new_.data(), 3000);
+    EXPECT_FALSE(FileExists("WORK/stockinf.dat"));
+    return result;
+  }
   const std::vector<uint8_t> old_ = Bytes(5000, 1);
   const std::vector<uint8_t> new_ = Bytes(3000, 2);
 };
@@ -130,6 +138,7 @@ TEST_F(SaveBufferTest, EmptyBufferMissingFolderAndLeftoverTemporaryFile) {
 
 // A failed save keeps the old file; creates are retried at once and then every
 // 500 ms (a target busy for a moment is waited for alike), writes ten times.
+// Through a folder of its own alike, the folder made at once when missing.
 TEST_F(SaveBufferTest, FailuresAreRetriedAndAFinalFailureKeepsTheOldFile) {
   struct Case {
     void (*faults)(FileFaults&);
@@ -149,45 +158,24 @@ TEST_F(SaveBufferTest, FailuresAreRetriedAndAFinalFailureKeepsTheOldFile) {
       {[](FileFaults& f) { f.failFlushes = 1; }, kErrorWriteFault, 0},
   };
   for (const Case& c : cases) {
-    WriteWholeFile("BASEDATA/stockinf.dat", old_);
-    InjectFaults(c.faults);
-    EXPECT_EQ(Save(), c.result) << &c - cases;
-    EXPECT_EQ(TakeSleptMilliseconds(), c.slept) << &c - cases;
-    ExpectFile(c.result == 0 ? new_ : old_);
+    for (const bool through : {false, true}) {
+      WriteWholeFile("BASEDATA/stockinf.dat", old_);
+      InjectFaults(c.faults);
+      EXPECT_EQ(through ? SaveThrough() : Save(), c.result) << &c - cases;
+      EXPECT_EQ(TakeSleptMilliseconds(), c.slept) << &c - cases;
+      ExpectFile(c.result == 0 ? new_ : old_);
+    }
   }
 }
 
-// Through a folder of its own the save keeps its guarantees: the folder is
-// made at once when missing, a leftover there is overwritten, every failure
-// keeps the old file, and no temporary file stays behind either way.
-TEST_F(SaveBufferTest, ThroughAFolderOfItsOwnTheTargetIsReplacedWholeOrKept) {
-  struct Case {
-    void (*faults)(FileFaults&);
-    int result;
-    uint32_t slept;
-  };
-  const Case cases[] = {
-      {[](FileFaults&) {}, 0, 0},
-      {[](FileFaults& f) { f.failReplaces = 4; }, kErrorAccessDenied, 1500},
-      {[](FileFaults& f) { f.failWrites = 10, f.writeBytesBeforeFailure = 1500; }, kErrorDiskFull, 1800},
-      {[](FileFaults& f) { f.failFlushes = 1; }, kErrorWriteFault, 0},
-      {[](FileFaults& f) { f.failOpens = 4; }, kErrorSharingViolation, 1500},
-  };
-  for (const Case& c : cases) {
-    std::remove("WORK/stockinf.dat");
-    rmdir("WORK");
-    WriteWholeFile("BASEDATA/stockinf.dat", old_);
-    InjectFaults(c.faults);
-    EXPECT_EQ(SaveBufferToFileThrough("BASEDATA\\stockinf.dat", "WORK", new_.data(), 3000), c.result) << &c - cases;
-    EXPECT_EQ(TakeSleptMilliseconds(), c.slept) << &c - cases;
-    ExpectFile(c.result == 0 ? new_ : old_);
-    EXPECT_FALSE(FileExists("WORK/stockinf.dat")) << &c - cases;
-  }
-  WriteWholeFile("WORK/stockinf.dat", Bytes(9000, 4));  // what a killed save left
+// What a killed save left in the temporary folder is overwritten; the
+// target's folder is never made.
+TEST_F(SaveBufferTest, ThroughAFolderOfItsOwnALeftoverIsOverwrittenAndTheTargetFolderMustExist) {
+  ASSERT_EQ(mkdir("WORK", 0777), 0);
+  WriteWholeFile("WORK/stockinf.dat", Bytes(9000, 4));
   EXPECT_EQ(SaveBufferToFileThrough("BASEDATA\\stockinf.dat", "WORK", new_.data(), 3000), 0);
   ExpectFile(new_);
   EXPECT_FALSE(FileExists("WORK/stockinf.dat"));
-  // Only the target's folder must exist: a save into a missing one fails.
   EXPECT_EQ(SaveBufferToFileThrough("NOFOLDER\\a.dat", "WORK", new_.data(), 10), kErrorPathNotFound);
   EXPECT_FALSE(FileExists("NOFOLDER") || FileExists("WORK/a.dat"));
 }
