@@ -66,21 +66,33 @@ std::vector<uint64_t> SaveTraces(const std::wstring& folder) {
   return traces;
 }
 
-// Asks the program to close and kills it as soon as the folder has changed
-// killAfter times (never when negative); returns the changes seen.
-int CloseAndKill(RunningProgram& program, const std::wstring& folder, int killAfter) {
-  std::vector<uint64_t> seen = SaveTraces(folder);
+// Starts something in the program and kills it as soon as what `traces`
+// shows of its folder has changed killAfter times (never when negative), else
+// once `done` holds, the program has ended or the time is up; returns the
+// changes seen.
+int KillAfterChanges(RunningProgram& program, const std::function<std::vector<uint64_t>()>& traces,
+                     const std::function<void()>& start, const std::function<bool()>& done, int killAfter,
+                     DWORD timeout) {
+  std::vector<uint64_t> seen = traces();
   int changes = 0;
-  const DWORD end = GetTickCount() + kProgramTimeoutMs;
-  PostMessageW(program.window, WM_CLOSE, 0, 0);
-  while (changes != killAfter && WaitForSingleObject(program.process.hProcess, 0) == WAIT_TIMEOUT &&
+  const DWORD end = GetTickCount() + timeout;
+  start();
+  while (changes != killAfter && !done() && WaitForSingleObject(program.process.hProcess, 0) == WAIT_TIMEOUT &&
          static_cast<LONG>(end - GetTickCount()) > 0) {
-    std::vector<uint64_t> now = SaveTraces(folder);
+    std::vector<uint64_t> now = traces();
     if (now != seen) ++changes;
     seen.swap(now);
   }
   EndProgram(program, 0);
   return changes;
+}
+
+// Asks the program to close and kills it as soon as the folder has changed
+// killAfter times (never when negative); returns the changes seen.
+int CloseAndKill(RunningProgram& program, const std::wstring& folder, int killAfter) {
+  return KillAfterChanges(
+      program, [&] { return SaveTraces(folder); }, [&] { PostMessageW(program.window, WM_CLOSE, 0, 0); },
+      [] { return false; }, killAfter, kProgramTimeoutMs);
 }
 
 // The same bytes in both trees, or absent from both.
@@ -161,19 +173,11 @@ std::wstring StartWithOneDayWaiting(RunningProgram& program) {
 // changed killAfter times, else once the closing dialog shows; returns the
 // changes seen.
 int UpdateAndKill(RunningProgram& program, const std::wstring& folder, int killAfter) {
-  std::vector<uint64_t> seen = WriteTraces(folder);
-  int changes = 0;
-  const DWORD end = GetTickCount() + 4 * kProgramTimeoutMs;
-  PostMessageW(program.window, WM_COMMAND, IDM_PRICE_DOWNLOAD, 0);
-  while (changes != killAfter && DialogWithControl(program.process, IDC_UPDATE_PRICE_DATE) == nullptr &&
-         WaitForSingleObject(program.process.hProcess, 0) == WAIT_TIMEOUT &&
-         static_cast<LONG>(end - GetTickCount()) > 0) {
-    std::vector<uint64_t> now = WriteTraces(folder);
-    if (now != seen) ++changes;
-    seen.swap(now);
-  }
-  EndProgram(program, 0);
-  return changes;
+  return KillAfterChanges(
+      program, [&] { return WriteTraces(folder); },
+      [&] { PostMessageW(program.window, WM_COMMAND, IDM_PRICE_DOWNLOAD, 0); },
+      [&] { return DialogWithControl(program.process, IDC_UPDATE_PRICE_DATE) != nullptr; }, killAfter,
+      4 * kProgramTimeoutMs);
 }
 
 // True when the folder exists and holds nothing.
