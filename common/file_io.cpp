@@ -45,8 +45,14 @@ int RetryWithPauses(Step step) {
   return error;
 }
 
-int CreateForWriting(const char* path, PlatformFile** file) {
-  return RetryWithPauses([&] { return PlatformOpenFile(path, FileOpenMode::kCreateWriteThrough, file); });
+// A missing `folderToMake` (null: none) is made at once, without a pause.
+int CreateForWriting(const char* path, PlatformFile** file, const char* folderToMake) {
+  return RetryWithPauses([&] {
+    int error = PlatformOpenFile(path, FileOpenMode::kCreateWriteThrough, file);
+    if (error == kErrorPathNotFound && folderToMake != nullptr && PlatformCreateFolder(folderToMake) == 0)
+      error = PlatformOpenFile(path, FileOpenMode::kCreateWriteThrough, file);
+    return error;
+  });
 }
 
 // Another program holding the target open (a virus scanner, a backup tool)
@@ -92,9 +98,9 @@ int WriteAll(PlatformFile* file, const void* buffer, uint32_t count) {
 }
 
 // Writes the bytes to a new file and makes sure they reached the disk.
-int WriteNewFile(const char* path, const void* buffer, uint32_t count) {
+int WriteNewFile(const char* path, const void* buffer, uint32_t count, const char* folderToMake) {
   PlatformFile* file = nullptr;
-  int error = CreateForWriting(path, &file);
+  int error = CreateForWriting(path, &file, folderToMake);
   if (error != 0) return error;
   if (count > 0) error = WriteAll(file, buffer, count);
   if (error == 0) error = PlatformFlushFile(file);
@@ -109,6 +115,30 @@ struct FolderEntry {
 
 void CollectFolderEntry(void* context, const char* name, bool isFolder) {
   static_cast<std::vector<FolderEntry>*>(context)->push_back({name, isFolder});
+}
+
+// Writes the bytes to the temporary file, then moves it over the target in
+// one step; a failure leaves the target as it was and no temporary file.
+int SaveThroughTemporary(const char* path, const char* temporary, const void* buffer, uint32_t count,
+                         const char* folderToMake) {
+  int error = WriteNewFile(temporary, buffer, count, folderToMake);
+  if (error == 0) error = ReplaceTarget(temporary, path);
+  if (error != 0) PlatformDeleteFile(temporary);
+  return error;
+}
+
+// The name after the path's last separator; a 0x5C trail byte of a
+// two-byte character is not a separator.
+const char* FileNamePart(const char* path) {
+  const char* name = path;
+  for (const char* p = path; *p != 0; ++p) {
+    if (IsSjisLeadByte(static_cast<uint8_t>(*p)) && p[1] != 0) {
+      ++p;
+    } else if (*p == '\\' || *p == '/') {
+      name = p + 1;
+    }
+  }
+  return name;
 }
 
 // The folder path with a separator at its end; a 0x5C trail byte of a
@@ -172,10 +202,12 @@ char* LoadFileToMemory(const char* path, uint32_t* size, int quiet) {
 
 int SaveBufferToFile(const char* path, const void* buffer, uint32_t count) {
   const std::string temporary = std::string(path) + kTemporarySuffix;
-  int error = WriteNewFile(temporary.c_str(), buffer, count);
-  if (error == 0) error = ReplaceTarget(temporary.c_str(), path);
-  if (error != 0) PlatformDeleteFile(temporary.c_str());
-  return error;
+  return SaveThroughTemporary(path, temporary.c_str(), buffer, count, nullptr);
+}
+
+int SaveBufferToFileThrough(const char* path, const char* temporaryFolder, const void* buffer, uint32_t count) {
+  const std::string temporary = AsFolderPath(temporaryFolder) + FileNamePart(path);
+  return SaveThroughTemporary(path, temporary.c_str(), buffer, count, temporaryFolder);
 }
 
 int RotateBackupCopies(const char* folder, const char* const* paths, int count, const void* bytes, uint32_t size) {

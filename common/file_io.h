@@ -18,6 +18,11 @@ char* LoadFileToMemory(const char* path, uint32_t* size, int quiet);
 // Writes the bytes to a temporary file beside the target, then replaces the
 // target in one step: on any failure the previous file stays as it was.
 int SaveBufferToFile(const char* path, const void* buffer, uint32_t count);
+// The same with the temporary file, named as the target, in a folder of its
+// own on the target's volume (made when missing): creating a new name in a
+// folder of thousands of files is what costs most of a save there. A file of
+// that folder is never anything but a cut or unfinished save.
+int SaveBufferToFileThrough(const char* path, const char* temporaryFolder, const void* buffer, uint32_t count);
 int64_t GetFileSizeByName(const char* path);
 // Rotates `count` backup copies of a file, newest first in `paths` (all in
 // `folder`, made when missing): the first becomes these bytes and the older

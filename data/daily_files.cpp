@@ -156,7 +156,12 @@ int WriteDailyFile(StockCode code, const BarSeries& series) {
   MakeDataFolderCurrent();
   char path[kDailyPathSize];
   GetDailyFilePath(code, path, sizeof path);
-  return SaveBufferToFile(path, &series, SeriesFileBytes(series.count));
+  return SaveBufferToFileThrough(path, kDailyWriteFolder, &series, SeriesFileBytes(series.count));
+}
+
+void ClearDailyWriteLeftovers() {
+  PlatformCreateFolder(kDailyWriteFolder);
+  DeleteDirectoryTree(kDailyWriteFolder, 0);
 }
 
 void FormatDailyWriteFailure(const DailyWriteFailure& failure, char* out, int size) {

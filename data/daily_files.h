@@ -3,6 +3,9 @@
 #include "records/price_series.h"
 
 constexpr char kDailyFolder[] = "DAY";
+// The temporary files of the daily-file writes, beside "DAY" in the data
+// folder: never read as price files, and not part of a backup of "DAY".
+constexpr char kDailyWriteFolder[] = "TMPDAY";
 constexpr int kDailyReadAttempts = 3;
 constexpr uint32_t kDailyReadRetryWaitMs = 3000;
 
@@ -24,8 +27,13 @@ int LoadDailyFileRaw(const char* path, BarSeries* series, uint32_t sizeLimit);
 // Writes the series to the stock's file; on failure the error box. A series
 // whose code is not `code`, or whose count is out of range, is refused.
 int SaveDailyFile(StockCode code, BarSeries* series);
-// SaveDailyFile without the error box; 0 or the error code.
+// SaveDailyFile without the error box; 0 or the error code. The file is
+// replaced whole: after a crash it holds its old or its new bars.
 int WriteDailyFile(StockCode code, const BarSeries& series);
+// Makes the folder of the daily writes' temporary files and deletes what a
+// write cut short by a crash or a kill left there. At start-up, in the data
+// folder, before any daily file is written.
+void ClearDailyWriteLeftovers();
 
 // The daily file a job could not write; the job stops at the first one, so
 // that a full disk costs one message instead of one per stock.

@@ -22,6 +22,7 @@
 #include "common/error_message.h"
 #include "common/file_io.h"
 #include "data/daily_cache.h"
+#include "data/daily_files.h"
 #include "data/data_hooks.h"
 #include "data/ken_table.h"
 #include "data/stock_table.h"
@@ -125,6 +126,7 @@ bool LoadChosenDataFolder() {
   InstallStartUpHooks();
   if (MakeDataFolderCurrent() != 0) return false;
   if (!AllocateBigTables()) return false;
+  ClearDailyWriteLeftovers();
   LoadPrinterSettings();
   LoadSettings();
   // No record dialog may start on a record of an earlier start.

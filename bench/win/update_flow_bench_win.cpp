@@ -5,18 +5,23 @@
 // stand-in, import, write-back, recomputation, breadth, groups, monitoring)
 // with the closing dialog replaced by nothing, for two days in turn. Then
 // the next day's archive taken through the import's steps one at a time, to
-// show where the time goes. The database is deleted at the end.
+// show where the time goes, and the daily-file writes alone: the cost per
+// file of the program's write, and the same crash-safe sequence step by step
+// with its temporary file beside the target in "DAY\" and in a folder of its
+// own. The database is deleted at the end.
 //
 //   velqo_update_bench.exe [--bars N]   (default: the merge cap, twenty years)
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include "bench/win/bench_clock_win.h"
 #include "analysis/group_lists.h"
@@ -28,6 +33,7 @@
 #include "common/progress.h"
 #include "common/string_ids.h"
 #include "data/daily_cache.h"
+#include "data/daily_files.h"
 #include "data/merge_bars.h"
 #include "data/price_archives.h"
 #include "data/stock_table.h"
@@ -179,6 +185,95 @@ bool RunImportSteps(const char* path, ImportSteps* steps) {
   return true;
 }
 
+// ---- The daily-file writes ------------------------------------------------
+
+constexpr int kWriteRounds = 3;
+constexpr int kWriteStride = 5;  // every fifth stock's file in a round
+constexpr char kOwnTemporaryFolder[] = "BENCHTMP";
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// One round of the program's daily-file write over every fifth stock, the
+// series read beforehand; milliseconds per file, or -1 when a write failed.
+double TimeDailyWriteRound(int first) {
+  auto series = std::make_unique<BarSeries>();
+  double spent = 0;
+  int files = 0;
+  for (int i = first; i < gStockTable->count; i += kWriteStride) {
+    const StockCode code = gStockTable->records[i].master.code;
+    GetDailyBarsForUpdate(code, series.get());
+    if (Timed(&spent, [&] { return WriteDailyFile(code, *series); }) != 0) return -1;
+    ++files;
+  }
+  return files > 0 ? spent / files : 0;
+}
+
+// The crash-safe sequence's steps, summed over the files of a round.
+struct WriteSteps {
+  double create = 0, write = 0, flush = 0, close = 0, replace = 0;
+  int files = 0;
+};
+
+bool WriteStepByStep(const char* temporary, const char* target, const BarSeries& series, WriteSteps* steps) {
+  PlatformFile* file = nullptr;
+  if (Timed(&steps->create, [&] { return PlatformOpenFile(temporary, FileOpenMode::kCreateWriteThrough, &file); }) != 0)
+    return false;
+  uint32_t done = 0;
+  const uint32_t bytes = SeriesFileBytes(series.count);
+  const bool written = Timed(&steps->write, [&] { return PlatformWriteFile(file, &series, bytes, &done); }) == 0 &&
+                       done == bytes && Timed(&steps->flush, [&] { return PlatformFlushFile(file); }) == 0;
+  Timed(&steps->close, [&] { PlatformCloseFile(file); });
+  ++steps->files;
+  return written && Timed(&steps->replace, [&] { return PlatformReplaceFile(temporary, target); }) == 0;
+}
+
+// Every fifth stock's file replaced through a temporary file beside it, or
+// in a folder of its own on the same volume.
+bool TimeWriteSteps(int first, bool ownFolder, WriteSteps* steps) {
+  CreateDirectoryA(kOwnTemporaryFolder, nullptr);
+  auto series = std::make_unique<BarSeries>();
+  for (int i = first; i < gStockTable->count; i += kWriteStride) {
+    const StockCode code = gStockTable->records[i].master.code;
+    GetDailyBarsForUpdate(code, series.get());
+    char target[32];
+    GetDailyFilePath(code, target, sizeof target);
+    const std::string temporary =
+        ownFolder ? std::string(kOwnTemporaryFolder) + "\\" + CodeToString(code) : std::string(target) + ".tmp";
+    if (!WriteStepByStep(temporary.c_str(), target, *series, steps)) return false;
+  }
+  return true;
+}
+
+void PrintWriteSteps(const char* where, const WriteSteps& steps) {
+  const double n = steps.files > 0 ? steps.files : 1;
+  std::printf("  temporary %s: %.2f ms per file: create %.2f, write %.2f, flush %.2f, close %.2f, replace %.2f\n",
+              where, (steps.create + steps.write + steps.flush + steps.close + steps.replace) / n, steps.create / n,
+              steps.write / n, steps.flush / n, steps.close / n, steps.replace / n);
+}
+
+bool RunDailyWrites() {
+  FlushAndFreeDailyCache();
+  std::vector<double> perFile;
+  for (int round = 0; round < kWriteRounds; ++round) {
+    const double ms = TimeDailyWriteRound(round % kWriteStride);
+    if (ms < 0) return false;
+    perFile.push_back(ms);
+  }
+  std::printf("daily-file write as the update makes it: %.2f ms per file (median of %d rounds of %d files: %.2f",
+              Median(perFile), kWriteRounds, gStockTable->count / kWriteStride, perFile[0]);
+  for (int round = 1; round < kWriteRounds; ++round) std::printf(", %.2f", perFile[round]);
+  std::printf(")\n  the same crash-safe sequence step by step, in a folder of %d files:\n", gStockTable->count);
+  WriteSteps beside, own;
+  if (!TimeWriteSteps(3, false, &beside) || !TimeWriteSteps(4, true, &own)) return false;
+  PrintWriteSteps("beside the target", beside);
+  PrintWriteSteps("in a folder of its own", own);
+  RemoveDirectoryA(kOwnTemporaryFolder);
+  return true;
+}
+
 // ---- The database ----------------------------------------------------------
 
 bool MakeDatabase(const std::string& folder, int bars, PackedDate* lastDate) {
@@ -251,7 +346,7 @@ int RunBench(const std::string& folder, int bars) {
       "  merge into the cache %.0f, recompute %.0f, write-back %.0f, breadth %.0f, groups %.0f, "
       "monitoring %.0f ms\n",
       steps.windowMerge, steps.recompute, steps.writeBack, steps.breadth, steps.groups, steps.monitoring);
-  return 0;
+  return RunDailyWrites() ? 0 : 1;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <utime.h>
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -112,6 +113,14 @@ class SaveBufferTest : public FileIoTest {
     EXPECT_FALSE(FileExists("BASEDATA/stockinf.dat.tmp"));
   }
   int Save() { return SaveBufferToFile("BASEDATA\\stockinf.dat", new_.data(), static_cast<uint32_t>(new_.size())); }
+  // The same through the temporary folder "WORK", which it makes.
+  int SaveThrough() {
+    std::remove("WORK/stockinf.dat");
+    rmdir("WORK");
+    const int result = SaveBufferToFileThrough("BASEDATA\\stockinf.dat", "WORK", new_.data(), 3000);
+    EXPECT_FALSE(FileExists("WORK/stockinf.dat"));
+    return result;
+  }
   const std::vector<uint8_t> old_ = Bytes(5000, 1);
   const std::vector<uint8_t> new_ = Bytes(3000, 2);
 };
@@ -129,6 +138,7 @@ TEST_F(SaveBufferTest, EmptyBufferMissingFolderAndLeftoverTemporaryFile) {
 
 // A failed save keeps the old file; creates are retried at once and then every
 // 500 ms (a target busy for a moment is waited for alike), writes ten times.
+// Through a folder of its own alike, the folder made at once when missing.
 TEST_F(SaveBufferTest, FailuresAreRetriedAndAFinalFailureKeepsTheOldFile) {
   struct Case {
     void (*faults)(FileFaults&);
@@ -148,12 +158,26 @@ TEST_F(SaveBufferTest, FailuresAreRetriedAndAFinalFailureKeepsTheOldFile) {
       {[](FileFaults& f) { f.failFlushes = 1; }, kErrorWriteFault, 0},
   };
   for (const Case& c : cases) {
-    WriteWholeFile("BASEDATA/stockinf.dat", old_);
-    InjectFaults(c.faults);
-    EXPECT_EQ(Save(), c.result) << &c - cases;
-    EXPECT_EQ(TakeSleptMilliseconds(), c.slept) << &c - cases;
-    ExpectFile(c.result == 0 ? new_ : old_);
+    for (const bool through : {false, true}) {
+      WriteWholeFile("BASEDATA/stockinf.dat", old_);
+      InjectFaults(c.faults);
+      EXPECT_EQ(through ? SaveThrough() : Save(), c.result) << &c - cases;
+      EXPECT_EQ(TakeSleptMilliseconds(), c.slept) << &c - cases;
+      ExpectFile(c.result == 0 ? new_ : old_);
+    }
   }
+}
+
+// What a killed save left in the temporary folder is overwritten; the
+// target's folder is never made.
+TEST_F(SaveBufferTest, ThroughAFolderOfItsOwnALeftoverIsOverwrittenAndTheTargetFolderMustExist) {
+  ASSERT_EQ(mkdir("WORK", 0777), 0);
+  WriteWholeFile("WORK/stockinf.dat", Bytes(9000, 4));
+  EXPECT_EQ(SaveBufferToFileThrough("BASEDATA\\stockinf.dat", "WORK", new_.data(), 3000), 0);
+  ExpectFile(new_);
+  EXPECT_FALSE(FileExists("WORK/stockinf.dat"));
+  EXPECT_EQ(SaveBufferToFileThrough("NOFOLDER\\a.dat", "WORK", new_.data(), 10), kErrorPathNotFound);
+  EXPECT_FALSE(FileExists("NOFOLDER") || FileExists("WORK/a.dat"));
 }
 
 TEST_F(FileIoTest, SizeMagicAndTheUtcLastWriteDate) {

@@ -450,6 +450,27 @@ TEST_F(DailyFilesTest, RefusedOrFailedWriteKeepsTheFileAndIsShown) {
   EXPECT_EQ(SaveDailyFile(C("1301"), MakeSeries(C("1301"), 8).get()), kErrorAccessDenied);
   EXPECT_EQ(ReadWholeFile(DayPath("1301")), before);
   EXPECT_EQ(TakeRecordedMessageBoxes().size(), 3u);
+  EXPECT_FALSE(FileExists("TMPDAY/1301"));
+}
+
+// The daily writes make their temporary files in a folder of their own, so
+// that what a killed write leaves is never taken for a stock's bars, nor put
+// into "DAY\".
+TEST_F(DailyFilesTest, ACutWriteLeavesNothingInTheDailyFolderAndItsLeftoverIsNeverRead) {
+  AddStock("1301", 3);
+  AddStock("1302", 0);
+  const auto before = Image("1301", 3);
+  WriteWholeFile(DayPath("1301"), before);
+  FileFaults faults;
+  faults.failReplaces = 4;
+  faults.failDeletes = 1;  // the temporary file stays, as after a kill
+  SetFileFaults(faults);
+  EXPECT_EQ(WriteDailyFile(C("1301"), *MakeSeries(C("1301"), 8)), kErrorAccessDenied);
+  EXPECT_EQ(ReadWholeFile("TMPDAY/1301"), Image("1301", 8));
+  WriteWholeFile("TMPDAY/1302", Image("1302", 5));
+  EXPECT_EQ(SeriesImage(*Load("1301")), before);
+  EXPECT_EQ(Row(FileExists("DAY/1301.tmp"), Load("1302")->count), Row(0, 0));
+  EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
 }
 
 // Writer w owns the stocks i with i % kWriters == w and appends their next bar;

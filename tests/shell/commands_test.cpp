@@ -126,4 +126,21 @@ TEST(LifecycleTest, AFirstStartTakesTheDistributedDisplaySettingsAndForgetsTheEd
   EXPECT_EQ(Row(gEditedRecord == nullptr, gBuiltinPaletteIndex), Row(1, 1));
 }
 
+// What a daily write cut short by a kill left is gone after the next start;
+// the daily files stay as they were.
+TEST(LifecycleTest, AStartEmptiesTheFolderOfTheDailyWritesTemporaryFiles) {
+  ScopedGlobalState globals;
+  ScratchFolder folder;
+  SetProgramFolder(folder.path());
+  for (const char* name : {"DAY", "TMPDAY", "TMPDAY/sub"}) ASSERT_EQ(PlatformCreateFolder(name), 0);
+  WriteWholeFile(folder.path() + "DAY/1301", {1, 2, 3});
+  WriteWholeFile(folder.path() + "TMPDAY/1301", {4, 5});
+  WriteWholeFile(folder.path() + "TMPDAY/sub/x", {6});
+  ASSERT_TRUE(LoadEverythingAtStart());
+  EXPECT_EQ(Row(FileExists(folder.path() + "TMPDAY/1301"), FileExists(folder.path() + "TMPDAY/sub"),
+                FileExists(folder.path() + "TMPDAY")),
+            Row(0, 0, 1));
+  EXPECT_EQ(ReadWholeFile(folder.path() + "DAY/1301"), (std::vector<uint8_t>{1, 2, 3}));
+}
+
 }  // namespace
