@@ -151,6 +151,7 @@ uint32_t RunIdleSteps(uint32_t now) {
 
 void SaveEverythingAtExit() {
   MakeDataFolderCurrent();
+  SaveScenarioTable();
   SaveTrendLinesAtExit();
   FlushDailyCache();
   SaveStockTable(0);
