@@ -127,3 +127,14 @@
 
 /* The analysis-parameter sheet (options menu). */
 #define IDM_ANALYSIS_PARAMETERS 32786
+
+/* The group menu and the list pop-up's group commands. */
+#define IDM_GROUP_ADD_CHART_STOCK 33210
+#define IDM_GROUP_REMOVE_STOCK 33211
+#define IDM_GROUP_CLEAR 33212
+#define IDM_GROUP_SORT_ASCENDING 33213
+#define IDM_GROUP_SORT_DESCENDING 33214
+#define IDM_GROUP_COPY_TO_CLIPBOARD 33215
+#define IDM_GROUP_IMPORT_TEXT 33216
+#define IDM_GROUP_SETTINGS 33217
+#define IDM_GROUP_MOVE_COPY 33218

@@ -45,3 +45,7 @@ constexpr int kStrSwatchClassName = 116;          // "CUSTOMCOLORCONTROL"
 constexpr int kStrBuiltinPaletteNameFirst = 117;  // 117, 118: the first two built-in palettes
 constexpr int kStrNotPaletteFile = 125;
 constexpr int kStrOpenPaletteFilePrompt = 126;
+
+// Groups and signal files.
+constexpr int kStrSaveSignalFilePrompt = 1114;
+constexpr int kStrOpenGroupCodeListPrompt = 1118;

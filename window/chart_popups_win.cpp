@@ -14,8 +14,10 @@
 #include "common/command_ids.h"
 #include "resources/resource_ids.h"
 #include "window/window_hooks.h"
+#include "window/group_commands_win.h"
 #include "records/settings_block.h"
 #include "window/tracker_dialog_win.h"
+#include "common/app_globals.h"
 
 namespace {
 
@@ -55,6 +57,22 @@ void InsertFullHistoryItem(HMENU menu) {
   InsertMenuW(menu, 1, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
   InsertMenuW(menu, kFullHistoryPosition, MF_BYPOSITION | MF_STRING, IDM_FULL_HISTORY_TS,
               SjisToWide("この銘柄の全過去株価を取得(TS)").c_str());
+}
+
+// The sub-menu (at any depth) that holds a command; null when none does.
+HMENU FindSubMenuWithCommand(HMENU menu, int command) {
+  if (menu == nullptr) return nullptr;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    const HMENU sub = GetSubMenu(menu, i);
+    if (sub == nullptr) continue;
+    if (GetMenuState(sub, static_cast<UINT>(command), MF_BYCOMMAND) != static_cast<UINT>(-1)) {
+      for (int j = 0; j < GetMenuItemCount(sub); ++j) {
+        if (GetMenuItemID(sub, j) == static_cast<UINT>(command)) return sub;
+      }
+      return FindSubMenuWithCommand(sub, command);
+    }
+  }
+  return nullptr;
 }
 
 void RemoveItemsByPosition(HMENU menu, int from, int to) {
@@ -262,7 +280,10 @@ bool ShowMemoPopup(HWND owner, int x, int y) {
   return true;
 }
 
-void ShowGroupListPopup(HWND owner, POINT screen) { Track(gPopups.groupList, owner, screen, TPM_RIGHTBUTTON); }
+void ShowGroupListPopup(HWND owner, POINT screen) {
+  UpdateGroupMenuItems(gPopups.groupList);
+  Track(gPopups.groupList, owner, screen, TPM_RIGHTBUTTON);
+}
 
 void ShowPatternPopup(HWND owner, int n, POINT screen) {
   if (n < 0 || n >= kScreenPatternCount || gPopups.pattern == nullptr) return;
@@ -275,6 +296,9 @@ void ShowPatternPopup(HWND owner, int n, POINT screen) {
 void RebuildGroupMenus() {
   FillGroupMenu(gPopups.groupListGroups, IDM_LIST_TO_GROUP_FIRST);
   FillGroupMenu(gPopups.captionGroups, IDM_CHART_TO_GROUP_FIRST);
+  FillSortItemMenu(gPopups.groupListSort);
+  const HWND main = static_cast<HWND>(gMainWnd);
+  if (main != nullptr) FillSortItemMenu(FindSubMenuWithCommand(GetMenu(main), IDM_SORT_ITEM_FIRST));
 }
 
 void UpdateGroupMembershipChecks() {

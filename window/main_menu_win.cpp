@@ -9,6 +9,7 @@
 #include "chart/memo_hooks.h"
 #include "chart/trend_line_mouse.h"
 #include "window/chart_popups_win.h"
+#include "window/group_commands_win.h"
 #include "chart/chart_scroll.h"
 #include "chart/chart_selection.h"
 #include "window/main_window_controls_win.h"
@@ -85,6 +86,7 @@ void RefreshMenu(HMENU menu) {
   CheckPaneAndChartItems(menu);
   CheckEditItems(menu);
   for (int command : kDisplaySwitchCommands) CheckItem(menu, command, IsDisplaySwitchOn(command));
+  UpdateGroupMenuItems(menu);
 }
 
 }  // namespace
