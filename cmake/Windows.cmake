@@ -93,3 +93,10 @@ add_executable(velqo_sheet_bench ${PROJECT_SOURCE_DIR}/bench/win/parameter_sheet
 velqo_target_options(velqo_sheet_bench)
 target_link_libraries(velqo_sheet_bench PRIVATE velqo_ui)
 target_link_options(velqo_sheet_bench PRIVATE ${VELQO_STATIC_RUNTIME})
+
+# Group settings benchmark (not a test): the page of a 5000-member group in
+# the group settings dialog, under Wine.
+add_executable(velqo_group_settings_bench ${PROJECT_SOURCE_DIR}/bench/win/group_settings_bench_win.cpp ${VELQO_RC})
+velqo_target_options(velqo_group_settings_bench)
+target_link_libraries(velqo_group_settings_bench PRIVATE velqo_ui)
+target_link_options(velqo_group_settings_bench PRIVATE ${VELQO_STATIC_RUNTIME})
