@@ -1,0 +1,210 @@
+// A new user's groups in the real program, with pictures: a manual group
+// made automatic on the prime market, renamed, copied to the clipboard with
+// names, given a signal, and another group filled from a code list.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "analysis/group_store.h"
+#include "common/command_ids.h"
+#include "platform/win_text.h"
+#include "resources/resource_ids.h"
+#include "tests/support/row.h"
+#include "tests/win/canvas.h"
+#include "tests/win/program_runner.h"
+
+namespace {
+
+constexpr int kFirstUserGroup = 24;  // "グループ 1"
+constexpr int kFileNameBox = 1148;   // the file dialog's name box
+
+void Press(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+void PostKey(HWND control, WPARAM key) {
+  PostMessageW(control, WM_KEYDOWN, key, 0);
+  PostMessageW(control, WM_KEYUP, key, 0);
+}
+
+// A shown dialog of the program by its title (any title when empty), waited for and painted.
+HWND WaitForProgramDialog(const RunningProgram& program, const wchar_t* title) {
+  HWND dialog = nullptr;
+  for (int i = 0; i < 200 && dialog == nullptr; ++i, Sleep(50)) {
+    dialog = WindowOf(program.process, L"#32770", title[0] != L'\0' ? title : nullptr, true);
+  }
+  if (dialog != nullptr) Sleep(300);
+  return dialog;
+}
+
+bool WaitUntilClosed(HWND window) {
+  for (int i = 0; i < 100 && IsWindow(window); ++i) Sleep(50);
+  return !IsWindow(window);
+}
+
+HWND ChartControl(const RunningProgram& program, int id) { return GetDlgItem(program.window, id); }
+// Asked of the control itself: GetWindowText does not read another process's controls.
+std::wstring ControlTextOf(HWND control) {
+  wchar_t text[256] = L"";
+  SendMessageW(control, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+int ListCount(HWND list) { return static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0)); }
+std::wstring ListRow(HWND list, int row) {
+  std::wstring text(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, row, 0)) + 1, L'\0');
+  SendMessageW(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(text.data()));
+  text.resize(wcslen(text.c_str()));
+  return text;
+}
+
+// The first chart shows group g, chosen in its combo box as a user would.
+void ShowGroupInFirstChart(RunningProgram& program, int g) {
+  const HWND combo = ChartControl(program, IDC_GROUP_COMBO);
+  SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(g), 0);
+  PostMessageW(program.window, WM_COMMAND, MAKEWPARAM(IDC_GROUP_COMBO, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+  SettleProgram(program.window);
+}
+
+HWND OpenGroupSettings(RunningProgram& program) {
+  PostMessageW(program.window, WM_COMMAND, IDM_GROUP_SETTINGS, 0);
+  return WaitForProgramDialog(program, L"グループ設定...");
+}
+
+void PickInCombo(HWND dialog, int id, int entry) {
+  const HWND combo = GetDlgItem(dialog, id);
+  SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+  Sleep(200);
+}
+
+// Enter on the dialog; true once it closed and the program took what followed.
+bool EnterAndSettle(RunningProgram& program, HWND dialog, int focusId) {
+  PostKey(GetDlgItem(dialog, focusId), VK_RETURN);
+  const bool closed = WaitUntilClosed(dialog);
+  SettleProgram(program.window);
+  Sleep(300);
+  return closed;
+}
+
+std::string ClipboardText() {
+  std::string text;
+  if (!OpenClipboard(nullptr)) return text;
+  if (const HANDLE data = GetClipboardData(CF_TEXT)) {
+    text = static_cast<const char*>(GlobalLock(data));
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
+const GroupRecord& SavedGroup(const std::vector<unsigned char>& file, int g) {
+  return reinterpret_cast<const GroupTable*>(file.data())->groups[g];
+}
+
+// "グループ 1": automatic, only the prime market among the ones that list
+// stocks, renamed; what the dialog counted fills the chart's list.
+int MakePrimeGroup(RunningProgram& program) {
+  ShowGroupInFirstChart(program, kFirstUserGroup);
+  const HWND dialog = OpenGroupSettings(program);
+  if (dialog == nullptr) return -1;
+  SaveWindowPicture(dialog, L"group-flow-1-manual.bmp");
+  Press(dialog, IDC_GROUP_AUTOMATIC);
+  for (const int k : {1, 2, 4}) Press(dialog, IDC_GROUP_MARKET_FIRST + k);  // standard, growth, Tokyo
+  Sleep(300);
+  Press(dialog, IDC_GROUP_RENAME);
+  const HWND rename = WaitForProgramDialog(program, L"グループ名変更...");
+  if (rename == nullptr) return -1;
+  SetDlgItemTextW(rename, IDC_GROUP_NEW_NAME, L"プライム銘柄");
+  PostKey(GetDlgItem(rename, IDC_GROUP_NEW_NAME), VK_RETURN);
+  WaitUntilClosed(rename);
+  Sleep(300);
+  const std::wstring count = ControlText(dialog, IDC_GROUP_RESULT_COUNT);
+  SaveWindowPicture(dialog, L"group-flow-2-prime.bmp");
+  if (!EnterAndSettle(program, dialog, IDC_GROUP_TERMS)) return -1;
+  SaveWindowPicture(program.window, L"group-flow-3-chart-list.bmp");
+  return count.size() > 4 ? _wtoi(count.c_str() + 3) : -1;  // "件数：%d件"
+}
+
+std::string CopyListWithNames(RunningProgram& program) {
+  PostMessageW(program.window, WM_COMMAND, IDM_GROUP_COPY_TO_CLIPBOARD, 0);
+  const HWND dialog = WaitForProgramDialog(program, L"コピーするテキストの構成を選択してください");
+  if (dialog == nullptr) return "";
+  PostMessageW(GetDlgItem(dialog, IDC_CLIPBOARD_WITH_NAMES), BM_CLICK, 0, 0);
+  Sleep(200);
+  SaveWindowPicture(dialog, L"group-flow-4-clipboard.bmp");
+  PostKey(GetDlgItem(dialog, IDC_CLIPBOARD_WITH_NAMES), VK_RETURN);
+  WaitUntilClosed(dialog);
+  const HWND told = WaitForProgramDialog(program, L"");
+  if (told == nullptr) return "";
+  Press(told, IDOK);
+  WaitUntilClosed(told);
+  return ClipboardText();
+}
+
+bool GiveShortTermBuySignal(RunningProgram& program) {
+  const HWND dialog = OpenGroupSettings(program);
+  if (dialog == nullptr) return false;
+  PickInCombo(dialog, IDC_GROUP_SIGNAL_KIND, 1);  // "短期買"
+  SaveWindowPicture(dialog, L"group-flow-5-signal.bmp");
+  return EnterAndSettle(program, dialog, IDC_GROUP_SIGNAL_KIND);
+}
+
+// "グループ 2" from a code list: Yes, the file, and the codes in the chart's list.
+bool ImportCodeList(RunningProgram& program, const std::wstring& path) {
+  ShowGroupInFirstChart(program, kFirstUserGroup + 1);
+  PostMessageW(program.window, WM_COMMAND, IDM_GROUP_IMPORT_TEXT, 0);
+  const HWND question = WaitForProgramDialog(program, L"");
+  if (question == nullptr) return false;
+  SaveWindowPicture(question, L"group-flow-6-import-question.bmp");
+  Press(question, IDYES);
+  WaitUntilClosed(question);
+  const HWND files = WaitForProgramDialog(program, L"");
+  if (files == nullptr) return false;
+  SetDlgItemTextW(files, kFileNameBox, path.c_str());
+  Press(files, IDOK);
+  const bool closed = WaitUntilClosed(files);
+  SettleProgram(program.window);
+  Sleep(300);
+  SaveWindowPicture(program.window, L"group-flow-7-imported.bmp");
+  return closed;
+}
+
+TEST(NewUserGroupFlowTest, AGroupMadeAutomaticRenamedCopiedGivenASignalAndAnotherImported) {
+  const std::wstring folder = CopySample(L"velqo-group-flow");
+  if (folder.empty()) GTEST_SKIP() << "no sample database given";
+  RunningProgram program;
+  ASSERT_TRUE(LaunchProgram(folder, program));
+  SettleProgram(program.window);
+  const HWND list = ChartControl(program, IDC_STOCK_LIST);
+  const int shown = MakePrimeGroup(program);
+  EXPECT_GT(shown, 0);
+  EXPECT_EQ(ListCount(list), shown);
+  EXPECT_EQ(ControlTextOf(ChartControl(program, IDC_GROUP_COMBO)), L"プライム銘柄");
+  // Each list row "code:name" comes back as "code name" on its own line.
+  const std::string copied = CopyListWithNames(program);
+  std::string expected;
+  for (int row = 0; row < ListCount(list); ++row) {
+    std::wstring text = ListRow(list, row);
+    text[text.find(L':')] = L' ';
+    expected += WideToSjis(text.c_str()) + "\n";
+  }
+  EXPECT_EQ(copied, expected);
+  EXPECT_TRUE(GiveShortTermBuySignal(program));
+  // Codes from the copied list, a repeat and a junk line.
+  const std::string codes = copied.substr(0, 4) + "\r\n" + "junk\r\n" + copied.substr(0, 4) + "\r\n";
+  const std::wstring path = folder + L"codes.txt";
+  ASSERT_TRUE(WriteFileBytes(path, std::vector<unsigned char>(codes.begin(), codes.end())));
+  EXPECT_TRUE(ImportCodeList(program, path));
+  EXPECT_EQ(ListCount(list), 1);
+  EXPECT_EQ(CloseProgram(program), 0u);
+  const std::vector<unsigned char> file = ReadFileBytes(folder + L"grp.dat");
+  ASSERT_EQ(file.size(), sizeof(GroupTable));
+  const GroupRecord& prime = SavedGroup(file, kFirstUserGroup);
+  EXPECT_STREQ(prime.name, "プライム銘柄");
+  EXPECT_EQ(Row(prime.automatic, prime.memberCount, prime.signalKind), Row(1, shown, 1));
+  EXPECT_EQ(SavedGroup(file, kFirstUserGroup + 1).memberCount, 1);
+  RemoveFolderTree(folder);
+}
+
+}  // namespace
