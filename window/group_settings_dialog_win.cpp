@@ -29,7 +29,6 @@
 
 namespace {
 
-constexpr int kRowTextSize = 160;
 constexpr int kTermTextSize = 256;
 
 // The dialog's state beside the edit copy.
@@ -68,16 +67,7 @@ void FillTermList(HWND dialog, const GroupRecord& group, int selected) {
 // The edit copy's members, not the live table's: what OK would make of the group.
 void FillResultList(HWND dialog, int g) {
   const HWND list = GetDlgItem(dialog, IDC_GROUP_RESULT);
-  const GroupRecord& group = gGroupTableEdit->groups[g];
-  const int count = MemberCount(group);
-  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-  SendMessageW(list, LB_RESETCONTENT, 0, 0);
-  SendMessageW(list, LB_INITSTORAGE, static_cast<WPARAM>(count), static_cast<LPARAM>(count) * 32);
-  for (int i = 0; i < count; ++i) {
-    char row[kRowTextSize];
-    FormatGroupMemberRow(*gGroupTableEdit, g, group.members[i], row, sizeof row);
-    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(SjisToWide(row).c_str()));
-  }
+  FillMemberRows(list, *gGroupTableEdit, g);
   SendMessageW(list, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(list, nullptr, TRUE);
 }
