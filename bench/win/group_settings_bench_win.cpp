@@ -10,10 +10,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <random>
 #include <thread>
 
 #include "analysis/condition_items.h"
+#include "bench/market_stocks.h"
 #include "analysis/group_store.h"
 #include "analysis/indicator_params.h"
 #include "bench/win/bench_clock_win.h"
@@ -30,31 +30,6 @@ namespace {
 constexpr int kRounds = 5;
 constexpr int kWholeMarketGroup = 0;
 
-StockCode BenchCode(int n) {
-  char text[16];
-  snprintf(text, sizeof text, "%04d", 1000 + n);
-  return StringToCode(text);
-}
-
-void FillStocks() {
-  std::mt19937 random(7);
-  std::uniform_real_distribution<double> value(1, 100);
-  gStockTable->count = kMaxStocks;
-  for (int i = 0; i < kMaxStocks; ++i) {
-    StockRecord& stock = gStockTable->records[i];
-    stock.master.code = BenchCode(i);
-    stock.master.marketId = static_cast<uint16_t>(1 + i % 12);
-    snprintf(stock.master.name, sizeof stock.master.name, "銘柄%d", i);
-    stock.dailyCount = 4000;
-    stock.weeklyCount = 800;
-    stock.monthlyCount = 200;
-    for (IndicatorSnapshot& snapshot : stock.snapshots) {
-      for (double& v : snapshot.values) v = value(random);
-    }
-  }
-  ResetStockLookupCache();
-}
-
 // Twenty value terms that every stock passes, so that each is evaluated.
 void DefineGroup(GroupRecord& group, int g) {
   group = GroupRecord{};
@@ -66,7 +41,7 @@ void DefineGroup(GroupRecord& group, int g) {
   group.termCount = kMaxConditionTerms;
   for (int t = 0; t < kMaxConditionTerms; ++t) {
     const int16_t left = MakeItemCode(t % kSnapshotSlots, 2 + (g + t) % 20);
-    group.terms[t] = {left, kOpGreaterOrEqual, kOperandConstant, 0, 0.5};
+    group.terms[t] = {left, kOpGreaterOrEqual, kOperandConstant, 0, 0.0};
   }
 }
 
@@ -74,7 +49,7 @@ void Prepare() {
   InitStockCodeGlobals();
   SetDefaultIndicatorParameters();
   if (!AllocateStockTable() || !AllocGroupTables()) std::abort();
-  FillStocks();
+  FillBenchStocks();
   for (int g = 0; g < kGroupCount; ++g) DefineGroup(gGroupTable->groups[g], g);
   RegisterColorSwatchClass(GetModuleHandleW(nullptr));
   ScreenPattern& pattern = CurrentScreenPattern() = ScreenPattern{};
