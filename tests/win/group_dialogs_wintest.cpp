@@ -122,13 +122,19 @@ class GroupDialogsTest : public InProcessMainWindowTest {
 // grp.dat stay as they were, and the edits are free again.
 TEST_F(GroupDialogsTest, EscLeavesTheLiveTableAndItsFileByteForByte) {
   const std::vector<uint8_t> live = LiveBytes(), file = GroupFile();
-  std::wstring swatch;
+  std::wstring swatch, arrowed;
   std::vector<int64_t> manualPage, automaticPage;
   const bool ok = RunAnswered(
       [&] { return OpenGroupSettingsDialog(window_); },
       [&] {
         const HWND dialog = WaitForShownDialog(kSettingsTitle);
         if (dialog == nullptr) return;
+        // Arrows on the closed group combo box step through the pages.
+        PostKey(GetDlgItem(dialog, IDC_GROUP_CHOICE), VK_DOWN);
+        Sleep(300);
+        arrowed = ControlText(dialog, IDC_GROUP_NAME_COLOR);
+        PostKey(GetDlgItem(dialog, IDC_GROUP_CHOICE), VK_UP);
+        Sleep(300);
         swatch = ControlText(dialog, IDC_GROUP_NAME_COLOR);
         manualPage = Row(Checked(dialog, IDC_GROUP_MANUAL), Shown(dialog, IDC_GROUP_TERMS),
                          Shown(dialog, IDC_GROUP_MARKET_FIRST));
@@ -143,12 +149,29 @@ TEST_F(GroupDialogsTest, EscLeavesTheLiveTableAndItsFileByteForByte) {
         PostKey(GetDlgItem(dialog, IDC_GROUP_TERMS), VK_ESCAPE);
       });
   EXPECT_FALSE(ok);
-  EXPECT_EQ(swatch, L"-25");
+  EXPECT_EQ(Row(arrowed == L"-26", swatch == L"-25"), Row(1, 1));
   EXPECT_EQ(manualPage, Row(1, 0, 0));
   EXPECT_EQ(automaticPage, Row(1, 1, 1, 0, 0, 0, 0, 0));
   EXPECT_TRUE(LiveBytes() == live);
   EXPECT_TRUE(GroupFile() == file);
   EXPECT_EQ(gGroupEditBusy, 0);
+}
+
+// While the groups are edited elsewhere, a group command is refused and told once.
+TEST_F(GroupDialogsTest, AGroupCommandIsRefusedWhileTheGroupsAreEditedElsewhere) {
+  GroupRecord& group = gGroupTable->groups[kGroup];
+  group.memberCount = 1;
+  group.members[0] = gStockTable->records[0].master.code;
+  gGroupEditBusy = 1;
+  std::wstring told, more;
+  RunAnswered([&] { return RunGroupCommand(window_, IDM_GROUP_CLEAR); },
+              [&] {
+                told = AnswerMessageBox(window_, IDOK);
+                more = WaitForShownDialog(L"", window_, 4) != nullptr ? L"more" : L"";
+              });
+  EXPECT_NE(told.find(L"本処理を実行できません"), std::wstring::npos);
+  EXPECT_EQ(Row(more.empty(), group.memberCount), Row(1, 1));
+  gGroupEditBusy = 0;
 }
 
 // A group that another group's membership term names cannot become automatic.
