@@ -59,22 +59,6 @@ void InsertFullHistoryItem(HMENU menu) {
               SjisToWide("この銘柄の全過去株価を取得(TS)").c_str());
 }
 
-// The sub-menu (at any depth) that holds a command; null when none does.
-HMENU FindSubMenuWithCommand(HMENU menu, int command) {
-  if (menu == nullptr) return nullptr;
-  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-    const HMENU sub = GetSubMenu(menu, i);
-    if (sub == nullptr) continue;
-    if (GetMenuState(sub, static_cast<UINT>(command), MF_BYCOMMAND) != static_cast<UINT>(-1)) {
-      for (int j = 0; j < GetMenuItemCount(sub); ++j) {
-        if (GetMenuItemID(sub, j) == static_cast<UINT>(command)) return sub;
-      }
-      return FindSubMenuWithCommand(sub, command);
-    }
-  }
-  return nullptr;
-}
-
 void RemoveItemsByPosition(HMENU menu, int from, int to) {
   if (menu == nullptr) return;
   for (int position = to; position >= from; --position) RemoveMenu(menu, static_cast<UINT>(position), MF_BYPOSITION);

@@ -1,5 +1,6 @@
 #include "window/group_commands_win.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -125,6 +126,22 @@ bool PutTextOnClipboard(HWND owner, const std::string& text) {
 
 }  // namespace
 
+// The sub-menu (at any depth) that holds a command; null when none does.
+HMENU FindSubMenuWithCommand(HMENU menu, int command) {
+  if (menu == nullptr) return nullptr;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    const HMENU sub = GetSubMenu(menu, i);
+    if (sub == nullptr) continue;
+    if (GetMenuState(sub, static_cast<UINT>(command), MF_BYCOMMAND) != static_cast<UINT>(-1)) {
+      for (int j = 0; j < GetMenuItemCount(sub); ++j) {
+        if (GetMenuItemID(sub, j) == static_cast<UINT>(command)) return sub;
+      }
+      return FindSubMenuWithCommand(sub, command);
+    }
+  }
+  return nullptr;
+}
+
 bool RefuseWhileGroupsEdited(HWND owner) {
   if (gGroupEditBusy == 0) return false;
   Ask(owner, kGroupsBusyText, kMbOk | kMbIconExclamation);
@@ -195,9 +212,12 @@ void UpdateGroupMenuItems(HMENU menu) {
   };
   check(IDM_GROUP_SORT_ASCENDING, group != nullptr && group->sortOrder == 0);
   check(IDM_GROUP_SORT_DESCENDING, group != nullptr && group->sortOrder != 0);
+  // By position in the menu's own sort-key sub-menu: a search by command through every menu would be slow.
+  const HMENU sortKeys = FindSubMenuWithCommand(menu, IDM_SORT_ITEM_FIRST);
   const std::vector<ConditionItemCode> items = GetConditionItemList();
-  for (size_t n = 0; n < items.size(); ++n) {
-    check(IDM_SORT_ITEM_FIRST + static_cast<int>(n), group != nullptr && group->sortItem == items[n]);
+  for (int n = 0; sortKeys != nullptr && n < std::min<int>(GetMenuItemCount(sortKeys), items.size()); ++n) {
+    const bool sortedBy = group != nullptr && group->sortItem == items[static_cast<size_t>(n)];
+    CheckMenuItem(sortKeys, static_cast<UINT>(n), MF_BYPOSITION | (sortedBy ? MF_CHECKED : MF_UNCHECKED));
   }
 }
 

@@ -8,6 +8,8 @@
 int RunGroupCommand(HWND owner, int commandId);
 // Greys what needs a selected chart and checks the shown group's order and sort key.
 void UpdateGroupMenuItems(HMENU menu);
+// The sub-menu (at any depth) that holds a command; null when none does.
+HMENU FindSubMenuWithCommand(HMENU menu, int command);
 // The sort-key sub-menu: one item 3000 + n per entry of the condition item list.
 void FillSortItemMenu(HMENU menu);
 

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "analysis/condition_items.h"
 #include "analysis/group_edits.h"
 #include "analysis/group_lists.h"
 #include "analysis/group_store.h"
@@ -24,6 +25,7 @@
 #include "tests/support/row.h"
 #include "tests/win/canvas.h"
 #include "tests/win/main_window_fixture.h"
+#include "window/chart_popups_win.h"
 #include "window/chart_windows.h"
 #include "window/color_swatch_win.h"
 #include "window/group_commands_win.h"
@@ -47,6 +49,11 @@ void PostKey(HWND control, WPARAM key) {
 }
 bool Shown(HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)) != FALSE; }
 bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
+std::wstring ListRowText(HWND list, int row) {
+  wchar_t text[256] = L"";
+  SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(text));
+  return text;
+}
 bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
 // A shown dialog of this process whose title is `title`, owned by `owner` when one is given.
@@ -172,6 +179,34 @@ TEST_F(GroupDialogsTest, AGroupCommandIsRefusedWhileTheGroupsAreEditedElsewhere)
   EXPECT_NE(told.find(L"本処理を実行できません"), std::wstring::npos);
   EXPECT_EQ(Row(more.empty(), group.memberCount), Row(1, 1));
   gGroupEditBusy = 0;
+}
+
+// The sort-key sub-menu holds every condition item; a key and the order
+// chosen there re-sort the shown group and its list, and the menu checks them.
+TEST_F(GroupDialogsTest, TheSortMenusResortTheShownGroupAndCheckItsKeyAndOrder) {
+  RebuildGroupMenus();
+  const HMENU menu = GetMenu(window_), keys = FindSubMenuWithCommand(menu, IDM_SORT_ITEM_FIRST);
+  ASSERT_NE(keys, nullptr);
+  const std::vector<ConditionItemCode> items = GetConditionItemList();
+  GroupRecord& group = gGroupTable->groups[kGroup];
+  group.memberCount = 10;
+  for (int i = 0; i < 10; ++i) group.members[i] = gStockTable->records[i].master.code;
+  const int key = 1;  // the first item after the stock code
+  EXPECT_EQ(RunGroupCommand(window_, IDM_SORT_ITEM_FIRST + key), 1);
+  EXPECT_EQ(RunGroupCommand(window_, IDM_GROUP_SORT_DESCENDING), 1);
+  UpdateGroupMenuItems(menu);
+  bool sorted = true;
+  for (int i = 1; i < 10; ++i) {
+    sorted &= !SortKeyComesBefore(GroupSortKey(*gGroupTable, kGroup, group.members[i]),
+                                  GroupSortKey(*gGroupTable, kGroup, group.members[i - 1]), true);
+  }
+  char first[8];
+  EXPECT_EQ(Row(GetMenuItemCount(keys), group.sortItem, group.sortOrder, sorted), Row(items.size(), items[key], 1, 1));
+  EXPECT_EQ(ListRowText(ChartList(0), 0).substr(0, 4), SjisToWide(CodeToString(group.members[0], first)));
+  EXPECT_EQ(Row((GetMenuState(keys, key, MF_BYPOSITION) & MF_CHECKED) != 0,
+                (GetMenuState(keys, 0, MF_BYPOSITION) & MF_CHECKED) != 0,
+                (GetMenuState(menu, IDM_GROUP_SORT_DESCENDING, MF_BYCOMMAND) & MF_CHECKED) != 0),
+            Row(1, 0, 1));
 }
 
 // A group that another group's membership term names cannot become automatic.
