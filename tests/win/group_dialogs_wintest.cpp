@@ -22,6 +22,7 @@
 #include "data/stock_table.h"
 #include "platform/win_text.h"
 #include "resources/resource_ids.h"
+#include "sheets/scenarios.h"
 #include "tests/support/row.h"
 #include "tests/win/canvas.h"
 #include "tests/win/main_window_fixture.h"
@@ -272,6 +273,32 @@ TEST_F(GroupDialogsTest, EnterAppliesTheShownGroupRenamedAndSavesTheTableOnce) {
   EXPECT_EQ(SendMessageW(ChartList(0), LB_GETCOUNT, 0, 0), prime);
   EXPECT_EQ(WindowTitle(static_cast<HWND>(gChartWindows[0].groupCombo)), L"プライム株");
   EXPECT_TRUE(GroupFile() == LiveBytes());
+}
+
+// A new signal kind on the entry group of a scenario in use: the memberships
+// are extracted again and marked for the next recomputation.
+TEST_F(GroupDialogsTest, ANewSignalOnAScenariosGroupExtractsTheMembershipsAgain) {
+  constexpr int kRanking = 9;  // "値上り率ランキング", automatic, no special terms
+  CurrentScreenPattern().views[0].groupIndex = kRanking;
+  gScenarioTable.records[0] = ScenarioRecord{};
+  gScenarioTable.records[0].valid = 1;
+  gScenarioTable.records[0].entrySignal = kRanking;
+  gGroupsDirty = 0;
+  const bool ok = RunAnswered([&] { return OpenGroupSettingsDialog(window_); },
+                              [&] {
+                                const HWND dialog = WaitForShownDialog(kSettingsTitle);
+                                if (dialog == nullptr) return;
+                                const HWND signal = GetDlgItem(dialog, IDC_GROUP_SIGNAL_KIND);
+                                SendMessageW(signal, CB_SETCURSEL, 1, 0);  // "短期買"
+                                PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_GROUP_SIGNAL_KIND, CBN_SELCHANGE),
+                                             reinterpret_cast<LPARAM>(signal));
+                                Sleep(200);
+                                PostKey(signal, VK_RETURN);
+                              });
+  gScenarioTable.records[0] = ScenarioRecord{};
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(Row(gGroupTable->groups[kRanking].signalKind, gGroupsDirty), Row(1, 1));
+  gGroupsDirty = 0;
 }
 
 // 313 remembers "コードと銘柄名" and the mark; the clipboard holds that text.
