@@ -14,6 +14,7 @@
 #include "analysis/group_lists.h"
 #include "analysis/group_store.h"
 #include "analysis/indicator_params.h"
+#include "bench/group_bench_stocks.h"
 #include "data/stock_table.h"
 #include "records/settings_block.h"
 
@@ -21,33 +22,8 @@ namespace {
 
 constexpr int kHeldTerms = 18;  // terms that almost every stock passes, so that all are evaluated
 
-StockCode BenchCode(int n) {
-  char text[16];
-  snprintf(text, sizeof text, "%04d", 1000 + n);
-  return StringToCode(text);
-}
-
 ConditionTerm Term(int left, int op, int right, double constant = 0) {
   return {static_cast<int16_t>(left), static_cast<int16_t>(op), static_cast<int16_t>(right), 0, constant};
-}
-
-void FillStocks() {
-  std::mt19937 random(7);
-  std::uniform_real_distribution<double> value(0, 100);
-  gStockTable->count = kMaxStocks;
-  for (int i = 0; i < kMaxStocks; ++i) {
-    StockRecord& stock = gStockTable->records[i];
-    stock.master.code = BenchCode(i);
-    stock.master.marketId = static_cast<uint16_t>(1 + i % 12);
-    snprintf(stock.master.name, sizeof stock.master.name, "銘柄%d", i);
-    stock.dailyCount = 4000;
-    stock.weeklyCount = 800;
-    stock.monthlyCount = 200;
-    for (IndicatorSnapshot& snapshot : stock.snapshots) {
-      for (double& v : snapshot.values) v = value(random);
-    }
-  }
-  ResetStockLookupCache();
 }
 
 // Group g: its markets, 18 terms that hold, a membership term on another
@@ -79,7 +55,7 @@ void Prepare() {
   InitStockCodeGlobals();
   SetDefaultIndicatorParameters();
   if (!AllocateStockTable() || !AllocGroupTables()) std::abort();
-  FillStocks();
+  FillGroupBenchStocks();
   for (int g = 0; g < kGroupCount; ++g) DefineGroup(gGroupTable->groups[g], g);
   gRecomputeNeeded = 0;
   gGroupsDirty = 0;

@@ -137,4 +137,7 @@
 #define IDM_GROUP_COPY_TO_CLIPBOARD 33215
 #define IDM_GROUP_IMPORT_TEXT 33216
 #define IDM_GROUP_SETTINGS 33217
-#define IDM_GROUP_MOVE_COPY 33218
+
+/* The signal-file chooser (file menu) and the group move/copy dialog; both grayed in time-back mode. */
+#define IDM_CHOOSE_SIGNAL_FILE 32905
+#define IDM_GROUP_MOVE_COPY 32906

@@ -229,6 +229,7 @@ void DestroyChartPopupMenus() {
 
 HMENU ChartPopupMenu() { return gPopups.chart; }
 HMENU CaptionPopupMenu() { return gPopups.caption; }
+HMENU GroupListPopupMenu() { return gPopups.groupList; }
 HMENU TrackerSubMenu() { return gPopups.trendLineSteps; }
 
 void ShowChartPopup(HWND owner, int x, int y) { TrackAtClientPoint(gPopups.chart, owner, x, y, TPM_RIGHTBUTTON); }

@@ -9,6 +9,7 @@ void DestroyChartPopupMenus();
 // The shown sub-menus; null before they are loaded.
 HMENU ChartPopupMenu();
 HMENU CaptionPopupMenu();
+HMENU GroupListPopupMenu();
 // The tracker's sub-menu of the trend-line pop-up (PreparePellomaticSubMenu fills it).
 HMENU TrackerSubMenu();
 

@@ -205,8 +205,6 @@ void UpdateGroupMenuItems(HMENU menu) {
   for (int command = IDM_GROUP_ADD_CHART_STOCK; command <= IDM_GROUP_SETTINGS; ++command) {
     EnableMenuItem(menu, static_cast<UINT>(command), MF_BYCOMMAND | (group != nullptr ? MF_ENABLED : MF_GRAYED));
   }
-  // Until the move and copy dialog is there, its item does nothing.
-  EnableMenuItem(menu, IDM_GROUP_MOVE_COPY, MF_BYCOMMAND | MF_GRAYED);
   const auto check = [menu](int command, bool checked) {
     CheckMenuItem(menu, static_cast<UINT>(command), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
   };

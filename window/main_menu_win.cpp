@@ -79,12 +79,18 @@ void CheckEditItems(HMENU menu) {
   CheckItem(menu, IDM_NEW_TREND_LINE, gNewTrendLineMode);
 }
 
+// The chooser and the move/copy dialog: a time-back table is thrown away on leaving.
+void GrayTimeBackDialogs(HMENU menu) {
+  for (int command : {IDM_CHOOSE_SIGNAL_FILE, IDM_GROUP_MOVE_COPY}) EnableItem(menu, command, gTimeBackMode == 0);
+}
+
 void RefreshMenu(HMENU menu) {
   for (int command : kUnavailableCommands) EnableItem(menu, command, false);
   for (int n = 0; n < kScreenPatternCount; ++n) CheckItem(menu, IDM_PATTERN_FIRST + n, n == gCurrentPattern);
   CheckSelectedChartItems(menu);
   CheckPaneAndChartItems(menu);
   CheckEditItems(menu);
+  GrayTimeBackDialogs(menu);
   for (int command : kDisplaySwitchCommands) CheckItem(menu, command, IsDisplaySwitchOn(command));
   UpdateGroupMenuItems(menu);
 }
@@ -109,7 +115,7 @@ void UpdatePatternMenuTexts() {
 void RefreshMainMenuStates() {
   const HMENU menu = MainMenu();
   if (menu != nullptr) RefreshMenu(menu);
-  for (HMENU popup : {ChartPopupMenu(), CaptionPopupMenu()}) {
+  for (HMENU popup : {ChartPopupMenu(), CaptionPopupMenu(), GroupListPopupMenu()}) {
     if (popup != nullptr) RefreshMenu(popup);
   }
   UpdateToolbarButtons();

@@ -14,6 +14,8 @@
 #include "window/color_settings_dialog_win.h"
 #include "window/dialog_helpers_win.h"
 #include "window/group_commands_win.h"
+#include "window/group_move_copy_dialog_win.h"
+#include "window/signal_file_chooser_win.h"
 #include "chart/chart_selection.h"
 #include "window/main_menu_win.h"
 #include "window/main_window_controls_win.h"
@@ -57,6 +59,8 @@ int RunWindowCommand(WindowHandle window, int commandId) {
   }
   switch (commandId) {
     case IDM_COLOR_SETTINGS: ShowColorSettingsDialog(hwnd); return 1;
+    case IDM_CHOOSE_SIGNAL_FILE: RunSignalFileChooser(hwnd); return 1;
+    case IDM_GROUP_MOVE_COPY: ShowGroupMoveCopyDialog(hwnd); return 1;
     case IDM_RENAME_PATTERN: RenameScreenPattern(hwnd); return 1;
     case IDM_TLINE_VALUE: EditTrendLineValue(hwnd); return 1;
     case IDM_CHART_FONT: ChooseChartFont(); return 1;

@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "analysis/condition_items.h"
-#include "bench/market_stocks.h"
+#include "bench/group_bench_stocks.h"
 #include "analysis/group_store.h"
 #include "analysis/indicator_params.h"
 #include "bench/win/bench_clock_win.h"
@@ -49,7 +49,7 @@ void Prepare() {
   InitStockCodeGlobals();
   SetDefaultIndicatorParameters();
   if (!AllocateStockTable() || !AllocGroupTables()) std::abort();
-  FillBenchStocks();
+  FillGroupBenchStocks();
   for (int g = 0; g < kGroupCount; ++g) DefineGroup(gGroupTable->groups[g], g);
   RegisterColorSwatchClass(GetModuleHandleW(nullptr));
   ScreenPattern& pattern = CurrentScreenPattern() = ScreenPattern{};

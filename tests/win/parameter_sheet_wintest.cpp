@@ -47,11 +47,7 @@ std::wstring FieldText(HWND sheet, int id) {
 
 // Focuses the field of the shown page, types over its text key by key and ends with `endKey`.
 void Type(HWND sheet, int id, const wchar_t* text, WPARAM endKey) {
-  const HWND page = CurrentPage(sheet), edit = GetDlgItem(page, id);
-  PostMessageW(page, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
-  PostMessageW(edit, EM_SETSEL, 0, -1);
-  for (const wchar_t* c = text; *c != L'\0'; ++c) PostMessageW(edit, WM_CHAR, *c, 0);
-  if (endKey != 0) PostMessageW(edit, WM_KEYDOWN, endKey, 0);
+  PostTyping(CurrentPage(sheet), id, text, endKey);
   Settle();
 }
 void PressKey(HWND sheet, int id, WPARAM key) {

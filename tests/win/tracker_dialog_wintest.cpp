@@ -73,11 +73,7 @@ class TrackerDialogTest : public ::testing::Test {
   }
   // Focuses the edit, replaces its text key by key and ends with the key.
   static void Type(HWND dialog, int id, const wchar_t* text, WPARAM endKey) {
-    const HWND edit = GetDlgItem(dialog, id);
-    PostMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
-    PostMessageW(edit, EM_SETSEL, 0, -1);
-    for (const wchar_t* c = text; *c != L'\0'; ++c) PostMessageW(edit, WM_CHAR, *c, 0);
-    PostMessageW(edit, WM_KEYDOWN, endKey, 0);
+    PostTyping(dialog, id, text, endKey);
     Settle();
   }
 

@@ -142,6 +142,17 @@ inline HWND WaitForDialog(const std::wstring& title) {
   return nullptr;
 }
 
+// Focuses edit `id` of `dialog` (or of a property page), types over its text
+// key by key and ends with `endKey` (0: none); posted, for the dialog's own
+// message loop to take in order.
+inline void PostTyping(HWND dialog, int id, const wchar_t* text, WPARAM endKey) {
+  const HWND edit = GetDlgItem(dialog, id);
+  PostMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
+  PostMessageW(edit, EM_SETSEL, 0, -1);
+  for (const wchar_t* c = text; *c != L'\0'; ++c) PostMessageW(edit, WM_CHAR, *c, 0);
+  if (endKey != 0) PostMessageW(edit, WM_KEYDOWN, endKey, 0);
+}
+
 // Pumps this thread's messages for a while.
 inline void PumpFor(DWORD milliseconds) {
   const DWORD end = GetTickCount() + milliseconds;

@@ -1,21 +1,18 @@
 #pragma once
-// A full market for the group benchmarks: 5000 stocks of every market id,
-// their snapshot values random between 0 and 100.
+// The full market the group benchmarks screen: 5000 stocks "1000".."5999" on
+// twelve markets, with random latest values of 0..100 in every snapshot.
 #include <cstdio>
 #include <random>
 
-#include "common/stock_code.h"
 #include "data/stock_table.h"
 
-// "%04d" of 1000 + n.
 inline StockCode BenchCode(int n) {
   char text[16];
   snprintf(text, sizeof text, "%04d", 1000 + n);
   return StringToCode(text);
 }
 
-// The stock table filled (it must be allocated).
-inline void FillBenchStocks() {
+inline void FillGroupBenchStocks() {
   std::mt19937 random(7);
   std::uniform_real_distribution<double> value(0, 100);
   gStockTable->count = kMaxStocks;
