@@ -1,6 +1,7 @@
 // A new user's groups in the real program, with pictures: a manual group
-// made automatic on the prime market, renamed, copied to the clipboard with
-// names, given a signal, and another group filled from a code list.
+// made automatic on the prime market with a typed condition, renamed, copied
+// to the clipboard with names, moved up, given a signal, and another group
+// filled from a code list.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -103,8 +104,9 @@ const GroupRecord& SavedGroup(const std::vector<unsigned char>& file, int g) {
 }
 
 // "グループ 1": automatic, only the prime market among the ones that list
-// stocks, renamed; what the dialog counted fills the chart's list.
-int MakePrimeGroup(RunningProgram& program) {
+// stocks, today's price over 1000 yen, renamed; what the dialog counted
+// fills the chart's list.
+int MakePrimeGroup(RunningProgram& program, std::wstring* term) {
   ShowGroupInFirstChart(program, kFirstUserGroup);
   const HWND dialog = OpenGroupSettings(program);
   if (dialog == nullptr) return -1;
@@ -112,6 +114,17 @@ int MakePrimeGroup(RunningProgram& program) {
   Press(dialog, IDC_GROUP_AUTOMATIC);
   for (const int k : {1, 2, 4}) Press(dialog, IDC_GROUP_MARKET_FIRST + k);  // standard, growth, Tokyo
   Sleep(300);
+  // A new term starts as today's price over a number: the number is typed and taken with Enter.
+  Press(dialog, IDC_GROUP_ADD_TERM);
+  const HWND editor = WaitForProgramDialog(program, L"自動抽出条件設定...");
+  if (editor == nullptr) return -1;
+  PostTyping(editor, IDC_CONDITION_CONSTANT, L"1000", 0);
+  Sleep(200);
+  SaveWindowPicture(editor, L"group-flow-2-condition.bmp");
+  PostMessageW(GetDlgItem(editor, IDC_CONDITION_CONSTANT), WM_KEYDOWN, VK_RETURN, 0);
+  WaitUntilClosed(editor);
+  Sleep(300);
+  *term = ListRow(GetDlgItem(dialog, IDC_GROUP_TERMS), 0);
   Press(dialog, IDC_GROUP_RENAME);
   const HWND rename = WaitForProgramDialog(program, L"グループ名変更...");
   if (rename == nullptr) return -1;
@@ -120,9 +133,9 @@ int MakePrimeGroup(RunningProgram& program) {
   WaitUntilClosed(rename);
   Sleep(300);
   const std::wstring count = ControlText(dialog, IDC_GROUP_RESULT_COUNT);
-  SaveWindowPicture(dialog, L"group-flow-2-prime.bmp");
+  SaveWindowPicture(dialog, L"group-flow-3-prime.bmp");
   if (!EnterAndSettle(program, dialog, IDC_GROUP_TERMS)) return -1;
-  SaveWindowPicture(program.window, L"group-flow-3-chart-list.bmp");
+  SaveWindowPicture(program.window, L"group-flow-4-chart-list.bmp");
   return count.size() > 4 ? _wtoi(count.c_str() + 3) : -1;  // "件数：%d件"
 }
 
@@ -132,7 +145,7 @@ std::string CopyListWithNames(RunningProgram& program) {
   if (dialog == nullptr) return "";
   PostMessageW(GetDlgItem(dialog, IDC_CLIPBOARD_WITH_NAMES), BM_CLICK, 0, 0);
   Sleep(200);
-  SaveWindowPicture(dialog, L"group-flow-4-clipboard.bmp");
+  SaveWindowPicture(dialog, L"group-flow-5-clipboard.bmp");
   PostKey(GetDlgItem(dialog, IDC_CLIPBOARD_WITH_NAMES), VK_RETURN);
   WaitUntilClosed(dialog);
   const HWND told = WaitForProgramDialog(program, L"");
@@ -142,11 +155,25 @@ std::string CopyListWithNames(RunningProgram& program) {
   return ClipboardText();
 }
 
+// The group one place up in the move and copy dialog; the chart keeps showing it.
+bool MoveGroupUp(RunningProgram& program, int g) {
+  PostMessageW(program.window, WM_COMMAND, IDM_GROUP_MOVE_COPY, 0);
+  const HWND dialog = WaitForProgramDialog(program, L"グループの移動とコピー...");
+  if (dialog == nullptr) return false;
+  const HWND source = GetDlgItem(dialog, IDC_MOVECOPY_SOURCE);
+  SendMessageW(source, LB_SETCURSEL, static_cast<WPARAM>(g), 0);
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_MOVECOPY_SOURCE, LBN_SELCHANGE), reinterpret_cast<LPARAM>(source));
+  Press(dialog, IDC_MOVECOPY_UP);
+  Sleep(300);
+  SaveWindowPicture(dialog, L"group-flow-6-moved.bmp");
+  return EnterAndSettle(program, dialog, IDC_MOVECOPY_SOURCE);
+}
+
 bool GiveShortTermBuySignal(RunningProgram& program) {
   const HWND dialog = OpenGroupSettings(program);
   if (dialog == nullptr) return false;
   PickInCombo(dialog, IDC_GROUP_SIGNAL_KIND, 1);  // "短期買"
-  SaveWindowPicture(dialog, L"group-flow-5-signal.bmp");
+  SaveWindowPicture(dialog, L"group-flow-7-signal.bmp");
   return EnterAndSettle(program, dialog, IDC_GROUP_SIGNAL_KIND);
 }
 
@@ -156,7 +183,7 @@ bool ImportCodeList(RunningProgram& program, const std::wstring& path) {
   PostMessageW(program.window, WM_COMMAND, IDM_GROUP_IMPORT_TEXT, 0);
   const HWND question = WaitForProgramDialog(program, L"");
   if (question == nullptr) return false;
-  SaveWindowPicture(question, L"group-flow-6-import-question.bmp");
+  SaveWindowPicture(question, L"group-flow-8-import-question.bmp");
   Press(question, IDYES);
   WaitUntilClosed(question);
   const HWND files = WaitForProgramDialog(program, L"");
@@ -166,19 +193,22 @@ bool ImportCodeList(RunningProgram& program, const std::wstring& path) {
   const bool closed = WaitUntilClosed(files);
   SettleProgram(program.window);
   Sleep(300);
-  SaveWindowPicture(program.window, L"group-flow-7-imported.bmp");
+  SaveWindowPicture(program.window, L"group-flow-9-imported.bmp");
   return closed;
 }
 
-TEST(NewUserGroupFlowTest, AGroupMadeAutomaticRenamedCopiedGivenASignalAndAnotherImported) {
+TEST(NewUserGroupFlowTest, AGroupMadeAutomaticRenamedCopiedMovedGivenASignalAndAnotherImported) {
   const std::wstring folder = CopySample(L"velqo-group-flow");
   if (folder.empty()) GTEST_SKIP() << "no sample database given";
   RunningProgram program;
   ASSERT_TRUE(LaunchProgram(folder, program));
   SettleProgram(program.window);
   const HWND list = ChartControl(program, IDC_STOCK_LIST);
-  const int shown = MakePrimeGroup(program);
+  std::wstring term;
+  const int shown = MakePrimeGroup(program, &term);
   EXPECT_GT(shown, 0);
+  EXPECT_EQ(WideToSjis(term.c_str()).rfind("本日の株価", 0), 0u) << WideToSjis(term.c_str());
+  EXPECT_NE(term.find(L"1000"), std::wstring::npos);
   EXPECT_EQ(ListCount(list), shown);
   EXPECT_EQ(ControlTextOf(ChartControl(program, IDC_GROUP_COMBO)), L"プライム銘柄");
   // Each list row "code:name" comes back as "code name" on its own line.
@@ -190,6 +220,10 @@ TEST(NewUserGroupFlowTest, AGroupMadeAutomaticRenamedCopiedGivenASignalAndAnothe
     expected += WideToSjis(text.c_str()) + "\n";
   }
   EXPECT_EQ(copied, expected);
+  EXPECT_TRUE(MoveGroupUp(program, kFirstUserGroup));
+  const HWND combo = ChartControl(program, IDC_GROUP_COMBO);
+  EXPECT_EQ(Row(SendMessageW(combo, CB_GETCURSEL, 0, 0), ListCount(list)), Row(kFirstUserGroup - 1, shown));
+  EXPECT_EQ(ControlTextOf(combo), L"プライム銘柄");
   EXPECT_TRUE(GiveShortTermBuySignal(program));
   // Codes from the copied list, a repeat and a junk line.
   const std::string codes = copied.substr(0, 4) + "\r\n" + "junk\r\n" + copied.substr(0, 4) + "\r\n";
@@ -200,9 +234,10 @@ TEST(NewUserGroupFlowTest, AGroupMadeAutomaticRenamedCopiedGivenASignalAndAnothe
   EXPECT_EQ(CloseProgram(program), 0u);
   const std::vector<unsigned char> file = ReadFileBytes(folder + L"grp.dat");
   ASSERT_EQ(file.size(), sizeof(GroupTable));
-  const GroupRecord& prime = SavedGroup(file, kFirstUserGroup);
+  const GroupRecord& prime = SavedGroup(file, kFirstUserGroup - 1);
   EXPECT_STREQ(prime.name, "プライム銘柄");
-  EXPECT_EQ(Row(prime.automatic, prime.memberCount, prime.signalKind), Row(1, shown, 1));
+  EXPECT_EQ(Row(prime.automatic, prime.memberCount, prime.signalKind, prime.termCount, prime.terms[0].constant == 1000),
+            Row(1, shown, 1, 1, 1));
   EXPECT_EQ(SavedGroup(file, kFirstUserGroup + 1).memberCount, 1);
   RemoveFolderTree(folder);
 }
