@@ -1,16 +1,19 @@
 // A new user's groups in the real program, with pictures: a manual group
 // made automatic on the prime market with a typed condition, renamed, copied
-// to the clipboard with names, moved up, given a signal, and another group
-// filled from a code list.
+// to the clipboard with names, moved up, given a signal that a signal file
+// then carries into the strip, and another group filled from a code list.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "analysis/group_store.h"
+#include "analysis/signal_settings.h"
+#include "data/stock_table.h"
 #include "common/command_ids.h"
 #include "platform/win_text.h"
 #include "resources/resource_ids.h"
@@ -177,13 +180,61 @@ bool GiveShortTermBuySignal(RunningProgram& program) {
   return EnterAndSettle(program, dialog, IDC_GROUP_SIGNAL_KIND);
 }
 
+// Until the signal-settings editor can write it: the group's signal as the
+// only definition of "PLUGIN\\mine.dat", the rest of the file the sample's.
+bool WriteSignalFileOfGroup(const std::wstring& folder, int g) {
+  const std::vector<unsigned char> groups = ReadFileBytes(folder + L"grp.dat");
+  std::vector<unsigned char> bytes = ReadFileBytes(folder + L"PLUGIN\\sample.dat");
+  if (groups.size() != sizeof(GroupTable) || bytes.size() != sizeof(SignalSettingsFile)) return false;
+  const GroupRecord& group = SavedGroup(groups, g);
+  auto& file = *reinterpret_cast<SignalSettingsFile*>(bytes.data());
+  file.definitionCount = 1;
+  file.scenarioCount = 0;
+  SignalDefinition& definition = file.definitions[0];
+  definition = SignalDefinition{};
+  memcpy(definition.name, group.name, sizeof definition.name);
+  definition.marketMask = group.marketMask;
+  definition.termCount = group.termCount;
+  memcpy(definition.terms, group.terms, sizeof definition.terms);
+  definition.kind = group.signalKind;
+  return WriteFileBytes(folder + L"PLUGIN\\mine.dat", bytes);
+}
+
+// "mine" starred by a double click in the chooser, OK, and the recomputation
+// it offers taken; true once the recomputation is over.
+bool ChooseSignalFile(RunningProgram& program) {
+  PostMessageW(program.window, WM_COMMAND, IDM_CHOOSE_SIGNAL_FILE, 0);
+  const HWND dialog = WaitForProgramDialog(program, L"売買シグナル設定ファイルの選択...");
+  if (dialog == nullptr) return false;
+  const HWND files = GetDlgItem(dialog, IDC_SIGNAL_FILE_LIST);
+  int mine = -1;
+  for (int row = 0; row < ListCount(files) && mine < 0; ++row) {
+    if (ListRow(files, row).find(L"mine") != std::wstring::npos) mine = row;
+  }
+  if (mine < 0) return false;
+  SendMessageW(files, LB_SETCURSEL, static_cast<WPARAM>(mine), 0);
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_SIGNAL_FILE_LIST, LBN_DBLCLK), reinterpret_cast<LPARAM>(files));
+  Sleep(300);
+  SaveWindowPicture(dialog, L"group-flow-8-chooser.bmp");
+  Press(dialog, IDOK);
+  WaitUntilClosed(dialog);
+  const HWND question = WaitForProgramDialog(program, L"お知らせ");
+  if (question == nullptr) return false;
+  Press(question, IDOK);
+  WaitUntilClosed(question);
+  for (int i = 0; i < 600 && DialogWithControl(program.process, IDC_PROGRESS_BAR) != nullptr; ++i) Sleep(50);
+  SettleProgram(program.window);
+  Sleep(300);
+  return DialogWithControl(program.process, IDC_PROGRESS_BAR) == nullptr;
+}
+
 // "グループ 2" from a code list: Yes, the file, and the codes in the chart's list.
 bool ImportCodeList(RunningProgram& program, const std::wstring& path) {
   ShowGroupInFirstChart(program, kFirstUserGroup + 1);
   PostMessageW(program.window, WM_COMMAND, IDM_GROUP_IMPORT_TEXT, 0);
   const HWND question = WaitForProgramDialog(program, L"");
   if (question == nullptr) return false;
-  SaveWindowPicture(question, L"group-flow-8-import-question.bmp");
+  SaveWindowPicture(question, L"group-flow-10-import-question.bmp");
   Press(question, IDYES);
   WaitUntilClosed(question);
   const HWND files = WaitForProgramDialog(program, L"");
@@ -193,7 +244,7 @@ bool ImportCodeList(RunningProgram& program, const std::wstring& path) {
   const bool closed = WaitUntilClosed(files);
   SettleProgram(program.window);
   Sleep(300);
-  SaveWindowPicture(program.window, L"group-flow-9-imported.bmp");
+  SaveWindowPicture(program.window, L"group-flow-11-imported.bmp");
   return closed;
 }
 
@@ -225,6 +276,13 @@ TEST(NewUserGroupFlowTest, AGroupMadeAutomaticRenamedCopiedMovedGivenASignalAndA
   EXPECT_EQ(Row(SendMessageW(combo, CB_GETCURSEL, 0, 0), ListCount(list)), Row(kFirstUserGroup - 1, shown));
   EXPECT_EQ(ControlTextOf(combo), L"プライム銘柄");
   EXPECT_TRUE(GiveShortTermBuySignal(program));
+  // The chart shows the group's first stock, then the file of its signal is chosen: the strip shows it.
+  PostMessageW(list, LB_SETCURSEL, 0, 0);
+  PostMessageW(program.window, WM_COMMAND, MAKEWPARAM(IDC_STOCK_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+  SettleProgram(program.window);
+  ASSERT_TRUE(WriteSignalFileOfGroup(folder, kFirstUserGroup - 1));
+  EXPECT_TRUE(ChooseSignalFile(program));
+  SaveWindowPicture(program.window, L"group-flow-9-strip.bmp");
   // Codes from the copied list, a repeat and a junk line.
   const std::string codes = copied.substr(0, 4) + "\r\n" + "junk\r\n" + copied.substr(0, 4) + "\r\n";
   const std::wstring path = folder + L"codes.txt";
@@ -239,6 +297,16 @@ TEST(NewUserGroupFlowTest, AGroupMadeAutomaticRenamedCopiedMovedGivenASignalAndA
   EXPECT_EQ(Row(prime.automatic, prime.memberCount, prime.signalKind, prime.termCount, prime.terms[0].constant == 1000),
             Row(1, shown, 1, 1, 1));
   EXPECT_EQ(SavedGroup(file, kFirstUserGroup + 1).memberCount, 1);
+  // The recomputation raised the file's signal for exactly the group's members.
+  const std::vector<unsigned char> stocks = ReadFileBytes(folder + L"stock.dat");
+  ASSERT_EQ(stocks.size(), sizeof(StockTable));
+  const auto& table = *reinterpret_cast<const StockTable*>(stocks.data());
+  std::vector<StockCode> signalled(prime.members, prime.members + prime.memberCount), raised;
+  for (int i = 0; i < table.count; ++i) {
+    if ((table.records[i].signalBits & 1u) != 0) raised.push_back(table.records[i].master.code);
+  }
+  std::sort(signalled.begin(), signalled.end(), CodeLess);
+  EXPECT_EQ(raised, signalled);
   RemoveFolderTree(folder);
 }
 
