@@ -118,21 +118,25 @@ bool IsValidSignalSettingsFile(const char* path) {
   return IsSignalFileSize(GetFileSizeByName(path)) && ReadFileMagic(path) == kSignalSettingsTag;
 }
 
-int ReloadSignalSettingsFile() {
-  const char* path = gSignalFileName;
-  if (path[0] == 0) return -1;
+int ReadSignalSettingsFile(const char* path, SignalSettingsFile* image) {
+  if (path == nullptr || path[0] == 0) return -1;
   const int64_t size = GetFileSizeByName(path);
   if (!IsSignalFileSize(size)) return -1;
   // Read and checked apart, so that nothing of a refused file reaches the
-  // image in use.
+  // caller's image.
   SignalSettingsFile file{};
   uint32_t bytesRead = 0;
   const int error = LoadFileToBufferEx(path, &file, sizeof file, &bytesRead);
   if (error != 0) return error;
   if (bytesRead != size || !ConvertAndCheck(file, size)) return -1;
-  gSignalSettingsImage = file;
-  gSignalSettings = &gSignalSettingsImage;
+  *image = file;
   return 0;
+}
+
+int ReloadSignalSettingsFile() {
+  const int result = ReadSignalSettingsFile(gSignalFileName, &gSignalSettingsImage);
+  if (result == 0) gSignalSettings = &gSignalSettingsImage;
+  return result;
 }
 
 void LoadFirstSignalSettingsFile() {

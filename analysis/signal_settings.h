@@ -99,6 +99,11 @@ extern SignalSettingsFile* gSignalSettings;
 
 // A file of one of the three sizes with the tag (path relative to the data folder).
 bool IsValidSignalSettingsFile(const char* path);
+// A signal file of one of the three sizes, with the tag and sound counts,
+// item codes and base, converted to the current layout into `image`: 0, -1
+// for a file that is not a sound signal file, or a read error. On failure
+// `image` stays as it was.
+int ReadSignalSettingsFile(const char* path, SignalSettingsFile* image);
 // Loads the file named by gSignalFileName into gSignalSettingsImage: 0, -1
 // for a file that is not a sound signal file, or a read error. On failure
 // the image stays as it was.

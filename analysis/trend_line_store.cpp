@@ -135,26 +135,9 @@ void LoadDefaultTable() {
   for (int i = 0; i < CountOf(*gTrendLines); ++i) gTrendLines->lines[i].fromDefaults = 1;
 }
 
-void KeepFirstError(int* result, int error) {
-  if (*result == 0) *result = error;
-}
-
 // Newest first: tline01 is this table, the older copies move one place down.
-// Each move replaces its target, so an empty or stale older copy never
-// stops a good one from moving; an empty or missing source gives way to the
-// table itself.
 int RotateTrendLineBackups(const TrendLineTable& table) {
-  PlatformCreateFolder(kBackupFolder);
-  int result = 0;
-  for (int i = kTrendLineBackupCount - 1; i > 0; --i) {
-    const char* from = kTrendLineBackupPaths[i - 1];
-    const char* to = kTrendLineBackupPaths[i];
-    const int error =
-        GetFileSizeByName(from) >= 1 ? PlatformReplaceFile(from, to) : SaveBufferToFile(to, &table, sizeof table);
-    KeepFirstError(&result, error);
-  }
-  KeepFirstError(&result, SaveBufferToFile(kTrendLineBackupPaths[0], &table, sizeof table));
-  return result;
+  return RotateBackupCopies(kBackupFolder, kTrendLineBackupPaths, kTrendLineBackupCount, &table, sizeof table);
 }
 
 void EvaluateLineSilently(int index) {

@@ -11,6 +11,7 @@
 #include "platform/win_text.h"
 #include "common/app_globals.h"
 #include "chart/chart_hooks.h"
+#include "chart/memo_store.h"
 #include "records/settings_block.h"
 
 HBRUSH gFaceBrush = nullptr;
@@ -180,6 +181,7 @@ void MeasureSharedFonts(HWND window) {
   MeasureFont(dc, gChartFont, &gChartTextMetrics);
   MeasureFont(dc, gChartFixedFont, &gFixedFontMetrics);
   MeasureFont(dc, gMemoFont, &gMemoTextMetrics);
+  gMemoTextHeight = gMemoTextMetrics.tmHeight;
   MeasureFont(dc, gSmallFixedFont, &gSmallFixedTextMetrics);
   MeasureFont(dc, gChartLargeFont, &gChartLargeTextMetrics);
   ReleaseDC(window, dc);

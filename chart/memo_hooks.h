@@ -34,6 +34,9 @@ struct MemoHooks {
 
 extern MemoHooks gMemoHooks;
 
+// Fills gMemoHooks with the memo store's operations; called once at start-up.
+void InstallMemoHooks();
+
 inline int HitTestMemoAt(int chart, int pane, int x, int y, MemoPart* part) {
   return gMemoHooks.hitTest != nullptr ? gMemoHooks.hitTest(chart, pane, x, y, part) : -1;
 }

@@ -57,6 +57,13 @@ velqo_target_options(velqo_paint_bench)
 target_link_libraries(velqo_paint_bench PRIVATE velqo_ui)
 target_link_options(velqo_paint_bench PRIVATE ${VELQO_STATIC_RUNTIME})
 
+# Chart picture benchmark (not a test): the charts drawn into a metafile and played at 1920 x 1080, under Wine.
+add_executable(velqo_picture_bench ${PROJECT_SOURCE_DIR}/bench/win/chart_picture_bench_win.cpp
+  ${PROJECT_SOURCE_DIR}/tools/sample_db/series_digest.cpp)
+velqo_target_options(velqo_picture_bench)
+target_link_libraries(velqo_picture_bench PRIVATE velqo_ui)
+target_link_options(velqo_picture_bench PRIVATE ${VELQO_STATIC_RUNTIME})
+
 # Recomputation benchmark (not a test): 5000 stocks in memory, under Wine.
 add_executable(velqo_recompute_bench ${PROJECT_SOURCE_DIR}/bench/win/recompute_bench_win.cpp
   ${PROJECT_SOURCE_DIR}/tools/sample_db/sample_analysis.cpp)

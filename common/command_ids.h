@@ -122,6 +122,15 @@
 #define IDM_MEMO_FONT_CUSTOM_3 33105
 #define IDM_MEMO_FONT_DEFAULT 33109
 
+/* Memos of the edit menu and the chart pop-up. */
+#define IDM_NEW_MEMO 33002
+#define IDM_DELETE_ALL_MEMOS_AND_LINES 33135
+
+/* The chart picture: clipboard, page setup and printing. */
+#define IDM_COPY_CHART_IMAGE 20003
+#define IDM_PAGE_SETUP 32886
+#define IDM_PRINT 32887
+
 /* Colours. */
 #define IDM_COLOR_SETTINGS 32787
 
@@ -141,3 +150,6 @@
 /* The signal-file chooser (file menu) and the group move/copy dialog; both grayed in time-back mode. */
 #define IDM_CHOOSE_SIGNAL_FILE 32905
 #define IDM_GROUP_MOVE_COPY 32906
+
+/* The signal-settings file editor (file menu). */
+#define IDM_SIGNAL_FILE_EDITOR 32901

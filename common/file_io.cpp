@@ -178,6 +178,21 @@ int SaveBufferToFile(const char* path, const void* buffer, uint32_t count) {
   return error;
 }
 
+int RotateBackupCopies(const char* folder, const char* const* paths, int count, const void* bytes, uint32_t size) {
+  PlatformCreateFolder(folder);
+  int result = 0;
+  const auto keepFirst = [&result](int error) {
+    if (result == 0) result = error;
+  };
+  for (int i = count - 1; i > 0; --i) {
+    const char* from = paths[i - 1];
+    const char* to = paths[i];
+    keepFirst(GetFileSizeByName(from) >= 1 ? PlatformReplaceFile(from, to) : SaveBufferToFile(to, bytes, size));
+  }
+  if (count > 0) keepFirst(SaveBufferToFile(paths[0], bytes, size));
+  return result;
+}
+
 int64_t GetFileSizeByName(const char* path) {
   PlatformFile* file = nullptr;
   if (PlatformOpenFile(path, FileOpenMode::kReadExisting, &file) != 0) return -1;

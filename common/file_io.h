@@ -19,6 +19,12 @@ char* LoadFileToMemory(const char* path, uint32_t* size, int quiet);
 // target in one step: on any failure the previous file stays as it was.
 int SaveBufferToFile(const char* path, const void* buffer, uint32_t count);
 int64_t GetFileSizeByName(const char* path);
+// Rotates `count` backup copies of a file, newest first in `paths` (all in
+// `folder`, made when missing): the first becomes these bytes and the older
+// ones move down one place. Each move replaces its target, so that an empty
+// or stale older copy never stops a good one from moving; an empty or
+// missing source gives way to the bytes themselves. 0 or the first error.
+int RotateBackupCopies(const char* folder, const char* const* paths, int count, const void* bytes, uint32_t size);
 // Moves a file refused as damaged out of the way, to the first free one of
 // "<path>.damaged", "<path>.damaged2", ..., so that it is kept for a look and
 // never replaces one set aside before. 0 with the new name in `aside`, or an

@@ -112,6 +112,9 @@ void PlatformBeep(unsigned soundFlags);
 bool PlatformPromptOpenFile(WindowHandle owner, const char* title, char* path, const char* filter);
 bool PlatformPromptSaveFile(WindowHandle owner, const char* title, char* path, char* fileTitle, const char* filter,
                             const char* defaultExtension);
+// The same, opened in `folder` (a full path) whatever the dialog showed last.
+bool PlatformPromptSaveFileInFolder(WindowHandle owner, const char* title, const char* folder, char* path,
+                                    const char* filter, const char* defaultExtension);
 
 // ---- The progress dialog ----------------------------------------------------
 // The core keeps the state and arithmetic of the progress dialog (common/progress.cpp);

@@ -483,14 +483,21 @@ bool TakeFileDialogAnswer(RecordedFileDialog dialog, char* path, char* fileTitle
 }  // namespace
 
 bool PlatformPromptOpenFile(WindowHandle owner, const char* title, char* path, const char* filter) {
-  return TakeFileDialogAnswer({false, owner, title ? title : "", FilterListText(filter), ""}, path, nullptr);
+  return TakeFileDialogAnswer({false, owner, title ? title : "", FilterListText(filter), "", ""}, path, nullptr);
 }
 
 bool PlatformPromptSaveFile(WindowHandle owner, const char* title, char* path, char* fileTitle, const char* filter,
                             const char* defaultExtension) {
   return TakeFileDialogAnswer(
-      {true, owner, title ? title : "", FilterListText(filter), defaultExtension ? defaultExtension : ""}, path,
+      {true, owner, title ? title : "", FilterListText(filter), defaultExtension ? defaultExtension : "", ""}, path,
       fileTitle);
+}
+
+bool PlatformPromptSaveFileInFolder(WindowHandle owner, const char* title, const char* folder, char* path,
+                                    const char* filter, const char* defaultExtension) {
+  return TakeFileDialogAnswer({true, owner, title ? title : "", FilterListText(filter),
+                               defaultExtension ? defaultExtension : "", folder ? folder : ""},
+                              path, nullptr);
 }
 
 // ---- The progress dialog ----------------------------------------------------

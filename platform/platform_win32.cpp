@@ -272,7 +272,7 @@ void PlatformBeep(unsigned soundFlags) { MessageBeep(soundFlags); }
 namespace {
 
 bool RunFileDialog(bool save, WindowHandle owner, const char* title, char* path, char* fileTitle, const char* filter,
-                   const char* defaultExtension) {
+                   const char* defaultExtension, const char* initialFolder = nullptr) {
   wchar_t file[MAX_PATH] = L"";
   wchar_t fileTitleW[MAX_PATH] = L"";
   const std::wstring initial = SjisToWide(path);
@@ -280,6 +280,7 @@ bool RunFileDialog(bool save, WindowHandle owner, const char* title, char* path,
   const std::wstring filterW = SjisFilterToWide(filter);
   const std::wstring titleW = SjisToWide(title);
   const std::wstring extension = SjisToWide(defaultExtension);
+  const std::wstring folder = SjisToWide(initialFolder);
   OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = static_cast<HWND>(owner);
@@ -290,6 +291,7 @@ bool RunFileDialog(bool save, WindowHandle owner, const char* title, char* path,
   ofn.nMaxFileTitle = MAX_PATH;
   ofn.lpstrTitle = title != nullptr ? titleW.c_str() : nullptr;
   ofn.lpstrDefExt = defaultExtension != nullptr ? extension.c_str() : nullptr;
+  ofn.lpstrInitialDir = initialFolder != nullptr ? folder.c_str() : nullptr;
   ofn.Flags = save ? OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR
                    : OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
   if (!(save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return false;
@@ -307,6 +309,11 @@ bool PlatformPromptOpenFile(WindowHandle owner, const char* title, char* path, c
 bool PlatformPromptSaveFile(WindowHandle owner, const char* title, char* path, char* fileTitle, const char* filter,
                             const char* defaultExtension) {
   return RunFileDialog(true, owner, title, path, fileTitle, filter, defaultExtension);
+}
+
+bool PlatformPromptSaveFileInFolder(WindowHandle owner, const char* title, const char* folder, char* path,
+                                    const char* filter, const char* defaultExtension) {
+  return RunFileDialog(true, owner, title, path, nullptr, filter, defaultExtension, folder);
 }
 
 // ---- The progress dialog ----------------------------------------------------

@@ -21,6 +21,7 @@ struct RecordedFileDialog {
   std::string title;             // Shift-JIS
   std::string filter;            // the whole list, its zero separators and final empty entry included
   std::string defaultExtension;  // save dialogs only
+  std::string initialFolder;     // when the caller chose the folder it opens in
 };
 
 struct RecordedProgressCall {

@@ -10,6 +10,7 @@
 #include "chart/chart_scroll.h"
 #include "chart/pattern_file.h"
 #include "chart/chart_selection.h"
+#include "chart/memo_store.h"
 #include "chart/screen_pattern.h"
 #include "common/command_ids.h"
 #include "common/progress.h"
@@ -146,11 +147,20 @@ int RunWindowCommand(WindowHandle window, int commandId) {
   return gWindowHooks.runWindowCommand != nullptr ? gWindowHooks.runWindowCommand(window, commandId) : 0;
 }
 
+// Memos: a new one on the selected pane, or every memo and line gone.
+int RunMemoCommand(WindowHandle, int commandId) {
+  switch (commandId) {
+    case IDM_NEW_MEMO: AddNewMemo(gMemoTextHeight); return 1;
+    case IDM_DELETE_ALL_MEMOS_AND_LINES: DeleteAllMemosAndTrendLines(); return 1;
+    default: return 0;
+  }
+}
+
 // The families register here as their features arrive.
 constexpr CommandHandler kCommandHandlers[] = {
     RunPatternCommand,       RunPeriodCommand,      RunBarWidthCommand,    RunPaneKindCommand,  RunChartEditCommand,
     RunDisplaySwitchCommand, RunPatternCopyCommand, RunPatternFileCommand, RunRecomputeCommand, RunTrackerMenuCommand,
-    RunTrendLineCommand,     RunEditCommand,        RunPriceUpdateFamily,  RunWindowCommand};
+    RunTrendLineCommand,     RunEditCommand,        RunPriceUpdateFamily,  RunMemoCommand,      RunWindowCommand};
 
 }  // namespace
 

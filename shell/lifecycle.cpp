@@ -16,6 +16,8 @@
 #include "chart/chart_layout.h"
 #include "chart/chart_loading.h"
 #include "chart/chart_scroll.h"
+#include "chart/memo_hooks.h"
+#include "chart/memo_store.h"
 #include "common/app_globals.h"
 #include "common/error_message.h"
 #include "common/file_io.h"
@@ -24,6 +26,7 @@
 #include "data/ken_table.h"
 #include "data/stock_table.h"
 #include "data/trading_calendar.h"
+#include "records/printer_settings.h"
 #include "net/order_link.h"
 #include "sheets/scenarios.h"
 #include "sheets/sheet_services.h"
@@ -107,6 +110,7 @@ void InstallStartUpHooks() {
   gPriceImportHooks.reloadCharts = ReloadChartsAfterImport;
   InstallScenarioHooks();
   InstallTrackerHooks();
+  InstallMemoHooks();
   // Line monitoring places tracker orders through the order link.
   InstallOrderLinkHooks();
 }
@@ -121,6 +125,7 @@ bool LoadChosenDataFolder() {
   InstallStartUpHooks();
   if (MakeDataFolderCurrent() != 0) return false;
   if (!AllocateBigTables()) return false;
+  LoadPrinterSettings();
   LoadSettings();
   // No record dialog may start on a record of an earlier start.
   ClearEditedRecordPointer();
@@ -128,6 +133,7 @@ bool LoadChosenDataFolder() {
   LoadFirstSignalSettingsFile();
   if (!LoadStockTable()) return false;
   if (!LoadTrendLines()) return false;
+  if (!LoadMemoFile()) return false;
   LoadKenFile();
   if (!LoadGroupsAtStartup()) return false;
   LoadScenarioTable();
@@ -151,7 +157,9 @@ uint32_t RunIdleSteps(uint32_t now) {
 
 void SaveEverythingAtExit() {
   MakeDataFolderCurrent();
+  SavePrinterSettings();
   SaveScenarioTable();
+  SaveMemoFileAtExit();
   SaveTrendLinesAtExit();
   FlushDailyCache();
   SaveStockTable(0);

@@ -1,6 +1,6 @@
 // Makes a synthetic price database for demonstrations and tests, with its
-// indicators, signals and groups computed by the program's own code and a
-// few trend lines on its first stocks.
+// indicators, signals and groups computed by the program's own code, a few
+// trend lines on its first stocks and two default memos on the first index.
 //
 //   make_sample_db FOLDER [--stocks N] [--bars B] [--seed S] [--end YYYYMMDD]
 
@@ -12,6 +12,7 @@
 #include "data/stock_table.h"
 #include "tools/sample_db/sample_analysis.h"
 #include "tools/sample_db/sample_database.h"
+#include "tools/sample_db/sample_memos.h"
 #include "tools/sample_db/sample_trend_lines.h"
 
 namespace {
@@ -46,7 +47,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   SampleDatabaseSummary summary{};
-  if (MakeSampleDatabase(options, &summary) != 0 || AnalyseSampleDatabase() != 0 || WriteSampleTrendLines() != 0) {
+  if (MakeSampleDatabase(options, &summary) != 0 || AnalyseSampleDatabase() != 0 || WriteSampleTrendLines() != 0 ||
+      WriteSampleMemos() != 0) {
     fprintf(stderr, "cannot write the database in %s\n", options.folder.c_str());
     return 1;
   }

@@ -13,6 +13,7 @@
 #include "common/command_ids.h"
 #include "common/error_message.h"
 #include "common/file_io.h"
+#include "common/message_boxes.h"
 #include "common/string_ids.h"
 #include "platform/win_text.h"
 #include "records/settings_block.h"
@@ -26,7 +27,6 @@
 
 namespace {
 
-constexpr char kGroupsBusyText[] = "シミュレータでパラメータ設定を表示中なので、本処理を実行できません。";
 constexpr char kCopiedText[] = "グループのリストをクリップボードにコピーしました。";
 constexpr char kImportQuestion[] =
     "インポートしたい銘柄コードのリストが入ったテキストファイルを選択してください。\n"
@@ -144,7 +144,7 @@ HMENU FindSubMenuWithCommand(HMENU menu, int command) {
 
 bool RefuseWhileGroupsEdited(HWND owner) {
   if (gGroupEditBusy == 0) return false;
-  Ask(owner, kGroupsBusyText, kMbOk | kMbIconExclamation);
+  MessageBoxFromStrings(owner, 0, kStrGroupEditBusy, kMbOk | kMbIconExclamation);
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include "analysis/trend_line_store.h"
 #include "chart/chart_editing.h"
 #include "chart/memo_hooks.h"
+#include "chart/memo_store.h"
 #include "chart/trend_line_mouse.h"
 #include "window/chart_popups_win.h"
 #include "window/group_commands_win.h"
@@ -71,11 +72,12 @@ void CheckPaneAndChartItems(HMENU menu) {
 // Items whose features this program does not have yet stay grayed.
 constexpr int kUnavailableCommands[] = {IDM_OPEN_FILE, IDM_FULL_HISTORY_TS};
 
-// Delete needs something selected, undo a deletion to undo.
+// Delete needs something selected, undo a deletion to undo, a new memo a pane.
 void CheckEditItems(HMENU menu) {
   const bool linesMarked = gTrendLines != nullptr && gTrendLines->markedCount > 0;
   EnableItem(menu, IDM_DELETE, linesMarked || IsAnyMemoSelected());
   EnableItem(menu, IDM_UNDO, gUndoKind != kUndoNothing);
+  EnableItem(menu, IDM_NEW_MEMO, CanAddMemo());
   CheckItem(menu, IDM_NEW_TREND_LINE, gNewTrendLineMode);
 }
 

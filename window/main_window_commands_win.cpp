@@ -10,6 +10,8 @@
 #include "analysis/position_tracker.h"
 #include "chart/chart_context.h"
 #include "window/chart_lists_win.h"
+#include "window/chart_picture_win.h"
+#include "window/chart_printing_win.h"
 #include "window/chart_popups_win.h"
 #include "window/color_settings_dialog_win.h"
 #include "window/dialog_helpers_win.h"
@@ -21,6 +23,7 @@
 #include "window/main_window_controls_win.h"
 #include "window/main_window_win.h"
 #include "window/parameter_sheet_win.h"
+#include "window/signal_file_editor_dialog_win.h"
 #include "window/tracker_dialog_win.h"
 #include "window/trend_line_dialogs_win.h"
 #include "chart/screen_pattern.h"
@@ -66,9 +69,15 @@ int RunWindowCommand(WindowHandle window, int commandId) {
     case IDM_CHART_FONT: ChooseChartFont(); return 1;
     case IDM_CHART_FONT_RESET: ResetChartFont(); return 1;
     case IDM_ANALYSIS_PARAMETERS: RunAnalysisParameterCommand(hwnd); return 1;
+    case IDM_SIGNAL_FILE_EDITOR: OpenSignalFileEditor(hwnd); return 1;
     case IDM_WINDOW_1600: ResizeMainWindow(hwnd, 1600, 1200); return 1;
     case IDM_WINDOW_1024: ResizeMainWindow(hwnd, 1024, 768); return 1;
     case IDM_WINDOW_800: ResizeMainWindow(hwnd, 800, 600); return 1;
+    case IDM_COPY_CHART_IMAGE:
+      if (!CopyChartImage(hwnd)) MessageBeep(MB_ICONWARNING);
+      return 1;
+    case IDM_PAGE_SETUP: ShowPageSetup(hwnd); return 1;
+    case IDM_PRINT: PrintChart(hwnd); return 1;
     default: return 0;
   }
 }

@@ -21,6 +21,8 @@
 #include "chart/chart_scroll.h"
 #include "chart/chart_selection.h"
 #include "chart/cross_hair.h"
+#include "chart/memo_hooks.h"
+#include "chart/memo_store.h"
 #include "chart/screen_pattern.h"
 #include "common/app_globals.h"
 #include "common/file_io.h"
@@ -73,6 +75,7 @@ ScopedGlobalState::ScopedGlobalState(TestStart start) {
   Keep(gDailyCacheMemoryStatus);
   Keep(gMainWnd), Keep(gDataFolder), Keep(gLastInputTick), Keep(gBackupRootFolder);
   Keep(gUndoKind), Keep(gTrendLineBeingDrawn);
+  Keep(gMemoHooks), Keep(gUndoMemo), Keep(gMemoTextHeight);
   Keep(gPriceUpdateRunning), Keep(gStockTableRebuilt), Keep(gSignalSettings), Keep(gSignalSettingsImage);
   Keep(gScenarioTable);
   Keep(gProgressDlg), KeepAtomic(gProgressCancelled), KeepAtomic(gProgressAbortRequested);
@@ -97,6 +100,7 @@ ScopedGlobalState::ScopedGlobalState(TestStart start) {
   // Stores that did not exist yet are the test's own.
   const bool hadCache = gDailyCache != nullptr, hadKen = gKenTable != nullptr, hadGroups = gGroupTable != nullptr;
   const bool hadLines = gTrendLines != nullptr;
+  const bool hadMemos = gMemos.header != nullptr;
   const int selectedLine = gSelectedTrendLine;
   const bool hadScratch = gMainScratch.ints[0] != nullptr;
   ChartContext* const contexts[] = {&gChartContexts[0], &gChartContexts[1], &gChartContexts[2], &gSharedChartContext};
@@ -111,6 +115,7 @@ ScopedGlobalState::ScopedGlobalState(TestStart start) {
     if (!hadCache) DestroyDailyCache();
     if (!hadGroups) FreeGroupTables();
     if (!hadLines) FreeTrendLineTables();
+    if (!hadMemos) FreeMemoTable(&gMemos);
     gSelectedTrendLine = selectedLine;
     if (!hadKen) {
       FreeBlock(gKenTable);

@@ -35,21 +35,8 @@ namespace {
 
 constexpr wchar_t kDialogTitle[] = L"色の変更";
 constexpr int kPickerRedEdit = 706;  // the colour picker's red, green and blue edits
-constexpr int kFileNameBox = 1148;   // the file dialogs' name box (cmb13)
 
 bool SamePalette(const ColorRef* a, const ColorRef* b) { return memcmp(a, b, kPaletteImageSize) == 0; }
-
-// A window of class #32770 owned by `owner` (its own dialogs: picker, file dialog, message box).
-HWND WaitForOwnedDialog(HWND owner) {
-  for (int i = 0; i < 200; ++i, Sleep(50)) {
-    for (HWND w = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); w != nullptr;
-         w = FindWindowExW(nullptr, w, L"#32770", nullptr))
-      if (GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w)) return w;
-  }
-  return nullptr;
-}
-
-void Press(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
 // A key or a left click as the dialog's message loop gets it.
 void PostKey(HWND control, WPARAM key) {
@@ -84,11 +71,6 @@ COLORREF ShownColor(HWND swatch) {
   return picture->At(picture->width() / 2, picture->height() / 2);
 }
 
-bool WaitUntilClosed(HWND window) {
-  for (int i = 0; i < 100 && IsWindow(window); ++i) Sleep(50);
-  return !IsWindow(window);
-}
-
 // Types a colour into the picker owned by `owner` and takes it; false when none came.
 bool AnswerPicker(HWND owner, int red, int green, int blue) {
   const HWND picker = WaitForOwnedDialog(owner);
@@ -99,21 +81,6 @@ bool AnswerPicker(HWND owner, int red, int green, int blue) {
   Sleep(100);
   Press(picker, IDOK);
   return true;
-}
-
-// Types a name into the file dialog owned by `owner` and takes it, answering
-// yes when asked whether to replace the file; true once the dialog closed.
-bool AnswerFileDialog(HWND owner, const std::wstring& path, bool replace = false) {
-  const HWND files = WaitForOwnedDialog(owner);
-  if (files == nullptr) return false;
-  Sleep(300);
-  SetDlgItemTextW(files, kFileNameBox, path.c_str());
-  Press(files, IDOK);
-  if (const HWND question = replace ? WaitForOwnedDialog(files) : nullptr) {
-    Sleep(200);
-    Press(question, IDYES);
-  }
-  return WaitUntilClosed(files);
 }
 
 // The texts of the message box owned by `owner` (title first), after closing it.

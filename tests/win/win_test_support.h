@@ -165,3 +165,38 @@ inline void PumpFor(DWORD milliseconds) {
     Sleep(10);
   } while (static_cast<LONG>(end - GetTickCount()) > 0);
 }
+
+// A window of class #32770 owned by `owner` (a file dialog, a message box, a
+// picker); null after `tries` waits of 50 ms.
+inline HWND WaitForOwnedDialog(HWND owner, int tries = 200) {
+  for (int i = 0; i < tries; ++i, Sleep(50)) {
+    for (HWND w = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); w != nullptr;
+         w = FindWindowExW(nullptr, w, L"#32770", nullptr))
+      if (GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w)) return w;
+  }
+  return nullptr;
+}
+
+inline void Press(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+inline bool WaitUntilClosed(HWND window) {
+  for (int i = 0; i < 100 && IsWindow(window); ++i) Sleep(50);
+  return !IsWindow(window);
+}
+
+constexpr int kFileNameBox = 1148;  // the file dialogs' name box (cmb13)
+
+// Types a name into the file dialog owned by `owner` and takes it, answering
+// yes when asked whether to replace the file; true once the dialog closed.
+inline bool AnswerFileDialog(HWND owner, const std::wstring& path, bool replace = false) {
+  const HWND files = WaitForOwnedDialog(owner);
+  if (files == nullptr) return false;
+  Sleep(300);
+  SetDlgItemTextW(files, kFileNameBox, path.c_str());
+  Press(files, IDOK);
+  if (const HWND question = replace ? WaitForOwnedDialog(files) : nullptr) {
+    Sleep(200);
+    Press(question, IDYES);
+  }
+  return WaitUntilClosed(files);
+}
