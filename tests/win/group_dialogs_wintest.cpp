@@ -36,14 +36,12 @@ namespace {
 
 constexpr int kGroup = 24;  // "グループ 1", manual
 constexpr wchar_t kSettingsTitle[] = L"グループ設定...";
-constexpr int kFileNameBox = 1148;  // the file dialog's name box
 
 std::vector<uint8_t> LiveBytes() {
   const auto* bytes = reinterpret_cast<const uint8_t*>(gGroupTable);
   return std::vector<uint8_t>(bytes, bytes + sizeof(GroupTable));
 }
 
-void Press(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 void PostKey(HWND control, WPARAM key) {
   PostMessageW(control, WM_KEYDOWN, key, 0);
   PostMessageW(control, WM_KEYUP, key, 0);
@@ -70,11 +68,6 @@ HWND WaitForShownDialog(const std::wstring& title, HWND owner = nullptr, int tri
     }
   }
   return nullptr;
-}
-
-bool WaitUntilClosed(HWND window) {
-  for (int i = 0; i < 100 && IsWindow(window); ++i) Sleep(50);
-  return !IsWindow(window);
 }
 
 // The texts of a message box (title first), answered with `button`.
@@ -342,11 +335,7 @@ TEST_F(GroupDialogsTest, AnImportOfTooManyCodesTellsTheLimitOnce) {
   const bool ok = RunAnswered([&] { return ImportGroupFromTextFile(window_); },
                               [&] {
                                 question = AnswerMessageBox(window_, IDYES);
-                                const HWND files = WaitForShownDialog(L"", window_);
-                                if (files == nullptr) return;
-                                SetDlgItemTextW(files, kFileNameBox, path.c_str());
-                                Press(files, IDOK);
-                                WaitUntilClosed(files);
+                                if (!AnswerFileDialog(window_, path)) return;
                                 limit = AnswerMessageBox(window_, IDOK);
                                 Sleep(300);
                                 more = WaitForShownDialog(L"", window_, 1) != nullptr ? L"more" : L"";

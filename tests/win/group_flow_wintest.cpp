@@ -1,7 +1,8 @@
 // A new user's groups in the real program, with pictures: a manual group
 // made automatic on the prime market with a typed condition, renamed, copied
-// to the clipboard with names, moved up, given a signal that a signal file
-// then carries into the strip, and another group filled from a code list.
+// to the clipboard with names, moved up, given a signal that is copied into a
+// signal file of its own, which is chosen and shown in the strip, and another
+// group filled from a code list.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -24,9 +25,7 @@
 namespace {
 
 constexpr int kFirstUserGroup = 24;  // "グループ 1"
-constexpr int kFileNameBox = 1148;   // the file dialog's name box
 
-void Press(HWND dialog, int id) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 void PostKey(HWND control, WPARAM key) {
   PostMessageW(control, WM_KEYDOWN, key, 0);
   PostMessageW(control, WM_KEYUP, key, 0);
@@ -40,11 +39,6 @@ HWND WaitForProgramDialog(const RunningProgram& program, const wchar_t* title) {
   }
   if (dialog != nullptr) Sleep(300);
   return dialog;
-}
-
-bool WaitUntilClosed(HWND window) {
-  for (int i = 0; i < 100 && IsWindow(window); ++i) Sleep(50);
-  return !IsWindow(window);
 }
 
 HWND ChartControl(const RunningProgram& program, int id) { return GetDlgItem(program.window, id); }
@@ -180,24 +174,31 @@ bool GiveShortTermBuySignal(RunningProgram& program) {
   return EnterAndSettle(program, dialog, IDC_GROUP_SIGNAL_KIND);
 }
 
-// Until the signal-settings editor can write it: the group's signal as the
-// only definition of "PLUGIN\\mine.dat", the rest of the file the sample's.
-bool WriteSignalFileOfGroup(const std::wstring& folder, int g) {
-  const std::vector<unsigned char> groups = ReadFileBytes(folder + L"grp.dat");
-  std::vector<unsigned char> bytes = ReadFileBytes(folder + L"PLUGIN\\sample.dat");
-  if (groups.size() != sizeof(GroupTable) || bytes.size() != sizeof(SignalSettingsFile)) return false;
-  const GroupRecord& group = SavedGroup(groups, g);
-  auto& file = *reinterpret_cast<SignalSettingsFile*>(bytes.data());
-  file.definitionCount = 1;
-  file.scenarioCount = 0;
-  SignalDefinition& definition = file.definitions[0];
-  definition = SignalDefinition{};
-  memcpy(definition.name, group.name, sizeof definition.name);
-  definition.marketMask = group.marketMask;
-  definition.termCount = group.termCount;
-  memcpy(definition.terms, group.terms, sizeof definition.terms);
-  definition.kind = group.signalKind;
-  return WriteFileBytes(folder + L"PLUGIN\\mine.dat", bytes);
+// The group's signal copied in the signal-settings editor and saved as
+// "mine.dat" where the save dialog opens, "PLUGIN\\"; the number of signals
+// the editor then lists, or -1 when a step failed.
+int SaveGroupSignalInEditor(RunningProgram& program, const std::wstring& folder, const wchar_t* groupName) {
+  PostMessageW(program.window, WM_COMMAND, IDM_SIGNAL_FILE_EDITOR, 0);
+  const HWND dialog = WaitForProgramDialog(program, L"売買シグナル設定ファイルの編集");
+  if (dialog == nullptr) return -1;
+  const HWND groups = GetDlgItem(dialog, IDC_SIGEDIT_GROUPS);
+  int row = -1;
+  for (int r = 0; r < ListCount(groups) && row < 0; ++r) {
+    if (ListRow(groups, r).find(groupName) != std::wstring::npos) row = r;
+  }
+  if (row < 0) return -1;
+  SendMessageW(groups, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_SIGEDIT_GROUPS, LBN_SELCHANGE), reinterpret_cast<LPARAM>(groups));
+  Press(dialog, IDC_SIGEDIT_COPY_GROUP);
+  Sleep(300);
+  const int signals = ListCount(GetDlgItem(dialog, IDC_SIGEDIT_SIGNALS));
+  SaveWindowPicture(dialog, L"group-flow-8-editor.bmp");
+  Press(dialog, IDC_SIGEDIT_SAVE);
+  if (!AnswerFileDialog(dialog, L"mine.dat")) return -1;
+  Sleep(300);
+  Press(dialog, IDOK);
+  if (!WaitUntilClosed(dialog)) return -1;
+  return ReadFileBytes(folder + L"PLUGIN\\mine.dat").size() == sizeof(SignalSettingsFile) ? signals : -1;
 }
 
 // "mine" starred by a double click in the chooser, OK, and the recomputation
@@ -215,7 +216,7 @@ bool ChooseSignalFile(RunningProgram& program) {
   SendMessageW(files, LB_SETCURSEL, static_cast<WPARAM>(mine), 0);
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_SIGNAL_FILE_LIST, LBN_DBLCLK), reinterpret_cast<LPARAM>(files));
   Sleep(300);
-  SaveWindowPicture(dialog, L"group-flow-8-chooser.bmp");
+  SaveWindowPicture(dialog, L"group-flow-9-chooser.bmp");
   Press(dialog, IDOK);
   WaitUntilClosed(dialog);
   const HWND question = WaitForProgramDialog(program, L"お知らせ");
@@ -234,17 +235,13 @@ bool ImportCodeList(RunningProgram& program, const std::wstring& path) {
   PostMessageW(program.window, WM_COMMAND, IDM_GROUP_IMPORT_TEXT, 0);
   const HWND question = WaitForProgramDialog(program, L"");
   if (question == nullptr) return false;
-  SaveWindowPicture(question, L"group-flow-10-import-question.bmp");
+  SaveWindowPicture(question, L"group-flow-11-import-question.bmp");
   Press(question, IDYES);
   WaitUntilClosed(question);
-  const HWND files = WaitForProgramDialog(program, L"");
-  if (files == nullptr) return false;
-  SetDlgItemTextW(files, kFileNameBox, path.c_str());
-  Press(files, IDOK);
-  const bool closed = WaitUntilClosed(files);
+  const bool closed = AnswerFileDialog(program.window, path);
   SettleProgram(program.window);
   Sleep(300);
-  SaveWindowPicture(program.window, L"group-flow-11-imported.bmp");
+  SaveWindowPicture(program.window, L"group-flow-12-imported.bmp");
   return closed;
 }
 
@@ -276,13 +273,14 @@ TEST(NewUserGroupFlowTest, AGroupMadeAutomaticRenamedCopiedMovedGivenASignalAndA
   EXPECT_EQ(Row(SendMessageW(combo, CB_GETCURSEL, 0, 0), ListCount(list)), Row(kFirstUserGroup - 1, shown));
   EXPECT_EQ(ControlTextOf(combo), L"プライム銘柄");
   EXPECT_TRUE(GiveShortTermBuySignal(program));
-  // The chart shows the group's first stock, then the file of its signal is chosen: the strip shows it.
+  // The chart shows the group's first stock; the group's signal goes into a file of its own, which is
+  // then chosen: the strip shows it.
   PostMessageW(list, LB_SETCURSEL, 0, 0);
   PostMessageW(program.window, WM_COMMAND, MAKEWPARAM(IDC_STOCK_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
   SettleProgram(program.window);
-  ASSERT_TRUE(WriteSignalFileOfGroup(folder, kFirstUserGroup - 1));
+  EXPECT_EQ(SaveGroupSignalInEditor(program, folder, L"プライム銘柄"), 1);
   EXPECT_TRUE(ChooseSignalFile(program));
-  SaveWindowPicture(program.window, L"group-flow-9-strip.bmp");
+  SaveWindowPicture(program.window, L"group-flow-10-strip.bmp");
   // Codes from the copied list, a repeat and a junk line.
   const std::string codes = copied.substr(0, 4) + "\r\n" + "junk\r\n" + copied.substr(0, 4) + "\r\n";
   const std::wstring path = folder + L"codes.txt";
