@@ -515,6 +515,7 @@ void AddStockToGroup(StockCode code, int g) {
   group.members[count] = code;
   group.memberCount = count + 1;
   SortGroupMembers(*gGroupTable, g);
+  SetGroupMemberBit(FindStockIndexByCode(code), g);
   RefreshGroupLists(g);
 }
 

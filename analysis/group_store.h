@@ -92,8 +92,8 @@ GroupImageRead LoadGroupImage(const uint8_t* image, size_t size, GroupTable* tab
 int SaveGroupFile(int forceMain);
 void BuildDefaultGroups(GroupTable& table, int g);
 
-// Appends a code to group g of the live table and re-sorts it; a code already
-// there or a full group is refused silently.
+// Appends a code to group g of the live table, re-sorts it and sets the
+// stock's bit; a code already there or a full group is refused silently.
 void AddStockToGroup(StockCode code, int g);
 // The member count, kept within 0..kMaxGroupMembers (a damaged record may say more).
 inline int MemberCount(const GroupRecord& group) { return std::clamp(group.memberCount, 0, kMaxGroupMembers); }

@@ -101,6 +101,13 @@ velqo_target_options(velqo_sheet_bench)
 target_link_libraries(velqo_sheet_bench PRIVATE velqo_ui)
 target_link_options(velqo_sheet_bench PRIVATE ${VELQO_STATIC_RUNTIME})
 
+# Group settings benchmark (not a test): the page of a 5000-member group in
+# the group settings dialog, under Wine.
+add_executable(velqo_group_settings_bench ${PROJECT_SOURCE_DIR}/bench/win/group_settings_bench_win.cpp ${VELQO_RC})
+velqo_target_options(velqo_group_settings_bench)
+target_link_libraries(velqo_group_settings_bench PRIVATE velqo_ui)
+target_link_options(velqo_group_settings_bench PRIVATE ${VELQO_STATIC_RUNTIME})
+
 # Group move/copy benchmark (not a test): OK of dialog 201 after a move, 5000
 # stocks and 124 groups of 20 terms in memory, under Wine.
 add_executable(velqo_movecopy_bench ${PROJECT_SOURCE_DIR}/bench/win/group_move_copy_bench_win.cpp ${VELQO_RC})

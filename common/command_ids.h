@@ -137,6 +137,16 @@
 /* The analysis-parameter sheet (options menu). */
 #define IDM_ANALYSIS_PARAMETERS 32786
 
+/* The group menu and the list pop-up's group commands. */
+#define IDM_GROUP_ADD_CHART_STOCK 33210
+#define IDM_GROUP_REMOVE_STOCK 33211
+#define IDM_GROUP_CLEAR 33212
+#define IDM_GROUP_SORT_ASCENDING 33213
+#define IDM_GROUP_SORT_DESCENDING 33214
+#define IDM_GROUP_COPY_TO_CLIPBOARD 33215
+#define IDM_GROUP_IMPORT_TEXT 33216
+#define IDM_GROUP_SETTINGS 33217
+
 /* The signal-file chooser (file menu) and the group move/copy dialog; both grayed in time-back mode. */
 #define IDM_CHOOSE_SIGNAL_FILE 32905
 #define IDM_GROUP_MOVE_COPY 32906

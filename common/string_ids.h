@@ -46,8 +46,9 @@ constexpr int kStrBuiltinPaletteNameFirst = 117;  // 117, 118: the first two bui
 constexpr int kStrNotPaletteFile = 125;
 constexpr int kStrOpenPaletteFilePrompt = 126;
 
-// The signal-settings file editor.
+// Groups, signal files and the signal-settings file editor.
 constexpr int kStrSaveSignalFilePrompt = 1114;
+constexpr int kStrOpenGroupCodeListPrompt = 1118;
 constexpr int kStrNotSignalFile = 1190;
 constexpr int kStrSignalToGroupQuestion = 1191;  // group name, signal name
 constexpr int kStrGroupNamedByTerm = 1192;

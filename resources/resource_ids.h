@@ -101,6 +101,35 @@
 /* The analysis-parameter sheet: its caption; pages and controls come from its page table. */
 #define IDS_PARAMETER_SHEET_CAPTION 127
 
+/* The group dialogs: the clipboard copy's layout, the group settings, renaming a group. */
+#define IDD_GROUP_CLIPBOARD 313
+#define IDC_CLIPBOARD_CODES_ONLY 1267
+#define IDC_CLIPBOARD_WITH_NAMES 1268
+#define IDC_CLIPBOARD_WITH_MARK 1178
+#define IDD_GROUP_SETTINGS 268
+#define IDC_GROUP_SIGNAL_KIND 1281
+#define IDC_GROUP_CHOICE 1104
+#define IDC_GROUP_SORT_ITEM 1101
+#define IDC_GROUP_NAME_COLOR 1203
+#define IDC_GROUP_AUTOMATIC 1106
+#define IDC_GROUP_MANUAL 1107
+#define IDC_GROUP_ASCENDING 1102
+#define IDC_GROUP_DESCENDING 1103
+#define IDC_GROUP_TERMS 1088
+#define IDC_GROUP_ADD_TERM 1089
+#define IDC_GROUP_EDIT_TERM 1092
+#define IDC_GROUP_DELETE_TERM 1090
+#define IDC_GROUP_RENAME 100
+#define IDC_GROUP_RESET 4
+#define IDC_GROUP_RESULT 1091
+#define IDC_GROUP_RESULT_COUNT 1105
+#define IDC_GROUP_MARKET_FIRST 1240 /* .. 1247: the market check boxes */
+#define IDC_GROUP_MARKET_FRAME 1248
+#define IDC_GROUP_TERMS_LABEL 1249
+#define IDC_GROUP_SIGNAL_LABEL 1250
+#define IDD_GROUP_RENAME 162
+#define IDC_GROUP_NEW_NAME 1122
+
 /* The condition editor (161) and its read-only twin (216). */
 #define IDD_CONDITION_EDITOR 161
 #define IDD_CONDITION_VIEW 216

@@ -160,6 +160,7 @@ uint32_t RunIdleSteps(uint32_t now) {
 void SaveEverythingAtExit() {
   MakeDataFolderCurrent();
   SavePrinterSettings();
+  SaveScenarioTable();
   SaveMemoFileAtExit();
   SaveTrendLinesAtExit();
   FlushDailyCache();

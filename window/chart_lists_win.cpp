@@ -126,18 +126,22 @@ void FillGroupCombo(HWND combo, int selected) {
   SendMessageW(combo, CB_SETTOPINDEX, 0, 0);
 }
 
-void FillGroupListWindow(int g, HWND list, StockCode selectCode) {
-  if (g < 0 || g >= kGroupCount || list == nullptr || gGroupTable == nullptr) return;
-  const GroupRecord& group = gGroupTable->groups[g];
+void FillMemberRows(HWND list, const GroupTable& table, int g) {
+  const GroupRecord& group = table.groups[g];
   const int count = MemberCount(group);
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   SendMessageW(list, LB_RESETCONTENT, 0, 0);
   SendMessageW(list, LB_INITSTORAGE, static_cast<WPARAM>(count), static_cast<LPARAM>(count) * 32);
   for (int i = 0; i < count; ++i) {
     char row[kRowTextSize];
-    FormatGroupMemberRow(*gGroupTable, g, group.members[i], row, sizeof row);
+    FormatGroupMemberRow(table, g, group.members[i], row, sizeof row);
     SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(SjisToWide(row).c_str()));
   }
+}
+
+void FillGroupListWindow(int g, HWND list, StockCode selectCode) {
+  if (g < 0 || g >= kGroupCount || list == nullptr || gGroupTable == nullptr) return;
+  FillMemberRows(list, *gGroupTable, g);
   if (selectCode == 0) {
     SendMessageW(list, LB_SETCURSEL, 0, 0);
   } else {

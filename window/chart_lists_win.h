@@ -8,6 +8,10 @@
 
 // Fills a combo box with the 124 group names and selects `selected`.
 void FillGroupCombo(HWND combo, int selected);
+struct GroupTable;
+// A list box emptied and given one row per member of group g of `table`,
+// with redrawing off; the caller selects a row and turns it back on.
+void FillMemberRows(HWND list, const GroupTable& table, int g);
 // Fills a list box with the members of group g of the live table and selects
 // the row of `selectCode` (row 0 for code 0).
 void FillGroupListWindow(int g, HWND list, StockCode selectCode);

@@ -14,8 +14,10 @@
 #include "common/command_ids.h"
 #include "resources/resource_ids.h"
 #include "window/window_hooks.h"
+#include "window/group_commands_win.h"
 #include "records/settings_block.h"
 #include "window/tracker_dialog_win.h"
+#include "common/app_globals.h"
 
 namespace {
 
@@ -263,7 +265,10 @@ bool ShowMemoPopup(HWND owner, int x, int y) {
   return true;
 }
 
-void ShowGroupListPopup(HWND owner, POINT screen) { Track(gPopups.groupList, owner, screen, TPM_RIGHTBUTTON); }
+void ShowGroupListPopup(HWND owner, POINT screen) {
+  UpdateGroupMenuItems(gPopups.groupList);
+  Track(gPopups.groupList, owner, screen, TPM_RIGHTBUTTON);
+}
 
 void ShowPatternPopup(HWND owner, int n, POINT screen) {
   if (n < 0 || n >= kScreenPatternCount || gPopups.pattern == nullptr) return;
@@ -276,6 +281,9 @@ void ShowPatternPopup(HWND owner, int n, POINT screen) {
 void RebuildGroupMenus() {
   FillGroupMenu(gPopups.groupListGroups, IDM_LIST_TO_GROUP_FIRST);
   FillGroupMenu(gPopups.captionGroups, IDM_CHART_TO_GROUP_FIRST);
+  FillSortItemMenu(gPopups.groupListSort);
+  const HWND main = static_cast<HWND>(gMainWnd);
+  if (main != nullptr) FillSortItemMenu(FindSubMenuWithCommand(GetMenu(main), IDM_SORT_ITEM_FIRST));
 }
 
 void UpdateGroupMembershipChecks() {

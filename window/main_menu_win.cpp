@@ -11,6 +11,7 @@
 #include "chart/memo_store.h"
 #include "chart/trend_line_mouse.h"
 #include "window/chart_popups_win.h"
+#include "window/group_commands_win.h"
 #include "chart/chart_scroll.h"
 #include "chart/chart_selection.h"
 #include "window/main_window_controls_win.h"
@@ -103,6 +104,7 @@ void RefreshMenu(HMENU menu) {
   for (int command : kDisplaySwitchCommands) CheckItem(menu, command, IsDisplaySwitchOn(command));
   CheckItem(menu, IDM_DETAIL_LIST, gShowDetailList != 0);
   CheckItem(menu, IDM_DETAIL_WINDOW, gShowDetailWindow != 0);
+  UpdateGroupMenuItems(menu);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "window/color_settings_dialog_win.h"
 #include "window/detail_window_win.h"
 #include "window/dialog_helpers_win.h"
+#include "window/group_commands_win.h"
 #include "window/group_move_copy_dialog_win.h"
 #include "window/signal_file_chooser_win.h"
 #include "chart/chart_selection.h"
@@ -51,6 +52,9 @@ void ResizeMainWindow(HWND hwnd, int width, int height) {
 
 int RunWindowCommand(WindowHandle window, int commandId) {
   const HWND hwnd = static_cast<HWND>(window);
+  if (const int taken = RunGroupCommand(hwnd, commandId)) return taken;
+  const bool addToGroup = commandId >= IDM_LIST_TO_GROUP_FIRST && commandId < IDM_CHART_TO_GROUP_FIRST + kGroupCount;
+  if (addToGroup && RefuseWhileGroupsEdited(hwnd)) return 1;
   if (commandId >= IDM_LIST_TO_GROUP_FIRST && commandId < IDM_LIST_TO_GROUP_FIRST + kGroupCount) {
     AddPaneStockToGroup(commandId - IDM_LIST_TO_GROUP_FIRST, false);
     return 1;

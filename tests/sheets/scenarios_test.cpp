@@ -9,6 +9,7 @@
 
 #include "chart/chart_context.h"
 #include "sheets/sheet_services.h"
+#include "shell/lifecycle.h"
 #include "common/app_globals.h"
 #include "tests/support/global_state.h"
 #include "tests/support/row.h"
@@ -42,6 +43,13 @@ class ScenarioTableTest : public ::testing::Test {
   ScopedGlobalState globals_;
   ScratchFolder folder_;
 };
+
+// What the simulator changed in the table is kept when the program ends.
+TEST_F(ScenarioTableTest, TheProgramsExitSavesTheTable) {
+  gScenarioTable = FilledTable();
+  SaveEverythingAtExit();
+  EXPECT_EQ(ReadWholeFile(folder_.path() + kScenarioFileName), TableBytes(FilledTable()));
+}
 
 TEST_F(ScenarioTableTest, SavedTableLoadsByteForByteWithNamesEndingInAZero) {
   gScenarioTable = FilledTable();
