@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/support/global_state.h"
+#include "tests/support/row.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {
@@ -70,11 +71,9 @@ TEST(PrinterSettingsFile, KeepsItsLayoutAndReadsBackByteForByte) {
   const PrinterSettings stored = StoredSettings();
   const Bytes image = MakePrinterSettingsImage(stored);
   ASSERT_EQ(image.size(), 4u + 84 + 4 + 96 + 4 + 160);
-  EXPECT_EQ(U32At(image, 0), 84u);
-  EXPECT_EQ(U32At(image, 24), 21000u);  // paper size and margins where a 32-bit record has them
-  EXPECT_EQ(U32At(image, 48), 1500u);
-  EXPECT_EQ(U32At(image, 60), 1300u);
-  EXPECT_EQ(U32At(image, 88), 93u);
+  // Paper size and margins where a 32-bit record has them, then the block sizes.
+  EXPECT_EQ(Row(U32At(image, 0), U32At(image, 24), U32At(image, 48), U32At(image, 60), U32At(image, 88)),
+            Row(84, 21000, 1500, 1300, 93));
   EXPECT_EQ(Bytes(image.begin() + 92 + 93, image.begin() + 188), Bytes(3, 0)) << "names padded to 4";
   EXPECT_EQ(U32At(image, 188), 158u);
 
@@ -99,29 +98,26 @@ TEST(PrinterSettingsFile, RefusesOrTrimsDamagedImages) {
       {"shorter than the record", [](Bytes* b) { b->resize(87); }, PrinterFileResult::kRefused, false, false},
       {"names size past the end", [](Bytes* b) { Put(b, 88, 0xFFFFFFF0u); }, PrinterFileResult::kTrimmed, true, false},
       {"mode size past the end", [](Bytes* b) { Put(b, 188, 161); }, PrinterFileResult::kTrimmed, true, false},
-      {"device offset outside the names", [](Bytes* b) { Put(b, 92 + 2, 93, 2); }, PrinterFileResult::kTrimmed, true,
-       false},
+      {"device outside the names", [](Bytes* b) { Put(b, 92 + 2, 93, 2); }, PrinterFileResult::kTrimmed, true, false},
       {"port text without its end", [](Bytes* b) { (*b)[92 + 92] = 'x'; }, PrinterFileResult::kTrimmed, true, false},
-      {"driver part past the mode", [](Bytes* b) { Put(b, 192 + 38, 11, 2); }, PrinterFileResult::kTrimmed, true,
-       false},
-      {"mode smaller than its header", [](Bytes* b) { Put(b, 192 + 36, 12, 2); }, PrinterFileResult::kTrimmed, true,
-       false},
+      {"driver past the mode", [](Bytes* b) { Put(b, 192 + 38, 11, 2); }, PrinterFileResult::kTrimmed, true, false},
+      {"mode below its header", [](Bytes* b) { Put(b, 192 + 36, 12, 2); }, PrinterFileResult::kTrimmed, true, false},
       {"negative margin", [](Bytes* b) { Put(b, 52, 0xFFFFFFFFu); }, PrinterFileResult::kTrimmed, false, true},
+      {"10 m of roll paper", [](Bytes* b) { Put(b, 28, 1000000); }, PrinterFileResult::kLoaded, true, true},
+      {"paper past 10 m", [](Bytes* b) { Put(b, 28, 1000001); }, PrinterFileResult::kTrimmed, false, true},
       {"margins wider than the paper", [](Bytes* b) { Put(b, 48, 19500); }, PrinterFileResult::kTrimmed, false, true},
   };
   const PrinterSettings stored = StoredSettings();
   for (const Case& c : cases) {
     Bytes image = good;
     c.damage(&image);
-    // An exact-size copy, so that a read past the end is caught.
-    const std::vector<uint8_t> exact(image);
+    const Bytes exact(image);  // no spare capacity: a read past the end is caught
     PrinterSettings read = Defaults();
     EXPECT_EQ(ApplyPrinterSettingsImage(exact.data(), exact.size(), &read), c.result) << c.what;
     const PrinterSettings& margins = c.marginsKept ? stored : Defaults();
-    EXPECT_EQ(read.pageSetup.marginLeft, margins.pageSetup.marginLeft) << c.what;
-    EXPECT_EQ(read.pageSetup.paperWidth, margins.pageSetup.paperWidth) << c.what;
-    EXPECT_EQ(read.names.empty(), !c.blocksKept) << c.what;
-    EXPECT_EQ(read.mode.empty(), !c.blocksKept) << c.what;
+    EXPECT_EQ(Row(read.pageSetup.marginLeft, read.pageSetup.paperWidth, read.names.empty(), read.mode.empty()),
+              Row(margins.pageSetup.marginLeft, margins.pageSetup.paperWidth, !c.blocksKept, !c.blocksKept))
+        << c.what;
   }
 }
 
