@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/sjis_text.h"
+#include "tests/support/row.h"
 
 namespace {
 
@@ -19,22 +20,15 @@ PageSetupImage A4(int32_t side, int32_t end) {
   return s.pageSetup;
 }
 
-void ExpectRect(const Rect& r, int left, int top, int right, int bottom, const char* what) {
-  EXPECT_EQ(r.left, left) << what;
-  EXPECT_EQ(r.top, top) << what;
-  EXPECT_EQ(r.right, right) << what;
-  EXPECT_EQ(r.bottom, bottom) << what;
-}
-
 TEST(PrintLayout, PrintableAreaKeepsTheMarginsInProportion) {
-  ExpectRect(PrintableArea(A4(3000, 2500), 4960, 7016), 708, 590, 4252, 6426, "A4 at 600 dpi");
+  EXPECT_EQ(Ltrb(PrintableArea(A4(3000, 2500), 4960, 7016)), (Ltrb4{708, 590, 4252, 6426})) << "A4 at 600 dpi";
   // 150000 x 30000 passes 32 bits.
   PageSetupImage wide = A4(150000, 0);
   wide.paperWidth = 200000;
-  ExpectRect(PrintableArea(wide, 30000, 1000), 22500, 0, 7500, 1000, "a wide sheet");
+  EXPECT_EQ(Ltrb(PrintableArea(wide, 30000, 1000)), (Ltrb4{22500, 0, 7500, 1000}));
   PageSetupImage unknown = A4(3000, 2500);
   unknown.paperWidth = 0;
-  ExpectRect(PrintableArea(unknown, 4960, 7016), 0, 0, 4960, 7016, "no paper size: all of it");
+  EXPECT_EQ(Ltrb(PrintableArea(unknown, 4960, 7016)), (Ltrb4{0, 0, 4960, 7016})) << "no paper size: all of it";
 }
 
 TEST(PrintLayout, FitsThePictureCentredOrDrawsNothing) {
@@ -56,7 +50,7 @@ TEST(PrintLayout, FitsThePictureCentredOrDrawsNothing) {
   for (const Case& c : cases) {
     Rect target = {-1, -1, -1, -1};
     EXPECT_EQ(FitPictureInArea(c.width, c.height, c.area, &target), c.drawn) << c.what;
-    if (c.drawn) ExpectRect(target, c.target.left, c.target.top, c.target.right, c.target.bottom, c.what);
+    if (c.drawn) EXPECT_EQ(Ltrb(target), Ltrb(c.target)) << c.what;
   }
 }
 

@@ -15,28 +15,13 @@ TEST(DetailPlacementTest, ClampedIntoTheClientAndDockedToItsEdges) {
     bool keepFree;
     std::vector<int64_t> expected;  // x, y, changed
   } cases[] = {
-      {"inside: unchanged", {100, 50, 120, 80, false, false}, 800, 600, false, Row(100, 50, 0)},
-      {"left of and above the client", {-30, 0, 120, 80, false, false}, 800, 600, false, Row(0, 1, 1)},
-      {"past the right and bottom edges", {790, 590, 120, 80, false, false}, 800, 600, false, Row(680, 520, 1)},
-      {"docked right: back to the edge of a wider client",
-       {680, 50, 120, 80, true, false},
-       1000,
-       600,
-       false,
-       Row(880, 50, 1)},
-      {"docked bottom: back to the edge of a higher client",
-       {10, 520, 120, 80, false, true},
-       800,
-       700,
-       false,
-       Row(10, 620, 1)},
-      {"docked, but dragged free", {500, 50, 120, 80, true, true}, 800, 600, true, Row(500, 50, 0)},
-      {"a client smaller than the window: its top-left corner",
-       {5, 5, 120, 80, true, true},
-       100,
-       60,
-       false,
-       Row(0, 1, 1)},
+      {"inside", {100, 50, 120, 80, false, false}, 800, 600, false, Row(100, 50, 0)},
+      {"left and above", {-30, 0, 120, 80, false, false}, 800, 600, false, Row(0, 1, 1)},
+      {"past right and bottom", {790, 590, 120, 80, false, false}, 800, 600, false, Row(680, 520, 1)},
+      {"docked right, wider client", {680, 50, 120, 80, true, false}, 1000, 600, false, Row(880, 50, 1)},
+      {"docked bottom, higher client", {10, 520, 120, 80, false, true}, 800, 700, false, Row(10, 620, 1)},
+      {"docked, dragged free", {500, 50, 120, 80, true, true}, 800, 600, true, Row(500, 50, 0)},
+      {"client smaller than the window", {5, 5, 120, 80, true, true}, 100, 60, false, Row(0, 1, 1)},
   };
   for (const auto& c : cases) {
     DetailPlacement p = c.in;
