@@ -7,7 +7,6 @@
 
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "analysis/condition_editor.h"
@@ -30,52 +29,18 @@ const ConditionItemCode kClose = MakeItemCode(kSlotDaily, kItemClose);
 
 void Settle() { Sleep(150); }
 
-// Runs `open` here (its modal loop) while `drive` works the dialog titled `title` from a thread of its own.
 bool Driving(const char* title, const std::function<void(HWND)>& drive, const std::function<void()>& open) {
-  bool found = false;
-  std::thread driver([&] {
-    if (const HWND dialog = WaitForDialog(SjisToWide(title))) {
-      found = true;
-      Settle();
-      drive(dialog);
-    }
-  });
-  open();
-  driver.join();
-  return found;
-}
-
-std::string ComboText(HWND dialog, int id) {
-  const HWND combo = GetDlgItem(dialog, id);
-  const LRESULT row = SendMessageW(combo, CB_GETCURSEL, 0, 0);
-  if (row < 0) return "";
-  wchar_t text[256] = L"";
-  SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(text));
-  return WideToSjis(text);
+  return RunDriven(SjisToWide(title), drive, open);
 }
 
 int ComboCount(HWND dialog, int id) { return static_cast<int>(SendDlgItemMessageW(dialog, id, CB_GETCOUNT, 0, 0)); }
 
-bool Visible(HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)) != FALSE; }
-
-std::string ItemText(HWND dialog, int id) {
-  wchar_t text[128] = L"";
-  GetDlgItemTextW(dialog, id, text, 128);
-  return WideToSjis(text);
-}
-
-// The user types into the edit, key by key, with the focus in it; then `endKey`.
 void Type(HWND dialog, int id, const wchar_t* text, WPARAM endKey) {
   PostTyping(dialog, id, text, endKey);
   Settle();
 }
 
-// A choice in a closed drop-down list, as the list reports it.
-void Choose(HWND dialog, int id, int row) {
-  const HWND combo = GetDlgItem(dialog, id);
-  SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(row), 0);
-  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
-}
+void Choose(HWND dialog, int id, int row) { ChooseRow(dialog, id, row, CBN_SELCHANGE); }
 
 int RowOf(const std::vector<ConditionItemCode>& codes, int code) {
   for (size_t i = 0; i < codes.size(); ++i)
@@ -117,7 +82,7 @@ TEST_F(ConditionEditorDialogTest, ATypedConstantEndedWithEnterIsStored) {
     EXPECT_TRUE(Driving(
         kEditorTitle,
         [&](HWND dialog) {
-          shown = ItemText(dialog, IDC_CONDITION_CONSTANT);
+          shown = DialogText(dialog, IDC_CONDITION_CONSTANT);
           Type(dialog, IDC_CONDITION_CONSTANT, c.typed, 0);
           SaveWindowPicture(dialog, L"condition-editor-typed.bmp");
           PostMessageW(GetDlgItem(dialog, IDC_CONDITION_CONSTANT), WM_KEYDOWN, VK_RETURN, 0);
@@ -162,25 +127,25 @@ TEST_F(ConditionEditorDialogTest, PickedLeftOperandsBringTheirOperatorsRightSide
           Choose(dialog, IDC_CONDITION_OPERATOR, 3);
           Choose(dialog, IDC_CONDITION_LEFT, RowOf(left, c.code));
           Settle();
-          const bool opShown = Visible(dialog, IDC_CONDITION_OPERATOR);
-          const bool rightShown = Visible(dialog, IDC_CONDITION_RIGHT);
+          const bool opShown = ItemShown(dialog, IDC_CONDITION_OPERATOR);
+          const bool rightShown = ItemShown(dialog, IDC_CONDITION_RIGHT);
           if (c.name != nullptr) {
-            EXPECT_EQ(ComboText(dialog, IDC_CONDITION_LEFT), c.name);
+            EXPECT_EQ(DialogText(dialog, IDC_CONDITION_LEFT), c.name);
           }
           EXPECT_EQ(opShown ? ComboCount(dialog, IDC_CONDITION_OPERATOR) : -1, c.operators) << c.code;
           if (c.op != nullptr) {
-            EXPECT_EQ(ComboText(dialog, IDC_CONDITION_OPERATOR), c.op);
+            EXPECT_EQ(DialogText(dialog, IDC_CONDITION_OPERATOR), c.op);
           }
           EXPECT_EQ(rightShown ? ComboCount(dialog, IDC_CONDITION_RIGHT) : -1, c.rightRows) << c.code;
-          EXPECT_EQ(Visible(dialog, IDC_CONDITION_CONSTANT), c.unit != nullptr) << c.code;
+          EXPECT_EQ(ItemShown(dialog, IDC_CONDITION_CONSTANT), c.unit != nullptr) << c.code;
           if (c.unit != nullptr) {
-            EXPECT_EQ(ItemText(dialog, IDC_CONDITION_UNIT), c.unit);
+            EXPECT_EQ(DialogText(dialog, IDC_CONDITION_UNIT), c.unit);
           }
         }
         SaveWindowPicture(dialog, L"condition-editor-close.bmp");
         // Another item on the right hides the constant.
         Choose(dialog, IDC_CONDITION_RIGHT, 2);
-        EXPECT_FALSE(Visible(dialog, IDC_CONDITION_CONSTANT));
+        EXPECT_FALSE(ItemShown(dialog, IDC_CONDITION_CONSTANT));
         PostMessageW(dialog, WM_COMMAND, IDOK, 0);
       },
       [&] { edited = RunConditionEditorDialog(owner_, &term); }));
@@ -197,7 +162,7 @@ TEST_F(ConditionEditorDialogTest, EscapeAndTheViewChangeNothing) {
   EXPECT_TRUE(Driving(
       kEditorTitle,
       [&](HWND dialog) {
-        op = ComboText(dialog, IDC_CONDITION_OPERATOR);
+        op = DialogText(dialog, IDC_CONDITION_OPERATOR);
         Choose(dialog, IDC_CONDITION_OPERATOR, 1);
         PostMessageW(GetDlgItem(dialog, IDC_CONDITION_LEFT), WM_KEYDOWN, VK_ESCAPE, 0);
       },
@@ -210,8 +175,8 @@ TEST_F(ConditionEditorDialogTest, EscapeAndTheViewChangeNothing) {
   EXPECT_TRUE(Driving(
       kViewTitle,
       [&](HWND dialog) {
-        shown = ComboText(dialog, IDC_CONDITION_LEFT) + ComboText(dialog, IDC_CONDITION_OPERATOR);
-        enabled = IsWindowEnabled(GetDlgItem(dialog, IDC_CONDITION_LEFT)) != FALSE;
+        shown = DialogText(dialog, IDC_CONDITION_LEFT) + DialogText(dialog, IDC_CONDITION_OPERATOR);
+        enabled = ItemEnabled(dialog, IDC_CONDITION_LEFT);
         SaveWindowPicture(dialog, L"condition-view.bmp");
         PostMessageW(dialog, WM_COMMAND, IDOK, 0);
       },

@@ -35,31 +35,9 @@ constexpr int16_t Named(int g) { return static_cast<int16_t>(-199 + g); }
 
 void Settle() { Sleep(150); }
 
-std::string ListRow(HWND dialog, int id, int row) {
-  wchar_t text[128] = L"";
-  SendDlgItemMessageW(dialog, id, LB_GETTEXT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(text));
-  return WideToSjis(text);
-}
-
 int Selected(HWND dialog, int id) { return static_cast<int>(SendDlgItemMessageW(dialog, id, LB_GETCURSEL, 0, 0)); }
 
-// A row picked in a list, as the list reports it.
-void Pick(HWND dialog, int id, int row) {
-  const HWND list = GetDlgItem(dialog, id);
-  SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
-  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-}
-
 void Click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
-
-bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
-bool Visible(HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)) != FALSE; }
-
-std::string Text(HWND dialog, int id) {
-  wchar_t text[256] = L"";
-  GetDlgItemTextW(dialog, id, text, 256);
-  return WideToSjis(text);
-}
 
 std::vector<uint8_t> AllBits() {
   std::vector<uint8_t> bits;
@@ -88,19 +66,9 @@ class GroupMoveCopyDialogTest : public InProcessMainWindowTest {
     ASSERT_NE(window_, nullptr);
     gTimeBackMode = 0;
   }
-  // The command as the menu sends it, while `drive` works the dialog from a thread of its own.
   static bool RunDialog(const std::function<void(HWND)>& drive) {
-    bool found = false;
-    std::thread driver([&] {
-      const HWND dialog = WaitForDialog(SjisToWide(kDialogTitle));
-      if (dialog == nullptr) return;
-      found = true;
-      Settle();
-      drive(dialog);
-    });
-    SendMessageW(window_, WM_COMMAND, IDM_GROUP_MOVE_COPY, 0);
-    driver.join();
-    return found;
+    return RunDriven(SjisToWide(kDialogTitle), drive,
+                     [] { SendMessageW(window_, WM_COMMAND, IDM_GROUP_MOVE_COPY, 0); });
   }
   static std::vector<uint8_t> SavedGroupFile() { return ReadFileBytes(SjisToWide(gDataFolder) + L"\\grp.dat"); }
 };
@@ -132,16 +100,16 @@ TEST_F(GroupMoveCopyDialogTest, MovingGroupThirtyUpKeepsEveryReferenceOnItAndSav
   std::vector<int64_t> ends;
   EXPECT_TRUE(RunDialog([&](HWND dialog) {
     Click(dialog, IDC_MOVECOPY_MOVE_MODE);
-    Pick(dialog, IDC_MOVECOPY_SOURCE, 0);
-    ends.push_back(Enabled(dialog, IDC_MOVECOPY_UP));
-    Pick(dialog, IDC_MOVECOPY_SOURCE, 123);
-    ends.push_back(Enabled(dialog, IDC_MOVECOPY_DOWN));
-    Pick(dialog, IDC_MOVECOPY_SOURCE, 30);
-    ends.push_back(Enabled(dialog, IDC_MOVECOPY_UP));
+    ChooseRow(dialog, IDC_MOVECOPY_SOURCE, 0);
+    ends.push_back(ItemEnabled(dialog, IDC_MOVECOPY_UP));
+    ChooseRow(dialog, IDC_MOVECOPY_SOURCE, 123);
+    ends.push_back(ItemEnabled(dialog, IDC_MOVECOPY_DOWN));
+    ChooseRow(dialog, IDC_MOVECOPY_SOURCE, 30);
+    ends.push_back(ItemEnabled(dialog, IDC_MOVECOPY_UP));
     Click(dialog, IDC_MOVECOPY_UP);
     Settle();
-    seen = {ListRow(dialog, IDC_MOVECOPY_SOURCE, 29), ListRow(dialog, IDC_MOVECOPY_SOURCE, 30),
-            std::to_string(Selected(dialog, IDC_MOVECOPY_SOURCE)), Text(dialog, IDC_MOVECOPY_SOURCE_SUMMARY)};
+    seen = {DialogListRow(dialog, IDC_MOVECOPY_SOURCE, 29), DialogListRow(dialog, IDC_MOVECOPY_SOURCE, 30),
+            std::to_string(Selected(dialog, IDC_MOVECOPY_SOURCE)), DialogText(dialog, IDC_MOVECOPY_SOURCE_SUMMARY)};
     SaveWindowPicture(dialog, L"group-move.bmp");
     Click(dialog, IDOK);
   }));
@@ -183,13 +151,13 @@ TEST_F(GroupMoveCopyDialogTest, CopyModeButtonsRefusalsCancelAndTheKeptMode) {
   EXPECT_TRUE(RunDialog([&](HWND dialog) {
     Click(dialog, IDC_MOVECOPY_COPY_MODE);
     Settle();
-    buttons.push_back(Visible(dialog, IDC_MOVECOPY_DESTINATION) && !Visible(dialog, IDC_MOVECOPY_UP));
+    buttons.push_back(ItemShown(dialog, IDC_MOVECOPY_DESTINATION) && !ItemShown(dialog, IDC_MOVECOPY_UP));
     const struct { int source, destination; } pairs[] = {{0, 0}, {0, 1}, {0, 60}};
     for (const auto& p : pairs) {
-      Pick(dialog, IDC_MOVECOPY_SOURCE, p.source);
-      Pick(dialog, IDC_MOVECOPY_DESTINATION, p.destination);
-      buttons.push_back(Enabled(dialog, IDC_MOVECOPY_CONDITIONS));
-      buttons.push_back(Enabled(dialog, IDC_MOVECOPY_MEMBERS));
+      ChooseRow(dialog, IDC_MOVECOPY_SOURCE, p.source);
+      ChooseRow(dialog, IDC_MOVECOPY_DESTINATION, p.destination);
+      buttons.push_back(ItemEnabled(dialog, IDC_MOVECOPY_CONDITIONS));
+      buttons.push_back(ItemEnabled(dialog, IDC_MOVECOPY_MEMBERS));
     }
     SaveWindowPicture(dialog, L"group-copy.bmp");
     std::thread answer([&] {
@@ -200,8 +168,8 @@ TEST_F(GroupMoveCopyDialogTest, CopyModeButtonsRefusalsCancelAndTheKeptMode) {
     });
     Click(dialog, IDC_MOVECOPY_CONDITIONS);  // 全銘柄 onto 60: refused
     answer.join();
-    buttons.push_back(Enabled(dialog, IDC_MOVECOPY_MEMBERS));  // still manual
-    Click(dialog, IDC_MOVECOPY_MEMBERS);                       // copied in the edit copy, dropped by Cancel
+    buttons.push_back(ItemEnabled(dialog, IDC_MOVECOPY_MEMBERS));  // still manual
+    Click(dialog, IDC_MOVECOPY_MEMBERS);                           // copied in the edit copy, dropped by Cancel
     PostMessageW(GetDlgItem(dialog, IDC_MOVECOPY_SOURCE), WM_KEYDOWN, VK_ESCAPE, 0);
   }));
   EXPECT_TRUE(said);
@@ -210,7 +178,7 @@ TEST_F(GroupMoveCopyDialogTest, CopyModeButtonsRefusalsCancelAndTheKeptMode) {
   bool kept = false;
   EXPECT_TRUE(RunDialog([&](HWND dialog) {
     kept = IsDlgButtonChecked(dialog, IDC_MOVECOPY_COPY_MODE) == BST_CHECKED &&
-           Visible(dialog, IDC_MOVECOPY_DESTINATION) && Text(dialog, IDC_MOVECOPY_SOURCE_LABEL) == "コピー元：";
+           ItemShown(dialog, IDC_MOVECOPY_DESTINATION) && DialogText(dialog, IDC_MOVECOPY_SOURCE_LABEL) == "コピー元：";
     Click(dialog, IDC_MOVECOPY_MOVE_MODE);  // back for the other tests
     Click(dialog, IDCANCEL);
   }));

@@ -10,7 +10,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "chart/chart_layout.h"
 #include "chart/chart_paint_win.h"
@@ -150,12 +149,6 @@ TEST_F(MemoPaintTest, CustomHeightsBelowSixAreFadedTowardTheBackground) {
 
 // ---- The editor ------------------------------------------------------------------
 
-std::string ItemText(HWND dialog, int id) {
-  wchar_t text[1024] = L"";
-  GetDlgItemTextW(dialog, id, text, 1024);
-  return WideToSjis(text);
-}
-
 void Type(HWND dialog, int id, const char* text) { SetDlgItemTextW(dialog, id, SjisToWide(text).c_str()); }
 
 // Over the whole text, as typing does (setting a multi-line edit's text tells its dialog nothing).
@@ -192,19 +185,9 @@ class MemoEditorTest : public ::testing::Test {
     DeleteNamedColorBrushes();
     RemoveFolderTree(folder_);
   }
-  // Runs the editor on memo 0 here while `answer` works it from a thread of its own.
   bool Edit(const std::function<void(HWND)>& answer) {
-    bool found = false;
-    std::thread helper([&] {
-      if (const HWND dialog = WaitForDialog(L"メモの編集")) {
-        Sleep(200);  // painted
-        answer(dialog);
-        found = true;
-      }
-    });
-    const bool edited = RunMemoEditor(owner_, 0);
-    helper.join();
-    return found && edited;
+    bool edited = false;
+    return RunDriven(L"メモの編集", answer, [&] { edited = RunMemoEditor(owner_, 0); }) && edited;
   }
 
   ScopedGlobalState globals_{TestStart::kAsIs};
@@ -218,16 +201,16 @@ TEST_F(MemoEditorTest, TextColourArrowAndSizesConfirmedWithEnterAreKept) {
   std::string opened, counterFull, counterOver, counterTyped;
   bool keptOpen = false;
   EXPECT_TRUE(Edit([&](HWND dialog) {
-    opened = ItemText(dialog, IDC_MEMO_BYTES);
+    opened = DialogText(dialog, IDC_MEMO_BYTES);
     TypeOver(dialog, IDC_MEMO_TEXT, std::string(509, 'a').append("決"));
-    counterFull = ItemText(dialog, IDC_MEMO_BYTES);
+    counterFull = DialogText(dialog, IDC_MEMO_BYTES);
     TypeOver(dialog, IDC_MEMO_TEXT, std::string(510, 'a').append("決"));
-    counterOver = ItemText(dialog, IDC_MEMO_BYTES);
+    counterOver = DialogText(dialog, IDC_MEMO_BYTES);
     TypeOver(dialog, IDC_MEMO_TEXT, "");
     SendMessageW(dialog, WM_COMMAND, IDOK, 0);
     keptOpen = IsWindow(dialog) != FALSE;
     TypeOver(dialog, IDC_MEMO_TEXT, "決算 5/12");
-    counterTyped = ItemText(dialog, IDC_MEMO_BYTES);
+    counterTyped = DialogText(dialog, IDC_MEMO_BYTES);
     SendDlgItemMessageW(dialog, IDC_MEMO_COLOR, CB_SETCURSEL, kRed, 0);
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_MEMO_COLOR, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_MEMO_COLOR)));
@@ -239,8 +222,7 @@ TEST_F(MemoEditorTest, TextColourArrowAndSizesConfirmedWithEnterAreKept) {
     Sleep(100);
     SaveWindowPicture(dialog, L"memo-editor.bmp");
     const HWND size = GetDlgItem(dialog, IDC_MEMO_HEIGHT_1 + 3);
-    PostMessageW(size, WM_KEYDOWN, VK_RETURN, 0);
-    PostMessageW(size, WM_KEYUP, VK_RETURN, 0);
+    PostKeyDownUp(size, VK_RETURN);
   }));
   EXPECT_EQ(opened, "文字: 20 bytes\n残り: 491 bytes");
   EXPECT_EQ(counterFull, "文字: 511 bytes\n残り: 0 bytes");

@@ -9,7 +9,6 @@
 #include <cstring>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "analysis/signal_settings.h"
@@ -30,11 +29,7 @@ void Settle() { Sleep(150); }
 std::vector<std::string> Rows(HWND dialog, int id) {
   std::vector<std::string> rows;
   const int count = static_cast<int>(SendDlgItemMessageW(dialog, id, LB_GETCOUNT, 0, 0));
-  for (int row = 0; row < count; ++row) {
-    wchar_t text[300] = L"";
-    SendDlgItemMessageW(dialog, id, LB_GETTEXT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(text));
-    rows.push_back(WideToSjis(text));
-  }
+  for (int row = 0; row < count; ++row) rows.push_back(DialogListRow(dialog, id, row));
   return rows;
 }
 
@@ -45,18 +40,7 @@ int RowOf(HWND dialog, const std::string& text) {
   return -1;
 }
 
-// A row picked (LBN_SELCHANGE) or double-clicked (LBN_DBLCLK), as the list reports it.
-void Notify(HWND dialog, int row, WORD notification) {
-  const HWND list = GetDlgItem(dialog, IDC_SIGNAL_FILE_LIST);
-  SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
-  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_SIGNAL_FILE_LIST, notification), reinterpret_cast<LPARAM>(list));
-}
-
-std::string Text(HWND dialog, int id) {
-  wchar_t text[600] = L"";
-  GetDlgItemTextW(dialog, id, text, 600);
-  return WideToSjis(text);
-}
+void Notify(HWND dialog, int row, WORD notification) { ChooseRow(dialog, IDC_SIGNAL_FILE_LIST, row, notification); }
 
 // A file with a description, `signals` named definitions and `scenarios` named scenarios, cut to `size`.
 std::vector<unsigned char> SignalFile(const char* description, int signals, int scenarios,
@@ -93,25 +77,20 @@ class SignalFileChooserDialogTest : public InProcessMainWindowTest {
   // The file menu's item, while `drive` works the chooser and the recomputation
   // question (when one comes) is answered with Cancel.
   static bool RunChooser(const std::function<void(HWND)>& drive, bool* asked) {
-    bool found = false;
     *asked = false;
-    std::thread driver([&] {
-      const HWND dialog = WaitForDialog(SjisToWide(kChooserTitle));
-      if (dialog == nullptr) return;
-      found = true;
-      Settle();
-      drive(dialog);
-      for (int i = 0; i < 20 && IsWindow(dialog); ++i) Sleep(50);
-      for (int i = 0; i < 20 && !*asked; ++i, Sleep(50)) {
-        if (const HWND box = FindWindowW(L"#32770", SjisToWide(kQuestionTitle).c_str())) {
-          *asked = true;
-          PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
-        }
-      }
-    });
-    SendMessageW(window_, WM_COMMAND, IDM_CHOOSE_SIGNAL_FILE, 0);
-    driver.join();
-    return found;
+    return RunDriven(
+        SjisToWide(kChooserTitle),
+        [&](HWND dialog) {
+          drive(dialog);
+          for (int i = 0; i < 20 && IsWindow(dialog); ++i) Sleep(50);
+          for (int i = 0; i < 20 && !*asked; ++i, Sleep(50)) {
+            if (const HWND box = FindWindowW(L"#32770", SjisToWide(kQuestionTitle).c_str())) {
+              *asked = true;
+              PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+            }
+          }
+        },
+        [] { SendMessageW(window_, WM_COMMAND, IDM_CHOOSE_SIGNAL_FILE, 0); });
   }
 };
 
@@ -130,14 +109,15 @@ TEST_F(SignalFileChooserDialogTest, DoubleClickMovesTheStarAndOkLoadsTheFileAndO
       [&](HWND dialog) {
         before = Rows(dialog, IDC_SIGNAL_FILE_LIST);
         Notify(dialog, RowOf(dialog, "old"), LBN_SELCHANGE);
-        old = {Text(dialog, IDC_SIGNAL_FILE_DESCRIPTION), std::to_string(Rows(dialog, IDC_SIGNAL_FILE_SIGNALS).size()),
+        old = {DialogText(dialog, IDC_SIGNAL_FILE_DESCRIPTION),
+               std::to_string(Rows(dialog, IDC_SIGNAL_FILE_SIGNALS).size()),
                std::to_string(Rows(dialog, IDC_SIGNAL_FILE_SCENARIOS).size())};
         Notify(dialog, RowOf(dialog, "mine"), LBN_DBLCLK);
         Settle();
         after = Rows(dialog, IDC_SIGNAL_FILE_LIST);
         mine = Rows(dialog, IDC_SIGNAL_FILE_SIGNALS);
         for (const std::string& s : Rows(dialog, IDC_SIGNAL_FILE_SCENARIOS)) mine.push_back(s);
-        mine.push_back(Text(dialog, IDC_SIGNAL_FILE_DESCRIPTION));
+        mine.push_back(DialogText(dialog, IDC_SIGNAL_FILE_DESCRIPTION));
         SaveWindowPicture(dialog, L"signal-file-chooser.bmp");
         PostMessageW(dialog, WM_COMMAND, IDOK, 0);
       },

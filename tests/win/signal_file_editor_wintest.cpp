@@ -9,7 +9,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "analysis/group_store.h"
@@ -30,8 +29,7 @@ constexpr wchar_t kDialogTitle[] = L"売買シグナル設定ファイルの編�
 constexpr int kFirstManualGroup = 24;
 
 void PostKey(HWND control, WPARAM key) {
-  PostMessageW(control, WM_KEYDOWN, key, 0);
-  PostMessageW(control, WM_KEYUP, key, 0);
+  PostKeyDownUp(control, key);
   Sleep(100);
 }
 
@@ -70,20 +68,14 @@ class SignalFileEditorDialogTest : public ::testing::Test {
     DestroyWindow(owner_);
     RemoveFolderTree(folder_);
   }
-  // Runs the editor here while `answer` works it from a thread of its own; false when no dialog came.
   bool RunEditor(const std::function<void(HWND)>& answer) {
-    bool found = false;
-    std::thread helper([&] {
-      if (const HWND dialog = WaitForDialog(kDialogTitle)) {
-        Sleep(300);
-        answer(dialog);
-        found = true;
-        Press(dialog, IDOK);
-      }
-    });
-    OpenSignalFileEditor(owner_);
-    helper.join();
-    return found;
+    return RunDriven(
+        kDialogTitle,
+        [&](HWND dialog) {
+          answer(dialog);
+          Press(dialog, IDOK);
+        },
+        [&] { OpenSignalFileEditor(owner_); });
   }
 
   ScopedGlobalState globals_{TestStart::kAsIs};

@@ -4,12 +4,15 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <initializer_list>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "chart/gdi_rules.h"
+#include "platform/win_text.h"
 #include "records/screen_pattern_record.h"
 #include "records/settings_block.h"
 
@@ -200,3 +203,52 @@ inline bool AnswerFileDialog(HWND owner, const std::wstring& path, bool replace 
   }
   return WaitUntilClosed(files);
 }
+
+// Runs `open` here (its modal loop) while `drive` works the dialog titled
+// `title` from a thread of its own; false when no such dialog came.
+inline bool RunDriven(const std::wstring& title, const std::function<void(HWND)>& drive,
+                      const std::function<void()>& open) {
+  bool found = false;
+  std::thread driver([&] {
+    if (const HWND dialog = WaitForDialog(title)) {
+      found = true;
+      Sleep(200);  // painted
+      drive(dialog);
+    }
+  });
+  open();
+  driver.join();
+  return found;
+}
+
+inline void PostKeyDownUp(HWND control, WPARAM key) {
+  PostMessageW(control, WM_KEYDOWN, key, 0);
+  PostMessageW(control, WM_KEYUP, key, 0);
+}
+
+// What control `id` shows, in Shift-JIS.
+inline std::string DialogText(HWND dialog, int id) {
+  wchar_t text[1024] = L"";
+  GetDlgItemTextW(dialog, id, text, 1024);
+  return WideToSjis(text);
+}
+
+// Row `row` of list box `id`, in Shift-JIS.
+inline std::string DialogListRow(HWND dialog, int id, int row) {
+  wchar_t text[600] = L"";
+  SendDlgItemMessageW(dialog, id, LB_GETTEXT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(text));
+  return WideToSjis(text);
+}
+
+// Row `row` chosen in list or combo box `id`, told to the dialog as the box tells it.
+inline void ChooseRow(HWND dialog, int id, int row, WORD notification = LBN_SELCHANGE) {
+  const HWND box = GetDlgItem(dialog, id);
+  wchar_t className[16] = L"";
+  GetClassNameW(box, className, 16);
+  const bool combo = lstrcmpiW(className, L"ComboBox") == 0;
+  SendMessageW(box, combo ? CB_SETCURSEL : LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, notification), reinterpret_cast<LPARAM>(box));
+}
+
+inline bool ItemShown(HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)) != FALSE; }
+inline bool ItemEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
