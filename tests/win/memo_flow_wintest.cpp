@@ -2,7 +2,8 @@
 // made with Ctrl+U on a clicked pane, written, coloured and given its arrow
 // in the editor (double-click), its box and then its arrow tip dragged, a
 // custom size chosen from its pop-up, deleted with Del, brought back with
-// Ctrl+Z and found again after a restart, on the screen and in memo.dat.
+// Ctrl+Z and found again after a restart, on the screen and in memo.dat
+// beside the distributed samples; then deleting everything asks first.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "common/command_ids.h"
 #include "platform/win_text.h"
@@ -24,19 +26,22 @@ namespace {
 constexpr COLORREF kSelection = RGB(255, 128, 0), kRed = RGB(255, 0, 0);
 constexpr int kRedIndex = 6;  // of the named colours
 
-struct SavedMemos {
-  int32_t count = -1;
-  Memo last{};
-};
-
-SavedMemos ReadSavedMemos(const std::wstring& folder) {
+std::vector<Memo> ReadSavedMemos(const std::wstring& folder) {
   const auto bytes = ReadFileBytes(folder + L"memo.dat");
-  SavedMemos saved;
-  if (bytes.size() < sizeof(MemoFileHeader)) return saved;
-  memcpy(&saved.count, bytes.data(), sizeof saved.count);
-  if (saved.count <= 0 || bytes.size() != sizeof(MemoFileHeader) + sizeof(Memo) * saved.count) return saved;
-  memcpy(&saved.last, &bytes[sizeof(MemoFileHeader) + (saved.count - 1) * sizeof(Memo)], sizeof(Memo));
-  return saved;
+  MemoFileHeader header{};
+  if (bytes.size() < sizeof header) return {};
+  memcpy(&header, bytes.data(), sizeof header);
+  if (header.count < 0 || bytes.size() != sizeof header + sizeof(Memo) * static_cast<size_t>(header.count)) return {};
+  std::vector<Memo> memos(static_cast<size_t>(header.count));
+  memcpy(memos.data(), bytes.data() + sizeof header, sizeof(Memo) * memos.size());
+  return memos;
+}
+
+int32_t SavedTrendLineCount(const std::wstring& folder) {
+  const auto bytes = ReadFileBytes(folder + L"tline.dat");
+  int32_t count = -1;
+  if (bytes.size() >= sizeof count) memcpy(&count, bytes.data(), sizeof count);
+  return count;
 }
 
 // The bounds of the pixels of `color` inside `area`; empty when there are none.
@@ -58,7 +63,11 @@ TEST(MemoFlowTest, AMemoWrittenColouredDraggedSizedDeletedAndRestoredIsThereAfte
   const std::wstring folder = CopySample(L"velqo-memo-flow");
   ASSERT_FALSE(folder.empty());
   // A first start takes the distributed samples.
-  const int32_t memosBefore = std::max(0, ReadSavedMemos(folder + L"DEFAULTDATA\\").count);
+  const std::vector<Memo> samples = ReadSavedMemos(folder + L"DEFAULTDATA\\");
+  ASSERT_EQ(samples.size(), 2u);
+  ASSERT_TRUE(ReadFileBytes(folder + L"memo.dat").empty()) << "a new user has no memo.dat";
+  ASSERT_GT(SavedTrendLineCount(folder), 0);
+  const size_t memosBefore = samples.size();
   const CursorKept cursor;
   RunningProgram program;
   ASSERT_TRUE(StartAtFixedSize(folder, program));
@@ -90,6 +99,7 @@ TEST(MemoFlowTest, AMemoWrittenColouredDraggedSizedDeletedAndRestoredIsThereAfte
   EXPECT_GT(frame.right - frame.left, 60) << "room for ●●●新規メモ●●●";
   EXPECT_LE(std::abs(frame.left + 3 - 16 - cursorAt.x), 6) << "on the cursor's bar";
   EXPECT_LE(std::abs(frame.top + 3 - 16 - cursorAt.y), 3) << "at the cursor's price";
+  EXPECT_TRUE(ReadFileBytes(folder + L"memo.dat").empty()) << "a new memo reaches the disk at exit";
 
   // Double-click: the editor. "決算 5/12", Red, the arrow shown, OK.
   hand.DoubleClick(Centre(frame));
@@ -106,9 +116,10 @@ TEST(MemoFlowTest, AMemoWrittenColouredDraggedSizedDeletedAndRestoredIsThereAfte
   SaveWindowPicture(editor, L"memo-flow-2-editor.bmp");
   PostMessageW(editor, WM_COMMAND, IDOK, 0);
   hand.Settle(100);
-  const SavedMemos edited = ReadSavedMemos(folder);  // a text edit saves at once
-  EXPECT_EQ(Row(edited.count, edited.last.color, edited.last.arrowHidden), Row(memosBefore + 1, kRedIndex, 0));
-  EXPECT_STREQ(edited.last.text, "決算 5/12");
+  const std::vector<Memo> edited = ReadSavedMemos(folder);  // a text edit saves at once
+  ASSERT_EQ(edited.size(), memosBefore + 1);
+  EXPECT_EQ(Row(edited.back().color, edited.back().arrowHidden), Row(kRedIndex, 0));
+  EXPECT_STREQ(edited.back().text, "決算 5/12");
   const auto written = hand.Picture(L"memo-flow-3-written.bmp");
   const RECT box = InkBounds(*written, inside, kSelection);
   ASSERT_FALSE(IsEmpty(box));
@@ -148,16 +159,36 @@ TEST(MemoFlowTest, AMemoWrittenColouredDraggedSizedDeletedAndRestoredIsThereAfte
   EXPECT_GT(restored->Count(inside, kRed), 20);
 
   EXPECT_EQ(CloseProgram(program), 0u);
-  const SavedMemos closed = ReadSavedMemos(folder);
-  EXPECT_EQ(Row(closed.count, closed.last.color, closed.last.customSize, closed.last.sizeChoice),
-            Row(memosBefore + 1, kRedIndex, 1, 1));
-  EXPECT_STREQ(closed.last.text, "決算 5/12");
-  EXPECT_NE(closed.last.date, edited.last.date) << "the tip moved the anchor";
+  const std::vector<Memo> closed = ReadSavedMemos(folder);
+  ASSERT_EQ(closed.size(), memosBefore + 1);
+  for (size_t i = 0; i < memosBefore; ++i) {
+    EXPECT_EQ(Row(closed[i].sample, closed[i].code, closed[i].date, closed[i].value),
+              Row(1, samples[i].code, samples[i].date, samples[i].value))
+        << i;
+    EXPECT_STREQ(closed[i].text, samples[i].text);
+  }
+  EXPECT_EQ(Row(closed.back().sample, closed.back().color, closed.back().customSize, closed.back().sizeChoice),
+            Row(0, kRedIndex, 1, 1));
+  EXPECT_STREQ(closed.back().text, "決算 5/12");
+  EXPECT_NE(closed.back().date, edited.back().date) << "the tip moved the anchor";
+  EXPECT_EQ(ReadFileBytes(folder + L"BACKUP\\memo01.dat"), ReadFileBytes(folder + L"memo.dat"));
 
   ASSERT_TRUE(StartAtFixedSize(folder, program));
   const Hand again(program.window);
   EXPECT_GT(again.Picture(L"memo-flow-9-restarted.bmp")->Count(inside, kRed), 20);
+
+  // Deleting everything asks first; the lines' file follows at once, memo.dat at exit.
+  PostMessageW(program.window, WM_COMMAND, IDM_DELETE_ALL_MEMOS_AND_LINES, 0);
+  const HWND question = WaitForDialogWithControl(program.process, 0xFFFF);
+  ASSERT_NE(question, nullptr);
+  EXPECT_EQ(ControlText(question, 0xFFFF), SjisToWide("メモとトレンドラインをすべて削除してもよろしいですか？"));
+  EXPECT_EQ(WindowTitle(question), SjisToWide("確認"));
+  PostMessageW(question, WM_COMMAND, IDYES, 0);
+  again.Settle(100);
+  EXPECT_EQ(SavedTrendLineCount(folder), 0);
   EXPECT_EQ(CloseProgram(program), 0u);
+  EXPECT_TRUE(ReadSavedMemos(folder).empty());
+  EXPECT_EQ(ReadFileBytes(folder + L"memo.dat").size(), sizeof(MemoFileHeader));
 }
 
 }  // namespace

@@ -1,10 +1,5 @@
 // The memo commands in the main window: the new-memo command enabled only
 // with a pane selected, Ctrl+U, Del and Ctrl+Z through the menus' states.
-// Then the memos of a new user in the real program on a copy of the sample
-// database: the two distributed memos are loaded at the first start, a new
-// memo joins them, the exit writes them all to "memo.dat"; after a restart
-// the edit menu's delete-all asks first and then leaves neither memos nor
-// trend lines.
 
 #include <gtest/gtest.h>
 
@@ -29,24 +24,6 @@
 #include "window/window_hooks.h"
 
 namespace {
-
-std::vector<Memo> ReadSavedMemos(const std::wstring& path) {
-  const auto bytes = ReadFileBytes(path);
-  MemoFileHeader header{};
-  if (bytes.size() < sizeof header) return {};
-  memcpy(&header, bytes.data(), sizeof header);
-  if (header.count < 0 || bytes.size() != sizeof header + sizeof(Memo) * static_cast<size_t>(header.count)) return {};
-  std::vector<Memo> memos(static_cast<size_t>(header.count));
-  memcpy(memos.data(), bytes.data() + sizeof header, sizeof(Memo) * memos.size());
-  return memos;
-}
-
-int32_t SavedTrendLineCount(const std::wstring& folder) {
-  const auto bytes = ReadFileBytes(folder + L"tline.dat");
-  int32_t count = -1;
-  if (bytes.size() >= sizeof count) memcpy(&count, bytes.data(), sizeof count);
-  return count;
-}
 
 bool Enabled(HMENU menu, UINT command) {
   const UINT state = GetMenuState(menu, command, MF_BYCOMMAND);
@@ -115,60 +92,6 @@ TEST_F(MemoCommandsTest, CtrlUAddsAMemoOnlyWithAPaneSelectedAndDelAndCtrlZFollow
   EXPECT_EQ(Row(MemoCount(), Enabled(menu, IDM_DELETE), Enabled(menu, IDM_UNDO)), Row(before, false, true));
   PressCtrl('Z');
   EXPECT_EQ(Row(MemoCount(), Enabled(menu, IDM_DELETE), Enabled(menu, IDM_UNDO)), Row(before + 1, true, false));
-}
-
-// Waits for the program's message box and answers it; its text and title, empty when none came.
-std::pair<std::wstring, std::wstring> AnswerMessageBox(const RunningProgram& program, int answer) {
-  for (int i = 0; i < 200; ++i) {
-    if (const HWND box = MessageBoxOf(program.process)) {
-      const std::pair<std::wstring, std::wstring> shown = {ControlText(box, 0xFFFF), WindowTitle(box)};
-      PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(answer), 0);
-      for (int k = 0; k < 100 && IsWindow(box); ++k) Sleep(20);
-      return shown;
-    }
-    Sleep(50);
-  }
-  return {};
-}
-
-TEST(MemoStoreFlowTest, ANewUsersSampleMemosAndANewOneAreSavedAtExitAndDeleteAllAsksFirst) {
-  if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
-  const std::wstring folder = CopySample(L"velqo-memo-store");
-  ASSERT_FALSE(folder.empty());
-  const std::vector<Memo> samples = ReadSavedMemos(folder + L"DEFAULTDATA\\memo.dat");
-  ASSERT_EQ(samples.size(), 2u);
-  ASSERT_TRUE(ReadFileBytes(folder + L"memo.dat").empty()) << "a new user has no memo.dat";
-  ASSERT_GT(SavedTrendLineCount(folder), 0);
-
-  RunningProgram program;
-  ASSERT_TRUE(LaunchProgram(folder, program));
-  PostMessageW(program.window, WM_COMMAND, IDM_NEW_MEMO, 0);
-  SettleProgram(program.window);
-  EXPECT_TRUE(ReadFileBytes(folder + L"memo.dat").empty()) << "a new memo reaches the disk at exit";
-  ASSERT_EQ(CloseProgram(program), 0u);
-
-  const std::vector<Memo> saved = ReadSavedMemos(folder + L"memo.dat");
-  ASSERT_EQ(saved.size(), 3u);
-  for (int i = 0; i < 2; ++i) {
-    EXPECT_EQ(Row(saved[i].sample, saved[i].code, saved[i].date, saved[i].value),
-              Row(1, samples[i].code, samples[i].date, samples[i].value))
-        << i;
-    EXPECT_STREQ(saved[i].text, samples[i].text);
-  }
-  EXPECT_EQ(Row(saved[2].sample, saved[2].selected, saved[2].arrowHidden), Row(0, 1, 1));
-  EXPECT_STREQ(saved[2].text, kNewMemoText);
-  EXPECT_EQ(ReadFileBytes(folder + L"BACKUP\\memo01.dat"), ReadFileBytes(folder + L"memo.dat"));
-
-  ASSERT_TRUE(LaunchProgram(folder, program));
-  PostMessageW(program.window, WM_COMMAND, IDM_DELETE_ALL_MEMOS_AND_LINES, 0);
-  const auto question = AnswerMessageBox(program, IDYES);
-  EXPECT_EQ(question.first, SjisToWide("メモとトレンドラインをすべて削除してもよろしいですか？"));
-  EXPECT_EQ(question.second, SjisToWide("確認"));
-  SettleProgram(program.window);
-  EXPECT_EQ(SavedTrendLineCount(folder), 0) << "the lines' file follows at once";
-  ASSERT_EQ(CloseProgram(program), 0u);
-  EXPECT_TRUE(ReadSavedMemos(folder + L"memo.dat").empty());
-  EXPECT_EQ(ReadFileBytes(folder + L"memo.dat").size(), sizeof(MemoFileHeader));
 }
 
 }  // namespace
