@@ -171,15 +171,16 @@ std::vector<uint8_t> TestDevNames(const char* device) {
   return std::vector<uint8_t>(block.begin(), block.end());
 }
 
-BOOL WINAPI StubPrintDialog(LPPRINTDLGA dialog) {
+// Counts a dialog given these blocks; false when the first one is to fail.
+bool OpenStubDialog(HGLOBAL mode, HGLOBAL names) {
   ++gLog.dialogs;
-  gLog.dialogHadPrinter.push_back(dialog->hDevMode != nullptr || dialog->hDevNames != nullptr);
-  gLog.lastError = 0;
-  if (gLog.failWith != 0 && gLog.dialogs == 1) {
-    gLog.lastError = gLog.failWith;
-    return FALSE;
-  }
-  if (gLog.cancel) return FALSE;
+  gLog.dialogHadPrinter.push_back(mode != nullptr || names != nullptr);
+  gLog.lastError = gLog.failWith != 0 && gLog.dialogs == 1 ? gLog.failWith : 0;
+  return gLog.lastError == 0;
+}
+
+BOOL WINAPI StubPrintDialog(LPPRINTDLGA dialog) {
+  if (!OpenStubDialog(dialog->hDevMode, dialog->hDevNames) || gLog.cancel) return FALSE;
   if (gLog.replace) {
     GlobalFree(dialog->hDevMode);
     GlobalFree(dialog->hDevNames);
@@ -194,10 +195,7 @@ BOOL WINAPI StubPrintDialog(LPPRINTDLGA dialog) {
 // Paints the sample page's text on a memory DC through the hook, as the
 // dialog does, and gives the margins new values.
 BOOL WINAPI StubPageSetupDialog(LPPAGESETUPDLGA record) {
-  ++gLog.dialogs;
-  gLog.dialogHadPrinter.push_back(record->hDevMode != nullptr || record->hDevNames != nullptr);
-  gLog.lastError = gLog.failWith != 0 && gLog.dialogs == 1 ? gLog.failWith : 0;
-  if (gLog.lastError != 0) return FALSE;
+  if (!OpenStubDialog(record->hDevMode, record->hDevNames)) return FALSE;
   Canvas sample(200, 280);
   RECT text = {20, 30, 180, 250};
   gLog.hookAnswer = record->lpfnPagePaintHook(nullptr, WM_PSD_GREEKTEXTRECT, reinterpret_cast<WPARAM>(sample.dc()),
