@@ -149,7 +149,7 @@ TEST(SeriesUseFlagsTest, EachTermSetsOnlyTheSeriesItsItemsAreReadFrom) {
   EXPECT_EQ(std::vector<int32_t>(periods, periods + 3), std::vector<int32_t>({0, 0, 1}));
 }
 
-TEST_F(SignalFileEditorTest, ASavedFileIsListedAndReadsBackByteForByte) {
+TEST_F(SignalFileEditorTest, ASavedFileIsListedAndReadsBackByteForByteAndAFailedSaveIsToldOnce) {
   ASSERT_EQ(CopyGroupSignalToFile(*editor_, *table_, kSignalGroupA), 0);
   MakeScenario(3, kSignalGroupB, kExitGroup, 1);
   ASSERT_TRUE(CopyScenarioToFile(*editor_, *table_, scenarios_, 3));
@@ -176,9 +176,8 @@ TEST_F(SignalFileEditorTest, ASavedFileIsListedAndReadsBackByteForByte) {
   reread->image = SignalSettingsFile{};
   ASSERT_EQ(ImportSignalFileIntoEditor(*reread, "PLUGIN\\mine.dat"), 0);
   EXPECT_EQ(Bytes(reread->image), Bytes(saved));
-}
 
-TEST_F(SignalFileEditorTest, AFailedSaveIsToldOnce) {
+  // A failed save is told once.
   FileFaults faults;
   faults.failReplaces = 100;  // as a read-only file would
   SetFileFaults(faults);
