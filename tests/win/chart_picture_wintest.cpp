@@ -253,10 +253,12 @@ class ChartPrintingTest : public ChartPictureTest {
   PrinterSettings savedPrinter_;
 };
 
-TEST_F(ChartPrintingTest, ThreeCopiesPrintThreePagesWithinTheMarginsAndAFailedPageAbandonsTheJob) {
+TEST_F(ChartPrintingTest, ThreeCopiesOnTheChosenPrinterPrintWithinTheMarginsAndAFailedPageAbandonsTheJob) {
   gLog.copies = 3;
+  gLog.replace = true;
   PrintChart(window_);
-  // Dialogs, StartDoc, StartPage, EndPage, EndDoc, AbortDoc.
+  EXPECT_EQ(SavedDevice(), "Other printer");
+  EXPECT_EQ(gPrinterSettings.names, TestDevNames("Other printer"));
   EXPECT_EQ(std::vector<int>({gLog.dialogs, gLog.startDocs, gLog.startPages, gLog.endPages, gLog.endDocs, gLog.aborts}),
             std::vector<int>({1, 1, 3, 3, 1, 0}));
   EXPECT_EQ(gLog.jobName.rfind("パターン２【", 0), 0u) << gLog.jobName;
@@ -302,13 +304,6 @@ TEST_F(ChartPrintingTest, APrinterThatHasGoneIsDroppedAndTheDialogAskedOnceMore)
     EXPECT_EQ(gLog.startDocs, 0);
     gPrinterSettings = saved;
   }
-}
-
-TEST_F(ChartPrintingTest, ThePrinterTheDialogChoseIsKept) {
-  gLog.replace = true;
-  PrintChart(window_);
-  EXPECT_EQ(SavedDevice(), "Other printer");
-  EXPECT_EQ(gPrinterSettings.names, TestDevNames("Other printer"));
 }
 
 // ---- The real program --------------------------------------------------------------
