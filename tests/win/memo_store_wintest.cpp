@@ -3,10 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <string>
-#include <vector>
-
 #include "chart/chart_selection.h"
 #include "chart/memo_hooks.h"
 #include "chart/memo_store.h"
@@ -14,12 +10,9 @@
 #include "common/app_globals.h"
 #include "common/command_ids.h"
 #include "data/stock_table.h"
-#include "platform/win_text.h"
-#include "records/memo_record.h"
 #include "resources/resource_ids.h"
 #include "tests/support/row.h"
 #include "tests/win/main_window_fixture.h"
-#include "tests/win/program_runner.h"
 #include "window/chart_popups_win.h"
 #include "window/window_hooks.h"
 
