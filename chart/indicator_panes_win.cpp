@@ -147,7 +147,7 @@ void DrawIntSeriesLine(HDC dc, const ChartView& view, const ChartContext& contex
   std::vector<POINT> line(static_cast<size_t>(count));
   for (int k = 0; k < count; ++k) line[k] = {points[k].x, points[k].y};
   const HGDIOBJ oldPen = SelectObject(dc, CachedChartLinePen(colorSlot, width));
-  Polyline(dc, line.data(), count);
+  DrawChartPolyline(dc, line.data(), count, ChartLineWidth(width));
   SelectObject(dc, oldPen);
   PopClipRect(dc, savedClip);
 }

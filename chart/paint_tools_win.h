@@ -28,6 +28,12 @@ HBRUSH CachedBrush(COLORREF color);
 HPEN CachedChartLinePen(int colorSlot, int width);
 void FreePaintObjectCache();
 
+// Polyline in the selected pen of `penWidth` pixels. A wide line is drawn in
+// short pieces that share their end points: the pieces' round ends cover
+// exactly what the round joins did, while the cost of a wide line grows with
+// the square of its length under Wine. A metafile keeps one call.
+void DrawChartPolyline(HDC dc, const POINT* points, int count, int penWidth);
+
 // Clips to `rect` unless the clip is already exactly that rectangle.
 struct ClipScope {
   bool pushed;
