@@ -112,6 +112,28 @@ void DrawChartPolyline(HDC dc, const POINT* points, int count, int penWidth) {
     Polyline(dc, points + start, std::min(kWidePiecePoints, count - start));
 }
 
+void RectBatch::Add(const RECT& rect) {
+  if (rect.right <= rect.left || rect.bottom <= rect.top) return;
+  // A line leaves out its last pixel, as a fill leaves out the right and bottom edges.
+  if (rect.right - rect.left <= rect.bottom - rect.top) {
+    for (LONG x = rect.left; x < rect.right; ++x) points_.insert(points_.end(), {{x, rect.top}, {x, rect.bottom}});
+    counts_.insert(counts_.end(), rect.right - rect.left, 2);
+  } else {
+    for (LONG y = rect.top; y < rect.bottom; ++y) points_.insert(points_.end(), {{rect.left, y}, {rect.right, y}});
+    counts_.insert(counts_.end(), rect.bottom - rect.top, 2);
+  }
+}
+
+void RectBatch::Fill(HDC dc, COLORREF color) {
+  if (!counts_.empty()) {
+    const HGDIOBJ old = SelectObject(dc, CachedPen(PS_SOLID, 1, color));
+    PolyPolyline(dc, points_.data(), counts_.data(), static_cast<DWORD>(counts_.size()));
+    SelectObject(dc, old);
+  }
+  points_.clear();
+  counts_.clear();
+}
+
 ClipScope PushClipUnlessSame(HDC dc, const RECT& rect) {
   RECT box;
   if (gMetafileRendering == 0 && GetClipBox(dc, &box) == SIMPLEREGION && EqualRect(&box, &rect) != 0)

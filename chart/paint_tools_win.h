@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "chart/chart_context.h"
 #include "chart/screen_pattern.h"
@@ -33,6 +34,20 @@ void FreePaintObjectCache();
 // exactly what the round joins did, while the cost of a wide line grows with
 // the square of its length under Wine. A metafile keeps one call.
 void DrawChartPolyline(HDC dc, const POINT* points, int count, int penWidth);
+
+// Rectangles of one colour, filled in one call as one-pixel lines (columns of
+// a narrow rectangle, rows of a wide one), which covers the same pixels as a
+// fill of each: under Wine a fill call costs several times a line.
+class RectBatch {
+ public:
+  void Add(const RECT& rect);
+  // Fills what was added and empties the batch.
+  void Fill(HDC dc, COLORREF color);
+
+ private:
+  std::vector<POINT> points_;
+  std::vector<DWORD> counts_;
+};
 
 // Clips to `rect` unless the clip is already exactly that rectangle.
 struct ClipScope {

@@ -244,6 +244,26 @@ TEST_F(GdiTest, AWideChartLineInPiecesCoversWhatOnePolylineCovers) {
   }
 }
 
+// Rectangles filled as lines in one batch cover exactly what a fill of each
+// covers: columns of a narrow one, rows of a wide one, nothing of an empty
+// one, and only the bitmap's part of one that leaves it.
+TEST_F(GdiTest, ABatchOfRectanglesCoversWhatFillingEachCovers) {
+  const RECT kRects[] = {{10, 10, 11, 60},     {20, 5, 25, 90},    {30, 40, 90, 42},  {100, 100, 101, 101},
+                         {40, 70, 52, 82},     {60, 10, 60, 50},   {70, 50, 80, 50},  {-5, -5, 3, 200},
+                         {200, 110, 330, 140}, {150, 0, 151, 130}, {160, 64, 300, 65}};
+  Canvas filled(320, 130), batched(320, 130);
+  const HBRUSH brush = CreateSolidBrush(kRed);
+  RectBatch batch;
+  for (const RECT& rect : kRects) {
+    FillRect(filled.dc(), &rect, brush);
+    batch.Add(rect);
+  }
+  batch.Fill(batched.dc(), kRed);
+  DeleteObject(brush);
+  FreePaintObjectCache();
+  EXPECT_EQ(Row(batched.CountDifferences(filled, filled.Whole()), filled.Count(filled.Whole(), kRed) > 0), Row(0, 1));
+}
+
 // A picture of the routines for people to look at.
 TEST_F(GdiTest, SavesAPictureOfThePrimitives) {
   Canvas canvas(240, 120);
