@@ -99,3 +99,5 @@ RECT BarColumn(const PaneFrame& frame, int last, int bar, const RECT& area);
 
 // The volume cloud's grey brushes (built on first use).
 void FreeVolumeCloudBrushes();
+// The clouds the main-window charts keep between paints.
+void FreeKeptVolumeClouds();
