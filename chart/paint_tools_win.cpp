@@ -113,15 +113,19 @@ void DrawChartPolyline(HDC dc, const POINT* points, int count, int penWidth) {
 }
 
 void RectBatch::Add(const RECT& rect) {
-  if (rect.right <= rect.left || rect.bottom <= rect.top) return;
+  const LONG width = rect.right - rect.left;
+  const LONG height = rect.bottom - rect.top;
+  if (width <= 0 || height <= 0) return;
   // A line leaves out its last pixel, as a fill leaves out the right and bottom edges.
-  if (rect.right - rect.left <= rect.bottom - rect.top) {
-    for (LONG x = rect.left; x < rect.right; ++x) points_.insert(points_.end(), {{x, rect.top}, {x, rect.bottom}});
-    counts_.insert(counts_.end(), rect.right - rect.left, 2);
+  if (width == 1) {
+    points_.insert(points_.end(), {{rect.left, rect.top}, {rect.left, rect.bottom}});
+  } else if (height == 1) {
+    points_.insert(points_.end(), {{rect.left, rect.top}, {rect.right, rect.top}});
   } else {
-    for (LONG y = rect.top; y < rect.bottom; ++y) points_.insert(points_.end(), {{rect.left, y}, {rect.right, y}});
-    counts_.insert(counts_.end(), rect.bottom - rect.top, 2);
+    rects_.push_back(rect);  // several lines would cost more than the fill
+    return;
   }
+  counts_.push_back(2);
 }
 
 void RectBatch::Fill(HDC dc, COLORREF color) {
@@ -130,8 +134,10 @@ void RectBatch::Fill(HDC dc, COLORREF color) {
     PolyPolyline(dc, points_.data(), counts_.data(), static_cast<DWORD>(counts_.size()));
     SelectObject(dc, old);
   }
+  for (const RECT& rect : rects_) FillRect(dc, &rect, CachedBrush(color));
   points_.clear();
   counts_.clear();
+  rects_.clear();
 }
 
 ClipScope PushClipUnlessSame(HDC dc, const RECT& rect) {

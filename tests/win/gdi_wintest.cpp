@@ -244,8 +244,8 @@ TEST_F(GdiTest, AWideChartLineInPiecesCoversWhatOnePolylineCovers) {
   }
 }
 
-// Rectangles filled as lines in one batch cover exactly what a fill of each
-// covers: columns of a narrow one, rows of a wide one, nothing of an empty
+// A batch of rectangles covers exactly what a fill of each covers: lines for
+// those one pixel wide or high, fills for the others, nothing of an empty
 // one, and only the bitmap's part of one that leaves it.
 TEST_F(GdiTest, ABatchOfRectanglesCoversWhatFillingEachCovers) {
   const RECT kRects[] = {{10, 10, 11, 60},     {20, 5, 25, 90},    {30, 40, 90, 42},  {100, 100, 101, 101},
