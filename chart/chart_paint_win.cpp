@@ -364,6 +364,7 @@ void FreeChartPaintResources() {
     bitmap = nullptr;
   }
   FreeVolumeCloud(&gVolumeCloud);
+  FreeKeptVolumeClouds();
   FreeVolumeCloudBrushes();
   FreeLabelImages();
   FreeMemoPaintResources();

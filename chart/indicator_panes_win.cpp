@@ -115,13 +115,21 @@ void DrawVolumeBars(HDC dc, const ChartView& view, const ChartContext& context, 
   const PaneRecord& record = *frame.record;
   const RECT plot = ToWinRect(record.plot);
   const HRGN savedClip = PushClipRect(dc, plot);
-  const HBRUSH brush = CachedBrush(PaletteColor(kColorVolumeBars));
+  // Each column's background first, then the bars in one call on the screen:
+  // no bar reaches into another's column.
+  static RectBatch batch;  // painting runs on the main thread only
+  const COLORREF colour = PaletteColor(kColorVolumeBars);
   for (int bar = std::min(last, frame.count - 1); bar >= std::max(first, 0); --bar) {
     PaintBarBackground(dc, view, context, bar, plot);
     const int x = BarX(frame, last, bar);
     const RECT rect = ToWinRect(VolumeBarRect(record, x, frame.barWidth, frame.bars->bars[bar].volume));
-    FillRect(dc, &rect, brush);
+    if (gMetafileRendering != 0) {
+      FillRect(dc, &rect, CachedBrush(colour));
+    } else {
+      batch.Add(rect);
+    }
   }
+  batch.Fill(dc, colour);
   PopClipRect(dc, savedClip);
 }
 
@@ -147,7 +155,7 @@ void DrawIntSeriesLine(HDC dc, const ChartView& view, const ChartContext& contex
   std::vector<POINT> line(static_cast<size_t>(count));
   for (int k = 0; k < count; ++k) line[k] = {points[k].x, points[k].y};
   const HGDIOBJ oldPen = SelectObject(dc, CachedChartLinePen(colorSlot, width));
-  Polyline(dc, line.data(), count);
+  DrawChartPolyline(dc, line.data(), count, ChartLineWidth(width));
   SelectObject(dc, oldPen);
   PopClipRect(dc, savedClip);
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "chart/chart_context.h"
 #include "chart/screen_pattern.h"
@@ -27,6 +28,27 @@ HBRUSH CachedBrush(COLORREF color);
 // The chart line pen of CreateChartLinePen, from the cache.
 HPEN CachedChartLinePen(int colorSlot, int width);
 void FreePaintObjectCache();
+
+// Polyline in the selected pen of `penWidth` pixels. A wide line is drawn in
+// short pieces that share their end points: the pieces' round ends cover
+// exactly what the round joins did, while the cost of a wide line grows with
+// the square of its length under Wine. A metafile keeps one call.
+void DrawChartPolyline(HDC dc, const POINT* points, int count, int penWidth);
+
+// Rectangles of one colour: those one pixel wide or high are drawn in one
+// call as one-pixel lines, which cover the same pixels as a fill of each and
+// cost a fraction of a fill call each under Wine; the others are filled.
+class RectBatch {
+ public:
+  void Add(const RECT& rect);
+  // Fills what was added and empties the batch.
+  void Fill(HDC dc, COLORREF color);
+
+ private:
+  std::vector<POINT> points_;
+  std::vector<DWORD> counts_;
+  std::vector<RECT> rects_;
+};
 
 // Clips to `rect` unless the clip is already exactly that rectangle.
 struct ClipScope {
@@ -78,3 +100,5 @@ RECT BarColumn(const PaneFrame& frame, int last, int bar, const RECT& area);
 
 // The volume cloud's grey brushes (built on first use).
 void FreeVolumeCloudBrushes();
+// The clouds the main-window charts keep between paints.
+void FreeKeptVolumeClouds();

@@ -45,7 +45,7 @@ void DrawLinePoints(HDC dc, const PaneFrame& frame, int points, int colorSlot, i
   if (points < 2) return;
   const HGDIOBJ old = SelectObject(dc, CachedChartLinePen(colorSlot, width));
   const ClipScope clip = PushClipUnlessSame(dc, ToWinRect(frame.record->plot));
-  Polyline(dc, gLinePoints, points);
+  DrawChartPolyline(dc, gLinePoints, points, ChartLineWidth(width));
   PopClipScope(dc, clip);
   SelectObject(dc, old);
 }

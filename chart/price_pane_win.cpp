@@ -65,17 +65,42 @@ void DrawCandle(HDC dc, const CandleShape& shape, const CandleTools& tools) {
 
 bool IsTradeMarkStock(const ChartView& view) { return gTradeMarkShown != 0 && view.stockCode == gTradeMarkCode; }
 
+// Each column's trade mark behind it, then the candles colour by colour: no
+// two bars' columns overlap, so only a candle's own parts keep their order.
 void DrawCandles(HDC dc, const ChartView& view, const ChartContext& context, const PaneFrame& frame, int first,
                  int last) {
   const CandleTools tools = CreateCandleTools(context);
-  const HGDIOBJ oldBrush = SelectObject(dc, tools.risingBrush);
   const RECT plot = ToWinRect(frame.record->plot);
-  for (int bar = std::min(last, frame.count - 1); bar >= first; --bar) {
-    if (gTradeMarkShown != 0) DrawTradeMarkColumn(dc, view, context, bar, plot);
-    const int x = BarX(frame, last, bar);
-    DrawCandle(dc, ComputeCandleShape(frame.bars->bars[bar], *frame.record, frame.logScale, x, frame.barWidth), tools);
+  const int from = std::min(last, frame.count - 1);
+  if (gMetafileRendering != 0) {
+    const HGDIOBJ oldBrush = SelectObject(dc, tools.risingBrush);
+    for (int bar = from; bar >= first; --bar) {
+      if (gTradeMarkShown != 0) DrawTradeMarkColumn(dc, view, context, bar, plot);
+      DrawCandle(dc,
+                 ComputeCandleShape(frame.bars->bars[bar], *frame.record, frame.logScale, BarX(frame, last, bar),
+                                    frame.barWidth),
+                 tools);
+    }
+    SelectObject(dc, oldBrush);
+    return;
   }
-  SelectObject(dc, oldBrush);
+  static RectBatch rising, falling, hollow;  // painting runs on the main thread only
+  for (int bar = from; bar >= first; --bar) {
+    if (gTradeMarkShown != 0) DrawTradeMarkColumn(dc, view, context, bar, plot);
+    const CandleShape shape = ComputeCandleShape(frame.bars->bars[bar], *frame.record, frame.logScale,
+                                                 BarX(frame, last, bar), frame.barWidth);
+    RectBatch& colour = shape.rising ? rising : falling;
+    const int left = shape.x - (tools.wickWidth - 1) / 2;
+    colour.Add({left, shape.highY, left + tools.wickWidth, shape.lowY});
+    RECT body = ToWinRect(shape.body);
+    colour.Add(body);
+    if (!shape.rising) continue;
+    InflateRect(&body, -1, -1);
+    hollow.Add(body);
+  }
+  rising.Fill(dc, PaletteColor(kColorRising));
+  falling.Fill(dc, PaletteColor(kColorFalling));
+  hollow.Fill(dc, PaletteColor(kColorBackground));
 }
 
 void DrawForecastColumns(HDC dc, const ChartView& view, const ChartContext& context, const PaneFrame& frame, int first,

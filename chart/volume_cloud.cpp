@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 
 #include "common/file_io.h"
 
@@ -147,4 +148,22 @@ int VolumeCloudLevel(const VolumeCloud& cloud, int bar, int band) {
   if (column < 0 || column >= cloud.columns || band < 0 || band >= kVolumeCloudBands) return 0;
   const double value = cloud.bands[band]->values[column];
   return value >= 1.0 ? std::min(static_cast<int>(value), kVolumeCloudTopLevel) : 0;
+}
+
+VolumeCloudSource DescribeVolumeCloudSource(const BarSeries& bars, const PaneRecord& pane, bool logScale, int period,
+                                            int first, int last) {
+  VolumeCloudSource source{logScale,      period,        first,         last, pane.minValue,
+                           pane.maxValue, pane.log10Min, pane.log10Max, {}};
+  if (last < first || first < 0) return source;
+  const int start = std::max(0, first - 2 * VolumeCloudDecayBars(period));
+  const int end = std::min(last, std::clamp(bars.count, 0, kMaxBars) - 1);
+  if (start <= end) source.bars.assign(bars.bars + start, bars.bars + end + 1);
+  return source;
+}
+
+bool IsSameVolumeCloudSource(const VolumeCloudSource& a, const VolumeCloudSource& b) {
+  return a.logScale == b.logScale && a.period == b.period && a.first == b.first && a.last == b.last &&
+         a.minValue == b.minValue && a.maxValue == b.maxValue && a.log10Min == b.log10Min && a.log10Max == b.log10Max &&
+         a.bars.size() == b.bars.size() &&
+         (a.bars.empty() || memcmp(a.bars.data(), b.bars.data(), a.bars.size() * sizeof(PriceBar)) == 0);
 }

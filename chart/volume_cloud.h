@@ -3,6 +3,7 @@
 // bands its range covers and carried to the right with a fading weight, then
 // scaled to 33 grey levels.
 #include <cstdint>
+#include <vector>
 
 #include "analysis/series_buffers.h"
 #include "chart/chart_context.h"
@@ -36,3 +37,16 @@ void AccumulateVolumeCloud(const BarSeries& bars, const PaneRecord& pane, bool l
                            int last, VolumeCloud* cloud);
 // Grey level 0..32 of a bar's band; 0 outside the used columns.
 int VolumeCloudLevel(const VolumeCloud& cloud, int bar, int band);
+
+// Everything AccumulateVolumeCloud reads for one call: the same source
+// gives the same cloud, so a repaint of an unchanged view keeps its cloud.
+struct VolumeCloudSource {
+  bool logScale;
+  int32_t period, first, last;
+  int32_t minValue, maxValue;
+  double log10Min, log10Max;
+  std::vector<PriceBar> bars;  // those the call reads, the fading runs' start included
+};
+VolumeCloudSource DescribeVolumeCloudSource(const BarSeries& bars, const PaneRecord& pane, bool logScale, int period,
+                                            int first, int last);
+bool IsSameVolumeCloudSource(const VolumeCloudSource& a, const VolumeCloudSource& b);

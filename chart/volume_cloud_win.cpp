@@ -1,6 +1,7 @@
 // The volume cloud behind the candles: grey cells per bar and price band.
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "chart/chart_layout.h"
@@ -52,7 +53,7 @@ void KeepRun(const CellRun& run, int top, int bottom) {
 }
 
 // One band's cells from the right to the left; neighbours of one level make one run.
-void CollectBand(const PaneFrame& frame, int band, int first, int last) {
+void CollectBand(const VolumeCloud& cloud, const PaneFrame& frame, int band, int first, int last) {
   const Rect& plot = frame.record->plot;
   const int height = plot.bottom - plot.top;
   const int top = plot.bottom - (band + 1) * height / kVolumeCloudBands;
@@ -61,7 +62,7 @@ void CollectBand(const PaneFrame& frame, int band, int first, int last) {
   CellRun run = {0, 0, 0};
   for (int bar = std::min(last, frame.count - 1); bar >= first; --bar) {
     const int left = BarX(frame, last, bar) - frame.barWidth / 2;
-    const int level = VolumeCloudLevel(gVolumeCloud, bar, band);
+    const int level = VolumeCloudLevel(cloud, bar, band);
     if (level == run.level && left + frame.spacing == run.left) {
       run.left = left;
       continue;
@@ -84,19 +85,59 @@ void FillRuns(HDC dc, HBRUSH* ramp) {
   SelectObject(dc, oldBrush);
 }
 
+// Each main-window chart keeps its cloud with what it was computed from: a
+// repaint of an unchanged view (blinking marks, the cross-hair, a window
+// above it) computes nothing. Any other context uses the shared one.
+struct KeptCloud {
+  VolumeCloud cloud;
+  VolumeCloudSource source;
+  bool filled;
+};
+KeptCloud gKeptClouds[3];
+
+const VolumeCloud* CurrentCloud(const PaneFrame& frame, const ChartContext& context, int period, int first, int last) {
+  const int slot = ChartSlotOf(context);
+  if (slot < 0) {
+    if (!AllocVolumeCloud(&gVolumeCloud)) return nullptr;
+    AccumulateVolumeCloud(*frame.bars, *frame.record, frame.logScale, period, first, last, &gVolumeCloud);
+    return &gVolumeCloud;
+  }
+  KeptCloud& kept = gKeptClouds[slot];
+  if (!AllocVolumeCloud(&kept.cloud)) {
+    kept.filled = false;
+    return nullptr;
+  }
+  VolumeCloudSource source = DescribeVolumeCloudSource(*frame.bars, *frame.record, frame.logScale, period, first, last);
+  if (!kept.filled || !IsSameVolumeCloudSource(source, kept.source)) {
+    AccumulateVolumeCloud(*frame.bars, *frame.record, frame.logScale, period, first, last, &kept.cloud);
+    kept.source = std::move(source);
+    kept.filled = true;
+  }
+  return &kept.cloud;
+}
+
 }  // namespace
 
 void DrawVolumeCloud(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last) {
   PaneFrame frame;
-  if (!GetPaneFrame(view, context, pane, &frame) || !AllocVolumeCloud(&gVolumeCloud)) return;
+  if (!GetPaneFrame(view, context, pane, &frame)) return;
   if (frame.record->plot.bottom - frame.record->plot.top <= 0) return;
-  AccumulateVolumeCloud(*frame.bars, *frame.record, frame.logScale, GetViewPeriod(view), first, last, &gVolumeCloud);
+  const VolumeCloud* cloud = CurrentCloud(frame, context, GetViewPeriod(view), first, last);
+  if (cloud == nullptr) return;
   BuildRamps();
   HBRUSH* ramp = RampFor(PaletteColor(kColorBackground));
   const HRGN clip = PushClipRect(dc, ToWinRect(frame.record->plot));
-  for (int band = 0; band < kVolumeCloudBands; ++band) CollectBand(frame, band, first, last);
+  for (int band = 0; band < kVolumeCloudBands; ++band) CollectBand(*cloud, frame, band, first, last);
   FillRuns(dc, ramp);
   PopClipRect(dc, clip);
+}
+
+void FreeKeptVolumeClouds() {
+  for (KeptCloud& kept : gKeptClouds) {
+    FreeVolumeCloud(&kept.cloud);
+    kept.source = VolumeCloudSource{};
+    kept.filled = false;
+  }
 }
 
 void FreeVolumeCloudBrushes() {

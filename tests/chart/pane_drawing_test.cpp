@@ -1039,6 +1039,42 @@ TEST_F(VolumeCloudTest, ABarSpreadsItsVolumeByTheWeightsOfItsWholeRange) {
   EXPECT_TRUE(VolumeCloudLevel(cloud_, 351, 0) > 0 && VolumeCloudLevel(cloud_, 352, 49) > 0);
 }
 
+// A kept cloud is used again only for what would compute the same cloud:
+// every bar the fading runs start from counts (daily: 240 bars before the
+// first shown), bars outside them and the count past the last shown do not.
+TEST_F(VolumeCloudTest, ASourceDiffersExactlyWhenTheCloudWouldDiffer) {
+  const VolumeCloudSource kept = DescribeVolumeCloudSource(*bars_, CloudPane(), false, 0, 300, 350);
+  PaneRecord wider = CloudPane();
+  wider.maxValue += 1;
+  const struct {
+    const char* change;
+    int bar;  // -1: none
+    PriceBar value;
+    PaneRecord pane;
+    int period, first, last, count;
+    bool logScale, same;
+  } kCases[] = {
+      {"nothing", -1, {}, CloudPane(), 0, 300, 350, 400, false, true},
+      {"a shown bar's volume", 320, {0, 1200, 1200, 1200, 1200, 5}, CloudPane(), 0, 300, 350, 400, false, false},
+      {"the first fading bar's low", 60, {0, 1200, 1200, 1100, 1200, 0}, CloudPane(), 0, 300, 350, 400, false, false},
+      {"a bar before it", 59, {0, 1200, 1300, 1100, 1200, 9}, CloudPane(), 0, 300, 350, 400, false, true},
+      {"a bar past the last shown", 351, {0, 1200, 1300, 1100, 1200, 9}, CloudPane(), 0, 300, 350, 400, false, true},
+      {"more bars past the last shown", -1, {}, CloudPane(), 0, 300, 350, 380, false, true},
+      {"fewer bars than the last shown", -1, {}, CloudPane(), 0, 300, 350, 340, false, false},
+      {"the pane's range", -1, {}, wider, 0, 300, 350, 400, false, false},
+      {"the log scale", -1, {}, CloudPane(), 0, 300, 350, 400, true, false},
+      {"the period", -1, {}, CloudPane(), 1, 300, 350, 400, false, false},
+      {"a scroll", -1, {}, CloudPane(), 0, 299, 349, 400, false, false},
+  };
+  for (const auto& c : kCases) {
+    for (int i = 0; i < 400; ++i) bars_->bars[i] = {0, 1200, 1200, 1200, 1200, 0};
+    bars_->count = c.count;
+    if (c.bar >= 0) bars_->bars[c.bar] = c.value;
+    const VolumeCloudSource now = DescribeVolumeCloudSource(*bars_, c.pane, c.logScale, c.period, c.first, c.last);
+    EXPECT_EQ(IsSameVolumeCloudSource(now, kept), c.same) << c.change;
+  }
+}
+
 TEST_F(VolumeCloudTest, NoVolumesNoRangeOrBadBarsLeaveNothingToDraw) {
   AccumulateVolumeCloud(*bars_, CloudPane(), false, 0, 300, 399, &cloud_);
   for (int bar = 300; bar <= 399; ++bar)  // all volumes zero

@@ -5,9 +5,11 @@
 
 #include <cstddef>
 #include <cstdlib>
+#include <vector>
 
 #include "chart/draw_primitives_win.h"
 #include "chart/gdi_objects_win.h"
+#include "chart/paint_tools_win.h"
 #include "platform/win_text.h"
 #include "common/app_globals.h"
 #include "shell/settings.h"
@@ -205,6 +207,61 @@ TEST_F(GdiTest, ValueLabelsAreFramedBoxesCentredOnTheirPoint) {
   ASSERT_GE(left, 0);
   EXPECT_LE(std::abs((left + right + 1) / 2 - 100), 1);
   EXPECT_EQ(canvas.At(left + 1, 30 - gSmallFixedTextMetrics.tmHeight / 2 - 1), RGB(255, 255, 200));
+}
+
+// A chart line drawn in pieces covers exactly the pixels of one Polyline call
+// with the same pen: joins, ends, repeated points where pieces meet, steep
+// and flat runs, and points beyond the bitmap's edges.
+TEST_F(GdiTest, AWideChartLineInPiecesCoversWhatOnePolylineCovers) {
+  std::vector<POINT> zigzag, repeats, flat, outside;
+  for (int i = 0; i < 300; ++i) zigzag.push_back({4 + i, 60 + static_cast<int>((i * 7919L) % 97) - 48});
+  for (int i = 0; i < 40; ++i) repeats.push_back({10 + (i / 3) * 9, 20 + (i / 3 % 5) * 13});  // each point thrice
+  for (int i = 0; i < 30; ++i) flat.push_back({5 + i * 10, i % 9 < 4 ? 50 : 50 + (i % 3) * 30});
+  for (int i = 0; i < 50; ++i) outside.push_back({-20 + i * 8, (i % 2) * 160 - 20});
+  const struct {
+    const char* name;
+    int width;
+    const std::vector<POINT>& points;
+    int count;
+  } kCases[] = {
+      {"zigzag, thick", 2, zigzag, 300},        {"zigzag, 3 pixels", 3, zigzag, 300},
+      {"one piece and a point", 2, zigzag, 10}, {"two points", 2, zigzag, 2},
+      {"repeated points", 2, repeats, 40},      {"flat and upright", 2, flat, 30},
+      {"beyond the edges", 2, outside, 50},     {"thin", 1, zigzag, 300},
+  };
+  for (const auto& c : kCases) {
+    Canvas whole(320, 130), pieces(320, 130);
+    const HPEN pen = CreatePen(PS_SOLID, c.width, kRed);
+    const HGDIOBJ oldWhole = SelectObject(whole.dc(), pen);
+    const HGDIOBJ oldPieces = SelectObject(pieces.dc(), pen);
+    Polyline(whole.dc(), c.points.data(), c.count);
+    DrawChartPolyline(pieces.dc(), c.points.data(), c.count, c.width);
+    SelectObject(whole.dc(), oldWhole);
+    SelectObject(pieces.dc(), oldPieces);
+    DeleteObject(pen);
+    EXPECT_EQ(Row(pieces.CountDifferences(whole, whole.Whole()), whole.Count(whole.Whole(), kRed) > 0), Row(0, 1))
+        << c.name;
+  }
+}
+
+// A batch of rectangles covers exactly what a fill of each covers: lines for
+// those one pixel wide or high, fills for the others, nothing of an empty
+// one, and only the bitmap's part of one that leaves it.
+TEST_F(GdiTest, ABatchOfRectanglesCoversWhatFillingEachCovers) {
+  const RECT kRects[] = {{10, 10, 11, 60},     {20, 5, 25, 90},    {30, 40, 90, 42},  {100, 100, 101, 101},
+                         {40, 70, 52, 82},     {60, 10, 60, 50},   {70, 50, 80, 50},  {-5, -5, 3, 200},
+                         {200, 110, 330, 140}, {150, 0, 151, 130}, {160, 64, 300, 65}};
+  Canvas filled(320, 130), batched(320, 130);
+  const HBRUSH brush = CreateSolidBrush(kRed);
+  RectBatch batch;
+  for (const RECT& rect : kRects) {
+    FillRect(filled.dc(), &rect, brush);
+    batch.Add(rect);
+  }
+  batch.Fill(batched.dc(), kRed);
+  DeleteObject(brush);
+  FreePaintObjectCache();
+  EXPECT_EQ(Row(batched.CountDifferences(filled, filled.Whole()), filled.Count(filled.Whole(), kRed) > 0), Row(0, 1));
 }
 
 // A picture of the routines for people to look at.
