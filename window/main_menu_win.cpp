@@ -103,6 +103,7 @@ void RefreshMenu(HMENU menu) {
   for (int command : kDisplaySwitchCommands) CheckItem(menu, command, IsDisplaySwitchOn(command));
   CheckItem(menu, IDM_DETAIL_LIST, gShowDetailList != 0);
   CheckItem(menu, IDM_DETAIL_WINDOW, gShowDetailWindow != 0);
+  CheckItem(menu, IDM_TIME_BACK, gTimeBackMode != 0);
 }
 
 }  // namespace
