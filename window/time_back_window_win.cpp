@@ -14,8 +14,8 @@
 #include "platform/win_text.h"
 #include "records/settings_block.h"
 #include "window/child_windows_win.h"
-#include "window/detail_placement.h"
 #include "window/detail_window_win.h"
+#include "window/floating_window_win.h"
 #include "window/main_window_access_win.h"
 #include "window/time_back_mode.h"
 #include "window/window_hooks.h"
@@ -31,8 +31,8 @@ constexpr int kExtraHeight = 92;  // below one line of the font: the bar, the bu
 constexpr DWORD kStyle = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU;
 
 bool gMainGoing = false;
-bool gDragging = false;
-POINT gDragOffset = {0, 0};  // the mouse from the window's corner, in main-window client pixels
+FloatingWindow gFloating = {
+    &gTimeBackWindowX, &gTimeBackWindowY, &gTimeBackDockRight, &gTimeBackDockBottom, false, {0, 0}};
 
 HWND Control(int id) { return gTimeBackWnd != nullptr ? GetDlgItem(gTimeBackWnd, id) : nullptr; }
 
@@ -44,46 +44,6 @@ int FontHeight(HWND hwnd) {
   SelectObject(dc, old);
   ReleaseDC(hwnd, dc);
   return metrics.tmHeight;
-}
-
-SIZE MainClientSize() {
-  RECT client = {0, 0, 0, 0};
-  if (MainWindow() != nullptr) GetClientRect(MainWindow(), &client);
-  return {client.right, client.bottom};
-}
-
-bool MainWindowShown() { return MainWindow() != nullptr && IsWindowVisible(MainWindow()) && !IsIconic(MainWindow()); }
-
-RECT WindowRectInMain(HWND hwnd) {
-  RECT rect;
-  GetWindowRect(hwnd, &rect);
-  MapWindowPoints(nullptr, MainWindow(), reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
-}
-
-DetailPlacement PlacementAt(int x, int y, int width, int height) {
-  return {x, y, width, height, gTimeBackDockRight != 0, gTimeBackDockBottom != 0};
-}
-
-void MoveTo(HWND hwnd, DetailPlacement placement, bool keepFree) {
-  const SIZE client = MainClientSize();
-  ClampDetailPlacement(&placement, client.cx, client.cy, keepFree);
-  const RECT now = WindowRectInMain(hwnd);
-  if (now.left != placement.x || now.top != placement.y || now.right - now.left != placement.width ||
-      now.bottom - now.top != placement.height) {
-    SetWindowPos(hwnd, HWND_TOP, placement.x, placement.y, placement.width, placement.height, SWP_NOACTIVATE);
-  }
-  gTimeBackWindowX = placement.x;
-  gTimeBackWindowY = placement.y;
-}
-
-void StoreDockFlags(HWND hwnd) {
-  const RECT rect = WindowRectInMain(hwnd);
-  const SIZE client = MainClientSize();
-  DetailPlacement placement = PlacementAt(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
-  UpdateDetailDockFlags(&placement, client.cx, client.cy);
-  gTimeBackDockRight = placement.dockRight ? 1 : 0;
-  gTimeBackDockBottom = placement.dockBottom ? 1 : 0;
 }
 
 // The controls at their places for the font's line height, the window's height following it.
@@ -169,8 +129,10 @@ void ShowTimeBackWindow() {
   if (gTimeBackWnd == nullptr) return;
   const RECT rect = WindowRectInMain(gTimeBackWnd);
   if (MainWindowShown()) {
-    MoveTo(gTimeBackWnd,
-           PlacementAt(gTimeBackWindowX, gTimeBackWindowY, rect.right - rect.left, rect.bottom - rect.top), false);
+    MoveFloatingWindow(gFloating, gTimeBackWnd,
+                       FloatingPlacementAt(gFloating, gTimeBackWindowX, gTimeBackWindowY, rect.right - rect.left,
+                                           rect.bottom - rect.top),
+                       false);
   } else {
     // At start-up the main window has no size yet: the stored place stays
     // until its first WM_SIZE keeps the window inside.
@@ -192,74 +154,6 @@ void RefreshDetails() {
 void SetWaitCursor(bool wait) { SetCursor(LoadCursorW(nullptr, wait ? IDC_WAIT : IDC_ARROW)); }
 
 // ---- Messages --------------------------------------------------------------------------
-
-POINT MouseInMain(HWND hwnd, LPARAM lParam) {
-  POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-  MapWindowPoints(hwnd, MainWindow(), &point, 1);
-  return point;
-}
-
-LRESULT OnLeftButtonDown(HWND hwnd, LPARAM lParam) {
-  if (gDragging) return 0;
-  const POINT mouse = MouseInMain(hwnd, lParam);
-  const RECT rect = WindowRectInMain(hwnd);
-  gDragOffset = {mouse.x - rect.left, mouse.y - rect.top};
-  gDragging = true;
-  SetCursor(LoadCursorW(nullptr, IDC_SIZEALL));
-  SetCapture(hwnd);
-  return 0;
-}
-
-LRESULT OnMouseMove(HWND hwnd, LPARAM lParam) {
-  if (!gDragging) {
-    SetCursor(LoadCursorW(nullptr, IDC_HAND));
-    return 0;
-  }
-  const POINT mouse = MouseInMain(hwnd, lParam);
-  const RECT rect = WindowRectInMain(hwnd);
-  MoveTo(hwnd,
-         PlacementAt(mouse.x - gDragOffset.x, mouse.y - gDragOffset.y, rect.right - rect.left, rect.bottom - rect.top),
-         true);
-  UpdateWindow(hwnd);
-  return 0;
-}
-
-LRESULT OnLeftButtonUp(HWND hwnd) {
-  if (!gDragging) return 0;
-  gDragging = false;
-  ReleaseCapture();
-  if (MainWindowShown() && IsWindowVisible(hwnd)) {
-    const RECT rect = WindowRectInMain(hwnd);
-    MoveTo(hwnd, PlacementAt(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top), true);
-  }
-  StoreDockFlags(hwnd);
-  return 0;
-}
-
-// A drag by the caption: kept inside the client at its own size.
-LRESULT OnMoving(HWND hwnd, LPARAM lParam) {
-  auto* proposed = reinterpret_cast<RECT*>(lParam);
-  RECT rect = *proposed;
-  MapWindowPoints(nullptr, MainWindow(), reinterpret_cast<POINT*>(&rect), 2);
-  const RECT now = WindowRectInMain(hwnd);
-  DetailPlacement placement = PlacementAt(rect.left, rect.top, now.right - now.left, now.bottom - now.top);
-  const SIZE client = MainClientSize();
-  ClampDetailPlacement(&placement, client.cx, client.cy, true);
-  POINT corner = {placement.x, placement.y};
-  MapWindowPoints(MainWindow(), nullptr, &corner, 1);
-  *proposed = {corner.x, corner.y, corner.x + placement.width, corner.y + placement.height};
-  return TRUE;
-}
-
-// Moves of the hidden window (its creation at 0,0) leave its saved place alone.
-LRESULT OnMove(HWND hwnd) {
-  if (MainWindow() == nullptr || !IsWindowVisible(hwnd)) return 0;
-  StoreDockFlags(hwnd);
-  const RECT rect = WindowRectInMain(hwnd);
-  gTimeBackWindowX = rect.left;
-  gTimeBackWindowY = rect.top;
-  return 0;
-}
 
 LRESULT OnHorizontalScroll(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   const HWND bar = reinterpret_cast<HWND>(lParam);
@@ -296,31 +190,12 @@ LRESULT OnSetFont(HWND hwnd) {
   return 0;
 }
 
-LRESULT OnPaint(HWND hwnd) {
-  PAINTSTRUCT ps;
-  const HDC dc = BeginPaint(hwnd, &ps);
-  RECT client;
-  GetClientRect(hwnd, &client);
-  const HDC buffer = CreateCompatibleDC(dc);
-  const HBITMAP bitmap = CreateCompatibleBitmap(dc, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1));
-  if (buffer != nullptr && bitmap != nullptr) {
-    const HGDIOBJ old = SelectObject(buffer, bitmap);
-    FillRect(buffer, &client, GetSysColorBrush(COLOR_BTNFACE));
-    BitBlt(dc, 0, 0, client.right, client.bottom, buffer, 0, 0, SRCCOPY);
-    SelectObject(buffer, old);
-  } else {
-    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-  }
-  if (bitmap != nullptr) DeleteObject(bitmap);
-  if (buffer != nullptr) DeleteDC(buffer);
-  EndPaint(hwnd, &ps);
-  return 0;
-}
+void PaintFace(HDC dc, const RECT& client) { FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE)); }
 
 // The close box leaves the mode; the window is made again when it is next needed.
 LRESULT OnDestroy(HWND hwnd) {
   if (gTimeBackWnd == hwnd) gTimeBackWnd = nullptr;
-  gDragging = false;
+  gFloating.dragging = false;
   if (!gMainGoing && gTimeBackMode != 0) LeaveTimeBackMode(true);
   return 0;
 }
@@ -331,21 +206,23 @@ bool IsInputMessage(UINT message) {
 
 LRESULT Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_LBUTTONDOWN: return OnLeftButtonDown(hwnd, lParam);
-    case WM_MOUSEMOVE: return OnMouseMove(hwnd, lParam);
-    case WM_LBUTTONUP: return OnLeftButtonUp(hwnd);
+    case WM_LBUTTONDOWN: StartFloatingDrag(gFloating, hwnd, lParam); return 0;
+    case WM_MOUSEMOVE:
+      if (!DragFloatingWindow(gFloating, hwnd, lParam)) SetCursor(LoadCursorW(nullptr, IDC_HAND));
+      return 0;
+    case WM_LBUTTONUP: EndFloatingDrag(gFloating, hwnd); return 0;
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP: return 0;
     case WM_SETCURSOR:
       if (LOWORD(lParam) == HTCLIENT && reinterpret_cast<HWND>(wParam) == hwnd) return TRUE;
       break;
-    case WM_MOVING: return OnMoving(hwnd, lParam);
-    case WM_MOVE: return OnMove(hwnd);
+    case WM_MOVING: return KeepFloatingMoveInside(gFloating, hwnd, lParam);
+    case WM_MOVE: NoteFloatingWindowMoved(gFloating, hwnd); return 0;
     case WM_HSCROLL: return OnHorizontalScroll(hwnd, wParam, lParam);
     case WM_COMMAND: return OnCommand(hwnd, wParam, lParam);
     case WM_SETFONT: return OnSetFont(hwnd);
     case WM_ERASEBKGND: return 1;
-    case WM_PAINT: return OnPaint(hwnd);
+    case WM_PAINT: PaintThroughBuffer(hwnd, PaintFace); return 0;
     case WM_DESTROY: return OnDestroy(hwnd);
     default: break;
   }
@@ -382,7 +259,6 @@ void DetachTimeBackWindow() {
 
 void RepositionTimeBackWindow(bool keepFree) {
   if (!MainWindowShown() || gTimeBackWnd == nullptr || !IsWindowVisible(gTimeBackWnd)) return;
-  const RECT rect = WindowRectInMain(gTimeBackWnd);
-  MoveTo(gTimeBackWnd, PlacementAt(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top), keepFree);
+  KeepFloatingWindowInside(gFloating, gTimeBackWnd, keepFree);
   UpdateMainMenuStates();
 }

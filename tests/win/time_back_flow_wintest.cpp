@@ -65,14 +65,6 @@ std::vector<std::vector<unsigned char>> FilesOfALiveRun() {
   return files;
 }
 
-void DragWindow(const Hand& hand, HWND window, POINT by) {
-  PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
-  PostMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(20 + by.x, 20 + by.y));
-  hand.Settle();
-  PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
-  hand.Settle();
-}
-
 void Scroll(const Hand& hand, HWND window, WORD code) {
   PostMessageW(window, WM_HSCROLL, code, reinterpret_cast<LPARAM>(GetDlgItem(window, kScrollBarId)));
   hand.Settle();
@@ -149,10 +141,10 @@ TEST(TimeBackFlowTest, CtrlBStepsBackRecomputesOutlivesARestartAndLeavesTheLiveF
 
   // Dragged left, then beyond the right edge: docked there.
   rect = RectInMain(program.window, window);
-  DragWindow(hand, window, {-200, 80});
+  DragChildWindow(hand, window, {-200, 80});
   const RECT away = RectInMain(program.window, window);
   EXPECT_EQ(Row(away.left, away.top), Row(std::max<LONG>(rect.left - 200, 0), rect.top + 80));
-  DragWindow(hand, window, {2000, 0});
+  DragChildWindow(hand, window, {2000, 0});
   EXPECT_EQ(RectInMain(program.window, window).right, ClientWidth(program.window)) << "docked at the right edge";
   const RECT docked = RectInMain(program.window, window);
   hand.Picture(L"time-back-5-docked.bmp");
