@@ -64,9 +64,25 @@ int main(int argc, char** argv) {
       GdiFlush();
     };
     const StepTiming steps = TimeSteps(kSteps, step);
+    // The step's parts: the reload alone, and the repaint alone.
+    const StepTiming reloads = TimeSteps(kSteps, [&](int i) {
+      if (i % 2 == 0) {
+        StepTimeBackDayBackward();
+      } else {
+        StepTimeBackDayForward();
+      }
+      ValidateRect(window, nullptr);
+    });
+    const StepTiming repaints = TimeSteps(kSteps, [&](int) {
+      InvalidateRect(window, nullptr, FALSE);
+      UpdateWindow(window);
+      GdiFlush();
+    });
     const double leave = TimeOnce([] { return LeaveTimeBackMode(false); });
     printf("  round %d: enter %7.1f ms   leave %7.1f ms\n", round + 1, enter, leave);
     PrintStepTiming("day step, reload and repaint", steps);
+    PrintStepTiming("day step and reload alone", reloads);
+    PrintStepTiming("repaint alone", repaints);
   }
   DestroyWindow(window);
   return 0;
