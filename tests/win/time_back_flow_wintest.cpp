@@ -176,4 +176,36 @@ TEST(TimeBackFlowTest, CtrlBStepsBackRecomputesOutlivesARestartAndLeavesTheLiveF
   RemoveFolderTree(folder);
 }
 
+// A stock.dat the program cannot replace (held open by another program) is
+// no live table to come back to: Ctrl+B then says so once and the mode stays off.
+TEST(TimeBackFlowTest, AStockFileThatCannotBeWrittenKeepsTheModeOffWithAMessage) {
+  if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
+  const std::wstring folder = CopySample(L"velqo-time-back-locked");
+  ASSERT_FALSE(folder.empty());
+  const CursorKept cursor;
+  RunningProgram program;
+  ASSERT_TRUE(StartAtFixedSize(folder, program));
+  const Hand hand(program.window);
+  hand.Settle(300);
+  const HANDLE held = CreateFileW((folder + L"stock.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  hand.Keys({VK_CONTROL}, 'B');
+  HWND box = nullptr;
+  for (int i = 0; i < 600 && box == nullptr; ++i) {
+    box = MessageBoxOf(program.process);
+    if (box == nullptr) Sleep(50);
+  }
+  CloseHandle(held);
+  ASSERT_NE(box, nullptr) << "the refusal is said";
+  EXPECT_NE(ControlText(box, 0xFFFF).find(L"タイムバックモードに入りません"), std::wstring::npos);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  hand.Settle(300);
+  EXPECT_EQ(MessageBoxOf(program.process), nullptr) << "said once";
+  EXPECT_FALSE(IsShown(TimeBackWindowOf(program.window)));
+  hand.Picture(L"time-back-8-refused.bmp");
+  EXPECT_EQ(CloseProgram(program), 0u);
+  EXPECT_EQ(FromSavedSettings(folder, [] { return gTimeBackMode; }), 0);
+  RemoveFolderTree(folder);
+}
+
 }  // namespace
