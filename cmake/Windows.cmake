@@ -122,3 +122,11 @@ add_executable(velqo_detail_bench ${PROJECT_SOURCE_DIR}/bench/win/detail_bench_w
 velqo_target_options(velqo_detail_bench)
 target_link_libraries(velqo_detail_bench PRIVATE velqo_ui)
 target_link_options(velqo_detail_bench PRIVATE ${VELQO_STATIC_RUNTIME})
+
+# Time-back benchmark (not a test): entering, a day step over three charts of
+# twelve panes, and leaving, under Wine.
+add_executable(velqo_time_back_bench ${PROJECT_SOURCE_DIR}/bench/win/time_back_bench_win.cpp ${VELQO_RC}
+  ${PROJECT_SOURCE_DIR}/tools/sample_db/series_digest.cpp)
+velqo_target_options(velqo_time_back_bench)
+target_link_libraries(velqo_time_back_bench PRIVATE velqo_ui)
+target_link_options(velqo_time_back_bench PRIVATE ${VELQO_STATIC_RUNTIME})

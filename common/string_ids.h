@@ -53,3 +53,6 @@ constexpr int kStrNotSignalFile = 1190;
 constexpr int kStrSignalToGroupQuestion = 1191;  // group name, signal name
 constexpr int kStrGroupNamedByTerm = 1192;
 constexpr int kStrGroupEditBusy = 1193;
+
+// Time-back mode.
+constexpr int kStrTimeBackClassName = 1115;  // the window's class

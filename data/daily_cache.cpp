@@ -254,7 +254,9 @@ WriteFailures WriteAllDirtySlots() {
       gDailyCache->dirty[i] = kClean;
       continue;
     }
-    if (gProgressAbortRequested != 0) {
+    // Only the shown dialog's abort button counts: one pressed under an
+    // earlier dialog must not drop the changes of a flush without one.
+    if (gProgressDlg != nullptr && gProgressAbortRequested != 0) {
       ForgetUnwrittenDay(i);
     } else if (const int error = WriteSlot(i)) {
       failures.Add(error, SlotCode(i));

@@ -15,6 +15,7 @@
 #include "common/command_ids.h"
 #include "common/progress.h"
 #include "shell/price_update.h"
+#include "window/time_back_mode.h"
 
 namespace {
 
@@ -156,11 +157,19 @@ int RunMemoCommand(WindowHandle, int commandId) {
   }
 }
 
+// Ctrl+B: into time-back mode, or back to the live data.
+int RunTimeBackCommand(WindowHandle, int commandId) {
+  if (commandId != IDM_TIME_BACK) return 0;
+  ToggleTimeBackMode();
+  return 1;
+}
+
 // The families register here as their features arrive.
 constexpr CommandHandler kCommandHandlers[] = {
-    RunPatternCommand,       RunPeriodCommand,      RunBarWidthCommand,    RunPaneKindCommand,  RunChartEditCommand,
-    RunDisplaySwitchCommand, RunPatternCopyCommand, RunPatternFileCommand, RunRecomputeCommand, RunTrackerMenuCommand,
-    RunTrendLineCommand,     RunEditCommand,        RunPriceUpdateFamily,  RunMemoCommand,      RunWindowCommand};
+    RunPatternCommand,    RunPeriodCommand,        RunBarWidthCommand,    RunPaneKindCommand,
+    RunChartEditCommand,  RunDisplaySwitchCommand, RunPatternCopyCommand, RunPatternFileCommand,
+    RunRecomputeCommand,  RunTrackerMenuCommand,   RunTrendLineCommand,   RunEditCommand,
+    RunPriceUpdateFamily, RunMemoCommand,          RunTimeBackCommand,    RunWindowCommand};
 
 }  // namespace
 

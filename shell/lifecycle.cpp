@@ -33,6 +33,7 @@
 #include "sheets/sheet_services.h"
 #include "shell/commands.h"
 #include "shell/settings.h"
+#include "window/time_back_mode.h"
 #include "window/window_hooks.h"
 
 namespace {
@@ -139,7 +140,11 @@ bool LoadChosenDataFolder() {
   LoadKenFile();
   if (!LoadGroupsAtStartup()) return false;
   LoadScenarioTable();
-  if (gTimeBackMode != 0) LoadTradingCalendar();
+  if (gTimeBackMode != 0) {
+    LoadTradingCalendar();
+    // The stored day may lie past the end of a calendar that has since shrunk.
+    gTimeBackDayIndex = ClampTimeBackDayIndex(gTimeBackDayIndex, TimeBackCalendarCount());
+  }
   return true;
 }
 

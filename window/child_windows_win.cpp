@@ -1,8 +1,7 @@
 #include "window/child_windows_win.h"
 
-#include "chart/gdi_objects_win.h"
-#include "platform/win_text.h"
 #include "window/detail_window_win.h"
+#include "window/time_back_window_win.h"
 
 HWND gDetailWnd = nullptr;
 HWND gTimeBackWnd = nullptr;
@@ -10,17 +9,6 @@ HWND gTimeBackWnd = nullptr;
 namespace {
 
 constexpr wchar_t kDetailClassName[] = L"VQNUMCHILDWINDCLASSNAME";
-constexpr wchar_t kTimeBackClassName[] = L"VQTBACKCHILDWINDCLASSNAME";
-constexpr int kTimeBackWindowId = 450;
-
-// Closing the time-back window only hides it: the main window owns it.
-LRESULT CALLBACK ChildWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_CLOSE) {
-    ShowWindow(hwnd, SW_HIDE);
-    return 0;
-  }
-  return DefWindowProcW(hwnd, message, wParam, lParam);
-}
 
 bool RegisterChildClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure) {
   WNDCLASSEXW wc{};
@@ -33,30 +21,22 @@ bool RegisterChildClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedu
   return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-HWND CreateChild(HWND mainWnd, const wchar_t* className, const wchar_t* title, int id, int width, int height) {
-  const HWND child =
-      CreateWindowExW(0, className, title, WS_CHILD | WS_CLIPSIBLINGS | WS_CAPTION | WS_SYSMENU, 0, 0, width, height,
-                      mainWnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-  if (child != nullptr) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(gChartFixedFont), FALSE);
-  return child;
-}
-
 }  // namespace
 
 bool RegisterChildWindowClasses(HINSTANCE instance) {
   return RegisterChildClass(instance, kDetailClassName, DetailWindowProc) &&
-         RegisterChildClass(instance, kTimeBackClassName, ChildWindowProc);
+         RegisterChildClass(instance, TimeBackWindowClassName().c_str(), TimeBackWindowProc);
 }
 
 void CreateChildWindows(HWND mainWnd) {
   CreateDetailWindow(mainWnd);
-  gTimeBackWnd =
-      CreateChild(mainWnd, kTimeBackClassName, SjisToWide("タイムバック中").c_str(), kTimeBackWindowId, 204, 120);
+  CreateTimeBackWindow(mainWnd);
 }
 
 void DestroyChildWindows() {
-  DetachDetailWindow();  // children of the main window: destroyed with it
-  gTimeBackWnd = nullptr;
+  // Children of the main window: destroyed with it, the settings kept.
+  DetachDetailWindow();
+  DetachTimeBackWindow();
 }
 
 bool IsOverChildWindow(HWND mainWnd, POINT client) {

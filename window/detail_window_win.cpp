@@ -19,8 +19,8 @@
 #include "records/palette_slots.h"
 #include "records/settings_block.h"
 #include "window/child_windows_win.h"
-#include "window/detail_placement.h"
 #include "window/drag_modes.h"
+#include "window/floating_window_win.h"
 #include "window/main_window_access_win.h"
 #include "window/window_hooks.h"
 
@@ -38,29 +38,12 @@ constexpr int kTitleBase = 1500;  // + PaneKind: the window's title
 
 DetailRows gWindowRows;
 bool gMainGoing = false;
-bool gDragging = false;
-POINT gDragOffset = {0, 0};  // the mouse from the window's corner, in main-window client pixels
+FloatingWindow gFloating = {&gDetailWindowX, &gDetailWindowY, &gDetailDockRight, &gDetailDockBottom, false, {0, 0}};
 
 void NoteInput() { gLastInputTick = GetTickCount(); }
 
 void RefreshMenus() {
   if (gWindowHooks.refreshMenuStates != nullptr) gWindowHooks.refreshMenuStates();
-}
-
-SIZE MainClientSize() {
-  RECT client = {0, 0, 0, 0};
-  if (MainWindow() != nullptr) GetClientRect(MainWindow(), &client);
-  return {client.right, client.bottom};
-}
-
-bool MainWindowShown() { return MainWindow() != nullptr && IsWindowVisible(MainWindow()) && !IsIconic(MainWindow()); }
-
-// The window's outer rectangle in main-window client coordinates.
-RECT WindowRectInMain(HWND hwnd) {
-  RECT rect;
-  GetWindowRect(hwnd, &rect);
-  MapWindowPoints(nullptr, MainWindow(), reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
 }
 
 // The cursor keeps away from what the window covers.
@@ -74,30 +57,11 @@ void NoteCoveredArea() {
 }
 
 DetailPlacement PlacementAt(int x, int y, int width, int height) {
-  return {x, y, width, height, gDetailDockRight != 0, gDetailDockBottom != 0};
+  return FloatingPlacementAt(gFloating, x, y, width, height);
 }
 
-// Moves the window to the placement, kept in the client; true when it moved.
 void MoveTo(HWND hwnd, DetailPlacement placement, bool keepFree) {
-  const SIZE client = MainClientSize();
-  ClampDetailPlacement(&placement, client.cx, client.cy, keepFree);
-  const RECT now = WindowRectInMain(hwnd);
-  if (now.left != placement.x || now.top != placement.y || now.right - now.left != placement.width ||
-      now.bottom - now.top != placement.height) {
-    // Above the lists and scroll bars, which are its siblings too.
-    SetWindowPos(hwnd, HWND_TOP, placement.x, placement.y, placement.width, placement.height, SWP_NOACTIVATE);
-  }
-  gDetailWindowX = placement.x;
-  gDetailWindowY = placement.y;
-}
-
-void StoreDockFlags(HWND hwnd) {
-  const RECT rect = WindowRectInMain(hwnd);
-  const SIZE client = MainClientSize();
-  DetailPlacement placement = PlacementAt(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
-  UpdateDetailDockFlags(&placement, client.cx, client.cy);
-  gDetailDockRight = placement.dockRight ? 1 : 0;
-  gDetailDockBottom = placement.dockBottom ? 1 : 0;
+  MoveFloatingWindow(gFloating, hwnd, placement, keepFree);
 }
 
 int MeasureWithDc(void* dc, const char* text) {
@@ -148,83 +112,27 @@ HWND CreateWindowIn(HWND mainWnd) {
 
 // ---- Messages --------------------------------------------------------------------------
 
-POINT MouseInMain(HWND hwnd, LPARAM lParam) {
-  POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-  MapWindowPoints(hwnd, MainWindow(), &point, 1);
-  return point;
-}
-
-LRESULT OnLeftButtonDown(HWND hwnd, LPARAM lParam) {
-  if (gDragging) return 0;
-  const POINT mouse = MouseInMain(hwnd, lParam);
-  const RECT rect = WindowRectInMain(hwnd);
-  gDragOffset = {mouse.x - rect.left, mouse.y - rect.top};
-  gDragging = true;
-  SetCursor(LoadCursorW(nullptr, IDC_SIZEALL));
-  SetCapture(hwnd);
-  return 0;
-}
-
 LRESULT OnMouseMove(HWND hwnd, LPARAM lParam) {
-  if (!gDragging) {
-    SetCursor(LoadCursorW(nullptr, IDC_HAND));
-    return 0;
-  }
-  SetCursor(LoadCursorW(nullptr, IDC_SIZEALL));
-  const POINT mouse = MouseInMain(hwnd, lParam);
-  const RECT rect = WindowRectInMain(hwnd);
-  MoveTo(hwnd,
-         PlacementAt(mouse.x - gDragOffset.x, mouse.y - gDragOffset.y, rect.right - rect.left, rect.bottom - rect.top),
-         true);
-  UpdateWindow(hwnd);
+  if (!DragFloatingWindow(gFloating, hwnd, lParam)) SetCursor(LoadCursorW(nullptr, IDC_HAND));
   return 0;
 }
 
-// Dropped against the right or bottom edge, the window stays docked there.
 LRESULT OnLeftButtonUp(HWND hwnd) {
-  if (!gDragging) return 0;
-  gDragging = false;
-  ReleaseCapture();
-  if (MainWindowShown() && IsWindowVisible(hwnd)) {
-    const RECT rect = WindowRectInMain(hwnd);
-    MoveTo(hwnd, PlacementAt(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top), true);
-    gShowDetailWindow = 1;
-  }
-  StoreDockFlags(hwnd);
+  if (!EndFloatingDrag(gFloating, hwnd)) return 0;
+  if (MainWindowShown() && IsWindowVisible(hwnd)) gShowDetailWindow = 1;
   NoteCoveredArea();
   return 0;
 }
 
-// A drag by the caption: kept inside the client at its own size.
-LRESULT OnMoving(HWND hwnd, LPARAM lParam) {
-  auto* proposed = reinterpret_cast<RECT*>(lParam);
-  RECT rect = *proposed;
-  MapWindowPoints(nullptr, MainWindow(), reinterpret_cast<POINT*>(&rect), 2);
-  const RECT now = WindowRectInMain(hwnd);
-  DetailPlacement placement = PlacementAt(rect.left, rect.top, now.right - now.left, now.bottom - now.top);
-  const SIZE client = MainClientSize();
-  ClampDetailPlacement(&placement, client.cx, client.cy, true);
-  POINT corner = {placement.x, placement.y};
-  MapWindowPoints(MainWindow(), nullptr, &corner, 1);
-  *proposed = {corner.x, corner.y, corner.x + placement.width, corner.y + placement.height};
-  return TRUE;
-}
-
-// Moves of the hidden window (its creation at 0,0) leave its saved place alone.
 LRESULT OnMove(HWND hwnd) {
-  if (MainWindow() == nullptr || !IsWindowVisible(hwnd)) return 0;
-  StoreDockFlags(hwnd);
-  const RECT rect = WindowRectInMain(hwnd);
-  gDetailWindowX = rect.left;
-  gDetailWindowY = rect.top;
-  NoteCoveredArea();
+  if (NoteFloatingWindowMoved(gFloating, hwnd)) NoteCoveredArea();
   return 0;
 }
 
 // The close box ends the window and its setting; the main window's end keeps it.
 LRESULT OnDestroy(HWND hwnd) {
   if (gDetailWnd == hwnd) gDetailWnd = nullptr;
-  gDragging = false;
+  gFloating.dragging = false;
   if (!gMainGoing) {
     gShowDetailWindow = 0;
     gDetailWindowRect = {};
@@ -258,23 +166,7 @@ void PaintRows(HDC dc, const RECT& client) {
 }
 
 LRESULT OnPaint(HWND hwnd) {
-  PAINTSTRUCT ps;
-  const HDC dc = BeginPaint(hwnd, &ps);
-  RECT client;
-  GetClientRect(hwnd, &client);
-  const HDC buffer = CreateCompatibleDC(dc);
-  const HBITMAP bitmap = CreateCompatibleBitmap(dc, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1));
-  if (buffer != nullptr && bitmap != nullptr) {
-    const HGDIOBJ old = SelectObject(buffer, bitmap);
-    PaintRows(buffer, client);
-    BitBlt(dc, 0, 0, client.right, client.bottom, buffer, 0, 0, SRCCOPY);
-    SelectObject(buffer, old);
-  } else {
-    PaintRows(dc, client);
-  }
-  if (bitmap != nullptr) DeleteObject(bitmap);
-  if (buffer != nullptr) DeleteDC(buffer);
-  EndPaint(hwnd, &ps);
+  PaintThroughBuffer(hwnd, PaintRows);
   return 0;
 }
 
@@ -285,7 +177,7 @@ bool IsMouseMessage(UINT message) { return message >= WM_MOUSEFIRST && message <
 LRESULT CALLBACK DetailWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (IsMouseMessage(message)) NoteInput();
   switch (message) {
-    case WM_LBUTTONDOWN: return OnLeftButtonDown(hwnd, lParam);
+    case WM_LBUTTONDOWN: StartFloatingDrag(gFloating, hwnd, lParam); return 0;
     case WM_MOUSEMOVE: return OnMouseMove(hwnd, lParam);
     case WM_LBUTTONUP: return OnLeftButtonUp(hwnd);
     case WM_RBUTTONDOWN:
@@ -294,7 +186,7 @@ LRESULT CALLBACK DetailWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     case WM_SETCURSOR:
       if (LOWORD(lParam) == HTCLIENT) return TRUE;  // the mouse moves choose it
       break;
-    case WM_MOVING: return OnMoving(hwnd, lParam);
+    case WM_MOVING: return KeepFloatingMoveInside(gFloating, hwnd, lParam);
     case WM_MOVE: return OnMove(hwnd);
     case WM_ERASEBKGND: return 1;
     case WM_PAINT: return OnPaint(hwnd);
@@ -346,7 +238,7 @@ void RefreshDetailWindow(bool atCursor) {
 }
 
 void UpdateDetailWindowRows() {
-  if (gDetailWnd == nullptr || !IsWindowVisible(gDetailWnd) || gDragging) return;
+  if (gDetailWnd == nullptr || !IsWindowVisible(gDetailWnd) || gFloating.dragging) return;
   static DetailRows rows;
   BuildWindowRows(&rows);
   if (memcmp(&rows, &gWindowRows, sizeof rows) == 0) return;
@@ -364,8 +256,7 @@ void UpdateDetailWindowRows() {
 
 void RepositionDetailWindow(bool keepFree) {
   if (!MainWindowShown() || gDetailWnd == nullptr || !IsWindowVisible(gDetailWnd)) return;
-  const RECT rect = WindowRectInMain(gDetailWnd);
-  MoveTo(gDetailWnd, PlacementAt(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top), keepFree);
+  KeepFloatingWindowInside(gFloating, gDetailWnd, keepFree);
   NoteCoveredArea();
 }
 

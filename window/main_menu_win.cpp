@@ -105,6 +105,7 @@ void RefreshMenu(HMENU menu) {
   CheckItem(menu, IDM_DETAIL_LIST, gShowDetailList != 0);
   CheckItem(menu, IDM_DETAIL_WINDOW, gShowDetailWindow != 0);
   UpdateGroupMenuItems(menu);
+  CheckItem(menu, IDM_TIME_BACK, gTimeBackMode != 0);
 }
 
 }  // namespace

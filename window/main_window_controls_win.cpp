@@ -59,8 +59,10 @@ int ChildHeight(HWND child) {
   return rect.bottom - rect.top;
 }
 
+// Clipped against their siblings, so that they never paint over the
+// floating detail and time-back windows above them.
 HWND CreateChild(const wchar_t* className, DWORD style, int id) {
-  return CreateWindowExW(0, className, L"", WS_CHILD | style, 0, 0, 0, 0, gMainWindow,
+  return CreateWindowExW(0, className, L"", WS_CHILD | WS_CLIPSIBLINGS | style, 0, 0, 0, 0, gMainWindow,
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
 }
 
@@ -178,10 +180,10 @@ void CreateToolbar() {
     buttons[i].fsState = TBSTATE_ENABLED;
     buttons[i].fsStyle = kToolbarButtons[i].style;
   }
-  gToolbarWnd =
-      CreateToolbarEx(gMainWindow, WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT, IDC_TOOLBAR,
-                      kToolbarButtonCount, GetModuleHandleW(nullptr), IDB_TOOLBAR, buttons, kToolbarButtonCount,
-                      kToolbarImageSize, kToolbarImageSize, kToolbarImageSize, kToolbarImageSize, sizeof(TBBUTTON));
+  gToolbarWnd = CreateToolbarEx(gMainWindow, WS_CHILD | WS_CLIPSIBLINGS | WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT,
+                                IDC_TOOLBAR, kToolbarButtonCount, GetModuleHandleW(nullptr), IDB_TOOLBAR, buttons,
+                                kToolbarButtonCount, kToolbarImageSize, kToolbarImageSize, kToolbarImageSize,
+                                kToolbarImageSize, sizeof(TBBUTTON));
 }
 
 void SetToolbarButton(int command, bool enabled, bool checked) {
@@ -192,8 +194,8 @@ void SetToolbarButton(int command, bool enabled, bool checked) {
 // ---- Status bar -----------------------------------------------------------------
 
 void CreateStatusBar() {
-  gStatusBarWnd = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
-                                  gMainWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUS_BAR)),
+  gStatusBarWnd = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_VISIBLE | SBARS_SIZEGRIP, 0,
+                                  0, 0, 0, gMainWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_STATUS_BAR)),
                                   GetModuleHandleW(nullptr), nullptr);
 }
 

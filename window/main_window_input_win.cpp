@@ -29,6 +29,7 @@
 #include "chart/chart_scroll.h"
 #include "chart/chart_selection.h"
 #include "window/child_windows_win.h"
+#include "window/time_back_mode.h"
 #include "chart/cross_hair.h"
 #include "window/drag_modes.h"
 #include "window/main_window_commands_win.h"
@@ -307,6 +308,15 @@ LRESULT OnMainKeyDown(HWND hwnd, WPARAM wParam, LPARAM lParam) {
       return 0;
     case VK_UP: StepChartListSelection(gSelectedChart, -1); return 0;
     case VK_DOWN: StepChartListSelection(gSelectedChart, 1); return 0;
+    case VK_PRIOR:
+    case VK_NEXT:
+      if (gTimeBackMode == 0) break;
+      if (wParam == VK_PRIOR) {
+        StepTimeBackDayBackward();
+      } else {
+        StepTimeBackDayForward();
+      }
+      return 0;
     default: break;
   }
   return DefWindowProcW(hwnd, WM_KEYDOWN, wParam, lParam);

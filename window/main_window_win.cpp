@@ -17,6 +17,7 @@
 #include "window/chart_window_layout.h"
 #include "window/child_windows_win.h"
 #include "window/detail_window_win.h"
+#include "window/time_back_window_win.h"
 #include "window/drag_cursor_win.h"
 #include "window/drag_modes.h"
 #include "window/line_notice_win.h"
@@ -213,6 +214,7 @@ LRESULT OnSize(HWND hwnd) {
   if (gStatusBarWnd != nullptr) SendMessageW(gStatusBarWnd, WM_SIZE, 0, 0);
   LayoutStatusBarParts();
   RepositionDetailWindow(false);
+  RepositionTimeBackWindow(false);
   return 0;
 }
 

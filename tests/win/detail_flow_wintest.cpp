@@ -52,16 +52,6 @@ int DarkPixels(const Canvas& picture, const RECT& area) {
   return picture.Count(area, [](COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 128; });
 }
 
-// A drag of the detail window by its client area, the mouse moved by `by` in one step.
-void DragDetailWindow(const Hand& hand, HWND detail, POINT by) {
-  PostMessageW(detail, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
-  PostMessageW(detail, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(20 + by.x, 20 + by.y));
-  hand.Settle();
-  // The window moved under the mouse: the release is where the mouse now is.
-  PostMessageW(detail, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
-  hand.Settle();
-}
-
 int SavedDetailWindowShown(const std::wstring& folder) {
   return FromSavedSettings(folder, [] { return gShowDetailWindow; });
 }
@@ -102,11 +92,11 @@ TEST(DetailFlowTest, TheListFollowsTheMouseAndCtrlSpaceSwapsItForADockedDraggabl
   EXPECT_GT(first->CountDifferences(*window, column), 200) << "the charts take the list's column";
 
   // Dragged away from the edge, then beyond it: docked again, and kept there when the window grows.
-  DragDetailWindow(hand, detail, {-300, 100});
+  DragChildWindow(hand, detail, {-300, 100});
   const RECT away = DetailRectInMain(program.window, detail);
   EXPECT_EQ(Row(away.left, away.top), Row(rect.left - 300, rect.top + 100));
   hand.Picture(L"detail-flow-4-dragged.bmp");
-  DragDetailWindow(hand, detail, {500, 0});
+  DragChildWindow(hand, detail, {500, 0});
   rect = DetailRectInMain(program.window, detail);
   EXPECT_EQ(rect.right, client.right) << "dragged beyond the edge: docked there";
   SetWindowPos(program.window, nullptr, 0, 0, 1100, 700, SWP_NOMOVE | SWP_NOZORDER);

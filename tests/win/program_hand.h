@@ -96,6 +96,16 @@ class Hand {
   POINT frame_{}, toClient_{};
 };
 
+// A drag of a floating child window by its client area, the mouse moved by `by` in one step.
+inline void DragChildWindow(const Hand& hand, HWND child, POINT by) {
+  PostMessageW(child, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+  PostMessageW(child, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(20 + by.x, 20 + by.y));
+  hand.Settle();
+  // The window moved under the mouse: the release is where the mouse now is.
+  PostMessageW(child, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+  hand.Settle();
+}
+
 // The cursor goes back where it was: later tests' windows ask where it is.
 struct CursorKept {
   POINT at{};
