@@ -140,6 +140,7 @@ bool LoadChosenDataFolder() {
   LoadKenFile();
   if (!LoadGroupsAtStartup()) return false;
   LoadScenarioTable();
+  PutBackBreadthFilesOfADroppedMode();
   if (gTimeBackMode != 0) {
     LoadTradingCalendar();
     // The stored day may lie past the end of a calendar that has since shrunk.

@@ -114,6 +114,14 @@ bool PutBreadthFilesBack() {
   return changed;
 }
 
+}  // namespace
+
+void PutBackBreadthFilesOfADroppedMode() {
+  if (gTimeBackMode == 0) PutBreadthFilesBack();
+}
+
+namespace {
+
 void SetEveryLastDate(PackedDate date) {
   const int count = StockTableCount();
   for (int i = 0; i < count; ++i) {

@@ -28,6 +28,11 @@ int ClampTimeBackDayIndex(int index, int count);
 // The chosen day's index, clamped (0 without a calendar), and its date.
 int CurrentTimeBackDayIndex();
 
+// At start-up with the mode off: breadth files kept aside by a mode that was
+// dropped (its own tables unusable) or never left go back, before the next
+// entry would keep the cut ones aside in their place.
+void PutBackBreadthFilesOfADroppedMode();
+
 // Enters with the mode off, leaves with it on.
 void ToggleTimeBackMode();
 // False, with the reason told, when the live tables could not be saved or

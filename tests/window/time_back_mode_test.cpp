@@ -141,6 +141,21 @@ TEST_F(TimeBackModeTest, EnteringSteppingAndLeavingLeaveTheLiveFilesAndTablesAsB
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
 }
 
+// A mode dropped at start-up (its own table unusable) has not been left: the
+// live breadth files it kept aside go back before anything reads them.
+TEST_F(TimeBackModeTest, AModeDroppedAtStartUpGetsItsLiveBreadthFilesBack) {
+  const auto adrDaily = ReadWholeFile("adr_d.dat");
+  ASSERT_TRUE(EnterTimeBackMode());
+  WriteWholeFile("adr_d.dat", Pattern(20484, 9));
+  PutBackBreadthFilesOfADroppedMode();  // still in the mode: the cut file stays
+  EXPECT_TRUE(ReadWholeFile("adr_d.dat") == Pattern(20484, 9));
+  gTimeBackMode = 0;
+  PutBackBreadthFilesOfADroppedMode();
+  EXPECT_TRUE(ReadWholeFile("adr_d.dat") == adrDaily);
+  EXPECT_FALSE(FileExists("adr_w.dat"));
+  EXPECT_FALSE(FileExists("adr_d.dat.live"));
+}
+
 // A live table that cannot be saved is no table to come back to.
 TEST_F(TimeBackModeTest, EnteringStopsWithOneMessageWhenALiveTableCannotBeSaved) {
   const struct {
