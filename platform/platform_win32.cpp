@@ -89,6 +89,14 @@ int PlatformMoveFile(const char* from, const char* to) {
   return MoveFileExW(SjisToWide(from).c_str(), SjisToWide(to).c_str(), MOVEFILE_WRITE_THROUGH) ? 0 : LastError();
 }
 
+int PlatformCopyFile(const char* from, const char* to) {
+  return CopyFileW(SjisToWide(from).c_str(), SjisToWide(to).c_str(), FALSE) ? 0 : LastError();
+}
+
+int PlatformRenameFolder(const char* from, const char* to) {
+  return MoveFileW(SjisToWide(from).c_str(), SjisToWide(to).c_str()) ? 0 : LastError();
+}
+
 int PlatformDeleteFile(const char* path) { return DeleteFileW(SjisToWide(path).c_str()) ? 0 : LastError(); }
 
 int PlatformCreateFolder(const char* path) {

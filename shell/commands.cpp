@@ -1,4 +1,5 @@
 #include "shell/commands.h"
+#include "shell/backup_run.h"
 
 #include "window/window_hooks.h"
 
@@ -156,11 +157,14 @@ int RunMemoCommand(WindowHandle, int commandId) {
   }
 }
 
+int RunBackupFamily(WindowHandle, int commandId) { return RunBackupCommand(commandId); }
+
 // The families register here as their features arrive.
 constexpr CommandHandler kCommandHandlers[] = {
-    RunPatternCommand,       RunPeriodCommand,      RunBarWidthCommand,    RunPaneKindCommand,  RunChartEditCommand,
-    RunDisplaySwitchCommand, RunPatternCopyCommand, RunPatternFileCommand, RunRecomputeCommand, RunTrackerMenuCommand,
-    RunTrendLineCommand,     RunEditCommand,        RunPriceUpdateFamily,  RunMemoCommand,      RunWindowCommand};
+    RunPatternCommand,    RunPeriodCommand,        RunBarWidthCommand,    RunPaneKindCommand,
+    RunChartEditCommand,  RunDisplaySwitchCommand, RunPatternCopyCommand, RunPatternFileCommand,
+    RunRecomputeCommand,  RunTrackerMenuCommand,   RunTrendLineCommand,   RunEditCommand,
+    RunPriceUpdateFamily, RunMemoCommand,          RunWindowCommand,      RunBackupFamily};
 
 }  // namespace
 
