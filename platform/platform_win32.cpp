@@ -180,8 +180,12 @@ bool PlatformGetProgramFolder(char* out, size_t size) {
   return CopyFolderText(path, out, size);
 }
 
+// VELQO_DOCUMENTS stands for the Documents folder when set: the tests and
+// benchmarks that run the program keep its backups out of the user's own.
 bool PlatformGetDocumentsFolder(char* out, size_t size) {
   wchar_t path[MAX_PATH];
+  const DWORD given = GetEnvironmentVariableW(L"VELQO_DOCUMENTS", path, MAX_PATH);
+  if (given > 0 && given < MAX_PATH) return CopyFolderText(path, out, size);
   if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, path))) return false;
   return CopyFolderText(path, out, size);
 }

@@ -24,7 +24,17 @@ constexpr int kMinBarsForMonthlyBackup = 20;
 constexpr uint32_t kPruneDelayMs = 500;
 constexpr uint32_t kResultDelayMs = 1000;
 
+constexpr uint32_t kPauseSliceMs = 50;
+
 bool gBackupRunning = false;
+
+// The pop-up keeps repainting through the pauses that let the user read it.
+void PausePumping(uint32_t milliseconds) {
+  for (uint32_t waited = 0; waited < milliseconds; waited += kPauseSliceMs) {
+    PlatformSleep(kPauseSliceMs);
+    PlatformPumpMessages();
+  }
+}
 
 void ShowPopupProgress(void*, int position, int range, const char* text) {
   if (gBackupWindowHooks.setProgress != nullptr) gBackupWindowHooks.setProgress(position, range, text);
@@ -108,7 +118,7 @@ int RunBackup(bool silent) {
     PopupScope popup(false);
     complete = CreateBackup(gDataFolder, nullptr, 0, kPopupProgress);
     if (complete) {
-      PlatformSleep(kPruneDelayMs);
+      PausePumping(kPruneDelayMs);
       if (!PruneBackups(kBackupDayLimit, kBackupKeepCount, kPopupProgress)) {
         ShowPopupProgress(nullptr, 0, 100, "警告: クリーンアップに失敗しました");
       }
@@ -116,7 +126,7 @@ int RunBackup(bool silent) {
       ShowPopupProgress(nullptr, 0, 100, "エラー: バックアップ作成に失敗しました");
     }
     if (!silent) {
-      PlatformSleep(kResultDelayMs);
+      PausePumping(kResultDelayMs);
       if (complete) {
         AskUser("バックアップが正常に完了しました。", "完了", kMbOk | kMbIconInformation);
       } else {
@@ -139,7 +149,7 @@ int RestoreBackupWithProgress(const char* backupFolder) {
   {
     PopupScope popup(true);
     restored = RestoreBackup(backupFolder, gDataFolder, kPopupProgress);
-    PlatformSleep(kResultDelayMs);
+    PausePumping(kResultDelayMs);
   }
   if (!restored) {
     AskUser("バックアップからのリストアに失敗しました。\n株価データは元のままです。", "エラー", kMbOk | kMbIconStop);
@@ -184,8 +194,12 @@ bool RunMonthlyBackupAtExit() {
   const PackedDate today = GetTodayPacked();
   const int recorded = gSettingsP2.lastMonthlyBackupDate;
   if (recorded / 10000 == PackedYear(today) && recorded / 100 % 100 == PackedMonth(today)) return false;
+  char root[kBackupPathSize];
+  if (!GetBackupRootPath(root, sizeof root)) return false;
+  // Read past the cache (flushed by now) and quietly: an error box at exit
+  // would hold the closing program.
   static BarSeries reference;
-  GetDailyBars(StringToCode("1001"), &reference);
+  if (LoadDailyFileWithoutWaiting(StringToCode("1001"), &reference) != 0) return false;
   if (reference.count < kMinBarsForMonthlyBackup) return false;
   if (RunBackup(true) != 0) return false;
   gSettingsP2.lastMonthlyBackupDate = PackedYear(today) * 10000 + PackedMonth(today) * 100 + PackedDay(today);

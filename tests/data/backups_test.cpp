@@ -10,6 +10,7 @@
 
 #include "common/file_io.h"
 #include "platform/posix_recorder.h"
+#include "tests/support/backup_names.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {
@@ -57,14 +58,6 @@ class BackupTest : public ::testing::Test {
     return mkdir(base.c_str(), 0777) == 0 && mkdir((base + "/DAY").c_str(), 0777) == 0 &&
            mkdir((base + "/BASEDATA").c_str(), 0777) == 0;
   }
-  std::vector<std::string> Backups() const {
-    BackupList list{};
-    FindLatestBackup(&list);
-    std::vector<std::string> names;
-    for (int i = 0; i < list.count; ++i) names.push_back(list.entries[i].name);
-    FreeBackupBuffer(&list);
-    return names;
-  }
 
   static constexpr int64_t kNow = 1796601600;  // 2026-12-07 00:00 UTC, 09:00 local
   static constexpr BackupProgress kQuiet = {nullptr, nullptr};
@@ -82,7 +75,7 @@ TEST_F(BackupTest, BackupCopiesBothFoldersByteForByteAndNeverTheWriteFolder) {
   EXPECT_FALSE(FileExists(folder + "/TMPDAY"));
   // Two backups in one second cannot share a folder.
   EXPECT_FALSE(CreateBackup(Data().c_str(), nullptr, 0, kQuiet));
-  EXPECT_EQ(Backups(), std::vector<std::string>{"20261207_090000"});
+  EXPECT_EQ(ListedBackups(), std::vector<std::string>{"20261207_090000"});
 }
 
 TEST_F(BackupTest, BackupWithAFailedCopyLeavesNoFolderBehind) {
@@ -94,7 +87,7 @@ TEST_F(BackupTest, BackupWithAFailedCopyLeavesNoFolderBehind) {
     faults.failCopies = 1;
     SetFileFaults(faults);
     EXPECT_FALSE(CreateBackup(Data().c_str(), nullptr, 0, kQuiet));
-    EXPECT_EQ(Backups(), std::vector<std::string>{"20261101_090000"});
+    EXPECT_EQ(ListedBackups(), std::vector<std::string>{"20261101_090000"});
   }
 }
 
@@ -125,7 +118,7 @@ TEST_F(BackupTest, PruneKeepsTheNewestByNameAndOnlyBackupFolders) {
                                      },
                                      &texts};
     EXPECT_TRUE(PruneBackups(kBackupDayLimit, kBackupKeepCount, progress));
-    EXPECT_EQ(Backups(), c.left);
+    EXPECT_EQ(ListedBackups(), c.left);
     EXPECT_EQ(texts.back(), c.finalText);
     EXPECT_TRUE(FileExists(Root() + "mine"));
     EXPECT_TRUE(FileExists(Root() + "2026010_1200000"));
