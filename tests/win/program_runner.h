@@ -60,13 +60,15 @@ inline std::wstring CopySample(const wchar_t* prefix, bool program = true) {
 
 // Starts folder's velqo.exe with folder as its working folder, and a
 // Documents folder of its own for its backups (never the user's).
-inline bool StartProgram(const std::wstring& folder, PROCESS_INFORMATION* process) {
+inline bool StartProgram(const std::wstring& folder, PROCESS_INFORMATION* process,
+                         const std::wstring& documents = L"") {
   std::wstring command = L"\"" + folder + L"velqo.exe\"";
   STARTUPINFOW si{};
   si.cb = sizeof si;
   wchar_t previous[MAX_PATH] = L"";
   const DWORD hadPrevious = GetEnvironmentVariableW(L"VELQO_DOCUMENTS", previous, MAX_PATH);
-  SetEnvironmentVariableW(L"VELQO_DOCUMENTS", MakeTempFolder(L"velqo-documents").c_str());
+  SetEnvironmentVariableW(L"VELQO_DOCUMENTS",
+                          (documents.empty() ? MakeTempFolder(L"velqo-documents") : documents).c_str());
   const bool started =
       CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, process);
   SetEnvironmentVariableW(L"VELQO_DOCUMENTS", hadPrevious > 0 && hadPrevious < MAX_PATH ? previous : nullptr);
@@ -130,8 +132,8 @@ inline bool WaitForMainWindow(RunningProgram& program) {
 // Started, its main window shown and its start-up over: input posted from
 // now on reaches the main loop, not a start-up step.
 // A first run (no stock table or no price file) is offered a restore from a backup: declined.
-inline bool LaunchProgram(const std::wstring& folder, RunningProgram& program) {
-  if (!StartProgram(folder, &program.process) || !WaitForMainWindow(program)) return false;
+inline bool LaunchProgram(const std::wstring& folder, RunningProgram& program, const std::wstring& documents = L"") {
+  if (!StartProgram(folder, &program.process, documents) || !WaitForMainWindow(program)) return false;
   WaitForInputIdle(program.process.hProcess, kProgramTimeoutMs);
   bool anyPriceFile = false;
   VisitFolderTree(folder + L"DAY\\", [&](const std::wstring&, bool isFolder) {
