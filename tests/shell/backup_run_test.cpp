@@ -165,4 +165,32 @@ TEST_F(BackupRunTest, FirstRunAsksBeforeReplacingPriceFiles) {
   EXPECT_FALSE(IsFirstRunForRestore());
 }
 
+TEST_F(BackupRunTest, AMenuBackupTellsItsOutcomeAndAFailedOneKeepsTheOlderBackups) {
+  struct Case {
+    int failCopies;
+    int result;
+    const char* text;
+    unsigned icon;
+  };
+  const Case cases[] = {
+      {0, 0, "バックアップが正常に完了しました。", kMbIconInformation},
+      {1, 1, "バックアップ中にエラーが発生しました。", kMbIconStop},
+  };
+  int second = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.failCopies);
+    SetFixedClock(1796601600 + ++second, 9 * 3600);
+    FileFaults faults;
+    faults.failCopies = c.failCopies;
+    SetFileFaults(faults);
+    TakeRecordedMessageBoxes();
+    EXPECT_EQ(RunBackup(false), c.result);
+    const auto boxes = TakeRecordedMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, c.text);
+    EXPECT_EQ(boxes[0].flags & 0xF0, c.icon);
+  }
+  EXPECT_EQ(ListedBackups(), std::vector<std::string>{"20261207_090001"});
+}
+
 }  // namespace
