@@ -151,13 +151,14 @@ void CountFiles(void* context, const char* name, bool isFolder) {
   state->count += inner.count;
 }
 
-// Leftovers of an interrupted restore are thrown away; a missing one is fine.
-bool RemoveIfPresent(const std::string& folder) {
-  return !FolderExists(folder) || DeleteDirectoryTree((folder + '\\').c_str(), 1) != 0;
+// Leftovers of an interrupted restore, and the replaced folders, are thrown
+// away file by file with progress (thousands of files); a missing one is fine.
+bool RemoveIfPresent(const std::string& folder, const BackupProgress& progress) {
+  return !FolderExists(folder) || DeleteFolderTreeWithProgress(folder.c_str(), progress);
 }
 
 // Puts the staged folders in place of the live ones, all or none.
-bool SwapInRestoredFolders(const std::string& target) {
+bool SwapInRestoredFolders(const std::string& target, const BackupProgress& progress) {
   const char* const names[] = {kDailyFolder, kBasicDataFolder};
   int stepsDone = 0;  // two steps per folder: live aside, staged in
   bool hadLive[2] = {false, false};
@@ -182,7 +183,7 @@ bool SwapInRestoredFolders(const std::string& target) {
     }
     return false;
   }
-  for (const char* name : names) RemoveIfPresent(Join(target, name) + kOutgoingSuffix);
+  for (const char* name : names) RemoveIfPresent(Join(target, name) + kOutgoingSuffix, progress);
   return true;
 }
 
@@ -347,9 +348,9 @@ bool RestoreBackup(const char* backupFolder, const char* targetDataFolder, const
   const std::string dailyIn = Join(target, kDailyFolder) + kIncomingSuffix;
   const std::string basicIn = Join(target, kBasicDataFolder) + kIncomingSuffix;
   Report(progress, 20, 100, "既存データを削除中...");
-  bool ok = RemoveIfPresent(dailyIn) && RemoveIfPresent(basicIn) &&
-            RemoveIfPresent(Join(target, kDailyFolder) + kOutgoingSuffix) &&
-            RemoveIfPresent(Join(target, kBasicDataFolder) + kOutgoingSuffix);
+  bool ok = RemoveIfPresent(dailyIn, progress) && RemoveIfPresent(basicIn, progress) &&
+            RemoveIfPresent(Join(target, kDailyFolder) + kOutgoingSuffix, progress) &&
+            RemoveIfPresent(Join(target, kBasicDataFolder) + kOutgoingSuffix, progress);
   int done = 0;
   if (ok) {
     Report(progress, 40, 100, "DAYフォルダをリストア中...");
@@ -359,10 +360,10 @@ bool RestoreBackup(const char* backupFolder, const char* targetDataFolder, const
     Report(progress, 70, 100, "BASEDATAフォルダをリストア中...");
     ok = CopyFolderTree(Join(source, kBasicDataFolder).c_str(), basicIn.c_str(), progress, &done, total);
   }
-  ok = ok && SwapInRestoredFolders(target);
+  ok = ok && SwapInRestoredFolders(target, progress);
   if (!ok) {
-    RemoveIfPresent(dailyIn);
-    RemoveIfPresent(basicIn);
+    RemoveIfPresent(dailyIn, progress);
+    RemoveIfPresent(basicIn, progress);
     Report(progress, 0, 100, "エラー: リストアに失敗しました");
     return false;
   }

@@ -80,8 +80,20 @@ void OpenPopup(bool restoring) {
   PlatformPumpMessages();
 }
 
+// Per-file steps come by the thousand: the controls show one every so often
+// (each update costs a round trip to the display), the phases every time.
+constexpr DWORD kFileStepShowMs = 25;
+constexpr int kPhaseRange = 100;
+
 void SetPopupProgress(int position, int range, const char* text) {
   if (gPopup.window == nullptr) return;
+  static DWORD lastShown = 0;
+  const DWORD now = GetTickCount();
+  if (range != kPhaseRange && now - lastShown < kFileStepShowMs) {
+    PlatformPumpMessages();
+    return;
+  }
+  lastShown = now;
   const HWND bar = GetDlgItem(gPopup.window, kBarId);
   SendMessageW(bar, PBM_SETRANGE32, 0, range > 0 ? range : 1);
   SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
