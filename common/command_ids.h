@@ -161,3 +161,7 @@
 /* The detail list and the detail window (view menu). */
 #define IDM_DETAIL_WINDOW 32817
 #define IDM_DETAIL_LIST 32888
+
+/* The price database backup (file menu). */
+#define IDM_RUN_BACKUP 33165
+#define IDM_OPEN_BACKUP_FOLDER 33166

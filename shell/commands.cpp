@@ -1,4 +1,5 @@
 #include "shell/commands.h"
+#include "shell/backup_run.h"
 
 #include "window/window_hooks.h"
 
@@ -164,12 +165,14 @@ int RunTimeBackCommand(WindowHandle, int commandId) {
   return 1;
 }
 
+int RunBackupFamily(WindowHandle, int commandId) { return RunBackupCommand(commandId); }
+
 // The families register here as their features arrive.
 constexpr CommandHandler kCommandHandlers[] = {
-    RunPatternCommand,    RunPeriodCommand,        RunBarWidthCommand,    RunPaneKindCommand,
-    RunChartEditCommand,  RunDisplaySwitchCommand, RunPatternCopyCommand, RunPatternFileCommand,
-    RunRecomputeCommand,  RunTrackerMenuCommand,   RunTrendLineCommand,   RunEditCommand,
-    RunPriceUpdateFamily, RunMemoCommand,          RunTimeBackCommand,    RunWindowCommand};
+    RunPatternCommand,       RunPeriodCommand,      RunBarWidthCommand,    RunPaneKindCommand,  RunChartEditCommand,
+    RunDisplaySwitchCommand, RunPatternCopyCommand, RunPatternFileCommand, RunRecomputeCommand, RunTrackerMenuCommand,
+    RunTrendLineCommand,     RunEditCommand,        RunPriceUpdateFamily,  RunMemoCommand,      RunTimeBackCommand,
+    RunWindowCommand,        RunBackupFamily};
 
 }  // namespace
 

@@ -20,6 +20,8 @@
 #include "resources/resource_ids.h"
 #include "common/app_globals.h"
 #include "net/order_link.h"
+#include "shell/backup_run.h"
+#include "shell/backup_window_win.h"
 #include "shell/lifecycle.h"
 #include "shell/single_instance_win.h"
 #include "shell/update_result_dialog_win.h"
@@ -29,6 +31,8 @@
 namespace {
 
 HACCEL gMainAccelerators = nullptr;
+// No stock table or no price file when the program started.
+bool gFirstRun = false;
 
 void InitCommonControlClasses() {
   INITCOMMONCONTROLSEX icc{};
@@ -49,6 +53,8 @@ bool InitInstance(HINSTANCE instance, int showCommand) {
   InstallPriceImportWinHooks();
   InstallPaletteResourceReader();
   CreateNamedColorBrushes();
+  InstallBackupWindows();
+  gFirstRun = IsFirstRunForRestore();
   if (!LoadChosenDataFolder()) return false;
   InstallPriceUpdateWindows();
   if (!RegisterWindowClasses(instance)) return false;
@@ -111,6 +117,7 @@ int RunMainLoop() {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   if (!InitInstance(instance, showCommand)) return 0;
+  if (gFirstRun) OfferRestoreAtFirstRun();
   RunStartUpQuestions();
   RebuildGroupMenus();
   ResetLiveQuoteState();
