@@ -151,3 +151,12 @@
 /* The detail list and the detail window (view menu). */
 #define IDM_DETAIL_WINDOW 32817
 #define IDM_DETAIL_LIST 32888
+
+/* Repairs of the price database (data menu), the forecast candle's eraser and cut. */
+#define IDM_REMOVE_FUTURE_BARS 32997
+#define IDM_DELETE_BARS_AT_DATE 33192
+#define IDM_RESTORE_PRICE_BACKUP 33191
+#define IDM_REPORT_LONG_GAPS 33071
+#define IDM_APPLY_STOCK_MASTER 32954
+#define IDM_ERASE_FORECAST 32910
+#define IDM_CUT 20002
