@@ -115,3 +115,11 @@ add_executable(velqo_detail_bench ${PROJECT_SOURCE_DIR}/bench/win/detail_bench_w
 velqo_target_options(velqo_detail_bench)
 target_link_libraries(velqo_detail_bench PRIVATE velqo_ui)
 target_link_options(velqo_detail_bench PRIVATE ${VELQO_STATIC_RUNTIME})
+
+# Price repair benchmark (not a test): one date deleted from every stock of a
+# generated database of 5000 stocks on disc, under Wine.
+add_executable(velqo_repair_bench ${PROJECT_SOURCE_DIR}/bench/win/price_repair_bench_win.cpp
+  ${PROJECT_SOURCE_DIR}/tools/sample_db/sample_database.cpp)
+velqo_target_options(velqo_repair_bench)
+target_link_libraries(velqo_repair_bench PRIVATE velqo_ui)
+target_link_options(velqo_repair_bench PRIVATE ${VELQO_STATIC_RUNTIME})
