@@ -85,6 +85,8 @@ int PlatformSetCurrentFolder(const char* path);
 bool PlatformGetCurrentFolder(char* out, size_t size);
 // Folder of the running program, ending with the separator.
 bool PlatformGetProgramFolder(char* out, size_t size);
+// The user's Documents folder, ending with the separator; false when there is none.
+bool PlatformGetDocumentsFolder(char* out, size_t size);
 
 // ---- Time, memory, processors --------------------------------------------
 

@@ -336,6 +336,9 @@ bool PlatformGetProgramFolder(char* out, size_t size) {
   return true;
 }
 
+// Native builds have none: tests hand the backup code a folder of their own.
+bool PlatformGetDocumentsFolder(char*, size_t) { return false; }
+
 // ---- Time, memory, processors --------------------------------------------
 
 void PlatformSleep(uint32_t milliseconds) {

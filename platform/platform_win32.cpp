@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <commdlg.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstring>
@@ -168,6 +169,12 @@ bool PlatformGetProgramFolder(char* out, size_t size) {
   wchar_t* cut = wcsrchr(path, L'\\');
   if (cut == nullptr) return false;
   *cut = 0;
+  return CopyFolderText(path, out, size);
+}
+
+bool PlatformGetDocumentsFolder(char* out, size_t size) {
+  wchar_t path[MAX_PATH];
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, path))) return false;
   return CopyFolderText(path, out, size);
 }
 
