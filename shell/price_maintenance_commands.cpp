@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "analysis/indicator_refresh.h"
 #include "chart/chart_hooks.h"
@@ -17,6 +18,7 @@
 #include "data/price_maintenance.h"
 #include "data/zip_member.h"
 #include "records/settings_block.h"
+#include "shell/backup_run.h"
 
 MaintenanceServices gMaintenanceServices = {nullptr, nullptr, nullptr, RecomputeIndicatorsAndGroups};
 
@@ -45,6 +47,10 @@ constexpr char kAskGaps[] =
 constexpr char kCheckingGaps[] = "データ検査中...";
 constexpr char kGapFound[] = "%s %s にデカイ日足抜けがあります。";
 constexpr char kGapsFound[] = "%d件の不正データを発見しました。";
+constexpr char kAskRestore[] =
+    "選んだバックアップから株価データを復旧します。\r\n現在の株価データは置き換えられます。\r\n\r\n"
+    "この操作は元に戻せません。よろしいですか？";
+constexpr char kRestored[] = "株価バックアップからの復旧が完了しました。";
 
 int Ask(const char* text, unsigned icon = 0) {
   return PlatformMessageBox(gMainWnd, text, gAppTitle, kMbOkCancel | icon);
@@ -144,7 +150,32 @@ void PromptDeleteBarsAtDate() {
   Tell(text);
 }
 
-void RestoreFromPriceBackup() {}
+// The restore has flushed and freed the cache, put the folders in place and
+// reloaded the master data; the charts still hold the bars they showed.
+void ShowRestoredPrices() {
+  ShowRepairedPrices();
+  Tell(kRestored);
+}
+
+void RestoreFromPriceBackup() {
+  BackupList list{};
+  const int count = FindLatestBackup(&list);
+  if (count <= 0) {
+    FreeBackupBuffer(&list);
+    if (OfferRestoreAtFirstRun() == 0) ShowRestoredPrices();
+    return;
+  }
+  std::vector<const char*> names;
+  for (int i = 0; i < count; ++i) names.push_back(list.entries[i].name);
+  const int chosen =
+      gMaintenanceServices.chooseBackup != nullptr ? gMaintenanceServices.chooseBackup(names.data(), count) : -1;
+  char name[kBackupPathSize] = "";
+  if (chosen >= 0 && chosen < count) snprintf(name, sizeof name, "%s", list.entries[chosen].name);
+  FreeBackupBuffer(&list);
+  if (name[0] == 0 || Ask(kAskRestore, kMbIconExclamation) == kIdCancel) return;
+  // A failed restore has told the user and left the live folders as they were.
+  if (RestoreBackupWithProgress(name) == 0) ShowRestoredPrices();
+}
 
 void ReportLongDailyGaps() {
   if (Ask(kAskGaps) == kIdCancel) return;
