@@ -56,3 +56,21 @@ inline StepTiming TimeSteps(int steps, const std::function<void(int)>& step) {
 inline void PrintStepTiming(const char* name, const StepTiming& t) {
   printf("  %-30s median %7.2f ms   min %7.2f   max %7.2f\n", name, t.median, t.low, t.high);
 }
+
+// Deletes a folder (without a closing separator) and everything in it.
+inline void RemoveBenchFolder(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+    const std::string name = found.cFileName, path = folder + "\\" + name;
+    if (name == "." || name == "..") continue;
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      RemoveBenchFolder(path);
+    } else {
+      DeleteFileA(path.c_str());
+    }
+  }
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+  RemoveDirectoryA(folder.c_str());
+}
+

@@ -27,23 +27,6 @@ namespace {
 
 constexpr int kStocks = kMaxStocks - 4;  // and the four indices
 
-// Deletes a folder (without a closing separator) and everything in it.
-void RemoveDatabase(const std::string& folder) {
-  WIN32_FIND_DATAA found;
-  const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
-    const std::string name = found.cFileName, path = folder + "\\" + name;
-    if (name == "." || name == "..") continue;
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-      RemoveDatabase(path);
-    } else {
-      DeleteFileA(path.c_str());
-    }
-  }
-  if (search != INVALID_HANDLE_VALUE) FindClose(search);
-  RemoveDirectoryA(folder.c_str());
-}
-
 // The date `back` bars before the reference index's last.
 PackedDate IndexDateBack(int back) {
   GetDailyBarsForUpdate(gStockTable->records[0].master.code, gScratchSeries);
@@ -102,10 +85,10 @@ int main(int argc, char** argv) {
   char temp[MAX_PATH];
   GetTempPathA(sizeof temp, temp);
   const std::string folder = std::string(temp) + "velqo-repair-bench";
-  RemoveDatabase(folder);
+  RemoveBenchFolder(folder);
   const int result = RunBench(folder, bars);
   DestroyDailyCache();
   SetCurrentDirectoryA(temp);
-  RemoveDatabase(folder);
+  RemoveBenchFolder(folder);
   return result;
 }
