@@ -60,14 +60,6 @@ TEST(PriceMaintenanceSeries, TrimRemoveAndGapCases) {
   }
 }
 
-TEST(PriceMaintenanceSeries, RemovingKeepsTheOtherBarsWhole) {
-  auto series = OnDates(NumberCode(1301), {D(12, 1), D(12, 2), D(12, 3), D(12, 4)});
-  RemoveBarsOfDate(*series, D(12, 2));
-  ASSERT_EQ(series->count, 3);
-  EXPECT_EQ(series->bars[1].close, 102);
-  EXPECT_EQ(series->bars[2].close, 103);
-}
-
 TEST(PriceMaintenanceInput, DeleteDateNumbers) {
   const struct {
     uint32_t value;
