@@ -1,6 +1,6 @@
 // The backup list of the restore command, run here and worked from a thread
 // of its own: its rows, newest first as given, its first row chosen, and OK
-// without a row refused.
+// without a row refused. The repairs' menu items in time-back mode.
 
 #include <gtest/gtest.h>
 
@@ -8,10 +8,16 @@
 #include <thread>
 #include <vector>
 
+#include "chart/screen_pattern.h"
+#include "common/command_ids.h"
 #include "platform/win_text.h"
+#include "records/settings_block.h"
 #include "resources/resource_ids.h"
 #include "shell/maintenance_dialogs_win.h"
+#include "window/main_menu_win.h"
+#include "tests/support/row.h"
 #include "tests/win/canvas.h"
+#include "tests/win/main_window_fixture.h"
 #include "tests/win/program_runner.h"
 
 namespace {
@@ -56,6 +62,37 @@ TEST(BackupListDialogTest, RowsShowTheBackupTimesTheFirstIsChosenAndOkWithoutARo
   EXPECT_EQ(firstChosen, 0);
   EXPECT_EQ(refusal, SjisToWide("選択エラー|復旧するバックアップを選んでください。"));
   EXPECT_EQ(chosen, 1);
+}
+
+class RepairMenuTest : public InProcessMainWindowTest {
+ protected:
+  static void SetUpTestSuite() {
+    if (!OpenSampleCopy(L"velqo-repair-menu")) return;
+    ScreenPattern& pattern = CurrentScreenPattern() = ScreenPattern{};
+    pattern.chartCount = 1;
+    pattern.views[0] = MakeChartView(gStockTable->records[0].master.code, 0, {{kPaneCandles, 3}});
+    ShowMainWindow(900, 600);
+  }
+  static void TearDownTestSuite() { CloseMainWindow(); }
+};
+
+// Series are cut at the mode's day: only the gap report, which changes
+// nothing, stays open there.
+TEST_F(RepairMenuTest, TimeBackModeGraysEveryRepairButTheGapReport) {
+  if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
+  ASSERT_NE(window_, nullptr);
+  const auto grayed = [] {
+    const HMENU menu = GetMenu(window_);
+    const auto gray = [menu](int id) { return (GetMenuState(menu, id, MF_BYCOMMAND) & MF_GRAYED) != 0; };
+    return Row(gray(IDM_REMOVE_FUTURE_BARS), gray(IDM_DELETE_BARS_AT_DATE), gray(IDM_RESTORE_PRICE_BACKUP),
+               gray(IDM_APPLY_STOCK_MASTER), gray(IDM_REPORT_LONG_GAPS));
+  };
+  gTimeBackMode = 1;
+  RefreshMainMenuStates();
+  EXPECT_EQ(grayed(), Row(1, 1, 1, 1, 0));
+  gTimeBackMode = 0;
+  RefreshMainMenuStates();
+  EXPECT_EQ(grayed(), Row(0, 0, 0, 0, 0));
 }
 
 }  // namespace
