@@ -1,14 +1,17 @@
 #pragma once
-// What the Windows benchmarks share: a millisecond clock and the database
-// folder they are given.
+// What the Windows benchmarks share: a millisecond clock, the database folder
+// they are given, and one they generate for themselves.
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "data/daily_cache.h"
 
 // Milliseconds from the performance counter.
 inline double NowMs() {
@@ -74,3 +77,21 @@ inline void RemoveBenchFolder(const std::string& folder) {
   RemoveDirectoryA(folder.c_str());
 }
 
+// Runs `run` on a database it generates in a folder `name` of the temporary
+// folder, with the bars per stock of "--bars N" or `defaultBars`; the folder
+// and the daily cache are gone afterwards. The exit code.
+inline int RunOnGeneratedDatabase(int argc, char** argv, const char* name, int defaultBars,
+                                  int (*run)(const std::string& folder, int bars)) {
+  setvbuf(stdout, nullptr, _IONBF, 0);
+  int bars = defaultBars;
+  if (argc == 3 && std::strcmp(argv[1], "--bars") == 0) bars = std::atoi(argv[2]);
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  const std::string folder = std::string(temp) + name;
+  RemoveBenchFolder(folder);
+  const int result = run(folder, bars);
+  DestroyDailyCache();
+  SetCurrentDirectoryA(temp);
+  RemoveBenchFolder(folder);
+  return result;
+}

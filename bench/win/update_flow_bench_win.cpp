@@ -335,16 +335,5 @@ int RunBench(const std::string& folder, int bars) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  setvbuf(stdout, nullptr, _IONBF, 0);
-  int bars = kMergeBarCap;
-  if (argc == 3 && std::strcmp(argv[1], "--bars") == 0) bars = std::atoi(argv[2]);
-  char temp[MAX_PATH];
-  GetTempPathA(sizeof temp, temp);
-  const std::string folder = std::string(temp) + "velqo-update-bench";
-  RemoveBenchFolder(folder);
-  const int result = RunBench(folder, bars);
-  DestroyDailyCache();
-  SetCurrentDirectoryA(temp);
-  RemoveBenchFolder(folder);
-  return result;
+  return RunOnGeneratedDatabase(argc, argv, "velqo-update-bench", kMergeBarCap, RunBench);
 }
