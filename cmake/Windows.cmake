@@ -123,3 +123,10 @@ add_executable(velqo_repair_bench ${PROJECT_SOURCE_DIR}/bench/win/price_repair_b
 velqo_target_options(velqo_repair_bench)
 target_link_libraries(velqo_repair_bench PRIVATE velqo_ui)
 target_link_options(velqo_repair_bench PRIVATE ${VELQO_STATIC_RUNTIME})
+
+# Backup benchmark (not a test): a backup and a restore of 5000 daily files of
+# 5120 bars with the pop-up, under Wine.
+add_executable(velqo_backup_bench ${PROJECT_SOURCE_DIR}/bench/win/backup_bench_win.cpp ${VELQO_RC})
+velqo_target_options(velqo_backup_bench)
+target_link_libraries(velqo_backup_bench PRIVATE velqo_ui)
+target_link_options(velqo_backup_bench PRIVATE ${VELQO_STATIC_RUNTIME})

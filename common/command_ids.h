@@ -160,3 +160,7 @@
 #define IDM_APPLY_STOCK_MASTER 32954
 #define IDM_ERASE_FORECAST 32910
 #define IDM_CUT 20002
+
+/* The price database backup (file menu). */
+#define IDM_RUN_BACKUP 33165
+#define IDM_OPEN_BACKUP_FOLDER 33166

@@ -8,20 +8,20 @@
 
 char gBackupRootFolder[kBackupPathSize] = "";
 
-namespace {
-
-constexpr int kStampLength = 15;  // YYYYMMDD_HHMMSS
-
 // Backups are named by the local time they were made, so the newest has the
 // greatest name.
 bool IsBackupFolderName(const char* name) {
-  if (std::strlen(name) != kStampLength) return false;
-  for (int i = 0; i < kStampLength; ++i) {
+  if (std::strlen(name) != kBackupStampLength) return false;
+  for (int i = 0; i < kBackupStampLength; ++i) {
     const char c = name[i];
     if (i == 8 ? c != '_' : (c < '0' || c > '9')) return false;
   }
   return true;
 }
+
+namespace {
+
+constexpr int kStampLength = kBackupStampLength;
 
 void KeepNewestBackupName(void* context, const char* name, bool isFolder) {
   auto* newest = static_cast<char*>(context);

@@ -3,6 +3,10 @@
 #include "common/stock_code.h"
 
 constexpr int kBackupPathSize = 260;
+constexpr int kBackupStampLength = 15;  // YYYYMMDD_HHMMSS
+
+// True for a folder name of the form YYYYMMDD_HHMMSS.
+bool IsBackupFolderName(const char* name);
 
 // The folder that holds the dated backup folders (Shift-JIS); empty when there
 // is none. Set by the backup feature at start-up.

@@ -68,6 +68,10 @@ int PlatformReplaceFile(const char* from, const char* to);
 // kErrorFileExists when it does).
 int PlatformMoveFile(const char* from, const char* to);
 int PlatformDeleteFile(const char* path);
+// Copies a file over `to` (replaced when it exists); 0 or an error code.
+int PlatformCopyFile(const char* from, const char* to);
+// Renames a folder; `to` must not exist.
+int PlatformRenameFolder(const char* from, const char* to);
 int PlatformCreateFolder(const char* path);  // 0 also when it exists
 int PlatformRemoveFolder(const char* path);  // must be empty
 // Last-write date of a file in UTC; 0 or an error code.

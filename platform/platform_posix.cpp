@@ -231,6 +231,63 @@ int PlatformReplaceFile(const char* from, const char* to) {
   return 0;
 }
 
+namespace {
+
+bool TakeCopyFault() {
+  Recorder& r = GetRecorder();
+  std::lock_guard<std::mutex> guard(r.lock);
+  if (r.faults.failCopies <= 0) return false;
+  if (r.faults.skipCopies > 0) {
+    --r.faults.skipCopies;
+    return false;
+  }
+  --r.faults.failCopies;
+  return true;
+}
+
+}  // namespace
+
+int PlatformCopyFile(const char* from, const char* to) {
+  if (TakeCopyFault()) return kErrorSharingViolation;
+  const std::string src = ToPosixPath(from);
+  const std::string dst = ToPosixPath(to);
+  const int in = open(src.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return ErrnoToWin32(errno, src);
+  const int out = open(dst.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (out < 0) {
+    const int error = ErrnoToWin32(errno, dst);
+    close(in);
+    return error;
+  }
+  char buffer[65536];
+  int error = 0;
+  for (;;) {
+    const ssize_t n = read(in, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n < 0) error = ErrnoToWin32(errno, src);
+      break;
+    }
+    if (write(out, buffer, static_cast<size_t>(n)) != n) {
+      error = kErrorDiskFull;
+      break;
+    }
+  }
+  close(in);
+  if (close(out) != 0 && error == 0) error = ErrnoToWin32(errno, dst);
+  return error;
+}
+
+int PlatformRenameFolder(const char* from, const char* to) {
+  if (TakeFault(&FileFaults::failReplaces)) return kErrorAccessDenied;
+  const std::string src = ToPosixPath(from);
+  const std::string dst = ToPosixPath(to);
+  struct stat st {};
+  if (stat(dst.c_str(), &st) == 0) return kErrorAlreadyExists;
+  if (rename(src.c_str(), dst.c_str()) != 0) return ErrnoToWin32(errno, dst);
+  return 0;
+}
+
 int PlatformMoveFile(const char* from, const char* to) {
   if (TakeFault(&FileFaults::failReplaces)) return kErrorAccessDenied;
   const std::string src = ToPosixPath(from);

@@ -89,6 +89,14 @@ int PlatformMoveFile(const char* from, const char* to) {
   return MoveFileExW(SjisToWide(from).c_str(), SjisToWide(to).c_str(), MOVEFILE_WRITE_THROUGH) ? 0 : LastError();
 }
 
+int PlatformCopyFile(const char* from, const char* to) {
+  return CopyFileW(SjisToWide(from).c_str(), SjisToWide(to).c_str(), FALSE) ? 0 : LastError();
+}
+
+int PlatformRenameFolder(const char* from, const char* to) {
+  return MoveFileW(SjisToWide(from).c_str(), SjisToWide(to).c_str()) ? 0 : LastError();
+}
+
 int PlatformDeleteFile(const char* path) { return DeleteFileW(SjisToWide(path).c_str()) ? 0 : LastError(); }
 
 int PlatformCreateFolder(const char* path) {
@@ -172,8 +180,12 @@ bool PlatformGetProgramFolder(char* out, size_t size) {
   return CopyFolderText(path, out, size);
 }
 
+// VELQO_DOCUMENTS stands for the Documents folder when set: the tests and
+// benchmarks that run the program keep its backups out of the user's own.
 bool PlatformGetDocumentsFolder(char* out, size_t size) {
   wchar_t path[MAX_PATH];
+  const DWORD given = GetEnvironmentVariableW(L"VELQO_DOCUMENTS", path, MAX_PATH);
+  if (given > 0 && given < MAX_PATH) return CopyFolderText(path, out, size);
   if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, path))) return false;
   return CopyFolderText(path, out, size);
 }

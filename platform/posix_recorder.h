@@ -61,6 +61,8 @@ struct FileFaults {
   int failReplaces = 0;  // next N replaces and moves fail with kErrorAccessDenied
   int failFlushes = 0;   // next N flushes fail with kErrorWriteFault
   int failDeletes = 0;   // next N file deletes fail with kErrorAccessDenied
+  int skipCopies = 0;    // file copies that succeed before failCopies start failing
+  int failCopies = 0;    // then the next N file copies fail with kErrorSharingViolation
 };
 void SetFileFaults(const FileFaults& faults);
 FileFaults GetFileFaults();

@@ -19,6 +19,13 @@ struct BackupWindowHooks {
 };
 extern BackupWindowHooks gBackupWindowHooks;
 
+// What a restore asks of the rest of the program; tests put fakes in.
+struct BackupServices {
+  void (*reloadMasterData)();
+  void (*stopPastPriceWorker)();
+};
+extern BackupServices gBackupServices;
+
 // True while a backup or restore runs (commands are dropped meanwhile).
 bool IsBackupRunning();
 

@@ -1,4 +1,5 @@
 #include "shell/commands.h"
+#include "shell/backup_run.h"
 
 #include "window/window_hooks.h"
 
@@ -168,12 +169,14 @@ int RunMemoCommand(WindowHandle, int commandId) {
   }
 }
 
+int RunBackupFamily(WindowHandle, int commandId) { return RunBackupCommand(commandId); }
+
 // The families register here as their features arrive.
 constexpr CommandHandler kCommandHandlers[] = {
     RunPatternCommand,       RunPeriodCommand,      RunBarWidthCommand,    RunPaneKindCommand,  RunChartEditCommand,
     RunDisplaySwitchCommand, RunPatternCopyCommand, RunPatternFileCommand, RunRecomputeCommand, RunTrackerMenuCommand,
     RunTrendLineCommand,     RunEditCommand,        RunPriceUpdateFamily,  RunMemoCommand,      RunMaintenanceFamily,
-    RunForecastCommand,      RunWindowCommand};
+    RunForecastCommand,      RunWindowCommand,      RunBackupFamily};
 
 }  // namespace
 

@@ -32,6 +32,7 @@
 #include "net/order_link.h"
 #include "sheets/scenarios.h"
 #include "sheets/sheet_services.h"
+#include "shell/backup_run.h"
 #include "shell/commands.h"
 #include "shell/settings.h"
 #include "window/window_hooks.h"
@@ -136,6 +137,8 @@ bool LoadChosenDataFolder() {
   InitAppTexts();
   InstallStartUpHooks();
   if (MakeDataFolderCurrent() != 0) return false;
+  // The daily reader falls back on the newest backup; nothing is made yet.
+  SetBackupRootFolderAtStartup();
   if (!AllocateBigTables()) return false;
   ClearDailyWriteLeftovers();
   LoadPrinterSettings();
@@ -171,6 +174,9 @@ uint32_t RunIdleSteps(uint32_t now) {
 
 void SaveEverythingAtExit() {
   MakeDataFolderCurrent();
+  // The monthly backup must hold the latest bars.
+  FlushDailyCache();
+  RunMonthlyBackupAtExit();
   SavePrinterSettings();
   SaveMemoFileAtExit();
   SaveTrendLinesAtExit();

@@ -20,6 +20,8 @@
 #include "resources/resource_ids.h"
 #include "common/app_globals.h"
 #include "net/order_link.h"
+#include "shell/backup_run.h"
+#include "shell/backup_window_win.h"
 #include "shell/lifecycle.h"
 #include "shell/single_instance_win.h"
 #include "shell/maintenance_dialogs_win.h"
@@ -30,6 +32,8 @@
 namespace {
 
 HACCEL gMainAccelerators = nullptr;
+// No stock table or no price file when the program started.
+bool gFirstRun = false;
 
 void InitCommonControlClasses() {
   INITCOMMONCONTROLSEX icc{};
@@ -50,6 +54,8 @@ bool InitInstance(HINSTANCE instance, int showCommand) {
   InstallPriceImportWinHooks();
   InstallPaletteResourceReader();
   CreateNamedColorBrushes();
+  InstallBackupWindows();
+  gFirstRun = IsFirstRunForRestore();
   if (!LoadChosenDataFolder()) return false;
   InstallPriceUpdateWindows();
   InstallMaintenanceWindows();
@@ -113,6 +119,7 @@ int RunMainLoop() {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   if (!InitInstance(instance, showCommand)) return 0;
+  if (gFirstRun) OfferRestoreAtFirstRun();
   RunStartUpQuestions();
   RebuildGroupMenus();
   ResetLiveQuoteState();

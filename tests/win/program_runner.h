@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win_text.h"
 #include "resources/resource_ids.h"
 #include "shell/settings.h"
 #include "tests/support/global_state.h"
@@ -57,12 +58,21 @@ inline std::wstring CopySample(const wchar_t* prefix, bool program = true) {
   return copied && (!program || CopyProgramInto(folder)) ? folder : L"";
 }
 
-// Starts folder's velqo.exe with folder as its working folder.
-inline bool StartProgram(const std::wstring& folder, PROCESS_INFORMATION* process) {
+// Starts folder's velqo.exe with folder as its working folder, and a
+// Documents folder of its own for its backups (never the user's).
+inline bool StartProgram(const std::wstring& folder, PROCESS_INFORMATION* process,
+                         const std::wstring& documents = L"") {
   std::wstring command = L"\"" + folder + L"velqo.exe\"";
   STARTUPINFOW si{};
   si.cb = sizeof si;
-  return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, process);
+  wchar_t previous[MAX_PATH] = L"";
+  const DWORD hadPrevious = GetEnvironmentVariableW(L"VELQO_DOCUMENTS", previous, MAX_PATH);
+  SetEnvironmentVariableW(L"VELQO_DOCUMENTS",
+                          (documents.empty() ? MakeTempFolder(L"velqo-documents") : documents).c_str());
+  const bool started =
+      CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, process);
+  SetEnvironmentVariableW(L"VELQO_DOCUMENTS", hadPrevious > 0 && hadPrevious < MAX_PATH ? previous : nullptr);
+  return started;
 }
 
 // The top-level windows of a class, and of a title when one is given, of any process.
@@ -121,10 +131,27 @@ inline bool WaitForMainWindow(RunningProgram& program) {
 
 // Started, its main window shown and its start-up over: input posted from
 // now on reaches the main loop, not a start-up step.
-inline bool LaunchProgram(const std::wstring& folder, RunningProgram& program) {
-  if (!StartProgram(folder, &program.process) || !WaitForMainWindow(program)) return false;
+// A first run (no stock table or no price file) is offered a restore from a backup: declined.
+inline bool LaunchProgram(const std::wstring& folder, RunningProgram& program, const std::wstring& documents = L"") {
+  if (!StartProgram(folder, &program.process, documents) || !WaitForMainWindow(program)) return false;
   WaitForInputIdle(program.process.hProcess, kProgramTimeoutMs);
-  return true;
+  bool anyPriceFile = false;
+  VisitFolderTree(folder + L"DAY\\", [&](const std::wstring&, bool isFolder) {
+    anyPriceFile = anyPriceFile || !isFolder;
+    return true;
+  });
+  if (anyPriceFile && GetFileAttributesW((folder + L"stock.dat").c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+  const std::wstring offerTitle = SjisToWide("お問い合わせ");
+  const DWORD end = GetTickCount() + kProgramTimeoutMs;
+  while (static_cast<LONG>(end - GetTickCount()) > 0) {
+    if (const HWND offer = WindowOf(program.process, L"#32770", offerTitle.c_str(), true)) {
+      PostMessageW(offer, WM_COMMAND, IDNO, 0);
+      WaitForInputIdle(program.process.hProcess, kProgramTimeoutMs);
+      return true;
+    }
+    if (WaitForSingleObject(program.process.hProcess, 50) == WAIT_OBJECT_0) return false;
+  }
+  return false;
 }
 
 // Waits up to `wait` for the process to end, terminates it if it has not, and
