@@ -2,16 +2,20 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "common/app_globals.h"
 #include "common/command_ids.h"
+#include "data/backups.h"
+#include "data/daily_cache.h"
 #include "data/daily_files.h"
 #include "data/price_maintenance.h"
 #include "platform/posix_recorder.h"
 #include "records/settings_block.h"
 #include "shell/commands.h"
+#include "shell/price_update.h"
 #include "tests/support/price_store.h"
 
 namespace {
@@ -152,6 +156,46 @@ TEST_F(PriceMaintenanceCommands, MasterFilesOfOtherSizesAreIgnoredAndOldOnesStay
     EXPECT_EQ(gStockTable->count, c.stocksAfter);
     EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
   }
+}
+
+// Live bars changed in the cache and not yet written must not reach the
+// files after a restore: every daily file is then the backup's.
+TEST_F(PriceMaintenanceCommands, ARestoreWithAChangedCachedSeriesLeavesEveryDailyFileAsTheBackup) {
+  static std::string documents;
+  documents = folder_.path() + "docs/";
+  gGetDocumentsFolder = [](char* out, int size) {
+    snprintf(out, static_cast<size_t>(size), "%s", documents.c_str());
+    return true;
+  };
+  const PriceUpdateServices updateServices = gPriceUpdateServices;
+  const DocumentsFolderFn documentsFolder = gGetDocumentsFolder;
+  gPriceUpdateServices.recomputeIndicatorsAndGroups = [] { return true; };
+  AddStockWithDates(1301, {MakePackedDate(2026, 12, 1), MakePackedDate(2026, 12, 2)});
+  AddStockWithDates(1302, {MakePackedDate(2026, 12, 2)});
+  const std::string backup = documents + "Mirastovelkin22/Backups/20261203_093000/";
+  for (const std::string& sub :
+       {std::string("docs"), std::string("docs/Mirastovelkin22"), std::string("docs/Mirastovelkin22/Backups"), backup,
+        backup + "DAY", backup + "BASEDATA"})
+    ASSERT_EQ(PlatformCreateFolder(sub.c_str()), 0) << sub;
+  for (int number : {1301, 1302})
+    WriteWholeFile(backup + DayPath(NumberCode(number)), ReadWholeFile(DayPath(NumberCode(number))));
+  auto changed =
+      SeriesOf(NumberCode(1301), 1, [](int) { return PriceBar{MakePackedDate(2026, 12, 4), 1, 1, 1, 1, 1}; });
+  auto shown = std::make_unique<BarSeries>();
+  GetDailyBars(NumberCode(1301), shown.get());
+  UpdateDailyBars(NumberCode(1301), *changed);
+  ASSERT_EQ(CountDirtyDailyCacheEntries(), 1);
+  WriteWholeFile(DayPath(NumberCode(1302)), {1, 2, 3});
+  gMaintenanceServices.chooseBackup = [](const char* const* names, int count) {
+    return count == 1 && std::string(names[0]) == "20261203_093000" ? 0 : -1;
+  };
+  EXPECT_EQ(OnMainCommand(nullptr, IDM_RESTORE_PRICE_BACKUP), 1);
+  for (int number : {1301, 1302})
+    EXPECT_EQ(ReadWholeFile(DayPath(NumberCode(number))), ReadWholeFile(backup + DayPath(NumberCode(number))))
+        << number;
+  EXPECT_EQ(BoxTexts().back(), "株価バックアップからの復旧が完了しました。");
+  gPriceUpdateServices = updateServices;
+  gGetDocumentsFolder = documentsFolder;
 }
 
 }  // namespace
