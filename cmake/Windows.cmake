@@ -131,6 +131,14 @@ velqo_target_options(velqo_time_back_bench)
 target_link_libraries(velqo_time_back_bench PRIVATE velqo_ui)
 target_link_options(velqo_time_back_bench PRIVATE ${VELQO_STATIC_RUNTIME})
 
+# Price repair benchmark (not a test): one date deleted from every stock of a
+# generated database of 5000 stocks on disc, under Wine.
+add_executable(velqo_repair_bench ${PROJECT_SOURCE_DIR}/bench/win/price_repair_bench_win.cpp
+  ${PROJECT_SOURCE_DIR}/tools/sample_db/sample_database.cpp)
+velqo_target_options(velqo_repair_bench)
+target_link_libraries(velqo_repair_bench PRIVATE velqo_ui)
+target_link_options(velqo_repair_bench PRIVATE ${VELQO_STATIC_RUNTIME})
+
 # Backup benchmark (not a test): a backup and a restore of 5000 daily files of
 # 5120 bars with the pop-up, under Wine.
 add_executable(velqo_backup_bench ${PROJECT_SOURCE_DIR}/bench/win/backup_bench_win.cpp ${VELQO_RC})

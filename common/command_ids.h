@@ -162,6 +162,15 @@
 #define IDM_DETAIL_WINDOW 32817
 #define IDM_DETAIL_LIST 32888
 
+/* Repairs of the price database (data menu), the forecast candle's eraser and cut. */
+#define IDM_REMOVE_FUTURE_BARS 32997
+#define IDM_DELETE_BARS_AT_DATE 33192
+#define IDM_RESTORE_PRICE_BACKUP 33191
+#define IDM_REPORT_LONG_GAPS 33071
+#define IDM_APPLY_STOCK_MASTER 32954
+#define IDM_ERASE_FORECAST 32910
+#define IDM_CUT 20002
+
 /* The price database backup (file menu). */
 #define IDM_RUN_BACKUP 33165
 #define IDM_OPEN_BACKUP_FOLDER 33166

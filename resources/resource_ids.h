@@ -189,3 +189,9 @@
 #define IDC_SIGEDIT_OPEN 1196
 #define IDC_SIGEDIT_SAVE 1195
 #define IDC_SIGEDIT_RESET 1291
+
+/* The price repairs' dialogs: the date to delete, the backup to restore. */
+#define IDD_DELETE_DATE 1531
+#define IDC_DELETE_DATE_EDIT 5024
+#define IDD_BACKUP_LIST 1532
+#define IDC_BACKUP_LIST 5025

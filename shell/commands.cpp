@@ -15,6 +15,7 @@
 #include "chart/screen_pattern.h"
 #include "common/command_ids.h"
 #include "common/progress.h"
+#include "shell/price_maintenance_commands.h"
 #include "shell/price_update.h"
 #include "window/time_back_mode.h"
 
@@ -132,9 +133,20 @@ int RunTrendLineCommand(WindowHandle, int commandId) {
 // The price update family and the master-data tools.
 int RunPriceUpdateFamily(WindowHandle, int commandId) { return RunPriceUpdateCommand(commandId); }
 
+// Repairs of the price database.
+int RunMaintenanceFamily(WindowHandle, int commandId) { return RunPriceMaintenanceCommand(commandId); }
+
+// The forecast candle's eraser (also Esc).
+int RunForecastCommand(WindowHandle, int commandId) {
+  if (commandId != IDM_ERASE_FORECAST) return 0;
+  EraseForecastCandle();
+  return 1;
+}
+
 // Deleting and undoing, the new-line mode, the lines a monitoring line watches.
 int RunEditCommand(WindowHandle, int commandId) {
   switch (commandId) {
+    case IDM_CUT:
     case IDM_DELETE: DeleteSelectedObjects(); return 1;
     case IDM_UNDO: UndoLastDeletion(); return 1;
     case IDM_NEW_TREND_LINE: ToggleNewTrendLineMode(); return 1;
@@ -172,7 +184,7 @@ constexpr CommandHandler kCommandHandlers[] = {
     RunPatternCommand,       RunPeriodCommand,      RunBarWidthCommand,    RunPaneKindCommand,  RunChartEditCommand,
     RunDisplaySwitchCommand, RunPatternCopyCommand, RunPatternFileCommand, RunRecomputeCommand, RunTrackerMenuCommand,
     RunTrendLineCommand,     RunEditCommand,        RunPriceUpdateFamily,  RunMemoCommand,      RunTimeBackCommand,
-    RunWindowCommand,        RunBackupFamily};
+    RunMaintenanceFamily,    RunForecastCommand,    RunWindowCommand,      RunBackupFamily};
 
 }  // namespace
 

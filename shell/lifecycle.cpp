@@ -8,6 +8,7 @@
 #include "analysis/analysis_hooks.h"
 #include "analysis/indicator_refresh.h"
 #include "analysis/line_monitoring.h"
+#include "analysis/market_breadth.h"
 #include "analysis/position_tracker.h"
 #include "analysis/price_import.h"
 #include "analysis/signal_settings.h"
@@ -90,6 +91,16 @@ void ShowTrendLineChange() {
   UpdateMenuStates();
 }
 
+// Read before the main window exists: a damaged index file is told when its
+// chart loads, not in a box that has no window to stand over.
+bool InitMarketBreadthAtStart() {
+  const auto showError = gDataHooks.showError;
+  gDataHooks.showError = nullptr;
+  const bool ready = InitMarketBreadth();
+  gDataHooks.showError = showError;
+  return ready;
+}
+
 }  // namespace
 
 void ChooseDataFolder() {
@@ -149,7 +160,8 @@ bool LoadChosenDataFolder() {
     // The stored day may lie past the end of a calendar that has since shrunk.
     gTimeBackDayIndex = ClampTimeBackDayIndex(gTimeBackDayIndex, TimeBackCalendarCount());
   }
-  return true;
+  // The breadth pane shows the stored ratios from the first paint on.
+  return InitMarketBreadthAtStart();
 }
 
 void RunStartUpQuestions() {

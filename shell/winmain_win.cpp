@@ -24,6 +24,7 @@
 #include "shell/backup_window_win.h"
 #include "shell/lifecycle.h"
 #include "shell/single_instance_win.h"
+#include "shell/maintenance_dialogs_win.h"
 #include "shell/update_result_dialog_win.h"
 #include "shell/price_import_hooks_win.h"
 #include "common/progress.h"
@@ -57,6 +58,7 @@ bool InitInstance(HINSTANCE instance, int showCommand) {
   gFirstRun = IsFirstRunForRestore();
   if (!LoadChosenDataFolder()) return false;
   InstallPriceUpdateWindows();
+  InstallMaintenanceWindows();
   if (!RegisterWindowClasses(instance)) return false;
   gMainAccelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDA_MAIN_ACCELERATORS));
   return CreateMainWindow(instance, showCommand) != nullptr;

@@ -87,6 +87,13 @@ void GrayTimeBackDialogs(HMENU menu) {
   for (int command : {IDM_CHOOSE_SIGNAL_FILE, IDM_GROUP_MOVE_COPY}) EnableItem(menu, command, gTimeBackMode == 0);
 }
 
+// The repairs that store series: those of the mode are cut at its day. The gap report only reads.
+void GrayTimeBackRepairs(HMENU menu) {
+  for (int command :
+       {IDM_REMOVE_FUTURE_BARS, IDM_DELETE_BARS_AT_DATE, IDM_RESTORE_PRICE_BACKUP, IDM_APPLY_STOCK_MASTER})
+    EnableItem(menu, command, gTimeBackMode == 0);
+}
+
 // Editing needs a selected memo; going back to the default face needs a face.
 void CheckMemoItems(HMENU menu) {
   EnableItem(menu, IDM_MEMO_EDIT, IsAnyMemoSelected());
@@ -100,6 +107,7 @@ void RefreshMenu(HMENU menu) {
   CheckPaneAndChartItems(menu);
   CheckEditItems(menu);
   GrayTimeBackDialogs(menu);
+  GrayTimeBackRepairs(menu);
   CheckMemoItems(menu);
   for (int command : kDisplaySwitchCommands) CheckItem(menu, command, IsDisplaySwitchOn(command));
   CheckItem(menu, IDM_DETAIL_LIST, gShowDetailList != 0);

@@ -289,23 +289,6 @@ bool MakeDatabase(const std::string& folder, int bars, PackedDate* lastDate) {
   return true;
 }
 
-// Deletes a folder (without a closing separator) and everything in it.
-void RemoveDatabase(const std::string& folder) {
-  WIN32_FIND_DATAA found;
-  const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
-    const std::string name = found.cFileName, path = folder + "\\" + name;
-    if (name == "." || name == "..") continue;
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-      RemoveDatabase(path);
-    } else {
-      DeleteFileA(path.c_str());
-    }
-  }
-  if (search != INVALID_HANDLE_VALUE) FindClose(search);
-  RemoveDirectoryA(folder.c_str());
-}
-
 int RunBench(const std::string& folder, int bars) {
   double setup = 0;
   PackedDate lastDate = 0;
@@ -352,16 +335,5 @@ int RunBench(const std::string& folder, int bars) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  setvbuf(stdout, nullptr, _IONBF, 0);
-  int bars = kMergeBarCap;
-  if (argc == 3 && std::strcmp(argv[1], "--bars") == 0) bars = std::atoi(argv[2]);
-  char temp[MAX_PATH];
-  GetTempPathA(sizeof temp, temp);
-  const std::string folder = std::string(temp) + "velqo-update-bench";
-  RemoveDatabase(folder);
-  const int result = RunBench(folder, bars);
-  DestroyDailyCache();
-  SetCurrentDirectoryA(temp);
-  RemoveDatabase(folder);
-  return result;
+  return RunOnGeneratedDatabase(argc, argv, "velqo-update-bench", kMergeBarCap, RunBench);
 }

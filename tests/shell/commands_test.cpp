@@ -5,11 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "analysis/market_breadth.h"
 #include "chart/chart_selection.h"
+#include "data/ken_table.h"
+#include "data/stock_table.h"
+#include "common/file_io.h"
 #include "platform/posix_recorder.h"
 #include "chart/screen_pattern.h"
 #include "common/app_globals.h"
@@ -141,6 +146,36 @@ TEST(LifecycleTest, AStartEmptiesTheFolderOfTheDailyWritesTemporaryFiles) {
                 FileExists(folder.path() + "TMPDAY")),
             Row(0, 0, 1));
   EXPECT_EQ(ReadWholeFile(folder.path() + "DAY/1301"), (std::vector<uint8_t>{1, 2, 3}));
+}
+
+// The breadth pane shows the stored ratios from the start; the index's
+// damaged daily file is no box before the main window exists.
+TEST(LifecycleTest, AStartReadsTheBreadthRatiosWithoutABoxForADamagedIndex) {
+  ScopedGlobalState globals;
+  ScratchFolder folder;
+  SetProgramFolder(folder.path());
+  for (const char* name : {"DAY", "BASEDATA"}) ASSERT_EQ(PlatformCreateFolder(name), 0);
+  snprintf(gDataFolder, sizeof gDataFolder, "%s", folder.path().c_str());
+  gKenTable = static_cast<KenTable*>(AllocBlock(sizeof(KenTable)));
+  gKenTable->tag = kKenTag;
+  ASSERT_EQ(SaveKenFile(), 0);
+  auto table = std::make_unique<StockTable>();
+  table->count = 1;
+  table->records[0].master.code = StringToCode("1001");
+  table->records[0].master.marketId = kMarketIdIndices;
+  table->records[0].dailyCount = 10;
+  const auto* tableBytes = reinterpret_cast<const uint8_t*>(table.get());
+  WriteWholeFile(folder.path() + "stock.dat", std::vector<uint8_t>(tableBytes, tableBytes + sizeof(StockTable)));
+  WriteWholeFile(folder.path() + "DAY/1001", {1, 2, 3});
+  const int32_t ratios[] = {3, 9000, 10000, 11000};
+  const auto* ratioBytes = reinterpret_cast<const uint8_t*>(ratios);
+  WriteWholeFile(folder.path() + "adr_d.dat", std::vector<uint8_t>(ratioBytes, ratioBytes + sizeof ratios));
+  if (gBreadthRatios[0] != nullptr) gBreadthRatios[0]->count = 0;
+  TakeRecordedMessageBoxes();
+  ASSERT_TRUE(LoadEverythingAtStart());
+  ASSERT_NE(gBreadthRatios[0], nullptr);
+  EXPECT_EQ(Row(gBreadthRatios[0]->count, gBreadthRatios[0]->values[2]), Row(3, 11000));
+  for (const RecordedMessageBox& box : TakeRecordedMessageBoxes()) ADD_FAILURE() << box.text;
 }
 
 }  // namespace
