@@ -82,6 +82,22 @@ void DrawSarMark(HDC dc, int x, int y, int barWidth) {
   }
 }
 
+// Below width 5 a mark's ellipse outline covers its whole two-row box, so the
+// boxes are filled colour by colour: no two bars' boxes overlap, and a fill
+// costs a fraction of an ellipse call under Wine.
+void DrawSmallSarMarks(HDC dc, const PaneFrame& frame, const RealSeries& sar, const IntSeries& position, int from,
+                       int to, int last) {
+  static RectBatch rising, falling;  // painting runs on the main thread only
+  for (int i = from; i >= to; --i) {
+    const bool isFalling = i < position.count && position.values[i] != 0;
+    const int left = BarX(frame, last, i) - frame.barWidth / 2;
+    const int y = PaneValueY(*frame.record, frame.logScale, sar.values[i]);
+    (isFalling ? falling : rising).Add({left, y - 2, left + frame.barWidth, y});
+  }
+  rising.Fill(dc, PaletteColor(kColorSarRising));
+  falling.Fill(dc, PaletteColor(kColorSarFalling));
+}
+
 }  // namespace
 
 void DrawRealSeriesLine(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last,
@@ -160,12 +176,16 @@ void DrawParabolicMarks(HDC dc, const ChartView& view, const ChartContext& conte
   const RealSeries* sar = frame.block->chartReal[kRealParabolicSar];
   const IntSeries* position = frame.block->chartInt[kIntParabolicPosition];
   if (sar == nullptr || position == nullptr) return;
+  const int from = std::min(last, SeriesCount(*sar) - 1);
+  if (frame.barWidth < 5 && gMetafileRendering == 0) {
+    DrawSmallSarMarks(dc, frame, *sar, *position, from, std::max(first, kFirstSarBar), last);
+    return;
+  }
   const HPEN fallingPen = CachedPen(PS_SOLID, 1, PaletteColor(kColorSarFalling));
   const HPEN risingPen = CachedPen(PS_SOLID, 1, PaletteColor(kColorSarRising));
   const HGDIOBJ oldPen = SelectObject(dc, risingPen);
   HPEN selected = risingPen;
   const HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-  const int from = std::min(last, SeriesCount(*sar) - 1);
   for (int i = from; i >= std::max(first, kFirstSarBar); --i) {
     const bool falling = i < position->count && position->values[i] != 0;
     const HPEN pen = falling ? fallingPen : risingPen;
