@@ -83,6 +83,9 @@ int PlatformGetFileDate(const char* path, int* year, int* month, int* day);
 // Returns 0, or an error code when the folder cannot be listed.
 using FolderEntryFn = void (*)(void* context, const char* name, bool isFolder);
 int PlatformListFolder(const char* folder, FolderEntryFn fn, void* context);
+// Whether the folder holds a file (not a folder); stops at the first one,
+// so a folder of thousands costs no more than one of a few.
+bool PlatformFolderHoldsAnyFile(const char* folder);
 
 int PlatformSetCurrentFolder(const char* path);
 // The current folder, ending with the separator.

@@ -358,6 +358,23 @@ int PlatformListFolder(const char* folder, FolderEntryFn fn, void* context) {
   return 0;
 }
 
+bool PlatformFolderHoldsAnyFile(const char* folder) {
+  std::string p = ToPosixPath(folder);
+  if (p.empty()) p = ".";
+  DIR* dir = opendir(p.c_str());
+  if (dir == nullptr) return false;
+  bool any = false;
+  while (!any) {
+    const dirent* e = readdir(dir);
+    if (e == nullptr) break;
+    struct stat st {};
+    const std::string full = p + (p.back() == '/' ? "" : "/") + e->d_name;
+    any = lstat(full.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+  }
+  closedir(dir);
+  return any;
+}
+
 int PlatformSetCurrentFolder(const char* path) {
   const std::string p = ToPosixPath(path);
   return chdir(p.c_str()) != 0 ? ErrnoToWin32(errno, p + "/") : 0;

@@ -127,10 +127,19 @@ int PlatformGetFileDate(const char* path, int* year, int* month, int* day) {
   return 0;
 }
 
-int PlatformListFolder(const char* folder, FolderEntryFn fn, void* context) {
+namespace {
+
+// "folder\\*" for listing every entry of a folder.
+std::wstring FolderPattern(const char* folder) {
   std::wstring pattern = SjisToWide(folder);
   if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
-  pattern += L'*';
+  return pattern + L'*';
+}
+
+}  // namespace
+
+int PlatformListFolder(const char* folder, FolderEntryFn fn, void* context) {
+  const std::wstring pattern = FolderPattern(folder);
   WIN32_FIND_DATAW found{};
   const HANDLE h = FindFirstFileW(pattern.c_str(), &found);
   if (h == INVALID_HANDLE_VALUE) return LastError();
@@ -145,6 +154,19 @@ int PlatformListFolder(const char* folder, FolderEntryFn fn, void* context) {
   FindClose(h);
   for (const auto& [name, isFolder] : entries) fn(context, name.c_str(), isFolder);
   return 0;
+}
+
+bool PlatformFolderHoldsAnyFile(const char* folder) {
+  const std::wstring pattern = FolderPattern(folder);
+  WIN32_FIND_DATAW found{};
+  const HANDLE h = FindFirstFileW(pattern.c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool any = false;
+  do {
+    any = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  } while (!any && FindNextFileW(h, &found));
+  FindClose(h);
+  return any;
 }
 
 int PlatformSetCurrentFolder(const char* path) {

@@ -64,16 +64,10 @@ int AskUser(const char* text, const char* title, unsigned flags) {
   return PlatformMessageBox(owner, text, title, flags);
 }
 
-void CollectAnyFile(void* context, const char*, bool isFolder) {
-  if (!isFolder) *static_cast<bool*>(context) = true;
-}
-
 bool DailyFolderHoldsPriceFiles() {
-  bool any = false;
   char folder[kMaxPath * 2];
   std::snprintf(folder, sizeof folder, "%s%s", gDataFolder, kDailyFolder);
-  PlatformListFolder(folder, CollectAnyFile, &any);
-  return any;
+  return PlatformFolderHoldsAnyFile(folder);
 }
 
 // A restore over price files already there replaces them: the user decides.
