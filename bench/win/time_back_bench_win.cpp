@@ -13,9 +13,14 @@
 
 #include "bench/win/bench_clock_win.h"
 #include "bench/win/bench_window_win.h"
+#include "analysis/chart_indicators.h"
+#include "chart/chart_context.h"
+#include "chart/chart_loading.h"
+#include "data/daily_cache.h"
 #include "data/stock_table.h"
 #include "records/settings_block.h"
 #include "window/time_back_mode.h"
+#include "window/window_hooks.h"
 
 namespace {
 
@@ -27,6 +32,38 @@ double TimeOnce(bool (*run)()) {
   const bool done = run();
   const double ms = NowMs() - start;
   return done ? ms : -1;
+}
+
+void CallHook(void (*hook)()) {
+  if (hook != nullptr) hook();
+}
+
+// The step's stages one by one, at the current day.
+void PrintStepStages(HWND window) {
+  static BarSeries bars;
+  const int charts = ShownChartCount();
+  const auto time = [](const char* name, const std::function<void()>& stage) {
+    PrintStepTiming(name, TimeSteps(kSteps, [&](int) { stage(); }));
+  };
+  time("  bars of the charts", [&] {
+    for (int i = 0; i < charts; ++i) GetDailyBars(gChartContexts[i].periods[0].bars->code, &bars);
+  });
+  time("  indicators of the charts", [&] {
+    for (int i = 0; i < charts; ++i) {
+      ComputeChartIndicators(gChartContexts[i].periods[0].bars->code, &gChartContexts[i], gMainScratch);
+    }
+  });
+  time("  series reloaded", [] { ReloadAllChartSeries(); });
+  time("  scroll bars", [&] {
+    for (int i = 0; i < charts; ++i) UpdateChartScrollBar(i);
+  });
+  time("  charts invalidated", [&] {
+    InvalidateAllCharts();
+    ValidateRect(window, nullptr);
+  });
+  time("  time-back window", [] { CallHook(gTimeBackHooks.updateWindow); });
+  time("  menus", [] { UpdateMainMenuStates(); });
+  time("  details", [] { CallHook(gTimeBackHooks.refreshDetails); });
 }
 
 }  // namespace
@@ -78,6 +115,7 @@ int main(int argc, char** argv) {
       UpdateWindow(window);
       GdiFlush();
     });
+    if (round == 0) PrintStepStages(window);
     const double leave = TimeOnce([] { return LeaveTimeBackMode(false); });
     printf("  round %d: enter %7.1f ms   leave %7.1f ms\n", round + 1, enter, leave);
     PrintStepTiming("day step, reload and repaint", steps);
