@@ -25,6 +25,7 @@
 #include "common/command_ids.h"
 #include "resources/resource_ids.h"
 #include "records/settings_block.h"
+#include "window/scroll_bar_win.h"
 
 HWND gToolbarWnd = nullptr;
 HWND gStatusBarWnd = nullptr;
@@ -79,7 +80,7 @@ void ApplyChartScrollBar(int chart, const ChartScrollInfo& info) {
   scroll.nMax = info.max;
   scroll.nPage = static_cast<UINT>(std::max(info.page, 0));
   scroll.nPos = info.pos;
-  SetScrollInfo(bar, SB_CTL, &scroll, TRUE);
+  SetScrollBarControl(bar, scroll);
   const Rect& rect = gChartContexts[chart].geometry.scrollBar;
   if (IsEmptyRect(rect)) {
     ShowWindow(bar, SW_HIDE);

@@ -13,6 +13,7 @@
 #include "data/trading_calendar.h"
 #include "platform/win_text.h"
 #include "records/settings_block.h"
+#include "window/scroll_bar_win.h"
 #include "window/child_windows_win.h"
 #include "window/detail_window_win.h"
 #include "window/floating_window_win.h"
@@ -106,7 +107,7 @@ void SetUpScrollBar() {
     info.nMax = count - 1;
     info.nPage = 1;
     info.nPos = gTimeBackDayIndex;
-    SetScrollInfo(bar, SB_CTL, &info, TRUE);
+    SetScrollBarControl(bar, info);
   }
   ShowDayLabel();
 }
