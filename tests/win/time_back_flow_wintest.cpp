@@ -21,6 +21,7 @@ constexpr wchar_t kTimeBackClass[] = L"VQTBACKCHILDWINDCLASSNAME";
 constexpr int kLabelId = 100;
 constexpr int kScrollBarId = 200;
 constexpr int kButtonId = 300;
+constexpr int kChartScrollBarId = 100;  // of chart 0; each next chart's is 4 on
 constexpr const wchar_t* kLiveFiles[] = {L"stock.dat", L"grp.dat",   L"adr_d.dat",
                                          L"adr_w.dat", L"adr_m.dat", L"tline.dat"};
 
@@ -173,6 +174,57 @@ TEST(TimeBackFlowTest, CtrlBStepsBackRecomputesOutlivesARestartAndLeavesTheLiveF
   for (size_t i = 0; i < files.size(); ++i)
     EXPECT_TRUE(files[i] == liveRun[i]) << "as a run on the live day: "
                                         << std::string(kLiveFiles[i], kLiveFiles[i] + wcslen(kLiveFiles[i]));
+  RemoveFolderTree(folder);
+}
+
+// The shown scroll bars, the time-back window's last, as rectangles of the
+// main window's pictures.
+std::vector<RECT> ScrollBarRects(HWND main) {
+  std::vector<HWND> bars;
+  for (int chart = 0; chart < 3; ++chart) bars.push_back(GetDlgItem(main, kChartScrollBarId + 4 * chart));
+  bars.push_back(GetDlgItem(TimeBackWindowOf(main), kScrollBarId));
+  RECT frame;
+  GetWindowRect(main, &frame);
+  std::vector<RECT> rects;
+  for (HWND bar : bars) {
+    if (!IsShown(bar)) continue;
+    RECT rect;
+    GetWindowRect(bar, &rect);
+    OffsetRect(&rect, -frame.left, -frame.top);
+    rects.push_back(rect);
+  }
+  return rects;
+}
+
+// A scroll bar is repainted only when its thumb moved: after steps every
+// bar shows what a repaint of the whole window then draws.
+TEST(TimeBackFlowTest, StepsLeaveEveryScrollBarDrawnAtItsNewPosition) {
+  if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
+  const std::wstring folder = CopySample(L"velqo-time-back-bars");
+  ASSERT_FALSE(folder.empty());
+  const CursorKept cursor;
+  RunningProgram program;
+  ASSERT_TRUE(StartAtFixedSize(folder, program));
+  const Hand hand(program.window);
+  hand.Keys({VK_CONTROL}, 'B');
+  const HWND window = TimeBackWindowOf(program.window);
+  ASSERT_TRUE(IsShown(window));
+  const auto entered = hand.Picture(L"time-back-bars-1-entered.bmp");
+  const std::vector<RECT> bars = ScrollBarRects(program.window);
+  ASSERT_GE(bars.size(), 2u) << "a chart's and the time-back window's";
+  // Single days, then pages: the thumbs move, by less than a pixel at first.
+  for (int i = 0; i < 3; ++i) hand.Keys({}, VK_PRIOR);
+  for (int i = 0; i < 3; ++i) Scroll(hand, window, SB_PAGELEFT);
+  hand.Keys({}, VK_NEXT);
+  const auto stepped = hand.Picture(L"time-back-bars-2-stepped.bmp");
+  RedrawWindow(program.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  const auto repainted = hand.Picture(L"time-back-bars-3-repainted.bmp");
+  for (const RECT& bar : bars) {
+    EXPECT_GT(entered->CountDifferences(*stepped, bar), 0)
+        << "the thumb moved in the bar at " << bar.left << "," << bar.top;
+    EXPECT_EQ(stepped->CountDifferences(*repainted, bar), 0) << "the bar at " << bar.left << "," << bar.top;
+  }
+  EXPECT_EQ(CloseProgram(program), 0u);
   RemoveFolderTree(folder);
 }
 
