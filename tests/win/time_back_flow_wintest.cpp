@@ -177,6 +177,13 @@ TEST(TimeBackFlowTest, CtrlBStepsBackRecomputesOutlivesARestartAndLeavesTheLiveF
   RemoveFolderTree(folder);
 }
 
+// The program at its fixed size over a fresh copy of the sample: the
+// copy's folder, or empty when it could not start.
+std::wstring StartOnSampleCopy(const wchar_t* name, RunningProgram& program) {
+  const std::wstring folder = CopySample(name);
+  return !folder.empty() && StartAtFixedSize(folder, program) ? folder : std::wstring();
+}
+
 // The shown scroll bars, the time-back window's last, as rectangles of the
 // main window's pictures.
 std::vector<RECT> ScrollBarRects(HWND main) {
@@ -200,11 +207,10 @@ std::vector<RECT> ScrollBarRects(HWND main) {
 // bar shows what a repaint of the whole window then draws.
 TEST(TimeBackFlowTest, StepsLeaveEveryScrollBarDrawnAtItsNewPosition) {
   if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
-  const std::wstring folder = CopySample(L"velqo-time-back-bars");
-  ASSERT_FALSE(folder.empty());
   const CursorKept cursor;
   RunningProgram program;
-  ASSERT_TRUE(StartAtFixedSize(folder, program));
+  const std::wstring folder = StartOnSampleCopy(L"velqo-time-back-bars", program);
+  ASSERT_FALSE(folder.empty());
   const Hand hand(program.window);
   hand.Keys({VK_CONTROL}, 'B');
   const HWND window = TimeBackWindowOf(program.window);
@@ -232,11 +238,10 @@ TEST(TimeBackFlowTest, StepsLeaveEveryScrollBarDrawnAtItsNewPosition) {
 // no live table to come back to: Ctrl+B then says so once and the mode stays off.
 TEST(TimeBackFlowTest, AStockFileThatCannotBeWrittenKeepsTheModeOffWithAMessage) {
   if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
-  const std::wstring folder = CopySample(L"velqo-time-back-locked");
-  ASSERT_FALSE(folder.empty());
   const CursorKept cursor;
   RunningProgram program;
-  ASSERT_TRUE(StartAtFixedSize(folder, program));
+  const std::wstring folder = StartOnSampleCopy(L"velqo-time-back-locked", program);
+  ASSERT_FALSE(folder.empty());
   const Hand hand(program.window);
   hand.Settle(300);
   const HANDLE held = CreateFileW((folder + L"stock.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
