@@ -89,6 +89,25 @@ int ForeignPixelsInMargin(const Canvas& picture, HWND main, HWND window) {
   return picture.Count(margin, [face](COLORREF c) { return c != face; });
 }
 
+// The shown scroll bars, the time-back window's last, as rectangles of the
+// main window's pictures.
+std::vector<RECT> ScrollBarRects(HWND main) {
+  std::vector<HWND> bars;
+  for (int chart = 0; chart < 3; ++chart) bars.push_back(GetDlgItem(main, kChartScrollBarId + 4 * chart));
+  bars.push_back(GetDlgItem(TimeBackWindowOf(main), kScrollBarId));
+  RECT frame;
+  GetWindowRect(main, &frame);
+  std::vector<RECT> rects;
+  for (HWND bar : bars) {
+    if (!IsShown(bar)) continue;
+    RECT rect;
+    GetWindowRect(bar, &rect);
+    OffsetRect(&rect, -frame.left, -frame.top);
+    rects.push_back(rect);
+  }
+  return rects;
+}
+
 TEST(TimeBackFlowTest, CtrlBStepsBackRecomputesOutlivesARestartAndLeavesTheLiveFilesAsOnTheLiveDay) {
   if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
   const auto liveRun = FilesOfALiveRun();
@@ -126,7 +145,14 @@ TEST(TimeBackFlowTest, CtrlBStepsBackRecomputesOutlivesARestartAndLeavesTheLiveF
   // A page left: twenty days back; a page right from there stops at the last day.
   Scroll(hand, window, SB_PAGELEFT);
   EXPECT_EQ(ScrollPos(window), last - 21);
-  hand.Picture(L"time-back-3-twenty-days-back.bmp");
+  const auto pageBack = hand.Picture(L"time-back-3-twenty-days-back.bmp");
+  // A scroll bar is repainted only when its thumb moved: each shows what a repaint of the whole window draws.
+  RedrawWindow(program.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  const auto repainted = hand.Picture(L"time-back-3-repainted.bmp");
+  for (const RECT& bar : ScrollBarRects(program.window)) {
+    EXPECT_GT(entered->CountDifferences(*pageBack, bar), 0) << "a thumb moved at " << bar.left << "," << bar.top;
+    EXPECT_EQ(pageBack->CountDifferences(*repainted, bar), 0) << "the bar at " << bar.left << "," << bar.top;
+  }
   Scroll(hand, window, SB_PAGERIGHT);
   Scroll(hand, window, SB_PAGERIGHT);
   EXPECT_EQ(ScrollPos(window), last);
@@ -177,71 +203,15 @@ TEST(TimeBackFlowTest, CtrlBStepsBackRecomputesOutlivesARestartAndLeavesTheLiveF
   RemoveFolderTree(folder);
 }
 
-// The program at its fixed size over a fresh copy of the sample: the
-// copy's folder, or empty when it could not start.
-std::wstring StartOnSampleCopy(const wchar_t* name, RunningProgram& program) {
-  const std::wstring folder = CopySample(name);
-  return !folder.empty() && StartAtFixedSize(folder, program) ? folder : std::wstring();
-}
-
-// The shown scroll bars, the time-back window's last, as rectangles of the
-// main window's pictures.
-std::vector<RECT> ScrollBarRects(HWND main) {
-  std::vector<HWND> bars;
-  for (int chart = 0; chart < 3; ++chart) bars.push_back(GetDlgItem(main, kChartScrollBarId + 4 * chart));
-  bars.push_back(GetDlgItem(TimeBackWindowOf(main), kScrollBarId));
-  RECT frame;
-  GetWindowRect(main, &frame);
-  std::vector<RECT> rects;
-  for (HWND bar : bars) {
-    if (!IsShown(bar)) continue;
-    RECT rect;
-    GetWindowRect(bar, &rect);
-    OffsetRect(&rect, -frame.left, -frame.top);
-    rects.push_back(rect);
-  }
-  return rects;
-}
-
-// A scroll bar is repainted only when its thumb moved: after steps every
-// bar shows what a repaint of the whole window then draws.
-TEST(TimeBackFlowTest, StepsLeaveEveryScrollBarDrawnAtItsNewPosition) {
-  if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
-  const CursorKept cursor;
-  RunningProgram program;
-  const std::wstring folder = StartOnSampleCopy(L"velqo-time-back-bars", program);
-  ASSERT_FALSE(folder.empty());
-  const Hand hand(program.window);
-  hand.Keys({VK_CONTROL}, 'B');
-  const HWND window = TimeBackWindowOf(program.window);
-  ASSERT_TRUE(IsShown(window));
-  const auto entered = hand.Picture(L"time-back-bars-1-entered.bmp");
-  const std::vector<RECT> bars = ScrollBarRects(program.window);
-  ASSERT_GE(bars.size(), 2u) << "a chart's and the time-back window's";
-  // Single days, then pages: the thumbs move, by less than a pixel at first.
-  for (int i = 0; i < 3; ++i) hand.Keys({}, VK_PRIOR);
-  for (int i = 0; i < 3; ++i) Scroll(hand, window, SB_PAGELEFT);
-  hand.Keys({}, VK_NEXT);
-  const auto stepped = hand.Picture(L"time-back-bars-2-stepped.bmp");
-  RedrawWindow(program.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-  const auto repainted = hand.Picture(L"time-back-bars-3-repainted.bmp");
-  for (const RECT& bar : bars) {
-    EXPECT_GT(entered->CountDifferences(*stepped, bar), 0)
-        << "the thumb moved in the bar at " << bar.left << "," << bar.top;
-    EXPECT_EQ(stepped->CountDifferences(*repainted, bar), 0) << "the bar at " << bar.left << "," << bar.top;
-  }
-  EXPECT_EQ(CloseProgram(program), 0u);
-  RemoveFolderTree(folder);
-}
-
 // A stock.dat the program cannot replace (held open by another program) is
 // no live table to come back to: Ctrl+B then says so once and the mode stays off.
 TEST(TimeBackFlowTest, AStockFileThatCannotBeWrittenKeepsTheModeOffWithAMessage) {
   if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
+  const std::wstring folder = CopySample(L"velqo-time-back-locked");
+  ASSERT_FALSE(folder.empty());
   const CursorKept cursor;
   RunningProgram program;
-  const std::wstring folder = StartOnSampleCopy(L"velqo-time-back-locked", program);
-  ASSERT_FALSE(folder.empty());
+  ASSERT_TRUE(StartAtFixedSize(folder, program));
   const Hand hand(program.window);
   hand.Settle(300);
   const HANDLE held = CreateFileW((folder + L"stock.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
