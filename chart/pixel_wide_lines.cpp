@@ -17,7 +17,7 @@ namespace {
 
 constexpr int kMinWideWidth = 2;
 constexpr int kMaxDiskWidth = 32;  // wider pens get this disk at their points
-constexpr int kMaxWidth = 4096;    // beyond any pen a chart sets; keeps the products below in range
+constexpr int kMaxWidth = 4096;    // beyond any pen a chart sets; keeps the sides within 32 bits
 
 // Points are pulled in to this first: the system's own arithmetic breaks down
 // long before (and a device takes no more than 27 bits), and within it every
