@@ -1,0 +1,353 @@
+// Polylines in a wide solid pen, set pixel for pixel as the system's drawing
+// call sets them. The pen's shape is the union of a round disk at every point
+// and, for every segment of non-zero length, a rectangle (level or upright
+// segments) or a parallelogram scan-converted with the polygon rule: a pixel
+// is inside when its corner lies on or right of the left edge and left of the
+// right edge, on rows from the top vertex down to, not including, the bottom
+// one. One colour for every piece, so the pieces go straight into the pixels.
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+
+#include "chart/pixel_canvas.h"
+
+namespace {
+
+constexpr int kMinWideWidth = 2;
+constexpr int kMaxDiskWidth = 32;  // wider pens get this disk at their points
+constexpr int kMaxWidth = 4096;    // beyond any pen a chart sets; keeps the sides within 32 bits
+
+// Points are pulled in to this first: the system's own arithmetic breaks down
+// long before (and a device takes no more than 27 bits), and within it every
+// coordinate, side and difference below fits in 32 bits.
+constexpr int32_t kFarCoordinate = int32_t{1} << 28;
+
+// The round end of a pen `w` wide covers w rows from -(w / 2) below the
+// point; row j leaves out the given number of pixels at both ends of the full
+// span [-(w / 2), w - w / 2). Rows are symmetric top to bottom, so only the
+// upper (w + 1) / 2 are listed. Read from the system's elliptic region.
+constexpr uint8_t kDiskInsets[] = {
+    /*  2 */ 0,
+    /*  3 */ 1,  0,
+    /*  4 */ 1,  0,
+    /*  5 */ 1,  0, 0,
+    /*  6 */ 2,  1, 0,
+    /*  7 */ 2,  1, 0, 0,
+    /*  8 */ 2,  1, 0, 0,
+    /*  9 */ 3,  1, 1, 0, 0,
+    /* 10 */ 3,  2, 1, 0, 0,
+    /* 11 */ 3,  2, 1, 0, 0, 0,
+    /* 12 */ 4,  2, 1, 1, 0, 0,
+    /* 13 */ 4,  3, 2, 1, 0, 0, 0,
+    /* 14 */ 5,  3, 2, 1, 1, 0, 0,
+    /* 15 */ 5,  3, 2, 1, 1, 0, 0, 0,
+    /* 16 */ 5,  4, 2, 2, 1, 0, 0, 0,
+    /* 17 */ 6,  4, 3, 2, 1, 1, 0, 0, 0,
+    /* 18 */ 6,  4, 3, 2, 1, 1, 0, 0, 0,
+    /* 19 */ 7,  5, 3, 2, 2, 1, 1, 0, 0, 0,
+    /* 20 */ 7,  5, 4, 3, 2, 1, 1, 0, 0, 0,
+    /* 21 */ 7,  5, 4, 3, 2, 1, 1, 0, 0, 0, 0,
+    /* 22 */ 8,  6, 4, 3, 2, 2, 1, 1, 0, 0, 0,
+    /* 23 */ 8,  6, 5, 3, 3, 2, 1, 1, 0, 0, 0, 0,
+    /* 24 */ 9,  6, 5, 4, 3, 2, 1, 1, 1, 0, 0, 0,
+    /* 25 */ 9,  7, 5, 4, 3, 2, 2, 1, 1, 0, 0, 0, 0,
+    /* 26 */ 10, 7, 6, 4, 3, 3, 2, 1, 1, 1, 0, 0, 0,
+    /* 27 */ 10, 7, 6, 5, 4, 3, 2, 1, 1, 1, 0, 0, 0, 0,
+    /* 28 */ 10, 8, 6, 5, 4, 3, 2, 2, 1, 1, 0, 0, 0, 0,
+    /* 29 */ 11, 8, 7, 5, 4, 3, 3, 2, 1, 1, 1, 0, 0, 0, 0,
+    /* 30 */ 11, 9, 7, 6, 5, 4, 3, 2, 2, 1, 1, 0, 0, 0, 0,
+    /* 31 */ 12, 9, 7, 6, 5, 4, 3, 2, 2, 1, 1, 1, 0, 0, 0, 0,
+    /* 32 */ 12, 9, 8, 6, 5, 4, 3, 3, 2, 1, 1, 1, 0, 0, 0, 0,
+};
+
+constexpr int DiskInsetsStart(int width) {
+  int start = 0;
+  for (int w = kMinWideWidth; w < width; ++w) start += (w + 1) / 2;
+  return start;
+}
+static_assert(DiskInsetsStart(kMaxDiskWidth + 1) == sizeof kDiskInsets, "one row set per width");
+
+// The clip, inside the bitmap.
+struct Target {
+  uint32_t* bits;
+  ptrdiff_t stride;
+  int32_t left, top, right, bottom;
+  uint32_t pixel;
+};
+
+struct Point32 {
+  int32_t x, y;
+};
+
+// A row's pixels from x0 to x1 (exclusive); `y` is inside the clip's rows.
+inline void FillRowSpan(const Target& t, int32_t y, int32_t x0, int32_t x1) {
+  x0 = std::max(x0, t.left);
+  x1 = std::min(x1, t.right);
+  uint32_t* row = t.bits + y * t.stride;
+  for (int32_t x = x0; x < x1; ++x) row[x] = t.pixel;
+}
+
+void FillBox(const Target& t, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  top = std::max(top, t.top);
+  bottom = std::min(bottom, t.bottom);
+  if (left >= t.right || right <= t.left) return;
+  for (int32_t y = top; y < bottom; ++y) FillRowSpan(t, y, left, right);
+}
+
+// Floors of small quotients, for the short edges most lines are made of: a
+// division costs more than such an edge's pixels.
+constexpr int kSmallRows = 16, kSmallDividend = 128;
+struct SmallQuotients {
+  uint8_t of[kSmallRows][kSmallDividend];
+};
+constexpr SmallQuotients MakeSmallQuotients() {
+  SmallQuotients q{};
+  for (int rows = 1; rows < kSmallRows; ++rows)
+    for (int n = 0; n < kSmallDividend; ++n) q.of[rows][n] = static_cast<uint8_t>(n / rows);
+  return q;
+}
+constexpr SmallQuotients kSmallQuotients = MakeSmallQuotients();
+
+// floor(dx / rows), rows > 0.
+inline int32_t FloorQuotient(int32_t dx, int32_t rows) {
+  if (rows < kSmallRows && dx > -(kSmallDividend - kSmallRows) && dx < kSmallDividend)
+    return dx >= 0 ? kSmallQuotients.of[rows][dx] : -kSmallQuotients.of[rows][rows - 1 - dx];
+  int32_t q = dx / rows;
+  if (q * rows > dx) --q;
+  return q;
+}
+
+// x on successive rows of a polygon edge: the first whole x at or right of
+// the edge, kept without division after the start.
+struct EdgeStepper {
+  int32_t x, wholeStep, fractionStep, rows, fraction;
+
+  // The edge from `from` down to `to` (lower), starting at row `y`.
+  void Start(const Point32& from, const Point32& to, int32_t y) {
+    rows = to.y - from.y;
+    const int32_t dx = to.x - from.x;
+    // x = from.x + ceil(k * dx / rows) on row from.y + k: whole steps of the
+    // floor of dx / rows, and one more whenever the fractions pass a row.
+    // Steep edges, the usual ones, need no division.
+    if (dx >= 0 && dx < rows) {
+      wholeStep = 0;
+      fractionStep = dx;
+    } else if (dx < 0 && dx >= -rows) {
+      wholeStep = -1;
+      fractionStep = dx + rows;
+    } else {
+      wholeStep = FloorQuotient(dx, rows);
+      fractionStep = dx - wholeStep * rows;
+    }
+    x = from.x;
+    fraction = rows - 1;  // the ceiling as a floor
+    const int32_t k = y - from.y;
+    if (k > 0) {
+      const int64_t scaled = int64_t{k} * fractionStep + fraction;
+      x += k * wholeStep + static_cast<int32_t>(scaled / rows);
+      fraction = static_cast<int32_t>(scaled % rows);
+    }
+  }
+  void Step() {
+    x += wholeStep;
+    fraction += fractionStep;
+    if (fraction >= rows) {
+      fraction -= rows;
+      ++x;
+    }
+  }
+};
+
+// One side of a convex polygon, walked from its top vertex to its bottom one.
+struct PolygonSide {
+  const Point32* v;
+  int at, step;
+  EdgeStepper edge;
+
+  int Next() const { return (at + step) & 3; }
+  // Starts the edge that covers row `y`; answers the row it ends before.
+  int32_t Enter(int32_t y) {
+    while (v[Next()].y <= y) at = Next();
+    edge.Start(v[at], v[Next()], y);
+    return v[Next()].y;
+  }
+};
+
+void FillQuadrilateral(const Target& t, const std::array<Point32, 4>& v) {
+  int top = 0, bottom = 0;
+  int32_t left = v[0].x, right = v[0].x;
+  for (int i = 1; i < 4; ++i) {
+    if (v[i].y < v[top].y) top = i;
+    if (v[i].y > v[bottom].y) bottom = i;
+    left = std::min(left, v[i].x);
+    right = std::max(right, v[i].x);
+  }
+  int32_t y = std::max(v[top].y, t.top);
+  const int32_t end = std::min(v[bottom].y, t.bottom);
+  if (y >= end || left >= t.right || right <= t.left) return;
+  // Rows in bands between vertices, each band between one edge of each side.
+  PolygonSide a{v.data(), top, 1, {}};
+  PolygonSide b{v.data(), top, 3, {}};
+  int32_t aEnd = a.Enter(y), bEnd = b.Enter(y);
+  for (;;) {
+    const int32_t bandEnd = std::min({aEnd, bEnd, end});
+    for (;;) {
+      FillRowSpan(t, y, std::min(a.edge.x, b.edge.x), std::max(a.edge.x, b.edge.x));
+      if (++y >= bandEnd) break;
+      a.edge.Step();
+      b.edge.Step();
+    }
+    if (y >= end) return;
+    if (y >= aEnd)
+      aEnd = a.Enter(y);
+    else
+      a.edge.Step();
+    if (y >= bEnd)
+      bEnd = b.Enter(y);
+    else
+      b.edge.Step();
+  }
+}
+
+// Halves of the pen across a sloped segment, rounded half away from zero.
+inline int32_t RoundedHalf(double extent) { return static_cast<int32_t>(extent / 2 + 0.5); }
+
+// How far the pen's two sides lie from a sloped segment along one axis, for
+// the segment's extent along the other axis: `narrow` is rounded from half
+// the pen's extent, `wide` from half of one more, so that together they span
+// it.
+struct Sides {
+  int32_t narrow, wide;
+};
+
+// The pen: its round ends and joins, and its sides for the short segments a
+// chart is made of, each worked out once: a square root and two divisions
+// cost more than the pixels of such a segment.
+class WidePen {
+ public:
+  explicit WidePen(int width) : width_(width), diskWidth_(std::min(width, kMaxDiskWidth)) {
+    known_.fill(false);
+    const uint8_t* insets = kDiskInsets + DiskInsetsStart(diskWidth_);
+    for (int j = 0; j < diskWidth_; ++j) {
+      const int inset = insets[j < (diskWidth_ + 1) / 2 ? j : diskWidth_ - 1 - j];
+      diskLeft_[j] = inset - diskWidth_ / 2;
+      diskRight_[j] = diskWidth_ - diskWidth_ / 2 - inset;
+    }
+  }
+
+  int32_t width() const { return width_; }
+
+  // The round end or join at a point.
+  void FillDisk(const Target& t, const Point32& p) const {
+    const int32_t top = p.y - diskWidth_ / 2;
+    const int32_t left = p.x - diskWidth_ / 2;
+    if (left >= t.right || left + diskWidth_ <= t.left || top >= t.bottom || top + diskWidth_ <= t.top) return;
+    const int first = std::max(0, t.top - top);
+    const int end = std::min(diskWidth_, t.bottom - top);
+    for (int j = first; j < end; ++j) FillRowSpan(t, top + j, p.x + diskLeft_[j], p.x + diskRight_[j]);
+  }
+
+  // The sides across a segment dx by dy (both non-zero): along x, then along y.
+  void SidesOf(int32_t dx, int32_t dy, Sides* alongX, Sides* alongY) {
+    const int32_t ax = std::abs(dx), ay = std::abs(dy);
+    const int32_t shorter = std::min(ax, ay), longer = std::max(ax, ay);
+    if (shorter >= kShortLimit || longer >= kLongLimit) {
+      Work(ax, ay, alongX, alongY);
+      return;
+    }
+    const size_t at = static_cast<size_t>(shorter * kLongLimit + longer);
+    if (!known_[at]) {
+      Work(shorter, longer, &acrossLonger_[at], &acrossShorter_[at]);
+      known_[at] = true;
+    }
+    // The side along x comes from the extent along y.
+    *alongX = ay == longer ? acrossLonger_[at] : acrossShorter_[at];
+    *alongY = ay == longer ? acrossShorter_[at] : acrossLonger_[at];
+  }
+
+ private:
+  static constexpr int32_t kShortLimit = 8, kLongLimit = 64;
+
+  // The same arithmetic in the same order as the system's, so that halves
+  // that fall exactly on .5 round alike.
+  void Work(int32_t ax, int32_t ay, Sides* alongX, Sides* alongY) const {
+    const double length = std::sqrt(static_cast<double>(ax) * ax + static_cast<double>(ay) * ay);
+    const double acrossX = static_cast<double>(int64_t{width_} * ay) / length;
+    const double acrossY = static_cast<double>(int64_t{width_} * ax) / length;
+    *alongX = {RoundedHalf(acrossX), RoundedHalf(acrossX + 1)};
+    *alongY = {RoundedHalf(acrossY), RoundedHalf(acrossY + 1)};
+  }
+
+  int32_t width_, diskWidth_;
+  std::array<int32_t, kMaxDiskWidth> diskLeft_, diskRight_;  // each row's span from the point
+  std::array<bool, kShortLimit * kLongLimit> known_;
+  std::array<Sides, kShortLimit * kLongLimit> acrossLonger_, acrossShorter_;
+};
+
+void FillSegmentBody(const Target& t, const Point32& a, const Point32& b, WidePen& pen) {
+  const int32_t dx = b.x - a.x, dy = b.y - a.y;
+  const int32_t width = pen.width(), half = width / 2;
+  if (dy == 0) {
+    FillBox(t, std::min(a.x, b.x), a.y - half, std::max(a.x, b.x), a.y - half + width);
+    return;
+  }
+  if (dx == 0) {
+    FillBox(t, a.x - half, std::min(a.y, b.y), a.x - half + width, std::max(a.y, b.y));
+    return;
+  }
+  Sides alongX, alongY;
+  pen.SidesOf(dx, dy, &alongX, &alongY);
+  // Which side is which follows the segment's direction.
+  Point32 narrow{alongX.narrow, alongY.narrow};
+  Point32 wide{alongX.wide, alongY.wide};
+  if (dx < 0) {
+    narrow.y = -narrow.y;
+    wide.y = -wide.y;
+  }
+  if (dy < 0) {
+    std::swap(narrow, wide);
+    narrow.x = -narrow.x;
+    wide.x = -wide.x;
+  }
+  FillQuadrilateral(t, {{{a.x - narrow.x, a.y + narrow.y},
+                         {a.x + wide.x, a.y - wide.y},
+                         {b.x + wide.x, b.y - wide.y},
+                         {b.x - narrow.x, b.y + narrow.y}}});
+}
+
+Point32 PulledIn(const PixelPoint& p) {
+  return {std::clamp(p.x, -kFarCoordinate, kFarCoordinate), std::clamp(p.y, -kFarCoordinate, kFarCoordinate)};
+}
+
+}  // namespace
+
+void DrawCanvasWidePolyline(const PixelCanvas& canvas, const PixelPoint* points, int count, int width, uint32_t pixel) {
+  if (!canvas.bits || !points || count < 2 || width < kMinWideWidth) return;
+  const Target t{canvas.bits,
+                 canvas.stride,
+                 std::max(canvas.clip.left, 0),
+                 std::max(canvas.clip.top, 0),
+                 std::min(canvas.clip.right, canvas.width),
+                 std::min(canvas.clip.bottom, canvas.height),
+                 pixel};
+  if (t.left >= t.right || t.top >= t.bottom) return;
+  WidePen pen(std::min(width, kMaxWidth));
+  const int32_t reach = pen.width() / 2 + 2;  // how far a point's disk or a segment's side reaches
+  // Every point gets a disk: the ends their round caps, the others their
+  // round joins (a repeated point's join is the same disk).
+  Point32 previous = PulledIn(points[0]);
+  pen.FillDisk(t, previous);
+  for (int i = 1; i < count; ++i) {
+    const Point32 p = PulledIn(points[i]);
+    const bool apart = p.x != previous.x || p.y != previous.y;
+    const bool nearClip = std::max(p.x, previous.x) + reach > t.left && std::min(p.x, previous.x) - reach < t.right &&
+                          std::max(p.y, previous.y) + reach > t.top && std::min(p.y, previous.y) - reach < t.bottom;
+    if (apart && nearClip) {
+      FillSegmentBody(t, previous, p, pen);
+      pen.FillDisk(t, p);
+    }
+    previous = p;
+  }
+}
