@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "chart/gdi_rules.h"
+#include "chart/pixel_canvas.h"  // PixelPoint
 
 constexpr int kFixed2TextSize = 16;  // "-21474836.48" and its end
 
@@ -21,10 +22,6 @@ void AppendPeriodUnit(char* text, int size, int period);
 
 // Adds `amount` to red, green and blue, each kept within 0..255.
 uint32_t LightenColor(uint32_t color, int amount);
-
-struct PixelPoint {
-  int32_t x, y;
-};
 
 // Crosses along a line: both end points and, from 64 pixels on, d/32 - 1
 // evenly spaced points between them (d the distance).

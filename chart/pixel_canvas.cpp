@@ -163,3 +163,19 @@ void DrawCanvasThinPolyline(const PixelCanvas& canvas, const PixelPoint* points,
   if (IsEmptyRect(canvas.clip)) return;
   for (int i = 0; i + 1 < count; ++i) DrawThinSegment(canvas, points[i], points[i + 1], pixel);
 }
+
+void DrawCanvasDottedVerticalLine(const PixelCanvas& canvas, int32_t x, int32_t fromY, int32_t toY, uint32_t ink,
+                                  uint32_t gap) {
+  constexpr int64_t kDot = 3;  // the system's dotted pen: three on, three off
+  // As for a solid line, the system's span ends one past the lower end in 32
+  // bits, so a line reaching the largest coordinate wraps round to nothing.
+  if (fromY == toY || std::max(fromY, toY) == INT32_MAX) return;
+  if (x < canvas.clip.left || x >= canvas.clip.right) return;
+  const bool down = fromY < toY;
+  const int64_t top = std::max<int64_t>(down ? fromY : int64_t{toY} + 1, canvas.clip.top);
+  const int64_t bottom = std::min<int64_t>(down ? toY : int64_t{fromY} + 1, canvas.clip.bottom);
+  for (int64_t y = top; y < bottom; ++y) {
+    const int64_t along = down ? y - fromY : fromY - y;
+    RowOf(canvas, static_cast<int32_t>(y))[x] = (along / kDot) % 2 == 0 ? ink : gap;
+  }
+}

@@ -9,7 +9,7 @@
 namespace {
 
 constexpr int32_t kWidth = 6, kHeight = 4;
-constexpr uint32_t kInk = 0x123456, kGuard = 0xDEADBEEF;
+constexpr uint32_t kInk = 0x123456, kGap = 0x654321, kGuard = 0xDEADBEEF;
 
 // A 6 x 4 canvas inside a guard frame, its rows top-down or bottom-up.
 class FramedCanvas {
@@ -20,7 +20,8 @@ class FramedCanvas {
     canvas_ = {Word(0, 0, topDown), kWidth, kHeight, topDown ? kWidth + 2 : -(kWidth + 2), clip};
   }
   const PixelCanvas& canvas() const { return canvas_; }
-  // The rows top first, '#' for ink; "!" when a guard word was written.
+  // The rows top first, '#' for ink and 'o' for a dotted line's gap; "!"
+  // when a guard word was written.
   std::string Picture() {
     for (size_t i = 0; i < words_.size(); ++i) {
       const size_t x = i % (kWidth + 2), y = i / (kWidth + 2);
@@ -28,7 +29,10 @@ class FramedCanvas {
     }
     std::string picture;
     for (int32_t y = 0; y < kHeight; ++y) {
-      for (int32_t x = 0; x < kWidth; ++x) picture += canvas_.bits[y * canvas_.stride + x] == kInk ? '#' : '.';
+      for (int32_t x = 0; x < kWidth; ++x) {
+        const uint32_t word = canvas_.bits[y * canvas_.stride + x];
+        picture += word == kInk ? '#' : word == kGap ? 'o' : '.';
+      }
       picture += y + 1 < kHeight ? "/" : "";
     }
     return picture;
@@ -100,6 +104,32 @@ TEST(PixelCanvas, RectanglesFillUpToTheirRightAndBottomEdgesWithinTheClip) {
       EXPECT_EQ(framed.Picture(), c.picture) << c.name << (topDown ? " top-down" : " bottom-up");
     }
   }
+}
+
+TEST(PixelCanvas, DottedLinesCountThreeOnThreeOffFromTheirStart) {
+  struct Case {
+    const char* name;
+    int32_t x, fromY, toY;
+    const char* picture;
+  };
+  const Case cases[] = {
+      {"down", 1, 0, 4, ".#..../.#..../.#..../.o...."},
+      {"up from below", 2, 3, -3, "..o.../..#.../..#.../..#..."},
+      {"from the smallest coordinate", 0, kMin, 4, "#...../o...../o...../o....."},
+      {"to the largest coordinate wraps to nothing", 3, 0, kMax, "....../....../....../......"},
+      {"a point draws nothing", 3, 1, 1, "....../....../....../......"},
+  };
+  for (const bool topDown : {true, false}) {
+    for (const Case& c : cases) {
+      FramedCanvas framed(kWhole, topDown);
+      DrawCanvasDottedVerticalLine(framed.canvas(), c.x, c.fromY, c.toY, kInk, kGap);
+      EXPECT_EQ(framed.Picture(), c.picture) << c.name << (topDown ? " top-down" : " bottom-up");
+    }
+  }
+  FramedCanvas outside({2, 1, 4, 3}, true);
+  DrawCanvasDottedVerticalLine(outside.canvas(), 1, kMin, kMax - 1, kInk, kGap);
+  DrawCanvasDottedVerticalLine(outside.canvas(), kMax, kMin, kMax - 1, kInk, kGap);
+  EXPECT_EQ(outside.Picture(), "....../....../....../......") << "beside the clip";
 }
 
 }  // namespace

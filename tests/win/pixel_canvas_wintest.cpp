@@ -215,6 +215,37 @@ TEST_P(PixelCanvasTest, RandomRectanglesFillTheSystemsPixels) {
   }
 }
 
+TEST_P(PixelCanvasTest, DottedVerticalLinesOverAnOpaqueGroundSetTheSystemsPixels) {
+  DibDc system(GetParam()), canvasDc(GetParam());
+  std::mt19937 random(GetParam() ? 4711 : 4712);
+  int failures = 0;
+  for (int round = 0; round < 3000 && failures < 5; ++round) {
+    const RECT clip = RandomClip(random);
+    const LONG x = RandomCoordinate(random, kWidth);
+    const POINT points[2] = {{x, RandomCoordinate(random, kHeight)}, {x, RandomCoordinate(random, kHeight)}};
+    const COLORREF ink = RGB(random() % 256, random() % 256, random() % 256);
+    const COLORREF gap = RGB(random() % 256, random() % 256, random() % 256);
+    system.Reset(clip);
+    const HPEN pen = CreatePen(PS_DOT, 1, ink);
+    const HGDIOBJ old = SelectObject(system.dc(), pen);
+    SetBkMode(system.dc(), OPAQUE);
+    SetBkColor(system.dc(), gap);
+    Polyline(system.dc(), points, 2);
+    SelectObject(system.dc(), old);
+    DeleteObject(pen);
+
+    canvasDc.Reset(clip);
+    PixelCanvas canvas;
+    ASSERT_TRUE(GetDcPixelCanvas(canvasDc.dc(), &canvas));
+    DrawCanvasDottedVerticalLine(canvas, x, points[0].y, points[1].y, PixelOfColor(ink), PixelOfColor(gap));
+    const std::string difference = Difference(system.Pixels(), canvasDc.Pixels(), GetParam());
+    if (!difference.empty()) {
+      ADD_FAILURE() << Describe({points[0], points[1]}, clip) << ": " << difference;
+      ++failures;
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(TopDownAndBottomUp, PixelCanvasTest, ::testing::Bool());
 
 TEST(PixelCanvasDcTest, OnlyAPlainDibWithOneClipRectangleIsTaken) {
