@@ -98,32 +98,39 @@ void DrawSteppedSegment(const PixelCanvas& canvas, PixelPoint from, PixelPoint t
   const Axis& minor = xMajor ? yAxis : xAxis;
   const int64_t count = major.delta;  // the end point is left out
   if (count == 0) return;
-  int64_t first, last;
-  ClipMajorRange(major, count, &first, &last);
-  // The minor offsets allowed by the clip, as [low, high), then the steps
-  // whose offset lies there (the offset never falls as k grows).
-  int64_t low, high;
-  ClipMajorRange(minor, minor.delta + 1, &low, &high);
-  if (low >= high) return;
   const int64_t twiceMajor = 2 * count, bend = bias + count - 1;
-  if (minor.delta > 0) {
-    first = std::max(first, CeilDiv(twiceMajor * low - bend, 2 * minor.delta));
-    last = std::min(last, CeilDiv(twiceMajor * high - bend, 2 * minor.delta));
-  } else if (low > 0) {
-    return;
+  int64_t first = 0, last = count;
+  // A segment with both ends inside the clip (most of a chart's) needs no
+  // clipping, and a 64-bit division costs more than its pixels.
+  if (!RectContains(canvas.clip, from.x, from.y) || !RectContains(canvas.clip, to.x, to.y)) {
+    ClipMajorRange(major, count, &first, &last);
+    // The minor offsets allowed by the clip, as [low, high), then the steps
+    // whose offset lies there (the offset never falls as k grows).
+    int64_t low, high;
+    ClipMajorRange(minor, minor.delta + 1, &low, &high);
+    if (low >= high) return;
+    if (minor.delta > 0) {
+      first = std::max(first, CeilDiv(twiceMajor * low - bend, 2 * minor.delta));
+      last = std::min(last, CeilDiv(twiceMajor * high - bend, 2 * minor.delta));
+    } else if (low > 0) {
+      return;
+    }
+    if (first >= last) return;
   }
-  if (first >= last) return;
   // Every term stays below 2^31: far points were scaled into +-2^28.
-  const int64_t numerator = 2 * first * minor.delta + bend;
-  int32_t offset = static_cast<int32_t>(numerator / twiceMajor);
-  int32_t remainder = static_cast<int32_t>(numerator % twiceMajor);
+  int32_t offset = 0, remainder = static_cast<int32_t>(bend);  // bend < twiceMajor
+  if (first > 0) {
+    const int64_t numerator = 2 * first * minor.delta + bend;
+    offset = static_cast<int32_t>(numerator / twiceMajor);
+    remainder = static_cast<int32_t>(numerator % twiceMajor);
+  }
   const int32_t rise = static_cast<int32_t>(2 * minor.delta), run = static_cast<int32_t>(twiceMajor);
   const intptr_t majorStride = xMajor ? major.step : static_cast<intptr_t>(major.step) * canvas.stride;
   const intptr_t minorStride = xMajor ? static_cast<intptr_t>(minor.step) * canvas.stride : minor.step;
   const int32_t majorAt = major.start + major.step * static_cast<int32_t>(first);
   const int32_t minorAt = minor.start + minor.step * offset;
   uint32_t* p = xMajor ? RowOf(canvas, minorAt) + majorAt : RowOf(canvas, majorAt) + minorAt;
-  for (int64_t k = first; k < last; ++k) {
+  for (int32_t n = static_cast<int32_t>(last - first); n > 0; --n) {
     *p = pixel;
     p += majorStride;
     remainder += rise;
