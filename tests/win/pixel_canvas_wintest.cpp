@@ -134,23 +134,36 @@ std::string Difference(const std::vector<uint32_t>& system, const std::vector<ui
 
 class PixelCanvasTest : public ::testing::TestWithParam<bool> {};
 
-// "" when the system's polyline and the canvas's set the same pixels.
-std::string PolylineDifference(DibDc& system, DibDc& canvasDc, const std::vector<POINT>& points, const RECT& clip,
-                               COLORREF color, bool topDown) {
+// "" when `throughSystem` drawing on one DC and `onCanvas` drawing into the
+// other's canvas set the same pixels, both clipped to `clip`.
+template <typename ThroughSystem, typename OnCanvas>
+std::string DrawingDifference(DibDc& system, DibDc& canvasDc, const RECT& clip, bool topDown,
+                              ThroughSystem throughSystem, OnCanvas onCanvas) {
   system.Reset(clip);
-  const HPEN pen = CreatePen(PS_SOLID, 1, color);
-  const HGDIOBJ old = SelectObject(system.dc(), pen);
-  Polyline(system.dc(), points.data(), static_cast<int>(points.size()));
-  SelectObject(system.dc(), old);
-  DeleteObject(pen);
-
+  throughSystem(system.dc());
   canvasDc.Reset(clip);
   PixelCanvas canvas;
   if (!GetDcPixelCanvas(canvasDc.dc(), &canvas)) return "no canvas";
-  std::vector<PixelPoint> pixelPoints;
-  for (const POINT& p : points) pixelPoints.push_back({p.x, p.y});
-  DrawCanvasThinPolyline(canvas, pixelPoints.data(), static_cast<int>(pixelPoints.size()), PixelOfColor(color));
+  onCanvas(canvas);
   return Difference(system.Pixels(), canvasDc.Pixels(), topDown);
+}
+
+std::string PolylineDifference(DibDc& system, DibDc& canvasDc, const std::vector<POINT>& points, const RECT& clip,
+                               COLORREF color, bool topDown) {
+  return DrawingDifference(
+      system, canvasDc, clip, topDown,
+      [&](HDC dc) {
+        const HPEN pen = CreatePen(PS_SOLID, 1, color);
+        const HGDIOBJ old = SelectObject(dc, pen);
+        Polyline(dc, points.data(), static_cast<int>(points.size()));
+        SelectObject(dc, old);
+        DeleteObject(pen);
+      },
+      [&](const PixelCanvas& canvas) {
+        std::vector<PixelPoint> pixelPoints;
+        for (const POINT& p : points) pixelPoints.push_back({p.x, p.y});
+        DrawCanvasThinPolyline(canvas, pixelPoints.data(), static_cast<int>(pixelPoints.size()), PixelOfColor(color));
+      });
 }
 
 TEST_P(PixelCanvasTest, PolylinesSetTheSystemsPixels) {
@@ -198,16 +211,16 @@ TEST_P(PixelCanvasTest, RandomRectanglesFillTheSystemsPixels) {
     } while (std::llabs(int64_t{rect.right} - rect.left) > INT32_MAX / 2 ||
              std::llabs(int64_t{rect.bottom} - rect.top) > INT32_MAX / 2);
     const COLORREF color = RGB(random() % 256, random() % 256, random() % 256);
-    system.Reset(clip);
-    const HBRUSH brush = CreateSolidBrush(color);
-    FillRect(system.dc(), &rect, brush);
-    DeleteObject(brush);
-
-    canvasDc.Reset(clip);
-    PixelCanvas canvas;
-    ASSERT_TRUE(GetDcPixelCanvas(canvasDc.dc(), &canvas));
-    FillCanvasRect(canvas, {rect.left, rect.top, rect.right, rect.bottom}, PixelOfColor(color));
-    const std::string difference = Difference(system.Pixels(), canvasDc.Pixels(), GetParam());
+    const std::string difference = DrawingDifference(
+        system, canvasDc, clip, GetParam(),
+        [&](HDC dc) {
+          const HBRUSH brush = CreateSolidBrush(color);
+          FillRect(dc, &rect, brush);
+          DeleteObject(brush);
+        },
+        [&](const PixelCanvas& canvas) {
+          FillCanvasRect(canvas, {rect.left, rect.top, rect.right, rect.bottom}, PixelOfColor(color));
+        });
     if (!difference.empty()) {
       ADD_FAILURE() << Describe({{rect.left, rect.top}, {rect.right, rect.bottom}}, clip) << ": " << difference;
       ++failures;
@@ -225,20 +238,20 @@ TEST_P(PixelCanvasTest, DottedVerticalLinesOverAnOpaqueGroundSetTheSystemsPixels
     const POINT points[2] = {{x, RandomCoordinate(random, kHeight)}, {x, RandomCoordinate(random, kHeight)}};
     const COLORREF ink = RGB(random() % 256, random() % 256, random() % 256);
     const COLORREF gap = RGB(random() % 256, random() % 256, random() % 256);
-    system.Reset(clip);
-    const HPEN pen = CreatePen(PS_DOT, 1, ink);
-    const HGDIOBJ old = SelectObject(system.dc(), pen);
-    SetBkMode(system.dc(), OPAQUE);
-    SetBkColor(system.dc(), gap);
-    Polyline(system.dc(), points, 2);
-    SelectObject(system.dc(), old);
-    DeleteObject(pen);
-
-    canvasDc.Reset(clip);
-    PixelCanvas canvas;
-    ASSERT_TRUE(GetDcPixelCanvas(canvasDc.dc(), &canvas));
-    DrawCanvasDottedVerticalLine(canvas, x, points[0].y, points[1].y, PixelOfColor(ink), PixelOfColor(gap));
-    const std::string difference = Difference(system.Pixels(), canvasDc.Pixels(), GetParam());
+    const std::string difference = DrawingDifference(
+        system, canvasDc, clip, GetParam(),
+        [&](HDC dc) {
+          const HPEN pen = CreatePen(PS_DOT, 1, ink);
+          const HGDIOBJ old = SelectObject(dc, pen);
+          SetBkMode(dc, OPAQUE);
+          SetBkColor(dc, gap);
+          Polyline(dc, points, 2);
+          SelectObject(dc, old);
+          DeleteObject(pen);
+        },
+        [&](const PixelCanvas& canvas) {
+          DrawCanvasDottedVerticalLine(canvas, x, points[0].y, points[1].y, PixelOfColor(ink), PixelOfColor(gap));
+        });
     if (!difference.empty()) {
       ADD_FAILURE() << Describe({points[0], points[1]}, clip) << ": " << difference;
       ++failures;
