@@ -10,3 +10,7 @@
 // being recorded; then the bitmap's pending drawing has been flushed and
 // `canvas` describes its pixels. Otherwise the caller draws through the DC.
 bool GetDcPixelCanvas(HDC dc, PixelCanvas* canvas);
+
+// A top-down 32-bit BI_RGB section of width x height (both at least 1), the
+// bitmap the canvas sets pixels in; null when it cannot be made.
+HBITMAP CreateCanvasSection(int width, int height, void** bits);

@@ -129,16 +129,10 @@ void DumpScene(const Bitmap& b, int barWidth, bool thick, const char* scene) {
 }
 
 Bitmap CreateBitmapDc() {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = kWidth;
-  info.bmiHeader.biHeight = -kHeight;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
   Bitmap b{};
   b.dc = CreateCompatibleDC(nullptr);
-  b.bitmap = CreateDIBSection(b.dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  b.bitmap = CreateCanvasSection(kWidth, kHeight, &bits);
   b.old = SelectObject(b.dc, b.bitmap);
   b.bits = bits;
   return b;
