@@ -4,7 +4,6 @@
 #include <cstdint>
 
 #include "chart/gdi_rules.h"
-#include "chart/pixel_canvas.h"  // PixelPoint
 
 constexpr int kFixed2TextSize = 16;  // "-21474836.48" and its end
 

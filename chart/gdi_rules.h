@@ -12,6 +12,10 @@ struct Rect {
   int32_t left, top, right, bottom;
 };
 
+struct PixelPoint {
+  int32_t x, y;
+};
+
 // No pixel inside (right and bottom are exclusive).
 constexpr bool IsEmptyRect(const Rect& r) { return r.right <= r.left || r.bottom <= r.top; }
 constexpr bool RectContains(const Rect& r, int x, int y) {

@@ -5,11 +5,7 @@
 // than the pixels it sets.
 #include <cstdint>
 
-#include "chart/gdi_rules.h"  // Rect
-
-struct PixelPoint {
-  int32_t x, y;
-};
+#include "chart/gdi_rules.h"  // Rect, PixelPoint
 
 // Pixels 0x00RRGGBB. Row y starts at bits + y * stride (stride is negative for
 // a bottom-up bitmap, bits then pointing at the top row's first pixel).
