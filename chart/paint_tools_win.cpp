@@ -105,24 +105,34 @@ void FreePaintObjectCache() {
 
 namespace {
 
-// The selected pen's colour when it is a one-pixel solid cosmetic pen of a
-// plain RGB colour, the only pen the canvas draws as the system does.
-bool GetThinSolidPenColor(HDC dc, COLORREF* color) {
+// Wide polylines are left to the system until a canvas routine for them is
+// named here (DrawCanvasWidePolyline, once it sets the system's pixels).
+using CanvasWidePolyline = void (*)(const PixelCanvas&, const PixelPoint*, int, int, uint32_t);
+constexpr CanvasWidePolyline kCanvasWidePolyline = nullptr;
+
+// The selected pen's colour when it is a solid pen of a plain RGB colour and
+// `penWidth` pixels wide (a one-pixel pen may say width 0).
+bool GetSolidPenColor(HDC dc, int penWidth, COLORREF* color) {
   const HGDIOBJ pen = GetCurrentObject(dc, OBJ_PEN);
   LOGPEN logPen;
   if (pen == nullptr || GetObjectType(pen) != OBJ_PEN || GetObjectW(pen, sizeof logPen, &logPen) == 0) return false;
   *color = logPen.lopnColor;
-  return logPen.lopnStyle == PS_SOLID && logPen.lopnWidth.x <= 1 && (logPen.lopnColor >> 24) == 0;
+  return logPen.lopnStyle == PS_SOLID && std::max<LONG>(logPen.lopnWidth.x, 1) == std::max(penWidth, 1) &&
+         (logPen.lopnColor >> 24) == 0;
 }
 
-bool DrawThinPolylineOnCanvas(HDC dc, const POINT* points, int count) {
+bool DrawPolylineOnCanvas(HDC dc, const POINT* points, int count, int penWidth) {
   static std::vector<PixelPoint> pixelPoints;  // painting runs on the main thread only
   COLORREF color;
   PixelCanvas canvas;
-  if (!GetThinSolidPenColor(dc, &color) || !GetDcPixelCanvas(dc, &canvas)) return false;
+  if (penWidth > 1 && kCanvasWidePolyline == nullptr) return false;
+  if (!GetSolidPenColor(dc, penWidth, &color) || !GetDcPixelCanvas(dc, &canvas)) return false;
   pixelPoints.resize(std::max(count, 0));
   for (int i = 0; i < count; ++i) pixelPoints[i] = {points[i].x, points[i].y};
-  DrawCanvasThinPolyline(canvas, pixelPoints.data(), count, PixelOfColor(color));
+  if (penWidth > 1)
+    kCanvasWidePolyline(canvas, pixelPoints.data(), count, penWidth, PixelOfColor(color));
+  else
+    DrawCanvasThinPolyline(canvas, pixelPoints.data(), count, PixelOfColor(color));
   return true;
 }
 
@@ -130,8 +140,7 @@ bool DrawThinPolylineOnCanvas(HDC dc, const POINT* points, int count) {
 
 void DrawChartPolyline(HDC dc, const POINT* points, int count, int penWidth) {
   constexpr int kWidePiecePoints = 9;  // the fastest under Wine: shorter pieces cost more calls
-  if (penWidth <= 1 && DrawThinPolylineOnCanvas(dc, points, count)) return;
-  // Wide lines set into the pixels: DrawCanvasWidePolyline takes over here.
+  if (DrawPolylineOnCanvas(dc, points, count, penWidth)) return;
   if (penWidth <= 1 || gMetafileRendering != 0) {
     Polyline(dc, points, count);
     return;
