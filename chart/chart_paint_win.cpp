@@ -13,6 +13,7 @@
 #include "chart/label_images_win.h"
 #include "chart/memo_paint_win.h"
 #include "chart/paint_tools_win.h"
+#include "chart/pixel_canvas_win.h"
 #include "chart/pane_pixels.h"
 #include "chart/position_marks_win.h"
 #include "chart/volume_cloud.h"
@@ -165,14 +166,8 @@ HBITMAP gButtonBitmaps[kButtonBitmaps] = {};
 HBITMAP CopiedToSection(HBITMAP bitmap) {
   BITMAP size{};
   if (bitmap == nullptr || GetObjectW(bitmap, sizeof size, &size) == 0) return bitmap;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = size.bmWidth;
-  info.bmiHeader.biHeight = -size.bmHeight;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
-  const HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HBITMAP section = CreateCanvasSection(size.bmWidth, size.bmHeight, &bits);
   const HDC from = CreateCompatibleDC(nullptr);
   const HDC to = CreateCompatibleDC(nullptr);
   if (section != nullptr && from != nullptr && to != nullptr) {

@@ -12,6 +12,7 @@
 #include "chart/gdi_objects_win.h"
 #include "chart/label_images_win.h"
 #include "chart/paint_tools_win.h"
+#include "chart/pixel_canvas_win.h"
 #include "platform/win_text.h"
 #include "records/palette_slots.h"
 #include "records/settings_block.h"
@@ -40,6 +41,25 @@ struct SegmentBatch {
     points.clear();
     counts.clear();
   }
+  // In a dotted pen over an opaque background of `gap`, set straight into the
+  // pixels where the DC allows it.
+  void DrawDotted(HDC dc, COLORREF ink, COLORREF gap) {
+    if (counts.empty()) return;
+    PixelCanvas canvas;
+    if ((ink >> 24) == 0 && (gap >> 24) == 0 && GetDcPixelCanvas(dc, &canvas)) {
+      for (size_t i = 0; i + 1 < points.size(); i += 2)
+        DrawCanvasDottedVerticalLine(canvas, points[i].x, points[i].y, points[i + 1].y, PixelOfColor(ink),
+                                     PixelOfColor(gap));
+      points.clear();
+      counts.clear();
+      return;
+    }
+    const int oldMode = SetBkMode(dc, OPAQUE);
+    const COLORREF oldBack = SetBkColor(dc, gap);
+    Draw(dc, CachedPen(PS_DOT, 1, ink));
+    SetBkColor(dc, oldBack);
+    SetBkMode(dc, oldMode);
+  }
 };
 
 // Painting runs on the main thread only; these keep their memory between paints.
@@ -62,14 +82,11 @@ bool HasSignalStripOnTop(const ChartView& view) {
 // date-axis row in the shadow colour.
 void DrawSeparators(HDC dc, const ChartGeometry& g) {
   const Rect& plot = g.plotArea;
-  const int oldMode = SetBkMode(dc, OPAQUE);
-  const COLORREF oldBack = SetBkColor(dc, PaletteColor(kColorBackground));
+  const COLORREF ground = PaletteColor(kColorBackground);
   for (const AxisSeparatorMark& mark : gAxisMarks.majors) gAxisSegments.Add(mark.x, plot.top + 1, plot.bottom - 2);
-  gAxisSegments.Draw(dc, CachedPen(PS_DOT, 1, PaletteColor(kColorScale)));
+  gAxisSegments.DrawDotted(dc, PaletteColor(kColorScale), ground);
   for (const int x : gAxisMarks.minorX) gAxisSegments.Add(x, plot.top + 1, plot.bottom - 2);
-  gAxisSegments.Draw(dc, CachedPen(PS_DOT, 1, LightenColor(PaletteColor(kColorScale), kMinorLighten)));
-  SetBkColor(dc, oldBack);
-  SetBkMode(dc, oldMode);
+  gAxisSegments.DrawDotted(dc, LightenColor(PaletteColor(kColorScale), kMinorLighten), ground);
   for (const AxisSeparatorMark& mark : gAxisMarks.majors)
     gAxisSegments.Add(mark.x, plot.bottom - 2, g.dateAxis.bottom - 2);
   gAxisSegments.Draw(dc, gShadowPen);

@@ -9,6 +9,7 @@
 #include "chart/chart_paint_win.h"
 #include "chart/pane_pixels.h"
 #include "chart/gdi_objects_win.h"
+#include "chart/pixel_canvas_win.h"
 #include "records/settings_block.h"
 
 RECT ToWinRect(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
@@ -102,8 +103,44 @@ void FreePaintObjectCache() {
   gPaintObjects.clear();
 }
 
+namespace {
+
+// Wide polylines are left to the system until a canvas routine for them is
+// named here (DrawCanvasWidePolyline, once it sets the system's pixels).
+using CanvasWidePolyline = void (*)(const PixelCanvas&, const PixelPoint*, int, int, uint32_t);
+CanvasWidePolyline gCanvasWidePolyline = nullptr;
+
+// The selected pen's colour when it is a solid pen of a plain RGB colour and
+// `penWidth` pixels wide (a one-pixel pen may say width 0).
+bool GetSolidPenColor(HDC dc, int penWidth, COLORREF* color) {
+  const HGDIOBJ pen = GetCurrentObject(dc, OBJ_PEN);
+  LOGPEN logPen;
+  if (pen == nullptr || GetObjectType(pen) != OBJ_PEN || GetObjectW(pen, sizeof logPen, &logPen) == 0) return false;
+  *color = logPen.lopnColor;
+  return logPen.lopnStyle == PS_SOLID && std::max<LONG>(logPen.lopnWidth.x, 1) == std::max(penWidth, 1) &&
+         (logPen.lopnColor >> 24) == 0;
+}
+
+bool DrawPolylineOnCanvas(HDC dc, const POINT* points, int count, int penWidth) {
+  static std::vector<PixelPoint> pixelPoints;  // painting runs on the main thread only
+  COLORREF color;
+  PixelCanvas canvas;
+  if (penWidth > 1 && gCanvasWidePolyline == nullptr) return false;
+  if (!GetSolidPenColor(dc, penWidth, &color) || !GetDcPixelCanvas(dc, &canvas)) return false;
+  pixelPoints.resize(std::max(count, 0));
+  for (int i = 0; i < count; ++i) pixelPoints[i] = {points[i].x, points[i].y};
+  if (penWidth > 1)
+    gCanvasWidePolyline(canvas, pixelPoints.data(), count, penWidth, PixelOfColor(color));
+  else
+    DrawCanvasThinPolyline(canvas, pixelPoints.data(), count, PixelOfColor(color));
+  return true;
+}
+
+}  // namespace
+
 void DrawChartPolyline(HDC dc, const POINT* points, int count, int penWidth) {
   constexpr int kWidePiecePoints = 9;  // the fastest under Wine: shorter pieces cost more calls
+  if (DrawPolylineOnCanvas(dc, points, count, penWidth)) return;
   if (penWidth <= 1 || gMetafileRendering != 0) {
     Polyline(dc, points, count);
     return;
@@ -129,12 +166,22 @@ void RectBatch::Add(const RECT& rect) {
 }
 
 void RectBatch::Fill(HDC dc, COLORREF color) {
-  if (!counts_.empty()) {
-    const HGDIOBJ old = SelectObject(dc, CachedPen(PS_SOLID, 1, color));
-    PolyPolyline(dc, points_.data(), counts_.data(), static_cast<DWORD>(counts_.size()));
-    SelectObject(dc, old);
+  PixelCanvas canvas;
+  if ((color >> 24) == 0 && GetDcPixelCanvas(dc, &canvas)) {
+    const uint32_t pixel = PixelOfColor(color);
+    for (size_t i = 0; i + 1 < points_.size(); i += 2) {
+      const PixelPoint line[2] = {{points_[i].x, points_[i].y}, {points_[i + 1].x, points_[i + 1].y}};
+      DrawCanvasThinPolyline(canvas, line, 2, pixel);
+    }
+    for (const RECT& rect : rects_) FillCanvasRect(canvas, {rect.left, rect.top, rect.right, rect.bottom}, pixel);
+  } else {
+    if (!counts_.empty()) {
+      const HGDIOBJ old = SelectObject(dc, CachedPen(PS_SOLID, 1, color));
+      PolyPolyline(dc, points_.data(), counts_.data(), static_cast<DWORD>(counts_.size()));
+      SelectObject(dc, old);
+    }
+    for (const RECT& rect : rects_) FillRect(dc, &rect, CachedBrush(color));
   }
-  for (const RECT& rect : rects_) FillRect(dc, &rect, CachedBrush(color));
   points_.clear();
   counts_.clear();
   rects_.clear();

@@ -27,5 +27,9 @@ void FillCanvasRect(const PixelCanvas& canvas, const Rect& rect, uint32_t pixel)
 void DrawCanvasThinPolyline(const PixelCanvas& canvas, const PixelPoint* points, int count, uint32_t pixel);
 // A polyline in a solid pen `width` pixels wide with round ends and joins,
 // drawn as one call draws it.
-void DrawCanvasWidePolyline(const PixelCanvas& canvas, const PixelPoint* points, int count, int width,
-                            uint32_t pixel);
+void DrawCanvasWidePolyline(const PixelCanvas& canvas, const PixelPoint* points, int count, int width, uint32_t pixel);
+// A vertical line in a one-pixel dotted pen: three pixels of `ink`, three of
+// `gap` (the background colour of an opaque background mode), counted from
+// `fromY`; the end point is left out.
+void DrawCanvasDottedVerticalLine(const PixelCanvas& canvas, int32_t x, int32_t fromY, int32_t toY, uint32_t ink,
+                                  uint32_t gap);

@@ -9,6 +9,7 @@
 #include "chart/paint_tools_win.h"
 #include "chart/volume_cloud.h"
 #include "chart/gdi_objects_win.h"
+#include "chart/pixel_canvas_win.h"
 #include "records/palette_slots.h"
 
 namespace {
@@ -20,18 +21,20 @@ constexpr int kLightGroundSum = 384;  // red + green + blue of a light backgroun
 HBRUSH gLightRamp[kLevels];
 HBRUSH gDarkRamp[kLevels];
 
-HBRUSH* RampFor(COLORREF background) {
-  const int sum = GetRValue(background) + GetGValue(background) + GetBValue(background);
-  return sum >= kLightGroundSum ? gLightRamp : gDarkRamp;
+COLORREF RampColor(bool light, int level) {
+  const int grey = light ? 255 - 2 * level : 6 * level;
+  return RGB(grey, grey, grey);
+}
+
+bool IsLightGround(COLORREF background) {
+  return GetRValue(background) + GetGValue(background) + GetBValue(background) >= kLightGroundSum;
 }
 
 void BuildRamps() {
   if (gLightRamp[0] != nullptr) return;
   for (int k = 0; k < kLevels; ++k) {
-    const int light = 255 - 2 * k;
-    const int dark = 6 * k;
-    gLightRamp[k] = CreateSolidBrush(RGB(light, light, light));
-    gDarkRamp[k] = CreateSolidBrush(RGB(dark, dark, dark));
+    gLightRamp[k] = CreateSolidBrush(RampColor(true, k));
+    gDarkRamp[k] = CreateSolidBrush(RampColor(false, k));
   }
 }
 
@@ -73,16 +76,23 @@ void CollectBand(const VolumeCloud& cloud, const PaneFrame& frame, int band, int
   KeepRun(run, top, bottom);
 }
 
-void FillRuns(HDC dc, HBRUSH* ramp) {
-  const HGDIOBJ oldBrush = SelectObject(dc, ramp[0]);
+void FillRuns(HDC dc, bool light) {
+  PixelCanvas canvas;
+  const bool onCanvas = GetDcPixelCanvas(dc, &canvas);
+  const HGDIOBJ oldBrush = onCanvas ? nullptr : SelectObject(dc, (light ? gLightRamp : gDarkRamp)[0]);
   for (int level = 1; level < kLevels; ++level) {
     std::vector<CellRect>& runs = gRunsByLevel[level];
     if (runs.empty()) continue;
-    SelectObject(dc, ramp[level]);
-    for (const CellRect& r : runs) PatBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, PATCOPY);
+    if (onCanvas) {
+      const uint32_t pixel = PixelOfColor(RampColor(light, level));
+      for (const CellRect& r : runs) FillCanvasRect(canvas, {r.left, r.top, r.right, r.bottom}, pixel);
+    } else {
+      SelectObject(dc, (light ? gLightRamp : gDarkRamp)[level]);
+      for (const CellRect& r : runs) PatBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, PATCOPY);
+    }
     runs.clear();
   }
-  SelectObject(dc, oldBrush);
+  if (!onCanvas) SelectObject(dc, oldBrush);
 }
 
 // Each main-window chart keeps its cloud with what it was computed from: a
@@ -125,10 +135,9 @@ void DrawVolumeCloud(HDC dc, const ChartView& view, const ChartContext& context,
   const VolumeCloud* cloud = CurrentCloud(frame, context, GetViewPeriod(view), first, last);
   if (cloud == nullptr) return;
   BuildRamps();
-  HBRUSH* ramp = RampFor(PaletteColor(kColorBackground));
   const HRGN clip = PushClipRect(dc, ToWinRect(frame.record->plot));
   for (int band = 0; band < kVolumeCloudBands; ++band) CollectBand(*cloud, frame, band, first, last);
-  FillRuns(dc, ramp);
+  FillRuns(dc, IsLightGround(PaletteColor(kColorBackground)));
   PopClipRect(dc, clip);
 }
 

@@ -4,6 +4,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "chart/chart_hooks.h"
 #include "chart/chart_editing.h"
 #include "chart/chart_layout.h"
@@ -11,6 +13,7 @@
 #include "chart/chart_loading.h"
 #include "chart/chart_paint_win.h"
 #include "chart/label_images_win.h"
+#include "chart/pixel_canvas_win.h"
 #include "window/chart_popups_win.h"
 #include "window/color_swatch_win.h"
 #include "chart/chart_selection.h"
@@ -141,7 +144,9 @@ HDC PaintBufferFor(HDC windowDc, int width, int height) {
   if (gPaintDc != nullptr && gPaintSize.cx == width && gPaintSize.cy == height) return gPaintDc;
   FreePaintBuffer();
   gPaintDc = CreateCompatibleDC(windowDc);
-  gPaintBitmap = CreateCompatibleBitmap(windowDc, width, height);
+  // A section the charts set their lines and bars straight into.
+  void* bits = nullptr;
+  gPaintBitmap = CreateCanvasSection(std::max(width, 1), std::max(height, 1), &bits);
   if (gPaintDc == nullptr || gPaintBitmap == nullptr) {
     if (gPaintBitmap != nullptr) DeleteObject(gPaintBitmap);
     if (gPaintDc != nullptr) DeleteDC(gPaintDc);

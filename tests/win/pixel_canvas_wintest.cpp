@@ -1,0 +1,306 @@
+// The pixel canvas against the system's own drawing: seeded random lines and
+// rectangles drawn once through GDI and once into the pixels must leave the
+// same bitmap, and a DC the canvas cannot stand in for is refused.
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "chart/pixel_canvas_win.h"
+
+namespace {
+
+constexpr int kWidth = 61, kHeight = 47;
+constexpr COLORREF kBackground = RGB(250, 240, 230);
+
+// A 32-bit DIB section in a memory DC, top-down or bottom-up.
+class DibDc {
+ public:
+  DibDc(bool topDown, int bitCount = 32) : dc_(CreateCompatibleDC(nullptr)) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = kWidth;
+    info.bmiHeader.biHeight = topDown ? -kHeight : kHeight;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = static_cast<WORD>(bitCount);
+    info.bmiHeader.biCompression = BI_RGB;
+    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
+    old_ = SelectObject(dc_, bitmap_);
+  }
+  ~DibDc() {
+    SelectObject(dc_, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  DibDc(const DibDc&) = delete;
+  DibDc& operator=(const DibDc&) = delete;
+
+  HDC dc() const { return dc_; }
+  // Clears the whole bitmap and clips to `clip`.
+  void Reset(const RECT& clip) {
+    SelectClipRgn(dc_, nullptr);
+    const RECT whole{0, 0, kWidth, kHeight};
+    const HBRUSH brush = CreateSolidBrush(kBackground);
+    FillRect(dc_, &whole, brush);
+    DeleteObject(brush);
+    IntersectClipRect(dc_, clip.left, clip.top, clip.right, clip.bottom);
+  }
+  std::vector<uint32_t> Pixels() const {
+    GdiFlush();
+    const auto* p = static_cast<const uint32_t*>(bits_);
+    return std::vector<uint32_t>(p, p + kWidth * kHeight);
+  }
+
+ private:
+  HDC dc_;
+  HBITMAP bitmap_;
+  HGDIOBJ old_;
+  void* bits_ = nullptr;
+};
+
+// A coordinate near the bitmap, a little or far outside it, or at the ends
+// of the 32-bit range.
+int32_t RandomCoordinate(std::mt19937& random, int size) {
+  switch (random() % 8) {
+    case 0: return static_cast<int32_t>(random() % 2 ? INT32_MAX - random() % 3 : INT32_MIN + random() % 3);
+    case 1: return static_cast<int32_t>(random() % 0x40000000) * (random() % 2 ? 1 : -1);
+    case 2: return static_cast<int>(random() % (size * 40)) - size * 20;
+    default: return static_cast<int>(random() % (size + 8)) - 4;
+  }
+}
+
+std::vector<POINT> RandomPolyline(std::mt19937& random) {
+  std::vector<POINT> points(2 + random() % 6);
+  points[0] = {RandomCoordinate(random, kWidth), RandomCoordinate(random, kHeight)};
+  for (size_t i = 1; i < points.size(); ++i) {
+    const POINT& last = points[i - 1];
+    switch (random() % 6) {
+      case 0: points[i] = {RandomCoordinate(random, kWidth), last.y}; break;   // horizontal
+      case 1: points[i] = {last.x, RandomCoordinate(random, kHeight)}; break;  // vertical
+      case 2: points[i] = last; break;                                         // repeated
+      case 3: {                                                                // short, any octant
+        const int dx = static_cast<int>(random() % 9) - 4, dy = static_cast<int>(random() % 9) - 4;
+        points[i] = {static_cast<LONG>(last.x + int64_t{dx} > INT32_MAX ? last.x : last.x + dx),
+                     static_cast<LONG>(last.y + int64_t{dy} > INT32_MAX ? last.y : last.y + dy)};
+        break;
+      }
+      default: points[i] = {RandomCoordinate(random, kWidth), RandomCoordinate(random, kHeight)};
+    }
+  }
+  return points;
+}
+
+// Clips at the bitmap's edges, one pixel, and anywhere inside.
+RECT RandomClip(std::mt19937& random) {
+  switch (random() % 4) {
+    case 0: return {0, 0, kWidth, kHeight};
+    case 1: {
+      const LONG x = random() % kWidth, y = random() % kHeight;
+      return {x, y, x + 1, y + 1};
+    }
+    default: {
+      const LONG left = random() % kWidth, top = random() % kHeight;
+      return {left, top, static_cast<LONG>(left + 1 + random() % (kWidth - left)),
+              static_cast<LONG>(top + 1 + random() % (kHeight - top))};
+    }
+  }
+}
+
+std::string Describe(const std::vector<POINT>& points, const RECT& clip) {
+  std::string text = "clip " + std::to_string(clip.left) + "," + std::to_string(clip.top) + "," +
+                     std::to_string(clip.right) + "," + std::to_string(clip.bottom) + " points";
+  for (const POINT& p : points) text += " " + std::to_string(p.x) + "," + std::to_string(p.y);
+  return text;
+}
+
+// "" when the bitmaps match; otherwise how many pixels differ and the first.
+std::string Difference(const std::vector<uint32_t>& system, const std::vector<uint32_t>& canvas, bool topDown) {
+  int count = 0, first = -1;
+  for (size_t i = 0; i < system.size(); ++i)
+    if (system[i] != canvas[i] && count++ == 0) first = static_cast<int>(i);
+  if (count == 0) return "";
+  const int row = first / kWidth;
+  char text[120];
+  snprintf(text, sizeof text, "%d pixels differ, first at %d,%d: system %06X, canvas %06X", count, first % kWidth,
+           topDown ? row : kHeight - 1 - row, system[first], canvas[first]);
+  return text;
+}
+
+class PixelCanvasTest : public ::testing::TestWithParam<bool> {};
+
+// "" when `throughSystem` drawing on one DC and `onCanvas` drawing into the
+// other's canvas set the same pixels, both clipped to `clip`.
+template <typename ThroughSystem, typename OnCanvas>
+std::string DrawingDifference(DibDc& system, DibDc& canvasDc, const RECT& clip, bool topDown,
+                              ThroughSystem throughSystem, OnCanvas onCanvas) {
+  system.Reset(clip);
+  throughSystem(system.dc());
+  canvasDc.Reset(clip);
+  PixelCanvas canvas;
+  if (!GetDcPixelCanvas(canvasDc.dc(), &canvas)) return "no canvas";
+  onCanvas(canvas);
+  return Difference(system.Pixels(), canvasDc.Pixels(), topDown);
+}
+
+std::string PolylineDifference(DibDc& system, DibDc& canvasDc, const std::vector<POINT>& points, const RECT& clip,
+                               COLORREF color, bool topDown) {
+  return DrawingDifference(
+      system, canvasDc, clip, topDown,
+      [&](HDC dc) {
+        const HPEN pen = CreatePen(PS_SOLID, 1, color);
+        const HGDIOBJ old = SelectObject(dc, pen);
+        Polyline(dc, points.data(), static_cast<int>(points.size()));
+        SelectObject(dc, old);
+        DeleteObject(pen);
+      },
+      [&](const PixelCanvas& canvas) {
+        std::vector<PixelPoint> pixelPoints;
+        for (const POINT& p : points) pixelPoints.push_back({p.x, p.y});
+        DrawCanvasThinPolyline(canvas, pixelPoints.data(), static_cast<int>(pixelPoints.size()), PixelOfColor(color));
+      });
+}
+
+TEST_P(PixelCanvasTest, PolylinesSetTheSystemsPixels) {
+  DibDc system(GetParam()), canvasDc(GetParam());
+  // Far ends the system scales down before stepping a diagonal, and backward
+  // spans from the largest coordinate, which it wraps round.
+  const RECT whole{0, 0, kWidth, kHeight};
+  const std::vector<POINT> fixed[] = {
+      {{INT32_MIN, 1}, {INT32_MAX, 2}},
+      {{INT32_MIN, INT32_MIN}, {INT32_MAX, INT32_MAX}},
+      {{-0x10000000, 7}, {0x0FFFFFFF, 9}},
+      {{3, 0x10000000}, {40, -0x10000000}},
+      {{INT32_MAX, 5}, {2, 5}, {2, INT32_MAX}, {2, 3}},
+  };
+  for (const std::vector<POINT>& points : fixed) {
+    const std::string difference = PolylineDifference(system, canvasDc, points, whole, RGB(10, 20, 30), GetParam());
+    EXPECT_EQ(difference, "") << Describe(points, whole);
+  }
+  std::mt19937 random(GetParam() ? 2611 : 2612);
+  int failures = 0;
+  for (int round = 0; round < 6000 && failures < 5; ++round) {
+    const RECT clip = RandomClip(random);
+    const std::vector<POINT> points = RandomPolyline(random);
+    const COLORREF color = RGB(random() % 256, random() % 256, random() % 256);
+    const std::string difference = PolylineDifference(system, canvasDc, points, clip, color, GetParam());
+    if (!difference.empty()) {
+      ADD_FAILURE() << Describe(points, clip) << ": " << difference;
+      ++failures;
+    }
+  }
+}
+
+TEST_P(PixelCanvasTest, RandomRectanglesFillTheSystemsPixels) {
+  DibDc system(GetParam()), canvasDc(GetParam());
+  std::mt19937 random(GetParam() ? 3511 : 3512);
+  int failures = 0;
+  for (int round = 0; round < 3000 && failures < 5; ++round) {
+    const RECT clip = RandomClip(random);
+    // Reversed rectangles too; the system's fill works out a width, so the
+    // corners stay where that cannot overflow.
+    RECT rect;
+    do {
+      rect = {RandomCoordinate(random, kWidth), RandomCoordinate(random, kHeight), RandomCoordinate(random, kWidth),
+              RandomCoordinate(random, kHeight)};
+    } while (std::llabs(int64_t{rect.right} - rect.left) > INT32_MAX / 2 ||
+             std::llabs(int64_t{rect.bottom} - rect.top) > INT32_MAX / 2);
+    const COLORREF color = RGB(random() % 256, random() % 256, random() % 256);
+    const std::string difference = DrawingDifference(
+        system, canvasDc, clip, GetParam(),
+        [&](HDC dc) {
+          const HBRUSH brush = CreateSolidBrush(color);
+          FillRect(dc, &rect, brush);
+          DeleteObject(brush);
+        },
+        [&](const PixelCanvas& canvas) {
+          FillCanvasRect(canvas, {rect.left, rect.top, rect.right, rect.bottom}, PixelOfColor(color));
+        });
+    if (!difference.empty()) {
+      ADD_FAILURE() << Describe({{rect.left, rect.top}, {rect.right, rect.bottom}}, clip) << ": " << difference;
+      ++failures;
+    }
+  }
+}
+
+TEST_P(PixelCanvasTest, DottedVerticalLinesOverAnOpaqueGroundSetTheSystemsPixels) {
+  DibDc system(GetParam()), canvasDc(GetParam());
+  std::mt19937 random(GetParam() ? 4711 : 4712);
+  int failures = 0;
+  for (int round = 0; round < 3000 && failures < 5; ++round) {
+    const RECT clip = RandomClip(random);
+    const LONG x = RandomCoordinate(random, kWidth);
+    const POINT points[2] = {{x, RandomCoordinate(random, kHeight)}, {x, RandomCoordinate(random, kHeight)}};
+    const COLORREF ink = RGB(random() % 256, random() % 256, random() % 256);
+    const COLORREF gap = RGB(random() % 256, random() % 256, random() % 256);
+    const std::string difference = DrawingDifference(
+        system, canvasDc, clip, GetParam(),
+        [&](HDC dc) {
+          const HPEN pen = CreatePen(PS_DOT, 1, ink);
+          const HGDIOBJ old = SelectObject(dc, pen);
+          SetBkMode(dc, OPAQUE);
+          SetBkColor(dc, gap);
+          Polyline(dc, points, 2);
+          SelectObject(dc, old);
+          DeleteObject(pen);
+        },
+        [&](const PixelCanvas& canvas) {
+          DrawCanvasDottedVerticalLine(canvas, x, points[0].y, points[1].y, PixelOfColor(ink), PixelOfColor(gap));
+        });
+    if (!difference.empty()) {
+      ADD_FAILURE() << Describe({points[0], points[1]}, clip) << ": " << difference;
+      ++failures;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(TopDownAndBottomUp, PixelCanvasTest, ::testing::Bool());
+
+TEST(PixelCanvasDcTest, OnlyAPlainDibWithOneClipRectangleIsTaken) {
+  struct Case {
+    const char* name;
+    void (*prepare)(HDC dc);
+    bool taken;
+  };
+  const Case cases[] = {
+      {"plain", [](HDC) {}, true},
+      {"clip rectangle", [](HDC dc) { IntersectClipRect(dc, 3, 4, 20, 30); }, true},
+      {"two clip rectangles",
+       [](HDC dc) {
+         IntersectClipRect(dc, 0, 0, 20, 20);
+         ExcludeClipRect(dc, 5, 5, 10, 10);
+       },
+       false},
+      {"nothing left to draw", [](HDC dc) { IntersectClipRect(dc, 5, 5, 5, 5); }, false},
+      {"xor", [](HDC dc) { SetROP2(dc, R2_XORPEN); }, false},
+      {"mapping mode", [](HDC dc) { SetMapMode(dc, MM_LOMETRIC); }, false},
+      {"window origin", [](HDC dc) { SetWindowOrgEx(dc, 1, 0, nullptr); }, false},
+      {"viewport origin", [](HDC dc) { SetViewportOrgEx(dc, 0, 2, nullptr); }, false},
+      {"right to left", [](HDC dc) { SetLayout(dc, LAYOUT_RTL); }, false},
+  };
+  for (const Case& c : cases) {
+    DibDc dib(true);
+    c.prepare(dib.dc());
+    PixelCanvas canvas;
+    EXPECT_EQ(GetDcPixelCanvas(dib.dc(), &canvas), c.taken) << c.name;
+  }
+  PixelCanvas canvas;
+  DibDc rgb24(true, 24);
+  EXPECT_FALSE(GetDcPixelCanvas(rgb24.dc(), &canvas)) << "24 bits";
+  const HDC screen = GetDC(nullptr);
+  const HDC memory = CreateCompatibleDC(screen);
+  const HBITMAP device = CreateCompatibleBitmap(screen, kWidth, kHeight);
+  const HGDIOBJ old = SelectObject(memory, device);
+  EXPECT_FALSE(GetDcPixelCanvas(memory, &canvas)) << "device bitmap";
+  SelectObject(memory, old);
+  DeleteObject(device);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+}
+
+}  // namespace
