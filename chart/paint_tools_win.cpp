@@ -105,11 +105,6 @@ void FreePaintObjectCache() {
 
 namespace {
 
-// Wide polylines are left to the system until a canvas routine for them is
-// named here (DrawCanvasWidePolyline, once it sets the system's pixels).
-using CanvasWidePolyline = void (*)(const PixelCanvas&, const PixelPoint*, int, int, uint32_t);
-CanvasWidePolyline gCanvasWidePolyline = nullptr;
-
 // The selected pen's colour when it is a solid pen of a plain RGB colour and
 // `penWidth` pixels wide (a one-pixel pen may say width 0).
 bool GetSolidPenColor(HDC dc, int penWidth, COLORREF* color) {
@@ -125,12 +120,11 @@ bool DrawPolylineOnCanvas(HDC dc, const POINT* points, int count, int penWidth) 
   static std::vector<PixelPoint> pixelPoints;  // painting runs on the main thread only
   COLORREF color;
   PixelCanvas canvas;
-  if (penWidth > 1 && gCanvasWidePolyline == nullptr) return false;
   if (!GetSolidPenColor(dc, penWidth, &color) || !GetDcPixelCanvas(dc, &canvas)) return false;
   pixelPoints.resize(std::max(count, 0));
   for (int i = 0; i < count; ++i) pixelPoints[i] = {points[i].x, points[i].y};
   if (penWidth > 1)
-    gCanvasWidePolyline(canvas, pixelPoints.data(), count, penWidth, PixelOfColor(color));
+    DrawCanvasWidePolyline(canvas, pixelPoints.data(), count, penWidth, PixelOfColor(color));
   else
     DrawCanvasThinPolyline(canvas, pixelPoints.data(), count, PixelOfColor(color));
   return true;
