@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -112,13 +113,6 @@ RECT RandomClip(std::mt19937& random) {
   }
 }
 
-std::string Describe(const std::vector<POINT>& points, const RECT& clip) {
-  std::string text = "clip " + std::to_string(clip.left) + "," + std::to_string(clip.top) + "," +
-                     std::to_string(clip.right) + "," + std::to_string(clip.bottom) + " points";
-  for (const POINT& p : points) text += " " + std::to_string(p.x) + "," + std::to_string(p.y);
-  return text;
-}
-
 // "" when the bitmaps match; otherwise how many pixels differ and the first.
 std::string Difference(const std::vector<uint32_t>& system, const std::vector<uint32_t>& canvas, bool topDown) {
   int count = 0, first = -1;
@@ -132,128 +126,118 @@ std::string Difference(const std::vector<uint32_t>& system, const std::vector<ui
   return text;
 }
 
-class PixelCanvasTest : public ::testing::TestWithParam<bool> {};
+COLORREF RandomColor(std::mt19937& random) { return RGB(random() % 256, random() % 256, random() % 256); }
 
-// "" when `throughSystem` drawing on one DC and `onCanvas` drawing into the
-// other's canvas set the same pixels, both clipped to `clip`.
-template <typename ThroughSystem, typename OnCanvas>
-std::string DrawingDifference(DibDc& system, DibDc& canvasDc, const RECT& clip, bool topDown,
-                              ThroughSystem throughSystem, OnCanvas onCanvas) {
-  system.Reset(clip);
-  throughSystem(system.dc());
-  canvasDc.Reset(clip);
-  PixelCanvas canvas;
-  if (!GetDcPixelCanvas(canvasDc.dc(), &canvas)) return "no canvas";
-  onCanvas(canvas);
-  return Difference(system.Pixels(), canvasDc.Pixels(), topDown);
+// A shape drawn both ways: through the system on a DC, and into a canvas.
+struct Drawing {
+  std::vector<POINT> points;  // a polyline's points, a rectangle's corners, a dotted line's ends
+  std::function<void(HDC)> throughSystem;
+  std::function<void(const PixelCanvas&)> onCanvas;
+};
+
+Drawing PolylineDrawing(const std::vector<POINT>& points, COLORREF color) {
+  std::vector<PixelPoint> pixelPoints;
+  for (const POINT& p : points) pixelPoints.push_back({p.x, p.y});
+  return {points,
+          [=](HDC dc) {
+            const HPEN pen = CreatePen(PS_SOLID, 1, color);
+            const HGDIOBJ old = SelectObject(dc, pen);
+            Polyline(dc, points.data(), static_cast<int>(points.size()));
+            DeleteObject(SelectObject(dc, old));
+          },
+          [=](const PixelCanvas& canvas) {
+            DrawCanvasThinPolyline(canvas, pixelPoints.data(), static_cast<int>(pixelPoints.size()),
+                                   PixelOfColor(color));
+          }};
 }
 
-std::string PolylineDifference(DibDc& system, DibDc& canvasDc, const std::vector<POINT>& points, const RECT& clip,
-                               COLORREF color, bool topDown) {
-  return DrawingDifference(
-      system, canvasDc, clip, topDown,
-      [&](HDC dc) {
-        const HPEN pen = CreatePen(PS_SOLID, 1, color);
-        const HGDIOBJ old = SelectObject(dc, pen);
-        Polyline(dc, points.data(), static_cast<int>(points.size()));
-        SelectObject(dc, old);
-        DeleteObject(pen);
-      },
-      [&](const PixelCanvas& canvas) {
-        std::vector<PixelPoint> pixelPoints;
-        for (const POINT& p : points) pixelPoints.push_back({p.x, p.y});
-        DrawCanvasThinPolyline(canvas, pixelPoints.data(), static_cast<int>(pixelPoints.size()), PixelOfColor(color));
-      });
+// Reversed rectangles too; the system's fill works out a width, so the
+// corners stay where that cannot overflow.
+Drawing RandomRectangleDrawing(std::mt19937& random, COLORREF color) {
+  RECT rect;
+  do {
+    rect = {RandomCoordinate(random, kWidth), RandomCoordinate(random, kHeight), RandomCoordinate(random, kWidth),
+            RandomCoordinate(random, kHeight)};
+  } while (std::llabs(int64_t{rect.right} - rect.left) > INT32_MAX / 2 ||
+           std::llabs(int64_t{rect.bottom} - rect.top) > INT32_MAX / 2);
+  return {{{rect.left, rect.top}, {rect.right, rect.bottom}},
+          [=](HDC dc) {
+            const HBRUSH brush = CreateSolidBrush(color);
+            FillRect(dc, &rect, brush);
+            DeleteObject(brush);
+          },
+          [=](const PixelCanvas& canvas) {
+            FillCanvasRect(canvas, {rect.left, rect.top, rect.right, rect.bottom}, PixelOfColor(color));
+          }};
 }
 
-TEST_P(PixelCanvasTest, PolylinesSetTheSystemsPixels) {
-  DibDc system(GetParam()), canvasDc(GetParam());
-  // Far ends the system scales down before stepping a diagonal, and backward
-  // spans from the largest coordinate, which it wraps round.
-  const RECT whole{0, 0, kWidth, kHeight};
-  const std::vector<POINT> fixed[] = {
+Drawing RandomDottedDrawing(std::mt19937& random, COLORREF ink, COLORREF gap) {
+  const LONG x = RandomCoordinate(random, kWidth);
+  const LONG fromY = RandomCoordinate(random, kHeight), toY = RandomCoordinate(random, kHeight);
+  return {{{x, fromY}, {x, toY}},
+          [=](HDC dc) {
+            const HPEN pen = CreatePen(PS_DOT, 1, ink);
+            const HGDIOBJ old = SelectObject(dc, pen);
+            SetBkMode(dc, OPAQUE);
+            SetBkColor(dc, gap);
+            const POINT ends[2] = {{x, fromY}, {x, toY}};
+            Polyline(dc, ends, 2);
+            DeleteObject(SelectObject(dc, old));
+          },
+          [=](const PixelCanvas& canvas) {
+            DrawCanvasDottedVerticalLine(canvas, x, fromY, toY, PixelOfColor(ink), PixelOfColor(gap));
+          }};
+}
+
+class PixelCanvasTest : public ::testing::TestWithParam<bool> {
+ protected:
+  // "" when both ways set the same pixels within `clip`; otherwise what and
+  // where they differ.
+  std::string DrawingDifference(const Drawing& drawing, const RECT& clip) {
+    system_.Reset(clip);
+    drawing.throughSystem(system_.dc());
+    canvasDc_.Reset(clip);
+    PixelCanvas canvas;
+    if (!GetDcPixelCanvas(canvasDc_.dc(), &canvas)) return "no canvas";
+    drawing.onCanvas(canvas);
+    const std::string difference = Difference(system_.Pixels(), canvasDc_.Pixels(), GetParam());
+    if (difference.empty()) return "";
+    std::string text = "clip " + std::to_string(clip.left) + "," + std::to_string(clip.top) + "," +
+                       std::to_string(clip.right) + "," + std::to_string(clip.bottom) + " points";
+    for (const POINT& p : drawing.points) text += " " + std::to_string(p.x) + "," + std::to_string(p.y);
+    return text + ": " + difference;
+  }
+
+  DibDc system_{GetParam()}, canvasDc_{GetParam()};
+};
+
+// Far ends the system scales down before stepping a diagonal, and backward
+// spans from the largest coordinate, which it wraps round.
+TEST_P(PixelCanvasTest, FarPolylinesSetTheSystemsPixels) {
+  const std::vector<POINT> cases[] = {
       {{INT32_MIN, 1}, {INT32_MAX, 2}},
       {{INT32_MIN, INT32_MIN}, {INT32_MAX, INT32_MAX}},
       {{-0x10000000, 7}, {0x0FFFFFFF, 9}},
       {{3, 0x10000000}, {40, -0x10000000}},
       {{INT32_MAX, 5}, {2, 5}, {2, INT32_MAX}, {2, 3}},
   };
-  for (const std::vector<POINT>& points : fixed) {
-    const std::string difference = PolylineDifference(system, canvasDc, points, whole, RGB(10, 20, 30), GetParam());
-    EXPECT_EQ(difference, "") << Describe(points, whole);
-  }
+  for (const std::vector<POINT>& points : cases)
+    EXPECT_EQ(DrawingDifference(PolylineDrawing(points, RGB(10, 20, 30)), {0, 0, kWidth, kHeight}), "");
+}
+
+TEST_P(PixelCanvasTest, RandomLinesRectanglesAndDottedLinesSetTheSystemsPixels) {
   std::mt19937 random(GetParam() ? 2611 : 2612);
   int failures = 0;
-  for (int round = 0; round < 6000 && failures < 5; ++round) {
+  for (int round = 0; round < 16000 && failures < 5; ++round) {
     const RECT clip = RandomClip(random);
-    const std::vector<POINT> points = RandomPolyline(random);
-    const COLORREF color = RGB(random() % 256, random() % 256, random() % 256);
-    const std::string difference = PolylineDifference(system, canvasDc, points, clip, color, GetParam());
+    const COLORREF color = RandomColor(random);
+    const int kind = round % 4;
+    const Drawing drawing = kind == 2   ? RandomRectangleDrawing(random, color)
+                            : kind == 3 ? RandomDottedDrawing(random, color, RandomColor(random))
+                                        : PolylineDrawing(RandomPolyline(random), color);
+    const std::string difference = DrawingDifference(drawing, clip);
     if (!difference.empty()) {
-      ADD_FAILURE() << Describe(points, clip) << ": " << difference;
-      ++failures;
-    }
-  }
-}
-
-TEST_P(PixelCanvasTest, RandomRectanglesFillTheSystemsPixels) {
-  DibDc system(GetParam()), canvasDc(GetParam());
-  std::mt19937 random(GetParam() ? 3511 : 3512);
-  int failures = 0;
-  for (int round = 0; round < 3000 && failures < 5; ++round) {
-    const RECT clip = RandomClip(random);
-    // Reversed rectangles too; the system's fill works out a width, so the
-    // corners stay where that cannot overflow.
-    RECT rect;
-    do {
-      rect = {RandomCoordinate(random, kWidth), RandomCoordinate(random, kHeight), RandomCoordinate(random, kWidth),
-              RandomCoordinate(random, kHeight)};
-    } while (std::llabs(int64_t{rect.right} - rect.left) > INT32_MAX / 2 ||
-             std::llabs(int64_t{rect.bottom} - rect.top) > INT32_MAX / 2);
-    const COLORREF color = RGB(random() % 256, random() % 256, random() % 256);
-    const std::string difference = DrawingDifference(
-        system, canvasDc, clip, GetParam(),
-        [&](HDC dc) {
-          const HBRUSH brush = CreateSolidBrush(color);
-          FillRect(dc, &rect, brush);
-          DeleteObject(brush);
-        },
-        [&](const PixelCanvas& canvas) {
-          FillCanvasRect(canvas, {rect.left, rect.top, rect.right, rect.bottom}, PixelOfColor(color));
-        });
-    if (!difference.empty()) {
-      ADD_FAILURE() << Describe({{rect.left, rect.top}, {rect.right, rect.bottom}}, clip) << ": " << difference;
-      ++failures;
-    }
-  }
-}
-
-TEST_P(PixelCanvasTest, DottedVerticalLinesOverAnOpaqueGroundSetTheSystemsPixels) {
-  DibDc system(GetParam()), canvasDc(GetParam());
-  std::mt19937 random(GetParam() ? 4711 : 4712);
-  int failures = 0;
-  for (int round = 0; round < 3000 && failures < 5; ++round) {
-    const RECT clip = RandomClip(random);
-    const LONG x = RandomCoordinate(random, kWidth);
-    const POINT points[2] = {{x, RandomCoordinate(random, kHeight)}, {x, RandomCoordinate(random, kHeight)}};
-    const COLORREF ink = RGB(random() % 256, random() % 256, random() % 256);
-    const COLORREF gap = RGB(random() % 256, random() % 256, random() % 256);
-    const std::string difference = DrawingDifference(
-        system, canvasDc, clip, GetParam(),
-        [&](HDC dc) {
-          const HPEN pen = CreatePen(PS_DOT, 1, ink);
-          const HGDIOBJ old = SelectObject(dc, pen);
-          SetBkMode(dc, OPAQUE);
-          SetBkColor(dc, gap);
-          Polyline(dc, points, 2);
-          SelectObject(dc, old);
-          DeleteObject(pen);
-        },
-        [&](const PixelCanvas& canvas) {
-          DrawCanvasDottedVerticalLine(canvas, x, points[0].y, points[1].y, PixelOfColor(ink), PixelOfColor(gap));
-        });
-    if (!difference.empty()) {
-      ADD_FAILURE() << Describe({points[0], points[1]}, clip) << ": " << difference;
+      ADD_FAILURE() << difference;
       ++failures;
     }
   }
