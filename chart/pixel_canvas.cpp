@@ -181,8 +181,16 @@ void DrawCanvasDottedVerticalLine(const PixelCanvas& canvas, int32_t x, int32_t 
   const bool down = fromY < toY;
   const int64_t top = std::max<int64_t>(down ? fromY : int64_t{toY} + 1, canvas.clip.top);
   const int64_t bottom = std::min<int64_t>(down ? toY : int64_t{fromY} + 1, canvas.clip.bottom);
-  for (int64_t y = top; y < bottom; ++y) {
-    const int64_t along = down ? y - fromY : fromY - y;
-    RowOf(canvas, static_cast<int32_t>(y))[x] = (along / kDot) % 2 == 0 ? ink : gap;
+  if (top >= bottom) return;
+  // Walked from the line's start, so the dot phase is worked out once: a
+  // 64-bit division per pixel costs more than the pixel.
+  const int64_t firstY = down ? top : bottom - 1;
+  const int64_t along = down ? firstY - fromY : fromY - firstY;  // never negative
+  int phase = static_cast<int>(along % (2 * kDot));
+  const intptr_t step = down ? canvas.stride : -static_cast<intptr_t>(canvas.stride);
+  uint32_t* p = RowOf(canvas, static_cast<int32_t>(firstY)) + x;
+  for (int64_t n = bottom - top; n > 0; --n, p += step) {
+    *p = phase < kDot ? ink : gap;
+    if (++phase == 2 * kDot) phase = 0;
   }
 }
