@@ -227,6 +227,14 @@ PackedDate DaysToPackedDate(int64_t days) {
 PackedDate AddCalendarDays(PackedDate date, int days) { return DaysToPackedDate(PackedDateToDays(date) + days); }
 
 int GetDayOfWeek(PackedDate date) {
+  // Real dates in 32-bit steps: the date axis asks for every bar's weekday at
+  // each paint, and 64-bit divisions are library calls on 32-bit Windows.
+  const int year = PackedYear(date), month = PackedMonth(date);
+  if (year >= 1 && month >= 1 && month <= 12) {
+    static constexpr int kMonthShift[12] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+    const int y = year - (month < 3 ? 1 : 0);
+    return (y + y / 4 - y / 100 + y / 400 + kMonthShift[month - 1] + PackedDay(date)) % 7;
+  }
   return static_cast<int>(FloorMod(PackedDateToDays(date) + 4, 7));  // 1970-01-01 was a Thursday
 }
 

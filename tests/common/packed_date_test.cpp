@@ -26,6 +26,16 @@ TEST(DatesCivil, MatchesTheUtcCalendarFrom1900To2100) {
   }
 }
 
+TEST(DatesCivil, WeekdaysFollowTheDayCountForEveryFieldValue) {
+  for (int y = 0; y <= 65535; y += (y < 3000 ? 1 : 97))
+    for (int m = 0; m <= 13; ++m)
+      for (const int d : {0, 1, 17, 28, 29, 30, 31, 255}) {
+        const PackedDate date = D(y, m, d);
+        const int64_t shifted = PackedDateToDays(date) + 4;  // 1970-01-01 was a Thursday
+        ASSERT_EQ(GetDayOfWeek(date), ((shifted % 7) + 7) % 7) << y << "/" << m << "/" << d;
+      }
+}
+
 TEST(DatesCivil, NormalisationMonthLengthsAndWeekdayText) {
   EXPECT_EQ(Row(AddCalendarDays(D(2024, 1, 32), 0), AddCalendarDays(D(2024, 0, 15), 0),
                 AddCalendarDays(D(2024, 3, 0), 0), AddCalendarDays(D(2023, 12, 31), 1)),
