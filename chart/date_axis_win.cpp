@@ -27,6 +27,7 @@ constexpr int kMaxTickSpacing = 64;  // wider than any bar slot
 struct SegmentBatch {
   std::vector<POINT> points;
   std::vector<DWORD> counts;
+  std::vector<int32_t> xs;
 
   void Add(int x, int y1, int y2) {
     points.push_back({x, y1});
@@ -47,9 +48,20 @@ struct SegmentBatch {
     if (counts.empty()) return;
     PixelCanvas canvas;
     if ((ink >> 24) == 0 && (gap >> 24) == 0 && GetDcPixelCanvas(dc, &canvas)) {
-      for (size_t i = 0; i + 1 < points.size(); i += 2)
-        DrawCanvasDottedVerticalLine(canvas, points[i].x, points[i].y, points[i + 1].y, PixelOfColor(ink),
-                                     PixelOfColor(gap));
+      // The separators of a batch span the same rows: then they are set row by row.
+      bool sameRows = true;
+      for (size_t i = 2; i + 1 < points.size(); i += 2)
+        sameRows = sameRows && points[i].y == points[0].y && points[i + 1].y == points[1].y;
+      xs.clear();
+      for (size_t i = 0; i + 1 < points.size(); i += 2) {
+        if (sameRows)
+          xs.push_back(points[i].x);
+        else
+          DrawCanvasDottedVerticalLine(canvas, points[i].x, points[i].y, points[i + 1].y, PixelOfColor(ink),
+                                       PixelOfColor(gap));
+      }
+      DrawCanvasDottedVerticalLines(canvas, xs.data(), static_cast<int>(xs.size()), points[0].y, points[1].y,
+                                    PixelOfColor(ink), PixelOfColor(gap));
       points.clear();
       counts.clear();
       return;

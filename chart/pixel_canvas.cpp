@@ -171,26 +171,29 @@ void DrawCanvasThinPolyline(const PixelCanvas& canvas, const PixelPoint* points,
   for (int i = 0; i + 1 < count; ++i) DrawThinSegment(canvas, points[i], points[i + 1], pixel);
 }
 
-void DrawCanvasDottedVerticalLine(const PixelCanvas& canvas, int32_t x, int32_t fromY, int32_t toY, uint32_t ink,
-                                  uint32_t gap) {
-  constexpr int64_t kDot = 3;  // the system's dotted pen: three on, three off
+void DrawCanvasDottedVerticalLines(const PixelCanvas& canvas, const int32_t* xs, int count, int32_t fromY, int32_t toY,
+                                   uint32_t ink, uint32_t gap) {
+  constexpr int kDot = 3;  // the system's dotted pen: three on, three off
   // As for a solid line, the system's span ends one past the lower end in 32
   // bits, so a line reaching the largest coordinate wraps round to nothing.
-  if (fromY == toY || std::max(fromY, toY) == INT32_MAX) return;
-  if (x < canvas.clip.left || x >= canvas.clip.right) return;
+  if (count <= 0 || fromY == toY || std::max(fromY, toY) == INT32_MAX) return;
   const bool down = fromY < toY;
   const int64_t top = std::max<int64_t>(down ? fromY : int64_t{toY} + 1, canvas.clip.top);
   const int64_t bottom = std::min<int64_t>(down ? toY : int64_t{fromY} + 1, canvas.clip.bottom);
   if (top >= bottom) return;
-  // Walked from the line's start, so the dot phase is worked out once: a
-  // 64-bit division per pixel costs more than the pixel.
-  const int64_t firstY = down ? top : bottom - 1;
-  const int64_t along = down ? firstY - fromY : fromY - firstY;  // never negative
-  int phase = static_cast<int>(along % (2 * kDot));
-  const intptr_t step = down ? canvas.stride : -static_cast<intptr_t>(canvas.stride);
-  uint32_t* p = RowOf(canvas, static_cast<int32_t>(firstY)) + x;
-  for (int64_t n = bottom - top; n > 0; --n, p += step) {
-    *p = phase < kDot ? ink : gap;
-    if (++phase == 2 * kDot) phase = 0;
+  // Set row by row: down a column every pixel lies on another memory page.
+  // The dot phase is counted from the line's start, once.
+  int phase = static_cast<int>((down ? top - fromY : fromY - top) % (2 * kDot));  // never negative
+  for (int64_t y = top; y < bottom; ++y) {
+    const uint32_t pixel = phase < kDot ? ink : gap;
+    uint32_t* row = RowOf(canvas, static_cast<int32_t>(y));
+    for (int i = 0; i < count; ++i)
+      if (xs[i] >= canvas.clip.left && xs[i] < canvas.clip.right) row[xs[i]] = pixel;
+    phase = down ? (phase + 1) % (2 * kDot) : (phase + 2 * kDot - 1) % (2 * kDot);
   }
+}
+
+void DrawCanvasDottedVerticalLine(const PixelCanvas& canvas, int32_t x, int32_t fromY, int32_t toY, uint32_t ink,
+                                  uint32_t gap) {
+  DrawCanvasDottedVerticalLines(canvas, &x, 1, fromY, toY, ink, gap);
 }

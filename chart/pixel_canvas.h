@@ -33,3 +33,6 @@ void DrawCanvasWidePolyline(const PixelCanvas& canvas, const PixelPoint* points,
 // `fromY`; the end point is left out.
 void DrawCanvasDottedVerticalLine(const PixelCanvas& canvas, int32_t x, int32_t fromY, int32_t toY, uint32_t ink,
                                   uint32_t gap);
+// Such lines at each of `xs`, all from `fromY` to `toY`.
+void DrawCanvasDottedVerticalLines(const PixelCanvas& canvas, const int32_t* xs, int count, int32_t fromY, int32_t toY,
+                                   uint32_t ink, uint32_t gap);

@@ -171,21 +171,25 @@ Drawing RandomRectangleDrawing(std::mt19937& random, COLORREF color) {
           }};
 }
 
+// One to four dotted lines over the same rows, drawn in one call.
 Drawing RandomDottedDrawing(std::mt19937& random, COLORREF ink, COLORREF gap) {
-  const LONG x = RandomCoordinate(random, kWidth);
+  std::vector<int32_t> xs(1 + random() % 4);
+  for (int32_t& x : xs) x = RandomCoordinate(random, kWidth);
   const LONG fromY = RandomCoordinate(random, kHeight), toY = RandomCoordinate(random, kHeight);
-  return {{{x, fromY}, {x, toY}},
+  std::vector<POINT> ends;
+  for (const int32_t x : xs) ends.insert(ends.end(), {{x, fromY}, {x, toY}});
+  return {ends,
           [=](HDC dc) {
             const HPEN pen = CreatePen(PS_DOT, 1, ink);
             const HGDIOBJ old = SelectObject(dc, pen);
             SetBkMode(dc, OPAQUE);
             SetBkColor(dc, gap);
-            const POINT ends[2] = {{x, fromY}, {x, toY}};
-            Polyline(dc, ends, 2);
+            for (size_t i = 0; i < ends.size(); i += 2) Polyline(dc, &ends[i], 2);
             DeleteObject(SelectObject(dc, old));
           },
           [=](const PixelCanvas& canvas) {
-            DrawCanvasDottedVerticalLine(canvas, x, fromY, toY, PixelOfColor(ink), PixelOfColor(gap));
+            DrawCanvasDottedVerticalLines(canvas, xs.data(), static_cast<int>(xs.size()), fromY, toY, PixelOfColor(ink),
+                                          PixelOfColor(gap));
           }};
 }
 
