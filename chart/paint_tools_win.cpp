@@ -212,10 +212,6 @@ bool GetPaneFrame(const ChartView& view, const ChartContext& context, int pane, 
   return frame->bars != nullptr;
 }
 
-int BarX(const PaneFrame& frame, int last, int bar) {
-  return BarCentreX(frame.record->plot.right, frame.spacing, last, bar);
-}
-
 RECT BarColumn(const PaneFrame& frame, int last, int bar, const RECT& area) {
   const int left = BarX(frame, last, bar) - frame.barWidth / 2;
   return {left, area.top, left + frame.barWidth, area.bottom};

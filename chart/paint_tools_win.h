@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "chart/chart_context.h"
+#include "chart/pane_pixels.h"
 #include "chart/screen_pattern.h"
 
 RECT ToWinRect(const Rect& r);
@@ -94,7 +95,9 @@ struct PaneFrame {
 
 // False when the pane index is out of range or the context holds no bars.
 bool GetPaneFrame(const ChartView& view, const ChartContext& context, int pane, PaneFrame* frame);
-int BarX(const PaneFrame& frame, int last, int bar);
+inline int BarX(const PaneFrame& frame, int last, int bar) {
+  return BarCentreX(frame.record->plot.right, frame.spacing, last, bar);
+}
 // The bar's body column (x - w/2 .. x - w/2 + w) over the height of `area`.
 RECT BarColumn(const PaneFrame& frame, int last, int bar, const RECT& area);
 

@@ -9,10 +9,12 @@
 //
 //   velqo_paint_bench.exe <database folder> [bar width] [thick]
 //   velqo_paint_bench.exe <database folder> scenes
+//   velqo_paint_bench.exe <database folder> profile <scene 0-7>
 //
 // "scenes" paints only the eight scenes side by side in one run (bar widths 5
 // and 1, thin and thick lines, typical and everything on), each against the
-// typical thin width-5 paint.
+// typical thin width-5 paint. "profile" paints one of them for 20 seconds,
+// for a sampling profiler to watch.
 
 #include <windows.h>
 
@@ -499,15 +501,30 @@ void ShowScene(int barWidth, bool everything) {
   for (int c = 0; c < 3; ++c) ComputePaneScales(charts[c], pattern.views[c], &gChartContexts[c]);
 }
 
+struct Scene {
+  int barWidth;
+  bool thick, everything;
+};
+constexpr Scene kScenes[] = {{5, false, false}, {5, false, true}, {1, false, false}, {1, false, true},
+                             {5, true, false},  {5, true, true},  {1, true, false},  {1, true, true}};
+
+// One scene painted over and over for `seconds`, for a sampling profiler.
+void PaintSceneRepeatedly(int index, int seconds, const std::function<void()>& paintAll) {
+  const Scene& scene = kScenes[std::clamp(index, 0, static_cast<int>(std::size(kScenes)) - 1)];
+  gThickChartLines = scene.thick ? 1 : 0;
+  ShowScene(scene.barWidth, scene.everything);
+  const DWORD end = GetTickCount() + static_cast<DWORD>(seconds) * 1000;
+  int paints = 0;
+  while (static_cast<int32_t>(end - GetTickCount()) > 0) {
+    paintAll();
+    ++paints;
+  }
+  printf("scene %d painted %d times in %d s\n", index, paints, seconds);
+}
+
 // Every scene's whole paint in one run, and the goal: each at most 1.15 times
 // the typical thin width-5 paint, that one under 16 ms.
 void MeasureScenes(const Bitmap& bitmap, const std::function<void()>& paintAll) {
-  struct Scene {
-    int barWidth;
-    bool thick, everything;
-  };
-  static constexpr Scene kScenes[] = {{5, false, false}, {5, false, true}, {1, false, false}, {1, false, true},
-                                      {5, true, false},  {5, true, true},  {1, true, false},  {1, true, true}};
   printf("%d x %d, 3 charts x 12 panes, tick grid on, %d rounds a scene\n", kWidth, kHeight, kRounds);
   double base = 0, worst = 0;
   for (const Scene& scene : kScenes) {
@@ -611,9 +628,10 @@ void MeasureEverything(const Bitmap& bitmap, int barWidth, const std::function<v
 int main(int argc, char** argv) {
   const std::string folder = DatabaseFolder(argc, argv);
   const bool scenes = argc > 2 && strcmp(argv[2], "scenes") == 0;
-  const int barWidth = argc > 2 && !scenes ? std::clamp(atoi(argv[2]), 1, kMaxBarWidth) | 1 : 5;
+  const bool profile = argc > 3 && strcmp(argv[2], "profile") == 0;
+  const int barWidth = argc > 2 && !scenes && !profile ? std::clamp(atoi(argv[2]), 1, kMaxBarWidth) | 1 : 5;
   if (folder.empty() || !OpenDatabaseFolder(folder.c_str())) {
-    fprintf(stderr, "usage: velqo_paint_bench <database folder> [bar width] [thick] | scenes\n");
+    fprintf(stderr, "usage: velqo_paint_bench <database folder> [bar width] [thick] | scenes | profile <scene 0-7>\n");
     return 2;
   }
   SetDefaultSettings();
@@ -632,7 +650,9 @@ int main(int argc, char** argv) {
     FillRect(bitmap.dc, &whole, GetSysColorBrush(COLOR_APPWORKSPACE));
     for (int c = 0; c < 3; ++c) PaintChart(bitmap.dc, pattern.views[c], gChartContexts[c]);
   };
-  if (scenes) {
+  if (profile) {
+    PaintSceneRepeatedly(atoi(argv[3]), 20, paintAll);
+  } else if (scenes) {
     MeasureScenes(bitmap, paintAll);
   } else {
     MeasureEverything(bitmap, barWidth, paintAll);
