@@ -155,6 +155,36 @@ void DrawThinSegment(const PixelCanvas& canvas, PixelPoint from, PixelPoint to, 
   }
 }
 
+// A segment with both ends inside the clip, the usual one of a chart line:
+// the same pixels as DrawThinSegment in 32-bit steps, with nothing to clip.
+void DrawInsideSegment(const PixelCanvas& canvas, PixelPoint from, PixelPoint to, uint32_t pixel) {
+  const int32_t dx = to.x - from.x, dy = to.y - from.y;
+  if (dy == 0) {
+    const int32_t left = dx > 0 ? from.x : to.x + 1, right = dx > 0 ? to.x : from.x + 1;
+    std::fill(RowOf(canvas, from.y) + left, RowOf(canvas, from.y) + right, pixel);
+    return;
+  }
+  const int32_t adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
+  const int bias = dy > 0 ? ((dx <= 0 && -dx <= dy) ? 1 : 0) : ((dx < 0 || dx > -dy) ? 1 : 0);
+  const bool xMajor = adx > ady;
+  const int32_t count = xMajor ? adx : ady;
+  const int32_t rise = 2 * (xMajor ? ady : adx), run = 2 * count;
+  const intptr_t xStep = dx > 0 ? 1 : -1;
+  const intptr_t yStep = dy > 0 ? static_cast<intptr_t>(canvas.stride) : -static_cast<intptr_t>(canvas.stride);
+  const intptr_t majorStride = xMajor ? xStep : yStep, minorStride = xMajor ? yStep : xStep;
+  int32_t remainder = bias + count - 1;
+  uint32_t* p = RowOf(canvas, from.y) + from.x;
+  for (int32_t n = count; n > 0; --n) {
+    *p = pixel;
+    p += majorStride;
+    remainder += rise;
+    if (remainder >= run) {
+      remainder -= run;
+      p += minorStride;
+    }
+  }
+}
+
 }  // namespace
 
 void FillCanvasRect(const PixelCanvas& canvas, const Rect& rect, uint32_t pixel) {
@@ -168,7 +198,13 @@ void FillCanvasRect(const PixelCanvas& canvas, const Rect& rect, uint32_t pixel)
 
 void DrawCanvasThinPolyline(const PixelCanvas& canvas, const PixelPoint* points, int count, uint32_t pixel) {
   if (IsEmptyRect(canvas.clip)) return;
-  for (int i = 0; i + 1 < count; ++i) DrawThinSegment(canvas, points[i], points[i + 1], pixel);
+  for (int i = 0; i + 1 < count; ++i) {
+    const PixelPoint from = points[i], to = points[i + 1];
+    if (RectContains(canvas.clip, from.x, from.y) && RectContains(canvas.clip, to.x, to.y))
+      DrawInsideSegment(canvas, from, to, pixel);
+    else
+      DrawThinSegment(canvas, from, to, pixel);
+  }
 }
 
 void DrawCanvasDottedVerticalLines(const PixelCanvas& canvas, const int32_t* xs, int count, int32_t fromY, int32_t toY,
