@@ -12,17 +12,15 @@
 #include <cstdint>
 
 #include "chart/pixel_canvas.h"
+#include "chart/pixel_scan.h"
 
 namespace {
+
+using namespace pixel_scan;
 
 constexpr int kMinWideWidth = 2;
 constexpr int kMaxDiskWidth = 32;  // wider pens get this disk at their points
 constexpr int kMaxWidth = 4096;    // beyond any pen a chart sets; keeps the sides within 32 bits
-
-// Points are pulled in to this first: the system's own arithmetic breaks down
-// long before (and a device takes no more than 27 bits), and within it every
-// coordinate, side and difference below fits in 32 bits.
-constexpr int32_t kFarCoordinate = int32_t{1} << 28;
 
 // The round end of a pen `w` wide covers w rows from -(w / 2) below the
 // point; row j leaves out the given number of pixels at both ends of the full
@@ -68,97 +66,6 @@ constexpr int DiskInsetsStart(int width) {
   return start;
 }
 static_assert(DiskInsetsStart(kMaxDiskWidth + 1) == sizeof kDiskInsets, "one row set per width");
-
-// The clip, inside the bitmap.
-struct Target {
-  uint32_t* bits;
-  ptrdiff_t stride;
-  int32_t left, top, right, bottom;
-  uint32_t pixel;
-};
-
-struct Point32 {
-  int32_t x, y;
-};
-
-// A row's pixels from x0 to x1 (exclusive); `y` is inside the clip's rows.
-inline void FillRowSpan(const Target& t, int32_t y, int32_t x0, int32_t x1) {
-  x0 = std::max(x0, t.left);
-  x1 = std::min(x1, t.right);
-  uint32_t* row = t.bits + y * t.stride;
-  for (int32_t x = x0; x < x1; ++x) row[x] = t.pixel;
-}
-
-void FillBox(const Target& t, int32_t left, int32_t top, int32_t right, int32_t bottom) {
-  top = std::max(top, t.top);
-  bottom = std::min(bottom, t.bottom);
-  if (left >= t.right || right <= t.left) return;
-  for (int32_t y = top; y < bottom; ++y) FillRowSpan(t, y, left, right);
-}
-
-// Floors of small quotients, for the short edges most lines are made of: a
-// division costs more than such an edge's pixels.
-constexpr int kSmallRows = 16, kSmallDividend = 128;
-struct SmallQuotients {
-  uint8_t of[kSmallRows][kSmallDividend];
-};
-constexpr SmallQuotients MakeSmallQuotients() {
-  SmallQuotients q{};
-  for (int rows = 1; rows < kSmallRows; ++rows)
-    for (int n = 0; n < kSmallDividend; ++n) q.of[rows][n] = static_cast<uint8_t>(n / rows);
-  return q;
-}
-constexpr SmallQuotients kSmallQuotients = MakeSmallQuotients();
-
-// floor(dx / rows), rows > 0.
-inline int32_t FloorQuotient(int32_t dx, int32_t rows) {
-  if (rows < kSmallRows && dx > -(kSmallDividend - kSmallRows) && dx < kSmallDividend)
-    return dx >= 0 ? kSmallQuotients.of[rows][dx] : -kSmallQuotients.of[rows][rows - 1 - dx];
-  int32_t q = dx / rows;
-  if (q * rows > dx) --q;
-  return q;
-}
-
-// x on successive rows of a polygon edge: the first whole x at or right of
-// the edge, kept without division after the start.
-struct EdgeStepper {
-  int32_t x, wholeStep, fractionStep, rows, fraction;
-
-  // The edge from `from` down to `to` (lower), starting at row `y`.
-  void Start(const Point32& from, const Point32& to, int32_t y) {
-    rows = to.y - from.y;
-    const int32_t dx = to.x - from.x;
-    // x = from.x + ceil(k * dx / rows) on row from.y + k: whole steps of the
-    // floor of dx / rows, and one more whenever the fractions pass a row.
-    // Steep edges, the usual ones, need no division.
-    if (dx >= 0 && dx < rows) {
-      wholeStep = 0;
-      fractionStep = dx;
-    } else if (dx < 0 && dx >= -rows) {
-      wholeStep = -1;
-      fractionStep = dx + rows;
-    } else {
-      wholeStep = FloorQuotient(dx, rows);
-      fractionStep = dx - wholeStep * rows;
-    }
-    x = from.x;
-    fraction = rows - 1;  // the ceiling as a floor
-    const int32_t k = y - from.y;
-    if (k > 0) {
-      const int64_t scaled = int64_t{k} * fractionStep + fraction;
-      x += k * wholeStep + static_cast<int32_t>(scaled / rows);
-      fraction = static_cast<int32_t>(scaled % rows);
-    }
-  }
-  void Step() {
-    x += wholeStep;
-    fraction += fractionStep;
-    if (fraction >= rows) {
-      fraction -= rows;
-      ++x;
-    }
-  }
-};
 
 // One side of a convex polygon, walked from its top vertex to its bottom one.
 struct PolygonSide {
@@ -209,6 +116,13 @@ void FillQuadrilateral(const Target& t, const std::array<Point32, 4>& v) {
     else
       b.edge.Step();
   }
+}
+
+void FillBox(const Target& t, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  top = std::max(top, t.top);
+  bottom = std::min(bottom, t.bottom);
+  if (left >= t.right || right <= t.left) return;
+  for (int32_t y = top; y < bottom; ++y) FillRowSpan(t, y, left, right);
 }
 
 // Halves of the pen across a sloped segment, rounded half away from zero.
@@ -317,22 +231,11 @@ void FillSegmentBody(const Target& t, const Point32& a, const Point32& b, WidePe
                          {b.x - narrow.x, b.y + narrow.y}}});
 }
 
-Point32 PulledIn(const PixelPoint& p) {
-  return {std::clamp(p.x, -kFarCoordinate, kFarCoordinate), std::clamp(p.y, -kFarCoordinate, kFarCoordinate)};
-}
-
 }  // namespace
 
 void DrawCanvasWidePolyline(const PixelCanvas& canvas, const PixelPoint* points, int count, int width, uint32_t pixel) {
-  if (!canvas.bits || !points || count < 2 || width < kMinWideWidth) return;
-  const Target t{canvas.bits,
-                 canvas.stride,
-                 std::max(canvas.clip.left, 0),
-                 std::max(canvas.clip.top, 0),
-                 std::min(canvas.clip.right, canvas.width),
-                 std::min(canvas.clip.bottom, canvas.height),
-                 pixel};
-  if (t.left >= t.right || t.top >= t.bottom) return;
+  Target t;
+  if (!points || count < 2 || width < kMinWideWidth || !MakeTarget(canvas, pixel, &t)) return;
   WidePen pen(std::min(width, kMaxWidth));
   const int32_t reach = pen.width() / 2 + 2;  // how far a point's disk or a segment's side reaches
   // Every point gets a disk: the ends their round caps, the others their

@@ -11,6 +11,8 @@
 #include "chart/ichimoku_cloud.h"
 #include "chart/paint_tools_win.h"
 #include "chart/pane_pixels.h"
+#include "chart/pixel_canvas_win.h"
+#include "chart/pixel_polygon.h"
 #include "chart/position_marks.h"
 #include "analysis/trend_line_store.h"
 #include "chart/draw_primitives_win.h"
@@ -29,6 +31,7 @@ constexpr int kColorPositionLevel = kColorRsi0 + 1;  // the second RSI colour ma
 // Painting runs on the main thread only: one buffer serves every line.
 POINT gLinePoints[2 * kMaxCloudColumns];
 CloudColumns gCloudColumns;
+PixelPoint gCloudPoints[2 * kMaxCloudColumns];
 
 int SeriesCount(const RealSeries& series) { return std::clamp(series.count, 0, kMaxBars); }
 
@@ -52,25 +55,53 @@ void DrawLinePoints(HDC dc, const PaneFrame& frame, int points, int colorSlot, i
 
 // Consecutive pieces of one colour go into one polygon: span A's points to
 // the left, then span B's back.
-void FillCloudStrip(HDC dc, const CloudColumns& columns, int from, int to) {
+int CollectCloudStrip(const CloudColumns& columns, int from, int to) {
   int n = 0;
-  for (int k = from; k <= to; ++k) gLinePoints[n++] = {columns.columns[k].x, columns.columns[k].spanAY};
-  for (int k = to; k >= from; --k) gLinePoints[n++] = {columns.columns[k].x, columns.columns[k].spanBY};
-  Polygon(dc, gLinePoints, n);
+  for (int k = from; k <= to; ++k) gCloudPoints[n++] = {columns.columns[k].x, columns.columns[k].spanAY};
+  for (int k = to; k >= from; --k) gCloudPoints[n++] = {columns.columns[k].x, columns.columns[k].spanBY};
+  return n;
 }
 
-void FillCloud(HDC dc, const CloudColumns& columns, HBRUSH above, HBRUSH otherwise) {
+// Calls fillStrip(points, spanAAbove) for each strip, left to right.
+template <typename FillStrip>
+void ForEachCloudStrip(const CloudColumns& columns, FillStrip fillStrip) {
   int start = 0;
-  HBRUSH selected = above;  // what the caller selected
   for (int k = 1; k < columns.count; ++k) {
     const bool colour = columns.columns[k].spanAAbove;
     if (k + 1 < columns.count && columns.columns[k + 1].spanAAbove == colour) continue;
-    const HBRUSH brush = colour ? above : otherwise;
-    if (brush != selected) SelectObject(dc, brush);
-    selected = brush;
-    FillCloudStrip(dc, columns, start, k);
+    fillStrip(CollectCloudStrip(columns, start, k), colour);
     start = k;
   }
+}
+
+// Straight into the bitmap's pixels when it allows, as the system fills it.
+bool FillCloudOnCanvas(HDC dc, const CloudColumns& columns, COLORREF above, COLORREF otherwise) {
+  PixelCanvas canvas;
+  if ((above >> 24) != 0 || (otherwise >> 24) != 0 || !GetDcPixelCanvas(dc, &canvas)) return false;
+  ForEachCloudStrip(columns, [&](int points, bool colour) {
+    FillCanvasPolygon(canvas, gCloudPoints, points, true, PixelOfColor(colour ? above : otherwise));
+  });
+  return true;
+}
+
+// Through the system: no outline, the winding rule.
+void FillCloudThroughDc(HDC dc, const CloudColumns& columns, COLORREF above, COLORREF otherwise) {
+  const HBRUSH aboveBrush = CachedBrush(above);
+  const HBRUSH otherwiseBrush = CachedBrush(otherwise);
+  const HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+  const HGDIOBJ oldBrush = SelectObject(dc, aboveBrush);
+  const int oldFill = SetPolyFillMode(dc, WINDING);
+  HBRUSH selected = aboveBrush;
+  ForEachCloudStrip(columns, [&](int points, bool colour) {
+    const HBRUSH brush = colour ? aboveBrush : otherwiseBrush;
+    if (brush != selected) SelectObject(dc, brush);
+    selected = brush;
+    for (int i = 0; i < points; ++i) gLinePoints[i] = {gCloudPoints[i].x, gCloudPoints[i].y};
+    Polygon(dc, gLinePoints, points);
+  });
+  SetPolyFillMode(dc, oldFill);
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
 }
 
 void DrawSarMark(HDC dc, int x, int y, int barWidth) {
@@ -144,17 +175,10 @@ void DrawIchimokuCloud(HDC dc, const ChartView& view, const ChartContext& contex
   if (spanA == nullptr || spanB == nullptr) return;
   ComputeCloudColumns(*spanA, *spanB, *frame.record, frame.logScale, frame.spacing, first, last, &gCloudColumns);
   if (gCloudColumns.count < 2) return;
-  const HBRUSH above = CachedBrush(PaletteColor(slotAbove));
-  const HBRUSH otherwise = CachedBrush(PaletteColor(slotOtherwise));
-  const HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
-  const HGDIOBJ oldBrush = SelectObject(dc, above);
-  const int oldFill = SetPolyFillMode(dc, WINDING);
+  const COLORREF above = PaletteColor(slotAbove), otherwise = PaletteColor(slotOtherwise);
   const ClipScope clip = PushClipUnlessSame(dc, ToWinRect(frame.record->plot));
-  FillCloud(dc, gCloudColumns, above, otherwise);
+  if (!FillCloudOnCanvas(dc, gCloudColumns, above, otherwise)) FillCloudThroughDc(dc, gCloudColumns, above, otherwise);
   PopClipScope(dc, clip);
-  SetPolyFillMode(dc, oldFill);
-  SelectObject(dc, oldBrush);
-  SelectObject(dc, oldPen);
 }
 
 void DrawIchimokuLines(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last,
