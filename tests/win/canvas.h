@@ -13,17 +13,19 @@
 
 #include "tests/win/win_test_support.h"
 
-// A top-down 32-bit DIB section selected into a memory DC. Every pixel starts
-// as the background colour, which is also what At() answers outside the bitmap.
+// A 32-bit DIB section selected into a memory DC, top-down unless asked
+// otherwise (the pixel painters must handle both row orders). Every pixel
+// starts as the background colour, which is also what At() answers outside
+// the bitmap. A 24-bit one serves only as a DC that is no 32-bit bitmap.
 class Canvas {
  public:
-  Canvas(int width, int height, COLORREF background = RGB(255, 255, 255))
-      : width_(width), height_(height), background_(background), dc_(CreateCompatibleDC(nullptr)) {
+  Canvas(int width, int height, COLORREF background = RGB(255, 255, 255), bool topDown = true, int bitCount = 32)
+      : width_(width), height_(height), topDown_(topDown), background_(background), dc_(CreateCompatibleDC(nullptr)) {
     BITMAPINFO info{};
-    SetBitmapHeader(info.bmiHeader, width, -height, 32);
+    SetBitmapHeader(info.bmiHeader, width, topDown ? -height : height, bitCount);
     bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
     old_ = SelectObject(dc_, bitmap_);
-    Fill(background);
+    if (bitCount == 32) Fill(background);
   }
   ~Canvas() {
     SelectObject(dc_, old_);
@@ -46,7 +48,7 @@ class Canvas {
   COLORREF At(int x, int y) const {
     if (!Contains(x, y)) return background_;
     GdiFlush();
-    return ToColor(bits_[y * width_ + x]);
+    return ToColor(Row(y)[x]);
   }
   struct Pixel {
     int x, y;
@@ -59,6 +61,20 @@ class Canvas {
       if (At(p.x, p.y) != p.color) wrong += std::to_string(p.x) + "," + std::to_string(p.y) + " ";
     return wrong;
   }
+  // Row y's 0x00RRGGBB pixels, wherever the row order puts them.
+  uint32_t* Row(int y) const { return bits_ + static_cast<ptrdiff_t>(topDown_ ? y : height_ - 1 - y) * width_; }
+  bool topDown() const { return topDown_; }
+  // The background everywhere, then drawing clipped to `clip`.
+  void ClearAndClip(const RECT& clip) {
+    SelectClipRgn(dc_, nullptr);
+    Fill(background_);
+    IntersectClipRect(dc_, clip.left, clip.top, clip.right, clip.bottom);
+  }
+  // The pixels as they lie in memory.
+  std::vector<uint32_t> Pixels() const {
+    GdiFlush();
+    return std::vector<uint32_t>(bits_, bits_ + static_cast<size_t>(width_) * height_);
+  }
   // Top-down 0x00RRGGBB pixels.
   void SetPixels(const std::vector<uint32_t>& pixels) {
     GdiFlush();
@@ -69,8 +85,7 @@ class Canvas {
     GdiFlush();
     int n = 0;
     for (int y = std::max(0L, area.top); y < std::min<LONG>(height_, area.bottom); ++y)
-      for (int x = std::max(0L, area.left); x < std::min<LONG>(width_, area.right); ++x)
-        n += match(ToColor(bits_[y * width_ + x]));
+      for (int x = std::max(0L, area.left); x < std::min<LONG>(width_, area.right); ++x) n += match(ToColor(Row(y)[x]));
     return n;
   }
   int Count(const RECT& area, COLORREF color) const {
@@ -115,6 +130,7 @@ class Canvas {
   bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
 
   int width_, height_;
+  bool topDown_;
   COLORREF background_;
   HDC dc_ = nullptr;
   HBITMAP bitmap_ = nullptr;

@@ -14,56 +14,12 @@
 #include <vector>
 
 #include "chart/pixel_canvas_win.h"
+#include "tests/win/canvas.h"
 
 namespace {
 
 constexpr int kWidth = 61, kHeight = 47;
 constexpr COLORREF kBackground = RGB(250, 240, 230);
-
-// A 32-bit DIB section in a memory DC, top-down or bottom-up.
-class DibDc {
- public:
-  DibDc(bool topDown, int bitCount = 32) : dc_(CreateCompatibleDC(nullptr)) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = kWidth;
-    info.bmiHeader.biHeight = topDown ? -kHeight : kHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = static_cast<WORD>(bitCount);
-    info.bmiHeader.biCompression = BI_RGB;
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
-    old_ = SelectObject(dc_, bitmap_);
-  }
-  ~DibDc() {
-    SelectObject(dc_, old_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-  }
-  DibDc(const DibDc&) = delete;
-  DibDc& operator=(const DibDc&) = delete;
-
-  HDC dc() const { return dc_; }
-  // Clears the whole bitmap and clips to `clip`.
-  void Reset(const RECT& clip) {
-    SelectClipRgn(dc_, nullptr);
-    const RECT whole{0, 0, kWidth, kHeight};
-    const HBRUSH brush = CreateSolidBrush(kBackground);
-    FillRect(dc_, &whole, brush);
-    DeleteObject(brush);
-    IntersectClipRect(dc_, clip.left, clip.top, clip.right, clip.bottom);
-  }
-  std::vector<uint32_t> Pixels() const {
-    GdiFlush();
-    const auto* p = static_cast<const uint32_t*>(bits_);
-    return std::vector<uint32_t>(p, p + kWidth * kHeight);
-  }
-
- private:
-  HDC dc_;
-  HBITMAP bitmap_;
-  HGDIOBJ old_;
-  void* bits_ = nullptr;
-};
 
 // A coordinate near the bitmap, a little or far outside it, or at the ends
 // of the 32-bit range.
@@ -198,9 +154,9 @@ class PixelCanvasTest : public ::testing::TestWithParam<bool> {
   // "" when both ways set the same pixels within `clip`; otherwise what and
   // where they differ.
   std::string DrawingDifference(const Drawing& drawing, const RECT& clip) {
-    system_.Reset(clip);
+    system_.ClearAndClip(clip);
     drawing.throughSystem(system_.dc());
-    canvasDc_.Reset(clip);
+    canvasDc_.ClearAndClip(clip);
     PixelCanvas canvas;
     if (!GetDcPixelCanvas(canvasDc_.dc(), &canvas)) return "no canvas";
     drawing.onCanvas(canvas);
@@ -212,7 +168,7 @@ class PixelCanvasTest : public ::testing::TestWithParam<bool> {
     return text + ": " + difference;
   }
 
-  DibDc system_{GetParam()}, canvasDc_{GetParam()};
+  Canvas system_{kWidth, kHeight, kBackground, GetParam()}, canvasDc_{kWidth, kHeight, kBackground, GetParam()};
 };
 
 // Far ends the system scales down before stepping a diagonal, and backward
@@ -272,13 +228,13 @@ TEST(PixelCanvasDcTest, OnlyAPlainDibWithOneClipRectangleIsTaken) {
       {"right to left", [](HDC dc) { SetLayout(dc, LAYOUT_RTL); }, false},
   };
   for (const Case& c : cases) {
-    DibDc dib(true);
+    Canvas dib(kWidth, kHeight, kBackground);
     c.prepare(dib.dc());
     PixelCanvas canvas;
     EXPECT_EQ(GetDcPixelCanvas(dib.dc(), &canvas), c.taken) << c.name;
   }
   PixelCanvas canvas;
-  DibDc rgb24(true, 24);
+  Canvas rgb24(kWidth, kHeight, kBackground, true, 24);
   EXPECT_FALSE(GetDcPixelCanvas(rgb24.dc(), &canvas)) << "24 bits";
   const HDC screen = GetDC(nullptr);
   const HDC memory = CreateCompatibleDC(screen);

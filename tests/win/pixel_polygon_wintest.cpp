@@ -14,54 +14,12 @@
 
 #include "chart/pixel_canvas_win.h"
 #include "chart/pixel_polygon.h"
+#include "tests/win/canvas.h"
 
 namespace {
 
 constexpr int kWidth = 83, kHeight = 59;
 constexpr COLORREF kBackground = RGB(250, 240, 230);
-
-// A 32-bit DIB section of kWidth x kHeight in a memory DC.
-class PolygonDib {
- public:
-  explicit PolygonDib(bool topDown) : dc_(CreateCompatibleDC(nullptr)) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = kWidth;
-    info.bmiHeader.biHeight = topDown ? -kHeight : kHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
-    old_ = SelectObject(dc_, bitmap_);
-  }
-  ~PolygonDib() {
-    SelectObject(dc_, old_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-  }
-  PolygonDib(const PolygonDib&) = delete;
-  PolygonDib& operator=(const PolygonDib&) = delete;
-
-  HDC dc() const { return dc_; }
-  // The background everywhere, then clipped to `clip`.
-  void Clear(const RECT& clip) {
-    SelectClipRgn(dc_, nullptr);
-    GdiFlush();
-    auto* p = static_cast<uint32_t*>(bits_);
-    std::fill(p, p + kWidth * kHeight, PixelOfColor(kBackground));
-    IntersectClipRect(dc_, clip.left, clip.top, clip.right, clip.bottom);
-  }
-  const uint32_t* Pixels() const {
-    GdiFlush();
-    return static_cast<const uint32_t*>(bits_);
-  }
-
- private:
-  HDC dc_;
-  HBITMAP bitmap_;
-  HGDIOBJ old_;
-  void* bits_ = nullptr;
-};
 
 struct Shape {
   std::vector<POINT> points;
@@ -148,8 +106,8 @@ std::string Describe(const Shape& shape) {
 
 // "" when both fills set the same pixels; otherwise how many differ and the
 // first of them.
-std::string FillDifference(PolygonDib& system, PolygonDib& canvasDib, const Shape& shape, bool topDown) {
-  system.Clear(shape.clip);
+std::string FillDifference(Canvas& system, Canvas& canvasDib, const Shape& shape, bool topDown) {
+  system.ClearAndClip(shape.clip);
   const HBRUSH brush = CreateSolidBrush(shape.color);
   const HGDIOBJ oldPen = SelectObject(system.dc(), GetStockObject(NULL_PEN));
   const HGDIOBJ oldBrush = SelectObject(system.dc(), brush);
@@ -159,14 +117,14 @@ std::string FillDifference(PolygonDib& system, PolygonDib& canvasDib, const Shap
   SelectObject(system.dc(), oldPen);
   DeleteObject(brush);
 
-  canvasDib.Clear(shape.clip);
+  canvasDib.ClearAndClip(shape.clip);
   PixelCanvas canvas;
   if (!GetDcPixelCanvas(canvasDib.dc(), &canvas)) return "no canvas";
   std::vector<PixelPoint> points;
   for (const POINT& p : shape.points) points.push_back({p.x, p.y});
   FillCanvasPolygon(canvas, points.data(), static_cast<int>(points.size()), shape.winding, PixelOfColor(shape.color));
 
-  const uint32_t *expected = system.Pixels(), *actual = canvasDib.Pixels();
+  const std::vector<uint32_t> expected = system.Pixels(), actual = canvasDib.Pixels();
   int count = 0, first = -1;
   for (int i = 0; i < kWidth * kHeight; ++i)
     if (expected[i] != actual[i] && count++ == 0) first = i;
@@ -182,7 +140,7 @@ class PixelPolygonTest : public ::testing::TestWithParam<bool> {};
 
 TEST_P(PixelPolygonTest, RandomPolygonsFillTheSystemsPixels) {
   const bool topDown = GetParam();
-  PolygonDib system(topDown), canvasDib(topDown);
+  Canvas system(kWidth, kHeight, kBackground, topDown), canvasDib(kWidth, kHeight, kBackground, topDown);
   std::mt19937 random(topDown ? 4711 : 4712);
   int failures = 0;
   for (int round = 0; round < 6000 && failures < 5; ++round) {

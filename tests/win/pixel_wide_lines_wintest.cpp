@@ -13,61 +13,39 @@
 #include <vector>
 
 #include "chart/pixel_canvas.h"
+#include "tests/win/canvas.h"
 
 namespace {
 
 constexpr COLORREF kPenColor = RGB(0x12, 0x34, 0x56);
 
-// A white 32-bit DIB section in a memory DC, top-down or bottom-up.
-struct DibSection {
-  DibSection(int width, int height, bool bottomUp) : dc(CreateCompatibleDC(nullptr)) {
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, bottomUp ? height : -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    old = SelectObject(dc, bitmap);
-    canvas = {static_cast<uint32_t*>(bits) + (bottomUp ? (height - 1) * width : 0),
-              width,
-              height,
-              bottomUp ? -width : width,
-              {0, 0, width, height}};
-  }
-  ~DibSection() {
-    DeleteObject(SelectObject(dc, old));
-    DeleteDC(dc);
-  }
-  uint32_t& At(int x, int y) const { return canvas.bits[y * canvas.stride + x]; }
-  void Clear() {
-    GdiFlush();
-    for (int y = 0; y < canvas.height; ++y) std::fill_n(&At(0, y), canvas.width, 0x00FFFFFFu);
-  }
+// A canvas over all of a bitmap's pixels.
+PixelCanvas WholeCanvas(const Canvas& bitmap) {
+  const int32_t w = bitmap.width(), h = bitmap.height();
+  return {bitmap.Row(0), w, h, bitmap.topDown() ? w : -w, {0, 0, w, h}};
+}
 
-  HDC dc;
-  HBITMAP bitmap;
-  HGDIOBJ old;
-  PixelCanvas canvas;
-};
-
-void DrawThroughGdi(const DibSection& dib, const std::vector<PixelPoint>& points, int width, const Rect& clip) {
+void DrawThroughGdi(const Canvas& dib, const std::vector<PixelPoint>& points, int width, const Rect& clip) {
   const HRGN region = CreateRectRgn(clip.left, clip.top, clip.right, clip.bottom);
-  SelectClipRgn(dib.dc, region);
+  SelectClipRgn(dib.dc(), region);
   DeleteObject(region);
-  const HGDIOBJ old = SelectObject(dib.dc, CreatePen(PS_SOLID, width, kPenColor));
-  SetROP2(dib.dc, R2_COPYPEN);
+  const HGDIOBJ old = SelectObject(dib.dc(), CreatePen(PS_SOLID, width, kPenColor));
+  SetROP2(dib.dc(), R2_COPYPEN);
   std::vector<POINT> gdiPoints;
   for (const PixelPoint& p : points) gdiPoints.push_back({p.x, p.y});
-  Polyline(dib.dc, gdiPoints.data(), static_cast<int>(gdiPoints.size()));
-  DeleteObject(SelectObject(dib.dc, old));
+  Polyline(dib.dc(), gdiPoints.data(), static_cast<int>(gdiPoints.size()));
+  DeleteObject(SelectObject(dib.dc(), old));
   GdiFlush();
 }
 
 // "" when the two bitmaps are alike, else the first pixel that differs.
-std::string FirstDifference(const DibSection& gdi, const DibSection& set) {
-  for (int y = 0; y < gdi.canvas.height; ++y)
-    for (int x = 0; x < gdi.canvas.width; ++x)
-      if (gdi.At(x, y) != set.At(x, y))
-        return "pixel " + std::to_string(x) + "," + std::to_string(y) + ": GDI " + std::to_string(gdi.At(x, y)) +
-               ", set " + std::to_string(set.At(x, y));
+std::string FirstDifference(const Canvas& gdi, const Canvas& set) {
+  GdiFlush();
+  for (int y = 0; y < gdi.height(); ++y)
+    for (int x = 0; x < gdi.width(); ++x)
+      if (gdi.Row(y)[x] != set.Row(y)[x])
+        return "pixel " + std::to_string(x) + "," + std::to_string(y) + ": GDI " + std::to_string(gdi.Row(y)[x]) +
+               ", set " + std::to_string(set.Row(y)[x]);
   return "";
 }
 
@@ -124,15 +102,16 @@ TEST(PixelWideLinesTest, EveryPixelIsTheOneGdiSetsForTheSamePolyline) {
   } kScenes[] = {{64, 48, false}, {600, 90, true}};
   int compared = 0;
   for (const auto& scene : kScenes) {
-    DibSection gdi(scene.width, scene.height, scene.bottomUp), set(scene.width, scene.height, scene.bottomUp);
+    Canvas gdi(scene.width, scene.height, RGB(255, 255, 255), !scene.bottomUp);
+    Canvas set(scene.width, scene.height, RGB(255, 255, 255), !scene.bottomUp);
     for (const int width : {2, 3, 4, 5, 8, 16}) {
       std::mt19937 random(width * 1000 + scene.width);
       for (int n = 0; n < 60 * kShapes; ++n) {
         const std::vector<PixelPoint> points = MakePolyline(random, n % kShapes, scene.width, scene.height);
-        PixelCanvas canvas = set.canvas;
+        PixelCanvas canvas = WholeCanvas(set);
         canvas.clip = n % 3 ? MakeClip(random, scene.width, scene.height) : canvas.clip;
-        gdi.Clear();
-        set.Clear();
+        gdi.ClearAndClip(gdi.Whole());
+        set.ClearAndClip(set.Whole());
         DrawThroughGdi(gdi, points, width, canvas.clip);
         DrawCanvasWidePolyline(canvas, points.data(), static_cast<int>(points.size()), width, PixelOfColor(kPenColor));
         std::string polyline;
