@@ -9,25 +9,19 @@
 #include <vector>
 
 #include "chart/pixel_canvas.h"
+#include "tests/chart/pixel_picture.h"
 
 namespace {
 
-constexpr int kWidth = 8, kHeight = 5;
-constexpr Rect kWhole = {0, 0, kWidth, kHeight};
+constexpr int kWidth = kPictureWidth, kHeight = kPictureHeight;
+constexpr Rect kWhole = kWholePicture;
 
-// The pixels set on a kWidth x kHeight bitmap, rows top first and separated
-// by "/"; `bottomUp` lays the rows out the other way in memory.
 std::string Picture(std::vector<PixelPoint> points, int count, int width, Rect clip, bool bottomUp) {
-  std::vector<uint32_t> bits(kWidth * kHeight, 0);  // exactly the bitmap: a stray write is caught
-  uint32_t* top = bottomUp ? bits.data() + (kHeight - 1) * kWidth : bits.data();
-  const PixelCanvas canvas{top, kWidth, kHeight, bottomUp ? -kWidth : kWidth, clip};
-  DrawCanvasWidePolyline(canvas, points.empty() ? nullptr : points.data(), count, width, 1);
-  std::string picture;
-  for (int y = 0; y < kHeight; ++y) {
-    for (int x = 0; x < kWidth; ++x) picture += top[y * canvas.stride + x] ? '#' : '.';
-    if (y + 1 < kHeight) picture += '/';
-  }
-  return picture;
+  return PaintedPicture(
+      [&](const PixelCanvas& canvas) {
+        DrawCanvasWidePolyline(canvas, points.empty() ? nullptr : points.data(), count, width, 1);
+      },
+      clip, bottomUp);
 }
 
 TEST(PixelWideLinesTest, BoundariesSetOnlyWhatTheClipAndThePenAllow) {
