@@ -29,12 +29,16 @@ struct Point32 {
   int32_t x, y;
 };
 
-// A row's pixels from x0 to x1 (exclusive); `y` is inside the clip's rows.
-inline void FillRowSpan(const Target& t, int32_t y, int32_t x0, int32_t x1) {
-  x0 = std::max(x0, t.left);
-  x1 = std::min(x1, t.right);
+// A row's pixels from x0 to x1 (exclusive), both inside the clip's columns;
+// `y` is inside the clip's rows.
+inline void FillRowSpanInside(const Target& t, int32_t y, int32_t x0, int32_t x1) {
   uint32_t* row = t.bits + y * t.stride;
   for (int32_t x = x0; x < x1; ++x) row[x] = t.pixel;
+}
+
+// A row's pixels from x0 to x1 (exclusive); `y` is inside the clip's rows.
+inline void FillRowSpan(const Target& t, int32_t y, int32_t x0, int32_t x1) {
+  FillRowSpanInside(t, y, std::max(x0, t.left), std::min(x1, t.right));
 }
 
 // Floors of small quotients, for the short edges most lines are made of: a

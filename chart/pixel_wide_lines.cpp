@@ -67,6 +67,16 @@ constexpr int DiskInsetsStart(int width) {
 }
 static_assert(DiskInsetsStart(kMaxDiskWidth + 1) == sizeof kDiskInsets, "one row set per width");
 
+// A row's span, cut to the clip's columns unless the whole piece is known to
+// lie inside the clip, as nearly every piece of a chart's line does.
+template <bool kClipped>
+inline void FillSpan(const Target& t, int32_t y, int32_t x0, int32_t x1) {
+  if constexpr (kClipped)
+    FillRowSpan(t, y, x0, x1);
+  else
+    FillRowSpanInside(t, y, x0, x1);
+}
+
 // One side of a convex polygon, walked from its top vertex to its bottom one.
 struct PolygonSide {
   const Point32* v;
@@ -82,6 +92,7 @@ struct PolygonSide {
   }
 };
 
+template <bool kClipped>
 void FillQuadrilateral(const Target& t, const std::array<Point32, 4>& v) {
   int top = 0, bottom = 0;
   int32_t left = v[0].x, right = v[0].x;
@@ -101,7 +112,7 @@ void FillQuadrilateral(const Target& t, const std::array<Point32, 4>& v) {
   for (;;) {
     const int32_t bandEnd = std::min({aEnd, bEnd, end});
     for (;;) {
-      FillRowSpan(t, y, std::min(a.edge.x, b.edge.x), std::max(a.edge.x, b.edge.x));
+      FillSpan<kClipped>(t, y, std::min(a.edge.x, b.edge.x), std::max(a.edge.x, b.edge.x));
       if (++y >= bandEnd) break;
       a.edge.Step();
       b.edge.Step();
@@ -118,11 +129,12 @@ void FillQuadrilateral(const Target& t, const std::array<Point32, 4>& v) {
   }
 }
 
+template <bool kClipped>
 void FillBox(const Target& t, int32_t left, int32_t top, int32_t right, int32_t bottom) {
   top = std::max(top, t.top);
   bottom = std::min(bottom, t.bottom);
   if (left >= t.right || right <= t.left) return;
-  for (int32_t y = top; y < bottom; ++y) FillRowSpan(t, y, left, right);
+  for (int32_t y = top; y < bottom; ++y) FillSpan<kClipped>(t, y, left, right);
 }
 
 // Halves of the pen across a sloped segment, rounded half away from zero.
@@ -154,13 +166,14 @@ class WidePen {
   int32_t width() const { return width_; }
 
   // The round end or join at a point.
+  template <bool kClipped>
   void FillDisk(const Target& t, const Point32& p) const {
     const int32_t top = p.y - diskWidth_ / 2;
     const int32_t left = p.x - diskWidth_ / 2;
     if (left >= t.right || left + diskWidth_ <= t.left || top >= t.bottom || top + diskWidth_ <= t.top) return;
     const int first = std::max(0, t.top - top);
     const int end = std::min(diskWidth_, t.bottom - top);
-    for (int j = first; j < end; ++j) FillRowSpan(t, top + j, p.x + diskLeft_[j], p.x + diskRight_[j]);
+    for (int j = first; j < end; ++j) FillSpan<kClipped>(t, top + j, p.x + diskLeft_[j], p.x + diskRight_[j]);
   }
 
   // The sides across a segment dx by dy (both non-zero): along x, then along y.
@@ -200,15 +213,16 @@ class WidePen {
   std::array<Sides, kShortLimit * kLongLimit> acrossLonger_, acrossShorter_;
 };
 
+template <bool kClipped>
 void FillSegmentBody(const Target& t, const Point32& a, const Point32& b, WidePen& pen) {
   const int32_t dx = b.x - a.x, dy = b.y - a.y;
   const int32_t width = pen.width(), half = width / 2;
   if (dy == 0) {
-    FillBox(t, std::min(a.x, b.x), a.y - half, std::max(a.x, b.x), a.y - half + width);
+    FillBox<kClipped>(t, std::min(a.x, b.x), a.y - half, std::max(a.x, b.x), a.y - half + width);
     return;
   }
   if (dx == 0) {
-    FillBox(t, a.x - half, std::min(a.y, b.y), a.x - half + width, std::max(a.y, b.y));
+    FillBox<kClipped>(t, a.x - half, std::min(a.y, b.y), a.x - half + width, std::max(a.y, b.y));
     return;
   }
   Sides alongX, alongY;
@@ -225,10 +239,10 @@ void FillSegmentBody(const Target& t, const Point32& a, const Point32& b, WidePe
     narrow.x = -narrow.x;
     wide.x = -wide.x;
   }
-  FillQuadrilateral(t, {{{a.x - narrow.x, a.y + narrow.y},
-                         {a.x + wide.x, a.y - wide.y},
-                         {b.x + wide.x, b.y - wide.y},
-                         {b.x - narrow.x, b.y + narrow.y}}});
+  FillQuadrilateral<kClipped>(t, {{{a.x - narrow.x, a.y + narrow.y},
+                                   {a.x + wide.x, a.y - wide.y},
+                                   {b.x + wide.x, b.y - wide.y},
+                                   {b.x - narrow.x, b.y + narrow.y}}});
 }
 
 }  // namespace
@@ -241,15 +255,20 @@ void DrawCanvasWidePolyline(const PixelCanvas& canvas, const PixelPoint* points,
   // Every point gets a disk: the ends their round caps, the others their
   // round joins (a repeated point's join is the same disk).
   Point32 previous = PulledIn(points[0]);
-  pen.FillDisk(t, previous);
+  pen.FillDisk<true>(t, previous);
   for (int i = 1; i < count; ++i) {
     const Point32 p = PulledIn(points[i]);
     const bool apart = p.x != previous.x || p.y != previous.y;
     const bool nearClip = std::max(p.x, previous.x) + reach > t.left && std::min(p.x, previous.x) - reach < t.right &&
                           std::max(p.y, previous.y) + reach > t.top && std::min(p.y, previous.y) - reach < t.bottom;
-    if (apart && nearClip) {
-      FillSegmentBody(t, previous, p, pen);
-      pen.FillDisk(t, p);
+    const bool inside = std::min(p.x, previous.x) - reach >= t.left && std::max(p.x, previous.x) + reach <= t.right &&
+                        std::min(p.y, previous.y) - reach >= t.top && std::max(p.y, previous.y) + reach <= t.bottom;
+    if (apart && inside) {
+      FillSegmentBody<false>(t, previous, p, pen);
+      pen.FillDisk<false>(t, p);
+    } else if (apart && nearClip) {
+      FillSegmentBody<true>(t, previous, p, pen);
+      pen.FillDisk<true>(t, p);
     }
     previous = p;
   }
