@@ -168,6 +168,19 @@ class WidePen {
   // The round end or join at a point.
   template <bool kClipped>
   void FillDisk(const Target& t, const Point32& p) const {
+    if constexpr (!kClipped) {
+      // The two thinnest disks, the usual ones, as the fixed spans the table
+      // gives them: a 2 x 2 square and a plus.
+      uint32_t* at = t.bits + p.y * t.stride + p.x;
+      if (diskWidth_ == 2) {
+        at[-t.stride - 1] = at[-t.stride] = at[-1] = at[0] = t.pixel;
+        return;
+      }
+      if (diskWidth_ == 3) {
+        at[-t.stride] = at[-1] = at[0] = at[1] = at[t.stride] = t.pixel;
+        return;
+      }
+    }
     const int32_t top = p.y - diskWidth_ / 2;
     const int32_t left = p.x - diskWidth_ / 2;
     if (left >= t.right || left + diskWidth_ <= t.left || top >= t.bottom || top + diskWidth_ <= t.top) return;
