@@ -258,13 +258,88 @@ void FillSegmentBody(const Target& t, const Point32& a, const Point32& b, WidePe
                                    {b.x - narrow.x, b.y + narrow.y}}});
 }
 
+// How far a point's disk or a segment's side reaches from it.
+inline int32_t ReachOf(const WidePen& pen) { return pen.width() / 2 + 2; }
+
+// A short segment's body and the disk at its far end, as row spans from its
+// start, taken once per pen and direction from the pixels the fills set in a
+// scratch bitmap: the fills' arithmetic moves with whole pixels, so the same
+// pixels land around every start. A chart's line repeats a few directions
+// hundreds of times, each costing more to scan-convert than to copy.
+class SegmentPatterns {
+ public:
+  explicit SegmentPatterns(WidePen& pen) : pen_(pen) { first_.fill(kUnknown); }
+
+  // The segment from `a` to `a` + (dx, dy), all of its reach inside the
+  // clip; false when it has no pattern.
+  bool Fill(const Target& t, const Point32& a, int32_t dx, int32_t dy) {
+    if (pen_.width() > kMaxWidth || std::abs(dx) >= kExtent || std::abs(dy) >= kExtent) return false;
+    const int at = (dy + kExtent - 1) * kSide + dx + kExtent - 1;
+    if (first_[at] == kUnknown && !Record(at, dx, dy)) return false;
+    uint32_t* origin = t.bits + a.y * t.stride + a.x;
+    for (int i = first_[at]; i < end_[at]; ++i) {
+      uint32_t* row = origin + spans_[i].row * t.stride;
+      for (int x = spans_[i].x0; x < spans_[i].x1; ++x) row[x] = t.pixel;
+    }
+    return true;
+  }
+
+ private:
+  static constexpr int32_t kExtent = 8;  // |dx| and |dy| below this
+  static constexpr int kMaxWidth = 8;    // wider pens fill directly
+  static constexpr int kSide = 2 * kExtent - 1, kCount = kSide * kSide;
+  static constexpr int kScratchSide = kExtent - 1 + 2 * (kMaxWidth / 2 + 2);
+  static constexpr int kMaxSpans = 4096;
+  static constexpr int16_t kUnknown = -1;
+
+  struct Span {
+    int8_t row, x0, x1;
+  };
+
+  bool Record(int at, int32_t dx, int32_t dy) {
+    const int32_t reach = ReachOf(pen_);
+    const int32_t left = std::min(0, dx) - reach, top = std::min(0, dy) - reach;
+    const int32_t width = std::abs(dx) + 2 * reach, height = std::abs(dy) + 2 * reach;
+    std::array<uint32_t, kScratchSide * kScratchSide> scratch;
+    std::fill_n(scratch.begin(), width * height, 0);
+    const Target s{scratch.data(), width, 0, 0, width, height, 1};
+    const Point32 a{-left, -top}, b{dx - left, dy - top};
+    FillSegmentBody<false>(s, a, b, pen_);
+    pen_.FillDisk<false>(s, b);
+    int count = used_;
+    for (int32_t y = 0; y < height; ++y) {
+      const uint32_t* row = scratch.data() + y * width;
+      for (int32_t x = 0; x < width;) {
+        if (!row[x]) {
+          ++x;
+          continue;
+        }
+        const int32_t x0 = x;
+        while (x < width && row[x]) ++x;
+        if (count == kMaxSpans) return false;
+        spans_[count++] = {static_cast<int8_t>(y + top), static_cast<int8_t>(x0 + left), static_cast<int8_t>(x + left)};
+      }
+    }
+    first_[at] = static_cast<int16_t>(used_);
+    end_[at] = static_cast<int16_t>(count);
+    used_ = count;
+    return true;
+  }
+
+  WidePen& pen_;
+  std::array<int16_t, kCount> first_, end_;
+  std::array<Span, kMaxSpans> spans_;
+  int used_ = 0;
+};
+
 }  // namespace
 
 void DrawCanvasWidePolyline(const PixelCanvas& canvas, const PixelPoint* points, int count, int width, uint32_t pixel) {
   Target t;
   if (!points || count < 2 || width < kMinWideWidth || !MakeTarget(canvas, pixel, &t)) return;
   WidePen pen(std::min(width, kMaxWidth));
-  const int32_t reach = pen.width() / 2 + 2;  // how far a point's disk or a segment's side reaches
+  SegmentPatterns patterns(pen);
+  const int32_t reach = ReachOf(pen);
   // Every point gets a disk: the ends their round caps, the others their
   // round joins (a repeated point's join is the same disk).
   Point32 previous = PulledIn(points[0]);
@@ -277,8 +352,10 @@ void DrawCanvasWidePolyline(const PixelCanvas& canvas, const PixelPoint* points,
     const bool inside = std::min(p.x, previous.x) - reach >= t.left && std::max(p.x, previous.x) + reach <= t.right &&
                         std::min(p.y, previous.y) - reach >= t.top && std::max(p.y, previous.y) + reach <= t.bottom;
     if (apart && inside) {
-      FillSegmentBody<false>(t, previous, p, pen);
-      pen.FillDisk<false>(t, p);
+      if (!patterns.Fill(t, previous, p.x - previous.x, p.y - previous.y)) {
+        FillSegmentBody<false>(t, previous, p, pen);
+        pen.FillDisk<false>(t, p);
+      }
     } else if (apart && nearClip) {
       FillSegmentBody<true>(t, previous, p, pen);
       pen.FillDisk<true>(t, p);
