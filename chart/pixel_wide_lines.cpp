@@ -276,10 +276,15 @@ class SegmentPatterns {
     if (pen_.width() > kMaxWidth || std::abs(dx) >= kExtent || std::abs(dy) >= kExtent) return false;
     const int at = (dy + kExtent - 1) * kSide + dx + kExtent - 1;
     if (first_[at] == kUnknown && !Record(at, dx, dy)) return false;
-    uint32_t* origin = t.bits + a.y * t.stride + a.x;
-    for (int i = first_[at]; i < end_[at]; ++i) {
-      uint32_t* row = origin + spans_[i].row * t.stride;
-      for (int x = spans_[i].x0; x < spans_[i].x1; ++x) row[x] = t.pixel;
+    // Locals throughout: the pixels' stores could otherwise alias them.
+    uint32_t* const origin = t.bits + a.y * t.stride + a.x;
+    const ptrdiff_t stride = t.stride;
+    const uint32_t pixel = t.pixel;
+    const Span* const end = spans_.data() + end_[at];
+    for (const Span* span = spans_.data() + first_[at]; span != end; ++span) {
+      uint32_t* const row = origin + span->row * stride;
+      const int x1 = span->x1;
+      for (int x = span->x0; x < x1; ++x) row[x] = pixel;
     }
     return true;
   }
