@@ -47,7 +47,7 @@ struct SegmentBatch {
   void DrawDotted(HDC dc, COLORREF ink, COLORREF gap) {
     if (counts.empty()) return;
     PixelCanvas canvas;
-    if ((ink >> 24) == 0 && (gap >> 24) == 0 && GetDcPixelCanvas(dc, &canvas)) {
+    if (IsPlainRgb(ink) && IsPlainRgb(gap) && GetDcPixelCanvas(dc, &canvas)) {
       // The separators of a batch span the same rows: then they are set row by row.
       bool sameRows = true;
       for (size_t i = 2; i + 1 < points.size(); i += 2)

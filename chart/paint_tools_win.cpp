@@ -113,7 +113,7 @@ bool GetSolidPenColor(HDC dc, int penWidth, COLORREF* color) {
   if (pen == nullptr || GetObjectType(pen) != OBJ_PEN || GetObjectW(pen, sizeof logPen, &logPen) == 0) return false;
   *color = logPen.lopnColor;
   return logPen.lopnStyle == PS_SOLID && std::max<LONG>(logPen.lopnWidth.x, 1) == std::max(penWidth, 1) &&
-         (logPen.lopnColor >> 24) == 0;
+         IsPlainRgb(logPen.lopnColor);
 }
 
 bool DrawPolylineOnCanvas(HDC dc, const POINT* points, int count, int penWidth) {
@@ -161,7 +161,7 @@ void RectBatch::Add(const RECT& rect) {
 
 void RectBatch::Fill(HDC dc, COLORREF color) {
   PixelCanvas canvas;
-  if ((color >> 24) == 0 && GetDcPixelCanvas(dc, &canvas)) {
+  if (IsPlainRgb(color) && GetDcPixelCanvas(dc, &canvas)) {
     const uint32_t pixel = PixelOfColor(color);
     for (size_t i = 0; i + 1 < points_.size(); i += 2) {
       const PixelPoint line[2] = {{points_[i].x, points_[i].y}, {points_[i + 1].x, points_[i + 1].y}};

@@ -10,6 +10,9 @@
 // being recorded; then the bitmap's pending drawing has been flushed and
 // `canvas` describes its pixels. Otherwise the caller draws through the DC.
 bool GetDcPixelCanvas(HDC dc, PixelCanvas* canvas);
+// A plain RGB colour, the only kind the canvas sets as the system would
+// (a palette index or relative colour is left to the system).
+constexpr bool IsPlainRgb(COLORREF color) { return (color >> 24) == 0; }
 
 // A top-down 32-bit BI_RGB section of width x height (both at least 1), the
 // bitmap the canvas sets pixels in; null when it cannot be made.

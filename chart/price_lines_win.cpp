@@ -77,7 +77,7 @@ void ForEachCloudStrip(const CloudColumns& columns, FillStrip fillStrip) {
 // Straight into the bitmap's pixels when it allows, as the system fills it.
 bool FillCloudOnCanvas(HDC dc, const CloudColumns& columns, COLORREF above, COLORREF otherwise) {
   PixelCanvas canvas;
-  if ((above >> 24) != 0 || (otherwise >> 24) != 0 || !GetDcPixelCanvas(dc, &canvas)) return false;
+  if (!IsPlainRgb(above) || !IsPlainRgb(otherwise) || !GetDcPixelCanvas(dc, &canvas)) return false;
   ForEachCloudStrip(columns, [&](int points, bool colour) {
     FillCanvasPolygon(canvas, gCloudPoints, points, true, PixelOfColor(colour ? above : otherwise));
   });
