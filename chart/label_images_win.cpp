@@ -9,6 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "chart/pixel_canvas_win.h"
+
 namespace {
 
 constexpr int kMargin = 4;   // room for an outline and any ink past the text box
@@ -169,11 +171,9 @@ void CopyRows(const std::vector<uint32_t>& pixels, int width, int height, int to
                 static_cast<size_t>(width) * sizeof pixels[0]);
 }
 
-// The text of `key`, `width` x `height` with the margins, drawn with its
-// box's top-left corner at (left, top); a text seen for the first time is
-// left to the caller.
-bool DrawKept(HDC dc, const std::wstring& key, int width, int height, int left, int top,
-              const std::function<void()>& draw) {
+// The picture of the text of `key`, `width` x `height` with the margins,
+// made when it is seen the second time; null while there is none.
+const TextImage* KeptImage(HDC dc, const std::wstring& key, int width, int height, const std::function<void()>& draw) {
   const bool full = gImages.size() >= kMaxKept || gKeptPixels >= kMaxKeptPixels;
   if (full && gImages.find(key) == gImages.end()) ForgetImages();
   TextImage& image = gImages[key];
@@ -181,13 +181,60 @@ bool DrawKept(HDC dc, const std::wstring& key, int width, int height, int left, 
     MakeImage(dc, width, height, draw, &image);
     gKeptPixels += image.mask.size();
   }
-  if (!image.usable) return false;
+  return image.usable ? &image : nullptr;
+}
+
+// The text of `key` drawn with its box's top-left corner at (left, top); a
+// text seen for the first time is left to the caller.
+bool DrawKept(HDC dc, const std::wstring& key, int width, int height, int left, int top,
+              const std::function<void()>& draw) {
+  const TextImage* image = KeptImage(dc, key, width, height, draw);
+  if (image == nullptr) return false;
   GdiFlush();
-  CopyRows(image.mask, image.width, image.height, 0);
-  CopyRows(image.picture, image.width, image.height, kScratchHeight);
-  BitBlt(dc, left, top, image.width, image.height, gScratch.dc, 0, 0, SRCAND);
-  BitBlt(dc, left, top, image.width, image.height, gScratch.dc, 0, kScratchHeight, SRCPAINT);
+  CopyRows(image->mask, image->width, image->height, 0);
+  CopyRows(image->picture, image->width, image->height, kScratchHeight);
+  BitBlt(dc, left, top, image->width, image->height, gScratch.dc, 0, 0, SRCAND);
+  BitBlt(dc, left, top, image->width, image->height, gScratch.dc, 0, kScratchHeight, SRCPAINT);
   return true;
+}
+
+// A kept picture set straight into the pixels inside the clip, each as the
+// two blits set it: (pixel AND mask) OR picture.
+void SetKeptImage(const PixelCanvas& canvas, const TextImage& image, int left, int top) {
+  const int fromX = std::max(left, canvas.clip.left), toX = std::min(left + image.width, canvas.clip.right);
+  const int fromY = std::max(top, canvas.clip.top), toY = std::min(top + image.height, canvas.clip.bottom);
+  for (int y = fromY; y < toY; ++y) {
+    uint32_t* row = canvas.bits + static_cast<intptr_t>(y) * canvas.stride;
+    const uint32_t* mask = image.mask.data() + static_cast<size_t>(y - top) * image.width;
+    const uint32_t* picture = image.picture.data() + static_cast<size_t>(y - top) * image.width;
+    for (int x = fromX; x < toX; ++x) row[x] = (row[x] & mask[x - left]) | picture[x - left];
+  }
+}
+
+// The key of a DrawKeptText picture.
+std::wstring KeyOfDrawnText(uint32_t font, UINT flags, int width, int height, const std::wstring& textState,
+                            const std::wstring& text) {
+  std::wstring key = L"D";
+  AppendNumber(&key, font);
+  AppendNumber(&key, flags);
+  AppendNumber(&key, static_cast<uint32_t>(width));
+  AppendNumber(&key, static_cast<uint32_t>(height));
+  key += textState;
+  key += text;
+  return key;
+}
+
+// Where the rectangle starts decides nothing but where the text goes, as long as it is not negative.
+bool IsKeepableText(const std::wstring& text, const RECT& rect, UINT flags) {
+  return !text.empty() && rect.right > rect.left && rect.bottom > rect.top && rect.left >= 0 && rect.top >= 0 &&
+         (flags & (DT_CALCRECT | DT_MODIFYSTRING | DT_EXPANDTABS)) == 0;
+}
+
+std::function<void()> DrawTextOnScratch(const std::wstring& text, int width, int height, UINT flags) {
+  return [&text, width, height, flags] {
+    RECT box = {kMargin, kMargin, kMargin + width, kMargin + height};
+    DrawTextW(gScratch.dc, text.c_str(), static_cast<int>(text.size()), &box, flags);
+  };
 }
 
 }  // namespace
@@ -217,27 +264,46 @@ bool DrawKeptOutlinedText(HDC dc, const std::wstring& text, SIZE size, int x, in
 void DrawKeptText(HDC dc, const std::wstring& text, const RECT& rect, UINT flags) {
   const int width = rect.right - rect.left;
   const int height = rect.bottom - rect.top;
-  // Where the rectangle starts decides nothing but where the text goes, as long as it is not negative.
-  const bool keepable = !text.empty() && width > 0 && height > 0 && rect.left >= 0 && rect.top >= 0 &&
-                        (flags & (DT_CALCRECT | DT_MODIFYSTRING | DT_EXPANDTABS)) == 0 && DrawsTextsPlainly(dc) &&
-                        MakeScratch();
-  if (keepable) {
-    std::wstring key = L"D";
-    AppendNumber(&key, FontNumberOf(dc));
-    AppendNumber(&key, flags);
-    AppendNumber(&key, static_cast<uint32_t>(width));
-    AppendNumber(&key, static_cast<uint32_t>(height));
-    CopyTextState(dc, &key);
-    key += text;
-    const auto draw = [&] {
-      RECT box = {kMargin, kMargin, kMargin + width, kMargin + height};
-      DrawTextW(gScratch.dc, text.c_str(), static_cast<int>(text.size()), &box, flags);
-    };
-    if (DrawKept(dc, key, width + 2 * kMargin, height + 2 * kMargin, rect.left - kMargin, rect.top - kMargin, draw))
+  if (IsKeepableText(text, rect, flags) && DrawsTextsPlainly(dc) && MakeScratch()) {
+    const uint32_t font = FontNumberOf(dc);
+    std::wstring textState;
+    CopyTextState(dc, &textState);
+    const std::wstring key = KeyOfDrawnText(font, flags, width, height, textState, text);
+    if (DrawKept(dc, key, width + 2 * kMargin, height + 2 * kMargin, rect.left - kMargin, rect.top - kMargin,
+                 DrawTextOnScratch(text, width, height, flags)))
       return;
   }
   RECT box = rect;
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, flags);
+}
+
+void DrawKeptTexts(HDC dc, const KeptTextPlace* places, int count, UINT flags) {
+  PixelCanvas canvas;
+  if (!DrawsTextsPlainly(dc) || !MakeScratch() || !GetDcPixelCanvas(dc, &canvas)) {
+    for (int i = 0; i < count; ++i) DrawKeptText(dc, *places[i].text, places[i].rect, flags);
+    return;
+  }
+  const uint32_t font = FontNumberOf(dc);
+  std::wstring textState;
+  CopyTextState(dc, &textState);
+  for (int i = 0; i < count; ++i) {
+    const std::wstring& text = *places[i].text;
+    const RECT& rect = places[i].rect;
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    if (IsKeepableText(text, rect, flags)) {
+      const TextImage* image =
+          KeptImage(dc, KeyOfDrawnText(font, flags, width, height, textState, text), width + 2 * kMargin,
+                    height + 2 * kMargin, DrawTextOnScratch(text, width, height, flags));
+      if (image != nullptr) {
+        SetKeptImage(canvas, *image, rect.left - kMargin, rect.top - kMargin);
+        continue;
+      }
+    }
+    RECT box = rect;
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, flags);
+    GdiFlush();  // before the next picture is set into the pixels
+  }
 }
 
 void FreeLabelImages() {
