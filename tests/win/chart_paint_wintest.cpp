@@ -445,6 +445,32 @@ TEST_F(SyntheticChartTest, DailyPricePaneDrawsTheStripRowsAboveItsPlot) {
   EXPECT_EQ(canvas->At(full.left + 50, full.top + 3), gPaletteColors[kColorLongSellBackground]);
 }
 
+// Fonts made anew in another size place the date axis's labels by their new
+// widths, whatever the handles the new fonts get.
+TEST_F(SyntheticChartTest, DateAxisLabelsFollowAChangeOfTheChartFont) {
+  AddBars(60, 1100);  // 2025 and 2026: two year labels
+  LayOutOnePricePane();
+  const auto labelRow = [&](const Canvas& canvas) {
+    const Rect& axis = context_->geometry.dateAxis;
+    return canvas.CountOther({axis.left + 2, axis.top + 2, axis.right - 2, axis.bottom - 2},
+                             GetSysColor(COLOR_BTNFACE));
+  };
+  const auto small = Painted();
+  Painted();  // what is kept between paints is kept now
+  for (const int fontSize : {24, 12}) {
+    gChartFontSize = fontSize;
+    RecreateSharedGdiObjects(nullptr);
+    InstallChartTextMeasures();
+    const auto repainted = Painted();
+    ForgetDateAxisLabelWidths();
+    const auto measuredAnew = Painted();
+    EXPECT_EQ(repainted->CountDifferences(*measuredAnew, repainted->Whole()), 0) << fontSize;
+    if (fontSize == 24) {
+      EXPECT_GT(labelRow(*repainted), labelRow(*small));  // larger ink: the new font drew them
+    }
+  }
+}
+
 TEST_F(SyntheticChartTest, TinyChartsAndTheLargestFontPaintNothingOutsideTheChart) {
   for (int i = 0; i < 200; ++i) AddBar(1000 + i, 1010 + i, 990 + i, 1005 + i, 1000 + i);
   view_.paneCount = 12;
