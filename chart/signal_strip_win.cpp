@@ -29,7 +29,8 @@ int StateSlot(const StripRow& row, int state) {
   return state == kScenarioHeldMark || (state >= -6 && state <= -1) ? row.heldSlot : -1;
 }
 
-void AddBarCells(const ChartView& view, const ChartContext& context, const PaneFrame& frame, int bar, int cellLeft) {
+void AddBarCells(const ChartView& view, const ChartContext& context, const PaneFrame& frame,
+                 const StripScenarios& scenarios, int bar, int cellLeft) {
   const uint8_t kinds =
       bar < frame.count ? GetCachedSignalKinds(&context.signalStrip, view.stockCode, context, bar) : 0;
   const Rect cell = {cellLeft, 0, cellLeft + frame.spacing - 1, kStripRowHeight};
@@ -39,7 +40,7 @@ void AddBarCells(const ChartView& view, const ChartContext& context, const PaneF
       FillStripTriangle(&gStripBands[row], cell, strip.markDown, SlotPixel(strip.markSlot));
       continue;
     }
-    const int slot = StateSlot(strip, ScenarioStateAtBar(context, bar, strip.kind));
+    const int slot = StateSlot(strip, GetStripScenarioState(scenarios, bar, strip.kind));
     if (slot >= 0) FillStripCell(&gStripBands[row], cell, SlotPixel(slot));
   }
 }
@@ -68,8 +69,10 @@ void DrawSignalStrip(HDC dc, const ChartView& view, const ChartContext& context,
   for (int row = 0; row < kStripRowCount; ++row)
     ResetStripBand(&gStripBands[row], full.left, full.right - full.left, SlotPixel(GetStripRow(row).backgroundSlot));
   PrepareSignalStripCache(&context.signalStrip, view.stockCode, context);
+  StripScenarios scenarios;
+  FindStripScenarios(context, &scenarios);
   for (int bar = last; bar >= std::max(first, 0); --bar)
-    AddBarCells(view, context, frame, bar, BarX(frame, last, bar) - frame.spacing / 2 + 1);
+    AddBarCells(view, context, frame, scenarios, bar, BarX(frame, last, bar) - frame.spacing / 2 + 1);
   const HRGN clip = PushClipRect(dc, ToWinRect(full));
   for (int row = 0; row < kStripRowCount; ++row)
     DrawBand(dc, gStripBands[row], full.top + kStripFirstRowOffset + row * kStripRowPitch);
