@@ -23,6 +23,10 @@ constexpr uint32_t kBlack = 0x000000;
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kKeep = 0xFFFFFFFF;  // a mask pixel that leaves the destination as it is
 
+struct PixelSpan {
+  int32_t row, from, to;  // to exclusive
+};
+
 // A text drawn as (destination AND mask) OR picture: the mask keeps the
 // pixels the text leaves alone, the picture holds the colour of the others.
 struct TextImage {
@@ -30,6 +34,7 @@ struct TextImage {
   bool usable = false;
   int width = 0, height = 0;
   std::vector<uint32_t> mask, picture;
+  std::vector<PixelSpan> spans;  // the runs of each row that the picture covers (mask 0)
 };
 
 // Painting runs on the main thread only.
@@ -162,6 +167,18 @@ void MakeImage(HDC dc, int width, int height, const std::function<void()>& draw,
       return;
     }
   }
+  for (int y = 0; y < height; ++y) {
+    const uint32_t* mask = image->mask.data() + static_cast<size_t>(y) * width;
+    for (int x = 0; x < width;) {
+      if (mask[x] != 0) {
+        ++x;
+        continue;
+      }
+      const int from = x;
+      while (x < width && mask[x] == 0) ++x;
+      image->spans.push_back({y, from, x});
+    }
+  }
   image->usable = true;
 }
 
@@ -198,16 +215,18 @@ bool DrawKept(HDC dc, const std::wstring& key, int width, int height, int left, 
   return true;
 }
 
-// A kept picture set straight into the pixels inside the clip, each as the
-// two blits set it: (pixel AND mask) OR picture.
+// A kept picture set straight into the pixels inside the clip, as the two
+// blits set them: the mask is either all ones, keeping a pixel, or zero,
+// where the picture's pixel replaces it.
 void SetKeptImage(const PixelCanvas& canvas, const TextImage& image, int left, int top) {
-  const int fromX = std::max(left, canvas.clip.left), toX = std::min(left + image.width, canvas.clip.right);
-  const int fromY = std::max(top, canvas.clip.top), toY = std::min(top + image.height, canvas.clip.bottom);
-  for (int y = fromY; y < toY; ++y) {
-    uint32_t* row = canvas.bits + static_cast<intptr_t>(y) * canvas.stride;
-    const uint32_t* mask = image.mask.data() + static_cast<size_t>(y - top) * image.width;
-    const uint32_t* picture = image.picture.data() + static_cast<size_t>(y - top) * image.width;
-    for (int x = fromX; x < toX; ++x) row[x] = (row[x] & mask[x - left]) | picture[x - left];
+  for (const PixelSpan& span : image.spans) {
+    const int y = top + span.row;
+    if (y < canvas.clip.top || y >= canvas.clip.bottom) continue;
+    const int from = std::max(left + span.from, canvas.clip.left), to = std::min(left + span.to, canvas.clip.right);
+    if (from >= to) continue;
+    std::memcpy(canvas.bits + static_cast<intptr_t>(y) * canvas.stride + from,
+                image.picture.data() + static_cast<size_t>(span.row) * image.width + (from - left),
+                static_cast<size_t>(to - from) * sizeof(uint32_t));
   }
 }
 
