@@ -13,6 +13,7 @@
 #include "window/chart_window_layout.h"
 #include "chart/pane_pixels.h"
 #include "chart/gdi_objects_win.h"
+#include "chart/paint_tools_win.h"
 #include "data/stock_table.h"
 #include "platform/win_text.h"
 #include "sheets/sheet_services.h"
@@ -377,6 +378,36 @@ TEST_F(SyntheticChartTest, VolumeCloudShadesWhereVolumeTradedAndNothingWithoutVo
   const auto dark = Painted();
   EXPECT_EQ(dark->At(next, Y(1200)), RGB(192, 192, 192));
   EXPECT_TRUE(IsGrey(dark->At(later, Y(1200)), 6, 186));
+}
+
+// A chart of the main window keeps its cloud and the cells it fills between
+// paints: after a scroll, other bars or another pane height the chart shows
+// what a first paint would.
+TEST_F(SyntheticChartTest, VolumeCloudShowsTheViewAsItIsAfterEveryChange) {
+  for (int i = 0; i < 60; ++i) AddBar(1200, 1210 + i % 7 * 10, 1190 - i % 5 * 10, 1200, 1000 + i % 9 * 3000);
+  LayOutOnePricePane(kPaneCandles, kPaneFlagVolumeCloud);
+  const struct {
+    const char* change;
+    std::function<void()> apply;
+  } kChanges[] = {
+      {"a scroll", [&] { view_.lastBarIndex = 50; }},
+      {"other volumes", [&] { Block().bars->bars[40].volume = 90000; }},
+      {"a taller pane",
+       [&] {
+         LayOutByHand({{140, 900, 1300}});
+       }},
+      {"fewer bars", [&] { Block().bars->count = 45; }},
+  };
+  for (const auto& c : kChanges) {
+    Painted();
+    const auto before = Painted();
+    c.apply();
+    const auto kept = Painted(nullptr, 240);
+    FreeKeptVolumeClouds();
+    const auto fresh = Painted(nullptr, 240);
+    EXPECT_EQ(kept->CountDifferences(*fresh, fresh->Whole()), 0) << c.change;
+    EXPECT_GT(before->CountDifferences(*fresh, before->Whole()), 0) << c.change;
+  }
 }
 
 TEST_F(SyntheticChartTest, ForecastColumnsAndTradeMarksWhereTheyBelong) {
