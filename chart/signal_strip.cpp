@@ -302,17 +302,56 @@ void FillStripCell(StripBand* band, const Rect& cell, uint32_t pixel) {
   for (int row = cell.top; row < cell.bottom; ++row) FillBandSpan(band, row, cell.left, cell.right - 1, pixel);
 }
 
-// Up marks are the down marks turned over (their corners are), pixel for pixel.
-void FillStripTriangle(StripBand* band, const Rect& cell, bool down, uint32_t pixel) {
+namespace {
+
+// The spans of a triangle mark's rows as shown: up marks are the down marks
+// turned over (their corners are), pixel for pixel.
+void FindTriangleSpans(const Rect& cell, bool down, int32_t* lo, int32_t* hi) {
   PixelPoint corners[3];
   GetTriangleMarkPoints({cell.left, 0, cell.right, kStripRowHeight}, true, corners);
-  int32_t lo[kStripRowHeight];
-  int32_t hi[kStripRowHeight];
-  std::fill(lo, lo + kStripRowHeight, INT32_MAX);
-  std::fill(hi, hi + kStripRowHeight, INT32_MIN);
-  for (int i = 0; i < 3; ++i) WidenSpansToEdge(corners[i], corners[(i + 1) % 3], lo, hi);
+  int32_t edgeLo[kStripRowHeight];
+  int32_t edgeHi[kStripRowHeight];
+  std::fill(edgeLo, edgeLo + kStripRowHeight, INT32_MAX);
+  std::fill(edgeHi, edgeHi + kStripRowHeight, INT32_MIN);
+  for (int i = 0; i < 3; ++i) WidenSpansToEdge(corners[i], corners[(i + 1) % 3], edgeLo, edgeHi);
   for (int row = 0; row < kStripRowHeight; ++row) {
     const int shown = down ? row : kStripRowHeight - 1 - row;
-    FillBandSpan(band, shown, lo[row], hi[row], pixel);
+    lo[shown] = edgeLo[row];
+    hi[shown] = edgeHi[row];
+  }
+}
+
+// Where the corners' centre, (left + right - 2) / 2, is the same offset from
+// the left edge as in the made triangle, so is every span.
+constexpr int kMadeTriangleLeft = 1024;
+
+}  // namespace
+
+void FillStripTriangle(StripBand* band, const Rect& cell, bool down, uint32_t pixel) {
+  int32_t lo[kStripRowHeight];
+  int32_t hi[kStripRowHeight];
+  FindTriangleSpans(cell, down, lo, hi);
+  for (int row = 0; row < kStripRowHeight; ++row) FillBandSpan(band, row, lo[row], hi[row], pixel);
+}
+
+void MakeStripTriangle(int cellWidth, bool down, StripTriangle* out) {
+  out->cellWidth = cellWidth;
+  out->down = down;
+  FindTriangleSpans({kMadeTriangleLeft, 0, kMadeTriangleLeft + cellWidth, kStripRowHeight}, down, out->lo, out->hi);
+  for (int row = 0; row < kStripRowHeight; ++row) {
+    if (out->lo[row] > out->hi[row]) continue;  // INT32_MAX and INT32_MIN stay as they are
+    out->lo[row] -= kMadeTriangleLeft;
+    out->hi[row] -= kMadeTriangleLeft;
+  }
+}
+
+void FillMadeStripTriangle(StripBand* band, const StripTriangle& triangle, const Rect& cell, uint32_t pixel) {
+  if (cell.left < 1 || cell.right - cell.left != triangle.cellWidth) {
+    FillStripTriangle(band, cell, triangle.down, pixel);
+    return;
+  }
+  for (int row = 0; row < kStripRowHeight; ++row) {
+    if (triangle.lo[row] <= triangle.hi[row])
+      FillBandSpan(band, row, cell.left + triangle.lo[row], cell.left + triangle.hi[row], pixel);
   }
 }

@@ -86,3 +86,15 @@ void ResetStripBand(StripBand* band, int left, int width, uint32_t background);
 // filled triangle with the corners of a triangle mark; clipped to the band.
 void FillStripCell(StripBand* band, const Rect& cell, uint32_t pixel);
 void FillStripTriangle(StripBand* band, const Rect& cell, bool down, uint32_t pixel);
+
+// A triangle mark's rows as offsets from its cell's left edge, worked out
+// once for the cells of a paint: they are alike wherever a cell starts
+// right of x = 0.
+struct StripTriangle {
+  int32_t cellWidth;
+  bool down;
+  int32_t lo[kStripRowHeight], hi[kStripRowHeight];  // per row as shown; lo > hi: none
+};
+void MakeStripTriangle(int cellWidth, bool down, StripTriangle* out);
+// FillStripTriangle through a made triangle of the cell's width.
+void FillMadeStripTriangle(StripBand* band, const StripTriangle& triangle, const Rect& cell, uint32_t pixel);

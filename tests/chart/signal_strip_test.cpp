@@ -156,4 +156,33 @@ TEST_F(SignalStripTest, KeptKindsAreDroppedExactlyWhenTheirSourceChanges) {
   EXPECT_EQ(cache->kinds[35], 0) << "forgotten";
 }
 
+// A triangle made once for a paint fills the pixels that one worked out for
+// its own cell fills, wherever the cell starts and however wide it is.
+TEST(SignalStripMarksTest, MadeTrianglesFillWhatEachCellsOwnTriangleFills) {
+  for (const bool down : {true, false}) {
+    for (int width = 0; width <= 13; ++width) {
+      StripTriangle made;
+      MakeStripTriangle(width, down, &made);
+      for (const int left : {-7, -1, 0, 1, 2, 3, 61, 62, 1917, 1930}) {
+        StripBand own, fromMade;
+        ResetStripBand(&own, -10, 1945, 0);
+        ResetStripBand(&fromMade, -10, 1945, 0);
+        const Rect cell = {left, 0, left + width, kStripRowHeight};
+        FillStripTriangle(&own, cell, down, 7);
+        FillMadeStripTriangle(&fromMade, made, cell, 7);
+        ASSERT_EQ(fromMade.pixels, own.pixels) << (down ? "down" : "up") << " width " << width << " left " << left;
+      }
+    }
+  }
+  // A cell of another width than the triangle was made for is filled by its own.
+  StripTriangle made;
+  MakeStripTriangle(6, true, &made);
+  StripBand own, fromMade;
+  ResetStripBand(&own, 0, 100, 0);
+  ResetStripBand(&fromMade, 0, 100, 0);
+  FillStripTriangle(&own, {20, 0, 30, kStripRowHeight}, true, 7);
+  FillMadeStripTriangle(&fromMade, made, {20, 0, 30, kStripRowHeight}, 7);
+  EXPECT_EQ(fromMade.pixels, own.pixels);
+}
+
 }  // namespace
