@@ -185,9 +185,10 @@ int PlaceAxisLabels(const DateAxisView& view, const AxisSeparatorMark* majors, i
 
 int GetKeptAxisLabelWidth(AxisLabelWidths* widths, uint64_t font, const char* text, TextWidthFn measure,
                           void* measureContext) {
+  const size_t length = strnlen(text, kAxisLabelSize);
+  if (length == 0 || length >= kAxisLabelSize) return measure(measureContext, text);  // no label's text
   char key[kAxisLabelSize] = {};
-  strncpy(key, text, sizeof key - 1);
-  if (key[0] == 0) return measure(measureContext, text);
+  std::memcpy(key, text, length);
   if (widths->font != font || widths->kept >= kKeptLabelWidthSlots * 3 / 4) {
     ForgetAxisLabelWidths(widths);
     widths->font = font;

@@ -155,8 +155,9 @@ TEST(DateAxisTest, LabelWidthsAreKeptPerFontUntilForgotten) {
   ForgetAxisLabelWidths(widths.get());
   EXPECT_EQ(width(2, "2024/4"), 60);
   EXPECT_EQ(measure.calls, 4);
-  // Texts that differ only past what a label holds, and many more texts than the table keeps.
+  // Texts longer than a label holds, and many more texts than the table keeps.
   EXPECT_EQ(width(2, "2024/4") + width(2, ""), 60);
+  EXPECT_EQ(width(2, "2024/4 and so on, and on") + width(2, "2024/4 and so on"), 240 + 160);
   for (int round = 0; round < 2; ++round) {
     for (int year = 1900; year < 2500; ++year) {
       const std::string text = std::to_string(year) + "/" + std::to_string(year % 12 + 1);
