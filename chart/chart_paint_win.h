@@ -31,6 +31,8 @@ void FreeChartPaintResources();
 // The date axis of the view's period: separators, ticks and labels, drawn
 // before the panes so that they lie under what the panes show.
 void DrawDateAxis(HDC dc, const ChartView& view, const ChartContext& context, int first, int last);
+// The label widths the date axis keeps; a font made anew may reuse an old one's handle.
+void ForgetDateAxisLabelWidths();
 // The signal strip at the top of a daily price pane (the 22 rows above its plot).
 void DrawSignalStrip(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "chart/pane_pixels.h"
 #include "common/app_globals.h"
@@ -76,6 +77,46 @@ void PlaceBetweenSeparators(const DateAxisView& view, const AxisSeparatorMark* m
   if (label.left < view.rowLeft) label.left = CentredLeft(view.rowLeft, x - 1, label.width);
 }
 
+// The weekdays of consecutive bars, each bar's worked out once: within a
+// month the weekday moves with the day of the month.
+class WeekdayWalk {
+ public:
+  // Whether a new week begins at `date` after `previous` of the same month.
+  bool IsNewWeek(PackedDate previous, PackedDate date) {
+    const int day = known_ && date == date_ ? weekday_ : GetDayOfWeek(date);
+    const int month = PackedMonth(date);
+    // GetDayOfWeek adds the day of the month to a constant of the year and
+    // month for these; any other date is asked for on its own.
+    const int before = PackedYear(date) >= 1 && month >= 1 && month <= 12
+                           ? ((day - (PackedDay(date) - PackedDay(previous))) % 7 + 7) % 7
+                           : GetDayOfWeek(previous);
+    date_ = previous;
+    weekday_ = before;
+    known_ = true;
+    return day <= before;
+  }
+
+ private:
+  bool known_ = false;
+  PackedDate date_ = 0;
+  int weekday_ = 0;
+};
+
+// GetAxisSeparator of one bar of a walk from the right to the left.
+AxisSeparator WalkedSeparator(int period, bool weekSeparators, PackedDate previous, PackedDate date,
+                              WeekdayWalk* weekdays) {
+  if (period != 0 || !weekSeparators || PackedYear(date) != PackedYear(previous) ||
+      PackedMonth(date) != PackedMonth(previous))
+    return GetAxisSeparator(period, weekSeparators, previous, date);
+  return weekdays->IsNewWeek(previous, date) ? AxisSeparator::kMinor : AxisSeparator::kNone;
+}
+
+uint32_t HashOfLabel(const char (&text)[kAxisLabelSize]) {
+  uint32_t hash = 2166136261u;
+  for (const char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+  return hash;
+}
+
 }  // namespace
 
 AxisSeparator GetAxisSeparator(int period, bool weekSeparators, PackedDate previous, PackedDate date) {
@@ -111,12 +152,13 @@ void CollectAxisSeparators(const DateAxisView& view, bool weekSeparators, DateAx
   marks->minorX.clear();
   marks->barX.clear();
   const int count = BarCount(view);
+  WeekdayWalk weekdays;
   for (int i = std::min(view.last, count - 1); i >= std::max(view.first, 0); --i) {
     const int x = BarSlotLeftX(view.plotRight, view.spacing, view.last, i);
     marks->barX.push_back(x);
     if (i == 0) continue;
     const PriceBar* bars = view.bars->bars;
-    switch (GetAxisSeparator(view.period, weekSeparators, bars[i - 1].date, bars[i].date)) {
+    switch (WalkedSeparator(view.period, weekSeparators, bars[i - 1].date, bars[i].date, &weekdays)) {
       case AxisSeparator::kMajor: marks->majors.push_back({x, i}); break;
       case AxisSeparator::kMinor: marks->minorX.push_back(x); break;
       case AxisSeparator::kNone: break;
@@ -139,4 +181,31 @@ int PlaceAxisLabels(const DateAxisView& view, const AxisSeparatorMark* majors, i
     PlaceBetweenSeparators(view, majors, n, &labels);
   }
   return labels.count();
+}
+
+int GetKeptAxisLabelWidth(AxisLabelWidths* widths, uint64_t font, const char* text, TextWidthFn measure,
+                          void* measureContext) {
+  const size_t length = strnlen(text, kAxisLabelSize);
+  if (length == 0 || length >= kAxisLabelSize) return measure(measureContext, text);  // no label's text
+  char key[kAxisLabelSize] = {};
+  std::memcpy(key, text, length);
+  if (widths->font != font || widths->kept >= kKeptLabelWidthSlots * 3 / 4) {
+    ForgetAxisLabelWidths(widths);
+    widths->font = font;
+  }
+  for (uint32_t i = HashOfLabel(key);; ++i) {
+    AxisLabelWidths::Slot& slot = widths->slots[i % kKeptLabelWidthSlots];
+    if (slot.text[0] == 0) {
+      std::memcpy(slot.text, key, sizeof key);
+      slot.width = measure(measureContext, text);
+      ++widths->kept;
+      return slot.width;
+    }
+    if (std::memcmp(slot.text, key, sizeof key) == 0) return slot.width;
+  }
+}
+
+void ForgetAxisLabelWidths(AxisLabelWidths* widths) {
+  for (AxisLabelWidths::Slot& slot : widths->slots) slot.text[0] = 0;
+  widths->kept = 0;
 }

@@ -65,3 +65,20 @@ struct AxisLabel {
 // (kMaxAxisLabels at most).
 int PlaceAxisLabels(const DateAxisView& view, const AxisSeparatorMark* majors, int majorCount, TextWidthFn measure,
                     void* measureContext, AxisLabel* out);
+
+// Label widths measured in one font, kept between paints: the same few
+// dozen labels would otherwise be measured again at every paint.
+constexpr int kKeptLabelWidthSlots = 256;
+struct AxisLabelWidths {
+  uint64_t font;  // what the widths were measured in
+  int32_t kept;
+  struct Slot {
+    char text[kAxisLabelSize];  // zero-padded; empty: a free slot
+    int32_t width;
+  } slots[kKeptLabelWidthSlots];
+};
+// The width of `text` in `font`: kept, or measured and kept. Widths of any
+// other font are forgotten first.
+int GetKeptAxisLabelWidth(AxisLabelWidths* widths, uint64_t font, const char* text, TextWidthFn measure,
+                          void* measureContext);
+void ForgetAxisLabelWidths(AxisLabelWidths* widths);

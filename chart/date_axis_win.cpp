@@ -78,6 +78,9 @@ struct SegmentBatch {
 DateAxisMarks gAxisMarks;
 SegmentBatch gAxisSegments;
 AxisLabel gAxisLabels[kMaxAxisLabels];
+std::wstring gAxisLabelTexts[kMaxAxisLabels];
+
+AxisLabelWidths gLabelWidths;
 
 int MeasureAxisText(void* context, const char* text) {
   const std::wstring wide = SjisToWide(text);
@@ -85,6 +88,20 @@ int MeasureAxisText(void* context, const char* text) {
   GetTextExtentPoint32W(static_cast<HDC>(context), wide.c_str(), static_cast<int>(wide.size()), &size);
   return size.cx;
 }
+
+struct KeptMeasure {
+  HDC dc;
+  uint64_t font;
+};
+
+int MeasureKeptAxisText(void* context, const char* text) {
+  const KeptMeasure& measure = *static_cast<const KeptMeasure*>(context);
+  return GetKeptAxisLabelWidth(&gLabelWidths, measure.font, text, MeasureAxisText, measure.dc);
+}
+
+// Widths are kept for the memory bitmaps the screen's charts are painted on,
+// by the font and the device's resolution; any other device measures anew.
+bool KeepsLabelWidths(HDC dc) { return GetObjectType(dc) == OBJ_MEMDC && GetMapMode(dc) == MM_TEXT; }
 
 bool HasSignalStripOnTop(const ChartView& view) {
   return GetViewPeriod(view) == 0 && view.paneCount > 0 && view.paneKinds[0] <= kPaneIchimoku;
@@ -154,17 +171,25 @@ void DrawTicks(HDC dc, const ChartView& view, const ChartGeometry& g, int spacin
 }
 
 void DrawLabels(HDC dc, const DateAxisView& axis, const Rect& row) {
-  const int count = PlaceAxisLabels(axis, gAxisMarks.majors.data(), static_cast<int>(gAxisMarks.majors.size()),
-                                    MeasureAxisText, dc, gAxisLabels);
+  const int majors = static_cast<int>(gAxisMarks.majors.size());
+  int count;
+  if (KeepsLabelWidths(dc)) {
+    KeptMeasure measure = {dc, reinterpret_cast<uintptr_t>(GetCurrentObject(dc, OBJ_FONT)) |
+                                   static_cast<uint64_t>(GetDeviceCaps(dc, LOGPIXELSY)) << 32};
+    count = PlaceAxisLabels(axis, gAxisMarks.majors.data(), majors, MeasureKeptAxisText, &measure, gAxisLabels);
+  } else {
+    count = PlaceAxisLabels(axis, gAxisMarks.majors.data(), majors, MeasureAxisText, dc, gAxisLabels);
+  }
   const int oldMode = SetBkMode(dc, OPAQUE);
   const COLORREF oldBack = SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
   const COLORREF oldText = SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  KeptTextPlace places[kMaxAxisLabels];
   for (int i = 0; i < count; ++i) {
     const AxisLabel& label = gAxisLabels[i];
-    const std::wstring wide = SjisToWide(label.text);
-    const RECT rect = {label.left, row.top, label.left + label.width, row.bottom};
-    DrawKeptText(dc, wide, rect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
+    gAxisLabelTexts[i] = SjisToWide(label.text);
+    places[i] = {&gAxisLabelTexts[i], {label.left, row.top, label.left + label.width, row.bottom}};
   }
+  DrawKeptTexts(dc, places, count, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
   SetTextColor(dc, oldText);
   SetBkColor(dc, oldBack);
   SetBkMode(dc, oldMode);
@@ -194,3 +219,5 @@ void DrawDateAxis(HDC dc, const ChartView& view, const ChartContext& context, in
   SelectObject(dc, oldFont);
   PopClipRect(dc, clip);
 }
+
+void ForgetDateAxisLabelWidths() { ForgetAxisLabelWidths(&gLabelWidths); }

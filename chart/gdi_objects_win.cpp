@@ -11,6 +11,7 @@
 #include "platform/win_text.h"
 #include "common/app_globals.h"
 #include "chart/chart_hooks.h"
+#include "chart/chart_paint_win.h"
 #include "chart/memo_store.h"
 #include "records/settings_block.h"
 
@@ -173,6 +174,7 @@ void DeleteSharedGdiObjects() {
   DeleteGdiObject(gChartLargeFont);
   DeleteGdiObject(gSmallFixedFont);
   DeleteGdiObject(gMemoFont);
+  ForgetDateAxisLabelWidths();
 }
 
 void MeasureSharedFonts(HWND window) {

@@ -9,6 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "chart/pixel_canvas_win.h"
+
 namespace {
 
 constexpr int kMargin = 4;   // room for an outline and any ink past the text box
@@ -21,6 +23,10 @@ constexpr uint32_t kBlack = 0x000000;
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kKeep = 0xFFFFFFFF;  // a mask pixel that leaves the destination as it is
 
+struct PixelSpan {
+  int32_t row, from, to;  // to exclusive
+};
+
 // A text drawn as (destination AND mask) OR picture: the mask keeps the
 // pixels the text leaves alone, the picture holds the colour of the others.
 struct TextImage {
@@ -28,6 +34,7 @@ struct TextImage {
   bool usable = false;
   int width = 0, height = 0;
   std::vector<uint32_t> mask, picture;
+  std::vector<PixelSpan> spans;  // the runs of each row that the picture covers (mask 0)
 };
 
 // Painting runs on the main thread only.
@@ -160,6 +167,18 @@ void MakeImage(HDC dc, int width, int height, const std::function<void()>& draw,
       return;
     }
   }
+  for (int y = 0; y < height; ++y) {
+    const uint32_t* mask = image->mask.data() + static_cast<size_t>(y) * width;
+    for (int x = 0; x < width;) {
+      if (mask[x] != 0) {
+        ++x;
+        continue;
+      }
+      const int from = x;
+      while (x < width && mask[x] == 0) ++x;
+      image->spans.push_back({y, from, x});
+    }
+  }
   image->usable = true;
 }
 
@@ -169,11 +188,9 @@ void CopyRows(const std::vector<uint32_t>& pixels, int width, int height, int to
                 static_cast<size_t>(width) * sizeof pixels[0]);
 }
 
-// The text of `key`, `width` x `height` with the margins, drawn with its
-// box's top-left corner at (left, top); a text seen for the first time is
-// left to the caller.
-bool DrawKept(HDC dc, const std::wstring& key, int width, int height, int left, int top,
-              const std::function<void()>& draw) {
+// The picture of the text of `key`, `width` x `height` with the margins,
+// made when it is seen the second time; null while there is none.
+const TextImage* KeptImage(HDC dc, const std::wstring& key, int width, int height, const std::function<void()>& draw) {
   const bool full = gImages.size() >= kMaxKept || gKeptPixels >= kMaxKeptPixels;
   if (full && gImages.find(key) == gImages.end()) ForgetImages();
   TextImage& image = gImages[key];
@@ -181,13 +198,62 @@ bool DrawKept(HDC dc, const std::wstring& key, int width, int height, int left, 
     MakeImage(dc, width, height, draw, &image);
     gKeptPixels += image.mask.size();
   }
-  if (!image.usable) return false;
+  return image.usable ? &image : nullptr;
+}
+
+// The text of `key` drawn with its box's top-left corner at (left, top); a
+// text seen for the first time is left to the caller.
+bool DrawKept(HDC dc, const std::wstring& key, int width, int height, int left, int top,
+              const std::function<void()>& draw) {
+  const TextImage* image = KeptImage(dc, key, width, height, draw);
+  if (image == nullptr) return false;
   GdiFlush();
-  CopyRows(image.mask, image.width, image.height, 0);
-  CopyRows(image.picture, image.width, image.height, kScratchHeight);
-  BitBlt(dc, left, top, image.width, image.height, gScratch.dc, 0, 0, SRCAND);
-  BitBlt(dc, left, top, image.width, image.height, gScratch.dc, 0, kScratchHeight, SRCPAINT);
+  CopyRows(image->mask, image->width, image->height, 0);
+  CopyRows(image->picture, image->width, image->height, kScratchHeight);
+  BitBlt(dc, left, top, image->width, image->height, gScratch.dc, 0, 0, SRCAND);
+  BitBlt(dc, left, top, image->width, image->height, gScratch.dc, 0, kScratchHeight, SRCPAINT);
   return true;
+}
+
+// A kept picture set straight into the pixels inside the clip, as the two
+// blits set them: the mask is either all ones, keeping a pixel, or zero,
+// where the picture's pixel replaces it.
+void SetKeptImage(const PixelCanvas& canvas, const TextImage& image, int left, int top) {
+  for (const PixelSpan& span : image.spans) {
+    const int y = top + span.row;
+    if (y < canvas.clip.top || y >= canvas.clip.bottom) continue;
+    const int from = std::max(left + span.from, canvas.clip.left), to = std::min(left + span.to, canvas.clip.right);
+    if (from >= to) continue;
+    std::memcpy(canvas.bits + static_cast<intptr_t>(y) * canvas.stride + from,
+                image.picture.data() + static_cast<size_t>(span.row) * image.width + (from - left),
+                static_cast<size_t>(to - from) * sizeof(uint32_t));
+  }
+}
+
+// The key of a DrawKeptText picture.
+std::wstring KeyOfDrawnText(uint32_t font, UINT flags, int width, int height, const std::wstring& textState,
+                            const std::wstring& text) {
+  std::wstring key = L"D";
+  AppendNumber(&key, font);
+  AppendNumber(&key, flags);
+  AppendNumber(&key, static_cast<uint32_t>(width));
+  AppendNumber(&key, static_cast<uint32_t>(height));
+  key += textState;
+  key += text;
+  return key;
+}
+
+// Where the rectangle starts decides nothing but where the text goes, as long as it is not negative.
+bool IsKeepableText(const std::wstring& text, const RECT& rect, UINT flags) {
+  return !text.empty() && rect.right > rect.left && rect.bottom > rect.top && rect.left >= 0 && rect.top >= 0 &&
+         (flags & (DT_CALCRECT | DT_MODIFYSTRING | DT_EXPANDTABS)) == 0;
+}
+
+std::function<void()> DrawTextOnScratch(const std::wstring& text, int width, int height, UINT flags) {
+  return [&text, width, height, flags] {
+    RECT box = {kMargin, kMargin, kMargin + width, kMargin + height};
+    DrawTextW(gScratch.dc, text.c_str(), static_cast<int>(text.size()), &box, flags);
+  };
 }
 
 }  // namespace
@@ -217,27 +283,46 @@ bool DrawKeptOutlinedText(HDC dc, const std::wstring& text, SIZE size, int x, in
 void DrawKeptText(HDC dc, const std::wstring& text, const RECT& rect, UINT flags) {
   const int width = rect.right - rect.left;
   const int height = rect.bottom - rect.top;
-  // Where the rectangle starts decides nothing but where the text goes, as long as it is not negative.
-  const bool keepable = !text.empty() && width > 0 && height > 0 && rect.left >= 0 && rect.top >= 0 &&
-                        (flags & (DT_CALCRECT | DT_MODIFYSTRING | DT_EXPANDTABS)) == 0 && DrawsTextsPlainly(dc) &&
-                        MakeScratch();
-  if (keepable) {
-    std::wstring key = L"D";
-    AppendNumber(&key, FontNumberOf(dc));
-    AppendNumber(&key, flags);
-    AppendNumber(&key, static_cast<uint32_t>(width));
-    AppendNumber(&key, static_cast<uint32_t>(height));
-    CopyTextState(dc, &key);
-    key += text;
-    const auto draw = [&] {
-      RECT box = {kMargin, kMargin, kMargin + width, kMargin + height};
-      DrawTextW(gScratch.dc, text.c_str(), static_cast<int>(text.size()), &box, flags);
-    };
-    if (DrawKept(dc, key, width + 2 * kMargin, height + 2 * kMargin, rect.left - kMargin, rect.top - kMargin, draw))
+  if (IsKeepableText(text, rect, flags) && DrawsTextsPlainly(dc) && MakeScratch()) {
+    const uint32_t font = FontNumberOf(dc);
+    std::wstring textState;
+    CopyTextState(dc, &textState);
+    const std::wstring key = KeyOfDrawnText(font, flags, width, height, textState, text);
+    if (DrawKept(dc, key, width + 2 * kMargin, height + 2 * kMargin, rect.left - kMargin, rect.top - kMargin,
+                 DrawTextOnScratch(text, width, height, flags)))
       return;
   }
   RECT box = rect;
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, flags);
+}
+
+void DrawKeptTexts(HDC dc, const KeptTextPlace* places, int count, UINT flags) {
+  PixelCanvas canvas;
+  if (!DrawsTextsPlainly(dc) || !MakeScratch() || !GetDcPixelCanvas(dc, &canvas)) {
+    for (int i = 0; i < count; ++i) DrawKeptText(dc, *places[i].text, places[i].rect, flags);
+    return;
+  }
+  const uint32_t font = FontNumberOf(dc);
+  std::wstring textState;
+  CopyTextState(dc, &textState);
+  for (int i = 0; i < count; ++i) {
+    const std::wstring& text = *places[i].text;
+    const RECT& rect = places[i].rect;
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    if (IsKeepableText(text, rect, flags)) {
+      const TextImage* image =
+          KeptImage(dc, KeyOfDrawnText(font, flags, width, height, textState, text), width + 2 * kMargin,
+                    height + 2 * kMargin, DrawTextOnScratch(text, width, height, flags));
+      if (image != nullptr) {
+        SetKeptImage(canvas, *image, rect.left - kMargin, rect.top - kMargin);
+        continue;
+      }
+    }
+    RECT box = rect;
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, flags);
+    GdiFlush();  // before the next picture is set into the pixels
+  }
 }
 
 void FreeLabelImages() {

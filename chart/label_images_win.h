@@ -16,5 +16,13 @@
 bool DrawKeptOutlinedText(HDC dc, const std::wstring& text, SIZE size, int x, int y, COLORREF color, COLORREF outline);
 // DrawTextW of `text` in `rect` with the DC's font, colours and mode.
 void DrawKeptText(HDC dc, const std::wstring& text, const RECT& rect, UINT flags);
+struct KeptTextPlace {
+  const std::wstring* text;
+  RECT rect;
+};
+// DrawKeptText of each text, all in the DC's one state: where the DC's
+// pixels are at hand the kept pictures are set straight into them, with no
+// drawing call per text.
+void DrawKeptTexts(HDC dc, const KeptTextPlace* places, int count, UINT flags);
 // The kept pictures and the scratch bitmap they are drawn through.
 void FreeLabelImages();

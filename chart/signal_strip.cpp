@@ -46,11 +46,13 @@ int GroupKind(int index) {
 }
 using KindOfSignal = int (*)(int index);
 
-// Folds one scenario's mark at the bar into the running state; true when the
+bool IsScenarioOfKind(const ScenarioRecord& scenario, int kind, KindOfSignal kindOf) {
+  return scenario.valid != 0 && kindOf(scenario.entrySignal) == kind;
+}
+
+// Folds a scenario's mark at the bar into the running state; true when the
 // mark closes the position there, which decides the bar.
-bool FoldScenarioMark(const ScenarioRecord& scenario, const ScenarioMarkBuffer* marks, int bar, int kind,
-                      KindOfSignal kindOf, int* state) {
-  if (scenario.valid == 0 || kindOf(scenario.entrySignal) != kind) return false;
+bool FoldMark(const ScenarioMarkBuffer* marks, int bar, KindOfSignal kindOf, int* state) {
   if (marks == nullptr || bar < 0 || bar >= kMaxBars || marks->count <= static_cast<uint32_t>(bar)) return false;
   const int mark = marks->marks[bar];
   if (mark == kScenarioHeldMark) {
@@ -74,74 +76,107 @@ bool FoldScenarioMark(const ScenarioRecord& scenario, const ScenarioMarkBuffer* 
   return false;
 }
 
+bool FoldScenarioMark(const ScenarioRecord& scenario, const ScenarioMarkBuffer* marks, int bar, int kind,
+                      KindOfSignal kindOf, int* state) {
+  return IsScenarioOfKind(scenario, kind, kindOf) && FoldMark(marks, bar, kindOf, state);
+}
+
+int FileScenarioCount() {
+  return gSignalSettings != nullptr ? std::clamp<int>(gSignalSettings->scenarioCount, 0, kScenarioSlots) : 0;
+}
+
 constexpr bool IsStripKind(int kind) { return kind >= kSignalShortBuy && kind <= kSignalLongSell; }
 constexpr uint8_t KindBit(int kind) { return static_cast<uint8_t>(1u << (kind - 1)); }
 
-// A 64-bit digest of what the strip's kinds depend on, never 0: two 32-bit
-// lanes, as the 32-bit program multiplies those in one step.
-class KeyDigest {
+// Whether two runs of bytes are equal, read in words that vectorise.
+bool AreSameBytes(const unsigned char* a, const unsigned char* b, size_t bytes) {
+  constexpr size_t kBlock = 64;
+  size_t at = 0;
+  for (; at + kBlock <= bytes; at += kBlock) {
+    uint32_t x[kBlock / 4], y[kBlock / 4];
+    std::memcpy(x, a + at, kBlock);
+    std::memcpy(y, b + at, kBlock);
+    uint32_t differ = 0;
+    for (size_t i = 0; i < kBlock / 4; ++i) differ |= x[i] ^ y[i];
+    if (differ != 0) return false;
+  }
+  return std::memcmp(a + at, b + at, bytes - at) == 0;
+}
+
+// What the strip's kinds depend on, laid out as bytes and compared with the
+// copy kept from the last time as it is read: an unchanged source (every
+// repaint) costs one read of it; from its first difference on it is copied.
+// Every part of variable size follows what sets its size.
+class SourceCheck {
  public:
+  explicit SourceCheck(std::vector<uint8_t>* kept) : kept_(kept) {}
   void Add(const void* data, size_t bytes) {
     const auto* p = static_cast<const unsigned char*>(data);
-    for (; bytes >= 8; p += 8, bytes -= 8) {
-      uint32_t words[2];
-      std::memcpy(words, p, 8);
-      Mix(words[0], words[1]);
+    if (same_ && at_ + bytes <= kept_->size() && AreSameBytes(kept_->data() + at_, p, bytes)) {
+      at_ += bytes;
+      return;
     }
-    uint32_t tail[2] = {0, 0};
-    std::memcpy(tail, p, bytes);
-    Mix(tail[0], tail[1] ^ static_cast<uint32_t>(bytes));
+    if (same_) {
+      same_ = false;
+      kept_->resize(at_);
+    }
+    kept_->insert(kept_->end(), p, p + bytes);
+    at_ += bytes;
   }
-  void AddNumber(int64_t value) {
-    Mix(static_cast<uint32_t>(value), static_cast<uint32_t>(static_cast<uint64_t>(value) >> 32));
-  }
-  uint64_t Value() const {
-    return (static_cast<uint64_t>(Rotate(high_ ^ low_, 7) * 0x85EBCA6Bu) << 32 | (low_ ^ Rotate(high_, 13))) | 1;
+  void AddNumber(int64_t value) { Add(&value, sizeof value); }
+  // True when all that was added is what was kept, and no more was kept.
+  bool Finish() {
+    if (same_ && at_ != kept_->size()) {
+      same_ = false;
+      kept_->resize(at_);
+    }
+    return same_;
   }
 
  private:
-  static uint32_t Rotate(uint32_t x, int n) { return x << n | x >> (32 - n); }
-  void Mix(uint32_t a, uint32_t b) {
-    low_ = Rotate(low_ ^ a, 13) * 0x9E3779B1u;
-    high_ = Rotate(high_ ^ b, 17) * 0xC2B2AE35u;
-  }
-  uint32_t low_ = 0x84222325u;
-  uint32_t high_ = 0xCBF29CE4u;
+  std::vector<uint8_t>* kept_;
+  size_t at_ = 0;
+  bool same_ = true;
 };
 
-void AddSignalGroups(KeyDigest* digest) {
+void AddSignalGroups(SourceCheck* source) {
+  source->AddNumber(gGroupTable != nullptr);
   if (gGroupTable == nullptr) return;
   for (int g = 0; g < kGroupCount; ++g) {
     const GroupRecord& group = gGroupTable->groups[g];
     if (!IsStripKind(group.signalKind)) continue;
     const int terms = std::clamp<int>(group.termCount, 0, kMaxConditionTerms);
-    digest->AddNumber(g);
-    digest->Add(&group.automatic, offsetof(GroupRecord, terms) - offsetof(GroupRecord, automatic));
-    digest->Add(group.terms, sizeof(ConditionTerm) * static_cast<size_t>(terms));
-    digest->Add(&group.signalKind, sizeof group.signalKind);
-    digest->Add(&group.monitorDateLines, 3 * sizeof(int32_t));
+    source->AddNumber(g);
+    source->Add(&group.automatic, offsetof(GroupRecord, terms) - offsetof(GroupRecord, automatic));
+    source->Add(group.terms, sizeof(ConditionTerm) * static_cast<size_t>(terms));
+    source->Add(&group.signalKind, sizeof group.signalKind);
+    source->Add(&group.monitorDateLines, 3 * sizeof(int32_t));
   }
 }
 
-uint64_t SignalStripKey(StockCode code, const ChartSeriesSet& context) {
-  KeyDigest digest;
-  digest.AddNumber(code);
+// True when the source is the one the kept kinds were worked out from;
+// else it is kept as the new one.
+bool IsSameStripSource(StockCode code, const ChartSeriesSet& context, std::vector<uint8_t>* kept) {
+  SourceCheck source(kept);
+  source.AddNumber(code);
   const int stockIndex = FindStockIndexByCode(code);
-  digest.AddNumber(stockIndex >= 0 ? gStockTable->records[stockIndex].master.marketId : -1);
-  for (const PeriodSeriesBlock& block : context.periods) digest.Add(&block.params, sizeof block.params);
+  source.AddNumber(stockIndex >= 0 ? gStockTable->records[stockIndex].master.marketId : -1);
+  for (const PeriodSeriesBlock& block : context.periods) source.Add(&block.params, sizeof block.params);
   const BarSeries* daily = context.periods[0].bars;
+  source.AddNumber(daily != nullptr);
   if (daily != nullptr) {
     const int count = std::clamp(daily->count, 0, kMaxBars);
-    digest.AddNumber(count);
-    digest.Add(daily->bars, sizeof(PriceBar) * static_cast<size_t>(count));
+    source.AddNumber(count);
+    source.Add(daily->bars, sizeof(PriceBar) * static_cast<size_t>(count));
   }
+  source.AddNumber(gSignalSettings != nullptr);
   if (gSignalSettings != nullptr) {
     const auto* file = reinterpret_cast<const unsigned char*>(gSignalSettings);
-    digest.Add(file + offsetof(SignalSettingsFile, params),
+    source.Add(file + offsetof(SignalSettingsFile, params),
                offsetof(SignalSettingsFile, programVersion) - offsetof(SignalSettingsFile, params));
   }
-  AddSignalGroups(&digest);
-  return digest.Value();
+  AddSignalGroups(&source);
+  return source.Finish();
 }
 
 // d * k / n rounded half away from zero.
@@ -180,15 +215,37 @@ const StripRow& GetStripRow(int row) { return kStripRows[static_cast<size_t>(std
 
 int ScenarioStateAtBar(const ChartSeriesSet& context, int bar, int kind) {
   int state = 0;
-  if (gSignalSettings != nullptr) {
-    const int count = std::clamp<int>(gSignalSettings->scenarioCount, 0, kScenarioSlots);
-    for (int j = 0; j < count; ++j) {
-      if (FoldScenarioMark(gSignalSettings->scenarios[j], context.fileMarks[j], bar, kind, DefinitionKind, &state))
-        return state;
-    }
+  for (int j = 0; j < FileScenarioCount(); ++j) {
+    if (FoldScenarioMark(gSignalSettings->scenarios[j], context.fileMarks[j], bar, kind, DefinitionKind, &state))
+      return state;
   }
   for (int j = 0; j < kScenarioSlots; ++j) {
     if (FoldScenarioMark(gScenarioTable.records[j], context.tableMarks[j], bar, kind, GroupKind, &state)) return state;
+  }
+  return state;
+}
+
+void FindStripScenarios(const ChartSeriesSet& context, StripScenarios* out) {
+  for (int kind = kSignalShortBuy; kind <= kSignalLongSell; ++kind) {
+    int& count = out->counts[kind - 1];
+    count = 0;
+    for (int j = 0; j < FileScenarioCount(); ++j) {
+      if (IsScenarioOfKind(gSignalSettings->scenarios[j], kind, DefinitionKind) && context.fileMarks[j] != nullptr)
+        out->entries[kind - 1][count++] = {context.fileMarks[j], true};
+    }
+    for (int j = 0; j < kScenarioSlots; ++j) {
+      if (IsScenarioOfKind(gScenarioTable.records[j], kind, GroupKind) && context.tableMarks[j] != nullptr)
+        out->entries[kind - 1][count++] = {context.tableMarks[j], false};
+    }
+  }
+}
+
+int GetStripScenarioState(const StripScenarios& scenarios, int bar, int kind) {
+  if (!IsStripKind(kind)) return 0;
+  int state = 0;
+  for (int j = 0; j < scenarios.counts[kind - 1]; ++j) {
+    const StripScenarios::Entry& entry = scenarios.entries[kind - 1][j];
+    if (FoldMark(entry.marks, bar, entry.ofFile ? DefinitionKind : GroupKind, &state)) return state;
   }
   return state;
 }
@@ -219,10 +276,13 @@ uint8_t SignalKindsAtBar(StockCode code, const ChartSeriesSet& context, int dail
 }
 
 void PrepareSignalStripCache(SignalStripCache* cache, StockCode code, const ChartSeriesSet& context) {
-  const uint64_t key = SignalStripKey(code, context);
-  if (cache->key == key) return;
+  if (IsSameStripSource(code, context, &cache->source)) return;
   std::memset(cache->kinds, 0, sizeof cache->kinds);
-  cache->key = key;
+}
+
+void ForgetSignalStripKinds(SignalStripCache* cache) {
+  cache->source.clear();
+  std::memset(cache->kinds, 0, sizeof cache->kinds);
 }
 
 uint8_t GetCachedSignalKinds(SignalStripCache* cache, StockCode code, const ChartSeriesSet& context, int dailyBar) {
@@ -242,17 +302,56 @@ void FillStripCell(StripBand* band, const Rect& cell, uint32_t pixel) {
   for (int row = cell.top; row < cell.bottom; ++row) FillBandSpan(band, row, cell.left, cell.right - 1, pixel);
 }
 
-// Up marks are the down marks turned over (their corners are), pixel for pixel.
-void FillStripTriangle(StripBand* band, const Rect& cell, bool down, uint32_t pixel) {
+namespace {
+
+// The spans of a triangle mark's rows as shown: up marks are the down marks
+// turned over (their corners are), pixel for pixel.
+void FindTriangleSpans(const Rect& cell, bool down, int32_t* lo, int32_t* hi) {
   PixelPoint corners[3];
   GetTriangleMarkPoints({cell.left, 0, cell.right, kStripRowHeight}, true, corners);
-  int32_t lo[kStripRowHeight];
-  int32_t hi[kStripRowHeight];
-  std::fill(lo, lo + kStripRowHeight, INT32_MAX);
-  std::fill(hi, hi + kStripRowHeight, INT32_MIN);
-  for (int i = 0; i < 3; ++i) WidenSpansToEdge(corners[i], corners[(i + 1) % 3], lo, hi);
+  int32_t edgeLo[kStripRowHeight];
+  int32_t edgeHi[kStripRowHeight];
+  std::fill(edgeLo, edgeLo + kStripRowHeight, INT32_MAX);
+  std::fill(edgeHi, edgeHi + kStripRowHeight, INT32_MIN);
+  for (int i = 0; i < 3; ++i) WidenSpansToEdge(corners[i], corners[(i + 1) % 3], edgeLo, edgeHi);
   for (int row = 0; row < kStripRowHeight; ++row) {
     const int shown = down ? row : kStripRowHeight - 1 - row;
-    FillBandSpan(band, shown, lo[row], hi[row], pixel);
+    lo[shown] = edgeLo[row];
+    hi[shown] = edgeHi[row];
+  }
+}
+
+// Where the corners' centre, (left + right - 2) / 2, is the same offset from
+// the left edge as in the made triangle, so is every span.
+constexpr int kMadeTriangleLeft = 1024;
+
+}  // namespace
+
+void FillStripTriangle(StripBand* band, const Rect& cell, bool down, uint32_t pixel) {
+  int32_t lo[kStripRowHeight];
+  int32_t hi[kStripRowHeight];
+  FindTriangleSpans(cell, down, lo, hi);
+  for (int row = 0; row < kStripRowHeight; ++row) FillBandSpan(band, row, lo[row], hi[row], pixel);
+}
+
+void MakeStripTriangle(int cellWidth, bool down, StripTriangle* out) {
+  out->cellWidth = cellWidth;
+  out->down = down;
+  FindTriangleSpans({kMadeTriangleLeft, 0, kMadeTriangleLeft + cellWidth, kStripRowHeight}, down, out->lo, out->hi);
+  for (int row = 0; row < kStripRowHeight; ++row) {
+    if (out->lo[row] > out->hi[row]) continue;  // INT32_MAX and INT32_MIN stay as they are
+    out->lo[row] -= kMadeTriangleLeft;
+    out->hi[row] -= kMadeTriangleLeft;
+  }
+}
+
+void FillMadeStripTriangle(StripBand* band, const StripTriangle& triangle, const Rect& cell, uint32_t pixel) {
+  if (cell.left < 1 || cell.right - cell.left != triangle.cellWidth) {
+    FillStripTriangle(band, cell, triangle.down, pixel);
+    return;
+  }
+  for (int row = 0; row < kStripRowHeight; ++row) {
+    if (triangle.lo[row] <= triangle.hi[row])
+      FillBandSpan(band, row, cell.left + triangle.lo[row], cell.left + triangle.hi[row], pixel);
   }
 }

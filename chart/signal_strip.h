@@ -39,6 +39,20 @@ constexpr int kScenarioClosedByLossCut = -8;
 // at once; otherwise the last held state of a mark, 0 when none holds.
 int ScenarioStateAtBar(const ChartSeriesSet& context, int bar, int kind);
 
+// The scenarios of each strip kind (1..4) with marks, found once for a paint:
+// the strip asks for the state of every bar and row.
+struct StripScenarios {
+  struct Entry {
+    const ScenarioMarkBuffer* marks;
+    bool ofFile;  // its closing marks name the file's definitions, else the groups
+  };
+  int32_t counts[kStripRowCount];  // by kind - 1
+  Entry entries[kStripRowCount][2 * kScenarioSlots];
+};
+void FindStripScenarios(const ChartSeriesSet& context, StripScenarios* out);
+// ScenarioStateAtBar of a strip kind through them.
+int GetStripScenarioState(const StripScenarios& scenarios, int bar, int kind);
+
 // Bit (kind - 1) for each of kinds 1..4 with a group or signal definition of
 // that kind holding at the daily bar (CountSignalMatchesAtBar above 0).
 uint8_t SignalKindsAtBar(StockCode code, const ChartSeriesSet& context, int dailyBar);
@@ -46,8 +60,8 @@ uint8_t SignalKindsAtBar(StockCode code, const ChartSeriesSet& context, int dail
 // The kinds of every bar, worked out once per load: a repaint would
 // otherwise test every group and definition at every bar shown.
 struct SignalStripCache {
-  uint64_t key;             // of what the kinds were worked out from; 0: nothing kept
-  uint8_t kinds[kMaxBars];  // SignalKindsAtBar | kStripKindsKnown
+  std::vector<uint8_t> source;  // what the kinds were worked out from, byte for byte; empty: nothing kept
+  uint8_t kinds[kMaxBars];      // SignalKindsAtBar | kStripKindsKnown
 };
 constexpr uint8_t kStripKindsKnown = 0x80;
 
@@ -55,6 +69,8 @@ constexpr uint8_t kStripKindsKnown = 0x80;
 // the signal file or the signal groups' conditions differ from what it was
 // filled from.
 void PrepareSignalStripCache(SignalStripCache* cache, StockCode code, const ChartSeriesSet& context);
+// Empties the cache: the next paint works every kind out anew.
+void ForgetSignalStripKinds(SignalStripCache* cache);
 // SignalKindsAtBar through a prepared cache.
 uint8_t GetCachedSignalKinds(SignalStripCache* cache, StockCode code, const ChartSeriesSet& context, int dailyBar);
 
@@ -70,3 +86,15 @@ void ResetStripBand(StripBand* band, int left, int width, uint32_t background);
 // filled triangle with the corners of a triangle mark; clipped to the band.
 void FillStripCell(StripBand* band, const Rect& cell, uint32_t pixel);
 void FillStripTriangle(StripBand* band, const Rect& cell, bool down, uint32_t pixel);
+
+// A triangle mark's rows as offsets from its cell's left edge, worked out
+// once for the cells of a paint: they are alike wherever a cell starts
+// right of x = 0.
+struct StripTriangle {
+  int32_t cellWidth;
+  bool down;
+  int32_t lo[kStripRowHeight], hi[kStripRowHeight];  // per row as shown; lo > hi: none
+};
+void MakeStripTriangle(int cellWidth, bool down, StripTriangle* out);
+// FillStripTriangle through a made triangle of the cell's width.
+void FillMadeStripTriangle(StripBand* band, const StripTriangle& triangle, const Rect& cell, uint32_t pixel);

@@ -29,17 +29,24 @@ int StateSlot(const StripRow& row, int state) {
   return state == kScenarioHeldMark || (state >= -6 && state <= -1) ? row.heldSlot : -1;
 }
 
-void AddBarCells(const ChartView& view, const ChartContext& context, const PaneFrame& frame, int bar, int cellLeft) {
+// What the cells of one paint share: the scenarios of each kind and the marks' shapes.
+struct StripPaint {
+  StripScenarios scenarios;
+  StripTriangle down, up;
+};
+
+void AddBarCells(const ChartView& view, const ChartContext& context, const PaneFrame& frame, const StripPaint& paint,
+                 int bar, int cellLeft) {
   const uint8_t kinds =
       bar < frame.count ? GetCachedSignalKinds(&context.signalStrip, view.stockCode, context, bar) : 0;
   const Rect cell = {cellLeft, 0, cellLeft + frame.spacing - 1, kStripRowHeight};
   for (int row = 0; row < kStripRowCount; ++row) {
     const StripRow& strip = GetStripRow(row);
     if ((kinds & (1u << (strip.kind - 1))) != 0) {
-      FillStripTriangle(&gStripBands[row], cell, strip.markDown, SlotPixel(strip.markSlot));
+      FillMadeStripTriangle(&gStripBands[row], strip.markDown ? paint.down : paint.up, cell, SlotPixel(strip.markSlot));
       continue;
     }
-    const int slot = StateSlot(strip, ScenarioStateAtBar(context, bar, strip.kind));
+    const int slot = StateSlot(strip, GetStripScenarioState(paint.scenarios, bar, strip.kind));
     if (slot >= 0) FillStripCell(&gStripBands[row], cell, SlotPixel(slot));
   }
 }
@@ -68,8 +75,12 @@ void DrawSignalStrip(HDC dc, const ChartView& view, const ChartContext& context,
   for (int row = 0; row < kStripRowCount; ++row)
     ResetStripBand(&gStripBands[row], full.left, full.right - full.left, SlotPixel(GetStripRow(row).backgroundSlot));
   PrepareSignalStripCache(&context.signalStrip, view.stockCode, context);
+  StripPaint paint;
+  FindStripScenarios(context, &paint.scenarios);
+  MakeStripTriangle(frame.spacing - 1, true, &paint.down);
+  MakeStripTriangle(frame.spacing - 1, false, &paint.up);
   for (int bar = last; bar >= std::max(first, 0); --bar)
-    AddBarCells(view, context, frame, bar, BarX(frame, last, bar) - frame.spacing / 2 + 1);
+    AddBarCells(view, context, frame, paint, bar, BarX(frame, last, bar) - frame.spacing / 2 + 1);
   const HRGN clip = PushClipRect(dc, ToWinRect(full));
   for (int row = 0; row < kStripRowCount; ++row)
     DrawBand(dc, gStripBands[row], full.top + kStripFirstRowOffset + row * kStripRowPitch);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "chart/pane_pixels.h"
 #include "common/file_io.h"
 
 VolumeCloud gVolumeCloud = {};
@@ -83,8 +84,76 @@ void ScaleToTopLevel(VolumeCloud* cloud) {
     for (int c = 0; c < cloud->columns; ++c) band->values[c] *= factor;
 }
 
+// Each cell's level as VolumeCloudLevel answers it, worked out once: a
+// conversion from double costs more than a byte read at every paint.
+void MakeLevels(VolumeCloud* cloud) {
+  for (int b = 0; b < kVolumeCloudBands; ++b) {
+    const double* values = cloud->bands[b]->values;
+    uint8_t* levels = cloud->levels + static_cast<size_t>(b) * kMaxBars;
+    for (int c = 0; c < cloud->columns; ++c)
+      levels[c] =
+          static_cast<uint8_t>(values[c] >= 1.0 ? std::min(static_cast<int>(values[c]), kVolumeCloudTopLevel) : 0);
+  }
+}
+
 bool IsAllocated(const VolumeCloud& cloud) {
-  return std::all_of(std::begin(cloud.bands), std::end(cloud.bands), [](RealSeries* b) { return b != nullptr; });
+  return cloud.levels != nullptr &&
+         std::all_of(std::begin(cloud.bands), std::end(cloud.bands), [](RealSeries* b) { return b != nullptr; });
+}
+
+void KeepRun(VolumeCloudRuns* runs, int level, const VolumeCloudCell& cell) {
+  if (level <= 0 || level > kVolumeCloudTopLevel || cell.left >= cell.right) return;
+  runs->byLevel[level].push_back(cell);
+}
+
+// One band's cells from the right to the left, each placed on its own;
+// neighbours of one level make one run.
+void CollectBandCellByCell(const VolumeCloud& cloud, const VolumeCloudLayout& layout, int band, int top, int bottom,
+                           VolumeCloudRuns* runs) {
+  VolumeCloudCell run = {0, top, 0, bottom};
+  int runLevel = 0;
+  for (int bar = std::min(layout.last, layout.count - 1); bar >= layout.first; --bar) {
+    const int left = BarCentreX(layout.plotRight, layout.spacing, layout.last, bar) - layout.barWidth / 2;
+    const int level = VolumeCloudLevel(cloud, bar, band);
+    if (level == runLevel && left + layout.spacing == run.left) {
+      run.left = left;
+      continue;
+    }
+    KeepRun(runs, runLevel, run);
+    run = {left, top, left + layout.spacing, bottom};
+    runLevel = level;
+  }
+  KeepRun(runs, runLevel, run);
+}
+
+// The same where no cell's place is clamped: the cells then stand exactly
+// one spacing apart, so only a change of level ends a run, and the cells
+// outside the used columns are level 0 and make none.
+void CollectBandByLevels(const VolumeCloud& cloud, const VolumeCloudLayout& layout, int band, int top, int bottom,
+                         VolumeCloudRuns* runs) {
+  const int from = std::min({layout.last, layout.count - 1, cloud.firstBar + cloud.columns - 1});
+  const int to = std::max(layout.first, cloud.firstBar);
+  if (from < to) return;
+  const int fromLeft = BarCentreX(layout.plotRight, layout.spacing, layout.last, from) - layout.barWidth / 2;
+  const uint8_t* levels = cloud.levels + static_cast<size_t>(band) * kMaxBars;
+  int runRight = from;
+  for (int bar = from; bar >= to; --bar) {
+    const int level = levels[bar - cloud.firstBar];
+    if (bar > to && levels[bar - 1 - cloud.firstBar] == level) continue;
+    const int right = fromLeft - (from - runRight) * layout.spacing + layout.spacing;
+    KeepRun(runs, level, {fromLeft - (from - bar) * layout.spacing, top, right, bottom});
+    runRight = bar - 1;
+  }
+}
+
+// Whether every cell from bar `from` down to `to` lies where BarCentreX need not clamp it.
+bool AreCellsUnclamped(const VolumeCloudLayout& layout, int from, int to) {
+  const auto unclamped = [&](int bar) {
+    const int64_t x = static_cast<int64_t>(layout.plotRight) + layout.spacing / 2 - 2 -
+                      (static_cast<int64_t>(layout.last) - bar + 1) * layout.spacing;
+    return x > -kPixelOffsetLimit && x < kPixelOffsetLimit;
+  };
+  return from < to || (unclamped(from) && unclamped(to));
 }
 
 }  // namespace
@@ -93,6 +162,8 @@ bool AllocVolumeCloud(VolumeCloud* cloud) {
   for (RealSeries*& band : cloud->bands) {
     if (band == nullptr) band = static_cast<RealSeries*>(AllocBlock(sizeof(RealSeries)));
   }
+  if (cloud->levels == nullptr)
+    cloud->levels = static_cast<uint8_t*>(AllocBlock(static_cast<size_t>(kVolumeCloudBands) * kMaxBars));
   if (IsAllocated(*cloud)) return true;
   FreeVolumeCloud(cloud);
   return false;
@@ -103,7 +174,10 @@ void FreeVolumeCloud(VolumeCloud* cloud) {
     FreeBlock(band);
     band = nullptr;
   }
+  FreeBlock(cloud->levels);
+  cloud->levels = nullptr;
   cloud->columns = 0;
+  ++cloud->generation;
 }
 
 double VolumeCloudWeight(int n, int k) {
@@ -121,6 +195,7 @@ void AccumulateVolumeCloud(const BarSeries& bars, const PaneRecord& pane, bool l
                            int last, VolumeCloud* cloud) {
   cloud->columns = 0;
   cloud->firstBar = 0;
+  ++cloud->generation;
   if (!IsAllocated(*cloud) || last < first || first < 0) return;
   const int decay = VolumeCloudDecayBars(period);
   const int start = std::max(0, first - 2 * decay);
@@ -141,13 +216,48 @@ void AccumulateVolumeCloud(const BarSeries& bars, const PaneRecord& pane, bool l
     AddFadingRun(cloud, spread, next, decay, 0.2 * volume, 0.2 * volume / decay);
   }
   ScaleToTopLevel(cloud);
+  MakeLevels(cloud);
 }
 
 int VolumeCloudLevel(const VolumeCloud& cloud, int bar, int band) {
   const int column = bar - cloud.firstBar;
   if (column < 0 || column >= cloud.columns || band < 0 || band >= kVolumeCloudBands) return 0;
-  const double value = cloud.bands[band]->values[column];
-  return value >= 1.0 ? std::min(static_cast<int>(value), kVolumeCloudTopLevel) : 0;
+  return cloud.levels[static_cast<size_t>(band) * kMaxBars + column];
+}
+
+bool IsSameVolumeCloudLayout(const VolumeCloudLayout& a, const VolumeCloudLayout& b) {
+  return a.plotTop == b.plotTop && a.plotBottom == b.plotBottom && a.plotRight == b.plotRight &&
+         a.spacing == b.spacing && a.barWidth == b.barWidth && a.first == b.first && a.last == b.last &&
+         a.count == b.count;
+}
+
+void CollectVolumeCloudRuns(const VolumeCloud& cloud, const VolumeCloudLayout& layout, VolumeCloudRuns* runs) {
+  for (std::vector<VolumeCloudCell>& level : runs->byLevel) level.clear();
+  if (!IsAllocated(cloud) || cloud.columns <= 0) return;
+  const int height = layout.plotBottom - layout.plotTop;
+  const bool unclamped = AreCellsUnclamped(layout, std::min(layout.last, layout.count - 1), layout.first);
+  for (int band = 0; band < kVolumeCloudBands; ++band) {
+    const int top = layout.plotBottom - (band + 1) * height / kVolumeCloudBands;
+    const int bottom = layout.plotBottom - band * height / kVolumeCloudBands;
+    if (top >= bottom) continue;
+    if (unclamped)
+      CollectBandByLevels(cloud, layout, band, top, bottom, runs);
+    else
+      CollectBandCellByCell(cloud, layout, band, top, bottom, runs);
+  }
+}
+
+const VolumeCloudRuns& KeepVolumeCloudRuns(const VolumeCloud& cloud, const VolumeCloudLayout& layout,
+                                           KeptVolumeCloudRuns* kept) {
+  if (!kept->filled || kept->cloud != &cloud || kept->generation != cloud.generation ||
+      !IsSameVolumeCloudLayout(kept->layout, layout)) {
+    CollectVolumeCloudRuns(cloud, layout, &kept->runs);
+    kept->cloud = &cloud;
+    kept->generation = cloud.generation;
+    kept->layout = layout;
+    kept->filled = true;
+  }
+  return kept->runs;
 }
 
 VolumeCloudSource DescribeVolumeCloudSource(const BarSeries& bars, const PaneRecord& pane, bool logScale, int period,

@@ -16,8 +16,10 @@ constexpr int kVolumeCloudWeightRows = kVolumeCloudBands + 1;  // a bar may cove
 // The accumulators: column c of every band stands for bar firstBar + c.
 struct VolumeCloud {
   RealSeries* bands[kVolumeCloudBands];
+  uint8_t* levels;  // kVolumeCloudBands rows of kMaxBars grey levels, made as the bands are scaled
   int32_t firstBar;
-  int32_t columns;  // columns in use
+  int32_t columns;      // columns in use
+  uint32_t generation;  // counts the accumulations: what was drawn from an older one is stale
 };
 
 extern VolumeCloud gVolumeCloud;  // the painters' one, allocated on first use
@@ -37,6 +39,39 @@ void AccumulateVolumeCloud(const BarSeries& bars, const PaneRecord& pane, bool l
                            int last, VolumeCloud* cloud);
 // Grey level 0..32 of a bar's band; 0 outside the used columns.
 int VolumeCloudLevel(const VolumeCloud& cloud, int bar, int band);
+
+// Where the cells fall on a pane: bar `bar`'s cell starts at
+// BarCentreX(plotRight, spacing, last, bar) - barWidth / 2 and is `spacing`
+// wide; band b spans its share of the plot's height, band 0 at the bottom.
+struct VolumeCloudLayout {
+  int32_t plotTop, plotBottom, plotRight;
+  int32_t spacing, barWidth;
+  int32_t first, last;  // the bars painted
+  int32_t count;        // bars of the series: none past it is painted
+};
+bool IsSameVolumeCloudLayout(const VolumeCloudLayout& a, const VolumeCloudLayout& b);
+
+struct VolumeCloudCell {
+  int32_t left, top, right, bottom;
+};
+// Neighbouring cells of one level and band joined into one rectangle, by
+// level (level 0 is not drawn); no two of them overlap.
+struct VolumeCloudRuns {
+  std::vector<VolumeCloudCell> byLevel[kVolumeCloudTopLevel + 1];
+};
+void CollectVolumeCloudRuns(const VolumeCloud& cloud, const VolumeCloudLayout& layout, VolumeCloudRuns* runs);
+
+// The runs of a kept cloud: collected again only after the cloud was
+// accumulated again or the layout changed, so an unchanged repaint only fills them.
+struct KeptVolumeCloudRuns {
+  bool filled;
+  const VolumeCloud* cloud;
+  uint32_t generation;
+  VolumeCloudLayout layout;
+  VolumeCloudRuns runs;
+};
+const VolumeCloudRuns& KeepVolumeCloudRuns(const VolumeCloud& cloud, const VolumeCloudLayout& layout,
+                                           KeptVolumeCloudRuns* kept);
 
 // Everything AccumulateVolumeCloud reads for one call: the same source
 // gives the same cloud, so a repaint of an unchanged view keeps its cloud.

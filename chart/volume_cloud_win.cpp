@@ -38,59 +38,22 @@ void BuildRamps() {
   }
 }
 
-// A run of neighbouring cells of one level in one band.
-struct CellRun {
-  int left, right, level;
-};
-
-// The runs of every band, filled level by level: no two of them overlap, so
-// the order does not matter, and each brush is selected once.
-struct CellRect {
-  int left, top, right, bottom;
-};
-std::vector<CellRect> gRunsByLevel[kLevels];  // painting runs on the main thread only
-
-void KeepRun(const CellRun& run, int top, int bottom) {
-  if (run.level <= 0 || run.level >= kLevels || run.left >= run.right) return;
-  gRunsByLevel[run.level].push_back({run.left, top, run.right, bottom});
-}
-
-// One band's cells from the right to the left; neighbours of one level make one run.
-void CollectBand(const VolumeCloud& cloud, const PaneFrame& frame, int band, int first, int last) {
-  const Rect& plot = frame.record->plot;
-  const int height = plot.bottom - plot.top;
-  const int top = plot.bottom - (band + 1) * height / kVolumeCloudBands;
-  const int bottom = plot.bottom - band * height / kVolumeCloudBands;
-  if (top >= bottom) return;
-  CellRun run = {0, 0, 0};
-  for (int bar = std::min(last, frame.count - 1); bar >= first; --bar) {
-    const int left = BarX(frame, last, bar) - frame.barWidth / 2;
-    const int level = VolumeCloudLevel(cloud, bar, band);
-    if (level == run.level && left + frame.spacing == run.left) {
-      run.left = left;
-      continue;
-    }
-    KeepRun(run, top, bottom);
-    run = {left, left + frame.spacing, level};
-  }
-  KeepRun(run, top, bottom);
-}
-
-void FillRuns(HDC dc, bool light) {
+// Level by level: the runs do not overlap, so the order does not matter,
+// and each brush is selected once.
+void FillRuns(HDC dc, const VolumeCloudRuns& runs, bool light) {
   PixelCanvas canvas;
   const bool onCanvas = GetDcPixelCanvas(dc, &canvas);
   const HGDIOBJ oldBrush = onCanvas ? nullptr : SelectObject(dc, (light ? gLightRamp : gDarkRamp)[0]);
   for (int level = 1; level < kLevels; ++level) {
-    std::vector<CellRect>& runs = gRunsByLevel[level];
-    if (runs.empty()) continue;
+    const std::vector<VolumeCloudCell>& cells = runs.byLevel[level];
+    if (cells.empty()) continue;
     if (onCanvas) {
       const uint32_t pixel = PixelOfColor(RampColor(light, level));
-      for (const CellRect& r : runs) FillCanvasRect(canvas, {r.left, r.top, r.right, r.bottom}, pixel);
+      for (const VolumeCloudCell& r : cells) FillCanvasRect(canvas, {r.left, r.top, r.right, r.bottom}, pixel);
     } else {
       SelectObject(dc, (light ? gLightRamp : gDarkRamp)[level]);
-      for (const CellRect& r : runs) PatBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, PATCOPY);
+      for (const VolumeCloudCell& r : cells) PatBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, PATCOPY);
     }
-    runs.clear();
   }
   if (!onCanvas) SelectObject(dc, oldBrush);
 }
@@ -102,15 +65,23 @@ struct KeptCloud {
   VolumeCloud cloud;
   VolumeCloudSource source;
   bool filled;
+  KeptVolumeCloudRuns runs;  // of the cloud as last painted
 };
 KeptCloud gKeptClouds[3];
+VolumeCloudRuns gSharedRuns;  // of the shared cloud, collected at every paint
 
-const VolumeCloud* CurrentCloud(const PaneFrame& frame, const ChartContext& context, int period, int first, int last) {
+// The runs of the cloud of bars first..last of the pane.
+const VolumeCloudRuns* CurrentRuns(const PaneFrame& frame, const ChartContext& context, int period, int first,
+                                   int last) {
+  const Rect& plot = frame.record->plot;
+  const VolumeCloudLayout layout = {plot.top,       plot.bottom, plot.right, frame.spacing,
+                                    frame.barWidth, first,       last,       frame.count};
   const int slot = ChartSlotOf(context);
   if (slot < 0) {
     if (!AllocVolumeCloud(&gVolumeCloud)) return nullptr;
     AccumulateVolumeCloud(*frame.bars, *frame.record, frame.logScale, period, first, last, &gVolumeCloud);
-    return &gVolumeCloud;
+    CollectVolumeCloudRuns(gVolumeCloud, layout, &gSharedRuns);
+    return &gSharedRuns;
   }
   KeptCloud& kept = gKeptClouds[slot];
   if (!AllocVolumeCloud(&kept.cloud)) {
@@ -123,7 +94,7 @@ const VolumeCloud* CurrentCloud(const PaneFrame& frame, const ChartContext& cont
     kept.source = std::move(source);
     kept.filled = true;
   }
-  return &kept.cloud;
+  return &KeepVolumeCloudRuns(kept.cloud, layout, &kept.runs);
 }
 
 }  // namespace
@@ -132,12 +103,11 @@ void DrawVolumeCloud(HDC dc, const ChartView& view, const ChartContext& context,
   PaneFrame frame;
   if (!GetPaneFrame(view, context, pane, &frame)) return;
   if (frame.record->plot.bottom - frame.record->plot.top <= 0) return;
-  const VolumeCloud* cloud = CurrentCloud(frame, context, GetViewPeriod(view), first, last);
-  if (cloud == nullptr) return;
+  const VolumeCloudRuns* runs = CurrentRuns(frame, context, GetViewPeriod(view), first, last);
+  if (runs == nullptr) return;
   BuildRamps();
   const HRGN clip = PushClipRect(dc, ToWinRect(frame.record->plot));
-  for (int band = 0; band < kVolumeCloudBands; ++band) CollectBand(*cloud, frame, band, first, last);
-  FillRuns(dc, IsLightGround(PaletteColor(kColorBackground)));
+  FillRuns(dc, *runs, IsLightGround(PaletteColor(kColorBackground)));
   PopClipRect(dc, clip);
 }
 
@@ -146,7 +116,9 @@ void FreeKeptVolumeClouds() {
     FreeVolumeCloud(&kept.cloud);
     kept.source = VolumeCloudSource{};
     kept.filled = false;
+    kept.runs = KeptVolumeCloudRuns{};
   }
+  gSharedRuns = VolumeCloudRuns{};
 }
 
 void FreeVolumeCloudBrushes() {

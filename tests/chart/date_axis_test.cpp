@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -80,6 +81,87 @@ TEST(DateAxisTest, EachPeriodLabelledBetweenItsSeparators) {
     }
     if (c.start == 20240318) {
       EXPECT_EQ(bars.bars[marks.majors.at(0).bar].date, Ymd(20240401));
+    }
+  }
+}
+
+// The walk over the bars gives each pair of neighbours the separator
+// GetAxisSeparator gives it, whatever the dates: gaps of weeks, Monday
+// holidays, year ends and dates no calendar has.
+TEST(DateAxisTest, SeparatorsOfAWalkAreThoseOfEachPairOfBars) {
+  const struct {
+    const char* name;
+    std::vector<int> dates;  // yyyymmdd, oldest first
+  } cases[] = {
+      {"trading days", {20240102, 20240103, 20240104, 20240105, 20240109, 20240110, 20240111, 20240112, 20240115}},
+      {"gaps of a week and more", {20240101, 20240108, 20240109, 20240116, 20240130, 20240131, 20240201, 20240215}},
+      {"same weekday a week apart", {20240105, 20240112, 20240119, 20240126, 20240202}},
+      {"year end", {20231227, 20231228, 20231229, 20240104, 20240105, 20240108}},
+      {"a day twice", {20240110, 20240110, 20240111, 20240111, 20240115}},
+      {"days no month has", {20240130, 20240135, 20240140, 20240200, 20240231, 20240299, 20240301}},
+      {"months and years no calendar has", {20241301, 20241303, 20241310, 10101, 10103, 10112, 20240102}},
+      {"dates out of order", {20240112, 20240110, 20240108, 20240105, 20240109}},
+  };
+  for (const auto& c : cases) {
+    auto bars = std::make_unique<BarSeries>();
+    for (const int ymd : c.dates) bars->bars[bars->count++].date = Ymd(ymd);
+    for (const bool weeks : {true, false}) {
+      for (const int period : {0, 1, 2}) {
+        const DateAxisView view = {bars.get(), period, 0, bars->count - 1, kPlotRight, 7, kRowLeft, kPlotRight};
+        DateAxisMarks marks;
+        CollectAxisSeparators(view, weeks, &marks);
+        std::string walked, paired;
+        for (const AxisSeparatorMark& mark : marks.majors) walked += "M" + std::to_string(mark.bar);
+        for (const int x : marks.minorX) walked += "m" + std::to_string(view.last - (kPlotRight - 2 - x) / 7 + 1);
+        std::string minors;
+        for (int i = bars->count - 1; i >= 1; --i) {
+          const AxisSeparator s = GetAxisSeparator(period, weeks, bars->bars[i - 1].date, bars->bars[i].date);
+          if (s == AxisSeparator::kMajor) paired += "M" + std::to_string(i);
+          if (s == AxisSeparator::kMinor) minors += "m" + std::to_string(i);
+        }
+        EXPECT_EQ(walked, paired + minors) << c.name << " period " << period << (weeks ? " with weeks" : "");
+      }
+    }
+  }
+}
+
+struct CountedMeasure {
+  int calls = 0;
+  int perByte = 6;
+};
+
+int CountedWidth(void* context, const char* text) {
+  auto* measure = static_cast<CountedMeasure*>(context);
+  ++measure->calls;
+  return measure->perByte * static_cast<int>(strlen(text));
+}
+
+// A width is measured once per font; another font, or fonts made anew
+// (whose handles may be the old ones'), measure again.
+TEST(DateAxisTest, LabelWidthsAreKeptPerFontUntilForgotten) {
+  auto widths = std::make_unique<AxisLabelWidths>();
+  ForgetAxisLabelWidths(widths.get());
+  CountedMeasure measure;
+  const auto width = [&](uint64_t font, const char* text) {
+    return GetKeptAxisLabelWidth(widths.get(), font, text, CountedWidth, &measure);
+  };
+  EXPECT_EQ(width(1, "2024/4") + width(1, "2024/10") + width(1, "2024/4") + width(1, "2024/10"), 2 * (36 + 42));
+  EXPECT_EQ(measure.calls, 2);
+  measure.perByte = 8;  // a larger font
+  EXPECT_EQ(width(2, "2024/4"), 48);
+  EXPECT_EQ(width(2, "2024/4"), 48);
+  EXPECT_EQ(measure.calls, 3);
+  measure.perByte = 10;  // made anew under the same handle
+  ForgetAxisLabelWidths(widths.get());
+  EXPECT_EQ(width(2, "2024/4"), 60);
+  EXPECT_EQ(measure.calls, 4);
+  // Texts longer than a label holds, and many more texts than the table keeps.
+  EXPECT_EQ(width(2, "2024/4") + width(2, ""), 60);
+  EXPECT_EQ(width(2, "2024/4 and so on, and on") + width(2, "2024/4 and so on"), 240 + 160);
+  for (int round = 0; round < 2; ++round) {
+    for (int year = 1900; year < 2500; ++year) {
+      const std::string text = std::to_string(year) + "/" + std::to_string(year % 12 + 1);
+      ASSERT_EQ(width(2, text.c_str()), 10 * static_cast<int>(text.size())) << text;
     }
   }
 }

@@ -13,6 +13,7 @@
 #include "window/chart_window_layout.h"
 #include "chart/pane_pixels.h"
 #include "chart/gdi_objects_win.h"
+#include "chart/paint_tools_win.h"
 #include "data/stock_table.h"
 #include "platform/win_text.h"
 #include "sheets/sheet_services.h"
@@ -379,6 +380,36 @@ TEST_F(SyntheticChartTest, VolumeCloudShadesWhereVolumeTradedAndNothingWithoutVo
   EXPECT_TRUE(IsGrey(dark->At(later, Y(1200)), 6, 186));
 }
 
+// A chart of the main window keeps its cloud and the cells it fills between
+// paints: after a scroll, other bars or another pane height the chart shows
+// what a first paint would.
+TEST_F(SyntheticChartTest, VolumeCloudShowsTheViewAsItIsAfterEveryChange) {
+  for (int i = 0; i < 60; ++i) AddBar(1200, 1210 + i % 7 * 10, 1190 - i % 5 * 10, 1200, 1000 + i % 9 * 3000);
+  LayOutOnePricePane(kPaneCandles, kPaneFlagVolumeCloud);
+  const struct {
+    const char* change;
+    std::function<void()> apply;
+  } kChanges[] = {
+      {"a scroll", [&] { view_.lastBarIndex = 50; }},
+      {"other volumes", [&] { Block().bars->bars[40].volume = 90000; }},
+      {"a taller pane",
+       [&] {
+         LayOutByHand({{140, 900, 1300}});
+       }},
+      {"fewer bars", [&] { Block().bars->count = 45; }},
+  };
+  for (const auto& c : kChanges) {
+    Painted();
+    const auto before = Painted();
+    c.apply();
+    const auto kept = Painted(nullptr, 240);
+    FreeKeptVolumeClouds();
+    const auto fresh = Painted(nullptr, 240);
+    EXPECT_EQ(kept->CountDifferences(*fresh, fresh->Whole()), 0) << c.change;
+    EXPECT_GT(before->CountDifferences(*fresh, before->Whole()), 0) << c.change;
+  }
+}
+
 TEST_F(SyntheticChartTest, ForecastColumnsAndTradeMarksWhereTheyBelong) {
   AddBars(10, 1100);
   const COLORREF yellow = RGB(255, 255, 0);
@@ -443,6 +474,32 @@ TEST_F(SyntheticChartTest, DailyPricePaneDrawsTheStripRowsAboveItsPlot) {
   const Rect& full = context_->panes[0].fullPlot;
   for (int row = 0; row < 5; ++row) EXPECT_EQ(canvas->At(full.left + 50, full.top + 1 + 5 * row), kGrid) << row;
   EXPECT_EQ(canvas->At(full.left + 50, full.top + 3), gPaletteColors[kColorLongSellBackground]);
+}
+
+// Fonts made anew in another size place the date axis's labels by their new
+// widths, whatever the handles the new fonts get.
+TEST_F(SyntheticChartTest, DateAxisLabelsFollowAChangeOfTheChartFont) {
+  AddBars(60, 1100);  // 2025 and 2026: two year labels
+  LayOutOnePricePane();
+  const auto labelRow = [&](const Canvas& canvas) {
+    const Rect& axis = context_->geometry.dateAxis;
+    return canvas.CountOther({axis.left + 2, axis.top + 2, axis.right - 2, axis.bottom - 2},
+                             GetSysColor(COLOR_BTNFACE));
+  };
+  const auto small = Painted();
+  Painted();  // what is kept between paints is kept now
+  for (const int fontSize : {24, 12}) {
+    gChartFontSize = fontSize;
+    RecreateSharedGdiObjects(nullptr);
+    InstallChartTextMeasures();
+    const auto repainted = Painted();
+    ForgetDateAxisLabelWidths();
+    const auto measuredAnew = Painted();
+    EXPECT_EQ(repainted->CountDifferences(*measuredAnew, repainted->Whole()), 0) << fontSize;
+    if (fontSize == 24) {
+      EXPECT_GT(labelRow(*repainted), labelRow(*small));  // larger ink: the new font drew them
+    }
+  }
 }
 
 TEST_F(SyntheticChartTest, TinyChartsAndTheLargestFontPaintNothingOutsideTheChart) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 
 #include "chart/label_images_win.h"
@@ -60,6 +61,46 @@ TEST(LabelImagesWinTest, AKeptLabelHasThePixelsOfItsTextsAndSmoothedGlyphsAreLef
   FreeLabelImages();
   DeleteObject(plain);
   DeleteObject(smooth);
+}
+
+// Labels set straight into a bitmap's pixels from their kept pictures have
+// the pixels DrawTextW gives them: opaque or not, cut by the clip, on
+// bitmaps of either row order, and those that cannot be kept drawn as texts.
+TEST(LabelImagesWinTest, KeptTextsSetIntoThePixelsAreTheTextsAsDrawn) {
+  const HFONT font = LabelFont(NONANTIALIASED_QUALITY);
+  const std::wstring texts[] = {L"2024/4", L"2024/10", L"2025年", L"2024/4", L""};
+  const KeptTextPlace places[] = {
+      {&texts[0], {10, 4, 46, 20}},   {&texts[1], {60, 4, 102, 20}},  {&texts[2], {200, 10, 250, 26}},
+      {&texts[3], {-12, 20, 24, 36}}, {&texts[4], {120, 4, 130, 20}},
+  };
+  const UINT flags = DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP;
+  for (const bool topDown : {true, false}) {
+    for (const int mode : {OPAQUE, TRANSPARENT}) {
+      Canvas kept(kWidth, kHeight, RGB(255, 255, 255), topDown), direct(kWidth, kHeight, RGB(255, 255, 255), topDown);
+      for (int round = 0; round < 3; ++round) {  // the pictures are made at the second sighting
+        for (Canvas* canvas : {&kept, &direct}) {
+          canvas->Fill(RGB(255, 255, 255));
+          PaintStripes(canvas);
+          SelectObject(canvas->dc(), font);
+          SetBkMode(canvas->dc(), mode);
+          SetBkColor(canvas->dc(), RGB(212, 208, 200));
+          SetTextColor(canvas->dc(), RGB(0, 0, 0));
+          SelectClipRgn(canvas->dc(), nullptr);
+          IntersectClipRect(canvas->dc(), 0, 0, 230, kHeight);  // cuts the third label
+        }
+        DrawKeptTexts(kept.dc(), places, static_cast<int>(std::size(places)), flags);
+        for (const KeptTextPlace& place : places) {
+          RECT box = place.rect;
+          DrawTextW(direct.dc(), place.text->c_str(), static_cast<int>(place.text->size()), &box, flags);
+        }
+        EXPECT_EQ(kept.CountDifferences(direct, kept.Whole()), 0)
+            << (topDown ? "top-down" : "bottom-up") << " mode " << mode << " round " << round;
+      }
+      for (Canvas* canvas : {&kept, &direct}) SelectObject(canvas->dc(), GetStockObject(SYSTEM_FONT));
+    }
+  }
+  FreeLabelImages();
+  DeleteObject(font);
 }
 
 }  // namespace
