@@ -201,20 +201,6 @@ const TextImage* KeptImage(HDC dc, const std::wstring& key, int width, int heigh
   return image.usable ? &image : nullptr;
 }
 
-// The text of `key` drawn with its box's top-left corner at (left, top); a
-// text seen for the first time is left to the caller.
-bool DrawKept(HDC dc, const std::wstring& key, int width, int height, int left, int top,
-              const std::function<void()>& draw) {
-  const TextImage* image = KeptImage(dc, key, width, height, draw);
-  if (image == nullptr) return false;
-  GdiFlush();
-  CopyRows(image->mask, image->width, image->height, 0);
-  CopyRows(image->picture, image->width, image->height, kScratchHeight);
-  BitBlt(dc, left, top, image->width, image->height, gScratch.dc, 0, 0, SRCAND);
-  BitBlt(dc, left, top, image->width, image->height, gScratch.dc, 0, kScratchHeight, SRCPAINT);
-  return true;
-}
-
 // A kept picture set straight into the pixels inside the clip, as the two
 // blits set them: the mask is either all ones, keeping a pixel, or zero,
 // where the picture's pixel replaces it.
@@ -228,6 +214,26 @@ void SetKeptImage(const PixelCanvas& canvas, const TextImage& image, int left, i
                 image.picture.data() + static_cast<size_t>(span.row) * image.width + (from - left),
                 static_cast<size_t>(to - from) * sizeof(uint32_t));
   }
+}
+
+// The text of `key` drawn with its box's top-left corner at (left, top),
+// straight into the pixels where the DC allows it; a text seen for the first
+// time is left to the caller.
+bool DrawKept(HDC dc, const std::wstring& key, int width, int height, int left, int top,
+              const std::function<void()>& draw) {
+  const TextImage* image = KeptImage(dc, key, width, height, draw);
+  if (image == nullptr) return false;
+  PixelCanvas canvas;
+  if (GetDcPixelCanvas(dc, &canvas)) {
+    SetKeptImage(canvas, *image, left, top);
+    return true;
+  }
+  GdiFlush();
+  CopyRows(image->mask, image->width, image->height, 0);
+  CopyRows(image->picture, image->width, image->height, kScratchHeight);
+  BitBlt(dc, left, top, image->width, image->height, gScratch.dc, 0, 0, SRCAND);
+  BitBlt(dc, left, top, image->width, image->height, gScratch.dc, 0, kScratchHeight, SRCPAINT);
+  return true;
 }
 
 // The key of a DrawKeptText picture.

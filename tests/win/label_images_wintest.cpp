@@ -63,9 +63,10 @@ TEST(LabelImagesWinTest, AKeptLabelHasThePixelsOfItsTextsAndSmoothedGlyphsAreLef
   DeleteObject(smooth);
 }
 
-// Labels set straight into a bitmap's pixels from their kept pictures have
-// the pixels DrawTextW gives them: opaque or not, cut by the clip, on
-// bitmaps of either row order, and those that cannot be kept drawn as texts.
+// Labels set straight into a bitmap's pixels from their kept pictures, in a
+// batch or one by one, have the pixels DrawTextW gives them: opaque or not,
+// cut by the clip, on bitmaps of either row order, and those that cannot be
+// kept drawn as texts.
 TEST(LabelImagesWinTest, KeptTextsSetIntoThePixelsAreTheTextsAsDrawn) {
   const HFONT font = LabelFont(NONANTIALIASED_QUALITY);
   const std::wstring texts[] = {L"2024/4", L"2024/10", L"2025年", L"2024/4", L""};
@@ -77,8 +78,9 @@ TEST(LabelImagesWinTest, KeptTextsSetIntoThePixelsAreTheTextsAsDrawn) {
   for (const bool topDown : {true, false}) {
     for (const int mode : {OPAQUE, TRANSPARENT}) {
       Canvas kept(kWidth, kHeight, RGB(255, 255, 255), topDown), direct(kWidth, kHeight, RGB(255, 255, 255), topDown);
+      Canvas single(kWidth, kHeight, RGB(255, 255, 255), topDown);
       for (int round = 0; round < 3; ++round) {  // the pictures are made at the second sighting
-        for (Canvas* canvas : {&kept, &direct}) {
+        for (Canvas* canvas : {&kept, &direct, &single}) {
           canvas->Fill(RGB(255, 255, 255));
           PaintStripes(canvas);
           SelectObject(canvas->dc(), font);
@@ -92,11 +94,13 @@ TEST(LabelImagesWinTest, KeptTextsSetIntoThePixelsAreTheTextsAsDrawn) {
         for (const KeptTextPlace& place : places) {
           RECT box = place.rect;
           DrawTextW(direct.dc(), place.text->c_str(), static_cast<int>(place.text->size()), &box, flags);
+          DrawKeptText(single.dc(), *place.text, place.rect, flags);
         }
-        EXPECT_EQ(kept.CountDifferences(direct, kept.Whole()), 0)
+        EXPECT_EQ(Row(kept.CountDifferences(direct, kept.Whole()), single.CountDifferences(direct, kept.Whole())),
+                  Row(0, 0))
             << (topDown ? "top-down" : "bottom-up") << " mode " << mode << " round " << round;
       }
-      for (Canvas* canvas : {&kept, &direct}) SelectObject(canvas->dc(), GetStockObject(SYSTEM_FONT));
+      for (Canvas* canvas : {&kept, &direct, &single}) SelectObject(canvas->dc(), GetStockObject(SYSTEM_FONT));
     }
   }
   FreeLabelImages();
