@@ -10,15 +10,18 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include "chart/pixel_canvas.h"
+#include "chart/pixel_patterns.h"
 #include "chart/pixel_scan.h"
 
 namespace {
 
 using namespace pixel_scan;
+using pixel_patterns::KeptPatterns;
+using pixel_patterns::SegmentPatterns;
+using pixel_patterns::WithinBox;
 
 constexpr int kMinWideWidth = 2;
 constexpr int kMaxDiskWidth = 32;  // wider pens get this disk at their points
@@ -263,113 +266,33 @@ void FillSegmentBody(const Target& t, const Point32& a, const Point32& b, WidePe
 // How far a point's disk or a segment's side reaches from it.
 inline int32_t ReachOf(const WidePen& pen) { return pen.width() / 2 + 2; }
 
-// A short segment's body and the disk at its far end, less the disk at its
-// start, as offsets of its pixels from the start in one bitmap's rows, taken
-// once per pen and direction from the pixels the fills set in a scratch
-// bitmap: the fills' arithmetic moves with whole pixels, so the same pixels
-// land around every start. The start's disk is always set already, in the
-// same colour, by the segment before (its far disk) or as the first point's.
-// A chart's line repeats a few directions hundreds of times, each costing
-// more to scan-convert than to copy, and a paint draws its lines in one pen.
-class SegmentPatterns {
- public:
-  static constexpr int kMaxWidth = 8;  // wider pens fill directly
+// Pens up to this wide copy their short segments from patterns: a segment's
+// body and the disk at its far end, less the disk at its start, which is
+// always set already, in the same colour, by the segment before (its far
+// disk) or as the first point's.
+constexpr int kMaxPatternWidth = 8;
 
-  bool Holds(int width, ptrdiff_t stride) const { return width_ == width && stride_ == stride; }
-
-  void Reset(int width, ptrdiff_t stride) {
-    width_ = width;
-    stride_ = stride;
-    first_.fill(kUnknown);
-    offsets_.clear();
-  }
-
-  // The segment from `a` to `a` + (dx, dy), all of its reach inside the
-  // clip and its start's disk set; false when it has no pattern.
-  bool Fill(const Target& t, const Point32& a, int32_t dx, int32_t dy, WidePen& pen) {
-    if (dx <= -kExtent || dx >= kExtent || dy <= -kExtent || dy >= kExtent) return false;
-    const int at = (dy + kExtent - 1) * kSide + dx + kExtent - 1;
-    if (first_[at] == kUnknown) Record(at, dx, dy, pen);
-    // Locals throughout: the pixels' stores could otherwise alias them.
-    uint32_t* const origin = t.bits + a.y * t.stride + a.x;
-    const uint32_t pixel = t.pixel;
-    const ptrdiff_t* const end = offsets_.data() + end_[at];
-    for (const ptrdiff_t* offset = offsets_.data() + first_[at]; offset != end; ++offset) origin[*offset] = pixel;
-    return true;
-  }
-
- private:
-  static constexpr int32_t kExtent = 16;  // |dx| and |dy| below this
-  static constexpr int kSide = 2 * kExtent - 1, kCount = kSide * kSide;
-  static constexpr int kScratchSide = kExtent - 1 + 2 * (kMaxWidth / 2 + 2);
-  static constexpr int32_t kUnknown = -1;
-
-  void Record(int at, int32_t dx, int32_t dy, WidePen& pen) {
-    const int32_t reach = ReachOf(pen);
-    const int32_t left = std::min(0, dx) - reach, top = std::min(0, dy) - reach;
-    const int32_t width = std::abs(dx) + 2 * reach, height = std::abs(dy) + 2 * reach;
-    std::array<uint32_t, kScratchSide * kScratchSide> scratch;
-    std::fill_n(scratch.begin(), width * height, 0);
-    const Target set{scratch.data(), width, 0, 0, width, height, 1};
-    const Point32 a{-left, -top}, b{dx - left, dy - top};
-    FillSegmentBody<false>(set, a, b, pen);
-    pen.FillDisk<false>(set, b);
-    Target unset = set;
-    unset.pixel = 0;
-    pen.FillDisk<false>(unset, a);
-    first_[at] = static_cast<int32_t>(offsets_.size());
-    for (int32_t y = 0; y < height; ++y)
-      for (int32_t x = 0; x < width; ++x)
-        if (scratch[y * width + x]) offsets_.push_back((y + top) * stride_ + (x + left));
-    end_[at] = static_cast<int32_t>(offsets_.size());
-  }
-
-  int width_ = 0;
-  ptrdiff_t stride_ = 0;
-  std::array<int32_t, kCount> first_, end_;
-  std::vector<ptrdiff_t> offsets_;
-};
-
-// The patterns of a pen on a bitmap, kept between calls for the last few pens
-// and bitmaps drawn on; null for pens too wide to have them.
-SegmentPatterns* PatternsFor(int width, ptrdiff_t stride) {
-  constexpr int kKept = 4;
-  struct Kept {
-    std::array<SegmentPatterns, kKept> patterns;
-    int next = 0;
-  };
-  static thread_local std::unique_ptr<Kept> kept;
-  if (width > SegmentPatterns::kMaxWidth) return nullptr;
-  if (!kept) kept = std::make_unique<Kept>();
-  for (SegmentPatterns& patterns : kept->patterns)
-    if (patterns.Holds(width, stride)) return &patterns;
-  SegmentPatterns& replaced = kept->patterns[kept->next];
-  kept->next = (kept->next + 1) % kKept;
-  replaced.Reset(width, stride);
-  return &replaced;
+// The pattern's pixels, taken from what the fills set in a scratch bitmap:
+// their arithmetic moves with whole pixels, so the same pixels land around
+// every start.
+void RecordSegment(WidePen& pen, ptrdiff_t stride, int32_t dx, int32_t dy, std::vector<ptrdiff_t>* offsets) {
+  constexpr int kScratchSide = SegmentPatterns::kExtent - 1 + 2 * (kMaxPatternWidth / 2 + 2);
+  const int32_t reach = ReachOf(pen);
+  const int32_t left = std::min(0, dx) - reach, top = std::min(0, dy) - reach;
+  const int32_t width = std::abs(dx) + 2 * reach, height = std::abs(dy) + 2 * reach;
+  std::array<uint32_t, kScratchSide * kScratchSide> scratch;
+  std::fill_n(scratch.begin(), width * height, 0);
+  const Target set{scratch.data(), width, 0, 0, width, height, 1};
+  const Point32 a{-left, -top}, b{dx - left, dy - top};
+  FillSegmentBody<false>(set, a, b, pen);
+  pen.FillDisk<false>(set, b);
+  Target unset = set;
+  unset.pixel = 0;
+  pen.FillDisk<false>(unset, a);
+  for (int32_t y = 0; y < height; ++y)
+    for (int32_t x = 0; x < width; ++x)
+      if (scratch[y * width + x]) offsets->push_back((y + top) * stride + (x + left));
 }
-
-// Whether a point's disk and the sides of the segments from it lie inside
-// the clip, tested on the point as given: such a point needs no pulling in.
-class DeepInside {
- public:
-  DeepInside(const Target& t, int32_t reach)
-      : left_(t.left + reach),
-        top_(t.top + reach),
-        columns_(static_cast<uint32_t>(t.right - reach - left_)),
-        rows_(static_cast<uint32_t>(t.bottom - reach - top_)),
-        none_(t.right - reach < left_ || t.bottom - reach < top_) {}
-
-  bool operator()(int32_t x, int32_t y) const {
-    return !none_ && static_cast<uint32_t>(x) - static_cast<uint32_t>(left_) <= columns_ &&
-           static_cast<uint32_t>(y) - static_cast<uint32_t>(top_) <= rows_;
-  }
-
- private:
-  int32_t left_, top_;
-  uint32_t columns_, rows_;
-  bool none_;
-};
 
 }  // namespace
 
@@ -377,9 +300,14 @@ void DrawCanvasWidePolyline(const PixelCanvas& canvas, const PixelPoint* points,
   Target t;
   if (!points || count < 2 || width < kMinWideWidth || !MakeTarget(canvas, pixel, &t)) return;
   WidePen pen(std::min(width, kMaxWidth));
-  SegmentPatterns* const patterns = PatternsFor(pen.width(), t.stride);
+  SegmentPatterns* const patterns = pen.width() <= kMaxPatternWidth ? &KeptPatterns(pen.width(), t.stride) : nullptr;
+  const auto record = [&pen, &t](int32_t dx, int32_t dy, std::vector<ptrdiff_t>* offsets) {
+    RecordSegment(pen, t.stride, dx, dy, offsets);
+  };
   const int32_t reach = ReachOf(pen);
-  const DeepInside deep(t, reach);
+  // Points whose disk and the sides of the segments from them lie inside the
+  // clip, tested on the points as given: such points need no pulling in.
+  const WithinBox deep(t.left + reach, t.top + reach, t.right - reach, t.bottom - reach);
   // Every point gets a disk: the ends their round caps, the others their
   // round joins (a repeated point's join is the same disk).
   Point32 previous = PulledIn(points[0]);
@@ -391,7 +319,10 @@ void DrawCanvasWidePolyline(const PixelCanvas& canvas, const PixelPoint* points,
       // Nearly every segment of a chart's line: no clipping, and its start's
       // disk set by the one before.
       const int32_t dx = next.x - previous.x, dy = next.y - previous.y;
-      if ((dx != 0 || dy != 0) && !(patterns && patterns->Fill(t, previous, dx, dy, pen))) {
+      if (patterns && SegmentPatterns::Covers(dx, dy)) {
+        // A repeated point's pattern is empty: its disk is the start's.
+        patterns->Set(t.bits + previous.y * t.stride + previous.x, dx, dy, t.pixel, record);
+      } else if (dx != 0 || dy != 0) {
         FillSegmentBody<false>(t, previous, {next.x, next.y}, pen);
         pen.FillDisk<false>(t, {next.x, next.y});
       }
