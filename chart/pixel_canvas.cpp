@@ -233,7 +233,9 @@ void DrawCanvasThinPolyline(const PixelCanvas& canvas, const PixelPoint* points,
   const Rect& clip = canvas.clip;
   const WithinBox inside(clip.left, clip.top, static_cast<int32_t>(int64_t{clip.right} - 1),
                          static_cast<int32_t>(int64_t{clip.bottom} - 1));
-  SegmentPatterns& patterns = KeptPatterns(1, canvas.stride);
+  // A lone segment (a bar's wick, a batch's line) costs less to step than
+  // to find the patterns.
+  SegmentPatterns* const patterns = count > 2 ? &KeptPatterns(1, canvas.stride) : nullptr;
   const auto record = [stride = canvas.stride](int32_t dx, int32_t dy, std::vector<ptrdiff_t>* offsets) {
     RecordInsideSegment(stride, dx, dy, offsets);
   };
@@ -243,8 +245,8 @@ void DrawCanvasThinPolyline(const PixelCanvas& canvas, const PixelPoint* points,
     const bool toInside = inside(to.x, to.y);
     if (fromInside && toInside) {
       const int32_t dx = to.x - from.x, dy = to.y - from.y;
-      if (SegmentPatterns::Covers(dx, dy))
-        patterns.Set(RowOf(canvas, from.y) + from.x, dx, dy, pixel, record);
+      if (patterns && SegmentPatterns::Covers(dx, dy))
+        patterns->Set(RowOf(canvas, from.y) + from.x, dx, dy, pixel, record);
       else
         DrawInsideSegment(canvas, from, to, pixel);
     } else {
