@@ -4,9 +4,17 @@
 #include "chart/pixel_canvas.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
+#include <vector>
+
+#include "chart/pixel_patterns.h"
 
 namespace {
+
+using pixel_patterns::KeptPatterns;
+using pixel_patterns::SegmentPatterns;
+using pixel_patterns::WithinBox;
 
 uint32_t* RowOf(const PixelCanvas& canvas, int32_t y) { return canvas.bits + static_cast<intptr_t>(y) * canvas.stride; }
 
@@ -155,34 +163,58 @@ void DrawThinSegment(const PixelCanvas& canvas, PixelPoint from, PixelPoint to, 
   }
 }
 
-// A segment with both ends inside the clip, the usual one of a chart line:
-// the same pixels as DrawThinSegment in 32-bit steps, with nothing to clip.
-void DrawInsideSegment(const PixelCanvas& canvas, PixelPoint from, PixelPoint to, uint32_t pixel) {
-  const int32_t dx = to.x - from.x, dy = to.y - from.y;
-  if (dy == 0) {
-    const int32_t left = dx > 0 ? from.x : to.x + 1, right = dx > 0 ? to.x : from.x + 1;
-    std::fill(RowOf(canvas, from.y) + left, RowOf(canvas, from.y) + right, pixel);
-    return;
-  }
+// A level segment from x = 0 covers [left, right): its end is left out.
+void LevelSpan(int32_t dx, int32_t* left, int32_t* right) {
+  *left = dx > 0 ? 0 : dx + 1;
+  *right = dx > 0 ? dx : 1;
+}
+
+// A sloped segment (dy != 0) with both ends inside the clip, the usual one of
+// a chart line: the same pixels as DrawThinSegment in 32-bit steps, with
+// nothing to clip, each handed to `set` as its offset from the start.
+template <class Set>
+void WalkInsideSegment(int32_t dx, int32_t dy, intptr_t stride, Set&& set) {
   const int32_t adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
   const int bias = dy > 0 ? ((dx <= 0 && -dx <= dy) ? 1 : 0) : ((dx < 0 || dx > -dy) ? 1 : 0);
   const bool xMajor = adx > ady;
   const int32_t count = xMajor ? adx : ady;
   const int32_t rise = 2 * (xMajor ? ady : adx), run = 2 * count;
   const intptr_t xStep = dx > 0 ? 1 : -1;
-  const intptr_t yStep = dy > 0 ? static_cast<intptr_t>(canvas.stride) : -static_cast<intptr_t>(canvas.stride);
+  const intptr_t yStep = dy > 0 ? stride : -stride;
   const intptr_t majorStride = xMajor ? xStep : yStep, minorStride = xMajor ? yStep : xStep;
   int32_t remainder = bias + count - 1;
-  uint32_t* p = RowOf(canvas, from.y) + from.x;
+  intptr_t at = 0;
   for (int32_t n = count; n > 0; --n) {
-    *p = pixel;
-    p += majorStride;
+    set(at);
+    at += majorStride;
     remainder += rise;
     if (remainder >= run) {
       remainder -= run;
-      p += minorStride;
+      at += minorStride;
     }
   }
+}
+
+void DrawInsideSegment(const PixelCanvas& canvas, PixelPoint from, PixelPoint to, uint32_t pixel) {
+  uint32_t* const origin = RowOf(canvas, from.y) + from.x;
+  if (from.y == to.y) {
+    int32_t left, right;
+    LevelSpan(to.x - from.x, &left, &right);
+    std::fill(origin + left, origin + right, pixel);
+    return;
+  }
+  WalkInsideSegment(to.x - from.x, to.y - from.y, canvas.stride, [origin, pixel](intptr_t at) { origin[at] = pixel; });
+}
+
+// A short segment's pixels as offsets from its start, for its patterns.
+void RecordInsideSegment(intptr_t stride, int32_t dx, int32_t dy, std::vector<ptrdiff_t>* offsets) {
+  if (dy == 0) {
+    int32_t left, right;
+    LevelSpan(dx, &left, &right);
+    for (int32_t x = left; x < right; ++x) offsets->push_back(x);
+    return;
+  }
+  WalkInsideSegment(dx, dy, stride, [offsets](intptr_t at) { offsets->push_back(at); });
 }
 
 }  // namespace
@@ -197,13 +229,30 @@ void FillCanvasRect(const PixelCanvas& canvas, const Rect& rect, uint32_t pixel)
 }
 
 void DrawCanvasThinPolyline(const PixelCanvas& canvas, const PixelPoint* points, int count, uint32_t pixel) {
-  if (IsEmptyRect(canvas.clip)) return;
+  if (IsEmptyRect(canvas.clip) || count < 2) return;
+  const Rect& clip = canvas.clip;
+  const WithinBox inside(clip.left, clip.top, static_cast<int32_t>(int64_t{clip.right} - 1),
+                         static_cast<int32_t>(int64_t{clip.bottom} - 1));
+  // A lone segment (a bar's wick, a batch's line) costs less to step than
+  // to find the patterns.
+  SegmentPatterns* const patterns = count > 2 ? &KeptPatterns(1, canvas.stride) : nullptr;
+  const auto record = [stride = canvas.stride](int32_t dx, int32_t dy, std::vector<ptrdiff_t>* offsets) {
+    RecordInsideSegment(stride, dx, dy, offsets);
+  };
+  bool fromInside = inside(points[0].x, points[0].y);
   for (int i = 0; i + 1 < count; ++i) {
     const PixelPoint from = points[i], to = points[i + 1];
-    if (RectContains(canvas.clip, from.x, from.y) && RectContains(canvas.clip, to.x, to.y))
-      DrawInsideSegment(canvas, from, to, pixel);
-    else
+    const bool toInside = inside(to.x, to.y);
+    if (fromInside && toInside) {
+      const int32_t dx = to.x - from.x, dy = to.y - from.y;
+      if (patterns && SegmentPatterns::Covers(dx, dy))
+        patterns->Set(RowOf(canvas, from.y) + from.x, dx, dy, pixel, record);
+      else
+        DrawInsideSegment(canvas, from, to, pixel);
+    } else {
       DrawThinSegment(canvas, from, to, pixel);
+    }
+    fromInside = toInside;
   }
 }
 

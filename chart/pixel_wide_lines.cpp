@@ -10,13 +10,18 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "chart/pixel_canvas.h"
+#include "chart/pixel_patterns.h"
 #include "chart/pixel_scan.h"
 
 namespace {
 
 using namespace pixel_scan;
+using pixel_patterns::KeptPatterns;
+using pixel_patterns::SegmentPatterns;
+using pixel_patterns::WithinBox;
 
 constexpr int kMinWideWidth = 2;
 constexpr int kMaxDiskWidth = 32;  // wider pens get this disk at their points
@@ -261,81 +266,33 @@ void FillSegmentBody(const Target& t, const Point32& a, const Point32& b, WidePe
 // How far a point's disk or a segment's side reaches from it.
 inline int32_t ReachOf(const WidePen& pen) { return pen.width() / 2 + 2; }
 
-// A short segment's body and the disk at its far end, as row spans from its
-// start, taken once per pen and direction from the pixels the fills set in a
-// scratch bitmap: the fills' arithmetic moves with whole pixels, so the same
-// pixels land around every start. A chart's line repeats a few directions
-// hundreds of times, each costing more to scan-convert than to copy.
-class SegmentPatterns {
- public:
-  explicit SegmentPatterns(WidePen& pen) : pen_(pen) { first_.fill(kUnknown); }
+// Pens up to this wide copy their short segments from patterns: a segment's
+// body and the disk at its far end, less the disk at its start, which is
+// always set already, in the same colour, by the segment before (its far
+// disk) or as the first point's.
+constexpr int kMaxPatternWidth = 8;
 
-  // The segment from `a` to `a` + (dx, dy), all of its reach inside the
-  // clip; false when it has no pattern.
-  bool Fill(const Target& t, const Point32& a, int32_t dx, int32_t dy) {
-    if (pen_.width() > kMaxWidth || std::abs(dx) >= kExtent || std::abs(dy) >= kExtent) return false;
-    const int at = (dy + kExtent - 1) * kSide + dx + kExtent - 1;
-    if (first_[at] == kUnknown && !Record(at, dx, dy)) return false;
-    // Locals throughout: the pixels' stores could otherwise alias them.
-    uint32_t* const origin = t.bits + a.y * t.stride + a.x;
-    const ptrdiff_t stride = t.stride;
-    const uint32_t pixel = t.pixel;
-    const Span* const end = spans_.data() + end_[at];
-    for (const Span* span = spans_.data() + first_[at]; span != end; ++span) {
-      uint32_t* const row = origin + span->row * stride;
-      const int x1 = span->x1;
-      for (int x = span->x0; x < x1; ++x) row[x] = pixel;
-    }
-    return true;
-  }
-
- private:
-  static constexpr int32_t kExtent = 8;  // |dx| and |dy| below this
-  static constexpr int kMaxWidth = 8;    // wider pens fill directly
-  static constexpr int kSide = 2 * kExtent - 1, kCount = kSide * kSide;
-  static constexpr int kScratchSide = kExtent - 1 + 2 * (kMaxWidth / 2 + 2);
-  static constexpr int kMaxSpans = 4096;
-  static constexpr int16_t kUnknown = -1;
-
-  struct Span {
-    int8_t row, x0, x1;
-  };
-
-  bool Record(int at, int32_t dx, int32_t dy) {
-    const int32_t reach = ReachOf(pen_);
-    const int32_t left = std::min(0, dx) - reach, top = std::min(0, dy) - reach;
-    const int32_t width = std::abs(dx) + 2 * reach, height = std::abs(dy) + 2 * reach;
-    std::array<uint32_t, kScratchSide * kScratchSide> scratch;
-    std::fill_n(scratch.begin(), width * height, 0);
-    const Target s{scratch.data(), width, 0, 0, width, height, 1};
-    const Point32 a{-left, -top}, b{dx - left, dy - top};
-    FillSegmentBody<false>(s, a, b, pen_);
-    pen_.FillDisk<false>(s, b);
-    int count = used_;
-    for (int32_t y = 0; y < height; ++y) {
-      const uint32_t* row = scratch.data() + y * width;
-      for (int32_t x = 0; x < width;) {
-        if (!row[x]) {
-          ++x;
-          continue;
-        }
-        const int32_t x0 = x;
-        while (x < width && row[x]) ++x;
-        if (count == kMaxSpans) return false;
-        spans_[count++] = {static_cast<int8_t>(y + top), static_cast<int8_t>(x0 + left), static_cast<int8_t>(x + left)};
-      }
-    }
-    first_[at] = static_cast<int16_t>(used_);
-    end_[at] = static_cast<int16_t>(count);
-    used_ = count;
-    return true;
-  }
-
-  WidePen& pen_;
-  std::array<int16_t, kCount> first_, end_;
-  std::array<Span, kMaxSpans> spans_;
-  int used_ = 0;
-};
+// The pattern's pixels, taken from what the fills set in a scratch bitmap:
+// their arithmetic moves with whole pixels, so the same pixels land around
+// every start.
+void RecordSegment(WidePen& pen, ptrdiff_t stride, int32_t dx, int32_t dy, std::vector<ptrdiff_t>* offsets) {
+  constexpr int kScratchSide = SegmentPatterns::kExtent - 1 + 2 * (kMaxPatternWidth / 2 + 2);
+  const int32_t reach = ReachOf(pen);
+  const int32_t left = std::min(0, dx) - reach, top = std::min(0, dy) - reach;
+  const int32_t width = std::abs(dx) + 2 * reach, height = std::abs(dy) + 2 * reach;
+  std::array<uint32_t, kScratchSide * kScratchSide> scratch;
+  std::fill_n(scratch.begin(), width * height, 0);
+  const Target set{scratch.data(), width, 0, 0, width, height, 1};
+  const Point32 a{-left, -top}, b{dx - left, dy - top};
+  FillSegmentBody<false>(set, a, b, pen);
+  pen.FillDisk<false>(set, b);
+  Target unset = set;
+  unset.pixel = 0;
+  pen.FillDisk<false>(unset, a);
+  for (int32_t y = 0; y < height; ++y)
+    for (int32_t x = 0; x < width; ++x)
+      if (scratch[y * width + x]) offsets->push_back((y + top) * stride + (x + left));
+}
 
 }  // namespace
 
@@ -343,28 +300,44 @@ void DrawCanvasWidePolyline(const PixelCanvas& canvas, const PixelPoint* points,
   Target t;
   if (!points || count < 2 || width < kMinWideWidth || !MakeTarget(canvas, pixel, &t)) return;
   WidePen pen(std::min(width, kMaxWidth));
-  SegmentPatterns patterns(pen);
+  SegmentPatterns* const patterns = pen.width() <= kMaxPatternWidth ? &KeptPatterns(pen.width(), t.stride) : nullptr;
+  const auto record = [&pen, &t](int32_t dx, int32_t dy, std::vector<ptrdiff_t>* offsets) {
+    RecordSegment(pen, t.stride, dx, dy, offsets);
+  };
   const int32_t reach = ReachOf(pen);
+  // Points whose disk and the sides of the segments from them lie inside the
+  // clip, tested on the points as given: such points need no pulling in.
+  const WithinBox deep(t.left + reach, t.top + reach, t.right - reach, t.bottom - reach);
   // Every point gets a disk: the ends their round caps, the others their
   // round joins (a repeated point's join is the same disk).
   Point32 previous = PulledIn(points[0]);
   pen.FillDisk<true>(t, previous);
+  bool previousDeep = deep(previous.x, previous.y);
   for (int i = 1; i < count; ++i) {
-    const Point32 p = PulledIn(points[i]);
+    const PixelPoint& next = points[i];
+    if (previousDeep && deep(next.x, next.y)) {
+      // Nearly every segment of a chart's line: no clipping, and its start's
+      // disk set by the one before.
+      const int32_t dx = next.x - previous.x, dy = next.y - previous.y;
+      if (patterns && SegmentPatterns::Covers(dx, dy)) {
+        // A repeated point's pattern is empty: its disk is the start's.
+        patterns->Set(t.bits + previous.y * t.stride + previous.x, dx, dy, t.pixel, record);
+      } else if (dx != 0 || dy != 0) {
+        FillSegmentBody<false>(t, previous, {next.x, next.y}, pen);
+        pen.FillDisk<false>(t, {next.x, next.y});
+      }
+      previous = {next.x, next.y};
+      continue;
+    }
+    const Point32 p = PulledIn(next);
     const bool apart = p.x != previous.x || p.y != previous.y;
     const bool nearClip = std::max(p.x, previous.x) + reach > t.left && std::min(p.x, previous.x) - reach < t.right &&
                           std::max(p.y, previous.y) + reach > t.top && std::min(p.y, previous.y) - reach < t.bottom;
-    const bool inside = std::min(p.x, previous.x) - reach >= t.left && std::max(p.x, previous.x) + reach <= t.right &&
-                        std::min(p.y, previous.y) - reach >= t.top && std::max(p.y, previous.y) + reach <= t.bottom;
-    if (apart && inside) {
-      if (!patterns.Fill(t, previous, p.x - previous.x, p.y - previous.y)) {
-        FillSegmentBody<false>(t, previous, p, pen);
-        pen.FillDisk<false>(t, p);
-      }
-    } else if (apart && nearClip) {
+    if (apart && nearClip) {
       FillSegmentBody<true>(t, previous, p, pen);
       pen.FillDisk<true>(t, p);
     }
     previous = p;
+    previousDeep = deep(p.x, p.y);
   }
 }

@@ -149,8 +149,15 @@ Drawing RandomDottedDrawing(std::mt19937& random, COLORREF ink, COLORREF gap) {
           }};
 }
 
-class PixelCanvasTest : public ::testing::TestWithParam<bool> {
- protected:
+// A bitmap the system draws on and its twin the canvas draws on, both
+// top-down or both bottom-up.
+class TwinBitmaps {
+ public:
+  explicit TwinBitmaps(bool topDown)
+      : topDown_(topDown),
+        system_(kWidth, kHeight, kBackground, topDown),
+        canvasDc_(kWidth, kHeight, kBackground, topDown) {}
+
   // "" when both ways set the same pixels within `clip`; otherwise what and
   // where they differ.
   std::string DrawingDifference(const Drawing& drawing, const RECT& clip) {
@@ -160,7 +167,7 @@ class PixelCanvasTest : public ::testing::TestWithParam<bool> {
     PixelCanvas canvas;
     if (!GetDcPixelCanvas(canvasDc_.dc(), &canvas)) return "no canvas";
     drawing.onCanvas(canvas);
-    const std::string difference = Difference(system_.Pixels(), canvasDc_.Pixels(), GetParam());
+    const std::string difference = Difference(system_.Pixels(), canvasDc_.Pixels(), topDown_);
     if (difference.empty()) return "";
     std::string text = "clip " + std::to_string(clip.left) + "," + std::to_string(clip.top) + "," +
                        std::to_string(clip.right) + "," + std::to_string(clip.bottom) + " points";
@@ -168,7 +175,18 @@ class PixelCanvasTest : public ::testing::TestWithParam<bool> {
     return text + ": " + difference;
   }
 
-  Canvas system_{kWidth, kHeight, kBackground, GetParam()}, canvasDc_{kWidth, kHeight, kBackground, GetParam()};
+ private:
+  bool topDown_;
+  Canvas system_, canvasDc_;
+};
+
+class PixelCanvasTest : public ::testing::TestWithParam<bool> {
+ protected:
+  std::string DrawingDifference(const Drawing& drawing, const RECT& clip) {
+    return twins_.DrawingDifference(drawing, clip);
+  }
+
+  TwinBitmaps twins_{GetParam()};
 };
 
 // Far ends the system scales down before stepping a diagonal, and backward
@@ -204,6 +222,23 @@ TEST_P(PixelCanvasTest, RandomLinesRectanglesAndDottedLinesSetTheSystemsPixels) 
 }
 
 INSTANTIATE_TEST_SUITE_P(TopDownAndBottomUp, PixelCanvasTest, ::testing::Bool());
+
+// Lines drawn on bitmaps of opposite row orders in turn, as a paint may draw
+// on bitmaps of other strides between its lines.
+TEST(PixelCanvasStridesTest, LinesOnTopDownAndBottomUpBitmapsInTurnSetTheSystemsPixels) {
+  TwinBitmaps twins[] = {TwinBitmaps(true), TwinBitmaps(false)};
+  std::mt19937 random(2613);
+  int failures = 0;
+  for (int round = 0; round < 4000 && failures < 5; ++round) {
+    const RECT clip = RandomClip(random);
+    const std::string difference =
+        twins[round % 2].DrawingDifference(PolylineDrawing(RandomPolyline(random), RandomColor(random)), clip);
+    if (!difference.empty()) {
+      ADD_FAILURE() << (round % 2 ? "bottom-up " : "top-down ") << difference;
+      ++failures;
+    }
+  }
+}
 
 TEST(PixelCanvasDcTest, OnlyAPlainDibWithOneClipRectangleIsTaken) {
   struct Case {

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <deque>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -100,28 +102,35 @@ TEST(PixelWideLinesTest, EveryPixelIsTheOneGdiSetsForTheSamePolyline) {
     int width, height;
     bool bottomUp;
   } kScenes[] = {{64, 48, false}, {600, 90, true}};
-  int compared = 0;
+  // Both bitmaps in turn with each pen, as a paint draws on bitmaps of other
+  // strides between its lines.
+  std::deque<Canvas> gdi, set;
   for (const auto& scene : kScenes) {
-    Canvas gdi(scene.width, scene.height, RGB(255, 255, 255), !scene.bottomUp);
-    Canvas set(scene.width, scene.height, RGB(255, 255, 255), !scene.bottomUp);
-    for (const int width : {2, 3, 4, 5, 8, 16}) {
-      std::mt19937 random(width * 1000 + scene.width);
-      for (int n = 0; n < 60 * kShapes; ++n) {
+    gdi.emplace_back(scene.width, scene.height, RGB(255, 255, 255), !scene.bottomUp);
+    set.emplace_back(scene.width, scene.height, RGB(255, 255, 255), !scene.bottomUp);
+  }
+  int compared = 0;
+  for (const int width : {2, 3, 4, 5, 8, 16}) {
+    std::vector<std::mt19937> randoms;
+    for (const auto& scene : kScenes) randoms.emplace_back(width * 1000 + scene.width);
+    for (int n = 0; n < 60 * kShapes; ++n)
+      for (size_t s = 0; s < std::size(kScenes); ++s) {
+        const auto& scene = kScenes[s];
+        std::mt19937& random = randoms[s];
         const std::vector<PixelPoint> points = MakePolyline(random, n % kShapes, scene.width, scene.height);
-        PixelCanvas canvas = WholeCanvas(set);
+        PixelCanvas canvas = WholeCanvas(set[s]);
         canvas.clip = n % 3 ? MakeClip(random, scene.width, scene.height) : canvas.clip;
-        gdi.ClearAndClip(gdi.Whole());
-        set.ClearAndClip(set.Whole());
-        DrawThroughGdi(gdi, points, width, canvas.clip);
+        gdi[s].ClearAndClip(gdi[s].Whole());
+        set[s].ClearAndClip(set[s].Whole());
+        DrawThroughGdi(gdi[s], points, width, canvas.clip);
         DrawCanvasWidePolyline(canvas, points.data(), static_cast<int>(points.size()), width, PixelOfColor(kPenColor));
         std::string polyline;
         for (const PixelPoint& p : points) polyline += " " + std::to_string(p.x) + "," + std::to_string(p.y);
-        ASSERT_EQ(FirstDifference(gdi, set), "")
+        ASSERT_EQ(FirstDifference(gdi[s], set[s]), "")
             << scene.width << "x" << scene.height << ", pen " << width << ", clip " << canvas.clip.left << ","
             << canvas.clip.top << "-" << canvas.clip.right << "," << canvas.clip.bottom << ", points" << polyline;
         ++compared;
       }
-    }
   }
   EXPECT_EQ(compared, 2 * 6 * 60 * kShapes);
 }

@@ -1,0 +1,100 @@
+#pragma once
+// Short segments set from the offsets of their pixels: inside the clip, the
+// pixels a segment sets around its start depend only on its direction, its
+// pen and the bitmap's stride, and a chart's line repeats a few directions
+// hundreds of times, each costing more to work out than to copy. A paint
+// draws its lines in few pens on one bitmap, so the offsets are kept
+// between calls.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace pixel_patterns {
+
+// The patterns of one pen on bitmaps of one stride, for directions (dx, dy)
+// with |dx| and |dy| below kExtent.
+class SegmentPatterns {
+ public:
+  static constexpr int32_t kExtent = 16;
+
+  static bool Covers(int32_t dx, int32_t dy) { return dx > -kExtent && dx < kExtent && dy > -kExtent && dy < kExtent; }
+
+  bool Holds(int pen, ptrdiff_t stride) const { return pen_ == pen && stride_ == stride; }
+
+  void Reset(int pen, ptrdiff_t stride) {
+    pen_ = pen;
+    stride_ = stride;
+    first_.fill(kUnknown);
+    offsets_.clear();
+  }
+
+  ptrdiff_t stride() const { return stride_; }
+
+  // Sets the pixels of direction (dx, dy), which Covers, around `origin`;
+  // the first time, `record(dx, dy, &offsets)` appends their offsets.
+  template <class Record>
+  void Set(uint32_t* origin, int32_t dx, int32_t dy, uint32_t pixel, Record&& record) {
+    const int at = (dy + kExtent - 1) * kSide + dx + kExtent - 1;
+    if (first_[at] == kUnknown) {
+      first_[at] = static_cast<int32_t>(offsets_.size());
+      record(dx, dy, &offsets_);
+      end_[at] = static_cast<int32_t>(offsets_.size());
+    }
+    // Locals throughout: the pixels' stores could otherwise alias them.
+    const ptrdiff_t* const end = offsets_.data() + end_[at];
+    for (const ptrdiff_t* offset = offsets_.data() + first_[at]; offset != end; ++offset) origin[*offset] = pixel;
+  }
+
+ private:
+  static constexpr int kSide = 2 * kExtent - 1, kCount = kSide * kSide;
+  static constexpr int32_t kUnknown = -1;
+
+  int pen_ = 0;
+  ptrdiff_t stride_ = 0;
+  std::array<int32_t, kCount> first_, end_;
+  std::vector<ptrdiff_t> offsets_;
+};
+
+// Whether a point lies within [left, right] x [top, bottom], tested on the
+// point as given in two comparisons: nothing does when the box is empty.
+class WithinBox {
+ public:
+  WithinBox(int32_t left, int32_t top, int32_t right, int32_t bottom)
+      : left_(left),
+        top_(top),
+        columns_(static_cast<uint32_t>(int64_t{right} - left)),
+        rows_(static_cast<uint32_t>(int64_t{bottom} - top)),
+        empty_(right < left || bottom < top) {}
+
+  bool operator()(int32_t x, int32_t y) const {
+    return !empty_ && static_cast<uint32_t>(x) - static_cast<uint32_t>(left_) <= columns_ &&
+           static_cast<uint32_t>(y) - static_cast<uint32_t>(top_) <= rows_;
+  }
+
+ private:
+  int32_t left_, top_;
+  uint32_t columns_, rows_;
+  bool empty_;
+};
+
+// The patterns of `pen` on bitmaps of `stride`, kept per thread for the last
+// few pens and strides drawn with.
+inline SegmentPatterns& KeptPatterns(int pen, ptrdiff_t stride) {
+  constexpr int kKept = 6;
+  struct Kept {
+    std::array<SegmentPatterns, kKept> patterns;
+    int next = 0;
+  };
+  static thread_local std::unique_ptr<Kept> kept;
+  if (!kept) kept = std::make_unique<Kept>();
+  for (SegmentPatterns& patterns : kept->patterns)
+    if (patterns.Holds(pen, stride)) return patterns;
+  SegmentPatterns& replaced = kept->patterns[kept->next];
+  kept->next = (kept->next + 1) % kKept;
+  replaced.Reset(pen, stride);
+  return replaced;
+}
+
+}  // namespace pixel_patterns
