@@ -10,25 +10,48 @@
 
 constexpr int kPixelOffsetLimit = 1 << 20;  // far outside any window, still safe for GDI
 
+// A pane's value-to-pixel scale, linear or log10, with its check made once
+// for a run of points: the same operations in the same order as a single
+// value takes, so the same doubles and the same rows.
+struct PaneValueScale {
+  double base;      // minimum, or log10 of it
+  double perPixel;  // value or log10 a pixel
+  bool log;
+  bool scaled;     // false: every offset is 0
+  int32_t bottom;  // plot bottom
+};
+
+inline PaneValueScale PreparePaneValueScale(const PaneRecord& pane, bool logScale) {
+  if (logScale) return {pane.log10Min, pane.logPerPixel, true, pane.logPerPixel > 0, pane.plot.bottom};
+  return {static_cast<double>(pane.minValue), pane.valuePerPixel, false, pane.valuePerPixel > 0, pane.plot.bottom};
+}
+
+// An offset kept within +-kPixelOffsetLimit; infinities go to the limits, NaN to 0.
+inline double LimitPixelOffset(double offset) {
+  if (!std::isfinite(offset)) return offset > 0 ? kPixelOffsetLimit : (offset < 0 ? -kPixelOffsetLimit : 0.0);
+  return std::clamp(offset, -static_cast<double>(kPixelOffsetLimit), static_cast<double>(kPixelOffsetLimit));
+}
+
 // Pixels above the plot bottom: (v - min) / value-per-pixel, or the log10 form
-// (log10 of 0 or less taken as 0). 0 when the pane has no scale; kept within
-// +-kPixelOffsetLimit.
+// (log10 of 0 or less taken as 0). 0 without a scale; kept within +-kPixelOffsetLimit.
+inline double ScaledValueOffset(const PaneValueScale& scale, double value) {
+  if (!scale.scaled) return 0.0;
+  if (scale.log) return LimitPixelOffset(((value > 0 ? std::log10(value) : 0.0) - scale.base) / scale.perPixel);
+  return LimitPixelOffset((value - scale.base) / scale.perPixel);
+}
+// bottom - trunc(offset).
+inline int ScaledValueY(const PaneValueScale& scale, double value) {
+  return scale.bottom - static_cast<int>(ScaledValueOffset(scale, value));
+}
+
+// The same for one value of a pane; 0 when the pane has no scale.
 // Inline, as every point of every line of a paint comes through here.
 inline double PaneValueOffset(const PaneRecord& pane, bool logScale, double value) {
-  const auto clamped = [](double offset) {
-    if (!std::isfinite(offset)) return offset > 0 ? kPixelOffsetLimit : (offset < 0 ? -kPixelOffsetLimit : 0.0);
-    return std::clamp(offset, -static_cast<double>(kPixelOffsetLimit), static_cast<double>(kPixelOffsetLimit));
-  };
-  if (logScale) {
-    if (!(pane.logPerPixel > 0)) return 0.0;
-    return clamped(((value > 0 ? std::log10(value) : 0.0) - pane.log10Min) / pane.logPerPixel);
-  }
-  if (!(pane.valuePerPixel > 0)) return 0.0;
-  return clamped((value - pane.minValue) / pane.valuePerPixel);
+  return ScaledValueOffset(PreparePaneValueScale(pane, logScale), value);
 }
 // plot bottom - trunc(offset).
 inline int PaneValueY(const PaneRecord& pane, bool logScale, double value) {
-  return pane.plot.bottom - static_cast<int>(PaneValueOffset(pane, logScale, value));
+  return ScaledValueY(PreparePaneValueScale(pane, logScale), value);
 }
 // The smallest value whose offset is at least `offset` pixels (the inverse
 // of PaneValueOffset, before truncation).
@@ -40,6 +63,21 @@ constexpr int BarCentreX(int plotRight, int spacing, int last, int bar) {
       static_cast<int64_t>(plotRight) + spacing / 2 - 2 - (static_cast<int64_t>(last) - bar + 1) * spacing;
   return static_cast<int>(std::clamp<int64_t>(x, -kPixelOffsetLimit, kPixelOffsetLimit));
 }
+
+// BarCentreX of bars walking left one at a time, by steps of the spacing
+// rather than a product a bar; held at the same limits.
+class BarCentreWalk {
+ public:
+  BarCentreWalk(int plotRight, int spacing, int last, int bar)
+      : x_(static_cast<int64_t>(plotRight) + spacing / 2 - 2 - (static_cast<int64_t>(last) - bar + 1) * spacing),
+        spacing_(spacing) {}
+  int X() const { return static_cast<int>(std::clamp<int64_t>(x_, -kPixelOffsetLimit, kPixelOffsetLimit)); }
+  void StepLeft() { x_ -= spacing_; }
+
+ private:
+  int64_t x_;
+  int spacing_;
+};
 
 // The bars a paint walks: last = the view's last bar (count - 1 when
 // negative), first = max(0, last - visible - 3).
