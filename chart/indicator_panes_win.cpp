@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <string>
-#include <vector>
 
 #include "chart/chart_layout.h"
 #include "chart/chart_paint_win.h"
@@ -119,10 +118,12 @@ void DrawVolumeBars(HDC dc, const ChartView& view, const ChartContext& context, 
   // no bar reaches into another's column.
   static RectBatch batch;  // painting runs on the main thread only
   const COLORREF colour = PaletteColor(kColorVolumeBars);
-  for (int bar = std::min(last, frame.count - 1); bar >= std::max(first, 0); --bar) {
+  const PaneValueScale scale = PreparePaneValueScale(record, false);
+  const int from = std::min(last, frame.count - 1);
+  BarCentreWalk x(record.plot.right, frame.spacing, last, from);
+  for (int bar = from; bar >= std::max(first, 0); --bar, x.StepLeft()) {
     PaintBarBackground(dc, view, context, bar, plot);
-    const int x = BarX(frame, last, bar);
-    const RECT rect = ToWinRect(VolumeBarRect(record, x, frame.barWidth, frame.bars->bars[bar].volume));
+    const RECT rect = ToWinRect(VolumeBarRect(scale, x.X(), frame.barWidth, frame.bars->bars[bar].volume));
     if (gMetafileRendering != 0) {
       FillRect(dc, &rect, CachedBrush(colour));
     } else {
@@ -140,22 +141,19 @@ void DrawIntSeriesLine(HDC dc, const ChartView& view, const ChartContext& contex
   const IntSeries* values = ViewIntSeries(view, context, series);
   if (!IsPaneIndex(pane) || values == nullptr || last < first) return;
   const PaneRecord& record = context.panes[pane];
-  const int capacity = static_cast<int>(std::min<int64_t>(int64_t{last} - first + 1, kMaxBars));
-  std::vector<PixelPoint> points(static_cast<size_t>(capacity));
-  std::vector<int> bars(static_cast<size_t>(capacity));
+  static PixelPoint points[kMaxBars];  // painting runs on the main thread only
+  static int bars[kMaxBars];
   const int spacing = std::max(context.geometry.barSpacing, 1);
-  const int count =
-      BuildIntSeriesPoints(record, spacing, *values, first, last, firstIndex, points.data(), bars.data(), capacity);
+  const int count = BuildIntSeriesPoints(record, spacing, *values, first, last, firstIndex, points,
+                                         background ? bars : nullptr, kMaxBars);
   if (count == 0) return;
 
   const RECT plot = ToWinRect(record.plot);
   const HRGN savedClip = PushClipRect(dc, plot);
   if (background)
     for (int k = 0; k < count; ++k) PaintBarBackground(dc, view, context, bars[k], plot);
-  std::vector<POINT> line(static_cast<size_t>(count));
-  for (int k = 0; k < count; ++k) line[k] = {points[k].x, points[k].y};
   const HGDIOBJ oldPen = SelectObject(dc, CachedChartLinePen(colorSlot, width));
-  DrawChartPolyline(dc, line.data(), count, ChartLineWidth(width));
+  DrawChartPolyline(dc, points, count, ChartLineWidth(width));
   SelectObject(dc, oldPen);
   PopClipRect(dc, savedClip);
 }

@@ -116,31 +116,59 @@ bool GetSolidPenColor(HDC dc, int penWidth, COLORREF* color) {
          IsPlainRgb(logPen.lopnColor);
 }
 
-bool DrawPolylineOnCanvas(HDC dc, const POINT* points, int count, int penWidth) {
-  static std::vector<PixelPoint> pixelPoints;  // painting runs on the main thread only
+// The bitmap and pen colour a polyline can be set into directly.
+bool GetLineCanvas(HDC dc, int penWidth, PixelCanvas* canvas, uint32_t* pixel) {
   COLORREF color;
-  PixelCanvas canvas;
-  if (!GetSolidPenColor(dc, penWidth, &color) || !GetDcPixelCanvas(dc, &canvas)) return false;
-  pixelPoints.resize(std::max(count, 0));
-  for (int i = 0; i < count; ++i) pixelPoints[i] = {points[i].x, points[i].y};
-  if (penWidth > 1)
-    DrawCanvasWidePolyline(canvas, pixelPoints.data(), count, penWidth, PixelOfColor(color));
-  else
-    DrawCanvasThinPolyline(canvas, pixelPoints.data(), count, PixelOfColor(color));
+  if (!GetSolidPenColor(dc, penWidth, &color) || !GetDcPixelCanvas(dc, canvas)) return false;
+  *pixel = PixelOfColor(color);
   return true;
 }
 
-}  // namespace
+void DrawCanvasPolyline(const PixelCanvas& canvas, const PixelPoint* points, int count, int penWidth, uint32_t pixel) {
+  if (penWidth > 1)
+    DrawCanvasWidePolyline(canvas, points, count, penWidth, pixel);
+  else
+    DrawCanvasThinPolyline(canvas, points, count, pixel);
+}
 
-void DrawChartPolyline(HDC dc, const POINT* points, int count, int penWidth) {
+bool DrawPolylineOnCanvas(HDC dc, const POINT* points, int count, int penWidth) {
+  static std::vector<PixelPoint> pixelPoints;  // painting runs on the main thread only
+  PixelCanvas canvas;
+  uint32_t pixel;
+  if (!GetLineCanvas(dc, penWidth, &canvas, &pixel)) return false;
+  pixelPoints.resize(std::max(count, 0));
+  for (int i = 0; i < count; ++i) pixelPoints[i] = {points[i].x, points[i].y};
+  DrawCanvasPolyline(canvas, pixelPoints.data(), count, penWidth, pixel);
+  return true;
+}
+
+void DrawGdiPolyline(HDC dc, const POINT* points, int count, int penWidth) {
   constexpr int kWidePiecePoints = 9;  // the fastest under Wine: shorter pieces cost more calls
-  if (DrawPolylineOnCanvas(dc, points, count, penWidth)) return;
   if (penWidth <= 1 || gMetafileRendering != 0) {
     Polyline(dc, points, count);
     return;
   }
   for (int start = 0; start + 1 < count; start += kWidePiecePoints - 1)
     Polyline(dc, points + start, std::min(kWidePiecePoints, count - start));
+}
+
+}  // namespace
+
+void DrawChartPolyline(HDC dc, const POINT* points, int count, int penWidth) {
+  if (!DrawPolylineOnCanvas(dc, points, count, penWidth)) DrawGdiPolyline(dc, points, count, penWidth);
+}
+
+void DrawChartPolyline(HDC dc, const PixelPoint* points, int count, int penWidth) {
+  PixelCanvas canvas;
+  uint32_t pixel;
+  if (GetLineCanvas(dc, penWidth, &canvas, &pixel)) {
+    DrawCanvasPolyline(canvas, points, count, penWidth, pixel);
+    return;
+  }
+  static std::vector<POINT> gdiPoints;  // painting runs on the main thread only
+  gdiPoints.resize(std::max(count, 0));
+  for (int i = 0; i < count; ++i) gdiPoints[i] = {points[i].x, points[i].y};
+  DrawGdiPolyline(dc, gdiPoints.data(), count, penWidth);
 }
 
 void RectBatch::Add(const RECT& rect) {

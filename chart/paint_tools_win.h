@@ -35,6 +35,8 @@ void FreePaintObjectCache();
 // exactly what the round joins did, while the cost of a wide line grows with
 // the square of its length under Wine. A metafile keeps one call.
 void DrawChartPolyline(HDC dc, const POINT* points, int count, int penWidth);
+// The same from the painters' own points, which go straight into the bitmap.
+void DrawChartPolyline(HDC dc, const PixelPoint* points, int count, int penWidth);
 
 // Rectangles of one colour: those one pixel wide or high are drawn in one
 // call as one-pixel lines, which cover the same pixels as a fill of each and
