@@ -85,10 +85,11 @@ void DrawCandles(HDC dc, const ChartView& view, const ChartContext& context, con
     return;
   }
   static RectBatch rising, falling, hollow;  // painting runs on the main thread only
-  for (int bar = from; bar >= first; --bar) {
+  const PaneValueScale scale = PreparePaneValueScale(*frame.record, frame.logScale);
+  BarCentreWalk x(frame.record->plot.right, frame.spacing, last, from);
+  for (int bar = from; bar >= first; --bar, x.StepLeft()) {
     if (gTradeMarkShown != 0) DrawTradeMarkColumn(dc, view, context, bar, plot);
-    const CandleShape shape = ComputeCandleShape(frame.bars->bars[bar], *frame.record, frame.logScale,
-                                                 BarX(frame, last, bar), frame.barWidth);
+    const CandleShape shape = ComputeCandleShape(frame.bars->bars[bar], scale, x.X(), frame.barWidth);
     RectBatch& colour = shape.rising ? rising : falling;
     const int left = shape.x - (tools.wickWidth - 1) / 2;
     colour.Add({left, shape.highY, left + tools.wickWidth, shape.lowY});
