@@ -172,41 +172,43 @@ void DrawChartPolyline(HDC dc, const PixelPoint* points, int count, int penWidth
 }
 
 void RectBatch::Add(const RECT& rect) {
-  const LONG width = rect.right - rect.left;
-  const LONG height = rect.bottom - rect.top;
-  if (width <= 0 || height <= 0) return;
-  // A line leaves out its last pixel, as a fill leaves out the right and bottom edges.
-  if (width == 1) {
-    points_.insert(points_.end(), {{rect.left, rect.top}, {rect.left, rect.bottom}});
-  } else if (height == 1) {
-    points_.insert(points_.end(), {{rect.left, rect.top}, {rect.right, rect.top}});
-  } else {
-    rects_.push_back(rect);  // several lines would cost more than the fill
-    return;
-  }
-  counts_.push_back(2);
+  if (rect.right > rect.left && rect.bottom > rect.top) rects_.push_back(rect);
 }
 
 void RectBatch::Fill(HDC dc, COLORREF color) {
   PixelCanvas canvas;
   if (IsPlainRgb(color) && GetDcPixelCanvas(dc, &canvas)) {
     const uint32_t pixel = PixelOfColor(color);
-    for (size_t i = 0; i + 1 < points_.size(); i += 2) {
-      const PixelPoint line[2] = {{points_[i].x, points_[i].y}, {points_[i + 1].x, points_[i + 1].y}};
-      DrawCanvasThinPolyline(canvas, line, 2, pixel);
-    }
     for (const RECT& rect : rects_) FillCanvasRect(canvas, {rect.left, rect.top, rect.right, rect.bottom}, pixel);
   } else {
-    if (!counts_.empty()) {
-      const HGDIOBJ old = SelectObject(dc, CachedPen(PS_SOLID, 1, color));
-      PolyPolyline(dc, points_.data(), counts_.data(), static_cast<DWORD>(counts_.size()));
-      SelectObject(dc, old);
-    }
-    for (const RECT& rect : rects_) FillRect(dc, &rect, CachedBrush(color));
+    FillThroughDc(dc, color);
   }
+  rects_.clear();
+}
+
+// A line leaves out its last pixel, as a fill leaves out the right and bottom
+// edges: the one-pixel rectangles go into one call as lines.
+void RectBatch::FillThroughDc(HDC dc, COLORREF color) {
   points_.clear();
   counts_.clear();
-  rects_.clear();
+  for (const RECT& rect : rects_) {
+    if (rect.right - rect.left == 1) {
+      points_.insert(points_.end(), {{rect.left, rect.top}, {rect.left, rect.bottom}});
+    } else if (rect.bottom - rect.top == 1) {
+      points_.insert(points_.end(), {{rect.left, rect.top}, {rect.right, rect.top}});
+    } else {
+      continue;
+    }
+    counts_.push_back(2);
+  }
+  if (!counts_.empty()) {
+    const HGDIOBJ old = SelectObject(dc, CachedPen(PS_SOLID, 1, color));
+    PolyPolyline(dc, points_.data(), counts_.data(), static_cast<DWORD>(counts_.size()));
+    SelectObject(dc, old);
+  }
+  // Several lines would cost more than the fill.
+  for (const RECT& rect : rects_)
+    if (rect.right - rect.left > 1 && rect.bottom - rect.top > 1) FillRect(dc, &rect, CachedBrush(color));
 }
 
 ClipScope PushClipUnlessSame(HDC dc, const RECT& rect) {
