@@ -16,11 +16,11 @@ inline CandleShape ComputeCandleShape(const PriceBar& bar, const PaneValueScale&
   CandleShape shape{};
   shape.rising = bar.open < bar.close;
   shape.x = x;
-  shape.highY = ScaledValueY(scale, bar.high);
-  shape.lowY = ScaledValueY(scale, bar.low);
+  shape.highY = ScaledWholeValueY(scale, bar.high);
+  shape.lowY = ScaledWholeValueY(scale, bar.low);
   const int left = x - barWidth / 2;
-  const int openY = ScaledValueY(scale, bar.open);
-  const int closeY = ScaledValueY(scale, bar.close);
+  const int openY = ScaledWholeValueY(scale, bar.open);
+  const int closeY = ScaledWholeValueY(scale, bar.close);
   if (shape.rising) {
     shape.body = {left, closeY, left + barWidth, openY + 1};
   } else {

@@ -239,7 +239,7 @@ Rect VolumeBarRect(const PaneRecord& pane, int x, int barWidth, int32_t volume) 
 
 Rect VolumeBarRect(const PaneValueScale& linear, int x, int barWidth, int32_t volume) {
   Rect rect{x - barWidth / 2, 0, x - barWidth / 2 + barWidth, linear.bottom};
-  rect.top = TruncToInt(linear.bottom - ScaledValueOffset(linear, volume));
+  rect.top = TruncToInt(linear.bottom - ScaledLinearOffset(linear, volume));
   if (rect.top >= rect.bottom) rect.top = rect.bottom - 1;
   return rect;
 }
@@ -251,9 +251,10 @@ int BuildIntSeriesPoints(const PaneRecord& pane, int barSpacing, const IntSeries
   const int count = static_cast<int>(std::clamp<int64_t>(int64_t{start} - stop + 1, 0, std::max(capacity, 0)));
   // Locals, as the stores below could otherwise alias the pane.
   const IndicatorLineScale scale = PrepareIndicatorLineScale(pane);
-  BarCentreWalk x(pane.plot.right, barSpacing, last, start);
   const int32_t* values = series.values;
-  for (int k = 0; k < count; ++k, x.StepLeft()) points[k] = {x.X(), IndicatorLineY(scale, values[start - k])};
+  ForEachBarCentre(pane.plot.right, barSpacing, last, start, count, [&](int k, int x) {
+    points[k] = {x, IndicatorLineY(scale, values[start - k])};
+  });
   if (bars != nullptr)
     for (int k = 0; k < count; ++k) bars[k] = start - k;
   return count;

@@ -69,7 +69,7 @@ struct IndicatorLineScale {
 IndicatorLineScale PrepareIndicatorLineScale(const PaneRecord& pane);
 // The offset is already within +-kPixelOffsetLimit: truncating it is all.
 inline int IndicatorLineY(const IndicatorLineScale& line, int32_t value) {
-  const int y = line.scale.bottom - static_cast<int>(ScaledValueOffset(line.scale, value)) - 1;
+  const int y = line.scale.bottom - static_cast<int>(ScaledLinearOffset(line.scale, value)) - 1;
   return y <= line.top ? line.top + 1 : y;
 }
 // y of a fixed level line.

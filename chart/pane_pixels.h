@@ -26,10 +26,13 @@ inline PaneValueScale PreparePaneValueScale(const PaneRecord& pane, bool logScal
   return {static_cast<double>(pane.minValue), pane.valuePerPixel, false, pane.valuePerPixel > 0, pane.plot.bottom};
 }
 
-// An offset kept within +-kPixelOffsetLimit; infinities go to the limits, NaN to 0.
+// An offset kept within +-kPixelOffsetLimit; infinities go to the limits, NaN
+// to 0. Written as a max and a min, which take no branch.
 inline double LimitPixelOffset(double offset) {
-  if (!std::isfinite(offset)) return offset > 0 ? kPixelOffsetLimit : (offset < 0 ? -kPixelOffsetLimit : 0.0);
-  return std::clamp(offset, -static_cast<double>(kPixelOffsetLimit), static_cast<double>(kPixelOffsetLimit));
+  constexpr double kLimit = kPixelOffsetLimit;
+  const double above = offset > -kLimit ? offset : -kLimit;
+  const double limited = above < kLimit ? above : kLimit;
+  return offset == offset ? limited : 0.0;
 }
 
 // Pixels above the plot bottom: (v - min) / value-per-pixel, or the log10 form
@@ -39,9 +42,24 @@ inline double ScaledValueOffset(const PaneValueScale& scale, double value) {
   if (scale.log) return LimitPixelOffset(((value > 0 ? std::log10(value) : 0.0) - scale.base) / scale.perPixel);
   return LimitPixelOffset((value - scale.base) / scale.perPixel);
 }
+// The same for a whole number on a linear scale, which never makes NaN: the
+// limits are then a plain max and min, with no branch a point.
+inline double ScaledLinearOffset(const PaneValueScale& linear, int32_t value) {
+  if (!linear.scaled) return 0.0;
+  constexpr double kLimit = kPixelOffsetLimit;
+  const double offset = (value - linear.base) / linear.perPixel;
+  const double above = offset > -kLimit ? offset : -kLimit;
+  return above < kLimit ? above : kLimit;
+}
 // bottom - trunc(offset).
 inline int ScaledValueY(const PaneValueScale& scale, double value) {
   return scale.bottom - static_cast<int>(ScaledValueOffset(scale, value));
+}
+
+// ScaledValueY of a whole number, the linear scale without a branch a point.
+inline int ScaledWholeValueY(const PaneValueScale& scale, int32_t value) {
+  if (scale.log) return ScaledValueY(scale, value);
+  return scale.bottom - static_cast<int>(ScaledLinearOffset(scale, value));
 }
 
 // The same for one value of a pane; 0 when the pane has no scale.
@@ -73,11 +91,30 @@ class BarCentreWalk {
         spacing_(spacing) {}
   int X() const { return static_cast<int>(std::clamp<int64_t>(x_, -kPixelOffsetLimit, kPixelOffsetLimit)); }
   void StepLeft() { x_ -= spacing_; }
+  // Whether the next `count` centres lie within the limits: x falls by the
+  // same step each bar, so both ends inside means every one inside.
+  bool InsideFor(int count) const {
+    const int64_t end = x_ - static_cast<int64_t>(count - 1) * spacing_;
+    return std::max(x_, end) <= kPixelOffsetLimit && std::min(x_, end) >= -kPixelOffsetLimit;
+  }
 
  private:
   int64_t x_;
   int spacing_;
 };
+
+// visit(k, x) for k = 0..count-1: bar `bar` - k and its BarCentreX. Inside
+// the limits (every chart on a screen) x is stepped in 32 bits.
+template <typename Visit>
+void ForEachBarCentre(int plotRight, int spacing, int last, int bar, int count, Visit visit) {
+  BarCentreWalk walk(plotRight, spacing, last, bar);
+  if (count > 0 && walk.InsideFor(count)) {
+    int x = walk.X();
+    for (int k = 0; k < count; ++k, x -= spacing) visit(k, x);
+    return;
+  }
+  for (int k = 0; k < count; ++k, walk.StepLeft()) visit(k, walk.X());
+}
 
 // The bars a paint walks: last = the view's last bar (count - 1 when
 // negative), first = max(0, last - visible - 3).

@@ -41,8 +41,10 @@ int CollectLinePoints(const PaneFrame& frame, const RealSeries& series, int last
   const int n =
       static_cast<int>(std::clamp<int64_t>(int64_t{from} - to + 1, 0, static_cast<int64_t>(std::size(gLinePoints))));
   const PaneValueScale scale = PreparePaneValueScale(*frame.record, frame.logScale);
-  BarCentreWalk x(frame.record->plot.right, frame.spacing, last, from + shift);
-  for (int k = 0; k < n; ++k, x.StepLeft()) gLinePoints[k] = {x.X(), ScaledValueY(scale, series.values[from - k]) - 1};
+  const double* values = series.values;
+  ForEachBarCentre(frame.record->plot.right, frame.spacing, last, from + shift, n, [&](int k, int x) {
+    gLinePoints[k] = {x, ScaledValueY(scale, values[from - k]) - 1};
+  });
   return n;
 }
 
@@ -137,12 +139,13 @@ void DrawFilledSarMarks(HDC dc, const PaneFrame& frame, const RealSeries& sar, c
                         int to, int last) {
   static RectBatch rising, falling;  // painting runs on the main thread only
   const PaneValueScale scale = PreparePaneValueScale(*frame.record, frame.logScale);
-  BarCentreWalk x(frame.record->plot.right, frame.spacing, last, from);
-  for (int i = from; i >= to; --i, x.StepLeft()) {
+  const int count = static_cast<int>(std::max<int64_t>(int64_t{from} - to + 1, 0));
+  ForEachBarCentre(frame.record->plot.right, frame.spacing, last, from, count, [&](int k, int x) {
+    const int i = from - k;
     const bool isFalling = i < position.count && position.values[i] != 0;
-    AddSarMarkSides(isFalling ? &falling : &rising, x.X() - frame.barWidth / 2, ScaledValueY(scale, sar.values[i]),
+    AddSarMarkSides(isFalling ? &falling : &rising, x - frame.barWidth / 2, ScaledValueY(scale, sar.values[i]),
                     frame.barWidth);
-  }
+  });
   rising.Fill(dc, PaletteColor(kColorSarRising));
   falling.Fill(dc, PaletteColor(kColorSarFalling));
 }

@@ -86,19 +86,20 @@ void DrawCandles(HDC dc, const ChartView& view, const ChartContext& context, con
   }
   static RectBatch rising, falling, hollow;  // painting runs on the main thread only
   const PaneValueScale scale = PreparePaneValueScale(*frame.record, frame.logScale);
-  BarCentreWalk x(frame.record->plot.right, frame.spacing, last, from);
-  for (int bar = from; bar >= first; --bar, x.StepLeft()) {
+  const int count = static_cast<int>(std::max<int64_t>(int64_t{from} - first + 1, 0));
+  ForEachBarCentre(frame.record->plot.right, frame.spacing, last, from, count, [&](int k, int x) {
+    const int bar = from - k;
     if (gTradeMarkShown != 0) DrawTradeMarkColumn(dc, view, context, bar, plot);
-    const CandleShape shape = ComputeCandleShape(frame.bars->bars[bar], scale, x.X(), frame.barWidth);
+    const CandleShape shape = ComputeCandleShape(frame.bars->bars[bar], scale, x, frame.barWidth);
     RectBatch& colour = shape.rising ? rising : falling;
     const int left = shape.x - (tools.wickWidth - 1) / 2;
     colour.Add({left, shape.highY, left + tools.wickWidth, shape.lowY});
     RECT body = ToWinRect(shape.body);
     colour.Add(body);
-    if (!shape.rising) continue;
+    if (!shape.rising) return;
     InflateRect(&body, -1, -1);
     hollow.Add(body);
-  }
+  });
   rising.Fill(dc, PaletteColor(kColorRising));
   falling.Fill(dc, PaletteColor(kColorFalling));
   hollow.Fill(dc, PaletteColor(kColorBackground));

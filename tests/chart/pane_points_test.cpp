@@ -111,7 +111,10 @@ std::vector<int32_t> IntValues(const PaneRecord& pane, int height) {
                                pane.maxValue,
                                int64_t{pane.maxValue} + 1};
   if (pane.valuePerPixel > 0 && std::isfinite(pane.valuePerPixel)) {
-    for (int row = -2; row <= height + 2; ++row) {
+    std::vector<int> rows = {-kPixelOffsetLimit - 1, -kPixelOffsetLimit, -kPixelOffsetLimit + 1,
+                             kPixelOffsetLimit - 1,  kPixelOffsetLimit,  kPixelOffsetLimit + 1};
+    for (int row = -2; row <= height + 2; ++row) rows.push_back(row);
+    for (const int row : rows) {
       const double edge = pane.minValue + row * pane.valuePerPixel;
       if (std::fabs(edge) > 3e9) continue;
       for (int64_t d = -1; d <= 1; ++d) wide.push_back(static_cast<int64_t>(std::floor(edge)) + d);
@@ -180,31 +183,36 @@ TEST(PanePointsTest, AScaleTakenOnceGivesEveryValueTheRowOfItsOwnFormula) {
   }
 }
 
-// Walking left from any bar, near or far off the plot, at every spacing.
+// Walking left from any bar, near or far off the plot, at every spacing; the
+// walks that end one pixel past a limit, or start one past it, are held there.
 TEST(PanePointsTest, StepsOfTheSpacingLandOnEveryBarCentreAndStayHeldAtTheLimits) {
   std::vector<int> spacings;
   for (int p = 1; p <= 21; ++p) spacings.push_back(p);
   spacings.push_back(1000);
-  struct Start {
-    int plotRight, last, bar;
+  constexpr int L = kPixelOffsetLimit;
+  struct Walk {
+    int plotRight, last, bar, count;
   };
-  const Start starts[] = {{600, 619, 619},           {600, 619, 645},        {1920, 5119, 5119},
-                          {600, 1 << 24, 1 << 24},   {600, 1 << 24, 5119},   {600, 40, 5119},
-                          {600, -40, -40},           {INT_MAX, 0, 0},        {INT_MIN, 0, 0},
-                          {0, INT_MAX, INT_MAX},     {0, INT_MIN, INT_MIN},  {0, INT_MAX, INT_MIN + 5200},
-                          {(1 << 20) - 1, 619, 620}, {-(1 << 20), 619, 619}, {5, 2, 40000}};
+  const Walk walks[] = {{600, 619, 619, 620},       {600, 619, 645, 646},
+                        {1920, 5119, 5119, 5120},   {600, 1 << 24, 1 << 24, 5200},
+                        {600, 1 << 24, 5119, 5120}, {600, 40, 5119, 5120},
+                        {600, -40, -40, 1},         {INT_MAX, 0, 0, 5200},
+                        {INT_MIN, 0, 0, 5200},      {0, INT_MAX, INT_MAX, 5200},
+                        {0, INT_MIN, INT_MIN, 1},   {0, INT_MAX, INT_MIN + 5200, 5200},
+                        {L - 1, 619, 620, 5200},    {-L, 619, 619, 5200},
+                        {5, 2, 40000, 5200},        {-L + 621, 0, 0, 620},
+                        {-L + 622, 0, 0, 620},      {L + 3, 0, 1, 620},
+                        {L + 2, 0, 1, 620},         {600, 619, 619, 0}};
   for (const int p : spacings) {
-    for (const Start& s : starts) {
-      BarCentreWalk walk(s.plotRight, p, s.last, s.bar);
-      int mismatches = 0;
-      std::string first;
-      for (int64_t bar = s.bar; bar > int64_t{s.bar} - 5200 && bar >= INT_MIN; --bar, walk.StepLeft()) {
-        const int expected = FormulaBarCentreX(s.plotRight, p, s.last, static_cast<int>(bar));
-        if (walk.X() == expected) continue;
-        if (mismatches++ == 0)
-          first = "bar " + std::to_string(bar) + ": " + std::to_string(walk.X()) + " for " + std::to_string(expected);
-      }
-      EXPECT_EQ(mismatches, 0) << "spacing " << p << " right " << s.plotRight << " last " << s.last << " " << first;
+    for (const Walk& w : walks) {
+      std::vector<int64_t> visited, expected;
+      ForEachBarCentre(w.plotRight, p, w.last, w.bar, w.count, [&](int k, int x) {
+        visited.insert(visited.end(), {k, x});
+      });
+      for (int k = 0; k < w.count; ++k)
+        expected.insert(expected.end(), {k, FormulaBarCentreX(w.plotRight, p, w.last, w.bar - k)});
+      EXPECT_EQ(visited, expected) << "spacing " << p << " right " << w.plotRight << " last " << w.last << " bar "
+                                   << w.bar;
     }
   }
 }
