@@ -120,16 +120,18 @@ void DrawVolumeBars(HDC dc, const ChartView& view, const ChartContext& context, 
   const COLORREF colour = PaletteColor(kColorVolumeBars);
   const PaneValueScale scale = PreparePaneValueScale(record, false);
   const int from = std::min(last, frame.count - 1);
-  BarCentreWalk x(record.plot.right, frame.spacing, last, from);
-  for (int bar = from; bar >= std::max(first, 0); --bar, x.StepLeft()) {
-    PaintBarBackground(dc, view, context, bar, plot);
-    const RECT rect = ToWinRect(VolumeBarRect(scale, x.X(), frame.barWidth, frame.bars->bars[bar].volume));
+  const int count = static_cast<int>(std::max<int64_t>(int64_t{from} - std::max(first, 0) + 1, 0));
+  const bool columns = MayColourBarColumns(view, context);
+  ForEachBarCentre(record.plot.right, frame.spacing, last, from, count, [&](int k, int x) {
+    const int bar = from - k;
+    if (columns) PaintBarBackground(dc, view, context, bar, plot);
+    const RECT rect = ToWinRect(VolumeBarRect(scale, x, frame.barWidth, frame.bars->bars[bar].volume));
     if (gMetafileRendering != 0) {
       FillRect(dc, &rect, CachedBrush(colour));
     } else {
       batch.Add(rect);
     }
-  }
+  });
   batch.Fill(dc, colour);
   PopClipRect(dc, savedClip);
 }
@@ -144,6 +146,7 @@ void DrawIntSeriesLine(HDC dc, const ChartView& view, const ChartContext& contex
   static PixelPoint points[kMaxBars];  // painting runs on the main thread only
   static int bars[kMaxBars];
   const int spacing = std::max(context.geometry.barSpacing, 1);
+  background = background && MayColourBarColumns(view, context);
   const int count = BuildIntSeriesPoints(record, spacing, *values, first, last, firstIndex, points,
                                          background ? bars : nullptr, kMaxBars);
   if (count == 0) return;

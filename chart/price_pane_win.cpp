@@ -65,6 +65,11 @@ void DrawCandle(HDC dc, const CandleShape& shape, const CandleTools& tools) {
 
 bool IsTradeMarkStock(const ChartView& view) { return gTradeMarkShown != 0 && view.stockCode == gTradeMarkCode; }
 
+bool HasForecastBars(const ChartContext& context) {
+  const int chart = ChartSlotOf(context);
+  return chart >= 0 && gForecastState[chart] != kForecastNone;
+}
+
 // Each column's trade mark behind it, then the candles colour by colour: no
 // two bars' columns overlap, so only a candle's own parts keep their order.
 void DrawCandles(HDC dc, const ChartView& view, const ChartContext& context, const PaneFrame& frame, int first,
@@ -107,6 +112,7 @@ void DrawCandles(HDC dc, const ChartView& view, const ChartContext& context, con
 
 void DrawForecastColumns(HDC dc, const ChartView& view, const ChartContext& context, const PaneFrame& frame, int first,
                          int last) {
+  if (!HasForecastBars(context)) return;
   const RECT plot = ToWinRect(frame.record->plot);
   for (int bar = std::min(last, frame.count - 1); bar >= first; --bar)
     DrawForecastBackground(dc, view, context, bar, plot);
@@ -222,6 +228,10 @@ void DrawForecastBackground(HDC dc, const ChartView& view, const ChartContext& c
   if (!GetPaneFrame(view, context, 0, &frame)) return;
   if (bar >= frame.count || bar < frame.count - gForecastBarCount[chart]) return;
   FillRectColor(dc, BarColumn(frame, frame.lastBar, bar, area), PaletteColor(kColorForecastBackground));
+}
+
+bool MayColourBarColumns(const ChartView& view, const ChartContext& context) {
+  return HasForecastBars(context) || IsTradeMarkStock(view);
 }
 
 void DrawTradeMarkColumn(HDC dc, const ChartView& view, const ChartContext& context, int bar, const RECT& area) {
