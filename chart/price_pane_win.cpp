@@ -70,6 +70,19 @@ bool HasForecastBars(const ChartContext& context) {
   return chart >= 0 && gForecastState[chart] != kForecastNone;
 }
 
+// A candle as wide as its wick shares the wick's column: when the two touch,
+// one rectangle covers both, and the batch fills half as many.
+void AddWickAndBody(RectBatch* batch, const RECT& wick, const RECT& body) {
+  const bool touching = wick.left == body.left && wick.right == body.right && wick.top < wick.bottom &&
+                        body.top < body.bottom && body.top <= wick.bottom && wick.top <= body.bottom;
+  if (touching) {
+    batch->Add({wick.left, std::min(wick.top, body.top), wick.right, std::max(wick.bottom, body.bottom)});
+    return;
+  }
+  batch->Add(wick);
+  batch->Add(body);
+}
+
 // Each column's trade mark behind it, then the candles colour by colour: no
 // two bars' columns overlap, so only a candle's own parts keep their order.
 void DrawCandles(HDC dc, const ChartView& view, const ChartContext& context, const PaneFrame& frame, int first,
@@ -96,11 +109,9 @@ void DrawCandles(HDC dc, const ChartView& view, const ChartContext& context, con
     const int bar = from - k;
     if (gTradeMarkShown != 0) DrawTradeMarkColumn(dc, view, context, bar, plot);
     const CandleShape shape = ComputeCandleShape(frame.bars->bars[bar], scale, x, frame.barWidth);
-    RectBatch& colour = shape.rising ? rising : falling;
     const int left = shape.x - (tools.wickWidth - 1) / 2;
-    colour.Add({left, shape.highY, left + tools.wickWidth, shape.lowY});
     RECT body = ToWinRect(shape.body);
-    colour.Add(body);
+    AddWickAndBody(shape.rising ? &rising : &falling, {left, shape.highY, left + tools.wickWidth, shape.lowY}, body);
     if (!shape.rising) return;
     InflateRect(&body, -1, -1);
     hollow.Add(body);
