@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "chart/candle_shape.h"
 #include "chart/pane_levels.h"
 #include "chart/pane_pixels.h"
 #include "tests/support/row.h"
@@ -99,17 +98,9 @@ const PaneCase kPanes[] = {
 
 // The int32 ends, zero, both sides of every row boundary and a spread of others.
 std::vector<int32_t> IntValues(const PaneRecord& pane, int height) {
-  std::vector<int64_t> wide = {INT32_MIN,
-                               INT32_MIN + 1,
-                               -1,
-                               0,
-                               1,
-                               INT32_MAX - 1,
-                               INT32_MAX,
-                               int64_t{pane.minValue} - 1,
-                               pane.minValue,
-                               pane.maxValue,
-                               int64_t{pane.maxValue} + 1};
+  std::vector<int64_t> wide = {INT32_MIN, INT32_MIN + 1, -1, 0, 1, INT32_MAX - 1, INT32_MAX};
+  for (const int64_t end : {int64_t{pane.minValue}, int64_t{pane.maxValue}})
+    wide.insert(wide.end(), {end - 1, end, end + 1});
   if (pane.valuePerPixel > 0 && std::isfinite(pane.valuePerPixel)) {
     std::vector<int> rows = {-kPixelOffsetLimit - 1, -kPixelOffsetLimit, -kPixelOffsetLimit + 1,
                              kPixelOffsetLimit - 1,  kPixelOffsetLimit,  kPixelOffsetLimit + 1};
@@ -168,8 +159,11 @@ TEST(PanePointsTest, AScaleTakenOnceGivesEveryValueTheRowOfItsOwnFormula) {
       }
     }
     const IndicatorLineScale line = PrepareIndicatorLineScale(pane);
-    const PaneValueScale linear = PreparePaneValueScale(pane, false);
+    const PaneValueScale linear = PreparePaneValueScale(pane, false), log = PreparePaneValueScale(pane, true);
     for (const int32_t v : IntValues(pane, c.height)) {
+      ASSERT_EQ(Row(ScaledWholeValueY(linear, v), ScaledWholeValueY(log, v)),
+                Row(FormulaY(pane, false, v), FormulaY(pane, true, v)))
+          << c.name << " value " << v;
       ASSERT_EQ(Row(IndicatorLineY(line, v), IndicatorPointY(pane, v)),
                 Row(FormulaIndicatorY(pane, v), FormulaIndicatorY(pane, v)))
           << c.name << " value " << v;
@@ -257,35 +251,6 @@ TEST(PanePointsTest, ALinesPointsAreThoseOfItsBarsOneByOne) {
         ASSERT_EQ(got, expected) << c.name << " spacing " << p << " bars " << w.first << ".." << w.last;
         ASSERT_EQ(BuildIntSeriesPoints(pane, p, series, w.first, w.last, w.firstIndex, points, nullptr, w.capacity),
                   count);
-      }
-    }
-  }
-}
-
-// Candles from a scale taken once, on both scales, rising, falling and unchanged.
-TEST(PanePointsTest, CandlesFromAScaleTakenOnceSitOnTheirPricesRows) {
-  const PriceBar candles[] = {{0, 1000, 1150, 950, 1100, 10},
-                              {0, 1100, 1150, 950, 1000, 10},
-                              {0, 1052, 1100, 1000, 1052, 10},
-                              {0, 0, 7, -3, 4, 1},
-                              {0, INT32_MIN, INT32_MAX, INT32_MIN, INT32_MAX, 0},
-                              {0, INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN, 0}};
-  for (const PaneCase& c : kPanes) {
-    const PaneRecord pane = ScaledPane(c);
-    for (const bool log : {false, true}) {
-      const PaneValueScale scale = PreparePaneValueScale(pane, log);
-      for (const PriceBar& bar : candles) {
-        for (const int width : {1, 9, 19}) {
-          const CandleShape shape = ComputeCandleShape(bar, scale, 300, width);
-          const bool rising = bar.open < bar.close;
-          const int openY = FormulaY(pane, log, bar.open), closeY = FormulaY(pane, log, bar.close);
-          const int left = 300 - width / 2;
-          EXPECT_EQ(Row(shape.rising, shape.x, shape.highY, shape.lowY, shape.body.left, shape.body.top,
-                        shape.body.right, shape.body.bottom),
-                    Row(rising, 300, FormulaY(pane, log, bar.high), FormulaY(pane, log, bar.low), left,
-                        rising ? closeY : openY, left + width, (rising ? openY : closeY) + 1))
-              << c.name << " log " << log << " open " << bar.open << " width " << width;
-        }
       }
     }
   }
