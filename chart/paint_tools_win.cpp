@@ -179,7 +179,15 @@ void RectBatch::Fill(HDC dc, COLORREF color) {
   PixelCanvas canvas;
   if (IsPlainRgb(color) && GetDcPixelCanvas(dc, &canvas)) {
     const uint32_t pixel = PixelOfColor(color);
-    for (const RECT& rect : rects_) FillCanvasRect(canvas, {rect.left, rect.top, rect.right, rect.bottom}, pixel);
+    for (const RECT& rect : rects_) {
+      // A one-pixel column is set faster as a line, with the same pixels.
+      if (rect.right - rect.left == 1) {
+        const PixelPoint column[2] = {{rect.left, rect.top}, {rect.left, rect.bottom}};
+        DrawCanvasThinPolyline(canvas, column, 2, pixel);
+      } else {
+        FillCanvasRect(canvas, {rect.left, rect.top, rect.right, rect.bottom}, pixel);
+      }
+    }
   } else {
     FillThroughDc(dc, color);
   }
