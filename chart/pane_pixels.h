@@ -109,9 +109,12 @@ template <typename Visit>
 void ForEachBarCentre(int plotRight, int spacing, int last, int bar, int count, Visit visit) {
   BarCentreWalk walk(plotRight, spacing, last, bar);
   if (count > 0 && walk.InsideFor(count)) {
+    // No step past the last centre, which could leave the int range.
     int x = walk.X();
-    for (int k = 0; k < count; ++k, x -= spacing) visit(k, x);
-    return;
+    for (int k = 0;; x -= spacing) {
+      visit(k, x);
+      if (++k == count) return;
+    }
   }
   for (int k = 0; k < count; ++k, walk.StepLeft()) visit(k, walk.X());
 }
