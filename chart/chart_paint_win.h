@@ -62,6 +62,8 @@ void DrawVolumeCloud(HDC dc, const ChartView& view, const ChartContext& context,
 // last bar, as in every painter.
 void DrawForecastBackground(HDC dc, const ChartView& view, const ChartContext& context, int bar, const RECT& area);
 void DrawTradeMarkColumn(HDC dc, const ChartView& view, const ChartContext& context, int bar, const RECT& area);
+// False when neither of them can colour any bar of the chart: a painter then skips its per-bar calls.
+bool MayColourBarColumns(const ChartView& view, const ChartContext& context);
 // The simulator trade's entry and exit price lines.
 void DrawTradeMarkLines(HDC dc, const ChartView& view, const ChartContext& context, int pane, int last);
 // A tracker average price across from `leftX` to `rightX` at the width of

@@ -1,6 +1,7 @@
 #include "chart/ichimoku_cloud.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "chart/pane_pixels.h"
 
@@ -10,13 +11,12 @@ void ComputeCloudColumns(const RealSeries& spanA, const RealSeries& spanB, const
   const int count = std::min({spanA.count, spanB.count, kMaxBars});
   const int from = std::min(last - kIchimokuShift + 2, count - 1);
   const int to = std::max(first - kIchimokuShift, kIchimokuShift);
-  for (int i = from; i >= to && out->count < kMaxCloudColumns; --i) {
-    const double a = spanA.values[i];
-    const double b = spanB.values[i];
-    CloudColumn& column = out->columns[out->count++];
-    column.x = BarCentreX(pane.plot.right, spacing, last, i + kIchimokuShift);
-    column.spanAY = PaneValueY(pane, logScale, a);
-    column.spanBY = PaneValueY(pane, logScale, b);
-    column.spanAAbove = a > b;
-  }
+  const int n = static_cast<int>(std::clamp<int64_t>(int64_t{from} - to + 1, 0, kMaxCloudColumns));
+  const PaneValueScale scale = PreparePaneValueScale(pane, logScale);
+  ForEachBarCentre(pane.plot.right, spacing, last, from + kIchimokuShift, n, [&](int k, int x) {
+    const double a = spanA.values[from - k];
+    const double b = spanB.values[from - k];
+    out->columns[k] = {x, ScaledValueY(scale, a), ScaledValueY(scale, b), a > b};
+  });
+  out->count = n;
 }

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <string>
-#include <vector>
 
 #include "chart/chart_layout.h"
 #include "chart/chart_paint_win.h"
@@ -119,16 +118,20 @@ void DrawVolumeBars(HDC dc, const ChartView& view, const ChartContext& context, 
   // no bar reaches into another's column.
   static RectBatch batch;  // painting runs on the main thread only
   const COLORREF colour = PaletteColor(kColorVolumeBars);
-  for (int bar = std::min(last, frame.count - 1); bar >= std::max(first, 0); --bar) {
-    PaintBarBackground(dc, view, context, bar, plot);
-    const int x = BarX(frame, last, bar);
-    const RECT rect = ToWinRect(VolumeBarRect(record, x, frame.barWidth, frame.bars->bars[bar].volume));
+  const PaneValueScale scale = PreparePaneValueScale(record, false);
+  const int from = std::min(last, frame.count - 1);
+  const int count = static_cast<int>(std::max<int64_t>(int64_t{from} - std::max(first, 0) + 1, 0));
+  const bool columns = MayColourBarColumns(view, context);
+  ForEachBarCentre(record.plot.right, frame.spacing, last, from, count, [&](int k, int x) {
+    const int bar = from - k;
+    if (columns) PaintBarBackground(dc, view, context, bar, plot);
+    const RECT rect = ToWinRect(VolumeBarRect(scale, x, frame.barWidth, frame.bars->bars[bar].volume));
     if (gMetafileRendering != 0) {
       FillRect(dc, &rect, CachedBrush(colour));
     } else {
       batch.Add(rect);
     }
-  }
+  });
   batch.Fill(dc, colour);
   PopClipRect(dc, savedClip);
 }
@@ -140,22 +143,20 @@ void DrawIntSeriesLine(HDC dc, const ChartView& view, const ChartContext& contex
   const IntSeries* values = ViewIntSeries(view, context, series);
   if (!IsPaneIndex(pane) || values == nullptr || last < first) return;
   const PaneRecord& record = context.panes[pane];
-  const int capacity = static_cast<int>(std::min<int64_t>(int64_t{last} - first + 1, kMaxBars));
-  std::vector<PixelPoint> points(static_cast<size_t>(capacity));
-  std::vector<int> bars(static_cast<size_t>(capacity));
+  static PixelPoint points[kMaxBars];  // painting runs on the main thread only
+  static int bars[kMaxBars];
   const int spacing = std::max(context.geometry.barSpacing, 1);
-  const int count =
-      BuildIntSeriesPoints(record, spacing, *values, first, last, firstIndex, points.data(), bars.data(), capacity);
+  background = background && MayColourBarColumns(view, context);
+  const int count = BuildIntSeriesPoints(record, spacing, *values, first, last, firstIndex, points,
+                                         background ? bars : nullptr, kMaxBars);
   if (count == 0) return;
 
   const RECT plot = ToWinRect(record.plot);
   const HRGN savedClip = PushClipRect(dc, plot);
   if (background)
     for (int k = 0; k < count; ++k) PaintBarBackground(dc, view, context, bars[k], plot);
-  std::vector<POINT> line(static_cast<size_t>(count));
-  for (int k = 0; k < count; ++k) line[k] = {points[k].x, points[k].y};
   const HGDIOBJ oldPen = SelectObject(dc, CachedChartLinePen(colorSlot, width));
-  DrawChartPolyline(dc, line.data(), count, ChartLineWidth(width));
+  DrawChartPolyline(dc, points, count, ChartLineWidth(width));
   SelectObject(dc, oldPen);
   PopClipRect(dc, savedClip);
 }

@@ -116,25 +116,34 @@ bool GetSolidPenColor(HDC dc, int penWidth, COLORREF* color) {
          IsPlainRgb(logPen.lopnColor);
 }
 
-bool DrawPolylineOnCanvas(HDC dc, const POINT* points, int count, int penWidth) {
-  static std::vector<PixelPoint> pixelPoints;  // painting runs on the main thread only
+// The bitmap and pen colour a polyline can be set into directly.
+bool GetLineCanvas(HDC dc, int penWidth, PixelCanvas* canvas, uint32_t* pixel) {
   COLORREF color;
-  PixelCanvas canvas;
-  if (!GetSolidPenColor(dc, penWidth, &color) || !GetDcPixelCanvas(dc, &canvas)) return false;
-  pixelPoints.resize(std::max(count, 0));
-  for (int i = 0; i < count; ++i) pixelPoints[i] = {points[i].x, points[i].y};
-  if (penWidth > 1)
-    DrawCanvasWidePolyline(canvas, pixelPoints.data(), count, penWidth, PixelOfColor(color));
-  else
-    DrawCanvasThinPolyline(canvas, pixelPoints.data(), count, PixelOfColor(color));
+  if (!GetSolidPenColor(dc, penWidth, &color) || !GetDcPixelCanvas(dc, canvas)) return false;
+  *pixel = PixelOfColor(color);
   return true;
 }
 
-}  // namespace
+void DrawCanvasPolyline(const PixelCanvas& canvas, const PixelPoint* points, int count, int penWidth, uint32_t pixel) {
+  if (penWidth > 1)
+    DrawCanvasWidePolyline(canvas, points, count, penWidth, pixel);
+  else
+    DrawCanvasThinPolyline(canvas, points, count, pixel);
+}
 
-void DrawChartPolyline(HDC dc, const POINT* points, int count, int penWidth) {
+bool DrawPolylineOnCanvas(HDC dc, const POINT* points, int count, int penWidth) {
+  static std::vector<PixelPoint> pixelPoints;  // painting runs on the main thread only
+  PixelCanvas canvas;
+  uint32_t pixel;
+  if (!GetLineCanvas(dc, penWidth, &canvas, &pixel)) return false;
+  pixelPoints.resize(std::max(count, 0));
+  for (int i = 0; i < count; ++i) pixelPoints[i] = {points[i].x, points[i].y};
+  DrawCanvasPolyline(canvas, pixelPoints.data(), count, penWidth, pixel);
+  return true;
+}
+
+void DrawGdiPolyline(HDC dc, const POINT* points, int count, int penWidth) {
   constexpr int kWidePiecePoints = 9;  // the fastest under Wine: shorter pieces cost more calls
-  if (DrawPolylineOnCanvas(dc, points, count, penWidth)) return;
   if (penWidth <= 1 || gMetafileRendering != 0) {
     Polyline(dc, points, count);
     return;
@@ -143,42 +152,71 @@ void DrawChartPolyline(HDC dc, const POINT* points, int count, int penWidth) {
     Polyline(dc, points + start, std::min(kWidePiecePoints, count - start));
 }
 
-void RectBatch::Add(const RECT& rect) {
-  const LONG width = rect.right - rect.left;
-  const LONG height = rect.bottom - rect.top;
-  if (width <= 0 || height <= 0) return;
-  // A line leaves out its last pixel, as a fill leaves out the right and bottom edges.
-  if (width == 1) {
-    points_.insert(points_.end(), {{rect.left, rect.top}, {rect.left, rect.bottom}});
-  } else if (height == 1) {
-    points_.insert(points_.end(), {{rect.left, rect.top}, {rect.right, rect.top}});
-  } else {
-    rects_.push_back(rect);  // several lines would cost more than the fill
+}  // namespace
+
+void DrawChartPolyline(HDC dc, const POINT* points, int count, int penWidth) {
+  if (!DrawPolylineOnCanvas(dc, points, count, penWidth)) DrawGdiPolyline(dc, points, count, penWidth);
+}
+
+void DrawChartPolyline(HDC dc, const PixelPoint* points, int count, int penWidth) {
+  PixelCanvas canvas;
+  uint32_t pixel;
+  if (GetLineCanvas(dc, penWidth, &canvas, &pixel)) {
+    DrawCanvasPolyline(canvas, points, count, penWidth, pixel);
     return;
   }
-  counts_.push_back(2);
+  static std::vector<POINT> gdiPoints;  // painting runs on the main thread only
+  gdiPoints.resize(std::max(count, 0));
+  for (int i = 0; i < count; ++i) gdiPoints[i] = {points[i].x, points[i].y};
+  DrawGdiPolyline(dc, gdiPoints.data(), count, penWidth);
+}
+
+void RectBatch::Add(const RECT& rect) {
+  if (rect.right > rect.left && rect.bottom > rect.top) rects_.push_back(rect);
 }
 
 void RectBatch::Fill(HDC dc, COLORREF color) {
   PixelCanvas canvas;
   if (IsPlainRgb(color) && GetDcPixelCanvas(dc, &canvas)) {
     const uint32_t pixel = PixelOfColor(color);
-    for (size_t i = 0; i + 1 < points_.size(); i += 2) {
-      const PixelPoint line[2] = {{points_[i].x, points_[i].y}, {points_[i + 1].x, points_[i + 1].y}};
-      DrawCanvasThinPolyline(canvas, line, 2, pixel);
+    for (const RECT& rect : rects_) {
+      // A one-pixel column is set faster as a line, with the same pixels.
+      if (rect.right - rect.left == 1) {
+        const PixelPoint column[2] = {{rect.left, rect.top}, {rect.left, rect.bottom}};
+        DrawCanvasThinPolyline(canvas, column, 2, pixel);
+      } else {
+        FillCanvasRect(canvas, {rect.left, rect.top, rect.right, rect.bottom}, pixel);
+      }
     }
-    for (const RECT& rect : rects_) FillCanvasRect(canvas, {rect.left, rect.top, rect.right, rect.bottom}, pixel);
   } else {
-    if (!counts_.empty()) {
-      const HGDIOBJ old = SelectObject(dc, CachedPen(PS_SOLID, 1, color));
-      PolyPolyline(dc, points_.data(), counts_.data(), static_cast<DWORD>(counts_.size()));
-      SelectObject(dc, old);
-    }
-    for (const RECT& rect : rects_) FillRect(dc, &rect, CachedBrush(color));
+    FillThroughDc(dc, color);
   }
+  rects_.clear();
+}
+
+// A line leaves out its last pixel, as a fill leaves out the right and bottom
+// edges: the one-pixel rectangles go into one call as lines.
+void RectBatch::FillThroughDc(HDC dc, COLORREF color) {
   points_.clear();
   counts_.clear();
-  rects_.clear();
+  for (const RECT& rect : rects_) {
+    if (rect.right - rect.left == 1) {
+      points_.insert(points_.end(), {{rect.left, rect.top}, {rect.left, rect.bottom}});
+    } else if (rect.bottom - rect.top == 1) {
+      points_.insert(points_.end(), {{rect.left, rect.top}, {rect.right, rect.top}});
+    } else {
+      continue;
+    }
+    counts_.push_back(2);
+  }
+  if (!counts_.empty()) {
+    const HGDIOBJ old = SelectObject(dc, CachedPen(PS_SOLID, 1, color));
+    PolyPolyline(dc, points_.data(), counts_.data(), static_cast<DWORD>(counts_.size()));
+    SelectObject(dc, old);
+  }
+  // Several lines would cost more than the fill.
+  for (const RECT& rect : rects_)
+    if (rect.right - rect.left > 1 && rect.bottom - rect.top > 1) FillRect(dc, &rect, CachedBrush(color));
 }
 
 ClipScope PushClipUnlessSame(HDC dc, const RECT& rect) {

@@ -35,10 +35,13 @@ void FreePaintObjectCache();
 // exactly what the round joins did, while the cost of a wide line grows with
 // the square of its length under Wine. A metafile keeps one call.
 void DrawChartPolyline(HDC dc, const POINT* points, int count, int penWidth);
+// The same from the painters' own points, which go straight into the bitmap.
+void DrawChartPolyline(HDC dc, const PixelPoint* points, int count, int penWidth);
 
-// Rectangles of one colour: those one pixel wide or high are drawn in one
-// call as one-pixel lines, which cover the same pixels as a fill of each and
-// cost a fraction of a fill call each under Wine; the others are filled.
+// Rectangles of one colour, filled straight into the bitmap when it allows.
+// Through the system, those one pixel wide or high are drawn in one call as
+// one-pixel lines, which cover the same pixels as a fill of each and cost a
+// fraction of a fill call each under Wine; the others are filled.
 class RectBatch {
  public:
   void Add(const RECT& rect);
@@ -46,6 +49,8 @@ class RectBatch {
   void Fill(HDC dc, COLORREF color);
 
  private:
+  void FillThroughDc(HDC dc, COLORREF color);
+
   std::vector<POINT> points_;
   std::vector<DWORD> counts_;
   std::vector<RECT> rects_;

@@ -139,9 +139,12 @@ int GetPaneLevelsInRange(int kind, const PaneRecord& pane, int32_t levels[kMaxPa
 
 int PlotHeight(const PaneRecord& pane) { return pane.plot.bottom - pane.plot.top; }
 
+IndicatorLineScale PrepareIndicatorLineScale(const PaneRecord& pane) {
+  return {PreparePaneValueScale(pane, false), pane.plot.top};
+}
+
 int IndicatorPointY(const PaneRecord& pane, int32_t value) {
-  const int y = pane.plot.bottom - TruncToInt(LinearOffset(pane, value)) - 1;
-  return y <= pane.plot.top ? pane.plot.top + 1 : y;
+  return IndicatorLineY(PrepareIndicatorLineScale(pane), value);
 }
 
 int LevelLineY(const PaneRecord& pane, int32_t value) {
@@ -231,8 +234,12 @@ int BuildVolumeDivisions(const PaneRecord& pane, int textHeight, TextWidthFn mea
 }
 
 Rect VolumeBarRect(const PaneRecord& pane, int x, int barWidth, int32_t volume) {
-  Rect rect{x - barWidth / 2, 0, x - barWidth / 2 + barWidth, pane.plot.bottom};
-  rect.top = TruncToInt(pane.plot.bottom - LinearOffset(pane, volume));
+  return VolumeBarRect(PreparePaneValueScale(pane, false), x, barWidth, volume);
+}
+
+Rect VolumeBarRect(const PaneValueScale& linear, int x, int barWidth, int32_t volume) {
+  Rect rect{x - barWidth / 2, 0, x - barWidth / 2 + barWidth, linear.bottom};
+  rect.top = TruncToInt(linear.bottom - ScaledLinearOffset(linear, volume));
   if (rect.top >= rect.bottom) rect.top = rect.bottom - 1;
   return rect;
 }
@@ -241,11 +248,14 @@ int BuildIntSeriesPoints(const PaneRecord& pane, int barSpacing, const IntSeries
                          int firstIndex, PixelPoint* points, int* bars, int capacity) {
   const int stop = std::max({first, firstIndex, 0});
   const int start = std::min({last, series.count - 1, kMaxBars - 1});
-  int count = 0;
-  for (int bar = start; bar >= stop && count < capacity; --bar) {
-    points[count] = {BarCentreX(pane.plot.right, barSpacing, last, bar), IndicatorPointY(pane, series.values[bar])};
-    bars[count] = bar;
-    ++count;
-  }
+  const int count = static_cast<int>(std::clamp<int64_t>(int64_t{start} - stop + 1, 0, std::max(capacity, 0)));
+  // Locals, as the stores below could otherwise alias the pane.
+  const IndicatorLineScale scale = PrepareIndicatorLineScale(pane);
+  const int32_t* values = series.values;
+  ForEachBarCentre(pane.plot.right, barSpacing, last, start, count, [&](int k, int x) {
+    points[k] = {x, IndicatorLineY(scale, values[start - k])};
+  });
+  if (bars != nullptr)
+    for (int k = 0; k < count; ++k) bars[k] = start - k;
   return count;
 }

@@ -9,6 +9,7 @@
 #include "chart/chart_context.h"
 #include "chart/chart_text.h"
 #include "chart/gdi_rules.h"
+#include "chart/pane_pixels.h"
 #include "common/number_text.h"
 
 constexpr int kPaneLabelTextSize = 24;  // "-2,147,483,648" or "2,147百万" and the end
@@ -60,6 +61,17 @@ int GetPaneLevelsInRange(int kind, const PaneRecord& pane, int32_t levels[kMaxPa
 int PlotHeight(const PaneRecord& pane);
 // y of a line point: one above the value's row, never above top + 1.
 int IndicatorPointY(const PaneRecord& pane, int32_t value);
+// The same with the pane's linear scale taken once for a whole line.
+struct IndicatorLineScale {
+  PaneValueScale scale;
+  int32_t top;
+};
+IndicatorLineScale PrepareIndicatorLineScale(const PaneRecord& pane);
+// The offset is already within +-kPixelOffsetLimit: truncating it is all.
+inline int IndicatorLineY(const IndicatorLineScale& line, int32_t value) {
+  const int y = line.scale.bottom - static_cast<int>(ScaledLinearOffset(line.scale, value)) - 1;
+  return y <= line.top ? line.top + 1 : y;
+}
 // y of a fixed level line.
 int LevelLineY(const PaneRecord& pane, int32_t value);
 
@@ -86,9 +98,11 @@ int BuildVolumeDivisions(const PaneRecord& pane, int textHeight, TextWidthFn mea
 
 // A volume bar of width w from the bottom; at least one pixel high.
 Rect VolumeBarRect(const PaneRecord& pane, int x, int barWidth, int32_t volume);
+// The same on the pane's linear scale taken once for all its bars.
+Rect VolumeBarRect(const PaneValueScale& linear, int x, int barWidth, int32_t volume);
 
 // Points of a line from the last bar down to max(first, firstIndex), bars
-// at or beyond the series count left out; bars[k] is the bar of points[k].
-// Returns the count (at most `capacity`).
+// at or beyond the series count left out; bars[k] is the bar of points[k]
+// (bars may be null). Returns the count (at most `capacity`).
 int BuildIntSeriesPoints(const PaneRecord& pane, int barSpacing, const IntSeries& series, int first, int last,
                          int firstIndex, PixelPoint* points, int* bars, int capacity);

@@ -29,18 +29,22 @@ constexpr int kFirstSarBar = 3;
 constexpr int kColorPositionLevel = kColorRsi0 + 1;  // the second RSI colour marks average prices
 
 // Painting runs on the main thread only: one buffer serves every line.
-POINT gLinePoints[2 * kMaxCloudColumns];
+PixelPoint gLinePoints[2 * kMaxCloudColumns];
 CloudColumns gCloudColumns;
 PixelPoint gCloudPoints[2 * kMaxCloudColumns];
+POINT gCloudGdiPoints[2 * kMaxCloudColumns];
 
 int SeriesCount(const RealSeries& series) { return std::clamp(series.count, 0, kMaxBars); }
 
 // Points of bars from..to (walking down), each drawn `shift` bars further right.
 int CollectLinePoints(const PaneFrame& frame, const RealSeries& series, int last, int from, int to, int shift) {
-  int n = 0;
-  for (int i = from; i >= to && n < static_cast<int>(std::size(gLinePoints)); --i) {
-    gLinePoints[n++] = {BarX(frame, last, i + shift), PaneValueY(*frame.record, frame.logScale, series.values[i]) - 1};
-  }
+  const int n =
+      static_cast<int>(std::clamp<int64_t>(int64_t{from} - to + 1, 0, static_cast<int64_t>(std::size(gLinePoints))));
+  const PaneValueScale scale = PreparePaneValueScale(*frame.record, frame.logScale);
+  const double* values = series.values;
+  ForEachBarCentre(frame.record->plot.right, frame.spacing, last, from + shift, n, [&](int k, int x) {
+    gLinePoints[k] = {x, ScaledValueY(scale, values[from - k]) - 1};
+  });
   return n;
 }
 
@@ -96,8 +100,8 @@ void FillCloudThroughDc(HDC dc, const CloudColumns& columns, COLORREF above, COL
     const HBRUSH brush = colour ? aboveBrush : otherwiseBrush;
     if (brush != selected) SelectObject(dc, brush);
     selected = brush;
-    for (int i = 0; i < points; ++i) gLinePoints[i] = {gCloudPoints[i].x, gCloudPoints[i].y};
-    Polygon(dc, gLinePoints, points);
+    for (int i = 0; i < points; ++i) gCloudGdiPoints[i] = {gCloudPoints[i].x, gCloudPoints[i].y};
+    Polygon(dc, gCloudGdiPoints, points);
   });
   SetPolyFillMode(dc, oldFill);
   SelectObject(dc, oldBrush);
@@ -134,11 +138,14 @@ void AddSarMarkSides(RectBatch* batch, int left, int y, int width) {
 void DrawFilledSarMarks(HDC dc, const PaneFrame& frame, const RealSeries& sar, const IntSeries& position, int from,
                         int to, int last) {
   static RectBatch rising, falling;  // painting runs on the main thread only
-  for (int i = from; i >= to; --i) {
+  const PaneValueScale scale = PreparePaneValueScale(*frame.record, frame.logScale);
+  const int count = static_cast<int>(std::max<int64_t>(int64_t{from} - to + 1, 0));
+  ForEachBarCentre(frame.record->plot.right, frame.spacing, last, from, count, [&](int k, int x) {
+    const int i = from - k;
     const bool isFalling = i < position.count && position.values[i] != 0;
-    AddSarMarkSides(isFalling ? &falling : &rising, BarX(frame, last, i) - frame.barWidth / 2,
-                    PaneValueY(*frame.record, frame.logScale, sar.values[i]), frame.barWidth);
-  }
+    AddSarMarkSides(isFalling ? &falling : &rising, x - frame.barWidth / 2, ScaledValueY(scale, sar.values[i]),
+                    frame.barWidth);
+  });
   rising.Fill(dc, PaletteColor(kColorSarRising));
   falling.Fill(dc, PaletteColor(kColorSarFalling));
 }

@@ -65,6 +65,24 @@ void DrawCandle(HDC dc, const CandleShape& shape, const CandleTools& tools) {
 
 bool IsTradeMarkStock(const ChartView& view) { return gTradeMarkShown != 0 && view.stockCode == gTradeMarkCode; }
 
+bool HasForecastBars(const ChartContext& context) {
+  const int chart = ChartSlotOf(context);
+  return chart >= 0 && gForecastState[chart] != kForecastNone;
+}
+
+// A candle as wide as its wick shares the wick's column: when the two touch,
+// one rectangle covers both, and the batch fills half as many.
+void AddWickAndBody(RectBatch* batch, const RECT& wick, const RECT& body) {
+  const bool touching = wick.left == body.left && wick.right == body.right && wick.top < wick.bottom &&
+                        body.top < body.bottom && body.top <= wick.bottom && wick.top <= body.bottom;
+  if (touching) {
+    batch->Add({wick.left, std::min(wick.top, body.top), wick.right, std::max(wick.bottom, body.bottom)});
+    return;
+  }
+  batch->Add(wick);
+  batch->Add(body);
+}
+
 // Each column's trade mark behind it, then the candles colour by colour: no
 // two bars' columns overlap, so only a candle's own parts keep their order.
 void DrawCandles(HDC dc, const ChartView& view, const ChartContext& context, const PaneFrame& frame, int first,
@@ -85,19 +103,19 @@ void DrawCandles(HDC dc, const ChartView& view, const ChartContext& context, con
     return;
   }
   static RectBatch rising, falling, hollow;  // painting runs on the main thread only
-  for (int bar = from; bar >= first; --bar) {
+  const PaneValueScale scale = PreparePaneValueScale(*frame.record, frame.logScale);
+  const int count = static_cast<int>(std::max<int64_t>(int64_t{from} - first + 1, 0));
+  ForEachBarCentre(frame.record->plot.right, frame.spacing, last, from, count, [&](int k, int x) {
+    const int bar = from - k;
     if (gTradeMarkShown != 0) DrawTradeMarkColumn(dc, view, context, bar, plot);
-    const CandleShape shape = ComputeCandleShape(frame.bars->bars[bar], *frame.record, frame.logScale,
-                                                 BarX(frame, last, bar), frame.barWidth);
-    RectBatch& colour = shape.rising ? rising : falling;
+    const CandleShape shape = ComputeCandleShape(frame.bars->bars[bar], scale, x, frame.barWidth);
     const int left = shape.x - (tools.wickWidth - 1) / 2;
-    colour.Add({left, shape.highY, left + tools.wickWidth, shape.lowY});
     RECT body = ToWinRect(shape.body);
-    colour.Add(body);
-    if (!shape.rising) continue;
+    AddWickAndBody(shape.rising ? &rising : &falling, {left, shape.highY, left + tools.wickWidth, shape.lowY}, body);
+    if (!shape.rising) return;
     InflateRect(&body, -1, -1);
     hollow.Add(body);
-  }
+  });
   rising.Fill(dc, PaletteColor(kColorRising));
   falling.Fill(dc, PaletteColor(kColorFalling));
   hollow.Fill(dc, PaletteColor(kColorBackground));
@@ -105,6 +123,7 @@ void DrawCandles(HDC dc, const ChartView& view, const ChartContext& context, con
 
 void DrawForecastColumns(HDC dc, const ChartView& view, const ChartContext& context, const PaneFrame& frame, int first,
                          int last) {
+  if (!HasForecastBars(context)) return;
   const RECT plot = ToWinRect(frame.record->plot);
   for (int bar = std::min(last, frame.count - 1); bar >= first; --bar)
     DrawForecastBackground(dc, view, context, bar, plot);
@@ -220,6 +239,10 @@ void DrawForecastBackground(HDC dc, const ChartView& view, const ChartContext& c
   if (!GetPaneFrame(view, context, 0, &frame)) return;
   if (bar >= frame.count || bar < frame.count - gForecastBarCount[chart]) return;
   FillRectColor(dc, BarColumn(frame, frame.lastBar, bar, area), PaletteColor(kColorForecastBackground));
+}
+
+bool MayColourBarColumns(const ChartView& view, const ChartContext& context) {
+  return HasForecastBars(context) || IsTradeMarkStock(view);
 }
 
 void DrawTradeMarkColumn(HDC dc, const ChartView& view, const ChartContext& context, int bar, const RECT& area) {

@@ -246,22 +246,28 @@ TEST_F(GdiTest, AWideChartLineInPiecesCoversWhatOnePolylineCovers) {
 
 // A batch of rectangles covers exactly what a fill of each covers: lines for
 // those one pixel wide or high, fills for the others, nothing of an empty
-// one, and only the bitmap's part of one that leaves it.
+// one, and only the bitmap's part of one that leaves it; set into the pixels
+// in a plain colour, drawn through the system in a palette-relative one.
 TEST_F(GdiTest, ABatchOfRectanglesCoversWhatFillingEachCovers) {
   const RECT kRects[] = {{10, 10, 11, 60},     {20, 5, 25, 90},    {30, 40, 90, 42},  {100, 100, 101, 101},
                          {40, 70, 52, 82},     {60, 10, 60, 50},   {70, 50, 80, 50},  {-5, -5, 3, 200},
                          {200, 110, 330, 140}, {150, 0, 151, 130}, {160, 64, 300, 65}};
-  Canvas filled(320, 130), batched(320, 130);
-  const HBRUSH brush = CreateSolidBrush(kRed);
-  RectBatch batch;
-  for (const RECT& rect : kRects) {
-    FillRect(filled.dc(), &rect, brush);
-    batch.Add(rect);
+  for (const COLORREF colour : {kRed, PALETTERGB(255, 0, 0)}) {
+    Canvas filled(320, 130), batched(320, 130);
+    const HBRUSH brush = CreateSolidBrush(colour);
+    RectBatch batch;
+    for (const RECT& rect : kRects) {
+      FillRect(filled.dc(), &rect, brush);
+      batch.Add(rect);
+    }
+    batch.Fill(batched.dc(), colour);
+    DeleteObject(brush);
+    FreePaintObjectCache();
+    EXPECT_EQ(Row(batched.CountDifferences(filled, filled.Whole()),
+                  filled.CountOther(filled.Whole(), RGB(255, 255, 255)) > 0),
+              Row(0, 1))
+        << std::hex << colour;
   }
-  batch.Fill(batched.dc(), kRed);
-  DeleteObject(brush);
-  FreePaintObjectCache();
-  EXPECT_EQ(Row(batched.CountDifferences(filled, filled.Whole()), filled.Count(filled.Whole(), kRed) > 0), Row(0, 1));
 }
 
 // A picture of the routines for people to look at.
