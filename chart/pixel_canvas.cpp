@@ -241,6 +241,10 @@ void DrawCanvasThinPolyline(const PixelCanvas& canvas, const PixelPoint* points,
   };
   bool fromInside = inside(points[0].x, points[0].y);
   for (int i = 0; i + 1 < count; ++i) {
+    if (patterns && fromInside) {
+      i = patterns->SetKnownRun(canvas.bits, canvas.stride, points, i + 1, count, pixel, inside) - 1;
+      if (i + 1 == count) break;
+    }
     const PixelPoint from = points[i], to = points[i + 1];
     const bool toInside = inside(to.x, to.y);
     if (fromInside && toInside) {

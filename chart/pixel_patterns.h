@@ -11,6 +11,8 @@
 #include <memory>
 #include <vector>
 
+#include "chart/gdi_rules.h"  // PixelPoint
+
 namespace pixel_patterns {
 
 // The patterns of one pen on bitmaps of one stride, for directions (dx, dy)
@@ -26,7 +28,7 @@ class SegmentPatterns {
   void Reset(int pen, ptrdiff_t stride) {
     pen_ = pen;
     stride_ = stride;
-    first_.fill(kUnknown);
+    entries_.fill({kUnknown, kUnknown});
     offsets_.clear();
   }
 
@@ -36,24 +38,65 @@ class SegmentPatterns {
   // the first time, `record(dx, dy, &offsets)` appends their offsets.
   template <class Record>
   void Set(uint32_t* origin, int32_t dx, int32_t dy, uint32_t pixel, Record&& record) {
-    const int at = (dy + kExtent - 1) * kSide + dx + kExtent - 1;
-    if (first_[at] == kUnknown) {
-      first_[at] = static_cast<int32_t>(offsets_.size());
+    Entry& entry = entries_[IndexOf(dx, dy)];
+    if (entry.first == kUnknown) {
+      entry.first = static_cast<int32_t>(offsets_.size());
       record(dx, dy, &offsets_);
-      end_[at] = static_cast<int32_t>(offsets_.size());
+      // Padded with its last pixel to whole groups of four: the loop then
+      // ends after the same count for most of a line's directions.
+      while (offsets_.size() > static_cast<size_t>(entry.first) && (offsets_.size() - entry.first) % 4 != 0)
+        offsets_.push_back(offsets_.back());
+      entry.end = static_cast<int32_t>(offsets_.size());
     }
-    // Locals throughout: the pixels' stores could otherwise alias them.
-    const ptrdiff_t* const end = offsets_.data() + end_[at];
-    for (const ptrdiff_t* offset = offsets_.data() + first_[at]; offset != end; ++offset) origin[*offset] = pixel;
+    SetOffsets(origin, offsets_.data() + entry.first, offsets_.data() + entry.end, pixel);
+  }
+
+  // Sets the segments from points[i - 1] (which lies `within`) on, while the
+  // next point lies `within` and its direction's pattern is known; answers
+  // the index of the first point not reached (`count` when all are). The
+  // common run of a chart's line, in a loop of its own.
+  template <class Within>
+  int SetKnownRun(uint32_t* bits, ptrdiff_t stride, const PixelPoint* points, int i, int count, uint32_t pixel,
+                  const Within& within) const {
+    const Entry* const entries = entries_.data();
+    const ptrdiff_t* const offsets = offsets_.data();
+    int32_t x = points[i - 1].x, y = points[i - 1].y;
+    for (; i < count; ++i) {
+      const int32_t nx = points[i].x, ny = points[i].y;
+      const int32_t dx = nx - x, dy = ny - y;
+      if (!within(nx, ny) || !Covers(dx, dy)) break;
+      const Entry entry = entries[IndexOf(dx, dy)];
+      if (entry.first == kUnknown) break;
+      SetOffsets(bits + y * stride + x, offsets + entry.first, offsets + entry.end, pixel);
+      x = nx;
+      y = ny;
+    }
+    return i;
   }
 
  private:
   static constexpr int kSide = 2 * kExtent - 1, kCount = kSide * kSide;
   static constexpr int32_t kUnknown = -1;
 
+  struct Entry {
+    int32_t first, end;  // of the direction's offsets
+  };
+
+  static int IndexOf(int32_t dx, int32_t dy) { return (dy + kExtent - 1) * kSide + dx + kExtent - 1; }
+
+  // The offsets come in whole groups of four.
+  static void SetOffsets(uint32_t* origin, const ptrdiff_t* offset, const ptrdiff_t* end, uint32_t pixel) {
+    for (; offset != end; offset += 4) {
+      origin[offset[0]] = pixel;
+      origin[offset[1]] = pixel;
+      origin[offset[2]] = pixel;
+      origin[offset[3]] = pixel;
+    }
+  }
+
   int pen_ = 0;
   ptrdiff_t stride_ = 0;
-  std::array<int32_t, kCount> first_, end_;
+  std::array<Entry, kCount> entries_;
   std::vector<ptrdiff_t> offsets_;
 };
 

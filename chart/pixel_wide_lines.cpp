@@ -314,6 +314,12 @@ void DrawCanvasWidePolyline(const PixelCanvas& canvas, const PixelPoint* points,
   pen.FillDisk<true>(t, previous);
   bool previousDeep = deep(previous.x, previous.y);
   for (int i = 1; i < count; ++i) {
+    if (patterns && previousDeep) {
+      // Deep points need no pulling in: the run ends on one as given.
+      i = patterns->SetKnownRun(t.bits, t.stride, points, i, count, t.pixel, deep);
+      if (i == count) break;
+      previous = {points[i - 1].x, points[i - 1].y};
+    }
     const PixelPoint& next = points[i];
     if (previousDeep && deep(next.x, next.y)) {
       // Nearly every segment of a chart's line: no clipping, and its start's
