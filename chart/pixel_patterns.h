@@ -21,7 +21,10 @@ class SegmentPatterns {
  public:
   static constexpr int32_t kExtent = 16;
 
-  static bool Covers(int32_t dx, int32_t dy) { return dx > -kExtent && dx < kExtent && dy > -kExtent && dy < kExtent; }
+  static bool Covers(int32_t dx, int32_t dy) {
+    return static_cast<uint32_t>(dx + kExtent - 1) <= 2 * kExtent - 2 &&
+           static_cast<uint32_t>(dy + kExtent - 1) <= 2 * kExtent - 2;
+  }
 
   bool Holds(int pen, ptrdiff_t stride) const { return pen_ == pen && stride_ == stride; }
 
@@ -58,20 +61,22 @@ class SegmentPatterns {
   template <class Within>
   int SetKnownRun(uint32_t* bits, ptrdiff_t stride, const PixelPoint* points, int i, int count, uint32_t pixel,
                   const Within& within) const {
-    const Entry* const entries = entries_.data();
+    // Few values live across the loop: 32-bit code has few registers.
+    const Entry* const centre = entries_.data() + IndexOf(0, 0);
     const ptrdiff_t* const offsets = offsets_.data();
-    int32_t x = points[i - 1].x, y = points[i - 1].y;
-    for (; i < count; ++i) {
-      const int32_t nx = points[i].x, ny = points[i].y;
-      const int32_t dx = nx - x, dy = ny - y;
-      if (!within(nx, ny) || !Covers(dx, dy)) break;
-      const Entry entry = entries[IndexOf(dx, dy)];
+    const PixelPoint* p = points + i;
+    const PixelPoint* const end = points + count;
+    uint32_t* origin = bits + p[-1].y * stride + p[-1].x;
+    for (; p != end; ++p) {
+      if (!within(p->x, p->y)) break;  // then dx and dy cannot overflow
+      const int32_t dx = p->x - p[-1].x, dy = p->y - p[-1].y;
+      if (!Covers(dx, dy)) break;
+      const Entry entry = centre[dy * kSide + dx];
       if (entry.first == kUnknown) break;
-      SetOffsets(bits + y * stride + x, offsets + entry.first, offsets + entry.end, pixel);
-      x = nx;
-      y = ny;
+      SetOffsets(origin, offsets + entry.first, offsets + entry.end, pixel);
+      origin += dy * stride + dx;
     }
-    return i;
+    return static_cast<int>(p - points);
   }
 
  private:
