@@ -152,6 +152,7 @@ void DrawIntSeriesLine(HDC dc, const ChartView& view, const ChartContext& contex
   if (count == 0) return;
 
   const RECT plot = ToWinRect(record.plot);
+  if (!background && DrawChartLineOnCanvas(dc, plot, points, count, colorSlot, width)) return;
   const HRGN savedClip = PushClipRect(dc, plot);
   if (background)
     for (int k = 0; k < count; ++k) PaintBarBackground(dc, view, context, bars[k], plot);

@@ -171,6 +171,17 @@ void DrawChartPolyline(HDC dc, const PixelPoint* points, int count, int penWidth
   DrawGdiPolyline(dc, gdiPoints.data(), count, penWidth);
 }
 
+bool DrawChartLineOnCanvas(HDC dc, const RECT& clip, const PixelPoint* points, int count, int colorSlot, int width) {
+  const COLORREF color = PaletteColor(colorSlot);
+  PixelCanvas canvas;
+  if (!IsPlainRgb(color) || !GetDcPixelCanvas(dc, &canvas)) return false;
+  canvas.clip = {std::max<int32_t>(canvas.clip.left, clip.left), std::max<int32_t>(canvas.clip.top, clip.top),
+                 std::min<int32_t>(canvas.clip.right, clip.right), std::min<int32_t>(canvas.clip.bottom, clip.bottom)};
+  if (canvas.clip.left < canvas.clip.right && canvas.clip.top < canvas.clip.bottom)
+    DrawCanvasPolyline(canvas, points, count, ChartLineWidth(width), PixelOfColor(color));
+  return true;
+}
+
 void RectBatch::Add(const RECT& rect) {
   if (rect.right > rect.left && rect.bottom > rect.top) rects_.push_back(rect);
 }

@@ -37,6 +37,10 @@ void FreePaintObjectCache();
 void DrawChartPolyline(HDC dc, const POINT* points, int count, int penWidth);
 // The same from the painters' own points, which go straight into the bitmap.
 void DrawChartPolyline(HDC dc, const PixelPoint* points, int count, int penWidth);
+// A chart line of `colorSlot` and `width` (the line setting applied) inside
+// `clip` and the DC's clip, set straight into the pixels with no pen or clip
+// region selected; false, with nothing drawn, where the DC does not allow it.
+bool DrawChartLineOnCanvas(HDC dc, const RECT& clip, const PixelPoint* points, int count, int colorSlot, int width);
 
 // Rectangles of one colour, filled straight into the bitmap when it allows.
 // Through the system, those one pixel wide or high are drawn in one call as

@@ -50,6 +50,7 @@ int CollectLinePoints(const PaneFrame& frame, const RealSeries& series, int last
 
 void DrawLinePoints(HDC dc, const PaneFrame& frame, int points, int colorSlot, int width) {
   if (points < 2) return;
+  if (DrawChartLineOnCanvas(dc, ToWinRect(frame.record->plot), gLinePoints, points, colorSlot, width)) return;
   const HGDIOBJ old = SelectObject(dc, CachedChartLinePen(colorSlot, width));
   const ClipScope clip = PushClipUnlessSame(dc, ToWinRect(frame.record->plot));
   DrawChartPolyline(dc, gLinePoints, points, ChartLineWidth(width));

@@ -20,6 +20,7 @@
 #include "common/app_globals.h"
 #include "shell/settings.h"
 #include "tests/support/global_state.h"
+#include "tests/support/row.h"
 #include "tests/win/canvas.h"
 #include "tests/win/program_runner.h"
 #include "tools/sample_db/series_digest.h"
@@ -608,6 +609,30 @@ TEST_F(SampleChartTest, ThreeChartPatternShowsItsPanesInOrder) {
       EXPECT_EQ(canvas->At(context.panes[p].fullPlot.left + 40, context.panes[p].fullPlot.top), kBlack) << c << p;
     const Rect& row = context.geometry.captionRow;
     EXPECT_GT(canvas->Count({row.left + 8, row.top + 2, row.left + 400, row.bottom - 2}, IsTextInk), 100) << c;
+  }
+}
+
+// A repaint of part of the window (the DC clipped to a band, as WM_PAINT
+// clips it) sets exactly the pixels of a whole paint inside the band and
+// none outside it, in thin and thick lines.
+TEST_F(SampleChartTest, ARepaintOfABandSetsThePixelsOfAWholePaintThereAndNothingElse) {
+  Load({MakeChartView(StringToCode("1001"), 0,
+                      {{kPaneCandles, PaneLineFlags(6) | kPaneFlagBollingerCentre | kPaneFlagSigma3},
+                       {kPaneRsi, PaneLineFlags(3)},
+                       {kPaneMacd, PaneLineFlags(3)},
+                       {kPaneStochastics, PaneLineFlags(3)}})},
+       900, 600);
+  const RECT band = {150, 170, 610, 430};
+  for (const int thick : {0, 1}) {
+    gThickChartLines = thick;
+    const auto whole = PaintedCharts(900, 600);
+    Canvas part(900, 600, kMarker);
+    IntersectClipRect(part.dc(), band.left, band.top, band.right, band.bottom);
+    PaintChart(part.dc(), CurrentScreenPattern().views[0], gChartContexts[0]);
+    const RECT all = part.Whole();
+    EXPECT_EQ(Row(part.CountDifferences(*whole, band), part.CountOther(all, kMarker) - part.CountOther(band, kMarker)),
+              Row(0, 0))
+        << "thick " << thick;
   }
 }
 
