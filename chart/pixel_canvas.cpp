@@ -238,6 +238,8 @@ void DrawCanvasThinPolyline(const PixelCanvas& canvas, const PixelPoint* points,
   SegmentPatterns* const patterns = count > 2 ? &KeptPatterns(1, canvas.stride) : nullptr;
   const auto record = [stride = canvas.stride](int32_t dx, int32_t dy, std::vector<ptrdiff_t>* offsets) {
     RecordInsideSegment(stride, dx, dy, offsets);
+    // A thin segment never leaves the box of its ends.
+    return SegmentPatterns::Box{std::min(0, dx), std::min(0, dy), std::max(0, dx), std::max(0, dy)};
   };
   bool fromInside = inside(points[0].x, points[0].y);
   for (int i = 0; i + 1 < count; ++i) {

@@ -37,21 +37,32 @@ class SegmentPatterns {
 
   ptrdiff_t stride() const { return stride_; }
 
+  // Where a pattern's pixels lie around its start, edges included.
+  struct Box {
+    int32_t left, top, right, bottom;
+  };
+
   // Sets the pixels of direction (dx, dy), which Covers, around `origin`;
-  // the first time, `record(dx, dy, &offsets)` appends their offsets.
+  // the first time, `record(dx, dy, &offsets)` appends their offsets and
+  // answers their box.
   template <class Record>
   void Set(uint32_t* origin, int32_t dx, int32_t dy, uint32_t pixel, Record&& record) {
-    Entry& entry = entries_[IndexOf(dx, dy)];
-    if (entry.first == kUnknown) {
-      entry.first = static_cast<int32_t>(offsets_.size());
-      record(dx, dy, &offsets_);
-      // Padded with its last pixel to whole groups of four: the loop then
-      // ends after the same count for most of a line's directions.
-      while (offsets_.size() > static_cast<size_t>(entry.first) && (offsets_.size() - entry.first) % 4 != 0)
-        offsets_.push_back(offsets_.back());
-      entry.end = static_cast<int32_t>(offsets_.size());
-    }
+    const Entry& entry = Prepare(dx, dy, record);
     SetOffsets(origin, offsets_.data() + entry.first, offsets_.data() + entry.end, pixel);
+  }
+
+  // The same at (x, y) of `bits` when every pixel of the pattern lies in
+  // `area` (right and bottom exclusive); false, with nothing set, otherwise.
+  template <class Record>
+  bool SetIfWithin(uint32_t* bits, ptrdiff_t stride, int32_t x, int32_t y, int32_t dx, int32_t dy, const Box& area,
+                   uint32_t pixel, Record&& record) {
+    const Entry& entry = Prepare(dx, dy, record);
+    const Box& box = boxes_[IndexOf(dx, dy)];
+    if (int64_t{x} + box.left < area.left || int64_t{x} + box.right >= area.right || int64_t{y} + box.top < area.top ||
+        int64_t{y} + box.bottom >= area.bottom)
+      return false;
+    SetOffsets(bits + y * stride + x, offsets_.data() + entry.first, offsets_.data() + entry.end, pixel);
+    return true;
   }
 
   // Sets the segments from points[i - 1] (which lies `within`) on, while the
@@ -89,6 +100,21 @@ class SegmentPatterns {
 
   static int IndexOf(int32_t dx, int32_t dy) { return (dy + kExtent - 1) * kSide + dx + kExtent - 1; }
 
+  template <class Record>
+  const Entry& Prepare(int32_t dx, int32_t dy, Record&& record) {
+    Entry& entry = entries_[IndexOf(dx, dy)];
+    if (entry.first == kUnknown) {
+      entry.first = static_cast<int32_t>(offsets_.size());
+      boxes_[IndexOf(dx, dy)] = record(dx, dy, &offsets_);
+      // Padded with its last pixel to whole groups of four: the loop then
+      // ends after the same count for most of a line's directions.
+      while (offsets_.size() > static_cast<size_t>(entry.first) && (offsets_.size() - entry.first) % 4 != 0)
+        offsets_.push_back(offsets_.back());
+      entry.end = static_cast<int32_t>(offsets_.size());
+    }
+    return entry;
+  }
+
   // The offsets come in whole groups of four.
   static void SetOffsets(uint32_t* origin, const ptrdiff_t* offset, const ptrdiff_t* end, uint32_t pixel) {
     for (; offset != end; offset += 4) {
@@ -102,6 +128,7 @@ class SegmentPatterns {
   int pen_ = 0;
   ptrdiff_t stride_ = 0;
   std::array<Entry, kCount> entries_;
+  std::array<Box, kCount> boxes_;
   std::vector<ptrdiff_t> offsets_;
 };
 

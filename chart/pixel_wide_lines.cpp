@@ -275,7 +275,8 @@ constexpr int kMaxPatternWidth = 8;
 // The pattern's pixels, taken from what the fills set in a scratch bitmap:
 // their arithmetic moves with whole pixels, so the same pixels land around
 // every start.
-void RecordSegment(WidePen& pen, ptrdiff_t stride, int32_t dx, int32_t dy, std::vector<ptrdiff_t>* offsets) {
+SegmentPatterns::Box RecordSegment(WidePen& pen, ptrdiff_t stride, int32_t dx, int32_t dy,
+                                   std::vector<ptrdiff_t>* offsets) {
   constexpr int kScratchSide = SegmentPatterns::kExtent - 1 + 2 * (kMaxPatternWidth / 2 + 2);
   const int32_t reach = ReachOf(pen);
   const int32_t left = std::min(0, dx) - reach, top = std::min(0, dy) - reach;
@@ -289,9 +290,16 @@ void RecordSegment(WidePen& pen, ptrdiff_t stride, int32_t dx, int32_t dy, std::
   Target unset = set;
   unset.pixel = 0;
   pen.FillDisk<false>(unset, a);
-  for (int32_t y = 0; y < height; ++y)
-    for (int32_t x = 0; x < width; ++x)
-      if (scratch[y * width + x]) offsets->push_back((y + top) * stride + (x + left));
+  SegmentPatterns::Box box{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+  for (int32_t y = 0; y < height; ++y) {
+    for (int32_t x = 0; x < width; ++x) {
+      if (!scratch[y * width + x]) continue;
+      offsets->push_back((y + top) * stride + (x + left));
+      box = {std::min(box.left, x + left), std::min(box.top, y + top), std::max(box.right, x + left),
+             std::max(box.bottom, y + top)};
+    }
+  }
+  return box.left <= box.right ? box : SegmentPatterns::Box{0, 0, 0, 0};  // none: a repeated point
 }
 
 }  // namespace
@@ -302,7 +310,7 @@ void DrawCanvasWidePolyline(const PixelCanvas& canvas, const PixelPoint* points,
   WidePen pen(std::min(width, kMaxWidth));
   SegmentPatterns* const patterns = pen.width() <= kMaxPatternWidth ? &KeptPatterns(pen.width(), t.stride) : nullptr;
   const auto record = [&pen, &t](int32_t dx, int32_t dy, std::vector<ptrdiff_t>* offsets) {
-    RecordSegment(pen, t.stride, dx, dy, offsets);
+    return RecordSegment(pen, t.stride, dx, dy, offsets);
   };
   const int32_t reach = ReachOf(pen);
   // Points whose disk and the sides of the segments from them lie inside the
@@ -339,7 +347,14 @@ void DrawCanvasWidePolyline(const PixelCanvas& canvas, const PixelPoint* points,
     const bool apart = p.x != previous.x || p.y != previous.y;
     const bool nearClip = std::max(p.x, previous.x) + reach > t.left && std::min(p.x, previous.x) - reach < t.right &&
                           std::max(p.y, previous.y) + reach > t.top && std::min(p.y, previous.y) - reach < t.bottom;
-    if (apart && nearClip) {
+    // A short segment near the clip's edge whose own pixels all lie inside
+    // it still takes its pattern: the disk at its start is set, as far as
+    // it lies inside, by whatever came before.
+    const int32_t dx = p.x - previous.x, dy = p.y - previous.y;  // pulled in: no overflow
+    if (apart && nearClip &&
+        !(patterns && SegmentPatterns::Covers(dx, dy) &&
+          patterns->SetIfWithin(t.bits, t.stride, previous.x, previous.y, dx, dy, {t.left, t.top, t.right, t.bottom},
+                                t.pixel, record))) {
       FillSegmentBody<true>(t, previous, p, pen);
       pen.FillDisk<true>(t, p);
     }
