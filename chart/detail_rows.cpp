@@ -33,12 +33,13 @@ DetailRow* NextRow(DetailRows* out) {
   return &out->rows[out->count++];
 }
 
-void AddTextRow(DetailRows* out, const char* label, const char* value, int colorSlot) {
+DetailRow* AddTextRow(DetailRows* out, const char* label, const char* value, int colorSlot) {
   DetailRow* row = NextRow(out);
-  if (row == nullptr) return;
+  if (row == nullptr) return nullptr;
   CopySjisText(row->label, label, kDetailTextSize);
   CopySjisText(row->value, value, kDetailTextSize);
   row->colorSlot = colorSlot;
+  return row;
 }
 
 void AddThousandsRow(DetailRows* out, const char* label, int32_t value, int colorSlot) {
@@ -75,10 +76,11 @@ void CopyNameField(char* out, const char* field, int fieldSize) {
   CopySjisText(out, name, kDetailTextSize);
 }
 
-void AddNameRow(DetailRows* out, const char* label, const char* name, int nameSize, int colorSlot) {
+// A fired signal: its mark, then the name of its group or definition.
+void AddSignalRow(DetailRows* out, const char* mark, const char* name, int nameSize, int colorSlot) {
   char value[kDetailTextSize];
   CopyNameField(value, name, nameSize);
-  AddTextRow(out, label, value, colorSlot);
+  if (DetailRow* row = AddTextRow(out, mark, value, colorSlot)) row->markLabel = true;
 }
 
 // "%d" + the period unit, and "平均" for average lines.
@@ -381,9 +383,9 @@ void AddFiredSignalRows(DetailRows* out, const PaneInput& in, StockCode code) {
       int definition = -1;
       if (!FindSignalMatchAtBar(code, context, in.bar, pass.kind, n, &group, &definition)) break;
       if (group >= 0 && group < kGroupCount && gGroupTable != nullptr) {
-        AddNameRow(out, pass.label, gGroupTable->groups[group].name, kGroupNameSize, pass.colorSlot);
+        AddSignalRow(out, pass.label, gGroupTable->groups[group].name, kGroupNameSize, pass.colorSlot);
       } else if (definition >= 0 && definition < FileDefinitionCount()) {
-        AddNameRow(out, pass.label, gSignalSettings->definitions[definition].name, kSignalNameSize, pass.colorSlot);
+        AddSignalRow(out, pass.label, gSignalSettings->definitions[definition].name, kSignalNameSize, pass.colorSlot);
       }
     }
   }
@@ -520,7 +522,8 @@ void BuildDetailRows(const DetailSource& source, DetailRows* out) {
 }
 
 bool BuildChartDetailRows(int chart, int pane, int bar, bool forWindow, DetailRows* out) {
-  if (chart < 0) {
+  const bool selected = chart < 0;
+  if (selected) {
     chart = gSelectedChart;
     pane = gSelectedPane;
     bar = -1;
@@ -530,19 +533,60 @@ bool BuildChartDetailRows(int chart, int pane, int bar, bool forWindow, DetailRo
     return false;
   }
   const ChartView& view = CurrentScreenPattern().views[chart];
+  // A pick in the stock list selects the chart but no pane: its price pane stands for it.
+  if (selected && (pane < 0 || pane >= view.paneCount)) pane = 0;
   const ChartContext& context = gChartContexts[chart];
   if (bar < 0) {  // the newest bar of the data, not the right edge's place past it
     const BarSeries* bars = GetViewBarSeries(view, context);
     bar = bars != nullptr ? std::clamp(bars->count, 0, kMaxBars) - 1 : 0;
   }
+  // The cursor row tells the value under the mouse: none without a cross-hair in the pane.
   const bool crossHairHere = chart == gCrossHairChart && pane == gCrossHairPane;
   const bool forecast = gForecastState[chart] != kForecastNone;
-  const DetailSource source = {&view,        &context,
-                               pane,         bar,
-                               forWindow,    forWindow || crossHairHere,
-                               gCursorValue, forecast ? std::max(0, gForecastBarCount[chart]) : 0};
+  const DetailSource source = {
+      &view,     &context,      pane,         bar,
+      forWindow, crossHairHere, gCursorValue, forecast ? std::max(0, gForecastBarCount[chart]) : 0};
   BuildDetailRows(source, out);
   return true;
+}
+
+int CountDetailRowsFitting(int count, int height, int lineHeight, int inset) {
+  if (count <= 0 || lineHeight <= 0) return 0;
+  // The last row's bottom stays above the frame line on the pane's bottom pixel.
+  const int64_t room = int64_t{height} - 1 - inset;
+  return static_cast<int>(std::clamp<int64_t>(room / lineHeight, 0, count));
+}
+
+namespace {
+
+// The bytes of the longest start of `text` (`length` bytes), ended after a
+// whole character, at most `width` pixels wide.
+int FittingStart(const char* text, int length, int width, TextWidthFn measure, void* context) {
+  char start[kDetailTextSize];
+  int fitting = 0;
+  while (fitting < length) {
+    const int step = IsSjisLeadByte(static_cast<uint8_t>(text[fitting])) ? 2 : 1;
+    const int next = std::min(fitting + step, length);
+    memcpy(start, text, static_cast<size_t>(next));
+    start[next] = 0;
+    if (measure(context, start) > width) break;
+    fitting = next;
+  }
+  return fitting;
+}
+
+}  // namespace
+
+DetailRowFit FitDetailRow(const DetailRow& row, int width, int gap, TextWidthFn measure, void* context) {
+  const int labelBytes = static_cast<int>(strnlen(row.label, kDetailTextSize - 1));
+  const int valueBytes = static_cast<int>(strnlen(row.value, kDetailTextSize - 1));
+  if (measure == nullptr || labelBytes == 0 || valueBytes == 0) return {labelBytes, valueBytes};
+  const int labelWidth = measure(context, row.label);
+  const int valueWidth = measure(context, row.value);
+  if (labelWidth + gap + valueWidth <= width) return {labelBytes, valueBytes};
+  if (row.markLabel)
+    return {labelBytes, FittingStart(row.value, valueBytes, width - labelWidth - gap, measure, context)};
+  return {FittingStart(row.label, labelBytes, width - valueWidth - gap, measure, context), valueBytes};
 }
 
 DetailSize MeasureDetailRows(const DetailRows& rows, TextWidthFn measure, void* context, int textHeight) {

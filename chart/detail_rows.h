@@ -14,7 +14,8 @@ constexpr int kDetailTextSize = 66;  // a 64-byte name and its end fit
 struct DetailRow {
   char label[kDetailTextSize];  // Shift-JIS
   char value[kDetailTextSize];
-  int colorSlot;  // palette slot of the row's text
+  int colorSlot;   // palette slot of the row's text
+  bool markLabel;  // a signal's mark: in a narrow column its name gives way, not the mark
 };
 
 struct DetailRows {
@@ -54,6 +55,20 @@ struct DetailSize {
   int width, height;
 };
 DetailSize MeasureDetailRows(const DetailRows& rows, TextWidthFn measure, void* context, int textHeight);
+
+// How many of `count` rows a pane of `height` pixels shows: the rows start
+// `inset` below its top, one `lineHeight` apart, and one that would reach the
+// pane's bottom frame line is left out with every row after it.
+int CountDetailRowsFitting(int count, int height, int lineHeight, int inset);
+
+// The bytes of a row's label and value shown in `width` pixels with at least
+// `gap` pixels between them: both whole when they fit; else a signal's mark
+// stays whole and its name is cut, and any other row keeps its value whole
+// and cuts its label, always after a whole character.
+struct DetailRowFit {
+  int labelBytes, valueBytes;
+};
+DetailRowFit FitDetailRow(const DetailRow& row, int width, int gap, TextWidthFn measure, void* context);
 
 // Value texts: hundredths as "%d.%02d" ("-0.05" keeps its sign) and one
 // decimal truncated after the integer part with separators.

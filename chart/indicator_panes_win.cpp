@@ -100,14 +100,6 @@ void DrawPaneLines(HDC dc, const ChartView& view, const ChartContext& context, i
   }
 }
 
-// Text widths in the font selected into the device context.
-int MeasureDcText(void* dc, const char* text) {
-  const std::wstring wide = SjisToWide(text);
-  SIZE size{};
-  GetTextExtentPoint32W(static_cast<HDC>(dc), wide.c_str(), static_cast<int>(wide.size()), &size);
-  return size.cx;
-}
-
 void DrawVolumeBars(HDC dc, const ChartView& view, const ChartContext& context, int pane, int first, int last) {
   PaneFrame frame{};
   if (!GetPaneFrame(view, context, pane, &frame)) return;

@@ -10,6 +10,7 @@
 #include "chart/pane_pixels.h"
 #include "chart/gdi_objects_win.h"
 #include "chart/pixel_canvas_win.h"
+#include "platform/win_text.h"
 #include "records/settings_block.h"
 
 RECT ToWinRect(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
@@ -44,6 +45,13 @@ RECT ScaleLabelRect(HDC dc, const std::wstring& text, const Rect& label, const R
   SIZE size{};
   GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
   return ToWinRect(FitRightAlignedText(pane, label, size.cx, kPaneEdgeGap));
+}
+
+int MeasureDcText(void* dc, const char* text) {
+  const std::wstring wide = SjisToWide(text);
+  SIZE size{};
+  GetTextExtentPoint32W(static_cast<HDC>(dc), wide.c_str(), static_cast<int>(wide.size()), &size);
+  return size.cx;
 }
 
 COLORREF PaletteColor(int slot) {

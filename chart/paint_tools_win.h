@@ -15,6 +15,8 @@ RECT ToWinRect(const Rect& r);
 // rectangle, or, for a text wider than that (a pane of huge values), one
 // moved right into the pane instead of cut at the pane's left edge.
 RECT ScaleLabelRect(HDC dc, const std::wstring& text, const Rect& label, const Rect& pane);
+// The width of a Shift-JIS text in the font selected into `dc` (an HDC).
+int MeasureDcText(void* dc, const char* text);
 COLORREF PaletteColor(int slot);
 // A solid pen of a palette colour; width 1 means the chart line width.
 HPEN CreateChartLinePen(int colorSlot, int width);

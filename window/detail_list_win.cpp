@@ -27,19 +27,20 @@ RECT PaneBand(const Rect& column, const PaneRecord& pane) {
 
 void FrameBand(HDC dc, const RECT& band) { FrameRect(dc, &band, CachedBrush(PaletteColor(kColorScale))); }
 
+// The rows that fit the pane, each label and value apart: in a narrow column
+// a label gives way to its value, a signal's name to its mark.
 void DrawRows(HDC dc, const DetailRows& rows, const RECT& band, int lineHeight) {
-  int top = band.top + kInset;
-  for (int i = 0; i < rows.count && top < band.bottom; ++i, top += lineHeight) {
+  const int shown = CountDetailRowsFitting(rows.count, band.bottom - band.top, lineHeight, kInset);
+  const int width = band.right - band.left - 2 * kInset;
+  const int gap = MeasureDcText(dc, " ");
+  for (int i = 0; i < shown; ++i) {
     const DetailRow& row = rows.rows[i];
-    SetTextColor(dc, PaletteColor(row.colorSlot));
+    const DetailRowFit fit = FitDetailRow(row, width, gap, MeasureDcText, dc);
+    const int top = band.top + kInset + i * lineHeight;
     const RECT rect = {band.left + kInset, top, band.right - kInset, top + lineHeight};
-    const std::wstring value = SjisToWide((std::string(" ") + row.value).c_str());
-    SIZE valueSize{};
-    GetTextExtentPoint32W(dc, value.c_str(), static_cast<int>(value.size()), &valueSize);
-    // In a narrow column the label gives way to the value.
-    const RECT labelRect = {rect.left, rect.top, std::max(rect.left, rect.right - valueSize.cx), rect.bottom};
-    DrawKeptText(dc, SjisToWide(row.label), labelRect, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
-    DrawKeptText(dc, value, rect, DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX);
+    SetTextColor(dc, PaletteColor(row.colorSlot));
+    DrawKeptText(dc, SjisToWide(row.label, fit.labelBytes), rect, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+    DrawKeptText(dc, SjisToWide(row.value, fit.valueBytes), rect, DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX);
   }
 }
 

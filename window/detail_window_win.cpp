@@ -4,6 +4,7 @@
 #include "window/detail_window_win.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
 
@@ -64,30 +65,62 @@ void MoveTo(HWND hwnd, DetailPlacement placement, bool keepFree) {
   MoveFloatingWindow(gFloating, hwnd, placement, keepFree);
 }
 
-int MeasureWithDc(void* dc, const char* text) {
-  const std::wstring wide = SjisToWide(text);
-  SIZE size{};
-  GetTextExtentPoint32W(static_cast<HDC>(dc), wide.c_str(), static_cast<int>(wide.size()), &size);
-  return size.cx;
+void LoadTitle(int paneKind, wchar_t (&title)[80]) {
+  title[0] = L'\0';
+  if (paneKind >= 0) LoadStringW(GetModuleHandleW(nullptr), static_cast<UINT>(kTitleBase + paneKind), title, 80);
 }
 
-// The rows' size grown to the frame of the window's style, at least 110 x 60.
+// The outer width the caption needs for its whole title: the text in the
+// caption font, the system menu's icon before it and the close box after it.
+int MeasureCaptionWidth(const wchar_t* title) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (title[0] == L'\0' || !SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return 0;
+  const HFONT font = CreateFontIndirectW(&metrics.lfCaptionFont);
+  const HDC dc = GetDC(nullptr);
+  const HGDIOBJ old = SelectObject(dc, font);
+  SIZE text{};
+  GetTextExtentPoint32W(dc, title, static_cast<int>(wcslen(title)), &text);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(font);
+  RECT frame = {0, 0, 0, 0};
+  AdjustWindowRect(&frame, kDetailStyle, FALSE);
+  const int buttons = GetSystemMetrics(SM_CXSMICON) + GetSystemMetrics(SM_CXSIZE);
+  return text.cx + buttons + 4 * GetSystemMetrics(SM_CXEDGE) + (frame.right - frame.left);
+}
+
+// Measured once per pane kind: the window is sized at every cursor move.
+int CaptionWidthFor(int paneKind) {
+  static std::array<int, kPaneKindCount> widths = {};
+  if (paneKind < 0 || paneKind >= kPaneKindCount) return 0;
+  if (widths[paneKind] == 0) {
+    wchar_t title[80];
+    LoadTitle(paneKind, title);
+    widths[paneKind] = MeasureCaptionWidth(title);
+  }
+  return widths[paneKind];
+}
+
+// The rows' size grown to the frame of the window's style and to the whole
+// title, at least 110 x 60.
 SIZE OuterSizeOf(HWND hwnd, const DetailRows& rows) {
   const HDC dc = GetDC(hwnd);
   const HGDIOBJ oldFont = SelectObject(dc, gChartFixedFont);
   TEXTMETRICW metrics{};
   GetTextMetricsW(dc, &metrics);
-  const DetailSize inner = MeasureDetailRows(rows, MeasureWithDc, dc, metrics.tmHeight);
+  const DetailSize inner = MeasureDetailRows(rows, MeasureDcText, dc, metrics.tmHeight);
   SelectObject(dc, oldFont);
   ReleaseDC(hwnd, dc);
   RECT frame = {0, 0, inner.width, inner.height};
   AdjustWindowRect(&frame, kDetailStyle, FALSE);
-  return {std::max<LONG>(frame.right - frame.left, kMinWidth), std::max<LONG>(frame.bottom - frame.top, kMinHeight)};
+  const int width = std::max<int>({frame.right - frame.left, CaptionWidthFor(rows.paneKind), kMinWidth});
+  return {width, std::max<LONG>(frame.bottom - frame.top, kMinHeight)};
 }
 
 void SetTitle(HWND hwnd, int paneKind) {
-  wchar_t title[80] = L"";
-  if (paneKind >= 0) LoadStringW(GetModuleHandleW(nullptr), static_cast<UINT>(kTitleBase + paneKind), title, 80);
+  wchar_t title[80];
+  LoadTitle(paneKind, title);
   wchar_t now[80] = L"";
   GetWindowTextW(hwnd, now, 80);
   if (wcscmp(now, title) != 0) SetWindowTextW(hwnd, title);
@@ -253,6 +286,8 @@ void UpdateDetailWindowRows() {
   SetTitle(gDetailWnd, gWindowRows.paneKind);
   InvalidateRect(gDetailWnd, nullptr, FALSE);
 }
+
+const DetailRows& ShownDetailWindowRows() { return gWindowRows; }
 
 void RepositionDetailWindow(bool keepFree) {
   if (!MainWindowShown() || gDetailWnd == nullptr || !IsWindowVisible(gDetailWnd)) return;

@@ -4,6 +4,8 @@
 // detail list drawn in its own column beside every chart.
 #include <windows.h>
 
+#include "chart/detail_rows.h"
+
 // The window procedure of the detail window's class.
 LRESULT CALLBACK DetailWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // At main-window creation: the window, filled and shown when it was shown last.
@@ -15,6 +17,8 @@ void DetachDetailWindow();
 void RefreshDetailWindow(bool atCursor);
 // The shown window's rows again, repainted only when they changed.
 void UpdateDetailWindowRows();
+// The rows the window shows.
+const DetailRows& ShownDetailWindowRows();
 // After a main-window size change: a docked window follows its edge.
 void RepositionDetailWindow(bool keepFree);
 // Menu commands: the detail list (Space) and the detail window (Ctrl+Space).

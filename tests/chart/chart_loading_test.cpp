@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
+#include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -274,6 +276,12 @@ TEST_F(ChartLoadingTest, InvalidationCoversShownChartsAndTheDetailList) {
   InvalidateChart(2);
   InvalidateAllCharts();
   EXPECT_EQ(gInvalidated.size(), 2u);
+  // A load changes what the list shows beside the chart, whatever part of the chart is repainted.
+  gShowDetailList = 1;
+  gInvalidated.clear();
+  LoadChartSeries(1, 1);
+  ASSERT_EQ(gInvalidated.size(), 1u);
+  EXPECT_EQ(Ltrb(gInvalidated[0]), Ltrb(gDetailListArea));
 }
 
 // A moved line: in each chart of its stock the panes of its kind, unless the
@@ -462,6 +470,46 @@ TEST_F(ChartLinksTest, BarRangesMatchingBarsAndTheCrossHairMarkTheOtherCharts) {
   StoreCrossHair(0, 0, bar, 100, 50, 1234);
   ReloadAllChartSeries();
   EXPECT_EQ(gChartContexts[0].detailBar, -1);
+}
+
+// The value of the first row labelled `label`, "none" without one.
+std::string DetailValue(const DetailRows& rows, const char* label) {
+  for (int i = 0; i < rows.count; ++i)
+    if (strcmp(rows.rows[i].label, label) == 0) return rows.rows[i].value;
+  return "none";
+}
+
+// With the mouse off the charts the window shows the selected pane at its
+// newest bar: a list pick selects no pane, and stands for the price pane; the
+// cursor row comes only with a cross-hair in the pane (a resize clears it).
+TEST_F(ChartLoadingTest, WithoutACrossHairTheDetailWindowShowsTheSelectedChartsNewestBarAndNoCursorRow) {
+  ShowCharts({{kIndex, 0}, {stocks_[1], 0}});
+  View(1).paneCount = 2;
+  View(1).paneKinds[0] = kPaneCandles;
+  View(1).paneKinds[1] = kPaneRsi;
+  gSelectedChart = 1;
+  const PriceBar& newest = Daily(1).bars[Daily(1).count - 1];
+  char open[kInt64TextSize];
+  FormatThousands(newest.open, open);
+  static DetailRows rows;
+  const struct {
+    int selectedPane, crossHairPane;
+    int kind;
+    std::string open, cursor;
+  } cases[] = {
+      {-1, -1, kPaneCandles, open, "none"},
+      {1, -1, kPaneRsi, "none", "none"},
+      {1, 1, kPaneRsi, "none", "12.34"},
+  };
+  for (const auto& c : cases) {
+    gSelectedPane = c.selectedPane;
+    ClearCrossHairState();
+    if (c.crossHairPane >= 0) StoreCrossHair(1, c.crossHairPane, Daily(1).count - 1, 10, 10, 1234);
+    ASSERT_TRUE(BuildChartDetailRows(-1, -1, -1, true, &rows));
+    EXPECT_EQ(std::make_tuple(rows.paneKind, DetailValue(rows, "始"), DetailValue(rows, "★指示値")),
+              std::make_tuple(c.kind, c.open, c.cursor))
+        << c.selectedPane << " " << c.crossHairPane;
+  }
 }
 
 std::vector<int> gAppliedCharts, gRefilled;

@@ -122,6 +122,7 @@ TEST_F(DetailRowsTest, EverythingFiringFillsTheTableAndNoMore) {
   Rows(kPaneCandles, 0xFFFFFFFF, 60, true, true, 100);
   ASSERT_EQ(rows_.count, kMaxDetailRows);
   EXPECT_EQ(std::string(rows_.rows[kMaxDetailRows - 1].label), "▼▼") << "the first pass fills the rest";
+  EXPECT_TRUE(rows_.rows[kMaxDetailRows - 1].markLabel) << "a narrow column keeps the mark";
   int cutNames = 0;
   for (int i = 0; i < rows_.count; ++i) {
     if (rows_.rows[i].value[0] != 'a') continue;  // group 3's name, the others are empty
@@ -137,6 +138,50 @@ TEST_F(DetailRowsTest, EverythingFiringFillsTheTableAndNoMore) {
   EXPECT_EQ(Row(strlen(rows_.rows[kMaxDetailRows - 1].label), rows_.rows[kMaxDetailRows - 1].colorSlot),
             Row(kScenarioNameSize, kColorNumberEven));
   EXPECT_EQ(std::string(rows_.rows[kMaxDetailRows - 1].value), "ホールド中");
+  EXPECT_FALSE(rows_.rows[kMaxDetailRows - 1].markLabel) << "a scenario keeps its state, not its name";
+}
+
+// Six pixels a byte: a full-width character is twelve.
+int SixPerByte(void*, const char* text) { return 6 * static_cast<int>(strlen(text)); }
+
+TEST(DetailRowFitTest, ALabelGivesWayToItsValueAndASignalsNameToItsMark) {
+  const struct {
+    const char* what;
+    const char* label;
+    const char* value;
+    bool mark;
+    int width;
+    int labelBytes, valueBytes;
+  } cases[] = {
+      {"both fit with the gap", "5日平均", "11,796.0", false, 96, 7, 8},
+      {"one pixel short: the label is cut after a whole character", "5日平均", "11,796.0", false, 95, 5, 8},
+      {"the cut comes before a full-width character that does not fit", "ab漢字", "1", false, 31, 2, 1},
+      {"a value wider than the column leaves no label", "OBV", "-123,456,789", false, 60, 0, 12},
+      {"the mark stays and the name is cut", "▲▲", "グループ名前", true, 60, 4, 4},
+      {"a mark with no room for a name", "▼", "グループ", true, 16, 2, 0},
+      {"a mark row that fits", "▼", "名前", true, 42, 2, 4},
+      {"the date line has no value to give way to", "2026/12/4 確定", "", false, 20, 14, 0},
+  };
+  for (const auto& c : cases) {
+    DetailRow row{};
+    snprintf(row.label, sizeof row.label, "%s", c.label);
+    snprintf(row.value, sizeof row.value, "%s", c.value);
+    row.markLabel = c.mark;
+    const DetailRowFit fit = FitDetailRow(row, c.width, 6, SixPerByte, nullptr);
+    EXPECT_EQ(Row(fit.labelBytes, fit.valueBytes), Row(c.labelBytes, c.valueBytes)) << c.what;
+  }
+}
+
+TEST(DetailRowFitTest, RowsThatWouldReachThePanesBottomLineAreLeftOut) {
+  const struct {
+    int count, height, lineHeight;
+    int expected;
+  } cases[] = {
+      {10, 41, 12, 3},  // 4 inset + 3 rows of 12 + the frame line: the third just fits
+      {10, 40, 12, 2}, {2, 41, 12, 2}, {10, 4, 12, 0}, {10, 100, 0, 0}, {0, 100, 12, 0},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(CountDetailRowsFitting(c.count, c.height, c.lineHeight, 4), c.expected) << c.height;
 }
 
 TEST_F(DetailRowsTest, ScenarioStatesAndExitKinds) {

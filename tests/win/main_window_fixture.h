@@ -15,6 +15,7 @@
 #include "platform/win_text.h"
 #include "records/settings_block.h"
 #include "shell/settings.h"
+#include "window/chart_windows.h"
 #include "window/main_window_win.h"
 #include "tests/win/program_runner.h"
 #include "tests/win/win_test_support.h"
@@ -48,6 +49,7 @@ class InProcessMainWindowTest : public ::testing::Test {
     if (window_ != nullptr) DestroyWindow(window_);
     window_ = nullptr;
     gMainWnd = nullptr;
+    for (ChartWindows& windows : gChartWindows) windows.scrollBarWindow = nullptr;
     for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) continue;
     gSettings = savedSettings_;
   }

@@ -76,10 +76,7 @@ class MainWindowInputTest : public InProcessMainWindowTest {
     RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     PumpFor(200);
   }
-  static void TearDownTestSuite() {
-    CloseMainWindow();
-    for (ChartWindows& windows : gChartWindows) windows.scrollBarWindow = nullptr;
-  }
+  static void TearDownTestSuite() { CloseMainWindow(); }
   void SetUp() override {
     if (SampleFolder().empty()) GTEST_SKIP() << "no sample database given";
     ASSERT_NE(window_, nullptr);
