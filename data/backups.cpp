@@ -9,6 +9,7 @@
 #include "common/file_io.h"
 #include "common/packed_date.h"
 #include "data/daily_files.h"
+#include "data/stock_table.h"
 #include "platform/platform.h"
 
 namespace {
@@ -19,6 +20,7 @@ constexpr char kRootUnderDocuments[] = "Mirastovelkin22\\Backups";
 // while the copies take their names.
 constexpr char kIncomingSuffix[] = ".restore";
 constexpr char kOutgoingSuffix[] = ".old";
+constexpr const char* kSwappedFolders[] = {kDailyFolder, kBasicDataFolder};
 
 bool GetPlatformDocumentsFolder(char* out, int size) {
   return size > 0 && PlatformGetDocumentsFolder(out, static_cast<size_t>(size));
@@ -157,14 +159,21 @@ bool RemoveIfPresent(const std::string& folder, const BackupProgress& progress) 
   return !FolderExists(folder) || DeleteFolderTreeWithProgress(folder.c_str(), progress);
 }
 
+// The stock table of the live folders would not match the restored ones.
+// One kept unread for the user is never read, and stays.
+bool RemoveStockTableFile(const std::string& target) {
+  const std::string path = Join(target, kStockTableFileName);
+  return IsUnreadStockFileKept() || GetFileSizeByName(path.c_str()) < 0 || PlatformDeleteFile(path.c_str()) == 0;
+}
+
 // Puts the staged folders in place of the live ones, all or none.
 bool SwapInRestoredFolders(const std::string& target, const BackupProgress& progress) {
-  const char* const names[] = {kDailyFolder, kBasicDataFolder};
+  if (!RemoveStockTableFile(target)) return false;
   int stepsDone = 0;  // two steps per folder: live aside, staged in
   bool hadLive[2] = {false, false};
   bool ok = true;
   for (int i = 0; i < 2 && ok; ++i) {
-    const std::string live = Join(target, names[i]);
+    const std::string live = Join(target, kSwappedFolders[i]);
     hadLive[i] = FolderExists(live);
     ok = !hadLive[i] || PlatformRenameFolder(live.c_str(), (live + kOutgoingSuffix).c_str()) == 0;
     if (!ok) break;
@@ -174,7 +183,7 @@ bool SwapInRestoredFolders(const std::string& target, const BackupProgress& prog
   }
   if (!ok) {
     for (int step = stepsDone - 1; step >= 0; --step) {
-      const std::string live = Join(target, names[step / 2]);
+      const std::string live = Join(target, kSwappedFolders[step / 2]);
       if (step % 2 == 1) {
         PlatformRenameFolder(live.c_str(), (live + kIncomingSuffix).c_str());
       } else if (hadLive[step / 2]) {
@@ -183,7 +192,7 @@ bool SwapInRestoredFolders(const std::string& target, const BackupProgress& prog
     }
     return false;
   }
-  for (const char* name : names) RemoveIfPresent(Join(target, name) + kOutgoingSuffix, progress);
+  for (const char* name : kSwappedFolders) RemoveIfPresent(Join(target, name) + kOutgoingSuffix, progress);
   return true;
 }
 
@@ -255,6 +264,37 @@ bool DeleteFolderTreeWithProgress(const char* folder, const BackupProgress& prog
   int done = 0;
   const TreeProgress tree{&progress, &done, CountFilesInTree(folder), "削除中: %s"};
   return DeleteTree(WithoutTrailingSeparator(folder), tree);
+}
+
+bool UndoInterruptedRestore(const char* targetDataFolder) {
+  const std::string target = WithoutTrailingSeparator(targetDataFolder);
+  const BackupProgress quiet{};
+  bool cutShort = false;
+  for (const char* name : kSwappedFolders) cutShort = cutShort || FolderExists(Join(target, name) + kIncomingSuffix);
+  if (!cutShort) {
+    for (const char* name : kSwappedFolders) RemoveIfPresent(Join(target, name) + kOutgoingSuffix, quiet);
+    return false;
+  }
+  // A live folder stepped aside comes back; a copy that had taken its name
+  // goes with the other copies. The copies stay while any folder could not
+  // be put back.
+  bool putBack = true;
+  for (const char* name : kSwappedFolders) {
+    const std::string live = Join(target, name);
+    const std::string incoming = live + kIncomingSuffix;
+    const std::string aside = live + kOutgoingSuffix;
+    if (!FolderExists(aside)) continue;
+    if (FolderExists(live) &&
+        !(RemoveIfPresent(incoming, quiet) && PlatformRenameFolder(live.c_str(), incoming.c_str()) == 0)) {
+      putBack = false;
+      continue;
+    }
+    putBack = PlatformRenameFolder(aside.c_str(), live.c_str()) == 0 && putBack;
+  }
+  if (putBack) {
+    for (const char* name : kSwappedFolders) RemoveIfPresent(Join(target, name) + kIncomingSuffix, quiet);
+  }
+  return true;
 }
 
 bool IsBackupFolder(const char* folder) {

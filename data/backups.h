@@ -60,10 +60,17 @@ bool CreateBackup(const char* dataFolder, char* outPath, int outSize, const Back
 bool PruneBackups(int dayLimit, int keepCount, const BackupProgress& progress);
 // Puts the backup's "DAY" and "BASEDATA" in place of the target data folder's:
 // copied beside the live folders first and swapped in only when every copy
-// succeeded, so that a failure leaves the live folders as they were.
+// succeeded, so that a failure leaves the live folders as they were. The
+// stock table file, made from the live folders, is removed just before the
+// swap: after a kill it is rebuilt from whichever folders are in place.
 // `backupFolder` is a name under the root, or a full path (drive colon or
 // leading backslash) used as given. True on success.
 bool RestoreBackup(const char* backupFolder, const char* targetDataFolder, const BackupProgress& progress);
+// At start, before anything of the data folder is read. A restore cut short
+// leaves its copies (".restore") and maybe live folders stepped aside: these
+// are put back and the copies thrown away; true when a restore had been cut
+// short. What a completed restore stepped aside is removed.
+bool UndoInterruptedRestore(const char* targetDataFolder);
 // True when the folder holds both a "DAY" and a "BASEDATA" folder.
 bool IsBackupFolder(const char* folder);
 

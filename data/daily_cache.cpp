@@ -453,6 +453,18 @@ int StoreDailyBars(StockCode code, const BarSeries& series) {
   return WriteDailyFile(code, series);
 }
 
+int WriteDailyBarsNow(StockCode code, const BarSeries& series) {
+  const int index = FindStockIndexByCode(code);
+  if (index < 0) return 0;
+  CacheGuard guard(gCacheLock);
+  if (const int error = WriteDailyFile(code, series)) return error;
+  if (BarSeries* cached = SlotAt(index)) {
+    CopySeries(cached, series);
+    gDailyCache->dirty[index] = kClean;
+  }
+  return 0;
+}
+
 void UpdateDailyBars(StockCode code, const BarSeries& series) {
   if (const int error = StoreDailyBars(code, series)) ReportDataError(error);
 }

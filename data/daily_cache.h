@@ -36,6 +36,10 @@ void GetDailyBarsForUpdate(StockCode code, BarSeries* out);
 void UpdateDailyBars(StockCode code, const BarSeries& series);
 // UpdateDailyBars without the error box: 0 or the error of the file write.
 int StoreDailyBars(StockCode code, const BarSeries& series);
+// Writes the series to the stock's file at once, then puts it in the stock's
+// slot when filled (clean: the file holds it). A failed write changes neither
+// file nor slot; nothing is shown. 0 or the error.
+int WriteDailyBarsNow(StockCode code, const BarSeries& series);
 int CountDirtyDailyCacheEntries();
 void FlushDailyCacheEntry(StockCode code);
 // Writes the first changed slot; false when none was waiting.

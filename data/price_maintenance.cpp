@@ -13,7 +13,8 @@ namespace {
 
 int ClampedCount(const BarSeries& series) { return std::clamp<int32_t>(series.count, 0, kMaxBars); }
 
-// The series of every stock of the table in turn, read for storing back.
+// The series of every stock of the table in turn, read for storing back,
+// while `visit` returns true.
 template <typename Visit>
 void WalkStoredSeries(bool onlyCodesInRange, Visit visit) {
   const int stocks = StockTableCount();
@@ -24,14 +25,21 @@ void WalkStoredSeries(bool onlyCodesInRange, Visit visit) {
     if (onlyCodesInRange && !IsStockCodeInRange(code)) continue;
     GetDailyBarsForUpdate(code, gScratchSeries);
     gScratchSeries->count = ClampedCount(*gScratchSeries);
-    visit(i, *gScratchSeries);
+    if (!visit(i, *gScratchSeries)) return;
   }
 }
 
-void StoreChangedSeries(int index, const BarSeries& series, PackedDate today, bool onlyWhenLastDateMoved) {
+// A repair is told as done only once it is on disk: a kill after the
+// closing message must not take it back.
+bool StoreChangedSeries(int index, const BarSeries& series, PackedDate today, bool onlyWhenLastDateMoved,
+                        DailyWriteFailure* failure) {
+  if (const int error = WriteDailyBarsNow(series.code, series)) {
+    if (failure != nullptr) *failure = {series.code, error};
+    return false;
+  }
   ApplySeriesToRecord(gStockTable->records[index], series, today, onlyWhenLastDateMoved);
   gRecomputeNeeded = 1;
-  UpdateDailyBars(series.code, series);
+  return true;
 }
 
 }  // namespace
@@ -108,24 +116,26 @@ bool CopyStockMasterImage(const void* bytes, uint64_t size, StockMasterFile* out
   return true;
 }
 
-int RemoveFutureBarsFromAllStocks(PackedDate today) {
+int RemoveFutureBarsFromAllStocks(PackedDate today, DailyWriteFailure* failure) {
   int changed = 0;
   WalkStoredSeries(false, [&](int index, BarSeries& series) {
-    if (TrimFutureBars(series, today) == 0) return;
+    if (TrimFutureBars(series, today) == 0) return true;
+    if (!StoreChangedSeries(index, series, today, false, failure)) return false;
     ++changed;
-    StoreChangedSeries(index, series, today, false);
+    return true;
   });
   return changed;
 }
 
-int DeleteBarsOfDateFromAllStocks(PackedDate date, PackedDate today, int* stocksOut) {
+int DeleteBarsOfDateFromAllStocks(PackedDate date, PackedDate today, int* stocksOut, DailyWriteFailure* failure) {
   int removed = 0, stocks = 0;
   WalkStoredSeries(true, [&](int index, BarSeries& series) {
     const int n = RemoveBarsOfDate(series, date);
-    if (n == 0) return;
+    if (n == 0) return true;
+    if (!StoreChangedSeries(index, series, today, true, failure)) return false;
     removed += n;
     ++stocks;
-    StoreChangedSeries(index, series, today, true);
+    return true;
   });
   *stocksOut = stocks;
   return removed;
@@ -134,9 +144,10 @@ int DeleteBarsOfDateFromAllStocks(PackedDate date, PackedDate today, int* stocks
 int FindStocksWithLongGaps(void (*report)(int index, void* context), void* context) {
   int found = 0;
   WalkStoredSeries(false, [&](int index, const BarSeries& series) {
-    if (FindFirstLongGap(series) < 0) return;
+    if (FindFirstLongGap(series) < 0) return true;
     ++found;
     report(index, context);
+    return true;
   });
   return found;
 }

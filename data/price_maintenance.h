@@ -2,9 +2,10 @@
 // Repairs of the whole price database: bars dated after today, one date
 // taken out of every stock, long gaps found, a master file's image made
 // safe. The walks read the stored series (never cut, never cached) and store
-// them back through the daily cache.
+// them back to their files at once, and into the daily cache when cached.
 #include <cstdint>
 
+#include "data/daily_files.h"
 #include "data/stock_table.h"
 #include "records/price_series.h"
 
@@ -40,8 +41,12 @@ bool CopyStockMasterImage(const void* bytes, uint64_t size, StockMasterFile* out
 
 // Walks every stock of the table under the open progress dialog (its
 // sub-range set here). Each returns the number of stocks changed or found.
-int RemoveFutureBarsFromAllStocks(PackedDate today);
+// A changed series is on disk before its record changes; the walk stops at
+// the first daily file it cannot write (in `failure` when given), leaving
+// that stock and those after it as they were.
+int RemoveFutureBarsFromAllStocks(PackedDate today, DailyWriteFailure* failure = nullptr);
 // The bars removed in total; the stocks changed in *stocksOut.
-int DeleteBarsOfDateFromAllStocks(PackedDate date, PackedDate today, int* stocksOut);
+int DeleteBarsOfDateFromAllStocks(PackedDate date, PackedDate today, int* stocksOut,
+                                  DailyWriteFailure* failure = nullptr);
 // Calls `report` with the table index of each stock with a long gap, once per stock.
 int FindStocksWithLongGaps(void (*report)(int index, void* context), void* context);

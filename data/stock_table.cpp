@@ -259,6 +259,8 @@ int SaveStockTable(int flag) {
   return SaveBufferToFile(path, gStockTable, sizeof(StockTable));
 }
 
+bool IsUnreadStockFileKept() { return gKeepUnreadStockFile; }
+
 void NormalizeStockTableCodes(StockTable& table) {
   const int count = BoundedCount(table.count);
   if (count == 0 || !CodeLess(table.records[0].master.code, gMinStockCode)) return;

@@ -92,6 +92,8 @@ bool LoadStockTableImage();
 // Flag 0 in time-back mode writes stocktb.dat, otherwise stock.dat; the file
 // error code, kErrorReadFault when stock.dat is kept as above.
 int SaveStockTable(int flag);
+// True while stock.dat is kept unread as above: nothing may replace or remove it.
+bool IsUnreadStockFileKept();
 void LoadStockMaster();
 // False when the master was refused or the daily cache could not be written
 // first; the table is then unchanged.

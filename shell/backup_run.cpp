@@ -9,6 +9,7 @@
 #include "common/packed_date.h"
 #include "common/progress.h"
 #include "data/daily_cache.h"
+#include "data/data_hooks.h"
 #include "data/daily_files.h"
 #include "data/stock_table.h"
 #include "net/online_services.h"
@@ -27,6 +28,13 @@ constexpr uint32_t kResultDelayMs = 1000;
 constexpr uint32_t kPauseSliceMs = 50;
 
 bool gBackupRunning = false;
+bool gRestoreCutShort = false;  // found by this start, told with the offer
+
+constexpr char kRestoreFailed[] = "バックアップからのリストアに失敗しました。";
+constexpr char kPricesUnchanged[] = "株価データは元のままです。";
+constexpr char kRestoreCutShort[] =
+    "前回のバックアップからの復旧は途中で中断されたため、行われていません。\n"
+    "株価データは復旧前のままです。";
 
 // The pop-up keeps repainting through the pauses that let the user read it.
 void PausePumping(uint32_t milliseconds) {
@@ -131,7 +139,7 @@ int RunBackup(bool silent) {
   return complete ? 0 : 1;
 }
 
-int RestoreBackupWithProgress(const char* backupFolder) {
+int RestoreBackupWithProgress(const char* backupFolder, const char* failureText) {
   if (backupFolder == nullptr || backupFolder[0] == 0) return 1;
   // Dirty cached series would be written over the restored files later.
   if (!FlushAndFreeDailyCache()) {
@@ -146,10 +154,17 @@ int RestoreBackupWithProgress(const char* backupFolder) {
     PausePumping(kResultDelayMs);
   }
   if (!restored) {
-    AskUser("バックアップからのリストアに失敗しました。\n株価データは元のままです。", "エラー", kMbOk | kMbIconStop);
+    const std::string text =
+        std::string(failureText != nullptr ? failureText : kRestoreFailed) + "\n" + kPricesUnchanged;
+    AskUser(text.c_str(), "エラー", kMbOk | kMbIconStop);
     return 1;
   }
   if (gBackupServices.reloadMasterData != nullptr) gBackupServices.reloadMasterData();
+  // The restore removed the old table's file; until this one is written a
+  // kill leaves the table to be rebuilt from the restored folders.
+  if (!IsUnreadStockFileKept()) {
+    if (const int error = SaveStockTable(0)) ReportDataError(error);
+  }
   return 0;
 }
 
@@ -176,6 +191,18 @@ int OfferRestoreAtFirstRun() {
   }
   if (!MayReplaceDailyFolder()) return 1;
   return RestoreBackupWithProgress(chosen.c_str());
+}
+
+void UndoInterruptedRestoreAtStart() { gRestoreCutShort = UndoInterruptedRestore(gDataFolder); }
+
+int OfferRestoreAtStart(bool firstRun) {
+  if (gRestoreCutShort) {
+    gRestoreCutShort = false;
+    AskUser(kRestoreCutShort, "確認", kMbOk | kMbIconExclamation);
+  } else if (!firstRun) {
+    return 1;
+  }
+  return OfferRestoreAtFirstRun();
 }
 
 bool OpenBackupFolder() {

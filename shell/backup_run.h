@@ -34,14 +34,22 @@ bool IsBackupRunning();
 int RunBackup(bool silent);
 // Restores the backup (a name under the root or a full path) into the data
 // folder with the pop-up: the cache flushed and freed and the past-price
-// worker stopped first, the master data reloaded after. 0 on success; 1 when
-// it failed or the name is empty (the user is told).
-int RestoreBackupWithProgress(const char* backupFolder);
+// worker stopped first, the master data reloaded and the stock table written
+// after. 0 on success; 1 when it failed or the name is empty (the user is
+// told; a failed copy or swap in `failureText` when given).
+int RestoreBackupWithProgress(const char* backupFolder, const char* failureText = nullptr);
 // At the first run: restores the newest backup (or one the user picks) after
 // asking when "DAY" already holds price files. 0 when a backup was restored.
 int OfferRestoreAtFirstRun();
 // True when this is a first run: no "stock.dat" or no price file in "DAY".
 bool IsFirstRunForRestore();
+// At start, before anything of the data folder is read: puts back the live
+// folders of a restore that a kill cut short and throws its copies away.
+void UndoInterruptedRestoreAtStart();
+// Once the main window is up: after a restore that was cut short, tells so
+// and offers the restore again; else the offer of a first run. 0 when a
+// backup was restored.
+int OfferRestoreAtStart(bool firstRun);
 // Command "株価バックアップフォルダを表示する".
 bool OpenBackupFolder();
 // At exit, after the cache is flushed: the silent backup once a calendar

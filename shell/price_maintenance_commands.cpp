@@ -51,6 +51,8 @@ constexpr char kAskRestore[] =
     "選んだバックアップから株価データを復旧します。\r\n現在の株価データは置き換えられます。\r\n\r\n"
     "この操作は元に戻せません。よろしいですか？";
 constexpr char kRestored[] = "株価バックアップからの復旧が完了しました。";
+constexpr char kRestoreFailed[] = "復旧に失敗しました。バックアップフォルダの内容をご確認ください。";
+constexpr char kRepairStopped[] = "%s\n\nここで処理を中止しました。それまでに直した%d銘柄は保存されています。";
 
 int Ask(const char* text, unsigned icon = 0) {
   return PlatformMessageBox(gMainWnd, text, gAppTitle, kMbOkCancel | icon);
@@ -72,6 +74,17 @@ void ShowRepairedPrices() {
   if (gChartHooks.repaintNow != nullptr) gChartHooks.repaintNow();
 }
 
+// A repair stopped by a daily file it could not write: what was written
+// shows, and the box tells the failure instead of the result.
+void TellRepairStopped(const DailyWriteFailure& failure, int stocksDone) {
+  if (stocksDone > 0) ShowRepairedPrices();
+  char reason[768];
+  FormatDailyWriteFailure(failure, reason, sizeof reason);
+  char text[1024];
+  snprintf(text, sizeof text, kRepairStopped, reason, stocksDone);
+  Tell(text, kMbIconStop);
+}
+
 void OpenWalkProgress(const char* text) {
   BeginProgress(gMainWnd, 0, kStrAppTitle, 1);
   SetProgressText2(text);
@@ -80,8 +93,13 @@ void OpenWalkProgress(const char* text) {
 void RemoveFutureDatedBarsAsked() {
   if (Ask(kAskRemoveFuture) == kIdCancel) return;
   OpenWalkProgress(kCheckingFuture);
-  const int changed = RemoveFutureBarsFromAllStocks(GetTodayPacked());
+  DailyWriteFailure failure{};
+  const int changed = RemoveFutureBarsFromAllStocks(GetTodayPacked(), &failure);
   EndProgress();
+  if (failure.error != 0) {
+    TellRepairStopped(failure, changed);
+    return;
+  }
   if (changed == 0) {
     Tell(kNothingWrong);
     return;
@@ -139,8 +157,13 @@ void PromptDeleteBarsAtDate() {
   if (Ask(text, kMbIconExclamation) == kIdCancel) return;
   OpenWalkProgress(kCheckingDate);
   int stocks = 0;
-  const int removed = DeleteBarsOfDateFromAllStocks(date, GetTodayPacked(), &stocks);
+  DailyWriteFailure failure{};
+  const int removed = DeleteBarsOfDateFromAllStocks(date, GetTodayPacked(), &stocks, &failure);
   EndProgress();
+  if (failure.error != 0) {
+    TellRepairStopped(failure, stocks);
+    return;
+  }
   if (removed == 0) {
     Tell(kNoSuchDate);
     return;
@@ -174,7 +197,7 @@ void RestoreFromPriceBackup() {
   FreeBackupBuffer(&list);
   if (name[0] == 0 || Ask(kAskRestore, kMbIconExclamation) == kIdCancel) return;
   // A failed restore has told the user and left the live folders as they were.
-  if (RestoreBackupWithProgress(name) == 0) ShowRestoredPrices();
+  if (RestoreBackupWithProgress(name, kRestoreFailed) == 0) ShowRestoredPrices();
 }
 
 void ReportLongDailyGaps() {

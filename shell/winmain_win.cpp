@@ -55,6 +55,7 @@ bool InitInstance(HINSTANCE instance, int showCommand) {
   InstallPaletteResourceReader();
   CreateNamedColorBrushes();
   InstallBackupWindows();
+  UndoInterruptedRestoreAtStart();
   gFirstRun = IsFirstRunForRestore();
   if (!LoadChosenDataFolder()) return false;
   InstallPriceUpdateWindows();
@@ -119,7 +120,7 @@ int RunMainLoop() {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   if (!InitInstance(instance, showCommand)) return 0;
-  if (gFirstRun) OfferRestoreAtFirstRun();
+  OfferRestoreAtStart(gFirstRun);
   RunStartUpQuestions();
   RebuildGroupMenus();
   ResetLiveQuoteState();

@@ -114,6 +114,8 @@ ensure_wine_prefix() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d Y /f >/dev/null 2>&1 || true
     wineserver -w || true
   fi
+  # Last: Wine makes these links while it sets a prefix up.
+  keep_user_folders_in_prefix
 }
 
 mkdir -p "$DEPS"

@@ -37,6 +37,10 @@ if [ ! -f "$VELQO_WINEPREFIX/system.reg" ]; then
 fi
 . tools/wine-env.sh
 install_wine_symbol_font
+# A test prefix copied before the setup kept its user folders to itself.
+keep_user_folders_in_prefix
+WINEPREFIX="$ROOT/.deps/wine" check_user_folders_in_prefix
+check_user_folders_in_prefix
 VELQO_XVFB_PID=""
 start_xvfb_if_needed
 cleanup() {

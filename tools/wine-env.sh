@@ -39,3 +39,27 @@ install_wine_symbol_font() {
     cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
   fi
 }
+
+# The prefix's user folders (Documents, Desktop, ...) are real folders of its
+# own: Wine links them to the home folder, where the program's backups would
+# land beside, and be pruned with, those of every other data folder.
+keep_user_folders_in_prefix() {
+  local folder
+  for folder in "$WINEPREFIX"/drive_c/users/*/*; do
+    if [ -L "$folder" ]; then
+      rm -f "$folder"
+      mkdir -p "$folder"
+    fi
+  done
+}
+
+# Fails naming the first user folder of the prefix that is a link.
+check_user_folders_in_prefix() {
+  local folder
+  for folder in "$WINEPREFIX"/drive_c/users/*/*; do
+    if [ -L "$folder" ]; then
+      echo "the Wine prefix's user folder $folder is a link to $(readlink "$folder")" >&2
+      return 1
+    fi
+  done
+}

@@ -134,7 +134,9 @@ TEST_F(BackupTest, RestoreReplacesBothFoldersFromANameOrAFullPath) {
   };
   for (const Case& c : {Case{"20261101_090000", "november"}, Case{Root() + "20261201_090000", "december"}}) {
     SCOPED_TRACE(c.folder);
+    WriteWholeFile(Data() + "/stock.dat", Bytes("table of the live folders"));
     ASSERT_TRUE(RestoreBackup(c.folder.c_str(), Data().c_str(), kQuiet));
+    EXPECT_FALSE(FileExists(Data() + "/stock.dat"));
     EXPECT_EQ(ReadWholeFile(Data() + "/DAY/7203"), Bytes(c.expected));
     EXPECT_FALSE(FileExists(Data() + "/DAY/1001"));
     EXPECT_EQ(ReadWholeFile(Data() + "/BASEDATA/ken.dat"), Bytes("old splits"));
@@ -159,8 +161,10 @@ TEST_F(BackupTest, FailedRestoreLeavesTheLiveFoldersAsTheyWere) {
   basicCopy.failCopies = 1;
   for (const Case& c : {Case{"DAY copy", dayCopy}, Case{"BASEDATA copy", basicCopy}}) {
     SCOPED_TRACE(c.what);
+    WriteWholeFile(Data() + "/stock.dat", Bytes("table"));
     SetFileFaults(c.faults);
     EXPECT_FALSE(RestoreBackup("20261101_090000", Data().c_str(), kQuiet));
+    EXPECT_EQ(ReadWholeFile(Data() + "/stock.dat"), Bytes("table"));
     EXPECT_EQ(ReadWholeFile(Data() + "/DAY/7203"), Bytes("car bars"));
     EXPECT_EQ(ReadWholeFile(Data() + "/DAY/1001"), Bytes("index bars"));
     EXPECT_EQ(ReadWholeFile(Data() + "/BASEDATA/ken.dat"), Bytes("splits"));

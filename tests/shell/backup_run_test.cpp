@@ -66,6 +66,8 @@ TEST_F(BackupRunTest, RestoreOverADirtyCacheEntryLeavesEveryDailyFileAsInTheBack
   UpdateDailyBars(NumberCode(7203), *series);
   ASSERT_EQ(CountDirtyDailyCacheEntries(), 1);
   ASSERT_EQ(RestoreBackupWithProgress(ListedBackups().at(0).c_str()), 0);
+  // The table of the restored folders is on disk at once, not only at exit.
+  EXPECT_EQ(GetFileSizeByName((folder_.path() + "stock.dat").c_str()), static_cast<int64_t>(sizeof(StockTable)));
   FlushAndFreeDailyCache();  // as the exit or the next table rebuild would
   EXPECT_EQ(ReadWholeFile(DayPath(NumberCode(7203))), backedUp);
   EXPECT_EQ(ReadWholeFile(DayPath(NumberCode(1001))), Series(1001, 30));
@@ -163,6 +165,67 @@ TEST_F(BackupRunTest, FirstRunAsksBeforeReplacingPriceFiles) {
   EXPECT_EQ(OfferRestoreAtFirstRun(), 0);
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
   EXPECT_FALSE(IsFirstRunForRestore());
+}
+
+// The folders a restore cut short by a kill leaves at each of its steps: the
+// start puts the live ones back, throws the copies away, tells and offers the
+// restore again. After the last step the restore is complete and nothing is told.
+TEST_F(BackupRunTest, AStartAfterACutShortRestorePutsTheLiveFoldersBackAndOffersItAgain) {
+  ASSERT_EQ(RunBackup(true), 0);
+  const std::string data = folder_.path();
+  const auto fill = [&](const std::string& folder, int bars) {
+    mkdir(folder.c_str(), 0777);
+    ASSERT_EQ(mkdir((folder + "DAY").c_str(), 0777), 0);
+    ASSERT_EQ(mkdir((folder + "BASEDATA").c_str(), 0777), 0);
+    for (int code : {1001, 7203}) WriteWholeFile(folder + DayPath(NumberCode(code)), Series(code, bars));
+    WriteWholeFile(folder + "BASEDATA/ken.dat", {static_cast<uint8_t>(bars)});
+  };
+  const auto move = [&](const std::string& from, const std::string& to) {
+    ASSERT_EQ(std::rename((data + from).c_str(), (data + to).c_str()), 0) << from;
+  };
+  struct Case {
+    const char* what;
+    std::vector<std::pair<const char*, const char*>> moves;  // from the live and the copied folders
+    bool cutShort;
+  };
+  const Case cases[] = {
+      {"copying", {{"new/DAY", "DAY.restore"}}, true},
+      {"DAY aside", {{"DAY", "DAY.old"}, {"new/DAY", "DAY.restore"}, {"new/BASEDATA", "BASEDATA.restore"}}, true},
+      {"DAY swapped", {{"DAY", "DAY.old"}, {"new/DAY", "DAY"}, {"new/BASEDATA", "BASEDATA.restore"}}, true},
+      {"BASEDATA aside",
+       {{"DAY", "DAY.old"}, {"new/DAY", "DAY"}, {"BASEDATA", "BASEDATA.old"}, {"new/BASEDATA", "BASEDATA.restore"}},
+       true},
+      {"swapped, old ones left",
+       {{"DAY", "DAY.old"}, {"new/DAY", "DAY"}, {"BASEDATA", "BASEDATA.old"}, {"new/BASEDATA", "BASEDATA"}},
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    DeleteDirectoryTree((data + "DAY/").c_str(), 1);
+    DeleteDirectoryTree((data + "BASEDATA/").c_str(), 1);
+    DeleteDirectoryTree((data + "new/").c_str(), 1);
+    fill(data, 30);
+    fill(data + "new/", 5);
+    for (const auto& m : c.moves) move(m.first, m.second);
+    UndoInterruptedRestoreAtStart();
+    TakeRecordedMessageBoxes();
+    if (c.cutShort) {
+      QueueMessageBoxAnswer(kIdOk);
+      QueueMessageBoxAnswer(kIdNo);  // not over the price files there
+    }
+    EXPECT_EQ(OfferRestoreAtStart(false), 1);
+    const auto boxes = TakeRecordedMessageBoxes();
+    const int bars = c.cutShort ? 30 : 5;
+    for (int code : {1001, 7203}) EXPECT_EQ(ReadWholeFile(DayPath(NumberCode(code))), Series(code, bars)) << code;
+    EXPECT_EQ(ReadWholeFile(data + "BASEDATA/ken.dat"), std::vector<uint8_t>{static_cast<uint8_t>(bars)});
+    for (const char* leftover : {"DAY.restore", "DAY.old", "BASEDATA.restore", "BASEDATA.old"})
+      EXPECT_FALSE(FileExists(data + leftover)) << leftover;
+    ASSERT_EQ(boxes.size(), c.cutShort ? 2u : 0u);
+    if (!c.cutShort) continue;
+    EXPECT_EQ(boxes[0].text,
+              "前回のバックアップからの復旧は途中で中断されたため、行われていません。\n株価データは復旧前のままです。");
+    EXPECT_EQ(boxes[1].flags & 0xF, kMbYesNo);
+  }
 }
 
 TEST_F(BackupRunTest, AMenuBackupTellsItsOutcomeAndAFailedOneKeepsTheOlderBackups) {

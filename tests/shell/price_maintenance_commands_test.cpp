@@ -142,6 +142,53 @@ TEST_F(PriceMaintenanceCommands, FutureBarsCountEachStockOnce) {
   EXPECT_EQ(gFake.recomputes, 1);
 }
 
+// A repair told as done is on disk, for the stock held in the cache as for
+// the other; one whose file cannot be written is told as a failure, and that
+// stock is left as it was.
+TEST_F(PriceMaintenanceCommands, EveryRepairedSeriesIsInItsFileWhenTheResultIsTold) {
+  SetFixedClock(1796601600, 9 * 3600);  // 2026-12-07
+  const PackedDate future = MakePackedDate(2026, 12, 10);
+  struct Case {
+    int command;
+    PackedDate kept, dropped;
+    int failWrites;
+    const char* told;
+  };
+  const Case cases[] = {
+      {IDM_REMOVE_FUTURE_BARS, MakePackedDate(2026, 12, 6), future, 0, "2件の不正データを発見、除去しました。"},
+      {IDM_DELETE_BARS_AT_DATE, MakePackedDate(2026, 12, 1), kDeleted, 0,
+       "2銘柄から、合計2件のレコードを削除しました。"},
+      {IDM_REMOVE_FUTURE_BARS, MakePackedDate(2026, 12, 6), future, 100,
+       "日足ファイル(DAY\\1321)を書き込めませんでした。"},
+      {IDM_DELETE_BARS_AT_DATE, MakePackedDate(2026, 12, 1), kDeleted, 100,
+       "日足ファイル(DAY\\1331)を書き込めませんでした。"},
+  };
+  int number = 1301;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(number);
+    const int first = gStockTable->count;
+    for (int n : {number, number + 1}) AddStockWithDates(n, {c.kept, c.dropped});
+    auto cached = std::make_unique<BarSeries>();
+    GetDailyBars(NumberCode(number), cached.get());
+    FileFaults faults;
+    faults.failWrites = c.failWrites;
+    SetFileFaults(faults);
+    EXPECT_EQ(OnMainCommand(nullptr, c.command), 1);
+    SetFileFaults(FileFaults{});
+    const std::string told = BoxTexts().back();
+    EXPECT_EQ(told.rfind(c.told, 0), 0u) << told;
+    const int bars = c.failWrites > 0 ? 2 : 1;
+    for (int n : {number, number + 1}) {
+      auto expected = SeriesOf(NumberCode(n), 2,
+                               [&](int i) { return PriceBar{i == 0 ? c.kept : c.dropped, 100, 100, 100, 100, 10}; });
+      expected->count = bars;
+      EXPECT_EQ(ReadWholeFile(DayPath(NumberCode(n))), SeriesImage(*expected)) << n;
+      EXPECT_EQ(gStockTable->records[first + n - number].dailyCount, bars) << n;
+    }
+    number += 10;
+  }
+}
+
 TEST_F(PriceMaintenanceCommands, MasterFilesOfOtherSizesAreIgnoredAndOldOnesStayInTheirRecords) {
   AddStockWithDates(1301, {MakePackedDate(2026, 12, 1)});
   const struct {
@@ -158,27 +205,47 @@ TEST_F(PriceMaintenanceCommands, MasterFilesOfOtherSizesAreIgnoredAndOldOnesStay
   }
 }
 
+// A restore from the menu over a backup "20261203_093000" that holds the
+// daily files of 1301 and 1302 as they are now; restores and exits put back
+// as they were.
+class MenuRestore : public PriceMaintenanceCommands {
+ protected:
+  void SetUp() override {
+    PriceMaintenanceCommands::SetUp();
+    documents_ = folder_.path() + "docs/";
+    gGetDocumentsFolder = [](char* out, int size) {
+      snprintf(out, static_cast<size_t>(size), "%s", documents_.c_str());
+      return true;
+    };
+    gPriceUpdateServices.recomputeIndicatorsAndGroups = [] { return true; };
+    AddStockWithDates(1301, {MakePackedDate(2026, 12, 1), MakePackedDate(2026, 12, 2)});
+    AddStockWithDates(1302, {MakePackedDate(2026, 12, 2)});
+    backup_ = documents_ + "Mirastovelkin22/Backups/20261203_093000/";
+    for (const std::string& sub : {documents_, documents_ + "Mirastovelkin22", documents_ + "Mirastovelkin22/Backups",
+                                   backup_, backup_ + "DAY", backup_ + "BASEDATA"})
+      ASSERT_EQ(PlatformCreateFolder(sub.c_str()), 0) << sub;
+    for (int number : {1301, 1302})
+      WriteWholeFile(backup_ + DayPath(NumberCode(number)), ReadWholeFile(DayPath(NumberCode(number))));
+    gMaintenanceServices.chooseBackup = [](const char* const* names, int count) {
+      return count == 1 && std::string(names[0]) == "20261203_093000" ? 0 : -1;
+    };
+  }
+  void TearDown() override {
+    gPriceUpdateServices = updateServices_;
+    gGetDocumentsFolder = documentsFolder_;
+    PriceMaintenanceCommands::TearDown();
+  }
+
+  static std::string documents_;
+  std::string backup_;
+  const PriceUpdateServices updateServices_ = gPriceUpdateServices;
+  const DocumentsFolderFn documentsFolder_ = gGetDocumentsFolder;
+};
+std::string MenuRestore::documents_;
+
 // Live bars changed in the cache and not yet written must not reach the
 // files after a restore: every daily file is then the backup's.
-TEST_F(PriceMaintenanceCommands, ARestoreWithAChangedCachedSeriesLeavesEveryDailyFileAsTheBackup) {
-  static std::string documents;
-  documents = folder_.path() + "docs/";
-  gGetDocumentsFolder = [](char* out, int size) {
-    snprintf(out, static_cast<size_t>(size), "%s", documents.c_str());
-    return true;
-  };
-  const PriceUpdateServices updateServices = gPriceUpdateServices;
-  const DocumentsFolderFn documentsFolder = gGetDocumentsFolder;
-  gPriceUpdateServices.recomputeIndicatorsAndGroups = [] { return true; };
-  AddStockWithDates(1301, {MakePackedDate(2026, 12, 1), MakePackedDate(2026, 12, 2)});
-  AddStockWithDates(1302, {MakePackedDate(2026, 12, 2)});
-  const std::string backup = documents + "Mirastovelkin22/Backups/20261203_093000/";
-  for (const std::string& sub :
-       {std::string("docs"), std::string("docs/Mirastovelkin22"), std::string("docs/Mirastovelkin22/Backups"), backup,
-        backup + "DAY", backup + "BASEDATA"})
-    ASSERT_EQ(PlatformCreateFolder(sub.c_str()), 0) << sub;
-  for (int number : {1301, 1302})
-    WriteWholeFile(backup + DayPath(NumberCode(number)), ReadWholeFile(DayPath(NumberCode(number))));
+TEST_F(MenuRestore, AChangedCachedSeriesLeavesEveryDailyFileAsTheBackup) {
   auto changed =
       SeriesOf(NumberCode(1301), 1, [](int) { return PriceBar{MakePackedDate(2026, 12, 4), 1, 1, 1, 1, 1}; });
   auto shown = std::make_unique<BarSeries>();
@@ -186,16 +253,26 @@ TEST_F(PriceMaintenanceCommands, ARestoreWithAChangedCachedSeriesLeavesEveryDail
   UpdateDailyBars(NumberCode(1301), *changed);
   ASSERT_EQ(CountDirtyDailyCacheEntries(), 1);
   WriteWholeFile(DayPath(NumberCode(1302)), {1, 2, 3});
-  gMaintenanceServices.chooseBackup = [](const char* const* names, int count) {
-    return count == 1 && std::string(names[0]) == "20261203_093000" ? 0 : -1;
-  };
   EXPECT_EQ(OnMainCommand(nullptr, IDM_RESTORE_PRICE_BACKUP), 1);
   for (int number : {1301, 1302})
-    EXPECT_EQ(ReadWholeFile(DayPath(NumberCode(number))), ReadWholeFile(backup + DayPath(NumberCode(number))))
+    EXPECT_EQ(ReadWholeFile(DayPath(NumberCode(number))), ReadWholeFile(backup_ + DayPath(NumberCode(number))))
         << number;
   EXPECT_EQ(BoxTexts().back(), "株価バックアップからの復旧が完了しました。");
-  gPriceUpdateServices = updateServices;
-  gGetDocumentsFolder = documentsFolder;
+}
+
+TEST_F(MenuRestore, AFailedCopyAsksToCheckTheBackupAndKeepsThePrices) {
+  WriteWholeFile(DayPath(NumberCode(1302)), {1, 2, 3});
+  FileFaults faults;
+  faults.failCopies = 1;
+  SetFileFaults(faults);
+  EXPECT_EQ(OnMainCommand(nullptr, IDM_RESTORE_PRICE_BACKUP), 1);
+  SetFileFaults(FileFaults{});
+  const std::vector<RecordedMessageBox> boxes = TakeRecordedMessageBoxes();
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes.back().text,
+            "復旧に失敗しました。バックアップフォルダの内容をご確認ください。\n株価データは元のままです。");
+  EXPECT_EQ(boxes.back().flags & 0xF0, kMbIconStop);
+  EXPECT_EQ(ReadWholeFile(DayPath(NumberCode(1302))), (std::vector<uint8_t>{1, 2, 3}));
 }
 
 }  // namespace
