@@ -87,7 +87,7 @@ void RefillAllChartLists() {
 
 // ---- Display switches -------------------------------------------------------------
 
-enum class AfterSwitch { kRepaint, kLayout, kGuideLine, kReload };
+enum class AfterSwitch { kRepaint, kLayout, kGuideLine, kReload, kNothing };
 
 struct DisplaySwitch {
   int command;
@@ -128,6 +128,11 @@ constexpr DisplaySwitch kDisplaySwitches[] = {
      [] { gTrendLineFullRange = !gTrendLineFullRange; }},
     {IDM_WEEK_SEPARATORS, AfterSwitch::kRepaint, [] { return IsOn(gWeekSeparatorsOn); },
      [] { Flip(gWeekSeparatorsOn); }},
+    {IDM_THICK_CHART_LINES, AfterSwitch::kRepaint, [] { return IsOn(gThickChartLines); },
+     [] { Flip(gThickChartLines); }},
+    // Read by the next drag of a horizontal line: nothing shown changes.
+    {IDM_SNAP_ROUND_PRICES, AfterSwitch::kNothing, [] { return IsOn(gSettings.snapDraggedPrices); },
+     [] { Flip(gSettings.snapDraggedPrices); }},
 };
 
 const DisplaySwitch* FindDisplaySwitch(int command) {
@@ -330,6 +335,7 @@ bool ToggleDisplaySwitch(int command) {
       ReloadAllChartSeries();
       LayoutAndRepaint();
       break;
+    case AfterSwitch::kNothing: break;
   }
   return true;
 }

@@ -48,7 +48,8 @@ void ToggleNewTrendLineMode();
 void ProcessPendingGroupUpdates(bool groupListDropped);
 
 // The display switches of the view menu (commands 32827, 32828, 32835,
-// 32857, 32878, 33031, 33032, 33087, 33140..33142); false for other ids.
+// 32857, 32878, 33031, 33032, 33087, 33140..33142) and the line options of
+// the options menu (33147, 33151); false for other ids.
 bool ToggleDisplaySwitch(int command);
 // Whether a display switch is on, for the menu's check marks; false for other ids.
 bool IsDisplaySwitchOn(int command);

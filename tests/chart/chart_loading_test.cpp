@@ -701,6 +701,30 @@ TEST_F(ChartEditingTest, PanesMoveWithTheirFlagsAndTheSelectionFollowsAndFlagBit
   EXPECT_FALSE(ToggleDisplaySwitch(IDM_PANE_OBV));
 }
 
+// The line options of the options menu flip their settings; thicker lines
+// repaint every chart, the snap waits for the next drag.
+TEST_F(ChartEditingTest, TheLineOptionsFlipTheirSettingsAndThickLinesRepaintEveryChart) {
+  gChartHooks.invalidateRect = [](const Rect& rect) { gInvalidated.push_back(rect); };
+  const struct {
+    int command;
+    uint8_t* setting;
+    size_t invalidated;
+  } cases[] = {
+      {IDM_THICK_CHART_LINES, &gSettings.thickChartLines, 3},
+      {IDM_SNAP_ROUND_PRICES, &gSettings.snapDraggedPrices, 0},
+  };
+  for (const auto& c : cases) {
+    *c.setting = 0;
+    for (const uint8_t expected : {1, 0}) {
+      gInvalidated.clear();
+      EXPECT_EQ(OnMainCommand(nullptr, c.command), 1) << c.command;
+      EXPECT_EQ(Row(*c.setting, IsDisplaySwitchOn(c.command), gInvalidated.size()),
+                Row(expected, expected != 0, c.invalidated))
+          << c.command;
+    }
+  }
+}
+
 TEST_F(ChartEditingTest, AddingCopiesTheSelectedViewWithoutLinksUpToThreeCharts) {
   CurrentScreenPattern().chartCount = 2;
   View(1).dateLink = View(1).stockLink = 1;
