@@ -236,6 +236,7 @@ void TogglePaneFlagBit(int n) {
   if (view == nullptr) return;
   view->paneFlags[pane] ^= 1u << (static_cast<unsigned>(n) % 32u);
   InvalidateChart(gSelectedChart);
+  InvalidateDetailList();  // it lists the lines the pane shows
   RepaintNow();
 }
 

@@ -20,7 +20,8 @@ void RemoveSelectedPane();
 void MoveSelectedPane(PaneMove move);
 // One more pane slot at the bottom of the selected chart, selected.
 void AddPaneSlot();
-// Flips bit n (mod 32) of the selected pane's flag word.
+// Flips bit n (mod 32) of the selected pane's flag word; the chart's scales
+// follow, and the chart and the detail list are repainted.
 void TogglePaneFlagBit(int n);
 
 // A third chart at most: a copy of the selected view (or of the last one)

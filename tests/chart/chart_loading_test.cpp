@@ -683,8 +683,17 @@ TEST_F(ChartEditingTest, PanesMoveWithTheirFlagsAndTheSelectionFollowsAndFlagBit
   EXPECT_EQ(KindsOf(1), (Kinds{kPaneVolume, kPaneRsi}));
   EXPECT_EQ(gSelectedPane, -1) << "removing the top pane leaves none selected";
   gSelectedPane = 0;  // the volume pane's flag bits flip modulo 32
+  gChartHooks.invalidateRect = [](const Rect& rect) { gInvalidated.push_back(rect); };
+  gDetailListArea = {804, 0, 904, 600};
+  gShowDetailList = 1;
+  gInvalidated.clear();
   OnMainCommand(nullptr, IDM_PANE_FLAG_FIRST + 15);
   EXPECT_EQ(View(1).paneFlags[0], (0x11u | kPaneFlagLogScale));
+  // The chart, and the detail list, which lists the lines its panes show.
+  ASSERT_EQ(gInvalidated.size(), 2u);
+  EXPECT_EQ((std::vector<Ltrb4>{Ltrb(gInvalidated[0]), Ltrb(gInvalidated[1])}),
+            (std::vector<Ltrb4>{{0, 300, 800, 600}, Ltrb(gDetailListArea)}));
+  gShowDetailList = 0;
   OnMainCommand(nullptr, IDM_PANE_FLAG_FIRST + 47);
   EXPECT_EQ(View(1).paneFlags[0], 0x11u);
   // Display switches flip their settings and report their state.
