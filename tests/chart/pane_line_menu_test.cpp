@@ -53,18 +53,12 @@ TEST(PaneLineMenu, EachKindSwitchesItsLinesNamedWithTheirPeriodsInTheChartsUnit)
       {kPaneDeviation, 1, kPaneFlagLine2, weeklyWithSecond, "0:乖離率(6週)|1:乖離率(26週+5週)|2:*乖離率(75週)"},
       {kPanePsychological, 0, 0, GetDefaultIndicatorParameters(0),
        "0:サイコロジカル(6日)|1:サイコロジカル(12日)|2:サイコロジカル(24日)"},
-      // Panes whose lines are always drawn have nothing to switch.
-      {kPaneStochastics, 0, PaneLineFlags(3), GetDefaultIndicatorParameters(0), ""},
-      {kPaneMacd, 0, PaneLineFlags(3), GetDefaultIndicatorParameters(0), ""},
-      {kPaneDmi, 0, PaneLineFlags(3), GetDefaultIndicatorParameters(0), ""},
-      {kPaneSroc, 0, PaneLineFlags(3), GetDefaultIndicatorParameters(0), ""},
-      {kPaneObv, 0, PaneLineFlags(3), GetDefaultIndicatorParameters(0), ""},
-      {kPaneVolumeRatio, 0, PaneLineFlags(3), GetDefaultIndicatorParameters(0), ""},
-      {kPaneAdvanceDecline, 0, PaneLineFlags(3), GetDefaultIndicatorParameters(0), ""},
-      {kPaneKindCount, 0, PaneLineFlags(3), GetDefaultIndicatorParameters(0), ""},
-      {-1, 0, PaneLineFlags(3), GetDefaultIndicatorParameters(0), ""},
   };
   for (const auto& c : cases) EXPECT_EQ(Items(c.kind, c.period, c.flags, c.params), c.items) << c.kind;
+  // Panes whose lines are always drawn have nothing to switch.
+  for (int kind : {int{kPaneStochastics}, int{kPaneMacd}, int{kPaneDmi}, int{kPaneSroc}, int{kPaneObv},
+                   int{kPaneVolumeRatio}, int{kPaneAdvanceDecline}, kPaneKindCount, -1})
+    EXPECT_EQ(Items(kind, 0, PaneLineFlags(3), GetDefaultIndicatorParameters(0)), "") << kind;
 }
 
 }  // namespace
