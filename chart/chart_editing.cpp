@@ -87,7 +87,7 @@ void RefillAllChartLists() {
 
 // ---- Display switches -------------------------------------------------------------
 
-enum class AfterSwitch { kRepaint, kLayout, kGuideLine, kReload };
+enum class AfterSwitch { kRepaint, kLayout, kGuideLine, kReload, kNothing };
 
 struct DisplaySwitch {
   int command;
@@ -128,6 +128,11 @@ constexpr DisplaySwitch kDisplaySwitches[] = {
      [] { gTrendLineFullRange = !gTrendLineFullRange; }},
     {IDM_WEEK_SEPARATORS, AfterSwitch::kRepaint, [] { return IsOn(gWeekSeparatorsOn); },
      [] { Flip(gWeekSeparatorsOn); }},
+    {IDM_THICK_CHART_LINES, AfterSwitch::kRepaint, [] { return IsOn(gThickChartLines); },
+     [] { Flip(gThickChartLines); }},
+    // Read by the next drag of a horizontal line: nothing shown changes.
+    {IDM_SNAP_ROUND_PRICES, AfterSwitch::kNothing, [] { return IsOn(gSettings.snapDraggedPrices); },
+     [] { Flip(gSettings.snapDraggedPrices); }},
 };
 
 const DisplaySwitch* FindDisplaySwitch(int command) {
@@ -231,6 +236,7 @@ void TogglePaneFlagBit(int n) {
   if (view == nullptr) return;
   view->paneFlags[pane] ^= 1u << (static_cast<unsigned>(n) % 32u);
   InvalidateChart(gSelectedChart);
+  InvalidateDetailList();  // it lists the lines the pane shows
   RepaintNow();
 }
 
@@ -330,6 +336,7 @@ bool ToggleDisplaySwitch(int command) {
       ReloadAllChartSeries();
       LayoutAndRepaint();
       break;
+    case AfterSwitch::kNothing: break;
   }
   return true;
 }

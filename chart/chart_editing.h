@@ -20,7 +20,8 @@ void RemoveSelectedPane();
 void MoveSelectedPane(PaneMove move);
 // One more pane slot at the bottom of the selected chart, selected.
 void AddPaneSlot();
-// Flips bit n (mod 32) of the selected pane's flag word.
+// Flips bit n (mod 32) of the selected pane's flag word; the chart's scales
+// follow, and the chart and the detail list are repainted.
 void TogglePaneFlagBit(int n);
 
 // A third chart at most: a copy of the selected view (or of the last one)
@@ -48,7 +49,8 @@ void ToggleNewTrendLineMode();
 void ProcessPendingGroupUpdates(bool groupListDropped);
 
 // The display switches of the view menu (commands 32827, 32828, 32835,
-// 32857, 32878, 33031, 33032, 33087, 33140..33142); false for other ids.
+// 32857, 32878, 33031, 33032, 33087, 33140..33142) and the line options of
+// the options menu (33147, 33151); false for other ids.
 bool ToggleDisplaySwitch(int command);
 // Whether a display switch is on, for the menu's check marks; false for other ids.
 bool IsDisplaySwitchOn(int command);

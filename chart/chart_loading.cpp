@@ -409,5 +409,9 @@ void InvalidateTrendLinePanes(StockCode code, int paneKind) {
 
 void InvalidateAllCharts() {
   for (int i = 0; i < ShownChartCount(); ++i) InvalidateChart(i);
+  InvalidateDetailList();
+}
+
+void InvalidateDetailList() {
   if (gShowDetailList != 0) InvalidateRect(gDetailListArea);
 }

@@ -56,6 +56,8 @@ void EraseForecastCandle();
 void InvalidateChart(int chart);
 // The same for every chart of the current pattern, and the detail list.
 void InvalidateAllCharts();
+// The detail list's area, while it is shown.
+void InvalidateDetailList();
 // A trend line of `code` on panes of `paneKind` changed: in every chart of
 // that stock the panes that may show it (and with it the tracker's texts and
 // the measuring text, which stay inside those panes), or the whole chart when

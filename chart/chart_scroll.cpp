@@ -30,12 +30,6 @@ void ApplyScrollBar(int chart, const ChartScrollInfo& info) {
   if (gChartHooks.applyScrollBar != nullptr) gChartHooks.applyScrollBar(chart, info);
 }
 
-void InvalidateDetailList() {
-  if (gShowDetailList != 0 && gChartHooks.invalidateRect != nullptr && !IsEmptyRect(gDetailListArea)) {
-    gChartHooks.invalidateRect(gDetailListArea);
-  }
-}
-
 // The scroll bar's position: the view's index kept within the range.
 int CurrentScrollPos(const ChartScrollInfo& info) { return ClampChartScrollPos(info, info.pos); }
 

@@ -54,12 +54,13 @@
 #define IDM_AVERAGE_LINE 33140
 #define IDM_AVERAGE_LINE_VALUES 33141
 #define IDM_CLOSING_LINE_PROFIT 33142
+#define IDM_SNAP_ROUND_PRICES 33147 /* dragged horizontal lines snap to hundreds or thousands */
+#define IDM_THICK_CHART_LINES 33151 /* indicator and average lines one pixel wider */
 #define IDM_UNDO 20000
 #define IDM_DELETE 20005
 #define IDM_NEW_TREND_LINE 20007
 #define IDM_PANE_FLAG_FIRST 5000 /* .. 5099: bit n mod 32 of the selected pane's flags */
 #define IDM_PANE_FLAG_LAST 5099
-#define IDM_PANE_LOG_SCALE 5015       /* bit 15: logarithmic price scale */
 #define IDM_SORT_ITEM_FIRST 3000      /* .. one per sortable condition item */
 #define IDM_LIST_TO_GROUP_FIRST 4000  /* .. 4123: add the list's selected stock to group n */
 #define IDM_CHART_TO_GROUP_FIRST 4200 /* .. 4323: add the chart's stock to group n */

@@ -6,7 +6,9 @@
 
 #include "analysis/group_store.h"
 #include "analysis/trend_line_store.h"
+#include "chart/chart_layout.h"
 #include "chart/chart_selection.h"
+#include "chart/pane_line_menu.h"
 #include "chart/memo_hooks.h"
 #include "chart/screen_pattern.h"
 #include "chart/trend_line_menu.h"
@@ -35,6 +37,9 @@ bool gTrackerSubMenuAttached = false;
 std::wstring gTrackerSubMenuText;
 
 constexpr int kFullHistoryPosition = 2;
+
+// The pane pop-up's moves and removal; the line switches follow them.
+constexpr int kPaneFixedItems = 6;
 
 HMENU LoadFirstSubMenu(int id, int slot) {
   const HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
@@ -130,6 +135,17 @@ void AppendTrendLineTargetItems(HMENU menu, int lineIndex, int paneKind) {
                     SjisToWide(WatchedLineItemText(paneKind, n)).c_str());
       }
       break;
+  }
+}
+
+// After the fixed items: a separator and the pane's line switches, when it has any.
+void AppendPaneLineItems(HMENU menu, const PaneLineItems& items) {
+  while (GetMenuItemCount(menu) > kPaneFixedItems) RemoveMenu(menu, kPaneFixedItems, MF_BYPOSITION);
+  if (items.count > 0) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  for (int k = 0; k < items.count; ++k) {
+    const PaneLineItem& item = items.items[k];
+    AppendMenuW(menu, MF_STRING | (item.checked ? MF_CHECKED : MF_UNCHECKED),
+                static_cast<UINT_PTR>(IDM_PANE_FLAG_FIRST + item.bit), SjisToWide(item.text).c_str());
   }
 }
 
@@ -234,7 +250,28 @@ HMENU TrackerSubMenu() { return gPopups.trendLineSteps; }
 
 void ShowChartPopup(HWND owner, int x, int y) { TrackAtClientPoint(gPopups.chart, owner, x, y, TPM_RIGHTBUTTON); }
 
-void ShowPanePopup(HWND owner, int x, int y) { TrackAtClientPoint(gPopups.pane, owner, x, y, TPM_LEFTBUTTON); }
+void ShowPanePopup(HWND owner, int x, int y) {
+  PreparePanePopupMenu(gSelectedChart, gSelectedPane);
+  TrackAtClientPoint(gPopups.pane, owner, x, y, TPM_LEFTBUTTON);
+}
+
+HMENU PanePopupMenu() { return gPopups.pane; }
+
+void PreparePanePopupMenu(int chart, int pane) {
+  if (gPopups.pane == nullptr) return;
+  PaneLineItems items{};
+  const ScreenPattern& pattern = CurrentScreenPattern();
+  if (chart >= 0 && chart < pattern.chartCount) {
+    const ChartView& view = pattern.views[chart];
+    if (pane >= 0 && pane < std::min(view.paneCount, kMaxPanesPerChart)) {
+      // The periods the chart's lines were computed with, as its captions show them.
+      const int period = GetViewPeriod(view);
+      BuildPaneLineItems(static_cast<int>(view.paneKinds[pane]), period, view.paneFlags[pane],
+                         gChartContexts[chart].periods[period].params, &items);
+    }
+  }
+  AppendPaneLineItems(gPopups.pane, items);
+}
 
 void ShowCaptionPopup(HWND owner, int x, int y) {
   UpdateGroupMembershipChecks();

@@ -15,7 +15,12 @@ HMENU TrackerSubMenu();
 
 // At a point in the main window's client area.
 void ShowChartPopup(HWND owner, int x, int y);
+// The pane pop-up for the selected pane, its line switches built first.
 void ShowPanePopup(HWND owner, int x, int y);
+HMENU PanePopupMenu();
+// Rebuilds the pane pop-up's line switches for pane `pane` of chart `chart`:
+// one item per flag bit its kind reads, checked by the bit; none without such a pane.
+void PreparePanePopupMenu(int chart, int pane);
 // After checking the groups that hold the chart's stock.
 void ShowCaptionPopup(HWND owner, int x, int y);
 // The trend-line pop-up for gSelectedTrendLine, its items checked and

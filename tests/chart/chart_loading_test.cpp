@@ -731,8 +731,17 @@ TEST_F(ChartEditingTest, PanesMoveWithTheirFlagsAndTheSelectionFollowsAndFlagBit
   EXPECT_EQ(KindsOf(1), (Kinds{kPaneVolume, kPaneRsi}));
   EXPECT_EQ(gSelectedPane, -1) << "removing the top pane leaves none selected";
   gSelectedPane = 0;  // the volume pane's flag bits flip modulo 32
+  gChartHooks.invalidateRect = [](const Rect& rect) { gInvalidated.push_back(rect); };
+  gDetailListArea = {804, 0, 904, 600};
+  gShowDetailList = 1;
+  gInvalidated.clear();
   OnMainCommand(nullptr, IDM_PANE_FLAG_FIRST + 15);
   EXPECT_EQ(View(1).paneFlags[0], (0x11u | kPaneFlagLogScale));
+  // The chart, and the detail list, which lists the lines its panes show.
+  ASSERT_EQ(gInvalidated.size(), 2u);
+  EXPECT_EQ((std::vector<Ltrb4>{Ltrb(gInvalidated[0]), Ltrb(gInvalidated[1])}),
+            (std::vector<Ltrb4>{{0, 300, 800, 600}, Ltrb(gDetailListArea)}));
+  gShowDetailList = 0;
   OnMainCommand(nullptr, IDM_PANE_FLAG_FIRST + 47);
   EXPECT_EQ(View(1).paneFlags[0], 0x11u);
   // Display switches flip their settings and report their state.
@@ -747,6 +756,30 @@ TEST_F(ChartEditingTest, PanesMoveWithTheirFlagsAndTheSelectionFollowsAndFlagBit
   OnMainCommand(nullptr, IDM_SPLIT_ADJUSTED);
   EXPECT_EQ(Row(gShowGroupList, gSettings.hideAverageLineValues, gShowSplitAdjusted), Row(0, 1, 1));
   EXPECT_FALSE(ToggleDisplaySwitch(IDM_PANE_OBV));
+}
+
+// The line options of the options menu flip their settings; thicker lines
+// repaint every chart, the snap waits for the next drag.
+TEST_F(ChartEditingTest, TheLineOptionsFlipTheirSettingsAndThickLinesRepaintEveryChart) {
+  gChartHooks.invalidateRect = [](const Rect& rect) { gInvalidated.push_back(rect); };
+  const struct {
+    int command;
+    uint8_t* setting;
+    size_t invalidated;
+  } cases[] = {
+      {IDM_THICK_CHART_LINES, &gSettings.thickChartLines, 3},
+      {IDM_SNAP_ROUND_PRICES, &gSettings.snapDraggedPrices, 0},
+  };
+  for (const auto& c : cases) {
+    *c.setting = 0;
+    for (const uint8_t expected : {1, 0}) {
+      gInvalidated.clear();
+      EXPECT_EQ(OnMainCommand(nullptr, c.command), 1) << c.command;
+      EXPECT_EQ(Row(*c.setting, IsDisplaySwitchOn(c.command), gInvalidated.size()),
+                Row(expected, expected != 0, c.invalidated))
+          << c.command;
+    }
+  }
 }
 
 TEST_F(ChartEditingTest, AddingCopiesTheSelectedViewWithoutLinksUpToThreeCharts) {

@@ -666,6 +666,99 @@ std::vector<UINT> OpenTrendLineMenu(HWND window, int pane, const wchar_t* pictur
   return gMenuSeen;
 }
 
+// The pane pop-up as it stood while open: each item's text after a '*' when
+// checked. The item named gPanePick, when given, is then chosen with the
+// keys a user would press; else the menu closes.
+std::vector<std::string> gPaneItemsSeen;
+const char* gPanePick = nullptr;
+
+void CALLBACK ClosePaneMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  EndMenu();  // a pick the menu never took: the test fails instead of waiting
+}
+
+void CALLBACK ReadPaneMenuAndPick(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  const HMENU menu = PanePopupMenu();
+  const HWND menuWindow = FindWindowW(L"#32768", nullptr);
+  SaveWindowPicture(menuWindow, gPanePick != nullptr ? L"pane-popup-candles.bmp" : L"pane-popup-unpicked.bmp");
+  gPaneItemsSeen.clear();
+  int downs = -1;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    const UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+    if ((state & MF_SEPARATOR) != 0) continue;
+    wchar_t text[80] = L"";
+    GetMenuStringW(menu, static_cast<UINT>(i), text, 80, MF_BYPOSITION);
+    const std::string item = WideToSjis(text);
+    gPaneItemsSeen.push_back(((state & MF_CHECKED) != 0 ? "*" : "") + item);
+    if (gPanePick != nullptr && item == gPanePick) downs = static_cast<int>(gPaneItemsSeen.size());
+  }
+  if (downs < 0) {
+    EndMenu();
+    return;
+  }
+  for (int k = 0; k < downs; ++k) PostMessageW(menuWindow, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageW(menuWindow, WM_KEYDOWN, VK_RETURN, 0);
+  SetTimer(nullptr, 0, 3000, ClosePaneMenu);
+}
+
+// A press on the caption of chart 0's pane 0 opens the pane pop-up.
+std::vector<std::string> OpenPaneMenu(const char* pick) {
+  gPaneItemsSeen.clear();
+  gPanePick = pick;
+  SetTimer(nullptr, 0, 100, ReadPaneMenuAndPick);
+  const POINT at = Centre(gChartContexts[0].panes[0].captionRect);
+  PostMessageW(static_cast<HWND>(gMainWnd), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+  PumpFor(200);
+  PostMessageW(static_cast<HWND>(gMainWnd), WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+  PumpFor(60);
+  return gPaneItemsSeen;
+}
+
+// What the window shows inside a rectangle of its client area.
+std::vector<COLORREF> ClientPixels(HWND window, const Rect& r) {
+  Canvas canvas(r.right - r.left, r.bottom - r.top);
+  const HDC dc = GetDC(window);
+  BitBlt(canvas.dc(), 0, 0, canvas.width(), canvas.height(), dc, r.left, r.top, SRCCOPY);
+  ReleaseDC(window, dc);
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < canvas.height(); ++y)
+    for (int x = 0; x < canvas.width(); ++x) pixels.push_back(canvas.At(x, y));
+  return pixels;
+}
+
+TEST_F(MainWindowInputTest, ThePanePopUpSwitchesTheCandleLinesAndTheOptionsMenuTheLineOptions) {
+  ChartView& view = CurrentScreenPattern().views[0];
+  const uint32_t flags = view.paneFlags[0];
+  // Opened once without a pick, so that the cross-hair stands where the pick leaves it.
+  const std::vector<std::string> items = OpenPaneMenu(nullptr);
+  // The moves and the removal, then the candle lines (their texts are the builder's), checked by the flags.
+  ASSERT_EQ(items.size(), 19u);
+  EXPECT_EQ(Row(items[4] == "消去", items[5] == "*移動平均(5日)", items[15] == "ボリンジャー±２σ"), Row(1, 1, 1));
+  EXPECT_EQ(Row(gSelectedChart, gSelectedPane, view.paneFlags[0]), Row(0, 0, flags));
+  const Rect plot = gChartContexts[0].panes[0].plot;
+  const std::vector<COLORREF> before = ClientPixels(window_, plot);
+  OpenPaneMenu("ボリンジャー±２σ");
+  EXPECT_EQ(view.paneFlags[0], flags | kPaneFlagSigma2);
+  EXPECT_NE(std::string(gChartContexts[0].panes[0].caption).find("2σ"), std::string::npos);
+  EXPECT_NE(ClientPixels(window_, plot), before) << "the bands are drawn";
+  SaveWindowPicture(window_, L"pane-popup-sigma2-picked.bmp");
+  view.paneFlags[0] = flags;
+  InvalidateAllCharts();
+
+  // The line options: checked by their settings, each command flips its setting.
+  const HMENU menu = GetMenu(window_);
+  for (const auto& [command, setting] : {std::pair{IDM_THICK_CHART_LINES, &gSettings.thickChartLines},
+                                         std::pair{IDM_SNAP_ROUND_PRICES, &gSettings.snapDraggedPrices}}) {
+    *setting = 1;
+    UpdateMainMenuStates();
+    EXPECT_EQ(GetMenuState(menu, static_cast<UINT>(command), MF_BYCOMMAND) & MF_CHECKED, UINT{MF_CHECKED}) << command;
+    Post(WM_COMMAND, static_cast<WPARAM>(command));
+    EXPECT_EQ(Row(*setting, GetMenuState(menu, static_cast<UINT>(command), MF_BYCOMMAND) & MF_CHECKED), Row(0, 0))
+        << command;
+  }
+}
+
 UINT Grayed(HMENU menu, int command) {
   return GetMenuState(menu, static_cast<UINT>(command), MF_BYCOMMAND) & MF_GRAYED;
 }
