@@ -204,6 +204,30 @@ TEST_F(SignalFileEditorTest, AFileThatIsNoSoundSignalFileLeavesTheEditorAsItWas)
   EXPECT_EQ(TakeRecordedMessageBoxes().size(), 1u);
 }
 
+// Texts that fill their fields are read cut within them: the lists show no
+// byte of the next field, and saving writes them back ended; every other
+// byte stays the file's.
+TEST_F(SignalFileEditorTest, ImportedTextsAreCutWithinTheirFieldsAndSavedSo) {
+  constexpr size_t kName0 = offsetof(SignalSettingsFile, definitions);
+  constexpr size_t kScenarioName0 = offsetof(SignalSettingsFile, scenarios);
+  std::vector<uint8_t> bytes = OtherFile();
+  std::memset(&bytes[kName0], 'N', kSignalNameSize);
+  std::memset(&bytes[kScenarioName0], 'C', kScenarioNameSize);
+  bytes[offsetof(SignalSettingsFile, scenarioCount)] = 1;
+  ASSERT_EQ(Import(bytes), 0);
+  std::vector<uint8_t> cut = bytes;
+  cut[kName0 + kSignalNameSize - 1] = 0;
+  cut[kScenarioName0 + kScenarioNameSize - 1] = 0;
+  EXPECT_EQ(Bytes(editor_->image), cut);
+  EXPECT_EQ(std::string(editor_->image.definitions[0].name), std::string(kSignalNameSize - 1, 'N'));
+
+  QueueFileDialogAnswer("PLUGIN\\again.dat");
+  ASSERT_TRUE(ExportSignalFile(*editor_, nullptr, editor_->image.description));
+  const std::vector<uint8_t> saved = ReadWholeFile("PLUGIN/again.dat");
+  ASSERT_EQ(saved.size(), sizeof(SignalSettingsFile));
+  EXPECT_EQ(Row(saved[kName0 + kSignalNameSize - 1], saved[kScenarioName0 + kScenarioNameSize - 1]), Row(0, 0));
+}
+
 // The marks of the image before named its slots: a scenario copied after
 // reading another file must bring its group's signal again.
 TEST_F(SignalFileEditorTest, AfterReadingAFileAScenarioBringsItsOwnGroupsSignal) {
