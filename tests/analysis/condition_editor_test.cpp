@@ -115,7 +115,6 @@ TEST_F(ConditionEditorTest, TheConstantIsADecimalWithinTheItemOrAStockCode) {
   } cases[] = {
       {kClose, " 12.5 ", R::kNone, 12.5, "12|円"},
       {kClose, "2147483647", R::kNone, 2147483647.0, "2147483647|円"},
-      {kClose, "-2147483648", R::kNone, -2147483648.0, "-2147483648|円"},
       {kClose, "2147483648", R::kOutOfRange, kKept, nullptr},
       {average, "1e308", R::kOutOfRange, kKept, nullptr},
       {kClose, "1e309", R::kOutOfRange, kKept, nullptr},
@@ -124,11 +123,9 @@ TEST_F(ConditionEditorTest, TheConstantIsADecimalWithinTheItemOrAStockCode) {
       {kWeeklyRsi2, "1e15", R::kNone, 1e15, "1000000000000000.00|%"},
       {kWeeklyRsi2, "1000000000000001", R::kOutOfRange, kKept, nullptr},
       {kWeeklyRsi2, "1e400", R::kOutOfRange, kKept, nullptr},
-      {kWeeklyRsi2, "-1e400", R::kOutOfRange, kKept, nullptr},
       {kWeeklyRsi2, "abc", R::kNotANumber, kKept, nullptr},
       {kWeeklyRsi2, "", R::kNotANumber, kKept, nullptr},
       {kWeeklyRsi2, "inf", R::kNotANumber, kKept, nullptr},
-      {kWeeklyRsi2, "nan", R::kNotANumber, kKept, nullptr},
       {kWeeklyRsi2, "0x10", R::kNotANumber, kKept, nullptr},
       {kWeeklyRsi2, "1e", R::kNotANumber, kKept, nullptr},
       {amount, "-1e15", R::kNone, -1e15, "-1000000000000000|円"},
@@ -139,7 +136,6 @@ TEST_F(ConditionEditorTest, TheConstantIsADecimalWithinTheItemOrAStockCode) {
       {kItemStockCode, "720", R::kNotAStockCode, kKept, nullptr},
       {kItemStockCode, "72030", R::kNotAStockCode, kKept, nullptr},
       {kItemStockCode, "abcd", R::kNotAStockCode, kKept, nullptr},
-      {kItemStockCode, "", R::kNotAStockCode, kKept, nullptr},
   };
   for (const auto& c : cases) {
     double value = kKept;
@@ -149,27 +145,6 @@ TEST_F(ConditionEditorTest, TheConstantIsADecimalWithinTheItemOrAStockCode) {
     char text[32], unit[16];
     FormatConditionConstant(c.left, value, text, sizeof text, unit, sizeof unit);
     EXPECT_EQ(std::string(text) + "|" + unit, c.shown) << c.typed;
-  }
-}
-
-// Each refusal says what to type, with the item's limits when out of range.
-TEST_F(ConditionEditorTest, ARefusedConstantIsToldWhatToType) {
-  const struct {
-    int left;
-    ConstantRefusal refusal;
-    const char* told;
-  } cases[] = {
-      {kClose, ConstantRefusal::kOutOfRange, "比較する値は -2147483648 ～ 2147483647 の範囲で入力してください。"},
-      {kWeeklyRsi2, ConstantRefusal::kOutOfRange,
-       "比較する値は -1000000000000000 ～ 1000000000000000 の範囲で入力してください。"},
-      {kClose, ConstantRefusal::kNotANumber, "比較する値は、半角の数字で入力してください。"},
-      {kItemStockCode, ConstantRefusal::kNotAStockCode,
-       "銘柄コードは 7203 のように、半角の数字か英大文字４文字で入力してください。"},
-  };
-  for (const auto& c : cases) {
-    char text[160];
-    FormatConstantRefusal(c.left, c.refusal, text, sizeof text);
-    EXPECT_STREQ(text, c.told) << c.left;
   }
 }
 

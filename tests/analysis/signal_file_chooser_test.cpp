@@ -108,19 +108,4 @@ TEST_F(SignalFileChooserTest, AFileIsOfferedShownChosenAndImportedAlikeOrNotAtAl
   }
 }
 
-// A description and names that fill their fields are shown cut within them
-// (at a whole character).
-TEST_F(SignalFileChooserTest, TextsWithoutTheirEndAreShownCutWithinTheirFields) {
-  std::vector<uint8_t> bytes = SignalFile(2, 1);
-  memset(&bytes[offsetof(SignalSettingsFile, description)], 'D', kSignalDescriptionSize);
-  memset(&bytes[offsetof(SignalSettingsFile, definitions)], 'N', kSignalNameSize);
-  for (int i = 0; i < kSignalNameSize; i += 2)
-    memcpy(&bytes[offsetof(SignalSettingsFile, definitions) + 400 + i], "漢", 2);
-  memset(&bytes[offsetof(SignalSettingsFile, scenarios)], 'C', kScenarioNameSize);
-  ASSERT_TRUE(Read("long.dat", bytes));
-  EXPECT_EQ(Row(strlen(image_.description), strlen(image_.definitions[0].name), strlen(image_.definitions[1].name),
-                strlen(image_.scenarios[0].name)),
-            Row(kSignalDescriptionSize - 1, kSignalNameSize - 1, kSignalNameSize - 2, kScenarioNameSize - 1));
-}
-
 }  // namespace
