@@ -1,9 +1,11 @@
 #include "analysis/condition_editor.h"
 
 #include <algorithm>
-#include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iterator>
+#include <string>
 
 #include "common/stock_code.h"
 
@@ -31,6 +33,29 @@ constexpr int16_t kSpecialLeftOperands[] = {kItemAnyMonitoringLine,
                                             kItemScenario};
 
 constexpr int kNameableGroups = kItemGroupLast - kItemGroupFirst + 1;  // 0..99
+
+constexpr size_t kCodeLength = 4;
+constexpr char kNotAStockCodeText[] = "銘柄コードは 7203 のように、半角の数字か英大文字４文字で入力してください。";
+constexpr char kNotANumberText[] = "比較する値は、半角の数字で入力してください。";
+constexpr char kOutOfRangeText[] = "比較する値は %.0f ～ %.0f の範囲で入力してください。";
+
+std::string WithoutSurroundingBlanks(const char* text) {
+  const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+  const char* first = text;
+  while (isBlank(*first)) ++first;
+  const char* last = first + strlen(first);
+  while (last > first && isBlank(last[-1])) --last;
+  return std::string(first, last);
+}
+
+// A plain decimal with an optional sign, fraction and exponent; not the
+// infinities, not-a-numbers and hexadecimals strtod also reads.
+bool ReadDecimalNumber(const std::string& text, double* number) {
+  if (text.empty() || text.find_first_not_of("0123456789+-.eE") != std::string::npos) return false;
+  char* end = nullptr;
+  *number = strtod(text.c_str(), &end);
+  return end == text.c_str() + text.size();
+}
 
 template <size_t N>
 OperatorChoices Choices(const int16_t (&operators)[N], int16_t fallback) {
@@ -118,11 +143,31 @@ bool ShowsConstant(const ConditionTerm& term) {
   return FormOfLeftOperand(term.left) == LeftOperandForm::kComparison && term.right == kItemConstant;
 }
 
-double ParseConditionConstant(int left, const char* text) {
-  if (text == nullptr) return 0.0;
-  if (left == kItemStockCode) return static_cast<double>(StringToCode(text));
-  const double value = atof(text);
-  return std::isfinite(value) ? value : 0.0;
+ConstantRefusal ParseConditionConstant(int left, const char* text, double* value) {
+  const std::string typed = WithoutSurroundingBlanks(text != nullptr ? text : "");
+  if (left == kItemStockCode) {
+    const StockCode code = StringToCode(typed.c_str());
+    if (typed.size() != kCodeLength || !IsValidCodeText(code)) return ConstantRefusal::kNotAStockCode;
+    *value = static_cast<double>(code);
+    return ConstantRefusal::kNone;
+  }
+  double number = 0.0;
+  if (!ReadDecimalNumber(typed, &number)) return ConstantRefusal::kNotANumber;
+  const ConstantRange range = GetConstantRange(left);
+  // An exponent beyond a double reads as an infinity: out of range too.
+  if (!(number >= range.lowest && number <= range.highest)) return ConstantRefusal::kOutOfRange;
+  *value = number;
+  return ConstantRefusal::kNone;
+}
+
+void FormatConstantRefusal(int left, ConstantRefusal refusal, char* text, size_t size) {
+  const ConstantRange range = GetConstantRange(left);
+  switch (refusal) {
+    case ConstantRefusal::kNone: snprintf(text, size, "%s", ""); return;
+    case ConstantRefusal::kNotAStockCode: snprintf(text, size, "%s", kNotAStockCodeText); return;
+    case ConstantRefusal::kNotANumber: snprintf(text, size, "%s", kNotANumberText); return;
+    case ConstantRefusal::kOutOfRange: snprintf(text, size, kOutOfRangeText, range.lowest, range.highest); return;
+  }
 }
 
 void FormatConditionConstant(int left, double constant, char* text, size_t textSize, char* unit, size_t unitSize) {

@@ -54,8 +54,14 @@ void FitConditionTerm(ConditionTerm* term);
 // The constant edit is shown only for a comparison with the constant.
 bool ShowsConstant(const ConditionTerm& term);
 
-// The typed constant: a stock code for the stock-code operand, else a
-// number; text that reads as no finite number gives 0.
-double ParseConditionConstant(int left, const char* text);
+// Why a typed constant is not taken.
+enum class ConstantRefusal : int { kNone, kNotANumber, kOutOfRange, kNotAStockCode };
+// The typed constant into *value: four code characters (digits or capital
+// letters) packed for the stock-code operand, else a decimal number within
+// the item's range (GetConstantRange), blanks around either. Refused, *value
+// stays as it was.
+ConstantRefusal ParseConditionConstant(int left, const char* text, double* value);
+// The message that tells the user what to type instead.
+void FormatConstantRefusal(int left, ConstantRefusal refusal, char* text, size_t size);
 // The constant as the edit shows it, with its unit apart.
 void FormatConditionConstant(int left, double constant, char* text, size_t textSize, char* unit, size_t unitSize);

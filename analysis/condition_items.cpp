@@ -495,6 +495,16 @@ void FormatConditionItemValue(bool plainForm, int code, double value, char* text
   SetTexts(text, textSize, number, unit, unitSize, unitText);
 }
 
+ConstantRange GetConstantRange(int code) {
+  // Prices show as whole yen in an int; every other number is shown whole
+  // with its two decimals within the constant's edit, far beyond any
+  // volume or amount a market trades.
+  constexpr double kLargestNumber = 1e15;
+  const ValueForm form = FormOfCode(code);
+  if (form == ValueForm::kPriceA || form == ValueForm::kPriceB) return {INT_MIN, INT_MAX};
+  return {-kLargestNumber, kLargestNumber};
+}
+
 // ---- Item lists ---------------------------------------------------------------------
 
 namespace {

@@ -123,6 +123,13 @@ bool IsSnapshotItemUnavailable(int stockIndex, int code);
 // The plain form is that of condition texts, the other that of lists.
 void FormatConditionItemValue(bool plainForm, int code, double value, char* text, size_t textSize, char* unit,
                               size_t unitSize);
+// The constants a comparison with an item can hold: those its plain form
+// shows back as they were typed.
+struct ConstantRange {
+  double lowest;
+  double highest;
+};
+ConstantRange GetConstantRange(int code);
 
 // Every item offered as a left-hand operand, in display order.
 std::vector<ConditionItemCode> GetConditionItemList();

@@ -1,11 +1,7 @@
 #include "analysis/signal_file_chooser.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
-
-#include "common/file_io.h"
-#include "common/sjis_text.h"
 
 namespace {
 
@@ -30,21 +26,12 @@ bool IsChosenSignalFile(const char* name, const char* signalFileName) {
 }
 
 bool ReadSignalFileDetails(const char* path, SignalSettingsFile* image, SignalFileDetails* details) {
-  // Cleared first: a shorter file must not show what the one before left.
-  memset(image, 0, sizeof *image);
   *details = SignalFileDetails{};
-  uint32_t bytesRead = 0;
-  if (LoadFileToBufferEx(path, image, sizeof *image, &bytesRead) != 0) {
+  // Cleared on failure: nothing of the file shown before may stay.
+  if (ReadSignalSettingsFile(path, image) != 0) {
     memset(image, 0, sizeof *image);
     return false;
   }
-  TerminateTextField(image->description, kSignalDescriptionSize);
-  details->signalCount = std::clamp<int>(image->definitionCount, 0, kMaxSignalDefinitions);
-  for (int k = 0; k < details->signalCount; ++k) TerminateTextField(image->definitions[k].name, kSignalNameSize);
-  // The scenario count lies past the end of the older layouts.
-  if (bytesRead >= sizeof *image) {
-    details->scenarioCount = std::clamp<int>(image->scenarioCount, 0, kScenarioSlots);
-    for (int s = 0; s < details->scenarioCount; ++s) TerminateTextField(image->scenarios[s].name, kScenarioNameSize);
-  }
+  *details = {image->definitionCount, image->scenarioCount};
   return true;
 }

@@ -21,7 +21,7 @@ struct SignalFileDetails {
   int signalCount;    // 0..12
   int scenarioCount;  // 0..16; 0 for a file too short to hold scenarios
 };
-// Reads the file into `image`, cleared first, with its description and
-// names ended within their fields and the counts kept within the slots the
-// file holds; false (the image and counts empty) when it cannot be read.
+// Reads the file into `image` as the program would load it
+// (ReadSignalSettingsFile); false, the image and counts cleared, when it is
+// no signal file or cannot be read.
 bool ReadSignalFileDetails(const char* path, SignalSettingsFile* image, SignalFileDetails* details);

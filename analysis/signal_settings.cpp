@@ -6,6 +6,7 @@
 #include "analysis/condition_items.h"
 #include "common/app_globals.h"
 #include "common/file_io.h"
+#include "common/sjis_text.h"
 #include "records/settings_block.h"
 
 SignalSettingsFile gSignalSettingsImage = {};
@@ -80,6 +81,7 @@ bool ConvertAndCheck(SignalSettingsFile& file, int64_t size) {
   ConvertOlderLayout(file, size);
   if (!AreCountsSound(file) || !IsKnownSignalItemBase(file.itemBase)) return false;
   if (file.itemBase != kSignalItemBase) RebaseDefinitionItems(file);
+  TerminateSignalFileTexts(file);
   return AreTermsSound(file);
 }
 
@@ -113,9 +115,17 @@ void CollectValidFile(void* context, const char* name, bool isFolder) {
 
 }  // namespace
 
+// A text that fills its field is cut within it, so that neither a list
+// nor a file written back from the image takes the next field's bytes.
+void TerminateSignalFileTexts(SignalSettingsFile& file) {
+  TerminateTextField(file.description, kSignalDescriptionSize);
+  for (SignalDefinition& definition : file.definitions) TerminateTextField(definition.name, kSignalNameSize);
+  for (ScenarioRecord& scenario : file.scenarios) TerminateTextField(scenario.name, kScenarioNameSize);
+}
+
 bool IsValidSignalSettingsFile(const char* path) {
-  if (path == nullptr || path[0] == 0) return false;
-  return IsSignalFileSize(GetFileSizeByName(path)) && ReadFileMagic(path) == kSignalSettingsTag;
+  SignalSettingsFile image;
+  return ReadSignalSettingsFile(path, &image) == 0;
 }
 
 int ReadSignalSettingsFile(const char* path, SignalSettingsFile* image) {

@@ -97,13 +97,18 @@ extern SignalSettingsFile gSignalSettingsImage;
 // an image of its own; null or no definitions means no signal file.
 extern SignalSettingsFile* gSignalSettings;
 
-// A file of one of the three sizes with the tag (path relative to the data folder).
-bool IsValidSignalSettingsFile(const char* path);
 // A signal file of one of the three sizes, with the tag and sound counts,
-// item codes and base, converted to the current layout into `image`: 0, -1
-// for a file that is not a sound signal file, or a read error. On failure
-// `image` stays as it was.
+// item codes and base, converted to the current layout into `image` with
+// every text ended within its field: 0, -1 for a file that is not a sound
+// signal file, or a read error. On failure `image` stays as it was. The one
+// rule for every signal file: the folder's list, the chooser, start-up and
+// the editor's import all read through it.
 int ReadSignalSettingsFile(const char* path, SignalSettingsFile* image);
+// The description and every name ended within its field (cut at a whole
+// character).
+void TerminateSignalFileTexts(SignalSettingsFile& file);
+// A file that ReadSignalSettingsFile takes (path relative to the data folder).
+bool IsValidSignalSettingsFile(const char* path);
 // Loads the file named by gSignalFileName into gSignalSettingsImage: 0, -1
 // for a file that is not a sound signal file, or a read error. On failure
 // the image stays as it was.

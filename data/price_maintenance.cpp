@@ -93,6 +93,20 @@ PackedDate DeleteDateFromNumber(uint32_t value) {
   return MakePackedDate(year, month, day);
 }
 
+PackedDate DeleteDateFromText(const char* text) {
+  constexpr int kDigits = 8;
+  const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+  while (isBlank(*text)) ++text;
+  uint32_t value = 0;
+  int digits = 0;
+  for (; *text >= '0' && *text <= '9'; ++text, ++digits) {
+    if (digits == kDigits) return 0;
+    value = value * 10 + static_cast<uint32_t>(*text - '0');
+  }
+  while (isBlank(*text)) ++text;
+  return digits == kDigits && *text == 0 ? DeleteDateFromNumber(value) : 0;
+}
+
 void FormatBackupLabel(const char* folderName, char* out, int size) {
   if (size <= 0) return;
   const char* n = folderName;

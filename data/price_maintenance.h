@@ -30,6 +30,9 @@ void ApplySeriesToRecord(StockRecord& record, const BarSeries& series, PackedDat
 // when the year is outside 1980..2999, the month outside 1..12 or the day
 // outside 1..31.
 PackedDate DeleteDateFromNumber(uint32_t value);
+// The text typed in that dialog: exactly eight digits (blanks around them
+// aside) read as above; 0 for anything else.
+PackedDate DeleteDateFromText(const char* text);
 // "YYYY/MM/DD  HH:MM:SS" of a backup folder named YYYYMMDD_HHMMSS; a shorter
 // name as it is (cut to the label's size).
 void FormatBackupLabel(const char* folderName, char* out, int size);

@@ -1,7 +1,8 @@
 // Loads arbitrary bytes as a signal-settings file. A refused file leaves the
 // image in use and the file as they were; a loaded one has its counts within
 // the records, the current item base, only known item codes in its terms,
-// and loads back unchanged once written as it is.
+// every text ended within its field, and loads back unchanged once written
+// as it is.
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -79,6 +80,11 @@ std::vector<uint8_t> ShapeInput(const uint8_t* data, size_t size) {
 
 void CheckImage(const SignalSettingsFile& file) {
   Check(file.tag == kSignalSettingsTag && file.itemBase == kSignalItemBase);
+  Check(std::memchr(file.description, 0, sizeof file.description) != nullptr);
+  for (const SignalDefinition& definition : file.definitions)
+    Check(std::memchr(definition.name, 0, sizeof definition.name) != nullptr);
+  for (const ScenarioRecord& scenario : file.scenarios)
+    Check(std::memchr(scenario.name, 0, sizeof scenario.name) != nullptr);
   Check(file.definitionCount >= 0 && file.definitionCount <= kMaxSignalDefinitions);
   Check(file.scenarioCount >= 0 && file.scenarioCount <= kScenarioSlots);
   for (int d = 0; d < file.definitionCount; ++d) {
@@ -115,10 +121,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(IsValidSignalSettingsFile(kFilePath) && gSignalSettings == &gSignalSettingsImage);
   const SignalSettingsFile loaded = gSignalSettingsImage;
   CheckImage(loaded);
-  // A current file at the current base is taken byte for byte.
+  // A current file at the current base is taken byte for byte, but for
+  // texts that did not end within their fields.
   if (bytes.size() == sizeof loaded &&
-      std::memcmp(bytes.data() + offsetof(SignalSettingsFile, itemBase), &kSignalItemBase, 4) == 0)
-    Check(std::memcmp(bytes.data(), &loaded, sizeof loaded) == 0);
+      std::memcmp(bytes.data() + offsetof(SignalSettingsFile, itemBase), &kSignalItemBase, 4) == 0) {
+    SignalSettingsFile expected;
+    std::memcpy(&expected, bytes.data(), sizeof expected);
+    TerminateSignalFileTexts(expected);
+    Check(std::memcmp(&expected, &loaded, sizeof loaded) == 0);
+  }
 
   WriteFile(kPosixAgainPath, &loaded, sizeof loaded);
   std::snprintf(gSignalFileName, sizeof gSignalFileName, "%s", kAgainPath);

@@ -14,6 +14,7 @@ namespace {
 
 constexpr char kDateInputError[] = "日付は 20260811 のように、８桁の数字で入力してください。";
 constexpr char kDateInputErrorTitle[] = "入力エラー";
+constexpr int kDateTextLimit = 63;  // all of it is read: nothing beyond can pass unseen
 constexpr char kNoBackupChosen[] = "復旧するバックアップを選んでください。";
 constexpr char kNoBackupChosenTitle[] = "選択エラー";
 
@@ -30,9 +31,7 @@ struct BackupRequest {
 HWND Owner() { return static_cast<HWND>(gMainWnd); }
 
 void TakeDate(HWND dialog, DateRequest& request) {
-  BOOL isNumber = FALSE;
-  const UINT value = GetDlgItemInt(dialog, IDC_DELETE_DATE_EDIT, &isNumber, FALSE);
-  const PackedDate date = isNumber ? DeleteDateFromNumber(value) : 0;
+  const PackedDate date = DeleteDateFromText(GetDialogItemText(dialog, IDC_DELETE_DATE_EDIT, kDateTextLimit).c_str());
   if (date == 0) {
     PlatformMessageBox(dialog, kDateInputError, kDateInputErrorTitle, kMbOk);
     FocusWholeText(dialog, IDC_DELETE_DATE_EDIT);
@@ -45,6 +44,7 @@ void TakeDate(HWND dialog, DateRequest& request) {
 INT_PTR CALLBACK DeleteDateDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   DateRequest* request = DialogRequest<DateRequest>(dialog, message, lParam);
   if (message == WM_INITDIALOG) {
+    SendDlgItemMessageW(dialog, IDC_DELETE_DATE_EDIT, EM_LIMITTEXT, kDateTextLimit, 0);
     SetFocus(GetDlgItem(dialog, IDC_DELETE_DATE_EDIT));
     return FALSE;  // the focus is set
   }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "analysis/condition_editor.h"
+#include "platform/platform.h"
 #include "resources/resource_ids.h"
 #include "window/condition_item_lists_win.h"
 #include "window/dialog_helpers_win.h"
@@ -12,6 +13,7 @@
 namespace {
 
 constexpr int kConstantTextLimit = 31;
+constexpr char kInputErrorTitle[] = "入力エラー";
 
 // The operator combo's texts, by operator.
 constexpr std::array<const char*, kConditionOperatorCount> kOperatorChoiceTexts = {" ＞ ",           " ＜ ",
@@ -104,10 +106,24 @@ void ShowTerm(HWND dialog, EditorRequest* request) {
   ShowConstant(dialog, request->working);
 }
 
-void TakeConstant(HWND dialog, EditorRequest* request) {
-  if (!ShowsConstant(request->working)) return;
+// The typed constant into the working copy when it is one the item can
+// hold; the refusal otherwise (the working copy keeps its constant).
+ConstantRefusal TakeConstant(HWND dialog, EditorRequest* request) {
+  if (!ShowsConstant(request->working)) return ConstantRefusal::kNone;
   const std::string text = GetDialogItemText(dialog, IDC_CONDITION_CONSTANT, kConstantTextLimit);
-  request->working.constant = ParseConditionConstant(request->working.left, text.c_str());
+  return ParseConditionConstant(request->working.left, text.c_str(), &request->working.constant);
+}
+
+// Told once, on OK only (leaving the edit says nothing, so that the box
+// itself taking the focus cannot tell it again); the text is selected to
+// be typed over.
+bool RefuseConstant(HWND dialog, const EditorRequest& request, ConstantRefusal refusal) {
+  if (refusal == ConstantRefusal::kNone) return false;
+  char text[160];
+  FormatConstantRefusal(request.working.left, refusal, text, sizeof text);
+  PlatformMessageBox(dialog, text, kInputErrorTitle, kMbOk | kMbIconExclamation);
+  FocusWholeText(dialog, IDC_CONDITION_CONSTANT);
+  return true;
 }
 
 void OnInit(HWND dialog, EditorRequest* request) {
@@ -152,7 +168,9 @@ INT_PTR CALLBACK ConditionEditorProc(HWND dialog, UINT message, WPARAM wParam, L
   if (id == IDOK || id == IDCANCEL) {
     // Enter ends the dialog with the focus still in the edit: the constant
     // must be read here, not only when the edit loses the focus.
-    if (id == IDOK && !request->readOnly) TakeConstant(dialog, request);
+    if (id == IDOK && !request->readOnly && RefuseConstant(dialog, *request, TakeConstant(dialog, request))) {
+      return TRUE;
+    }
     request->chosen = request->working;
     EndDialog(dialog, id);
   } else if (notification == CBN_SELCHANGE && !request->readOnly) {

@@ -98,24 +98,50 @@ TEST_F(ConditionEditorTest, LeftOperandsEndWithTheMembershipOfManualGroupsUpToNi
   EXPECT_TRUE(std::none_of(groups.begin(), groups.end(), [](int g) { return g % 3 == 0 || g > 99; }));
 }
 
-// A number for items, a packed code for the stock code; shown back in the
-// plain form of the left item.
-TEST_F(ConditionEditorTest, TheConstantIsANumberOrAStockCodeAndShowsInThePlainForm) {
+// A decimal within what the item's plain form shows back for items, four
+// code characters for the stock code; anything else is refused and the
+// constant stays as it was. Taken, it shows in the plain form of the item.
+TEST_F(ConditionEditorTest, TheConstantIsADecimalWithinTheItemOrAStockCode) {
+  const ConditionItemCode average = MakeItemCode(kSlotDaily, 9), amount = MakeItemCode(kSlotWeekly, kItemAmount),
+                          volume = MakeItemCode(kSlotDaily, kItemVolume), macd = MakeItemCode(kSlotMonthly, 29);
+  constexpr double kKept = -7.0;
+  using R = ConstantRefusal;
   const struct {
     int left;
     const char* typed;
-    double stored;
-    const char* shown;
+    R refusal;
+    double stored;      // kKept when refused
+    const char* shown;  // after it was taken
   } cases[] = {
-      {kClose, " 12.5x", 12.5, "12|円"},
-      {kWeeklyRsi2, "-3.456", -3.456, "-3.46|%"},
-      {kWeeklyRsi2, "abc", 0.0, "0.00|%"},
-      {kWeeklyRsi2, "1e999", 0.0, "0.00|%"},
-      {kItemStockCode, "7203", static_cast<double>(StringToCode("7203")), "7203|"},
+      {kClose, " 12.5 ", R::kNone, 12.5, "12|円"},
+      {kClose, "2147483647", R::kNone, 2147483647.0, "2147483647|円"},
+      {kClose, "2147483648", R::kOutOfRange, kKept, nullptr},
+      {average, "1e308", R::kOutOfRange, kKept, nullptr},
+      {kClose, "1e309", R::kOutOfRange, kKept, nullptr},
+      {kClose, "12.5x", R::kNotANumber, kKept, nullptr},
+      {kWeeklyRsi2, "-3.456", R::kNone, -3.456, "-3.46|%"},
+      {kWeeklyRsi2, "1e15", R::kNone, 1e15, "1000000000000000.00|%"},
+      {kWeeklyRsi2, "1000000000000001", R::kOutOfRange, kKept, nullptr},
+      {kWeeklyRsi2, "1e400", R::kOutOfRange, kKept, nullptr},
+      {kWeeklyRsi2, "abc", R::kNotANumber, kKept, nullptr},
+      {kWeeklyRsi2, "", R::kNotANumber, kKept, nullptr},
+      {kWeeklyRsi2, "inf", R::kNotANumber, kKept, nullptr},
+      {kWeeklyRsi2, "0x10", R::kNotANumber, kKept, nullptr},
+      {kWeeklyRsi2, "1e", R::kNotANumber, kKept, nullptr},
+      {amount, "-1e15", R::kNone, -1e15, "-1000000000000000|円"},
+      {volume, "1.5e15", R::kOutOfRange, kKept, nullptr},
+      {macd, "0.125", R::kNone, 0.125, "0.12|"},
+      {kItemStockCode, " 7203 ", R::kNone, static_cast<double>(StringToCode("7203")), "7203|"},
+      {kItemStockCode, "130A", R::kNone, static_cast<double>(StringToCode("130A")), "130A|"},
+      {kItemStockCode, "720", R::kNotAStockCode, kKept, nullptr},
+      {kItemStockCode, "72030", R::kNotAStockCode, kKept, nullptr},
+      {kItemStockCode, "abcd", R::kNotAStockCode, kKept, nullptr},
   };
   for (const auto& c : cases) {
-    const double value = ParseConditionConstant(c.left, c.typed);
+    double value = kKept;
+    EXPECT_EQ(ParseConditionConstant(c.left, c.typed, &value), c.refusal) << c.left << " " << c.typed;
     EXPECT_EQ(value, c.stored) << c.typed;
+    if (c.shown == nullptr) continue;
     char text[32], unit[16];
     FormatConditionConstant(c.left, value, text, sizeof text, unit, sizeof unit);
     EXPECT_EQ(std::string(text) + "|" + unit, c.shown) << c.typed;

@@ -1,15 +1,17 @@
 // The signal-file chooser's rows and details: at most 64 files, the chosen
-// one starred, and details read into an image of its own whatever a file's
-// counts and names say.
+// one starred, details read into an image of its own, and one rule with the
+// program's loading and the editor's import for which files are offered.
 #include "analysis/signal_file_chooser.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "analysis/signal_file_editor.h"
 #include "tests/support/price_store.h"
 #include "tests/support/row.h"
 
@@ -28,12 +30,6 @@ std::vector<uint8_t> SignalFile(int signals, int scenarios, size_t size = sizeof
   std::vector<uint8_t> bytes(size);
   memcpy(bytes.data(), &file, std::min(size, sizeof file));
   return bytes;
-}
-
-std::vector<std::string> SignalNames(const SignalSettingsFile& image, const SignalFileDetails& details) {
-  std::vector<std::string> names;
-  for (int k = 0; k < details.signalCount; ++k) names.push_back(image.definitions[k].name);
-  return names;
 }
 
 class SignalFileChooserTest : public PriceStoreTest {
@@ -65,35 +61,51 @@ TEST_F(SignalFileChooserTest, AtMostSixtyFourValidFilesAreOffered) {
   EXPECT_EQ(std::count(all.begin(), all.end(), "bad.dat"), 0);
 }
 
-// Counts beyond the slots, names and a description without their end, and
-// a shorter file after a full one: nothing is read past the image, and
-// nothing of the file before is shown.
-TEST_F(SignalFileChooserTest, DetailsStayWithinTheImageAndTheFileRead) {
-  ASSERT_TRUE(Read("full.dat", SignalFile(2, 3)));
-  EXPECT_EQ(Row(details_.signalCount, details_.scenarioCount), Row(2, 3));
-  EXPECT_EQ(SignalNames(image_, details_), (std::vector<std::string>{"S0", "S1"}));
-  EXPECT_STREQ(image_.scenarios[2].name, "C2");
+template <typename T>
+std::vector<uint8_t> Patched(std::vector<uint8_t> bytes, size_t at, T value) {
+  memcpy(&bytes[at], &value, sizeof value);
+  return bytes;
+}
 
-  std::vector<uint8_t> wild = SignalFile(9999, 9999);
-  memcpy(&wild[offsetof(SignalSettingsFile, scenarioCount)], "\xff\xff\xff\x7f", 4);
-  memset(&wild[offsetof(SignalSettingsFile, description)], 'D', kSignalDescriptionSize);
-  memset(&wild[offsetof(SignalSettingsFile, definitions) + 400 * 11], 'N', kSignalNameSize);
-  ASSERT_TRUE(Read("wild.dat", wild));
-  EXPECT_EQ(Row(details_.signalCount, details_.scenarioCount), Row(12, 16));
-  EXPECT_EQ(strlen(image_.description), kSignalDescriptionSize - 1u);
-  EXPECT_EQ(strlen(image_.definitions[11].name), kSignalNameSize - 1u);
-
-  ASSERT_TRUE(Read("old.dat", SignalFile(1, 5, 6200)));
-  EXPECT_EQ(Row(details_.signalCount, details_.scenarioCount), Row(1, 0));
-  EXPECT_STREQ(image_.description, "説明1");
-  EXPECT_STREQ(image_.scenarios[0].name, "");  // not the full file's
-
-  std::vector<uint8_t> negative = SignalFile(-3, -1);
-  ASSERT_TRUE(Read("negative.dat", negative));
-  EXPECT_EQ(Row(details_.signalCount, details_.scenarioCount), Row(0, 0));
-
-  EXPECT_FALSE(ReadSignalFileDetails("PLUGIN\\missing.dat", &image_, &details_));
-  EXPECT_EQ(Row(details_.signalCount, details_.scenarioCount, image_.tag), Row(0, 0, 0));
+// One rule decides for the chooser's list, its details, choosing a file and
+// the editor's import: a file one of them refuses none of them takes.
+TEST_F(SignalFileChooserTest, AFileIsOfferedShownChosenAndImportedAlikeOrNotAtAll) {
+  constexpr size_t kDefinitions = offsetof(SignalSettingsFile, definitionCount);
+  constexpr size_t kScenarios = offsetof(SignalSettingsFile, scenarioCount);
+  constexpr size_t kTerms0 = offsetof(SignalSettingsFile, definitions) + offsetof(SignalDefinition, termCount);
+  const struct {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    bool taken;
+    std::vector<int64_t> counts;  // signals and scenarios shown
+  } cases[] = {
+      {"good.dat", SignalFile(2, 3), true, Row(2, 3)},
+      {"old.dat", SignalFile(1, 5, 6200), true, Row(1, 0)},  // no scenarios in the older layout
+      {"tag.dat", Patched(SignalFile(1, 0), 0, kSignalSettingsTag ^ 1), false, Row(0, 0)},
+      {"size.dat", SignalFile(1, 0, 6000), false, Row(0, 0)},
+      {"huge6200.dat", Patched(SignalFile(1, 0, 6200), kDefinitions, 0x7fffffff), false, Row(0, 0)},
+      {"huge.dat", Patched(SignalFile(1, 0), kDefinitions, 0x7fffffff), false, Row(0, 0)},
+      {"negative.dat", SignalFile(-3, 0), false, Row(0, 0)},
+      {"scenarios.dat", Patched(SignalFile(1, 0), kScenarios, 0x7fffffff), false, Row(0, 0)},
+      {"terms.dat", Patched(SignalFile(1, 0), kTerms0, int16_t{21}), false, Row(0, 0)},
+  };
+  auto editor = std::make_unique<SignalFileEditor>();
+  for (const auto& c : cases) {
+    std::filesystem::remove_all("PLUGIN");
+    std::filesystem::create_directory("PLUGIN");
+    ASSERT_TRUE(Read("before.dat", SignalFile(1, 1)));  // another file shown before
+    std::vector<std::string> offered;
+    ListChooserFiles(&offered);
+    EXPECT_EQ(offered.size(), 1u) << c.name;
+    EXPECT_EQ(Read(c.name, c.bytes), c.taken) << c.name;
+    EXPECT_EQ(Row(details_.signalCount, details_.scenarioCount), c.counts) << c.name;
+    EXPECT_EQ(image_.tag, c.taken ? kSignalSettingsTag : 0u) << c.name;
+    ListChooserFiles(&offered);
+    EXPECT_EQ(offered.size(), c.taken ? 2u : 1u) << c.name;
+    EXPECT_EQ(ChooseSignalSettingsFile(c.name), c.taken) << c.name;
+    const std::string path = std::string("PLUGIN\\") + c.name;
+    EXPECT_EQ(ImportSignalFileIntoEditor(*editor, path.c_str()) == 0, c.taken) << c.name;
+  }
 }
 
 }  // namespace

@@ -204,6 +204,35 @@ TEST_F(SignalFileEditorTest, AFileThatIsNoSoundSignalFileLeavesTheEditorAsItWas)
   EXPECT_EQ(TakeRecordedMessageBoxes().size(), 1u);
 }
 
+// Texts that fill their fields are read cut within them (at a whole
+// character): the lists show no byte of the next field, and saving writes
+// them back ended; every other byte stays the file's.
+TEST_F(SignalFileEditorTest, ImportedTextsAreCutWithinTheirFieldsAndSavedSo) {
+  constexpr size_t kDescription = offsetof(SignalSettingsFile, description);
+  constexpr size_t kName0 = offsetof(SignalSettingsFile, definitions);
+  constexpr size_t kName1 = kName0 + sizeof(SignalDefinition);
+  constexpr size_t kScenarioName0 = offsetof(SignalSettingsFile, scenarios);
+  std::vector<uint8_t> bytes = OtherFile();
+  std::memset(&bytes[kDescription], 'D', kSignalDescriptionSize);
+  std::memset(&bytes[kName0], 'N', kSignalNameSize);
+  for (int i = 0; i < kSignalNameSize; i += 2) std::memcpy(&bytes[kName1 + i], "漢", 2);
+  std::memset(&bytes[kScenarioName0], 'C', kScenarioNameSize);
+  bytes[offsetof(SignalSettingsFile, scenarioCount)] = 1;
+  ASSERT_EQ(Import(bytes), 0);
+  std::vector<uint8_t> cut = bytes;
+  for (const size_t end :
+       {kDescription + kSignalDescriptionSize - 1, kName0 + kSignalNameSize - 1, kName1 + kSignalNameSize - 2,
+        kName1 + kSignalNameSize - 1, kScenarioName0 + kScenarioNameSize - 1})
+    cut[end] = 0;
+  EXPECT_EQ(Bytes(editor_->image), cut);
+
+  QueueFileDialogAnswer("PLUGIN\\again.dat");
+  ASSERT_TRUE(ExportSignalFile(*editor_, nullptr, editor_->image.description));
+  const std::vector<uint8_t> saved = ReadWholeFile("PLUGIN/again.dat");
+  ASSERT_EQ(saved.size(), sizeof(SignalSettingsFile));
+  EXPECT_EQ(Row(saved[kName0 + kSignalNameSize - 1], saved[kScenarioName0 + kScenarioNameSize - 1]), Row(0, 0));
+}
+
 // The marks of the image before named its slots: a scenario copied after
 // reading another file must bring its group's signal again.
 TEST_F(SignalFileEditorTest, AfterReadingAFileAScenarioBringsItsOwnGroupsSignal) {

@@ -80,6 +80,30 @@ TEST(PriceMaintenanceInput, DeleteDateNumbers) {
   for (const auto& c : cases) EXPECT_EQ(DeleteDateFromNumber(c.value), c.date) << c.value;
 }
 
+// Only the eight digits the dialog asks for: a sign, a number that would
+// wrap, more or fewer digits or anything else around them is no date.
+TEST(PriceMaintenanceInput, DeleteDateTexts) {
+  const struct {
+    const char* text;
+    PackedDate date;
+  } cases[] = {
+      {"20260811", D(8, 11)},
+      {" 20260811\t", D(8, 11)},
+      {"29991231", MakePackedDate(2999, 12, 31)},
+      {"19791231", 0},
+      {"-4274706092", 0},
+      {"4315228500", 0},  // 20261204 once wrapped at 32 bits
+      {"020260811", 0},
+      {"2026081", 0},
+      {"+20260811", 0},
+      {"2026 0811", 0},
+      {"2026/8/11", 0},
+      {"20260811x", 0},
+      {"", 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DeleteDateFromText(c.text), c.date) << c.text;
+}
+
 TEST(PriceMaintenanceInput, BackupLabels) {
   const struct {
     const char* name;

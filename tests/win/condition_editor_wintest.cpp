@@ -96,6 +96,44 @@ TEST_F(ConditionEditorDialogTest, ATypedConstantEndedWithEnterIsStored) {
   }
 }
 
+// A constant the item cannot hold is told once; the dialog stays with the
+// text selected in the focused edit, and what is typed over it is stored.
+TEST_F(ConditionEditorDialogTest, AConstantTheItemCannotHoldIsToldOnceAndTheDialogStays) {
+  const DWORD dialogThread = GetCurrentThreadId();
+  ConditionTerm term{kClose, kOpGreater, kItemConstant, 0, 25.0};
+  bool edited = false, keptOpen = false, toldAgain = true;
+  std::string told;
+  std::vector<int64_t> selection;
+  EXPECT_TRUE(Driving(
+      kEditorTitle,
+      [&](HWND dialog) {
+        const HWND edit = GetDlgItem(dialog, IDC_CONDITION_CONSTANT);
+        Type(dialog, IDC_CONDITION_CONSTANT, L"1e309", VK_RETURN);
+        if (const HWND box = WaitForDialog(SjisToWide("入力エラー"))) {
+          told = DialogText(box, 0xFFFF);
+          SaveWindowPicture(box, L"condition-constant-refused.bmp");
+          PostMessageW(box, WM_COMMAND, IDOK, 0);
+          WaitUntilClosed(box);
+        }
+        Settle();
+        toldAgain = FindWindowW(L"#32770", SjisToWide("入力エラー").c_str()) != nullptr;
+        keptOpen = IsWindowVisible(dialog) != FALSE;
+        DWORD start = 1, end = 0;
+        SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        GUITHREADINFO focus{};
+        focus.cbSize = sizeof focus;
+        GetGUIThreadInfo(dialogThread, &focus);
+        selection = Row(start, end, focus.hwndFocus == edit);
+        Type(dialog, IDC_CONDITION_CONSTANT, L"1000", VK_RETURN);
+      },
+      [&] { edited = RunConditionEditorDialog(owner_, &term); }));
+  EXPECT_EQ(told, "比較する値は -2147483648 ～ 2147483647 の範囲で入力してください。");
+  EXPECT_EQ(Row(keptOpen, toldAgain), Row(true, false));
+  EXPECT_EQ(selection, Row(0, 5, true));
+  EXPECT_TRUE(edited);
+  EXPECT_EQ(term.constant, 1000.0);
+}
+
 // Picking a left operand brings its operators (another one falls back), its
 // right side and the constant with its unit, or hides them.
 TEST_F(ConditionEditorDialogTest, PickedLeftOperandsBringTheirOperatorsRightSideAndConstant) {

@@ -11,6 +11,7 @@
 #include "common/command_ids.h"
 #include "platform/win_text.h"
 #include "resources/resource_ids.h"
+#include "tests/support/row.h"
 #include "tests/win/canvas.h"
 #include "tests/win/program_runner.h"
 #include "tests/win/waiting_archives.h"
@@ -66,11 +67,21 @@ TEST(PriceRepairFlowProgramTest, TheDateDialogRefusesWhatIsNoDateAndTheChosenDat
   EXPECT_EQ(ControlText(dialog, IDC_DELETE_DATE_EDIT), L"");
 
   const std::wstring refusal = SjisToWide("入力エラー|日付は 20260811 のように、８桁の数字で入力してください。");
-  for (const wchar_t* typed : {L"19791231", L"20261301", L"2026081", L"2026/12/1"}) {
+  // The text stays selected in the focused edit, to be typed over.
+  const HWND edit = GetDlgItem(dialog, IDC_DELETE_DATE_EDIT);
+  const DWORD dialogThread = GetWindowThreadProcessId(dialog, nullptr);
+  for (const wchar_t* typed : {L"19791231", L"20261301", L"2026081", L"2026/12/1", L"-4274706092"}) {
     PostTyping(dialog, IDC_DELETE_DATE_EDIT, typed, 0);
     Press(dialog, IDOK);
     EXPECT_EQ(AnswerBox(dialog, IDOK, L"repair-date-refused.bmp"), refusal) << WideToSjis(typed);
+    PumpFor(200);
     EXPECT_TRUE(IsWindowVisible(dialog)) << "the dialog stays for another try";
+    const DWORD selection = static_cast<DWORD>(SendMessageW(edit, EM_GETSEL, 0, 0));
+    GUITHREADINFO focus{};
+    focus.cbSize = sizeof focus;
+    GetGUIThreadInfo(dialogThread, &focus);
+    EXPECT_EQ(Row(LOWORD(selection), HIWORD(selection), focus.hwndFocus == edit), Row(0, wcslen(typed), true))
+        << WideToSjis(typed);
   }
   PostTyping(dialog, IDC_DELETE_DATE_EDIT, SjisToWide(DayName(last).c_str()).c_str(), 0);
   Press(dialog, IDOK);
