@@ -4,6 +4,7 @@
 
 #include "chart/chart_context.h"
 #include "chart/chart_layout.h"
+#include "chart/chart_selection.h"
 #include "chart/screen_pattern.h"
 
 int gCrossHairChart = -1;
@@ -119,6 +120,13 @@ void StoreCrossHair(int chart, int pane, int bar, int x, int y, int32_t value) {
   gCrossHairRectCount = 0;
   SetChartDetailBar(chart, pane, bar);
   if (IsShownChart(chart)) MarkOtherCharts(chart, bar);
+  TakeCursorBarFromCrossHair();
+}
+
+// A bar of another chart or pane means nothing to the selected one.
+void TakeCursorBarFromCrossHair() {
+  const bool inSelection = gCrossHairChart >= 0 && gCrossHairChart == gSelectedChart && gCrossHairPane == gSelectedPane;
+  gCursorBar = inSelection ? gCrossHairBar : -1;
 }
 
 // Without a cross-hair the detail list goes back to every chart's newest bar.

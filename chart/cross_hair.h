@@ -37,4 +37,7 @@ bool IsCrossHairUnchanged(int chart, int pane, int bar, int y, int32_t value);
 // Stores a cross-hair position and marks the same dates in the other charts.
 // The window side erases the old line before and draws the new one after.
 void StoreCrossHair(int chart, int pane, int bar, int x, int y, int32_t value);
+// The selection's cursor bar, where a new memo goes, follows the cross-hair
+// while it stands in the selected pane, else it is -1.
+void TakeCursorBarFromCrossHair();
 void ClearCrossHairState();

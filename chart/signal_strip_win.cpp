@@ -60,6 +60,12 @@ void DrawBand(HDC dc, const StripBand& band, int top) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
+  if (gMetafileRendering != 0) {
+    // Played back at any size: the pixels must scale with the rest of the picture.
+    StretchDIBits(dc, band.left, top, band.width, kStripRowHeight, 0, 0, band.width, kStripRowHeight,
+                  band.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+    return;
+  }
   SetDIBitsToDevice(dc, band.left, top, static_cast<DWORD>(band.width), kStripRowHeight, 0, 0, 0, kStripRowHeight,
                     band.pixels.data(), &info, DIB_RGB_COLORS);
 }

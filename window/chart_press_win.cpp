@@ -169,7 +169,7 @@ int OnChartMouseButton(int x, int y, bool right) {
     SetCrossHairAtPoint(chart, gSelectedPane, x, y);
     forecast = PressForecastPosition();
     if (!forecast) {
-      if (right) gCursorBar = gCrossHairBar;
+      TakeCursorBarFromCrossHair();
       const bool onBar = gCrossHairChart == chart && gCrossHairPane == gSelectedPane;
       BeginLineDrag(chart, gSelectedPane, x, y, onBar ? gCrossHairBar : -1, gCursorValue);
       if (!PressMemo(chart, gSelectedPane, x, y, right)) hit = PressLine(chart, right);

@@ -1,5 +1,6 @@
 #include "window/dialog_helpers_win.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -56,6 +57,23 @@ void FocusWholeText(HWND dialog, int id) {
   const HWND edit = GetDlgItem(dialog, id);
   SetFocus(edit);
   SendMessageW(edit, EM_SETSEL, 0, -1);
+}
+
+void CentreOnOwner(HWND window) {
+  const HWND owner = GetWindow(window, GW_OWNER);
+  RECT outer, rect;
+  if (owner == nullptr || !GetWindowRect(owner, &outer) || !GetWindowRect(window, &rect)) return;
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  int x = (outer.left + outer.right - width) / 2;
+  int y = (outer.top + outer.bottom - height) / 2;
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    const RECT& work = monitor.rcWork;
+    x = std::clamp<int>(x, work.left, std::max<int>(work.left, work.right - width));
+    y = std::clamp<int>(y, work.top, std::max<int>(work.top, work.bottom - height));
+  }
+  SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 RECT DialogUnitArea(int x, int y, int width, int height) { return {x, y, x + width, y + height}; }

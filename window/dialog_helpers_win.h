@@ -34,6 +34,10 @@ void FillComboTexts(HWND combo, const char* const* texts, int count, int selecte
 // The edit focused with its whole text selected, so that typing replaces it.
 void FocusWholeText(HWND dialog, int id);
 
+// Over the middle of its owner window, kept inside the owner's screen: for
+// windows whose template cannot say so (a property sheet).
+void CentreOnOwner(HWND window);
+
 // A rectangle in dialog units from its corner and size.
 RECT DialogUnitArea(int x, int y, int width, int height);
 // A control made at run time over `area` (dialog units), in the dialog's font.

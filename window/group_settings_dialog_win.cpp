@@ -30,6 +30,8 @@
 namespace {
 
 constexpr int kTermTextSize = 256;
+constexpr char kTimeBackEditText[] =
+    "タイムバックモード中です。\nここで変更したグループ設定は、タイムバックモードを終了すると破棄されます。";
 
 // The dialog's state beside the edit copy.
 struct GroupSettingsSession {
@@ -309,6 +311,8 @@ bool OpenGroupSettingsDialog(HWND owner) {
   if (RefuseWhileGroupsEdited(owner)) return false;
   const int chart = gSelectedChart;
   if (chart < 0 || chart >= ShownChartCount() || gGroupTable == nullptr || gGroupTableEdit == nullptr) return false;
+  // Leaving the mode reads the live groups back: what is edited now goes with it.
+  if (gTimeBackMode != 0) PlatformMessageBox(owner, kTimeBackEditText, gAppTitle, kMbOk | kMbIconInformation);
   gGroupEditBusy = 1;
   memcpy(gGroupTableEdit, gGroupTable, sizeof(GroupTable));
   GroupSettingsSession session{};

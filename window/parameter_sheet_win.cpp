@@ -191,6 +191,11 @@ void TakeEditedSettings() {
   memcpy(gSettings.paletteColors, gSettingsEdit.paletteColors, sizeof gSettings.paletteColors);
 }
 
+int CALLBACK OnSheetEvent(HWND sheet, UINT event, LPARAM) {
+  if (event == PSCB_INITIALIZED) CentreOnOwner(sheet);
+  return 0;
+}
+
 }  // namespace
 
 bool ShowAnalysisParameterSheet(HWND owner) {
@@ -216,7 +221,8 @@ bool ShowAnalysisParameterSheet(HWND owner) {
   const std::wstring caption = LoadText(IDS_PARAMETER_SHEET_CAPTION);
   PROPSHEETHEADERW header{};
   header.dwSize = sizeof header;
-  header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | PSH_NOCONTEXTHELP;
+  header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | PSH_NOCONTEXTHELP | PSH_USECALLBACK;
+  header.pfnCallback = OnSheetEvent;
   header.hwndParent = owner;
   header.hInstance = instance;
   header.pszCaption = caption.c_str();

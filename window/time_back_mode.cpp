@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "analysis/analysis_hooks.h"
 #include "analysis/group_store.h"
 #include "analysis/indicator_refresh.h"
 #include "analysis/line_monitoring.h"
@@ -150,11 +149,6 @@ void ReloadCharts() {
   if (gMainWnd != nullptr) ReloadChartsForNewBars();
 }
 
-void RefreshGroupLists() {
-  if (gAnalysisHooks.refreshGroupLists == nullptr) return;
-  for (int g = 0; g < kGroupCount; ++g) gAnalysisHooks.refreshGroupLists(g);
-}
-
 void ReloadLiveTables() {
   gTimeBackMode = 0;
   gRecomputeNeeded = gSavedRecomputeNeeded;
@@ -213,6 +207,8 @@ bool EnterTimeBackMode() {
   LoadTradingCalendar();
   const int count = TimeBackCalendarCount();
   gTimeBackDayIndex = count - 1;
+  // The charts' captions show the chosen day from the first moment, as after a step.
+  if (count > 0) SetEveryLastDate(gTradingCalendar->bars[count - 1].date);
   gTimeBackComputedDate = gRecomputeNeeded == 0 && count > 0 ? gTradingCalendar->bars[count - 1].date : 0;
   gTimeBackMode = 1;
   if (gTimeBackHooks.showWindow != nullptr) gTimeBackHooks.showWindow();
@@ -236,7 +232,8 @@ bool LeaveTimeBackMode(bool fromWindow) {
   if (!fromWindow && gTimeBackHooks.hideWindow != nullptr) gTimeBackHooks.hideWindow();
   ReloadLiveTables();
   ReloadCharts();
-  RefreshGroupLists();
+  // Names and members edited in the mode went with its table.
+  if (gTimeBackHooks.showLiveGroups != nullptr) gTimeBackHooks.showLiveGroups();
   RefreshMenus();
   LayoutCharts();
   if (gTimeBackHooks.refreshDetails != nullptr) gTimeBackHooks.refreshDetails();

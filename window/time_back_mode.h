@@ -13,6 +13,7 @@ struct TimeBackHooks {
   void (*updateWindow)();    // the label, the scroll bar's position and the button
   void (*refreshDetails)();  // the detail window, else the detail list
   void (*setWaitCursor)(bool wait);
+  void (*showLiveGroups)();  // after leaving: the charts' group boxes and the group menus
 };
 
 extern TimeBackHooks gTimeBackHooks;

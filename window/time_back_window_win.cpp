@@ -7,6 +7,7 @@
 #include <string>
 
 #include "chart/gdi_objects_win.h"
+#include "chart/screen_pattern.h"
 #include "common/app_globals.h"
 #include "common/packed_date.h"
 #include "common/string_ids.h"
@@ -14,6 +15,8 @@
 #include "platform/win_text.h"
 #include "records/settings_block.h"
 #include "window/scroll_bar_win.h"
+#include "window/chart_lists_win.h"
+#include "window/chart_popups_win.h"
 #include "window/child_windows_win.h"
 #include "window/detail_window_win.h"
 #include "window/floating_window_win.h"
@@ -152,6 +155,11 @@ void RefreshDetails() {
   if (gDetailWnd != nullptr && IsWindowVisible(gDetailWnd)) RefreshDetailWindow(false);
 }
 
+void ShowLiveGroups() {
+  for (int i = 0; i < ShownChartCount(); ++i) RefillChartLists(i);
+  RebuildGroupMenus();
+}
+
 void SetWaitCursor(bool wait) { SetCursor(LoadCursorW(nullptr, wait ? IDC_WAIT : IDC_ARROW)); }
 
 // ---- Messages --------------------------------------------------------------------------
@@ -247,7 +255,8 @@ LRESULT CALLBACK TimeBackWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
 
 void CreateTimeBackWindow(HWND mainWnd) {
   gMainGoing = false;
-  gTimeBackHooks = {ShowTimeBackWindow, HideTimeBackWindow, UpdateWindowState, RefreshDetails, SetWaitCursor};
+  gTimeBackHooks = {ShowTimeBackWindow, HideTimeBackWindow, UpdateWindowState,
+                    RefreshDetails,     SetWaitCursor,      ShowLiveGroups};
   gTimeBackWnd = CreateWindowIn(mainWnd);
   if (gTimeBackMode != 0) ShowTimeBackWindow();
 }

@@ -354,6 +354,46 @@ TEST_F(MemoStoreTest, TheNewMemoCommandNeedsAPaneAndMakesASelectedBlackMemo) {
   EXPECT_TRUE(HasSelectedMemo());
 }
 
+// Ctrl+U takes the bar and value under the mouse: a bar a right press chose
+// earlier is gone once the mouse moves, and a cross-hair outside the selected
+// pane leaves the middle of what is shown.
+TEST_F(MemoStoreTest, TheNewMemoCommandFollowsTheCrossHairInTheSelectedPane) {
+  ASSERT_TRUE(LoadMemoFile());
+  ASSERT_TRUE(AllocChartContextBuffers(&gChartContexts[0]));
+  ScreenPattern& pattern = CurrentScreenPattern();
+  pattern.chartCount = 1;
+  ChartView& view = pattern.views[0] = ChartView{};
+  view.stockCode = NumberCode(1301);
+  view.lastBarIndex = -1;
+  view.paneCount = 2;
+  view.paneKinds[1] = kPaneRsi;
+  BarSeries& bars = *gChartContexts[0].periods[0].bars;
+  bars.count = 10;
+  for (int i = 0; i < bars.count; ++i) bars.bars[i].date = MakePackedDate(2026, 3, 1 + i);
+  for (PaneRecord& pane : gChartContexts[0].panes) pane.minValue = 0, pane.maxValue = 10000;
+  gChartContexts[0].geometry.visibleBars = 8;
+  gSelectedChart = 0;
+  gSelectedPane = 0;
+  gMemoTextHeight = 15;
+  struct Case {
+    int pane, bar;
+    int32_t value;
+    int memoBar;
+    int32_t memoValue;
+  };
+  const Case cases[] = {
+      {0, 7, 2000, 7, 2000}, {1, 7, 2000, 5, 5000}, {-1, -1, -1, 5, 5000}, {0, 2, 9000, 2, 9000}, {0, 8, 100, 8, 100},
+  };
+  for (const Case& c : cases) {
+    gCursorBar = 3;  // where a right press stood before
+    StoreCrossHair(c.pane < 0 ? -1 : 0, c.pane, c.bar, 50, 50, c.value);
+    ASSERT_EQ(OnMainCommand(nullptr, IDM_NEW_MEMO), 1);
+    ASSERT_GT(MemoCount(), 0);
+    const Memo& memo = gMemos.memos[MemoCount() - 1];
+    EXPECT_EQ(Row(memo.date, memo.value), Row(bars.bars[c.memoBar].date, c.memoValue)) << c.pane << " " << c.bar;
+  }
+}
+
 TEST_F(MemoStoreTest, DeletingKeepsTheLastSelectedMemoForUndoWhichBringsItBackSelected) {
   Install({TestMemo(NumberCode(1301), 1), TestMemo(NumberCode(1301), 2), TestMemo(NumberCode(1301), 3),
            TestMemo(NumberCode(1301), 4), TestMemo(NumberCode(1301), 5)});

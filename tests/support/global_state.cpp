@@ -43,6 +43,7 @@
 #include "shell/settings.h"
 #include "window/blink_timers.h"
 #include "window/drag_modes.h"
+#include "window/time_back_mode.h"
 #include "chart/line_dragging.h"
 #include "chart/trend_line_mouse.h"
 #include "window/window_hooks.h"
@@ -67,7 +68,7 @@ ScopedGlobalState::ScopedGlobalState(TestStart start) {
   Keep(gSelectedChart), Keep(gSelectedPane), Keep(gCursorBar), Keep(gDragMode), Keep(gBlinkPhase);
   Keep(gCrossHairChart), Keep(gCrossHairPane), Keep(gCrossHairBar), Keep(gCrossHairX), Keep(gCrossHairY);
   Keep(gCursorValue), Keep(gCursorLineDrawn), Keep(gCrossHairRects), Keep(gCrossHairRectCount);
-  Keep(gDataHooks), Keep(gAnalysisHooks), Keep(gChartHooks), Keep(gWindowHooks);
+  Keep(gDataHooks), Keep(gAnalysisHooks), Keep(gChartHooks), Keep(gWindowHooks), Keep(gTimeBackHooks);
   Keep(gPatternCarryView), Keep(gPatternCarryValid), Keep(gPatternMenuSource);
   Keep(gChartTextWidth), Keep(gChartTextWidthContext), Keep(gFixedFontHeight), Keep(gDetailWindowRect);
   Keep(gTrendLineFullRange), Keep(gDetailListArea), Keep(gMainClientWidth);

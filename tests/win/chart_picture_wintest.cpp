@@ -17,7 +17,9 @@
 #include "chart/chart_layout.h"
 #include "chart/chart_loading.h"
 #include "chart/chart_paint_win.h"
+#include "chart/chart_scroll.h"
 #include "chart/gdi_objects_win.h"
+#include "chart/paint_tools_win.h"
 #include "chart/print_layout.h"
 #include "common/app_globals.h"
 #include "common/command_ids.h"
@@ -31,6 +33,7 @@
 #include "tests/win/program_runner.h"
 #include "window/chart_picture_win.h"
 #include "window/chart_printing_win.h"
+#include "window/main_window_controls_win.h"
 
 namespace {
 
@@ -125,6 +128,92 @@ TEST_F(ChartPictureTest, PlayedPictureLooksLikeTheScreenForecastBarsIncluded) {
       unlike += std::abs(screen.Count(block, IsInk) - played.Count(block, IsInk)) > 2500 / 4;
     }
   EXPECT_LE(unlike, 3) << "of " << blocks << " blocks";
+}
+
+// Played larger, as on paper, the picture's signal strip and date labels reach
+// as far as the screen's, at any bar width, with the detail list beside the
+// charts or not, and for each chart of a pattern of one or two.
+TEST_F(ChartPictureTest, TheStripAndTheDateLabelsReachAsFarAsOnTheScreen) {
+  constexpr COLORREF kStrip = RGB(250, 120, 10);
+  constexpr int kPaperMargin = 10;
+  // Row 0 of the strip in one colour whatever fires or is held there.
+  SetPalette(kColorLongSellBackground, kStrip, kColorLongSellMark, kStrip, kColorScenarioShortHeld, kStrip,
+             kColorShortExit, kStrip, kColorShortLossCut, kStrip);
+  ScreenPattern& pattern = CurrentScreenPattern();
+  const ScreenPattern saved = pattern;
+  const int32_t savedDetailList = gShowDetailList;
+  const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  struct Extent {
+    int left = -1, right = -1;
+  };
+  // The first and last column of `rect` holding a pixel that `is` takes.
+  const auto extent = [](const Canvas& canvas, const Rect& rect, const auto& is) {
+    Extent e;
+    for (int x = rect.left; x < rect.right; ++x)
+      for (int y = rect.top; y < rect.bottom; ++y)
+        if (is(canvas.At(x, y))) {
+          if (e.left < 0) e.left = x;
+          e.right = x;
+          break;
+        }
+    return e;
+  };
+  struct Case {
+    int barWidth, charts;
+    bool detailList;
+  };
+  const Case cases[] = {{1, 1, false}, {5, 1, false}, {5, 1, true},  {13, 1, true},
+                        {3, 2, false}, {5, 2, true},  {19, 2, false}};
+  for (const Case& c : cases) {
+    pattern.chartCount = c.charts;
+    for (int i = 0; i < c.charts; ++i) pattern.views[i].barWidth = c.barWidth;
+    gShowDetailList = c.detailList ? 1 : 0;
+    LayoutMainWindow(window_);
+    for (int i = 0; i < c.charts; ++i) {
+      UpdateChartScrollBar(i);
+      pattern.views[i].lastBarIndex = GetChartEndBarIndex(i);  // at the newest bar
+      UpdateChartScrollBar(i);
+    }
+    const OwnedPicture picture{RenderChartsToMetafile()};
+    ASSERT_NE(picture.handle, nullptr);
+    RECT client;
+    GetClientRect(window_, &client);
+    Canvas screen(client.right, client.bottom);
+    PaintOnScreen(screen);
+    // Played half as large again, as on paper: where x and y of the screen land.
+    const RECT area = c.charts == 1 ? ToWinRect(gChartContexts[0].geometry.chart) : ChartsArea();
+    const auto onPaper = [&](int v, LONG origin) { return kPaperMargin + (v - origin) * 3 / 2; };
+    Canvas played(onPaper(area.right, area.left) + kPaperMargin, onPaper(area.bottom, area.top) + kPaperMargin);
+    played.Fill(face);
+    DrawMetafileFitted(played.dc(), picture.handle,
+                       {kPaperMargin, kPaperMargin, onPaper(area.right, area.left), onPaper(area.bottom, area.top)});
+    for (int i = 0; i < c.charts; ++i) {
+      const ChartGeometry& g = gChartContexts[i].geometry;
+      const Rect& plot = gChartContexts[i].panes[0].fullPlot;
+      const Rect strip = {plot.left, plot.top + 2, plot.right, plot.top + 6};
+      const std::string at = "chart " + std::to_string(i) + ", width " + std::to_string(c.barWidth) +
+                             (c.detailList ? ", detail list, " : ", ") + std::to_string(c.charts) + " chart(s)";
+      const auto compare = [&](const char* what, const Rect& row, const auto& is) {
+        const Extent shown = extent(screen, row, is);
+        const Rect paperRow = {onPaper(row.left, area.left), onPaper(row.top, area.top), onPaper(row.right, area.left),
+                               onPaper(row.bottom, area.top)};
+        const Extent got = extent(played, paperRow, is);
+        ASSERT_GE(shown.left, 0) << what << " of " << at;
+        EXPECT_NEAR(got.left, onPaper(shown.left, area.left), 3) << what << " of " << at;
+        EXPECT_NEAR(got.right, onPaper(shown.right, area.left), 3) << what << " of " << at;
+      };
+      if (GetViewPeriod(pattern.views[i]) == 0) compare("strip", strip, [](COLORREF color) { return color == kStrip; });
+      compare("date labels", g.dateAxis, [&](COLORREF color) { return color != face; });
+    }
+    if (c.barWidth == 5 && c.detailList) {
+      screen.SaveArtifact(L"chart-picture-extent-screen.bmp");
+      played.SaveArtifact(L"chart-picture-extent-played.bmp");
+    }
+  }
+  pattern = saved;
+  gShowDetailList = savedDetailList;
+  LayoutMainWindow(window_);
+  for (int i = 0; i < pattern.chartCount; ++i) UpdateChartScrollBar(i);
 }
 
 // ---- Printing through a stand-in spooler ------------------------------------------

@@ -183,6 +183,26 @@ TEST_F(GroupDialogsTest, AGroupCommandIsRefusedWhileTheGroupsAreEditedElsewhere)
   gGroupEditBusy = 0;
 }
 
+// In time-back mode the dialog first tells, once, that its changes end with the mode.
+TEST_F(GroupDialogsTest, InTimeBackModeTheDialogFirstTellsThatItsChangesGoWithTheMode) {
+  gTimeBackMode = 1;
+  std::wstring told, more;
+  bool opened = false;
+  RunAnswered([&] { return OpenGroupSettingsDialog(window_); },
+              [&] {
+                told = AnswerMessageBox(window_, IDOK);
+                const HWND dialog = WaitForShownDialog(kSettingsTitle);
+                opened = dialog != nullptr;
+                if (dialog == nullptr) return;
+                more = WaitForShownDialog(L"", dialog, 4) != nullptr ? L"more" : L"";
+                PostKeyDownUp(GetDlgItem(dialog, IDC_GROUP_TERMS), VK_ESCAPE);
+                WaitUntilClosed(dialog);
+              });
+  gTimeBackMode = 0;
+  EXPECT_NE(told.find(L"タイムバックモードを終了すると破棄されます"), std::wstring::npos);
+  EXPECT_EQ(Row(opened, more.empty()), Row(1, 1));
+}
+
 // The sort-key sub-menu holds every condition item; a key and the order
 // chosen there re-sort the shown group and its list, and the menu checks them.
 TEST_F(GroupDialogsTest, TheSortMenusResortTheShownGroupAndCheckItsKeyAndOrder) {

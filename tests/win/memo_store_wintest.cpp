@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include "chart/chart_context.h"
+#include "chart/chart_layout.h"
 #include "chart/chart_selection.h"
+#include "chart/cross_hair.h"
 #include "chart/memo_hooks.h"
 #include "chart/memo_store.h"
 #include "chart/screen_pattern.h"
@@ -85,6 +88,43 @@ TEST_F(MemoCommandsTest, CtrlUAddsAMemoOnlyWithAPaneSelectedAndDelAndCtrlZFollow
   EXPECT_EQ(Row(MemoCount(), Enabled(menu, IDM_DELETE), Enabled(menu, IDM_UNDO)), Row(before, false, true));
   PressCtrl('Z');
   EXPECT_EQ(Row(MemoCount(), Enabled(menu, IDM_DELETE), Enabled(menu, IDM_UNDO)), Row(before + 1, true, false));
+}
+
+// The memo goes where the mouse stands: at the bar of a left press, then at
+// the bar and value the mouse moved on to.
+TEST_F(MemoCommandsTest, CtrlUAfterALeftPressPutsTheMemoAtTheBarAndValueUnderTheMouse) {
+  const Rect& plot = gChartContexts[0].panes[0].fullPlot;
+  const int spacing = gChartContexts[0].geometry.barSpacing;
+  // Off the plot's middle, where a memo without a cursor would go.
+  POINT p = {plot.right - (plot.right - plot.left) / 5, plot.top + (plot.bottom - plot.top) / 4};
+  const auto post = [&](UINT message, WPARAM keys) {
+    PostMessageW(window_, message, keys, MAKELPARAM(p.x, p.y));
+    PumpFor(40);
+  };
+  const auto newMemo = [&] {
+    const int before = MemoCount();
+    PressCtrl('U');
+    return before < MemoCount() ? gMemos.memos[before] : Memo{};
+  };
+  const auto shownDate = [](int bar) {
+    return DateOfBarIndex(CurrentScreenPattern().views[0], gChartContexts[0], bar);
+  };
+  gSelectedChart = 0;
+  gSelectedPane = 1;
+  post(WM_MOUSEMOVE, 0);
+  post(WM_LBUTTONDOWN, MK_LBUTTON);
+  post(WM_LBUTTONUP, 0);
+  ASSERT_EQ(Row(gSelectedPane, gCrossHairPane), Row(0, 0));
+  const int pressed = gCrossHairBar;
+  const int32_t pressedValue = gCursorValue;
+  Memo memo = newMemo();
+  EXPECT_EQ(Row(memo.paneKind, memo.date, memo.value), Row(kPaneCandles, shownDate(pressed), pressedValue));
+  p = {p.x - 5 * spacing, p.y + 20};
+  post(WM_MOUSEMOVE, 0);
+  ASSERT_EQ(gCrossHairBar, pressed - 5);
+  memo = newMemo();
+  EXPECT_EQ(Row(memo.date, memo.value), Row(shownDate(pressed - 5), gCursorValue));
+  EXPECT_NE(gCursorValue, pressedValue);
 }
 
 }  // namespace

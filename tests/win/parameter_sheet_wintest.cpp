@@ -179,6 +179,23 @@ TEST_F(ParameterSheetTest, CancelAndEscLeaveEverySettingByteIdentical) {
   }
 }
 
+// The sheet opens over the middle of the main window, wherever that stands.
+TEST_F(ParameterSheetTest, TheSheetOpensCentredOnTheMainWindow) {
+  RECT main;
+  GetWindowRect(window_, &main);
+  SetWindowPos(window_, nullptr, 60, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  RECT moved, sheetRect{};
+  GetWindowRect(window_, &moved);
+  ASSERT_TRUE(RunSheet([&](HWND sheet) {
+    GetWindowRect(sheet, &sheetRect);
+    PostMessageW(sheet, WM_COMMAND, IDCANCEL, 0);
+  }));
+  SetWindowPos(window_, nullptr, main.left, main.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  ASSERT_GT(sheetRect.right - sheetRect.left, 100);
+  EXPECT_NEAR((sheetRect.left + sheetRect.right) / 2, (moved.left + moved.right) / 2, 1);
+  EXPECT_NEAR((sheetRect.top + sheetRect.bottom) / 2, (moved.top + moved.bottom) / 2, 1);
+}
+
 // Only the shown pages store their fields: values out of the pages' ranges on
 // others stay, as do the parameters no page edits; the start page is the page
 // shown last for the first time, and the next opening starts there.

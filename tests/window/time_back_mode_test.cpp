@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "analysis/group_store.h"
 #include "common/file_io.h"
@@ -107,17 +109,20 @@ class TimeBackModeTest : public PriceStoreTest {
 // in the mode rewrote (a missing one is missing again).
 TEST_F(TimeBackModeTest, EnteringSteppingAndLeavingLeaveTheLiveFilesAndTablesAsBefore) {
   gRecomputeNeeded = 1;
-  const auto table = TableImage();
   const auto groups = GroupImage();
-  const auto stockFile = ReadWholeFile("stock.dat");
   const auto groupFile = ReadWholeFile("grp.dat");
   const auto adrDaily = ReadWholeFile("adr_d.dat");
   const auto adrMonthly = ReadWholeFile("adr_m.dat");
 
+  gStockTable->records[3].lastDate = 0;  // a stock whose last date the live table does not know
+  ASSERT_EQ(SaveStockTable(1), 0);
+  const auto table = TableImage();
+  const auto stockFile = ReadWholeFile("stock.dat");
   ASSERT_TRUE(EnterTimeBackMode());
   EXPECT_EQ(Row(gTimeBackMode, gTimeBackDayIndex, gSavedRecomputeNeeded, gTimeBackComputedDate),
             Row(1, kBars - 1, 1, 0));
   EXPECT_EQ(LiveTimes(), std::vector<uint32_t>(kStocks + 1, kLiveTimeFinished));
+  EXPECT_TRUE(AllLastDatesAre(DayAt(kBars - 1))) << "the captions show the chosen day";
   EXPECT_TRUE(MoveTimeBackDay(30));
   EXPECT_TRUE(AllLastDatesAre(DayAt(30)));
   // What a recomputation and an exit in the mode write.
@@ -139,6 +144,21 @@ TEST_F(TimeBackModeTest, EnteringSteppingAndLeavingLeaveTheLiveFilesAndTablesAsB
   for (const char* gone : {"adr_w.dat", "adr_d.dat.live", "adr_w.dat.live", "adr_m.dat.live"})
     EXPECT_FALSE(FileExists(gone)) << gone;
   EXPECT_TRUE(TakeRecordedMessageBoxes().empty());
+}
+
+// The charts' group boxes are refilled once the live groups are back, so that
+// a name edited in the mode is no longer shown.
+TEST_F(TimeBackModeTest, LeavingRefillsTheGroupBoxesFromTheLiveGroups) {
+  static std::vector<std::string> shown;
+  shown.clear();
+  gTimeBackHooks.showLiveGroups = [] { shown.push_back(gGroupTable->groups[0].name); };
+  const std::string live = gGroupTable->groups[0].name;
+  ASSERT_TRUE(EnterTimeBackMode());
+  std::strcpy(gGroupTable->groups[0].name, "モード中の名前");
+  ASSERT_EQ(SaveGroupFile(0), 0);
+  EXPECT_TRUE(shown.empty());
+  ASSERT_TRUE(LeaveTimeBackMode(false));
+  EXPECT_EQ(shown, std::vector<std::string>{live});
 }
 
 // A mode dropped at start-up (its own table unusable) has not been left: the
