@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/app_globals.h"
+#include "common/command_ids.h"
 #include "platform/win_text.h"
 #include "shell/single_instance_win.h"
 #include "tests/support/row.h"
@@ -171,7 +172,7 @@ std::wstring CloseAndAnswerExitBox(RunningProgram& program) {
 }
 
 // A settings file held by another program through the start is not read:
-// the exit keeps it as it was. One the exit cannot write (read-only) loses
+// the exit keeps it as it was. One the exit cannot write (held then) loses
 // the changes: one box says so, naming it and no file that was written.
 TEST(ProgramTest, SettingsThatWereNotReadOrCannotBeWrittenAreNamedAtExitAndNeverWrittenOver) {
   const std::wstring folder = MakeProgramFolder();
@@ -193,10 +194,13 @@ TEST(ProgramTest, SettingsThatWereNotReadOrCannotBeWrittenAreNamedAtExitAndNever
   EXPECT_EQ(CloseAndAnswerExitBox(program), L"") << "everything written";
   const auto written = ReadFileBytes(settings);
   ASSERT_EQ(written.size(), kSettingsSize);
-  ASSERT_TRUE(SetFileAttributesW(settings.c_str(), FILE_ATTRIBUTE_READONLY));
   ASSERT_TRUE(LaunchProgram(folder, program));
+  PostMessageW(program.window, WM_COMMAND, IDM_SHORT_NAMES, 0);  // a change the exit would save
+  SettleProgram(program.window);
+  const HANDLE closer = CreateFileW(settings.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(closer, INVALID_HANDLE_VALUE);
   text = CloseAndAnswerExitBox(program);
-  SetFileAttributesW(settings.c_str(), FILE_ATTRIBUTE_NORMAL);
+  CloseHandle(closer);
   EXPECT_EQ(ReadFileBytes(settings), written);
   EXPECT_NE(text.find(L"\nvelqo.dat"), std::wstring::npos) << WideToSjis(text.c_str());
   EXPECT_EQ(text.find(L"velqo_p2.dat"), std::wstring::npos) << WideToSjis(text.c_str());
