@@ -1,5 +1,6 @@
 #include "analysis/parameter_pages.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace {
@@ -151,6 +152,16 @@ bool FindParameterEdit(const ParameterPage& page, int editId, int* field, int* r
     }
   }
   return false;
+}
+
+void KeepParametersInPageRanges(IndicatorParameterSet& set) {
+  for (const ParameterPage& page : kParameterPages) {
+    for (int k = 0; k < page.fieldCount; ++k) {
+      const ParameterField& field = page.fields[static_cast<size_t>(k)];
+      uint16_t& value = set.slot[field.slot];
+      value = static_cast<uint16_t>(std::clamp<int>(value, field.minimum, field.maximum));
+    }
+  }
 }
 
 bool CompareIndicatorParameterSets(const IndicatorParameterSet saved[kParameterRows],

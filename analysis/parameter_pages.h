@@ -38,6 +38,10 @@ int ParameterEditId(const ParameterPage& page, int field, int row);
 // The field of the page whose edit (in any row) has this id, with its row; false when none.
 bool FindParameterEdit(const ParameterPage& page, int editId, int* field, int* row);
 
+// Every parameter a page edits into that page's range, the nearer bound
+// taken as the sheet takes it; 36 and 45-54 stay as they are.
+void KeepParametersInPageRanges(IndicatorParameterSet& set);
+
 // True when the sets agree in every parameter a page edits (36 and 45-54 are on no page).
 bool CompareIndicatorParameterSets(const IndicatorParameterSet saved[kParameterRows],
                                    const IndicatorParameterSet working[kParameterRows]);

@@ -290,20 +290,29 @@ bool LoadTrendLines() {
   return true;
 }
 
-int SaveTrendLines() {
+namespace {
+
+// Writes "tline.dat" and rotates the backups; 0 or the first error, told by the caller.
+int WriteTrendLineFile(bool* written) {
+  *written = false;
   if (gTrendLines == nullptr) return kErrorInvalidParameter;
   MakeDataFolderCurrent();
   // Without a new tline.dat the backups stay as they are: they still hold the older good copies.
   const int error = SaveBufferToFile(kTrendLineFileName, gTrendLines, sizeof(TrendLineTable));
-  if (error != 0) {
-    ShowErrorMessage(gMainWnd, error);
-    return error;
-  }
+  if (error != 0) return error;
+  *written = true;
   gExitSaveHeld = false;
   return RotateTrendLineBackups(*gTrendLines);
 }
 
-int SaveTrendLinesAtExit() { return gExitSaveHeld ? 0 : SaveTrendLines(); }
+}  // namespace
+
+int SaveTrendLines() { return SaveTellingWriteFailure(WriteTrendLineFile); }
+
+int SaveTrendLinesAtExit() {
+  bool written = false;
+  return gExitSaveHeld ? 0 : WriteTrendLineFile(&written);
+}
 
 bool ReadTrendLineImage(const uint8_t* bytes, size_t size, TrendLineTable* table) {
   memset(table, 0, sizeof(TrendLineTable));

@@ -42,9 +42,11 @@ void FreeTrendLineTables();
 bool LoadTrendLines();
 // Writes "tline.dat", then rotates the backups (tline01 is this table, the
 // older ones move down one place, each move replacing its target). Without
-// a new "tline.dat" the backups stay as they are. 0 or the first error.
+// a new "tline.dat" the backups stay as they are. 0 or the first error; a
+// failed write is told in the error box.
 int SaveTrendLines();
-// The save at shut-down; skipped while the table is one that start-up took
+// The save at shut-down, telling nothing (the exit names every file it
+// could not write at once); skipped while the table is one that start-up took
 // from a backup or the defaults and nothing has changed it since, so that a
 // main file that was only held by another program is not replaced.
 int SaveTrendLinesAtExit();

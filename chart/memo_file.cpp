@@ -23,9 +23,12 @@ constexpr size_t kLargestFileBytes = kHeaderBytes + size_t{kMemoRecordBytes} * k
 
 enum class MemoRead { kLoaded, kAbsent, kUnreadable, kDamaged };
 
-// Set when start-up took the table from a backup or the defaults after
-// "memo.dat" was damaged or could not be read; the first save clears it.
-bool gExitSaveHeld = false;
+// Set while the table is what "memo.dat" holds (read or last saved), or
+// what start-up took from a backup or the defaults after "memo.dat" was
+// damaged or could not be read; any change clears it. The exit writes only
+// a table that has changed: each write rotates the backups, and restarts
+// alone must not push the older copies out.
+bool gMemosUnchanged = false;
 
 size_t BlockBytes(int records) { return kHeaderBytes + sizeof(Memo) * static_cast<size_t>(records); }
 
@@ -175,7 +178,7 @@ int RotateMemoBackups(const MemoTable& table) {
 
 }  // namespace
 
-void MarkMemosChanged() { gExitSaveHeld = false; }
+void MarkMemosChanged() { gMemosUnchanged = false; }
 
 void FreeMemoTable(MemoTable* table) {
   FreeBlock(table->header);
@@ -221,33 +224,42 @@ bool LoadMemoFile() {
   MakeDataFolderCurrent();
   const MemoRead main = ReadOwnMemoFile(kMemoFileName, &gMemos);
   if (main == MemoRead::kLoaded) {
-    gExitSaveHeld = false;
+    gMemosUnchanged = true;
     return true;
   }
   // A missing file is a first start or one deleted by hand: the exit writes
   // what was found. A damaged or held one is not replaced unless the user
   // changes something.
-  gExitSaveHeld = main != MemoRead::kAbsent;
+  gMemosUnchanged = main != MemoRead::kAbsent;
   if (LoadFirstUsableBackup(&gMemos)) return true;
   if (ReadMemoFile(kDefaultMemoFilePath, true, &gMemos) == MemoRead::kLoaded) return true;
   if (!CreateEmptyMemoTable(&gMemos)) return false;
-  if (!gExitSaveHeld) SaveMemoFile();
+  if (!gMemosUnchanged) SaveMemoFile();
   return true;
 }
 
-int SaveMemoFile() {
+namespace {
+
+// Writes "memo.dat" and rotates the backups; 0 or the first error, told by the caller.
+int WriteMemoFile(bool* written) {
+  *written = false;
   if (gMemos.header == nullptr) return kErrorInvalidParameter;
   MakeDataFolderCurrent();
   gMemos.header->recordSize = kMemoRecordBytes;
   for (int i = 0; i < MemoCount(); ++i) memset(gMemos.memos[i].scratch, 0, sizeof gMemos.memos[i].scratch);
   // Without a new memo.dat the backups stay as they are: they still hold the older good copies.
   const int error = SaveBufferToFile(kMemoFileName, gMemos.header, ImageBytes(gMemos));
-  if (error != 0) {
-    ShowErrorMessage(gMainWnd, error);
-    return error;
-  }
-  gExitSaveHeld = false;
+  if (error != 0) return error;
+  *written = true;
+  gMemosUnchanged = true;
   return RotateMemoBackups(gMemos);
 }
 
-int SaveMemoFileAtExit() { return gExitSaveHeld ? 0 : SaveMemoFile(); }
+}  // namespace
+
+int SaveMemoFile() { return SaveTellingWriteFailure(WriteMemoFile); }
+
+int SaveMemoFileAtExit() {
+  bool written = false;
+  return gMemosUnchanged ? 0 : WriteMemoFile(&written);
+}

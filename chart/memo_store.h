@@ -64,10 +64,13 @@ void MarkMemosChanged();
 bool LoadMemoFile();
 // Writes "memo.dat" (scratch bytes zeroed), then rotates the backups: memo01
 // is this table, the older ones move down one place. Without a new
-// "memo.dat" the backups stay as they are. 0 or the first error.
+// "memo.dat" the backups stay as they are. 0 or the first error; a failed
+// write is told in the error box.
 int SaveMemoFile();
-// The save at shut-down; skipped while the table is one that start-up took
-// from a backup or the defaults and nothing has changed it since.
+// The save at shut-down, telling nothing (the exit names every file it
+// could not write at once); skipped while nothing has changed the memos
+// since they were read or last saved, or since start-up took them from a
+// backup or the defaults in place of a damaged or held "memo.dat".
 int SaveMemoFileAtExit();
 void FreeMemoTable(MemoTable* table);
 

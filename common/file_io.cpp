@@ -19,6 +19,7 @@ constexpr uint32_t kWriteHalfPauseMs = 100;
 constexpr char kTemporarySuffix[] = ".tmp";
 constexpr char kDamagedSuffix[] = ".damaged";
 constexpr int kMaxDamagedCopies = 99;
+constexpr size_t kAsidePathSize = 600;
 
 // Errors that no further attempt can cure.
 bool IsLastingError(int error) { return error == kErrorFileNotFound || error == kErrorPathNotFound; }
@@ -248,6 +249,19 @@ int SetDamagedFileAside(const char* path, char* aside, size_t size) {
     if (error != kErrorAlreadyExists && error != kErrorFileExists) break;
   }
   return error;
+}
+
+LoadedFile ClassifyLoadError(int error) {
+  if (error == 0) return LoadedFile::kTaken;
+  if (IsLastingError(error)) return LoadedFile::kMissing;
+  return error == kFileTooLarge ? LoadedFile::kDamaged : LoadedFile::kUnreadable;
+}
+
+int KeepErrorAfterLoad(const char* path, LoadedFile outcome, int readError) {
+  if (outcome == LoadedFile::kUnreadable) return readError != 0 ? readError : kErrorReadFault;
+  if (outcome != LoadedFile::kDamaged) return 0;
+  char aside[kAsidePathSize];
+  return SetDamagedFileAside(path, aside, sizeof aside);
 }
 
 uint32_t ReadFileMagic(const char* path) {

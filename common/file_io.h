@@ -35,6 +35,22 @@ int RotateBackupCopies(const char* folder, const char* const* paths, int count, 
 // never replaces one set aside before. 0 with the new name in `aside`, or an
 // error code.
 int SetDamagedFileAside(const char* path, char* aside, size_t size);
+
+// What the load of a file found, for the saves that would replace it.
+enum class LoadedFile {
+  kTaken,       // read and used
+  kMissing,     // not there (or empty): a save makes it
+  kDamaged,     // not what the program writes: set aside before a save may replace it
+  kUnreadable,  // there but not read (held by another program): never replaced
+};
+// A whole-file read's error: 0 taken, not found missing, larger than the
+// buffer damaged, anything else unreadable.
+LoadedFile ClassifyLoadError(int error);
+// 0 when a later save may replace the file `outcome` describes, else the
+// error that keeps it: a damaged file is set aside first, and keeps its
+// place only when it cannot be moved; an unreadable one (`readError`) is
+// always kept, so that what it holds is not lost under the defaults.
+int KeepErrorAfterLoad(const char* path, LoadedFile outcome, int readError);
 uint32_t ReadFileMagic(const char* path);
 void GetFileDate(const char* path, int* year, int* month, int* day);
 // Deletes the files and subfolders of a folder (path ending in '\');

@@ -20,11 +20,20 @@ inline void Check(bool ok) {
   if (!ok) std::abort();
 }
 
+// Where the scratch folders go: a RAM-backed folder where there is a
+// writable one, else the temporary folder.
+inline std::filesystem::path ScratchRoot() {
+  constexpr char kRamFolder[] = "/dev/shm";
+  std::error_code error;
+  if (std::filesystem::is_directory(kRamFolder, error) && access(kRamFolder, W_OK | X_OK) == 0) return kRamFolder;
+  return std::filesystem::temp_directory_path();
+}
+
 // Makes a new folder the current one and the data folder; returns its path
 // ending in '/'.
 inline const std::string& EnterScratchDataFolder() {
   static std::string folder;
-  std::string pattern = (std::filesystem::temp_directory_path() / "velqo-fuzz-XXXXXX").string();
+  std::string pattern = (ScratchRoot() / "velqo-fuzz-XXXXXX").string();
   Check(mkdtemp(pattern.data()) != nullptr);
   folder = pattern + "/";
   std::atexit([] {

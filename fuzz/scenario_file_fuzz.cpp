@@ -3,7 +3,7 @@
 // a whole character; a file the program could have written is taken byte for
 // byte; any other is refused, leaving the empty table, and set aside so that
 // no later save replaces it; and the table as saved loads back unchanged and
-// saves again byte for byte.
+// (one input in 32, through the crash-safe save) saves again byte for byte.
 //
 // Input: one byte choosing how the file is made: 0 and 1 a sound table with
 // the input's patches (four bytes each: a big-endian offset and the two bytes
@@ -113,12 +113,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(FileHolds(kSetAsidePath, file.bytes.data(), file.bytes.size()) == file.present);
   }
 
+  // The crash-safe saves cost far more than the rest: one input in 32 goes
+  // through them, the others write the table's bytes as the save does.
   const ScenarioTable loaded = gScenarioTable;
-  Check(SaveScenarioTable() == 0);
+  const bool throughSaves = IsOneInThirtyTwo(data, size);
+  if (throughSaves) {
+    Check(SaveScenarioTable() == 0);
+  } else {
+    WriteFile(kScenarioFileName, &gScenarioTable, sizeof gScenarioTable);
+  }
   const std::vector<uint8_t> saved = ReadFile(kScenarioFileName);
   std::memset(&gScenarioTable, 0x5C, sizeof gScenarioTable);
   LoadScenarioTable();
   Check(std::memcmp(&gScenarioTable, &loaded, sizeof loaded) == 0);
-  Check(SaveScenarioTable() == 0 && ReadFile(kScenarioFileName) == saved);
+  if (throughSaves) Check(SaveScenarioTable() == 0 && ReadFile(kScenarioFileName) == saved);
   return 0;
 }

@@ -5,6 +5,7 @@
 #include "common/file_io.h"
 
 PrinterSettings gPrinterSettings;
+int gPrinterFileKeptBy = 0;
 
 namespace {
 
@@ -14,10 +15,13 @@ constexpr size_t kDevModeSizeAt = 36;         // dmSize after the 32-byte device
 constexpr size_t kDevModeExtraAt = 38;        // dmDriverExtra
 constexpr size_t kMinDevModeSize = 44;        // up to and with dmFields
 constexpr int32_t kMaxPaperExtent = 1000000;  // 10 m of roll paper in hundredths of a millimetre
-constexpr int kAsidePathSize = 300;
-
-// A file the load could not move aside is not written over at exit.
-bool gKeepPrinterFile = false;
+// The names block's three texts start at 16-bit offsets, the last no longer
+// than a path; the mode block is its 16-bit dmSize and 16-bit dmDriverExtra.
+constexpr size_t kMaxDevNamesSize = 0xFFFF + 260;
+constexpr size_t kMaxDevModeSize = 0xFFFF + 0xFFFF;
+// The record, then each block after its size and padded to four bytes.
+constexpr uint32_t kMaxFileSize =
+    4 + sizeof(PageSetupImage) + 4 + (kMaxDevNamesSize + 3) / 4 * 4 + 4 + (kMaxDevModeSize + 3) / 4 * 4;
 
 uint16_t ReadU16(const uint8_t* at) { return static_cast<uint16_t>(at[0] | at[1] << 8); }
 
@@ -74,7 +78,7 @@ void SetDefaultPrinterSettings(PrinterSettings* settings) {
 }
 
 bool IsUsableDevNames(const uint8_t* block, size_t size) {
-  if (size < kDevNamesHeader) return false;
+  if (size < kDevNamesHeader || size > kMaxDevNamesSize) return false;
   for (int i = 0; i < 3; ++i) {
     const size_t offset = ReadU16(block + 2 * i);
     if (offset < kDevNamesHeader || offset >= size || memchr(block + offset, 0, size - offset) == nullptr) return false;
@@ -83,7 +87,7 @@ bool IsUsableDevNames(const uint8_t* block, size_t size) {
 }
 
 bool IsUsableDevMode(const uint8_t* block, size_t size) {
-  if (size < kMinDevModeSize) return false;
+  if (size < kMinDevModeSize || size > kMaxDevModeSize) return false;
   const size_t own = ReadU16(block + kDevModeSizeAt);
   return own >= kMinDevModeSize && own + ReadU16(block + kDevModeExtraAt) <= size;
 }
@@ -126,21 +130,21 @@ std::vector<uint8_t> MakePrinterSettingsImage(const PrinterSettings& settings) {
 
 void LoadPrinterSettings() {
   SetDefaultPrinterSettings(&gPrinterSettings);
-  gKeepPrinterFile = false;
+  // Read into a block of the largest file a printer can give: a larger one is damaged unread.
+  std::vector<uint8_t> image(kMaxFileSize);
   uint32_t size = 0;
-  char* image = LoadFileToMemory(kPrinterSettingsFile, &size, 1);
-  if (image == nullptr) return;
-  const PrinterFileResult result =
-      ApplyPrinterSettingsImage(reinterpret_cast<const uint8_t*>(image), size, &gPrinterSettings);
-  FreeBlock(image);
-  if (result == PrinterFileResult::kLoaded) return;
+  const int error = LoadFileToBufferEx(kPrinterSettingsFile, image.data(), kMaxFileSize, &size);
+  LoadedFile outcome = ClassifyLoadError(error);
+  if (outcome == LoadedFile::kTaken && size == 0) outcome = LoadedFile::kMissing;
+  if (outcome == LoadedFile::kTaken &&
+      ApplyPrinterSettingsImage(image.data(), size, &gPrinterSettings) != PrinterFileResult::kLoaded)
+    outcome = LoadedFile::kDamaged;
   // What was not taken is kept for a look instead of being written over at exit.
-  char aside[kAsidePathSize];
-  if (SetDamagedFileAside(kPrinterSettingsFile, aside, sizeof aside) != 0) gKeepPrinterFile = true;
+  gPrinterFileKeptBy = KeepErrorAfterLoad(kPrinterSettingsFile, outcome, error);
 }
 
 int SavePrinterSettings() {
-  if (gKeepPrinterFile) return 0;
+  if (gPrinterFileKeptBy != 0) return gPrinterFileKeptBy;
   const std::vector<uint8_t> image = MakePrinterSettingsImage(gPrinterSettings);
   return SaveBufferToFile(kPrinterSettingsFile, image.data(), static_cast<uint32_t>(image.size()));
 }

@@ -42,14 +42,19 @@ struct PrinterSettings {
 };
 
 extern PrinterSettings gPrinterSettings;
+// 0 while a save may write "prsettng.dat"; else why the load kept it (it
+// could not be read, or was not taken whole and could not be set aside).
+extern int gPrinterFileKeptBy;
 
 enum class PrinterFileResult { kLoaded, kTrimmed, kRefused };
 
 // No printer chosen, 30 mm side and 25 mm top and bottom margins.
 void SetDefaultPrinterSettings(PrinterSettings* settings);
-// A names block whose three offsets start zero-ended texts inside it.
+// A names block whose three offsets start zero-ended texts inside it, no
+// larger than such a block can be.
 bool IsUsableDevNames(const uint8_t* block, size_t size);
-// A mode block that holds its own dmSize + dmDriverExtra bytes.
+// A mode block that holds its own dmSize + dmDriverExtra bytes, no larger
+// than their 16-bit fields allow.
 bool IsUsableDevMode(const uint8_t* block, size_t size);
 // Applies a file image to settings holding the defaults: the paper size and
 // margins when they are sane, the printer blocks only when both lie wholly
@@ -59,7 +64,9 @@ PrinterFileResult ApplyPrinterSettingsImage(const uint8_t* data, size_t size, Pr
 std::vector<uint8_t> MakePrinterSettingsImage(const PrinterSettings& settings);
 
 // The defaults, then "prsettng.dat" of the data folder (made current by the
-// caller) when there is one; a file not taken whole is set aside.
+// caller) when there is one; a file not taken whole is set aside, one that
+// could not be read is kept.
 void LoadPrinterSettings();
-// Writes "prsettng.dat"; 0 or an error code (the earlier file stays on failure).
+// Writes "prsettng.dat"; 0 or an error code (the earlier file stays on
+// failure), or without writing the reason the load kept the file.
 int SavePrinterSettings();

@@ -15,27 +15,31 @@ void ClearScenarioTable() {
   gScenarioTable.version = kScenarioTableVersion;
 }
 
+int gScenarioFileKeptBy = 0;
+
 namespace {
 
-constexpr int kAsidePathSize = 260;
-
-// What no version writes: another size, or another version word.
-bool IsDamaged(int error, uint32_t bytes, const ScenarioTable& read) {
-  if (error == kFileTooLarge) return true;
-  return error == 0 && bytes > 0 && (bytes != sizeof read || read.version != kScenarioTableVersion);
+// What a load found: a file of another size or version is damaged.
+LoadedFile ReadScenarioFile(ScenarioTable* read, int* error) {
+  uint32_t bytes = 0;
+  *error = LoadFileToBufferEx(kScenarioFileName, read, sizeof *read, &bytes);
+  const LoadedFile outcome = ClassifyLoadError(*error);
+  if (outcome != LoadedFile::kTaken) return outcome;
+  if (bytes == 0) return LoadedFile::kMissing;
+  if (bytes != sizeof *read || read->version != kScenarioTableVersion) return LoadedFile::kDamaged;
+  return LoadedFile::kTaken;
 }
 
 }  // namespace
 
 void LoadScenarioTable() {
   ScenarioTable read{};
-  uint32_t bytes = 0;
+  int error = 0;
   MakeDataFolderCurrent();
-  const int error = LoadFileToBufferEx(kScenarioFileName, &read, sizeof read, &bytes);
-  if (error != 0 || bytes != sizeof read || read.version != kScenarioTableVersion) {
-    // A damaged file goes out of the way, so that the next save cannot replace it.
-    char aside[kAsidePathSize];
-    if (IsDamaged(error, bytes, read)) SetDamagedFileAside(kScenarioFileName, aside, sizeof aside);
+  const LoadedFile outcome = ReadScenarioFile(&read, &error);
+  // A damaged file goes out of the way, so that the next save cannot replace it.
+  gScenarioFileKeptBy = KeepErrorAfterLoad(kScenarioFileName, outcome, error);
+  if (outcome != LoadedFile::kTaken) {
     ClearScenarioTable();
     return;
   }
@@ -44,6 +48,7 @@ void LoadScenarioTable() {
 }
 
 int SaveScenarioTable() {
+  if (gScenarioFileKeptBy != 0) return gScenarioFileKeptBy;
   MakeDataFolderCurrent();
   return SaveBufferToFile(kScenarioFileName, &gScenarioTable, sizeof gScenarioTable);
 }

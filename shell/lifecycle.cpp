@@ -34,6 +34,7 @@
 #include "sheets/sheet_services.h"
 #include "shell/backup_run.h"
 #include "shell/commands.h"
+#include "shell/exit_report.h"
 #include "shell/settings.h"
 #include "window/time_back_mode.h"
 #include "window/window_hooks.h"
@@ -183,12 +184,17 @@ void SaveEverythingAtExit() {
   // The monthly backup must hold the latest bars.
   FlushDailyCache();
   RunMonthlyBackupAtExit();
-  SavePrinterSettings();
-  SaveScenarioTable();
-  SaveMemoFileAtExit();
-  SaveTrendLinesAtExit();
+  UnsavedFiles unsaved{};
+  NoteExitSave(&unsaved, kPrinterSettingsFile, SavePrinterSettings());
+  NoteExitSave(&unsaved, kScenarioFileName, SaveScenarioTable());
+  NoteExitSave(&unsaved, kMemoFileName, SaveMemoFileAtExit());
+  NoteExitSave(&unsaved, kTrendLineFileName, SaveTrendLinesAtExit());
   FlushDailyCache();
-  SaveStockTable(0);
-  SaveGroupFile(0);
-  SaveSettings();
+  // Time-back mode keeps its tables in files of their own.
+  const bool timeBack = gTimeBackMode != 0;
+  NoteExitSave(&unsaved, timeBack ? kTimeBackStockTableFileName : kStockTableFileName, SaveStockTable(0));
+  NoteExitSave(&unsaved, timeBack ? kTimeBackGroupFileName : kGroupFileName, SaveGroupFile(0));
+  NoteExitSave(&unsaved, kSettingsFileName, SaveMainSettings());
+  NoteExitSave(&unsaved, kSettingsP2FileName, SaveSettingsP2());
+  TellUnsavedFiles(unsaved);
 }

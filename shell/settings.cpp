@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "analysis/indicator_params.h"
+#include "analysis/parameter_pages.h"
 #include "chart/gdi_rules.h"
 #include "chart/palette.h"
 #include "chart/screen_pattern.h"
@@ -24,24 +25,47 @@ constexpr uint16_t kNoMonitoredGroup = 65535;
 constexpr uint32_t kPlacementFlagBits = 0x7;  // WPF_SETMINPOSITION, _RESTORETOMAXIMIZED, _ASYNCWINDOWPLACEMENT
 constexpr uint32_t kMaxShowCommand = 11;      // SW_FORCEMINIMIZE
 constexpr ColorRef kColorBits = 0x00FFFFFF;   // a top byte would make it a palette index
+// The years a stored date can name: the first prices to far beyond any in use.
+constexpr int kFirstStoredYear = 1900;
+constexpr int kLastStoredYear = 2999;
 
 template <typename T>
 void ClampOrDefault(T& value, int low, int high, int fallback) {
   if (value < low || value > high) value = static_cast<T>(fallback);
 }
 
-// Reads one scrambled block of exactly `size` bytes; false when the file is
-// missing, shorter or longer.
-bool LoadScrambledBlock(const char* path, void* block, uint32_t size) {
+// Reads one scrambled block of exactly `size` bytes into `block`; a file of
+// another size is damaged, an empty one missing. `block` changes only when
+// the file is taken.
+LoadedFile LoadScrambledBlock(const char* path, void* block, uint32_t size, int* error) {
   std::vector<uint8_t> image(size);
   uint32_t read = 0;
-  if (LoadFileToBufferEx(path, image.data(), size, &read) != 0 || read != size) return false;
+  *error = LoadFileToBufferEx(path, image.data(), size, &read);
+  const LoadedFile outcome = ClassifyLoadError(*error);
+  if (outcome != LoadedFile::kTaken) return outcome;
+  if (read == 0) return LoadedFile::kMissing;
+  if (read != size) return LoadedFile::kDamaged;
   XorBuffer(image.data(), size, kSettingsXorByte);
   memcpy(block, image.data(), size);
-  return true;
+  return LoadedFile::kTaken;
 }
 
-int SaveScrambledBlock(const char* path, const void* block, uint32_t size) {
+bool TakeScrambledBlock(const char* path, void* block, uint32_t size) {
+  int error = 0;
+  return LoadScrambledBlock(path, block, size, &error) == LoadedFile::kTaken;
+}
+
+// Reads one of the user's files; returns whether it was taken and sets
+// what keeps it from being written over.
+bool LoadOwnSettingsFile(const char* path, void* block, uint32_t size, int* keptBy) {
+  int error = 0;
+  const LoadedFile outcome = LoadScrambledBlock(path, block, size, &error);
+  *keptBy = KeepErrorAfterLoad(path, outcome, error);
+  return outcome == LoadedFile::kTaken;
+}
+
+int SaveScrambledBlock(const char* path, const void* block, uint32_t size, int keptBy) {
+  if (keptBy != 0) return keptBy;
   std::vector<uint8_t> image(static_cast<const uint8_t*>(block), static_cast<const uint8_t*>(block) + size);
   XorBuffer(image.data(), size, kSettingsXorByte);
   return SaveBufferToFile(path, image.data(), size);
@@ -107,6 +131,57 @@ void BringOrderOptionsIntoRange(SettingsBlock& s) {
   KeepOrderOptionsInRange(s.shortOrderOptions, &s.shortMarginKind);
 }
 
+// The program writes its switches as 0 or 1: anything else is what the
+// built-in defaults hold.
+template <typename T>
+void KeepSwitch(T& value, int fallback) {
+  ClampOrDefault(value, 0, 1, fallback);
+}
+
+void BringSwitchesIntoRange(SettingsBlock& s) {
+  KeepSwitch(s.showDetailWindow, 0);
+  KeepSwitch(s.detailDockRight, 1);
+  KeepSwitch(s.detailDockBottom, 0);
+  KeepSwitch(s.showGroupList, 1);
+  KeepSwitch(s.showDetailList, 1);
+  KeepSwitch(s.timeBackMode, 0);
+  KeepSwitch(s.timeBackDockRight, 0);
+  KeepSwitch(s.timeBackDockBottom, 0);
+  KeepSwitch(s.showGuideLine, 1);
+  KeepSwitch(s.weekSeparatorsOn, 1);
+  KeepSwitch(s.displaySwitch32878, 1);
+  KeepSwitch(s.showSplitAdjusted, 1);
+  KeepSwitch(s.askRecomputeAtStart, 0);
+  // A doubtful "nothing to recompute" is not believed.
+  KeepSwitch(s.recomputeNeeded, 1);
+  KeepSwitch(s.savedRecomputeNeeded, 1);
+  KeepSwitch(s.groupsDirty, 1);
+  KeepSwitch(s.savedGroupsDirty, 1);
+  KeepSwitch(s.orderLinkOn, 0);
+  KeepSwitch(s.tickGridOn, 0);
+  KeepSwitch(s.snapDraggedPrices, 0);
+  KeepSwitch(s.showShortNames, 0);
+  KeepSwitch(s.infoBeepOnNotice, 0);
+  KeepSwitch(s.showAverageLine, 0);
+  KeepSwitch(s.hideAverageLineValues, 0);
+  KeepSwitch(s.showProfitOnClosingLine, 0);
+  KeepSwitch(s.clipboardWithNames, 0);
+  KeepSwitch(s.clipboardWithMark, 0);
+}
+
+bool IsCalendarDate(PackedDate date) {
+  const int year = PackedYear(date), month = PackedMonth(date), day = PackedDay(date);
+  return year >= kFirstStoredYear && year <= kLastStoredYear && month >= 1 && month <= 12 && day >= 1 &&
+         day <= GetDaysInMonth(year, month);
+}
+
+// Dates the update and time-back step from: one that is no calendar day is none.
+void BringDatesIntoRange(SettingsBlock& s) {
+  for (PackedDate* date : {&s.lastPriceDate, &s.kenUpdateDate, &s.pinfoUpdateDate, &s.timeBackComputedDate}) {
+    if (!IsCalendarDate(*date)) *date = 0;
+  }
+}
+
 void BringMainBlockIntoRange(SettingsBlock& s) {
   BringPlacementsIntoRange(s);
   BringListWidthsIntoRange(s);
@@ -114,7 +189,10 @@ void BringMainBlockIntoRange(SettingsBlock& s) {
   BringColorsIntoRange(s);
   BringSizesIntoRange(s);
   BringOrderOptionsIntoRange(s);
-  ClampOrDefault(s.paramSheetStartPage, 0, 14, 0);
+  BringSwitchesIntoRange(s);
+  BringDatesIntoRange(s);
+  for (IndicatorParameterSet& set : s.indicatorParams) KeepParametersInPageRanges(set);
+  ClampOrDefault(s.paramSheetStartPage, 0, kParameterPageCount - 1, 0);
   TerminateTextField(s.signalFileName, sizeof s.signalFileName);
   // The calendar bounds the time-back day index once it is loaded; negative means the last day.
   if (s.timeBackDayIndex < -1) s.timeBackDayIndex = -1;
@@ -122,12 +200,18 @@ void BringMainBlockIntoRange(SettingsBlock& s) {
 }
 
 void BringP2BlockIntoRange(SettingsBlockP2& p2) {
+  KeepSwitch(p2.vendorGen2On, 0);
+  KeepSwitch(p2.realTimeReceiveOn, 0);
+  KeepSwitch(p2.pastPriceAutoFetchOn, 0);
   BringLogFontIntoRange(&p2.memoLogFont);
   BringLogFontIntoRange(&p2.chartLogFont);
   ClampOrDefault(p2.dataSource, 0, 2, 0);
 }
 
 }  // namespace
+
+int gSettingsFileKeptBy = 0;
+int gSettingsP2FileKeptBy = 0;
 
 void XorBuffer(void* buffer, size_t length, uint8_t value) {
   auto* bytes = static_cast<uint8_t*>(buffer);
@@ -160,7 +244,7 @@ void CopyDefaultDisplayRanges(const SettingsBlock& image) {
 
 int LoadDefaultDisplaySettings(const char* path) {
   SettingsBlock image{};
-  if (!LoadScrambledBlock(path, &image, sizeof image)) return kFileTooLarge;
+  if (!TakeScrambledBlock(path, &image, sizeof image)) return kFileTooLarge;
   CopyDefaultDisplayRanges(image);
   return 0;
 }
@@ -168,21 +252,28 @@ int LoadDefaultDisplaySettings(const char* path) {
 void LoadSettings() {
   // The distributed defaults are read once: their display ranges serve a
   // user without a settings file of their own.
-  const bool haveDefaults = LoadScrambledBlock(kDefaultSettingsPath, &gDefaultSettings, sizeof gDefaultSettings);
+  const bool haveDefaults = TakeScrambledBlock(kDefaultSettingsPath, &gDefaultSettings, sizeof gDefaultSettings);
   if (!haveDefaults) gDefaultSettings = SettingsBlock{};
-  if (!LoadScrambledBlock(kSettingsFileName, &gSettings, sizeof gSettings)) {
+  if (!LoadOwnSettingsFile(kSettingsFileName, &gSettings, sizeof gSettings, &gSettingsFileKeptBy)) {
     SetDefaultSettings();
     if (haveDefaults) CopyDefaultDisplayRanges(gDefaultSettings);
   }
-  if (!LoadScrambledBlock(kSettingsP2FileName, &gSettingsP2, sizeof gSettingsP2)) gSettingsP2 = SettingsBlockP2{};
+  if (!LoadOwnSettingsFile(kSettingsP2FileName, &gSettingsP2, sizeof gSettingsP2, &gSettingsP2FileKeptBy))
+    gSettingsP2 = SettingsBlockP2{};
   // The distributed defaults are checked like the user's own file.
   BringSettingsIntoRange(gSettings, gSettingsP2);
 }
 
-int SaveSettingsP2() { return SaveScrambledBlock(kSettingsP2FileName, &gSettingsP2, sizeof gSettingsP2); }
+int SaveMainSettings() {
+  return SaveScrambledBlock(kSettingsFileName, &gSettings, sizeof gSettings, gSettingsFileKeptBy);
+}
+
+int SaveSettingsP2() {
+  return SaveScrambledBlock(kSettingsP2FileName, &gSettingsP2, sizeof gSettingsP2, gSettingsP2FileKeptBy);
+}
 
 int SaveSettings() {
-  const int first = SaveScrambledBlock(kSettingsFileName, &gSettings, sizeof gSettings);
+  const int first = SaveMainSettings();
   const int second = SaveSettingsP2();
   return first != 0 ? first : second;
 }

@@ -13,11 +13,20 @@ constexpr uint8_t kSettingsXorByte = 0xA7;
 
 void XorBuffer(void* buffer, size_t length, uint8_t value);
 
-// Reads both files into the live blocks (defaults where a file is missing or
-// short) and brings them into range. The data folder must be current.
+// 0 while a save may write the file; else why the load kept it (it could not
+// be read, or was damaged and could not be set aside).
+extern int gSettingsFileKeptBy;
+extern int gSettingsP2FileKeptBy;
+
+// Reads both files into the live blocks and brings them into range. The
+// data folder must be current. A file missing or of another size gives the
+// defaults; one of another size is set aside (SetDamagedFileAside). A file
+// that could not be read, or set aside, is never written over: its saves
+// return why.
 void LoadSettings();
 // Writes both files; 0 or the first error code.
 int SaveSettings();
+int SaveMainSettings();  // "velqo.dat" alone
 int SaveSettingsP2();
 // Brings damaged or foreign values into their ranges, so that the window can
 // be laid out and drawn: every field used as an index, size, place, colour,

@@ -164,6 +164,28 @@ TEST_F(MemoStoreTest, AnUnusableMainFileFallsBackToTheBackupsThenTheDefaults) {
   }
 }
 
+// Every write rotates the backups: restarts alone must not push the older
+// copies out, as two of them would after deleting every memo.
+TEST_F(MemoStoreTest, TheExitWritesTheMemosOnlyWhenTheyChangedSinceReadOrSaved) {
+  const Bytes two = ImageOf({TestMemo(NumberCode(1301), 500), TestMemo(NumberCode(7203), 700)});
+  const Bytes older = ImageOf({TestMemo(NumberCode(1301), 400)});
+  for (size_t k = 0; k < 3; ++k) WriteWholeFile(kBackups[k], k == 0 ? two : older);
+  Install({});  // everything deleted in the last run
+  for (int restart = 0; restart < 2; ++restart) {
+    EXPECT_EQ(SaveMemoFileAtExit(), 0);
+    ASSERT_TRUE(LoadMemoFile());
+  }
+  EXPECT_EQ(Row(ReadWholeFile(kBackups[0]) == two, ReadWholeFile(kBackups[2]) == older), Row(true, true));
+  Install({TestMemo(NumberCode(1301), 500)});
+  ASSERT_EQ(DuplicateMemo(0), 1);
+  EXPECT_EQ(SaveMemoFileAtExit(), 0);
+  EXPECT_EQ(Row(ReadWholeFile("memo.dat") == TableImage(), ReadWholeFile(kBackups[0]) == TableImage()),
+            Row(true, true));
+  const Bytes newest = ReadWholeFile(kBackups[1]);
+  EXPECT_EQ(SaveMemoFileAtExit(), 0) << "saved already";
+  EXPECT_EQ(ReadWholeFile(kBackups[1]), newest);
+}
+
 TEST_F(MemoStoreTest, AChangeToATableTakenFromABackupIsWrittenAtExit) {
   const std::vector<Memo> memos = {TestMemo(NumberCode(1301), 500)};
   WriteWholeFile("memo.dat", Header(1, 99));

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -147,6 +149,38 @@ TEST_F(PrinterSettingsFolderTest, SavedSettingsLoadBackAndADamagedFileIsSetAside
   EXPECT_EQ(ReadWholeFile(File() + ".damaged"), damaged) << "kept for a look";
   ASSERT_EQ(SavePrinterSettings(), 0);
   EXPECT_EQ(ReadWholeFile(File()), MakePrinterSettingsImage(Defaults()));
+}
+
+// No printer gives a names block past its 16-bit offsets and one path, or a
+// mode block past its 16-bit size and driver part: such a file is refused and
+// set aside, a huge one without being read, and the next save is small.
+TEST_F(PrinterSettingsFolderTest, BlocksLargerThanAPrinterCanGiveAreRefusedAndTheFileSetAside) {
+  constexpr size_t kMaxNames = 0xFFFF + 260, kMaxMode = 0xFFFF + 0xFFFF;
+  struct Case {
+    size_t namesSize, modeSize;
+    bool taken;
+  };
+  const Case cases[] = {
+      {kMaxNames, kMaxMode, true},
+      {kMaxNames + 1, 158, false},
+      {93, kMaxMode + 1, false},
+      {50u << 20, 158, false},  // 50 MB of names
+  };
+  for (const Case& c : cases) {
+    PrinterSettings stored = StoredSettings();
+    stored.names = DevNames(c.namesSize);
+    if (c.modeSize > 0xFFFF)
+      stored.mode = DevMode(c.modeSize, 0xFFFF, static_cast<uint16_t>(std::min<size_t>(c.modeSize - 0xFFFF, 0xFFFF)));
+    const Bytes image = MakePrinterSettingsImage(stored);
+    WriteWholeFile(File(), image);
+    LoadPrinterSettings();
+    EXPECT_EQ(Row(gPrinterSettings.names.size(), FileExists(File() + ".damaged")),
+              Row(c.taken ? c.namesSize : 0, !c.taken))
+        << c.namesSize << " " << c.modeSize;
+    ASSERT_EQ(SavePrinterSettings(), 0);
+    EXPECT_EQ(ReadWholeFile(File()).size(), c.taken ? image.size() : MakePrinterSettingsImage(Defaults()).size());
+    std::remove((File() + ".damaged").c_str());
+  }
 }
 
 }  // namespace

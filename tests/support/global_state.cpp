@@ -36,6 +36,7 @@
 #include "data/vendor_price_text.h"
 #include "net/online_services.h"
 #include "net/order_link.h"
+#include "records/printer_settings.h"
 #include "sheets/scenarios.h"
 #include "sheets/sheet_services.h"
 #include "shell/commands.h"
@@ -78,7 +79,8 @@ ScopedGlobalState::ScopedGlobalState(TestStart start) {
   Keep(gUndoKind), Keep(gTrendLineBeingDrawn);
   Keep(gMemoHooks), Keep(gUndoMemo), Keep(gMemoTextHeight);
   Keep(gPriceUpdateRunning), Keep(gStockTableRebuilt), Keep(gSignalSettings), Keep(gSignalSettingsImage);
-  Keep(gScenarioTable);
+  Keep(gScenarioTable), Keep(gScenarioFileKeptBy), Keep(gSettingsFileKeptBy), Keep(gSettingsP2FileKeptBy);
+  Keep(gPrinterFileKeptBy);
   Keep(gProgressDlg), KeepAtomic(gProgressCancelled), KeepAtomic(gProgressAbortRequested);
   Keep(gComputeNeededOnly), Keep(gNeededPeriods), Keep(gNeededSeries), Keep(gGroupEditBusy), Keep(gEditedRecord);
   Keep(gTradeMarkShown), Keep(gTradeMarkCode), Keep(gTradeMarkDate1), Keep(gTradeMarkPrice1);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/app_globals.h"
+#include "common/command_ids.h"
 #include "platform/win_text.h"
 #include "shell/single_instance_win.h"
 #include "tests/support/row.h"
@@ -152,6 +153,57 @@ TEST(ProgramTest, ASettingsFileOfRandomBytesDoesNotStopTheStart) {
     EXPECT_EQ(CloseProgram(program), 0u);
     EXPECT_EQ(ReadFileBytes(folder + L"velqo.dat").size(), kSettingsSize);
   }
+}
+
+// Closes the program and answers the box its exit shows; the box's text, or
+// nothing when it showed none.
+std::wstring CloseAndAnswerExitBox(RunningProgram& program) {
+  PostMessageW(program.window, WM_CLOSE, 0, 0);
+  std::wstring text;
+  for (int i = 0; i < 200 && WaitForSingleObject(program.process.hProcess, 50) != WAIT_OBJECT_0; ++i) {
+    if (const HWND box = MessageBoxOf(program.process)) {
+      text = ControlText(box, 0xFFFF);
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+      break;
+    }
+  }
+  EXPECT_EQ(EndProgram(program, kProgramTimeoutMs), 0u);
+  return text;
+}
+
+// A settings file held by another program through the start is not read:
+// the exit keeps it as it was. One the exit cannot write (held then) loses
+// the changes: one box says so, naming it and no file that was written.
+TEST(ProgramTest, SettingsThatWereNotReadOrCannotBeWrittenAreNamedAtExitAndNeverWrittenOver) {
+  const std::wstring folder = MakeProgramFolder();
+  const std::wstring settings = folder + L"velqo.dat";
+  const std::vector<unsigned char> held(kSettingsSize, 0x5A);
+  ASSERT_TRUE(WriteFileBytes(settings, held));
+  const HANDLE holder = CreateFileW(settings.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  RunningProgram program;
+  const bool started = LaunchProgram(folder, program);
+  CloseHandle(holder);
+  ASSERT_TRUE(started);
+  std::wstring text = CloseAndAnswerExitBox(program);
+  EXPECT_EQ(ReadFileBytes(settings), held);
+  EXPECT_NE(text.find(L"\nvelqo.dat"), std::wstring::npos) << WideToSjis(text.c_str());
+
+  DeleteFileW(settings.c_str());
+  ASSERT_TRUE(LaunchProgram(folder, program));
+  EXPECT_EQ(CloseAndAnswerExitBox(program), L"") << "everything written";
+  const auto written = ReadFileBytes(settings);
+  ASSERT_EQ(written.size(), kSettingsSize);
+  ASSERT_TRUE(LaunchProgram(folder, program));
+  PostMessageW(program.window, WM_COMMAND, IDM_SHORT_NAMES, 0);  // a change the exit would save
+  SettleProgram(program.window);
+  const HANDLE closer = CreateFileW(settings.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(closer, INVALID_HANDLE_VALUE);
+  text = CloseAndAnswerExitBox(program);
+  CloseHandle(closer);
+  EXPECT_EQ(ReadFileBytes(settings), written);
+  EXPECT_NE(text.find(L"\nvelqo.dat"), std::wstring::npos) << WideToSjis(text.c_str());
+  EXPECT_EQ(text.find(L"velqo_p2.dat"), std::wstring::npos) << WideToSjis(text.c_str());
 }
 
 // An empty price file of the first chart's stock stops the start at an error
