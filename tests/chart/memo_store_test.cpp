@@ -397,16 +397,13 @@ TEST_F(MemoStoreTest, TheNewMemoCommandFollowsTheCrossHairInTheSelectedPane) {
   gSelectedChart = 0;
   gSelectedPane = 0;
   gMemoTextHeight = 15;
-  struct Case {
-    int pane, bar;
-    int32_t value;
-    int memoBar;
-    int32_t memoValue;
-  };
-  const Case cases[] = {
+  const struct {
+    int pane, bar, value;
+    int memoBar, memoValue;
+  } cases[] = {
       {0, 7, 2000, 7, 2000}, {1, 7, 2000, 5, 5000}, {-1, -1, -1, 5, 5000}, {0, 2, 9000, 2, 9000}, {0, 8, 100, 8, 100},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     gCursorBar = 3;  // where a right press stood before
     StoreCrossHair(c.pane < 0 ? -1 : 0, c.pane, c.bar, 50, 50, c.value);
     ASSERT_EQ(OnMainCommand(nullptr, IDM_NEW_MEMO), 1);

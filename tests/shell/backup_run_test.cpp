@@ -180,18 +180,13 @@ TEST_F(BackupRunTest, AStartAfterACutShortRestorePutsTheLiveFoldersBackAndOffers
     for (int code : {1001, 7203}) WriteWholeFile(folder + DayPath(NumberCode(code)), Series(code, bars));
     WriteWholeFile(folder + "BASEDATA/ken.dat", {static_cast<uint8_t>(bars)});
   };
-  const auto move = [&](const std::string& from, const std::string& to) {
-    ASSERT_EQ(std::rename((data + from).c_str(), (data + to).c_str()), 0) << from;
-  };
-  struct Case {
+  const struct {
     const char* what;
     std::vector<std::pair<const char*, const char*>> moves;  // from the live and the copied folders
     bool cutShort;
-  };
-  const Case cases[] = {
+  } cases[] = {
       {"copying", {{"new/DAY", "DAY.restore"}}, true},
       {"DAY aside", {{"DAY", "DAY.old"}, {"new/DAY", "DAY.restore"}, {"new/BASEDATA", "BASEDATA.restore"}}, true},
-      {"DAY swapped", {{"DAY", "DAY.old"}, {"new/DAY", "DAY"}, {"new/BASEDATA", "BASEDATA.restore"}}, true},
       {"BASEDATA aside",
        {{"DAY", "DAY.old"}, {"new/DAY", "DAY"}, {"BASEDATA", "BASEDATA.old"}, {"new/BASEDATA", "BASEDATA.restore"}},
        true},
@@ -199,14 +194,15 @@ TEST_F(BackupRunTest, AStartAfterACutShortRestorePutsTheLiveFoldersBackAndOffers
        {{"DAY", "DAY.old"}, {"new/DAY", "DAY"}, {"BASEDATA", "BASEDATA.old"}, {"new/BASEDATA", "BASEDATA"}},
        false},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     DeleteDirectoryTree((data + "DAY/").c_str(), 1);
     DeleteDirectoryTree((data + "BASEDATA/").c_str(), 1);
     DeleteDirectoryTree((data + "new/").c_str(), 1);
     fill(data, 30);
     fill(data + "new/", 5);
-    for (const auto& m : c.moves) move(m.first, m.second);
+    for (const auto& [from, to] : c.moves)
+      ASSERT_EQ(std::rename((data + from).c_str(), (data + to).c_str()), 0) << from;
     UndoInterruptedRestoreAtStart();
     TakeRecordedMessageBoxes();
     if (c.cutShort) {

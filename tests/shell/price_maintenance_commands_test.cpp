@@ -147,40 +147,36 @@ TEST_F(PriceMaintenanceCommands, FutureBarsCountEachStockOnce) {
 // stock is left as it was.
 TEST_F(PriceMaintenanceCommands, EveryRepairedSeriesIsInItsFileWhenTheResultIsTold) {
   SetFixedClock(1796601600, 9 * 3600);  // 2026-12-07
-  const PackedDate future = MakePackedDate(2026, 12, 10);
-  struct Case {
+  const PackedDate future = MakePackedDate(2026, 12, 10), kept = MakePackedDate(2026, 12, 1);
+  const struct {
     int command;
-    PackedDate kept, dropped;
-    int failWrites;
+    PackedDate dropped;
+    bool fails;
     const char* told;
-  };
-  const Case cases[] = {
-      {IDM_REMOVE_FUTURE_BARS, MakePackedDate(2026, 12, 6), future, 0, "2件の不正データを発見、除去しました。"},
-      {IDM_DELETE_BARS_AT_DATE, MakePackedDate(2026, 12, 1), kDeleted, 0,
-       "2銘柄から、合計2件のレコードを削除しました。"},
-      {IDM_REMOVE_FUTURE_BARS, MakePackedDate(2026, 12, 6), future, 100,
-       "日足ファイル(DAY\\1321)を書き込めませんでした。"},
-      {IDM_DELETE_BARS_AT_DATE, MakePackedDate(2026, 12, 1), kDeleted, 100,
-       "日足ファイル(DAY\\1331)を書き込めませんでした。"},
+  } cases[] = {
+      {IDM_REMOVE_FUTURE_BARS, future, false, "2件の不正データを発見、除去しました。"},
+      {IDM_DELETE_BARS_AT_DATE, kDeleted, false, "2銘柄から、合計2件のレコードを削除しました。"},
+      {IDM_REMOVE_FUTURE_BARS, future, true, "日足ファイル(DAY\\1321)を書き込めませんでした。"},
+      {IDM_DELETE_BARS_AT_DATE, kDeleted, true, "日足ファイル(DAY\\1331)を書き込めませんでした。"},
   };
   int number = 1301;
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(number);
     const int first = gStockTable->count;
-    for (int n : {number, number + 1}) AddStockWithDates(n, {c.kept, c.dropped});
+    for (int n : {number, number + 1}) AddStockWithDates(n, {kept, c.dropped});
     auto cached = std::make_unique<BarSeries>();
     GetDailyBars(NumberCode(number), cached.get());
     FileFaults faults;
-    faults.failWrites = c.failWrites;
+    faults.failWrites = c.fails ? 100 : 0;
     SetFileFaults(faults);
     EXPECT_EQ(OnMainCommand(nullptr, c.command), 1);
     SetFileFaults(FileFaults{});
     const std::string told = BoxTexts().back();
     EXPECT_EQ(told.rfind(c.told, 0), 0u) << told;
-    const int bars = c.failWrites > 0 ? 2 : 1;
+    const int bars = c.fails ? 2 : 1;
     for (int n : {number, number + 1}) {
       auto expected = SeriesOf(NumberCode(n), 2,
-                               [&](int i) { return PriceBar{i == 0 ? c.kept : c.dropped, 100, 100, 100, 100, 10}; });
+                               [&](int i) { return PriceBar{i == 0 ? kept : c.dropped, 100, 100, 100, 100, 10}; });
       expected->count = bars;
       EXPECT_EQ(ReadWholeFile(DayPath(NumberCode(n))), SeriesImage(*expected)) << n;
       EXPECT_EQ(gStockTable->records[first + n - number].dailyCount, bars) << n;
@@ -231,14 +227,12 @@ class MenuRestore : public PriceMaintenanceCommands {
     };
   }
   void TearDown() override {
-    gPriceUpdateServices = updateServices_;
     gGetDocumentsFolder = documentsFolder_;
     PriceMaintenanceCommands::TearDown();
   }
 
   static std::string documents_;
   std::string backup_;
-  const PriceUpdateServices updateServices_ = gPriceUpdateServices;
   const DocumentsFolderFn documentsFolder_ = gGetDocumentsFolder;
 };
 std::string MenuRestore::documents_;

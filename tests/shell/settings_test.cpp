@@ -174,66 +174,57 @@ TEST_F(SettingsTest, RandomFilesAreBroughtIntoRange) {
   }
 }
 
+// Writes *value (when given) into a field, and returns what the field holds.
+template <typename T>
+int64_t Field(T& field, const int64_t* value) {
+  if (value != nullptr) field = static_cast<T>(*value);
+  return field;
+}
+
 // Each value a damaged file can hold beyond what the program writes takes
 // the nearest limit the analysis-parameter sheet allows, or the default.
 TEST_F(SettingsTest, EveryLoadedValueIsBroughtIntoTheRangeTheProgramWrites) {
-  struct Case {
-    const char* what;
-    void (*damage)(SettingsBlock&, SettingsBlockP2&);
-    int64_t (*read)(const SettingsBlock&, const SettingsBlockP2&);
-    int64_t expected;
-  };
   using S = SettingsBlock;
   using P = SettingsBlockP2;
-  const Case cases[] = {
-      {"an average of 16600 days", [](S& s, P&) { s.indicatorParams[0].slot[0] = 16600; },
-       [](const S& s, const P&) -> int64_t { return s.indicatorParams[0].slot[0]; }, 300},
-      {"a weekly average of 2", [](S& s, P&) { s.indicatorParams[1].slot[5] = 2; },
-       [](const S& s, const P&) -> int64_t { return s.indicatorParams[1].slot[5]; }, 3},
-      {"a second deviation period of 0 stays", [](S& s, P&) { s.indicatorParams[2].slot[17] = 0; },
-       [](const S& s, const P&) -> int64_t { return s.indicatorParams[2].slot[17]; }, 0},
-      {"a stochastic %D of 31", [](S& s, P&) { s.indicatorParams[0].slot[21] = 31; },
-       [](const S& s, const P&) -> int64_t { return s.indicatorParams[0].slot[21]; }, 30},
-      {"a price range of 58451 bars", [](S& s, P&) { s.indicatorParams[0].slot[44] = 58451; },
-       [](const S& s, const P&) -> int64_t { return s.indicatorParams[0].slot[44]; }, 5119},
-      {"a spare parameter stays", [](S& s, P&) { s.indicatorParams[0].slot[50] = 58451; },
-       [](const S& s, const P&) -> int64_t { return s.indicatorParams[0].slot[50]; }, 58451},
-      {"short names 0xA3", [](S& s, P&) { s.showShortNames = 0xA3; },
-       [](const S& s, const P&) -> int64_t { return s.showShortNames; }, 0},
-      {"the group list -7", [](S& s, P&) { s.showGroupList = -7; },
-       [](const S& s, const P&) -> int64_t { return s.showGroupList; }, 1},
-      {"nothing to recompute 2", [](S& s, P&) { s.recomputeNeeded = 2; },
-       [](const S& s, const P&) -> int64_t { return s.recomputeNeeded; }, 1},
-      {"time-back mode 5", [](S& s, P&) { s.timeBackMode = 5; },
-       [](const S& s, const P&) -> int64_t { return s.timeBackMode; }, 0},
-      {"the order link 9", [](S& s, P&) { s.orderLinkOn = 9; },
-       [](const S& s, const P&) -> int64_t { return s.orderLinkOn; }, 0},
-      {"live quotes 200", [](S&, P& p) { p.realTimeReceiveOn = 200; },
-       [](const S&, const P& p) -> int64_t { return p.realTimeReceiveOn; }, 0},
-      {"the last price date 2026-02-30", [](S& s, P&) { s.lastPriceDate = MakePackedDate(2026, 2, 30); },
-       [](const S& s, const P&) -> int64_t { return s.lastPriceDate; }, 0},
-      {"a leap day stays", [](S& s, P&) { s.kenUpdateDate = MakePackedDate(2024, 2, 29); },
-       [](const S& s, const P&) -> int64_t { return s.kenUpdateDate; }, MakePackedDate(2024, 2, 29)},
-      {"a pattern of 12", [](S& s, P&) { s.currentPattern = 12; },
-       [](const S& s, const P&) -> int64_t { return s.currentPattern; }, 0},
-      {"a bar width of 20", [](S& s, P&) { s.screenPatterns[3].views[1].barWidth = 20; },
-       [](const S& s, const P&) -> int64_t { return s.screenPatterns[3].views[1].barWidth % 2; }, 1},
-      {"a pane height of 0", [](S& s, P&) { s.paneHeights[5] = 0; },
-       [](const S& s, const P&) -> int64_t { return s.paneHeights[5]; }, 40},
-      {"a chart font of 99", [](S& s, P&) { s.chartFontSize = 99; },
-       [](const S& s, const P&) -> int64_t { return s.chartFontSize; }, 12},
-      {"the sheet's page 15", [](S& s, P&) { s.paramSheetStartPage = 15; },
-       [](const S& s, const P&) -> int64_t { return s.paramSheetStartPage; }, 0},
-      {"a signal file name without its end", [](S& s, P&) { memset(s.signalFileName, 'A', sizeof s.signalFileName); },
-       [](const S& s, const P&) -> int64_t { return s.signalFileName[sizeof s.signalFileName - 1]; }, 0},
+  using V = const int64_t*;
+  const struct {
+    int64_t damaged;
+    int64_t (*field)(S&, P&, V);
+    int64_t expected;
+  } cases[] = {
+      {16600, [](S& s, P&, V v) { return Field(s.indicatorParams[0].slot[0], v); }, 300},     // an average in days
+      {2, [](S& s, P&, V v) { return Field(s.indicatorParams[1].slot[5], v); }, 3},           // in weeks
+      {0, [](S& s, P&, V v) { return Field(s.indicatorParams[2].slot[17], v); }, 0},          // no second deviation
+      {31, [](S& s, P&, V v) { return Field(s.indicatorParams[0].slot[21], v); }, 30},        // stochastic %D
+      {58451, [](S& s, P&, V v) { return Field(s.indicatorParams[0].slot[44], v); }, 5119},   // a price range
+      {58451, [](S& s, P&, V v) { return Field(s.indicatorParams[0].slot[50], v); }, 58451},  // a spare one
+      {0xA3, [](S& s, P&, V v) { return Field(s.showShortNames, v); }, 0},
+      {-7, [](S& s, P&, V v) { return Field(s.showGroupList, v); }, 1},
+      {2, [](S& s, P&, V v) { return Field(s.recomputeNeeded, v); }, 1},
+      {5, [](S& s, P&, V v) { return Field(s.timeBackMode, v); }, 0},
+      {9, [](S& s, P&, V v) { return Field(s.orderLinkOn, v); }, 0},
+      {200, [](S&, P& p, V v) { return Field(p.realTimeReceiveOn, v); }, 0},
+      {MakePackedDate(2026, 2, 30), [](S& s, P&, V v) { return Field(s.lastPriceDate, v); }, 0},
+      {MakePackedDate(2024, 2, 29), [](S& s, P&, V v) { return Field(s.kenUpdateDate, v); },
+       MakePackedDate(2024, 2, 29)},
+      {12, [](S& s, P&, V v) { return Field(s.currentPattern, v); }, 0},
+      {20, [](S& s, P&, V v) { return Field(s.screenPatterns[3].views[1].barWidth, v) % 2; }, 1},
+      {0, [](S& s, P&, V v) { return Field(s.paneHeights[5], v); }, 40},
+      {99, [](S& s, P&, V v) { return Field(s.chartFontSize, v); }, 12},
+      {15, [](S& s, P&, V v) { return Field(s.paramSheetStartPage, v); }, 0},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SetDefaultSettings();
     SettingsBlockP2 p2{};
-    c.damage(gSettings, p2);
+    c.field(gSettings, p2, &c.damaged);
     BringSettingsIntoRange(gSettings, p2);
-    EXPECT_EQ(c.read(gSettings, p2), c.expected) << c.what;
+    EXPECT_EQ(c.field(gSettings, p2, nullptr), c.expected) << c.damaged;
   }
+  // A signal file name without its end.
+  memset(gSettings.signalFileName, 'A', sizeof gSettings.signalFileName);
+  SettingsBlockP2 p2{};
+  BringSettingsIntoRange(gSettings, p2);
+  EXPECT_EQ(gSettings.signalFileName[sizeof gSettings.signalFileName - 1], 0);
 }
 
 // Names that are no code page 932 text, or have no end, show as garbage: the default name.
