@@ -190,7 +190,7 @@ LRESULT OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   if (LOWORD(wParam) != kButtonId || HIWORD(wParam) != BN_CLICKED)
     return DefWindowProcW(hwnd, WM_COMMAND, wParam, lParam);
   // The progress dialog gives the focus back to where it was: the button,
-  // disabled by then, would keep its enabled face under Wine's focus paint.
+  // disabled by the recomputation, could keep showing its enabled face.
   SetFocus(MainWindow());
   RecomputeInTimeBackMode();
   return 0;
