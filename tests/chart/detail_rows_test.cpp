@@ -146,21 +146,17 @@ int SixPerByte(void*, const char* text) { return 6 * static_cast<int>(strlen(tex
 
 TEST(DetailRowFitTest, ALabelGivesWayToItsValueAndASignalsNameToItsMark) {
   const struct {
-    const char* what;
-    const char* label;
-    const char* value;
+    const char *label, *value;
     bool mark;
-    int width;
-    int labelBytes, valueBytes;
+    int width, labelBytes, valueBytes;
   } cases[] = {
-      {"both fit with the gap", "5日平均", "11,796.0", false, 96, 7, 8},
-      {"one pixel short: the label is cut after a whole character", "5日平均", "11,796.0", false, 95, 5, 8},
-      {"the cut comes before a full-width character that does not fit", "ab漢字", "1", false, 31, 2, 1},
-      {"a value wider than the column leaves no label", "OBV", "-123,456,789", false, 60, 0, 12},
-      {"the mark stays and the name is cut", "▲▲", "グループ名前", true, 60, 4, 4},
-      {"a mark with no room for a name", "▼", "グループ", true, 16, 2, 0},
-      {"a mark row that fits", "▼", "名前", true, 42, 2, 4},
-      {"the date line has no value to give way to", "2026/12/4 確定", "", false, 20, 14, 0},
+      {"5日平均", "11,796.0", false, 96, 7, 8},   // both fit with the gap
+      {"5日平均", "11,796.0", false, 95, 5, 8},   // one pixel short: cut after a whole character
+      {"ab漢字", "1", false, 31, 2, 1},           // before a full-width character that does not fit
+      {"OBV", "-123,456,789", false, 60, 0, 12},  // a value wider than the column
+      {"▲▲", "グループ名前", true, 60, 4, 4},     // the mark stays and the name is cut
+      {"▼", "グループ", true, 16, 2, 0},          // no room for a name
+      {"2026/12/4 確定", "", false, 20, 14, 0},   // the date line has no value to give way to
   };
   for (const auto& c : cases) {
     DetailRow row{};
@@ -168,20 +164,15 @@ TEST(DetailRowFitTest, ALabelGivesWayToItsValueAndASignalsNameToItsMark) {
     snprintf(row.value, sizeof row.value, "%s", c.value);
     row.markLabel = c.mark;
     const DetailRowFit fit = FitDetailRow(row, c.width, 6, SixPerByte, nullptr);
-    EXPECT_EQ(Row(fit.labelBytes, fit.valueBytes), Row(c.labelBytes, c.valueBytes)) << c.what;
+    EXPECT_EQ(Row(fit.labelBytes, fit.valueBytes), Row(c.labelBytes, c.valueBytes)) << c.label << " " << c.width;
   }
 }
 
 TEST(DetailRowFitTest, RowsThatWouldReachThePanesBottomLineAreLeftOut) {
-  const struct {
-    int count, height, lineHeight;
-    int expected;
-  } cases[] = {
-      {10, 41, 12, 3},  // 4 inset + 3 rows of 12 + the frame line: the third just fits
-      {10, 40, 12, 2}, {2, 41, 12, 2}, {10, 4, 12, 0}, {10, 100, 0, 0}, {0, 100, 12, 0},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(CountDetailRowsFitting(c.count, c.height, c.lineHeight, 4), c.expected) << c.height;
+  // Rows, height, line height: rows shown. 4 inset + 3 rows of 12 + the frame line fill 41.
+  const int cases[][4] = {{10, 41, 12, 3}, {10, 40, 12, 2}, {2, 41, 12, 2},
+                          {10, 4, 12, 0},  {10, 100, 0, 0}, {0, 100, 12, 0}};
+  for (const auto& c : cases) EXPECT_EQ(CountDetailRowsFitting(c[0], c[1], c[2], 4), c[3]) << c[1];
 }
 
 TEST_F(DetailRowsTest, ScenarioStatesAndExitKinds) {

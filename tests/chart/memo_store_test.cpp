@@ -382,34 +382,31 @@ TEST_F(MemoStoreTest, TheNewMemoCommandNeedsAPaneAndMakesASelectedBlackMemo) {
 TEST_F(MemoStoreTest, TheNewMemoCommandFollowsTheCrossHairInTheSelectedPane) {
   ASSERT_TRUE(LoadMemoFile());
   ASSERT_TRUE(AllocChartContextBuffers(&gChartContexts[0]));
-  ScreenPattern& pattern = CurrentScreenPattern();
-  pattern.chartCount = 1;
-  ChartView& view = pattern.views[0] = ChartView{};
+  CurrentScreenPattern().chartCount = 1;
+  ChartView& view = CurrentScreenPattern().views[0] = ChartView{};
   view.stockCode = NumberCode(1301);
   view.lastBarIndex = -1;
   view.paneCount = 2;
   view.paneKinds[1] = kPaneRsi;
   BarSeries& bars = *gChartContexts[0].periods[0].bars;
-  bars.count = 10;
-  for (int i = 0; i < bars.count; ++i) bars.bars[i].date = MakePackedDate(2026, 3, 1 + i);
+  for (bars.count = 0; bars.count < 10; ++bars.count)
+    bars.bars[bars.count].date = MakePackedDate(2026, 3, 1 + bars.count);
   for (PaneRecord& pane : gChartContexts[0].panes) pane.minValue = 0, pane.maxValue = 10000;
   gChartContexts[0].geometry.visibleBars = 8;
-  gSelectedChart = 0;
-  gSelectedPane = 0;
+  gSelectedChart = gSelectedPane = 0;
   gMemoTextHeight = 15;
   const struct {
-    int pane, bar, value;
-    int memoBar, memoValue;
+    int pane, bar, value, memoBar, memoValue;
   } cases[] = {
-      {0, 7, 2000, 7, 2000}, {1, 7, 2000, 5, 5000}, {-1, -1, -1, 5, 5000}, {0, 2, 9000, 2, 9000}, {0, 8, 100, 8, 100},
-  };
-  for (const auto& c : cases) {
+      {0, 7, 2000, 7, 2000}, {1, 7, 2000, 5, 5000}, {-1, -1, -1, 5, 5000}, {0, 2, 9000, 2, 9000}, {0, 8, 100, 8, 100}};
+  for (size_t k = 0; k < std::size(cases); ++k) {
+    const auto& c = cases[k];
     gCursorBar = 3;  // where a right press stood before
     StoreCrossHair(c.pane < 0 ? -1 : 0, c.pane, c.bar, 50, 50, c.value);
     ASSERT_EQ(OnMainCommand(nullptr, IDM_NEW_MEMO), 1);
-    ASSERT_GT(MemoCount(), 0);
-    const Memo& memo = gMemos.memos[MemoCount() - 1];
-    EXPECT_EQ(Row(memo.date, memo.value), Row(bars.bars[c.memoBar].date, c.memoValue)) << c.pane << " " << c.bar;
+    ASSERT_EQ(MemoCount(), static_cast<int>(k + 1));
+    const Memo& memo = gMemos.memos[k];
+    EXPECT_EQ(Row(memo.date, memo.value), Row(bars.bars[c.memoBar].date, c.memoValue)) << k;
   }
 }
 

@@ -8,12 +8,13 @@
 
 #include "analysis/indicator_params.h"
 #include "records/screen_pattern_record.h"
-#include "tests/support/global_state.h"
 
 namespace {
 
 // "bit:text" of every item, a '*' before the text of a checked one.
-std::string Items(int kind, int period, uint32_t flags, const IndicatorParameterSet& params) {
+std::string Items(int kind, int period, uint32_t flags) {
+  IndicatorParameterSet params = GetDefaultIndicatorParameters(period);
+  params.slot[kParamDeviationSecond0 + 1] = 5;  // the second deviation line measures from two averages
   PaneLineItems items{};
   items.count = -1;
   BuildPaneLineItems(kind, period, flags, params, &items);
@@ -26,39 +27,26 @@ std::string Items(int kind, int period, uint32_t flags, const IndicatorParameter
 }
 
 TEST(PaneLineMenu, EachKindSwitchesItsLinesNamedWithTheirPeriodsInTheChartsUnit) {
-  ScopedGlobalState state;
-  IndicatorParameterSet weeklyWithSecond = GetDefaultIndicatorParameters(1);
-  weeklyWithSecond.slot[kParamDeviationSecond0 + 1] = 5;  // the second line measures from two averages
   const struct {
-    int kind;
-    int period;
+    int kind, period;
     uint32_t flags;
-    IndicatorParameterSet params;
     const char* items;
   } cases[] = {
-      {kPaneCandles, 0, kPaneFlagLine0 | kPaneFlagSigma2 | kPaneFlagLogScale, GetDefaultIndicatorParameters(0),
+      {kPaneCandles, 0, kPaneFlagLine0 | kPaneFlagSigma2 | kPaneFlagLogScale,
        "0:*移動平均(5日)|1:移動平均(25日)|2:移動平均(75日)|3:移動平均(100日)|4:移動平均(150日)|5:移動平均(200日)|"
        "7:一目の雲のみ表示|8:出来高雲を表示|10:ボリンジャーの中心(25日)|11:ボリンジャー±１σ|"
        "12:*ボリンジャー±２σ|13:ボリンジャー±３σ|15:*対数表示|17:パラボリック"},
-      {kPaneCandles, 2, kPaneFlagLine1 | kPaneFlagCloudAlone | kPaneFlagVolumeCloud | kPaneFlagParabolic,
-       GetDefaultIndicatorParameters(2),
-       "0:移動平均(6月)|1:*移動平均(12月)|2:移動平均(24月)|3:移動平均(48月)|4:移動平均(60月)|5:移動平均(120月)|"
-       "7:*一目の雲のみ表示|8:*出来高雲を表示|10:ボリンジャーの中心(25月)|11:ボリンジャー±１σ|"
-       "12:ボリンジャー±２σ|13:ボリンジャー±３σ|15:対数表示|17:*パラボリック"},
-      {kPaneIchimoku, 0, kPaneFlagLogScale, GetDefaultIndicatorParameters(0), "15:*対数表示"},
-      {kPaneVolume, 1, kPaneFlagLine1, GetDefaultIndicatorParameters(1),
-       "0:出来高移動平均(6週)|1:*出来高移動平均(13週)"},
-      {kPaneRsi, 0, kPaneFlagLine0, GetDefaultIndicatorParameters(0), "0:*RSI(14日)|1:RSI(21日)|2:RSI(27日)"},
-      {kPaneRci, 2, PaneLineFlags(3), GetDefaultIndicatorParameters(2), "0:*RCI(5月)|1:*RCI(9月)|2:*RCI(27月)"},
-      {kPaneDeviation, 1, kPaneFlagLine2, weeklyWithSecond, "0:乖離率(6週)|1:乖離率(26週+5週)|2:*乖離率(75週)"},
-      {kPanePsychological, 0, 0, GetDefaultIndicatorParameters(0),
-       "0:サイコロジカル(6日)|1:サイコロジカル(12日)|2:サイコロジカル(24日)"},
+      {kPaneIchimoku, 0, kPaneFlagLogScale, "15:*対数表示"},
+      {kPaneVolume, 1, kPaneFlagLine1, "0:出来高移動平均(6週)|1:*出来高移動平均(13週)"},
+      {kPaneRsi, 0, kPaneFlagLine0, "0:*RSI(14日)|1:RSI(21日)|2:RSI(27日)"},
+      {kPaneRci, 2, PaneLineFlags(3), "0:*RCI(5月)|1:*RCI(9月)|2:*RCI(27月)"},
+      {kPaneDeviation, 1, kPaneFlagLine2, "0:乖離率(6週)|1:乖離率(26週+5週)|2:*乖離率(75週)"},
+      {kPanePsychological, 0, 0, "0:サイコロジカル(6日)|1:サイコロジカル(12日)|2:サイコロジカル(24日)"},
+      {kPaneMacd, 0, PaneLineFlags(3), ""},  // its lines are always drawn
+      {kPaneKindCount, 0, PaneLineFlags(3), ""},
+      {-1, 0, PaneLineFlags(3), ""},
   };
-  for (const auto& c : cases) EXPECT_EQ(Items(c.kind, c.period, c.flags, c.params), c.items) << c.kind;
-  // Panes whose lines are always drawn have nothing to switch.
-  for (int kind : {int{kPaneStochastics}, int{kPaneMacd}, int{kPaneDmi}, int{kPaneSroc}, int{kPaneObv},
-                   int{kPaneVolumeRatio}, int{kPaneAdvanceDecline}, kPaneKindCount, -1})
-    EXPECT_EQ(Items(kind, 0, PaneLineFlags(3), GetDefaultIndicatorParameters(0)), "") << kind;
+  for (const auto& c : cases) EXPECT_EQ(Items(c.kind, c.period, c.flags), c.items) << c.kind;
 }
 
 }  // namespace

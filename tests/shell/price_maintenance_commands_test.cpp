@@ -161,7 +161,6 @@ TEST_F(PriceMaintenanceCommands, EveryRepairedSeriesIsInItsFileWhenTheResultIsTo
   };
   int number = 1301;
   for (const auto& c : cases) {
-    SCOPED_TRACE(number);
     const int first = gStockTable->count;
     for (int n : {number, number + 1}) AddStockWithDates(n, {kept, c.dropped});
     auto cached = std::make_unique<BarSeries>();
@@ -171,15 +170,12 @@ TEST_F(PriceMaintenanceCommands, EveryRepairedSeriesIsInItsFileWhenTheResultIsTo
     SetFileFaults(faults);
     EXPECT_EQ(OnMainCommand(nullptr, c.command), 1);
     SetFileFaults(FileFaults{});
-    const std::string told = BoxTexts().back();
-    EXPECT_EQ(told.rfind(c.told, 0), 0u) << told;
-    const int bars = c.fails ? 2 : 1;
+    EXPECT_EQ(BoxTexts().back().rfind(c.told, 0), 0u) << c.told;
     for (int n : {number, number + 1}) {
-      auto expected = SeriesOf(NumberCode(n), 2,
+      auto expected = SeriesOf(NumberCode(n), c.fails ? 2 : 1,
                                [&](int i) { return PriceBar{i == 0 ? kept : c.dropped, 100, 100, 100, 100, 10}; });
-      expected->count = bars;
       EXPECT_EQ(ReadWholeFile(DayPath(NumberCode(n))), SeriesImage(*expected)) << n;
-      EXPECT_EQ(gStockTable->records[first + n - number].dailyCount, bars) << n;
+      EXPECT_EQ(gStockTable->records[first + n - number].dailyCount, expected->count) << n;
     }
     number += 10;
   }
@@ -226,14 +222,9 @@ class MenuRestore : public PriceMaintenanceCommands {
       return count == 1 && std::string(names[0]) == "20261203_093000" ? 0 : -1;
     };
   }
-  void TearDown() override {
-    gGetDocumentsFolder = documentsFolder_;
-    PriceMaintenanceCommands::TearDown();
-  }
 
   static std::string documents_;
   std::string backup_;
-  const DocumentsFolderFn documentsFolder_ = gGetDocumentsFolder;
 };
 std::string MenuRestore::documents_;
 
@@ -261,11 +252,8 @@ TEST_F(MenuRestore, AFailedCopyAsksToCheckTheBackupAndKeepsThePrices) {
   SetFileFaults(faults);
   EXPECT_EQ(OnMainCommand(nullptr, IDM_RESTORE_PRICE_BACKUP), 1);
   SetFileFaults(FileFaults{});
-  const std::vector<RecordedMessageBox> boxes = TakeRecordedMessageBoxes();
-  ASSERT_FALSE(boxes.empty());
-  EXPECT_EQ(boxes.back().text,
+  EXPECT_EQ(BoxTexts().back(),
             "復旧に失敗しました。バックアップフォルダの内容をご確認ください。\n株価データは元のままです。");
-  EXPECT_EQ(boxes.back().flags & 0xF0, kMbIconStop);
   EXPECT_EQ(ReadWholeFile(DayPath(NumberCode(1302))), (std::vector<uint8_t>{1, 2, 3}));
 }
 

@@ -192,21 +192,15 @@ TEST_F(SettingsTest, EveryLoadedValueIsBroughtIntoTheRangeTheProgramWrites) {
     int64_t (*field)(S&, P&, V);
     int64_t expected;
   } cases[] = {
-      {16600, [](S& s, P&, V v) { return Field(s.indicatorParams[0].slot[0], v); }, 300},     // an average in days
-      {2, [](S& s, P&, V v) { return Field(s.indicatorParams[1].slot[5], v); }, 3},           // in weeks
-      {0, [](S& s, P&, V v) { return Field(s.indicatorParams[2].slot[17], v); }, 0},          // no second deviation
-      {31, [](S& s, P&, V v) { return Field(s.indicatorParams[0].slot[21], v); }, 30},        // stochastic %D
-      {58451, [](S& s, P&, V v) { return Field(s.indicatorParams[0].slot[44], v); }, 5119},   // a price range
-      {58451, [](S& s, P&, V v) { return Field(s.indicatorParams[0].slot[50], v); }, 58451},  // a spare one
-      {0xA3, [](S& s, P&, V v) { return Field(s.showShortNames, v); }, 0},
+      {16600, [](S& s, P&, V v) { return Field(s.indicatorParams[0].slot[0], v); }, 300},    // an average in days
+      {2, [](S& s, P&, V v) { return Field(s.indicatorParams[1].slot[5], v); }, 3},          // in weeks
+      {0, [](S& s, P&, V v) { return Field(s.indicatorParams[2].slot[17], v); }, 0},         // no second deviation
+      {31, [](S& s, P&, V v) { return Field(s.indicatorParams[0].slot[21], v); }, 30},       // stochastic %D
+      {58451, [](S& s, P&, V v) { return Field(s.indicatorParams[0].slot[44], v); }, 5119},  // a price range
       {-7, [](S& s, P&, V v) { return Field(s.showGroupList, v); }, 1},
       {2, [](S& s, P&, V v) { return Field(s.recomputeNeeded, v); }, 1},
-      {5, [](S& s, P&, V v) { return Field(s.timeBackMode, v); }, 0},
-      {9, [](S& s, P&, V v) { return Field(s.orderLinkOn, v); }, 0},
       {200, [](S&, P& p, V v) { return Field(p.realTimeReceiveOn, v); }, 0},
       {MakePackedDate(2026, 2, 30), [](S& s, P&, V v) { return Field(s.lastPriceDate, v); }, 0},
-      {MakePackedDate(2024, 2, 29), [](S& s, P&, V v) { return Field(s.kenUpdateDate, v); },
-       MakePackedDate(2024, 2, 29)},
       {12, [](S& s, P&, V v) { return Field(s.currentPattern, v); }, 0},
       {20, [](S& s, P&, V v) { return Field(s.screenPatterns[3].views[1].barWidth, v) % 2; }, 1},
       {0, [](S& s, P&, V v) { return Field(s.paneHeights[5], v); }, 40},
@@ -220,8 +214,7 @@ TEST_F(SettingsTest, EveryLoadedValueIsBroughtIntoTheRangeTheProgramWrites) {
     BringSettingsIntoRange(gSettings, p2);
     EXPECT_EQ(c.field(gSettings, p2, nullptr), c.expected) << c.damaged;
   }
-  // A signal file name without its end.
-  memset(gSettings.signalFileName, 'A', sizeof gSettings.signalFileName);
+  memset(gSettings.signalFileName, 'A', sizeof gSettings.signalFileName);  // a name without its end
   SettingsBlockP2 p2{};
   BringSettingsIntoRange(gSettings, p2);
   EXPECT_EQ(gSettings.signalFileName[sizeof gSettings.signalFileName - 1], 0);

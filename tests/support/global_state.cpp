@@ -28,6 +28,7 @@
 #include "common/file_io.h"
 #include "common/progress.h"
 #include "data/backup_paths.h"
+#include "data/backups.h"
 #include "data/daily_cache.h"
 #include "data/data_hooks.h"
 #include "data/ken_table.h"
@@ -75,7 +76,7 @@ ScopedGlobalState::ScopedGlobalState(TestStart start) {
   Keep(gTrendLineFullRange), Keep(gDetailListArea), Keep(gMainClientWidth);
   Keep(gForecastState), Keep(gForecastBarCount), Keep(gForecastLastBar), Keep(gForecastCarry);
   Keep(gDailyCacheMemoryStatus);
-  Keep(gMainWnd), Keep(gDataFolder), Keep(gLastInputTick), Keep(gBackupRootFolder);
+  Keep(gMainWnd), Keep(gDataFolder), Keep(gLastInputTick), Keep(gBackupRootFolder), Keep(gGetDocumentsFolder);
   Keep(gUndoKind), Keep(gTrendLineBeingDrawn);
   Keep(gMemoHooks), Keep(gUndoMemo), Keep(gMemoTextHeight);
   Keep(gPriceUpdateRunning), Keep(gStockTableRebuilt), Keep(gSignalSettings), Keep(gSignalSettingsImage);
