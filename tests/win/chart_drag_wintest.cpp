@@ -265,8 +265,10 @@ std::wstring AnswerStoreFull(POINT p) {
       GetWindowTextW(dialog, title, 64);
       const bool cleanup = std::wstring(title) == L"トレンドラインの整理";
       if (!cleanup) {
+        // The box can be found before its text is in place: answer it once read.
         wchar_t message[256] = L"";
         GetWindowTextW(GetDlgItem(dialog, 0xFFFF), message, 256);
+        if (message[0] == 0) continue;
         text = message;
       }
       PostMessageW(dialog, WM_COMMAND, cleanup ? IDCANCEL : IDOK, 0);
