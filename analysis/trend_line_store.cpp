@@ -292,27 +292,26 @@ bool LoadTrendLines() {
 
 namespace {
 
-// Writes "tline.dat" and rotates the backups; 0 or the first error, told by the caller.
-int WriteTrendLineFile(bool* written) {
-  *written = false;
+// Writes "tline.dat" and rotates the backups; 0 or the first error. A failed
+// write of "tline.dat" itself is shown when `tell` is set.
+int WriteTrendLineFile(bool tell) {
   if (gTrendLines == nullptr) return kErrorInvalidParameter;
   MakeDataFolderCurrent();
   // Without a new tline.dat the backups stay as they are: they still hold the older good copies.
   const int error = SaveBufferToFile(kTrendLineFileName, gTrendLines, sizeof(TrendLineTable));
-  if (error != 0) return error;
-  *written = true;
+  if (error != 0) {
+    if (tell) ShowErrorMessage(gMainWnd, error);
+    return error;
+  }
   gExitSaveHeld = false;
   return RotateTrendLineBackups(*gTrendLines);
 }
 
 }  // namespace
 
-int SaveTrendLines() { return SaveTellingWriteFailure(WriteTrendLineFile); }
+int SaveTrendLines() { return WriteTrendLineFile(true); }
 
-int SaveTrendLinesAtExit() {
-  bool written = false;
-  return gExitSaveHeld ? 0 : WriteTrendLineFile(&written);
-}
+int SaveTrendLinesAtExit() { return gExitSaveHeld ? 0 : WriteTrendLineFile(false); }
 
 bool ReadTrendLineImage(const uint8_t* bytes, size_t size, TrendLineTable* table) {
   memset(table, 0, sizeof(TrendLineTable));

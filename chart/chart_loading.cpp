@@ -281,7 +281,7 @@ void LoadChartSeries(int chart, int dropForecast) {
   }
   PlaceAtNewestBar(chart, &view);
   context.detailBar = -1;  // the detail list shows the newest bar until the cross-hair marks one
-  if (gShowDetailList != 0) InvalidateRect(gDetailListArea);  // however little of the chart is repainted
+  InvalidateDetailList();  // however little of the chart is repainted
 }
 
 void ReloadAllChartSeries() {

@@ -240,26 +240,25 @@ bool LoadMemoFile() {
 
 namespace {
 
-// Writes "memo.dat" and rotates the backups; 0 or the first error, told by the caller.
-int WriteMemoFile(bool* written) {
-  *written = false;
+// Writes "memo.dat" and rotates the backups; 0 or the first error. A failed
+// write of "memo.dat" itself is shown when `tell` is set.
+int WriteMemoFile(bool tell) {
   if (gMemos.header == nullptr) return kErrorInvalidParameter;
   MakeDataFolderCurrent();
   gMemos.header->recordSize = kMemoRecordBytes;
   for (int i = 0; i < MemoCount(); ++i) memset(gMemos.memos[i].scratch, 0, sizeof gMemos.memos[i].scratch);
   // Without a new memo.dat the backups stay as they are: they still hold the older good copies.
   const int error = SaveBufferToFile(kMemoFileName, gMemos.header, ImageBytes(gMemos));
-  if (error != 0) return error;
-  *written = true;
+  if (error != 0) {
+    if (tell) ShowErrorMessage(gMainWnd, error);
+    return error;
+  }
   gMemosUnchanged = true;
   return RotateMemoBackups(gMemos);
 }
 
 }  // namespace
 
-int SaveMemoFile() { return SaveTellingWriteFailure(WriteMemoFile); }
+int SaveMemoFile() { return WriteMemoFile(true); }
 
-int SaveMemoFileAtExit() {
-  bool written = false;
-  return gMemosUnchanged ? 0 : WriteMemoFile(&written);
-}
+int SaveMemoFileAtExit() { return gMemosUnchanged ? 0 : WriteMemoFile(false); }

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "common/app_globals.h"
 #include "common/file_io.h"
 #include "common/sjis_text.h"
 
@@ -36,13 +35,6 @@ void ShowErrorMessage(WindowHandle owner, int errorCode) {
 }
 
 void PlayWarningBeep() { PlatformBeep(kMbIconExclamation); }
-
-int SaveTellingWriteFailure(int (*save)(bool* written)) {
-  bool written = false;
-  const int error = save(&written);
-  if (error != 0 && !written) ShowErrorMessage(gMainWnd, error);
-  return error;
-}
 
 bool PromptOpenFileWithTitle(WindowHandle owner, const char* title, char* path, const char* filter) {
   path[0] = 0;

@@ -7,10 +7,6 @@ void ShowErrorMessage(WindowHandle owner, int errorCode);
 // Formats the text ShowErrorMessage shows (for tests and for callers that add to it).
 void FormatErrorText(int errorCode, char* out, int size);
 void PlayWarningBeep();
-// Runs `save`, which says whether its main file was written before what
-// follows it (backups) failed; a failure before that is shown in the error
-// box over the main window. Returns `save`'s result.
-int SaveTellingWriteFailure(int (*save)(bool* written));
 
 bool PromptOpenFile(ModuleHandle instance, WindowHandle owner, int titleStringId, char* path, const char* filter);
 bool PromptOpenFileWithTitle(WindowHandle owner, const char* title, char* path, const char* filter);

@@ -213,10 +213,11 @@ TEST_F(BackupRunTest, AStartAfterACutShortRestorePutsTheLiveFoldersBackAndOffers
     for (const char* leftover : {"DAY.restore", "DAY.old", "BASEDATA.restore", "BASEDATA.old"})
       EXPECT_FALSE(FileExists(data + leftover)) << leftover;
     ASSERT_EQ(boxes.size(), c.cutShort ? 2u : 0u);
-    if (c.cutShort)
+    if (c.cutShort) {
       EXPECT_EQ(
           boxes[0].text,
           "前回のバックアップからの復旧は途中で中断されたため、行われていません。\n株価データは復旧前のままです。");
+    }
   }
 }
 
